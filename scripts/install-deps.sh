@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the program and the tests need.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
+  libsqlite3-dev libsodium-dev libsimpleini-dev
+  libgtest-dev libgmock-dev
+  xdg-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi

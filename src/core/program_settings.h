@@ -1,0 +1,84 @@
+#ifndef TOLVANE_CORE_PROGRAM_SETTINGS_H_
+#define TOLVANE_CORE_PROGRAM_SETTINGS_H_
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tolvane {
+
+// Every setting of tolvmsg.ini (and the gateway password of user.dat), one
+// field per key, named after the key, with the key's default.
+struct ProgramSettings {
+  std::string ProgramFolder;  // with trailing separator
+
+  // [WinPosition]
+  int16_t Status = 0;
+  int16_t Xpos = 0;
+  int16_t Ypos = 0;
+  // [Modem]
+  std::string Baud = "19200";
+  std::string Port = "2";
+  std::string Device;  // serial device path; empty: derived from Port
+  std::string Parametrar = "N,8,1";
+  std::string ModemInit = "ATZ";
+  std::string UppTid = "40";
+  std::string Felkorrigering = "1";
+  std::string EjKvitto = "0";
+  std::string Logg = "0";
+  // [Adress]
+  std::string Avs = "0000000000";
+  // [OP]
+  std::string SMSCnumber = "00491722278020";
+  std::string Prefix1 = "ATDT";
+  std::string Prefix2 = "ATDT0W";
+  // [Auto]
+  std::string AutoTid = "21:00";
+  std::string AutoFil = "C:\\outfiles";
+  std::string AutoFilSep = "/";
+  std::string AutoDef = "0";
+  std::string AutoTyp = "2";
+  std::string AutoTabort = "0";
+  std::string AutoStang = "0";
+  std::string NrFranFil = "0";
+  int16_t PollTid = 10;
+  int16_t VTid = 5;
+  // [RAS]
+  std::string RasYN = "0";  // key "RasY/N": "1" means do not use dial-up
+  std::string RasISP;
+  std::string RasUserName;
+  std::string RasPassWord;  // unshifted
+  // [Mail]
+  std::string MailServer;
+  std::string MailUserName;
+  std::string MailPassWord;  // unshifted
+  std::array<std::string, 10> MailTid;  // MailTid1 to MailTid10
+  std::string BaraLokalt = "0";
+  // [Access]
+  std::string AccessTyp = "Modem";
+  // [TCP]
+  std::string TCPAnvNamn;
+  int16_t TCPProxy = 0;
+  std::string TCPProxyAdress;
+  std::string TCPProxyPort = "80";
+  std::string TCPGateway = "http://localhost:8080";
+  // user.dat
+  std::string GatewayPassword;
+
+  // Derived fields, recomputed by ComputeDerivedFields().
+  bool FelkorrigeringOn = true;
+  bool EjKvittoOn = false;
+  bool LoggOn = false;
+  bool NrFranFilOn = false;
+  bool RasYNOn = false;
+  bool BaraLokaltOn = false;
+  std::string AutoWindowStart = "21:00:00";
+  std::string AutoWindowEnd = "21:00:05";
+  int16_t MailTimeCount = 0;
+  // Set at start-up only; the main window's prefix choice may switch it.
+  std::string CurrentPrefix = "ATDT";
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_CORE_PROGRAM_SETTINGS_H_

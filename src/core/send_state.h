@@ -1,0 +1,43 @@
+#ifndef TOLVANE_CORE_SEND_STATE_H_
+#define TOLVANE_CORE_SEND_STATE_H_
+
+#include <string>
+
+namespace tolvane {
+
+// The one send in progress. Waiting code and event handlers talk only through
+// these flags and counters.
+struct SendState {
+  std::string message;           // text (or current part) as sent
+  std::string recipient_number;  // digits only
+  std::string recipient_name;    // Namn, or "Temporary number"
+  std::string sender_number;     // digits of Avs
+  std::string frame;             // UCP frame text with checksum, no STX/ETX
+  int transaction_reference = 0;
+  bool sending = false;
+  bool cancelled = false;
+  bool finished = false;
+  bool init_failed = false;
+  bool dial_failed = false;
+  bool redial_pending = false;
+  bool timer_expired = false;
+  bool online = false;
+  int receipt_ticks = 0;
+  int redial_ticks = 0;
+  bool keep_line = false;
+  bool later_part = false;
+  bool ended = false;
+  bool attempted = false;
+  bool double_message = false;
+  bool deferred = false;
+  std::string delivery_time;  // ddmmyyhhmm, for the deferred form
+  bool restore_controls = false;
+  bool write_receipt_file = false;
+  std::string receipt_file_name = "kvitto.txt";
+  std::string saved_text;
+  int following_count = 0;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_CORE_SEND_STATE_H_

@@ -1,0 +1,24 @@
+#ifndef TOLVANE_PLATFORM_DIALOGS_H_
+#define TOLVANE_PLATFORM_DIALOGS_H_
+
+#include <string>
+
+namespace tolvane {
+
+enum class MessageIcon { kNone, kInformation, kQuestion, kExclamation, kCritical };
+enum class MessageButtons { kOk, kYesNo };
+enum class MessageAnswer { kOk, kYes, kNo };
+
+// Message boxes and the system beep. Texts are 8-bit.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  virtual MessageAnswer MessageBox(const std::string& text, const std::string& title,
+                                   MessageIcon icon,
+                                   MessageButtons buttons = MessageButtons::kOk) = 0;
+  virtual void Beep() = 0;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_PLATFORM_DIALOGS_H_

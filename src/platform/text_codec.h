@@ -1,0 +1,17 @@
+#ifndef TOLVANE_PLATFORM_TEXT_CODEC_H_
+#define TOLVANE_PLATFORM_TEXT_CODEC_H_
+
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+// The program keeps text as Windows-1252 bytes, one byte a character; these
+// convert at the edges (widgets, SQLite, network).
+std::string Cp1252ToUtf8(std::string_view text);
+// Characters the code page lacks, and malformed UTF-8, become "?".
+std::string Utf8ToCp1252(std::string_view text);
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_PLATFORM_TEXT_CODEC_H_
