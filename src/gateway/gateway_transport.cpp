@@ -25,9 +25,14 @@ std::string StripTrailingSlashes(std::string address) {
 // The port as a number; text that is no port gives 0, which the client
 // reports as a failing request.
 int PortNumber(const std::string& text) {
+  size_t first = text.find_first_not_of(' ');
+  size_t last = text.find_last_not_of(' ');
+  if (first == std::string::npos) return 0;
+  const char* begin = text.data() + first;
+  const char* stop = text.data() + last + 1;
   int port = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
-  if (error != std::errc() || end != text.data() + text.size() || port < 0 || port > 65535) {
+  auto [end, error] = std::from_chars(begin, stop, port);
+  if (error != std::errc() || end != stop || port < 0 || port > 65535) {
     return 0;
   }
   return port;

@@ -232,6 +232,10 @@ TEST_F(GatewayTransportTest, ClientConfigurationFollowsTheProxySettings) {
   SendSingle("Hello");
   EXPECT_EQ(LastRequest().http.target, std::string("http://gateway.example") + kPath);
 
+  context_.settings.TCPProxyPort = " 8080 ";
+  transport_.ConfigureClient();
+  EXPECT_EQ(client_.ProxyPort(), 8080);
+
   context_.settings.TCPProxyPort = "80a";
   transport_.ConfigureClient();
   EXPECT_EQ(client_.ProxyPort(), 0);
