@@ -1,5 +1,6 @@
 #include "sim/sim_http_client.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace tolvane::sim {

@@ -1,5 +1,6 @@
 #include "gateway/gateway_transport.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "gateway/form_encoding.h"

@@ -4,6 +4,7 @@
 #include <QNetworkProxy>
 #include <QNetworkRequest>
 #include <QUrl>
+#include <algorithm>
 
 #include "platform/text_codec.h"
 
