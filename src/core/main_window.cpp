@@ -170,7 +170,9 @@ void MainWindow::RefreshRecipientList() {
     // The list shows what could be read; a failing read ends it early.
     try {
       if (cursor_ != nullptr) {
-        if (!(cursor_->Bof() && cursor_->Eof())) cursor_->MoveFirst();
+        // Safe on an empty table, and sees records added since the cursor
+        // last moved.
+        cursor_->MoveFirst();
         for (; !cursor_->Eof(); cursor_->MoveNext()) list.items.push_back(cursor_->Field(kFieldNamn));
       }
     } catch (const StoreError&) {

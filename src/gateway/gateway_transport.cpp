@@ -65,7 +65,9 @@ struct GatewayTransport::Impl {
       // not used.
       while (!client.GetChunk(kChunkSize).empty()) {
       }
-      context.SetReceiptLine(KollaHeader(StatusLine(client.GetHeader())));
+      const std::string status = StatusLine(client.GetHeader());
+      context.SetReceiptLine(KollaHeader(status));
+      State().accepted = GatewayAccepted(status);
       context.Beep();
       context.EndSend();
     } else if (state == HttpClient::kStateError) {

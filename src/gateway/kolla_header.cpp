@@ -40,11 +40,26 @@ constexpr std::array<StatusText, 20> kStatusTable = {{
 
 }  // namespace
 
-std::string KollaHeader(const std::string& text) {
+namespace {
+
+const StatusText* FirstStatusIn(const std::string& text) {
   for (const StatusText& entry : kStatusTable) {
-    if (text.find(entry.code) != std::string::npos) return entry.message;
+    if (text.find(entry.code) != std::string::npos) return &entry;
   }
-  return "Unknown status";
+  return nullptr;
+}
+
+}  // namespace
+
+std::string KollaHeader(const std::string& text) {
+  const StatusText* status = FirstStatusIn(text);
+  return status != nullptr ? status->message : "Unknown status";
+}
+
+bool GatewayAccepted(const std::string& text) {
+  const StatusText* status = FirstStatusIn(text);
+  // The 2xx codes of the table, 200 to 213: the gateway took the message.
+  return status != nullptr && status->code[0] == '2';
 }
 
 }  // namespace tolvane

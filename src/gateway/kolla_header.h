@@ -10,6 +10,9 @@ namespace tolvane {
 // "Unknown status" when none does.
 std::string KollaHeader(const std::string& text);
 
+// True when that status says the gateway took the message (codes 200 to 213).
+bool GatewayAccepted(const std::string& text);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_GATEWAY_KOLLA_HEADER_H_

@@ -3,16 +3,19 @@
 
 #include "core/main_window.h"
 #include "sim/sim_event_loop.h"
+#include "support/fake_dialogs.h"
 #include "support/platform_mocks.h"
+#include "support/test_phone_book.h"
 
 namespace tolvane {
 namespace {
 
 using ::testing::_;
+using ::testing::ElementsAre;
 using ::testing::NiceMock;
 using ::testing::Return;
 using testing::MemoryClipboard;
-using testing::MockDialogs;
+using testing::FakeDialogs;
 using testing::MockHelpViewer;
 using testing::MockHttpClient;
 using testing::MockMainWindowHost;
@@ -25,16 +28,21 @@ class MainWindowComposeTest : public ::testing::Test {
   MainWindow& Window() { return window_; }
   std::string Status() const { return window_.Control(MainControl::kStatusLine).text; }
   std::string Receipt() const { return window_.Control(MainControl::kReceiptLine).text; }
+  void ShowPeople() {
+    window_.SetPhoneBookCursor(&phone_book_.cursor());
+    window_.RefreshRecipientList();
+  }
   void Type(const std::string& text) {
     window_.OnMessageEdited(text);
     window_.OnMessageKeyReleased();
   }
 
+  testing::TestPhoneBook phone_book_;
   ProgramSettings settings_;
   sim::SimEventLoop loop_;
   NiceMock<MockSerialPort> serial_;
   NiceMock<MockHttpClient> http_;
-  NiceMock<MockDialogs> dialogs_;
+  FakeDialogs dialogs_;
   MemoryClipboard clipboard_;
   NiceMock<MockHelpViewer> help_;
   NiceMock<MockMainWindowHost> host_;
@@ -59,7 +67,8 @@ TEST_F(MainWindowComposeTest, TypingStopsAtTheLimit) {
 }
 
 TEST_F(MainWindowComposeTest, DoubleIsRefusedAtExactly160Characters) {
-  Window().SetRecipients({"Anna"}, {"0701234567"});
+  phone_book_.Add("Anna", "0701234567");
+  ShowPeople();
   Window().OnDoubleToggled(true);
   Type(std::string(160, 'x'));
   Window().StartSend();
@@ -71,9 +80,11 @@ TEST_F(MainWindowComposeTest, DoubleIsRefusedAtExactly160Characters) {
 
 TEST_F(MainWindowComposeTest, DoubleIsRefusedWhileGroupPanelIsOpen) {
   Window().OnGroupSendingToggled();
-  EXPECT_CALL(dialogs_, MessageBox("Double message not allowed for groupsending", "Not double",
-                                   MessageIcon::kInformation, _));
   Window().OnDoubleToggled(true);
+  ASSERT_EQ(dialogs_.boxes().size(), 1u);
+  EXPECT_EQ(dialogs_.boxes()[0].title, "Not double");
+  EXPECT_EQ(dialogs_.boxes()[0].icon, MessageIcon::kInformation);
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Double message not allowed for groupsending"));
   EXPECT_FALSE(Window().Control(MainControl::kDouble).checked);
   EXPECT_FALSE(Window().State().double_message);
 }
@@ -95,7 +106,8 @@ TEST_F(MainWindowComposeTest, NoRecipientRefusesTheSend) {
 }
 
 TEST_F(MainWindowComposeTest, EmptyMessageDoesNothingButFocus) {
-  Window().SetRecipients({"Anna"}, {"0701234567"});
+  phone_book_.Add("Anna", "0701234567");
+  ShowPeople();
   int focus_before = Window().FocusRequestCount();
   Window().StartSend();
   EXPECT_EQ(Receipt(), "");
@@ -119,7 +131,9 @@ TEST_F(MainWindowComposeTest, NumbersAndSenderKeepOnlyTheirDigits) {
 }
 
 TEST_F(MainWindowComposeTest, ChoosingARecipientShowsTheNumber) {
-  Window().SetRecipients({"Anna", "Bo"}, {"070-111", "070-222"});
+  phone_book_.Add("Anna", "070-111");
+  phone_book_.Add("Bo", "070-222");
+  ShowPeople();
   EXPECT_EQ(Window().List(MainList::kRecipients).selected, 0);
   Window().OnRecipientChosen(1);
   EXPECT_EQ(Window().Control(MainControl::kNumberField).text, "070-222");
@@ -127,7 +141,8 @@ TEST_F(MainWindowComposeTest, ChoosingARecipientShowsTheNumber) {
 }
 
 TEST_F(MainWindowComposeTest, TemporaryNumberHidesTheListAndFreesTheField) {
-  Window().SetRecipients({"Anna"}, {"070-111"});
+  phone_book_.Add("Anna", "070-111");
+  ShowPeople();
   Window().OnTemporaryNumberToggled(true);
   EXPECT_FALSE(Window().List(MainList::kRecipients).visible);
   EXPECT_FALSE(Window().Control(MainControl::kGroupSending).enabled);
@@ -163,9 +178,8 @@ TEST_F(MainWindowComposeTest, NewMessageEmptiesTheBox) {
 
 TEST_F(MainWindowComposeTest, MissingHelpFileSaysSo) {
   EXPECT_CALL(help_, ShowContents(_)).WillOnce(Return(false));
-  EXPECT_CALL(dialogs_,
-              MessageBox("Can\xB4t find the helpfile", "Tolvane", MessageIcon::kCritical, _));
   Window().ShowHelpTopics();
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Can\xB4t find the helpfile"));
 }
 
 }  // namespace

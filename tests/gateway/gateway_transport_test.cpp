@@ -143,6 +143,13 @@ TEST(KollaHeaderTest, FirstCodeOfTheTableFoundAnywhereWins) {
   EXPECT_EQ(KollaHeader(""), "Unknown status");
 }
 
+TEST(KollaHeaderTest, OnlyTheTwoHundredsMeanTheGatewayTookTheMessage) {
+  EXPECT_TRUE(GatewayAccepted("HTTP/1.1 200 OK"));
+  EXPECT_TRUE(GatewayAccepted("HTTP/1.1 213 Unknown"));
+  EXPECT_FALSE(GatewayAccepted("HTTP/1.1 433 No account"));
+  EXPECT_FALSE(GatewayAccepted("HTTP/1.1 301 Moved"));
+}
+
 TEST_F(GatewayTransportTest, HttpErrorShowsTheClientsErrorAndEndsTheSend) {
   gateway_.SetDefaultAnswer(GatewayAnswer::Close(1000));
   SendSingle("Hello");

@@ -5,7 +5,6 @@
 
 #include "core/main_window_host.h"
 #include "platform/clipboard.h"
-#include "platform/dialogs.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
 #include "platform/serial_port.h"
@@ -18,15 +17,6 @@ class MockMainWindowHost : public MainWindowHost {
   MOCK_METHOD(void, OpenQuickMessages, (), (override));
   MOCK_METHOD(void, OpenSettings, (), (override));
   MOCK_METHOD(void, CloseMainWindow, (), (override));
-};
-
-class MockDialogs : public Dialogs {
- public:
-  MOCK_METHOD(MessageAnswer, MessageBox,
-              (const std::string& text, const std::string& title, MessageIcon icon,
-               MessageButtons buttons),
-              (override));
-  MOCK_METHOD(void, Beep, (), (override));
 };
 
 class MockSerialPort : public SerialPort {
