@@ -1,0 +1,55 @@
+#ifndef TOLVANE_MODEM_UCP_FRAME_H_
+#define TOLVANE_MODEM_UCP_FRAME_H_
+
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+// What a submit frame (operation 30) is made of. Text is Windows-1252 bytes.
+struct SubmitFrameInput {
+  std::string message;           // at most 160 characters
+  std::string recipient_number;  // digits only
+  std::string sender_number;     // digits only
+  int transaction_reference = 0;
+  bool ej_kvitto = false;  // no delivery notification wanted
+  bool deferred = false;
+  std::string delivery_time;  // ddmmyyhhmm, used by the deferred form
+};
+
+// One or two uppercase hexadecimal digits: the character's position in the
+// GSM default alphabet. The caller adds a leading "0" to a single digit.
+std::string EncodeIraChar(unsigned char c);
+
+// Decodes one pair of hexadecimal digits from the SMSC. Pairs naming one of
+// the specially mapped national characters give that character; any other pair
+// gives the character of its value. A pair that is not hexadecimal gives "?".
+char DecodeIraPair(std::string_view pair);
+
+// Decodes a whole hexadecimal text pair by pair (a lone last digit counts as a
+// pair of its own).
+std::string DecodeIraText(std::string_view hex);
+
+// Sum of the 8-bit codes, as uppercase hexadecimal, last two digits. A sum
+// below 16 has only one hexadecimal digit; it is given a leading "0" so the
+// checksum always has two digits.
+std::string UcpChecksum(std::string_view text);
+
+// The acknowledgement frame for a delivery notification, with checksum and
+// without STX/ETX. References outside 0 to 40 get the frame for 00.
+std::string ReceiptFrame(int transaction_reference);
+
+// The submit frame text with its checksum, without STX/ETX.
+std::string BuildSubmitFrame(const SubmitFrameInput& input);
+
+// The error code of a negative acknowledgement: the field after the fifth
+// "/". Empty when the frame has no such field.
+std::string NegativeAnswerCode(std::string_view frame);
+
+// The decoded text of a delivery notification: in an operation-53 frame the
+// 25th field, in any other the 9th. Empty when the frame has no such field.
+std::string NotificationText(std::string_view frame);
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_MODEM_UCP_FRAME_H_

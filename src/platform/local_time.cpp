@@ -1,0 +1,33 @@
+#include "platform/local_time.h"
+
+#include <langinfo.h>
+
+#include <cstring>
+#include <ctime>
+
+#include "platform/text_codec.h"
+
+namespace tolvane {
+namespace {
+
+std::string FormatLocal(TimePoint time, const char* format) {
+  std::time_t seconds = Clock::to_time_t(time);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char text[128];
+  std::size_t length = std::strftime(text, sizeof text, format, &local);
+  return std::string(text, length);
+}
+
+}  // namespace
+
+std::string ShortDateText(TimePoint time) {
+  std::string date = FormatLocal(time, "%x");
+  // Some locales write their date with non-ASCII characters.
+  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0) return Utf8ToCp1252(date);
+  return date;
+}
+
+std::string HourMinuteText(TimePoint time) { return FormatLocal(time, "%H:%M"); }
+
+}  // namespace tolvane

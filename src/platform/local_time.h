@@ -1,0 +1,19 @@
+#ifndef TOLVANE_PLATFORM_LOCAL_TIME_H_
+#define TOLVANE_PLATFORM_LOCAL_TIME_H_
+
+#include <string>
+
+#include "platform/event_loop.h"
+
+namespace tolvane {
+
+// The date in the user's short date format (the C library locale the program
+// selected at start-up), local time, as Windows-1252 text.
+std::string ShortDateText(TimePoint time);
+
+// "HH:MM", 24-hour clock, local time.
+std::string HourMinuteText(TimePoint time);
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_PLATFORM_LOCAL_TIME_H_

@@ -1,0 +1,57 @@
+#include "records/log_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+
+namespace tolvane {
+namespace {
+
+// errno, or EIO when the C library failed without setting it.
+int LastError() { return errno != 0 ? errno : EIO; }
+
+int AppendLine(const std::string& path, const std::string& line) {
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "ab");
+  if (file == nullptr) return LastError();
+  int error = 0;
+  if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) error = LastError();
+  if (std::fclose(file) != 0 && error == 0) error = LastError();
+  return error;
+}
+
+}  // namespace
+
+int WriteLogRecord(const std::string& folder, const LogRecord& record) {
+  return AppendLine(folder + kLogFileName, record.ToLine());
+}
+
+int Skriv_Kvitto(const std::string& folder, const std::string& file_name, const LogRecord& record) {
+  return AppendLine(ReceiptFilePath(folder, file_name), record.ToLine());
+}
+
+std::string ReceiptFilePath(const std::string& folder, const std::string& file_name) {
+  if (file_name.find_first_of("\\/") != std::string::npos) return file_name;
+  return folder + file_name;
+}
+
+std::string LogWriteErrorText(int error) {
+  return "Error " + std::to_string(error) + " while writing to logfile.";
+}
+
+std::string ReceiptWriteErrorText(int error) {
+  return "Error: " + std::to_string(error) + " while writing to file.";
+}
+
+std::vector<LogRecord> ReadLogRecords(const std::string& folder) {
+  std::vector<LogRecord> records;
+  std::ifstream in(folder + kLogFileName, std::ios::binary);
+  std::string line;
+  while (static_cast<int>(records.size()) < kMaxLogRecords && std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    records.push_back(LogRecord::FromLine(line));
+  }
+  return records;
+}
+
+}  // namespace tolvane
