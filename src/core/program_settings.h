@@ -51,7 +51,7 @@ struct ProgramSettings {
   // [Mail]
   std::string MailServer;
   std::string MailUserName;
-  std::string MailPassWord;  // unshifted
+  std::string MailPassWord;             // unshifted
   std::array<std::string, 10> MailTid;  // MailTid1 to MailTid10
   std::string BaraLokalt = "0";
   // [Access]

@@ -19,8 +19,8 @@ class HttpClient {
   virtual ~HttpClient() = default;
 
   // Starts a request and returns at once; progress comes through the state event.
-  virtual void Execute(const std::string& url, const std::string& method,
-                       const std::string& body, const std::string& headers) = 0;
+  virtual void Execute(const std::string& url, const std::string& method, const std::string& body,
+                       const std::string& headers) = 0;
   virtual void SetOnStateChanged(std::function<void(int state)> handler) = 0;
   // Next part of the answer body, at most `size` bytes; empty when exhausted.
   virtual std::string GetChunk(int size) = 0;

@@ -57,7 +57,11 @@ std::string Utf8ToCp1252(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
     auto lead = static_cast<unsigned char>(text[i]);
-    int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
+    int extra = lead < 0x80           ? 0
+                : (lead >> 5) == 0x6  ? 1
+                : (lead >> 4) == 0xE  ? 2
+                : (lead >> 3) == 0x1E ? 3
+                                      : -1;
     if (extra < 0 || i + extra >= text.size()) {
       out += '?';
       ++i;

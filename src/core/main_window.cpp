@@ -1,0 +1,506 @@
+#include "core/main_window.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "records/log_file.h"
+#include "records/log_record.h"
+
+namespace tolvane {
+namespace {
+
+constexpr int kReceiptTickMs = 2000;
+constexpr int kReceiptTickLimit = 40;
+
+std::string DigitsOf(const std::string& text) {
+  std::string digits;
+  std::copy_if(text.begin(), text.end(), std::back_inserter(digits),
+               [](char c) { return c >= '0' && c <= '9'; });
+  return digits;
+}
+
+std::string Trimmed(const std::string& text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& services,
+                       MainWindowHost& host)
+    : settings_(settings),
+      services_(services),
+      host_(host),
+      modem_(*this, services.serial_port),
+      gateway_(*this, services.http_client),
+      receipt_timer_(services.loop.CreateTimer()) {
+  receipt_timer_->SetInterval(kReceiptTickMs);
+  receipt_timer_->SetSingleShot(false);
+  receipt_timer_->SetCallback([this] { OnReceiptTimerTick(); });
+
+  auto set = [this](MainControl c, std::string text) { Mutable(c).text = std::move(text); };
+  set(MainControl::kReceiptFrame, "Receipt:");
+  set(MainControl::kTemporaryNumber, "Temporary number");
+  set(MainControl::kDouble, "&Double");
+  set(MainControl::kUsePrefix1, "Use Prefix1");
+  set(MainControl::kUsePrefix2, "Use Prefix2");
+  set(MainControl::kDelayNone, "N&one");
+  set(MainControl::kDelayTo, "&To...");
+  set(MainControl::kSend, "&Send");
+  set(MainControl::kCancel, "&Cancel");
+  set(MainControl::kGroupSending, "&Groupsending >>");
+  set(MainControl::kSendToGroup, "Send to &Group");
+  set(MainControl::kMessageButton, "&Message...");
+  set(MainControl::kPhonebookButton, "&Phoneb...");
+  set(MainControl::kExitButton, "E&xit");
+  set(MainControl::kNow, "No&w");
+  set(MainControl::kNewMessage, "New message");
+  set(MainControl::kAutosending, "&Autosending");
+  set(MainControl::kMailchecking, "Mailchec&king");
+  set(MainControl::kMenuMessage, "&Message...");
+  set(MainControl::kMenuPhonebook, "&Phonebook...");
+  set(MainControl::kMenuSettings, "&Settings...");
+  set(MainControl::kMenuExit, "E&xit");
+  set(MainControl::kMenuCut, "&Cut");
+  set(MainControl::kMenuCopy, "C&opy");
+  set(MainControl::kMenuPaste, "&Paste");
+  set(MainControl::kMenuHelpTopics, "&Help Topics");
+  Mutable(MainControl::kUsePrefix1).checked = true;
+  Mutable(MainControl::kDelayNone).checked = true;
+  Mutable(MainControl::kNumberField).enabled = false;
+  Mutable(MainControl::kErrorLabel).visible = false;
+  MutableList(MainList::kGroups).visible = false;
+  MutableList(MainList::kMembers).visible = false;
+  Mutable(MainControl::kSendToGroup).visible = false;
+  UpdateCharCount();
+}
+
+MainWindow::~MainWindow() = default;
+
+const ControlState& MainWindow::Control(MainControl control) const {
+  return controls_[static_cast<size_t>(control)];
+}
+
+ControlState& MainWindow::Mutable(MainControl control) {
+  return controls_[static_cast<size_t>(control)];
+}
+
+const ListState& MainWindow::List(MainList list) const { return lists_[static_cast<size_t>(list)]; }
+
+ListState& MainWindow::MutableList(MainList list) { return lists_[static_cast<size_t>(list)]; }
+
+void MainWindow::Changed() {
+  if (on_changed_) on_changed_();
+}
+
+void MainWindow::RequestFocus(MainControl control) {
+  focus_ = control;
+  ++focus_count_;
+  Changed();
+}
+
+// --- Compose rules.
+
+void MainWindow::UpdateCharCount() {
+  int limit = Control(MainControl::kDouble).checked ? kDoubleLimit : kSingleLimit;
+  Mutable(MainControl::kMessageBox).max_length = limit;
+  if (!mail_check_running_) {
+    SetStatusLine(std::to_string(MessageText().size()) + " character in message (Max " +
+                  std::to_string(limit) + ").");
+  }
+  Changed();
+}
+
+void MainWindow::OnMessageEdited(const std::string& text) {
+  const ControlState& box = Control(MainControl::kMessageBox);
+  size_t limit = box.max_length > 0 ? static_cast<size_t>(box.max_length) : text.size();
+  Mutable(MainControl::kMessageBox).text = text.substr(0, limit);
+  UpdateCharCount();
+}
+
+void MainWindow::OnMessageKeyReleased() { state_.saved_text = MessageText(); }
+
+void MainWindow::OnDoubleToggled(bool checked) {
+  Mutable(MainControl::kDouble).checked = checked;
+  if (checked && Control(MainControl::kGroupSending).text == "&Groupsending <<") {
+    services_.dialogs.MessageBox("Double message not allowed for groupsending", "Not double",
+                                 MessageIcon::kInformation);
+    Mutable(MainControl::kDouble).checked = false;
+  }
+  state_.double_message = Control(MainControl::kDouble).checked;
+  UpdateCharCount();
+  SetMessageText(state_.saved_text);
+  UpdateCharCount();
+  RequestFocus(MainControl::kMessageBox);
+}
+
+void MainWindow::SetRecipients(std::vector<std::string> names, std::vector<std::string> numbers) {
+  ListState& list = MutableList(MainList::kRecipients);
+  list.items = std::move(names);
+  list.selected = -1;
+  recipient_numbers_ = std::move(numbers);
+  if (!Control(MainControl::kTemporaryNumber).checked)
+    Mutable(MainControl::kNumberField).text.clear();
+  if (!list.items.empty() && !Control(MainControl::kTemporaryNumber).checked) OnRecipientChosen(0);
+  Changed();
+}
+
+void MainWindow::OnRecipientChosen(int index) {
+  ListState& list = MutableList(MainList::kRecipients);
+  if (index < 0 || index >= static_cast<int>(list.items.size())) return;
+  list.selected = index;
+  Mutable(MainControl::kNumberField).text =
+      index < static_cast<int>(recipient_numbers_.size()) ? recipient_numbers_[index] : "";
+  UpdateCharCount();
+  SetMessageText(state_.saved_text);
+  UpdateCharCount();
+}
+
+void MainWindow::OnTemporaryNumberToggled(bool checked) {
+  Mutable(MainControl::kTemporaryNumber).checked = checked;
+  ListState& list = MutableList(MainList::kRecipients);
+  ControlState& number = Mutable(MainControl::kNumberField);
+  list.enabled = !checked;
+  list.visible = !checked;
+  Mutable(MainControl::kGroupSending).enabled = !checked;
+  number.text.clear();
+  number.enabled = checked;
+  if (checked) {
+    if (!command_line_mode_ && !autosend_in_progress_) RequestFocus(MainControl::kNumberField);
+  } else if (list.HasSelection()) {
+    OnRecipientChosen(list.selected);
+  }
+  Changed();
+}
+
+void MainWindow::OnNumberEdited(const std::string& text) {
+  Mutable(MainControl::kNumberField).text = text;
+  Changed();
+}
+
+void MainWindow::OnPrefixChosen(int prefix) {
+  Mutable(MainControl::kUsePrefix1).checked = prefix != 2;
+  Mutable(MainControl::kUsePrefix2).checked = prefix == 2;
+  Changed();
+}
+
+void MainWindow::OnGroupSendingToggled() {
+  ControlState& button = Mutable(MainControl::kGroupSending);
+  bool open = button.text == "&Groupsending >>";
+  button.text = open ? "&Groupsending <<" : "&Groupsending >>";
+  MutableList(MainList::kGroups).visible = open;
+  MutableList(MainList::kMembers).visible = open;
+  Mutable(MainControl::kSendToGroup).visible = open;
+  Changed();
+}
+
+void MainWindow::Rensa_Nummer(const std::string& nummer) {
+  state_.recipient_number = DigitsOf(nummer);
+}
+
+// --- Send dispatch.
+
+void MainWindow::ReenableAfterRefusal() {
+  if (Control(MainControl::kMailchecking).checked) return;
+  Mutable(MainControl::kNow).enabled = true;
+  Mutable(MainControl::kSend).enabled = true;
+  Mutable(MainControl::kGroupSending).enabled = true;
+}
+
+void MainWindow::StartSend() {
+  if (mail_check_running_) return;
+  SendState& s = state_;
+  s.sending = true;
+  s.cancelled = s.finished = s.init_failed = s.dial_failed = s.redial_pending = false;
+  s.ended = s.later_part = s.attempted = s.online = false;
+  s.sender_number.clear();
+  s.restore_controls = true;
+  s.receipt_ticks = 0;
+  s.following_count = 0;
+
+  const std::string text = MessageText();
+  if (text.empty()) {
+    if (!command_line_mode_ && !autosend_in_progress_) RequestFocus(MainControl::kMessageBox);
+    s.sending = false;
+    return;
+  }
+  if (Control(MainControl::kDouble).checked && !autosend_in_progress_ &&
+      text.size() <= static_cast<size_t>(kSingleLimit)) {
+    SetReceiptLine("Message doesn\xB4t exceed 160 character, uncheck Double!");
+    s.sending = false;
+    ReenableAfterRefusal();
+    Changed();
+    return;
+  }
+  SetReceiptLine("");
+  SetReceiptCaption("Receipt:");
+  s.sender_number = DigitsOf(settings_.Avs);
+
+  const bool temporary = Control(MainControl::kTemporaryNumber).checked;
+  if (!temporary && !command_line_mode_ && !autosend_in_progress_ && !settings_.NrFranFilOn &&
+      !List(MainList::kRecipients).HasSelection()) {
+    SetReceiptLine("No recipient!");
+    s.sending = false;
+    ReenableAfterRefusal();
+    Changed();
+    return;
+  }
+
+  s.message = text;
+  s.transaction_reference = 0;
+  modem_.PrepareForSend();
+
+  if (temporary) {
+    Rensa_Nummer(Trimmed(Control(MainControl::kNumberField).text));
+    s.recipient_name = "Temporary number";
+  } else {
+    const ListState& list = List(MainList::kRecipients);
+    s.recipient_name = list.HasSelection() ? list.SelectedText() : "";
+    Rensa_Nummer(list.HasSelection() && list.selected < static_cast<int>(recipient_numbers_.size())
+                     ? recipient_numbers_[list.selected]
+                     : "");
+  }
+
+  LockWindow();
+
+  if (s.double_message) {
+    if (UsesGateway()) {
+      gateway_.SandDubbelTCP();
+    } else {
+      modem_.SendDoubleMessage();
+    }
+    // The double senders end the send themselves.
+    return;
+  }
+  if (UsesGateway()) {
+    gateway_.SandSingelTCP();
+    WaitForExchange();
+  } else {
+    DispatchSingleModem();
+  }
+  if (s.ended && !s.finished && !s.cancelled) return;
+  // Closing step.
+  if (UsesGateway()) gateway_.CancelRequest();
+  EndSend();
+}
+
+void MainWindow::DispatchSingleModem() {
+  SendState& s = state_;
+  modem_.BuildSubmitFrame();
+  if (s.init_failed || s.cancelled) return;
+  modem_.InitModem();
+  if (s.init_failed || s.cancelled) return;
+  do {
+    if (s.redial_pending && !s.cancelled) {
+      modem_.WaitRedial();
+      if (s.cancelled) return;
+    }
+    modem_.DialSmsc();
+    if (s.dial_failed || s.cancelled) return;
+  } while (s.redial_pending);
+  modem_.TransmitFrame();
+  if (s.finished || s.cancelled) return;
+  WaitForExchange();
+}
+
+void MainWindow::WaitForExchange() {
+  WaitUntil(services_.loop, [this] { return state_.finished || state_.cancelled || state_.ended; });
+}
+
+void MainWindow::CancelSend() {
+  state_.cancelled = true;
+  if (state_.sending) {
+    if (UsesGateway()) {
+      gateway_.CancelRequest();
+      EndSend();
+    } else if (modem_.CarrierHeld()) {
+      EndSend();
+    }
+  }
+}
+
+void MainWindow::LockWindow() {
+  for (MainControl c :
+       {MainControl::kNow, MainControl::kSend, MainControl::kGroupSending,
+        MainControl::kMenuMessage, MainControl::kMenuPhonebook, MainControl::kMenuSettings,
+        MainControl::kPhonebookButton, MainControl::kMessageButton, MainControl::kDelayNone,
+        MainControl::kDelayTo}) {
+    Mutable(c).enabled = false;
+  }
+  MutableList(MainList::kRecipients).enabled = false;
+  Mutable(MainControl::kCancel).enabled = true;
+  Changed();
+}
+
+void MainWindow::UnlockWindow() {
+  for (MainControl c :
+       {MainControl::kNow, MainControl::kSend, MainControl::kGroupSending,
+        MainControl::kSendToGroup, MainControl::kMenuMessage, MainControl::kMenuPhonebook,
+        MainControl::kMenuSettings, MainControl::kPhonebookButton, MainControl::kMessageButton,
+        MainControl::kDelayNone, MainControl::kDelayTo}) {
+    Mutable(c).enabled = true;
+  }
+  MutableList(MainList::kRecipients).enabled = true;
+  MutableList(MainList::kGroups).enabled = true;
+}
+
+void MainWindow::EndSend() {
+  SendState& s = state_;
+  // A second run for the same send (after Cancel, or the closing step after
+  // an exchange that already ended) still hangs up, but must not log twice.
+  const bool first_run = !s.ended;
+  receipt_timer_->Stop();
+  modem_.StopTimers();
+  s.redial_ticks = 0;
+  if (!s.keep_line) {
+    SetStatusLine("Hanging up...");
+    if (!UsesGateway()) modem_.HangUp();
+    Mutable(MainControl::kCancel).enabled = false;
+    if (s.restore_controls && !Control(MainControl::kAutosending).checked &&
+        !Control(MainControl::kMailchecking).checked) {
+      UnlockWindow();
+      UpdateCharCount();
+      if (!command_line_mode_ && !autosend_in_progress_) RequestFocus(MainControl::kMessageBox);
+    }
+    s.sending = false;
+    SetStatusLine("");
+  }
+  if (first_run) WriteRecords();
+  if (!s.keep_line) s.write_receipt_file = false;
+  s.ended = true;
+  autosend_in_progress_ = false;
+  Changed();
+}
+
+void MainWindow::WriteRecords() {
+  const SendState& s = state_;
+  if (!s.attempted) return;
+  // Both results come from the receipt line before a write error replaces it.
+  const std::string receipt_result = ReceiptResult(s.cancelled, ReceiptLine());
+  LogRecord record =
+      LogRecord::At(services_.loop.Now(), s.recipient_name + " " + s.recipient_number,
+                    LogResult(s.cancelled, ReceiptLine()), s.message);
+  if (settings_.LoggOn) {
+    int error = WriteLogRecord(settings_.ProgramFolder, record);
+    if (error != 0) SetReceiptLine(LogWriteErrorText(error));
+  }
+  if (s.write_receipt_file) {
+    record.result = receipt_result;
+    int error = Skriv_Kvitto(settings_.ProgramFolder, s.receipt_file_name, record);
+    if (error != 0) SetReceiptLine(ReceiptWriteErrorText(error));
+  }
+}
+
+void MainWindow::StartReceiptTimer() { receipt_timer_->Start(); }
+
+void MainWindow::StopReceiptTimer() { receipt_timer_->Stop(); }
+
+void MainWindow::OnReceiptTimerTick() {
+  SendState& s = state_;
+  ++s.receipt_ticks;
+  if (!UsesGateway() && !modem_.CarrierHeld()) {
+    SetReceiptLine(s.cancelled ? "Sending Cancelled." : "Operator closed the connection.");
+    s.keep_line = false;
+    s.finished = true;
+    return;
+  }
+  if (s.receipt_ticks > kReceiptTickLimit) {
+    SetReceiptLine("The operator didn\xB4t send a receipt.");
+    s.keep_line = false;
+    s.finished = true;
+  }
+}
+
+// --- Lines and boxes.
+
+void MainWindow::SetStatusLine(const std::string& text) {
+  Mutable(MainControl::kStatusLine).text = text;
+  Changed();
+}
+
+void MainWindow::SetReceiptLine(const std::string& text) {
+  Mutable(MainControl::kReceiptLine).text = text;
+  Changed();
+}
+
+const std::string& MainWindow::ReceiptLine() const {
+  return Control(MainControl::kReceiptLine).text;
+}
+
+void MainWindow::SetReceiptCaption(const std::string& text) {
+  Mutable(MainControl::kReceiptFrame).text = text;
+  Changed();
+}
+
+const std::string& MainWindow::MessageText() const {
+  return Control(MainControl::kMessageBox).text;
+}
+
+void MainWindow::SetMessageText(const std::string& text) {
+  Mutable(MainControl::kMessageBox).text = text;
+  Changed();
+}
+
+bool MainWindow::UsePrefix2() const { return Control(MainControl::kUsePrefix2).checked; }
+
+void MainWindow::Beep() { services_.dialogs.Beep(); }
+
+// --- Buttons and menus.
+
+void MainWindow::NewMessage() {
+  state_.saved_text.clear();
+  SetMessageText("");
+  UpdateCharCount();
+  RequestFocus(MainControl::kMessageBox);
+}
+
+void MainWindow::Exit() { host_.CloseMainWindow(); }
+
+void MainWindow::OpenPhoneBook() {
+  if (Control(MainControl::kGroupSending).text == "&Groupsending <<") OnGroupSendingToggled();
+  host_.OpenPhoneBook();
+}
+
+void MainWindow::OpenQuickMessages() { host_.OpenQuickMessages(); }
+
+void MainWindow::OpenSettings() { host_.OpenSettings(); }
+
+void MainWindow::ShowHelpTopics() {
+  if (!services_.help_viewer.ShowContents(settings_.ProgramFolder + "tolvmsg.html")) {
+    services_.dialogs.MessageBox("Can\xB4t find the helpfile", "Tolvane", MessageIcon::kCritical);
+  }
+}
+
+void MainWindow::OnEditMenuOpening(bool text_selected) {
+  Mutable(MainControl::kMenuCut).enabled = text_selected;
+  Mutable(MainControl::kMenuCopy).enabled = text_selected;
+  Mutable(MainControl::kMenuPaste).enabled = services_.clipboard.HasText();
+  Changed();
+}
+
+void MainWindow::Copy(int start, int length) {
+  const std::string& text = MessageText();
+  if (start < 0 || length <= 0 || static_cast<size_t>(start) >= text.size()) return;
+  services_.clipboard.SetText(text.substr(start, length));
+}
+
+void MainWindow::Cut(int start, int length) {
+  Copy(start, length);
+  std::string text = MessageText();
+  if (start < 0 || length <= 0 || static_cast<size_t>(start) >= text.size()) return;
+  text.erase(start, length);
+  OnMessageEdited(text);
+}
+
+void MainWindow::Paste(int start, int length) {
+  if (!services_.clipboard.HasText()) return;
+  std::string text = MessageText();
+  size_t at = std::min(static_cast<size_t>(std::max(start, 0)), text.size());
+  text.erase(at, std::max(length, 0));
+  text.insert(at, services_.clipboard.Text());
+  OnMessageEdited(text);
+}
+
+}  // namespace tolvane

@@ -1,0 +1,187 @@
+#ifndef TOLVANE_CORE_MAIN_WINDOW_H_
+#define TOLVANE_CORE_MAIN_WINDOW_H_
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/control_state.h"
+#include "core/main_window_host.h"
+#include "core/program_settings.h"
+#include "core/send_context.h"
+#include "core/send_state.h"
+#include "gateway/gateway_transport.h"
+#include "modem/modem_transport.h"
+#include "platform/clipboard.h"
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/help_viewer.h"
+#include "platform/http_client.h"
+#include "platform/serial_port.h"
+
+namespace tolvane {
+
+// The controls of the main window, by role.
+enum class MainControl {
+  kMessageBox,
+  kStatusLine,
+  kReceiptFrame,  // caption of the "Receipt:" frame
+  kReceiptLine,
+  kNumberField,
+  kTemporaryNumber,
+  kDouble,
+  kUsePrefix1,
+  kUsePrefix2,
+  kDelayNone,
+  kDelayTo,
+  kSend,
+  kCancel,
+  kGroupSending,
+  kSendToGroup,
+  kMessageButton,
+  kPhonebookButton,
+  kExitButton,
+  kNow,
+  kNewMessage,
+  kAutosending,
+  kMailchecking,
+  kErrorLabel,
+  kMenuMessage,
+  kMenuPhonebook,
+  kMenuSettings,
+  kMenuExit,
+  kMenuCut,
+  kMenuCopy,
+  kMenuPaste,
+  kMenuHelpTopics,
+  kCount
+};
+
+enum class MainList { kRecipients, kGroups, kMembers, kCount };
+
+// Everything the main window needs from outside.
+struct MainWindowServices {
+  EventLoop& loop;
+  SerialPort& serial_port;
+  HttpClient& http_client;
+  Dialogs& dialogs;
+  Clipboard& clipboard;
+  HelpViewer& help_viewer;
+};
+
+// Presenter of the main window: compose rules, recipient choice, the send
+// dispatch and its end. It owns the state of every control; the window on
+// screen renders it and forwards the user's actions.
+class MainWindow : public SendContext {
+ public:
+  static constexpr int kSingleLimit = 160;
+  static constexpr int kDoubleLimit = 320;
+
+  MainWindow(ProgramSettings& settings, const MainWindowServices& services, MainWindowHost& host);
+  ~MainWindow() override;
+
+  // --- What the window renders.
+  const std::string& Caption() const { return caption_; }
+  const ControlState& Control(MainControl control) const;
+  const ListState& List(MainList list) const;
+  // The control that asked for the focus last, with a counter that grows on
+  // every request so a repeated request is seen.
+  MainControl FocusRequest() const { return focus_; }
+  int FocusRequestCount() const { return focus_count_; }
+  // Called after every change of the state above.
+  void SetOnChanged(std::function<void()> on_changed) { on_changed_ = std::move(on_changed); }
+
+  // --- The user's actions.
+  void OnMessageEdited(const std::string& text);
+  void OnMessageKeyReleased();
+  void OnDoubleToggled(bool checked);
+  void OnRecipientChosen(int index);
+  void OnTemporaryNumberToggled(bool checked);
+  void OnNumberEdited(const std::string& text);
+  void OnPrefixChosen(int prefix);  // 1 or 2
+  void OnGroupSendingToggled();
+  void StartSend();
+  void CancelSend();
+  void NewMessage();
+  void Exit();
+  void OpenPhoneBook();
+  void OpenQuickMessages();
+  void OpenSettings();
+  void ShowHelpTopics();
+  // Edit menu: called before it opens, then the chosen entry acts on the
+  // message box's selection (start and length, in characters).
+  void OnEditMenuOpening(bool text_selected);
+  void Cut(int start, int length);
+  void Copy(int start, int length);
+  void Paste(int start, int length);
+
+  // --- Program-wide state other parts set.
+  void SetCommandLineMode(bool on) { command_line_mode_ = on; }
+  bool CommandLineMode() const { return command_line_mode_; }
+  void SetAutosendInProgress(bool on) { autosend_in_progress_ = on; }
+  void SetMailCheckRunning(bool on) { mail_check_running_ = on; }
+  // Names for the recipient list, in phone-book order, with their numbers.
+  void SetRecipients(std::vector<std::string> names, std::vector<std::string> numbers);
+
+  void UpdateCharCount();
+  void Rensa_Nummer(const std::string& nummer);
+
+  // --- SendContext.
+  SendState& State() override { return state_; }
+  const ProgramSettings& Settings() const override { return settings_; }
+  EventLoop& Loop() override { return services_.loop; }
+  void SetStatusLine(const std::string& text) override;
+  void SetReceiptLine(const std::string& text) override;
+  const std::string& ReceiptLine() const override;
+  void SetReceiptCaption(const std::string& text) override;
+  const std::string& MessageText() const override;
+  void SetMessageText(const std::string& text) override;
+  bool UsePrefix2() const override;
+  void Beep() override;
+  void StartReceiptTimer() override;
+  void StopReceiptTimer() override;
+  void EndSend() override;
+
+  ModemTransport& Modem() { return modem_; }
+  GatewayTransport& Gateway() { return gateway_; }
+
+ private:
+  ControlState& Mutable(MainControl control);
+  ListState& MutableList(MainList list);
+  void Changed();
+  void RequestFocus(MainControl control);
+  bool UsesGateway() const { return settings_.AccessTyp == "TCP"; }
+  // Enables "No&w", "&Send" and "&Groupsending >>" after a refused send.
+  void ReenableAfterRefusal();
+  void LockWindow();
+  void UnlockWindow();
+  void DispatchSingleModem();
+  void WaitForExchange();
+  void OnReceiptTimerTick();
+  void WriteRecords();
+
+  ProgramSettings& settings_;
+  MainWindowServices services_;
+  MainWindowHost& host_;
+  SendState state_;
+  ModemTransport modem_;
+  GatewayTransport gateway_;
+  std::unique_ptr<Timer> receipt_timer_;
+
+  std::string caption_ = "Tolvane 2000";
+  std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;
+  std::array<ListState, static_cast<size_t>(MainList::kCount)> lists_;
+  std::vector<std::string> recipient_numbers_;
+  MainControl focus_ = MainControl::kMessageBox;
+  int focus_count_ = 0;
+  std::function<void()> on_changed_;
+
+  bool command_line_mode_ = false;
+  bool autosend_in_progress_ = false;
+  bool mail_check_running_ = false;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_CORE_MAIN_WINDOW_H_

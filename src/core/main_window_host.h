@@ -1,0 +1,19 @@
+#ifndef TOLVANE_CORE_MAIN_WINDOW_HOST_H_
+#define TOLVANE_CORE_MAIN_WINDOW_HOST_H_
+
+namespace tolvane {
+
+// The windows the main window opens, modally, and its own closing.
+class MainWindowHost {
+ public:
+  virtual ~MainWindowHost() = default;
+  virtual void OpenPhoneBook() = 0;
+  virtual void OpenQuickMessages() = 0;
+  virtual void OpenSettings() = 0;
+  // Closes the main window, which runs the shutdown and ends the program.
+  virtual void CloseMainWindow() = 0;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_CORE_MAIN_WINDOW_HOST_H_

@@ -1,0 +1,41 @@
+#ifndef TOLVANE_CORE_SETTINGS_FILE_H_
+#define TOLVANE_CORE_SETTINGS_FILE_H_
+
+#include <string>
+
+namespace tolvane {
+
+// The program's settings file, tolvmsg.ini in the program's folder.
+class SettingsFile {
+ public:
+  static constexpr const char* kFileName = "tolvmsg.ini";
+
+  // `program_folder` ends with a separator (see ProgramFolderOf).
+  explicit SettingsFile(std::string program_folder);
+
+  const std::string& ProgramFolder() const { return program_folder_; }
+  std::string Path() const { return program_folder_ + kFileName; }
+
+  // The key's value, at most 127 characters, or the default when the file or
+  // the key is missing.
+  std::string ReadSetting(const std::string& section, const std::string& key,
+                          const std::string& default_value) const;
+  // Creates the file, section or key as needed; false when it cannot.
+  bool WriteSetting(const std::string& section, const std::string& key,
+                    const std::string& value) const;
+
+ private:
+  std::string program_folder_;
+};
+
+// True when `path` is a file that can be opened for reading.
+bool FileExists(const std::string& path);
+
+// The folder of the executable with its trailing separator ("/" or "\"). A
+// root folder ("/", "C:\") keeps its single separator; a bare file name gives
+// an empty text (the working folder).
+std::string ProgramFolderOf(const std::string& executable_path);
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_CORE_SETTINGS_FILE_H_

@@ -1,0 +1,150 @@
+#include "core/settings_loader.h"
+
+#include <limits>
+#include <string>
+
+#include "core/gateway_password_file.h"
+#include "core/settings_values.h"
+
+namespace tolvane {
+namespace {
+
+constexpr long kProxyPortMax = 65535;
+
+// Reads keys into one record, taking each default from a fresh record.
+class Reader {
+ public:
+  Reader(const SettingsFile& file, ProgramSettings& settings, const ReportLoadError& report_error)
+      : file_(file), settings_(settings), report_error_(report_error) {}
+
+  void Text(const char* section, const char* key, std::string ProgramSettings::*field) {
+    settings_.*field = file_.ReadSetting(section, key, kDefaults.*field);
+  }
+
+  void Number(const char* section, const char* key, int16_t ProgramSettings::*field) {
+    const std::string text = file_.ReadSetting(section, key, std::to_string(kDefaults.*field));
+    if (const auto number = ParseLeadingNumber(text)) {
+      settings_.*field = *number;
+    } else {
+      Report(kErrorOverflow);
+    }
+  }
+
+  void Password(const char* section, const char* key, std::string ProgramSettings::*field) {
+    if (const auto password = UnshiftPassword(file_.ReadSetting(section, key, ""))) {
+      settings_.*field = *password;
+    } else {
+      Report(kErrorInvalidCall);
+    }
+  }
+
+  // TCPProxy must be a whole number and, when it asks for a proxy, the port
+  // must be one too; otherwise no proxy is used.
+  void Proxy() {
+    const auto proxy = ParseWholeNumber(file_.ReadSetting("TCP", "TCPProxy", "0"));
+    const bool proxy_ok = proxy && *proxy >= std::numeric_limits<int16_t>::min() &&
+                          *proxy <= std::numeric_limits<int16_t>::max();
+    settings_.TCPProxy = proxy_ok ? static_cast<int16_t>(*proxy) : 0;
+    if (!proxy_ok) Report(kErrorTypeMismatch);
+    Text("TCP", "TCPProxyAdress", &ProgramSettings::TCPProxyAdress);
+    Text("TCP", "TCPProxyPort", &ProgramSettings::TCPProxyPort);
+    if (settings_.TCPProxy == 1) {
+      const auto port = ParseWholeNumber(settings_.TCPProxyPort);
+      if (!port || *port < 1 || *port > kProxyPortMax) {
+        settings_.TCPProxy = 0;
+        Report(kErrorTypeMismatch);
+      }
+    }
+  }
+
+  void Report(int error_number) const {
+    if (report_error_) report_error_(error_number);
+  }
+
+ private:
+  static inline const ProgramSettings kDefaults{};
+
+  const SettingsFile& file_;
+  ProgramSettings& settings_;
+  const ReportLoadError& report_error_;
+};
+
+}  // namespace
+
+void ComputeDerivedFields(ProgramSettings& settings) {
+  auto on = [](const std::string& flag) { return flag == "1"; };
+  settings.FelkorrigeringOn = on(settings.Felkorrigering);
+  settings.EjKvittoOn = on(settings.EjKvitto);
+  settings.LoggOn = on(settings.Logg);
+  settings.NrFranFilOn = on(settings.NrFranFil);
+  settings.RasYNOn = on(settings.RasYN);
+  settings.BaraLokaltOn = on(settings.BaraLokalt);
+  settings.AutoWindowStart = settings.AutoTid + ":00";
+  settings.AutoWindowEnd = settings.AutoTid + ":05";
+  settings.MailTimeCount = 0;
+  for (const std::string& time : settings.MailTid) {
+    if (!time.empty()) ++settings.MailTimeCount;
+  }
+}
+
+void LoadWindowPosition(const SettingsFile& file, ProgramSettings& settings,
+                        const ReportLoadError& report_error) {
+  Reader reader(file, settings, report_error);
+  reader.Number("WinPosition", "Status", &ProgramSettings::Status);
+  reader.Number("WinPosition", "Xpos", &ProgramSettings::Xpos);
+  reader.Number("WinPosition", "Ypos", &ProgramSettings::Ypos);
+}
+
+void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
+                  const ReportLoadError& report_error) {
+  using S = ProgramSettings;
+  Reader reader(file, settings, report_error);
+  reader.Text("Modem", "Baud", &S::Baud);
+  reader.Text("Modem", "Port", &S::Port);
+  reader.Text("Modem", "Device", &S::Device);
+  reader.Text("Modem", "Parametrar", &S::Parametrar);
+  reader.Text("Modem", "ModemInit", &S::ModemInit);
+  reader.Text("Modem", "UppTid", &S::UppTid);
+  reader.Text("Modem", "Felkorrigering", &S::Felkorrigering);
+  reader.Text("Modem", "EjKvitto", &S::EjKvitto);
+  reader.Text("Modem", "Logg", &S::Logg);
+  reader.Text("Adress", "Avs", &S::Avs);
+  reader.Text("OP", "SMSCnumber", &S::SMSCnumber);
+  reader.Text("OP", "Prefix1", &S::Prefix1);
+  reader.Text("OP", "Prefix2", &S::Prefix2);
+  reader.Text("Auto", "AutoTid", &S::AutoTid);
+  reader.Text("Auto", "AutoFil", &S::AutoFil);
+  reader.Text("Auto", "AutoFilSep", &S::AutoFilSep);
+  reader.Text("Auto", "AutoDef", &S::AutoDef);
+  reader.Text("Auto", "AutoTyp", &S::AutoTyp);
+  reader.Text("Auto", "AutoTabort", &S::AutoTabort);
+  reader.Text("Auto", "AutoStang", &S::AutoStang);
+  reader.Text("Auto", "NrFranFil", &S::NrFranFil);
+  reader.Text("RAS", "RasY/N", &S::RasYN);
+  reader.Text("RAS", "RasISP", &S::RasISP);
+  reader.Text("RAS", "RasUserName", &S::RasUserName);
+  reader.Password("RAS", "RasPassWord", &S::RasPassWord);
+  reader.Text("Mail", "MailServer", &S::MailServer);
+  reader.Text("Mail", "MailUserName", &S::MailUserName);
+  reader.Password("Mail", "MailPassWord", &S::MailPassWord);
+  for (size_t i = 0; i < settings.MailTid.size(); ++i) {
+    settings.MailTid[i] = file.ReadSetting("Mail", "MailTid" + std::to_string(i + 1), "");
+  }
+  reader.Text("Mail", "BaraLokalt", &S::BaraLokalt);
+  reader.Number("Auto", "PollTid", &S::PollTid);
+  reader.Number("Auto", "VTid", &S::VTid);
+  reader.Text("Access", "AccessTyp", &S::AccessTyp);
+  reader.Text("TCP", "TCPAnvNamn", &S::TCPAnvNamn);
+  reader.Text("TCP", "TCPGateway", &S::TCPGateway);
+  settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
+  reader.Proxy();
+  ComputeDerivedFields(settings);
+}
+
+void SaveWindowPosition(const SettingsFile& file, const ProgramSettings& settings) {
+  file.WriteSetting("WinPosition", "Status", FormatNumber(settings.Status));
+  file.WriteSetting("WinPosition", "Xpos", FormatNumber(settings.Xpos));
+  file.WriteSetting("WinPosition", "Ypos", FormatNumber(settings.Ypos));
+}
+
+}  // namespace tolvane

@@ -1,0 +1,28 @@
+#ifndef TOLVANE_PLATFORM_INI_FILE_H_
+#define TOLVANE_PLATFORM_INI_FILE_H_
+
+#include <string>
+
+namespace tolvane {
+
+// Reads and writes single keys of an INI file the way the Windows
+// private-profile routines do: section and key names ignore case, values are
+// 8-bit text taken as they are, and a missing file or key gives the default.
+class IniFile {
+ public:
+  // Values longer than this are cut to it.
+  static constexpr size_t kMaxValueLength = 127;
+
+  static std::string ReadString(const std::string& path, const std::string& section,
+                                const std::string& key, const std::string& default_value);
+  // Creates the file, the section or the key as needed and keeps everything
+  // else in the file. The file is replaced atomically. Fails (false) when the
+  // file cannot be written, cannot be parsed, or the value holds a line break
+  // (which would split it into a different key).
+  static bool WriteString(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& value);
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_PLATFORM_INI_FILE_H_

@@ -1,0 +1,280 @@
+#include "ui/main_window_widget.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextCursor>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "platform/text_codec.h"
+
+namespace tolvane {
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
+std::string FromQt(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+
+}  // namespace
+
+MainWindowWidget::MainWindowWidget(QWidget* parent) : QMainWindow(parent) {
+  BuildControls();
+  BuildMenus();
+}
+
+QAbstractButton* MainWindowWidget::Button(MainControl control) const {
+  return buttons_[static_cast<size_t>(control)];
+}
+
+void MainWindowWidget::BuildControls() {
+  auto* central = new QWidget(this);
+  auto* layout = new QGridLayout(central);
+
+  auto add_button = [this](MainControl control, QAbstractButton* button) {
+    buttons_[static_cast<size_t>(control)] = button;
+    return button;
+  };
+
+  auto* message_label = new QLabel(QStringLiteral("Message to send:"), central);
+  message_box_ = new QPlainTextEdit(central);
+  message_box_->installEventFilter(this);
+  message_label->setBuddy(message_box_);
+  auto* new_message = new QToolButton(central);
+  new_message->setText(QStringLiteral("New"));
+  new_message->setToolTip(QStringLiteral("New message"));
+  add_button(MainControl::kNewMessage, new_message);
+
+  auto* status_label = new QLabel(QStringLiteral("Status:"), central);
+  status_line_ = new QLabel(central);
+
+  auto* recipient_label = new QLabel(QStringLiteral("Recipient:"), central);
+  recipients_ = new QListWidget(central);
+  number_field_ = new QLineEdit(central);
+  auto* options = new QVBoxLayout;
+  options->addWidget(add_button(MainControl::kTemporaryNumber, new QCheckBox(central)));
+  options->addWidget(add_button(MainControl::kDouble, new QCheckBox(central)));
+  options->addWidget(add_button(MainControl::kUsePrefix1, new QRadioButton(central)));
+  options->addWidget(add_button(MainControl::kUsePrefix2, new QRadioButton(central)));
+  auto* delay_box = new QGroupBox(QStringLiteral("Delayed sending"), central);
+  auto* delay_layout = new QHBoxLayout(delay_box);
+  delay_layout->addWidget(add_button(MainControl::kDelayNone, new QRadioButton(delay_box)));
+  delay_layout->addWidget(add_button(MainControl::kDelayTo, new QRadioButton(delay_box)));
+  options->addWidget(delay_box);
+  options->addWidget(add_button(MainControl::kAutosending, new QCheckBox(central)));
+  options->addWidget(add_button(MainControl::kMailchecking, new QCheckBox(central)));
+
+  receipt_frame_ = new QGroupBox(central);
+  auto* receipt_layout = new QVBoxLayout(receipt_frame_);
+  receipt_line_ = new QLabel(receipt_frame_);
+  receipt_line_->setWordWrap(true);
+  receipt_line_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  receipt_layout->addWidget(receipt_line_);
+  error_label_ = new QLabel(central);
+
+  auto* buttons = new QHBoxLayout;
+  for (MainControl c : {MainControl::kSend, MainControl::kCancel, MainControl::kGroupSending,
+                        MainControl::kMessageButton, MainControl::kPhonebookButton,
+                        MainControl::kNow, MainControl::kExitButton}) {
+    buttons->addWidget(add_button(c, new QPushButton(central)));
+  }
+
+  group_panel_ = new QWidget(central);
+  auto* group_layout = new QVBoxLayout(group_panel_);
+  groups_ = new QListWidget(group_panel_);
+  members_ = new QListWidget(group_panel_);
+  group_layout->addWidget(new QLabel(QStringLiteral("Groups:"), group_panel_));
+  group_layout->addWidget(groups_);
+  group_layout->addWidget(members_);
+  group_layout->addWidget(add_button(MainControl::kSendToGroup, new QPushButton(group_panel_)));
+
+  layout->addWidget(message_label, 0, 0);
+  layout->addWidget(new_message, 0, 1, Qt::AlignRight);
+  layout->addWidget(message_box_, 1, 0, 1, 2);
+  layout->addWidget(status_label, 2, 0);
+  layout->addWidget(status_line_, 3, 0, 1, 2);
+  layout->addWidget(recipient_label, 4, 0);
+  layout->addWidget(recipients_, 5, 0);
+  layout->addLayout(options, 5, 1);
+  layout->addWidget(number_field_, 6, 0);
+  layout->addWidget(receipt_frame_, 7, 0, 1, 2);
+  layout->addWidget(error_label_, 8, 0, 1, 2);
+  layout->addLayout(buttons, 9, 0, 1, 2);
+  layout->addWidget(group_panel_, 0, 2, 10, 1);
+  setCentralWidget(central);
+}
+
+void MainWindowWidget::BuildMenus() {
+  auto add_action = [this](QMenu* menu, MainControl control) {
+    QAction* action = menu->addAction(QString());
+    actions_[static_cast<size_t>(control)] = action;
+    return action;
+  };
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  add_action(file, MainControl::kMenuMessage);
+  add_action(file, MainControl::kMenuPhonebook);
+  add_action(file, MainControl::kMenuSettings);
+  file->addSeparator();
+  add_action(file, MainControl::kMenuExit);
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  add_action(edit, MainControl::kMenuCut);
+  add_action(edit, MainControl::kMenuCopy);
+  add_action(edit, MainControl::kMenuPaste);
+  connect(edit, &QMenu::aboutToShow, this, [this] {
+    if (presenter_) presenter_->OnEditMenuOpening(message_box_->textCursor().hasSelection());
+  });
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  add_action(help, MainControl::kMenuHelpTopics);
+}
+
+void MainWindowWidget::Bind(MainWindow* presenter) {
+  presenter_ = presenter;
+  MainWindow* p = presenter;
+  auto on_click = [this](MainControl control, auto action) {
+    connect(Button(control), &QAbstractButton::clicked, this, action);
+  };
+  on_click(MainControl::kSend, [p] { p->StartSend(); });
+  on_click(MainControl::kCancel, [p] { p->CancelSend(); });
+  on_click(MainControl::kGroupSending, [p] { p->OnGroupSendingToggled(); });
+  on_click(MainControl::kMessageButton, [p] { p->OpenQuickMessages(); });
+  on_click(MainControl::kPhonebookButton, [p] { p->OpenPhoneBook(); });
+  on_click(MainControl::kExitButton, [p] { p->Exit(); });
+  on_click(MainControl::kNewMessage, [p] { p->NewMessage(); });
+  on_click(MainControl::kDouble,
+           [this, p] { p->OnDoubleToggled(Button(MainControl::kDouble)->isChecked()); });
+  on_click(MainControl::kTemporaryNumber, [this, p] {
+    p->OnTemporaryNumberToggled(Button(MainControl::kTemporaryNumber)->isChecked());
+  });
+  on_click(MainControl::kUsePrefix1, [p] { p->OnPrefixChosen(1); });
+  on_click(MainControl::kUsePrefix2, [p] { p->OnPrefixChosen(2); });
+
+  auto on_action = [this](MainControl control, auto action) {
+    connect(actions_[static_cast<size_t>(control)], &QAction::triggered, this, action);
+  };
+  on_action(MainControl::kMenuMessage, [p] { p->OpenQuickMessages(); });
+  on_action(MainControl::kMenuPhonebook, [p] { p->OpenPhoneBook(); });
+  on_action(MainControl::kMenuSettings, [p] { p->OpenSettings(); });
+  on_action(MainControl::kMenuExit, [p] { p->Exit(); });
+  on_action(MainControl::kMenuHelpTopics, [p] { p->ShowHelpTopics(); });
+  auto selection = [this] {
+    QTextCursor cursor = message_box_->textCursor();
+    return std::pair<int, int>(cursor.selectionStart(),
+                               cursor.selectionEnd() - cursor.selectionStart());
+  };
+  on_action(MainControl::kMenuCut, [p, selection] {
+    auto [start, length] = selection();
+    p->Cut(start, length);
+  });
+  on_action(MainControl::kMenuCopy, [p, selection] {
+    auto [start, length] = selection();
+    p->Copy(start, length);
+  });
+  on_action(MainControl::kMenuPaste, [p, selection] {
+    auto [start, length] = selection();
+    p->Paste(start, length);
+  });
+
+  connect(message_box_, &QPlainTextEdit::textChanged, this, [this, p] {
+    if (!rendering_) p->OnMessageEdited(FromQt(message_box_->toPlainText()));
+  });
+  connect(number_field_, &QLineEdit::textEdited, this,
+          [p](const QString& text) { p->OnNumberEdited(FromQt(text)); });
+  connect(recipients_, &QListWidget::currentRowChanged, this, [this, p](int row) {
+    if (!rendering_ && row >= 0) p->OnRecipientChosen(row);
+  });
+
+  presenter_->SetOnChanged([this] { Render(); });
+  Render();
+}
+
+void MainWindowWidget::RenderList(QListWidget* widget, const ListState& state) {
+  QStringList items;
+  for (const std::string& item : state.items) items << ToQt(item);
+  QStringList current;
+  for (int i = 0; i < widget->count(); ++i) current << widget->item(i)->text();
+  if (items != current) {
+    widget->clear();
+    widget->addItems(items);
+  }
+  if (widget->currentRow() != state.selected) widget->setCurrentRow(state.selected);
+  widget->setEnabled(state.enabled);
+  widget->setVisible(state.visible);
+}
+
+void MainWindowWidget::Render() {
+  if (presenter_ == nullptr || rendering_) return;
+  rendering_ = true;
+  const MainWindow& p = *presenter_;
+  setWindowTitle(ToQt(p.Caption()));
+
+  const ControlState& box = p.Control(MainControl::kMessageBox);
+  QString text = ToQt(box.text);
+  if (message_box_->toPlainText() != text) {
+    message_box_->setPlainText(text);
+    message_box_->moveCursor(QTextCursor::End);
+  }
+  message_box_->setEnabled(box.enabled);
+  status_line_->setText(ToQt(p.Control(MainControl::kStatusLine).text));
+  receipt_frame_->setTitle(ToQt(p.Control(MainControl::kReceiptFrame).text));
+  receipt_line_->setText(ToQt(p.Control(MainControl::kReceiptLine).text));
+  const ControlState& number = p.Control(MainControl::kNumberField);
+  if (number_field_->text() != ToQt(number.text)) number_field_->setText(ToQt(number.text));
+  number_field_->setEnabled(number.enabled);
+  const ControlState& error = p.Control(MainControl::kErrorLabel);
+  error_label_->setText(ToQt(error.text));
+  error_label_->setVisible(error.visible);
+
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    QAbstractButton* button = buttons_[i];
+    if (button == nullptr) continue;
+    const ControlState& state = p.Control(static_cast<MainControl>(i));
+    if (static_cast<MainControl>(i) != MainControl::kNewMessage) button->setText(ToQt(state.text));
+    button->setEnabled(state.enabled);
+    button->setVisible(state.visible);
+    if (button->isCheckable()) button->setChecked(state.checked);
+  }
+  for (size_t i = 0; i < actions_.size(); ++i) {
+    if (actions_[i] == nullptr) continue;
+    const ControlState& state = p.Control(static_cast<MainControl>(i));
+    actions_[i]->setText(ToQt(state.text));
+    actions_[i]->setEnabled(state.enabled);
+  }
+
+  RenderList(recipients_, p.List(MainList::kRecipients));
+  RenderList(groups_, p.List(MainList::kGroups));
+  RenderList(members_, p.List(MainList::kMembers));
+  group_panel_->setVisible(p.List(MainList::kGroups).visible);
+
+  if (p.FocusRequestCount() != focus_count_seen_) {
+    focus_count_seen_ = p.FocusRequestCount();
+    if (p.FocusRequest() == MainControl::kNumberField) {
+      number_field_->setFocus();
+    } else {
+      message_box_->setFocus();
+    }
+  }
+  rendering_ = false;
+}
+
+bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == message_box_ && event->type() == QEvent::KeyRelease && presenter_) {
+    presenter_->OnMessageKeyReleased();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindowWidget::closeEvent(QCloseEvent* event) {
+  if (on_close_) on_close_();
+  event->accept();
+}
+
+}  // namespace tolvane

@@ -1,0 +1,67 @@
+#ifndef TOLVANE_UI_MAIN_WINDOW_WIDGET_H_
+#define TOLVANE_UI_MAIN_WINDOW_WIDGET_H_
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+
+#include "core/main_window.h"
+
+class QAbstractButton;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+
+namespace tolvane {
+
+// The main window on screen: renders the presenter's state and forwards the
+// user's actions to it. No rule of the program lives here.
+class MainWindowWidget : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainWindowWidget(QWidget* parent = nullptr);
+
+  // Connects to the presenter; it must outlive this window.
+  void Bind(MainWindow* presenter);
+  // Runs when the window is asked to close (the shutdown).
+  void SetOnClose(std::function<void()> on_close) { on_close_ = std::move(on_close); }
+
+  QPlainTextEdit* MessageBox() const { return message_box_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  void Render();
+  void RenderList(QListWidget* widget, const ListState& state);
+  QAbstractButton* Button(MainControl control) const;
+
+  MainWindow* presenter_ = nullptr;
+  std::function<void()> on_close_;
+  bool rendering_ = false;
+  int focus_count_seen_ = 0;
+
+  QPlainTextEdit* message_box_ = nullptr;
+  QLabel* status_line_ = nullptr;
+  QGroupBox* receipt_frame_ = nullptr;
+  QLabel* receipt_line_ = nullptr;
+  QLineEdit* number_field_ = nullptr;
+  QLabel* error_label_ = nullptr;
+  QListWidget* recipients_ = nullptr;
+  QListWidget* groups_ = nullptr;
+  QListWidget* members_ = nullptr;
+  QWidget* group_panel_ = nullptr;
+  std::array<QAbstractButton*, static_cast<size_t>(MainControl::kCount)> buttons_{};
+  std::array<QAction*, static_cast<size_t>(MainControl::kCount)> actions_{};
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_UI_MAIN_WINDOW_WIDGET_H_

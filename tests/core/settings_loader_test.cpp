@@ -1,0 +1,143 @@
+#include "core/settings_loader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/gateway_password_file.h"
+#include "support/temp_dir.h"
+
+namespace tolvane {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class SettingsLoaderTest : public ::testing::Test {
+ protected:
+  // Loads everything, as start-up does, collecting the reported errors.
+  ProgramSettings Load() {
+    ProgramSettings settings;
+    auto report = [this](int error_number) { errors_.push_back(error_number); };
+    LoadWindowPosition(file_, settings, report);
+    LoadSettings(file_, settings, report);
+    return settings;
+  }
+
+  testing::TempDir dir_;
+  SettingsFile file_{dir_.Folder()};
+  std::vector<int> errors_;
+};
+
+TEST_F(SettingsLoaderTest, MissingFileGivesEveryDefault) {
+  const ProgramSettings settings = Load();
+  EXPECT_THAT(errors_, IsEmpty());
+  EXPECT_EQ(settings.AccessTyp, "Modem");
+  EXPECT_EQ(settings.Port, "2");
+  EXPECT_EQ(settings.Baud, "19200");
+  EXPECT_EQ(settings.Parametrar, "N,8,1");
+  EXPECT_EQ(settings.ModemInit, "ATZ");
+  EXPECT_EQ(settings.UppTid, "40");
+  EXPECT_EQ(settings.Prefix1, "ATDT");
+  EXPECT_EQ(settings.Prefix2, "ATDT0W");
+  EXPECT_EQ(settings.Avs, "0000000000");
+  EXPECT_EQ(settings.Device, "");
+  EXPECT_EQ(settings.TCPGateway, "http://localhost:8080");
+  EXPECT_EQ(settings.TCPProxyPort, "80");
+  EXPECT_EQ(settings.PollTid, 10);
+  EXPECT_EQ(settings.VTid, 5);
+  EXPECT_EQ(settings.GatewayPassword, "");
+  EXPECT_TRUE(settings.FelkorrigeringOn);
+  EXPECT_EQ(settings.AutoWindowStart, "21:00:00");
+  EXPECT_EQ(settings.AutoWindowEnd, "21:00:05");
+  EXPECT_EQ(settings.MailTimeCount, 0);
+  EXPECT_FALSE(FileExists(file_.Path()));  // reading never creates the file
+}
+
+TEST_F(SettingsLoaderTest, ReadsStoredValuesAndDerivesFields) {
+  dir_.WriteFile("tolvmsg.ini",
+                 "[WinPosition]\nStatus= 2\nXpos=-120\nYpos= 3.5\n"
+                 "[Modem]\nEjKvitto=yes\nLogg=1\nDevice=/dev/ttyUSB0\nModemInit=" +
+                     std::string(200, 'A') +
+                     "\n[Auto]\nAutoTid=06:30\nPollTid= 30\n"
+                     "[RAS]\nRasPassWord=def\n"
+                     "[Mail]\nMailTid1=\nMailTid2=07:15\n"
+                     "[TCP]\nTCPGateway=https://sms.example\nTCPProxy=1\nTCPProxyPort=8080\n");
+  ASSERT_TRUE(WriteGatewayPassword(dir_.Folder(), "gw-pass"));
+  const ProgramSettings settings = Load();
+  EXPECT_THAT(errors_, IsEmpty());
+  EXPECT_EQ(settings.Status, 2);
+  EXPECT_EQ(settings.Xpos, -120);
+  EXPECT_EQ(settings.Ypos, 4);
+  EXPECT_FALSE(settings.EjKvittoOn);
+  EXPECT_TRUE(settings.LoggOn);
+  EXPECT_EQ(settings.Device, "/dev/ttyUSB0");
+  EXPECT_EQ(settings.ModemInit, std::string(127, 'A'));
+  EXPECT_EQ(settings.AutoWindowStart, "06:30:00");
+  EXPECT_EQ(settings.AutoWindowEnd, "06:30:05");
+  EXPECT_EQ(settings.PollTid, 30);
+  EXPECT_EQ(settings.RasPassWord, "abc");
+  EXPECT_EQ(settings.MailTid[1], "07:15");
+  EXPECT_EQ(settings.MailTimeCount, 1);
+  EXPECT_EQ(settings.TCPGateway, "https://sms.example");
+  EXPECT_EQ(settings.TCPProxy, 1);
+  EXPECT_EQ(settings.GatewayPassword, "gw-pass");
+}
+
+TEST_F(SettingsLoaderTest, FailingItemsAreReportedAndLoadingGoesOn) {
+  dir_.WriteFile("tolvmsg.ini",
+                 "[WinPosition]\nXpos=40000\n"
+                 "[Mail]\nMailPassWord=ok\x02\n"
+                 "[Access]\nAccessTyp=TCP\n"
+                 "[TCP]\nTCPProxy=abc\nTCPProxyAdress=proxy.lan\n");
+  const ProgramSettings settings = Load();
+  EXPECT_THAT(errors_, ElementsAre(kErrorOverflow, kErrorInvalidCall, kErrorTypeMismatch));
+  EXPECT_EQ(settings.Xpos, 0);
+  EXPECT_EQ(settings.MailPassWord, "");
+  EXPECT_EQ(settings.TCPProxy, 0);
+  EXPECT_EQ(settings.AccessTyp, "TCP");
+  EXPECT_EQ(settings.TCPProxyAdress, "proxy.lan");
+}
+
+TEST_F(SettingsLoaderTest, ProxyWithBadPortIsSwitchedOff) {
+  dir_.WriteFile("tolvmsg.ini", "[TCP]\nTCPProxy=1\nTCPProxyPort=eighty\n");
+  EXPECT_EQ(Load().TCPProxy, 0);
+  EXPECT_THAT(errors_, ElementsAre(kErrorTypeMismatch));
+
+  // Without a proxy the port is not looked at.
+  errors_.clear();
+  dir_.WriteFile("tolvmsg.ini", "[TCP]\nTCPProxy=0\nTCPProxyPort=eighty\n");
+  EXPECT_EQ(Load().TCPProxyPort, "eighty");
+  EXPECT_THAT(errors_, IsEmpty());
+}
+
+TEST_F(SettingsLoaderTest, DerivedFieldsLeaveCurrentPrefixAlone) {
+  ProgramSettings settings;
+  settings.CurrentPrefix = "ATDT0W";
+  settings.Felkorrigering = "0";
+  settings.MailTid[9] = "23:59";
+  ComputeDerivedFields(settings);
+  EXPECT_EQ(settings.CurrentPrefix, "ATDT0W");
+  EXPECT_FALSE(settings.FelkorrigeringOn);
+  EXPECT_EQ(settings.MailTimeCount, 1);
+}
+
+TEST_F(SettingsLoaderTest, WindowPositionRoundTrip) {
+  ProgramSettings settings;
+  settings.Status = 1;
+  settings.Xpos = 10;
+  settings.Ypos = -120;
+  SaveWindowPosition(file_, settings);
+  // The blank before a number is the writer's form; readers skip it.
+  EXPECT_EQ(file_.ReadSetting("WinPosition", "Ypos", ""), "-120");
+
+  ProgramSettings loaded;
+  LoadWindowPosition(file_, loaded);
+  EXPECT_EQ(loaded.Status, 1);
+  EXPECT_EQ(loaded.Xpos, 10);
+  EXPECT_EQ(loaded.Ypos, -120);
+}
+
+}  // namespace
+}  // namespace tolvane
