@@ -14,10 +14,7 @@ std::string Upper(std::string text) {
 }  // namespace
 
 SimModem::SimModem(Scheduler schedule, SimSmsc& smsc, ModemOptions options)
-    : schedule_(std::move(schedule)),
-      smsc_(smsc),
-      options_(std::move(options)),
-      busy_left_(options_.busy_count) {
+    : schedule_(std::move(schedule)), smsc_(smsc), options_(std::move(options)) {
   smsc_.SetToLine([this](const std::string& bytes) {
     if (carrier_ && to_dte_) to_dte_(bytes);
   });
@@ -85,8 +82,8 @@ void SimModem::Command(const std::string& line) {
 void SimModem::Dial() {
   ++dial_count_;
   Later(options_.dial_delay_ms, [this] {
-    if (busy_left_ > 0) {
-      --busy_left_;
+    if (options_.busy_count > 0) {
+      --options_.busy_count;
       Result("BUSY");
       return;
     }

@@ -18,7 +18,7 @@ struct ModemOptions {
   bool echo = true;
   // The answer to every command other than a dial.
   InitReply init_reply = InitReply::kOk;
-  // BUSY this many times before the outcome.
+  // BUSY this many more times before the outcome.
   int busy_count = 0;
   DialOutcome outcome = DialOutcome::kConnect;
   std::string connect_text = "CONNECT 9600";
@@ -68,7 +68,6 @@ class SimModem {
   bool carrier_ = false;
   bool dtr_ = false;
   int generation_ = 0;
-  int busy_left_;
   int dial_count_ = 0;
   std::string line_;
   std::vector<std::string> commands_;

@@ -166,7 +166,9 @@ void SimSmsc::HandleSubmit(const std::string&, const std::vector<std::string>& f
   pending_ack_reference_ = trn;
   std::string notification = Notification(trn, fields);
   if (options_.together) {
-    Later(options_.answer_delay_ms, [this, positive, notification] { Send({positive, notification}); });
+    Later(options_.answer_delay_ms, [this, positive, notification] {
+      Send({positive, notification});
+    });
   } else {
     Later(options_.answer_delay_ms, [this, positive] { Send({positive}); });
     Later(options_.answer_delay_ms + options_.notify_delay_ms,
@@ -186,9 +188,31 @@ std::string SimSmsc::Notification(const std::string& trn, const std::vector<std:
     }
     // Operation 53: AdC, OAdC, AC, NRq, NAdC, NT, NPID, LRq, LRAd, LPID, DD,
     // DDT, VP, RPID, SCTS, Dst, Rsn, DSCTS, MT, NB, AMsg and twelve more fields.
-    std::vector<std::string> fields = {
-        trn, "", "O",      "53", originator, recipient, "", "", "", "", "", "", "", "", "", "",
-        "",  "", options_.time_stamp, "0", "000", options_.time_stamp, "3", "", amsg};
+    std::vector<std::string> fields = {trn,
+                                       "",
+                                       "O",
+                                       "53",
+                                       originator,
+                                       recipient,
+                                       "",
+                                       "",
+                                       "",
+                                       "",
+                                       "",
+                                       "",
+                                       "",
+                                       "",
+                                       "",
+                                       "",
+                                       "",
+                                       "",
+                                       options_.time_stamp,
+                                       "0",
+                                       "000",
+                                       options_.time_stamp,
+                                       "3",
+                                       "",
+                                       amsg};
     fields.resize(fields.size() + 12);
     std::string frame = Seal(fields, options_.notification_checksum);
     // A lower-case checksum shows only when it has a letter in it.

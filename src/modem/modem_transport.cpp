@@ -52,21 +52,22 @@ int DialTimeoutMs(const std::string& upp_tid) {
 }  // namespace
 
 struct ModemTransport::Impl {
-  Impl(SendContext& context, SerialPort& port)
-      : context(context),
-        port(port),
-        state(context.State()),
-        settings(context.Settings()),
-        setup_timer(context.Loop().CreateTimer()),
-        redial_timer(context.Loop().CreateTimer()) {
+  Impl(ModemTransport& owner, SendContext& send_context, SerialPort& serial_port)
+      : owner(owner),
+        context(send_context),
+        port(serial_port),
+        state(send_context.State()),
+        settings(send_context.Settings()),
+        setup_timer(send_context.Loop().CreateTimer()),
+        redial_timer(send_context.Loop().CreateTimer()) {
     // SetupTimer: one-shot; on firing it stops itself and sets timer expired.
     setup_timer->SetSingleShot(true);
     setup_timer->SetCallback([this] { state.timer_expired = true; });
     redial_timer->SetInterval(1000);
     redial_timer->SetCallback([this] {
       ++state.redial_ticks;
-      context.SetStatusLine("Dialing again in " + std::to_string(kRedialTicks - state.redial_ticks) +
-                            " seconds");
+      context.SetStatusLine("Dialing again in " +
+                            std::to_string(kRedialTicks - state.redial_ticks) + " seconds");
     });
   }
 
@@ -116,9 +117,10 @@ struct ModemTransport::Impl {
     return true;
   }
 
-  void HandleAnswer(const std::string& frame, ModemTransport& self);
+  void HandleAnswer(const std::string& frame);
   void HandleNotification(const std::string& frame);
 
+  ModemTransport& owner;
   SendContext& context;
   SerialPort& port;
   SendState& state;
@@ -134,7 +136,7 @@ struct ModemTransport::Impl {
 };
 
 ModemTransport::ModemTransport(SendContext& context, SerialPort& port)
-    : impl_(std::make_unique<Impl>(context, port)) {
+    : impl_(std::make_unique<Impl>(*this, context, port)) {
   port.SetOnComm([this](CommEvent event) {
     if (event == CommEvent::kReceive && impl_->state.online && impl_->port.CdHolding()) {
       HandleSmscData(impl_->port.Input());
@@ -221,8 +223,7 @@ void ModemTransport::DialSmsc() {
   m.setup_timer->Stop();
   if (m.state.cancelled) return;
 
-  const std::string& prefix =
-      m.context.UsePrefix2() ? m.settings.Prefix2 : m.settings.Prefix1;
+  const std::string& prefix = m.context.UsePrefix2() ? m.settings.Prefix2 : m.settings.Prefix1;
   std::string number = Upper(m.settings.SMSCnumber);
   m.port.Output(Upper(prefix) + number + "\r");
   m.context.SetStatusLine("Dialing " + number);
@@ -334,7 +335,7 @@ void ModemTransport::HandleSmscData(const std::string& data) {
     if (m.frame_count == 1) {
       bool waiting_for_notification =
           frame.find('N') == std::string::npos && !m.settings.EjKvittoOn && !m.state.deferred;
-      m.HandleAnswer(frame, *this);
+      m.HandleAnswer(frame);
       if (!waiting_for_notification) return;
     } else {
       m.HandleNotification(frame);
@@ -343,7 +344,7 @@ void ModemTransport::HandleSmscData(const std::string& data) {
   }
 }
 
-void ModemTransport::Impl::HandleAnswer(const std::string& frame, ModemTransport& self) {
+void ModemTransport::Impl::HandleAnswer(const std::string& frame) {
   if (frame.find('N') == std::string::npos) {
     if (settings.EjKvittoOn || state.deferred) {
       context.StopReceiptTimer();
@@ -366,7 +367,7 @@ void ModemTransport::Impl::HandleAnswer(const std::string& frame, ModemTransport
     if (retry_count < 3) {
       context.SetReceiptLine(checksum ? "Checksumerror!   Sending message again."
                                       : "Syntax error!   Sending message again.");
-      self.TransmitFrame();
+      owner.TransmitFrame();
       return;
     }
     context.SetReceiptLine(checksum ? "Checksumerror!   Disconnecting."
@@ -398,7 +399,7 @@ void ModemTransport::Impl::HandleNotification(const std::string& frame) {
   if (!intact) {
     context.SetReceiptLine("Incorrect receipt from operator.");
   } else {
-    SendConfirmation();
+    owner.SendConfirmation();
     context.SetReceiptLine(NotificationText(frame));
   }
   context.StopReceiptTimer();

@@ -1,0 +1,164 @@
+#ifndef TOLVANE_TESTS_MODEM_MODEM_SCENARIO_H_
+#define TOLVANE_TESTS_MODEM_MODEM_SCENARIO_H_
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/main_window.h"
+#include "sim/sim_event_loop.h"
+#include "sim/sim_modem.h"
+#include "sim/sim_serial_port.h"
+#include "sim/sim_smsc.h"
+#include "support/temp_dir.h"
+
+namespace tolvane::testing {
+
+class QuietDialogs : public Dialogs {
+ public:
+  MessageAnswer MessageBox(const std::string&, const std::string&, MessageIcon,
+                           MessageButtons) override {
+    return MessageAnswer::kOk;
+  }
+  void Beep() override { ++beeps; }
+  int beeps = 0;
+};
+
+class NoHttpClient : public HttpClient {
+ public:
+  void Execute(const std::string&, const std::string&, const std::string&,
+               const std::string&) override {}
+  void SetOnStateChanged(std::function<void(int)>) override {}
+  std::string GetChunk(int) override { return ""; }
+  std::string GetHeader() override { return ""; }
+  int ResponseCode() const override { return 0; }
+  std::string ResponseInfo() const override { return ""; }
+  bool StillExecuting() const override { return false; }
+  void Cancel() override {}
+  void SetProxy(int, const std::string&, int) override {}
+  std::string OpenUrl(const std::string&) override { return ""; }
+};
+
+class NoClipboard : public Clipboard {
+ public:
+  bool HasText() const override { return false; }
+  std::string Text() const override { return ""; }
+  void SetText(const std::string&) override {}
+};
+
+class NoHelpViewer : public HelpViewer {
+ public:
+  bool ShowContents(const std::string&) override { return false; }
+};
+
+class NoHost : public MainWindowHost {
+ public:
+  void OpenPhoneBook() override {}
+  void OpenQuickMessages() override {}
+  void OpenSettings() override {}
+  void CloseMainWindow() override {}
+};
+
+// A line's text from a moment of virtual time on.
+struct LineChange {
+  long long at_ms;
+  std::string text;
+};
+
+// The main window sending over the simulated modem to the simulated SMS
+// centre, on virtual time, logging into a fresh folder.
+class ModemScenario : public ::testing::Test {
+ protected:
+  static constexpr char kRecipientDigits[] = "46701234567";
+
+  ModemScenario() {
+    settings.ProgramFolder = dir.Folder();
+    settings.Logg = "1";
+    settings.LoggOn = true;
+    settings.Avs = "+46 70-765 43 21";
+    window = std::make_unique<MainWindow>(
+        settings, MainWindowServices{loop, port, http, dialogs, clipboard, help}, host);
+    window->Modem().ConfigurePort();
+    window->SetOnChanged([this] { Record(); });
+    window->SetRecipients({"Anna"}, {"+46 70-123 45 67"});
+    Type("Hello");
+  }
+
+  static sim::Scheduler Schedule(sim::SimEventLoop& loop) {
+    return [&loop](int ms, std::function<void()> action) {
+      loop.After(std::chrono::milliseconds(ms), std::move(action));
+    };
+  }
+
+  void Type(const std::string& text) {
+    window->OnMessageEdited(text);
+    window->OnMessageKeyReleased();
+  }
+
+  // Runs `action` at `ms` of virtual time from now, while a send waits.
+  void At(long long ms, std::function<void()> action) {
+    loop.After(std::chrono::milliseconds(ms), std::move(action));
+  }
+
+  std::string Receipt() const { return window->Control(MainControl::kReceiptLine).text; }
+  std::string Status() const { return window->Control(MainControl::kStatusLine).text; }
+
+  bool SawStatus(const std::string& text) const { return FirstAt(statuses, text) >= 0; }
+  bool SawReceipt(const std::string& text) const { return FirstAt(receipts, text) >= 0; }
+  // When `text` first appeared on the line, -1 when it never did.
+  static long long FirstAt(const std::vector<LineChange>& changes, const std::string& text) {
+    for (const LineChange& change : changes) {
+      if (change.text == text) return change.at_ms;
+    }
+    return -1;
+  }
+  int CountReceipt(const std::string& text) const {
+    int count = 0;
+    for (const LineChange& change : receipts) count += change.text == text;
+    return count;
+  }
+
+  std::vector<std::string> LogLines() const {
+    std::vector<std::string> lines;
+    if (!std::filesystem::exists(dir.FilePath("loggfil.txt"))) return lines;
+    std::string content = dir.ReadFile("loggfil.txt");
+    size_t start = 0;
+    for (size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      lines.push_back(content.substr(start, end - start));
+    }
+    return lines;
+  }
+
+  static std::string Framed(const std::string& text) { return "\x02" + text + "\x03"; }
+
+  TempDir dir;
+  ProgramSettings settings;
+  sim::SimEventLoop loop;
+  sim::SimSmsc smsc{Schedule(loop)};
+  sim::SimModem modem{Schedule(loop), smsc};
+  sim::SimSerialPort port{loop, modem};
+  NoHttpClient http;
+  QuietDialogs dialogs;
+  NoClipboard clipboard;
+  NoHelpViewer help;
+  NoHost host;
+  std::unique_ptr<MainWindow> window;
+  std::vector<LineChange> statuses;
+  std::vector<LineChange> receipts;
+
+ private:
+  void Record() {
+    long long now = loop.Elapsed().count();
+    if (statuses.empty() || statuses.back().text != Status()) statuses.push_back({now, Status()});
+    if (receipts.empty() || receipts.back().text != Receipt()) {
+      receipts.push_back({now, Receipt()});
+    }
+  }
+};
+
+}  // namespace tolvane::testing
+
+#endif  // TOLVANE_TESTS_MODEM_MODEM_SCENARIO_H_
