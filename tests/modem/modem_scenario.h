@@ -13,54 +13,10 @@
 #include "sim/sim_modem.h"
 #include "sim/sim_serial_port.h"
 #include "sim/sim_smsc.h"
+#include "support/idle_services.h"
 #include "support/temp_dir.h"
 
 namespace tolvane::testing {
-
-class QuietDialogs : public Dialogs {
- public:
-  MessageAnswer MessageBox(const std::string&, const std::string&, MessageIcon,
-                           MessageButtons) override {
-    return MessageAnswer::kOk;
-  }
-  void Beep() override { ++beeps; }
-  int beeps = 0;
-};
-
-class NoHttpClient : public HttpClient {
- public:
-  void Execute(const std::string&, const std::string&, const std::string&,
-               const std::string&) override {}
-  void SetOnStateChanged(std::function<void(int)>) override {}
-  std::string GetChunk(int) override { return ""; }
-  std::string GetHeader() override { return ""; }
-  int ResponseCode() const override { return 0; }
-  std::string ResponseInfo() const override { return ""; }
-  bool StillExecuting() const override { return false; }
-  void Cancel() override {}
-  void SetProxy(int, const std::string&, int) override {}
-  std::string OpenUrl(const std::string&) override { return ""; }
-};
-
-class NoClipboard : public Clipboard {
- public:
-  bool HasText() const override { return false; }
-  std::string Text() const override { return ""; }
-  void SetText(const std::string&) override {}
-};
-
-class NoHelpViewer : public HelpViewer {
- public:
-  bool ShowContents(const std::string&) override { return false; }
-};
-
-class NoHost : public MainWindowHost {
- public:
-  void OpenPhoneBook() override {}
-  void OpenQuickMessages() override {}
-  void OpenSettings() override {}
-  void CloseMainWindow() override {}
-};
 
 // A line's text from a moment of virtual time on.
 struct LineChange {
