@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/phone_book_store.h"
+#include "platform/store_error.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
 
@@ -70,6 +72,7 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
   Mutable(MainControl::kUsePrefix1).checked = true;
   Mutable(MainControl::kDelayNone).checked = true;
   Mutable(MainControl::kNumberField).enabled = false;
+  Mutable(MainControl::kCancel).enabled = false;
   Mutable(MainControl::kErrorLabel).visible = false;
   MutableList(MainList::kGroups).visible = false;
   MutableList(MainList::kMembers).visible = false;
@@ -136,26 +139,62 @@ void MainWindow::OnDoubleToggled(bool checked) {
   RequestFocus(MainControl::kMessageBox);
 }
 
-void MainWindow::SetRecipients(std::vector<std::string> names, std::vector<std::string> numbers) {
-  ListState& list = MutableList(MainList::kRecipients);
-  list.items = std::move(names);
-  list.selected = -1;
-  recipient_numbers_ = std::move(numbers);
-  if (!Control(MainControl::kTemporaryNumber).checked)
-    Mutable(MainControl::kNumberField).text.clear();
-  if (!list.items.empty() && !Control(MainControl::kTemporaryNumber).checked) OnRecipientChosen(0);
-  Changed();
+bool MainWindow::SeekPerson(const std::string& name) {
+  if (cursor_ == nullptr) return false;
+  try {
+    return cursor_->SeekName(name);
+  } catch (const StoreError&) {
+    return false;
+  }
 }
 
 void MainWindow::OnRecipientChosen(int index) {
   ListState& list = MutableList(MainList::kRecipients);
   if (index < 0 || index >= static_cast<int>(list.items.size())) return;
   list.selected = index;
-  Mutable(MainControl::kNumberField).text =
-      index < static_cast<int>(recipient_numbers_.size()) ? recipient_numbers_[index] : "";
+  ControlState& number = Mutable(MainControl::kNumberField);
+  number.text.clear();
+  if (SeekPerson(list.items[index])) number.text = cursor_->Field(kFieldTelenummer);
   UpdateCharCount();
   SetMessageText(state_.saved_text);
   UpdateCharCount();
+}
+
+void MainWindow::RefreshRecipientList() {
+  const bool temporary = Control(MainControl::kTemporaryNumber).checked;
+  if (recipient_list_stale_) {
+    ListState& list = MutableList(MainList::kRecipients);
+    list.items.clear();
+    list.selected = -1;
+    if (!temporary) Mutable(MainControl::kNumberField).text.clear();
+    // The list shows what could be read; a failing read ends it early.
+    try {
+      if (cursor_ != nullptr) {
+        // Safe on an empty table, and sees records added since the cursor
+        // last moved.
+        cursor_->MoveFirst();
+        for (; !cursor_->Eof(); cursor_->MoveNext()) list.items.push_back(cursor_->Field(kFieldNamn));
+      }
+    } catch (const StoreError&) {
+    }
+    if (!list.items.empty() && !temporary) OnRecipientChosen(0);
+  }
+  if (autosend_box_pending_) {
+    Mutable(MainControl::kAutosending).checked = settings_.AutoDef.substr(0, 1) == "1";
+    autosend_box_pending_ = false;
+  }
+  Changed();
+}
+
+void MainWindow::DisableCancel() {
+  Mutable(MainControl::kCancel).enabled = false;
+  Changed();
+}
+
+void MainWindow::SetComposeEnabled(bool enabled) {
+  Mutable(MainControl::kMessageBox).enabled = enabled;
+  Mutable(MainControl::kSend).enabled = enabled;
+  Changed();
 }
 
 void MainWindow::OnTemporaryNumberToggled(bool checked) {
@@ -214,7 +253,7 @@ void MainWindow::StartSend() {
   SendState& s = state_;
   s.sending = true;
   s.cancelled = s.finished = s.init_failed = s.dial_failed = s.redial_pending = false;
-  s.ended = s.later_part = s.attempted = s.online = false;
+  s.ended = s.later_part = s.attempted = s.online = s.accepted = false;
   s.sender_number.clear();
   s.restore_controls = true;
   s.receipt_ticks = 0;
@@ -229,6 +268,16 @@ void MainWindow::StartSend() {
   if (Control(MainControl::kDouble).checked && !autosend_in_progress_ &&
       text.size() <= static_cast<size_t>(kSingleLimit)) {
     SetReceiptLine("Message doesn\xB4t exceed 160 character, uncheck Double!");
+    s.sending = false;
+    ReenableAfterRefusal();
+    Changed();
+    return;
+  }
+  // Text put into the box by a program (an order, a file, the saved text
+  // after Double was unchecked) is not held to the box's limit; a single
+  // frame cannot carry more than 160 characters.
+  if (!Control(MainControl::kDouble).checked && text.size() > static_cast<size_t>(kSingleLimit)) {
+    SetReceiptLine("Message exceeds 160 character, check Double!");
     s.sending = false;
     ReenableAfterRefusal();
     Changed();
@@ -256,11 +305,17 @@ void MainWindow::StartSend() {
     Rensa_Nummer(Trimmed(Control(MainControl::kNumberField).text));
     s.recipient_name = "Temporary number";
   } else {
-    const ListState& list = List(MainList::kRecipients);
-    s.recipient_name = list.HasSelection() ? list.SelectedText() : "";
-    Rensa_Nummer(list.HasSelection() && list.selected < static_cast<int>(recipient_numbers_.size())
-                     ? recipient_numbers_[list.selected]
-                     : "");
+    // The person is the cursor's current record, where choosing put it.
+    std::string number;
+    s.recipient_name.clear();
+    try {
+      if (cursor_ != nullptr && !cursor_->Eof() && !cursor_->Bof()) {
+        s.recipient_name = cursor_->Field(kFieldNamn);
+        number = cursor_->Field(kFieldTelenummer);
+      }
+    } catch (const StoreError&) {
+    }
+    Rensa_Nummer(number);
   }
 
   LockWindow();

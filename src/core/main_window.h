@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/control_state.h"
@@ -18,6 +19,7 @@
 #include "platform/event_loop.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
+#include "platform/record_cursor.h"
 #include "platform/serial_port.h"
 
 namespace tolvane {
@@ -121,8 +123,28 @@ class MainWindow : public SendContext {
   bool CommandLineMode() const { return command_line_mode_; }
   void SetAutosendInProgress(bool on) { autosend_in_progress_ = on; }
   void SetMailCheckRunning(bool on) { mail_check_running_ = on; }
-  // Names for the recipient list, in phone-book order, with their numbers.
-  void SetRecipients(std::vector<std::string> names, std::vector<std::string> numbers);
+  // The cursor on the phone book's people, open for the whole run.
+  void SetPhoneBookCursor(RecordCursor* cursor) { cursor_ = cursor; }
+  RecordCursor* PhoneBookCursor() const { return cursor_; }
+  // Refills the recipient list when it is stale, and applies the autosend
+  // default at the first call after start-up.
+  void RefreshRecipientList();
+  void SetRecipientListStale(bool stale) { recipient_list_stale_ = stale; }
+  bool RecipientListStale() const { return recipient_list_stale_; }
+  void SetAutosendBoxPending(bool pending) { autosend_box_pending_ = pending; }
+
+  // Where the window stands: state 0 normal, 1 minimised, 2 maximised, and
+  // the left and top edges in twips. Start-up sets it before the window shows.
+  struct Placement {
+    int state = 0;
+    int x = 0;
+    int y = 0;
+  };
+  const std::optional<Placement>& PlacementToRestore() const { return placement_; }
+  void RestorePlacement(const Placement& placement) { placement_ = placement; }
+  // Start-up and command-line sending lock or free the box and "&Send".
+  void SetComposeEnabled(bool enabled);
+  void DisableCancel();
 
   void UpdateCharCount();
   void Rensa_Nummer(const std::string& nummer);
@@ -159,6 +181,8 @@ class MainWindow : public SendContext {
   void DispatchSingleModem();
   void WaitForExchange();
   void OnReceiptTimerTick();
+  // Moves the cursor to the person named `name`; false when there is none.
+  bool SeekPerson(const std::string& name);
   void WriteRecords();
 
   ProgramSettings& settings_;
@@ -172,7 +196,10 @@ class MainWindow : public SendContext {
   std::string caption_ = "Tolvane 2000";
   std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;
   std::array<ListState, static_cast<size_t>(MainList::kCount)> lists_;
-  std::vector<std::string> recipient_numbers_;
+  RecordCursor* cursor_ = nullptr;
+  bool recipient_list_stale_ = true;
+  bool autosend_box_pending_ = false;
+  std::optional<Placement> placement_;
   MainControl focus_ = MainControl::kMessageBox;
   int focus_count_ = 0;
   std::function<void()> on_changed_;

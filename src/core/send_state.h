@@ -36,6 +36,9 @@ struct SendState {
   std::string receipt_file_name = "kvitto.txt";
   std::string saved_text;
   int following_count = 0;
+  // The SMS centre or the gateway took the message (positive answer, or a
+  // gateway status from 200 to 213); tells a command-line caller the outcome.
+  bool accepted = false;
 };
 
 }  // namespace tolvane

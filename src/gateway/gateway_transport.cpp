@@ -1,20 +1,182 @@
 #include "gateway/gateway_transport.h"
 
-// Placeholder until the gateway lands: every send ends at once.
+#include <algorithm>
+#include <charconv>
+
+#include "gateway/form_encoding.h"
+#include "gateway/kolla_header.h"
+
 namespace tolvane {
+namespace {
+
+constexpr char kSendPath[] = "/servlet/norvoServlet/standardAccount/sendSingleSMS";
+constexpr char kRequestHeader[] = "Content-type: application/x-www-form-urlencoded\r\n";
+constexpr int kChunkSize = 1024;
+// Only the status line counts, and only as far as the code and the start of
+// the reason phrase.
+constexpr size_t kStatusLength = 20;
+constexpr size_t kPartLength = 160;
+constexpr size_t kMaxSecondPartLength = 320;
+
+std::string StripTrailingSlashes(std::string address) {
+  while (!address.empty() && address.back() == '/') address.pop_back();
+  return address;
+}
+
+// The port as a number; text that is no port gives 0, which the client
+// reports as a failing request.
+int PortNumber(const std::string& text) {
+  size_t first = text.find_first_not_of(' ');
+  size_t last = text.find_last_not_of(' ');
+  if (first == std::string::npos) return 0;
+  const char* begin = text.data() + first;
+  const char* stop = text.data() + last + 1;
+  int port = 0;
+  auto [end, error] = std::from_chars(begin, stop, port);
+  if (error != std::errc() || end != stop || port < 0 || port > 65535) {
+    return 0;
+  }
+  return port;
+}
+
+std::string StatusLine(const std::string& headers) {
+  return headers.substr(0, std::min(headers.find_first_of("\r\n"), kStatusLength));
+}
+
+}  // namespace
 
 struct GatewayTransport::Impl {
+  Impl(SendContext& context, HttpClient& client) : context(context), client(client) {}
+
+  SendState& State() { return context.State(); }
+  bool Interrupted() { return State().cancelled || State().finished; }
+
+  // Starts the watchdog and the request built by FixaStrangTCP.
+  void Post() {
+    State().receipt_ticks = 0;
+    context.StartReceiptTimer();
+    client.Execute(url, "POST", body, kRequestHeader);
+  }
+
+  // The client's state event.
+  void OnStateChanged(int state) {
+    if (state == HttpClient::kStateResponseCompleted) {
+      // The client holds the whole answer by now; the body is drained but
+      // not used.
+      while (!client.GetChunk(kChunkSize).empty()) {
+      }
+      const std::string status = StatusLine(client.GetHeader());
+      context.SetReceiptLine(KollaHeader(status));
+      State().accepted = GatewayAccepted(status);
+      context.Beep();
+      context.EndSend();
+    } else if (state == HttpClient::kStateError) {
+      context.SetReceiptLine("Error: " + std::to_string(client.ResponseCode()) + ":" +
+                             client.ResponseInfo());
+      if (client.StillExecuting()) {
+        client.Cancel();
+        WaitUntil(context.Loop(), [this] { return !client.StillExecuting(); });
+      }
+      State().finished = true;
+    }
+  }
+
   SendContext& context;
+  HttpClient& client;
+  std::string url;
+  std::string body;
 };
 
-GatewayTransport::GatewayTransport(SendContext& context, HttpClient&)
-    : impl_(std::make_unique<Impl>(Impl{context})) {}
-GatewayTransport::~GatewayTransport() = default;
-void GatewayTransport::ConfigureClient() {}
-void GatewayTransport::FixaStrangTCP() {}
-void GatewayTransport::KvittoDelay() {}
-void GatewayTransport::SandSingelTCP() { impl_->context.State().finished = true; }
-void GatewayTransport::SandDubbelTCP() { impl_->context.EndSend(); }
-void GatewayTransport::CancelRequest() {}
+GatewayTransport::GatewayTransport(SendContext& context, HttpClient& client)
+    : impl_(std::make_unique<Impl>(context, client)) {
+  client.SetOnStateChanged([impl = impl_.get()](int state) { impl->OnStateChanged(state); });
+}
+
+GatewayTransport::~GatewayTransport() { impl_->client.SetOnStateChanged(nullptr); }
+
+void GatewayTransport::ConfigureClient() {
+  const ProgramSettings& settings = impl_->context.Settings();
+  if (settings.TCPProxy == 1) {
+    impl_->client.SetProxy(HttpClient::kNamedProxy, settings.TCPProxyAdress,
+                           PortNumber(settings.TCPProxyPort));
+  } else {
+    impl_->client.SetProxy(HttpClient::kDirect, "", 0);
+  }
+}
+
+void GatewayTransport::FixaStrangTCP() {
+  const ProgramSettings& settings = impl_->context.Settings();
+  const SendState& state = impl_->State();
+  impl_->url = StripTrailingSlashes(settings.TCPGateway) + kSendPath;
+  impl_->body = "protocolVersion=1.0&accountName=" + FormEncode(settings.TCPAnvNamn) +
+                "&accountPassword=" + FormEncode(settings.GatewayPassword) +
+                "&toPhoneNumber=" + FormEncode(state.recipient_number) +
+                "&message=" + EscapeGatewayMessage(impl_->context.MessageText()) +
+                "&followingMessages=" + std::to_string(state.following_count) +
+                "&timeoutMS=" + (settings.EjKvitto == "1" ? "2000" : "40000");
+}
+
+void GatewayTransport::KvittoDelay() {
+  SendContext& context = impl_->context;
+  if (context.Settings().EjKvitto != "1") {
+    // A Cancel during the pause has already ended the send; the lines it
+    // left must stay.
+    WaitFor(context.Loop(), 2000, [this] { return impl_->State().cancelled; });
+    if (impl_->State().cancelled) return;
+  }
+  context.SetReceiptLine("");
+  context.SetStatusLine("Waiting for receipt...");
+  context.SetReceiptCaption("Receipt for sending to: " + impl_->State().recipient_name);
+}
+
+void GatewayTransport::SandSingelTCP() {
+  impl_->State().attempted = true;
+  impl_->context.SetStatusLine("Connecting...");
+  FixaStrangTCP();
+  KvittoDelay();
+  // Nothing goes out once the user has cancelled during the pause.
+  if (!impl_->Interrupted()) impl_->Post();
+}
+
+void GatewayTransport::SandDubbelTCP() {
+  SendContext& context = impl_->context;
+  SendState& state = impl_->State();
+  state.attempted = true;
+  const std::string full_text = context.MessageText();
+
+  // Sends one part and waits for its exchange to end; false when the run was
+  // cancelled or failed instead.
+  auto send_part = [&](const std::string& part, int following, bool keep_line) {
+    context.SetMessageText(part);
+    state.message = part;
+    state.keep_line = keep_line;
+    state.following_count = following;
+    FixaStrangTCP();
+    KvittoDelay();
+    if (!impl_->Interrupted()) impl_->Post();
+    WaitUntil(context.Loop(), [&] { return state.ended || impl_->Interrupted(); });
+    // Cancel ends the send itself and so sets ended too: the flags decide.
+    return !impl_->Interrupted();
+  };
+
+  context.SetStatusLine("Connecting...");
+  bool done = send_part(full_text.substr(0, kPartLength), 1, true);
+  if (done) {
+    state.following_count = 0;
+    state.ended = false;
+    done = send_part(
+        full_text.substr(std::min(kPartLength, full_text.size()), kMaxSecondPartLength), 0, false);
+  }
+  state.keep_line = false;
+  context.SetMessageText(full_text);
+  if (!done) {
+    CancelRequest();
+    context.EndSend();
+  }
+}
+
+void GatewayTransport::CancelRequest() {
+  if (impl_->client.StillExecuting()) impl_->client.Cancel();
+}
 
 }  // namespace tolvane

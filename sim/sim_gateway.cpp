@@ -1,0 +1,106 @@
+#include "sim/sim_gateway.h"
+
+namespace tolvane::sim {
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::string DecodeComponent(std::string_view text) {
+  std::string decoded;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '+') {
+      decoded += ' ';
+    } else if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+               HexValue(text[i + 2]) >= 0) {
+      decoded += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else {
+      // A stray "%" stays as it is, as lenient servers keep it.
+      decoded += text[i];
+    }
+  }
+  return decoded;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::string Echo(const GatewayRequest& request) {
+  std::string echo = request.http.method + " " + request.http.target + "\n";
+  for (const auto& [name, value] : request.fields) echo += name + "=" + value + "\n";
+  return echo;
+}
+
+}  // namespace
+
+FormFields DecodeForm(std::string_view form) {
+  FormFields fields;
+  while (!form.empty()) {
+    size_t amp = form.find('&');
+    std::string_view pair = form.substr(0, amp);
+    form = amp == std::string_view::npos ? std::string_view() : form.substr(amp + 1);
+    if (pair.empty()) continue;
+    size_t eq = pair.find('=');
+    fields.emplace_back(
+        DecodeComponent(pair.substr(0, eq)),
+        eq == std::string_view::npos ? std::string() : DecodeComponent(pair.substr(eq + 1)));
+  }
+  return fields;
+}
+
+std::string GatewayRequest::Field(std::string_view name) const {
+  for (const auto& [key, value] : fields) {
+    if (key == name) return value;
+  }
+  return "";
+}
+
+void SimGateway::SetAnswer(const std::string& phone_number, GatewayAnswer answer) {
+  by_number_[phone_number] = std::move(answer);
+}
+
+void SimGateway::SetAnswerForPath(const std::string& path_suffix, GatewayAnswer answer) {
+  by_path_.emplace_back(path_suffix, std::move(answer));
+}
+
+const GatewayAnswer& SimGateway::AnswerFor(const GatewayRequest& request) const {
+  if (auto it = by_number_.find(request.Field("toPhoneNumber")); it != by_number_.end()) {
+    return it->second;
+  }
+  for (const auto& [suffix, answer] : by_path_) {
+    if (EndsWith(request.http.Path(), suffix)) return answer;
+  }
+  return default_answer_;
+}
+
+GatewayReply SimGateway::Handle(const HttpRequest& request) {
+  GatewayRequest& received = requests_.emplace_back();
+  received.http = request;
+  received.fields = DecodeForm(request.method == "GET" ? request.Query() : request.body);
+  const GatewayAnswer& answer = AnswerFor(received);
+  return {answer.kind, answer.delay_ms, answer.status, ReasonPhrase(answer.status),
+          answer.body.value_or(Echo(received))};
+}
+
+std::string SimGateway::ReasonPhrase(int status) {
+  switch (status) {
+    case 200:
+      return "OK";
+    case 202:
+      return "Accepted";
+    case 400:
+      return "Bad Request";
+    case 500:
+      return "Internal Server Error";
+    default:
+      return "Gateway Status";
+  }
+}
+
+}  // namespace tolvane::sim

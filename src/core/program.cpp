@@ -1,0 +1,121 @@
+#include "core/program.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/settings_file.h"
+#include "core/settings_loader.h"
+#include "platform/store_error.h"
+
+namespace tolvane {
+namespace {
+
+constexpr int kStartupDelayMs = 3000;
+constexpr int kCloseDelayMs = 3000;
+constexpr char kDatabaseFile[] = "teledata.mdb";
+constexpr char kLeftoverOrderFile[] = "netsend.kvt";
+
+}  // namespace
+
+Program::Program(const MainWindowServices& services, PhoneBookStore& store, MainWindowHost& host)
+    : services_(services),
+      store_(store),
+      host_(host),
+      window_(std::make_unique<MainWindow>(settings_, services, host)),
+      startup_timer_(services.loop.CreateTimer()) {
+  startup_timer_->SetSingleShot(true);
+  startup_timer_->SetInterval(kStartupDelayMs);
+  startup_timer_->SetCallback([this] { OnStartupTimer(); });
+}
+
+Program::~Program() = default;
+
+void Program::ReportError(int number) {
+  services_.dialogs.MessageBox("Error: " + std::to_string(number), "Error!",
+                               MessageIcon::kCritical);
+}
+
+bool Program::Startup(const std::string& program_folder, const std::string& command_line) {
+  settings_.ProgramFolder = program_folder;
+  if (!command_line.empty()) {
+    window_->SetCommandLineMode(true);
+    command_line_text_ = command_line;
+  }
+  window_->SetRecipientListStale(true);
+  // The database file is installed with the program, never created by it.
+  if (!FileExists(program_folder + kDatabaseFile)) {
+    services_.dialogs.MessageBox("Can\xB4t find TELEDATA.MDB, reinstall the program!",
+                                 "Missing file!", MessageIcon::kCritical);
+    return false;
+  }
+  try {
+    store_.Open(program_folder + kDatabaseFile);
+    cursor_ = store_.OpenCursor(kPhoneBookTable);
+    window_->SetPhoneBookCursor(cursor_.get());
+  } catch (const StoreError& error) {
+    ReportError(error.number());
+  }
+  window_->SetAutosendBoxPending(true);
+
+  SettingsFile file(program_folder);
+  auto report = [this](int number) { ReportError(number); };
+  LoadWindowPosition(file, settings_, report);
+  if (!window_->CommandLineMode()) {
+    window_->RestorePlacement({settings_.Status, settings_.Xpos, settings_.Ypos});
+  }
+  LoadSettings(file, settings_, report);
+  window_->Gateway().ConfigureClient();
+  window_->Modem().ConfigurePort();
+  ComputeDerivedFields(settings_);
+  settings_.CurrentPrefix = settings_.Prefix1;
+  window_->DisableCancel();
+  if (window_->CommandLineMode()) {
+    window_->SetComposeEnabled(false);
+    startup_timer_->Start();
+  }
+  window_->RefreshRecipientList();
+  return true;
+}
+
+void Program::OnStartupTimer() {
+  startup_timer_->Stop();
+  std::error_code ignored;
+  std::filesystem::path leftover = settings_.ProgramFolder + kLeftoverOrderFile;
+  if (std::filesystem::exists(leftover, ignored)) {
+    std::filesystem::permissions(leftover, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove(leftover, ignored);
+  }
+  window_->SetComposeEnabled(true);
+  CommandLineSending sending(*window_);
+  switch (sending.ArgSandning(command_line_text_)) {
+    case OrderOutcome::kAccepted:
+      exit_status_ = kExitAccepted;
+      break;
+    case OrderOutcome::kFailed:
+      exit_status_ = kExitFailed;
+      break;
+    case OrderOutcome::kBadOrder:
+      exit_status_ = kExitBadOrder;
+      break;
+  }
+  WaitFor(services_.loop, kCloseDelayMs);
+  if (window_->CommandLineMode()) host_.CloseMainWindow();
+}
+
+void Program::Shutdown(const MainWindow::Placement& placement) {
+  SendState& state = window_->State();
+  state.cancelled = true;
+  if (state.sending && window_->Modem().CarrierHeld()) window_->Modem().HangUp();
+  if (!window_->CommandLineMode()) {
+    auto to_int16 = [](int value) {
+      return static_cast<int16_t>(std::clamp(value, -32768, 32767));
+    };
+    settings_.Status = to_int16(placement.state);
+    settings_.Xpos = to_int16(placement.x);
+    settings_.Ypos = to_int16(placement.y);
+    SaveWindowPosition(SettingsFile(settings_.ProgramFolder), settings_);
+  }
+}
+
+}  // namespace tolvane

@@ -1,0 +1,56 @@
+#ifndef TOLVANE_CORE_PROGRAM_H_
+#define TOLVANE_CORE_PROGRAM_H_
+
+#include <memory>
+#include <string>
+
+#include "bulk/command_line_sending.h"
+#include "core/main_window.h"
+#include "core/program_settings.h"
+#include "platform/phone_book_store.h"
+#include "platform/record_cursor.h"
+
+namespace tolvane {
+
+// Process exit status of a command-line run.
+inline constexpr int kExitAccepted = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitBadOrder = 2;
+
+// The program as a whole: start-up, the command-line run and shutdown around
+// the main window.
+class Program {
+ public:
+  Program(const MainWindowServices& services, PhoneBookStore& store, MainWindowHost& host);
+  ~Program();
+
+  // Runs the start-up steps. False when the program must end at once (the
+  // phone book is missing); nothing has been read or written then.
+  bool Startup(const std::string& program_folder, const std::string& command_line);
+  // The close request of the main window; `placement` is where it stands now.
+  void Shutdown(const MainWindow::Placement& placement);
+
+  MainWindow& Window() { return *window_; }
+  ProgramSettings& Settings() { return settings_; }
+  bool CommandLineMode() const { return window_->CommandLineMode(); }
+  // What a command-line run tells its caller.
+  int ExitStatus() const { return exit_status_; }
+
+ private:
+  void ReportError(int number);
+  void OnStartupTimer();
+
+  MainWindowServices services_;
+  PhoneBookStore& store_;
+  MainWindowHost& host_;
+  ProgramSettings settings_;
+  std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<RecordCursor> cursor_;
+  std::unique_ptr<Timer> startup_timer_;
+  std::string command_line_text_;
+  int exit_status_ = kExitAccepted;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_CORE_PROGRAM_H_

@@ -1,0 +1,54 @@
+#ifndef TOLVANE_PLATFORM_PHONE_BOOK_STORE_H_
+#define TOLVANE_PLATFORM_PHONE_BOOK_STORE_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/record_cursor.h"
+#include "platform/store_error.h"
+
+namespace tolvane {
+
+// Attribute bits of the database's own tables; they are never phone-book tables.
+inline constexpr std::uint32_t kSystemTableAttributes = 0x80000002;
+
+// The phone-book table of every person, and its fields (also those of a group).
+inline constexpr char kPhoneBookTable[] = "Telelist";
+inline constexpr char kFieldNamn[] = "Namn";
+inline constexpr char kFieldTelenummer[] = "Telenummer";
+inline constexpr char kFieldOperator[] = "Operator";
+inline constexpr int kNamnSize = 40;
+inline constexpr int kTelenummerSize = 20;
+inline constexpr int kOperatorSize = 1;
+
+struct TableInfo {
+  std::string name;  // 8-bit
+  std::uint32_t attributes = 0;
+};
+
+// The phone-book database (teledata.mdb): the people in Telelist and one table
+// per group. Texts are 8-bit. Failures throw StoreError.
+class PhoneBookStore {
+ public:
+  virtual ~PhoneBookStore() = default;
+
+  // Opens the database file read-write; a missing file is an error, never
+  // created.
+  virtual void Open(const std::string& path) = 0;
+  // Every table in the database's order, its own tables flagged with
+  // kSystemTableAttributes.
+  virtual std::vector<TableInfo> Tables() = 0;
+  // A cursor on the whole table. It keeps the database open while it lives.
+  virtual std::unique_ptr<RecordCursor> OpenCursor(const std::string& table) = 0;
+  // Adds a table with the text fields Namn (40), Telenummer (20) and Operator
+  // (1) and the unique index NamnIdx on Namn; kStoreErrorTableExists when the
+  // name is taken.
+  virtual void CreateTable(const std::string& table) = 0;
+  virtual void DeleteTable(const std::string& table) = 0;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_PLATFORM_PHONE_BOOK_STORE_H_

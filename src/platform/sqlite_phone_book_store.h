@@ -1,0 +1,36 @@
+#ifndef TOLVANE_PLATFORM_SQLITE_PHONE_BOOK_STORE_H_
+#define TOLVANE_PLATFORM_SQLITE_PHONE_BOOK_STORE_H_
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/phone_book_store.h"
+
+struct sqlite3;
+
+namespace tolvane {
+
+// The phone-book database as an SQLite file. Paths are the system's own file
+// names; every other text is 8-bit and stored as UTF-8.
+class SqlitePhoneBookStore : public PhoneBookStore {
+ public:
+  void Open(const std::string& path) override;
+  std::vector<TableInfo> Tables() override;
+  std::unique_ptr<RecordCursor> OpenCursor(const std::string& table) override;
+  void CreateTable(const std::string& table) override;
+  void DeleteTable(const std::string& table) override;
+
+  // Makes a new database file holding an empty Telelist, as installed with the
+  // program (which itself never creates one). An existing file is an error.
+  static void CreateEmptyDatabase(const std::string& path);
+
+ private:
+  sqlite3* Db() const;
+
+  std::shared_ptr<sqlite3> db_;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_PLATFORM_SQLITE_PHONE_BOOK_STORE_H_

@@ -1,0 +1,191 @@
+#include "platform/sqlite_record_cursor.h"
+
+#include <sqlite3.h>
+#include <strings.h>
+
+#include <algorithm>
+
+#include "platform/phone_book_store.h"
+
+namespace tolvane {
+
+namespace {
+
+// Field names compare as the database compares them: ignoring ASCII case.
+bool SameFieldName(const std::string& a, const std::string& b) {
+  return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+}  // namespace
+
+SqliteRecordCursor::SqliteRecordCursor(std::shared_ptr<sqlite3> db, const std::string& table)
+    : db_(std::move(db)), quoted_table_(QuoteSqlIdentifier(table)) {
+  const std::string select = "SELECT rowid, * FROM " + quoted_table_;
+  first_ = std::make_unique<SqliteStatement>(Db(), select + " ORDER BY rowid LIMIT 1");
+  next_ =
+      std::make_unique<SqliteStatement>(Db(), select + " WHERE rowid > ?1 ORDER BY rowid LIMIT 1");
+  // Names are unique, so the name index answers this without a scan.
+  seek_ = std::make_unique<SqliteStatement>(
+      Db(), select + " WHERE " + QuoteSqlIdentifier(kFieldNamn) + " = ?1 ORDER BY rowid LIMIT 1");
+  reload_ = std::make_unique<SqliteStatement>(Db(), select + " WHERE rowid = ?1");
+  MoveFirst();
+}
+
+sqlite3* SqliteRecordCursor::Db() const {
+  CheckOpen();
+  return db_.get();
+}
+
+void SqliteRecordCursor::CheckOpen() const {
+  if (db_ == nullptr) throw StoreError(kStoreErrorOther, "the cursor is closed");
+}
+
+void SqliteRecordCursor::Load(SqliteStatement& query) {
+  pending_ = Pending::kNone;
+  bool found = query.Step();
+  if (found) {
+    rowid_ = query.ColumnInt64(0);
+    Fields fields;
+    for (int column = 1; column < query.ColumnCount(); ++column) {
+      fields.emplace_back(query.ColumnName(column), query.ColumnText(column));
+    }
+    record_ = std::move(fields);
+  } else {
+    record_.reset();
+  }
+  query.Reset();
+  bof_ = false;
+  eof_ = !found;
+}
+
+void SqliteRecordCursor::MoveFirst() {
+  CheckOpen();
+  rowid_.reset();
+  Load(*first_);
+  // An empty table: before the first record and past the last at once.
+  bof_ = eof_;
+}
+
+void SqliteRecordCursor::MoveNext() {
+  CheckOpen();
+  if (!rowid_) {
+    MoveFirst();
+    return;
+  }
+  if (eof_) return;
+  next_->BindInt64(1, *rowid_);
+  Load(*next_);
+}
+
+bool SqliteRecordCursor::SeekName(const std::string& name) {
+  CheckOpen();
+  seek_->BindText(1, name);
+  Load(*seek_);
+  return !eof_;
+}
+
+const SqliteRecordCursor::Fields& SqliteRecordCursor::CurrentRecord() const {
+  CheckOpen();
+  if (!record_) throw StoreError(kStoreErrorNoCurrentRecord, "no current record");
+  return *record_;
+}
+
+std::string SqliteRecordCursor::Field(const std::string& name) const {
+  for (const auto& [field, value] : CurrentRecord()) {
+    if (SameFieldName(field, name)) return value;
+  }
+  throw StoreError(kStoreErrorFieldNotFound, "no field " + name);
+}
+
+void SqliteRecordCursor::AddNew() {
+  CheckOpen();
+  pending_ = Pending::kAddNew;
+  changes_.clear();
+}
+
+void SqliteRecordCursor::Edit() {
+  CurrentRecord();
+  pending_ = Pending::kEdit;
+  changes_.clear();
+}
+
+void SqliteRecordCursor::SetField(const std::string& name, const std::string& value) {
+  CheckOpen();
+  if (pending_ == Pending::kNone) {
+    throw StoreError(kStoreErrorNoEditInProgress, "SetField without AddNew or Edit");
+  }
+  auto same = [&name](const auto& change) { return SameFieldName(change.first, name); };
+  auto change = std::find_if(changes_.begin(), changes_.end(), same);
+  if (change != changes_.end()) {
+    change->second = value;
+  } else {
+    changes_.emplace_back(name, value);
+  }
+}
+
+void SqliteRecordCursor::Update() {
+  CheckOpen();
+  if (pending_ == Pending::kNone) {
+    throw StoreError(kStoreErrorNoEditInProgress, "Update without AddNew or Edit");
+  }
+  std::string sql;
+  if (pending_ == Pending::kAddNew) {
+    std::string names;
+    std::string values;
+    for (std::size_t i = 0; i < changes_.size(); ++i) {
+      names += (i == 0 ? "" : ", ") + QuoteSqlIdentifier(changes_[i].first);
+      values += (i == 0 ? "?" : ", ?") + std::to_string(i + 1);
+    }
+    sql = changes_.empty()
+              ? "INSERT INTO " + quoted_table_ + " DEFAULT VALUES"
+              : "INSERT INTO " + quoted_table_ + " (" + names + ") VALUES (" + values + ")";
+  } else {
+    if (changes_.empty()) {
+      pending_ = Pending::kNone;
+      return;
+    }
+    std::string assignments;
+    for (std::size_t i = 0; i < changes_.size(); ++i) {
+      assignments += (i == 0 ? "" : ", ") + QuoteSqlIdentifier(changes_[i].first) + " = ?" +
+                     std::to_string(i + 1);
+    }
+    sql = "UPDATE " + quoted_table_ + " SET " + assignments + " WHERE rowid = ?" +
+          std::to_string(changes_.size() + 1);
+  }
+  SqliteStatement statement(Db(), sql);
+  for (std::size_t i = 0; i < changes_.size(); ++i) {
+    statement.BindText(static_cast<int>(i + 1), changes_[i].second);
+  }
+  if (pending_ == Pending::kEdit) {
+    statement.BindInt64(static_cast<int>(changes_.size() + 1), *rowid_);
+  }
+  // A failed write leaves the record pending, as the user may correct it.
+  statement.Run();
+  if (pending_ == Pending::kEdit) {
+    reload_->BindInt64(1, *rowid_);
+    Load(*reload_);
+  }
+  pending_ = Pending::kNone;
+  changes_.clear();
+}
+
+void SqliteRecordCursor::Delete() {
+  CurrentRecord();
+  SqliteStatement statement(Db(), "DELETE FROM " + quoted_table_ + " WHERE rowid = ?1");
+  statement.BindInt64(1, *rowid_);
+  statement.Run();
+  record_.reset();
+  pending_ = Pending::kNone;
+}
+
+void SqliteRecordCursor::Close() {
+  first_.reset();
+  next_.reset();
+  seek_.reset();
+  reload_.reset();
+  db_.reset();
+  record_.reset();
+  pending_ = Pending::kNone;
+}
+
+}  // namespace tolvane

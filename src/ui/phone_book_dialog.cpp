@@ -1,0 +1,170 @@
+#include "ui/phone_book_dialog.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "platform/text_codec.h"
+
+namespace tolvane {
+
+namespace {
+
+QString ToQString(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
+
+std::string FromQString(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+
+void RenderButton(QAbstractButton* button, const ControlState& state) {
+  button->setText(ToQString(state.text));
+  button->setEnabled(state.enabled);
+  button->setVisible(state.visible);
+}
+
+void RenderBox(QLineEdit* box, const ControlState& state) {
+  QSignalBlocker blocker(box);
+  if (box->maxLength() != state.max_length && state.max_length > 0) {
+    box->setMaxLength(state.max_length);
+  }
+  QString text = ToQString(state.text);
+  // Setting the same text again would move the caret while the user types.
+  if (box->text() != text) box->setText(text);
+  box->setEnabled(state.enabled);
+}
+
+}  // namespace
+
+PhoneBookDialog::PhoneBookDialog(PhoneBookWindow& window, QWidget* parent)
+    : QDialog(parent), window_(window) {
+  setWindowTitle(PhoneBookWindow::Title());
+  setModal(true);
+
+  name_list_ = new QListWidget;
+  name_list_->setObjectName("nameList");
+  name_box_ = new QLineEdit;
+  name_box_->setObjectName("nameBox");
+  number_box_ = new QLineEdit;
+  number_box_->setObjectName("numberBox");
+  type_frame_ = new QGroupBox;
+  auto* type_layout = new QVBoxLayout(type_frame_);
+  for (int i = 0; i < PhoneBookWindow::kTypeOptionCount; ++i) {
+    type_options_[i] = new QRadioButton;
+    type_layout->addWidget(type_options_[i]);
+    connect(type_options_[i], &QRadioButton::clicked, this, [this, i] { window_.SelectType(i); });
+  }
+  auto make_button = [this](const char* name, void (PhoneBookWindow::*action)()) {
+    auto* button = new QPushButton;
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, action] { (window_.*action)(); });
+    return button;
+  };
+  new_button_ = make_button("newButton", &PhoneBookWindow::NewRecord);
+  edit_button_ = make_button("editButton", &PhoneBookWindow::EditRecord);
+  save_button_ = make_button("saveButton", &PhoneBookWindow::SaveRecord);
+  delete_button_ = make_button("deleteButton", &PhoneBookWindow::DeleteRecord);
+  undo_button_ = make_button("undoButton", &PhoneBookWindow::Undo);
+  close_button_ = new QPushButton;
+  close_button_->setObjectName("closeButton");
+  close_button_->setAutoDefault(false);
+  connect(close_button_, &QPushButton::clicked, this, &QDialog::reject);
+
+  connect(name_list_, &QListWidget::currentRowChanged, this,
+          [this](int row) { window_.SelectName(row); });
+  connect(name_box_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { window_.EditNameText(FromQString(text)); });
+  connect(number_box_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { window_.EditNumberText(FromQString(text)); });
+
+  auto* list_column = new QVBoxLayout;
+  list_column->addWidget(new QLabel("List"));
+  list_column->addWidget(name_list_);
+  auto* fields = new QGridLayout;
+  fields->addWidget(new QLabel("Name:"), 0, 0);
+  fields->addWidget(name_box_, 1, 0);
+  fields->addWidget(new QLabel("Phonenumber:"), 2, 0);
+  fields->addWidget(number_box_, 3, 0);
+  fields->addWidget(type_frame_, 4, 0);
+  auto* buttons = new QGridLayout;
+  buttons->addWidget(new_button_, 0, 0);
+  buttons->addWidget(edit_button_, 0, 1);
+  buttons->addWidget(save_button_, 1, 0);
+  buttons->addWidget(delete_button_, 1, 1);
+  buttons->addWidget(undo_button_, 2, 0);
+  buttons->addWidget(close_button_, 2, 1);
+  fields->addLayout(buttons, 5, 0);
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(list_column);
+  layout->addLayout(fields);
+
+  window_.SetOnChanged([this] { Render(); });
+  Render();
+  window_.Open();
+}
+
+PhoneBookDialog::~PhoneBookDialog() { window_.SetOnChanged(nullptr); }
+
+void PhoneBookDialog::done(int result) {
+  QDialog::done(result);
+  window_.Close();
+}
+
+void PhoneBookDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // A quarter of the free width from the left, centred from top to bottom.
+  if (QScreen* screen = this->screen()) {
+    QRect free = screen->availableGeometry();
+    move(free.x() + (free.width() - width()) / 4, free.y() + (free.height() - height()) / 2);
+  }
+}
+
+void PhoneBookDialog::Render() {
+  const ListState& list = window_.NameList();
+  {
+    QSignalBlocker blocker(name_list_);
+    QStringList items;
+    for (const std::string& item : list.items) items << ToQString(item);
+    QStringList shown;
+    for (int i = 0; i < name_list_->count(); ++i) shown << name_list_->item(i)->text();
+    if (items != shown) {
+      name_list_->clear();
+      name_list_->addItems(items);
+    }
+    name_list_->setCurrentRow(list.selected);
+    name_list_->setEnabled(list.enabled);
+  }
+  RenderBox(name_box_, window_.NameBox());
+  RenderBox(number_box_, window_.NumberBox());
+  type_frame_->setTitle(ToQString(window_.TypeFrame().text));
+  type_frame_->setEnabled(window_.TypeFrame().enabled);
+  for (int i = 0; i < PhoneBookWindow::kTypeOptionCount; ++i) {
+    RenderButton(type_options_[i], window_.TypeOption(i));
+    type_options_[i]->setChecked(window_.TypeOption(i).checked);
+  }
+  RenderButton(new_button_, window_.NewButton());
+  RenderButton(edit_button_, window_.EditButton());
+  RenderButton(save_button_, window_.SaveButton());
+  RenderButton(delete_button_, window_.DeleteButton());
+  RenderButton(undo_button_, window_.UndoButton());
+  RenderButton(close_button_, window_.CloseButton());
+
+  switch (window_.TakeFocusRequest()) {
+    case PhoneBookWindow::Focus::kNameBox:
+      name_box_->setFocus();
+      break;
+    case PhoneBookWindow::Focus::kNumberBox:
+      number_box_->setFocus();
+      break;
+    case PhoneBookWindow::Focus::kNone:
+      break;
+  }
+}
+
+}  // namespace tolvane

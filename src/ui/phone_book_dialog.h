@@ -1,0 +1,51 @@
+#ifndef TOLVANE_UI_PHONE_BOOK_DIALOG_H_
+#define TOLVANE_UI_PHONE_BOOK_DIALOG_H_
+
+#include <QDialog>
+#include <array>
+
+#include "phonebook/phone_book_window.h"
+
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace tolvane {
+
+// The phone-book window on screen: shows what the PhoneBookWindow holds and
+// hands it every click, selection and keystroke. Creating the dialog opens the
+// window (fills the name list); closing it by any route closes the window.
+class PhoneBookDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit PhoneBookDialog(PhoneBookWindow& window, QWidget* parent = nullptr);
+  ~PhoneBookDialog() override;
+
+  void done(int result) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void Render();
+
+  PhoneBookWindow& window_;
+  QListWidget* name_list_;
+  QLineEdit* name_box_;
+  QLineEdit* number_box_;
+  QGroupBox* type_frame_;
+  std::array<QRadioButton*, PhoneBookWindow::kTypeOptionCount> type_options_;
+  QPushButton* new_button_;
+  QPushButton* edit_button_;
+  QPushButton* save_button_;
+  QPushButton* delete_button_;
+  QPushButton* undo_button_;
+  QPushButton* close_button_;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_UI_PHONE_BOOK_DIALOG_H_

@@ -1,0 +1,322 @@
+#include "phonebook/phone_book_window.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sqlite_phone_book_store.h"
+#include "support/fake_dialogs.h"
+#include "support/temp_dir.h"
+
+namespace tolvane {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using Box = testing::FakeDialogs::Box;
+
+// The shared cursor, with writes that fail with a chosen engine error.
+class FailingWriteCursor : public RecordCursor {
+ public:
+  FailingWriteCursor(RecordCursor& cursor, int error) : cursor_(cursor), error_(error) {}
+  bool Bof() const override { return cursor_.Bof(); }
+  bool Eof() const override { return cursor_.Eof(); }
+  void MoveFirst() override { cursor_.MoveFirst(); }
+  void MoveNext() override { cursor_.MoveNext(); }
+  bool SeekName(const std::string& name) override { return cursor_.SeekName(name); }
+  std::string Field(const std::string& name) const override { return cursor_.Field(name); }
+  void AddNew() override { cursor_.AddNew(); }
+  void Edit() override { cursor_.Edit(); }
+  void SetField(const std::string& name, const std::string& value) override {
+    cursor_.SetField(name, value);
+  }
+  void Update() override { throw StoreError(error_, "write failed"); }
+  void Delete() override { cursor_.Delete(); }
+  void Close() override { cursor_.Close(); }
+
+ private:
+  RecordCursor& cursor_;
+  int error_;
+};
+
+class PhoneBookWindowTest : public ::testing::Test {
+ protected:
+  PhoneBookWindowTest() {
+    SqlitePhoneBookStore::CreateEmptyDatabase(dir_.FilePath("teledata.mdb"));
+    store_.Open(dir_.FilePath("teledata.mdb"));
+    cursor_ = store_.OpenCursor("Telelist");
+  }
+
+  // Opens the window on the given people, already in the phone book.
+  PhoneBookWindow& OpenWindow(const std::vector<std::string>& names = {},
+                              RecordCursor* cursor = nullptr) {
+    for (const std::string& name : names) {
+      cursor_->AddNew();
+      cursor_->SetField("Namn", name);
+      cursor_->SetField("Telenummer", "070-" + name);
+      cursor_->Update();
+    }
+    window_ = std::make_unique<PhoneBookWindow>(cursor != nullptr ? *cursor : *cursor_, dialogs_,
+                                                [this] { ++closed_; });
+    window_->SetOnChanged([this] { ++changes_; });
+    window_->Open();
+    return *window_;
+  }
+
+  static void Type(PhoneBookWindow& window, const std::string& name, const std::string& number) {
+    window.EditNameText(name);
+    window.EditNumberText(number);
+  }
+
+  // Every record of Telelist as "Namn|Telenummer|Operator".
+  std::vector<std::string> Records() {
+    std::vector<std::string> records;
+    auto cursor = store_.OpenCursor("Telelist");
+    for (; !cursor->Eof(); cursor->MoveNext()) {
+      records.push_back(cursor->Field("Namn") + "|" + cursor->Field("Telenummer") + "|" +
+                        cursor->Field("Operator"));
+    }
+    return records;
+  }
+
+  static bool Browsing(const PhoneBookWindow& window) {
+    return window.NameList().enabled && window.NewButton().enabled &&
+           window.CloseButton().enabled && !window.SaveButton().enabled &&
+           !window.UndoButton().enabled && !window.NameBox().enabled &&
+           !window.NumberBox().enabled && !window.TypeFrame().enabled;
+  }
+
+  static bool Entering(const PhoneBookWindow& window) {
+    return !window.NameList().enabled && !window.NewButton().enabled &&
+           !window.EditButton().enabled && !window.DeleteButton().enabled &&
+           !window.CloseButton().enabled && window.SaveButton().enabled &&
+           window.UndoButton().enabled && window.NameBox().enabled && window.NumberBox().enabled &&
+           window.TypeFrame().enabled && window.TypeOption(1).enabled;
+  }
+
+  testing::TempDir dir_;
+  SqlitePhoneBookStore store_;
+  std::unique_ptr<RecordCursor> cursor_;
+  testing::FakeDialogs dialogs_;
+  std::unique_ptr<PhoneBookWindow> window_;
+  int closed_ = 0;
+  int changes_ = 0;
+};
+
+TEST_F(PhoneBookWindowTest, OpensBrowsingWithEveryNameInTableOrder) {
+  PhoneBookWindow& window = OpenWindow({"Olle", "Anna"});
+  EXPECT_THAT(window.NameList().items, ElementsAre("Olle", "Anna"));
+  EXPECT_EQ(window.NameList().selected, -1);
+  EXPECT_TRUE(Browsing(window));
+  EXPECT_FALSE(window.EditButton().enabled);
+  EXPECT_FALSE(window.DeleteButton().enabled);
+  EXPECT_EQ(window.NameBox().max_length, 40);
+  EXPECT_EQ(window.NumberBox().max_length, 20);
+  EXPECT_GT(changes_, 0);
+}
+
+TEST_F(PhoneBookWindowTest, NewRecordIsStoredTrimmedWithOperatorOne) {
+  PhoneBookWindow& window = OpenWindow({"Olle"});
+  window.NewRecord();
+  EXPECT_TRUE(Entering(window));
+  EXPECT_EQ(window.TakeFocusRequest(), PhoneBookWindow::Focus::kNameBox);
+  EXPECT_EQ(window.TakeFocusRequest(), PhoneBookWindow::Focus::kNone);
+  Type(window, "  Anna Svensson ", " 0701 234 ");
+  window.SaveRecord();
+
+  EXPECT_THAT(Records(), ElementsAre("Olle|070-Olle|", "Anna Svensson|0701 234|1"));
+  EXPECT_THAT(window.NameList().items, ElementsAre("Olle", "Anna Svensson"));
+  EXPECT_TRUE(Browsing(window));
+  EXPECT_FALSE(window.EditButton().enabled);
+  EXPECT_EQ(window.NameBox().text, "");
+  EXPECT_EQ(window.NumberBox().text, "");
+  EXPECT_THAT(dialogs_.boxes(), IsEmpty());
+}
+
+TEST_F(PhoneBookWindowTest, SaveAsksForAMissingNameOrNumber) {
+  PhoneBookWindow& window = OpenWindow();
+  window.NewRecord();
+  window.TakeFocusRequest();
+  Type(window, "", "0701");
+  window.SaveRecord();
+  // Blanks alone would be stored as an empty name.
+  Type(window, "   ", "0701");
+  window.SaveRecord();
+  EXPECT_EQ(window.TakeFocusRequest(), PhoneBookWindow::Focus::kNameBox);
+  Type(window, "Anna", " ");
+  window.SaveRecord();
+  EXPECT_EQ(window.TakeFocusRequest(), PhoneBookWindow::Focus::kNumberBox);
+
+  ASSERT_EQ(dialogs_.boxes().size(), 3u);
+  EXPECT_EQ(dialogs_.boxes()[0].text, "You must enter a name!");
+  EXPECT_EQ(dialogs_.boxes()[0].title, "Name?");
+  EXPECT_EQ(dialogs_.boxes()[0].icon, MessageIcon::kInformation);
+  EXPECT_EQ(dialogs_.boxes()[1].text, "You must enter a name!");
+  EXPECT_EQ(dialogs_.boxes()[2].text, "You must enter a phone number!");
+  EXPECT_EQ(dialogs_.boxes()[2].title, "Number?");
+  EXPECT_TRUE(Entering(window));
+  EXPECT_THAT(Records(), IsEmpty());
+}
+
+TEST_F(PhoneBookWindowTest, DuplicateNameKeepsTheBoxesForCorrection) {
+  PhoneBookWindow& window = OpenWindow({"Anna"});
+  window.NewRecord();
+  window.TakeFocusRequest();
+  // Stored trimmed, so surrounding blanks do not make a new name.
+  Type(window, " Anna ", "0702");
+  window.SaveRecord();
+
+  ASSERT_EQ(dialogs_.boxes().size(), 1u);
+  EXPECT_EQ(dialogs_.boxes()[0].text, "Name already exist!");
+  EXPECT_EQ(dialogs_.boxes()[0].title, "Duplicate name!");
+  EXPECT_EQ(dialogs_.boxes()[0].icon, MessageIcon::kCritical);
+  EXPECT_TRUE(Entering(window));
+  EXPECT_EQ(window.NameBox().text, " Anna ");
+  EXPECT_EQ(window.NumberBox().text, "0702");
+  EXPECT_EQ(window.TakeFocusRequest(), PhoneBookWindow::Focus::kNameBox);
+
+  window.EditNameText("Anna B");
+  window.SaveRecord();
+  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Anna B"));
+  EXPECT_TRUE(Browsing(window));
+}
+
+TEST_F(PhoneBookWindowTest, OtherSaveErrorsHaveTheirOwnBoxes) {
+  struct Case {
+    int error;
+    std::string text;
+    std::string title;
+    PhoneBookWindow::Focus focus;
+  };
+  for (const Case& test :
+       {Case{kStoreErrorDiskFull, "Disk full!", "Disk full!", PhoneBookWindow::Focus::kNameBox},
+        Case{kStoreErrorOther, "Unknown error while saving record!", "Error!",
+             PhoneBookWindow::Focus::kNone}}) {
+    SCOPED_TRACE(test.text);
+    dialogs_.Clear();
+    FailingWriteCursor failing(*cursor_, test.error);
+    PhoneBookWindow& window = OpenWindow({}, &failing);
+    window.NewRecord();
+    window.TakeFocusRequest();
+    Type(window, "Anna", "0701");
+    window.SaveRecord();
+    ASSERT_EQ(dialogs_.boxes().size(), 1u);
+    EXPECT_EQ(dialogs_.boxes()[0].text, test.text);
+    EXPECT_EQ(dialogs_.boxes()[0].title, test.title);
+    EXPECT_EQ(dialogs_.boxes()[0].icon, MessageIcon::kCritical);
+    EXPECT_EQ(window.TakeFocusRequest(), test.focus);
+    EXPECT_TRUE(Entering(window));
+    EXPECT_EQ(window.NameBox().text, "Anna");
+  }
+  EXPECT_THAT(Records(), IsEmpty());
+}
+
+TEST_F(PhoneBookWindowTest, EditChangesTheSelectedPerson) {
+  PhoneBookWindow& window = OpenWindow({"Anna", "Bertil", "Cecilia"});
+  window.SelectName(1);
+  window.EditRecord();
+  EXPECT_TRUE(Entering(window));
+  Type(window, "Bertil Berg", "0703");
+  window.SaveRecord();
+  EXPECT_THAT(Records(),
+              ElementsAre("Anna|070-Anna|", "Bertil Berg|0703|1", "Cecilia|070-Cecilia|"));
+  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Bertil Berg", "Cecilia"));
+  EXPECT_EQ(window.NameList().selected, -1);
+  EXPECT_FALSE(window.EditButton().enabled);
+}
+
+TEST_F(PhoneBookWindowTest, UndoWritesNothingAndShowsThePersonAgain) {
+  PhoneBookWindow& window = OpenWindow({"Anna", "Bertil"});
+  window.SelectName(1);
+  window.EditRecord();
+  Type(window, "Someone else", "999");
+  window.Undo();
+  EXPECT_TRUE(Browsing(window));
+  EXPECT_TRUE(window.EditButton().enabled);
+  EXPECT_EQ(window.NameBox().text, "Bertil");
+  EXPECT_EQ(window.NumberBox().text, "070-Bertil");
+  EXPECT_THAT(Records(), ElementsAre("Anna|070-Anna|", "Bertil|070-Bertil|"));
+
+  // A new record undone leaves nothing behind either.
+  window.NewRecord();
+  Type(window, "Cecilia", "3");
+  window.Undo();
+  window.SaveRecord();  // disabled again
+  EXPECT_THAT(Records(), ElementsAre("Anna|070-Anna|", "Bertil|070-Bertil|"));
+  EXPECT_EQ(window.NameBox().text, "Bertil");
+}
+
+TEST_F(PhoneBookWindowTest, EditOrDeleteWithoutASelectionOnlyBeeps) {
+  PhoneBookWindow& window = OpenWindow({"Anna"});
+  // Undo of a new record enables Edit and Delete with nobody selected.
+  window.NewRecord();
+  Type(window, "Half typed", "1");
+  window.Undo();
+  ASSERT_TRUE(window.EditButton().enabled);
+  EXPECT_EQ(window.NameBox().text, "");
+  window.EditRecord();
+  window.DeleteRecord();
+  EXPECT_EQ(dialogs_.beeps(), 2);
+  EXPECT_THAT(dialogs_.boxes(), IsEmpty());
+  EXPECT_TRUE(Browsing(window));
+  EXPECT_THAT(Records(), ElementsAre("Anna|070-Anna|"));
+}
+
+TEST_F(PhoneBookWindowTest, DeleteAsksAndAnswerNoKeepsThePerson) {
+  PhoneBookWindow& window = OpenWindow({"Anna", "Bertil"});
+  window.SelectName(0);
+  window.DeleteRecord();
+  ASSERT_EQ(dialogs_.boxes().size(), 1u);
+  const Box& box = dialogs_.boxes()[0];
+  EXPECT_EQ(box.text, "Delete? \"Anna\" ?");
+  EXPECT_EQ(box.title, "Are you sure?");
+  EXPECT_EQ(box.icon, MessageIcon::kQuestion);
+  EXPECT_EQ(box.buttons, MessageButtons::kYesNo);
+  EXPECT_THAT(Records(), ElementsAre("Anna|070-Anna|", "Bertil|070-Bertil|"));
+  EXPECT_EQ(window.NameBox().text, "Anna");
+}
+
+TEST_F(PhoneBookWindowTest, DeleteSelectsTheEntryThatTookThePlaceOrTheOneBefore) {
+  PhoneBookWindow& window = OpenWindow({"Anna", "Bertil", "Cecilia"});
+  window.SelectName(1);
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  window.DeleteRecord();
+  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Cecilia"));
+  EXPECT_EQ(window.NameList().selected, 1);
+  EXPECT_EQ(window.NameBox().text, "Cecilia");
+
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  window.DeleteRecord();
+  EXPECT_THAT(window.NameList().items, ElementsAre("Anna"));
+  EXPECT_EQ(window.NameList().selected, 0);
+  EXPECT_EQ(window.NameBox().text, "Anna");
+  EXPECT_EQ(window.NumberBox().text, "070-Anna");
+  EXPECT_TRUE(window.DeleteButton().enabled);
+
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  window.DeleteRecord();
+  EXPECT_THAT(window.NameList().items, IsEmpty());
+  EXPECT_FALSE(window.EditButton().enabled);
+  EXPECT_FALSE(window.DeleteButton().enabled);
+  EXPECT_EQ(window.NameBox().text, "");
+  EXPECT_EQ(window.NumberBox().text, "");
+  EXPECT_THAT(Records(), IsEmpty());
+  EXPECT_THAT(dialogs_.Texts(),
+              ElementsAre("Delete? \"Bertil\" ?", "Delete? \"Cecilia\" ?", "Delete? \"Anna\" ?"));
+}
+
+TEST_F(PhoneBookWindowTest, DeleteRemovesTheSelectedPersonWhereverTheCursorWas) {
+  PhoneBookWindow& window = OpenWindow({"Anna", "Bertil"});
+  window.SelectName(0);
+  cursor_->MoveFirst();
+  cursor_->MoveNext();  // the main window moved the shared cursor meanwhile
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  window.DeleteRecord();
+  EXPECT_THAT(Records(), ElementsAre("Bertil|070-Bertil|"));
+}
+
+}  // namespace
+}  // namespace tolvane

@@ -1,0 +1,33 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+namespace tolvane {
+namespace {
+
+void EnsureApplication() {
+  if (QApplication::instance() != nullptr) return;
+  static int argc = 1;
+  static char name[] = "tolvane_qt_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication application(argc, argv);
+}
+
+TEST(QtDialogsTest, WithoutADisplayBoxesGoToStandardErrorWithTheirSafeAnswer) {
+  EnsureApplication();
+  ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
+  QtDialogs dialogs;
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(dialogs.MessageBox("Delete? \"\xC5sa\" ?", "Are you sure?", MessageIcon::kQuestion,
+                               MessageButtons::kYesNo),
+            MessageAnswer::kNo);
+  EXPECT_EQ(dialogs.MessageBox("Disk full!", "Disk full!", MessageIcon::kCritical),
+            MessageAnswer::kOk);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Are you sure?: Delete? \"\xC3\x85sa\" ?\nDisk full!: Disk full!\n");
+}
+
+}  // namespace
+}  // namespace tolvane

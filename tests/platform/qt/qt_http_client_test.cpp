@@ -1,0 +1,208 @@
+#include "platform/qt/qt_http_client.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QProcess>
+#include <QSslConfiguration>
+#include <QTcpServer>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+namespace tolvane {
+namespace {
+
+constexpr char kPath[] = "/servlet/norvoServlet/standardAccount/sendSingleSMS";
+constexpr char kFormHeader[] = "Content-type: application/x-www-form-urlencoded\r\n";
+
+void EnsureApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  static int argc = 1;
+  static char name[] = "tolvane_qt_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+}
+
+// The simulated gateway as its own process on a free loopback port.
+class GatewaySimProcess {
+ public:
+  explicit GatewaySimProcess(const QStringList& arguments) {
+    process_.setProgram(TOLVANE_BIN_DIR "/gateway-sim");
+    process_.setArguments(QStringList{"--port", "0"} + arguments);
+    process_.start();
+    QByteArray banner;
+    while (!banner.contains('\n') && process_.waitForReadyRead(10000)) {
+      banner += process_.readLine();
+    }
+    // "gateway-sim listening on http://127.0.0.1:PORT"
+    qsizetype at = banner.indexOf(" on ");
+    base_url_ = at < 0 ? "" : banner.mid(at + 4).trimmed().toStdString();
+    port_ = base_url_.empty() ? 0 : std::stoi(base_url_.substr(base_url_.rfind(':') + 1));
+  }
+  ~GatewaySimProcess() {
+    process_.kill();
+    process_.waitForFinished(5000);
+  }
+  int Port() const { return port_; }
+  std::string Url(const std::string& path = kPath) const { return base_url_ + path; }
+
+ private:
+  QProcess process_;
+  std::string base_url_;
+  int port_ = 0;
+};
+
+class QtHttpClientTest : public ::testing::Test {
+ protected:
+  QtHttpClientTest() {
+    EnsureApplication();
+    client_ = std::make_unique<QtHttpClient>();
+    client_->SetOnStateChanged([this](int state) {
+      states_.push_back(state);
+      if (wait_ != nullptr) wait_->quit();
+    });
+  }
+
+  // Runs Qt's loop until the next state event or `timeout_ms`; the state, or 0.
+  int WaitForState(int timeout_ms = 10000) {
+    size_t before = states_.size();
+    QEventLoop wait;
+    wait_ = &wait;
+    QTimer::singleShot(timeout_ms, &wait, &QEventLoop::quit);
+    wait.exec();
+    wait_ = nullptr;
+    return states_.size() > before ? states_.back() : 0;
+  }
+
+  int Post(const std::string& url, const std::string& body) {
+    client_->Execute(url, "POST", body, kFormHeader);
+    EXPECT_TRUE(client_->StillExecuting());
+    return WaitForState();
+  }
+
+  std::string Body() {
+    std::string body;
+    for (std::string chunk = client_->GetChunk(16); !chunk.empty(); chunk = client_->GetChunk(16)) {
+      EXPECT_LE(chunk.size(), 16u);
+      body += chunk;
+    }
+    return body;
+  }
+
+  GatewaySimProcess gateway_{{"--answer", "433=433", "--answer", "301=301", "--answer",
+                              "777=close@100", "--answer", "555=silent"}};
+  std::unique_ptr<QtHttpClient> client_;
+  std::vector<int> states_;
+  QEventLoop* wait_ = nullptr;
+};
+
+TEST_F(QtHttpClientTest, PostsTheFormAndDeliversTheWholeAnswer) {
+  ASSERT_NE(gateway_.Port(), 0);
+  ASSERT_EQ(Post(gateway_.Url(),
+                 "toPhoneNumber=46701&message=C%2B%2B+50/+off+%26+K%F6p&accountPassword=a%26b%3Dc"),
+            HttpClient::kStateResponseCompleted);
+  EXPECT_FALSE(client_->StillExecuting());
+  std::string header = client_->GetHeader();
+  EXPECT_TRUE(header.starts_with("HTTP/1.1 200 OK\r\n")) << header;
+  EXPECT_NE(header.find("Content-Length: "), std::string::npos);
+  EXPECT_EQ(Body(), std::string("POST ") + kPath +
+                        "\ntoPhoneNumber=46701\nmessage=C++ 50/ off & K\xF6p\n"
+                        "accountPassword=a&b=c\n");
+}
+
+TEST_F(QtHttpClientTest, EveryHttpStatusCompletesTheRequestAndRedirectsAreNotFollowed) {
+  ASSERT_EQ(Post(gateway_.Url(), "toPhoneNumber=433"), HttpClient::kStateResponseCompleted);
+  EXPECT_TRUE(client_->GetHeader().starts_with("HTTP/1.1 433 Gateway Status\r\n"));
+  ASSERT_EQ(Post(gateway_.Url(), "toPhoneNumber=301"), HttpClient::kStateResponseCompleted);
+  EXPECT_TRUE(client_->GetHeader().starts_with("HTTP/1.1 301 Gateway Status\r\n"));
+}
+
+TEST_F(QtHttpClientTest, ClosedConnectionIsAnErrorWithNumberAndText) {
+  ASSERT_EQ(Post(gateway_.Url(), "toPhoneNumber=777"), HttpClient::kStateError);
+  EXPECT_EQ(client_->ResponseCode(), static_cast<int>(QNetworkReply::RemoteHostClosedError));
+  EXPECT_FALSE(client_->ResponseInfo().empty());
+  EXPECT_FALSE(client_->StillExecuting());
+
+  // Nobody listening: refused.
+  QTcpServer closed;
+  ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+  std::string url = "http://127.0.0.1:" + std::to_string(closed.serverPort()) + kPath;
+  closed.close();
+  ASSERT_EQ(Post(url, "x=1"), HttpClient::kStateError);
+  EXPECT_EQ(client_->ResponseCode(), static_cast<int>(QNetworkReply::ConnectionRefusedError));
+}
+
+TEST_F(QtHttpClientTest, CancelStopsARequestWithoutAStateEvent) {
+  client_->Execute(gateway_.Url(), "POST", "toPhoneNumber=555", kFormHeader);
+  EXPECT_EQ(WaitForState(300), 0);
+  EXPECT_TRUE(client_->StillExecuting());
+  client_->Cancel();
+  EXPECT_FALSE(client_->StillExecuting());
+  EXPECT_EQ(WaitForState(300), 0);
+  EXPECT_TRUE(states_.empty());
+
+  // The client is ready for the next request.
+  EXPECT_EQ(Post(gateway_.Url(), "toPhoneNumber=1"), HttpClient::kStateResponseCompleted);
+}
+
+TEST_F(QtHttpClientTest, NamedProxyGetsTheWholeAddress) {
+  // The gateway serves as the proxy; the host in the address exists nowhere.
+  client_->SetProxy(HttpClient::kNamedProxy, "127.0.0.1", gateway_.Port());
+  ASSERT_EQ(Post(std::string("http://gateway.invalid") + kPath, "toPhoneNumber=1"),
+            HttpClient::kStateResponseCompleted);
+  EXPECT_TRUE(Body().starts_with(std::string("POST http://gateway.invalid") + kPath + "\n"));
+
+  client_->SetProxy(HttpClient::kDirect, "", 0);
+  ASSERT_EQ(Post(gateway_.Url(), "toPhoneNumber=1"), HttpClient::kStateResponseCompleted);
+  EXPECT_TRUE(Body().starts_with(std::string("POST ") + kPath + "\n"));
+}
+
+TEST_F(QtHttpClientTest, OpenUrlFetchesSynchronously) {
+  std::string query = "/servlet/norvoServlet/standardAccount/maxCredit?accountName=konto";
+  EXPECT_EQ(client_->OpenUrl(gateway_.Url(query)), "GET " + query + "\naccountName=konto\n");
+
+  QTcpServer closed;
+  ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+  std::string url = "http://127.0.0.1:" + std::to_string(closed.serverPort()) + "/x";
+  closed.close();
+  EXPECT_EQ(client_->OpenUrl(url), "");
+}
+
+TEST_F(QtHttpClientTest, HttpsWorksWithATrustedCertificate) {
+  const QString data = TOLVANE_SOURCE_DIR "/tests/data/";
+  GatewaySimProcess tls_gateway(
+      {"--tls-cert", data + "loopback_tls_cert.pem", "--tls-key", data + "loopback_tls_key.pem"});
+  ASSERT_TRUE(tls_gateway.Url().starts_with("https://127.0.0.1:"));
+
+  // Not yet trusted: the handshake fails and the client says so.
+  ASSERT_EQ(Post(tls_gateway.Url(), "toPhoneNumber=1"), HttpClient::kStateError);
+  EXPECT_EQ(client_->ResponseCode(), static_cast<int>(QNetworkReply::SslHandshakeFailedError));
+
+  QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+  QSslConfiguration original = trusting;
+  ASSERT_TRUE(trusting.addCaCertificates(data + "loopback_tls_cert.pem"));
+  QSslConfiguration::setDefaultConfiguration(trusting);
+  QtHttpClient client;
+  std::optional<int> state;
+  client.SetOnStateChanged([&](int s) { state = s; });
+  client.Execute(tls_gateway.Url(), "POST", "toPhoneNumber=1&message=s%C4ker", kFormHeader);
+  QEventLoop wait;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+    if (state) wait.quit();
+  });
+  poll.start(10);
+  QTimer::singleShot(10000, &wait, &QEventLoop::quit);
+  wait.exec();
+  QSslConfiguration::setDefaultConfiguration(original);
+
+  ASSERT_EQ(state, HttpClient::kStateResponseCompleted);
+  EXPECT_TRUE(client.GetHeader().starts_with("HTTP/1.1 200 OK\r\n"));
+  EXPECT_EQ(client.GetChunk(1024),
+            std::string("POST ") + kPath + "\ntoPhoneNumber=1\nmessage=s\xC4ker\n");
+}
+
+}  // namespace
+}  // namespace tolvane

@@ -1,0 +1,248 @@
+#include "platform/sqlite_phone_book_store.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sqlite_statement.h"
+#include "support/temp_dir.h"
+
+namespace tolvane {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+class SqlitePhoneBookStoreTest : public ::testing::Test {
+ protected:
+  SqlitePhoneBookStoreTest() : path_(dir_.FilePath("teledata.mdb")) {
+    SqlitePhoneBookStore::CreateEmptyDatabase(path_);
+    store_.Open(path_);
+  }
+
+  // A second connection, as another program would see the file.
+  std::shared_ptr<sqlite3> RawDatabase() {
+    sqlite3* raw = nullptr;
+    sqlite3_open(path_.c_str(), &raw);
+    return std::shared_ptr<sqlite3>(raw, sqlite3_close_v2);
+  }
+
+  static void Append(RecordCursor& cursor, const std::string& name, const std::string& number) {
+    cursor.AddNew();
+    cursor.SetField("Namn", name);
+    cursor.SetField("Telenummer", number);
+    cursor.SetField("Operator", "1");
+    cursor.Update();
+  }
+
+  static std::vector<std::string> Names(RecordCursor& cursor) {
+    std::vector<std::string> names;
+    for (cursor.MoveFirst(); !cursor.Eof(); cursor.MoveNext())
+      names.push_back(cursor.Field("Namn"));
+    return names;
+  }
+
+  static int ErrorNumber(const std::function<void()>& operation) {
+    try {
+      operation();
+    } catch (const StoreError& error) {
+      return error.number();
+    }
+    return 0;
+  }
+
+  testing::TempDir dir_;
+  std::string path_;
+  SqlitePhoneBookStore store_;
+};
+
+TEST_F(SqlitePhoneBookStoreTest, OpeningAMissingFileFailsWithoutCreatingIt) {
+  SqlitePhoneBookStore store;
+  std::string missing = dir_.FilePath("missing.mdb");
+  EXPECT_EQ(ErrorNumber([&] { store.Open(missing); }), kStoreErrorFileNotFound);
+  EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST_F(SqlitePhoneBookStoreTest, OpeningAFileThatIsNoDatabaseFails) {
+  dir_.WriteFile("junk.mdb", std::string(4096, 'x'));
+  SqlitePhoneBookStore store;
+  EXPECT_EQ(ErrorNumber([&] { store.Open(dir_.FilePath("junk.mdb")); }),
+            kStoreErrorUnrecognizedFormat);
+}
+
+TEST_F(SqlitePhoneBookStoreTest, CreatingOverAnExistingFileFails) {
+  EXPECT_NE(ErrorNumber([&] { SqlitePhoneBookStore::CreateEmptyDatabase(path_); }), 0);
+}
+
+TEST_F(SqlitePhoneBookStoreTest, ListsSqliteOwnTablesAsSystemTables) {
+  auto raw = RawDatabase();
+  sqlite3_exec(raw.get(), "CREATE TABLE counter (id INTEGER PRIMARY KEY AUTOINCREMENT); ANALYZE;",
+               nullptr, nullptr, nullptr);
+  store_.CreateTable("Friends");
+
+  std::vector<std::string> groups;
+  int system_tables = 0;
+  for (const TableInfo& table : store_.Tables()) {
+    if ((table.attributes & kSystemTableAttributes) != 0) {
+      EXPECT_THAT(table.name, ::testing::StartsWith("sqlite_"));
+      ++system_tables;
+    } else {
+      groups.push_back(table.name);
+    }
+  }
+  EXPECT_THAT(groups, ElementsAre("Telelist", "counter", "Friends"));
+  EXPECT_GE(system_tables, 2);  // sqlite_sequence, sqlite_stat1
+}
+
+TEST_F(SqlitePhoneBookStoreTest, CursorWalksInTableOrderAndSeesWhatIsAppended) {
+  auto cursor = store_.OpenCursor("Telelist");
+  EXPECT_TRUE(cursor->Bof());
+  EXPECT_TRUE(cursor->Eof());
+  EXPECT_EQ(ErrorNumber([&] { cursor->Field("Namn"); }), kStoreErrorNoCurrentRecord);
+
+  Append(*cursor, "Olle", "1");
+  Append(*cursor, "Anna", "2");
+  EXPECT_THAT(Names(*cursor), ElementsAre("Olle", "Anna"));
+
+  // Appending keeps the place: the cursor still stands on Anna.
+  cursor->MoveFirst();
+  cursor->MoveNext();
+  Append(*cursor, "Bertil", "3");
+  EXPECT_EQ(cursor->Field("namn"), "Anna");
+  cursor->MoveNext();
+  EXPECT_EQ(cursor->Field("Namn"), "Bertil");
+  cursor->MoveNext();
+  EXPECT_TRUE(cursor->Eof());
+  EXPECT_FALSE(cursor->Bof());
+  EXPECT_EQ(ErrorNumber([&] { cursor->Field("Address"); }), kStoreErrorNoCurrentRecord);
+  cursor->MoveFirst();
+  EXPECT_EQ(ErrorNumber([&] { cursor->Field("Address"); }), kStoreErrorFieldNotFound);
+}
+
+TEST_F(SqlitePhoneBookStoreTest, EditChangesAndDeleteRemovesTheCurrentRecord) {
+  auto cursor = store_.OpenCursor("Telelist");
+  Append(*cursor, "Anna", "1");
+  Append(*cursor, "Bertil", "2");
+  Append(*cursor, "Cecilia", "3");
+
+  ASSERT_TRUE(cursor->SeekName("Bertil"));
+  cursor->Edit();
+  cursor->SetField("Telenummer", "22");
+  cursor->Update();
+  EXPECT_EQ(cursor->Field("Telenummer"), "22");
+
+  cursor->Delete();
+  EXPECT_EQ(ErrorNumber([&] { cursor->Edit(); }), kStoreErrorNoCurrentRecord);
+  cursor->MoveNext();
+  EXPECT_EQ(cursor->Field("Namn"), "Cecilia");
+  EXPECT_THAT(Names(*store_.OpenCursor("Telelist")), ElementsAre("Anna", "Cecilia"));
+  EXPECT_EQ(ErrorNumber([&] { cursor->Update(); }), kStoreErrorNoEditInProgress);
+}
+
+TEST_F(SqlitePhoneBookStoreTest, SeekNameFindsTheExactNameThroughTheIndex) {
+  auto cursor = store_.OpenCursor("Telelist");
+  Append(*cursor, "Anna", "1");
+  Append(*cursor, "anna", "2");
+  EXPECT_TRUE(cursor->SeekName("anna"));
+  EXPECT_EQ(cursor->Field("Telenummer"), "2");
+  EXPECT_FALSE(cursor->SeekName("Ann"));
+  EXPECT_TRUE(cursor->Eof());
+
+  auto raw = RawDatabase();
+  SqliteStatement plan(raw.get(),
+                       "EXPLAIN QUERY PLAN SELECT rowid, * FROM \"Telelist\" WHERE \"Namn\" = ?1 "
+                       "ORDER BY rowid LIMIT 1");
+  ASSERT_TRUE(plan.Step());
+  EXPECT_THAT(plan.ColumnText(3), HasSubstr("USING INDEX"));
+}
+
+TEST_F(SqlitePhoneBookStoreTest, TextIsStoredAsUtf8) {
+  auto cursor = store_.OpenCursor("Telelist");
+  const std::string name =
+      "\xC5sa \xD6"
+      "berg";
+  Append(*cursor, name, "070");
+  auto raw = RawDatabase();
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(raw.get(), "SELECT Namn FROM Telelist", -1, &statement, nullptr);
+  ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
+            "\xC3\x85sa \xC3\x96"
+            "berg");
+  sqlite3_finalize(statement);
+  cursor->MoveFirst();
+  EXPECT_EQ(cursor->Field("Namn"), name);
+}
+
+TEST_F(SqlitePhoneBookStoreTest, ErrorsCarryTheEngineNumbers) {
+  auto cursor = store_.OpenCursor("Telelist");
+  Append(*cursor, "Anna", "1");
+
+  // Duplicate name; the record stays pending, so a corrected one can be written.
+  cursor->AddNew();
+  cursor->SetField("Namn", "Anna");
+  EXPECT_EQ(ErrorNumber([&] { cursor->Update(); }), kStoreErrorDuplicateKey);
+  cursor->SetField("Namn", "Bertil");
+  cursor->Update();
+  EXPECT_THAT(Names(*cursor), ElementsAre("Anna", "Bertil"));
+
+  // Table names are unique regardless of case, Telelist included.
+  EXPECT_EQ(ErrorNumber([&] { store_.CreateTable("telelist"); }), kStoreErrorTableExists);
+  store_.CreateTable("Friends");
+  EXPECT_EQ(ErrorNumber([&] { store_.CreateTable("Friends"); }), kStoreErrorTableExists);
+
+  EXPECT_EQ(ErrorNumber([&] { store_.OpenCursor("Nobody"); }), kStoreErrorTableNotFound);
+  EXPECT_EQ(ErrorNumber([&] { store_.DeleteTable("Nobody"); }), kStoreErrorTableNotFound);
+  // A name longer than its field is some other error.
+  EXPECT_EQ(ErrorNumber([&] { Append(*cursor, std::string(41, 'x'), "1"); }), kStoreErrorOther);
+}
+
+TEST_F(SqlitePhoneBookStoreTest, AFullDiskIsReportedAsDiskFull) {
+  auto raw = RawDatabase();
+  SqliteStatement(raw.get(), "CREATE TABLE big (data TEXT)").Run();
+  SqliteStatement(raw.get(), "PRAGMA max_page_count = 3").Run();
+  SqliteStatement insert(raw.get(), "INSERT INTO big VALUES (?1)");
+  insert.BindText(1, std::string(100000, 'x'));
+  EXPECT_EQ(ErrorNumber([&] { insert.Run(); }), kStoreErrorDiskFull);
+}
+
+TEST_F(SqlitePhoneBookStoreTest, HostileTableNamesStayNames) {
+  const std::string name = "x\"; DROP TABLE Telelist; --";
+  Append(*store_.OpenCursor("Telelist"), "Anna", "1");
+
+  store_.CreateTable(name);
+  std::vector<std::string> tables;
+  for (const TableInfo& table : store_.Tables()) tables.push_back(table.name);
+  EXPECT_THAT(tables, ElementsAre("Telelist", name));
+
+  auto group = store_.OpenCursor(name);
+  Append(*group, "Anna", "1");
+  EXPECT_EQ(ErrorNumber([&] { Append(*group, "Anna", "1"); }), kStoreErrorDuplicateKey);
+  EXPECT_THAT(Names(*group), ElementsAre("Anna"));
+  group->Close();
+
+  store_.DeleteTable(name);
+  tables.clear();
+  for (const TableInfo& table : store_.Tables()) tables.push_back(table.name);
+  EXPECT_THAT(tables, ElementsAre("Telelist"));
+  EXPECT_THAT(Names(*store_.OpenCursor("Telelist")), ElementsAre("Anna"));
+}
+
+TEST_F(SqlitePhoneBookStoreTest, ACursorKeepsTheDatabaseOpenAfterTheStoreGoes) {
+  std::unique_ptr<RecordCursor> cursor;
+  {
+    SqlitePhoneBookStore store;
+    store.Open(path_);
+    cursor = store.OpenCursor("Telelist");
+  }
+  Append(*cursor, "Anna", "1");
+  EXPECT_THAT(Names(*cursor), ElementsAre("Anna"));
+}
+
+}  // namespace
+}  // namespace tolvane

@@ -1,0 +1,48 @@
+#ifndef TOLVANE_TESTS_SUPPORT_FAKE_DIALOGS_H_
+#define TOLVANE_TESTS_SUPPORT_FAKE_DIALOGS_H_
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+namespace tolvane::testing {
+
+// Records every message box and beep. Boxes take the scripted answers in
+// order; without one, an OK box answers OK and a Yes/No box answers No.
+class FakeDialogs : public Dialogs {
+ public:
+  struct Box {
+    std::string text;
+    std::string title;
+    MessageIcon icon;
+    MessageButtons buttons;
+  };
+
+  MessageAnswer MessageBox(const std::string& text, const std::string& title, MessageIcon icon,
+                           MessageButtons buttons = MessageButtons::kOk) override;
+  void Beep() override { ++beeps_; }
+
+  void QueueAnswer(MessageAnswer answer) { answers_.push_back(answer); }
+  // Runs inside each box, as if the user acted while it was shown.
+  void SetOnBox(std::function<void(const Box&)> on_box) { on_box_ = std::move(on_box); }
+
+  const std::vector<Box>& boxes() const { return boxes_; }
+  // The texts of every box so far, for compact expectations.
+  std::vector<std::string> Texts() const;
+  int beeps() const { return beeps_; }
+  void Clear();
+
+ private:
+  std::vector<Box> boxes_;
+  std::deque<MessageAnswer> answers_;
+  std::function<void(const Box&)> on_box_;
+  int beeps_ = 0;
+};
+
+}  // namespace tolvane::testing
+
+#endif  // TOLVANE_TESTS_SUPPORT_FAKE_DIALOGS_H_

@@ -1,0 +1,32 @@
+#ifndef TOLVANE_TESTS_SUPPORT_TEST_PHONE_BOOK_H_
+#define TOLVANE_TESTS_SUPPORT_TEST_PHONE_BOOK_H_
+
+#include <memory>
+#include <string>
+
+#include "platform/sqlite_phone_book_store.h"
+#include "support/temp_dir.h"
+
+namespace tolvane::testing {
+
+// A program folder holding an empty teledata.mdb, opened, with a cursor on
+// its people.
+class TestPhoneBook {
+ public:
+  TestPhoneBook();
+
+  const TempDir& dir() const { return dir_; }
+  std::string Folder() const { return dir_.Folder(); }
+  SqlitePhoneBookStore& store() { return store_; }
+  RecordCursor& cursor() { return *cursor_; }
+  void Add(const std::string& name, const std::string& number);
+
+ private:
+  TempDir dir_;
+  SqlitePhoneBookStore store_;
+  std::unique_ptr<RecordCursor> cursor_;
+};
+
+}  // namespace tolvane::testing
+
+#endif  // TOLVANE_TESTS_SUPPORT_TEST_PHONE_BOOK_H_

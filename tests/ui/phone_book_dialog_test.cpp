@@ -1,0 +1,73 @@
+#include "ui/phone_book_dialog.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <memory>
+
+#include "platform/sqlite_phone_book_store.h"
+#include "support/fake_dialogs.h"
+#include "support/temp_dir.h"
+
+namespace tolvane {
+namespace {
+
+void EnsureApplication() {
+  if (QApplication::instance() != nullptr) return;
+  static int argc = 1;
+  static char name[] = "tolvane_qt_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication application(argc, argv);
+}
+
+TEST(PhoneBookDialogTest, EntersAPersonAndClosesThroughThePresenter) {
+  EnsureApplication();
+  testing::TempDir dir;
+  SqlitePhoneBookStore::CreateEmptyDatabase(dir.FilePath("teledata.mdb"));
+  SqlitePhoneBookStore store;
+  store.Open(dir.FilePath("teledata.mdb"));
+  auto cursor = store.OpenCursor("Telelist");
+  testing::FakeDialogs dialogs;
+  int closed = 0;
+  PhoneBookWindow window(*cursor, dialogs, [&closed] { ++closed; });
+  PhoneBookDialog dialog(window);
+  dialog.show();
+
+  auto* list = dialog.findChild<QListWidget*>("nameList");
+  auto* name_box = dialog.findChild<QLineEdit*>("nameBox");
+  auto* number_box = dialog.findChild<QLineEdit*>("numberBox");
+  auto* save = dialog.findChild<QPushButton*>("saveButton");
+  ASSERT_TRUE(list && name_box && number_box && save);
+  EXPECT_EQ(dialog.windowTitle(), "Phonebook");
+  EXPECT_FALSE(name_box->isEnabled());
+  EXPECT_FALSE(save->isEnabled());
+
+  dialog.findChild<QPushButton*>("newButton")->click();
+  EXPECT_TRUE(name_box->isEnabled());
+  EXPECT_EQ(name_box->maxLength(), 40);
+  name_box->insert(QString::fromUtf8(" \xC3\x85sa "));
+  number_box->insert("0701");
+  save->click();
+
+  ASSERT_EQ(list->count(), 1);
+  EXPECT_EQ(list->item(0)->text(), QString::fromUtf8("\xC3\x85sa"));
+  EXPECT_EQ(name_box->text(), "");
+  EXPECT_FALSE(name_box->isEnabled());
+  cursor->MoveFirst();
+  EXPECT_EQ(cursor->Field("Namn"), "\xC5sa");
+
+  list->setCurrentRow(0);
+  EXPECT_EQ(number_box->text(), "0701");
+  EXPECT_TRUE(dialog.findChild<QPushButton*>("deleteButton")->isEnabled());
+
+  dialog.findChild<QPushButton*>("closeButton")->click();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(closed, 1);
+}
+
+}  // namespace
+}  // namespace tolvane
