@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "core/main_window.h"
+#include "records/log_file.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_modem.h"
 #include "sim/sim_serial_port.h"
 #include "sim/sim_smsc.h"
-#include "support/idle_services.h"
-#include "support/temp_dir.h"
+#include "support/fake_dialogs.h"
+#include "support/platform_mocks.h"
+#include "support/test_phone_book.h"
 
 namespace tolvane::testing {
 
@@ -31,7 +33,7 @@ class ModemScenario : public ::testing::Test {
   static constexpr char kRecipientDigits[] = "46701234567";
 
   ModemScenario() {
-    settings.ProgramFolder = dir.Folder();
+    settings.ProgramFolder = book.Folder();
     settings.Logg = "1";
     settings.LoggOn = true;
     settings.Avs = "+46 70-765 43 21";
@@ -39,7 +41,10 @@ class ModemScenario : public ::testing::Test {
         settings, MainWindowServices{loop, port, http, dialogs, clipboard, help}, host);
     window->Modem().ConfigurePort();
     window->SetOnChanged([this] { Record(); });
-    window->SetRecipients({"Anna"}, {"+46 70-123 45 67"});
+    book.Add("Anna", "+46 70-123 45 67");
+    window->SetPhoneBookCursor(&book.cursor());
+    window->SetRecipientListStale(true);
+    window->RefreshRecipientList();
     Type("Hello");
   }
 
@@ -77,30 +82,29 @@ class ModemScenario : public ::testing::Test {
     return count;
   }
 
+  // The log as records, one line each.
   std::vector<std::string> LogLines() const {
     std::vector<std::string> lines;
-    if (!std::filesystem::exists(dir.FilePath("loggfil.txt"))) return lines;
-    std::string content = dir.ReadFile("loggfil.txt");
-    size_t start = 0;
-    for (size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
-      lines.push_back(content.substr(start, end - start));
+    for (const LogRecord& record : ReadLogRecords(book.Folder())) {
+      lines.push_back("\"" + record.recipient + "\",\"" + record.result + "\",\"" + record.message +
+                      "\"");
     }
     return lines;
   }
 
   static std::string Framed(const std::string& text) { return "\x02" + text + "\x03"; }
 
-  TempDir dir;
+  TestPhoneBook book;
   ProgramSettings settings;
   sim::SimEventLoop loop;
   sim::SimSmsc smsc{Schedule(loop)};
   sim::SimModem modem{Schedule(loop), smsc};
   sim::SimSerialPort port{loop, modem};
-  NoHttpClient http;
-  QuietDialogs dialogs;
-  NoClipboard clipboard;
-  NoHelpViewer help;
-  NoHost host;
+  ::testing::NiceMock<MockHttpClient> http;
+  FakeDialogs dialogs;
+  MemoryClipboard clipboard;
+  ::testing::NiceMock<MockHelpViewer> help;
+  ::testing::NiceMock<MockMainWindowHost> host;
   std::unique_ptr<MainWindow> window;
   std::vector<LineChange> statuses;
   std::vector<LineChange> receipts;

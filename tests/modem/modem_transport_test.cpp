@@ -31,7 +31,7 @@ TEST_F(ModemSendTest, WholeSendWithReceipt) {
   EXPECT_EQ(Status(), "");
   EXPECT_TRUE(window->Control(MainControl::kSend).enabled);
   EXPECT_FALSE(window->Control(MainControl::kCancel).enabled);
-  EXPECT_EQ(dialogs.beeps, 1);
+  EXPECT_EQ(dialogs.beeps(), 1);
   for (const char* status : {"Initialising modem...", "Dialing...", "Dialing 00491722278020",
                              "Waiting...", "Sending message...", "Waiting for receipt...",
                              "Sending confirmation...", "Hanging up..."}) {
@@ -165,7 +165,7 @@ TEST_F(ModemSendTest, PositiveAnswerWithoutReceiptRequest) {
   EXPECT_EQ(Receipt(), "Message sent.");
   EXPECT_THAT(smsc.Submits()[0], HasSubstr("//0//////"));
   EXPECT_THAT(smsc.Acknowledgements(), IsEmpty());
-  EXPECT_EQ(dialogs.beeps, 1);
+  EXPECT_EQ(dialogs.beeps(), 1);
   EXPECT_FALSE(port.IsOpen());
   EXPECT_THAT(LogLines()[0], HasSubstr("\"Message sent.\""));
 }
@@ -251,7 +251,7 @@ TEST_P(BadChecksumTest, NotificationRefused) {
   EXPECT_EQ(Receipt(), "Incorrect receipt from operator.");
   EXPECT_THAT(smsc.Acknowledgements(), IsEmpty());
   EXPECT_FALSE(port.IsOpen());
-  EXPECT_EQ(dialogs.beeps, 1);
+  EXPECT_EQ(dialogs.beeps(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, BadChecksumTest,

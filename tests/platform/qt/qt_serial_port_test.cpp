@@ -9,8 +9,9 @@
 #include "core/main_window.h"
 #include "platform/qt/qt_event_loop.h"
 #include "sim/pty_modem_server.h"
-#include "support/idle_services.h"
-#include "support/temp_dir.h"
+#include "support/fake_dialogs.h"
+#include "support/platform_mocks.h"
+#include "support/test_phone_book.h"
 
 namespace tolvane::testing {
 namespace {
@@ -60,31 +61,34 @@ class QtSerialPortSendTest : public ::testing::Test, private WithApplication {
     QObject::connect(&serve, &QTimer::timeout, [this] { server->Poll(0); });
     serve.start();
 
-    settings.ProgramFolder = dir.Folder();
+    settings.ProgramFolder = book.Folder();
     settings.Logg = "1";
     settings.LoggOn = true;
     settings.Device = server->DevicePath();
     window = std::make_unique<MainWindow>(
         settings, MainWindowServices{loop, port, http, dialogs, clipboard, help}, host);
     window->Modem().ConfigurePort();
-    window->SetRecipients({"Anna"}, {"46701234567"});
+    book.Add("Anna", "46701234567");
+    window->SetPhoneBookCursor(&book.cursor());
+    window->SetRecipientListStale(true);
+    window->RefreshRecipientList();
     window->OnMessageEdited("Hello over a real line");
     window->OnMessageKeyReleased();
   }
 
   std::string Receipt() const { return window->Control(MainControl::kReceiptLine).text; }
 
-  TempDir dir;
+  TestPhoneBook book;
   ProgramSettings settings;
   QtEventLoop loop;
   QtSerialPort port;
   std::unique_ptr<sim::PtyModemServer> server;
   QTimer serve;
-  NoHttpClient http;
-  QuietDialogs dialogs;
-  NoClipboard clipboard;
-  NoHelpViewer help;
-  NoHost host;
+  ::testing::NiceMock<MockHttpClient> http;
+  FakeDialogs dialogs;
+  MemoryClipboard clipboard;
+  ::testing::NiceMock<MockHelpViewer> help;
+  ::testing::NiceMock<MockMainWindowHost> host;
   std::unique_ptr<MainWindow> window;
 };
 
