@@ -47,7 +47,10 @@ bool ParseOptions(int argc, char** argv, ModemOptions& modem, SmscOptions& smsc)
       if (i + 1 >= args.size()) throw std::invalid_argument(arg + " needs a value");
       return args[++i];
     };
-    if (arg == "--no-echo") {
+    if (arg == "--help" || arg == "-h") {
+      Usage();
+      std::exit(0);
+    } else if (arg == "--no-echo") {
       modem.echo = false;
     } else if (arg == "--init") {
       std::string v = value();
