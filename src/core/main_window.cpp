@@ -173,7 +173,8 @@ void MainWindow::RefreshRecipientList() {
         // Safe on an empty table, and sees records added since the cursor
         // last moved.
         cursor_->MoveFirst();
-        for (; !cursor_->Eof(); cursor_->MoveNext()) list.items.push_back(cursor_->Field(kFieldNamn));
+        for (; !cursor_->Eof(); cursor_->MoveNext())
+          list.items.push_back(cursor_->Field(kFieldNamn));
       }
     } catch (const StoreError&) {
     }
@@ -515,12 +516,19 @@ void MainWindow::Exit() { host_.CloseMainWindow(); }
 
 void MainWindow::OpenPhoneBook() {
   if (Control(MainControl::kGroupSending).text == "&Groupsending <<") OnGroupSendingToggled();
+  recipient_list_stale_ = true;
   host_.OpenPhoneBook();
 }
 
-void MainWindow::OpenQuickMessages() { host_.OpenQuickMessages(); }
+void MainWindow::OpenQuickMessages() {
+  recipient_list_stale_ = false;
+  host_.OpenQuickMessages();
+}
 
-void MainWindow::OpenSettings() { host_.OpenSettings(); }
+void MainWindow::OpenSettings() {
+  recipient_list_stale_ = false;
+  host_.OpenSettings();
+}
 
 void MainWindow::ShowHelpTopics() {
   if (!services_.help_viewer.ShowContents(settings_.ProgramFolder + "tolvmsg.html")) {

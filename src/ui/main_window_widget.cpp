@@ -47,6 +47,7 @@ void MainWindowWidget::BuildControls() {
 
   auto* message_label = new QLabel(QStringLiteral("Message to send:"), central);
   message_box_ = new QPlainTextEdit(central);
+  message_box_->setObjectName(QStringLiteral("messageBox"));
   message_box_->installEventFilter(this);
   message_label->setBuddy(message_box_);
   auto* new_message = new QToolButton(central);
@@ -56,6 +57,7 @@ void MainWindowWidget::BuildControls() {
 
   auto* status_label = new QLabel(QStringLiteral("Status:"), central);
   status_line_ = new QLabel(central);
+  status_line_->setObjectName(QStringLiteral("statusLine"));
 
   auto* recipient_label = new QLabel(QStringLiteral("Recipient:"), central);
   recipients_ = new QListWidget(central);
@@ -76,6 +78,7 @@ void MainWindowWidget::BuildControls() {
   receipt_frame_ = new QGroupBox(central);
   auto* receipt_layout = new QVBoxLayout(receipt_frame_);
   receipt_line_ = new QLabel(receipt_frame_);
+  receipt_line_->setObjectName(QStringLiteral("receiptLine"));
   receipt_line_->setWordWrap(true);
   receipt_line_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   receipt_layout->addWidget(receipt_line_);
@@ -263,6 +266,30 @@ void MainWindowWidget::Render() {
     }
   }
   rendering_ = false;
+}
+
+namespace {
+// The settings file keeps the window's place in twips, 15 to a pixel at 96 dpi.
+constexpr int kTwipsPerPixel = 15;
+}  // namespace
+
+void MainWindowWidget::ShowPlaced() {
+  const auto& placement = presenter_ ? presenter_->PlacementToRestore() : std::nullopt;
+  if (placement) move(placement->x / kTwipsPerPixel, placement->y / kTwipsPerPixel);
+  int state = placement ? placement->state : 0;
+  if (state == 2) {
+    showMaximized();
+  } else if (state == 1) {
+    showMinimized();
+  } else {
+    show();
+  }
+}
+
+MainWindow::Placement MainWindowWidget::CurrentPlacement() const {
+  int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+  QPoint place = isMaximized() || isMinimized() ? normalGeometry().topLeft() : pos();
+  return {state, place.x() * kTwipsPerPixel, place.y() * kTwipsPerPixel};
 }
 
 bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {

@@ -30,7 +30,11 @@ class MainWindowWidget : public QMainWindow {
   // Runs when the window is asked to close (the shutdown).
   void SetOnClose(std::function<void()> on_close) { on_close_ = std::move(on_close); }
 
-  QPlainTextEdit* MessageBox() const { return message_box_; }
+  // Shows the window where the presenter says it stood at the last exit, or
+  // at its design place.
+  void ShowPlaced();
+  // Where the window stands now, in twips.
+  MainWindow::Placement CurrentPlacement() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -16,16 +16,7 @@
 namespace tolvane {
 namespace {
 
-void EnsureApplication() {
-  if (QApplication::instance() != nullptr) return;
-  static int argc = 1;
-  static char name[] = "tolvane_qt_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-}
-
 TEST(PhoneBookDialogTest, EntersAPersonAndClosesThroughThePresenter) {
-  EnsureApplication();
   testing::TempDir dir;
   SqlitePhoneBookStore::CreateEmptyDatabase(dir.FilePath("teledata.mdb"));
   SqlitePhoneBookStore store;

@@ -7,16 +7,7 @@
 namespace tolvane {
 namespace {
 
-void EnsureApplication() {
-  if (QApplication::instance() != nullptr) return;
-  static int argc = 1;
-  static char name[] = "tolvane_qt_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-}
-
 TEST(QtDialogsTest, WithoutADisplayBoxesGoToStandardErrorWithTheirSafeAnswer) {
-  EnsureApplication();
   ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
   QtDialogs dialogs;
   ::testing::internal::CaptureStderr();

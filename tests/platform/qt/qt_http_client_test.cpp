@@ -17,14 +17,6 @@ namespace {
 constexpr char kPath[] = "/servlet/norvoServlet/standardAccount/sendSingleSMS";
 constexpr char kFormHeader[] = "Content-type: application/x-www-form-urlencoded\r\n";
 
-void EnsureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  static int argc = 1;
-  static char name[] = "tolvane_qt_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-}
-
 // The simulated gateway as its own process on a free loopback port.
 class GatewaySimProcess {
  public:
@@ -57,7 +49,6 @@ class GatewaySimProcess {
 class QtHttpClientTest : public ::testing::Test {
  protected:
   QtHttpClientTest() {
-    EnsureApplication();
     client_ = std::make_unique<QtHttpClient>();
     client_->SetOnStateChanged([this](int state) {
       states_.push_back(state);

@@ -1,0 +1,28 @@
+#include "platform/text_codec.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvane {
+namespace {
+
+TEST(TextCodecTest, EveryCodePageCharacterSurvivesARoundTrip) {
+  std::string all;
+  for (int code = 1; code < 256; ++code) all += static_cast<char>(code);
+  EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
+}
+
+TEST(TextCodecTest, MapsTheNationalCharactersAndTheAcuteAccent) {
+  EXPECT_EQ(Cp1252ToUtf8("\xC5\xC4\xD6\xB4\x80"), "\xC3\x85\xC3\x84\xC3\x96\xC2\xB4\xE2\x82\xAC");
+  EXPECT_EQ(Utf8ToCp1252("Can\xC2\xB4t \xE2\x80\x9Cquoted\xE2\x80\x9D"), "Can\xB4t \x93quoted\x94");
+}
+
+TEST(TextCodecTest, CharactersTheCodePageLacksBecomeQuestionMarks) {
+  EXPECT_EQ(Utf8ToCp1252("\xD0\x96\xE4\xB8\xAD\xF0\x9F\x98\x80!"), "???!");
+  // Malformed input: a lone continuation byte, a truncated sequence.
+  EXPECT_EQ(Utf8ToCp1252("a\x80"
+                         "b\xC3"),
+            "a?b?");
+}
+
+}  // namespace
+}  // namespace tolvane

@@ -1,0 +1,89 @@
+#include "ui/main_window_widget.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "sim/sim_event_loop.h"
+#include "support/fake_dialogs.h"
+#include "support/platform_mocks.h"
+
+namespace tolvane {
+namespace {
+
+using ::testing::NiceMock;
+
+class MainWindowWidgetTest : public ::testing::Test {
+ protected:
+  MainWindowWidgetTest() {
+    widget_.Bind(&presenter_);
+    widget_.show();
+  }
+
+  QLabel* Label(const char* name) { return widget_.findChild<QLabel*>(name); }
+  QPushButton* ButtonNamed(const QString& caption) {
+    for (QPushButton* button : widget_.findChildren<QPushButton*>()) {
+      if (button->text() == caption) return button;
+    }
+    return nullptr;
+  }
+
+  ProgramSettings settings_;
+  sim::SimEventLoop loop_;
+  NiceMock<testing::MockSerialPort> serial_;
+  NiceMock<testing::MockHttpClient> http_;
+  testing::FakeDialogs dialogs_;
+  testing::MemoryClipboard clipboard_;
+  NiceMock<testing::MockHelpViewer> help_;
+  NiceMock<testing::MockMainWindowHost> host_;
+  MainWindow presenter_{settings_, {loop_, serial_, http_, dialogs_, clipboard_, help_}, host_};
+  MainWindowWidget widget_;
+};
+
+TEST_F(MainWindowWidgetTest, OpensWithTheCaptionsAndCountsTypedCharacters) {
+  EXPECT_EQ(widget_.windowTitle(), "Tolvane 2000");
+  ASSERT_NE(ButtonNamed("&Send"), nullptr);
+  ASSERT_NE(ButtonNamed("&Cancel"), nullptr);
+  EXPECT_FALSE(ButtonNamed("&Cancel")->isEnabled());
+  EXPECT_NE(ButtonNamed("&Groupsending >>"), nullptr);
+
+  auto* box = widget_.findChild<QPlainTextEdit*>("messageBox");
+  ASSERT_NE(box, nullptr);
+  QTest::keyClicks(box, "Hello, world");
+  EXPECT_EQ(Label("statusLine")->text(), "12 character in message (Max 160).");
+  EXPECT_EQ(presenter_.State().saved_text, "Hello, world");
+}
+
+TEST_F(MainWindowWidgetTest, RefusedSendShowsTheReceiptLine) {
+  auto* box = widget_.findChild<QPlainTextEdit*>("messageBox");
+  QTest::keyClicks(box, "Hi");
+  ButtonNamed("&Send")->click();
+  EXPECT_EQ(Label("receiptLine")->text(), "No recipient!");
+}
+
+TEST_F(MainWindowWidgetTest, TypedTextBeyondTheCodePageBecomesQuestionMarks) {
+  auto* box = widget_.findChild<QPlainTextEdit*>("messageBox");
+  box->setPlainText(QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC \xD0\x96"));
+  EXPECT_EQ(presenter_.MessageText(), "Hej \xE5\xE4\xF6 \x80 ?");
+  EXPECT_EQ(box->toPlainText(), QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC ?"));
+}
+
+TEST_F(MainWindowWidgetTest, MenusCarryTheirCaptions) {
+  QStringList captions;
+  for (QAction* menu : widget_.menuBar()->actions()) {
+    for (QAction* entry : menu->menu()->actions()) {
+      if (!entry->isSeparator()) captions << entry->text();
+    }
+  }
+  EXPECT_EQ(captions, QStringList({"&Message...", "&Phonebook...", "&Settings...", "E&xit", "&Cut",
+                                   "C&opy", "&Paste", "&Help Topics"}));
+}
+
+}  // namespace
+}  // namespace tolvane
