@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTimer>
 #include <memory>
 
@@ -16,15 +15,7 @@
 namespace tolvane::testing {
 namespace {
 
-void EnsureApplication() {
-  static int argc = 1;
-  static char name[] = "tolvane_qt_tests";
-  static char* argv[] = {name, nullptr};
-  if (!QCoreApplication::instance()) new QApplication(argc, argv);
-}
-
 TEST(QtSerialPortTest, DeviceFromSettingOrPortNumber) {
-  EnsureApplication();
   QtSerialPort port;
   port.SetCommPort(2);
   EXPECT_EQ(port.DevicePath(), "/dev/ttyS1");
@@ -34,7 +25,6 @@ TEST(QtSerialPortTest, DeviceFromSettingOrPortNumber) {
 }
 
 TEST(QtSerialPortTest, MissingDeviceDoesNotOpen) {
-  EnsureApplication();
   QtSerialPort port;
   port.SetDevice("/dev/tolvane-no-such-port");
   EXPECT_FALSE(port.Open());
@@ -44,11 +34,7 @@ TEST(QtSerialPortTest, MissingDeviceDoesNotOpen) {
 
 // The main window sends over QSerialPort on a real pseudo-terminal to the
 // simulated modem and SMS centre, served from the same event loop.
-struct WithApplication {
-  WithApplication() { EnsureApplication(); }
-};
-
-class QtSerialPortSendTest : public ::testing::Test, private WithApplication {
+class QtSerialPortSendTest : public ::testing::Test {
  protected:
   QtSerialPortSendTest() {
     sim::ModemOptions modem_options;
