@@ -1,27 +1,485 @@
 #include "modem/modem_transport.h"
 
-// Placeholder until the modem line lands: every send fails at once.
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+
+#include "modem/ucp_frame.h"
+
 namespace tolvane {
+namespace {
+
+constexpr char kStx = '\x02';
+constexpr char kEtx = '\x03';
+constexpr int kInitAnswerMs = 10000;
+constexpr int kDialPauseMs = 2000;
+constexpr int kSettleMs = 3000;
+constexpr int kSettleNoCorrectionMs = 13000;
+constexpr int kRedialTicks = 16;
+// The dial time-out is a window-timer interval, which holds at most 65535 ms.
+constexpr int kMaxDialSeconds = 65;
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool Contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The number at the start of `text` after blanks, 0 when there is none.
+int LeadingNumber(const std::string& text) {
+  size_t start = text.find_first_not_of(' ');
+  if (start == std::string::npos) return 0;
+  int value = 0;
+  std::from_chars(text.data() + start, text.data() + text.size(), value);
+  return value;
+}
+
+// Settings outside 1 to 65 seconds would make a timer that never fires or
+// that the window timer refuses; they are held to that range.
+int DialTimeoutMs(const std::string& upp_tid) {
+  return std::clamp(LeadingNumber(upp_tid), 1, kMaxDialSeconds) * 1000;
+}
+
+}  // namespace
 
 struct ModemTransport::Impl {
+  Impl(ModemTransport& owner, SendContext& send_context, SerialPort& serial_port)
+      : owner(owner),
+        context(send_context),
+        port(serial_port),
+        state(send_context.State()),
+        settings(send_context.Settings()),
+        setup_timer(send_context.Loop().CreateTimer()),
+        redial_timer(send_context.Loop().CreateTimer()) {
+    // SetupTimer: one-shot; on firing it stops itself and sets timer expired.
+    setup_timer->SetSingleShot(true);
+    setup_timer->SetCallback([this] { state.timer_expired = true; });
+    redial_timer->SetInterval(1000);
+    redial_timer->SetCallback([this] {
+      ++state.redial_ticks;
+      context.SetStatusLine("Dialing again in " +
+                            std::to_string(kRedialTicks - state.redial_ticks) + " seconds");
+    });
+  }
+
+  void StartSetupTimer(int milliseconds) {
+    state.timer_expired = false;
+    setup_timer->SetInterval(milliseconds);
+    setup_timer->Start();
+  }
+
+  // Processes events until `done`, or cancelled.
+  void Wait(const std::function<bool()>& done) {
+    WaitUntil(context.Loop(), [&] { return state.cancelled || done(); });
+  }
+
+  void ResetReceiveState() {
+    frame_count = 0;
+    stx_seen = false;
+    retry_count = 0;
+    buffer.clear();
+  }
+
+  // Takes the bytes of one read into the frame being assembled. True when a
+  // frame is complete: `frame` gets it (with its STX, without ETX) and `data`
+  // keeps whatever followed the ETX. Bytes before an STX are dropped.
+  bool NextFrame(std::string& data, std::string& frame) {
+    if (!stx_seen) {
+      size_t stx = data.find(kStx);
+      if (stx == std::string::npos) {
+        data.clear();
+        return false;
+      }
+      stx_seen = true;
+      buffer.clear();
+      data.erase(0, stx);
+    }
+    size_t etx = data.find(kEtx);
+    if (etx == std::string::npos) {
+      buffer += data;
+      data.clear();
+      return false;
+    }
+    frame = buffer + data.substr(0, etx);
+    data.erase(0, etx + 1);
+    buffer.clear();
+    // Every frame starts at its own STX.
+    stx_seen = false;
+    return true;
+  }
+
+  void HandleAnswer(const std::string& frame);
+  void HandleNotification(const std::string& frame);
+
+  ModemTransport& owner;
   SendContext& context;
+  SerialPort& port;
+  SendState& state;
+  const ProgramSettings& settings;
+  std::unique_ptr<Timer> setup_timer;
+  std::unique_ptr<Timer> redial_timer;
+
+  // Receive state of the exchange, kept across receive events.
+  int frame_count = 0;
+  bool stx_seen = false;
+  int16_t retry_count = 0;
+  std::string buffer;
 };
 
-ModemTransport::ModemTransport(SendContext& context, SerialPort&)
-    : impl_(std::make_unique<Impl>(Impl{context})) {}
-ModemTransport::~ModemTransport() = default;
-void ModemTransport::ConfigurePort() {}
-void ModemTransport::PrepareForSend() {}
-void ModemTransport::InitModem() { impl_->context.State().init_failed = true; }
-void ModemTransport::DialSmsc() { impl_->context.State().dial_failed = true; }
-void ModemTransport::WaitRedial() {}
-void ModemTransport::BuildSubmitFrame() {}
-void ModemTransport::TransmitFrame() {}
-void ModemTransport::SendDoubleMessage() { impl_->context.EndSend(); }
-void ModemTransport::HandleSmscData(const std::string&) {}
-void ModemTransport::SendConfirmation() {}
-void ModemTransport::HangUp() {}
-void ModemTransport::StopTimers() {}
-bool ModemTransport::CarrierHeld() const { return false; }
+ModemTransport::ModemTransport(SendContext& context, SerialPort& port)
+    : impl_(std::make_unique<Impl>(*this, context, port)) {
+  port.SetOnComm([this](CommEvent event) {
+    if (event == CommEvent::kReceive && impl_->state.online && impl_->port.CdHolding()) {
+      HandleSmscData(impl_->port.Input());
+    }
+  });
+}
+
+ModemTransport::~ModemTransport() { impl_->port.SetOnComm(nullptr); }
+
+void ModemTransport::ConfigurePort() {
+  const ProgramSettings& settings = impl_->settings;
+  impl_->port.SetCommPort(LeadingNumber(settings.Port));
+  impl_->port.SetDevice(settings.Device);
+  impl_->port.SetSettings(settings.Baud + "," + settings.Parametrar);
+}
+
+void ModemTransport::PrepareForSend() {
+  SerialPort& port = impl_->port;
+  port.SetSettings(impl_->settings.Baud + "," + impl_->settings.Parametrar);
+  port.SetHandshaking(3);
+  port.ClearInput();
+  port.ClearOutput();
+  port.SetRtsEnable(true);
+}
+
+void ModemTransport::InitModem() {
+  Impl& m = *impl_;
+  m.state.attempted = true;
+  m.state.init_failed = false;
+  m.state.timer_expired = false;
+  m.port.ClearInput();
+  m.port.ClearOutput();
+  m.port.SetRtsEnable(true);
+  m.context.SetStatusLine("Initialising modem...");
+
+  if (!m.port.IsOpen() && !m.port.Open()) {
+    m.context.SetReceiptLine("The specified comport is not available");
+    m.context.SetStatusLine("");
+    m.state.init_failed = true;
+    return;
+  }
+  m.port.Output(Upper(m.settings.ModemInit) + "\r");
+  m.StartSetupTimer(kInitAnswerMs);
+
+  std::string reply;
+  bool finished = false;
+  do {
+    m.context.Loop().ProcessEvents();
+    if (!m.state.cancelled) reply += m.port.Input();
+    std::string lower = Lower(reply);
+    if (Contains(lower, "ok")) {
+      finished = true;
+    } else if (Contains(lower, "error")) {
+      m.context.SetReceiptLine("Error in Initstring!");
+      m.state.init_failed = true;
+      finished = true;
+    } else if (m.state.timer_expired) {
+      m.context.SetReceiptLine("No response from modem!");
+      m.state.init_failed = true;
+      finished = true;
+    }
+  } while (!finished && !m.state.cancelled);
+  m.setup_timer->Stop();
+}
+
+void ModemTransport::DialSmsc() {
+  Impl& m = *impl_;
+  if (m.port.CdHolding()) {
+    m.context.SetReceiptLine(
+        "Carrier detected. Set Modeminitstring to: AT&C1&D2 to fix the problem.");
+    m.state.cancelled = true;
+    return;
+  }
+  if (!m.port.IsOpen() && !m.port.Open()) {
+    // The port went away after the initialisation (a USB modem pulled out).
+    m.context.SetReceiptLine("The specified comport is not available");
+    m.state.dial_failed = true;
+    return;
+  }
+  m.state.redial_pending = false;
+  m.context.SetStatusLine("Dialing...");
+  m.StartSetupTimer(kDialPauseMs);
+  m.Wait([&] { return m.state.timer_expired; });
+  m.setup_timer->Stop();
+  if (m.state.cancelled) return;
+
+  const std::string& prefix = m.context.UsePrefix2() ? m.settings.Prefix2 : m.settings.Prefix1;
+  std::string number = Upper(m.settings.SMSCnumber);
+  m.port.Output(Upper(prefix) + number + "\r");
+  m.context.SetStatusLine("Dialing " + number);
+  m.StartSetupTimer(DialTimeoutMs(m.settings.UppTid));
+
+  std::string reply;
+  bool connected = false;
+  do {
+    m.context.Loop().ProcessEvents();
+    if (!m.state.cancelled) reply += m.port.Input();
+    std::string lower = Lower(reply);
+    if (Contains(lower, "connect")) {
+      connected = true;
+      m.setup_timer->Stop();
+    } else {
+      const char* failure = nullptr;
+      if (Contains(lower, "busy")) {
+        m.context.SetReceiptLine("Busy");
+        m.state.redial_pending = true;
+        m.setup_timer->Stop();
+        return;
+      } else if (Contains(lower, "no dialtone")) {
+        failure = "No dialtone!";
+      } else if (Contains(lower, "no carrier")) {
+        failure = "No answer, try again later.";
+      } else if (m.state.timer_expired) {
+        failure = "Timeout.";
+      }
+      if (failure) {
+        m.context.SetReceiptLine(failure);
+        m.state.dial_failed = true;
+        m.setup_timer->Stop();
+        return;
+      }
+    }
+  } while (!m.port.CdHolding() && !connected && !m.state.cancelled && !m.state.dial_failed);
+
+  // From now on received data goes to HandleSmscData.
+  m.state.online = true;
+  m.setup_timer->Stop();
+  if (!m.state.cancelled) m.context.SetStatusLine("Waiting...");
+}
+
+void ModemTransport::WaitRedial() {
+  Impl& m = *impl_;
+  m.redial_timer->Start();
+  m.Wait([&] { return m.state.redial_ticks >= kRedialTicks; });
+  m.redial_timer->Stop();
+  m.state.redial_ticks = 0;
+  m.context.SetReceiptLine("");
+}
+
+void ModemTransport::BuildSubmitFrame() {
+  Impl& m = *impl_;
+  SubmitFrameInput input;
+  input.message = m.context.MessageText();
+  input.recipient_number = m.state.recipient_number;
+  input.sender_number = m.state.sender_number;
+  input.transaction_reference = m.state.transaction_reference;
+  input.ej_kvitto = m.settings.EjKvittoOn;
+  input.deferred = m.state.deferred;
+  input.delivery_time = m.state.delivery_time;
+  m.state.frame = tolvane::BuildSubmitFrame(input);
+}
+
+void ModemTransport::TransmitFrame() {
+  Impl& m = *impl_;
+  m.state.timer_expired = false;
+  if (m.settings.FelkorrigeringOn || m.state.later_part) {
+    m.StartSetupTimer(kSettleMs);
+    m.context.SetStatusLine("Waiting...");
+  } else {
+    m.context.SetStatusLine("No errorcorrection. Waiting 12 seconds...");
+    m.StartSetupTimer(kSettleNoCorrectionMs);
+  }
+  while (!m.state.timer_expired) {
+    if (m.state.cancelled) m.context.SetReceiptLine("Sending Cancelled.");
+    if (m.state.finished || m.state.cancelled) return;
+    m.context.Loop().ProcessEvents();
+  }
+  m.setup_timer->Stop();
+  m.context.SetStatusLine("Sending message...");
+  m.context.SetReceiptLine("");
+  m.context.SetReceiptCaption("Receipt for sending to: " + m.state.recipient_name);
+
+  m.port.Output(kStx + m.state.frame + kEtx);
+  while (m.port.OutBufferCount() > 0) {
+    if (!m.port.CdHolding()) {
+      m.state.finished = true;
+      m.context.SetReceiptLine(m.state.cancelled ? "Sending Cancelled."
+                                                 : "Operator closed the connection.");
+    }
+    if (m.state.finished || m.state.cancelled) return;
+    m.context.Loop().ProcessEvents();
+  }
+  m.context.StartReceiptTimer();
+  m.context.SetStatusLine("Waiting for receipt...");
+}
+
+void ModemTransport::HandleSmscData(const std::string& data) {
+  Impl& m = *impl_;
+  std::string rest = data;
+  if (!m.stx_seen && rest.find(kStx) == std::string::npos) return;
+  m.context.SetStatusLine("Waiting for receipt...");
+  // An answer and the notification may arrive in one read; each frame counts.
+  std::string frame;
+  while (m.NextFrame(rest, frame)) {
+    ++m.frame_count;
+    if (m.frame_count == 1) {
+      bool waiting_for_notification =
+          frame.find('N') == std::string::npos && !m.settings.EjKvittoOn && !m.state.deferred;
+      m.HandleAnswer(frame);
+      if (!waiting_for_notification) return;
+    } else {
+      m.HandleNotification(frame);
+      return;
+    }
+  }
+}
+
+void ModemTransport::Impl::HandleAnswer(const std::string& frame) {
+  if (frame.find('N') == std::string::npos) {
+    if (settings.EjKvittoOn || state.deferred) {
+      context.StopReceiptTimer();
+      context.SetReceiptLine("Message sent.");
+      context.Beep();
+      ResetReceiveState();
+      context.EndSend();
+    }
+    // Otherwise the notification is awaited while the ReceiptTimer runs on.
+    return;
+  }
+  stx_seen = false;
+  frame_count = 0;
+  ++retry_count;
+  buffer.clear();
+
+  std::string code = NegativeAnswerCode(frame);
+  if (code == "01" || code == "02") {
+    bool checksum = code == "01";
+    if (retry_count < 3) {
+      context.SetReceiptLine(checksum ? "Checksumerror!   Sending message again."
+                                      : "Syntax error!   Sending message again.");
+      owner.TransmitFrame();
+      return;
+    }
+    context.SetReceiptLine(checksum ? "Checksumerror!   Disconnecting."
+                                    : "Syntax error!  Disconnecting.");
+  } else if (code == "04") {
+    context.SetReceiptLine("Operation not allowed!");
+  } else if (code == "05") {
+    context.SetReceiptLine("Call barring active!");
+  } else if (code == "06") {
+    context.SetReceiptLine("Wrong phonenumber");
+  } else if (code == "22") {
+    context.SetReceiptLine("Time period not valid!");
+  } else if (code == "24") {
+    context.SetReceiptLine("Message too long!");
+  } else {
+    context.SetReceiptLine("Unknown error!");
+  }
+  retry_count = 0;
+  context.EndSend();
+}
+
+void ModemTransport::Impl::HandleNotification(const std::string& frame) {
+  // Without its STX and its two checksum digits.
+  bool intact = frame.size() >= 3;
+  if (intact) {
+    std::string body = frame.substr(1, frame.size() - 3);
+    intact = UcpChecksum(body) == frame.substr(frame.size() - 2);
+  }
+  if (!intact) {
+    context.SetReceiptLine("Incorrect receipt from operator.");
+  } else {
+    owner.SendConfirmation();
+    context.SetReceiptLine(NotificationText(frame));
+  }
+  context.StopReceiptTimer();
+  context.Beep();
+  ResetReceiveState();
+  context.EndSend();
+}
+
+void ModemTransport::SendConfirmation() {
+  Impl& m = *impl_;
+  m.context.SetStatusLine("Sending confirmation...");
+  m.port.SetRtsEnable(true);
+  m.port.Output(kStx + ReceiptFrame(m.state.transaction_reference) + kEtx);
+  WaitUntil(m.context.Loop(), [&] { return m.port.OutBufferCount() == 0; });
+}
+
+void ModemTransport::SendDoubleMessage() {
+  Impl& m = *impl_;
+  SendState& state = m.state;
+  const std::string full_text = m.context.MessageText();
+  auto stopped = [&] {
+    return state.init_failed || state.dial_failed || state.cancelled || state.finished;
+  };
+  auto give_up = [&] {
+    state.keep_line = false;
+    m.context.SetMessageText(full_text);
+    m.context.EndSend();
+  };
+  auto send_part = [&](const std::string& text) {
+    m.context.SetMessageText(text);
+    state.message = text;
+    BuildSubmitFrame();
+    TransmitFrame();
+    if (stopped()) return false;
+    state.later_part = true;
+    WaitUntil(m.context.Loop(), [&] { return state.ended || stopped(); });
+    return !stopped();
+  };
+
+  m.context.SetMessageText(full_text.substr(0, 160));
+  state.message = m.context.MessageText();
+  state.keep_line = true;
+  InitModem();
+  if (stopped()) return give_up();
+  do {
+    if (state.redial_pending && !state.cancelled) WaitRedial();
+    if (state.cancelled) return give_up();
+    DialSmsc();
+    if (stopped()) return give_up();
+  } while (state.redial_pending);
+
+  if (!send_part(full_text.substr(0, 160))) return give_up();
+  ++state.transaction_reference;
+  state.ended = false;
+  state.keep_line = false;
+  if (!send_part(full_text.substr(std::min<size_t>(160, full_text.size())))) return give_up();
+  m.context.SetMessageText(full_text);
+}
+
+void ModemTransport::HangUp() {
+  Impl& m = *impl_;
+  m.context.SetStatusLine("Hanging up...");
+  // A short drop of DTR makes a modem set to AT&D2 hang up.
+  bool dtr = m.port.DtrEnable();
+  m.port.SetDtrEnable(true);
+  m.port.SetDtrEnable(false);
+  m.port.SetDtrEnable(dtr);
+  if (m.port.IsOpen()) m.port.Close();
+  // A closed port reads as no carrier, which ends this wait.
+  WaitUntil(m.context.Loop(), [&] { return !m.port.CdHolding(); });
+}
+
+void ModemTransport::StopTimers() {
+  Impl& m = *impl_;
+  m.setup_timer->Stop();
+  m.redial_timer->Stop();
+  m.state.redial_ticks = 0;
+  m.ResetReceiveState();
+}
+
+bool ModemTransport::CarrierHeld() const { return impl_->port.CdHolding(); }
 
 }  // namespace tolvane

@@ -18,6 +18,9 @@ class SerialPort {
   // Port number 1 to n; the adapter maps it to a device unless a device path
   // is configured.
   virtual void SetCommPort(int number) = 0;
+  // A device path (setting Device) that overrides the port number; empty:
+  // none. Ports without device paths ignore it.
+  virtual void SetDevice(const std::string& /*path*/) {}
   // "baud,parity,data,stop", for example "19200,N,8,1".
   virtual void SetSettings(const std::string& settings) = 0;
   // Flow control: 0 none, 1 XON/XOFF, 2 RTS, 3 RTS and XON/XOFF.

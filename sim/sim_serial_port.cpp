@@ -1,0 +1,83 @@
+#include "sim/sim_serial_port.h"
+
+#include <utility>
+
+namespace tolvane::sim {
+namespace {
+
+// About a millisecond a byte: 8N1 at 9600 bit/s.
+constexpr int kChunk = 16;
+constexpr SimEventLoop::Millis kChunkTime{16};
+
+}  // namespace
+
+SimSerialPort::SimSerialPort(SimEventLoop& loop, SimModem& modem) : loop_(loop), modem_(modem) {
+  modem_.SetToDte([this](const std::string& bytes) {
+    if (!open_) return;
+    input_ += bytes;
+    Raise(CommEvent::kReceive);
+  });
+  modem_.SetOnCarrier([this](bool) {
+    if (open_) Raise(CommEvent::kCarrierDetect);
+  });
+}
+
+void SimSerialPort::SetDtrEnable(bool enable) {
+  dtr_ = enable;
+  if (open_) modem_.SetDtr(enable);
+}
+
+bool SimSerialPort::Open() {
+  if (open_) return true;
+  if (!available_) return false;
+  open_ = true;
+  ++open_count_;
+  modem_.SetDtr(dtr_);
+  return true;
+}
+
+void SimSerialPort::Close() {
+  if (!open_) return;
+  // Closing the device drops DTR, as the driver does.
+  modem_.SetDtr(false);
+  open_ = false;
+  pending_.clear();
+  input_.clear();
+}
+
+void SimSerialPort::Unplug() {
+  available_ = false;
+  if (!open_) return;
+  Close();
+  Raise(CommEvent::kCarrierDetect);
+}
+
+void SimSerialPort::Output(const std::string& data) {
+  if (!open_) return;
+  written_ += data;
+  pending_ += data;
+  ScheduleDrain();
+}
+
+std::string SimSerialPort::Input() { return std::exchange(input_, std::string()); }
+
+void SimSerialPort::ClearOutput() { pending_.clear(); }
+
+void SimSerialPort::Raise(CommEvent event) {
+  if (on_comm_) on_comm_(event);
+}
+
+void SimSerialPort::ScheduleDrain() {
+  if (draining_ || pending_.empty()) return;
+  draining_ = true;
+  loop_.After(kChunkTime, [this] {
+    draining_ = false;
+    if (!open_) return;
+    std::string chunk = pending_.substr(0, kChunk);
+    pending_.erase(0, chunk.size());
+    modem_.FromDte(chunk);
+    ScheduleDrain();
+  });
+}
+
+}  // namespace tolvane::sim

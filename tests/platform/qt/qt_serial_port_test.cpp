@@ -1,0 +1,116 @@
+#include "platform/qt/qt_serial_port.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <memory>
+
+#include "core/main_window.h"
+#include "platform/qt/qt_event_loop.h"
+#include "sim/pty_modem_server.h"
+#include "support/fake_dialogs.h"
+#include "support/platform_mocks.h"
+#include "support/test_phone_book.h"
+
+namespace tolvane::testing {
+namespace {
+
+TEST(QtSerialPortTest, DeviceFromSettingOrPortNumber) {
+  QtSerialPort port;
+  port.SetCommPort(2);
+  EXPECT_EQ(port.DevicePath(), "/dev/ttyS1");
+  port.SetDevice("/dev/ttyUSB0");
+  EXPECT_EQ(port.DevicePath(), "/dev/ttyUSB0");
+  EXPECT_FALSE(port.CdHolding());
+}
+
+TEST(QtSerialPortTest, MissingDeviceDoesNotOpen) {
+  QtSerialPort port;
+  port.SetDevice("/dev/tolvane-no-such-port");
+  EXPECT_FALSE(port.Open());
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_EQ(port.OutBufferCount(), 0);
+}
+
+// The main window sends over QSerialPort on a real pseudo-terminal to the
+// simulated modem and SMS centre, served from the same event loop.
+class QtSerialPortSendTest : public ::testing::Test {
+ protected:
+  QtSerialPortSendTest() {
+    sim::ModemOptions modem_options;
+    modem_options.dial_delay_ms = 200;
+    sim::SmscOptions smsc_options;
+    smsc_options.answer_delay_ms = 200;
+    smsc_options.notify_delay_ms = 300;
+    server = std::make_unique<sim::PtyModemServer>(modem_options, smsc_options);
+    serve.setInterval(2);
+    QObject::connect(&serve, &QTimer::timeout, [this] { server->Poll(0); });
+    serve.start();
+
+    settings.ProgramFolder = book.Folder();
+    settings.Logg = "1";
+    settings.LoggOn = true;
+    settings.Device = server->DevicePath();
+    window = std::make_unique<MainWindow>(
+        settings, MainWindowServices{loop, port, http, dialogs, clipboard, help}, host);
+    window->Modem().ConfigurePort();
+    book.Add("Anna", "46701234567");
+    window->SetPhoneBookCursor(&book.cursor());
+    window->SetRecipientListStale(true);
+    window->RefreshRecipientList();
+    window->OnMessageEdited("Hello over a real line");
+    window->OnMessageKeyReleased();
+  }
+
+  std::string Receipt() const { return window->Control(MainControl::kReceiptLine).text; }
+
+  TestPhoneBook book;
+  ProgramSettings settings;
+  QtEventLoop loop;
+  QtSerialPort port;
+  std::unique_ptr<sim::PtyModemServer> server;
+  QTimer serve;
+  ::testing::NiceMock<MockHttpClient> http;
+  FakeDialogs dialogs;
+  MemoryClipboard clipboard;
+  ::testing::NiceMock<MockHelpViewer> help;
+  ::testing::NiceMock<MockMainWindowHost> host;
+  std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(QtSerialPortSendTest, TwoWholeSendsWithReceipts) {
+  const std::string delivered = sim::SimSmsc::DeliveredText("46701234567");
+  window->StartSend();
+  EXPECT_EQ(Receipt(), delivered);
+  // A pseudo-terminal reports no DCD: the carrier came from CONNECT.
+  EXPECT_TRUE(port.CarrierFromResultCodes());
+  EXPECT_FALSE(port.IsOpen());
+
+  // The close counted as the DTR drop: the modem takes the next call. (The
+  // simulator serves the line from this loop, so it is given time to see
+  // the close, as a person's next click would.)
+  WaitFor(loop, 100);
+  EXPECT_EQ(server->Smsc().Acknowledgements().size(), 1u);
+  EXPECT_FALSE(server->Modem().Carrier());
+  window->StartSend();
+  EXPECT_EQ(Receipt(), delivered);
+  WaitFor(loop, 100);
+  EXPECT_EQ(server->Modem().DialCount(), 2);
+  EXPECT_EQ(server->Smsc().Acknowledgements().size(), 2u);
+  EXPECT_TRUE(server->Smsc().Problems().empty()) << server->Smsc().Problems()[0];
+  EXPECT_TRUE(window->Control(MainControl::kSend).enabled);
+}
+
+TEST_F(QtSerialPortSendTest, DeviceVanishingMidSendEndsIt) {
+  server->Smsc().Options().answer = false;
+  QObject::connect(&serve, &QTimer::timeout, [this] {
+    if (!server->Smsc().Submits().empty()) server->Unplug();
+  });
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Operator closed the connection.");
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_TRUE(window->Control(MainControl::kSend).enabled);
+}
+
+}  // namespace
+}  // namespace tolvane::testing

@@ -1,0 +1,148 @@
+// modem-sim: serves a simulated Hayes modem and UCP SMS centre on a
+// pseudo-terminal until interrupted. Put the printed device path in
+// tolvmsg.ini as [Modem] Device=... and send from the program.
+
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "sim/pty_modem_server.h"
+
+namespace {
+
+using tolvane::sim::ModemOptions;
+using tolvane::sim::PtyModemServer;
+using tolvane::sim::SmscOptions;
+
+volatile std::sig_atomic_t stop_requested = 0;
+
+void Usage() {
+  std::cerr << "usage: modem-sim [options]\n"
+               "modem:\n"
+               "  --no-echo               do not echo commands\n"
+               "  --init ok|error|silent  answer to the initialisation string (ok)\n"
+               "  --busy N                answer BUSY to the first N dials (0)\n"
+               "  --dial connect|nodialtone|nocarrier|silent   dial outcome (connect)\n"
+               "  --connect-text TEXT     result text of a connect (CONNECT 9600)\n"
+               "  --dial-delay MS         from the dial to its result (3000)\n"
+               "SMS centre:\n"
+               "  --negative CODE         answer the next submit negatively (repeatable)\n"
+               "  --no-answer             never answer a submit\n"
+               "  --no-notify             send no delivery notification\n"
+               "  --answer-delay MS       (1500)   --notify-delay MS (6000)\n"
+               "  --split N               each answer in N reads\n"
+               "  --together              answer and notification in one read\n"
+               "  --noise TEXT            line noise before every frame\n"
+               "  --checksum ok|wrong|lower   checksum of the notification (ok)\n"
+               "  --drop-carrier          hang up instead of answering the first submit\n";
+}
+
+bool ParseOptions(int argc, char** argv, ModemOptions& modem, SmscOptions& smsc) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) throw std::invalid_argument(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      Usage();
+      std::exit(0);
+    } else if (arg == "--no-echo") {
+      modem.echo = false;
+    } else if (arg == "--init") {
+      std::string v = value();
+      modem.init_reply = v == "error"    ? ModemOptions::InitReply::kError
+                         : v == "silent" ? ModemOptions::InitReply::kSilent
+                                         : ModemOptions::InitReply::kOk;
+    } else if (arg == "--busy") {
+      modem.busy_count = std::stoi(value());
+    } else if (arg == "--dial") {
+      std::string v = value();
+      modem.outcome = v == "nodialtone"  ? ModemOptions::DialOutcome::kNoDialtone
+                      : v == "nocarrier" ? ModemOptions::DialOutcome::kNoCarrier
+                      : v == "silent"    ? ModemOptions::DialOutcome::kSilent
+                                         : ModemOptions::DialOutcome::kConnect;
+    } else if (arg == "--connect-text") {
+      modem.connect_text = value();
+    } else if (arg == "--dial-delay") {
+      modem.dial_delay_ms = std::stoi(value());
+    } else if (arg == "--negative") {
+      smsc.negative_codes.push_back(value());
+    } else if (arg == "--no-answer") {
+      smsc.answer = false;
+    } else if (arg == "--no-notify") {
+      smsc.notify = false;
+    } else if (arg == "--answer-delay") {
+      smsc.answer_delay_ms = std::stoi(value());
+    } else if (arg == "--notify-delay") {
+      smsc.notify_delay_ms = std::stoi(value());
+    } else if (arg == "--split") {
+      smsc.split_reads = std::stoi(value());
+    } else if (arg == "--together") {
+      smsc.together = true;
+    } else if (arg == "--noise") {
+      smsc.noise = value();
+    } else if (arg == "--checksum") {
+      std::string v = value();
+      smsc.notification_checksum = v == "wrong"   ? SmscOptions::ChecksumFault::kWrong
+                                   : v == "lower" ? SmscOptions::ChecksumFault::kLowerCase
+                                                  : SmscOptions::ChecksumFault::kNone;
+    } else if (arg == "--drop-carrier") {
+      smsc.drop_carrier_after_submit = true;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Prints what happened on the line since the last call.
+void Report(PtyModemServer& server, size_t& commands, size_t& submits, size_t& acks,
+            size_t& problems) {
+  const auto& c = server.Modem().Commands();
+  for (; commands < c.size(); ++commands) std::cout << "modem: " << c[commands] << std::endl;
+  const auto& s = server.Smsc().Submits();
+  for (; submits < s.size(); ++submits) std::cout << "smsc: submit " << s[submits] << std::endl;
+  const auto& a = server.Smsc().Acknowledgements();
+  for (; acks < a.size(); ++acks) std::cout << "smsc: acknowledgement " << a[acks] << std::endl;
+  const auto& p = server.Smsc().Problems();
+  for (; problems < p.size(); ++problems) std::cout << "smsc: PROBLEM " << p[problems] << std::endl;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ModemOptions modem;
+  modem.dial_delay_ms = 3000;
+  SmscOptions smsc;
+  try {
+    if (!ParseOptions(argc, argv, modem, smsc)) {
+      Usage();
+      return 2;
+    }
+  } catch (const std::exception& error) {
+    std::cerr << "modem-sim: " << error.what() << "\n";
+    Usage();
+    return 2;
+  }
+  try {
+    PtyModemServer server(modem, smsc);
+    std::signal(SIGINT, [](int) { stop_requested = 1; });
+    std::signal(SIGTERM, [](int) { stop_requested = 1; });
+    std::cout << server.DevicePath() << std::endl;
+    std::cerr << "modem-sim: put this in tolvmsg.ini:\n  [Modem]\n  Device=" << server.DevicePath()
+              << "\nCtrl-C ends.\n";
+    size_t commands = 0, submits = 0, acks = 0, problems = 0;
+    while (!stop_requested) {
+      server.Poll(100);
+      Report(server, commands, submits, acks, problems);
+    }
+  } catch (const std::exception& error) {
+    std::cerr << "modem-sim: " << error.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
