@@ -346,6 +346,7 @@ void ModemTransport::HandleSmscData(const std::string& data) {
 
 void ModemTransport::Impl::HandleAnswer(const std::string& frame) {
   if (frame.find('N') == std::string::npos) {
+    state.accepted = true;
     if (settings.EjKvittoOn || state.deferred) {
       context.StopReceiptTimer();
       context.SetReceiptLine("Message sent.");
