@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tolvane and starts it in a fresh demo/ folder
+# beside a simulated modem and SMS centre (or, with --gateway, a simulated SMS
+# gateway), with a few people in the phone book.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+transport=modem
+if [ "${1:-}" = "--gateway" ]; then
+  transport=gateway
+  shift
+fi
+scripts/install-deps.sh
+build=build-demo
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANE_BUILD_TESTS=OFF
+cmake --build "$build"
+
+demo=$PWD/demo
+rm -rf "$demo"
+mkdir -p "$demo"
+cp "$build/bin/tolvane" "$build/bin/tolvmsg.html" "$demo/"
+"$build/tools/teledata/make_teledata" "$demo/teledata.mdb" \
+  "Anna Andersson=+46 70-123 45 67" "Bertil Berg=070-111 22 33" "Cecilia Ceder=0709 87 65 43"
+
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
+if [ "$transport" = gateway ]; then
+  "$build/bin/gateway-sim" --port 0 > "$demo/gateway-sim.log" 2>&1 &
+  pids+=($!)
+  address=""
+  for _ in $(seq 100); do
+    address=$(grep -o 'http://127.0.0.1:[0-9]*' "$demo/gateway-sim.log" | head -n 1 || true)
+    [ -n "$address" ] && break
+    sleep 0.1
+  done
+  [ -n "$address" ] || { echo "gateway-sim did not start" >&2; exit 1; }
+  printf '[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=demo\r\nTCPGateway=%s\r\n[Modem]\r\nLogg=1\r\n' \
+    "$address" > "$demo/tolvmsg.ini"
+  echo "Simulated gateway at $address (log: demo/gateway-sim.log)"
+else
+  "$build/bin/modem-sim" --dial-delay 1000 --answer-delay 1000 --notify-delay 3000 \
+    > "$demo/modem-sim.log" 2>&1 &
+  pids+=($!)
+  device=""
+  for _ in $(seq 100); do
+    device=$(grep -o '^/dev/[^ ]*' "$demo/modem-sim.log" | head -n 1 || true)
+    [ -n "$device" ] && break
+    sleep 0.1
+  done
+  [ -n "$device" ] || { echo "modem-sim did not start" >&2; exit 1; }
+  printf '[Modem]\r\nDevice=%s\r\nFelkorrigering=1\r\nLogg=1\r\n' "$device" > "$demo/tolvmsg.ini"
+  echo "Simulated modem on $device (log: demo/modem-sim.log)"
+fi
+chmod 600 "$demo/tolvmsg.ini"
+"$demo/tolvane" "$@"

@@ -1,0 +1,131 @@
+// Runs the real program, copied into a program folder of its own, with a
+// command-line order against the simulators started as separate processes.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <filesystem>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace tolvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kBin = TOLVANE_BIN_DIR;
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  EndToEndTest() {
+    fs::copy_file(kBin / "tolvane", folder_.path() / "tolvane");
+    fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb");
+  }
+  ~EndToEndTest() override {
+    if (simulator_.state() != QProcess::NotRunning) {
+      simulator_.kill();
+      simulator_.waitForFinished();
+    }
+  }
+
+  // Starts a simulator and returns the first match of `pattern` in its output.
+  std::string StartSimulator(const std::string& name, const QStringList& arguments,
+                             const QString& pattern) {
+    simulator_.setProcessChannelMode(QProcess::SeparateChannels);
+    simulator_.start(QString::fromStdString((kBin / name).string()), arguments);
+    EXPECT_TRUE(simulator_.waitForStarted());
+    QString seen;
+    QRegularExpression expression(pattern);
+    while (simulator_.waitForReadyRead(10000)) {
+      seen += QString::fromLocal8Bit(simulator_.readAllStandardOutput());
+      QRegularExpressionMatch match = expression.match(seen);
+      if (match.hasMatch()) return match.captured(0).toStdString();
+    }
+    ADD_FAILURE() << name << " printed no " << pattern.toStdString() << ": " << seen.toStdString();
+    return "";
+  }
+
+  void UseModemSim(const QStringList& faults = {}) {
+    std::string device = StartSimulator(
+        "modem-sim",
+        QStringList{"--dial-delay", "100", "--answer-delay", "100", "--notify-delay", "300"} +
+            faults,
+        "/dev/\\S+");
+    folder_.WriteFile("tolvmsg.ini",
+                      "[Modem]\r\nDevice=" + device + "\r\nFelkorrigering=1\r\nLogg=1\r\n");
+  }
+
+  void UseGatewaySim(const QStringList& options) {
+    std::string address =
+        StartSimulator("gateway-sim", QStringList{"--port", "0"} + options, "http://[0-9.:]+");
+    folder_.WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPGateway=" + address +
+                                         "\r\n[Modem]\r\nLogg=1\r\n");
+  }
+
+  // Runs the program with `order` from another current folder; its exit status.
+  int Run(const std::string& order) {
+    QProcess program;
+    program.setWorkingDirectory(QString::fromStdString(elsewhere_.path().string()));
+    program.start(QString::fromStdString((folder_.path() / "tolvane").string()),
+                  {QString::fromStdString(order)});
+    EXPECT_TRUE(program.waitForStarted());
+    EXPECT_TRUE(program.waitForFinished(90000)) << "the program did not close by itself";
+    stderr_ = program.readAllStandardError().toStdString();
+    return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+  }
+
+  std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
+
+  testing::TempDir folder_;
+  testing::TempDir elsewhere_;
+  QProcess simulator_;
+  std::string stderr_;
+};
+
+TEST_F(EndToEndTest, ModemSendIsLoggedAndItsReceiptLandsBesideTheProgram) {
+  UseModemSim();
+  EXPECT_EQ(Run("N//+46 70-123 45 67//Hello from the command line//kvitto.txt"), 0) << stderr_;
+  std::string log = Log();
+  EXPECT_NE(log.find("\"Temporary number 46701234567\""), std::string::npos) << log;
+  EXPECT_NE(log.find("\"Hello from the command line\"\r\n"), std::string::npos) << log;
+  std::string receipt = folder_.ReadFile("kvitto.txt");
+  EXPECT_NE(receipt.find("Temporary number 46701234567"), std::string::npos);
+  EXPECT_FALSE(fs::exists(elsewhere_.path() / "kvitto.txt"));
+  // A command-line run never stores the window's place.
+  EXPECT_EQ(folder_.ReadFile("tolvmsg.ini").find("WinPosition"), std::string::npos);
+}
+
+TEST_F(EndToEndTest, RefusedModemSendExitsWithOne) {
+  UseModemSim({"--negative", "06"});
+  EXPECT_EQ(Run("N//0701234567//Hello"), 1) << stderr_;
+  EXPECT_NE(Log().find("\"Wrong phonenumber\""), std::string::npos) << Log();
+}
+
+TEST_F(EndToEndTest, GatewaySendLogsTheStatusTextAndExitsOnIt) {
+  UseGatewaySim({"--status", "202"});
+  EXPECT_EQ(Run("N//0701234567//Hello gateway"), 0) << stderr_;
+  EXPECT_NE(Log().find("\"Message placed in message queue, will be sent soon\""), std::string::npos)
+      << Log();
+}
+
+TEST_F(EndToEndTest, GatewayRefusalExitsWithOne) {
+  UseGatewaySim({"--status", "433"});
+  EXPECT_EQ(Run("N//0701234567//Hello gateway"), 1) << stderr_;
+  EXPECT_NE(Log().find("\"Account don\xB4t exist\""), std::string::npos) << Log();
+}
+
+TEST_F(EndToEndTest, WrongOrderSendsNothingAndExitsWithTwo) {
+  EXPECT_EQ(Run("just a message"), 2) << stderr_;
+  EXPECT_FALSE(fs::exists(folder_.path() / "loggfil.txt"));
+}
+
+TEST_F(EndToEndTest, MissingPhoneBookIsReportedOnStandardError) {
+  fs::remove(folder_.path() / "teledata.mdb");
+  EXPECT_NE(Run("N//0701//Hi"), 0);
+  EXPECT_NE(stderr_.find("reinstall the program!"), std::string::npos) << stderr_;
+  EXPECT_FALSE(fs::exists(folder_.path() / "tolvmsg.ini"));
+}
+
+}  // namespace
+}  // namespace tolvane
