@@ -1,5 +1,7 @@
 #include "ui/phone_book_dialog.h"
 
+#include <functional>
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -59,18 +61,18 @@ PhoneBookDialog::PhoneBookDialog(PhoneBookWindow& window, QWidget* parent)
     type_layout->addWidget(type_options_[i]);
     connect(type_options_[i], &QRadioButton::clicked, this, [this, i] { window_.SelectType(i); });
   }
-  auto make_button = [this](const char* name, void (PhoneBookWindow::*action)()) {
+  auto make_button = [this](const char* name, std::function<void()> action) {
     auto* button = new QPushButton;
     button->setObjectName(name);
     button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this, [this, action] { (window_.*action)(); });
+    connect(button, &QPushButton::clicked, this, [action = std::move(action)] { action(); });
     return button;
   };
-  new_button_ = make_button("newButton", &PhoneBookWindow::NewRecord);
-  edit_button_ = make_button("editButton", &PhoneBookWindow::EditRecord);
-  save_button_ = make_button("saveButton", &PhoneBookWindow::SaveRecord);
-  delete_button_ = make_button("deleteButton", &PhoneBookWindow::DeleteRecord);
-  undo_button_ = make_button("undoButton", &PhoneBookWindow::Undo);
+  new_button_ = make_button("newButton", [this] { window_.NewRecord(); });
+  edit_button_ = make_button("editButton", [this] { window_.EditRecord(); });
+  save_button_ = make_button("saveButton", [this] { window_.SaveRecord(); });
+  delete_button_ = make_button("deleteButton", [this] { window_.DeleteRecord(); });
+  undo_button_ = make_button("undoButton", [this] { window_.Undo(); });
   close_button_ = new QPushButton;
   close_button_->setObjectName("closeButton");
   close_button_->setAutoDefault(false);
