@@ -7,48 +7,37 @@
 
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/sim_event_loop.h"
-#include "support/fake_dialogs.h"
-#include "support/platform_mocks.h"
-#include "support/test_phone_book.h"
+#include "support/window_peripherals.h"
 
 namespace tolvane {
 namespace {
 
 using std::chrono::milliseconds;
 using ::testing::ElementsAre;
-using ::testing::NiceMock;
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public ::testing::Test, protected testing::WindowPeripherals {
  protected:
-  std::string Folder() const { return phone_book_.Folder(); }
-  std::string Ini() const { return phone_book_.dir().ReadFile("tolvmsg.ini"); }
-  void WriteIni(const std::string& content) { phone_book_.dir().WriteFile("tolvmsg.ini", content); }
+  std::string Ini() const { return book.dir().ReadFile("tolvmsg.ini"); }
+  void WriteIni(const std::string& content) { book.dir().WriteFile("tolvmsg.ini", content); }
 
-  testing::TestPhoneBook phone_book_;
   sim::SimEventLoop loop_;
-  NiceMock<testing::MockSerialPort> serial_;
-  NiceMock<testing::MockHttpClient> http_;
-  testing::FakeDialogs dialogs_;
-  testing::MemoryClipboard clipboard_;
-  NiceMock<testing::MockHelpViewer> help_;
-  NiceMock<testing::MockMainWindowHost> host_;
   SqlitePhoneBookStore store_;
-  Program program_{{loop_, serial_, http_, dialogs_, clipboard_, help_}, store_, host_};
+  Program program_{Services(loop_), store_, host};
 };
 
 TEST_F(ProgramTest, MissingPhoneBookShowsOneBoxAndTouchesNothing) {
   testing::TempDir empty;
   EXPECT_FALSE(program_.Startup(empty.Folder(), ""));
-  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Can\xB4t find TELEDATA.MDB, reinstall the program!"));
-  EXPECT_EQ(dialogs_.boxes()[0].title, "Missing file!");
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("Can\xB4t find TELEDATA.MDB, reinstall the program!"));
+  EXPECT_EQ(dialogs.boxes()[0].title, "Missing file!");
   EXPECT_TRUE(std::filesystem::is_empty(empty.path()));
 }
 
 TEST_F(ProgramTest, StartsOnDefaultsAndFillsTheRecipientList) {
-  phone_book_.Add("Anna", "070-111");
-  phone_book_.Add("Bo", "070-222");
-  ASSERT_TRUE(program_.Startup(Folder(), ""));
-  EXPECT_TRUE(dialogs_.boxes().empty());
+  book.Add("Anna", "070-111");
+  book.Add("Bo", "070-222");
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  EXPECT_TRUE(dialogs.boxes().empty());
   MainWindow& window = program_.Window();
   EXPECT_THAT(window.List(MainList::kRecipients).items, ElementsAre("Anna", "Bo"));
   EXPECT_EQ(window.Control(MainControl::kNumberField).text, "070-111");
@@ -60,7 +49,7 @@ TEST_F(ProgramTest, StartsOnDefaultsAndFillsTheRecipientList) {
 
 TEST_F(ProgramTest, RestoresAMaximisedWindowAndStoresThePlaceAtExit) {
   WriteIni("[WinPosition]\nStatus= 2\nXpos= 1500\nYpos= 3000\n[Auto]\nAutoDef=1\n");
-  ASSERT_TRUE(program_.Startup(Folder(), ""));
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
   const auto& placement = program_.Window().PlacementToRestore();
   ASSERT_TRUE(placement.has_value());
   EXPECT_EQ(placement->state, 2);
@@ -69,8 +58,8 @@ TEST_F(ProgramTest, RestoresAMaximisedWindowAndStoresThePlaceAtExit) {
 
   program_.Shutdown({0, 150, -120});
   EXPECT_NE(Ini().find("Xpos"), std::string::npos);
-  Program again{{loop_, serial_, http_, dialogs_, clipboard_, help_}, store_, host_};
-  ASSERT_TRUE(again.Startup(Folder(), ""));
+  Program again{Services(loop_), store_, host};
+  ASSERT_TRUE(again.Startup(book.Folder(), ""));
   EXPECT_EQ(again.Window().PlacementToRestore()->state, 0);
   EXPECT_EQ(again.Window().PlacementToRestore()->x, 150);
   EXPECT_EQ(again.Window().PlacementToRestore()->y, -120);
@@ -78,23 +67,23 @@ TEST_F(ProgramTest, RestoresAMaximisedWindowAndStoresThePlaceAtExit) {
 
 TEST_F(ProgramTest, StartupErrorsShowABoxAndStartupGoesOn) {
   WriteIni("[TCP]\nTCPProxy=abc\n");
-  ASSERT_TRUE(program_.Startup(Folder(), ""));
-  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Error: 13"));
-  EXPECT_EQ(dialogs_.boxes()[0].title, "Error!");
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 13"));
+  EXPECT_EQ(dialogs.boxes()[0].title, "Error!");
   EXPECT_EQ(program_.Settings().TCPProxy, 0);
 }
 
 TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceAlone) {
   WriteIni("[WinPosition]\nStatus= 2\n");
-  phone_book_.dir().WriteFile("netsend.kvt", "leftover");
-  ASSERT_TRUE(program_.Startup(Folder(), "N//0701234567"));
+  book.dir().WriteFile("netsend.kvt", "leftover");
+  ASSERT_TRUE(program_.Startup(book.Folder(), "N//0701234567"));
   MainWindow& window = program_.Window();
   EXPECT_FALSE(window.PlacementToRestore().has_value());
   EXPECT_FALSE(window.Control(MainControl::kMessageBox).enabled);
   EXPECT_FALSE(window.Control(MainControl::kSend).enabled);
 
   bool closed = false;
-  EXPECT_CALL(host_, CloseMainWindow()).WillOnce([&] {
+  EXPECT_CALL(host, CloseMainWindow()).WillOnce([&] {
     closed = true;
     program_.Shutdown({0, 0, 0});
   });
@@ -102,7 +91,7 @@ TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceA
   // Three seconds to start, three more before closing.
   EXPECT_EQ(loop_.Elapsed(), milliseconds(6000));
   EXPECT_TRUE(window.Control(MainControl::kSend).enabled);
-  EXPECT_FALSE(std::filesystem::exists(phone_book_.dir().FilePath("netsend.kvt")));
+  EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("netsend.kvt")));
   EXPECT_EQ(program_.ExitStatus(), kExitBadOrder);
   EXPECT_EQ(Ini(), "[WinPosition]\nStatus= 2\n");
 }

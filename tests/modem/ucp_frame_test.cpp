@@ -3,25 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace tolvane {
 namespace {
-
-std::string EncodeText(const std::string& text) {
-  std::string hex;
-  for (char c : text) {
-    std::string digits = EncodeIraChar(static_cast<unsigned char>(c));
-    hex += digits.size() == 1 ? "0" + digits : digits;
-  }
-  return hex;
-}
-
-std::string Join(const std::vector<std::string>& fields) {
-  std::string text;
-  for (const std::string& field : fields) text += field + "/";
-  return text;
-}
 
 SubmitFrameInput Input(std::string message) {
   SubmitFrameInput input;
@@ -131,26 +115,19 @@ TEST(NegativeAnswerCodeTest, ReadsTheSixthField) {
 }
 
 TEST(NotificationTextTest, ReadsTheMessageOfAnOperation53Frame) {
-  const std::string text = "Levererat till 0701234567 \xC5\xC4\xD6";
-  std::vector<std::string> fields = {"00", "00000", "O", "53", "0701234567", "46700000000"};
-  fields.resize(24);
-  fields[18] = "240101120005";  // SCTS
-  fields[19] = "0";             // Dst
-  fields[20] = "000";           // Rsn
-  fields.push_back(EncodeText(text));
-  fields.push_back("");
-  std::string body = Join(fields);
-  std::string frame = "\x02" + body + UcpChecksum(body);
-  EXPECT_EQ(NotificationText(frame), text);
+  // "Levererat till 0701234567 \xC5\xC4\xD6" after the time stamp, Dst and Rsn.
+  const std::string message = "4C65766572657261742074696C6C2030373031323334353637200E5B5C";
+  const std::string body =
+      "00/00000/O/53/0701234567/46700000000/////////////240101120005/0/000////" + message + "//";
+  EXPECT_EQ(NotificationText("\x02" + body + UcpChecksum(body)),
+            "Levererat till 0701234567 \xC5\xC4\xD6");
   // Cut inside the message field: what is there is decoded, nothing beyond.
-  EXPECT_EQ(NotificationText(body.substr(0, body.find(EncodeText(text)) + 5)), "Le\x07");
+  EXPECT_EQ(NotificationText(body.substr(0, body.find(message) + 5)), "Le\x07");
   EXPECT_EQ(NotificationText(body.substr(0, 40)), "");
 }
 
 TEST(NotificationTextTest, ReadsTheNinthFieldOfOtherOperations) {
-  std::string body =
-      Join({"00", "00000", "O", "01", "0701234567", "", "", "3", EncodeText("OK @")});
-  EXPECT_EQ(NotificationText(body + "3A"), std::string("OK \0", 4));
+  EXPECT_EQ(NotificationText("00/00000/O/01/0701234567///3/4F4B2000/3A"), std::string("OK \0", 4));
   EXPECT_EQ(NotificationText("00/00000/O/01/0701234567//"), "");
 }
 

@@ -20,6 +20,7 @@ class FakeDialogs : public Dialogs {
     std::string title;
     MessageIcon icon;
     MessageButtons buttons;
+    bool operator==(const Box&) const = default;
   };
 
   MessageAnswer MessageBox(const std::string& text, const std::string& title, MessageIcon icon,

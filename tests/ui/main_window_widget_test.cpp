@@ -11,15 +11,12 @@
 #include <QTest>
 
 #include "sim/sim_event_loop.h"
-#include "support/fake_dialogs.h"
-#include "support/platform_mocks.h"
+#include "support/window_peripherals.h"
 
 namespace tolvane {
 namespace {
 
-using ::testing::NiceMock;
-
-class MainWindowWidgetTest : public ::testing::Test {
+class MainWindowWidgetTest : public ::testing::Test, protected testing::WindowPeripherals {
  protected:
   MainWindowWidgetTest() {
     widget_.Bind(&presenter_);
@@ -34,15 +31,8 @@ class MainWindowWidgetTest : public ::testing::Test {
     return nullptr;
   }
 
-  ProgramSettings settings_;
   sim::SimEventLoop loop_;
-  NiceMock<testing::MockSerialPort> serial_;
-  NiceMock<testing::MockHttpClient> http_;
-  testing::FakeDialogs dialogs_;
-  testing::MemoryClipboard clipboard_;
-  NiceMock<testing::MockHelpViewer> help_;
-  NiceMock<testing::MockMainWindowHost> host_;
-  MainWindow presenter_{settings_, {loop_, serial_, http_, dialogs_, clipboard_, help_}, host_};
+  MainWindow presenter_{settings, Services(loop_), host};
   MainWindowWidget widget_;
 };
 

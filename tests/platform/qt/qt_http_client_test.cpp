@@ -9,7 +9,6 @@
 #include <QTcpServer>
 #include <QTimer>
 #include <memory>
-#include <optional>
 
 namespace tolvane {
 namespace {
@@ -48,7 +47,9 @@ class GatewaySimProcess {
 
 class QtHttpClientTest : public ::testing::Test {
  protected:
-  QtHttpClientTest() {
+  QtHttpClientTest() { NewClient(); }
+
+  void NewClient() {
     client_ = std::make_unique<QtHttpClient>();
     client_->SetOnStateChanged([this](int state) {
       states_.push_back(state);
@@ -175,24 +176,13 @@ TEST_F(QtHttpClientTest, HttpsWorksWithATrustedCertificate) {
   QSslConfiguration original = trusting;
   ASSERT_TRUE(trusting.addCaCertificates(data + "loopback_tls_cert.pem"));
   QSslConfiguration::setDefaultConfiguration(trusting);
-  QtHttpClient client;
-  std::optional<int> state;
-  client.SetOnStateChanged([&](int s) { state = s; });
-  client.Execute(tls_gateway.Url(), "POST", "toPhoneNumber=1&message=s%C4ker", kFormHeader);
-  QEventLoop wait;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
-    if (state) wait.quit();
-  });
-  poll.start(10);
-  QTimer::singleShot(10000, &wait, &QEventLoop::quit);
-  wait.exec();
+  NewClient();
+  int state = Post(tls_gateway.Url(), "toPhoneNumber=1&message=s%C4ker");
   QSslConfiguration::setDefaultConfiguration(original);
 
   ASSERT_EQ(state, HttpClient::kStateResponseCompleted);
-  EXPECT_TRUE(client.GetHeader().starts_with("HTTP/1.1 200 OK\r\n"));
-  EXPECT_EQ(client.GetChunk(1024),
-            std::string("POST ") + kPath + "\ntoPhoneNumber=1\nmessage=s\xC4ker\n");
+  EXPECT_TRUE(client_->GetHeader().starts_with("HTTP/1.1 200 OK\r\n"));
+  EXPECT_EQ(Body(), std::string("POST ") + kPath + "\ntoPhoneNumber=1\nmessage=s\xC4ker\n");
 }
 
 }  // namespace

@@ -8,9 +8,7 @@
 #include "core/main_window.h"
 #include "platform/qt/qt_event_loop.h"
 #include "sim/pty_modem_server.h"
-#include "support/fake_dialogs.h"
-#include "support/platform_mocks.h"
-#include "support/test_phone_book.h"
+#include "support/window_peripherals.h"
 
 namespace tolvane::testing {
 namespace {
@@ -34,7 +32,7 @@ TEST(QtSerialPortTest, MissingDeviceDoesNotOpen) {
 
 // The main window sends over QSerialPort on a real pseudo-terminal to the
 // simulated modem and SMS centre, served from the same event loop.
-class QtSerialPortSendTest : public ::testing::Test {
+class QtSerialPortSendTest : public ::testing::Test, protected WindowPeripherals {
  protected:
   QtSerialPortSendTest() {
     sim::ModemOptions modem_options;
@@ -47,34 +45,24 @@ class QtSerialPortSendTest : public ::testing::Test {
     QObject::connect(&serve, &QTimer::timeout, [this] { server->Poll(0); });
     serve.start();
 
-    settings.ProgramFolder = book.Folder();
     settings.Logg = "1";
     settings.LoggOn = true;
     settings.Device = server->DevicePath();
-    window = std::make_unique<MainWindow>(
-        settings, MainWindowServices{loop, port, http, dialogs, clipboard, help}, host);
+    window = std::make_unique<MainWindow>(settings, Services(loop, port), host);
     window->Modem().ConfigurePort();
     book.Add("Anna", "46701234567");
     window->SetPhoneBookCursor(&book.cursor());
     window->SetRecipientListStale(true);
     window->RefreshRecipientList();
-    window->OnMessageEdited("Hello over a real line");
-    window->OnMessageKeyReleased();
+    TypeMessage(*window, "Hello over a real line");
   }
 
   std::string Receipt() const { return window->Control(MainControl::kReceiptLine).text; }
 
-  TestPhoneBook book;
-  ProgramSettings settings;
   QtEventLoop loop;
   QtSerialPort port;
   std::unique_ptr<sim::PtyModemServer> server;
   QTimer serve;
-  ::testing::NiceMock<MockHttpClient> http;
-  FakeDialogs dialogs;
-  MemoryClipboard clipboard;
-  ::testing::NiceMock<MockHelpViewer> help;
-  ::testing::NiceMock<MockMainWindowHost> host;
   std::unique_ptr<MainWindow> window;
 };
 

@@ -1,0 +1,50 @@
+#ifndef TOLVANE_TESTS_SUPPORT_WINDOW_PERIPHERALS_H_
+#define TOLVANE_TESTS_SUPPORT_WINDOW_PERIPHERALS_H_
+
+#include <gmock/gmock.h>
+
+#include <string>
+
+#include "core/main_window.h"
+#include "support/fake_dialogs.h"
+#include "support/platform_mocks.h"
+#include "support/test_phone_book.h"
+
+namespace tolvane::testing {
+
+// What a main window needs besides its loop and the port a test drives: a
+// program folder with an empty phone book, settings pointing at it, recorded
+// message boxes, a clipboard in memory, and quiet mocks for the rest.
+struct WindowPeripherals {
+  WindowPeripherals() { settings.ProgramFolder = book.Folder(); }
+
+  MainWindowServices Services(EventLoop& loop) { return Services(loop, serial, http); }
+  MainWindowServices Services(EventLoop& loop, SerialPort& port) {
+    return Services(loop, port, http);
+  }
+  MainWindowServices Services(EventLoop& loop, HttpClient& client) {
+    return Services(loop, serial, client);
+  }
+  MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client) {
+    return {loop, port, client, dialogs, clipboard, help};
+  }
+
+  TestPhoneBook book;
+  ProgramSettings settings;
+  FakeDialogs dialogs;
+  MemoryClipboard clipboard;
+  ::testing::NiceMock<MockHelpViewer> help;
+  ::testing::NiceMock<MockMainWindowHost> host;
+  ::testing::NiceMock<MockSerialPort> serial;
+  ::testing::NiceMock<MockHttpClient> http;
+};
+
+// Types into the message box and releases the key, as the user does.
+inline void TypeMessage(MainWindow& window, const std::string& text) {
+  window.OnMessageEdited(text);
+  window.OnMessageKeyReleased();
+}
+
+}  // namespace tolvane::testing
+
+#endif  // TOLVANE_TESTS_SUPPORT_WINDOW_PERIPHERALS_H_
