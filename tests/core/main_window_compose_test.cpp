@@ -120,6 +120,27 @@ TEST_F(MainWindowComposeTest, TemporaryNumberHidesTheListAndFreesTheField) {
   EXPECT_EQ(window_.Control(MainControl::kNumberField).text, "070-111");
 }
 
+TEST_F(MainWindowComposeTest, ClosingThePhoneBookRefillsTheListButKeepsATypedNumber) {
+  book.Add("Anna", "070-111");
+  ShowPeople();
+  window_.OnTemporaryNumberToggled(true);
+  window_.OnNumberEdited("0709 99 88");
+  EXPECT_CALL(host, OpenPhoneBook()).WillOnce([this] {
+    book.Add("Bo", "070-222");
+    window_.RefreshRecipientList();  // what closing the phone book runs
+  });
+  window_.OpenPhoneBook();
+  EXPECT_THAT(window_.List(MainList::kRecipients).items, ElementsAre("Anna", "Bo"));
+  EXPECT_EQ(window_.List(MainList::kRecipients).selected, -1);
+  EXPECT_EQ(window_.Control(MainControl::kNumberField).text, "0709 99 88");
+
+  // Opening the settings leaves the list as it is.
+  book.Add("Cecilia", "070-333");
+  window_.OpenSettings();
+  window_.RefreshRecipientList();
+  EXPECT_EQ(window_.List(MainList::kRecipients).items.size(), 2u);
+}
+
 TEST_F(MainWindowComposeTest, EditMenuFollowsSelectionAndClipboard) {
   Type("Hello world");
   window_.OnEditMenuOpening(false);
