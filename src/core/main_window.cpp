@@ -133,7 +133,6 @@ void MainWindow::OnDoubleToggled(bool checked) {
     Mutable(MainControl::kDouble).checked = false;
   }
   state_.double_message = Control(MainControl::kDouble).checked;
-  UpdateCharCount();
   SetMessageText(state_.saved_text);
   UpdateCharCount();
   RequestFocus(MainControl::kMessageBox);
@@ -155,7 +154,6 @@ void MainWindow::OnRecipientChosen(int index) {
   ControlState& number = Mutable(MainControl::kNumberField);
   number.text.clear();
   if (SeekPerson(list.items[index])) number.text = cursor_->Field(kFieldTelenummer);
-  UpdateCharCount();
   SetMessageText(state_.saved_text);
   UpdateCharCount();
 }
@@ -242,11 +240,15 @@ void MainWindow::Rensa_Nummer(const std::string& nummer) {
 
 // --- Send dispatch.
 
-void MainWindow::ReenableAfterRefusal() {
-  if (Control(MainControl::kMailchecking).checked) return;
-  Mutable(MainControl::kNow).enabled = true;
-  Mutable(MainControl::kSend).enabled = true;
-  Mutable(MainControl::kGroupSending).enabled = true;
+void MainWindow::RefuseSend(const std::string& reason) {
+  SetReceiptLine(reason);
+  state_.sending = false;
+  if (!Control(MainControl::kMailchecking).checked) {
+    Mutable(MainControl::kNow).enabled = true;
+    Mutable(MainControl::kSend).enabled = true;
+    Mutable(MainControl::kGroupSending).enabled = true;
+  }
+  Changed();
 }
 
 void MainWindow::StartSend() {
@@ -268,20 +270,14 @@ void MainWindow::StartSend() {
   }
   if (Control(MainControl::kDouble).checked && !autosend_in_progress_ &&
       text.size() <= static_cast<size_t>(kSingleLimit)) {
-    SetReceiptLine("Message doesn\xB4t exceed 160 character, uncheck Double!");
-    s.sending = false;
-    ReenableAfterRefusal();
-    Changed();
+    RefuseSend("Message doesn\xB4t exceed 160 character, uncheck Double!");
     return;
   }
   // Text put into the box by a program (an order, a file, the saved text
   // after Double was unchecked) is not held to the box's limit; a single
   // frame cannot carry more than 160 characters.
   if (!Control(MainControl::kDouble).checked && text.size() > static_cast<size_t>(kSingleLimit)) {
-    SetReceiptLine("Message exceeds 160 character, check Double!");
-    s.sending = false;
-    ReenableAfterRefusal();
-    Changed();
+    RefuseSend("Message exceeds 160 character, check Double!");
     return;
   }
   SetReceiptLine("");
@@ -291,10 +287,7 @@ void MainWindow::StartSend() {
   const bool temporary = Control(MainControl::kTemporaryNumber).checked;
   if (!temporary && !command_line_mode_ && !autosend_in_progress_ && !settings_.NrFranFilOn &&
       !List(MainList::kRecipients).HasSelection()) {
-    SetReceiptLine("No recipient!");
-    s.sending = false;
-    ReenableAfterRefusal();
-    Changed();
+    RefuseSend("No recipient!");
     return;
   }
 
@@ -306,7 +299,10 @@ void MainWindow::StartSend() {
     Rensa_Nummer(Trimmed(Control(MainControl::kNumberField).text));
     s.recipient_name = "Temporary number";
   } else {
-    // The person is the cursor's current record, where choosing put it.
+    // The person is the cursor's current record, where choosing put it;
+    // the cursor is shared, so it is put back on the chosen name first.
+    const ListState& list = List(MainList::kRecipients);
+    if (list.HasSelection()) SeekPerson(list.SelectedText());
     std::string number;
     s.recipient_name.clear();
     try {

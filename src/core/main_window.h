@@ -174,8 +174,9 @@ class MainWindow : public SendContext {
   void Changed();
   void RequestFocus(MainControl control);
   bool UsesGateway() const { return settings_.AccessTyp == "TCP"; }
-  // Enables "No&w", "&Send" and "&Groupsending >>" after a refused send.
-  void ReenableAfterRefusal();
+  // Ends a send before it starts: the reason on the receipt line, and
+  // "No&w", "&Send" and "&Groupsending >>" enabled again.
+  void RefuseSend(const std::string& reason);
   void LockWindow();
   void UnlockWindow();
   void DispatchSingleModem();

@@ -120,6 +120,27 @@ TEST_F(MainWindowComposeTest, TemporaryNumberHidesTheListAndFreesTheField) {
   EXPECT_EQ(window_.Control(MainControl::kNumberField).text, "070-111");
 }
 
+TEST_F(MainWindowComposeTest, SendGoesToTheChosenPersonWhereverTheSharedCursorStands) {
+  book.Add("Anna", "070-111");
+  book.Add("Bo", "070-222");
+  ShowPeople();
+  window_.OnRecipientChosen(1);
+  book.cursor().MoveFirst();  // as the phone-book window may leave it
+  Type("Hi");
+  window_.StartSend();
+  EXPECT_EQ(window_.State().recipient_name, "Bo");
+  EXPECT_EQ(window_.State().recipient_number, "070222");
+}
+
+TEST_F(MainWindowComposeTest, TextOverTheSingleLimitPutInByAProgramIsRefused) {
+  window_.OnTemporaryNumberToggled(true);
+  window_.OnNumberEdited("0701");
+  window_.SetMessageText(std::string(161, 'x'));
+  window_.StartSend();
+  EXPECT_EQ(Receipt(), "Message exceeds 160 character, check Double!");
+  EXPECT_FALSE(window_.State().attempted);
+}
+
 TEST_F(MainWindowComposeTest, ClosingThePhoneBookRefillsTheListButKeepsATypedNumber) {
   book.Add("Anna", "070-111");
   ShowPeople();
