@@ -21,18 +21,25 @@ cp "$build/bin/tolvane" "$build/bin/tolvmsg.html" "$demo/"
 "$build/tools/teledata/make_teledata" "$demo/teledata.mdb" \
   "Anna Andersson=+46 70-123 45 67" "Bertil Berg=070-111 22 33" "Cecilia Ceder=0709 87 65 43"
 
+# Prints the first match of a pattern in a simulator's log, waiting up to ten
+# seconds for the simulator to print it.
+first_match() {
+  local pattern=$1 log=$2 found=""
+  for _ in $(seq 100); do
+    found=$(grep -o "$pattern" "$log" | head -n 1 || true)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  [ -n "$found" ] || { echo "simulator did not start, see $log" >&2; exit 1; }
+  echo "$found"
+}
+
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
 if [ "$transport" = gateway ]; then
   "$build/bin/gateway-sim" --port 0 > "$demo/gateway-sim.log" 2>&1 &
   pids+=($!)
-  address=""
-  for _ in $(seq 100); do
-    address=$(grep -o 'http://127.0.0.1:[0-9]*' "$demo/gateway-sim.log" | head -n 1 || true)
-    [ -n "$address" ] && break
-    sleep 0.1
-  done
-  [ -n "$address" ] || { echo "gateway-sim did not start" >&2; exit 1; }
+  address=$(first_match 'http://127.0.0.1:[0-9]*' "$demo/gateway-sim.log")
   printf '[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=demo\r\nTCPGateway=%s\r\n[Modem]\r\nLogg=1\r\n' \
     "$address" > "$demo/tolvmsg.ini"
   echo "Simulated gateway at $address (log: demo/gateway-sim.log)"
@@ -40,13 +47,7 @@ else
   "$build/bin/modem-sim" --dial-delay 1000 --answer-delay 1000 --notify-delay 3000 \
     > "$demo/modem-sim.log" 2>&1 &
   pids+=($!)
-  device=""
-  for _ in $(seq 100); do
-    device=$(grep -o '^/dev/[^ ]*' "$demo/modem-sim.log" | head -n 1 || true)
-    [ -n "$device" ] && break
-    sleep 0.1
-  done
-  [ -n "$device" ] || { echo "modem-sim did not start" >&2; exit 1; }
+  device=$(first_match '^/dev/[^ ]*' "$demo/modem-sim.log")
   printf '[Modem]\r\nDevice=%s\r\nFelkorrigering=1\r\nLogg=1\r\n' "$device" > "$demo/tolvmsg.ini"
   echo "Simulated modem on $device (log: demo/modem-sim.log)"
 fi

@@ -30,8 +30,9 @@ CommandLineOrder ParseCommandLineOrder(const std::string& text, char separator) 
   if (order.doubled_separators > 2) {
     order.write_receipt_file = true;
     order.message = TakeField(rest, doubled);
-    rest.erase(std::remove_if(rest.begin(), rest.end(), [](char c) { return c == '\r' || c == '\n'; }),
-               rest.end());
+    rest.erase(
+        std::remove_if(rest.begin(), rest.end(), [](char c) { return c == '\r' || c == '\n'; }),
+        rest.end());
     order.receipt_file_name = rest.empty() ? kDefaultReceiptFile : rest;
   } else {
     order.message = rest;
@@ -47,7 +48,8 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   SendState& state = window_.State();
   state.write_receipt_file = false;
   if (order.doubled_separators < 2) {
-    window_.SetReceiptLine("Incorrect order: use marker" + doubled + "number" + doubled + "message");
+    window_.SetReceiptLine("Incorrect order: use marker" + doubled + "number" + doubled +
+                           "message");
     return OrderOutcome::kBadOrder;
   }
   if (order.field2.find(',') != std::string::npos || order.field1.find('G') != std::string::npos) {
