@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/text_helpers.h"
 #include "platform/phone_book_store.h"
 #include "platform/store_error.h"
 #include "records/log_file.h"
@@ -14,18 +15,23 @@ namespace {
 constexpr int kReceiptTickMs = 2000;
 constexpr int kReceiptTickLimit = 40;
 
+// What a send locks and its end frees again (with the lists).
+constexpr MainControl kLockedWhileSending[] = {MainControl::kNow,
+                                               MainControl::kSend,
+                                               MainControl::kGroupSending,
+                                               MainControl::kMenuMessage,
+                                               MainControl::kMenuPhonebook,
+                                               MainControl::kMenuSettings,
+                                               MainControl::kPhonebookButton,
+                                               MainControl::kMessageButton,
+                                               MainControl::kDelayNone,
+                                               MainControl::kDelayTo};
+
 std::string DigitsOf(const std::string& text) {
   std::string digits;
   std::copy_if(text.begin(), text.end(), std::back_inserter(digits),
                [](char c) { return c >= '0' && c <= '9'; });
   return digits;
-}
-
-std::string Trimmed(const std::string& text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
 }
 
 }  // namespace
@@ -296,7 +302,7 @@ void MainWindow::StartSend() {
   modem_.PrepareForSend();
 
   if (temporary) {
-    Rensa_Nummer(Trimmed(Control(MainControl::kNumberField).text));
+    Rensa_Nummer(TrimBlanks(Control(MainControl::kNumberField).text));
     s.recipient_name = "Temporary number";
   } else {
     // The person is the cursor's current record, where choosing put it;
@@ -374,26 +380,15 @@ void MainWindow::CancelSend() {
 }
 
 void MainWindow::LockWindow() {
-  for (MainControl c :
-       {MainControl::kNow, MainControl::kSend, MainControl::kGroupSending,
-        MainControl::kMenuMessage, MainControl::kMenuPhonebook, MainControl::kMenuSettings,
-        MainControl::kPhonebookButton, MainControl::kMessageButton, MainControl::kDelayNone,
-        MainControl::kDelayTo}) {
-    Mutable(c).enabled = false;
-  }
+  for (MainControl c : kLockedWhileSending) Mutable(c).enabled = false;
   MutableList(MainList::kRecipients).enabled = false;
   Mutable(MainControl::kCancel).enabled = true;
   Changed();
 }
 
 void MainWindow::UnlockWindow() {
-  for (MainControl c :
-       {MainControl::kNow, MainControl::kSend, MainControl::kGroupSending,
-        MainControl::kSendToGroup, MainControl::kMenuMessage, MainControl::kMenuPhonebook,
-        MainControl::kMenuSettings, MainControl::kPhonebookButton, MainControl::kMessageButton,
-        MainControl::kDelayNone, MainControl::kDelayTo}) {
-    Mutable(c).enabled = true;
-  }
+  for (MainControl c : kLockedWhileSending) Mutable(c).enabled = true;
+  Mutable(MainControl::kSendToGroup).enabled = true;
   MutableList(MainList::kRecipients).enabled = true;
   MutableList(MainList::kGroups).enabled = true;
 }

@@ -1,8 +1,9 @@
 #include "gateway/gateway_transport.h"
 
 #include <algorithm>
-#include <charconv>
+#include <optional>
 
+#include "core/settings_values.h"
 #include "gateway/form_encoding.h"
 #include "gateway/kolla_header.h"
 
@@ -26,17 +27,8 @@ std::string StripTrailingSlashes(std::string address) {
 // The port as a number; text that is no port gives 0, which the client
 // reports as a failing request.
 int PortNumber(const std::string& text) {
-  size_t first = text.find_first_not_of(' ');
-  size_t last = text.find_last_not_of(' ');
-  if (first == std::string::npos) return 0;
-  const char* begin = text.data() + first;
-  const char* stop = text.data() + last + 1;
-  int port = 0;
-  auto [end, error] = std::from_chars(begin, stop, port);
-  if (error != std::errc() || end != stop || port < 0 || port > 65535) {
-    return 0;
-  }
-  return port;
+  std::optional<long> port = ParseWholeNumber(text);
+  return port && *port >= 0 && *port <= 65535 ? static_cast<int>(*port) : 0;
 }
 
 std::string StatusLine(const std::string& headers) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdint>
 
+#include "core/settings_values.h"
 #include "modem/ucp_frame.h"
 
 namespace tolvane {
@@ -34,19 +34,12 @@ bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
 }
 
-// The number at the start of `text` after blanks, 0 when there is none.
-int LeadingNumber(const std::string& text) {
-  size_t start = text.find_first_not_of(' ');
-  if (start == std::string::npos) return 0;
-  int value = 0;
-  std::from_chars(text.data() + start, text.data() + text.size(), value);
-  return value;
-}
-
 // Settings outside 1 to 65 seconds would make a timer that never fires or
 // that the window timer refuses; they are held to that range.
 int DialTimeoutMs(const std::string& upp_tid) {
-  return std::clamp(LeadingNumber(upp_tid), 1, kMaxDialSeconds) * 1000;
+  // A number past 16 bits is past the range too.
+  int seconds = ParseLeadingNumber(upp_tid).value_or(kMaxDialSeconds);
+  return std::clamp(seconds, 1, kMaxDialSeconds) * 1000;
 }
 
 }  // namespace
@@ -148,7 +141,7 @@ ModemTransport::~ModemTransport() { impl_->port.SetOnComm(nullptr); }
 
 void ModemTransport::ConfigurePort() {
   const ProgramSettings& settings = impl_->settings;
-  impl_->port.SetCommPort(LeadingNumber(settings.Port));
+  impl_->port.SetCommPort(ParseLeadingNumber(settings.Port).value_or(0));
   impl_->port.SetDevice(settings.Device);
   impl_->port.SetSettings(settings.Baud + "," + settings.Parametrar);
 }

@@ -1,17 +1,11 @@
 #include "phonebook/phone_book_window.h"
 
+#include "core/text_helpers.h"
 #include "platform/phone_book_store.h"
 
 namespace tolvane {
 
 namespace {
-
-// Leading and trailing blanks removed.
-std::string Trim(const std::string& text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 ControlState Caption(const char* text, bool enabled) {
   ControlState control;
@@ -89,8 +83,8 @@ void PhoneBookWindow::SaveRecord() {
   if (!save_button_.enabled) return;
   // A name or number of blanks alone would be stored empty, so it counts as
   // missing.
-  std::string name = Trim(name_box_.text);
-  std::string number = Trim(number_box_.text);
+  std::string name = TrimBlanks(name_box_.text);
+  std::string number = TrimBlanks(number_box_.text);
   if (name.empty()) {
     dialogs_.MessageBox("You must enter a name!", "Name?", MessageIcon::kInformation);
     RequestFocus(Focus::kNameBox);

@@ -7,24 +7,18 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <memory>
 
-#include "platform/sqlite_phone_book_store.h"
 #include "support/fake_dialogs.h"
-#include "support/temp_dir.h"
+#include "support/test_phone_book.h"
 
 namespace tolvane {
 namespace {
 
 TEST(PhoneBookDialogTest, EntersAPersonAndClosesThroughThePresenter) {
-  testing::TempDir dir;
-  SqlitePhoneBookStore::CreateEmptyDatabase(dir.FilePath("teledata.mdb"));
-  SqlitePhoneBookStore store;
-  store.Open(dir.FilePath("teledata.mdb"));
-  auto cursor = store.OpenCursor("Telelist");
+  testing::TestPhoneBook book;
   testing::FakeDialogs dialogs;
   int closed = 0;
-  PhoneBookWindow window(*cursor, dialogs, [&closed] { ++closed; });
+  PhoneBookWindow window(book.cursor(), dialogs, [&closed] { ++closed; });
   PhoneBookDialog dialog(window);
   dialog.show();
 
@@ -48,8 +42,8 @@ TEST(PhoneBookDialogTest, EntersAPersonAndClosesThroughThePresenter) {
   EXPECT_EQ(list->item(0)->text(), QString::fromUtf8("\xC3\x85sa"));
   EXPECT_EQ(name_box->text(), "");
   EXPECT_FALSE(name_box->isEnabled());
-  cursor->MoveFirst();
-  EXPECT_EQ(cursor->Field("Namn"), "\xC5sa");
+  book.cursor().MoveFirst();
+  EXPECT_EQ(book.cursor().Field("Namn"), "\xC5sa");
 
   list->setCurrentRow(0);
   EXPECT_EQ(number_box->text(), "0701");
