@@ -88,4 +88,19 @@ std::string Utf8ToCp1252(std::string_view text) {
   return out;
 }
 
+std::string Cp1252Upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7)) {
+      c = static_cast<char>(byte - 0x20);
+    } else if (byte == 0x9A || byte == 0x9C || byte == 0x9E) {  // š œ ž
+      c = static_cast<char>(byte - 0x10);
+    } else if (byte == 0xFF) {  // ÿ
+      c = static_cast<char>(0x9F);
+    }
+  }
+  return out;
+}
+
 }  // namespace tolvane

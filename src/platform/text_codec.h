@@ -11,6 +11,9 @@ namespace tolvane {
 std::string Cp1252ToUtf8(std::string_view text);
 // Characters the code page lacks, and malformed UTF-8, become "?".
 std::string Utf8ToCp1252(std::string_view text);
+// Upper case over the whole code page ("\xE5" becomes "\xC5", "\x9A" becomes
+// "\x8A"), as names are compared without regard to letter case.
+std::string Cp1252Upper(std::string_view text);
 
 }  // namespace tolvane
 

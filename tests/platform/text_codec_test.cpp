@@ -24,5 +24,11 @@ TEST(TextCodecTest, CharactersTheCodePageLacksBecomeQuestionMarks) {
             "a?b?");
 }
 
+TEST(TextCodecTest, UpperCaseCoversTheWholeCodePage) {
+  EXPECT_EQ(Cp1252Upper("v\xC4nner \xE5sa \x9A\x9C\x9E\xFF"), "V\xC4NNER \xC5SA \x8A\x8C\x8E\x9F");
+  // Division sign, micro sign, sharp s and digits have no upper case of their own.
+  EXPECT_EQ(Cp1252Upper("\xF7\xB5\xDF 0-9"), "\xF7\xB5\xDF 0-9");
+}
+
 }  // namespace
 }  // namespace tolvane
