@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "bulk/group_sending.h"
 #include "core/text_helpers.h"
 #include "platform/phone_book_store.h"
 #include "platform/store_error.h"
@@ -26,13 +27,6 @@ constexpr MainControl kLockedWhileSending[] = {MainControl::kNow,
                                                MainControl::kMessageButton,
                                                MainControl::kDelayNone,
                                                MainControl::kDelayTo};
-
-std::string DigitsOf(const std::string& text) {
-  std::string digits;
-  std::copy_if(text.begin(), text.end(), std::back_inserter(digits),
-               [](char c) { return c >= '0' && c <= '9'; });
-  return digits;
-}
 
 }  // namespace
 
@@ -83,6 +77,7 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
   MutableList(MainList::kGroups).visible = false;
   MutableList(MainList::kMembers).visible = false;
   Mutable(MainControl::kSendToGroup).visible = false;
+  groups_ = std::make_unique<GroupSending>(*this, services.dialogs);
   UpdateCharCount();
 }
 
@@ -230,15 +225,7 @@ void MainWindow::OnPrefixChosen(int prefix) {
   Changed();
 }
 
-void MainWindow::OnGroupSendingToggled() {
-  ControlState& button = Mutable(MainControl::kGroupSending);
-  bool open = button.text == "&Groupsending >>";
-  button.text = open ? "&Groupsending <<" : "&Groupsending >>";
-  MutableList(MainList::kGroups).visible = open;
-  MutableList(MainList::kMembers).visible = open;
-  Mutable(MainControl::kSendToGroup).visible = open;
-  Changed();
-}
+void MainWindow::OnGroupSendingToggled() { groups_->OnGroupSendingToggled(); }
 
 void MainWindow::Rensa_Nummer(const std::string& nummer) {
   state_.recipient_number = DigitsOf(nummer);

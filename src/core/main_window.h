@@ -19,10 +19,13 @@
 #include "platform/event_loop.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
+#include "platform/phone_book_store.h"
 #include "platform/record_cursor.h"
 #include "platform/serial_port.h"
 
 namespace tolvane {
+
+class GroupSending;
 
 // The controls of the main window, by role.
 enum class MainControl {
@@ -122,10 +125,15 @@ class MainWindow : public SendContext {
   void SetCommandLineMode(bool on) { command_line_mode_ = on; }
   bool CommandLineMode() const { return command_line_mode_; }
   void SetAutosendInProgress(bool on) { autosend_in_progress_ = on; }
+  bool AutosendInProgress() const { return autosend_in_progress_; }
   void SetMailCheckRunning(bool on) { mail_check_running_ = on; }
+  bool MailCheckRunning() const { return mail_check_running_; }
   // The cursor on the phone book's people, open for the whole run.
   void SetPhoneBookCursor(RecordCursor* cursor) { cursor_ = cursor; }
   RecordCursor* PhoneBookCursor() const { return cursor_; }
+  // The phone-book database, for its groups.
+  void SetPhoneBookStore(PhoneBookStore* store) { store_ = store; }
+  PhoneBookStore* PhoneBookStoreOrNull() const { return store_; }
   // Refills the recipient list when it is stale, and applies the autosend
   // default at the first call after start-up.
   void RefreshRecipientList();
@@ -167,18 +175,25 @@ class MainWindow : public SendContext {
 
   ModemTransport& Modem() { return modem_; }
   GatewayTransport& Gateway() { return gateway_; }
+  // Group mode and the group runs.
+  GroupSending& Groups() { return *groups_; }
+  const GroupSending& Groups() const { return *groups_; }
 
- private:
+  // --- For the modes the window owns: its controls and its own steps.
   ControlState& Mutable(MainControl control);
   ListState& MutableList(MainList list);
   void Changed();
   void RequestFocus(MainControl control);
   bool UsesGateway() const { return settings_.AccessTyp == "TCP"; }
+  // Disables what a send must not be disturbed by and enables "&Cancel".
+  void LockWindow();
+  // Enables again what a send locked, with the group list and "Send to &Group".
+  void UnlockWindow();
+
+ private:
   // Ends a send before it starts: the reason on the receipt line, and
   // "No&w", "&Send" and "&Groupsending >>" enabled again.
   void RefuseSend(const std::string& reason);
-  void LockWindow();
-  void UnlockWindow();
   void DispatchSingleModem();
   void WaitForExchange();
   void OnReceiptTimerTick();
@@ -193,11 +208,13 @@ class MainWindow : public SendContext {
   ModemTransport modem_;
   GatewayTransport gateway_;
   std::unique_ptr<Timer> receipt_timer_;
+  std::unique_ptr<GroupSending> groups_;
 
   std::string caption_ = "Tolvane 2000";
   std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;
   std::array<ListState, static_cast<size_t>(MainList::kCount)> lists_;
   RecordCursor* cursor_ = nullptr;
+  PhoneBookStore* store_ = nullptr;
   bool recipient_list_stale_ = true;
   bool autosend_box_pending_ = false;
   std::optional<Placement> placement_;

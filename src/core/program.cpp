@@ -11,7 +11,6 @@ namespace tolvane {
 namespace {
 
 constexpr int kStartupDelayMs = 3000;
-constexpr int kCloseDelayMs = 3000;
 constexpr char kDatabaseFile[] = "teledata.mdb";
 constexpr char kLeftoverOrderFile[] = "netsend.kvt";
 
@@ -50,6 +49,7 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
   }
   try {
     store_.Open(program_folder + kDatabaseFile);
+    window_->SetPhoneBookStore(&store_);
     cursor_ = store_.OpenCursor(kPhoneBookTable);
     window_->SetPhoneBookCursor(cursor_.get());
   } catch (const StoreError& error) {
@@ -99,7 +99,6 @@ void Program::OnStartupTimer() {
       exit_status_ = kExitBadOrder;
       break;
   }
-  WaitFor(services_.loop, kCloseDelayMs);
   if (window_->CommandLineMode()) host_.CloseMainWindow();
 }
 

@@ -9,6 +9,9 @@ namespace tolvane {
 // names are taken.
 std::string TrimBlanks(const std::string& text);
 
+// The digits "0" to "9" of the text, in their order.
+std::string DigitsOf(const std::string& text);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_CORE_TEXT_HELPERS_H_
