@@ -88,7 +88,6 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
       outcome = ArgGrupp(order.field2);
     } else {
       window_.SetMessageText(order.message);
-      window_.UpdateCharCount();
       outcome = SendToNumber(order.field2);
     }
     // An order refused before anything was sent leaves the flag for no one
@@ -104,7 +103,6 @@ void CommandLineSending::PutSingleMessage(const std::string& message) {
   window_.Mutable(MainControl::kDouble).checked = false;
   window_.State().double_message = false;
   window_.SetMessageText(message);
-  window_.UpdateCharCount();
 }
 
 OrderOutcome CommandLineSending::SendToNumber(const std::string& number) {

@@ -49,7 +49,6 @@ void GroupSending::EnterGroupMode() {
   group_mode_ = true;
   window_.MutableList(MainList::kRecipients).enabled = false;
   window_.SetMessageText(window_.State().saved_text);
-  window_.UpdateCharCount();
   if (!unattended) window_.RequestFocus(MainControl::kMessageBox);
   window_.Mutable(MainControl::kGroupSending).text = "&Groupsending <<";
   window_.Mutable(MainControl::kNow).enabled = false;

@@ -35,14 +35,20 @@ QGroupBox* Frame(const char* title, QLayout* layout) {
   return frame;
 }
 
-void SetItems(QComboBox* combo, const ListState& state) {
+QString ItemText(QComboBox* combo, int index) { return combo->itemText(index); }
+QString ItemText(QListWidget* list, int row) { return list->item(row)->text(); }
+
+// Refills a list or drop-down list only when its entries changed, so that a
+// render keeps what the user scrolled to.
+template <typename Widget>
+void SetItems(Widget* widget, const ListState& state) {
   QStringList items;
   for (const std::string& item : state.items) items << ToQString(item);
   QStringList shown;
-  for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+  for (int i = 0; i < widget->count(); ++i) shown << ItemText(widget, i);
   if (items != shown) {
-    combo->clear();
-    combo->addItems(items);
+    widget->clear();
+    widget->addItems(items);
   }
 }
 
@@ -486,14 +492,7 @@ void SettingsDialogWidget::Render() {
       SetItems(combo, state);
       if (combo != device_) combo->setCurrentIndex(state.selected);
     } else if (auto* box = qobject_cast<QListWidget*>(lists_[i])) {
-      QStringList items;
-      for (const std::string& item : state.items) items << ToQString(item);
-      QStringList shown;
-      for (int row = 0; row < box->count(); ++row) shown << box->item(row)->text();
-      if (items != shown) {
-        box->clear();
-        box->addItems(items);
-      }
+      SetItems(box, state);
       box->setCurrentRow(state.selected);
       if (!focus_policies_.contains(box)) focus_policies_[box] = box->focusPolicy();
       box->setFocusPolicy(dialog_.InTabOrder(list) ? focus_policies_[box] : Qt::NoFocus);
