@@ -8,4 +8,8 @@ std::string TrimBlanks(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+std::string TrimTrailingBlanks(const std::string& text) {
+  return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
 }  // namespace tolvane

@@ -1,7 +1,9 @@
 #include "ui/qt_main_window_host.h"
 
 #include "phonebook/phone_book_window.h"
+#include "records/quick_messages_window.h"
 #include "ui/phone_book_dialog.h"
+#include "ui/quick_messages_dialog.h"
 
 namespace tolvane {
 
@@ -14,8 +16,13 @@ void QtMainWindowHost::OpenPhoneBook() {
 }
 
 void QtMainWindowHost::OpenQuickMessages() {
-  dialogs_.MessageBox("Quick messages are not available in this version.", "Tolvane",
-                      MessageIcon::kInformation);
+  if (presenter_ == nullptr) return;
+  MainWindow* presenter = presenter_;
+  QuickMessagesWindow window(
+      presenter->QuickMessages(), dialogs_, clipboard_,
+      [presenter](const std::string& text) { presenter->UseQuickMessage(text); });
+  QuickMessagesDialog dialog(window, &widget_);
+  dialog.exec();
 }
 
 void QtMainWindowHost::OpenSettings() {

@@ -3,6 +3,7 @@
 
 #include "core/main_window.h"
 #include "core/main_window_host.h"
+#include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "ui/main_window_widget.h"
 
@@ -11,8 +12,8 @@ namespace tolvane {
 // Opens the other windows modally over the main window.
 class QtMainWindowHost : public MainWindowHost {
  public:
-  QtMainWindowHost(MainWindowWidget& widget, Dialogs& dialogs)
-      : widget_(widget), dialogs_(dialogs) {}
+  QtMainWindowHost(MainWindowWidget& widget, Dialogs& dialogs, Clipboard& clipboard)
+      : widget_(widget), dialogs_(dialogs), clipboard_(clipboard) {}
 
   // The presenter whose phone book the windows edit; set once it exists.
   void SetPresenter(MainWindow* presenter) { presenter_ = presenter; }
@@ -25,6 +26,7 @@ class QtMainWindowHost : public MainWindowHost {
  private:
   MainWindowWidget& widget_;
   Dialogs& dialogs_;
+  Clipboard& clipboard_;
   MainWindow* presenter_ = nullptr;
 };
 
