@@ -58,6 +58,7 @@ enum class MainControl {
   kMenuCopy,
   kMenuPaste,
   kMenuHelpTopics,
+  kMenuAbout,
   kCount
 };
 
@@ -115,6 +116,7 @@ class MainWindow : public SendContext {
   void UseQuickMessage(const std::string& text);
   void OpenSettings();
   void ShowHelpTopics();
+  void ShowAbout() { host_.OpenAbout(); }
   // Edit menu: called before it opens, then the chosen entry acts on the
   // message box's selection (start and length, in characters).
   void OnEditMenuOpening(bool text_selected);

@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 #include <functional>
 
-#include "ui/qt_text.h"
+#include "platform/qt/qt_text.h"
 
 namespace tolvane {
 
@@ -82,7 +82,7 @@ QuickMessagesDialog::QuickMessagesDialog(QuickMessagesWindow& window, QWidget* p
     if (!rendering_) window_.Step(position);
   });
   connect(entry_box_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!rendering_) window_.EditEntry(MessageFromQt(entry_box_->toPlainText()));
+    if (!rendering_) window_.EditEntry(MessageFromQString(entry_box_->toPlainText()));
   });
 
   auto* heading = new QHBoxLayout;
@@ -140,35 +140,35 @@ std::pair<int, int> QuickMessagesDialog::Selection() const {
   const QString text = entry_box_->toPlainText();
   const int start = cursor.selectionStart();
   const int end = cursor.selectionEnd();
-  return {static_cast<int>(MessageFromQt(text.left(start)).size()),
-          static_cast<int>(MessageFromQt(text.mid(start, end - start)).size())};
+  return {static_cast<int>(MessageFromQString(text.left(start)).size()),
+          static_cast<int>(MessageFromQString(text.mid(start, end - start)).size())};
 }
 
 void QuickMessagesDialog::Render() {
   if (rendering_) return;
   rendering_ = true;
   auto render_button = [](QAbstractButton* button, const ControlState& state) {
-    button->setText(ToQt(state.text));
+    button->setText(ToQString(state.text));
     button->setEnabled(state.enabled);
   };
   auto render_action = [](QAction* action, const ControlState& state) {
-    action->setText(ToQt(state.text));
+    action->setText(ToQString(state.text));
     action->setEnabled(state.enabled);
   };
-  shown_message_->setText(MessageToQt(window_.ShownMessage()));
-  number_->setText(ToQt(window_.Number()));
-  total_->setText(ToQt(window_.Total()));
+  shown_message_->setText(MessageToQString(window_.ShownMessage()));
+  number_->setText(ToQString(window_.Number()));
+  total_->setText(ToQString(window_.Total()));
   // Qt holds the value inside the range itself; an empty list leaves only 1.
   scroll_bar_->setMaximum(std::max(window_.ScrollMaximum(), 1));
   scroll_bar_->setValue(window_.ScrollPosition());
   scroll_bar_->setEnabled(window_.ScrollMaximum() > 1);
-  const QString entry = MessageToQt(window_.EntryBox().text);
+  const QString entry = MessageToQString(window_.EntryBox().text);
   // Setting the same text again would move the caret while the user types.
   if (entry_box_->toPlainText() != entry) {
     entry_box_->setPlainText(entry);
     entry_box_->moveCursor(QTextCursor::End);
   }
-  char_count_->setText(ToQt(window_.CharCount()));
+  char_count_->setText(ToQString(window_.CharCount()));
   render_button(add_button_, window_.AddButton());
   render_button(delete_button_, window_.DeleteButton());
   render_button(use_button_, window_.UseButton());
