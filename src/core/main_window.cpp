@@ -525,7 +525,6 @@ void MainWindow::OpenQuickMessages() {
 void MainWindow::UseQuickMessage(const std::string& text) {
   state_.saved_text = text;
   SetMessageText(text);
-  UpdateCharCount();
 }
 
 void MainWindow::OpenSettings() {
