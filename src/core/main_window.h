@@ -22,6 +22,7 @@
 #include "platform/phone_book_store.h"
 #include "platform/record_cursor.h"
 #include "platform/serial_port.h"
+#include "records/quick_message_store.h"
 
 namespace tolvane {
 
@@ -113,6 +114,9 @@ class MainWindow : public SendContext {
   void Exit();
   void OpenPhoneBook();
   void OpenQuickMessages();
+  // "&Use" in the quick-message window: the message goes into the message
+  // box and the saved text.
+  void UseQuickMessage(const std::string& text);
   void OpenSettings();
   void ShowHelpTopics();
   void ShowAbout() { host_.OpenAbout(); }
@@ -136,6 +140,8 @@ class MainWindow : public SendContext {
   // The phone-book database, for its groups.
   void SetPhoneBookStore(PhoneBookStore* store) { store_ = store; }
   PhoneBookStore* PhoneBookStoreOrNull() const { return store_; }
+  // The quick messages, loaded at start-up and kept for the whole run.
+  QuickMessageStore& QuickMessages() { return quick_messages_; }
   // Refills the recipient list when it is stale, and applies the autosend
   // default at the first call after start-up.
   void RefreshRecipientList();
@@ -217,6 +223,7 @@ class MainWindow : public SendContext {
   std::array<ListState, static_cast<size_t>(MainList::kCount)> lists_;
   RecordCursor* cursor_ = nullptr;
   PhoneBookStore* store_ = nullptr;
+  QuickMessageStore quick_messages_;
   bool recipient_list_stale_ = true;
   bool autosend_box_pending_ = false;
   std::optional<Placement> placement_;
