@@ -3,6 +3,7 @@
 
 #include "core/program.h"
 #include "core/settings_file.h"
+#include "platform/local_file_system.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
@@ -38,10 +39,12 @@ int main(int argc, char** argv) {
   QtDialogs dialogs;
   QtClipboard clipboard;
   QtHelpViewer help_viewer;
+  LocalFileSystem files;
   SqlitePhoneBookStore store;
   MainWindowWidget widget;
   QtMainWindowHost host(widget, dialogs);
-  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer}, store, host);
+  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer, files}, store,
+                  host);
   host.SetPresenter(&program.Window());
 
   const std::string folder =
