@@ -37,6 +37,7 @@ int SimFileSystem::ReadCount(const std::string& path) const {
 }
 
 std::vector<std::string> SimFileSystem::ListFiles(const std::string& folder) {
+  ++listings_;
   std::string prefix = folder;
   if (prefix.empty() || prefix.back() != '/') prefix += '/';
   // In the order the files were created, as a real listing may well be.

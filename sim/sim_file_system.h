@@ -26,6 +26,8 @@ class SimFileSystem : public FileSystem {
 
   bool Exists(const std::string& path) const { return files_.count(path) > 0; }
   int ReadCount(const std::string& path) const;
+  // How often a folder was listed.
+  int ListCount() const { return listings_; }
 
   std::vector<std::string> ListFiles(const std::string& folder) override;
   std::optional<FileStamp> Stamp(const std::string& path) override;
@@ -46,6 +48,7 @@ class SimFileSystem : public FileSystem {
 
   std::map<std::string, File> files_;
   std::int64_t creations_ = 0;
+  int listings_ = 0;
   // Every write gets a new modification time.
   std::int64_t writes_ = 0;
 };

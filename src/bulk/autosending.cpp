@@ -142,17 +142,20 @@ void Autosending::OnTick() {
     return;
   }
   const bool close = settings.AutoStang == "1" && !Cancelled();
-  if (result.end == PassEnd::kReadFailed) {
-    window_.SetMessageText("Tolvane couldn\xB4t send the file! " + Folder() +
-                           " Error: " + std::to_string(result.read_error));
-  }
   if (close && (type != "3" || result.end != PassEnd::kNoFiles)) {
     CloseProgram();
     return;
   }
+  if (result.end == PassEnd::kReadFailed) {
+    SwitchOff();
+    // After the recipient list's refresh, which puts the last typed text back.
+    window_.SetMessageText("Tolvane couldn\xB4t send the file! " + Folder() +
+                           " Error: " + std::to_string(result.read_error));
+    return;
+  }
   // Cancel ends autosending, whatever the type: the next pass would only
   // see the cancel again.
-  if (result.end == PassEnd::kReadFailed || result.end == PassEnd::kCancelled || type == "1") {
+  if (result.end == PassEnd::kCancelled || type == "1") {
     SwitchOff();
     return;
   }
