@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
   Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer, files}, store,
                   host);
   host.SetPresenter(&program.Window());
+  host.SetSettings(&program.Settings());
 
   const std::string folder =
       ProgramFolderOf(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());
