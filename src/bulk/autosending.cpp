@@ -52,7 +52,11 @@ void Autosending::ApplyStartupDefault() {
 }
 
 void Autosending::OnBoxClicked(bool checked) {
-  if (checked) {
+  if (checked && (window_.State().sending || pass_running_)) {
+    // Its passes would start sends in the middle of one that runs, or
+    // beside the pass still winding down.
+    window_.SetChecked(MainControl::kAutosending, false);
+  } else if (checked) {
     SwitchOn();
   } else {
     SwitchOff();

@@ -248,6 +248,19 @@ TEST_F(AutosendingScenarioTest, OrderFilesNameTheirOwnRecipient) {
   EXPECT_FALSE(window_.Control(MainControl::kTemporaryNumber).checked);
 }
 
+TEST_F(AutosendingScenarioTest, CannotBeSwitchedOnWhileTheUserSends) {
+  gateway_.SetAnswer(kAnna, GatewayAnswer::Status(200, 5000));
+  files.Write("/out/a.txt", "from a file");
+  loop_.After(milliseconds(3000), [this] {
+    window_.OnAutosendingClicked(true);
+    EXPECT_FALSE(On());
+  });
+  testing::TypeMessage(window_, "typed");
+  window_.StartSend();
+  Wait(milliseconds(10000));
+  EXPECT_THAT(Sent(), ElementsAre("typed"));
+}
+
 TEST_F(AutosendingScenarioTest, NoFolderOrAnUnreadableFileEndsAutosending) {
   settings.AutoFil = "";
   window_.OnAutosendingClicked(true);
