@@ -280,7 +280,6 @@ void Autosending::SendOnce(const std::string& content) {
   } else {
     state.saved_text = content;
     window_.SetMessageText(content);
-    window_.UpdateCharCount();
     window_.StartSend();
   }
   window_.SetAutosendInProgress(false);
