@@ -1,5 +1,6 @@
 #include "sim/sim_file_system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -17,13 +18,27 @@ void SimFileSystem::Write(const std::string& path, const std::string& content) {
   file.modified = ++writes_;
 }
 
-void SimFileSystem::Append(const std::string& path, const std::string& text) {
-  File& file = Open(path);
-  file.content += text;
-  file.modified = ++writes_;
+bool SimFileSystem::Create(const std::string& path) {
+  files_.erase(path);
+  Write(path, "");
+  return true;
 }
 
-void SimFileSystem::Remove(const std::string& path) { files_.erase(path); }
+bool SimFileSystem::Append(const std::string& path, const std::string& data) {
+  File& file = Open(path);
+  file.content += data;
+  file.modified = ++writes_;
+  return true;
+}
+
+bool SimFileSystem::Rename(const std::string& from, const std::string& to) {
+  auto it = files_.find(from);
+  if (it == files_.end()) return false;
+  File file = std::move(it->second);
+  files_.erase(it);
+  files_[to] = std::move(file);
+  return true;
+}
 
 void SimFileSystem::FailReads(const std::string& path, int error) { Open(path).read_error = error; }
 
@@ -36,18 +51,23 @@ int SimFileSystem::ReadCount(const std::string& path) const {
   return it == files_.end() ? 0 : it->second.reads;
 }
 
-std::vector<std::string> SimFileSystem::ListFiles(const std::string& folder) {
+std::vector<std::string> SimFileSystem::List(const std::string& folder) {
   ++listings_;
   std::string prefix = folder;
   if (prefix.empty() || prefix.back() != '/') prefix += '/';
-  // In the order the files were created, as a real listing may well be.
-  std::map<std::int64_t, std::string> by_creation;
+  // Each entry with the creation of its first file.
+  std::map<std::string, std::int64_t> entries;
   for (const auto& [path, file] : files_) {
     if (path.compare(0, prefix.size(), prefix) != 0) continue;
-    std::string name = path.substr(prefix.size());
-    // Files of subfolders are not files of this folder.
-    if (!name.empty() && name.find('/') == std::string::npos) by_creation[file.created] = name;
+    // A file of a subfolder shows the subfolder.
+    std::string name = path.substr(prefix.size(), path.find('/', prefix.size()) - prefix.size());
+    auto [it, added] = entries.try_emplace(name, file.created);
+    it->second = std::min(it->second, file.created);
   }
+  // In the order the entries were created, as a real listing may well be.
+  std::vector<std::pair<std::int64_t, std::string>> by_creation;
+  for (const auto& [name, created] : entries) by_creation.emplace_back(created, name);
+  std::sort(by_creation.begin(), by_creation.end());
   std::vector<std::string> names;
   for (auto& [created, name] : by_creation) names.push_back(std::move(name));
   return names;
@@ -69,7 +89,5 @@ int SimFileSystem::ReadFile(const std::string& path, std::string& content) {
   if (auto action = std::exchange(file.during_read, nullptr)) action();
   return 0;
 }
-
-bool SimFileSystem::RemoveFile(const std::string& path) { return files_.erase(path) > 0; }
 
 }  // namespace tolvane::sim

@@ -10,14 +10,13 @@
 
 namespace tolvane::sim {
 
-// Files in memory, named by their whole path with "/" between folders. A test
-// writes, appends and removes them, also from events on the simulated loop,
-// so a file can grow while the program watches it, or even while it reads it.
+// Files in memory, named by their whole path with "/" between folders; a
+// folder is there while a file lies in it. A test writes, appends and removes
+// files, also from events on the simulated loop, so a file can grow while the
+// program watches it, or even while it reads it.
 class SimFileSystem : public FileSystem {
  public:
   void Write(const std::string& path, const std::string& content);
-  void Append(const std::string& path, const std::string& text);
-  void Remove(const std::string& path);
   // Reads of the file fail with `error` from now on.
   void FailReads(const std::string& path, int error);
   // Runs inside the next read of `path`, after the content was taken, as a
@@ -29,10 +28,16 @@ class SimFileSystem : public FileSystem {
   // How often a folder was listed.
   int ListCount() const { return listings_; }
 
-  std::vector<std::string> ListFiles(const std::string& folder) override;
+  std::vector<std::string> List(const std::string& folder) override;
   std::optional<FileStamp> Stamp(const std::string& path) override;
   int ReadFile(const std::string& path, std::string& content) override;
-  bool RemoveFile(const std::string& path) override;
+  bool Create(const std::string& path) override;
+  bool Append(const std::string& path, const std::string& data) override;
+  bool Flush(const std::string&) override { return true; }
+  bool CopyPermissions(const std::string&, const std::string&) override { return true; }
+  bool Rename(const std::string& from, const std::string& to) override;
+  bool Remove(const std::string& path) override { return files_.erase(path) > 0; }
+  bool FlushFolder(const std::string&) override { return true; }
 
  private:
   struct File {

@@ -39,12 +39,12 @@ int main(int argc, char** argv) {
   QtDialogs dialogs;
   QtClipboard clipboard;
   QtHelpViewer help_viewer;
-  LocalFileSystem files;
   SqlitePhoneBookStore store;
   MainWindowWidget widget;
-  QtMainWindowHost host(widget, dialogs);
-  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer, files}, store,
-                  host);
+  QtMainWindowHost host(widget, dialogs, clipboard);
+  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer,
+                   LocalFileSystem::Instance()},
+                  store, host);
   host.SetPresenter(&program.Window());
   host.SetSettings(&program.Settings());
 

@@ -180,8 +180,11 @@ Autosending::PassResult Autosending::RunPass(bool type3) {
     return result;
   }
   const std::string folder = Folder();
-  std::vector<std::string> names = files_.ListFiles(folder);
-  names.erase(std::remove_if(names.begin(), names.end(), IsHidden), names.end());
+  std::vector<std::string> names = files_.List(folder);
+  // Folders have no stamp, nor have files gone since the listing.
+  std::erase_if(names, [&](const std::string& name) {
+    return IsHidden(name) || !files_.Stamp(folder + name);
+  });
   std::sort(names.begin(), names.end());
   if (names.empty()) {
     if (!type3) window_.SetReceiptLine("No files to send!");
@@ -216,7 +219,7 @@ Autosending::PassResult Autosending::RunPass(bool type3) {
     bool gone = false;
     if (window_.Settings().AutoTabort == "1" && state.attempted && !failed &&
         files_.Stamp(path) == stamp) {
-      gone = files_.RemoveFile(path);
+      gone = files_.Remove(path);
     }
     result.all_gone = result.all_gone && gone;
     // A send gives back what it locked, and an order unticks the temporary

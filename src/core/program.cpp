@@ -56,6 +56,7 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
     ReportError(error.number());
   }
   window_->SetAutosendBoxPending(true);
+  if (int error = window_->QuickMessages().Load(program_folder)) ReportError(error);
 
   SettingsFile file(program_folder);
   auto report = [this](int number) { ReportError(number); };
@@ -79,7 +80,7 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
 
 void Program::OnStartupTimer() {
   startup_timer_->Stop();
-  ForceRemoveFile(settings_.ProgramFolder + kLeftoverOrderFile);
+  LocalFileSystem::Instance().Remove(settings_.ProgramFolder + kLeftoverOrderFile);
   window_->SetComposeEnabled(true);
   CommandLineSending sending(*window_);
   switch (sending.ArgSandning(command_line_text_)) {

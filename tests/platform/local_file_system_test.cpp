@@ -20,9 +20,7 @@ TEST(LocalFileSystemTest, ListsReadsStampsAndRemovesFilesOfAFolder) {
   dir.WriteFile("a.txt", "Line one\r\nLine two");
   dir.WriteFile(".hidden", "");
   fs::create_directory(dir.path() / "sub");
-  // Hidden files are the caller's to pass over; folders are no files.
-  EXPECT_THAT(files.ListFiles(dir.Folder()), UnorderedElementsAre("a.txt", ".hidden"));
-  EXPECT_TRUE(files.ListFiles(dir.FilePath("missing")).empty());
+  EXPECT_THAT(files.List(dir.Folder()), UnorderedElementsAre("a.txt", ".hidden", "sub"));
 
   std::string content;
   EXPECT_EQ(files.ReadFile(dir.FilePath("a.txt"), content), 0);
@@ -37,7 +35,7 @@ TEST(LocalFileSystemTest, ListsReadsStampsAndRemovesFilesOfAFolder) {
   EXPECT_FALSE(files.Stamp(dir.FilePath("sub")).has_value());
 
   fs::permissions(dir.path() / "a.txt", fs::perms::owner_read);
-  EXPECT_TRUE(files.RemoveFile(dir.FilePath("a.txt")));
+  EXPECT_TRUE(files.Remove(dir.FilePath("a.txt")));
   EXPECT_FALSE(fs::exists(dir.path() / "a.txt"));
 }
 
