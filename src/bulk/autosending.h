@@ -35,8 +35,6 @@ class Autosending {
   // Start-up: switches on when `AutoDef` says so.
   void ApplyStartupDefault();
   bool On() const;
-  // The folder with its trailing separator.
-  std::string Folder() const;
 
  private:
   enum class PassEnd { kNoFiles, kDone, kCancelled, kReadFailed };
@@ -48,6 +46,8 @@ class Autosending {
   };
   enum class ReadEnd { kRead, kGone, kCancelled, kFailed };
 
+  // The folder with its trailing separator.
+  std::string Folder() const;
   void SwitchOn();
   void SwitchOff();
   void LockCommands();
