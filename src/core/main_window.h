@@ -17,6 +17,7 @@
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
+#include "platform/file_system.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
 #include "platform/phone_book_store.h"
@@ -27,6 +28,7 @@
 namespace tolvane {
 
 class GroupSending;
+class Autosending;
 
 // The controls of the main window, by role.
 enum class MainControl {
@@ -75,6 +77,7 @@ struct MainWindowServices {
   Dialogs& dialogs;
   Clipboard& clipboard;
   HelpViewer& help_viewer;
+  FileSystem& files;
 };
 
 // Presenter of the main window: compose rules, recipient choice, the send
@@ -108,6 +111,7 @@ class MainWindow : public SendContext {
   void OnNumberEdited(const std::string& text);
   void OnPrefixChosen(int prefix);  // 1 or 2
   void OnGroupSendingToggled();
+  void OnAutosendingClicked(bool checked);
   void StartSend();
   void CancelSend();
   void NewMessage();
@@ -132,6 +136,7 @@ class MainWindow : public SendContext {
   bool CommandLineMode() const { return command_line_mode_; }
   void SetAutosendInProgress(bool on) { autosend_in_progress_ = on; }
   bool AutosendInProgress() const { return autosend_in_progress_; }
+  bool GroupMode() const;
   void SetMailCheckRunning(bool on) { mail_check_running_ = on; }
   bool MailCheckRunning() const { return mail_check_running_; }
   // The cursor on the phone book's people, open for the whole run.
@@ -161,6 +166,10 @@ class MainWindow : public SendContext {
   // Start-up and command-line sending lock or free the box and "&Send".
   void SetComposeEnabled(bool enabled);
   void DisableCancel();
+  // For the modes that lock and free the window's commands.
+  void SetEnabled(MainControl control, bool enabled);
+  void SetEnabled(MainList list, bool enabled);
+  void SetChecked(MainControl control, bool checked);
 
   void UpdateCharCount();
   void Rensa_Nummer(const std::string& nummer);
@@ -217,6 +226,7 @@ class MainWindow : public SendContext {
   GatewayTransport gateway_;
   std::unique_ptr<Timer> receipt_timer_;
   std::unique_ptr<GroupSending> groups_;
+  std::unique_ptr<Autosending> autosending_;
 
   std::string caption_ = "Tolvane 2000";
   std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;
