@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "bulk/group_sending.h"
 #include "bulk/autosending.h"
+#include "bulk/group_sending.h"
 #include "core/text_helpers.h"
 #include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
@@ -248,6 +248,30 @@ bool MainWindow::GroupMode() const { return groups_->GroupMode(); }
 void MainWindow::OnAutosendingClicked(bool checked) { autosending_->OnBoxClicked(checked); }
 
 void MainWindow::OnGroupSendingToggled() { groups_->OnGroupSendingToggled(); }
+
+void MainWindow::OnDelayNone() {
+  state_.deferred = false;
+  recipient_list_stale_ = false;
+  Mutable(MainControl::kDelayNone).checked = true;
+  Mutable(MainControl::kDelayTo).checked = false;
+  Mutable(MainControl::kDelayTo).text = "&To...";
+  Changed();
+}
+
+void MainWindow::OnDelayTo() {
+  // Closed without OK, the dialog leaves the delay as it was.
+  Mutable(MainControl::kDelayNone).checked = false;
+  Mutable(MainControl::kDelayTo).checked = true;
+  Changed();
+  host_.OpenTimeToSend();
+}
+
+void MainWindow::SetDeliveryTime(const std::string& shown_time, const std::string& delivery_time) {
+  state_.deferred = true;
+  state_.delivery_time = delivery_time;
+  Mutable(MainControl::kDelayTo).text = "&To: " + shown_time;
+  Changed();
+}
 
 void MainWindow::Rensa_Nummer(const std::string& nummer) {
   state_.recipient_number = DigitsOf(nummer);

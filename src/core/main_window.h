@@ -111,6 +111,11 @@ class MainWindow : public SendContext {
   void OnNumberEdited(const std::string& text);
   void OnPrefixChosen(int prefix);  // 1 or 2
   void OnGroupSendingToggled();
+  // "Delayed sending": "N&one", "&To..." (opens "Time to send..."), and that
+  // dialog's OK with the time it shows and the delivery time (ddmmyyhhmm).
+  void OnDelayNone();
+  void OnDelayTo();
+  void SetDeliveryTime(const std::string& shown_time, const std::string& delivery_time);
   void OnAutosendingClicked(bool checked);
   void StartSend();
   void CancelSend();

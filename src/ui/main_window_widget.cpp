@@ -17,9 +17,20 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+#include "bulk/group_sending.h"
 #include "platform/qt/qt_text.h"
 
 namespace tolvane {
+namespace {
+
+// The settings file keeps the window's place and size in twips, 15 to a pixel
+// at 96 dpi.
+constexpr int kTwipsPerPixel = 15;
+
+}  // namespace
+
 MainWindowWidget::MainWindowWidget(QWidget* parent) : QMainWindow(parent) {
   BuildControls();
   BuildMenus();
@@ -88,14 +99,22 @@ void MainWindowWidget::BuildControls() {
     buttons->addWidget(add_button(c, new QPushButton(central)));
   }
 
+  // Below the rest, shown in group mode (the window grows to show it).
   group_panel_ = new QWidget(central);
-  auto* group_layout = new QVBoxLayout(group_panel_);
+  auto* group_layout = new QGridLayout(group_panel_);
+  group_layout->setContentsMargins(0, 0, 0, 0);
   groups_ = new QListWidget(group_panel_);
+  groups_->setObjectName(QStringLiteral("groupList"));
   members_ = new QListWidget(group_panel_);
-  group_layout->addWidget(new QLabel(QStringLiteral("Groups:"), group_panel_));
-  group_layout->addWidget(groups_);
-  group_layout->addWidget(members_);
-  group_layout->addWidget(add_button(MainControl::kSendToGroup, new QPushButton(group_panel_)));
+  members_->setObjectName(QStringLiteral("memberList"));
+  group_layout->addWidget(new QLabel(QStringLiteral("Grupp"), group_panel_), 0, 0);
+  group_layout->addWidget(new QLabel(QStringLiteral("Gruppmedlemmar"), group_panel_), 0, 1);
+  group_layout->addWidget(groups_, 1, 0);
+  group_layout->addWidget(members_, 1, 1);
+  group_layout->addWidget(add_button(MainControl::kSendToGroup, new QPushButton(group_panel_)), 2,
+                          0);
+  Button(MainControl::kDelayNone)->setToolTip(QStringLiteral("No delay"));
+  Button(MainControl::kDelayTo)->setToolTip(QStringLiteral("Delayed sending"));
 
   layout->addWidget(message_label, 0, 0);
   layout->addWidget(new_message, 0, 1, Qt::AlignRight);
@@ -109,7 +128,7 @@ void MainWindowWidget::BuildControls() {
   layout->addWidget(receipt_frame_, 7, 0, 1, 2);
   layout->addWidget(error_label_, 8, 0, 1, 2);
   layout->addLayout(buttons, 9, 0, 1, 2);
-  layout->addWidget(group_panel_, 0, 2, 10, 1);
+  layout->addWidget(group_panel_, 10, 0, 1, 2);
   setCentralWidget(central);
 }
 
@@ -157,6 +176,9 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   });
   on_click(MainControl::kAutosending,
            [this, p] { p->OnAutosendingClicked(Button(MainControl::kAutosending)->isChecked()); });
+  on_click(MainControl::kSendToGroup, [p] { p->Groups().SendToGroup(); });
+  on_click(MainControl::kDelayNone, [p] { p->OnDelayNone(); });
+  on_click(MainControl::kDelayTo, [p] { p->OnDelayTo(); });
   on_click(MainControl::kUsePrefix1, [p] { p->OnPrefixChosen(1); });
   on_click(MainControl::kUsePrefix2, [p] { p->OnPrefixChosen(2); });
 
@@ -194,6 +216,9 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
           [p](const QString& text) { p->OnNumberEdited(FromQString(text)); });
   connect(recipients_, &QListWidget::currentRowChanged, this, [this, p](int row) {
     if (!rendering_ && row >= 0) p->OnRecipientChosen(row);
+  });
+  connect(groups_, &QListWidget::currentRowChanged, this, [this, p](int row) {
+    if (!rendering_ && row >= 0) p->Groups().OnGroupChosen(row);
   });
 
   presenter_->SetOnChanged([this] { Render(); });
@@ -259,6 +284,20 @@ void MainWindowWidget::Render() {
   RenderList(groups_, p.List(MainList::kGroups));
   RenderList(members_, p.List(MainList::kMembers));
   group_panel_->setVisible(p.List(MainList::kGroups).visible);
+  if (shown_group_mode_ != p.Groups().GroupMode()) {
+    shown_group_mode_ = p.Groups().GroupMode();
+    // Taller in group mode by the group panel, and back to the height it had.
+    const int twips_high = p.Groups().WindowHeightTwips() / kTwipsPerPixel;
+    // The minimum size follows the shown panel at once, not at the next event.
+    centralWidget()->layout()->activate();
+    layout()->activate();
+    if (shown_group_mode_) {
+      normal_height_ = height();
+      resize(width(), std::max(twips_high, height() + group_panel_->sizeHint().height()));
+    } else {
+      resize(width(), std::max(twips_high, normal_height_));
+    }
+  }
 
   if (p.FocusRequestCount() != focus_count_seen_) {
     focus_count_seen_ = p.FocusRequestCount();
@@ -270,11 +309,6 @@ void MainWindowWidget::Render() {
   }
   rendering_ = false;
 }
-
-namespace {
-// The settings file keeps the window's place in twips, 15 to a pixel at 96 dpi.
-constexpr int kTwipsPerPixel = 15;
-}  // namespace
 
 void MainWindowWidget::ShowPlaced() {
   const auto& placement = presenter_ ? presenter_->PlacementToRestore() : std::nullopt;

@@ -193,6 +193,7 @@ TEST_F(EndToEndTest, UnknownGroupSendsNothingAndExitsWithTwo) {
   UseGatewaySim({});
   EXPECT_EQ(Run("G//Fiender//Hej"), 2) << stderr_;
   EXPECT_FALSE(fs::exists(folder_.path() / "loggfil.txt"));
+}
 
 // Autosending switched on at start-up, one pass, then the program closes.
 constexpr char kAutosendOnce[] = "[Auto]\r\nAutoDef=1\r\nAutoTyp=1\r\nAutoStang=1\r\nAutoFil=";
