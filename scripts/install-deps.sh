@@ -7,6 +7,7 @@ packages=(
   libsqlite3-dev libsodium-dev libsimpleini-dev
   libgtest-dev libgmock-dev
   xdg-utils
+  dovecot-pop3d openssl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,11 +3,13 @@
 
 #include "core/program.h"
 #include "core/settings_file.h"
+#include "platform/qt/nm_dialler.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_help_viewer.h"
 #include "platform/qt/qt_http_client.h"
+#include "platform/qt/qt_pop3_client.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "platform/text_codec.h"
@@ -38,10 +40,14 @@ int main(int argc, char** argv) {
   QtDialogs dialogs;
   QtClipboard clipboard;
   QtHelpViewer help_viewer;
+  QtPop3Client mail_client;
+  NmDialler dialler;
   SqlitePhoneBookStore store;
   MainWindowWidget widget;
   QtMainWindowHost host(widget, dialogs);
-  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer}, store, host);
+  Program program(
+      {loop, serial_port, http_client, dialogs, clipboard, help_viewer, mail_client, dialler},
+      store, host);
   host.SetPresenter(&program.Window());
 
   const std::string folder =

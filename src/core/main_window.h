@@ -13,12 +13,15 @@
 #include "core/send_context.h"
 #include "core/send_state.h"
 #include "gateway/gateway_transport.h"
+#include "mail/mail_checker.h"
 #include "modem/modem_transport.h"
 #include "platform/clipboard.h"
+#include "platform/dialler.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
+#include "platform/mail_client.h"
 #include "platform/record_cursor.h"
 #include "platform/serial_port.h"
 
@@ -70,6 +73,8 @@ struct MainWindowServices {
   Dialogs& dialogs;
   Clipboard& clipboard;
   HelpViewer& help_viewer;
+  MailClient& mail_client;
+  Dialler& dialler;
 };
 
 // Presenter of the main window: compose rules, recipient choice, the send
@@ -123,6 +128,7 @@ class MainWindow : public SendContext {
   bool CommandLineMode() const { return command_line_mode_; }
   void SetAutosendInProgress(bool on) { autosend_in_progress_ = on; }
   void SetMailCheckRunning(bool on) { mail_check_running_ = on; }
+  bool MailCheckRunning() const { return mail_check_running_; }
   // The cursor on the phone book's people, open for the whole run.
   void SetPhoneBookCursor(RecordCursor* cursor) { cursor_ = cursor; }
   RecordCursor* PhoneBookCursor() const { return cursor_; }
@@ -145,6 +151,13 @@ class MainWindow : public SendContext {
   // Start-up and command-line sending lock or free the box and "&Send".
   void SetComposeEnabled(bool enabled);
   void DisableCancel();
+  // For the modes that drive the window (mail checking).
+  void SetEnabled(MainControl control, bool enabled);
+  void SetChecked(MainControl control, bool checked);
+  void SetErrorLabel(const std::string& text);
+  // The 320-character mode sends the message box as a double message
+  // whatever "&Double" shows; off, the 160-character mode.
+  void SetDoubleMode(bool on);
 
   void UpdateCharCount();
   void Rensa_Nummer(const std::string& nummer);
@@ -167,6 +180,7 @@ class MainWindow : public SendContext {
 
   ModemTransport& Modem() { return modem_; }
   GatewayTransport& Gateway() { return gateway_; }
+  MailChecker& Mail() { return *mail_; }
 
  private:
   ControlState& Mutable(MainControl control);
@@ -193,6 +207,7 @@ class MainWindow : public SendContext {
   ModemTransport modem_;
   GatewayTransport gateway_;
   std::unique_ptr<Timer> receipt_timer_;
+  std::unique_ptr<MailChecker> mail_;
 
   std::string caption_ = "Tolvane 2000";
   std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;

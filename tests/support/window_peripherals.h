@@ -26,7 +26,11 @@ struct WindowPeripherals {
     return Services(loop, serial, client);
   }
   MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client) {
-    return {loop, port, client, dialogs, clipboard, help};
+    return Services(loop, port, client, mail, dialler);
+  }
+  MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client,
+                              MailClient& mail_client, Dialler& dial_up) {
+    return {loop, port, client, dialogs, clipboard, help, mail_client, dial_up};
   }
 
   TestPhoneBook book;
@@ -37,6 +41,8 @@ struct WindowPeripherals {
   ::testing::NiceMock<MockMainWindowHost> host;
   ::testing::NiceMock<MockSerialPort> serial;
   ::testing::NiceMock<MockHttpClient> http;
+  ::testing::NiceMock<MockMailClient> mail;
+  ::testing::NiceMock<MockDialler> dialler;
 };
 
 // Types into the message box and releases the key, as the user does.
