@@ -24,7 +24,7 @@ class SimDialler : public Dialler {
   explicit SimDialler(SimEventLoop& loop) : loop_(loop) {}
   ~SimDialler() override { ++*generation_; }
 
-  std::vector<std::string> Connections() override { return connections_; }
+  std::vector<std::string> ConnectionNames() override { return connections_; }
   void SetEntryName(const std::string& name) override { entry_name_ = name; }
   const std::string& EntryName() const override { return entry_name_; }
   void SetUserName(const std::string& user_name) override { user_name_ = user_name; }

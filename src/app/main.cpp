@@ -49,6 +49,8 @@ int main(int argc, char** argv) {
       {loop, serial_port, http_client, dialogs, clipboard, help_viewer, mail_client, dialler},
       store, host);
   host.SetPresenter(&program.Window());
+  host.SetSettings(&program.Settings());
+  host.SetDialler(&dialler);
 
   const std::string folder =
       ProgramFolderOf(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());

@@ -7,8 +7,9 @@
 
 namespace tolvane {
 
-// The dial-up networking connection: dials a named connection of the system
-// and reports its progress through the state and error events.
+// The dial-up networking component: lists the known connections (for the
+// settings dialog), dials a named one and reports its progress through the
+// state and error events (for the mail check).
 class Dialler {
  public:
   // States of the state event; others may come and are ignored.
@@ -22,9 +23,9 @@ class Dialler {
 
   virtual ~Dialler() = default;
 
-  // The names of the connections known to the system; empty when there is
-  // no dial-up service.
-  virtual std::vector<std::string> Connections() = 0;
+  // The connections known to the system, in its order; empty when there are
+  // none or they cannot be listed.
+  virtual std::vector<std::string> ConnectionNames() = 0;
 
   virtual void SetEntryName(const std::string& name) = 0;
   virtual const std::string& EntryName() const = 0;

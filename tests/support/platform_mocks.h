@@ -18,6 +18,7 @@ class MockMainWindowHost : public MainWindowHost {
   MOCK_METHOD(void, OpenPhoneBook, (), (override));
   MOCK_METHOD(void, OpenQuickMessages, (), (override));
   MOCK_METHOD(void, OpenSettings, (), (override));
+  MOCK_METHOD(void, OpenAbout, (), (override));
   MOCK_METHOD(void, CloseMainWindow, (), (override));
 };
 
@@ -55,7 +56,7 @@ class MockHttpClient : public HttpClient {
   MOCK_METHOD(bool, StillExecuting, (), (const, override));
   MOCK_METHOD(void, Cancel, (), (override));
   MOCK_METHOD(void, SetProxy, (int access_type, const std::string& host, int port), (override));
-  MOCK_METHOD(std::string, OpenUrl, (const std::string& url), (override));
+  MOCK_METHOD(std::string, OpenUrl, (const std::string& url, int timeout_ms), (override));
 };
 
 class MockHelpViewer : public HelpViewer {
@@ -80,7 +81,7 @@ class MockMailClient : public MailClient {
 
 class MockDialler : public Dialler {
  public:
-  MOCK_METHOD(std::vector<std::string>, Connections, (), (override));
+  MOCK_METHOD(std::vector<std::string>, ConnectionNames, (), (override));
   MOCK_METHOD(void, SetEntryName, (const std::string& name), (override));
   MOCK_METHOD(const std::string&, EntryName, (), (const, override));
   MOCK_METHOD(void, SetUserName, (const std::string& user_name), (override));

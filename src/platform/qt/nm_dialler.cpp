@@ -64,7 +64,7 @@ std::vector<QStringList> NmDialler::TerseLines(const QString& output) {
   return lines;
 }
 
-std::vector<std::string> NmDialler::Connections() {
+std::vector<std::string> NmDialler::ConnectionNames() {
   Result result = Run({"-t", "-f", "NAME", "connection", "show"});
   std::vector<std::string> names;
   if (result.exit_code != 0) return names;

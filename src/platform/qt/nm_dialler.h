@@ -25,7 +25,7 @@ class NmDialler : public Dialler {
   explicit NmDialler(int activation_timeout_s = 60);
   ~NmDialler() override;
 
-  std::vector<std::string> Connections() override;
+  std::vector<std::string> ConnectionNames() override;
   void SetEntryName(const std::string& name) override { entry_name_ = name; }
   const std::string& EntryName() const override { return entry_name_; }
   void SetUserName(const std::string& user_name) override { user_name_ = user_name; }

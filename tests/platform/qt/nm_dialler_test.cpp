@@ -74,7 +74,7 @@ class NmDiallerTest : public ::testing::Test {
 };
 
 TEST_F(NmDiallerTest, ListsDialsWithThePasswordAndHangsUp) {
-  EXPECT_THAT(dialler_.Connections(), ElementsAre("Provider", "Office:VPN", "Home\\Net"));
+  EXPECT_THAT(dialler_.ConnectionNames(), ElementsAre("Provider", "Office:VPN", "Home\\Net"));
   dialler_.SetEntryName("Provider");
   dialler_.SetPassword("pw \xE5");
   EXPECT_FALSE(dialler_.IsConnected());
@@ -105,7 +105,7 @@ TEST_F(NmDiallerTest, ABusyLineIsTheBusyErrorAndOtherFailuresCarryTheirText) {
 TEST_F(NmDiallerTest, WithoutNetworkManagerTheListIsEmptyAndDiallingSaysWhy) {
   testing::TempDir empty;
   qputenv("PATH", QByteArray::fromStdString(empty.path().string()));
-  EXPECT_TRUE(dialler_.Connections().empty());
+  EXPECT_TRUE(dialler_.ConnectionNames().empty());
   dialler_.SetEntryName("Provider");
   EXPECT_FALSE(dialler_.IsConnected());
   DialAndWait();
