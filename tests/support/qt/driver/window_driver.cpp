@@ -74,8 +74,8 @@ class WindowDriverPlugin : public QGenericPlugin {
   Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "window_driver.json")
 
  public:
-  QObject* create(const QString&, const QString& specification) override {
-    return new WindowDriver(specification);
+  QObject* create(const QString&, const QString& caption) override {
+    return new WindowDriver(caption);
   }
 };
 
