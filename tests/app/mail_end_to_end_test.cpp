@@ -80,6 +80,8 @@ TEST_F(MailEndToEndTest, NowInTheWindowTextsTheWaitingMailThroughTheGateway) {
                              "receipt: Message delivered to recipients phone"}) {
     EXPECT_NE(output.find(status), std::string::npos) << status << " in\n" << output;
   }
+  gateway_.terminate();
+  gateway_.waitForFinished();
   const std::string posted = gateway_.readAllStandardOutput().toStdString();
   EXPECT_NE(posted.find("toPhoneNumber=0701234567"), std::string::npos) << posted;
   EXPECT_NE(posted.find("message=2 mail waiting. Bo Ek: Lunch? Bj\xC3\xB6rn: Invoice \n"),
