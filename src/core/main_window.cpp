@@ -143,7 +143,6 @@ void MainWindow::OnDoubleToggled(bool checked) {
   }
   state_.double_message = Control(MainControl::kDouble).checked;
   SetMessageText(state_.saved_text);
-  UpdateCharCount();
   RequestFocus(MainControl::kMessageBox);
 }
 
@@ -164,7 +163,6 @@ void MainWindow::OnRecipientChosen(int index) {
   number.text.clear();
   if (SeekPerson(list.items[index])) number.text = cursor_->Field(kFieldTelenummer);
   SetMessageText(state_.saved_text);
-  UpdateCharCount();
 }
 
 void MainWindow::RefreshRecipientList() {
@@ -346,6 +344,11 @@ void MainWindow::StartSend() {
     }
     Rensa_Nummer(number);
   }
+  // A number without digits reaches nobody: a gateway would even call it delivered.
+  if (s.recipient_number.empty()) {
+    RefuseSend("No recipient!");
+    return;
+  }
 
   LockWindow();
 
@@ -515,7 +518,8 @@ const std::string& MainWindow::MessageText() const {
 
 void MainWindow::SetMessageText(const std::string& text) {
   Mutable(MainControl::kMessageBox).text = text;
-  Changed();
+  // The count follows every change of the box, whoever makes it.
+  UpdateCharCount();
 }
 
 bool MainWindow::UsePrefix2() const { return Control(MainControl::kUsePrefix2).checked; }
@@ -527,7 +531,6 @@ void MainWindow::Beep() { services_.dialogs.Beep(); }
 void MainWindow::NewMessage() {
   state_.saved_text.clear();
   SetMessageText("");
-  UpdateCharCount();
   RequestFocus(MainControl::kMessageBox);
 }
 

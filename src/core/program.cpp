@@ -65,7 +65,7 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
   }
   LoadSettings(file, settings_, report);
   window_->Gateway().ConfigureClient();
-  window_->Modem().ConfigurePort();
+  window_->Modem().ConfigurePort(report);
   ComputeDerivedFields(settings_);
   settings_.CurrentPrefix = settings_.Prefix1;
   window_->DisableCancel();
