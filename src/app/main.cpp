@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   NmDialler dialler;
   SqlitePhoneBookStore store;
   MainWindowWidget widget;
-  QtMainWindowHost host(widget, dialogs);
+  QtMainWindowHost host(widget, dialogs, clipboard);
   Program program(
       {loop, serial_port, http_client, dialogs, clipboard, help_viewer, mail_client, dialler},
       store, host);

@@ -56,6 +56,7 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
     ReportError(error.number());
   }
   window_->SetAutosendBoxPending(true);
+  if (int error = window_->QuickMessages().Load(program_folder)) ReportError(error);
 
   SettingsFile file(program_folder);
   auto report = [this](int number) { ReportError(number); };
