@@ -3,6 +3,7 @@
 
 #include "core/program.h"
 #include "core/settings_file.h"
+#include "platform/local_file_system.h"
 #include "platform/qt/nm_dialler.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
@@ -45,9 +46,9 @@ int main(int argc, char** argv) {
   SqlitePhoneBookStore store;
   MainWindowWidget widget;
   QtMainWindowHost host(widget, dialogs, clipboard);
-  Program program(
-      {loop, serial_port, http_client, dialogs, clipboard, help_viewer, mail_client, dialler},
-      store, host);
+  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer,
+                   LocalFileSystem::Instance(), mail_client, dialler},
+                  store, host);
   host.SetPresenter(&program.Window());
   host.SetSettings(&program.Settings());
   host.SetDialler(&dialler);

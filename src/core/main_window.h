@@ -19,6 +19,7 @@
 #include "platform/dialler.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
+#include "platform/file_system.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
 #include "platform/mail_client.h"
@@ -27,6 +28,8 @@
 #include "records/quick_message_store.h"
 
 namespace tolvane {
+
+class Autosending;
 
 // The controls of the main window, by role.
 enum class MainControl {
@@ -75,6 +78,7 @@ struct MainWindowServices {
   Dialogs& dialogs;
   Clipboard& clipboard;
   HelpViewer& help_viewer;
+  FileSystem& files;
   MailClient& mail_client;
   Dialler& dialler;
 };
@@ -110,6 +114,7 @@ class MainWindow : public SendContext {
   void OnNumberEdited(const std::string& text);
   void OnPrefixChosen(int prefix);  // 1 or 2
   void OnGroupSendingToggled();
+  void OnAutosendingClicked(bool checked);
   void StartSend();
   void CancelSend();
   void NewMessage();
@@ -133,6 +138,8 @@ class MainWindow : public SendContext {
   void SetCommandLineMode(bool on) { command_line_mode_ = on; }
   bool CommandLineMode() const { return command_line_mode_; }
   void SetAutosendInProgress(bool on) { autosend_in_progress_ = on; }
+  bool AutosendInProgress() const { return autosend_in_progress_; }
+  bool GroupMode() const;
   void SetMailCheckRunning(bool on) { mail_check_running_ = on; }
   bool MailCheckRunning() const { return mail_check_running_; }
   // The cursor on the phone book's people, open for the whole run.
@@ -159,8 +166,9 @@ class MainWindow : public SendContext {
   // Start-up and command-line sending lock or free the box and "&Send".
   void SetComposeEnabled(bool enabled);
   void DisableCancel();
-  // For the modes that drive the window (mail checking).
+  // For the modes that lock and free the window's commands.
   void SetEnabled(MainControl control, bool enabled);
+  void SetEnabled(MainList list, bool enabled);
   void SetChecked(MainControl control, bool checked);
   void SetErrorLabel(const std::string& text);
   // The 320-character mode sends the message box as a double message
@@ -215,6 +223,7 @@ class MainWindow : public SendContext {
   ModemTransport modem_;
   GatewayTransport gateway_;
   std::unique_ptr<Timer> receipt_timer_;
+  std::unique_ptr<Autosending> autosending_;
   std::unique_ptr<MailChecker> mail_;
 
   std::string caption_ = "Tolvane 2000";

@@ -159,6 +159,8 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   on_click(MainControl::kTemporaryNumber, [this, p] {
     p->OnTemporaryNumberToggled(Button(MainControl::kTemporaryNumber)->isChecked());
   });
+  on_click(MainControl::kAutosending,
+           [this, p] { p->OnAutosendingClicked(Button(MainControl::kAutosending)->isChecked()); });
   on_click(MainControl::kMailchecking, [this, p] {
     p->Mail().OnMailcheckingToggled(Button(MainControl::kMailchecking)->isChecked());
   });

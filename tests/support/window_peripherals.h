@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/main_window.h"
+#include "sim/sim_file_system.h"
 #include "support/fake_dialogs.h"
 #include "support/platform_mocks.h"
 #include "support/test_phone_book.h"
@@ -30,7 +31,7 @@ struct WindowPeripherals {
   }
   MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client,
                               MailClient& mail_client, Dialler& dial_up) {
-    return {loop, port, client, dialogs, clipboard, help, mail_client, dial_up};
+    return {loop, port, client, dialogs, clipboard, help, files, mail_client, dial_up};
   }
 
   TestPhoneBook book;
@@ -41,6 +42,7 @@ struct WindowPeripherals {
   ::testing::NiceMock<MockMainWindowHost> host;
   ::testing::NiceMock<MockSerialPort> serial;
   ::testing::NiceMock<MockHttpClient> http;
+  sim::SimFileSystem files;
   ::testing::NiceMock<MockMailClient> mail;
   ::testing::NiceMock<MockDialler> dialler;
 };
