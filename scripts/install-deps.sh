@@ -7,6 +7,8 @@ packages=(
   libsqlite3-dev libsodium-dev libsimpleini-dev
   libgtest-dev libgmock-dev
   xdg-utils
+  dpkg-dev file lintian desktop-file-utils man-db
+  xvfb xauth imagemagick librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -66,6 +66,10 @@ class EndToEndTest : public ::testing::Test {
   // Runs the program with `order` from another current folder; its exit status.
   int Run(const std::string& order) {
     QProcess program;
+    // A program folder without a phone book turns to the per-user folder.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
+    program.setProcessEnvironment(environment);
     program.setWorkingDirectory(QString::fromStdString(elsewhere_.path().string()));
     program.start(QString::fromStdString((folder_.path() / "tolvane").string()),
                   {QString::fromStdString(order)});
@@ -76,6 +80,7 @@ class EndToEndTest : public ::testing::Test {
   }
 
   std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
+  fs::path UserData() const { return elsewhere_.path() / "data"; }
 
   testing::TempDir folder_;
   testing::TempDir elsewhere_;
@@ -125,6 +130,7 @@ TEST_F(EndToEndTest, MissingPhoneBookIsReportedOnStandardError) {
   EXPECT_NE(Run("N//0701//Hi"), 0);
   EXPECT_NE(stderr_.find("reinstall the program!"), std::string::npos) << stderr_;
   EXPECT_FALSE(fs::exists(folder_.path() / "tolvmsg.ini"));
+  EXPECT_FALSE(fs::exists(UserData()));
 }
 
 }  // namespace
