@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
   QtMainWindowHost host(widget, dialogs);
   Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer}, store, host);
   host.SetPresenter(&program.Window());
+  host.SetSettings(&program.Settings());
 
   const ProgramLocation location =
       ProgramLocation::Choose(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString(),
