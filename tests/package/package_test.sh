@@ -125,6 +125,15 @@ check_man() {
       fail "man -l $page failed"
     [ -z "$warnings" ] || fail "man -l $(basename "$page"): $warnings"
   done
+  # Every option a simulator lists in its --help is in its manual page.
+  for tool in modem-sim gateway-sim; do
+    local option
+    for option in $("$root/usr/bin/tolvane-$tool" --help 2>&1 | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+      [ "$option" = --help-all ] && continue
+      zcat "$root/usr/share/man/man1/tolvane-$tool.1.gz" | grep -qF -- "${option//-/\\-}" ||
+        fail "tolvane-$tool(1) does not describe $option"
+    done
+  done
   for section in "ORDERS" "EXIT STATUS" "FILES" "SETTINGS"; do
     LC_ALL=C.UTF-8 man -l "$root/usr/share/man/man1/tolvane.1.gz" 2>/dev/null |
       grep -q "^$section" || fail "tolvane(1) has no $section section"
