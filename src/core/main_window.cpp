@@ -141,7 +141,6 @@ void MainWindow::OnDoubleToggled(bool checked) {
   }
   state_.double_message = Control(MainControl::kDouble).checked;
   SetMessageText(state_.saved_text);
-  UpdateCharCount();
   RequestFocus(MainControl::kMessageBox);
 }
 
@@ -162,7 +161,6 @@ void MainWindow::OnRecipientChosen(int index) {
   number.text.clear();
   if (SeekPerson(list.items[index])) number.text = cursor_->Field(kFieldTelenummer);
   SetMessageText(state_.saved_text);
-  UpdateCharCount();
 }
 
 void MainWindow::RefreshRecipientList() {
@@ -320,6 +318,11 @@ void MainWindow::StartSend() {
     } catch (const StoreError&) {
     }
     Rensa_Nummer(number);
+  }
+  // A number without digits reaches nobody: a gateway would even call it delivered.
+  if (s.recipient_number.empty()) {
+    RefuseSend("No recipient!");
+    return;
   }
 
   LockWindow();
@@ -488,7 +491,8 @@ const std::string& MainWindow::MessageText() const {
 
 void MainWindow::SetMessageText(const std::string& text) {
   Mutable(MainControl::kMessageBox).text = text;
-  Changed();
+  // The count follows every change of the box, whoever makes it.
+  UpdateCharCount();
 }
 
 bool MainWindow::UsePrefix2() const { return Control(MainControl::kUsePrefix2).checked; }
@@ -500,7 +504,6 @@ void MainWindow::Beep() { services_.dialogs.Beep(); }
 void MainWindow::NewMessage() {
   state_.saved_text.clear();
   SetMessageText("");
-  UpdateCharCount();
   RequestFocus(MainControl::kMessageBox);
 }
 

@@ -66,7 +66,7 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   }
   LoadSettings(file, settings_, report);
   window_->Gateway().ConfigureClient();
-  window_->Modem().ConfigurePort();
+  window_->Modem().ConfigurePort(report);
   ComputeDerivedFields(settings_);
   settings_.CurrentPrefix = settings_.Prefix1;
   window_->DisableCancel();

@@ -1,5 +1,6 @@
 #include "core/text_helpers.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tolvane {
@@ -12,6 +13,18 @@ std::string TrimBlanks(const std::string& text) {
 
 std::string TrimTrailingBlanks(const std::string& text) {
   return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
+long LeadingWholeNumber(const std::string& text) {
+  constexpr long kLimit = 1000000;
+  size_t pos = text.find_first_not_of(' ');
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
+  long number = 0;
+  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+    number = std::min(number * 10 + (text[pos] - '0'), kLimit);
+  }
+  return negative ? -number : number;
 }
 
 std::optional<double> NumericValue(const std::string& text) {

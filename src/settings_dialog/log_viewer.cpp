@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/settings_file.h"
+#include "core/text_helpers.h"
 #include "records/log_file.h"
 
 namespace tolvane {
@@ -16,17 +17,6 @@ constexpr LogControl kRecordControls[] = {
 
 constexpr char kNoLogText[] = "No logfile exist yet!";
 constexpr char kNoLogTitle[] = "No logfile!";
-
-// The number a jump box holds: its leading digits after blanks, 0 when none.
-int LeadingNumber(const std::string& text) {
-  size_t pos = text.find_first_not_of(' ');
-  long number = 0;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-    number = number * 10 + (text[pos] - '0');
-    if (number > kMaxLogRecords) return kMaxLogRecords + 1;  // past any record
-  }
-  return static_cast<int>(number);
-}
 
 }  // namespace
 
@@ -122,9 +112,9 @@ void LogViewer::Next() {
 void LogViewer::EditGoToBox(const std::string& text) { Mutable(LogControl::kGoToBox).text = text; }
 
 void LogViewer::GoTo() {
-  const int number = LeadingNumber(Control(LogControl::kGoToBox).text);
+  const long number = LeadingWholeNumber(Control(LogControl::kGoToBox).text);
   if (number > 0 && number <= RecordCount()) {
-    Show(number);
+    Show(static_cast<int>(number));
   } else {
     dialogs_.MessageBox("Wrong record!", "Error", MessageIcon::kCritical);
   }

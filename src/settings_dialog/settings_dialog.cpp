@@ -28,6 +28,18 @@ constexpr Option kTypeOptions[] = {
 constexpr Option kParityOptions[] = {{C::kParity8N1, "N,8,1"}, {C::kParity7E1, "E,7,1"}};
 constexpr Option kTransportOptions[] = {{C::kUseModem, "Modem"}, {C::kUseTcp, "TCP"}};
 
+// The frames of option buttons, each with the dialog-level state its choice
+// stores, if any.
+using OptionGroup = std::pair<std::span<const Option>, std::string*>;
+std::array<OptionGroup, 5> OptionGroups(std::string* speed, std::string* port,
+                                        std::string* auto_type) {
+  return {OptionGroup{kSpeedOptions, speed},
+          {kPortOptions, port},
+          {kTypeOptions, auto_type},
+          {kParityOptions, nullptr},
+          {kTransportOptions, nullptr}};
+}
+
 struct Separator {
   const char* entry;
   const char* character;
@@ -45,19 +57,6 @@ bool On(const std::string& flag) { return flag == "1"; }
 std::string Flag(bool on) { return on ? "1" : "0"; }
 
 std::string TwoDigits(int number) { return (number < 10 ? "0" : "") + std::to_string(number); }
-
-// The number a numeric box holds, as far as its digits go: blanks skipped, a
-// sign taken, 0 when there are no digits. Capped well past any box's range.
-long NumberIn(const std::string& text) {
-  size_t pos = text.find_first_not_of(' ');
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
-  long number = 0;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-    number = std::min(number * 10 + (text[pos] - '0'), 1000000L);
-  }
-  return negative ? -number : number;
-}
 
 // The index of a two-digit number in an "hh:mm" text, -1 when it is none.
 int IndexIn(const std::string& time, size_t at, int count) {
@@ -205,11 +204,9 @@ void SettingsDialog::Load() {
   speed_ = s.Baud;
   port_ = s.Port;
   auto_type_ = s.AutoTyp;
-  for (const auto& [options, value] :
-       {std::pair{std::span<const Option>(kSpeedOptions), &speed_},
-        std::pair{std::span<const Option>(kPortOptions), &port_},
-        std::pair{std::span<const Option>(kTypeOptions), &auto_type_}}) {
-    for (const Option& option : options) Mutable(option.control).checked = *value == option.value;
+  for (const auto& [options, state] : OptionGroups(&speed_, &port_, &auto_type_)) {
+    if (state == nullptr) continue;
+    for (const Option& option : options) Mutable(option.control).checked = *state == option.value;
   }
 
   ListState& times = MutableList(SettingsList::kMailTimes);
@@ -283,7 +280,7 @@ void SettingsDialog::ClampNumberBox(SettingsControl box, bool leaving) {
     if (!leaving) return;
     text = std::to_string(min);
   }
-  const long number = NumberIn(text);
+  const long number = LeadingWholeNumber(text);
   if (number > max) text = std::to_string(max);
   if (number < min) text = std::to_string(min);
   (poll ? poll_scroll_ : wait_scroll_) = static_cast<int>(std::clamp<long>(number, min, max));
@@ -303,13 +300,7 @@ void SettingsDialog::SetChecked(SettingsControl check_box, bool checked) {
 }
 
 void SettingsDialog::Choose(SettingsControl option) {
-  for (const auto& [options, state] :
-       {std::pair{std::span<const Option>(kSpeedOptions), &speed_},
-        std::pair{std::span<const Option>(kPortOptions), &port_},
-        std::pair{std::span<const Option>(kTypeOptions), &auto_type_},
-        std::pair{std::span<const Option>(kParityOptions), static_cast<std::string*>(nullptr)},
-        std::pair{std::span<const Option>(kTransportOptions),
-                  static_cast<std::string*>(nullptr)}}) {
+  for (const auto& [options, state] : OptionGroups(&speed_, &port_, &auto_type_)) {
     const auto chosen = std::find_if(options.begin(), options.end(),
                                      [option](const Option& o) { return o.control == option; });
     if (chosen == options.end()) continue;
@@ -462,10 +453,10 @@ ProgramSettings SettingsDialog::Applied() const {
   s.Prefix2 = TrimTrailingBlanks(Text(C::kPrefix2));
   s.AutoFil = TrimTrailingBlanks(Text(C::kAutoFolder));
   s.Avs = TrimTrailingBlanks(Text(C::kSenderNumber));
-  s.PollTid =
-      static_cast<int16_t>(std::clamp<long>(NumberIn(Text(C::kPollTid)), kPollMin, kPollMax));
-  s.VTid =
-      static_cast<int16_t>(std::clamp<long>(NumberIn(Text(C::kWaitMinutes)), kWaitMin, kWaitMax));
+  s.PollTid = static_cast<int16_t>(
+      std::clamp<long>(LeadingWholeNumber(Text(C::kPollTid)), kPollMin, kPollMax));
+  s.VTid = static_cast<int16_t>(
+      std::clamp<long>(LeadingWholeNumber(Text(C::kWaitMinutes)), kWaitMin, kWaitMax));
   s.RasISP = Text(C::kConnection);
   s.RasUserName = Text(C::kRasUserName);
   s.RasPassWord = Text(C::kRasPassword);

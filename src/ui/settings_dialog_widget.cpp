@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -34,14 +35,20 @@ QGroupBox* Frame(const char* title, QLayout* layout) {
   return frame;
 }
 
-void SetItems(QComboBox* combo, const ListState& state) {
+QString ItemText(QComboBox* combo, int index) { return combo->itemText(index); }
+QString ItemText(QListWidget* list, int row) { return list->item(row)->text(); }
+
+// Refills a list or drop-down list only when its entries changed, so that a
+// render keeps what the user scrolled to.
+template <typename Widget>
+void SetItems(Widget* widget, const ListState& state) {
   QStringList items;
   for (const std::string& item : state.items) items << ToQString(item);
   QStringList shown;
-  for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+  for (int i = 0; i < widget->count(); ++i) shown << ItemText(widget, i);
   if (items != shown) {
-    combo->clear();
-    combo->addItems(items);
+    widget->clear();
+    widget->addItems(items);
   }
 }
 
@@ -154,13 +161,11 @@ QListWidget* SettingsDialogWidget::ListBox(SettingsList list) {
 
 QScrollBar* SettingsDialogWidget::NumberScrollBar(SettingsControl box, int min, int max) {
   auto* bar = new QScrollBar(Qt::Vertical);
-  bar->setRange(min, max);
-  // The upper arrow counts up.
-  bar->setInvertedAppearance(true);
-  bar->setInvertedControls(true);
+  // The bar runs over the negated range, so that its upper arrow counts up.
+  bar->setRange(-max, -min);
   scroll_bars_[box] = bar;
   connect(bar, &QScrollBar::valueChanged, this, [this, box](int value) {
-    if (!rendering_) dialog_.Scroll(box, value);
+    if (!rendering_) dialog_.Scroll(box, -value);
   });
   return bar;
 }
@@ -188,6 +193,7 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
 
   auto* speed = new QVBoxLayout;
   for (C c : {C::kSpeed2400, C::kSpeed9600, C::kSpeed19200}) speed->addWidget(Option(c));
+  speed->addStretch();
   auto* ports = new QGridLayout;
   for (int i = 0; i < 8; ++i) {
     ports->addWidget(Option(static_cast<C>(static_cast<int>(C::kPort1) + i)), i % 4, i / 4);
@@ -195,6 +201,7 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   auto* parity = new QVBoxLayout;
   parity->addWidget(Option(C::kParity8N1));
   parity->addWidget(Option(C::kParity7E1));
+  parity->addStretch();
   auto* options = new QHBoxLayout;
   options->addWidget(Frame("Speed", speed));
   options->addWidget(Frame("ComPort", ports));
@@ -259,15 +266,18 @@ QWidget* SettingsDialogWidget::BuildAutosendingTab() {
   type->addWidget(ComboList(L::kAutoHour), 1, 1);
   type->addWidget(ComboList(L::kAutoMinute), 1, 2);
   type->addWidget(Option(C::kTypeWhenFiles), 2, 0, 1, 3);
+  type->setColumnStretch(3, 1);
 
   auto* poll = new QHBoxLayout;
   poll->addWidget(Label("Number of seconds between checking:"));
   poll->addWidget(Box(C::kPollTid));
+  Widget(C::kPollTid)->setMaximumWidth(60);
   poll->addWidget(NumberScrollBar(C::kPollTid, SettingsDialog::kPollMin, SettingsDialog::kPollMax));
   poll->addStretch();
   auto* wait = new QHBoxLayout;
   wait->addWidget(Label("If a communication error occures, wait"));
   wait->addWidget(Box(C::kWaitMinutes));
+  Widget(C::kWaitMinutes)->setMaximumWidth(60);
   wait->addWidget(
       NumberScrollBar(C::kWaitMinutes, SettingsDialog::kWaitMin, SettingsDialog::kWaitMax));
   wait->addWidget(Label("minutes before trying again"));
@@ -356,7 +366,8 @@ QWidget* SettingsDialogWidget::BuildLogTab() {
   auto* jump = new QLineEdit;
   connect(jump, &QLineEdit::textEdited, this,
           [this](const QString& text) { log_.EditGoToBox(FromQString(text)); });
-  connect(jump, &QLineEdit::returnPressed, this, [this] { log_.GoTo(); });
+  // Enter in the jump box jumps, rather than confirming the whole dialog.
+  jump->installEventFilter(this);
   navigation->addWidget(LogWidget(LogControl::kGoToBox, jump));
 
   auto* files = new QHBoxLayout;
@@ -416,6 +427,17 @@ QWidget* SettingsDialogWidget::BuildMailTab() {
 
 // --- Events.
 
+bool SettingsDialogWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Widget(LogControl::kGoToBox) && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      log_.GoTo();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
 bool SettingsDialogWidget::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) dialog_.Activate();
   return QDialog::event(event);
@@ -470,14 +492,7 @@ void SettingsDialogWidget::Render() {
       SetItems(combo, state);
       if (combo != device_) combo->setCurrentIndex(state.selected);
     } else if (auto* box = qobject_cast<QListWidget*>(lists_[i])) {
-      QStringList items;
-      for (const std::string& item : state.items) items << ToQString(item);
-      QStringList shown;
-      for (int row = 0; row < box->count(); ++row) shown << box->item(row)->text();
-      if (items != shown) {
-        box->clear();
-        box->addItems(items);
-      }
+      SetItems(box, state);
       box->setCurrentRow(state.selected);
       if (!focus_policies_.contains(box)) focus_policies_[box] = box->focusPolicy();
       box->setFocusPolicy(dialog_.InTabOrder(list) ? focus_policies_[box] : Qt::NoFocus);
@@ -485,7 +500,7 @@ void SettingsDialogWidget::Render() {
   }
   const QString device = ToQString(dialog_.Control(C::kDevice).text);
   if (device_->currentText() != device) device_->setEditText(device);
-  for (const auto& [box, bar] : scroll_bars_) bar->setValue(dialog_.ScrollValue(box));
+  for (const auto& [box, bar] : scroll_bars_) bar->setValue(-dialog_.ScrollValue(box));
   tabs_->setCurrentIndex(dialog_.CurrentTab());
 
   if (dialog_.FocusRequestCount() != focus_count_seen_) {

@@ -36,6 +36,7 @@ class SettingsDialogWidget : public QDialog {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:

@@ -91,6 +91,33 @@ TEST_F(ProgramTest, StartupErrorsShowABoxAndStartupGoesOn) {
   EXPECT_EQ(program_.Settings().TCPProxy, 0);
 }
 
+TEST_F(ProgramTest, APortTheSerialPortCannotTakeIsReportedAtStartup) {
+  book.Add("Anna", "070-111");
+  WriteIni("[Modem]\nPort=COM3\nBaud=fast\n");
+  EXPECT_CALL(serial, SetCommPort(::testing::_)).Times(0);
+  EXPECT_CALL(serial, SetSettings(::testing::_)).Times(0);
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 8002", "Error: 380"));
+  EXPECT_EQ(dialogs.boxes()[1].title, "Error!");
+  // Start-up went on to its last step.
+  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items, ElementsAre("Anna"));
+}
+
+TEST_F(ProgramTest, GoodPortSettingsReachThePortWithoutABox) {
+  WriteIni("[Modem]\nPort= 3\nBaud=9600\nParametrar=e,7,1.5\n");
+  EXPECT_CALL(serial, SetCommPort(3));
+  EXPECT_CALL(serial, SetSettings("9600,e,7,1.5"));
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  EXPECT_THAT(dialogs.Texts(), ::testing::IsEmpty());
+}
+
+TEST_F(ProgramTest, ARunClosedBeforeItsOrderWasSentHasFailed) {
+  ASSERT_TRUE(program_.Startup(book.Folder(), "N//0701234567//Hello"));
+  loop_.RunFor(milliseconds(1000));
+  program_.Shutdown({0, 0, 0});
+  EXPECT_EQ(program_.ExitStatus(), kExitFailed);
+}
+
 TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceAlone) {
   WriteIni("[WinPosition]\nStatus= 2\n");
   book.dir().WriteFile("netsend.kvt", "leftover");

@@ -133,6 +133,24 @@ TEST_F(SettingsDialogWidgetTest, CancelFromTheFrameChangesNothing) {
   EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("tolvmsg.ini")));
 }
 
+TEST_F(SettingsDialogWidgetTest, EnterInTheJumpBoxJumpsAndLeavesTheDialogOpen) {
+  book.dir().WriteFile("loggfil.txt",
+                       "\"d\",\"t\",\"r\",\"ok\",\"one\"\r\n"
+                       "\"d\",\"t\",\"r\",\"ok\",\"two\"\r\n");
+  bool still_open = false;
+  WhenDialogOpens([&](SettingsDialogWidget& dialog) {
+    dialog.Tabs()->setCurrentIndex(3);
+    static_cast<QPushButton*>(dialog.Widget(LogControl::kRead))->click();
+    QTest::keyClicks(dialog.Widget(LogControl::kGoToBox), "2");
+    QTest::keyClick(dialog.Widget(LogControl::kGoToBox), Qt::Key_Return);
+    still_open = dialog.isVisible();
+    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(LogControl::kMessage))->text(), "two");
+    dialog.reject();
+  });
+  MenuEntry("&Settings...")->trigger();
+  EXPECT_TRUE(still_open);
+}
+
 TEST_F(SettingsDialogWidgetTest, BalanceAndReceiptLinesShowOutsideTextAsPlainText) {
   sim::GatewayAnswer page = sim::GatewayAnswer::Status(200);
   page.body = "<b>x</b>";
