@@ -57,6 +57,7 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
     ReportError(error.number());
   }
   window_->SetAutosendBoxPending(true);
+  if (int error = window_->QuickMessages().Load(program_folder)) ReportError(error);
 
   SettingsFile file(program_folder);
   auto report = [this](int number) { ReportError(number); };

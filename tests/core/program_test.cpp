@@ -141,5 +141,28 @@ TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceA
   EXPECT_EQ(Ini(), "[WinPosition]\nStatus= 2\n");
 }
 
+TEST_F(ProgramTest, LoadsTheQuickMessagesAndUseFillsTheMessageBox) {
+  book.dir().WriteFile("Meddelnd.Dat",
+                       "Home at six" + std::string(389, ' ') + "Call me" + std::string(393, ' '));
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  MainWindow& window = program_.Window();
+  ASSERT_EQ(window.QuickMessages().Count(), 2);
+  EXPECT_EQ(window.QuickMessages().Message(1), "Home at six");
+
+  window.UseQuickMessage(window.QuickMessages().Message(1));
+  EXPECT_EQ(window.MessageText(), "Home at six");
+  EXPECT_EQ(window.State().saved_text, "Home at six");
+  EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "11 character in message (Max 160).");
+}
+
+TEST_F(ProgramTest, AnUnreadableQuickMessageStoreIsReportedAndStartupGoesOn) {
+  book.Add("Anna", "070-111");
+  std::filesystem::create_directory(book.dir().path() / "meddelnd.dat");
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 75"));
+  EXPECT_EQ(program_.Window().QuickMessages().Count(), 0);
+  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items, ElementsAre("Anna"));
+}
+
 }  // namespace
 }  // namespace tolvane
