@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "platform/qt/qt_text.h"
+#include "ui/dialog_button.h"
 
 namespace tolvane {
 
@@ -47,11 +48,7 @@ QuickMessagesDialog::QuickMessagesDialog(QuickMessagesWindow& window, QWidget* p
   char_count_->setObjectName("charCount");
 
   auto make_button = [this](const char* name, std::function<void()> action) {
-    auto* button = new QPushButton;
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this, [action = std::move(action)] { action(); });
-    return button;
+    return MakeDialogButton(this, name, std::move(action));
   };
   add_button_ = make_button("addButton", [this] { window_.Add(); });
   delete_button_ = make_button("deleteButton", [this] { window_.Delete(); });

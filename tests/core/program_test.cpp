@@ -7,6 +7,7 @@
 
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/sim_event_loop.h"
+#include "support/quick_message_files.h"
 #include "support/window_peripherals.h"
 
 namespace tolvane {
@@ -142,8 +143,7 @@ TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceA
 }
 
 TEST_F(ProgramTest, LoadsTheQuickMessagesAndUseFillsTheMessageBox) {
-  book.dir().WriteFile("Meddelnd.Dat",
-                       "Home at six" + std::string(389, ' ') + "Call me" + std::string(393, ' '));
+  book.dir().WriteFile("Meddelnd.Dat", testing::QuickMessageRecords({"Home at six", "Call me"}));
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));
   MainWindow& window = program_.Window();
   ASSERT_EQ(window.QuickMessages().Count(), 2);

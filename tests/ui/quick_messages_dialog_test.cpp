@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "sim/sim_event_loop.h"
+#include "support/quick_message_files.h"
 #include "support/window_peripherals.h"
 #include "ui/main_window_widget.h"
 #include "ui/qt_main_window_host.h"
@@ -100,7 +101,7 @@ TEST_F(QuickMessagesDialogTest, AddStepAndUsePutTheMessageIntoTheMainWindow) {
 }
 
 TEST_F(QuickMessagesDialogTest, CloseLeavesTheMessageBoxAlone) {
-  book.dir().WriteFile("meddelnd.dat", "Stored" + std::string(394, ' '));
+  book.dir().WriteFile("meddelnd.dat", testing::QuickMessageRecords({"Stored"}));
   ASSERT_EQ(presenter_.QuickMessages().Load(book.Folder()), 0);
   testing::TypeMessage(presenter_, "Draft");
   WithQuickMessages([](QDialog& dialog) {
