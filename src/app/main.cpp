@@ -5,6 +5,7 @@
 
 #include "core/program.h"
 #include "core/program_location.h"
+#include "platform/local_file_system.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
@@ -53,7 +54,9 @@ int main(int argc, char** argv) {
   SqlitePhoneBookStore store;
   MainWindowWidget widget;
   QtMainWindowHost host(widget, dialogs, clipboard);
-  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer}, store, host);
+  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer,
+                   LocalFileSystem::Instance()},
+                  store, host);
   host.SetPresenter(&program.Window());
   host.SetSettings(&program.Settings());
 
