@@ -7,6 +7,9 @@ packages=(
   libsqlite3-dev libsodium-dev
   libgtest-dev libgmock-dev
   xdg-utils
+  dpkg-dev file lintian desktop-file-utils man-db
+  xvfb xauth imagemagick librsvg2-bin
+  dovecot-pop3d openssl
 )
 missing=()
 for p in "${packages[@]}"; do

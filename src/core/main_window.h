@@ -13,14 +13,17 @@
 #include "core/send_context.h"
 #include "core/send_state.h"
 #include "gateway/gateway_transport.h"
+#include "mail/mail_checker.h"
 #include "modem/modem_transport.h"
 #include "platform/clipboard.h"
+#include "platform/dialler.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/file_system.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
 #include "platform/phone_book_store.h"
+#include "platform/mail_client.h"
 #include "platform/record_cursor.h"
 #include "platform/serial_port.h"
 #include "records/quick_message_store.h"
@@ -78,6 +81,8 @@ struct MainWindowServices {
   Clipboard& clipboard;
   HelpViewer& help_viewer;
   FileSystem& files;
+  MailClient& mail_client;
+  Dialler& dialler;
 };
 
 // Presenter of the main window: compose rules, recipient choice, the send
@@ -175,6 +180,10 @@ class MainWindow : public SendContext {
   void SetEnabled(MainControl control, bool enabled);
   void SetEnabled(MainList list, bool enabled);
   void SetChecked(MainControl control, bool checked);
+  void SetErrorLabel(const std::string& text);
+  // The 320-character mode sends the message box as a double message
+  // whatever "&Double" shows; off, the 160-character mode.
+  void SetDoubleMode(bool on);
 
   void UpdateCharCount();
   void Rensa_Nummer(const std::string& nummer);
@@ -200,6 +209,7 @@ class MainWindow : public SendContext {
   // Group mode and the group runs.
   GroupSending& Groups() { return *groups_; }
   const GroupSending& Groups() const { return *groups_; }
+  MailChecker& Mail() { return *mail_; }
 
   // --- For the modes the window owns: its controls and its own steps.
   ControlState& Mutable(MainControl control);
@@ -232,6 +242,7 @@ class MainWindow : public SendContext {
   std::unique_ptr<Timer> receipt_timer_;
   std::unique_ptr<GroupSending> groups_;
   std::unique_ptr<Autosending> autosending_;
+  std::unique_ptr<MailChecker> mail_;
 
   std::string caption_ = "Tolvane 2000";
   std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;

@@ -11,7 +11,6 @@ namespace tolvane {
 namespace {
 
 constexpr int kStartupDelayMs = 3000;
-constexpr char kDatabaseFile[] = "teledata.mdb";
 constexpr char kLeftoverOrderFile[] = "netsend.kvt";
 
 }  // namespace
@@ -34,7 +33,8 @@ void Program::ReportError(int number) {
                                MessageIcon::kCritical);
 }
 
-bool Program::Startup(const std::string& program_folder, const std::string& command_line) {
+bool Program::Startup(const ProgramLocation& location, const std::string& command_line) {
+  const std::string& program_folder = location.Folder();
   settings_.ProgramFolder = program_folder;
   if (!command_line.empty()) {
     window_->SetCommandLineMode(true);
@@ -42,13 +42,14 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
   }
   window_->SetRecipientListStale(true);
   // The database file is installed with the program, never created by it.
-  if (!FileExists(program_folder + kDatabaseFile)) {
+  if (!FileExists(program_folder + ProgramLocation::kPhoneBookFile)) {
     services_.dialogs.MessageBox("Can\xB4t find TELEDATA.MDB, reinstall the program!",
                                  "Missing file!", MessageIcon::kCritical);
     return false;
   }
+  settings_.HelpFile = location.InstalledFolder() + ProgramLocation::kManualFile;
   try {
-    store_.Open(program_folder + kDatabaseFile);
+    store_.Open(program_folder + ProgramLocation::kPhoneBookFile);
     window_->SetPhoneBookStore(&store_);
     cursor_ = store_.OpenCursor(kPhoneBookTable);
     window_->SetPhoneBookCursor(cursor_.get());
@@ -100,7 +101,11 @@ void Program::OnStartupTimer() {
 void Program::Shutdown(const MainWindow::Placement& placement) {
   SendState& state = window_->State();
   state.cancelled = true;
-  if (state.sending && window_->Modem().CarrierHeld()) window_->Modem().HangUp();
+  if (state.sending && window_->Modem().CarrierHeld()) {
+    window_->Modem().HangUp();
+  } else {
+    window_->Mail().HangUpForShutdown();
+  }
   if (!window_->CommandLineMode()) {
     auto to_int16 = [](int value) {
       return static_cast<int16_t>(std::clamp(value, -32768, 32767));

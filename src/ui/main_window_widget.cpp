@@ -99,6 +99,10 @@ void MainWindowWidget::BuildControls() {
     buttons->addWidget(add_button(c, new QPushButton(central)));
   }
 
+  Button(MainControl::kDouble)->setToolTip(QStringLiteral("Double message (320 character)"));
+  Button(MainControl::kMailchecking)->setToolTip(QStringLiteral("Turn on Mailchecking"));
+  Button(MainControl::kNow)->setToolTip(QStringLiteral("Check mail NOW"));
+
   // Below the rest, shown in group mode (the window grows to show it).
   group_panel_ = new QWidget(central);
   auto* group_layout = new QGridLayout(group_panel_);
@@ -179,6 +183,10 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   on_click(MainControl::kSendToGroup, [p] { p->Groups().SendToGroup(); });
   on_click(MainControl::kDelayNone, [p] { p->OnDelayNone(); });
   on_click(MainControl::kDelayTo, [p] { p->OnDelayTo(); });
+  on_click(MainControl::kMailchecking, [this, p] {
+    p->Mail().OnMailcheckingToggled(Button(MainControl::kMailchecking)->isChecked());
+  });
+  on_click(MainControl::kNow, [p] { p->Mail().CheckNow(); });
   on_click(MainControl::kUsePrefix1, [p] { p->OnPrefixChosen(1); });
   on_click(MainControl::kUsePrefix2, [p] { p->OnPrefixChosen(2); });
 
