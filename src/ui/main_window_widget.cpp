@@ -167,10 +167,13 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   on_action(MainControl::kMenuExit, [p] { p->Exit(); });
   on_action(MainControl::kMenuHelpTopics, [p] { p->ShowHelpTopics(); });
   on_action(MainControl::kMenuAbout, [p] { p->ShowAbout(); });
+  // The selection in the program's text, where each line break is two characters.
   auto selection = [this] {
     QTextCursor cursor = message_box_->textCursor();
-    return std::pair<int, int>(cursor.selectionStart(),
-                               cursor.selectionEnd() - cursor.selectionStart());
+    const QString shown = message_box_->toPlainText();
+    auto position = [&shown](int at) { return at + static_cast<int>(shown.left(at).count('\n')); };
+    int start = position(cursor.selectionStart());
+    return std::pair<int, int>(start, position(cursor.selectionEnd()) - start);
   };
   on_action(MainControl::kMenuCut, [p, selection] {
     auto [start, length] = selection();
@@ -186,7 +189,7 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   });
 
   connect(message_box_, &QPlainTextEdit::textChanged, this, [this, p] {
-    if (!rendering_) p->OnMessageEdited(FromQString(message_box_->toPlainText()));
+    if (!rendering_) p->OnMessageEdited(FromQStringLines(message_box_->toPlainText()));
   });
   connect(number_field_, &QLineEdit::textEdited, this,
           [p](const QString& text) { p->OnNumberEdited(FromQString(text)); });
@@ -219,7 +222,7 @@ void MainWindowWidget::Render() {
   setWindowTitle(ToQString(p.Caption()));
 
   const ControlState& box = p.Control(MainControl::kMessageBox);
-  QString text = ToQString(box.text);
+  QString text = ToQStringLines(box.text);
   if (message_box_->toPlainText() != text) {
     message_box_->setPlainText(text);
     message_box_->moveCursor(QTextCursor::End);

@@ -14,6 +14,13 @@ inline QString ToQString(const std::string& text) {
 }
 inline std::string FromQString(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
 
+// The same for the text of a multi-line box, whose line breaks are LF on the
+// Qt side and CR LF in the program.
+inline QString ToQStringLines(const std::string& text) { return ToQString(LineBreaksToLf(text)); }
+inline std::string FromQStringLines(const QString& text) {
+  return LineBreaksToCrLf(FromQString(text));
+}
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_PLATFORM_QT_QT_TEXT_H_
