@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "platform/text_codec.h"
+#include "ui/list_selection.h"
 
 namespace tolvane {
 
@@ -78,8 +79,7 @@ PhoneBookDialog::PhoneBookDialog(PhoneBookWindow& window, QWidget* parent)
   close_button_->setAutoDefault(false);
   connect(close_button_, &QPushButton::clicked, this, &QDialog::reject);
 
-  connect(name_list_, &QListWidget::currentRowChanged, this,
-          [this](int row) { window_.SelectName(row); });
+  OnRowChosen(name_list_, this, [this](int row) { window_.SelectName(row); });
   connect(name_box_, &QLineEdit::textEdited, this,
           [this](const QString& text) { window_.EditNameText(FromQString(text)); });
   connect(number_box_, &QLineEdit::textEdited, this,
@@ -139,7 +139,7 @@ void PhoneBookDialog::Render() {
       name_list_->clear();
       name_list_->addItems(items);
     }
-    name_list_->setCurrentRow(list.selected);
+    ShowSelection(name_list_, list.selected);
     name_list_->setEnabled(list.enabled);
   }
   RenderBox(name_box_, window_.NameBox());
