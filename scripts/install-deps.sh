@@ -7,6 +7,7 @@ packages=(
   libsqlite3-dev libsodium-dev
   libgtest-dev libgmock-dev
   xdg-utils
+  xvfb xauth openbox
 )
 missing=()
 for p in "${packages[@]}"; do
