@@ -3,6 +3,7 @@
 
 #include "core/program.h"
 #include "core/settings_file.h"
+#include "platform/local_file_system.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
@@ -40,8 +41,10 @@ int main(int argc, char** argv) {
   QtHelpViewer help_viewer;
   SqlitePhoneBookStore store;
   MainWindowWidget widget;
-  QtMainWindowHost host(widget, dialogs);
-  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer}, store, host);
+  QtMainWindowHost host(widget, dialogs, clipboard);
+  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer,
+                   LocalFileSystem::Instance()},
+                  store, host);
   host.SetPresenter(&program.Window());
   host.SetSettings(&program.Settings());
 

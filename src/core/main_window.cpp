@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "bulk/autosending.h"
 #include "core/text_helpers.h"
+#include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
 #include "platform/store_error.h"
 #include "records/log_file.h"
@@ -43,7 +45,9 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
       host_(host),
       modem_(*this, services.serial_port),
       gateway_(*this, services.http_client),
-      receipt_timer_(services.loop.CreateTimer()) {
+      receipt_timer_(services.loop.CreateTimer()),
+      autosending_(std::make_unique<Autosending>(*this, services.dialogs, services.files)),
+      quick_messages_(LocalFileSystem::Instance()) {
   receipt_timer_->SetInterval(kReceiptTickMs);
   receipt_timer_->SetSingleShot(false);
   receipt_timer_->SetCallback([this] { OnReceiptTimerTick(); });
@@ -136,7 +140,7 @@ void MainWindow::OnMessageKeyReleased() { state_.saved_text = MessageText(); }
 
 void MainWindow::OnDoubleToggled(bool checked) {
   Mutable(MainControl::kDouble).checked = checked;
-  if (checked && Control(MainControl::kGroupSending).text == "&Groupsending <<") {
+  if (checked && GroupMode()) {
     services_.dialogs.MessageBox("Double message not allowed for groupsending", "Not double",
                                  MessageIcon::kInformation);
     Mutable(MainControl::kDouble).checked = false;
@@ -185,15 +189,30 @@ void MainWindow::RefreshRecipientList() {
     }
     if (!list.items.empty() && !temporary) OnRecipientChosen(0);
   }
-  if (autosend_box_pending_) {
-    Mutable(MainControl::kAutosending).checked = settings_.AutoDef.substr(0, 1) == "1";
-    autosend_box_pending_ = false;
-  }
   Changed();
+  if (autosend_box_pending_) {
+    autosend_box_pending_ = false;
+    autosending_->ApplyStartupDefault();
+  }
 }
 
 void MainWindow::DisableCancel() {
   Mutable(MainControl::kCancel).enabled = false;
+  Changed();
+}
+
+void MainWindow::SetEnabled(MainControl control, bool enabled) {
+  Mutable(control).enabled = enabled;
+  Changed();
+}
+
+void MainWindow::SetEnabled(MainList list, bool enabled) {
+  MutableList(list).enabled = enabled;
+  Changed();
+}
+
+void MainWindow::SetChecked(MainControl control, bool checked) {
+  Mutable(control).checked = checked;
   Changed();
 }
 
@@ -230,6 +249,12 @@ void MainWindow::OnPrefixChosen(int prefix) {
   Mutable(MainControl::kUsePrefix2).checked = prefix == 2;
   Changed();
 }
+
+bool MainWindow::GroupMode() const {
+  return Control(MainControl::kGroupSending).text == "&Groupsending <<";
+}
+
+void MainWindow::OnAutosendingClicked(bool checked) { autosending_->OnBoxClicked(checked); }
 
 void MainWindow::OnGroupSendingToggled() {
   ControlState& button = Mutable(MainControl::kGroupSending);
@@ -512,7 +537,7 @@ void MainWindow::NewMessage() {
 void MainWindow::Exit() { host_.CloseMainWindow(); }
 
 void MainWindow::OpenPhoneBook() {
-  if (Control(MainControl::kGroupSending).text == "&Groupsending <<") OnGroupSendingToggled();
+  if (GroupMode()) OnGroupSendingToggled();
   recipient_list_stale_ = true;
   host_.OpenPhoneBook();
 }
@@ -520,6 +545,11 @@ void MainWindow::OpenPhoneBook() {
 void MainWindow::OpenQuickMessages() {
   recipient_list_stale_ = false;
   host_.OpenQuickMessages();
+}
+
+void MainWindow::UseQuickMessage(const std::string& text) {
+  state_.saved_text = text;
+  SetMessageText(text);
 }
 
 void MainWindow::OpenSettings() {
@@ -541,26 +571,19 @@ void MainWindow::OnEditMenuOpening(bool text_selected) {
 }
 
 void MainWindow::Copy(int start, int length) {
-  const std::string& text = MessageText();
-  if (start < 0 || length <= 0 || static_cast<size_t>(start) >= text.size()) return;
-  services_.clipboard.SetText(text.substr(start, length));
+  CopySelection(services_.clipboard, MessageText(), start, length);
 }
 
 void MainWindow::Cut(int start, int length) {
-  Copy(start, length);
-  std::string text = MessageText();
-  if (start < 0 || length <= 0 || static_cast<size_t>(start) >= text.size()) return;
-  text.erase(start, length);
-  OnMessageEdited(text);
+  if (auto text = CutSelection(services_.clipboard, MessageText(), start, length)) {
+    OnMessageEdited(*text);
+  }
 }
 
 void MainWindow::Paste(int start, int length) {
-  if (!services_.clipboard.HasText()) return;
-  std::string text = MessageText();
-  size_t at = std::min(static_cast<size_t>(std::max(start, 0)), text.size());
-  text.erase(at, std::max(length, 0));
-  text.insert(at, services_.clipboard.Text());
-  OnMessageEdited(text);
+  if (auto text = PasteOverSelection(services_.clipboard, MessageText(), start, length)) {
+    OnMessageEdited(*text);
+  }
 }
 
 }  // namespace tolvane

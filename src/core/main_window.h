@@ -17,12 +17,16 @@
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
+#include "platform/file_system.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
 #include "platform/record_cursor.h"
 #include "platform/serial_port.h"
+#include "records/quick_message_store.h"
 
 namespace tolvane {
+
+class Autosending;
 
 // The controls of the main window, by role.
 enum class MainControl {
@@ -71,6 +75,7 @@ struct MainWindowServices {
   Dialogs& dialogs;
   Clipboard& clipboard;
   HelpViewer& help_viewer;
+  FileSystem& files;
 };
 
 // Presenter of the main window: compose rules, recipient choice, the send
@@ -104,12 +109,16 @@ class MainWindow : public SendContext {
   void OnNumberEdited(const std::string& text);
   void OnPrefixChosen(int prefix);  // 1 or 2
   void OnGroupSendingToggled();
+  void OnAutosendingClicked(bool checked);
   void StartSend();
   void CancelSend();
   void NewMessage();
   void Exit();
   void OpenPhoneBook();
   void OpenQuickMessages();
+  // "&Use" in the quick-message window: the message goes into the message
+  // box and the saved text.
+  void UseQuickMessage(const std::string& text);
   void OpenSettings();
   void ShowHelpTopics();
   void ShowAbout() { host_.OpenAbout(); }
@@ -124,10 +133,14 @@ class MainWindow : public SendContext {
   void SetCommandLineMode(bool on) { command_line_mode_ = on; }
   bool CommandLineMode() const { return command_line_mode_; }
   void SetAutosendInProgress(bool on) { autosend_in_progress_ = on; }
+  bool AutosendInProgress() const { return autosend_in_progress_; }
+  bool GroupMode() const;
   void SetMailCheckRunning(bool on) { mail_check_running_ = on; }
   // The cursor on the phone book's people, open for the whole run.
   void SetPhoneBookCursor(RecordCursor* cursor) { cursor_ = cursor; }
   RecordCursor* PhoneBookCursor() const { return cursor_; }
+  // The quick messages, loaded at start-up and kept for the whole run.
+  QuickMessageStore& QuickMessages() { return quick_messages_; }
   // Refills the recipient list when it is stale, and applies the autosend
   // default at the first call after start-up.
   void RefreshRecipientList();
@@ -147,6 +160,10 @@ class MainWindow : public SendContext {
   // Start-up and command-line sending lock or free the box and "&Send".
   void SetComposeEnabled(bool enabled);
   void DisableCancel();
+  // For the modes that lock and free the window's commands.
+  void SetEnabled(MainControl control, bool enabled);
+  void SetEnabled(MainList list, bool enabled);
+  void SetChecked(MainControl control, bool checked);
 
   void UpdateCharCount();
   void Rensa_Nummer(const std::string& nummer);
@@ -195,11 +212,13 @@ class MainWindow : public SendContext {
   ModemTransport modem_;
   GatewayTransport gateway_;
   std::unique_ptr<Timer> receipt_timer_;
+  std::unique_ptr<Autosending> autosending_;
 
   std::string caption_ = "Tolvane 2000";
   std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;
   std::array<ListState, static_cast<size_t>(MainList::kCount)> lists_;
   RecordCursor* cursor_ = nullptr;
+  QuickMessageStore quick_messages_;
   bool recipient_list_stale_ = true;
   bool autosend_box_pending_ = false;
   std::optional<Placement> placement_;

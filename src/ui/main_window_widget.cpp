@@ -159,6 +159,8 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   on_click(MainControl::kTemporaryNumber, [this, p] {
     p->OnTemporaryNumberToggled(Button(MainControl::kTemporaryNumber)->isChecked());
   });
+  on_click(MainControl::kAutosending,
+           [this, p] { p->OnAutosendingClicked(Button(MainControl::kAutosending)->isChecked()); });
   on_click(MainControl::kUsePrefix1, [p] { p->OnPrefixChosen(1); });
   on_click(MainControl::kUsePrefix2, [p] { p->OnPrefixChosen(2); });
 
@@ -175,7 +177,9 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   auto selection = [this] {
     QTextCursor cursor = message_box_->textCursor();
     const QString shown = message_box_->toPlainText();
-    auto position = [&shown](int at) { return at + static_cast<int>(shown.left(at).count('\n')); };
+    auto position = [&shown](int at) {
+      return static_cast<int>(MessageFromQString(shown.left(at)).size());
+    };
     int start = position(cursor.selectionStart());
     return std::pair<int, int>(start, position(cursor.selectionEnd()) - start);
   };
@@ -193,7 +197,7 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   });
 
   connect(message_box_, &QPlainTextEdit::textChanged, this, [this, p] {
-    if (!rendering_) p->OnMessageEdited(FromQStringLines(message_box_->toPlainText()));
+    if (!rendering_) p->OnMessageEdited(MessageFromQString(message_box_->toPlainText()));
   });
   connect(number_field_, &QLineEdit::textEdited, this,
           [p](const QString& text) { p->OnNumberEdited(FromQString(text)); });
@@ -226,7 +230,7 @@ void MainWindowWidget::Render() {
   setWindowTitle(ToQString(p.Caption()));
 
   const ControlState& box = p.Control(MainControl::kMessageBox);
-  QString text = ToQStringLines(box.text);
+  QString text = MessageToQString(box.text);
   if (message_box_->toPlainText() != text) {
     message_box_->setPlainText(text);
     message_box_->moveCursor(QTextCursor::End);

@@ -7,6 +7,7 @@
 
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/sim_event_loop.h"
+#include "support/quick_message_files.h"
 #include "support/window_peripherals.h"
 
 namespace tolvane {
@@ -65,6 +66,23 @@ TEST_F(ProgramTest, RestoresAMaximisedWindowAndStoresThePlaceAtExit) {
   EXPECT_EQ(again.Window().PlacementToRestore()->y, -120);
 }
 
+TEST_F(ProgramTest, AutoDefSwitchesAutosendingOnExceptForACommandLineRun) {
+  WriteIni("[Auto]\nAutoDef=1\nAutoTyp=1\nAutoFil=/out\n");
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  MainWindow& window = program_.Window();
+  EXPECT_TRUE(window.Control(MainControl::kAutosending).checked);
+  EXPECT_FALSE(window.Control(MainControl::kSend).enabled);
+  // An empty folder: one pass, and the window is free again.
+  WaitFor(loop_, 1000);
+  EXPECT_EQ(window.Control(MainControl::kReceiptLine).text, "No files to send!");
+  EXPECT_FALSE(window.Control(MainControl::kAutosending).checked);
+  EXPECT_TRUE(window.Control(MainControl::kSend).enabled);
+
+  Program order_run{Services(loop_), store_, host};
+  ASSERT_TRUE(order_run.Startup(book.Folder(), "N//0701//Hi"));
+  EXPECT_FALSE(order_run.Window().Control(MainControl::kAutosending).checked);
+}
+
 TEST_F(ProgramTest, StartupErrorsShowABoxAndStartupGoesOn) {
   WriteIni("[TCP]\nTCPProxy=abc\n");
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));
@@ -121,6 +139,28 @@ TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceA
   EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("netsend.kvt")));
   EXPECT_EQ(program_.ExitStatus(), kExitBadOrder);
   EXPECT_EQ(Ini(), "[WinPosition]\nStatus= 2\n");
+}
+
+TEST_F(ProgramTest, LoadsTheQuickMessagesAndUseFillsTheMessageBox) {
+  book.dir().WriteFile("Meddelnd.Dat", testing::QuickMessageRecords({"Home at six", "Call me"}));
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  MainWindow& window = program_.Window();
+  ASSERT_EQ(window.QuickMessages().Count(), 2);
+  EXPECT_EQ(window.QuickMessages().Message(1), "Home at six");
+
+  window.UseQuickMessage(window.QuickMessages().Message(1));
+  EXPECT_EQ(window.MessageText(), "Home at six");
+  EXPECT_EQ(window.State().saved_text, "Home at six");
+  EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "11 character in message (Max 160).");
+}
+
+TEST_F(ProgramTest, AnUnreadableQuickMessageStoreIsReportedAndStartupGoesOn) {
+  book.Add("Anna", "070-111");
+  std::filesystem::create_directory(book.dir().path() / "meddelnd.dat");
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 75"));
+  EXPECT_EQ(program_.Window().QuickMessages().Count(), 0);
+  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items, ElementsAre("Anna"));
 }
 
 }  // namespace

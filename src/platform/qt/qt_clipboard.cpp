@@ -11,11 +11,11 @@ bool QtClipboard::HasText() const { return !QGuiApplication::clipboard()->text()
 
 // Qt gives the clipboard's line breaks as LF and writes them the platform's way.
 std::string QtClipboard::Text() const {
-  return FromQStringLines(QGuiApplication::clipboard()->text());
+  return MessageFromQString(QGuiApplication::clipboard()->text());
 }
 
 void QtClipboard::SetText(const std::string& text) {
-  QGuiApplication::clipboard()->setText(ToQStringLines(text));
+  QGuiApplication::clipboard()->setText(MessageToQString(text));
 }
 
 }  // namespace tolvane

@@ -14,11 +14,15 @@ inline QString ToQString(const std::string& text) {
 }
 inline std::string FromQString(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
 
-// The same for the text of a multi-line box, whose line breaks are LF on the
-// Qt side and CR LF in the program.
-inline QString ToQStringLines(const std::string& text) { return ToQString(LineBreaksToLf(text)); }
-inline std::string FromQStringLines(const QString& text) {
-  return LineBreaksToCrLf(FromQString(text));
+// Message texts (and the clipboard's) keep their line breaks as CR LF inside
+// the program; Qt's multi-line boxes and the clipboard use a bare line feed.
+inline QString MessageToQString(const std::string& text) {
+  return ToQString(LineBreaksToLf(text));
+}
+inline std::string MessageFromQString(const QString& text) {
+  QString typed = text;
+  typed.replace(QChar(QChar::ParagraphSeparator), QChar('\n'));
+  return LineBreaksToCrLf(FromQString(typed));
 }
 
 }  // namespace tolvane
