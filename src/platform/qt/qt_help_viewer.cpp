@@ -1,5 +1,6 @@
 #include "platform/qt/qt_help_viewer.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -26,9 +27,9 @@ bool QtHelpViewer::ShowContents(const std::string& help_file) {
   const QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
   if (opener_.isEmpty()) return QDesktopServices::openUrl(url);
 
-  // The opener may outlive this call (some wait for the browser to close), so
-  // it is not owned here and goes away when it ends.
-  auto* opener = new QProcess;
+  // The opener may outlive this call (some wait for the browser to close): it
+  // goes away when it ends, or with the application.
+  auto* opener = new QProcess(QCoreApplication::instance());
   opener->setStandardOutputFile(QProcess::nullDevice());
   opener->setStandardErrorFile(QProcess::nullDevice());
   QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
