@@ -7,7 +7,8 @@ packages=(
   libsqlite3-dev libsodium-dev
   libgtest-dev libgmock-dev
   xdg-utils
-  xvfb xauth openbox
+  dpkg-dev file lintian desktop-file-utils man-db
+  xvfb xauth imagemagick librsvg2-bin openbox
 )
 missing=()
 for p in "${packages[@]}"; do
