@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   xdg-utils
   dpkg-dev file lintian desktop-file-utils man-db
-  xvfb xauth imagemagick librsvg2-bin
+  xvfb xauth imagemagick librsvg2-bin openbox
   dovecot-pop3d openssl
 )
 missing=()

@@ -17,6 +17,7 @@
 #include "platform/qt/qt_text.h"
 #include "ui/dialog_button.h"
 #include "ui/group_panel_widget.h"
+#include "ui/list_selection.h"
 
 namespace tolvane {
 
@@ -72,8 +73,7 @@ PhoneBookDialog::PhoneBookDialog(PhoneBookWindow& window, QWidget* parent)
   close_button_->setAutoDefault(false);
   connect(close_button_, &QPushButton::clicked, this, &QDialog::reject);
 
-  connect(name_list_, &QListWidget::currentRowChanged, this,
-          [this](int row) { window_.SelectName(row); });
+  OnRowChosen(name_list_, this, [this](int row) { window_.SelectName(row); });
   connect(name_box_, &QLineEdit::textEdited, this,
           [this](const QString& text) { window_.EditNameText(FromQString(text)); });
   connect(number_box_, &QLineEdit::textEdited, this,
@@ -140,7 +140,7 @@ void PhoneBookDialog::Render() {
       name_list_->clear();
       name_list_->addItems(items);
     }
-    name_list_->setCurrentRow(list.selected);
+    ShowSelection(name_list_, list.selected);
     name_list_->setEnabled(list.enabled);
   }
   RenderBox(name_box_, window_.NameBox());
