@@ -27,13 +27,6 @@
 #include "ui/window_place.h"
 
 namespace tolvane {
-namespace {
-
-// The settings file keeps the window's place and size in twips, 15 to a pixel
-// at 96 dpi.
-constexpr int kTwipsPerPixel = 15;
-
-}  // namespace
 
 MainWindowWidget::MainWindowWidget(QWidget* parent) : QMainWindow(parent) {
   BuildControls();
