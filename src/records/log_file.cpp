@@ -1,10 +1,12 @@
 #include "records/log_file.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
 
-#include <unistd.h>
+#include "platform/file_system.h"
 
 namespace tolvane {
 namespace {
@@ -13,13 +15,16 @@ namespace {
 int LastError() { return errno != 0 ? errno : EIO; }
 
 int AppendLine(const std::string& path, const std::string& line) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "ab");
-  if (file == nullptr) return LastError();
-  int error = 0;
-  if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) error = LastError();
-  if (std::fclose(file) != 0 && error == 0) error = LastError();
-  return error;
+  FileSystem& files = FileSystem::Current();
+  int fd = -1;
+  off_t size = 0;
+  if (const int error = files.OpenForAppend(path, fd, size)) return error;
+  int error = files.Write(fd, line);
+  // A full disk may have taken part of the line: it is cut off again, so the
+  // file holds whole records only.
+  if (error != 0) files.SetSize(fd, size);
+  const int close_error = files.Close(fd);
+  return error != 0 ? error : close_error;
 }
 
 }  // namespace

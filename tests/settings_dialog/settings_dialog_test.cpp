@@ -9,7 +9,9 @@
 
 #include "core/gateway_password_file.h"
 #include "core/settings_file.h"
+#include "platform/ini_file.h"
 #include "support/fake_dialogs.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_dir.h"
 
 namespace tolvane {
@@ -125,6 +127,40 @@ TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
   EXPECT_EQ(settings_.TCPGateway, "http://sms.example.net");
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "p&w=1");
   EXPECT_THAT(Ini(), HasSubstr("[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=konto\r\n"));
+}
+
+TEST_F(SettingsDialogTest, AFullDiskWhileSavingIsReportedAndLosesNoStoredValue) {
+  auto save_account = [this](const std::string& name, const std::string& password) {
+    SettingsDialog& dialog = Open();
+    dialog.Choose(C::kUseTcp);
+    dialog.EditText(C::kAccountName, name);
+    dialog.EditText(C::kPassword, password);
+    dialog.Press(C::kOk);
+    EXPECT_TRUE(dialog.Closed());
+  };
+  auto read = [this](const char* section, const char* key) {
+    return IniFile::ReadString(dir_.FilePath(SettingsFile::kFileName), section, key, "");
+  };
+  save_account("old", "old secret");
+  const std::string old_ini = Ini();
+  const std::string old_password_file = dir_.ReadFile(kGatewayPasswordFileName);
+  testing::FaultyFileSystem files;
+  save_account("new", "new secret");
+  // The files are written one after the other: AccessTyp (steps 0 to 5),
+  // TCPAnvNamn (6 to 11), user.dat (12 to 16), and so on.
+  for (int step : {0, 1, 2, 3, 4, 5, 12, 13, 14, 15, 16}) {
+    SCOPED_TRACE("full disk at step " + std::to_string(step));
+    dir_.WriteFile(SettingsFile::kFileName, old_ini);
+    dir_.WriteFile(kGatewayPasswordFileName, old_password_file);
+    files.Reset();
+    files.FailAt(step);
+    dialogs_.Clear();
+    save_account("new", "new secret");
+    EXPECT_THAT(dialogs_.Texts(), ElementsAre("Error writing ini-file"));
+    EXPECT_EQ(read("Access", "AccessTyp"), "TCP");
+    EXPECT_EQ(read("TCP", "TCPAnvNamn"), step < 6 ? "old" : "new");
+    EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "old secret");
+  }
 }
 
 TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup) {
