@@ -1,30 +1,29 @@
 #include "platform/atomic_file.h"
 
-#include <sys/stat.h>
-
-#include "platform/file_system.h"
+#include "platform/local_file_system.h"
 
 namespace tolvane {
 
+bool ReplaceFile(FileSystem& files, const std::string& path, const std::string& temp_path,
+                 const std::string& content, ExistingPermissions existing) {
+  bool ok = files.Create(temp_path);
+  if (ok && existing == ExistingPermissions::kKeep) ok = files.CopyPermissions(path, temp_path);
+  ok = ok && files.Append(temp_path, content) && files.Flush(temp_path) &&
+       files.Rename(temp_path, path);
+  if (!ok) {
+    files.Remove(temp_path);
+    return false;
+  }
+  // The new file is in place; a folder that cannot be flushed only leaves the
+  // rename to the system's own time.
+  const size_t separator = path.find_last_of("/\\");
+  files.FlushFolder(separator == std::string::npos ? "" : path.substr(0, separator + 1));
+  return true;
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& content,
                          ExistingPermissions existing) {
-  FileSystem& files = FileSystem::Current();
-  std::string temp_path = path + ".XXXXXX";
-  int fd = -1;
-  if (files.CreateTemporary(temp_path, fd) != 0) return false;
-
-  bool ok = true;
-  struct stat old_file;
-  if (existing == ExistingPermissions::kKeep && stat(path.c_str(), &old_file) == 0) {
-    ok = files.SetMode(fd, old_file.st_mode & 07777) == 0;
-  }
-  // Synced before the rename, so that a crash leaves the old file or the
-  // whole new one, never an empty one.
-  ok = ok && files.Write(fd, content) == 0 && files.Sync(fd) == 0;
-  ok = files.Close(fd) == 0 && ok;
-  ok = ok && files.Rename(temp_path, path) == 0;
-  if (!ok) files.Remove(temp_path);
-  return ok;
+  return ReplaceFile(ProgramFileSystem(), path, path + ".tmp", content, existing);
 }
 
 }  // namespace tolvane

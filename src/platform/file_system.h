@@ -1,41 +1,50 @@
 #ifndef TOLVANE_PLATFORM_FILE_SYSTEM_H_
 #define TOLVANE_PLATFORM_FILE_SYSTEM_H_
 
-#include <sys/types.h>
-
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tolvane {
 
-// The file operations through which the program writes its data files (the
-// settings, the password file, the log and the receipt file), one step each.
-// The program uses the real file system; a test puts a faulty one in its
-// place to fail or cut off any step. Every operation returns 0 or the error
-// number (errno) of its failure.
+// The file operations a whole-file rewrite or an append is made of, one step
+// each, so a test can make any step fail (or stop all work after it, as a
+// crash does). A step that fails leaves its reason in errno.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-
-  // mkstemp: creates a new file, readable and writable by the owner only,
-  // from `path_template` (ending in "XXXXXX", replaced by the name made).
-  virtual int CreateTemporary(std::string& path_template, int& fd);
-  // Opens `path` for appending, creating it; `size` gets its length.
-  virtual int OpenForAppend(const std::string& path, int& fd, off_t& size);
-  // Writes all of `data` (a failure may leave part of it written).
-  virtual int Write(int fd, const std::string& data);
-  virtual int Sync(int fd);
-  virtual int SetSize(int fd, off_t size);
-  virtual int SetMode(int fd, mode_t mode);
-  virtual int Close(int fd);
-  // Replaces `to` by `from` in one step.
-  virtual int Rename(const std::string& from, const std::string& to);
-  virtual int Remove(const std::string& path);
-
-  // The file system in use: the real one unless a test set another.
-  static FileSystem& Current();
-  // Puts `file_system` in use; nullptr goes back to the real one.
-  static void SetCurrent(FileSystem* file_system);
+  // Names of the entries of `folder`; empty when it cannot be read.
+  virtual std::vector<std::string> List(const std::string& folder) = 0;
+  // The whole content, or nothing when the file cannot be read.
+  virtual std::optional<std::string> Read(const std::string& path) = 0;
+  // Makes `path` a new empty file, readable and writable by the owner only;
+  // an old file of that name is removed first.
+  virtual bool Create(const std::string& path) = 0;
+  // Adds `data` at the end of the file, creating a missing one (readable as
+  // the system's defaults make new files, for the log and the receipt file).
+  virtual bool Append(const std::string& path, const std::string& data) = 0;
+  // The length of the file; nothing when it cannot be found.
+  virtual std::optional<uint64_t> Size(const std::string& path) = 0;
+  // Cuts the file back to `size` bytes.
+  virtual bool Truncate(const std::string& path, uint64_t size) = 0;
+  // Returns once what was written to the file is on the disk.
+  virtual bool Flush(const std::string& path) = 0;
+  // Gives `to` the permissions of `from`; nothing to do when `from` is missing.
+  virtual bool CopyPermissions(const std::string& from, const std::string& to) = 0;
+  // Puts `from` in the place of `to` in one step: a reader finds either the
+  // old `to` or the new one, never neither.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  virtual bool Remove(const std::string& path) = 0;
+  // Returns once the renames in `folder` are on the disk.
+  virtual bool FlushFolder(const std::string& folder) = 0;
 };
+
+// The path of the entry of `folder` (which ends with a separator) named
+// `name` in any letter case, as the program names its files inconsistently.
+// An entry of exactly that name wins over the others.
+std::optional<std::string> FindAnyCase(FileSystem& files, const std::string& folder,
+                                       const std::string& name);
 
 }  // namespace tolvane
 

@@ -5,8 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 
-#include "platform/file_system.h"
+#include "platform/local_file_system.h"
 
 namespace tolvane {
 namespace {
@@ -15,16 +16,19 @@ namespace {
 int LastError() { return errno != 0 ? errno : EIO; }
 
 int AppendLine(const std::string& path, const std::string& line) {
-  FileSystem& files = FileSystem::Current();
-  int fd = -1;
-  off_t size = 0;
-  if (const int error = files.OpenForAppend(path, fd, size)) return error;
-  int error = files.Write(fd, line);
-  // A full disk may have taken part of the line: it is cut off again, so the
-  // file holds whole records only.
-  if (error != 0) files.SetSize(fd, size);
-  const int close_error = files.Close(fd);
-  return error != 0 ? error : close_error;
+  FileSystem& files = ProgramFileSystem();
+  const std::optional<uint64_t> size = files.Size(path);
+  errno = 0;
+  if (files.Append(path, line)) return 0;
+  const int error = LastError();
+  // A full disk may have taken part of the line: it is cut off again (or the
+  // file made for it removed), so the file holds whole records only.
+  if (size) {
+    files.Truncate(path, *size);
+  } else {
+    files.Remove(path);
+  }
+  return error;
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
 #include "fuzz_check.h"
-#include "platform/file_system.h"
 #include "platform/ini_file.h"
+#include "platform/local_file_system.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -20,9 +20,10 @@ using tolvane::IniFile;
 
 // Power loss is not what this target looks for: writes skip the sync, which
 // would slow every run down to the disk's pace.
-class UnsyncedFileSystem : public tolvane::FileSystem {
+class UnsyncedFileSystem : public tolvane::LocalFileSystem {
  public:
-  int Sync(int) override { return 0; }
+  bool Flush(const std::string&) override { return true; }
+  bool FlushFolder(const std::string&) override { return true; }
 };
 
 struct Name {
@@ -59,7 +60,7 @@ std::string Trimmed(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static tolvane::testing::TempDir folder;
   static UnsyncedFileSystem files;
-  tolvane::FileSystem::SetCurrent(&files);
+  tolvane::SetProgramFileSystem(&files);
   FuzzedDataProvider input(data, size);
   const Name& name = kNames[input.ConsumeIntegralInRange<size_t>(0, kNames.size() - 1)];
   const std::string value = input.ConsumeRandomLengthString(200);
