@@ -39,12 +39,10 @@ bool SendEndedCleanly(const MainWindow& window, const sim::SimSerialPort& port) 
   // The receipt line may be empty: a notification's text is shown as it
   // came, and it may have none.
   const bool clean = window.Control(MainControl::kSend).enabled &&
-                     !window.Control(MainControl::kCancel).enabled && !port.IsOpen() &&
-                     window.Control(MainControl::kStatusLine).text.empty();
+                     !window.Control(MainControl::kCancel).enabled && !port.IsOpen();
   if (!clean) {
-    std::fprintf(stderr, "receipt \"%s\", status \"%s\", send %d, cancel %d, port open %d\n",
+    std::fprintf(stderr, "receipt \"%s\", send %d, cancel %d, port open %d\n",
                  window.Control(MainControl::kReceiptLine).text.c_str(),
-                 window.Control(MainControl::kStatusLine).text.c_str(),
                  window.Control(MainControl::kSend).enabled,
                  window.Control(MainControl::kCancel).enabled, port.IsOpen());
   }
