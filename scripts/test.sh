@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with the sanitizers on and runs
-# every test; then runs each fuzz target for a bounded time, and, when asked,
-# the end-to-end runs under Valgrind's memcheck.
+# every test; then builds the Debian package and checks it, runs each fuzz
+# target for a bounded time and, when asked, the end-to-end runs under
+# Valgrind's memcheck.
 #
 #   TOLVANE_FUZZ_SECONDS  seconds each fuzz target runs (default 30; 0 skips fuzzing)
 #   TOLVANE_MEMCHECK=1    also run the end-to-end tests under memcheck
@@ -12,6 +13,10 @@ build=${TOLVANE_TEST_BUILD_DIR:-build-test}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=ON
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure --timeout 300
+
+package=${TOLVANE_PACKAGE_BUILD_DIR:-build-package}
+scripts/build-package.sh "$package"
+ctest --test-dir "$package" --output-on-failure --timeout 300
 
 fuzz_seconds=${TOLVANE_FUZZ_SECONDS:-30}
 if [ "$fuzz_seconds" -gt 0 ]; then

@@ -1,8 +1,11 @@
 #include <QApplication>
+#include <QIcon>
+#include <QStandardPaths>
 #include <string>
 
 #include "core/program.h"
-#include "core/settings_file.h"
+#include "core/program_location.h"
+#include "platform/local_file_system.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
@@ -26,10 +29,20 @@ std::string CommandLineText(int argc, char** argv) {
   return tolvane::Utf8ToCp1252(QString::fromLocal8Bit(text.c_str()).toStdString());
 }
 
+// ~/.local/share/Tolvane/ on Linux; empty without a home folder.
+std::string UserDataFolder() {
+  QString shared = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (shared.isEmpty()) return {};
+  return (shared + QStringLiteral("/Tolvane/")).toLocal8Bit().toStdString();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // The installed desktop entry and icon theme name the program "tolvane".
+  QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tolvane")));
   using namespace tolvane;
 
   QtEventLoop loop;
@@ -41,13 +54,17 @@ int main(int argc, char** argv) {
   SqlitePhoneBookStore store;
   MainWindowWidget widget;
   QtMainWindowHost host(widget, dialogs, clipboard);
-  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer}, store, host);
+  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer,
+                   LocalFileSystem::Instance()},
+                  store, host);
   host.SetPresenter(&program.Window());
   host.SetSettings(&program.Settings());
 
-  const std::string folder =
-      ProgramFolderOf(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());
-  if (!program.Startup(folder, CommandLineText(argc, argv))) return kExitFailed;
+  const ProgramLocation location =
+      ProgramLocation::Choose(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString(),
+                              TOLVANE_INSTALLED_DATA, UserDataFolder());
+  location.Prepare();
+  if (!program.Startup(location, CommandLineText(argc, argv))) return kExitFailed;
 
   widget.Bind(&program.Window());
   widget.SetOnClose([&] {

@@ -1,10 +1,10 @@
 #include "core/program.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
+#include "platform/local_file_system.h"
 #include "platform/store_error.h"
 
 namespace tolvane {
@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kStartupDelayMs = 3000;
 constexpr int kCloseDelayMs = 3000;
-constexpr char kDatabaseFile[] = "teledata.mdb";
 constexpr char kLeftoverOrderFile[] = "netsend.kvt";
 
 }  // namespace
@@ -35,7 +34,8 @@ void Program::ReportError(int number) {
                                MessageIcon::kCritical);
 }
 
-bool Program::Startup(const std::string& program_folder, const std::string& command_line) {
+bool Program::Startup(const ProgramLocation& location, const std::string& command_line) {
+  const std::string& program_folder = location.Folder();
   settings_.ProgramFolder = program_folder;
   if (!command_line.empty()) {
     window_->SetCommandLineMode(true);
@@ -43,13 +43,14 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
   }
   window_->SetRecipientListStale(true);
   // The database file is installed with the program, never created by it.
-  if (!FileExists(program_folder + kDatabaseFile)) {
+  if (!FileExists(program_folder + ProgramLocation::kPhoneBookFile)) {
     services_.dialogs.MessageBox("Can\xB4t find TELEDATA.MDB, reinstall the program!",
                                  "Missing file!", MessageIcon::kCritical);
     return false;
   }
+  settings_.HelpFile = location.InstalledFolder() + ProgramLocation::kManualFile;
   try {
-    store_.Open(program_folder + kDatabaseFile);
+    store_.Open(program_folder + ProgramLocation::kPhoneBookFile);
     cursor_ = store_.OpenCursor(kPhoneBookTable);
     window_->SetPhoneBookCursor(cursor_.get());
   } catch (const StoreError& error) {
@@ -80,13 +81,7 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
 
 void Program::OnStartupTimer() {
   startup_timer_->Stop();
-  std::error_code ignored;
-  std::filesystem::path leftover = settings_.ProgramFolder + kLeftoverOrderFile;
-  if (std::filesystem::exists(leftover, ignored)) {
-    std::filesystem::permissions(leftover, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove(leftover, ignored);
-  }
+  LocalFileSystem::Instance().Remove(settings_.ProgramFolder + kLeftoverOrderFile);
   window_->SetComposeEnabled(true);
   CommandLineSending sending(*window_);
   switch (sending.ArgSandning(command_line_text_)) {

@@ -14,11 +14,11 @@ class LocalFileSystem : public FileSystem {
   static LocalFileSystem& Instance();
 
   std::vector<std::string> List(const std::string& folder) override;
-  std::optional<std::string> Read(const std::string& path) override;
+  std::optional<FileStamp> Stamp(const std::string& path) override;
+  int ReadFile(const std::string& path, std::string& content) override;
   bool Create(const std::string& path) override;
   bool Append(const std::string& path, const std::string& data) override;
-  std::optional<uint64_t> Size(const std::string& path) override;
-  bool Truncate(const std::string& path, uint64_t size) override;
+  bool Truncate(const std::string& path, std::uintmax_t size) override;
   bool Flush(const std::string& path) override;
   bool CopyPermissions(const std::string& from, const std::string& to) override;
   bool Rename(const std::string& from, const std::string& to) override;

@@ -15,16 +15,17 @@ namespace {
 // errno, or EIO when the C library failed without setting it.
 int LastError() { return errno != 0 ? errno : EIO; }
 
+// A new file is readable by its owner only: records name people and numbers.
 int AppendLine(const std::string& path, const std::string& line) {
   FileSystem& files = ProgramFileSystem();
-  const std::optional<uint64_t> size = files.Size(path);
+  const std::optional<FileStamp> before = files.Stamp(path);
   errno = 0;
   if (files.Append(path, line)) return 0;
   const int error = LastError();
   // A full disk may have taken part of the line: it is cut off again (or the
   // file made for it removed), so the file holds whole records only.
-  if (size) {
-    files.Truncate(path, *size);
+  if (before) {
+    files.Truncate(path, before->size);
   } else {
     files.Remove(path);
   }

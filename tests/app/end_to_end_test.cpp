@@ -1,7 +1,8 @@
 // Runs the real program, copied into a program folder of its own, with a
-// command-line order against the simulators started as separate processes.
-// With TOLVANE_MEMCHECK=1 (a build without sanitizers) every run goes through
-// Valgrind's memcheck, and an invalid access or a leaked block fails it.
+// command-line order or an autosend folder, against the simulators started as
+// separate processes. With TOLVANE_MEMCHECK=1 (a build without sanitizers)
+// every run goes through Valgrind's memcheck, and an invalid access or a
+// leaked block fails it.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "support/temp_dir.h"
+#include "support/test_phone_book.h"
 
 namespace tolvane {
 namespace {
@@ -66,49 +68,63 @@ class EndToEndTest : public ::testing::Test {
                       "[Modem]\r\nDevice=" + device + "\r\nFelkorrigering=1\r\nLogg=1\r\n");
   }
 
-  void UseGatewaySim(const QStringList& options) {
+  // `more_settings` are further lines of tolvmsg.ini.
+  void UseGatewaySim(const QStringList& options, const std::string& more_settings = "") {
     std::string address =
         StartSimulator("gateway-sim", QStringList{"--port", "0"} + options, "http://[0-9.:]+");
     folder_.WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPGateway=" + address +
-                                         "\r\n[Modem]\r\nLogg=1\r\n");
+                                         "\r\n[Modem]\r\nLogg=1\r\n" + more_settings);
   }
 
   // Runs the program with `order` from another current folder; its exit status.
-  int Run(const std::string& order) {
+  int Run(const std::string& order) { return Run(QStringList{QString::fromStdString(order)}); }
+  int Run(const QStringList& arguments) {
     QProcess program;
+    // A program folder without a phone book turns to the per-user folder.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
+    program.setProcessEnvironment(environment);
     program.setWorkingDirectory(QString::fromStdString(elsewhere_.path().string()));
     QString executable = QString::fromStdString((folder_.path() / "tolvane").string());
-    QStringList arguments{QString::fromStdString(order)};
-    const fs::path memcheck_log = elsewhere_.path() / "memcheck.log";
+    QStringList command = arguments;
+    const fs::path memcheck_log = memcheck_dir_.path() / "memcheck.log";
     if (UnderMemcheck()) {
-      arguments = QStringList{"--tool=memcheck",
-                              "--error-exitcode=" + QString::number(kMemcheckError),
-                              "--leak-check=full",
-                              "--show-leak-kinds=definite",
-                              "--errors-for-leak-kinds=definite",
-                              "--num-callers=30",
-                              "--suppressions=" TOLVANE_SOURCE_DIR "/tests/app/memcheck.supp",
-                              "--log-file=" + QString::fromStdString(memcheck_log.string()),
-                              executable} +
-                  arguments;
+      command = QStringList{"--tool=memcheck",
+                            "--error-exitcode=" + QString::number(kMemcheckError),
+                            "--leak-check=full",
+                            "--show-leak-kinds=definite",
+                            "--errors-for-leak-kinds=definite",
+                            "--num-callers=30",
+                            "--suppressions=" TOLVANE_SOURCE_DIR "/tests/app/memcheck.supp",
+                            "--log-file=" + QString::fromStdString(memcheck_log.string()),
+                            executable} +
+                command;
       executable = "valgrind";
     }
-    program.start(executable, arguments);
+    program.start(executable, command);
     EXPECT_TRUE(program.waitForStarted());
     EXPECT_TRUE(program.waitForFinished(UnderMemcheck() ? 300000 : 90000))
         << "the program did not close by itself";
     stderr_ = program.readAllStandardError().toStdString();
     const int status = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
     if (UnderMemcheck()) {
-      EXPECT_NE(status, kMemcheckError) << elsewhere_.ReadFile("memcheck.log");
+      EXPECT_NE(status, kMemcheckError) << memcheck_dir_.ReadFile("memcheck.log");
     }
     return status;
   }
 
   std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
+  fs::path UserData() const { return elsewhere_.path() / "data"; }
+  // What the simulator printed since it started.
+  std::string SimulatorOutput() {
+    simulator_.waitForReadyRead(1000);
+    return simulator_.readAllStandardOutput().toStdString();
+  }
 
   testing::TempDir folder_;
   testing::TempDir elsewhere_;
+  testing::TempDir outbox_;
+  testing::TempDir memcheck_dir_;
   QProcess simulator_;
   std::string stderr_;
 };
@@ -150,11 +166,50 @@ TEST_F(EndToEndTest, WrongOrderSendsNothingAndExitsWithTwo) {
   EXPECT_FALSE(fs::exists(folder_.path() / "loggfil.txt"));
 }
 
+// Autosending switched on at start-up, one pass, then the program closes.
+constexpr char kAutosendOnce[] = "[Auto]\r\nAutoDef=1\r\nAutoTyp=1\r\nAutoStang=1\r\nAutoFil=";
+
+TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItself) {
+  UseGatewaySim({},
+                kAutosendOnce + outbox_.path().string() + "\r\nNrFranFil=1\r\nAutoTabort=1\r\n");
+  outbox_.WriteFile("1.txt", "N//0701234567//First order\r\n");
+  outbox_.WriteFile("2.txt", "N//0707654321//Second order");
+  outbox_.WriteFile(".3.txt", "N//0700000000//Not done yet");
+  EXPECT_EQ(Run(QStringList{}), 0) << stderr_;
+  std::string log = Log();
+  EXPECT_NE(log.find("\"Temporary number 0701234567\",\"Message delivered to recipients phone\","
+                     "\"First order \""),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("\"Temporary number 0707654321\""), std::string::npos) << log;
+  EXPECT_EQ(log.find("0700000000"), std::string::npos) << log;
+  EXPECT_FALSE(fs::exists(outbox_.path() / "1.txt"));
+  EXPECT_FALSE(fs::exists(outbox_.path() / "2.txt"));
+  EXPECT_TRUE(fs::exists(outbox_.path() / ".3.txt"));
+}
+
+TEST_F(EndToEndTest, AutosendFileGoesToThePersonChosenAtStartUpAndIsKept) {
+  testing::TestPhoneBook book;
+  book.Add("Anna", "070-111 22");
+  fs::copy_file(book.dir().path() / "teledata.mdb", folder_.path() / "teledata.mdb",
+                fs::copy_options::overwrite_existing);
+  UseGatewaySim({}, kAutosendOnce + outbox_.path().string() + "\r\n");
+  outbox_.WriteFile("note.txt", "Line one\r\nLine two");
+  EXPECT_EQ(Run(QStringList{}), 0) << stderr_;
+  EXPECT_NE(Log().find("\"Anna 07011122\",\"Message delivered to recipients phone\""),
+            std::string::npos)
+      << Log();
+  std::string gateway = SimulatorOutput();
+  EXPECT_NE(gateway.find("message=Line one\r\nLine two\n"), std::string::npos) << gateway;
+  EXPECT_EQ(outbox_.ReadFile("note.txt"), "Line one\r\nLine two");
+}
+
 TEST_F(EndToEndTest, MissingPhoneBookIsReportedOnStandardError) {
   fs::remove(folder_.path() / "teledata.mdb");
   EXPECT_NE(Run("N//0701//Hi"), 0);
   EXPECT_NE(stderr_.find("reinstall the program!"), std::string::npos) << stderr_;
   EXPECT_FALSE(fs::exists(folder_.path() / "tolvmsg.ini"));
+  EXPECT_FALSE(fs::exists(UserData()));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "gateway/balance_window.h"
 #include "gateway/kolla_header.h"
 #include "sim/sim_event_loop.h"
+#include "sim/sim_file_system.h"
 #include "support/fake_dialogs.h"
 #include "support/platform_mocks.h"
 #include "support/temp_dir.h"
@@ -92,6 +93,7 @@ struct Peripherals {
   testing::TempDir folder;
   testing::FakeDialogs dialogs;
   testing::MemoryClipboard clipboard;
+  sim::SimFileSystem files;
   ::testing::NiceMock<testing::MockHelpViewer> help;
   ::testing::NiceMock<testing::MockMainWindowHost> host;
   ::testing::NiceMock<testing::MockSerialPort> serial;
@@ -119,7 +121,7 @@ int Run(const uint8_t* data, size_t size) {
   settings.LoggOn = true;
   MainWindow window(settings,
                     {loop, peripherals.serial, client, peripherals.dialogs, peripherals.clipboard,
-                     peripherals.help},
+                     peripherals.help, peripherals.files},
                     peripherals.host);
   window.Gateway().ConfigureClient();
   window.OnTemporaryNumberToggled(true);

@@ -16,6 +16,7 @@
 #include "core/main_window.h"
 #include "fuzz_check.h"
 #include "sim/sim_event_loop.h"
+#include "sim/sim_file_system.h"
 #include "sim/sim_modem.h"
 #include "sim/sim_serial_port.h"
 #include "sim/sim_smsc.h"
@@ -30,6 +31,7 @@ struct Peripherals {
   testing::TempDir folder;
   testing::FakeDialogs dialogs;
   testing::MemoryClipboard clipboard;
+  sim::SimFileSystem files;
   ::testing::NiceMock<testing::MockHelpViewer> help;
   ::testing::NiceMock<testing::MockMainWindowHost> host;
   ::testing::NiceMock<testing::MockHttpClient> http;
@@ -68,10 +70,10 @@ int Run(const uint8_t* data, size_t size) {
   settings.EjKvittoOn = options & 1;
   settings.EjKvitto = settings.EjKvittoOn ? "1" : "0";
   settings.FelkorrigeringOn = !(options & 2);
-  MainWindow window(
-      settings,
-      {loop, port, peripherals.http, peripherals.dialogs, peripherals.clipboard, peripherals.help},
-      peripherals.host);
+  MainWindow window(settings,
+                    {loop, port, peripherals.http, peripherals.dialogs, peripherals.clipboard,
+                     peripherals.help, peripherals.files},
+                    peripherals.host);
   window.Modem().ConfigurePort();
   window.OnTemporaryNumberToggled(true);
   window.OnNumberEdited("0701234567");
