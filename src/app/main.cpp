@@ -6,11 +6,13 @@
 #include "core/program.h"
 #include "core/program_location.h"
 #include "platform/local_file_system.h"
+#include "platform/qt/nm_dialler.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_help_viewer.h"
 #include "platform/qt/qt_http_client.h"
+#include "platform/qt/qt_pop3_client.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "platform/text_codec.h"
@@ -51,14 +53,17 @@ int main(int argc, char** argv) {
   QtDialogs dialogs;
   QtClipboard clipboard;
   QtHelpViewer help_viewer;
+  QtPop3Client mail_client;
+  NmDialler dialler;
   SqlitePhoneBookStore store;
   MainWindowWidget widget;
   QtMainWindowHost host(widget, dialogs, clipboard);
   Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer,
-                   LocalFileSystem::Instance()},
+                   LocalFileSystem::Instance(), mail_client, dialler},
                   store, host);
   host.SetPresenter(&program.Window());
   host.SetSettings(&program.Settings());
+  host.SetDialler(&dialler);
 
   const ProgramLocation location =
       ProgramLocation::Choose(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString(),

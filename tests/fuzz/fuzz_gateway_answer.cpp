@@ -94,6 +94,8 @@ struct Peripherals {
   testing::FakeDialogs dialogs;
   testing::MemoryClipboard clipboard;
   sim::SimFileSystem files;
+  ::testing::NiceMock<testing::MockMailClient> mail;
+  ::testing::NiceMock<testing::MockDialler> dialler;
   ::testing::NiceMock<testing::MockHelpViewer> help;
   ::testing::NiceMock<testing::MockMainWindowHost> host;
   ::testing::NiceMock<testing::MockSerialPort> serial;
@@ -121,7 +123,7 @@ int Run(const uint8_t* data, size_t size) {
   settings.LoggOn = true;
   MainWindow window(settings,
                     {loop, peripherals.serial, client, peripherals.dialogs, peripherals.clipboard,
-                     peripherals.help, peripherals.files},
+                     peripherals.help, peripherals.files, peripherals.mail, peripherals.dialler},
                     peripherals.host);
   window.Gateway().ConfigureClient();
   window.OnTemporaryNumberToggled(true);

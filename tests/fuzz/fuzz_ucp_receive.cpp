@@ -32,6 +32,8 @@ struct Peripherals {
   testing::FakeDialogs dialogs;
   testing::MemoryClipboard clipboard;
   sim::SimFileSystem files;
+  ::testing::NiceMock<testing::MockMailClient> mail;
+  ::testing::NiceMock<testing::MockDialler> dialler;
   ::testing::NiceMock<testing::MockHelpViewer> help;
   ::testing::NiceMock<testing::MockMainWindowHost> host;
   ::testing::NiceMock<testing::MockHttpClient> http;
@@ -72,7 +74,7 @@ int Run(const uint8_t* data, size_t size) {
   settings.FelkorrigeringOn = !(options & 2);
   MainWindow window(settings,
                     {loop, port, peripherals.http, peripherals.dialogs, peripherals.clipboard,
-                     peripherals.help, peripherals.files},
+                     peripherals.help, peripherals.files, peripherals.mail, peripherals.dialler},
                     peripherals.host);
   window.Modem().ConfigurePort();
   window.OnTemporaryNumberToggled(true);

@@ -12,6 +12,7 @@
 #include "platform/ini_file.h"
 #include "support/crashing_file_system.h"
 #include "support/fake_dialogs.h"
+#include "support/platform_mocks.h"
 #include "support/temp_dir.h"
 
 namespace tolvane {
@@ -37,11 +38,6 @@ class FakeHost : public SettingsDialogHost {
   std::vector<std::string> calls;
   std::vector<BalanceQuery> balance_queries;
   std::optional<std::string> chosen_folder;
-};
-
-class FixedDialler : public Dialler {
- public:
-  std::vector<std::string> ConnectionNames() override { return {"Telia", "Tele2"}; }
 };
 
 class SettingsDialogTest : public ::testing::Test {
@@ -373,7 +369,9 @@ TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
 }
 
 TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
-  FixedDialler dialler;
+  ::testing::NiceMock<testing::MockDialler> dialler;
+  ON_CALL(dialler, ConnectionNames())
+      .WillByDefault(::testing::Return(std::vector<std::string>{"Telia", "Tele2"}));
   SettingsDialog& dialog = Open(&dialler);
   EXPECT_THAT(dialog.List(L::kConnections).items, ElementsAre("Telia", "Tele2"));
   EXPECT_EQ(dialog.List(L::kConnections).selected, 0);
