@@ -8,21 +8,45 @@
 #include "platform/sqlite_phone_book_store.h"
 #include "platform/text_codec.h"
 
+namespace {
+
+constexpr char kUsage[] =
+    "usage: make_teledata [--] <path of teledata.mdb> [NAME=NUMBER ...]\n"
+    "Writes an empty phone book to the path (replacing a file there) and enters\n"
+    "the people given. --help shows this text.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::cerr << "usage: make_teledata <path of teledata.mdb> [NAME=NUMBER ...]\n";
+  // Options come first; "--" ends them, so a path may start with "-".
+  int first = 1;
+  for (; first < argc && argv[first][0] == '-'; ++first) {
+    const std::string option = argv[first];
+    if (option == "--") {
+      ++first;
+      break;
+    }
+    if (option == "--help" || option == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
+    std::cerr << "make_teledata: unknown option " << option << "\n" << kUsage;
+    return 2;
+  }
+  if (first >= argc) {
+    std::cerr << kUsage;
     return 2;
   }
   try {
-    std::filesystem::path path(argv[1]);
+    std::filesystem::path path(argv[first]);
     // The database is a build product here, and a fresh build makes it anew.
     std::filesystem::remove(path);
     tolvane::SqlitePhoneBookStore::CreateEmptyDatabase(path.string());
-    if (argc == 2) return 0;
+    if (first + 1 == argc) return 0;
     tolvane::SqlitePhoneBookStore store;
     store.Open(path.string());
     auto cursor = store.OpenCursor(tolvane::kPhoneBookTable);
-    for (int i = 2; i < argc; ++i) {
+    for (int i = first + 1; i < argc; ++i) {
       std::string person = tolvane::Utf8ToCp1252(argv[i]);
       size_t equals = person.find('=');
       if (equals == std::string::npos) {
