@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
   libsqlite3-dev libsodium-dev
   libgtest-dev libgmock-dev
+  clang-14 libclang-rt-14-dev valgrind
   xdg-utils
   dpkg-dev file lintian desktop-file-utils man-db
   xvfb xauth imagemagick librsvg2-bin openbox
