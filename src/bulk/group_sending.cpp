@@ -251,6 +251,24 @@ bool GroupSending::Interrupted() const {
   return s.cancelled || s.finished;
 }
 
+bool GroupSending::BeginMember(const std::vector<Recipient>& recipients, int index,
+                               bool highlight) {
+  SendState& s = window_.State();
+  const Recipient& recipient = recipients[index];
+  if (highlight) window_.MutableList(MainList::kMembers).selected = index;
+  s.ended = false;
+  // The last member's exchange hangs up.
+  if (index == static_cast<int>(recipients.size()) - 1) s.keep_line = false;
+  if (!recipient.skipped.empty()) {
+    Skip(recipient);
+    return false;
+  }
+  window_.Rensa_Nummer(recipient.number);
+  s.recipient_name = recipient.name;
+  s.receipt_ticks = 0;
+  return true;
+}
+
 void GroupSending::Skip(const Recipient& recipient) {
   SendState& s = window_.State();
   s.recipient_name = recipient.name;
@@ -281,17 +299,7 @@ void GroupSending::SandGruppTCP(const std::vector<Recipient>& recipients, bool h
   run_members_ = count;
   bool left_early = false;
   for (int i = 0; i < count; ++i) {
-    const Recipient& recipient = recipients[i];
-    if (highlight) window_.MutableList(MainList::kMembers).selected = i;
-    s.ended = false;
-    if (i == count - 1) s.keep_line = false;
-    if (!recipient.skipped.empty()) {
-      Skip(recipient);
-      continue;
-    }
-    window_.Rensa_Nummer(recipient.number);
-    s.recipient_name = recipient.name;
-    s.receipt_ticks = 0;
+    if (!BeginMember(recipients, i, highlight)) continue;
     s.following_count = --following;
     gateway.FixaStrangTCP();
     if (Interrupted()) {
@@ -345,17 +353,7 @@ void GroupSending::SandGruppModem(const std::vector<Recipient>& recipients, bool
     const int count = static_cast<int>(recipients.size());
     run_members_ = count;
     for (int i = 0; i < count; ++i) {
-      const Recipient& recipient = recipients[i];
-      if (highlight) window_.MutableList(MainList::kMembers).selected = i;
-      s.ended = false;
-      if (i == count - 1) s.keep_line = false;
-      if (!recipient.skipped.empty()) {
-        Skip(recipient);
-        continue;
-      }
-      window_.Rensa_Nummer(recipient.number);
-      s.recipient_name = recipient.name;
-      s.receipt_ticks = 0;
+      if (!BeginMember(recipients, i, highlight)) continue;
       modem.BuildSubmitFrame();
       if (Interrupted()) break;
       s.accepted = false;

@@ -69,6 +69,8 @@ class GroupSending {
   void SandGruppTCP(const std::vector<Recipient>& recipients, bool highlight);
   void SandGruppModem(const std::vector<Recipient>& recipients, bool highlight);
   // A member that cannot be sent: its reason on the receipt line and in the log.
+  // Selects member `index`, readies SendState for it; false when it is skipped.
+  bool BeginMember(const std::vector<Recipient>& recipients, int index, bool highlight);
   void Skip(const Recipient& recipient);
   void NoteAnswer();
   bool Interrupted() const;
