@@ -5,7 +5,8 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
   libsqlite3-dev libsodium-dev libsimpleini-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  time bc
   xdg-utils
 )
 missing=()

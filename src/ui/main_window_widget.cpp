@@ -5,10 +5,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -30,6 +31,16 @@ std::string FromQt(const QString& text) { return Utf8ToCp1252(text.toStdString()
 MainWindowWidget::MainWindowWidget(QWidget* parent) : QMainWindow(parent) {
   BuildControls();
   BuildMenus();
+}
+
+MainWindowWidget::ListBox MainWindowWidget::AddListBox(QWidget* parent, const char* name) {
+  ListBox box{new QListView(parent), new ListStateModel(this)};
+  box.view->setObjectName(QString::fromLatin1(name));
+  // Every row one line high: the view then lays out a long list without
+  // asking for each row.
+  box.view->setUniformItemSizes(true);
+  box.view->setModel(box.model);
+  return box;
 }
 
 QAbstractButton* MainWindowWidget::Button(MainControl control) const {
@@ -60,7 +71,7 @@ void MainWindowWidget::BuildControls() {
   status_line_->setObjectName(QStringLiteral("statusLine"));
 
   auto* recipient_label = new QLabel(QStringLiteral("Recipient:"), central);
-  recipients_ = new QListWidget(central);
+  recipients_ = AddListBox(central, "recipients");
   number_field_ = new QLineEdit(central);
   auto* options = new QVBoxLayout;
   options->addWidget(add_button(MainControl::kTemporaryNumber, new QCheckBox(central)));
@@ -93,11 +104,11 @@ void MainWindowWidget::BuildControls() {
 
   group_panel_ = new QWidget(central);
   auto* group_layout = new QVBoxLayout(group_panel_);
-  groups_ = new QListWidget(group_panel_);
-  members_ = new QListWidget(group_panel_);
+  groups_ = AddListBox(group_panel_, "groups");
+  members_ = AddListBox(group_panel_, "members");
   group_layout->addWidget(new QLabel(QStringLiteral("Groups:"), group_panel_));
-  group_layout->addWidget(groups_);
-  group_layout->addWidget(members_);
+  group_layout->addWidget(groups_.view);
+  group_layout->addWidget(members_.view);
   group_layout->addWidget(add_button(MainControl::kSendToGroup, new QPushButton(group_panel_)));
 
   layout->addWidget(message_label, 0, 0);
@@ -106,7 +117,7 @@ void MainWindowWidget::BuildControls() {
   layout->addWidget(status_label, 2, 0);
   layout->addWidget(status_line_, 3, 0, 1, 2);
   layout->addWidget(recipient_label, 4, 0);
-  layout->addWidget(recipients_, 5, 0);
+  layout->addWidget(recipients_.view, 5, 0);
   layout->addLayout(options, 5, 1);
   layout->addWidget(number_field_, 6, 0);
   layout->addWidget(receipt_frame_, 7, 0, 1, 2);
@@ -191,26 +202,22 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   });
   connect(number_field_, &QLineEdit::textEdited, this,
           [p](const QString& text) { p->OnNumberEdited(FromQt(text)); });
-  connect(recipients_, &QListWidget::currentRowChanged, this, [this, p](int row) {
-    if (!rendering_ && row >= 0) p->OnRecipientChosen(row);
-  });
+  connect(recipients_.view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this, p](const QModelIndex& current) {
+            if (!rendering_ && current.isValid()) p->OnRecipientChosen(current.row());
+          });
 
   presenter_->SetOnChanged([this] { Render(); });
   Render();
 }
 
-void MainWindowWidget::RenderList(QListWidget* widget, const ListState& state) {
-  QStringList items;
-  for (const std::string& item : state.items) items << ToQt(item);
-  QStringList current;
-  for (int i = 0; i < widget->count(); ++i) current << widget->item(i)->text();
-  if (items != current) {
-    widget->clear();
-    widget->addItems(items);
+void MainWindowWidget::RenderList(const ListBox& box, const ListState& state) {
+  box.model->Show(state.items);
+  if (box.view->currentIndex().row() != state.selected) {
+    box.view->setCurrentIndex(box.model->index(state.selected));
   }
-  if (widget->currentRow() != state.selected) widget->setCurrentRow(state.selected);
-  widget->setEnabled(state.enabled);
-  widget->setVisible(state.visible);
+  box.view->setEnabled(state.enabled);
+  box.view->setVisible(state.visible);
 }
 
 void MainWindowWidget::Render() {
