@@ -20,6 +20,7 @@ cmake --build "$build" --target tolvane gateway-sim make_teledata tolvane_benchm
 work=$(mktemp -d)
 gateway_pid=""
 trap '[ -n "$gateway_pid" ] && kill "$gateway_pid" 2>/dev/null; rm -rf "$work"' EXIT
+: >"$work/gateway-sim.log"
 "$build/bin/gateway-sim" --port 0 >"$work/gateway-sim.log" 2>&1 &
 gateway_pid=$!
 address=""

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
-  libsqlite3-dev libsodium-dev libsimpleini-dev
+  libsqlite3-dev libsodium-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   time bc
   xdg-utils

@@ -27,6 +27,10 @@ std::string DecodeComponent(std::string_view text) {
   return decoded;
 }
 
+constexpr char kSendPath[] = "/sendSingleSMS";
+constexpr char kCreditPath[] = "/maxCredit";
+constexpr char kBalancePath[] = "/messageBalance";
+
 bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
@@ -69,12 +73,21 @@ void SimGateway::SetAnswerForPath(const std::string& path_suffix, GatewayAnswer 
   by_path_.emplace_back(path_suffix, std::move(answer));
 }
 
-const GatewayAnswer& SimGateway::AnswerFor(const GatewayRequest& request) const {
+GatewayAnswer SimGateway::AnswerFor(const GatewayRequest& request) const {
   if (auto it = by_number_.find(request.Field("toPhoneNumber")); it != by_number_.end()) {
     return it->second;
   }
+  const std::string path = request.http.Path();
   for (const auto& [suffix, answer] : by_path_) {
-    if (EndsWith(request.http.Path(), suffix)) return answer;
+    if (EndsWith(path, suffix)) return answer;
+  }
+  for (auto [suffix, number] :
+       {std::pair{kCreditPath, account_.credit}, std::pair{kBalancePath, account_.balance}}) {
+    if (EndsWith(path, suffix)) {
+      GatewayAnswer answer = GatewayAnswer::Status(200, default_answer_.delay_ms);
+      answer.body = std::to_string(number) + "\r\n";
+      return answer;
+    }
   }
   return default_answer_;
 }
@@ -83,7 +96,11 @@ GatewayReply SimGateway::Handle(const HttpRequest& request) {
   GatewayRequest& received = requests_.emplace_back();
   received.http = request;
   received.fields = DecodeForm(request.method == "GET" ? request.Query() : request.body);
-  const GatewayAnswer& answer = AnswerFor(received);
+  const GatewayAnswer answer = AnswerFor(received);
+  if (EndsWith(request.Path(), kSendPath) && answer.kind == GatewayAnswer::Kind::kStatus &&
+      answer.status >= 200 && answer.status <= 213) {
+    --account_.balance;
+  }
   return {answer.kind, answer.delay_ms, answer.status, ReasonPhrase(answer.status),
           answer.body.value_or(Echo(received))};
 }

@@ -60,15 +60,28 @@ struct GatewayReply {
   std::string Wire() const { return FormatHttpResponse(status, reason, body); }
 };
 
+// The gateway account behind the balance questions.
+struct GatewayAccount {
+  // Messages the account may send on credit in a period; 0 for a prepaid one.
+  int credit = 0;
+  // Messages left (prepaid), or minus the messages sent in the period.
+  int balance = 100;
+};
+
 // The SMS web gateway: takes any request on any path, records it, and answers
 // as chosen for the recipient number (the form field toPhoneNumber), else for
-// the path, else by the default (200 at once).
+// the path, else by the default (200 at once). The balance questions
+// (".../maxCredit", ".../messageBalance") are answered from the account unless
+// an answer was chosen for their path; every message the gateway takes (a
+// status from 200 to 213) costs the account one.
 class SimGateway {
  public:
   void SetAnswer(const std::string& phone_number, GatewayAnswer answer);
   // For requests whose path ends with `path_suffix` and carry no chosen number.
   void SetAnswerForPath(const std::string& path_suffix, GatewayAnswer answer);
   void SetDefaultAnswer(GatewayAnswer answer) { default_answer_ = std::move(answer); }
+  void SetAccount(GatewayAccount account) { account_ = account; }
+  const GatewayAccount& Account() const { return account_; }
 
   GatewayReply Handle(const HttpRequest& request);
 
@@ -78,11 +91,12 @@ class SimGateway {
   static std::string ReasonPhrase(int status);
 
  private:
-  const GatewayAnswer& AnswerFor(const GatewayRequest& request) const;
+  GatewayAnswer AnswerFor(const GatewayRequest& request) const;
 
   std::map<std::string, GatewayAnswer> by_number_;
   std::vector<std::pair<std::string, GatewayAnswer>> by_path_;
   GatewayAnswer default_answer_;
+  GatewayAccount account_;
   std::vector<GatewayRequest> requests_;
 };
 

@@ -86,9 +86,12 @@ void SimHttpClient::SetProxy(int access_type, const std::string& host, int port)
   proxy_port_ = port;
 }
 
-std::string SimHttpClient::OpenUrl(const std::string& url) {
+std::string SimHttpClient::OpenUrl(const std::string& url, int timeout_ms) {
   GatewayReply reply = gateway_.Handle(MakeRequest(url, "GET", "", ""));
-  return reply.kind == GatewayAnswer::Kind::kStatus ? reply.body : "";
+  // The caller waits, as the real fetch does, until the answer or the time-out.
+  const bool answered = reply.kind != GatewayAnswer::Kind::kSilent && reply.delay_ms <= timeout_ms;
+  loop_.RunFor(SimEventLoop::Millis(answered ? reply.delay_ms : timeout_ms));
+  return answered && reply.kind == GatewayAnswer::Kind::kStatus ? reply.body : "";
 }
 
 }  // namespace tolvane::sim

@@ -32,7 +32,7 @@ class SimHttpClient : public HttpClient {
   bool StillExecuting() const override { return executing_; }
   void Cancel() override;
   void SetProxy(int access_type, const std::string& host, int port) override;
-  std::string OpenUrl(const std::string& url) override;
+  std::string OpenUrl(const std::string& url, int timeout_ms) override;
 
   int CancelCount() const { return cancel_count_; }
   int AccessType() const { return access_type_; }

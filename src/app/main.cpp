@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   QtMainWindowHost host(widget, dialogs);
   Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer}, store, host);
   host.SetPresenter(&program.Window());
+  host.SetSettings(&program.Settings());
 
   const std::string folder =
       ProgramFolderOf(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());

@@ -34,7 +34,15 @@ class ListItems {
   bool empty() const { return items_.empty(); }
   const std::string& operator[](size_type index) const { return items_[index]; }
   const std::string& at(size_type index) const { return items_.at(index); }
+  const std::string& front() const { return items_.front(); }
+  const std::string& back() const { return items_.back(); }
+  bool operator==(const std::vector<std::string>& other) const { return items_ == other; }
 
+  ListItems& operator=(std::vector<std::string> items) {
+    items_ = std::move(items);
+    Touch();
+    return *this;
+  }
   void clear() {
     items_.clear();
     Touch();
@@ -43,6 +51,9 @@ class ListItems {
     items_.push_back(std::move(item));
     Touch();
   }
+
+  // Reads as the vector it wraps, for code that takes one.
+  operator const std::vector<std::string>&() const { return items_; }  // NOLINT
 
   std::uint64_t revision() const { return revision_; }
 

@@ -75,6 +75,7 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
   set(MainControl::kMenuCopy, "C&opy");
   set(MainControl::kMenuPaste, "&Paste");
   set(MainControl::kMenuHelpTopics, "&Help Topics");
+  set(MainControl::kMenuAbout, "&About Tolvane...");
   Mutable(MainControl::kUsePrefix1).checked = true;
   Mutable(MainControl::kDelayNone).checked = true;
   Mutable(MainControl::kNumberField).enabled = false;

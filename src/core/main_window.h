@@ -57,6 +57,7 @@ enum class MainControl {
   kMenuCopy,
   kMenuPaste,
   kMenuHelpTopics,
+  kMenuAbout,
   kCount
 };
 
@@ -111,6 +112,7 @@ class MainWindow : public SendContext {
   void OpenQuickMessages();
   void OpenSettings();
   void ShowHelpTopics();
+  void ShowAbout() { host_.OpenAbout(); }
   // Edit menu: called before it opens, then the chosen entry acts on the
   // message box's selection (start and length, in characters).
   void OnEditMenuOpening(bool text_selected);

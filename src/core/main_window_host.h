@@ -10,6 +10,7 @@ class MainWindowHost {
   virtual void OpenPhoneBook() = 0;
   virtual void OpenQuickMessages() = 0;
   virtual void OpenSettings() = 0;
+  virtual void OpenAbout() = 0;
   // Closes the main window, which runs the shutdown and ends the program.
   virtual void CloseMainWindow() = 0;
 };

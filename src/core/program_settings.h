@@ -77,6 +77,8 @@ struct ProgramSettings {
   int16_t MailTimeCount = 0;
   // Set at start-up only; the main window's prefix choice may switch it.
   std::string CurrentPrefix = "ATDT";
+
+  bool operator==(const ProgramSettings&) const = default;
 };
 
 }  // namespace tolvane

@@ -1,6 +1,7 @@
 #include "core/settings_loader.h"
 
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "core/gateway_password_file.h"
@@ -8,8 +9,6 @@
 
 namespace tolvane {
 namespace {
-
-constexpr long kProxyPortMax = 65535;
 
 // Reads keys into one record, taking each default from a fresh record.
 class Reader {
@@ -49,8 +48,7 @@ class Reader {
     Text("TCP", "TCPProxyAdress", &ProgramSettings::TCPProxyAdress);
     Text("TCP", "TCPProxyPort", &ProgramSettings::TCPProxyPort);
     if (settings_.TCPProxy == 1) {
-      const auto port = ParseWholeNumber(settings_.TCPProxyPort);
-      if (!port || *port < 1 || *port > kProxyPortMax) {
+      if (!ParseProxyPort(settings_.TCPProxyPort)) {
         settings_.TCPProxy = 0;
         Report(kErrorTypeMismatch);
       }
@@ -139,6 +137,60 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
   reader.Proxy();
   ComputeDerivedFields(settings);
+}
+
+bool SaveSettings(const SettingsFile& file, const ProgramSettings& s) {
+  bool ok = true;
+  auto write = [&](const char* section, const std::string& key, const std::string& value) {
+    ok = ok && file.WriteSetting(section, key, value);
+  };
+  auto write_shifted = [&](const char* section, const char* key, const std::string& password) {
+    const std::optional<std::string> shifted = ShiftPassword(password);
+    ok = ok && shifted.has_value();
+    if (shifted) write(section, key, *shifted);
+  };
+  write("Access", "AccessTyp", s.AccessTyp);
+  write("TCP", "TCPAnvNamn", s.TCPAnvNamn);
+  ok = ok && WriteGatewayPassword(file.ProgramFolder(), s.GatewayPassword);
+  write("TCP", "TCPProxy", std::to_string(s.TCPProxy));
+  write("TCP", "TCPProxyAdress", s.TCPProxyAdress);
+  write("TCP", "TCPProxyPort", s.TCPProxyPort);
+  write("TCP", "TCPGateway", s.TCPGateway);
+  write("Adress", "Avs", s.Avs);
+  write("Modem", "Baud", s.Baud);
+  write("Modem", "Port", s.Port);
+  write("Modem", "Device", s.Device);
+  write("Modem", "Parametrar", s.Parametrar);
+  write("Modem", "ModemInit", s.ModemInit);
+  write("Modem", "UppTid", s.UppTid);
+  write("Modem", "Felkorrigering", s.Felkorrigering);
+  write("Modem", "Logg", s.Logg);
+  write("Modem", "EjKvitto", s.EjKvitto);
+  write("OP", "SMSCnumber", s.SMSCnumber);
+  write("OP", "Prefix1", s.Prefix1);
+  write("OP", "Prefix2", s.Prefix2);
+  write("Auto", "AutoTid", s.AutoTid);
+  write("Auto", "AutoFil", s.AutoFil);
+  write("Auto", "AutoFilSep", s.AutoFilSep);
+  write("Auto", "AutoDef", s.AutoDef);
+  write("Auto", "AutoTyp", s.AutoTyp);
+  write("Auto", "AutoTabort", s.AutoTabort);
+  write("Auto", "AutoStang", s.AutoStang);
+  write("Auto", "NrFranFil", s.NrFranFil);
+  write("RAS", "RasY/N", s.RasYN);
+  write("RAS", "RasISP", s.RasISP);
+  write("RAS", "RasUserName", s.RasUserName);
+  write_shifted("RAS", "RasPassWord", s.RasPassWord);
+  write_shifted("Mail", "MailPassWord", s.MailPassWord);
+  write("Mail", "MailUserName", s.MailUserName);
+  write("Mail", "MailServer", s.MailServer);
+  for (size_t i = 0; i < s.MailTid.size(); ++i) {
+    write("Mail", "MailTid" + std::to_string(i + 1), s.MailTid[i]);
+  }
+  write("Mail", "BaraLokalt", s.BaraLokalt);
+  write("Auto", "VTid", FormatNumber(s.VTid));
+  write("Auto", "PollTid", FormatNumber(s.PollTid));
+  return ok;
 }
 
 void SaveWindowPosition(const SettingsFile& file, const ProgramSettings& settings) {

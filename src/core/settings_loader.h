@@ -29,6 +29,13 @@ void LoadWindowPosition(const SettingsFile& file, ProgramSettings& settings,
 void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
                   const ReportLoadError& report_error);
 
+// Writes every key the settings dialog edits, and the gateway password to
+// user.dat (unless it is empty), in a fixed order. Stops at the first key
+// that cannot be written (a password that cannot be shifted, a file that
+// cannot be written) and returns false: the keys before it are written, the
+// rest keep what the file held.
+bool SaveSettings(const SettingsFile& file, const ProgramSettings& settings);
+
 // Writes Status, Xpos and Ypos as the program writes numbers (" 10", "-120").
 void SaveWindowPosition(const SettingsFile& file, const ProgramSettings& settings);
 

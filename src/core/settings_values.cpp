@@ -62,6 +62,12 @@ std::optional<long> ParseWholeNumber(const std::string& text) {
   return number;
 }
 
+std::optional<int> ParseProxyPort(const std::string& text) {
+  const std::optional<long> port = ParseWholeNumber(text);
+  if (!port || *port < 1 || *port > 65535) return std::nullopt;
+  return static_cast<int>(*port);
+}
+
 std::string FormatNumber(int number) {
   return number >= 0 ? " " + std::to_string(number) : std::to_string(number);
 }

@@ -19,6 +19,9 @@ std::optional<int16_t> ParseLeadingNumber(const std::string& text);
 // allowed), as TCPProxy and TCPProxyPort are; nullopt otherwise.
 std::optional<long> ParseWholeNumber(const std::string& text);
 
+// A proxy port: a whole number from 1 to 65535 (blanks around it allowed).
+std::optional<int> ParseProxyPort(const std::string& text);
+
 // A number as the program writes it: one blank before a non-negative number
 // (" 10"), none before a negative one ("-120").
 std::string FormatNumber(int number);

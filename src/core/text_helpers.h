@@ -1,6 +1,7 @@
 #ifndef TOLVANE_CORE_TEXT_HELPERS_H_
 #define TOLVANE_CORE_TEXT_HELPERS_H_
 
+#include <optional>
 #include <string>
 
 namespace tolvane {
@@ -8,6 +9,18 @@ namespace tolvane {
 // The text without its leading and trailing blanks, as typed numbers and
 // names are taken.
 std::string TrimBlanks(const std::string& text);
+// The text without its trailing blanks, as typed settings are stored.
+std::string TrimTrailingBlanks(const std::string& text);
+
+// The whole number a typed box starts with: blanks skipped, a sign taken,
+// then the digits as far as they go; 0 when there are none. Held within
+// plus and minus a million, well past any box's range.
+long LeadingWholeNumber(const std::string& text);
+
+// The value of a text that is a decimal number and nothing else: an optional
+// sign, digits with at most one point, and white space around it. nullopt for
+// anything else, the empty text included.
+std::optional<double> NumericValue(const std::string& text);
 
 }  // namespace tolvane
 

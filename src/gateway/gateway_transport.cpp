@@ -1,10 +1,9 @@
 #include "gateway/gateway_transport.h"
 
 #include <algorithm>
-#include <optional>
 
-#include "core/settings_values.h"
 #include "gateway/form_encoding.h"
+#include "gateway/gateway_client.h"
 #include "gateway/kolla_header.h"
 
 namespace tolvane {
@@ -18,18 +17,6 @@ constexpr int kChunkSize = 1024;
 constexpr size_t kStatusLength = 20;
 constexpr size_t kPartLength = 160;
 constexpr size_t kMaxSecondPartLength = 320;
-
-std::string StripTrailingSlashes(std::string address) {
-  while (!address.empty() && address.back() == '/') address.pop_back();
-  return address;
-}
-
-// The port as a number; text that is no port gives 0, which the client
-// reports as a failing request.
-int PortNumber(const std::string& text) {
-  std::optional<long> port = ParseWholeNumber(text);
-  return port && *port >= 0 && *port <= 65535 ? static_cast<int>(*port) : 0;
-}
 
 std::string StatusLine(const std::string& headers) {
   return headers.substr(0, std::min(headers.find_first_of("\r\n"), kStatusLength));
@@ -87,19 +74,13 @@ GatewayTransport::GatewayTransport(SendContext& context, HttpClient& client)
 GatewayTransport::~GatewayTransport() { impl_->client.SetOnStateChanged(nullptr); }
 
 void GatewayTransport::ConfigureClient() {
-  const ProgramSettings& settings = impl_->context.Settings();
-  if (settings.TCPProxy == 1) {
-    impl_->client.SetProxy(HttpClient::kNamedProxy, settings.TCPProxyAdress,
-                           PortNumber(settings.TCPProxyPort));
-  } else {
-    impl_->client.SetProxy(HttpClient::kDirect, "", 0);
-  }
+  ConfigureProxy(impl_->client, impl_->context.Settings());
 }
 
 void GatewayTransport::FixaStrangTCP() {
   const ProgramSettings& settings = impl_->context.Settings();
   const SendState& state = impl_->State();
-  impl_->url = StripTrailingSlashes(settings.TCPGateway) + kSendPath;
+  impl_->url = GatewayAddress(settings.TCPGateway, kSendPath);
   impl_->body = "protocolVersion=1.0&accountName=" + FormEncode(settings.TCPAnvNamn) +
                 "&accountPassword=" + FormEncode(settings.GatewayPassword) +
                 "&toPhoneNumber=" + FormEncode(state.recipient_number) +

@@ -31,8 +31,9 @@ class HttpClient {
   virtual bool StillExecuting() const = 0;
   virtual void Cancel() = 0;
   virtual void SetProxy(int access_type, const std::string& host, int port) = 0;
-  // Synchronous GET; the body, or empty on failure.
-  virtual std::string OpenUrl(const std::string& url) = 0;
+  // Synchronous GET that gives up after `timeout_ms`; the body of any answer,
+  // or empty on failure or time-out.
+  virtual std::string OpenUrl(const std::string& url, int timeout_ms) = 0;
 };
 
 }  // namespace tolvane

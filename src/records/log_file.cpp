@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include <unistd.h>
+
 namespace tolvane {
 namespace {
 
@@ -43,7 +45,7 @@ std::string ReceiptWriteErrorText(int error) {
   return "Error: " + std::to_string(error) + " while writing to file.";
 }
 
-std::vector<LogRecord> ReadLogRecords(const std::string& folder) {
+std::vector<LogRecord> ReadLogRecords(const std::string& folder, bool* failed) {
   std::vector<LogRecord> records;
   std::ifstream in(folder + kLogFileName, std::ios::binary);
   std::string line;
@@ -51,7 +53,16 @@ std::vector<LogRecord> ReadLogRecords(const std::string& folder) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     records.push_back(LogRecord::FromLine(line));
   }
+  if (failed != nullptr) *failed = !in.is_open() || in.bad();
   return records;
+}
+
+int DeleteLogFile(const std::string& folder) {
+  const std::string path = folder + kLogFileName;
+  errno = 0;
+  // A write-protected log stays, as the user protected it for a reason.
+  if (access(path.c_str(), W_OK) != 0 || std::remove(path.c_str()) != 0) return LastError();
+  return 0;
 }
 
 }  // namespace tolvane

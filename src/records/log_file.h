@@ -29,8 +29,12 @@ std::string LogWriteErrorText(int error);
 std::string ReceiptWriteErrorText(int error);
 
 // The first 300 records of the log in `folder`, in file order; none when the
-// log does not exist.
-std::vector<LogRecord> ReadLogRecords(const std::string& folder);
+// log does not exist. `failed`, when given, tells whether the file could not
+// be opened or read to its end (the records read so far are returned).
+std::vector<LogRecord> ReadLogRecords(const std::string& folder, bool* failed = nullptr);
+
+// Deletes the log in `folder`. Returns 0, or the system error number.
+int DeleteLogFile(const std::string& folder);
 
 }  // namespace tolvane
 

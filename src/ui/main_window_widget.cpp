@@ -18,15 +18,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "platform/text_codec.h"
+#include "platform/qt/qt_text.h"
 
 namespace tolvane {
-namespace {
-
-QString ToQt(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
-std::string FromQt(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
-
-}  // namespace
 
 MainWindowWidget::MainWindowWidget(QWidget* parent) : QMainWindow(parent) {
   BuildControls();
@@ -68,6 +62,7 @@ void MainWindowWidget::BuildControls() {
 
   auto* status_label = new QLabel(QStringLiteral("Status:"), central);
   status_line_ = new QLabel(central);
+  status_line_->setTextFormat(Qt::PlainText);
   status_line_->setObjectName(QStringLiteral("statusLine"));
 
   auto* recipient_label = new QLabel(QStringLiteral("Recipient:"), central);
@@ -91,9 +86,12 @@ void MainWindowWidget::BuildControls() {
   receipt_line_ = new QLabel(receipt_frame_);
   receipt_line_->setObjectName(QStringLiteral("receiptLine"));
   receipt_line_->setWordWrap(true);
+  // The receipt line shows what the SMS centre or the gateway sent: never markup.
+  receipt_line_->setTextFormat(Qt::PlainText);
   receipt_line_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   receipt_layout->addWidget(receipt_line_);
   error_label_ = new QLabel(central);
+  error_label_->setTextFormat(Qt::PlainText);
 
   auto* buttons = new QHBoxLayout;
   for (MainControl c : {MainControl::kSend, MainControl::kCancel, MainControl::kGroupSending,
@@ -148,6 +146,7 @@ void MainWindowWidget::BuildMenus() {
   });
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   add_action(help, MainControl::kMenuHelpTopics);
+  add_action(help, MainControl::kMenuAbout);
 }
 
 void MainWindowWidget::Bind(MainWindow* presenter) {
@@ -179,6 +178,7 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   on_action(MainControl::kMenuSettings, [p] { p->OpenSettings(); });
   on_action(MainControl::kMenuExit, [p] { p->Exit(); });
   on_action(MainControl::kMenuHelpTopics, [p] { p->ShowHelpTopics(); });
+  on_action(MainControl::kMenuAbout, [p] { p->ShowAbout(); });
   auto selection = [this] {
     QTextCursor cursor = message_box_->textCursor();
     return std::pair<int, int>(cursor.selectionStart(),
@@ -198,10 +198,10 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   });
 
   connect(message_box_, &QPlainTextEdit::textChanged, this, [this, p] {
-    if (!rendering_) p->OnMessageEdited(FromQt(message_box_->toPlainText()));
+    if (!rendering_) p->OnMessageEdited(FromQString(message_box_->toPlainText()));
   });
   connect(number_field_, &QLineEdit::textEdited, this,
-          [p](const QString& text) { p->OnNumberEdited(FromQt(text)); });
+          [p](const QString& text) { p->OnNumberEdited(FromQString(text)); });
   connect(recipients_.view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this, p](const QModelIndex& current) {
             if (!rendering_ && current.isValid()) p->OnRecipientChosen(current.row());
@@ -224,30 +224,32 @@ void MainWindowWidget::Render() {
   if (presenter_ == nullptr || rendering_) return;
   rendering_ = true;
   const MainWindow& p = *presenter_;
-  setWindowTitle(ToQt(p.Caption()));
+  setWindowTitle(ToQString(p.Caption()));
 
   const ControlState& box = p.Control(MainControl::kMessageBox);
-  QString text = ToQt(box.text);
+  QString text = ToQString(box.text);
   if (message_box_->toPlainText() != text) {
     message_box_->setPlainText(text);
     message_box_->moveCursor(QTextCursor::End);
   }
   message_box_->setEnabled(box.enabled);
-  status_line_->setText(ToQt(p.Control(MainControl::kStatusLine).text));
-  receipt_frame_->setTitle(ToQt(p.Control(MainControl::kReceiptFrame).text));
-  receipt_line_->setText(ToQt(p.Control(MainControl::kReceiptLine).text));
+  status_line_->setText(ToQString(p.Control(MainControl::kStatusLine).text));
+  receipt_frame_->setTitle(ToQString(p.Control(MainControl::kReceiptFrame).text));
+  receipt_line_->setText(ToQString(p.Control(MainControl::kReceiptLine).text));
   const ControlState& number = p.Control(MainControl::kNumberField);
-  if (number_field_->text() != ToQt(number.text)) number_field_->setText(ToQt(number.text));
+  if (number_field_->text() != ToQString(number.text))
+    number_field_->setText(ToQString(number.text));
   number_field_->setEnabled(number.enabled);
   const ControlState& error = p.Control(MainControl::kErrorLabel);
-  error_label_->setText(ToQt(error.text));
+  error_label_->setText(ToQString(error.text));
   error_label_->setVisible(error.visible);
 
   for (size_t i = 0; i < buttons_.size(); ++i) {
     QAbstractButton* button = buttons_[i];
     if (button == nullptr) continue;
     const ControlState& state = p.Control(static_cast<MainControl>(i));
-    if (static_cast<MainControl>(i) != MainControl::kNewMessage) button->setText(ToQt(state.text));
+    if (static_cast<MainControl>(i) != MainControl::kNewMessage)
+      button->setText(ToQString(state.text));
     button->setEnabled(state.enabled);
     button->setVisible(state.visible);
     if (button->isCheckable()) button->setChecked(state.checked);
@@ -255,7 +257,7 @@ void MainWindowWidget::Render() {
   for (size_t i = 0; i < actions_.size(); ++i) {
     if (actions_[i] == nullptr) continue;
     const ControlState& state = p.Control(static_cast<MainControl>(i));
-    actions_[i]->setText(ToQt(state.text));
+    actions_[i]->setText(ToQString(state.text));
     actions_[i]->setEnabled(state.enabled);
   }
 

@@ -1,7 +1,17 @@
 #include "ui/qt_main_window_host.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QSerialPortInfo>
+
+#include "core/about.h"
 #include "phonebook/phone_book_window.h"
+#include "platform/qt/qt_http_client.h"
+#include "platform/qt/qt_text.h"
+#include "ui/balance_dialog.h"
 #include "ui/phone_book_dialog.h"
+#include "ui/settings_dialog_widget.h"
 
 namespace tolvane {
 
@@ -19,10 +29,42 @@ void QtMainWindowHost::OpenQuickMessages() {
 }
 
 void QtMainWindowHost::OpenSettings() {
-  dialogs_.MessageBox("Edit tolvmsg.ini beside the program to change the settings.", "Tolvane",
-                      MessageIcon::kInformation);
+  if (presenter_ == nullptr || settings_ == nullptr) return;
+  std::vector<std::string> devices;
+  for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
+    devices.push_back(FromQString(port.systemLocation()));
+  }
+  SettingsDialog dialog({*settings_, dialogs_, *this, dialler_, devices});
+  SettingsDialogWidget window(dialog, &widget_);
+  window.exec();
+}
+
+void QtMainWindowHost::OpenAbout() {
+  dialogs_.MessageBox(AboutText(), "About Tolvane", MessageIcon::kInformation);
 }
 
 void QtMainWindowHost::CloseMainWindow() { widget_.close(); }
+
+void QtMainWindowHost::ReconfigureTransports() {
+  presenter_->Modem().ConfigurePort();
+  presenter_->Gateway().ConfigureClient();
+}
+
+void QtMainWindowHost::RefreshRecipientList() { presenter_->RefreshRecipientList(); }
+
+void QtMainWindowHost::OpenBalance(const BalanceQuery& query) {
+  // The window asks with an HTTP client of its own.
+  QtHttpClient client;
+  BalanceWindow window(client, *settings_, query);
+  BalanceDialog dialog(window, QApplication::activeWindow());
+  dialog.exec();
+}
+
+std::optional<std::string> QtMainWindowHost::ChooseFolder(const std::string& title) {
+  const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(),
+                                                           ToQString(title), QDir::homePath());
+  if (folder.isEmpty()) return std::nullopt;
+  return FromQString(QDir::toNativeSeparators(folder));
+}
 
 }  // namespace tolvane

@@ -3,29 +3,46 @@
 
 #include "core/main_window.h"
 #include "core/main_window_host.h"
+#include "platform/dialler.h"
 #include "platform/dialogs.h"
+#include "settings_dialog/settings_dialog.h"
 #include "ui/main_window_widget.h"
 
 namespace tolvane {
 
-// Opens the other windows modally over the main window.
-class QtMainWindowHost : public MainWindowHost {
+// Opens the other windows modally over the main window, and serves the
+// settings dialog.
+class QtMainWindowHost : public MainWindowHost, public SettingsDialogHost {
  public:
   QtMainWindowHost(MainWindowWidget& widget, Dialogs& dialogs)
       : widget_(widget), dialogs_(dialogs) {}
 
   // The presenter whose phone book the windows edit; set once it exists.
   void SetPresenter(MainWindow* presenter) { presenter_ = presenter; }
+  // The settings the settings dialog edits.
+  void SetSettings(ProgramSettings* settings) { settings_ = settings; }
+  // The dial-up networking component, where the system has one.
+  void SetDialler(Dialler* dialler) { dialler_ = dialler; }
 
+  // MainWindowHost.
   void OpenPhoneBook() override;
   void OpenQuickMessages() override;
   void OpenSettings() override;
+  void OpenAbout() override;
   void CloseMainWindow() override;
+
+  // SettingsDialogHost.
+  void ReconfigureTransports() override;
+  void RefreshRecipientList() override;
+  void OpenBalance(const BalanceQuery& query) override;
+  std::optional<std::string> ChooseFolder(const std::string& title) override;
 
  private:
   MainWindowWidget& widget_;
   Dialogs& dialogs_;
   MainWindow* presenter_ = nullptr;
+  ProgramSettings* settings_ = nullptr;
+  Dialler* dialler_ = nullptr;
 };
 
 }  // namespace tolvane

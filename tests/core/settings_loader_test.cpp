@@ -139,5 +139,42 @@ TEST_F(SettingsLoaderTest, WindowPositionRoundTrip) {
   EXPECT_EQ(loaded.Ypos, -120);
 }
 
+TEST_F(SettingsLoaderTest, SavedSettingsLoadBackAsTheyWere) {
+  ProgramSettings saved;
+  saved.ProgramFolder = dir_.Folder();
+  saved.Baud = "2400";
+  saved.Device = "/dev/ttyUSB0";
+  saved.Parametrar = "E,7,1";
+  saved.UppTid = "55";
+  saved.EjKvitto = "1";
+  saved.Avs = "46701234567";
+  saved.Prefix2 = "ATDP";
+  saved.AutoTid = "06:30";
+  saved.AutoFilSep = "\xA4";
+  saved.PollTid = 999;
+  saved.VTid = 0;
+  saved.RasYN = "1";
+  saved.RasPassWord = "r\xE5s";
+  saved.MailPassWord = "m=1";
+  saved.MailTid[0] = "07:00";
+  saved.MailTid[1] = "19:15";
+  saved.AccessTyp = "TCP";
+  saved.TCPAnvNamn = "konto";
+  saved.GatewayPassword = "hemligt";
+  saved.TCPProxy = 1;
+  saved.TCPProxyAdress = "proxy.lan";
+  saved.TCPProxyPort = "3128";
+  saved.TCPGateway = "https://sms.example.net";
+  ComputeDerivedFields(saved);
+  ASSERT_TRUE(SaveSettings(file_, saved));
+
+  ProgramSettings loaded = Load();
+  loaded.ProgramFolder = saved.ProgramFolder;
+  EXPECT_THAT(errors_, IsEmpty());
+  EXPECT_EQ(loaded, saved);
+  EXPECT_EQ(file_.ReadSetting("Auto", "PollTid", ""), "999");
+  EXPECT_NE(dir_.ReadFile("tolvmsg.ini").find("PollTid= 999\r\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tolvane

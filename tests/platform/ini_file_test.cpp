@@ -72,6 +72,40 @@ TEST_F(IniFileTest, EightBitValuesPassUnchanged) {
   EXPECT_EQ(IniFile::ReadString(path_, "Auto", "AutoFilSep", ""), value);
 }
 
+TEST_F(IniFileTest, WritingOneKeyKeepsEveryOtherByte) {
+  const std::string before =
+      "; written by hand\r\n[Auto]\r\nPollTid= 10\r\nAutoFil=C:\\out  ; folder\r\n"
+      "Unknown = kept \r\n\r\n[Extra]\r\nx=1\r\n; trailing note\r\n";
+  dir_.WriteFile("test.ini", before);
+  ASSERT_TRUE(IniFile::WriteString(path_, "Auto", "VTid", " 5"));
+  ASSERT_TRUE(IniFile::WriteString(path_, "auto", "pollTID", " 20"));
+  EXPECT_EQ(dir_.ReadFile("test.ini"),
+            "; written by hand\r\n[Auto]\r\nPollTid= 20\r\nAutoFil=C:\\out  ; folder\r\n"
+            "Unknown = kept \r\nVTid= 5\r\n\r\n[Extra]\r\nx=1\r\n; trailing note\r\n");
+  EXPECT_EQ(IniFile::ReadString(path_, "Auto", "PollTid", ""), "20");
+  EXPECT_EQ(IniFile::ReadString(path_, "Auto", "Unknown", ""), "kept");
+}
+
+TEST_F(IniFileTest, NewSectionsAndKeysTakeTheFilesLineEnd) {
+  ASSERT_TRUE(IniFile::WriteString(path_, "Modem", "Baud", "2400"));
+  ASSERT_TRUE(IniFile::WriteString(path_, "TCP", "TCPProxy", "0"));
+  EXPECT_EQ(dir_.ReadFile("test.ini"), "[Modem]\r\nBaud=2400\r\n[TCP]\r\nTCPProxy=0\r\n");
+
+  // A hand-made file with LF ends and no line break after its last line.
+  dir_.WriteFile("test.ini", "[A]\nx=1");
+  ASSERT_TRUE(IniFile::WriteString(path_, "A", "y", "2"));
+  ASSERT_TRUE(IniFile::WriteString(path_, "B", "z", "3"));
+  EXPECT_EQ(dir_.ReadFile("test.ini"), "[A]\nx=1\ny=2\n[B]\nz=3\n");
+}
+
+TEST_F(IniFileTest, TheFirstSectionAndKeyOfANameCount) {
+  dir_.WriteFile("test.ini", "[A]\r\nk=first\r\nk=second\r\n[A]\r\nk=third\r\n");
+  EXPECT_EQ(IniFile::ReadString(path_, "A", "k", ""), "first");
+  ASSERT_TRUE(IniFile::WriteString(path_, "A", "k", "new"));
+  EXPECT_EQ(IniFile::ReadString(path_, "A", "k", ""), "new");
+  EXPECT_EQ(dir_.ReadFile("test.ini"), "[A]\r\nk=new\r\nk=second\r\n[A]\r\nk=third\r\n");
+}
+
 TEST_F(IniFileTest, RefusesLineBreaksAndUnwritableFolders) {
   EXPECT_FALSE(IniFile::WriteString(path_, "A", "k", "1\n[B]\nx=2"));
   EXPECT_FALSE(IniFile::WriteString(dir_.FilePath("no/such/folder.ini"), "A", "k", "1"));

@@ -46,5 +46,25 @@ TEST(SimGatewayTest, DecodesTheFormAndAnswersPerNumber) {
   EXPECT_EQ(gateway.Requests()[0].Field("message"), "hi");
 }
 
+TEST(SimGatewayTest, TheAccountAnswersTheBalanceQuestionsAndPaysForMessages) {
+  SimGateway gateway;
+  gateway.SetAccount({100, 3});
+  HttpRequest question;
+  question.method = "GET";
+  question.target = "/servlet/norvoServlet/standardAccount/messageBalance?accountName=a";
+  EXPECT_EQ(gateway.Handle(question).body, "3\r\n");
+  question.target = "/servlet/norvoServlet/standardAccount/maxCredit?accountName=a";
+  EXPECT_EQ(gateway.Handle(question).body, "100\r\n");
+
+  HttpRequest send;
+  send.method = "POST";
+  send.target = "/servlet/norvoServlet/standardAccount/sendSingleSMS";
+  send.body = "toPhoneNumber=46701";
+  gateway.Handle(send);
+  gateway.SetAnswer("46701", GatewayAnswer::Status(450));
+  gateway.Handle(send);
+  EXPECT_EQ(gateway.Account().balance, 2);
+}
+
 }  // namespace
 }  // namespace tolvane::sim

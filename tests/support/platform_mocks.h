@@ -16,6 +16,7 @@ class MockMainWindowHost : public MainWindowHost {
   MOCK_METHOD(void, OpenPhoneBook, (), (override));
   MOCK_METHOD(void, OpenQuickMessages, (), (override));
   MOCK_METHOD(void, OpenSettings, (), (override));
+  MOCK_METHOD(void, OpenAbout, (), (override));
   MOCK_METHOD(void, CloseMainWindow, (), (override));
 };
 
@@ -53,7 +54,7 @@ class MockHttpClient : public HttpClient {
   MOCK_METHOD(bool, StillExecuting, (), (const, override));
   MOCK_METHOD(void, Cancel, (), (override));
   MOCK_METHOD(void, SetProxy, (int access_type, const std::string& host, int port), (override));
-  MOCK_METHOD(std::string, OpenUrl, (const std::string& url), (override));
+  MOCK_METHOD(std::string, OpenUrl, (const std::string& url, int timeout_ms), (override));
 };
 
 class MockHelpViewer : public HelpViewer {

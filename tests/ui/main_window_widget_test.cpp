@@ -105,7 +105,7 @@ TEST_F(MainWindowWidgetTest, MenusCarryTheirCaptions) {
     }
   }
   EXPECT_EQ(captions, QStringList({"&Message...", "&Phonebook...", "&Settings...", "E&xit", "&Cut",
-                                   "C&opy", "&Paste", "&Help Topics"}));
+                                   "C&opy", "&Paste", "&Help Topics", "&About Tolvane..."}));
 }
 
 }  // namespace

@@ -2,12 +2,15 @@
 //
 //   gateway-sim [--port 8080] [--status 200] [--delay 0]
 //               [--answer NUMBER=CODE|silent|close[@MS]]...
+//               [--credit 0] [--balance 100]
 //               [--tls-cert CERT.pem --tls-key KEY.pem]
 //
 // Every request on any path is recorded and printed; a send request is
 // answered with the status chosen for its toPhoneNumber, others with the
 // default status. The answer's body echoes the request line and the decoded
-// form fields. Port 0 picks a free port; the line "listening on" tells which.
+// form fields. The balance questions are answered with the account's credit
+// limit and balance; each message taken costs one. Port 0 picks a free port;
+// the line "listening on" tells which.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -93,6 +96,9 @@ int main(int argc, char** argv) {
   options.addOption({"delay", "Milliseconds before an answer.", "ms", "0"});
   options.addOption(
       {"answer", "Answer for one recipient number: CODE, silent or close, @MS.", "number=answer"});
+  options.addOption({"credit", "The account's credit limit (0: prepaid).", "messages", "0"});
+  options.addOption(
+      {"balance", "Messages left, or minus those sent this period.", "messages", "100"});
   options.addOption({"tls-cert", "Serve https with this PEM certificate.", "file"});
   options.addOption({"tls-key", "The certificate's PEM RSA private key.", "file"});
   options.process(app);
@@ -105,8 +111,14 @@ int main(int argc, char** argv) {
   if (!ParseAnswer(options.value("status") + "@" + QString::number(delay), delay, default_answer)) {
     return Fail("bad status");
   }
+  bool credit_ok = false;
+  bool balance_ok = false;
+  tolvane::sim::GatewayAccount account{options.value("credit").toInt(&credit_ok),
+                                       options.value("balance").toInt(&balance_ok)};
+  if (!credit_ok || !balance_ok) return Fail("bad credit or balance");
   tolvane::sim::SimGateway gateway;
   gateway.SetDefaultAnswer(default_answer);
+  gateway.SetAccount(account);
   for (const QString& choice : options.values("answer")) {
     GatewayAnswer answer;
     if (!choice.contains('=') || !ParseAnswer(choice.section('=', 1), delay, answer)) {

@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QNetworkProxy>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 
@@ -10,9 +11,6 @@
 
 namespace tolvane {
 namespace {
-
-// A synchronous fetch gives up after this long rather than freeze the window.
-constexpr int kOpenUrlTimeoutMs = 60000;
 
 QUrl ToUrl(const std::string& url) { return QUrl(QString::fromStdString(Cp1252ToUtf8(url))); }
 
@@ -119,12 +117,13 @@ void QtHttpClient::SetProxy(int access_type, const std::string& host, int port) 
   }
 }
 
-std::string QtHttpClient::OpenUrl(const std::string& url) {
+std::string QtHttpClient::OpenUrl(const std::string& url, int timeout_ms) {
   QNetworkRequest request(ToUrl(url));
-  request.setTransferTimeout(kOpenUrlTimeoutMs);
   QNetworkReply* reply = manager_.get(request);
   QEventLoop wait;
   QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
+  // The whole fetch is bounded, not only the silence between two packets.
+  QTimer::singleShot(timeout_ms, reply, &QNetworkReply::abort);
   if (!reply->isFinished()) wait.exec(QEventLoop::ExcludeUserInputEvents);
   std::string body = Answered(reply) ? reply->readAll().toStdString() : std::string();
   delete reply;

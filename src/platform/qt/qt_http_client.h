@@ -28,7 +28,7 @@ class QtHttpClient : public HttpClient {
   bool StillExecuting() const override { return reply_ != nullptr; }
   void Cancel() override;
   void SetProxy(int access_type, const std::string& host, int port) override;
-  std::string OpenUrl(const std::string& url) override;
+  std::string OpenUrl(const std::string& url, int timeout_ms) override;
 
  private:
   void OnFinished(QNetworkReply* reply);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
 #include <QSslConfiguration>
@@ -151,15 +152,24 @@ TEST_F(QtHttpClientTest, NamedProxyGetsTheWholeAddress) {
   EXPECT_TRUE(Body().starts_with(std::string("POST ") + kPath + "\n"));
 }
 
-TEST_F(QtHttpClientTest, OpenUrlFetchesSynchronously) {
-  std::string query = "/servlet/norvoServlet/standardAccount/maxCredit?accountName=konto";
-  EXPECT_EQ(client_->OpenUrl(gateway_.Url(query)), "GET " + query + "\naccountName=konto\n");
+TEST_F(QtHttpClientTest, OpenUrlFetchesSynchronouslyWithinItsTimeOut) {
+  std::string query = "/any?accountName=konto";
+  EXPECT_EQ(client_->OpenUrl(gateway_.Url(query), 5000), "GET " + query + "\naccountName=konto\n");
 
   QTcpServer closed;
   ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
   std::string url = "http://127.0.0.1:" + std::to_string(closed.serverPort()) + "/x";
   closed.close();
-  EXPECT_EQ(client_->OpenUrl(url), "");
+  EXPECT_EQ(client_->OpenUrl(url, 5000), "");
+
+  // A server that takes the connection and never answers.
+  QTcpServer silent;
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_EQ(client_->OpenUrl("http://127.0.0.1:" + std::to_string(silent.serverPort()) + "/x", 300),
+            "");
+  EXPECT_LT(clock.elapsed(), 5000);
 }
 
 TEST_F(QtHttpClientTest, HttpsWorksWithATrustedCertificate) {

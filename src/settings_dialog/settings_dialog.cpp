@@ -1,0 +1,508 @@
+#include "settings_dialog/settings_dialog.h"
+
+#include <algorithm>
+#include <span>
+#include <utility>
+
+#include "core/settings_file.h"
+#include "core/settings_loader.h"
+#include "core/settings_values.h"
+#include "core/text_helpers.h"
+
+namespace tolvane {
+namespace {
+
+using C = SettingsControl;
+
+struct Option {
+  C control;
+  const char* value;  // what choosing it stores in the dialog-level state
+};
+constexpr Option kSpeedOptions[] = {
+    {C::kSpeed2400, "2400"}, {C::kSpeed9600, "9600"}, {C::kSpeed19200, "19200"}};
+constexpr Option kPortOptions[] = {{C::kPort1, "1"}, {C::kPort2, "2"}, {C::kPort3, "3"},
+                                   {C::kPort4, "4"}, {C::kPort5, "5"}, {C::kPort6, "6"},
+                                   {C::kPort7, "7"}, {C::kPort8, "8"}};
+constexpr Option kTypeOptions[] = {
+    {C::kTypeMomentary, "1"}, {C::kTypeAt, "2"}, {C::kTypeWhenFiles, "3"}};
+constexpr Option kParityOptions[] = {{C::kParity8N1, "N,8,1"}, {C::kParity7E1, "E,7,1"}};
+constexpr Option kTransportOptions[] = {{C::kUseModem, "Modem"}, {C::kUseTcp, "TCP"}};
+
+// The frames of option buttons, each with the dialog-level state its choice
+// stores, if any.
+using OptionGroup = std::pair<std::span<const Option>, std::string*>;
+std::array<OptionGroup, 5> OptionGroups(std::string* speed, std::string* port,
+                                        std::string* auto_type) {
+  return {OptionGroup{kSpeedOptions, speed},
+          {kPortOptions, port},
+          {kTypeOptions, auto_type},
+          {kParityOptions, nullptr},
+          {kTransportOptions, nullptr}};
+}
+
+struct Separator {
+  const char* entry;
+  const char* character;
+};
+constexpr Separator kSeparators[] = {{"//  (ASCII 47)", "/"},
+                                     {"##  (ASCII 35)", "#"},
+                                     {"%%  (ASCII 37)", "%"},
+                                     {"&&  (ASCII 38)", "&"},
+                                     {"\xA4\xA4  (ASCII 164)", "\xA4"}};
+
+constexpr const char* kTabCaptions[kSettingsTabCount] = {"&Communication", "&Dialing",
+                                                         "&Autosending", "&Log", "&Mail"};
+
+bool On(const std::string& flag) { return flag == "1"; }
+std::string Flag(bool on) { return on ? "1" : "0"; }
+
+std::string TwoDigits(int number) { return (number < 10 ? "0" : "") + std::to_string(number); }
+
+// The index of a two-digit number in an "hh:mm" text, -1 when it is none.
+int IndexIn(const std::string& time, size_t at, int count) {
+  if (time.size() < at + 2 || time[at] < '0' || time[at] > '9' || time[at + 1] < '0' ||
+      time[at + 1] > '9') {
+    return -1;
+  }
+  const int value = (time[at] - '0') * 10 + (time[at + 1] - '0');
+  return value < count ? value : -1;
+}
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
+    : settings_(services.settings),
+      dialogs_(services.dialogs),
+      host_(services.host),
+      dialler_(services.dialler),
+      log_viewer_(services.settings.ProgramFolder, services.dialogs) {
+  // The speed and port options are captioned with what they store.
+  for (const Option& option : kSpeedOptions) Mutable(option.control).text = option.value;
+  for (const Option& option : kPortOptions) Mutable(option.control).text = option.value;
+  const std::pair<C, const char*> captions[] = {
+      {C::kErrorCorrection, "Errorcorrection"},
+      {C::kParity8N1, "8, N, 1"},
+      {C::kParity7E1, "7, E, 1"},
+      {C::kUseModem, "Modem"},
+      {C::kUseTcp, "TCP/IP (Internet)"},
+      {C::kUseProxy, "Use Proxyserver:"},
+      {C::kCheckBalance, "Check balance"},
+      {C::kQuicksend, "Quicksend"},
+      {C::kBrowse, "Browse..."},
+      {C::kTypeMomentary, "Momentary"},
+      {C::kTypeAt, "At:"},
+      {C::kTypeWhenFiles, "When files exist in the folder"},
+      {C::kActiveAtStartup, "Active at startup"},
+      {C::kDeleteAfterSending, "Delete file after sending"},
+      {C::kCloseAfterSending, "Close program after sending"},
+      {C::kNameFromFile, "Take name and number from file"},
+      {C::kRecordLog, "Record logfile"},
+      {C::kDontUseDun, "Don\xB4t use DUN"},
+      {C::kAddTime, "Add time--->"},
+      {C::kClearTimes, "Clear"},
+      {C::kLocalOnly, "Don\xB4t send to phone, alert local only"},
+      {C::kOk, "&OK"},
+      {C::kCancel, "Cancel"}};
+  for (const auto& [control, caption] : captions) Mutable(control).text = caption;
+  MutableList(SettingsList::kDevices).items = services.serial_devices;
+  Load();
+}
+
+const char* SettingsDialog::TabCaption(int tab) { return kTabCaptions[tab]; }
+
+int SettingsDialog::TabOf(SettingsControl control) {
+  if (control < C::kSmscNumber) return 0;
+  if (control < C::kAutoFolder) return 1;
+  if (control < C::kRecordLog) return 2;
+  if (control == C::kRecordLog) return 3;
+  if (control < C::kOk) return 4;
+  return -1;
+}
+
+int SettingsDialog::TabOf(SettingsList list) {
+  switch (list) {
+    case SettingsList::kDevices:
+      return 0;
+    case SettingsList::kAutoHour:
+    case SettingsList::kAutoMinute:
+    case SettingsList::kSeparator:
+      return 2;
+    default:
+      return 4;
+  }
+}
+
+const ControlState& SettingsDialog::Control(SettingsControl control) const {
+  return controls_[static_cast<size_t>(control)];
+}
+
+ControlState& SettingsDialog::Mutable(SettingsControl control) {
+  return controls_[static_cast<size_t>(control)];
+}
+
+const ListState& SettingsDialog::List(SettingsList list) const {
+  return lists_[static_cast<size_t>(list)];
+}
+
+ListState& SettingsDialog::MutableList(SettingsList list) {
+  return lists_[static_cast<size_t>(list)];
+}
+
+int SettingsDialog::ScrollValue(SettingsControl box) const {
+  return box == C::kPollTid ? poll_scroll_ : wait_scroll_;
+}
+
+bool SettingsDialog::InTabOrder(SettingsControl control) const {
+  return TabOf(control) < 0 || TabOf(control) == tab_;
+}
+
+bool SettingsDialog::InTabOrder(SettingsList list) const { return TabOf(list) == tab_; }
+
+void SettingsDialog::Changed() {
+  if (on_changed_) on_changed_();
+}
+
+void SettingsDialog::RequestFocus(SettingsControl control) {
+  focus_ = control;
+  ++focus_count_;
+  Changed();
+}
+
+void SettingsDialog::Load() {
+  const ProgramSettings& s = settings_;
+  const std::pair<C, const std::string*> texts[] = {
+      {C::kAutoFolder, &s.AutoFil},       {C::kModemInit, &s.ModemInit},
+      {C::kSmscNumber, &s.SMSCnumber},    {C::kPrefix1, &s.Prefix1},
+      {C::kPrefix2, &s.Prefix2},          {C::kTimeout, &s.UppTid},
+      {C::kSenderNumber, &s.Avs},         {C::kMailServer, &s.MailServer},
+      {C::kMailAccount, &s.MailUserName}, {C::kMailPassword, &s.MailPassWord},
+      {C::kConnection, &s.RasISP},        {C::kRasUserName, &s.RasUserName},
+      {C::kRasPassword, &s.RasPassWord},  {C::kAccountName, &s.TCPAnvNamn},
+      {C::kPassword, &s.GatewayPassword}, {C::kProxyServer, &s.TCPProxyAdress},
+      {C::kProxyPort, &s.TCPProxyPort},   {C::kDevice, &s.Device},
+      {C::kGateway, &s.TCPGateway}};
+  for (const auto& [control, text] : texts) Mutable(control).text = *text;
+  Mutable(C::kPollTid).text = std::to_string(s.PollTid);
+  Mutable(C::kWaitMinutes).text = std::to_string(s.VTid);
+  poll_scroll_ = std::clamp<int>(s.PollTid, kPollMin, kPollMax);
+  wait_scroll_ = std::clamp<int>(s.VTid, kWaitMin, kWaitMax);
+
+  const std::pair<C, bool> checks[] = {{C::kUseProxy, s.TCPProxy == 1},
+                                       {C::kQuicksend, On(s.EjKvitto)},
+                                       {C::kDontUseDun, On(s.RasYN)},
+                                       {C::kLocalOnly, On(s.BaraLokalt)},
+                                       {C::kErrorCorrection, On(s.Felkorrigering)},
+                                       {C::kRecordLog, On(s.Logg)},
+                                       {C::kNameFromFile, On(s.NrFranFil)},
+                                       {C::kActiveAtStartup, On(s.AutoDef)},
+                                       {C::kDeleteAfterSending, On(s.AutoTabort)},
+                                       {C::kCloseAfterSending, On(s.AutoStang)}};
+  for (const auto& [control, checked] : checks) Mutable(control).checked = checked;
+
+  Mutable(s.AccessTyp == "Modem" ? C::kUseModem : C::kUseTcp).checked = true;
+  Mutable(s.Parametrar == "N,8,1" ? C::kParity8N1 : C::kParity7E1).checked = true;
+  speed_ = s.Baud;
+  port_ = s.Port;
+  auto_type_ = s.AutoTyp;
+  for (const auto& [options, state] : OptionGroups(&speed_, &port_, &auto_type_)) {
+    if (state == nullptr) continue;
+    for (const Option& option : options) Mutable(option.control).checked = *state == option.value;
+  }
+
+  ListState& times = MutableList(SettingsList::kMailTimes);
+  for (const std::string& time : s.MailTid) {
+    if (!time.empty()) times.items.push_back(time);
+  }
+  if (dialler_ != nullptr) {
+    ListState& connections = MutableList(SettingsList::kConnections);
+    connections.items = dialler_->ConnectionNames();
+    if (!connections.items.empty()) connections.selected = 0;
+  }
+  ListState& devices = MutableList(SettingsList::kDevices);
+  const auto device = std::find(devices.items.begin(), devices.items.end(), s.Device);
+  devices.selected = device == devices.items.end() ? -1 : device - devices.items.begin();
+}
+
+void SettingsDialog::Activate() {
+  // The lists are filled at the first activation only: the dialog is
+  // activated again when the balance window closes, and that must neither
+  // double the entries nor undo the user's choices.
+  if (!lists_filled_) {
+    lists_filled_ = true;
+    for (SettingsList list : {SettingsList::kAutoHour, SettingsList::kMailHour}) {
+      for (int hour = 0; hour < 24; ++hour) MutableList(list).items.push_back(TwoDigits(hour));
+    }
+    for (SettingsList list : {SettingsList::kAutoMinute, SettingsList::kMailMinute}) {
+      for (int minute = 0; minute < 60; ++minute) {
+        MutableList(list).items.push_back(TwoDigits(minute));
+      }
+    }
+    MutableList(SettingsList::kMailHour).selected = 0;
+    MutableList(SettingsList::kMailMinute).selected = 0;
+    MutableList(SettingsList::kAutoHour).selected = IndexIn(settings_.AutoTid, 0, 24);
+    MutableList(SettingsList::kAutoMinute).selected = IndexIn(settings_.AutoTid, 3, 60);
+    ListState& separators = MutableList(SettingsList::kSeparator);
+    for (const Separator& separator : kSeparators) {
+      if (settings_.AutoFilSep == separator.character) {
+        separators.selected = static_cast<int>(separators.items.size());
+      }
+      separators.items.push_back(separator.entry);
+    }
+  }
+  Changed();
+}
+
+void SettingsDialog::ShowTab(int tab) {
+  if (tab < 0 || tab >= kSettingsTabCount) return;
+  tab_ = tab;
+  Changed();
+}
+
+void SettingsDialog::EditText(SettingsControl box, const std::string& text) {
+  Mutable(box).text = text;
+  if (box == C::kPollTid || box == C::kWaitMinutes) ClampNumberBox(box, false);
+  Changed();
+}
+
+void SettingsDialog::LeaveBox(SettingsControl box) {
+  if (box != C::kPollTid && box != C::kWaitMinutes) return;
+  ClampNumberBox(box, true);
+  Changed();
+}
+
+void SettingsDialog::ClampNumberBox(SettingsControl box, bool leaving) {
+  const bool poll = box == C::kPollTid;
+  const int min = poll ? kPollMin : kWaitMin;
+  const int max = poll ? kPollMax : kWaitMax;
+  std::string& text = Mutable(box).text;
+  if (text.empty()) {
+    // Typing may pass through an empty box; only leaving it fills it.
+    if (!leaving) return;
+    text = std::to_string(min);
+  }
+  const long number = LeadingWholeNumber(text);
+  if (number > max) text = std::to_string(max);
+  if (number < min) text = std::to_string(min);
+  (poll ? poll_scroll_ : wait_scroll_) = static_cast<int>(std::clamp<long>(number, min, max));
+}
+
+void SettingsDialog::Scroll(SettingsControl box, int value) {
+  const bool poll = box == C::kPollTid;
+  value = std::clamp(value, poll ? kPollMin : kWaitMin, poll ? kPollMax : kWaitMax);
+  (poll ? poll_scroll_ : wait_scroll_) = value;
+  Mutable(box).text = std::to_string(value);
+  Changed();
+}
+
+void SettingsDialog::SetChecked(SettingsControl check_box, bool checked) {
+  Mutable(check_box).checked = checked;
+  Changed();
+}
+
+void SettingsDialog::Choose(SettingsControl option) {
+  for (const auto& [options, state] : OptionGroups(&speed_, &port_, &auto_type_)) {
+    const auto chosen = std::find_if(options.begin(), options.end(),
+                                     [option](const Option& o) { return o.control == option; });
+    if (chosen == options.end()) continue;
+    for (const Option& other : options) Mutable(other.control).checked = false;
+    Mutable(option).checked = true;
+    if (state != nullptr) *state = chosen->value;
+  }
+  Changed();
+}
+
+void SettingsDialog::Select(SettingsList list, int index) {
+  ListState& state = MutableList(list);
+  state.selected = index >= 0 && index < static_cast<int>(state.items.size()) ? index : -1;
+  if (list == SettingsList::kDevices && state.HasSelection()) {
+    Mutable(C::kDevice).text = state.SelectedText();
+  }
+  Changed();
+}
+
+void SettingsDialog::DoubleClick(SettingsList list, int index) {
+  Select(list, index);
+  const ListState& state = List(list);
+  if (list == SettingsList::kConnections && state.HasSelection()) {
+    Mutable(C::kConnection).text = state.SelectedText();
+    Changed();
+  }
+}
+
+void SettingsDialog::Press(SettingsControl button) {
+  switch (button) {
+    case C::kBrowse:
+      Browse();
+      break;
+    case C::kCheckBalance:
+      CheckBalance();
+      break;
+    case C::kAddTime:
+      AddTime();
+      break;
+    case C::kClearTimes:
+      MutableList(SettingsList::kMailTimes) = ListState();
+      Changed();
+      break;
+    case C::kOk:
+      Confirm();
+      break;
+    case C::kCancel:
+      Close();
+      break;
+    default:
+      break;
+  }
+}
+
+void SettingsDialog::AddTime() {
+  ListState& times = MutableList(SettingsList::kMailTimes);
+  if (static_cast<int>(times.items.size()) >= kMaxMailTimes) {
+    dialogs_.MessageBox("Max 10 records", "Tolvane", MessageIcon::kNone);
+    return;
+  }
+  auto chosen = [this](SettingsList list) {
+    return List(list).HasSelection() ? List(list).SelectedText() : std::string("00");
+  };
+  times.items.push_back(chosen(SettingsList::kMailHour) + ":" + chosen(SettingsList::kMailMinute));
+  Changed();
+}
+
+void SettingsDialog::Browse() {
+  if (std::optional<std::string> folder = host_.ChooseFolder("Browse for folder")) {
+    Mutable(C::kAutoFolder).text = *folder;
+    Changed();
+  }
+}
+
+std::string SettingsDialog::GatewayBox() const {
+  const std::string gateway = TrimBlanks(Text(C::kGateway));
+  return gateway.empty() ? ProgramSettings().TCPGateway : gateway;
+}
+
+void SettingsDialog::CheckBalance() {
+  host_.OpenBalance({GatewayBox(), Text(C::kAccountName), Text(C::kPassword)});
+}
+
+bool SettingsDialog::Refuse(int tab, SettingsControl focus, const std::string& text,
+                            const std::string& title) {
+  ShowTab(tab);
+  RequestFocus(focus);
+  dialogs_.MessageBox(text, title, MessageIcon::kInformation);
+  return false;
+}
+
+bool SettingsDialog::Validate() {
+  const std::optional<double> timeout = NumericValue(Text(C::kTimeout));
+  if (!timeout || *timeout > 65) {
+    return Refuse(0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
+  }
+  if (Checked(C::kUseTcp)) {
+    const std::string account_text =
+        "You must enter Accountname and password if you want to use TCP/IP.\n"
+        "You can open an account at " +
+        GatewayBox() + ".";
+    if (TrimBlanks(Text(C::kAccountName)).empty()) {
+      return Refuse(0, C::kAccountName, account_text, "Account information?");
+    }
+    if (TrimBlanks(Text(C::kPassword)).empty()) {
+      return Refuse(0, C::kPassword, account_text, "Account information?");
+    }
+  }
+  if (Checked(C::kActiveAtStartup)) {
+    if (TrimBlanks(Text(C::kAutoFolder)).empty()) {
+      return Refuse(2, C::kAutoFolder, "No path specified!", "What folder?");
+    }
+    if (!Checked(C::kTypeMomentary) && !Checked(C::kTypeAt) && !Checked(C::kTypeWhenFiles)) {
+      return Refuse(2, C::kTypeMomentary, "You must choose type of Autosending!.", "What type?");
+    }
+  }
+  if (Checked(C::kUseProxy) && TrimBlanks(Text(C::kProxyServer)).empty()) {
+    return Refuse(0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
+  }
+  return true;
+}
+
+ProgramSettings SettingsDialog::Applied() const {
+  ProgramSettings s = settings_;
+  s.UppTid = TrimTrailingBlanks(Text(C::kTimeout));
+  const ListState& hour = List(SettingsList::kAutoHour);
+  const ListState& minute = List(SettingsList::kAutoMinute);
+  if (hour.HasSelection() && minute.HasSelection()) {
+    s.AutoTid = hour.SelectedText() + ":" + minute.SelectedText();
+  }
+  s.AccessTyp = Checked(C::kUseTcp) ? "TCP" : "Modem";
+  s.Parametrar = Checked(C::kParity8N1) ? "N,8,1" : "E,7,1";
+  if (List(SettingsList::kSeparator).HasSelection()) {
+    s.AutoFilSep = kSeparators[List(SettingsList::kSeparator).selected].character;
+  }
+  s.EjKvitto = Flag(Checked(C::kQuicksend));
+  s.TCPProxy = Checked(C::kUseProxy) ? 1 : 0;
+  s.TCPProxyAdress = TrimBlanks(Text(C::kProxyServer));
+  s.TCPProxyPort = TrimBlanks(Text(C::kProxyPort));
+  s.TCPAnvNamn = TrimBlanks(Text(C::kAccountName));
+  s.GatewayPassword = TrimBlanks(Text(C::kPassword));
+  s.TCPGateway = GatewayBox();
+  s.Device = TrimBlanks(Text(C::kDevice));
+  s.Baud = speed_;
+  s.Port = port_;
+  s.AutoTyp = auto_type_;
+  s.ModemInit = TrimTrailingBlanks(Text(C::kModemInit));
+  s.SMSCnumber = TrimTrailingBlanks(Text(C::kSmscNumber));
+  s.Prefix1 = TrimTrailingBlanks(Text(C::kPrefix1));
+  s.Prefix2 = TrimTrailingBlanks(Text(C::kPrefix2));
+  s.AutoFil = TrimTrailingBlanks(Text(C::kAutoFolder));
+  s.Avs = TrimTrailingBlanks(Text(C::kSenderNumber));
+  s.PollTid = static_cast<int16_t>(
+      std::clamp<long>(LeadingWholeNumber(Text(C::kPollTid)), kPollMin, kPollMax));
+  s.VTid = static_cast<int16_t>(
+      std::clamp<long>(LeadingWholeNumber(Text(C::kWaitMinutes)), kWaitMin, kWaitMax));
+  s.RasISP = Text(C::kConnection);
+  s.RasUserName = Text(C::kRasUserName);
+  s.RasPassWord = Text(C::kRasPassword);
+  s.MailPassWord = Text(C::kMailPassword);
+  s.MailUserName = Text(C::kMailAccount);
+  s.MailServer = Text(C::kMailServer);
+  s.MailTid.fill("");
+  const std::vector<std::string>& times = List(SettingsList::kMailTimes).items;
+  std::copy_n(times.begin(), std::min<size_t>(times.size(), s.MailTid.size()), s.MailTid.begin());
+  s.RasYN = Flag(Checked(C::kDontUseDun));
+  s.BaraLokalt = Flag(Checked(C::kLocalOnly));
+  s.Felkorrigering = Flag(Checked(C::kErrorCorrection));
+  s.Logg = Flag(Checked(C::kRecordLog));
+  s.AutoDef = Flag(Checked(C::kActiveAtStartup));
+  s.AutoTabort = Flag(Checked(C::kDeleteAfterSending));
+  s.AutoStang = Flag(Checked(C::kCloseAfterSending));
+  s.NrFranFil = Flag(Checked(C::kNameFromFile));
+  ComputeDerivedFields(s);
+  return s;
+}
+
+void SettingsDialog::Confirm() {
+  if (!Validate()) return;
+  auto fail = [this] {
+    dialogs_.MessageBox("Error writing ini-file", "Error!", MessageIcon::kExclamation);
+    Close();
+  };
+  // The client cannot be pointed at a proxy port that is no port: nothing is
+  // taken over then.
+  if (Checked(C::kUseProxy) && !ParseProxyPort(TrimBlanks(Text(C::kProxyPort)))) {
+    fail();
+    return;
+  }
+  settings_ = Applied();
+  host_.ReconfigureTransports();
+  if (!SaveSettings(SettingsFile(settings_.ProgramFolder), settings_)) {
+    fail();
+    return;
+  }
+  Close();
+  host_.RefreshRecipientList();
+}
+
+void SettingsDialog::Close() {
+  closed_ = true;
+  Changed();
+}
+
+}  // namespace tolvane

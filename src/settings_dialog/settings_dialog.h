@@ -1,0 +1,224 @@
+#ifndef TOLVANE_SETTINGS_DIALOG_SETTINGS_DIALOG_H_
+#define TOLVANE_SETTINGS_DIALOG_SETTINGS_DIALOG_H_
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/control_state.h"
+#include "core/program_settings.h"
+#include "gateway/balance_window.h"
+#include "platform/dialler.h"
+#include "platform/dialogs.h"
+#include "settings_dialog/log_viewer.h"
+
+namespace tolvane {
+
+// The controls of the settings dialog, tab by tab (see TabOf).
+enum class SettingsControl {
+  // Tab 0, "&Communication".
+  kSenderNumber,
+  kTimeout,
+  kModemInit,
+  kSpeed2400,
+  kSpeed9600,
+  kSpeed19200,
+  kPort1,  // kPort1 + n - 1 is port n, up to 8
+  kPort2,
+  kPort3,
+  kPort4,
+  kPort5,
+  kPort6,
+  kPort7,
+  kPort8,
+  kDevice,
+  kErrorCorrection,
+  kParity8N1,
+  kParity7E1,
+  kUseModem,
+  kUseTcp,
+  kAccountName,
+  kPassword,
+  kGateway,
+  kUseProxy,
+  kProxyServer,
+  kProxyPort,
+  kCheckBalance,
+  kQuicksend,
+  // Tab 1, "&Dialing".
+  kSmscNumber,
+  kPrefix1,
+  kPrefix2,
+  // Tab 2, "&Autosending".
+  kAutoFolder,
+  kBrowse,
+  kTypeMomentary,
+  kTypeAt,
+  kTypeWhenFiles,
+  kPollTid,
+  kActiveAtStartup,
+  kDeleteAfterSending,
+  kCloseAfterSending,
+  kNameFromFile,
+  kWaitMinutes,
+  // Tab 3, "&Log" (the log viewer has its own controls).
+  kRecordLog,
+  // Tab 4, "&Mail".
+  kDontUseDun,
+  kConnection,
+  kRasUserName,
+  kRasPassword,
+  kMailServer,
+  kMailAccount,
+  kMailPassword,
+  kAddTime,
+  kClearTimes,
+  kLocalOnly,
+  // Below the tabs.
+  kOk,
+  kCancel,
+  kCount
+};
+
+enum class SettingsList {
+  kDevices,  // serial ports offered for "Device:"
+  kAutoHour,
+  kAutoMinute,
+  kSeparator,
+  kConnections,  // "Available connections:"
+  kMailHour,
+  kMailMinute,
+  kMailTimes,
+  kCount
+};
+
+inline constexpr int kSettingsTabCount = 5;
+inline constexpr int kMaxMailTimes = 10;
+
+// What the settings dialog needs from the program around it.
+class SettingsDialogHost {
+ public:
+  virtual ~SettingsDialogHost() = default;
+  // The serial port and the HTTP client take the settings just confirmed.
+  virtual void ReconfigureTransports() = 0;
+  // Runs once the dialog has closed after a successful "&OK".
+  virtual void RefreshRecipientList() = 0;
+  // Shows the account-balance window modally.
+  virtual void OpenBalance(const BalanceQuery& query) = 0;
+  // The platform's folder chooser; nullopt when the user cancels it.
+  virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
+};
+
+struct SettingsDialogServices {
+  ProgramSettings& settings;
+  Dialogs& dialogs;
+  SettingsDialogHost& host;
+  // Null where the system has no dial-up networking: the list stays empty.
+  Dialler* dialler = nullptr;
+  // The serial ports of this machine, by device path.
+  std::vector<std::string> serial_devices;
+};
+
+// The "Settings" dialog: edits every setting on five tabs, checks the
+// entries on "&OK", then takes them into ProgramSettings, reconfigures the
+// serial port and the HTTP client and writes tolvmsg.ini and user.dat.
+// "Cancel" changes nothing. Texts are 8-bit.
+class SettingsDialog {
+ public:
+  static constexpr int kPollMin = 1;
+  static constexpr int kPollMax = 999;
+  static constexpr int kWaitMin = 0;
+  static constexpr int kWaitMax = 60;
+
+  // Fills the controls from the settings, as the dialog loads.
+  explicit SettingsDialog(const SettingsDialogServices& services);
+
+  static const char* Title() { return "Settings"; }
+  static const char* TabCaption(int tab);
+  // The tab a control lies on; -1 for "&OK" and "Cancel".
+  static int TabOf(SettingsControl control);
+  static int TabOf(SettingsList list);
+
+  const ControlState& Control(SettingsControl control) const;
+  const ListState& List(SettingsList list) const;
+  // The scroll bar beside the seconds (kPollTid) or minutes (kWaitMinutes) box.
+  int ScrollValue(SettingsControl box) const;
+  int CurrentTab() const { return tab_; }
+  // Only the controls of the tab shown are reached with the Tab key.
+  bool InTabOrder(SettingsControl control) const;
+  bool InTabOrder(SettingsList list) const;
+  // The control that asked for the focus last, with a counter that grows on
+  // every request so a repeated request is seen.
+  SettingsControl FocusRequest() const { return focus_; }
+  int FocusRequestCount() const { return focus_count_; }
+  // True once "&OK", "Cancel" or an error has closed the dialog.
+  bool Closed() const { return closed_; }
+  LogViewer& Log() { return log_viewer_; }
+  // Called after every change of the state above.
+  void SetOnChanged(std::function<void()> on_changed) { on_changed_ = std::move(on_changed); }
+
+  // --- The user's actions.
+  // The dialog became the active window (its first display included).
+  void Activate();
+  void ShowTab(int tab);
+  void EditText(SettingsControl box, const std::string& text);
+  // The focus left a text box.
+  void LeaveBox(SettingsControl box);
+  void Scroll(SettingsControl box, int value);
+  void SetChecked(SettingsControl check_box, bool checked);
+  // An option button was clicked: it is chosen in its frame.
+  void Choose(SettingsControl option);
+  void Select(SettingsList list, int index);
+  void DoubleClick(SettingsList list, int index);
+  // A button: "Browse...", "Check balance", "Add time--->", "Clear", "&OK", "Cancel".
+  void Press(SettingsControl button);
+
+ private:
+  ControlState& Mutable(SettingsControl control);
+  ListState& MutableList(SettingsList list);
+  const std::string& Text(SettingsControl control) const { return Control(control).text; }
+  bool Checked(SettingsControl control) const { return Control(control).checked; }
+  void Changed();
+  void RequestFocus(SettingsControl control);
+  void Load();
+  void ClampNumberBox(SettingsControl box, bool leaving);
+  void AddTime();
+  void CheckBalance();
+  void Browse();
+  // The four rules; false (with the message shown) when one fails.
+  bool Validate();
+  bool Refuse(int tab, SettingsControl focus, const std::string& text, const std::string& title);
+  // The settings as the controls give them.
+  ProgramSettings Applied() const;
+  void Confirm();
+  void Close();
+  std::string GatewayBox() const;
+
+  ProgramSettings& settings_;
+  Dialogs& dialogs_;
+  SettingsDialogHost& host_;
+  Dialler* dialler_;
+  LogViewer log_viewer_;
+
+  std::array<ControlState, static_cast<size_t>(SettingsControl::kCount)> controls_;
+  std::array<ListState, static_cast<size_t>(SettingsList::kCount)> lists_;
+  int poll_scroll_ = kPollMin;
+  int wait_scroll_ = kWaitMin;
+  // What the speed, port and type options stored last; a stored value that
+  // matches no option stays as it is.
+  std::string speed_;
+  std::string port_;
+  std::string auto_type_;
+  int tab_ = 0;
+  bool lists_filled_ = false;
+  bool closed_ = false;
+  SettingsControl focus_ = SettingsControl::kOk;
+  int focus_count_ = 0;
+  std::function<void()> on_changed_;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_SETTINGS_DIALOG_SETTINGS_DIALOG_H_

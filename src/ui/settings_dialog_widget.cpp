@@ -1,0 +1,530 @@
+#include "ui/settings_dialog_widget.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "platform/qt/qt_text.h"
+
+namespace tolvane {
+namespace {
+
+using C = SettingsControl;
+using L = SettingsList;
+
+QLabel* Label(const char* text) { return new QLabel(ToQString(text)); }
+
+QGroupBox* Frame(const char* title, QLayout* layout) {
+  auto* frame = new QGroupBox(ToQString(title));
+  frame->setLayout(layout);
+  return frame;
+}
+
+QString ItemText(QComboBox* combo, int index) { return combo->itemText(index); }
+QString ItemText(QListWidget* list, int row) { return list->item(row)->text(); }
+
+// Refills a list or drop-down list only when its entries changed, so that a
+// render keeps what the user scrolled to.
+template <typename Widget>
+void SetItems(Widget* widget, const ListState& state) {
+  QStringList items;
+  for (const std::string& item : state.items) items << ToQString(item);
+  QStringList shown;
+  for (int i = 0; i < widget->count(); ++i) shown << ItemText(widget, i);
+  if (items != shown) {
+    widget->clear();
+    widget->addItems(items);
+  }
+}
+
+}  // namespace
+
+SettingsDialogWidget::SettingsDialogWidget(SettingsDialog& dialog, QWidget* parent)
+    : QDialog(parent), dialog_(dialog), log_(dialog.Log()) {
+  setWindowTitle(SettingsDialog::Title());
+  setModal(true);
+
+  tabs_ = new QTabWidget;
+  tabs_->addTab(BuildCommunicationTab(), ToQString(SettingsDialog::TabCaption(0)));
+  tabs_->addTab(BuildDialingTab(), ToQString(SettingsDialog::TabCaption(1)));
+  tabs_->addTab(BuildAutosendingTab(), ToQString(SettingsDialog::TabCaption(2)));
+  tabs_->addTab(BuildLogTab(), ToQString(SettingsDialog::TabCaption(3)));
+  tabs_->addTab(BuildMailTab(), ToQString(SettingsDialog::TabCaption(4)));
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
+    if (!rendering_) dialog_.ShowTab(tab);
+  });
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(Button(C::kOk));
+  buttons->addWidget(Button(C::kCancel));
+  static_cast<QPushButton*>(Widget(C::kOk))->setDefault(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tabs_);
+  layout->addLayout(buttons);
+
+  dialog_.SetOnChanged([this] { Render(); });
+  log_.SetOnChanged([this] { RenderLog(); });
+  Render();
+  RenderLog();
+}
+
+SettingsDialogWidget::~SettingsDialogWidget() {
+  dialog_.SetOnChanged(nullptr);
+  log_.SetOnChanged(nullptr);
+}
+
+QWidget* SettingsDialogWidget::Widget(SettingsControl control) const {
+  return controls_[static_cast<size_t>(control)];
+}
+
+QWidget* SettingsDialogWidget::Widget(SettingsList list) const {
+  return lists_[static_cast<size_t>(list)];
+}
+
+QWidget* SettingsDialogWidget::Widget(LogControl control) const {
+  return log_controls_[static_cast<size_t>(control)];
+}
+
+// --- Building.
+
+QLineEdit* SettingsDialogWidget::Box(SettingsControl control) {
+  auto* box = new QLineEdit;
+  controls_[static_cast<size_t>(control)] = box;
+  connect(box, &QLineEdit::textEdited, this,
+          [this, control](const QString& text) { dialog_.EditText(control, FromQString(text)); });
+  connect(box, &QLineEdit::editingFinished, this, [this, control] {
+    if (!rendering_) dialog_.LeaveBox(control);
+  });
+  return box;
+}
+
+QWidget* SettingsDialogWidget::Button(SettingsControl control) {
+  auto* button = new QPushButton;
+  button->setAutoDefault(false);
+  controls_[static_cast<size_t>(control)] = button;
+  connect(button, &QPushButton::clicked, this, [this, control] { dialog_.Press(control); });
+  return button;
+}
+
+QWidget* SettingsDialogWidget::CheckBox(SettingsControl control) {
+  auto* check = new QCheckBox;
+  controls_[static_cast<size_t>(control)] = check;
+  connect(check, &QCheckBox::clicked, this,
+          [this, control](bool checked) { dialog_.SetChecked(control, checked); });
+  return check;
+}
+
+QWidget* SettingsDialogWidget::Option(SettingsControl control) {
+  auto* option = new QRadioButton;
+  // The presenter decides what is chosen; a stored value may match no option.
+  option->setAutoExclusive(false);
+  controls_[static_cast<size_t>(control)] = option;
+  connect(option, &QRadioButton::clicked, this, [this, control] { dialog_.Choose(control); });
+  return option;
+}
+
+QComboBox* SettingsDialogWidget::ComboList(SettingsList list) {
+  auto* combo = new QComboBox;
+  lists_[static_cast<size_t>(list)] = combo;
+  connect(combo, &QComboBox::currentIndexChanged, this, [this, list](int index) {
+    if (!rendering_) dialog_.Select(list, index);
+  });
+  return combo;
+}
+
+QListWidget* SettingsDialogWidget::ListBox(SettingsList list) {
+  auto* box = new QListWidget;
+  lists_[static_cast<size_t>(list)] = box;
+  connect(box, &QListWidget::currentRowChanged, this, [this, list](int row) {
+    if (!rendering_) dialog_.Select(list, row);
+  });
+  connect(box, &QListWidget::itemDoubleClicked, this,
+          [this, list, box](QListWidgetItem* item) { dialog_.DoubleClick(list, box->row(item)); });
+  return box;
+}
+
+QScrollBar* SettingsDialogWidget::NumberScrollBar(SettingsControl box, int min, int max) {
+  auto* bar = new QScrollBar(Qt::Vertical);
+  // The bar runs over the negated range, so that its upper arrow counts up.
+  bar->setRange(-max, -min);
+  scroll_bars_[box] = bar;
+  connect(bar, &QScrollBar::valueChanged, this, [this, box](int value) {
+    if (!rendering_) dialog_.Scroll(box, -value);
+  });
+  return bar;
+}
+
+QWidget* SettingsDialogWidget::BuildCommunicationTab() {
+  auto* modem = new QGridLayout;
+  modem->addWidget(Label("Sendernumber::"), 0, 0);
+  modem->addWidget(Box(C::kSenderNumber), 0, 1, 1, 2);
+  modem->addWidget(Label("Timout after:"), 1, 0);
+  modem->addWidget(Box(C::kTimeout), 1, 1);
+  modem->addWidget(Label("Seconds"), 1, 2);
+  modem->addWidget(Label("ModemInitString:"), 2, 0);
+  modem->addWidget(Box(C::kModemInit), 2, 1, 1, 2);
+  modem->addWidget(Label("Device:"), 3, 0);
+  device_ = new QComboBox;
+  device_->setEditable(true);
+  device_->setInsertPolicy(QComboBox::NoInsert);
+  controls_[static_cast<size_t>(C::kDevice)] = device_;
+  lists_[static_cast<size_t>(L::kDevices)] = device_;
+  connect(device_->lineEdit(), &QLineEdit::textEdited, this,
+          [this](const QString& text) { dialog_.EditText(C::kDevice, FromQString(text)); });
+  connect(device_, &QComboBox::activated, this,
+          [this](int index) { dialog_.Select(L::kDevices, index); });
+  modem->addWidget(device_, 3, 1, 1, 2);
+
+  auto* speed = new QVBoxLayout;
+  for (C c : {C::kSpeed2400, C::kSpeed9600, C::kSpeed19200}) speed->addWidget(Option(c));
+  speed->addStretch();
+  auto* ports = new QGridLayout;
+  for (int i = 0; i < 8; ++i) {
+    ports->addWidget(Option(static_cast<C>(static_cast<int>(C::kPort1) + i)), i % 4, i / 4);
+  }
+  auto* parity = new QVBoxLayout;
+  parity->addWidget(Option(C::kParity8N1));
+  parity->addWidget(Option(C::kParity7E1));
+  parity->addStretch();
+  auto* options = new QHBoxLayout;
+  options->addWidget(Frame("Speed", speed));
+  options->addWidget(Frame("ComPort", ports));
+  options->addWidget(Frame("Data bit, parity, stop bit", parity));
+  modem->addLayout(options, 4, 0, 1, 3);
+  modem->addWidget(CheckBox(C::kErrorCorrection), 5, 0, 1, 3);
+
+  auto* use = new QVBoxLayout;
+  use->addWidget(Option(C::kUseModem));
+  use->addWidget(Option(C::kUseTcp));
+  auto* quicksend = new QHBoxLayout;
+  quicksend->addWidget(CheckBox(C::kQuicksend));
+  quicksend->addWidget(Label("(no receipt)"));
+  quicksend->addStretch();
+
+  auto* tcp = new QGridLayout;
+  tcp->addWidget(Label("Accountname:"), 0, 0);
+  tcp->addWidget(Box(C::kAccountName), 0, 1);
+  tcp->addWidget(Label("Password:"), 1, 0);
+  tcp->addWidget(Box(C::kPassword), 1, 1);
+  static_cast<QLineEdit*>(Widget(C::kPassword))->setEchoMode(QLineEdit::Password);
+  tcp->addWidget(Label("Gateway:"), 2, 0);
+  tcp->addWidget(Box(C::kGateway), 2, 1);
+  tcp->addWidget(CheckBox(C::kUseProxy), 3, 0, 1, 2);
+  tcp->addWidget(Label("Proxyserver:"), 4, 0);
+  tcp->addWidget(Box(C::kProxyServer), 4, 1);
+  tcp->addWidget(Label("Port:"), 5, 0);
+  tcp->addWidget(Box(C::kProxyPort), 5, 1);
+  tcp->addWidget(Button(C::kCheckBalance), 6, 1);
+
+  auto* right = new QVBoxLayout;
+  right->addWidget(Frame("Use:", use));
+  right->addWidget(Frame("TCP/IP settings", tcp));
+  right->addLayout(quicksend);
+  right->addStretch();
+  auto* page = new QWidget;
+  auto* layout = new QHBoxLayout(page);
+  layout->addWidget(Frame("Modem settings", modem));
+  layout->addLayout(right);
+  return page;
+}
+
+QWidget* SettingsDialogWidget::BuildDialingTab() {
+  auto* prefix = new QGridLayout;
+  prefix->addWidget(Label("1:"), 0, 0);
+  prefix->addWidget(Box(C::kPrefix1), 0, 1);
+  prefix->addWidget(Label("2:"), 1, 0);
+  prefix->addWidget(Box(C::kPrefix2), 1, 1);
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Label("Phonenumber to SMSC (SMS server)"));
+  layout->addWidget(Box(C::kSmscNumber));
+  layout->addWidget(Frame("Prefix", prefix));
+  layout->addStretch();
+  return page;
+}
+
+QWidget* SettingsDialogWidget::BuildAutosendingTab() {
+  auto* type = new QGridLayout;
+  type->addWidget(Option(C::kTypeMomentary), 0, 0);
+  type->addWidget(Option(C::kTypeAt), 1, 0);
+  type->addWidget(ComboList(L::kAutoHour), 1, 1);
+  type->addWidget(ComboList(L::kAutoMinute), 1, 2);
+  type->addWidget(Option(C::kTypeWhenFiles), 2, 0, 1, 3);
+  type->setColumnStretch(3, 1);
+
+  auto* poll = new QHBoxLayout;
+  poll->addWidget(Label("Number of seconds between checking:"));
+  poll->addWidget(Box(C::kPollTid));
+  Widget(C::kPollTid)->setMaximumWidth(60);
+  poll->addWidget(NumberScrollBar(C::kPollTid, SettingsDialog::kPollMin, SettingsDialog::kPollMax));
+  poll->addStretch();
+  auto* wait = new QHBoxLayout;
+  wait->addWidget(Label("If a communication error occures, wait"));
+  wait->addWidget(Box(C::kWaitMinutes));
+  Widget(C::kWaitMinutes)->setMaximumWidth(60);
+  wait->addWidget(
+      NumberScrollBar(C::kWaitMinutes, SettingsDialog::kWaitMin, SettingsDialog::kWaitMax));
+  wait->addWidget(Label("minutes before trying again"));
+  wait->addStretch();
+  auto* separator = new QHBoxLayout;
+  separator->addWidget(Label("Argumentseparator:"));
+  separator->addWidget(ComboList(L::kSeparator));
+  separator->addStretch();
+
+  auto* folder = new QHBoxLayout;
+  folder->addWidget(Box(C::kAutoFolder));
+  folder->addWidget(Button(C::kBrowse));
+  auto* autosending = new QVBoxLayout;
+  autosending->addWidget(Label("Path to the folder:"));
+  autosending->addLayout(folder);
+  autosending->addWidget(Frame("Type", type));
+  autosending->addLayout(poll);
+  for (C c :
+       {C::kActiveAtStartup, C::kDeleteAfterSending, C::kCloseAfterSending, C::kNameFromFile}) {
+    autosending->addWidget(CheckBox(c));
+  }
+  autosending->addLayout(separator);
+  autosending->addLayout(wait);
+  autosending->addWidget(Label("0 = No further attempt"));
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Frame("Autosending", autosending));
+  return page;
+}
+
+QWidget* SettingsDialogWidget::LogWidget(LogControl control, QWidget* widget) {
+  log_controls_[static_cast<size_t>(control)] = widget;
+  if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, control] {
+      switch (control) {
+        case LogControl::kRead:
+          QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+          log_.Read();
+          QGuiApplication::restoreOverrideCursor();
+          break;
+        case LogControl::kDelete:
+          log_.Delete();
+          break;
+        case LogControl::kFirst:
+          log_.First();
+          break;
+        case LogControl::kPrevious:
+          log_.Previous();
+          break;
+        case LogControl::kNext:
+          log_.Next();
+          break;
+        case LogControl::kLast:
+          log_.Last();
+          break;
+        default:
+          log_.GoTo();
+          break;
+      }
+    });
+  }
+  return widget;
+}
+
+QWidget* SettingsDialogWidget::BuildLogTab() {
+  auto* fields = new QGridLayout;
+  int row = 0;
+  for (auto [control, caption] :
+       {std::pair{LogControl::kRecordNumber, "Rec Nr"}, std::pair{LogControl::kDate, "Date"},
+        std::pair{LogControl::kTime, "Time"}, std::pair{LogControl::kSubscriber, "Subscriber"},
+        std::pair{LogControl::kReceipt, "Receipt"}, std::pair{LogControl::kMessage, "Message"}}) {
+    auto* box = new QLineEdit;
+    // The records are only shown here; the log itself is never written.
+    box->setReadOnly(true);
+    fields->addWidget(Label(caption), row, 0);
+    fields->addWidget(LogWidget(control, box), row++, 1);
+  }
+  auto* navigation = new QHBoxLayout;
+  for (LogControl control :
+       {LogControl::kFirst, LogControl::kPrevious, LogControl::kNext, LogControl::kLast}) {
+    navigation->addWidget(LogWidget(control, new QPushButton));
+  }
+  navigation->addStretch();
+  navigation->addWidget(LogWidget(LogControl::kGoTo, new QPushButton));
+  auto* jump = new QLineEdit;
+  connect(jump, &QLineEdit::textEdited, this,
+          [this](const QString& text) { log_.EditGoToBox(FromQString(text)); });
+  // Enter in the jump box jumps, rather than confirming the whole dialog.
+  jump->installEventFilter(this);
+  navigation->addWidget(LogWidget(LogControl::kGoToBox, jump));
+
+  auto* files = new QHBoxLayout;
+  files->addWidget(CheckBox(C::kRecordLog));
+  files->addStretch();
+  files->addWidget(LogWidget(LogControl::kRead, new QPushButton));
+  files->addWidget(LogWidget(LogControl::kDelete, new QPushButton));
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(files);
+  layout->addLayout(fields);
+  layout->addLayout(navigation);
+  layout->addStretch();
+  return page;
+}
+
+QWidget* SettingsDialogWidget::BuildMailTab() {
+  auto* dun = new QGridLayout;
+  dun->addWidget(CheckBox(C::kDontUseDun), 0, 0, 1, 2);
+  dun->addWidget(Label("Connection:"), 1, 0);
+  dun->addWidget(Box(C::kConnection), 1, 1);
+  dun->addWidget(Label("Username:"), 2, 0);
+  dun->addWidget(Box(C::kRasUserName), 2, 1);
+  dun->addWidget(Label("Password:"), 3, 0);
+  dun->addWidget(Box(C::kRasPassword), 3, 1);
+  dun->addWidget(Label("Available connections:"), 4, 0, 1, 2);
+  dun->addWidget(ListBox(L::kConnections), 5, 0, 1, 2);
+
+  auto* pop = new QGridLayout;
+  pop->addWidget(Label("Server:"), 0, 0);
+  pop->addWidget(Box(C::kMailServer), 0, 1);
+  pop->addWidget(Label("Account:"), 1, 0);
+  pop->addWidget(Box(C::kMailAccount), 1, 1);
+  pop->addWidget(Label("Password:"), 2, 0);
+  pop->addWidget(Box(C::kMailPassword), 2, 1);
+  for (C c : {C::kRasPassword, C::kMailPassword}) {
+    static_cast<QLineEdit*>(Widget(c))->setEchoMode(QLineEdit::Password);
+  }
+
+  auto* schedule = new QGridLayout;
+  schedule->addWidget(ComboList(L::kMailHour), 0, 0);
+  schedule->addWidget(ComboList(L::kMailMinute), 0, 1);
+  schedule->addWidget(Button(C::kAddTime), 1, 0, 1, 2);
+  schedule->addWidget(ListBox(L::kMailTimes), 0, 2, 3, 1);
+  schedule->addWidget(Button(C::kClearTimes), 3, 2);
+
+  auto* right = new QVBoxLayout;
+  right->addWidget(Frame("POP Server", pop));
+  right->addWidget(Frame("Mailchecking schedule", schedule));
+  right->addWidget(CheckBox(C::kLocalOnly));
+  auto* page = new QWidget;
+  auto* layout = new QHBoxLayout(page);
+  layout->addWidget(Frame("Dial-Up Networking", dun));
+  layout->addLayout(right);
+  return page;
+}
+
+// --- Events.
+
+bool SettingsDialogWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Widget(LogControl::kGoToBox) && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      log_.GoTo();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+bool SettingsDialogWidget::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) dialog_.Activate();
+  return QDialog::event(event);
+}
+
+void SettingsDialogWidget::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Some platforms never activate a window; the first display counts anyway.
+  dialog_.Activate();
+  if (QScreen* screen = this->screen()) {
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+  }
+}
+
+void SettingsDialogWidget::reject() {
+  if (dialog_.Closed()) {
+    QDialog::reject();
+  } else {
+    dialog_.Press(C::kCancel);
+  }
+}
+
+// --- Rendering.
+
+void SettingsDialogWidget::Render() {
+  if (rendering_) return;
+  if (dialog_.Closed()) {
+    if (isVisible()) QDialog::done(QDialog::Accepted);
+    return;
+  }
+  rendering_ = true;
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    QWidget* widget = controls_[i];
+    const auto control = static_cast<SettingsControl>(i);
+    const ControlState& state = dialog_.Control(control);
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+      // Setting the same text again would move the caret while the user types.
+      if (box->text() != ToQString(state.text)) box->setText(ToQString(state.text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      button->setText(ToQString(state.text));
+      button->setChecked(state.checked);
+    }
+    widget->setEnabled(state.enabled);
+    if (!focus_policies_.contains(widget)) focus_policies_[widget] = widget->focusPolicy();
+    widget->setFocusPolicy(dialog_.InTabOrder(control) ? focus_policies_[widget] : Qt::NoFocus);
+  }
+  for (size_t i = 0; i < lists_.size(); ++i) {
+    const auto list = static_cast<SettingsList>(i);
+    const ListState& state = dialog_.List(list);
+    if (auto* combo = qobject_cast<QComboBox*>(lists_[i])) {
+      SetItems(combo, state);
+      if (combo != device_) combo->setCurrentIndex(state.selected);
+    } else if (auto* box = qobject_cast<QListWidget*>(lists_[i])) {
+      SetItems(box, state);
+      box->setCurrentRow(state.selected);
+      if (!focus_policies_.contains(box)) focus_policies_[box] = box->focusPolicy();
+      box->setFocusPolicy(dialog_.InTabOrder(list) ? focus_policies_[box] : Qt::NoFocus);
+    }
+  }
+  const QString device = ToQString(dialog_.Control(C::kDevice).text);
+  if (device_->currentText() != device) device_->setEditText(device);
+  for (const auto& [box, bar] : scroll_bars_) bar->setValue(-dialog_.ScrollValue(box));
+  tabs_->setCurrentIndex(dialog_.CurrentTab());
+
+  if (dialog_.FocusRequestCount() != focus_count_seen_) {
+    focus_count_seen_ = dialog_.FocusRequestCount();
+    Widget(dialog_.FocusRequest())->setFocus();
+  }
+  rendering_ = false;
+}
+
+void SettingsDialogWidget::RenderLog() {
+  for (size_t i = 0; i < log_controls_.size(); ++i) {
+    QWidget* widget = log_controls_[i];
+    const ControlState& state = log_.Control(static_cast<LogControl>(i));
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+      if (box->text() != ToQString(state.text)) box->setText(ToQString(state.text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      button->setText(ToQString(state.text));
+    }
+    widget->setEnabled(state.enabled);
+  }
+  if (log_.FocusRequestCount() != log_focus_count_seen_) {
+    log_focus_count_seen_ = log_.FocusRequestCount();
+    Widget(LogControl::kGoToBox)->setFocus();
+  }
+}
+
+}  // namespace tolvane

@@ -1,0 +1,130 @@
+#include "settings_dialog/log_viewer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "records/log_file.h"
+#include "support/fake_dialogs.h"
+#include "support/temp_dir.h"
+
+namespace tolvane {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class LogViewerTest : public ::testing::Test {
+ protected:
+  void WriteLog(int lines) {
+    std::string log;
+    for (int i = 1; i <= lines; ++i) {
+      log += "\"2026-12-06\",\"10:" + std::to_string(i % 60) +
+             "\",\"Anna 0701\",\"Message sent.\",\"" + "message " + std::to_string(i) + "\"\r\n";
+    }
+    dir_.WriteFile(kLogFileName, log);
+  }
+  const std::string& Text(LogControl control) const { return viewer_.Control(control).text; }
+
+  testing::TempDir dir_;
+  testing::FakeDialogs dialogs_;
+  LogViewer viewer_{dir_.Folder(), dialogs_};
+};
+
+TEST_F(LogViewerTest, ALongLogShowsItsFirst300Records) {
+  EXPECT_FALSE(viewer_.Control(LogControl::kNext).enabled);
+  EXPECT_FALSE(viewer_.Control(LogControl::kGoToBox).enabled);
+  EXPECT_TRUE(viewer_.Control(LogControl::kRead).enabled);
+  WriteLog(350);
+  viewer_.Read();
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
+  EXPECT_EQ(viewer_.RecordCount(), 300);
+  EXPECT_TRUE(viewer_.Control(LogControl::kNext).enabled);
+  EXPECT_EQ(Text(LogControl::kRecordNumber), "1");
+  EXPECT_EQ(Text(LogControl::kDate), "2026-12-06");
+  EXPECT_EQ(Text(LogControl::kSubscriber), "Anna 0701");
+  EXPECT_EQ(Text(LogControl::kReceipt), "Message sent.");
+  EXPECT_EQ(Text(LogControl::kMessage), "message 1");
+  EXPECT_EQ(viewer_.FocusRequestCount(), 1);
+
+  viewer_.Last();
+  EXPECT_EQ(Text(LogControl::kRecordNumber), "300");
+  EXPECT_EQ(Text(LogControl::kMessage), "message 300");
+  viewer_.Next();
+  EXPECT_EQ(dialogs_.beeps(), 1);
+  viewer_.Previous();
+  EXPECT_EQ(viewer_.Current(), 299);
+  viewer_.First();
+  viewer_.Previous();
+  EXPECT_EQ(dialogs_.beeps(), 2);
+  EXPECT_EQ(viewer_.Current(), 1);
+  EXPECT_EQ(viewer_.FocusRequestCount(), 6);
+}
+
+TEST_F(LogViewerTest, JumpsOutsideTheRecordsAreRefused) {
+  WriteLog(20);
+  viewer_.Read();
+  for (const char* typed : {"0", "21", "abc", "-3", "99999999999999"}) {
+    viewer_.EditGoToBox(typed);
+    viewer_.GoTo();
+  }
+  EXPECT_EQ(dialogs_.boxes().size(), 5u);
+  EXPECT_EQ(dialogs_.boxes()[0],
+            (testing::FakeDialogs::Box{"Wrong record!", "Error", MessageIcon::kCritical,
+                                       MessageButtons::kOk}));
+  EXPECT_EQ(viewer_.Current(), 1);
+  viewer_.EditGoToBox(" 12x");
+  viewer_.GoTo();
+  EXPECT_EQ(Text(LogControl::kMessage), "message 12");
+  EXPECT_EQ(dialogs_.boxes().size(), 5u);
+}
+
+TEST_F(LogViewerTest, DeletingAsksFirstAndLeavesTheShownRecords) {
+  viewer_.Read();
+  viewer_.Delete();
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("No logfile exist yet!", "No logfile exist yet!"));
+  EXPECT_EQ(dialogs_.boxes()[0].title, "No logfile!");
+  dialogs_.Clear();
+
+  WriteLog(3);
+  viewer_.Read();
+  viewer_.Delete();  // answered No
+  EXPECT_TRUE(std::filesystem::exists(dir_.FilePath(kLogFileName)));
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  viewer_.Delete();
+  EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kLogFileName)));
+  EXPECT_EQ(dialogs_.boxes()[0],
+            (testing::FakeDialogs::Box{"Are you sure?", "Confirm deleting!", MessageIcon::kQuestion,
+                                       MessageButtons::kYesNo}));
+  EXPECT_EQ(Text(LogControl::kMessage), "message 1");
+
+  viewer_.Read();
+  EXPECT_EQ(dialogs_.Texts().back(), "No logfile exist yet!");
+}
+
+TEST_F(LogViewerTest, FailuresAreToldAndChangeNothingShown) {
+  WriteLog(2);
+  viewer_.Read();
+  viewer_.Next();
+  // A log emptied by another program has no record to show.
+  dir_.WriteFile(kLogFileName, "");
+  viewer_.Read();
+  EXPECT_EQ(dialogs_.Texts().back(), "Error reading the logfile!");
+  EXPECT_EQ(viewer_.Current(), 2);
+  EXPECT_EQ(Text(LogControl::kMessage), "message 2");
+
+  // The log turns into something that cannot be deleted while the question is up.
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  dialogs_.SetOnBox([this](const testing::FakeDialogs::Box&) {
+    std::error_code ignored;
+    std::filesystem::remove(dir_.FilePath(kLogFileName), ignored);
+    std::filesystem::create_directories(dir_.path() / kLogFileName / "inside", ignored);
+  });
+  viewer_.Delete();
+  EXPECT_EQ(dialogs_.boxes().back().text, "Error while deleting logfile!");
+  EXPECT_EQ(dialogs_.boxes().back().title, "Writeprotected?");
+}
+
+}  // namespace
+}  // namespace tolvane

@@ -1,0 +1,364 @@
+// The settings dialog as the user drives it: what it refuses, what it shows,
+// and what lands in ProgramSettings, tolvmsg.ini and user.dat.
+#include "settings_dialog/settings_dialog.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/gateway_password_file.h"
+#include "core/settings_file.h"
+#include "support/fake_dialogs.h"
+#include "support/temp_dir.h"
+
+namespace tolvane {
+namespace {
+
+using C = SettingsControl;
+using L = SettingsList;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+class FakeHost : public SettingsDialogHost {
+ public:
+  void ReconfigureTransports() override { calls.push_back("reconfigure"); }
+  void RefreshRecipientList() override { calls.push_back("refresh"); }
+  void OpenBalance(const BalanceQuery& query) override { balance_queries.push_back(query); }
+  std::optional<std::string> ChooseFolder(const std::string& title) override {
+    calls.push_back("choose " + title);
+    return chosen_folder;
+  }
+
+  std::vector<std::string> calls;
+  std::vector<BalanceQuery> balance_queries;
+  std::optional<std::string> chosen_folder;
+};
+
+class FixedDialler : public Dialler {
+ public:
+  std::vector<std::string> ConnectionNames() override { return {"Telia", "Tele2"}; }
+};
+
+class SettingsDialogTest : public ::testing::Test {
+ protected:
+  SettingsDialogTest() { settings_.ProgramFolder = dir_.Folder(); }
+
+  // Opens the dialog as the main window does: loaded, then activated.
+  SettingsDialog& Open(Dialler* dialler = nullptr) {
+    dialog_ = std::make_unique<SettingsDialog>(SettingsDialogServices{
+        settings_, dialogs_, host_, dialler, {"/dev/ttyS0", "/dev/ttyUSB0"}});
+    dialog_->Activate();
+    return *dialog_;
+  }
+  std::string Ini() const { return dir_.ReadFile(SettingsFile::kFileName); }
+  bool IniExists() const { return std::filesystem::exists(dir_.FilePath(SettingsFile::kFileName)); }
+  void ExpectRefused(SettingsDialog& dialog, int tab, C focus, const std::string& text,
+                     const std::string& title) {
+    ASSERT_FALSE(dialogs_.boxes().empty());
+    EXPECT_EQ(dialogs_.boxes().back().text, text);
+    EXPECT_EQ(dialogs_.boxes().back().title, title);
+    EXPECT_EQ(dialogs_.boxes().back().icon, MessageIcon::kInformation);
+    EXPECT_EQ(dialog.CurrentTab(), tab);
+    EXPECT_EQ(dialog.FocusRequest(), focus);
+    EXPECT_FALSE(dialog.Closed());
+    EXPECT_FALSE(IniExists());
+  }
+
+  testing::TempDir dir_;
+  ProgramSettings settings_;
+  testing::FakeDialogs dialogs_;
+  FakeHost host_;
+  std::unique_ptr<SettingsDialog> dialog_;
+};
+
+TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefused) {
+  for (const char* refused : {"66", "4o", ""}) {
+    SettingsDialog& dialog = Open();
+    dialog.ShowTab(2);
+    dialog.EditText(C::kTimeout, refused);
+    dialog.Press(C::kOk);
+    ExpectRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
+  }
+  EXPECT_EQ(settings_.UppTid, "40");
+
+  SettingsDialog& dialog = Open();
+  dialog.EditText(C::kTimeout, "65 ");
+  dialog.Press(C::kOk);
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_EQ(settings_.UppTid, "65");
+  EXPECT_THAT(Ini(), HasSubstr("[Modem]\r\nBaud=19200\r\nPort=2\r\nDevice=\r\nParametrar=N,8,1\r\n"
+                               "ModemInit=ATZ\r\nUppTid=65\r\n"));
+}
+
+TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
+  SettingsDialog& dialog = Open();
+  dialog.Choose(C::kUseTcp);
+  EXPECT_TRUE(dialog.Control(C::kUseTcp).checked);
+  EXPECT_FALSE(dialog.Control(C::kUseModem).checked);
+  dialog.EditText(C::kTimeout, "30");
+  dialog.EditText(C::kAccountName, "konto");
+  dialog.EditText(C::kPassword, "   ");
+  dialog.EditText(C::kGateway, " http://sms.example.net ");
+  dialog.Press(C::kOk);
+  ExpectRefused(dialog, 0, C::kPassword,
+                "You must enter Accountname and password if you want to use TCP/IP.\n"
+                "You can open an account at http://sms.example.net.",
+                "Account information?");
+  // A refused OK takes nothing over.
+  EXPECT_EQ(settings_.UppTid, "40");
+  EXPECT_EQ(settings_.AccessTyp, "Modem");
+
+  dialog.EditText(C::kAccountName, "");
+  dialog.Press(C::kOk);
+  EXPECT_EQ(dialog.FocusRequest(), C::kAccountName);
+
+  dialog.EditText(C::kAccountName, " konto ");
+  dialog.EditText(C::kPassword, " p&w=1 ");
+  dialog.Press(C::kOk);
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_EQ(settings_.AccessTyp, "TCP");
+  EXPECT_EQ(settings_.TCPAnvNamn, "konto");
+  EXPECT_EQ(settings_.GatewayPassword, "p&w=1");
+  EXPECT_EQ(settings_.TCPGateway, "http://sms.example.net");
+  EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "p&w=1");
+  EXPECT_THAT(Ini(), HasSubstr("[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=konto\r\n"));
+}
+
+TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup) {
+  settings_.AutoFil = "";
+  settings_.AutoTyp = "7";  // written by hand: no option matches
+  SettingsDialog& dialog = Open();
+  EXPECT_FALSE(dialog.Control(C::kTypeMomentary).checked);
+  EXPECT_FALSE(dialog.Control(C::kTypeAt).checked);
+  EXPECT_FALSE(dialog.Control(C::kTypeWhenFiles).checked);
+  dialog.SetChecked(C::kActiveAtStartup, true);
+  dialog.Press(C::kOk);
+  ExpectRefused(dialog, 2, C::kAutoFolder, "No path specified!", "What folder?");
+  dialog.EditText(C::kAutoFolder, "/var/outfiles");
+  dialog.Press(C::kOk);
+  ExpectRefused(dialog, 2, C::kTypeMomentary, "You must choose type of Autosending!.",
+                "What type?");
+
+  dialog.SetChecked(C::kActiveAtStartup, false);
+  dialog.EditText(C::kAutoFolder, "");
+  dialog.Press(C::kOk);
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_EQ(settings_.AutoTyp, "7");
+  EXPECT_EQ(settings_.AutoDef, "0");
+  EXPECT_THAT(Ini(), HasSubstr("AutoFil=\r\n"));
+}
+
+TEST_F(SettingsDialogTest, ProxyNeedsAServerAndAPortThatIsAPort) {
+  SettingsDialog& dialog = Open();
+  dialog.SetChecked(C::kUseProxy, true);
+  dialog.Press(C::kOk);
+  ExpectRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
+
+  dialog.EditText(C::kProxyServer, "proxy.lan");
+  dialog.EditText(C::kProxyPort, "80a");
+  dialog.Press(C::kOk);
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_EQ(dialogs_.boxes().back(),
+            (testing::FakeDialogs::Box{"Error writing ini-file", "Error!",
+                                       MessageIcon::kExclamation, MessageButtons::kOk}));
+  EXPECT_EQ(settings_.TCPProxy, 0);
+  EXPECT_THAT(host_.calls, IsEmpty());
+  EXPECT_FALSE(IniExists());
+}
+
+TEST_F(SettingsDialogTest, TheEleventhTimeIsRefusedAndClearStoresTenEmptyTimes) {
+  settings_.MailTid[1] = "07:30";
+  SettingsDialog& dialog = Open();
+  EXPECT_THAT(dialog.List(L::kMailTimes).items, ElementsAre("07:30"));
+  dialog.Select(L::kMailHour, 18);
+  dialog.Select(L::kMailMinute, 5);
+  for (int i = 0; i < 9; ++i) dialog.Press(C::kAddTime);
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
+  EXPECT_EQ(dialog.List(L::kMailTimes).items.size(), 10u);
+  EXPECT_EQ(dialog.List(L::kMailTimes).items.back(), "18:05");
+  dialog.Press(C::kAddTime);
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Max 10 records"));
+  EXPECT_EQ(dialogs_.boxes()[0].icon, MessageIcon::kNone);
+  EXPECT_EQ(dialog.List(L::kMailTimes).items.size(), 10u);
+
+  dialog.Press(C::kClearTimes);
+  EXPECT_THAT(dialog.List(L::kMailTimes).items, IsEmpty());
+  dialog.Press(C::kOk);
+  EXPECT_EQ(settings_.MailTimeCount, 0);
+  std::string expected;
+  for (int i = 1; i <= 10; ++i) expected += "MailTid" + std::to_string(i) + "=\r\n";
+  EXPECT_THAT(Ini(), HasSubstr(expected));
+}
+
+TEST_F(SettingsDialogTest, NumberBoxesKeepTheirRangeAndFollowTheirScrollBars) {
+  SettingsDialog& dialog = Open();
+  EXPECT_EQ(dialog.Control(C::kPollTid).text, "10");
+  EXPECT_EQ(dialog.ScrollValue(C::kPollTid), 10);
+  dialog.EditText(C::kPollTid, "1500");
+  EXPECT_EQ(dialog.Control(C::kPollTid).text, "999");
+  EXPECT_EQ(dialog.ScrollValue(C::kPollTid), 999);
+  dialog.EditText(C::kPollTid, "");
+  EXPECT_EQ(dialog.Control(C::kPollTid).text, "");
+  dialog.LeaveBox(C::kPollTid);
+  EXPECT_EQ(dialog.Control(C::kPollTid).text, "1");
+  dialog.EditText(C::kPollTid, "0");
+  EXPECT_EQ(dialog.Control(C::kPollTid).text, "1");
+
+  dialog.EditText(C::kWaitMinutes, "75");
+  EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "60");
+  dialog.EditText(C::kWaitMinutes, "-3");
+  EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "0");
+  dialog.EditText(C::kWaitMinutes, "");
+  dialog.LeaveBox(C::kWaitMinutes);
+  EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "0");
+  dialog.Scroll(C::kWaitMinutes, 12);
+  EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "12");
+  dialog.Scroll(C::kPollTid, 30);
+
+  dialog.Press(C::kOk);
+  EXPECT_EQ(settings_.PollTid, 30);
+  EXPECT_EQ(settings_.VTid, 12);
+  EXPECT_THAT(Ini(), HasSubstr("[Auto]\r\nAutoTid=21:00\r\n"));
+  EXPECT_THAT(Ini(), HasSubstr("VTid= 12\r\nPollTid= 30\r\n"));
+}
+
+TEST_F(SettingsDialogTest, ListsAreFilledOnceAndTheSeparatorStoresItsCharacter) {
+  settings_.AutoTid = "06:45";
+  settings_.AutoFilSep = "#";
+  SettingsDialog& dialog = Open();
+  EXPECT_EQ(dialog.List(L::kAutoHour).items.size(), 24u);
+  EXPECT_EQ(dialog.List(L::kAutoMinute).items.size(), 60u);
+  EXPECT_EQ(dialog.List(L::kAutoHour).SelectedText(), "06");
+  EXPECT_EQ(dialog.List(L::kAutoMinute).SelectedText(), "45");
+  EXPECT_EQ(dialog.List(L::kMailHour).SelectedText(), "00");
+  EXPECT_THAT(dialog.List(L::kSeparator).items,
+              ElementsAre("//  (ASCII 47)", "##  (ASCII 35)", "%%  (ASCII 37)", "&&  (ASCII 38)",
+                          "\xA4\xA4  (ASCII 164)"));
+  EXPECT_EQ(dialog.List(L::kSeparator).selected, 1);
+
+  dialog.Select(L::kAutoHour, 23);
+  dialog.Select(L::kSeparator, 4);
+  // Activated again, as when the balance window closes.
+  dialog.Activate();
+  EXPECT_EQ(dialog.List(L::kAutoHour).items.size(), 24u);
+  EXPECT_EQ(dialog.List(L::kSeparator).items.size(), 5u);
+  EXPECT_EQ(dialog.List(L::kAutoHour).selected, 23);
+  EXPECT_EQ(dialog.List(L::kSeparator).selected, 4);
+
+  dialog.Press(C::kOk);
+  EXPECT_EQ(settings_.AutoFilSep, "\xA4");
+  EXPECT_EQ(settings_.AutoTid, "23:45");
+  EXPECT_EQ(settings_.AutoWindowEnd, "23:45:05");
+  EXPECT_THAT(Ini(), HasSubstr("AutoFilSep=\xA4\r\n"));
+}
+
+TEST_F(SettingsDialogTest, CancelLeavesFileAndSettingsAsTheyWere) {
+  const std::string before = "; my settings\r\n[Modem]\r\nBaud=2400\r\n";
+  dir_.WriteFile(SettingsFile::kFileName, before);
+  const ProgramSettings original = settings_;
+  SettingsDialog& dialog = Open();
+  dialog.Choose(C::kSpeed9600);
+  dialog.Choose(C::kPort5);
+  dialog.EditText(C::kSmscNumber, "112");
+  dialog.SetChecked(C::kRecordLog, true);
+  dialog.Press(C::kCancel);
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_EQ(Ini(), before);
+  EXPECT_EQ(settings_, original);
+  EXPECT_THAT(host_.calls, IsEmpty());
+}
+
+TEST_F(SettingsDialogTest, AnUnshiftablePasswordStopsTheWritingHalfway) {
+  SettingsDialog& dialog = Open();
+  dialog.Choose(C::kSpeed2400);
+  dialog.EditText(C::kRasUserName, "anna");
+  dialog.EditText(C::kRasPassword, "p\xFE");  // 254 + the shift passes 255
+  dialog.EditText(C::kMailServer, "pop.example.org");
+  dialog.Press(C::kOk);
+
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Error writing ini-file"));
+  // Taken over in full, written as far as the password.
+  EXPECT_EQ(settings_.MailServer, "pop.example.org");
+  EXPECT_THAT(host_.calls, ElementsAre("reconfigure"));
+  const std::string ini = Ini();
+  EXPECT_THAT(ini, HasSubstr("Baud=2400\r\n"));
+  EXPECT_THAT(ini, HasSubstr("RasUserName=anna\r\n"));
+  EXPECT_THAT(ini, Not(HasSubstr("RasPassWord")));
+  EXPECT_THAT(ini, Not(HasSubstr("[Mail]")));
+  EXPECT_THAT(ini, Not(HasSubstr("PollTid")));
+}
+
+TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
+  dir_.WriteFile(SettingsFile::kFileName,
+                 "; hand-written\r\n[Auto]\r\nPollTid= 10\r\nMine=kept\r\n[Other]\r\nx=1\r\n");
+  settings_.Baud = "4800";  // written by hand: no speed option matches
+  SettingsDialog& dialog = Open(nullptr);
+  EXPECT_EQ(dialog.Control(C::kSpeed19200).text, "19200");
+  EXPECT_FALSE(dialog.Control(C::kSpeed19200).checked);
+  EXPECT_THAT(dialog.List(L::kDevices).items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0"));
+  EXPECT_THAT(dialog.List(L::kConnections).items, IsEmpty());
+
+  dialog.Choose(C::kPort3);
+  dialog.Choose(C::kParity7E1);
+  dialog.Select(L::kDevices, 1);
+  dialog.EditText(C::kSenderNumber, "0701234567  ");
+  dialog.EditText(C::kPrefix2, "ATDP");
+  dialog.SetChecked(C::kQuicksend, true);
+  dialog.SetChecked(C::kDontUseDun, true);
+  dialog.EditText(C::kMailPassword, "hemlis");
+  dialog.Choose(C::kTypeWhenFiles);
+  dialog.Press(C::kOk);
+
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_THAT(host_.calls, ElementsAre("reconfigure", "refresh"));
+  EXPECT_EQ(settings_.Baud, "4800");
+  EXPECT_EQ(settings_.Port, "3");
+  EXPECT_EQ(settings_.Device, "/dev/ttyUSB0");
+  EXPECT_EQ(settings_.Parametrar, "E,7,1");
+  EXPECT_EQ(settings_.Avs, "0701234567");
+  EXPECT_EQ(settings_.Prefix2, "ATDP");
+  EXPECT_TRUE(settings_.EjKvittoOn);
+  EXPECT_TRUE(settings_.RasYNOn);
+  EXPECT_EQ(settings_.AutoTyp, "3");
+  EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kGatewayPasswordFileName)));
+  const std::string ini = Ini();
+  EXPECT_TRUE(
+      ini.starts_with("; hand-written\r\n[Auto]\r\nPollTid= 10\r\nMine=kept\r\nAutoTid=21:00\r\n"));
+  EXPECT_THAT(ini, HasSubstr("[Other]\r\nx=1\r\n"));
+  EXPECT_THAT(ini, HasSubstr("Avs=0701234567\r\n"));
+  EXPECT_THAT(ini, HasSubstr("MailPassWord=khpolv\r\n"));  // shifted by three
+  EXPECT_THAT(ini, HasSubstr("TCPProxy=0\r\n"));
+  EXPECT_THAT(ini, HasSubstr("TCPGateway=http://localhost:8080\r\n"));
+}
+
+TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
+  FixedDialler dialler;
+  SettingsDialog& dialog = Open(&dialler);
+  EXPECT_THAT(dialog.List(L::kConnections).items, ElementsAre("Telia", "Tele2"));
+  EXPECT_EQ(dialog.List(L::kConnections).selected, 0);
+  dialog.DoubleClick(L::kConnections, 1);
+  EXPECT_EQ(dialog.Control(C::kConnection).text, "Tele2");
+
+  dialog.Press(C::kBrowse);  // cancelled
+  EXPECT_EQ(dialog.Control(C::kAutoFolder).text, "C:\\outfiles");
+  host_.chosen_folder = "/home/anna/out";
+  dialog.Press(C::kBrowse);
+  EXPECT_EQ(dialog.Control(C::kAutoFolder).text, "/home/anna/out");
+  EXPECT_EQ(host_.calls.back(), "choose Browse for folder");
+
+  dialog.EditText(C::kAccountName, "konto ");
+  dialog.EditText(C::kPassword, "typed");
+  dialog.EditText(C::kGateway, "");
+  dialog.Press(C::kCheckBalance);
+  ASSERT_EQ(host_.balance_queries.size(), 1u);
+  EXPECT_EQ(host_.balance_queries[0].account_name, "konto ");
+  EXPECT_EQ(host_.balance_queries[0].password, "typed");
+  EXPECT_EQ(host_.balance_queries[0].gateway, "http://localhost:8080");
+}
+
+}  // namespace
+}  // namespace tolvane
