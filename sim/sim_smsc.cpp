@@ -119,7 +119,7 @@ void SimSmsc::HandleFrame(const std::string& text) {
     if (!checksum_ok || !len_ok || fields.size() < 15) {
       std::string code = checksum_ok ? "02" : "01";
       Later(options_.answer_delay_ms, [this, trn, code] {
-        Send({Seal({trn, "", "R", "30", "N", code, ""}, SmscOptions::ChecksumFault::kNone)});
+        SendAnswer({Seal({trn, "", "R", "30", "N", code, ""}, SmscOptions::ChecksumFault::kNone)});
       });
       return;
     }
@@ -146,11 +146,16 @@ void SimSmsc::HandleSubmit(const std::string&, const std::vector<std::string>& f
     return;
   }
   if (!options_.answer) return;
+  if (options_.garbled_answer) {
+    Later(options_.answer_delay_ms, [this, wire = *options_.garbled_answer] { Send({}, wire); });
+    options_.garbled_answer.reset();
+    return;
+  }
   if (!options_.negative_codes.empty()) {
     std::string code = options_.negative_codes.front();
     options_.negative_codes.pop_front();
     Later(options_.answer_delay_ms, [this, trn, code] {
-      Send({Seal({trn, "", "R", "30", "N", code, ""}, SmscOptions::ChecksumFault::kNone)});
+      SendAnswer({Seal({trn, "", "R", "30", "N", code, ""}, SmscOptions::ChecksumFault::kNone)});
     });
     return;
   }
@@ -158,7 +163,7 @@ void SimSmsc::HandleSubmit(const std::string&, const std::vector<std::string>& f
                               SmscOptions::ChecksumFault::kNone);
   bool wants_notification = options_.notify && fields[7] == "1";
   if (!wants_notification) {
-    Later(options_.answer_delay_ms, [this, positive] { Send({positive}); });
+    Later(options_.answer_delay_ms, [this, positive] { SendAnswer({positive}); });
     return;
   }
   // The acknowledgement of the notification is indexed by the caller's own
@@ -167,10 +172,10 @@ void SimSmsc::HandleSubmit(const std::string&, const std::vector<std::string>& f
   std::string notification = Notification(trn, fields);
   if (options_.together) {
     Later(options_.answer_delay_ms, [this, positive, notification] {
-      Send({positive, notification});
+      SendAnswer({positive, notification});
     });
   } else {
-    Later(options_.answer_delay_ms, [this, positive] { Send({positive}); });
+    Later(options_.answer_delay_ms, [this, positive] { SendAnswer({positive}); });
     Later(options_.answer_delay_ms + options_.notify_delay_ms,
           [this, notification] { Send({notification}); });
   }
@@ -225,8 +230,12 @@ std::string SimSmsc::Notification(const std::string& trn, const std::vector<std:
   }
 }
 
-void SimSmsc::Send(const std::vector<std::string>& frames) {
-  std::string wire;
+void SimSmsc::SendAnswer(const std::vector<std::string>& frames) {
+  Send(frames, options_.before_answer);
+}
+
+void SimSmsc::Send(const std::vector<std::string>& frames, const std::string& lead) {
+  std::string wire = lead;
   for (const std::string& frame : frames) wire += options_.noise + kStx + frame + kEtx;
   int pieces = std::max(1, std::min<int>(options_.split_reads, static_cast<int>(wire.size())));
   size_t size = (wire.size() + pieces - 1) / pieces;

@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,11 @@ struct SmscOptions {
   bool together = false;
   // Line noise written before every STX.
   std::string noise;
+  // Bytes the line carries just before each answer to a submit (noise, broken frames).
+  std::string before_answer;
+  // When set, the line carries these bytes instead of the answer to the next
+  // submit (a garbled answer), and no notification follows.
+  std::optional<std::string> garbled_answer;
   ChecksumFault notification_checksum = ChecksumFault::kNone;
   // The line drops instead of an answer to the first submit.
   bool drop_carrier_after_submit = false;
@@ -69,8 +75,10 @@ class SimSmsc {
   void HandleFrame(const std::string& text);
   void HandleSubmit(const std::string& text, const std::vector<std::string>& fields);
   std::string Notification(const std::string& trn, const std::vector<std::string>& submit);
-  // Writes the frames, each after the noise, in as many reads as asked.
-  void Send(const std::vector<std::string>& frames);
+  // Writes `lead`, then the frames, each after the noise, in as many reads as asked.
+  void Send(const std::vector<std::string>& frames, const std::string& lead = "");
+  // The answer to a submit: its frames after the bytes asked to come before it.
+  void SendAnswer(const std::vector<std::string>& frames);
   // Runs `action` later, unless the call has ended by then.
   void Later(int milliseconds, std::function<void()> action);
 

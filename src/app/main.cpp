@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   QtHelpViewer help_viewer;
   SqlitePhoneBookStore store;
   MainWindowWidget widget;
-  QtMainWindowHost host(widget, dialogs);
+  QtMainWindowHost host(widget, dialogs, clipboard);
   Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer}, store, host);
   host.SetPresenter(&program.Window());
   host.SetSettings(&program.Settings());

@@ -61,7 +61,6 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   window_.OnTemporaryNumberToggled(true);
   window_.OnNumberEdited(order.field2);
   window_.SetMessageText(order.message);
-  window_.UpdateCharCount();
   window_.StartSend();
   window_.OnTemporaryNumberToggled(false);
   // A send refused before it started leaves the flag for no one to clear.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/text_helpers.h"
+#include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
 #include "platform/store_error.h"
 #include "records/log_file.h"
@@ -43,7 +44,8 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
       host_(host),
       modem_(*this, services.serial_port),
       gateway_(*this, services.http_client),
-      receipt_timer_(services.loop.CreateTimer()) {
+      receipt_timer_(services.loop.CreateTimer()),
+      quick_messages_(LocalFileSystem::Instance()) {
   receipt_timer_->SetInterval(kReceiptTickMs);
   receipt_timer_->SetSingleShot(false);
   receipt_timer_->SetCallback([this] { OnReceiptTimerTick(); });
@@ -141,7 +143,6 @@ void MainWindow::OnDoubleToggled(bool checked) {
   }
   state_.double_message = Control(MainControl::kDouble).checked;
   SetMessageText(state_.saved_text);
-  UpdateCharCount();
   RequestFocus(MainControl::kMessageBox);
 }
 
@@ -162,7 +163,6 @@ void MainWindow::OnRecipientChosen(int index) {
   number.text.clear();
   if (SeekPerson(list.items[index])) number.text = cursor_->Field(kFieldTelenummer);
   SetMessageText(state_.saved_text);
-  UpdateCharCount();
 }
 
 void MainWindow::RefreshRecipientList() {
@@ -320,6 +320,11 @@ void MainWindow::StartSend() {
     } catch (const StoreError&) {
     }
     Rensa_Nummer(number);
+  }
+  // A number without digits reaches nobody: a gateway would even call it delivered.
+  if (s.recipient_number.empty()) {
+    RefuseSend("No recipient!");
+    return;
   }
 
   LockWindow();
@@ -488,7 +493,8 @@ const std::string& MainWindow::MessageText() const {
 
 void MainWindow::SetMessageText(const std::string& text) {
   Mutable(MainControl::kMessageBox).text = text;
-  Changed();
+  // The count follows every change of the box, whoever makes it.
+  UpdateCharCount();
 }
 
 bool MainWindow::UsePrefix2() const { return Control(MainControl::kUsePrefix2).checked; }
@@ -500,7 +506,6 @@ void MainWindow::Beep() { services_.dialogs.Beep(); }
 void MainWindow::NewMessage() {
   state_.saved_text.clear();
   SetMessageText("");
-  UpdateCharCount();
   RequestFocus(MainControl::kMessageBox);
 }
 
@@ -515,6 +520,11 @@ void MainWindow::OpenPhoneBook() {
 void MainWindow::OpenQuickMessages() {
   recipient_list_stale_ = false;
   host_.OpenQuickMessages();
+}
+
+void MainWindow::UseQuickMessage(const std::string& text) {
+  state_.saved_text = text;
+  SetMessageText(text);
 }
 
 void MainWindow::OpenSettings() {
@@ -536,26 +546,19 @@ void MainWindow::OnEditMenuOpening(bool text_selected) {
 }
 
 void MainWindow::Copy(int start, int length) {
-  const std::string& text = MessageText();
-  if (start < 0 || length <= 0 || static_cast<size_t>(start) >= text.size()) return;
-  services_.clipboard.SetText(text.substr(start, length));
+  CopySelection(services_.clipboard, MessageText(), start, length);
 }
 
 void MainWindow::Cut(int start, int length) {
-  Copy(start, length);
-  std::string text = MessageText();
-  if (start < 0 || length <= 0 || static_cast<size_t>(start) >= text.size()) return;
-  text.erase(start, length);
-  OnMessageEdited(text);
+  if (auto text = CutSelection(services_.clipboard, MessageText(), start, length)) {
+    OnMessageEdited(*text);
+  }
 }
 
 void MainWindow::Paste(int start, int length) {
-  if (!services_.clipboard.HasText()) return;
-  std::string text = MessageText();
-  size_t at = std::min(static_cast<size_t>(std::max(start, 0)), text.size());
-  text.erase(at, std::max(length, 0));
-  text.insert(at, services_.clipboard.Text());
-  OnMessageEdited(text);
+  if (auto text = PasteOverSelection(services_.clipboard, MessageText(), start, length)) {
+    OnMessageEdited(*text);
+  }
 }
 
 }  // namespace tolvane

@@ -21,6 +21,7 @@
 #include "platform/http_client.h"
 #include "platform/record_cursor.h"
 #include "platform/serial_port.h"
+#include "records/quick_message_store.h"
 
 namespace tolvane {
 
@@ -110,6 +111,9 @@ class MainWindow : public SendContext {
   void Exit();
   void OpenPhoneBook();
   void OpenQuickMessages();
+  // "&Use" in the quick-message window: the message goes into the message
+  // box and the saved text.
+  void UseQuickMessage(const std::string& text);
   void OpenSettings();
   void ShowHelpTopics();
   void ShowAbout() { host_.OpenAbout(); }
@@ -128,6 +132,8 @@ class MainWindow : public SendContext {
   // The cursor on the phone book's people, open for the whole run.
   void SetPhoneBookCursor(RecordCursor* cursor) { cursor_ = cursor; }
   RecordCursor* PhoneBookCursor() const { return cursor_; }
+  // The quick messages, loaded at start-up and kept for the whole run.
+  QuickMessageStore& QuickMessages() { return quick_messages_; }
   // Refills the recipient list when it is stale, and applies the autosend
   // default at the first call after start-up.
   void RefreshRecipientList();
@@ -200,6 +206,7 @@ class MainWindow : public SendContext {
   std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;
   std::array<ListState, static_cast<size_t>(MainList::kCount)> lists_;
   RecordCursor* cursor_ = nullptr;
+  QuickMessageStore quick_messages_;
   bool recipient_list_stale_ = true;
   bool autosend_box_pending_ = false;
   std::optional<Placement> placement_;

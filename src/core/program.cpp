@@ -56,6 +56,7 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
     ReportError(error.number());
   }
   window_->SetAutosendBoxPending(true);
+  if (int error = window_->QuickMessages().Load(program_folder)) ReportError(error);
 
   SettingsFile file(program_folder);
   auto report = [this](int number) { ReportError(number); };
@@ -65,7 +66,7 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
   }
   LoadSettings(file, settings_, report);
   window_->Gateway().ConfigureClient();
-  window_->Modem().ConfigurePort();
+  window_->Modem().ConfigurePort(report);
   ComputeDerivedFields(settings_);
   settings_.CurrentPrefix = settings_.Prefix1;
   window_->DisableCancel();

@@ -48,7 +48,9 @@ class Program {
   std::unique_ptr<RecordCursor> cursor_;
   std::unique_ptr<Timer> startup_timer_;
   std::string command_line_text_;
-  int exit_status_ = kExitAccepted;
+  // Only a positive answer gives kExitAccepted: a run closed before its order
+  // was sent has failed.
+  int exit_status_ = kExitFailed;
 };
 
 }  // namespace tolvane

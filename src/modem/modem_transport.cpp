@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <optional>
 
 #include "core/settings_values.h"
 #include "modem/ucp_frame.h"
+#include "platform/serial_line_settings.h"
 
 namespace tolvane {
 namespace {
@@ -17,6 +19,8 @@ constexpr int kDialPauseMs = 2000;
 constexpr int kSettleMs = 3000;
 constexpr int kSettleNoCorrectionMs = 13000;
 constexpr int kRedialTicks = 16;
+// LEN has five digits, so no frame is longer.
+constexpr size_t kMaxFrameSize = 99999;
 // The dial time-out is a window-timer interval, which holds at most 65535 ms.
 constexpr int kMaxDialSeconds = 65;
 
@@ -83,34 +87,44 @@ struct ModemTransport::Impl {
   }
 
   // Takes the bytes of one read into the frame being assembled. True when a
-  // frame is complete: `frame` gets it (with its STX, without ETX) and `data`
-  // keeps whatever followed the ETX. Bytes before an STX are dropped.
+  // frame is complete: `frame` gets its text (without STX and ETX) and `data`
+  // keeps whatever followed the ETX. Bytes before an STX are dropped, and a
+  // further STX starts the frame anew, so noise never glues onto a frame.
   bool NextFrame(std::string& data, std::string& frame) {
-    if (!stx_seen) {
-      size_t stx = data.find(kStx);
-      if (stx == std::string::npos) {
+    for (;;) {
+      if (!stx_seen) {
+        size_t stx = data.find(kStx);
+        if (stx == std::string::npos) {
+          data.clear();
+          return false;
+        }
+        stx_seen = true;
+        buffer.clear();
+        data.erase(0, stx + 1);
+      }
+      size_t end = data.find_first_of(std::string{kStx, kEtx});
+      if (end == std::string::npos) {
+        buffer += data;
         data.clear();
+        // Noise that never brings an ETX must not grow the buffer for ever.
+        if (buffer.size() > kMaxFrameSize) stx_seen = false;
         return false;
       }
-      stx_seen = true;
+      if (data[end] == kStx) {
+        stx_seen = false;
+        data.erase(0, end);
+        continue;
+      }
+      frame = buffer + data.substr(0, end);
+      data.erase(0, end + 1);
       buffer.clear();
-      data.erase(0, stx);
+      // Every frame starts at its own STX.
+      stx_seen = false;
+      return true;
     }
-    size_t etx = data.find(kEtx);
-    if (etx == std::string::npos) {
-      buffer += data;
-      data.clear();
-      return false;
-    }
-    frame = buffer + data.substr(0, etx);
-    data.erase(0, etx + 1);
-    buffer.clear();
-    // Every frame starts at its own STX.
-    stx_seen = false;
-    return true;
   }
 
-  void HandleAnswer(const std::string& frame);
+  void HandleAnswer(const SubmitAnswer& answer);
   void HandleNotification(const std::string& frame);
 
   ModemTransport& owner;
@@ -139,11 +153,27 @@ ModemTransport::ModemTransport(SendContext& context, SerialPort& port)
 
 ModemTransport::~ModemTransport() { impl_->port.SetOnComm(nullptr); }
 
-void ModemTransport::ConfigurePort() {
+void ModemTransport::ConfigurePort(const std::function<void(int error_number)>& report_error) {
   const ProgramSettings& settings = impl_->settings;
-  impl_->port.SetCommPort(ParseLeadingNumber(settings.Port).value_or(0));
+  auto report = [&](int number) {
+    if (report_error) report_error(number);
+  };
+  // A device path names the port itself; the number is then not used.
+  if (settings.Device.empty()) {
+    std::optional<long> number = ParseWholeNumber(settings.Port);
+    if (number && *number >= kFirstSerialPort && *number <= kLastSerialPort) {
+      impl_->port.SetCommPort(static_cast<int>(*number));
+    } else {
+      report(kErrorInvalidPortNumber);
+    }
+  }
   impl_->port.SetDevice(settings.Device);
-  impl_->port.SetSettings(settings.Baud + "," + settings.Parametrar);
+  const std::string line = settings.Baud + "," + settings.Parametrar;
+  if (ParseSerialLineSettings(line)) {
+    impl_->port.SetSettings(line);
+  } else {
+    report(kErrorInvalidPropertyValue);
+  }
 }
 
 void ModemTransport::PrepareForSend() {
@@ -324,21 +354,26 @@ void ModemTransport::HandleSmscData(const std::string& data) {
   // An answer and the notification may arrive in one read; each frame counts.
   std::string frame;
   while (m.NextFrame(rest, frame)) {
-    ++m.frame_count;
-    if (m.frame_count == 1) {
+    if (m.frame_count == 0) {
+      // Until the answer comes, whatever is not one is noise on the line;
+      // the ReceiptTimer still bounds the wait.
+      std::optional<SubmitAnswer> answer = ReadSubmitAnswer(frame);
+      if (!answer) continue;
+      ++m.frame_count;
       bool waiting_for_notification =
-          frame.find('N') == std::string::npos && !m.settings.EjKvittoOn && !m.state.deferred;
-      m.HandleAnswer(frame);
+          answer->positive && !m.settings.EjKvittoOn && !m.state.deferred;
+      m.HandleAnswer(*answer);
       if (!waiting_for_notification) return;
     } else {
+      ++m.frame_count;
       m.HandleNotification(frame);
       return;
     }
   }
 }
 
-void ModemTransport::Impl::HandleAnswer(const std::string& frame) {
-  if (frame.find('N') == std::string::npos) {
+void ModemTransport::Impl::HandleAnswer(const SubmitAnswer& answer) {
+  if (answer.positive) {
     state.accepted = true;
     if (settings.EjKvittoOn || state.deferred) {
       context.StopReceiptTimer();
@@ -355,7 +390,7 @@ void ModemTransport::Impl::HandleAnswer(const std::string& frame) {
   ++retry_count;
   buffer.clear();
 
-  std::string code = NegativeAnswerCode(frame);
+  const std::string& code = answer.error_code;
   if (code == "01" || code == "02") {
     bool checksum = code == "01";
     if (retry_count < 3) {
@@ -384,10 +419,10 @@ void ModemTransport::Impl::HandleAnswer(const std::string& frame) {
 }
 
 void ModemTransport::Impl::HandleNotification(const std::string& frame) {
-  // Without its STX and its two checksum digits.
-  bool intact = frame.size() >= 3;
+  // The checksum is the last two characters, over everything before them.
+  bool intact = frame.size() >= 2;
   if (intact) {
-    std::string body = frame.substr(1, frame.size() - 3);
+    std::string body = frame.substr(0, frame.size() - 2);
     intact = UcpChecksum(body) == frame.substr(frame.size() - 2);
   }
   if (!intact) {

@@ -1,6 +1,7 @@
 #ifndef TOLVANE_MODEM_MODEM_TRANSPORT_H_
 #define TOLVANE_MODEM_MODEM_TRANSPORT_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,6 +10,10 @@
 
 namespace tolvane {
 
+// Error numbers of a port set-up the serial port cannot take.
+inline constexpr int kErrorInvalidPropertyValue = 380;  // Baud and Parametrar
+inline constexpr int kErrorInvalidPortNumber = 8002;    // Port
+
 // The modem line to the SMS centre: port set-up, initialisation, dialling
 // with redial, the UCP exchange and the hang-up.
 class ModemTransport {
@@ -16,8 +21,9 @@ class ModemTransport {
   ModemTransport(SendContext& context, SerialPort& port);
   ~ModemTransport();
 
-  // Start-up: port number and line settings; the port is not opened.
-  void ConfigurePort();
+  // Start-up: port number and line settings; the port is not opened. An item
+  // the port cannot take is reported by its error number and left as it was.
+  void ConfigurePort(const std::function<void(int error_number)>& report_error = nullptr);
   // Start of every send: line settings, handshaking, buffers emptied, RTS on.
   void PrepareForSend();
 

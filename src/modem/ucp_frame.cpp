@@ -132,8 +132,28 @@ std::string BuildSubmitFrame(const SubmitFrameInput& input) {
   return text + UcpChecksum(text);
 }
 
-std::string NegativeAnswerCode(std::string_view frame) {
-  return std::string(FieldAfterSlash(frame, 5));
+std::optional<SubmitAnswer> ReadSubmitAnswer(std::string_view frame) {
+  auto digits = [](std::string_view field, std::size_t count) {
+    return field.size() == count && field.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  // The shortest answer: "00/00018/R/30/A/" and the checksum.
+  constexpr std::size_t kShortest = 18;
+  if (frame.size() < kShortest || frame[frame.size() - 3] != '/') return std::nullopt;
+  const std::string_view len = FieldAfterSlash(frame, 1);
+  if (!digits(FieldAfterSlash(frame, 0), 2) || !digits(len, 5) ||
+      std::stoul(std::string(len)) != frame.size() || FieldAfterSlash(frame, 2) != "R" ||
+      FieldAfterSlash(frame, 3) != "30") {
+    return std::nullopt;
+  }
+  const std::string_view body = frame.substr(0, frame.size() - 2);
+  if (UcpChecksum(body) != frame.substr(frame.size() - 2)) return std::nullopt;
+  const std::string_view ack = FieldAfterSlash(frame, 4);
+  if (ack != "A" && ack != "N") return std::nullopt;
+  SubmitAnswer answer;
+  answer.positive = ack == "A";
+  // The checksum is no error code: only a field of the body counts.
+  if (!answer.positive) answer.error_code = std::string(FieldAfterSlash(body, 5));
+  return answer;
 }
 
 std::string NotificationText(std::string_view frame) {

@@ -1,6 +1,7 @@
 #ifndef TOLVANE_MODEM_UCP_FRAME_H_
 #define TOLVANE_MODEM_UCP_FRAME_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,9 +43,20 @@ std::string ReceiptFrame(int transaction_reference);
 // The submit frame text with its checksum, without STX/ETX.
 std::string BuildSubmitFrame(const SubmitFrameInput& input);
 
-// The error code of a negative acknowledgement: the field after the fifth
-// "/". Empty when the frame has no such field.
-std::string NegativeAnswerCode(std::string_view frame);
+// The SMS centre's answer to a submit frame.
+struct SubmitAnswer {
+  bool positive = false;
+  // Of a negative answer: the field after the fifth "/", empty when missing.
+  std::string error_code;
+};
+
+// Reads a frame text (between STX and ETX) as the answer to a submit. Only a
+// well-formed result of operation 30 counts: TRN of two digits, LEN of five
+// digits that equals the text's length, "R", "30", "A" or "N", and two
+// uppercase checksum digits that match the text before them. Anything else
+// (line noise, a frame garbled or cut short) is nullopt, so it can never pass
+// for an acceptance.
+std::optional<SubmitAnswer> ReadSubmitAnswer(std::string_view frame);
 
 // The decoded text of a delivery notification: in an operation-53 frame the
 // 25th field, in any other the 9th. Empty when the frame has no such field.

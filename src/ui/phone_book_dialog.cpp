@@ -14,15 +14,12 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "platform/text_codec.h"
+#include "platform/qt/qt_text.h"
+#include "ui/dialog_button.h"
 
 namespace tolvane {
 
 namespace {
-
-QString ToQString(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
-
-std::string FromQString(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
 
 void RenderButton(QAbstractButton* button, const ControlState& state) {
   button->setText(ToQString(state.text));
@@ -62,11 +59,7 @@ PhoneBookDialog::PhoneBookDialog(PhoneBookWindow& window, QWidget* parent)
     connect(type_options_[i], &QRadioButton::clicked, this, [this, i] { window_.SelectType(i); });
   }
   auto make_button = [this](const char* name, std::function<void()> action) {
-    auto* button = new QPushButton;
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this, [action = std::move(action)] { action(); });
-    return button;
+    return MakeDialogButton(this, name, std::move(action));
   };
   new_button_ = make_button("newButton", [this] { window_.NewRecord(); });
   edit_button_ = make_button("editButton", [this] { window_.EditRecord(); });

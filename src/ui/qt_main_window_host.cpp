@@ -9,8 +9,10 @@
 #include "phonebook/phone_book_window.h"
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_text.h"
+#include "records/quick_messages_window.h"
 #include "ui/balance_dialog.h"
 #include "ui/phone_book_dialog.h"
+#include "ui/quick_messages_dialog.h"
 #include "ui/settings_dialog_widget.h"
 
 namespace tolvane {
@@ -24,8 +26,13 @@ void QtMainWindowHost::OpenPhoneBook() {
 }
 
 void QtMainWindowHost::OpenQuickMessages() {
-  dialogs_.MessageBox("Quick messages are not available in this version.", "Tolvane",
-                      MessageIcon::kInformation);
+  if (presenter_ == nullptr) return;
+  MainWindow* presenter = presenter_;
+  QuickMessagesWindow window(
+      presenter->QuickMessages(), dialogs_, clipboard_,
+      [presenter](const std::string& text) { presenter->UseQuickMessage(text); });
+  QuickMessagesDialog dialog(window, &widget_);
+  dialog.exec();
 }
 
 void QtMainWindowHost::OpenSettings() {

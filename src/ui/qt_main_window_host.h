@@ -3,6 +3,7 @@
 
 #include "core/main_window.h"
 #include "core/main_window_host.h"
+#include "platform/clipboard.h"
 #include "platform/dialler.h"
 #include "platform/dialogs.h"
 #include "settings_dialog/settings_dialog.h"
@@ -14,8 +15,8 @@ namespace tolvane {
 // settings dialog.
 class QtMainWindowHost : public MainWindowHost, public SettingsDialogHost {
  public:
-  QtMainWindowHost(MainWindowWidget& widget, Dialogs& dialogs)
-      : widget_(widget), dialogs_(dialogs) {}
+  QtMainWindowHost(MainWindowWidget& widget, Dialogs& dialogs, Clipboard& clipboard)
+      : widget_(widget), dialogs_(dialogs), clipboard_(clipboard) {}
 
   // The presenter whose phone book the windows edit; set once it exists.
   void SetPresenter(MainWindow* presenter) { presenter_ = presenter; }
@@ -40,6 +41,7 @@ class QtMainWindowHost : public MainWindowHost, public SettingsDialogHost {
  private:
   MainWindowWidget& widget_;
   Dialogs& dialogs_;
+  Clipboard& clipboard_;
   MainWindow* presenter_ = nullptr;
   ProgramSettings* settings_ = nullptr;
   Dialler* dialler_ = nullptr;

@@ -132,6 +132,14 @@ TEST_F(MainWindowComposeTest, SendGoesToTheChosenPersonWhereverTheSharedCursorSt
   EXPECT_EQ(window_.State().recipient_number, "070222");
 }
 
+TEST_F(MainWindowComposeTest, TextPutInByTheProgramIsCounted) {
+  window_.SetMessageText("Hello");
+  EXPECT_EQ(Status(), "5 character in message (Max 160).");
+  window_.SetMailCheckRunning(true);
+  window_.SetMessageText("Mail");
+  EXPECT_EQ(Status(), "5 character in message (Max 160).");
+}
+
 TEST_F(MainWindowComposeTest, TextOverTheSingleLimitPutInByAProgramIsRefused) {
   window_.OnTemporaryNumberToggled(true);
   window_.OnNumberEdited("0701");

@@ -7,6 +7,7 @@
 
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/sim_event_loop.h"
+#include "support/quick_message_files.h"
 #include "support/window_peripherals.h"
 
 namespace tolvane {
@@ -73,6 +74,33 @@ TEST_F(ProgramTest, StartupErrorsShowABoxAndStartupGoesOn) {
   EXPECT_EQ(program_.Settings().TCPProxy, 0);
 }
 
+TEST_F(ProgramTest, APortTheSerialPortCannotTakeIsReportedAtStartup) {
+  book.Add("Anna", "070-111");
+  WriteIni("[Modem]\nPort=COM3\nBaud=fast\n");
+  EXPECT_CALL(serial, SetCommPort(::testing::_)).Times(0);
+  EXPECT_CALL(serial, SetSettings(::testing::_)).Times(0);
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 8002", "Error: 380"));
+  EXPECT_EQ(dialogs.boxes()[1].title, "Error!");
+  // Start-up went on to its last step.
+  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items, ElementsAre("Anna"));
+}
+
+TEST_F(ProgramTest, GoodPortSettingsReachThePortWithoutABox) {
+  WriteIni("[Modem]\nPort= 3\nBaud=9600\nParametrar=e,7,1.5\n");
+  EXPECT_CALL(serial, SetCommPort(3));
+  EXPECT_CALL(serial, SetSettings("9600,e,7,1.5"));
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  EXPECT_THAT(dialogs.Texts(), ::testing::IsEmpty());
+}
+
+TEST_F(ProgramTest, ARunClosedBeforeItsOrderWasSentHasFailed) {
+  ASSERT_TRUE(program_.Startup(book.Folder(), "N//0701234567//Hello"));
+  loop_.RunFor(milliseconds(1000));
+  program_.Shutdown({0, 0, 0});
+  EXPECT_EQ(program_.ExitStatus(), kExitFailed);
+}
+
 TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceAlone) {
   WriteIni("[WinPosition]\nStatus= 2\n");
   book.dir().WriteFile("netsend.kvt", "leftover");
@@ -94,6 +122,28 @@ TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceA
   EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("netsend.kvt")));
   EXPECT_EQ(program_.ExitStatus(), kExitBadOrder);
   EXPECT_EQ(Ini(), "[WinPosition]\nStatus= 2\n");
+}
+
+TEST_F(ProgramTest, LoadsTheQuickMessagesAndUseFillsTheMessageBox) {
+  book.dir().WriteFile("Meddelnd.Dat", testing::QuickMessageRecords({"Home at six", "Call me"}));
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  MainWindow& window = program_.Window();
+  ASSERT_EQ(window.QuickMessages().Count(), 2);
+  EXPECT_EQ(window.QuickMessages().Message(1), "Home at six");
+
+  window.UseQuickMessage(window.QuickMessages().Message(1));
+  EXPECT_EQ(window.MessageText(), "Home at six");
+  EXPECT_EQ(window.State().saved_text, "Home at six");
+  EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "11 character in message (Max 160).");
+}
+
+TEST_F(ProgramTest, AnUnreadableQuickMessageStoreIsReportedAndStartupGoesOn) {
+  book.Add("Anna", "070-111");
+  std::filesystem::create_directory(book.dir().path() / "meddelnd.dat");
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 75"));
+  EXPECT_EQ(program_.Window().QuickMessages().Count(), 0);
+  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items, ElementsAre("Anna"));
 }
 
 }  // namespace

@@ -179,12 +179,25 @@ TEST_F(GatewaySendScenarioTest, DoubleMessageGoesAs160Then40AndTheBoxGetsItsText
   EXPECT_EQ(Text(MainControl::kReceiptLine), kDelivered);
   EXPECT_FALSE(window_.State().sending);
   EXPECT_TRUE(window_.Control(MainControl::kSend).enabled);
+  // The whole text is back, and so is its count.
+  EXPECT_EQ(Text(MainControl::kStatusLine), "200 character in message (Max 320).");
 
   // One log record per part, each with its own text.
   std::vector<LogRecord> log = Log();
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].message, text.substr(0, 160));
   EXPECT_EQ(log[1].message, text.substr(160));
+}
+
+TEST_F(GatewaySendScenarioTest, ATemporaryNumberWithoutDigitsIsRefusedAndNothingIsPosted) {
+  window_.OnNumberEdited(" +-- ");
+  Send("Hello");
+  EXPECT_EQ(Text(MainControl::kReceiptLine), "No recipient!");
+  EXPECT_THAT(gateway_.Requests(), IsEmpty());
+  EXPECT_FALSE(window_.State().accepted);
+  EXPECT_TRUE(window_.Control(MainControl::kSend).enabled);
+  EXPECT_FALSE(window_.Control(MainControl::kCancel).enabled);
+  EXPECT_THAT(Log(), IsEmpty());
 }
 
 TEST_F(GatewaySendScenarioTest, CancelDuringTheFirstPartNeverSendsTheSecond) {

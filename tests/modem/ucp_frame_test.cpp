@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
 #include <string>
 
 namespace tolvane {
@@ -104,14 +106,76 @@ TEST(BuildSubmitFrameTest, ReferenceAbove99KeepsTwoDigits) {
   EXPECT_EQ(frame.size(), 47u);
 }
 
-TEST(NegativeAnswerCodeTest, ReadsTheSixthField) {
-  EXPECT_EQ(NegativeAnswerCode("\x02"
-                               "00/00022/R/30/N/02//05"),
-            "02");
-  EXPECT_EQ(NegativeAnswerCode("01/00020/R/30/N/24/"), "24");
-  EXPECT_EQ(NegativeAnswerCode("01/00020/R/30/N/"), "");
-  EXPECT_EQ(NegativeAnswerCode("01/00020/R/30/N"), "");
-  EXPECT_EQ(NegativeAnswerCode(""), "");
+// A result frame with its LEN filled in and its checksum appended.
+std::string Sealed(const std::string& trn, const std::string& rest) {
+  std::string body = trn + "/00000/" + rest;
+  std::string len = std::to_string(body.size() + 2);
+  body.replace(3, 5, std::string(5 - len.size(), '0') + len);
+  return body + UcpChecksum(body);
+}
+
+TEST(ReadSubmitAnswerTest, ReadsPositiveAndNegativeAnswers) {
+  const std::string positive = Sealed("00", "R/30/A//0701234567:061226100000/");
+  ASSERT_EQ(positive, "00/00043/R/30/A//0701234567:061226100000/25");
+  std::optional<SubmitAnswer> answer = ReadSubmitAnswer(positive);
+  ASSERT_TRUE(answer.has_value());
+  EXPECT_TRUE(answer->positive);
+
+  answer = ReadSubmitAnswer(Sealed("01", "R/30/N/24//"));
+  ASSERT_TRUE(answer.has_value());
+  EXPECT_FALSE(answer->positive);
+  EXPECT_EQ(answer->error_code, "24");
+  // A refusal without its code, and one whose code field is missing altogether.
+  for (const char* rest : {"R/30/N//", "R/30/N/"}) {
+    answer = ReadSubmitAnswer(Sealed("00", rest));
+    ASSERT_TRUE(answer.has_value()) << rest;
+    EXPECT_FALSE(answer->positive);
+    EXPECT_EQ(answer->error_code, "") << rest;
+  }
+}
+
+TEST(ReadSubmitAnswerTest, RefusesWhatIsNoWellFormedAnswerOfOperation30) {
+  for (const std::string& frame :
+       {std::string(), std::string("hello"), std::string("00/00019/R/01/A//68"),
+        Sealed("00", "O/53/0701//"), Sealed("00", "R/31/A//"), Sealed("00", "R/30/X//"),
+        Sealed("00", "R/30/a//"), Sealed("0", "R/30/A//"), Sealed("0A", "R/30/A//"),
+        std::string(2000, 'A'), std::string("\x02\x02\x03\x03")}) {
+    EXPECT_FALSE(ReadSubmitAnswer(frame).has_value()) << frame;
+  }
+  // A LEN that does not count the text, and lower-case checksum digits.
+  std::string positive = Sealed("00", "R/30/A//");
+  EXPECT_FALSE(ReadSubmitAnswer("00/00099" + positive.substr(8)).has_value());
+  std::string lower = Sealed("00", "R/30/A//0701:061226100000/");
+  ASSERT_EQ(lower.substr(lower.size() - 2), "ED");
+  lower.replace(lower.size() - 2, 2, "ed");
+  EXPECT_FALSE(ReadSubmitAnswer(lower).has_value());
+}
+
+TEST(ReadSubmitAnswerTest, EveryCutAndEveryChangedCharacterIsRefused) {
+  const std::string positive = Sealed("00", "R/30/A//0701234567:061226100000/");
+  for (size_t size = 0; size < positive.size(); ++size) {
+    EXPECT_FALSE(ReadSubmitAnswer(positive.substr(0, size)).has_value()) << size;
+    EXPECT_FALSE(ReadSubmitAnswer(positive.substr(size + 1)).has_value()) << size;
+  }
+  for (size_t at = 0; at < positive.size(); ++at) {
+    for (int code = 0; code < 256; ++code) {
+      std::string changed = positive;
+      if (changed[at] == static_cast<char>(code)) continue;
+      changed[at] = static_cast<char>(code);
+      EXPECT_FALSE(ReadSubmitAnswer(changed).has_value()) << at << " " << code;
+    }
+  }
+}
+
+TEST(ReadSubmitAnswerTest, RandomBytesAreNeverAnAnswer) {
+  std::mt19937 random(8);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> size(0, 300);
+  for (int i = 0; i < 5000; ++i) {
+    std::string frame(size(random), '\0');
+    for (char& c : frame) c = static_cast<char>(byte(random));
+    EXPECT_FALSE(ReadSubmitAnswer(frame).has_value()) << i;
+  }
 }
 
 TEST(NotificationTextTest, ReadsTheMessageOfAnOperation53Frame) {

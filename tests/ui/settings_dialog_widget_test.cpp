@@ -68,7 +68,7 @@ class SettingsDialogWidgetTest : public ::testing::Test, protected testing::Wind
   sim::SimGateway gateway_;
   sim::SimHttpClient client_{loop_, gateway_};
   MainWindowWidget widget_;
-  QtMainWindowHost host_{widget_, dialogs};
+  QtMainWindowHost host_{widget_, dialogs, clipboard};
   MainWindow presenter_{settings, Services(loop_, client_), host_};
 };
 

@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <algorithm>
 #include <cctype>
-#include <sstream>
-#include <vector>
+#include <optional>
+
+#include "platform/serial_line_settings.h"
 
 namespace tolvane {
 namespace {
@@ -45,19 +46,12 @@ std::string QtSerialPort::DevicePath() const {
 }
 
 void QtSerialPort::SetSettings(const std::string& settings) {
-  std::vector<std::string> parts;
-  std::stringstream stream(settings);
-  for (std::string part; std::getline(stream, part, ',');) parts.push_back(Upper(part));
-  if (parts.size() != 4) return;
-  try {
-    baud_ = std::stoi(parts[0]);
-    int data_bits = std::stoi(parts[2]);
-    if (data_bits >= 5 && data_bits <= 8)
-      data_bits_ = static_cast<QSerialPort::DataBits>(data_bits);
-  } catch (const std::exception&) {
-    return;
-  }
-  switch (parts[1].empty() ? 'N' : parts[1][0]) {
+  // Settings the port cannot take leave the line as it was.
+  std::optional<SerialLineSettings> line = ParseSerialLineSettings(settings);
+  if (!line) return;
+  baud_ = line->baud;
+  data_bits_ = static_cast<QSerialPort::DataBits>(line->data_bits);
+  switch (line->parity) {
     case 'E':
       parity_ = QSerialPort::EvenParity;
       break;
@@ -73,9 +67,9 @@ void QtSerialPort::SetSettings(const std::string& settings) {
     default:
       parity_ = QSerialPort::NoParity;
   }
-  stop_bits_ = parts[3] == "2"     ? QSerialPort::TwoStop
-               : parts[3] == "1.5" ? QSerialPort::OneAndHalfStop
-                                   : QSerialPort::OneStop;
+  stop_bits_ = line->stop_bits == "2"     ? QSerialPort::TwoStop
+               : line->stop_bits == "1.5" ? QSerialPort::OneAndHalfStop
+                                          : QSerialPort::OneStop;
   if (port_.isOpen()) ApplyLineSettings();
 }
 

@@ -14,6 +14,19 @@ inline QString ToQString(const std::string& text) {
 }
 inline std::string FromQString(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
 
+// Message texts keep their line breaks as CR LF; multi-line text boxes use a
+// bare line feed.
+inline QString MessageToQString(const std::string& text) {
+  return ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+inline std::string MessageFromQString(const QString& text) {
+  QString typed = text;
+  typed.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+      .replace(QChar(QChar::ParagraphSeparator), QChar('\n'))
+      .replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+  return FromQString(typed);
+}
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_PLATFORM_QT_QT_TEXT_H_

@@ -1,0 +1,43 @@
+#ifndef TOLVANE_PLATFORM_FILE_SYSTEM_H_
+#define TOLVANE_PLATFORM_FILE_SYSTEM_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tolvane {
+
+// The file operations a whole-file rewrite is made of, one step each, so a
+// test can make any step fail (or stop all work after it, as a crash does).
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Names of the entries of `folder`; empty when it cannot be read.
+  virtual std::vector<std::string> List(const std::string& folder) = 0;
+  // The whole content, or nothing when the file cannot be read.
+  virtual std::optional<std::string> Read(const std::string& path) = 0;
+  // Makes `path` a new empty file, readable and writable by the owner only;
+  // an old file of that name is removed first.
+  virtual bool Create(const std::string& path) = 0;
+  virtual bool Append(const std::string& path, const std::string& data) = 0;
+  // Returns once what was written to the file is on the disk.
+  virtual bool Flush(const std::string& path) = 0;
+  // Gives `to` the permissions of `from`; nothing to do when `from` is missing.
+  virtual bool CopyPermissions(const std::string& from, const std::string& to) = 0;
+  // Puts `from` in the place of `to` in one step: a reader finds either the
+  // old `to` or the new one, never neither.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  virtual bool Remove(const std::string& path) = 0;
+  // Returns once the renames in `folder` are on the disk.
+  virtual bool FlushFolder(const std::string& folder) = 0;
+};
+
+// The path of the entry of `folder` (which ends with a separator) named
+// `name` in any letter case, as the program names its files inconsistently.
+// An entry of exactly that name wins over the others.
+std::optional<std::string> FindAnyCase(FileSystem& files, const std::string& folder,
+                                       const std::string& name);
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_PLATFORM_FILE_SYSTEM_H_

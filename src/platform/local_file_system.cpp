@@ -1,0 +1,116 @@
+#include "platform/local_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+namespace tolvane {
+namespace {
+
+// A descriptor that closes itself; Close() reports what close() said.
+class Fd {
+ public:
+  Fd(const std::string& path, int flags, mode_t mode = 0)
+      : fd_(open(path.c_str(), flags | O_CLOEXEC, mode)) {}
+  ~Fd() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+
+  bool ok() const { return fd_ >= 0; }
+  int get() const { return fd_; }
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+LocalFileSystem& LocalFileSystem::Instance() {
+  static LocalFileSystem instance;
+  return instance;
+}
+
+std::vector<std::string> LocalFileSystem::List(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    names.push_back(it->path().filename().string());
+  }
+  return names;
+}
+
+std::optional<std::string> LocalFileSystem::Read(const std::string& path) {
+  Fd file(path, O_RDONLY);
+  struct stat info;
+  if (!file.ok() || fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+  std::string content;
+  char buffer[8192];
+  for (;;) {
+    ssize_t got = read(file.get(), buffer, sizeof buffer);
+    if (got == 0) return content;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    content.append(buffer, static_cast<size_t>(got));
+  }
+}
+
+bool LocalFileSystem::Create(const std::string& path) {
+  if (unlink(path.c_str()) != 0 && errno != ENOENT) return false;
+  Fd file(path, O_WRONLY | O_CREAT | O_EXCL, 0600);
+  return file.ok() && file.Close();
+}
+
+bool LocalFileSystem::Append(const std::string& path, const std::string& data) {
+  Fd file(path, O_WRONLY | O_APPEND);
+  if (!file.ok()) return false;
+  const char* next = data.data();
+  size_t left = data.size();
+  while (left > 0) {
+    ssize_t written = write(file.get(), next, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    next += written;
+    left -= static_cast<size_t>(written);
+  }
+  return file.Close();
+}
+
+bool LocalFileSystem::Flush(const std::string& path) {
+  Fd file(path, O_WRONLY);
+  return file.ok() && fsync(file.get()) == 0 && file.Close();
+}
+
+bool LocalFileSystem::CopyPermissions(const std::string& from, const std::string& to) {
+  struct stat info;
+  if (stat(from.c_str(), &info) != 0) return errno == ENOENT;
+  return chmod(to.c_str(), info.st_mode & 07777) == 0;
+}
+
+bool LocalFileSystem::Rename(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool LocalFileSystem::Remove(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+bool LocalFileSystem::FlushFolder(const std::string& folder) {
+  Fd dir(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
+  return dir.ok() && fsync(dir.get()) == 0 && dir.Close();
+}
+
+}  // namespace tolvane

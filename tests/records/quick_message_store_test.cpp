@@ -1,0 +1,126 @@
+#include "records/quick_message_store.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/local_file_system.h"
+#include "support/quick_message_files.h"
+#include "support/temp_dir.h"
+
+namespace tolvane {
+namespace {
+
+using ::testing::ElementsAre;
+
+using testing::QuickMessageRecords;
+
+class QuickMessageStoreTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> messages;
+    for (int i = 1; i <= store_.Count(); ++i) messages.push_back(store_.Message(i));
+    return messages;
+  }
+  std::vector<std::string> FolderEntries() const {
+    std::vector<std::string> names = LocalFileSystem::Instance().List(dir_.Folder());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  testing::TempDir dir_;
+  QuickMessageStore store_{LocalFileSystem::Instance()};
+};
+
+TEST_F(QuickMessageStoreTest, LoadsWholeRecordsWithoutTheirPadding) {
+  dir_.WriteFile("meddelnd.dat", QuickMessageRecords({"Call me", "  Late again  ", ""}));
+  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
+  EXPECT_THAT(Messages(), ElementsAre("Call me", "  Late again", ""));
+
+  // Whatever follows the last whole record is a torn write, not a message.
+  dir_.WriteFile("meddelnd.dat", QuickMessageRecords({"One", "Two"}) + "Thr");
+  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
+  EXPECT_THAT(Messages(), ElementsAre("One", "Two"));
+
+  dir_.WriteFile("meddelnd.dat", "");
+  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
+  EXPECT_EQ(store_.Count(), 0);
+}
+
+TEST_F(QuickMessageStoreTest, AMissingStoreIsCreatedEmpty) {
+  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
+  EXPECT_EQ(store_.Count(), 0);
+  EXPECT_THAT(FolderEntries(), ElementsAre("meddelnd.dat"));
+  EXPECT_EQ(dir_.ReadFile("meddelnd.dat"), "");
+}
+
+TEST_F(QuickMessageStoreTest, KeepsEveryRecordOfAnOverfullStore) {
+  std::string bytes;
+  for (int i = 1; i <= 55; ++i) bytes += QuickMessageRecords({"Message " + std::to_string(i)});
+  dir_.WriteFile("meddelnd.dat", bytes);
+  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
+  EXPECT_EQ(store_.Count(), 55);
+  EXPECT_EQ(store_.RemoveEqual("Message 3"), 1);
+  ASSERT_TRUE(store_.Save());
+  EXPECT_EQ(dir_.ReadFile("meddelnd.dat").size(), 54u * 400);
+}
+
+TEST_F(QuickMessageStoreTest, FindsItsFilesInAnyLetterCase) {
+  dir_.WriteFile("MEDDELND.DAT", QuickMessageRecords({"Upper"}));
+  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
+  EXPECT_THAT(Messages(), ElementsAre("Upper"));
+  store_.Append("Second");
+  ASSERT_TRUE(store_.Save());
+  // The store keeps its one name; no twin in another case appears.
+  EXPECT_THAT(FolderEntries(), ElementsAre("MEDDELND.DAT"));
+  EXPECT_EQ(dir_.ReadFile("MEDDELND.DAT"), QuickMessageRecords({"Upper", "Second"}));
+}
+
+TEST_F(QuickMessageStoreTest, ALeftoverTemporaryFileWithoutTheStoreIsTheStore) {
+  dir_.WriteFile("meddelnd.tmp", QuickMessageRecords({"Saved", "Lists"}));
+  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
+  EXPECT_THAT(Messages(), ElementsAre("Saved", "Lists"));
+  EXPECT_THAT(FolderEntries(), ElementsAre("meddelnd.dat"));
+
+  // Beside the store it is an unfinished rewrite, and the store wins.
+  dir_.WriteFile("Meddelnd.Tmp", QuickMessageRecords({"Half"}));
+  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
+  EXPECT_THAT(Messages(), ElementsAre("Saved", "Lists"));
+  store_.Append("New");
+  ASSERT_TRUE(store_.Save());
+  EXPECT_THAT(FolderEntries(), ElementsAre("meddelnd.dat"));
+}
+
+TEST_F(QuickMessageStoreTest, AnUnreadableStoreIsReportedAndNeverOverwritten) {
+  std::filesystem::create_directory(dir_.path() / "meddelnd.dat");
+  EXPECT_EQ(store_.Load(dir_.Folder()), QuickMessageStore::kLoadError);
+  EXPECT_EQ(store_.Count(), 0);
+  store_.Append("Would replace what could not be read");
+  EXPECT_FALSE(store_.Save());
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.path() / "meddelnd.dat"));
+}
+
+TEST_F(QuickMessageStoreTest, TextsAreCutToOneRecordAndEqualOnesGoByTheWalkRule) {
+  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
+  store_.Append(std::string(399, 'x') + "yz");
+  EXPECT_EQ(store_.Message(1), std::string(399, 'x') + "y");
+
+  auto remove = [this](std::vector<std::string> list, const std::string& text) {
+    EXPECT_EQ(store_.Load(dir_.Folder()), 0);  // the file is still empty
+    for (const std::string& message : list) store_.Append(message);
+    store_.RemoveEqual(text);
+    return Messages();
+  };
+  // Of equal neighbours the first goes and the one that moved up stays.
+  EXPECT_THAT(remove({"A", "A", "B"}, "A"), ElementsAre("A", "B"));
+  EXPECT_THAT(remove({"A", "A", "A"}, "A"), ElementsAre("A"));
+  // Equal messages apart are all removed; padding does not count.
+  EXPECT_THAT(remove({"A", "B", "A ", "C", "A"}, "A  "), ElementsAre("B", "C"));
+  // A message that differs is never removed.
+  EXPECT_THAT(remove({"A", "a", "A!", " A"}, "A"), ElementsAre("a", "A!", " A"));
+  EXPECT_THAT(remove({"B"}, "A"), ElementsAre("B"));
+}
+
+}  // namespace
+}  // namespace tolvane

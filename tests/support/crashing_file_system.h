@@ -1,0 +1,56 @@
+#ifndef TOLVANE_TESTS_SUPPORT_CRASHING_FILE_SYSTEM_H_
+#define TOLVANE_TESTS_SUPPORT_CRASHING_FILE_SYSTEM_H_
+
+#include <string>
+#include <vector>
+
+#include "platform/local_file_system.h"
+
+namespace tolvane::testing {
+
+// The machine's files, until the program "crashes" at a chosen step: from
+// that step on nothing more reaches the disk (an append gets half its data
+// out first), and every step fails. Reading never fails.
+class CrashingFileSystem : public FileSystem {
+ public:
+  // Crashes at the `step`-th change from now on (0 is the next one).
+  void CrashAt(int step) { crash_at_ = steps_ + step; }
+  // Changes asked for so far, crashed or not.
+  int steps() const { return steps_; }
+  bool crashed() const { return crash_at_ >= 0 && steps_ > crash_at_; }
+
+  std::vector<std::string> List(const std::string& folder) override { return real_.List(folder); }
+  std::optional<std::string> Read(const std::string& path) override { return real_.Read(path); }
+  bool Create(const std::string& path) override { return Step() && real_.Create(path); }
+  bool Append(const std::string& path, const std::string& data) override {
+    if (Step()) return real_.Append(path, data);
+    if (steps_ - 1 == crash_at_) real_.Append(path, data.substr(0, data.size() / 2));
+    return false;
+  }
+  bool Flush(const std::string& path) override { return Step() && real_.Flush(path); }
+  bool CopyPermissions(const std::string& from, const std::string& to) override {
+    return Step() && real_.CopyPermissions(from, to);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return Step() && real_.Rename(from, to);
+  }
+  bool Remove(const std::string& path) override { return Step() && real_.Remove(path); }
+  bool FlushFolder(const std::string& folder) override {
+    return Step() && real_.FlushFolder(folder);
+  }
+
+ private:
+  // Counts a change; false once the crash has come.
+  bool Step() {
+    const int step = steps_++;
+    return crash_at_ < 0 || step < crash_at_;
+  }
+
+  LocalFileSystem real_;
+  int steps_ = 0;
+  int crash_at_ = -1;
+};
+
+}  // namespace tolvane::testing
+
+#endif  // TOLVANE_TESTS_SUPPORT_CRASHING_FILE_SYSTEM_H_
