@@ -43,11 +43,13 @@ const testing::TempDir& FolderWith(int people) {
   return *folder;
 }
 
-// The program on Qt's adapters, started without a command line and shown.
+// The program on Qt's adapters, put together as main() does, started without a
+// command line and shown.
 class ShownProgram {
  public:
   explicit ShownProgram(const std::string& folder) {
     host_.SetPresenter(&program_.Window());
+    host_.SetSettings(&program_.Settings());
     program_.Startup(folder, "");
     widget_.Bind(&program_.Window());
     widget_.ShowPlaced();
@@ -66,7 +68,7 @@ class ShownProgram {
   QtHelpViewer help_viewer_;
   SqlitePhoneBookStore store_;
   MainWindowWidget widget_;
-  QtMainWindowHost host_{widget_, dialogs_};
+  QtMainWindowHost host_{widget_, dialogs_, clipboard_};
   Program program_{
       {loop_, serial_port_, http_client_, dialogs_, clipboard_, help_viewer_}, store_, host_};
 };
