@@ -10,20 +10,12 @@
 #include <memory>
 #include <string>
 
-#include "core/program.h"
+#include "app/qt_program.h"
 #include "phonebook/phone_book_window.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_event_loop.h"
-#include "platform/qt/qt_help_viewer.h"
-#include "platform/qt/qt_http_client.h"
-#include "platform/qt/qt_serial_port.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/numbered_people.h"
 #include "support/fake_dialogs.h"
 #include "support/temp_dir.h"
-#include "ui/main_window_widget.h"
-#include "ui/qt_main_window_host.h"
 
 namespace tolvane {
 namespace {
@@ -43,34 +35,19 @@ const testing::TempDir& FolderWith(int people) {
   return *folder;
 }
 
-// The program on Qt's adapters, put together as main() does, started without a
-// command line and shown.
+// The program as it runs, started without a command line and shown.
 class ShownProgram {
  public:
   explicit ShownProgram(const std::string& folder) {
-    host_.SetPresenter(&program_.Window());
-    host_.SetSettings(&program_.Settings());
-    program_.Startup(folder, "");
-    widget_.Bind(&program_.Window());
-    widget_.ShowPlaced();
+    program_.Start(folder, "");
     QCoreApplication::processEvents();
   }
 
   MainWindow& Window() { return program_.Window(); }
-  MainWindowWidget& Widget() { return widget_; }
+  MainWindowWidget& Widget() { return program_.Widget(); }
 
  private:
-  QtEventLoop loop_;
-  QtSerialPort serial_port_;
-  QtHttpClient http_client_;
-  QtDialogs dialogs_;
-  QtClipboard clipboard_;
-  QtHelpViewer help_viewer_;
-  SqlitePhoneBookStore store_;
-  MainWindowWidget widget_;
-  QtMainWindowHost host_{widget_, dialogs_, clipboard_};
-  Program program_{
-      {loop_, serial_port_, http_client_, dialogs_, clipboard_, help_viewer_}, store_, host_};
+  QtProgram program_;
 };
 
 void BM_StartupToWindowShown(benchmark::State& state) {

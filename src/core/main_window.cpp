@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "bulk/autosending.h"
 #include "core/text_helpers.h"
 #include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
@@ -45,6 +46,7 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
       modem_(*this, services.serial_port),
       gateway_(*this, services.http_client),
       receipt_timer_(services.loop.CreateTimer()),
+      autosending_(std::make_unique<Autosending>(*this, services.dialogs, services.files)),
       quick_messages_(LocalFileSystem::Instance()) {
   receipt_timer_->SetInterval(kReceiptTickMs);
   receipt_timer_->SetSingleShot(false);
@@ -136,7 +138,7 @@ void MainWindow::OnMessageKeyReleased() { state_.saved_text = MessageText(); }
 
 void MainWindow::OnDoubleToggled(bool checked) {
   Mutable(MainControl::kDouble).checked = checked;
-  if (checked && Control(MainControl::kGroupSending).text == "&Groupsending <<") {
+  if (checked && GroupMode()) {
     services_.dialogs.MessageBox("Double message not allowed for groupsending", "Not double",
                                  MessageIcon::kInformation);
     Mutable(MainControl::kDouble).checked = false;
@@ -185,15 +187,30 @@ void MainWindow::RefreshRecipientList() {
     }
     if (!list.items.empty() && !temporary) OnRecipientChosen(0);
   }
-  if (autosend_box_pending_) {
-    Mutable(MainControl::kAutosending).checked = settings_.AutoDef.substr(0, 1) == "1";
-    autosend_box_pending_ = false;
-  }
   Changed();
+  if (autosend_box_pending_) {
+    autosend_box_pending_ = false;
+    autosending_->ApplyStartupDefault();
+  }
 }
 
 void MainWindow::DisableCancel() {
   Mutable(MainControl::kCancel).enabled = false;
+  Changed();
+}
+
+void MainWindow::SetEnabled(MainControl control, bool enabled) {
+  Mutable(control).enabled = enabled;
+  Changed();
+}
+
+void MainWindow::SetEnabled(MainList list, bool enabled) {
+  MutableList(list).enabled = enabled;
+  Changed();
+}
+
+void MainWindow::SetChecked(MainControl control, bool checked) {
+  Mutable(control).checked = checked;
   Changed();
 }
 
@@ -230,6 +247,12 @@ void MainWindow::OnPrefixChosen(int prefix) {
   Mutable(MainControl::kUsePrefix2).checked = prefix == 2;
   Changed();
 }
+
+bool MainWindow::GroupMode() const {
+  return Control(MainControl::kGroupSending).text == "&Groupsending <<";
+}
+
+void MainWindow::OnAutosendingClicked(bool checked) { autosending_->OnBoxClicked(checked); }
 
 void MainWindow::OnGroupSendingToggled() {
   ControlState& button = Mutable(MainControl::kGroupSending);
@@ -512,7 +535,7 @@ void MainWindow::NewMessage() {
 void MainWindow::Exit() { host_.CloseMainWindow(); }
 
 void MainWindow::OpenPhoneBook() {
-  if (Control(MainControl::kGroupSending).text == "&Groupsending <<") OnGroupSendingToggled();
+  if (GroupMode()) OnGroupSendingToggled();
   recipient_list_stale_ = true;
   host_.OpenPhoneBook();
 }

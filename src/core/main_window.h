@@ -17,6 +17,7 @@
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
+#include "platform/file_system.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
 #include "platform/record_cursor.h"
@@ -24,6 +25,8 @@
 #include "records/quick_message_store.h"
 
 namespace tolvane {
+
+class Autosending;
 
 // The controls of the main window, by role.
 enum class MainControl {
@@ -72,6 +75,7 @@ struct MainWindowServices {
   Dialogs& dialogs;
   Clipboard& clipboard;
   HelpViewer& help_viewer;
+  FileSystem& files;
 };
 
 // Presenter of the main window: compose rules, recipient choice, the send
@@ -105,6 +109,7 @@ class MainWindow : public SendContext {
   void OnNumberEdited(const std::string& text);
   void OnPrefixChosen(int prefix);  // 1 or 2
   void OnGroupSendingToggled();
+  void OnAutosendingClicked(bool checked);
   void StartSend();
   void CancelSend();
   void NewMessage();
@@ -128,6 +133,8 @@ class MainWindow : public SendContext {
   void SetCommandLineMode(bool on) { command_line_mode_ = on; }
   bool CommandLineMode() const { return command_line_mode_; }
   void SetAutosendInProgress(bool on) { autosend_in_progress_ = on; }
+  bool AutosendInProgress() const { return autosend_in_progress_; }
+  bool GroupMode() const;
   void SetMailCheckRunning(bool on) { mail_check_running_ = on; }
   // The cursor on the phone book's people, open for the whole run.
   void SetPhoneBookCursor(RecordCursor* cursor) { cursor_ = cursor; }
@@ -153,6 +160,10 @@ class MainWindow : public SendContext {
   // Start-up and command-line sending lock or free the box and "&Send".
   void SetComposeEnabled(bool enabled);
   void DisableCancel();
+  // For the modes that lock and free the window's commands.
+  void SetEnabled(MainControl control, bool enabled);
+  void SetEnabled(MainList list, bool enabled);
+  void SetChecked(MainControl control, bool checked);
 
   void UpdateCharCount();
   void Rensa_Nummer(const std::string& nummer);
@@ -201,6 +212,7 @@ class MainWindow : public SendContext {
   ModemTransport modem_;
   GatewayTransport gateway_;
   std::unique_ptr<Timer> receipt_timer_;
+  std::unique_ptr<Autosending> autosending_;
 
   std::string caption_ = "Tolvane 2000";
   std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;

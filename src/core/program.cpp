@@ -1,10 +1,10 @@
 #include "core/program.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
+#include "platform/local_file_system.h"
 #include "platform/store_error.h"
 
 namespace tolvane {
@@ -80,13 +80,7 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
 
 void Program::OnStartupTimer() {
   startup_timer_->Stop();
-  std::error_code ignored;
-  std::filesystem::path leftover = settings_.ProgramFolder + kLeftoverOrderFile;
-  if (std::filesystem::exists(leftover, ignored)) {
-    std::filesystem::permissions(leftover, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove(leftover, ignored);
-  }
+  LocalFileSystem::Instance().Remove(settings_.ProgramFolder + kLeftoverOrderFile);
   window_->SetComposeEnabled(true);
   CommandLineSending sending(*window_);
   switch (sending.ArgSandning(command_line_text_)) {

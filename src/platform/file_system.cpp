@@ -14,6 +14,12 @@ bool EqualAnyCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+std::optional<std::string> FileSystem::Read(const std::string& path) {
+  std::string content;
+  if (ReadFile(path, content) != 0) return std::nullopt;
+  return content;
+}
+
 std::optional<std::string> FindAnyCase(FileSystem& files, const std::string& folder,
                                        const std::string& name) {
   std::vector<std::string> entries = files.List(folder);

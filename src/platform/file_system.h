@@ -1,21 +1,40 @@
 #ifndef TOLVANE_PLATFORM_FILE_SYSTEM_H_
 #define TOLVANE_PLATFORM_FILE_SYSTEM_H_
 
+#include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tolvane {
 
-// The file operations a whole-file rewrite is made of, one step each, so a
-// test can make any step fail (or stop all work after it, as a crash does).
+// What tells a file's writes apart: its size and modification time (in the
+// file system's own units). Two equal stamps mean nothing was written between.
+struct FileStamp {
+  std::uintmax_t size = 0;
+  std::int64_t modified = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// The separator this platform puts between a folder and a file name.
+inline constexpr char kPathSeparator =
+    static_cast<char>(std::filesystem::path::preferred_separator);
+
+// The file operations of the program, one step each, so a test can make any
+// step fail (or stop all work after it, as a crash does), or change a file
+// between two steps.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   // Names of the entries of `folder`; empty when it cannot be read.
   virtual std::vector<std::string> List(const std::string& folder) = 0;
+  // The stamp of a regular file; nothing for a folder or a missing file.
+  virtual std::optional<FileStamp> Stamp(const std::string& path) = 0;
+  // The whole file into `content`: 0, or the system error number.
+  virtual int ReadFile(const std::string& path, std::string& content) = 0;
   // The whole content, or nothing when the file cannot be read.
-  virtual std::optional<std::string> Read(const std::string& path) = 0;
+  std::optional<std::string> Read(const std::string& path);
   // Makes `path` a new empty file, readable and writable by the owner only;
   // an old file of that name is removed first.
   virtual bool Create(const std::string& path) = 0;

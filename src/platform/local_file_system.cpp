@@ -51,21 +51,33 @@ std::vector<std::string> LocalFileSystem::List(const std::string& folder) {
   return names;
 }
 
-std::optional<std::string> LocalFileSystem::Read(const std::string& path) {
-  Fd file(path, O_RDONLY);
+std::optional<FileStamp> LocalFileSystem::Stamp(const std::string& path) {
   struct stat info;
-  if (!file.ok() || fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
-  std::string content;
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return FileStamp{
+      static_cast<std::uintmax_t>(info.st_size),
+      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+int LocalFileSystem::ReadFile(const std::string& path, std::string& content) {
+  Fd file(path, O_RDONLY);
+  if (!file.ok()) return errno;
+  struct stat info;
+  if (fstat(file.get(), &info) != 0) return errno;
+  if (S_ISDIR(info.st_mode)) return EISDIR;
+  std::string read_so_far;
   char buffer[8192];
   for (;;) {
     ssize_t got = read(file.get(), buffer, sizeof buffer);
-    if (got == 0) return content;
+    if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
-      return std::nullopt;
+      return errno;
     }
-    content.append(buffer, static_cast<size_t>(got));
+    read_so_far.append(buffer, static_cast<size_t>(got));
   }
+  content = std::move(read_so_far);
+  return 0;
 }
 
 bool LocalFileSystem::Create(const std::string& path) {

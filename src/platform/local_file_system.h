@@ -14,7 +14,8 @@ class LocalFileSystem : public FileSystem {
   static LocalFileSystem& Instance();
 
   std::vector<std::string> List(const std::string& folder) override;
-  std::optional<std::string> Read(const std::string& path) override;
+  std::optional<FileStamp> Stamp(const std::string& path) override;
+  int ReadFile(const std::string& path, std::string& content) override;
   bool Create(const std::string& path) override;
   bool Append(const std::string& path, const std::string& data) override;
   bool Flush(const std::string& path) override;

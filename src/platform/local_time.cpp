@@ -30,4 +30,6 @@ std::string ShortDateText(TimePoint time) {
 
 std::string HourMinuteText(TimePoint time) { return FormatLocal(time, "%H:%M"); }
 
+std::string TimeOfDayText(TimePoint time) { return FormatLocal(time, "%H:%M:%S"); }
+
 }  // namespace tolvane

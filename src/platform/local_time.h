@@ -14,6 +14,9 @@ std::string ShortDateText(TimePoint time);
 // "HH:MM", 24-hour clock, local time.
 std::string HourMinuteText(TimePoint time);
 
+// "HH:MM:SS", 24-hour clock, local time.
+std::string TimeOfDayText(TimePoint time);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_PLATFORM_LOCAL_TIME_H_

@@ -167,6 +167,8 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   on_click(MainControl::kTemporaryNumber, [this, p] {
     p->OnTemporaryNumberToggled(Button(MainControl::kTemporaryNumber)->isChecked());
   });
+  on_click(MainControl::kAutosending,
+           [this, p] { p->OnAutosendingClicked(Button(MainControl::kAutosending)->isChecked()); });
   on_click(MainControl::kUsePrefix1, [p] { p->OnPrefixChosen(1); });
   on_click(MainControl::kUsePrefix2, [p] { p->OnPrefixChosen(2); });
 

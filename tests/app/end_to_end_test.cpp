@@ -1,5 +1,6 @@
 // Runs the real program, copied into a program folder of its own, with a
-// command-line order against the simulators started as separate processes.
+// command-line order or an autosend folder, against the simulators started as
+// separate processes.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "support/temp_dir.h"
+#include "support/test_phone_book.h"
 
 namespace tolvane {
 namespace {
@@ -56,19 +58,20 @@ class EndToEndTest : public ::testing::Test {
                       "[Modem]\r\nDevice=" + device + "\r\nFelkorrigering=1\r\nLogg=1\r\n");
   }
 
-  void UseGatewaySim(const QStringList& options) {
+  // `more_settings` are further lines of tolvmsg.ini.
+  void UseGatewaySim(const QStringList& options, const std::string& more_settings = "") {
     std::string address =
         StartSimulator("gateway-sim", QStringList{"--port", "0"} + options, "http://[0-9.:]+");
     folder_.WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPGateway=" + address +
-                                         "\r\n[Modem]\r\nLogg=1\r\n");
+                                         "\r\n[Modem]\r\nLogg=1\r\n" + more_settings);
   }
 
   // Runs the program with `order` from another current folder; its exit status.
-  int Run(const std::string& order) {
+  int Run(const std::string& order) { return Run(QStringList{QString::fromStdString(order)}); }
+  int Run(const QStringList& arguments) {
     QProcess program;
     program.setWorkingDirectory(QString::fromStdString(elsewhere_.path().string()));
-    program.start(QString::fromStdString((folder_.path() / "tolvane").string()),
-                  {QString::fromStdString(order)});
+    program.start(QString::fromStdString((folder_.path() / "tolvane").string()), arguments);
     EXPECT_TRUE(program.waitForStarted());
     EXPECT_TRUE(program.waitForFinished(90000)) << "the program did not close by itself";
     stderr_ = program.readAllStandardError().toStdString();
@@ -76,9 +79,15 @@ class EndToEndTest : public ::testing::Test {
   }
 
   std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
+  // What the simulator printed since it started.
+  std::string SimulatorOutput() {
+    simulator_.waitForReadyRead(1000);
+    return simulator_.readAllStandardOutput().toStdString();
+  }
 
   testing::TempDir folder_;
   testing::TempDir elsewhere_;
+  testing::TempDir outbox_;
   QProcess simulator_;
   std::string stderr_;
 };
@@ -118,6 +127,44 @@ TEST_F(EndToEndTest, GatewayRefusalExitsWithOne) {
 TEST_F(EndToEndTest, WrongOrderSendsNothingAndExitsWithTwo) {
   EXPECT_EQ(Run("just a message"), 2) << stderr_;
   EXPECT_FALSE(fs::exists(folder_.path() / "loggfil.txt"));
+}
+
+// Autosending switched on at start-up, one pass, then the program closes.
+constexpr char kAutosendOnce[] = "[Auto]\r\nAutoDef=1\r\nAutoTyp=1\r\nAutoStang=1\r\nAutoFil=";
+
+TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItself) {
+  UseGatewaySim({},
+                kAutosendOnce + outbox_.path().string() + "\r\nNrFranFil=1\r\nAutoTabort=1\r\n");
+  outbox_.WriteFile("1.txt", "N//0701234567//First order\r\n");
+  outbox_.WriteFile("2.txt", "N//0707654321//Second order");
+  outbox_.WriteFile(".3.txt", "N//0700000000//Not done yet");
+  EXPECT_EQ(Run(QStringList{}), 0) << stderr_;
+  std::string log = Log();
+  EXPECT_NE(log.find("\"Temporary number 0701234567\",\"Message delivered to recipients phone\","
+                     "\"First order \""),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("\"Temporary number 0707654321\""), std::string::npos) << log;
+  EXPECT_EQ(log.find("0700000000"), std::string::npos) << log;
+  EXPECT_FALSE(fs::exists(outbox_.path() / "1.txt"));
+  EXPECT_FALSE(fs::exists(outbox_.path() / "2.txt"));
+  EXPECT_TRUE(fs::exists(outbox_.path() / ".3.txt"));
+}
+
+TEST_F(EndToEndTest, AutosendFileGoesToThePersonChosenAtStartUpAndIsKept) {
+  testing::TestPhoneBook book;
+  book.Add("Anna", "070-111 22");
+  fs::copy_file(book.dir().path() / "teledata.mdb", folder_.path() / "teledata.mdb",
+                fs::copy_options::overwrite_existing);
+  UseGatewaySim({}, kAutosendOnce + outbox_.path().string() + "\r\n");
+  outbox_.WriteFile("note.txt", "Line one\r\nLine two");
+  EXPECT_EQ(Run(QStringList{}), 0) << stderr_;
+  EXPECT_NE(Log().find("\"Anna 07011122\",\"Message delivered to recipients phone\""),
+            std::string::npos)
+      << Log();
+  std::string gateway = SimulatorOutput();
+  EXPECT_NE(gateway.find("message=Line one\r\nLine two\n"), std::string::npos) << gateway;
+  EXPECT_EQ(outbox_.ReadFile("note.txt"), "Line one\r\nLine two");
 }
 
 TEST_F(EndToEndTest, MissingPhoneBookIsReportedOnStandardError) {

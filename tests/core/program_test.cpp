@@ -66,6 +66,23 @@ TEST_F(ProgramTest, RestoresAMaximisedWindowAndStoresThePlaceAtExit) {
   EXPECT_EQ(again.Window().PlacementToRestore()->y, -120);
 }
 
+TEST_F(ProgramTest, AutoDefSwitchesAutosendingOnExceptForACommandLineRun) {
+  WriteIni("[Auto]\nAutoDef=1\nAutoTyp=1\nAutoFil=/out\n");
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  MainWindow& window = program_.Window();
+  EXPECT_TRUE(window.Control(MainControl::kAutosending).checked);
+  EXPECT_FALSE(window.Control(MainControl::kSend).enabled);
+  // An empty folder: one pass, and the window is free again.
+  WaitFor(loop_, 1000);
+  EXPECT_EQ(window.Control(MainControl::kReceiptLine).text, "No files to send!");
+  EXPECT_FALSE(window.Control(MainControl::kAutosending).checked);
+  EXPECT_TRUE(window.Control(MainControl::kSend).enabled);
+
+  Program order_run{Services(loop_), store_, host};
+  ASSERT_TRUE(order_run.Startup(book.Folder(), "N//0701//Hi"));
+  EXPECT_FALSE(order_run.Window().Control(MainControl::kAutosending).checked);
+}
+
 TEST_F(ProgramTest, StartupErrorsShowABoxAndStartupGoesOn) {
   WriteIni("[TCP]\nTCPProxy=abc\n");
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));

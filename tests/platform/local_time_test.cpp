@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ctime>
 
 namespace tolvane {
@@ -21,6 +22,8 @@ TimePoint LocalTime(int year, int month, int day, int hour, int minute) {
 TEST(LocalTimeTest, HourMinuteIsTwentyFourHourLocalTime) {
   EXPECT_EQ(HourMinuteText(LocalTime(2024, 3, 7, 9, 5)), "09:05");
   EXPECT_EQ(HourMinuteText(LocalTime(2024, 3, 7, 23, 59)), "23:59");
+  EXPECT_EQ(TimeOfDayText(LocalTime(2024, 3, 7, 21, 0) + std::chrono::milliseconds(4999)),
+            "21:00:04");
 }
 
 TEST(LocalTimeTest, ShortDateFollowsTheLocale) {

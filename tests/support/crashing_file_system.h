@@ -20,7 +20,10 @@ class CrashingFileSystem : public FileSystem {
   bool crashed() const { return crash_at_ >= 0 && steps_ > crash_at_; }
 
   std::vector<std::string> List(const std::string& folder) override { return real_.List(folder); }
-  std::optional<std::string> Read(const std::string& path) override { return real_.Read(path); }
+  std::optional<FileStamp> Stamp(const std::string& path) override { return real_.Stamp(path); }
+  int ReadFile(const std::string& path, std::string& content) override {
+    return real_.ReadFile(path, content);
+  }
   bool Create(const std::string& path) override { return Step() && real_.Create(path); }
   bool Append(const std::string& path, const std::string& data) override {
     if (Step()) return real_.Append(path, data);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/main_window.h"
+#include "sim/sim_file_system.h"
 #include "support/fake_dialogs.h"
 #include "support/platform_mocks.h"
 #include "support/test_phone_book.h"
@@ -26,7 +27,7 @@ struct WindowPeripherals {
     return Services(loop, serial, client);
   }
   MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client) {
-    return {loop, port, client, dialogs, clipboard, help};
+    return {loop, port, client, dialogs, clipboard, help, files};
   }
 
   TestPhoneBook book;
@@ -37,6 +38,7 @@ struct WindowPeripherals {
   ::testing::NiceMock<MockMainWindowHost> host;
   ::testing::NiceMock<MockSerialPort> serial;
   ::testing::NiceMock<MockHttpClient> http;
+  sim::SimFileSystem files;
 };
 
 // Types into the message box and releases the key, as the user does.

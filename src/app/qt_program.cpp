@@ -1,0 +1,33 @@
+#include "app/qt_program.h"
+
+#include <QCoreApplication>
+
+#include "platform/local_file_system.h"
+
+namespace tolvane {
+
+QtProgram::QtProgram()
+    : host_(widget_, dialogs_, clipboard_),
+      program_({loop_, serial_port_, http_client_, dialogs_, clipboard_, help_viewer_,
+                LocalFileSystem::Instance()},
+               store_, host_) {
+  host_.SetPresenter(&program_.Window());
+  host_.SetSettings(&program_.Settings());
+}
+
+bool QtProgram::Start(const std::string& folder, const std::string& command_line) {
+  if (!program_.Startup(folder, command_line)) return false;
+  widget_.Bind(&program_.Window());
+  widget_.SetOnClose([this] {
+    program_.Shutdown(widget_.CurrentPlacement());
+    QCoreApplication::quit();
+  });
+  widget_.ShowPlaced();
+  return true;
+}
+
+int QtProgram::ExitStatus(int loop_status) const {
+  return program_.CommandLineMode() ? program_.ExitStatus() : loop_status;
+}
+
+}  // namespace tolvane

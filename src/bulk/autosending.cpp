@@ -1,0 +1,300 @@
+#include "bulk/autosending.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "bulk/command_line_sending.h"
+#include "core/main_window.h"
+#include "platform/local_time.h"
+
+namespace tolvane {
+namespace {
+
+// What autosending locks while it is on; a send locks a part of it too.
+constexpr MainControl kLockedWhileOn[] = {
+    MainControl::kNow,           MainControl::kMailchecking,    MainControl::kTemporaryNumber,
+    MainControl::kMessageButton, MainControl::kPhonebookButton, MainControl::kGroupSending,
+    MainControl::kSendToGroup,   MainControl::kDelayNone,       MainControl::kDelayTo,
+    MainControl::kMenuMessage,   MainControl::kMenuPhonebook,   MainControl::kMenuSettings};
+
+// Producers write a hidden file and rename it into place when it is done.
+bool IsHidden(const std::string& name) { return !name.empty() && name[0] == '.'; }
+
+}  // namespace
+
+Autosending::Autosending(MainWindow& window, Dialogs& dialogs, FileSystem& files)
+    : window_(window), dialogs_(dialogs), files_(files), timer_(window.Loop().CreateTimer()) {
+  timer_->SetInterval(kTickMs);
+  timer_->SetSingleShot(false);
+  timer_->SetCallback([this] { OnTick(); });
+}
+
+Autosending::~Autosending() = default;
+
+bool Autosending::On() const { return window_.Control(MainControl::kAutosending).checked; }
+
+bool Autosending::Cancelled() const { return window_.State().cancelled; }
+
+std::string Autosending::Folder() const {
+  std::string folder = window_.Settings().AutoFil;
+  if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
+  return folder;
+}
+
+void Autosending::ApplyStartupDefault() {
+  // A command-line run sends its one order and closes; a pass beside it
+  // would start a second send in the middle of the first.
+  if (window_.Settings().AutoDef.substr(0, 1) == "1" && !window_.CommandLineMode()) {
+    OnBoxClicked(true);
+  } else {
+    window_.SetChecked(MainControl::kAutosending, false);
+  }
+}
+
+void Autosending::OnBoxClicked(bool checked) {
+  if (checked && (window_.State().sending || pass_running_)) {
+    // Its passes would start sends in the middle of one that runs, or
+    // beside the pass still winding down.
+    window_.SetChecked(MainControl::kAutosending, false);
+  } else if (checked) {
+    SwitchOn();
+  } else {
+    SwitchOff();
+  }
+}
+
+void Autosending::SwitchOn() {
+  window_.SetChecked(MainControl::kAutosending, true);
+  LockCommands();
+  if (window_.Settings().AutoFil.empty()) {
+    dialogs_.MessageBox("You must specify a path first. Choose File Settings...", "Path?",
+                        MessageIcon::kInformation);
+    SwitchOff();
+    return;
+  }
+  window_.State().cancelled = false;
+  countdown_ = window_.Settings().PollTid;
+  window_pass_done_ = false;
+  timer_->Start();
+}
+
+void Autosending::SwitchOff() {
+  window_.SetChecked(MainControl::kAutosending, false);
+  // A pass in progress stops after its current step.
+  window_.State().cancelled = true;
+  timer_->Stop();
+  // A running pass frees the commands once it has unwound, so that no send
+  // can be started beside its own.
+  if (!pass_running_) FreeCommands();
+}
+
+void Autosending::LockCommands() {
+  for (MainControl c : kLockedWhileOn) window_.SetEnabled(c, false);
+  window_.SetEnabled(MainControl::kSend, false);
+  window_.SetEnabled(MainList::kRecipients, false);
+}
+
+void Autosending::FreeCommands() {
+  const bool temporary = window_.Control(MainControl::kTemporaryNumber).checked;
+  for (MainControl c : kLockedWhileOn) window_.SetEnabled(c, true);
+  window_.SetEnabled(MainControl::kGroupSending, !temporary);
+  // Group mode keeps the person list, "&Send" and "No&w" for itself.
+  if (!window_.GroupMode()) {
+    window_.SetEnabled(MainControl::kSend, true);
+    window_.SetEnabled(MainList::kRecipients, !temporary);
+  } else {
+    window_.SetEnabled(MainControl::kNow, false);
+  }
+  window_.RefreshRecipientList();
+}
+
+bool Autosending::InTimeWindow() const {
+  const ProgramSettings& settings = window_.Settings();
+  const std::string now = TimeOfDayText(window_.Loop().Now());
+  return now > settings.AutoWindowStart && now < settings.AutoWindowEnd;
+}
+
+void Autosending::OnTick() {
+  const ProgramSettings& settings = window_.Settings();
+  const std::string& type = settings.AutoTyp;
+  if (type == "2") {
+    // The window spans several ticks; a pass that ends early must not run
+    // again (and send its files twice) within the same window.
+    if (!InTimeWindow()) {
+      window_pass_done_ = false;
+      return;
+    }
+    if (window_pass_done_) return;
+    window_pass_done_ = true;
+  } else if (type == "3") {
+    if (countdown_ > 0) {
+      --countdown_;
+      return;
+    }
+    countdown_ = settings.PollTid;
+  } else if (type != "1") {
+    return;
+  }
+
+  timer_->Stop();
+  pass_running_ = true;
+  const PassResult result = RunPass(type == "3");
+  pass_running_ = false;
+  if (!On()) {
+    // Switched off during the pass.
+    FreeCommands();
+    return;
+  }
+  const bool close = settings.AutoStang == "1" && !Cancelled();
+  if (close && (type != "3" || result.end != PassEnd::kNoFiles)) {
+    CloseProgram();
+    return;
+  }
+  if (result.end == PassEnd::kReadFailed) {
+    SwitchOff();
+    // After the recipient list's refresh, which puts the last typed text back.
+    window_.SetMessageText("Tolvane couldn\xB4t send the file! " + Folder() +
+                           " Error: " + std::to_string(result.read_error));
+    return;
+  }
+  // Cancel ends autosending, whatever the type: the next pass would only
+  // see the cancel again.
+  if (result.end == PassEnd::kCancelled || type == "1") {
+    SwitchOff();
+    return;
+  }
+  if (type == "3" && result.end == PassEnd::kDone &&
+      !(settings.AutoTabort == "1" && result.all_gone)) {
+    // Files left in the folder would be sent again at the next check.
+    SwitchOff();
+    return;
+  }
+  countdown_ = settings.PollTid;
+  timer_->Start();
+}
+
+Autosending::PassResult Autosending::RunPass(bool type3) {
+  PassResult result;
+  if (Cancelled()) {
+    result.end = PassEnd::kCancelled;
+    return result;
+  }
+  const std::string folder = Folder();
+  std::vector<std::string> names = files_.List(folder);
+  // Folders have no stamp, nor have files gone since the listing.
+  std::erase_if(names, [&](const std::string& name) {
+    return IsHidden(name) || !files_.Stamp(folder + name);
+  });
+  std::sort(names.begin(), names.end());
+  if (names.empty()) {
+    if (!type3) window_.SetReceiptLine("No files to send!");
+    return result;
+  }
+  result.end = PassEnd::kDone;
+  const SendState& state = window_.State();
+  for (const std::string& name : names) {
+    if (Cancelled()) {
+      result.end = PassEnd::kCancelled;
+      break;
+    }
+    const std::string path = folder + name;
+    std::string content;
+    std::optional<FileStamp> stamp;
+    switch (ReadWhenStill(path, type3 ? kType3FileWaitMs : 0, content, stamp, result.read_error)) {
+      case ReadEnd::kRead:
+        break;
+      case ReadEnd::kGone:
+        continue;
+      case ReadEnd::kCancelled:
+        result.end = PassEnd::kCancelled;
+        return result;
+      case ReadEnd::kFailed:
+        result.end = PassEnd::kReadFailed;
+        return result;
+    }
+    Send(content);
+    // Only a file that was sent goes, and only as it was read: a file
+    // rewritten meanwhile holds a message not sent yet.
+    const bool failed = state.cancelled || state.finished || state.init_failed || state.dial_failed;
+    bool gone = false;
+    if (window_.Settings().AutoTabort == "1" && state.attempted && !failed &&
+        files_.Stamp(path) == stamp) {
+      gone = files_.Remove(path);
+    }
+    result.all_gone = result.all_gone && gone;
+    // A send gives back what it locked, and an order unticks the temporary
+    // number; autosending keeps them locked.
+    if (On()) LockCommands();
+  }
+  if (Cancelled()) result.end = PassEnd::kCancelled;
+  return result;
+}
+
+Autosending::ReadEnd Autosending::ReadWhenStill(const std::string& path, int min_wait_ms,
+                                                std::string& content,
+                                                std::optional<FileStamp>& stamp, int& error) {
+  for (;;) {
+    stamp = WaitUntilStill(path, min_wait_ms);
+    if (Cancelled()) return ReadEnd::kCancelled;
+    if (!stamp) return ReadEnd::kGone;
+    min_wait_ms = 0;
+    error = files_.ReadFile(path, content);
+    if (error != 0) return files_.Stamp(path) ? ReadEnd::kFailed : ReadEnd::kGone;
+    // A writer that went on while the file was read: wait and read again.
+    if (files_.Stamp(path) == stamp) return ReadEnd::kRead;
+  }
+}
+
+std::optional<FileStamp> Autosending::WaitUntilStill(const std::string& path, int min_wait_ms) {
+  EventLoop& loop = window_.Loop();
+  std::optional<FileStamp> last = files_.Stamp(path);
+  const TimePoint start = loop.Now();
+  TimePoint still_since = start;
+  auto waited = [&loop](TimePoint since) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(loop.Now() - since).count();
+  };
+  while (last && (waited(still_since) < kStillMs || waited(start) < min_wait_ms)) {
+    if (!WaitCancellable(kStillPollMs)) return std::nullopt;
+    std::optional<FileStamp> now = files_.Stamp(path);
+    if (now != last) still_since = loop.Now();
+    last = now;
+  }
+  return last;
+}
+
+void Autosending::Send(const std::string& content) {
+  const SendState& state = window_.State();
+  const int retry_minutes = window_.Settings().VTid;
+  for (;;) {
+    SendOnce(content);
+    const bool failed = state.init_failed || state.dial_failed || state.finished;
+    if (!failed || retry_minutes <= 0 || Cancelled()) return;
+    if (!WaitCancellable(retry_minutes * 60 * 1000)) return;
+  }
+}
+
+void Autosending::SendOnce(const std::string& content) {
+  SendState& state = window_.State();
+  // An order refused before its send starts leaves these as they were.
+  state.attempted = state.finished = state.init_failed = state.dial_failed = false;
+  window_.SetAutosendInProgress(true);
+  if (window_.Settings().NrFranFilOn) {
+    CommandLineSending(window_).ArgSandning(content);
+  } else {
+    state.saved_text = content;
+    window_.SetMessageText(content);
+    window_.StartSend();
+  }
+  window_.SetAutosendInProgress(false);
+}
+
+bool Autosending::WaitCancellable(int milliseconds) {
+  window_.SetEnabled(MainControl::kCancel, true);
+  WaitFor(window_.Loop(), milliseconds, [this] { return Cancelled(); });
+  window_.SetEnabled(MainControl::kCancel, false);
+  return !Cancelled();
+}
+
+void Autosending::CloseProgram() { window_.Exit(); }
+
+}  // namespace tolvane

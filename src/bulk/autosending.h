@@ -1,0 +1,86 @@
+#ifndef TOLVANE_BULK_AUTOSENDING_H_
+#define TOLVANE_BULK_AUTOSENDING_H_
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/file_system.h"
+
+namespace tolvane {
+
+class MainWindow;
+
+// Sends the files other programs drop into the folder `AutoFil`: at once
+// (`AutoTyp` 1), once a day at `AutoTid` (2) or whenever files are there (3).
+// Each file is the message for the chosen recipient or, with `NrFranFil`, a
+// whole order. The "&Autosending" box of the main window switches it.
+class Autosending {
+ public:
+  // Folder checks and waits tick at this rhythm.
+  static constexpr int kTickMs = 1000;
+  // A file is read once its size and time have held still this long.
+  static constexpr int kStillMs = 2000;
+  static constexpr int kStillPollMs = 250;
+  // Type 3 gives each file this long before it is read.
+  static constexpr int kType3FileWaitMs = 6000;
+
+  Autosending(MainWindow& window, Dialogs& dialogs, FileSystem& files);
+  ~Autosending();
+
+  // The "&Autosending" box was clicked.
+  void OnBoxClicked(bool checked);
+  // Start-up: switches on when `AutoDef` says so.
+  void ApplyStartupDefault();
+  bool On() const;
+
+ private:
+  enum class PassEnd { kNoFiles, kDone, kCancelled, kReadFailed };
+  struct PassResult {
+    PassEnd end = PassEnd::kNoFiles;
+    // Every file of the pass is gone from the folder (sent and deleted).
+    bool all_gone = true;
+    int read_error = 0;
+  };
+  enum class ReadEnd { kRead, kGone, kCancelled, kFailed };
+
+  // The folder with its trailing separator.
+  std::string Folder() const;
+  void SwitchOn();
+  void SwitchOff();
+  void LockCommands();
+  void FreeCommands();
+  void OnTick();
+  bool InTimeWindow() const;
+  PassResult RunPass(bool type3);
+  // Waits (the first time at least `min_wait_ms`) until the file holds
+  // still, reads it, and reads it again when it changed meanwhile.
+  ReadEnd ReadWhenStill(const std::string& path, int min_wait_ms, std::string& content,
+                        std::optional<FileStamp>& stamp, int& error);
+  // The stamp of a file that held still for kStillMs; nullopt when it went
+  // away or the wait was cancelled.
+  std::optional<FileStamp> WaitUntilStill(const std::string& path, int min_wait_ms);
+  // Sends `content`, again every `VTid` minutes after a transport failure.
+  void Send(const std::string& content);
+  void SendOnce(const std::string& content);
+  // Processes events for `milliseconds` with "&Cancel" usable; false when
+  // cancelled.
+  bool WaitCancellable(int milliseconds);
+  bool Cancelled() const;
+  void CloseProgram();
+
+  MainWindow& window_;
+  Dialogs& dialogs_;
+  FileSystem& files_;
+  std::unique_ptr<Timer> timer_;
+  int countdown_ = 0;
+  bool pass_running_ = false;
+  // A type-2 pass ran in the current time window.
+  bool window_pass_done_ = false;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_BULK_AUTOSENDING_H_
