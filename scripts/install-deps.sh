@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   time bc
   xdg-utils
+  dpkg-dev file lintian desktop-file-utils man-db
+  xvfb xauth imagemagick librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tolvane and starts it in a fresh demo/ folder
 # beside a simulated modem and SMS centre (or, with --gateway, a simulated SMS
-# gateway), with a few people in the phone book.
+# gateway), with a few people in the phone book. TOLVANE_DEMO_GATEWAY_OPTIONS
+# passes options to the simulated gateway (tolvane-gateway-sim(1)).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 transport=modem
@@ -37,7 +38,7 @@ first_match() {
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
 if [ "$transport" = gateway ]; then
-  "$build/bin/gateway-sim" --port 0 > "$demo/gateway-sim.log" 2>&1 &
+  "$build/bin/gateway-sim" --port 0 ${TOLVANE_DEMO_GATEWAY_OPTIONS:-} > "$demo/gateway-sim.log" 2>&1 &
   pids+=($!)
   address=$(first_match 'http://127.0.0.1:[0-9]*' "$demo/gateway-sim.log")
   printf '[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=demo\r\nTCPGateway=%s\r\n[Modem]\r\nLogg=1\r\n' \

@@ -1,8 +1,10 @@
 #include <QApplication>
+#include <QIcon>
+#include <QStandardPaths>
 #include <string>
 
 #include "app/qt_program.h"
-#include "core/settings_file.h"
+#include "core/program_location.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -17,15 +19,27 @@ std::string CommandLineText(int argc, char** argv) {
   return tolvane::Utf8ToCp1252(QString::fromLocal8Bit(text.c_str()).toStdString());
 }
 
+// ~/.local/share/Tolvane/ on Linux; empty without a home folder.
+std::string UserDataFolder() {
+  QString shared = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (shared.isEmpty()) return {};
+  return (shared + QStringLiteral("/Tolvane/")).toLocal8Bit().toStdString();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // The installed desktop entry and icon theme name the program "tolvane".
+  QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tolvane")));
   using namespace tolvane;
 
   QtProgram program;
-  const std::string folder =
-      ProgramFolderOf(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());
-  if (!program.Start(folder, CommandLineText(argc, argv))) return kExitFailed;
+  const ProgramLocation location =
+      ProgramLocation::Choose(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString(),
+                              TOLVANE_INSTALLED_DATA, UserDataFolder());
+  location.Prepare();
+  if (!program.Start(location, CommandLineText(argc, argv))) return kExitFailed;
   return program.ExitStatus(app.exec());
 }

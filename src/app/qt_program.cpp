@@ -15,8 +15,8 @@ QtProgram::QtProgram()
   host_.SetSettings(&program_.Settings());
 }
 
-bool QtProgram::Start(const std::string& folder, const std::string& command_line) {
-  if (!program_.Startup(folder, command_line)) return false;
+bool QtProgram::Start(const ProgramLocation& location, const std::string& command_line) {
+  if (!program_.Startup(location, command_line)) return false;
   widget_.Bind(&program_.Window());
   widget_.SetOnClose([this] {
     program_.Shutdown(widget_.CurrentPlacement());

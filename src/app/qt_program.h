@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/program.h"
+#include "core/program_location.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
@@ -24,10 +25,10 @@ class QtProgram {
  public:
   QtProgram();
 
-  // Runs the start-up in `folder` (the program's own, with a trailing
-  // separator). False when the program must end at once; otherwise the main
-  // window is shown, and closing it runs the shutdown and ends Qt's loop.
-  bool Start(const std::string& folder, const std::string& command_line);
+  // Runs the start-up in `location`. False when the program must end at
+  // once; otherwise the main window is shown, and closing it runs the
+  // shutdown and ends Qt's loop.
+  bool Start(const ProgramLocation& location, const std::string& command_line);
   // What the process returns once Qt's loop ended with `loop_status`.
   int ExitStatus(int loop_status) const;
 

@@ -556,7 +556,7 @@ void MainWindow::OpenSettings() {
 }
 
 void MainWindow::ShowHelpTopics() {
-  if (!services_.help_viewer.ShowContents(settings_.ProgramFolder + "tolvmsg.html")) {
+  if (!services_.help_viewer.ShowContents(settings_.HelpFile)) {
     services_.dialogs.MessageBox("Can\xB4t find the helpfile", "Tolvane", MessageIcon::kCritical);
   }
 }

@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kStartupDelayMs = 3000;
 constexpr int kCloseDelayMs = 3000;
-constexpr char kDatabaseFile[] = "teledata.mdb";
 constexpr char kLeftoverOrderFile[] = "netsend.kvt";
 
 }  // namespace
@@ -35,7 +34,8 @@ void Program::ReportError(int number) {
                                MessageIcon::kCritical);
 }
 
-bool Program::Startup(const std::string& program_folder, const std::string& command_line) {
+bool Program::Startup(const ProgramLocation& location, const std::string& command_line) {
+  const std::string& program_folder = location.Folder();
   settings_.ProgramFolder = program_folder;
   if (!command_line.empty()) {
     window_->SetCommandLineMode(true);
@@ -43,13 +43,14 @@ bool Program::Startup(const std::string& program_folder, const std::string& comm
   }
   window_->SetRecipientListStale(true);
   // The database file is installed with the program, never created by it.
-  if (!FileExists(program_folder + kDatabaseFile)) {
+  if (!FileExists(program_folder + ProgramLocation::kPhoneBookFile)) {
     services_.dialogs.MessageBox("Can\xB4t find TELEDATA.MDB, reinstall the program!",
                                  "Missing file!", MessageIcon::kCritical);
     return false;
   }
+  settings_.HelpFile = location.InstalledFolder() + ProgramLocation::kManualFile;
   try {
-    store_.Open(program_folder + kDatabaseFile);
+    store_.Open(program_folder + ProgramLocation::kPhoneBookFile);
     cursor_ = store_.OpenCursor(kPhoneBookTable);
     window_->SetPhoneBookCursor(cursor_.get());
   } catch (const StoreError& error) {

@@ -6,6 +6,7 @@
 
 #include "bulk/command_line_sending.h"
 #include "core/main_window.h"
+#include "core/program_location.h"
 #include "core/program_settings.h"
 #include "platform/phone_book_store.h"
 #include "platform/record_cursor.h"
@@ -24,9 +25,10 @@ class Program {
   Program(const MainWindowServices& services, PhoneBookStore& store, MainWindowHost& host);
   ~Program();
 
-  // Runs the start-up steps. False when the program must end at once (the
-  // phone book is missing); nothing has been read or written then.
-  bool Startup(const std::string& program_folder, const std::string& command_line);
+  // Runs the start-up steps in the program folder of `location`. False when
+  // the program must end at once (the phone book is missing); nothing has been
+  // read or written then.
+  bool Startup(const ProgramLocation& location, const std::string& command_line);
   // The close request of the main window; `placement` is where it stands now.
   void Shutdown(const MainWindow::Placement& placement);
 

@@ -11,6 +11,7 @@ namespace tolvane {
 // field per key, named after the key, with the key's default.
 struct ProgramSettings {
   std::string ProgramFolder;  // with trailing separator
+  std::string HelpFile;       // the manual, installed with the program
 
   // [WinPosition]
   int16_t Status = 0;

@@ -1,5 +1,9 @@
 #include "records/log_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -12,10 +16,17 @@ namespace {
 // errno, or EIO when the C library failed without setting it.
 int LastError() { return errno != 0 ? errno : EIO; }
 
+// A new file is readable by its owner only: records name people and numbers.
 int AppendLine(const std::string& path, const std::string& line) {
   errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "ab");
-  if (file == nullptr) return LastError();
+  int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (fd < 0) return LastError();
+  std::FILE* file = fdopen(fd, "ab");
+  if (file == nullptr) {
+    int error = LastError();
+    close(fd);
+    return error;
+  }
   int error = 0;
   if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) error = LastError();
   if (std::fclose(file) != 0 && error == 0) error = LastError();

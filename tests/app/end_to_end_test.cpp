@@ -70,6 +70,10 @@ class EndToEndTest : public ::testing::Test {
   int Run(const std::string& order) { return Run(QStringList{QString::fromStdString(order)}); }
   int Run(const QStringList& arguments) {
     QProcess program;
+    // A program folder without a phone book turns to the per-user folder.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
+    program.setProcessEnvironment(environment);
     program.setWorkingDirectory(QString::fromStdString(elsewhere_.path().string()));
     program.start(QString::fromStdString((folder_.path() / "tolvane").string()), arguments);
     EXPECT_TRUE(program.waitForStarted());
@@ -79,6 +83,7 @@ class EndToEndTest : public ::testing::Test {
   }
 
   std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
+  fs::path UserData() const { return elsewhere_.path() / "data"; }
   // What the simulator printed since it started.
   std::string SimulatorOutput() {
     simulator_.waitForReadyRead(1000);
@@ -172,6 +177,7 @@ TEST_F(EndToEndTest, MissingPhoneBookIsReportedOnStandardError) {
   EXPECT_NE(Run("N//0701//Hi"), 0);
   EXPECT_NE(stderr_.find("reinstall the program!"), std::string::npos) << stderr_;
   EXPECT_FALSE(fs::exists(folder_.path() / "tolvmsg.ini"));
+  EXPECT_FALSE(fs::exists(UserData()));
 }
 
 }  // namespace

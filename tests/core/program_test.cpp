@@ -15,6 +15,7 @@ namespace {
 
 using std::chrono::milliseconds;
 using ::testing::ElementsAre;
+using ::testing::Return;
 
 class ProgramTest : public ::testing::Test, protected testing::WindowPeripherals {
  protected:
@@ -32,6 +33,23 @@ TEST_F(ProgramTest, MissingPhoneBookShowsOneBoxAndTouchesNothing) {
   EXPECT_THAT(dialogs.Texts(), ElementsAre("Can\xB4t find TELEDATA.MDB, reinstall the program!"));
   EXPECT_EQ(dialogs.boxes()[0].title, "Missing file!");
   EXPECT_TRUE(std::filesystem::is_empty(empty.path()));
+}
+
+TEST_F(ProgramTest, InstalledProgramWorksInTheUserFolderAndOpensTheInstalledManual) {
+  // The program in bin/ beside an installed folder that holds the phone book.
+  testing::TempDir home;
+  ProgramLocation location =
+      ProgramLocation::Choose(book.Folder() + "bin/tolvane", "../", home.Folder() + "Tolvane/");
+  ASSERT_TRUE(location.Prepare());
+  ASSERT_TRUE(program_.Startup(location, ""));
+  EXPECT_TRUE(dialogs.boxes().empty());
+  EXPECT_EQ(program_.Settings().ProgramFolder, home.Folder() + "Tolvane/");
+
+  EXPECT_CALL(help, ShowContents(book.Folder() + "tolvmsg.html")).WillOnce(Return(true));
+  program_.Window().ShowHelpTopics();
+  program_.Shutdown({0, 10, 20});
+  EXPECT_NE(home.ReadFile("Tolvane/tolvmsg.ini").find("Xpos"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(book.dir().path() / "tolvmsg.ini"));
 }
 
 TEST_F(ProgramTest, StartsOnDefaultsAndFillsTheRecipientList) {

@@ -29,6 +29,22 @@ TEST(LogFileTest, AppendsRecordsAndReadsThemBack) {
   EXPECT_EQ(records[1].date, "03/07/24");
 }
 
+TEST(LogFileTest, NewLogAndReceiptFilesAreOwnerOnlyAndOldOnesKeepTheirMode) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  ASSERT_EQ(WriteLogRecord(dir.Folder(), Record("first")), 0);
+  ASSERT_EQ(Skriv_Kvitto(dir.Folder(), "kvitto.txt", Record("first")), 0);
+  const fs::perms owner = fs::perms::owner_read | fs::perms::owner_write;
+  EXPECT_EQ(fs::status(dir.path() / "loggfil.txt").permissions(), owner);
+  EXPECT_EQ(fs::status(dir.path() / "kvitto.txt").permissions(), owner);
+
+  // A receipt file that another program shares keeps the mode it was given.
+  const fs::perms shared = owner | fs::perms::group_read | fs::perms::others_read;
+  fs::permissions(dir.path() / "kvitto.txt", shared);
+  ASSERT_EQ(Skriv_Kvitto(dir.Folder(), "kvitto.txt", Record("second")), 0);
+  EXPECT_EQ(fs::status(dir.path() / "kvitto.txt").permissions(), shared);
+}
+
 TEST(LogFileTest, WriteErrorGivesTheErrorNumber) {
   TempDir dir;
   int error = WriteLogRecord(dir.Folder() + "missing/", Record("x"));
