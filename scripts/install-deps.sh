@@ -10,6 +10,7 @@ packages=(
   xdg-utils
   dpkg-dev file lintian desktop-file-utils man-db
   xvfb xauth imagemagick librsvg2-bin
+  dovecot-pop3d openssl
 )
 missing=()
 for p in "${packages[@]}"; do

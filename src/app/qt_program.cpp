@@ -9,10 +9,11 @@ namespace tolvane {
 QtProgram::QtProgram()
     : host_(widget_, dialogs_, clipboard_),
       program_({loop_, serial_port_, http_client_, dialogs_, clipboard_, help_viewer_,
-                LocalFileSystem::Instance()},
+                LocalFileSystem::Instance(), mail_client_, dialler_},
                store_, host_) {
   host_.SetPresenter(&program_.Window());
   host_.SetSettings(&program_.Settings());
+  host_.SetDialler(&dialler_);
 }
 
 bool QtProgram::Start(const ProgramLocation& location, const std::string& command_line) {

@@ -5,11 +5,13 @@
 
 #include "core/program.h"
 #include "core/program_location.h"
+#include "platform/qt/nm_dialler.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_help_viewer.h"
 #include "platform/qt/qt_http_client.h"
+#include "platform/qt/qt_pop3_client.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "ui/main_window_widget.h"
@@ -42,6 +44,8 @@ class QtProgram {
   QtDialogs dialogs_;
   QtClipboard clipboard_;
   QtHelpViewer help_viewer_;
+  QtPop3Client mail_client_;
+  NmDialler dialler_;
   SqlitePhoneBookStore store_;
   MainWindowWidget widget_;
   QtMainWindowHost host_;

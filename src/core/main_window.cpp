@@ -51,6 +51,8 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
   receipt_timer_->SetInterval(kReceiptTickMs);
   receipt_timer_->SetSingleShot(false);
   receipt_timer_->SetCallback([this] { OnReceiptTimerTick(); });
+  mail_ = std::make_unique<MailChecker>(*this, services.loop, services.mail_client,
+                                        services.dialler, services.dialogs);
 
   auto set = [this](MainControl c, std::string text) { Mutable(c).text = std::move(text); };
   set(MainControl::kReceiptFrame, "Receipt:");
@@ -220,6 +222,19 @@ void MainWindow::SetComposeEnabled(bool enabled) {
   Changed();
 }
 
+void MainWindow::SetErrorLabel(const std::string& text) {
+  ControlState& label = Mutable(MainControl::kErrorLabel);
+  label.text = text;
+  label.visible = !text.empty();
+  Changed();
+}
+
+void MainWindow::SetDoubleMode(bool on) {
+  state_.double_message = on;
+  Mutable(MainControl::kMessageBox).max_length = on ? kDoubleLimit : kSingleLimit;
+  Changed();
+}
+
 void MainWindow::OnTemporaryNumberToggled(bool checked) {
   Mutable(MainControl::kTemporaryNumber).checked = checked;
   ListState& list = MutableList(MainList::kRecipients);
@@ -306,7 +321,7 @@ void MainWindow::StartSend() {
   // Text put into the box by a program (an order, a file, the saved text
   // after Double was unchecked) is not held to the box's limit; a single
   // frame cannot carry more than 160 characters.
-  if (!Control(MainControl::kDouble).checked && text.size() > static_cast<size_t>(kSingleLimit)) {
+  if (!s.double_message && text.size() > static_cast<size_t>(kSingleLimit)) {
     RefuseSend("Message exceeds 160 character, check Double!");
     return;
   }
@@ -398,7 +413,9 @@ void MainWindow::WaitForExchange() {
 
 void MainWindow::CancelSend() {
   state_.cancelled = true;
-  if (state_.sending) {
+  if (mail_check_running_ && !state_.sending) {
+    mail_->Cancel();
+  } else if (state_.sending) {
     if (UsesGateway()) {
       gateway_.CancelRequest();
       EndSend();

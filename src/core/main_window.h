@@ -13,13 +13,16 @@
 #include "core/send_context.h"
 #include "core/send_state.h"
 #include "gateway/gateway_transport.h"
+#include "mail/mail_checker.h"
 #include "modem/modem_transport.h"
 #include "platform/clipboard.h"
+#include "platform/dialler.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/file_system.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
+#include "platform/mail_client.h"
 #include "platform/record_cursor.h"
 #include "platform/serial_port.h"
 #include "records/quick_message_store.h"
@@ -76,6 +79,8 @@ struct MainWindowServices {
   Clipboard& clipboard;
   HelpViewer& help_viewer;
   FileSystem& files;
+  MailClient& mail_client;
+  Dialler& dialler;
 };
 
 // Presenter of the main window: compose rules, recipient choice, the send
@@ -136,6 +141,7 @@ class MainWindow : public SendContext {
   bool AutosendInProgress() const { return autosend_in_progress_; }
   bool GroupMode() const;
   void SetMailCheckRunning(bool on) { mail_check_running_ = on; }
+  bool MailCheckRunning() const { return mail_check_running_; }
   // The cursor on the phone book's people, open for the whole run.
   void SetPhoneBookCursor(RecordCursor* cursor) { cursor_ = cursor; }
   RecordCursor* PhoneBookCursor() const { return cursor_; }
@@ -164,6 +170,10 @@ class MainWindow : public SendContext {
   void SetEnabled(MainControl control, bool enabled);
   void SetEnabled(MainList list, bool enabled);
   void SetChecked(MainControl control, bool checked);
+  void SetErrorLabel(const std::string& text);
+  // The 320-character mode sends the message box as a double message
+  // whatever "&Double" shows; off, the 160-character mode.
+  void SetDoubleMode(bool on);
 
   void UpdateCharCount();
   void Rensa_Nummer(const std::string& nummer);
@@ -186,6 +196,7 @@ class MainWindow : public SendContext {
 
   ModemTransport& Modem() { return modem_; }
   GatewayTransport& Gateway() { return gateway_; }
+  MailChecker& Mail() { return *mail_; }
 
  private:
   ControlState& Mutable(MainControl control);
@@ -213,6 +224,7 @@ class MainWindow : public SendContext {
   GatewayTransport gateway_;
   std::unique_ptr<Timer> receipt_timer_;
   std::unique_ptr<Autosending> autosending_;
+  std::unique_ptr<MailChecker> mail_;
 
   std::string caption_ = "Tolvane 2000";
   std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;

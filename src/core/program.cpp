@@ -102,7 +102,11 @@ void Program::OnStartupTimer() {
 void Program::Shutdown(const MainWindow::Placement& placement) {
   SendState& state = window_->State();
   state.cancelled = true;
-  if (state.sending && window_->Modem().CarrierHeld()) window_->Modem().HangUp();
+  if (state.sending && window_->Modem().CarrierHeld()) {
+    window_->Modem().HangUp();
+  } else {
+    window_->Mail().HangUpForShutdown();
+  }
   if (!window_->CommandLineMode()) {
     auto to_int16 = [](int value) {
       return static_cast<int16_t>(std::clamp(value, -32768, 32767));

@@ -100,6 +100,10 @@ void MainWindowWidget::BuildControls() {
     buttons->addWidget(add_button(c, new QPushButton(central)));
   }
 
+  Button(MainControl::kDouble)->setToolTip(QStringLiteral("Double message (320 character)"));
+  Button(MainControl::kMailchecking)->setToolTip(QStringLiteral("Turn on Mailchecking"));
+  Button(MainControl::kNow)->setToolTip(QStringLiteral("Check mail NOW"));
+
   group_panel_ = new QWidget(central);
   auto* group_layout = new QVBoxLayout(group_panel_);
   groups_ = AddListBox(group_panel_, "groups");
@@ -169,6 +173,10 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   });
   on_click(MainControl::kAutosending,
            [this, p] { p->OnAutosendingClicked(Button(MainControl::kAutosending)->isChecked()); });
+  on_click(MainControl::kMailchecking, [this, p] {
+    p->Mail().OnMailcheckingToggled(Button(MainControl::kMailchecking)->isChecked());
+  });
+  on_click(MainControl::kNow, [p] { p->Mail().CheckNow(); });
   on_click(MainControl::kUsePrefix1, [p] { p->OnPrefixChosen(1); });
   on_click(MainControl::kUsePrefix2, [p] { p->OnPrefixChosen(2); });
 

@@ -10,6 +10,7 @@
 #include "core/gateway_password_file.h"
 #include "core/settings_file.h"
 #include "support/fake_dialogs.h"
+#include "support/platform_mocks.h"
 #include "support/temp_dir.h"
 
 namespace tolvane {
@@ -35,11 +36,6 @@ class FakeHost : public SettingsDialogHost {
   std::vector<std::string> calls;
   std::vector<BalanceQuery> balance_queries;
   std::optional<std::string> chosen_folder;
-};
-
-class FixedDialler : public Dialler {
- public:
-  std::vector<std::string> ConnectionNames() override { return {"Telia", "Tele2"}; }
 };
 
 class SettingsDialogTest : public ::testing::Test {
@@ -336,7 +332,9 @@ TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
 }
 
 TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
-  FixedDialler dialler;
+  ::testing::NiceMock<testing::MockDialler> dialler;
+  ON_CALL(dialler, ConnectionNames())
+      .WillByDefault(::testing::Return(std::vector<std::string>{"Telia", "Tele2"}));
   SettingsDialog& dialog = Open(&dialler);
   EXPECT_THAT(dialog.List(L::kConnections).items, ElementsAre("Telia", "Tele2"));
   EXPECT_EQ(dialog.List(L::kConnections).selected, 0);

@@ -5,8 +5,10 @@
 
 #include "core/main_window_host.h"
 #include "platform/clipboard.h"
+#include "platform/dialler.h"
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
+#include "platform/mail_client.h"
 #include "platform/serial_port.h"
 
 namespace tolvane::testing {
@@ -60,6 +62,35 @@ class MockHttpClient : public HttpClient {
 class MockHelpViewer : public HelpViewer {
  public:
   MOCK_METHOD(bool, ShowContents, (const std::string& help_file), (override));
+};
+
+class MockMailClient : public MailClient {
+ public:
+  MOCK_METHOD(void, SetServer, (const std::string& server), (override));
+  MOCK_METHOD(void, SetUserName, (const std::string& user_name), (override));
+  MOCK_METHOD(void, SetPassword, (const std::string& password), (override));
+  MOCK_METHOD(int, Connect, (), (override));
+  MOCK_METHOD(int, MessageCount, (), (const, override));
+  MOCK_METHOD(int, Retrieve, (int number), (override));
+  MOCK_METHOD(std::string, MessageText, (), (const, override));
+  MOCK_METHOD(int, Disconnect, (), (override));
+  MOCK_METHOD(void, Abort, (), (override));
+  MOCK_METHOD(void, SetOnComplete, (std::function<void()> handler), (override));
+  MOCK_METHOD(void, SetOnError, (std::function<void(const std::string&)> handler), (override));
+};
+
+class MockDialler : public Dialler {
+ public:
+  MOCK_METHOD(std::vector<std::string>, ConnectionNames, (), (override));
+  MOCK_METHOD(void, SetEntryName, (const std::string& name), (override));
+  MOCK_METHOD(const std::string&, EntryName, (), (const, override));
+  MOCK_METHOD(void, SetUserName, (const std::string& user_name), (override));
+  MOCK_METHOD(void, SetPassword, (const std::string& password), (override));
+  MOCK_METHOD(void, Dial, (), (override));
+  MOCK_METHOD(bool, IsConnected, (), (override));
+  MOCK_METHOD(void, HangUp, (), (override));
+  MOCK_METHOD(void, SetOnStateChanged, (std::function<void(int)> handler), (override));
+  MOCK_METHOD(void, SetOnError, (std::function<void(int, const std::string&)> handler), (override));
 };
 
 // A clipboard that holds its text in memory.

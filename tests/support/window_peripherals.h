@@ -27,7 +27,11 @@ struct WindowPeripherals {
     return Services(loop, serial, client);
   }
   MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client) {
-    return {loop, port, client, dialogs, clipboard, help, files};
+    return Services(loop, port, client, mail, dialler);
+  }
+  MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client,
+                              MailClient& mail_client, Dialler& dial_up) {
+    return {loop, port, client, dialogs, clipboard, help, files, mail_client, dial_up};
   }
 
   TestPhoneBook book;
@@ -39,6 +43,8 @@ struct WindowPeripherals {
   ::testing::NiceMock<MockSerialPort> serial;
   ::testing::NiceMock<MockHttpClient> http;
   sim::SimFileSystem files;
+  ::testing::NiceMock<MockMailClient> mail;
+  ::testing::NiceMock<MockDialler> dialler;
 };
 
 // Types into the message box and releases the key, as the user does.

@@ -1,0 +1,327 @@
+#include "platform/qt/qt_pop3_client.h"
+
+#include <QSslError>
+#include <cstdio>
+
+#include "platform/mail_errors.h"
+#include "platform/mail_header.h"
+#include "platform/text_codec.h"
+
+namespace tolvane {
+namespace {
+
+// A line longer than this, or a multi-line answer larger than that, is no
+// answer a POP3 server gives: the operation ends with an error.
+constexpr qsizetype kMaxLineBytes = 64 * 1024;
+constexpr size_t kMaxAnswerBytes = 64 * 1024 * 1024;
+// Of a message only its header is kept, and only this much of it.
+constexpr size_t kMaxHeaderBytes = 256 * 1024;
+
+bool Positive(const std::string& status) { return status.rfind("+OK", 0) == 0; }
+
+bool HasLineBreak(const std::string& text) {
+  return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// The server's words after +OK or -ERR, for an error text.
+std::string ServerText(const std::string& status) {
+  size_t blank = status.find(' ');
+  return blank == std::string::npos ? std::string() : " " + Utf8ToCp1252(status.substr(blank + 1));
+}
+
+}  // namespace
+
+QtPop3Client::QtPop3Client(int answer_timeout_ms) : answer_timeout_ms_(answer_timeout_ms) {
+  answer_timer_.setSingleShot(true);
+  answer_timer_.setInterval(answer_timeout_ms_);
+  QObject::connect(&answer_timer_, &QTimer::timeout, [this] { OnTimeout(); });
+}
+
+QtPop3Client::~QtPop3Client() { Abort(); }
+
+int QtPop3Client::Connect() {
+  std::optional<MailServerAddress> address = ParseMailServer(server_);
+  if (!address) return kMailErrorInvalidArgument;
+  if (logged_in_) return kMailErrorAlreadyConnected;
+  if (step_ != Step::kIdle) return kMailErrorBusy;
+  // A line break would let the text end the command and start another.
+  if (user_name_.empty() || HasLineBreak(user_name_)) return kMailErrorInvalidUserName;
+  if (HasLineBreak(password_)) return kMailErrorInvalidPassword;
+
+  address_ = *address;
+  CloseSocket();
+  socket_ = std::make_unique<QSslSocket>();
+  QSslSocket* socket = socket_.get();
+  QObject::connect(socket, &QSslSocket::encrypted, [this] { OnEncrypted(); });
+  QObject::connect(socket, &QSslSocket::readyRead, [this] { OnReadyRead(); });
+  QObject::connect(socket, &QSslSocket::errorOccurred,
+                   [this](QAbstractSocket::SocketError error) { OnSocketError(error); });
+  QObject::connect(socket, &QSslSocket::disconnected, [this] {
+    if (step_ == Step::kQuit) FinishQuit();
+  });
+  QObject::connect(socket, &QSslSocket::sslErrors, [this](const QList<QSslError>& errors) {
+    ssl_errors_.clear();
+    for (const QSslError& error : errors) {
+      if (!ssl_errors_.empty()) ssl_errors_ += "; ";
+      ssl_errors_ += Utf8ToCp1252(error.errorString().toStdString());
+    }
+  });
+  received_.clear();
+  ssl_errors_.clear();
+  count_ = 0;
+  top_unsupported_ = false;
+  step_ = Step::kGreeting;
+  answer_timer_.start();
+  const QString host = QString::fromStdString(Cp1252ToUtf8(address_.host));
+  if (address_.security == MailServerAddress::Security::kImplicitTls) {
+    socket->connectToHostEncrypted(host, static_cast<quint16>(address_.port));
+  } else {
+    socket->connectToHost(host, static_cast<quint16>(address_.port));
+  }
+  return 0;
+}
+
+int QtPop3Client::Retrieve(int number) {
+  if (!logged_in_ || !socket_ || socket_->state() != QAbstractSocket::ConnectedState) {
+    return kMailErrorNotConnected;
+  }
+  if (step_ != Step::kIdle) return kMailErrorBusy;
+  if (number < 1 || number > count_) return kMailErrorInvalidArgument;
+  retrieving_ = number;
+  StartMultiline();
+  const std::string n = std::to_string(number);
+  if (top_unsupported_) {
+    SendCommand("RETR " + n, Step::kRetr);
+  } else {
+    SendCommand("TOP " + n + " 0", Step::kTop);
+  }
+  return 0;
+}
+
+int QtPop3Client::Disconnect() {
+  ++generation_;
+  if (socket_ && socket_->state() == QAbstractSocket::ConnectedState && step_ != Step::kGreeting &&
+      step_ != Step::kHandshake) {
+    // The rest of an answer still under way may come before the farewell;
+    // then only the closing of the connection ends the wait.
+    quit_answer_expected_ = step_ == Step::kIdle;
+    received_.clear();
+    status_read_ = false;
+    SendCommand("QUIT", Step::kQuit);
+    return 0;
+  }
+  // Nothing to leave: the completion follows at once, as an event.
+  CloseSocket();
+  logged_in_ = false;
+  step_ = Step::kQuit;
+  const int generation = generation_;
+  QTimer::singleShot(0, &answer_timer_, [this, generation] {
+    if (generation == generation_) FinishQuit();
+  });
+  return 0;
+}
+
+void QtPop3Client::Abort() {
+  ++generation_;
+  answer_timer_.stop();
+  CloseSocket();
+  logged_in_ = false;
+  step_ = Step::kIdle;
+}
+
+void QtPop3Client::OnEncrypted() {
+  if (step_ == Step::kHandshake) SendUser();
+}
+
+void QtPop3Client::OnReadyRead() {
+  if (!socket_) return;
+  received_ += socket_->readAll();
+  answer_timer_.start();
+  std::string status;
+  while (step_ != Step::kIdle && step_ != Step::kHandshake && TakeAnswer(status)) {
+    HandleAnswer(status);
+  }
+}
+
+bool QtPop3Client::TakeAnswer(std::string& status) {
+  for (;;) {
+    const qsizetype end = received_.indexOf('\n');
+    if (end < 0) {
+      if (received_.size() > kMaxLineBytes) {
+        Fail(MailErrorText(kMailErrorUnexpectedResponse));
+      }
+      return false;
+    }
+    std::string line = received_.left(end).toStdString();
+    received_.remove(0, end + 1);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!status_read_) {
+      status = line;
+      // Only a positive answer to TOP or RETR has lines after it.
+      if (!Multiline() || !Positive(line)) return true;
+      status_ = line;
+      status_read_ = true;
+      continue;
+    }
+    if (line == ".") {
+      status = status_;
+      status_read_ = false;
+      return true;
+    }
+    // A line of the message that starts with a dot has that dot doubled.
+    if (!line.empty() && line[0] == '.') line.erase(0, 1);
+    answer_bytes_ += line.size() + 2;
+    if (answer_bytes_ > kMaxAnswerBytes) {
+      Fail(MailErrorText(kMailErrorUnexpectedResponse));
+      return false;
+    }
+    if (!header_done_) {
+      if (line.empty()) {
+        header_done_ = true;
+      } else if (header_.size() + line.size() < kMaxHeaderBytes) {
+        header_ += line + "\n";
+      }
+    }
+  }
+}
+
+void QtPop3Client::HandleAnswer(const std::string& status) {
+  const bool ok = Positive(status);
+  switch (step_) {
+    case Step::kGreeting:
+      if (!ok) return Fail(MailErrorText(kMailErrorUnexpectedResponse) + ServerText(status));
+      if (address_.security == MailServerAddress::Security::kStartTls) {
+        SendCommand("STLS", Step::kStls);
+      } else {
+        SendUser();
+      }
+      return;
+    case Step::kStls:
+      if (!ok) {
+        return Fail(
+            "The server does not offer STLS; write pop3:// before its name to use it without "
+            "encryption.");
+      }
+      // Nothing the server sent before the handshake may count after it.
+      received_.clear();
+      step_ = Step::kHandshake;
+      answer_timer_.start();
+      socket_->startClientEncryption();
+      return;
+    case Step::kUser:
+      if (!ok) return Fail(MailErrorText(kMailErrorInvalidUserName) + ServerText(status));
+      SendCommand("PASS " + Cp1252ToUtf8(password_), Step::kPass);
+      return;
+    case Step::kPass:
+      if (!ok) return Fail(MailErrorText(kMailErrorLoginFailed) + ServerText(status));
+      SendCommand("STAT", Step::kStat);
+      return;
+    case Step::kStat: {
+      int count = -1;
+      if (!ok || std::sscanf(status.c_str(), "+OK %d", &count) != 1 || count < 0) {
+        return Fail(MailErrorText(kMailErrorUnexpectedResponse) + ServerText(status));
+      }
+      count_ = count;
+      logged_in_ = true;
+      return Complete();
+    }
+    case Step::kTop:
+      if (!ok) {
+        // A server without TOP sends the whole message instead.
+        top_unsupported_ = true;
+        StartMultiline();
+        SendCommand("RETR " + std::to_string(retrieving_), Step::kRetr);
+        return;
+      }
+      text_ = MessageLine(header_);
+      return Complete();
+    case Step::kRetr:
+      if (!ok) return Fail(MailErrorText(kMailErrorUnexpectedResponse) + ServerText(status));
+      text_ = MessageLine(header_);
+      return Complete();
+    case Step::kQuit:
+      if (quit_answer_expected_) FinishQuit();
+      return;
+    case Step::kIdle:
+    case Step::kHandshake:
+      return;
+  }
+}
+
+void QtPop3Client::OnSocketError(QAbstractSocket::SocketError error) {
+  if (step_ == Step::kQuit) return FinishQuit();
+  const std::string detail = socket_ ? Utf8ToCp1252(socket_->errorString().toStdString()) : "";
+  CloseSocket();
+  logged_in_ = false;
+  // Between operations a lost connection shows at the next one.
+  if (step_ == Step::kIdle) return;
+  switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+      return Fail(MailErrorText(kMailErrorConnectionRefused));
+    case QAbstractSocket::HostNotFoundError:
+      return Fail(MailErrorText(kMailErrorHostUnknown));
+    case QAbstractSocket::RemoteHostClosedError:
+      return Fail(MailErrorText(kMailErrorDisconnected));
+    case QAbstractSocket::SocketTimeoutError:
+      return Fail(MailErrorText(kMailErrorTimedOut));
+    case QAbstractSocket::SslHandshakeFailedError:
+      return Fail("The secure connection failed: " + (ssl_errors_.empty() ? detail : ssl_errors_));
+    default:
+      return Fail(detail);
+  }
+}
+
+void QtPop3Client::OnTimeout() {
+  if (step_ == Step::kQuit) return FinishQuit();
+  if (step_ == Step::kIdle) return;
+  Fail(MailErrorText(kMailErrorTimedOut));
+}
+
+void QtPop3Client::SendCommand(const std::string& command, Step next) {
+  step_ = next;
+  socket_->write(QByteArray::fromStdString(command + "\r\n"));
+  answer_timer_.start();
+}
+
+void QtPop3Client::SendUser() { SendCommand("USER " + Cp1252ToUtf8(user_name_), Step::kUser); }
+
+void QtPop3Client::StartMultiline() {
+  status_read_ = false;
+  header_.clear();
+  header_done_ = false;
+  answer_bytes_ = 0;
+}
+
+void QtPop3Client::Complete() {
+  step_ = Step::kIdle;
+  answer_timer_.stop();
+  auto handler = on_complete_;
+  if (handler) handler();
+}
+
+void QtPop3Client::Fail(const std::string& description) {
+  // Before the log-in there is nothing to say goodbye to.
+  if (!logged_in_) CloseSocket();
+  step_ = Step::kIdle;
+  answer_timer_.stop();
+  received_.clear();
+  status_read_ = false;
+  auto handler = on_error_;
+  if (handler) handler(description);
+}
+
+void QtPop3Client::FinishQuit() {
+  CloseSocket();
+  logged_in_ = false;
+  Complete();
+}
+
+void QtPop3Client::CloseSocket() {
+  if (!socket_) return;
+  socket_->disconnect();
+  socket_->abort();
+  // The socket may be the sender of the signal being handled.
+  socket_.release()->deleteLater();
+}
+
+}  // namespace tolvane

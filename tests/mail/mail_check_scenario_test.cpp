@@ -1,0 +1,430 @@
+// Mail checks through the main window against a simulated POP3 server, a
+// simulated dial-up connection and the simulated gateway, as the user sees
+// them: status line, message box, error label, boxes, beeps and the SMS.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "core/main_window.h"
+#include "core/program.h"
+#include "core/settings_loader.h"
+#include "platform/sqlite_phone_book_store.h"
+#include "sim/sim_dialler.h"
+#include "sim/sim_gateway.h"
+#include "sim/sim_http_client.h"
+#include "sim/sim_mail_client.h"
+#include "support/window_history.h"
+#include "support/window_peripherals.h"
+
+namespace tolvane {
+namespace {
+
+using sim::SimDialler;
+using std::chrono::milliseconds;
+using std::chrono::minutes;
+using std::chrono::seconds;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Return;
+
+constexpr char kNumber[] = "46701234567";
+
+// Today at hh:mm:ss local time, as the schedule reads the clock.
+TimePoint LocalToday(int hour, int minute, int second) {
+  std::tm local{};
+  local.tm_year = 2026 - 1900;
+  local.tm_mon = 11;
+  local.tm_mday = 6;
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_sec = second;
+  local.tm_isdst = -1;
+  return Clock::from_time_t(std::mktime(&local));
+}
+
+class MailCheckScenarioTest : public ::testing::Test, protected testing::WindowPeripherals {
+ protected:
+  explicit MailCheckScenarioTest(TimePoint start = sim::SimEventLoop::DefaultStart())
+      : loop_(start) {
+    settings.AccessTyp = "TCP";
+    settings.MailServer = "pop.example.com";
+    settings.MailUserName = "anna";
+    settings.MailPassWord = "secret";
+    settings.RasYN = "1";
+    settings.RasISP = " Provider ";
+    settings.RasUserName = "dialer ";
+    settings.RasPassWord = " pw";
+    ComputeDerivedFields(settings);
+    history_.Follow(window_, loop_);
+    window_.OnTemporaryNumberToggled(true);
+    window_.OnNumberEdited(kNumber);
+  }
+
+  void UseDialUp() {
+    settings.RasYN = "0";
+    ComputeDerivedFields(settings);
+  }
+  void SetSchedule(std::vector<std::string> times) {
+    for (size_t i = 0; i < settings.MailTid.size(); ++i) {
+      settings.MailTid[i] = i < times.size() ? times[i] : "";
+    }
+    ComputeDerivedFields(settings);
+  }
+
+  const ControlState& Control(MainControl control) const { return window_.Control(control); }
+  const std::string& Status() const { return Control(MainControl::kStatusLine).text; }
+  const std::string& ErrorLabel() const { return Control(MainControl::kErrorLabel).text; }
+  std::vector<std::string> SentMessages() const {
+    std::vector<std::string> messages;
+    for (const sim::GatewayRequest& request : gateway_.Requests()) {
+      messages.push_back(request.Field("message"));
+    }
+    return messages;
+  }
+  void ExpectIdleAndFree() const {
+    EXPECT_FALSE(window_.MailCheckRunning());
+    EXPECT_FALSE(Control(MainControl::kCancel).enabled);
+    EXPECT_TRUE(Control(MainControl::kNow).enabled);
+    EXPECT_TRUE(Control(MainControl::kSend).enabled);
+    EXPECT_TRUE(Control(MainControl::kGroupSending).enabled);
+  }
+
+  sim::SimEventLoop loop_;
+  sim::SimMailbox mailbox_;
+  sim::SimMailClient mail_client_{loop_, mailbox_};
+  SimDialler dial_up_{loop_};
+  sim::SimGateway gateway_;
+  sim::SimHttpClient http_client_{loop_, gateway_};
+  testing::WindowHistory history_;
+  MainWindow window_{settings, Services(loop_, serial, http_client_, mail_client_, dial_up_), host};
+};
+
+TEST_F(MailCheckScenarioTest, NoMailSaysSoAndSendsNothing) {
+  window_.Mail().CheckNow();
+  EXPECT_TRUE(window_.MailCheckRunning());
+  EXPECT_TRUE(Control(MainControl::kCancel).enabled);
+  EXPECT_FALSE(Control(MainControl::kNow).enabled);
+  loop_.RunFor(minutes(2));
+
+  EXPECT_EQ(window_.MessageText(), "No mail waiting on server");
+  EXPECT_THAT(history_.status.Texts(),
+              ElementsAre("0 character in message (Max 160).", "Connecting to POPServer...",
+                          "Disconnecting...", "Done!"));
+  EXPECT_EQ(mail_client_.Server(), "pop.example.com");
+  EXPECT_EQ(mail_client_.UserName(), "anna");
+  EXPECT_EQ(mail_client_.Password(), "secret");
+  EXPECT_EQ(mail_client_.Disconnects(), 1);
+  EXPECT_THAT(gateway_.Requests(), IsEmpty());
+  EXPECT_THAT(dial_up_.Dials(), IsEmpty());
+  EXPECT_EQ(dialogs.beeps(), 0);
+  ExpectIdleAndFree();
+  EXPECT_FALSE(window_.State().double_message);
+}
+
+TEST_F(MailCheckScenarioTest, TwoMailsAreCollectedOneByOneAndTextedTenSecondsLater) {
+  mailbox_.messages = {"Anna Berg: Lunch?", "bo@example.com: Invoice 42"};
+  window_.Mail().CheckNow();
+  loop_.RunFor(minutes(2));
+
+  EXPECT_THAT(SentMessages(),
+              ElementsAre("2 mail waiting. Anna Berg: Lunch? bo@example.com: Invoice 42 "));
+  EXPECT_EQ(gateway_.Requests()[0].Field("toPhoneNumber"), kNumber);
+  EXPECT_THAT(mail_client_.Retrieved(), ElementsAre(1, 2));
+  // Connected at 200 ms; each retrieval 3 s after the last answer.
+  EXPECT_EQ(history_.status.FirstAt("Number of mail: 2"), 200);
+  EXPECT_EQ(history_.status.FirstAt("Receiving mail 1 of 2"), 3200);
+  EXPECT_EQ(history_.status.FirstAt("Receiving mail 2 of 2"), 6400);
+  EXPECT_EQ(history_.status.FirstAt("Disconnecting from POPserver..."), 9600);
+  EXPECT_EQ(history_.status.FirstAt("Sending to phone soon..."), 9800);
+  EXPECT_EQ(history_.status.FirstAt("Connecting..."), 19800);
+  EXPECT_EQ(Control(MainControl::kReceiptLine).text, "Message delivered to recipients phone");
+  ExpectIdleAndFree();
+}
+
+TEST_F(MailCheckScenarioTest, ALongSummaryGoesAsADoubleMessageOfAtMostTwoParts) {
+  mailbox_.messages.assign(5, std::string(70, 'x'));
+  window_.Mail().CheckNow();
+  loop_.RunFor(minutes(2));
+  ASSERT_EQ(gateway_.Requests().size(), 2u);
+  EXPECT_EQ(SentMessages()[0].size(), 160u);
+  EXPECT_EQ(SentMessages()[1].size(), 160u);
+  EXPECT_EQ(SentMessages()[0].substr(0, 16), "5 mail waiting. ");
+  EXPECT_FALSE(window_.State().double_message);
+}
+
+TEST_F(MailCheckScenarioTest, LocalOnlyBeepsAndKeepsTheText) {
+  settings.BaraLokalt = "1";
+  ComputeDerivedFields(settings);
+  mailbox_.messages = {"Anna: Hi"};
+  window_.Mail().CheckNow();
+  loop_.RunFor(minutes(2));
+
+  EXPECT_EQ(dialogs.beeps(), 1);
+  EXPECT_EQ(Status(), "Done!");
+  EXPECT_EQ(window_.MessageText(), "1 mail waiting. Anna: Hi ");
+  EXPECT_THAT(gateway_.Requests(), IsEmpty());
+  ExpectIdleAndFree();
+}
+
+TEST_F(MailCheckScenarioTest, NowIsRefusedWithoutServerOrConnection) {
+  settings.MailServer = "";
+  window_.Mail().CheckNow();
+  UseDialUp();
+  settings.RasISP = "  ";
+  window_.Mail().CheckNow();
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("You must specify a POPserver",
+                                           "You must choose a connection or check \"Don\xB4t "
+                                           "use DUN\""));
+  EXPECT_EQ(dialogs.boxes()[0].title, "POPserver?");
+  EXPECT_EQ(dialogs.boxes()[1].title, "Connection?");
+  EXPECT_EQ(dialogs.boxes()[1].icon, MessageIcon::kInformation);
+  loop_.RunFor(minutes(1));
+  EXPECT_EQ(mail_client_.Connects(), 0);
+  EXPECT_FALSE(window_.MailCheckRunning());
+
+  // Switching checking on is refused the same way and leaves the box clear.
+  window_.Mail().OnMailcheckingToggled(true);
+  EXPECT_FALSE(Control(MainControl::kMailchecking).checked);
+  EXPECT_TRUE(Control(MainControl::kNow).enabled);
+}
+
+TEST_F(MailCheckScenarioTest, CancelWhileRetrievingDisconnectsAndEndsCancelled) {
+  mailbox_.messages = {"one", "two", "three"};
+  window_.Mail().CheckNow();
+  loop_.After(milliseconds(6500), [this] { window_.CancelSend(); });
+  loop_.RunFor(minutes(2));
+
+  EXPECT_THAT(mail_client_.Retrieved(), ElementsAre(1, 2));
+  EXPECT_EQ(mail_client_.Disconnects(), 1);
+  EXPECT_EQ(Status(), "Cancelled!");
+  EXPECT_EQ(dialogs.beeps(), 1);
+  EXPECT_THAT(gateway_.Requests(), IsEmpty());
+  ExpectIdleAndFree();
+}
+
+TEST_F(MailCheckScenarioTest, CancelWhileConnectingEndsAtOnce) {
+  mailbox_.silent = true;
+  window_.Mail().CheckNow();
+  loop_.After(seconds(5), [this] { window_.CancelSend(); });
+  loop_.RunFor(minutes(3));
+  EXPECT_EQ(Status(), "Cancelled.");
+  EXPECT_EQ(mail_client_.Aborts(), 1);
+  ExpectIdleAndFree();
+}
+
+TEST_F(MailCheckScenarioTest, LoginFailureShowsTheServerTextAndForwardsNothing) {
+  mailbox_.login_error = "Login failed.";
+  mailbox_.messages = {"one"};
+  window_.Mail().CheckNow();
+  loop_.RunFor(minutes(2));
+  EXPECT_EQ(ErrorLabel(), "Login failed.");
+  EXPECT_TRUE(Control(MainControl::kErrorLabel).visible);
+  EXPECT_EQ(Status(), "Error!");
+  EXPECT_THAT(gateway_.Requests(), IsEmpty());
+  ExpectIdleAndFree();
+
+  // The next check starts with a clear error label.
+  mailbox_.login_error.clear();
+  window_.Mail().CheckNow();
+  EXPECT_EQ(ErrorLabel(), "");
+}
+
+TEST_F(MailCheckScenarioTest, AFailureToStartConnectingShowsTheTextOfItsNumber) {
+  ::testing::NiceMock<testing::MockMailClient> refusing;
+  ON_CALL(refusing, Connect()).WillByDefault(Return(10061));
+  MainWindow window(settings, Services(loop_, serial, http_client_, refusing, dial_up_), host);
+  window.Mail().CheckNow();
+  EXPECT_EQ(window.Control(MainControl::kErrorLabel).text,
+            "The requested connection has been refused by the remote host.");
+  EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "Error!");
+  EXPECT_FALSE(window.MailCheckRunning());
+  EXPECT_FALSE(window.Control(MainControl::kCancel).enabled);
+}
+
+TEST_F(MailCheckScenarioTest, WatchdogGivesUpOnASilentServerAfterItsExtension) {
+  mailbox_.silent = true;
+  window_.Mail().CheckNow();
+  loop_.RunFor(seconds(89));
+  EXPECT_TRUE(window_.MailCheckRunning());
+  loop_.RunFor(seconds(2));
+  EXPECT_EQ(history_.status.FirstAt("Timeout"), 90000);
+  EXPECT_EQ(mail_client_.Aborts(), 1);
+  ExpectIdleAndFree();
+}
+
+TEST_F(MailCheckScenarioTest, WatchdogGivesUpOnASilentDialWithoutExtensionAndHangsUp) {
+  UseDialUp();
+  dial_up_.QueueOutcome(SimDialler::Outcome::kSilent);
+  window_.Mail().CheckNow();
+  EXPECT_EQ(Status(), "Dialing  Provider ");
+  loop_.RunFor(minutes(3));
+  EXPECT_EQ(history_.status.FirstAt("Timeout"), 60000);
+  EXPECT_EQ(dial_up_.HangUps(), 1);
+  EXPECT_EQ(mail_client_.Connects(), 0);
+  ExpectIdleAndFree();
+}
+
+TEST_F(MailCheckScenarioTest, DialsConnectsChecksAndHangsUp) {
+  UseDialUp();
+  mailbox_.messages = {"one"};
+  window_.Mail().CheckNow();
+  loop_.RunFor(minutes(2));
+
+  EXPECT_EQ(dial_up_.EntryName(), "Provider");
+  EXPECT_EQ(dial_up_.UserName(), "dialer");
+  EXPECT_EQ(dial_up_.Password(), "pw");
+  EXPECT_EQ(history_.status.FirstAt("Connecting to Provider"), 1000);
+  EXPECT_EQ(history_.status.FirstAt("Connected"), 2000);
+  EXPECT_EQ(history_.status.FirstAt("Connected to Provider"), 3000);
+  // One second for the connection to settle before the server is asked.
+  EXPECT_EQ(history_.status.FirstAt("Connecting to POPServer..."), 4000);
+  EXPECT_FALSE(dial_up_.IsConnected());
+  EXPECT_EQ(dial_up_.HangUps(), 1);
+  EXPECT_THAT(SentMessages(), ElementsAre("1 mail waiting. one "));
+}
+
+TEST_F(MailCheckScenarioTest, AConnectionAlreadyUpIsUsedAndHungUpAtTheEnd) {
+  UseDialUp();
+  dial_up_.SetConnected(true);
+  window_.Mail().CheckNow();
+  loop_.RunFor(minutes(1));
+  EXPECT_EQ(history_.status.FirstAt("Connected"), 0);
+  EXPECT_THAT(dial_up_.Dials(), IsEmpty());
+  EXPECT_EQ(history_.status.FirstAt("Connecting to POPServer..."), 1000);
+  EXPECT_FALSE(dial_up_.IsConnected());
+}
+
+TEST_F(MailCheckScenarioTest, ADialFailureShowsItsTextAndEndsTheCheck) {
+  UseDialUp();
+  dial_up_.QueueOutcome(SimDialler::Outcome::kFail);
+  window_.Mail().CheckNow();
+  loop_.RunFor(minutes(2));
+  EXPECT_EQ(ErrorLabel(), SimDialler::kFailText);
+  EXPECT_EQ(Status(), "");
+  EXPECT_EQ(mail_client_.Connects(), 0);
+  ExpectIdleAndFree();
+}
+
+TEST_F(MailCheckScenarioTest, BusyLineWaitsFiveSecondsCountsDownAndDialsAgain) {
+  UseDialUp();
+  dial_up_.QueueOutcome(SimDialler::Outcome::kBusy);
+  window_.Mail().CheckNow();
+  loop_.RunFor(minutes(2));
+
+  EXPECT_EQ(history_.status.FirstAt("Busy"), 1000);
+  // Five seconds later the countdown starts, one step a second, 15 to 0.
+  for (int left = 15; left >= 0; --left) {
+    EXPECT_EQ(history_.status.FirstAt("Dialing again in " + std::to_string(left) + " seconds"),
+              6000 + (16 - left) * 1000)
+        << left;
+  }
+  EXPECT_THAT(dial_up_.Dials(), ElementsAre(0, 22000));
+  EXPECT_EQ(mail_client_.Connects(), 1);
+  // Once through, the busy line is forgotten: no further checks.
+  EXPECT_FALSE(window_.Mail().BusyRedial());
+  ExpectIdleAndFree();
+}
+
+TEST_F(MailCheckScenarioTest, CancelDuringTheCountdownEndsItWithoutDialling) {
+  UseDialUp();
+  dial_up_.QueueOutcome(SimDialler::Outcome::kBusy);
+  window_.Mail().CheckNow();
+  loop_.After(seconds(10) + milliseconds(500), [this] { window_.CancelSend(); });
+  loop_.RunFor(minutes(3));
+  EXPECT_THAT(dial_up_.Dials(), ElementsAre(0));
+  EXPECT_FALSE(history_.status.Saw("Dialing again in 11 seconds"));
+  EXPECT_FALSE(window_.Mail().BusyRedial());
+  ExpectIdleAndFree();
+}
+
+TEST_F(MailCheckScenarioTest, SwitchingOffHangsUpAndFreesTheWindow) {
+  UseDialUp();
+  dial_up_.SetConnected(true);
+  window_.Mail().OnMailcheckingToggled(true);
+  EXPECT_TRUE(Control(MainControl::kMailchecking).checked);
+  EXPECT_FALSE(Control(MainControl::kAutosending).enabled);
+  EXPECT_FALSE(Control(MainControl::kSend).enabled);
+  window_.Mail().OnMailcheckingToggled(false);
+  EXPECT_EQ(dial_up_.HangUps(), 1);
+  EXPECT_TRUE(Control(MainControl::kAutosending).enabled);
+  EXPECT_TRUE(window_.State().cancelled);
+  loop_.RunFor(minutes(1));
+  EXPECT_EQ(mail_client_.Connects(), 0);
+}
+
+class MailScheduleTest : public MailCheckScenarioTest {
+ protected:
+  MailScheduleTest() : MailCheckScenarioTest(LocalToday(7, 4, 0)) {}
+};
+
+TEST_F(MailScheduleTest, ATimeWithoutLeadingZeroMatchesOnceInItsMinute) {
+  SetSchedule({"7:05"});
+  window_.Mail().OnMailcheckingToggled(true);
+  loop_.RunFor(seconds(59));
+  EXPECT_EQ(mail_client_.Connects(), 0);
+  loop_.RunFor(seconds(2));
+  EXPECT_EQ(mail_client_.Connects(), 1);
+  EXPECT_EQ(history_.status.FirstAt("Connecting to POPServer..."), 60000);
+  loop_.RunFor(minutes(10));
+  EXPECT_EQ(mail_client_.Connects(), 1);
+  EXPECT_EQ(Status(), "Done!");
+  // Checking stays on: the window stays locked.
+  EXPECT_FALSE(Control(MainControl::kSend).enabled);
+  EXPECT_FALSE(Control(MainControl::kNow).enabled);
+}
+
+TEST_F(MailScheduleTest, TimesAfterEmptyEntriesAreNeverReached) {
+  SetSchedule({"", "", "07:05"});
+  EXPECT_EQ(settings.MailTimeCount, 1);
+  window_.Mail().OnMailcheckingToggled(true);
+  loop_.RunFor(minutes(5));
+  EXPECT_EQ(mail_client_.Connects(), 0);
+}
+
+TEST_F(MailScheduleTest, ACheckFallingDuringASendIsSkippedAndTheScheduleGoesOn) {
+  SetSchedule({"07:05"});
+  gateway_.SetDefaultAnswer(sim::GatewayAnswer::Status(200, 9000));
+  window_.Mail().OnMailcheckingToggled(true);
+  long long connected_at = -1;
+  loop_.At(seconds(55), [this, &connected_at] {
+    window_.OnMessageEdited("Sent by another part of the program");
+    window_.StartSend();
+    EXPECT_EQ(mail_client_.Connects(), 0);
+    connected_at = loop_.Elapsed().count();
+  });
+  loop_.RunFor(minutes(3));
+  ASSERT_EQ(gateway_.Requests().size(), 1u);
+  // The send ended at 07:05:06; the next tick in the same minute checks.
+  EXPECT_EQ(connected_at, 66000);
+  EXPECT_EQ(mail_client_.Connects(), 1);
+  EXPECT_EQ(history_.status.FirstAt("Connecting to POPServer..."), 66000);
+}
+
+TEST_F(MailScheduleTest, ShutdownHangsUpTheConnectionOfARunningCheckOnly) {
+  UseDialUp();
+  SqlitePhoneBookStore store;
+  Program program(Services(loop_, serial, http_client_, mail_client_, dial_up_), store, host);
+  ASSERT_TRUE(program.Startup(book.Folder(), ""));
+  program.Settings().RasISP = "Provider";
+  program.Settings().MailServer = "pop.example.com";
+  mailbox_.silent = true;
+  program.Window().Mail().CheckNow();
+  loop_.RunFor(seconds(10));
+  ASSERT_TRUE(dial_up_.IsConnected());
+  program.Shutdown({});
+  EXPECT_FALSE(dial_up_.IsConnected());
+
+  // With "Don´t use DUN" a connection of the user's own is left alone.
+  program.Settings().RasYN = "1";
+  ComputeDerivedFields(program.Settings());
+  dial_up_.SetConnected(true);
+  mail_client_.Abort();
+  program.Window().Mail().CheckNow();
+  ASSERT_TRUE(program.Window().MailCheckRunning());
+  program.Shutdown({});
+  EXPECT_TRUE(dial_up_.IsConnected());
+}
+
+}  // namespace
+}  // namespace tolvane
