@@ -37,7 +37,7 @@ for people in 3 10000 100000; do
   folder=$work/$people
   mkdir -p "$folder"
   cp "$build/bin/tolvane" "$folder/"
-  "$build/tools/teledata/make_teledata" "$folder/teledata.mdb" --people "$people"
+  "$build/tools/teledata/make_teledata" --people "$people" "$folder/teledata.mdb"
   printf '[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=bench\r\nTCPGateway=%s\r\n' \
     "$address" >"$folder/tolvmsg.ini"
   total_cpu=0

@@ -9,7 +9,7 @@ packages=(
   time bc
   xdg-utils
   dpkg-dev file lintian desktop-file-utils man-db
-  xvfb xauth imagemagick librsvg2-bin
+  xvfb xauth imagemagick librsvg2-bin openbox
   dovecot-pop3d openssl
 )
 missing=()

@@ -132,6 +132,8 @@ void MainWindow::UpdateCharCount() {
 void MainWindow::OnMessageEdited(const std::string& text) {
   const ControlState& box = Control(MainControl::kMessageBox);
   size_t limit = box.max_length > 0 ? static_cast<size_t>(box.max_length) : text.size();
+  // A line break (CR LF) that does not fit whole is not taken at all.
+  if (limit > 0 && limit < text.size() && text[limit - 1] == '\r' && text[limit] == '\n') --limit;
   Mutable(MainControl::kMessageBox).text = text.substr(0, limit);
   UpdateCharCount();
 }

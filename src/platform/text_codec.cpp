@@ -103,4 +103,32 @@ std::string Cp1252Upper(std::string_view text) {
   return out;
 }
 
+std::string LineBreaksToCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      out += "\r\n";
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::string LineBreaksToLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace tolvane

@@ -15,6 +15,13 @@ std::string Utf8ToCp1252(std::string_view text);
 // "\x8A"), as names are compared without regard to letter case.
 std::string Cp1252Upper(std::string_view text);
 
+// A line break inside the program is CR LF, as the message box of the original
+// system wrote it; Qt's text boxes and the clipboard use LF alone.
+// Every LF and every lone CR becomes CR LF.
+std::string LineBreaksToCrLf(std::string_view text);
+// Every CR LF and every lone CR becomes LF.
+std::string LineBreaksToLf(std::string_view text);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_PLATFORM_TEXT_CODEC_H_

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -14,11 +15,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_text.h"
+#include "ui/window_place.h"
 
 namespace tolvane {
 
@@ -189,10 +193,15 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   on_action(MainControl::kMenuExit, [p] { p->Exit(); });
   on_action(MainControl::kMenuHelpTopics, [p] { p->ShowHelpTopics(); });
   on_action(MainControl::kMenuAbout, [p] { p->ShowAbout(); });
+  // The selection in the program's text, where each line break is two characters.
   auto selection = [this] {
     QTextCursor cursor = message_box_->textCursor();
-    return std::pair<int, int>(cursor.selectionStart(),
-                               cursor.selectionEnd() - cursor.selectionStart());
+    const QString shown = message_box_->toPlainText();
+    auto position = [&shown](int at) {
+      return static_cast<int>(MessageFromQString(shown.left(at)).size());
+    };
+    int start = position(cursor.selectionStart());
+    return std::pair<int, int>(start, position(cursor.selectionEnd()) - start);
   };
   on_action(MainControl::kMenuCut, [p, selection] {
     auto [start, length] = selection();
@@ -208,7 +217,7 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   });
 
   connect(message_box_, &QPlainTextEdit::textChanged, this, [this, p] {
-    if (!rendering_) p->OnMessageEdited(FromQString(message_box_->toPlainText()));
+    if (!rendering_) p->OnMessageEdited(MessageFromQString(message_box_->toPlainText()));
   });
   connect(number_field_, &QLineEdit::textEdited, this,
           [p](const QString& text) { p->OnNumberEdited(FromQString(text)); });
@@ -237,7 +246,7 @@ void MainWindowWidget::Render() {
   setWindowTitle(ToQString(p.Caption()));
 
   const ControlState& box = p.Control(MainControl::kMessageBox);
-  QString text = ToQString(box.text);
+  QString text = MessageToQString(box.text);
   if (message_box_->toPlainText() != text) {
     message_box_->setPlainText(text);
     message_box_->moveCursor(QTextCursor::End);
@@ -287,14 +296,23 @@ void MainWindowWidget::Render() {
   rendering_ = false;
 }
 
-namespace {
-// The settings file keeps the window's place in twips, 15 to a pixel at 96 dpi.
-constexpr int kTwipsPerPixel = 15;
-}  // namespace
+int MainWindowWidget::TitleBarHeight() const {
+  const int known = geometry().top() - frameGeometry().top();
+  return known > 0 ? known : style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+}
 
 void MainWindowWidget::ShowPlaced() {
   const auto& placement = presenter_ ? presenter_->PlacementToRestore() : std::nullopt;
-  if (placement) move(placement->x / kTwipsPerPixel, placement->y / kTwipsPerPixel);
+  if (placement) {
+    // Sized before it is placed: a window that Qt sizes as it shows it gets
+    // its client area, not its frame, put at the stored corner.
+    if (!testAttribute(Qt::WA_Resized)) adjustSize();
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens << screen->availableGeometry();
+    const QPoint stored(placement->x / kTwipsPerPixel, placement->y / kTwipsPerPixel);
+    move(PlaceTitleBarOnScreen(QRect(stored, frameGeometry().size()), TitleBarHeight(), screens));
+  }
+  normal_frame_place_ = pos();
   int state = placement ? placement->state : 0;
   if (state == 2) {
     showMaximized();
@@ -305,10 +323,29 @@ void MainWindowWidget::ShowPlaced() {
   }
 }
 
+// The place is that of the frame's corner, as it was restored. A maximised or
+// minimised window has the place it had when last shown normal.
 MainWindow::Placement MainWindowWidget::CurrentPlacement() const {
+  const bool normal =
+      (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) == 0;
   int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
-  QPoint place = isMaximized() || isMinimized() ? normalGeometry().topLeft() : pos();
+  QPoint place = normal ? frameGeometry().topLeft() : normal_frame_place_;
   return {state, place.x() * kTwipsPerPixel, place.y() * kTwipsPerPixel};
+}
+
+void MainWindowWidget::NoteNormalPlace() {
+  if (isVisible() && windowState() == Qt::WindowNoState)
+    normal_frame_place_ = frameGeometry().topLeft();
+}
+
+void MainWindowWidget::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  NoteNormalPlace();
+}
+
+void MainWindowWidget::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) NoteNormalPlace();
 }
 
 bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {

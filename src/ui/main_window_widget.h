@@ -2,6 +2,7 @@
 #define TOLVANE_UI_MAIN_WINDOW_WIDGET_H_
 
 #include <QMainWindow>
+#include <QPoint>
 #include <array>
 #include <functional>
 
@@ -40,6 +41,8 @@ class MainWindowWidget : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BuildControls();
@@ -53,11 +56,16 @@ class MainWindowWidget : public QMainWindow {
   ListBox AddListBox(QWidget* parent, const char* name);
   void RenderList(const ListBox& box, const ListState& state);
   QAbstractButton* Button(MainControl control) const;
+  int TitleBarHeight() const;
+  // Remembers where the frame stands while the window is neither maximised
+  // nor minimised.
+  void NoteNormalPlace();
 
   MainWindow* presenter_ = nullptr;
   std::function<void()> on_close_;
   bool rendering_ = false;
   int focus_count_seen_ = 0;
+  QPoint normal_frame_place_;
 
   QPlainTextEdit* message_box_ = nullptr;
   QLabel* status_line_ = nullptr;

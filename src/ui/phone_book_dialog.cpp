@@ -16,6 +16,7 @@
 
 #include "platform/qt/qt_text.h"
 #include "ui/dialog_button.h"
+#include "ui/list_selection.h"
 
 namespace tolvane {
 
@@ -71,8 +72,7 @@ PhoneBookDialog::PhoneBookDialog(PhoneBookWindow& window, QWidget* parent)
   close_button_->setAutoDefault(false);
   connect(close_button_, &QPushButton::clicked, this, &QDialog::reject);
 
-  connect(name_list_, &QListWidget::currentRowChanged, this,
-          [this](int row) { window_.SelectName(row); });
+  OnRowChosen(name_list_, this, [this](int row) { window_.SelectName(row); });
   connect(name_box_, &QLineEdit::textEdited, this,
           [this](const QString& text) { window_.EditNameText(FromQString(text)); });
   connect(number_box_, &QLineEdit::textEdited, this,
@@ -132,7 +132,7 @@ void PhoneBookDialog::Render() {
       name_list_->clear();
       name_list_->addItems(items);
     }
-    name_list_->setCurrentRow(list.selected);
+    ShowSelection(name_list_, list.selected);
     name_list_->setEnabled(list.enabled);
   }
   RenderBox(name_box_, window_.NameBox());

@@ -30,5 +30,11 @@ TEST(TextCodecTest, UpperCaseCoversTheWholeCodePage) {
   EXPECT_EQ(Cp1252Upper("\xF7\xB5\xDF 0-9"), "\xF7\xB5\xDF 0-9");
 }
 
+TEST(TextCodecTest, LineBreaksConvertBothWays) {
+  EXPECT_EQ(LineBreaksToCrLf("a\nb\r\nc\rd\n\n"), "a\r\nb\r\nc\r\nd\r\n\r\n");
+  EXPECT_EQ(LineBreaksToLf("a\r\nb\nc\rd\r\r\n"), "a\nb\nc\nd\n\n");
+  EXPECT_EQ(LineBreaksToCrLf(LineBreaksToLf("x\r\ny")), "x\r\ny");
+}
+
 }  // namespace
 }  // namespace tolvane

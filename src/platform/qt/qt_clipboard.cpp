@@ -3,18 +3,19 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include "platform/text_codec.h"
+#include "platform/qt/qt_text.h"
 
 namespace tolvane {
 
 bool QtClipboard::HasText() const { return !QGuiApplication::clipboard()->text().isEmpty(); }
 
+// Qt gives the clipboard's line breaks as LF and writes them the platform's way.
 std::string QtClipboard::Text() const {
-  return Utf8ToCp1252(QGuiApplication::clipboard()->text().toStdString());
+  return MessageFromQString(QGuiApplication::clipboard()->text());
 }
 
 void QtClipboard::SetText(const std::string& text) {
-  QGuiApplication::clipboard()->setText(QString::fromStdString(Cp1252ToUtf8(text)));
+  QGuiApplication::clipboard()->setText(MessageToQString(text));
 }
 
 }  // namespace tolvane

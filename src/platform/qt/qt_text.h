@@ -14,17 +14,15 @@ inline QString ToQString(const std::string& text) {
 }
 inline std::string FromQString(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
 
-// Message texts keep their line breaks as CR LF; multi-line text boxes use a
-// bare line feed.
+// Message texts (and the clipboard's) keep their line breaks as CR LF inside
+// the program; Qt's multi-line boxes and the clipboard use a bare line feed.
 inline QString MessageToQString(const std::string& text) {
-  return ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return ToQString(LineBreaksToLf(text));
 }
 inline std::string MessageFromQString(const QString& text) {
   QString typed = text;
-  typed.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-      .replace(QChar(QChar::ParagraphSeparator), QChar('\n'))
-      .replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-  return FromQString(typed);
+  typed.replace(QChar(QChar::ParagraphSeparator), QChar('\n'));
+  return LineBreaksToCrLf(FromQString(typed));
 }
 
 }  // namespace tolvane

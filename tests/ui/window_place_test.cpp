@@ -1,0 +1,122 @@
+// The main window's place over runs of the program: start-up restores it,
+// shutdown stores it, and neither may move it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <string>
+
+#include "core/program.h"
+#include "core/settings_file.h"
+#include "platform/qt/qt_event_loop.h"
+#include "platform/sqlite_phone_book_store.h"
+#include "support/window_peripherals.h"
+#include "ui/main_window_widget.h"
+#include "ui/window_place.h"
+
+namespace tolvane {
+namespace {
+
+class WindowPlaceTest : public ::testing::Test, protected testing::WindowPeripherals {
+ protected:
+  struct Stored {
+    int status;
+    int x;
+    int y;
+  };
+
+  void Store(const std::string& status, const std::string& x, const std::string& y) {
+    book.dir().WriteFile("tolvmsg.ini", "[WinPosition]\r\nStatus=" + status + "\r\nXpos=" + x +
+                                            "\r\nYpos=" + y + "\r\n");
+  }
+  Stored Read() const {
+    SettingsFile file(book.Folder());
+    auto number = [&file](const char* key) {
+      return std::stoi(file.ReadSetting("WinPosition", key, "-1"));
+    };
+    return {number("Status"), number("Xpos"), number("Ypos")};
+  }
+
+  // One run of the program without a command line: start-up, the window shown
+  // and drawn, then closed. Returns where the window stood on screen.
+  QRect Run() {
+    SqlitePhoneBookStore store;
+    Program program(Services(loop_), store, host);
+    EXPECT_TRUE(program.Startup(book.Folder(), ""));
+    MainWindowWidget widget;
+    widget.Bind(&program.Window());
+    widget.SetOnClose([&] { program.Shutdown(widget.CurrentPlacement()); });
+    widget.ShowPlaced();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    // A window manager frames the window after it is mapped.
+    QTest::qWait(200);
+    QRect frame = widget.frameGeometry();
+    widget.close();
+    return frame;
+  }
+
+  QtEventLoop loop_;
+};
+
+TEST_F(WindowPlaceTest, StartAndCloseCyclesLeaveThePlaceAsItWas) {
+  Store(" 0", " 1500", " 3000");
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    QRect frame = Run();
+    EXPECT_EQ(frame.topLeft(), QPoint(100, 200)) << cycle;
+    Stored stored = Read();
+    EXPECT_EQ(stored.status, 0) << cycle;
+    EXPECT_EQ(stored.x, 1500) << cycle;
+    EXPECT_EQ(stored.y, 3000) << cycle;
+  }
+}
+
+TEST_F(WindowPlaceTest, AMaximisedWindowKeepsItsNormalPlace) {
+  Store(" 2", " 1500", " 3000");
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    Run();
+    Stored stored = Read();
+    EXPECT_EQ(stored.status, 2) << cycle;
+    EXPECT_EQ(stored.x, 1500) << cycle;
+    EXPECT_EQ(stored.y, 3000) << cycle;
+  }
+}
+
+TEST_F(WindowPlaceTest, ATitleBarNoScreenShowsIsBroughtBack) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  for (const auto& [x, y] : {std::pair{"-30000", "-30000"}, std::pair{" 30000", " 0"},
+                             std::pair{" 0", "-300"}, std::pair{" 0", " 30000"}}) {
+    Store(" 0", x, y);
+    QRect frame = Run();
+    // The corner and a good grip of the title bar are on the screen.
+    EXPECT_TRUE(screen.contains(frame.topLeft())) << x << "," << y;
+    EXPECT_TRUE(screen.contains(frame.topLeft() + QPoint(100, 20))) << x << "," << y;
+  }
+  // A place at the very corner of the screen stays there, title bar and all.
+  Store(" 0", " 0", " 0");
+  EXPECT_EQ(Run().topLeft(), screen.topLeft());
+  EXPECT_EQ(Read().y, 0);
+}
+
+TEST(PlaceTitleBarOnScreenTest, KeepsAShownTitleBarAndBringsBackAHiddenOne) {
+  // Two screens side by side, the right one lower and with a panel on top.
+  const QList<QRect> screens = {QRect(0, 0, 1000, 800), QRect(1000, 100, 800, 600)};
+  const QSize window(400, 300);
+  auto place = [&](QPoint corner) {
+    return PlaceTitleBarOnScreen(QRect(corner, window), 20, screens);
+  };
+  EXPECT_EQ(place({0, 0}), QPoint(0, 0));
+  EXPECT_EQ(place({1200, 100}), QPoint(1200, 100));
+  // Mostly off the left edge, but a good grip of the bar still shows.
+  EXPECT_EQ(place({-250, 50}), QPoint(-250, 50));
+  EXPECT_EQ(place({-350, 50}), QPoint(0, 50));
+  // Above the right screen's top edge, or below every screen.
+  EXPECT_EQ(place({1200, 90}), QPoint(1200, 100));
+  EXPECT_EQ(place({100, 790}), QPoint(100, 780));
+  EXPECT_EQ(place({-2000, -2000}), QPoint(0, 0));
+  EXPECT_EQ(place({5000, 5000}), QPoint(1400, 680));
+}
+
+}  // namespace
+}  // namespace tolvane
