@@ -16,9 +16,7 @@ inline std::string FromQString(const QString& text) { return Utf8ToCp1252(text.t
 
 // Message texts (and the clipboard's) keep their line breaks as CR LF inside
 // the program; Qt's multi-line boxes and the clipboard use a bare line feed.
-inline QString MessageToQString(const std::string& text) {
-  return ToQString(LineBreaksToLf(text));
-}
+inline QString MessageToQString(const std::string& text) { return ToQString(LineBreaksToLf(text)); }
 inline std::string MessageFromQString(const QString& text) {
   QString typed = text;
   typed.replace(QChar(QChar::ParagraphSeparator), QChar('\n'));
