@@ -7,6 +7,7 @@ packages=(
   libsqlite3-dev libsodium-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   time bc
+  clang-14 libclang-rt-14-dev valgrind
   xdg-utils
   dpkg-dev file lintian desktop-file-utils man-db
   xvfb xauth imagemagick librsvg2-bin openbox

@@ -31,6 +31,14 @@ bool SimFileSystem::Append(const std::string& path, const std::string& data) {
   return true;
 }
 
+bool SimFileSystem::Truncate(const std::string& path, std::uintmax_t size) {
+  auto it = files_.find(path);
+  if (it == files_.end()) return false;
+  if (size < it->second.content.size()) it->second.content.resize(size);
+  it->second.modified = ++writes_;
+  return true;
+}
+
 bool SimFileSystem::Rename(const std::string& from, const std::string& to) {
   auto it = files_.find(from);
   if (it == files_.end()) return false;

@@ -33,6 +33,7 @@ class SimFileSystem : public FileSystem {
   int ReadFile(const std::string& path, std::string& content) override;
   bool Create(const std::string& path) override;
   bool Append(const std::string& path, const std::string& data) override;
+  bool Truncate(const std::string& path, std::uintmax_t size) override;
   bool Flush(const std::string&) override { return true; }
   bool CopyPermissions(const std::string&, const std::string&) override { return true; }
   bool Rename(const std::string& from, const std::string& to) override;

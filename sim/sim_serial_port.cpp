@@ -22,12 +22,19 @@ SimSerialPort::SimSerialPort(SimEventLoop& loop, SimModem& modem) : loop_(loop),
   });
 }
 
+void SimSerialPort::SetRtsEnable(bool enable) {
+  Operation();
+  rts_ = enable;
+}
+
 void SimSerialPort::SetDtrEnable(bool enable) {
+  Operation();
   dtr_ = enable;
   if (open_) modem_.SetDtr(enable);
 }
 
 bool SimSerialPort::Open() {
+  Operation();
   if (open_) return true;
   if (!available_) return false;
   open_ = true;
@@ -37,6 +44,11 @@ bool SimSerialPort::Open() {
 }
 
 void SimSerialPort::Close() {
+  Operation();
+  CloseDevice();
+}
+
+void SimSerialPort::CloseDevice() {
   if (!open_) return;
   // Closing the device drops DTR, as the driver does.
   modem_.SetDtr(false);
@@ -48,20 +60,38 @@ void SimSerialPort::Close() {
 void SimSerialPort::Unplug() {
   available_ = false;
   if (!open_) return;
-  Close();
+  CloseDevice();
   Raise(CommEvent::kCarrierDetect);
 }
 
 void SimSerialPort::Output(const std::string& data) {
+  Operation();
   if (!open_) return;
   written_ += data;
   pending_ += data;
   ScheduleDrain();
 }
 
-std::string SimSerialPort::Input() { return std::exchange(input_, std::string()); }
+std::string SimSerialPort::Input() {
+  Operation();
+  return std::exchange(input_, std::string());
+}
 
-void SimSerialPort::ClearOutput() { pending_.clear(); }
+void SimSerialPort::ClearInput() {
+  Operation();
+  input_.clear();
+}
+
+void SimSerialPort::ClearOutput() {
+  Operation();
+  pending_.clear();
+}
+
+void SimSerialPort::Operation() {
+  if (operations_++ != unplug_after_) return;
+  // After the operation has returned, as a driver reports the loss.
+  loop_.After(SimEventLoop::Millis(0), [this] { Unplug(); });
+}
 
 void SimSerialPort::Raise(CommEvent event) {
   if (on_comm_) on_comm_(event);

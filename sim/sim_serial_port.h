@@ -21,7 +21,7 @@ class SimSerialPort : public SerialPort {
   void SetDevice(const std::string& path) override { device_ = path; }
   void SetSettings(const std::string& settings) override { settings_ = settings; }
   void SetHandshaking(int mode) override { handshaking_ = mode; }
-  void SetRtsEnable(bool enable) override { rts_ = enable; }
+  void SetRtsEnable(bool enable) override;
   void SetDtrEnable(bool enable) override;
   bool DtrEnable() const override { return dtr_; }
 
@@ -31,7 +31,7 @@ class SimSerialPort : public SerialPort {
 
   void Output(const std::string& data) override;
   std::string Input() override;
-  void ClearInput() override { input_.clear(); }
+  void ClearInput() override;
   void ClearOutput() override;
   int OutBufferCount() const override { return static_cast<int>(pending_.size()); }
   bool CdHolding() const override { return open_ && modem_.Carrier(); }
@@ -41,6 +41,12 @@ class SimSerialPort : public SerialPort {
   // Test controls: the device is missing (Open fails), or vanishes now.
   void SetAvailable(bool available) { available_ = available; }
   void Unplug();
+  // The device vanishes right after the program's operation number
+  // `operation` on the port (counted from 0 over every call), before the
+  // program runs on: a USB modem pulled out at that moment.
+  void UnplugAfter(int operation) { unplug_after_ = operation; }
+  // The program's operations on the port so far.
+  int Operations() const { return operations_; }
 
   // Every byte the program has put on the line, in order.
   const std::string& Written() const { return written_; }
@@ -53,6 +59,9 @@ class SimSerialPort : public SerialPort {
 
  private:
   void Raise(CommEvent event);
+  void CloseDevice();
+  // Counts one operation of the program; the device vanishes after the chosen one.
+  void Operation();
   // Sends the oldest pending bytes once the line has had time for them.
   void ScheduleDrain();
 
@@ -69,6 +78,8 @@ class SimSerialPort : public SerialPort {
   bool open_ = false;
   bool draining_ = false;
   int open_count_ = 0;
+  int operations_ = 0;
+  int unplug_after_ = -1;
   std::string pending_;
   std::string input_;
   std::string written_;

@@ -98,6 +98,10 @@ void SimSmsc::Receive(const std::string& bytes) {
   }
 }
 
+void SimSmsc::Write(const std::string& bytes) {
+  if (in_call_ && to_line_) to_line_(bytes);
+}
+
 void SimSmsc::HandleFrame(const std::string& text) {
   std::vector<std::string> fields = SplitFields(text);
   if (fields.size() < 5) {

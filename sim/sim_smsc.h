@@ -57,6 +57,9 @@ class SimSmsc {
   void EndCall();
   // Bytes from the caller while the call is up.
   void Receive(const std::string& bytes);
+  // Puts `bytes` on the line at once, as one read of the caller, while a call
+  // is up: whatever a faulty or hostile centre might send.
+  void Write(const std::string& bytes);
 
   SmscOptions& Options() { return options_; }
   // Frame texts of the submits received, in order.

@@ -80,6 +80,7 @@ struct ModemTransport::Impl {
   }
 
   void ResetReceiveState() {
+    frame_written = false;
     frame_count = 0;
     stx_seen = false;
     retry_count = 0;
@@ -135,7 +136,11 @@ struct ModemTransport::Impl {
   std::unique_ptr<Timer> setup_timer;
   std::unique_ptr<Timer> redial_timer;
 
-  // Receive state of the exchange, kept across receive events.
+  // Receive state of the exchange, kept across receive events. Until the
+  // frame is on the line nothing received can answer it: a stray frame
+  // during the settle wait would otherwise end the exchange (and stop the
+  // timer that wait depends on) before the message was sent.
+  bool frame_written = false;
   int frame_count = 0;
   bool stx_seen = false;
   int16_t retry_count = 0;
@@ -314,6 +319,7 @@ void ModemTransport::BuildSubmitFrame() {
 
 void ModemTransport::TransmitFrame() {
   Impl& m = *impl_;
+  m.frame_written = false;
   m.state.timer_expired = false;
   if (m.settings.FelkorrigeringOn || m.state.later_part) {
     m.StartSetupTimer(kSettleMs);
@@ -332,6 +338,7 @@ void ModemTransport::TransmitFrame() {
   m.context.SetReceiptLine("");
   m.context.SetReceiptCaption("Receipt for sending to: " + m.state.recipient_name);
 
+  m.frame_written = true;
   m.port.Output(kStx + m.state.frame + kEtx);
   while (m.port.OutBufferCount() > 0) {
     if (!m.port.CdHolding()) {
@@ -339,7 +346,9 @@ void ModemTransport::TransmitFrame() {
       m.context.SetReceiptLine(m.state.cancelled ? "Sending Cancelled."
                                                  : "Operator closed the connection.");
     }
-    if (m.state.finished || m.state.cancelled) return;
+    // An answer may end the exchange before the last byte has left; the
+    // watchdog must not start after that end.
+    if (m.state.finished || m.state.cancelled || m.state.ended) return;
     m.context.Loop().ProcessEvents();
   }
   m.context.StartReceiptTimer();
@@ -349,6 +358,7 @@ void ModemTransport::TransmitFrame() {
 void ModemTransport::HandleSmscData(const std::string& data) {
   Impl& m = *impl_;
   std::string rest = data;
+  if (!m.frame_written) return;
   if (!m.stx_seen && rest.find(kStx) == std::string::npos) return;
   m.context.SetStatusLine("Waiting for receipt...");
   // An answer and the notification may arrive in one read; each frame counts.

@@ -23,7 +23,7 @@ bool ReplaceFile(FileSystem& files, const std::string& path, const std::string& 
 
 bool WriteFileAtomically(const std::string& path, const std::string& content,
                          ExistingPermissions existing) {
-  return ReplaceFile(LocalFileSystem::Instance(), path, path + ".tmp", content, existing);
+  return ReplaceFile(ProgramFileSystem(), path, path + ".tmp", content, existing);
 }
 
 }  // namespace tolvane

@@ -20,7 +20,7 @@ bool ReplaceFile(FileSystem& files, const std::string& path, const std::string& 
                  const std::string& content,
                  ExistingPermissions existing = ExistingPermissions::kKeep);
 
-// The same on the machine's files, through `path` + ".tmp".
+// The same on the program's files (ProgramFileSystem()), through `path` + ".tmp".
 bool WriteFileAtomically(const std::string& path, const std::string& content,
                          ExistingPermissions existing = ExistingPermissions::kKeep);
 

@@ -23,7 +23,7 @@ inline constexpr char kPathSeparator =
 
 // The file operations of the program, one step each, so a test can make any
 // step fail (or stop all work after it, as a crash does), or change a file
-// between two steps.
+// between two steps. A change that fails leaves its reason in errno.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -38,7 +38,11 @@ class FileSystem {
   // Makes `path` a new empty file, readable and writable by the owner only;
   // an old file of that name is removed first.
   virtual bool Create(const std::string& path) = 0;
+  // Adds `data` at the end of the file, creating a missing one (readable and
+  // writable by the owner only, as the records name people and numbers).
   virtual bool Append(const std::string& path, const std::string& data) = 0;
+  // Cuts the file back to `size` bytes.
+  virtual bool Truncate(const std::string& path, std::uintmax_t size) = 0;
   // Returns once what was written to the file is on the disk.
   virtual bool Flush(const std::string& path) = 0;
   // Gives `to` the permissions of `from`; nothing to do when `from` is missing.

@@ -87,7 +87,7 @@ bool LocalFileSystem::Create(const std::string& path) {
 }
 
 bool LocalFileSystem::Append(const std::string& path, const std::string& data) {
-  Fd file(path, O_WRONLY | O_APPEND);
+  Fd file(path, O_WRONLY | O_APPEND | O_CREAT, 0600);
   if (!file.ok()) return false;
   const char* next = data.data();
   size_t left = data.size();
@@ -101,6 +101,10 @@ bool LocalFileSystem::Append(const std::string& path, const std::string& data) {
     left -= static_cast<size_t>(written);
   }
   return file.Close();
+}
+
+bool LocalFileSystem::Truncate(const std::string& path, std::uintmax_t size) {
+  return truncate(path.c_str(), static_cast<off_t>(size)) == 0;
 }
 
 bool LocalFileSystem::Flush(const std::string& path) {
@@ -124,5 +128,17 @@ bool LocalFileSystem::FlushFolder(const std::string& folder) {
   Fd dir(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
   return dir.ok() && fsync(dir.get()) == 0 && dir.Close();
 }
+
+namespace {
+
+FileSystem* program_file_system = nullptr;
+
+}  // namespace
+
+FileSystem& ProgramFileSystem() {
+  return program_file_system != nullptr ? *program_file_system : LocalFileSystem::Instance();
+}
+
+void SetProgramFileSystem(FileSystem* files) { program_file_system = files; }
 
 }  // namespace tolvane

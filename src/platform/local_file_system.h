@@ -18,12 +18,20 @@ class LocalFileSystem : public FileSystem {
   int ReadFile(const std::string& path, std::string& content) override;
   bool Create(const std::string& path) override;
   bool Append(const std::string& path, const std::string& data) override;
+  bool Truncate(const std::string& path, std::uintmax_t size) override;
   bool Flush(const std::string& path) override;
   bool CopyPermissions(const std::string& from, const std::string& to) override;
   bool Rename(const std::string& from, const std::string& to) override;
   bool Remove(const std::string& path) override;
   bool FlushFolder(const std::string& folder) override;
 };
+
+// The file system the program writes its data files through (settings,
+// password, log, receipt file): the local one, unless a test has put another
+// in its place.
+FileSystem& ProgramFileSystem();
+// Puts `files` in use as ProgramFileSystem(); nullptr goes back to the local one.
+void SetProgramFileSystem(FileSystem* files);
 
 }  // namespace tolvane
 

@@ -1,14 +1,13 @@
 #include "records/log_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 
-#include <unistd.h>
+#include "platform/local_file_system.h"
 
 namespace tolvane {
 namespace {
@@ -18,18 +17,18 @@ int LastError() { return errno != 0 ? errno : EIO; }
 
 // A new file is readable by its owner only: records name people and numbers.
 int AppendLine(const std::string& path, const std::string& line) {
+  FileSystem& files = ProgramFileSystem();
+  const std::optional<FileStamp> before = files.Stamp(path);
   errno = 0;
-  int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
-  if (fd < 0) return LastError();
-  std::FILE* file = fdopen(fd, "ab");
-  if (file == nullptr) {
-    int error = LastError();
-    close(fd);
-    return error;
+  if (files.Append(path, line)) return 0;
+  const int error = LastError();
+  // A full disk may have taken part of the line: it is cut off again (or the
+  // file made for it removed), so the file holds whole records only.
+  if (before) {
+    files.Truncate(path, before->size);
+  } else {
+    files.Remove(path);
   }
-  int error = 0;
-  if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) error = LastError();
-  if (std::fclose(file) != 0 && error == 0) error = LastError();
   return error;
 }
 

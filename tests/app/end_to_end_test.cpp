@@ -1,10 +1,13 @@
 // Runs the real program, copied into a program folder of its own, with a
 // command-line order or an autosend folder, against the simulators started as
-// separate processes.
+// separate processes. With TOLVANE_MEMCHECK=1 (a build without sanitizers)
+// every run goes through Valgrind's memcheck, and an invalid access or a
+// leaked block fails it.
 #include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -17,6 +20,13 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kBin = TOLVANE_BIN_DIR;
+// memcheck's exit status when it found an error.
+constexpr int kMemcheckError = 99;
+
+bool UnderMemcheck() {
+  const char* memcheck = std::getenv("TOLVANE_MEMCHECK");
+  return memcheck != nullptr && std::string(memcheck) == "1";
+}
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -75,11 +85,32 @@ class EndToEndTest : public ::testing::Test {
     environment.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(QString::fromStdString(elsewhere_.path().string()));
-    program.start(QString::fromStdString((folder_.path() / "tolvane").string()), arguments);
+    QString executable = QString::fromStdString((folder_.path() / "tolvane").string());
+    QStringList command = arguments;
+    const fs::path memcheck_log = memcheck_dir_.path() / "memcheck.log";
+    if (UnderMemcheck()) {
+      command = QStringList{"--tool=memcheck",
+                            "--error-exitcode=" + QString::number(kMemcheckError),
+                            "--leak-check=full",
+                            "--show-leak-kinds=definite",
+                            "--errors-for-leak-kinds=definite",
+                            "--num-callers=30",
+                            "--suppressions=" TOLVANE_SOURCE_DIR "/tests/app/memcheck.supp",
+                            "--log-file=" + QString::fromStdString(memcheck_log.string()),
+                            executable} +
+                command;
+      executable = "valgrind";
+    }
+    program.start(executable, command);
     EXPECT_TRUE(program.waitForStarted());
-    EXPECT_TRUE(program.waitForFinished(90000)) << "the program did not close by itself";
+    EXPECT_TRUE(program.waitForFinished(UnderMemcheck() ? 300000 : 90000))
+        << "the program did not close by itself";
     stderr_ = program.readAllStandardError().toStdString();
-    return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    const int status = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    if (UnderMemcheck()) {
+      EXPECT_NE(status, kMemcheckError) << memcheck_dir_.ReadFile("memcheck.log");
+    }
+    return status;
   }
 
   std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
@@ -93,6 +124,7 @@ class EndToEndTest : public ::testing::Test {
   testing::TempDir folder_;
   testing::TempDir elsewhere_;
   testing::TempDir outbox_;
+  testing::TempDir memcheck_dir_;
   QProcess simulator_;
   std::string stderr_;
 };

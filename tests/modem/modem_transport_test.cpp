@@ -234,6 +234,24 @@ TEST_F(ModemSendTest, NotificationWithABadChecksumIsRefused) {
   }
 }
 
+TEST_F(ModemSendTest, FramesBeforeTheSubmitIsWrittenAnswerNothing) {
+  // A well-formed refusal arrives during the settle wait, before the frame
+  // is on the line: taken as the answer, it would end the exchange (and the
+  // timer the wait needs) before the message went out.
+  At(11500, [this] {
+    ASSERT_EQ(statuses.Texts().back(), "Waiting...");
+    smsc.Write(
+        "\x02"
+        "00/00022/R/30/N/04//04"
+        "\x03");
+  });
+  window->StartSend();
+  EXPECT_EQ(Receipt(), kDelivered);
+  EXPECT_FALSE(receipts.Saw("Operation not allowed!"));
+  EXPECT_EQ(smsc.Submits().size(), 1u);
+  EXPECT_EQ(LogLines().size(), 1u);
+}
+
 TEST_F(ModemSendTest, NoAnswerEndsOnThe41stTick) {
   smsc.Options().answer = false;
   window->StartSend();
@@ -257,6 +275,46 @@ TEST_F(ModemSendTest, ModemPulledOutWhileWaiting) {
   EXPECT_EQ(Receipt(), "Operator closed the connection.");
   EXPECT_LT(loop.Elapsed().count(), 23000);
   EXPECT_TRUE(window->Control(MainControl::kSend).enabled);
+}
+
+// The modem pulled out right after each operation of a send on the port in
+// turn: every send ends with its text in the log, with the line closed and
+// the window unlocked, and the modem plugged in again sends as before.
+class PortVanishingTest : public ModemScenario {
+ protected:
+  void ExpectEveryVanishingEndsTheSend() {
+    window->StartSend();
+    const std::string delivered = Receipt();
+    const int steps = port.Operations();
+    for (int step = 0; step < steps; ++step) {
+      SCOPED_TRACE("port vanishes after operation " + std::to_string(step));
+      port.SetAvailable(true);
+      port.UnplugAfter(port.Operations() + step);
+      const size_t logged = LogLines().size();
+      window->StartSend();
+      EXPECT_FALSE(Receipt().empty());
+      EXPECT_TRUE(window->Control(MainControl::kSend).enabled);
+      EXPECT_FALSE(window->Control(MainControl::kCancel).enabled);
+      EXPECT_FALSE(port.IsOpen());
+      EXPECT_FALSE(modem.Carrier());
+      const std::vector<LogRecord> log = ReadLogRecords(book.Folder());
+      ASSERT_GT(log.size(), logged);
+      EXPECT_EQ(log.back().result, Receipt());
+    }
+    port.SetAvailable(true);
+    port.UnplugAfter(-1);
+    window->StartSend();
+    EXPECT_EQ(Receipt(), delivered);
+  }
+};
+
+TEST_F(PortVanishingTest, SingleMessage) { ExpectEveryVanishingEndsTheSend(); }
+
+TEST_F(PortVanishingTest, DoubleMessage) {
+  window->OnDoubleToggled(true);
+  TypeMessage(*window, std::string(160, 'a') + "the rest");
+  ExpectEveryVanishingEndsTheSend();
+  EXPECT_EQ(window->MessageText(), std::string(160, 'a') + "the rest");
 }
 
 TEST_F(ModemSendTest, CancelWhileWaitingForTheReceipt) {

@@ -9,6 +9,8 @@
 
 #include "core/gateway_password_file.h"
 #include "core/settings_file.h"
+#include "platform/ini_file.h"
+#include "support/crashing_file_system.h"
 #include "support/fake_dialogs.h"
 #include "support/platform_mocks.h"
 #include "support/temp_dir.h"
@@ -121,6 +123,41 @@ TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
   EXPECT_EQ(settings_.TCPGateway, "http://sms.example.net");
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "p&w=1");
   EXPECT_THAT(Ini(), HasSubstr("[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=konto\r\n"));
+}
+
+TEST_F(SettingsDialogTest, AFullDiskWhileSavingIsReportedAndLosesNoStoredValue) {
+  auto save_account = [this](const std::string& name, const std::string& password) {
+    SettingsDialog& dialog = Open();
+    dialog.Choose(C::kUseTcp);
+    dialog.EditText(C::kAccountName, name);
+    dialog.EditText(C::kPassword, password);
+    dialog.Press(C::kOk);
+    EXPECT_TRUE(dialog.Closed());
+  };
+  auto read = [this](const char* section, const char* key) {
+    return IniFile::ReadString(dir_.FilePath(SettingsFile::kFileName), section, key, "");
+  };
+  save_account("old", "old secret");
+  const std::string old_ini = Ini();
+  const std::string old_password_file = dir_.ReadFile(kGatewayPasswordFileName);
+  // The files are written one after the other, each in six steps but user.dat
+  // in five: AccessTyp (steps 0 to 5), TCPAnvNamn (6 to 11), user.dat (12 to
+  // 16), and so on. The last step of each, making the rename durable, cannot
+  // undo the write; its failure goes unreported.
+  for (int step : {0, 1, 2, 3, 4, 12, 13, 14, 15}) {
+    SCOPED_TRACE("full disk at step " + std::to_string(step));
+    dir_.WriteFile(SettingsFile::kFileName, old_ini);
+    dir_.WriteFile(kGatewayPasswordFileName, old_password_file);
+    testing::CrashingFileSystem files;
+    testing::ProgramFileSystemScope scope(files);
+    files.FailAt(step);
+    dialogs_.Clear();
+    save_account("new", "new secret");
+    EXPECT_THAT(dialogs_.Texts(), ElementsAre("Error writing ini-file"));
+    EXPECT_EQ(read("Access", "AccessTyp"), "TCP");
+    EXPECT_EQ(read("TCP", "TCPAnvNamn"), step < 6 ? "old" : "new");
+    EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "old secret");
+  }
 }
 
 TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup) {

@@ -8,8 +8,11 @@
 #include <QProcess>
 #include <QSslConfiguration>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <memory>
+
+#include <sys/socket.h>
 
 namespace tolvane {
 namespace {
@@ -125,6 +128,49 @@ TEST_F(QtHttpClientTest, ClosedConnectionIsAnErrorWithNumberAndText) {
   closed.close();
   ASSERT_EQ(Post(url, "x=1"), HttpClient::kStateError);
   EXPECT_EQ(client_->ResponseCode(), static_cast<int>(QNetworkReply::ConnectionRefusedError));
+}
+
+TEST_F(QtHttpClientTest, ConnectionResetAnywhereInTheAnswerEndsTheRequestOnce) {
+  const QByteArray answer =
+      "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\n\r\n0123456789";
+  // Takes each request whole, sends the first `cut` bytes of the answer and
+  // resets the connection.
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+  int cut = 0;
+  QObject::connect(&server, &QTcpServer::newConnection, [&] {
+    QTcpSocket* socket = server.nextPendingConnection();
+    auto request = std::make_shared<QByteArray>();
+    QObject::connect(socket, &QTcpSocket::readyRead, [&, socket, request] {
+      *request += socket->readAll();
+      if (!request->endsWith("x=1")) return;
+      socket->write(answer.left(cut));
+      socket->waitForBytesWritten(1000);
+      const linger reset{1, 0};
+      setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
+                 sizeof reset);
+      socket->abort();
+      socket->deleteLater();
+    });
+  });
+  const std::string url = "http://127.0.0.1:" + std::to_string(server.serverPort()) + kPath;
+  for (cut = 0; cut <= answer.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    NewClient();
+    states_.clear();
+    const int state = Post(url, "x=1");
+    EXPECT_EQ(WaitForState(50), 0) << "a second state event";
+    EXPECT_FALSE(client_->StillExecuting());
+    if (state == HttpClient::kStateError) {
+      EXPECT_NE(client_->ResponseCode(), 0);
+      EXPECT_FALSE(client_->ResponseInfo().empty());
+    } else {
+      // Only a whole status line makes an answer.
+      ASSERT_EQ(state, HttpClient::kStateResponseCompleted);
+      EXPECT_TRUE(client_->GetHeader().starts_with("HTTP/1.1 200 OK\r\n"));
+      EXPECT_LE(Body().size(), 10u);
+    }
+  }
 }
 
 TEST_F(QtHttpClientTest, CancelStopsARequestWithoutAStateEvent) {

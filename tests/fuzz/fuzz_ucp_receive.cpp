@@ -1,0 +1,134 @@
+// Whatever the SMS centre's side of the call sends, in whatever reads: the
+// send ends (at the latest at the receipt time-out) with the line hung up and
+// the window unlocked, and the next send
+// starts from an empty receive state and gets its receipt.
+//
+// Input: one byte of options, then reads, each a pause (in 50 ms steps), a
+// length and that many bytes.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/main_window.h"
+#include "fuzz_check.h"
+#include "sim/sim_event_loop.h"
+#include "sim/sim_file_system.h"
+#include "sim/sim_modem.h"
+#include "sim/sim_serial_port.h"
+#include "sim/sim_smsc.h"
+#include "support/fake_dialogs.h"
+#include "support/platform_mocks.h"
+#include "support/temp_dir.h"
+
+namespace tolvane {
+namespace {
+
+struct Peripherals {
+  testing::TempDir folder;
+  testing::FakeDialogs dialogs;
+  testing::MemoryClipboard clipboard;
+  sim::SimFileSystem files;
+  ::testing::NiceMock<testing::MockMailClient> mail;
+  ::testing::NiceMock<testing::MockDialler> dialler;
+  ::testing::NiceMock<testing::MockHelpViewer> help;
+  ::testing::NiceMock<testing::MockMainWindowHost> host;
+  ::testing::NiceMock<testing::MockHttpClient> http;
+};
+
+bool SendEndedCleanly(const MainWindow& window, const sim::SimSerialPort& port) {
+  // The receipt line may be empty: a notification's text is shown as it
+  // came, and it may have none.
+  const bool clean = window.Control(MainControl::kSend).enabled &&
+                     !window.Control(MainControl::kCancel).enabled && !port.IsOpen();
+  if (!clean) {
+    std::fprintf(stderr, "receipt \"%s\", send %d, cancel %d, port open %d\n",
+                 window.Control(MainControl::kReceiptLine).text.c_str(),
+                 window.Control(MainControl::kSend).enabled,
+                 window.Control(MainControl::kCancel).enabled, port.IsOpen());
+  }
+  return clean;
+}
+
+int Run(const uint8_t* data, size_t size) {
+  static Peripherals peripherals;
+  FuzzedDataProvider input(data, size);
+  const uint8_t options = input.ConsumeIntegral<uint8_t>();
+
+  sim::SimEventLoop loop;
+  auto schedule = [&loop](int ms, std::function<void()> action) {
+    loop.After(std::chrono::milliseconds(ms), std::move(action));
+  };
+  sim::SimSmsc smsc(schedule);
+  sim::SimModem modem(schedule, smsc);
+  sim::SimSerialPort port(loop, modem);
+  ProgramSettings settings;
+  settings.ProgramFolder = peripherals.folder.Folder();
+  settings.Logg = "1";
+  settings.LoggOn = true;
+  settings.EjKvittoOn = options & 1;
+  settings.EjKvitto = settings.EjKvittoOn ? "1" : "0";
+  settings.FelkorrigeringOn = !(options & 2);
+  MainWindow window(settings,
+                    {loop, port, peripherals.http, peripherals.dialogs, peripherals.clipboard,
+                     peripherals.help, peripherals.files, peripherals.mail, peripherals.dialler},
+                    peripherals.host);
+  window.Modem().ConfigurePort();
+  window.OnTemporaryNumberToggled(true);
+  window.OnNumberEdited("0701234567");
+  const bool double_message = options & 4;
+  window.OnDoubleToggled(double_message);
+  window.OnMessageEdited(double_message ? std::string(170, 'x') : "Hello");
+
+  // The centre keeps quiet; the reads below speak for it, starting once the
+  // first submit has arrived.
+  smsc.Options().answer = false;
+  bool first_send_over = false;
+  std::function<void()> next_read = [&] {
+    if (input.remaining_bytes() == 0 || first_send_over) return;
+    const int pause_ms = input.ConsumeIntegral<uint8_t>() * 50;
+    const std::string read = input.ConsumeBytesAsString(input.ConsumeIntegralInRange(1, 64));
+    loop.After(std::chrono::milliseconds(pause_ms), [&, read] {
+      if (first_send_over) return;
+      smsc.Write(read);
+      next_read();
+    });
+  };
+  std::function<void()> await_submit = [&] {
+    if (smsc.Submits().empty()) {
+      loop.After(std::chrono::milliseconds(50), await_submit);
+    } else {
+      next_read();
+    }
+  };
+  await_submit();
+  window.StartSend();
+  first_send_over = true;
+  FUZZ_CHECK(SendEndedCleanly(window, port));
+
+  smsc.Options() = {};
+  window.OnDoubleToggled(false);
+  window.OnMessageEdited("Again");
+  window.StartSend();
+  FUZZ_CHECK(SendEndedCleanly(window, port));
+  const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
+  if (receipt !=
+      (settings.EjKvittoOn ? "Message sent." : sim::SimSmsc::DeliveredText("0701234567"))) {
+    std::fprintf(stderr, "second send: receipt \"%s\"\n", receipt.c_str());
+    FUZZ_CHECK(false);
+  }
+
+  std::remove((peripherals.folder.Folder() + "loggfil.txt").c_str());
+  peripherals.dialogs.Clear();
+  return 0;
+}
+
+}  // namespace
+}  // namespace tolvane
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  return tolvane::Run(data, size);
+}

@@ -1,0 +1,174 @@
+// Every way the program writes a data file, with a full disk at each step of
+// the write in turn, and for the whole-file rewrites a crash at each step:
+// what the next reader finds is the old content or the whole new one, never
+// a part, no temporary file stays behind, and a failure is reported.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "core/gateway_password_file.h"
+#include "platform/ini_file.h"
+#include "records/log_file.h"
+#include "records/quick_message_store.h"
+#include "support/crashing_file_system.h"
+#include "support/temp_dir.h"
+
+namespace tolvane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One kind of write: the files as they stand before it, the write itself, and
+// what a reader makes of the files afterwards.
+struct Writer {
+  std::string name;
+  // A whole-file rewrite (else an append).
+  bool rewrite;
+  std::function<void(const TempDir&)> prepare;
+  std::function<bool(const TempDir&)> write;
+  std::function<std::string(const TempDir&)> read;
+};
+
+const LogRecord kRecord{"06.12.2026", "10:00", "Anna 46701234567", "Message sent.", "Hello"};
+
+// The file's bytes; a missing file reads as an empty one, as both hold no record.
+std::string FileText(const TempDir& dir, const std::string& name) {
+  return fs::exists(dir.FilePath(name)) ? dir.ReadFile(name) : "";
+}
+
+std::set<std::string> Names(const TempDir& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+std::vector<Writer> Writers() {
+  auto ini = [](const TempDir& dir) { return FileText(dir, "tolvmsg.ini"); };
+  auto write_key = [](const TempDir& dir) {
+    return IniFile::WriteString(dir.FilePath("tolvmsg.ini"), "Modem", "Port", "3");
+  };
+  return {
+      {"settings_key", true,
+       [](const TempDir& dir) {
+         dir.WriteFile("tolvmsg.ini", "; mine\r\n[Modem]\r\nPort= 1\r\nLogg=1\r\n");
+       },
+       write_key, ini},
+      {"new_settings_file", true, [](const TempDir&) {}, write_key, ini},
+      {"password_file", true,
+       [](const TempDir& dir) { ASSERT_TRUE(WriteGatewayPassword(dir.Folder(), "old secret")); },
+       [](const TempDir& dir) { return WriteGatewayPassword(dir.Folder(), "new secret"); },
+       // Encrypted anew each time: what counts is what reads back.
+       [](const TempDir& dir) { return ReadGatewayPassword(dir.Folder()); }},
+      {"quick_messages", true,
+       [](const TempDir& dir) {
+         dir.WriteFile(kQuickMessageFileName, QuickMessageStore::Encode({"Hi", "Late"}));
+       },
+       [](const TempDir& dir) {
+         QuickMessageStore store(ProgramFileSystem());
+         if (store.Load(dir.Folder()) != 0) return false;
+         // Written again after a crash, the list comes out the same.
+         store.RemoveEqual("On my way");
+         store.Append("On my way");
+         return store.Save();
+       },
+       [](const TempDir& dir) { return FileText(dir, kQuickMessageFileName); }},
+      {"log", false, [](const TempDir& dir) { dir.WriteFile(kLogFileName, kRecord.ToLine()); },
+       [](const TempDir& dir) { return WriteLogRecord(dir.Folder(), kRecord) == 0; },
+       [](const TempDir& dir) { return FileText(dir, kLogFileName); }},
+      {"receipt_file", false, [](const TempDir&) {},
+       [](const TempDir& dir) { return Skriv_Kvitto(dir.Folder(), "kvitto.txt", kRecord) == 0; },
+       [](const TempDir& dir) { return FileText(dir, "kvitto.txt"); }},
+  };
+}
+
+class FileFaultsTest : public ::testing::TestWithParam<Writer> {
+ protected:
+  // The files before and after a write without faults, and its step count.
+  void SetUp() override {
+    const Writer& writer = GetParam();
+    TempDir dir;
+    writer.prepare(dir);
+    before_ = writer.read(dir);
+    names_ = Names(dir);
+    CrashingFileSystem files;
+    ProgramFileSystemScope scope(files);
+    ASSERT_TRUE(writer.write(dir));
+    after_ = writer.read(dir);
+    for (const std::string& name : Names(dir)) names_.insert(name);
+    steps_ = files.steps();
+    ASSERT_NE(before_, after_);
+    ASSERT_GT(steps_, 0);
+  }
+
+  std::string before_;
+  std::string after_;
+  // The files there are before or after the write.
+  std::set<std::string> names_;
+  int steps_ = 0;
+};
+
+TEST_P(FileFaultsTest, AFullDiskAtAnyStepKeepsTheOldFileAndIsReported) {
+  const Writer& writer = GetParam();
+  for (int step = 0; step < steps_; ++step) {
+    SCOPED_TRACE("full disk at step " + std::to_string(step));
+    TempDir dir;
+    writer.prepare(dir);
+    CrashingFileSystem files;
+    ProgramFileSystemScope scope(files);
+    files.FailAt(step);
+    const bool written = writer.write(dir);
+    const std::string found = writer.read(dir);
+    EXPECT_TRUE(found == before_ || found == after_) << found;
+    if (found == before_) EXPECT_FALSE(written);
+    if (written) EXPECT_EQ(found, after_);
+    for (const std::string& name : Names(dir)) EXPECT_EQ(names_.count(name), 1u) << name;
+  }
+}
+
+// Whole-file rewrites only: a crash in the middle of an append may leave a
+// part of its last line, whatever the program does.
+class FileRewriteCrashTest : public FileFaultsTest {};
+
+TEST_P(FileRewriteCrashTest, ACrashAtAnyStepLeavesTheOldOrTheWholeNewFile) {
+  const Writer& writer = GetParam();
+  for (int step = 0; step < steps_; ++step) {
+    SCOPED_TRACE("crash at step " + std::to_string(step));
+    TempDir dir;
+    writer.prepare(dir);
+    {
+      CrashingFileSystem files;
+      ProgramFileSystemScope scope(files);
+      files.CrashAt(step);
+      writer.write(dir);
+      ASSERT_TRUE(files.crashed());
+    }
+    const std::string found = writer.read(dir);
+    EXPECT_TRUE(found == before_ || found == after_) << found;
+    // The next run writes over what the crash left.
+    ASSERT_TRUE(writer.write(dir));
+    EXPECT_EQ(writer.read(dir), after_);
+  }
+}
+
+std::vector<Writer> Rewriters() {
+  std::vector<Writer> rewriters;
+  for (const Writer& writer : Writers()) {
+    if (writer.rewrite) rewriters.push_back(writer);
+  }
+  return rewriters;
+}
+
+std::string WriterName(const ::testing::TestParamInfo<Writer>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Writes, FileFaultsTest, ::testing::ValuesIn(Writers()), WriterName);
+INSTANTIATE_TEST_SUITE_P(Rewrites, FileRewriteCrashTest, ::testing::ValuesIn(Rewriters()),
+                         WriterName);
+
+}  // namespace
+}  // namespace tolvane::testing

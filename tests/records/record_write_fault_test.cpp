@@ -1,0 +1,60 @@
+// A send whose log or receipt file cannot be written (a full disk at any step
+// of either write): the receipt line tells which file failed and why, the
+// window is unlocked, and each file holds whole records only.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "bulk/command_line_sending.h"
+#include "modem/modem_scenario.h"
+#include "support/crashing_file_system.h"
+
+namespace tolvane::testing {
+namespace {
+
+using ::testing::EndsWith;
+
+class RecordWriteFaultTest : public ModemScenario {
+ protected:
+  std::string File(const std::string& name) const {
+    std::ifstream in(book.Folder() + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void Send() { CommandLineSending(*window).ArgSandning("N//0701234567//Hello//kvitto.txt"); }
+
+  CrashingFileSystem files;
+  ProgramFileSystemScope scope{files};
+};
+
+TEST_F(RecordWriteFaultTest, AFullDiskAtAnyStepOfEitherFileIsReported) {
+  Send();
+  const std::string delivered = Receipt();
+  ASSERT_EQ(files.steps(), 2);  // an append to each file
+  for (int step = 0; step < 2; ++step) {
+    SCOPED_TRACE("full disk at step " + std::to_string(step));
+    const std::string log = File(kLogFileName);
+    const std::string receipt = File("kvitto.txt");
+    files.FailAt(step, ENOSPC);
+    Send();
+    const bool log_failed = step == 0;
+    EXPECT_EQ(Receipt(), log_failed ? "Error 28 while writing to logfile."
+                                    : "Error: 28 while writing to file.");
+    EXPECT_TRUE(window->Control(MainControl::kSend).enabled);
+    EXPECT_FALSE(window->Control(MainControl::kCancel).enabled);
+    // The failed file keeps its records (the record may stand whole when only
+    // closing failed); the other gets its record.
+    const std::string& failed_before = log_failed ? log : receipt;
+    const std::string failed_now = File(log_failed ? kLogFileName : "kvitto.txt");
+    EXPECT_TRUE(failed_now == failed_before ||
+                (failed_now.size() > failed_before.size() &&
+                 failed_now.starts_with(failed_before) && failed_now.ends_with("\"Hello\"\r\n")))
+        << failed_now;
+    const std::string other = File(log_failed ? "kvitto.txt" : kLogFileName);
+    EXPECT_THAT(other, EndsWith("\"" + delivered + "\",\"Hello\"\r\n"));
+  }
+}
+
+}  // namespace
+}  // namespace tolvane::testing
