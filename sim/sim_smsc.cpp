@@ -155,9 +155,15 @@ void SimSmsc::HandleSubmit(const std::string&, const std::vector<std::string>& f
     options_.garbled_answer.reset();
     return;
   }
-  if (!options_.negative_codes.empty()) {
-    std::string code = options_.negative_codes.front();
+  std::string code;
+  if (auto refused = options_.refused_recipients.find(fields[4]);
+      refused != options_.refused_recipients.end()) {
+    code = refused->second;
+  } else if (!options_.negative_codes.empty()) {
+    code = options_.negative_codes.front();
     options_.negative_codes.pop_front();
+  }
+  if (!code.empty()) {
     Later(options_.answer_delay_ms, [this, trn, code] {
       SendAnswer({Seal({trn, "", "R", "30", "N", code, ""}, SmscOptions::ChecksumFault::kNone)});
     });
@@ -165,7 +171,8 @@ void SimSmsc::HandleSubmit(const std::string&, const std::vector<std::string>& f
   }
   std::string positive = Seal({trn, "", "R", "30", "A", "", fields[4] + ":" + options_.time_stamp},
                               SmscOptions::ChecksumFault::kNone);
-  bool wants_notification = options_.notify && fields[7] == "1";
+  const bool deferred = fields[10] == "1";
+  bool wants_notification = options_.notify && fields[7] == "1" && !deferred;
   if (!wants_notification) {
     Later(options_.answer_delay_ms, [this, positive] { SendAnswer({positive}); });
     return;

@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct SmscOptions {
   // Negative answers to the next submits, one code each, in order; a submit
   // finding the queue empty gets a positive answer.
   std::deque<std::string> negative_codes;
+  // Submits to these recipients (AdC) are answered negatively with the code,
+  // every time.
+  std::map<std::string, std::string> refused_recipients;
   // False: submits are never answered.
   bool answer = true;
   // Send the delivery notification after a positive answer when the submit asks for one.
@@ -44,7 +48,10 @@ struct SmscOptions {
 
 // An SMS centre speaking UCP over a modem call: it checks every submit frame
 // (operation 30), answers it positively or negatively, sends the delivery
-// notification (operation 53) and expects its acknowledgement (R/01).
+// notification (operation 53) and expects its acknowledgement (R/01). A call
+// may carry several submits, each after the previous exchange. A deferred
+// submit (DD "1") is held for its delivery time, so its notification would
+// come long after the call: none is sent.
 class SimSmsc {
  public:
   SimSmsc(Scheduler schedule, SmscOptions options = {});

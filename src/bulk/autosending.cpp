@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "bulk/command_line_sending.h"
+#include "bulk/group_sending.h"
 #include "core/main_window.h"
 #include "platform/local_time.h"
 
@@ -283,7 +284,11 @@ void Autosending::SendOnce(const std::string& content) {
   } else {
     state.saved_text = content;
     window_.SetMessageText(content);
-    window_.StartSend();
+    if (window_.GroupMode()) {
+      window_.Groups().SendToGroup();
+    } else {
+      window_.StartSend();
+    }
   }
   window_.SetAutosendInProgress(false);
 }

@@ -1,11 +1,17 @@
 #include "bulk/command_line_sending.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "bulk/group_sending.h"
+#include "phonebook/group_tables.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
 
 constexpr char kDefaultReceiptFile[] = "kvitto.txt";
+constexpr int kCloseDelayMs = 3000;
 
 // Cuts `text` at the first `delimiter`: returns what stands before it and
 // leaves what follows in `text` (all of it goes when there is none).
@@ -14,6 +20,10 @@ std::string TakeField(std::string& text, const std::string& delimiter) {
   std::string field = text.substr(0, at);
   text = at == std::string::npos ? "" : text.substr(at + delimiter.size());
   return field;
+}
+
+OrderOutcome RunOutcome(const GroupSending& groups) {
+  return groups.LastRunAccepted() ? OrderOutcome::kAccepted : OrderOutcome::kFailed;
 }
 
 }  // namespace
@@ -40,32 +50,118 @@ CommandLineOrder ParseCommandLineOrder(const std::string& text, char separator) 
   return order;
 }
 
+std::vector<std::string> SplitNumberList(std::string field) {
+  if (!field.empty() && field.front() == '\n') field.erase(0, 1);
+  if (field.empty() || field.back() != ',') field += ',';
+  std::vector<std::string> numbers;
+  size_t start = 0;
+  for (size_t comma = field.find(','); comma != std::string::npos; comma = field.find(',', start)) {
+    numbers.push_back(field.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return numbers;
+}
+
 OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   const std::string& setting = window_.Settings().AutoFilSep;
   const char separator = setting.empty() ? '/' : setting[0];
   const std::string doubled(2, separator);
   CommandLineOrder order = ParseCommandLineOrder(text, separator);
   SendState& state = window_.State();
+  window_.Groups().SetGroupMembers({});
   state.write_receipt_file = false;
+
+  OrderOutcome outcome = OrderOutcome::kBadOrder;
   if (order.doubled_separators < 2) {
     window_.SetReceiptLine("Incorrect order: use marker" + doubled + "number" + doubled +
                            "message");
-    return OrderOutcome::kBadOrder;
+  } else {
+    state.write_receipt_file = order.write_receipt_file;
+    state.receipt_file_name = order.receipt_file_name;
+    // As if typed: group mode and Double put the last typed text back.
+    state.saved_text = order.message;
+    if (order.field2.find(',') != std::string::npos) {
+      PutSingleMessage(order.message);
+      outcome = SendToList(order.field2);
+    } else if (order.field1.find('G') != std::string::npos) {
+      PutSingleMessage(order.message);
+      outcome = ArgGrupp(order.field2);
+    } else {
+      window_.SetMessageText(order.message);
+      outcome = SendToNumber(order.field2);
+    }
+    // An order refused before anything was sent leaves the flag for no one
+    // to clear.
+    state.write_receipt_file = false;
   }
-  if (order.field2.find(',') != std::string::npos || order.field1.find('G') != std::string::npos) {
-    window_.SetReceiptLine("Sending to a list of numbers or a group is not available.");
-    return OrderOutcome::kBadOrder;
-  }
-  state.write_receipt_file = order.write_receipt_file;
-  state.receipt_file_name = order.receipt_file_name;
+  WaitFor(window_.Loop(), kCloseDelayMs);
+  return outcome;
+}
+
+void CommandLineSending::PutSingleMessage(const std::string& message) {
+  // Quietly: a ticked "Double" would be refused with a box by group mode.
+  window_.Mutable(MainControl::kDouble).checked = false;
+  window_.State().double_message = false;
+  window_.SetMessageText(message);
+}
+
+OrderOutcome CommandLineSending::SendToNumber(const std::string& number) {
   window_.OnTemporaryNumberToggled(true);
-  window_.OnNumberEdited(order.field2);
-  window_.SetMessageText(order.message);
+  window_.OnNumberEdited(number);
   window_.StartSend();
   window_.OnTemporaryNumberToggled(false);
-  // A send refused before it started leaves the flag for no one to clear.
-  state.write_receipt_file = false;
-  return state.accepted ? OrderOutcome::kAccepted : OrderOutcome::kFailed;
+  return window_.State().accepted ? OrderOutcome::kAccepted : OrderOutcome::kFailed;
+}
+
+OrderOutcome CommandLineSending::SendToList(const std::string& field) {
+  std::vector<std::string> numbers = SplitNumberList(field);
+  if (numbers.size() > static_cast<size_t>(kMaxGroupMembers)) {
+    window_.SetReceiptLine("More than " + std::to_string(kMaxGroupMembers) +
+                           " numbers in the order, nothing sent!");
+    return OrderOutcome::kBadOrder;
+  }
+  GroupSending& groups = window_.Groups();
+  groups.SetGroupMembers(std::move(numbers));
+  window_.SetAutosendInProgress(true);
+  if (window_.UsesGateway()) {
+    groups.SandGruppAutoTCP();
+  } else {
+    groups.SandGruppAuto();
+  }
+  // A run refused before its first exchange has left the flag set.
+  window_.SetAutosendInProgress(false);
+  return RunOutcome(groups);
+}
+
+OrderOutcome CommandLineSending::ArgGrupp(const std::string& name) {
+  std::optional<std::string> group;
+  if (PhoneBookStore* store = window_.PhoneBookStoreOrNull()) {
+    try {
+      group = FindGroup(*store, name);
+    } catch (const StoreError&) {
+    }
+  }
+  if (!group) {
+    window_.SetReceiptLine("Can\xB4t find the " + name + " group!");
+    return OrderOutcome::kBadOrder;
+  }
+  GroupSending& groups = window_.Groups();
+  // Group mode is left as it was found (an autosend may run in it).
+  const bool entered = !groups.GroupMode();
+  if (entered) groups.OnGroupSendingToggled();
+  if (!groups.GroupMode()) return OrderOutcome::kFailed;
+  const std::vector<std::string>& names = window_.List(MainList::kGroups).items;
+  const std::string upper = Cp1252Upper(name);
+  auto found = std::find_if(names.begin(), names.end(),
+                            [&](const std::string& entry) { return Cp1252Upper(entry) == upper; });
+  OrderOutcome outcome = OrderOutcome::kBadOrder;
+  if (found != names.end()) {
+    groups.OnGroupChosen(static_cast<int>(found - names.begin()));
+    groups.SendToGroup();
+    outcome = RunOutcome(groups);
+  }
+  if (entered) groups.OnGroupSendingToggled();
+  return outcome;
 }
 
 }  // namespace tolvane

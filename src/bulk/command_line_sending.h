@@ -2,6 +2,7 @@
 #define TOLVANE_BULK_COMMAND_LINE_SENDING_H_
 
 #include <string>
+#include <vector>
 
 #include "core/main_window.h"
 
@@ -24,15 +25,30 @@ enum class OrderOutcome { kAccepted, kFailed, kBadOrder };
 // Splits `text` at the separator written twice.
 CommandLineOrder ParseCommandLineOrder(const std::string& text, char separator);
 
+// The numbers of a list field, one per ",": a leading line feed is dropped
+// and a missing last "," supplied, so "0701,0702" and "0701,0702," are alike.
+std::vector<std::string> SplitNumberList(std::string field);
+
 // Sends an order given on the command line (or read from an autosend file)
-// through the main window.
+// through the main window: to one number, to a list of up to 40 numbers, or
+// to a group of the phone book.
 class CommandLineSending {
  public:
   explicit CommandLineSending(MainWindow& window) : window_(window) {}
 
+  // Sends the order, then waits three seconds with the window alive, so a
+  // caller that closes the program afterwards lets the user see the outcome.
   OrderOutcome ArgSandning(const std::string& text);
+  // Sends the message box's text to the group of that name, found in any
+  // letter case, through the main window's group mode.
+  OrderOutcome ArgGrupp(const std::string& name);
 
  private:
+  OrderOutcome SendToList(const std::string& field);
+  OrderOutcome SendToNumber(const std::string& number);
+  // Double unchecked, the message in the box, the count shown.
+  void PutSingleMessage(const std::string& message);
+
   MainWindow& window_;
 };
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "bulk/autosending.h"
+#include "bulk/group_sending.h"
 #include "core/text_helpers.h"
 #include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
@@ -28,13 +29,6 @@ constexpr MainControl kLockedWhileSending[] = {MainControl::kNow,
                                                MainControl::kMessageButton,
                                                MainControl::kDelayNone,
                                                MainControl::kDelayTo};
-
-std::string DigitsOf(const std::string& text) {
-  std::string digits;
-  std::copy_if(text.begin(), text.end(), std::back_inserter(digits),
-               [](char c) { return c >= '0' && c <= '9'; });
-  return digits;
-}
 
 }  // namespace
 
@@ -90,6 +84,7 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
   MutableList(MainList::kGroups).visible = false;
   MutableList(MainList::kMembers).visible = false;
   Mutable(MainControl::kSendToGroup).visible = false;
+  groups_ = std::make_unique<GroupSending>(*this, services.dialogs);
   UpdateCharCount();
 }
 
@@ -265,19 +260,33 @@ void MainWindow::OnPrefixChosen(int prefix) {
   Changed();
 }
 
-bool MainWindow::GroupMode() const {
-  return Control(MainControl::kGroupSending).text == "&Groupsending <<";
-}
+bool MainWindow::GroupMode() const { return groups_->GroupMode(); }
 
 void MainWindow::OnAutosendingClicked(bool checked) { autosending_->OnBoxClicked(checked); }
 
-void MainWindow::OnGroupSendingToggled() {
-  ControlState& button = Mutable(MainControl::kGroupSending);
-  bool open = button.text == "&Groupsending >>";
-  button.text = open ? "&Groupsending <<" : "&Groupsending >>";
-  MutableList(MainList::kGroups).visible = open;
-  MutableList(MainList::kMembers).visible = open;
-  Mutable(MainControl::kSendToGroup).visible = open;
+void MainWindow::OnGroupSendingToggled() { groups_->OnGroupSendingToggled(); }
+
+void MainWindow::OnDelayNone() {
+  state_.deferred = false;
+  recipient_list_stale_ = false;
+  Mutable(MainControl::kDelayNone).checked = true;
+  Mutable(MainControl::kDelayTo).checked = false;
+  Mutable(MainControl::kDelayTo).text = "&To...";
+  Changed();
+}
+
+void MainWindow::OnDelayTo() {
+  // Closed without OK, the dialog leaves the delay as it was.
+  Mutable(MainControl::kDelayNone).checked = false;
+  Mutable(MainControl::kDelayTo).checked = true;
+  Changed();
+  host_.OpenTimeToSend();
+}
+
+void MainWindow::SetDeliveryTime(const std::string& shown_time, const std::string& delivery_time) {
+  state_.deferred = true;
+  state_.delivery_time = delivery_time;
+  Mutable(MainControl::kDelayTo).text = "&To: " + shown_time;
   Changed();
 }
 

@@ -23,12 +23,14 @@
 #include "platform/help_viewer.h"
 #include "platform/http_client.h"
 #include "platform/mail_client.h"
+#include "platform/phone_book_store.h"
 #include "platform/record_cursor.h"
 #include "platform/serial_port.h"
 #include "records/quick_message_store.h"
 
 namespace tolvane {
 
+class GroupSending;
 class Autosending;
 
 // The controls of the main window, by role.
@@ -114,6 +116,11 @@ class MainWindow : public SendContext {
   void OnNumberEdited(const std::string& text);
   void OnPrefixChosen(int prefix);  // 1 or 2
   void OnGroupSendingToggled();
+  // "Delayed sending": "N&one", "&To..." (opens "Time to send..."), and that
+  // dialog's OK with the time it shows and the delivery time (ddmmyyhhmm).
+  void OnDelayNone();
+  void OnDelayTo();
+  void SetDeliveryTime(const std::string& shown_time, const std::string& delivery_time);
   void OnAutosendingClicked(bool checked);
   void StartSend();
   void CancelSend();
@@ -145,6 +152,9 @@ class MainWindow : public SendContext {
   // The cursor on the phone book's people, open for the whole run.
   void SetPhoneBookCursor(RecordCursor* cursor) { cursor_ = cursor; }
   RecordCursor* PhoneBookCursor() const { return cursor_; }
+  // The phone-book database, for its groups.
+  void SetPhoneBookStore(PhoneBookStore* store) { store_ = store; }
+  PhoneBookStore* PhoneBookStoreOrNull() const { return store_; }
   // The quick messages, loaded at start-up and kept for the whole run.
   QuickMessageStore& QuickMessages() { return quick_messages_; }
   // Refills the recipient list when it is stale, and applies the autosend
@@ -196,19 +206,26 @@ class MainWindow : public SendContext {
 
   ModemTransport& Modem() { return modem_; }
   GatewayTransport& Gateway() { return gateway_; }
+  // Group mode and the group runs.
+  GroupSending& Groups() { return *groups_; }
+  const GroupSending& Groups() const { return *groups_; }
   MailChecker& Mail() { return *mail_; }
 
- private:
+  // --- For the modes the window owns: its controls and its own steps.
   ControlState& Mutable(MainControl control);
   ListState& MutableList(MainList list);
   void Changed();
   void RequestFocus(MainControl control);
   bool UsesGateway() const { return settings_.AccessTyp == "TCP"; }
+  // Disables what a send must not be disturbed by and enables "&Cancel".
+  void LockWindow();
+  // Enables again what a send locked, with the group list and "Send to &Group".
+  void UnlockWindow();
+
+ private:
   // Ends a send before it starts: the reason on the receipt line, and
   // "No&w", "&Send" and "&Groupsending >>" enabled again.
   void RefuseSend(const std::string& reason);
-  void LockWindow();
-  void UnlockWindow();
   void DispatchSingleModem();
   void WaitForExchange();
   void OnReceiptTimerTick();
@@ -223,6 +240,7 @@ class MainWindow : public SendContext {
   ModemTransport modem_;
   GatewayTransport gateway_;
   std::unique_ptr<Timer> receipt_timer_;
+  std::unique_ptr<GroupSending> groups_;
   std::unique_ptr<Autosending> autosending_;
   std::unique_ptr<MailChecker> mail_;
 
@@ -230,6 +248,7 @@ class MainWindow : public SendContext {
   std::array<ControlState, static_cast<size_t>(MainControl::kCount)> controls_;
   std::array<ListState, static_cast<size_t>(MainList::kCount)> lists_;
   RecordCursor* cursor_ = nullptr;
+  PhoneBookStore* store_ = nullptr;
   QuickMessageStore quick_messages_;
   bool recipient_list_stale_ = true;
   bool autosend_box_pending_ = false;

@@ -11,7 +11,6 @@ namespace tolvane {
 namespace {
 
 constexpr int kStartupDelayMs = 3000;
-constexpr int kCloseDelayMs = 3000;
 constexpr char kLeftoverOrderFile[] = "netsend.kvt";
 
 }  // namespace
@@ -51,6 +50,7 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   settings_.HelpFile = location.InstalledFolder() + ProgramLocation::kManualFile;
   try {
     store_.Open(program_folder + ProgramLocation::kPhoneBookFile);
+    window_->SetPhoneBookStore(&store_);
     cursor_ = store_.OpenCursor(kPhoneBookTable);
     window_->SetPhoneBookCursor(cursor_.get());
   } catch (const StoreError& error) {
@@ -95,7 +95,6 @@ void Program::OnStartupTimer() {
       exit_status_ = kExitBadOrder;
       break;
   }
-  WaitFor(services_.loop, kCloseDelayMs);
   if (window_->CommandLineMode()) host_.CloseMainWindow();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace tolvane {
 
@@ -42,6 +43,13 @@ std::optional<double> NumericValue(const std::string& text) {
     return std::nullopt;
   }
   return negative ? -value : value;
+}
+
+std::string DigitsOf(const std::string& text) {
+  std::string digits;
+  std::copy_if(text.begin(), text.end(), std::back_inserter(digits),
+               [](char c) { return c >= '0' && c <= '9'; });
+  return digits;
 }
 
 }  // namespace tolvane

@@ -22,6 +22,9 @@ long LeadingWholeNumber(const std::string& text);
 // anything else, the empty text included.
 std::optional<double> NumericValue(const std::string& text);
 
+// The digits "0" to "9" of the text, in their order.
+std::string DigitsOf(const std::string& text);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_CORE_TEXT_HELPERS_H_

@@ -102,6 +102,8 @@ void GatewayTransport::KvittoDelay() {
   context.SetReceiptCaption("Receipt for sending to: " + impl_->State().recipient_name);
 }
 
+void GatewayTransport::Post() { impl_->Post(); }
+
 void GatewayTransport::SandSingelTCP() {
   impl_->State().attempted = true;
   impl_->context.SetStatusLine("Connecting...");

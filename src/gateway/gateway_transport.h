@@ -20,6 +20,8 @@ class GatewayTransport {
   void ConfigureClient();
   void FixaStrangTCP();
   void KvittoDelay();
+  // Posts the request FixaStrangTCP built and starts the answer watchdog.
+  void Post();
   void SandSingelTCP();
   void SandDubbelTCP();
   // Cancels the request when one is still executing.

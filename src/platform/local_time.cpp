@@ -30,6 +30,8 @@ std::string ShortDateText(TimePoint time) {
 
 std::string HourMinuteText(TimePoint time) { return FormatLocal(time, "%H:%M"); }
 
+std::string LocalTimeText(TimePoint time, const char* format) { return FormatLocal(time, format); }
+
 std::string TimeOfDayText(TimePoint time) { return FormatLocal(time, "%H:%M:%S"); }
 
 }  // namespace tolvane

@@ -14,6 +14,9 @@ std::string ShortDateText(TimePoint time);
 // "HH:MM", 24-hour clock, local time.
 std::string HourMinuteText(TimePoint time);
 
+// Local time in a strftime format of fields that are digits only ("%d%m%y").
+std::string LocalTimeText(TimePoint time, const char* format);
+
 // "HH:MM:SS", 24-hour clock, local time.
 std::string TimeOfDayText(TimePoint time);
 

@@ -43,8 +43,8 @@ class PhoneBookStore {
   // A cursor on the whole table. It keeps the database open while it lives.
   virtual std::unique_ptr<RecordCursor> OpenCursor(const std::string& table) = 0;
   // Adds a table with the text fields Namn (40), Telenummer (20) and Operator
-  // (1) and the unique index NamnIdx on Namn; kStoreErrorTableExists when the
-  // name is taken.
+  // (1) and the unique index NamnIdx on Namn; kStoreErrorTableExists when a
+  // table of that name exists in any letter case.
   virtual void CreateTable(const std::string& table) = 0;
   virtual void DeleteTable(const std::string& table) = 0;
 };

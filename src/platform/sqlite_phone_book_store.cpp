@@ -7,6 +7,7 @@
 
 #include "platform/sqlite_record_cursor.h"
 #include "platform/sqlite_statement.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 
@@ -79,6 +80,14 @@ std::unique_ptr<RecordCursor> SqlitePhoneBookStore::OpenCursor(const std::string
 }
 
 void SqlitePhoneBookStore::CreateTable(const std::string& table) {
+  // SQLite folds only ASCII letters in names; the phone book's names are the
+  // same table in any letter case of the code page ("V\xC4NNER", "V\xE4nner").
+  const std::string upper = Cp1252Upper(table);
+  for (const TableInfo& existing : Tables()) {
+    if (Cp1252Upper(existing.name) == upper) {
+      throw StoreError(kStoreErrorTableExists, "table " + existing.name + " already exists");
+    }
+  }
   CreatePhoneBookTable(Db(), table);
 }
 

@@ -21,6 +21,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+#include "bulk/group_sending.h"
 #include "platform/qt/qt_text.h"
 #include "ui/window_place.h"
 
@@ -108,14 +111,20 @@ void MainWindowWidget::BuildControls() {
   Button(MainControl::kMailchecking)->setToolTip(QStringLiteral("Turn on Mailchecking"));
   Button(MainControl::kNow)->setToolTip(QStringLiteral("Check mail NOW"));
 
+  // Below the rest, shown in group mode (the window grows to show it).
   group_panel_ = new QWidget(central);
-  auto* group_layout = new QVBoxLayout(group_panel_);
-  groups_ = AddListBox(group_panel_, "groups");
-  members_ = AddListBox(group_panel_, "members");
-  group_layout->addWidget(new QLabel(QStringLiteral("Groups:"), group_panel_));
-  group_layout->addWidget(groups_.view);
-  group_layout->addWidget(members_.view);
-  group_layout->addWidget(add_button(MainControl::kSendToGroup, new QPushButton(group_panel_)));
+  auto* group_layout = new QGridLayout(group_panel_);
+  group_layout->setContentsMargins(0, 0, 0, 0);
+  groups_ = AddListBox(group_panel_, "groupList");
+  members_ = AddListBox(group_panel_, "memberList");
+  group_layout->addWidget(new QLabel(QStringLiteral("Grupp"), group_panel_), 0, 0);
+  group_layout->addWidget(new QLabel(QStringLiteral("Gruppmedlemmar"), group_panel_), 0, 1);
+  group_layout->addWidget(groups_.view, 1, 0);
+  group_layout->addWidget(members_.view, 1, 1);
+  group_layout->addWidget(add_button(MainControl::kSendToGroup, new QPushButton(group_panel_)), 2,
+                          0);
+  Button(MainControl::kDelayNone)->setToolTip(QStringLiteral("No delay"));
+  Button(MainControl::kDelayTo)->setToolTip(QStringLiteral("Delayed sending"));
 
   layout->addWidget(message_label, 0, 0);
   layout->addWidget(new_message, 0, 1, Qt::AlignRight);
@@ -129,7 +138,7 @@ void MainWindowWidget::BuildControls() {
   layout->addWidget(receipt_frame_, 7, 0, 1, 2);
   layout->addWidget(error_label_, 8, 0, 1, 2);
   layout->addLayout(buttons, 9, 0, 1, 2);
-  layout->addWidget(group_panel_, 0, 2, 10, 1);
+  layout->addWidget(group_panel_, 10, 0, 1, 2);
   setCentralWidget(central);
 }
 
@@ -177,6 +186,9 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   });
   on_click(MainControl::kAutosending,
            [this, p] { p->OnAutosendingClicked(Button(MainControl::kAutosending)->isChecked()); });
+  on_click(MainControl::kSendToGroup, [p] { p->Groups().SendToGroup(); });
+  on_click(MainControl::kDelayNone, [p] { p->OnDelayNone(); });
+  on_click(MainControl::kDelayTo, [p] { p->OnDelayTo(); });
   on_click(MainControl::kMailchecking, [this, p] {
     p->Mail().OnMailcheckingToggled(Button(MainControl::kMailchecking)->isChecked());
   });
@@ -224,6 +236,10 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   connect(recipients_.view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this, p](const QModelIndex& current) {
             if (!rendering_ && current.isValid()) p->OnRecipientChosen(current.row());
+          });
+  connect(groups_.view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this, p](const QModelIndex& current) {
+            if (!rendering_ && current.isValid()) p->Groups().OnGroupChosen(current.row());
           });
 
   presenter_->SetOnChanged([this] { Render(); });
@@ -284,6 +300,20 @@ void MainWindowWidget::Render() {
   RenderList(groups_, p.List(MainList::kGroups));
   RenderList(members_, p.List(MainList::kMembers));
   group_panel_->setVisible(p.List(MainList::kGroups).visible);
+  if (shown_group_mode_ != p.Groups().GroupMode()) {
+    shown_group_mode_ = p.Groups().GroupMode();
+    // Taller in group mode by the group panel, and back to the height it had.
+    const int twips_high = p.Groups().WindowHeightTwips() / kTwipsPerPixel;
+    // The minimum size follows the shown panel at once, not at the next event.
+    centralWidget()->layout()->activate();
+    layout()->activate();
+    if (shown_group_mode_) {
+      normal_height_ = height();
+      resize(width(), std::max(twips_high, height() + group_panel_->sizeHint().height()));
+    } else {
+      resize(width(), std::max(twips_high, normal_height_));
+    }
+  }
 
   if (p.FocusRequestCount() != focus_count_seen_) {
     focus_count_seen_ = p.FocusRequestCount();

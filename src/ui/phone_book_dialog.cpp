@@ -16,6 +16,7 @@
 
 #include "platform/qt/qt_text.h"
 #include "ui/dialog_button.h"
+#include "ui/group_panel_widget.h"
 #include "ui/list_selection.h"
 
 namespace tolvane {
@@ -87,17 +88,17 @@ PhoneBookDialog::PhoneBookDialog(PhoneBookWindow& window, QWidget* parent)
   fields->addWidget(new QLabel("Phonenumber:"), 2, 0);
   fields->addWidget(number_box_, 3, 0);
   fields->addWidget(type_frame_, 4, 0);
-  auto* buttons = new QGridLayout;
-  buttons->addWidget(new_button_, 0, 0);
-  buttons->addWidget(edit_button_, 0, 1);
-  buttons->addWidget(save_button_, 1, 0);
-  buttons->addWidget(delete_button_, 1, 1);
-  buttons->addWidget(undo_button_, 2, 0);
-  buttons->addWidget(close_button_, 2, 1);
-  fields->addLayout(buttons, 5, 0);
-  auto* layout = new QHBoxLayout(this);
-  layout->addLayout(list_column);
-  layout->addLayout(fields);
+  buttons_ = new QGridLayout;
+  buttons_->addWidget(new_button_, 0, 0);
+  buttons_->addWidget(edit_button_, 0, 1);
+  buttons_->addWidget(save_button_, 1, 0);
+  buttons_->addWidget(delete_button_, 1, 1);
+  buttons_->addWidget(undo_button_, 2, 0);
+  buttons_->addWidget(close_button_, 2, 1);
+  fields->addLayout(buttons_, 5, 0);
+  layout_ = new QHBoxLayout(this);
+  layout_->addLayout(list_column);
+  layout_->addLayout(fields);
 
   window_.SetOnChanged([this] { Render(); });
   Render();
@@ -109,6 +110,13 @@ PhoneBookDialog::~PhoneBookDialog() { window_.SetOnChanged(nullptr); }
 void PhoneBookDialog::done(int result) {
   QDialog::done(result);
   window_.Close();
+}
+
+void PhoneBookDialog::AddGroupPanel(GroupPanel& panel, Dialogs& dialogs) {
+  auto* widget = new GroupPanelWidget(panel, dialogs, name_list_, this);
+  widget->setObjectName("groupPanel");
+  buttons_->addWidget(widget->ToggleButton(), 3, 0);
+  layout_->addWidget(widget);
 }
 
 void PhoneBookDialog::showEvent(QShowEvent* event) {

@@ -4,9 +4,13 @@
 #include <QDialog>
 #include <array>
 
+#include "phonebook/group_panel.h"
 #include "phonebook/phone_book_window.h"
+#include "platform/dialogs.h"
 
+class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -25,6 +29,8 @@ class PhoneBookDialog : public QDialog {
   ~PhoneBookDialog() override;
 
   void done(int result) override;
+  // Adds the group panel beside the window, with its "&Groups >>" button.
+  void AddGroupPanel(GroupPanel& panel, Dialogs& dialogs);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -44,6 +50,8 @@ class PhoneBookDialog : public QDialog {
   QPushButton* delete_button_;
   QPushButton* undo_button_;
   QPushButton* close_button_;
+  QGridLayout* buttons_;
+  QHBoxLayout* layout_;
 };
 
 }  // namespace tolvane

@@ -5,7 +5,9 @@
 #include <QFileDialog>
 #include <QSerialPortInfo>
 
+#include "bulk/time_to_send_dialog.h"
 #include "core/about.h"
+#include "phonebook/group_panel.h"
 #include "phonebook/phone_book_window.h"
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_text.h"
@@ -14,6 +16,7 @@
 #include "ui/phone_book_dialog.h"
 #include "ui/quick_messages_dialog.h"
 #include "ui/settings_dialog_widget.h"
+#include "ui/time_to_send_widget.h"
 
 namespace tolvane {
 
@@ -21,7 +24,12 @@ void QtMainWindowHost::OpenPhoneBook() {
   if (presenter_ == nullptr || presenter_->PhoneBookCursor() == nullptr) return;
   PhoneBookWindow window(*presenter_->PhoneBookCursor(), dialogs_,
                          [this] { presenter_->RefreshRecipientList(); });
+  // The panel outlives the dialog that shows it.
+  std::optional<GroupPanel> groups;
+  PhoneBookStore* store = presenter_->PhoneBookStoreOrNull();
+  if (store != nullptr) groups.emplace(window, *presenter_->PhoneBookCursor(), *store, dialogs_);
   PhoneBookDialog dialog(window, &widget_);
+  if (groups) dialog.AddGroupPanel(*groups, dialogs_);
   dialog.exec();
 }
 
@@ -48,6 +56,17 @@ void QtMainWindowHost::OpenSettings() {
 
 void QtMainWindowHost::OpenAbout() {
   dialogs_.MessageBox(AboutText(), "About Tolvane", MessageIcon::kInformation);
+}
+
+void QtMainWindowHost::OpenTimeToSend() {
+  if (presenter_ == nullptr) return;
+  MainWindow* presenter = presenter_;
+  TimeToSendDialog dialog(presenter->Loop().Now(),
+                          [presenter](const std::string& shown, const std::string& delivery) {
+                            presenter->SetDeliveryTime(shown, delivery);
+                          });
+  TimeToSendWidget window(dialog, &widget_);
+  window.exec();
 }
 
 void QtMainWindowHost::CloseMainWindow() { widget_.close(); }

@@ -30,6 +30,7 @@ class QtMainWindowHost : public MainWindowHost, public SettingsDialogHost {
   void OpenQuickMessages() override;
   void OpenSettings() override;
   void OpenAbout() override;
+  void OpenTimeToSend() override;
   void CloseMainWindow() override;
 
   // SettingsDialogHost.

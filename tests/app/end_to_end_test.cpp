@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/sqlite_phone_book_store.h"
 #include "support/temp_dir.h"
 #include "support/test_phone_book.h"
 
@@ -121,6 +122,22 @@ class EndToEndTest : public ::testing::Test {
     return simulator_.readAllStandardOutput().toStdString();
   }
 
+  // A group in the program's phone book, with its members (8-bit texts).
+  void AddGroup(const std::string& group,
+                const std::vector<std::pair<std::string, std::string>>& members) {
+    SqlitePhoneBookStore store;
+    store.Open((folder_.path() / "teledata.mdb").string());
+    store.CreateTable(group);
+    auto table = store.OpenCursor(group);
+    for (const auto& [name, number] : members) {
+      table->AddNew();
+      table->SetField(kFieldNamn, name);
+      table->SetField(kFieldTelenummer, number);
+      table->SetField(kFieldOperator, "1");
+      table->Update();
+    }
+  }
+
   testing::TempDir folder_;
   testing::TempDir elsewhere_;
   testing::TempDir outbox_;
@@ -163,6 +180,55 @@ TEST_F(EndToEndTest, GatewayRefusalExitsWithOne) {
 
 TEST_F(EndToEndTest, WrongOrderSendsNothingAndExitsWithTwo) {
   EXPECT_EQ(Run("just a message"), 2) << stderr_;
+  EXPECT_FALSE(fs::exists(folder_.path() / "loggfil.txt"));
+}
+
+TEST_F(EndToEndTest, GroupOrderOverTheModemSendsEveryMemberOnOneCall) {
+  AddGroup("V\xE4nner", {{"Anna", "0701111111"}, {"Bertil", "0702222222"}});
+  UseModemSim();
+  EXPECT_EQ(Run("G//v\xC3\x84nner//Hej alla//kvitto.txt"), 0) << stderr_;
+  std::string log = Log();
+  EXPECT_NE(log.find("\"Anna 0701111111\",\"Message for 0701111111 delivered\""), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("\"Bertil 0702222222\",\"Message for 0702222222 delivered\""),
+            std::string::npos)
+      << log;
+  EXPECT_NE(folder_.ReadFile("kvitto.txt").find("Bertil 0702222222"), std::string::npos);
+  // One call: the simulator saw one dial and the references 00 and 01.
+  simulator_.kill();
+  simulator_.waitForFinished();
+  std::string seen = simulator_.readAllStandardOutput().toStdString();
+  EXPECT_EQ(seen.find("ATDT"), seen.rfind("ATDT")) << seen;
+  EXPECT_NE(seen.find("smsc: acknowledgement 01/00019/R/01/A//69"), std::string::npos) << seen;
+  EXPECT_EQ(seen.find("PROBLEM"), std::string::npos) << seen;
+}
+
+TEST_F(EndToEndTest, ListOrderOverTheGatewayExitsWithOneWhenANumberIsRefused) {
+  UseGatewaySim({"--answer", "0702=450"});
+  EXPECT_EQ(Run("N//0701,0702,0703//Hej"), 1) << stderr_;
+  std::string log = Log();
+  EXPECT_NE(log.find("\"Group 0701\",\"Message delivered to recipients phone\""), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("\"Group 0702\",\"Unknown subscriber or not a valid phone number\""),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("\"Group 0703\""), std::string::npos) << log;
+}
+
+TEST_F(EndToEndTest, ListOrderOverTheGatewayExitsWithZeroWhenAllAreAccepted) {
+  UseGatewaySim({"--status", "202"});
+  EXPECT_EQ(Run("N//0701,0702,//Hej"), 0) << stderr_;
+  simulator_.kill();
+  simulator_.waitForFinished();
+  std::string seen = simulator_.readAllStandardOutput().toStdString();
+  EXPECT_NE(seen.find("followingMessages=1"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("followingMessages=0"), std::string::npos) << seen;
+}
+
+TEST_F(EndToEndTest, UnknownGroupSendsNothingAndExitsWithTwo) {
+  AddGroup("V\xE4nner", {{"Anna", "0701111111"}});
+  UseGatewaySim({});
+  EXPECT_EQ(Run("G//Fiender//Hej"), 2) << stderr_;
   EXPECT_FALSE(fs::exists(folder_.path() / "loggfil.txt"));
 }
 

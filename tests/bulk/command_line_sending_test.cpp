@@ -1,5 +1,6 @@
 #include "bulk/command_line_sending.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace tolvane {
@@ -35,6 +36,16 @@ TEST(CommandLineOrderTest, RunOfSeparatorsCountsOneLessThanItsLength) {
   CommandLineOrder short_order = ParseCommandLineOrder("N//0701", '/');
   EXPECT_EQ(short_order.field2, "0701");
   EXPECT_EQ(short_order.message, "");
+}
+
+TEST(SplitNumberListTest, TrailingCommaAndLeadingLineFeedMakeNoDifference) {
+  using ::testing::ElementsAre;
+  EXPECT_THAT(SplitNumberList("0701,0702"), ElementsAre("0701", "0702"));
+  EXPECT_THAT(SplitNumberList("0701,0702,"), ElementsAre("0701", "0702"));
+  EXPECT_THAT(SplitNumberList("\n0701,0702"), ElementsAre("0701", "0702"));
+  // Only the first line feed goes; an empty entry stays an entry.
+  EXPECT_THAT(SplitNumberList("\n\n0701,,"), ElementsAre("\n0701", ""));
+  EXPECT_THAT(SplitNumberList(","), ElementsAre(""));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ class MockMainWindowHost : public MainWindowHost {
   MOCK_METHOD(void, OpenQuickMessages, (), (override));
   MOCK_METHOD(void, OpenSettings, (), (override));
   MOCK_METHOD(void, OpenAbout, (), (override));
+  MOCK_METHOD(void, OpenTimeToSend, (), (override));
   MOCK_METHOD(void, CloseMainWindow, (), (override));
 };
 

@@ -20,6 +20,8 @@ class TestPhoneBook {
   SqlitePhoneBookStore& store() { return store_; }
   RecordCursor& cursor() { return *cursor_; }
   void Add(const std::string& name, const std::string& number);
+  // A member of the group, which is created when it does not exist yet.
+  void AddToGroup(const std::string& group, const std::string& name, const std::string& number);
 
  private:
   TempDir dir_;

@@ -29,6 +29,7 @@ void Usage() {
                "  --dial-delay MS         from the dial to its result (3000)\n"
                "SMS centre:\n"
                "  --negative CODE         answer the next submit negatively (repeatable)\n"
+               "  --refuse NUMBER=CODE    answer every submit to NUMBER negatively (repeatable)\n"
                "  --no-answer             never answer a submit\n"
                "  --no-notify             send no delivery notification\n"
                "  --answer-delay MS       (1500)   --notify-delay MS (6000)\n"
@@ -71,6 +72,11 @@ bool ParseOptions(int argc, char** argv, ModemOptions& modem, SmscOptions& smsc)
       modem.dial_delay_ms = std::stoi(value());
     } else if (arg == "--negative") {
       smsc.negative_codes.push_back(value());
+    } else if (arg == "--refuse") {
+      std::string v = value();
+      size_t equals = v.find('=');
+      if (equals == std::string::npos) throw std::invalid_argument("--refuse needs NUMBER=CODE");
+      smsc.refused_recipients[v.substr(0, equals)] = v.substr(equals + 1);
     } else if (arg == "--no-answer") {
       smsc.answer = false;
     } else if (arg == "--no-notify") {

@@ -1,0 +1,386 @@
+#include "bulk/group_sending.h"
+
+#include <memory>
+
+#include "core/text_helpers.h"
+#include "phonebook/group_tables.h"
+#include "platform/store_error.h"
+
+namespace tolvane {
+namespace {
+
+constexpr char kListRecipientName[] = "Group";
+
+// What group mode gives back after a run, unless autosending holds them.
+constexpr MainControl kFreedAfterGroupRun[] = {
+    MainControl::kMenuMessage,  MainControl::kMenuPhonebook,   MainControl::kMenuSettings,
+    MainControl::kGroupSending, MainControl::kPhonebookButton, MainControl::kMessageButton,
+    MainControl::kSendToGroup,  MainControl::kDelayNone,       MainControl::kDelayTo};
+
+std::string NotANumber(const std::string& number) {
+  return "Not a number: " + number + ", skipped.";
+}
+
+}  // namespace
+
+GroupSending::GroupSending(MainWindow& window, Dialogs& dialogs)
+    : window_(window), dialogs_(dialogs) {}
+
+// --- Group mode.
+
+void GroupSending::OnGroupSendingToggled() {
+  if (group_mode_) {
+    LeaveGroupMode();
+  } else {
+    EnterGroupMode();
+  }
+}
+
+void GroupSending::EnterGroupMode() {
+  const bool unattended = window_.CommandLineMode() || window_.AutosendInProgress();
+  if (window_.Control(MainControl::kMailchecking).checked && !unattended) {
+    dialogs_.MessageBox("Uncheck Mailchecking first!", "Not Mailchecing AND groupsending!",
+                        MessageIcon::kCritical);
+    return;
+  }
+  window_.Mutable(MainControl::kMailchecking).enabled = false;
+  window_.MutableList(MainList::kMembers).items.clear();
+  window_.MutableList(MainList::kMembers).selected = -1;
+  group_mode_ = true;
+  window_.MutableList(MainList::kRecipients).enabled = false;
+  window_.SetMessageText(window_.State().saved_text);
+  if (!unattended) window_.RequestFocus(MainControl::kMessageBox);
+  window_.Mutable(MainControl::kGroupSending).text = "&Groupsending <<";
+  window_.Mutable(MainControl::kNow).enabled = false;
+  window_.Mutable(MainControl::kSend).enabled = false;
+  window_.MutableList(MainList::kGroups).visible = true;
+  window_.MutableList(MainList::kMembers).visible = true;
+  window_.Mutable(MainControl::kSendToGroup).visible = true;
+  // Group runs carry single messages: a ticked "Double" is refused and cleared.
+  if (window_.Control(MainControl::kDouble).checked) window_.OnDoubleToggled(true);
+  FillGroupList();
+  window_.Changed();
+}
+
+void GroupSending::LeaveGroupMode() {
+  group_mode_ = false;
+  window_.Mutable(MainControl::kGroupSending).text = "&Groupsending >>";
+  window_.Mutable(MainControl::kMailchecking).enabled = true;
+  if (!window_.Control(MainControl::kAutosending).checked) {
+    window_.Mutable(MainControl::kNow).enabled = true;
+    window_.Mutable(MainControl::kSend).enabled = true;
+    window_.MutableList(MainList::kRecipients).enabled = true;
+  }
+  window_.MutableList(MainList::kGroups).visible = false;
+  window_.MutableList(MainList::kMembers).visible = false;
+  window_.Mutable(MainControl::kSendToGroup).visible = false;
+  window_.RefreshRecipientList();
+}
+
+void GroupSending::FillGroupList() {
+  ListState& groups = window_.MutableList(MainList::kGroups);
+  groups.items.clear();
+  groups.selected = -1;
+  if (PhoneBookStore* store = window_.PhoneBookStoreOrNull()) {
+    try {
+      groups.items = GroupNames(*store);
+    } catch (const StoreError&) {
+    }
+  }
+  if (!groups.items.empty()) OnGroupChosen(0);
+}
+
+void GroupSending::OnGroupChosen(int index) {
+  ListState& groups = window_.MutableList(MainList::kGroups);
+  if (index < 0 || index >= static_cast<int>(groups.items.size())) return;
+  groups.selected = index;
+  ListState& members = window_.MutableList(MainList::kMembers);
+  members.items.clear();
+  members.selected = -1;
+  if (PhoneBookStore* store = window_.PhoneBookStoreOrNull()) {
+    try {
+      members.items = MemberNames(*store, groups.items[index]);
+    } catch (const StoreError&) {
+    }
+  }
+  // Outside double mode the count shows the 160-character limit.
+  window_.UpdateCharCount();
+}
+
+// --- Runs.
+
+void GroupSending::ResetRun() {
+  SendState& s = window_.State();
+  s.keep_line = s.ended = s.cancelled = s.finished = false;
+  s.init_failed = s.dial_failed = s.redial_pending = s.attempted = false;
+  s.receipt_ticks = 0;
+  s.recipient_number.clear();
+  s.restore_controls = true;
+  run_members_ = 0;
+  run_accepted_ = 0;
+}
+
+void GroupSending::Refuse(const std::string& reason) {
+  window_.SetReceiptLine(reason);
+  window_.State().sending = false;
+}
+
+bool GroupSending::PrepareRun(const std::string& receipt_caption) {
+  SendState& s = window_.State();
+  const std::string& text = window_.MessageText();
+  if (text.empty()) {
+    if (!window_.CommandLineMode() && !window_.AutosendInProgress()) {
+      window_.RequestFocus(MainControl::kMessageBox);
+    }
+    s.sending = false;
+    return false;
+  }
+  // A frame carries at most 160 characters, and text an order or a file put
+  // into the box is not held to the box's limit.
+  if (text.size() > static_cast<size_t>(MainWindow::kSingleLimit)) {
+    Refuse("Message exceeds 160 character!");
+    return false;
+  }
+  window_.SetReceiptLine("");
+  window_.SetReceiptCaption(receipt_caption);
+  s.sender_number = DigitsOf(window_.Settings().Avs);
+  s.message = text;
+  window_.LockWindow();
+  window_.MutableList(MainList::kGroups).enabled = false;
+  window_.Mutable(MainControl::kSendToGroup).enabled = false;
+  window_.Changed();
+  return true;
+}
+
+void GroupSending::SendToGroup() {
+  if (window_.MailCheckRunning()) return;
+  SendState& s = window_.State();
+  s.sending = true;
+  ResetRun();
+  const ListState& groups = window_.List(MainList::kGroups);
+  if (groups.items.empty()) {
+    Refuse("No group exist!");
+    return;
+  }
+  OnGroupChosen(groups.HasSelection() ? groups.selected : 0);
+  const std::string group = groups.SelectedText();
+  s.recipient_name = group;
+  if (window_.List(MainList::kMembers).items.empty()) {
+    Refuse("No recipients!");
+    return;
+  }
+  if (!PrepareRun("Receipt:")) return;
+  const std::vector<Recipient> recipients = GroupRecipients(group);
+  if (window_.UsesGateway()) {
+    SandGruppTCP(recipients, true);
+  } else {
+    window_.Modem().InitModem();
+    if (s.init_failed || s.cancelled) {
+      s.keep_line = false;
+      window_.EndSend();
+    } else {
+      SandGruppModem(recipients, true);
+    }
+  }
+  RestoreGroupMode();
+}
+
+void GroupSending::SandGruppAutoTCP() {
+  if (window_.MailCheckRunning()) return;
+  window_.State().sending = true;
+  ResetRun();
+  window_.State().recipient_name = kListRecipientName;
+  if (!PrepareRun("Receipt:")) return;
+  SandGruppTCP(ListRecipients(), false);
+}
+
+void GroupSending::SandGruppAuto() {
+  if (window_.MailCheckRunning()) return;
+  SendState& s = window_.State();
+  s.sending = true;
+  ResetRun();
+  s.recipient_name = kListRecipientName;
+  if (!PrepareRun("Receipt: ")) return;
+  window_.Modem().InitModem();
+  if (s.init_failed || s.cancelled) {
+    window_.EndSend();
+    return;
+  }
+  SandGruppModem(ListRecipients(), false);
+}
+
+std::vector<GroupSending::Recipient> GroupSending::GroupRecipients(const std::string& group) {
+  std::vector<Recipient> recipients;
+  std::unique_ptr<RecordCursor> table;
+  try {
+    if (PhoneBookStore* store = window_.PhoneBookStoreOrNull()) table = store->OpenCursor(group);
+  } catch (const StoreError&) {
+  }
+  for (const std::string& line : window_.List(MainList::kMembers).items) {
+    Recipient& recipient = recipients.emplace_back(Recipient{line, "", ""});
+    bool found = false;
+    try {
+      found = table != nullptr && table->SeekName(line);
+      if (found) {
+        recipient.name = table->Field(kFieldNamn);
+        recipient.number = table->Field(kFieldTelenummer);
+      }
+    } catch (const StoreError&) {
+      found = false;
+    }
+    if (!found) {
+      recipient.skipped = "No record of " + line + " in the group, skipped.";
+    } else if (DigitsOf(recipient.number).empty()) {
+      recipient.skipped = NotANumber(recipient.number);
+    }
+  }
+  return recipients;
+}
+
+std::vector<GroupSending::Recipient> GroupSending::ListRecipients() const {
+  std::vector<Recipient> recipients;
+  for (const std::string& number : group_members_) {
+    recipients.push_back(
+        {kListRecipientName, number, DigitsOf(number).empty() ? NotANumber(number) : ""});
+  }
+  return recipients;
+}
+
+bool GroupSending::Interrupted() const {
+  const SendState& s = window_.State();
+  return s.cancelled || s.finished;
+}
+
+bool GroupSending::BeginMember(const std::vector<Recipient>& recipients, int index,
+                               bool highlight) {
+  SendState& s = window_.State();
+  const Recipient& recipient = recipients[index];
+  if (highlight) window_.MutableList(MainList::kMembers).selected = index;
+  s.ended = false;
+  // The last member's exchange hangs up.
+  if (index == static_cast<int>(recipients.size()) - 1) s.keep_line = false;
+  if (!recipient.skipped.empty()) {
+    Skip(recipient);
+    return false;
+  }
+  window_.Rensa_Nummer(recipient.number);
+  s.recipient_name = recipient.name;
+  s.receipt_ticks = 0;
+  return true;
+}
+
+void GroupSending::Skip(const Recipient& recipient) {
+  SendState& s = window_.State();
+  s.recipient_name = recipient.name;
+  s.recipient_number.clear();
+  window_.SetReceiptLine(recipient.skipped);
+  // Logs the member like any other; the last one also ends the run.
+  window_.EndSend();
+}
+
+void GroupSending::NoteAnswer() {
+  if (window_.State().accepted) ++run_accepted_;
+}
+
+void GroupSending::SandGruppTCP(const std::vector<Recipient>& recipients, bool highlight) {
+  SendState& s = window_.State();
+  GatewayTransport& gateway = window_.Gateway();
+  EventLoop& loop = window_.Loop();
+  s.keep_line = true;
+  s.ended = s.cancelled = s.finished = false;
+  s.receipt_ticks = 0;
+  s.attempted = true;
+  window_.SetStatusLine("Connecting...");
+
+  // Each request tells the gateway how many of this run follow it.
+  int following = 0;
+  for (const Recipient& recipient : recipients) following += recipient.skipped.empty();
+  const int count = static_cast<int>(recipients.size());
+  run_members_ = count;
+  bool left_early = false;
+  for (int i = 0; i < count; ++i) {
+    if (!BeginMember(recipients, i, highlight)) continue;
+    s.following_count = --following;
+    gateway.FixaStrangTCP();
+    if (Interrupted()) {
+      left_early = true;
+      break;
+    }
+    gateway.KvittoDelay();
+    // Nothing goes out once the user has cancelled during the pause.
+    if (Interrupted()) {
+      left_early = true;
+      break;
+    }
+    s.accepted = false;
+    gateway.Post();
+    WaitUntil(loop, [&] { return s.ended || Interrupted(); });
+    // Cancel ends the exchange itself and so sets ended too: the flags decide.
+    if (Interrupted()) {
+      left_early = true;
+      break;
+    }
+    NoteAnswer();
+  }
+  if (left_early) {
+    gateway.CancelRequest();
+    s.keep_line = false;
+    window_.EndSend();
+  }
+}
+
+void GroupSending::SandGruppModem(const std::vector<Recipient>& recipients, bool highlight) {
+  SendState& s = window_.State();
+  ModemTransport& modem = window_.Modem();
+  EventLoop& loop = window_.Loop();
+  // The initialisation before this has set attempted, so a failing dial is logged.
+  s.ended = s.cancelled = s.finished = s.dial_failed = s.redial_pending = false;
+  s.receipt_ticks = 0;
+  s.keep_line = true;
+  s.transaction_reference = 0;
+  modem.PrepareForSend();
+
+  auto connected = [&] {
+    do {
+      if (s.redial_pending && !s.cancelled) modem.WaitRedial();
+      if (s.cancelled) return false;
+      modem.DialSmsc();
+      if (s.dial_failed || s.cancelled) return false;
+    } while (s.redial_pending);
+    return !Interrupted();
+  };
+  if (connected()) {
+    const int count = static_cast<int>(recipients.size());
+    run_members_ = count;
+    for (int i = 0; i < count; ++i) {
+      if (!BeginMember(recipients, i, highlight)) continue;
+      modem.BuildSubmitFrame();
+      if (Interrupted()) break;
+      s.accepted = false;
+      s.attempted = true;
+      modem.TransmitFrame();
+      if (Interrupted()) break;
+      WaitUntil(loop, [&] { return s.ended || Interrupted(); });
+      if (Interrupted()) break;
+      NoteAnswer();
+      ++s.transaction_reference;
+    }
+  }
+  s.keep_line = false;
+  window_.EndSend();
+}
+
+void GroupSending::RestoreGroupMode() {
+  window_.SetStatusLine("");
+  window_.Mutable(MainControl::kSend).enabled = false;
+  window_.Mutable(MainControl::kNow).enabled = false;
+  window_.Mutable(MainControl::kCancel).enabled = false;
+  window_.MutableList(MainList::kRecipients).enabled = false;
+  window_.MutableList(MainList::kGroups).enabled = true;
+  if (!window_.Control(MainControl::kAutosending).checked) {
+    for (MainControl control : kFreedAfterGroupRun) window_.Mutable(control).enabled = true;
+  }
+  window_.Changed();
+}
+
+}  // namespace tolvane

@@ -1,0 +1,91 @@
+#ifndef TOLVANE_BULK_GROUP_SENDING_H_
+#define TOLVANE_BULK_GROUP_SENDING_H_
+
+#include <string>
+#include <vector>
+
+#include "core/main_window.h"
+#include "platform/dialogs.h"
+
+namespace tolvane {
+
+// Group mode of the main window and the runs that send one message to many:
+// the members of a group ("Send to &Group") or the numbers of an order. Over
+// the modem every member goes through one call, frame after frame; over the
+// gateway every member is one request, each posted after the previous answer.
+class GroupSending {
+ public:
+  static constexpr int kNormalHeightTwips = 5230;
+  static constexpr int kGroupModeHeightTwips = 7700;
+
+  GroupSending(MainWindow& window, Dialogs& dialogs);
+
+  bool GroupMode() const { return group_mode_; }
+  // The main window is taller in group mode, to show the group and its members.
+  int WindowHeightTwips() const { return group_mode_ ? kGroupModeHeightTwips : kNormalHeightTwips; }
+
+  // The "&Groupsending >>" / "&Groupsending <<" button: enters or leaves group mode.
+  void OnGroupSendingToggled();
+  // A group chosen in the group list: its members fill the member list.
+  void OnGroupChosen(int index);
+  // The "Send to &Group" button: the message to every member of the chosen group.
+  void SendToGroup();
+
+  // The numbers of a list-driven run, as an order gave them.
+  void SetGroupMembers(std::vector<std::string> numbers) { group_members_ = std::move(numbers); }
+  const std::vector<std::string>& GroupMembers() const { return group_members_; }
+  int GroupMemberCount() const { return static_cast<int>(group_members_.size()); }
+  // The message box's text to every number of GroupMembers, as "Group".
+  void SandGruppAutoTCP();
+  void SandGruppAuto();
+
+  // Every member of the last run had its message accepted (a run that sent
+  // nothing, stopped early or skipped a member has not).
+  bool LastRunAccepted() const { return run_members_ > 0 && run_accepted_ == run_members_; }
+
+ private:
+  // One member of a run: the name for the receipt heading and the log, the
+  // number as stored, and why it is skipped (empty when it is sent).
+  struct Recipient {
+    std::string name;
+    std::string number;
+    std::string skipped;
+  };
+
+  void EnterGroupMode();
+  void LeaveGroupMode();
+  void FillGroupList();
+  // The member lines of the chosen group with their records in its table.
+  std::vector<Recipient> GroupRecipients(const std::string& group);
+  std::vector<Recipient> ListRecipients() const;
+
+  // Clears the flags of the send record for a new run.
+  void ResetRun();
+  // Stops a group run before it starts: the reason on the receipt line.
+  void Refuse(const std::string& reason);
+  // What a run prepares before its first member: the lines, the sender
+  // number, the message, the locked window.
+  bool PrepareRun(const std::string& receipt_caption);
+  void SandGruppTCP(const std::vector<Recipient>& recipients, bool highlight);
+  void SandGruppModem(const std::vector<Recipient>& recipients, bool highlight);
+  // A member that cannot be sent: its reason on the receipt line and in the log.
+  // Selects member `index`, readies SendState for it; false when it is skipped.
+  bool BeginMember(const std::vector<Recipient>& recipients, int index, bool highlight);
+  void Skip(const Recipient& recipient);
+  void NoteAnswer();
+  bool Interrupted() const;
+  // After a run from group mode: the group controls usable again, "&Send"
+  // and "No&w" still not.
+  void RestoreGroupMode();
+
+  MainWindow& window_;
+  Dialogs& dialogs_;
+  bool group_mode_ = false;
+  std::vector<std::string> group_members_;
+  int run_members_ = 0;
+  int run_accepted_ = 0;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_BULK_GROUP_SENDING_H_

@@ -1,0 +1,53 @@
+#include "ui/time_to_send_widget.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "platform/qt/qt_text.h"
+#include "ui/dialog_button.h"
+
+namespace tolvane {
+
+TimeToSendWidget::TimeToSendWidget(TimeToSendDialog& dialog, QWidget* parent)
+    : QDialog(parent), dialog_(dialog) {
+  setWindowTitle(ToQString(TimeToSendDialog::Title()));
+  setModal(true);
+  label_ = new QLabel(ToQString(dialog_.Label()), this);
+  label_->setObjectName("timeLabel");
+  label_->setAlignment(Qt::AlignCenter);
+  scroll_bar_ = new QScrollBar(Qt::Horizontal, this);
+  scroll_bar_->setObjectName("timeScrollBar");
+  scroll_bar_->setRange(0, TimeToSendDialog::kMaxPosition);
+  scroll_bar_->setSingleStep(TimeToSendDialog::kSmallChange);
+  scroll_bar_->setPageStep(TimeToSendDialog::kLargeChange);
+  scroll_bar_->setFocusPolicy(Qt::StrongFocus);
+  scroll_bar_->setMinimumWidth(300);
+  connect(scroll_bar_, &QScrollBar::valueChanged, this, [this](int position) {
+    dialog_.SetPosition(position);
+    label_->setText(ToQString(dialog_.Label()));
+  });
+  QPushButton* ok = MakeDialogButton(this, "okButton", [this] {
+    dialog_.Ok();
+    accept();
+  });
+  ok->setText("OK");
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(label_);
+  layout->addWidget(scroll_bar_);
+  layout->addWidget(ok, 0, Qt::AlignCenter);
+}
+
+void TimeToSendWidget::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (QScreen* screen = this->screen()) {
+    QRect free = screen->availableGeometry();
+    move(free.x() + (free.width() - width()) / 2, free.y() + (free.height() - height()) / 2);
+  }
+  scroll_bar_->setFocus();
+}
+
+}  // namespace tolvane

@@ -1,0 +1,240 @@
+#include "phonebook/group_panel.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "phonebook/group_tables.h"
+#include "phonebook/new_group_dialog.h"
+#include "support/fake_dialogs.h"
+#include "support/test_phone_book.h"
+
+namespace tolvane {
+namespace {
+
+using Box = testing::FakeDialogs::Box;
+using Cursor = GroupPanel::DragCursor;
+using Source = GroupPanel::DragSource;
+using Target = GroupPanel::DropTarget;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class GroupPanelTest : public ::testing::Test {
+ protected:
+  GroupPanelTest() {
+    for (const char* name : {"Anna", "Bertil", "Cecilia"})
+      book_.Add(name, std::string("070-") + name);
+    window_.Open();
+  }
+
+  // "New grou&p", the name typed, "OK"; whether the dialog closed.
+  bool NewGroup(const std::string& name) {
+    NewGroupDialog dialog(panel_, dialogs_);
+    dialog.EditName(name);
+    return dialog.Ok();
+  }
+  // Drags the person `index` of the name list onto the member list.
+  void DragPerson(int index) {
+    window_.SelectName(index);
+    ASSERT_TRUE(panel_.CanStartDrag(Source::kNameList));
+    panel_.DragOver(Source::kNameList, Target::kMemberList);
+    panel_.Drop(Source::kNameList, Target::kMemberList);
+  }
+  void TrashMember(int index) {
+    panel_.SelectMember(index);
+    ASSERT_TRUE(panel_.CanStartDrag(Source::kMemberList));
+    panel_.DragOver(Source::kMemberList, Target::kTrashCan);
+    panel_.Drop(Source::kMemberList, Target::kTrashCan);
+  }
+  std::vector<std::string> Stored(const std::string& group) {
+    return MemberNames(book_.store(), group);
+  }
+
+  testing::TestPhoneBook book_;
+  testing::FakeDialogs dialogs_;
+  PhoneBookWindow window_{book_.cursor(), dialogs_, nullptr};
+  GroupPanel panel_{window_, book_.cursor(), book_.store(), dialogs_};
+};
+
+TEST_F(GroupPanelTest, OpeningWidensTheWindowAndShowsTheGroups) {
+  EXPECT_EQ(panel_.ToggleButton().text, "&Groups >>");
+  EXPECT_EQ(panel_.WindowWidthTwips(), 4815);
+  EXPECT_FALSE(panel_.DragHint().visible);
+  EXPECT_FALSE(panel_.CanStartDrag(Source::kNameList)) << "only with the panel open";
+
+  panel_.Toggle();
+  EXPECT_EQ(panel_.ToggleButton().text, "&Groups <<");
+  EXPECT_EQ(panel_.WindowWidthTwips(), 8230);
+  EXPECT_TRUE(panel_.ArrowLabel().visible);
+  EXPECT_EQ(panel_.DragHint().text, "Drag name to group");
+  EXPECT_EQ(panel_.TrashHint().text, "Drag a name to trashcan to delete it");
+  EXPECT_THAT(panel_.GroupList().items, IsEmpty());
+  EXPECT_FALSE(panel_.DeleteGroupButton().enabled);
+
+  // The first group re-enables "De&lete group".
+  EXPECT_TRUE(NewGroup("  Jobb  "));
+  EXPECT_THAT(panel_.GroupList().items, ElementsAre("Jobb"));
+  EXPECT_TRUE(panel_.DeleteGroupButton().enabled);
+
+  book_.AddToGroup("V\xE4nner", "Dora", "0704");
+  panel_.Toggle();
+  EXPECT_EQ(panel_.WindowWidthTwips(), 4815);
+  EXPECT_THAT(panel_.GroupList().items, ElementsAre("Jobb")) << "closing reloads nothing";
+  panel_.Toggle();
+  EXPECT_THAT(panel_.GroupList().items, ElementsAre("Jobb", "V\xE4nner"));
+  EXPECT_EQ(panel_.GroupList().selected, 0);
+  panel_.SelectGroup(1);
+  EXPECT_THAT(panel_.MemberList().items, ElementsAre("Dora"));
+}
+
+TEST_F(GroupPanelTest, DroppedNameBecomesACopyOfThePerson) {
+  panel_.Toggle();
+  ASSERT_TRUE(NewGroup("V\xE4nner"));
+  EXPECT_EQ(panel_.Cursor(), Cursor::kPlain);
+  window_.SelectName(1);
+  panel_.DragOver(Source::kNameList, Target::kMemberList);
+  EXPECT_EQ(panel_.Cursor(), Cursor::kAccept);
+  panel_.DragLeave();
+  EXPECT_EQ(panel_.Cursor(), Cursor::kPlain);
+  DragPerson(1);
+  EXPECT_EQ(panel_.Cursor(), Cursor::kPlain);
+  EXPECT_THAT(panel_.MemberList().items, ElementsAre("Bertil"));
+
+  auto group = book_.store().OpenCursor("V\xE4nner");
+  EXPECT_EQ(group->Field(kFieldNamn), "Bertil");
+  EXPECT_EQ(group->Field(kFieldTelenummer), "070-Bertil");
+  EXPECT_EQ(group->Field(kFieldOperator), "1");
+
+  // The copy keeps what it was given; the phone book changes alone.
+  ASSERT_TRUE(book_.cursor().SeekName("Bertil"));
+  book_.cursor().Edit();
+  book_.cursor().SetField(kFieldTelenummer, "0709");
+  book_.cursor().Update();
+  group->MoveFirst();
+  EXPECT_EQ(group->Field(kFieldTelenummer), "070-Bertil");
+
+  // A name already in the group is dropped silently.
+  DragPerson(1);
+  EXPECT_THAT(Stored("V\xE4nner"), ElementsAre("Bertil"));
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
+}
+
+TEST_F(GroupPanelTest, NothingIsAddedWithoutAGroup) {
+  panel_.Toggle();
+  DragPerson(0);
+  EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"Create a group first!", "No Group!",
+                                                MessageIcon::kInformation, MessageButtons::kOk}));
+  EXPECT_THAT(panel_.MemberList().items, IsEmpty());
+}
+
+TEST_F(GroupPanelTest, AGroupHoldsFortyMembersAndNoMore) {
+  for (int i = 0; i < 38; ++i) book_.Add("Person " + std::to_string(i), std::to_string(i));
+  window_.Open();
+  panel_.Toggle();
+  ASSERT_TRUE(NewGroup("Stor"));
+  for (int i = 0; i < 40; ++i) DragPerson(i);
+  EXPECT_EQ(panel_.MemberList().items.size(), 40u);
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
+  DragPerson(40);
+  EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"You can have max 40 members in a group!", "Full!",
+                                                MessageIcon::kInformation, MessageButtons::kOk}));
+  EXPECT_EQ(Stored("Stor").size(), 40u);
+}
+
+TEST_F(GroupPanelTest, TheTrashCanTakesMembersNeverPeople) {
+  panel_.Toggle();
+  ASSERT_TRUE(NewGroup("Jobb"));
+  for (int i = 0; i < 3; ++i) DragPerson(i);
+
+  // A person dragged to the trash can is refused and stays in the phone book.
+  window_.SelectName(0);
+  panel_.DragOver(Source::kNameList, Target::kTrashCan);
+  EXPECT_EQ(panel_.Cursor(), Cursor::kRefuse);
+  panel_.Drop(Source::kNameList, Target::kTrashCan);
+  EXPECT_THAT(window_.NameList().items, ElementsAre("Anna", "Bertil", "Cecilia"));
+  EXPECT_THAT(Stored("Jobb"), ElementsAre("Anna", "Bertil", "Cecilia"));
+
+  // A member released over its own list changes nothing.
+  panel_.SelectMember(0);
+  panel_.DragOver(Source::kMemberList, Target::kMemberList);
+  EXPECT_EQ(panel_.Cursor(), Cursor::kPlain);
+  panel_.Drop(Source::kMemberList, Target::kMemberList);
+  EXPECT_THAT(Stored("Jobb"), ElementsAre("Anna", "Bertil", "Cecilia"));
+
+  TrashMember(2);
+  EXPECT_EQ(panel_.Cursor(), Cursor::kPlain);
+  EXPECT_THAT(panel_.MemberList().items, ElementsAre("Anna", "Bertil"));
+  EXPECT_EQ(panel_.MemberList().selected, 1) << "the member before the removed last one";
+  TrashMember(0);
+  EXPECT_THAT(panel_.MemberList().items, ElementsAre("Bertil"));
+  EXPECT_EQ(panel_.MemberList().selected, 0);
+  TrashMember(0);
+  EXPECT_THAT(panel_.MemberList().items, IsEmpty());
+  EXPECT_THAT(Stored("Jobb"), IsEmpty());
+  EXPECT_FALSE(panel_.CanStartDrag(Source::kMemberList));
+  EXPECT_THAT(window_.NameList().items, ElementsAre("Anna", "Bertil", "Cecilia"));
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
+}
+
+TEST_F(GroupPanelTest, NewGroupNamesAreRefusedWhenTakenInAnyLetterCase) {
+  panel_.Toggle();
+  EXPECT_FALSE(NewGroup(""));
+  EXPECT_FALSE(NewGroup("   "));
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
+  ASSERT_TRUE(NewGroup("V\xE4nner"));
+  for (const char* taken : {"V\xE4nner", "v\xC4NNER", "Telelist", "tELELIST"}) {
+    dialogs_.Clear();
+    NewGroupDialog dialog(panel_, dialogs_);
+    dialog.EditName(taken);
+    EXPECT_FALSE(dialog.Ok()) << taken;
+    EXPECT_TRUE(dialog.TakeFocusRequest());
+    EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"Name already exist!", "Duplicate name!",
+                                                  MessageIcon::kCritical, MessageButtons::kOk}));
+  }
+  EXPECT_THAT(GroupNames(book_.store()), ElementsAre("V\xE4nner"));
+}
+
+TEST_F(GroupPanelTest, HostileGroupNamesAreJustNames) {
+  panel_.Toggle();
+  const std::vector<std::string> names = {"x\"; DROP TABLE Telelist; --", "[Fam]", "a'b;c", "--"};
+  for (const std::string& name : names) {
+    ASSERT_TRUE(NewGroup(name)) << name;
+    EXPECT_EQ(panel_.GroupList().SelectedText(), name);
+    DragPerson(0);
+    EXPECT_THAT(Stored(name), ElementsAre("Anna")) << name;
+  }
+  EXPECT_EQ(GroupNames(book_.store()), names);
+  EXPECT_THAT(window_.NameList().items, ElementsAre("Anna", "Bertil", "Cecilia"));
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
+}
+
+TEST_F(GroupPanelTest, DeletingAGroupAsksAndSelectsItsNeighbour) {
+  panel_.Toggle();
+  for (const char* name : {"A", "B", "C"}) ASSERT_TRUE(NewGroup(name));
+  panel_.SelectGroup(1);
+  panel_.DeleteGroup();  // answered No
+  EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"Delete? \"B\" ?", "Are you sure?",
+                                                MessageIcon::kQuestion, MessageButtons::kYesNo}));
+  EXPECT_THAT(GroupNames(book_.store()), ElementsAre("A", "B", "C"));
+
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  panel_.DeleteGroup();
+  EXPECT_THAT(panel_.GroupList().items, ElementsAre("A", "C"));
+  EXPECT_EQ(panel_.GroupList().SelectedText(), "C") << "the group that took its place";
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  panel_.DeleteGroup();
+  EXPECT_EQ(panel_.GroupList().SelectedText(), "A") << "the one before the deleted last";
+
+  DragPerson(2);
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  panel_.DeleteGroup();
+  EXPECT_THAT(panel_.GroupList().items, IsEmpty());
+  EXPECT_THAT(panel_.MemberList().items, IsEmpty());
+  EXPECT_FALSE(panel_.DeleteGroupButton().enabled);
+  EXPECT_THAT(GroupNames(book_.store()), IsEmpty());
+}
+
+}  // namespace
+}  // namespace tolvane
