@@ -10,11 +10,12 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -52,9 +53,11 @@ class MainWindowWidgetTest : public ModemScenario {
   QPlainTextEdit* Box() { return widget_->findChild<QPlainTextEdit*>("messageBox"); }
   QString Label(const char* name) { return widget_->findChild<QLabel*>(name)->text(); }
   QStringList Shown(const char* name) {
-    auto* list = widget_->findChild<QListWidget*>(name);
+    QAbstractItemModel* model = widget_->findChild<QListView*>(name)->model();
     QStringList items;
-    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    for (int row = 0; row < model->rowCount(); ++row) {
+      items << model->index(row, 0).data().toString();
+    }
     return items;
   }
 
@@ -78,6 +81,36 @@ TEST_F(MainWindowWidgetTest, OpensWithTheCaptionsAndCountsTypedCharacters) {
   Box()->setPlainText(QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC \xD0\x96"));
   EXPECT_EQ(window->MessageText(), "Hej \xE5\xE4\xF6 \x80 ?");
   EXPECT_EQ(Box()->toPlainText(), QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC ?"));
+}
+
+TEST_F(MainWindowWidgetTest, RecipientListIsRedrawnOnlyWhenItChanged) {
+  book.Add("\xC5sa", "070-222");
+  window->SetRecipientListStale(true);
+  window->RefreshRecipientList();
+  auto* list = widget_->findChild<QListView*>("recipients");
+  ASSERT_NE(list, nullptr);
+  QAbstractItemModel* model = list->model();
+  ASSERT_EQ(model->rowCount(), 2);
+  EXPECT_EQ(model->index(1, 0).data().toString(), QString::fromUtf8("\xC3\x85sa"));
+  EXPECT_EQ(list->currentIndex().row(), 0);
+
+  QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+  QTest::keyClicks(Box(), "Hi");
+  window->SetStatusLine("Dialing...");
+  EXPECT_EQ(resets.count(), 0);
+
+  // Choosing on screen reaches the presenter, and does not refill the list.
+  list->setCurrentIndex(model->index(1, 0));
+  EXPECT_EQ(window->List(MainList::kRecipients).selected, 1);
+  EXPECT_EQ(Text(MainControl::kNumberField), "070-222");
+  EXPECT_EQ(resets.count(), 0);
+
+  book.Add("Bo", "070-333");
+  window->SetRecipientListStale(true);
+  window->RefreshRecipientList();
+  EXPECT_EQ(resets.count(), 1);
+  EXPECT_EQ(model->rowCount(), 3);
+  EXPECT_EQ(list->currentIndex().row(), 0);
 }
 
 // A line break in the message box is CR LF wherever it comes from: typed,
@@ -142,7 +175,8 @@ TEST_F(MainWindowWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMemb
   EXPECT_EQ(Shown("groupList"), (QStringList{QString::fromUtf8("V\xC3\xA4nner"), "Jobb"}));
   EXPECT_EQ(Shown("memberList"), QStringList{"Anna"});
   EXPECT_FALSE(Named("&Send")->isEnabled());
-  widget_->findChild<QListWidget*>("groupList")->setCurrentRow(1);
+  auto* groups = widget_->findChild<QListView*>("groupList");
+  groups->setCurrentIndex(groups->model()->index(1, 0));
   EXPECT_EQ(Shown("memberList"), (QStringList{"Bertil", "Cecilia"}));
 
   // With no message, "Send to Group" sends nothing and wants the message.
