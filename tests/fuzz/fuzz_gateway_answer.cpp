@@ -95,7 +95,9 @@ const std::set<std::string>& StatusTexts() {
   return texts;
 }
 
-int Run(const uint8_t* data, size_t size) {
+}  // namespace
+
+int FuzzOne(const uint8_t* data, size_t size) {
   static testing::WindowPeripherals peripherals;
   FuzzedDataProvider input(data, size);
   sim::SimEventLoop loop;
@@ -127,9 +129,4 @@ int Run(const uint8_t* data, size_t size) {
   return 0;
 }
 
-}  // namespace
 }  // namespace tolvane
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return tolvane::Run(data, size);
-}

@@ -57,7 +57,9 @@ std::string Normalised(std::string field) {
   return field;
 }
 
-int Run(const uint8_t* data, size_t size) {
+}  // namespace
+
+int FuzzOne(const uint8_t* data, size_t size) {
   testing::WindowPeripherals& peripherals = Peripherals();
   FuzzedDataProvider input(data, size);
   const uint8_t options = input.ConsumeIntegral<uint8_t>();
@@ -128,9 +130,4 @@ int Run(const uint8_t* data, size_t size) {
   return 0;
 }
 
-}  // namespace
 }  // namespace tolvane
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return tolvane::Run(data, size);
-}

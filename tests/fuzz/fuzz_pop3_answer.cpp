@@ -53,7 +53,9 @@ bool Printable(const std::string& text) {
   return true;
 }
 
-int Run(const uint8_t* data, size_t size) {
+}  // namespace
+
+int FuzzOne(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   const uint32_t multiline = input.ConsumeIntegral<uint32_t>();
   std::vector<size_t> pieces;
@@ -88,9 +90,4 @@ int Run(const uint8_t* data, size_t size) {
   return 0;
 }
 
-}  // namespace
 }  // namespace tolvane
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return tolvane::Run(data, size);
-}

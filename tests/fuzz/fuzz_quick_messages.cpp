@@ -37,7 +37,9 @@ std::vector<std::string> Reloaded(sim::SimFileSystem& files) {
   return Messages(store);
 }
 
-int Run(const uint8_t* data, size_t size) {
+}  // namespace
+
+int FuzzOne(const uint8_t* data, size_t size) {
   static testing::FakeDialogs dialogs;
   static testing::MemoryClipboard clipboard;
   FuzzedDataProvider input(data, size);
@@ -108,9 +110,4 @@ int Run(const uint8_t* data, size_t size) {
   return 0;
 }
 
-}  // namespace
 }  // namespace tolvane
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return tolvane::Run(data, size);
-}

@@ -38,7 +38,9 @@ bool SendEndedCleanly(const MainWindow& window, const sim::SimSerialPort& port) 
   return clean;
 }
 
-int Run(const uint8_t* data, size_t size) {
+}  // namespace
+
+int FuzzOne(const uint8_t* data, size_t size) {
   static testing::WindowPeripherals peripherals;
   FuzzedDataProvider input(data, size);
   const uint8_t options = input.ConsumeIntegral<uint8_t>();
@@ -107,9 +109,4 @@ int Run(const uint8_t* data, size_t size) {
   return 0;
 }
 
-}  // namespace
 }  // namespace tolvane
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return tolvane::Run(data, size);
-}
