@@ -5,7 +5,8 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
   libsqlite3-dev libsodium-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  time bc
   clang-14 libclang-rt-14-dev valgrind
   xdg-utils
   dpkg-dev file lintian desktop-file-utils man-db

@@ -3,21 +3,9 @@
 #include <QStandardPaths>
 #include <string>
 
-#include "core/program.h"
+#include "app/qt_program.h"
 #include "core/program_location.h"
-#include "platform/local_file_system.h"
-#include "platform/qt/nm_dialler.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_event_loop.h"
-#include "platform/qt/qt_help_viewer.h"
-#include "platform/qt/qt_http_client.h"
-#include "platform/qt/qt_pop3_client.h"
-#include "platform/qt/qt_serial_port.h"
-#include "platform/sqlite_phone_book_store.h"
 #include "platform/text_codec.h"
-#include "ui/main_window_widget.h"
-#include "ui/qt_main_window_host.h"
 
 namespace {
 
@@ -47,36 +35,11 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tolvane")));
   using namespace tolvane;
 
-  QtEventLoop loop;
-  QtSerialPort serial_port;
-  QtHttpClient http_client;
-  QtDialogs dialogs;
-  QtClipboard clipboard;
-  QtHelpViewer help_viewer;
-  QtPop3Client mail_client;
-  NmDialler dialler;
-  SqlitePhoneBookStore store;
-  MainWindowWidget widget;
-  QtMainWindowHost host(widget, dialogs, clipboard);
-  Program program({loop, serial_port, http_client, dialogs, clipboard, help_viewer,
-                   LocalFileSystem::Instance(), mail_client, dialler},
-                  store, host);
-  host.SetPresenter(&program.Window());
-  host.SetSettings(&program.Settings());
-  host.SetDialler(&dialler);
-
+  QtProgram program;
   const ProgramLocation location =
       ProgramLocation::Choose(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString(),
                               TOLVANE_INSTALLED_DATA, UserDataFolder());
   location.Prepare();
-  if (!program.Startup(location, CommandLineText(argc, argv))) return kExitFailed;
-
-  widget.Bind(&program.Window());
-  widget.SetOnClose([&] {
-    program.Shutdown(widget.CurrentPlacement());
-    QCoreApplication::quit();
-  });
-  widget.ShowPlaced();
-  int status = app.exec();
-  return program.CommandLineMode() ? program.ExitStatus() : status;
+  if (!program.Start(location, CommandLineText(argc, argv))) return kExitFailed;
+  return program.ExitStatus(app.exec());
 }

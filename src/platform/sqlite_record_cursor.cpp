@@ -16,14 +16,17 @@ bool SameFieldName(const std::string& a, const std::string& b) {
   return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
+// Records read in one query while walking the table.
+constexpr int kReadAhead = 256;
+
 }  // namespace
 
 SqliteRecordCursor::SqliteRecordCursor(std::shared_ptr<sqlite3> db, const std::string& table)
     : db_(std::move(db)), quoted_table_(QuoteSqlIdentifier(table)) {
   const std::string select = "SELECT rowid, * FROM " + quoted_table_;
-  first_ = std::make_unique<SqliteStatement>(Db(), select + " ORDER BY rowid LIMIT 1");
-  next_ =
-      std::make_unique<SqliteStatement>(Db(), select + " WHERE rowid > ?1 ORDER BY rowid LIMIT 1");
+  const std::string read_ahead = " ORDER BY rowid LIMIT " + std::to_string(kReadAhead);
+  first_ = std::make_unique<SqliteStatement>(Db(), select + read_ahead);
+  next_ = std::make_unique<SqliteStatement>(Db(), select + " WHERE rowid > ?1" + read_ahead);
   // Names are unique, so the name index answers this without a scan.
   seek_ = std::make_unique<SqliteStatement>(
       Db(), select + " WHERE " + QuoteSqlIdentifier(kFieldNamn) + " = ?1 ORDER BY rowid LIMIT 1");
@@ -42,20 +45,42 @@ void SqliteRecordCursor::CheckOpen() const {
 
 void SqliteRecordCursor::Load(SqliteStatement& query) {
   pending_ = Pending::kNone;
+  ahead_.clear();
   bool found = query.Step();
   if (found) {
-    rowid_ = query.ColumnInt64(0);
-    Fields fields;
+    columns_.clear();
     for (int column = 1; column < query.ColumnCount(); ++column) {
-      fields.emplace_back(query.ColumnName(column), query.ColumnText(column));
+      columns_.push_back(query.ColumnName(column));
     }
-    record_ = std::move(fields);
-  } else {
-    record_.reset();
+  }
+  for (bool more = found; more; more = query.Step()) {
+    Row row{query.ColumnInt64(0), {}};
+    for (int column = 1; column < query.ColumnCount(); ++column) {
+      row.values.push_back(query.ColumnText(column));
+    }
+    ahead_.push_back(std::move(row));
   }
   query.Reset();
+  changes_when_read_ = sqlite3_total_changes64(Db());
+  if (found) {
+    Row first = std::move(ahead_.front());
+    ahead_.pop_front();
+    MakeCurrent(std::move(first));
+  } else {
+    record_.reset();
+    eof_ = true;
+  }
   bof_ = false;
-  eof_ = !found;
+}
+
+void SqliteRecordCursor::MakeCurrent(Row row) {
+  rowid_ = row.rowid;
+  record_ = std::move(row.values);
+  eof_ = false;
+}
+
+bool SqliteRecordCursor::AheadValid() const {
+  return sqlite3_total_changes64(Db()) == changes_when_read_;
 }
 
 void SqliteRecordCursor::MoveFirst() {
@@ -73,6 +98,13 @@ void SqliteRecordCursor::MoveNext() {
     return;
   }
   if (eof_) return;
+  if (!ahead_.empty() && AheadValid()) {
+    pending_ = Pending::kNone;
+    Row row = std::move(ahead_.front());
+    ahead_.pop_front();
+    MakeCurrent(std::move(row));
+    return;
+  }
   next_->BindInt64(1, *rowid_);
   Load(*next_);
 }
@@ -84,15 +116,16 @@ bool SqliteRecordCursor::SeekName(const std::string& name) {
   return !eof_;
 }
 
-const SqliteRecordCursor::Fields& SqliteRecordCursor::CurrentRecord() const {
+const SqliteRecordCursor::Values& SqliteRecordCursor::CurrentRecord() const {
   CheckOpen();
   if (!record_) throw StoreError(kStoreErrorNoCurrentRecord, "no current record");
   return *record_;
 }
 
 std::string SqliteRecordCursor::Field(const std::string& name) const {
-  for (const auto& [field, value] : CurrentRecord()) {
-    if (SameFieldName(field, name)) return value;
+  const Values& values = CurrentRecord();
+  for (std::size_t i = 0; i < columns_.size() && i < values.size(); ++i) {
+    if (SameFieldName(columns_[i], name)) return values[i];
   }
   throw StoreError(kStoreErrorFieldNotFound, "no field " + name);
 }
@@ -185,6 +218,7 @@ void SqliteRecordCursor::Close() {
   reload_.reset();
   db_.reset();
   record_.reset();
+  ahead_.clear();
   pending_ = Pending::kNone;
 }
 

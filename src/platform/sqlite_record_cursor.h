@@ -2,6 +2,7 @@
 #define TOLVANE_PLATFORM_SQLITE_RECORD_CURSOR_H_
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,8 +17,11 @@ struct sqlite3;
 namespace tolvane {
 
 // A cursor on an SQLite table in rowid order. It holds only its place (a
-// rowid) and a copy of the current record, and asks the table for the next
-// record at every move, so it sees whatever was written meanwhile.
+// rowid), a copy of the current record and the records after it read in the
+// same go, and asks the table again whenever this connection has written
+// since, so it sees whatever was written meanwhile. Reading ahead keeps a walk
+// over a big table from costing one query (and one lock of the file) a record.
+// A write by another process shows from the cursor's next read of the table.
 class SqliteRecordCursor : public RecordCursor {
  public:
   // table is 8-bit. Throws kStoreErrorTableNotFound for a missing table.
@@ -37,14 +41,22 @@ class SqliteRecordCursor : public RecordCursor {
   void Close() override;
 
  private:
-  using Fields = std::vector<std::pair<std::string, std::string>>;
+  using Values = std::vector<std::string>;
+  struct Row {
+    std::int64_t rowid = 0;
+    Values values;
+  };
   enum class Pending { kNone, kAddNew, kEdit };
 
   sqlite3* Db() const;
-  // Runs a query for one row ("rowid, *"): the row becomes current, or the
-  // cursor goes to the end when there is none.
+  // Runs a query for rows of "rowid, *": the first becomes current, or the
+  // cursor goes to the end when there is none; the others are kept for the
+  // following moves.
   void Load(SqliteStatement& query);
-  const Fields& CurrentRecord() const;
+  void MakeCurrent(Row row);
+  // The rows read ahead are still what the table holds.
+  bool AheadValid() const;
+  const Values& CurrentRecord() const;
   void CheckOpen() const;
 
   std::shared_ptr<sqlite3> db_;
@@ -59,10 +71,13 @@ class SqliteRecordCursor : public RecordCursor {
   // The place: the current record's rowid, kept after it is deleted so that
   // MoveNext finds the one after it.
   std::optional<std::int64_t> rowid_;
-  std::optional<Fields> record_;  // empty after Delete or at either end
+  std::optional<Values> record_;      // empty after Delete or at either end
+  std::vector<std::string> columns_;  // the field names of record_'s values
+  std::deque<Row> ahead_;
+  std::int64_t changes_when_read_ = 0;  // the connection's write count then
 
   Pending pending_ = Pending::kNone;
-  Fields changes_;
+  std::vector<std::pair<std::string, std::string>> changes_;
 };
 
 }  // namespace tolvane

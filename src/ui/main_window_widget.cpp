@@ -6,10 +6,11 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -31,6 +32,16 @@ namespace tolvane {
 MainWindowWidget::MainWindowWidget(QWidget* parent) : QMainWindow(parent) {
   BuildControls();
   BuildMenus();
+}
+
+MainWindowWidget::ListBox MainWindowWidget::AddListBox(QWidget* parent, const char* name) {
+  ListBox box{new QListView(parent), new ListStateModel(this)};
+  box.view->setObjectName(QString::fromLatin1(name));
+  // Every row one line high: the view then lays out a long list without
+  // asking for each row.
+  box.view->setUniformItemSizes(true);
+  box.view->setModel(box.model);
+  return box;
 }
 
 QAbstractButton* MainWindowWidget::Button(MainControl control) const {
@@ -62,7 +73,7 @@ void MainWindowWidget::BuildControls() {
   status_line_->setObjectName(QStringLiteral("statusLine"));
 
   auto* recipient_label = new QLabel(QStringLiteral("Recipient:"), central);
-  recipients_ = new QListWidget(central);
+  recipients_ = AddListBox(central, "recipients");
   number_field_ = new QLineEdit(central);
   auto* options = new QVBoxLayout;
   options->addWidget(add_button(MainControl::kTemporaryNumber, new QCheckBox(central)));
@@ -104,14 +115,12 @@ void MainWindowWidget::BuildControls() {
   group_panel_ = new QWidget(central);
   auto* group_layout = new QGridLayout(group_panel_);
   group_layout->setContentsMargins(0, 0, 0, 0);
-  groups_ = new QListWidget(group_panel_);
-  groups_->setObjectName(QStringLiteral("groupList"));
-  members_ = new QListWidget(group_panel_);
-  members_->setObjectName(QStringLiteral("memberList"));
+  groups_ = AddListBox(group_panel_, "groupList");
+  members_ = AddListBox(group_panel_, "memberList");
   group_layout->addWidget(new QLabel(QStringLiteral("Grupp"), group_panel_), 0, 0);
   group_layout->addWidget(new QLabel(QStringLiteral("Gruppmedlemmar"), group_panel_), 0, 1);
-  group_layout->addWidget(groups_, 1, 0);
-  group_layout->addWidget(members_, 1, 1);
+  group_layout->addWidget(groups_.view, 1, 0);
+  group_layout->addWidget(members_.view, 1, 1);
   group_layout->addWidget(add_button(MainControl::kSendToGroup, new QPushButton(group_panel_)), 2,
                           0);
   Button(MainControl::kDelayNone)->setToolTip(QStringLiteral("No delay"));
@@ -123,7 +132,7 @@ void MainWindowWidget::BuildControls() {
   layout->addWidget(status_label, 2, 0);
   layout->addWidget(status_line_, 3, 0, 1, 2);
   layout->addWidget(recipient_label, 4, 0);
-  layout->addWidget(recipients_, 5, 0);
+  layout->addWidget(recipients_.view, 5, 0);
   layout->addLayout(options, 5, 1);
   layout->addWidget(number_field_, 6, 0);
   layout->addWidget(receipt_frame_, 7, 0, 1, 2);
@@ -224,29 +233,26 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
   });
   connect(number_field_, &QLineEdit::textEdited, this,
           [p](const QString& text) { p->OnNumberEdited(FromQString(text)); });
-  connect(recipients_, &QListWidget::currentRowChanged, this, [this, p](int row) {
-    if (!rendering_ && row >= 0) p->OnRecipientChosen(row);
-  });
-  connect(groups_, &QListWidget::currentRowChanged, this, [this, p](int row) {
-    if (!rendering_ && row >= 0) p->Groups().OnGroupChosen(row);
-  });
+  connect(recipients_.view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this, p](const QModelIndex& current) {
+            if (!rendering_ && current.isValid()) p->OnRecipientChosen(current.row());
+          });
+  connect(groups_.view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this, p](const QModelIndex& current) {
+            if (!rendering_ && current.isValid()) p->Groups().OnGroupChosen(current.row());
+          });
 
   presenter_->SetOnChanged([this] { Render(); });
   Render();
 }
 
-void MainWindowWidget::RenderList(QListWidget* widget, const ListState& state) {
-  QStringList items;
-  for (const std::string& item : state.items) items << ToQString(item);
-  QStringList current;
-  for (int i = 0; i < widget->count(); ++i) current << widget->item(i)->text();
-  if (items != current) {
-    widget->clear();
-    widget->addItems(items);
+void MainWindowWidget::RenderList(const ListBox& box, const ListState& state) {
+  box.model->Show(state.items);
+  if (box.view->currentIndex().row() != state.selected) {
+    box.view->setCurrentIndex(box.model->index(state.selected));
   }
-  if (widget->currentRow() != state.selected) widget->setCurrentRow(state.selected);
-  widget->setEnabled(state.enabled);
-  widget->setVisible(state.visible);
+  box.view->setEnabled(state.enabled);
+  box.view->setVisible(state.visible);
 }
 
 void MainWindowWidget::Render() {

@@ -7,13 +7,14 @@
 #include <functional>
 
 #include "core/main_window.h"
+#include "ui/list_state_model.h"
 
 class QAbstractButton;
 class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPlainTextEdit;
 
 namespace tolvane {
@@ -47,7 +48,13 @@ class MainWindowWidget : public QMainWindow {
   void BuildControls();
   void BuildMenus();
   void Render();
-  void RenderList(QListWidget* widget, const ListState& state);
+  // One list box on screen: its view and the model the view reads.
+  struct ListBox {
+    QListView* view = nullptr;
+    ListStateModel* model = nullptr;
+  };
+  ListBox AddListBox(QWidget* parent, const char* name);
+  void RenderList(const ListBox& box, const ListState& state);
   QAbstractButton* Button(MainControl control) const;
   int TitleBarHeight() const;
   // Remembers where the frame stands while the window is neither maximised
@@ -68,9 +75,9 @@ class MainWindowWidget : public QMainWindow {
   QLabel* receipt_line_ = nullptr;
   QLineEdit* number_field_ = nullptr;
   QLabel* error_label_ = nullptr;
-  QListWidget* recipients_ = nullptr;
-  QListWidget* groups_ = nullptr;
-  QListWidget* members_ = nullptr;
+  ListBox recipients_;
+  ListBox groups_;
+  ListBox members_;
   QWidget* group_panel_ = nullptr;
   std::array<QAbstractButton*, static_cast<size_t>(MainControl::kCount)> buttons_{};
   std::array<QAction*, static_cast<size_t>(MainControl::kCount)> actions_{};

@@ -36,8 +36,10 @@ TEST_F(MakeTeledataTest, HelpAndUnknownOptionsWriteNoDatabase) {
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_NE(out_.find("usage: make_teledata"), std::string::npos) << out_;
   EXPECT_EQ(Run({"-h", "teledata.mdb"}), 0);
+  EXPECT_EQ(Run({"--verbose", "teledata.mdb"}), 2);
+  EXPECT_NE(err_.find("unknown option --verbose"), std::string::npos) << err_;
   EXPECT_EQ(Run({"--people", "teledata.mdb"}), 2);
-  EXPECT_NE(err_.find("unknown option --people"), std::string::npos) << err_;
+  EXPECT_NE(err_.find("--people takes a number"), std::string::npos) << err_;
   EXPECT_EQ(Run({}), 2);
   EXPECT_TRUE(FolderIsEmpty());
 }

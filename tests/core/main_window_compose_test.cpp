@@ -170,6 +170,27 @@ TEST_F(MainWindowComposeTest, ClosingThePhoneBookRefillsTheListButKeepsATypedNum
   EXPECT_EQ(window_.List(MainList::kRecipients).items.size(), 2u);
 }
 
+// A window re-renders a list only when its revision moved, so typing and the
+// status line must leave the recipient list's revision alone.
+TEST_F(MainWindowComposeTest, TypingLeavesTheRecipientListUntouched) {
+  book.Add("Anna", "070-111");
+  book.Add("Bo", "070-222");
+  ShowPeople();
+  const ListItems& people = window_.List(MainList::kRecipients).items;
+  const auto filled = people.revision();
+  Type("Hello");
+  window_.SetStatusLine("Dialing...");
+  window_.OnRecipientChosen(1);
+  window_.SetRecipientListStale(false);  // as the settings window leaves it
+  window_.RefreshRecipientList();
+  EXPECT_EQ(people.revision(), filled);
+
+  window_.SetRecipientListStale(true);
+  window_.RefreshRecipientList();
+  EXPECT_NE(people.revision(), filled);
+  EXPECT_THAT(people, ElementsAre("Anna", "Bo"));
+}
+
 TEST_F(MainWindowComposeTest, EditMenuFollowsSelectionAndClipboard) {
   Type("Hello world");
   window_.OnEditMenuOpening(false);

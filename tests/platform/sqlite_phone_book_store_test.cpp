@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/sqlite_statement.h"
+#include "sim/numbered_people.h"
 #include "support/temp_dir.h"
 
 namespace tolvane {
@@ -121,6 +122,44 @@ TEST_F(SqlitePhoneBookStoreTest, CursorWalksInTableOrderAndSeesWhatIsAppended) {
   EXPECT_EQ(ErrorNumber([&] { cursor->Field("Address"); }), kStoreErrorNoCurrentRecord);
   cursor->MoveFirst();
   EXPECT_EQ(ErrorNumber([&] { cursor->Field("Address"); }), kStoreErrorFieldNotFound);
+}
+
+// A walk reads many records in one go; what is written meanwhile, through any
+// cursor of the program or by another process, must still show.
+TEST_F(SqlitePhoneBookStoreTest, AWalkSeesWritesMadeWhileItStandsMidway) {
+  const int people = 1000;
+  sim::AddNumberedPeople(path_, people);
+  auto walker = store_.OpenCursor("Telelist");
+  auto other = store_.OpenCursor("Telelist");
+  EXPECT_EQ(Names(*walker).size(), static_cast<size_t>(people));
+
+  walker->MoveFirst();
+  for (int i = 1; i < 10; ++i) walker->MoveNext();
+  ASSERT_EQ(walker->Field("Namn"), sim::NumberedPersonName(10));
+  ASSERT_TRUE(other->SeekName(sim::NumberedPersonName(11)));
+  other->Delete();
+  ASSERT_TRUE(other->SeekName(sim::NumberedPersonName(12)));
+  other->Edit();
+  other->SetField("Telenummer", "changed");
+  other->Update();
+  Append(*other, "Appended", "1");
+
+  walker->MoveNext();
+  EXPECT_EQ(walker->Field("Namn"), sim::NumberedPersonName(12));
+  EXPECT_EQ(walker->Field("Telenummer"), "changed");
+  std::string last;
+  for (; !walker->Eof(); walker->MoveNext()) last = walker->Field("Namn");
+  EXPECT_EQ(last, "Appended");
+
+  // On the last record, a record another process appends is the next one.
+  walker->MoveFirst();
+  while (walker->Field("Namn") != "Appended") walker->MoveNext();
+  SqliteStatement(RawDatabase().get(),
+                  "INSERT INTO Telelist (Namn, Telenummer, Operator) VALUES ('Late', '2', '1')")
+      .Run();
+  walker->MoveNext();
+  ASSERT_FALSE(walker->Eof());
+  EXPECT_EQ(walker->Field("Namn"), "Late");
 }
 
 TEST_F(SqlitePhoneBookStoreTest, EditChangesAndDeleteRemovesTheCurrentRecord) {

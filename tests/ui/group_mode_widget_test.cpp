@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -38,9 +38,11 @@ class GroupModeWidgetTest : public ::testing::Test, protected testing::WindowPer
     return nullptr;
   }
   QStringList Shown(const char* name) {
-    auto* list = widget_.findChild<QListWidget*>(name);
+    QAbstractItemModel* model = widget_.findChild<QListView*>(name)->model();
     QStringList items;
-    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    for (int row = 0; row < model->rowCount(); ++row) {
+      items << model->index(row, 0).data().toString();
+    }
     return items;
   }
 
@@ -63,7 +65,8 @@ TEST_F(GroupModeWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMembe
   EXPECT_EQ(Shown("memberList"), QStringList{"Anna"});
   EXPECT_FALSE(Named<QPushButton>("&Send")->isEnabled());
 
-  widget_.findChild<QListWidget*>("groupList")->setCurrentRow(1);
+  auto* groups = widget_.findChild<QListView*>("groupList");
+  groups->setCurrentIndex(groups->model()->index(1, 0));
   EXPECT_EQ(Shown("memberList"), (QStringList{"Bertil", "Cecilia"}));
 
   // With no message, "Send to Group" sends nothing and wants the message.

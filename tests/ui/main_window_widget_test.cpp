@@ -5,9 +5,11 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QListView>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "sim/sim_event_loop.h"
@@ -62,6 +64,37 @@ TEST_F(MainWindowWidgetTest, TypedTextBeyondTheCodePageBecomesQuestionMarks) {
   box->setPlainText(QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC \xD0\x96"));
   EXPECT_EQ(presenter_.MessageText(), "Hej \xE5\xE4\xF6 \x80 ?");
   EXPECT_EQ(box->toPlainText(), QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC ?"));
+}
+
+TEST_F(MainWindowWidgetTest, RecipientListIsRedrawnOnlyWhenItChanged) {
+  book.Add("Anna", "070-111");
+  book.Add("\xC5sa", "070-222");
+  presenter_.SetPhoneBookCursor(&book.cursor());
+  presenter_.RefreshRecipientList();
+  auto* list = widget_.findChild<QListView*>("recipients");
+  ASSERT_NE(list, nullptr);
+  QAbstractItemModel* model = list->model();
+  ASSERT_EQ(model->rowCount(), 2);
+  EXPECT_EQ(model->index(1, 0).data().toString(), QString::fromUtf8("\xC3\x85sa"));
+  EXPECT_EQ(list->currentIndex().row(), 0);
+
+  QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+  QTest::keyClicks(widget_.findChild<QPlainTextEdit*>("messageBox"), "Hi");
+  presenter_.SetStatusLine("Dialing...");
+  EXPECT_EQ(resets.count(), 0);
+
+  // Choosing on screen reaches the presenter, and does not refill the list.
+  list->setCurrentIndex(model->index(1, 0));
+  EXPECT_EQ(presenter_.List(MainList::kRecipients).selected, 1);
+  EXPECT_EQ(presenter_.Control(MainControl::kNumberField).text, "070-222");
+  EXPECT_EQ(resets.count(), 0);
+
+  book.Add("Bo", "070-333");
+  presenter_.SetRecipientListStale(true);
+  presenter_.RefreshRecipientList();
+  EXPECT_EQ(resets.count(), 1);
+  EXPECT_EQ(model->rowCount(), 3);
+  EXPECT_EQ(list->currentIndex().row(), 0);
 }
 
 TEST_F(MainWindowWidgetTest, MenusCarryTheirCaptions) {

@@ -1,25 +1,28 @@
 // Writes an empty phone-book database (Telelist and its name index) to the
 // path given, replacing a file left there by an earlier build. People given
-// as NAME=NUMBER after the path are entered, for demos and tests.
+// as NAME=NUMBER after the path are entered, for demos and tests; --people N
+// adds N numbered people at once, for trying a big phone book.
 #include <filesystem>
 #include <iostream>
 #include <string>
 
 #include "platform/sqlite_phone_book_store.h"
 #include "platform/text_codec.h"
+#include "sim/numbered_people.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: make_teledata [--] <path of teledata.mdb> [NAME=NUMBER ...]\n"
+    "usage: make_teledata [--people N] [--] <path of teledata.mdb> [NAME=NUMBER ...]\n"
     "Writes an empty phone book to the path (replacing a file there) and enters\n"
-    "the people given. --help shows this text.\n";
+    "the people given, then N numbered people (--people). --help shows this text.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   // Options come first; "--" ends them, so a path may start with "-".
   int first = 1;
+  int numbered_people = 0;
   for (; first < argc && argv[first][0] == '-'; ++first) {
     const std::string option = argv[first];
     if (option == "--") {
@@ -29,6 +32,16 @@ int main(int argc, char** argv) {
     if (option == "--help" || option == "-h") {
       std::cout << kUsage;
       return 0;
+    }
+    if (option == "--people" && first + 1 < argc) {
+      const std::string count = argv[++first];
+      if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos ||
+          count.size() > 7) {
+        std::cerr << "make_teledata: --people takes a number up to 9999999, got " << count << "\n";
+        return 2;
+      }
+      numbered_people = std::stoi(count);
+      continue;
     }
     std::cerr << "make_teledata: unknown option " << option << "\n" << kUsage;
     return 2;
@@ -42,7 +55,10 @@ int main(int argc, char** argv) {
     // The database is a build product here, and a fresh build makes it anew.
     std::filesystem::remove(path);
     tolvane::SqlitePhoneBookStore::CreateEmptyDatabase(path.string());
-    if (first + 1 == argc) return 0;
+    if (first + 1 == argc) {
+      if (numbered_people > 0) tolvane::sim::AddNumberedPeople(path.string(), numbered_people);
+      return 0;
+    }
     tolvane::SqlitePhoneBookStore store;
     store.Open(path.string());
     auto cursor = store.OpenCursor(tolvane::kPhoneBookTable);
@@ -59,6 +75,8 @@ int main(int argc, char** argv) {
       cursor->SetField(tolvane::kFieldOperator, "1");
       cursor->Update();
     }
+    cursor->Close();
+    if (numbered_people > 0) tolvane::sim::AddNumberedPeople(path.string(), numbered_people);
   } catch (const std::exception& error) {
     std::cerr << "make_teledata: " << error.what() << "\n";
     return 1;

@@ -1,0 +1,57 @@
+#ifndef TOLVANE_APP_QT_PROGRAM_H_
+#define TOLVANE_APP_QT_PROGRAM_H_
+
+#include <string>
+
+#include "core/program.h"
+#include "core/program_location.h"
+#include "platform/qt/nm_dialler.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_event_loop.h"
+#include "platform/qt/qt_help_viewer.h"
+#include "platform/qt/qt_http_client.h"
+#include "platform/qt/qt_pop3_client.h"
+#include "platform/qt/qt_serial_port.h"
+#include "platform/sqlite_phone_book_store.h"
+#include "ui/main_window_widget.h"
+#include "ui/qt_main_window_host.h"
+
+namespace tolvane {
+
+// The whole program on Qt: an adapter for every platform interface, the
+// phone-book store, the main window and the presenters behind it, put
+// together in one place for the executable and the benchmarks. Needs a
+// QApplication.
+class QtProgram {
+ public:
+  QtProgram();
+
+  // Runs the start-up in `location`. False when the program must end at
+  // once; otherwise the main window is shown, and closing it runs the
+  // shutdown and ends Qt's loop.
+  bool Start(const ProgramLocation& location, const std::string& command_line);
+  // What the process returns once Qt's loop ended with `loop_status`.
+  int ExitStatus(int loop_status) const;
+
+  MainWindow& Window() { return program_.Window(); }
+  MainWindowWidget& Widget() { return widget_; }
+
+ private:
+  QtEventLoop loop_;
+  QtSerialPort serial_port_;
+  QtHttpClient http_client_;
+  QtDialogs dialogs_;
+  QtClipboard clipboard_;
+  QtHelpViewer help_viewer_;
+  QtPop3Client mail_client_;
+  NmDialler dialler_;
+  SqlitePhoneBookStore store_;
+  MainWindowWidget widget_;
+  QtMainWindowHost host_;
+  Program program_;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_APP_QT_PROGRAM_H_
