@@ -288,22 +288,6 @@ TEST_F(SettingsDialogTest, ListsAreFilledOnceAndTheSeparatorStoresItsCharacter) 
   EXPECT_THAT(Ini(), HasSubstr("AutoFilSep=\xA4\r\n"));
 }
 
-TEST_F(SettingsDialogTest, CancelLeavesFileAndSettingsAsTheyWere) {
-  const std::string before = "; my settings\r\n[Modem]\r\nBaud=2400\r\n";
-  dir_.WriteFile(SettingsFile::kFileName, before);
-  const ProgramSettings original = settings_;
-  SettingsDialog& dialog = Open();
-  dialog.Choose(C::kSpeed9600);
-  dialog.Choose(C::kPort5);
-  dialog.EditText(C::kSmscNumber, "112");
-  dialog.SetChecked(C::kRecordLog, true);
-  dialog.Press(C::kCancel);
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_EQ(Ini(), before);
-  EXPECT_EQ(settings_, original);
-  EXPECT_THAT(host_.calls, IsEmpty());
-}
-
 TEST_F(SettingsDialogTest, AnUnshiftablePasswordStopsTheWritingHalfway) {
   SettingsDialog& dialog = Open();
   dialog.Choose(C::kSpeed2400);
