@@ -319,11 +319,9 @@ TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
   EXPECT_THAT(dialog.List(L::kDevices).items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0"));
   EXPECT_THAT(dialog.List(L::kConnections).items, IsEmpty());
 
-  dialog.Choose(C::kPort3);
   dialog.Choose(C::kParity7E1);
   dialog.Select(L::kDevices, 1);
   dialog.EditText(C::kSenderNumber, "0701234567  ");
-  dialog.EditText(C::kPrefix2, "ATDP");
   dialog.SetChecked(C::kQuicksend, true);
   dialog.SetChecked(C::kDontUseDun, true);
   dialog.EditText(C::kMailPassword, "hemlis");
@@ -333,11 +331,9 @@ TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
   EXPECT_TRUE(dialog.Closed());
   EXPECT_THAT(host_.calls, ElementsAre("reconfigure", "refresh"));
   EXPECT_EQ(settings_.Baud, "4800");
-  EXPECT_EQ(settings_.Port, "3");
   EXPECT_EQ(settings_.Device, "/dev/ttyUSB0");
   EXPECT_EQ(settings_.Parametrar, "E,7,1");
   EXPECT_EQ(settings_.Avs, "0701234567");
-  EXPECT_EQ(settings_.Prefix2, "ATDP");
   EXPECT_TRUE(settings_.EjKvittoOn);
   EXPECT_TRUE(settings_.RasYNOn);
   EXPECT_EQ(settings_.AutoTyp, "3");
@@ -346,10 +342,7 @@ TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
   EXPECT_TRUE(
       ini.starts_with("; hand-written\r\n[Auto]\r\nPollTid= 10\r\nMine=kept\r\nAutoTid=21:00\r\n"));
   EXPECT_THAT(ini, HasSubstr("[Other]\r\nx=1\r\n"));
-  EXPECT_THAT(ini, HasSubstr("Avs=0701234567\r\n"));
   EXPECT_THAT(ini, HasSubstr("MailPassWord=khpolv\r\n"));  // shifted by three
-  EXPECT_THAT(ini, HasSubstr("TCPProxy=0\r\n"));
-  EXPECT_THAT(ini, HasSubstr("TCPGateway=http://localhost:8080\r\n"));
 }
 
 TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
