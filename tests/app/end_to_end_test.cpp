@@ -3,15 +3,15 @@
 // separate processes. With TOLVANE_MEMCHECK=1 (a build without sanitizers)
 // every run goes through Valgrind's memcheck, and an invalid access or a
 // leaked block fails it.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QRegularExpression>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "platform/sqlite_phone_book_store.h"
+#include "support/qt/simulator_process.h"
 #include "support/temp_dir.h"
 #include "support/test_phone_book.h"
 
@@ -19,6 +19,8 @@ namespace tolvane {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 const fs::path kBin = TOLVANE_BIN_DIR;
 // memcheck's exit status when it found an error.
@@ -35,32 +37,8 @@ class EndToEndTest : public ::testing::Test {
     fs::copy_file(kBin / "tolvane", folder_.path() / "tolvane");
     fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb");
   }
-  ~EndToEndTest() override {
-    if (simulator_.state() != QProcess::NotRunning) {
-      simulator_.kill();
-      simulator_.waitForFinished();
-    }
-  }
-
-  // Starts a simulator and returns the first match of `pattern` in its output.
-  std::string StartSimulator(const std::string& name, const QStringList& arguments,
-                             const QString& pattern) {
-    simulator_.setProcessChannelMode(QProcess::SeparateChannels);
-    simulator_.start(QString::fromStdString((kBin / name).string()), arguments);
-    EXPECT_TRUE(simulator_.waitForStarted());
-    QString seen;
-    QRegularExpression expression(pattern);
-    while (simulator_.waitForReadyRead(10000)) {
-      seen += QString::fromLocal8Bit(simulator_.readAllStandardOutput());
-      QRegularExpressionMatch match = expression.match(seen);
-      if (match.hasMatch()) return match.captured(0).toStdString();
-    }
-    ADD_FAILURE() << name << " printed no " << pattern.toStdString() << ": " << seen.toStdString();
-    return "";
-  }
-
   void UseModemSim(const QStringList& faults = {}) {
-    std::string device = StartSimulator(
+    std::string device = simulator_.Start(
         "modem-sim",
         QStringList{"--dial-delay", "100", "--answer-delay", "100", "--notify-delay", "300"} +
             faults,
@@ -71,8 +49,8 @@ class EndToEndTest : public ::testing::Test {
 
   // `more_settings` are further lines of tolvmsg.ini.
   void UseGatewaySim(const QStringList& options, const std::string& more_settings = "") {
-    std::string address =
-        StartSimulator("gateway-sim", QStringList{"--port", "0"} + options, "http://[0-9.:]+");
+    std::string address = simulator_.Start("gateway-sim", QStringList{"--port", "0"} + options,
+                                           testing::kGatewayAddress);
     folder_.WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPGateway=" + address +
                                          "\r\n[Modem]\r\nLogg=1\r\n" + more_settings);
   }
@@ -116,33 +94,17 @@ class EndToEndTest : public ::testing::Test {
 
   std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
   fs::path UserData() const { return elsewhere_.path() / "data"; }
-  // What the simulator printed since it started.
-  std::string SimulatorOutput() {
-    simulator_.waitForReadyRead(1000);
-    return simulator_.readAllStandardOutput().toStdString();
-  }
-
-  // A group in the program's phone book, with its members (8-bit texts).
-  void AddGroup(const std::string& group,
-                const std::vector<std::pair<std::string, std::string>>& members) {
-    SqlitePhoneBookStore store;
-    store.Open((folder_.path() / "teledata.mdb").string());
-    store.CreateTable(group);
-    auto table = store.OpenCursor(group);
-    for (const auto& [name, number] : members) {
-      table->AddNew();
-      table->SetField(kFieldNamn, name);
-      table->SetField(kFieldTelenummer, number);
-      table->SetField(kFieldOperator, "1");
-      table->Update();
-    }
+  // Gives the program the phone book of `book`.
+  void UsePhoneBook(const testing::TestPhoneBook& book) {
+    fs::copy_file(book.dir().path() / "teledata.mdb", folder_.path() / "teledata.mdb",
+                  fs::copy_options::overwrite_existing);
   }
 
   testing::TempDir folder_;
   testing::TempDir elsewhere_;
   testing::TempDir outbox_;
   testing::TempDir memcheck_dir_;
-  QProcess simulator_;
+  testing::SimulatorProcess simulator_;
   std::string stderr_;
 };
 
@@ -150,32 +112,31 @@ TEST_F(EndToEndTest, ModemSendIsLoggedAndItsReceiptLandsBesideTheProgram) {
   UseModemSim();
   EXPECT_EQ(Run("N//+46 70-123 45 67//Hello from the command line//kvitto.txt"), 0) << stderr_;
   std::string log = Log();
-  EXPECT_NE(log.find("\"Temporary number 46701234567\""), std::string::npos) << log;
-  EXPECT_NE(log.find("\"Hello from the command line\"\r\n"), std::string::npos) << log;
+  EXPECT_THAT(log, HasSubstr("\"Temporary number 46701234567\""));
+  EXPECT_THAT(log, HasSubstr("\"Hello from the command line\"\r\n"));
   std::string receipt = folder_.ReadFile("kvitto.txt");
-  EXPECT_NE(receipt.find("Temporary number 46701234567"), std::string::npos);
+  EXPECT_THAT(receipt, HasSubstr("Temporary number 46701234567"));
   EXPECT_FALSE(fs::exists(elsewhere_.path() / "kvitto.txt"));
   // A command-line run never stores the window's place.
-  EXPECT_EQ(folder_.ReadFile("tolvmsg.ini").find("WinPosition"), std::string::npos);
+  EXPECT_THAT(folder_.ReadFile("tolvmsg.ini"), Not(HasSubstr("WinPosition")));
 }
 
 TEST_F(EndToEndTest, RefusedModemSendExitsWithOne) {
   UseModemSim({"--negative", "06"});
   EXPECT_EQ(Run("N//0701234567//Hello"), 1) << stderr_;
-  EXPECT_NE(Log().find("\"Wrong phonenumber\""), std::string::npos) << Log();
+  EXPECT_THAT(Log(), HasSubstr("\"Wrong phonenumber\""));
 }
 
 TEST_F(EndToEndTest, GatewaySendLogsTheStatusTextAndExitsOnIt) {
   UseGatewaySim({"--status", "202"});
   EXPECT_EQ(Run("N//0701234567//Hello gateway"), 0) << stderr_;
-  EXPECT_NE(Log().find("\"Message placed in message queue, will be sent soon\""), std::string::npos)
-      << Log();
+  EXPECT_THAT(Log(), HasSubstr("\"Message placed in message queue, will be sent soon\""));
 }
 
 TEST_F(EndToEndTest, GatewayRefusalExitsWithOne) {
   UseGatewaySim({"--status", "433"});
   EXPECT_EQ(Run("N//0701234567//Hello gateway"), 1) << stderr_;
-  EXPECT_NE(Log().find("\"Account don\xB4t exist\""), std::string::npos) << Log();
+  EXPECT_THAT(Log(), HasSubstr("\"Account don\xB4t exist\""));
 }
 
 TEST_F(EndToEndTest, WrongOrderSendsNothingAndExitsWithTwo) {
@@ -184,49 +145,44 @@ TEST_F(EndToEndTest, WrongOrderSendsNothingAndExitsWithTwo) {
 }
 
 TEST_F(EndToEndTest, GroupOrderOverTheModemSendsEveryMemberOnOneCall) {
-  AddGroup("V\xE4nner", {{"Anna", "0701111111"}, {"Bertil", "0702222222"}});
+  testing::TestPhoneBook book;
+  book.AddToGroup("V\xE4nner", "Anna", "0701111111");
+  book.AddToGroup("V\xE4nner", "Bertil", "0702222222");
+  UsePhoneBook(book);
   UseModemSim();
   EXPECT_EQ(Run("G//v\xC3\x84nner//Hej alla//kvitto.txt"), 0) << stderr_;
   std::string log = Log();
-  EXPECT_NE(log.find("\"Anna 0701111111\",\"Message for 0701111111 delivered\""), std::string::npos)
-      << log;
-  EXPECT_NE(log.find("\"Bertil 0702222222\",\"Message for 0702222222 delivered\""),
-            std::string::npos)
-      << log;
-  EXPECT_NE(folder_.ReadFile("kvitto.txt").find("Bertil 0702222222"), std::string::npos);
+  EXPECT_THAT(log, HasSubstr("\"Anna 0701111111\",\"Message for 0701111111 delivered\""));
+  EXPECT_THAT(log, HasSubstr("\"Bertil 0702222222\",\"Message for 0702222222 delivered\""));
+  EXPECT_THAT(folder_.ReadFile("kvitto.txt"), HasSubstr("Bertil 0702222222"));
   // One call: the simulator saw one dial and the references 00 and 01.
-  simulator_.kill();
-  simulator_.waitForFinished();
-  std::string seen = simulator_.readAllStandardOutput().toStdString();
+  std::string seen = simulator_.Stop();
   EXPECT_EQ(seen.find("ATDT"), seen.rfind("ATDT")) << seen;
-  EXPECT_NE(seen.find("smsc: acknowledgement 01/00019/R/01/A//69"), std::string::npos) << seen;
-  EXPECT_EQ(seen.find("PROBLEM"), std::string::npos) << seen;
+  EXPECT_THAT(seen, HasSubstr("smsc: acknowledgement 01/00019/R/01/A//69"));
+  EXPECT_THAT(seen, Not(HasSubstr("PROBLEM")));
 }
 
 TEST_F(EndToEndTest, ListOrderOverTheGatewayExitsWithOneWhenANumberIsRefused) {
   UseGatewaySim({"--answer", "0702=450"});
   EXPECT_EQ(Run("N//0701,0702,0703//Hej"), 1) << stderr_;
   std::string log = Log();
-  EXPECT_NE(log.find("\"Group 0701\",\"Message delivered to recipients phone\""), std::string::npos)
-      << log;
-  EXPECT_NE(log.find("\"Group 0702\",\"Unknown subscriber or not a valid phone number\""),
-            std::string::npos)
-      << log;
-  EXPECT_NE(log.find("\"Group 0703\""), std::string::npos) << log;
+  EXPECT_THAT(log, HasSubstr("\"Group 0701\",\"Message delivered to recipients phone\""));
+  EXPECT_THAT(log, HasSubstr("\"Group 0702\",\"Unknown subscriber or not a valid phone number\""));
+  EXPECT_THAT(log, HasSubstr("\"Group 0703\""));
 }
 
 TEST_F(EndToEndTest, ListOrderOverTheGatewayExitsWithZeroWhenAllAreAccepted) {
   UseGatewaySim({"--status", "202"});
   EXPECT_EQ(Run("N//0701,0702,//Hej"), 0) << stderr_;
-  simulator_.kill();
-  simulator_.waitForFinished();
-  std::string seen = simulator_.readAllStandardOutput().toStdString();
-  EXPECT_NE(seen.find("followingMessages=1"), std::string::npos) << seen;
-  EXPECT_NE(seen.find("followingMessages=0"), std::string::npos) << seen;
+  std::string seen = simulator_.Stop();
+  EXPECT_THAT(seen, HasSubstr("followingMessages=1"));
+  EXPECT_THAT(seen, HasSubstr("followingMessages=0"));
 }
 
 TEST_F(EndToEndTest, UnknownGroupSendsNothingAndExitsWithTwo) {
-  AddGroup("V\xE4nner", {{"Anna", "0701111111"}});
+  testing::TestPhoneBook book;
+  book.AddToGroup("V\xE4nner", "Anna", "0701111111");
+  UsePhoneBook(book);
   UseGatewaySim({});
   EXPECT_EQ(Run("G//Fiender//Hej"), 2) << stderr_;
   EXPECT_FALSE(fs::exists(folder_.path() / "loggfil.txt"));
@@ -243,12 +199,11 @@ TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItsel
   outbox_.WriteFile(".3.txt", "N//0700000000//Not done yet");
   EXPECT_EQ(Run(QStringList{}), 0) << stderr_;
   std::string log = Log();
-  EXPECT_NE(log.find("\"Temporary number 0701234567\",\"Message delivered to recipients phone\","
-                     "\"First order \""),
-            std::string::npos)
-      << log;
-  EXPECT_NE(log.find("\"Temporary number 0707654321\""), std::string::npos) << log;
-  EXPECT_EQ(log.find("0700000000"), std::string::npos) << log;
+  EXPECT_THAT(log,
+              HasSubstr("\"Temporary number 0701234567\",\"Message delivered to recipients phone\","
+                        "\"First order \""));
+  EXPECT_THAT(log, HasSubstr("\"Temporary number 0707654321\""));
+  EXPECT_THAT(log, Not(HasSubstr("0700000000")));
   EXPECT_FALSE(fs::exists(outbox_.path() / "1.txt"));
   EXPECT_FALSE(fs::exists(outbox_.path() / "2.txt"));
   EXPECT_TRUE(fs::exists(outbox_.path() / ".3.txt"));
@@ -257,23 +212,20 @@ TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItsel
 TEST_F(EndToEndTest, AutosendFileGoesToThePersonChosenAtStartUpAndIsKept) {
   testing::TestPhoneBook book;
   book.Add("Anna", "070-111 22");
-  fs::copy_file(book.dir().path() / "teledata.mdb", folder_.path() / "teledata.mdb",
-                fs::copy_options::overwrite_existing);
+  UsePhoneBook(book);
   UseGatewaySim({}, kAutosendOnce + outbox_.path().string() + "\r\n");
   outbox_.WriteFile("note.txt", "Line one\r\nLine two");
   EXPECT_EQ(Run(QStringList{}), 0) << stderr_;
-  EXPECT_NE(Log().find("\"Anna 07011122\",\"Message delivered to recipients phone\""),
-            std::string::npos)
-      << Log();
-  std::string gateway = SimulatorOutput();
-  EXPECT_NE(gateway.find("message=Line one\r\nLine two\n"), std::string::npos) << gateway;
+  EXPECT_THAT(Log(), HasSubstr("\"Anna 07011122\",\"Message delivered to recipients phone\""));
+  std::string gateway = simulator_.Output();
+  EXPECT_THAT(gateway, HasSubstr("message=Line one\r\nLine two\n"));
   EXPECT_EQ(outbox_.ReadFile("note.txt"), "Line one\r\nLine two");
 }
 
 TEST_F(EndToEndTest, MissingPhoneBookIsReportedOnStandardError) {
   fs::remove(folder_.path() / "teledata.mdb");
   EXPECT_NE(Run("N//0701//Hi"), 0);
-  EXPECT_NE(stderr_.find("reinstall the program!"), std::string::npos) << stderr_;
+  EXPECT_THAT(stderr_, HasSubstr("reinstall the program!"));
   EXPECT_FALSE(fs::exists(folder_.path() / "tolvmsg.ini"));
   EXPECT_FALSE(fs::exists(UserData()));
 }

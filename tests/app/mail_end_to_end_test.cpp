@@ -1,22 +1,24 @@
 // Runs the real program with its window offscreen: "No&w" is pressed in the
 // window, the mail waits on Dovecot, and the summary goes out through the
 // gateway simulator to the person chosen in the recipient list.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QRegularExpression>
 #include <filesystem>
 #include <string>
 
 #include "core/settings_values.h"
 #include "support/qt/dovecot_server.h"
+#include "support/qt/simulator_process.h"
 #include "support/test_phone_book.h"
 
 namespace tolvane {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
 
 const fs::path kBin = TOLVANE_BIN_DIR;
 
@@ -27,34 +29,17 @@ class MailEndToEndTest : public ::testing::Test {
     fs::copy_file(kBin / "tolvane", book_.dir().path() / "tolvane");
     book_.Add("Anna", "070-123 45 67");
   }
-  ~MailEndToEndTest() override {
-    gateway_.kill();
-    gateway_.waitForFinished();
-  }
-
-  // The gateway simulator's address once it listens.
-  std::string StartGateway() {
-    gateway_.start(QString::fromStdString((kBin / "gateway-sim").string()), {"--port", "0"});
-    QString seen;
-    QRegularExpression address("http://[0-9.:]+");
-    while (gateway_.waitForReadyRead(10000)) {
-      seen += QString::fromLocal8Bit(gateway_.readAllStandardOutput());
-      QRegularExpressionMatch match = address.match(seen);
-      if (match.hasMatch()) return match.captured(0).toStdString();
-    }
-    ADD_FAILURE() << "gateway-sim printed no address: " << seen.toStdString();
-    return "";
-  }
 
   testing::DovecotServer dovecot_;
   testing::TestPhoneBook book_;
-  QProcess gateway_;
+  testing::SimulatorProcess gateway_;
 };
 
 TEST_F(MailEndToEndTest, NowInTheWindowTextsTheWaitingMailThroughTheGateway) {
   dovecot_.AddMessage("From: Bo Ek <bo@example.com>\nSubject: Lunch?\n\nAt noon.\n");
   dovecot_.AddMessage("From: =?UTF-8?Q?Bj=C3=B6rn?= <b@example.com>\nSubject: Invoice\n\n.\n");
-  const std::string gateway = StartGateway();
+  const std::string gateway =
+      gateway_.Start("gateway-sim", {"--port", "0"}, testing::kGatewayAddress);
   book_.dir().WriteFile(
       "tolvmsg.ini",
       "[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPGateway=" + gateway +
@@ -80,19 +65,14 @@ TEST_F(MailEndToEndTest, NowInTheWindowTextsTheWaitingMailThroughTheGateway) {
   for (const char* status :
        {"driver: clicking No&w", "status: Receiving mail 2 of 2",
         "status: Sending to phone soon...", "receipt: Message delivered to recipients phone"}) {
-    EXPECT_NE(output.find(status), std::string::npos) << status << " in\n" << output;
+    EXPECT_THAT(output, HasSubstr(status));
   }
-  gateway_.terminate();
-  gateway_.waitForFinished();
-  const std::string posted = gateway_.readAllStandardOutput().toStdString();
-  EXPECT_NE(posted.find("toPhoneNumber=0701234567"), std::string::npos) << posted;
-  EXPECT_NE(posted.find("message=2 mail waiting. Bo Ek: Lunch? Bj\xC3\xB6rn: Invoice \n"),
-            std::string::npos)
-      << posted;
-  const std::string log = book_.dir().ReadFile("loggfil.txt");
-  EXPECT_NE(log.find("\"Anna 0701234567\""), std::string::npos) << log;
-  EXPECT_NE(log.find("\"2 mail waiting. Bo Ek: Lunch? Bj\xF6rn: Invoice \""), std::string::npos)
-      << log;
+  const std::string posted = gateway_.Stop();
+  EXPECT_THAT(posted, HasSubstr("toPhoneNumber=0701234567"));
+  EXPECT_THAT(posted, HasSubstr("message=2 mail waiting. Bo Ek: Lunch? Bj\xC3\xB6rn: Invoice \n"));
+  EXPECT_THAT(book_.dir().ReadFile("loggfil.txt"),
+              HasSubstr("\"Anna 0701234567\",\"Message delivered to recipients phone\",\"2 mail "
+                        "waiting. Bo Ek: Lunch? Bj\xF6rn: Invoice \""));
 }
 
 }  // namespace

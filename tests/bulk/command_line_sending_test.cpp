@@ -6,41 +6,34 @@
 namespace tolvane {
 namespace {
 
-TEST(CommandLineOrderTest, ThreeFieldsWriteNoReceiptFile) {
+using ::testing::ElementsAre;
+
+TEST(CommandLineOrderTest, FieldsSitBetweenDoubledSeparators) {
   CommandLineOrder order = ParseCommandLineOrder("N//070-123 45//Hello there", '/');
   EXPECT_EQ(order.field1, "N");
   EXPECT_EQ(order.field2, "070-123 45");
   EXPECT_EQ(order.message, "Hello there");
   EXPECT_FALSE(order.write_receipt_file);
   EXPECT_EQ(order.doubled_separators, 2);
-}
 
-TEST(CommandLineOrderTest, FourthFieldNamesTheReceiptFile) {
-  CommandLineOrder order = ParseCommandLineOrder("N##0701##Hi##out\r\n.txt\r\n", '#');
+  // A fourth field names the receipt file, without its line breaks.
+  order = ParseCommandLineOrder("N##0701##Hi##out\r\n.txt\r\n", '#');
   EXPECT_TRUE(order.write_receipt_file);
   EXPECT_EQ(order.message, "Hi");
   EXPECT_EQ(order.receipt_file_name, "out.txt");
   EXPECT_EQ(ParseCommandLineOrder("N//0701//Hi//\r\n", '/').receipt_file_name, "kvitto.txt");
-}
-
-TEST(CommandLineOrderTest, DoubledSeparatorInsideTheMessageStartsTheReceiptName) {
-  CommandLineOrder order = ParseCommandLineOrder("N//0701//see http://example.org", '/');
-  EXPECT_TRUE(order.write_receipt_file);
+  // A doubled separator inside the message starts the receipt name.
+  order = ParseCommandLineOrder("N//0701//see http://example.org", '/');
   EXPECT_EQ(order.message, "see http:");
   EXPECT_EQ(order.receipt_file_name, "example.org");
-}
 
-TEST(CommandLineOrderTest, RunOfSeparatorsCountsOneLessThanItsLength) {
+  // A run of separators counts one less than its length.
   EXPECT_EQ(ParseCommandLineOrder("N///0701//Hi", '/').doubled_separators, 3);
   EXPECT_EQ(ParseCommandLineOrder("N/0701/Hi", '/').doubled_separators, 0);
-  CommandLineOrder short_order = ParseCommandLineOrder("N//0701", '/');
-  EXPECT_EQ(short_order.field2, "0701");
-  EXPECT_EQ(short_order.message, "");
+  EXPECT_EQ(ParseCommandLineOrder("N//0701", '/').message, "");
 }
 
 TEST(SplitNumberListTest, TrailingCommaAndLeadingLineFeedMakeNoDifference) {
-  using ::testing::ElementsAre;
-  EXPECT_THAT(SplitNumberList("0701,0702"), ElementsAre("0701", "0702"));
   EXPECT_THAT(SplitNumberList("0701,0702,"), ElementsAre("0701", "0702"));
   EXPECT_THAT(SplitNumberList("\n0701,0702"), ElementsAre("0701", "0702"));
   // Only the first line feed goes; an empty entry stays an entry.

@@ -15,8 +15,7 @@ using ::testing::Return;
 // transports' ports are inert mocks here.
 class MainWindowComposeTest : public ::testing::Test, protected testing::WindowPeripherals {
  protected:
-  std::string Status() const { return window_.Control(MainControl::kStatusLine).text; }
-  std::string Receipt() const { return window_.Control(MainControl::kReceiptLine).text; }
+  const std::string& Text(MainControl control) const { return window_.Control(control).text; }
   void ShowPeople() {
     window_.SetPhoneBookCursor(&book.cursor());
     window_.RefreshRecipientList();
@@ -29,36 +28,52 @@ class MainWindowComposeTest : public ::testing::Test, protected testing::WindowP
 
 TEST_F(MainWindowComposeTest, CountShowsLengthAndTypingStopsAtTheLimit) {
   Type("Hello, world");
-  EXPECT_EQ(Status(), "12 character in message (Max 160).");
+  EXPECT_EQ(Text(MainControl::kStatusLine), "12 character in message (Max 160).");
   Type(std::string(170, 'a'));
   EXPECT_EQ(window_.MessageText().size(), 160u);
   window_.OnDoubleToggled(true);
-  EXPECT_EQ(window_.Control(MainControl::kMessageBox).max_length, 320);
   Type(std::string(400, 'b'));
   EXPECT_EQ(window_.MessageText().size(), 320u);
-  EXPECT_EQ(Status(), "320 character in message (Max 320).");
+  EXPECT_EQ(Text(MainControl::kStatusLine), "320 character in message (Max 320).");
+
+  // Text the program puts in is counted too, also during a mail check.
+  window_.OnDoubleToggled(false);
+  window_.SetMessageText("Hello");
+  EXPECT_EQ(Text(MainControl::kStatusLine), "5 character in message (Max 160).");
+  window_.SetMailCheckRunning(true);
+  window_.SetMessageText("Mail");
+  EXPECT_EQ(Text(MainControl::kStatusLine), "5 character in message (Max 160).");
+  window_.SetMailCheckRunning(false);
+
+  window_.NewMessage();
+  EXPECT_EQ(window_.MessageText(), "");
+  EXPECT_EQ(window_.State().saved_text, "");
+  EXPECT_EQ(Text(MainControl::kStatusLine), "0 character in message (Max 160).");
 }
 
-TEST_F(MainWindowComposeTest, DoubleIsRefusedAtExactly160Characters) {
-  book.Add("Anna", "0701234567");
-  ShowPeople();
+TEST_F(MainWindowComposeTest, SendsThatBreakTheRulesAreRefusedBeforeAnyTransport) {
+  int focus_before = window_.FocusRequestCount();
+  window_.StartSend();  // an empty message only takes the focus
+  EXPECT_EQ(Text(MainControl::kReceiptLine), "");
+  EXPECT_GT(window_.FocusRequestCount(), focus_before);
+  Type("Hi");
+  window_.StartSend();
+  EXPECT_EQ(Text(MainControl::kReceiptLine), "No recipient!");
+
+  window_.OnTemporaryNumberToggled(true);
+  window_.OnNumberEdited("0701");
+  window_.SetMessageText(std::string(161, 'x'));  // as a program puts it in
+  window_.StartSend();
+  EXPECT_EQ(Text(MainControl::kReceiptLine), "Message exceeds 160 character, check Double!");
+
   window_.OnDoubleToggled(true);
   Type(std::string(160, 'x'));
   window_.StartSend();
-  EXPECT_EQ(Receipt(), "Message doesn\xB4t exceed 160 character, uncheck Double!");
+  EXPECT_EQ(Text(MainControl::kReceiptLine),
+            "Message doesn\xB4t exceed 160 character, uncheck Double!");
   EXPECT_FALSE(window_.State().sending);
   EXPECT_FALSE(window_.State().attempted);
   EXPECT_TRUE(window_.Control(MainControl::kSend).enabled);
-}
-
-TEST_F(MainWindowComposeTest, DoubleIsRefusedWhileGroupPanelIsOpen) {
-  window_.OnGroupSendingToggled();
-  window_.OnDoubleToggled(true);
-  EXPECT_THAT(dialogs.boxes(), ElementsAre(testing::FakeDialogs::Box{
-                                   "Double message not allowed for groupsending", "Not double",
-                                   MessageIcon::kInformation, MessageButtons::kOk}));
-  EXPECT_FALSE(window_.Control(MainControl::kDouble).checked);
-  EXPECT_FALSE(window_.State().double_message);
 }
 
 TEST_F(MainWindowComposeTest, ToggleDoublePutsSavedTextBack) {
@@ -67,18 +82,6 @@ TEST_F(MainWindowComposeTest, ToggleDoublePutsSavedTextBack) {
   window_.OnDoubleToggled(true);
   EXPECT_EQ(window_.MessageText(), "kept text");
   EXPECT_EQ(window_.FocusRequest(), MainControl::kMessageBox);
-}
-
-TEST_F(MainWindowComposeTest, EmptyMessageOnlyTakesTheFocusAndNoRecipientIsRefused) {
-  int focus_before = window_.FocusRequestCount();
-  window_.StartSend();
-  EXPECT_EQ(Receipt(), "");
-  EXPECT_GT(window_.FocusRequestCount(), focus_before);
-  Type("Hi");
-  window_.StartSend();
-  EXPECT_EQ(Receipt(), "No recipient!");
-  EXPECT_FALSE(window_.State().sending);
-  EXPECT_TRUE(window_.Control(MainControl::kSend).enabled);
 }
 
 TEST_F(MainWindowComposeTest, NumbersAndSenderKeepOnlyTheirDigits) {
@@ -96,57 +99,30 @@ TEST_F(MainWindowComposeTest, NumbersAndSenderKeepOnlyTheirDigits) {
   EXPECT_EQ(window_.State().sender_number, "");
 }
 
-TEST_F(MainWindowComposeTest, ChoosingARecipientShowsTheNumber) {
+TEST_F(MainWindowComposeTest, TheChosenPersonOrATemporaryNumberIsTheRecipient) {
   book.Add("Anna", "070-111");
   book.Add("Bo", "070-222");
   ShowPeople();
   EXPECT_EQ(window_.List(MainList::kRecipients).selected, 0);
   window_.OnRecipientChosen(1);
-  EXPECT_EQ(window_.Control(MainControl::kNumberField).text, "070-222");
+  EXPECT_EQ(Text(MainControl::kNumberField), "070-222");
   EXPECT_FALSE(window_.Control(MainControl::kNumberField).enabled);
-}
-
-TEST_F(MainWindowComposeTest, TemporaryNumberHidesTheListAndFreesTheField) {
-  book.Add("Anna", "070-111");
-  ShowPeople();
-  window_.OnTemporaryNumberToggled(true);
-  EXPECT_FALSE(window_.List(MainList::kRecipients).visible);
-  EXPECT_FALSE(window_.Control(MainControl::kGroupSending).enabled);
-  EXPECT_TRUE(window_.Control(MainControl::kNumberField).enabled);
-  EXPECT_EQ(window_.Control(MainControl::kNumberField).text, "");
-  EXPECT_EQ(window_.FocusRequest(), MainControl::kNumberField);
-  window_.OnTemporaryNumberToggled(false);
-  EXPECT_TRUE(window_.List(MainList::kRecipients).visible);
-  EXPECT_EQ(window_.Control(MainControl::kNumberField).text, "070-111");
-}
-
-TEST_F(MainWindowComposeTest, SendGoesToTheChosenPersonWhereverTheSharedCursorStands) {
-  book.Add("Anna", "070-111");
-  book.Add("Bo", "070-222");
-  ShowPeople();
-  window_.OnRecipientChosen(1);
+  // The send goes to the chosen person wherever the shared cursor stands.
   book.cursor().MoveFirst();  // as the phone-book window may leave it
   Type("Hi");
   window_.StartSend();
   EXPECT_EQ(window_.State().recipient_name, "Bo");
   EXPECT_EQ(window_.State().recipient_number, "070222");
-}
 
-TEST_F(MainWindowComposeTest, TextPutInByTheProgramIsCounted) {
-  window_.SetMessageText("Hello");
-  EXPECT_EQ(Status(), "5 character in message (Max 160).");
-  window_.SetMailCheckRunning(true);
-  window_.SetMessageText("Mail");
-  EXPECT_EQ(Status(), "5 character in message (Max 160).");
-}
-
-TEST_F(MainWindowComposeTest, TextOverTheSingleLimitPutInByAProgramIsRefused) {
   window_.OnTemporaryNumberToggled(true);
-  window_.OnNumberEdited("0701");
-  window_.SetMessageText(std::string(161, 'x'));
-  window_.StartSend();
-  EXPECT_EQ(Receipt(), "Message exceeds 160 character, check Double!");
-  EXPECT_FALSE(window_.State().attempted);
+  EXPECT_FALSE(window_.List(MainList::kRecipients).visible);
+  EXPECT_FALSE(window_.Control(MainControl::kGroupSending).enabled);
+  EXPECT_TRUE(window_.Control(MainControl::kNumberField).enabled);
+  EXPECT_EQ(Text(MainControl::kNumberField), "");
+  EXPECT_EQ(window_.FocusRequest(), MainControl::kNumberField);
+  window_.OnTemporaryNumberToggled(false);
+  EXPECT_TRUE(window_.List(MainList::kRecipients).visible);
+  EXPECT_EQ(Text(MainControl::kNumberField), "070-222");
 }
 
 TEST_F(MainWindowComposeTest, ClosingThePhoneBookRefillsTheListButKeepsATypedNumber) {
@@ -161,7 +137,7 @@ TEST_F(MainWindowComposeTest, ClosingThePhoneBookRefillsTheListButKeepsATypedNum
   window_.OpenPhoneBook();
   EXPECT_THAT(window_.List(MainList::kRecipients).items, ElementsAre("Anna", "Bo"));
   EXPECT_EQ(window_.List(MainList::kRecipients).selected, -1);
-  EXPECT_EQ(window_.Control(MainControl::kNumberField).text, "0709 99 88");
+  EXPECT_EQ(Text(MainControl::kNumberField), "0709 99 88");
 
   // Opening the settings leaves the list as it is.
   book.Add("Cecilia", "070-333");
@@ -191,7 +167,7 @@ TEST_F(MainWindowComposeTest, TypingLeavesTheRecipientListUntouched) {
   EXPECT_THAT(people, ElementsAre("Anna", "Bo"));
 }
 
-TEST_F(MainWindowComposeTest, EditMenuFollowsSelectionAndClipboard) {
+TEST_F(MainWindowComposeTest, EditMenuFollowsSelectionAndClipboardAndHelpMaybeMissing) {
   Type("Hello world");
   window_.OnEditMenuOpening(false);
   EXPECT_FALSE(window_.Control(MainControl::kMenuCut).enabled);
@@ -203,17 +179,7 @@ TEST_F(MainWindowComposeTest, EditMenuFollowsSelectionAndClipboard) {
   EXPECT_TRUE(window_.Control(MainControl::kMenuPaste).enabled);
   window_.Paste(5, 0);
   EXPECT_EQ(window_.MessageText(), "worldHello ");
-}
 
-TEST_F(MainWindowComposeTest, NewMessageEmptiesTheBox) {
-  Type("old");
-  window_.NewMessage();
-  EXPECT_EQ(window_.MessageText(), "");
-  EXPECT_EQ(window_.State().saved_text, "");
-  EXPECT_EQ(Status(), "0 character in message (Max 160).");
-}
-
-TEST_F(MainWindowComposeTest, MissingHelpFileSaysSo) {
   EXPECT_CALL(help, ShowContents(_)).WillOnce(Return(false));
   window_.ShowHelpTopics();
   EXPECT_THAT(dialogs.Texts(), ElementsAre("Can\xB4t find the helpfile"));

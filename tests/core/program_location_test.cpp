@@ -36,7 +36,7 @@ class InstalledTree {
   TempDir home_;
 };
 
-TEST(ProgramLocationTest, WritableFolderWithAPhoneBookIsAPortableProgram) {
+TEST(ProgramLocationTest, AWritableFolderIsAPortableProgramOnlyWithAPhoneBook) {
   TempDir folder;
   folder.WriteFile("teledata.mdb", "book");
   TempDir home;
@@ -46,6 +46,15 @@ TEST(ProgramLocationTest, WritableFolderWithAPhoneBookIsAPortableProgram) {
   EXPECT_EQ(location.Folder(), folder.Folder());
   EXPECT_EQ(location.InstalledFolder(), folder.Folder());
   EXPECT_TRUE(location.Prepare());
+  EXPECT_TRUE(fs::is_empty(home.path()));
+
+  // Without a phone book its data is kept per user; with nothing to fill that
+  // folder, nothing is created and the start-up reports the missing phone book.
+  fs::remove(folder.path() / "teledata.mdb");
+  location =
+      ProgramLocation::Choose(folder.FilePath("tolvane"), kInstalledData, home.Folder() + "T/");
+  EXPECT_TRUE(location.PerUser());
+  EXPECT_FALSE(location.Prepare());
   EXPECT_TRUE(fs::is_empty(home.path()));
 }
 
@@ -67,18 +76,11 @@ TEST(ProgramLocationTest, InstalledProgramFillsAnOwnerOnlyUserFolderOnce) {
   ASSERT_TRUE(location.Prepare());
   EXPECT_EQ(tree.home().ReadFile(".local/share/Tolvane/teledata.mdb"), "Anna and Bo");
   EXPECT_EQ(tree.root().ReadFile("usr/share/tolvane/teledata.mdb"), "empty phone book");
-}
 
-TEST(ProgramLocationTest, WritableFolderWithoutAPhoneBookKeepsItsDataPerUser) {
-  TempDir folder;
-  TempDir home;
-  ProgramLocation location =
-      ProgramLocation::Choose(folder.FilePath("tolvane"), kInstalledData, home.Folder() + "T/");
-  EXPECT_TRUE(location.PerUser());
-  // Nothing to fill the folder with: nothing is created, and the start-up
-  // reports the missing phone book.
-  EXPECT_FALSE(location.Prepare());
-  EXPECT_TRUE(fs::is_empty(home.path()));
+  // Without a home the program stays in its folder.
+  ProgramLocation homeless = ProgramLocation::Choose(tree.Executable(), kInstalledData, "");
+  EXPECT_FALSE(homeless.PerUser());
+  EXPECT_EQ(homeless.Folder(), tree.root().Folder() + "usr/bin/");
 }
 
 TEST(ProgramLocationTest, ReadOnlyCopyCarriesItsPhoneBookAndManualBesideItself) {
@@ -94,13 +96,6 @@ TEST(ProgramLocationTest, ReadOnlyCopyCarriesItsPhoneBookAndManualBesideItself) 
   EXPECT_EQ(location.InstalledFolder(), folder.Folder());
   ASSERT_TRUE(location.Prepare());
   EXPECT_EQ(home.ReadFile("T/teledata.mdb"), "book");
-}
-
-TEST(ProgramLocationTest, WithoutAHomeTheProgramStaysInItsFolder) {
-  InstalledTree tree;
-  ProgramLocation location = ProgramLocation::Choose(tree.Executable(), kInstalledData, "");
-  EXPECT_FALSE(location.PerUser());
-  EXPECT_EQ(location.Folder(), tree.root().Folder() + "usr/bin/");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ namespace tolvane {
 namespace {
 
 using std::chrono::milliseconds;
+using ::testing::_;
 using ::testing::ElementsAre;
 using ::testing::Return;
 
@@ -52,9 +53,10 @@ TEST_F(ProgramTest, InstalledProgramWorksInTheUserFolderAndOpensTheInstalledManu
   EXPECT_FALSE(std::filesystem::exists(book.dir().path() / "tolvmsg.ini"));
 }
 
-TEST_F(ProgramTest, StartsOnDefaultsAndFillsTheRecipientList) {
+TEST_F(ProgramTest, StartsOnDefaultsWithTheRecipientListAndTheQuickMessages) {
   book.Add("Anna", "070-111");
   book.Add("Bo", "070-222");
+  book.dir().WriteFile("Meddelnd.Dat", testing::QuickMessageRecords({"Home at six", "Call me"}));
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));
   EXPECT_TRUE(dialogs.boxes().empty());
   MainWindow& window = program_.Window();
@@ -64,19 +66,23 @@ TEST_F(ProgramTest, StartsOnDefaultsAndFillsTheRecipientList) {
   EXPECT_EQ(program_.Settings().AccessTyp, "Modem");
   EXPECT_EQ(program_.Settings().CurrentPrefix, "ATDT");
   EXPECT_FALSE(window.Control(MainControl::kAutosending).checked);
+
+  ASSERT_EQ(window.QuickMessages().Count(), 2);
+  window.UseQuickMessage(window.QuickMessages().Message(1));
+  EXPECT_EQ(window.MessageText(), "Home at six");
+  EXPECT_EQ(window.State().saved_text, "Home at six");
+  EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "11 character in message (Max 160).");
 }
 
 TEST_F(ProgramTest, RestoresAMaximisedWindowAndStoresThePlaceAtExit) {
-  WriteIni("[WinPosition]\nStatus= 2\nXpos= 1500\nYpos= 3000\n[Auto]\nAutoDef=1\n");
+  WriteIni("[WinPosition]\nStatus= 2\nXpos= 1500\nYpos= 3000\n");
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));
   const auto& placement = program_.Window().PlacementToRestore();
   ASSERT_TRUE(placement.has_value());
   EXPECT_EQ(placement->state, 2);
   EXPECT_EQ(placement->x, 1500);
-  EXPECT_TRUE(program_.Window().Control(MainControl::kAutosending).checked);
 
   program_.Shutdown({0, 150, -120});
-  EXPECT_NE(Ini().find("Xpos"), std::string::npos);
   Program again{Services(loop_), store_, host};
   ASSERT_TRUE(again.Startup(book.Folder(), ""));
   EXPECT_EQ(again.Window().PlacementToRestore()->state, 0);
@@ -101,22 +107,18 @@ TEST_F(ProgramTest, AutoDefSwitchesAutosendingOnExceptForACommandLineRun) {
   EXPECT_FALSE(order_run.Window().Control(MainControl::kAutosending).checked);
 }
 
-TEST_F(ProgramTest, StartupErrorsShowABoxAndStartupGoesOn) {
-  WriteIni("[TCP]\nTCPProxy=abc\n");
-  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
-  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 13"));
-  EXPECT_EQ(dialogs.boxes()[0].title, "Error!");
-  EXPECT_EQ(program_.Settings().TCPProxy, 0);
-}
-
-TEST_F(ProgramTest, APortTheSerialPortCannotTakeIsReportedAtStartup) {
+TEST_F(ProgramTest, StartupErrorsShowABoxEachAndStartupGoesOn) {
   book.Add("Anna", "070-111");
-  WriteIni("[Modem]\nPort=COM3\nBaud=fast\n");
-  EXPECT_CALL(serial, SetCommPort(::testing::_)).Times(0);
-  EXPECT_CALL(serial, SetSettings(::testing::_)).Times(0);
+  std::filesystem::create_directory(book.dir().path() / "meddelnd.dat");
+  WriteIni("[TCP]\nTCPProxy=abc\n[Modem]\nPort=COM3\nBaud=fast\n");
+  EXPECT_CALL(serial, SetCommPort(_)).Times(0);
+  EXPECT_CALL(serial, SetSettings(_)).Times(0);
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));
-  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 8002", "Error: 380"));
-  EXPECT_EQ(dialogs.boxes()[1].title, "Error!");
+  // The quick messages, the settings, the port and its line.
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 75", "Error: 13", "Error: 8002", "Error: 380"));
+  EXPECT_EQ(dialogs.boxes()[3].title, "Error!");
+  EXPECT_EQ(program_.Settings().TCPProxy, 0);
+  EXPECT_EQ(program_.Window().QuickMessages().Count(), 0);
   // Start-up went on to its last step.
   EXPECT_THAT(program_.Window().List(MainList::kRecipients).items, ElementsAre("Anna"));
 }
@@ -127,13 +129,6 @@ TEST_F(ProgramTest, GoodPortSettingsReachThePortWithoutABox) {
   EXPECT_CALL(serial, SetSettings("9600,e,7,1.5"));
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));
   EXPECT_THAT(dialogs.Texts(), ::testing::IsEmpty());
-}
-
-TEST_F(ProgramTest, ARunClosedBeforeItsOrderWasSentHasFailed) {
-  ASSERT_TRUE(program_.Startup(book.Folder(), "N//0701234567//Hello"));
-  loop_.RunFor(milliseconds(1000));
-  program_.Shutdown({0, 0, 0});
-  EXPECT_EQ(program_.ExitStatus(), kExitFailed);
 }
 
 TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceAlone) {
@@ -157,28 +152,13 @@ TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceA
   EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("netsend.kvt")));
   EXPECT_EQ(program_.ExitStatus(), kExitBadOrder);
   EXPECT_EQ(Ini(), "[WinPosition]\nStatus= 2\n");
-}
 
-TEST_F(ProgramTest, LoadsTheQuickMessagesAndUseFillsTheMessageBox) {
-  book.dir().WriteFile("Meddelnd.Dat", testing::QuickMessageRecords({"Home at six", "Call me"}));
-  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
-  MainWindow& window = program_.Window();
-  ASSERT_EQ(window.QuickMessages().Count(), 2);
-  EXPECT_EQ(window.QuickMessages().Message(1), "Home at six");
-
-  window.UseQuickMessage(window.QuickMessages().Message(1));
-  EXPECT_EQ(window.MessageText(), "Home at six");
-  EXPECT_EQ(window.State().saved_text, "Home at six");
-  EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "11 character in message (Max 160).");
-}
-
-TEST_F(ProgramTest, AnUnreadableQuickMessageStoreIsReportedAndStartupGoesOn) {
-  book.Add("Anna", "070-111");
-  std::filesystem::create_directory(book.dir().path() / "meddelnd.dat");
-  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
-  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 75"));
-  EXPECT_EQ(program_.Window().QuickMessages().Count(), 0);
-  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items, ElementsAre("Anna"));
+  // A run closed before its order was sent has failed.
+  Program early{Services(loop_), store_, host};
+  ASSERT_TRUE(early.Startup(book.Folder(), "N//0701234567//Hello"));
+  loop_.RunFor(milliseconds(1000));
+  early.Shutdown({0, 0, 0});
+  EXPECT_EQ(early.ExitStatus(), kExitFailed);
 }
 
 }  // namespace

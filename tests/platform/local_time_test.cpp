@@ -19,14 +19,12 @@ TimePoint LocalTime(int year, int month, int day, int hour, int minute) {
   return Clock::from_time_t(std::mktime(&local));
 }
 
-TEST(LocalTimeTest, HourMinuteIsTwentyFourHourLocalTime) {
+TEST(LocalTimeTest, TwentyFourHourTimeAndTheLocalesShortDate) {
   EXPECT_EQ(HourMinuteText(LocalTime(2024, 3, 7, 9, 5)), "09:05");
   EXPECT_EQ(HourMinuteText(LocalTime(2024, 3, 7, 23, 59)), "23:59");
   EXPECT_EQ(TimeOfDayText(LocalTime(2024, 3, 7, 21, 0) + std::chrono::milliseconds(4999)),
             "21:00:04");
-}
 
-TEST(LocalTimeTest, ShortDateFollowsTheLocale) {
   // Tests run in the "C" locale, whose short date is mm/dd/yy.
   EXPECT_EQ(ShortDateText(LocalTime(2024, 3, 7, 0, 30)), "03/07/24");
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/mail_errors.h"
 #include "platform/mail_server_address.h"
 
 namespace tolvane {
@@ -42,14 +41,6 @@ TEST(MailHeaderTest, EncodedWordsAreDecodedToTheProgramsCodePage) {
   EXPECT_EQ(DecodeHeaderText("=?utf-8?x?abc?= =?broken"), "=?utf-8?x?abc?= =?broken");
   EXPECT_EQ(MessageLine("From: =?utf-8?q?Bj=C3=B6rn?= <b@x.se>\r\nSubject: =?utf-8?B?SMOkag==?="),
             "Bj\xF6rn: H\xE4j");
-}
-
-TEST(MailErrorsTest, NumbersHaveTheirTexts) {
-  EXPECT_EQ(MailErrorText(11001), "Remote host could not be found.");
-  EXPECT_EQ(MailErrorText(11004), "Remote host could not be found.");
-  EXPECT_EQ(MailErrorText(20007), "Can't change blocking mode, busy or connected to server.");
-  EXPECT_EQ(MailErrorText(0), "Unknown error.");
-  EXPECT_EQ(MailErrorText(10000), "Unknown error.");
 }
 
 TEST(MailServerAddressTest, SchemeAndPortChooseTheProtection) {

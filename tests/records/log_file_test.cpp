@@ -5,96 +5,95 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "records/log_record.h"
 #include "support/temp_dir.h"
 
 namespace tolvane {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::TempDir;
 
 LogRecord Record(const std::string& message) {
   return {"03/07/24", "09:05", "Anna 0701234567", "Message sent.", message};
 }
 
-TEST(LogFileTest, AppendsRecordsAndReadsThemBack) {
-  TempDir dir;
-  ASSERT_EQ(WriteLogRecord(dir.Folder(), Record("first")), 0);
-  ASSERT_EQ(WriteLogRecord(dir.Folder(), Record("second\r\nline")), 0);
-  EXPECT_EQ(dir.ReadFile("loggfil.txt"),
-            "\"03/07/24\",\"09:05\",\"Anna 0701234567\",\"Message sent.\",\"first\"\r\n"
-            "\"03/07/24\",\"09:05\",\"Anna 0701234567\",\"Message sent.\",\"second line\"\r\n");
-  std::vector<LogRecord> records = ReadLogRecords(dir.Folder());
-  ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[1].message, "second line");
-  EXPECT_EQ(records[1].date, "03/07/24");
+TEST(LogRecordTest, OneLineOfQuotedFieldsThatReadsBack) {
+  LogRecord record{"d", "t", "Anna \"A\" 070", "Message\r\nsent.", "Say \"hi\",\r\nthen\ngo"};
+  std::string line = record.ToLine();
+  EXPECT_EQ(line, "\"d\",\"t\",\"Anna 'A' 070\",\"Message sent.\",\"Say 'hi', then go\"\r\n");
+  LogRecord back = LogRecord::FromLine(line.substr(0, line.size() - 2));
+  EXPECT_EQ(back.recipient, "Anna 'A' 070");
+  EXPECT_EQ(back.message, "Say 'hi', then go");
+
+  // Fields are the texts between quote pairs, whatever stands outside them.
+  LogRecord full = LogRecord::FromLine("\"a\",\"b\" ,\"c,d\",\"\",\"e\"");
+  EXPECT_EQ(full.time, "b");
+  EXPECT_EQ(full.recipient, "c,d");
+  EXPECT_EQ(full.result, "");
+  EXPECT_EQ(full.message, "e");
+  LogRecord cut = LogRecord::FromLine("\"a\",\"b\",\"c");
+  EXPECT_EQ(cut.time, "b");
+  EXPECT_EQ(cut.recipient, "");
+  EXPECT_EQ(LogRecord::FromLine("no quotes at all").date, "");
+
+  // A cancelled send reads differently in the log and in the receipt file.
+  EXPECT_EQ(LogResult(true, "Busy"), "Sending Cancelled.");
+  EXPECT_EQ(ReceiptResult(true, "Busy"), "Sending cancelled");
+  EXPECT_EQ(ReceiptResult(false, "Busy"), "Busy");
 }
 
-TEST(LogFileTest, NewLogAndReceiptFilesAreOwnerOnlyAndOldOnesKeepTheirMode) {
-  namespace fs = std::filesystem;
+TEST(LogFileTest, AppendsOwnerOnlyRecordsAndReadsAtMost300Back) {
   TempDir dir;
+  EXPECT_TRUE(ReadLogRecords(dir.Folder()).empty());
   ASSERT_EQ(WriteLogRecord(dir.Folder(), Record("first")), 0);
-  ASSERT_EQ(Skriv_Kvitto(dir.Folder(), "kvitto.txt", Record("first")), 0);
+  ASSERT_EQ(WriteLogRecord(dir.Folder(), Record("second")), 0);
+  EXPECT_EQ(dir.ReadFile("loggfil.txt"), Record("first").ToLine() + Record("second").ToLine());
   const fs::perms owner = fs::perms::owner_read | fs::perms::owner_write;
   EXPECT_EQ(fs::status(dir.path() / "loggfil.txt").permissions(), owner);
-  EXPECT_EQ(fs::status(dir.path() / "kvitto.txt").permissions(), owner);
 
-  // A receipt file that another program shares keeps the mode it was given.
-  const fs::perms shared = owner | fs::perms::group_read | fs::perms::others_read;
-  fs::permissions(dir.path() / "kvitto.txt", shared);
-  ASSERT_EQ(Skriv_Kvitto(dir.Folder(), "kvitto.txt", Record("second")), 0);
-  EXPECT_EQ(fs::status(dir.path() / "kvitto.txt").permissions(), shared);
-}
+  std::string log;
+  for (int i = 1; i <= 350; ++i) log += Record(std::to_string(i)).ToLine();
+  dir.WriteFile("loggfil.txt", log);
+  std::vector<LogRecord> records = ReadLogRecords(dir.Folder());
+  ASSERT_EQ(records.size(), 300u);
+  EXPECT_EQ(records.back().message, "300");
 
-TEST(LogFileTest, WriteErrorGivesTheErrorNumber) {
-  TempDir dir;
+  // Bare line feeds end lines too.
+  dir.WriteFile("loggfil.txt", "\"a\",\"b\",\"c\",\"d\",\"e\"\n\"f\"");
+  records = ReadLogRecords(dir.Folder());
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[1].date, "f");
+
   int error = WriteLogRecord(dir.Folder() + "missing/", Record("x"));
   EXPECT_EQ(error, ENOENT);
   EXPECT_EQ(LogWriteErrorText(error), "Error 2 while writing to logfile.");
   EXPECT_EQ(ReceiptWriteErrorText(error), "Error: 2 while writing to file.");
 }
 
-TEST(LogFileTest, ReadsAtMost300Lines) {
-  TempDir dir;
-  std::string log;
-  for (int i = 1; i <= 350; ++i) log += Record(std::to_string(i)).ToLine();
-  dir.WriteFile("loggfil.txt", log);
-  std::vector<LogRecord> records = ReadLogRecords(dir.Folder());
-  ASSERT_EQ(records.size(), 300u);
-  EXPECT_EQ(records.front().message, "1");
-  EXPECT_EQ(records.back().message, "300");
-}
-
-TEST(LogFileTest, ReadToleratesBareLineFeedsAndMissingLog) {
-  TempDir dir;
-  EXPECT_TRUE(ReadLogRecords(dir.Folder()).empty());
-  dir.WriteFile("loggfil.txt", "\"a\",\"b\",\"c\",\"d\",\"e\"\n\"f\"");
-  std::vector<LogRecord> records = ReadLogRecords(dir.Folder());
-  ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0].message, "e");
-  EXPECT_EQ(records[1].date, "f");
-}
-
 TEST(ReceiptFileTest, PlainNameLandsInProgramFolderWhateverTheCurrentDirectory) {
   TempDir program;
   TempDir elsewhere;
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(elsewhere.path());
+  const fs::path previous = fs::current_path();
+  fs::current_path(elsewhere.path());
   int error = Skriv_Kvitto(program.Folder(), "kvitto.txt", Record("hi"));
-  std::filesystem::current_path(previous);
-
+  fs::current_path(previous);
   EXPECT_EQ(error, 0);
   EXPECT_EQ(program.ReadFile("kvitto.txt"), Record("hi").ToLine());
-  EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "kvitto.txt"));
-}
+  EXPECT_FALSE(fs::exists(elsewhere.path() / "kvitto.txt"));
+  const fs::perms owner = fs::perms::owner_read | fs::perms::owner_write;
+  EXPECT_EQ(fs::status(program.path() / "kvitto.txt").permissions(), owner);
 
-TEST(ReceiptFileTest, NameWithSeparatorIsUsedUnchanged) {
-  TempDir program;
-  TempDir other;
-  ASSERT_EQ(Skriv_Kvitto(program.Folder(), other.FilePath("r.txt"), Record("a")), 0);
-  ASSERT_EQ(Skriv_Kvitto(program.Folder(), other.FilePath("r.txt"), Record("b")), 0);
-  EXPECT_EQ(other.ReadFile("r.txt"), Record("a").ToLine() + Record("b").ToLine());
+  // A receipt file that another program shares keeps the mode it was given.
+  const fs::perms shared = owner | fs::perms::group_read | fs::perms::others_read;
+  fs::permissions(program.path() / "kvitto.txt", shared);
+  ASSERT_EQ(Skriv_Kvitto(program.Folder(), "kvitto.txt", Record("second")), 0);
+  EXPECT_EQ(fs::status(program.path() / "kvitto.txt").permissions(), shared);
+
+  // A name with a separator is used unchanged.
+  ASSERT_EQ(Skriv_Kvitto(program.Folder(), elsewhere.FilePath("r.txt"), Record("a")), 0);
+  EXPECT_EQ(elsewhere.ReadFile("r.txt"), Record("a").ToLine());
   EXPECT_EQ(ReceiptFilePath("/p/", "C:\\out\\kvitto.txt"), "C:\\out\\kvitto.txt");
-  EXPECT_EQ(ReceiptFilePath("/p/", "kvitto.txt"), "/p/kvitto.txt");
 }
 
 }  // namespace

@@ -33,7 +33,13 @@ class QuickMessageStoreTest : public ::testing::Test {
   QuickMessageStore store_{LocalFileSystem::Instance()};
 };
 
-TEST_F(QuickMessageStoreTest, LoadsWholeRecordsWithoutTheirPadding) {
+TEST_F(QuickMessageStoreTest, LoadsWholeRecordsWithoutTheirPaddingAndKeepsThemAll) {
+  // A missing store is created empty.
+  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
+  EXPECT_EQ(store_.Count(), 0);
+  EXPECT_THAT(FolderEntries(), ElementsAre("meddelnd.dat"));
+  EXPECT_EQ(dir_.ReadFile("meddelnd.dat"), "");
+
   dir_.WriteFile("meddelnd.dat", QuickMessageRecords({"Call me", "  Late again  ", ""}));
   ASSERT_EQ(store_.Load(dir_.Folder()), 0);
   EXPECT_THAT(Messages(), ElementsAre("Call me", "  Late again", ""));
@@ -43,19 +49,7 @@ TEST_F(QuickMessageStoreTest, LoadsWholeRecordsWithoutTheirPadding) {
   ASSERT_EQ(store_.Load(dir_.Folder()), 0);
   EXPECT_THAT(Messages(), ElementsAre("One", "Two"));
 
-  dir_.WriteFile("meddelnd.dat", "");
-  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
-  EXPECT_EQ(store_.Count(), 0);
-}
-
-TEST_F(QuickMessageStoreTest, AMissingStoreIsCreatedEmpty) {
-  ASSERT_EQ(store_.Load(dir_.Folder()), 0);
-  EXPECT_EQ(store_.Count(), 0);
-  EXPECT_THAT(FolderEntries(), ElementsAre("meddelnd.dat"));
-  EXPECT_EQ(dir_.ReadFile("meddelnd.dat"), "");
-}
-
-TEST_F(QuickMessageStoreTest, KeepsEveryRecordOfAnOverfullStore) {
+  // Every record of an overfull store is kept.
   std::string bytes;
   for (int i = 1; i <= 55; ++i) bytes += QuickMessageRecords({"Message " + std::to_string(i)});
   dir_.WriteFile("meddelnd.dat", bytes);

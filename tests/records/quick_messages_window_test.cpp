@@ -64,11 +64,29 @@ TEST_F(QuickMessagesWindowTest, AnEmptyStoreShowsNumberZeroAndOffersOnlyTheEntry
   window.Use();
   EXPECT_THAT(used_, IsEmpty());
   EXPECT_FALSE(window.Closed());
+
+  // The edit menu works on the entry box through the clipboard.
+  window.OnEditMenuOpening(false);
+  EXPECT_FALSE(window.MenuCut().enabled);
+  EXPECT_FALSE(window.MenuPaste().enabled);
+  window.EditEntry("Hello world");
+  window.Cut(5, 6);
+  window.Paste(0, 0);
+  EXPECT_EQ(window.EntryBox().text, " worldHello");
+  EXPECT_EQ(window.CharCount(), "11");
 }
 
-TEST_F(QuickMessagesWindowTest, AddingShowsTheNewMessageAndWritesTheStore) {
+TEST_F(QuickMessagesWindowTest, AddingRefusesAnEmptyEntryShowsTheNewMessageAndWritesTheStore) {
   QuickMessagesWindow& window = Open({"First"});
   EXPECT_THAT(Shown(), ElementsAre("First", "1", "1"));
+  for (const char* entry : {"", "   "}) {
+    Add(entry);
+    EXPECT_THAT(dialogs_.boxes().back(), (Box{"No message to add!", "What?",
+                                              MessageIcon::kInformation, MessageButtons::kOk}));
+    EXPECT_EQ(store_.Count(), 1);
+    EXPECT_TRUE(window.TakeFocusRequest());
+  }
+  dialogs_.Clear();
   window.EditEntry(std::string(330, 'x'));
   EXPECT_EQ(window.CharCount(), "320");
   window.EditEntry("Running late\r\nStart without me");
@@ -89,18 +107,6 @@ TEST_F(QuickMessagesWindowTest, AddingShowsTheNewMessageAndWritesTheStore) {
             QuickMessageRecords({"First", "Running late\r\nStart without me"}));
 }
 
-TEST_F(QuickMessagesWindowTest, AnEmptyEntryIsRefused) {
-  QuickMessagesWindow& window = Open({"First"});
-  for (const char* entry : {"", "   "}) {
-    dialogs_.Clear();
-    Add(entry);
-    EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"No message to add!", "What?",
-                                                  MessageIcon::kInformation, MessageButtons::kOk}));
-    EXPECT_EQ(store_.Count(), 1);
-    EXPECT_TRUE(window.TakeFocusRequest());
-  }
-}
-
 TEST_F(QuickMessagesWindowTest, TheFiftiethIsAddedAndTheFiftyFirstRefused) {
   std::vector<std::string> texts;
   for (int i = 1; i <= 49; ++i) texts.push_back("Message " + std::to_string(i));
@@ -119,7 +125,7 @@ TEST_F(QuickMessagesWindowTest, TheFiftiethIsAddedAndTheFiftyFirstRefused) {
   EXPECT_EQ(dir_.ReadFile("meddelnd.dat").substr(49 * 400), QuickMessageRecords({"Fiftieth"}));
 }
 
-TEST_F(QuickMessagesWindowTest, SteppingShowsTheMessageAtThePosition) {
+TEST_F(QuickMessagesWindowTest, SteppingShowsTheMessageAtThePositionAndUseHandsItOver) {
   QuickMessagesWindow& window = Open({"One", "Two", "Three"});
   EXPECT_THAT(Shown(), ElementsAre("One", "1", "3"));
   window.TakeFocusRequest();
@@ -128,6 +134,11 @@ TEST_F(QuickMessagesWindowTest, SteppingShowsTheMessageAtThePosition) {
   EXPECT_TRUE(window.TakeFocusRequest());
   window.Step(7);
   EXPECT_THAT(Shown(), ElementsAre("Three", "3", "3"));
+  // "Use" hands over the shown message and ends the window.
+  window.Step(2);
+  window.Use();
+  EXPECT_THAT(used_, ElementsAre("Two"));
+  EXPECT_TRUE(window.Closed());
 }
 
 TEST_F(QuickMessagesWindowTest, DeleteWritesTheStoreAndTheLastOneLeavesAnEmptyList) {
@@ -144,26 +155,6 @@ TEST_F(QuickMessagesWindowTest, DeleteWritesTheStoreAndTheLastOneLeavesAnEmptyLi
   EXPECT_FALSE(window.DeleteButton().enabled);
   EXPECT_FALSE(window.UseButton().enabled);
   EXPECT_THAT(dialogs_.boxes(), IsEmpty());
-}
-
-TEST_F(QuickMessagesWindowTest, UseHandsOverTheShownMessageAndEndsTheWindow) {
-  QuickMessagesWindow& window = Open({"Home at six", "See you  "});
-  window.Step(2);
-  window.Use();
-  EXPECT_THAT(used_, ElementsAre("See you"));
-  EXPECT_TRUE(window.Closed());
-}
-
-TEST_F(QuickMessagesWindowTest, EditMenuWorksOnTheEntryBoxThroughTheClipboard) {
-  QuickMessagesWindow& window = Open({});
-  window.OnEditMenuOpening(false);
-  EXPECT_FALSE(window.MenuCut().enabled);
-  EXPECT_FALSE(window.MenuPaste().enabled);
-  window.EditEntry("Hello world");
-  window.Cut(5, 6);
-  window.Paste(0, 0);
-  EXPECT_EQ(window.EntryBox().text, " worldHello");
-  EXPECT_EQ(window.CharCount(), "11");
 }
 
 // A crash at any step of a rewrite, after an add or a delete, leaves a store

@@ -8,8 +8,8 @@
 #include <iterator>
 
 #include "bulk/command_line_sending.h"
-#include "modem/modem_scenario.h"
 #include "support/crashing_file_system.h"
+#include "support/scenarios.h"
 
 namespace tolvane::testing {
 namespace {

@@ -1,77 +1,93 @@
+// The main window on screen, bound to its presenter sending over the
+// simulated modem: captions, counting, line breaks, group mode and the delay
+// options.
 #include "ui/main_window_widget.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <memory>
 
-#include "sim/sim_event_loop.h"
-#include "support/window_peripherals.h"
+#include "bulk/group_sending.h"
+#include "bulk/time_to_send_dialog.h"
+#include "platform/qt/qt_clipboard.h"
+#include "support/scenarios.h"
+#include "ui/time_to_send_widget.h"
 
-namespace tolvane {
+namespace tolvane::testing {
 namespace {
 
-class MainWindowWidgetTest : public ::testing::Test, protected testing::WindowPeripherals {
+using ::testing::HasSubstr;
+
+class MainWindowWidgetTest : public ModemScenario {
  protected:
   MainWindowWidgetTest() {
-    widget_.Bind(&presenter_);
-    widget_.show();
+    book.AddToGroup("V\xE4nner", "Anna", "0701");
+    book.AddToGroup("Jobb", "Bertil", "0702");
+    book.AddToGroup("Jobb", "Cecilia", "0703");
+    window->SetPhoneBookStore(&book.store());
+    window->NewMessage();
+    widget_->Bind(window.get());
+    widget_->show();
   }
+  ~MainWindowWidgetTest() override { widget_.reset(); }
 
-  QLabel* Label(const char* name) { return widget_.findChild<QLabel*>(name); }
-  QPushButton* ButtonNamed(const QString& caption) {
-    for (QPushButton* button : widget_.findChildren<QPushButton*>()) {
-      if (button->text() == caption) return button;
+  template <typename T = QPushButton>
+  T* Named(const QString& caption) {
+    for (T* control : widget_->findChildren<T*>()) {
+      if (control->text() == caption) return control;
     }
     return nullptr;
   }
+  QPlainTextEdit* Box() { return widget_->findChild<QPlainTextEdit*>("messageBox"); }
+  QString Label(const char* name) { return widget_->findChild<QLabel*>(name)->text(); }
+  QStringList Shown(const char* name) {
+    QAbstractItemModel* model = widget_->findChild<QListView*>(name)->model();
+    QStringList items;
+    for (int row = 0; row < model->rowCount(); ++row) {
+      items << model->index(row, 0).data().toString();
+    }
+    return items;
+  }
 
-  sim::SimEventLoop loop_;
-  MainWindow presenter_{settings, Services(loop_), host};
-  MainWindowWidget widget_;
+  std::unique_ptr<MainWindowWidget> widget_ = std::make_unique<MainWindowWidget>();
 };
 
 TEST_F(MainWindowWidgetTest, OpensWithTheCaptionsAndCountsTypedCharacters) {
-  EXPECT_EQ(widget_.windowTitle(), "Tolvane 2000");
-  ASSERT_NE(ButtonNamed("&Send"), nullptr);
-  ASSERT_NE(ButtonNamed("&Cancel"), nullptr);
-  EXPECT_FALSE(ButtonNamed("&Cancel")->isEnabled());
-  EXPECT_NE(ButtonNamed("&Groupsending >>"), nullptr);
+  EXPECT_EQ(widget_->windowTitle(), "Tolvane 2000");
+  ASSERT_NE(Named("&Send"), nullptr);
+  EXPECT_FALSE(Named("&Cancel")->isEnabled());
+  QTest::keyClicks(Box(), "Hello, world");
+  EXPECT_EQ(Label("statusLine"), "12 character in message (Max 160).");
+  EXPECT_EQ(window->State().saved_text, "Hello, world");
 
-  auto* box = widget_.findChild<QPlainTextEdit*>("messageBox");
-  ASSERT_NE(box, nullptr);
-  QTest::keyClicks(box, "Hello, world");
-  EXPECT_EQ(Label("statusLine")->text(), "12 character in message (Max 160).");
-  EXPECT_EQ(presenter_.State().saved_text, "Hello, world");
-}
+  window->OnDoubleToggled(true);
+  Named("&Send")->click();
+  EXPECT_EQ(Label("receiptLine"),
+            QString::fromLatin1("Message doesn\xB4t exceed 160 character, uncheck Double!"));
 
-TEST_F(MainWindowWidgetTest, RefusedSendShowsTheReceiptLine) {
-  auto* box = widget_.findChild<QPlainTextEdit*>("messageBox");
-  QTest::keyClicks(box, "Hi");
-  ButtonNamed("&Send")->click();
-  EXPECT_EQ(Label("receiptLine")->text(), "No recipient!");
-}
-
-TEST_F(MainWindowWidgetTest, TypedTextBeyondTheCodePageBecomesQuestionMarks) {
-  auto* box = widget_.findChild<QPlainTextEdit*>("messageBox");
-  box->setPlainText(QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC \xD0\x96"));
-  EXPECT_EQ(presenter_.MessageText(), "Hej \xE5\xE4\xF6 \x80 ?");
-  EXPECT_EQ(box->toPlainText(), QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC ?"));
+  // Typed text beyond the code page becomes question marks.
+  Box()->setPlainText(QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC \xD0\x96"));
+  EXPECT_EQ(window->MessageText(), "Hej \xE5\xE4\xF6 \x80 ?");
+  EXPECT_EQ(Box()->toPlainText(), QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC ?"));
 }
 
 TEST_F(MainWindowWidgetTest, RecipientListIsRedrawnOnlyWhenItChanged) {
-  book.Add("Anna", "070-111");
   book.Add("\xC5sa", "070-222");
-  presenter_.SetPhoneBookCursor(&book.cursor());
-  presenter_.RefreshRecipientList();
-  auto* list = widget_.findChild<QListView*>("recipients");
+  window->SetRecipientListStale(true);
+  window->RefreshRecipientList();
+  auto* list = widget_->findChild<QListView*>("recipients");
   ASSERT_NE(list, nullptr);
   QAbstractItemModel* model = list->model();
   ASSERT_EQ(model->rowCount(), 2);
@@ -79,34 +95,149 @@ TEST_F(MainWindowWidgetTest, RecipientListIsRedrawnOnlyWhenItChanged) {
   EXPECT_EQ(list->currentIndex().row(), 0);
 
   QSignalSpy resets(model, &QAbstractItemModel::modelReset);
-  QTest::keyClicks(widget_.findChild<QPlainTextEdit*>("messageBox"), "Hi");
-  presenter_.SetStatusLine("Dialing...");
+  QTest::keyClicks(Box(), "Hi");
+  window->SetStatusLine("Dialing...");
   EXPECT_EQ(resets.count(), 0);
 
   // Choosing on screen reaches the presenter, and does not refill the list.
   list->setCurrentIndex(model->index(1, 0));
-  EXPECT_EQ(presenter_.List(MainList::kRecipients).selected, 1);
-  EXPECT_EQ(presenter_.Control(MainControl::kNumberField).text, "070-222");
+  EXPECT_EQ(window->List(MainList::kRecipients).selected, 1);
+  EXPECT_EQ(Text(MainControl::kNumberField), "070-222");
   EXPECT_EQ(resets.count(), 0);
 
   book.Add("Bo", "070-333");
-  presenter_.SetRecipientListStale(true);
-  presenter_.RefreshRecipientList();
+  window->SetRecipientListStale(true);
+  window->RefreshRecipientList();
   EXPECT_EQ(resets.count(), 1);
   EXPECT_EQ(model->rowCount(), 3);
   EXPECT_EQ(list->currentIndex().row(), 0);
 }
 
-TEST_F(MainWindowWidgetTest, MenusCarryTheirCaptions) {
-  QStringList captions;
-  for (QAction* menu : widget_.menuBar()->actions()) {
-    for (QAction* entry : menu->menu()->actions()) {
-      if (!entry->isSeparator()) captions << entry->text();
-    }
+// A line break in the message box is CR LF wherever it comes from: typed,
+// pasted or put there by the program. It counts as two characters and goes on
+// the wire as such.
+TEST_F(MainWindowWidgetTest, ATypedLineBreakCountsTwoAndGoesToTheSmsCentreAsSpaceAndLineFeed) {
+  QTest::keyClicks(Box(), "ab");
+  QTest::keyClick(Box(), Qt::Key_Return);
+  QTest::keyClicks(Box(), "cd");
+  EXPECT_EQ(window->MessageText(), "ab\r\ncd");
+  EXPECT_EQ(Label("statusLine"), "6 character in message (Max 160).");
+  EXPECT_EQ(Box()->toPlainText(), "ab\ncd");
+  Named("&Send")->click();
+  ASSERT_EQ(smsc.Submits().size(), 1u);
+  EXPECT_THAT(smsc.Submits()[0], HasSubstr("//6162200A6364/"));
+  EXPECT_THAT(smsc.Problems(), ::testing::IsEmpty());
+}
+
+TEST_F(MainWindowWidgetTest, ALineBreakThatDoesNotFitWholeIsNotTaken) {
+  QTest::keyClicks(Box(), QString(159, 'a'));
+  QTest::keyClick(Box(), Qt::Key_Return);
+  EXPECT_EQ(window->MessageText(), std::string(159, 'a'));
+  EXPECT_EQ(Box()->toPlainText(), QString(159, 'a'));
+  EXPECT_EQ(Label("statusLine"), "159 character in message (Max 160).");
+}
+
+TEST_F(MainWindowWidgetTest, TextThatTheProgramOrThePasteBringsIsShownAndCountedTheSameWay) {
+  window->SetMessageText("one\r\ntwo");
+  EXPECT_EQ(Box()->toPlainText(), "one\ntwo");
+  EXPECT_EQ(Label("statusLine"), "8 character in message (Max 160).");
+
+  // Pasting over "two", chosen on screen after the line break.
+  clipboard.SetText("2\r\n3");
+  QTextCursor cursor = Box()->textCursor();
+  cursor.setPosition(4);
+  cursor.setPosition(7, QTextCursor::KeepAnchor);
+  Box()->setTextCursor(cursor);
+  window->OnEditMenuOpening(true);
+  for (QAction* action : widget_->findChildren<QAction*>()) {
+    if (action->text() == "&Paste") action->trigger();
   }
-  EXPECT_EQ(captions, QStringList({"&Message...", "&Phonebook...", "&Settings...", "E&xit", "&Cut",
-                                   "C&opy", "&Paste", "&Help Topics", "&About Tolvane..."}));
+  EXPECT_EQ(window->MessageText(), "one\r\n2\r\n3");
+  EXPECT_EQ(Box()->toPlainText(), "one\n2\n3");
+
+  // The system's clipboard has the system's own line breaks.
+  QtClipboard system_clipboard;
+  QGuiApplication::clipboard()->setText("a\nb");
+  EXPECT_EQ(system_clipboard.Text(), "a\r\nb");
+  system_clipboard.SetText("c\r\nd");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "c\nd");
+}
+
+TEST_F(MainWindowWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMembers) {
+  EXPECT_FALSE(Named<QLabel>("Grupp")->isVisible());
+  widget_->resize(widget_->width(), widget_->minimumSizeHint().height() + 10);
+  const int height = widget_->height();
+  const int message_box_height = widget_->findChild<QPlainTextEdit*>()->height();
+  Named("&Groupsending >>")->click();
+  ASSERT_NE(Named("&Groupsending <<"), nullptr);
+  // The window grows by the panel; the message box keeps its room.
+  EXPECT_GE(widget_->findChild<QPlainTextEdit*>()->height(), message_box_height);
+  EXPECT_TRUE(Named<QLabel>("Gruppmedlemmar")->isVisible());
+  EXPECT_GE(widget_->height(), 7700 / 15);
+  EXPECT_GT(widget_->height(), height);
+  EXPECT_EQ(Shown("groupList"), (QStringList{QString::fromUtf8("V\xC3\xA4nner"), "Jobb"}));
+  EXPECT_EQ(Shown("memberList"), QStringList{"Anna"});
+  EXPECT_FALSE(Named("&Send")->isEnabled());
+  auto* groups = widget_->findChild<QListView*>("groupList");
+  groups->setCurrentIndex(groups->model()->index(1, 0));
+  EXPECT_EQ(Shown("memberList"), (QStringList{"Bertil", "Cecilia"}));
+
+  // With no message, "Send to Group" sends nothing and wants the message.
+  Named("Send to &Group")->click();
+  EXPECT_FALSE(window->State().sending);
+  EXPECT_FALSE(window->State().attempted);
+
+  Named("&Groupsending <<")->click();
+  EXPECT_FALSE(Named<QLabel>("Grupp")->isVisible());
+  EXPECT_EQ(widget_->height(), height);
+  EXPECT_TRUE(Named("&Send")->isEnabled());
+}
+
+TEST_F(MainWindowWidgetTest, DelayOptionsOpenTheTimeDialog) {
+  QRadioButton* none = Named<QRadioButton>("N&one");
+  QRadioButton* to = Named<QRadioButton>("&To...");
+  ASSERT_TRUE(none && to);
+  EXPECT_EQ(to->toolTip(), "Delayed sending");
+  EXPECT_CALL(host, OpenTimeToSend()).WillOnce([this] {
+    window->SetDeliveryTime("06/12/26  16:00", "0612261600");
+  });
+  to->click();
+  EXPECT_EQ(to->text(), "&To: 06/12/26  16:00");
+  EXPECT_TRUE(to->isChecked());
+  none->click();
+  EXPECT_EQ(to->text(), "&To...");
+  EXPECT_TRUE(none->isChecked());
+  EXPECT_FALSE(window->State().deferred);
+}
+
+TEST(TimeToSendWidgetTest, TheScrollBarMovesTheShownTimeAndOkHandsItOver) {
+  std::string shown, delivery;
+  TimeToSendDialog dialog(sim::SimEventLoop::DefaultStart(),
+                          [&](const std::string& label, const std::string& time) {
+                            shown = label;
+                            delivery = time;
+                          });
+  const std::string opened_label = dialog.Label();
+  TimeToSendWidget widget(dialog);
+  widget.show();
+  EXPECT_EQ(widget.windowTitle(), "Time to send...");
+  auto* bar = widget.findChild<QScrollBar*>("timeScrollBar");
+  auto* label = widget.findChild<QLabel*>("timeLabel");
+  ASSERT_TRUE(bar && label);
+  EXPECT_EQ(bar->maximum(), 10068);
+  EXPECT_EQ(bar->pageStep(), 60);
+  EXPECT_EQ(widget.focusWidget(), bar);
+
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(dialog.Position(), 61);
+  EXPECT_EQ(label->text().toStdString(), dialog.Label());
+  EXPECT_NE(dialog.Label(), opened_label);
+  widget.findChild<QPushButton*>("okButton")->click();
+  EXPECT_FALSE(widget.isVisible());
+  EXPECT_EQ(shown, dialog.Label());
+  EXPECT_EQ(delivery, dialog.DeliveryTime());
 }
 
 }  // namespace
-}  // namespace tolvane
+}  // namespace tolvane::testing

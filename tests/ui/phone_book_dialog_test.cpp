@@ -3,98 +3,248 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QDragEnterEvent>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <memory>
 
+#include "phonebook/group_tables.h"
+#include "phonebook/new_group_dialog.h"
 #include "support/fake_dialogs.h"
 #include "support/test_phone_book.h"
+#include "ui/group_panel_widget.h"
+#include "ui/new_group_dialog_widget.h"
 
 namespace tolvane {
 namespace {
 
-TEST(PhoneBookDialogTest, EntersAPersonAndClosesThroughThePresenter) {
-  testing::TestPhoneBook book;
-  testing::FakeDialogs dialogs;
-  int closed = 0;
-  PhoneBookWindow window(book.cursor(), dialogs, [&closed] { ++closed; });
-  PhoneBookDialog dialog(window);
-  dialog.show();
+using Source = GroupPanel::DragSource;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
-  auto* list = dialog.findChild<QListWidget*>("nameList");
-  auto* name_box = dialog.findChild<QLineEdit*>("nameBox");
-  auto* number_box = dialog.findChild<QLineEdit*>("numberBox");
-  auto* save = dialog.findChild<QPushButton*>("saveButton");
-  ASSERT_TRUE(list && name_box && number_box && save);
-  EXPECT_EQ(dialog.windowTitle(), "Phonebook");
-  EXPECT_FALSE(name_box->isEnabled());
-  EXPECT_FALSE(save->isEnabled());
+// The phone-book window with its group panel, offscreen, and drags delivered
+// to the targets as Qt delivers them: enter, move, then drop or leave.
+class PhoneBookDialogTest : public ::testing::Test {
+ protected:
+  PhoneBookDialogTest() {
+    for (const char* name : {"Anna", "Bertil", "Cecilia"}) book_.Add(name, "070");
+    book_.store().CreateTable("V\xE4nner");
+    window_.Open();  // again, now that the people are there
+    dialog_.AddGroupPanel(panel_, dialogs_);
+    dialog_.show();
+    names_ = dialog_.findChild<QListWidget*>("nameList");
+    members_ = dialog_.findChild<QListWidget*>("memberList");
+    trash_ = dialog_.findChild<QLabel*>("trashCan");
+  }
 
-  dialog.findChild<QPushButton*>("newButton")->click();
-  EXPECT_TRUE(name_box->isEnabled());
-  EXPECT_EQ(name_box->maxLength(), 40);
-  name_box->insert(QString::fromUtf8(" \xC3\x85sa "));
-  number_box->insert("0701");
-  save->click();
+  QPushButton* Button(const char* name) { return dialog_.findChild<QPushButton*>(name); }
+  QLineEdit* Box(const char* name) { return dialog_.findChild<QLineEdit*>(name); }
 
-  ASSERT_EQ(list->count(), 1);
-  EXPECT_EQ(list->item(0)->text(), QString::fromUtf8("\xC3\x85sa"));
-  EXPECT_EQ(name_box->text(), "");
-  EXPECT_FALSE(name_box->isEnabled());
-  book.cursor().MoveFirst();
-  EXPECT_EQ(book.cursor().Field("Namn"), "\xC5sa");
+  // Drags data from `source` over `target` as Qt does (enter, then a move):
+  // whether the target welcomed it; then drops it there, or leaves.
+  static bool Drag(Source source, QWidget* target, bool release) {
+    std::unique_ptr<QMimeData> data(GroupPanelWidget::DragData(source));
+    const QPointF at = target->rect().center();
+    QDragEnterEvent enter(at.toPoint(), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDragMoveEvent move(at.toPoint(), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    if (release && move.isAccepted()) {
+      QDropEvent drop(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(target, &drop);
+    } else {
+      QDragLeaveEvent leave;
+      QApplication::sendEvent(target, &leave);
+    }
+    return move.isAccepted();
+  }
 
-  list->setCurrentRow(0);
-  EXPECT_EQ(number_box->text(), "0701");
-  EXPECT_TRUE(dialog.findChild<QPushButton*>("deleteButton")->isEnabled());
+  QStringList Shown(QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    return items;
+  }
 
-  dialog.findChild<QPushButton*>("closeButton")->click();
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_EQ(closed, 1);
+  testing::TestPhoneBook book_;
+  testing::FakeDialogs dialogs_;
+  int closed_ = 0;
+  PhoneBookWindow window_{book_.cursor(), dialogs_, [this] { ++closed_; }};
+  GroupPanel panel_{window_, book_.cursor(), book_.store(), dialogs_};
+  PhoneBookDialog dialog_{window_};
+  QListWidget* names_ = nullptr;
+  QListWidget* members_ = nullptr;
+  QLabel* trash_ = nullptr;
+};
+
+TEST_F(PhoneBookDialogTest, TheGroupsButtonWidensTheWindowForThePanel) {
+  ASSERT_TRUE(names_ && members_ && trash_);
+  QWidget* panel = dialog_.findChild<QWidget*>("groupPanel");
+  QPushButton* toggle = Button("groupsButton");
+  EXPECT_EQ(toggle->text(), "&Groups >>");
+  EXPECT_FALSE(panel->isVisible());
+  const int narrow = dialog_.width();
+
+  toggle->click();
+  EXPECT_EQ(toggle->text(), "&Groups <<");
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_GE(dialog_.width(), 8230 / 15);
+  EXPECT_GT(dialog_.width(), narrow);
+  EXPECT_EQ(Shown(dialog_.findChild<QListWidget*>("groupList")),
+            QStringList{QString::fromUtf8("V\xC3\xA4nner")});
+
+  toggle->click();
+  EXPECT_FALSE(panel->isVisible());
+  EXPECT_LT(dialog_.width(), 8230 / 15);
 }
 
-TEST(PhoneBookDialogTest, NobodyIsChosenOnOpeningNorAfterASaveWhateverHasTheFocus) {
-  testing::TestPhoneBook book;
-  book.Add("Anna", "0701");
-  book.Add("Bo", "0702");
-  testing::FakeDialogs dialogs;
-  PhoneBookWindow window(book.cursor(), dialogs, nullptr);
-  PhoneBookDialog dialog(window);
-  dialog.show();
-  auto* list = dialog.findChild<QListWidget*>("nameList");
-  auto* name_box = dialog.findChild<QLineEdit*>("nameBox");
-  auto* edit = dialog.findChild<QPushButton*>("editButton");
-  auto* remove = dialog.findChild<QPushButton*>("deleteButton");
+TEST_F(PhoneBookDialogTest, NamesDraggedOntoTheMemberListJoinTheGroup) {
+  Button("groupsButton")->click();
+  names_->setCurrentRow(1);
+  EXPECT_TRUE(Drag(Source::kNameList, members_->viewport(), true));
+  EXPECT_EQ(Shown(members_), QStringList{"Bertil"});
+  EXPECT_THAT(MemberNames(book_.store(), "V\xE4nner"), ElementsAre("Bertil"));
+
+  // Onto the trash can a person is refused: the phone book keeps them.
+  names_->setCurrentRow(0);
+  EXPECT_FALSE(Drag(Source::kNameList, trash_, true));
+  EXPECT_EQ(panel_.Cursor(), GroupPanel::DragCursor::kPlain);
+  EXPECT_EQ(Shown(names_), (QStringList{"Anna", "Bertil", "Cecilia"}));
+
+  // Other applications' drags are no concern of the panel.
+  QMimeData text;
+  text.setText("Anna");
+  QDragEnterEvent enter(members_->viewport()->rect().center(), Qt::CopyAction, &text,
+                        Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(members_->viewport(), &enter);
+  EXPECT_FALSE(enter.isAccepted());
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
+}
+
+TEST_F(PhoneBookDialogTest, MembersDraggedOntoTheTrashCanLeaveTheGroup) {
+  Button("groupsButton")->click();
+  for (int row : {0, 2}) {
+    names_->setCurrentRow(row);
+    ASSERT_TRUE(Drag(Source::kNameList, members_->viewport(), true));
+  }
+  ASSERT_EQ(Shown(members_), (QStringList{"Anna", "Cecilia"}));
+
+  members_->setCurrentRow(0);
+  // Over its own list a member finds no taker; over the trash can it does.
+  EXPECT_FALSE(Drag(Source::kMemberList, members_->viewport(), true));
+  EXPECT_TRUE(Drag(Source::kMemberList, trash_, false));
+  EXPECT_EQ(panel_.Cursor(), GroupPanel::DragCursor::kPlain) << "after leaving the trash can";
+  EXPECT_EQ(Shown(members_), (QStringList{"Anna", "Cecilia"}));
+  EXPECT_TRUE(Drag(Source::kMemberList, trash_, true));
+  EXPECT_EQ(Shown(members_), QStringList{"Cecilia"});
+  EXPECT_EQ(members_->currentRow(), 0);
+  EXPECT_THAT(MemberNames(book_.store(), "V\xE4nner"), ElementsAre("Cecilia"));
+}
+
+TEST_F(PhoneBookDialogTest, PressingAndMovingOnANameStartsADrag) {
+  auto* panel = dialog_.findChild<GroupPanelWidget*>("groupPanel");
+  QSignalSpy started(panel, &GroupPanelWidget::dragStarted);
+  QWidget* viewport = names_->viewport();
+  const QPoint from = names_->visualItemRect(names_->item(1)).center();
+  auto press_and_move = [&] {
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(0, 30)),
+                     QPointF(viewport->mapToGlobal(from + QPoint(0, 30))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, from + QPoint(0, 30));
+  };
+  press_and_move();
+  EXPECT_EQ(started.count(), 0) << "the panel is closed";
+  Button("groupsButton")->click();
+  press_and_move();
+  ASSERT_EQ(started.count(), 1);
+  EXPECT_EQ(started.at(0).at(0).value<Source>(), Source::kNameList);
+  EXPECT_EQ(window_.NameList().selected, 1) << "the press chose the name first";
+}
+
+TEST_F(PhoneBookDialogTest, NewGroupStaysOpenForANameTakenAndClosesWhenCreated) {
+  Button("groupsButton")->click();
+  NewGroupDialog dialog(panel_, dialogs_);
+  NewGroupDialogWidget widget(dialog);
+  widget.show();
+  EXPECT_EQ(widget.windowTitle(), "Save as...");
+  auto* name = widget.findChild<QLineEdit*>("groupName");
+  auto* ok = widget.findChild<QPushButton*>("okButton");
+  ASSERT_TRUE(name && ok);
+
+  QTest::keyClicks(name, "TELELIST");
+  ok->click();
+  EXPECT_TRUE(widget.isVisible());
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Name already exist!"));
+
+  name->clear();
+  name->insert("Jobb");
+  QTest::keyClick(name, Qt::Key_Return);
+  EXPECT_FALSE(widget.isVisible());
+  EXPECT_EQ(widget.result(), QDialog::Accepted);
+  EXPECT_THAT(GroupNames(book_.store()), ElementsAre("V\xE4nner", "Jobb"));
+  EXPECT_EQ(panel_.GroupList().SelectedText(), "Jobb");
+}
+
+TEST_F(PhoneBookDialogTest, EntersAPersonAndClosesThroughThePresenter) {
+  EXPECT_EQ(dialog_.windowTitle(), "Phonebook");
+  EXPECT_FALSE(Box("nameBox")->isEnabled());
+  EXPECT_FALSE(Button("saveButton")->isEnabled());
+  Button("newButton")->click();
+  EXPECT_TRUE(Box("nameBox")->isEnabled());
+  EXPECT_EQ(Box("nameBox")->maxLength(), 40);
+  Box("nameBox")->insert(QString::fromUtf8(" \xC3\x85sa "));
+  Box("numberBox")->insert("0701");
+  Button("saveButton")->click();
+
+  ASSERT_EQ(names_->count(), 4);
+  EXPECT_EQ(names_->item(3)->text(), QString::fromUtf8("\xC3\x85sa"));
+  EXPECT_EQ(Box("nameBox")->text(), "");
+  EXPECT_FALSE(Box("nameBox")->isEnabled());
+  EXPECT_TRUE(book_.cursor().SeekName("\xC5sa"));
+  names_->setCurrentRow(3);
+  EXPECT_EQ(Box("numberBox")->text(), "0701");
+  EXPECT_TRUE(Button("deleteButton")->isEnabled());
+
+  Button("closeButton")->click();
+  EXPECT_FALSE(dialog_.isVisible());
+  EXPECT_EQ(closed_, 1);
+}
+
+TEST_F(PhoneBookDialogTest, NobodyIsChosenOnOpeningNorAfterASaveWhateverHasTheFocus) {
   // Qt makes the first row current when the list gets the focus.
-  auto focus_list = [list] {
+  auto focus_list = [this] {
     QFocusEvent focus_in(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(list, &focus_in);
+    QApplication::sendEvent(names_, &focus_in);
   };
   auto expect_nobody_chosen = [&](const char* when) {
-    EXPECT_TRUE(list->selectedItems().isEmpty()) << when;
-    EXPECT_EQ(name_box->text(), "") << when;
-    EXPECT_FALSE(edit->isEnabled()) << when;
-    EXPECT_FALSE(remove->isEnabled()) << when;
+    EXPECT_TRUE(names_->selectedItems().isEmpty()) << when;
+    EXPECT_EQ(Box("nameBox")->text(), "") << when;
+    EXPECT_FALSE(Button("editButton")->isEnabled()) << when;
+    EXPECT_FALSE(Button("deleteButton")->isEnabled()) << when;
   };
-
   focus_list();
   expect_nobody_chosen("on opening");
 
-  dialog.findChild<QPushButton*>("newButton")->click();
-  name_box->insert("Cecilia");
-  dialog.findChild<QLineEdit*>("numberBox")->insert("0703");
-  dialog.findChild<QPushButton*>("saveButton")->click();
+  Button("newButton")->click();
+  Box("nameBox")->insert("Dora");
+  Box("numberBox")->insert("0704");
+  Button("saveButton")->click();
   focus_list();
   expect_nobody_chosen("after a save");
 
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                    list->visualItemRect(list->item(1)).center());
-  EXPECT_EQ(name_box->text(), "Bo");
-  EXPECT_TRUE(edit->isEnabled());
-  EXPECT_TRUE(remove->isEnabled());
+  QTest::mouseClick(names_->viewport(), Qt::LeftButton, {},
+                    names_->visualItemRect(names_->item(1)).center());
+  EXPECT_EQ(Box("nameBox")->text(), "Bertil");
+  EXPECT_TRUE(Button("editButton")->isEnabled());
+  EXPECT_TRUE(Button("deleteButton")->isEnabled());
 }
 
 }  // namespace

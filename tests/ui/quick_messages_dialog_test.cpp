@@ -12,7 +12,6 @@
 #include <QTimer>
 
 #include "sim/sim_event_loop.h"
-#include "support/quick_message_files.h"
 #include "support/window_peripherals.h"
 #include "ui/main_window_widget.h"
 #include "ui/qt_main_window_host.h"
@@ -59,8 +58,16 @@ T* Child(QDialog& dialog, const char* name) {
   return child;
 }
 
-TEST_F(QuickMessagesDialogTest, AddStepAndUsePutTheMessageIntoTheMainWindow) {
+TEST_F(QuickMessagesDialogTest, CloseLeavesTheMessageBoxAloneAndUsePutsTheMessageIntoIt) {
   ASSERT_EQ(presenter_.QuickMessages().Load(book.Folder()), 0);
+  testing::TypeMessage(presenter_, "Draft");
+  WithQuickMessages([](QDialog& dialog) {
+    EXPECT_FALSE(Child<QPushButton>(dialog, "deleteButton")->isEnabled());
+    Child<QPushButton>(dialog, "closeButton")->click();
+    EXPECT_FALSE(dialog.isVisible());
+  });
+  EXPECT_EQ(presenter_.MessageText(), "Draft");
+
   WithQuickMessages([](QDialog& dialog) {
     EXPECT_EQ(dialog.windowTitle(), "Quick messages");
     auto* entry = Child<QPlainTextEdit>(dialog, "entryBox");
@@ -98,19 +105,6 @@ TEST_F(QuickMessagesDialogTest, AddStepAndUsePutTheMessageIntoTheMainWindow) {
   ASSERT_EQ(file.size(), 800u);
   EXPECT_EQ(file.substr(0, 400), "Home at six" + std::string(389, ' '));
   EXPECT_EQ(file.substr(400, 400), "Line one\r\nL\xE5ne\xB4two" + std::string(382, ' '));
-}
-
-TEST_F(QuickMessagesDialogTest, CloseLeavesTheMessageBoxAlone) {
-  book.dir().WriteFile("meddelnd.dat", testing::QuickMessageRecords({"Stored"}));
-  ASSERT_EQ(presenter_.QuickMessages().Load(book.Folder()), 0);
-  testing::TypeMessage(presenter_, "Draft");
-  WithQuickMessages([](QDialog& dialog) {
-    EXPECT_EQ(Child<QLabel>(dialog, "shownMessage")->text(), "Stored");
-    EXPECT_TRUE(Child<QPushButton>(dialog, "deleteButton")->isEnabled());
-    Child<QPushButton>(dialog, "closeButton")->click();
-    EXPECT_FALSE(dialog.isVisible());
-  });
-  EXPECT_EQ(presenter_.MessageText(), "Draft");
 }
 
 }  // namespace

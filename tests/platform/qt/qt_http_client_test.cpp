@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QProcess>
 #include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -14,39 +13,24 @@
 
 #include <sys/socket.h>
 
+#include "support/qt/simulator_process.h"
+
 namespace tolvane {
 namespace {
 
 constexpr char kPath[] = "/servlet/norvoServlet/standardAccount/sendSingleSMS";
 constexpr char kFormHeader[] = "Content-type: application/x-www-form-urlencoded\r\n";
 
-// The simulated gateway as its own process on a free loopback port.
-class GatewaySimProcess {
+// The simulated gateway on a free loopback port.
+class GatewaySimProcess : public testing::SimulatorProcess {
  public:
-  explicit GatewaySimProcess(const QStringList& arguments) {
-    process_.setProgram(TOLVANE_BIN_DIR "/gateway-sim");
-    process_.setArguments(QStringList{"--port", "0"} + arguments);
-    process_.start();
-    QByteArray banner;
-    while (!banner.contains('\n') && process_.waitForReadyRead(10000)) {
-      banner += process_.readLine();
-    }
-    // "gateway-sim listening on http://127.0.0.1:PORT"
-    qsizetype at = banner.indexOf(" on ");
-    base_url_ = at < 0 ? "" : banner.mid(at + 4).trimmed().toStdString();
-    port_ = base_url_.empty() ? 0 : std::stoi(base_url_.substr(base_url_.rfind(':') + 1));
+  explicit GatewaySimProcess(const QStringList& arguments)
+      : SimulatorProcess("gateway-sim", QStringList{"--port", "0"} + arguments,
+                         testing::kGatewayAddress) {}
+  int Port() const {
+    return Address().empty() ? 0 : std::stoi(Address().substr(Address().rfind(':') + 1));
   }
-  ~GatewaySimProcess() {
-    process_.kill();
-    process_.waitForFinished(5000);
-  }
-  int Port() const { return port_; }
-  std::string Url(const std::string& path = kPath) const { return base_url_ + path; }
-
- private:
-  QProcess process_;
-  std::string base_url_;
-  int port_ = 0;
+  std::string Url(const std::string& path = kPath) const { return Address() + path; }
 };
 
 class QtHttpClientTest : public ::testing::Test {
@@ -94,7 +78,7 @@ class QtHttpClientTest : public ::testing::Test {
   QEventLoop* wait_ = nullptr;
 };
 
-TEST_F(QtHttpClientTest, PostsTheFormAndDeliversTheWholeAnswer) {
+TEST_F(QtHttpClientTest, PostsTheFormAndDeliversTheWholeAnswerWhateverTheStatus) {
   ASSERT_NE(gateway_.Port(), 0);
   ASSERT_EQ(Post(gateway_.Url(),
                  "toPhoneNumber=46701&message=C%2B%2B+50/+off+%26+K%F6p&accountPassword=a%26b%3Dc"),
@@ -106,9 +90,8 @@ TEST_F(QtHttpClientTest, PostsTheFormAndDeliversTheWholeAnswer) {
   EXPECT_EQ(Body(), std::string("POST ") + kPath +
                         "\ntoPhoneNumber=46701\nmessage=C++ 50/ off & K\xF6p\n"
                         "accountPassword=a&b=c\n");
-}
 
-TEST_F(QtHttpClientTest, EveryHttpStatusCompletesTheRequestAndRedirectsAreNotFollowed) {
+  // Every status completes the request, and redirects are not followed.
   ASSERT_EQ(Post(gateway_.Url(), "toPhoneNumber=433"), HttpClient::kStateResponseCompleted);
   EXPECT_TRUE(client_->GetHeader().starts_with("HTTP/1.1 433 Gateway Status\r\n"));
   ASSERT_EQ(Post(gateway_.Url(), "toPhoneNumber=301"), HttpClient::kStateResponseCompleted);

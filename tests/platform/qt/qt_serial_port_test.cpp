@@ -13,17 +13,15 @@
 namespace tolvane::testing {
 namespace {
 
-TEST(QtSerialPortTest, DeviceFromSettingOrPortNumber) {
+TEST(QtSerialPortTest, DeviceFromSettingOrPortNumberAndOnlyWhenThere) {
   QtSerialPort port;
   port.SetCommPort(2);
   EXPECT_EQ(port.DevicePath(), "/dev/ttyS1");
   port.SetDevice("/dev/ttyUSB0");
   EXPECT_EQ(port.DevicePath(), "/dev/ttyUSB0");
   EXPECT_FALSE(port.CdHolding());
-}
 
-TEST(QtSerialPortTest, MissingDeviceDoesNotOpen) {
-  QtSerialPort port;
+  // A device that is not there does not open.
   port.SetDevice("/dev/tolvane-no-such-port");
   EXPECT_FALSE(port.Open());
   EXPECT_FALSE(port.IsOpen());

@@ -1,0 +1,368 @@
+// Group mode of the main window, group runs and orders naming a list of
+// numbers or a group, over the simulated gateway and the simulated modem:
+// captions, lists, receipt line, log, exit outcome and what the peer received.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "bulk/command_line_sending.h"
+#include "bulk/group_sending.h"
+#include "phonebook/group_tables.h"
+#include "support/scenarios.h"
+
+namespace tolvane::testing {
+namespace {
+
+using sim::GatewayAnswer;
+using std::chrono::milliseconds;
+using ::testing::Each;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Pair;
+using ::testing::StartsWith;
+
+constexpr char kFriends[] = "V\xE4nner";
+constexpr char kDelivered[] = "Message delivered to recipients phone";
+
+// "0700000001,0700000002,..." with `count` numbers.
+std::string NumberList(int count) {
+  std::string list;
+  for (int i = 1; i <= count; ++i) list += (i > 1 ? "," : "") + std::to_string(700000000 + i);
+  return list;
+}
+
+class GroupGatewayTest : public GatewayScenario {
+ protected:
+  GroupGatewayTest() {
+    window->SetPhoneBookStore(&book.store());
+    window->SetPhoneBookCursor(&book.cursor());
+    gateway.SetDefaultAnswer(GatewayAnswer::Status(200, 500));
+  }
+  void AddFriends() {
+    book.AddToGroup(kFriends, "Anna", "070-111 11 11");
+    book.AddToGroup(kFriends, "Bertil", "+46 70 222 22 22");
+    book.AddToGroup(kFriends, "Cecilia", "0703333333");
+  }
+  void SendToFriends(const std::string& text) {
+    window->OnGroupSendingToggled();
+    TypeMessage(*window, text);
+    window->Groups().SendToGroup();
+  }
+  OrderOutcome Order(const std::string& text) {
+    window->SetCommandLineMode(true);
+    return CommandLineSending(*window).ArgSandning(text);
+  }
+  const ListState& List(MainList list) const { return window->List(list); }
+};
+
+TEST_F(GroupGatewayTest, GroupModeLocksSingleSendsAndRefusesMailCheckingDoubleAndEmptyGroups) {
+  SendToFriends("Hej");
+  EXPECT_EQ(Receipt(), "No group exist!");
+  book.store().CreateTable(kFriends);
+  window->OnGroupSendingToggled();
+  SendToFriends("Hej");
+  EXPECT_EQ(Receipt(), "No recipients!");
+  EXPECT_THAT(gateway.Requests(), IsEmpty());
+  window->OnGroupSendingToggled();
+
+  window->Mutable(MainControl::kMailchecking).checked = true;
+  window->OnGroupSendingToggled();
+  EXPECT_THAT(dialogs.boxes(),
+              ElementsAre(FakeDialogs::Box{"Uncheck Mailchecking first!",
+                                           "Not Mailchecing AND groupsending!",
+                                           MessageIcon::kCritical, MessageButtons::kOk}));
+  EXPECT_FALSE(window->Groups().GroupMode());
+
+  // A ticked Double is refused on the way in, and cannot be ticked inside.
+  dialogs.Clear();
+  window->Mutable(MainControl::kMailchecking).checked = false;
+  window->OnDoubleToggled(true);
+  window->OnGroupSendingToggled();
+  window->OnDoubleToggled(true);
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("Double message not allowed for groupsending",
+                                           "Double message not allowed for groupsending"));
+  EXPECT_EQ(dialogs.boxes()[1].title, "Not double");
+  EXPECT_FALSE(window->Control(MainControl::kDouble).checked);
+  EXPECT_FALSE(window->State().double_message);
+  EXPECT_TRUE(window->Groups().GroupMode());
+  EXPECT_EQ(window->Groups().WindowHeightTwips(), 7700);
+  for (MainControl locked : {MainControl::kSend, MainControl::kNow, MainControl::kMailchecking}) {
+    EXPECT_FALSE(Enabled(locked));
+  }
+  EXPECT_FALSE(List(MainList::kRecipients).enabled);
+
+  window->OnGroupSendingToggled();
+  EXPECT_EQ(Text(MainControl::kGroupSending), "&Groupsending >>");
+  EXPECT_EQ(window->Groups().WindowHeightTwips(), 5230);
+  EXPECT_TRUE(Enabled(MainControl::kMailchecking));
+  EXPECT_TRUE(List(MainList::kRecipients).enabled);
+}
+
+TEST_F(GroupGatewayTest, ThreeMembersGetOneRequestEachAfterThePreviousAnswer) {
+  AddFriends();
+  gateway.SetAnswer("46702222222", GatewayAnswer::Status(202, 500));
+  // Every answer shown, with how many requests the gateway had by then.
+  std::vector<std::pair<std::string, size_t>> answers;
+  window->SetOnChanged([&] {
+    if (!Receipt().empty() && (answers.empty() || answers.back().first != Receipt())) {
+      answers.emplace_back(Receipt(), gateway.Requests().size());
+    }
+  });
+  SendToFriends("Hej & v\xE4lkomna");
+
+  EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0701111111", "46702222222", "0703333333"));
+  EXPECT_THAT(Sent("followingMessages"), ElementsAre("2", "1", "0"));
+  EXPECT_THAT(Sent("message"), Each(std::string("Hej & v\xE4lkomna")));
+  const char* queued = "Message placed in message queue, will be sent soon";
+  EXPECT_THAT(answers, ElementsAre(Pair(kDelivered, 1u), Pair(queued, 2u), Pair(kDelivered, 3u)));
+  // Per member: the 2-second pause, then the answer after 500 ms.
+  EXPECT_EQ(loop.Elapsed(), milliseconds(3 * 2500));
+  EXPECT_THAT(LogLines(), ElementsAre(StartsWith("\"Anna 0701111111\",\"Message delivered"),
+                                      StartsWith("\"Bertil 46702222222\",\"Message placed"),
+                                      StartsWith("\"Cecilia 0703333333\",\"Message delivered")));
+  EXPECT_EQ(Text(MainControl::kReceiptFrame), "Receipt for sending to: Cecilia");
+  EXPECT_TRUE(window->Groups().LastRunAccepted());
+
+  // Still in group mode: the group controls usable, "&Send" and "No&w" not.
+  EXPECT_EQ(List(MainList::kMembers).selected, 2);
+  EXPECT_EQ(Text(MainControl::kStatusLine), "");
+  for (MainControl locked : {MainControl::kCancel, MainControl::kSend, MainControl::kNow}) {
+    EXPECT_FALSE(Enabled(locked));
+  }
+  for (MainControl free :
+       {MainControl::kSendToGroup, MainControl::kGroupSending, MainControl::kMenuPhonebook}) {
+    EXPECT_TRUE(Enabled(free));
+  }
+  EXPECT_FALSE(List(MainList::kRecipients).enabled);
+  EXPECT_TRUE(List(MainList::kGroups).enabled);
+  EXPECT_FALSE(window->State().sending);
+}
+
+TEST_F(GroupGatewayTest, CancelOrATransportFailureEndsTheRun) {
+  AddFriends();
+  // The first answer comes at 2.5 s; the second member is in its pause then.
+  At(3000, [this] { window->CancelSend(); });
+  SendToFriends("Hej");
+  EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0701111111"));
+  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr(kDelivered),
+                                      StartsWith("\"Bertil 46702222222\",\"Sending Cancelled.\"")));
+  EXPECT_FALSE(window->Groups().LastRunAccepted());
+  EXPECT_FALSE(window->State().sending);
+  EXPECT_FALSE(Enabled(MainControl::kCancel));
+  EXPECT_TRUE(Enabled(MainControl::kSendToGroup));
+
+  gateway.SetAnswer("46702222222", GatewayAnswer::Close(100));
+  TypeMessage(*window, "Hej");
+  window->Groups().SendToGroup();
+  EXPECT_EQ(gateway.Requests().size(), 3u);
+  ASSERT_EQ(LogLines().size(), 4u);
+  EXPECT_THAT(LogLines()[3], StartsWith("\"Bertil 46702222222\",\"Error: "));
+  EXPECT_FALSE(window->State().sending);
+}
+
+TEST_F(GroupGatewayTest, MembersThatCannotBeSentAreSkippedAndLogged) {
+  book.AddToGroup(kFriends, "Anna", "070-111 11 11");
+  // A record another program wrote without a name: its line finds no record.
+  auto table = book.store().OpenCursor(kFriends);
+  table->AddNew();
+  table->SetField(kFieldTelenummer, "0709");
+  table->Update();
+  book.AddToGroup(kFriends, "Bertil", "unknown");
+  book.AddToGroup(kFriends, "Cecilia", "0703333333");
+  book.AddToGroup(kFriends, "Dora", "none");
+  SendToFriends("Hej");
+  EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0701111111", "0703333333"));
+  // The skipped last member still ends the run.
+  EXPECT_THAT(Sent("followingMessages"), ElementsAre("1", "0"));
+  EXPECT_THAT(
+      LogLines(),
+      ElementsAre(HasSubstr(kDelivered), StartsWith("\" \",\"No record of  in the group"),
+                  StartsWith("\"Bertil \",\"Not a number: unknown, skipped.\""),
+                  HasSubstr(kDelivered), StartsWith("\"Dora \",\"Not a number: none, skipped.\"")));
+  EXPECT_EQ(Receipt(), "Not a number: none, skipped.");
+  EXPECT_FALSE(window->Groups().LastRunAccepted());
+  EXPECT_FALSE(window->State().sending);
+  EXPECT_FALSE(Enabled(MainControl::kCancel));
+  EXPECT_TRUE(Enabled(MainControl::kSendToGroup));
+}
+
+TEST_F(GroupGatewayTest, ListOrdersGoToEachNumberAndARefusalFailsTheOrder) {
+  settings.EjKvitto = "1";
+  settings.EjKvittoOn = true;
+  gateway.SetDefaultAnswer(GatewayAnswer::Status(200));
+  EXPECT_EQ(Order("N//+46 70-111 11 11,0702//Hej//kvitto.txt"), OrderOutcome::kAccepted);
+  EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("46701111111", "0702"));
+  EXPECT_THAT(Sent("followingMessages"), ElementsAre("1", "0"));
+  EXPECT_THAT(Sent("message"), ElementsAre("Hej", "Hej"));
+  EXPECT_EQ(Text(MainControl::kReceiptFrame), "Receipt for sending to: Group");
+  std::string receipts = book.dir().ReadFile("kvitto.txt");
+  EXPECT_THAT(receipts, HasSubstr("\"Group 46701111111\""));
+  EXPECT_THAT(receipts, HasSubstr("\"Group 0702\""));
+  // The window is usable again, and the program waited three seconds.
+  EXPECT_TRUE(Enabled(MainControl::kSend));
+  EXPECT_FALSE(window->State().write_receipt_file);
+  EXPECT_EQ(loop.Elapsed().count(), 3000);
+
+  // Marker G with a list sends the list; a refused number fails the order
+  // but not the others.
+  gateway.SetAnswer("0702", GatewayAnswer::Status(450));
+  EXPECT_EQ(Order("G//0701,0702,0703,//Hej"), OrderOutcome::kFailed);
+  EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("46701111111", "0702", "0701", "0702", "0703"));
+
+  // Forty numbers go; forty-one are refused whole.
+  EXPECT_EQ(Order("N//" + NumberList(40) + "//Hej"), OrderOutcome::kAccepted);
+  ASSERT_EQ(gateway.Requests().size(), 45u);
+  EXPECT_EQ(Sent("followingMessages")[5], "39");
+  EXPECT_EQ(Order("N//" + NumberList(41) + "//Hej"), OrderOutcome::kBadOrder);
+  EXPECT_EQ(gateway.Requests().size(), 45u);
+  EXPECT_EQ(Receipt(), "More than 40 numbers in the order, nothing sent!");
+}
+
+TEST_F(GroupGatewayTest, GroupOrdersFindTheGroupInAnyLetterCaseOfTheCodePage) {
+  book.AddToGroup(kFriends, "Anna", "0701");
+  book.AddToGroup(kFriends, "Bertil", "0702");
+  EXPECT_EQ(Order("G//v\xC4NNER//Hej alla"), OrderOutcome::kAccepted);
+  EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0701", "0702"));
+  EXPECT_THAT(Sent("followingMessages"), ElementsAre("1", "0"));
+  // Group mode was entered for the order and left after it.
+  EXPECT_FALSE(window->Groups().GroupMode());
+  EXPECT_EQ(Text(MainControl::kGroupSending), "&Groupsending >>");
+  EXPECT_EQ(Text(MainControl::kReceiptFrame), "Receipt for sending to: Bertil");
+
+  // The people's own table is no group, in any letter case.
+  for (const char* unknown : {"Fiender", "tELELIST"}) {
+    EXPECT_EQ(Order(std::string("G//") + unknown + "//Hej"), OrderOutcome::kBadOrder);
+    EXPECT_EQ(Receipt(), std::string("Can\xB4t find the ") + unknown + " group!");
+  }
+  EXPECT_EQ(gateway.Requests().size(), 2u);
+  EXPECT_FALSE(window->Groups().GroupMode());
+
+  // An order in group mode leaves group mode on.
+  window->OnGroupSendingToggled();
+  EXPECT_EQ(Order("G//v\xE4nner//Hej"), OrderOutcome::kAccepted);
+  EXPECT_TRUE(window->Groups().GroupMode());
+}
+
+// The frames the program wrote, in order, each as its TRN, O or R and the
+// operation ("00 O30", "00 R01").
+std::vector<std::string> FramesOnTheWire(const std::string& wire) {
+  std::vector<std::string> frames;
+  for (size_t stx = wire.find('\x02'); stx != std::string::npos; stx = wire.find('\x02', stx)) {
+    size_t etx = wire.find('\x03', stx);
+    std::string frame = wire.substr(stx + 1, etx - stx - 1);
+    frames.push_back(frame.substr(0, 2) + " " + frame.substr(9, 1) + frame.substr(11, 2));
+    stx = etx;
+  }
+  return frames;
+}
+
+class GroupModemTest : public ModemScenario {
+ protected:
+  GroupModemTest() {
+    window->SetPhoneBookStore(&book.store());
+    book.AddToGroup(kFriends, "Anna", "070-111 11 11");
+    book.AddToGroup(kFriends, "Bertil", "0702222222");
+    book.AddToGroup(kFriends, "Cecilia", "0703333333");
+    window->OnGroupSendingToggled();
+  }
+};
+
+TEST_F(GroupModemTest, ThreeMembersGoAsThreeFramesOverOneCall) {
+  window->Groups().SendToGroup();
+  EXPECT_EQ(modem.DialCount(), 1);
+  EXPECT_EQ(port.OpenCount(), 1);
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_FALSE(modem.Carrier());
+  // Every notification is acknowledged, with its own reference, before the
+  // next member's frame goes out.
+  EXPECT_THAT(FramesOnTheWire(port.Written()),
+              ElementsAre("00 O30", "00 R01", "01 O30", "01 R01", "02 O30", "02 R01"));
+  EXPECT_THAT(port.Written(), HasSubstr("\x02"
+                                        "02/00019/R/01/A//6A\x03"));
+  ASSERT_EQ(smsc.Submits().size(), 3u);
+  EXPECT_THAT(smsc.Submits()[0], HasSubstr("/O/30/0701111111/46707654321//1//////48656C6C6F/"));
+  EXPECT_THAT(smsc.Problems(), IsEmpty());
+  EXPECT_THAT(
+      LogLines(),
+      ElementsAre(HasSubstr("\"Anna 0701111111\",\"Message for 0701111111 delivered\""),
+                  HasSubstr("\"Bertil 0702222222\",\"Message for 0702222222 delivered\""),
+                  HasSubstr("\"Cecilia 0703333333\",\"Message for 0703333333 delivered\"")));
+  EXPECT_EQ(statuses.Count("Hanging up..."), 2);  // the last exchange's end, then the run's
+  EXPECT_TRUE(window->Groups().LastRunAccepted());
+  EXPECT_FALSE(Enabled(MainControl::kCancel));
+  EXPECT_TRUE(Enabled(MainControl::kSendToGroup));
+
+  // A refused member does not stop the call.
+  smsc.Options().refused_recipients["0702222222"] = "06";
+  TypeMessage(*window, "Hello");
+  window->Groups().SendToGroup();
+  EXPECT_EQ(modem.DialCount(), 2);
+  EXPECT_THAT(FramesOnTheWire(port.Written().substr(port.Written().rfind("ATZ"))),
+              ElementsAre("00 O30", "00 R01", "01 O30", "02 O30", "02 R01"));
+  EXPECT_THAT(LogLines()[4], HasSubstr("\"Bertil 0702222222\",\"Wrong phonenumber\""));
+  EXPECT_FALSE(window->Groups().LastRunAccepted());
+}
+
+TEST_F(GroupModemTest, CancelAfterTheFirstMemberHangsUpWithTheOthersUnsent) {
+  // The first member's exchange is over after about 21 s; the second one is
+  // settling then.
+  At(22000, [this] { window->CancelSend(); });
+  window->Groups().SendToGroup();
+  EXPECT_EQ(smsc.Submits().size(), 1u);
+  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr("\"Anna 0701111111\""),
+                                      HasSubstr("\"Bertil 0702222222\",\"Sending Cancelled.\"")));
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_FALSE(window->State().sending);
+  EXPECT_FALSE(window->Groups().LastRunAccepted());
+}
+
+TEST_F(GroupModemTest, AFailingDialOrModemEndsTheRunAndTheOrder) {
+  modem.Options().outcome = sim::ModemOptions::DialOutcome::kNoCarrier;
+  window->Groups().SendToGroup();
+  EXPECT_EQ(Receipt(), "No answer, try again later.");
+  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr("\"V\xE4nner \",\"No answer, try again later.\"")));
+  EXPECT_FALSE(port.IsOpen());
+
+  window->OnGroupSendingToggled();
+  window->SetCommandLineMode(true);
+  modem.Options().init_reply = sim::ModemOptions::InitReply::kError;
+  EXPECT_EQ(CommandLineSending(*window).ArgSandning("N//0701,0702//Hej"), OrderOutcome::kFailed);
+  EXPECT_EQ(Receipt(), "Error in Initstring!");
+  EXPECT_THAT(smsc.Submits(), IsEmpty());
+  EXPECT_TRUE(Enabled(MainControl::kSend));
+}
+
+TEST_F(GroupModemTest, FortyNumbersGoOverOneCallWithReferences00To39) {
+  window->OnGroupSendingToggled();
+  window->SetCommandLineMode(true);
+  EXPECT_EQ(CommandLineSending(*window).ArgSandning("N//" + NumberList(40) + "//Hej"),
+            OrderOutcome::kAccepted);
+  EXPECT_EQ(modem.DialCount(), 1);
+  ASSERT_EQ(smsc.Submits().size(), 40u);
+  EXPECT_EQ(smsc.Submits()[39].substr(0, 3), "39/");
+  ASSERT_EQ(smsc.Acknowledgements().size(), 40u);
+  EXPECT_EQ(smsc.Acknowledgements()[39], "39/00019/R/01/A//74");
+  EXPECT_THAT(smsc.Problems(), IsEmpty());
+  EXPECT_THAT(LogLines(), Each(HasSubstr("\"Group 7000000")));
+  EXPECT_EQ(LogLines().size(), 40u);
+}
+
+TEST_F(GroupModemTest, DeferredMembersGoAsDeferredFramesWithoutNotifications) {
+  window->State().deferred = true;
+  window->State().delivery_time = "0612261600";
+  window->Groups().SendToGroup();
+  ASSERT_EQ(smsc.Submits().size(), 3u);
+  // The deferred form always carries TRN 00; 2 x 5 message characters + 38 +
+  // 10 + 11 digits.
+  EXPECT_THAT(smsc.Submits(), Each(StartsWith("00/000")));
+  EXPECT_THAT(smsc.Submits()[0],
+              StartsWith("00/00069/O/30/0701111111/46707654321//1///1/0612261600//"));
+  EXPECT_THAT(smsc.Submits(), Each(HasSubstr("//1///1/0612261600//")));
+  EXPECT_THAT(smsc.Acknowledgements(), IsEmpty());
+  EXPECT_THAT(smsc.Problems(), IsEmpty());
+  EXPECT_THAT(LogLines(), Each(HasSubstr("\"Message sent.\"")));
+  EXPECT_EQ(modem.DialCount(), 1);
+}
+
+}  // namespace
+}  // namespace tolvane::testing

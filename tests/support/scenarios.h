@@ -1,0 +1,114 @@
+#ifndef TOLVANE_TESTS_SUPPORT_SCENARIOS_H_
+#define TOLVANE_TESTS_SUPPORT_SCENARIOS_H_
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/main_window.h"
+#include "records/log_file.h"
+#include "sim/sim_event_loop.h"
+#include "sim/sim_gateway.h"
+#include "sim/sim_http_client.h"
+#include "sim/sim_modem.h"
+#include "sim/sim_serial_port.h"
+#include "sim/sim_smsc.h"
+#include "support/window_history.h"
+#include "support/window_peripherals.h"
+
+namespace tolvane::testing {
+
+// One form field of every request the gateway received, in order.
+inline std::vector<std::string> Sent(const sim::SimGateway& gateway, const char* field) {
+  std::vector<std::string> values;
+  for (const sim::GatewayRequest& request : gateway.Requests()) values.push_back(request.Field(field));
+  return values;
+}
+
+// The main window on virtual time, logging into a fresh folder, with what
+// its lines showed followed.
+class WindowScenario : public ::testing::Test, protected WindowPeripherals {
+ protected:
+  WindowScenario() {
+    settings.Logg = "1";
+    settings.LoggOn = true;
+  }
+  void Open(SerialPort& port, HttpClient& client) {
+    window = std::make_unique<MainWindow>(settings, Services(loop, port, client), host);
+    history.Follow(*window, loop);
+  }
+
+  // Runs `action` at `ms` of virtual time from now, while a send waits.
+  void At(long long ms, std::function<void()> action) {
+    loop.After(std::chrono::milliseconds(ms), std::move(action));
+  }
+  const std::string& Text(MainControl control) const { return window->Control(control).text; }
+  bool Enabled(MainControl control) const { return window->Control(control).enabled; }
+  const std::string& Receipt() const { return Text(MainControl::kReceiptLine); }
+  // The log, one "recipient","result","message" line a record.
+  std::vector<std::string> LogLines() const {
+    std::vector<std::string> lines;
+    for (const LogRecord& record : ReadLogRecords(book.Folder())) {
+      lines.push_back("\"" + record.recipient + "\",\"" + record.result + "\",\"" + record.message +
+                      "\"");
+    }
+    return lines;
+  }
+
+  sim::SimEventLoop loop;
+  WindowHistory history;
+  const LineHistory& statuses = history.status;
+  const LineHistory& receipts = history.receipt;
+  std::unique_ptr<MainWindow> window;
+};
+
+// Sending over the simulated modem to the simulated SMS centre, "Hello" typed
+// for Anna.
+class ModemScenario : public WindowScenario {
+ protected:
+  ModemScenario() {
+    settings.Avs = "+46 70-765 43 21";
+    Open(port, http);
+    window->Modem().ConfigurePort();
+    book.Add("Anna", "+46 70-123 45 67");
+    window->SetPhoneBookCursor(&book.cursor());
+    window->SetRecipientListStale(true);
+    window->RefreshRecipientList();
+    TypeMessage(*window, "Hello");
+  }
+  // The window goes before the simulators it holds on to.
+  ~ModemScenario() override { window.reset(); }
+
+  static sim::Scheduler Schedule(sim::SimEventLoop& loop) {
+    return [&loop](int ms, std::function<void()> action) {
+      loop.After(std::chrono::milliseconds(ms), std::move(action));
+    };
+  }
+
+  sim::SimSmsc smsc{Schedule(loop)};
+  sim::SimModem modem{Schedule(loop), smsc};
+  sim::SimSerialPort port{loop, modem};
+};
+
+// Sending through the simulated gateway.
+class GatewayScenario : public WindowScenario {
+ protected:
+  GatewayScenario() {
+    settings.AccessTyp = "TCP";
+    Open(serial, client);
+    window->Gateway().ConfigureClient();
+  }
+  ~GatewayScenario() override { window.reset(); }
+  std::vector<std::string> Sent(const char* field) const { return testing::Sent(gateway, field); }
+
+  sim::SimGateway gateway;
+  sim::SimHttpClient client{loop, gateway};
+};
+
+}  // namespace tolvane::testing
+
+#endif  // TOLVANE_TESTS_SUPPORT_SCENARIOS_H_
