@@ -28,9 +28,12 @@ class SqlitePhoneBookStoreTest : public ::testing::Test {
   }
 
   // A second connection, as another program would see the file.
-  std::shared_ptr<sqlite3> RawDatabase() {
+  // A connection of another copy of the program, or (`program` false) of
+  // another SQLite tool.
+  std::shared_ptr<sqlite3> RawDatabase(bool program = true) {
     sqlite3* raw = nullptr;
     sqlite3_open(path_.c_str(), &raw);
+    if (program) RegisterCp1252Upper(raw);
     return std::shared_ptr<sqlite3>(raw, sqlite3_close_v2);
   }
 
@@ -190,11 +193,10 @@ TEST_F(SqlitePhoneBookStoreTest, NamesAreUniqueWithoutRegardToLetterCase) {
   EXPECT_EQ(ErrorNumber([&] { Append(*cursor, "anna", "3"); }), kStoreErrorDuplicateKey);
   EXPECT_EQ(ErrorNumber([&] { Append(*cursor, "\xC5SA", "4"); }), kStoreErrorDuplicateKey);
   // Another SQLite tool cannot break the rule: without our function it cannot write at all.
-  auto raw = RawDatabase();
-  EXPECT_NE(sqlite3_exec(raw.get(), "INSERT INTO Telelist VALUES ('ANNA', '5', '1')", nullptr,
-                         nullptr, nullptr),
+  EXPECT_NE(sqlite3_exec(RawDatabase(false).get(), "INSERT INTO Telelist VALUES ('ANNA', '5', '1')",
+                         nullptr, nullptr, nullptr),
             SQLITE_OK);
-  RegisterCp1252Upper(raw.get());
+  auto raw = RawDatabase();
 
   EXPECT_TRUE(cursor->SeekName("\xC5SA"));
   EXPECT_EQ(cursor->Field("Telenummer"), "2");
@@ -208,7 +210,6 @@ TEST_F(SqlitePhoneBookStoreTest, NamesAreUniqueWithoutRegardToLetterCase) {
 
 TEST_F(SqlitePhoneBookStoreTest, TheUpperCaseOfSqliteMatchesTheProgramsForEveryCharacter) {
   auto raw = RawDatabase();
-  RegisterCp1252Upper(raw.get());
   for (int code = 1; code < 256; ++code) {
     const std::string text(1, static_cast<char>(code));
     SqliteStatement upper(raw.get(), "SELECT " + SqlCp1252Upper("?1"));
