@@ -18,10 +18,7 @@
 #include "gateway/balance_window.h"
 #include "gateway/kolla_header.h"
 #include "sim/sim_event_loop.h"
-#include "sim/sim_file_system.h"
-#include "support/fake_dialogs.h"
-#include "support/platform_mocks.h"
-#include "support/temp_dir.h"
+#include "support/window_peripherals.h"
 
 namespace tolvane {
 namespace {
@@ -89,18 +86,6 @@ class ScriptedHttpClient : public HttpClient {
   int open_count_ = 0;
 };
 
-struct Peripherals {
-  testing::TempDir folder;
-  testing::FakeDialogs dialogs;
-  testing::MemoryClipboard clipboard;
-  sim::SimFileSystem files;
-  ::testing::NiceMock<testing::MockMailClient> mail;
-  ::testing::NiceMock<testing::MockDialler> dialler;
-  ::testing::NiceMock<testing::MockHelpViewer> help;
-  ::testing::NiceMock<testing::MockMainWindowHost> host;
-  ::testing::NiceMock<testing::MockSerialPort> serial;
-};
-
 const std::set<std::string>& StatusTexts() {
   static const std::set<std::string> texts = [] {
     std::set<std::string> all;
@@ -110,21 +95,19 @@ const std::set<std::string>& StatusTexts() {
   return texts;
 }
 
-int Run(const uint8_t* data, size_t size) {
-  static Peripherals peripherals;
+}  // namespace
+
+int FuzzOne(const uint8_t* data, size_t size) {
+  static testing::WindowPeripherals peripherals;
   FuzzedDataProvider input(data, size);
   sim::SimEventLoop loop;
   ScriptedHttpClient client(loop, input);
 
-  ProgramSettings settings;
-  settings.ProgramFolder = peripherals.folder.Folder();
+  ProgramSettings settings = peripherals.settings;
   settings.AccessTyp = "TCP";
   settings.Logg = "1";
   settings.LoggOn = true;
-  MainWindow window(settings,
-                    {loop, peripherals.serial, client, peripherals.dialogs, peripherals.clipboard,
-                     peripherals.help, peripherals.files, peripherals.mail, peripherals.dialler},
-                    peripherals.host);
+  MainWindow window(settings, peripherals.Services(loop, client), peripherals.host);
   window.Gateway().ConfigureClient();
   window.OnTemporaryNumberToggled(true);
   window.OnNumberEdited("0701234567");
@@ -141,14 +124,9 @@ int Run(const uint8_t* data, size_t size) {
   balance.Load();
   FUZZ_CHECK(!balance.ResultText().empty());
 
-  std::remove((peripherals.folder.Folder() + "loggfil.txt").c_str());
+  std::remove((settings.ProgramFolder + "loggfil.txt").c_str());
   peripherals.dialogs.Clear();
   return 0;
 }
 
-}  // namespace
 }  // namespace tolvane
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return tolvane::Run(data, size);
-}

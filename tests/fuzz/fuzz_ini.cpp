@@ -57,7 +57,7 @@ std::string Trimmed(const std::string& text) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int tolvane::FuzzOne(const uint8_t* data, size_t size) {
   static tolvane::testing::TempDir folder;
   static UnsyncedFileSystem files;
   tolvane::SetProgramFileSystem(&files);

@@ -33,7 +33,7 @@ std::string Cleaned(const std::string& field) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int tolvane::FuzzOne(const uint8_t* data, size_t size) {
   static tolvane::testing::TempDir folder;
   static tolvane::testing::FakeDialogs dialogs;
   FuzzedDataProvider input(data, size);

@@ -9,7 +9,7 @@
 #include "bulk/command_line_sending.h"
 #include "fuzz_check.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int tolvane::FuzzOne(const uint8_t* data, size_t size) {
   static constexpr std::array<char, 5> kSeparators = {'/', '#', '%', '&', '\xA4'};
   FuzzedDataProvider input(data, size);
   const char separator = input.PickValueInArray(kSeparators);

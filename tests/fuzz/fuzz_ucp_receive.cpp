@@ -16,28 +16,13 @@
 #include "core/main_window.h"
 #include "fuzz_check.h"
 #include "sim/sim_event_loop.h"
-#include "sim/sim_file_system.h"
 #include "sim/sim_modem.h"
 #include "sim/sim_serial_port.h"
 #include "sim/sim_smsc.h"
-#include "support/fake_dialogs.h"
-#include "support/platform_mocks.h"
-#include "support/temp_dir.h"
+#include "support/window_peripherals.h"
 
 namespace tolvane {
 namespace {
-
-struct Peripherals {
-  testing::TempDir folder;
-  testing::FakeDialogs dialogs;
-  testing::MemoryClipboard clipboard;
-  sim::SimFileSystem files;
-  ::testing::NiceMock<testing::MockMailClient> mail;
-  ::testing::NiceMock<testing::MockDialler> dialler;
-  ::testing::NiceMock<testing::MockHelpViewer> help;
-  ::testing::NiceMock<testing::MockMainWindowHost> host;
-  ::testing::NiceMock<testing::MockHttpClient> http;
-};
 
 bool SendEndedCleanly(const MainWindow& window, const sim::SimSerialPort& port) {
   // The receipt line may be empty: a notification's text is shown as it
@@ -53,8 +38,10 @@ bool SendEndedCleanly(const MainWindow& window, const sim::SimSerialPort& port) 
   return clean;
 }
 
-int Run(const uint8_t* data, size_t size) {
-  static Peripherals peripherals;
+}  // namespace
+
+int FuzzOne(const uint8_t* data, size_t size) {
+  static testing::WindowPeripherals peripherals;
   FuzzedDataProvider input(data, size);
   const uint8_t options = input.ConsumeIntegral<uint8_t>();
 
@@ -65,17 +52,13 @@ int Run(const uint8_t* data, size_t size) {
   sim::SimSmsc smsc(schedule);
   sim::SimModem modem(schedule, smsc);
   sim::SimSerialPort port(loop, modem);
-  ProgramSettings settings;
-  settings.ProgramFolder = peripherals.folder.Folder();
+  ProgramSettings settings = peripherals.settings;
   settings.Logg = "1";
   settings.LoggOn = true;
   settings.EjKvittoOn = options & 1;
   settings.EjKvitto = settings.EjKvittoOn ? "1" : "0";
   settings.FelkorrigeringOn = !(options & 2);
-  MainWindow window(settings,
-                    {loop, port, peripherals.http, peripherals.dialogs, peripherals.clipboard,
-                     peripherals.help, peripherals.files, peripherals.mail, peripherals.dialler},
-                    peripherals.host);
+  MainWindow window(settings, peripherals.Services(loop, port), peripherals.host);
   window.Modem().ConfigurePort();
   window.OnTemporaryNumberToggled(true);
   window.OnNumberEdited("0701234567");
@@ -121,14 +104,9 @@ int Run(const uint8_t* data, size_t size) {
     FUZZ_CHECK(false);
   }
 
-  std::remove((peripherals.folder.Folder() + "loggfil.txt").c_str());
+  std::remove((settings.ProgramFolder + "loggfil.txt").c_str());
   peripherals.dialogs.Clear();
   return 0;
 }
 
-}  // namespace
 }  // namespace tolvane
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return tolvane::Run(data, size);
-}

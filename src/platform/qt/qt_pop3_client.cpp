@@ -1,32 +1,17 @@
 #include "platform/qt/qt_pop3_client.h"
 
 #include <QSslError>
-#include <cstdio>
 
 #include "platform/mail_errors.h"
 #include "platform/mail_header.h"
+#include "platform/pop3_answer_reader.h"
 #include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
 
-// A line longer than this, or a multi-line answer larger than that, is no
-// answer a POP3 server gives: the operation ends with an error.
-constexpr qsizetype kMaxLineBytes = 64 * 1024;
-constexpr size_t kMaxAnswerBytes = 64 * 1024 * 1024;
-// Of a message only its header is kept, and only this much of it.
-constexpr size_t kMaxHeaderBytes = 256 * 1024;
-
-bool Positive(const std::string& status) { return status.rfind("+OK", 0) == 0; }
-
 bool HasLineBreak(const std::string& text) {
   return text.find_first_of("\r\n") != std::string::npos;
-}
-
-// The server's words after +OK or -ERR, for an error text.
-std::string ServerText(const std::string& status) {
-  size_t blank = status.find(' ');
-  return blank == std::string::npos ? std::string() : " " + Utf8ToCp1252(status.substr(blank + 1));
 }
 
 }  // namespace
@@ -66,7 +51,7 @@ int QtPop3Client::Connect() {
       ssl_errors_ += Utf8ToCp1252(error.errorString().toStdString());
     }
   });
-  received_.clear();
+  reader_.Clear();
   ssl_errors_.clear();
   count_ = 0;
   top_unsupported_ = false;
@@ -88,7 +73,6 @@ int QtPop3Client::Retrieve(int number) {
   if (step_ != Step::kIdle) return kMailErrorBusy;
   if (number < 1 || number > count_) return kMailErrorInvalidArgument;
   retrieving_ = number;
-  StartMultiline();
   const std::string n = std::to_string(number);
   if (top_unsupported_) {
     SendCommand("RETR " + n, Step::kRetr);
@@ -105,8 +89,7 @@ int QtPop3Client::Disconnect() {
     // The rest of an answer still under way may come before the farewell;
     // then only the closing of the connection ends the wait.
     quit_answer_expected_ = step_ == Step::kIdle;
-    received_.clear();
-    status_read_ = false;
+    reader_.Clear();
     SendCommand("QUIT", Step::kQuit);
     return 0;
   }
@@ -135,58 +118,26 @@ void QtPop3Client::OnEncrypted() {
 
 void QtPop3Client::OnReadyRead() {
   if (!socket_) return;
-  received_ += socket_->readAll();
+  const QByteArray bytes = socket_->readAll();
+  reader_.Add(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
   answer_timer_.start();
-  std::string status;
-  while (step_ != Step::kIdle && step_ != Step::kHandshake && TakeAnswer(status)) {
-    HandleAnswer(status);
-  }
-}
-
-bool QtPop3Client::TakeAnswer(std::string& status) {
-  for (;;) {
-    const qsizetype end = received_.indexOf('\n');
-    if (end < 0) {
-      if (received_.size() > kMaxLineBytes) {
-        Fail(MailErrorText(kMailErrorUnexpectedResponse));
-      }
-      return false;
-    }
-    std::string line = received_.left(end).toStdString();
-    received_.remove(0, end + 1);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!status_read_) {
-      status = line;
-      // Only a positive answer to TOP or RETR has lines after it.
-      if (!Multiline() || !Positive(line)) return true;
-      status_ = line;
-      status_read_ = true;
-      continue;
-    }
-    if (line == ".") {
-      status = status_;
-      status_read_ = false;
-      return true;
-    }
-    // A line of the message that starts with a dot has that dot doubled.
-    if (!line.empty() && line[0] == '.') line.erase(0, 1);
-    answer_bytes_ += line.size() + 2;
-    if (answer_bytes_ > kMaxAnswerBytes) {
-      Fail(MailErrorText(kMailErrorUnexpectedResponse));
-      return false;
-    }
-    if (!header_done_) {
-      if (line.empty()) {
-        header_done_ = true;
-      } else if (header_.size() + line.size() < kMaxHeaderBytes) {
-        header_ += line + "\n";
-      }
+  Pop3Answer answer;
+  while (step_ != Step::kIdle && step_ != Step::kHandshake) {
+    switch (reader_.Take(Multiline(), answer)) {
+      case Pop3AnswerReader::Result::kNeedMore:
+        return;
+      case Pop3AnswerReader::Result::kOversized:
+        return Fail(MailErrorText(kMailErrorUnexpectedResponse));
+      case Pop3AnswerReader::Result::kAnswer:
+        HandleAnswer(answer);
+        break;
     }
   }
 }
 
-void QtPop3Client::HandleAnswer(const std::string& status) {
-  const bool ok = Positive(status);
+void QtPop3Client::HandleAnswer(const Pop3Answer& answer) {
+  const std::string& status = answer.status;
+  const bool ok = IsPositive(status);
   switch (step_) {
     case Step::kGreeting:
       if (!ok) return Fail(MailErrorText(kMailErrorUnexpectedResponse) + ServerText(status));
@@ -203,7 +154,7 @@ void QtPop3Client::HandleAnswer(const std::string& status) {
             "encryption.");
       }
       // Nothing the server sent before the handshake may count after it.
-      received_.clear();
+      reader_.Clear();
       step_ = Step::kHandshake;
       answer_timer_.start();
       socket_->startClientEncryption();
@@ -217,11 +168,9 @@ void QtPop3Client::HandleAnswer(const std::string& status) {
       SendCommand("STAT", Step::kStat);
       return;
     case Step::kStat: {
-      int count = -1;
-      if (!ok || std::sscanf(status.c_str(), "+OK %d", &count) != 1 || count < 0) {
-        return Fail(MailErrorText(kMailErrorUnexpectedResponse) + ServerText(status));
-      }
-      count_ = count;
+      const std::optional<int> count = StatCount(status);
+      if (!count) return Fail(MailErrorText(kMailErrorUnexpectedResponse) + ServerText(status));
+      count_ = *count;
       logged_in_ = true;
       return Complete();
     }
@@ -229,15 +178,14 @@ void QtPop3Client::HandleAnswer(const std::string& status) {
       if (!ok) {
         // A server without TOP sends the whole message instead.
         top_unsupported_ = true;
-        StartMultiline();
         SendCommand("RETR " + std::to_string(retrieving_), Step::kRetr);
         return;
       }
-      text_ = MessageLine(header_);
+      text_ = MessageLine(answer.header);
       return Complete();
     case Step::kRetr:
       if (!ok) return Fail(MailErrorText(kMailErrorUnexpectedResponse) + ServerText(status));
-      text_ = MessageLine(header_);
+      text_ = MessageLine(answer.header);
       return Complete();
     case Step::kQuit:
       if (quit_answer_expected_) FinishQuit();
@@ -285,13 +233,6 @@ void QtPop3Client::SendCommand(const std::string& command, Step next) {
 
 void QtPop3Client::SendUser() { SendCommand("USER " + Cp1252ToUtf8(user_name_), Step::kUser); }
 
-void QtPop3Client::StartMultiline() {
-  status_read_ = false;
-  header_.clear();
-  header_done_ = false;
-  answer_bytes_ = 0;
-}
-
 void QtPop3Client::Complete() {
   step_ = Step::kIdle;
   answer_timer_.stop();
@@ -304,8 +245,7 @@ void QtPop3Client::Fail(const std::string& description) {
   if (!logged_in_) CloseSocket();
   step_ = Step::kIdle;
   answer_timer_.stop();
-  received_.clear();
-  status_read_ = false;
+  reader_.Clear();
   auto handler = on_error_;
   if (handler) handler(description);
 }

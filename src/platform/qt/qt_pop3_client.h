@@ -1,7 +1,6 @@
 #ifndef TOLVANE_PLATFORM_QT_QT_POP3_CLIENT_H_
 #define TOLVANE_PLATFORM_QT_QT_POP3_CLIENT_H_
 
-#include <QByteArray>
 #include <QSslSocket>
 #include <QTimer>
 #include <functional>
@@ -10,6 +9,7 @@
 
 #include "platform/mail_client.h"
 #include "platform/mail_server_address.h"
+#include "platform/pop3_answer_reader.h"
 
 namespace tolvane {
 
@@ -59,13 +59,9 @@ class QtPop3Client : public MailClient {
   void OnReadyRead();
   void OnSocketError(QAbstractSocket::SocketError error);
   void OnTimeout();
-  // Takes one complete answer (its status line; the header of a message
-  // goes to header_); false while more is needed.
-  bool TakeAnswer(std::string& status);
-  void HandleAnswer(const std::string& status);
+  void HandleAnswer(const Pop3Answer& answer);
   void SendCommand(const std::string& command, Step next);
   void SendUser();
-  void StartMultiline();
   void FinishQuit();
   // Ends the operation in progress with the completion or error event.
   void Complete();
@@ -83,15 +79,8 @@ class QtPop3Client : public MailClient {
   MailServerAddress address_;
   std::unique_ptr<QSslSocket> socket_;
   QTimer answer_timer_;
-  QByteArray received_;
+  Pop3AnswerReader reader_;
   std::string ssl_errors_;
-  // The multi-line answer being read: its status line, the message's header
-  // and how many bytes came.
-  bool status_read_ = false;
-  std::string status_;
-  std::string header_;
-  bool header_done_ = false;
-  size_t answer_bytes_ = 0;
   Step step_ = Step::kIdle;
   // QUIT was sent with no answer under way, so its answer can be read.
   bool quit_answer_expected_ = false;

@@ -1,0 +1,133 @@
+// Orders naming a list of numbers or a group, as another program may write
+// them, sent to the simulated gateway: a list goes to each of its numbers
+// that has digits, with or without its last "," or a leading line feed, and
+// more than 40 numbers send nothing; a group is found in any letter case or
+// told to be missing; whatever the order, the window ends unlocked and out
+// of group mode, and no receipt file is left asked for.
+//
+// Input: one byte of options, field 2, then the message and what follows it.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "bulk/command_line_sending.h"
+#include "bulk/group_sending.h"
+#include "core/text_helpers.h"
+#include "fuzz_check.h"
+#include "phonebook/group_tables.h"
+#include "platform/local_file_system.h"
+#include "platform/text_codec.h"
+#include "sim/sim_gateway.h"
+#include "sim/sim_http_client.h"
+#include "support/window_peripherals.h"
+
+namespace tolvane {
+namespace {
+
+struct Group {
+  const char* upper_name;
+  size_t members;
+};
+// The groups of the phone book, by their names in upper case.
+constexpr Group kGroups[] = {{"V\xC4NNER", 2}, {"FAM", 1}};
+
+testing::WindowPeripherals& Peripherals() {
+  static testing::WindowPeripherals peripherals;
+  static const bool filled = [] {
+    peripherals.book.AddToGroup("V\xE4nner", "Anna", "0701");
+    peripherals.book.AddToGroup("V\xE4nner", "Bertil", "0702");
+    peripherals.book.AddToGroup("Fam", "Cilla", "070-3");
+    peripherals.settings.AccessTyp = "TCP";
+    peripherals.settings.EjKvitto = "1";
+    peripherals.settings.EjKvittoOn = true;
+    return true;
+  }();
+  (void)filled;
+  return peripherals;
+}
+
+// The list a field names after its leading line feed goes and its last ","
+// is supplied.
+std::string Normalised(std::string field) {
+  if (field.starts_with('\n')) field.erase(0, 1);
+  if (!field.ends_with(',')) field += ',';
+  return field;
+}
+
+}  // namespace
+
+int FuzzOne(const uint8_t* data, size_t size) {
+  testing::WindowPeripherals& peripherals = Peripherals();
+  FuzzedDataProvider input(data, size);
+  const uint8_t options = input.ConsumeIntegral<uint8_t>();
+  const std::string field2 = input.ConsumeRandomLengthString(600);
+  const std::string text = std::string(options & 1 ? "G" : "N") + "//" + field2 + "//" +
+                           input.ConsumeRemainingBytesAsString();
+
+  // Receipt files go to memory, wherever their names point.
+  sim::SimFileSystem files;
+  SetProgramFileSystem(&files);
+  sim::SimEventLoop loop;
+  sim::SimGateway gateway;
+  sim::SimHttpClient client(loop, gateway);
+  MainWindow window(peripherals.settings, peripherals.Services(loop, client), peripherals.host);
+  window.SetCommandLineMode(true);
+  window.SetPhoneBookStore(&peripherals.book.store());
+  window.SetPhoneBookCursor(&peripherals.book.cursor());
+  CommandLineSending sending(window);
+
+  const CommandLineOrder order = ParseCommandLineOrder(text, '/');
+  const OrderOutcome outcome = sending.ArgSandning(text);
+  std::vector<std::string> sent;
+  for (const sim::GatewayRequest& request : gateway.Requests()) {
+    sent.push_back(request.Field("toPhoneNumber"));
+  }
+  const std::string& message = window.MessageText();
+  const bool sendable =
+      !message.empty() && message.size() <= static_cast<size_t>(MainWindow::kSingleLimit);
+  const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
+
+  if (order.field2.find(',') != std::string::npos) {
+    const std::vector<std::string> numbers = SplitNumberList(order.field2);
+    std::string joined;
+    for (const std::string& number : numbers) {
+      FUZZ_CHECK(number.find(',') == std::string::npos);
+      joined += number + ",";
+    }
+    FUZZ_CHECK(joined == Normalised(order.field2));
+    if (numbers.size() > static_cast<size_t>(kMaxGroupMembers)) {
+      FUZZ_CHECK(outcome == OrderOutcome::kBadOrder && sent.empty());
+      FUZZ_CHECK(receipt == "More than 40 numbers in the order, nothing sent!");
+    } else {
+      std::vector<std::string> expected;
+      for (const std::string& number : numbers) {
+        if (!DigitsOf(number).empty()) expected.push_back(DigitsOf(number));
+      }
+      FUZZ_CHECK(sent == (sendable ? expected : std::vector<std::string>()));
+    }
+  } else if (order.field1.find('G') != std::string::npos) {
+    const std::string name = Cp1252Upper(order.field2);
+    const Group* group = std::find_if(std::begin(kGroups), std::end(kGroups),
+                                      [&](const Group& g) { return name == g.upper_name; });
+    if (group == std::end(kGroups)) {
+      FUZZ_CHECK(sent.empty() && receipt == "Can\xB4t find the " + order.field2 + " group!");
+    } else {
+      FUZZ_CHECK(sent.size() == (sendable ? group->members : 0));
+    }
+  } else {
+    FUZZ_CHECK(sent.size() <= 1);
+  }
+  FUZZ_CHECK(sent.size() <= static_cast<size_t>(kMaxGroupMembers));
+  FUZZ_CHECK(window.Control(MainControl::kSend).enabled);
+  FUZZ_CHECK(!window.Groups().GroupMode());
+  FUZZ_CHECK(!window.State().write_receipt_file);
+
+  SetProgramFileSystem(nullptr);
+  peripherals.dialogs.Clear();
+  return 0;
+}
+
+}  // namespace tolvane
