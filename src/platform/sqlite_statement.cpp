@@ -111,10 +111,8 @@ void RegisterCp1252Upper(sqlite3* db) {
       return;
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
-    const std::string result =
-        Cp1252ToUtf8(Cp1252Upper(Utf8ToCp1252(text == nullptr ? "" : text)));
-    sqlite3_result_text(context, result.data(), static_cast<int>(result.size()),
-                        SQLITE_TRANSIENT);
+    const std::string result = Cp1252ToUtf8(Cp1252Upper(Utf8ToCp1252(text == nullptr ? "" : text)));
+    sqlite3_result_text(context, result.data(), static_cast<int>(result.size()), SQLITE_TRANSIENT);
   };
   sqlite3_create_function(db, kUpperFunction, 1,
                           SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, upper,
