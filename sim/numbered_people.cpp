@@ -29,6 +29,8 @@ void AddNumberedPeople(const std::string& path, int count) {
   int result = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
   std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close_v2);
   if (result != SQLITE_OK) throw SqliteStoreError(db.get(), result);
+  // The name index compares names in the program's own upper case.
+  RegisterCp1252Upper(db.get());
 
   const std::string table = QuoteSqlIdentifier(kPhoneBookTable);
   SqliteStatement(db.get(), "BEGIN").Run();

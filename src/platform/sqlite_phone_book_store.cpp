@@ -29,9 +29,24 @@ std::shared_ptr<sqlite3> OpenConnection(const std::string& path, int flags) {
   }
   sqlite3_extended_result_codes(db.get(), 1);
   sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+  RegisterCp1252Upper(db.get());
   // SQLite reads the file lazily; find a file that is no database now.
   SqliteStatement(db.get(), "SELECT count(*) FROM sqlite_schema").Run();
   return db;
+}
+
+// Names are unique without regard to letter case over the whole code page
+// ("anna" beside "Anna", "\xE5sa" beside "\xC5sa" is a duplicate). Each table
+// has a unique index on the upper-cased name. SQLite's own upper() knows only
+// ASCII, so the index uses our function: other SQLite tools can still read
+// the file, but only this program can write its phone-book tables. Index
+// names are database-wide, hence the table's name in it.
+void AddNameKeyIndex(sqlite3* db, const std::string& table) {
+  SqliteStatement(db, "CREATE UNIQUE INDEX IF NOT EXISTS " +
+                          QuoteSqlIdentifier(table + ":NamnIdx") + " ON " +
+                          QuoteSqlIdentifier(table) + " (" +
+                          SqlCp1252Upper(QuoteSqlIdentifier(kFieldNamn)) + ")")
+      .Run();
 }
 
 void CreatePhoneBookTable(sqlite3* db, const std::string& table) {
@@ -47,12 +62,45 @@ void CreatePhoneBookTable(sqlite3* db, const std::string& table) {
               text_field(kFieldOperator, kOperatorSize) + ", CONSTRAINT \"NamnIdx\" UNIQUE (" +
               QuoteSqlIdentifier(kFieldNamn) + "))")
       .Run();
+  AddNameKeyIndex(db, table);
+}
+
+// Runs `change` as one transaction: all of it or nothing.
+template <typename Change>
+void AllOrNothing(sqlite3* db, Change change) {
+  SqliteStatement(db, "SAVEPOINT whole").Run();
+  try {
+    change();
+  } catch (...) {
+    SqliteStatement(db, "ROLLBACK TO whole").Run();
+    SqliteStatement(db, "RELEASE whole").Run();
+    throw;
+  }
+  SqliteStatement(db, "RELEASE whole").Run();
 }
 
 }  // namespace
 
 void SqlitePhoneBookStore::Open(const std::string& path) {
   db_ = OpenConnection(path, SQLITE_OPEN_READWRITE);
+  // A phone book written before names were compared without letter case gets
+  // its index now. One that already holds such a pair (or cannot be written)
+  // keeps working as it is.
+  for (const TableInfo& table : Tables()) {
+    if (table.attributes & kSystemTableAttributes) continue;
+    try {
+      AddNameKeyIndex(db_.get(), table.name);
+    } catch (const StoreError&) {
+    }
+  }
+}
+
+std::string SqlitePhoneBookStore::StoredName(const std::string& table) {
+  const std::string key = Cp1252Upper(table);
+  for (const TableInfo& info : Tables()) {
+    if (Cp1252Upper(info.name) == key) return info.name;
+  }
+  return table;
 }
 
 sqlite3* SqlitePhoneBookStore::Db() const {
@@ -76,23 +124,20 @@ std::vector<TableInfo> SqlitePhoneBookStore::Tables() {
 
 std::unique_ptr<RecordCursor> SqlitePhoneBookStore::OpenCursor(const std::string& table) {
   Db();
-  return std::make_unique<SqliteRecordCursor>(db_, table);
+  return std::make_unique<SqliteRecordCursor>(db_, StoredName(table));
 }
 
 void SqlitePhoneBookStore::CreateTable(const std::string& table) {
-  // SQLite folds only ASCII letters in names; the phone book's names are the
-  // same table in any letter case of the code page ("V\xC4NNER", "V\xE4nner").
-  const std::string upper = Cp1252Upper(table);
-  for (const TableInfo& existing : Tables()) {
-    if (Cp1252Upper(existing.name) == upper) {
-      throw StoreError(kStoreErrorTableExists, "table " + existing.name + " already exists");
-    }
+  // SQLite folds only ASCII letters in table names; the phone book's names
+  // are the same table in any letter case of the code page.
+  if (StoredName(table) != table) {
+    throw StoreError(kStoreErrorTableExists, "table " + table + " already exists");
   }
-  CreatePhoneBookTable(Db(), table);
+  AllOrNothing(Db(), [&] { CreatePhoneBookTable(db_.get(), table); });
 }
 
 void SqlitePhoneBookStore::DeleteTable(const std::string& table) {
-  SqliteStatement(Db(), "DROP TABLE " + QuoteSqlIdentifier(table)).Run();
+  SqliteStatement(Db(), "DROP TABLE " + QuoteSqlIdentifier(StoredName(table))).Run();
 }
 
 void SqlitePhoneBookStore::CreateEmptyDatabase(const std::string& path) {

@@ -27,6 +27,9 @@ class SqlitePhoneBookStore : public PhoneBookStore {
 
  private:
   sqlite3* Db() const;
+  // The name a table is stored under, found without regard to letter case;
+  // `table` itself when there is none.
+  std::string StoredName(const std::string& table);
 
   std::shared_ptr<sqlite3> db_;
 };

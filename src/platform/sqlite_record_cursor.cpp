@@ -27,9 +27,12 @@ SqliteRecordCursor::SqliteRecordCursor(std::shared_ptr<sqlite3> db, const std::s
   const std::string read_ahead = " ORDER BY rowid LIMIT " + std::to_string(kReadAhead);
   first_ = std::make_unique<SqliteStatement>(Db(), select + read_ahead);
   next_ = std::make_unique<SqliteStatement>(Db(), select + " WHERE rowid > ?1" + read_ahead);
-  // Names are unique, so the name index answers this without a scan.
-  seek_ = std::make_unique<SqliteStatement>(
-      Db(), select + " WHERE " + QuoteSqlIdentifier(kFieldNamn) + " = ?1 ORDER BY rowid LIMIT 1");
+  // Names compare without regard to letter case, through the index on that
+  // key; an exact match comes first in a table that still holds such a pair.
+  const std::string namn = QuoteSqlIdentifier(kFieldNamn);
+  seek_ = std::make_unique<SqliteStatement>(Db(), select + " WHERE " + SqlCp1252Upper(namn) +
+                                                      " = " + SqlCp1252Upper("?1") + " ORDER BY " +
+                                                      namn + " = ?1 DESC, rowid LIMIT 1");
   reload_ = std::make_unique<SqliteStatement>(Db(), select + " WHERE rowid = ?1");
   MoveFirst();
 }

@@ -6,6 +6,12 @@
 
 namespace tolvane {
 
+namespace {
+
+constexpr char kUpperFunction[] = "tolvane_upper";
+
+}  // namespace
+
 SqliteStatement::SqliteStatement(sqlite3* db, const std::string& sql) : db_(db) {
   int result =
       sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr);
@@ -77,7 +83,9 @@ StoreError SqliteStoreError(sqlite3* db, int result_code) {
     number = kStoreErrorUnrecognizedFormat;
   } else if ((extended & 0xff) == SQLITE_ERROR) {
     // SQLite tells these apart only by its message.
-    if (message.starts_with("table ") && message.ends_with(" already exists")) {
+    // A table's name may also be taken by another table's index.
+    if ((message.starts_with("table ") && message.ends_with(" already exists")) ||
+        message.starts_with("there is already a")) {
       number = kStoreErrorTableExists;
     } else if (message.starts_with("no such table")) {
       number = kStoreErrorTableNotFound;
@@ -94,6 +102,25 @@ std::string QuoteSqlIdentifier(const std::string& name) {
   }
   quoted += '"';
   return quoted;
+}
+
+void RegisterCp1252Upper(sqlite3* db) {
+  auto upper = [](sqlite3_context* context, int, sqlite3_value** values) {
+    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
+      sqlite3_result_null(context);
+      return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+    const std::string result = Cp1252ToUtf8(Cp1252Upper(Utf8ToCp1252(text == nullptr ? "" : text)));
+    sqlite3_result_text(context, result.data(), static_cast<int>(result.size()), SQLITE_TRANSIENT);
+  };
+  sqlite3_create_function(db, kUpperFunction, 1,
+                          SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, upper,
+                          nullptr, nullptr);
+}
+
+std::string SqlCp1252Upper(const std::string& operand) {
+  return std::string(kUpperFunction) + "(" + operand + ")";
 }
 
 }  // namespace tolvane

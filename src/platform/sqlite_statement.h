@@ -49,6 +49,14 @@ StoreError SqliteStoreError(sqlite3* db, int result_code);
 // its own double quotes doubled, so a name can never end the identifier.
 std::string QuoteSqlIdentifier(const std::string& name);
 
+// Makes SqlCp1252Upper usable on `db`; every connection to a phone book
+// needs it, as its indexes use it.
+void RegisterCp1252Upper(sqlite3* db);
+
+// An SQL expression giving the text of `operand` (an SQL expression) in upper
+// case over the whole Windows-1252 code page, as Cp1252Upper does.
+std::string SqlCp1252Upper(const std::string& operand);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_PLATFORM_SQLITE_STATEMENT_H_

@@ -9,10 +9,13 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
+#include <iterator>
 
 #include "phonebook/new_group_dialog.h"
 #include "platform/qt/qt_text.h"
@@ -46,6 +49,23 @@ void RenderList(QListWidget* widget, const ListState& state) {
     widget->addItems(items);
   }
   widget->setCurrentRow(state.selected);
+}
+
+// An arrow with the outline of the dragged entry: what a drag shows where it
+// is neither welcome nor refused.
+QPixmap PlainDragCursor() {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::black);
+  painter.setBrush(Qt::white);
+  const QPointF arrow[] = {{1, 1}, {1, 17}, {5, 13}, {8, 20}, {10, 19}, {7, 12}, {12, 12}};
+  painter.drawPolygon(arrow, std::size(arrow));
+  painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(10, 18, 20, 12);
+  return pixmap;
 }
 
 void RenderLabel(QLabel* label, const ControlState& state) {
@@ -88,6 +108,11 @@ GroupPanelWidget::GroupPanelWidget(GroupPanel& panel, Dialogs& dialogs, QListWid
   members_viewport_->installEventFilter(this);
   names_viewport_ = name_list_->viewport();
   names_viewport_->installEventFilter(this);
+  // The rest of the phone-book window takes a drag with the plain cursor, so
+  // a refusal (the forbidden cursor) stands out from it.
+  plain_area_ = name_list_->window();
+  plain_area_->setAcceptDrops(true);
+  plain_area_->installEventFilter(this);
 
   connect(groups_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (!rendering_) panel_.SelectGroup(row);
@@ -162,6 +187,7 @@ bool GroupPanelWidget::eventFilter(QObject* watched, QEvent* event) {
   // Pointers only: a list may be half destroyed when its viewport reports.
   if (watched == trash_can_) return HandleDragEvent(Target::kTrashCan, event);
   if (watched == members_viewport_ && HandleDragEvent(Target::kMemberList, event)) return true;
+  if (watched == plain_area_) return HandlePlainAreaEvent(event);
 
   const bool from_names = watched == names_viewport_;
   if (!from_names && watched != members_viewport_) return QWidget::eventFilter(watched, event);
@@ -186,9 +212,45 @@ void GroupPanelWidget::StartDrag(Source source, QWidget* from) {
   emit dragStarted(source);
   auto* drag = new QDrag(from);
   drag->setMimeData(DragData(source));
-  drag->exec(Qt::MoveAction);
+  drag->setDragCursor(PlainDragCursor(), Qt::LinkAction);
+  drag->exec(Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
   // Released anywhere: the cursor is plain again.
   panel_.DragLeave();
+}
+
+void GroupPanelWidget::ShowDragCursor(QDropEvent* drag) {
+  switch (panel_.Cursor()) {
+    case GroupPanel::DragCursor::kAccept:
+      drag->acceptProposedAction();
+      break;
+    case GroupPanel::DragCursor::kPlain:
+      drag->setDropAction(Qt::LinkAction);
+      drag->accept();
+      break;
+    case GroupPanel::DragCursor::kRefuse:
+      drag->ignore();
+      break;
+  }
+}
+
+bool GroupPanelWidget::HandlePlainAreaEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDropEvent*>(event);
+      if (SourceOf(drag->mimeData())) {
+        ShowDragCursor(drag);
+      } else {
+        drag->ignore();
+      }
+      return true;
+    }
+    case QEvent::Drop:
+      event->ignore();
+      return true;
+    default:
+      return false;
+  }
 }
 
 bool GroupPanelWidget::HandleDragEvent(Target target, QEvent* event) {
@@ -206,12 +268,11 @@ bool GroupPanelWidget::HandleDragEvent(Target target, QEvent* event) {
       } else {
         panel_.DragOver(*source, target);
         // The enter is taken so the leave comes too; the moves that follow
-        // it show whether a drop is welcome here.
-        if (event->type() == QEvent::DragEnter ||
-            panel_.Cursor() == GroupPanel::DragCursor::kAccept) {
+        // it show the cursor.
+        if (event->type() == QEvent::DragEnter) {
           drop->acceptProposedAction();
         } else {
-          event->ignore();
+          ShowDragCursor(drop);
         }
       }
       return true;

@@ -9,6 +9,7 @@
 #include "phonebook/group_panel.h"
 #include "platform/dialogs.h"
 
+class QDropEvent;
 class QLabel;
 class QListWidget;
 class QMimeData;
@@ -50,6 +51,9 @@ class GroupPanelWidget : public QWidget {
   void OpenNewGroupDialog();
   void StartDrag(GroupPanel::DragSource source, QWidget* from);
   bool HandleDragEvent(GroupPanel::DropTarget target, QEvent* event);
+  bool HandlePlainAreaEvent(QEvent* event);
+  // Move, link and ignore stand for the accept, plain and refuse cursors.
+  void ShowDragCursor(QDropEvent* drag);
 
   GroupPanel& panel_;
   Dialogs& dialogs_;
@@ -66,6 +70,7 @@ class GroupPanelWidget : public QWidget {
   QWidget* members_viewport_;
   // The name list is the window's; it may go before the panel does.
   QPointer<QWidget> names_viewport_;
+  QPointer<QWidget> plain_area_;
   bool rendering_ = false;
   std::optional<bool> shown_open_;
   QPoint press_position_;

@@ -299,17 +299,20 @@ void MainWindowWidget::Render() {
   RenderList(recipients_, p.List(MainList::kRecipients));
   RenderList(groups_, p.List(MainList::kGroups));
   RenderList(members_, p.List(MainList::kMembers));
-  group_panel_->setVisible(p.List(MainList::kGroups).visible);
-  if (shown_group_mode_ != p.Groups().GroupMode()) {
-    shown_group_mode_ = p.Groups().GroupMode();
+  // The panel, not the group-mode flag, decides the height: entering group
+  // mode renders once before the panel shows.
+  const bool panel_shown = p.List(MainList::kGroups).visible;
+  if (panel_shown && !group_panel_shown_) normal_height_ = height();
+  group_panel_->setVisible(panel_shown);
+  if (group_panel_shown_ != panel_shown) {
+    group_panel_shown_ = panel_shown;
     // Taller in group mode by the group panel, and back to the height it had.
     const int twips_high = p.Groups().WindowHeightTwips() / kTwipsPerPixel;
     // The minimum size follows the shown panel at once, not at the next event.
     centralWidget()->layout()->activate();
     layout()->activate();
-    if (shown_group_mode_) {
-      normal_height_ = height();
-      resize(width(), std::max(twips_high, height() + group_panel_->sizeHint().height()));
+    if (group_panel_shown_) {
+      resize(width(), std::max(twips_high, normal_height_ + group_panel_->sizeHint().height()));
     } else {
       resize(width(), std::max(twips_high, normal_height_));
     }

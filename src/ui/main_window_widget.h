@@ -65,7 +65,7 @@ class MainWindowWidget : public QMainWindow {
   std::function<void()> on_close_;
   bool rendering_ = false;
   int focus_count_seen_ = 0;
-  bool shown_group_mode_ = false;
+  bool group_panel_shown_ = false;
   int normal_height_ = 0;
   QPoint normal_frame_place_;
 

@@ -4,8 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 #include "platform/local_time.h"
 #include "support/scenarios.h"
 
@@ -38,13 +36,7 @@ class AutosendingScenarioTest : public GatewayScenario {
   }
   // Waits until the local time of day next reads hh:mm:ss and `ms`.
   void WaitUntilLocal(int hour, int minute, int second, int ms) {
-    std::time_t now = Clock::to_time_t(loop.Now());
-    std::tm local{};
-    localtime_r(&now, &local);
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    TimePoint target = Clock::from_time_t(std::mktime(&local)) + milliseconds(ms);
+    TimePoint target = LocalTimeOfDay(loop.Now(), hour, minute, second) + milliseconds(ms);
     if (target <= loop.Now()) target += std::chrono::hours(24);
     Wait(std::chrono::duration_cast<milliseconds>(target - loop.Now()));
   }

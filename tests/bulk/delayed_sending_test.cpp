@@ -3,8 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 #include "bulk/time_to_send_dialog.h"
 #include "platform/local_time.h"
 #include "support/scenarios.h"
@@ -17,14 +15,7 @@ using ::testing::IsEmpty;
 
 // Today (of the simulated clock) at hh:mm:ss local time.
 TimePoint LocalToday(int hour, int minute, int second) {
-  std::time_t now = Clock::to_time_t(sim::SimEventLoop::DefaultStart());
-  std::tm local{};
-  localtime_r(&now, &local);
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  return Clock::from_time_t(std::mktime(&local));
+  return LocalTimeOfDay(sim::SimEventLoop::DefaultStart(), hour, minute, second);
 }
 
 std::string Day(TimePoint time) { return LocalTimeText(time, "%d%m%y"); }

@@ -4,8 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 #include "core/main_window.h"
 #include "core/program.h"
 #include "core/settings_loader.h"
@@ -28,19 +26,6 @@ using ::testing::IsEmpty;
 using ::testing::Return;
 
 constexpr char kNumber[] = "46701234567";
-
-// Today at hh:mm:ss local time, as the schedule reads the clock.
-TimePoint LocalToday(int hour, int minute, int second) {
-  std::tm local{};
-  local.tm_year = 2026 - 1900;
-  local.tm_mon = 11;
-  local.tm_mday = 6;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  return Clock::from_time_t(std::mktime(&local));
-}
 
 class MailCheckScenarioTest : public ::testing::Test, protected testing::WindowPeripherals {
  protected:
@@ -205,7 +190,7 @@ TEST_F(MailCheckScenarioTest, CancelWhileRetrievingOrConnectingEndsTheCheck) {
   ExpectIdleAndFree();
 }
 
-TEST_F(MailCheckScenarioTest, LoginFailureShowsTheServerTextAndForwardsNothing) {
+TEST_F(MailCheckScenarioTest, LoginOrConnectFailuresShowTheirTextAndForwardNothing) {
   mailbox_.login_error = "Login failed.";
   mailbox_.messages = {"one"};
   window_.Mail().CheckNow();
@@ -220,9 +205,8 @@ TEST_F(MailCheckScenarioTest, LoginFailureShowsTheServerTextAndForwardsNothing) 
   mailbox_.login_error.clear();
   window_.Mail().CheckNow();
   EXPECT_EQ(ErrorLabel(), "");
-}
 
-TEST_F(MailCheckScenarioTest, AFailureToStartConnectingShowsTheTextOfItsNumber) {
+  // A failure to start connecting shows the text of its number.
   ::testing::NiceMock<testing::MockMailClient> refusing;
   ON_CALL(refusing, Connect()).WillByDefault(Return(10061));
   MainWindow window(settings, Services(loop_, serial, http_client_, refusing, dial_up_), host);
@@ -347,7 +331,9 @@ TEST_F(MailCheckScenarioTest, SwitchingOffHangsUpAndFreesTheWindow) {
 
 class MailScheduleTest : public MailCheckScenarioTest {
  protected:
-  MailScheduleTest() : MailCheckScenarioTest(LocalToday(7, 4, 0)) {}
+  MailScheduleTest()
+      : MailCheckScenarioTest(testing::LocalTimeOfDay(sim::SimEventLoop::DefaultStart(), 7, 4, 0)) {
+  }
 };
 
 TEST_F(MailScheduleTest, ATimeWithoutLeadingZeroMatchesOnceInItsMinute) {

@@ -148,23 +148,27 @@ TEST_F(PhoneBookWindowTest, SaveAsksForAMissingNameOrNumber) {
 }
 
 TEST_F(PhoneBookWindowTest, DuplicateNameKeepsTheBoxesForCorrection) {
-  PhoneBookWindow& window = OpenWindow({"Anna"});
+  PhoneBookWindow& window = OpenWindow({"Anna", "\xC5sa"});
   window.NewRecord();
   window.TakeFocusRequest();
+  // Names compare without letter case, also beyond ASCII.
+  Type(window, "\xE5SA", "0701");
+  window.SaveRecord();
   // Stored trimmed, so surrounding blanks do not make a new name.
-  Type(window, " Anna ", "0702");
+  window.EditNameText(" aNNA ");
   window.SaveRecord();
 
-  EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"Name already exist!", "Duplicate name!",
-                                                MessageIcon::kCritical, MessageButtons::kOk}));
+  const Box duplicate{"Name already exist!", "Duplicate name!", MessageIcon::kCritical,
+                      MessageButtons::kOk};
+  EXPECT_THAT(dialogs_.boxes(), ElementsAre(duplicate, duplicate));
   EXPECT_TRUE(Entering(window));
-  EXPECT_EQ(window.NameBox().text, " Anna ");
-  EXPECT_EQ(window.NumberBox().text, "0702");
+  EXPECT_EQ(window.NameBox().text, " aNNA ");
+  EXPECT_EQ(window.NumberBox().text, "0701");
   EXPECT_EQ(window.TakeFocusRequest(), Focus::kNameBox);
 
   window.EditNameText("Anna B");
   window.SaveRecord();
-  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Anna B"));
+  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "\xC5sa", "Anna B"));
   EXPECT_TRUE(Browsing(window));
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/sqlite_statement.h"
+#include "platform/text_codec.h"
 #include "sim/numbered_people.h"
 #include "support/temp_dir.h"
 
@@ -27,9 +28,12 @@ class SqlitePhoneBookStoreTest : public ::testing::Test {
   }
 
   // A second connection, as another program would see the file.
-  std::shared_ptr<sqlite3> RawDatabase() {
+  // A connection of another copy of the program, or (`program` false) of
+  // another SQLite tool.
+  std::shared_ptr<sqlite3> RawDatabase(bool program = true) {
     sqlite3* raw = nullptr;
     sqlite3_open(path_.c_str(), &raw);
+    if (program) RegisterCp1252Upper(raw);
     return std::shared_ptr<sqlite3>(raw, sqlite3_close_v2);
   }
 
@@ -182,21 +186,71 @@ TEST_F(SqlitePhoneBookStoreTest, EditChangesAndDeleteRemovesTheCurrentRecord) {
   EXPECT_EQ(ErrorNumber([&] { cursor->Update(); }), kStoreErrorNoEditInProgress);
 }
 
-TEST_F(SqlitePhoneBookStoreTest, SeekNameFindsTheExactNameThroughTheIndex) {
+TEST_F(SqlitePhoneBookStoreTest, NamesAreUniqueWithoutRegardToLetterCase) {
   auto cursor = store_.OpenCursor("Telelist");
   Append(*cursor, "Anna", "1");
-  Append(*cursor, "anna", "2");
-  EXPECT_TRUE(cursor->SeekName("anna"));
+  Append(*cursor, "\xE5sa", "2");
+  EXPECT_EQ(ErrorNumber([&] { Append(*cursor, "anna", "3"); }), kStoreErrorDuplicateKey);
+  EXPECT_EQ(ErrorNumber([&] { Append(*cursor, "\xC5SA", "4"); }), kStoreErrorDuplicateKey);
+  // Another SQLite tool cannot break the rule: without our function it cannot write at all.
+  EXPECT_NE(sqlite3_exec(RawDatabase(false).get(), "INSERT INTO Telelist VALUES ('ANNA', '5', '1')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  auto raw = RawDatabase();
+
+  EXPECT_TRUE(cursor->SeekName("\xC5SA"));
   EXPECT_EQ(cursor->Field("Telenummer"), "2");
   EXPECT_FALSE(cursor->SeekName("Ann"));
   EXPECT_TRUE(cursor->Eof());
-
-  auto raw = RawDatabase();
-  SqliteStatement plan(raw.get(),
-                       "EXPLAIN QUERY PLAN SELECT rowid, * FROM \"Telelist\" WHERE \"Namn\" = ?1 "
-                       "ORDER BY rowid LIMIT 1");
+  SqliteStatement plan(raw.get(), "EXPLAIN QUERY PLAN SELECT rowid, * FROM \"Telelist\" WHERE " +
+                                      SqlCp1252Upper("\"Namn\"") + " = " + SqlCp1252Upper("?1"));
   ASSERT_TRUE(plan.Step());
   EXPECT_THAT(plan.ColumnText(3), HasSubstr("USING INDEX"));
+}
+
+TEST_F(SqlitePhoneBookStoreTest, TheUpperCaseOfSqliteMatchesTheProgramsForEveryCharacter) {
+  auto raw = RawDatabase();
+  for (int code = 1; code < 256; ++code) {
+    const std::string text(1, static_cast<char>(code));
+    SqliteStatement upper(raw.get(), "SELECT " + SqlCp1252Upper("?1"));
+    upper.BindText(1, text);
+    ASSERT_TRUE(upper.Step());
+    EXPECT_EQ(upper.ColumnText(0), Cp1252Upper(text)) << code;
+  }
+}
+
+TEST_F(SqlitePhoneBookStoreTest,
+       AnEarlierPhoneBookGetsTheRuleOnOpeningAndOneThatBreaksItStillWorks) {
+  auto raw = RawDatabase();
+  auto write_earlier_table = [&raw](const char* table, const char* rows) {
+    std::string sql = std::string("CREATE TABLE \"") + table +
+                      "\" (Namn TEXT, Telenummer TEXT, Operator TEXT, CONSTRAINT NamnIdx UNIQUE "
+                      "(Namn)); INSERT INTO \"" +
+                      table + "\" VALUES " + rows + ";";
+    ASSERT_EQ(sqlite3_exec(raw.get(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  };
+  write_earlier_table("Friends", "('Bo', '1', '1')");
+  write_earlier_table("Pairs", "('anna', '1', '1'), ('Anna', '2', '1')");
+
+  SqlitePhoneBookStore store;
+  store.Open(path_);
+  auto friends = store.OpenCursor("Friends");
+  EXPECT_EQ(ErrorNumber([&] { Append(*friends, "BO", "2"); }), kStoreErrorDuplicateKey);
+  auto pairs = store.OpenCursor("Pairs");
+  EXPECT_THAT(Names(*pairs), ElementsAre("anna", "Anna"));
+  EXPECT_TRUE(pairs->SeekName("Anna"));
+  EXPECT_EQ(pairs->Field("Telenummer"), "2");
+}
+
+TEST_F(SqlitePhoneBookStoreTest, GroupNamesCompareWithoutRegardToLetterCase) {
+  store_.CreateTable("\xE5ngby");
+  EXPECT_EQ(ErrorNumber([&] { store_.CreateTable("\xC5NGBY"); }), kStoreErrorTableExists);
+  EXPECT_EQ(ErrorNumber([&] { store_.CreateTable("TELELIST"); }), kStoreErrorTableExists);
+  auto group = store_.OpenCursor("\xC5ngby");
+  Append(*group, "Anna", "1");
+  EXPECT_EQ(ErrorNumber([&] { Append(*group, "ANNA", "1"); }), kStoreErrorDuplicateKey);
+  store_.DeleteTable("\xC5NGBY");
+  EXPECT_THAT(TableNames(), ElementsAre("Telelist"));
 }
 
 TEST_F(SqlitePhoneBookStoreTest, TextIsStoredAsUtf8) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,10 +23,23 @@
 
 namespace tolvane::testing {
 
+// The local date of `day` at hh:mm:ss local time.
+inline TimePoint LocalTimeOfDay(TimePoint day, int hour, int minute, int second) {
+  std::time_t time = Clock::to_time_t(day);
+  std::tm local{};
+  localtime_r(&time, &local);
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_sec = second;
+  local.tm_isdst = -1;
+  return Clock::from_time_t(std::mktime(&local));
+}
+
 // One form field of every request the gateway received, in order.
 inline std::vector<std::string> Sent(const sim::SimGateway& gateway, const char* field) {
   std::vector<std::string> values;
-  for (const sim::GatewayRequest& request : gateway.Requests()) values.push_back(request.Field(field));
+  for (const sim::GatewayRequest& request : gateway.Requests())
+    values.push_back(request.Field(field));
   return values;
 }
 

@@ -47,23 +47,26 @@ class PhoneBookDialogTest : public ::testing::Test {
   QLineEdit* Box(const char* name) { return dialog_.findChild<QLineEdit*>(name); }
 
   // Drags data from `source` over `target` as Qt does (enter, then a move):
-  // whether the target welcomed it; then drops it there, or leaves.
-  static bool Drag(Source source, QWidget* target, bool release) {
+  // the action shown (Move: welcome, Link: the plain cursor, Ignore: refused);
+  // then drops it there, or leaves.
+  static Qt::DropAction Drag(Source source, QWidget* target, bool release) {
     std::unique_ptr<QMimeData> data(GroupPanelWidget::DragData(source));
     const QPointF at = target->rect().center();
-    QDragEnterEvent enter(at.toPoint(), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    // The actions a drag of the panel offers.
+    const Qt::DropActions actions = Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(at.toPoint(), actions, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted()) return false;
-    QDragMoveEvent move(at.toPoint(), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    if (!enter.isAccepted()) return Qt::IgnoreAction;
+    QDragMoveEvent move(at.toPoint(), actions, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &move);
     if (release && move.isAccepted()) {
-      QDropEvent drop(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+      QDropEvent drop(at, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
       QApplication::sendEvent(target, &drop);
     } else {
       QDragLeaveEvent leave;
       QApplication::sendEvent(target, &leave);
     }
-    return move.isAccepted();
+    return move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
   }
 
   QStringList Shown(QListWidget* list) {
@@ -107,13 +110,14 @@ TEST_F(PhoneBookDialogTest, TheGroupsButtonWidensTheWindowForThePanel) {
 TEST_F(PhoneBookDialogTest, NamesDraggedOntoTheMemberListJoinTheGroup) {
   Button("groupsButton")->click();
   names_->setCurrentRow(1);
-  EXPECT_TRUE(Drag(Source::kNameList, members_->viewport(), true));
+  EXPECT_EQ(Drag(Source::kNameList, dialog_.findChild<QLabel*>(), false), Qt::LinkAction);
+  EXPECT_EQ(Drag(Source::kNameList, members_->viewport(), true), Qt::MoveAction);
   EXPECT_EQ(Shown(members_), QStringList{"Bertil"});
   EXPECT_THAT(MemberNames(book_.store(), "V\xE4nner"), ElementsAre("Bertil"));
 
   // Onto the trash can a person is refused: the phone book keeps them.
   names_->setCurrentRow(0);
-  EXPECT_FALSE(Drag(Source::kNameList, trash_, true));
+  EXPECT_EQ(Drag(Source::kNameList, trash_, true), Qt::IgnoreAction);
   EXPECT_EQ(panel_.Cursor(), GroupPanel::DragCursor::kPlain);
   EXPECT_EQ(Shown(names_), (QStringList{"Anna", "Bertil", "Cecilia"}));
 
@@ -131,17 +135,17 @@ TEST_F(PhoneBookDialogTest, MembersDraggedOntoTheTrashCanLeaveTheGroup) {
   Button("groupsButton")->click();
   for (int row : {0, 2}) {
     names_->setCurrentRow(row);
-    ASSERT_TRUE(Drag(Source::kNameList, members_->viewport(), true));
+    ASSERT_EQ(Drag(Source::kNameList, members_->viewport(), true), Qt::MoveAction);
   }
   ASSERT_EQ(Shown(members_), (QStringList{"Anna", "Cecilia"}));
 
   members_->setCurrentRow(0);
   // Over its own list a member finds no taker; over the trash can it does.
-  EXPECT_FALSE(Drag(Source::kMemberList, members_->viewport(), true));
-  EXPECT_TRUE(Drag(Source::kMemberList, trash_, false));
+  EXPECT_EQ(Drag(Source::kMemberList, members_->viewport(), true), Qt::LinkAction);
+  EXPECT_EQ(Drag(Source::kMemberList, trash_, false), Qt::MoveAction);
   EXPECT_EQ(panel_.Cursor(), GroupPanel::DragCursor::kPlain) << "after leaving the trash can";
   EXPECT_EQ(Shown(members_), (QStringList{"Anna", "Cecilia"}));
-  EXPECT_TRUE(Drag(Source::kMemberList, trash_, true));
+  EXPECT_EQ(Drag(Source::kMemberList, trash_, true), Qt::MoveAction);
   EXPECT_EQ(Shown(members_), QStringList{"Cecilia"});
   EXPECT_EQ(members_->currentRow(), 0);
   EXPECT_THAT(MemberNames(book_.store(), "V\xE4nner"), ElementsAre("Cecilia"));

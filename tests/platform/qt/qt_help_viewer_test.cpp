@@ -33,16 +33,15 @@ TEST_F(QtHelpViewerTest, AnOpenerThatTakesTheFileShowsIt) {
   EXPECT_EQ(folder_.ReadFile("opener.seen"), "file://" + Manual() + "\n");
 }
 
-TEST_F(QtHelpViewerTest, AFailingOrMissingOpenerIsAFailure) {
+TEST_F(QtHelpViewerTest, AFailingOrMissingOpenerIsAFailureButOneThatWaitsIsNot) {
   // xdg-open ends with 3 when no browser is installed.
   EXPECT_FALSE(QtHelpViewer(Opener("no-browser", "exit 3")).ShowContents(Manual()));
   EXPECT_FALSE(
       QtHelpViewer(QString::fromStdString(folder_.FilePath("absent"))).ShowContents(Manual()));
   EXPECT_FALSE(
       QtHelpViewer(Opener("opener", "exit 0")).ShowContents(folder_.FilePath("none.html")));
-}
 
-TEST_F(QtHelpViewerTest, AnOpenerThatWaitsForItsBrowserHasShownTheFile) {
+  // An opener that waits for its browser has shown the file.
   QtHelpViewer viewer(Opener("waits", "sleep 2"), 200);
   EXPECT_TRUE(viewer.ShowContents(Manual()));
 }
