@@ -30,25 +30,5 @@ TEST(ParseLeadingNumberTest, TakesTheLeadingNumberRoundedHalfToEvenWithin16Bits)
   }
 }
 
-TEST(ParseWholeNumberTest, AcceptsOnlyWholeNumbers) {
-  EXPECT_EQ(ParseWholeNumber("0"), 0);
-  EXPECT_EQ(ParseWholeNumber(" 8080 "), 8080);
-  EXPECT_EQ(ParseWholeNumber("+1"), 1);
-  EXPECT_EQ(ParseWholeNumber("-1"), -1);
-  for (const char* bad : {"", " ", "abc", "1.5", "80x", "+-1", "+"}) {
-    EXPECT_EQ(ParseWholeNumber(bad), std::nullopt) << bad;
-  }
-}
-
-TEST(PasswordShiftTest, RoundTripsAndRefusesOutOfRangeCodes) {
-  EXPECT_EQ(ShiftPassword(""), "");
-  EXPECT_EQ(ShiftPassword("abc"), "def");
-  EXPECT_EQ(UnshiftPassword("def"), "abc");
-  EXPECT_EQ(ShiftPassword("\xFC"), "\xFF");
-  EXPECT_EQ(ShiftPassword("ok\xFD"), std::nullopt);
-  EXPECT_EQ(UnshiftPassword("\x03"), std::string("\x00", 1));
-  EXPECT_EQ(UnshiftPassword("ok\x02"), std::nullopt);
-}
-
 }  // namespace
 }  // namespace tolvane

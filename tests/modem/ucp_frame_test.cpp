@@ -17,21 +17,6 @@ SubmitFrameInput Input(std::string message) {
   return input;
 }
 
-TEST(UcpFrameTest, ChecksumsAndReceiptFramesKeepTwoDigits) {
-  EXPECT_EQ(UcpChecksum(std::string(300, '\xFF')), "D4");  // 0x12AD4
-  EXPECT_EQ(UcpChecksum("\x05"), "05");
-  EXPECT_EQ(UcpChecksum(""), "00");
-  EXPECT_EQ(ReceiptFrame(40), "40/00019/R/01/A//6C");
-  EXPECT_EQ(ReceiptFrame(41), ReceiptFrame(0));
-  EXPECT_EQ(ReceiptFrame(-1), ReceiptFrame(0));
-  // Characters outside the table, and the national pairs read back.
-  EXPECT_EQ(EncodeIraChar('\x80'), "3F");
-  EXPECT_EQ(DecodeIraPair("7B"), '\xE4');
-  EXPECT_EQ(DecodeIraPair("00"), '\0');  // not @
-  EXPECT_EQ(DecodeIraPair("G1"), '?');
-  EXPECT_EQ(DecodeIraPair(""), '?');
-}
-
 TEST(UcpFrameTest, SubmitFramesCountTheirLengthAndChecksumTheWholeText) {
   EXPECT_EQ(BuildSubmitFrame(Input("\xC5\xC4\xD6")),
             "00/00051/O/30/46701234567/7654321//1//////0E5B5C/" +
@@ -44,13 +29,6 @@ TEST(UcpFrameTest, SubmitFramesCountTheirLengthAndChecksumTheWholeText) {
   std::string body = frame.substr(0, frame.size() - 2);
   EXPECT_EQ(body, "03/00069/O/30/46701234567/7654321//0//////4869200020686F6D652F200A/");
   EXPECT_EQ(frame.substr(frame.size() - 2), UcpChecksum(body));
-
-  input = {};
-  input.message = std::string(160, 'x');
-  input.recipient_number = std::string(20, '1');
-  input.sender_number = std::string(20, '2');
-  EXPECT_EQ(BuildSubmitFrame(input).substr(0, 9), "00/00387/");
-  EXPECT_EQ(BuildSubmitFrame(input).size(), 387u);
 
   input = Input("Hej");
   input.deferred = true;
@@ -69,45 +47,9 @@ std::string Sealed(const std::string& trn, const std::string& rest) {
   return body + UcpChecksum(body);
 }
 
-TEST(ReadSubmitAnswerTest, ReadsPositiveAndNegativeAnswers) {
-  const std::string positive = Sealed("00", "R/30/A//0701234567:061226100000/");
-  ASSERT_EQ(positive, "00/00043/R/30/A//0701234567:061226100000/25");
-  std::optional<SubmitAnswer> answer = ReadSubmitAnswer(positive);
-  ASSERT_TRUE(answer.has_value());
-  EXPECT_TRUE(answer->positive);
-
-  answer = ReadSubmitAnswer(Sealed("01", "R/30/N/24//"));
-  ASSERT_TRUE(answer.has_value());
-  EXPECT_FALSE(answer->positive);
-  EXPECT_EQ(answer->error_code, "24");
-  // A refusal without its code, and one whose code field is missing altogether.
-  for (const char* rest : {"R/30/N//", "R/30/N/"}) {
-    answer = ReadSubmitAnswer(Sealed("00", rest));
-    ASSERT_TRUE(answer.has_value()) << rest;
-    EXPECT_FALSE(answer->positive);
-    EXPECT_EQ(answer->error_code, "") << rest;
-  }
-}
-
-TEST(ReadSubmitAnswerTest, RefusesWhatIsNoWellFormedAnswerOfOperation30) {
-  for (const std::string& frame :
-       {std::string(), std::string("hello"), std::string("00/00019/R/01/A//68"),
-        Sealed("00", "O/53/0701//"), Sealed("00", "R/31/A//"), Sealed("00", "R/30/X//"),
-        Sealed("00", "R/30/a//"), Sealed("0", "R/30/A//"), Sealed("0A", "R/30/A//"),
-        std::string(2000, 'A'), std::string("\x02\x02\x03\x03")}) {
-    EXPECT_FALSE(ReadSubmitAnswer(frame).has_value()) << frame;
-  }
-  // A LEN that does not count the text, and lower-case checksum digits.
-  std::string positive = Sealed("00", "R/30/A//");
-  EXPECT_FALSE(ReadSubmitAnswer("00/00099" + positive.substr(8)).has_value());
-  std::string lower = Sealed("00", "R/30/A//0701:061226100000/");
-  ASSERT_EQ(lower.substr(lower.size() - 2), "ED");
-  lower.replace(lower.size() - 2, 2, "ed");
-  EXPECT_FALSE(ReadSubmitAnswer(lower).has_value());
-}
-
 TEST(ReadSubmitAnswerTest, EveryCutEveryChangedCharacterAndRandomBytesAreRefused) {
   const std::string positive = Sealed("00", "R/30/A//0701234567:061226100000/");
+  ASSERT_TRUE(ReadSubmitAnswer(positive).value().positive);
   for (size_t size = 0; size < positive.size(); ++size) {
     EXPECT_FALSE(ReadSubmitAnswer(positive.substr(0, size)).has_value()) << size;
     EXPECT_FALSE(ReadSubmitAnswer(positive.substr(size + 1)).has_value()) << size;

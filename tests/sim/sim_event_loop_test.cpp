@@ -1,10 +1,7 @@
-// What the scenarios cannot show of the simulated loop they run on, and the
-// request parser of the gateway simulator.
+// What the scenarios cannot show of the simulated loop they run on.
 #include "sim/sim_event_loop.h"
 
 #include <gtest/gtest.h>
-
-#include "sim/http_request_parser.h"
 
 namespace tolvane::sim {
 namespace {
@@ -31,22 +28,6 @@ TEST(SimEventLoopTest, AWaitForNothingFailsLoudlyAndADestroyedTimerNeverFires) {
   timer->Start();
   loop.SetLimit(milliseconds(10000));
   EXPECT_THROW(WaitUntil(loop, [] { return false; }), SimulationStalled);
-}
-
-TEST(HttpRequestParserTest, CollectsARequestArrivingInPieces) {
-  HttpRequestParser parser;
-  parser.Feed("POST http://gw.example:8080/a/b?x=1 HTTP/1.1\r\nHost: gw\r\nContent-Le");
-  parser.Feed("ngth: 7\r\n\r\nabc");
-  EXPECT_FALSE(parser.Complete());
-  parser.Feed("defg");
-  ASSERT_TRUE(parser.Complete());
-  EXPECT_EQ(parser.Request().Path(), "/a/b");
-  EXPECT_EQ(parser.Request().Query(), "x=1");
-  EXPECT_EQ(parser.Request().body, "abcdefg");
-
-  HttpRequestParser broken;
-  broken.Feed("nonsense\r\n\r\n");
-  EXPECT_TRUE(broken.Failed());
 }
 
 }  // namespace

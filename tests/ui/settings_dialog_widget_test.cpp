@@ -158,12 +158,5 @@ TEST_F(SettingsDialogWidgetTest, BalanceAndReceiptLinesShowOutsideTextAsPlainTex
   EXPECT_EQ(widget_.findChild<QLabel*>("receiptLine")->textFormat(), Qt::PlainText);
 }
 
-TEST_F(SettingsDialogWidgetTest, AboutBoxTellsTheVersion) {
-  MenuEntry("&About Tolvane...")->trigger();
-  ASSERT_EQ(dialogs.boxes().size(), 1u);
-  EXPECT_EQ(dialogs.boxes()[0].title, "About Tolvane");
-  EXPECT_THAT(dialogs.boxes()[0].text, HasSubstr("Version " TOLVANE_VERSION "\n"));
-}
-
 }  // namespace
 }  // namespace tolvane

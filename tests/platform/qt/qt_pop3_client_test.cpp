@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
-#include <QRegularExpression>
 #include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -105,26 +104,6 @@ TEST_F(QtPop3ClientDovecotTest, PlainStlsAndImplicitTlsCountAndReadEachMessage) 
     ASSERT_EQ(client_.Disconnect(), 0);
     EXPECT_EQ(events_.Next(), kOk);
   }
-}
-
-TEST_F(QtPop3ClientDovecotTest, OfALargeMailOnlyTheHeaderTravels) {
-  std::string body;
-  while (body.size() < 5 * 1024 * 1024) body += std::string(76, 'x') + "\n";
-  server_.AddMessage("From: big@example.com\nSubject: Photos\n\n" + body);
-  ASSERT_EQ(Connect(Plain()), kOk);
-  ASSERT_EQ(Retrieve(1), kOk);
-  EXPECT_EQ(client_.MessageText(), "big@example.com: Photos");
-  client_.Disconnect();
-  ASSERT_EQ(events_.Next(), kOk);
-  // Dovecot logs at logout what TOP and RETR sent.
-  QRegularExpressionMatch logout;
-  for (int i = 0; i < 50 && !logout.hasMatch(); ++i) {
-    logout =
-        QRegularExpression("top=1/(\\d+), retr=0/0").match(QString::fromStdString(server_.Log()));
-    if (!logout.hasMatch()) QEventLoop().processEvents(QEventLoop::AllEvents, 100);
-  }
-  ASSERT_TRUE(logout.hasMatch()) << server_.Log();
-  EXPECT_LT(logout.captured(1).toInt(), 1000);
 }
 
 TEST_F(QtPop3ClientDovecotTest, AWrongPasswordOrAnUntrustedCertificateFailsTheLogin) {
@@ -244,16 +223,10 @@ TEST_F(QtPop3ClientScriptedTest, AServerThatStopsMidListEndsWithATimeoutAndStill
 
 TEST_F(QtPop3ClientScriptedTest, MalformedEndlessOrClosedAnswersAreErrors) {
   const std::string unexpected = "error: " + MailErrorText(kMailErrorUnexpectedResponse);
+  // (What answers the reader refuses, its own tests show.)
   {
     ScriptedServer server(LoggedIn({{"STAT", "+OK many\r\n"}}));
     EXPECT_EQ(Connect(server).rfind(unexpected, 0), 0u);
-  }
-  {
-    ScriptedServer server(LoggedIn({{"TOP 2 0", "+OK\r\n" + std::string(100000, 'y')}}));
-    ASSERT_EQ(Connect(server), kOk);
-    EXPECT_EQ(Retrieve(2), unexpected);
-    client_.Disconnect();
-    EXPECT_EQ(events_.Next(), kOk);
   }
   {
     ScriptedServer server(LoggedIn({{"PASS pw", ScriptedServer::kClose}}));
