@@ -132,11 +132,6 @@ TEST_F(EndToEndTest, GatewayRefusalExitsWithOne) {
   EXPECT_THAT(Log(), HasSubstr("\"Account don\xB4t exist\""));
 }
 
-TEST_F(EndToEndTest, WrongOrderSendsNothingAndExitsWithTwo) {
-  EXPECT_EQ(Run("just a message"), 2) << stderr_;
-  EXPECT_FALSE(fs::exists(folder_.path() / "loggfil.txt"));
-}
-
 TEST_F(EndToEndTest, GroupOrderOverTheModemSendsEveryMemberOnOneCall) {
   testing::TestPhoneBook book;
   book.AddToGroup("V\xE4nner", "Anna", "0701111111");
