@@ -8,6 +8,10 @@
 #   TOLVANE_MEMCHECK=1    also run the end-to-end tests under memcheck
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Only the plain build at the end runs under memcheck; the sanitized tests
+# before it must not see the switch.
+memcheck=${TOLVANE_MEMCHECK:-0}
+unset TOLVANE_MEMCHECK
 scripts/install-deps.sh
 build=${TOLVANE_TEST_BUILD_DIR:-build-test}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=ON
@@ -43,7 +47,7 @@ if [ "$fuzz_seconds" -gt 0 ]; then
   done
 fi
 
-if [ "${TOLVANE_MEMCHECK:-0}" = 1 ]; then
+if [ "$memcheck" = 1 ]; then
   # Valgrind cannot run a sanitized program: a plain build of its own.
   memcheck_build=${TOLVANE_MEMCHECK_BUILD_DIR:-build-memcheck}
   cmake -S . -B "$memcheck_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=OFF
