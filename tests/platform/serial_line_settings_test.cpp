@@ -6,16 +6,11 @@ namespace tolvane {
 namespace {
 
 TEST(SerialLineSettingsTest, ReadsWhatASerialPortTakesAndNothingElse) {
-  std::optional<SerialLineSettings> line = ParseSerialLineSettings("19200,N,8,1");
+  std::optional<SerialLineSettings> line = ParseSerialLineSettings(" 9600 , e , 7 , 1.5 ");
   ASSERT_TRUE(line.has_value());
-  EXPECT_EQ(line->baud, 19200);
-  EXPECT_EQ(line->parity, 'N');
-  EXPECT_EQ(line->data_bits, 8);
-  EXPECT_EQ(line->stop_bits, "1");
-
-  line = ParseSerialLineSettings(" 9600 , e , 7 , 1.5 ");
-  ASSERT_TRUE(line.has_value());
+  EXPECT_EQ(line->baud, 9600);
   EXPECT_EQ(line->parity, 'E');
+  EXPECT_EQ(line->data_bits, 7);
   EXPECT_EQ(line->stop_bits, "1.5");
 
   for (const char* text :
