@@ -42,9 +42,7 @@ TEST(ProgramLocationTest, AWritableFolderIsAPortableProgramOnlyWithAPhoneBook) {
   TempDir home;
   ProgramLocation location =
       ProgramLocation::Choose(folder.FilePath("tolvane"), kInstalledData, home.Folder() + "T/");
-  EXPECT_FALSE(location.PerUser());
   EXPECT_EQ(location.Folder(), folder.Folder());
-  EXPECT_EQ(location.InstalledFolder(), folder.Folder());
   EXPECT_TRUE(location.Prepare());
   EXPECT_TRUE(fs::is_empty(home.path()));
 
@@ -62,7 +60,6 @@ TEST(ProgramLocationTest, InstalledProgramFillsAnOwnerOnlyUserFolderOnce) {
   InstalledTree tree;
   ProgramLocation location =
       ProgramLocation::Choose(tree.Executable(), kInstalledData, tree.UserFolder());
-  EXPECT_TRUE(location.PerUser());
   EXPECT_EQ(location.Folder(), tree.UserFolder());
   EXPECT_EQ(location.InstalledFolder(), tree.SharedData());
 
@@ -79,7 +76,6 @@ TEST(ProgramLocationTest, InstalledProgramFillsAnOwnerOnlyUserFolderOnce) {
 
   // Without a home the program stays in its folder.
   ProgramLocation homeless = ProgramLocation::Choose(tree.Executable(), kInstalledData, "");
-  EXPECT_FALSE(homeless.PerUser());
   EXPECT_EQ(homeless.Folder(), tree.root().Folder() + "usr/bin/");
 }
 

@@ -43,7 +43,6 @@ TEST_F(BalanceWindowTest, AsksForCreditThenBalanceWithTheTypedAccountThroughTheP
 
   ASSERT_EQ(gateway_.Requests().size(), 2u);
   const sim::GatewayRequest& credit = gateway_.Requests()[0];
-  EXPECT_EQ(credit.http.method, "GET");
   // Name and password arrive as typed, without the blanks around them.
   EXPECT_EQ(credit.http.target,
             std::string("http://sms.example.net") + kPath +

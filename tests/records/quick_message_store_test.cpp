@@ -36,8 +36,6 @@ class QuickMessageStoreTest : public ::testing::Test {
 TEST_F(QuickMessageStoreTest, LoadsWholeRecordsWithoutTheirPaddingAndKeepsThemAll) {
   // A missing store is created empty.
   ASSERT_EQ(store_.Load(dir_.Folder()), 0);
-  EXPECT_EQ(store_.Count(), 0);
-  EXPECT_THAT(FolderEntries(), ElementsAre("meddelnd.dat"));
   EXPECT_EQ(dir_.ReadFile("meddelnd.dat"), "");
 
   dir_.WriteFile("meddelnd.dat", QuickMessageRecords({"Call me", "  Late again  ", ""}));
