@@ -54,7 +54,31 @@ class ClientEvents {
   QEventLoop* wait_ = nullptr;
 };
 
-class QtPop3ClientDovecotTest : public ::testing::Test {
+// A client with its events followed; each call gives the event it ended in,
+// or "sync <error>" when it was refused at once.
+class Pop3ClientTest : public ::testing::Test {
+ protected:
+  explicit Pop3ClientTest(int answer_ms = QtPop3Client::kDefaultAnswerTimeoutMs)
+      : client_(answer_ms) {}
+
+  std::string Connect(const std::string& server, const std::string& user,
+                      const std::string& password) {
+    client_.SetServer(server);
+    client_.SetUserName(user);
+    client_.SetPassword(password);
+    int error = client_.Connect();
+    return error == 0 ? events_.Next() : "sync " + std::to_string(error);
+  }
+  std::string Retrieve(int number) {
+    int error = client_.Retrieve(number);
+    return error == 0 ? events_.Next() : "sync " + std::to_string(error);
+  }
+
+  QtPop3Client client_;
+  ClientEvents events_{client_};
+};
+
+class QtPop3ClientDovecotTest : public Pop3ClientTest {
  protected:
   void SetUp() override {
     ASSERT_EQ(server_.Failure(), "");
@@ -67,15 +91,7 @@ class QtPop3ClientDovecotTest : public ::testing::Test {
 
   std::string Connect(const std::string& server,
                       const std::string& password = DovecotServer::kPassword) {
-    client_.SetServer(server);
-    client_.SetUserName(DovecotServer::kUser);
-    client_.SetPassword(password);
-    int error = client_.Connect();
-    return error == 0 ? events_.Next() : "sync " + std::to_string(error);
-  }
-  std::string Retrieve(int number) {
-    int error = client_.Retrieve(number);
-    return error == 0 ? events_.Next() : "sync " + std::to_string(error);
+    return Pop3ClientTest::Connect(server, DovecotServer::kUser, password);
   }
   std::string Plain() const { return "pop3://127.0.0.1:" + std::to_string(server_.PlainPort()); }
   std::string StartTls() const { return "127.0.0.1:" + std::to_string(server_.PlainPort()); }
@@ -83,8 +99,6 @@ class QtPop3ClientDovecotTest : public ::testing::Test {
 
   const QSslConfiguration original_ = QSslConfiguration::defaultConfiguration();
   DovecotServer server_;
-  QtPop3Client client_;
-  ClientEvents events_{client_};
 };
 
 TEST_F(QtPop3ClientDovecotTest, PlainStlsAndImplicitTlsCountAndReadEachMessage) {
@@ -185,24 +199,13 @@ std::map<std::string, std::string> LoggedIn(std::map<std::string, std::string> m
   return more;
 }
 
-class QtPop3ClientScriptedTest : public ::testing::Test {
+class QtPop3ClientScriptedTest : public Pop3ClientTest {
  protected:
-  static constexpr int kAnswerMs = 300;
+  QtPop3ClientScriptedTest() : Pop3ClientTest(300) {}
 
   std::string Connect(ScriptedServer& server) {
-    client_.SetServer(server.Address());
-    client_.SetUserName("anna");
-    client_.SetPassword("pw");
-    int error = client_.Connect();
-    return error == 0 ? events_.Next() : "sync " + std::to_string(error);
+    return Pop3ClientTest::Connect(server.Address(), "anna", "pw");
   }
-  std::string Retrieve(int number) {
-    int error = client_.Retrieve(number);
-    return error == 0 ? events_.Next() : "sync " + std::to_string(error);
-  }
-
-  QtPop3Client client_{kAnswerMs};
-  ClientEvents events_{client_};
 };
 
 TEST_F(QtPop3ClientScriptedTest, AServerThatStopsMidListEndsWithATimeoutAndStillLetsGo) {
