@@ -6,11 +6,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <cstdlib>
+#include <QProcessEnvironment>
 #include <filesystem>
 #include <string>
 
+#include "support/qt/program_run.h"
 #include "support/qt/simulator_process.h"
 #include "support/temp_dir.h"
 #include "support/test_phone_book.h"
@@ -23,14 +23,6 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 const fs::path kBin = TOLVANE_BIN_DIR;
-// memcheck's exit status when it found an error.
-constexpr int kMemcheckError = 99;
-
-bool UnderMemcheck() {
-  const char* memcheck = std::getenv("TOLVANE_MEMCHECK");
-  return memcheck != nullptr && std::string(memcheck) == "1";
-}
-
 class EndToEndTest : public ::testing::Test {
  protected:
   EndToEndTest() {
@@ -57,38 +49,13 @@ class EndToEndTest : public ::testing::Test {
   // Runs the program with `order` from another current folder; its exit status.
   int Run(const std::string& order) { return Run(QStringList{QString::fromStdString(order)}); }
   int Run(const QStringList& arguments) {
-    QProcess program;
     // A program folder without a phone book turns to the per-user folder.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
-    program.setProcessEnvironment(environment);
-    program.setWorkingDirectory(QString::fromStdString(elsewhere_.path().string()));
-    QString executable = QString::fromStdString((folder_.path() / "tolvane").string());
-    QStringList command = arguments;
-    const fs::path memcheck_log = memcheck_dir_.path() / "memcheck.log";
-    if (UnderMemcheck()) {
-      command = QStringList{"--tool=memcheck",
-                            "--error-exitcode=" + QString::number(kMemcheckError),
-                            "--leak-check=full",
-                            "--show-leak-kinds=definite",
-                            "--errors-for-leak-kinds=definite",
-                            "--num-callers=30",
-                            "--suppressions=" TOLVANE_SOURCE_DIR "/tests/app/memcheck.supp",
-                            "--log-file=" + QString::fromStdString(memcheck_log.string()),
-                            executable} +
-                command;
-      executable = "valgrind";
-    }
-    program.start(executable, command);
-    EXPECT_TRUE(program.waitForStarted());
-    EXPECT_TRUE(program.waitForFinished(UnderMemcheck() ? 300000 : 90000))
-        << "the program did not close by itself";
-    stderr_ = program.readAllStandardError().toStdString();
-    const int status = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    if (UnderMemcheck()) {
-      EXPECT_NE(status, kMemcheckError) << memcheck_dir_.ReadFile("memcheck.log");
-    }
-    return status;
+    const testing::ProgramRun run = testing::RunProgram(folder_.path() / "tolvane", arguments,
+                                                        environment, elsewhere_.path(), 90000);
+    stderr_ = run.standard_error;
+    return run.status;
   }
 
   std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
@@ -102,7 +69,6 @@ class EndToEndTest : public ::testing::Test {
   testing::TempDir folder_;
   testing::TempDir elsewhere_;
   testing::TempDir outbox_;
-  testing::TempDir memcheck_dir_;
   testing::SimulatorProcess simulator_;
   std::string stderr_;
 };

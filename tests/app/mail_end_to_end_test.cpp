@@ -1,16 +1,17 @@
-// Runs the real program with its window offscreen: "No&w" is pressed in the
-// window, the mail waits on Dovecot, and the summary goes out through the
-// gateway simulator to the person chosen in the recipient list.
+// Runs the real program with its window offscreen (under memcheck with
+// TOLVANE_MEMCHECK=1): "No&w" is pressed in the window, the mail waits on
+// Dovecot, and the summary goes out through the gateway simulator to the
+// person chosen in the recipient list.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <filesystem>
 #include <string>
 
 #include "core/settings_values.h"
 #include "support/qt/dovecot_server.h"
+#include "support/qt/program_run.h"
 #include "support/qt/simulator_process.h"
 #include "support/test_phone_book.h"
 
@@ -48,17 +49,14 @@ TEST_F(MailEndToEndTest, NowInTheWindowTextsTheWaitingMailThroughTheGateway) {
           "\r\nMailUserName=" + testing::DovecotServer::kUser +
           "\r\nMailPassWord=" + ShiftPassword(testing::DovecotServer::kPassword).value() + "\r\n");
 
-  QProcess program;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", "offscreen");
   environment.insert("QT_PLUGIN_PATH", QString::fromStdString((kBin / "test-plugins").string()));
   environment.insert("QT_QPA_GENERIC_PLUGINS", "tolvanedriver:No&w");
-  program.setProcessEnvironment(environment);
-  program.start(QString::fromStdString((book_.dir().path() / "tolvane").string()), {});
-  ASSERT_TRUE(program.waitForStarted());
-  ASSERT_TRUE(program.waitForFinished(150000)) << "the window was never closed";
-  const std::string output = program.readAllStandardError().toStdString();
-  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << output;
+  const testing::ProgramRun run = testing::RunProgram(book_.dir().path() / "tolvane", {},
+                                                      environment, book_.dir().path(), 150000);
+  const std::string& output = run.standard_error;
+  EXPECT_EQ(run.status, 0) << output;
 
   // The driver looks at the window ten times a second: the texts that stay
   // for seconds are seen.

@@ -1,0 +1,59 @@
+#include "support/qt/program_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <cstdlib>
+
+#include "support/temp_dir.h"
+
+namespace tolvane::testing {
+namespace {
+
+// memcheck's exit status when it found an error.
+constexpr int kMemcheckError = 99;
+// memcheck slows start-up and shutdown most; the waits in between are the
+// same, so a few times the time is enough.
+constexpr int kMemcheckSlowdown = 4;
+
+bool UnderMemcheck() {
+  const char* memcheck = std::getenv("TOLVANE_MEMCHECK");
+  return memcheck != nullptr && std::string(memcheck) == "1";
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const std::filesystem::path& executable, const QStringList& arguments,
+                      const QProcessEnvironment& environment,
+                      const std::filesystem::path& working_folder, int timeout_ms) {
+  QProcess program;
+  program.setProcessEnvironment(environment);
+  program.setWorkingDirectory(QString::fromStdString(working_folder.string()));
+  TempDir memcheck_dir;
+  const std::string memcheck_log = (memcheck_dir.path() / "memcheck.log").string();
+  if (UnderMemcheck()) {
+    program.start(
+        "valgrind",
+        QStringList{"--tool=memcheck", "--error-exitcode=" + QString::number(kMemcheckError),
+                    "--leak-check=full", "--show-leak-kinds=definite",
+                    "--errors-for-leak-kinds=definite", "--num-callers=30",
+                    "--suppressions=" TOLVANE_SOURCE_DIR "/tests/app/memcheck.supp",
+                    "--log-file=" + QString::fromStdString(memcheck_log),
+                    QString::fromStdString(executable.string())} +
+            arguments);
+    timeout_ms *= kMemcheckSlowdown;
+  } else {
+    program.start(QString::fromStdString(executable.string()), arguments);
+  }
+  EXPECT_TRUE(program.waitForStarted());
+  EXPECT_TRUE(program.waitForFinished(timeout_ms)) << "the program did not close by itself";
+  ProgramRun run;
+  run.standard_error = program.readAllStandardError().toStdString();
+  if (program.exitStatus() == QProcess::NormalExit) run.status = program.exitCode();
+  if (UnderMemcheck()) {
+    EXPECT_NE(run.status, kMemcheckError) << memcheck_dir.ReadFile("memcheck.log");
+  }
+  return run;
+}
+
+}  // namespace tolvane::testing
