@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_text.h"
+#include "ui/window_place.h"
 
 namespace tolvane {
 
@@ -37,8 +38,7 @@ BalanceDialog::BalanceDialog(BalanceWindow& window, QWidget* parent)
 void BalanceDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (QScreen* screen = this->screen()) {
-    const QRect area = screen->geometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    move(CentredIn(screen->geometry(), size()));
   }
   if (!asked_) {
     asked_ = true;

@@ -9,6 +9,7 @@
 
 #include "platform/qt/qt_text.h"
 #include "ui/dialog_button.h"
+#include "ui/window_place.h"
 
 namespace tolvane {
 
@@ -48,8 +49,7 @@ void NewGroupDialogWidget::Ok() {
 void NewGroupDialogWidget::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (QScreen* screen = this->screen()) {
-    QRect free = screen->availableGeometry();
-    move(free.x() + (free.width() - width()) / 2, free.y() + (free.height() - height()) / 2);
+    move(CentredIn(screen->availableGeometry(), size()));
   }
 }
 

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_text.h"
+#include "ui/window_place.h"
 
 namespace tolvane {
 namespace {
@@ -448,8 +449,7 @@ void SettingsDialogWidget::showEvent(QShowEvent* event) {
   // Some platforms never activate a window; the first display counts anyway.
   dialog_.Activate();
   if (QScreen* screen = this->screen()) {
-    const QRect area = screen->geometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    move(CentredIn(screen->geometry(), size()));
   }
 }
 

@@ -46,4 +46,9 @@ QPoint PlaceTitleBarOnScreen(const QRect& frame, int title_height, const QList<Q
           std::clamp(frame.top(), nearest->top(), nearest->bottom() + 1 - height)};
 }
 
+QPoint CentredIn(const QRect& area, const QSize& size) {
+  return {area.x() + (area.width() - size.width()) / 2,
+          area.y() + (area.height() - size.height()) / 2};
+}
+
 }  // namespace tolvane

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 namespace tolvane {
 
@@ -16,6 +17,9 @@ inline constexpr int kTwipsPerPixel = 15;
 // (all of its height, and at least a good grip of its width), else the
 // nearest such place on the screen closest to the window.
 QPoint PlaceTitleBarOnScreen(const QRect& frame, int title_height, const QList<QRect>& screens);
+
+// The top-left corner that centres a window of `size` in `area`.
+QPoint CentredIn(const QRect& area, const QSize& size);
 
 }  // namespace tolvane
 
