@@ -123,11 +123,7 @@ OrderOutcome CommandLineSending::SendToList(const std::string& field) {
   GroupSending& groups = window_.Groups();
   groups.SetGroupMembers(std::move(numbers));
   window_.SetAutosendInProgress(true);
-  if (window_.UsesGateway()) {
-    groups.SandGruppAutoTCP();
-  } else {
-    groups.SandGruppAuto();
-  }
+  groups.SandGruppAuto();
   // A run refused before its first exchange has left the flag set.
   window_.SetAutosendInProgress(false);
   return RunOutcome(groups);

@@ -125,7 +125,7 @@ void GroupSending::Refuse(const std::string& reason) {
   window_.State().sending = false;
 }
 
-bool GroupSending::PrepareRun(const std::string& receipt_caption) {
+bool GroupSending::PrepareRun() {
   SendState& s = window_.State();
   const std::string& text = window_.MessageText();
   if (text.empty()) {
@@ -142,7 +142,7 @@ bool GroupSending::PrepareRun(const std::string& receipt_caption) {
     return false;
   }
   window_.SetReceiptLine("");
-  window_.SetReceiptCaption(receipt_caption);
+  window_.SetReceiptCaption("Receipt:");
   s.sender_number = DigitsOf(window_.Settings().Avs);
   s.message = text;
   window_.LockWindow();
@@ -169,44 +169,18 @@ void GroupSending::SendToGroup() {
     Refuse("No recipients!");
     return;
   }
-  if (!PrepareRun("Receipt:")) return;
-  const std::vector<Recipient> recipients = GroupRecipients(group);
-  if (window_.UsesGateway()) {
-    SandGruppTCP(recipients, true);
-  } else {
-    window_.Modem().InitModem();
-    if (s.init_failed || s.cancelled) {
-      s.keep_line = false;
-      window_.EndSend();
-    } else {
-      SandGruppModem(recipients, true);
-    }
-  }
+  if (!PrepareRun()) return;
+  SendRun(GroupRecipients(group), true);
   RestoreGroupMode();
-}
-
-void GroupSending::SandGruppAutoTCP() {
-  if (window_.MailCheckRunning()) return;
-  window_.State().sending = true;
-  ResetRun();
-  window_.State().recipient_name = kListRecipientName;
-  if (!PrepareRun("Receipt:")) return;
-  SandGruppTCP(ListRecipients(), false);
 }
 
 void GroupSending::SandGruppAuto() {
   if (window_.MailCheckRunning()) return;
-  SendState& s = window_.State();
-  s.sending = true;
+  window_.State().sending = true;
   ResetRun();
-  s.recipient_name = kListRecipientName;
-  if (!PrepareRun("Receipt: ")) return;
-  window_.Modem().InitModem();
-  if (s.init_failed || s.cancelled) {
-    window_.EndSend();
-    return;
-  }
-  SandGruppModem(ListRecipients(), false);
+  window_.State().recipient_name = kListRecipientName;
+  if (!PrepareRun()) return;
+  SendRun(ListRecipients(), false);
 }
 
 std::vector<GroupSending::Recipient> GroupSending::GroupRecipients(const std::string& group) {
@@ -246,11 +220,6 @@ std::vector<GroupSending::Recipient> GroupSending::ListRecipients() const {
   return recipients;
 }
 
-bool GroupSending::Interrupted() const {
-  const SendState& s = window_.State();
-  return s.cancelled || s.finished;
-}
-
 bool GroupSending::BeginMember(const std::vector<Recipient>& recipients, int index,
                                bool highlight) {
   SendState& s = window_.State();
@@ -282,92 +251,23 @@ void GroupSending::NoteAnswer() {
   if (window_.State().accepted) ++run_accepted_;
 }
 
-void GroupSending::SandGruppTCP(const std::vector<Recipient>& recipients, bool highlight) {
-  SendState& s = window_.State();
-  GatewayTransport& gateway = window_.Gateway();
-  EventLoop& loop = window_.Loop();
-  s.keep_line = true;
-  s.ended = s.cancelled = s.finished = false;
-  s.receipt_ticks = 0;
-  s.attempted = true;
-  window_.SetStatusLine("Connecting...");
-
-  // Each request tells the gateway how many of this run follow it.
+void GroupSending::SendRun(const std::vector<Recipient>& recipients, bool highlight) {
+  Transport& transport = window_.ActiveTransport();
+  if (!transport.OpenRun()) return;
   int following = 0;
   for (const Recipient& recipient : recipients) following += recipient.skipped.empty();
   const int count = static_cast<int>(recipients.size());
   run_members_ = count;
-  bool left_early = false;
+  bool interrupted = false;
   for (int i = 0; i < count; ++i) {
     if (!BeginMember(recipients, i, highlight)) continue;
-    s.following_count = --following;
-    gateway.FixaStrangTCP();
-    if (Interrupted()) {
-      left_early = true;
-      break;
-    }
-    gateway.KvittoDelay();
-    // Nothing goes out once the user has cancelled during the pause.
-    if (Interrupted()) {
-      left_early = true;
-      break;
-    }
-    s.accepted = false;
-    gateway.Post();
-    WaitUntil(loop, [&] { return s.ended || Interrupted(); });
-    // Cancel ends the exchange itself and so sets ended too: the flags decide.
-    if (Interrupted()) {
-      left_early = true;
+    if (!transport.SendMember(--following)) {
+      interrupted = true;
       break;
     }
     NoteAnswer();
   }
-  if (left_early) {
-    gateway.CancelRequest();
-    s.keep_line = false;
-    window_.EndSend();
-  }
-}
-
-void GroupSending::SandGruppModem(const std::vector<Recipient>& recipients, bool highlight) {
-  SendState& s = window_.State();
-  ModemTransport& modem = window_.Modem();
-  EventLoop& loop = window_.Loop();
-  // The initialisation before this has set attempted, so a failing dial is logged.
-  s.ended = s.cancelled = s.finished = s.dial_failed = s.redial_pending = false;
-  s.receipt_ticks = 0;
-  s.keep_line = true;
-  s.transaction_reference = 0;
-  modem.PrepareForSend();
-
-  auto connected = [&] {
-    do {
-      if (s.redial_pending && !s.cancelled) modem.WaitRedial();
-      if (s.cancelled) return false;
-      modem.DialSmsc();
-      if (s.dial_failed || s.cancelled) return false;
-    } while (s.redial_pending);
-    return !Interrupted();
-  };
-  if (connected()) {
-    const int count = static_cast<int>(recipients.size());
-    run_members_ = count;
-    for (int i = 0; i < count; ++i) {
-      if (!BeginMember(recipients, i, highlight)) continue;
-      modem.BuildSubmitFrame();
-      if (Interrupted()) break;
-      s.accepted = false;
-      s.attempted = true;
-      modem.TransmitFrame();
-      if (Interrupted()) break;
-      WaitUntil(loop, [&] { return s.ended || Interrupted(); });
-      if (Interrupted()) break;
-      NoteAnswer();
-      ++s.transaction_reference;
-    }
-  }
-  s.keep_line = false;
-  window_.EndSend();
+  transport.CloseRun(interrupted);
 }
 
 void GroupSending::RestoreGroupMode() {

@@ -10,9 +10,9 @@
 namespace tolvane {
 
 // Group mode of the main window and the runs that send one message to many:
-// the members of a group ("Send to &Group") or the numbers of an order. Over
-// the modem every member goes through one call, frame after frame; over the
-// gateway every member is one request, each posted after the previous answer.
+// the members of a group ("Send to &Group") or the numbers of an order. The
+// transport keeps one connection for the whole run (one modem call, frame
+// after frame; or one gateway request after the previous answer).
 class GroupSending {
  public:
   static constexpr int kNormalHeightTwips = 5230;
@@ -36,7 +36,6 @@ class GroupSending {
   const std::vector<std::string>& GroupMembers() const { return group_members_; }
   int GroupMemberCount() const { return static_cast<int>(group_members_.size()); }
   // The message box's text to every number of GroupMembers, as "Group".
-  void SandGruppAutoTCP();
   void SandGruppAuto();
 
   // Every member of the last run had its message accepted (a run that sent
@@ -65,15 +64,14 @@ class GroupSending {
   void Refuse(const std::string& reason);
   // What a run prepares before its first member: the lines, the sender
   // number, the message, the locked window.
-  bool PrepareRun(const std::string& receipt_caption);
-  void SandGruppTCP(const std::vector<Recipient>& recipients, bool highlight);
-  void SandGruppModem(const std::vector<Recipient>& recipients, bool highlight);
+  bool PrepareRun();
+  // Sends to every recipient over one connection of the chosen transport.
+  void SendRun(const std::vector<Recipient>& recipients, bool highlight);
   // A member that cannot be sent: its reason on the receipt line and in the log.
   // Selects member `index`, readies SendState for it; false when it is skipped.
   bool BeginMember(const std::vector<Recipient>& recipients, int index, bool highlight);
   void Skip(const Recipient& recipient);
   void NoteAnswer();
-  bool Interrupted() const;
   // After a run from group mode: the group controls usable again, "&Send"
   // and "No&w" still not.
   void RestoreGroupMode();

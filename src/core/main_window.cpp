@@ -37,8 +37,8 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
     : settings_(settings),
       services_(services),
       host_(host),
-      modem_(*this, services.serial_port),
-      gateway_(*this, services.http_client),
+      redial_(*this),
+      transports_(MakeTransports({*this, services.serial_port, services.http_client, redial_})),
       receipt_timer_(services.loop.CreateTimer()),
       autosending_(std::make_unique<Autosending>(*this, services.dialogs, services.files)),
       quick_messages_(LocalFileSystem::Instance()) {
@@ -349,7 +349,8 @@ void MainWindow::StartSend() {
 
   s.message = text;
   s.transaction_reference = 0;
-  modem_.PrepareForSend();
+  Transport& transport = ActiveTransport();
+  transport.PrepareForSend();
 
   if (temporary) {
     Rensa_Nummer(TrimBlanks(Control(MainControl::kNumberField).text));
@@ -379,47 +380,26 @@ void MainWindow::StartSend() {
   LockWindow();
 
   if (s.double_message) {
-    if (UsesGateway()) {
-      gateway_.SandDubbelTCP();
-    } else {
-      modem_.SendDoubleMessage();
-    }
     // The double senders end the send themselves.
+    transport.SendDouble();
     return;
   }
-  if (UsesGateway()) {
-    gateway_.SandSingelTCP();
-    WaitForExchange();
-  } else {
-    DispatchSingleModem();
-  }
+  transport.SendSingle();
   if (s.ended && !s.finished && !s.cancelled) return;
   // Closing step.
-  if (UsesGateway()) gateway_.CancelRequest();
+  transport.StopExchange();
   EndSend();
 }
 
-void MainWindow::DispatchSingleModem() {
-  SendState& s = state_;
-  modem_.BuildSubmitFrame();
-  if (s.init_failed || s.cancelled) return;
-  modem_.InitModem();
-  if (s.init_failed || s.cancelled) return;
-  do {
-    if (s.redial_pending && !s.cancelled) {
-      modem_.WaitRedial();
-      if (s.cancelled) return;
-    }
-    modem_.DialSmsc();
-    if (s.dial_failed || s.cancelled) return;
-  } while (s.redial_pending);
-  modem_.TransmitFrame();
-  if (s.finished || s.cancelled) return;
-  WaitForExchange();
+Transport& MainWindow::ActiveTransport() {
+  for (RegisteredTransport& registered : transports_) {
+    if (registered.access_typ == settings_.AccessTyp) return *registered.transport;
+  }
+  return *transports_.front().transport;
 }
 
-void MainWindow::WaitForExchange() {
-  WaitUntil(services_.loop, [this] { return state_.finished || state_.cancelled || state_.ended; });
+void MainWindow::ConfigureTransports(const std::function<void(int error_number)>& report_error) {
+  for (RegisteredTransport& registered : transports_) registered.transport->Configure(report_error);
 }
 
 void MainWindow::CancelSend() {
@@ -427,12 +407,7 @@ void MainWindow::CancelSend() {
   if (mail_check_running_ && !state_.sending) {
     mail_->Cancel();
   } else if (state_.sending) {
-    if (UsesGateway()) {
-      gateway_.CancelRequest();
-      EndSend();
-    } else if (modem_.CarrierHeld()) {
-      EndSend();
-    }
+    ActiveTransport().Cancel();
   }
 }
 
@@ -456,11 +431,12 @@ void MainWindow::EndSend() {
   // an exchange that already ended) still hangs up, but must not log twice.
   const bool first_run = !s.ended;
   receipt_timer_->Stop();
-  modem_.StopTimers();
-  s.redial_ticks = 0;
+  Transport& transport = ActiveTransport();
+  transport.StopTimers();
+  redial_.Stop();
   if (!s.keep_line) {
     SetStatusLine("Hanging up...");
-    if (!UsesGateway()) modem_.HangUp();
+    transport.HangUp();
     Mutable(MainControl::kCancel).enabled = false;
     if (s.restore_controls && !Control(MainControl::kAutosending).checked &&
         !Control(MainControl::kMailchecking).checked) {
@@ -504,7 +480,7 @@ void MainWindow::StopReceiptTimer() { receipt_timer_->Stop(); }
 void MainWindow::OnReceiptTimerTick() {
   SendState& s = state_;
   ++s.receipt_ticks;
-  if (!UsesGateway() && !modem_.CarrierHeld()) {
+  if (ActiveTransport().ConnectionLost()) {
     SetReceiptLine(s.cancelled ? "Sending Cancelled." : "Operator closed the connection.");
     s.keep_line = false;
     s.finished = true;

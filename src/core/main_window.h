@@ -10,11 +10,12 @@
 #include "core/control_state.h"
 #include "core/main_window_host.h"
 #include "core/program_settings.h"
+#include "core/redial_countdown.h"
 #include "core/send_context.h"
 #include "core/send_state.h"
-#include "gateway/gateway_transport.h"
+#include "core/transport.h"
+#include "core/transport_registry.h"
 #include "mail/mail_checker.h"
-#include "modem/modem_transport.h"
 #include "platform/clipboard.h"
 #include "platform/dialler.h"
 #include "platform/dialogs.h"
@@ -204,8 +205,11 @@ class MainWindow : public SendContext {
   void StopReceiptTimer() override;
   void EndSend() override;
 
-  ModemTransport& Modem() { return modem_; }
-  GatewayTransport& Gateway() { return gateway_; }
+  // The transport `AccessTyp` chooses.
+  Transport& ActiveTransport();
+  // Start-up and the settings dialog: every transport takes the settings over.
+  void ConfigureTransports(const std::function<void(int error_number)>& report_error = nullptr);
+  RedialCountdown& Redial() { return redial_; }
   // Group mode and the group runs.
   GroupSending& Groups() { return *groups_; }
   const GroupSending& Groups() const { return *groups_; }
@@ -216,7 +220,6 @@ class MainWindow : public SendContext {
   ListState& MutableList(MainList list);
   void Changed();
   void RequestFocus(MainControl control);
-  bool UsesGateway() const { return settings_.AccessTyp == "TCP"; }
   // Disables what a send must not be disturbed by and enables "&Cancel".
   void LockWindow();
   // Enables again what a send locked, with the group list and "Send to &Group".
@@ -226,8 +229,6 @@ class MainWindow : public SendContext {
   // Ends a send before it starts: the reason on the receipt line, and
   // "No&w", "&Send" and "&Groupsending >>" enabled again.
   void RefuseSend(const std::string& reason);
-  void DispatchSingleModem();
-  void WaitForExchange();
   void OnReceiptTimerTick();
   // Moves the cursor to the person named `name`; false when there is none.
   bool SeekPerson(const std::string& name);
@@ -237,8 +238,8 @@ class MainWindow : public SendContext {
   MainWindowServices services_;
   MainWindowHost& host_;
   SendState state_;
-  ModemTransport modem_;
-  GatewayTransport gateway_;
+  RedialCountdown redial_;
+  std::vector<RegisteredTransport> transports_;
   std::unique_ptr<Timer> receipt_timer_;
   std::unique_ptr<GroupSending> groups_;
   std::unique_ptr<Autosending> autosending_;

@@ -66,8 +66,7 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
     window_->RestorePlacement({settings_.Status, settings_.Xpos, settings_.Ypos});
   }
   LoadSettings(file, settings_, report);
-  window_->Gateway().ConfigureClient();
-  window_->Modem().ConfigurePort(report);
+  window_->ConfigureTransports(report);
   ComputeDerivedFields(settings_);
   settings_.CurrentPrefix = settings_.Prefix1;
   window_->DisableCancel();
@@ -101,8 +100,9 @@ void Program::OnStartupTimer() {
 void Program::Shutdown(const MainWindow::Placement& placement) {
   SendState& state = window_->State();
   state.cancelled = true;
-  if (state.sending && window_->Modem().CarrierHeld()) {
-    window_->Modem().HangUp();
+  Transport& transport = window_->ActiveTransport();
+  if (state.sending && transport.LineHeld()) {
+    transport.HangUp();
   } else {
     window_->Mail().HangUpForShutdown();
   }

@@ -73,7 +73,7 @@ GatewayTransport::GatewayTransport(SendContext& context, HttpClient& client)
 
 GatewayTransport::~GatewayTransport() { impl_->client.SetOnStateChanged(nullptr); }
 
-void GatewayTransport::ConfigureClient() {
+void GatewayTransport::Configure(const std::function<void(int error_number)>& /*report_error*/) {
   ConfigureProxy(impl_->client, impl_->context.Settings());
 }
 
@@ -113,6 +113,52 @@ void GatewayTransport::SandSingelTCP() {
   if (!impl_->Interrupted()) impl_->Post();
 }
 
+void GatewayTransport::SendSingle() {
+  SandSingelTCP();
+  WaitForExchange(impl_->context);
+}
+
+void GatewayTransport::SendDouble() { SandDubbelTCP(); }
+
+bool GatewayTransport::OpenRun() {
+  SendState& s = impl_->State();
+  s.keep_line = true;
+  s.ended = s.cancelled = s.finished = false;
+  s.receipt_ticks = 0;
+  s.attempted = true;
+  impl_->context.SetStatusLine("Connecting...");
+  return true;
+}
+
+bool GatewayTransport::SendMember(int following) {
+  SendState& s = impl_->State();
+  // Each request tells the gateway how many of this run follow it.
+  s.following_count = following;
+  FixaStrangTCP();
+  if (impl_->Interrupted()) return false;
+  KvittoDelay();
+  // Nothing goes out once the user has cancelled during the pause.
+  if (impl_->Interrupted()) return false;
+  s.accepted = false;
+  Post();
+  WaitUntil(impl_->context.Loop(), [&] { return s.ended || impl_->Interrupted(); });
+  // Cancel ends the exchange itself and so sets ended too: the flags decide.
+  return !impl_->Interrupted();
+}
+
+void GatewayTransport::CloseRun(bool interrupted) {
+  // The last member's answer has ended the send.
+  if (!interrupted) return;
+  StopExchange();
+  impl_->State().keep_line = false;
+  impl_->context.EndSend();
+}
+
+void GatewayTransport::Cancel() {
+  StopExchange();
+  impl_->context.EndSend();
+}
+
 void GatewayTransport::SandDubbelTCP() {
   SendContext& context = impl_->context;
   SendState& state = impl_->State();
@@ -145,12 +191,12 @@ void GatewayTransport::SandDubbelTCP() {
   state.keep_line = false;
   context.SetMessageText(full_text);
   if (!done) {
-    CancelRequest();
+    StopExchange();
     context.EndSend();
   }
 }
 
-void GatewayTransport::CancelRequest() {
+void GatewayTransport::StopExchange() {
   if (impl_->client.StillExecuting()) impl_->client.Cancel();
 }
 

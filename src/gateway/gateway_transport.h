@@ -1,31 +1,46 @@
 #ifndef TOLVANE_GATEWAY_GATEWAY_TRANSPORT_H_
 #define TOLVANE_GATEWAY_GATEWAY_TRANSPORT_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "core/send_context.h"
+#include "core/transport.h"
 #include "platform/http_client.h"
 
 namespace tolvane {
 
 // The HTTP SMS gateway: one form post per message, the answer's status turned
 // into the receipt text.
-class GatewayTransport {
+class GatewayTransport : public Transport {
  public:
   GatewayTransport(SendContext& context, HttpClient& client);
-  ~GatewayTransport();
+  ~GatewayTransport() override;
 
-  // Proxy settings of the client from the settings.
-  void ConfigureClient();
+  // --- Transport. Configure sets the client's proxy from the settings; the
+  // gateway has no line, so there is nothing to prepare, lose or hang up.
+  void Configure(const std::function<void(int error_number)>& report_error) override;
+  void PrepareForSend() override {}
+  void SendSingle() override;
+  void SendDouble() override;
+  bool OpenRun() override;
+  bool SendMember(int following) override;
+  void CloseRun(bool interrupted) override;
+  void Cancel() override;
+  // Cancels the request when one is still executing.
+  void StopExchange() override;
+  bool ConnectionLost() const override { return false; }
+  bool LineHeld() const override { return false; }
+  void StopTimers() override {}
+  void HangUp() override {}
+
   void FixaStrangTCP();
   void KvittoDelay();
   // Posts the request FixaStrangTCP built and starts the answer watchdog.
   void Post();
   void SandSingelTCP();
   void SandDubbelTCP();
-  // Cancels the request when one is still executing.
-  void CancelRequest();
 
  private:
   struct Impl;

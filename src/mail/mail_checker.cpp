@@ -336,7 +336,7 @@ void MailChecker::OnRearmDelay() {
     schedule_timer_->Start();
     return;
   }
-  window_.Modem().WaitRedial();
+  window_.Redial().Wait();
   window_.SetErrorLabel("");
   if (!State().cancelled) AnslutMail();
 }

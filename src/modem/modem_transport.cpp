@@ -18,7 +18,6 @@ constexpr int kInitAnswerMs = 10000;
 constexpr int kDialPauseMs = 2000;
 constexpr int kSettleMs = 3000;
 constexpr int kSettleNoCorrectionMs = 13000;
-constexpr int kRedialTicks = 16;
 // LEN has five digits, so no frame is longer.
 constexpr size_t kMaxFrameSize = 99999;
 // The dial time-out is a window-timer interval, which holds at most 65535 ms.
@@ -49,23 +48,18 @@ int DialTimeoutMs(const std::string& upp_tid) {
 }  // namespace
 
 struct ModemTransport::Impl {
-  Impl(ModemTransport& owner, SendContext& send_context, SerialPort& serial_port)
+  Impl(ModemTransport& owner, SendContext& send_context, SerialPort& serial_port,
+       RedialCountdown& redial_countdown)
       : owner(owner),
         context(send_context),
         port(serial_port),
+        redial(redial_countdown),
         state(send_context.State()),
         settings(send_context.Settings()),
-        setup_timer(send_context.Loop().CreateTimer()),
-        redial_timer(send_context.Loop().CreateTimer()) {
+        setup_timer(send_context.Loop().CreateTimer()) {
     // SetupTimer: one-shot; on firing it stops itself and sets timer expired.
     setup_timer->SetSingleShot(true);
     setup_timer->SetCallback([this] { state.timer_expired = true; });
-    redial_timer->SetInterval(1000);
-    redial_timer->SetCallback([this] {
-      ++state.redial_ticks;
-      context.SetStatusLine("Dialing again in " +
-                            std::to_string(kRedialTicks - state.redial_ticks) + " seconds");
-    });
   }
 
   void StartSetupTimer(int milliseconds) {
@@ -131,10 +125,10 @@ struct ModemTransport::Impl {
   ModemTransport& owner;
   SendContext& context;
   SerialPort& port;
+  RedialCountdown& redial;
   SendState& state;
   const ProgramSettings& settings;
   std::unique_ptr<Timer> setup_timer;
-  std::unique_ptr<Timer> redial_timer;
 
   // Receive state of the exchange, kept across receive events. Until the
   // frame is on the line nothing received can answer it: a stray frame
@@ -147,8 +141,8 @@ struct ModemTransport::Impl {
   std::string buffer;
 };
 
-ModemTransport::ModemTransport(SendContext& context, SerialPort& port)
-    : impl_(std::make_unique<Impl>(*this, context, port)) {
+ModemTransport::ModemTransport(SendContext& context, SerialPort& port, RedialCountdown& redial)
+    : impl_(std::make_unique<Impl>(*this, context, port, redial)) {
   port.SetOnComm([this](CommEvent event) {
     if (event == CommEvent::kReceive && impl_->state.online && impl_->port.CdHolding()) {
       HandleSmscData(impl_->port.Input());
@@ -158,7 +152,7 @@ ModemTransport::ModemTransport(SendContext& context, SerialPort& port)
 
 ModemTransport::~ModemTransport() { impl_->port.SetOnComm(nullptr); }
 
-void ModemTransport::ConfigurePort(const std::function<void(int error_number)>& report_error) {
+void ModemTransport::Configure(const std::function<void(int error_number)>& report_error) {
   const ProgramSettings& settings = impl_->settings;
   auto report = [&](int number) {
     if (report_error) report_error(number);
@@ -295,13 +289,75 @@ void ModemTransport::DialSmsc() {
   if (!m.state.cancelled) m.context.SetStatusLine("Waiting...");
 }
 
-void ModemTransport::WaitRedial() {
+bool ModemTransport::Connect() {
+  SendState& s = impl_->state;
+  do {
+    if (s.redial_pending && !s.cancelled) impl_->redial.Wait();
+    if (s.cancelled) return false;
+    DialSmsc();
+    if (s.dial_failed || s.cancelled) return false;
+  } while (s.redial_pending);
+  return true;
+}
+
+void ModemTransport::SendSingle() {
+  SendState& s = impl_->state;
+  BuildSubmitFrame();
+  if (s.init_failed || s.cancelled) return;
+  InitModem();
+  if (s.init_failed || s.cancelled) return;
+  if (!Connect()) return;
+  TransmitFrame();
+  if (s.finished || s.cancelled) return;
+  WaitForExchange(impl_->context);
+}
+
+bool ModemTransport::OpenRun() {
   Impl& m = *impl_;
-  m.redial_timer->Start();
-  m.Wait([&] { return m.state.redial_ticks >= kRedialTicks; });
-  m.redial_timer->Stop();
-  m.state.redial_ticks = 0;
-  m.context.SetReceiptLine("");
+  SendState& s = m.state;
+  InitModem();
+  if (s.init_failed || s.cancelled) {
+    s.keep_line = false;
+    m.context.EndSend();
+    return false;
+  }
+  // The initialisation has set attempted, so a failing dial is logged.
+  s.ended = s.cancelled = s.finished = s.dial_failed = s.redial_pending = false;
+  s.receipt_ticks = 0;
+  s.keep_line = true;
+  s.transaction_reference = 0;
+  PrepareForSend();
+  if (!Connect() || s.cancelled || s.finished) {
+    CloseRun(true);
+    return false;
+  }
+  return true;
+}
+
+bool ModemTransport::SendMember(int /*following*/) {
+  SendState& s = impl_->state;
+  auto interrupted = [&s] { return s.cancelled || s.finished; };
+  BuildSubmitFrame();
+  if (interrupted()) return false;
+  s.accepted = false;
+  s.attempted = true;
+  TransmitFrame();
+  if (interrupted()) return false;
+  WaitUntil(impl_->context.Loop(), [&] { return s.ended || interrupted(); });
+  if (interrupted()) return false;
+  // Each frame of the call has its own transaction reference.
+  ++s.transaction_reference;
+  return true;
+}
+
+void ModemTransport::CloseRun(bool /*interrupted*/) {
+  impl_->state.keep_line = false;
+  impl_->context.EndSend();
+}
+
+void ModemTransport::Cancel() {
+  // Without a carrier a wait is still running; it sees the flag and ends.
+  if (CarrierHeld()) impl_->context.EndSend();
 }
 
 void ModemTransport::BuildSubmitFrame() {
@@ -455,7 +511,7 @@ void ModemTransport::SendConfirmation() {
   WaitUntil(m.context.Loop(), [&] { return m.port.OutBufferCount() == 0; });
 }
 
-void ModemTransport::SendDoubleMessage() {
+void ModemTransport::SendDouble() {
   Impl& m = *impl_;
   SendState& state = m.state;
   const std::string full_text = m.context.MessageText();
@@ -482,13 +538,7 @@ void ModemTransport::SendDoubleMessage() {
   state.message = m.context.MessageText();
   state.keep_line = true;
   InitModem();
-  if (stopped()) return give_up();
-  do {
-    if (state.redial_pending && !state.cancelled) WaitRedial();
-    if (state.cancelled) return give_up();
-    DialSmsc();
-    if (stopped()) return give_up();
-  } while (state.redial_pending);
+  if (stopped() || !Connect() || stopped()) return give_up();
 
   if (!send_part(full_text.substr(0, 160))) return give_up();
   ++state.transaction_reference;
@@ -514,8 +564,6 @@ void ModemTransport::HangUp() {
 void ModemTransport::StopTimers() {
   Impl& m = *impl_;
   m.setup_timer->Stop();
-  m.redial_timer->Stop();
-  m.state.redial_ticks = 0;
   m.ResetReceiveState();
 }
 

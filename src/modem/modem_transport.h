@@ -5,7 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "core/redial_countdown.h"
 #include "core/send_context.h"
+#include "core/transport.h"
 #include "platform/serial_port.h"
 
 namespace tolvane {
@@ -16,35 +18,45 @@ inline constexpr int kErrorInvalidPortNumber = 8002;    // Port
 
 // The modem line to the SMS centre: port set-up, initialisation, dialling
 // with redial, the UCP exchange and the hang-up.
-class ModemTransport {
+class ModemTransport : public Transport {
  public:
-  ModemTransport(SendContext& context, SerialPort& port);
-  ~ModemTransport();
+  ModemTransport(SendContext& context, SerialPort& port, RedialCountdown& redial);
+  ~ModemTransport() override;
 
-  // Start-up: port number and line settings; the port is not opened. An item
-  // the port cannot take is reported by its error number and left as it was.
-  void ConfigurePort(const std::function<void(int error_number)>& report_error = nullptr);
-  // Start of every send: line settings, handshaking, buffers emptied, RTS on.
-  void PrepareForSend();
+  // --- Transport. Configure sets the port number and line settings; the
+  // port is not opened. PrepareForSend sets the line settings and
+  // handshaking, empties the buffers and raises RTS.
+  void Configure(const std::function<void(int error_number)>& report_error) override;
+  void PrepareForSend() override;
+  void SendSingle() override;
+  void SendDouble() override;
+  // Initialises the modem and dials once for the whole run.
+  bool OpenRun() override;
+  bool SendMember(int following) override;
+  void CloseRun(bool interrupted) override;
+  void Cancel() override;
+  void StopExchange() override {}
+  bool ConnectionLost() const override { return !CarrierHeld(); }
+  bool LineHeld() const override { return CarrierHeld(); }
+  // Stops SetupTimer and clears the receive state.
+  void StopTimers() override;
+  void HangUp() override;
 
   void InitModem();
   void DialSmsc();
-  void WaitRedial();
   // Submit frame of the current message into SendState.
   void BuildSubmitFrame();
   void TransmitFrame();
-  void SendDoubleMessage();
   // Received-data handler, fed from the port's receive event.
   void HandleSmscData(const std::string& data);
   void SendConfirmation();
-
-  // The hang-up steps run by EndSend.
-  void HangUp();
-  // Stops SetupTimer and RedialTimer, clears the redial count and the receive state.
-  void StopTimers();
   bool CarrierHeld() const;
 
  private:
+  // Dials until the line is up, redialling after a busy signal; false when
+  // the dial failed or the send was cancelled.
+  bool Connect();
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

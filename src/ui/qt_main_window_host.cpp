@@ -71,10 +71,7 @@ void QtMainWindowHost::OpenTimeToSend() {
 
 void QtMainWindowHost::CloseMainWindow() { widget_.close(); }
 
-void QtMainWindowHost::ReconfigureTransports() {
-  presenter_->Modem().ConfigurePort();
-  presenter_->Gateway().ConfigureClient();
-}
+void QtMainWindowHost::ReconfigureTransports() { presenter_->ConfigureTransports(); }
 
 void QtMainWindowHost::RefreshRecipientList() { presenter_->RefreshRecipientList(); }
 

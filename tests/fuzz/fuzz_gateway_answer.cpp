@@ -108,7 +108,7 @@ int FuzzOne(const uint8_t* data, size_t size) {
   settings.Logg = "1";
   settings.LoggOn = true;
   MainWindow window(settings, peripherals.Services(loop, client), peripherals.host);
-  window.Gateway().ConfigureClient();
+  window.ConfigureTransports();
   window.OnTemporaryNumberToggled(true);
   window.OnNumberEdited("0701234567");
   window.OnMessageEdited("Hello");

@@ -59,7 +59,7 @@ int FuzzOne(const uint8_t* data, size_t size) {
   settings.EjKvitto = settings.EjKvittoOn ? "1" : "0";
   settings.FelkorrigeringOn = !(options & 2);
   MainWindow window(settings, peripherals.Services(loop, port), peripherals.host);
-  window.Modem().ConfigurePort();
+  window.ConfigureTransports();
   window.OnTemporaryNumberToggled(true);
   window.OnNumberEdited("0701234567");
   const bool double_message = options & 4;

@@ -23,7 +23,7 @@ class GatewaySendScenarioTest : public GatewayScenario {
   GatewaySendScenarioTest() {
     settings.TCPAnvNamn = "konto";
     settings.GatewayPassword = "p&w=1";
-    window->Gateway().ConfigureClient();
+    window->ConfigureTransports();
     window->OnTemporaryNumberToggled(true);
     window->OnNumberEdited("+46 70-123 45 67");
   }
@@ -171,7 +171,7 @@ TEST_F(GatewaySendScenarioTest, ProxySettingsReachTheClientAndTheProxySeesTheWho
   settings.TCPProxyAdress = "proxy.lan";
   settings.TCPProxyPort = "3128";
   settings.TCPGateway = "http://gateway.example/";
-  window->Gateway().ConfigureClient();
+  window->ConfigureTransports();
   EXPECT_EQ(client.AccessType(), HttpClient::kNamedProxy);
   EXPECT_EQ(client.ProxyHost(), "proxy.lan");
   EXPECT_EQ(client.ProxyPort(), 3128);
@@ -181,11 +181,11 @@ TEST_F(GatewaySendScenarioTest, ProxySettingsReachTheClientAndTheProxySeesTheWho
   // A port that is no number reaches the client as 0, which fails the request.
   for (auto [port, number] : {std::pair{" 8080 ", 8080}, std::pair{"80a", 0}}) {
     settings.TCPProxyPort = port;
-    window->Gateway().ConfigureClient();
+    window->ConfigureTransports();
     EXPECT_EQ(client.ProxyPort(), number) << port;
   }
   settings.TCPProxy = 0;
-  window->Gateway().ConfigureClient();
+  window->ConfigureTransports();
   EXPECT_EQ(client.AccessType(), HttpClient::kDirect);
 }
 

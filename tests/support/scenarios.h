@@ -87,7 +87,7 @@ class ModemScenario : public WindowScenario {
   ModemScenario() {
     settings.Avs = "+46 70-765 43 21";
     Open(port, http);
-    window->Modem().ConfigurePort();
+    window->ConfigureTransports();
     book.Add("Anna", "+46 70-123 45 67");
     window->SetPhoneBookCursor(&book.cursor());
     window->SetRecipientListStale(true);
@@ -114,7 +114,7 @@ class GatewayScenario : public WindowScenario {
   GatewayScenario() {
     settings.AccessTyp = "TCP";
     Open(serial, client);
-    window->Gateway().ConfigureClient();
+    window->ConfigureTransports();
   }
   ~GatewayScenario() override { window.reset(); }
   std::vector<std::string> Sent(const char* field) const { return testing::Sent(gateway, field); }

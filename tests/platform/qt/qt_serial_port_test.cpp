@@ -47,7 +47,7 @@ class QtSerialPortSendTest : public ::testing::Test, protected WindowPeripherals
     settings.LoggOn = true;
     settings.Device = server->DevicePath();
     window = std::make_unique<MainWindow>(settings, Services(loop, port), host);
-    window->Modem().ConfigurePort();
+    window->ConfigureTransports();
     book.Add("Anna", "46701234567");
     window->SetPhoneBookCursor(&book.cursor());
     window->SetRecipientListStale(true);

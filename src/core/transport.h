@@ -1,0 +1,73 @@
+#ifndef TOLVANE_CORE_TRANSPORT_H_
+#define TOLVANE_CORE_TRANSPORT_H_
+
+#include <functional>
+
+#include "core/send_context.h"
+
+namespace tolvane {
+
+// A way to the network. The main window, group runs, command-line orders,
+// autosending and the mail forward reach every transport through this
+// interface; which one a send uses follows `AccessTyp` when the send starts.
+//
+// Every transport keeps these rules:
+// 1. Constructing one opens nothing; `Configure` applies the settings at
+//    start-up and after the settings dialog, and never blocks.
+// 2. A wait is a loop that processes pending events; it returns once the
+//    shared `SendState` says the exchange ended, finished or was cancelled.
+// 3. Outcomes are texts on the receipt line and flags in `SendState`;
+//    `accepted` is set only when the network took the message.
+// 4. A message whose submit went out but whose answer never came is never
+//    sent again on the transport's own account: its outcome is unknown.
+// 5. Every send ends through `SendContext::EndSend`, which calls `HangUp`
+//    unless the line is kept for the next message of a run.
+// 6. Between `OpenRun` and `CloseRun` the connection stays up; each member
+//    goes out with `SendMember`.
+class Transport {
+ public:
+  virtual ~Transport() = default;
+
+  // Takes the settings over; an item the device cannot take is reported by
+  // its error number and left as it was.
+  virtual void Configure(const std::function<void(int error_number)>& report_error) = 0;
+  // First step of every send, before the recipient is resolved.
+  virtual void PrepareForSend() = 0;
+
+  // Sends `SendState::message`; returns when its exchange is over. The
+  // caller ends the send.
+  virtual void SendSingle() = 0;
+  // Sends the message box as a double message and ends the send itself.
+  virtual void SendDouble() = 0;
+
+  // A run of several recipients. False when the connection could not be made;
+  // the send has then been ended.
+  virtual bool OpenRun() = 0;
+  // Sends the current member (`SendState` holds its number and name) and
+  // waits for its answer; `following` members of the run come after it.
+  // False when the run was cancelled or failed.
+  virtual bool SendMember(int following) = 0;
+  // Ends the run; `interrupted` when it stopped before its last member.
+  virtual void CloseRun(bool interrupted) = 0;
+
+  // Stops what is under way after the user pressed "&Cancel".
+  virtual void Cancel() = 0;
+  // Stops whatever is still under way when a single send has ended.
+  virtual void StopExchange() = 0;
+  // The answer watchdog's tick: true when the connection broke under the send.
+  virtual bool ConnectionLost() const = 0;
+  // A line is up (to hang up at exit).
+  virtual bool LineHeld() const = 0;
+  // The end of every send: the transport's own timers stopped.
+  virtual void StopTimers() = 0;
+  // The end of a send that does not keep the line for the next message.
+  virtual void HangUp() = 0;
+};
+
+// Processes events until the current exchange has ended, finished or been
+// cancelled.
+void WaitForExchange(SendContext& context);
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_CORE_TRANSPORT_H_
