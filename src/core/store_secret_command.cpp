@@ -35,7 +35,8 @@ int StoreSecret(const std::vector<std::string>& arguments, std::istream& in, std
   // repeated back.
   const std::string names = "NAME is one of: " + SecretNameList() + "\n";
   if (arguments.size() != 1) {
-    error << "Usage: tolvane --store-secret NAME (the secret as one line on standard input)\n" << names;
+    error << "Usage: tolvane --store-secret NAME (the secret as one line on standard input)\n"
+          << names;
     return kExitBadOrder;
   }
   const std::string& name = arguments.front();

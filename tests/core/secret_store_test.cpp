@@ -46,8 +46,8 @@ TEST(SecretStoreTest, ADamagedOrMovedLineReadsEmptyAndSpoilsNoOther) {
   const std::string smpp_line = content.substr(0, content.find("\r\n"));
   // A value copied under another name is not that name's.
   content.replace(content.find("emi="), 4, "xyz=");
-  dir.WriteFile("secrets.dat", "garbage\r\nemi=" + smpp_line.substr(5) + "\n" + content +
-                                   "gsm-pin=\xFF\r\n");
+  dir.WriteFile("secrets.dat",
+                "garbage\r\nemi=" + smpp_line.substr(5) + "\n" + content + "gsm-pin=\xFF\r\n");
   EXPECT_EQ(store.ReadSecret("emi"), "");
   EXPECT_EQ(store.ReadSecret("gsm-pin"), "");
   EXPECT_EQ(store.ReadSecret("smpp"), "one");

@@ -32,8 +32,8 @@ class StoreSecretCommandTest : public ::testing::Test {
 };
 
 TEST_F(StoreSecretCommandTest, AWrongCommandLineListsTheNamesAndRepeatsNoArgument) {
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {}, {"hunter2"}, {"gateway", "hunter2"}}) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{}, {"hunter2"}, {"gateway", "hunter2"}}) {
     EXPECT_EQ(Run(arguments, "pw\n"), 2);
     EXPECT_THAT(error_, HasSubstr("NAME is one of: gateway\n"));
     EXPECT_THAT(error_, Not(HasSubstr("hunter2")));
