@@ -1,10 +1,13 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStandardPaths>
+#include <iostream>
 #include <string>
+#include <vector>
 
 #include "app/qt_program.h"
 #include "core/program_location.h"
+#include "core/store_secret_command.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -26,9 +29,22 @@ std::string UserDataFolder() {
   return (shared + QStringLiteral("/Tolvane/")).toLocal8Bit().toStdString();
 }
 
+// The program folder of this run. Needs a QCoreApplication.
+tolvane::ProgramLocation ChooseLocation() {
+  return tolvane::ProgramLocation::Choose(
+      QCoreApplication::applicationFilePath().toLocal8Bit().toStdString(), TOLVANE_INSTALLED_DATA,
+      UserDataFolder());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Storing a secret opens no window, so it needs no display.
+  if (argc > 1 && argv[1] == tolvane::kStoreSecretOption) {
+    const std::vector<std::string> arguments(argv + 2, argv + argc);
+    QCoreApplication app(argc, argv);
+    return tolvane::StoreSecret(arguments, std::cin, std::cerr, ChooseLocation());
+  }
   QApplication app(argc, argv);
   // The installed desktop entry and icon theme name the program "tolvane".
   QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
@@ -36,9 +52,7 @@ int main(int argc, char** argv) {
   using namespace tolvane;
 
   QtProgram program;
-  const ProgramLocation location =
-      ProgramLocation::Choose(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString(),
-                              TOLVANE_INSTALLED_DATA, UserDataFolder());
+  const ProgramLocation location = ChooseLocation();
   location.Prepare();
   if (!program.Start(location, CommandLineText(argc, argv))) return kExitFailed;
   return program.ExitStatus(app.exec());

@@ -10,7 +10,6 @@
 namespace tolvane {
 namespace {
 
-constexpr const char* kKey = "Kvittoma";
 constexpr const char* kDecoyPrefix = "RUB\xD5";
 constexpr const char* kDecoySuffix = "\xC8\xBB";
 
@@ -30,12 +29,12 @@ std::string ReadGatewayPassword(const std::string& program_folder) {
   ReadLine(in);  // the decoy line
   const std::string encrypted = ReadLine(in);
   if (encrypted.empty()) return {};
-  return Decrypt(encrypted, kKey).value_or("");
+  return Decrypt(encrypted, kPasswordKey).value_or("");
 }
 
 bool WriteGatewayPassword(const std::string& program_folder, const std::string& password) {
   if (password.empty()) return true;
-  const std::string encrypted = Encrypt(password, kKey);
+  const std::string encrypted = Encrypt(password, kPasswordKey);
   if (encrypted.empty()) return false;
   // Whatever permissions an old file had, the password stays the owner's only.
   return WriteFileAtomically(program_folder + kGatewayPasswordFileName,

@@ -10,6 +10,9 @@ namespace tolvane {
 // suffix) and the encrypted text alone. Only the second line is read.
 
 inline constexpr const char* kGatewayPasswordFileName = "user.dat";
+// The key built into the program: user.dat is encrypted under it, and every
+// other stored secret under it joined with the secret's name (SecretStore).
+inline constexpr const char* kPasswordKey = "Kvittoma";
 
 // The stored password; empty when the file is missing, unreadable, damaged,
 // tampered with or written under another key.

@@ -69,7 +69,9 @@ bool ProgramLocation::Prepare() const {
   std::ifstream in(installed_folder_ + kPhoneBookFile, std::ios::binary);
   if (!in) return false;
   std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return !in.bad() && MakeOwnerFolder(folder_) && WriteFileAtomically(phone_book, content);
+  return !in.bad() && PrepareFolder() && WriteFileAtomically(phone_book, content);
 }
+
+bool ProgramLocation::PrepareFolder() const { return !per_user_ || MakeOwnerFolder(folder_); }
 
 }  // namespace tolvane

@@ -40,6 +40,9 @@ class ProgramLocation {
   // a portable program. False when the folder or the copy cannot be made; the
   // start-up then reports the missing phone book.
   bool Prepare() const;
+  // Only makes sure the program folder exists: a per-user folder is created
+  // readable by its owner only, and left empty. False when it cannot be made.
+  bool PrepareFolder() const;
 
  private:
   ProgramLocation(std::string folder, std::string installed_folder, bool per_user);

@@ -1,8 +1,8 @@
 // Runs the real program, copied into a program folder of its own, with a
-// command-line order or an autosend folder, against the simulators started as
-// separate processes. With TOLVANE_MEMCHECK=1 (a build without sanitizers)
-// every run goes through Valgrind's memcheck, and an invalid access or a
-// leaked block fails it.
+// command-line order, an autosend folder or a secret to store, against the
+// simulators started as separate processes. With TOLVANE_MEMCHECK=1 (a build
+// without sanitizers) every run goes through Valgrind's memcheck, and an
+// invalid access or a leaked block fails it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/gateway_password_file.h"
 #include "support/qt/program_run.h"
 #include "support/qt/simulator_process.h"
 #include "support/temp_dir.h"
@@ -48,12 +49,12 @@ class EndToEndTest : public ::testing::Test {
 
   // Runs the program with `order` from another current folder; its exit status.
   int Run(const std::string& order) { return Run(QStringList{QString::fromStdString(order)}); }
-  int Run(const QStringList& arguments) {
+  int Run(const QStringList& arguments, const std::string& standard_input = {}) {
     // A program folder without a phone book turns to the per-user folder.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
-    const testing::ProgramRun run = testing::RunProgram(folder_.path() / "tolvane", arguments,
-                                                        environment, elsewhere_.path(), 90000);
+    environment_.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
+    const testing::ProgramRun run =
+        testing::RunProgram(folder_.path() / "tolvane", arguments, environment_, elsewhere_.path(),
+                            90000, standard_input);
     stderr_ = run.standard_error;
     return run.status;
   }
@@ -70,6 +71,7 @@ class EndToEndTest : public ::testing::Test {
   testing::TempDir elsewhere_;
   testing::TempDir outbox_;
   testing::SimulatorProcess simulator_;
+  QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
   std::string stderr_;
 };
 
@@ -150,6 +152,33 @@ TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItsel
   EXPECT_FALSE(fs::exists(outbox_.path() / "1.txt"));
   EXPECT_FALSE(fs::exists(outbox_.path() / "2.txt"));
   EXPECT_TRUE(fs::exists(outbox_.path() / ".3.txt"));
+}
+
+TEST_F(EndToEndTest, StoreSecretSetsTheGatewayPasswordWithoutADisplay) {
+  for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    environment_.remove(display);
+  }
+  folder_.WriteFile("tolvmsg.ini", "[Modem]\r\nLogg=1\r\n");
+  const QStringList store_gateway{"--store-secret", "gateway"};
+  EXPECT_EQ(Run(store_gateway, "Hemligt ord\n"), 0) << stderr_;
+  EXPECT_EQ(ReadGatewayPassword(folder_.Folder()), "Hemligt ord");
+  EXPECT_EQ(folder_.ReadFile("tolvmsg.ini"), "[Modem]\r\nLogg=1\r\n");
+  EXPECT_THAT(folder_.ReadFile("user.dat"), Not(HasSubstr("Hemligt")));
+  EXPECT_EQ(stderr_, "");
+
+  EXPECT_EQ(Run({"--store-secret", "Hemligt"}, "Hemligt ord\n"), 2);
+  EXPECT_THAT(stderr_, HasSubstr("NAME is one of: gateway"));
+  EXPECT_EQ(Run(store_gateway, ""), 1);
+  EXPECT_THAT(stderr_, HasSubstr("No secret on standard input"));
+  EXPECT_THAT(stderr_, Not(HasSubstr("Hemligt")));
+  EXPECT_EQ(ReadGatewayPassword(folder_.Folder()), "Hemligt ord");
+
+  // Installed, the secret goes where the program keeps its data, and only it.
+  fs::remove(folder_.path() / "teledata.mdb");
+  EXPECT_EQ(Run(store_gateway, "Annat ord\r\n"), 0) << stderr_;
+  EXPECT_EQ(ReadGatewayPassword((UserData() / "Tolvane/").string()), "Annat ord");
+  EXPECT_FALSE(fs::exists(UserData() / "Tolvane/teledata.mdb"));
+  EXPECT_EQ(ReadGatewayPassword(folder_.Folder()), "Hemligt ord");
 }
 
 TEST_F(EndToEndTest, MissingPhoneBookIsReportedOnStandardError) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/gateway_password_file.h"
+#include "core/secret_store.h"
 #include "platform/ini_file.h"
 #include "records/log_file.h"
 #include "records/quick_message_store.h"
@@ -65,6 +66,16 @@ std::vector<Writer> Writers() {
        [](const TempDir& dir) { return WriteGatewayPassword(dir.Folder(), "new secret"); },
        // Encrypted anew each time: what counts is what reads back.
        [](const TempDir& dir) { return ReadGatewayPassword(dir.Folder()); }},
+      {"secrets_file", true,
+       [](const TempDir& dir) {
+         ASSERT_TRUE(SecretStore(dir.Folder()).WriteSecret("smpp", "old secret"));
+         ASSERT_TRUE(SecretStore(dir.Folder()).WriteSecret("emi", "kept"));
+       },
+       [](const TempDir& dir) { return SecretStore(dir.Folder()).WriteSecret("smpp", "new"); },
+       [](const TempDir& dir) {
+         SecretStore store(dir.Folder());
+         return store.ReadSecret("smpp") + " " + store.ReadSecret("emi");
+       }},
       {"quick_messages", true,
        [](const TempDir& dir) {
          dir.WriteFile(kQuickMessageFileName, QuickMessageStore::Encode({"Hi", "Late"}));

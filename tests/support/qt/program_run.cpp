@@ -25,7 +25,8 @@ bool UnderMemcheck() {
 
 ProgramRun RunProgram(const std::filesystem::path& executable, const QStringList& arguments,
                       const QProcessEnvironment& environment,
-                      const std::filesystem::path& working_folder, int timeout_ms) {
+                      const std::filesystem::path& working_folder, int timeout_ms,
+                      const std::string& standard_input) {
   QProcess program;
   program.setProcessEnvironment(environment);
   program.setWorkingDirectory(QString::fromStdString(working_folder.string()));
@@ -46,6 +47,8 @@ ProgramRun RunProgram(const std::filesystem::path& executable, const QStringList
     program.start(QString::fromStdString(executable.string()), arguments);
   }
   EXPECT_TRUE(program.waitForStarted());
+  program.write(standard_input.data(), static_cast<qint64>(standard_input.size()));
+  program.closeWriteChannel();
   EXPECT_TRUE(program.waitForFinished(timeout_ms)) << "the program did not close by itself";
   ProgramRun run;
   run.standard_error = program.readAllStandardError().toStdString();

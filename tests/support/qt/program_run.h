@@ -16,12 +16,13 @@ struct ProgramRun {
 };
 
 // Runs `executable` in `working_folder` until it ends by itself, for at most
-// `timeout_ms`. With TOLVANE_MEMCHECK=1 (a build without sanitizers) the run
-// goes through Valgrind's memcheck, given far more time, and an invalid access
-// or a definitely leaked block fails the calling test with memcheck's report.
+// `timeout_ms`, with `standard_input` on its standard input. With TOLVANE_MEMCHECK=1 (a build
+// without sanitizers) the run goes through Valgrind's memcheck, given far more time, and an invalid
+// access or a definitely leaked block fails the calling test with memcheck's report.
 ProgramRun RunProgram(const std::filesystem::path& executable, const QStringList& arguments,
                       const QProcessEnvironment& environment,
-                      const std::filesystem::path& working_folder, int timeout_ms);
+                      const std::filesystem::path& working_folder, int timeout_ms,
+                      const std::string& standard_input = {});
 
 }  // namespace tolvane::testing
 

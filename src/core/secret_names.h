@@ -1,0 +1,25 @@
+#ifndef TOLVANE_CORE_SECRET_NAMES_H_
+#define TOLVANE_CORE_SECRET_NAMES_H_
+
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+// The gateway account password, kept in user.dat.
+inline constexpr std::string_view kGatewaySecret = "gateway";
+
+// Every secret the program keeps, by the name `tolvane --store-secret NAME`
+// takes and SecretStore files it under. A transport that needs a secret adds
+// its name here, one line; the store keeps it in secrets.dat.
+inline constexpr std::string_view kSecretNames[] = {
+    kGatewaySecret,
+};
+
+bool IsSecretName(std::string_view name);
+// The names for a message, such as "gateway, smpp".
+std::string SecretNameList();
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_CORE_SECRET_NAMES_H_

@@ -1,0 +1,71 @@
+#include "core/store_secret_command.h"
+
+#include <istream>
+#include <optional>
+#include <ostream>
+
+#include "core/program.h"
+#include "core/secret_names.h"
+#include "core/secret_store.h"
+#include "core/text_helpers.h"
+#include "platform/text_codec.h"
+
+namespace tolvane {
+namespace {
+
+// The first line of `in` without its LF or CR LF; nullopt once it passes the
+// limit (the rest is left unread).
+std::optional<std::string> ReadSecretLine(std::istream& in) {
+  std::string line;
+  for (char c; in.get(c) && c != '\n';) {
+    // One byte more than the limit may be the CR of a CR LF.
+    if (line.size() > kMaxSecretLength) return std::nullopt;
+    line += c;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (line.size() > kMaxSecretLength) return std::nullopt;
+  return line;
+}
+
+}  // namespace
+
+int StoreSecret(const std::vector<std::string>& arguments, std::istream& in, std::ostream& error,
+                const ProgramLocation& location) {
+  // A mistyped command may carry the secret itself, so arguments are never
+  // repeated back.
+  const std::string names = "NAME is one of: " + SecretNameList() + "\n";
+  if (arguments.size() != 1) {
+    error << "Usage: tolvane --store-secret NAME (the secret as one line on standard input)\n"
+          << names;
+    return kExitBadOrder;
+  }
+  const std::string& name = arguments.front();
+  if (!IsSecretName(name)) {
+    error << "Unknown secret name. " << names;
+    return kExitBadOrder;
+  }
+  const std::optional<std::string> line = ReadSecretLine(in);
+  if (!line) {
+    error << "The secret on standard input is longer than " << kMaxSecretLength << " bytes\n";
+    return kExitFailed;
+  }
+  // Kept as the settings dialog keeps a typed password: without blanks around
+  // it, in the program's code page.
+  const std::string typed = TrimBlanks(*line);
+  if (typed.empty()) {
+    error << "No secret on standard input\n";
+    return kExitFailed;
+  }
+  const std::string secret = Utf8ToCp1252(typed);
+  if (Cp1252ToUtf8(secret) != typed) {
+    error << "The secret holds characters outside Windows-1252\n";
+    return kExitFailed;
+  }
+  if (!location.PrepareFolder() || !SecretStore(location.Folder()).WriteSecret(name, secret)) {
+    error << "Cannot store the secret in " << location.Folder() << "\n";
+    return kExitFailed;
+  }
+  return kExitAccepted;
+}
+
+}  // namespace tolvane
