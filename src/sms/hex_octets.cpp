@@ -1,16 +1,13 @@
 #include "sms/hex_octets.h"
 
 namespace tolvane {
-namespace {
 
-int DigitValue(char digit) {
+int HexDigitValue(char digit) {
   if (digit >= '0' && digit <= '9') return digit - '0';
   if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
   if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
   return -1;
 }
-
-}  // namespace
 
 std::string ToHex(std::string_view octets) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -29,8 +26,8 @@ std::optional<std::string> FromHex(std::string_view hex) {
   std::string octets;
   octets.reserve(hex.size() / 2);
   for (size_t at = 0; at < hex.size(); at += 2) {
-    const int high = DigitValue(hex[at]);
-    const int low = DigitValue(hex[at + 1]);
+    const int high = HexDigitValue(hex[at]);
+    const int low = HexDigitValue(hex[at + 1]);
     if (high < 0 || low < 0) return std::nullopt;
     octets += static_cast<char>(high * 16 + low);
   }

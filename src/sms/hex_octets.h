@@ -7,6 +7,10 @@
 
 namespace tolvane {
 
+// The value of one hexadecimal digit (either letter case); -1 for any other
+// character.
+int HexDigitValue(char digit);
+
 // Octets written as uppercase hexadecimal pairs, as a PDU goes over the
 // modem line.
 std::string ToHex(std::string_view octets);
