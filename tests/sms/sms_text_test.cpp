@@ -76,7 +76,8 @@ TEST(SmsTextTest, OctetCodingsOfSmppAndUcp) {
   EXPECT_EQ(EncodeUtf8(DecodeUcs2(*FromHex("D83D0041DE0000"))), "\uFFFDA\uFFFD\uFFFD");
   EXPECT_EQ(*EncodeLatin1(DecodeUtf8("Åsa")), "\xC5sa");
   EXPECT_FALSE(EncodeLatin1(DecodeUtf8("5 €")));
-  // The alphanumeric OAdC example of the UCP/EMI interface description.
+  // ALPHA@NUM, the UCP/EMI interface description's alphanumeric OAdC example
+  // (checked bit by bit).
   EXPECT_EQ(ToHex(*EncodeAlphanumericAddress("ALPHA@NUM")), "10412614190438AB4D");
   EXPECT_FALSE(EncodeAlphanumericAddress("TwelveLetter"));
   EXPECT_FALSE(EncodeAlphanumericAddress(""));
