@@ -1,23 +1,18 @@
 #include "sim/sim_gateway.h"
 
+#include "sms/hex_octets.h"
+
 namespace tolvane::sim {
 namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 std::string DecodeComponent(std::string_view text) {
   std::string decoded;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '+') {
       decoded += ' ';
-    } else if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-               HexValue(text[i + 2]) >= 0) {
-      decoded += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+    } else if (text[i] == '%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+               HexDigitValue(text[i + 2]) >= 0) {
+      decoded += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
       i += 2;
     } else {
       // A stray "%" stays as it is, as lenient servers keep it.

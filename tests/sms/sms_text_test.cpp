@@ -1,0 +1,89 @@
+// Character level: UTF-8 in, GSM septets and UCS-2 out, and the packings the
+// transports put on the line.
+#include <gtest/gtest.h>
+
+#include "core/utf8.h"
+#include "sms/gsm7_packing.h"
+#include "sms/gsm_alphabet.h"
+#include "sms/hex_octets.h"
+#include "sms/latin1.h"
+#include "sms/sms_address.h"
+#include "sms/ucs2.h"
+
+namespace tolvane {
+namespace {
+
+TEST(SmsTextTest, Utf8IsCountedAndSanitisedByCodePoint) {
+  const struct {
+    std::string text;
+    size_t length;
+    std::string sanitised;
+  } kCases[] = {
+      {"", 0, ""},
+      {"Hej på dig", 10, "Hej på dig"},
+      {"€😀", 2, "€😀"},
+      // A stray byte, a cut-off sequence, an overlong slash, an encoded
+      // surrogate and a lead byte past U+10FFFF.
+      {"a\xFF"
+       "b",
+       3, "a\uFFFDb"},
+      {"\xE2\x82", 1, "\uFFFD"},
+      {"\xC0\xAF", 2, "\uFFFD\uFFFD"},
+      {"\xED\xA0\x80", 3, "\uFFFD\uFFFD\uFFFD"},
+      {"\xF5\x80", 2, "\uFFFD\uFFFD"},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(Utf8Length(c.text), c.length) << c.text;
+    EXPECT_EQ(SanitiseUtf8(c.text), c.sanitised) << c.text;
+  }
+}
+
+TEST(SmsTextTest, NationalLettersStayInTheGsmAlphabet) {
+  // Swedish, German, French and Spanish; the extension characters take two.
+  EXPECT_EQ(ToHex(*ToGsmSeptets(DecodeUtf8("åäöÅÄÖéüßñÑ¿¡àèùìòÇ"))),
+            "0F7B7C0E5B5C057E1E7D5D60407F0406070809");
+  EXPECT_EQ(ToHex(*ToGsmSeptets(DecodeUtf8("€[]{}~\\^|\f"))),
+            "1B651B3C1B3E1B281B291B3D1B2F1B141B401B0A");
+  EXPECT_EQ(GsmSeptetCount(U'€'), 2);
+  EXPECT_EQ(GsmSeptetCount(U'ô'), 0);
+  EXPECT_FALSE(ToGsmSeptets(DecodeUtf8("Salut à toi ô")));
+  // ç is sent as Ç's septet and reads back as Ç.
+  EXPECT_EQ(EncodeUtf8(FromGsmSeptets(*ToGsmSeptets(DecodeUtf8("Ça va, garçon")))),
+            "Ça va, garÇon");
+  // An escape before a value without extension shows that value's character;
+  // one at the end shows a space.
+  EXPECT_EQ(EncodeUtf8(FromGsmSeptets(std::string("\x1B\x41\x1B\x65\x1B", 5))), "A€ ");
+}
+
+TEST(SmsTextTest, SeptetsPackAsPublished) {
+  // The "hellohello" example of GSM 03.38 / 23.038.
+  const std::string septets = *ToGsmSeptets(DecodeUtf8("hellohello"));
+  EXPECT_EQ(ToHex(PackSeptets(septets)), "E8329BFD4697D9EC37");
+  EXPECT_EQ(UnpackSeptets(*FromHex("E8329BFD4697D9EC37"), 10), septets);
+  // Eight septets fill seven octets exactly.
+  EXPECT_EQ(PackSeptets(std::string(8, 0x7F)), std::string(7, '\xFF'));
+  // Behind a six-octet header: one fill bit, and back.
+  EXPECT_EQ(ToHex(PackSeptets("aa", 1)), "C261");
+  EXPECT_EQ(UnpackSeptets(PackSeptets(septets, 1), 10, 1), septets);
+  // Asked for more than the octets hold.
+  EXPECT_EQ(UnpackSeptets(*FromHex("E832"), 10).size(), 2u);
+}
+
+TEST(SmsTextTest, OctetCodingsOfSmppAndUcp) {
+  EXPECT_EQ(ToHex(EncodeUcs2(DecodeUtf8("Hé😀"))), "004800E9D83DDE00");
+  EXPECT_EQ(EncodeUtf8(DecodeUcs2(*FromHex("004800E9D83DDE00"))), "Hé😀");
+  // A lone surrogate and an odd last octet.
+  EXPECT_EQ(EncodeUtf8(DecodeUcs2(*FromHex("D83D0041DE0000"))), "\uFFFDA\uFFFD\uFFFD");
+  EXPECT_EQ(*EncodeLatin1(DecodeUtf8("Åsa")), "\xC5sa");
+  EXPECT_FALSE(EncodeLatin1(DecodeUtf8("5 €")));
+  // ALPHA@NUM, the UCP/EMI interface description's alphanumeric OAdC example
+  // (checked bit by bit).
+  EXPECT_EQ(ToHex(*EncodeAlphanumericAddress("ALPHA@NUM")), "10412614190438AB4D");
+  EXPECT_FALSE(EncodeAlphanumericAddress("TwelveLetter"));
+  EXPECT_FALSE(EncodeAlphanumericAddress(""));
+  EXPECT_FALSE(FromHex("ABC"));
+  EXPECT_FALSE(FromHex("0G"));
+}
+
+}  // namespace
+}  // namespace tolvane
