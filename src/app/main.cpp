@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStandardPaths>
+#include <cstdlib>
 #include <string>
 
 #include "app/qt_program.h"
+#include "core/display_environment.h"
 #include "core/program_location.h"
 #include "platform/text_codec.h"
 
@@ -29,6 +31,9 @@ std::string UserDataFolder() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Without a display (a script over ssh, cron) Qt would abort; the program
+  // then runs without windows, its message boxes on standard error.
+  if (tolvane::RunsWithoutDisplay(std::getenv)) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   // The installed desktop entry and icon theme name the program "tolvane".
   QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));

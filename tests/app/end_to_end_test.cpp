@@ -46,12 +46,16 @@ class EndToEndTest : public ::testing::Test {
                                          "\r\n[Modem]\r\nLogg=1\r\n" + more_settings);
   }
 
-  // Runs the program with `order` from another current folder; its exit status.
-  int Run(const std::string& order) { return Run(QStringList{QString::fromStdString(order)}); }
-  int Run(const QStringList& arguments) {
+  // Runs the program with `order` from another current folder, without the
+  // environment variables named in `unset`; its exit status.
+  int Run(const std::string& order, const QStringList& unset = {}) {
+    return Run(QStringList{QString::fromStdString(order)}, unset);
+  }
+  int Run(const QStringList& arguments, const QStringList& unset = {}) {
     // A program folder without a phone book turns to the per-user folder.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
+    for (const QString& name : unset) environment.remove(name);
     const testing::ProgramRun run = testing::RunProgram(folder_.path() / "tolvane", arguments,
                                                         environment, elsewhere_.path(), 90000);
     stderr_ = run.standard_error;
@@ -83,9 +87,12 @@ TEST_F(EndToEndTest, ModemSendIsLoggedAndItsReceiptLandsBesideTheProgram) {
   EXPECT_THAT(folder_.ReadFile("tolvmsg.ini"), Not(HasSubstr("WinPosition")));
 }
 
-TEST_F(EndToEndTest, GatewaySendLogsTheStatusTextAndExitsOnIt) {
+// Started from a script over ssh or from cron: no display, no platform chosen.
+TEST_F(EndToEndTest, GatewaySendWithoutADisplayLogsTheStatusTextAndExitsOnIt) {
   UseGatewaySim({"--status", "202"});
-  EXPECT_EQ(Run("N//0701234567//Hello gateway"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0701234567//Hello gateway", {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}),
+            0)
+      << stderr_;
   EXPECT_THAT(Log(), HasSubstr("\"Message placed in message queue, will be sent soon\""));
 }
 

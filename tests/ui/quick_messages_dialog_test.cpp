@@ -98,6 +98,17 @@ TEST_F(QuickMessagesDialogTest, CloseLeavesTheMessageBoxAloneAndUsePutsTheMessag
   ASSERT_EQ(file.size(), 800u);
   EXPECT_EQ(file.substr(0, 400), "Home at six" + std::string(389, ' '));
   EXPECT_EQ(file.substr(400, 400), "Line one\r\nL\xE5ne\xB4two" + std::string(382, ' '));
+
+  // A line break typed at the limit is not taken: no lone CR is stored.
+  WithQuickMessages([](QDialog& dialog) {
+    auto* entry = Child<QPlainTextEdit>(dialog, "entryBox");
+    QTest::keyClicks(entry, QString(319, 'z'));
+    QTest::keyClick(entry, Qt::Key_Return);
+    EXPECT_EQ(Child<QLabel>(dialog, "charCount")->text(), "319");
+    Child<QPushButton>(dialog, "addButton")->click();
+  });
+  EXPECT_EQ(book.dir().ReadFile("meddelnd.dat").substr(800),
+            std::string(319, 'z') + std::string(81, ' '));
 }
 
 }  // namespace
