@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QClipboard>
 #include <QDialog>
 #include <QGuiApplication>
@@ -19,7 +18,6 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -27,6 +25,7 @@
 #include "bulk/group_sending.h"
 #include "bulk/time_to_send_dialog.h"
 #include "platform/qt/qt_clipboard.h"
+#include "support/qt/modal_dialog.h"
 #include "support/scenarios.h"
 #include "ui/qt_main_window_host.h"
 
@@ -217,15 +216,7 @@ TEST_F(MainWindowWidgetTest, TheTimeDialogMovesTheWayItsKeysPointAndEscapeMeansN
   QRadioButton* to = Named<QRadioButton>("&To...");
   // Clicks "&To..." and runs `drive` on the dialog while it is open.
   auto with_time_dialog = [to](const std::function<void(QDialog&)>& drive) {
-    bool driven = false;
-    QTimer::singleShot(0, [&] {
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      driven = true;
-      drive(*dialog);
-    });
-    to->click();
-    EXPECT_TRUE(driven);
+    WithModalDialog([to] { to->click(); }, drive);
   };
 
   TimeToSendDialog expected(loop.Now(), nullptr);

@@ -3,15 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 
 #include "sim/sim_event_loop.h"
+#include "support/qt/modal_dialog.h"
 #include "support/window_peripherals.h"
 #include "ui/main_window_widget.h"
 #include "ui/qt_main_window_host.h"
@@ -31,18 +30,13 @@ class QuickMessagesDialogTest : public ::testing::Test, protected testing::Windo
   // Presses "&Message..." and runs `drive` on the quick-message window while
   // it is open.
   void WithQuickMessages(const std::function<void(QDialog&)>& drive) {
-    bool driven = false;
-    QTimer::singleShot(0, [&] {
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      driven = true;
-      drive(*dialog);
-      if (dialog->isVisible()) dialog->reject();
-    });
-    for (QPushButton* button : widget_.findChildren<QPushButton*>()) {
-      if (button->text() == "&Message...") button->click();
-    }
-    EXPECT_TRUE(driven);
+    testing::WithModalDialog(
+        [this] {
+          for (QPushButton* button : widget_.findChildren<QPushButton*>()) {
+            if (button->text() == "&Message...") button->click();
+          }
+        },
+        drive);
   }
 
   sim::SimEventLoop loop_;
