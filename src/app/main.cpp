@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStandardPaths>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/qt_program.h"
+#include "core/display_environment.h"
 #include "core/program_location.h"
 #include "core/store_secret_command.h"
 #include "platform/text_codec.h"
@@ -45,6 +47,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     return tolvane::StoreSecret(arguments, std::cin, std::cerr, ChooseLocation());
   }
+  // Without a display (a script over ssh, cron) Qt would abort; the program
+  // then runs without windows, its message boxes on standard error.
+  if (tolvane::RunsWithoutDisplay(std::getenv)) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   // The installed desktop entry and icon theme name the program "tolvane".
   QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));

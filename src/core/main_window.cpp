@@ -125,11 +125,9 @@ void MainWindow::UpdateCharCount() {
 }
 
 void MainWindow::OnMessageEdited(const std::string& text) {
-  const ControlState& box = Control(MainControl::kMessageBox);
-  size_t limit = box.max_length > 0 ? static_cast<size_t>(box.max_length) : text.size();
-  // A line break (CR LF) that does not fit whole is not taken at all.
-  if (limit > 0 && limit < text.size() && text[limit - 1] == '\r' && text[limit] == '\n') --limit;
-  Mutable(MainControl::kMessageBox).text = text.substr(0, limit);
+  ControlState& box = Mutable(MainControl::kMessageBox);
+  box.text =
+      TypedText(text, box.max_length > 0 ? static_cast<size_t>(box.max_length) : text.size());
   UpdateCharCount();
 }
 
@@ -276,14 +274,18 @@ void MainWindow::OnDelayNone() {
 }
 
 void MainWindow::OnDelayTo() {
-  // Closed without OK, the dialog leaves the delay as it was.
   Mutable(MainControl::kDelayNone).checked = false;
   Mutable(MainControl::kDelayTo).checked = true;
   Changed();
+  delay_confirmed_ = false;
   host_.OpenTimeToSend();
+  // Left without OK (Escape), the dialog chose no time: no delay, and the
+  // options say so.
+  if (!delay_confirmed_) OnDelayNone();
 }
 
 void MainWindow::SetDeliveryTime(const std::string& shown_time, const std::string& delivery_time) {
+  delay_confirmed_ = true;
   state_.deferred = true;
   state_.delivery_time = delivery_time;
   Mutable(MainControl::kDelayTo).text = "&To: " + shown_time;

@@ -117,8 +117,9 @@ class MainWindow : public SendContext {
   void OnNumberEdited(const std::string& text);
   void OnPrefixChosen(int prefix);  // 1 or 2
   void OnGroupSendingToggled();
-  // "Delayed sending": "N&one", "&To..." (opens "Time to send..."), and that
-  // dialog's OK with the time it shows and the delivery time (ddmmyyhhmm).
+  // "Delayed sending": "N&one", "&To..." (opens "Time to send...", and
+  // chooses "N&one" again when it is left without OK), and that dialog's OK
+  // with the time it shows and the delivery time (ddmmyyhhmm).
   void OnDelayNone();
   void OnDelayTo();
   void SetDeliveryTime(const std::string& shown_time, const std::string& delivery_time);
@@ -253,6 +254,7 @@ class MainWindow : public SendContext {
   QuickMessageStore quick_messages_;
   bool recipient_list_stale_ = true;
   bool autosend_box_pending_ = false;
+  bool delay_confirmed_ = false;  // "Time to send..." ended with OK
   std::optional<Placement> placement_;
   MainControl focus_ = MainControl::kMessageBox;
   int focus_count_ = 0;

@@ -11,7 +11,8 @@ class MainWindowHost {
   virtual void OpenQuickMessages() = 0;
   virtual void OpenSettings() = 0;
   virtual void OpenAbout() = 0;
-  // "Time to send...", whose OK calls the main window's SetDeliveryTime.
+  // "Time to send...", whose OK calls the main window's SetDeliveryTime;
+  // returns once the dialog is closed.
   virtual void OpenTimeToSend() = 0;
   // Closes the main window, which runs the shutdown and ends the program.
   virtual void CloseMainWindow() = 0;

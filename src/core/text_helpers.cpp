@@ -45,6 +45,13 @@ std::optional<double> NumericValue(const std::string& text) {
   return negative ? -value : value;
 }
 
+std::string TypedText(const std::string& text, size_t limit) {
+  if (limit < text.size() && limit > 0 && text[limit - 1] == '\r' && text[limit] == '\n') --limit;
+  std::string taken = text.substr(0, limit);
+  std::replace(taken.begin(), taken.end(), '\t', ' ');
+  return taken;
+}
+
 std::string DigitsOf(const std::string& text) {
   std::string digits;
   std::copy_if(text.begin(), text.end(), std::back_inserter(digits),

@@ -1,6 +1,7 @@
 #ifndef TOLVANE_CORE_TEXT_HELPERS_H_
 #define TOLVANE_CORE_TEXT_HELPERS_H_
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,11 @@ long LeadingWholeNumber(const std::string& text);
 // sign, digits with at most one point, and white space around it. nullopt for
 // anything else, the empty text included.
 std::optional<double> NumericValue(const std::string& text);
+
+// What a message box with room for `limit` characters takes of a typed or
+// pasted text: at most `limit` characters, without a line break (CR LF) that
+// does not fit whole, and every tab as a blank, since SMS carries no tab.
+std::string TypedText(const std::string& text, size_t limit);
 
 // The digits "0" to "9" of the text, in their order.
 std::string DigitsOf(const std::string& text);

@@ -61,7 +61,7 @@ void QuickMessagesWindow::ShowAt(int position) {
 }
 
 void QuickMessagesWindow::EditEntry(const std::string& text) {
-  entry_box_.text = text.substr(0, kEntryLimit);
+  entry_box_.text = TypedText(text, kEntryLimit);
   char_count_ = std::to_string(entry_box_.text.size());
   UpdateButtons();
   Changed();

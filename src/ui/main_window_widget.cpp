@@ -25,6 +25,7 @@
 
 #include "bulk/group_sending.h"
 #include "platform/qt/qt_text.h"
+#include "ui/message_text_box.h"
 #include "ui/window_place.h"
 
 namespace tolvane {
@@ -61,6 +62,7 @@ void MainWindowWidget::BuildControls() {
   message_box_ = new QPlainTextEdit(central);
   message_box_->setObjectName(QStringLiteral("messageBox"));
   message_box_->installEventFilter(this);
+  MakeMessageTextBox(message_box_);
   message_label->setBuddy(message_box_);
   auto* new_message = new QToolButton(central);
   new_message->setText(QStringLiteral("New"));
@@ -262,11 +264,7 @@ void MainWindowWidget::Render() {
   setWindowTitle(ToQString(p.Caption()));
 
   const ControlState& box = p.Control(MainControl::kMessageBox);
-  QString text = MessageToQString(box.text);
-  if (message_box_->toPlainText() != text) {
-    message_box_->setPlainText(text);
-    message_box_->moveCursor(QTextCursor::End);
-  }
+  ShowMessageText(message_box_, MessageToQString(box.text));
   message_box_->setEnabled(box.enabled);
   status_line_->setText(ToQString(p.Control(MainControl::kStatusLine).text));
   receipt_frame_->setTitle(ToQString(p.Control(MainControl::kReceiptFrame).text));

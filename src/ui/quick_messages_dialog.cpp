@@ -18,6 +18,7 @@
 
 #include "platform/qt/qt_text.h"
 #include "ui/dialog_button.h"
+#include "ui/message_text_box.h"
 
 namespace tolvane {
 
@@ -43,7 +44,7 @@ QuickMessagesDialog::QuickMessagesDialog(QuickMessagesWindow& window, QWidget* p
   scroll_bar_->setPageStep(1);
   entry_box_ = new QPlainTextEdit;
   entry_box_->setObjectName("entryBox");
-  entry_box_->setTabChangesFocus(true);
+  MakeMessageTextBox(entry_box_);
   char_count_ = new QLabel;
   char_count_->setObjectName("charCount");
 
@@ -159,12 +160,7 @@ void QuickMessagesDialog::Render() {
   scroll_bar_->setMaximum(std::max(window_.ScrollMaximum(), 1));
   scroll_bar_->setValue(window_.ScrollPosition());
   scroll_bar_->setEnabled(window_.ScrollMaximum() > 1);
-  const QString entry = MessageToQString(window_.EntryBox().text);
-  // Setting the same text again would move the caret while the user types.
-  if (entry_box_->toPlainText() != entry) {
-    entry_box_->setPlainText(entry);
-    entry_box_->moveCursor(QTextCursor::End);
-  }
+  ShowMessageText(entry_box_, MessageToQString(window_.EntryBox().text));
   char_count_->setText(ToQString(window_.CharCount()));
   render_button(add_button_, window_.AddButton());
   render_button(delete_button_, window_.DeleteButton());

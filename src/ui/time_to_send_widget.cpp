@@ -25,6 +25,10 @@ TimeToSendWidget::TimeToSendWidget(TimeToSendDialog& dialog, QWidget* parent)
   scroll_bar_->setSingleStep(TimeToSendDialog::kSmallChange);
   scroll_bar_->setPageStep(TimeToSendDialog::kLargeChange);
   scroll_bar_->setFocusPolicy(Qt::StrongFocus);
+  // Qt's scroll bar turns its keys round as for scrolling a page (Left and
+  // Down move it on); the time goes the way the arrows point: Right and Up
+  // later, Left and Down earlier, Page Up an hour later.
+  scroll_bar_->setInvertedControls(false);
   scroll_bar_->setMinimumWidth(300);
   connect(scroll_bar_, &QScrollBar::valueChanged, this, [this](int position) {
     dialog_.SetPosition(position);

@@ -40,6 +40,13 @@ class EndToEndTest : public ::testing::Test {
   }
 
   // `more_settings` are further lines of tolvmsg.ini.
+  // Runs of the program see no display, as from cron or over ssh.
+  void RemoveDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+      environment_.remove(name);
+    }
+  }
+
   void UseGatewaySim(const QStringList& options, const std::string& more_settings = "") {
     std::string address = simulator_.Start("gateway-sim", QStringList{"--port", "0"} + options,
                                            testing::kGatewayAddress);
@@ -85,8 +92,10 @@ TEST_F(EndToEndTest, ModemSendIsLoggedAndItsReceiptLandsBesideTheProgram) {
   EXPECT_THAT(folder_.ReadFile("tolvmsg.ini"), Not(HasSubstr("WinPosition")));
 }
 
-TEST_F(EndToEndTest, GatewaySendLogsTheStatusTextAndExitsOnIt) {
+// Started from a script over ssh or from cron: no display, no platform chosen.
+TEST_F(EndToEndTest, GatewaySendWithoutADisplayLogsTheStatusTextAndExitsOnIt) {
   UseGatewaySim({"--status", "202"});
+  RemoveDisplay();
   EXPECT_EQ(Run("N//0701234567//Hello gateway"), 0) << stderr_;
   EXPECT_THAT(Log(), HasSubstr("\"Message placed in message queue, will be sent soon\""));
 }
@@ -155,9 +164,7 @@ TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItsel
 }
 
 TEST_F(EndToEndTest, StoreSecretSetsTheGatewayPasswordWithoutADisplay) {
-  for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    environment_.remove(display);
-  }
+  RemoveDisplay();
   folder_.WriteFile("tolvmsg.ini", "[Modem]\r\nLogg=1\r\n");
   const QStringList store_gateway{"--store-secret", "gateway"};
   EXPECT_EQ(Run(store_gateway, "Hemligt ord\n"), 0) << stderr_;

@@ -57,11 +57,13 @@ class DelayedModemSendTest : public ModemScenario {};
 
 TEST_F(DelayedModemSendTest, DeferredFrameIsAcknowledgedWithoutANotificationUntilNone) {
   EXPECT_TRUE(window->Control(MainControl::kDelayNone).checked);
-  EXPECT_CALL(host, OpenTimeToSend());
+  EXPECT_CALL(host, OpenTimeToSend()).WillOnce([this] {
+    EXPECT_TRUE(window->Control(MainControl::kDelayTo).checked);
+    EXPECT_FALSE(window->State().deferred) << "until the dialog's OK";
+    window->SetDeliveryTime("2026-12-06  16:00", "0612261600");
+  });
   window->OnDelayTo();
   EXPECT_TRUE(window->Control(MainControl::kDelayTo).checked);
-  EXPECT_FALSE(window->State().deferred) << "until the dialog's OK";
-  window->SetDeliveryTime("2026-12-06  16:00", "0612261600");
   EXPECT_EQ(Text(MainControl::kDelayTo), "&To: 2026-12-06  16:00");
 
   window->StartSend();
@@ -82,6 +84,19 @@ TEST_F(DelayedModemSendTest, DeferredFrameIsAcknowledgedWithoutANotificationUnti
   EXPECT_EQ(Text(MainControl::kDelayTo), "&To...");
   window->StartSend();
   EXPECT_THAT(smsc.Submits()[2], HasSubstr("//1//////48656C6C6F/"));
+
+  // Left without OK (Escape), the dialog means no delay, even after an earlier OK.
+  for (int round = 0; round < 2; ++round) {
+    if (round == 1) window->SetDeliveryTime("2026-12-06  16:00", "0612261600");
+    EXPECT_CALL(host, OpenTimeToSend());
+    window->OnDelayTo();
+    EXPECT_TRUE(window->Control(MainControl::kDelayNone).checked);
+    EXPECT_FALSE(window->Control(MainControl::kDelayTo).checked);
+    EXPECT_EQ(Text(MainControl::kDelayTo), "&To...");
+    window->StartSend();
+    EXPECT_THAT(smsc.Submits().back(), HasSubstr("//1//////48656C6C6F/"));
+  }
+  EXPECT_EQ(smsc.Submits().size(), 5u);
 }
 
 class DelayedGatewaySendTest : public GatewayScenario {};

@@ -36,6 +36,23 @@ TEST_F(MainWindowComposeTest, CountShowsLengthAndTypingStopsAtTheLimit) {
   EXPECT_EQ(window_.MessageText().size(), 320u);
   EXPECT_EQ(Text(MainControl::kStatusLine), "320 character in message (Max 320).");
 
+  // A line break (CR LF) is taken only whole: it may fill the last two places
+  // of either limit, but never leaves a lone CR in the last one.
+  for (const size_t limit : {160u, 320u}) {
+    window_.OnDoubleToggled(limit == 320u);
+    const std::string last_fitting = std::string(limit - 2, 'c') + "\r\n";
+    Type(last_fitting + "d");
+    EXPECT_EQ(window_.MessageText(), last_fitting);
+    Type(std::string(limit - 1, 'c') + "\r\n");
+    EXPECT_EQ(window_.MessageText(), std::string(limit - 1, 'c'));
+    EXPECT_EQ(
+        Text(MainControl::kStatusLine),
+        std::to_string(limit - 1) + " character in message (Max " + std::to_string(limit) + ").");
+  }
+  // SMS has no tab: a pasted one is a blank.
+  Type("Name:\tAnna");
+  EXPECT_EQ(window_.MessageText(), "Name: Anna");
+
   // Text the program puts in is counted too, also during a mail check.
   window_.OnDoubleToggled(false);
   window_.SetMessageText("Hello");

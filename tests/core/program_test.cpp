@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
+#include "core/display_environment.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/sim_event_loop.h"
+#include "sim/sim_gateway.h"
+#include "sim/sim_http_client.h"
 #include "support/quick_message_files.h"
 #include "support/window_peripherals.h"
 
@@ -135,6 +139,38 @@ TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceA
   loop_.RunFor(milliseconds(1000));
   early.Shutdown({0, 0, 0});
   EXPECT_EQ(early.ExitStatus(), kExitFailed);
+}
+
+TEST_F(ProgramTest, ASingleOrderThatTheGatewayTakesExitsWithZero) {
+  WriteIni("[Access]\nAccessTyp=TCP\n");
+  sim::SimGateway gateway;
+  sim::SimHttpClient client{loop_, gateway};
+  Program run{Services(loop_, client), store_, host};
+  bool closed = false;
+  EXPECT_CALL(host, CloseMainWindow()).WillOnce([&] {
+    closed = true;
+    run.Shutdown({0, 0, 0});
+  });
+  ASSERT_TRUE(run.Startup(book.Folder(), "N//0701234567//Hello"));
+  WaitUntil(loop_, [&] { return closed; });
+  ASSERT_EQ(gateway.Requests().size(), 1u);
+  EXPECT_EQ(gateway.Requests()[0].Field("toPhoneNumber"), "0701234567");
+  EXPECT_EQ(run.ExitStatus(), kExitAccepted);
+}
+
+TEST(RunsWithoutDisplayTest, OnlyWhenNoDisplayIsNamedAndNoPlatformChosen) {
+  auto with = [](std::map<std::string, std::string> variables) {
+    return RunsWithoutDisplay([&variables](const char* name) -> const char* {
+      auto found = variables.find(name);
+      return found == variables.end() ? nullptr : found->second.c_str();
+    });
+  };
+  EXPECT_TRUE(with({}));
+  EXPECT_TRUE(with({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}}));
+  EXPECT_FALSE(with({{"DISPLAY", ":0"}}));
+  EXPECT_FALSE(with({{"WAYLAND_DISPLAY", "wayland-0"}}));
+  // A platform chosen by hand is never overridden, even one that needs a display.
+  EXPECT_FALSE(with({{"QT_QPA_PLATFORM", "xcb"}}));
 }
 
 }  // namespace

@@ -32,11 +32,12 @@ fail() {
 }
 mode_of() { stat -c %a "$1"; }
 
-# Runs the unpacked program without a display from an unrelated folder;
-# prints its exit status.
+# Runs the unpacked program without a display, as from cron, from an
+# unrelated folder; prints its exit status.
 run_tolvane() {
   local status=0
-  (cd "$work" && QT_QPA_PLATFORM=offscreen "$@" >"$work/out" 2>"$work/err") || status=$?
+  (cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" >"$work/out" \
+    2>"$work/err") || status=$?
   echo "$status"
 }
 

@@ -84,6 +84,13 @@ TEST_F(QuickMessagesWindowTest, AddingRefusesAnEmptyEntryShowsTheNewMessageAndWr
   dialogs_.Clear();
   window.EditEntry(std::string(330, 'x'));
   EXPECT_EQ(window.CharCount(), "320");
+  // The message box's rule: a line break is taken whole or not at all.
+  window.EditEntry(std::string(318, 'x') + "\r\n");
+  EXPECT_EQ(window.CharCount(), "320");
+  window.EditEntry(std::string(319, 'x') + "\r\ny");
+  EXPECT_EQ(window.EntryBox().text, std::string(319, 'x'));
+  window.EditEntry("To\tdo");
+  EXPECT_EQ(window.EntryBox().text, "To do");
   window.EditEntry("Running late\r\nStart without me");
   EXPECT_EQ(window.CharCount(), "30");
 

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
@@ -17,13 +18,16 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "bulk/group_sending.h"
 #include "bulk/time_to_send_dialog.h"
 #include "platform/qt/qt_clipboard.h"
+#include "support/qt/modal_dialog.h"
 #include "support/scenarios.h"
-#include "ui/time_to_send_widget.h"
+#include "ui/qt_main_window_host.h"
 
 namespace tolvane::testing {
 namespace {
@@ -156,6 +160,29 @@ TEST_F(MainWindowWidgetTest, TextThatTheProgramOrThePasteBringsIsShownAndCounted
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "c\nd");
 }
 
+// SMS carries no tab: Tab moves the focus on, and a pasted tab is a blank.
+TEST_F(MainWindowWidgetTest, TabLeavesTheMessageBoxAndAPastedTabIsABlank) {
+  Box()->setFocus();
+  QTest::keyClicks(Box(), "ab");
+  QTest::keyClick(Box(), Qt::Key_Tab);
+  EXPECT_EQ(window->MessageText(), "ab");
+  QWidget* next = widget_->focusWidget();
+  ASSERT_NE(next, nullptr);
+  EXPECT_NE(next, Box());
+  QTest::keyClick(next, Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(widget_->focusWidget(), Box());
+
+  // Pasted between "a" and "b", the caret stays after the pasted text.
+  QGuiApplication::clipboard()->setText("x\ty");
+  QTextCursor cursor = Box()->textCursor();
+  cursor.setPosition(1);
+  Box()->setTextCursor(cursor);
+  QTest::keyClick(Box(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(window->MessageText(), "ax yb");
+  EXPECT_EQ(Box()->toPlainText(), "ax yb");
+  EXPECT_EQ(Box()->textCursor().position(), 4);
+}
+
 TEST_F(MainWindowWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMembers) {
   widget_->resize(widget_->width(), widget_->minimumSizeHint().height() + 10);
   const int height = widget_->height();
@@ -180,44 +207,60 @@ TEST_F(MainWindowWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMemb
   EXPECT_EQ(widget_->height(), height);
 }
 
-TEST_F(MainWindowWidgetTest, DelayOptionsOpenTheTimeDialog) {
+// "&To..." opens the real "Time to send..." over the window.
+TEST_F(MainWindowWidgetTest, TheTimeDialogMovesTheWayItsKeysPointAndEscapeMeansNoDelay) {
+  QtMainWindowHost qt_host(*widget_, dialogs, clipboard);
+  qt_host.SetPresenter(window.get());
+  ON_CALL(host, OpenTimeToSend()).WillByDefault([&qt_host] { qt_host.OpenTimeToSend(); });
   QRadioButton* none = Named<QRadioButton>("N&one");
   QRadioButton* to = Named<QRadioButton>("&To...");
-  EXPECT_CALL(host, OpenTimeToSend()).WillOnce([this] {
-    window->SetDeliveryTime("06/12/26  16:00", "0612261600");
+  // Clicks "&To..." and runs `drive` on the dialog while it is open.
+  auto with_time_dialog = [to](const std::function<void(QDialog&)>& drive) {
+    WithModalDialog([to] { to->click(); }, drive);
+  };
+
+  TimeToSendDialog expected(loop.Now(), nullptr);
+  with_time_dialog([&](QDialog& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Time to send...");
+    auto* bar = dialog.findChild<QScrollBar*>("timeScrollBar");
+    auto* label = dialog.findChild<QLabel*>("timeLabel");
+    ASSERT_TRUE(bar && label);
+    EXPECT_EQ(bar->maximum(), 10068);
+    EXPECT_EQ(dialog.focusWidget(), bar);
+    // Right and Up later, Left and Down earlier, Page Up an hour later.
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 1}, {Qt::Key_Right, 2},
+                                            {Qt::Key_Up, 3},    {Qt::Key_Left, 2},
+                                            {Qt::Key_Down, 1},  {Qt::Key_PageUp, 61}};
+    for (auto [key, position] : keys) {
+      QTest::keyClick(bar, key);
+      EXPECT_EQ(bar->value(), position) << key;
+    }
+    expected.SetPosition(61);
+    EXPECT_EQ(label->text().toStdString(), expected.Label());
+    dialog.findChild<QPushButton*>("okButton")->click();
+    EXPECT_FALSE(dialog.isVisible());
   });
-  to->click();
-  EXPECT_EQ(to->text(), "&To: 06/12/26  16:00");
+  EXPECT_EQ(to->text().toStdString(), "&To: " + expected.Label());
+  EXPECT_TRUE(to->isChecked());
+  EXPECT_EQ(window->State().delivery_time, expected.DeliveryTime());
+
+  // Escape chooses no time, and no delay whatever was chosen before.
+  with_time_dialog([](QDialog& dialog) {
+    QTest::keyClick(dialog.findChild<QScrollBar*>("timeScrollBar"), Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+  });
+  EXPECT_TRUE(none->isChecked());
+  EXPECT_FALSE(to->isChecked());
+  EXPECT_EQ(to->text(), "&To...");
+  QTest::keyClicks(Box(), "Hello");
+  Named("&Send")->click();
+  ASSERT_EQ(smsc.Submits().size(), 1u);
+  EXPECT_THAT(smsc.Submits()[0], HasSubstr("//1//////48656C6C6F/"));
+
+  with_time_dialog([](QDialog& dialog) { dialog.findChild<QPushButton*>("okButton")->click(); });
   none->click();
   EXPECT_EQ(to->text(), "&To...");
   EXPECT_FALSE(window->State().deferred);
-}
-
-TEST(TimeToSendWidgetTest, TheScrollBarMovesTheShownTimeAndOkHandsItOver) {
-  std::string shown, delivery;
-  TimeToSendDialog dialog(sim::SimEventLoop::DefaultStart(),
-                          [&](const std::string& label, const std::string& time) {
-                            shown = label;
-                            delivery = time;
-                          });
-  const std::string opened_label = dialog.Label();
-  TimeToSendWidget widget(dialog);
-  widget.show();
-  auto* bar = widget.findChild<QScrollBar*>("timeScrollBar");
-  auto* label = widget.findChild<QLabel*>("timeLabel");
-  ASSERT_TRUE(bar && label);
-  EXPECT_EQ(bar->maximum(), 10068);
-  EXPECT_EQ(widget.focusWidget(), bar);
-
-  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(dialog.Position(), 61);
-  EXPECT_EQ(label->text().toStdString(), dialog.Label());
-  EXPECT_NE(dialog.Label(), opened_label);
-  widget.findChild<QPushButton*>("okButton")->click();
-  EXPECT_FALSE(widget.isVisible());
-  EXPECT_EQ(shown, dialog.Label());
-  EXPECT_EQ(delivery, dialog.DeliveryTime());
 }
 
 }  // namespace

@@ -3,15 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 
 #include "sim/sim_event_loop.h"
+#include "support/qt/modal_dialog.h"
 #include "support/window_peripherals.h"
 #include "ui/main_window_widget.h"
 #include "ui/qt_main_window_host.h"
@@ -31,18 +30,13 @@ class QuickMessagesDialogTest : public ::testing::Test, protected testing::Windo
   // Presses "&Message..." and runs `drive` on the quick-message window while
   // it is open.
   void WithQuickMessages(const std::function<void(QDialog&)>& drive) {
-    bool driven = false;
-    QTimer::singleShot(0, [&] {
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      driven = true;
-      drive(*dialog);
-      if (dialog->isVisible()) dialog->reject();
-    });
-    for (QPushButton* button : widget_.findChildren<QPushButton*>()) {
-      if (button->text() == "&Message...") button->click();
-    }
-    EXPECT_TRUE(driven);
+    testing::WithModalDialog(
+        [this] {
+          for (QPushButton* button : widget_.findChildren<QPushButton*>()) {
+            if (button->text() == "&Message...") button->click();
+          }
+        },
+        drive);
   }
 
   sim::SimEventLoop loop_;
@@ -98,6 +92,17 @@ TEST_F(QuickMessagesDialogTest, CloseLeavesTheMessageBoxAloneAndUsePutsTheMessag
   ASSERT_EQ(file.size(), 800u);
   EXPECT_EQ(file.substr(0, 400), "Home at six" + std::string(389, ' '));
   EXPECT_EQ(file.substr(400, 400), "Line one\r\nL\xE5ne\xB4two" + std::string(382, ' '));
+
+  // A line break typed at the limit is not taken: no lone CR is stored.
+  WithQuickMessages([](QDialog& dialog) {
+    auto* entry = Child<QPlainTextEdit>(dialog, "entryBox");
+    QTest::keyClicks(entry, QString(319, 'z'));
+    QTest::keyClick(entry, Qt::Key_Return);
+    EXPECT_EQ(Child<QLabel>(dialog, "charCount")->text(), "319");
+    Child<QPushButton>(dialog, "addButton")->click();
+  });
+  EXPECT_EQ(book.dir().ReadFile("meddelnd.dat").substr(800),
+            std::string(319, 'z') + std::string(81, ' '));
 }
 
 }  // namespace
