@@ -1,5 +1,6 @@
 #include "bulk/group_sending.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "core/text_helpers.h"
@@ -170,43 +171,66 @@ void GroupSending::SendToGroup() {
     return;
   }
   if (!PrepareRun("Receipt:")) return;
-  const std::vector<Recipient> recipients = GroupRecipients(group);
-  if (window_.UsesGateway()) {
-    SandGruppTCP(recipients, true);
+  SendRun(GroupRecipients(group), true);
+  RestoreGroupMode();
+}
+
+void GroupSending::SandGruppAutoTCP() { SendToList("Receipt:"); }
+
+void GroupSending::SandGruppAuto() { SendToList("Receipt: "); }
+
+void GroupSending::SendToList(const std::string& receipt_caption) {
+  if (window_.MailCheckRunning()) return;
+  SendState& s = window_.State();
+  s.sending = true;
+  ResetRun();
+  s.recipient_name = kListRecipientName;
+  if (!PrepareRun(receipt_caption)) return;
+  SendRun(ListRecipients(), false);
+}
+
+void GroupSending::SendRun(const std::vector<Recipient>& recipients, bool highlight) {
+  SendState& s = window_.State();
+  run_members_ = static_cast<int>(recipients.size());
+  const bool any_sendable = std::any_of(recipients.begin(), recipients.end(),
+                                        [](const Recipient& r) { return r.skipped.empty(); });
+  if (!any_sendable) {
+    SkipAll(recipients, highlight);
+  } else if (window_.UsesGateway()) {
+    SandGruppTCP(recipients, highlight);
   } else {
     window_.Modem().InitModem();
     if (s.init_failed || s.cancelled) {
       s.keep_line = false;
       window_.EndSend();
     } else {
-      SandGruppModem(recipients, true);
+      SandGruppModem(recipients, highlight);
     }
   }
-  RestoreGroupMode();
+  ReportRun();
 }
 
-void GroupSending::SandGruppAutoTCP() {
-  if (window_.MailCheckRunning()) return;
-  window_.State().sending = true;
-  ResetRun();
-  window_.State().recipient_name = kListRecipientName;
-  if (!PrepareRun("Receipt:")) return;
-  SandGruppTCP(ListRecipients(), false);
-}
-
-void GroupSending::SandGruppAuto() {
-  if (window_.MailCheckRunning()) return;
+void GroupSending::SkipAll(const std::vector<Recipient>& recipients, bool highlight) {
   SendState& s = window_.State();
-  s.sending = true;
-  ResetRun();
-  s.recipient_name = kListRecipientName;
-  if (!PrepareRun("Receipt: ")) return;
-  window_.Modem().InitModem();
-  if (s.init_failed || s.cancelled) {
-    window_.EndSend();
-    return;
+  // Logged like the members of any run; the last one's end frees the window.
+  s.attempted = true;
+  s.keep_line = true;
+  for (int i = 0; i < static_cast<int>(recipients.size()); ++i) {
+    BeginMember(recipients, i, highlight);
   }
-  SandGruppModem(ListRecipients(), false);
+  // A run that reached nobody failed: an autosend file stays and is tried
+  // again like one whose call failed.
+  s.finished = true;
+}
+
+void GroupSending::ReportRun() {
+  const int not_sent = run_members_ - run_accepted_;
+  std::string text;
+  if (not_sent > 0) {
+    text = std::to_string(not_sent) + " of " + std::to_string(run_members_) + " members not sent";
+    if (window_.Settings().LoggOn) text += ", see the log";
+  }
+  window_.SetStatusLine(text);
 }
 
 std::vector<GroupSending::Recipient> GroupSending::GroupRecipients(const std::string& group) {
@@ -296,7 +320,6 @@ void GroupSending::SandGruppTCP(const std::vector<Recipient>& recipients, bool h
   int following = 0;
   for (const Recipient& recipient : recipients) following += recipient.skipped.empty();
   const int count = static_cast<int>(recipients.size());
-  run_members_ = count;
   bool left_early = false;
   for (int i = 0; i < count; ++i) {
     if (!BeginMember(recipients, i, highlight)) continue;
@@ -315,12 +338,12 @@ void GroupSending::SandGruppTCP(const std::vector<Recipient>& recipients, bool h
     s.accepted = false;
     gateway.Post();
     WaitUntil(loop, [&] { return s.ended || Interrupted(); });
+    NoteAnswer();
     // Cancel ends the exchange itself and so sets ended too: the flags decide.
     if (Interrupted()) {
       left_early = true;
       break;
     }
-    NoteAnswer();
   }
   if (left_early) {
     gateway.CancelRequest();
@@ -351,7 +374,6 @@ void GroupSending::SandGruppModem(const std::vector<Recipient>& recipients, bool
   };
   if (connected()) {
     const int count = static_cast<int>(recipients.size());
-    run_members_ = count;
     for (int i = 0; i < count; ++i) {
       if (!BeginMember(recipients, i, highlight)) continue;
       modem.BuildSubmitFrame();
@@ -359,10 +381,10 @@ void GroupSending::SandGruppModem(const std::vector<Recipient>& recipients, bool
       s.accepted = false;
       s.attempted = true;
       modem.TransmitFrame();
-      if (Interrupted()) break;
-      WaitUntil(loop, [&] { return s.ended || Interrupted(); });
-      if (Interrupted()) break;
+      if (!Interrupted()) WaitUntil(loop, [&] { return s.ended || Interrupted(); });
+      // A positive answer counts even when the notification never comes.
       NoteAnswer();
+      if (Interrupted()) break;
       ++s.transaction_reference;
     }
   }
@@ -371,7 +393,6 @@ void GroupSending::SandGruppModem(const std::vector<Recipient>& recipients, bool
 }
 
 void GroupSending::RestoreGroupMode() {
-  window_.SetStatusLine("");
   window_.Mutable(MainControl::kSend).enabled = false;
   window_.Mutable(MainControl::kNow).enabled = false;
   window_.Mutable(MainControl::kCancel).enabled = false;
