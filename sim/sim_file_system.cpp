@@ -5,6 +5,14 @@
 #include <utility>
 
 namespace tolvane::sim {
+namespace {
+
+std::string WithoutTrailingSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
 
 SimFileSystem::File& SimFileSystem::Open(const std::string& path) {
   auto [it, created] = files_.try_emplace(path);
@@ -85,6 +93,18 @@ std::optional<FileStamp> SimFileSystem::Stamp(const std::string& path) {
   auto it = files_.find(path);
   if (it == files_.end()) return std::nullopt;
   return FileStamp{it->second.content.size(), it->second.modified};
+}
+
+void SimFileSystem::MakeFolder(const std::string& path) {
+  folders_.insert(WithoutTrailingSlash(path));
+}
+
+bool SimFileSystem::IsFolder(const std::string& path) {
+  const std::string folder = WithoutTrailingSlash(path);
+  if (folders_.count(folder) > 0) return true;
+  const std::string prefix = folder + '/';
+  auto it = files_.lower_bound(prefix);
+  return it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0;
 }
 
 int SimFileSystem::ReadFile(const std::string& path, std::string& content) {

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace tolvane::sim {
 class SimFileSystem : public FileSystem {
  public:
   void Write(const std::string& path, const std::string& content);
+  // An empty folder; a folder also exists while a file lies in it.
+  void MakeFolder(const std::string& path);
   // Reads of the file fail with `error` from now on.
   void FailReads(const std::string& path, int error);
   // Runs inside the next read of `path`, after the content was taken, as a
@@ -30,6 +33,7 @@ class SimFileSystem : public FileSystem {
 
   std::vector<std::string> List(const std::string& folder) override;
   std::optional<FileStamp> Stamp(const std::string& path) override;
+  bool IsFolder(const std::string& path) override;
   int ReadFile(const std::string& path, std::string& content) override;
   bool Create(const std::string& path) override;
   bool Append(const std::string& path, const std::string& data) override;
@@ -53,6 +57,7 @@ class SimFileSystem : public FileSystem {
   File& Open(const std::string& path);
 
   std::map<std::string, File> files_;
+  std::set<std::string> folders_;
   std::int64_t creations_ = 0;
   int listings_ = 0;
   // Every write gets a new modification time.

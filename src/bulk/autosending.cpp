@@ -7,6 +7,8 @@
 #include "bulk/group_sending.h"
 #include "core/main_window.h"
 #include "platform/local_time.h"
+#include "records/log_file.h"
+#include "records/log_record.h"
 
 namespace tolvane {
 namespace {
@@ -67,15 +69,19 @@ void Autosending::OnBoxClicked(bool checked) {
 void Autosending::SwitchOn() {
   window_.SetChecked(MainControl::kAutosending, true);
   LockCommands();
-  if (window_.Settings().AutoFil.empty()) {
-    dialogs_.MessageBox("You must specify a path first. Choose File Settings...", "Path?",
-                        MessageIcon::kInformation);
+  const std::string& folder = window_.Settings().AutoFil;
+  if (folder.empty() || !files_.IsFolder(folder)) {
+    dialogs_.MessageBox(folder.empty() ? "You must specify a path first. Choose File Settings..."
+                                       : "The folder " + folder + " does not exist",
+                        "Path?", MessageIcon::kInformation);
     SwitchOff();
     return;
   }
   window_.State().cancelled = false;
   countdown_ = window_.Settings().PollTid;
   window_pass_done_ = false;
+  // Switched on anew, perhaps after the window or the settings changed.
+  refused_.clear();
   timer_->Start();
 }
 
@@ -99,12 +105,14 @@ void Autosending::FreeCommands() {
   const bool temporary = window_.Control(MainControl::kTemporaryNumber).checked;
   for (MainControl c : kLockedWhileOn) window_.SetEnabled(c, true);
   window_.SetEnabled(MainControl::kGroupSending, !temporary);
-  // Group mode keeps the person list, "&Send" and "No&w" for itself.
+  // Group mode keeps the person list, "&Send" and "No&w" locked, and mail
+  // checking off.
   if (!window_.GroupMode()) {
     window_.SetEnabled(MainControl::kSend, true);
     window_.SetEnabled(MainList::kRecipients, !temporary);
   } else {
     window_.SetEnabled(MainControl::kNow, false);
+    window_.SetEnabled(MainControl::kMailchecking, false);
   }
   window_.RefreshRecipientList();
 }
@@ -164,8 +172,7 @@ void Autosending::OnTick() {
     SwitchOff();
     return;
   }
-  if (type == "3" && result.end == PassEnd::kDone &&
-      !(settings.AutoTabort == "1" && result.all_gone)) {
+  if (type == "3" && result.end == PassEnd::kDone && result.left_behind) {
     // Files left in the folder would be sent again at the next check.
     SwitchOff();
     return;
@@ -182,9 +189,16 @@ Autosending::PassResult Autosending::RunPass(bool type3) {
   }
   const std::string folder = Folder();
   std::vector<std::string> names = files_.List(folder);
-  // Folders have no stamp, nor have files gone since the listing.
+  std::erase_if(refused_, [&](const auto& entry) {
+    return std::find(names.begin(), names.end(), entry.first) == names.end();
+  });
+  // Folders have no stamp, nor have files gone since the listing; a refused
+  // file waits until it is changed.
   std::erase_if(names, [&](const std::string& name) {
-    return IsHidden(name) || !files_.Stamp(folder + name);
+    if (IsHidden(name)) return true;
+    const std::optional<FileStamp> stamp = files_.Stamp(folder + name);
+    const auto refused = refused_.find(name);
+    return !stamp || (refused != refused_.end() && refused->second == *stamp);
   });
   std::sort(names.begin(), names.end());
   if (names.empty()) {
@@ -213,16 +227,22 @@ Autosending::PassResult Autosending::RunPass(bool type3) {
         result.end = PassEnd::kReadFailed;
         return result;
     }
-    Send(content);
-    // Only a file that was sent goes, and only as it was read: a file
-    // rewritten meanwhile holds a message not sent yet.
-    const bool failed = state.cancelled || state.finished || state.init_failed || state.dial_failed;
-    bool gone = false;
-    if (window_.Settings().AutoTabort == "1" && state.attempted && !failed &&
-        files_.Stamp(path) == stamp) {
-      gone = files_.Remove(path);
+    if (!content.empty()) Send(content);
+    if (content.empty() || Refused()) {
+      TellRefused(name, content);
+      refused_[name] = *stamp;
+    } else {
+      // Only a file that was sent goes, and only as it was read: a file
+      // rewritten meanwhile holds a message not sent yet.
+      const bool failed =
+          state.cancelled || state.finished || state.init_failed || state.dial_failed;
+      bool gone = false;
+      if (window_.Settings().AutoTabort == "1" && state.attempted && !failed &&
+          files_.Stamp(path) == stamp) {
+        gone = files_.Remove(path);
+      }
+      result.left_behind = result.left_behind || !gone;
     }
-    result.all_gone = result.all_gone && gone;
     // A send gives back what it locked, and an order unticks the temporary
     // number; autosending keeps them locked.
     if (On()) LockCommands();
@@ -276,8 +296,13 @@ void Autosending::Send(const std::string& content) {
 
 void Autosending::SendOnce(const std::string& content) {
   SendState& state = window_.State();
-  // An order refused before its send starts leaves these as they were.
+  // A mail check's own send would turn this one away.
+  WaitUntil(window_.Loop(), [this] { return !window_.MailCheckRunning() || Cancelled(); });
+  if (Cancelled()) return;
+  // An order refused before its send starts leaves these as they were, and
+  // the receipt line empty unless it says why.
   state.attempted = state.finished = state.init_failed = state.dial_failed = false;
+  window_.SetReceiptLine("");
   window_.SetAutosendInProgress(true);
   if (window_.Settings().NrFranFilOn) {
     CommandLineSending(window_).ArgSandning(content);
@@ -291,6 +316,20 @@ void Autosending::SendOnce(const std::string& content) {
     }
   }
   window_.SetAutosendInProgress(false);
+}
+
+bool Autosending::Refused() const { return !window_.State().attempted && !Cancelled(); }
+
+void Autosending::TellRefused(const std::string& name, const std::string& content) {
+  std::string reason = content.empty() ? "The file is empty." : window_.ReceiptLine();
+  if (reason.empty()) reason = "The message is empty.";
+  window_.SetReceiptLine(name + " not sent: " + reason);
+  const ProgramSettings& settings = window_.Settings();
+  if (!settings.LoggOn) return;
+  const LogRecord record = LogRecord::At(window_.Loop().Now(), Folder() + name, reason, content);
+  if (int error = WriteLogRecord(settings.ProgramFolder, record)) {
+    window_.SetReceiptLine(LogWriteErrorText(error));
+  }
 }
 
 bool Autosending::WaitCancellable(int milliseconds) {

@@ -1,6 +1,7 @@
 #ifndef TOLVANE_BULK_AUTOSENDING_H_
 #define TOLVANE_BULK_AUTOSENDING_H_
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,7 +17,9 @@ class MainWindow;
 // Sends the files other programs drop into the folder `AutoFil`: at once
 // (`AutoTyp` 1), once a day at `AutoTid` (2) or whenever files are there (3).
 // Each file is the message for the chosen recipient or, with `NrFranFil`, a
-// whole order. The "&Autosending" box of the main window switches it.
+// whole order. The "&Autosending" box of the main window switches it. A file
+// refused before anything was sent (empty, a wrong order) stays, is told once
+// and is passed over until it changes; it never ends autosending.
 class Autosending {
  public:
   // Folder checks and waits tick at this rhythm.
@@ -40,8 +43,8 @@ class Autosending {
   enum class PassEnd { kNoFiles, kDone, kCancelled, kReadFailed };
   struct PassResult {
     PassEnd end = PassEnd::kNoFiles;
-    // Every file of the pass is gone from the folder (sent and deleted).
-    bool all_gone = true;
+    // A file whose send went ahead (or failed) is still in the folder.
+    bool left_behind = false;
     int read_error = 0;
   };
   enum class ReadEnd { kRead, kGone, kCancelled, kFailed };
@@ -65,6 +68,10 @@ class Autosending {
   // Sends `content`, again every `VTid` minutes after a transport failure.
   void Send(const std::string& content);
   void SendOnce(const std::string& content);
+  // The send of the file just read was turned away before it started.
+  bool Refused() const;
+  // Tells the refusal on the receipt line and in the log.
+  void TellRefused(const std::string& name, const std::string& content);
   // Processes events for `milliseconds` with "&Cancel" usable; false when
   // cancelled.
   bool WaitCancellable(int milliseconds);
@@ -79,6 +86,9 @@ class Autosending {
   bool pass_running_ = false;
   // A type-2 pass ran in the current time window.
   bool window_pass_done_ = false;
+  // Names of the files refused since autosending was switched on, with
+  // their stamps as they were read.
+  std::map<std::string, FileStamp> refused_;
 };
 
 }  // namespace tolvane

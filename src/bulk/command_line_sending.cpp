@@ -156,7 +156,11 @@ OrderOutcome CommandLineSending::ArgGrupp(const std::string& name) {
     groups.SendToGroup();
     outcome = RunOutcome(groups);
   }
-  if (entered) groups.OnGroupSendingToggled();
+  if (entered) {
+    groups.OnGroupSendingToggled();
+    // Leaving group mode shows the message's length instead.
+    if (found != names.end()) groups.ReportRun();
+  }
   return outcome;
 }
 

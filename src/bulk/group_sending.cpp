@@ -1,5 +1,6 @@
 #include "bulk/group_sending.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "core/text_helpers.h"
@@ -176,11 +177,47 @@ void GroupSending::SendToGroup() {
 
 void GroupSending::SandGruppAuto() {
   if (window_.MailCheckRunning()) return;
-  window_.State().sending = true;
+  SendState& s = window_.State();
+  s.sending = true;
   ResetRun();
-  window_.State().recipient_name = kListRecipientName;
+  s.recipient_name = kListRecipientName;
   if (!PrepareRun()) return;
   SendRun(ListRecipients(), false);
+}
+
+void GroupSending::SendRun(const std::vector<Recipient>& recipients, bool highlight) {
+  run_members_ = static_cast<int>(recipients.size());
+  const bool any_sendable = std::any_of(recipients.begin(), recipients.end(),
+                                        [](const Recipient& r) { return r.skipped.empty(); });
+  if (any_sendable) {
+    SendMembers(recipients, highlight);
+  } else {
+    SkipAll(recipients, highlight);
+  }
+  ReportRun();
+}
+
+void GroupSending::SkipAll(const std::vector<Recipient>& recipients, bool highlight) {
+  SendState& s = window_.State();
+  // Logged like the members of any run; the last one's end frees the window.
+  s.attempted = true;
+  s.keep_line = true;
+  for (int i = 0; i < static_cast<int>(recipients.size()); ++i) {
+    BeginMember(recipients, i, highlight);
+  }
+  // A run that reached nobody failed: an autosend file stays and is tried
+  // again like one whose call failed.
+  s.finished = true;
+}
+
+void GroupSending::ReportRun() {
+  const int not_sent = run_members_ - run_accepted_;
+  std::string text;
+  if (not_sent > 0) {
+    text = std::to_string(not_sent) + " of " + std::to_string(run_members_) + " members not sent";
+    if (window_.Settings().LoggOn) text += ", see the log";
+  }
+  window_.SetStatusLine(text);
 }
 
 std::vector<GroupSending::Recipient> GroupSending::GroupRecipients(const std::string& group) {
@@ -251,27 +288,29 @@ void GroupSending::NoteAnswer() {
   if (window_.State().accepted) ++run_accepted_;
 }
 
-void GroupSending::SendRun(const std::vector<Recipient>& recipients, bool highlight) {
+void GroupSending::SendMembers(const std::vector<Recipient>& recipients, bool highlight) {
+  SendState& s = window_.State();
   Transport& transport = window_.ActiveTransport();
   if (!transport.OpenRun()) return;
   int following = 0;
   for (const Recipient& recipient : recipients) following += recipient.skipped.empty();
   const int count = static_cast<int>(recipients.size());
-  run_members_ = count;
   bool interrupted = false;
   for (int i = 0; i < count; ++i) {
     if (!BeginMember(recipients, i, highlight)) continue;
-    if (!transport.SendMember(--following)) {
+    s.accepted = false;
+    const bool answered = transport.SendMember(--following);
+    // A positive answer counts even when the notification never comes.
+    NoteAnswer();
+    if (!answered) {
       interrupted = true;
       break;
     }
-    NoteAnswer();
   }
   transport.CloseRun(interrupted);
 }
 
 void GroupSending::RestoreGroupMode() {
-  window_.SetStatusLine("");
   window_.Mutable(MainControl::kSend).enabled = false;
   window_.Mutable(MainControl::kNow).enabled = false;
   window_.Mutable(MainControl::kCancel).enabled = false;

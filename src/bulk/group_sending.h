@@ -38,9 +38,13 @@ class GroupSending {
   // The message box's text to every number of GroupMembers, as "Group".
   void SandGruppAuto();
 
-  // Every member of the last run had its message accepted (a run that sent
-  // nothing, stopped early or skipped a member has not).
+  // Every member of the last run had its message accepted: a positive answer
+  // counts, even when the notification that should follow never came. A run
+  // that sent nothing, skipped a member or ended before its last has not.
   bool LastRunAccepted() const { return run_members_ > 0 && run_accepted_ == run_members_; }
+  // "n of m members not sent" on the status line when some of the last run
+  // were not, else an empty status line.
+  void ReportRun();
 
  private:
   // One member of a run: the name for the receipt heading and the log, the
@@ -65,11 +69,16 @@ class GroupSending {
   // What a run prepares before its first member: the lines, the sender
   // number, the message, the locked window.
   bool PrepareRun();
-  // Sends to every recipient over one connection of the chosen transport.
+  // The members over the transport in use, then the tally on the status line.
   void SendRun(const std::vector<Recipient>& recipients, bool highlight);
-  // A member that cannot be sent: its reason on the receipt line and in the log.
+  // Sends to every recipient over one connection of the transport in use.
+  void SendMembers(const std::vector<Recipient>& recipients, bool highlight);
+  // A run none of whose members can be sent: each is told and logged, and
+  // nothing is dialled or posted.
+  void SkipAll(const std::vector<Recipient>& recipients, bool highlight);
   // Selects member `index`, readies SendState for it; false when it is skipped.
   bool BeginMember(const std::vector<Recipient>& recipients, int index, bool highlight);
+  // A member that cannot be sent: its reason on the receipt line and in the log.
   void Skip(const Recipient& recipient);
   void NoteAnswer();
   // After a run from group mode: the group controls usable again, "&Send"

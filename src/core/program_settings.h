@@ -35,7 +35,7 @@ struct ProgramSettings {
   std::string Prefix2 = "ATDT0W";
   // [Auto]
   std::string AutoTid = "21:00";
-  std::string AutoFil = "C:\\outfiles";
+  std::string AutoFil;  // DefaultAutoFil() when tolvmsg.ini has none
   std::string AutoFilSep = "/";
   std::string AutoDef = "0";
   std::string AutoTyp = "2";

@@ -69,6 +69,14 @@ class Reader {
 
 }  // namespace
 
+std::string DefaultAutoFil([[maybe_unused]] const std::string& program_folder) {
+#ifdef _WIN32
+  return "C:\\outfiles";
+#else
+  return program_folder + "outfiles";
+#endif
+}
+
 void ComputeDerivedFields(ProgramSettings& settings) {
   auto on = [](const std::string& flag) { return flag == "1"; };
   settings.FelkorrigeringOn = on(settings.Felkorrigering);
@@ -111,7 +119,7 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   reader.Text("OP", "Prefix1", &S::Prefix1);
   reader.Text("OP", "Prefix2", &S::Prefix2);
   reader.Text("Auto", "AutoTid", &S::AutoTid);
-  reader.Text("Auto", "AutoFil", &S::AutoFil);
+  settings.AutoFil = file.ReadSetting("Auto", "AutoFil", DefaultAutoFil(file.ProgramFolder()));
   reader.Text("Auto", "AutoFilSep", &S::AutoFilSep);
   reader.Text("Auto", "AutoDef", &S::AutoDef);
   reader.Text("Auto", "AutoTyp", &S::AutoTyp);

@@ -15,6 +15,10 @@ inline constexpr int kErrorTypeMismatch = 13;  // TCPProxy/TCPProxyPort not a wh
 
 using ReportLoadError = std::function<void(int error_number)>;
 
+// The folder autosending watches when tolvmsg.ini names none: C:\outfiles on
+// Windows, "outfiles" in the program folder elsewhere.
+std::string DefaultAutoFil(const std::string& program_folder);
+
 // Recomputes the flags, the autosend window and the mail time count from the
 // stored texts. The current dial prefix is left alone: start-up sets it once.
 void ComputeDerivedFields(ProgramSettings& settings);

@@ -31,6 +31,8 @@ class FileSystem {
   virtual std::vector<std::string> List(const std::string& folder) = 0;
   // The stamp of a regular file; nothing for a folder or a missing file.
   virtual std::optional<FileStamp> Stamp(const std::string& path) = 0;
+  // Whether `path` (with or without a trailing separator) is a folder.
+  virtual bool IsFolder(const std::string& path) = 0;
   // The whole file into `content`: 0, or the system error number.
   virtual int ReadFile(const std::string& path, std::string& content) = 0;
   // The whole content, or nothing when the file cannot be read.

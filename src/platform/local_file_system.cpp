@@ -59,6 +59,11 @@ std::optional<FileStamp> LocalFileSystem::Stamp(const std::string& path) {
       static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
+bool LocalFileSystem::IsFolder(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 int LocalFileSystem::ReadFile(const std::string& path, std::string& content) {
   Fd file(path, O_RDONLY);
   if (!file.ok()) return errno;

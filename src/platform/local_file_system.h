@@ -15,6 +15,7 @@ class LocalFileSystem : public FileSystem {
 
   std::vector<std::string> List(const std::string& folder) override;
   std::optional<FileStamp> Stamp(const std::string& path) override;
+  bool IsFolder(const std::string& path) override;
   int ReadFile(const std::string& path, std::string& content) override;
   bool Create(const std::string& path) override;
   bool Append(const std::string& path, const std::string& data) override;

@@ -148,6 +148,7 @@ constexpr char kAutosendOnce[] = "[Auto]\r\nAutoDef=1\r\nAutoTyp=1\r\nAutoStang=
 TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItself) {
   UseGatewaySim({},
                 kAutosendOnce + outbox_.path().string() + "\r\nNrFranFil=1\r\nAutoTabort=1\r\n");
+  outbox_.WriteFile("0.txt", "No order here");
   outbox_.WriteFile("1.txt", "N//0701234567//First order\r\n");
   outbox_.WriteFile("2.txt", "N//0707654321//Second order");
   outbox_.WriteFile(".3.txt", "N//0700000000//Not done yet");
@@ -158,6 +159,11 @@ TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItsel
                         "\"First order \""));
   EXPECT_THAT(log, HasSubstr("\"Temporary number 0707654321\""));
   EXPECT_THAT(log, Not(HasSubstr("0700000000")));
+  // A file refused before sending stays, and the log says why.
+  EXPECT_THAT(log,
+              HasSubstr("\"" + (outbox_.path() / "0.txt").string() +
+                        "\",\"Incorrect order: use marker//number//message\",\"No order here\""));
+  EXPECT_TRUE(fs::exists(outbox_.path() / "0.txt"));
   EXPECT_FALSE(fs::exists(outbox_.path() / "1.txt"));
   EXPECT_FALSE(fs::exists(outbox_.path() / "2.txt"));
   EXPECT_TRUE(fs::exists(outbox_.path() / ".3.txt"));

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "bulk/group_sending.h"
 #include "platform/local_time.h"
 #include "support/scenarios.h"
 
@@ -13,6 +14,8 @@ namespace {
 using sim::GatewayAnswer;
 using std::chrono::milliseconds;
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
 
 constexpr char kAnna[] = "07011122";
 
@@ -22,6 +25,7 @@ class AutosendingScenarioTest : public GatewayScenario {
     settings.AutoFil = "/out";
     settings.AutoTyp = "1";
     settings.AutoTabort = "1";
+    files.MakeFolder("/out");
     book.Add("Anna", "070-111 22");
     window->SetPhoneBookCursor(&book.cursor());
     window->RefreshRecipientList();
@@ -209,9 +213,13 @@ TEST_F(AutosendingScenarioTest, CannotBeSwitchedOnWhileTheUserSends) {
 TEST_F(AutosendingScenarioTest, NoFolderOrAnUnreadableFileEndsAutosending) {
   settings.AutoFil = "";
   window->OnAutosendingClicked(true);
-  EXPECT_THAT(dialogs.Texts(),
-              ElementsAre("You must specify a path first. Choose File Settings..."));
+  settings.AutoFil = "/nowhere";
+  window->OnAutosendingClicked(true);
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("You must specify a path first. Choose File Settings...",
+                                           "The folder /nowhere does not exist"));
   EXPECT_FALSE(On());
+  EXPECT_TRUE(Enabled(MainControl::kSend));
+  EXPECT_TRUE(Enabled(MainControl::kMenuSettings));
 
   settings.AutoFil = "/out/";
   files.Write("/out/locked.txt", "secret");
@@ -219,6 +227,57 @@ TEST_F(AutosendingScenarioTest, NoFolderOrAnUnreadableFileEndsAutosending) {
   RunOnePass();
   EXPECT_EQ(window->MessageText(), "Tolvane couldn\xB4t send the file! /out/ Error: 13");
   EXPECT_TRUE(gateway.Requests().empty());
+}
+
+TEST_F(AutosendingScenarioTest, RefusedFilesStayAreToldOnceAndNeverEndAutosending) {
+  settings.AutoTyp = "3";
+  settings.PollTid = 1;
+  settings.NrFranFil = "1";
+  settings.NrFranFilOn = true;
+  files.Write("/out/a.txt", "");
+  files.Write("/out/b.txt", "Hello without fields");
+  files.Write("/out/c.txt", "N//0702//Fine");
+  window->OnAutosendingClicked(true);
+  WaitUntil(loop, [&] { return gateway.Requests().size() == 1; });
+  Wait(milliseconds(30000));  // several more checks of the folder
+  EXPECT_TRUE(On());
+  EXPECT_EQ(receipts.Count("a.txt not sent: The file is empty."), 1);
+  EXPECT_EQ(receipts.Count("b.txt not sent: Incorrect order: use marker//number//message"), 1);
+  EXPECT_THAT(LogLines(),
+              ElementsAre("\"/out/a.txt\",\"The file is empty.\",\"\"",
+                          "\"/out/b.txt\",\"Incorrect order: use marker//number//message\","
+                          "\"Hello without fields\"",
+                          StartsWith("\"Temporary number 0702\"")));
+  EXPECT_TRUE(files.Exists("/out/a.txt"));
+  EXPECT_FALSE(files.Exists("/out/c.txt"));
+
+  // A file dropped later is sent, and so is a refused one once it is changed.
+  files.Write("/out/d.txt", "N//0704//Later");
+  files.Write("/out/b.txt", "N//0703//Mended");
+  WaitUntil(loop, [&] { return gateway.Requests().size() == 3; });
+  EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0702", "0703", "0704"));
+  EXPECT_TRUE(On());
+  EXPECT_TRUE(files.Exists("/out/a.txt"));
+}
+
+TEST_F(AutosendingScenarioTest, GroupModeFileThatReachesNobodyStaysAndIsTriedAgain) {
+  settings.VTid = 1;
+  book.AddToGroup("Lag", "Bo", "none");
+  window->SetPhoneBookStore(&book.store());
+  window->OnGroupSendingToggled();
+  files.Write("/out/g.txt", "Hej laget");
+  // Read at 3 s, tried again a minute later, cancelled in the next wait.
+  At(3000 + 60000 + 1000, [this] { window->CancelSend(); });
+  RunOnePass();
+  EXPECT_THAT(gateway.Requests(), IsEmpty());
+  EXPECT_TRUE(files.Exists("/out/g.txt"));
+  EXPECT_THAT(LogLines(), ElementsAre("\"Bo \",\"Not a number: none, skipped.\",\"Hej laget\"",
+                                      "\"Bo \",\"Not a number: none, skipped.\",\"Hej laget\""));
+  EXPECT_EQ(statuses.Count("1 of 1 members not sent, see the log"), 2);
+  // Group mode keeps mail checking off when autosending ends.
+  EXPECT_TRUE(window->Groups().GroupMode());
+  EXPECT_FALSE(Enabled(MainControl::kMailchecking));
+  EXPECT_TRUE(Enabled(MainControl::kSendToGroup));
 }
 
 }  // namespace

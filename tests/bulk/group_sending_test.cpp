@@ -112,6 +112,7 @@ TEST_F(GroupGatewayTest, ThreeMembersGetOneRequestEachAfterThePreviousAnswer) {
                                       StartsWith("\"Cecilia 0703333333\",\"Message delivered")));
   EXPECT_EQ(Text(MainControl::kReceiptFrame), "Receipt for sending to: Cecilia");
   EXPECT_TRUE(window->Groups().LastRunAccepted());
+  EXPECT_EQ(Text(MainControl::kStatusLine), "");
   // Still in group mode: the group controls usable, "&Send" not.
   EXPECT_FALSE(Enabled(MainControl::kSend));
   EXPECT_FALSE(Enabled(MainControl::kCancel));
@@ -149,6 +150,12 @@ TEST_F(GroupGatewayTest, MembersThatCannotBeSentAreSkippedAndLogged) {
                   StartsWith("\"Bertil \",\"Not a number: unknown, skipped.\""),
                   HasSubstr(kDelivered), StartsWith("\"Dora \",\"Not a number: none, skipped.\"")));
   EXPECT_FALSE(window->Groups().LastRunAccepted());
+  EXPECT_EQ(Text(MainControl::kStatusLine), "3 of 5 members not sent, see the log");
+  // An order to the group says the same once group mode is left again.
+  window->OnGroupSendingToggled();
+  book.Add("Anna", "070-111 11 11");
+  EXPECT_EQ(Order("G//V\xE4nner//Hej"), OrderOutcome::kFailed);
+  EXPECT_EQ(Text(MainControl::kStatusLine), "3 of 5 members not sent, see the log");
   EXPECT_FALSE(Enabled(MainControl::kCancel));
 }
 
@@ -168,6 +175,7 @@ TEST_F(GroupGatewayTest, ListOrdersGoToEachNumberAndARefusalFailsTheOrder) {
   gateway.SetAnswer("0702", GatewayAnswer::Status(450));
   EXPECT_EQ(Order("G//0701,0702,0703,//Hej"), OrderOutcome::kFailed);
   EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("46701111111", "0702", "0701", "0702", "0703"));
+  EXPECT_EQ(Text(MainControl::kStatusLine), "1 of 3 members not sent, see the log");
 
   // Forty numbers go; forty-one are refused whole.
   EXPECT_EQ(Order("N//" + NumberList(40) + "//Hej"), OrderOutcome::kAccepted);
@@ -281,6 +289,34 @@ TEST_F(GroupModemTest, AFailingDialOrModemEndsTheRunAndTheOrder) {
   EXPECT_EQ(Receipt(), "Error in Initstring!");
   EXPECT_THAT(smsc.Submits(), IsEmpty());
   EXPECT_TRUE(Enabled(MainControl::kSend));
+}
+
+TEST_F(GroupModemTest, NobodyToSendToDialsNothing) {
+  window->OnGroupSendingToggled();
+  window->SetCommandLineMode(true);
+  EXPECT_EQ(CommandLineSending(*window).ArgSandning("N//none,-//Hej"), OrderOutcome::kFailed);
+  EXPECT_EQ(port.OpenCount(), 0);
+  EXPECT_EQ(modem.DialCount(), 0);
+  EXPECT_THAT(LogLines(), ElementsAre(StartsWith("\"Group \",\"Not a number: none, skipped.\""),
+                                      StartsWith("\"Group \",\"Not a number: -, skipped.\"")));
+  EXPECT_EQ(Text(MainControl::kStatusLine), "2 of 2 members not sent, see the log");
+  EXPECT_TRUE(Enabled(MainControl::kSend));
+}
+
+// A positive answer counts as accepted whether or not its notification
+// comes; the members a run did not reach count against it.
+TEST_F(GroupModemTest, NotificationTimeOutFailsAnOrderOnlyWhenMembersAreLeft) {
+  window->OnGroupSendingToggled();
+  window->SetCommandLineMode(true);
+  smsc.Options().notify = false;
+  CommandLineSending sending(*window);
+  EXPECT_EQ(sending.ArgSandning("N//0701//Hej"), OrderOutcome::kAccepted);
+  EXPECT_EQ(sending.ArgSandning("N//0701,//Hej"), OrderOutcome::kAccepted);
+  EXPECT_EQ(Receipt(), "The operator didn\xB4t send a receipt.");
+  EXPECT_EQ(Text(MainControl::kStatusLine), "");
+  EXPECT_EQ(sending.ArgSandning("N//0701,0702//Hej"), OrderOutcome::kFailed);
+  EXPECT_EQ(smsc.Submits().size(), 3u);
+  EXPECT_EQ(Text(MainControl::kStatusLine), "1 of 2 members not sent, see the log");
 }
 
 TEST_F(GroupModemTest, FortyNumbersGoOverOneCallWithReferences00To39) {

@@ -74,9 +74,19 @@ TEST_F(ProgramTest, StartsOnDefaultsWithTheRecipientListAndTheQuickMessages) {
 }
 
 TEST_F(ProgramTest, AutoDefSwitchesAutosendingOnExceptForACommandLineRun) {
-  WriteIni("[Auto]\nAutoDef=1\nAutoTyp=1\nAutoFil=/out\n");
+  // The folder defaults to "outfiles" in the program folder, which need not exist.
+  WriteIni("[Auto]\nAutoDef=1\nAutoTyp=1\n");
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));
-  MainWindow& window = program_.Window();
+  EXPECT_THAT(dialogs.Texts(),
+              ElementsAre("The folder " + book.Folder() + "outfiles does not exist"));
+  EXPECT_FALSE(program_.Window().Control(MainControl::kAutosending).checked);
+  EXPECT_TRUE(program_.Window().Control(MainControl::kSend).enabled);
+
+  Program program{Services(loop_), store_, host};
+  WriteIni("[Auto]\nAutoDef=1\nAutoTyp=1\nAutoFil=/out\n");
+  files.MakeFolder("/out");
+  ASSERT_TRUE(program.Startup(book.Folder(), ""));
+  MainWindow& window = program.Window();
   EXPECT_TRUE(window.Control(MainControl::kAutosending).checked);
   EXPECT_FALSE(window.Control(MainControl::kSend).enabled);
   // An empty folder: one pass, and the window is free again.

@@ -29,6 +29,7 @@ class CrashingFileSystem : public FileSystem {
 
   std::vector<std::string> List(const std::string& folder) override { return real_.List(folder); }
   std::optional<FileStamp> Stamp(const std::string& path) override { return real_.Stamp(path); }
+  bool IsFolder(const std::string& path) override { return real_.IsFolder(path); }
   int ReadFile(const std::string& path, std::string& content) override {
     return real_.ReadFile(path, content);
   }
