@@ -37,6 +37,10 @@ void SimDialler::Dial() {
       At(2, state(kStateAuthenticated));
       At(3, state(kStateConnected));
       break;
+    case Outcome::kAuthenticateOnly:
+      At(1, state(kStateAuthenticate));
+      At(2, state(kStateAuthenticated));
+      break;
     case Outcome::kBusy:
       At(1, error(kErrorBusy, "The line is busy."));
       break;
@@ -47,6 +51,12 @@ void SimDialler::Dial() {
     case Outcome::kSilent:
       break;
   }
+}
+
+void SimDialler::Drop() {
+  ++*generation_;
+  connected_ = false;
+  if (on_state_) on_state_(kStateDisconnected);
 }
 
 void SimDialler::HangUp() {

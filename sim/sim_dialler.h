@@ -16,7 +16,8 @@ namespace tolvane::sim {
 // apart.
 class SimDialler : public Dialler {
  public:
-  enum class Outcome { kConnect, kBusy, kFail, kSilent };
+  // kAuthenticateOnly: authenticated, then never connected.
+  enum class Outcome { kConnect, kBusy, kFail, kSilent, kAuthenticateOnly };
   static constexpr int kStepMs = 1000;
   static constexpr int kFailNumber = 678;
   static constexpr char kFailText[] = "The remote computer did not respond.";
@@ -43,6 +44,8 @@ class SimDialler : public Dialler {
   void QueueOutcome(Outcome outcome) { outcomes_.push_back(outcome); }
   // A connection that is up before any dial.
   void SetConnected(bool connected) { connected_ = connected; }
+  // The line goes: it is reported disconnected at once.
+  void Drop();
   const std::string& UserName() const { return user_name_; }
   const std::string& Password() const { return password_; }
   // The virtual time (ms since the loop's start) of every dial and hang-up.

@@ -197,8 +197,9 @@ void MailChecker::AnslutMail() {
 }
 
 void MailChecker::ConnectAfterPause() {
-  WaitFor(loop_, kSettleMs, [this] { return State().cancelled; });
-  GetMailStatus();
+  WaitFor(loop_, kSettleMs, [this] { return State().cancelled || !window_.MailCheckRunning(); });
+  // A line that went during the pause has ended the check already.
+  if (State().cancelled || window_.MailCheckRunning()) GetMailStatus();
 }
 
 void MailChecker::GetMailStatus() {
@@ -464,11 +465,19 @@ void MailChecker::OnDiallerState(int state) {
       ConnectAfterPause();
       break;
     case Dialler::kStateDisconnected:
+      // The server connection went with the line: nothing more is asked of
+      // the server and nothing is forwarded.
       dialling_ = false;
+      pacing_timer_->Stop();
+      client_.Abort();
+      pending_ = Pending::kNone;
+      server_connected_ = false;
       HangUpIfUp();
       watchdog_->Stop();
+      window_.SetEnabled(MainControl::kCancel, false);
       window_.SetMailCheckRunning(false);
       CommonEnding();
+      EnableMenus();
       break;
     default:
       break;

@@ -203,7 +203,7 @@ TEST_F(MailCheckScenarioTest, LoginDialOrConnectFailuresShowTheirTextAndForwardN
   EXPECT_FALSE(window.MailCheckRunning());
 }
 
-TEST_F(MailCheckScenarioTest, WatchdogGivesASilentServerAnExtensionAndASilentDialNone) {
+TEST_F(MailCheckScenarioTest, WatchdogGivesASilentServerAnExtensionAndADialNone) {
   mailbox_.silent = true;
   window_.Mail().CheckNow();
   loop_.RunFor(seconds(89));
@@ -224,6 +224,15 @@ TEST_F(MailCheckScenarioTest, WatchdogGivesASilentServerAnExtensionAndASilentDia
   EXPECT_EQ(Status(), "Timeout");
   EXPECT_EQ(dial_up_.HangUps(), 1);
   EXPECT_EQ(mail_client_.Connects(), 1) << "the silent server's only";
+  ExpectIdleAndFree();
+
+  // Authenticated but never connected: the timeout names the login.
+  dial_up_.QueueOutcome(SimDialler::Outcome::kAuthenticateOnly);
+  const long long start = loop_.Elapsed().count();
+  window_.Mail().CheckNow();
+  loop_.RunFor(seconds(68));
+  EXPECT_EQ(history_.status.FirstAt("Timeout vid mailinloggning"), start + 67000);
+  EXPECT_EQ(dial_up_.HangUps(), 2);
   ExpectIdleAndFree();
 }
 
@@ -250,6 +259,32 @@ TEST_F(MailCheckScenarioTest, DialsOrUsesTheConnectionUpChecksAndHangsUp) {
   EXPECT_EQ(dial_up_.Dials().size(), 1u);
   EXPECT_EQ(mail_client_.Connects(), 2);
   EXPECT_EQ(dial_up_.HangUps(), 2);
+}
+
+TEST_F(MailCheckScenarioTest, ALineThatGoesEndsTheCheckAndForwardsNothing) {
+  UseDialUp();
+  // The line goes while the mail is collected: the check ends there, with
+  // neither a server error nor a timeout to wait for.
+  mailbox_.messages = {"one", "two", "three"};
+  const int aborts = mail_client_.Aborts();
+  window_.Mail().CheckNow();
+  loop_.After(seconds(8), [this] { dial_up_.Drop(); });
+  loop_.RunFor(minutes(2));
+  EXPECT_THAT(mail_client_.Retrieved(), ElementsAre(1));
+  EXPECT_EQ(mail_client_.Aborts(), aborts + 1);
+  EXPECT_EQ(Status(), "Receiving mail 1 of 3");
+  EXPECT_EQ(ErrorLabel(), "");
+  EXPECT_EQ(dial_up_.HangUps(), 0) << "nothing left to hang up";
+  ExpectIdleAndFree();
+
+  // Gone in the second before the server is asked, it is never asked.
+  window_.Mail().CheckNow();
+  loop_.After(milliseconds(3500), [this] { dial_up_.Drop(); });
+  loop_.RunFor(minutes(2));
+  EXPECT_EQ(mail_client_.Connects(), 1);
+  EXPECT_EQ(Status(), "Connected to Provider");
+  EXPECT_THAT(gateway_.Requests(), IsEmpty());
+  ExpectIdleAndFree();
 }
 
 TEST_F(MailCheckScenarioTest, BusyLineWaitsFiveSecondsCountsDownAndDialsAgain) {

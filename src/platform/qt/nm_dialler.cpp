@@ -1,5 +1,7 @@
 #include "platform/qt/nm_dialler.h"
 
+#include <QProcessEnvironment>
+
 #include "platform/text_codec.h"
 
 namespace tolvane {
@@ -7,6 +9,34 @@ namespace {
 
 constexpr char kProgram[] = "nmcli";
 constexpr int kQueryTimeoutMs = 10000;
+
+// A device state as nmcli's monitor words it, and the state reported for it.
+struct DeviceState {
+  const char* words;
+  int state;
+};
+constexpr DeviceState kDeviceStates[] = {
+    {"connecting (prepare)", Dialler::kStateAuthenticate},
+    {"connecting (configuring)", Dialler::kStateAuthenticate},
+    {"connecting (need authentication)", Dialler::kStateAuthenticate},
+    {"connecting (getting IP configuration)", Dialler::kStateAuthenticated},
+    {"connecting (checking IP connectivity)", Dialler::kStateAuthenticated},
+    {"connecting (starting secondary connections)", Dialler::kStateAuthenticated},
+    {"connected", Dialler::kStateConnected},
+    {"deactivating", Dialler::kStateDisconnected},
+    {"connection failed", Dialler::kStateDisconnected},
+    {"disconnected", Dialler::kStateDisconnected},
+    {"unavailable", Dialler::kStateDisconnected},
+    {"unmanaged", Dialler::kStateDisconnected},
+};
+
+// 0 for words that are no device state (or one of no interest).
+int DeviceStateOf(const QString& words) {
+  for (const DeviceState& known : kDeviceStates) {
+    if (words == QLatin1String(known.words)) return known.state;
+  }
+  return 0;
+}
 
 QString ToQt(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
 
@@ -23,7 +53,10 @@ std::string Complaint(const QString& error) {
 
 NmDialler::NmDialler(int activation_timeout_s) : activation_timeout_s_(activation_timeout_s) {}
 
-NmDialler::~NmDialler() { StopDial(); }
+NmDialler::~NmDialler() {
+  StopDial();
+  StopWatching();
+}
 
 NmDialler::Result NmDialler::Run(const QStringList& arguments) {
   QProcess process;
@@ -73,11 +106,17 @@ std::vector<std::string> NmDialler::ConnectionNames() {
 }
 
 bool NmDialler::IsConnected() {
-  if (dial_) return false;
-  Result result = Run({"-t", "-f", "NAME", "connection", "show", "--active"});
+  // NetworkManager lists a connection as active while it is being brought up.
+  if (dial_ && reported_ != kStateConnected) return false;
+  Result result = Run({"-t", "-f", "NAME,DEVICE", "connection", "show", "--active"});
   if (result.exit_code != 0) return false;
   for (const QStringList& fields : TerseLines(result.output)) {
-    if (fields[0] == ToQt(entry_name_)) return true;
+    if (fields[0] != ToQt(entry_name_)) continue;
+    if (!monitor_) {
+      Watch(fields.value(1));
+      reported_ = kStateConnected;
+    }
+    return true;
   }
   return false;
 }
@@ -99,6 +138,9 @@ std::unique_ptr<QTemporaryFile> NmDialler::PasswordFile() {
 
 void NmDialler::Dial() {
   StopDial();
+  ++attempt_;
+  Watch({});
+  reported_ = 0;
   password_file_ = PasswordFile();
   QStringList arguments{"--wait",     QString::number(activation_timeout_s_),
                         "connection", "up",
@@ -106,7 +148,6 @@ void NmDialler::Dial() {
   if (password_file_) arguments << "passwd-file" << password_file_->fileName();
   dial_ = std::make_unique<QProcess>();
   QProcess* process = dial_.get();
-  QObject::connect(process, &QProcess::started, [this] { EmitState(kStateAuthenticate); });
   QObject::connect(process, &QProcess::finished,
                    [this](int exit_code, QProcess::ExitStatus status) {
                      OnDialFinished(status == QProcess::NormalExit ? exit_code : -1);
@@ -122,11 +163,12 @@ void NmDialler::OnDialFinished(int exit_code) {
   // The process may be the sender of the signal being handled.
   dial_.release()->deleteLater();
   password_file_.reset();
-  if (exit_code == 0) {
-    EmitState(kStateAuthenticated);
-    EmitState(kStateConnected);
-    return;
-  }
+  // What NetworkManager told before the activation ended comes first.
+  const int attempt = attempt_;
+  if (monitor_) monitor_->waitForReadyRead(0);
+  if (attempt != attempt_) return;
+  if (exit_code == 0) return Report(kStateConnected);
+  StopWatching();
   std::string description = Complaint(complaint);
   if (complaint.contains(QStringLiteral("busy"), Qt::CaseInsensitive)) {
     return EmitError(kErrorBusy, description);
@@ -138,11 +180,15 @@ void NmDialler::OnDialFinished(int exit_code) {
 void NmDialler::OnDialFailedToStart() {
   dial_.release()->deleteLater();
   password_file_.reset();
+  StopWatching();
   EmitError(kErrorUnavailable, kUnavailableText);
 }
 
 void NmDialler::HangUp() {
+  ++attempt_;
   StopDial();
+  StopWatching();
+  reported_ = 0;
   if (!entry_name_.empty()) Run({"connection", "down", "id", ToQt(entry_name_)});
 }
 
@@ -153,6 +199,81 @@ void NmDialler::StopDial() {
   dial_->kill();
   dial_->waitForFinished(kQueryTimeoutMs);
   dial_.reset();
+}
+
+void NmDialler::Watch(const QString& device) {
+  StopWatching();
+  device_ = device;
+  monitor_ = std::make_unique<QProcess>();
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  // The states are read in nmcli's own words, untranslated.
+  environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+  monitor_->setProcessEnvironment(environment);
+  monitor_->setStandardErrorFile(QProcess::nullDevice());
+  QObject::connect(monitor_.get(), &QProcess::readyReadStandardOutput,
+                   [this] { OnMonitorOutput(); });
+  monitor_->start(QString::fromLatin1(kProgram), {"--colors", "no", "monitor"});
+}
+
+void NmDialler::StopWatching() {
+  monitor_output_.clear();
+  device_.clear();
+  device_states_.clear();
+  if (!monitor_) return;
+  monitor_->disconnect();
+  monitor_->kill();
+  monitor_->waitForFinished(kQueryTimeoutMs);
+  // Inside the monitor's own signal it must outlive the handler.
+  if (handling_output_) {
+    monitor_.release()->deleteLater();
+  } else {
+    monitor_.reset();
+  }
+}
+
+void NmDialler::OnMonitorOutput() {
+  monitor_output_ += monitor_->readAllStandardOutput();
+  // A handler that waits for events may bring more output: the call below
+  // takes it in order.
+  if (handling_output_) return;
+  handling_output_ = true;
+  qsizetype end = 0;
+  while (monitor_ && (end = monitor_output_.indexOf('\n')) >= 0) {
+    const QString line = QString::fromUtf8(monitor_output_.left(end));
+    monitor_output_.remove(0, end + 1);
+    OnMonitorLine(line);
+  }
+  handling_output_ = false;
+}
+
+void NmDialler::OnMonitorLine(const QString& line) {
+  // Device lines read "<device>: <state>" and "<device>: using connection
+  // '<name>'".
+  const qsizetype colon = line.indexOf(QStringLiteral(": "));
+  if (colon <= 0) return;
+  const QString device = line.left(colon);
+  QString words = line.mid(colon + 2);
+  if (words == QStringLiteral("using connection '") + ToQt(entry_name_) + '\'') {
+    device_ = device;
+    words = device_states_.value(device);
+  } else if (device != device_) {
+    if (device_.isEmpty()) device_states_.insert(device, words);
+    return;
+  }
+  if (int state = DeviceStateOf(words); state != 0) Report(state);
+}
+
+void NmDialler::Report(int state) {
+  if (state == kStateDisconnected) {
+    // Before the line was up, a failure is what `connection up` reports.
+    if (reported_ != kStateConnected) return;
+    StopDial();
+    StopWatching();
+  } else if (state <= reported_) {
+    return;
+  }
+  reported_ = state;
+  EmitState(state);
 }
 
 void NmDialler::EmitState(int state) {

@@ -1,6 +1,8 @@
 #ifndef TOLVANE_PLATFORM_QT_NM_DIALLER_H_
 #define TOLVANE_PLATFORM_QT_NM_DIALLER_H_
 
+#include <QByteArray>
+#include <QHash>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryFile>
@@ -13,11 +15,18 @@
 namespace tolvane {
 
 // The dial-up connection through NetworkManager's command-line client
-// (nmcli): the connections it knows, bringing one up and down. Bringing up
-// reports "authenticate" when it starts and "authenticated" and "connected"
-// when NetworkManager has activated the connection; a modem that found the
-// line busy gives the busy error. Without NetworkManager the list is empty
-// and dialling ends with an error that says so.
+// (nmcli): the connections it knows, bringing one up and down. While it
+// brings a connection up, and from when it finds one up, it watches the
+// states of the connection's device (`nmcli monitor`) and reports them:
+// preparing, configuring and asking for secrets as "authenticate"; getting
+// and checking the addresses and starting secondary connections as
+// "authenticated"; connected as "connected"; and, once connected, the device
+// deactivating, failing or disconnecting as "disconnected" (reported once,
+// after which nothing is watched). A failed activation is the error of
+// `nmcli connection up`, whose success is "connected" for a connection
+// without a device of its own too; a modem that found the line busy gives
+// the busy error. Hanging up reports nothing. Without NetworkManager the
+// list is empty and dialling ends with an error that says so.
 class NmDialler : public Dialler {
  public:
   // `activation_timeout_s`: how long NetworkManager may take to bring a
@@ -31,6 +40,8 @@ class NmDialler : public Dialler {
   void SetUserName(const std::string& user_name) override { user_name_ = user_name; }
   void SetPassword(const std::string& password) override { password_ = password; }
   void Dial() override;
+  // A connection found up is watched from then on, so that its end is
+  // reported as well.
   bool IsConnected() override;
   void HangUp() override;
   void SetOnStateChanged(std::function<void(int)> handler) override {
@@ -59,6 +70,15 @@ class NmDialler : public Dialler {
   void OnDialFinished(int exit_code);
   void OnDialFailedToStart();
   void StopDial();
+  // Starts `nmcli monitor`; `device` is the connection's device when known,
+  // else it is learnt from the monitor.
+  void Watch(const QString& device);
+  void StopWatching();
+  void OnMonitorOutput();
+  void OnMonitorLine(const QString& line);
+  // Reports a state unless it was reported already or is behind the last
+  // one; "disconnected" only after "connected".
+  void Report(int state);
   void EmitState(int state);
   void EmitError(int number, const std::string& description);
   // A file that hands the password to nmcli for the connection's type.
@@ -72,6 +92,19 @@ class NmDialler : public Dialler {
   std::function<void(int, const std::string&)> on_error_;
   std::unique_ptr<QProcess> dial_;
   std::unique_ptr<QTemporaryFile> password_file_;
+  // Counts dials and hang-ups, so that a dial's end that arrives after the
+  // next one began is dropped.
+  int attempt_ = 0;
+  // The last state reported for the connection; 0 before the first.
+  int reported_ = 0;
+  std::unique_ptr<QProcess> monitor_;
+  QByteArray monitor_output_;
+  // The monitor's output is being handled (a handler may dial or hang up).
+  bool handling_output_ = false;
+  QString device_;
+  // The last state of each device seen before the connection's device was
+  // known: the monitor may tell a device's state before its connection.
+  QHash<QString, QString> device_states_;
 };
 
 }  // namespace tolvane

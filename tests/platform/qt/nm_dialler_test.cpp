@@ -3,9 +3,13 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 
 #include "support/temp_dir.h"
@@ -17,24 +21,36 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 // Answers as NetworkManager's client does, for the connections "Provider"
-// (a mobile-broadband modem) and "Broken", and records every call.
+// (a mobile-broadband modem on ttyUSB0) and "Broken", and records every call.
+// Its monitor writes the lines of the file "monitor" and then stays, as the
+// real one does; at a line "@up" the "connection up" waiting for it ends
+// (after it has brought the connection up).
 constexpr char kStandIn[] = R"sh(#!/bin/sh
 dir="$(dirname "$0")"
 echo "$*" >> "$dir/calls"
 case "$*" in
   "-t -f NAME connection show") printf 'Provider\nOffice\\:VPN\nHome\\\\Net\n' ;;
-  "-t -f NAME connection show --active") [ -f "$dir/active" ] && cat "$dir/active" ;;
+  "-t -f NAME,DEVICE connection show --active") [ -f "$dir/active" ] && cat "$dir/active" ;;
   "-t -g connection.type connection show id Provider") echo gsm ;;
+  "--colors no monitor")
+    echo $$ > "$dir/monitor.pid"
+    [ "$LC_ALL" = C.UTF-8 ] || exit 1
+    while IFS= read -r line; do
+      if [ "$line" = @up ]; then echo > "$dir/up"; else printf '%s\n' "$line"; fi
+    done < "$dir/monitor"
+    exec sleep 600 ;;
   *"connection up id Provider"*)
     for last; do :; done
     [ -f "$last" ] && cat "$last" > "$dir/secrets"
+    [ -f "$dir/busy" ] || echo Provider:ttyUSB0 > "$dir/active"
+    read -r _ < "$dir/up"
     if [ -f "$dir/busy" ]; then
       echo "Error: Connection activation failed: The line is busy." >&2
       exit 4
     fi
-    echo Provider > "$dir/active"
     echo "Connection successfully activated" ;;
   *"connection up id Broken"*)
+    read -r _ < "$dir/up"
     echo "Error: Connection activation failed: No carrier could be established." >&2
     exit 4 ;;
   "connection down id Provider") rm -f "$dir/active" ;;
@@ -46,60 +62,129 @@ class NmDiallerTest : public ::testing::Test {
   NmDiallerTest() : path_(qgetenv("PATH")) {
     bin_.WriteFile("nmcli", kStandIn);
     std::filesystem::permissions(bin_.FilePath("nmcli"), std::filesystem::perms::owner_all);
+    ::mkfifo(bin_.FilePath("up").c_str(), 0600);
     qputenv("PATH", QByteArray::fromStdString(bin_.path().string()) + ":" + path_);
-    dialler_.SetOnStateChanged([this](int state) { Note(std::to_string(state)); });
-    dialler_.SetOnError([this](int number, const std::string& text) {
-      Note("error " + std::to_string(number) + " " + text);
-    });
+    Listen(dialler_);
   }
   ~NmDiallerTest() override { qputenv("PATH", path_); }
 
+  void Listen(NmDialler& dialler) {
+    dialler.SetOnStateChanged([this](int state) { Note(std::to_string(state)); });
+    dialler.SetOnError([this](int number, const std::string& text) {
+      Note("error " + std::to_string(number) + " " + text);
+    });
+  }
   void Note(const std::string& event) {
     events_.push_back(event);
-    if (event == "8192" || event.rfind("error", 0) == 0) loop_.quit();
+    if (event == awaited_ || event.rfind("error", 0) == 0) loop_.quit();
   }
-  // Dials and waits until connected or failed.
-  void DialAndWait() {
-    dialler_.Dial();
+  // What the monitor tells on its next start.
+  void Play(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    bin_.WriteFile("monitor", text);
+  }
+  // Waits until `event` or an error has come.
+  void WaitFor(const std::string& event) {
+    awaited_ = event;
+    if (std::find(events_.begin(), events_.end(), event) != events_.end()) return;
     QTimer::singleShot(20000, &loop_, &QEventLoop::quit);
     loop_.exec();
   }
+  void DialUntil(const std::string& event, NmDialler& dialler) {
+    dialler.Dial();
+    WaitFor(event);
+  }
+  void DialUntil(const std::string& event) { DialUntil(event, dialler_); }
+  bool MonitorRuns() const { return ::kill(std::stoi(bin_.ReadFile("monitor.pid")), 0) == 0; }
   std::string Calls() const { return bin_.ReadFile("calls"); }
 
   const QByteArray path_;
   testing::TempDir bin_;
   NmDialler dialler_;
   QEventLoop loop_;
+  std::string awaited_;
   std::vector<std::string> events_;
 };
 
-TEST_F(NmDiallerTest, ListsDialsWithThePasswordAndHangsUp) {
+TEST_F(NmDiallerTest, ListsDialsThroughEachStateAndHangsUpWithoutAWord) {
   EXPECT_THAT(dialler_.ConnectionNames(), ElementsAre("Provider", "Office:VPN", "Home\\Net"));
   dialler_.SetEntryName("Provider");
   dialler_.SetPassword("pw \xE5");
   EXPECT_FALSE(dialler_.IsConnected());
-  DialAndWait();
+  // A device's state may come before the connection it carries; other
+  // devices and other news are not the connection's.
+  Play({"eth0: connecting (prepare)", "ttyUSB0: connecting (prepare)",
+        "ttyUSB0: using connection 'Provider'", "Connectivity is now 'limited'",
+        "ttyUSB0: connecting (configuring)", "ttyUSB0: connecting (need authentication)",
+        "eth0: connected", "ttyUSB0: connecting (getting IP configuration)",
+        "ttyUSB0: connecting (checking IP connectivity)",
+        "ttyUSB0: connecting (starting secondary connections)", "@up", "ttyUSB0: connected",
+        "'Provider' is now the primary connection", "Provider: connection profile changed",
+        "eth0: disconnected"});
+  DialUntil("8192");
   EXPECT_THAT(events_, ElementsAre("5", "14", "8192"));
   EXPECT_TRUE(dialler_.IsConnected());
   EXPECT_EQ(bin_.ReadFile("secrets"), "gsm.password:pw \xC3\xA5\n");
+  EXPECT_TRUE(MonitorRuns());
+
   dialler_.HangUp();
+  EXPECT_FALSE(MonitorRuns());
+  QCoreApplication::processEvents();
+  EXPECT_THAT(events_, ElementsAre("5", "14", "8192"));
   EXPECT_FALSE(dialler_.IsConnected());
   EXPECT_THAT(Calls(), HasSubstr("connection down id Provider"));
+}
+
+TEST_F(NmDiallerTest, TheLineGoingIsDisconnectedOnceAlsoForAConnectionFoundUp) {
+  dialler_.SetEntryName("Provider");
+  Play({"ttyUSB0: using connection 'Provider'", "ttyUSB0: connecting (getting IP configuration)",
+        "ttyUSB0: connected", "@up", "ttyUSB0: connection failed", "ttyUSB0: disconnected"});
+  DialUntil("8193");
+  EXPECT_THAT(events_, ElementsAre("14", "8192", "8193"));
+  EXPECT_FALSE(MonitorRuns());
+
+  // A connection that was up before is watched from when it is found.
+  events_.clear();
+  bin_.WriteFile("active", "Provider:ttyUSB0\n");
+  Play({"ttyUSB0: connected", "ttyUSB0: deactivating", "ttyUSB0: disconnected"});
+  EXPECT_TRUE(dialler_.IsConnected());
+  WaitFor("8193");
+  EXPECT_THAT(events_, ElementsAre("8193"));
+  EXPECT_FALSE(MonitorRuns());
+
+  // The watch ends with the dialler.
+  {
+    NmDialler dialler;
+    Listen(dialler);
+    dialler.SetEntryName("Provider");
+    Play({"ttyUSB0: using connection 'Provider'", "ttyUSB0: connected", "@up"});
+    events_.clear();
+    DialUntil("8192", dialler);
+    EXPECT_TRUE(MonitorRuns());
+  }
+  EXPECT_FALSE(MonitorRuns());
 }
 
 TEST_F(NmDiallerTest, ABusyLineIsTheBusyErrorAndOtherFailuresCarryTheirText) {
   bin_.WriteFile("busy", "");
   dialler_.SetEntryName("Provider");
-  DialAndWait();
+  Play({"ttyUSB0: using connection 'Provider'", "ttyUSB0: connecting (prepare)",
+        "ttyUSB0: connection failed", "ttyUSB0: disconnected", "@up"});
+  DialUntil("error");
   EXPECT_THAT(events_,
               ElementsAre("5", "error 25676 Connection activation failed: The line is busy."));
+  EXPECT_FALSE(MonitorRuns());
   events_.clear();
   dialler_.SetEntryName("Broken");
-  DialAndWait();
+  Play({"ttyUSB0: using connection 'Broken'", "ttyUSB0: connecting (prepare)",
+        "ttyUSB0: connecting (configuring)", "ttyUSB0: connection failed", "@up"});
+  DialUntil("error");
   EXPECT_THAT(events_, ElementsAre("5",
                                    "error 4 Connection activation failed: No carrier could be "
                                    "established."));
   EXPECT_FALSE(dialler_.IsConnected());
+  EXPECT_FALSE(MonitorRuns());
 }
 
 TEST_F(NmDiallerTest, WithoutNetworkManagerTheListIsEmptyAndDiallingSaysWhy) {
@@ -108,7 +193,7 @@ TEST_F(NmDiallerTest, WithoutNetworkManagerTheListIsEmptyAndDiallingSaysWhy) {
   EXPECT_TRUE(dialler_.ConnectionNames().empty());
   dialler_.SetEntryName("Provider");
   EXPECT_FALSE(dialler_.IsConnected());
-  DialAndWait();
+  DialUntil("error");
   EXPECT_THAT(events_, ElementsAre("error 1 " + std::string(NmDialler::kUnavailableText)));
 }
 
