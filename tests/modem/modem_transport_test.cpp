@@ -215,9 +215,7 @@ TEST_F(ModemSendTest, WithoutAReceiptRequestOnlyASoundAnswerIsTakenForAnAcceptan
   const std::vector<std::string> garbled = {
       Framed(positive.substr(0, 20)),
       Framed(positive.substr(0, positive.size() - 2) + "26"),
-      Framed("Hello"),
       std::string(50, '\x02') + std::string(50, '\x03'),
-      Framed(std::string(2000, '7')),
       noise,
       "\x02" + positive.substr(0, 30),
   };
