@@ -145,7 +145,7 @@ TEST_F(ModemSendTest, ChecksumAndSyntaxErrorsAreSentAgainAtMostTwice) {
     const int dials = modem.DialCount();
     smsc.Options().negative_codes = {code, code, code};
     window->StartSend();
-    EXPECT_EQ(smsc.Submits().size(), submits + 3);
+    ASSERT_EQ(smsc.Submits().size(), submits + 3);
     EXPECT_EQ(smsc.Submits()[submits], smsc.Submits()[submits + 2]);
     EXPECT_EQ(receipts.Count(again), 2);
     EXPECT_EQ(Receipt(), last);
