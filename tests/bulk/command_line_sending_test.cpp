@@ -27,6 +27,13 @@ TEST(CommandLineOrderTest, FieldsSitBetweenDoubledSeparators) {
   EXPECT_EQ(order.message, "see http:");
   EXPECT_EQ(order.receipt_file_name, "example.org");
 
+  // An order may start with its delimiter: the marker is then empty.
+  order = ParseCommandLineOrder("//0701//Hi", '/');
+  EXPECT_EQ(order.doubled_separators, 2);
+  EXPECT_EQ(order.field1, "");
+  EXPECT_EQ(order.field2, "0701");
+  EXPECT_EQ(order.message, "Hi");
+
   // A run of separators counts one less than its length.
   EXPECT_EQ(ParseCommandLineOrder("N///0701//Hi", '/').doubled_separators, 3);
   EXPECT_EQ(ParseCommandLineOrder("N/0701/Hi", '/').doubled_separators, 0);

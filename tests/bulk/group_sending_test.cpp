@@ -184,6 +184,10 @@ TEST_F(GroupGatewayTest, ListOrdersGoToEachNumberAndARefusalFailsTheOrder) {
   EXPECT_EQ(Order("N//" + NumberList(41) + "//Hej"), OrderOutcome::kBadOrder);
   EXPECT_EQ(gateway.Requests().size(), 45u);
   EXPECT_EQ(Receipt(), "More than 40 numbers in the order, nothing sent!");
+  // Two delimiters make an order, one does not.
+  EXPECT_EQ(Order("N//0701,0702"), OrderOutcome::kBadOrder);
+  EXPECT_EQ(gateway.Requests().size(), 45u);
+  EXPECT_EQ(Receipt(), "Incorrect order: use marker//number//message");
 }
 
 TEST_F(GroupGatewayTest, GroupOrdersFindTheGroupInAnyLetterCaseOfTheCodePage) {

@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "core/main_window.h"
 #include "core/program.h"
 #include "core/settings_loader.h"
@@ -23,9 +26,70 @@ using std::chrono::minutes;
 using std::chrono::seconds;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using ::testing::Return;
 
 constexpr char kNumber[] = "46701234567";
+
+// What the error label says when connecting cannot even start.
+constexpr std::pair<int, const char*> kConnectErrors[] = {
+    {10004, "System level interrupt interrupted socket operation."},
+    {10009, "Generic error for invalid format, bad format."},
+    {10013, "Generic error for access violation."},
+    {10014, "Generic error for fault."},
+    {10022, "Generic error for invalid format, entry, etc."},
+    {10024, "Generic file error."},
+    {10025, "The IP address provided is not valid or the host specified by the IP does not exist."},
+    {10036, "Function already in progress."},
+    {10037, "The asynchronous routine being canceled has already completed."},
+    {10038, "Invalid socket or not connected to remote."},
+    {10039, "A destination address is required."},
+    {10041, "The specified port is the wrong type for this socket."},
+    {10042, "The option is unknown or unsupported."},
+    {10043, "The specified port is not supported."},
+    {10044, "The specified socket type is not supported in this address family."},
+    {10045, "The referenced socket is not a type that supports connection-oriented service."},
+    {10047, "Addresses in the specified family cannot be used with this socket."},
+    {10048, "The specified address is already in use."},
+    {10049, "The specified address is not available."},
+    {10050, "The connected network is not available."},
+    {10051, "The connected network is not reachable."},
+    {10052, "The connected network connection has been reset."},
+    {10053, "The current connection has been aborted by the network or intermediate services."},
+    {10054, "The current socket connection has been reset."},
+    {10055, "No buffer space is available. The socket cannot be connected."},
+    {10056, "The socket is already connected."},
+    {10057, "The current socket has not been connected."},
+    {10058, "The connection has been shutdown."},
+    {10060, "The current connection has timed out."},
+    {10061, "The requested connection has been refused by the remote host."},
+    {10063, "Specified host name is too long."},
+    {10064, "Remote host is currently unavailable."},
+    {10065, "Remote host is currently unreachable."},
+    {10091, "Remote system is not ready."},
+    {10092, "Current socket version not supported by application."},
+    {10093, "Socket API is not initialized."},
+    {10101, "Socket has been disconnected."},
+    {11001, "Remote host could not be found."},
+    {11004, "Remote host could not be found."},
+    {11002, "Remote host could not be found, try again."},
+    {20001, "Internal control state error."},
+    {20002, "Unexpected server response."},
+    {20003, "Login required."},
+    {20004, "Login failed."},
+    {20005, "Already connected to server."},
+    {20006, "Busy executing asynchronous command."},
+    {20007, "Can't change blocking mode, busy or connected to server."},
+    {20008, "Operation timed out."},
+    {20009, "Cannot Ascend, already at top level of message."},
+    {20010, "Cannot Descend, message has no parts."},
+    {20011, "Invalid user name."},
+    {20012, "Invalid password."},
+    // Any other number.
+    {10000, "Unknown error."},
+    {10062, "Unknown error."},
+    {11003, "Unknown error."},
+    {20013, "Unknown error."},
+    {-1, "Unknown error."},
+};
 
 class MailCheckScenarioTest : public ::testing::Test, protected testing::WindowPeripherals {
  protected:
@@ -108,13 +172,20 @@ TEST_F(MailCheckScenarioTest, TwoMailsAreCollectedOneByOneAndTextedTenSecondsLat
   EXPECT_EQ(history_.status.FirstAt("Connecting..."), 19800);
   ExpectIdleAndFree();
 
-  // A long summary goes as a double message of at most two parts.
-  mailbox_.messages.assign(5, std::string(70, 'x'));
-  window_.Mail().CheckNow();
-  loop_.RunFor(minutes(2));
-  ASSERT_EQ(gateway_.Requests().size(), 3u);
-  EXPECT_EQ(SentMessages()[1].substr(0, 16), "5 mail waiting. ");
-  EXPECT_EQ(SentMessages()[2].size(), 160u);
+  // A summary of up to 160 characters goes as one message, a longer one as
+  // a double message, cut to 320 characters.
+  const std::pair<size_t, std::vector<size_t>> summaries[] = {
+      {160, {160}}, {161, {160, 1}}, {321, {160, 160}}};
+  for (const auto& [length, parts] : summaries) {
+    const size_t before = gateway_.Requests().size();
+    mailbox_.messages = {std::string(length - 17, 'x')};  // after "1 mail waiting. ", a blank
+    window_.Mail().CheckNow();
+    loop_.RunFor(minutes(2));
+    std::vector<size_t> sent;
+    for (size_t i = before; i < SentMessages().size(); ++i)
+      sent.push_back(SentMessages()[i].size());
+    EXPECT_EQ(sent, parts) << length;
+  }
 }
 
 TEST_F(MailCheckScenarioTest, LocalOnlyBeepsAndKeepsTheText) {
@@ -195,12 +266,16 @@ TEST_F(MailCheckScenarioTest, LoginDialOrConnectFailuresShowTheirTextAndForwardN
   settings.RasYN = "1";
   ComputeDerivedFields(settings);
   ::testing::NiceMock<testing::MockMailClient> refusing;
-  ON_CALL(refusing, Connect()).WillByDefault(Return(10061));
+  int number = 0;
+  ON_CALL(refusing, Connect()).WillByDefault([&number] { return number; });
   MainWindow window(settings, Services(loop_, serial, http_client_, refusing, dial_up_), host);
-  window.Mail().CheckNow();
-  EXPECT_EQ(window.Control(MainControl::kErrorLabel).text,
-            "The requested connection has been refused by the remote host.");
-  EXPECT_FALSE(window.MailCheckRunning());
+  for (auto [error, text] : kConnectErrors) {
+    number = error;
+    window.Mail().CheckNow();
+    EXPECT_EQ(window.Control(MainControl::kErrorLabel).text, text) << error;
+    EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "Error!") << error;
+    EXPECT_FALSE(window.MailCheckRunning());
+  }
 }
 
 TEST_F(MailCheckScenarioTest, WatchdogGivesASilentServerAnExtensionAndADialNone) {

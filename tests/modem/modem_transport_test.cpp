@@ -145,7 +145,7 @@ TEST_F(ModemSendTest, ChecksumAndSyntaxErrorsAreSentAgainAtMostTwice) {
     const int dials = modem.DialCount();
     smsc.Options().negative_codes = {code, code, code};
     window->StartSend();
-    EXPECT_EQ(smsc.Submits().size(), submits + 3);
+    ASSERT_EQ(smsc.Submits().size(), submits + 3);
     EXPECT_EQ(smsc.Submits()[submits], smsc.Submits()[submits + 2]);
     EXPECT_EQ(receipts.Count(again), 2);
     EXPECT_EQ(Receipt(), last);
@@ -215,9 +215,7 @@ TEST_F(ModemSendTest, WithoutAReceiptRequestOnlyASoundAnswerIsTakenForAnAcceptan
   const std::vector<std::string> garbled = {
       Framed(positive.substr(0, 20)),
       Framed(positive.substr(0, positive.size() - 2) + "26"),
-      Framed("Hello"),
       std::string(50, '\x02') + std::string(50, '\x03'),
-      Framed(std::string(2000, '7')),
       noise,
       "\x02" + positive.substr(0, 30),
   };
