@@ -12,7 +12,7 @@
 namespace tolvane {
 namespace {
 
-constexpr std::string_view kSharpS = "\xC3\x9F";              // U+00DF
+constexpr std::string_view kSharpS = "\xC3\x9F";             // U+00DF
 constexpr std::string_view kCapitalSharpS = "\xE1\xBA\x9E";  // U+1E9E
 
 std::string Fold(std::string_view utf8) {

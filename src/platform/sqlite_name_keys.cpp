@@ -106,10 +106,10 @@ void AddNameKeyRules(sqlite3* db, const std::string& table) {
   // A rename that leaves the key as it was makes it stale; emptied, the key
   // is filled anew when the program next opens the database.
   SqliteStatement(db, "CREATE TRIGGER IF NOT EXISTS " +
-                          QuoteSqlIdentifier(StaleTriggerName(table)) + " AFTER UPDATE OF " +
-                          namn + " ON " + quoted + " WHEN NEW." + key + " IS OLD." + key +
-                          " AND NEW." + namn + " IS NOT OLD." + namn + " BEGIN UPDATE " + quoted +
-                          " SET " + key + " = NULL WHERE rowid = NEW.rowid; END")
+                          QuoteSqlIdentifier(StaleTriggerName(table)) + " AFTER UPDATE OF " + namn +
+                          " ON " + quoted + " WHEN NEW." + key + " IS OLD." + key + " AND NEW." +
+                          namn + " IS NOT OLD." + namn + " BEGIN UPDATE " + quoted + " SET " + key +
+                          " = NULL WHERE rowid = NEW.rowid; END")
       .Run();
 }
 
@@ -126,8 +126,8 @@ void KeepNameKeys(sqlite3* db, const std::string& table, std::vector<NameClash>&
   if (!HasField(db, table, kFieldNamn)) return;
   DropFunctionIndexes(db, table);
   if (!HasField(db, table, kFieldNamnKey)) {
-    SqliteStatement(db,
-                    "ALTER TABLE " + QuoteSqlIdentifier(table) + " ADD COLUMN " + NameKeyColumnSql())
+    SqliteStatement(
+        db, "ALTER TABLE " + QuoteSqlIdentifier(table) + " ADD COLUMN " + NameKeyColumnSql())
         .Run();
   }
   if (!InSchema(db, KeyIndexName(table)) || !InSchema(db, StaleTriggerName(table))) {

@@ -5,10 +5,10 @@
 //
 //   QT_PLUGIN_PATH=<bin>/test-plugins QT_QPA_GENERIC_PLUGINS="tolvanedriver:No&w" tolvane
 //
-// With "phonebook=NAME" it opens the phone book instead, writes every person
-// there (chosen one after the other: name and number as the window shows
-// them), enters NAME as a new person, presses Escape before and after saving
-// and closes the window; it writes the recipient list before and after.
+// With "phonebook=NAME" (NAME percent-encoded UTF-8) it opens the phone book instead, writes every
+// person there (chosen one after the other: name and number as the window shows them), enters NAME
+// as a new person, presses Escape before and after saving and closes the window; it writes the
+// recipient list before and after.
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -21,6 +21,7 @@
 #include <QMainWindow>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <cstdio>
 
 namespace {
@@ -175,7 +176,9 @@ class WindowDriverPlugin : public QGenericPlugin {
   QObject* create(const QString&, const QString& specification) override {
     const QString phone_book = QStringLiteral("phonebook=");
     if (specification.startsWith(phone_book)) {
-      return new PhoneBookDriver(specification.mid(phone_book.size()));
+      // Qt reads the variable as Latin-1, so the name travels percent-encoded.
+      return new PhoneBookDriver(
+          QUrl::fromPercentEncoding(specification.mid(phone_book.size()).toLatin1()));
     }
     return new WindowDriver(specification);
   }
