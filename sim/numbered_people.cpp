@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/name_key.h"
 #include "platform/phone_book_store.h"
 #include "platform/sqlite_statement.h"
 
@@ -29,8 +30,6 @@ void AddNumberedPeople(const std::string& path, int count) {
   int result = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
   std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close_v2);
   if (result != SQLITE_OK) throw SqliteStoreError(db.get(), result);
-  // The name index compares names in the program's own upper case.
-  RegisterCp1252Upper(db.get());
 
   const std::string table = QuoteSqlIdentifier(kPhoneBookTable);
   SqliteStatement(db.get(), "BEGIN").Run();
@@ -41,12 +40,15 @@ void AddNumberedPeople(const std::string& path, int count) {
   }
   SqliteStatement insert(db.get(), "INSERT INTO " + table + " (" + QuoteSqlIdentifier(kFieldNamn) +
                                        ", " + QuoteSqlIdentifier(kFieldTelenummer) + ", " +
-                                       QuoteSqlIdentifier(kFieldOperator) +
-                                       ") VALUES (?1, ?2, '1')");
+                                       QuoteSqlIdentifier(kFieldOperator) + ", " +
+                                       QuoteSqlIdentifier(kFieldNamnKey) +
+                                       ") VALUES (?1, ?2, '1', ?3)");
   for (int index = first; index < first + count; ++index) {
     char number[16];
     std::snprintf(number, sizeof number, "070-%07d", index % 10000000);
-    insert.BindText(1, NumberedPersonName(index));
+    const std::string name = NumberedPersonName(index);
+    insert.BindText(1, name);
+    insert.BindUtf8(3, NameKey(name));
     insert.BindText(2, number);
     insert.Run();
     insert.Reset();

@@ -5,7 +5,7 @@
 
 #include "bulk/group_sending.h"
 #include "phonebook/group_tables.h"
-#include "platform/text_codec.h"
+#include "platform/name_key.h"
 
 namespace tolvane {
 namespace {
@@ -147,9 +147,9 @@ OrderOutcome CommandLineSending::ArgGrupp(const std::string& name) {
   if (entered) groups.OnGroupSendingToggled();
   if (!groups.GroupMode()) return OrderOutcome::kFailed;
   const std::vector<std::string>& names = window_.List(MainList::kGroups).items;
-  const std::string upper = Cp1252Upper(name);
+  const std::string key = NameKey(name);
   auto found = std::find_if(names.begin(), names.end(),
-                            [&](const std::string& entry) { return Cp1252Upper(entry) == upper; });
+                            [&](const std::string& entry) { return NameKey(entry) == key; });
   OrderOutcome outcome = OrderOutcome::kBadOrder;
   if (found != names.end()) {
     groups.OnGroupChosen(static_cast<int>(found - names.begin()));

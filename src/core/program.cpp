@@ -1,6 +1,8 @@
 #include "core/program.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
@@ -12,6 +14,16 @@ namespace {
 
 constexpr int kStartupDelayMs = 3000;
 constexpr char kLeftoverOrderFile[] = "netsend.kvt";
+
+// One box for every pair of names that another program left differing only in
+// letter case: neither is changed, the user chooses which to rename.
+std::string NameClashText(const std::vector<NameClash>& clashes) {
+  std::string text = "These names differ only in letter case:";
+  for (const NameClash& clash : clashes) {
+    text += "\r\n\"" + clash.name + "\" and \"" + clash.other + "\" in " + clash.table;
+  }
+  return text + "\r\nRename or delete one of each pair.";
+}
 
 }  // namespace
 
@@ -50,6 +62,10 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   settings_.HelpFile = location.InstalledFolder() + ProgramLocation::kManualFile;
   try {
     store_.Open(program_folder + ProgramLocation::kPhoneBookFile);
+    if (!store_.NameClashes().empty()) {
+      services_.dialogs.MessageBox(NameClashText(store_.NameClashes()), "Duplicate name!",
+                                   MessageIcon::kExclamation);
+    }
     window_->SetPhoneBookStore(&store_);
     cursor_ = store_.OpenCursor(kPhoneBookTable);
     window_->SetPhoneBookCursor(cursor_.get());

@@ -1,13 +1,12 @@
 #include "phonebook/group_tables.h"
 
-#include "platform/text_codec.h"
+#include "platform/name_key.h"
 
 namespace tolvane {
 namespace {
 
 bool IsGroup(const TableInfo& table) {
-  return (table.attributes & kSystemTableAttributes) == 0 &&
-         Cp1252Upper(table.name) != Cp1252Upper(kPhoneBookTable);
+  return (table.attributes & kSystemTableAttributes) == 0 && !SameName(table.name, kPhoneBookTable);
 }
 
 }  // namespace
@@ -21,9 +20,9 @@ std::vector<std::string> GroupNames(PhoneBookStore& store) {
 }
 
 std::optional<std::string> FindGroup(PhoneBookStore& store, const std::string& name) {
-  const std::string upper = Cp1252Upper(name);
+  const std::string key = NameKey(name);
   for (const std::string& group : GroupNames(store)) {
-    if (Cp1252Upper(group) == upper) return group;
+    if (NameKey(group) == key) return group;
   }
   return std::nullopt;
 }

@@ -19,8 +19,8 @@ inline constexpr int kMaxGroupMembers = 40;
 // database's order.
 std::vector<std::string> GroupNames(PhoneBookStore& store);
 
-// The group whose name equals `name` in upper case over the whole code page,
-// as the database compares names.
+// The group whose name is the same name as `name` (NameKey), as the
+// database compares names.
 std::optional<std::string> FindGroup(PhoneBookStore& store, const std::string& name);
 
 // The members' names in table order.

@@ -186,6 +186,26 @@ void PhoneBookWindow::Undo() {
   Changed();
 }
 
+bool PhoneBookWindow::MayClose() {
+  if (close_button_.enabled) return true;
+  MessageAnswer answer = MessageAnswer::kDiscard;
+  if (name_box_.text != entered_name_ || number_box_.text != entered_number_) {
+    answer = dialogs_.MessageBox("The record is not saved. Save it?", "Not saved!",
+                                 MessageIcon::kQuestion, MessageButtons::kSaveDiscardCancel);
+  }
+  switch (answer) {
+    case MessageAnswer::kSave:
+      SaveRecord();
+      // A refused save stays entering, its message shown.
+      return close_button_.enabled;
+    case MessageAnswer::kDiscard:
+      Undo();
+      return true;
+    default:
+      return false;
+  }
+}
+
 void PhoneBookWindow::Close() {
   if (on_closed_) on_closed_();
 }
@@ -206,6 +226,8 @@ void PhoneBookWindow::Browse() {
 }
 
 void PhoneBookWindow::Enter() {
+  entered_name_ = name_box_.text;
+  entered_number_ = number_box_.text;
   EnableBoxes(true);
   RequestFocus(Focus::kNameBox);
   new_button_.enabled = false;

@@ -40,7 +40,12 @@ class PhoneBookWindow {
   void SaveRecord();
   void DeleteRecord();
   void Undo();
-  // The "&Close" button, or the window closed by its frame.
+  // Escape or the window's frame: whether the window may close. "&Close" is
+  // disabled while a record is entered; here a new or changed record not yet
+  // saved is saved, dropped or kept open as the user answers, and an
+  // untouched one is dropped.
+  bool MayClose();
+  // The window has closed, by any route.
   void Close();
 
   static const char* Title() { return "Phonebook"; }
@@ -77,6 +82,9 @@ class PhoneBookWindow {
   std::function<void()> on_changed_;
 
   bool new_record_ = false;
+  // The boxes as entering began, to tell a changed record from an untouched one.
+  std::string entered_name_;
+  std::string entered_number_;
   Focus focus_request_ = Focus::kNone;
 
   ListState name_list_;

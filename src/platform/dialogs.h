@@ -6,8 +6,22 @@
 namespace tolvane {
 
 enum class MessageIcon { kNone, kInformation, kQuestion, kExclamation, kCritical };
-enum class MessageButtons { kOk, kYesNo };
-enum class MessageAnswer { kOk, kYes, kNo };
+enum class MessageButtons { kOk, kYesNo, kSaveDiscardCancel };
+enum class MessageAnswer { kOk, kYes, kNo, kSave, kDiscard, kCancel };
+
+// What a box answers when nobody answers it (closed by Escape, or no display
+// to show it): OK, No or Cancel, so that nothing is written or lost.
+inline MessageAnswer UnansweredBox(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::kYesNo:
+      return MessageAnswer::kNo;
+    case MessageButtons::kSaveDiscardCancel:
+      return MessageAnswer::kCancel;
+    case MessageButtons::kOk:
+      break;
+  }
+  return MessageAnswer::kOk;
+}
 
 // Message boxes and the system beep. Texts are 8-bit.
 class Dialogs {

@@ -19,6 +19,9 @@ inline constexpr char kPhoneBookTable[] = "Telelist";
 inline constexpr char kFieldNamn[] = "Namn";
 inline constexpr char kFieldTelenummer[] = "Telenummer";
 inline constexpr char kFieldOperator[] = "Operator";
+// The case-folded name (platform/name_key.h), kept by the program so that names
+// are unique without regard to letter case through a plain unique index.
+inline constexpr char kFieldNamnKey[] = "NamnKey";
 inline constexpr int kNamnSize = 40;
 inline constexpr int kTelenummerSize = 20;
 inline constexpr int kOperatorSize = 1;
@@ -28,6 +31,16 @@ struct TableInfo {
   std::uint32_t attributes = 0;
 };
 
+// Two records of one table whose names are the same name without regard to
+// letter case. The second (and the first too, when it had no key yet) was left
+// without its name key.
+struct NameClash {
+  std::string table;  // 8-bit, as the others
+  std::string name;
+  std::string other;
+  bool operator==(const NameClash&) const = default;
+};
+
 // The phone-book database (teledata.mdb): the people in Telelist and one table
 // per group. Texts are 8-bit. Failures throw StoreError.
 class PhoneBookStore {
@@ -35,16 +48,19 @@ class PhoneBookStore {
   virtual ~PhoneBookStore() = default;
 
   // Opens the database file read-write; a missing file is an error, never
-  // created.
+  // created. Gives every record that another program wrote or renamed its
+  // name key.
   virtual void Open(const std::string& path) = 0;
+  // The names Open could not give a key, as another holds it.
+  virtual const std::vector<NameClash>& NameClashes() const = 0;
   // Every table in the database's order, its own tables flagged with
   // kSystemTableAttributes.
   virtual std::vector<TableInfo> Tables() = 0;
   // A cursor on the whole table. It keeps the database open while it lives.
   virtual std::unique_ptr<RecordCursor> OpenCursor(const std::string& table) = 0;
   // Adds a table with the text fields Namn (40), Telenummer (20) and Operator
-  // (1) and the unique index NamnIdx on Namn; kStoreErrorTableExists when a
-  // table of that name exists in any letter case.
+  // (1), the unique index NamnIdx on Namn and the name key;
+  // kStoreErrorTableExists when a table of that name exists in any letter case.
   virtual void CreateTable(const std::string& table) = 0;
   virtual void DeleteTable(const std::string& table) = 0;
 };

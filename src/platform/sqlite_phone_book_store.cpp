@@ -5,9 +5,10 @@
 
 #include <filesystem>
 
+#include "platform/name_key.h"
+#include "platform/sqlite_name_keys.h"
 #include "platform/sqlite_record_cursor.h"
 #include "platform/sqlite_statement.h"
-#include "platform/text_codec.h"
 
 namespace tolvane {
 
@@ -29,24 +30,9 @@ std::shared_ptr<sqlite3> OpenConnection(const std::string& path, int flags) {
   }
   sqlite3_extended_result_codes(db.get(), 1);
   sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
-  RegisterCp1252Upper(db.get());
   // SQLite reads the file lazily; find a file that is no database now.
   SqliteStatement(db.get(), "SELECT count(*) FROM sqlite_schema").Run();
   return db;
-}
-
-// Names are unique without regard to letter case over the whole code page
-// ("anna" beside "Anna", "\xE5sa" beside "\xC5sa" is a duplicate). Each table
-// has a unique index on the upper-cased name. SQLite's own upper() knows only
-// ASCII, so the index uses our function: other SQLite tools can still read
-// the file, but only this program can write its phone-book tables. Index
-// names are database-wide, hence the table's name in it.
-void AddNameKeyIndex(sqlite3* db, const std::string& table) {
-  SqliteStatement(db, "CREATE UNIQUE INDEX IF NOT EXISTS " +
-                          QuoteSqlIdentifier(table + ":NamnIdx") + " ON " +
-                          QuoteSqlIdentifier(table) + " (" +
-                          SqlCp1252Upper(QuoteSqlIdentifier(kFieldNamn)) + ")")
-      .Run();
 }
 
 void CreatePhoneBookTable(sqlite3* db, const std::string& table) {
@@ -59,10 +45,10 @@ void CreatePhoneBookTable(sqlite3* db, const std::string& table) {
   SqliteStatement(
       db, "CREATE TABLE " + QuoteSqlIdentifier(table) + " (" + text_field(kFieldNamn, kNamnSize) +
               ", " + text_field(kFieldTelenummer, kTelenummerSize) + ", " +
-              text_field(kFieldOperator, kOperatorSize) + ", CONSTRAINT \"NamnIdx\" UNIQUE (" +
-              QuoteSqlIdentifier(kFieldNamn) + "))")
+              text_field(kFieldOperator, kOperatorSize) + ", " + NameKeyColumnSql() +
+              ", CONSTRAINT \"NamnIdx\" UNIQUE (" + QuoteSqlIdentifier(kFieldNamn) + "))")
       .Run();
-  AddNameKeyIndex(db, table);
+  AddNameKeyRules(db, table);
 }
 
 // Runs `change` as one transaction: all of it or nothing.
@@ -83,22 +69,24 @@ void AllOrNothing(sqlite3* db, Change change) {
 
 void SqlitePhoneBookStore::Open(const std::string& path) {
   db_ = OpenConnection(path, SQLITE_OPEN_READWRITE);
-  // A phone book written before names were compared without letter case gets
-  // its index now. One that already holds such a pair (or cannot be written)
+  clashes_.clear();
+  // A table that cannot be brought up to date (a file that cannot be written)
   // keeps working as it is.
   for (const TableInfo& table : Tables()) {
     if (table.attributes & kSystemTableAttributes) continue;
+    std::vector<NameClash> clashes;
     try {
-      AddNameKeyIndex(db_.get(), table.name);
+      AllOrNothing(db_.get(), [&] { KeepNameKeys(db_.get(), table.name, clashes); });
+      clashes_.insert(clashes_.end(), clashes.begin(), clashes.end());
     } catch (const StoreError&) {
     }
   }
 }
 
 std::string SqlitePhoneBookStore::StoredName(const std::string& table) {
-  const std::string key = Cp1252Upper(table);
+  const std::string key = NameKey(table);
   for (const TableInfo& info : Tables()) {
-    if (Cp1252Upper(info.name) == key) return info.name;
+    if (NameKey(info.name) == key) return info.name;
   }
   return table;
 }
@@ -128,8 +116,8 @@ std::unique_ptr<RecordCursor> SqlitePhoneBookStore::OpenCursor(const std::string
 }
 
 void SqlitePhoneBookStore::CreateTable(const std::string& table) {
-  // SQLite folds only ASCII letters in table names; the phone book's names
-  // are the same table in any letter case of the code page.
+  // SQLite folds only ASCII letters in table names; a group's name is the
+  // same name in any letter case, as a person's is.
   if (StoredName(table) != table) {
     throw StoreError(kStoreErrorTableExists, "table " + table + " already exists");
   }

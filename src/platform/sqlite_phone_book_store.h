@@ -16,6 +16,7 @@ namespace tolvane {
 class SqlitePhoneBookStore : public PhoneBookStore {
  public:
   void Open(const std::string& path) override;
+  const std::vector<NameClash>& NameClashes() const override { return clashes_; }
   std::vector<TableInfo> Tables() override;
   std::unique_ptr<RecordCursor> OpenCursor(const std::string& table) override;
   void CreateTable(const std::string& table) override;
@@ -32,6 +33,7 @@ class SqlitePhoneBookStore : public PhoneBookStore {
   std::string StoredName(const std::string& table);
 
   std::shared_ptr<sqlite3> db_;
+  std::vector<NameClash> clashes_;
 };
 
 }  // namespace tolvane

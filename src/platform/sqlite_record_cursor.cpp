@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "platform/name_key.h"
 #include "platform/phone_book_store.h"
+#include "platform/sqlite_name_keys.h"
 
 namespace tolvane {
 
@@ -27,12 +29,15 @@ SqliteRecordCursor::SqliteRecordCursor(std::shared_ptr<sqlite3> db, const std::s
   const std::string read_ahead = " ORDER BY rowid LIMIT " + std::to_string(kReadAhead);
   first_ = std::make_unique<SqliteStatement>(Db(), select + read_ahead);
   next_ = std::make_unique<SqliteStatement>(Db(), select + " WHERE rowid > ?1" + read_ahead);
-  // Names compare without regard to letter case, through the index on that
-  // key; an exact match comes first in a table that still holds such a pair.
+  has_key_ = HasField(Db(), table, kFieldNamnKey);
+  // Names compare without regard to letter case, through the index on the
+  // key; the exact name also finds a record that has no key (yet), and comes
+  // first.
   const std::string namn = QuoteSqlIdentifier(kFieldNamn);
-  seek_ = std::make_unique<SqliteStatement>(Db(), select + " WHERE " + SqlCp1252Upper(namn) +
-                                                      " = " + SqlCp1252Upper("?1") + " ORDER BY " +
-                                                      namn + " = ?1 DESC, rowid LIMIT 1");
+  const std::string by_key = has_key_ ? QuoteSqlIdentifier(kFieldNamnKey) + " = ?2 OR " : "";
+  seek_ = std::make_unique<SqliteStatement>(
+      Db(),
+      select + " WHERE " + by_key + namn + " = ?1 ORDER BY " + namn + " = ?1 DESC, rowid LIMIT 1");
   reload_ = std::make_unique<SqliteStatement>(Db(), select + " WHERE rowid = ?1");
   MoveFirst();
 }
@@ -115,6 +120,7 @@ void SqliteRecordCursor::MoveNext() {
 bool SqliteRecordCursor::SeekName(const std::string& name) {
   CheckOpen();
   seek_->BindText(1, name);
+  if (has_key_) seek_->BindUtf8(2, NameKey(name));
   Load(*seek_);
   return !eof_;
 }
@@ -164,13 +170,27 @@ void SqliteRecordCursor::Update() {
   if (pending_ == Pending::kNone) {
     throw StoreError(kStoreErrorNoEditInProgress, "Update without AddNew or Edit");
   }
+  // Whoever sets the name sets its key with it.
+  std::optional<std::string> key;
+  if (has_key_) {
+    for (const auto& [field, value] : changes_) {
+      if (SameFieldName(field, kFieldNamn)) key = NameKey(value);
+    }
+  }
+  const int count = static_cast<int>(changes_.size());
+  const std::string key_field = QuoteSqlIdentifier(kFieldNamnKey);
+  const std::string key_parameter = "?" + std::to_string(count + 1);
   std::string sql;
   if (pending_ == Pending::kAddNew) {
     std::string names;
     std::string values;
-    for (std::size_t i = 0; i < changes_.size(); ++i) {
+    for (int i = 0; i < count; ++i) {
       names += (i == 0 ? "" : ", ") + QuoteSqlIdentifier(changes_[i].first);
       values += (i == 0 ? "?" : ", ?") + std::to_string(i + 1);
+    }
+    if (key) {
+      names += ", " + key_field;
+      values += ", " + key_parameter;
     }
     sql = changes_.empty()
               ? "INSERT INTO " + quoted_table_ + " DEFAULT VALUES"
@@ -181,23 +201,30 @@ void SqliteRecordCursor::Update() {
       return;
     }
     std::string assignments;
-    for (std::size_t i = 0; i < changes_.size(); ++i) {
+    for (int i = 0; i < count; ++i) {
       assignments += (i == 0 ? "" : ", ") + QuoteSqlIdentifier(changes_[i].first) + " = ?" +
                      std::to_string(i + 1);
     }
+    if (key) assignments += ", " + key_field + " = " + key_parameter;
     sql = "UPDATE " + quoted_table_ + " SET " + assignments + " WHERE rowid = ?" +
-          std::to_string(changes_.size() + 1);
+          std::to_string(count + 2);
   }
   SqliteStatement statement(Db(), sql);
-  for (std::size_t i = 0; i < changes_.size(); ++i) {
-    statement.BindText(static_cast<int>(i + 1), changes_[i].second);
-  }
-  if (pending_ == Pending::kEdit) {
-    statement.BindInt64(static_cast<int>(changes_.size() + 1), *rowid_);
-  }
+  for (int i = 0; i < count; ++i) statement.BindText(i + 1, changes_[i].second);
+  if (key) statement.BindUtf8(count + 1, *key);
+  if (pending_ == Pending::kEdit) statement.BindInt64(count + 2, *rowid_);
   // A failed write leaves the record pending, as the user may correct it.
   statement.Run();
   if (pending_ == Pending::kEdit) {
+    if (key) {
+      // A new spelling of the same key (a change of letter case) made the
+      // table's trigger empty the key as stale: the program knows it is not.
+      SqliteStatement restore(Db(), "UPDATE " + quoted_table_ + " SET " + key_field +
+                                        " = ?1 WHERE rowid = ?2 AND " + key_field + " IS NULL");
+      restore.BindUtf8(1, *key);
+      restore.BindInt64(2, *rowid_);
+      restore.Run();
+    }
     reload_->BindInt64(1, *rowid_);
     Load(*reload_);
   }

@@ -66,6 +66,7 @@ class SqliteRecordCursor : public RecordCursor {
   std::unique_ptr<SqliteStatement> seek_;
   std::unique_ptr<SqliteStatement> reload_;
 
+  bool has_key_ = false;  // the table has the NamnKey column
   bool bof_ = false;
   bool eof_ = false;
   // The place: the current record's rowid, kept after it is deleted so that

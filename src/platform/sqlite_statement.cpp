@@ -6,12 +6,6 @@
 
 namespace tolvane {
 
-namespace {
-
-constexpr char kUpperFunction[] = "tolvane_upper";
-
-}  // namespace
-
 SqliteStatement::SqliteStatement(sqlite3* db, const std::string& sql) : db_(db) {
   int result =
       sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr);
@@ -26,7 +20,10 @@ void SqliteStatement::Reset() {
 }
 
 void SqliteStatement::BindText(int index, const std::string& text) {
-  std::string utf8 = Cp1252ToUtf8(text);
+  BindUtf8(index, Cp1252ToUtf8(text));
+}
+
+void SqliteStatement::BindUtf8(int index, const std::string& utf8) {
   int result = sqlite3_bind_text(statement_, index, utf8.data(), static_cast<int>(utf8.size()),
                                  SQLITE_TRANSIENT);
   if (result != SQLITE_OK) throw SqliteStoreError(db_, result);
@@ -61,10 +58,14 @@ std::string SqliteStatement::ColumnName(int column) const {
 }
 
 std::string SqliteStatement::ColumnText(int column) const {
+  return Utf8ToCp1252(ColumnUtf8(column));
+}
+
+std::string SqliteStatement::ColumnUtf8(int column) const {
   const unsigned char* text = sqlite3_column_text(statement_, column);
   if (text == nullptr) return std::string();
   int size = sqlite3_column_bytes(statement_, column);
-  return Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(text), size));
+  return std::string(reinterpret_cast<const char*>(text), size);
 }
 
 std::int64_t SqliteStatement::ColumnInt64(int column) const {
@@ -102,25 +103,6 @@ std::string QuoteSqlIdentifier(const std::string& name) {
   }
   quoted += '"';
   return quoted;
-}
-
-void RegisterCp1252Upper(sqlite3* db) {
-  auto upper = [](sqlite3_context* context, int, sqlite3_value** values) {
-    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
-      sqlite3_result_null(context);
-      return;
-    }
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
-    const std::string result = Cp1252ToUtf8(Cp1252Upper(Utf8ToCp1252(text == nullptr ? "" : text)));
-    sqlite3_result_text(context, result.data(), static_cast<int>(result.size()), SQLITE_TRANSIENT);
-  };
-  sqlite3_create_function(db, kUpperFunction, 1,
-                          SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, upper,
-                          nullptr, nullptr);
-}
-
-std::string SqlCp1252Upper(const std::string& operand) {
-  return std::string(kUpperFunction) + "(" + operand + ")";
 }
 
 }  // namespace tolvane

@@ -25,6 +25,8 @@ class SqliteStatement {
   void Reset();
   // Parameters count from 1.
   void BindText(int index, const std::string& text);
+  // Text that is UTF-8 already (a name key), bound as it is.
+  void BindUtf8(int index, const std::string& utf8);
   void BindInt64(int index, std::int64_t value);
   // Runs to the next row: false when there is none.
   bool Step();
@@ -35,6 +37,8 @@ class SqliteStatement {
   std::string ColumnName(int column) const;
   // NULL reads as "".
   std::string ColumnText(int column) const;
+  // The stored UTF-8 as it is; NULL reads as "".
+  std::string ColumnUtf8(int column) const;
   std::int64_t ColumnInt64(int column) const;
 
  private:
@@ -48,14 +52,6 @@ StoreError SqliteStoreError(sqlite3* db, int result_code);
 // An 8-bit table or field name as a UTF-8 SQL identifier: in double quotes,
 // its own double quotes doubled, so a name can never end the identifier.
 std::string QuoteSqlIdentifier(const std::string& name);
-
-// Makes SqlCp1252Upper usable on `db`; every connection to a phone book
-// needs it, as its indexes use it.
-void RegisterCp1252Upper(sqlite3* db);
-
-// An SQL expression giving the text of `operand` (an SQL expression) in upper
-// case over the whole Windows-1252 code page, as Cp1252Upper does.
-std::string SqlCp1252Upper(const std::string& operand);
 
 }  // namespace tolvane
 

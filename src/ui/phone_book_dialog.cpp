@@ -112,6 +112,10 @@ void PhoneBookDialog::done(int result) {
   window_.Close();
 }
 
+void PhoneBookDialog::reject() {
+  if (window_.MayClose()) QDialog::reject();
+}
+
 void PhoneBookDialog::AddGroupPanel(GroupPanel& panel, Dialogs& dialogs) {
   auto* widget = new GroupPanelWidget(panel, dialogs, name_list_, this);
   widget->setObjectName("groupPanel");

@@ -29,6 +29,9 @@ class PhoneBookDialog : public QDialog {
   ~PhoneBookDialog() override;
 
   void done(int result) override;
+  // Escape, the window's frame and "&Close": the window decides whether it
+  // may close while a record is entered.
+  void reject() override;
   // Adds the group panel beside the window, with its "&Groups >>" button.
   void AddGroupPanel(GroupPanel& panel, Dialogs& dialogs);
 

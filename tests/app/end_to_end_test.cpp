@@ -6,7 +6,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QProcessEnvironment>
+#include <QUrl>
 #include <filesystem>
 #include <string>
 
@@ -57,16 +59,43 @@ class EndToEndTest : public ::testing::Test {
   // Runs the program with `order` from another current folder; its exit status.
   int Run(const std::string& order) { return Run(QStringList{QString::fromStdString(order)}); }
   int Run(const QStringList& arguments, const std::string& standard_input = {}) {
+    return RunWith(arguments, QProcessEnvironment(), standard_input);
+  }
+  // Runs the program without an order, its window offscreen, and has the
+  // window driver use the phone book, entering `name` (UTF-8).
+  int RunPhoneBook(const std::string& name) {
+    const QString specification =
+        "phonebook=" + QUrl::toPercentEncoding(QString::fromStdString(name));
+    QProcessEnvironment driver;
+    driver.insert("QT_QPA_PLATFORM", "offscreen");
+    driver.insert("QT_PLUGIN_PATH", QString::fromStdString((kBin / "test-plugins").string()));
+    driver.insert("QT_QPA_GENERIC_PLUGINS", "tolvanedriver:" + specification);
+    return RunWith(QStringList{}, driver);
+  }
+  int RunWith(const QStringList& arguments, const QProcessEnvironment& more,
+              const std::string& standard_input = {}) {
     // A program folder without a phone book turns to the per-user folder.
-    environment_.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
+    QProcessEnvironment environment = environment_;
+    environment.insert(more);
+    environment.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
     const testing::ProgramRun run =
-        testing::RunProgram(folder_.path() / "tolvane", arguments, environment_, elsewhere_.path(),
+        testing::RunProgram(folder_.path() / "tolvane", arguments, environment, elsewhere_.path(),
                             90000, standard_input);
     stderr_ = run.standard_error;
     return run.status;
   }
 
   std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
+  // Runs `sql` (UTF-8) on the program's phone book with the sqlite3 shell; what
+  // it printed.
+  std::string Sqlite(const std::string& sql) {
+    QProcess shell;
+    shell.start("sqlite3", {QString::fromStdString((folder_.path() / "teledata.mdb").string()),
+                            QString::fromStdString(sql)});
+    EXPECT_TRUE(shell.waitForFinished(30000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    return shell.readAllStandardOutput().toStdString();
+  }
   fs::path UserData() const { return elsewhere_.path() / "data"; }
   // Gives the program the phone book of `book`.
   void UsePhoneBook(const testing::TestPhoneBook& book) {
@@ -192,6 +221,35 @@ TEST_F(EndToEndTest, StoreSecretSetsTheGatewayPasswordWithoutADisplay) {
   EXPECT_EQ(ReadGatewayPassword((UserData() / "Tolvane/").string()), "Annat ord");
   EXPECT_FALSE(fs::exists(UserData() / "Tolvane/teledata.mdb"));
   EXPECT_EQ(ReadGatewayPassword(folder_.Folder()), "Hemligt ord");
+}
+
+// The phone book is an ordinary SQLite file: people and groups that the
+// sqlite3 shell adds or renames between two runs (leaving the name key to the
+// program) show in the windows and compare without letter case.
+TEST_F(EndToEndTest, PeopleAndGroupsWrittenByTheSqliteShellAreFoundInAnyLetterCase) {
+  EXPECT_EQ(RunPhoneBook("Anna Ek"), 0) << stderr_;
+  EXPECT_THAT(stderr_, HasSubstr("Not saved!: The record is not saved. Save it?"));
+  EXPECT_THAT(stderr_, HasSubstr("driver: phone book closed"));
+  EXPECT_THAT(stderr_, HasSubstr("recipients: Anna Ek\n"));
+
+  Sqlite(
+      "UPDATE Telelist SET Namn = 'Anna Lind' WHERE Namn = 'Anna Ek';"
+      "INSERT INTO Telelist (Namn, Telenummer, Operator) VALUES ('\xC3\x85sa Berg', '0702', '1');"
+      "CREATE TABLE \"V\xC3\xA4nner\" (Namn TEXT, Telenummer TEXT, Operator TEXT);"
+      "INSERT INTO \"V\xC3\xA4nner\" VALUES ('\xC3\x85sa Berg', '0702', '1');");
+  EXPECT_EQ(RunPhoneBook("\xC3\xA5SA BERG"), 0) << stderr_;
+  EXPECT_THAT(stderr_, HasSubstr("recipients: Anna Lind|\xC3\x85sa Berg\n"));
+  EXPECT_THAT(stderr_, HasSubstr("person: Anna Lind 0709\n"));
+  EXPECT_THAT(stderr_, HasSubstr("person: \xC3\x85sa Berg 0702\n"));
+  EXPECT_THAT(stderr_, HasSubstr("Duplicate name!: Name already exist!"));
+  EXPECT_THAT(stderr_, HasSubstr("driver: phone book open"));
+  EXPECT_EQ(Sqlite("SELECT NamnKey FROM Telelist ORDER BY rowid; SELECT NamnKey FROM "
+                   "\"V\xC3\xA4nner\";"),
+            "anna lind\n\xC3\xA5sa berg\n\xC3\xA5sa berg\n");
+
+  UseGatewaySim({});
+  EXPECT_EQ(Run("G//v\xC3\x84NNER//Hej"), 0) << stderr_;
+  EXPECT_THAT(Log(), HasSubstr("\"\xC5sa Berg 0702\""));
 }
 
 TEST_F(EndToEndTest, MissingPhoneBookIsReportedOnStandardError) {

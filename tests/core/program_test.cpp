@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <filesystem>
 #include <map>
 
@@ -71,6 +73,27 @@ TEST_F(ProgramTest, StartsOnDefaultsWithTheRecipientListAndTheQuickMessages) {
   window.UseQuickMessage(window.QuickMessages().Message(1));
   EXPECT_EQ(window.State().saved_text, "Home at six");
   EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "11 character in message (Max 160).");
+}
+
+TEST_F(ProgramTest, NamesThatAnotherToolLeftDifferingOnlyInLetterCaseAreReportedInOneBox) {
+  book.Add("Anna", "070-111");
+  sqlite3* raw = nullptr;
+  sqlite3_open(book.dir().FilePath("teledata.mdb").c_str(), &raw);
+  EXPECT_EQ(sqlite3_exec(raw,
+                         "INSERT INTO Telelist (Namn, Telenummer) VALUES ('ANNA', '1'), ('bo', "
+                         "'2'), ('Bo', '3')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(raw);
+  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
+  EXPECT_THAT(dialogs.boxes(),
+              ElementsAre(testing::FakeDialogs::Box{
+                  "These names differ only in letter case:\r\n\"bo\" and \"Bo\" in "
+                  "Telelist\r\n\"Anna\" and \"ANNA\" in Telelist\r\nRename or delete one of "
+                  "each pair.",
+                  "Duplicate name!", MessageIcon::kExclamation, MessageButtons::kOk}));
+  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items,
+              ElementsAre("Anna", "ANNA", "bo", "Bo"));
 }
 
 TEST_F(ProgramTest, AutoDefSwitchesAutosendingOnExceptForACommandLineRun) {

@@ -219,6 +219,39 @@ TEST_F(PhoneBookWindowTest, UndoWritesNothingAndEditChangesTheSelectedPerson) {
   EXPECT_EQ(window.NameList().selected, -1);
 }
 
+// "&Close" is disabled while entering; Escape and the window's frame ask.
+TEST_F(PhoneBookWindowTest, ClosingWhileARecordIsUnsavedAsksToSaveItDropItOrStay) {
+  PhoneBookWindow& window = OpenWindow({"Anna"});
+  window.SelectName(0);
+  window.EditRecord();
+  EXPECT_TRUE(window.MayClose());  // nothing changed: nothing to ask
+  EXPECT_TRUE(Browsing(window));
+
+  window.NewRecord();
+  Type(window, "Bertil", "0702");
+  EXPECT_FALSE(window.MayClose());  // Cancel
+  EXPECT_TRUE(Entering(window));
+  dialogs_.QueueAnswer(MessageAnswer::kDiscard);
+  EXPECT_TRUE(window.MayClose());
+  EXPECT_TRUE(Browsing(window));
+  EXPECT_THAT(Records(), ElementsAre("Anna|070-Anna|"));
+
+  window.NewRecord();
+  Type(window, "ANNA", "0702");
+  dialogs_.QueueAnswer(MessageAnswer::kSave);
+  EXPECT_FALSE(window.MayClose());  // the save was refused
+  window.EditNameText("Bertil");
+  dialogs_.QueueAnswer(MessageAnswer::kSave);
+  EXPECT_TRUE(window.MayClose());
+  EXPECT_TRUE(window.MayClose());  // browsing
+  const Box unsaved{"The record is not saved. Save it?", "Not saved!", MessageIcon::kQuestion,
+                    MessageButtons::kSaveDiscardCancel};
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre(unsaved.text, unsaved.text, unsaved.text,
+                                            "Name already exist!", unsaved.text));
+  EXPECT_EQ(dialogs_.boxes()[0], unsaved);
+  EXPECT_THAT(Records(), ElementsAre("Anna|070-Anna|", "Bertil|0702|1"));
+}
+
 TEST_F(PhoneBookWindowTest, EditOrDeleteWithoutASelectionOnlyBeeps) {
   PhoneBookWindow& window = OpenWindow({"Anna"});
   // Undo of a new record enables Edit and Delete with nobody selected.

@@ -12,7 +12,7 @@ MessageAnswer FakeDialogs::MessageBox(const std::string& text, const std::string
     answers_.pop_front();
     return answer;
   }
-  return buttons == MessageButtons::kYesNo ? MessageAnswer::kNo : MessageAnswer::kOk;
+  return UnansweredBox(buttons);
 }
 
 std::vector<std::string> FakeDialogs::Texts() const {

@@ -12,7 +12,8 @@
 namespace tolvane::testing {
 
 // Records every message box and beep. Boxes take the scripted answers in
-// order; without one, an OK box answers OK and a Yes/No box answers No.
+// order; without one, an OK box answers OK, a Yes/No box
+// No and a Save/Discard/Cancel box Cancel.
 class FakeDialogs : public Dialogs {
  public:
   struct Box {

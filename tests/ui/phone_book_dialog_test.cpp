@@ -184,6 +184,10 @@ TEST_F(PhoneBookDialogTest, EntersAPersonAndClosesThroughThePresenter) {
   EXPECT_EQ(Box("nameBox")->maxLength(), 40);
   Box("nameBox")->insert(QString::fromUtf8(" \xC3\x85sa "));
   Box("numberBox")->insert("0701");
+  // Escape while the record is unsaved asks first; Cancel keeps it open.
+  QTest::keyClick(&dialog_, Qt::Key_Escape);
+  EXPECT_TRUE(dialog_.isVisible());
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("The record is not saved. Save it?"));
   Button("saveButton")->click();
 
   ASSERT_EQ(names_->count(), 4);
@@ -191,9 +195,15 @@ TEST_F(PhoneBookDialogTest, EntersAPersonAndClosesThroughThePresenter) {
   EXPECT_FALSE(Box("nameBox")->isEnabled());
   EXPECT_TRUE(book_.cursor().SeekName("\xC5sa"));
 
-  Button("closeButton")->click();
+  // The window's frame, with the record saved on the way out.
+  Button("newButton")->click();
+  Box("nameBox")->insert("Dora");
+  Box("numberBox")->insert("0704");
+  dialogs_.QueueAnswer(MessageAnswer::kSave);
+  dialog_.close();
   EXPECT_FALSE(dialog_.isVisible());
   EXPECT_EQ(closed_, 1);
+  EXPECT_TRUE(book_.cursor().SeekName("DORA"));
 }
 
 TEST_F(PhoneBookDialogTest, NobodyIsChosenOnOpeningNorAfterASaveWhateverHasTheFocus) {

@@ -27,25 +27,42 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
   return QMessageBox::NoIcon;
 }
 
-QString ToQString(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
+QString ToQString(const std::string& text) {
+  return QString::fromStdString(Cp1252ToUtf8(LineBreaksToLf(text)));
+}
 
 }  // namespace
 
 MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& title,
                                     MessageIcon icon, MessageButtons buttons) {
-  const bool yes_no = buttons == MessageButtons::kYesNo;
   if (QGuiApplication::platformName() == "offscreen") {
-    std::cerr << Cp1252ToUtf8(title) << ": " << Cp1252ToUtf8(text) << std::endl;
-    return yes_no ? MessageAnswer::kNo : MessageAnswer::kOk;
+    std::cerr << Cp1252ToUtf8(title) << ": " << Cp1252ToUtf8(LineBreaksToLf(text)) << std::endl;
+    return UnansweredBox(buttons);
   }
-  QMessageBox box(ToQtIcon(icon), ToQString(title), ToQString(text),
-                  yes_no ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+  QMessageBox::StandardButtons shown = QMessageBox::Ok;
+  if (buttons == MessageButtons::kYesNo) shown = QMessageBox::Yes | QMessageBox::No;
+  if (buttons == MessageButtons::kSaveDiscardCancel) {
+    shown = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+  }
+  QMessageBox box(ToQtIcon(icon), ToQString(title), ToQString(text), shown,
                   QApplication::activeWindow());
   // The texts may carry user input (names), never markup.
   box.setTextFormat(Qt::PlainText);
-  int answer = box.exec();
-  if (!yes_no) return MessageAnswer::kOk;
-  return answer == QMessageBox::Yes ? MessageAnswer::kYes : MessageAnswer::kNo;
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return MessageAnswer::kYes;
+    case QMessageBox::No:
+      return MessageAnswer::kNo;
+    case QMessageBox::Save:
+      return MessageAnswer::kSave;
+    case QMessageBox::Discard:
+      return MessageAnswer::kDiscard;
+    case QMessageBox::Cancel:
+      return MessageAnswer::kCancel;
+    default:
+      // Closed by Escape or its frame.
+      return UnansweredBox(buttons);
+  }
 }
 
 void QtDialogs::Beep() { QApplication::beep(); }
