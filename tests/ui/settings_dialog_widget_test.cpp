@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -85,6 +86,9 @@ TEST_F(SettingsDialogWidgetTest, ChangesOnEveryTabAreWrittenAndUsedByTheNextSend
     tabs->setCurrentIndex(2);
     Type(dialog.Widget(C::kPollTid), "1500");
     EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(C::kPollTid))->text(), "999");
+    // Letters never get into a number box.
+    Type(dialog.Widget(C::kWaitMinutes), "a7b");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(C::kWaitMinutes))->text(), "7");
     tabs->setCurrentIndex(3);
     static_cast<QCheckBox*>(dialog.Widget(C::kRecordLog))->click();
     tabs->setCurrentIndex(4);
@@ -99,7 +103,7 @@ TEST_F(SettingsDialogWidgetTest, ChangesOnEveryTabAreWrittenAndUsedByTheNextSend
 
   const std::string ini = book.dir().ReadFile("tolvmsg.ini");
   EXPECT_THAT(ini, HasSubstr("SMSCnumber=4670000\r\n"));
-  EXPECT_THAT(ini, HasSubstr("PollTid= 999\r\n"));
+  EXPECT_THAT(ini, HasSubstr("VTid= 7\r\nPollTid= 999\r\n"));
   EXPECT_THAT(ini, HasSubstr("Logg=1\r\n"));
   EXPECT_THAT(ini, HasSubstr("MailServer=pop.example.org\r\n"));
   EXPECT_EQ(ReadGatewayPassword(book.Folder()), "hemligt");
@@ -114,26 +118,70 @@ TEST_F(SettingsDialogWidgetTest, ChangesOnEveryTabAreWrittenAndUsedByTheNextSend
   EXPECT_EQ(ReadLogRecords(book.Folder()).size(), 1u);
 }
 
-TEST_F(SettingsDialogWidgetTest, EnterInTheJumpBoxJumpsAndCancelChangesNothing) {
+TEST_F(SettingsDialogWidgetTest, EnterInTheLogTabNeverClosesAndADeletedLogLeavesTheView) {
   const ProgramSettings before = settings;
   book.dir().WriteFile("loggfil.txt",
                        "\"d\",\"t\",\"r\",\"ok\",\"one\"\r\n"
                        "\"d\",\"t\",\"r\",\"ok\",\"two\"\r\n");
   bool still_open = false;
   WhenDialogOpens([&](SettingsDialogWidget& dialog) {
+    auto shown = [&dialog](LogControl box) {
+      return qobject_cast<QLineEdit*>(dialog.Widget(box))->text();
+    };
     dialog.Tabs()->setCurrentIndex(3);
     static_cast<QPushButton*>(dialog.Widget(LogControl::kRead))->click();
     QTest::keyClicks(dialog.Widget(LogControl::kGoToBox), "2");
     QTest::keyClick(dialog.Widget(LogControl::kGoToBox), Qt::Key_Return);
+    EXPECT_EQ(shown(LogControl::kMessage), "two");
+    // The record number only shows where the viewer is.
+    QTest::keyClick(dialog.Widget(LogControl::kRecordNumber), Qt::Key_Return);
     still_open = dialog.isVisible();
-    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(LogControl::kMessage))->text(), "two");
+    EXPECT_EQ(shown(LogControl::kRecordNumber), "2");
+
+    dialogs.QueueAnswer(MessageAnswer::kYes);
+    static_cast<QPushButton*>(dialog.Widget(LogControl::kDelete))->click();
+    EXPECT_EQ(shown(LogControl::kMessage), "");
+    EXPECT_EQ(shown(LogControl::kRecordNumber), "");
+    EXPECT_FALSE(dialog.Widget(LogControl::kPrevious)->isEnabled());
+    EXPECT_FALSE(dialog.Widget(LogControl::kGoToBox)->isEnabled());
     Type(dialog.Widget(C::kModemInit), "AT&F");
     dialog.reject();  // Escape or the close box
   });
   MenuEntry("&Settings...")->trigger();
   EXPECT_TRUE(still_open);
+  EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("loggfil.txt")));
   EXPECT_EQ(settings, before);
   EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("tolvmsg.ini")));
+}
+
+TEST_F(SettingsDialogWidgetTest, ABadProxyPortIsRefusedInItsBoxAndNothingTypedIsLost) {
+  settings.AutoTid = "7:05";  // written by hand without the zero
+  bool refused_in_place = false;
+  WhenDialogOpens([&](SettingsDialogWidget& dialog) {
+    EXPECT_EQ(qobject_cast<QComboBox*>(dialog.Widget(SettingsList::kAutoHour))->currentText(),
+              "07");
+    EXPECT_EQ(qobject_cast<QComboBox*>(dialog.Widget(SettingsList::kAutoMinute))->currentText(),
+              "05");
+    static_cast<QCheckBox*>(dialog.Widget(C::kUseProxy))->click();
+    Type(dialog.Widget(C::kProxyServer), "proxy.lan");
+    Type(dialog.Widget(C::kProxyPort), "70000");
+    Type(dialog.Widget(C::kModemInit), "AT&F");
+    dialog.Tabs()->setCurrentIndex(4);
+    static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
+    refused_in_place = dialog.isVisible() && dialog.Tabs()->currentIndex() == 0 &&
+                       dialog.focusWidget() == dialog.Widget(C::kProxyPort);
+    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(C::kModemInit))->text(), "AT&F");
+    Type(dialog.Widget(C::kProxyPort), "3128");
+    static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
+  });
+  MenuEntry("&Settings...")->trigger();
+  EXPECT_TRUE(refused_in_place);
+  EXPECT_THAT(dialogs.Texts(),
+              ::testing::ElementsAre("Enter a port from 1 to 65535 for the proxyserver!"));
+  const std::string ini = book.dir().ReadFile("tolvmsg.ini");
+  EXPECT_THAT(ini, HasSubstr("TCPProxyPort=3128\r\n"));
+  EXPECT_THAT(ini, HasSubstr("ModemInit=AT&F\r\n"));
+  EXPECT_THAT(ini, HasSubstr("AutoTid=07:05\r\n"));
 }
 
 TEST_F(SettingsDialogWidgetTest, BalanceAndReceiptLinesShowOutsideTextAsPlainText) {
