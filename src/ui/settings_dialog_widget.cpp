@@ -136,6 +136,12 @@ QLineEdit* SettingsDialogWidget::Box(SettingsControl control) {
   return box;
 }
 
+void SettingsDialogWidget::AddRow(QGridLayout* grid, int row, const char* caption,
+                                  SettingsControl box, int columns) {
+  grid->addWidget(Label(caption, Box(box)), row, 0);
+  grid->addWidget(Widget(box), row, 1, 1, columns);
+}
+
 QWidget* SettingsDialogWidget::Button(SettingsControl control) {
   auto* button = new QPushButton;
   button->setAutoDefault(false);
@@ -194,13 +200,10 @@ QScrollBar* SettingsDialogWidget::NumberScrollBar(SettingsControl box, int min, 
 
 QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   auto* modem = new QGridLayout;
-  modem->addWidget(Label("Sendernumber::", Box(C::kSenderNumber)), 0, 0);
-  modem->addWidget(Widget(C::kSenderNumber), 0, 1, 1, 2);
-  modem->addWidget(Label("Timout after:", Box(C::kTimeout)), 1, 0);
-  modem->addWidget(Widget(C::kTimeout), 1, 1);
+  AddRow(modem, 0, "Sendernumber::", C::kSenderNumber, 2);
+  AddRow(modem, 1, "Timout after:", C::kTimeout);
   modem->addWidget(Label("Seconds"), 1, 2);
-  modem->addWidget(Label("ModemInitString:", Box(C::kModemInit)), 2, 0);
-  modem->addWidget(Widget(C::kModemInit), 2, 1, 1, 2);
+  AddRow(modem, 2, "ModemInitString:", C::kModemInit, 2);
   device_ = new QComboBox;
   modem->addWidget(Label("Device:", device_), 3, 0);
   device_->setEditable(true);
@@ -240,18 +243,13 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   quicksend->addStretch();
 
   auto* tcp = new QGridLayout;
-  tcp->addWidget(Label("Accountname:", Box(C::kAccountName)), 0, 0);
-  tcp->addWidget(Widget(C::kAccountName), 0, 1);
-  tcp->addWidget(Label("Password:", Box(C::kPassword)), 1, 0);
-  tcp->addWidget(Widget(C::kPassword), 1, 1);
+  AddRow(tcp, 0, "Accountname:", C::kAccountName);
+  AddRow(tcp, 1, "Password:", C::kPassword);
   static_cast<QLineEdit*>(Widget(C::kPassword))->setEchoMode(QLineEdit::Password);
-  tcp->addWidget(Label("Gateway:", Box(C::kGateway)), 2, 0);
-  tcp->addWidget(Widget(C::kGateway), 2, 1);
+  AddRow(tcp, 2, "Gateway:", C::kGateway);
   tcp->addWidget(CheckBox(C::kUseProxy), 3, 0, 1, 2);
-  tcp->addWidget(Label("Proxyserver:", Box(C::kProxyServer)), 4, 0);
-  tcp->addWidget(Widget(C::kProxyServer), 4, 1);
-  tcp->addWidget(Label("Port:", Box(C::kProxyPort)), 5, 0);
-  tcp->addWidget(Widget(C::kProxyPort), 5, 1);
+  AddRow(tcp, 4, "Proxyserver:", C::kProxyServer);
+  AddRow(tcp, 5, "Port:", C::kProxyPort);
   tcp->addWidget(Button(C::kCheckBalance), 6, 1);
 
   auto* right = new QVBoxLayout;
@@ -268,10 +266,8 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
 
 QWidget* SettingsDialogWidget::BuildDialingTab() {
   auto* prefix = new QGridLayout;
-  prefix->addWidget(Label("1:", Box(C::kPrefix1)), 0, 0);
-  prefix->addWidget(Widget(C::kPrefix1), 0, 1);
-  prefix->addWidget(Label("2:", Box(C::kPrefix2)), 1, 0);
-  prefix->addWidget(Widget(C::kPrefix2), 1, 1);
+  AddRow(prefix, 0, "1:", C::kPrefix1);
+  AddRow(prefix, 1, "2:", C::kPrefix2);
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(Label("Phonenumber to SMSC (SMS server)", Box(C::kSmscNumber)));
@@ -416,22 +412,16 @@ QWidget* SettingsDialogWidget::BuildLogTab() {
 QWidget* SettingsDialogWidget::BuildMailTab() {
   auto* dun = new QGridLayout;
   dun->addWidget(CheckBox(C::kDontUseDun), 0, 0, 1, 2);
-  dun->addWidget(Label("Connection:", Box(C::kConnection)), 1, 0);
-  dun->addWidget(Widget(C::kConnection), 1, 1);
-  dun->addWidget(Label("Username:", Box(C::kRasUserName)), 2, 0);
-  dun->addWidget(Widget(C::kRasUserName), 2, 1);
-  dun->addWidget(Label("Password:", Box(C::kRasPassword)), 3, 0);
-  dun->addWidget(Widget(C::kRasPassword), 3, 1);
+  AddRow(dun, 1, "Connection:", C::kConnection);
+  AddRow(dun, 2, "Username:", C::kRasUserName);
+  AddRow(dun, 3, "Password:", C::kRasPassword);
   dun->addWidget(Label("Available connections:", ListBox(L::kConnections)), 4, 0, 1, 2);
   dun->addWidget(Widget(L::kConnections), 5, 0, 1, 2);
 
   auto* pop = new QGridLayout;
-  pop->addWidget(Label("Server:", Box(C::kMailServer)), 0, 0);
-  pop->addWidget(Widget(C::kMailServer), 0, 1);
-  pop->addWidget(Label("Account:", Box(C::kMailAccount)), 1, 0);
-  pop->addWidget(Widget(C::kMailAccount), 1, 1);
-  pop->addWidget(Label("Password:", Box(C::kMailPassword)), 2, 0);
-  pop->addWidget(Widget(C::kMailPassword), 2, 1);
+  AddRow(pop, 0, "Server:", C::kMailServer);
+  AddRow(pop, 1, "Account:", C::kMailAccount);
+  AddRow(pop, 2, "Password:", C::kMailPassword);
   for (C c : {C::kRasPassword, C::kMailPassword}) {
     static_cast<QLineEdit*>(Widget(c))->setEchoMode(QLineEdit::Password);
   }
