@@ -34,18 +34,18 @@ TEST(ParseLeadingNumberTest, TakesTheLeadingNumberRoundedHalfToEvenWithin16Bits)
 
 // A text that is no time stays as it is.
 TEST(TimeOfDayTest, OneOrTwoHourDigitsAndTwoMinuteDigitsAreATime) {
-  for (auto [text, normalized] : std::vector<std::pair<std::string, std::string>>{
-           {"7:05", "07:05"},
-           {" 07:05 ", "07:05"},
-           {"0:00", "00:00"},
-           {"23:59", "23:59"},
-           {"24:00", "24:00"},
-           {"7:60", "7:60"},
-           {"7:5", "7:5"},
-           {"007:05", "007:05"},
-           {"+7:05", "+7:05"},
-           {"7.05", "7.05"},
-           {"", ""}}) {
+  for (auto [text, normalized] :
+       std::vector<std::pair<std::string, std::string>>{{"7:05", "07:05"},
+                                                        {" 07:05 ", "07:05"},
+                                                        {"0:00", "00:00"},
+                                                        {"23:59", "23:59"},
+                                                        {"24:00", "24:00"},
+                                                        {"7:60", "7:60"},
+                                                        {"7:5", "7:5"},
+                                                        {"007:05", "007:05"},
+                                                        {"+7:05", "+7:05"},
+                                                        {"7.05", "7.05"},
+                                                        {"", ""}}) {
     EXPECT_EQ(NormalizedTimeOfDay(text), normalized) << text;
   }
 }
