@@ -6,6 +6,7 @@
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
 #include "core/main_window.h"
+#include "core/time_of_day.h"
 #include "platform/local_time.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
@@ -118,9 +119,11 @@ void Autosending::FreeCommands() {
 }
 
 bool Autosending::InTimeWindow() const {
-  const ProgramSettings& settings = window_.Settings();
+  // Seconds 01 to 04 of the set minute; a setting that is no time never comes.
+  const std::optional<TimeOfDay> at = TimeOfDay::Parse(window_.Settings().AutoTid);
+  if (!at) return false;
   const std::string now = TimeOfDayText(window_.Loop().Now());
-  return now > settings.AutoWindowStart && now < settings.AutoWindowEnd;
+  return now > at->Text() + ":00" && now < at->Text() + ":05";
 }
 
 void Autosending::OnTick() {

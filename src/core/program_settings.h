@@ -73,8 +73,6 @@ struct ProgramSettings {
   bool NrFranFilOn = false;
   bool RasYNOn = false;
   bool BaraLokaltOn = false;
-  std::string AutoWindowStart = "21:00:00";
-  std::string AutoWindowEnd = "21:00:05";
   int16_t MailTimeCount = 0;
   // Set at start-up only; the main window's prefix choice may switch it.
   std::string CurrentPrefix = "ATDT";

@@ -6,6 +6,7 @@
 
 #include "core/gateway_password_file.h"
 #include "core/settings_values.h"
+#include "core/time_of_day.h"
 
 namespace tolvane {
 namespace {
@@ -85,8 +86,6 @@ void ComputeDerivedFields(ProgramSettings& settings) {
   settings.NrFranFilOn = on(settings.NrFranFil);
   settings.RasYNOn = on(settings.RasYN);
   settings.BaraLokaltOn = on(settings.BaraLokalt);
-  settings.AutoWindowStart = settings.AutoTid + ":00";
-  settings.AutoWindowEnd = settings.AutoTid + ":05";
   settings.MailTimeCount = 0;
   for (const std::string& time : settings.MailTid) {
     if (!time.empty()) ++settings.MailTimeCount;
@@ -119,6 +118,7 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   reader.Text("OP", "Prefix1", &S::Prefix1);
   reader.Text("OP", "Prefix2", &S::Prefix2);
   reader.Text("Auto", "AutoTid", &S::AutoTid);
+  settings.AutoTid = NormalizedTimeOfDay(settings.AutoTid);
   settings.AutoFil = file.ReadSetting("Auto", "AutoFil", DefaultAutoFil(file.ProgramFolder()));
   reader.Text("Auto", "AutoFilSep", &S::AutoFilSep);
   reader.Text("Auto", "AutoDef", &S::AutoDef);
@@ -134,7 +134,8 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   reader.Text("Mail", "MailUserName", &S::MailUserName);
   reader.Password("Mail", "MailPassWord", &S::MailPassWord);
   for (size_t i = 0; i < settings.MailTid.size(); ++i) {
-    settings.MailTid[i] = file.ReadSetting("Mail", "MailTid" + std::to_string(i + 1), "");
+    settings.MailTid[i] =
+        NormalizedTimeOfDay(file.ReadSetting("Mail", "MailTid" + std::to_string(i + 1), ""));
   }
   reader.Text("Mail", "BaraLokalt", &S::BaraLokalt);
   reader.Number("Auto", "PollTid", &S::PollTid);

@@ -19,8 +19,8 @@ using ReportLoadError = std::function<void(int error_number)>;
 // Windows, "outfiles" in the program folder elsewhere.
 std::string DefaultAutoFil(const std::string& program_folder);
 
-// Recomputes the flags, the autosend window and the mail time count from the
-// stored texts. The current dial prefix is left alone: start-up sets it once.
+// Recomputes the flags and the mail time count from the stored texts. The
+// current dial prefix is left alone: start-up sets it once.
 void ComputeDerivedFields(ProgramSettings& settings);
 
 // Reads Status, Xpos and Ypos. A failing item is reported and keeps its value.
@@ -28,8 +28,9 @@ void LoadWindowPosition(const SettingsFile& file, ProgramSettings& settings,
                         const ReportLoadError& report_error = nullptr);
 
 // Reads every other key, in the file's order, then the gateway password from
-// user.dat, then computes the derived fields. A failing item is reported,
-// keeps its previous value, and loading goes on.
+// user.dat, then computes the derived fields. Times of day written "h:mm"
+// are held as "hh:mm". A failing item is reported, keeps its previous value,
+// and loading goes on.
 void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
                   const ReportLoadError& report_error);
 

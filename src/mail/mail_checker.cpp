@@ -1,9 +1,8 @@
 #include "mail/mail_checker.h"
 
-#include <cstdio>
-
 #include "core/main_window.h"
 #include "core/text_helpers.h"
+#include "core/time_of_day.h"
 #include "platform/local_time.h"
 #include "platform/mail_errors.h"
 
@@ -21,18 +20,6 @@ constexpr int kForwardDelayMs = 10000;
 constexpr int kSettleMs = 1000;
 constexpr size_t kSingleLimit = MainWindow::kSingleLimit;
 constexpr size_t kDoubleLimit = MainWindow::kDoubleLimit;
-
-// A stored check time as "hh:mm" ("7:05" becomes "07:05"); a text that is no
-// time stays as it is and matches nothing.
-std::string HourMinute(const std::string& stored) {
-  int hour = 0;
-  int minute = 0;
-  char tail = 0;
-  if (std::sscanf(stored.c_str(), "%d:%d%c", &hour, &minute, &tail) != 2) return stored;
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d", hour, minute);
-  return text;
-}
 
 }  // namespace
 
@@ -131,7 +118,7 @@ void MailChecker::OnScheduleTick() {
   const std::string now = HourMinuteText(loop_.Now());
   for (int i = 0; i < settings.MailTimeCount && i < static_cast<int>(settings.MailTid.size());
        ++i) {
-    if (busy_redial_ || HourMinute(settings.MailTid[i]) == now) {
+    if (busy_redial_ || NormalizedTimeOfDay(settings.MailTid[i]) == now) {
       schedule_timer_->Stop();
       AnslutMail();
       return;

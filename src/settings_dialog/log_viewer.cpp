@@ -15,6 +15,11 @@ constexpr LogControl kRecordControls[] = {
     LogControl::kReceipt,      LogControl::kMessage, LogControl::kFirst,   LogControl::kPrevious,
     LogControl::kNext,         LogControl::kLast,    LogControl::kGoToBox, LogControl::kGoTo};
 
+// What a delete empties.
+constexpr LogControl kBoxes[] = {
+    LogControl::kRecordNumber, LogControl::kDate,    LogControl::kTime,   LogControl::kSubscriber,
+    LogControl::kReceipt,      LogControl::kMessage, LogControl::kGoToBox};
+
 constexpr char kNoLogText[] = "No logfile exist yet!";
 constexpr char kNoLogTitle[] = "No logfile!";
 
@@ -133,7 +138,14 @@ void LogViewer::Delete() {
   if (DeleteLogFile(folder_) != 0) {
     dialogs_.MessageBox("Error while deleting logfile!", "Writeprotected?",
                         MessageIcon::kInformation);
+    return;
   }
+  // The records of a deleted log are gone: the view is as before a read.
+  records_.clear();
+  current_ = 0;
+  for (LogControl control : kRecordControls) Mutable(control).enabled = false;
+  for (LogControl box : kBoxes) Mutable(box).text.clear();
+  Changed();
 }
 
 }  // namespace tolvane

@@ -8,6 +8,7 @@
 #include "core/settings_loader.h"
 #include "core/settings_values.h"
 #include "core/text_helpers.h"
+#include "core/time_of_day.h"
 
 namespace tolvane {
 namespace {
@@ -55,18 +56,6 @@ constexpr const char* kTabCaptions[kSettingsTabCount] = {"&Communication", "&Dia
 
 bool On(const std::string& flag) { return flag == "1"; }
 std::string Flag(bool on) { return on ? "1" : "0"; }
-
-std::string TwoDigits(int number) { return (number < 10 ? "0" : "") + std::to_string(number); }
-
-// The index of a two-digit number in an "hh:mm" text, -1 when it is none.
-int IndexIn(const std::string& time, size_t at, int count) {
-  if (time.size() < at + 2 || time[at] < '0' || time[at] > '9' || time[at + 1] < '0' ||
-      time[at + 1] > '9') {
-    return -1;
-  }
-  const int value = (time[at] - '0') * 10 + (time[at + 1] - '0');
-  return value < count ? value : -1;
-}
 
 }  // namespace
 
@@ -211,7 +200,7 @@ void SettingsDialog::Load() {
 
   ListState& times = MutableList(SettingsList::kMailTimes);
   for (const std::string& time : s.MailTid) {
-    if (!time.empty()) times.items.push_back(time);
+    if (!time.empty()) times.items.push_back(NormalizedTimeOfDay(time));
   }
   if (dialler_ != nullptr) {
     ListState& connections = MutableList(SettingsList::kConnections);
@@ -239,8 +228,10 @@ void SettingsDialog::Activate() {
     }
     MutableList(SettingsList::kMailHour).selected = 0;
     MutableList(SettingsList::kMailMinute).selected = 0;
-    MutableList(SettingsList::kAutoHour).selected = IndexIn(settings_.AutoTid, 0, 24);
-    MutableList(SettingsList::kAutoMinute).selected = IndexIn(settings_.AutoTid, 3, 60);
+    // A stored value that is no time selects nothing and stays as it is.
+    const std::optional<TimeOfDay> at = TimeOfDay::Parse(settings_.AutoTid);
+    MutableList(SettingsList::kAutoHour).selected = at ? at->hour : -1;
+    MutableList(SettingsList::kAutoMinute).selected = at ? at->minute : -1;
     ListState& separators = MutableList(SettingsList::kSeparator);
     for (const Separator& separator : kSeparators) {
       if (settings_.AutoFilSep == separator.character) {
@@ -258,8 +249,12 @@ void SettingsDialog::ShowTab(int tab) {
   Changed();
 }
 
+bool SettingsDialog::DigitsOnly(SettingsControl box) {
+  return box == C::kTimeout || box == C::kPollTid || box == C::kWaitMinutes;
+}
+
 void SettingsDialog::EditText(SettingsControl box, const std::string& text) {
-  Mutable(box).text = text;
+  Mutable(box).text = DigitsOnly(box) ? DigitsOf(text) : text;
   if (box == C::kPollTid || box == C::kWaitMinutes) ClampNumberBox(box, false);
   Changed();
 }
@@ -420,6 +415,14 @@ bool SettingsDialog::Validate() {
   if (Checked(C::kUseProxy) && TrimBlanks(Text(C::kProxyServer)).empty()) {
     return Refuse(0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
   }
+  // A port that is no number is refused even while no proxy is used: the
+  // proxy setting would not load again.
+  const std::string port = TrimBlanks(Text(C::kProxyPort));
+  const bool port_usable = Checked(C::kUseProxy) ? ParseProxyPort(port).has_value()
+                                                 : port.empty() || ParseWholeNumber(port);
+  if (!port_usable) {
+    return Refuse(0, C::kProxyPort, "Enter a port from 1 to 65535 for the proxyserver!", "Proxy?");
+  }
   return true;
 }
 
@@ -479,21 +482,13 @@ ProgramSettings SettingsDialog::Applied() const {
 }
 
 void SettingsDialog::Confirm() {
+  // Nothing is taken over before every rule has passed.
   if (!Validate()) return;
-  auto fail = [this] {
-    dialogs_.MessageBox("Error writing ini-file", "Error!", MessageIcon::kExclamation);
-    Close();
-  };
-  // The client cannot be pointed at a proxy port that is no port: nothing is
-  // taken over then.
-  if (Checked(C::kUseProxy) && !ParseProxyPort(TrimBlanks(Text(C::kProxyPort)))) {
-    fail();
-    return;
-  }
   settings_ = Applied();
   host_.ReconfigureTransports();
   if (!SaveSettings(SettingsFile(settings_.ProgramFolder), settings_)) {
-    fail();
+    dialogs_.MessageBox("Error writing ini-file", "Error!", MessageIcon::kExclamation);
+    Close();
     return;
   }
   Close();

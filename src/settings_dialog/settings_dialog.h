@@ -140,6 +140,8 @@ class SettingsDialog {
   // The tab a control lies on; -1 for "&OK" and "Cancel".
   static int TabOf(SettingsControl control);
   static int TabOf(SettingsList list);
+  // The timeout, seconds and minutes boxes take digits only.
+  static bool DigitsOnly(SettingsControl box);
 
   const ControlState& Control(SettingsControl control) const;
   const ListState& List(SettingsList list) const;
@@ -187,7 +189,7 @@ class SettingsDialog {
   void AddTime();
   void CheckBalance();
   void Browse();
-  // The four rules; false (with the message shown) when one fails.
+  // The rules of "&OK"; false (with the message shown) when one fails.
   bool Validate();
   bool Refuse(int tab, SettingsControl focus, const std::string& text, const std::string& title);
   // The settings as the controls give them.

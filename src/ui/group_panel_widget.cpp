@@ -100,8 +100,10 @@ GroupPanelWidget::GroupPanelWidget(GroupPanel& panel, Dialogs& dialogs, QListWid
   trash_can_->installEventFilter(this);
   groups_ = new QListWidget(this);
   groups_->setObjectName("groupList");
+  groups_->setAccessibleName("Group");
   members_ = new QListWidget(this);
   members_->setObjectName("memberList");
+  members_->setAccessibleName("Groupmembers");
   members_->setAcceptDrops(true);
   members_viewport_ = members_->viewport();
   members_viewport_->setAcceptDrops(true);

@@ -76,7 +76,9 @@ void MainWindowWidget::BuildControls() {
 
   auto* recipient_label = new QLabel(QStringLiteral("Recipient:"), central);
   recipients_ = AddListBox(central, "recipients");
+  recipients_.view->setAccessibleName(recipient_label->text());
   number_field_ = new QLineEdit(central);
+  number_field_->setAccessibleName(QStringLiteral("Phonenumber"));
   auto* options = new QVBoxLayout;
   options->addWidget(add_button(MainControl::kTemporaryNumber, new QCheckBox(central)));
   options->addWidget(add_button(MainControl::kDouble, new QCheckBox(central)));
@@ -119,6 +121,8 @@ void MainWindowWidget::BuildControls() {
   group_layout->setContentsMargins(0, 0, 0, 0);
   groups_ = AddListBox(group_panel_, "groupList");
   members_ = AddListBox(group_panel_, "memberList");
+  groups_.view->setAccessibleName(QStringLiteral("Grupp"));
+  members_.view->setAccessibleName(QStringLiteral("Gruppmedlemmar"));
   group_layout->addWidget(new QLabel(QStringLiteral("Grupp"), group_panel_), 0, 0);
   group_layout->addWidget(new QLabel(QStringLiteral("Gruppmedlemmar"), group_panel_), 0, 1);
   group_layout->addWidget(groups_.view, 1, 0);

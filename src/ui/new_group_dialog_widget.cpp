@@ -32,7 +32,9 @@ NewGroupDialogWidget::NewGroupDialogWidget(NewGroupDialog& dialog, QWidget* pare
   buttons->addWidget(ok);
   buttons->addWidget(cancel);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(ToQString(NewGroupDialog::Label()), this));
+  auto* name_label = new QLabel(ToQString(NewGroupDialog::Label()), this);
+  name_label->setBuddy(name_box_);
+  layout->addWidget(name_label);
   layout->addWidget(name_box_);
   layout->addLayout(buttons);
 }

@@ -49,10 +49,13 @@ PhoneBookDialog::PhoneBookDialog(PhoneBookWindow& window, QWidget* parent)
 
   name_list_ = new QListWidget;
   name_list_->setObjectName("nameList");
+  name_list_->setAccessibleName("List");
   name_box_ = new QLineEdit;
   name_box_->setObjectName("nameBox");
+  name_box_->setAccessibleName("Name:");
   number_box_ = new QLineEdit;
   number_box_->setObjectName("numberBox");
+  number_box_->setAccessibleName("Phonenumber:");
   type_frame_ = new QGroupBox;
   auto* type_layout = new QVBoxLayout(type_frame_);
   for (int i = 0; i < PhoneBookWindow::kTypeOptionCount; ++i) {

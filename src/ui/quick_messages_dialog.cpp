@@ -40,6 +40,7 @@ QuickMessagesDialog::QuickMessagesDialog(QuickMessagesWindow& window, QWidget* p
   total_->setObjectName("total");
   scroll_bar_ = new QScrollBar(Qt::Horizontal);
   scroll_bar_->setObjectName("scrollBar");
+  scroll_bar_->setAccessibleName("Message");
   scroll_bar_->setMinimum(1);
   scroll_bar_->setPageStep(1);
   entry_box_ = new QPlainTextEdit;

@@ -1,5 +1,6 @@
 #include "ui/settings_dialog_widget.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -13,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -28,7 +30,22 @@ namespace {
 using C = SettingsControl;
 using L = SettingsList;
 
-QLabel* Label(const char* text) { return new QLabel(ToQString(text)); }
+// A caption; the box it names hears it as its name in a screen reader,
+// rather than the title of the frame around it.
+QLabel* Label(const char* text, QWidget* buddy = nullptr) {
+  auto* label = new QLabel(ToQString(text));
+  label->setBuddy(buddy);
+  // A list does not take its name from its buddy.
+  if (qobject_cast<QAbstractItemView*>(buddy)) buddy->setAccessibleName(label->text());
+  return label;
+}
+
+// A box or list without a caption of its own beside it.
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+  widget->setAccessibleName(ToQString(name));
+  return widget;
+}
 
 QGroupBox* Frame(const char* title, QLayout* layout) {
   auto* frame = new QGroupBox(ToQString(title));
@@ -107,12 +124,22 @@ QWidget* SettingsDialogWidget::Widget(LogControl control) const {
 QLineEdit* SettingsDialogWidget::Box(SettingsControl control) {
   auto* box = new QLineEdit;
   controls_[static_cast<size_t>(control)] = box;
+  // Refused as typed, so that the caret stays where the user types.
+  if (SettingsDialog::DigitsOnly(control)) {
+    box->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), box));
+  }
   connect(box, &QLineEdit::textEdited, this,
           [this, control](const QString& text) { dialog_.EditText(control, FromQString(text)); });
   connect(box, &QLineEdit::editingFinished, this, [this, control] {
     if (!rendering_) dialog_.LeaveBox(control);
   });
   return box;
+}
+
+void SettingsDialogWidget::AddRow(QGridLayout* grid, int row, const char* caption,
+                                  SettingsControl box, int columns) {
+  grid->addWidget(Label(caption, Box(box)), row, 0);
+  grid->addWidget(Widget(box), row, 1, 1, columns);
 }
 
 QWidget* SettingsDialogWidget::Button(SettingsControl control) {
@@ -173,15 +200,12 @@ QScrollBar* SettingsDialogWidget::NumberScrollBar(SettingsControl box, int min, 
 
 QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   auto* modem = new QGridLayout;
-  modem->addWidget(Label("Sendernumber::"), 0, 0);
-  modem->addWidget(Box(C::kSenderNumber), 0, 1, 1, 2);
-  modem->addWidget(Label("Timout after:"), 1, 0);
-  modem->addWidget(Box(C::kTimeout), 1, 1);
+  AddRow(modem, 0, "Sendernumber::", C::kSenderNumber, 2);
+  AddRow(modem, 1, "Timout after:", C::kTimeout);
   modem->addWidget(Label("Seconds"), 1, 2);
-  modem->addWidget(Label("ModemInitString:"), 2, 0);
-  modem->addWidget(Box(C::kModemInit), 2, 1, 1, 2);
-  modem->addWidget(Label("Device:"), 3, 0);
+  AddRow(modem, 2, "ModemInitString:", C::kModemInit, 2);
   device_ = new QComboBox;
+  modem->addWidget(Label("Device:", device_), 3, 0);
   device_->setEditable(true);
   device_->setInsertPolicy(QComboBox::NoInsert);
   controls_[static_cast<size_t>(C::kDevice)] = device_;
@@ -219,18 +243,13 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   quicksend->addStretch();
 
   auto* tcp = new QGridLayout;
-  tcp->addWidget(Label("Accountname:"), 0, 0);
-  tcp->addWidget(Box(C::kAccountName), 0, 1);
-  tcp->addWidget(Label("Password:"), 1, 0);
-  tcp->addWidget(Box(C::kPassword), 1, 1);
+  AddRow(tcp, 0, "Accountname:", C::kAccountName);
+  AddRow(tcp, 1, "Password:", C::kPassword);
   static_cast<QLineEdit*>(Widget(C::kPassword))->setEchoMode(QLineEdit::Password);
-  tcp->addWidget(Label("Gateway:"), 2, 0);
-  tcp->addWidget(Box(C::kGateway), 2, 1);
+  AddRow(tcp, 2, "Gateway:", C::kGateway);
   tcp->addWidget(CheckBox(C::kUseProxy), 3, 0, 1, 2);
-  tcp->addWidget(Label("Proxyserver:"), 4, 0);
-  tcp->addWidget(Box(C::kProxyServer), 4, 1);
-  tcp->addWidget(Label("Port:"), 5, 0);
-  tcp->addWidget(Box(C::kProxyPort), 5, 1);
+  AddRow(tcp, 4, "Proxyserver:", C::kProxyServer);
+  AddRow(tcp, 5, "Port:", C::kProxyPort);
   tcp->addWidget(Button(C::kCheckBalance), 6, 1);
 
   auto* right = new QVBoxLayout;
@@ -247,14 +266,12 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
 
 QWidget* SettingsDialogWidget::BuildDialingTab() {
   auto* prefix = new QGridLayout;
-  prefix->addWidget(Label("1:"), 0, 0);
-  prefix->addWidget(Box(C::kPrefix1), 0, 1);
-  prefix->addWidget(Label("2:"), 1, 0);
-  prefix->addWidget(Box(C::kPrefix2), 1, 1);
+  AddRow(prefix, 0, "1:", C::kPrefix1);
+  AddRow(prefix, 1, "2:", C::kPrefix2);
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Label("Phonenumber to SMSC (SMS server)"));
-  layout->addWidget(Box(C::kSmscNumber));
+  layout->addWidget(Label("Phonenumber to SMSC (SMS server)", Box(C::kSmscNumber)));
+  layout->addWidget(Widget(C::kSmscNumber));
   layout->addWidget(Frame("Prefix", prefix));
   layout->addStretch();
   return page;
@@ -264,35 +281,40 @@ QWidget* SettingsDialogWidget::BuildAutosendingTab() {
   auto* type = new QGridLayout;
   type->addWidget(Option(C::kTypeMomentary), 0, 0);
   type->addWidget(Option(C::kTypeAt), 1, 0);
-  type->addWidget(ComboList(L::kAutoHour), 1, 1);
-  type->addWidget(ComboList(L::kAutoMinute), 1, 2);
+  type->addWidget(Named(ComboList(L::kAutoHour), "At: hour"), 1, 1);
+  type->addWidget(Named(ComboList(L::kAutoMinute), "At: minute"), 1, 2);
   type->addWidget(Option(C::kTypeWhenFiles), 2, 0, 1, 3);
   type->setColumnStretch(3, 1);
 
   auto* poll = new QHBoxLayout;
-  poll->addWidget(Label("Number of seconds between checking:"));
-  poll->addWidget(Box(C::kPollTid));
+  constexpr char kPollCaption[] = "Number of seconds between checking:";
+  poll->addWidget(Label(kPollCaption, Box(C::kPollTid)));
+  poll->addWidget(Widget(C::kPollTid));
   Widget(C::kPollTid)->setMaximumWidth(60);
-  poll->addWidget(NumberScrollBar(C::kPollTid, SettingsDialog::kPollMin, SettingsDialog::kPollMax));
+  poll->addWidget(
+      Named(NumberScrollBar(C::kPollTid, SettingsDialog::kPollMin, SettingsDialog::kPollMax),
+            kPollCaption));
   poll->addStretch();
   auto* wait = new QHBoxLayout;
-  wait->addWidget(Label("If a communication error occures, wait"));
-  wait->addWidget(Box(C::kWaitMinutes));
+  constexpr char kWaitCaption[] = "If a communication error occures, wait";
+  wait->addWidget(Label(kWaitCaption, Box(C::kWaitMinutes)));
+  wait->addWidget(Widget(C::kWaitMinutes));
   Widget(C::kWaitMinutes)->setMaximumWidth(60);
   wait->addWidget(
-      NumberScrollBar(C::kWaitMinutes, SettingsDialog::kWaitMin, SettingsDialog::kWaitMax));
+      Named(NumberScrollBar(C::kWaitMinutes, SettingsDialog::kWaitMin, SettingsDialog::kWaitMax),
+            kWaitCaption));
   wait->addWidget(Label("minutes before trying again"));
   wait->addStretch();
   auto* separator = new QHBoxLayout;
-  separator->addWidget(Label("Argumentseparator:"));
-  separator->addWidget(ComboList(L::kSeparator));
+  separator->addWidget(Label("Argumentseparator:", ComboList(L::kSeparator)));
+  separator->addWidget(Widget(L::kSeparator));
   separator->addStretch();
 
   auto* folder = new QHBoxLayout;
   folder->addWidget(Box(C::kAutoFolder));
   folder->addWidget(Button(C::kBrowse));
   auto* autosending = new QVBoxLayout;
-  autosending->addWidget(Label("Path to the folder:"));
+  autosending->addWidget(Label("Path to the folder:", Widget(C::kAutoFolder)));
   autosending->addLayout(folder);
   autosending->addWidget(Frame("Type", type));
   autosending->addLayout(poll);
@@ -354,7 +376,9 @@ QWidget* SettingsDialogWidget::BuildLogTab() {
     auto* box = new QLineEdit;
     // The records are only shown here; the log itself is never written.
     box->setReadOnly(true);
-    fields->addWidget(Label(caption), row, 0);
+    // Enter there neither jumps nor confirms the dialog.
+    box->installEventFilter(this);
+    fields->addWidget(Label(caption, box), row, 0);
     fields->addWidget(LogWidget(control, box), row++, 1);
   }
   auto* navigation = new QHBoxLayout;
@@ -364,7 +388,7 @@ QWidget* SettingsDialogWidget::BuildLogTab() {
   }
   navigation->addStretch();
   navigation->addWidget(LogWidget(LogControl::kGoTo, new QPushButton));
-  auto* jump = new QLineEdit;
+  auto* jump = Named(new QLineEdit, log_.Control(LogControl::kGoTo).text.c_str());
   connect(jump, &QLineEdit::textEdited, this,
           [this](const QString& text) { log_.EditGoToBox(FromQString(text)); });
   // Enter in the jump box jumps, rather than confirming the whole dialog.
@@ -388,31 +412,25 @@ QWidget* SettingsDialogWidget::BuildLogTab() {
 QWidget* SettingsDialogWidget::BuildMailTab() {
   auto* dun = new QGridLayout;
   dun->addWidget(CheckBox(C::kDontUseDun), 0, 0, 1, 2);
-  dun->addWidget(Label("Connection:"), 1, 0);
-  dun->addWidget(Box(C::kConnection), 1, 1);
-  dun->addWidget(Label("Username:"), 2, 0);
-  dun->addWidget(Box(C::kRasUserName), 2, 1);
-  dun->addWidget(Label("Password:"), 3, 0);
-  dun->addWidget(Box(C::kRasPassword), 3, 1);
-  dun->addWidget(Label("Available connections:"), 4, 0, 1, 2);
-  dun->addWidget(ListBox(L::kConnections), 5, 0, 1, 2);
+  AddRow(dun, 1, "Connection:", C::kConnection);
+  AddRow(dun, 2, "Username:", C::kRasUserName);
+  AddRow(dun, 3, "Password:", C::kRasPassword);
+  dun->addWidget(Label("Available connections:", ListBox(L::kConnections)), 4, 0, 1, 2);
+  dun->addWidget(Widget(L::kConnections), 5, 0, 1, 2);
 
   auto* pop = new QGridLayout;
-  pop->addWidget(Label("Server:"), 0, 0);
-  pop->addWidget(Box(C::kMailServer), 0, 1);
-  pop->addWidget(Label("Account:"), 1, 0);
-  pop->addWidget(Box(C::kMailAccount), 1, 1);
-  pop->addWidget(Label("Password:"), 2, 0);
-  pop->addWidget(Box(C::kMailPassword), 2, 1);
+  AddRow(pop, 0, "Server:", C::kMailServer);
+  AddRow(pop, 1, "Account:", C::kMailAccount);
+  AddRow(pop, 2, "Password:", C::kMailPassword);
   for (C c : {C::kRasPassword, C::kMailPassword}) {
     static_cast<QLineEdit*>(Widget(c))->setEchoMode(QLineEdit::Password);
   }
 
   auto* schedule = new QGridLayout;
-  schedule->addWidget(ComboList(L::kMailHour), 0, 0);
-  schedule->addWidget(ComboList(L::kMailMinute), 0, 1);
+  schedule->addWidget(Named(ComboList(L::kMailHour), "Mailchecking hour"), 0, 0);
+  schedule->addWidget(Named(ComboList(L::kMailMinute), "Mailchecking minute"), 0, 1);
   schedule->addWidget(Button(C::kAddTime), 1, 0, 1, 2);
-  schedule->addWidget(ListBox(L::kMailTimes), 0, 2, 3, 1);
+  schedule->addWidget(Named(ListBox(L::kMailTimes), "Mailchecking times"), 0, 2, 3, 1);
   schedule->addWidget(Button(C::kClearTimes), 3, 2);
 
   auto* right = new QVBoxLayout;
@@ -429,10 +447,11 @@ QWidget* SettingsDialogWidget::BuildMailTab() {
 // --- Events.
 
 bool SettingsDialogWidget::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Widget(LogControl::kGoToBox) && event->type() == QEvent::KeyPress) {
+  if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      log_.GoTo();
+      // The jump box jumps; the record boxes swallow the key.
+      if (watched == Widget(LogControl::kGoToBox)) log_.GoTo();
       return true;
     }
   }

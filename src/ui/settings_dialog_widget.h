@@ -46,6 +46,9 @@ class SettingsDialogWidget : public QDialog {
   QWidget* BuildLogTab();
   QWidget* BuildMailTab();
   QLineEdit* Box(SettingsControl control);
+  // A captioned box on a row of a grid, over `columns` columns.
+  void AddRow(QGridLayout* grid, int row, const char* caption, SettingsControl box,
+              int columns = 1);
   QWidget* Button(SettingsControl control);
   QWidget* CheckBox(SettingsControl control);
   QWidget* Option(SettingsControl control);

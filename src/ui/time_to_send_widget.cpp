@@ -21,6 +21,8 @@ TimeToSendWidget::TimeToSendWidget(TimeToSendDialog& dialog, QWidget* parent)
   label_->setAlignment(Qt::AlignCenter);
   scroll_bar_ = new QScrollBar(Qt::Horizontal, this);
   scroll_bar_->setObjectName("timeScrollBar");
+  // The bar is heard by the time it chooses.
+  label_->setBuddy(scroll_bar_);
   scroll_bar_->setRange(0, TimeToSendDialog::kMaxPosition);
   scroll_bar_->setSingleStep(TimeToSendDialog::kSmallChange);
   scroll_bar_->setPageStep(TimeToSendDialog::kLargeChange);

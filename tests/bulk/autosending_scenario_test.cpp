@@ -101,6 +101,13 @@ TEST_F(AutosendingScenarioTest, AtTypeRunsOncePerDayFromOneToFourSecondsPastTheM
   window->OnAutosendingClicked(true);
   Wait(milliseconds(1000));  // 21:00:04.5
   EXPECT_EQ(files.ListCount(), 3);
+
+  // A time written by hand without its leading zero.
+  settings.AutoTid = "7:05";
+  WaitUntilLocal(7, 5, 0, 500);
+  EXPECT_EQ(files.ListCount(), 3);
+  Wait(milliseconds(2000));  // a tick falls between 07:05:01 and 07:05:02.5
+  EXPECT_EQ(files.ListCount(), 4);
 }
 
 TEST_F(AutosendingScenarioTest, WhenFilesExistTheFolderIsCheckedEveryElevenSeconds) {

@@ -35,9 +35,9 @@ TEST_F(SettingsLoaderTest, ReadsStoredValuesAndDerivesFields) {
       "[WinPosition]\nStatus= 2\nXpos=-120\nYpos= 3.5\n"
       "[Modem]\nEjKvitto=yes\nModemInit=" +
       std::string(200, 'A') +
-      "\n[Auto]\nAutoTid=06:30\n"
+      "\n[Auto]\nAutoTid=6:30\n"
       "[RAS]\nRasPassWord=def\n"
-      "[Mail]\nMailTid1=\nMailTid2=07:15\n"
+      "[Mail]\nMailTid1=\nMailTid2=7:15\n"
       "[TCP]\nTCPProxy=1\nTCPProxyPort=8080\n";
   ProgramSettings settings = Load();
   EXPECT_FALSE(FileExists(file_.Path()));  // reading never creates the file
@@ -50,7 +50,8 @@ TEST_F(SettingsLoaderTest, ReadsStoredValuesAndDerivesFields) {
   EXPECT_EQ(settings.Ypos, 4);
   EXPECT_FALSE(settings.EjKvittoOn);
   EXPECT_EQ(settings.ModemInit, std::string(127, 'A'));
-  EXPECT_EQ(settings.AutoWindowEnd, "06:30:05");
+  EXPECT_EQ(settings.AutoTid, "06:30");  // written by hand without the zero
+  EXPECT_EQ(settings.MailTid[1], "07:15");
   EXPECT_EQ(settings.RasPassWord, "abc");
   EXPECT_EQ(settings.MailTimeCount, 1);
   EXPECT_EQ(settings.TCPProxy, 1);

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/time_of_day.h"
+
 namespace tolvane {
 namespace {
 
@@ -27,6 +29,24 @@ TEST(ParseLeadingNumberTest, TakesTheLeadingNumberRoundedHalfToEvenWithin16Bits)
            {"32768", std::nullopt},
            {std::string(400, '9'), std::nullopt}}) {
     EXPECT_EQ(ParseLeadingNumber(text), number) << text;
+  }
+}
+
+// A text that is no time stays as it is.
+TEST(TimeOfDayTest, OneOrTwoHourDigitsAndTwoMinuteDigitsAreATime) {
+  for (auto [text, normalized] :
+       std::vector<std::pair<std::string, std::string>>{{"7:05", "07:05"},
+                                                        {" 07:05 ", "07:05"},
+                                                        {"0:00", "00:00"},
+                                                        {"23:59", "23:59"},
+                                                        {"24:00", "24:00"},
+                                                        {"7:60", "7:60"},
+                                                        {"7:5", "7:5"},
+                                                        {"007:05", "007:05"},
+                                                        {"+7:05", "+7:05"},
+                                                        {"7.05", "7.05"},
+                                                        {"", ""}}) {
+    EXPECT_EQ(NormalizedTimeOfDay(text), normalized) << text;
   }
 }
 

@@ -69,7 +69,7 @@ TEST_F(LogViewerTest, JumpsOutsideTheRecordsAreRefused) {
   EXPECT_EQ(dialogs_.boxes().size(), 5u);
 }
 
-TEST_F(LogViewerTest, DeletingAsksFirstAndLeavesTheShownRecords) {
+TEST_F(LogViewerTest, DeletingAsksFirstAndClearsTheView) {
   viewer_.Read();
   viewer_.Delete();
   EXPECT_THAT(dialogs_.Texts(), ElementsAre("No logfile exist yet!", "No logfile exist yet!"));
@@ -77,13 +77,22 @@ TEST_F(LogViewerTest, DeletingAsksFirstAndLeavesTheShownRecords) {
 
   WriteLog(3);
   viewer_.Read();
+  viewer_.Next();
   viewer_.Delete();  // answered No
   EXPECT_TRUE(std::filesystem::exists(dir_.FilePath(kLogFileName)));
+  EXPECT_EQ(Text(LogControl::kMessage), "message 2");
   dialogs_.QueueAnswer(MessageAnswer::kYes);
   viewer_.Delete();
   EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kLogFileName)));
   EXPECT_EQ(dialogs_.boxes()[0].text, "Are you sure?");
-  EXPECT_EQ(Text(LogControl::kMessage), "message 1");
+  // As before a read: nothing shown, nothing to browse.
+  EXPECT_EQ(viewer_.RecordCount(), 0);
+  for (LogControl box : {LogControl::kRecordNumber, LogControl::kMessage}) {
+    EXPECT_EQ(Text(box), "");
+    EXPECT_FALSE(viewer_.Control(box).enabled);
+  }
+  EXPECT_FALSE(viewer_.Control(LogControl::kNext).enabled);
+  EXPECT_EQ(Text(LogControl::kNext), ">");
 
   viewer_.Read();
   EXPECT_EQ(dialogs_.Texts().back(), "No logfile exist yet!");

@@ -72,17 +72,21 @@ class SettingsDialogTest : public ::testing::Test {
 };
 
 TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefused) {
-  for (const char* refused : {"66", "4o", ""}) {
+  settings_.UppTid = "4o";  // written by hand: letters cannot be typed
+  for (const char* refused : {"66", ""}) {
     SettingsDialog& dialog = Open();
     dialog.ShowTab(2);
+    dialog.Press(C::kOk);
+    ExpectRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
     dialog.EditText(C::kTimeout, refused);
     dialog.Press(C::kOk);
     ExpectRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
   }
-  EXPECT_EQ(settings_.UppTid, "40");
+  EXPECT_EQ(settings_.UppTid, "4o");
 
   SettingsDialog& dialog = Open();
-  dialog.EditText(C::kTimeout, "65 ");
+  dialog.EditText(C::kTimeout, "6s5 ");
+  EXPECT_EQ(dialog.Control(C::kTimeout).text, "65");
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.UppTid, "65");
@@ -175,25 +179,41 @@ TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup
 }
 
 TEST_F(SettingsDialogTest, ProxyNeedsAServerAndAPortThatIsAPort) {
+  const ProgramSettings before = settings_;
   SettingsDialog& dialog = Open();
   dialog.SetChecked(C::kUseProxy, true);
   dialog.Press(C::kOk);
   ExpectRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
 
+  const char kPortText[] = "Enter a port from 1 to 65535 for the proxyserver!";
   dialog.EditText(C::kProxyServer, "proxy.lan");
-  dialog.EditText(C::kProxyPort, "80a");
+  dialog.EditText(C::kModemInit, "AT&F");
+  for (const char* refused : {"0", "65536", "70000", " ", "80a"}) {
+    SCOPED_TRACE(refused);
+    dialog.ShowTab(4);
+    dialog.EditText(C::kProxyPort, refused);
+    dialog.Press(C::kOk);
+    ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
+  }
+  // Letters are refused without a proxy too; everything typed is still there.
+  dialog.SetChecked(C::kUseProxy, false);
+  dialog.Press(C::kOk);
+  ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
+  EXPECT_EQ(settings_, before);
+  EXPECT_THAT(host_.calls, IsEmpty());
+  EXPECT_EQ(dialog.Control(C::kModemInit).text, "AT&F");
+
+  dialog.SetChecked(C::kUseProxy, true);
+  dialog.EditText(C::kProxyPort, " 65535 ");
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
-  EXPECT_EQ(dialogs_.boxes().back(),
-            (testing::FakeDialogs::Box{"Error writing ini-file", "Error!",
-                                       MessageIcon::kExclamation, MessageButtons::kOk}));
-  EXPECT_EQ(settings_.TCPProxy, 0);
-  EXPECT_THAT(host_.calls, IsEmpty());
-  EXPECT_FALSE(IniExists());
+  EXPECT_EQ(settings_.TCPProxy, 1);
+  EXPECT_EQ(settings_.ModemInit, "AT&F");
+  EXPECT_THAT(Ini(), HasSubstr("TCPProxy=1\r\nTCPProxyAdress=proxy.lan\r\nTCPProxyPort=65535\r\n"));
 }
 
 TEST_F(SettingsDialogTest, TheEleventhTimeIsRefusedAndClearStoresTenEmptyTimes) {
-  settings_.MailTid[1] = "07:30";
+  settings_.MailTid[1] = "7:30";  // written by hand without the zero
   SettingsDialog& dialog = Open();
   EXPECT_THAT(dialog.List(L::kMailTimes).items, ElementsAre("07:30"));
   dialog.Select(L::kMailHour, 18);
@@ -223,8 +243,11 @@ TEST_F(SettingsDialogTest, NumberBoxesKeepTheirRangeAndFollowTheirScrollBars) {
   dialog.LeaveBox(C::kPollTid);
   EXPECT_EQ(dialog.Control(C::kPollTid).text, "1");
 
-  dialog.EditText(C::kWaitMinutes, "-3");
-  EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "0");
+  // Letters and signs are not taken: they never turn into a number.
+  dialog.EditText(C::kWaitMinutes, "-3x");
+  EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "3");
+  dialog.EditText(C::kPollTid, "x");
+  EXPECT_EQ(dialog.Control(C::kPollTid).text, "");
   dialog.Scroll(C::kWaitMinutes, 12);
   EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "12");
   dialog.Scroll(C::kPollTid, 30);
@@ -235,9 +258,10 @@ TEST_F(SettingsDialogTest, NumberBoxesKeepTheirRangeAndFollowTheirScrollBars) {
 }
 
 TEST_F(SettingsDialogTest, ListsAreFilledOnceAndTheSeparatorStoresItsCharacter) {
-  settings_.AutoTid = "06:45";
+  settings_.AutoTid = "6:45";  // written by hand without the zero
   settings_.AutoFilSep = "#";
   SettingsDialog& dialog = Open();
+  EXPECT_EQ(dialog.List(L::kAutoHour).SelectedText(), "06");
   EXPECT_EQ(dialog.List(L::kAutoMinute).SelectedText(), "45");
   EXPECT_EQ(dialog.List(L::kSeparator).SelectedText(), "##  (ASCII 35)");
 
@@ -249,7 +273,7 @@ TEST_F(SettingsDialogTest, ListsAreFilledOnceAndTheSeparatorStoresItsCharacter) 
   EXPECT_EQ(dialog.List(L::kSeparator).selected, 4);
 
   dialog.Press(C::kOk);
-  EXPECT_EQ(settings_.AutoWindowEnd, "23:45:05");
+  EXPECT_EQ(settings_.AutoTid, "23:45");
   EXPECT_THAT(Ini(), HasSubstr("AutoFilSep=\xA4\r\n"));
 }
 
@@ -272,6 +296,7 @@ TEST_F(SettingsDialogTest, AnUnshiftablePasswordStopsTheWritingHalfway) {
 
 TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
   settings_.Baud = "4800";  // written by hand: no speed option matches
+  settings_.AutoTid = "7:05";
   SettingsDialog& dialog = Open(nullptr);
   EXPECT_FALSE(dialog.Control(C::kSpeed19200).checked);
   EXPECT_THAT(dialog.List(L::kDevices).items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0"));
@@ -295,6 +320,7 @@ TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
   EXPECT_TRUE(settings_.RasYNOn);
   EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kGatewayPasswordFileName)));
   EXPECT_THAT(Ini(), HasSubstr("MailPassWord=khpolv\r\n"));  // shifted by three
+  EXPECT_THAT(Ini(), HasSubstr("AutoTid=07:05\r\n"));
 }
 
 TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {

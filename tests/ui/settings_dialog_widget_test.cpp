@@ -1,15 +1,24 @@
-// The settings dialog on screen, opened from the main window's menu.
+// The settings dialog on screen, opened from the main window's menu; and what
+// a screen reader calls each input of each window: its own caption, never the
+// title of the frame around it.
 #include "ui/settings_dialog_widget.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -17,21 +26,86 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "bulk/time_to_send_dialog.h"
 #include "core/gateway_password_file.h"
+#include "phonebook/group_panel.h"
+#include "phonebook/new_group_dialog.h"
+#include "phonebook/phone_book_window.h"
 #include "records/log_file.h"
+#include "records/quick_messages_window.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_gateway.h"
 #include "sim/sim_http_client.h"
 #include "support/window_peripherals.h"
 #include "ui/balance_dialog.h"
 #include "ui/main_window_widget.h"
+#include "ui/new_group_dialog_widget.h"
+#include "ui/phone_book_dialog.h"
 #include "ui/qt_main_window_host.h"
+#include "ui/quick_messages_dialog.h"
+#include "ui/time_to_send_widget.h"
 
 namespace tolvane {
 namespace {
 
 using C = SettingsControl;
 using ::testing::HasSubstr;
+
+bool IsInput(const QWidget* widget) {
+  return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QComboBox*>(widget) ||
+         qobject_cast<const QAbstractItemView*>(widget) ||
+         qobject_cast<const QPlainTextEdit*>(widget) ||
+         qobject_cast<const QAbstractSlider*>(widget) ||
+         qobject_cast<const QAbstractSpinBox*>(widget);
+}
+
+// The parts of a drop-down list or a scrolled view are not inputs of their own.
+bool InsideAnotherInput(const QWidget* widget, const QWidget* window) {
+  for (const QWidget* up = widget->parentWidget(); up != nullptr && up != window;
+       up = up->parentWidget()) {
+    if (qobject_cast<const QComboBox*>(up) || qobject_cast<const QAbstractScrollArea*>(up) ||
+        qobject_cast<const QAbstractSpinBox*>(up)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Its accessible name, else the text of the label it is the buddy of.
+QString CaptionOf(const QWidget* input) {
+  if (!input->accessibleName().isEmpty()) return input->accessibleName();
+  for (const QLabel* label :
+       input->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+    if (label->buddy() == input) return label->text();
+  }
+  return {};
+}
+
+// Every input of the window has a caption that is not a frame's title, and a
+// screen reader hears it (a drop-down list is heard by its chosen entry, with
+// the caption as its label).
+void ExpectEveryInputCaptioned(const QWidget& window) {
+  int inputs = 0;
+  for (QWidget* widget : window.findChildren<QWidget*>()) {
+    if (!IsInput(widget) || InsideAnotherInput(widget, &window)) continue;
+    ++inputs;
+    const QString caption = CaptionOf(widget);
+    SCOPED_TRACE(window.windowTitle().toStdString() + ": " + widget->metaObject()->className() +
+                 " \"" + caption.toStdString() + "\"");
+    EXPECT_FALSE(caption.isEmpty());
+    for (const QWidget* up = widget->parentWidget(); up != nullptr; up = up->parentWidget()) {
+      if (const auto* frame = qobject_cast<const QGroupBox*>(up)) {
+        EXPECT_NE(caption, frame->title());
+      }
+    }
+    if (qobject_cast<QComboBox*>(widget) == nullptr) {
+      QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(widget);
+      ASSERT_NE(heard, nullptr);
+      EXPECT_EQ(heard->text(QAccessible::Name), QString(caption).remove('&'));
+    }
+  }
+  EXPECT_GT(inputs, 0) << window.windowTitle().toStdString();
+}
 
 class SettingsDialogWidgetTest : public ::testing::Test, protected testing::WindowPeripherals {
  protected:
@@ -85,6 +159,9 @@ TEST_F(SettingsDialogWidgetTest, ChangesOnEveryTabAreWrittenAndUsedByTheNextSend
     tabs->setCurrentIndex(2);
     Type(dialog.Widget(C::kPollTid), "1500");
     EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(C::kPollTid))->text(), "999");
+    // Letters never get into a number box.
+    Type(dialog.Widget(C::kWaitMinutes), "a7b");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(C::kWaitMinutes))->text(), "7");
     tabs->setCurrentIndex(3);
     static_cast<QCheckBox*>(dialog.Widget(C::kRecordLog))->click();
     tabs->setCurrentIndex(4);
@@ -99,7 +176,7 @@ TEST_F(SettingsDialogWidgetTest, ChangesOnEveryTabAreWrittenAndUsedByTheNextSend
 
   const std::string ini = book.dir().ReadFile("tolvmsg.ini");
   EXPECT_THAT(ini, HasSubstr("SMSCnumber=4670000\r\n"));
-  EXPECT_THAT(ini, HasSubstr("PollTid= 999\r\n"));
+  EXPECT_THAT(ini, HasSubstr("VTid= 7\r\nPollTid= 999\r\n"));
   EXPECT_THAT(ini, HasSubstr("Logg=1\r\n"));
   EXPECT_THAT(ini, HasSubstr("MailServer=pop.example.org\r\n"));
   EXPECT_EQ(ReadGatewayPassword(book.Folder()), "hemligt");
@@ -114,26 +191,70 @@ TEST_F(SettingsDialogWidgetTest, ChangesOnEveryTabAreWrittenAndUsedByTheNextSend
   EXPECT_EQ(ReadLogRecords(book.Folder()).size(), 1u);
 }
 
-TEST_F(SettingsDialogWidgetTest, EnterInTheJumpBoxJumpsAndCancelChangesNothing) {
+TEST_F(SettingsDialogWidgetTest, EnterInTheLogTabNeverClosesAndADeletedLogLeavesTheView) {
   const ProgramSettings before = settings;
   book.dir().WriteFile("loggfil.txt",
                        "\"d\",\"t\",\"r\",\"ok\",\"one\"\r\n"
                        "\"d\",\"t\",\"r\",\"ok\",\"two\"\r\n");
   bool still_open = false;
   WhenDialogOpens([&](SettingsDialogWidget& dialog) {
+    auto shown = [&dialog](LogControl box) {
+      return qobject_cast<QLineEdit*>(dialog.Widget(box))->text();
+    };
     dialog.Tabs()->setCurrentIndex(3);
     static_cast<QPushButton*>(dialog.Widget(LogControl::kRead))->click();
     QTest::keyClicks(dialog.Widget(LogControl::kGoToBox), "2");
     QTest::keyClick(dialog.Widget(LogControl::kGoToBox), Qt::Key_Return);
+    EXPECT_EQ(shown(LogControl::kMessage), "two");
+    // The record number only shows where the viewer is.
+    QTest::keyClick(dialog.Widget(LogControl::kRecordNumber), Qt::Key_Return);
     still_open = dialog.isVisible();
-    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(LogControl::kMessage))->text(), "two");
+    EXPECT_EQ(shown(LogControl::kRecordNumber), "2");
+
+    dialogs.QueueAnswer(MessageAnswer::kYes);
+    static_cast<QPushButton*>(dialog.Widget(LogControl::kDelete))->click();
+    EXPECT_EQ(shown(LogControl::kMessage), "");
+    EXPECT_EQ(shown(LogControl::kRecordNumber), "");
+    EXPECT_FALSE(dialog.Widget(LogControl::kPrevious)->isEnabled());
+    EXPECT_FALSE(dialog.Widget(LogControl::kGoToBox)->isEnabled());
     Type(dialog.Widget(C::kModemInit), "AT&F");
     dialog.reject();  // Escape or the close box
   });
   MenuEntry("&Settings...")->trigger();
   EXPECT_TRUE(still_open);
+  EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("loggfil.txt")));
   EXPECT_EQ(settings, before);
   EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("tolvmsg.ini")));
+}
+
+TEST_F(SettingsDialogWidgetTest, ABadProxyPortIsRefusedInItsBoxAndNothingTypedIsLost) {
+  settings.AutoTid = "7:05";  // written by hand without the zero
+  bool refused_in_place = false;
+  WhenDialogOpens([&](SettingsDialogWidget& dialog) {
+    EXPECT_EQ(qobject_cast<QComboBox*>(dialog.Widget(SettingsList::kAutoHour))->currentText(),
+              "07");
+    EXPECT_EQ(qobject_cast<QComboBox*>(dialog.Widget(SettingsList::kAutoMinute))->currentText(),
+              "05");
+    static_cast<QCheckBox*>(dialog.Widget(C::kUseProxy))->click();
+    Type(dialog.Widget(C::kProxyServer), "proxy.lan");
+    Type(dialog.Widget(C::kProxyPort), "70000");
+    Type(dialog.Widget(C::kModemInit), "AT&F");
+    dialog.Tabs()->setCurrentIndex(4);
+    static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
+    refused_in_place = dialog.isVisible() && dialog.Tabs()->currentIndex() == 0 &&
+                       dialog.focusWidget() == dialog.Widget(C::kProxyPort);
+    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(C::kModemInit))->text(), "AT&F");
+    Type(dialog.Widget(C::kProxyPort), "3128");
+    static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
+  });
+  MenuEntry("&Settings...")->trigger();
+  EXPECT_TRUE(refused_in_place);
+  EXPECT_THAT(dialogs.Texts(),
+              ::testing::ElementsAre("Enter a port from 1 to 65535 for the proxyserver!"));
+  const std::string ini = book.dir().ReadFile("tolvmsg.ini");
+  EXPECT_THAT(ini, HasSubstr("TCPProxyPort=3128\r\n"));
+  EXPECT_THAT(ini, HasSubstr("ModemInit=AT&F\r\n"));
+  EXPECT_THAT(ini, HasSubstr("AutoTid=07:05\r\n"));
 }
 
 TEST_F(SettingsDialogWidgetTest, BalanceAndReceiptLinesShowOutsideTextAsPlainText) {
@@ -147,6 +268,38 @@ TEST_F(SettingsDialogWidgetTest, BalanceAndReceiptLinesShowOutsideTextAsPlainTex
   EXPECT_EQ(dialog.ResultLabel()->textFormat(), Qt::PlainText);
 
   EXPECT_EQ(widget_.findChild<QLabel*>("receiptLine")->textFormat(), Qt::PlainText);
+}
+
+TEST_F(SettingsDialogWidgetTest, EveryInputOfEveryWindowIsHeardByItsCaption) {
+  ExpectEveryInputCaptioned(widget_);
+
+  SettingsDialog settings_dialog({settings, dialogs, host_, nullptr, {"/dev/ttyS0"}});
+  SettingsDialogWidget settings_window(settings_dialog);
+  ExpectEveryInputCaptioned(settings_window);
+
+  PhoneBookWindow phone_book(book.cursor(), dialogs, [] {});
+  GroupPanel groups(phone_book, book.cursor(), book.store(), dialogs);
+  PhoneBookDialog phone_book_window(phone_book);
+  phone_book_window.AddGroupPanel(groups, dialogs);
+  ExpectEveryInputCaptioned(phone_book_window);
+
+  NewGroupDialog new_group(groups, dialogs);
+  NewGroupDialogWidget new_group_window(new_group);
+  ExpectEveryInputCaptioned(new_group_window);
+
+  QuickMessagesWindow quick_messages(presenter_.QuickMessages(), dialogs, clipboard,
+                                     [](const std::string&) {});
+  QuickMessagesDialog quick_messages_window(quick_messages);
+  ExpectEveryInputCaptioned(quick_messages_window);
+
+  TimeToSendDialog time_to_send(loop_.Now(), [](const std::string&, const std::string&) {});
+  TimeToSendWidget time_to_send_window(time_to_send);
+  ExpectEveryInputCaptioned(time_to_send_window);
+
+  // The balance window only shows the gateway's answer: it has no input.
+  BalanceWindow balance(client_, settings, {"http://gw", "konto", "pw"});
+  BalanceDialog balance_window(balance);
+  for (QWidget* widget : balance_window.findChildren<QWidget*>()) EXPECT_FALSE(IsInput(widget));
 }
 
 }  // namespace
