@@ -15,7 +15,8 @@ struct ControlState {
   bool enabled = true;
   bool visible = true;
   bool checked = false;
-  int max_length = 0;  // text boxes: 0 means no limit
+  int max_length = 0;    // text boxes: 0 means no limit
+  std::string tool_tip;  // empty: the window's own
 };
 
 // The entries of a list box, read like a vector. Every change takes a new

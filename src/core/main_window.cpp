@@ -11,12 +11,17 @@
 #include "platform/store_error.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
+#include "sms/compose_counter.h"
 
 namespace tolvane {
 namespace {
 
 constexpr int kReceiptTickMs = 2000;
 constexpr int kReceiptTickLimit = 40;
+
+constexpr char kDoubleToolTip[] = "Double message (320 character)";
+constexpr char kDoubleNotNeeded[] =
+    "Not needed: this transport sends a long message in linked parts";
 
 // What a send locks and its end frees again (with the lists).
 constexpr MainControl kLockedWhileSending[] = {MainControl::kNow,
@@ -115,7 +120,21 @@ void MainWindow::RequestFocus(MainControl control) {
 // --- Compose rules.
 
 void MainWindow::UpdateCharCount() {
-  int limit = Control(MainControl::kDouble).checked ? kDoubleLimit : kSingleLimit;
+  ControlState& double_box = Mutable(MainControl::kDouble);
+  if (ActiveTransport().SplitsLongMessages()) {
+    // The box holds up to MaxParts parts, which OnMessageEdited keeps to.
+    Mutable(MainControl::kMessageBox).max_length = 0;
+    double_box.enabled = false;
+    double_box.checked = false;
+    double_box.tool_tip = kDoubleNotNeeded;
+    state_.double_message = false;
+    if (!mail_check_running_) SetStatusLine(ComposeCounterText(MessageText()));
+    Changed();
+    return;
+  }
+  double_box.enabled = true;
+  double_box.tool_tip = kDoubleToolTip;
+  int limit = double_box.checked ? kDoubleLimit : kSingleLimit;
   Mutable(MainControl::kMessageBox).max_length = limit;
   if (!mail_check_running_) {
     SetStatusLine(std::to_string(MessageText().size()) + " character in message (Max " +
@@ -128,6 +147,7 @@ void MainWindow::OnMessageEdited(const std::string& text) {
   ControlState& box = Mutable(MainControl::kMessageBox);
   box.text =
       TypedText(text, box.max_length > 0 ? static_cast<size_t>(box.max_length) : text.size());
+  if (ActiveTransport().SplitsLongMessages()) box.text = FitToParts(box.text, settings_.MaxParts);
   UpdateCharCount();
 }
 
@@ -326,16 +346,23 @@ void MainWindow::StartSend() {
     s.sending = false;
     return;
   }
-  if (Control(MainControl::kDouble).checked && !autosend_in_progress_ &&
-      text.size() <= static_cast<size_t>(kSingleLimit)) {
-    RefuseSend("Message doesn\xB4t exceed 160 character, uncheck Double!");
-    return;
+  Transport& transport = ActiveTransport();
+  if (!transport.SplitsLongMessages()) {
+    if (Control(MainControl::kDouble).checked && !autosend_in_progress_ &&
+        text.size() <= static_cast<size_t>(kSingleLimit)) {
+      RefuseSend("Message doesn\xB4t exceed 160 character, uncheck Double!");
+      return;
+    }
+    // Text put into the box by a program (an order, a file, the saved text
+    // after Double was unchecked) is not held to the box's limit; a single
+    // frame cannot carry more than 160 characters.
+    if (!s.double_message && text.size() > static_cast<size_t>(kSingleLimit)) {
+      RefuseSend("Message exceeds 160 character, check Double!");
+      return;
+    }
   }
-  // Text put into the box by a program (an order, a file, the saved text
-  // after Double was unchecked) is not held to the box's limit; a single
-  // frame cannot carry more than 160 characters.
-  if (!s.double_message && text.size() > static_cast<size_t>(kSingleLimit)) {
-    RefuseSend("Message exceeds 160 character, check Double!");
+  if (const std::string refusal = transport.RefusalOf(text); !refusal.empty()) {
+    RefuseSend(refusal);
     return;
   }
   SetReceiptLine("");
@@ -351,7 +378,6 @@ void MainWindow::StartSend() {
 
   s.message = text;
   s.transaction_reference = 0;
-  Transport& transport = ActiveTransport();
   transport.PrepareForSend();
 
   if (temporary) {
@@ -402,6 +428,8 @@ Transport& MainWindow::ActiveTransport() {
 
 void MainWindow::ConfigureTransports(const std::function<void(int error_number)>& report_error) {
   for (RegisteredTransport& registered : transports_) registered.transport->Configure(report_error);
+  // The chosen transport decides how the message box counts.
+  UpdateCharCount();
 }
 
 void MainWindow::CancelSend() {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "sms/message_settings.h"
+
 namespace tolvane {
 
 // Every setting of tolvmsg.ini (and the gateway password of user.dat), one
@@ -63,6 +65,15 @@ struct ProgramSettings {
   std::string TCPProxyAdress;
   std::string TCPProxyPort = "80";
   std::string TCPGateway = "http://localhost:8080";
+  // [GSM]: a GSM modem or phone with a SIM
+  std::string GsmDevice;           // key "Device": serial device path
+  std::string GsmBaud = "115200";  // key "Baud"
+  std::string GsmSmsc;             // key "Smsc": empty uses the SIM's service centre
+  std::string GsmInit;             // key "Init": an extra AT command after the set-up
+  // [Message], read only: how many linked parts a message may have, and how
+  // long (minutes) the network keeps trying to deliver it.
+  int MaxParts = kDefaultMaxParts;
+  int Validity = kDefaultValidityMinutes;
   // user.dat
   std::string GatewayPassword;
 

@@ -7,6 +7,7 @@
 #include "core/gateway_password_file.h"
 #include "core/settings_values.h"
 #include "core/time_of_day.h"
+#include "sms/message_settings.h"
 
 namespace tolvane {
 namespace {
@@ -143,6 +144,12 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   reader.Text("Access", "AccessTyp", &S::AccessTyp);
   reader.Text("TCP", "TCPAnvNamn", &S::TCPAnvNamn);
   reader.Text("TCP", "TCPGateway", &S::TCPGateway);
+  reader.Text("GSM", "Device", &S::GsmDevice);
+  reader.Text("GSM", "Baud", &S::GsmBaud);
+  reader.Text("GSM", "Smsc", &S::GsmSmsc);
+  reader.Text("GSM", "Init", &S::GsmInit);
+  settings.MaxParts = MaxPartsSetting(file.ReadSetting(kMessageSection, kMaxPartsKey, ""));
+  settings.Validity = ValiditySetting(file.ReadSetting(kMessageSection, kValidityKey, ""));
   settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
   reader.Proxy();
   ComputeDerivedFields(settings);
@@ -165,6 +172,10 @@ bool SaveSettings(const SettingsFile& file, const ProgramSettings& s) {
   write("TCP", "TCPProxyAdress", s.TCPProxyAdress);
   write("TCP", "TCPProxyPort", s.TCPProxyPort);
   write("TCP", "TCPGateway", s.TCPGateway);
+  write("GSM", "Device", s.GsmDevice);
+  write("GSM", "Baud", s.GsmBaud);
+  write("GSM", "Smsc", s.GsmSmsc);
+  write("GSM", "Init", s.GsmInit);
   write("Adress", "Avs", s.Avs);
   write("Modem", "Baud", s.Baud);
   write("Modem", "Port", s.Port);

@@ -2,6 +2,8 @@
 #define TOLVANE_CORE_TRANSPORT_H_
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "core/send_context.h"
 
@@ -31,6 +33,13 @@ class Transport {
   // Takes the settings over; an item the device cannot take is reported by
   // its error number and left as it was.
   virtual void Configure(const std::function<void(int error_number)>& report_error) = 0;
+  // A transport that cuts a long text into linked parts: the message box
+  // counts as a phone does, up to `[Message] MaxParts` parts, and "&Double"
+  // is not needed.
+  virtual bool SplitsLongMessages() const = 0;
+  // Why the transport cannot carry the text, as the receipt line shows it;
+  // empty when it can. Asked before anything is dialled or posted.
+  virtual std::string RefusalOf(std::string_view text) const = 0;
   // First step of every send, before the recipient is resolved.
   virtual void PrepareForSend() = 0;
 

@@ -22,6 +22,8 @@ class GatewayTransport : public Transport {
   // gateway has no line, so there is nothing to prepare, lose or hang up.
   void Configure(const std::function<void(int error_number)>& report_error) override;
   void PrepareForSend() override {}
+  bool SplitsLongMessages() const override { return false; }
+  std::string RefusalOf(std::string_view) const override { return {}; }
   void SendSingle() override;
   void SendDouble() override;
   bool OpenRun() override;

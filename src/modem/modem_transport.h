@@ -28,6 +28,8 @@ class ModemTransport : public Transport {
   // handshaking, empties the buffers and raises RTS.
   void Configure(const std::function<void(int error_number)>& report_error) override;
   void PrepareForSend() override;
+  bool SplitsLongMessages() const override { return false; }
+  std::string RefusalOf(std::string_view) const override { return {}; }
   void SendSingle() override;
   void SendDouble() override;
   // Initialises the modem and dials once for the whole run.

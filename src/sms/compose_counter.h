@@ -14,6 +14,11 @@ namespace tolvane {
 // The text is UTF-8, and so is the counter.
 std::string ComposeCounterText(std::string_view utf8);
 
+// The longest start of the text, in whole characters, that goes into at most
+// `max_parts` parts: what a compose box keeps of a text typed or pasted past
+// its room.
+std::string FitToParts(std::string_view utf8, int max_parts);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_SMS_COMPOSE_COUNTER_H_

@@ -111,7 +111,6 @@ void MainWindowWidget::BuildControls() {
     buttons->addWidget(add_button(c, new QPushButton(central)));
   }
 
-  Button(MainControl::kDouble)->setToolTip(QStringLiteral("Double message (320 character)"));
   Button(MainControl::kMailchecking)->setToolTip(QStringLiteral("Turn on Mailchecking"));
   Button(MainControl::kNow)->setToolTip(QStringLiteral("Check mail NOW"));
 
@@ -289,6 +288,7 @@ void MainWindowWidget::Render() {
       button->setText(ToQString(state.text));
     button->setEnabled(state.enabled);
     button->setVisible(state.visible);
+    if (!state.tool_tip.empty()) button->setToolTip(ToQString(state.tool_tip));
     if (button->isCheckable()) button->setChecked(state.checked);
   }
   for (size_t i = 0; i < actions_.size(); ++i) {

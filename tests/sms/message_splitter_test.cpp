@@ -78,6 +78,19 @@ TEST(MessageSplitterTest, PartsAndCounterOfACorpus) {
   }
 }
 
+TEST(MessageSplitterTest, AComposeBoxKeepsTheLongestStartThatFitsItsParts) {
+  // Two GSM parts hold 306 septets; a pasted 400 keeps 306.
+  EXPECT_EQ(FitToParts(std::string(400, 'a'), 2), std::string(306, 'a'));
+  EXPECT_EQ(FitToParts("short", 1), "short");
+  // € takes two septets: 79 of them fill one part, the 80th would not fit
+  // whole, and the escape pair is not cut.
+  EXPECT_EQ(FitToParts(Repeat("€", 81), 1), Repeat("€", 80));
+  EXPECT_EQ(FitToParts("a" + Repeat("€", 80), 1), "a" + Repeat("€", 79));
+  // An emoji that would open a third UCS-2 part is left out whole.
+  const std::string unicode = Repeat("Ж", 133);
+  EXPECT_EQ(FitToParts(unicode + "😀", 2), unicode);
+}
+
 TEST(MessageSplitterTest, LinkedPartsWithinTheLimitAndOneOver) {
   CountingReferences references;
   const SmsMessage single = PrepareMessage("Hello", kDefaultMaxParts, references);
