@@ -58,6 +58,27 @@ TEST_F(SettingsLoaderTest, ReadsStoredValuesAndDerivesFields) {
   EXPECT_EQ(settings.GatewayPassword, "gw-pass");
 }
 
+TEST_F(SettingsLoaderTest, MessageLimitsOutOfRangeFallBackToTheirDefaults) {
+  ProgramSettings settings = Load();
+  EXPECT_EQ(settings.MaxParts, 6);
+  EXPECT_EQ(settings.Validity, 1440);
+  EXPECT_EQ(settings.GsmBaud, "115200");
+  dir_.WriteFile("tolvmsg.ini", "[Message]\nMaxParts=255\nValidity=30\n[GSM]\nSmsc=+4670\n");
+  settings = Load();
+  EXPECT_EQ(settings.MaxParts, 255);
+  EXPECT_EQ(settings.Validity, 30);
+  EXPECT_EQ(settings.GsmSmsc, "+4670");
+  dir_.WriteFile("tolvmsg.ini", "[Message]\nMaxParts=256\nValidity=-5\n");
+  settings = Load();
+  EXPECT_EQ(settings.MaxParts, 6);
+  EXPECT_EQ(settings.Validity, 1440);
+  dir_.WriteFile("tolvmsg.ini", "[Message]\nMaxParts=0\nValidity=ten\n");
+  settings = Load();
+  EXPECT_EQ(settings.MaxParts, 6);
+  EXPECT_EQ(settings.Validity, 1440);
+  EXPECT_THAT(errors_, IsEmpty());
+}
+
 TEST_F(SettingsLoaderTest, FailingItemsAreReportedAndLoadingGoesOn) {
   dir_.WriteFile("tolvmsg.ini",
                  "[WinPosition]\nXpos=40000\n"
