@@ -6,6 +6,7 @@
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
 #include "core/main_window.h"
+#include "core/message_file_text.h"
 #include "core/time_of_day.h"
 #include "platform/local_time.h"
 #include "records/log_file.h"
@@ -230,8 +231,11 @@ Autosending::PassResult Autosending::RunPass(bool type3) {
         result.end = PassEnd::kReadFailed;
         return result;
     }
-    if (!content.empty()) Send(content);
-    if (content.empty() || Refused()) {
+    const MessageFileText file = ReadMessageFileText(content);
+    const bool unfit = !file.refusal.empty();
+    if (unfit) window_.SetReceiptLine(file.refusal);
+    if (!unfit && !content.empty()) Send(file.text);
+    if (unfit || content.empty() || Refused()) {
       TellRefused(name, content);
       refused_[name] = *stamp;
     } else {

@@ -267,6 +267,29 @@ TEST_F(AutosendingScenarioTest, RefusedFilesStayAreToldOnceAndNeverEndAutosendin
   EXPECT_TRUE(files.Exists("/out/a.txt"));
 }
 
+TEST_F(AutosendingScenarioTest, Utf8AndWindows1252FilesBothReadRightAndAnUnfitOneStays) {
+  files.Write("/out/a.txt",
+              "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
+              "e \xE2\x82\xAC");  // marked UTF-8
+  files.Write("/out/b.txt",
+              "Gr\xFC\xDF"
+              "e \x80");                              // Windows-1252
+  files.Write("/out/c.txt", "Hej \xF0\x9F\x98\x80");  // UTF-8 with an emoji
+  RunOnePass();
+  // The gateway gets the bytes it always got for "Grüße €".
+  EXPECT_THAT(Sent("message"), ElementsAre("Gr\xFC\xDF"
+                                           "e \x80",
+                                           "Gr\xFC\xDF"
+                                           "e \x80"));
+  EXPECT_EQ(receipts.Count(
+                "c.txt not sent: The file holds a character the message cannot carry: U+1F600"),
+            1);
+  EXPECT_FALSE(files.Exists("/out/a.txt"));
+  EXPECT_FALSE(files.Exists("/out/b.txt"));
+  EXPECT_TRUE(files.Exists("/out/c.txt"));
+  EXPECT_EQ(gateway.Requests().size(), 2u);
+}
+
 TEST_F(AutosendingScenarioTest, GroupModeFileThatReachesNobodyStaysAndIsTriedAgain) {
   settings.VTid = 1;
   book.AddToGroup("Lag", "Bo", "none");
