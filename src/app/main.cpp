@@ -10,18 +10,18 @@
 #include "core/display_environment.h"
 #include "core/program_location.h"
 #include "core/store_secret_command.h"
-#include "platform/text_codec.h"
 
 namespace {
 
-// The arguments after the program name, as one text.
+// The arguments after the program name, as one text, their bytes as given.
 std::string CommandLineText(int argc, char** argv) {
   std::string text;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) text += ' ';
     text += argv[i];
   }
-  return tolvane::Utf8ToCp1252(QString::fromLocal8Bit(text.c_str()).toStdString());
+  // UTF-8, or Windows-1252 from an older caller; the program tells them apart.
+  return text;
 }
 
 // ~/.local/share/Tolvane/ on Linux; empty without a home folder.

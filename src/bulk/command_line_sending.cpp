@@ -6,6 +6,8 @@
 #include "bulk/group_sending.h"
 #include "phonebook/group_tables.h"
 #include "platform/name_key.h"
+#include "records/log_file.h"
+#include "records/log_record.h"
 
 namespace tolvane {
 namespace {
@@ -96,6 +98,21 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   }
   WaitFor(window_.Loop(), kCloseDelayMs);
   return outcome;
+}
+
+OrderOutcome CommandLineSending::RefuseOrder(const std::string& text, const std::string& reason) {
+  const std::string& setting = window_.Settings().AutoFilSep;
+  const CommandLineOrder order = ParseCommandLineOrder(text, setting.empty() ? '/' : setting[0]);
+  window_.SetReceiptLine(reason);
+  if (order.write_receipt_file) {
+    const LogRecord record = LogRecord::At(window_.Loop().Now(), order.field2, reason, "");
+    if (int error =
+            Skriv_Kvitto(window_.Settings().ProgramFolder, order.receipt_file_name, record)) {
+      window_.SetReceiptLine(ReceiptWriteErrorText(error));
+    }
+  }
+  WaitFor(window_.Loop(), kCloseDelayMs);
+  return OrderOutcome::kFailed;
 }
 
 void CommandLineSending::PutSingleMessage(const std::string& message) {

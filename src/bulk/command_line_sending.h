@@ -39,6 +39,10 @@ class CommandLineSending {
   // Sends the order, then waits three seconds with the window alive, so a
   // caller that closes the program afterwards lets the user see the outcome.
   OrderOutcome ArgSandning(const std::string& text);
+  // An order whose text the program cannot hold is sent to no one: the
+  // reason goes on the receipt line and, when the order asks for one, into
+  // its receipt file. `text` is the order as far as it could be read.
+  OrderOutcome RefuseOrder(const std::string& text, const std::string& reason);
   // Sends the message box's text to the group of that name, found in any
   // letter case, through the main window's group mode.
   OrderOutcome ArgGrupp(const std::string& name);

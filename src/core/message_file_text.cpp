@@ -20,7 +20,7 @@ std::string CodePointName(char32_t code_point) {
 
 }  // namespace
 
-MessageFileText ReadMessageFileText(std::string_view bytes) {
+MessageFileText ReadMessageFileText(std::string_view bytes, std::string_view source) {
   std::string_view utf8 = bytes;
   if (utf8.starts_with(kByteOrderMark)) utf8.remove_prefix(kByteOrderMark.size());
   if (!IsValidUtf8(utf8)) return {std::string(bytes), ""};
@@ -28,8 +28,8 @@ MessageFileText ReadMessageFileText(std::string_view bytes) {
   for (char32_t code_point : DecodeUtf8(utf8)) {
     const std::string held = Utf8ToCp1252(EncodeUtf8(std::u32string(1, code_point)));
     if (held == "?" && code_point != U'?') {
-      return {"",
-              "The file holds a character the message cannot carry: " + CodePointName(code_point)};
+      return {"", "The " + std::string(source) +
+                      " holds a character the message cannot carry: " + CodePointName(code_point)};
     }
     file.text += held;
   }

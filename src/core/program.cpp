@@ -4,10 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "bulk/command_line_sending.h"
+#include "core/message_file_text.h"
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
 #include "platform/local_file_system.h"
 #include "platform/store_error.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
@@ -50,7 +53,9 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   settings_.ProgramFolder = program_folder;
   if (!command_line.empty()) {
     window_->SetCommandLineMode(true);
-    command_line_text_ = command_line;
+    MessageFileText order = ReadMessageFileText(command_line, "order");
+    order_refusal_ = order.refusal;
+    command_line_text_ = order_refusal_.empty() ? order.text : Utf8ToCp1252(command_line);
   }
   window_->SetRecipientListStale(true);
   // The database file is installed with the program, never created by it.
@@ -99,7 +104,10 @@ void Program::OnStartupTimer() {
   LocalFileSystem::Instance().Remove(settings_.ProgramFolder + kLeftoverOrderFile);
   window_->SetComposeEnabled(true);
   CommandLineSending sending(*window_);
-  switch (sending.ArgSandning(command_line_text_)) {
+  const OrderOutcome outcome = order_refusal_.empty()
+                                   ? sending.ArgSandning(command_line_text_)
+                                   : sending.RefuseOrder(command_line_text_, order_refusal_);
+  switch (outcome) {
     case OrderOutcome::kAccepted:
       exit_status_ = kExitAccepted;
       break;

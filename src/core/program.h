@@ -27,7 +27,8 @@ class Program {
 
   // Runs the start-up steps in the program folder of `location`. False when
   // the program must end at once (the phone book is missing); nothing has been
-  // read or written then.
+  // read or written then. The command line is UTF-8 (Windows-1252 when it
+  // is not valid UTF-8).
   bool Startup(const ProgramLocation& location, const std::string& command_line);
   // The close request of the main window; `placement` is where it stands now.
   void Shutdown(const MainWindow::Placement& placement);
@@ -50,6 +51,8 @@ class Program {
   std::unique_ptr<RecordCursor> cursor_;
   std::unique_ptr<Timer> startup_timer_;
   std::string command_line_text_;
+  // Why the order cannot be sent as it is; empty when it can.
+  std::string order_refusal_;
   // Only a positive answer gives kExitAccepted: a run closed before its order
   // was sent has failed.
   int exit_status_ = kExitFailed;

@@ -191,6 +191,33 @@ TEST_F(ProgramTest, ASingleOrderThatTheGatewayTakesExitsWithZero) {
   EXPECT_EQ(run.ExitStatus(), kExitAccepted);
 }
 
+TEST_F(ProgramTest, AnOrderWithACharacterTheGatewayCannotCarrySendsNothingAndSaysWhy) {
+  WriteIni("[Access]\nAccessTyp=TCP\n");
+  sim::SimGateway gateway;
+  sim::SimHttpClient client{loop_, gateway};
+  // Windows-1252 text in UTF-8 goes out as before; an emoji cannot.
+  for (const char* order : {"N//0701//Gr\xC3\xBC\xC3\x9F"
+                            "e \xE2\x82\xAC",
+                            "N//0702//Hej \xF0\x9F\x98\x80//svar.txt"}) {
+    Program run{Services(loop_, client), store_, host};
+    bool closed = false;
+    EXPECT_CALL(host, CloseMainWindow()).WillOnce([&] {
+      closed = true;
+      run.Shutdown({0, 0, 0});
+    });
+    ASSERT_TRUE(run.Startup(book.Folder(), order));
+    WaitUntil(loop_, [&] { return closed; });
+    ::testing::Mock::VerifyAndClearExpectations(&host);
+  }
+  ASSERT_EQ(gateway.Requests().size(), 1u);
+  EXPECT_EQ(gateway.Requests()[0].Field("message"),
+            "Gr\xFC\xDF"
+            "e \x80");
+  EXPECT_THAT(book.dir().ReadFile("svar.txt"),
+              ::testing::HasSubstr(
+                  "\"0702\",\"The order holds a character the message cannot carry: U+1F600\""));
+}
+
 TEST(RunsWithoutDisplayTest, OnlyWhenNoDisplayIsNamedAndNoPlatformChosen) {
   auto with = [](std::map<std::string, std::string> variables) {
     return RunsWithoutDisplay([&variables](const char* name) -> const char* {
