@@ -64,9 +64,13 @@ std::vector<std::string> SplitNumberList(std::string field) {
   return numbers;
 }
 
-OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
+char CommandLineSending::Separator() const {
   const std::string& setting = window_.Settings().AutoFilSep;
-  const char separator = setting.empty() ? '/' : setting[0];
+  return setting.empty() ? '/' : setting[0];
+}
+
+OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
+  const char separator = Separator();
   const std::string doubled(2, separator);
   CommandLineOrder order = ParseCommandLineOrder(text, separator);
   SendState& state = window_.State();
@@ -101,8 +105,7 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
 }
 
 OrderOutcome CommandLineSending::RefuseOrder(const std::string& text, const std::string& reason) {
-  const std::string& setting = window_.Settings().AutoFilSep;
-  const CommandLineOrder order = ParseCommandLineOrder(text, setting.empty() ? '/' : setting[0]);
+  const CommandLineOrder order = ParseCommandLineOrder(text, Separator());
   window_.SetReceiptLine(reason);
   if (order.write_receipt_file) {
     const LogRecord record = LogRecord::At(window_.Loop().Now(), order.field2, reason, "");

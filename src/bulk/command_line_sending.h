@@ -48,6 +48,8 @@ class CommandLineSending {
   OrderOutcome ArgGrupp(const std::string& name);
 
  private:
+  // The separator of the settings (`AutoFilSep`), "/" when none is set.
+  char Separator() const;
   OrderOutcome SendToList(const std::string& field);
   OrderOutcome SendToNumber(const std::string& number);
   // Double unchecked, the message in the box, the count shown.

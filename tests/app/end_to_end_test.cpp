@@ -64,12 +64,12 @@ class EndToEndTest : public ::testing::Test {
   // Runs the program without an order, its window offscreen, and has the
   // window driver use the phone book, entering `name` (UTF-8).
   int RunPhoneBook(const std::string& name) {
-    const QString specification =
+    const QString plugin_argument =
         "phonebook=" + QUrl::toPercentEncoding(QString::fromStdString(name));
     QProcessEnvironment driver;
     driver.insert("QT_QPA_PLATFORM", "offscreen");
     driver.insert("QT_PLUGIN_PATH", QString::fromStdString((kBin / "test-plugins").string()));
-    driver.insert("QT_QPA_GENERIC_PLUGINS", "tolvanedriver:" + specification);
+    driver.insert("QT_QPA_GENERIC_PLUGINS", "tolvanedriver:" + plugin_argument);
     return RunWith(QStringList{}, driver);
   }
   int RunWith(const QStringList& arguments, const QProcessEnvironment& more,

@@ -173,14 +173,14 @@ class WindowDriverPlugin : public QGenericPlugin {
   Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "window_driver.json")
 
  public:
-  QObject* create(const QString&, const QString& specification) override {
+  QObject* create(const QString&, const QString& plugin_argument) override {
     const QString phone_book = QStringLiteral("phonebook=");
-    if (specification.startsWith(phone_book)) {
+    if (plugin_argument.startsWith(phone_book)) {
       // Qt reads the variable as Latin-1, so the name travels percent-encoded.
       return new PhoneBookDriver(
-          QUrl::fromPercentEncoding(specification.mid(phone_book.size()).toLatin1()));
+          QUrl::fromPercentEncoding(plugin_argument.mid(phone_book.size()).toLatin1()));
     }
-    return new WindowDriver(specification);
+    return new WindowDriver(plugin_argument);
   }
 };
 
