@@ -48,7 +48,7 @@ void AddNumberedPeople(const std::string& path, int count) {
     std::snprintf(number, sizeof number, "070-%07d", index % 10000000);
     const std::string name = NumberedPersonName(index);
     insert.BindText(1, name);
-    insert.BindUtf8(3, NameKey(name));
+    insert.BindText(3, NameKey(name));
     insert.BindText(2, number);
     insert.Run();
     insert.Reset();

@@ -6,9 +6,9 @@
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
 #include "core/main_window.h"
-#include "core/message_file_text.h"
 #include "core/time_of_day.h"
 #include "platform/local_time.h"
+#include "platform/text_codec.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
 
@@ -166,7 +166,7 @@ void Autosending::OnTick() {
   if (result.end == PassEnd::kReadFailed) {
     SwitchOff();
     // After the recipient list's refresh, which puts the last typed text back.
-    window_.SetMessageText("Tolvane couldn\xB4t send the file! " + Folder() +
+    window_.SetMessageText("Tolvane couldn´t send the file! " + Folder() +
                            " Error: " + std::to_string(result.read_error));
     return;
   }
@@ -231,12 +231,10 @@ Autosending::PassResult Autosending::RunPass(bool type3) {
         result.end = PassEnd::kReadFailed;
         return result;
     }
-    const MessageFileText file = ReadMessageFileText(content);
-    const bool unfit = !file.refusal.empty();
-    if (unfit) window_.SetReceiptLine(file.refusal);
-    if (!unfit && !content.empty()) Send(file.text);
-    if (unfit || content.empty() || Refused()) {
-      TellRefused(name, content);
+    const std::string text = ForeignTextToUtf8(content);
+    if (!text.empty()) Send(text);
+    if (text.empty() || Refused()) {
+      TellRefused(name, text);
       refused_[name] = *stamp;
     } else {
       // Only a file that was sent goes, and only as it was read: a file

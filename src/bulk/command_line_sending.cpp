@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "bulk/group_sending.h"
+#include "core/utf8.h"
 #include "phonebook/group_tables.h"
 #include "platform/name_key.h"
 #include "records/log_file.h"
@@ -30,12 +31,16 @@ OrderOutcome RunOutcome(const GroupSending& groups) {
 
 }  // namespace
 
-CommandLineOrder ParseCommandLineOrder(const std::string& text, char separator) {
+CommandLineOrder ParseCommandLineOrder(const std::string& text, const std::string& separator) {
   CommandLineOrder order;
-  for (size_t i = 1; i < text.size(); ++i) {
-    if (text[i] == separator && text[i - 1] == separator) ++order.doubled_separators;
+  const std::u32string characters = DecodeUtf8(text);
+  const std::u32string marker = DecodeUtf8(separator);
+  for (size_t i = 1; !marker.empty() && i < characters.size(); ++i) {
+    if (characters[i] == marker.front() && characters[i - 1] == marker.front()) {
+      ++order.doubled_separators;
+    }
   }
-  const std::string doubled(2, separator);
+  const std::string doubled = separator + separator;
   std::string rest = text;
   order.field1 = TakeField(rest, doubled);
   order.field2 = TakeField(rest, doubled);
@@ -64,14 +69,14 @@ std::vector<std::string> SplitNumberList(std::string field) {
   return numbers;
 }
 
-char CommandLineSending::Separator() const {
+std::string CommandLineSending::Separator() const {
   const std::string& setting = window_.Settings().AutoFilSep;
-  return setting.empty() ? '/' : setting[0];
+  return setting.empty() ? "/" : std::string(Utf8Prefix(setting, 1));
 }
 
 OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
-  const char separator = Separator();
-  const std::string doubled(2, separator);
+  const std::string separator = Separator();
+  const std::string doubled = separator + separator;
   CommandLineOrder order = ParseCommandLineOrder(text, separator);
   SendState& state = window_.State();
   window_.Groups().SetGroupMembers({});
@@ -81,6 +86,9 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   if (order.doubled_separators < 2) {
     window_.SetReceiptLine("Incorrect order: use marker" + doubled + "number" + doubled +
                            "message");
+  } else if (const std::string refusal = window_.ActiveTransport().RefusalOf(order.message);
+             !refusal.empty()) {
+    outcome = RefuseOrder(order, refusal);
   } else {
     state.write_receipt_file = order.write_receipt_file;
     state.receipt_file_name = order.receipt_file_name;
@@ -104,8 +112,8 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   return outcome;
 }
 
-OrderOutcome CommandLineSending::RefuseOrder(const std::string& text, const std::string& reason) {
-  const CommandLineOrder order = ParseCommandLineOrder(text, Separator());
+OrderOutcome CommandLineSending::RefuseOrder(const CommandLineOrder& order,
+                                             const std::string& reason) {
   window_.SetReceiptLine(reason);
   if (order.write_receipt_file) {
     const LogRecord record = LogRecord::At(window_.Loop().Now(), order.field2, reason, "");
@@ -114,7 +122,6 @@ OrderOutcome CommandLineSending::RefuseOrder(const std::string& text, const std:
       window_.SetReceiptLine(ReceiptWriteErrorText(error));
     }
   }
-  WaitFor(window_.Loop(), kCloseDelayMs);
   return OrderOutcome::kFailed;
 }
 
@@ -158,7 +165,7 @@ OrderOutcome CommandLineSending::ArgGrupp(const std::string& name) {
     }
   }
   if (!group) {
-    window_.SetReceiptLine("Can\xB4t find the " + name + " group!");
+    window_.SetReceiptLine("Can´t find the " + name + " group!");
     return OrderOutcome::kBadOrder;
   }
   GroupSending& groups = window_.Groups();

@@ -23,7 +23,7 @@ struct CommandLineOrder {
 enum class OrderOutcome { kAccepted, kFailed, kBadOrder };
 
 // Splits `text` at the separator written twice.
-CommandLineOrder ParseCommandLineOrder(const std::string& text, char separator);
+CommandLineOrder ParseCommandLineOrder(const std::string& text, const std::string& separator);
 
 // The numbers of a list field, one per ",": a leading line feed is dropped
 // and a missing last "," supplied, so "0701,0702" and "0701,0702," are alike.
@@ -38,18 +38,18 @@ class CommandLineSending {
 
   // Sends the order, then waits three seconds with the window alive, so a
   // caller that closes the program afterwards lets the user see the outcome.
+  // A message the transport cannot carry goes to no one.
   OrderOutcome ArgSandning(const std::string& text);
-  // An order whose text the program cannot hold is sent to no one: the
-  // reason goes on the receipt line and, when the order asks for one, into
-  // its receipt file. `text` is the order as far as it could be read.
-  OrderOutcome RefuseOrder(const std::string& text, const std::string& reason);
   // Sends the message box's text to the group of that name, found in any
   // letter case, through the main window's group mode.
   OrderOutcome ArgGrupp(const std::string& name);
 
  private:
   // The separator of the settings (`AutoFilSep`), "/" when none is set.
-  char Separator() const;
+  std::string Separator() const;
+  // An order that is sent to no one: the reason goes on the receipt line and,
+  // when the order asks for one, into its receipt file.
+  OrderOutcome RefuseOrder(const CommandLineOrder& order, const std::string& reason);
   OrderOutcome SendToList(const std::string& field);
   OrderOutcome SendToNumber(const std::string& number);
   // Double unchecked, the message in the box, the count shown.

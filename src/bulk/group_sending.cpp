@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/text_helpers.h"
+#include "core/utf8.h"
 #include "phonebook/group_tables.h"
 #include "platform/store_error.h"
 
@@ -138,8 +139,14 @@ bool GroupSending::PrepareRun() {
   }
   // A frame carries at most 160 characters, and text an order or a file put
   // into the box is not held to the box's limit.
-  if (text.size() > static_cast<size_t>(MainWindow::kSingleLimit)) {
+  Transport& transport = window_.ActiveTransport();
+  if (!transport.SplitsLongMessages() &&
+      Utf8Length(text) > static_cast<size_t>(MainWindow::kSingleLimit)) {
     Refuse("Message exceeds 160 character!");
+    return false;
+  }
+  if (const std::string refusal = transport.RefusalOf(text); !refusal.empty()) {
+    Refuse(refusal);
     return false;
   }
   window_.SetReceiptLine("");

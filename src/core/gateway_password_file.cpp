@@ -6,6 +6,7 @@
 #include "core/settings_file.h"
 #include "platform/atomic_file.h"
 #include "platform/password_cipher.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
@@ -29,12 +30,14 @@ std::string ReadGatewayPassword(const std::string& program_folder) {
   ReadLine(in);  // the decoy line
   const std::string encrypted = ReadLine(in);
   if (encrypted.empty()) return {};
-  return Decrypt(encrypted, kPasswordKey).value_or("");
+  return Cp1252ToUtf8(Decrypt(encrypted, kPasswordKey).value_or(""));
 }
 
 bool WriteGatewayPassword(const std::string& program_folder, const std::string& password) {
   if (password.empty()) return true;
-  const std::string encrypted = Encrypt(password, kPasswordKey);
+  // The file keeps the password in the code page other programs read it in.
+  if (FirstOutsideCp1252(password)) return false;
+  const std::string encrypted = Encrypt(Utf8ToCp1252(password), kPasswordKey);
   if (encrypted.empty()) return false;
   // Whatever permissions an old file had, the password stays the owner's only.
   return WriteFileAtomically(program_folder + kGatewayPasswordFileName,

@@ -6,6 +6,7 @@
 #include "bulk/autosending.h"
 #include "bulk/group_sending.h"
 #include "core/text_helpers.h"
+#include "core/utf8.h"
 #include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
 #include "platform/store_error.h"
@@ -137,7 +138,7 @@ void MainWindow::UpdateCharCount() {
   int limit = double_box.checked ? kDoubleLimit : kSingleLimit;
   Mutable(MainControl::kMessageBox).max_length = limit;
   if (!mail_check_running_) {
-    SetStatusLine(std::to_string(MessageText().size()) + " character in message (Max " +
+    SetStatusLine(std::to_string(Utf8Length(MessageText())) + " character in message (Max " +
                   std::to_string(limit) + ").");
   }
   Changed();
@@ -146,7 +147,7 @@ void MainWindow::UpdateCharCount() {
 void MainWindow::OnMessageEdited(const std::string& text) {
   ControlState& box = Mutable(MainControl::kMessageBox);
   box.text =
-      TypedText(text, box.max_length > 0 ? static_cast<size_t>(box.max_length) : text.size());
+      TypedText(text, box.max_length > 0 ? static_cast<size_t>(box.max_length) : Utf8Length(text));
   if (ActiveTransport().SplitsLongMessages()) box.text = FitToParts(box.text, settings_.MaxParts);
   UpdateCharCount();
 }
@@ -349,14 +350,14 @@ void MainWindow::StartSend() {
   Transport& transport = ActiveTransport();
   if (!transport.SplitsLongMessages()) {
     if (Control(MainControl::kDouble).checked && !autosend_in_progress_ &&
-        text.size() <= static_cast<size_t>(kSingleLimit)) {
-      RefuseSend("Message doesn\xB4t exceed 160 character, uncheck Double!");
+        Utf8Length(text) <= static_cast<size_t>(kSingleLimit)) {
+      RefuseSend("Message doesn´t exceed 160 character, uncheck Double!");
       return;
     }
     // Text put into the box by a program (an order, a file, the saved text
     // after Double was unchecked) is not held to the box's limit; a single
     // frame cannot carry more than 160 characters.
-    if (!s.double_message && text.size() > static_cast<size_t>(kSingleLimit)) {
+    if (!s.double_message && Utf8Length(text) > static_cast<size_t>(kSingleLimit)) {
       RefuseSend("Message exceeds 160 character, check Double!");
       return;
     }
@@ -517,7 +518,7 @@ void MainWindow::OnReceiptTimerTick() {
     return;
   }
   if (s.receipt_ticks > kReceiptTickLimit) {
-    SetReceiptLine("The operator didn\xB4t send a receipt.");
+    SetReceiptLine("The operator didn´t send a receipt.");
     s.keep_line = false;
     s.finished = true;
   }
@@ -591,7 +592,7 @@ void MainWindow::OpenSettings() {
 
 void MainWindow::ShowHelpTopics() {
   if (!services_.help_viewer.ShowContents(settings_.HelpFile)) {
-    services_.dialogs.MessageBox("Can\xB4t find the helpfile", "Tolvane", MessageIcon::kCritical);
+    services_.dialogs.MessageBox("Can´t find the helpfile", "Tolvane", MessageIcon::kCritical);
   }
 }
 

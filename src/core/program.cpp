@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "bulk/command_line_sending.h"
-#include "core/message_file_text.h"
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
 #include "platform/local_file_system.h"
@@ -53,15 +52,13 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   settings_.ProgramFolder = program_folder;
   if (!command_line.empty()) {
     window_->SetCommandLineMode(true);
-    MessageFileText order = ReadMessageFileText(command_line, "order");
-    order_refusal_ = order.refusal;
-    command_line_text_ = order_refusal_.empty() ? order.text : Utf8ToCp1252(command_line);
+    command_line_text_ = ForeignTextToUtf8(command_line);
   }
   window_->SetRecipientListStale(true);
   // The database file is installed with the program, never created by it.
   if (!FileExists(program_folder + ProgramLocation::kPhoneBookFile)) {
-    services_.dialogs.MessageBox("Can\xB4t find TELEDATA.MDB, reinstall the program!",
-                                 "Missing file!", MessageIcon::kCritical);
+    services_.dialogs.MessageBox("Can´t find TELEDATA.MDB, reinstall the program!", "Missing file!",
+                                 MessageIcon::kCritical);
     return false;
   }
   settings_.HelpFile = location.InstalledFolder() + ProgramLocation::kManualFile;
@@ -104,9 +101,7 @@ void Program::OnStartupTimer() {
   LocalFileSystem::Instance().Remove(settings_.ProgramFolder + kLeftoverOrderFile);
   window_->SetComposeEnabled(true);
   CommandLineSending sending(*window_);
-  const OrderOutcome outcome = order_refusal_.empty()
-                                   ? sending.ArgSandning(command_line_text_)
-                                   : sending.RefuseOrder(command_line_text_, order_refusal_);
+  const OrderOutcome outcome = sending.ArgSandning(command_line_text_);
   switch (outcome) {
     case OrderOutcome::kAccepted:
       exit_status_ = kExitAccepted;

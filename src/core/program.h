@@ -51,8 +51,6 @@ class Program {
   std::unique_ptr<RecordCursor> cursor_;
   std::unique_ptr<Timer> startup_timer_;
   std::string command_line_text_;
-  // Why the order cannot be sent as it is; empty when it can.
-  std::string order_refusal_;
   // Only a positive answer gives kExitAccepted: a run closed before its order
   // was sent has failed.
   int exit_status_ = kExitFailed;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/ini_file.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 
@@ -15,12 +16,22 @@ SettingsFile::SettingsFile(std::string program_folder)
 
 std::string SettingsFile::ReadSetting(const std::string& section, const std::string& key,
                                       const std::string& default_value) const {
-  return IniFile::ReadString(Path(), section, key, default_value);
+  return Cp1252WithReferencesToUtf8(IniFile::ReadString(
+      Path(), Utf8ToCp1252(section), Utf8ToCp1252(key), Utf8ToCp1252WithReferences(default_value)));
 }
 
 bool SettingsFile::WriteSetting(const std::string& section, const std::string& key,
                                 const std::string& value) const {
-  return IniFile::WriteString(Path(), section, key, value);
+  return WriteBytes(section, key, Utf8ToCp1252WithReferences(value));
+}
+
+std::string SettingsFile::ReadBytes(const std::string& section, const std::string& key) const {
+  return IniFile::ReadString(Path(), Utf8ToCp1252(section), Utf8ToCp1252(key), "");
+}
+
+bool SettingsFile::WriteBytes(const std::string& section, const std::string& key,
+                              const std::string& bytes) const {
+  return IniFile::WriteString(Path(), Utf8ToCp1252(section), Utf8ToCp1252(key), bytes);
 }
 
 bool FileExists(const std::string& path) {

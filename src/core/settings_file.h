@@ -16,13 +16,19 @@ class SettingsFile {
   const std::string& ProgramFolder() const { return program_folder_; }
   std::string Path() const { return program_folder_ + kFileName; }
 
-  // The key's value, at most 127 characters, or the default when the file or
-  // the key is missing.
+  // The key's value as UTF-8, or the default when the file or the key is
+  // missing. The file stays Windows-1252 for the programs that share it: a
+  // character it cannot hold is written as a numeric reference "&#N;".
   std::string ReadSetting(const std::string& section, const std::string& key,
                           const std::string& default_value) const;
   // Creates the file, section or key as needed; false when it cannot.
   bool WriteSetting(const std::string& section, const std::string& key,
                     const std::string& value) const;
+  // The value's bytes as the file holds them (at most 127), for values that
+  // are not text, such as a shifted password.
+  std::string ReadBytes(const std::string& section, const std::string& key) const;
+  bool WriteBytes(const std::string& section, const std::string& key,
+                  const std::string& bytes) const;
 
  private:
   std::string program_folder_;

@@ -7,6 +7,7 @@
 #include "core/gateway_password_file.h"
 #include "core/settings_values.h"
 #include "core/time_of_day.h"
+#include "platform/text_codec.h"
 #include "sms/message_settings.h"
 
 namespace tolvane {
@@ -32,8 +33,8 @@ class Reader {
   }
 
   void Password(const char* section, const char* key, std::string ProgramSettings::*field) {
-    if (const auto password = UnshiftPassword(file_.ReadSetting(section, key, ""))) {
-      settings_.*field = *password;
+    if (const auto password = UnshiftPassword(file_.ReadBytes(section, key))) {
+      settings_.*field = Cp1252WithReferencesToUtf8(*password);
     } else {
       Report(kErrorInvalidCall);
     }
@@ -161,9 +162,8 @@ bool SaveSettings(const SettingsFile& file, const ProgramSettings& s) {
     ok = ok && file.WriteSetting(section, key, value);
   };
   auto write_shifted = [&](const char* section, const char* key, const std::string& password) {
-    const std::optional<std::string> shifted = ShiftPassword(password);
-    ok = ok && shifted.has_value();
-    if (shifted) write(section, key, *shifted);
+    const std::optional<std::string> shifted = ShiftPassword(Utf8ToCp1252WithReferences(password));
+    ok = ok && shifted.has_value() && file.WriteBytes(section, key, *shifted);
   };
   write("Access", "AccessTyp", s.AccessTyp);
   write("TCP", "TCPAnvNamn", s.TCPAnvNamn);

@@ -8,6 +8,7 @@
 #include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/text_helpers.h"
+#include "core/utf8.h"
 #include "platform/text_codec.h"
 
 namespace tolvane {
@@ -50,14 +51,18 @@ int StoreSecret(const std::vector<std::string>& arguments, std::istream& in, std
     return kExitFailed;
   }
   // Kept as the settings dialog keeps a typed password: without blanks around
-  // it, in the program's code page.
-  const std::string typed = TrimBlanks(*line);
-  if (typed.empty()) {
+  // it.
+  const std::string secret = TrimBlanks(*line);
+  if (secret.empty()) {
     error << "No secret on standard input\n";
     return kExitFailed;
   }
-  const std::string secret = Utf8ToCp1252(typed);
-  if (Cp1252ToUtf8(secret) != typed) {
+  if (SanitiseUtf8(secret) != secret) {
+    error << "The secret is not UTF-8 text\n";
+    return kExitFailed;
+  }
+  // user.dat holds the gateway password in Windows-1252.
+  if (name == kGatewaySecret && FirstOutsideCp1252(secret)) {
     error << "The secret holds characters outside Windows-1252\n";
     return kExitFailed;
   }

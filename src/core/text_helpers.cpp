@@ -4,6 +4,8 @@
 #include <charconv>
 #include <iterator>
 
+#include "core/utf8.h"
+
 namespace tolvane {
 
 std::string TrimBlanks(const std::string& text) {
@@ -46,8 +48,10 @@ std::optional<double> NumericValue(const std::string& text) {
 }
 
 std::string TypedText(const std::string& text, size_t limit) {
-  if (limit < text.size() && limit > 0 && text[limit - 1] == '\r' && text[limit] == '\n') --limit;
-  std::string taken = text.substr(0, limit);
+  std::string taken(Utf8Prefix(text, limit));
+  if (taken.size() < text.size() && taken.ends_with('\r') && text[taken.size()] == '\n') {
+    taken.pop_back();
+  }
   std::replace(taken.begin(), taken.end(), '\t', ' ');
   return taken;
 }

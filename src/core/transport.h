@@ -77,6 +77,10 @@ class Transport {
 // cancelled.
 void WaitForExchange(SendContext& context);
 
+// The refusal of a transport that carries Windows-1252 bytes only: it names
+// the first character of the text outside the code page; empty when none is.
+std::string Cp1252Refusal(std::string_view text);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_CORE_TRANSPORT_H_

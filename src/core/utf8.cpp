@@ -68,6 +68,18 @@ size_t Utf8Length(std::string_view text) {
   return length;
 }
 
+std::string_view Utf8Prefix(std::string_view text, size_t characters) {
+  size_t at = 0;
+  for (size_t count = 0; count < characters && at < text.size(); ++count) NextCodePoint(text, at);
+  return text.substr(0, at);
+}
+
+std::string CharacterText(char32_t code_point) {
+  std::string text;
+  AppendUtf8(text, code_point);
+  return text;
+}
+
 std::u32string DecodeUtf8(std::string_view text) {
   std::u32string code_points;
   code_points.reserve(text.size());
@@ -83,5 +95,7 @@ std::string EncodeUtf8(std::u32string_view code_points) {
 }
 
 std::string SanitiseUtf8(std::string_view text) { return EncodeUtf8(DecodeUtf8(text)); }
+
+bool IsValidUtf8(std::string_view text) { return SanitiseUtf8(text) == text; }
 
 }  // namespace tolvane

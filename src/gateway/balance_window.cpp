@@ -6,6 +6,7 @@
 #include "core/text_helpers.h"
 #include "gateway/form_encoding.h"
 #include "gateway/gateway_client.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
@@ -71,11 +72,11 @@ void BalanceWindow::Load(const std::function<void()>& on_progress) {
 
   const std::string credit = client_.OpenUrl(CreditAddress(), kRequestTimeoutMs);
   if (!NumericValue(credit)) {
-    result_ = credit.empty() ? "Remote host could not be found." : credit;
+    result_ = credit.empty() ? "Remote host could not be found." : ForeignTextToUtf8(credit);
   } else {
     const std::string balance = client_.OpenUrl(BalanceAddress(), kRequestTimeoutMs);
     if (!NumericValue(balance)) {
-      result_ = balance.empty() ? "Could\xB4n!" : balance;
+      result_ = balance.empty() ? "Could´n!" : ForeignTextToUtf8(balance);
     } else {
       result_ = BalanceSentence(Clean(credit), Clean(balance));
     }

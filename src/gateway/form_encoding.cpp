@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "platform/text_codec.h"
+
 namespace tolvane {
 namespace {
 
@@ -34,7 +36,7 @@ std::string EscapeGatewayMessage(const std::string& text) {
 std::string FormEncode(const std::string& value) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string encoded;
-  for (unsigned char c : value) {
+  for (unsigned char c : Utf8ToCp1252(value)) {
     if (IsUnreserved(c)) {
       encoded += static_cast<char>(c);
     } else {

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "core/utf8.h"
 #include "gateway/form_encoding.h"
 #include "gateway/gateway_client.h"
 #include "gateway/kolla_header.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
@@ -84,7 +86,7 @@ void GatewayTransport::FixaStrangTCP() {
   impl_->body = "protocolVersion=1.0&accountName=" + FormEncode(settings.TCPAnvNamn) +
                 "&accountPassword=" + FormEncode(settings.GatewayPassword) +
                 "&toPhoneNumber=" + FormEncode(state.recipient_number) +
-                "&message=" + EscapeGatewayMessage(impl_->context.MessageText()) +
+                "&message=" + EscapeGatewayMessage(Utf8ToCp1252(impl_->context.MessageText())) +
                 "&followingMessages=" + std::to_string(state.following_count) +
                 "&timeoutMS=" + (settings.EjKvitto == "1" ? "2000" : "40000");
 }
@@ -181,12 +183,14 @@ void GatewayTransport::SandDubbelTCP() {
   };
 
   context.SetStatusLine("Connecting...");
-  bool done = send_part(full_text.substr(0, kPartLength), 1, true);
+  const std::string_view first_part = Utf8Prefix(full_text, kPartLength);
+  bool done = send_part(std::string(first_part), 1, true);
   if (done) {
     state.following_count = 0;
     state.ended = false;
     done = send_part(
-        full_text.substr(std::min(kPartLength, full_text.size()), kMaxSecondPartLength), 0, false);
+        std::string(Utf8Prefix(full_text.substr(first_part.size()), kMaxSecondPartLength)), 0,
+        false);
   }
   state.keep_line = false;
   context.SetMessageText(full_text);

@@ -23,7 +23,7 @@ class GatewayTransport : public Transport {
   void Configure(const std::function<void(int error_number)>& report_error) override;
   void PrepareForSend() override {}
   bool SplitsLongMessages() const override { return false; }
-  std::string RefusalOf(std::string_view) const override { return {}; }
+  std::string RefusalOf(std::string_view text) const override { return Cp1252Refusal(text); }
   void SendSingle() override;
   void SendDouble() override;
   bool OpenRun() override;

@@ -3,6 +3,7 @@
 #include "core/main_window.h"
 #include "core/text_helpers.h"
 #include "core/time_of_day.h"
+#include "core/utf8.h"
 #include "platform/local_time.h"
 #include "platform/mail_errors.h"
 
@@ -69,7 +70,7 @@ bool MailChecker::UsesDialUp() const { return !Settings().RasYNOn; }
 
 bool MailChecker::SettingsComplete() {
   if (UsesDialUp() && TrimBlanks(Settings().RasISP).empty()) {
-    dialogs_.MessageBox("You must choose a connection or check \"Don\xB4t use DUN\"", "Connection?",
+    dialogs_.MessageBox("You must choose a connection or check \"Don´t use DUN\"", "Connection?",
                         MessageIcon::kInformation);
     return false;
   }
@@ -295,11 +296,18 @@ void MailChecker::OnDisconnectComplete() {
 
 void MailChecker::OnForwardDelay() {
   forward_timer_->Stop();
-  std::string text = window_.MessageText();
+  // A summary is worth more with "?" for a character the transport cannot
+  // carry (an emoji in a subject) than refused as a whole.
+  const Transport& transport = window_.ActiveTransport();
+  std::u32string carried;
+  for (char32_t c : DecodeUtf8(window_.MessageText())) {
+    carried += transport.RefusalOf(CharacterText(c)).empty() ? c : U'?';
+  }
+  const std::string text = EncodeUtf8(carried);
   // One SMS carries at most two parts; a longer summary is cut rather than
   // refused by the operator as a whole.
-  if (text.size() > kDoubleLimit) window_.SetMessageText(text.substr(0, kDoubleLimit));
-  if (text.size() <= kSingleLimit) ReturnToSingleMode();
+  window_.SetMessageText(std::string(Utf8Prefix(text, kDoubleLimit)));
+  if (Utf8Length(text) <= kSingleLimit) ReturnToSingleMode();
   window_.StartSend();
   CommonEnding();
 }

@@ -6,8 +6,10 @@
 #include <optional>
 
 #include "core/settings_values.h"
+#include "core/utf8.h"
 #include "modem/ucp_frame.h"
 #include "platform/serial_line_settings.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
@@ -363,7 +365,7 @@ void ModemTransport::Cancel() {
 void ModemTransport::BuildSubmitFrame() {
   Impl& m = *impl_;
   SubmitFrameInput input;
-  input.message = m.context.MessageText();
+  input.message = Utf8ToCp1252(m.context.MessageText());
   input.recipient_number = m.state.recipient_number;
   input.sender_number = m.state.sender_number;
   input.transaction_reference = m.state.transaction_reference;
@@ -534,17 +536,18 @@ void ModemTransport::SendDouble() {
     return !stopped();
   };
 
-  m.context.SetMessageText(full_text.substr(0, 160));
-  state.message = m.context.MessageText();
+  const std::string first_part(Utf8Prefix(full_text, 160));
+  m.context.SetMessageText(first_part);
+  state.message = first_part;
   state.keep_line = true;
   InitModem();
   if (stopped() || !Connect() || stopped()) return give_up();
 
-  if (!send_part(full_text.substr(0, 160))) return give_up();
+  if (!send_part(first_part)) return give_up();
   ++state.transaction_reference;
   state.ended = false;
   state.keep_line = false;
-  if (!send_part(full_text.substr(std::min<size_t>(160, full_text.size())))) return give_up();
+  if (!send_part(full_text.substr(first_part.size()))) return give_up();
   m.context.SetMessageText(full_text);
 }
 

@@ -29,7 +29,7 @@ class ModemTransport : public Transport {
   void Configure(const std::function<void(int error_number)>& report_error) override;
   void PrepareForSend() override;
   bool SplitsLongMessages() const override { return false; }
-  std::string RefusalOf(std::string_view) const override { return {}; }
+  std::string RefusalOf(std::string_view text) const override { return Cp1252Refusal(text); }
   void SendSingle() override;
   void SendDouble() override;
   // Initialises the modem and dials once for the whole run.

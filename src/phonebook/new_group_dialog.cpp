@@ -1,6 +1,7 @@
 #include "phonebook/new_group_dialog.h"
 
 #include "core/text_helpers.h"
+#include "core/utf8.h"
 #include "platform/store_error.h"
 
 namespace tolvane {
@@ -17,7 +18,7 @@ NewGroupDialog::NewGroupDialog(GroupPanel& panel, Dialogs& dialogs)
 }
 
 void NewGroupDialog::EditName(const std::string& text) {
-  name_box_.text = text.substr(0, name_box_.max_length);
+  name_box_.text = Utf8Prefix(text, name_box_.max_length);
 }
 
 bool NewGroupDialog::Ok() {

@@ -1,6 +1,7 @@
 #include "phonebook/phone_book_window.h"
 
 #include "core/text_helpers.h"
+#include "core/utf8.h"
 #include "platform/phone_book_store.h"
 
 namespace tolvane {
@@ -47,11 +48,11 @@ void PhoneBookWindow::SelectName(int index) {
 }
 
 void PhoneBookWindow::EditNameText(const std::string& text) {
-  if (name_box_.enabled) name_box_.text = text.substr(0, name_box_.max_length);
+  if (name_box_.enabled) name_box_.text = Utf8Prefix(text, name_box_.max_length);
 }
 
 void PhoneBookWindow::EditNumberText(const std::string& text) {
-  if (number_box_.enabled) number_box_.text = text.substr(0, number_box_.max_length);
+  if (number_box_.enabled) number_box_.text = Utf8Prefix(text, number_box_.max_length);
 }
 
 void PhoneBookWindow::SelectType(int option) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "core/utf8.h"
 #include "platform/text_codec.h"
 
 namespace tolvane {
@@ -23,9 +24,10 @@ std::string FormatLocal(TimePoint time, const char* format) {
 
 std::string ShortDateText(TimePoint time) {
   std::string date = FormatLocal(time, "%x");
-  // Some locales write their date with non-ASCII characters.
-  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0) return Utf8ToCp1252(date);
-  return date;
+  // Some locales write their date with non-ASCII characters, in their own
+  // code page.
+  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0) return SanitiseUtf8(date);
+  return Cp1252ToUtf8(date);
 }
 
 std::string HourMinuteText(TimePoint time) { return FormatLocal(time, "%H:%M"); }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <optional>
 
+#include "core/utf8.h"
 #include "platform/text_codec.h"
 
 namespace tolvane {
@@ -96,31 +97,12 @@ std::string DecodeQ(std::string_view text) {
   return bytes;
 }
 
-bool IsValidUtf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    int follow = c < 0x80             ? 0
-                 : (c & 0xE0) == 0xC0 ? 1
-                 : (c & 0xF0) == 0xE0 ? 2
-                 : (c & 0xF8) == 0xF0 ? 3
-                                      : -1;
-    if (follow < 0) return false;
-    for (int k = 1; k <= follow; ++k) {
-      if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-        return false;
-      }
-    }
-    i += follow + 1;
-  }
-  return true;
-}
-
-// Bytes in `charset` as Windows-1252.
-std::string ToCp1252(const std::string& bytes, const std::string& charset) {
-  if (charset == "utf-8" || charset == "utf8") return Utf8ToCp1252(bytes);
+// Bytes in `charset` as UTF-8.
+std::string ToUtf8(const std::string& bytes, const std::string& charset) {
+  if (charset == "utf-8" || charset == "utf8") return SanitiseUtf8(bytes);
   if (charset == "iso-8859-1" || charset == "latin1" || charset == "windows-1252" ||
       charset == "cp1252" || charset == "us-ascii" || charset == "ascii") {
-    return bytes;
+    return Cp1252ToUtf8(bytes);
   }
   std::string text = bytes;
   if (charset == "iso-8859-15") {
@@ -133,19 +115,12 @@ std::string ToCp1252(const std::string& bytes, const std::string& charset) {
         if (static_cast<unsigned char>(c) == latin9) c = static_cast<char>(cp1252);
       }
     }
-    return text;
+    return Cp1252ToUtf8(text);
   }
   for (char& c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) c = '?';
   }
   return text;
-}
-
-// Text outside encoded words: UTF-8 when it is valid UTF-8 (as modern
-// mailers send it), else taken as Windows-1252.
-std::string PlainToCp1252(std::string_view text) {
-  std::string bytes(text);
-  return IsValidUtf8(bytes) ? Utf8ToCp1252(bytes) : bytes;
 }
 
 // Decodes the encoded word starting at `at`; on success moves `at` past it.
@@ -172,7 +147,7 @@ std::optional<std::string> EncodedWord(std::string_view text, size_t& at) {
   }
   if (!bytes) return std::nullopt;
   at = end + 2;
-  return ToCp1252(*bytes, charset);
+  return ToUtf8(*bytes, charset);
 }
 
 // One line: controls become blanks, runs of blanks one blank.
@@ -209,7 +184,7 @@ std::string SenderName(std::string_view from) {
     std::string name = Unquote(from.substr(0, open));
     if (!Trim(name).empty()) return DecodeHeaderText(name);
     size_t close = from.find('>', open);
-    return std::string(Trim(from.substr(
+    return ForeignTextToUtf8(Trim(from.substr(
         open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1)));
   }
   // The old form: address (Name).
@@ -218,9 +193,9 @@ std::string SenderName(std::string_view from) {
   if (paren != std::string_view::npos && close != std::string_view::npos && close > paren) {
     std::string_view name = Trim(from.substr(paren + 1, close - paren - 1));
     if (!name.empty()) return DecodeHeaderText(name);
-    return std::string(Trim(from.substr(0, paren)));
+    return ForeignTextToUtf8(Trim(from.substr(0, paren)));
   }
-  return PlainToCp1252(from);
+  return ForeignTextToUtf8(from);
 }
 
 }  // namespace
@@ -252,7 +227,7 @@ std::string DecodeHeaderText(std::string_view value) {
     size_t blank = value.find_first_of(" \t", i);
     size_t stop = std::min(next, blank);
     if (stop == std::string_view::npos) stop = value.size();
-    text += PlainToCp1252(value.substr(i, stop - i));
+    text += ForeignTextToUtf8(value.substr(i, stop - i));
     after_word = false;
     i = stop;
   }

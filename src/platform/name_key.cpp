@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "platform/text_codec.h"
+#include "core/utf8.h"
 
 namespace tolvane {
 namespace {
@@ -32,8 +32,8 @@ std::string Fold(std::string_view utf8) {
   if (size == UTF8PROC_ERROR_NOMEM) throw std::bad_alloc();
   if (size < 0) {
     // Malformed UTF-8 (written by another tool) folds as the program reads
-    // it: every bad byte a "?".
-    return Fold(Cp1252ToUtf8(Utf8ToCp1252(utf8)));
+    // it, the bad bytes as U+FFFD.
+    return Fold(SanitiseUtf8(utf8));
   }
   std::unique_ptr<utf8proc_uint8_t, decltype(&std::free)> owned(mapped, std::free);
   return std::string(reinterpret_cast<const char*>(mapped), static_cast<size_t>(size));
@@ -41,7 +41,7 @@ std::string Fold(std::string_view utf8) {
 
 }  // namespace
 
-std::string NameKeyOfUtf8(std::string_view utf8) {
+std::string NameKey(std::string_view utf8) {
   // Full folding would make the sharp s "ss"; the pieces between sharp s
   // fold alone (it never combines with its neighbours) and it joins them.
   std::string key;
@@ -54,8 +54,6 @@ std::string NameKeyOfUtf8(std::string_view utf8) {
     start = sharp + (utf8.substr(sharp).starts_with(kSharpS) ? kSharpS : kCapitalSharpS).size();
   }
 }
-
-std::string NameKey(std::string_view text) { return NameKeyOfUtf8(Cp1252ToUtf8(text)); }
 
 bool SameName(std::string_view a, std::string_view b) { return NameKey(a) == NameKey(b); }
 

@@ -92,7 +92,7 @@ std::optional<int> StatCount(std::string_view status) {
 std::string ServerText(std::string_view status) {
   const size_t blank = status.find(' ');
   return blank == std::string_view::npos ? std::string()
-                                         : " " + Utf8ToCp1252(status.substr(blank + 1));
+                                         : " " + ForeignTextToUtf8(status.substr(blank + 1));
 }
 
 }  // namespace tolvane

@@ -7,7 +7,6 @@
 
 #include "platform/name_key.h"
 #include "platform/sqlite_statement.h"
-#include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
@@ -53,15 +52,15 @@ void FillKeys(sqlite3* db, const std::string& table, std::vector<NameClash>& cla
   std::map<std::string, size_t> first_of_key;
   std::vector<std::string> keys;
   auto clash = [&](const std::string& name, const std::string& other) {
-    clashes.push_back({table, Utf8ToCp1252(name), Utf8ToCp1252(other)});
+    clashes.push_back({table, name, other});
   };
   {
     SqliteStatement query(db, "SELECT rowid, " + QuoteSqlIdentifier(kFieldNamn) + " FROM " +
                                   quoted + " WHERE " + key + " IS NULL AND " +
                                   QuoteSqlIdentifier(kFieldNamn) + " IS NOT NULL ORDER BY rowid");
     while (query.Step()) {
-      keyless.push_back({query.ColumnInt64(0), query.ColumnUtf8(1)});
-      keys.push_back(NameKeyOfUtf8(keyless.back().name));
+      keyless.push_back({query.ColumnInt64(0), query.ColumnText(1)});
+      keys.push_back(NameKey(keyless.back().name));
       auto [first, added] = first_of_key.emplace(keys.back(), keyless.size() - 1);
       if (!added) {
         // Neither of two new records is preferred to the other.
@@ -77,14 +76,14 @@ void FillKeys(sqlite3* db, const std::string& table, std::vector<NameClash>& cla
                                  " WHERE " + key + " = ?1");
   for (size_t i = 0; i < keyless.size(); ++i) {
     if (keyless[i].clashes) continue;
-    fill.BindUtf8(1, keys[i]);
+    fill.BindText(1, keys[i]);
     fill.BindInt64(2, keyless[i].rowid);
     try {
       fill.Run();
     } catch (const StoreError& error) {
       if (error.number() != kStoreErrorDuplicateKey) throw;
-      holder.BindUtf8(1, keys[i]);
-      if (holder.Step()) clash(holder.ColumnUtf8(0), keyless[i].name);
+      holder.BindText(1, keys[i]);
+      if (holder.Step()) clash(holder.ColumnText(0), keyless[i].name);
       holder.Reset();
     }
     fill.Reset();

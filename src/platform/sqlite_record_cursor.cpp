@@ -120,7 +120,7 @@ void SqliteRecordCursor::MoveNext() {
 bool SqliteRecordCursor::SeekName(const std::string& name) {
   CheckOpen();
   seek_->BindText(1, name);
-  if (has_key_) seek_->BindUtf8(2, NameKey(name));
+  if (has_key_) seek_->BindText(2, NameKey(name));
   Load(*seek_);
   return !eof_;
 }
@@ -211,7 +211,7 @@ void SqliteRecordCursor::Update() {
   }
   SqliteStatement statement(Db(), sql);
   for (int i = 0; i < count; ++i) statement.BindText(i + 1, changes_[i].second);
-  if (key) statement.BindUtf8(count + 1, *key);
+  if (key) statement.BindText(count + 1, *key);
   if (pending_ == Pending::kEdit) statement.BindInt64(count + 2, *rowid_);
   // A failed write leaves the record pending, as the user may correct it.
   statement.Run();
@@ -221,7 +221,7 @@ void SqliteRecordCursor::Update() {
       // table's trigger empty the key as stale: the program knows it is not.
       SqliteStatement restore(Db(), "UPDATE " + quoted_table_ + " SET " + key_field +
                                         " = ?1 WHERE rowid = ?2 AND " + key_field + " IS NULL");
-      restore.BindUtf8(1, *key);
+      restore.BindText(1, *key);
       restore.BindInt64(2, *rowid_);
       restore.Run();
     }

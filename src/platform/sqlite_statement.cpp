@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include "platform/text_codec.h"
+#include "core/utf8.h"
 
 namespace tolvane {
 
@@ -20,11 +20,7 @@ void SqliteStatement::Reset() {
 }
 
 void SqliteStatement::BindText(int index, const std::string& text) {
-  BindUtf8(index, Cp1252ToUtf8(text));
-}
-
-void SqliteStatement::BindUtf8(int index, const std::string& utf8) {
-  int result = sqlite3_bind_text(statement_, index, utf8.data(), static_cast<int>(utf8.size()),
+  int result = sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
                                  SQLITE_TRANSIENT);
   if (result != SQLITE_OK) throw SqliteStoreError(db_, result);
 }
@@ -54,18 +50,15 @@ int SqliteStatement::ColumnCount() const { return sqlite3_column_count(statement
 
 std::string SqliteStatement::ColumnName(int column) const {
   const char* name = sqlite3_column_name(statement_, column);
-  return name == nullptr ? std::string() : Utf8ToCp1252(name);
+  return name == nullptr ? std::string() : SanitiseUtf8(name);
 }
 
 std::string SqliteStatement::ColumnText(int column) const {
-  return Utf8ToCp1252(ColumnUtf8(column));
-}
-
-std::string SqliteStatement::ColumnUtf8(int column) const {
   const unsigned char* text = sqlite3_column_text(statement_, column);
   if (text == nullptr) return std::string();
   int size = sqlite3_column_bytes(statement_, column);
-  return std::string(reinterpret_cast<const char*>(text), size);
+  // Another program may have stored bytes that are not UTF-8.
+  return SanitiseUtf8(std::string_view(reinterpret_cast<const char*>(text), size));
 }
 
 std::int64_t SqliteStatement::ColumnInt64(int column) const {
@@ -97,7 +90,7 @@ StoreError SqliteStoreError(sqlite3* db, int result_code) {
 
 std::string QuoteSqlIdentifier(const std::string& name) {
   std::string quoted = "\"";
-  for (char c : Cp1252ToUtf8(name)) {
+  for (char c : name) {
     if (c == '"') quoted += '"';
     quoted += c;
   }

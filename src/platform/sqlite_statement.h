@@ -23,10 +23,8 @@ class SqliteStatement {
 
   // Makes the statement ready to run again, with no values bound.
   void Reset();
-  // Parameters count from 1.
+  // Parameters count from 1; text is UTF-8, as SQLite keeps it.
   void BindText(int index, const std::string& text);
-  // Text that is UTF-8 already (a name key), bound as it is.
-  void BindUtf8(int index, const std::string& utf8);
   void BindInt64(int index, std::int64_t value);
   // Runs to the next row: false when there is none.
   bool Step();
@@ -37,8 +35,6 @@ class SqliteStatement {
   std::string ColumnName(int column) const;
   // NULL reads as "".
   std::string ColumnText(int column) const;
-  // The stored UTF-8 as it is; NULL reads as "".
-  std::string ColumnUtf8(int column) const;
   std::int64_t ColumnInt64(int column) const;
 
  private:

@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
+
+#include "core/utf8.h"
 
 namespace tolvane {
 namespace {
@@ -20,72 +23,99 @@ char32_t CodePointOf(unsigned char byte) {
   return byte;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-char ByteOf(char32_t cp) {
+// The byte of a code point in the code page; nullopt when it has none.
+std::optional<char> ByteOf(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
   for (int i = 0; i < 32; ++i) {
     char32_t mapped = kHighTable[i] != 0 ? kHighTable[i] : static_cast<char32_t>(0x80 + i);
     if (mapped == cp) return static_cast<char>(0x80 + i);
   }
-  return '?';
+  return std::nullopt;
 }
+
+constexpr char32_t kAmpersand = U'&';
+// More digits than any code point needs; a longer run is no reference.
+constexpr size_t kMaxReferenceDigits = 7;
+
+// The length of the "&#N;" at `at` (digits only, any count) and its value;
+// {0, 0} when the text there is not of that form.
+std::pair<size_t, char32_t> ReferenceAt(std::u32string_view text, size_t at) {
+  if (at + 4 > text.size() || text[at] != kAmpersand || text[at + 1] != U'#') return {0, 0};
+  size_t end = at + 2;
+  char32_t value = 0;
+  while (end < text.size() && text[end] >= U'0' && text[end] <= U'9') {
+    if (end - at - 2 < kMaxReferenceDigits) value = value * 10 + (text[end] - U'0');
+    ++end;
+  }
+  if (end == at + 2 || end >= text.size() || text[end] != U';') return {0, 0};
+  if (end - at - 2 > kMaxReferenceDigits) value = 0x110000;  // names no character
+  return {end + 1 - at, value};
+}
+
+bool IsCharacter(char32_t cp) { return cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF); }
 
 }  // namespace
 
 std::string Cp1252ToUtf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) AppendUtf8(out, CodePointOf(static_cast<unsigned char>(c)));
-  return out;
+  std::u32string code_points;
+  code_points.reserve(text.size());
+  for (char c : text) code_points += CodePointOf(static_cast<unsigned char>(c));
+  return EncodeUtf8(code_points);
 }
 
 std::string Utf8ToCp1252(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    auto lead = static_cast<unsigned char>(text[i]);
-    int extra = lead < 0x80           ? 0
-                : (lead >> 5) == 0x6  ? 1
-                : (lead >> 4) == 0xE  ? 2
-                : (lead >> 3) == 0x1E ? 3
-                                      : -1;
-    if (extra < 0 || i + extra >= text.size()) {
-      out += '?';
-      ++i;
-      continue;
+  for (char32_t cp : DecodeUtf8(text)) out += ByteOf(cp).value_or('?');
+  return out;
+}
+
+std::string ForeignTextToUtf8(std::string_view bytes) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  std::string_view utf8 = bytes;
+  if (utf8.starts_with(kByteOrderMark)) utf8.remove_prefix(kByteOrderMark.size());
+  return IsValidUtf8(utf8) ? std::string(utf8) : Cp1252ToUtf8(bytes);
+}
+
+std::optional<char32_t> FirstOutsideCp1252(std::string_view text) {
+  for (char32_t cp : DecodeUtf8(text)) {
+    if (!ByteOf(cp)) return cp;
+  }
+  return std::nullopt;
+}
+
+std::string Utf8ToCp1252WithReferences(std::string_view text) {
+  const std::u32string code_points = DecodeUtf8(text);
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < code_points.size(); ++i) {
+    const char32_t cp = code_points[i];
+    const std::optional<char> byte = ByteOf(cp);
+    if (byte && !(cp == kAmpersand && ReferenceAt(code_points, i).first > 0)) {
+      out += *byte;
+    } else {
+      out += "&#" + std::to_string(static_cast<uint32_t>(cp)) + ";";
     }
-    char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
-    bool valid = true;
-    for (int k = 1; k <= extra; ++k) {
-      auto cont = static_cast<unsigned char>(text[i + k]);
-      if ((cont & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      cp = (cp << 6) | (cont & 0x3F);
-    }
-    if (!valid) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    out += ByteOf(cp);
-    i += extra + 1;
   }
   return out;
+}
+
+std::string Cp1252WithReferencesToUtf8(std::string_view bytes) {
+  std::u32string code_points;
+  code_points.reserve(bytes.size());
+  for (char c : bytes) code_points += CodePointOf(static_cast<unsigned char>(c));
+  std::u32string out;
+  out.reserve(code_points.size());
+  for (size_t i = 0; i < code_points.size();) {
+    const auto [length, value] = ReferenceAt(code_points, i);
+    if (length > 0 && IsCharacter(value)) {
+      out += value;
+      i += length;
+    } else {
+      out += code_points[i++];
+    }
+  }
+  return EncodeUtf8(out);
 }
 
 std::string Cp1252Upper(std::string_view text) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/local_time.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
@@ -37,7 +38,7 @@ std::string LogRecord::ToLine() const {
     if (!line.empty()) line += ',';
     line += '"' + CleanField(*field) + '"';
   }
-  return line + "\r\n";
+  return Utf8ToCp1252WithReferences(line) + "\r\n";
 }
 
 LogRecord LogRecord::FromLine(std::string_view line) {
@@ -50,7 +51,7 @@ LogRecord LogRecord::FromLine(std::string_view line) {
     if (open == std::string_view::npos) break;
     std::size_t close = line.find('"', open + 1);
     if (close == std::string_view::npos) break;
-    *field = line.substr(open + 1, close - open - 1);
+    *field = Cp1252WithReferencesToUtf8(line.substr(open + 1, close - open - 1));
     pos = close + 1;
   }
   return record;

@@ -12,7 +12,7 @@ namespace tolvane {
 inline constexpr char kLogCancelledResult[] = "Sending Cancelled.";
 inline constexpr char kReceiptCancelledResult[] = "Sending cancelled";
 
-// One send as the log and the receipt file keep it. Windows-1252 text.
+// One send as the log and the receipt file keep it.
 struct LogRecord {
   std::string date;
   std::string time;
@@ -24,13 +24,14 @@ struct LogRecord {
   static LogRecord At(TimePoint now, std::string recipient, std::string result,
                       std::string message);
 
-  // The file line: five double-quoted fields separated by commas, ended by
-  // CR LF. Line breaks inside a field become a space (LF) or vanish (CR), and a
-  // double quote becomes a single quote, so the line always reads back whole.
+  // The file line in Windows-1252: five double-quoted fields separated by
+  // commas, ended by CR LF. Line breaks inside a field become a space (LF) or
+  // vanish (CR), and a double quote becomes a single quote, so the line always
+  // reads back whole. A character outside the code page is written as "&#N;".
   std::string ToLine() const;
 
   // Reads the fields between the 1st and 2nd, 3rd and 4th, ... 9th and 10th
-  // double quotes of `line`; missing ones stay empty.
+  // double quotes of `line`, references decoded; missing ones stay empty.
   static LogRecord FromLine(std::string_view line);
 };
 

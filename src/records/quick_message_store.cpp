@@ -1,7 +1,9 @@
 #include "records/quick_message_store.h"
 
 #include "core/text_helpers.h"
+#include "core/utf8.h"
 #include "platform/atomic_file.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 
@@ -46,7 +48,7 @@ std::string QuickMessageStore::Message(int number) const {
 }
 
 void QuickMessageStore::Append(const std::string& text) {
-  messages_.push_back(TrimTrailingBlanks(text.substr(0, kRecordSize)));
+  messages_.push_back(TrimTrailingBlanks(std::string(Utf8Prefix(text, kRecordSize))));
 }
 
 int QuickMessageStore::RemoveEqual(const std::string& text) {
@@ -65,7 +67,7 @@ std::string QuickMessageStore::Encode(const std::vector<std::string>& messages) 
   std::string bytes;
   bytes.reserve(messages.size() * kRecordSize);
   for (const std::string& message : messages) {
-    std::string record = message.substr(0, kRecordSize);
+    std::string record = Utf8ToCp1252(message).substr(0, kRecordSize);
     record.resize(kRecordSize, ' ');
     bytes += record;
   }
@@ -75,7 +77,7 @@ std::string QuickMessageStore::Encode(const std::vector<std::string>& messages) 
 std::vector<std::string> QuickMessageStore::Decode(const std::string& bytes) {
   std::vector<std::string> messages;
   for (size_t at = 0; at + kRecordSize <= bytes.size(); at += kRecordSize) {
-    messages.push_back(TrimTrailingBlanks(bytes.substr(at, kRecordSize)));
+    messages.push_back(TrimTrailingBlanks(Cp1252ToUtf8(bytes.substr(at, kRecordSize))));
   }
   return messages;
 }

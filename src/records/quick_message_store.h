@@ -14,8 +14,8 @@ inline constexpr char kQuickMessageTempName[] = "Meddelnd.Tmp";
 
 // The user's ready-made messages, kept in memory for the whole run and in
 // meddelnd.dat in the program's folder: one 400-byte record per message, its
-// 8-bit text padded with blanks, no header and no separators. Messages are
-// held without that padding; line breaks inside them stay CR LF.
+// Windows-1252 text padded with blanks, no header and no separators. Messages
+// are held as UTF-8 without that padding; line breaks inside them stay CR LF.
 class QuickMessageStore {
  public:
   static constexpr int kMaxMessages = 50;
@@ -36,7 +36,8 @@ class QuickMessageStore {
   int Count() const { return static_cast<int>(messages_.size()); }
   // Message `number`, 1 to Count(); empty for any other number.
   std::string Message(int number) const;
-  // Appends `text`, cut to one record.
+  // Appends `text`, cut to one record; it must hold Windows-1252 characters
+  // only (see FirstOutsideCp1252).
   void Append(const std::string& text);
   // Removes the messages equal to `text`, walking the list once from the
   // start: after a removal the message that moved into the freed place is

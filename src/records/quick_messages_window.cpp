@@ -1,8 +1,11 @@
 #include "records/quick_messages_window.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/text_helpers.h"
+#include "core/utf8.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
@@ -62,7 +65,7 @@ void QuickMessagesWindow::ShowAt(int position) {
 
 void QuickMessagesWindow::EditEntry(const std::string& text) {
   entry_box_.text = TypedText(text, kEntryLimit);
-  char_count_ = std::to_string(entry_box_.text.size());
+  char_count_ = std::to_string(Utf8Length(entry_box_.text));
   UpdateButtons();
   Changed();
 }
@@ -85,6 +88,15 @@ void QuickMessagesWindow::Add() {
   if (store_.Count() >= QuickMessageStore::kMaxMessages) {
     dialogs_.MessageBox("You can only store 50 message!", "No more message!",
                         MessageIcon::kCritical);
+    return;
+  }
+  // The 400-byte record holds Windows-1252 only.
+  if (const std::optional<char32_t> unfit = FirstOutsideCp1252(entry_box_.text)) {
+    dialogs_.MessageBox("A quick message cannot hold the character " + CharacterText(*unfit) +
+                            "; remove it to store the message.",
+                        "Cannot store", MessageIcon::kExclamation);
+    focus_request_ = true;
+    Changed();
     return;
   }
   store_.Append(entry_box_.text);

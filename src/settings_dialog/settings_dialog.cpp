@@ -49,7 +49,7 @@ constexpr Separator kSeparators[] = {{"//  (ASCII 47)", "/"},
                                      {"##  (ASCII 35)", "#"},
                                      {"%%  (ASCII 37)", "%"},
                                      {"&&  (ASCII 38)", "&"},
-                                     {"\xA4\xA4  (ASCII 164)", "\xA4"}};
+                                     {"¤¤  (ASCII 164)", "¤"}};
 
 constexpr const char* kTabCaptions[kSettingsTabCount] = {"&Communication", "&Dialing",
                                                          "&Autosending", "&Log", "&Mail"};
@@ -86,10 +86,10 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
       {C::kCloseAfterSending, "Close program after sending"},
       {C::kNameFromFile, "Take name and number from file"},
       {C::kRecordLog, "Record logfile"},
-      {C::kDontUseDun, "Don\xB4t use DUN"},
+      {C::kDontUseDun, "Don´t use DUN"},
       {C::kAddTime, "Add time--->"},
       {C::kClearTimes, "Clear"},
-      {C::kLocalOnly, "Don\xB4t send to phone, alert local only"},
+      {C::kLocalOnly, "Don´t send to phone, alert local only"},
       {C::kOk, "&OK"},
       {C::kCancel, "Cancel"}};
   for (const auto& [control, caption] : captions) Mutable(control).text = caption;

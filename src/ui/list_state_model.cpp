@@ -21,7 +21,7 @@ QVariant ListStateModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || items_ == nullptr || !index.isValid()) return {};
   const auto row = static_cast<std::size_t>(index.row());
   if (row >= items_->size()) return {};
-  return QString::fromStdString(Cp1252ToUtf8((*items_)[row]));
+  return QString::fromStdString((*items_)[row]);
 }
 
 }  // namespace tolvane

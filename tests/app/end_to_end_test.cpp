@@ -137,8 +137,8 @@ TEST_F(EndToEndTest, GatewayRefusalExitsWithOne) {
 
 TEST_F(EndToEndTest, GroupOrderOverTheModemSendsEveryMemberOnOneCall) {
   testing::TestPhoneBook book;
-  book.AddToGroup("V\xE4nner", "Anna", "0701111111");
-  book.AddToGroup("V\xE4nner", "Bertil", "0702222222");
+  book.AddToGroup("Vänner", "Anna", "0701111111");
+  book.AddToGroup("Vänner", "Bertil", "0702222222");
   UsePhoneBook(book);
   UseModemSim();
   EXPECT_EQ(Run("G//v\xC3\x84nner//Hej alla//kvitto.txt"), 0) << stderr_;
@@ -164,7 +164,7 @@ TEST_F(EndToEndTest, ListOrderOverTheGatewayExitsWithOneWhenANumberIsRefused) {
 
 TEST_F(EndToEndTest, UnknownGroupSendsNothingAndExitsWithTwo) {
   testing::TestPhoneBook book;
-  book.AddToGroup("V\xE4nner", "Anna", "0701111111");
+  book.AddToGroup("Vänner", "Anna", "0701111111");
   UsePhoneBook(book);
   UseGatewaySim({});
   EXPECT_EQ(Run("G//Fiender//Hej"), 2) << stderr_;

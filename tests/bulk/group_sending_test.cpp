@@ -21,7 +21,7 @@ using ::testing::IsEmpty;
 using ::testing::Pair;
 using ::testing::StartsWith;
 
-constexpr char kFriends[] = "V\xE4nner";
+constexpr char kFriends[] = "Vänner";
 constexpr char kDelivered[] = "Message delivered to recipients phone";
 
 // "0700000001,0700000002,..." with `count` numbers.
@@ -98,7 +98,7 @@ TEST_F(GroupGatewayTest, ThreeMembersGetOneRequestEachAfterThePreviousAnswer) {
       answers.emplace_back(Receipt(), gateway.Requests().size());
     }
   });
-  SendToFriends("Hej & v\xE4lkomna");
+  SendToFriends("Hej & välkomna");
 
   EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0701111111", "46702222222", "0703333333"));
   EXPECT_THAT(Sent("followingMessages"), ElementsAre("2", "1", "0"));
@@ -154,7 +154,7 @@ TEST_F(GroupGatewayTest, MembersThatCannotBeSentAreSkippedAndLogged) {
   // An order to the group says the same once group mode is left again.
   window->OnGroupSendingToggled();
   book.Add("Anna", "070-111 11 11");
-  EXPECT_EQ(Order("G//V\xE4nner//Hej"), OrderOutcome::kFailed);
+  EXPECT_EQ(Order("G//Vänner//Hej"), OrderOutcome::kFailed);
   EXPECT_EQ(Text(MainControl::kStatusLine), "3 of 5 members not sent, see the log");
   EXPECT_FALSE(Enabled(MainControl::kCancel));
 }
@@ -193,7 +193,7 @@ TEST_F(GroupGatewayTest, ListOrdersGoToEachNumberAndARefusalFailsTheOrder) {
 TEST_F(GroupGatewayTest, GroupOrdersFindTheGroupInAnyLetterCaseOfTheCodePage) {
   book.AddToGroup(kFriends, "Anna", "0701");
   book.AddToGroup(kFriends, "Bertil", "0702");
-  EXPECT_EQ(Order("G//v\xC4NNER//Hej alla"), OrderOutcome::kAccepted);
+  EXPECT_EQ(Order("G//vÄNNER//Hej alla"), OrderOutcome::kAccepted);
   EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0701", "0702"));
   // Group mode was entered for the order and left after it.
   EXPECT_FALSE(window->Groups().GroupMode());
@@ -201,13 +201,13 @@ TEST_F(GroupGatewayTest, GroupOrdersFindTheGroupInAnyLetterCaseOfTheCodePage) {
   // The people's own table is no group, in any letter case.
   for (const char* unknown : {"Fiender", "tELELIST"}) {
     EXPECT_EQ(Order(std::string("G//") + unknown + "//Hej"), OrderOutcome::kBadOrder);
-    EXPECT_EQ(Receipt(), std::string("Can\xB4t find the ") + unknown + " group!");
+    EXPECT_EQ(Receipt(), std::string("Can´t find the ") + unknown + " group!");
   }
   EXPECT_EQ(gateway.Requests().size(), 2u);
 
   // An order in group mode leaves group mode on.
   window->OnGroupSendingToggled();
-  EXPECT_EQ(Order("G//v\xE4nner//Hej"), OrderOutcome::kAccepted);
+  EXPECT_EQ(Order("G//vänner//Hej"), OrderOutcome::kAccepted);
   EXPECT_TRUE(window->Groups().GroupMode());
 }
 
@@ -283,7 +283,7 @@ TEST_F(GroupModemTest, AFailingDialOrModemEndsTheRunAndTheOrder) {
   modem.Options().outcome = sim::ModemOptions::DialOutcome::kNoCarrier;
   window->Groups().SendToGroup();
   EXPECT_EQ(Receipt(), "No answer, try again later.");
-  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr("\"V\xE4nner \",\"No answer, try again later.\"")));
+  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr("\"Vänner \",\"No answer, try again later.\"")));
   EXPECT_FALSE(port.IsOpen());
 
   window->OnGroupSendingToggled();
@@ -316,7 +316,7 @@ TEST_F(GroupModemTest, NotificationTimeOutFailsAnOrderOnlyWhenMembersAreLeft) {
   CommandLineSending sending(*window);
   EXPECT_EQ(sending.ArgSandning("N//0701//Hej"), OrderOutcome::kAccepted);
   EXPECT_EQ(sending.ArgSandning("N//0701,//Hej"), OrderOutcome::kAccepted);
-  EXPECT_EQ(Receipt(), "The operator didn\xB4t send a receipt.");
+  EXPECT_EQ(Receipt(), "The operator didn´t send a receipt.");
   EXPECT_EQ(Text(MainControl::kStatusLine), "");
   EXPECT_EQ(sending.ArgSandning("N//0701,0702//Hej"), OrderOutcome::kFailed);
   EXPECT_EQ(smsc.Submits().size(), 3u);

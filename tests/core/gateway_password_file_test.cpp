@@ -14,8 +14,8 @@ class GatewayPasswordFileTest : public ::testing::Test {
 };
 
 TEST_F(GatewayPasswordFileTest, RoundTripThroughTwoLineFile) {
-  ASSERT_TRUE(WriteGatewayPassword(dir_.Folder(), "hemligt\xE5"));
-  EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "hemligt\xE5");
+  ASSERT_TRUE(WriteGatewayPassword(dir_.Folder(), "hemligtå"));
+  EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "hemligtå");
 
   const std::string content = dir_.ReadFile("user.dat");
   const size_t first_end = content.find("\r\n");
@@ -36,7 +36,7 @@ TEST_F(GatewayPasswordFileTest, RoundTripThroughTwoLineFile) {
 
   // An empty password leaves the old file.
   EXPECT_TRUE(WriteGatewayPassword(dir_.Folder(), ""));
-  EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "hemligt\xE5");
+  EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "hemligtå");
 }
 
 TEST_F(GatewayPasswordFileTest, MissingOrDamagedFileGivesEmptyPassword) {

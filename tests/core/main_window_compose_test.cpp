@@ -85,7 +85,7 @@ TEST_F(MainWindowComposeTest, SendsThatBreakTheRulesAreRefusedBeforeAnyTransport
   Type(std::string(160, 'x'));
   window_.StartSend();
   EXPECT_EQ(Text(MainControl::kReceiptLine),
-            "Message doesn\xB4t exceed 160 character, uncheck Double!");
+            "Message doesn´t exceed 160 character, uncheck Double!");
   EXPECT_FALSE(window_.State().attempted);
 }
 
@@ -168,7 +168,7 @@ TEST_F(MainWindowComposeTest, EditMenuFollowsSelectionAndClipboardAndHelpMaybeMi
 
   EXPECT_CALL(help, ShowContents(_)).WillOnce(Return(false));
   window_.ShowHelpTopics();
-  EXPECT_THAT(dialogs.Texts(), ElementsAre("Can\xB4t find the helpfile"));
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("Can´t find the helpfile"));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ TEST(SecretStoreTest, EachNameKeepsItsOwnValue) {
   SecretStore store(dir.Folder());
   EXPECT_EQ(store.ReadSecret("smpp"), "");
 
-  ASSERT_TRUE(store.WriteSecret("smpp", "first\xE5"));
+  ASSERT_TRUE(store.WriteSecret("smpp", "firstå"));
   ASSERT_TRUE(store.WriteSecret("emi", "second"));
   ASSERT_TRUE(store.WriteSecret("smpp", "third"));
   ASSERT_TRUE(store.WriteSecret("emi", ""));  // leaves the old value
@@ -47,7 +47,7 @@ TEST(SecretStoreTest, ADamagedOrMovedLineReadsEmptyAndSpoilsNoOther) {
   // A value copied under another name is not that name's.
   content.replace(content.find("emi="), 4, "xyz=");
   dir.WriteFile("secrets.dat",
-                "garbage\r\nemi=" + smpp_line.substr(5) + "\n" + content + "gsm-pin=\xFF\r\n");
+                "garbage\r\nemi=" + smpp_line.substr(5) + "\n" + content + "gsm-pin=ÿ\r\n");
   EXPECT_EQ(store.ReadSecret("emi"), "");
   EXPECT_EQ(store.ReadSecret("gsm-pin"), "");
   EXPECT_EQ(store.ReadSecret("smpp"), "one");

@@ -111,10 +111,10 @@ TEST_F(SettingsLoaderTest, SavedSettingsLoadBackAsTheyWere) {
   saved.EjKvitto = "1";
   saved.Prefix2 = "ATDP";
   saved.AutoTid = "06:30";
-  saved.AutoFilSep = "\xA4";
+  saved.AutoFilSep = "¤";
   saved.PollTid = 999;
   saved.VTid = 0;
-  saved.RasPassWord = "r\xE5s";
+  saved.RasPassWord = "rås";
   saved.MailPassWord = "m=1";
   saved.MailTid[1] = "19:15";
   saved.AccessTyp = "TCP";

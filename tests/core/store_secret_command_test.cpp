@@ -43,7 +43,7 @@ TEST_F(StoreSecretCommandTest, AWrongCommandLineListsTheNamesAndRepeatsNoArgumen
 
 TEST_F(StoreSecretCommandTest, TakesTheFirstLineWithinItsLimit) {
   EXPECT_EQ(Run({"gateway"}, "  p\xC3\xA5ss word \r\nsecond line\n"), 0) << error_;
-  EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "p\xE5ss word");
+  EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "påss word");
   EXPECT_EQ(Run({"gateway"}, std::string(1024, 'x') + "\r\n"), 0) << error_;
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), std::string(1024, 'x'));
   EXPECT_EQ(error_, "");

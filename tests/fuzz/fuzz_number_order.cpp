@@ -32,13 +32,13 @@ struct Group {
   size_t members;
 };
 // The groups of the phone book, by their names in upper case.
-constexpr Group kGroups[] = {{"V\xC4NNER", 2}, {"FAM", 1}};
+constexpr Group kGroups[] = {{"VÄNNER", 2}, {"FAM", 1}};
 
 testing::WindowPeripherals& Peripherals() {
   static testing::WindowPeripherals peripherals;
   static const bool filled = [] {
-    peripherals.book.AddToGroup("V\xE4nner", "Anna", "0701");
-    peripherals.book.AddToGroup("V\xE4nner", "Bertil", "0702");
+    peripherals.book.AddToGroup("Vänner", "Anna", "0701");
+    peripherals.book.AddToGroup("Vänner", "Bertil", "0702");
     peripherals.book.AddToGroup("Fam", "Cilla", "070-3");
     peripherals.settings.AccessTyp = "TCP";
     peripherals.settings.EjKvitto = "1";
@@ -113,7 +113,7 @@ int FuzzOne(const uint8_t* data, size_t size) {
     const Group* group = std::find_if(std::begin(kGroups), std::end(kGroups),
                                       [&](const Group& g) { return name == g.upper_name; });
     if (group == std::end(kGroups)) {
-      FUZZ_CHECK(sent.empty() && receipt == "Can\xB4t find the " + order.field2 + " group!");
+      FUZZ_CHECK(sent.empty() && receipt == "Can´t find the " + order.field2 + " group!");
     } else {
       FUZZ_CHECK(sent.size() == (sendable ? group->members : 0));
     }

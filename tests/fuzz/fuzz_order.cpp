@@ -10,11 +10,11 @@
 #include "fuzz_check.h"
 
 int tolvane::FuzzOne(const uint8_t* data, size_t size) {
-  static constexpr std::array<char, 5> kSeparators = {'/', '#', '%', '&', '\xA4'};
+  static constexpr std::array<const char*, 5> kSeparators = {"/", "#", "%", "&", "¤"};
   FuzzedDataProvider input(data, size);
-  const char separator = input.PickValueInArray(kSeparators);
+  const std::string separator = input.PickValueInArray(kSeparators);
   const std::string text = input.ConsumeRemainingBytesAsString();
-  const std::string doubled(2, separator);
+  const std::string doubled = separator + separator;
 
   const tolvane::CommandLineOrder order = tolvane::ParseCommandLineOrder(text, separator);
   FUZZ_CHECK(order.doubled_separators >= 0 &&

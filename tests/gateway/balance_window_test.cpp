@@ -78,7 +78,7 @@ TEST_F(BalanceWindowTest, SilenceEndsAtTheTimeOutWithItsSentence) {
   // The credit comes; the balance does not.
   sim::SimGateway answering;
   answering.SetAnswerForPath("/messageBalance", GatewayAnswer::Silent());
-  EXPECT_EQ(Ask(&answering), "Could\xB4n!");
+  EXPECT_EQ(Ask(&answering), "Could´n!");
 }
 
 }  // namespace

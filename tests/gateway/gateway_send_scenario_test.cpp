@@ -81,14 +81,14 @@ TEST_F(GatewaySendScenarioTest, WithoutReceiptsThereIsNoPauseAndTheTimeoutIsShor
   Send("Hello");
   EXPECT_EQ(gateway.Requests()[0].Field("timeoutMS"), "2000");
   EXPECT_EQ(loop.Elapsed(), milliseconds(700));
-  EXPECT_EQ(Receipt(), "Account don\xB4t exist");
-  EXPECT_THAT(LogResults(), ElementsAre("Account don\xB4t exist"));
+  EXPECT_EQ(Receipt(), "Account don´t exist");
+  EXPECT_THAT(LogResults(), ElementsAre("Account don´t exist"));
 }
 
 TEST_F(GatewaySendScenarioTest, NoAnswerOrAClosedConnectionEndsTheSend) {
   gateway.SetDefaultAnswer(GatewayAnswer::Silent());
   Send("Hello");
-  EXPECT_EQ(Receipt(), "The operator didn\xB4t send a receipt.");
+  EXPECT_EQ(Receipt(), "The operator didn´t send a receipt.");
   EXPECT_EQ(loop.Elapsed(), milliseconds(2000 + 41 * 2000));  // the 41st tick
   EXPECT_EQ(client.CancelCount(), 1);
   ExpectUnlocked();
@@ -97,7 +97,7 @@ TEST_F(GatewaySendScenarioTest, NoAnswerOrAClosedConnectionEndsTheSend) {
   Send("Hello");
   EXPECT_EQ(Receipt(), kClosed);
   EXPECT_EQ(dialogs.beeps(), 0);
-  EXPECT_THAT(LogResults(), ElementsAre("The operator didn\xB4t send a receipt.", kClosed));
+  EXPECT_THAT(LogResults(), ElementsAre("The operator didn´t send a receipt.", kClosed));
 }
 
 TEST_F(GatewaySendScenarioTest, CancelInThePauseOrWhileWaitingEndsTheSendOnce) {

@@ -207,7 +207,7 @@ TEST_F(MailCheckScenarioTest, NowIsRefusedWithoutServerOrConnection) {
   settings.RasISP = "  ";
   window_.Mail().CheckNow();
   EXPECT_THAT(dialogs.Texts(), ElementsAre("You must specify a POPserver",
-                                           "You must choose a connection or check \"Don\xB4t "
+                                           "You must choose a connection or check \"Don´t "
                                            "use DUN\""));
   loop_.RunFor(minutes(1));
   EXPECT_EQ(mail_client_.Connects(), 0);

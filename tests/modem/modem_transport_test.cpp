@@ -20,7 +20,7 @@ using DialOutcome = sim::ModemOptions::DialOutcome;
 using ChecksumFault = sim::SmscOptions::ChecksumFault;
 
 const std::string kDelivered = sim::SimSmsc::DeliveredText("46701234567");
-const std::string kNoReceipt = "The operator didn\xB4t send a receipt.";
+const std::string kNoReceipt = "The operator didn´t send a receipt.";
 
 std::string Framed(const std::string& text) { return "\x02" + text + "\x03"; }
 

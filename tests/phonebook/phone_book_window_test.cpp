@@ -142,11 +142,11 @@ TEST_F(PhoneBookWindowTest, SaveAsksForAMissingNameOrNumber) {
 }
 
 TEST_F(PhoneBookWindowTest, DuplicateNameKeepsTheBoxesForCorrection) {
-  PhoneBookWindow& window = OpenWindow({"Anna", "\xC5sa"});
+  PhoneBookWindow& window = OpenWindow({"Anna", "Åsa"});
   window.NewRecord();
   window.TakeFocusRequest();
   // Names compare without letter case, also beyond ASCII.
-  Type(window, "\xE5SA", "0701");
+  Type(window, "åSA", "0701");
   window.SaveRecord();
   // Stored trimmed, so surrounding blanks do not make a new name.
   window.EditNameText(" aNNA ");
@@ -162,7 +162,7 @@ TEST_F(PhoneBookWindowTest, DuplicateNameKeepsTheBoxesForCorrection) {
 
   window.EditNameText("Anna B");
   window.SaveRecord();
-  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "\xC5sa", "Anna B"));
+  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Åsa", "Anna B"));
   EXPECT_TRUE(Browsing(window));
 }
 

@@ -22,25 +22,24 @@ TEST(MailHeaderTest, SenderNameOrAddressThenSubject) {
   EXPECT_EQ(MessageLine("Subjects: no\r\nSubject: yes\r\nFrom: f@x.se\r\n"), "f@x.se: yes");
 }
 
-TEST(MailHeaderTest, EncodedWordsAreDecodedToTheProgramsCodePage) {
-  EXPECT_EQ(DecodeHeaderText("=?UTF-8?B?w4RwcGxlbiDDpHIgbW9nbmE=?="), "\xC4pplen \xE4r mogna");
-  EXPECT_EQ(DecodeHeaderText("=?iso-8859-1?q?M=F6te_i_morgon?="), "M\xF6te i morgon");
+TEST(MailHeaderTest, EncodedWordsAreDecodedToUtf8) {
+  EXPECT_EQ(DecodeHeaderText("=?UTF-8?B?w4RwcGxlbiDDpHIgbW9nbmE=?="), "Äpplen är mogna");
+  EXPECT_EQ(DecodeHeaderText("=?iso-8859-1?q?M=F6te_i_morgon?="), "Möte i morgon");
   // Blanks between encoded words vanish; blanks next to plain text stay.
-  EXPECT_EQ(DecodeHeaderText("Re: =?utf-8?q?K=C3=B6p?= =?utf-8?q?_nu?= idag"),
-            "Re: K\xF6p nu idag");
-  EXPECT_EQ(DecodeHeaderText("=?ISO-8859-15?Q?5_=A4?="), "5 \x80");
-  EXPECT_EQ(DecodeHeaderText("=?utf-8*sv?Q?=E2=82=AC?="), "\x80");
-  // Characters the code page lacks, and unknown character sets, give "?".
-  EXPECT_EQ(DecodeHeaderText("=?utf-8?b?5pel5pys?="), "??");
+  EXPECT_EQ(DecodeHeaderText("Re: =?utf-8?q?K=C3=B6p?= =?utf-8?q?_nu?= idag"), "Re: Köp nu idag");
+  EXPECT_EQ(DecodeHeaderText("=?ISO-8859-15?Q?5_=A4?="), "5 €");
+  EXPECT_EQ(DecodeHeaderText("=?utf-8*sv?Q?=E2=82=AC?="), "€");
+  // Any script comes through; unknown character sets give "?".
+  EXPECT_EQ(DecodeHeaderText("=?utf-8?b?5pel5pys?="), "日本");
   EXPECT_EQ(DecodeHeaderText("=?koi8-r?q?=F0=D2?= ok"), "?? ok");
   // Raw UTF-8 outside encoded words, and words that are not well formed.
   EXPECT_EQ(DecodeHeaderText("Gr\xC3\xBC\xC3\x9F"
                              "e"),
-            "Gr\xFC\xDF"
+            "Grüß"
             "e");
   EXPECT_EQ(DecodeHeaderText("=?utf-8?x?abc?= =?broken"), "=?utf-8?x?abc?= =?broken");
   EXPECT_EQ(MessageLine("From: =?utf-8?q?Bj=C3=B6rn?= <b@x.se>\r\nSubject: =?utf-8?B?SMOkag==?="),
-            "Bj\xF6rn: H\xE4j");
+            "Björn: Häj");
 }
 
 TEST(MailServerAddressTest, SchemeAndPortChooseTheProtection) {

@@ -22,6 +22,23 @@ TEST(TextCodecTest, CodePageAndUtf8ConvertBothWays) {
             "a?b?");
 }
 
+TEST(TextCodecTest, ReferencesKeepWhatTheCodePageLacks) {
+  EXPECT_EQ(FirstOutsideCp1252("Gr\u00FC\u00DFe \u20AC"), std::nullopt);
+  EXPECT_EQ(FirstOutsideCp1252("\u0141ukasz \U0001F600"), U'\u0141');
+
+  // An emoji, a Polish letter; an "&" that would read as a reference, and
+  // ones that would not.
+  const std::string text = "Hej \U0001F600 \u0141 &#65; & &# &#x41; \u00E5";
+  const std::string bytes = Utf8ToCp1252WithReferences(text);
+  EXPECT_EQ(bytes, "Hej &#128512; &#321; &#38;#65; & &# &#x41; \xE5");
+  EXPECT_EQ(Cp1252WithReferencesToUtf8(bytes), text);
+
+  // References of files written by hand: one naming no character, or a
+  // surrogate, stays as written.
+  EXPECT_EQ(Cp1252WithReferencesToUtf8("&#12345678; &#55357; &#8364;"),
+            "&#12345678; &#55357; \u20AC");
+}
+
 TEST(TextCodecTest, UpperCaseAndLineBreaks) {
   EXPECT_EQ(Cp1252Upper("v\xC4nner \xE5sa \x9A\x9C\x9E\xFF"), "V\xC4NNER \xC5SA \x8A\x8C\x8E\x9F");
   // Division sign, micro sign, sharp s and digits have no upper case of their own.

@@ -37,7 +37,7 @@ using ::testing::HasSubstr;
 class MainWindowWidgetTest : public ModemScenario {
  protected:
   MainWindowWidgetTest() {
-    book.AddToGroup("V\xE4nner", "Anna", "0701");
+    book.AddToGroup("Vänner", "Anna", "0701");
     book.AddToGroup("Jobb", "Bertil", "0702");
     book.AddToGroup("Jobb", "Cecilia", "0703");
     window->SetPhoneBookStore(&book.store());
@@ -77,16 +77,17 @@ TEST_F(MainWindowWidgetTest, OpensWithTheCaptionsAndCountsTypedCharacters) {
   window->OnDoubleToggled(true);
   Named("&Send")->click();
   EXPECT_EQ(Label("receiptLine"),
-            QString::fromLatin1("Message doesn\xB4t exceed 160 character, uncheck Double!"));
+            QString::fromUtf8("Message doesn´t exceed 160 character, uncheck Double!"));
 
-  // Typed text beyond the code page becomes question marks.
-  Box()->setPlainText(QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC \xD0\x96"));
-  EXPECT_EQ(window->MessageText(), "Hej \xE5\xE4\xF6 \x80 ?");
-  EXPECT_EQ(Box()->toPlainText(), QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC ?"));
+  // Text in any script is taken and counted in characters.
+  Box()->setPlainText(QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC \xD0\x96 😀"));
+  EXPECT_EQ(window->MessageText(), "Hej åäö € Ж 😀");
+  EXPECT_EQ(Label("statusLine"), "13 character in message (Max 320).");
+  EXPECT_EQ(Box()->toPlainText(), QString::fromUtf8("Hej åäö € Ж 😀"));
 }
 
 TEST_F(MainWindowWidgetTest, RecipientListIsRedrawnOnlyWhenItChanged) {
-  book.Add("\xC5sa", "070-222");
+  book.Add("Åsa", "070-222");
   window->SetRecipientListStale(true);
   window->RefreshRecipientList();
   auto* list = widget_->findChild<QListView*>("recipients");

@@ -6,8 +6,8 @@
 #include <iostream>
 #include <string>
 
+#include "core/utf8.h"
 #include "platform/sqlite_phone_book_store.h"
-#include "platform/text_codec.h"
 #include "sim/numbered_people.h"
 
 namespace {
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     store.Open(path.string());
     auto cursor = store.OpenCursor(tolvane::kPhoneBookTable);
     for (int i = first + 1; i < argc; ++i) {
-      std::string person = tolvane::Utf8ToCp1252(argv[i]);
+      std::string person = tolvane::SanitiseUtf8(argv[i]);
       size_t equals = person.find('=');
       if (equals == std::string::npos) {
         std::cerr << "make_teledata: expected NAME=NUMBER, got " << argv[i] << "\n";

@@ -38,9 +38,9 @@ int DeviceStateOf(const QString& words) {
   return 0;
 }
 
-QString ToQt(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
-std::string FromQt(const QString& text) { return Utf8ToCp1252(text.trimmed().toStdString()); }
+std::string FromQt(const QString& text) { return text.trimmed().toStdString(); }
 
 // The first line of nmcli's complaint, without its "Error: " lead.
 std::string Complaint(const QString& error) {

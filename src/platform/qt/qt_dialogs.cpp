@@ -27,16 +27,14 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
   return QMessageBox::NoIcon;
 }
 
-QString ToQString(const std::string& text) {
-  return QString::fromStdString(Cp1252ToUtf8(LineBreaksToLf(text)));
-}
+QString ToQString(const std::string& text) { return QString::fromStdString(LineBreaksToLf(text)); }
 
 }  // namespace
 
 MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& title,
                                     MessageIcon icon, MessageButtons buttons) {
   if (QGuiApplication::platformName() == "offscreen") {
-    std::cerr << Cp1252ToUtf8(title) << ": " << Cp1252ToUtf8(LineBreaksToLf(text)) << std::endl;
+    std::cerr << title << ": " << LineBreaksToLf(text) << std::endl;
     return UnansweredBox(buttons);
   }
   QMessageBox::StandardButtons shown = QMessageBox::Ok;

@@ -12,9 +12,9 @@
 namespace tolvane {
 namespace {
 
-QUrl ToUrl(const std::string& url) { return QUrl(QString::fromStdString(Cp1252ToUtf8(url))); }
+QUrl ToUrl(const std::string& url) { return QUrl(QString::fromStdString(url)); }
 
-std::string ToText(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+std::string ToText(const QString& text) { return text.toStdString(); }
 
 // "Name: value" lines of the program's header text as request headers.
 void AddHeaders(QNetworkRequest& request, const std::string& headers) {
@@ -39,7 +39,7 @@ std::string HeaderText(QNetworkReply* reply) {
       std::to_string(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()) + " " +
       ToText(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()) + "\r\n";
   for (const auto& [name, value] : reply->rawHeaderPairs()) {
-    text += name.toStdString() + ": " + value.toStdString() + "\r\n";
+    text += ForeignTextToUtf8(name.toStdString() + ": " + value.toStdString()) + "\r\n";
   }
   return text;
 }
@@ -109,8 +109,7 @@ void QtHttpClient::Cancel() {
 
 void QtHttpClient::SetProxy(int access_type, const std::string& host, int port) {
   if (access_type == kNamedProxy) {
-    manager_.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy,
-                                    QString::fromStdString(Cp1252ToUtf8(host)),
+    manager_.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QString::fromStdString(host),
                                     static_cast<quint16>(port)));
   } else {
     manager_.setProxy(QNetworkProxy(QNetworkProxy::NoProxy));

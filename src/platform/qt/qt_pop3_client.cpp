@@ -48,7 +48,7 @@ int QtPop3Client::Connect() {
     ssl_errors_.clear();
     for (const QSslError& error : errors) {
       if (!ssl_errors_.empty()) ssl_errors_ += "; ";
-      ssl_errors_ += Utf8ToCp1252(error.errorString().toStdString());
+      ssl_errors_ += error.errorString().toStdString();
     }
   });
   reader_.Clear();
@@ -57,7 +57,7 @@ int QtPop3Client::Connect() {
   top_unsupported_ = false;
   step_ = Step::kGreeting;
   answer_timer_.start();
-  const QString host = QString::fromStdString(Cp1252ToUtf8(address_.host));
+  const QString host = QString::fromStdString(address_.host);
   if (address_.security == MailServerAddress::Security::kImplicitTls) {
     socket->connectToHostEncrypted(host, static_cast<quint16>(address_.port));
   } else {
@@ -161,7 +161,7 @@ void QtPop3Client::HandleAnswer(const Pop3Answer& answer) {
       return;
     case Step::kUser:
       if (!ok) return Fail(MailErrorText(kMailErrorInvalidUserName) + ServerText(status));
-      SendCommand("PASS " + Cp1252ToUtf8(password_), Step::kPass);
+      SendCommand("PASS " + password_, Step::kPass);
       return;
     case Step::kPass:
       if (!ok) return Fail(MailErrorText(kMailErrorLoginFailed) + ServerText(status));
@@ -198,7 +198,7 @@ void QtPop3Client::HandleAnswer(const Pop3Answer& answer) {
 
 void QtPop3Client::OnSocketError(QAbstractSocket::SocketError error) {
   if (step_ == Step::kQuit) return FinishQuit();
-  const std::string detail = socket_ ? Utf8ToCp1252(socket_->errorString().toStdString()) : "";
+  const std::string detail = socket_ ? socket_->errorString().toStdString() : "";
   CloseSocket();
   logged_in_ = false;
   // Between operations a lost connection shows at the next one.
@@ -231,7 +231,7 @@ void QtPop3Client::SendCommand(const std::string& command, Step next) {
   answer_timer_.start();
 }
 
-void QtPop3Client::SendUser() { SendCommand("USER " + Cp1252ToUtf8(user_name_), Step::kUser); }
+void QtPop3Client::SendUser() { SendCommand("USER " + user_name_, Step::kUser); }
 
 void QtPop3Client::Complete() {
   step_ = Step::kIdle;

@@ -8,11 +8,9 @@
 
 namespace tolvane {
 
-// The program's 8-bit text and Qt's strings, converted at the widgets.
-inline QString ToQString(const std::string& text) {
-  return QString::fromStdString(Cp1252ToUtf8(text));
-}
-inline std::string FromQString(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+// The program's UTF-8 text and Qt's strings, converted at the widgets.
+inline QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+inline std::string FromQString(const QString& text) { return text.toStdString(); }
 
 // Message texts (and the clipboard's) keep their line breaks as CR LF inside
 // the program; Qt's multi-line boxes and the clipboard use a bare line feed.

@@ -110,7 +110,7 @@ class NmDiallerTest : public ::testing::Test {
 TEST_F(NmDiallerTest, ListsDialsThroughEachStateAndHangsUpWithoutAWord) {
   EXPECT_THAT(dialler_.ConnectionNames(), ElementsAre("Provider", "Office:VPN", "Home\\Net"));
   dialler_.SetEntryName("Provider");
-  dialler_.SetPassword("pw \xE5");
+  dialler_.SetPassword("pw å");
   EXPECT_FALSE(dialler_.IsConnected());
   // A device's state may come before the connection it carries; other
   // devices and other news are not the connection's.

@@ -11,7 +11,7 @@ TEST(QtDialogsTest, WithoutADisplayBoxesGoToStandardErrorWithTheirSafeAnswer) {
   ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
   QtDialogs dialogs;
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(dialogs.MessageBox("Delete? \"\xC5sa\" ?", "Are you sure?", MessageIcon::kQuestion,
+  EXPECT_EQ(dialogs.MessageBox("Delete? \"Åsa\" ?", "Are you sure?", MessageIcon::kQuestion,
                                MessageButtons::kYesNo),
             MessageAnswer::kNo);
   EXPECT_EQ(dialogs.MessageBox("Disk full!", "Disk full!", MessageIcon::kCritical),

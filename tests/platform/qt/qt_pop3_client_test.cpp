@@ -113,7 +113,7 @@ TEST_F(QtPop3ClientDovecotTest, PlainStlsAndImplicitTlsCountAndReadEachMessage) 
     ASSERT_EQ(Retrieve(1), kOk);
     EXPECT_EQ(client_.MessageText(), "Anna Berg: Lunch?");
     ASSERT_EQ(Retrieve(2), kOk);
-    EXPECT_EQ(client_.MessageText(), "Bj\xF6rn \xC5s: K\xF6p nya \xE4pplen");
+    EXPECT_EQ(client_.MessageText(), "Björn Ås: Köp nya äpplen");
     EXPECT_EQ(client_.Retrieve(3), kMailErrorInvalidArgument);
     ASSERT_EQ(client_.Disconnect(), 0);
     EXPECT_EQ(events_.Next(), kOk);
