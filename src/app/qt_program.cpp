@@ -14,6 +14,7 @@ QtProgram::QtProgram()
   host_.SetPresenter(&program_.Window());
   host_.SetSettings(&program_.Settings());
   host_.SetDialler(&dialler_);
+  host_.SetSerialPortList(&serial_ports_);
 }
 
 bool QtProgram::Start(const ProgramLocation& location, const std::string& command_line) {

@@ -13,6 +13,7 @@
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_pop3_client.h"
 #include "platform/qt/qt_serial_port.h"
+#include "platform/qt/qt_serial_port_list.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "ui/main_window_widget.h"
 #include "ui/qt_main_window_host.h"
@@ -40,6 +41,7 @@ class QtProgram {
  private:
   QtEventLoop loop_;
   QtSerialPort serial_port_;
+  QtSerialPortList serial_ports_;
   QtHttpClient http_client_;
   QtDialogs dialogs_;
   QtClipboard clipboard_;

@@ -8,12 +8,15 @@ namespace tolvane {
 
 // The gateway account password, kept in user.dat.
 inline constexpr std::string_view kGatewaySecret = "gateway";
+// The PIN of the GSM modem's SIM card.
+inline constexpr std::string_view kGsmPinSecret = "gsm-pin";
 
 // Every secret the program keeps, by the name `tolvane --store-secret NAME`
 // takes and SecretStore files it under. A transport that needs a secret adds
 // its name here, one line; the store keeps it in secrets.dat.
 inline constexpr std::string_view kSecretNames[] = {
     kGatewaySecret,
+    kGsmPinSecret,
 };
 
 bool IsSecretName(std::string_view name);

@@ -27,7 +27,8 @@ constexpr Option kPortOptions[] = {{C::kPort1, "1"}, {C::kPort2, "2"}, {C::kPort
 constexpr Option kTypeOptions[] = {
     {C::kTypeMomentary, "1"}, {C::kTypeAt, "2"}, {C::kTypeWhenFiles, "3"}};
 constexpr Option kParityOptions[] = {{C::kParity8N1, "N,8,1"}, {C::kParity7E1, "E,7,1"}};
-constexpr Option kTransportOptions[] = {{C::kUseModem, "Modem"}, {C::kUseTcp, "TCP"}};
+constexpr Option kTransportOptions[] = {
+    {C::kUseModem, "Modem"}, {C::kUseTcp, "TCP"}, {C::kUseGsm, "GSM"}};
 
 // The frames of option buttons, each with the dialog-level state its choice
 // stores, if any.
@@ -57,6 +58,10 @@ constexpr const char* kTabCaptions[kSettingsTabCount] = {"&Communication", "&Dia
 bool On(const std::string& flag) { return flag == "1"; }
 std::string Flag(bool on) { return on ? "1" : "0"; }
 
+std::vector<SerialPortInfo> PortsOf(const SerialPortList* list) {
+  return list == nullptr ? std::vector<SerialPortInfo>() : list->AvailablePorts();
+}
+
 }  // namespace
 
 SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
@@ -64,7 +69,8 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
       dialogs_(services.dialogs),
       host_(services.host),
       dialler_(services.dialler),
-      log_viewer_(services.settings.ProgramFolder, services.dialogs) {
+      log_viewer_(services.settings.ProgramFolder, services.dialogs),
+      gsm_page_(services.settings, PortsOf(services.serial_ports)) {
   // The speed and port options are captioned with what they store.
   for (const Option& option : kSpeedOptions) Mutable(option.control).text = option.value;
   for (const Option& option : kPortOptions) Mutable(option.control).text = option.value;
@@ -74,6 +80,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
       {C::kParity7E1, "7, E, 1"},
       {C::kUseModem, "Modem"},
       {C::kUseTcp, "TCP/IP (Internet)"},
+      {C::kUseGsm, "GSM modem"},
       {C::kUseProxy, "Use Proxyserver:"},
       {C::kCheckBalance, "Check balance"},
       {C::kQuicksend, "Quicksend"},
@@ -93,7 +100,9 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
       {C::kOk, "&OK"},
       {C::kCancel, "Cancel"}};
   for (const auto& [control, caption] : captions) Mutable(control).text = caption;
-  MutableList(SettingsList::kDevices).items = services.serial_devices;
+  std::vector<std::string> devices;
+  for (const SerialPortInfo& port : PortsOf(services.serial_ports)) devices.push_back(port.path);
+  MutableList(SettingsList::kDevices).items = std::move(devices);
   Load();
 }
 
@@ -147,6 +156,8 @@ bool SettingsDialog::InTabOrder(SettingsControl control) const {
 
 bool SettingsDialog::InTabOrder(SettingsList list) const { return TabOf(list) == tab_; }
 
+bool SettingsDialog::InTabOrder(GsmControl) const { return tab_ == 0; }
+
 void SettingsDialog::Changed() {
   if (on_changed_) on_changed_();
 }
@@ -188,7 +199,13 @@ void SettingsDialog::Load() {
                                        {C::kCloseAfterSending, On(s.AutoStang)}};
   for (const auto& [control, checked] : checks) Mutable(control).checked = checked;
 
-  Mutable(s.AccessTyp == "Modem" ? C::kUseModem : C::kUseTcp).checked = true;
+  // A transport this dialog does not know reads as the gateway's.
+  const auto transport =
+      std::find_if(std::begin(kTransportOptions), std::end(kTransportOptions),
+                   [&](const Option& option) { return s.AccessTyp == option.value; });
+  Mutable(transport == std::end(kTransportOptions) ? C::kUseTcp : transport->control).checked =
+      true;
+  ActivatePages();
   Mutable(s.Parametrar == "N,8,1" ? C::kParity8N1 : C::kParity7E1).checked = true;
   speed_ = s.Baud;
   port_ = s.Port;
@@ -303,6 +320,7 @@ void SettingsDialog::Choose(SettingsControl option) {
     Mutable(option).checked = true;
     if (state != nullptr) *state = chosen->value;
   }
+  ActivatePages();
   Changed();
 }
 
@@ -387,6 +405,8 @@ bool SettingsDialog::Refuse(int tab, SettingsControl focus, const std::string& t
   return false;
 }
 
+void SettingsDialog::ActivatePages() { gsm_page_.SetActive(Checked(C::kUseGsm)); }
+
 bool SettingsDialog::Validate() {
   const std::optional<double> timeout = NumericValue(Text(C::kTimeout));
   if (!timeout || *timeout > 65) {
@@ -402,6 +422,14 @@ bool SettingsDialog::Validate() {
     }
     if (TrimBlanks(Text(C::kPassword)).empty()) {
       return Refuse(0, C::kPassword, account_text, "Account information?");
+    }
+  }
+  if (Checked(C::kUseGsm)) {
+    if (const std::optional<GsmSettingsPage::Refusal> refusal = gsm_page_.Check()) {
+      ShowTab(0);
+      gsm_page_.RequestFocus(refusal->focus);
+      dialogs_.MessageBox(refusal->text, refusal->title, MessageIcon::kInformation);
+      return false;
     }
   }
   if (Checked(C::kActiveAtStartup)) {
@@ -434,7 +462,9 @@ ProgramSettings SettingsDialog::Applied() const {
   if (hour.HasSelection() && minute.HasSelection()) {
     s.AutoTid = hour.SelectedText() + ":" + minute.SelectedText();
   }
-  s.AccessTyp = Checked(C::kUseTcp) ? "TCP" : "Modem";
+  for (const Option& option : kTransportOptions) {
+    if (Checked(option.control)) s.AccessTyp = option.value;
+  }
   s.Parametrar = Checked(C::kParity8N1) ? "N,8,1" : "E,7,1";
   if (List(SettingsList::kSeparator).HasSelection()) {
     s.AutoFilSep = kSeparators[List(SettingsList::kSeparator).selected].character;
@@ -477,6 +507,7 @@ ProgramSettings SettingsDialog::Applied() const {
   s.AutoTabort = Flag(Checked(C::kDeleteAfterSending));
   s.AutoStang = Flag(Checked(C::kCloseAfterSending));
   s.NrFranFil = Flag(Checked(C::kNameFromFile));
+  gsm_page_.ApplyTo(s);
   ComputeDerivedFields(s);
   return s;
 }
@@ -485,6 +516,10 @@ void SettingsDialog::Confirm() {
   // Nothing is taken over before every rule has passed.
   if (!Validate()) return;
   settings_ = Applied();
+  // Stored before the transports take the new settings, so they read the new PIN.
+  if (!gsm_page_.StorePin(settings_.ProgramFolder)) {
+    dialogs_.MessageBox("Error writing secrets.dat", "Error!", MessageIcon::kExclamation);
+  }
   host_.ReconfigureTransports();
   if (!SaveSettings(SettingsFile(settings_.ProgramFolder), settings_)) {
     dialogs_.MessageBox("Error writing ini-file", "Error!", MessageIcon::kExclamation);

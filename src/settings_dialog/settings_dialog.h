@@ -12,6 +12,8 @@
 #include "gateway/balance_window.h"
 #include "platform/dialler.h"
 #include "platform/dialogs.h"
+#include "platform/serial_port_list.h"
+#include "settings_dialog/gsm_settings_page.h"
 #include "settings_dialog/log_viewer.h"
 
 namespace tolvane {
@@ -39,6 +41,7 @@ enum class SettingsControl {
   kParity7E1,
   kUseModem,
   kUseTcp,
+  kUseGsm,
   kAccountName,
   kPassword,
   kGateway,
@@ -117,14 +120,19 @@ struct SettingsDialogServices {
   SettingsDialogHost& host;
   // Null where the system has no dial-up networking: the list stays empty.
   Dialler* dialler = nullptr;
-  // The serial ports of this machine, by device path.
-  std::vector<std::string> serial_devices;
+  // Null where the machine's serial ports cannot be listed: the lists stay empty.
+  const SerialPortList* serial_ports = nullptr;
 };
 
 // The "Settings" dialog: edits every setting on five tabs, checks the
 // entries on "&OK", then takes them into ProgramSettings, reconfigures the
 // serial port and the HTTP client and writes tolvmsg.ini and user.dat.
 // "Cancel" changes nothing. Texts are 8-bit.
+//
+// A transport with settings beyond the modem's and the gateway's has a page
+// of its own on the communication tab (GsmSettingsPage), owned here and
+// switched on while its "Use:" option is chosen; a page's secrets go to
+// secrets.dat on "&OK", never into ProgramSettings.
 class SettingsDialog {
  public:
   static constexpr int kPollMin = 1;
@@ -151,6 +159,7 @@ class SettingsDialog {
   // Only the controls of the tab shown are reached with the Tab key.
   bool InTabOrder(SettingsControl control) const;
   bool InTabOrder(SettingsList list) const;
+  bool InTabOrder(GsmControl control) const;
   // The control that asked for the focus last, with a counter that grows on
   // every request so a repeated request is seen.
   SettingsControl FocusRequest() const { return focus_; }
@@ -158,6 +167,8 @@ class SettingsDialog {
   // True once "&OK", "Cancel" or an error has closed the dialog.
   bool Closed() const { return closed_; }
   LogViewer& Log() { return log_viewer_; }
+  // The controls of "GSM modem", on the communication tab.
+  GsmSettingsPage& Gsm() { return gsm_page_; }
   // Called after every change of the state above.
   void SetOnChanged(std::function<void()> on_changed) { on_changed_ = std::move(on_changed); }
 
@@ -192,6 +203,8 @@ class SettingsDialog {
   // The rules of "&OK"; false (with the message shown) when one fails.
   bool Validate();
   bool Refuse(int tab, SettingsControl focus, const std::string& text, const std::string& title);
+  // The page of the transport chosen is switched on, the others off.
+  void ActivatePages();
   // The settings as the controls give them.
   ProgramSettings Applied() const;
   void Confirm();
@@ -203,6 +216,7 @@ class SettingsDialog {
   SettingsDialogHost& host_;
   Dialler* dialler_;
   LogViewer log_viewer_;
+  GsmSettingsPage gsm_page_;
 
   std::array<ControlState, static_cast<size_t>(SettingsControl::kCount)> controls_;
   std::array<ListState, static_cast<size_t>(SettingsList::kCount)> lists_;

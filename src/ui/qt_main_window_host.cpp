@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QSerialPortInfo>
 
 #include "bulk/time_to_send_dialog.h"
 #include "core/about.h"
@@ -45,11 +44,7 @@ void QtMainWindowHost::OpenQuickMessages() {
 
 void QtMainWindowHost::OpenSettings() {
   if (presenter_ == nullptr || settings_ == nullptr) return;
-  std::vector<std::string> devices;
-  for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
-    devices.push_back(FromQString(port.systemLocation()));
-  }
-  SettingsDialog dialog({*settings_, dialogs_, *this, dialler_, devices});
+  SettingsDialog dialog({*settings_, dialogs_, *this, dialler_, serial_ports_});
   SettingsDialogWidget window(dialog, &widget_);
   window.exec();
 }

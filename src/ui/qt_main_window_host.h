@@ -6,6 +6,7 @@
 #include "platform/clipboard.h"
 #include "platform/dialler.h"
 #include "platform/dialogs.h"
+#include "platform/serial_port_list.h"
 #include "settings_dialog/settings_dialog.h"
 #include "ui/main_window_widget.h"
 
@@ -24,6 +25,8 @@ class QtMainWindowHost : public MainWindowHost, public SettingsDialogHost {
   void SetSettings(ProgramSettings* settings) { settings_ = settings; }
   // The dial-up networking component, where the system has one.
   void SetDialler(Dialler* dialler) { dialler_ = dialler; }
+  // The machine's serial ports, for the settings dialog to offer.
+  void SetSerialPortList(const SerialPortList* ports) { serial_ports_ = ports; }
 
   // MainWindowHost.
   void OpenPhoneBook() override;
@@ -46,6 +49,7 @@ class QtMainWindowHost : public MainWindowHost, public SettingsDialogHost {
   MainWindow* presenter_ = nullptr;
   ProgramSettings* settings_ = nullptr;
   Dialler* dialler_ = nullptr;
+  const SerialPortList* serial_ports_ = nullptr;
 };
 
 }  // namespace tolvane

@@ -53,6 +53,28 @@ QGroupBox* Frame(const char* title, QLayout* layout) {
   return frame;
 }
 
+// A box that takes digits only refuses anything else as typed, so that the
+// caret stays where the user types.
+QLineEdit* NewBox(bool digits_only) {
+  auto* box = new QLineEdit;
+  if (digits_only) {
+    box->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), box));
+  }
+  return box;
+}
+
+// A drop-down list of choices in which any other text can be typed.
+QComboBox* NewEditableChoice() {
+  auto* combo = new QComboBox;
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  return combo;
+}
+
+void SetEditText(QComboBox* combo, const std::string& text) {
+  if (combo->currentText() != ToQString(text)) combo->setEditText(ToQString(text));
+}
+
 QString ItemText(QComboBox* combo, int index) { return combo->itemText(index); }
 QString ItemText(QListWidget* list, int row) { return list->item(row)->text(); }
 
@@ -73,7 +95,7 @@ void SetItems(Widget* widget, const ListState& state) {
 }  // namespace
 
 SettingsDialogWidget::SettingsDialogWidget(SettingsDialog& dialog, QWidget* parent)
-    : QDialog(parent), dialog_(dialog), log_(dialog.Log()) {
+    : QDialog(parent), dialog_(dialog), log_(dialog.Log()), gsm_(dialog.Gsm()) {
   setWindowTitle(SettingsDialog::Title());
   setModal(true);
 
@@ -98,6 +120,7 @@ SettingsDialogWidget::SettingsDialogWidget(SettingsDialog& dialog, QWidget* pare
 
   dialog_.SetOnChanged([this] { Render(); });
   log_.SetOnChanged([this] { RenderLog(); });
+  gsm_.SetOnChanged([this] { RenderGsm(); });
   Render();
   RenderLog();
 }
@@ -105,6 +128,7 @@ SettingsDialogWidget::SettingsDialogWidget(SettingsDialog& dialog, QWidget* pare
 SettingsDialogWidget::~SettingsDialogWidget() {
   dialog_.SetOnChanged(nullptr);
   log_.SetOnChanged(nullptr);
+  gsm_.SetOnChanged(nullptr);
 }
 
 QWidget* SettingsDialogWidget::Widget(SettingsControl control) const {
@@ -119,20 +143,28 @@ QWidget* SettingsDialogWidget::Widget(LogControl control) const {
   return log_controls_[static_cast<size_t>(control)];
 }
 
+QWidget* SettingsDialogWidget::Widget(GsmControl control) const {
+  return gsm_controls_[static_cast<size_t>(control)];
+}
+
 // --- Building.
 
 QLineEdit* SettingsDialogWidget::Box(SettingsControl control) {
-  auto* box = new QLineEdit;
+  QLineEdit* box = NewBox(SettingsDialog::DigitsOnly(control));
   controls_[static_cast<size_t>(control)] = box;
-  // Refused as typed, so that the caret stays where the user types.
-  if (SettingsDialog::DigitsOnly(control)) {
-    box->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), box));
-  }
   connect(box, &QLineEdit::textEdited, this,
           [this, control](const QString& text) { dialog_.EditText(control, FromQString(text)); });
   connect(box, &QLineEdit::editingFinished, this, [this, control] {
     if (!rendering_) dialog_.LeaveBox(control);
   });
+  return box;
+}
+
+QLineEdit* SettingsDialogWidget::Box(GsmControl control) {
+  QLineEdit* box = NewBox(GsmSettingsPage::DigitsOnly(control));
+  gsm_controls_[static_cast<size_t>(control)] = box;
+  connect(box, &QLineEdit::textEdited, this,
+          [this, control](const QString& text) { gsm_.EditText(control, FromQString(text)); });
   return box;
 }
 
@@ -204,10 +236,8 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   AddRow(modem, 1, "Timout after:", C::kTimeout);
   modem->addWidget(Label("Seconds"), 1, 2);
   AddRow(modem, 2, "ModemInitString:", C::kModemInit, 2);
-  device_ = new QComboBox;
+  device_ = NewEditableChoice();
   modem->addWidget(Label("Device:", device_), 3, 0);
-  device_->setEditable(true);
-  device_->setInsertPolicy(QComboBox::NoInsert);
   controls_[static_cast<size_t>(C::kDevice)] = device_;
   lists_[static_cast<size_t>(L::kDevices)] = device_;
   connect(device_->lineEdit(), &QLineEdit::textEdited, this,
@@ -237,6 +267,7 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   auto* use = new QVBoxLayout;
   use->addWidget(Option(C::kUseModem));
   use->addWidget(Option(C::kUseTcp));
+  use->addWidget(Option(C::kUseGsm));
   auto* quicksend = new QHBoxLayout;
   quicksend->addWidget(CheckBox(C::kQuicksend));
   quicksend->addWidget(Label("(no receipt)"));
@@ -257,11 +288,36 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   right->addWidget(Frame("TCP/IP settings", tcp));
   right->addLayout(quicksend);
   right->addStretch();
+  auto* left = new QVBoxLayout;
+  left->addWidget(Frame("Modem settings", modem));
+  left->addWidget(BuildGsmFrame());
+  left->addStretch();
   auto* page = new QWidget;
   auto* layout = new QHBoxLayout(page);
-  layout->addWidget(Frame("Modem settings", modem));
+  layout->addLayout(left);
   layout->addLayout(right);
   return page;
+}
+
+QWidget* SettingsDialogWidget::BuildGsmFrame() {
+  using G = GsmControl;
+  auto* grid = new QGridLayout;
+  gsm_device_ = NewEditableChoice();
+  gsm_controls_[static_cast<size_t>(G::kDevice)] = gsm_device_;
+  connect(gsm_device_->lineEdit(), &QLineEdit::textEdited, this,
+          [this](const QString& text) { gsm_.EditText(G::kDevice, FromQString(text)); });
+  connect(gsm_device_, &QComboBox::activated, this, [this](int index) { gsm_.SelectPort(index); });
+  grid->addWidget(Label("Device:", gsm_device_), 0, 0);
+  grid->addWidget(gsm_device_, 0, 1);
+  int row = 1;
+  for (auto [control, caption] :
+       {std::pair{G::kBaud, "Baud:"}, std::pair{G::kSmsc, "SMS centre:"},
+        std::pair{G::kInit, "Extra init command:"}, std::pair{G::kPin, "SIM PIN:"}}) {
+    grid->addWidget(Label(caption, Box(control)), row, 0);
+    grid->addWidget(Widget(control), row++, 1);
+  }
+  static_cast<QLineEdit*>(Widget(G::kPin))->setEchoMode(QLineEdit::Password);
+  return Frame("GSM modem settings", grid);
 }
 
 QWidget* SettingsDialogWidget::BuildDialingTab() {
@@ -501,8 +557,7 @@ void SettingsDialogWidget::Render() {
       button->setChecked(state.checked);
     }
     widget->setEnabled(state.enabled);
-    if (!focus_policies_.contains(widget)) focus_policies_[widget] = widget->focusPolicy();
-    widget->setFocusPolicy(dialog_.InTabOrder(control) ? focus_policies_[widget] : Qt::NoFocus);
+    SetInTabOrder(widget, dialog_.InTabOrder(control));
   }
   for (size_t i = 0; i < lists_.size(); ++i) {
     const auto list = static_cast<SettingsList>(i);
@@ -513,12 +568,10 @@ void SettingsDialogWidget::Render() {
     } else if (auto* box = qobject_cast<QListWidget*>(lists_[i])) {
       SetItems(box, state);
       box->setCurrentRow(state.selected);
-      if (!focus_policies_.contains(box)) focus_policies_[box] = box->focusPolicy();
-      box->setFocusPolicy(dialog_.InTabOrder(list) ? focus_policies_[box] : Qt::NoFocus);
+      SetInTabOrder(box, dialog_.InTabOrder(list));
     }
   }
-  const QString device = ToQString(dialog_.Control(C::kDevice).text);
-  if (device_->currentText() != device) device_->setEditText(device);
+  SetEditText(device_, dialog_.Control(C::kDevice).text);
   for (const auto& [box, bar] : scroll_bars_) bar->setValue(-dialog_.ScrollValue(box));
   tabs_->setCurrentIndex(dialog_.CurrentTab());
 
@@ -527,6 +580,33 @@ void SettingsDialogWidget::Render() {
     Widget(dialog_.FocusRequest())->setFocus();
   }
   rendering_ = false;
+  RenderGsm();
+}
+
+void SettingsDialogWidget::SetInTabOrder(QWidget* widget, bool in_order) {
+  if (!focus_policies_.contains(widget)) focus_policies_[widget] = widget->focusPolicy();
+  widget->setFocusPolicy(in_order ? focus_policies_[widget] : Qt::NoFocus);
+}
+
+void SettingsDialogWidget::RenderGsm() {
+  for (size_t i = 0; i < gsm_controls_.size(); ++i) {
+    const auto control = static_cast<GsmControl>(i);
+    const ControlState& state = gsm_.Control(control);
+    QWidget* widget = gsm_controls_[i];
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+      if (box->text() != ToQString(state.text)) box->setText(ToQString(state.text));
+    }
+    widget->setEnabled(state.enabled);
+    SetInTabOrder(widget, dialog_.InTabOrder(control));
+  }
+  SetItems(gsm_device_, gsm_.Ports());
+  // The arrow keys then move on from the port chosen, not from the first.
+  gsm_device_->setCurrentIndex(gsm_.Ports().selected);
+  SetEditText(gsm_device_, gsm_.Control(GsmControl::kDevice).text);
+  if (gsm_.FocusRequestCount() != gsm_focus_count_seen_) {
+    gsm_focus_count_seen_ = gsm_.FocusRequestCount();
+    Widget(gsm_.FocusRequest())->setFocus();
+  }
 }
 
 void SettingsDialogWidget::RenderLog() {

@@ -30,6 +30,7 @@ class SettingsDialogWidget : public QDialog {
   QWidget* Widget(SettingsControl control) const;
   QWidget* Widget(SettingsList list) const;
   QWidget* Widget(LogControl control) const;
+  QWidget* Widget(GsmControl control) const;
   QTabWidget* Tabs() const { return tabs_; }
 
   void reject() override;
@@ -41,11 +42,13 @@ class SettingsDialogWidget : public QDialog {
 
  private:
   QWidget* BuildCommunicationTab();
+  QWidget* BuildGsmFrame();
   QWidget* BuildDialingTab();
   QWidget* BuildAutosendingTab();
   QWidget* BuildLogTab();
   QWidget* BuildMailTab();
   QLineEdit* Box(SettingsControl control);
+  QLineEdit* Box(GsmControl control);
   // A captioned box on a row of a grid, over `columns` columns.
   void AddRow(QGridLayout* grid, int row, const char* caption, SettingsControl box,
               int columns = 1);
@@ -56,19 +59,26 @@ class SettingsDialogWidget : public QDialog {
   QListWidget* ListBox(SettingsList list);
   QScrollBar* NumberScrollBar(SettingsControl box, int min, int max);
   QWidget* LogWidget(LogControl control, QWidget* widget);
+  // Takes a control out of the Tab order, or gives it back the policy it was built with.
+  void SetInTabOrder(QWidget* widget, bool in_order);
   void Render();
   void RenderLog();
+  void RenderGsm();
 
   SettingsDialog& dialog_;
   LogViewer& log_;
+  GsmSettingsPage& gsm_;
   bool rendering_ = false;
   int focus_count_seen_ = 0;
   int log_focus_count_seen_ = 0;
+  int gsm_focus_count_seen_ = 0;
   QTabWidget* tabs_ = nullptr;
   QComboBox* device_ = nullptr;
+  QComboBox* gsm_device_ = nullptr;
   std::array<QWidget*, static_cast<size_t>(SettingsControl::kCount)> controls_{};
   std::array<QWidget*, static_cast<size_t>(SettingsList::kCount)> lists_{};
   std::array<QWidget*, static_cast<size_t>(LogControl::kCount)> log_controls_{};
+  std::array<QWidget*, static_cast<size_t>(GsmControl::kCount)> gsm_controls_{};
   std::map<SettingsControl, QScrollBar*> scroll_bars_;
   // The focus policy each control was built with, for the tab rule.
   std::map<QWidget*, Qt::FocusPolicy> focus_policies_;

@@ -8,10 +8,13 @@
 #include <filesystem>
 
 #include "core/gateway_password_file.h"
+#include "core/secret_names.h"
+#include "core/secret_store.h"
 #include "core/settings_file.h"
 #include "platform/ini_file.h"
 #include "support/crashing_file_system.h"
 #include "support/fake_dialogs.h"
+#include "support/fake_serial_port_list.h"
 #include "support/platform_mocks.h"
 #include "support/temp_dir.h"
 
@@ -19,10 +22,12 @@ namespace tolvane {
 namespace {
 
 using C = SettingsControl;
+using G = GsmControl;
 using L = SettingsList;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 class FakeHost : public SettingsDialogHost {
  public:
@@ -45,8 +50,8 @@ class SettingsDialogTest : public ::testing::Test {
 
   // Opens the dialog as the main window does: loaded, then activated.
   SettingsDialog& Open(Dialler* dialler = nullptr) {
-    dialog_ = std::make_unique<SettingsDialog>(SettingsDialogServices{
-        settings_, dialogs_, host_, dialler, {"/dev/ttyS0", "/dev/ttyUSB0"}});
+    dialog_ = std::make_unique<SettingsDialog>(
+        SettingsDialogServices{settings_, dialogs_, host_, dialler, &ports_});
     dialog_->Activate();
     return *dialog_;
   }
@@ -68,6 +73,7 @@ class SettingsDialogTest : public ::testing::Test {
   ProgramSettings settings_;
   testing::FakeDialogs dialogs_;
   FakeHost host_;
+  testing::FakeSerialPortList ports_{{{"/dev/ttyS0", ""}, {"/dev/ttyUSB0", "Huawei Mobile"}}};
   std::unique_ptr<SettingsDialog> dialog_;
 };
 
@@ -344,6 +350,151 @@ TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
   ASSERT_EQ(host_.balance_queries.size(), 1u);
   EXPECT_EQ(host_.balance_queries[0].account_name, "konto ");
   EXPECT_EQ(host_.balance_queries[0].gateway, "http://localhost:8080");
+}
+
+// The GSM modem's page of the communication tab.
+class GsmSettingsTest : public SettingsDialogTest {
+ protected:
+  std::string StoredPin() const { return SecretStore(dir_.Folder()).ReadSecret(kGsmPinSecret); }
+  bool PageEnabled(SettingsDialog& dialog) const {
+    bool all = true;
+    bool any = false;
+    for (G control : {G::kDevice, G::kBaud, G::kSmsc, G::kInit, G::kPin}) {
+      all = all && dialog.Gsm().Control(control).enabled;
+      any = any || dialog.Gsm().Control(control).enabled;
+    }
+    EXPECT_EQ(all, any) << "the page is switched on and off as a whole";
+    EXPECT_EQ(dialog.Gsm().Ports().enabled, all);
+    return all;
+  }
+  void ExpectRefusedOnPage(SettingsDialog& dialog, G focus, const std::string& text,
+                           const std::string& title) {
+    ASSERT_FALSE(dialogs_.boxes().empty());
+    EXPECT_EQ(
+        dialogs_.boxes().back(),
+        (testing::FakeDialogs::Box{text, title, MessageIcon::kInformation, MessageButtons::kOk}));
+    EXPECT_EQ(dialog.CurrentTab(), 0);
+    EXPECT_EQ(dialog.Gsm().FocusRequest(), focus);
+    EXPECT_FALSE(dialog.Closed());
+    EXPECT_FALSE(IniExists());
+    EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(SecretStore::kFileName)));
+  }
+};
+
+TEST_F(GsmSettingsTest, TheChoiceAndItsKeysAreSavedAndThePinOnlyAsASecret) {
+  SettingsDialog& dialog = Open();
+  EXPECT_EQ(dialog.Control(C::kUseGsm).text, "GSM modem");
+  EXPECT_FALSE(dialog.Control(C::kUseGsm).checked);
+  EXPECT_FALSE(PageEnabled(dialog));
+  EXPECT_EQ(dialog.Gsm().Control(G::kBaud).text, "115200");
+  EXPECT_THAT(dialog.Gsm().Ports().items,
+              ElementsAre("/dev/ttyS0", "/dev/ttyUSB0  (Huawei Mobile)"));
+  // The modem's own list keeps offering bare paths.
+  EXPECT_THAT(dialog.List(L::kDevices).items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0"));
+
+  dialog.Choose(C::kUseGsm);
+  EXPECT_FALSE(dialog.Control(C::kUseModem).checked);
+  EXPECT_TRUE(PageEnabled(dialog));
+  dialog.Gsm().SelectPort(1);
+  EXPECT_EQ(dialog.Gsm().Control(G::kDevice).text, "/dev/ttyUSB0");
+  dialog.Gsm().EditText(G::kBaud, "96o0");
+  EXPECT_EQ(dialog.Gsm().Control(G::kBaud).text, "960");
+  dialog.Gsm().EditText(G::kBaud, "9600");
+  dialog.Gsm().EditText(G::kSmsc, " +46705008999 ");
+  dialog.Gsm().EditText(G::kInit, "AT^CURC=0 ");
+  dialog.Gsm().EditText(G::kPin, "4711");
+  dialog.Press(C::kOk);
+
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_THAT(host_.calls, ElementsAre("reconfigure", "refresh"));
+  EXPECT_EQ(settings_.AccessTyp, "GSM");
+  EXPECT_EQ(settings_.GsmDevice, "/dev/ttyUSB0");
+  EXPECT_THAT(Ini(), HasSubstr("[Access]\r\nAccessTyp=GSM\r\n"));
+  EXPECT_THAT(Ini(), HasSubstr("[GSM]\r\nDevice=/dev/ttyUSB0\r\nBaud=9600\r\n"
+                               "Smsc=+46705008999\r\nInit=AT^CURC=0\r\n"));
+  EXPECT_EQ(StoredPin(), "4711");
+  EXPECT_THAT(Ini(), Not(HasSubstr("4711")));
+  EXPECT_THAT(dir_.ReadFile(SecretStore::kFileName), Not(HasSubstr("4711")));
+
+  // Opened again: the choice and the keys come back, the PIN does not show,
+  // and leaving its box empty keeps it.
+  SettingsDialog& again = Open();
+  EXPECT_TRUE(again.Control(C::kUseGsm).checked);
+  EXPECT_TRUE(PageEnabled(again));
+  EXPECT_EQ(again.Gsm().Ports().selected, 1);
+  EXPECT_EQ(again.Gsm().Control(G::kSmsc).text, "+46705008999");
+  EXPECT_EQ(again.Gsm().Control(G::kPin).text, "");
+  // A path typed by hand, such as a pseudo-terminal, is no port offered.
+  again.Gsm().EditText(G::kDevice, "/dev/pts/7");
+  EXPECT_EQ(again.Gsm().Ports().selected, -1);
+  again.Press(C::kOk);
+  EXPECT_TRUE(again.Closed());
+  EXPECT_EQ(settings_.GsmDevice, "/dev/pts/7");
+  EXPECT_EQ(StoredPin(), "4711");
+
+  // Back to the modem: the page is switched off and the modem is the choice.
+  SettingsDialog& modem = Open();
+  modem.Choose(C::kUseModem);
+  EXPECT_FALSE(PageEnabled(modem));
+  modem.Press(C::kOk);
+  EXPECT_EQ(settings_.AccessTyp, "Modem");
+  EXPECT_EQ(settings_.GsmDevice, "/dev/pts/7");
+}
+
+TEST_F(GsmSettingsTest, ABadBaudOrPinIsRefusedInItsBoxAndNothingIsTaken) {
+  const ProgramSettings before = settings_;
+  SettingsDialog& dialog = Open();
+  dialog.Choose(C::kUseGsm);
+  const std::string baud_text = "Enter a line speed from 50 to 4000000 for the GSM modem!";
+  for (const char* refused : {"", "0", "49", "4000001", "99999999999999999999"}) {
+    SCOPED_TRACE(refused);
+    dialog.ShowTab(4);
+    dialog.Gsm().EditText(G::kBaud, refused);
+    dialog.Press(C::kOk);
+    ExpectRefusedOnPage(dialog, G::kBaud, baud_text, "GSM modem?");
+  }
+  dialog.Gsm().EditText(G::kBaud, "115200");
+  for (const char* refused : {"123", "123456789", "12a4", " 1234"}) {
+    SCOPED_TRACE(refused);
+    dialog.Gsm().EditText(G::kPin, refused);
+    dialog.Press(C::kOk);
+    ExpectRefusedOnPage(dialog, G::kPin, "The SIM PIN must be 4 to 8 digits!", "SIM PIN?");
+  }
+  EXPECT_EQ(settings_, before);
+  EXPECT_THAT(host_.calls, IsEmpty());
+
+  dialog.Gsm().EditText(G::kPin, "12345678");
+  dialog.Press(C::kOk);
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_EQ(StoredPin(), "12345678");
+}
+
+TEST_F(GsmSettingsTest, WithAnotherTransportChosenTheRulesWaitAndABadValueIsNotTaken) {
+  settings_.AccessTyp = "GSM";
+  settings_.GsmBaud = "57600";
+  SettingsDialog& dialog = Open();
+  dialog.Gsm().EditText(G::kBaud, "1");
+  dialog.Gsm().EditText(G::kPin, "12");
+  dialog.Choose(C::kUseModem);
+  dialog.Press(C::kOk);
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
+  EXPECT_EQ(settings_.GsmBaud, "57600");
+  EXPECT_EQ(StoredPin(), "");
+}
+
+TEST_F(GsmSettingsTest, APinThatCannotBeStoredIsReportedAndTheSettingsAreStillWritten) {
+  SettingsDialog& dialog = Open();
+  dialog.Choose(C::kUseGsm);
+  dialog.Gsm().EditText(G::kPin, "0000");
+  testing::CrashingFileSystem files;
+  testing::ProgramFileSystemScope scope(files);
+  files.FailAt(0);  // the PIN is the first thing written
+  dialog.Press(C::kOk);
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Error writing secrets.dat"));
+  EXPECT_EQ(StoredPin(), "");
+  EXPECT_THAT(Ini(), HasSubstr("AccessTyp=GSM\r\n"));
 }
 
 }  // namespace

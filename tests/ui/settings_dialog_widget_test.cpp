@@ -28,6 +28,8 @@
 
 #include "bulk/time_to_send_dialog.h"
 #include "core/gateway_password_file.h"
+#include "core/secret_names.h"
+#include "core/secret_store.h"
 #include "phonebook/group_panel.h"
 #include "phonebook/new_group_dialog.h"
 #include "phonebook/phone_book_window.h"
@@ -36,6 +38,7 @@
 #include "sim/sim_event_loop.h"
 #include "sim/sim_gateway.h"
 #include "sim/sim_http_client.h"
+#include "support/fake_serial_port_list.h"
 #include "support/window_peripherals.h"
 #include "ui/balance_dialog.h"
 #include "ui/main_window_widget.h"
@@ -257,6 +260,50 @@ TEST_F(SettingsDialogWidgetTest, ABadProxyPortIsRefusedInItsBoxAndNothingTypedIs
   EXPECT_THAT(ini, HasSubstr("AutoTid=07:05\r\n"));
 }
 
+TEST_F(SettingsDialogWidgetTest, TheGsmModemIsChosenAndSetUpFromTheKeyboard) {
+  const testing::FakeSerialPortList ports(
+      std::vector<SerialPortInfo>{{"/dev/ttyUSB2", "Huawei Mobile Broadband"}});
+  host_.SetSerialPortList(&ports);
+  bool shown = false;
+  WhenDialogOpens([&](SettingsDialogWidget& dialog) {
+    shown = true;
+    using G = GsmControl;
+    auto* device = qobject_cast<QComboBox*>(dialog.Widget(G::kDevice));
+    EXPECT_FALSE(device->isEnabled());
+    EXPECT_FALSE(dialog.Widget(G::kPin)->isEnabled());
+    static_cast<QRadioButton*>(dialog.Widget(C::kUseGsm))->click();
+    EXPECT_FALSE(qobject_cast<QRadioButton*>(dialog.Widget(C::kUseModem))->isChecked());
+    ASSERT_TRUE(device->isEnabled());
+    EXPECT_EQ(device->itemText(0), "/dev/ttyUSB2  (Huawei Mobile Broadband)");
+    device->setFocus();
+    QTest::keyClick(device, Qt::Key_Down);
+    EXPECT_EQ(device->currentText(), "/dev/ttyUSB2");
+    // Tab walks the page's boxes in order, from the device to the PIN.
+    for (G next : {G::kBaud, G::kSmsc, G::kInit, G::kPin}) {
+      QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+      EXPECT_EQ(dialog.focusWidget(), dialog.Widget(next));
+    }
+    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(G::kPin))->echoMode(), QLineEdit::Password);
+    Type(dialog.Widget(G::kBaud), "96x00");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(G::kBaud))->text(), "9600");
+    Type(dialog.Widget(G::kPin), "12");
+    static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
+    EXPECT_EQ(dialog.focusWidget(), dialog.Widget(G::kPin));
+    Type(dialog.Widget(G::kPin), "2468");
+    dialog.Tabs()->setCurrentIndex(1);
+    EXPECT_EQ(dialog.Widget(G::kBaud)->focusPolicy(), Qt::NoFocus);
+    static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
+  });
+  MenuEntry("&Settings...")->trigger();
+  ASSERT_TRUE(shown);
+  EXPECT_THAT(dialogs.Texts(), ::testing::ElementsAre("The SIM PIN must be 4 to 8 digits!"));
+  const std::string ini = book.dir().ReadFile("tolvmsg.ini");
+  EXPECT_THAT(ini, HasSubstr("AccessTyp=GSM\r\n"));
+  EXPECT_THAT(ini, HasSubstr("[GSM]\r\nDevice=/dev/ttyUSB2\r\nBaud=9600\r\n"));
+  EXPECT_THAT(ini, ::testing::Not(HasSubstr("2468")));
+  EXPECT_EQ(SecretStore(book.Folder()).ReadSecret(kGsmPinSecret), "2468");
+}
+
 TEST_F(SettingsDialogWidgetTest, BalanceAndReceiptLinesShowOutsideTextAsPlainText) {
   sim::GatewayAnswer page = sim::GatewayAnswer::Status(200);
   page.body = "<b>x</b>";
@@ -273,7 +320,8 @@ TEST_F(SettingsDialogWidgetTest, BalanceAndReceiptLinesShowOutsideTextAsPlainTex
 TEST_F(SettingsDialogWidgetTest, EveryInputOfEveryWindowIsHeardByItsCaption) {
   ExpectEveryInputCaptioned(widget_);
 
-  SettingsDialog settings_dialog({settings, dialogs, host_, nullptr, {"/dev/ttyS0"}});
+  const testing::FakeSerialPortList ports(std::vector<SerialPortInfo>{{"/dev/ttyS0", "16550A"}});
+  SettingsDialog settings_dialog({settings, dialogs, host_, nullptr, &ports});
   SettingsDialogWidget settings_window(settings_dialog);
   ExpectEveryInputCaptioned(settings_window);
 
