@@ -135,6 +135,26 @@ TEST_F(EndToEndTest, GatewayRefusalExitsWithOne) {
   EXPECT_THAT(Log(), HasSubstr("\"Account don\xB4t exist\""));
 }
 
+// The original transports carry Windows-1252: "Grüße €" goes out as it always
+// did, and an emoji is refused before anything is dialled or posted.
+TEST_F(EndToEndTest, TheModemAndTheGatewayRefuseACharacterTheyCannotCarry) {
+  UseGatewaySim({});
+  EXPECT_EQ(Run("N//0701//Grüße €"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0702//Hej 😀//svar.txt"), 1) << stderr_;
+  std::string seen = simulator_.Stop();
+  // The simulator shows the form's Windows-1252 bytes as UTF-8.
+  EXPECT_THAT(seen, HasSubstr("message=Grüße €"));
+  EXPECT_THAT(seen, Not(HasSubstr("0702")));
+
+  UseModemSim();
+  EXPECT_EQ(Run("N//0703//Hej 😀//svar.txt"), 1) << stderr_;
+  EXPECT_THAT(simulator_.Stop(), Not(HasSubstr("ATD")));
+  const std::string refusal =
+      "The message holds a character this connection cannot carry: &#128512;";
+  EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("\"0702\",\"" + refusal));
+  EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("\"0703\",\"" + refusal));
+}
+
 TEST_F(EndToEndTest, GroupOrderOverTheModemSendsEveryMemberOnOneCall) {
   testing::TestPhoneBook book;
   book.AddToGroup("Vänner", "Anna", "0701111111");

@@ -115,7 +115,10 @@ TEST_F(SettingsLoaderTest, SavedSettingsLoadBackAsTheyWere) {
   saved.PollTid = 999;
   saved.VTid = 0;
   saved.RasPassWord = "rås";
-  saved.MailPassWord = "m=1";
+  saved.MailPassWord = "m=1 Ł&#38;";
+  // Folders and names beyond the code page are kept as references.
+  saved.AutoFil = "/home/łukasz/sms 😀";
+  saved.MailUserName = "&#65;";
   saved.MailTid[1] = "19:15";
   saved.AccessTyp = "TCP";
   saved.GatewayPassword = "hemligt";
@@ -128,7 +131,11 @@ TEST_F(SettingsLoaderTest, SavedSettingsLoadBackAsTheyWere) {
   loaded.ProgramFolder = saved.ProgramFolder;
   EXPECT_THAT(errors_, IsEmpty());
   EXPECT_EQ(loaded, saved);
-  EXPECT_NE(dir_.ReadFile("tolvmsg.ini").find("PollTid= 999\r\n"), std::string::npos);
+  const std::string ini = dir_.ReadFile("tolvmsg.ini");
+  EXPECT_NE(ini.find("PollTid= 999\r\n"), std::string::npos);
+  EXPECT_NE(ini.find("AutoFilSep=\xA4\r\n"), std::string::npos);
+  EXPECT_NE(ini.find("AutoFil=/home/&#322;ukasz/sms &#128512;\r\n"), std::string::npos);
+  EXPECT_NE(ini.find("MailUserName=&#38;#65;\r\n"), std::string::npos);
 }
 
 }  // namespace

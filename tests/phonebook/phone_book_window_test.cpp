@@ -142,11 +142,13 @@ TEST_F(PhoneBookWindowTest, SaveAsksForAMissingNameOrNumber) {
 }
 
 TEST_F(PhoneBookWindowTest, DuplicateNameKeepsTheBoxesForCorrection) {
-  PhoneBookWindow& window = OpenWindow({"Anna", "Åsa"});
+  PhoneBookWindow& window = OpenWindow({"Anna", "Åsa", "Łukasz"});
   window.NewRecord();
   window.TakeFocusRequest();
-  // Names compare without letter case, also beyond ASCII.
+  // Names compare without letter case, also beyond ASCII and the code page.
   Type(window, "åSA", "0701");
+  window.SaveRecord();
+  window.EditNameText("ŁUKASZ");
   window.SaveRecord();
   // Stored trimmed, so surrounding blanks do not make a new name.
   window.EditNameText(" aNNA ");
@@ -154,7 +156,7 @@ TEST_F(PhoneBookWindowTest, DuplicateNameKeepsTheBoxesForCorrection) {
 
   const Box duplicate{"Name already exist!", "Duplicate name!", MessageIcon::kCritical,
                       MessageButtons::kOk};
-  EXPECT_THAT(dialogs_.boxes(), ElementsAre(duplicate, duplicate));
+  EXPECT_THAT(dialogs_.boxes(), ElementsAre(duplicate, duplicate, duplicate));
   EXPECT_TRUE(Entering(window));
   EXPECT_EQ(window.NameBox().text, " aNNA ");
   EXPECT_EQ(window.NumberBox().text, "0701");
@@ -162,7 +164,7 @@ TEST_F(PhoneBookWindowTest, DuplicateNameKeepsTheBoxesForCorrection) {
 
   window.EditNameText("Anna B");
   window.SaveRecord();
-  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Åsa", "Anna B"));
+  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Åsa", "Łukasz", "Anna B"));
   EXPECT_TRUE(Browsing(window));
 }
 

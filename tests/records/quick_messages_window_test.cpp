@@ -94,6 +94,17 @@ TEST_F(QuickMessagesWindowTest, AddingRefusesAnEmptyEntryShowsTheNewMessageAndWr
   window.EditEntry("Running late\r\nStart without me");
   EXPECT_EQ(window.CharCount(), "30");
 
+  // The record holds Windows-1252 only: "å" and "€" are kept, "😀" is not.
+  window.EditEntry("Bra jobbat 😀 Łukasz");
+  window.Add();
+  EXPECT_THAT(dialogs_.boxes().back(),
+              (Box{"A quick message cannot hold the character 😀; remove it to store the message.",
+                   "Cannot store", MessageIcon::kExclamation, MessageButtons::kOk}));
+  EXPECT_EQ(store_.Count(), 1);
+  EXPECT_EQ(window.EntryBox().text, "Bra jobbat 😀 Łukasz");
+  dialogs_.Clear();
+
+  window.EditEntry("Running late\r\nStart without me");
   window.Add();
   EXPECT_THAT(Shown(), ElementsAre("Running late\r\nStart without me", "2", "2"));
   EXPECT_EQ(window.ScrollPosition(), 2);
@@ -101,6 +112,10 @@ TEST_F(QuickMessagesWindowTest, AddingRefusesAnEmptyEntryShowsTheNewMessageAndWr
   EXPECT_THAT(dialogs_.boxes(), IsEmpty());
   EXPECT_EQ(dir_.ReadFile("meddelnd.dat"),
             QuickMessageRecords({"First", "Running late\r\nStart without me"}));
+
+  window.EditEntry("Tack för € idag");
+  window.Add();
+  EXPECT_EQ(dir_.ReadFile("meddelnd.dat").substr(800, 16), "Tack f\xF6r \x80 idag ");
 }
 
 TEST_F(QuickMessagesWindowTest, TheFiftiethIsAddedAndTheFiftyFirstRefused) {

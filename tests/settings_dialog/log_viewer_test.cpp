@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "records/log_file.h"
+#include "records/log_record.h"
 #include "support/fake_dialogs.h"
 #include "support/temp_dir.h"
 
@@ -51,6 +52,17 @@ TEST_F(LogViewerTest, ALongLogShowsItsFirst300Records) {
   viewer_.Previous();
   EXPECT_EQ(dialogs_.beeps(), 2);
   EXPECT_EQ(viewer_.Current(), 1);
+}
+
+TEST_F(LogViewerTest, ACharacterTheCodePageLacksIsAReferenceInTheFileAndWholeOnScreen) {
+  const LogRecord record{"2026-12-06", "10:00", "Łukasz 0701", "Message sent.", "Hej 😀 &#38; å"};
+  ASSERT_EQ(WriteLogRecord(dir_.Folder(), record), 0);
+  EXPECT_EQ(dir_.ReadFile(kLogFileName),
+            "\"2026-12-06\",\"10:00\",\"&#321;ukasz 0701\",\"Message sent.\","
+            "\"Hej &#128512; &#38;#38; \xE5\"\r\n");
+  viewer_.Read();
+  EXPECT_EQ(Text(LogControl::kSubscriber), "Łukasz 0701");
+  EXPECT_EQ(Text(LogControl::kMessage), "Hej 😀 &#38; å");
 }
 
 TEST_F(LogViewerTest, JumpsOutsideTheRecordsAreRefused) {
