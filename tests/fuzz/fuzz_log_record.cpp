@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/utf8.h"
 #include "fuzz_check.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
@@ -41,7 +42,8 @@ int tolvane::FuzzOne(const uint8_t* data, size_t size) {
   LogRecord written;
   for (std::string* field :
        {&written.date, &written.time, &written.recipient, &written.result, &written.message}) {
-    *field = input.ConsumeRandomLengthString(80);
+    // The program's text is UTF-8.
+    *field = SanitiseUtf8(input.ConsumeRandomLengthString(80));
   }
   std::string line = written.ToLine();
   FUZZ_CHECK(line.size() >= 2 && line.substr(line.size() - 2) == "\r\n");
@@ -58,7 +60,8 @@ int tolvane::FuzzOne(const uint8_t* data, size_t size) {
   const LogRecord any = LogRecord::FromLine(log);
   for (const std::string* field :
        {&any.date, &any.time, &any.recipient, &any.result, &any.message}) {
-    FUZZ_CHECK(field->size() <= log.size());
+    // A byte of the code page is at most three of UTF-8.
+    FUZZ_CHECK(field->size() <= 3 * log.size());
   }
 
   folder.WriteFile(tolvane::kLogFileName, log);

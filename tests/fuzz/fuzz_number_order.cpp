@@ -16,9 +16,11 @@
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
 #include "core/text_helpers.h"
+#include "core/utf8.h"
 #include "fuzz_check.h"
 #include "phonebook/group_tables.h"
 #include "platform/local_file_system.h"
+#include "platform/name_key.h"
 #include "platform/text_codec.h"
 #include "sim/sim_gateway.h"
 #include "sim/sim_http_client.h"
@@ -28,11 +30,11 @@ namespace tolvane {
 namespace {
 
 struct Group {
-  const char* upper_name;
+  const char* name;
   size_t members;
 };
-// The groups of the phone book, by their names in upper case.
-constexpr Group kGroups[] = {{"VÄNNER", 2}, {"FAM", 1}};
+// The groups of the phone book.
+constexpr Group kGroups[] = {{"Vänner", 2}, {"Fam", 1}};
 
 testing::WindowPeripherals& Peripherals() {
   static testing::WindowPeripherals peripherals;
@@ -64,8 +66,9 @@ int FuzzOne(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   const uint8_t options = input.ConsumeIntegral<uint8_t>();
   const std::string field2 = input.ConsumeRandomLengthString(600);
-  const std::string text = std::string(options & 1 ? "G" : "N") + "//" + field2 + "//" +
-                           input.ConsumeRemainingBytesAsString();
+  // As the program reads its command line.
+  const std::string text = ForeignTextToUtf8(std::string(options & 1 ? "G" : "N") + "//" + field2 +
+                                             "//" + input.ConsumeRemainingBytesAsString());
 
   // Receipt files go to memory, wherever their names point.
   sim::SimFileSystem files;
@@ -79,15 +82,16 @@ int FuzzOne(const uint8_t* data, size_t size) {
   window.SetPhoneBookCursor(&peripherals.book.cursor());
   CommandLineSending sending(window);
 
-  const CommandLineOrder order = ParseCommandLineOrder(text, '/');
+  const CommandLineOrder order = ParseCommandLineOrder(text, "/");
   const OrderOutcome outcome = sending.ArgSandning(text);
   std::vector<std::string> sent;
   for (const sim::GatewayRequest& request : gateway.Requests()) {
     sent.push_back(request.Field("toPhoneNumber"));
   }
   const std::string& message = window.MessageText();
-  const bool sendable =
-      !message.empty() && message.size() <= static_cast<size_t>(MainWindow::kSingleLimit);
+  const bool sendable = !message.empty() &&
+                        Utf8Length(message) <= static_cast<size_t>(MainWindow::kSingleLimit) &&
+                        !FirstOutsideCp1252(message);
   const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
 
   if (order.field2.find(',') != std::string::npos) {
@@ -109,9 +113,9 @@ int FuzzOne(const uint8_t* data, size_t size) {
       FUZZ_CHECK(sent == (sendable ? expected : std::vector<std::string>()));
     }
   } else if (order.field1.find('G') != std::string::npos) {
-    const std::string name = Cp1252Upper(order.field2);
-    const Group* group = std::find_if(std::begin(kGroups), std::end(kGroups),
-                                      [&](const Group& g) { return name == g.upper_name; });
+    const Group* group = std::find_if(std::begin(kGroups), std::end(kGroups), [&](const Group& g) {
+      return SameName(order.field2, g.name);
+    });
     if (group == std::end(kGroups)) {
       FUZZ_CHECK(sent.empty() && receipt == "Can´t find the " + order.field2 + " group!");
     } else {

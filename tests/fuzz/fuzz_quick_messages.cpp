@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "core/text_helpers.h"
+#include "core/utf8.h"
 #include "fuzz_check.h"
+#include "platform/text_codec.h"
 #include "records/quick_message_store.h"
 #include "records/quick_messages_window.h"
 #include "sim/sim_file_system.h"
@@ -45,7 +47,8 @@ int FuzzOne(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   const uint8_t options = input.ConsumeIntegral<uint8_t>();
   const int position = input.ConsumeIntegralInRange(-2, 60);
-  const std::string entry = input.ConsumeRandomLengthString(450);
+  // As a text box hands it over: UTF-8.
+  const std::string entry = SanitiseUtf8(input.ConsumeRandomLengthString(450));
   const std::string bytes = input.ConsumeRemainingBytesAsString();
 
   // The store under any letter case, or only the temporary file of a rewrite
@@ -59,7 +62,8 @@ int FuzzOne(const uint8_t* data, size_t size) {
   FUZZ_CHECK(static_cast<size_t>(store.Count()) == bytes.size() / kRecord);
   for (int i = 1; i <= store.Count(); ++i) {
     const std::string message = store.Message(i);
-    FUZZ_CHECK(message == TrimTrailingBlanks(bytes.substr((i - 1) * kRecord, kRecord)));
+    FUZZ_CHECK(message ==
+               TrimTrailingBlanks(Cp1252ToUtf8(bytes.substr((i - 1) * kRecord, kRecord))));
   }
   FUZZ_CHECK(QuickMessageStore::Decode(QuickMessageStore::Encode(Messages(store))) ==
              Messages(store));
@@ -75,11 +79,11 @@ int FuzzOne(const uint8_t* data, size_t size) {
   const int before = store.Count();
   window.EditEntry(entry);
   const std::string typed = window.EntryBox().text;
-  FUZZ_CHECK(typed.size() <= static_cast<size_t>(QuickMessagesWindow::kEntryLimit));
+  FUZZ_CHECK(Utf8Length(typed) <= static_cast<size_t>(QuickMessagesWindow::kEntryLimit));
   window.Add();
   const bool added = store.Count() == before + 1;
-  FUZZ_CHECK(added ==
-             (!TrimTrailingBlanks(typed).empty() && before < QuickMessageStore::kMaxMessages));
+  FUZZ_CHECK(added == (!TrimTrailingBlanks(typed).empty() &&
+                       before < QuickMessageStore::kMaxMessages && !FirstOutsideCp1252(typed)));
   if (added) FUZZ_CHECK(store.Message(store.Count()) == TrimTrailingBlanks(typed));
   FUZZ_CHECK(dialogs.boxes().size() == (added ? 0u : 1u));
 
