@@ -16,7 +16,7 @@ namespace tolvane {
 // The group panel of the phone-book window: the groups of the phone book, the
 // members of the chosen one, names dragged from the window's name list into
 // the group and members dragged onto the trash can. It opens and closes with
-// "&Groups >>"; the window is wide while it is open. Texts are 8-bit.
+// "&Groups >>"; the window is wide while it is open. Texts are UTF-8.
 class GroupPanel {
  public:
   enum class DragSource { kNameList, kMemberList };

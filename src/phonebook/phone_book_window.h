@@ -15,7 +15,7 @@ namespace tolvane {
 // The phone-book window: lists the people of Telelist and adds, changes and
 // deletes them through the program's shared cursor on that table. It is either
 // browsing (the name list usable) or entering a new or changed record (the
-// boxes usable). Texts are 8-bit.
+// boxes usable). Texts are UTF-8.
 class PhoneBookWindow {
  public:
   enum class Focus { kNone, kNameBox, kNumberBox };

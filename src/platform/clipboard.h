@@ -6,7 +6,7 @@
 
 namespace tolvane {
 
-// The system clipboard; texts are 8-bit.
+// The system clipboard; texts are UTF-8.
 class Clipboard {
  public:
   virtual ~Clipboard() = default;
@@ -16,7 +16,8 @@ class Clipboard {
 };
 
 // The Edit menu's actions on the selection of a text box holding `text`
-// (start and length in characters). Cut and paste give the box's new text,
+// (start and length in bytes of the program's text, which never split a
+// character). Cut and paste give the box's new text,
 // or nothing when the box stays as it is.
 void CopySelection(Clipboard& clipboard, const std::string& text, int start, int length);
 std::optional<std::string> CutSelection(Clipboard& clipboard, const std::string& text, int start,

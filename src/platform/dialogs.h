@@ -23,7 +23,7 @@ inline MessageAnswer UnansweredBox(MessageButtons buttons) {
   return MessageAnswer::kOk;
 }
 
-// Message boxes and the system beep. Texts are 8-bit.
+// Message boxes and the system beep. Texts are UTF-8.
 class Dialogs {
  public:
   virtual ~Dialogs() = default;

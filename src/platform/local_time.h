@@ -8,7 +8,7 @@
 namespace tolvane {
 
 // The date in the user's short date format (the C library locale the program
-// selected at start-up), local time, as Windows-1252 text.
+// selected at start-up), local time, as UTF-8 text.
 std::string ShortDateText(TimePoint time);
 
 // "HH:MM", 24-hour clock, local time.

@@ -9,7 +9,7 @@ namespace tolvane {
 // The POP3 mail component. Connect, Retrieve and Disconnect start an
 // operation and return at once: 0, or the number of a failure found before
 // anything was sent (the table of MailErrorText). The operation then ends
-// with exactly one completion or error event. Texts are 8-bit.
+// with exactly one completion or error event. Texts are UTF-8.
 class MailClient {
  public:
   virtual ~MailClient() = default;

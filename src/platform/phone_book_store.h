@@ -27,7 +27,7 @@ inline constexpr int kTelenummerSize = 20;
 inline constexpr int kOperatorSize = 1;
 
 struct TableInfo {
-  std::string name;  // 8-bit
+  std::string name;
   std::uint32_t attributes = 0;
 };
 
@@ -35,14 +35,14 @@ struct TableInfo {
 // letter case. The second (and the first too, when it had no key yet) was left
 // without its name key.
 struct NameClash {
-  std::string table;  // 8-bit, as the others
+  std::string table;
   std::string name;
   std::string other;
   bool operator==(const NameClash&) const = default;
 };
 
 // The phone-book database (teledata.mdb): the people in Telelist and one table
-// per group. Texts are 8-bit. Failures throw StoreError.
+// per group. Texts are UTF-8. Failures throw StoreError.
 class PhoneBookStore {
  public:
   virtual ~PhoneBookStore() = default;

@@ -8,7 +8,7 @@
 namespace tolvane {
 
 // A cursor on one table of the phone-book database, walking it in table order
-// and seeing the records appended through it. Texts are 8-bit. Failures throw
+// and seeing the records appended through it. Texts are UTF-8. Failures throw
 // StoreError.
 //
 // A fresh cursor stands on the first record; on an empty table it is at the

@@ -10,7 +10,7 @@ namespace tolvane {
 enum class CommEvent { kSend = 1, kReceive = 2, kCarrierDetect = 3 };
 
 // The modem line: the operations of a Windows communications control that the
-// modem transport relies on. Texts are 8-bit, one byte a character.
+// modem transport relies on. Data are bytes.
 class SerialPort {
  public:
   virtual ~SerialPort() = default;

@@ -12,7 +12,7 @@ struct sqlite3;
 namespace tolvane {
 
 // The phone-book database as an SQLite file. Paths are the system's own file
-// names; every other text is 8-bit and stored as UTF-8.
+// names; every other text is UTF-8.
 class SqlitePhoneBookStore : public PhoneBookStore {
  public:
   void Open(const std::string& path) override;

@@ -24,7 +24,7 @@ namespace tolvane {
 // A write by another process shows from the cursor's next read of the table.
 class SqliteRecordCursor : public RecordCursor {
  public:
-  // table is 8-bit. Throws kStoreErrorTableNotFound for a missing table.
+  // Throws kStoreErrorTableNotFound for a missing table.
   SqliteRecordCursor(std::shared_ptr<sqlite3> db, const std::string& table);
 
   bool Bof() const override { return bof_; }

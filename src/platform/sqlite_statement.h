@@ -11,8 +11,8 @@ struct sqlite3_stmt;
 
 namespace tolvane {
 
-// One prepared SQLite statement. Texts going in and coming out are 8-bit; the
-// database holds them as UTF-8. Failures throw StoreError.
+// One prepared SQLite statement. Texts going in and coming out are UTF-8, as
+// the database holds them. Failures throw StoreError.
 class SqliteStatement {
  public:
   // sql is UTF-8 (names in it quoted with QuoteSqlIdentifier).
@@ -45,7 +45,7 @@ class SqliteStatement {
 // The engine's error number for a failed SQLite call.
 StoreError SqliteStoreError(sqlite3* db, int result_code);
 
-// An 8-bit table or field name as a UTF-8 SQL identifier: in double quotes,
+// A table or field name as an SQL identifier: in double quotes,
 // its own double quotes doubled, so a name can never end the identifier.
 std::string QuoteSqlIdentifier(const std::string& name);
 

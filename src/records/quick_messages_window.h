@@ -16,7 +16,7 @@ namespace tolvane {
 // bar, adds the text of its entry box, deletes the shown message (and every
 // equal one that is not its direct neighbour), and hands the shown message to
 // the main window. Every change is written to the store at once. Texts are
-// 8-bit, line breaks CR LF.
+// UTF-8, line breaks CR LF.
 class QuickMessagesWindow {
  public:
   static constexpr int kEntryLimit = 320;

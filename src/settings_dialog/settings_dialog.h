@@ -127,7 +127,7 @@ struct SettingsDialogServices {
 // The "Settings" dialog: edits every setting on five tabs, checks the
 // entries on "&OK", then takes them into ProgramSettings, reconfigures the
 // serial port and the HTTP client and writes tolvmsg.ini and user.dat.
-// "Cancel" changes nothing. Texts are 8-bit.
+// "Cancel" changes nothing. Texts are UTF-8.
 //
 // A transport with settings beyond the modem's and the gateway's has a page
 // of its own on the communication tab (GsmSettingsPage), owned here and

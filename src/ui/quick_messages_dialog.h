@@ -31,7 +31,7 @@ class QuickMessagesDialog : public QDialog {
 
  private:
   void Render();
-  // The entry box's selection in the window's 8-bit text: start and length.
+  // The entry box's selection in the window's text (bytes of UTF-8): start and length.
   std::pair<int, int> Selection() const;
 
   QuickMessagesWindow& window_;
