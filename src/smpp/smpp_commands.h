@@ -1,0 +1,87 @@
+#ifndef TOLVANE_SMPP_SMPP_COMMANDS_H_
+#define TOLVANE_SMPP_SMPP_COMMANDS_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sms/sms_message.h"
+
+namespace tolvane {
+
+// The bodies of the SMPP 3.4 operations the program sends and reads.
+
+struct SmppAddress {
+  uint8_t ton = 0;  // 0 unknown, 1 international, 5 alphanumeric
+  uint8_t npi = 0;  // 0 unknown, 1 ISDN (E.164)
+  std::string value;
+
+  bool operator==(const SmppAddress&) const = default;
+};
+
+// A recipient: international (TON 1, NPI 1, digits without "+" or prefix)
+// when it starts with "+" or `international_prefix`, otherwise unknown
+// (TON 0, NPI 1). Blanks and dashes are dropped; nothing when no digits are
+// left or anything else is.
+std::optional<SmppAddress> RecipientAddress(std::string_view number,
+                                            std::string_view international_prefix);
+// The sender (`Avs`): digits, or "+" and digits, as a number; text with a
+// letter as an alphanumeric sender (TON 5, NPI 0) of at most 11 characters.
+// Nothing when it is neither; `refusal` then says why.
+std::optional<SmppAddress> SenderAddress(std::string_view avs,
+                                         std::string_view international_prefix,
+                                         std::string& refusal);
+
+// bind_transceiver, interface version 3.4. SMPP holds the system id to 15
+// characters, the password to 8 and the system type to 12.
+std::string BindTransceiverBody(std::string_view system_id, std::string_view password,
+                                std::string_view system_type);
+
+inline constexpr uint8_t kEsmClassUdh = 0x40;
+inline constexpr uint8_t kDataCodingDefault = 0;
+inline constexpr uint8_t kDataCodingLatin1 = 3;
+inline constexpr uint8_t kDataCodingUcs2 = 8;
+
+struct SubmitSm {
+  SmppAddress source;
+  SmppAddress destination;
+  uint8_t esm_class = 0;
+  uint8_t data_coding = kDataCodingDefault;
+  bool registered_delivery = false;
+  std::string schedule_delivery_time;  // empty: at once
+  std::string validity_period;         // empty: the provider's default
+  std::string short_message;           // at most 254 octets
+};
+std::string SubmitSmBody(const SubmitSm& submit);
+
+// The data coding and short message of one part: GSM text as the
+// provider's default alphabet (one septet an octet, `default_alphabet` 0) or
+// as Latin-1 (3), UCS-2 as data coding 8; a linked part carries its header
+// first and sets esm_class 0x40. Nothing when Latin-1 cannot hold the part
+// (the euro sign).
+std::optional<SubmitSm> PartSubmit(const SmsPart& part, SmsEncoding encoding, int default_alphabet);
+
+// The message id of a submit_sm_resp, or the system id of a bind_resp.
+std::optional<std::string> ReadIdBody(std::string_view body);
+
+// A deliver_sm: a delivery receipt or a message sent to the account.
+struct DeliverSm {
+  SmppAddress source;
+  SmppAddress destination;
+  uint8_t esm_class = 0;
+  uint8_t data_coding = 0;
+  std::string short_message;
+  std::string receipted_message_id;      // TLV 0x001E
+  std::optional<uint8_t> message_state;  // TLV 0x0427
+
+  bool IsDeliveryReceipt() const { return (esm_class & 0x3C) == 0x04; }
+};
+std::optional<DeliverSm> ReadDeliverSm(std::string_view body);
+
+// deliver_sm_resp: an empty message id, as SMPP 3.4 wants it.
+std::string DeliverSmRespBody();
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_SMPP_SMPP_COMMANDS_H_

@@ -1,0 +1,30 @@
+#ifndef TOLVANE_SMPP_SMPP_RECEIPT_H_
+#define TOLVANE_SMPP_SMPP_RECEIPT_H_
+
+#include <optional>
+#include <string>
+
+#include "smpp/smpp_commands.h"
+
+namespace tolvane {
+
+// What a delivery receipt says of one submitted part.
+struct SmppReceipt {
+  enum class State { kDelivered, kStillTrying, kFailed };
+  std::string message_id;
+  State state = State::kStillTrying;
+  // The state's SMPP name, such as "UNDELIVERABLE", for "Not delivered: ".
+  std::string state_name;
+
+  bool operator==(const SmppReceipt&) const = default;
+};
+
+// The receipt a deliver_sm carries: the message id from the
+// receipted_message_id parameter or else the "id:" of the receipt text, the
+// state from message_state or else "stat:". Nothing when the deliver_sm is
+// not a receipt or names no message or no state.
+std::optional<SmppReceipt> ReadSmppReceipt(const DeliverSm& deliver);
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_SMPP_SMPP_RECEIPT_H_

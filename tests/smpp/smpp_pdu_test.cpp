@@ -1,0 +1,156 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "smpp/smpp_commands.h"
+#include "smpp/smpp_pdu.h"
+#include "smpp/smpp_pdu_reader.h"
+#include "smpp/smpp_receipt.h"
+#include "smpp/smpp_status.h"
+#include "smpp/smpp_time.h"
+
+namespace tolvane {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::string Bytes(std::initializer_list<int> octets) {
+  std::string bytes;
+  for (int octet : octets) bytes += static_cast<char>(octet);
+  return bytes;
+}
+
+TEST(SmppPduTest, BindAndSubmitAreWrittenByteForByte) {
+  const std::string bind =
+      EncodePdu({kBindTransceiver, 0, 1, BindTransceiverBody("tolvane", "secret", "")});
+  EXPECT_EQ(bind, Bytes({0, 0, 0, 0x24, 0, 0, 0, 0x09, 0, 0, 0, 0, 0, 0, 0, 1}) +
+                      std::string("tolvane\0secret\0\0", 16) + Bytes({0x34, 0, 0, 0}));
+  // Fields longer than SMPP allows are cut to their size.
+  EXPECT_EQ(BindTransceiverBody("a-system-id-too-long", "password9", "").substr(0, 25),
+            std::string("a-system-id-too\0password\0", 25));
+
+  SubmitSm submit;
+  submit.source = {5, 0, "Tolvane"};
+  submit.destination = *RecipientAddress("+46 70-123 45 67", "00");
+  submit.registered_delivery = true;
+  submit.validity_period = SmppRelativeTime(1440);
+  submit.short_message = "Hej";
+  EXPECT_EQ(SubmitSmBody(submit),
+            std::string("\0", 1) + Bytes({5, 0}) + std::string("Tolvane\0", 8) + Bytes({1, 1}) +
+                std::string("46701234567\0", 12) + Bytes({0, 0, 0, 0}) +
+                std::string("000001000000000R\0", 17) + Bytes({1, 0, 0, 0, 3}) + "Hej");
+}
+
+TEST(SmppPduTest, PartsTakeTheirCodingAndHeader) {
+  const SmsPart linked{"\x05\x00\x03\x07\x02\x01", std::string("\x00\x41", 2)};
+  const std::optional<SubmitSm> ucs2 = PartSubmit(linked, SmsEncoding::kUcs2, 0);
+  ASSERT_TRUE(ucs2);
+  EXPECT_EQ(ucs2->esm_class, kEsmClassUdh);
+  EXPECT_EQ(ucs2->data_coding, kDataCodingUcs2);
+  EXPECT_EQ(ucs2->short_message, linked.header + linked.payload);
+
+  // GSM septets go as they are, or as Latin-1 where the provider wants it;
+  // Latin-1 has no euro sign.
+  const SmsPart swedish{"", "\x0F\x7B"};  // å ä
+  EXPECT_EQ(PartSubmit(swedish, SmsEncoding::kGsm7, 0)->short_message, "\x0F\x7B");
+  EXPECT_EQ(PartSubmit(swedish, SmsEncoding::kGsm7, 3)->short_message, "\xE5\xE4");
+  EXPECT_EQ(PartSubmit(swedish, SmsEncoding::kGsm7, 3)->esm_class, 0);
+  EXPECT_FALSE(PartSubmit({"", "\x1B\x65"}, SmsEncoding::kGsm7, 3));
+}
+
+TEST(SmppPduTest, AddressesOfRecipientsAndSenders) {
+  EXPECT_EQ(RecipientAddress("0046701234567", "00"), (SmppAddress{1, 1, "46701234567"}));
+  EXPECT_EQ(RecipientAddress("070-123 45 67", "00"), (SmppAddress{0, 1, "0701234567"}));
+  EXPECT_FALSE(RecipientAddress("07a1", "00"));
+  EXPECT_FALSE(RecipientAddress("+", "00"));
+
+  std::string refusal;
+  EXPECT_EQ(SenderAddress("Åsa Bergs", "00", refusal), (SmppAddress{5, 0, "Åsa Bergs"}));
+  EXPECT_EQ(SenderAddress("+4670", "00", refusal), (SmppAddress{1, 1, "4670"}));
+  EXPECT_THAT(refusal, IsEmpty());
+  EXPECT_FALSE(SenderAddress("TolvaneSMS12", "00", refusal));
+  EXPECT_EQ(refusal,
+            "The sender name \"TolvaneSMS12\" must be at most 11 characters of the GSM alphabet");
+  EXPECT_FALSE(SenderAddress("", "00", refusal));
+}
+
+TEST(SmppPduTest, TheStreamIsCutIntoPdusAndABrokenLengthStopsIt) {
+  const std::string enquire = EncodePdu({kEnquireLink, 0, 7, ""});
+  const std::string answer = EncodePdu({kSubmitSm | kResponseBit, 0, 8, "id-1\0"});
+  const std::string stream = enquire + answer;
+  SmppPduReader reader;
+  std::vector<SmppPdu> pdus;
+  for (char c : stream) {
+    for (SmppPdu& pdu : reader.Feed(std::string(1, c))) pdus.push_back(pdu);
+  }
+  EXPECT_THAT(pdus, ElementsAre(SmppPdu{kEnquireLink, 0, 7, ""},
+                                SmppPdu{kSubmitSm | kResponseBit, 0, 8, "id-1\0"}));
+  EXPECT_EQ(SmppPduReader().Feed(stream).size(), 2u);
+
+  for (uint32_t length : {15u, 70000u}) {
+    SmppPduReader broken;
+    std::string bad;
+    AppendInteger(bad, length, 4);
+    EXPECT_THAT(broken.Feed(bad + std::string(12, '\0') + enquire), IsEmpty());
+    EXPECT_EQ(broken.Error(), "The provider sent a PDU of " + std::to_string(length) + " bytes");
+    EXPECT_THAT(broken.Feed(enquire), IsEmpty());
+  }
+}
+
+std::string DeliverBody(int esm_class, const std::string& text, const std::string& tlvs) {
+  return std::string("\0", 1) + Bytes({1, 1}) + std::string("46701234567\0", 12) + Bytes({5, 0}) +
+         std::string("Tolvane\0", 8) +
+         Bytes({esm_class, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<int>(text.size())}) + text + tlvs;
+}
+
+TEST(SmppPduTest, ReceiptsAreReadFromTheirParametersOrTheirText) {
+  const std::string text =
+      "id:ABC123 sub:001 dlvrd:001 submit date:2612071200 done date:2612071201 stat:DELIVRD "
+      "err:000 text:Hej";
+  const std::string tlvs = Bytes({0x00, 0x1E, 0x00, 0x07}) + std::string("XYZ789\0", 7) +
+                           Bytes({0x04, 0x27, 0x00, 0x01, 0x05});
+  std::optional<DeliverSm> deliver = ReadDeliverSm(DeliverBody(0x04, text, tlvs));
+  ASSERT_TRUE(deliver);
+  EXPECT_EQ(deliver->source, (SmppAddress{1, 1, "46701234567"}));
+  EXPECT_EQ(ReadSmppReceipt(*deliver),
+            (SmppReceipt{"XYZ789", SmppReceipt::State::kFailed, "UNDELIVERABLE"}));
+
+  deliver = ReadDeliverSm(DeliverBody(0x04, text, ""));
+  EXPECT_EQ(ReadSmppReceipt(*deliver),
+            (SmppReceipt{"ABC123", SmppReceipt::State::kDelivered, "DELIVERED"}));
+  deliver = ReadDeliverSm(DeliverBody(0x04, "id:7 stat:ENROUTE", ""));
+  EXPECT_EQ(ReadSmppReceipt(*deliver)->state, SmppReceipt::State::kStillTrying);
+
+  // A reply from a person is a message, not a receipt; a receipt without a
+  // state names nothing.
+  deliver = ReadDeliverSm(DeliverBody(0x00, "Tack!", ""));
+  ASSERT_TRUE(deliver);
+  EXPECT_EQ(deliver->short_message, "Tack!");
+  EXPECT_FALSE(ReadSmppReceipt(*deliver));
+  EXPECT_FALSE(ReadSmppReceipt(*ReadDeliverSm(DeliverBody(0x04, "id:7", ""))));
+
+  // Cut short, or a parameter running past the end.
+  const std::string whole = DeliverBody(0x04, text, tlvs);
+  EXPECT_FALSE(ReadDeliverSm(whole.substr(0, 30)));
+  EXPECT_FALSE(ReadDeliverSm(DeliverBody(0x04, text, Bytes({0x04, 0x27, 0x00, 0x09, 0x05}))));
+  EXPECT_EQ(ReadIdBody(std::string("id-1\0", 5)), "id-1");
+  EXPECT_EQ(ReadIdBody(""), "");
+  EXPECT_FALSE(ReadIdBody("no end"));
+}
+
+TEST(SmppPduTest, StatusTextsAndTimes) {
+  EXPECT_EQ(SmppStatusText(0x0E), "invalid password (0x0E)");
+  EXPECT_EQ(SmppStatusText(0x45), "submit failed (0x45)");
+  EXPECT_EQ(SmppStatusText(0x99), "error (0x99)");
+  EXPECT_TRUE(IsThrottling(0x58));
+  EXPECT_TRUE(IsThrottling(0x14));
+  EXPECT_FALSE(IsThrottling(0x45));
+
+  EXPECT_EQ(SmppAbsoluteTime(1796646605), "261207123005000+");
+  EXPECT_EQ(SmppRelativeTime(90), "000000013000000R");
+  EXPECT_EQ(SmppRelativeTime(400 * 24 * 60), "010110000000000R");
+  EXPECT_EQ(SmppRelativeTime(0), "000000000100000R");
+}
+
+}  // namespace
+}  // namespace tolvane
