@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/receipt_texts.h"
 #include "core/settings_values.h"
 #include "core/utf8.h"
 #include "modem/ucp_frame.h"
@@ -445,7 +446,7 @@ void ModemTransport::Impl::HandleAnswer(const SubmitAnswer& answer) {
     state.accepted = true;
     if (settings.EjKvittoOn || state.deferred) {
       context.StopReceiptTimer();
-      context.SetReceiptLine("Message sent.");
+      context.SetReceiptLine(kReceiptSent);
       context.Beep();
       ResetReceiveState();
       context.EndSend();

@@ -1,0 +1,19 @@
+#ifndef TOLVANE_CORE_RECEIPT_TEXTS_H_
+#define TOLVANE_CORE_RECEIPT_TEXTS_H_
+
+namespace tolvane {
+
+// The receipt lines every transport shows for the same outcome, so a script
+// reading the log or a receipt file need not know which one sent.
+// The message was accepted and no report is awaited.
+inline constexpr char kReceiptSent[] = "Message sent.";
+// Every part's report says the message arrived.
+inline constexpr char kReceiptDelivered[] = "Message delivered.";
+// Followed by the reason.
+inline constexpr char kReceiptNotDelivered[] = "Not delivered: ";
+// A submit went out, its answer never came: it is not sent again.
+inline constexpr char kReceiptAnswerLost[] = "Unknown: the connection broke before the answer came";
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_CORE_RECEIPT_TEXTS_H_
