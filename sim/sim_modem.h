@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/line_device.h"
 #include "sim/scheduler.h"
 #include "sim/sim_smsc.h"
 
@@ -30,19 +31,16 @@ struct ModemOptions {
 // A Hayes modem with the SMS centre at the other end of its calls. In command
 // mode it echoes, answers OK or ERROR and dials; once connected it passes
 // bytes both ways until either side hangs up or DTR drops.
-class SimModem {
+class SimModem : public LineDevice {
  public:
   SimModem(Scheduler schedule, SimSmsc& smsc, ModemOptions options = {});
 
-  // Bytes towards the computer, and the carrier-detect line.
-  void SetToDte(std::function<void(const std::string&)> to_dte);
-  void SetOnCarrier(std::function<void(bool)> on_carrier);
-
-  // Bytes from the computer.
-  void FromDte(const std::string& bytes);
+  void SetToDte(std::function<void(const std::string&)> to_dte) override;
+  void SetOnCarrier(std::function<void(bool)> on_carrier) override;
+  void FromDte(const std::string& bytes) override;
   // A drop of DTR hangs up (AT&D2).
-  void SetDtr(bool on);
-  bool Carrier() const { return carrier_; }
+  void SetDtr(bool on) override;
+  bool Carrier() const override { return carrier_; }
   // The far end hangs up.
   void DropCarrier();
 

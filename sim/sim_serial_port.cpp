@@ -11,13 +11,14 @@ constexpr SimEventLoop::Millis kChunkTime{16};
 
 }  // namespace
 
-SimSerialPort::SimSerialPort(SimEventLoop& loop, SimModem& modem) : loop_(loop), modem_(modem) {
-  modem_.SetToDte([this](const std::string& bytes) {
+SimSerialPort::SimSerialPort(SimEventLoop& loop, LineDevice& device)
+    : loop_(loop), peer_(device) {
+  peer_.SetToDte([this](const std::string& bytes) {
     if (!open_) return;
     input_ += bytes;
     Raise(CommEvent::kReceive);
   });
-  modem_.SetOnCarrier([this](bool) {
+  peer_.SetOnCarrier([this](bool) {
     if (open_) Raise(CommEvent::kCarrierDetect);
   });
 }
@@ -30,7 +31,7 @@ void SimSerialPort::SetRtsEnable(bool enable) {
 void SimSerialPort::SetDtrEnable(bool enable) {
   Operation();
   dtr_ = enable;
-  if (open_) modem_.SetDtr(enable);
+  if (open_) peer_.SetDtr(enable);
 }
 
 bool SimSerialPort::Open() {
@@ -39,7 +40,7 @@ bool SimSerialPort::Open() {
   if (!available_) return false;
   open_ = true;
   ++open_count_;
-  modem_.SetDtr(dtr_);
+  peer_.SetDtr(dtr_);
   return true;
 }
 
@@ -51,7 +52,7 @@ void SimSerialPort::Close() {
 void SimSerialPort::CloseDevice() {
   if (!open_) return;
   // Closing the device drops DTR, as the driver does.
-  modem_.SetDtr(false);
+  peer_.SetDtr(false);
   open_ = false;
   pending_.clear();
   input_.clear();
@@ -105,7 +106,7 @@ void SimSerialPort::ScheduleDrain() {
     if (!open_) return;
     std::string chunk = pending_.substr(0, kChunk);
     pending_.erase(0, chunk.size());
-    modem_.FromDte(chunk);
+    peer_.FromDte(chunk);
     ScheduleDrain();
   });
 }

@@ -6,16 +6,16 @@
 
 #include "platform/serial_port.h"
 #include "sim/sim_event_loop.h"
-#include "sim/sim_modem.h"
+#include "sim/line_device.h"
 
 namespace tolvane::sim {
 
-// A serial port on virtual time with the simulated modem behind it. Written
+// A serial port on virtual time with a simulated device behind it. Written
 // bytes leave at the line speed; received bytes raise the receive event as
-// they arrive, so every delivery of the modem is one read.
+// they arrive, so every delivery of the device is one read.
 class SimSerialPort : public SerialPort {
  public:
-  SimSerialPort(SimEventLoop& loop, SimModem& modem);
+  SimSerialPort(SimEventLoop& loop, LineDevice& device);
 
   void SetCommPort(int number) override { comm_port_ = number; }
   void SetDevice(const std::string& path) override { device_ = path; }
@@ -34,7 +34,7 @@ class SimSerialPort : public SerialPort {
   void ClearInput() override;
   void ClearOutput() override;
   int OutBufferCount() const override { return static_cast<int>(pending_.size()); }
-  bool CdHolding() const override { return open_ && modem_.Carrier(); }
+  bool CdHolding() const override { return open_ && peer_.Carrier(); }
 
   void SetOnComm(std::function<void(CommEvent)> handler) override { on_comm_ = std::move(handler); }
 
@@ -66,7 +66,7 @@ class SimSerialPort : public SerialPort {
   void ScheduleDrain();
 
   SimEventLoop& loop_;
-  SimModem& modem_;
+  LineDevice& peer_;
   std::function<void(CommEvent)> on_comm_;
   int comm_port_ = 1;
   std::string device_;

@@ -36,6 +36,13 @@ std::string FormatCount(double value) {
   return text;
 }
 
+// The gateway's own words, or the fallback when it said nothing readable (an
+// empty answer, or only a byte-order mark).
+std::string AnswerOr(const std::string& answer, const char* fallback) {
+  std::string text = ForeignTextToUtf8(answer);
+  return text.empty() ? fallback : text;
+}
+
 }  // namespace
 
 std::string BalanceSentence(const std::string& credit, const std::string& balance) {
@@ -72,11 +79,11 @@ void BalanceWindow::Load(const std::function<void()>& on_progress) {
 
   const std::string credit = client_.OpenUrl(CreditAddress(), kRequestTimeoutMs);
   if (!NumericValue(credit)) {
-    result_ = credit.empty() ? "Remote host could not be found." : ForeignTextToUtf8(credit);
+    result_ = AnswerOr(credit, "Remote host could not be found.");
   } else {
     const std::string balance = client_.OpenUrl(BalanceAddress(), kRequestTimeoutMs);
     if (!NumericValue(balance)) {
-      result_ = balance.empty() ? "Could´n!" : ForeignTextToUtf8(balance);
+      result_ = AnswerOr(balance, "Could´n!");
     } else {
       result_ = BalanceSentence(Clean(credit), Clean(balance));
     }

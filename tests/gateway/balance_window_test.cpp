@@ -79,6 +79,12 @@ TEST_F(BalanceWindowTest, SilenceEndsAtTheTimeOutWithItsSentence) {
   sim::SimGateway answering;
   answering.SetAnswerForPath("/messageBalance", GatewayAnswer::Silent());
   EXPECT_EQ(Ask(&answering), "Could´n!");
+
+  // A byte-order mark alone says nothing either.
+  GatewayAnswer mark = GatewayAnswer::Status(200);
+  mark.body = "\xEF\xBB\xBF";
+  gateway_.SetAnswerForPath("/maxCredit", mark);
+  EXPECT_EQ(Ask(), "Remote host could not be found.");
 }
 
 }  // namespace
