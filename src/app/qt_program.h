@@ -41,6 +41,7 @@ class QtProgram {
  private:
   QtEventLoop loop_;
   QtSerialPort serial_port_;
+  QtSerialPort gsm_port_;
   QtSerialPortList serial_ports_;
   QtHttpClient http_client_;
   QtDialogs dialogs_;

@@ -44,7 +44,8 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
       services_(services),
       host_(host),
       redial_(*this),
-      transports_(MakeTransports({*this, services.serial_port, services.http_client, redial_})),
+      transports_(MakeTransports({*this, services.serial_port, services.gsm_port, services.http_client,
+                                   services.files, redial_})),
       receipt_timer_(services.loop.CreateTimer()),
       autosending_(std::make_unique<Autosending>(*this, services.dialogs, services.files)),
       quick_messages_(LocalFileSystem::Instance()) {
@@ -315,6 +316,7 @@ void MainWindow::SetDeliveryTime(const std::string& shown_time, const std::strin
 
 void MainWindow::Rensa_Nummer(const std::string& nummer) {
   state_.recipient_number = DigitsOf(nummer);
+  state_.recipient_international = TrimBlanks(nummer).starts_with('+');
 }
 
 // --- Send dispatch.

@@ -77,6 +77,8 @@ enum class MainList { kRecipients, kGroups, kMembers, kCount };
 struct MainWindowServices {
   EventLoop& loop;
   SerialPort& serial_port;
+  // The GSM modem's port, apart from the dial-up modem's.
+  SerialPort& gsm_port;
   HttpClient& http_client;
   Dialogs& dialogs;
   Clipboard& clipboard;

@@ -10,6 +10,8 @@ namespace tolvane {
 struct SendState {
   std::string message;           // text (or current part) as sent
   std::string recipient_number;  // digits only
+  // The number was written with a leading "+": an international number.
+  bool recipient_international = false;
   std::string recipient_name;    // Namn, or "Temporary number"
   std::string sender_number;     // digits of Avs
   std::string frame;             // UCP frame text with checksum, no STX/ETX

@@ -1,6 +1,7 @@
 #include "core/transport_registry.h"
 
 #include "gateway/gateway_transport.h"
+#include "gsm/gsm_transport.h"
 #include "modem/modem_transport.h"
 
 namespace tolvane {
@@ -22,6 +23,10 @@ constexpr Registration kTransports[] = {
     {"TCP",
      [](const TransportServices& s) -> std::unique_ptr<Transport> {
        return std::make_unique<GatewayTransport>(s.context, s.http_client);
+     }},
+    {"GSM",
+     [](const TransportServices& s) -> std::unique_ptr<Transport> {
+       return std::make_unique<GsmTransport>(s.context, s.gsm_port, s.files);
      }},
 };
 

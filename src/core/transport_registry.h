@@ -8,6 +8,7 @@
 #include "core/redial_countdown.h"
 #include "core/send_context.h"
 #include "core/transport.h"
+#include "platform/file_system.h"
 #include "platform/http_client.h"
 #include "platform/serial_port.h"
 
@@ -17,7 +18,9 @@ namespace tolvane {
 struct TransportServices {
   SendContext& context;
   SerialPort& serial_port;
+  SerialPort& gsm_port;
   HttpClient& http_client;
+  FileSystem& files;
   RedialCountdown& redial;
 };
 

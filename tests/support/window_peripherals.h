@@ -31,7 +31,10 @@ struct WindowPeripherals {
   }
   MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client,
                               MailClient& mail_client, Dialler& dial_up) {
-    return {loop, port, client, dialogs, clipboard, help, files, mail_client, dial_up};
+    return {loop,   port,    gsm_port ? *gsm_port : gsm_serial,
+            client, dialogs, clipboard,
+            help,   files,   mail_client,
+            dial_up};
   }
 
   TestPhoneBook book;
@@ -41,6 +44,9 @@ struct WindowPeripherals {
   ::testing::NiceMock<MockHelpViewer> help;
   ::testing::NiceMock<MockMainWindowHost> host;
   ::testing::NiceMock<MockSerialPort> serial;
+  ::testing::NiceMock<MockSerialPort> gsm_serial;
+  // The GSM modem's port when a test gives one.
+  SerialPort* gsm_port = nullptr;
   ::testing::NiceMock<MockHttpClient> http;
   sim::SimFileSystem files;
   ::testing::NiceMock<MockMailClient> mail;

@@ -1,0 +1,166 @@
+#include "gsm/gsm_setup.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "gsm/gsm_errors.h"
+
+namespace tolvane {
+namespace {
+
+constexpr int kWakeMs = 3000;
+constexpr int kWakeTries = 3;
+// A SIM takes a moment after its PIN before it says READY.
+constexpr int kUnlockPolls = 5;
+constexpr int kUnlockPollMs = 1000;
+
+constexpr char kWrongPin[] = "Wrong PIN: the SIM still wants its PIN";
+constexpr char kPukNeeded[] = "SIM locked: PUK needed";
+constexpr char kNoPin[] =
+    "SIM PIN needed: store it on the settings dialog or with tolvane --store-secret gsm-pin";
+constexpr char kBadPin[] = "The stored SIM PIN is not 4 to 8 digits";
+
+bool IsPin(const std::string& pin) {
+  return pin.size() >= 4 && pin.size() <= 8 &&
+         std::all_of(pin.begin(), pin.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+std::string Failure(const std::string& what, const AtReply& reply) {
+  if (reply.outcome == AtReply::Outcome::kTimeout) return "No response from the GSM modem!";
+  return what + ": " + GsmErrorText(reply.final_line);
+}
+
+// The <ds> values of an AT+CNMI=? answer such as "(0-2),(0-3),(0,2),(0-2),(0,1)":
+// whether `value` is in its fourth list.
+bool Offers(const std::string& ranges, int value) {
+  int list = 0;
+  size_t i = 0;
+  while (i < ranges.size() && list < 3) {
+    if (ranges[i++] == '(') {
+      i = ranges.find(')', i);
+      if (i == std::string::npos) return false;
+      ++list;
+    }
+  }
+  const size_t open = ranges.find('(', i);
+  const size_t close = ranges.find(')', open);
+  if (open == std::string::npos || close == std::string::npos) return false;
+  const std::string items = ranges.substr(open + 1, close - open - 1);
+  size_t start = 0;
+  while (start <= items.size()) {
+    size_t comma = items.find(',', start);
+    if (comma == std::string::npos) comma = items.size();
+    const std::string item = items.substr(start, comma - start);
+    const size_t dash = item.find('-');
+    try {
+      const int low = std::stoi(item.substr(0, dash));
+      const int high = dash == std::string::npos ? low : std::stoi(item.substr(dash + 1));
+      if (value >= low && value <= high) return true;
+    } catch (const std::exception&) {
+    }
+    start = comma + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+GsmReadiness GsmSetup::Run(GsmLink& link, const ProgramSettings& settings,
+                           const std::function<std::string()>& pin) {
+  GsmReadiness ready;
+  AtReply reply;
+  for (int i = 0; i < kWakeTries && !reply.Ok(); ++i) {
+    reply = link.Command("AT", kWakeMs);
+    if (reply.outcome == AtReply::Outcome::kStopped) return ready;
+  }
+  if (!reply.Ok()) {
+    ready.failure = Failure("The GSM modem does not take AT", reply);
+    return ready;
+  }
+  link.Command("ATE0", kAnswerMs);
+  link.Command("AT+CMEE=1", kAnswerMs);
+
+  ready.failure = UnlockSim(link, pin);
+  if (!ready.failure.empty()) return ready;
+
+  reply = link.Command("AT+CMGF=0", kAnswerMs);
+  if (!reply.Ok()) {
+    ready.failure = Failure("The GSM modem cannot send in PDU mode", reply);
+    return ready;
+  }
+  ready.reports = RouteReports(link);
+  if (!settings.GsmSmsc.empty()) {
+    const std::string& smsc = settings.GsmSmsc;
+    const bool international = smsc.front() == '+';
+    reply = link.Command("AT+CSCA=\"" + smsc + "\"," + (international ? "145" : "129"), kAnswerMs);
+    if (!reply.Ok()) {
+      ready.failure = Failure("The GSM modem refused the SMS centre " + smsc, reply);
+      return ready;
+    }
+  }
+  if (!settings.GsmInit.empty()) {
+    reply = link.Command(settings.GsmInit, kAnswerMs);
+    if (!reply.Ok()) {
+      ready.failure = Failure("The GSM modem refused the Init command " + settings.GsmInit, reply);
+      return ready;
+    }
+  }
+
+  const std::string signal = link.Command("AT+CSQ", kAnswerMs).Value("+CSQ");
+  const std::string operators = link.Command("AT+COPS?", kAnswerMs).Value("+COPS");
+  // +COPS: 0,0,"Operator",7
+  const size_t quote = operators.find('"');
+  const size_t end = quote == std::string::npos ? quote : operators.find('"', quote + 1);
+  ready.network =
+      end == std::string::npos ? "no operator" : operators.substr(quote + 1, end - quote - 1);
+  const std::string rssi = signal.substr(0, signal.find(','));
+  ready.network +=
+      rssi.empty() || rssi == "99" ? ", signal unknown" : ", signal " + rssi + " of 31";
+  return ready;
+}
+
+std::string GsmSetup::UnlockSim(GsmLink& link, const std::function<std::string()>& pin) {
+  AtReply reply = link.Command("AT+CPIN?", kAnswerMs);
+  if (!reply.Ok()) return Failure("The SIM cannot be used", reply);
+  std::string state = reply.Value("+CPIN");
+  if (state == "READY") return {};
+  if (state == "SIM PUK") return kPukNeeded;
+  if (state != "SIM PIN") return "The SIM wants " + state;
+  if (pin_sent_) return kWrongPin;
+
+  const std::string secret = pin();
+  if (secret.empty()) return kNoPin;
+  if (!IsPin(secret)) return kBadPin;
+  pin_sent_ = true;
+  reply = link.Command("AT+CPIN=\"" + secret + "\"", kAnswerMs);
+  if (reply.outcome == AtReply::Outcome::kTimeout) return "No response from the GSM modem!";
+  for (int i = 0; i < kUnlockPolls; ++i) {
+    state = link.Command("AT+CPIN?", kAnswerMs).Value("+CPIN");
+    if (state == "READY") return {};
+    if (state == "SIM PUK") return kPukNeeded;
+    if (state == "SIM PIN") return kWrongPin;
+    // Busy while the SIM starts: asked again in a moment.
+    link.Pause(kUnlockPollMs);
+  }
+  return kWrongPin;
+}
+
+bool GsmSetup::RouteReports(GsmLink& link) {
+  // Phase 2+ makes the modem wait for AT+CNMA after each routed report.
+  const bool acknowledged = link.Command("AT+CSMS=1", kAnswerMs).Ok();
+  if (!acknowledged) link.Command("AT+CSMS=0", kAnswerMs);
+  link.SetAcknowledgeReports(acknowledged);
+
+  const std::string offered = link.Command("AT+CNMI=?", kAnswerMs).Value("+CNMI");
+  // Routed straight to the program when offered, otherwise stored on the
+  // SIM and announced.
+  for (int ds : {1, 2}) {
+    if (Offers(offered, ds) &&
+        link.Command("AT+CNMI=2,0,0," + std::to_string(ds) + ",0", kAnswerMs).Ok()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace tolvane

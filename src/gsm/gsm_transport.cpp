@@ -1,0 +1,375 @@
+#include "gsm/gsm_transport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <ctime>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "core/receipt_texts.h"
+#include "core/secret_names.h"
+#include "core/secret_store.h"
+#include "gsm/gsm_errors.h"
+#include "gsm/gsm_link.h"
+#include "gsm/gsm_setup.h"
+#include "platform/serial_line_settings.h"
+#include "sms/file_reference_counter.h"
+#include "sms/sms_message.h"
+#include "sms/submit_pdu.h"
+
+namespace tolvane {
+namespace {
+
+// Error number of a line speed the port cannot take.
+constexpr int kErrorInvalidPropertyValue = 380;
+constexpr int kPromptMs = 10000;
+constexpr int kSubmitAnswerMs = 60000;
+constexpr int kRetryPauseMs = 5000;
+constexpr int kPassingRetries = 2;
+
+constexpr char kCancelled[] = "Sending Cancelled.";
+constexpr char kPortGone[] = "The GSM modem is gone: check its cable or USB stick";
+constexpr char kNoDevice[] = "No GSM modem is chosen: set its device on the settings dialog";
+
+std::string LineSettings(const ProgramSettings& settings) { return settings.GsmBaud + ",N,8,1"; }
+
+// A refusal needs the part count only; it takes no reference.
+class NoReferences : public ReferenceCounter {
+ public:
+  uint8_t Next() override { return 0; }
+};
+
+// The local time of a "ddmmyyhhmm" delivery time.
+std::optional<TimePoint> DeliveryTime(const std::string& text) {
+  if (text.size() != 10 ||
+      !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    return std::nullopt;
+  }
+  auto two = [&](size_t at) { return std::stoi(text.substr(at, 2)); };
+  std::tm local{};
+  local.tm_mday = two(0);
+  local.tm_mon = two(2) - 1;
+  local.tm_year = 100 + two(4);
+  local.tm_hour = two(6);
+  local.tm_min = two(8);
+  local.tm_isdst = -1;
+  const std::time_t time = std::mktime(&local);
+  if (time == -1) return std::nullopt;
+  return Clock::from_time_t(time);
+}
+
+// The digits of two numbers name the same phone when one ends with the other
+// (a report may give the number in its international form).
+bool SameRecipient(const std::string& a, const std::string& b) {
+  auto digits = [](const std::string& number) {
+    std::string only;
+    for (char c : number) {
+      if (c >= '0' && c <= '9') only += c;
+    }
+    return only;
+  };
+  std::string x = digits(a), y = digits(b);
+  if (x.size() < y.size()) std::swap(x, y);
+  // National numbers drop their trunk zero in the international form.
+  if (!y.empty() && y.front() == '0') y.erase(0, 1);
+  return !y.empty() && x.ends_with(y);
+}
+
+}  // namespace
+
+struct GsmTransport::Impl {
+  Impl(SendContext& send_context, SerialPort& serial_port, FileSystem& file_system)
+      : context(send_context),
+        port(serial_port),
+        files(file_system),
+        state(send_context.State()),
+        settings(send_context.Settings()),
+        link(send_context.Loop(), serial_port, [this] { return Stopped(); }),
+        wait_timer(send_context.Loop().CreateTimer()) {
+    wait_timer->SetSingleShot(true);
+    wait_timer->SetCallback([this] { wait_over = true; });
+  }
+
+  bool Stopped() const { return state.cancelled || state.finished || !port.IsOpen(); }
+
+  // The receipt text of a wait that ended without its answer.
+  void ReportStop() {
+    if (state.cancelled) {
+      context.SetReceiptLine(kCancelled);
+    } else if (!port.IsOpen()) {
+      context.SetReceiptLine(kPortGone);
+      state.finished = true;
+    }
+    // A finished send has its text already (the receipt watchdog's).
+  }
+
+  // Holds a message sent for later until its time.
+  bool AwaitDeliveryTime();
+  // The port open and the modem set up; false with the reason shown.
+  bool Start();
+  // Sends the message box to the current recipient and ends its send; false
+  // when the run cannot go on (cancelled, the modem silent or gone).
+  bool SendCurrent();
+  // The part's message reference, or nothing with the reason shown.
+  std::optional<int> SendPart(const SmsPart& part, SmsEncoding encoding, const std::string& label);
+  // Waits for the reports of every part; false when stopped first.
+  bool AwaitReports(std::vector<int> references);
+  void Finish(const std::string& receipt);
+
+  SendContext& context;
+  SerialPort& port;
+  FileSystem& files;
+  SendState& state;
+  const ProgramSettings& settings;
+  GsmLink link;
+  GsmSetup setup;
+  std::unique_ptr<Timer> wait_timer;
+  bool wait_over = false;
+  bool ready = false;
+  bool reports = false;
+};
+
+bool GsmTransport::Impl::AwaitDeliveryTime() {
+  if (!state.deferred) return true;
+  const std::optional<TimePoint> at = DeliveryTime(state.delivery_time);
+  const TimePoint now = context.Loop().Now();
+  if (!at || *at <= now) return true;
+  context.SetStatusLine("Waiting to send at the chosen time...");
+  wait_over = false;
+  wait_timer->SetInterval(static_cast<int>(
+      std::min<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(*at - now).count(),
+                          std::numeric_limits<int>::max())));
+  wait_timer->Start();
+  WaitUntil(context.Loop(), [this] { return wait_over || state.cancelled; });
+  wait_timer->Stop();
+  if (state.cancelled) context.SetReceiptLine(kCancelled);
+  return !state.cancelled;
+}
+
+bool GsmTransport::Impl::Start() {
+  state.attempted = true;
+  if (!AwaitDeliveryTime()) return false;
+  if (ready && port.IsOpen()) return true;
+  auto fail = [this](const std::string& text) {
+    context.SetReceiptLine(text);
+    state.init_failed = true;
+    return false;
+  };
+  if (settings.GsmDevice.empty()) return fail(kNoDevice);
+  context.SetStatusLine("Initialising GSM modem...");
+  link.Reset();
+  if (!port.IsOpen() && !port.Open()) {
+    return fail("The GSM modem cannot be opened: " + settings.GsmDevice);
+  }
+  const GsmReadiness readiness = setup.Run(link, settings, [this] {
+    return SecretStore(settings.ProgramFolder).ReadSecret(kGsmPinSecret);
+  });
+  if (Stopped()) {
+    ReportStop();
+    return false;
+  }
+  if (!readiness.failure.empty()) return fail(readiness.failure);
+  ready = true;
+  reports = readiness.reports;
+  context.SetStatusLine("GSM modem ready: " + readiness.network);
+  return true;
+}
+
+std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding encoding,
+                                                const std::string& label) {
+  SubmitOptions options;
+  options.recipient = (state.recipient_international ? "+" : "") + state.recipient_number;
+  options.status_report = reports && !settings.EjKvittoOn;
+  options.validity_minutes = settings.Validity;
+  const SubmitPdu pdu = BuildSubmitPdu(part, encoding, options);
+  if (!pdu.error.empty()) {
+    context.SetReceiptLine(pdu.error);
+    return std::nullopt;
+  }
+  for (int retry = 0;; ++retry) {
+    const AtReply reply =
+        link.Submit(pdu.octets, kSimServiceCentre + pdu.hex, kPromptMs, kSubmitAnswerMs);
+    if (reply.Ok()) {
+      try {
+        return std::stoi(reply.Value("+CMGS"));
+      } catch (const std::exception&) {
+        // Accepted, but without a reference no report can be matched.
+        return -1;
+      }
+    }
+    if (reply.outcome == AtReply::Outcome::kStopped) {
+      ReportStop();
+      return std::nullopt;
+    }
+    if (reply.outcome == AtReply::Outcome::kTimeout) {
+      // Once the PDU is out the message may have gone: it is not sent again.
+      context.SetReceiptLine(reply.pdu_sent
+                                 ? std::string(kReceiptAnswerLost)
+                                 : label + "The GSM modem gave no prompt for the message");
+      state.finished = true;
+      return std::nullopt;
+    }
+    if (!IsPassingGsmError(reply.final_line) || retry == kPassingRetries) {
+      context.SetReceiptLine(label + "Not sent: " + GsmErrorText(reply.final_line));
+      return std::nullopt;
+    }
+    context.SetStatusLine("The network is busy, trying again...");
+    link.Pause(kRetryPauseMs);
+    if (Stopped()) {
+      ReportStop();
+      return std::nullopt;
+    }
+  }
+}
+
+bool GsmTransport::Impl::SendCurrent() {
+  FileReferenceCounter references(files, settings.ProgramFolder);
+  const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
+  state.message = context.MessageText();
+  if (!message.error.empty()) {
+    Finish(message.error);
+    return true;
+  }
+  context.SetReceiptLine("");
+  context.SetReceiptCaption("Receipt for sending to: " + state.recipient_name);
+  const size_t count = message.parts.size();
+  // Keeps the radio link up between the parts; a modem that does not know
+  // the command just says so.
+  if (count > 1) link.Command("AT+CMMS=2", GsmSetup::kAnswerMs);
+  std::vector<int> sent;
+  for (size_t i = 0; i < count; ++i) {
+    const std::string number = std::to_string(i + 1) + " of " + std::to_string(count);
+    context.SetStatusLine(count > 1 ? "Sending part " + number + "..." : "Sending message...");
+    const std::optional<int> reference =
+        SendPart(message.parts[i], message.encoding, count > 1 ? "Part " + number + ": " : "");
+    link.ServeReports();
+    if (!reference) {
+      if (Stopped()) return false;
+      Finish(context.ReceiptLine());
+      return true;
+    }
+    sent.push_back(*reference);
+  }
+  state.accepted = true;
+  if (!reports || settings.EjKvittoOn) {
+    Finish(kReceiptSent);
+    return true;
+  }
+  if (!AwaitReports(std::move(sent))) return false;
+  Finish(context.ReceiptLine());
+  return true;
+}
+
+bool GsmTransport::Impl::AwaitReports(std::vector<int> references) {
+  context.SetStatusLine("Waiting for receipt...");
+  state.receipt_ticks = 0;
+  context.StartReceiptTimer();
+  const std::string recipient = state.recipient_number;
+  std::string failure;
+  while (!references.empty() && failure.empty()) {
+    WaitUntil(context.Loop(), [this] { return link.ReportsPending() || Stopped(); });
+    if (Stopped()) {
+      context.StopReceiptTimer();
+      ReportStop();
+      return false;
+    }
+    link.ServeReports();
+    for (const StatusReport& report : link.TakeReports()) {
+      auto part = std::find(references.begin(), references.end(), report.reference);
+      if (part == references.end() || !SameRecipient(report.recipient, recipient)) continue;
+      if (report.outcome == DeliveryOutcome::kStillTrying) {
+        context.SetStatusLine("The network is still trying: " + report.reason);
+      } else if (report.outcome == DeliveryOutcome::kFailed) {
+        failure = report.reason;
+      } else {
+        references.erase(part);
+      }
+    }
+  }
+  context.StopReceiptTimer();
+  context.SetReceiptLine(failure.empty() ? std::string(kReceiptDelivered)
+                                         : kReceiptNotDelivered + failure);
+  return true;
+}
+
+void GsmTransport::Impl::Finish(const std::string& receipt) {
+  context.SetReceiptLine(receipt);
+  context.Beep();
+  context.EndSend();
+}
+
+GsmTransport::GsmTransport(SendContext& context, SerialPort& port, FileSystem& files)
+    : impl_(std::make_unique<Impl>(context, port, files)) {}
+
+GsmTransport::~GsmTransport() = default;
+
+void GsmTransport::Configure(const std::function<void(int error_number)>& report_error) {
+  impl_->port.SetDevice(impl_->settings.GsmDevice);
+  const std::string line = LineSettings(impl_->settings);
+  if (ParseSerialLineSettings(line)) {
+    impl_->port.SetSettings(line);
+  } else if (report_error) {
+    report_error(kErrorInvalidPropertyValue);
+  }
+}
+
+std::string GsmTransport::RefusalOf(std::string_view text) const {
+  NoReferences references;
+  return PrepareMessage(text, impl_->settings.MaxParts, references).error;
+}
+
+void GsmTransport::PrepareForSend() {
+  impl_->port.SetDevice(impl_->settings.GsmDevice);
+  if (ParseSerialLineSettings(LineSettings(impl_->settings))) {
+    impl_->port.SetSettings(LineSettings(impl_->settings));
+  }
+  impl_->port.SetHandshaking(0);
+}
+
+void GsmTransport::SendSingle() {
+  if (impl_->Start()) impl_->SendCurrent();
+}
+
+void GsmTransport::SendDouble() {
+  SendSingle();
+  if (!impl_->state.ended) impl_->context.EndSend();
+}
+
+bool GsmTransport::OpenRun() {
+  SendState& s = impl_->state;
+  s.keep_line = true;
+  if (!impl_->Start()) {
+    s.keep_line = false;
+    impl_->context.EndSend();
+    return false;
+  }
+  // Keeps the radio link up between the messages of the run.
+  impl_->link.Command("AT+CMMS=2", GsmSetup::kAnswerMs);
+  return true;
+}
+
+bool GsmTransport::SendMember(int /*following*/) {
+  SendState& s = impl_->state;
+  s.accepted = false;
+  s.attempted = true;
+  if (s.cancelled || s.finished) return false;
+  return impl_->SendCurrent() && !s.cancelled && !s.finished;
+}
+
+void GsmTransport::CloseRun(bool /*interrupted*/) {
+  impl_->state.keep_line = false;
+  impl_->context.EndSend();
+}
+
+bool GsmTransport::ConnectionLost() const { return impl_->ready && !impl_->port.IsOpen(); }
+
+bool GsmTransport::LineHeld() const { return impl_->port.IsOpen(); }
+
+void GsmTransport::HangUp() {
+  impl_->ready = false;
+  if (impl_->port.IsOpen()) impl_->port.Close();
+}
+
+}  // namespace tolvane

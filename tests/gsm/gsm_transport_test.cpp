@@ -1,0 +1,326 @@
+// Sending through a simulated GSM modem: the SIM's PIN, the parts on the
+// wire, the report styles, the modem's errors, silence and Cancel, noise in
+// between, and a group run over one open port.
+#include "gsm/gsm_transport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "bulk/group_sending.h"
+#include "core/secret_names.h"
+#include "core/secret_store.h"
+#include "sim/sim_gsm_modem.h"
+#include "sim/sim_serial_port.h"
+#include "support/scenarios.h"
+
+namespace tolvane::testing {
+namespace {
+
+using sim::GsmModemOptions;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+// The fields of an SMS-SUBMIT TPDU with a relative validity period.
+struct Tpdu {
+  int first = 0;
+  int dcs = 0;
+  int udl = 0;
+  std::string user_data;  // hex, header included
+};
+
+Tpdu ReadTpdu(const std::string& hex) {
+  auto octet = [&](size_t at) { return std::stoi(hex.substr(2 * at, 2), nullptr, 16); };
+  Tpdu tpdu;
+  tpdu.first = octet(0);
+  const size_t address_octets = (octet(2) + 1) / 2;
+  const size_t pid = 4 + address_octets;
+  tpdu.dcs = octet(pid + 1);
+  tpdu.udl = octet(pid + 3);
+  tpdu.user_data = hex.substr(2 * (pid + 4));
+  return tpdu;
+}
+
+class GsmScenario : public WindowScenario {
+ protected:
+  GsmScenario() {
+    settings.AccessTyp = "GSM";
+    settings.GsmDevice = "/dev/ttyUSB2";
+    settings.ProgramFolder = book.Folder();
+    gsm_port = &port;
+    Open(serial, http);
+    window->ConfigureTransports();
+    window->OnTemporaryNumberToggled(true);
+    window->OnNumberEdited("+46 70-123 45 67");
+    TypeMessage(*window, "Hej");
+  }
+  ~GsmScenario() override { window.reset(); }
+
+  static sim::Scheduler Schedule(sim::SimEventLoop& loop) {
+    return [&loop](int ms, std::function<void()> action) {
+      loop.After(std::chrono::milliseconds(ms), std::move(action));
+    };
+  }
+  void StorePin(const std::string& pin) {
+    ASSERT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kGsmPinSecret, pin));
+  }
+  void Send(const std::string& text) {
+    TypeMessage(*window, text);
+    window->StartSend();
+  }
+  GsmModemOptions& Modem() { return modem.Options(); }
+  std::vector<std::string> Tpdus() const {
+    std::vector<std::string> hex;
+    for (const sim::GsmSubmission& submission : modem.Submissions())
+      hex.push_back(submission.tpdu_hex);
+    return hex;
+  }
+  bool Unlocked() const {
+    return Enabled(MainControl::kSend) && !Enabled(MainControl::kCancel) && !port.IsOpen();
+  }
+
+  sim::SimGsmModem modem{Schedule(loop)};
+  sim::SimSerialPort port{loop, modem};
+};
+
+TEST_F(GsmScenario, AShortMessageGoesAsOnePduAndItsReportSaysDelivered) {
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  // First octet 31: submit, relative validity, report wanted; reference 00;
+  // +46701234567 international; PID 00, DCS 00, a day (A7), "Hej" in septets.
+  EXPECT_THAT(Tpdus(), ElementsAre("31000B916407214365F70000A703C8B21A"));
+  EXPECT_EQ(modem.Submissions()[0].declared_octets, 17);
+  EXPECT_THAT(port.Written(), HasSubstr("AT+CMGS=17\r0031000B916407214365F70000A703C8B21A\x1A"));
+  EXPECT_THAT(statuses.Texts(), Contains("GSM modem ready: Tolvane Mobile, signal 21 of 31"));
+  EXPECT_THAT(LogLines(),
+              ElementsAre("\"Temporary number 46701234567\",\"Message delivered.\",\"Hej\""));
+  EXPECT_TRUE(Unlocked());
+
+  // Without receipts no report is asked for, and the answer ends the send.
+  settings.EjKvittoOn = true;
+  settings.EjKvitto = "1";
+  Send("Hej");
+  EXPECT_EQ(Receipt(), "Message sent.");
+  EXPECT_EQ(ReadTpdu(Tpdus().back()).first, 0x11);
+}
+
+TEST_F(GsmScenario, ThePinGoesToTheSimOnceAndAPukOrAMissingPinStopsTheSend) {
+  Modem().sim_state = GsmModemOptions::SimState::kPinWanted;
+  window->StartSend();
+  EXPECT_EQ(
+      Receipt(),
+      "SIM PIN needed: store it on the settings dialog or with tolvane --store-secret gsm-pin");
+  EXPECT_EQ(modem.PinTries(), 0);
+
+  StorePin("1111");
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Wrong PIN: the SIM still wants its PIN");
+  EXPECT_TRUE(Unlocked());
+  // The right PIN stored now is not tried before the program starts again.
+  StorePin("1234");
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Wrong PIN: the SIM still wants its PIN");
+  EXPECT_EQ(modem.PinTries(), 1);
+  EXPECT_TRUE(modem.Submissions().empty());
+
+  Modem().sim_state = GsmModemOptions::SimState::kPukWanted;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "SIM locked: PUK needed");
+  EXPECT_EQ(modem.PinTries(), 1);
+}
+
+TEST_F(GsmScenario, TheRightPinUnlocksTheSimAndTheMessageGoes) {
+  Modem().sim_state = GsmModemOptions::SimState::kPinWanted;
+  Modem().pin = "7913";
+  StorePin("7913");
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_EQ(modem.PinTries(), 1);
+  EXPECT_THAT(LogLines(), ElementsAre(Not(HasSubstr("7913"))));
+}
+
+TEST_F(GsmScenario, SwedishStaysInSeptetsUnicodeGoesAsUcs2AndLongTextInLinkedParts) {
+  Send("Hej Åsa, vi ses på fredag!");
+  Tpdu swedish = ReadTpdu(Tpdus().back());
+  EXPECT_EQ(swedish.dcs, 0x00);
+  EXPECT_EQ(swedish.udl, 26);
+
+  Send("Łukasz, 今晚见 😀");
+  Tpdu unicode = ReadTpdu(Tpdus().back());
+  EXPECT_EQ(unicode.dcs, 0x08);
+  // Thirteen characters, the emoji a surrogate pair: 14 units.
+  EXPECT_EQ(unicode.udl, 28);
+  EXPECT_THAT(unicode.user_data, HasSubstr("D83DDE00"));
+
+  const size_t before = Tpdus().size();
+  Send(std::string(400, 'a'));
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  const std::vector<std::string> all = Tpdus();
+  const std::vector<std::string> parts(all.begin() + before, all.end());
+  ASSERT_EQ(parts.size(), 3u);
+  // 153, 153 and 94 septets behind the 7 septets of the header: 05 00 03,
+  // one reference, three parts, numbered.
+  const std::string reference = ReadTpdu(parts[0]).user_data.substr(6, 2);
+  for (int i = 0; i < 3; ++i) {
+    const Tpdu part = ReadTpdu(parts[i]);
+    EXPECT_EQ(part.first, 0x71);
+    EXPECT_EQ(part.udl, i < 2 ? 160 : 101);
+    EXPECT_EQ(part.user_data.substr(0, 12), "050003" + reference + "030" + std::to_string(i + 1));
+  }
+  EXPECT_THAT(modem.Commands(), Contains("AT+CMMS=2"));
+  // One log record for the message, not one per part.
+  EXPECT_EQ(LogLines().size(), 3u);
+}
+
+TEST_F(GsmScenario, AnEscapePairOrAnEmojiNeverSplitsAcrossParts) {
+  Send(std::string(152, 'a') + "€" + std::string(10, 'b'));
+  std::string cyrillic;
+  for (int i = 0; i < 66; ++i) cyrillic += "ж";
+  Send(cyrillic + "😀" + std::string(20, 'b'));
+  const std::vector<std::string> parts = Tpdus();
+  ASSERT_EQ(parts.size(), 4u);
+  // The two septets of € go whole into part 2.
+  EXPECT_EQ(ReadTpdu(parts[0]).udl, 7 + 152);
+  EXPECT_EQ(ReadTpdu(parts[1]).udl, 7 + 2 + 10);
+  // 66 units and the pair's first half would fill 67: the pair moves on.
+  EXPECT_EQ(ReadTpdu(parts[2]).udl, 6 + 2 * 66);
+  EXPECT_EQ(ReadTpdu(parts[3]).udl, 6 + 2 * 22);
+}
+
+TEST_F(GsmScenario, TooManyPartsAreRefusedBeforeTheModemIsOpened) {
+  // The box holds what the parts allowed when it was typed.
+  TypeMessage(*window, std::string(307, 'a'));
+  settings.MaxParts = 2;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message too long: 3 parts, at most 2");
+  EXPECT_EQ(port.OpenCount(), 0);
+}
+
+TEST_F(GsmScenario, ReportsArriveRoutedOrStoredAndStillTryingKeepsWaiting) {
+  window->StartSend();
+  // Both styles offered: routed, and acknowledged as phase 2+ wants.
+  EXPECT_THAT(modem.Commands(), Contains("AT+CNMI=2,0,0,1,0"));
+  EXPECT_EQ(modem.Acknowledgements(), 1);
+
+  Modem().report_style = GsmModemOptions::ReportStyle::kStored;
+  Modem().report_statuses = {0x20, 0x00};
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_THAT(modem.Commands(), Contains("AT+CNMI=2,0,0,2,0"));
+  EXPECT_EQ(modem.Deletions(), 2);
+  EXPECT_THAT(statuses.Texts(), Contains(StartsWith("The network is still trying: ")));
+
+  Modem().report_style = GsmModemOptions::ReportStyle::kRouted;
+  Modem().phase2plus = false;
+  Modem().report_statuses = {0x46};
+  window->StartSend();
+  EXPECT_THAT(Receipt(), StartsWith("Not delivered: "));
+  EXPECT_EQ(modem.Acknowledgements(), 1);
+  EXPECT_TRUE(window->State().accepted);
+}
+
+TEST_F(GsmScenario, ModemErrorsBecomeReceiptTextsAndPassingOnesAreTriedAgain) {
+  Modem().submit_errors = {"304"};
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Not sent: invalid PDU (+CMS ERROR: 304)");
+  EXPECT_FALSE(window->State().accepted);
+  EXPECT_TRUE(Unlocked());
+
+  // 332 twice, then through: two pauses of five seconds.
+  Modem().submit_errors = {"332", "332"};
+  const auto start = loop.Elapsed();
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_GE(loop.Elapsed() - start, std::chrono::seconds(10));
+
+  // A third one ends the message.
+  Modem().submit_errors = {"512", "512", "512"};
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Not sent: modem busy, try later (+CMS ERROR: 512)");
+
+  Modem().sim_state = GsmModemOptions::SimState::kNoSim;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "The SIM cannot be used: no SIM card (+CME ERROR: 10)");
+
+  settings.GsmInit = "AT^CURC=0";
+  Modem().sim_state = GsmModemOptions::SimState::kReady;
+  Modem().refused_commands = {"^CURC=0"};
+  window->StartSend();
+  EXPECT_EQ(Receipt(),
+            "The GSM modem refused the Init command AT^CURC=0: the GSM modem refused the "
+            "command (ERROR)");
+}
+
+TEST_F(GsmScenario, ASilentModemEndsTheSendAndALostAnswerIsNeverSentAgain) {
+  Modem().silent_after = 0;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "No response from the GSM modem!");
+  EXPECT_TRUE(Unlocked());
+
+  // No answer to the PDU within a minute: the message may have gone.
+  Modem().silent_after = -1;
+  Modem().network_delay_ms = 120000;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Unknown: the connection broke before the answer came");
+  EXPECT_EQ(modem.Escapes(), 0);
+  EXPECT_THAT(port.Written(), ::testing::EndsWith("\x1B"));
+  EXPECT_TRUE(Unlocked());
+}
+
+TEST_F(GsmScenario, CancelAtThePromptSendsEscapeAndNothingGoes) {
+  Modem().prompt = false;
+  At(2000, [&] { window->CancelSend(); });
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Sending Cancelled.");
+  EXPECT_TRUE(modem.Submissions().empty());
+  EXPECT_THAT(port.Written(), ::testing::EndsWith("AT+CMGS=17\r\x1B"));
+  EXPECT_TRUE(Unlocked());
+}
+
+TEST_F(GsmScenario, UnsolicitedLinesInsideAnExchangeAreSteppedOver) {
+  Modem().noise = {"RING", "^RSSI:17", "+CREG: 1", "^BOOT:1,0,0,0,0"};
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+}
+
+TEST_F(GsmScenario, APulledOutStickEndsTheSendWithTheWindowFree) {
+  Modem().network_delay_ms = 5000;
+  At(3000, [&] { port.Unplug(); });
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "The GSM modem is gone: check its cable or USB stick");
+  EXPECT_FALSE(window->State().accepted);
+  EXPECT_TRUE(Enabled(MainControl::kSend));
+
+  settings.GsmDevice.clear();
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "No GSM modem is chosen: set its device on the settings dialog");
+}
+
+TEST_F(GsmScenario, AGroupGoesOutOverOnePortWithTheRadioLinkKept) {
+  window->SetPhoneBookStore(&book.store());
+  window->SetPhoneBookCursor(&book.cursor());
+  book.AddToGroup("Friends", "Anna", "070-111 11 11");
+  book.AddToGroup("Friends", "Bertil", "+46 70 222 22 22");
+  book.AddToGroup("Friends", "Cecilia", "0703333333");
+  window->OnGroupSendingToggled();
+  TypeMessage(*window, "Hej alla");
+  window->Groups().SendToGroup();
+
+  EXPECT_EQ(port.OpenCount(), 1);
+  EXPECT_THAT(modem.Commands(), Contains("AT+CMMS=2"));
+  std::vector<std::string> recipients;
+  for (const sim::GsmSubmission& submission : modem.Submissions()) {
+    recipients.push_back(submission.recipient);
+  }
+  EXPECT_THAT(recipients, ElementsAre("0701111111", "+46702222222", "0703333333"));
+  EXPECT_THAT(LogLines(), ElementsAre(StartsWith("\"Anna 0701111111\",\"Message delivered.\""),
+                                      StartsWith("\"Bertil 46702222222\",\"Message delivered.\""),
+                                      StartsWith("\"Cecilia 0703333333\",\"Message delivered.\"")));
+  EXPECT_TRUE(window->Groups().LastRunAccepted());
+  EXPECT_FALSE(port.IsOpen());
+}
+
+}  // namespace
+}  // namespace tolvane::testing
