@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tolvane and starts it in a fresh demo/ folder
 # beside a simulated modem and SMS centre (or, with --gateway, a simulated SMS
-# gateway), with a few people in the phone book. TOLVANE_DEMO_GATEWAY_OPTIONS
-# passes options to the simulated gateway (tolvane-gateway-sim(1)).
+# gateway; with --gsm, a simulated GSM modem), with a few people in the phone
+# book. TOLVANE_DEMO_GATEWAY_OPTIONS passes options to the simulated gateway
+# (tolvane-gateway-sim(1)), TOLVANE_DEMO_GSM_OPTIONS to the simulated GSM modem
+# (tolvane-gsm-modem-sim(1)).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 transport=modem
-if [ "${1:-}" = "--gateway" ]; then
-  transport=gateway
-  shift
-fi
+case "${1:-}" in
+  --gateway) transport=gateway; shift ;;
+  --gsm) transport=gsm; shift ;;
+esac
 scripts/install-deps.sh
 build=build-demo
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANE_BUILD_TESTS=OFF
@@ -44,6 +46,15 @@ if [ "$transport" = gateway ]; then
   printf '[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=demo\r\nTCPGateway=%s\r\n[Modem]\r\nLogg=1\r\n' \
     "$address" > "$demo/tolvmsg.ini"
   echo "Simulated gateway at $address (log: demo/gateway-sim.log)"
+elif [ "$transport" = gsm ]; then
+  # The demo's SIM is unlocked, so no PIN is stored.
+  "$build/bin/gsm-modem-sim" --network-delay 1500 --report-delay 3000 ${TOLVANE_DEMO_GSM_OPTIONS:-} \
+    > "$demo/gsm-modem-sim.log" 2>&1 &
+  pids+=($!)
+  device=$(first_match '^/dev/[^ ]*' "$demo/gsm-modem-sim.log")
+  printf '[Access]\r\nAccessTyp=GSM\r\n[GSM]\r\nDevice=%s\r\n[Modem]\r\nLogg=1\r\n' "$device" \
+    > "$demo/tolvmsg.ini"
+  echo "Simulated GSM modem on $device (log: demo/gsm-modem-sim.log)"
 else
   "$build/bin/modem-sim" --dial-delay 1000 --answer-delay 1000 --notify-delay 3000 \
     > "$demo/modem-sim.log" 2>&1 &

@@ -1,0 +1,211 @@
+// gsm-modem-sim: serves a simulated GSM modem, with its SIM and a network
+// behind it, on a pseudo-terminal until interrupted. Put the printed device
+// path in tolvmsg.ini as [GSM] Device=... and send from the program.
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "sim/pty_gsm_modem_server.h"
+#include "sim/submit_tpdu_reader.h"
+#include "sms/hex_octets.h"
+
+namespace {
+
+using tolvane::sim::GsmModemOptions;
+using tolvane::sim::PtyGsmModemServer;
+using tolvane::sim::SimGsmModem;
+
+volatile std::sig_atomic_t stop_requested = 0;
+
+void Usage() {
+  std::cerr
+      << "usage: gsm-modem-sim [options]\n"
+         "SIM:\n"
+         "  --sim ready|pin|puk|none  state of the SIM at start (ready)\n"
+         "  --pin PIN                 the PIN that unlocks it (1234)\n"
+         "modem:\n"
+         "  --no-echo                 do not echo commands\n"
+         "  --no-prompt               never prompt for the PDU after AT+CMGS\n"
+         "  --silent-after N          answer nothing from the command line N on (counted from 0)\n"
+         "  --noise LINE              unsolicited line before every final result (repeatable)\n"
+         "  --no-cmms                 answer ERROR to AT+CMMS\n"
+         "network:\n"
+         "  --network-delay MS        from the PDU to +CMGS (2000)\n"
+         "  --report-delay MS         from +CMGS to each status report (3000)\n"
+         "  --reports routed|stored|both   how status reports may come (both)\n"
+         "  --report-status HEX       status of a report, one report each (repeatable; 00)\n"
+         "  --submit-error CODE       answer the next submit +CMS ERROR: CODE (repeatable)\n";
+}
+
+GsmModemOptions::SimState SimStateOf(const std::string& name) {
+  using SimState = GsmModemOptions::SimState;
+  if (name == "ready") return SimState::kReady;
+  if (name == "pin") return SimState::kPinWanted;
+  if (name == "puk") return SimState::kPukWanted;
+  if (name == "none") return SimState::kNoSim;
+  throw std::invalid_argument("--sim needs ready, pin, puk or none");
+}
+
+GsmModemOptions::ReportStyle ReportStyleOf(const std::string& name) {
+  using ReportStyle = GsmModemOptions::ReportStyle;
+  if (name == "routed") return ReportStyle::kRouted;
+  if (name == "stored") return ReportStyle::kStored;
+  if (name == "both") return ReportStyle::kBoth;
+  throw std::invalid_argument("--reports needs routed, stored or both");
+}
+
+int Count(const std::string& text) {
+  size_t end = 0;
+  const int value = std::stoi(text, &end);
+  if (end != text.size() || value < 0) throw std::invalid_argument("not a count: " + text);
+  return value;
+}
+
+int StatusOf(const std::string& hex) {
+  size_t end = 0;
+  const int value = std::stoi(hex, &end, 16);
+  if (end != hex.size() || value < 0 || value > 0xFF) {
+    throw std::invalid_argument("--report-status needs one octet in hex: " + hex);
+  }
+  return value;
+}
+
+bool ParseOptions(int argc, char** argv, GsmModemOptions& options) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  bool statuses_given = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) throw std::invalid_argument(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      Usage();
+      std::exit(0);
+    } else if (arg == "--sim") {
+      options.sim_state = SimStateOf(value());
+    } else if (arg == "--pin") {
+      options.pin = value();
+    } else if (arg == "--no-echo") {
+      options.echo = false;
+    } else if (arg == "--no-prompt") {
+      options.prompt = false;
+    } else if (arg == "--silent-after") {
+      options.silent_after = Count(value());
+    } else if (arg == "--noise") {
+      options.noise.push_back(value());
+    } else if (arg == "--no-cmms") {
+      options.cmms_supported = false;
+    } else if (arg == "--network-delay") {
+      options.network_delay_ms = Count(value());
+    } else if (arg == "--report-delay") {
+      options.report_delay_ms = Count(value());
+    } else if (arg == "--reports") {
+      options.report_style = ReportStyleOf(value());
+    } else if (arg == "--report-status") {
+      if (!statuses_given) options.report_statuses.clear();
+      statuses_given = true;
+      options.report_statuses.push_back(StatusOf(value()));
+    } else if (arg == "--submit-error") {
+      options.submit_errors.push_back(value());
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string PartsOf(const std::string& tpdu_hex) {
+  const auto octets = tolvane::FromHex(tpdu_hex);
+  const auto submit = octets ? tolvane::sim::ReadSubmitTpdu(*octets) : std::nullopt;
+  if (!submit) return "?";
+  return std::to_string(submit->part) + "/" + std::to_string(submit->parts);
+}
+
+std::string HexOctet(int value) {
+  char text[4];
+  std::snprintf(text, sizeof text, "%02X", value);
+  return text;
+}
+
+// How far the log has got through each of the modem's records.
+struct Printed {
+  size_t commands = 0;
+  size_t submissions = 0;
+  size_t reports = 0;
+  int pin_tries = 0;
+  int escapes = 0;
+  int acknowledgements = 0;
+  int deletions = 0;
+};
+
+// Prints one line for each count the modem has gone past since the last call.
+void Repeat(int now, int& printed, const char* line) {
+  for (; printed < now; ++printed) std::cout << line << std::endl;
+}
+
+// Prints what happened on the line since the last call.
+void Report(const SimGsmModem& modem, Printed& printed) {
+  const auto& commands = modem.Commands();
+  for (; printed.commands < commands.size(); ++printed.commands) {
+    std::cout << "command " << commands[printed.commands] << std::endl;
+  }
+  const auto& submissions = modem.Submissions();
+  for (; printed.submissions < submissions.size(); ++printed.submissions) {
+    const auto& submit = submissions[printed.submissions];
+    std::cout << "submit to " << submit.recipient << " mr " << submit.reference << " report "
+              << (submit.report_requested ? "yes" : "no") << " part " << PartsOf(submit.tpdu_hex)
+              << " octets " << submit.declared_octets << " tpdu " << submit.tpdu_hex << std::endl;
+  }
+  const auto& reports = modem.Reports();
+  for (; printed.reports < reports.size(); ++printed.reports) {
+    const auto& report = reports[printed.reports];
+    std::cout << "report mr " << report.reference << " status " << HexOctet(report.status)
+              << (report.stored_index == 0 ? " routed"
+                                           : " stored " + std::to_string(report.stored_index))
+              << std::endl;
+  }
+  Repeat(modem.PinTries(), printed.pin_tries, "pin tried");
+  Repeat(modem.Escapes(), printed.escapes, "escape");
+  Repeat(modem.Acknowledgements(), printed.acknowledgements, "acknowledgement");
+  Repeat(modem.Deletions(), printed.deletions, "deletion");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  GsmModemOptions options;
+  try {
+    if (!ParseOptions(argc, argv, options)) {
+      Usage();
+      return 2;
+    }
+  } catch (const std::exception& error) {
+    std::cerr << "gsm-modem-sim: " << error.what() << "\n";
+    Usage();
+    return 2;
+  }
+  try {
+    PtyGsmModemServer server(options);
+    std::signal(SIGINT, [](int) { stop_requested = 1; });
+    std::signal(SIGTERM, [](int) { stop_requested = 1; });
+    std::cout << server.DevicePath() << std::endl;
+    std::cerr << "gsm-modem-sim: put this in tolvmsg.ini:\n  [Access]\n  AccessTyp=GSM\n  [GSM]\n"
+                 "  Device="
+              << server.DevicePath() << "\nCtrl-C ends.\n";
+    Printed printed;
+    while (!stop_requested) {
+      server.Poll(100);
+      Report(server.Modem(), printed);
+    }
+  } catch (const std::exception& error) {
+    std::cerr << "gsm-modem-sim: " << error.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
