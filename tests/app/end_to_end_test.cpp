@@ -41,6 +41,14 @@ class EndToEndTest : public ::testing::Test {
                       "[Modem]\r\nDevice=" + device + "\r\nFelkorrigering=1\r\nLogg=1\r\n");
   }
 
+  void UseGsmModemSim(const QStringList& options = {}) {
+    std::string device = simulator_.Start(
+        "gsm-modem-sim",
+        QStringList{"--network-delay", "100", "--report-delay", "200"} + options, "/dev/\\S+");
+    folder_.WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=GSM\r\n[GSM]\r\nDevice=" + device +
+                                         "\r\n[Modem]\r\nLogg=1\r\n");
+  }
+
   // `more_settings` are further lines of tolvmsg.ini.
   // Runs of the program see no display, as from cron or over ssh.
   void RemoveDisplay() {
@@ -171,6 +179,46 @@ TEST_F(EndToEndTest, GroupOrderOverTheModemSendsEveryMemberOnOneCall) {
   EXPECT_EQ(seen.find("ATDT"), seen.rfind("ATDT")) << seen;
   EXPECT_THAT(seen, HasSubstr("smsc: acknowledgement 01/00019/R/01/A//69"));
   EXPECT_THAT(seen, Not(HasSubstr("PROBLEM")));
+}
+
+TEST_F(EndToEndTest, GsmOrdersGoAsPdusAndAUnicodeTextAsUcs2) {
+  UseGsmModemSim();
+  EXPECT_EQ(Run("N//+46 70-123 45 67//Hej från kommandoraden//kvitto.txt"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0701234567//Łukasz, 今晚见 😀//kvitto.txt"), 0) << stderr_;
+  EXPECT_THAT(Log(), HasSubstr("\"Temporary number 46701234567\",\"Message delivered.\""));
+  // The log keeps its code page: the characters outside it as references.
+  EXPECT_THAT(Log(), HasSubstr("&#321;ukasz, &#20170;&#26202;&#35265; &#128512;"));
+  EXPECT_THAT(folder_.ReadFile("kvitto.txt"), HasSubstr("\"Message delivered.\""));
+  const std::string seen = simulator_.Stop();
+  EXPECT_THAT(seen, HasSubstr("submit to +46701234567 mr 1 report yes part 1/1"));
+  // DCS 08 after PID 00, a day's validity and 14 units.
+  EXPECT_THAT(seen, HasSubstr("0008A71C0141"));
+}
+
+TEST_F(EndToEndTest, GsmGroupOrderGoesOverOneOpenPort) {
+  testing::TestPhoneBook book;
+  book.AddToGroup("Vänner", "Anna", "0701111111");
+  book.AddToGroup("Vänner", "Bertil", "+46702222222");
+  UsePhoneBook(book);
+  UseGsmModemSim();
+  EXPECT_EQ(Run("G//vÄnner//Hej alla"), 0) << stderr_;
+  EXPECT_THAT(Log(), HasSubstr("\"Anna 0701111111\",\"Message delivered.\""));
+  EXPECT_THAT(Log(), HasSubstr("\"Bertil 46702222222\",\"Message delivered.\""));
+  const std::string seen = simulator_.Stop();
+  EXPECT_THAT(seen, HasSubstr("command AT+CMMS=2"));
+  EXPECT_EQ(seen.find("command ATE0"), seen.rfind("command ATE0")) << seen;
+}
+
+TEST_F(EndToEndTest, AWrongGsmPinIsTriedOnceAndTheOrderFails) {
+  UseGsmModemSim({"--sim", "pin", "--pin", "2468"});
+  RemoveDisplay();
+  EXPECT_EQ(Run({"--store-secret", "gsm-pin"}, "1357\n"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0701234567//Hej//svar.txt"), 1) << stderr_;
+  EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("Wrong PIN: the SIM still wants its PIN"));
+  EXPECT_THAT(Log() + stderr_, Not(HasSubstr("1357")));
+  const std::string seen = simulator_.Stop();
+  EXPECT_EQ(seen.find("pin tried"), seen.rfind("pin tried")) << seen;
+  EXPECT_THAT(seen, Not(HasSubstr("submit")));
 }
 
 TEST_F(EndToEndTest, ListOrderOverTheGatewayExitsWithOneWhenANumberIsRefused) {
