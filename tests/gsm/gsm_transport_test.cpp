@@ -9,6 +9,7 @@
 #include "bulk/group_sending.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
+#include "platform/local_time.h"
 #include "sim/sim_gsm_modem.h"
 #include "sim/sim_serial_port.h"
 #include "support/scenarios.h"
@@ -296,6 +297,22 @@ TEST_F(GsmScenario, APulledOutStickEndsTheSendWithTheWindowFree) {
   settings.GsmDevice.clear();
   window->StartSend();
   EXPECT_EQ(Receipt(), "No GSM modem is chosen: set its device on the settings dialog");
+}
+
+TEST_F(GsmScenario, AMessageForLaterWaitsInTheProgramUntilItsTime) {
+  const TimePoint at = loop.Now() + std::chrono::minutes(10);
+  window->SetDeliveryTime("later", LocalTimeText(at, "%d%m%y%H%M"));
+  At(60000, [&] { EXPECT_EQ(port.OpenCount(), 0); });
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_GE(loop.Elapsed(), std::chrono::minutes(9));
+
+  window->SetDeliveryTime("later", LocalTimeText(loop.Now() + std::chrono::hours(1), "%d%m%y%H%M"));
+  At(60000, [&] { window->CancelSend(); });
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Sending Cancelled.");
+  EXPECT_EQ(port.OpenCount(), 1);
+  EXPECT_TRUE(Unlocked());
 }
 
 TEST_F(GsmScenario, AGroupGoesOutOverOnePortWithTheRadioLinkKept) {
