@@ -294,6 +294,11 @@ TEST_F(GsmScenario, APulledOutStickEndsTheSendWithTheWindowFree) {
   EXPECT_FALSE(window->State().accepted);
   EXPECT_TRUE(Enabled(MainControl::kSend));
 
+  port.SetAvailable(false);
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "The GSM modem cannot be opened: /dev/ttyUSB2");
+  EXPECT_TRUE(Unlocked());
+
   settings.GsmDevice.clear();
   window->StartSend();
   EXPECT_EQ(Receipt(), "No GSM modem is chosen: set its device on the settings dialog");
