@@ -14,8 +14,10 @@ std::optional<AtAnswer> AtLineReader::Next() {
       return std::nullopt;
     }
     buffer_.erase(0, start);
-    // The prompt ends nothing: it is "> " with no line end behind it.
-    if (buffer_[0] == '>' && buffer_.find_first_of("\r\n") == std::string::npos) {
+    // The prompt ends nothing: it is "> " with no line end behind it, though
+    // a line the modem sends on its own may follow in the same read. No
+    // answer line starts with ">".
+    if (buffer_[0] == '>') {
       buffer_.erase(0, buffer_.size() > 1 && buffer_[1] == ' ' ? 2 : 1);
       return AtAnswer{AtAnswer::Kind::kPrompt, ""};
     }

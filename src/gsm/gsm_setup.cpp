@@ -92,6 +92,12 @@ GsmReadiness GsmSetup::Run(GsmLink& link, const ProgramSettings& settings,
   if (!settings.GsmSmsc.empty()) {
     const std::string& smsc = settings.GsmSmsc;
     const bool international = smsc.front() == '+';
+    const std::string digits = smsc.substr(international ? 1 : 0);
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(),
+                                       [](unsigned char c) { return std::isdigit(c); })) {
+      ready.failure = "The SMS centre number is not a phone number: " + smsc;
+      return ready;
+    }
     reply = link.Command("AT+CSCA=\"" + smsc + "\"," + (international ? "145" : "129"), kAnswerMs);
     if (!reply.Ok()) {
       ready.failure = Failure("The GSM modem refused the SMS centre " + smsc, reply);

@@ -245,8 +245,15 @@ TEST_F(GsmScenario, ModemErrorsBecomeReceiptTextsAndPassingOnesAreTriedAgain) {
   window->StartSend();
   EXPECT_EQ(Receipt(), "The SIM cannot be used: no SIM card (+CME ERROR: 10)");
 
-  settings.GsmInit = "AT^CURC=0";
   Modem().sim_state = GsmModemOptions::SimState::kReady;
+  settings.GsmSmsc = "+46\"70";
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "The SMS centre number is not a phone number: +46\"70");
+  settings.GsmSmsc = "+46705008999";
+  window->StartSend();
+  EXPECT_EQ(modem.ServiceCentre(), "+46705008999");
+
+  settings.GsmInit = "AT^CURC=0";
   Modem().refused_commands = {"^CURC=0"};
   window->StartSend();
   EXPECT_EQ(Receipt(),
