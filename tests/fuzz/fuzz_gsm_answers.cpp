@@ -17,6 +17,7 @@
 #include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "fuzz_check.h"
+#include "send_ended.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_gsm_modem.h"
 #include "sim/sim_serial_port.h"
@@ -68,18 +69,6 @@ class ScriptedGsmModem : public sim::LineDevice {
   sim::SimGsmModem& modem_;
   std::function<void(const std::string&)> to_dte_;
 };
-
-bool SendEndedCleanly(const MainWindow& window, const sim::SimSerialPort& port) {
-  const bool clean = window.Control(MainControl::kSend).enabled &&
-                     !window.Control(MainControl::kCancel).enabled && !port.IsOpen();
-  if (!clean) {
-    std::fprintf(stderr, "receipt \"%s\", send %d, cancel %d, port open %d\n",
-                 window.Control(MainControl::kReceiptLine).text.c_str(),
-                 window.Control(MainControl::kSend).enabled,
-                 window.Control(MainControl::kCancel).enabled, port.IsOpen());
-  }
-  return clean;
-}
 
 }  // namespace
 

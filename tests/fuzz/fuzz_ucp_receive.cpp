@@ -15,6 +15,7 @@
 
 #include "core/main_window.h"
 #include "fuzz_check.h"
+#include "send_ended.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_modem.h"
 #include "sim/sim_serial_port.h"
@@ -22,23 +23,6 @@
 #include "support/window_peripherals.h"
 
 namespace tolvane {
-namespace {
-
-bool SendEndedCleanly(const MainWindow& window, const sim::SimSerialPort& port) {
-  // The receipt line may be empty: a notification's text is shown as it
-  // came, and it may have none.
-  const bool clean = window.Control(MainControl::kSend).enabled &&
-                     !window.Control(MainControl::kCancel).enabled && !port.IsOpen();
-  if (!clean) {
-    std::fprintf(stderr, "receipt \"%s\", send %d, cancel %d, port open %d\n",
-                 window.Control(MainControl::kReceiptLine).text.c_str(),
-                 window.Control(MainControl::kSend).enabled,
-                 window.Control(MainControl::kCancel).enabled, port.IsOpen());
-  }
-  return clean;
-}
-
-}  // namespace
 
 int FuzzOne(const uint8_t* data, size_t size) {
   static testing::WindowPeripherals peripherals;

@@ -11,16 +11,17 @@
 #include <vector>
 
 #include "sim/pty_gsm_modem_server.h"
+#include "sim/simulator_tool.h"
 #include "sim/submit_tpdu_reader.h"
 #include "sms/hex_octets.h"
 
 namespace {
 
+using tolvane::sim::CountArgument;
 using tolvane::sim::GsmModemOptions;
 using tolvane::sim::PtyGsmModemServer;
 using tolvane::sim::SimGsmModem;
-
-volatile std::sig_atomic_t stop_requested = 0;
+using tolvane::sim::ToolArguments;
 
 void Usage() {
   std::cerr
@@ -59,63 +60,51 @@ GsmModemOptions::ReportStyle ReportStyleOf(const std::string& name) {
   throw std::invalid_argument("--reports needs routed, stored or both");
 }
 
-int Count(const std::string& text) {
-  size_t end = 0;
-  const int value = std::stoi(text, &end);
-  if (end != text.size() || value < 0) throw std::invalid_argument("not a count: " + text);
-  return value;
-}
-
 int StatusOf(const std::string& hex) {
   size_t end = 0;
-  const int value = std::stoi(hex, &end, 16);
+  int value = -1;
+  try {
+    value = std::stoi(hex, &end, 16);
+  } catch (const std::exception&) {
+  }
   if (end != hex.size() || value < 0 || value > 0xFF) {
     throw std::invalid_argument("--report-status needs one octet in hex: " + hex);
   }
   return value;
 }
 
-bool ParseOptions(int argc, char** argv, GsmModemOptions& options) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  bool statuses_given = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= args.size()) throw std::invalid_argument(arg + " needs a value");
-      return args[++i];
-    };
-    if (arg == "--help" || arg == "-h") {
-      Usage();
-      std::exit(0);
-    } else if (arg == "--sim") {
-      options.sim_state = SimStateOf(value());
-    } else if (arg == "--pin") {
-      options.pin = value();
-    } else if (arg == "--no-echo") {
-      options.echo = false;
-    } else if (arg == "--no-prompt") {
-      options.prompt = false;
-    } else if (arg == "--silent-after") {
-      options.silent_after = Count(value());
-    } else if (arg == "--noise") {
-      options.noise.push_back(value());
-    } else if (arg == "--no-cmms") {
-      options.cmms_supported = false;
-    } else if (arg == "--network-delay") {
-      options.network_delay_ms = Count(value());
-    } else if (arg == "--report-delay") {
-      options.report_delay_ms = Count(value());
-    } else if (arg == "--reports") {
-      options.report_style = ReportStyleOf(value());
-    } else if (arg == "--report-status") {
-      if (!statuses_given) options.report_statuses.clear();
-      statuses_given = true;
-      options.report_statuses.push_back(StatusOf(value()));
-    } else if (arg == "--submit-error") {
-      options.submit_errors.push_back(value());
-    } else {
-      return false;
-    }
+// Takes one option into `options`; false for one it does not know.
+bool ParseOption(ToolArguments& arguments, GsmModemOptions& options, bool& statuses_given) {
+  const std::string& arg = arguments.Option();
+  auto value = [&] { return arguments.Value(); };
+  if (arg == "--sim") {
+    options.sim_state = SimStateOf(value());
+  } else if (arg == "--pin") {
+    options.pin = value();
+  } else if (arg == "--no-echo") {
+    options.echo = false;
+  } else if (arg == "--no-prompt") {
+    options.prompt = false;
+  } else if (arg == "--silent-after") {
+    options.silent_after = CountArgument(value());
+  } else if (arg == "--noise") {
+    options.noise.push_back(value());
+  } else if (arg == "--no-cmms") {
+    options.cmms_supported = false;
+  } else if (arg == "--network-delay") {
+    options.network_delay_ms = CountArgument(value());
+  } else if (arg == "--report-delay") {
+    options.report_delay_ms = CountArgument(value());
+  } else if (arg == "--reports") {
+    options.report_style = ReportStyleOf(value());
+  } else if (arg == "--report-status") {
+    if (!statuses_given) options.report_statuses.clear();
+    statuses_given = true;
+    options.report_statuses.push_back(StatusOf(value()));
+  } else if (arg == "--submit-error") {
+    options.submit_errors.push_back(value());
+  } else {
+    return false;
   }
   return true;
 }
@@ -180,32 +169,20 @@ void Report(const SimGsmModem& modem, Printed& printed) {
 
 int main(int argc, char** argv) {
   GsmModemOptions options;
-  try {
-    if (!ParseOptions(argc, argv, options)) {
-      Usage();
-      return 2;
-    }
-  } catch (const std::exception& error) {
-    std::cerr << "gsm-modem-sim: " << error.what() << "\n";
-    Usage();
-    return 2;
-  }
-  try {
-    PtyGsmModemServer server(options);
-    std::signal(SIGINT, [](int) { stop_requested = 1; });
-    std::signal(SIGTERM, [](int) { stop_requested = 1; });
-    std::cout << server.DevicePath() << std::endl;
-    std::cerr << "gsm-modem-sim: put this in tolvmsg.ini:\n  [Access]\n  AccessTyp=GSM\n  [GSM]\n"
-                 "  Device="
-              << server.DevicePath() << "\nCtrl-C ends.\n";
-    Printed printed;
-    while (!stop_requested) {
-      server.Poll(100);
-      Report(server.Modem(), printed);
-    }
-  } catch (const std::exception& error) {
-    std::cerr << "gsm-modem-sim: " << error.what() << "\n";
-    return 1;
-  }
-  return 0;
+  bool statuses_given = false;
+  return tolvane::sim::RunSimulatorTool(
+      "gsm-modem-sim", argc, argv, Usage,
+      [&](ToolArguments& arguments) { return ParseOption(arguments, options, statuses_given); },
+      [&](const volatile std::sig_atomic_t& stop) {
+        PtyGsmModemServer server(options);
+        std::cout << server.DevicePath() << std::endl;
+        std::cerr << "gsm-modem-sim: put this in tolvmsg.ini:\n  [Access]\n  AccessTyp=GSM\n"
+                     "  [GSM]\n  Device="
+                  << server.DevicePath() << "\nCtrl-C ends.\n";
+        Printed printed;
+        while (!stop) {
+          server.Poll(100);
+          Report(server.Modem(), printed);
+        }
+      });
 }

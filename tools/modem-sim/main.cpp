@@ -9,14 +9,15 @@
 #include <vector>
 
 #include "sim/pty_modem_server.h"
+#include "sim/simulator_tool.h"
 
 namespace {
 
+using tolvane::sim::CountArgument;
 using tolvane::sim::ModemOptions;
 using tolvane::sim::PtyModemServer;
 using tolvane::sim::SmscOptions;
-
-volatile std::sig_atomic_t stop_requested = 0;
+using tolvane::sim::ToolArguments;
 
 void Usage() {
   std::cerr << "usage: modem-sim [options]\n"
@@ -40,67 +41,60 @@ void Usage() {
                "  --drop-carrier          hang up instead of answering the first submit\n";
 }
 
-bool ParseOptions(int argc, char** argv, ModemOptions& modem, SmscOptions& smsc) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= args.size()) throw std::invalid_argument(arg + " needs a value");
-      return args[++i];
-    };
-    if (arg == "--help" || arg == "-h") {
-      Usage();
-      std::exit(0);
-    } else if (arg == "--no-echo") {
-      modem.echo = false;
-    } else if (arg == "--init") {
-      std::string v = value();
-      modem.init_reply = v == "error"    ? ModemOptions::InitReply::kError
-                         : v == "silent" ? ModemOptions::InitReply::kSilent
-                                         : ModemOptions::InitReply::kOk;
-    } else if (arg == "--busy") {
-      modem.busy_count = std::stoi(value());
-    } else if (arg == "--dial") {
-      std::string v = value();
-      modem.outcome = v == "nodialtone"  ? ModemOptions::DialOutcome::kNoDialtone
-                      : v == "nocarrier" ? ModemOptions::DialOutcome::kNoCarrier
-                      : v == "silent"    ? ModemOptions::DialOutcome::kSilent
-                                         : ModemOptions::DialOutcome::kConnect;
-    } else if (arg == "--connect-text") {
-      modem.connect_text = value();
-    } else if (arg == "--dial-delay") {
-      modem.dial_delay_ms = std::stoi(value());
-    } else if (arg == "--negative") {
-      smsc.negative_codes.push_back(value());
-    } else if (arg == "--refuse") {
-      std::string v = value();
-      size_t equals = v.find('=');
-      if (equals == std::string::npos) throw std::invalid_argument("--refuse needs NUMBER=CODE");
-      smsc.refused_recipients[v.substr(0, equals)] = v.substr(equals + 1);
-    } else if (arg == "--no-answer") {
-      smsc.answer = false;
-    } else if (arg == "--no-notify") {
-      smsc.notify = false;
-    } else if (arg == "--answer-delay") {
-      smsc.answer_delay_ms = std::stoi(value());
-    } else if (arg == "--notify-delay") {
-      smsc.notify_delay_ms = std::stoi(value());
-    } else if (arg == "--split") {
-      smsc.split_reads = std::stoi(value());
-    } else if (arg == "--together") {
-      smsc.together = true;
-    } else if (arg == "--noise") {
-      smsc.noise = value();
-    } else if (arg == "--checksum") {
-      std::string v = value();
-      smsc.notification_checksum = v == "wrong"   ? SmscOptions::ChecksumFault::kWrong
-                                   : v == "lower" ? SmscOptions::ChecksumFault::kLowerCase
-                                                  : SmscOptions::ChecksumFault::kNone;
-    } else if (arg == "--drop-carrier") {
-      smsc.drop_carrier_after_submit = true;
-    } else {
-      return false;
-    }
+// Takes one option into the modem's or the centre's options; false for one it
+// does not know.
+bool ParseOption(ToolArguments& arguments, ModemOptions& modem, SmscOptions& smsc) {
+  const std::string& arg = arguments.Option();
+  auto value = [&] { return arguments.Value(); };
+  if (arg == "--no-echo") {
+    modem.echo = false;
+  } else if (arg == "--init") {
+    std::string v = value();
+    modem.init_reply = v == "error"    ? ModemOptions::InitReply::kError
+                       : v == "silent" ? ModemOptions::InitReply::kSilent
+                                       : ModemOptions::InitReply::kOk;
+  } else if (arg == "--busy") {
+    modem.busy_count = CountArgument(value());
+  } else if (arg == "--dial") {
+    std::string v = value();
+    modem.outcome = v == "nodialtone"  ? ModemOptions::DialOutcome::kNoDialtone
+                    : v == "nocarrier" ? ModemOptions::DialOutcome::kNoCarrier
+                    : v == "silent"    ? ModemOptions::DialOutcome::kSilent
+                                       : ModemOptions::DialOutcome::kConnect;
+  } else if (arg == "--connect-text") {
+    modem.connect_text = value();
+  } else if (arg == "--dial-delay") {
+    modem.dial_delay_ms = CountArgument(value());
+  } else if (arg == "--negative") {
+    smsc.negative_codes.push_back(value());
+  } else if (arg == "--refuse") {
+    std::string v = value();
+    size_t equals = v.find('=');
+    if (equals == std::string::npos) throw std::invalid_argument("--refuse needs NUMBER=CODE");
+    smsc.refused_recipients[v.substr(0, equals)] = v.substr(equals + 1);
+  } else if (arg == "--no-answer") {
+    smsc.answer = false;
+  } else if (arg == "--no-notify") {
+    smsc.notify = false;
+  } else if (arg == "--answer-delay") {
+    smsc.answer_delay_ms = CountArgument(value());
+  } else if (arg == "--notify-delay") {
+    smsc.notify_delay_ms = CountArgument(value());
+  } else if (arg == "--split") {
+    smsc.split_reads = CountArgument(value());
+  } else if (arg == "--together") {
+    smsc.together = true;
+  } else if (arg == "--noise") {
+    smsc.noise = value();
+  } else if (arg == "--checksum") {
+    std::string v = value();
+    smsc.notification_checksum = v == "wrong"   ? SmscOptions::ChecksumFault::kWrong
+                                 : v == "lower" ? SmscOptions::ChecksumFault::kLowerCase
+                                                : SmscOptions::ChecksumFault::kNone;
+  } else if (arg == "--drop-carrier") {
+    smsc.drop_carrier_after_submit = true;
+  } else {
+    return false;
   }
   return true;
 }
@@ -124,31 +118,18 @@ int main(int argc, char** argv) {
   ModemOptions modem;
   modem.dial_delay_ms = 3000;
   SmscOptions smsc;
-  try {
-    if (!ParseOptions(argc, argv, modem, smsc)) {
-      Usage();
-      return 2;
-    }
-  } catch (const std::exception& error) {
-    std::cerr << "modem-sim: " << error.what() << "\n";
-    Usage();
-    return 2;
-  }
-  try {
-    PtyModemServer server(modem, smsc);
-    std::signal(SIGINT, [](int) { stop_requested = 1; });
-    std::signal(SIGTERM, [](int) { stop_requested = 1; });
-    std::cout << server.DevicePath() << std::endl;
-    std::cerr << "modem-sim: put this in tolvmsg.ini:\n  [Modem]\n  Device=" << server.DevicePath()
-              << "\nCtrl-C ends.\n";
-    size_t commands = 0, submits = 0, acks = 0, problems = 0;
-    while (!stop_requested) {
-      server.Poll(100);
-      Report(server, commands, submits, acks, problems);
-    }
-  } catch (const std::exception& error) {
-    std::cerr << "modem-sim: " << error.what() << "\n";
-    return 1;
-  }
-  return 0;
+  return tolvane::sim::RunSimulatorTool(
+      "modem-sim", argc, argv, Usage,
+      [&](ToolArguments& arguments) { return ParseOption(arguments, modem, smsc); },
+      [&](const volatile std::sig_atomic_t& stop) {
+        PtyModemServer server(modem, smsc);
+        std::cout << server.DevicePath() << std::endl;
+        std::cerr << "modem-sim: put this in tolvmsg.ini:\n  [Modem]\n  Device="
+                  << server.DevicePath() << "\nCtrl-C ends.\n";
+        size_t commands = 0, submits = 0, acks = 0, problems = 0;
+        while (!stop) {
+          server.Poll(100);
+          Report(server, commands, submits, acks, problems);
+        }
+      });
 }

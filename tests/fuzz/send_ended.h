@@ -1,0 +1,27 @@
+#ifndef TOLVANE_TESTS_FUZZ_SEND_ENDED_H_
+#define TOLVANE_TESTS_FUZZ_SEND_ENDED_H_
+
+#include <cstdio>
+
+#include "core/main_window.h"
+#include "platform/serial_port.h"
+
+namespace tolvane {
+
+// A send is over as the user must see it: "&Send" usable, "&Cancel" not, the
+// port closed. Says what it saw otherwise.
+inline bool SendEndedCleanly(const MainWindow& window, const SerialPort& port) {
+  const bool clean = window.Control(MainControl::kSend).enabled &&
+                     !window.Control(MainControl::kCancel).enabled && !port.IsOpen();
+  if (!clean) {
+    std::fprintf(stderr, "receipt \"%s\", send %d, cancel %d, port open %d\n",
+                 window.Control(MainControl::kReceiptLine).text.c_str(),
+                 window.Control(MainControl::kSend).enabled,
+                 window.Control(MainControl::kCancel).enabled, port.IsOpen());
+  }
+  return clean;
+}
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_TESTS_FUZZ_SEND_ENDED_H_
