@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/tcp_connection.h"
 #include "sim/sim_event_loop.h"

@@ -4,6 +4,7 @@
 #include <QSslSocket>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/tcp_connection.h"
 
