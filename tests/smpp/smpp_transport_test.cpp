@@ -241,6 +241,18 @@ TEST_F(SmppScenario, GarbageOnTheLineEndsTheSessionWithAClearText) {
   EXPECT_EQ(provider.Connections(), 2);
 }
 
+TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnbind) {
+  Provider().receipt_delay_ms = 100000;
+  At(70000, [&] { window->CancelSend(); });
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Sending Cancelled.");
+  const std::vector<uint32_t> commands = Commands();
+  // Every 30 seconds of quiet an enquire_link.
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), kEnquireLink), 2);
+  EXPECT_EQ(commands.back(), kUnbind);
+  EXPECT_TRUE(Unlocked());
+}
+
 TEST_F(SmppScenario, AGroupGoesOutOverOneBind) {
   window->SetPhoneBookStore(&book.store());
   window->SetPhoneBookCursor(&book.cursor());
