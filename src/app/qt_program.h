@@ -14,6 +14,7 @@
 #include "platform/qt/qt_pop3_client.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_serial_port_list.h"
+#include "platform/qt/qt_tcp_connection.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "ui/main_window_widget.h"
 #include "ui/qt_main_window_host.h"
@@ -44,6 +45,7 @@ class QtProgram {
   QtSerialPort gsm_port_;
   QtSerialPortList serial_ports_;
   QtHttpClient http_client_;
+  QtTcpConnection smpp_connection_;
   QtDialogs dialogs_;
   QtClipboard clipboard_;
   QtHelpViewer help_viewer_;

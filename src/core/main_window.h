@@ -27,6 +27,7 @@
 #include "platform/phone_book_store.h"
 #include "platform/record_cursor.h"
 #include "platform/serial_port.h"
+#include "platform/tcp_connection.h"
 #include "records/quick_message_store.h"
 
 namespace tolvane {
@@ -80,6 +81,8 @@ struct MainWindowServices {
   // The GSM modem's port, apart from the dial-up modem's.
   SerialPort& gsm_port;
   HttpClient& http_client;
+  // The SMPP provider's connection.
+  TcpConnection& smpp_connection;
   Dialogs& dialogs;
   Clipboard& clipboard;
   HelpViewer& help_viewer;

@@ -70,6 +70,17 @@ struct ProgramSettings {
   std::string GsmBaud = "115200";  // key "Baud"
   std::string GsmSmsc;             // key "Smsc": empty uses the SIM's service centre
   std::string GsmInit;             // key "Init": an extra AT command after the set-up
+  // [SMPP]: an SMPP 3.4 account at a provider, numbers as text like the
+  // other sections; the password is the "smpp" secret.
+  std::string SmppHost;                    // key "Host"
+  std::string SmppPort = "2775";           // key "Port"
+  std::string SmppTls = "0";               // key "Tls": "1" for TLS from the first byte
+  std::string SmppSystemId;                // key "SystemId"
+  std::string SmppSystemType;              // key "SystemType"
+  std::string SmppWindow = "10";           // key "Window": submits the provider allows unanswered
+  std::string SmppEnquireLink = "30";      // key "EnquireLink": seconds between link checks
+  std::string SmppDefaultAlphabet = "0";   // key "DefaultAlphabet": data coding of GSM text
+  std::string SmppResendUnanswered = "0";  // key "ResendUnanswered"
   // [Message], read only: how many linked parts a message may have, and how
   // long (minutes) the network keeps trying to deliver it.
   int MaxParts = kDefaultMaxParts;

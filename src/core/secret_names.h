@@ -10,6 +10,8 @@ namespace tolvane {
 inline constexpr std::string_view kGatewaySecret = "gateway";
 // The PIN of the GSM modem's SIM card.
 inline constexpr std::string_view kGsmPinSecret = "gsm-pin";
+// The password of the SMPP account.
+inline constexpr std::string_view kSmppSecret = "smpp";
 
 // Every secret the program keeps, by the name `tolvane --store-secret NAME`
 // takes and SecretStore files it under. A transport that needs a secret adds
@@ -17,6 +19,7 @@ inline constexpr std::string_view kGsmPinSecret = "gsm-pin";
 inline constexpr std::string_view kSecretNames[] = {
     kGatewaySecret,
     kGsmPinSecret,
+    kSmppSecret,
 };
 
 bool IsSecretName(std::string_view name);

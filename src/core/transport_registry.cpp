@@ -3,6 +3,7 @@
 #include "gateway/gateway_transport.h"
 #include "gsm/gsm_transport.h"
 #include "modem/modem_transport.h"
+#include "smpp/smpp_transport.h"
 
 namespace tolvane {
 namespace {
@@ -27,6 +28,10 @@ constexpr Registration kTransports[] = {
     {"GSM",
      [](const TransportServices& s) -> std::unique_ptr<Transport> {
        return std::make_unique<GsmTransport>(s.context, s.gsm_port, s.files);
+     }},
+    {"SMPP",
+     [](const TransportServices& s) -> std::unique_ptr<Transport> {
+       return std::make_unique<SmppTransport>(s.context, s.smpp_connection, s.files);
      }},
 };
 

@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/http_client.h"
 #include "platform/serial_port.h"
+#include "platform/tcp_connection.h"
 
 namespace tolvane {
 
@@ -20,6 +21,7 @@ struct TransportServices {
   SerialPort& serial_port;
   SerialPort& gsm_port;
   HttpClient& http_client;
+  TcpConnection& smpp_connection;
   FileSystem& files;
   RedialCountdown& redial;
 };

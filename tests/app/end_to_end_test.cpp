@@ -43,10 +43,22 @@ class EndToEndTest : public ::testing::Test {
 
   void UseGsmModemSim(const QStringList& options = {}) {
     std::string device = simulator_.Start(
-        "gsm-modem-sim",
-        QStringList{"--network-delay", "100", "--report-delay", "200"} + options, "/dev/\\S+");
+        "gsm-modem-sim", QStringList{"--network-delay", "100", "--report-delay", "200"} + options,
+        "/dev/\\S+");
     folder_.WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=GSM\r\n[GSM]\r\nDevice=" + device +
                                          "\r\n[Modem]\r\nLogg=1\r\n");
+  }
+
+  // The account of smpp-sim is "tolvane" with the password "secret".
+  void UseSmppSim(const QStringList& options = {}) {
+    const std::string address = simulator_.Start(
+        "smpp-sim",
+        QStringList{"--port", "0", "--submit-delay", "50", "--receipt-delay", "200"} + options,
+        "127\\.0\\.0\\.1:[0-9]+");
+    folder_.WriteFile("tolvmsg.ini",
+                      "[Access]\r\nAccessTyp=SMPP\r\n[SMPP]\r\nHost=127.0.0.1\r\nPort=" +
+                          address.substr(address.find(':') + 1) +
+                          "\r\nSystemId=tolvane\r\n[Modem]\r\nLogg=1\r\n");
   }
 
   // `more_settings` are further lines of tolvmsg.ini.
@@ -219,6 +231,19 @@ TEST_F(EndToEndTest, AWrongGsmPinIsTriedOnceAndTheOrderFails) {
   const std::string seen = simulator_.Stop();
   EXPECT_EQ(seen.find("pin tried"), seen.rfind("pin tried")) << seen;
   EXPECT_THAT(seen, Not(HasSubstr("submit")));
+}
+
+TEST_F(EndToEndTest, SmppOrdersAreBoundSubmittedAndDeliveredOverTcp) {
+  UseSmppSim({"--enquire"});
+  RemoveDisplay();
+  EXPECT_EQ(Run({"--store-secret", "smpp"}, "secret\n"), 0) << stderr_;
+  EXPECT_EQ(Run("N//+46 70-123 45 67//Hej från kommandoraden//kvitto.txt"), 0) << stderr_;
+  EXPECT_THAT(Log(), HasSubstr("\"Temporary number 46701234567\",\"Message delivered.\""));
+  EXPECT_THAT(Log() + stderr_, Not(HasSubstr("secret")));
+  const std::string seen = simulator_.Stop();
+  EXPECT_THAT(seen, HasSubstr("bind_transceiver tolvane: no error (0x00)"));
+  EXPECT_THAT(seen, HasSubstr("submit_sm to 46701234567: message id"));
+  EXPECT_THAT(seen, HasSubstr("\nunbind\n"));
 }
 
 TEST_F(EndToEndTest, ListOrderOverTheGatewayExitsWithOneWhenANumberIsRefused) {

@@ -79,6 +79,27 @@ TEST_F(SettingsLoaderTest, MessageLimitsOutOfRangeFallBackToTheirDefaults) {
   EXPECT_THAT(errors_, IsEmpty());
 }
 
+TEST_F(SettingsLoaderTest, TheSmppSectionHasItsDefaultsAndReadsItsKeys) {
+  ProgramSettings settings = Load();
+  EXPECT_EQ(settings.SmppPort, "2775");
+  EXPECT_EQ(settings.SmppTls, "0");
+  EXPECT_EQ(settings.SmppWindow, "10");
+  EXPECT_EQ(settings.SmppEnquireLink, "30");
+  EXPECT_EQ(settings.SmppDefaultAlphabet, "0");
+  EXPECT_EQ(settings.SmppResendUnanswered, "0");
+  dir_.WriteFile("tolvmsg.ini",
+                 "[Access]\nAccessTyp=SMPP\n[SMPP]\nHost=smpp.example.net\nPort=3550\nTls=1\n"
+                 "SystemId=acme\nSystemType=SMS\nDefaultAlphabet=3\n");
+  settings = Load();
+  EXPECT_EQ(settings.AccessTyp, "SMPP");
+  EXPECT_EQ(settings.SmppHost, "smpp.example.net");
+  EXPECT_EQ(settings.SmppPort, "3550");
+  EXPECT_EQ(settings.SmppTls, "1");
+  EXPECT_EQ(settings.SmppSystemId, "acme");
+  EXPECT_EQ(settings.SmppSystemType, "SMS");
+  EXPECT_EQ(settings.SmppDefaultAlphabet, "3");
+}
+
 TEST_F(SettingsLoaderTest, FailingItemsAreReportedAndLoadingGoesOn) {
   dir_.WriteFile("tolvmsg.ini",
                  "[WinPosition]\nXpos=40000\n"

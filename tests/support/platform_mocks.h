@@ -10,6 +10,7 @@
 #include "platform/http_client.h"
 #include "platform/mail_client.h"
 #include "platform/serial_port.h"
+#include "platform/tcp_connection.h"
 
 namespace tolvane::testing {
 
@@ -58,6 +59,17 @@ class MockHttpClient : public HttpClient {
   MOCK_METHOD(void, Cancel, (), (override));
   MOCK_METHOD(void, SetProxy, (int access_type, const std::string& host, int port), (override));
   MOCK_METHOD(std::string, OpenUrl, (const std::string& url, int timeout_ms), (override));
+};
+
+class MockTcpConnection : public TcpConnection {
+ public:
+  MOCK_METHOD(void, Connect, (const std::string& host, int port, bool tls), (override));
+  MOCK_METHOD(void, Write, (const std::string& bytes), (override));
+  MOCK_METHOD(void, Close, (), (override));
+  MOCK_METHOD(bool, IsOpen, (), (const, override));
+  MOCK_METHOD(void, SetOnConnected, (std::function<void()> handler), (override));
+  MOCK_METHOD(void, SetOnData, (std::function<void(const std::string&)> handler), (override));
+  MOCK_METHOD(void, SetOnClosed, (std::function<void(const std::string&)> handler), (override));
 };
 
 class MockHelpViewer : public HelpViewer {

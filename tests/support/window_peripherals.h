@@ -31,9 +31,16 @@ struct WindowPeripherals {
   }
   MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client,
                               MailClient& mail_client, Dialler& dial_up) {
-    return {loop,   port,    gsm_port ? *gsm_port : gsm_serial,
-            client, dialogs, clipboard,
-            help,   files,   mail_client,
+    return {loop,
+            port,
+            gsm_port ? *gsm_port : gsm_serial,
+            client,
+            smpp_connection ? *smpp_connection : smpp_tcp,
+            dialogs,
+            clipboard,
+            help,
+            files,
+            mail_client,
             dial_up};
   }
 
@@ -48,6 +55,9 @@ struct WindowPeripherals {
   // The GSM modem's port when a test gives one.
   SerialPort* gsm_port = nullptr;
   ::testing::NiceMock<MockHttpClient> http;
+  ::testing::NiceMock<MockTcpConnection> smpp_tcp;
+  // The SMPP provider's connection when a test gives one.
+  TcpConnection* smpp_connection = nullptr;
   sim::SimFileSystem files;
   ::testing::NiceMock<MockMailClient> mail;
   ::testing::NiceMock<MockDialler> dialler;

@@ -1,0 +1,269 @@
+#include "sim/sim_smpp_provider.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "smpp/smpp_body_reader.h"
+#include "smpp/smpp_status.h"
+
+namespace tolvane::sim {
+namespace {
+
+constexpr uint32_t kStatusInvalidCommand = 0x03;
+constexpr uint32_t kStatusIncorrectBindStatus = 0x04;
+constexpr uint32_t kStatusInvalidSystemId = 0x0F;
+constexpr uint8_t kEsmClassReceipt = 0x04;
+constexpr char kGarbage[] = "HTTP/1.1 400 Bad Request\r\n\r\n";
+
+// The receipt text's short form of a message_state.
+const char* StatName(uint8_t state) {
+  constexpr const char* kNames[] = {"UNKNOWN", "ENROUTE", "DELIVRD", "EXPIRED", "DELETED",
+                                    "UNDELIV", "ACCEPTD", "UNKNOWN", "REJECTD"};
+  return state < std::size(kNames) ? kNames[state] : "UNKNOWN";
+}
+
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::optional<SmppAddress> ReadAddress(SmppBodyReader& reader) {
+  const auto ton = reader.Integer(1);
+  const auto npi = reader.Integer(1);
+  auto value = reader.CString(21);
+  if (reader.Failed()) return std::nullopt;
+  return SmppAddress{static_cast<uint8_t>(*ton), static_cast<uint8_t>(*npi), std::move(*value)};
+}
+
+std::optional<SmppSubmission> ReadSubmit(const SmppPdu& pdu) {
+  SmppBodyReader reader(pdu.body);
+  SmppSubmission submission;
+  submission.sequence = pdu.sequence;
+  reader.CString(6);  // service_type
+  const auto source = ReadAddress(reader);
+  const auto destination = ReadAddress(reader);
+  const auto esm_class = reader.Integer(1);
+  reader.Integer(1);  // protocol_id
+  reader.Integer(1);  // priority_flag
+  auto schedule = reader.CString(17);
+  auto validity = reader.CString(17);
+  const auto registered = reader.Integer(1);
+  reader.Integer(1);  // replace_if_present_flag
+  const auto data_coding = reader.Integer(1);
+  reader.Integer(1);  // sm_default_msg_id
+  const auto length = reader.Integer(1);
+  auto text = reader.Octets(length.value_or(0));
+  if (reader.Failed()) return std::nullopt;
+  submission.source = *source;
+  submission.destination = *destination;
+  submission.esm_class = static_cast<uint8_t>(*esm_class);
+  submission.schedule_delivery_time = std::move(*schedule);
+  submission.validity_period = std::move(*validity);
+  submission.registered_delivery = (*registered & 0x03) != 0;
+  submission.data_coding = static_cast<uint8_t>(*data_coding);
+  submission.short_message = std::move(*text);
+  return submission;
+}
+
+void AppendTlv(std::string& body, uint16_t tag, const std::string& value) {
+  AppendInteger(body, tag, 2);
+  AppendInteger(body, static_cast<uint32_t>(value.size()), 2);
+  body += value;
+}
+
+}  // namespace
+
+SimSmppProvider::SimSmppProvider(Scheduler schedule, SmppProviderOptions options)
+    : schedule_(std::move(schedule)), options_(std::move(options)) {}
+
+bool SimSmppProvider::Accept() {
+  ++session_;
+  ++connections_;
+  connected_ = true;
+  bound_ = false;
+  reader_ = SmppPduReader();
+  awaiting_.clear();
+  Note("connected");
+  return true;
+}
+
+void SimSmppProvider::ClientClosed() {
+  connected_ = bound_ = false;
+  ++session_;
+  Note("client closed the connection");
+}
+
+void SimSmppProvider::Drop() {
+  connected_ = bound_ = false;
+  ++session_;
+  Note("connection dropped");
+  if (drop_client_) drop_client_();
+}
+
+void SimSmppProvider::Note(const std::string& event) {
+  if (on_event_) on_event_(event);
+}
+
+void SimSmppProvider::FromClient(const std::string& bytes) {
+  if (!connected_) return;
+  for (const SmppPdu& pdu : reader_.Feed(bytes)) {
+    received_.push_back(pdu);
+    Handle(pdu);
+    if (!connected_) return;
+  }
+  if (!reader_.Error().empty()) {
+    Note("unreadable bytes: " + reader_.Error());
+    Drop();
+  }
+}
+
+void SimSmppProvider::Handle(const SmppPdu& pdu) {
+  if (pdu.command & kResponseBit) {
+    auto awaited = std::find(awaiting_.begin(), awaiting_.end(), pdu.sequence);
+    if (awaited != awaiting_.end()) awaiting_.erase(awaited);
+    Note("answer " + Hex(pdu.command) + " to " + std::to_string(pdu.sequence));
+    return;
+  }
+  switch (pdu.command) {
+    case kBindTransceiver:
+      OnBind(pdu);
+      return;
+    case kSubmitSm:
+      OnSubmit(pdu);
+      return;
+    case kEnquireLink:
+      Note("enquire_link");
+      Answer(pdu, kStatusOk, "", options_.answer_delay_ms);
+      return;
+    case kUnbind:
+      ++unbinds_;
+      bound_ = false;
+      Note("unbind");
+      Answer(pdu, kStatusOk, "", options_.answer_delay_ms);
+      return;
+    default:
+      Note("unknown command " + Hex(pdu.command));
+      Answer({kGenericNack, 0, pdu.sequence, ""}, kStatusInvalidCommand, "",
+             options_.answer_delay_ms);
+  }
+}
+
+void SimSmppProvider::OnBind(const SmppPdu& pdu) {
+  SmppBodyReader reader(pdu.body);
+  SmppBind bind;
+  bind.system_id = reader.CString(16).value_or("");
+  bind.password = reader.CString(9).value_or("");
+  bind.system_type = reader.CString(13).value_or("");
+  bind.interface_version = reader.Integer(1).value_or(0);
+  binds_.push_back(bind);
+  uint32_t status = options_.bind_refusal;
+  if (status == kStatusOk && bind.system_id != options_.system_id) status = kStatusInvalidSystemId;
+  if (status == kStatusOk && bind.password != options_.password) status = kStatusInvalidPassword;
+  if (bound_) status = 0x05;  // already bound
+  Note("bind_transceiver " + bind.system_id + ": " + SmppStatusText(status));
+  std::string body;
+  AppendCString(body, "TolvaneSMSC");
+  Answer(pdu, status, body, options_.answer_delay_ms);
+  if (status == kStatusOk) bound_ = true;
+}
+
+void SimSmppProvider::OnSubmit(const SmppPdu& pdu) {
+  const int number = submit_count_++;
+  if (number == options_.drop_at_submit) {
+    Drop();
+    return;
+  }
+  if (number == options_.garbage_at_submit) {
+    schedule_(options_.submit_delay_ms, [this, session = session_] {
+      if (session == session_ && to_client_) to_client_(kGarbage);
+    });
+    Note("garbage sent");
+    return;
+  }
+  std::optional<SmppSubmission> submission = ReadSubmit(pdu);
+  uint32_t status = kStatusOk;
+  if (!bound_) {
+    status = kStatusIncorrectBindStatus;
+  } else if (!submission) {
+    status = 0x01;  // invalid message length
+  } else if (!options_.submit_statuses.empty()) {
+    status = options_.submit_statuses.front();
+    options_.submit_statuses.pop_front();
+  }
+  std::string body;
+  if (status == kStatusOk) {
+    char id[16];
+    std::snprintf(id, sizeof id, "5A%06X", next_message_id_++);
+    submission->message_id = id;
+    AppendCString(body, id);
+  }
+  if (submission) submissions_.push_back(*submission);
+  Note("submit_sm to " + (submission ? submission->destination.value : "?") + ": " +
+       (status == kStatusOk ? "message id " + submission->message_id : SmppStatusText(status)));
+  if (options_.enquire_before_answer) Request(kEnquireLink, "");
+  Answer(pdu, status, body, options_.submit_delay_ms);
+  if (status != kStatusOk || !submission->registered_delivery) return;
+  int delay = options_.submit_delay_ms;
+  for (uint8_t state : options_.receipt_states) {
+    delay += options_.receipt_delay_ms;
+    schedule_(delay, [this, session = session_, done = *submission, state] {
+      if (session == session_) SendReceipt(done, state);
+    });
+  }
+}
+
+void SimSmppProvider::SendReceipt(const SmppSubmission& submission, uint8_t state) {
+  std::string text = "id:" + submission.message_id +
+                     " sub:001 dlvrd:" + (state == 2 ? "001" : "000") +
+                     " submit date:2612061000 done date:2612061001 stat:" + StatName(state) +
+                     " err:000 text:" + submission.short_message.substr(0, 20);
+  std::string body;
+  AppendCString(body, "");  // service_type
+  // From the recipient to the sender, the other way round from the submit.
+  AppendInteger(body, submission.destination.ton, 1);
+  AppendInteger(body, submission.destination.npi, 1);
+  AppendCString(body, submission.destination.value);
+  AppendInteger(body, submission.source.ton, 1);
+  AppendInteger(body, submission.source.npi, 1);
+  AppendCString(body, submission.source.value);
+  AppendInteger(body, kEsmClassReceipt, 1);
+  AppendInteger(body, 0, 1);  // protocol_id
+  AppendInteger(body, 0, 1);  // priority_flag
+  AppendCString(body, "");
+  AppendCString(body, "");
+  AppendInteger(body, 0, 1);  // registered_delivery
+  AppendInteger(body, 0, 1);  // replace_if_present_flag
+  AppendInteger(body, kDataCodingDefault, 1);
+  AppendInteger(body, 0, 1);  // sm_default_msg_id
+  text = text.substr(0, 254);
+  AppendInteger(body, static_cast<uint32_t>(text.size()), 1);
+  body += text;
+  AppendTlv(body, kTagReceiptedMessageId, submission.message_id + '\0');
+  AppendTlv(body, kTagMessageState, std::string(1, static_cast<char>(state)));
+  Note("deliver_sm receipt " + submission.message_id + " stat:" + StatName(state));
+  Request(kDeliverSm, body);
+}
+
+void SimSmppProvider::Answer(const SmppPdu& request, uint32_t status, const std::string& body,
+                             int delay_ms) {
+  const uint32_t command =
+      request.command == kGenericNack ? kGenericNack : request.command | kResponseBit;
+  schedule_(delay_ms,
+            [this, session = session_, answer = SmppPdu{command, status, request.sequence, body}] {
+              if (session == session_) Send(answer);
+            });
+}
+
+void SimSmppProvider::Request(uint32_t command, const std::string& body) {
+  const uint32_t sequence = next_sequence_++;
+  awaiting_.push_back(sequence);
+  Send({command, 0, sequence, body});
+}
+
+void SimSmppProvider::Send(const SmppPdu& pdu) {
+  if (connected_ && to_client_) to_client_(EncodePdu(pdu));
+}
+
+}  // namespace tolvane::sim

@@ -1,0 +1,136 @@
+#ifndef TOLVANE_SIM_SIM_SMPP_PROVIDER_H_
+#define TOLVANE_SIM_SIM_SMPP_PROVIDER_H_
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sim/scheduler.h"
+#include "sim/tcp_peer.h"
+#include "smpp/smpp_commands.h"
+#include "smpp/smpp_pdu.h"
+#include "smpp/smpp_pdu_reader.h"
+
+namespace tolvane::sim {
+
+// How the simulated SMPP provider behaves.
+struct SmppProviderOptions {
+  // The account; a bind with another system id or password is refused.
+  std::string system_id = "tolvane";
+  std::string password = "secret";
+  // Refuses every bind with this status (0: binds are checked as above).
+  uint32_t bind_refusal = 0;
+  // From a request to its answer.
+  int answer_delay_ms = 50;
+  // From a submit to its answer.
+  int submit_delay_ms = 300;
+  // The next submits are answered with these statuses, one each, in order.
+  std::deque<uint32_t> submit_statuses;
+  // message_state of the receipts each part that asks for one gets, in order
+  // (2 delivered, 5 undeliverable, ...), receipt_delay_ms apart.
+  std::vector<uint8_t> receipt_states = {2};
+  int receipt_delay_ms = 2000;
+  // Before answering a submit the provider asks whether the client is there.
+  bool enquire_before_answer = false;
+  // The connection is dropped when this submit (counted from 0 over the
+  // provider's life) arrives, before it is answered; -1 never.
+  int drop_at_submit = -1;
+  // Bytes that are no SMPP at all, sent in place of the answer to this
+  // submit (counted as above); -1 never.
+  int garbage_at_submit = -1;
+};
+
+// A submit the provider took.
+struct SmppSubmission {
+  uint32_t sequence = 0;
+  SmppAddress source;
+  SmppAddress destination;
+  uint8_t esm_class = 0;
+  uint8_t data_coding = 0;
+  bool registered_delivery = false;
+  std::string schedule_delivery_time;
+  std::string validity_period;
+  std::string short_message;
+  // Empty when the submit was refused or not answered.
+  std::string message_id;
+};
+
+struct SmppBind {
+  std::string system_id;
+  std::string password;
+  std::string system_type;
+  uint32_t interface_version = 0;
+};
+
+// An SMPP 3.4 provider (SMSC) for one transceiver client: bind with the
+// account checked, submit_sm answered with a message id, delivery receipts
+// as deliver_sm that wait for their answer, enquire_link and unbind
+// answered, and faults on request: a refused bind, error or throttling
+// statuses, a dropped connection, garbage on the line.
+class SimSmppProvider : public TcpPeer {
+ public:
+  SimSmppProvider(Scheduler schedule, SmppProviderOptions options = {});
+
+  void SetToClient(std::function<void(const std::string&)> to_client) override {
+    to_client_ = std::move(to_client);
+  }
+  void SetDropClient(std::function<void()> drop_client) override {
+    drop_client_ = std::move(drop_client);
+  }
+  bool Accept() override;
+  void FromClient(const std::string& bytes) override;
+  void ClientClosed() override;
+
+  SmppProviderOptions& Options() { return options_; }
+  // One line for every event, as tools/smpp-sim prints them.
+  void SetOnEvent(std::function<void(const std::string&)> on_event) {
+    on_event_ = std::move(on_event);
+  }
+
+  const std::vector<SmppBind>& Binds() const { return binds_; }
+  const std::vector<SmppSubmission>& Submissions() const { return submissions_; }
+  // Every PDU the client sent, in order, over every connection.
+  const std::vector<SmppPdu>& Received() const { return received_; }
+  int Unbinds() const { return unbinds_; }
+  // deliver_sm and enquire_link sent to the client and not yet answered.
+  int Unanswered() const { return static_cast<int>(awaiting_.size()); }
+  int Connections() const { return connections_; }
+
+ private:
+  void Handle(const SmppPdu& pdu);
+  void OnBind(const SmppPdu& pdu);
+  void OnSubmit(const SmppPdu& pdu);
+  void Answer(const SmppPdu& request, uint32_t status, const std::string& body, int delay_ms);
+  // Sends a request of the provider's own and notes its answer as awaited.
+  void Request(uint32_t command, const std::string& body);
+  void SendReceipt(const SmppSubmission& submission, uint8_t state);
+  void Send(const SmppPdu& pdu);
+  void Drop();
+  void Note(const std::string& event);
+
+  Scheduler schedule_;
+  SmppProviderOptions options_;
+  std::function<void(const std::string&)> to_client_;
+  std::function<void()> drop_client_;
+  std::function<void(const std::string&)> on_event_;
+  SmppPduReader reader_;
+  // Counts the connections, so answers scheduled for an ended one are dropped.
+  int session_ = 0;
+  bool connected_ = false;
+  bool bound_ = false;
+  uint32_t next_sequence_ = 1;
+  int next_message_id_ = 1;
+  int submit_count_ = 0;
+  std::vector<uint32_t> awaiting_;
+  std::vector<SmppBind> binds_;
+  std::vector<SmppSubmission> submissions_;
+  std::vector<SmppPdu> received_;
+  int unbinds_ = 0;
+  int connections_ = 0;
+};
+
+}  // namespace tolvane::sim
+
+#endif  // TOLVANE_SIM_SIM_SMPP_PROVIDER_H_

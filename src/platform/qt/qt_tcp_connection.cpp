@@ -1,0 +1,91 @@
+#include "platform/qt/qt_tcp_connection.h"
+
+#include <QSslConfiguration>
+#include <QSslError>
+
+namespace tolvane {
+
+QtTcpConnection::QtTcpConnection() {
+  QObject::connect(&socket_, &QAbstractSocket::connected, &socket_, [this] {
+    // With TLS the connection is usable once the handshake is done.
+    if (!tls_) OnReady();
+  });
+  QObject::connect(&socket_, &QSslSocket::encrypted, &socket_, [this] { OnReady(); });
+  QObject::connect(&socket_, &QSslSocket::sslErrors, &socket_,
+                   [this](const QList<QSslError>& errors) {
+                     // Never ignored: the handshake fails and the socket reports it.
+                     if (!errors.isEmpty())
+                       tls_failure_ = errors.first().errorString().toStdString();
+                   });
+  QObject::connect(&socket_, &QIODevice::readyRead, &socket_, [this] { OnReadyRead(); });
+  QObject::connect(&socket_, &QAbstractSocket::errorOccurred, &socket_,
+                   [this](QAbstractSocket::SocketError error) {
+                     std::string reason = socket_.errorString().toStdString();
+                     if (error == QAbstractSocket::RemoteHostClosedError && open_) {
+                       reason = "The server closed the connection";
+                     } else if (!tls_failure_.empty()) {
+                       reason = "TLS: " + tls_failure_;
+                     }
+                     OnEnded(reason);
+                   });
+  QObject::connect(&socket_, &QAbstractSocket::disconnected, &socket_,
+                   [this] { OnEnded("The server closed the connection"); });
+}
+
+QtTcpConnection::~QtTcpConnection() {
+  active_ = false;
+  socket_.abort();
+}
+
+void QtTcpConnection::Connect(const std::string& host, int port, bool tls) {
+  Close();
+  tls_ = tls;
+  tls_failure_.clear();
+  active_ = true;
+  const QString name = QString::fromStdString(host);
+  const auto number = static_cast<quint16>(port);
+  if (tls) {
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setCaCertificates(QSslConfiguration::systemCaCertificates());
+    configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    socket_.setSslConfiguration(configuration);
+    socket_.connectToHostEncrypted(name, number);
+  } else {
+    socket_.connectToHost(name, number);
+  }
+}
+
+void QtTcpConnection::OnReady() {
+  if (!active_) return;
+  socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  open_ = true;
+  if (on_connected_) on_connected_();
+}
+
+void QtTcpConnection::OnReadyRead() {
+  const QByteArray bytes = socket_.readAll();
+  // With TLS, bytes arrive only once the handshake is done.
+  if (!open_ || bytes.isEmpty()) return;
+  if (on_data_) on_data_(bytes.toStdString());
+}
+
+void QtTcpConnection::OnEnded(const std::string& reason) {
+  if (!active_) return;
+  active_ = false;
+  open_ = false;
+  socket_.abort();
+  if (on_closed_) on_closed_(reason);
+}
+
+void QtTcpConnection::Write(const std::string& bytes) {
+  if (!open_) return;
+  socket_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+void QtTcpConnection::Close() {
+  active_ = false;
+  open_ = false;
+  socket_.abort();
+}
+
+}  // namespace tolvane

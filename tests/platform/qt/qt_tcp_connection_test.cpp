@@ -1,0 +1,112 @@
+// The TCP connection against a loopback server: bytes both ways, the far
+// side closing, a refused port, and a TLS connection to a server that does
+// not speak TLS, which fails instead of going on in plain text.
+#include "platform/qt/qt_tcp_connection.h"
+
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tolvane {
+namespace {
+
+class QtTcpConnectionTest : public ::testing::Test {
+ protected:
+  QtTcpConnectionTest() {
+    EXPECT_TRUE(server_.listen(QHostAddress::LocalHost));
+    QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
+      peer_ = server_.nextPendingConnection();
+      QObject::connect(peer_, &QIODevice::readyRead, peer_,
+                       [this] { received_ += peer_->readAll().toStdString(); });
+    });
+    connection_.SetOnConnected([this] { events_.push_back("connected"); });
+    connection_.SetOnData([this](const std::string& bytes) { data_ += bytes; });
+    connection_.SetOnClosed(
+        [this](const std::string& reason) { events_.push_back("closed: " + reason); });
+  }
+
+  // Runs Qt's loop until `done` or `timeout_ms` have passed.
+  bool RunUntil(const std::function<bool()>& done, int timeout_ms = 10000) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+      if (done()) loop.quit();
+    });
+    poll.start(5);
+    QTimer::singleShot(timeout_ms, &loop, &QEventLoop::quit);
+    if (!done()) loop.exec();
+    return done();
+  }
+
+  QTcpServer server_;
+  QTcpSocket* peer_ = nullptr;
+  std::string received_;
+  QtTcpConnection connection_;
+  std::vector<std::string> events_;
+  std::string data_;
+};
+
+TEST_F(QtTcpConnectionTest, BytesGoBothWaysAndTheFarSideClosingIsReported) {
+  connection_.Connect("127.0.0.1", server_.serverPort(), false);
+  EXPECT_FALSE(connection_.IsOpen());
+  ASSERT_TRUE(RunUntil([&] { return connection_.IsOpen() && peer_ != nullptr; }));
+  EXPECT_EQ(events_, std::vector<std::string>{"connected"});
+
+  const std::string pdu("\x00\x00\x00\x10\x00\x00\x00\x15\x00\x00\x00\x00\x00\x00\x00\x01", 16);
+  connection_.Write(pdu);
+  ASSERT_TRUE(RunUntil([&] { return received_.size() == pdu.size(); }));
+  EXPECT_EQ(received_, pdu);
+  peer_->write(QByteArray::fromStdString(std::string("\x00\x01\x02", 3)));
+  ASSERT_TRUE(RunUntil([&] { return data_.size() == 3; }));
+  EXPECT_EQ(data_, std::string("\x00\x01\x02", 3));
+
+  peer_->close();
+  ASSERT_TRUE(RunUntil([&] { return events_.size() == 2; }));
+  EXPECT_EQ(events_[1], "closed: The server closed the connection");
+  EXPECT_FALSE(connection_.IsOpen());
+}
+
+TEST_F(QtTcpConnectionTest, ClosingOnOurSideRaisesNothing) {
+  connection_.Connect("127.0.0.1", server_.serverPort(), false);
+  ASSERT_TRUE(RunUntil([&] { return connection_.IsOpen(); }));
+  connection_.Close();
+  EXPECT_FALSE(connection_.IsOpen());
+  RunUntil([] { return false; }, 300);
+  EXPECT_EQ(events_, std::vector<std::string>{"connected"});
+}
+
+TEST_F(QtTcpConnectionTest, ARefusedPortIsAFailureWithItsReason) {
+  const quint16 port = server_.serverPort();
+  server_.close();
+  connection_.Connect("127.0.0.1", port, false);
+  ASSERT_TRUE(RunUntil([&] { return !events_.empty(); }));
+  EXPECT_EQ(events_[0].rfind("closed: ", 0), 0u) << events_[0];
+  EXPECT_GT(events_[0].size(), 8u);
+  EXPECT_FALSE(connection_.IsOpen());
+}
+
+TEST_F(QtTcpConnectionTest, TlsToAPlainServerFailsAndSendsNoPlainText) {
+  connection_.Connect("127.0.0.1", server_.serverPort(), true);
+  ASSERT_TRUE(RunUntil([&] { return peer_ != nullptr; }));
+  // The server answers the handshake with bytes that are not TLS.
+  peer_->write("220 hello\r\n");
+  ASSERT_TRUE(RunUntil([&] { return !events_.empty(); }));
+  EXPECT_EQ(events_[0].rfind("closed: ", 0), 0u) << events_[0];
+  EXPECT_FALSE(connection_.IsOpen());
+  connection_.Write("secret");
+  RunUntil([] { return false; }, 300);
+  EXPECT_EQ(received_.find("secret"), std::string::npos);
+  // The client spoke TLS from its first byte: a handshake record.
+  ASSERT_FALSE(received_.empty());
+  EXPECT_EQ(received_[0], '\x16');
+}
+
+}  // namespace
+}  // namespace tolvane

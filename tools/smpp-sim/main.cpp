@@ -1,0 +1,166 @@
+// smpp-sim: the simulated SMPP provider on a loopback port, one client at a
+// time, until interrupted. The first line tells the address; every event
+// after it is one line. Put the address in tolvmsg.ini as [SMPP] Host=...
+// and Port=..., the account as SystemId=... and `tolvane --store-secret smpp`.
+//
+//   smpp-sim [--port 2775] [--system-id tolvane] [--password secret]
+//            [--refuse-bind HEX] [--answer-delay MS] [--submit-delay MS]
+//            [--submit-status HEX]... [--receipt-state N]... [--receipt-delay MS]
+//            [--enquire] [--drop-at-submit N] [--garbage-at-submit N]
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "sim/sim_smpp_provider.h"
+
+namespace {
+
+using tolvane::sim::SimSmppProvider;
+using tolvane::sim::SmppProviderOptions;
+
+void Usage() {
+  std::cerr << "usage: smpp-sim [options]\n"
+               "  --port N               port to listen on, 0 for any free one (2775)\n"
+               "  --system-id ID         the account's system id (tolvane)\n"
+               "  --password PASSWORD    the account's password (secret)\n"
+               "  --refuse-bind HEX      refuse every bind with this status\n"
+               "  --answer-delay MS      from a request to its answer (50)\n"
+               "  --submit-delay MS      from a submit to its answer (300)\n"
+               "  --submit-status HEX    status of the next submit's answer (repeatable)\n"
+               "  --receipt-state N      message_state of a receipt for each part (repeatable;"
+               " 2)\n"
+               "  --receipt-delay MS     from the answer to each receipt (2000)\n"
+               "  --enquire              send enquire_link before each submit's answer\n"
+               "  --drop-at-submit N     drop the connection at submit N (counted from 0)\n"
+               "  --garbage-at-submit N  answer submit N with bytes that are not SMPP\n";
+}
+
+int Number(const std::string& text, int base = 10) {
+  size_t end = 0;
+  const long value = std::stol(text, &end, base);
+  if (end != text.size() || value < 0 || value > 0x7FFFFFFF) {
+    throw std::invalid_argument("not a number: " + text);
+  }
+  return static_cast<int>(value);
+}
+
+bool ParseOptions(const std::vector<std::string>& args, int& port, SmppProviderOptions& options) {
+  bool states_given = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) throw std::invalid_argument(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      Usage();
+      std::exit(0);
+    } else if (arg == "--port") {
+      port = Number(value());
+      if (port > 65535) throw std::invalid_argument("--port needs 0 to 65535");
+    } else if (arg == "--system-id") {
+      options.system_id = value();
+    } else if (arg == "--password") {
+      options.password = value();
+    } else if (arg == "--refuse-bind") {
+      options.bind_refusal = Number(value(), 16);
+    } else if (arg == "--answer-delay") {
+      options.answer_delay_ms = Number(value());
+    } else if (arg == "--submit-delay") {
+      options.submit_delay_ms = Number(value());
+    } else if (arg == "--submit-status") {
+      options.submit_statuses.push_back(Number(value(), 16));
+    } else if (arg == "--receipt-state") {
+      if (!states_given) options.receipt_states.clear();
+      states_given = true;
+      options.receipt_states.push_back(static_cast<uint8_t>(Number(value())));
+    } else if (arg == "--receipt-delay") {
+      options.receipt_delay_ms = Number(value());
+    } else if (arg == "--enquire") {
+      options.enquire_before_answer = true;
+    } else if (arg == "--drop-at-submit") {
+      options.drop_at_submit = Number(value());
+    } else if (arg == "--garbage-at-submit") {
+      options.garbage_at_submit = Number(value());
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  int port = 2775;
+  SmppProviderOptions options;
+  try {
+    if (!ParseOptions(std::vector<std::string>(argv + 1, argv + argc), port, options)) {
+      Usage();
+      return 2;
+    }
+  } catch (const std::exception& error) {
+    std::cerr << "smpp-sim: " << error.what() << "\n";
+    Usage();
+    return 2;
+  }
+
+  SimSmppProvider provider(
+      [&app](int ms, std::function<void()> action) {
+        QTimer::singleShot(ms, &app, std::move(action));
+      },
+      options);
+  provider.SetOnEvent([](const std::string& event) { std::cout << event << std::endl; });
+
+  QTcpServer server;
+  QTcpSocket* client = nullptr;
+  provider.SetToClient([&client](const std::string& bytes) {
+    if (client != nullptr) client->write(bytes.data(), static_cast<qint64>(bytes.size()));
+  });
+  provider.SetDropClient([&client] {
+    if (client == nullptr) return;
+    // Closed after what was written has gone; the provider knows already.
+    QTcpSocket* dropped = client;
+    client = nullptr;
+    dropped->disconnectFromHost();
+  });
+  QObject::connect(&server, &QTcpServer::pendingConnectionAvailable, &server, [&] {
+    while (QTcpSocket* socket = server.nextPendingConnection()) {
+      if (client != nullptr) {
+        // One client at a time.
+        socket->abort();
+        socket->deleteLater();
+        continue;
+      }
+      client = socket;
+      socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+      provider.Accept();
+      QObject::connect(socket, &QIODevice::readyRead, socket, [&provider, socket] {
+        provider.FromClient(socket->readAll().toStdString());
+      });
+      QObject::connect(socket, &QAbstractSocket::disconnected, socket, [&, socket] {
+        if (client == socket) {
+          client = nullptr;
+          provider.ClientClosed();
+        }
+        socket->deleteLater();
+      });
+    }
+  });
+  if (!server.listen(QHostAddress::LocalHost, static_cast<quint16>(port))) {
+    std::cerr << "smpp-sim: " << server.errorString().toStdString() << "\n";
+    return 2;
+  }
+  std::cout << "smpp-sim listening on 127.0.0.1:" << server.serverPort() << std::endl;
+  return app.exec();
+}
