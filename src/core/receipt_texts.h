@@ -7,6 +7,8 @@ namespace tolvane {
 // reading the log or a receipt file need not know which one sent.
 // The message was accepted and no report is awaited.
 inline constexpr char kReceiptSent[] = "Message sent.";
+// The user pressed "&Cancel".
+inline constexpr char kReceiptCancelled[] = "Sending Cancelled.";
 // Every part's report says the message arrived.
 inline constexpr char kReceiptDelivered[] = "Message delivered.";
 // Followed by the reason.

@@ -23,6 +23,13 @@ inline constexpr std::string_view kSecretNames[] = {
 };
 
 bool IsSecretName(std::string_view name);
+
+// A SIM PIN is 4 to 8 digits.
+inline constexpr size_t kMinSimPinDigits = 4;
+inline constexpr size_t kMaxSimPinDigits = 8;
+bool IsSimPin(std::string_view pin);
+// SMPP carries a password of at most 8 characters.
+inline constexpr size_t kMaxSmppPasswordLength = 8;
 // The names for a message, such as "gateway, smpp".
 std::string SecretNameList();
 

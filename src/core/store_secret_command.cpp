@@ -66,6 +66,15 @@ int StoreSecret(const std::vector<std::string>& arguments, std::istream& in, std
     error << "The secret holds characters outside Windows-1252\n";
     return kExitFailed;
   }
+  // What the transport could never use is refused here, where it is typed.
+  if (name == kGsmPinSecret && !IsSimPin(secret)) {
+    error << "The SIM PIN must be 4 to 8 digits\n";
+    return kExitFailed;
+  }
+  if (name == kSmppSecret && secret.size() > kMaxSmppPasswordLength) {
+    error << "The SMPP password is longer than its " << kMaxSmppPasswordLength << " characters\n";
+    return kExitFailed;
+  }
   if (!location.PrepareFolder() || !SecretStore(location.Folder()).WriteSecret(name, secret)) {
     error << "Cannot store the secret in " << location.Folder() << "\n";
     return kExitFailed;

@@ -9,6 +9,10 @@
 
 namespace tolvane {
 
+// Error number of a setting a transport cannot take (an invalid property
+// value of the original controls).
+inline constexpr int kErrorInvalidPropertyValue = 380;
+
 // A way to the network. The main window, group runs, command-line orders,
 // autosending and the mail forward reach every transport through this
 // interface; which one a send uses follows `AccessTyp` when the send starts.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/secret_names.h"
 #include "gsm/gsm_errors.h"
 
 namespace tolvane {
@@ -19,11 +20,6 @@ constexpr char kPukNeeded[] = "SIM locked: PUK needed";
 constexpr char kNoPin[] =
     "SIM PIN needed: store it on the settings dialog or with tolvane --store-secret gsm-pin";
 constexpr char kBadPin[] = "The stored SIM PIN is not 4 to 8 digits";
-
-bool IsPin(const std::string& pin) {
-  return pin.size() >= 4 && pin.size() <= 8 &&
-         std::all_of(pin.begin(), pin.end(), [](unsigned char c) { return std::isdigit(c); });
-}
 
 std::string Failure(const std::string& what, const AtReply& reply) {
   if (reply.outcome == AtReply::Outcome::kTimeout) return "No response from the GSM modem!";
@@ -136,7 +132,7 @@ std::string GsmSetup::UnlockSim(GsmLink& link, const std::function<std::string()
 
   const std::string secret = pin();
   if (secret.empty()) return kNoPin;
-  if (!IsPin(secret)) return kBadPin;
+  if (!IsSimPin(secret)) return kBadPin;
   pin_sent_ = true;
   reply = link.Command("AT+CPIN=\"" + secret + "\"", kAnswerMs);
   if (reply.outcome == AtReply::Outcome::kTimeout) return "No response from the GSM modem!";

@@ -1,13 +1,13 @@
 #include "gsm/gsm_transport.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
-#include <ctime>
 #include <limits>
 #include <optional>
 #include <vector>
 
+#include "core/delivery_time.h"
+#include "core/part_receipts.h"
 #include "core/receipt_texts.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
@@ -16,49 +16,22 @@
 #include "gsm/gsm_setup.h"
 #include "platform/serial_line_settings.h"
 #include "sms/file_reference_counter.h"
+#include "sms/no_references.h"
 #include "sms/sms_message.h"
 #include "sms/submit_pdu.h"
 
 namespace tolvane {
 namespace {
 
-// Error number of a line speed the port cannot take.
-constexpr int kErrorInvalidPropertyValue = 380;
 constexpr int kPromptMs = 10000;
 constexpr int kSubmitAnswerMs = 60000;
 constexpr int kRetryPauseMs = 5000;
 constexpr int kPassingRetries = 2;
 
-constexpr char kCancelled[] = "Sending Cancelled.";
 constexpr char kPortGone[] = "The GSM modem is gone: check its cable or USB stick";
 constexpr char kNoDevice[] = "No GSM modem is chosen: set its device on the settings dialog";
 
 std::string LineSettings(const ProgramSettings& settings) { return settings.GsmBaud + ",N,8,1"; }
-
-// A refusal needs the part count only; it takes no reference.
-class NoReferences : public ReferenceCounter {
- public:
-  uint8_t Next() override { return 0; }
-};
-
-// The local time of a "ddmmyyhhmm" delivery time.
-std::optional<TimePoint> DeliveryTime(const std::string& text) {
-  if (text.size() != 10 ||
-      !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
-    return std::nullopt;
-  }
-  auto two = [&](size_t at) { return std::stoi(text.substr(at, 2)); };
-  std::tm local{};
-  local.tm_mday = two(0);
-  local.tm_mon = two(2) - 1;
-  local.tm_year = 100 + two(4);
-  local.tm_hour = two(6);
-  local.tm_min = two(8);
-  local.tm_isdst = -1;
-  const std::time_t time = std::mktime(&local);
-  if (time == -1) return std::nullopt;
-  return Clock::from_time_t(time);
-}
 
 // The digits of two numbers name the same phone when one ends with the other
 // (a report may give the number in its international form).
@@ -97,7 +70,7 @@ struct GsmTransport::Impl {
   // The receipt text of a wait that ended without its answer.
   void ReportStop() {
     if (state.cancelled) {
-      context.SetReceiptLine(kCancelled);
+      context.SetReceiptLine(kReceiptCancelled);
     } else if (!port.IsOpen()) {
       context.SetReceiptLine(kPortGone);
       state.finished = true;
@@ -116,7 +89,6 @@ struct GsmTransport::Impl {
   std::optional<int> SendPart(const SmsPart& part, SmsEncoding encoding, const std::string& label);
   // Waits for the reports of every part; false when stopped first.
   bool AwaitReports(std::vector<int> references);
-  void Finish(const std::string& receipt);
 
   SendContext& context;
   SerialPort& port;
@@ -133,7 +105,7 @@ struct GsmTransport::Impl {
 
 bool GsmTransport::Impl::AwaitDeliveryTime() {
   if (!state.deferred) return true;
-  const std::optional<TimePoint> at = DeliveryTime(state.delivery_time);
+  const std::optional<TimePoint> at = DeliveryTimePoint(state.delivery_time);
   const TimePoint now = context.Loop().Now();
   if (!at || *at <= now) return true;
   context.SetStatusLine("Waiting to send at the chosen time...");
@@ -144,7 +116,7 @@ bool GsmTransport::Impl::AwaitDeliveryTime() {
   wait_timer->Start();
   WaitUntil(context.Loop(), [this] { return wait_over || state.cancelled; });
   wait_timer->Stop();
-  if (state.cancelled) context.SetReceiptLine(kCancelled);
+  if (state.cancelled) context.SetReceiptLine(kReceiptCancelled);
   return !state.cancelled;
 }
 
@@ -229,7 +201,7 @@ bool GsmTransport::Impl::SendCurrent() {
   const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
   state.message = context.MessageText();
   if (!message.error.empty()) {
-    Finish(message.error);
+    FinishSend(context, message.error);
     return true;
   }
   context.SetReceiptLine("");
@@ -247,18 +219,18 @@ bool GsmTransport::Impl::SendCurrent() {
     link.ServeReports();
     if (!reference) {
       if (Stopped()) return false;
-      Finish(context.ReceiptLine());
+      FinishSend(context, context.ReceiptLine());
       return true;
     }
     sent.push_back(*reference);
   }
   state.accepted = true;
   if (!reports || settings.EjKvittoOn) {
-    Finish(kReceiptSent);
+    FinishSend(context, kReceiptSent);
     return true;
   }
   if (!AwaitReports(std::move(sent))) return false;
-  Finish(context.ReceiptLine());
+  FinishSend(context, context.ReceiptLine());
   return true;
 }
 
@@ -267,8 +239,10 @@ bool GsmTransport::Impl::AwaitReports(std::vector<int> references) {
   state.receipt_ticks = 0;
   context.StartReceiptTimer();
   const std::string recipient = state.recipient_number;
-  std::string failure;
-  while (!references.empty() && failure.empty()) {
+  std::vector<std::string> keys;
+  for (int reference : references) keys.push_back(std::to_string(reference));
+  PartReceipts receipts(std::move(keys));
+  while (!receipts.Final()) {
     WaitUntil(context.Loop(), [this] { return link.ReportsPending() || Stopped(); });
     if (Stopped()) {
       context.StopReceiptTimer();
@@ -277,27 +251,17 @@ bool GsmTransport::Impl::AwaitReports(std::vector<int> references) {
     }
     link.ServeReports();
     for (const StatusReport& report : link.TakeReports()) {
-      auto part = std::find(references.begin(), references.end(), report.reference);
-      if (part == references.end() || !SameRecipient(report.recipient, recipient)) continue;
-      if (report.outcome == DeliveryOutcome::kStillTrying) {
-        context.SetStatusLine("The network is still trying: " + report.reason);
-      } else if (report.outcome == DeliveryOutcome::kFailed) {
-        failure = report.reason;
-      } else {
-        references.erase(part);
-      }
+      if (!SameRecipient(report.recipient, recipient)) continue;
+      const PartReceipts::Outcome outcome =
+          report.outcome == DeliveryOutcome::kDelivered     ? PartReceipts::Outcome::kDelivered
+          : report.outcome == DeliveryOutcome::kStillTrying ? PartReceipts::Outcome::kStillTrying
+                                                            : PartReceipts::Outcome::kFailed;
+      receipts.Note(context, std::to_string(report.reference), outcome, report.reason);
     }
   }
   context.StopReceiptTimer();
-  context.SetReceiptLine(failure.empty() ? std::string(kReceiptDelivered)
-                                         : kReceiptNotDelivered + failure);
+  context.SetReceiptLine(receipts.ReceiptText());
   return true;
-}
-
-void GsmTransport::Impl::Finish(const std::string& receipt) {
-  context.SetReceiptLine(receipt);
-  context.Beep();
-  context.EndSend();
 }
 
 GsmTransport::GsmTransport(SendContext& context, SerialPort& port, FileSystem& files)

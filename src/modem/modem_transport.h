@@ -12,9 +12,9 @@
 
 namespace tolvane {
 
-// Error numbers of a port set-up the serial port cannot take.
-inline constexpr int kErrorInvalidPropertyValue = 380;  // Baud and Parametrar
-inline constexpr int kErrorInvalidPortNumber = 8002;    // Port
+// Error number of a port number the serial port cannot take (a wrong Baud or
+// Parametrar gives kErrorInvalidPropertyValue).
+inline constexpr int kErrorInvalidPortNumber = 8002;
 
 // The modem line to the SMS centre: port set-up, initialisation, dialling
 // with redial, the UCP exchange and the hang-up.

@@ -85,8 +85,7 @@ bool GsmSettingsPage::BaudUsable() const {
 
 bool GsmSettingsPage::PinUsable() const {
   const std::string& pin = Text(G::kPin);
-  return pin.empty() ||
-         (pin.size() >= kMinPinDigits && pin.size() <= kMaxPinDigits && DigitsOf(pin) == pin);
+  return pin.empty() || IsSimPin(pin);
 }
 
 std::optional<GsmSettingsPage::Refusal> GsmSettingsPage::Check() const {

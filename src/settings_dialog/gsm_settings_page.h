@@ -33,8 +33,6 @@ class GsmSettingsPage {
  public:
   static constexpr long kMinBaud = 50;
   static constexpr long kMaxBaud = 4000000;
-  static constexpr size_t kMinPinDigits = 4;
-  static constexpr size_t kMaxPinDigits = 8;
 
   // A rule of "&OK" that failed: the control to focus and the message box.
   struct Refusal {

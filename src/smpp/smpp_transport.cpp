@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "core/delivery_time.h"
+#include "core/part_receipts.h"
 #include "core/receipt_texts.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
+#include "core/utf8.h"
 #include "smpp/smpp_commands.h"
 #include "smpp/smpp_pdu.h"
 #include "smpp/smpp_pdu_reader.h"
@@ -23,8 +25,6 @@
 namespace tolvane {
 namespace {
 
-// Error number of a setting the transport cannot take.
-constexpr int kErrorInvalidPropertyValue = 380;
 constexpr int kConnectMs = 30000;
 constexpr int kAnswerMs = 30000;
 constexpr int kUnbindMs = 5000;
@@ -36,10 +36,7 @@ constexpr int kThrottleRetries = 10;
 constexpr uint32_t kLastSequence = 0x7FFFFFFF;
 constexpr uint32_t kStatusInvalidCommand = 0x03;
 
-constexpr char kCancelled[] = "Sending Cancelled.";
 constexpr char kNoHost[] = "No SMPP provider is set: [SMPP] Host in tolvmsg.ini";
-constexpr char kAlphabetRefusal[] =
-    "The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the euro sign";
 
 // The whole text as a number from `low` to `high`.
 std::optional<int> Number(const std::string& text, int low, int high) {
@@ -57,6 +54,18 @@ std::optional<int> PortOf(const ProgramSettings& settings) {
 
 int DefaultAlphabetOf(const ProgramSettings& settings) {
   return Number(settings.SmppDefaultAlphabet, 0, 255).value_or(kDataCodingDefault);
+}
+
+// Why the provider's Latin-1 alphabet cannot carry the text: its first
+// character beyond Latin-1 (the GSM alphabet's euro sign and Greek capitals).
+std::string AlphabetRefusal(std::string_view text) {
+  for (char32_t c : DecodeUtf8(text)) {
+    if (c > 0xFF) {
+      return "The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character " +
+             CharacterText(c);
+    }
+  }
+  return "The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the text";
 }
 
 }  // namespace
@@ -110,7 +119,7 @@ struct SmppTransport::Impl {
   bool Stopped() const { return state.cancelled || state.finished; }
   // Why a wait ended without its answer, on the receipt line.
   void ReportStop() {
-    if (state.cancelled) context.SetReceiptLine(kCancelled);
+    if (state.cancelled) context.SetReceiptLine(kReceiptCancelled);
     // A finished send has its text already (the receipt watchdog's).
   }
 
@@ -125,7 +134,6 @@ struct SmppTransport::Impl {
   std::optional<std::string> SendPart(const SubmitSm& submit, const std::string& label);
   // Waits for the receipts of every part; false when stopped first.
   bool AwaitReceipts(std::vector<std::string> ids);
-  void Finish(const std::string& receipt);
   void Close();
 
   SendContext& context;
@@ -240,7 +248,7 @@ bool SmppTransport::Impl::Start() {
   tcp.Connect(settings.SmppHost, *port, settings.SmppTls == "1");
   if (!Wait(
           kConnectMs, [this] { return connected; }, true)) {
-    if (state.cancelled) return fail(kCancelled);
+    if (state.cancelled) return fail(kReceiptCancelled);
     return fail("The SMPP provider cannot be reached at " + address + ": " +
                 (broken.empty() ? "no connection within 30 seconds" : broken));
   }
@@ -251,7 +259,7 @@ bool SmppTransport::Impl::Start() {
               BindTransceiverBody(settings.SmppSystemId, password, settings.SmppSystemType), true);
   switch (reply.outcome) {
     case Outcome::kStopped:
-      return fail(kCancelled);
+      return fail(kReceiptCancelled);
     case Outcome::kBroken:
       return fail("No login at the SMPP provider: " + broken);
     case Outcome::kNoAnswer:
@@ -293,7 +301,7 @@ std::optional<std::vector<SubmitSm>> SmppTransport::Impl::Prepare() {
     std::optional<SubmitSm> submit =
         PartSubmit(part, message.encoding, DefaultAlphabetOf(settings));
     if (!submit) {
-      refusal = kAlphabetRefusal;
+      refusal = AlphabetRefusal(context.MessageText());
       break;
     }
     submit->source = *source;
@@ -305,7 +313,7 @@ std::optional<std::vector<SubmitSm>> SmppTransport::Impl::Prepare() {
   }
   if (!refusal.empty()) {
     state.attempted = true;
-    Finish(refusal);
+    FinishSend(context, refusal);
     return std::nullopt;
   }
   return submits;
@@ -370,18 +378,18 @@ bool SmppTransport::Impl::SendCurrent(const std::vector<SubmitSm>& submits) {
     std::optional<std::string> id = SendPart(submits[i], count > 1 ? "Part " + number + ": " : "");
     if (!id) {
       if (Stopped()) return false;
-      Finish(context.ReceiptLine());
+      FinishSend(context, context.ReceiptLine());
       return true;
     }
     ids.push_back(std::move(*id));
   }
   state.accepted = true;
   if (submits.empty() || !submits.front().registered_delivery) {
-    Finish(kReceiptSent);
+    FinishSend(context, kReceiptSent);
     return true;
   }
   if (!AwaitReceipts(std::move(ids))) return false;
-  Finish(context.ReceiptLine());
+  FinishSend(context, context.ReceiptLine());
   return true;
 }
 
@@ -389,8 +397,8 @@ bool SmppTransport::Impl::AwaitReceipts(std::vector<std::string> ids) {
   context.SetStatusLine("Waiting for receipt...");
   state.receipt_ticks = 0;
   context.StartReceiptTimer();
-  std::string failure;
-  while (!ids.empty() && failure.empty()) {
+  PartReceipts parts(std::move(ids));
+  while (!parts.Final()) {
     // A broken connection is the receipt watchdog's to report.
     WaitUntil(context.Loop(), [this] { return !receipts.empty() || Stopped(); });
     if (Stopped()) {
@@ -399,27 +407,16 @@ bool SmppTransport::Impl::AwaitReceipts(std::vector<std::string> ids) {
       return false;
     }
     for (const SmppReceipt& receipt : std::exchange(receipts, {})) {
-      auto part = std::find(ids.begin(), ids.end(), receipt.message_id);
-      if (part == ids.end()) continue;
-      if (receipt.state == SmppReceipt::State::kStillTrying) {
-        context.SetStatusLine("The network is still trying: " + receipt.state_name);
-      } else if (receipt.state == SmppReceipt::State::kFailed) {
-        failure = receipt.state_name;
-      } else {
-        ids.erase(part);
-      }
+      const PartReceipts::Outcome outcome =
+          receipt.state == SmppReceipt::State::kDelivered     ? PartReceipts::Outcome::kDelivered
+          : receipt.state == SmppReceipt::State::kStillTrying ? PartReceipts::Outcome::kStillTrying
+                                                              : PartReceipts::Outcome::kFailed;
+      parts.Note(context, receipt.message_id, outcome, receipt.state_name);
     }
   }
   context.StopReceiptTimer();
-  context.SetReceiptLine(failure.empty() ? std::string(kReceiptDelivered)
-                                         : kReceiptNotDelivered + failure);
+  context.SetReceiptLine(parts.ReceiptText());
   return true;
-}
-
-void SmppTransport::Impl::Finish(const std::string& receipt) {
-  context.SetReceiptLine(receipt);
-  context.Beep();
-  context.EndSend();
 }
 
 SmppTransport::SmppTransport(SendContext& context, TcpConnection& connection, FileSystem& files)
@@ -437,7 +434,7 @@ std::string SmppTransport::RefusalOf(std::string_view text) const {
   if (!message.error.empty()) return message.error;
   const int alphabet = DefaultAlphabetOf(impl_->settings);
   for (const SmsPart& part : message.parts) {
-    if (!PartSubmit(part, message.encoding, alphabet)) return kAlphabetRefusal;
+    if (!PartSubmit(part, message.encoding, alphabet)) return AlphabetRefusal(text);
   }
   return {};
 }

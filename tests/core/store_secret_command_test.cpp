@@ -60,5 +60,16 @@ TEST_F(StoreSecretCommandTest, TakesTheFirstLineWithinItsLimit) {
   EXPECT_EQ(dir_.ReadFile(kGatewayPasswordFileName), before);
 }
 
+TEST_F(StoreSecretCommandTest, ASecretItsTransportCouldNeverUseIsRefused) {
+  EXPECT_EQ(Run({"gsm-pin"}, "12a4\n"), 1);
+  EXPECT_EQ(error_, "The SIM PIN must be 4 to 8 digits\n");
+  EXPECT_EQ(Run({"smpp"}, "123456789\n"), 1);
+  EXPECT_EQ(error_, "The SMPP password is longer than its 8 characters\n");
+  EXPECT_TRUE(fs::is_empty(dir_.path()));
+  EXPECT_EQ(Run({"gsm-pin"}, "0000\n"), 0) << error_;
+  EXPECT_EQ(Run({"smpp"}, "12345678\n"), 0) << error_;
+  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret("smpp"), "12345678");
+}
+
 }  // namespace
 }  // namespace tolvane

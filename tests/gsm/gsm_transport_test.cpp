@@ -51,25 +51,12 @@ class GsmScenario : public WindowScenario {
     settings.GsmDevice = "/dev/ttyUSB2";
     settings.ProgramFolder = book.Folder();
     gsm_port = &port;
-    Open(serial, http);
-    window->ConfigureTransports();
-    window->OnTemporaryNumberToggled(true);
-    window->OnNumberEdited("+46 70-123 45 67");
-    TypeMessage(*window, "Hej");
+    OpenTypedForTemporaryNumber();
   }
   ~GsmScenario() override { window.reset(); }
 
-  static sim::Scheduler Schedule(sim::SimEventLoop& loop) {
-    return [&loop](int ms, std::function<void()> action) {
-      loop.After(std::chrono::milliseconds(ms), std::move(action));
-    };
-  }
   void StorePin(const std::string& pin) {
     ASSERT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kGsmPinSecret, pin));
-  }
-  void Send(const std::string& text) {
-    TypeMessage(*window, text);
-    window->StartSend();
   }
   GsmModemOptions& Modem() { return modem.Options(); }
   std::vector<std::string> Tpdus() const {

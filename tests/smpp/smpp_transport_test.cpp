@@ -45,23 +45,10 @@ class SmppScenario : public WindowScenario {
     settings.Avs = "Tolvane";
     EXPECT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "secret"));
     smpp_connection = &connection;
-    Open(serial, http);
-    window->ConfigureTransports();
-    window->OnTemporaryNumberToggled(true);
-    window->OnNumberEdited("+46 70-123 45 67");
-    TypeMessage(*window, "Hej");
+    OpenTypedForTemporaryNumber();
   }
   ~SmppScenario() override { window.reset(); }
 
-  static sim::Scheduler Schedule(sim::SimEventLoop& loop) {
-    return [&loop](int ms, std::function<void()> action) {
-      loop.After(std::chrono::milliseconds(ms), std::move(action));
-    };
-  }
-  void Send(const std::string& text) {
-    TypeMessage(*window, text);
-    window->StartSend();
-  }
   sim::SmppProviderOptions& Provider() { return provider.Options(); }
   // The commands the program sent, in order.
   std::vector<uint32_t> Commands() const {
@@ -151,6 +138,14 @@ TEST_F(SmppScenario, ARefusedLoginShowsTheProvidersStatusAndSendsNothing) {
   window->StartSend();
   EXPECT_EQ(Receipt(), "Login refused: bind failed (0x0D)");
   EXPECT_THAT(Commands(), ElementsAre(kBindTransceiver, kBindTransceiver));
+}
+
+TEST_F(SmppScenario, ALatin1ProviderRefusesWhatLatin1CannotCarryBeforeBinding) {
+  settings.SmppDefaultAlphabet = "3";
+  Send("Åsa: ΔΣ €");
+  EXPECT_EQ(Receipt(),
+            "The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character Δ");
+  EXPECT_TRUE(Commands().empty());
 }
 
 TEST_F(SmppScenario, ALongTextGoesAsThreeLinkedPartsAndWaitsForThreeReceipts) {

@@ -56,6 +56,26 @@ class WindowScenario : public ::testing::Test, protected WindowPeripherals {
     history.Follow(*window, loop);
   }
 
+  // Paces a simulated peer on the virtual loop.
+  static sim::Scheduler Schedule(sim::SimEventLoop& loop) {
+    return [&loop](int ms, std::function<void()> action) {
+      loop.After(std::chrono::milliseconds(ms), std::move(action));
+    };
+  }
+  // Opens the window with its transports set up and "Hej" typed for the
+  // temporary number +46 70-123 45 67.
+  void OpenTypedForTemporaryNumber() {
+    Open(serial, http);
+    window->ConfigureTransports();
+    window->OnTemporaryNumberToggled(true);
+    window->OnNumberEdited("+46 70-123 45 67");
+    TypeMessage(*window, "Hej");
+  }
+  void Send(const std::string& text) {
+    TypeMessage(*window, text);
+    window->StartSend();
+  }
+
   // Runs `action` at `ms` of virtual time from now, while a send waits.
   void At(long long ms, std::function<void()> action) {
     loop.After(std::chrono::milliseconds(ms), std::move(action));
@@ -96,12 +116,6 @@ class ModemScenario : public WindowScenario {
   }
   // The window goes before the simulators it holds on to.
   ~ModemScenario() override { window.reset(); }
-
-  static sim::Scheduler Schedule(sim::SimEventLoop& loop) {
-    return [&loop](int ms, std::function<void()> action) {
-      loop.After(std::chrono::milliseconds(ms), std::move(action));
-    };
-  }
 
   sim::SimSmsc smsc{Schedule(loop)};
   sim::SimModem modem{Schedule(loop), smsc};

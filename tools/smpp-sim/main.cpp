@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "sim/sim_smpp_provider.h"
+#include "sim/simulator_tool.h"
 
 namespace {
 
@@ -46,21 +47,23 @@ void Usage() {
 
 int Number(const std::string& text, int base = 10) {
   size_t end = 0;
-  const long value = std::stol(text, &end, base);
+  long value = -1;
+  try {
+    value = std::stol(text, &end, base);
+  } catch (const std::exception&) {
+  }
   if (end != text.size() || value < 0 || value > 0x7FFFFFFF) {
     throw std::invalid_argument("not a number: " + text);
   }
   return static_cast<int>(value);
 }
 
-bool ParseOptions(const std::vector<std::string>& args, int& port, SmppProviderOptions& options) {
+// Takes the options into `port` and `options`; false at one it does not know.
+bool ParseOptions(tolvane::sim::ToolArguments& arguments, int& port, SmppProviderOptions& options) {
   bool states_given = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= args.size()) throw std::invalid_argument(arg + " needs a value");
-      return args[++i];
-    };
+  while (arguments.Next()) {
+    const std::string& arg = arguments.Option();
+    auto value = [&] { return arguments.Value(); };
     if (arg == "--help" || arg == "-h") {
       Usage();
       std::exit(0);
@@ -105,7 +108,8 @@ int main(int argc, char** argv) {
   int port = 2775;
   SmppProviderOptions options;
   try {
-    if (!ParseOptions(std::vector<std::string>(argv + 1, argv + argc), port, options)) {
+    tolvane::sim::ToolArguments arguments(argc, argv);
+    if (!ParseOptions(arguments, port, options)) {
       Usage();
       return 2;
     }
