@@ -11,8 +11,7 @@ constexpr SimEventLoop::Millis kChunkTime{16};
 
 }  // namespace
 
-SimSerialPort::SimSerialPort(SimEventLoop& loop, LineDevice& device)
-    : loop_(loop), peer_(device) {
+SimSerialPort::SimSerialPort(SimEventLoop& loop, LineDevice& device) : loop_(loop), peer_(device) {
   peer_.SetToDte([this](const std::string& bytes) {
     if (!open_) return;
     input_ += bytes;

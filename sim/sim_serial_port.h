@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/serial_port.h"
-#include "sim/sim_event_loop.h"
 #include "sim/line_device.h"
+#include "sim/sim_event_loop.h"
 
 namespace tolvane::sim {
 

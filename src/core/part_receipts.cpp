@@ -6,13 +6,13 @@
 
 namespace tolvane {
 
-void PartReceipts::Note(SendContext& context, const std::string& key, Outcome outcome,
+void PartReceipts::Note(SendContext& context, const std::string& key, DeliveryOutcome outcome,
                         const std::string& reason) {
   auto part = std::find(waiting_.begin(), waiting_.end(), key);
   if (part == waiting_.end()) return;
-  if (outcome == Outcome::kStillTrying) {
+  if (outcome == DeliveryOutcome::kStillTrying) {
     context.SetStatusLine("The network is still trying: " + reason);
-  } else if (outcome == Outcome::kFailed) {
+  } else if (outcome == DeliveryOutcome::kFailed) {
     failed_ = true;
     failure_ = reason;
   } else {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/send_context.h"
+#include "sms/status_report.h"
 
 namespace tolvane {
 
@@ -14,13 +15,11 @@ namespace tolvane {
 // one part's says it failed; a part the network still tries keeps it waiting.
 class PartReceipts {
  public:
-  enum class Outcome { kDelivered, kStillTrying, kFailed };
-
   explicit PartReceipts(std::vector<std::string> keys) : waiting_(std::move(keys)) {}
 
   // Takes a receipt in; one for no part of the message is passed over. A
   // part still tried shows `reason` on the status line.
-  void Note(SendContext& context, const std::string& key, Outcome outcome,
+  void Note(SendContext& context, const std::string& key, DeliveryOutcome outcome,
             const std::string& reason);
   bool Final() const { return waiting_.empty() || failed_; }
   // "Message delivered." or "Not delivered: <reason>", once final.

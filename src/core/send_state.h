@@ -12,9 +12,9 @@ struct SendState {
   std::string recipient_number;  // digits only
   // The number was written with a leading "+": an international number.
   bool recipient_international = false;
-  std::string recipient_name;    // Namn, or "Temporary number"
-  std::string sender_number;     // digits of Avs
-  std::string frame;             // UCP frame text with checksum, no STX/ETX
+  std::string recipient_name;  // Namn, or "Temporary number"
+  std::string sender_number;   // digits of Avs
+  std::string frame;           // UCP frame text with checksum, no STX/ETX
   int transaction_reference = 0;
   bool sending = false;
   bool cancelled = false;

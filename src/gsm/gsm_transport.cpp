@@ -252,11 +252,7 @@ bool GsmTransport::Impl::AwaitReports(std::vector<int> references) {
     link.ServeReports();
     for (const StatusReport& report : link.TakeReports()) {
       if (!SameRecipient(report.recipient, recipient)) continue;
-      const PartReceipts::Outcome outcome =
-          report.outcome == DeliveryOutcome::kDelivered     ? PartReceipts::Outcome::kDelivered
-          : report.outcome == DeliveryOutcome::kStillTrying ? PartReceipts::Outcome::kStillTrying
-                                                            : PartReceipts::Outcome::kFailed;
-      receipts.Note(context, std::to_string(report.reference), outcome, report.reason);
+      receipts.Note(context, std::to_string(report.reference), report.outcome, report.reason);
     }
   }
   context.StopReceiptTimer();

@@ -407,10 +407,10 @@ bool SmppTransport::Impl::AwaitReceipts(std::vector<std::string> ids) {
       return false;
     }
     for (const SmppReceipt& receipt : std::exchange(receipts, {})) {
-      const PartReceipts::Outcome outcome =
-          receipt.state == SmppReceipt::State::kDelivered     ? PartReceipts::Outcome::kDelivered
-          : receipt.state == SmppReceipt::State::kStillTrying ? PartReceipts::Outcome::kStillTrying
-                                                              : PartReceipts::Outcome::kFailed;
+      const DeliveryOutcome outcome =
+          receipt.state == SmppReceipt::State::kDelivered     ? DeliveryOutcome::kDelivered
+          : receipt.state == SmppReceipt::State::kStillTrying ? DeliveryOutcome::kStillTrying
+                                                              : DeliveryOutcome::kFailed;
       parts.Note(context, receipt.message_id, outcome, receipt.state_name);
     }
   }

@@ -315,14 +315,7 @@ TEST_F(GsmScenario, AMessageForLaterWaitsInTheProgramUntilItsTime) {
 }
 
 TEST_F(GsmScenario, AGroupGoesOutOverOnePortWithTheRadioLinkKept) {
-  window->SetPhoneBookStore(&book.store());
-  window->SetPhoneBookCursor(&book.cursor());
-  book.AddToGroup("Friends", "Anna", "070-111 11 11");
-  book.AddToGroup("Friends", "Bertil", "+46 70 222 22 22");
-  book.AddToGroup("Friends", "Cecilia", "0703333333");
-  window->OnGroupSendingToggled();
-  TypeMessage(*window, "Hej alla");
-  window->Groups().SendToGroup();
+  SendToThreeFriends("Hej alla");
 
   EXPECT_EQ(port.OpenCount(), 1);
   EXPECT_THAT(modem.Commands(), Contains("AT+CMMS=2"));

@@ -249,14 +249,7 @@ TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnb
 }
 
 TEST_F(SmppScenario, AGroupGoesOutOverOneBind) {
-  window->SetPhoneBookStore(&book.store());
-  window->SetPhoneBookCursor(&book.cursor());
-  book.AddToGroup("Friends", "Anna", "070-111 11 11");
-  book.AddToGroup("Friends", "Bertil", "+46 70 222 22 22");
-  book.AddToGroup("Friends", "Cecilia", "0703333333");
-  window->OnGroupSendingToggled();
-  TypeMessage(*window, "Hej alla");
-  window->Groups().SendToGroup();
+  SendToThreeFriends("Hej alla");
 
   EXPECT_EQ(provider.Connections(), 1);
   EXPECT_EQ(provider.Binds().size(), 1u);

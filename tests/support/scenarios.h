@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bulk/group_sending.h"
 #include "core/main_window.h"
 #include "records/log_file.h"
 #include "sim/sim_event_loop.h"
@@ -74,6 +75,19 @@ class WindowScenario : public ::testing::Test, protected WindowPeripherals {
   void Send(const std::string& text) {
     TypeMessage(*window, text);
     window->StartSend();
+  }
+
+  // Sends `text` to the group Friends: Anna 070-111 11 11, Bertil
+  // +46 70 222 22 22 and Cecilia 0703333333.
+  void SendToThreeFriends(const std::string& text) {
+    window->SetPhoneBookStore(&book.store());
+    window->SetPhoneBookCursor(&book.cursor());
+    book.AddToGroup("Friends", "Anna", "070-111 11 11");
+    book.AddToGroup("Friends", "Bertil", "+46 70 222 22 22");
+    book.AddToGroup("Friends", "Cecilia", "0703333333");
+    window->OnGroupSendingToggled();
+    TypeMessage(*window, text);
+    window->Groups().SendToGroup();
   }
 
   // Runs `action` at `ms` of virtual time from now, while a send waits.
