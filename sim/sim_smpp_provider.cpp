@@ -91,12 +91,14 @@ bool SimSmppProvider::Accept() {
 
 void SimSmppProvider::ClientClosed() {
   connected_ = bound_ = false;
+  outstanding_ = 0;
   ++session_;
   Note("client closed the connection");
 }
 
 void SimSmppProvider::Drop() {
   connected_ = bound_ = false;
+  outstanding_ = 0;
   ++session_;
   Note("connection dropped");
   if (drop_client_) drop_client_();
@@ -203,6 +205,7 @@ void SimSmppProvider::OnSubmit(const SmppPdu& pdu) {
   Note("submit_sm to " + (submission ? submission->destination.value : "?") + ": " +
        (status == kStatusOk ? "message id " + submission->message_id : SmppStatusText(status)));
   if (options_.enquire_before_answer) Request(kEnquireLink, "");
+  most_outstanding_ = std::max(most_outstanding_, ++outstanding_);
   Answer(pdu, status, body, options_.submit_delay_ms);
   if (status != kStatusOk || !submission->registered_delivery) return;
   int delay = options_.submit_delay_ms;
@@ -214,21 +217,17 @@ void SimSmppProvider::OnSubmit(const SmppPdu& pdu) {
   }
 }
 
-void SimSmppProvider::SendReceipt(const SmppSubmission& submission, uint8_t state) {
-  std::string text = "id:" + submission.message_id +
-                     " sub:001 dlvrd:" + (state == 2 ? "001" : "000") +
-                     " submit date:2612061000 done date:2612061001 stat:" + StatName(state) +
-                     " err:000 text:" + submission.short_message.substr(0, 20);
+std::string SimSmppProvider::DeliverBody(const SmppAddress& from, const SmppAddress& to,
+                                         uint8_t esm_class, std::string text) {
   std::string body;
   AppendCString(body, "");  // service_type
-  // From the recipient to the sender, the other way round from the submit.
-  AppendInteger(body, submission.destination.ton, 1);
-  AppendInteger(body, submission.destination.npi, 1);
-  AppendCString(body, submission.destination.value);
-  AppendInteger(body, submission.source.ton, 1);
-  AppendInteger(body, submission.source.npi, 1);
-  AppendCString(body, submission.source.value);
-  AppendInteger(body, kEsmClassReceipt, 1);
+  AppendInteger(body, from.ton, 1);
+  AppendInteger(body, from.npi, 1);
+  AppendCString(body, from.value);
+  AppendInteger(body, to.ton, 1);
+  AppendInteger(body, to.npi, 1);
+  AppendCString(body, to.value);
+  AppendInteger(body, esm_class, 1);
   AppendInteger(body, 0, 1);  // protocol_id
   AppendInteger(body, 0, 1);  // priority_flag
   AppendCString(body, "");
@@ -240,10 +239,25 @@ void SimSmppProvider::SendReceipt(const SmppSubmission& submission, uint8_t stat
   text = text.substr(0, 254);
   AppendInteger(body, static_cast<uint32_t>(text.size()), 1);
   body += text;
+  return body;
+}
+
+void SimSmppProvider::SendReceipt(const SmppSubmission& submission, uint8_t state) {
+  const std::string text = "id:" + submission.message_id +
+                           " sub:001 dlvrd:" + (state == 2 ? "001" : "000") +
+                           " submit date:2612061000 done date:2612061001 stat:" + StatName(state) +
+                           " err:000 text:" + submission.short_message.substr(0, 20);
+  // From the recipient to the sender, the other way round from the submit.
+  std::string body = DeliverBody(submission.destination, submission.source, kEsmClassReceipt, text);
   AppendTlv(body, kTagReceiptedMessageId, submission.message_id + '\0');
   AppendTlv(body, kTagMessageState, std::string(1, static_cast<char>(state)));
   Note("deliver_sm receipt " + submission.message_id + " stat:" + StatName(state));
   Request(kDeliverSm, body);
+}
+
+void SimSmppProvider::SendMessage(const std::string& from, const std::string& septets) {
+  Note("deliver_sm message from " + from);
+  Request(kDeliverSm, DeliverBody({1, 1, from}, {0, 0, ""}, 0, septets));
 }
 
 void SimSmppProvider::Answer(const SmppPdu& request, uint32_t status, const std::string& body,
@@ -252,7 +266,9 @@ void SimSmppProvider::Answer(const SmppPdu& request, uint32_t status, const std:
       request.command == kGenericNack ? kGenericNack : request.command | kResponseBit;
   schedule_(delay_ms,
             [this, session = session_, answer = SmppPdu{command, status, request.sequence, body}] {
-              if (session == session_) Send(answer);
+              if (session != session_) return;
+              if (answer.command == (kSubmitSm | kResponseBit)) --outstanding_;
+              Send(answer);
             });
 }
 

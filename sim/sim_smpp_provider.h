@@ -97,6 +97,12 @@ class SimSmppProvider : public TcpPeer {
   // deliver_sm and enquire_link sent to the client and not yet answered.
   int Unanswered() const { return static_cast<int>(awaiting_.size()); }
   int Connections() const { return connections_; }
+  // The most submits the client had waiting for their answers at once.
+  int MostOutstanding() const { return most_outstanding_; }
+
+  // A message to the account (not a receipt) from the number `from`, its
+  // text in the default alphabet.
+  void SendMessage(const std::string& from, const std::string& septets);
 
  private:
   void Handle(const SmppPdu& pdu);
@@ -105,6 +111,8 @@ class SimSmppProvider : public TcpPeer {
   void Answer(const SmppPdu& request, uint32_t status, const std::string& body, int delay_ms);
   // Sends a request of the provider's own and notes its answer as awaited.
   void Request(uint32_t command, const std::string& body);
+  static std::string DeliverBody(const SmppAddress& from, const SmppAddress& to, uint8_t esm_class,
+                                 std::string text);
   void SendReceipt(const SmppSubmission& submission, uint8_t state);
   void Send(const SmppPdu& pdu);
   void Drop();
@@ -129,6 +137,8 @@ class SimSmppProvider : public TcpPeer {
   std::vector<SmppPdu> received_;
   int unbinds_ = 0;
   int connections_ = 0;
+  int outstanding_ = 0;
+  int most_outstanding_ = 0;
 };
 
 }  // namespace tolvane::sim

@@ -291,10 +291,6 @@ void GroupSending::Skip(const Recipient& recipient) {
   window_.EndSend();
 }
 
-void GroupSending::NoteAnswer() {
-  if (window_.State().accepted) ++run_accepted_;
-}
-
 void GroupSending::SendMembers(const std::vector<Recipient>& recipients, bool highlight) {
   SendState& s = window_.State();
   Transport& transport = window_.ActiveTransport();
@@ -308,7 +304,7 @@ void GroupSending::SendMembers(const std::vector<Recipient>& recipients, bool hi
     s.accepted = false;
     const bool answered = transport.SendMember(--following);
     // A positive answer counts even when the notification never comes.
-    NoteAnswer();
+    NoteAnswer(s.accepted);
     if (!answered) {
       interrupted = true;
       break;

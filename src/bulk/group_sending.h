@@ -41,6 +41,8 @@ class GroupSending {
   // Every member of the last run had its message accepted: a positive answer
   // counts, even when the notification that should follow never came. A run
   // that sent nothing, skipped a member or ended before its last has not.
+  // Counts a member of the run the far end took.
+  void NoteAnswer(bool accepted) { run_accepted_ += accepted; }
   bool LastRunAccepted() const { return run_members_ > 0 && run_accepted_ == run_members_; }
   // "n of m members not sent" on the status line when some of the last run
   // were not, else an empty status line.
@@ -80,7 +82,6 @@ class GroupSending {
   bool BeginMember(const std::vector<Recipient>& recipients, int index, bool highlight);
   // A member that cannot be sent: its reason on the receipt line and in the log.
   void Skip(const Recipient& recipient);
-  void NoteAnswer();
   // After a run from group mode: the group controls usable again, "&Send"
   // and "No&w" still not.
   void RestoreGroupMode();

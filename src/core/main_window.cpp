@@ -5,6 +5,7 @@
 
 #include "bulk/autosending.h"
 #include "bulk/group_sending.h"
+#include "core/receipt_texts.h"
 #include "core/text_helpers.h"
 #include "core/utf8.h"
 #include "platform/local_file_system.h"
@@ -491,11 +492,16 @@ void MainWindow::EndSend() {
 void MainWindow::WriteRecords() {
   const SendState& s = state_;
   if (!s.attempted) return;
+  WriteRecords(s.recipient_name + " " + s.recipient_number, s.message, s.cancelled);
+}
+
+void MainWindow::WriteRecords(const std::string& recipient, const std::string& message,
+                              bool cancelled) {
+  const SendState& s = state_;
   // Both results come from the receipt line before a write error replaces it.
-  const std::string receipt_result = ReceiptResult(s.cancelled, ReceiptLine());
+  const std::string receipt_result = ReceiptResult(cancelled, ReceiptLine());
   LogRecord record =
-      LogRecord::At(services_.loop.Now(), s.recipient_name + " " + s.recipient_number,
-                    LogResult(s.cancelled, ReceiptLine()), s.message);
+      LogRecord::At(services_.loop.Now(), recipient, LogResult(cancelled, ReceiptLine()), message);
   if (settings_.LoggOn) {
     int error = WriteLogRecord(settings_.ProgramFolder, record);
     if (error != 0) SetReceiptLine(LogWriteErrorText(error));
@@ -504,6 +510,22 @@ void MainWindow::WriteRecords() {
     record.result = receipt_result;
     int error = Skriv_Kvitto(settings_.ProgramFolder, s.receipt_file_name, record);
     if (error != 0) SetReceiptLine(ReceiptWriteErrorText(error));
+  }
+}
+
+void MainWindow::EndMember(const EndedMessage& ended) {
+  SetReceiptCaption("Receipt for sending to: " + ended.member.name);
+  SetReceiptLine(ended.receipt);
+  WriteRecords(ended.member.name + " " + ended.member.number, ended.member.message,
+               ended.receipt == kReceiptCancelled);
+  groups_->NoteAnswer(ended.accepted);
+}
+
+void MainWindow::LogReceived(const std::string& sender, const std::string& text) {
+  if (!settings_.LoggOn) return;
+  const LogRecord record = LogRecord::At(services_.loop.Now(), sender, kLogReceivedResult, text);
+  if (int error = WriteLogRecord(settings_.ProgramFolder, record)) {
+    SetReceiptLine(LogWriteErrorText(error));
   }
 }
 
@@ -521,7 +543,7 @@ void MainWindow::OnReceiptTimerTick() {
     return;
   }
   if (s.receipt_ticks > kReceiptTickLimit) {
-    SetReceiptLine("The operator didn´t send a receipt.");
+    SetReceiptLine(kReceiptNoReport);
     s.keep_line = false;
     s.finished = true;
   }

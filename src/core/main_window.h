@@ -210,6 +210,8 @@ class MainWindow : public SendContext {
   void StartReceiptTimer() override;
   void StopReceiptTimer() override;
   void EndSend() override;
+  void EndMember(const EndedMessage& ended) override;
+  void LogReceived(const std::string& sender, const std::string& text) override;
 
   // The transport `AccessTyp` chooses.
   Transport& ActiveTransport();
@@ -238,7 +240,10 @@ class MainWindow : public SendContext {
   void OnReceiptTimerTick();
   // Moves the cursor to the person named `name`; false when there is none.
   bool SeekPerson(const std::string& name);
+  // The log line and the asked-for receipt file line of the send, the
+  // result taken from the receipt line.
   void WriteRecords();
+  void WriteRecords(const std::string& recipient, const std::string& message, bool cancelled);
 
   ProgramSettings& settings_;
   MainWindowServices services_;

@@ -11,6 +11,8 @@ inline constexpr char kReceiptSent[] = "Message sent.";
 inline constexpr char kReceiptCancelled[] = "Sending Cancelled.";
 // Every part's report says the message arrived.
 inline constexpr char kReceiptDelivered[] = "Message delivered.";
+// The message was accepted and its report never came.
+inline constexpr char kReceiptNoReport[] = "The operator didn´t send a receipt.";
 // Followed by the reason.
 inline constexpr char kReceiptNotDelivered[] = "Not delivered: ";
 // A submit went out, its answer never came: it is not sent again.

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/ended_message.h"
 #include "core/program_settings.h"
 #include "core/send_state.h"
 #include "platform/event_loop.h"
@@ -34,6 +35,11 @@ class SendContext {
   virtual void StopReceiptTimer() = 0;
   // Ends the send: timers, hang-up, controls, log and receipt file.
   virtual void EndSend() = 0;
+  // Logs a message of a group run that ended after later members went out,
+  // and counts it for the run; the send itself goes on.
+  virtual void EndMember(const EndedMessage& ended) = 0;
+  // Logs a message the network brought to the account (a reply).
+  virtual void LogReceived(const std::string& sender, const std::string& text) = 0;
 };
 
 }  // namespace tolvane

@@ -11,6 +11,8 @@ namespace tolvane {
 // Result texts of a cancelled send; the two files have always differed.
 inline constexpr char kLogCancelledResult[] = "Sending Cancelled.";
 inline constexpr char kReceiptCancelledResult[] = "Sending cancelled";
+// The result field of a message the network brought to the account.
+inline constexpr char kLogReceivedResult[] = "Received";
 
 // One send as the log and the receipt file keep it.
 struct LogRecord {

@@ -7,6 +7,7 @@
 #include "smpp/smpp_pdu.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/latin1.h"
+#include "sms/ucs2.h"
 
 namespace tolvane {
 namespace {
@@ -176,5 +177,23 @@ std::optional<DeliverSm> ReadDeliverSm(std::string_view body) {
 }
 
 std::string DeliverSmRespBody() { return std::string(1, '\0'); }
+
+std::string DeliverSmText(const DeliverSm& deliver) {
+  std::string_view octets = deliver.short_message;
+  if ((deliver.esm_class & kEsmClassUdh) && !octets.empty()) {
+    octets.remove_prefix(std::min(octets.size(), static_cast<size_t>(octets[0] & 0xFF) + 1));
+  }
+  switch (deliver.data_coding) {
+    case kDataCodingUcs2:
+      return EncodeUtf8(DecodeUcs2(octets));
+    case kDataCodingLatin1: {
+      std::u32string text;
+      for (char c : octets) text += static_cast<char32_t>(static_cast<unsigned char>(c));
+      return EncodeUtf8(text);
+    }
+    default:
+      return EncodeUtf8(FromGsmSeptets(octets));
+  }
+}
 
 }  // namespace tolvane

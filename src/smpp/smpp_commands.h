@@ -79,6 +79,10 @@ struct DeliverSm {
 };
 std::optional<DeliverSm> ReadDeliverSm(std::string_view body);
 
+// The text of a deliver_sm that is a message, as UTF-8: UCS-2, Latin-1 or
+// else the default alphabet, a user data header passed over.
+std::string DeliverSmText(const DeliverSm& deliver);
+
 // deliver_sm_resp: an empty message id, as SMPP 3.4 wants it.
 std::string DeliverSmRespBody();
 

@@ -6,7 +6,7 @@
 namespace tolvane {
 namespace {
 
-using State = SmppReceipt::State;
+using State = DeliveryOutcome;
 
 struct KnownState {
   int value;              // message_state

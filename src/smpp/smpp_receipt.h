@@ -5,14 +5,14 @@
 #include <string>
 
 #include "smpp/smpp_commands.h"
+#include "sms/status_report.h"
 
 namespace tolvane {
 
 // What a delivery receipt says of one submitted part.
 struct SmppReceipt {
-  enum class State { kDelivered, kStillTrying, kFailed };
   std::string message_id;
-  State state = State::kStillTrying;
+  DeliveryOutcome state = DeliveryOutcome::kStillTrying;
   // The state's SMPP name, such as "UNDELIVERABLE", for "Not delivered: ".
   std::string state_name;
 

@@ -11,6 +11,7 @@
 #include "core/receipt_texts.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
+#include "core/submit_window.h"
 #include "core/utf8.h"
 #include "smpp/smpp_commands.h"
 #include "smpp/smpp_pdu.h"
@@ -28,8 +29,13 @@ namespace {
 constexpr int kConnectMs = 30000;
 constexpr int kAnswerMs = 30000;
 constexpr int kUnbindMs = 5000;
-constexpr int kFirstBackoffMs = 1000;
 constexpr int kLongestBackoffMs = 30000;
+constexpr int kFirstReconnectMs = 1000;
+constexpr int kLongestReconnectMs = 60000;
+// 1, 2, 4, ... 60 seconds: about three minutes without the provider.
+constexpr int kReconnectTries = 8;
+constexpr int kDefaultWindow = 10;
+constexpr int kMaxWindow = 100;
 // 1, 2, 4, 8, 16 and then 30 seconds: about four minutes of a throttling
 // provider before the part is given up.
 constexpr int kThrottleRetries = 10;
@@ -68,6 +74,16 @@ std::string AlphabetRefusal(std::string_view text) {
   return "The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the text";
 }
 
+// What the window makes of a submit's answer.
+PartAnswer SubmitAnswer(const SmppPdu& pdu) {
+  if (pdu.command != kGenericNack && pdu.status == kStatusOk) {
+    return {PartAnswer::Kind::kAccepted, ReadIdBody(pdu.body).value_or(""), ""};
+  }
+  const std::string text = "Not sent: " + SmppStatusText(pdu.status);
+  return {IsThrottling(pdu.status) ? PartAnswer::Kind::kRetry : PartAnswer::Kind::kRefused, "",
+          text};
+}
+
 }  // namespace
 
 struct SmppTransport::Impl {
@@ -75,6 +91,11 @@ struct SmppTransport::Impl {
   struct Reply {
     Outcome outcome = Outcome::kNoAnswer;
     SmppPdu pdu;
+  };
+  // The parts of the message box to the current recipient.
+  struct Prepared {
+    std::vector<std::string> parts;
+    bool wants_receipts = false;
   };
 
   Impl(SendContext& send_context, TcpConnection& connection, FileSystem& file_system)
@@ -87,6 +108,7 @@ struct SmppTransport::Impl {
         link_timer(send_context.Loop().CreateTimer()) {
     wait_timer->SetSingleShot(true);
     wait_timer->SetCallback([this] { wait_over = true; });
+    link_timer->SetInterval(1000);
     link_timer->SetCallback([this] { CheckLink(); });
     tcp.SetOnConnected([this] { connected = true; });
     tcp.SetOnData([this](const std::string& bytes) { OnData(bytes); });
@@ -100,16 +122,23 @@ struct SmppTransport::Impl {
 
   void OnData(const std::string& bytes);
   void Handle(const SmppPdu& pdu);
+  void OnDeliverSm(const SmppPdu& pdu);
   void Write(const SmppPdu& pdu) { tcp.Write(EncodePdu(pdu)); }
   uint32_t NextSequence() {
     const uint32_t sequence = next_sequence;
     next_sequence = next_sequence == kLastSequence ? 1 : next_sequence + 1;
     return sequence;
   }
-  // Sends an enquire_link when the line has been quiet; its answer is not
-  // awaited, a dead connection shows itself by closing.
+  // Sends an enquire_link after `EnquireLink` seconds of silence from the
+  // provider; its answer is not awaited, a dead connection shows itself by
+  // closing.
   void CheckLink() {
-    if (awaited == 0 && session && tcp.IsOpen()) Write({kEnquireLink, 0, NextSequence(), ""});
+    const auto silence = context.Loop().Now() - last_heard;
+    if (awaited == 0 && session && tcp.IsOpen() && link_seconds > 0 &&
+        silence >= std::chrono::seconds(link_seconds)) {
+      last_heard = context.Loop().Now();
+      Write({kEnquireLink, 0, NextSequence(), ""});
+    }
   }
 
   // Processes events until `done`, the time-out, a broken connection or
@@ -117,23 +146,23 @@ struct SmppTransport::Impl {
   bool Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable);
   Reply Request(uint32_t command, const std::string& body, bool stoppable);
   bool Stopped() const { return state.cancelled || state.finished; }
-  // Why a wait ended without its answer, on the receipt line.
-  void ReportStop() {
-    if (state.cancelled) context.SetReceiptLine(kReceiptCancelled);
-    // A finished send has its text already (the receipt watchdog's).
-  }
 
   // The connection made and bound; false with the reason shown.
   bool Start();
-  // The submits of the message box to the current recipient; nothing, with
-  // the send ended, when it cannot go.
-  std::optional<std::vector<SubmitSm>> Prepare();
-  // Sends them and ends the send; false when the run cannot go on.
-  bool SendCurrent(const std::vector<SubmitSm>& submits);
-  // The part's message id, or nothing with the reason shown.
-  std::optional<std::string> SendPart(const SubmitSm& submit, const std::string& label);
-  // Waits for the receipts of every part; false when stopped first.
-  bool AwaitReceipts(std::vector<std::string> ids);
+  // A window for the messages of a send or a run.
+  void OpenWindow(bool run);
+  // The parts for the current recipient; nothing, with the send ended,
+  // when the message cannot go.
+  std::optional<Prepared> Prepare();
+  // Queues the current recipient's message in the window.
+  void Add(Prepared prepared);
+  // Processes events until `done`, handing on every message that ended and
+  // connecting again when the connection breaks; false when stopped or no
+  // new connection could be made (every message then ended).
+  bool Drive(const std::function<bool()>& done);
+  // A new session after a broken one, trying with growing pauses.
+  bool Reconnect();
+  void HandOn();
   void Close();
 
   SendContext& context;
@@ -148,18 +177,27 @@ struct SmppTransport::Impl {
   bool connected = false;
   // Bound, from the bind's answer to the hang-up.
   bool session = false;
+  // The provider refused the last bind: not tried again in this send.
+  bool login_refused = false;
   // Why the connection ended; empty while it holds.
   std::string broken;
   // It ended on bytes that are not SMPP.
   bool unreadable = false;
+  int link_seconds = 30;
+  TimePoint last_heard;
   uint32_t next_sequence = 1;
-  // The sequence number whose answer is awaited, 0 for none.
+  // The sequence number of the bind or unbind whose answer is awaited.
   uint32_t awaited = 0;
   std::optional<SmppPdu> answer;
-  std::vector<SmppReceipt> receipts;
+  std::unique_ptr<SubmitWindow> window;
+  // Members of a run are logged one by one as they end.
+  bool run = false;
+  // The outcome of a single send.
+  std::optional<EndedMessage> single;
 };
 
 void SmppTransport::Impl::OnData(const std::string& bytes) {
+  last_heard = context.Loop().Now();
   for (const SmppPdu& pdu : reader.Feed(bytes)) Handle(pdu);
   if (!reader.Error().empty() && broken.empty()) {
     broken = "The SMPP provider sent what is not SMPP (" + reader.Error() + ")";
@@ -169,8 +207,13 @@ void SmppTransport::Impl::OnData(const std::string& bytes) {
 }
 
 void SmppTransport::Impl::Handle(const SmppPdu& pdu) {
-  if (pdu.command & kResponseBit) {
-    if (awaited != 0 && pdu.sequence == awaited) answer = pdu;
+  if (pdu.command & kResponseBit || pdu.command == kGenericNack) {
+    if (awaited != 0 && pdu.sequence == awaited) {
+      answer = pdu;
+    } else if (window &&
+               (pdu.command == (kSubmitSm | kResponseBit) || pdu.command == kGenericNack)) {
+      window->Answered(static_cast<int>(pdu.sequence), SubmitAnswer(pdu));
+    }
     return;
   }
   switch (pdu.command) {
@@ -178,13 +221,7 @@ void SmppTransport::Impl::Handle(const SmppPdu& pdu) {
       Write({kEnquireLink | kResponseBit, kStatusOk, pdu.sequence, ""});
       return;
     case kDeliverSm:
-      // Answered whatever it holds, or the provider sends it again and again.
-      Write({kDeliverSm | kResponseBit, kStatusOk, pdu.sequence, DeliverSmRespBody()});
-      if (std::optional<DeliverSm> deliver = ReadDeliverSm(pdu.body)) {
-        if (std::optional<SmppReceipt> receipt = ReadSmppReceipt(*deliver)) {
-          receipts.push_back(*receipt);
-        }
-      }
+      OnDeliverSm(pdu);
       return;
     case kUnbind:
       Write({kUnbind | kResponseBit, kStatusOk, pdu.sequence, ""});
@@ -193,6 +230,20 @@ void SmppTransport::Impl::Handle(const SmppPdu& pdu) {
     default:
       Write({kGenericNack, kStatusInvalidCommand, pdu.sequence, ""});
   }
+}
+
+void SmppTransport::Impl::OnDeliverSm(const SmppPdu& pdu) {
+  // Answered whatever it holds, or the provider sends it again and again.
+  Write({kDeliverSm | kResponseBit, kStatusOk, pdu.sequence, DeliverSmRespBody()});
+  const std::optional<DeliverSm> deliver = ReadDeliverSm(pdu.body);
+  if (!deliver) return;
+  if (!deliver->IsDeliveryReceipt()) {
+    const SmppAddress& from = deliver->source;
+    context.LogReceived((from.ton == 1 ? "+" : "") + from.value, DeliverSmText(*deliver));
+    return;
+  }
+  const std::optional<SmppReceipt> receipt = ReadSmppReceipt(*deliver);
+  if (receipt && window) window->Receipt(receipt->message_id, receipt->state, receipt->state_name);
 }
 
 bool SmppTransport::Impl::Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable) {
@@ -222,6 +273,7 @@ SmppTransport::Impl::Reply SmppTransport::Impl::Request(uint32_t command, const 
 void SmppTransport::Impl::Close() {
   link_timer->Stop();
   session = false;
+  if (window) window->SetOpen(false);
   tcp.Close();
 }
 
@@ -234,6 +286,7 @@ bool SmppTransport::Impl::Start() {
     state.init_failed = true;
     return false;
   };
+  login_refused = false;
   if (settings.SmppHost.empty()) return fail(kNoHost);
   const std::optional<int> port = PortOf(settings);
   if (!port) return fail("The SMPP port is not a number from 1 to 65535: " + settings.SmppPort);
@@ -241,7 +294,6 @@ bool SmppTransport::Impl::Start() {
   context.SetStatusLine("Connecting to " + address + "...");
   Close();
   reader = SmppPduReader();
-  receipts.clear();
   broken.clear();
   unreadable = false;
   connected = false;
@@ -267,19 +319,36 @@ bool SmppTransport::Impl::Start() {
     case Outcome::kAnswered:
       break;
   }
-  if (reply.pdu.status != kStatusOk)
+  if (reply.pdu.status != kStatusOk) {
+    login_refused = true;
     return fail("Login refused: " + SmppStatusText(reply.pdu.status));
-  session = true;
-  const int link_seconds = Number(settings.SmppEnquireLink, 0, 3600).value_or(30);
-  if (link_seconds > 0) {
-    link_timer->SetInterval(link_seconds * 1000);
-    link_timer->Start();
   }
+  session = true;
+  link_seconds = Number(settings.SmppEnquireLink, 0, 3600).value_or(30);
+  last_heard = context.Loop().Now();
+  link_timer->Start();
   context.SetStatusLine("Logged in to " + address);
+  if (window) window->SetOpen(true);
   return true;
 }
 
-std::optional<std::vector<SubmitSm>> SmppTransport::Impl::Prepare() {
+void SmppTransport::Impl::OpenWindow(bool in_run) {
+  run = in_run;
+  single.reset();
+  WindowTiming timing;
+  timing.answer_ms = kAnswerMs;
+  timing.longest_backoff_ms = kLongestBackoffMs;
+  timing.retries = kThrottleRetries;
+  const int size = Number(settings.SmppWindow, 1, kMaxWindow).value_or(kDefaultWindow);
+  window = std::make_unique<SubmitWindow>(context, size, timing, [this](const std::string& part) {
+    const uint32_t sequence = NextSequence();
+    Write({kSubmitSm, kStatusOk, sequence, part});
+    return static_cast<int>(sequence);
+  });
+  window->SetOpen(session && tcp.IsOpen() && broken.empty());
+}
+
+std::optional<SmppTransport::Impl::Prepared> SmppTransport::Impl::Prepare() {
   FileReferenceCounter references(files, settings.ProgramFolder);
   const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
   state.message = context.MessageText();
@@ -295,7 +364,8 @@ std::optional<std::vector<SubmitSm>> SmppTransport::Impl::Prepare() {
     const std::optional<TimePoint> at = DeliveryTimePoint(state.delivery_time);
     if (at && *at > context.Loop().Now()) scheduled = SmppAbsoluteTime(Clock::to_time_t(*at));
   }
-  std::vector<SubmitSm> submits;
+  Prepared prepared;
+  prepared.wants_receipts = !settings.EjKvittoOn && scheduled.empty();
   for (const SmsPart& part : message.parts) {
     if (!refusal.empty()) break;
     std::optional<SubmitSm> submit =
@@ -307,116 +377,78 @@ std::optional<std::vector<SubmitSm>> SmppTransport::Impl::Prepare() {
     submit->source = *source;
     submit->destination = *destination;
     submit->schedule_delivery_time = scheduled;
-    submit->registered_delivery = !settings.EjKvittoOn && scheduled.empty();
+    submit->registered_delivery = prepared.wants_receipts;
     if (settings.Validity > 0) submit->validity_period = SmppRelativeTime(settings.Validity);
-    submits.push_back(std::move(*submit));
+    prepared.parts.push_back(SubmitSmBody(*submit));
   }
   if (!refusal.empty()) {
     state.attempted = true;
     FinishSend(context, refusal);
     return std::nullopt;
   }
-  return submits;
+  return prepared;
 }
 
-std::optional<std::string> SmppTransport::Impl::SendPart(const SubmitSm& submit,
-                                                         const std::string& label) {
-  const std::string body = SubmitSmBody(submit);
-  const bool resend_unanswered = settings.SmppResendUnanswered == "1";
-  bool resent = false;
-  int pause_ms = kFirstBackoffMs;
-  for (int retry = 0;; ++retry) {
-    if (!broken.empty()) {
-      context.SetReceiptLine(label + "Not sent: " + broken);
-      state.finished = true;
-      return std::nullopt;
-    }
-    const Reply reply = Request(kSubmitSm, body, true);
-    if (reply.outcome == Outcome::kStopped) {
-      ReportStop();
-      return std::nullopt;
-    }
-    if (reply.outcome != Outcome::kAnswered) {
-      // The submit went out and may have been taken: only the user's
-      // setting sends it once more, over a new session.
-      Close();
-      if (resend_unanswered && !resent) {
-        resent = true;
-        if (!Start()) return std::nullopt;
-        continue;
-      }
-      context.SetReceiptLine(unreadable ? "Unknown: " + broken : std::string(kReceiptAnswerLost));
-      state.finished = true;
-      return std::nullopt;
-    }
-    const uint32_t status = reply.pdu.status;
-    if (status == kStatusOk) return ReadIdBody(reply.pdu.body).value_or("");
-    if (!IsThrottling(status) || retry == kThrottleRetries) {
-      context.SetReceiptLine(label + "Not sent: " + SmppStatusText(status));
-      return std::nullopt;
-    }
-    context.SetStatusLine("The SMPP provider asks to slow down: trying again in " +
-                          std::to_string(pause_ms / 1000) + " s...");
-    Wait(
-        pause_ms, [] { return false; }, true);
-    if (Stopped()) {
-      ReportStop();
-      return std::nullopt;
-    }
-    pause_ms = std::min(2 * pause_ms, kLongestBackoffMs);
-  }
-}
-
-bool SmppTransport::Impl::SendCurrent(const std::vector<SubmitSm>& submits) {
+void SmppTransport::Impl::Add(Prepared prepared) {
   context.SetReceiptLine("");
   context.SetReceiptCaption("Receipt for sending to: " + state.recipient_name);
-  const size_t count = submits.size();
-  std::vector<std::string> ids;
-  for (size_t i = 0; i < count; ++i) {
-    const std::string number = std::to_string(i + 1) + " of " + std::to_string(count);
-    context.SetStatusLine(count > 1 ? "Sending part " + number + "..." : "Sending message...");
-    std::optional<std::string> id = SendPart(submits[i], count > 1 ? "Part " + number + ": " : "");
-    if (!id) {
-      if (Stopped()) return false;
-      FinishSend(context, context.ReceiptLine());
-      return true;
-    }
-    ids.push_back(std::move(*id));
-  }
-  state.accepted = true;
-  if (submits.empty() || !submits.front().registered_delivery) {
-    FinishSend(context, kReceiptSent);
-    return true;
-  }
-  if (!AwaitReceipts(std::move(ids))) return false;
-  FinishSend(context, context.ReceiptLine());
-  return true;
+  const size_t count = prepared.parts.size();
+  context.SetStatusLine(count > 1 ? "Sending " + std::to_string(count) + " parts..."
+                                  : "Sending message...");
+  window->Add({state.recipient_name, state.recipient_number, state.message},
+              std::move(prepared.parts), prepared.wants_receipts);
 }
 
-bool SmppTransport::Impl::AwaitReceipts(std::vector<std::string> ids) {
-  context.SetStatusLine("Waiting for receipt...");
-  state.receipt_ticks = 0;
-  context.StartReceiptTimer();
-  PartReceipts parts(std::move(ids));
-  while (!parts.Final()) {
-    // A broken connection is the receipt watchdog's to report.
-    WaitUntil(context.Loop(), [this] { return !receipts.empty() || Stopped(); });
-    if (Stopped()) {
-      context.StopReceiptTimer();
-      ReportStop();
-      return false;
-    }
-    for (const SmppReceipt& receipt : std::exchange(receipts, {})) {
-      const DeliveryOutcome outcome =
-          receipt.state == SmppReceipt::State::kDelivered     ? DeliveryOutcome::kDelivered
-          : receipt.state == SmppReceipt::State::kStillTrying ? DeliveryOutcome::kStillTrying
-                                                              : DeliveryOutcome::kFailed;
-      parts.Note(context, receipt.message_id, outcome, receipt.state_name);
+void SmppTransport::Impl::HandOn() {
+  for (EndedMessage& ended : window->TakeEnded()) {
+    if (run) {
+      context.EndMember(ended);
+    } else {
+      single = std::move(ended);
     }
   }
-  context.StopReceiptTimer();
-  context.SetReceiptLine(parts.ReceiptText());
-  return true;
+}
+
+bool SmppTransport::Impl::Drive(const std::function<bool()>& done) {
+  for (;;) {
+    WaitUntil(context.Loop(),
+              [&] { return window->HasEnded() || done() || !broken.empty() || Stopped(); });
+    HandOn();
+    if (Stopped()) {
+      if (run) {
+        window->EndAll(kReceiptCancelled, kReceiptCancelled);
+        HandOn();
+      }
+      context.SetReceiptLine(kReceiptCancelled);
+      return false;
+    }
+    if (!broken.empty()) {
+      window->Broken(settings.SmppResendUnanswered == "1",
+                     unreadable ? "Unknown: " + broken : std::string(kReceiptAnswerLost));
+      HandOn();
+      const std::string reason = broken;
+      Close();
+      if (!done() && !Reconnect()) {
+        window->EndAll("Not sent: " + reason, kReceiptNoReport);
+        HandOn();
+        return false;
+      }
+    }
+    if (done()) return true;
+  }
+}
+
+bool SmppTransport::Impl::Reconnect() {
+  int pause_ms = kFirstReconnectMs;
+  for (int attempt = 0; attempt < kReconnectTries && !login_refused; ++attempt) {
+    context.SetStatusLine("The connection to the SMPP provider broke: connecting again in " +
+                          std::to_string(pause_ms / 1000) + " s...");
+    WaitFor(context.Loop(), pause_ms, [this] { return Stopped(); });
+    if (Stopped()) return false;
+    if (Start()) return true;
+    pause_ms = std::min(2 * pause_ms, kLongestReconnectMs);
+  }
+  return false;
 }
 
 SmppTransport::SmppTransport(SendContext& context, TcpConnection& connection, FileSystem& files)
@@ -440,8 +472,21 @@ std::string SmppTransport::RefusalOf(std::string_view text) const {
 }
 
 void SmppTransport::SendSingle() {
-  std::optional<std::vector<SubmitSm>> submits = impl_->Prepare();
-  if (submits && impl_->Start()) impl_->SendCurrent(*submits);
+  Impl& m = *impl_;
+  std::optional<Impl::Prepared> prepared = m.Prepare();
+  if (!prepared) return;
+  m.OpenWindow(false);
+  if (!m.Start()) return;
+  m.Add(std::move(*prepared));
+  if (m.Drive([&m] { return !m.window->Queued() && m.window->Outstanding() == 0; }) &&
+      !m.window->Idle()) {
+    m.context.SetStatusLine("Waiting for receipt...");
+    m.Drive([&m] { return m.window->Idle(); });
+  }
+  // Without an outcome the send was cancelled: its closing step ends it.
+  if (!m.single) return;
+  m.state.accepted = m.single->accepted;
+  FinishSend(m.context, m.single->receipt);
 }
 
 void SmppTransport::SendDouble() {
@@ -450,31 +495,43 @@ void SmppTransport::SendDouble() {
 }
 
 bool SmppTransport::OpenRun() {
-  SendState& s = impl_->state;
-  s.keep_line = true;
-  if (!impl_->Start()) {
-    s.keep_line = false;
-    impl_->context.EndSend();
+  Impl& m = *impl_;
+  m.state.keep_line = true;
+  m.OpenWindow(true);
+  if (!m.Start()) {
+    m.state.keep_line = false;
+    m.context.EndSend();
     return false;
   }
   return true;
 }
 
 bool SmppTransport::SendMember(int /*following*/) {
-  SendState& s = impl_->state;
+  Impl& m = *impl_;
+  SendState& s = m.state;
+  // The run's end hangs up, once every member has ended.
+  s.keep_line = true;
   s.accepted = false;
   s.attempted = true;
-  if (s.cancelled || s.finished) return false;
-  std::optional<std::vector<SubmitSm>> submits = impl_->Prepare();
+  if (m.Stopped()) return false;
+  std::optional<Impl::Prepared> prepared = m.Prepare();
   // A member refused before sending lets the run go on.
-  if (!submits) return true;
-  if (!impl_->Start()) return false;
-  return impl_->SendCurrent(*submits) && !s.cancelled && !s.finished;
+  if (!prepared) return true;
+  m.Add(std::move(*prepared));
+  // Back as soon as its parts are on their way: the next member may follow.
+  return m.Drive([&m] { return !m.window->Queued(); });
 }
 
-void SmppTransport::CloseRun(bool /*interrupted*/) {
-  impl_->state.keep_line = false;
-  impl_->context.EndSend();
+void SmppTransport::CloseRun(bool interrupted) {
+  Impl& m = *impl_;
+  if (!interrupted && m.window) {
+    m.context.SetStatusLine("Waiting for the last answers and receipts...");
+    m.Drive([&m] { return m.window->Idle(); });
+  }
+  // Every member was logged as it ended.
+  m.state.ended = true;
+  m.state.keep_line = false;
+  m.context.EndSend();
 }
 
 // A session the provider ended by unbinding counts as lost too: no receipt
@@ -497,6 +554,7 @@ void SmppTransport::HangUp() {
     m.awaited = 0;
   }
   m.Close();
+  m.window.reset();
 }
 
 }  // namespace tolvane

@@ -13,10 +13,11 @@
 namespace tolvane {
 
 // An SMPP 3.4 account at a provider, over TCP or TLS: one bind as a
-// transceiver for a send or a group run, each part submitted and its answer
-// awaited before the next, and a delivery receipt awaited for every part
-// when receipts are wanted. Long texts go as linked parts, any character as
-// UCS-2.
+// transceiver for a send or a group run, up to `[SMPP] Window` submits on
+// their way at once, and a delivery receipt awaited for every part when
+// receipts are wanted. The members of a run are logged as each one's
+// outcome comes in; a broken session is bound again and the run goes on.
+// Long texts go as linked parts, any character as UCS-2.
 class SmppTransport : public Transport {
  public:
   SmppTransport(SendContext& context, TcpConnection& connection, FileSystem& files);
@@ -32,7 +33,9 @@ class SmppTransport : public Transport {
   // A long text needs no double message here: it goes as one linked message.
   void SendDouble() override;
   bool OpenRun() override;
+  // Back once the member's parts are on their way.
   bool SendMember(int following) override;
+  // Waits for the run's last answers and receipts.
   void CloseRun(bool interrupted) override;
   // Every wait watches the cancel flag itself.
   void Cancel() override {}

@@ -3,7 +3,8 @@
 // that has digits, with or without its last "," or a leading line feed, and
 // more than 40 numbers send nothing; a group is found in any letter case or
 // told to be missing; whatever the order, the window ends unlocked and out
-// of group mode, and no receipt file is left asked for.
+// of group mode, and no receipt file is left asked for; a text the gateway
+// cannot carry is refused first.
 //
 // Input: one byte of options, field 2, then the message and what follows it.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -16,6 +17,7 @@
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
 #include "core/text_helpers.h"
+#include "core/transport.h"
 #include "core/utf8.h"
 #include "fuzz_check.h"
 #include "phonebook/group_tables.h"
@@ -94,7 +96,12 @@ int FuzzOne(const uint8_t* data, size_t size) {
                         !FirstOutsideCp1252(message);
   const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
 
-  if (order.field2.find(',') != std::string::npos) {
+  // A text the gateway cannot carry is refused before any number or group
+  // is looked at.
+  const std::string refusal = Cp1252Refusal(order.message);
+  if (order.doubled_separators >= 2 && !refusal.empty()) {
+    FUZZ_CHECK(sent.empty() && outcome == OrderOutcome::kFailed && receipt == refusal);
+  } else if (order.field2.find(',') != std::string::npos) {
     const std::vector<std::string> numbers = SplitNumberList(order.field2);
     std::string joined;
     for (const std::string& number : numbers) {

@@ -113,13 +113,13 @@ TEST(SmppPduTest, ReceiptsAreReadFromTheirParametersOrTheirText) {
   ASSERT_TRUE(deliver);
   EXPECT_EQ(deliver->source, (SmppAddress{1, 1, "46701234567"}));
   EXPECT_EQ(ReadSmppReceipt(*deliver),
-            (SmppReceipt{"XYZ789", SmppReceipt::State::kFailed, "UNDELIVERABLE"}));
+            (SmppReceipt{"XYZ789", DeliveryOutcome::kFailed, "UNDELIVERABLE"}));
 
   deliver = ReadDeliverSm(DeliverBody(0x04, text, ""));
   EXPECT_EQ(ReadSmppReceipt(*deliver),
-            (SmppReceipt{"ABC123", SmppReceipt::State::kDelivered, "DELIVERED"}));
+            (SmppReceipt{"ABC123", DeliveryOutcome::kDelivered, "DELIVERED"}));
   deliver = ReadDeliverSm(DeliverBody(0x04, "id:7 stat:ENROUTE", ""));
-  EXPECT_EQ(ReadSmppReceipt(*deliver)->state, SmppReceipt::State::kStillTrying);
+  EXPECT_EQ(ReadSmppReceipt(*deliver)->state, DeliveryOutcome::kStillTrying);
 
   // A reply from a person is a message, not a receipt; a receipt without a
   // state names nothing.

@@ -60,6 +60,25 @@ class SmppScenario : public WindowScenario {
     return Enabled(MainControl::kSend) && !Enabled(MainControl::kCancel) && !connection.IsOpen();
   }
 
+  // A group of `size` members, numbers 0701000000 up, sent `text`.
+  void SendToGroupOf(int size, const std::string& text) {
+    window->SetPhoneBookStore(&book.store());
+    window->SetPhoneBookCursor(&book.cursor());
+    for (int i = 0; i < size; ++i) {
+      book.AddToGroup("Club", "Member " + std::to_string(100 + i), std::to_string(701000000 + i));
+    }
+    window->OnGroupSendingToggled();
+    TypeMessage(*window, text);
+    window->Groups().SendToGroup();
+  }
+  std::vector<std::string> Destinations() const {
+    std::vector<std::string> destinations;
+    for (const SmppSubmission& submission : provider.Submissions()) {
+      destinations.push_back(submission.destination.value);
+    }
+    return destinations;
+  }
+
   sim::SimSmppProvider provider{Schedule(loop)};
   sim::SimTcpConnection connection{loop, provider};
 };
@@ -204,13 +223,15 @@ TEST_F(SmppScenario, ASubmitWhoseAnswerNeverCameIsNotSentAgain) {
   EXPECT_THAT(Commands(), ElementsAre(kBindTransceiver, kSubmitSm));
   EXPECT_TRUE(Unlocked());
 
-  // A provider that stays silent: after 30 seconds the outcome is the same.
+  // A provider that does not answer: after 30 seconds the outcome is unknown too.
   Provider().submit_delay_ms = 120000;
   const auto start = loop.Elapsed();
   window->StartSend();
-  EXPECT_EQ(Receipt(), "Unknown: the connection broke before the answer came");
+  EXPECT_EQ(Receipt(), "Unknown: no answer came within 30 seconds");
   EXPECT_LT(loop.Elapsed() - start, std::chrono::seconds(40));
-  EXPECT_EQ(provider.Received().size(), 4u);
+  std::vector<uint32_t> commands = Commands();
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), kSubmitSm), 2);
+  EXPECT_EQ(commands.back(), kUnbind);
 
   // Only the user's setting sends it once more, over a new session.
   settings.SmppResendUnanswered = "1";
@@ -219,7 +240,7 @@ TEST_F(SmppScenario, ASubmitWhoseAnswerNeverCameIsNotSentAgain) {
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message delivered.");
   EXPECT_EQ(connection.ConnectCount(), 4);
-  const std::vector<uint32_t> commands = Commands();
+  commands = Commands();
   EXPECT_EQ(std::count(commands.begin(), commands.end(), kSubmitSm), 4);
 }
 
@@ -265,6 +286,62 @@ TEST_F(SmppScenario, AGroupGoesOutOverOneBind) {
                                       StartsWith("\"Cecilia 0703333333\",\"Message delivered.\"")));
   EXPECT_TRUE(window->Groups().LastRunAccepted());
   EXPECT_FALSE(connection.IsOpen());
+}
+
+TEST_F(SmppScenario, AGroupOfFortyGoesThroughAWindowOfTenInSeconds) {
+  // The third submit is throttled and goes again once the pause is over.
+  Provider().submit_statuses = {0, 0, 0x58};
+  const auto start = loop.Elapsed();
+  SendToGroupOf(40, "Möte i kväll");
+
+  EXPECT_EQ(provider.MostOutstanding(), 10);
+  std::vector<std::string> destinations = Destinations();
+  EXPECT_EQ(destinations.size(), 41u);
+  std::sort(destinations.begin(), destinations.end());
+  destinations.erase(std::unique(destinations.begin(), destinations.end()), destinations.end());
+  EXPECT_EQ(destinations.size(), 40u);
+  // Each answer takes 0.3 s and each receipt 2 s more: one at a time would
+  // take a minute and a half.
+  EXPECT_LT(loop.Elapsed() - start, std::chrono::seconds(15));
+  const std::vector<std::string> log = LogLines();
+  ASSERT_EQ(log.size(), 40u);
+  for (const std::string& line : log) {
+    EXPECT_THAT(line, ::testing::HasSubstr("\",\"Message delivered.\",\"Möte i kväll\""));
+  }
+  EXPECT_TRUE(window->Groups().LastRunAccepted());
+  EXPECT_EQ(provider.Binds().size(), 1u);
+  EXPECT_EQ(provider.Unanswered(), 0);
+  EXPECT_EQ(Commands().back(), kUnbind);
+  EXPECT_FALSE(connection.IsOpen());
+}
+
+TEST_F(SmppScenario, ADropInARunLeavesTheUnansweredUnknownAndTheRestGoAfterANewBind) {
+  settings.SmppWindow = "2";
+  Provider().drop_at_submit = 1;
+  SendToGroupOf(5, "Hej");
+
+  // The first two were out when the line dropped; the others went over a
+  // new session.
+  EXPECT_EQ(provider.Connections(), 2);
+  EXPECT_EQ(provider.Binds().size(), 2u);
+  EXPECT_THAT(Destinations(), ElementsAre("701000000", "701000002", "701000003", "701000004"));
+  EXPECT_THAT(LogLines(),
+              ElementsAre(StartsWith("\"Member 100 701000000\",\"Unknown: the connection broke"),
+                          StartsWith("\"Member 101 701000001\",\"Unknown: the connection broke"),
+                          StartsWith("\"Member 102 701000002\",\"Message delivered.\""),
+                          StartsWith("\"Member 103 701000003\",\"Message delivered.\""),
+                          StartsWith("\"Member 104 701000004\",\"Message delivered.\"")));
+  EXPECT_EQ(Text(MainControl::kStatusLine), "2 of 5 members not sent, see the log");
+  EXPECT_FALSE(window->Groups().LastRunAccepted());
+}
+
+TEST_F(SmppScenario, AMessageToTheAccountIsAnsweredAndLogged) {
+  At(1000, [&] { provider.SendMessage("46709999999", "Tack!"); });
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_EQ(provider.Unanswered(), 0);
+  EXPECT_THAT(LogLines(), ElementsAre("\"+46709999999\",\"Received\",\"Tack!\"",
+                                      StartsWith("\"Temporary number")));
 }
 
 }  // namespace

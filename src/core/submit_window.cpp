@@ -1,0 +1,197 @@
+#include "core/submit_window.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "core/receipt_texts.h"
+
+namespace tolvane {
+namespace {
+
+// Deadlines are looked at once a second; answers take tens of seconds.
+constexpr int kTickMs = 1000;
+constexpr char kNoAnswer[] = "Unknown: no answer came within ";
+
+}  // namespace
+
+struct SubmitWindow::Message {
+  WindowMember member;
+  std::vector<std::string> parts;
+  bool wants_receipts = false;
+  std::vector<std::string> ids;
+  size_t answered = 0;
+  // Set once every part was taken and receipts are awaited.
+  std::optional<PartReceipts> receipts;
+  TimePoint receipt_deadline;
+};
+
+SubmitWindow::SubmitWindow(SendContext& context, int size, WindowTiming timing, Submit submit)
+    : context_(context),
+      loop_(context.Loop()),
+      size_(std::max(1, size)),
+      timing_(timing),
+      submit_(std::move(submit)),
+      tick_(loop_.CreateTimer()),
+      limit_(size_),
+      backoff_ms_(timing.first_backoff_ms),
+      resume_at_(loop_.Now()) {
+  tick_->SetInterval(kTickMs);
+  tick_->SetCallback([this] { OnTick(); });
+}
+
+SubmitWindow::~SubmitWindow() { tick_->Stop(); }
+
+void SubmitWindow::Add(WindowMember member, std::vector<std::string> parts, bool wants_receipts) {
+  const int id = next_message_++;
+  Message& message = messages_[id];
+  message.member = std::move(member);
+  message.wants_receipts = wants_receipts;
+  message.ids.resize(parts.size());
+  for (size_t i = 0; i < parts.size(); ++i) queue_.push_back({id, i, 0});
+  message.parts = std::move(parts);
+  if (message.parts.empty()) End(id, kReceiptSent, true);
+  tick_->Start();
+  Pump();
+}
+
+void SubmitWindow::SetOpen(bool open) {
+  open_ = open;
+  Pump();
+}
+
+void SubmitWindow::Pump() {
+  while (open_ && !queue_.empty() && Outstanding() < limit_ && loop_.Now() >= resume_at_) {
+    const QueuedPart queued = queue_.front();
+    queue_.pop_front();
+    const auto message = messages_.find(queued.message);
+    if (message == messages_.end()) continue;
+    const int key = submit_(message->second.parts[queued.part]);
+    outstanding_[key] = {queued, loop_.Now() + std::chrono::milliseconds(timing_.answer_ms)};
+  }
+}
+
+void SubmitWindow::Answered(int key, const PartAnswer& answer) {
+  const auto found = outstanding_.find(key);
+  if (found == outstanding_.end()) return;
+  QueuedPart queued = found->second.queued;
+  outstanding_.erase(found);
+  const auto message = messages_.find(queued.message);
+  if (message == messages_.end()) {
+    Pump();
+    return;
+  }
+  switch (answer.kind) {
+    case PartAnswer::Kind::kAccepted:
+      limit_ = std::min(size_, limit_ + 1);
+      backoff_ms_ = timing_.first_backoff_ms;
+      Accept(queued.message, message->second, queued.part, answer.id);
+      break;
+    case PartAnswer::Kind::kRetry:
+      if (queued.retries == timing_.retries) {
+        End(queued.message, Label(message->second, queued.part) + answer.text, false);
+        break;
+      }
+      // The far end refused it, so sending it again is no duplicate.
+      ++queued.retries;
+      queue_.push_front(queued);
+      limit_ = std::max(1, limit_ / 2);
+      resume_at_ = loop_.Now() + std::chrono::milliseconds(backoff_ms_);
+      context_.SetStatusLine("The far end asks to slow down: trying again in " +
+                             std::to_string(backoff_ms_ / 1000) + " s...");
+      backoff_ms_ = std::min(2 * backoff_ms_, timing_.longest_backoff_ms);
+      break;
+    case PartAnswer::Kind::kRefused:
+      End(queued.message, Label(message->second, queued.part) + answer.text, false);
+      break;
+  }
+  Pump();
+}
+
+void SubmitWindow::Accept(int key, Message& message, size_t part, const std::string& id) {
+  message.ids[part] = id;
+  if (++message.answered < message.parts.size()) return;
+  if (!message.wants_receipts) {
+    End(key, kReceiptSent, true);
+    return;
+  }
+  for (const std::string& part_id : message.ids) receipt_ids_[part_id] = key;
+  message.receipts.emplace(message.ids);
+  message.receipt_deadline = loop_.Now() + std::chrono::milliseconds(timing_.receipt_ms);
+}
+
+void SubmitWindow::Receipt(const std::string& id, DeliveryOutcome outcome,
+                           const std::string& reason) {
+  const auto found = receipt_ids_.find(id);
+  if (found == receipt_ids_.end()) return;
+  const auto message = messages_.find(found->second);
+  if (message == messages_.end() || !message->second.receipts) return;
+  PartReceipts& receipts = *message->second.receipts;
+  receipts.Note(context_, id, outcome, reason);
+  if (receipts.Final()) End(found->second, receipts.ReceiptText(), true);
+}
+
+void SubmitWindow::Broken(bool resend, const std::string& unanswered) {
+  open_ = false;
+  std::vector<QueuedPart> again;
+  for (const auto& [key, part] : std::exchange(outstanding_, {})) {
+    if (resend) {
+      again.push_back(part.queued);
+    } else if (messages_.contains(part.queued.message)) {
+      End(part.queued.message, unanswered, false);
+    }
+  }
+  // In the order they first went.
+  queue_.insert(queue_.begin(), again.begin(), again.end());
+}
+
+void SubmitWindow::EndAll(const std::string& unsent, const std::string& unreported) {
+  while (!messages_.empty()) {
+    const auto& [key, message] = *messages_.begin();
+    const bool accepted = message.receipts.has_value();
+    End(key, accepted ? unreported : unsent, accepted);
+  }
+}
+
+std::vector<EndedMessage> SubmitWindow::TakeEnded() { return std::exchange(ended_, {}); }
+
+void SubmitWindow::OnTick() {
+  const TimePoint now = loop_.Now();
+  std::vector<int> lost;
+  for (auto it = outstanding_.begin(); it != outstanding_.end();) {
+    if (it->second.deadline <= now) {
+      lost.push_back(it->second.queued.message);
+      it = outstanding_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (int message : lost) {
+    if (messages_.contains(message)) {
+      End(message, kNoAnswer + std::to_string(timing_.answer_ms / 1000) + " seconds", false);
+    }
+  }
+  std::vector<int> overdue;
+  for (const auto& [key, message] : messages_) {
+    if (message.receipts && message.receipt_deadline <= now) overdue.push_back(key);
+  }
+  for (int message : overdue) End(message, kReceiptNoReport, true);
+  if (messages_.empty()) tick_->Stop();
+  Pump();
+}
+
+void SubmitWindow::End(int key, const std::string& receipt, bool accepted) {
+  const auto message = messages_.find(key);
+  if (message == messages_.end()) return;
+  for (const std::string& id : message->second.ids) receipt_ids_.erase(id);
+  std::erase_if(queue_, [key](const QueuedPart& part) { return part.message == key; });
+  ended_.push_back({std::move(message->second.member), receipt, accepted});
+  messages_.erase(message);
+}
+
+std::string SubmitWindow::Label(const Message& message, size_t part) const {
+  if (message.parts.size() < 2) return {};
+  return "Part " + std::to_string(part + 1) + " of " + std::to_string(message.parts.size()) + ": ";
+}
+
+}  // namespace tolvane
