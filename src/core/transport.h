@@ -58,7 +58,10 @@ class Transport {
   virtual bool OpenRun() = 0;
   // Sends the current member (`SendState` holds its number and name) and
   // waits for its answer; `following` members of the run come after it.
-  // False when the run was cancelled or failed.
+  // A transport that keeps several messages on their way returns once the
+  // member's parts went out and ends each member through
+  // `SendContext::EndMember` when its outcome comes, at the latest in
+  // `CloseRun`. False when the run was cancelled or failed.
   virtual bool SendMember(int following) = 0;
   // Ends the run; `interrupted` when it stopped before its last member.
   virtual void CloseRun(bool interrupted) = 0;

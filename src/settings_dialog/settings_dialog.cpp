@@ -28,7 +28,7 @@ constexpr Option kTypeOptions[] = {
     {C::kTypeMomentary, "1"}, {C::kTypeAt, "2"}, {C::kTypeWhenFiles, "3"}};
 constexpr Option kParityOptions[] = {{C::kParity8N1, "N,8,1"}, {C::kParity7E1, "E,7,1"}};
 constexpr Option kTransportOptions[] = {
-    {C::kUseModem, "Modem"}, {C::kUseTcp, "TCP"}, {C::kUseGsm, "GSM"}};
+    {C::kUseModem, "Modem"}, {C::kUseTcp, "TCP"}, {C::kUseGsm, "GSM"}, {C::kUseSmpp, "SMPP"}};
 
 // The frames of option buttons, each with the dialog-level state its choice
 // stores, if any.
@@ -70,7 +70,8 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
       host_(services.host),
       dialler_(services.dialler),
       log_viewer_(services.settings.ProgramFolder, services.dialogs),
-      gsm_page_(services.settings, PortsOf(services.serial_ports)) {
+      gsm_page_(services.settings, PortsOf(services.serial_ports)),
+      smpp_page_(services.settings, SmppPageLayout()) {
   // The speed and port options are captioned with what they store.
   for (const Option& option : kSpeedOptions) Mutable(option.control).text = option.value;
   for (const Option& option : kPortOptions) Mutable(option.control).text = option.value;
@@ -81,6 +82,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
       {C::kUseModem, "Modem"},
       {C::kUseTcp, "TCP/IP (Internet)"},
       {C::kUseGsm, "GSM modem"},
+      {C::kUseSmpp, "SMPP"},
       {C::kUseProxy, "Use Proxyserver:"},
       {C::kCheckBalance, "Check balance"},
       {C::kQuicksend, "Quicksend"},
@@ -405,7 +407,19 @@ bool SettingsDialog::Refuse(int tab, SettingsControl focus, const std::string& t
   return false;
 }
 
-void SettingsDialog::ActivatePages() { gsm_page_.SetActive(Checked(C::kUseGsm)); }
+void SettingsDialog::ActivatePages() {
+  gsm_page_.SetActive(Checked(C::kUseGsm));
+  for (auto [option, page] : AccountPages()) page->SetActive(Checked(option));
+}
+
+std::array<std::pair<SettingsControl, AccountSettingsPage*>, 1> SettingsDialog::AccountPages() {
+  return {{{C::kUseSmpp, &smpp_page_}}};
+}
+
+std::array<std::pair<SettingsControl, const AccountSettingsPage*>, 1> SettingsDialog::AccountPages()
+    const {
+  return {{{C::kUseSmpp, &smpp_page_}}};
+}
 
 bool SettingsDialog::Validate() {
   const std::optional<double> timeout = NumericValue(Text(C::kTimeout));
@@ -428,6 +442,15 @@ bool SettingsDialog::Validate() {
     if (const std::optional<GsmSettingsPage::Refusal> refusal = gsm_page_.Check()) {
       ShowTab(0);
       gsm_page_.RequestFocus(refusal->focus);
+      dialogs_.MessageBox(refusal->text, refusal->title, MessageIcon::kInformation);
+      return false;
+    }
+  }
+  for (auto [option, page] : AccountPages()) {
+    if (!Checked(option)) continue;
+    if (const std::optional<AccountSettingsPage::Refusal> refusal = page->Check()) {
+      ShowTab(0);
+      page->RequestFocus(refusal->focus);
       dialogs_.MessageBox(refusal->text, refusal->title, MessageIcon::kInformation);
       return false;
     }
@@ -508,6 +531,7 @@ ProgramSettings SettingsDialog::Applied() const {
   s.AutoStang = Flag(Checked(C::kCloseAfterSending));
   s.NrFranFil = Flag(Checked(C::kNameFromFile));
   gsm_page_.ApplyTo(s);
+  for (auto [option, page] : AccountPages()) page->ApplyTo(s);
   ComputeDerivedFields(s);
   return s;
 }
@@ -517,7 +541,10 @@ void SettingsDialog::Confirm() {
   if (!Validate()) return;
   settings_ = Applied();
   // Stored before the transports take the new settings, so they read the new PIN.
-  if (!gsm_page_.StorePin(settings_.ProgramFolder)) {
+  bool stored = gsm_page_.StorePin(settings_.ProgramFolder);
+  for (auto [option, page] : AccountPages())
+    stored = page->StoreSecret(settings_.ProgramFolder) && stored;
+  if (!stored) {
     dialogs_.MessageBox("Error writing secrets.dat", "Error!", MessageIcon::kExclamation);
   }
   host_.ReconfigureTransports();

@@ -13,6 +13,7 @@
 #include "platform/dialler.h"
 #include "platform/dialogs.h"
 #include "platform/serial_port_list.h"
+#include "settings_dialog/account_settings_page.h"
 #include "settings_dialog/gsm_settings_page.h"
 #include "settings_dialog/log_viewer.h"
 
@@ -42,6 +43,7 @@ enum class SettingsControl {
   kUseModem,
   kUseTcp,
   kUseGsm,
+  kUseSmpp,
   kAccountName,
   kPassword,
   kGateway,
@@ -130,7 +132,8 @@ struct SettingsDialogServices {
 // "Cancel" changes nothing. Texts are UTF-8.
 //
 // A transport with settings beyond the modem's and the gateway's has a page
-// of its own on the communication tab (GsmSettingsPage), owned here and
+// of its own on the communication tab (GsmSettingsPage, an
+// AccountSettingsPage for each provider over TCP/IP), owned here and
 // switched on while its "Use:" option is chosen; a page's secrets go to
 // secrets.dat on "&OK", never into ProgramSettings.
 class SettingsDialog {
@@ -160,6 +163,8 @@ class SettingsDialog {
   bool InTabOrder(SettingsControl control) const;
   bool InTabOrder(SettingsList list) const;
   bool InTabOrder(GsmControl control) const;
+  // A page's controls are on the communication tab.
+  bool PagesInTabOrder() const { return tab_ == 0; }
   // The control that asked for the focus last, with a counter that grows on
   // every request so a repeated request is seen.
   SettingsControl FocusRequest() const { return focus_; }
@@ -169,6 +174,8 @@ class SettingsDialog {
   LogViewer& Log() { return log_viewer_; }
   // The controls of "GSM modem", on the communication tab.
   GsmSettingsPage& Gsm() { return gsm_page_; }
+  // The controls of "SMPP", on the communication tab.
+  AccountSettingsPage& Smpp() { return smpp_page_; }
   // Called after every change of the state above.
   void SetOnChanged(std::function<void()> on_changed) { on_changed_ = std::move(on_changed); }
 
@@ -205,6 +212,9 @@ class SettingsDialog {
   bool Refuse(int tab, SettingsControl focus, const std::string& text, const std::string& title);
   // The page of the transport chosen is switched on, the others off.
   void ActivatePages();
+  // The provider pages, each with its "Use:" option.
+  std::array<std::pair<SettingsControl, AccountSettingsPage*>, 1> AccountPages();
+  std::array<std::pair<SettingsControl, const AccountSettingsPage*>, 1> AccountPages() const;
   // The settings as the controls give them.
   ProgramSettings Applied() const;
   void Confirm();
@@ -217,6 +227,7 @@ class SettingsDialog {
   Dialler* dialler_;
   LogViewer log_viewer_;
   GsmSettingsPage gsm_page_;
+  AccountSettingsPage smpp_page_;
 
   std::array<ControlState, static_cast<size_t>(SettingsControl::kCount)> controls_;
   std::array<ListState, static_cast<size_t>(SettingsList::kCount)> lists_;

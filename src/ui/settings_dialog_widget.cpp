@@ -147,6 +147,8 @@ QWidget* SettingsDialogWidget::Widget(GsmControl control) const {
   return gsm_controls_[static_cast<size_t>(control)];
 }
 
+QWidget* SettingsDialogWidget::SmppField(size_t field) const { return smpp_->Field(field); }
+
 // --- Building.
 
 QLineEdit* SettingsDialogWidget::Box(SettingsControl control) {
@@ -268,6 +270,7 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   use->addWidget(Option(C::kUseModem));
   use->addWidget(Option(C::kUseTcp));
   use->addWidget(Option(C::kUseGsm));
+  use->addWidget(Option(C::kUseSmpp));
   auto* quicksend = new QHBoxLayout;
   quicksend->addWidget(CheckBox(C::kQuicksend));
   quicksend->addWidget(Label("(no receipt)"));
@@ -287,6 +290,8 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   right->addWidget(Frame("Use:", use));
   right->addWidget(Frame("TCP/IP settings", tcp));
   right->addLayout(quicksend);
+  smpp_ = new AccountPageWidget(dialog_.Smpp(), [this] { return dialog_.PagesInTabOrder(); });
+  right->addWidget(smpp_);
   right->addStretch();
   auto* left = new QVBoxLayout;
   left->addWidget(Frame("Modem settings", modem));
@@ -581,6 +586,7 @@ void SettingsDialogWidget::Render() {
   }
   rendering_ = false;
   RenderGsm();
+  smpp_->Render();
 }
 
 void SettingsDialogWidget::SetInTabOrder(QWidget* widget, bool in_order) {

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "settings_dialog/settings_dialog.h"
+#include "ui/account_page_widget.h"
 
 class QComboBox;
 class QGridLayout;
@@ -31,6 +32,8 @@ class SettingsDialogWidget : public QDialog {
   QWidget* Widget(SettingsList list) const;
   QWidget* Widget(LogControl control) const;
   QWidget* Widget(GsmControl control) const;
+  // The SMPP page's field, for tests.
+  QWidget* SmppField(size_t field) const;
   QTabWidget* Tabs() const { return tabs_; }
 
   void reject() override;
@@ -80,6 +83,7 @@ class SettingsDialogWidget : public QDialog {
   std::array<QWidget*, static_cast<size_t>(LogControl::kCount)> log_controls_{};
   std::array<QWidget*, static_cast<size_t>(GsmControl::kCount)> gsm_controls_{};
   std::map<SettingsControl, QScrollBar*> scroll_bars_;
+  AccountPageWidget* smpp_ = nullptr;
   // The focus policy each control was built with, for the tab rule.
   std::map<QWidget*, Qt::FocusPolicy> focus_policies_;
 };

@@ -74,13 +74,13 @@ int FuzzOne(const uint8_t* data, size_t size) {
   await_submit();
   window.StartSend();
   first_send_over = true;
-  FUZZ_CHECK(SendEndedCleanly(window, port));
+  FUZZ_CHECK(SendEndedCleanly(window, port.IsOpen()));
 
   smsc.Options() = {};
   window.OnDoubleToggled(false);
   window.OnMessageEdited("Again");
   window.StartSend();
-  FUZZ_CHECK(SendEndedCleanly(window, port));
+  FUZZ_CHECK(SendEndedCleanly(window, port.IsOpen()));
   const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
   if (receipt !=
       (settings.EjKvittoOn ? "Message sent." : sim::SimSmsc::DeliveredText("0701234567"))) {

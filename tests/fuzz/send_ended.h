@@ -4,20 +4,19 @@
 #include <cstdio>
 
 #include "core/main_window.h"
-#include "platform/serial_port.h"
 
 namespace tolvane {
 
 // A send is over as the user must see it: "&Send" usable, "&Cancel" not, the
-// port closed. Says what it saw otherwise.
-inline bool SendEndedCleanly(const MainWindow& window, const SerialPort& port) {
+// line (a port, a connection) closed. Says what it saw otherwise.
+inline bool SendEndedCleanly(const MainWindow& window, bool line_open) {
   const bool clean = window.Control(MainControl::kSend).enabled &&
-                     !window.Control(MainControl::kCancel).enabled && !port.IsOpen();
+                     !window.Control(MainControl::kCancel).enabled && !line_open;
   if (!clean) {
-    std::fprintf(stderr, "receipt \"%s\", send %d, cancel %d, port open %d\n",
+    std::fprintf(stderr, "receipt \"%s\", send %d, cancel %d, line open %d\n",
                  window.Control(MainControl::kReceiptLine).text.c_str(),
                  window.Control(MainControl::kSend).enabled,
-                 window.Control(MainControl::kCancel).enabled, port.IsOpen());
+                 window.Control(MainControl::kCancel).enabled, line_open);
   }
   return clean;
 }

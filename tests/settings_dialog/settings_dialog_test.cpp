@@ -497,5 +497,78 @@ TEST_F(GsmSettingsTest, APinThatCannotBeStoredIsReportedAndTheSettingsAreStillWr
   EXPECT_THAT(Ini(), HasSubstr("AccessTyp=GSM\r\n"));
 }
 
+// The SMPP provider's page: shown while "SMPP" is chosen, its rules on
+// "&OK", its keys in [SMPP] and the password only as a secret.
+TEST_F(SettingsDialogTest, TheSmppPageIsShownWhileChosenAndKeepsThePasswordASecret) {
+  constexpr size_t kHost = 0, kPort = 1, kTls = 2, kSystemId = 3, kPasswordField = 4, kWindow = 6,
+                   kAlphabet = 8;
+  SettingsDialog& dialog = Open();
+  AccountSettingsPage& page = dialog.Smpp();
+  EXPECT_EQ(dialog.Control(C::kUseSmpp).text, "SMPP");
+  EXPECT_FALSE(page.Control(kHost).visible);
+  dialog.Choose(C::kUseSmpp);
+  EXPECT_TRUE(page.Control(kHost).visible && page.Control(kAlphabet).enabled);
+  EXPECT_EQ(page.Control(kPort).text, "2775");
+
+  const std::pair<size_t, const char*> refusals[] = {
+      {kHost, "Enter the name or IP address of the SMPP provider!"},
+      {kPort, "Enter a port from 1 to 65535 for the SMPP provider!"},
+      {kSystemId, "Enter the system id of the SMPP account, at most 15 characters!"},
+      {kPasswordField, "The SMPP password is longer than its 8 characters!"},
+      {kWindow, "Enter a window from 1 to 100 messages!"}};
+  page.EditText(kPort, "70000");
+  page.EditText(kPasswordField, "123456789");
+  page.EditText(kWindow, "0");
+  for (const auto& [field, text] : refusals) {
+    SCOPED_TRACE(text);
+    dialog.ShowTab(3);
+    dialog.Press(C::kOk);
+    ASSERT_FALSE(dialogs_.boxes().empty());
+    EXPECT_EQ(dialogs_.boxes().back().text, text);
+    EXPECT_EQ(dialog.CurrentTab(), 0);
+    EXPECT_EQ(page.FocusRequest(), field);
+    EXPECT_FALSE(IniExists());
+    switch (field) {
+      case kHost:
+        page.EditText(kHost, " smpp.example.net ");
+        break;
+      case kPort:
+        page.EditText(kPort, "2776");
+        break;
+      case kSystemId:
+        page.EditText(kSystemId, "tolvane");
+        break;
+      case kPasswordField:
+        page.EditText(kPasswordField, "hemlig 8");
+        break;
+      default:
+        page.EditText(kWindow, "20");
+    }
+  }
+  page.SetChecked(kTls, true);
+  page.Choose(kAlphabet, 1);
+  dialog.Press(C::kOk);
+
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_EQ(settings_.AccessTyp, "SMPP");
+  EXPECT_THAT(Ini(), HasSubstr("[SMPP]\r\nHost=smpp.example.net\r\nPort=2776\r\nTls=1\r\n"
+                               "SystemId=tolvane\r\n"));
+  EXPECT_THAT(Ini(), HasSubstr("Window=20\r\n"));
+  EXPECT_THAT(Ini(), HasSubstr("DefaultAlphabet=3\r\n"));
+  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kSmppSecret), "hemlig 8");
+  EXPECT_THAT(Ini(), Not(HasSubstr("hemlig")));
+
+  // Opened again the password does not show, and an empty box keeps it.
+  SettingsDialog& again = Open();
+  EXPECT_TRUE(again.Control(C::kUseSmpp).checked);
+  EXPECT_EQ(again.Smpp().Control(kPasswordField).text, "");
+  EXPECT_EQ(again.Smpp().ChoiceIndex(kAlphabet), 1);
+  again.Choose(C::kUseModem);
+  EXPECT_FALSE(again.Smpp().Control(kHost).visible);
+  again.Press(C::kOk);
+  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kSmppSecret), "hemlig 8");
+  EXPECT_EQ(settings_.SmppHost, "smpp.example.net");
+}
+
 }  // namespace
 }  // namespace tolvane
