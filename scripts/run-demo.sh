@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tolvane and starts it in a fresh demo/ folder
 # beside a simulated modem and SMS centre (or, with --gateway, a simulated SMS
-# gateway; with --gsm, a simulated GSM modem), with a few people in the phone
-# book. TOLVANE_DEMO_GATEWAY_OPTIONS passes options to the simulated gateway
-# (tolvane-gateway-sim(1)), TOLVANE_DEMO_GSM_OPTIONS to the simulated GSM modem
-# (tolvane-gsm-modem-sim(1)).
+# gateway; with --gsm, a simulated GSM modem; with --smpp, a simulated SMPP
+# provider), with a few people in the phone book. TOLVANE_DEMO_GATEWAY_OPTIONS
+# passes options to the simulated gateway (tolvane-gateway-sim(1)),
+# TOLVANE_DEMO_GSM_OPTIONS to the simulated GSM modem (tolvane-gsm-modem-sim(1)),
+# TOLVANE_DEMO_SMPP_OPTIONS to the simulated provider (tolvane-smpp-sim(1)).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 transport=modem
 case "${1:-}" in
   --gateway) transport=gateway; shift ;;
   --gsm) transport=gsm; shift ;;
+  --smpp) transport=smpp; shift ;;
 esac
 scripts/install-deps.sh
 build=build-demo
@@ -55,6 +57,16 @@ elif [ "$transport" = gsm ]; then
   printf '[Access]\r\nAccessTyp=GSM\r\n[GSM]\r\nDevice=%s\r\n[Modem]\r\nLogg=1\r\n' "$device" \
     > "$demo/tolvmsg.ini"
   echo "Simulated GSM modem on $device (log: demo/gsm-modem-sim.log)"
+elif [ "$transport" = smpp ]; then
+  "$build/bin/smpp-sim" --port 0 --receipt-delay 3000 ${TOLVANE_DEMO_SMPP_OPTIONS:-} \
+    > "$demo/smpp-sim.log" 2>&1 &
+  pids+=($!)
+  address=$(first_match '127\.0\.0\.1:[0-9]*' "$demo/smpp-sim.log")
+  printf '[Access]\r\nAccessTyp=SMPP\r\n[SMPP]\r\nHost=127.0.0.1\r\nPort=%s\r\nSystemId=tolvane\r\n[Modem]\r\nLogg=1\r\n' \
+    "${address#*:}" > "$demo/tolvmsg.ini"
+  # The simulated account's password.
+  echo secret | "$demo/tolvane" --store-secret smpp > /dev/null
+  echo "Simulated SMPP provider at $address, account tolvane (log: demo/smpp-sim.log)"
 else
   "$build/bin/modem-sim" --dial-delay 1000 --answer-delay 1000 --notify-delay 3000 \
     > "$demo/modem-sim.log" 2>&1 &

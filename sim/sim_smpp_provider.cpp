@@ -67,6 +67,18 @@ std::optional<SmppSubmission> ReadSubmit(const SmppPdu& pdu) {
   return submission;
 }
 
+// The coding and, for a linked part, its place: ", data_coding 8, part 2/3".
+std::string Describe(const SmppSubmission& submission) {
+  std::string text = ", data_coding " + std::to_string(submission.data_coding);
+  const std::string& sm = submission.short_message;
+  // A user-data header with the 8-bit concatenation element first.
+  if ((submission.esm_class & 0x40) && sm.size() >= 6 && sm[1] == 0x00 && sm[2] == 0x03) {
+    text += ", part " + std::to_string(static_cast<uint8_t>(sm[5])) + "/" +
+            std::to_string(static_cast<uint8_t>(sm[4]));
+  }
+  return text;
+}
+
 void AppendTlv(std::string& body, uint16_t tag, const std::string& value) {
   AppendInteger(body, tag, 2);
   AppendInteger(body, static_cast<uint32_t>(value.size()), 2);
@@ -203,7 +215,8 @@ void SimSmppProvider::OnSubmit(const SmppPdu& pdu) {
   }
   if (submission) submissions_.push_back(*submission);
   Note("submit_sm to " + (submission ? submission->destination.value : "?") + ": " +
-       (status == kStatusOk ? "message id " + submission->message_id : SmppStatusText(status)));
+       (status == kStatusOk ? "message id " + submission->message_id : SmppStatusText(status)) +
+       (submission ? Describe(*submission) : ""));
   if (options_.enquire_before_answer) Request(kEnquireLink, "");
   most_outstanding_ = std::max(most_outstanding_, ++outstanding_);
   Answer(pdu, status, body, options_.submit_delay_ms);

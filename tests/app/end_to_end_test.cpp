@@ -15,6 +15,7 @@
 #include "core/gateway_password_file.h"
 #include "support/qt/program_run.h"
 #include "support/qt/simulator_process.h"
+#include "support/qt/test_authority.h"
 #include "support/temp_dir.h"
 #include "support/test_phone_book.h"
 
@@ -49,8 +50,9 @@ class EndToEndTest : public ::testing::Test {
                                          "\r\n[Modem]\r\nLogg=1\r\n");
   }
 
-  // The account of smpp-sim is "tolvane" with the password "secret".
-  void UseSmppSim(const QStringList& options = {}) {
+  // The account of smpp-sim is "tolvane" with the password "secret";
+  // `more_keys` are further lines of the [SMPP] section.
+  void UseSmppSim(const QStringList& options = {}, const std::string& more_keys = "") {
     const std::string address = simulator_.Start(
         "smpp-sim",
         QStringList{"--port", "0", "--submit-delay", "50", "--receipt-delay", "200"} + options,
@@ -58,7 +60,7 @@ class EndToEndTest : public ::testing::Test {
     folder_.WriteFile("tolvmsg.ini",
                       "[Access]\r\nAccessTyp=SMPP\r\n[SMPP]\r\nHost=127.0.0.1\r\nPort=" +
                           address.substr(address.find(':') + 1) +
-                          "\r\nSystemId=tolvane\r\n[Modem]\r\nLogg=1\r\n");
+                          "\r\nSystemId=tolvane\r\n" + more_keys + "[Modem]\r\nLogg=1\r\n");
   }
 
   // `more_settings` are further lines of tolvmsg.ini.
@@ -244,6 +246,56 @@ TEST_F(EndToEndTest, SmppOrdersAreBoundSubmittedAndDeliveredOverTcp) {
   EXPECT_THAT(seen, HasSubstr("bind_transceiver tolvane: no error (0x00)"));
   EXPECT_THAT(seen, HasSubstr("submit_sm to 46701234567: message id"));
   EXPECT_THAT(seen, HasSubstr("\nunbind\n"));
+}
+
+TEST_F(EndToEndTest, SmppCarriesUnicodeLongTextAndGroups) {
+  testing::TestPhoneBook book;
+  book.AddToGroup("Vänner", "Anna", "0701111111");
+  book.AddToGroup("Vänner", "Bertil", "+46702222222");
+  book.AddToGroup("Vänner", "Cecilia", "0703333333");
+  UsePhoneBook(book);
+  UseSmppSim();
+  RemoveDisplay();
+  ASSERT_EQ(Run({"--store-secret", "smpp"}, "secret\n"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0701234567//Łukasz, 今晚见 😀"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0704444444//" + std::string(400, 'a')), 0) << stderr_;
+  EXPECT_EQ(Run("G//vÄnner//Hej alla"), 0) << stderr_;
+  const std::string log = Log();
+  EXPECT_THAT(log, HasSubstr("&#321;ukasz, &#20170;&#26202;&#35265; &#128512;"));
+  EXPECT_THAT(log, HasSubstr("\"Temporary number 0704444444\",\"Message delivered.\""));
+  for (const char* member : {"Anna 0701111111", "Bertil 46702222222", "Cecilia 0703333333"}) {
+    EXPECT_THAT(log, HasSubstr("\"" + std::string(member) + "\",\"Message delivered.\""));
+  }
+  const std::string seen = simulator_.Stop();
+  EXPECT_THAT(seen, HasSubstr("submit_sm to 0701234567: message id 5A000001, data_coding 8\n"));
+  EXPECT_THAT(seen, HasSubstr("submit_sm to 0704444444: message id 5A000004, data_coding 0, "
+                              "part 3/3\n"));
+  EXPECT_THAT(seen, HasSubstr("submit_sm to 46702222222: message id"));
+  // One bind for each run: the group went over one.
+  size_t binds = 0;
+  for (size_t at = seen.find("bind_transceiver"); at != std::string::npos;
+       at = seen.find("bind_transceiver", at + 1)) {
+    ++binds;
+  }
+  EXPECT_EQ(binds, 3u) << seen;
+}
+
+// TLS from the first byte: a provider whose authority the program does not
+// know is refused, one the environment names as trusted is used.
+TEST_F(EndToEndTest, SmppOverTlsVerifiesTheProvidersCertificate) {
+  testing::TestAuthority authority;
+  UseSmppSim({"--tls", QString::fromStdString(authority.ServerCertificate().string()),
+              QString::fromStdString(authority.ServerKey().string())},
+             "Tls=1\r\n");
+  RemoveDisplay();
+  ASSERT_EQ(Run({"--store-secret", "smpp"}, "secret\n"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0701234567//Untrusted//svar.txt"), 1) << stderr_;
+  EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("TLS"));
+  environment_.insert("SSL_CERT_FILE", QString::fromStdString(authority.AuthorityFile().string()));
+  EXPECT_EQ(Run("N//0701234567//Trusted//svar.txt"), 0) << stderr_;
+  EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("\"Message delivered.\""));
+  const std::string seen = simulator_.Stop();
+  EXPECT_EQ(seen.find("submit_sm"), seen.rfind("submit_sm")) << seen;
 }
 
 TEST_F(EndToEndTest, ListOrderOverTheGatewayExitsWithOneWhenANumberIsRefused) {

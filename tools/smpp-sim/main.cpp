@@ -7,15 +7,21 @@
 //            [--refuse-bind HEX] [--answer-delay MS] [--submit-delay MS]
 //            [--submit-status HEX]... [--receipt-state N]... [--receipt-delay MS]
 //            [--enquire] [--drop-at-submit N] [--garbage-at-submit N]
+//            [--tls CERTIFICATE KEY]
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QHostAddress>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,7 +48,8 @@ void Usage() {
                "  --receipt-delay MS     from the answer to each receipt (2000)\n"
                "  --enquire              send enquire_link before each submit's answer\n"
                "  --drop-at-submit N     drop the connection at submit N (counted from 0)\n"
-               "  --garbage-at-submit N  answer submit N with bytes that are not SMPP\n";
+               "  --garbage-at-submit N  answer submit N with bytes that are not SMPP\n"
+               "  --tls CERT KEY         speak TLS with this PEM certificate (chain) and key\n";
 }
 
 int Number(const std::string& text, int base = 10) {
@@ -58,8 +65,17 @@ int Number(const std::string& text, int base = 10) {
   return static_cast<int>(value);
 }
 
-// Takes the options into `port` and `options`; false at one it does not know.
-bool ParseOptions(tolvane::sim::ToolArguments& arguments, int& port, SmppProviderOptions& options) {
+// Where the provider listens, and with what TLS identity when it speaks TLS.
+struct Listening {
+  int port = 2775;
+  std::string certificate;
+  std::string key;
+};
+
+// Takes the options into `listening` and `options`; false at one it does not
+// know.
+bool ParseOptions(tolvane::sim::ToolArguments& arguments, Listening& listening,
+                  SmppProviderOptions& options) {
   bool states_given = false;
   while (arguments.Next()) {
     const std::string& arg = arguments.Option();
@@ -68,8 +84,8 @@ bool ParseOptions(tolvane::sim::ToolArguments& arguments, int& port, SmppProvide
       Usage();
       std::exit(0);
     } else if (arg == "--port") {
-      port = Number(value());
-      if (port > 65535) throw std::invalid_argument("--port needs 0 to 65535");
+      listening.port = Number(value());
+      if (listening.port > 65535) throw std::invalid_argument("--port needs 0 to 65535");
     } else if (arg == "--system-id") {
       options.system_id = value();
     } else if (arg == "--password") {
@@ -94,6 +110,9 @@ bool ParseOptions(tolvane::sim::ToolArguments& arguments, int& port, SmppProvide
       options.drop_at_submit = Number(value());
     } else if (arg == "--garbage-at-submit") {
       options.garbage_at_submit = Number(value());
+    } else if (arg == "--tls") {
+      listening.certificate = value();
+      listening.key = value();
     } else {
       return false;
     }
@@ -105,11 +124,11 @@ bool ParseOptions(tolvane::sim::ToolArguments& arguments, int& port, SmppProvide
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  int port = 2775;
+  Listening listening;
   SmppProviderOptions options;
   try {
     tolvane::sim::ToolArguments arguments(argc, argv);
-    if (!ParseOptions(arguments, port, options)) {
+    if (!ParseOptions(arguments, listening, options)) {
       Usage();
       return 2;
     }
@@ -126,7 +145,23 @@ int main(int argc, char** argv) {
       options);
   provider.SetOnEvent([](const std::string& event) { std::cout << event << std::endl; });
 
-  QTcpServer server;
+  std::unique_ptr<QTcpServer> listener = std::make_unique<QTcpServer>();
+  if (!listening.certificate.empty()) {
+    QSslConfiguration identity = QSslConfiguration::defaultConfiguration();
+    const QList<QSslCertificate> chain =
+        QSslCertificate::fromPath(QString::fromStdString(listening.certificate));
+    QFile key_file(QString::fromStdString(listening.key));
+    if (chain.isEmpty() || !key_file.open(QIODevice::ReadOnly)) {
+      std::cerr << "smpp-sim: cannot read the certificate or the key\n";
+      return 2;
+    }
+    identity.setLocalCertificateChain(chain);
+    identity.setPrivateKey(QSslKey(&key_file, QSsl::Rsa));
+    auto tls_listener = std::make_unique<QSslServer>();
+    tls_listener->setSslConfiguration(identity);
+    listener = std::move(tls_listener);
+  }
+  QTcpServer& server = *listener;
   QTcpSocket* client = nullptr;
   provider.SetToClient([&client](const std::string& bytes) {
     if (client != nullptr) client->write(bytes.data(), static_cast<qint64>(bytes.size()));
@@ -161,7 +196,7 @@ int main(int argc, char** argv) {
       });
     }
   });
-  if (!server.listen(QHostAddress::LocalHost, static_cast<quint16>(port))) {
+  if (!server.listen(QHostAddress::LocalHost, static_cast<quint16>(listening.port))) {
     std::cerr << "smpp-sim: " << server.errorString().toStdString() << "\n";
     return 2;
   }

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_tcp_connection.h"
 
+#include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
 
@@ -46,7 +47,12 @@ void QtTcpConnection::Connect(const std::string& host, int port, bool tls) {
   const auto number = static_cast<quint16>(port);
   if (tls) {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setCaCertificates(QSslConfiguration::systemCaCertificates());
+    QList<QSslCertificate> authorities = QSslConfiguration::systemCaCertificates();
+    // As OpenSSL programs do, the file SSL_CERT_FILE names holds further
+    // authorities to trust, such as a company's own.
+    const QString more = qEnvironmentVariable("SSL_CERT_FILE");
+    if (!more.isEmpty()) authorities += QSslCertificate::fromPath(more);
+    configuration.setCaCertificates(authorities);
     configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
     socket_.setSslConfiguration(configuration);
     socket_.connectToHostEncrypted(name, number);

@@ -1,18 +1,25 @@
 // The TCP connection against a loopback server: bytes both ways, the far
-// side closing, a refused port, and a TLS connection to a server that does
-// not speak TLS, which fails instead of going on in plain text.
+// side closing, a refused port, a TLS connection to a server that does not
+// speak TLS, which fails instead of going on in plain text, and one to a
+// server whose authority is trusted only when SSL_CERT_FILE names it.
 #include "platform/qt/qt_tcp_connection.h"
 
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
+#include <QFile>
 #include <QHostAddress>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "support/qt/test_authority.h"
 
 namespace tolvane {
 namespace {
@@ -106,6 +113,39 @@ TEST_F(QtTcpConnectionTest, TlsToAPlainServerFailsAndSendsNoPlainText) {
   // The client spoke TLS from its first byte: a handshake record.
   ASSERT_FALSE(received_.empty());
   EXPECT_EQ(received_[0], '\x16');
+}
+
+TEST_F(QtTcpConnectionTest, TlsTrustsOnlyKnownAuthorities) {
+  testing::TestAuthority authority;
+  QSslConfiguration identity = QSslConfiguration::defaultConfiguration();
+  identity.setLocalCertificateChain(
+      QSslCertificate::fromPath(QString::fromStdString(authority.ServerCertificate().string())));
+  QFile key(QString::fromStdString(authority.ServerKey().string()));
+  ASSERT_TRUE(key.open(QIODevice::ReadOnly));
+  identity.setPrivateKey(QSslKey(&key, QSsl::Rsa));
+  QSslServer tls_server;
+  tls_server.setSslConfiguration(identity);
+  ASSERT_TRUE(tls_server.listen(QHostAddress::LocalHost));
+  std::string heard;
+  QObject::connect(&tls_server, &QTcpServer::pendingConnectionAvailable, &tls_server, [&] {
+    QTcpSocket* socket = tls_server.nextPendingConnection();
+    QObject::connect(socket, &QIODevice::readyRead, socket,
+                     [&heard, socket] { heard += socket->readAll().toStdString(); });
+  });
+
+  connection_.Connect("127.0.0.1", tls_server.serverPort(), true);
+  ASSERT_TRUE(RunUntil([&] { return !events_.empty(); }));
+  EXPECT_EQ(events_[0].rfind("closed: TLS: ", 0), 0u) << events_[0];
+
+  events_.clear();
+  qputenv("SSL_CERT_FILE", QByteArray::fromStdString(authority.AuthorityFile().string()));
+  connection_.Connect("127.0.0.1", tls_server.serverPort(), true);
+  const bool answered = RunUntil([&] { return !events_.empty(); });
+  qunsetenv("SSL_CERT_FILE");
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(events_[0], "connected");
+  connection_.Write("bind");
+  EXPECT_TRUE(RunUntil([&] { return heard == "bind"; }));
 }
 
 }  // namespace
