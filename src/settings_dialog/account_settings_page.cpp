@@ -21,7 +21,9 @@ AccountSettingsPage::AccountSettingsPage(const ProgramSettings& settings, Accoun
   for (size_t i = 0; i < layout_.fields.size(); ++i) {
     const AccountField& field = layout_.fields[i];
     ControlState& control = controls_[i];
-    control.max_length = static_cast<int>(field.max_length);
+    // A password box that cut a pasted password short would store another
+    // one without a word; an overlong one is refused on "&OK" instead.
+    if (field.kind != Kind::kPassword) control.max_length = static_cast<int>(field.max_length);
     if (field.setting == nullptr) continue;
     const std::string& value = settings.*field.setting;
     if (field.kind == Kind::kCheck) {

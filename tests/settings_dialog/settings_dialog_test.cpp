@@ -517,6 +517,8 @@ TEST_F(SettingsDialogTest, TheSmppPageIsShownWhileChosenAndKeepsThePasswordASecr
       {kPasswordField, "The SMPP password is longer than its 8 characters!"},
       {kWindow, "Enter a window from 1 to 100 messages!"}};
   page.EditText(kPort, "70000");
+  // The box takes the whole pasted password, so the check can refuse it.
+  EXPECT_EQ(page.Control(kPasswordField).max_length, 0);
   page.EditText(kPasswordField, "123456789");
   page.EditText(kWindow, "0");
   for (const auto& [field, text] : refusals) {
