@@ -189,6 +189,10 @@ void SimSmppProvider::OnSubmit(const SmppPdu& pdu) {
     Drop();
     return;
   }
+  if (options_.silent_from_submit >= 0 && number >= options_.silent_from_submit) {
+    Note("submit_sm not answered");
+    return;
+  }
   if (number == options_.garbage_at_submit) {
     schedule_(options_.submit_delay_ms, [this, session = session_] {
       if (session == session_ && to_client_) to_client_(kGarbage);

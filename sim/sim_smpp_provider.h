@@ -40,6 +40,9 @@ struct SmppProviderOptions {
   // Bytes that are no SMPP at all, sent in place of the answer to this
   // submit (counted as above); -1 never.
   int garbage_at_submit = -1;
+  // Submits from this one on (counted as above) are taken and never
+  // answered; -1 never.
+  int silent_from_submit = -1;
 };
 
 // A submit the provider took.

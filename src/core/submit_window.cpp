@@ -176,7 +176,9 @@ void SubmitWindow::OnTick() {
     if (message.receipts && message.receipt_deadline <= now) overdue.push_back(key);
   }
   for (int message : overdue) End(message, kReceiptNoReport, true);
-  if (messages_.empty()) tick_->Stop();
+  // A message that ended on one part's refusal may leave others of its parts
+  // outstanding; their deadlines still free the window.
+  if (messages_.empty() && outstanding_.empty()) tick_->Stop();
   Pump();
 }
 

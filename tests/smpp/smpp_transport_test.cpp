@@ -199,6 +199,16 @@ TEST_F(SmppScenario, AnErrorStatusEndsTheMessageWithItsText) {
   EXPECT_EQ(Receipt(), "Not sent: invalid destination address (0x0B)");
   EXPECT_FALSE(window->State().accepted);
   EXPECT_TRUE(Unlocked());
+
+  // The first part refused ends the message, though its other parts are
+  // never answered: their deadlines still end the wait.
+  Provider().submit_statuses = {0x0B};
+  Provider().silent_from_submit = 2;
+  const auto start = loop.Elapsed();
+  Send(std::string(400, 'a'));
+  EXPECT_EQ(Receipt(), "Part 1 of 3: Not sent: invalid destination address (0x0B)");
+  EXPECT_LT(loop.Elapsed() - start, std::chrono::seconds(40));
+  EXPECT_TRUE(Unlocked());
 }
 
 TEST_F(SmppScenario, ThrottlingBacksOffAndSendsTheSamePartAgain) {
