@@ -1,0 +1,564 @@
+#include "emi/emi_transport.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "core/delivery_time.h"
+#include "core/part_receipts.h"
+#include "core/receipt_texts.h"
+#include "core/secret_names.h"
+#include "core/secret_store.h"
+#include "core/settings_values.h"
+#include "core/submit_window.h"
+#include "emi/emi_errors.h"
+#include "emi/emi_frame_reader.h"
+#include "emi/emi_operations.h"
+#include "modem/ucp_frame.h"
+#include "smpp/smpp_commands.h"
+#include "sms/file_reference_counter.h"
+#include "sms/no_references.h"
+#include "sms/sms_message.h"
+
+namespace tolvane {
+namespace {
+
+constexpr int kConnectMs = 30000;
+constexpr int kLoginMs = 30000;
+constexpr int kAnswerMs = 60000;
+constexpr int kFirstReconnectMs = 1000;
+constexpr int kLongestReconnectMs = 60000;
+// 1, 2, 4, ... 60 seconds: about three minutes without the centre.
+constexpr int kReconnectTries = 8;
+constexpr int kDefaultWindow = 10;
+// TRNs are two digits: one of the hundred stays free for the keep-alive.
+constexpr int kMaxWindow = 99;
+constexpr int kTransactions = 100;
+constexpr int kDefaultKeepalive = 50;
+// 1, 2, 4, 8, 16 seconds: a transient error this often more ends the part.
+constexpr int kTransientRetries = 5;
+constexpr int kLongestBackoffMs = 16000;
+// Closing drops what the socket has not sent yet: the answer to the last
+// notification gets this long to leave.
+constexpr int kLingerMs = 200;
+
+constexpr char kNoHost[] = "No SMS centre is set: [EMI] Host in tolvmsg.ini";
+
+// The whole text as a number from `low` to `high`.
+std::optional<int> Bounded(const std::string& text, int low, int high) {
+  const std::optional<long> value = ParseWholeNumber(text);
+  if (!value || *value < low || *value > high) return std::nullopt;
+  return static_cast<int>(*value);
+}
+
+bool DialUp(const ProgramSettings& settings) {
+  return settings.EmiOperation == kOperationDialUpSubmit;
+}
+
+// Why operation 30 cannot carry the message; empty when it can.
+std::string DialUpRefusal(const SmsMessage& message) {
+  if (message.encoding == SmsEncoding::kUcs2) {
+    return "Not sent: [EMI] Operation 30 carries no Unicode, and this text needs it";
+  }
+  if (message.parts.size() > 1) {
+    return "Not sent: [EMI] Operation 30 carries no linked parts, and this text needs " +
+           std::to_string(message.parts.size());
+  }
+  return {};
+}
+
+PartAnswer WindowAnswer(const EmiResult& result) {
+  if (result.positive) return {PartAnswer::Kind::kAccepted, result.system_message, ""};
+  const std::string text = "Not sent: " + EmiErrorText(result.error_code);
+  return {IsTransientEmiError(result.error_code) ? PartAnswer::Kind::kRetry
+                                                 : PartAnswer::Kind::kRefused,
+          "", text};
+}
+
+}  // namespace
+
+struct EmiTransport::Impl {
+  // The parts of the message box to the current recipient, as submit frames
+  // still to be given their TRN.
+  struct Prepared {
+    std::vector<std::string> parts;
+    bool wants_receipts = false;
+  };
+  struct Address {
+    std::string host;
+    std::string port;
+  };
+
+  Impl(SendContext& send_context, TcpConnection& connection, FileSystem& file_system)
+      : context(send_context),
+        tcp(connection),
+        files(file_system),
+        state(send_context.State()),
+        settings(send_context.Settings()),
+        wait_timer(send_context.Loop().CreateTimer()),
+        link_timer(send_context.Loop().CreateTimer()) {
+    wait_timer->SetSingleShot(true);
+    wait_timer->SetCallback([this] { wait_over = true; });
+    link_timer->SetInterval(1000);
+    link_timer->SetCallback([this] { CheckLink(); });
+    tcp.SetOnConnected([this] { connected = true; });
+    tcp.SetOnData([this](const std::string& bytes) { OnData(bytes); });
+    tcp.SetOnClosed([this](const std::string& reason) { broken = reason; });
+  }
+  ~Impl() {
+    tcp.SetOnConnected(nullptr);
+    tcp.SetOnData(nullptr);
+    tcp.SetOnClosed(nullptr);
+  }
+
+  void OnData(const std::string& bytes);
+  void Handle(const UcpFrame& frame);
+  void Write(const std::string& frame) {
+    last_traffic = last_written = context.Loop().Now();
+    tcp.Write("\x02" + frame + "\x03");
+  }
+  // The next TRN in turn whose answer is not awaited.
+  int NextTransaction();
+  // An op 31 after `Keepalive` seconds without a byte either way; its answer
+  // is not awaited, a dead connection shows itself by closing.
+  void CheckLink() {
+    if (session && !login_trn && tcp.IsOpen() && broken.empty() && keepalive_seconds > 0 &&
+        context.Loop().Now() - last_traffic >= std::chrono::seconds(keepalive_seconds)) {
+      Write(AlertFrame(NextTransaction(), settings.EmiUser));
+    }
+  }
+
+  // Processes events until `done`, the time-out, a broken connection or
+  // (with `stoppable`) Cancel or the end of the send; true when `done`.
+  bool Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable);
+  bool Stopped() const { return state.cancelled || state.finished; }
+  std::vector<Address> Addresses() const;
+
+  // The connection made (to Host, or AltHost when it cannot be reached) and
+  // logged in; false with the reason shown.
+  bool Start();
+  bool Connect(const Address& address, std::string& reason);
+  // Empty once logged in; otherwise why not.
+  std::string Login(const std::string& address);
+  void OpenWindow(bool run);
+  std::optional<Prepared> Prepare();
+  void Add(Prepared prepared);
+  // Processes events until `done`, handing on every message that ended and
+  // connecting again when the connection breaks; false when stopped or no
+  // new connection could be made (every message then ended).
+  bool Drive(const std::function<bool()>& done);
+  bool Reconnect();
+  void HandOn();
+  void Close();
+
+  SendContext& context;
+  TcpConnection& tcp;
+  FileSystem& files;
+  SendState& state;
+  const ProgramSettings& settings;
+  std::unique_ptr<Timer> wait_timer;
+  std::unique_ptr<Timer> link_timer;
+  bool wait_over = false;
+  EmiFrameReader reader;
+  bool connected = false;
+  // Logged in, from the login's answer to the hang-up.
+  bool session = false;
+  // The centre refused the last login: not tried again in this send.
+  bool login_refused = false;
+  // Why the connection ended; empty while it holds.
+  std::string broken;
+  int keepalive_seconds = kDefaultKeepalive;
+  TimePoint last_traffic;
+  TimePoint last_written;
+  int next_transaction = 0;
+  // Until when each TRN's answer is awaited.
+  std::array<TimePoint, kTransactions> awaited_until{};
+  // The TRN of the login whose answer is awaited.
+  std::optional<int> login_trn;
+  std::optional<EmiResult> login_answer;
+  // Which of Addresses() the next connection tries first.
+  size_t address_index = 0;
+  std::unique_ptr<SubmitWindow> window;
+  // Members of a run are logged one by one as they end.
+  bool run = false;
+  // The outcome of a single send.
+  std::optional<EndedMessage> single;
+};
+
+int EmiTransport::Impl::NextTransaction() {
+  const TimePoint now = context.Loop().Now();
+  for (int tried = 0; tried < kTransactions; ++tried) {
+    const int trn = next_transaction;
+    next_transaction = (next_transaction + 1) % kTransactions;
+    if (awaited_until[trn] <= now) {
+      awaited_until[trn] = now + std::chrono::milliseconds(kAnswerMs);
+      return trn;
+    }
+  }
+  return next_transaction;
+}
+
+void EmiTransport::Impl::OnData(const std::string& bytes) {
+  last_traffic = context.Loop().Now();
+  for (const std::string& text : reader.Feed(bytes)) {
+    // Anything but a sound frame is noise on the line.
+    if (const std::optional<UcpFrame> frame = ReadUcpFrame(text)) Handle(*frame);
+  }
+}
+
+void EmiTransport::Impl::Handle(const UcpFrame& frame) {
+  const int trn = frame.transaction_reference;
+  if (frame.result) {
+    const std::optional<EmiResult> result = ReadResult(frame);
+    if (!result) return;
+    awaited_until[trn] = TimePoint{};
+    if (frame.operation == kOperationLogin) {
+      if (login_trn == trn) login_answer = result;
+    } else if (frame.operation == settings.EmiOperation && window) {
+      window->Answered(trn, WindowAnswer(*result));
+    }
+    return;
+  }
+  if (frame.operation == kOperationAlert) {
+    Write(ResultFrame(frame));
+  } else if (frame.operation == kOperationNotification) {
+    // Answered whatever it holds, or the centre sends it again and again.
+    Write(ResultFrame(frame));
+    const std::optional<EmiNotification> notification = ReadNotification(frame);
+    if (notification && window) {
+      window->Receipt(notification->message_key, notification->outcome, notification->reason);
+    }
+  } else if (frame.operation == kOperationDeliver) {
+    Write(ResultFrame(frame));
+    if (const std::optional<EmiDelivered> delivered = ReadDelivered(frame)) {
+      context.LogReceived(delivered->sender, delivered->text);
+    }
+  } else {
+    Write(ResultFrame(frame, "03"));  // operation not supported
+  }
+}
+
+bool EmiTransport::Impl::Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable) {
+  wait_over = false;
+  wait_timer->SetInterval(timeout_ms);
+  wait_timer->Start();
+  WaitUntil(context.Loop(),
+            [&] { return done() || wait_over || !broken.empty() || (stoppable && Stopped()); });
+  wait_timer->Stop();
+  return done();
+}
+
+void EmiTransport::Impl::Close() {
+  link_timer->Stop();
+  session = false;
+  if (window) window->SetOpen(false);
+  tcp.Close();
+}
+
+std::vector<EmiTransport::Impl::Address> EmiTransport::Impl::Addresses() const {
+  std::vector<Address> addresses = {{settings.EmiHost, settings.EmiPort}};
+  if (!settings.EmiAltHost.empty()) {
+    addresses.push_back({settings.EmiAltHost,
+                         settings.EmiAltPort.empty() ? settings.EmiPort : settings.EmiAltPort});
+  }
+  return addresses;
+}
+
+bool EmiTransport::Impl::Connect(const Address& address, std::string& reason) {
+  const std::string where = address.host + ":" + address.port;
+  const std::optional<int> port = ParseProxyPort(address.port);
+  if (!port) {
+    reason = "The SMS centre's port is not a number from 1 to 65535: " + address.port;
+    return false;
+  }
+  context.SetStatusLine("Connecting to " + where + "...");
+  Close();
+  reader = EmiFrameReader();
+  broken.clear();
+  connected = false;
+  tcp.Connect(address.host, *port, false);
+  if (Wait(
+          kConnectMs, [this] { return connected; }, true))
+    return true;
+  reason = "The SMS centre cannot be reached at " + where + ": " +
+           (broken.empty() ? "no connection within 30 seconds" : broken);
+  return false;
+}
+
+bool EmiTransport::Impl::Start() {
+  state.attempted = true;
+  if (session && tcp.IsOpen() && broken.empty()) return true;
+  auto fail = [this](const std::string& text) {
+    Close();
+    context.SetReceiptLine(text);
+    state.init_failed = true;
+    return false;
+  };
+  login_refused = false;
+  if (settings.EmiHost.empty()) return fail(kNoHost);
+  const std::vector<Address> addresses = Addresses();
+  std::string reason;
+  for (size_t tried = 0; tried < addresses.size(); ++tried) {
+    const Address& address = addresses[address_index % addresses.size()];
+    if (Connect(address, reason)) {
+      const std::string refusal = Login(address.host + ":" + address.port);
+      return refusal.empty() || fail(refusal);
+    }
+    if (state.cancelled) return fail(kReceiptCancelled);
+    address_index = (address_index + 1) % addresses.size();
+  }
+  return fail(reason);
+}
+
+std::string EmiTransport::Impl::Login(const std::string& address) {
+  context.SetStatusLine("Logging in to " + address + "...");
+  next_transaction = 0;
+  awaited_until.fill(TimePoint{});
+  login_answer.reset();
+  login_trn = NextTransaction();
+  Write(LoginFrame(*login_trn, settings.EmiUser,
+                   SecretStore(settings.ProgramFolder).ReadSecret(kEmiSecret)));
+  const bool answered = Wait(
+      kLoginMs, [this] { return login_answer.has_value(); }, true);
+  login_trn.reset();
+  if (!answered) {
+    if (Stopped()) return kReceiptCancelled;
+    if (!broken.empty()) return "No login at the SMS centre: " + broken;
+    return "The SMS centre did not answer the login within 30 seconds";
+  }
+  if (!login_answer->positive) {
+    login_refused = true;
+    return "Login refused: " + EmiErrorText(login_answer->error_code);
+  }
+  session = true;
+  keepalive_seconds = Bounded(settings.EmiKeepalive, 0, 3600).value_or(kDefaultKeepalive);
+  link_timer->Start();
+  context.SetStatusLine("Logged in to " + address);
+  if (window) window->SetOpen(true);
+  return {};
+}
+
+void EmiTransport::Impl::OpenWindow(bool in_run) {
+  run = in_run;
+  single.reset();
+  WindowTiming timing;
+  timing.answer_ms = kAnswerMs;
+  timing.longest_backoff_ms = kLongestBackoffMs;
+  timing.retries = kTransientRetries;
+  const int size = Bounded(settings.EmiWindow, 1, kMaxWindow).value_or(kDefaultWindow);
+  window = std::make_unique<SubmitWindow>(context, size, timing, [this](const std::string& part) {
+    const int trn = NextTransaction();
+    Write(RenumberUcpFrame(part, trn));
+    return trn;
+  });
+  window->SetOpen(session && tcp.IsOpen() && broken.empty());
+}
+
+std::optional<EmiTransport::Impl::Prepared> EmiTransport::Impl::Prepare() {
+  FileReferenceCounter references(files, settings.ProgramFolder);
+  const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
+  state.message = context.MessageText();
+  std::string refusal = message.error;
+  if (refusal.empty() && DialUp(settings)) refusal = DialUpRefusal(message);
+  EmiSubmit submit;
+  submit.operation = DialUp(settings) ? kOperationDialUpSubmit : kOperationSubmit;
+  if (DialUp(settings)) {
+    // The dial-up form has no OTOA: the digits of Avs, as the modem sends them.
+    submit.sender = state.sender_number;
+  } else if (const std::optional<SmppAddress> source = SenderAddress(settings.Avs, "", refusal)) {
+    submit.sender = source->value;
+    submit.alphanumeric_sender = source->ton == 5;
+  }
+  submit.recipient = (state.recipient_international ? "00" : "") + state.recipient_number;
+  if (refusal.empty() && state.recipient_number.empty()) refusal = "Not sent: no number";
+  // A message for later waits at the centre; its notification would come at
+  // that time at the earliest, so none is asked for.
+  if (state.deferred) {
+    const std::optional<TimePoint> at = DeliveryTimePoint(state.delivery_time);
+    if (at && *at > context.Loop().Now()) submit.delivery_time = state.delivery_time;
+  }
+  if (settings.Validity > 0) {
+    submit.validity =
+        EmiTime(Clock::to_time_t(context.Loop().Now() + std::chrono::minutes(settings.Validity)));
+  }
+  submit.notification = !settings.EjKvittoOn && submit.delivery_time.empty();
+  Prepared prepared;
+  prepared.wants_receipts = submit.notification;
+  for (const SmsPart& part : message.parts) {
+    if (!refusal.empty()) break;
+    prepared.parts.push_back(SubmitFrame(0, submit, part, message.encoding).value_or(""));
+  }
+  if (!refusal.empty()) {
+    state.attempted = true;
+    FinishSend(context, refusal);
+    return std::nullopt;
+  }
+  return prepared;
+}
+
+void EmiTransport::Impl::Add(Prepared prepared) {
+  context.SetReceiptLine("");
+  context.SetReceiptCaption("Receipt for sending to: " + state.recipient_name);
+  const size_t count = prepared.parts.size();
+  context.SetStatusLine(count > 1 ? "Sending " + std::to_string(count) + " parts..."
+                                  : "Sending message...");
+  window->Add({state.recipient_name, state.recipient_number, state.message},
+              std::move(prepared.parts), prepared.wants_receipts);
+}
+
+void EmiTransport::Impl::HandOn() {
+  for (EndedMessage& ended : window->TakeEnded()) {
+    if (run) {
+      context.EndMember(ended);
+    } else {
+      single = std::move(ended);
+    }
+  }
+}
+
+bool EmiTransport::Impl::Drive(const std::function<bool()>& done) {
+  for (;;) {
+    WaitUntil(context.Loop(),
+              [&] { return window->HasEnded() || done() || !broken.empty() || Stopped(); });
+    HandOn();
+    if (Stopped()) {
+      if (run) {
+        window->EndAll(kReceiptCancelled, kReceiptCancelled);
+        HandOn();
+      }
+      context.SetReceiptLine(kReceiptCancelled);
+      return false;
+    }
+    if (!broken.empty()) {
+      window->Broken(settings.EmiResendUnanswered == "1", kReceiptAnswerLost);
+      HandOn();
+      const std::string reason = broken;
+      Close();
+      if (!done() && !Reconnect()) {
+        window->EndAll("Not sent: " + reason, kReceiptNoReport);
+        HandOn();
+        return false;
+      }
+    }
+    if (done()) return true;
+  }
+}
+
+bool EmiTransport::Impl::Reconnect() {
+  int pause_ms = kFirstReconnectMs;
+  for (int attempt = 0; attempt < kReconnectTries && !login_refused; ++attempt) {
+    context.SetStatusLine("The connection to the SMS centre broke: connecting again in " +
+                          std::to_string(pause_ms / 1000) + " s...");
+    WaitFor(context.Loop(), pause_ms, [this] { return Stopped(); });
+    if (Stopped()) return false;
+    // Host and AltHost in turn.
+    address_index = (address_index + 1) % Addresses().size();
+    if (Start()) return true;
+    pause_ms = std::min(2 * pause_ms, kLongestReconnectMs);
+  }
+  return false;
+}
+
+EmiTransport::EmiTransport(SendContext& context, TcpConnection& connection, FileSystem& files)
+    : impl_(std::make_unique<Impl>(context, connection, files)) {}
+
+EmiTransport::~EmiTransport() = default;
+
+void EmiTransport::Configure(const std::function<void(int error_number)>& report_error) {
+  if (!ParseProxyPort(impl_->settings.EmiPort) && report_error) {
+    report_error(kErrorInvalidPropertyValue);
+  }
+}
+
+std::string EmiTransport::RefusalOf(std::string_view text) const {
+  NoReferences references;
+  const SmsMessage message = PrepareMessage(text, impl_->settings.MaxParts, references);
+  if (!message.error.empty()) return message.error;
+  return DialUp(impl_->settings) ? DialUpRefusal(message) : std::string();
+}
+
+void EmiTransport::SendSingle() {
+  Impl& m = *impl_;
+  std::optional<Impl::Prepared> prepared = m.Prepare();
+  if (!prepared) return;
+  m.OpenWindow(false);
+  if (!m.Start()) return;
+  m.Add(std::move(*prepared));
+  if (m.Drive([&m] { return !m.window->Queued() && m.window->Outstanding() == 0; }) &&
+      !m.window->Idle()) {
+    m.context.SetStatusLine("Waiting for receipt...");
+    m.Drive([&m] { return m.window->Idle(); });
+  }
+  // Without an outcome the send was cancelled: its closing step ends it.
+  if (!m.single) return;
+  m.state.accepted = m.single->accepted;
+  FinishSend(m.context, m.single->receipt);
+}
+
+void EmiTransport::SendDouble() {
+  SendSingle();
+  if (!impl_->state.ended) impl_->context.EndSend();
+}
+
+bool EmiTransport::OpenRun() {
+  Impl& m = *impl_;
+  m.state.keep_line = true;
+  m.OpenWindow(true);
+  if (!m.Start()) {
+    m.state.keep_line = false;
+    m.context.EndSend();
+    return false;
+  }
+  return true;
+}
+
+bool EmiTransport::SendMember(int /*following*/) {
+  Impl& m = *impl_;
+  SendState& s = m.state;
+  // The run's end hangs up, once every member has ended.
+  s.keep_line = true;
+  s.accepted = false;
+  s.attempted = true;
+  if (m.Stopped()) return false;
+  std::optional<Impl::Prepared> prepared = m.Prepare();
+  // A member refused before sending lets the run go on.
+  if (!prepared) return true;
+  m.Add(std::move(*prepared));
+  // Back as soon as its parts are on their way: the next member may follow.
+  return m.Drive([&m] { return !m.window->Queued(); });
+}
+
+void EmiTransport::CloseRun(bool interrupted) {
+  Impl& m = *impl_;
+  if (!interrupted && m.window) {
+    m.context.SetStatusLine("Waiting for the last answers and receipts...");
+    m.Drive([&m] { return m.window->Idle(); });
+  }
+  // Every member was logged as it ended.
+  m.state.ended = true;
+  m.state.keep_line = false;
+  m.context.EndSend();
+}
+
+bool EmiTransport::ConnectionLost() const {
+  return impl_->session && (!impl_->tcp.IsOpen() || !impl_->broken.empty());
+}
+
+bool EmiTransport::LineHeld() const { return impl_->tcp.IsOpen(); }
+
+// UCP has no logout: the session ends with its connection.
+void EmiTransport::HangUp() {
+  Impl& m = *impl_;
+  const auto since = m.context.Loop().Now() - m.last_written;
+  if (m.tcp.IsOpen() && since < std::chrono::milliseconds(kLingerMs)) {
+    WaitFor(m.context.Loop(),
+            static_cast<int>(kLingerMs -
+                             std::chrono::duration_cast<std::chrono::milliseconds>(since).count()));
+  }
+  m.Close();
+  m.window.reset();
+}
+
+}  // namespace tolvane
