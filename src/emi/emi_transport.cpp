@@ -13,6 +13,7 @@
 #include "core/secret_store.h"
 #include "core/settings_values.h"
 #include "core/submit_window.h"
+#include "core/windowed_sending.h"
 #include "emi/emi_errors.h"
 #include "emi/emi_frame_reader.h"
 #include "emi/emi_operations.h"
@@ -28,10 +29,6 @@ namespace {
 constexpr int kConnectMs = 30000;
 constexpr int kLoginMs = 30000;
 constexpr int kAnswerMs = 60000;
-constexpr int kFirstReconnectMs = 1000;
-constexpr int kLongestReconnectMs = 60000;
-// 1, 2, 4, ... 60 seconds: about three minutes without the centre.
-constexpr int kReconnectTries = 8;
 constexpr int kDefaultWindow = 10;
 // TRNs are two digits: one of the hundred stays free for the keep-alive.
 constexpr int kMaxWindow = 99;
@@ -57,6 +54,10 @@ bool DialUp(const ProgramSettings& settings) {
   return settings.EmiOperation == kOperationDialUpSubmit;
 }
 
+const char* SubmitOperation(const ProgramSettings& settings) {
+  return DialUp(settings) ? kOperationDialUpSubmit : kOperationSubmit;
+}
+
 // Why operation 30 cannot carry the message; empty when it can.
 std::string DialUpRefusal(const SmsMessage& message) {
   if (message.encoding == SmsEncoding::kUcs2) {
@@ -79,13 +80,7 @@ PartAnswer WindowAnswer(const EmiResult& result) {
 
 }  // namespace
 
-struct EmiTransport::Impl {
-  // The parts of the message box to the current recipient, as submit frames
-  // still to be given their TRN.
-  struct Prepared {
-    std::vector<std::string> parts;
-    bool wants_receipts = false;
-  };
+struct EmiTransport::Impl : WindowedSending::Session {
   struct Address {
     std::string host;
     std::string port;
@@ -98,16 +93,21 @@ struct EmiTransport::Impl {
         state(send_context.State()),
         settings(send_context.Settings()),
         wait_timer(send_context.Loop().CreateTimer()),
-        link_timer(send_context.Loop().CreateTimer()) {
+        link_timer(send_context.Loop().CreateTimer()),
+        sending(send_context, *this) {
     wait_timer->SetSingleShot(true);
     wait_timer->SetCallback([this] { wait_over = true; });
     link_timer->SetInterval(1000);
     link_timer->SetCallback([this] { CheckLink(); });
     tcp.SetOnConnected([this] { connected = true; });
     tcp.SetOnData([this](const std::string& bytes) { OnData(bytes); });
-    tcp.SetOnClosed([this](const std::string& reason) { broken = reason; });
+    tcp.SetOnClosed([this](const std::string& reason) {
+      broken = reason;
+      // The next connection tries the other host first.
+      if (session) address_index = (address_index + 1) % Addresses().size();
+    });
   }
-  ~Impl() {
+  ~Impl() override {
     tcp.SetOnConnected(nullptr);
     tcp.SetOnData(nullptr);
     tcp.SetOnClosed(nullptr);
@@ -136,22 +136,22 @@ struct EmiTransport::Impl {
   bool Stopped() const { return state.cancelled || state.finished; }
   std::vector<Address> Addresses() const;
 
-  // The connection made (to Host, or AltHost when it cannot be reached) and
-  // logged in; false with the reason shown.
-  bool Start();
+  SubmitWindow* window() const { return sending.Window(); }
+
+  // The connection made (to the host that last held, or the other when it
+  // cannot be reached) and logged in.
+  bool Start() override;
   bool Connect(const Address& address, std::string& reason);
   // Empty once logged in; otherwise why not.
   std::string Login(const std::string& address);
-  void OpenWindow(bool run);
-  std::optional<Prepared> Prepare();
-  void Add(Prepared prepared);
-  // Processes events until `done`, handing on every message that ended and
-  // connecting again when the connection breaks; false when stopped or no
-  // new connection could be made (every message then ended).
-  bool Drive(const std::function<bool()>& done);
-  bool Reconnect();
-  void HandOn();
-  void Close();
+  std::unique_ptr<SubmitWindow> MakeWindow() override;
+  std::optional<WindowedSending::Prepared> Prepare() override;
+  void Close() override;
+  const std::string& Broken() const override { return broken; }
+  bool LoginRefused() const override { return login_refused; }
+  std::string UnansweredText() const override { return kReceiptAnswerLost; }
+  bool ResendUnanswered() const override { return settings.EmiResendUnanswered == "1"; }
+  std::string FarEnd() const override { return "the SMS centre"; }
 
   SendContext& context;
   TcpConnection& tcp;
@@ -180,11 +180,7 @@ struct EmiTransport::Impl {
   std::optional<EmiResult> login_answer;
   // Which of Addresses() the next connection tries first.
   size_t address_index = 0;
-  std::unique_ptr<SubmitWindow> window;
-  // Members of a run are logged one by one as they end.
-  bool run = false;
-  // The outcome of a single send.
-  std::optional<EndedMessage> single;
+  WindowedSending sending;
 };
 
 int EmiTransport::Impl::NextTransaction() {
@@ -216,8 +212,8 @@ void EmiTransport::Impl::Handle(const UcpFrame& frame) {
     awaited_until[trn] = TimePoint{};
     if (frame.operation == kOperationLogin) {
       if (login_trn == trn) login_answer = result;
-    } else if (frame.operation == settings.EmiOperation && window) {
-      window->Answered(trn, WindowAnswer(*result));
+    } else if (frame.operation == SubmitOperation(settings) && window()) {
+      window()->Answered(trn, WindowAnswer(*result));
     }
     return;
   }
@@ -227,8 +223,8 @@ void EmiTransport::Impl::Handle(const UcpFrame& frame) {
     // Answered whatever it holds, or the centre sends it again and again.
     Write(ResultFrame(frame));
     const std::optional<EmiNotification> notification = ReadNotification(frame);
-    if (notification && window) {
-      window->Receipt(notification->message_key, notification->outcome, notification->reason);
+    if (notification && window()) {
+      window()->Receipt(notification->message_key, notification->outcome, notification->reason);
     }
   } else if (frame.operation == kOperationDeliver) {
     Write(ResultFrame(frame));
@@ -253,7 +249,7 @@ bool EmiTransport::Impl::Wait(int timeout_ms, const std::function<bool()>& done,
 void EmiTransport::Impl::Close() {
   link_timer->Stop();
   session = false;
-  if (window) window->SetOpen(false);
+  if (window()) window()->SetOpen(false);
   tcp.Close();
 }
 
@@ -301,13 +297,14 @@ bool EmiTransport::Impl::Start() {
   const std::vector<Address> addresses = Addresses();
   std::string reason;
   for (size_t tried = 0; tried < addresses.size(); ++tried) {
-    const Address& address = addresses[address_index % addresses.size()];
+    const size_t index = (address_index + tried) % addresses.size();
+    const Address& address = addresses[index];
     if (Connect(address, reason)) {
+      address_index = index;
       const std::string refusal = Login(address.host + ":" + address.port);
       return refusal.empty() || fail(refusal);
     }
     if (state.cancelled) return fail(kReceiptCancelled);
-    address_index = (address_index + 1) % addresses.size();
   }
   return fail(reason);
 }
@@ -336,34 +333,34 @@ std::string EmiTransport::Impl::Login(const std::string& address) {
   keepalive_seconds = Bounded(settings.EmiKeepalive, 0, 3600).value_or(kDefaultKeepalive);
   link_timer->Start();
   context.SetStatusLine("Logged in to " + address);
-  if (window) window->SetOpen(true);
+  if (window()) window()->SetOpen(true);
   return {};
 }
 
-void EmiTransport::Impl::OpenWindow(bool in_run) {
-  run = in_run;
-  single.reset();
+std::unique_ptr<SubmitWindow> EmiTransport::Impl::MakeWindow() {
   WindowTiming timing;
   timing.answer_ms = kAnswerMs;
   timing.longest_backoff_ms = kLongestBackoffMs;
   timing.retries = kTransientRetries;
   const int size = Bounded(settings.EmiWindow, 1, kMaxWindow).value_or(kDefaultWindow);
-  window = std::make_unique<SubmitWindow>(context, size, timing, [this](const std::string& part) {
-    const int trn = NextTransaction();
-    Write(RenumberUcpFrame(part, trn));
-    return trn;
-  });
+  auto window =
+      std::make_unique<SubmitWindow>(context, size, timing, [this](const std::string& part) {
+        const int trn = NextTransaction();
+        Write(RenumberUcpFrame(part, trn));
+        return trn;
+      });
   window->SetOpen(session && tcp.IsOpen() && broken.empty());
+  return window;
 }
 
-std::optional<EmiTransport::Impl::Prepared> EmiTransport::Impl::Prepare() {
+std::optional<WindowedSending::Prepared> EmiTransport::Impl::Prepare() {
   FileReferenceCounter references(files, settings.ProgramFolder);
   const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
   state.message = context.MessageText();
   std::string refusal = message.error;
   if (refusal.empty() && DialUp(settings)) refusal = DialUpRefusal(message);
   EmiSubmit submit;
-  submit.operation = DialUp(settings) ? kOperationDialUpSubmit : kOperationSubmit;
+  submit.operation = SubmitOperation(settings);
   if (DialUp(settings)) {
     // The dial-up form has no OTOA: the digits of Avs, as the modem sends them.
     submit.sender = state.sender_number;
@@ -384,7 +381,7 @@ std::optional<EmiTransport::Impl::Prepared> EmiTransport::Impl::Prepare() {
         EmiTime(Clock::to_time_t(context.Loop().Now() + std::chrono::minutes(settings.Validity)));
   }
   submit.notification = !settings.EjKvittoOn && submit.delivery_time.empty();
-  Prepared prepared;
+  WindowedSending::Prepared prepared;
   prepared.wants_receipts = submit.notification;
   for (const SmsPart& part : message.parts) {
     if (!refusal.empty()) break;
@@ -396,69 +393,6 @@ std::optional<EmiTransport::Impl::Prepared> EmiTransport::Impl::Prepare() {
     return std::nullopt;
   }
   return prepared;
-}
-
-void EmiTransport::Impl::Add(Prepared prepared) {
-  context.SetReceiptLine("");
-  context.SetReceiptCaption("Receipt for sending to: " + state.recipient_name);
-  const size_t count = prepared.parts.size();
-  context.SetStatusLine(count > 1 ? "Sending " + std::to_string(count) + " parts..."
-                                  : "Sending message...");
-  window->Add({state.recipient_name, state.recipient_number, state.message},
-              std::move(prepared.parts), prepared.wants_receipts);
-}
-
-void EmiTransport::Impl::HandOn() {
-  for (EndedMessage& ended : window->TakeEnded()) {
-    if (run) {
-      context.EndMember(ended);
-    } else {
-      single = std::move(ended);
-    }
-  }
-}
-
-bool EmiTransport::Impl::Drive(const std::function<bool()>& done) {
-  for (;;) {
-    WaitUntil(context.Loop(),
-              [&] { return window->HasEnded() || done() || !broken.empty() || Stopped(); });
-    HandOn();
-    if (Stopped()) {
-      if (run) {
-        window->EndAll(kReceiptCancelled, kReceiptCancelled);
-        HandOn();
-      }
-      context.SetReceiptLine(kReceiptCancelled);
-      return false;
-    }
-    if (!broken.empty()) {
-      window->Broken(settings.EmiResendUnanswered == "1", kReceiptAnswerLost);
-      HandOn();
-      const std::string reason = broken;
-      Close();
-      if (!done() && !Reconnect()) {
-        window->EndAll("Not sent: " + reason, kReceiptNoReport);
-        HandOn();
-        return false;
-      }
-    }
-    if (done()) return true;
-  }
-}
-
-bool EmiTransport::Impl::Reconnect() {
-  int pause_ms = kFirstReconnectMs;
-  for (int attempt = 0; attempt < kReconnectTries && !login_refused; ++attempt) {
-    context.SetStatusLine("The connection to the SMS centre broke: connecting again in " +
-                          std::to_string(pause_ms / 1000) + " s...");
-    WaitFor(context.Loop(), pause_ms, [this] { return Stopped(); });
-    if (Stopped()) return false;
-    // Host and AltHost in turn.
-    address_index = (address_index + 1) % Addresses().size();
-    if (Start()) return true;
-    pause_ms = std::min(2 * pause_ms, kLongestReconnectMs);
-  }
-  return false;
 }
 
 EmiTransport::EmiTransport(SendContext& context, TcpConnection& connection, FileSystem& files)
@@ -479,68 +413,18 @@ std::string EmiTransport::RefusalOf(std::string_view text) const {
   return DialUp(impl_->settings) ? DialUpRefusal(message) : std::string();
 }
 
-void EmiTransport::SendSingle() {
-  Impl& m = *impl_;
-  std::optional<Impl::Prepared> prepared = m.Prepare();
-  if (!prepared) return;
-  m.OpenWindow(false);
-  if (!m.Start()) return;
-  m.Add(std::move(*prepared));
-  if (m.Drive([&m] { return !m.window->Queued() && m.window->Outstanding() == 0; }) &&
-      !m.window->Idle()) {
-    m.context.SetStatusLine("Waiting for receipt...");
-    m.Drive([&m] { return m.window->Idle(); });
-  }
-  // Without an outcome the send was cancelled: its closing step ends it.
-  if (!m.single) return;
-  m.state.accepted = m.single->accepted;
-  FinishSend(m.context, m.single->receipt);
-}
+void EmiTransport::SendSingle() { impl_->sending.SendSingle(); }
 
 void EmiTransport::SendDouble() {
   SendSingle();
   if (!impl_->state.ended) impl_->context.EndSend();
 }
 
-bool EmiTransport::OpenRun() {
-  Impl& m = *impl_;
-  m.state.keep_line = true;
-  m.OpenWindow(true);
-  if (!m.Start()) {
-    m.state.keep_line = false;
-    m.context.EndSend();
-    return false;
-  }
-  return true;
-}
+bool EmiTransport::OpenRun() { return impl_->sending.OpenRun(); }
 
-bool EmiTransport::SendMember(int /*following*/) {
-  Impl& m = *impl_;
-  SendState& s = m.state;
-  // The run's end hangs up, once every member has ended.
-  s.keep_line = true;
-  s.accepted = false;
-  s.attempted = true;
-  if (m.Stopped()) return false;
-  std::optional<Impl::Prepared> prepared = m.Prepare();
-  // A member refused before sending lets the run go on.
-  if (!prepared) return true;
-  m.Add(std::move(*prepared));
-  // Back as soon as its parts are on their way: the next member may follow.
-  return m.Drive([&m] { return !m.window->Queued(); });
-}
+bool EmiTransport::SendMember(int /*following*/) { return impl_->sending.SendMember(); }
 
-void EmiTransport::CloseRun(bool interrupted) {
-  Impl& m = *impl_;
-  if (!interrupted && m.window) {
-    m.context.SetStatusLine("Waiting for the last answers and receipts...");
-    m.Drive([&m] { return m.window->Idle(); });
-  }
-  // Every member was logged as it ended.
-  m.state.ended = true;
-  m.state.keep_line = false;
-  m.context.EndSend();
-}
+void EmiTransport::CloseRun(bool interrupted) { impl_->sending.CloseRun(interrupted); }
 
 bool EmiTransport::ConnectionLost() const {
   return impl_->session && (!impl_->tcp.IsOpen() || !impl_->broken.empty());
@@ -558,7 +442,7 @@ void EmiTransport::HangUp() {
                              std::chrono::duration_cast<std::chrono::milliseconds>(since).count()));
   }
   m.Close();
-  m.window.reset();
+  m.sending.Reset();
 }
 
 }  // namespace tolvane
