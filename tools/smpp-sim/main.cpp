@@ -9,9 +9,6 @@
 //            [--enquire] [--drop-at-submit N] [--garbage-at-submit N]
 
 #include <QCoreApplication>
-#include <QHostAddress>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
@@ -22,6 +19,7 @@
 
 #include "sim/sim_smpp_provider.h"
 #include "sim/simulator_tool.h"
+#include "tcp_peer_server.h"
 
 namespace {
 
@@ -126,45 +124,7 @@ int main(int argc, char** argv) {
       options);
   provider.SetOnEvent([](const std::string& event) { std::cout << event << std::endl; });
 
-  QTcpServer server;
-  QTcpSocket* client = nullptr;
-  provider.SetToClient([&client](const std::string& bytes) {
-    if (client != nullptr) client->write(bytes.data(), static_cast<qint64>(bytes.size()));
-  });
-  provider.SetDropClient([&client] {
-    if (client == nullptr) return;
-    // Closed after what was written has gone; the provider knows already.
-    QTcpSocket* dropped = client;
-    client = nullptr;
-    dropped->disconnectFromHost();
-  });
-  QObject::connect(&server, &QTcpServer::pendingConnectionAvailable, &server, [&] {
-    while (QTcpSocket* socket = server.nextPendingConnection()) {
-      if (client != nullptr) {
-        // One client at a time.
-        socket->abort();
-        socket->deleteLater();
-        continue;
-      }
-      client = socket;
-      socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-      provider.Accept();
-      QObject::connect(socket, &QIODevice::readyRead, socket, [&provider, socket] {
-        provider.FromClient(socket->readAll().toStdString());
-      });
-      QObject::connect(socket, &QAbstractSocket::disconnected, socket, [&, socket] {
-        if (client == socket) {
-          client = nullptr;
-          provider.ClientClosed();
-        }
-        socket->deleteLater();
-      });
-    }
-  });
-  if (!server.listen(QHostAddress::LocalHost, static_cast<quint16>(port))) {
-    std::cerr << "smpp-sim: " << server.errorString().toStdString() << "\n";
-    return 2;
-  }
-  std::cout << "smpp-sim listening on 127.0.0.1:" << server.serverPort() << std::endl;
+  tolvane::tools::TcpPeerServer server(provider);
+  if (!server.Listen("smpp-sim", port)) return 2;
   return app.exec();
 }
