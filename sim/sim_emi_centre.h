@@ -97,6 +97,10 @@ class SimEmiCentre : public TcpPeer {
 
   // An op 31 of the centre's own.
   void SendAlert();
+  // Bytes of a test's choosing, as they are.
+  void SendBytes(const std::string& bytes) {
+    if (connected_ && to_client_) to_client_(bytes);
+  }
 
  private:
   void Handle(const UcpFrame& frame);

@@ -285,6 +285,33 @@ TEST_F(EmiScenario, GarbageFromTheCentreIsIgnored) {
   EXPECT_EQ(Receipt(), "Message delivered.");
 }
 
+TEST_F(EmiScenario, AnAnswerCountsOnlyWithItsTrnItsOperationAndItsChecksum) {
+  // Before the true answer to the submit (TRN 01): one for another
+  // operation, one for another TRN, and one whose checksum is wrong.
+  At(100, [&] {
+    std::string wrong_sum = SealUcpFrame(1, 'R', "51", {"A", "", "0:0"});
+    wrong_sum.back() = wrong_sum.back() == '0' ? '1' : '0';
+    centre.SendBytes(kStx + SealUcpFrame(1, 'R', "31", {"A", ""}) + kEtx + kStx +
+                     SealUcpFrame(7, 'R', "51", {"N", "06", ""}) + kEtx + kStx + wrong_sum + kEtx);
+  });
+  window->StartSend();
+  // The true answer's AdC:SCTS names the notification.
+  EXPECT_EQ(Receipt(), "Message delivered.");
+}
+
+TEST_F(EmiScenario, TrnsGoRoundInTurn) {
+  settings.EmiWindow = "3";
+  SendToGroupOf(120, "Hej");
+  std::vector<int> trns;
+  for (const EmiSubmission& submission : centre.Submissions()) {
+    trns.push_back(submission.transaction_reference);
+  }
+  ASSERT_EQ(trns.size(), 120u);
+  // The login took 00.
+  for (size_t i = 0; i < trns.size(); ++i) EXPECT_EQ(trns[i], static_cast<int>((i + 1) % 100)) << i;
+  EXPECT_EQ(LogLines().size(), 120u);
+}
+
 TEST_F(EmiScenario, TheDialUpOperationCarriesPlainTextOnlyAndRefusesTheRestFirst) {
   settings.EmiOperation = "30";
   settings.Avs = "+46 70-765 43 21";

@@ -7,7 +7,9 @@ namespace tolvane::tools {
 
 TcpPeerServer::TcpPeerServer(sim::TcpPeer& peer) : peer_(peer) {
   peer_.SetToClient([this](const std::string& bytes) {
-    if (client_ != nullptr) client_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (client_ == nullptr) return;
+    client_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    client_->flush();
   });
   peer_.SetDropClient([this] {
     if (client_ == nullptr) return;
