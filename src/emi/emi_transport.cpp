@@ -92,11 +92,8 @@ struct EmiTransport::Impl : WindowedSending::Session {
         files(file_system),
         state(send_context.State()),
         settings(send_context.Settings()),
-        wait_timer(send_context.Loop().CreateTimer()),
         link_timer(send_context.Loop().CreateTimer()),
         sending(send_context, *this) {
-    wait_timer->SetSingleShot(true);
-    wait_timer->SetCallback([this] { wait_over = true; });
     link_timer->SetInterval(1000);
     link_timer->SetCallback([this] { CheckLink(); });
     tcp.SetOnConnected([this] { connected = true; });
@@ -158,9 +155,7 @@ struct EmiTransport::Impl : WindowedSending::Session {
   FileSystem& files;
   SendState& state;
   const ProgramSettings& settings;
-  std::unique_ptr<Timer> wait_timer;
   std::unique_ptr<Timer> link_timer;
-  bool wait_over = false;
   EmiFrameReader reader;
   bool connected = false;
   // Logged in, from the login's answer to the hang-up.
@@ -237,12 +232,8 @@ void EmiTransport::Impl::Handle(const UcpFrame& frame) {
 }
 
 bool EmiTransport::Impl::Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable) {
-  wait_over = false;
-  wait_timer->SetInterval(timeout_ms);
-  wait_timer->Start();
-  WaitUntil(context.Loop(),
-            [&] { return done() || wait_over || !broken.empty() || (stoppable && Stopped()); });
-  wait_timer->Stop();
+  WaitFor(context.Loop(), timeout_ms,
+          [&] { return done() || !broken.empty() || (stoppable && Stopped()); });
   return done();
 }
 

@@ -96,11 +96,8 @@ struct SmppTransport::Impl : WindowedSending::Session {
         files(file_system),
         state(send_context.State()),
         settings(send_context.Settings()),
-        wait_timer(send_context.Loop().CreateTimer()),
         link_timer(send_context.Loop().CreateTimer()),
         sending(send_context, *this) {
-    wait_timer->SetSingleShot(true);
-    wait_timer->SetCallback([this] { wait_over = true; });
     link_timer->SetInterval(1000);
     link_timer->SetCallback([this] { CheckLink(); });
     tcp.SetOnConnected([this] { connected = true; });
@@ -161,9 +158,7 @@ struct SmppTransport::Impl : WindowedSending::Session {
   FileSystem& files;
   SendState& state;
   const ProgramSettings& settings;
-  std::unique_ptr<Timer> wait_timer;
   std::unique_ptr<Timer> link_timer;
-  bool wait_over = false;
   SmppPduReader reader;
   bool connected = false;
   // Bound, from the bind's answer to the hang-up.
@@ -235,12 +230,8 @@ void SmppTransport::Impl::OnDeliverSm(const SmppPdu& pdu) {
 }
 
 bool SmppTransport::Impl::Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable) {
-  wait_over = false;
-  wait_timer->SetInterval(timeout_ms);
-  wait_timer->Start();
-  WaitUntil(context.Loop(),
-            [&] { return done() || wait_over || !broken.empty() || (stoppable && Stopped()); });
-  wait_timer->Stop();
+  WaitFor(context.Loop(), timeout_ms,
+          [&] { return done() || !broken.empty() || (stoppable && Stopped()); });
   return done();
 }
 

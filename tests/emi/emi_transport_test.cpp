@@ -59,16 +59,6 @@ class EmiScenario : public WindowScenario {
     }
     return values;
   }
-  void SendToGroupOf(int size, const std::string& text) {
-    window->SetPhoneBookStore(&book.store());
-    window->SetPhoneBookCursor(&book.cursor());
-    for (int i = 0; i < size; ++i) {
-      book.AddToGroup("Club", "Member " + std::to_string(100 + i), std::to_string(701000000 + i));
-    }
-    window->OnGroupSendingToggled();
-    TypeMessage(*window, text);
-    window->Groups().SendToGroup();
-  }
 
   sim::SimEmiCentre centre{Schedule(loop)};
   sim::SimTcpConnection connection{loop, centre};

@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "bulk/group_sending.h"
 #include "core/main_window.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
@@ -181,31 +180,10 @@ int FuzzOne(const uint8_t* data, size_t size) {
   MainWindow window(settings, peripherals.Services(loop), peripherals.host);
   peripherals.emi_connection = nullptr;
   window.ConfigureTransports();
-  window.OnMessageEdited(options & 4 ? std::string(400, 'x') : "Hej");
-  if (options & 8) {
-    // A run, as a list order starts one.
-    window.Groups().SetGroupMembers({"0701", "0702", "0703"});
-    window.SetAutosendInProgress(true);
-    window.Groups().SandGruppAuto();
-    window.SetAutosendInProgress(false);
-  } else {
-    window.OnTemporaryNumberToggled(true);
-    window.OnNumberEdited("+46701234567");
-    window.StartSend();
-  }
-  FUZZ_CHECK(SendEndedCleanly(window, connection.IsOpen()));
-
-  scripted.scripted = false;
-  window.OnTemporaryNumberToggled(true);
-  window.OnNumberEdited("+46701234567");
-  window.OnMessageEdited("Again");
-  window.StartSend();
-  FUZZ_CHECK(SendEndedCleanly(window, connection.IsOpen()));
-  const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
-  if (receipt != "Message delivered.") {
-    std::fprintf(stderr, "second send: receipt \"%s\"\n", receipt.c_str());
-    FUZZ_CHECK(false);
-  }
+  ScriptedThenSoundSend(
+      window, [&connection] { return connection.IsOpen(); },
+      options & 4 ? std::string(400, 'x') : "Hej", options & 8,
+      [&scripted] { scripted.scripted = false; });
 
   std::remove((settings.ProgramFolder + "loggfil.txt").c_str());
   std::remove((settings.ProgramFolder + SecretStore::kFileName).c_str());
