@@ -176,7 +176,9 @@ void SubmitWindow::OnTick() {
     if (message.receipts && message.receipt_deadline <= now) overdue.push_back(key);
   }
   for (int message : overdue) End(message, kReceiptNoReport, true);
-  if (messages_.empty()) tick_->Stop();
+  // A part of a message that ended early (another part refused) still holds
+  // its place in the window until its answer or its deadline.
+  if (messages_.empty() && outstanding_.empty()) tick_->Stop();
   Pump();
 }
 

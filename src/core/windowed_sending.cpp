@@ -100,7 +100,11 @@ void WindowedSending::SendSingle() {
   OpenWindow(false);
   if (!session_.Start()) return;
   Add(std::move(*prepared));
-  if (Drive([this] { return !window_->Queued() && window_->Outstanding() == 0; }) &&
+  // A message that ended early leaves nothing to wait for, whatever is
+  // still outstanding.
+  if (Drive([this] {
+        return window_->Idle() || (!window_->Queued() && window_->Outstanding() == 0);
+      }) &&
       !window_->Idle()) {
     context_.SetStatusLine("Waiting for receipt...");
     Drive([this] { return window_->Idle(); });
