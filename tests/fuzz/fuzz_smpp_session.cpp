@@ -90,15 +90,14 @@ class ScriptedSmppProvider : public sim::TcpPeer {
       default:
         drop = true;
     }
-    loop_.After(std::chrono::milliseconds(pause_ms),
-                [this, bytes, drop, session = session_] {
-                  if (!scripted || session != session_) return;
-                  if (drop) {
-                    if (drop_client_) drop_client_();
-                  } else if (to_client_) {
-                    to_client_(bytes);
-                  }
-                });
+    loop_.After(std::chrono::milliseconds(pause_ms), [this, bytes, drop, session = session_] {
+      if (!scripted || session != session_) return;
+      if (drop) {
+        if (drop_client_) drop_client_();
+      } else if (to_client_) {
+        to_client_(bytes);
+      }
+    });
   }
 
   sim::SimEventLoop& loop_;
@@ -139,7 +138,8 @@ int FuzzOne(const uint8_t* data, size_t size) {
   window.ConfigureTransports();
   ScriptedThenSoundSend(
       window, [&connection] { return connection.IsOpen(); },
-      options & 4 ? std::string(400, 'x') : "Hej", options & 8, [&scripted] { scripted.scripted = false; });
+      options & 4 ? std::string(400, 'x') : "Hej", options & 8,
+      [&scripted] { scripted.scripted = false; });
 
   std::remove((settings.ProgramFolder + "loggfil.txt").c_str());
   std::remove((settings.ProgramFolder + SecretStore::kFileName).c_str());
