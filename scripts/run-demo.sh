@@ -2,10 +2,12 @@
 # Installs what is missing, builds Tolvane and starts it in a fresh demo/ folder
 # beside a simulated modem and SMS centre (or, with --gateway, a simulated SMS
 # gateway; with --gsm, a simulated GSM modem; with --smpp, a simulated SMPP
-# provider), with a few people in the phone book. TOLVANE_DEMO_GATEWAY_OPTIONS
-# passes options to the simulated gateway (tolvane-gateway-sim(1)),
-# TOLVANE_DEMO_GSM_OPTIONS to the simulated GSM modem (tolvane-gsm-modem-sim(1)),
-# TOLVANE_DEMO_SMPP_OPTIONS to the simulated provider (tolvane-smpp-sim(1)).
+# provider; with --emi, a simulated SMS centre speaking UCP/EMI over TCP), with
+# a few people in the phone book. TOLVANE_DEMO_GATEWAY_OPTIONS passes options
+# to the simulated gateway (tolvane-gateway-sim(1)), TOLVANE_DEMO_GSM_OPTIONS to
+# the simulated GSM modem (tolvane-gsm-modem-sim(1)), TOLVANE_DEMO_SMPP_OPTIONS
+# to the simulated provider (tolvane-smpp-sim(1)), TOLVANE_DEMO_EMI_OPTIONS to
+# the simulated SMS centre (tolvane-emi-sim(1)).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 transport=modem
@@ -13,6 +15,7 @@ case "${1:-}" in
   --gateway) transport=gateway; shift ;;
   --gsm) transport=gsm; shift ;;
   --smpp) transport=smpp; shift ;;
+  --emi) transport=emi; shift ;;
 esac
 scripts/install-deps.sh
 build=build-demo
@@ -48,6 +51,16 @@ if [ "$transport" = gateway ]; then
   printf '[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=demo\r\nTCPGateway=%s\r\n[Modem]\r\nLogg=1\r\n' \
     "$address" > "$demo/tolvmsg.ini"
   echo "Simulated gateway at $address (log: demo/gateway-sim.log)"
+elif [ "$transport" = emi ]; then
+  "$build/bin/emi-sim" --port 0 --answer-delay 300 ${TOLVANE_DEMO_EMI_OPTIONS:-} \
+    > "$demo/emi-sim.log" 2>&1 &
+  pids+=($!)
+  port=$(first_match 'listening on 127.0.0.1:[0-9]*' "$demo/emi-sim.log" | sed 's/.*://')
+  printf '[Access]\r\nAccessTyp=EMI\r\n[EMI]\r\nHost=127.0.0.1\r\nPort=%s\r\nUser=tolvane\r\n' \
+    "$port" > "$demo/tolvmsg.ini"
+  printf '[Adress]\r\nAvs=Tolvane\r\n[Modem]\r\nLogg=1\r\n' >> "$demo/tolvmsg.ini"
+  printf '%s\n' secret | "$demo/tolvane" --store-secret emi
+  echo "Simulated SMS centre at 127.0.0.1:$port (log: demo/emi-sim.log)"
 elif [ "$transport" = gsm ]; then
   # The demo's SIM is unlocked, so no PIN is stored.
   "$build/bin/gsm-modem-sim" --network-delay 1500 --report-delay 3000 ${TOLVANE_DEMO_GSM_OPTIONS:-} \

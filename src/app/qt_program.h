@@ -46,6 +46,7 @@ class QtProgram {
   QtSerialPortList serial_ports_;
   QtHttpClient http_client_;
   QtTcpConnection smpp_connection_;
+  QtTcpConnection emi_connection_;
   QtDialogs dialogs_;
   QtClipboard clipboard_;
   QtHelpViewer help_viewer_;

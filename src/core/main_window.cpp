@@ -45,9 +45,9 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
       services_(services),
       host_(host),
       redial_(*this),
-      transports_(
-          MakeTransports({*this, services.serial_port, services.gsm_port, services.http_client,
-                          services.smpp_connection, services.files, redial_})),
+      transports_(MakeTransports({*this, services.serial_port, services.gsm_port,
+                                  services.http_client, services.smpp_connection,
+                                  services.emi_connection, services.files, redial_})),
       receipt_timer_(services.loop.CreateTimer()),
       autosending_(std::make_unique<Autosending>(*this, services.dialogs, services.files)),
       quick_messages_(LocalFileSystem::Instance()) {

@@ -83,6 +83,8 @@ struct MainWindowServices {
   HttpClient& http_client;
   // The SMPP provider's connection.
   TcpConnection& smpp_connection;
+  // The SMS centre's connection for UCP/EMI.
+  TcpConnection& emi_connection;
   Dialogs& dialogs;
   Clipboard& clipboard;
   HelpViewer& help_viewer;

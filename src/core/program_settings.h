@@ -81,6 +81,17 @@ struct ProgramSettings {
   std::string SmppEnquireLink = "30";      // key "EnquireLink": seconds between link checks
   std::string SmppDefaultAlphabet = "0";   // key "DefaultAlphabet": data coding of GSM text
   std::string SmppResendUnanswered = "0";  // key "ResendUnanswered"
+  // [EMI]: UCP straight over TCP/IP to an SMS centre; the password is the
+  // "emi" secret.
+  std::string EmiHost;                    // key "Host"
+  std::string EmiPort = "5000";           // key "Port"
+  std::string EmiAltHost;                 // key "AltHost": tried when Host cannot be reached
+  std::string EmiAltPort;                 // key "AltPort": empty takes Port
+  std::string EmiUser;                    // key "User": the login's OAdC
+  std::string EmiWindow = "10";           // key "Window": submits outstanding, 1 to 99
+  std::string EmiKeepalive = "50";        // key "Keepalive": quiet seconds before an op 31
+  std::string EmiOperation = "51";        // key "Operation": 51, or 30 for the dial-up form
+  std::string EmiResendUnanswered = "0";  // key "ResendUnanswered"
   // [Message], read only: how many linked parts a message may have, and how
   // long (minutes) the network keeps trying to deliver it.
   int MaxParts = kDefaultMaxParts;

@@ -12,6 +12,8 @@ inline constexpr std::string_view kGatewaySecret = "gateway";
 inline constexpr std::string_view kGsmPinSecret = "gsm-pin";
 // The password of the SMPP account.
 inline constexpr std::string_view kSmppSecret = "smpp";
+// The password of the UCP/EMI login at the SMS centre.
+inline constexpr std::string_view kEmiSecret = "emi";
 
 // Every secret the program keeps, by the name `tolvane --store-secret NAME`
 // takes and SecretStore files it under. A transport that needs a secret adds
@@ -20,6 +22,7 @@ inline constexpr std::string_view kSecretNames[] = {
     kGatewaySecret,
     kGsmPinSecret,
     kSmppSecret,
+    kEmiSecret,
 };
 
 bool IsSecretName(std::string_view name);

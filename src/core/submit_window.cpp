@@ -176,8 +176,8 @@ void SubmitWindow::OnTick() {
     if (message.receipts && message.receipt_deadline <= now) overdue.push_back(key);
   }
   for (int message : overdue) End(message, kReceiptNoReport, true);
-  // A message that ended on one part's refusal may leave others of its parts
-  // outstanding; their deadlines still free the window.
+  // A part of a message that ended early (another part refused) still holds
+  // its place in the window until its answer or its deadline.
   if (messages_.empty() && outstanding_.empty()) tick_->Stop();
   Pump();
 }

@@ -1,5 +1,6 @@
 #include "core/transport_registry.h"
 
+#include "emi/emi_transport.h"
 #include "gateway/gateway_transport.h"
 #include "gsm/gsm_transport.h"
 #include "modem/modem_transport.h"
@@ -32,6 +33,10 @@ constexpr Registration kTransports[] = {
     {"SMPP",
      [](const TransportServices& s) -> std::unique_ptr<Transport> {
        return std::make_unique<SmppTransport>(s.context, s.smpp_connection, s.files);
+     }},
+    {"EMI",
+     [](const TransportServices& s) -> std::unique_ptr<Transport> {
+       return std::make_unique<EmiTransport>(s.context, s.emi_connection, s.files);
      }},
 };
 

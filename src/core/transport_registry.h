@@ -22,6 +22,7 @@ struct TransportServices {
   SerialPort& gsm_port;
   HttpClient& http_client;
   TcpConnection& smpp_connection;
+  TcpConnection& emi_connection;
   FileSystem& files;
   RedialCountdown& redial;
 };

@@ -88,6 +88,12 @@ char DecodeIraPair(std::string_view pair) {
   return static_cast<char>(value);
 }
 
+std::string EncodeIraText(std::string_view text) {
+  std::string hex;
+  for (char c : text) hex += PadLeft(EncodeIraChar(static_cast<unsigned char>(c)), 2);
+  return hex;
+}
+
 std::string DecodeIraText(std::string_view hex) {
   std::string text;
   for (std::size_t i = 0; i < hex.size(); i += 2) text += DecodeIraPair(hex.substr(i, 2));
@@ -112,8 +118,7 @@ std::string BuildSubmitFrame(const SubmitFrameInput& input) {
   const std::size_t length =
       2 * input.message.size() + fixed + input.recipient_number.size() + input.sender_number.size();
 
-  std::string amsg;
-  for (char c : input.message) amsg += PadLeft(EncodeIraChar(static_cast<unsigned char>(c)), 2);
+  const std::string amsg = EncodeIraText(input.message);
 
   // TRN has two digits on the wire; wrapping keeps LEN true past 99 frames.
   std::string trn =
@@ -132,27 +137,64 @@ std::string BuildSubmitFrame(const SubmitFrameInput& input) {
   return text + UcpChecksum(text);
 }
 
-std::optional<SubmitAnswer> ReadSubmitAnswer(std::string_view frame) {
+std::string SealUcpFrame(int transaction_reference, char kind, std::string_view operation,
+                         const std::vector<std::string>& fields) {
+  std::string rest = std::string(1, kind) + "/" + std::string(operation) + "/";
+  for (const std::string& field : fields) rest += field + "/";
+  // TRN and LEN with their slashes, and the checksum.
+  const std::size_t length = 3 + 6 + rest.size() + 2;
+  std::string text = PadLeft(std::to_string((transaction_reference % 100 + 100) % 100), 2) + "/" +
+                     PadLeft(std::to_string(length), 5) + "/" + rest;
+  return text + UcpChecksum(text);
+}
+
+std::string RenumberUcpFrame(std::string_view frame, int transaction_reference) {
+  std::string text = PadLeft(std::to_string((transaction_reference % 100 + 100) % 100), 2) +
+                     std::string(frame.substr(2, frame.size() - 4));
+  return text + UcpChecksum(text);
+}
+
+std::optional<UcpFrame> ReadUcpFrame(std::string_view frame) {
   auto digits = [](std::string_view field, std::size_t count) {
     return field.size() == count && field.find_first_not_of("0123456789") == std::string_view::npos;
   };
-  // The shortest answer: "00/00018/R/30/A/" and the checksum.
-  constexpr std::size_t kShortest = 18;
+  // The shortest frame: "00/00016/R/30/" and the checksum.
+  constexpr std::size_t kShortest = 16;
   if (frame.size() < kShortest || frame[frame.size() - 3] != '/') return std::nullopt;
   const std::string_view len = FieldAfterSlash(frame, 1);
+  const std::string_view kind = FieldAfterSlash(frame, 2);
+  const std::string_view operation = FieldAfterSlash(frame, 3);
   if (!digits(FieldAfterSlash(frame, 0), 2) || !digits(len, 5) ||
-      std::stoul(std::string(len)) != frame.size() || FieldAfterSlash(frame, 2) != "R" ||
-      FieldAfterSlash(frame, 3) != "30") {
+      std::stoul(std::string(len)) != frame.size() || (kind != "O" && kind != "R") ||
+      !digits(operation, 2)) {
     return std::nullopt;
   }
   const std::string_view body = frame.substr(0, frame.size() - 2);
   if (UcpChecksum(body) != frame.substr(frame.size() - 2)) return std::nullopt;
-  const std::string_view ack = FieldAfterSlash(frame, 4);
+  UcpFrame read;
+  read.transaction_reference = std::stoi(std::string(frame.substr(0, 2)));
+  read.result = kind == "R";
+  read.operation = std::string(operation);
+  // What follows "TRN/LEN/O/OT/", each field closed by its "/".
+  std::string_view rest = body.substr(14);
+  while (!rest.empty()) {
+    const std::size_t slash = rest.find('/');
+    read.fields.emplace_back(rest.substr(0, slash));
+    rest.remove_prefix(slash + 1);
+  }
+  return read;
+}
+
+std::optional<SubmitAnswer> ReadSubmitAnswer(std::string_view frame) {
+  const std::optional<UcpFrame> read = ReadUcpFrame(frame);
+  if (!read || !read->result || read->operation != "30" || read->fields.empty()) {
+    return std::nullopt;
+  }
+  const std::string& ack = read->fields[0];
   if (ack != "A" && ack != "N") return std::nullopt;
   SubmitAnswer answer;
   answer.positive = ack == "A";
-  // The checksum is no error code: only a field of the body counts.
-  if (!answer.positive) answer.error_code = std::string(FieldAfterSlash(body, 5));
+  if (!answer.positive && read->fields.size() > 1) answer.error_code = read->fields[1];
   return answer;
 }
 

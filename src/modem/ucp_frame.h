@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane {
 
@@ -22,6 +23,10 @@ struct SubmitFrameInput {
 // GSM default alphabet. The caller adds a leading "0" to a single digit.
 std::string EncodeIraChar(unsigned char c);
 
+// The whole Windows-1252 text as EncodeIraChar writes it, two digits a
+// character: the AMsg of a frame.
+std::string EncodeIraText(std::string_view text);
+
 // Decodes one pair of hexadecimal digits from the SMSC. Pairs naming one of
 // the specially mapped national characters give that character; any other pair
 // gives the character of its value. A pair that is not hexadecimal gives "?".
@@ -35,6 +40,28 @@ std::string DecodeIraText(std::string_view hex);
 // below 16 has only one hexadecimal digit; it is given a leading "0" so the
 // checksum always has two digits.
 std::string UcpChecksum(std::string_view text);
+
+// A frame of any operation, without STX/ETX: TRN (taken modulo 100), LEN,
+// "O" or "R", the operation, each field followed by "/", and the checksum.
+std::string SealUcpFrame(int transaction_reference, char kind, std::string_view operation,
+                         const std::vector<std::string>& fields);
+
+// The sealed frame with another TRN, its checksum made anew.
+std::string RenumberUcpFrame(std::string_view frame, int transaction_reference);
+
+// A frame as read, its fields after the operation in order.
+struct UcpFrame {
+  int transaction_reference = 0;
+  bool result = false;  // "R"; an operation otherwise
+  std::string operation;
+  std::vector<std::string> fields;
+};
+
+// Reads a frame text (between STX and ETX). Only a well-formed frame counts:
+// TRN of two digits, LEN of five digits that equals the text's length, "O" or
+// "R", an operation of two digits, the last field closed by "/", and two
+// uppercase checksum digits that match the text before them.
+std::optional<UcpFrame> ReadUcpFrame(std::string_view frame);
 
 // The acknowledgement frame for a delivery notification, with checksum and
 // without STX/ETX. References outside 0 to 40 get the frame for 00.

@@ -124,7 +124,8 @@ bool AccountSettingsPage::StoreSecret(const std::string& program_folder) const {
 
 AccountPageLayout SmppPageLayout() {
   using S = ProgramSettings;
-  AccountPageLayout layout{"SMPP provider settings", "SMPP provider?", std::string(kSmppSecret), {}};
+  AccountPageLayout layout{
+      "SMPP provider settings", "SMPP provider?", std::string(kSmppSecret), {}};
   std::vector<AccountField>& f = layout.fields;
   f.push_back({"Host:",
                Kind::kText,
@@ -199,6 +200,80 @@ AccountPageLayout SmppPageLayout() {
                true,
                {{"0", "The provider's default (GSM)"}, {"3", "Latin-1"}},
                "Choose the alphabet the provider documents!"});
+  return layout;
+}
+
+AccountPageLayout EmiPageLayout() {
+  using S = ProgramSettings;
+  AccountPageLayout layout{
+      "SMS centre settings (UCP/EMI)", "SMS centre?", std::string(kEmiSecret), {}};
+  std::vector<AccountField>& f = layout.fields;
+  f.push_back({"Host:",
+               Kind::kText,
+               &S::EmiHost,
+               0,
+               0,
+               0,
+               true,
+               {},
+               "Enter the name or IP address of the SMS centre!"});
+  f.push_back({"Port:",
+               Kind::kNumber,
+               &S::EmiPort,
+               1,
+               65535,
+               0,
+               true,
+               {},
+               "Enter a port from 1 to 65535 for the SMS centre!"});
+  f.push_back({"Alternative host:", Kind::kText, &S::EmiAltHost});
+  f.push_back({"Alternative port:",
+               Kind::kNumber,
+               &S::EmiAltPort,
+               1,
+               65535,
+               0,
+               false,
+               {},
+               "Enter a port from 1 to 65535 for the alternative host, or none!"});
+  f.push_back({"User:",
+               Kind::kText,
+               &S::EmiUser,
+               0,
+               0,
+               16,
+               true,
+               {},
+               "Enter the user of the SMS centre's login, at most 16 characters!"});
+  f.push_back({"Password:", Kind::kPassword, nullptr});
+  f.push_back({"Window:",
+               Kind::kNumber,
+               &S::EmiWindow,
+               1,
+               99,
+               0,
+               true,
+               {},
+               "Enter a window from 1 to 99 messages!"});
+  f.push_back({"Keep-alive (s):",
+               Kind::kNumber,
+               &S::EmiKeepalive,
+               0,
+               3600,
+               0,
+               true,
+               {},
+               "Enter the quiet seconds before a keep-alive, 0 to 3600!"});
+  f.push_back({"Operation:",
+               Kind::kChoice,
+               &S::EmiOperation,
+               0,
+               0,
+               0,
+               true,
+               {{"51", "51: submit (Unicode, long messages)"},
+                {"30", "30: the dial-up form (plain text only)"}},
+               "Choose the operation the SMS centre documents!"});
   return layout;
 }
 

@@ -104,6 +104,8 @@ class AccountSettingsPage {
 
 // The page of an SMPP provider's account.
 AccountPageLayout SmppPageLayout();
+// The page of a UCP/EMI login at an SMS centre.
+AccountPageLayout EmiPageLayout();
 
 }  // namespace tolvane
 

@@ -27,8 +27,11 @@ constexpr Option kPortOptions[] = {{C::kPort1, "1"}, {C::kPort2, "2"}, {C::kPort
 constexpr Option kTypeOptions[] = {
     {C::kTypeMomentary, "1"}, {C::kTypeAt, "2"}, {C::kTypeWhenFiles, "3"}};
 constexpr Option kParityOptions[] = {{C::kParity8N1, "N,8,1"}, {C::kParity7E1, "E,7,1"}};
-constexpr Option kTransportOptions[] = {
-    {C::kUseModem, "Modem"}, {C::kUseTcp, "TCP"}, {C::kUseGsm, "GSM"}, {C::kUseSmpp, "SMPP"}};
+constexpr Option kTransportOptions[] = {{C::kUseModem, "Modem"},
+                                        {C::kUseTcp, "TCP"},
+                                        {C::kUseGsm, "GSM"},
+                                        {C::kUseSmpp, "SMPP"},
+                                        {C::kUseEmi, "EMI"}};
 
 // The frames of option buttons, each with the dialog-level state its choice
 // stores, if any.
@@ -71,7 +74,8 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
       dialler_(services.dialler),
       log_viewer_(services.settings.ProgramFolder, services.dialogs),
       gsm_page_(services.settings, PortsOf(services.serial_ports)),
-      smpp_page_(services.settings, SmppPageLayout()) {
+      smpp_page_(services.settings, SmppPageLayout()),
+      emi_page_(services.settings, EmiPageLayout()) {
   // The speed and port options are captioned with what they store.
   for (const Option& option : kSpeedOptions) Mutable(option.control).text = option.value;
   for (const Option& option : kPortOptions) Mutable(option.control).text = option.value;
@@ -83,6 +87,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
       {C::kUseTcp, "TCP/IP (Internet)"},
       {C::kUseGsm, "GSM modem"},
       {C::kUseSmpp, "SMPP"},
+      {C::kUseEmi, "UCP/EMI over TCP/IP"},
       {C::kUseProxy, "Use Proxyserver:"},
       {C::kCheckBalance, "Check balance"},
       {C::kQuicksend, "Quicksend"},
@@ -412,13 +417,13 @@ void SettingsDialog::ActivatePages() {
   for (auto [option, page] : AccountPages()) page->SetActive(Checked(option));
 }
 
-std::array<std::pair<SettingsControl, AccountSettingsPage*>, 1> SettingsDialog::AccountPages() {
-  return {{{C::kUseSmpp, &smpp_page_}}};
+std::array<std::pair<SettingsControl, AccountSettingsPage*>, 2> SettingsDialog::AccountPages() {
+  return {{{C::kUseSmpp, &smpp_page_}, {C::kUseEmi, &emi_page_}}};
 }
 
-std::array<std::pair<SettingsControl, const AccountSettingsPage*>, 1> SettingsDialog::AccountPages()
+std::array<std::pair<SettingsControl, const AccountSettingsPage*>, 2> SettingsDialog::AccountPages()
     const {
-  return {{{C::kUseSmpp, &smpp_page_}}};
+  return {{{C::kUseSmpp, &smpp_page_}, {C::kUseEmi, &emi_page_}}};
 }
 
 bool SettingsDialog::Validate() {

@@ -44,6 +44,7 @@ enum class SettingsControl {
   kUseTcp,
   kUseGsm,
   kUseSmpp,
+  kUseEmi,
   kAccountName,
   kPassword,
   kGateway,
@@ -176,6 +177,8 @@ class SettingsDialog {
   GsmSettingsPage& Gsm() { return gsm_page_; }
   // The controls of "SMPP", on the communication tab.
   AccountSettingsPage& Smpp() { return smpp_page_; }
+  // The controls of "UCP/EMI over TCP/IP", on the communication tab.
+  AccountSettingsPage& Emi() { return emi_page_; }
   // Called after every change of the state above.
   void SetOnChanged(std::function<void()> on_changed) { on_changed_ = std::move(on_changed); }
 
@@ -213,8 +216,8 @@ class SettingsDialog {
   // The page of the transport chosen is switched on, the others off.
   void ActivatePages();
   // The provider pages, each with its "Use:" option.
-  std::array<std::pair<SettingsControl, AccountSettingsPage*>, 1> AccountPages();
-  std::array<std::pair<SettingsControl, const AccountSettingsPage*>, 1> AccountPages() const;
+  std::array<std::pair<SettingsControl, AccountSettingsPage*>, 2> AccountPages();
+  std::array<std::pair<SettingsControl, const AccountSettingsPage*>, 2> AccountPages() const;
   // The settings as the controls give them.
   ProgramSettings Applied() const;
   void Confirm();
@@ -228,6 +231,7 @@ class SettingsDialog {
   LogViewer log_viewer_;
   GsmSettingsPage gsm_page_;
   AccountSettingsPage smpp_page_;
+  AccountSettingsPage emi_page_;
 
   std::array<ControlState, static_cast<size_t>(SettingsControl::kCount)> controls_;
   std::array<ListState, static_cast<size_t>(SettingsList::kCount)> lists_;

@@ -13,6 +13,7 @@
 #include "core/secret_store.h"
 #include "core/submit_window.h"
 #include "core/utf8.h"
+#include "core/windowed_sending.h"
 #include "smpp/smpp_commands.h"
 #include "smpp/smpp_pdu.h"
 #include "smpp/smpp_pdu_reader.h"
@@ -30,10 +31,6 @@ constexpr int kConnectMs = 30000;
 constexpr int kAnswerMs = 30000;
 constexpr int kUnbindMs = 5000;
 constexpr int kLongestBackoffMs = 30000;
-constexpr int kFirstReconnectMs = 1000;
-constexpr int kLongestReconnectMs = 60000;
-// 1, 2, 4, ... 60 seconds: about three minutes without the provider.
-constexpr int kReconnectTries = 8;
 constexpr int kDefaultWindow = 10;
 constexpr int kMaxWindow = 100;
 // 1, 2, 4, 8, 16 and then 30 seconds: about four minutes of a throttling
@@ -86,16 +83,11 @@ PartAnswer SubmitAnswer(const SmppPdu& pdu) {
 
 }  // namespace
 
-struct SmppTransport::Impl {
+struct SmppTransport::Impl : WindowedSending::Session {
   enum class Outcome { kAnswered, kNoAnswer, kBroken, kStopped };
   struct Reply {
     Outcome outcome = Outcome::kNoAnswer;
     SmppPdu pdu;
-  };
-  // The parts of the message box to the current recipient.
-  struct Prepared {
-    std::vector<std::string> parts;
-    bool wants_receipts = false;
   };
 
   Impl(SendContext& send_context, TcpConnection& connection, FileSystem& file_system)
@@ -104,17 +96,15 @@ struct SmppTransport::Impl {
         files(file_system),
         state(send_context.State()),
         settings(send_context.Settings()),
-        wait_timer(send_context.Loop().CreateTimer()),
-        link_timer(send_context.Loop().CreateTimer()) {
-    wait_timer->SetSingleShot(true);
-    wait_timer->SetCallback([this] { wait_over = true; });
+        link_timer(send_context.Loop().CreateTimer()),
+        sending(send_context, *this) {
     link_timer->SetInterval(1000);
     link_timer->SetCallback([this] { CheckLink(); });
     tcp.SetOnConnected([this] { connected = true; });
     tcp.SetOnData([this](const std::string& bytes) { OnData(bytes); });
     tcp.SetOnClosed([this](const std::string& reason) { broken = reason; });
   }
-  ~Impl() {
+  ~Impl() override {
     tcp.SetOnConnected(nullptr);
     tcp.SetOnData(nullptr);
     tcp.SetOnClosed(nullptr);
@@ -147,32 +137,28 @@ struct SmppTransport::Impl {
   Reply Request(uint32_t command, const std::string& body, bool stoppable);
   bool Stopped() const { return state.cancelled || state.finished; }
 
-  // The connection made and bound; false with the reason shown.
-  bool Start();
-  // A window for the messages of a send or a run.
-  void OpenWindow(bool run);
-  // The parts for the current recipient; nothing, with the send ended,
-  // when the message cannot go.
-  std::optional<Prepared> Prepare();
-  // Queues the current recipient's message in the window.
-  void Add(Prepared prepared);
-  // Processes events until `done`, handing on every message that ended and
-  // connecting again when the connection breaks; false when stopped or no
-  // new connection could be made (every message then ended).
-  bool Drive(const std::function<bool()>& done);
-  // A new session after a broken one, trying with growing pauses.
-  bool Reconnect();
-  void HandOn();
-  void Close();
+  SubmitWindow* window() const { return sending.Window(); }
+
+  // The connection made and bound.
+  bool Start() override;
+  std::unique_ptr<SubmitWindow> MakeWindow() override;
+  std::optional<WindowedSending::Prepared> Prepare() override;
+  void Close() override;
+  const std::string& Broken() const override { return broken; }
+  bool LoginRefused() const override { return login_refused; }
+  // What is not SMPP may have been anything, an acceptance too.
+  std::string UnansweredText() const override {
+    return unreadable ? "Unknown: " + broken : std::string(kReceiptAnswerLost);
+  }
+  bool ResendUnanswered() const override { return settings.SmppResendUnanswered == "1"; }
+  std::string FarEnd() const override { return "the SMPP provider"; }
 
   SendContext& context;
   TcpConnection& tcp;
   FileSystem& files;
   SendState& state;
   const ProgramSettings& settings;
-  std::unique_ptr<Timer> wait_timer;
   std::unique_ptr<Timer> link_timer;
-  bool wait_over = false;
   SmppPduReader reader;
   bool connected = false;
   // Bound, from the bind's answer to the hang-up.
@@ -189,11 +175,7 @@ struct SmppTransport::Impl {
   // The sequence number of the bind or unbind whose answer is awaited.
   uint32_t awaited = 0;
   std::optional<SmppPdu> answer;
-  std::unique_ptr<SubmitWindow> window;
-  // Members of a run are logged one by one as they end.
-  bool run = false;
-  // The outcome of a single send.
-  std::optional<EndedMessage> single;
+  WindowedSending sending;
 };
 
 void SmppTransport::Impl::OnData(const std::string& bytes) {
@@ -210,9 +192,9 @@ void SmppTransport::Impl::Handle(const SmppPdu& pdu) {
   if (pdu.command & kResponseBit || pdu.command == kGenericNack) {
     if (awaited != 0 && pdu.sequence == awaited) {
       answer = pdu;
-    } else if (window &&
+    } else if (window() &&
                (pdu.command == (kSubmitSm | kResponseBit) || pdu.command == kGenericNack)) {
-      window->Answered(static_cast<int>(pdu.sequence), SubmitAnswer(pdu));
+      window()->Answered(static_cast<int>(pdu.sequence), SubmitAnswer(pdu));
     }
     return;
   }
@@ -243,16 +225,13 @@ void SmppTransport::Impl::OnDeliverSm(const SmppPdu& pdu) {
     return;
   }
   const std::optional<SmppReceipt> receipt = ReadSmppReceipt(*deliver);
-  if (receipt && window) window->Receipt(receipt->message_id, receipt->state, receipt->state_name);
+  if (receipt && window())
+    window()->Receipt(receipt->message_id, receipt->state, receipt->state_name);
 }
 
 bool SmppTransport::Impl::Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable) {
-  wait_over = false;
-  wait_timer->SetInterval(timeout_ms);
-  wait_timer->Start();
-  WaitUntil(context.Loop(),
-            [&] { return done() || wait_over || !broken.empty() || (stoppable && Stopped()); });
-  wait_timer->Stop();
+  WaitFor(context.Loop(), timeout_ms,
+          [&] { return done() || !broken.empty() || (stoppable && Stopped()); });
   return done();
 }
 
@@ -273,7 +252,7 @@ SmppTransport::Impl::Reply SmppTransport::Impl::Request(uint32_t command, const 
 void SmppTransport::Impl::Close() {
   link_timer->Stop();
   session = false;
-  if (window) window->SetOpen(false);
+  if (window()) window()->SetOpen(false);
   tcp.Close();
 }
 
@@ -328,27 +307,27 @@ bool SmppTransport::Impl::Start() {
   last_heard = context.Loop().Now();
   link_timer->Start();
   context.SetStatusLine("Logged in to " + address);
-  if (window) window->SetOpen(true);
+  if (window()) window()->SetOpen(true);
   return true;
 }
 
-void SmppTransport::Impl::OpenWindow(bool in_run) {
-  run = in_run;
-  single.reset();
+std::unique_ptr<SubmitWindow> SmppTransport::Impl::MakeWindow() {
   WindowTiming timing;
   timing.answer_ms = kAnswerMs;
   timing.longest_backoff_ms = kLongestBackoffMs;
   timing.retries = kThrottleRetries;
   const int size = Number(settings.SmppWindow, 1, kMaxWindow).value_or(kDefaultWindow);
-  window = std::make_unique<SubmitWindow>(context, size, timing, [this](const std::string& part) {
-    const uint32_t sequence = NextSequence();
-    Write({kSubmitSm, kStatusOk, sequence, part});
-    return static_cast<int>(sequence);
-  });
+  auto window =
+      std::make_unique<SubmitWindow>(context, size, timing, [this](const std::string& part) {
+        const uint32_t sequence = NextSequence();
+        Write({kSubmitSm, kStatusOk, sequence, part});
+        return static_cast<int>(sequence);
+      });
   window->SetOpen(session && tcp.IsOpen() && broken.empty());
+  return window;
 }
 
-std::optional<SmppTransport::Impl::Prepared> SmppTransport::Impl::Prepare() {
+std::optional<WindowedSending::Prepared> SmppTransport::Impl::Prepare() {
   FileReferenceCounter references(files, settings.ProgramFolder);
   const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
   state.message = context.MessageText();
@@ -364,7 +343,7 @@ std::optional<SmppTransport::Impl::Prepared> SmppTransport::Impl::Prepare() {
     const std::optional<TimePoint> at = DeliveryTimePoint(state.delivery_time);
     if (at && *at > context.Loop().Now()) scheduled = SmppAbsoluteTime(Clock::to_time_t(*at));
   }
-  Prepared prepared;
+  WindowedSending::Prepared prepared;
   prepared.wants_receipts = !settings.EjKvittoOn && scheduled.empty();
   for (const SmsPart& part : message.parts) {
     if (!refusal.empty()) break;
@@ -389,68 +368,6 @@ std::optional<SmppTransport::Impl::Prepared> SmppTransport::Impl::Prepare() {
   return prepared;
 }
 
-void SmppTransport::Impl::Add(Prepared prepared) {
-  context.SetReceiptLine("");
-  context.SetReceiptCaption("Receipt for sending to: " + state.recipient_name);
-  const size_t count = prepared.parts.size();
-  context.SetStatusLine(count > 1 ? "Sending " + std::to_string(count) + " parts..."
-                                  : "Sending message...");
-  window->Add({state.recipient_name, state.recipient_number, state.message},
-              std::move(prepared.parts), prepared.wants_receipts);
-}
-
-void SmppTransport::Impl::HandOn() {
-  for (EndedMessage& ended : window->TakeEnded()) {
-    if (run) {
-      context.EndMember(ended);
-    } else {
-      single = std::move(ended);
-    }
-  }
-}
-
-bool SmppTransport::Impl::Drive(const std::function<bool()>& done) {
-  for (;;) {
-    WaitUntil(context.Loop(),
-              [&] { return window->HasEnded() || done() || !broken.empty() || Stopped(); });
-    HandOn();
-    if (Stopped()) {
-      if (run) {
-        window->EndAll(kReceiptCancelled, kReceiptCancelled);
-        HandOn();
-      }
-      context.SetReceiptLine(kReceiptCancelled);
-      return false;
-    }
-    if (!broken.empty()) {
-      window->Broken(settings.SmppResendUnanswered == "1",
-                     unreadable ? "Unknown: " + broken : std::string(kReceiptAnswerLost));
-      HandOn();
-      const std::string reason = broken;
-      Close();
-      if (!done() && !Reconnect()) {
-        window->EndAll("Not sent: " + reason, kReceiptNoReport);
-        HandOn();
-        return false;
-      }
-    }
-    if (done()) return true;
-  }
-}
-
-bool SmppTransport::Impl::Reconnect() {
-  int pause_ms = kFirstReconnectMs;
-  for (int attempt = 0; attempt < kReconnectTries && !login_refused; ++attempt) {
-    context.SetStatusLine("The connection to the SMPP provider broke: connecting again in " +
-                          std::to_string(pause_ms / 1000) + " s...");
-    WaitFor(context.Loop(), pause_ms, [this] { return Stopped(); });
-    if (Stopped()) return false;
-    if (Start()) return true;
-    pause_ms = std::min(2 * pause_ms, kLongestReconnectMs);
-  }
-  return false;
-}
-
 SmppTransport::SmppTransport(SendContext& context, TcpConnection& connection, FileSystem& files)
     : impl_(std::make_unique<Impl>(context, connection, files)) {}
 
@@ -471,68 +388,18 @@ std::string SmppTransport::RefusalOf(std::string_view text) const {
   return {};
 }
 
-void SmppTransport::SendSingle() {
-  Impl& m = *impl_;
-  std::optional<Impl::Prepared> prepared = m.Prepare();
-  if (!prepared) return;
-  m.OpenWindow(false);
-  if (!m.Start()) return;
-  m.Add(std::move(*prepared));
-  if (m.Drive([&m] { return !m.window->Queued() && m.window->Outstanding() == 0; }) &&
-      !m.window->Idle()) {
-    m.context.SetStatusLine("Waiting for receipt...");
-    m.Drive([&m] { return m.window->Idle(); });
-  }
-  // Without an outcome the send was cancelled: its closing step ends it.
-  if (!m.single) return;
-  m.state.accepted = m.single->accepted;
-  FinishSend(m.context, m.single->receipt);
-}
+void SmppTransport::SendSingle() { impl_->sending.SendSingle(); }
 
 void SmppTransport::SendDouble() {
   SendSingle();
   if (!impl_->state.ended) impl_->context.EndSend();
 }
 
-bool SmppTransport::OpenRun() {
-  Impl& m = *impl_;
-  m.state.keep_line = true;
-  m.OpenWindow(true);
-  if (!m.Start()) {
-    m.state.keep_line = false;
-    m.context.EndSend();
-    return false;
-  }
-  return true;
-}
+bool SmppTransport::OpenRun() { return impl_->sending.OpenRun(); }
 
-bool SmppTransport::SendMember(int /*following*/) {
-  Impl& m = *impl_;
-  SendState& s = m.state;
-  // The run's end hangs up, once every member has ended.
-  s.keep_line = true;
-  s.accepted = false;
-  s.attempted = true;
-  if (m.Stopped()) return false;
-  std::optional<Impl::Prepared> prepared = m.Prepare();
-  // A member refused before sending lets the run go on.
-  if (!prepared) return true;
-  m.Add(std::move(*prepared));
-  // Back as soon as its parts are on their way: the next member may follow.
-  return m.Drive([&m] { return !m.window->Queued(); });
-}
+bool SmppTransport::SendMember(int /*following*/) { return impl_->sending.SendMember(); }
 
-void SmppTransport::CloseRun(bool interrupted) {
-  Impl& m = *impl_;
-  if (!interrupted && m.window) {
-    m.context.SetStatusLine("Waiting for the last answers and receipts...");
-    m.Drive([&m] { return m.window->Idle(); });
-  }
-  // Every member was logged as it ended.
-  m.state.ended = true;
-  m.state.keep_line = false;
-  m.context.EndSend();
-}
+void SmppTransport::CloseRun(bool interrupted) { impl_->sending.CloseRun(interrupted); }
 
 // A session the provider ended by unbinding counts as lost too: no receipt
 // comes over it any more.
@@ -554,7 +421,7 @@ void SmppTransport::HangUp() {
     m.awaited = 0;
   }
   m.Close();
-  m.window.reset();
+  m.sending.Reset();
 }
 
 }  // namespace tolvane

@@ -149,6 +149,8 @@ QWidget* SettingsDialogWidget::Widget(GsmControl control) const {
 
 QWidget* SettingsDialogWidget::SmppField(size_t field) const { return smpp_->Field(field); }
 
+QWidget* SettingsDialogWidget::EmiField(size_t field) const { return emi_->Field(field); }
+
 // --- Building.
 
 QLineEdit* SettingsDialogWidget::Box(SettingsControl control) {
@@ -271,6 +273,7 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   use->addWidget(Option(C::kUseTcp));
   use->addWidget(Option(C::kUseGsm));
   use->addWidget(Option(C::kUseSmpp));
+  use->addWidget(Option(C::kUseEmi));
   auto* quicksend = new QHBoxLayout;
   quicksend->addWidget(CheckBox(C::kQuicksend));
   quicksend->addWidget(Label("(no receipt)"));
@@ -292,6 +295,8 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   right->addLayout(quicksend);
   smpp_ = new AccountPageWidget(dialog_.Smpp(), [this] { return dialog_.PagesInTabOrder(); });
   right->addWidget(smpp_);
+  emi_ = new AccountPageWidget(dialog_.Emi(), [this] { return dialog_.PagesInTabOrder(); });
+  right->addWidget(emi_);
   right->addStretch();
   auto* left = new QVBoxLayout;
   left->addWidget(Frame("Modem settings", modem));
@@ -587,6 +592,7 @@ void SettingsDialogWidget::Render() {
   rendering_ = false;
   RenderGsm();
   smpp_->Render();
+  emi_->Render();
 }
 
 void SettingsDialogWidget::SetInTabOrder(QWidget* widget, bool in_order) {

@@ -34,6 +34,7 @@ class SettingsDialogWidget : public QDialog {
   QWidget* Widget(GsmControl control) const;
   // The SMPP page's field, for tests.
   QWidget* SmppField(size_t field) const;
+  QWidget* EmiField(size_t field) const;
   QTabWidget* Tabs() const { return tabs_; }
 
   void reject() override;
@@ -84,6 +85,7 @@ class SettingsDialogWidget : public QDialog {
   std::array<QWidget*, static_cast<size_t>(GsmControl::kCount)> gsm_controls_{};
   std::map<SettingsControl, QScrollBar*> scroll_bars_;
   AccountPageWidget* smpp_ = nullptr;
+  AccountPageWidget* emi_ = nullptr;
   // The focus policy each control was built with, for the tab rule.
   std::map<QWidget*, Qt::FocusPolicy> focus_policies_;
 };

@@ -63,6 +63,19 @@ class EndToEndTest : public ::testing::Test {
                           "\r\nSystemId=tolvane\r\n" + more_keys + "[Modem]\r\nLogg=1\r\n");
   }
 
+  // The account of emi-sim is "tolvane" with the password "secret";
+  // `more_settings` are further lines of the [EMI] section.
+  void UseEmiSim(const QStringList& options = {}, const std::string& more_settings = "") {
+    const std::string address = simulator_.Start(
+        "emi-sim",
+        QStringList{"--port", "0", "--answer-delay", "50", "--notification-delay", "200"} + options,
+        "127\\.0\\.0\\.1:[0-9]+");
+    folder_.WriteFile("tolvmsg.ini",
+                      "[Access]\r\nAccessTyp=EMI\r\n[EMI]\r\nHost=127.0.0.1\r\nPort=" +
+                          address.substr(address.find(':') + 1) + "\r\nUser=tolvane\r\n" +
+                          more_settings + "[Adress]\r\nAvs=Tolvane\r\n[Modem]\r\nLogg=1\r\n");
+  }
+
   // `more_settings` are further lines of tolvmsg.ini.
   // Runs of the program see no display, as from cron or over ssh.
   void RemoveDisplay() {
@@ -296,6 +309,66 @@ TEST_F(EndToEndTest, SmppOverTlsVerifiesTheProvidersCertificate) {
   EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("\"Message delivered.\""));
   const std::string seen = simulator_.Stop();
   EXPECT_EQ(seen.find("submit_sm"), seen.rfind("submit_sm")) << seen;
+}
+
+TEST_F(EndToEndTest, EmiOrdersGoAsSingleUnicodeAndLongMessagesOverTcp) {
+  UseEmiSim({"--alert"});
+  RemoveDisplay();
+  EXPECT_EQ(Run({"--store-secret", "emi"}, "secret\n"), 0) << stderr_;
+  EXPECT_EQ(Run("N//+46 70-123 45 67//Hej från kommandoraden//kvitto.txt"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0701111111//Łukasz, 今晚见"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0702222222//" + std::string(400, 'x')), 0) << stderr_;
+  const std::string log = Log();
+  EXPECT_THAT(log, HasSubstr("\"Temporary number 46701234567\",\"Message delivered.\""));
+  EXPECT_THAT(log, HasSubstr("\"Temporary number 0701111111\",\"Message delivered.\""));
+  EXPECT_THAT(log, HasSubstr("\"Temporary number 0702222222\",\"Message delivered.\""));
+  EXPECT_THAT(log + stderr_, Not(HasSubstr("secret")));
+  const std::string seen = simulator_.Stop();
+  EXPECT_THAT(seen, HasSubstr("op 60 tolvane: logged in"));
+  EXPECT_THAT(seen, HasSubstr("op 51 to 0046701234567: 0046701234567:"));
+  EXPECT_THAT(seen, HasSubstr("answer 31 to"));
+  EXPECT_THAT(seen, HasSubstr("answer 53 to"));
+  EXPECT_THAT(seen, Not(HasSubstr("unsound frame")));
+  // One login a run; the long text went as three parts.
+  size_t submits = 0;
+  for (size_t at = seen.find("op 51 to 0702222222"); at != std::string::npos;
+       at = seen.find("op 51 to 0702222222", at + 1)) {
+    ++submits;
+  }
+  EXPECT_EQ(submits, 3u);
+}
+
+TEST_F(EndToEndTest, AnEmiGroupOrderKeepsNoMoreThanTheWindowOutstanding) {
+  testing::TestPhoneBook book;
+  for (int i = 0; i < 12; ++i) {
+    book.AddToGroup("Klubben", "Medlem " + std::to_string(i), std::to_string(701000000 + i));
+  }
+  UsePhoneBook(book);
+  UseEmiSim({"--submit-delay", "200"}, "Window=3\r\n");
+  RemoveDisplay();
+  EXPECT_EQ(Run({"--store-secret", "emi"}, "secret\n"), 0) << stderr_;
+  EXPECT_EQ(Run("G//Klubben//Möte i kväll"), 0) << stderr_;
+  const std::string log = Log();
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_THAT(log, HasSubstr("\"Medlem " + std::to_string(i) + " " +
+                               std::to_string(701000000 + i) + "\",\"Message delivered.\""));
+  }
+  const std::string seen = simulator_.Stop();
+  EXPECT_THAT(seen, HasSubstr(", 3 outstanding"));
+  EXPECT_THAT(seen, Not(HasSubstr(", 4 outstanding")));
+}
+
+TEST_F(EndToEndTest, ARefusedEmiLoginIsLoggedWithItsCodeAndSendsNothing) {
+  UseEmiSim({"--refuse-login", "07"});
+  RemoveDisplay();
+  EXPECT_EQ(Run({"--store-secret", "emi"}, "secret\n"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0701234567//Hej//kvitto.txt"), 1) << stderr_;
+  EXPECT_THAT(Log(), HasSubstr("\"Login refused: 07 authentication failure\""));
+  EXPECT_THAT(folder_.ReadFile("kvitto.txt"),
+              HasSubstr("Login refused: 07 authentication failure"));
+  const std::string seen = simulator_.Stop();
+  EXPECT_THAT(seen, HasSubstr("op 60 tolvane: refused 07"));
+  EXPECT_THAT(seen, Not(HasSubstr("op 51")));
 }
 
 TEST_F(EndToEndTest, ListOrderOverTheGatewayExitsWithOneWhenANumberIsRefused) {

@@ -35,7 +35,7 @@ TEST_F(StoreSecretCommandTest, AWrongCommandLineListsTheNamesAndRepeatsNoArgumen
   for (const std::vector<std::string>& arguments :
        std::vector<std::vector<std::string>>{{}, {"hunter2"}, {"gateway", "hunter2"}}) {
     EXPECT_EQ(Run(arguments, "pw\n"), 2);
-    EXPECT_THAT(error_, HasSubstr("NAME is one of: gateway, gsm-pin, smpp\n"));
+    EXPECT_THAT(error_, HasSubstr("NAME is one of: gateway, gsm-pin, smpp, emi\n"));
     EXPECT_THAT(error_, Not(HasSubstr("hunter2")));
   }
   EXPECT_TRUE(fs::is_empty(dir_.path()));

@@ -14,7 +14,6 @@
 #include <functional>
 #include <string>
 
-#include "bulk/group_sending.h"
 #include "core/main_window.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
@@ -91,15 +90,14 @@ class ScriptedSmppProvider : public sim::TcpPeer {
       default:
         drop = true;
     }
-    loop_.After(std::chrono::milliseconds(pause_ms),
-                [this, bytes, drop, session = session_] {
-                  if (!scripted || session != session_) return;
-                  if (drop) {
-                    if (drop_client_) drop_client_();
-                  } else if (to_client_) {
-                    to_client_(bytes);
-                  }
-                });
+    loop_.After(std::chrono::milliseconds(pause_ms), [this, bytes, drop, session = session_] {
+      if (!scripted || session != session_) return;
+      if (drop) {
+        if (drop_client_) drop_client_();
+      } else if (to_client_) {
+        to_client_(bytes);
+      }
+    });
   }
 
   sim::SimEventLoop& loop_;
@@ -138,31 +136,10 @@ int FuzzOne(const uint8_t* data, size_t size) {
   MainWindow window(settings, peripherals.Services(loop), peripherals.host);
   peripherals.smpp_connection = nullptr;
   window.ConfigureTransports();
-  window.OnMessageEdited(options & 4 ? std::string(400, 'x') : "Hej");
-  if (options & 8) {
-    // A run, as a list order starts one.
-    window.Groups().SetGroupMembers({"0701", "0702", "0703"});
-    window.SetAutosendInProgress(true);
-    window.Groups().SandGruppAuto();
-    window.SetAutosendInProgress(false);
-  } else {
-    window.OnTemporaryNumberToggled(true);
-    window.OnNumberEdited("+46701234567");
-    window.StartSend();
-  }
-  FUZZ_CHECK(SendEndedCleanly(window, connection.IsOpen()));
-
-  scripted.scripted = false;
-  window.OnTemporaryNumberToggled(true);
-  window.OnNumberEdited("+46701234567");
-  window.OnMessageEdited("Again");
-  window.StartSend();
-  FUZZ_CHECK(SendEndedCleanly(window, connection.IsOpen()));
-  const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
-  if (receipt != "Message delivered.") {
-    std::fprintf(stderr, "second send: receipt \"%s\"\n", receipt.c_str());
-    FUZZ_CHECK(false);
-  }
+  ScriptedThenSoundSend(
+      window, [&connection] { return connection.IsOpen(); },
+      options & 4 ? std::string(400, 'x') : "Hej", options & 8,
+      [&scripted] { scripted.scripted = false; });
 
   std::remove((settings.ProgramFolder + "loggfil.txt").c_str());
   std::remove((settings.ProgramFolder + SecretStore::kFileName).c_str());

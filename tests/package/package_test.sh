@@ -119,7 +119,7 @@ check_desktop() {
 
 check_man() {
   local pages=("$root"/usr/share/man/man1/*.1.gz)
-  [ ${#pages[@]} -eq 5 ] || fail "expected five manual pages, found ${#pages[@]}"
+  [ ${#pages[@]} -eq 6 ] || fail "expected six manual pages, found ${#pages[@]}"
   for page in "${pages[@]}"; do
     local warnings
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) ||
@@ -127,7 +127,7 @@ check_man() {
     [ -z "$warnings" ] || fail "man -l $(basename "$page"): $warnings"
   done
   # Every option a simulator lists in its --help is in its manual page.
-  for tool in modem-sim gsm-modem-sim smpp-sim gateway-sim; do
+  for tool in modem-sim gsm-modem-sim smpp-sim emi-sim gateway-sim; do
     local option
     for option in $("$root/usr/bin/tolvane-$tool" --help 2>&1 | grep -o -- '--[a-z][a-z-]*' | sort -u); do
       [ "$option" = --help-all ] && continue

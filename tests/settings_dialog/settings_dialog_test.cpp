@@ -572,5 +572,56 @@ TEST_F(SettingsDialogTest, TheSmppPageIsShownWhileChosenAndKeepsThePasswordASecr
   EXPECT_EQ(settings_.SmppHost, "smpp.example.net");
 }
 
+// The SMS centre's page: shown while "UCP/EMI over TCP/IP" is chosen (and
+// the SMPP page hidden), its rules on "&OK", its keys in [EMI], the password
+// only as the "emi" secret.
+TEST_F(SettingsDialogTest, TheEmiPageIsShownWhileChosenAndWritesItsSection) {
+  constexpr size_t kHost = 0, kPort = 1, kAltHost = 2, kAltPort = 3, kUser = 4, kPasswordField = 5,
+                   kWindow = 6, kKeepalive = 7, kOperation = 8;
+  SettingsDialog& dialog = Open();
+  AccountSettingsPage& page = dialog.Emi();
+  EXPECT_EQ(dialog.Control(C::kUseEmi).text, "UCP/EMI over TCP/IP");
+  dialog.Choose(C::kUseEmi);
+  EXPECT_TRUE(page.Control(kHost).visible && page.Control(kOperation).enabled);
+  EXPECT_FALSE(dialog.Smpp().Control(0).visible);
+  EXPECT_EQ(page.Control(kPort).text, "5000");
+  EXPECT_EQ(page.Control(kWindow).text, "10");
+  EXPECT_EQ(page.Control(kKeepalive).text, "50");
+  EXPECT_EQ(page.ChoiceIndex(kOperation), 0);
+
+  const std::pair<size_t, const char*> refusals[] = {
+      {kHost, "Enter the name or IP address of the SMS centre!"},
+      {kAltPort, "Enter a port from 1 to 65535 for the alternative host, or none!"},
+      {kUser, "Enter the user of the SMS centre's login, at most 16 characters!"},
+      {kWindow, "Enter a window from 1 to 99 messages!"}};
+  page.EditText(kAltPort, "0");
+  page.EditText(kWindow, "100");
+  for (const auto& [field, text] : refusals) {
+    SCOPED_TRACE(text);
+    dialog.Press(C::kOk);
+    ASSERT_FALSE(dialogs_.boxes().empty());
+    EXPECT_EQ(dialogs_.boxes().back().text, text);
+    EXPECT_EQ(page.FocusRequest(), field);
+    EXPECT_FALSE(IniExists());
+    page.EditText(field, field == kHost      ? "smsc.example.net"
+                         : field == kAltPort ? "5001"
+                         : field == kUser    ? "tolvane"
+                                             : "99");
+  }
+  page.EditText(kAltHost, "backup.example.net");
+  page.EditText(kPasswordField, "hemligt ord");
+  page.Choose(kOperation, 1);
+  dialog.Press(C::kOk);
+
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_EQ(settings_.AccessTyp, "EMI");
+  EXPECT_THAT(Ini(), HasSubstr("[EMI]\r\nHost=smsc.example.net\r\nPort=5000\r\n"
+                               "AltHost=backup.example.net\r\nAltPort=5001\r\nUser=tolvane\r\n"
+                               "Window=99\r\nKeepalive=50\r\nOperation=30\r\n"));
+  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kEmiSecret), "hemligt ord");
+  EXPECT_THAT(Ini(), Not(HasSubstr("hemligt")));
+  EXPECT_TRUE(Open().Control(C::kUseEmi).checked);
+}
+
 }  // namespace
 }  // namespace tolvane

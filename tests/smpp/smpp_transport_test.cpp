@@ -60,17 +60,6 @@ class SmppScenario : public WindowScenario {
     return Enabled(MainControl::kSend) && !Enabled(MainControl::kCancel) && !connection.IsOpen();
   }
 
-  // A group of `size` members, numbers 0701000000 up, sent `text`.
-  void SendToGroupOf(int size, const std::string& text) {
-    window->SetPhoneBookStore(&book.store());
-    window->SetPhoneBookCursor(&book.cursor());
-    for (int i = 0; i < size; ++i) {
-      book.AddToGroup("Club", "Member " + std::to_string(100 + i), std::to_string(701000000 + i));
-    }
-    window->OnGroupSendingToggled();
-    TypeMessage(*window, text);
-    window->Groups().SendToGroup();
-  }
   std::vector<std::string> Destinations() const {
     std::vector<std::string> destinations;
     for (const SmppSubmission& submission : provider.Submissions()) {

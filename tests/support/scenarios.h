@@ -90,6 +90,19 @@ class WindowScenario : public ::testing::Test, protected WindowPeripherals {
     window->Groups().SendToGroup();
   }
 
+  // Sends `text` to the group Club of `size` members, Member 100 with the
+  // number 701000000 and up.
+  void SendToGroupOf(int size, const std::string& text) {
+    window->SetPhoneBookStore(&book.store());
+    window->SetPhoneBookCursor(&book.cursor());
+    for (int i = 0; i < size; ++i) {
+      book.AddToGroup("Club", "Member " + std::to_string(100 + i), std::to_string(701000000 + i));
+    }
+    window->OnGroupSendingToggled();
+    TypeMessage(*window, text);
+    window->Groups().SendToGroup();
+  }
+
   // Runs `action` at `ms` of virtual time from now, while a send waits.
   void At(long long ms, std::function<void()> action) {
     loop.After(std::chrono::milliseconds(ms), std::move(action));

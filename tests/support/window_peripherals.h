@@ -36,6 +36,7 @@ struct WindowPeripherals {
             gsm_port ? *gsm_port : gsm_serial,
             client,
             smpp_connection ? *smpp_connection : smpp_tcp,
+            emi_connection ? *emi_connection : emi_tcp,
             dialogs,
             clipboard,
             help,
@@ -58,6 +59,9 @@ struct WindowPeripherals {
   ::testing::NiceMock<MockTcpConnection> smpp_tcp;
   // The SMPP provider's connection when a test gives one.
   TcpConnection* smpp_connection = nullptr;
+  ::testing::NiceMock<MockTcpConnection> emi_tcp;
+  // The SMS centre's connection when a test gives one.
+  TcpConnection* emi_connection = nullptr;
   sim::SimFileSystem files;
   ::testing::NiceMock<MockMailClient> mail;
   ::testing::NiceMock<MockDialler> dialler;

@@ -10,24 +10,17 @@
 //            [--tls CERTIFICATE KEY]
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QHostAddress>
-#include <QSslConfiguration>
-#include <QSslKey>
-#include <QSslServer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "sim/sim_smpp_provider.h"
 #include "sim/simulator_tool.h"
+#include "tcp_peer_server.h"
 
 namespace {
 
@@ -145,61 +138,11 @@ int main(int argc, char** argv) {
       options);
   provider.SetOnEvent([](const std::string& event) { std::cout << event << std::endl; });
 
-  std::unique_ptr<QTcpServer> listener = std::make_unique<QTcpServer>();
-  if (!listening.certificate.empty()) {
-    QSslConfiguration identity = QSslConfiguration::defaultConfiguration();
-    const QList<QSslCertificate> chain =
-        QSslCertificate::fromPath(QString::fromStdString(listening.certificate));
-    QFile key_file(QString::fromStdString(listening.key));
-    if (chain.isEmpty() || !key_file.open(QIODevice::ReadOnly)) {
-      std::cerr << "smpp-sim: cannot read the certificate or the key\n";
-      return 2;
-    }
-    identity.setLocalCertificateChain(chain);
-    identity.setPrivateKey(QSslKey(&key_file, QSsl::Rsa));
-    auto tls_listener = std::make_unique<QSslServer>();
-    tls_listener->setSslConfiguration(identity);
-    listener = std::move(tls_listener);
-  }
-  QTcpServer& server = *listener;
-  QTcpSocket* client = nullptr;
-  provider.SetToClient([&client](const std::string& bytes) {
-    if (client != nullptr) client->write(bytes.data(), static_cast<qint64>(bytes.size()));
-  });
-  provider.SetDropClient([&client] {
-    if (client == nullptr) return;
-    // Closed after what was written has gone; the provider knows already.
-    QTcpSocket* dropped = client;
-    client = nullptr;
-    dropped->disconnectFromHost();
-  });
-  QObject::connect(&server, &QTcpServer::pendingConnectionAvailable, &server, [&] {
-    while (QTcpSocket* socket = server.nextPendingConnection()) {
-      if (client != nullptr) {
-        // One client at a time.
-        socket->abort();
-        socket->deleteLater();
-        continue;
-      }
-      client = socket;
-      socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-      provider.Accept();
-      QObject::connect(socket, &QIODevice::readyRead, socket, [&provider, socket] {
-        provider.FromClient(socket->readAll().toStdString());
-      });
-      QObject::connect(socket, &QAbstractSocket::disconnected, socket, [&, socket] {
-        if (client == socket) {
-          client = nullptr;
-          provider.ClientClosed();
-        }
-        socket->deleteLater();
-      });
-    }
-  });
-  if (!server.listen(QHostAddress::LocalHost, static_cast<quint16>(listening.port))) {
-    std::cerr << "smpp-sim: " << server.errorString().toStdString() << "\n";
+  tolvane::tools::TcpPeerServer server(provider);
+  if (!listening.certificate.empty() &&
+      !server.UseTls("smpp-sim", listening.certificate, listening.key)) {
     return 2;
   }
-  std::cout << "smpp-sim listening on 127.0.0.1:" << server.serverPort() << std::endl;
+  if (!server.Listen("smpp-sim", listening.port)) return 2;
   return app.exec();
 }

@@ -86,6 +86,9 @@ void QtTcpConnection::OnEnded(const std::string& reason) {
 void QtTcpConnection::Write(const std::string& bytes) {
   if (!open_) return;
   socket_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  // Out at once, not when the program next waits: with several submits
+  // outstanding the next one should not wait behind the log of the last.
+  socket_.flush();
 }
 
 void QtTcpConnection::Close() {

@@ -1,0 +1,231 @@
+#include "sim/sim_emi_centre.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "emi/emi_operations.h"
+#include "sms/hex_octets.h"
+
+namespace tolvane::sim {
+namespace {
+
+constexpr size_t kFieldCount5x = 33;
+constexpr char kStx = '\x02';
+constexpr char kEtx = '\x03';
+
+// A day and a time of the centre's clock, `seconds` after 10:00 on 8 December 2026.
+std::string Stamp(int seconds) {
+  char text[16];
+  std::snprintf(text, sizeof text, "081226%02d%02d%02d", (10 + seconds / 3600) % 24,
+                seconds / 60 % 60, seconds % 60);
+  return text;
+}
+
+std::string Field(const std::vector<std::string>& fields, size_t at) {
+  return at < fields.size() ? fields[at] : std::string();
+}
+
+}  // namespace
+
+SimEmiCentre::SimEmiCentre(Scheduler schedule, EmiCentreOptions options)
+    : schedule_(std::move(schedule)), options_(std::move(options)) {}
+
+bool SimEmiCentre::Accept() {
+  if (options_.refused_connections > 0) {
+    --options_.refused_connections;
+    Note("connection refused");
+    return false;
+  }
+  ++session_;
+  ++connections_;
+  connected_ = true;
+  logged_in_ = false;
+  reader_ = EmiFrameReader();
+  awaiting_.clear();
+  outstanding_ = 0;
+  Note("connected");
+  return true;
+}
+
+void SimEmiCentre::ClientClosed() {
+  connected_ = logged_in_ = false;
+  ++session_;
+  Note("client closed the connection");
+}
+
+void SimEmiCentre::Drop() {
+  connected_ = logged_in_ = false;
+  ++session_;
+  Note("connection dropped");
+  if (drop_client_) drop_client_();
+}
+
+void SimEmiCentre::Note(const std::string& event) {
+  if (on_event_) on_event_(event);
+}
+
+std::vector<std::string> SimEmiCentre::Operations() const {
+  std::vector<std::string> operations;
+  for (const std::string& text : received_) operations.push_back(text.substr(9, 4));
+  return operations;
+}
+
+void SimEmiCentre::FromClient(const std::string& bytes) {
+  if (!connected_) return;
+  for (const std::string& text : reader_.Feed(bytes)) {
+    const std::optional<UcpFrame> frame = ReadUcpFrame(text);
+    if (!frame) {
+      problems_.push_back(text);
+      Note("unsound frame: " + text);
+      continue;
+    }
+    received_.push_back(text);
+    Handle(*frame);
+    if (!connected_) return;
+  }
+}
+
+void SimEmiCentre::Handle(const UcpFrame& frame) {
+  if (frame.result) {
+    const auto awaited = std::find(awaiting_.begin(), awaiting_.end(), frame.transaction_reference);
+    if (awaited != awaiting_.end()) awaiting_.erase(awaited);
+    Note("answer " + frame.operation + " to " + std::to_string(frame.transaction_reference));
+    return;
+  }
+  if (frame.operation == kOperationLogin) {
+    OnLogin(frame);
+  } else if (frame.operation == kOperationSubmit || frame.operation == kOperationDialUpSubmit) {
+    OnSubmit(frame);
+  } else if (frame.operation == kOperationAlert) {
+    Note("op 31");
+    Later(options_.answer_delay_ms, ResultFrame(frame));
+  } else {
+    Note("unknown operation " + frame.operation);
+    Later(options_.answer_delay_ms, ResultFrame(frame, "03"));
+  }
+}
+
+void SimEmiCentre::OnLogin(const UcpFrame& frame) {
+  ++logins_;
+  const std::string user = Field(frame.fields, 0);
+  const std::string password = FromHex(Field(frame.fields, 4)).value_or("");
+  std::string code = options_.login_refusal;
+  if (code.empty() && (user != options_.user || password != options_.password)) code = "07";
+  if (Field(frame.fields, 1) != "6" || Field(frame.fields, 2) != "5" ||
+      Field(frame.fields, 3) != "1" || Field(frame.fields, 6) != "0100") {
+    problems_.push_back("login fields: " + std::to_string(frame.fields.size()));
+  }
+  Note("op 60 " + user + ": " + (code.empty() ? "logged in" : "refused " + code));
+  logged_in_ = code.empty();
+  Later(options_.answer_delay_ms, ResultFrame(frame, code));
+  if (!logged_in_) return;
+  // What could not go over an ended session follows the login's answer.
+  schedule_(options_.answer_delay_ms + 1, [this, session = session_] {
+    if (session != session_) return;
+    for (const auto& [submission, state] : std::exchange(held_, {})) {
+      SendNotification(submission, state);
+    }
+  });
+}
+
+void SimEmiCentre::OnSubmit(const UcpFrame& frame) {
+  const int number = submit_count_++;
+  if (number == options_.drop_at_submit) {
+    Drop();
+    return;
+  }
+  EmiSubmission submission{frame.transaction_reference, frame.operation, frame.fields, ""};
+  if (number == options_.garbage_at_submit) {
+    submissions_.push_back(submission);
+    std::string wrong_sum =
+        SealUcpFrame(frame.transaction_reference, 'R', frame.operation, {"A", "", "0:0"});
+    wrong_sum.back() = wrong_sum.back() == '0' ? '1' : '0';
+    const std::string garbage = std::string(40, kStx) + "HTTP/1.1 400" + std::string(40, kEtx) +
+                                kStx + wrong_sum + kEtx + kStx + "00/00042/R/5";
+    schedule_(options_.submit_delay_ms, [this, session = session_, garbage] {
+      if (session == session_ && to_client_) to_client_(garbage);
+    });
+    Note("garbage sent");
+    return;
+  }
+  std::string code;
+  if (!logged_in_) {
+    code = "07";
+  } else if (!options_.submit_errors.empty()) {
+    code = options_.submit_errors.front();
+    options_.submit_errors.pop_front();
+  }
+  const std::string adc = Field(frame.fields, 0);
+  if (code.empty()) submission.message_key = adc + ":" + Stamp(stamps_++);
+  submissions_.push_back(submission);
+  most_outstanding_ = std::max(most_outstanding_, ++outstanding_);
+  Note("op " + frame.operation + " to " + adc + ": " +
+       (code.empty() ? submission.message_key : "error " + code) + ", " +
+       std::to_string(outstanding_) + " outstanding");
+  if (options_.alert_before_answer) SendAlert();
+  std::vector<std::string> fields;
+  if (!code.empty()) {
+    fields = {"N", code, ""};
+  } else if (frame.operation == kOperationSubmit) {
+    fields = {"A", "", submission.message_key};
+  } else {
+    fields = {"A", submission.message_key};
+  }
+  Later(options_.submit_delay_ms,
+        SealUcpFrame(frame.transaction_reference, 'R', frame.operation, fields), true);
+  // NRq 1 asks for notifications (the fourth field in both forms).
+  if (!code.empty() || Field(frame.fields, 3) != "1") return;
+  int delay = options_.submit_delay_ms;
+  for (int state : options_.notification_states) {
+    delay += options_.notification_delay_ms;
+    schedule_(delay, [this, submission, state] {
+      if (logged_in_) {
+        SendNotification(submission, state);
+      } else {
+        held_.push_back({submission, state});
+      }
+    });
+  }
+}
+
+void SimEmiCentre::SendNotification(const EmiSubmission& submission, int state) {
+  const std::string adc = Field(submission.fields, 0);
+  std::vector<std::string> fields(kFieldCount5x);
+  fields[0] = adc;
+  fields[1] = Field(submission.fields, 1);
+  fields[14] = submission.message_key.substr(submission.message_key.find(':') + 1);
+  fields[15] = std::to_string(state);
+  fields[16] = state == 0 ? "000" : options_.reason;
+  fields[17] = Stamp(stamps_++);
+  fields[18] = "3";
+  const char* kTexts[] = {" delivered", " buffered", " not delivered"};
+  fields[20] = EncodeIraText("Message for " + adc + kTexts[std::clamp(state, 0, 2)]);
+  const int trn = next_transaction_;
+  next_transaction_ = (next_transaction_ + 1) % 100;
+  awaiting_.push_back(trn);
+  Note("op 53 " + submission.message_key + " Dst " + std::to_string(state));
+  Send(SealUcpFrame(trn, 'O', kOperationNotification, fields));
+}
+
+void SimEmiCentre::SendAlert() {
+  const int trn = next_transaction_;
+  next_transaction_ = (next_transaction_ + 1) % 100;
+  awaiting_.push_back(trn);
+  Note("op 31 to the client");
+  Send(AlertFrame(trn, "SMSC"));
+}
+
+void SimEmiCentre::Later(int delay_ms, std::string frame, bool submit_answer) {
+  schedule_(delay_ms, [this, session = session_, frame = std::move(frame), submit_answer] {
+    if (session != session_) return;
+    if (submit_answer) --outstanding_;
+    Send(frame);
+  });
+}
+
+void SimEmiCentre::Send(const std::string& frame) {
+  if (connected_ && to_client_) to_client_(kStx + frame + kEtx);
+}
+
+}  // namespace tolvane::sim

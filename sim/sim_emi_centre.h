@@ -1,0 +1,144 @@
+#ifndef TOLVANE_SIM_SIM_EMI_CENTRE_H_
+#define TOLVANE_SIM_SIM_EMI_CENTRE_H_
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "emi/emi_frame_reader.h"
+#include "modem/ucp_frame.h"
+#include "sim/scheduler.h"
+#include "sim/tcp_peer.h"
+
+namespace tolvane::sim {
+
+// How the simulated SMS centre behaves.
+struct EmiCentreOptions {
+  // The account; a login with another user or password is refused with 07.
+  std::string user = "tolvane";
+  std::string password = "secret";
+  // Refuses every login with this error code ("": the account is checked).
+  std::string login_refusal;
+  // From a login or an op 31 to its answer.
+  int answer_delay_ms = 50;
+  // From a submit to its answer.
+  int submit_delay_ms = 300;
+  // The next submits are answered negatively with these error codes, one
+  // each, in order; "" answers one positively.
+  std::deque<std::string> submit_errors;
+  // Dst of the notifications each part that asks for one gets, in order
+  // (0 delivered, 1 buffered, 2 not delivered with `reason`),
+  // notification_delay_ms apart.
+  std::vector<int> notification_states = {0};
+  std::string reason = "107";
+  int notification_delay_ms = 2000;
+  // Before answering a submit the centre sends an op 31 of its own.
+  bool alert_before_answer = false;
+  // This many connections from now are refused.
+  int refused_connections = 0;
+  // The connection is dropped when this submit (counted from 0 over the
+  // centre's life) arrives, before it is answered; -1 never.
+  int drop_at_submit = -1;
+  // Bytes that are no sound frame (STX and ETX floods, a frame cut short,
+  // a false checksum) in place of the answer to this submit; -1 never.
+  int garbage_at_submit = -1;
+};
+
+// A submit the centre read.
+struct EmiSubmission {
+  int transaction_reference = 0;
+  std::string operation;
+  std::vector<std::string> fields;
+  // "AdC:SCTS" when it was accepted.
+  std::string message_key;
+};
+
+// A UCP/EMI SMS centre over TCP for one client: an op 60 login with the
+// account checked, op 51 (and op 30) submits answered with "AdC:SCTS",
+// notifications as op 53 that wait for their answer, op 31 answered, and
+// faults on request: a refused login, slow or negative answers, a dropped
+// connection, garbage on the line. Notifications due while the client is
+// away follow its next login, as a centre keeps them for the account.
+class SimEmiCentre : public TcpPeer {
+ public:
+  explicit SimEmiCentre(Scheduler schedule, EmiCentreOptions options = {});
+
+  void SetToClient(std::function<void(const std::string&)> to_client) override {
+    to_client_ = std::move(to_client);
+  }
+  void SetDropClient(std::function<void()> drop_client) override {
+    drop_client_ = std::move(drop_client);
+  }
+  bool Accept() override;
+  void FromClient(const std::string& bytes) override;
+  void ClientClosed() override;
+
+  EmiCentreOptions& Options() { return options_; }
+  // One line for every event, as tools/emi-sim prints them.
+  void SetOnEvent(std::function<void(const std::string&)> on_event) {
+    on_event_ = std::move(on_event);
+  }
+
+  // Every frame text the client sent, in order, over every connection.
+  const std::vector<std::string>& Received() const { return received_; }
+  // The operations of Received() ("O/60", "R/53", ...).
+  std::vector<std::string> Operations() const;
+  const std::vector<EmiSubmission>& Submissions() const { return submissions_; }
+  // Frames from the client that were not sound: LEN, checksum, syntax.
+  const std::vector<std::string>& Problems() const { return problems_; }
+  // op 53 and op 31 sent to the client and not yet answered.
+  int Unanswered() const { return static_cast<int>(awaiting_.size()); }
+  int Connections() const { return connections_; }
+  int Logins() const { return logins_; }
+  // The most submits the client had waiting for their answers at once.
+  int MostOutstanding() const { return most_outstanding_; }
+
+  // An op 31 of the centre's own.
+  void SendAlert();
+  // Bytes of a test's choosing, as they are.
+  void SendBytes(const std::string& bytes) {
+    if (connected_ && to_client_) to_client_(bytes);
+  }
+
+ private:
+  void Handle(const UcpFrame& frame);
+  void OnLogin(const UcpFrame& frame);
+  void OnSubmit(const UcpFrame& frame);
+  void SendNotification(const EmiSubmission& submission, int state);
+  // Sends `frame` after `delay_ms`, unless the connection ended by then.
+  void Later(int delay_ms, std::string frame, bool submit_answer = false);
+  void Send(const std::string& frame);
+  void Drop();
+  void Note(const std::string& event);
+
+  Scheduler schedule_;
+  EmiCentreOptions options_;
+  std::function<void(const std::string&)> to_client_;
+  std::function<void()> drop_client_;
+  std::function<void(const std::string&)> on_event_;
+  EmiFrameReader reader_;
+  // Counts the connections, so answers scheduled for an ended one are dropped.
+  int session_ = 0;
+  bool connected_ = false;
+  bool logged_in_ = false;
+  int next_transaction_ = 0;
+  int submit_count_ = 0;
+  // Makes every SCTS unique: seconds from the first.
+  int stamps_ = 0;
+  std::vector<int> awaiting_;
+  // Notifications due while no session was logged in, with their Dst.
+  std::vector<std::pair<EmiSubmission, int>> held_;
+  std::vector<std::string> received_;
+  std::vector<EmiSubmission> submissions_;
+  std::vector<std::string> problems_;
+  int connections_ = 0;
+  int logins_ = 0;
+  int outstanding_ = 0;
+  int most_outstanding_ = 0;
+};
+
+}  // namespace tolvane::sim
+
+#endif  // TOLVANE_SIM_SIM_EMI_CENTRE_H_

@@ -1,0 +1,99 @@
+#ifndef TOLVANE_EMI_EMI_OPERATIONS_H_
+#define TOLVANE_EMI_EMI_OPERATIONS_H_
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "modem/ucp_frame.h"
+#include "sms/message_splitter.h"
+#include "sms/sms_message.h"
+#include "sms/status_report.h"
+
+namespace tolvane {
+
+// The operations of a UCP session over TCP, as frame texts without STX and
+// ETX (the modem's frame code seals them).
+inline constexpr char kOperationSubmit[] = "51";
+inline constexpr char kOperationDialUpSubmit[] = "30";
+inline constexpr char kOperationAlert[] = "31";
+inline constexpr char kOperationDeliver[] = "52";
+inline constexpr char kOperationNotification[] = "53";
+inline constexpr char kOperationLogin[] = "60";
+
+// What every part of a message is submitted with.
+struct EmiSubmit {
+  // 51, or 30 for a centre that knows only the dial-up form.
+  std::string operation = kOperationSubmit;
+  // AdC: the number's digits, an international one behind "00".
+  std::string recipient;
+  // The sender: digits, or a name of at most 11 GSM characters.
+  std::string sender;
+  bool alphanumeric_sender = false;
+  // NRq 1 with NT 3: a notification of delivery or failure.
+  bool notification = false;
+  // DDT and VP, "ddmmyyhhmm" in local time; empty for at once and for the
+  // centre's own validity.
+  std::string delivery_time;
+  std::string validity;
+};
+
+// Op 60 opening a session: OAdC the user, OTON 6, ONPI 5, STYP 1, the
+// password in hexadecimal, VERS 0100.
+std::string LoginFrame(int transaction_reference, std::string_view user, std::string_view password);
+
+// Op 31, the keep-alive: AdC the user, PID 0539.
+std::string AlertFrame(int transaction_reference, std::string_view user);
+
+// The part's submit. Text goes as MT 3, its characters written as the
+// modem's frames write them; UCS-2 as MT 4 with the bits in NB and DCS 08 in
+// XSer; a linked part's header in XSer type 01. Nothing when operation 30,
+// which has neither MT nor XSer, cannot carry the part.
+std::optional<std::string> SubmitFrame(int transaction_reference, const EmiSubmit& submit,
+                                       const SmsPart& part, SmsEncoding encoding);
+
+// Whether the part can go with `operation`.
+bool OperationCarries(std::string_view operation, const SmsPart& part, SmsEncoding encoding);
+
+// The positive answer to an operation of the centre (31, 52, 53), or with
+// `error_code` the negative one.
+std::string ResultFrame(const UcpFrame& operation, std::string_view error_code = "");
+
+// An answer of the centre to one of the program's operations.
+struct EmiResult {
+  bool positive = false;
+  std::string error_code;
+  // The system message: of a positive op 51 answer "AdC:SCTS", which names
+  // the message in its notification.
+  std::string system_message;
+};
+
+// Nothing for an operation, or an answer with neither "A" nor "N".
+std::optional<EmiResult> ReadResult(const UcpFrame& frame);
+
+// An op 53 notification.
+struct EmiNotification {
+  // "AdC:SCTS", as the submit's answer gave it.
+  std::string message_key;
+  DeliveryOutcome outcome = DeliveryOutcome::kDelivered;
+  // Why it is buffered or not delivered.
+  std::string reason;
+};
+
+// Nothing for a frame that is no op 53 or has no Dst of 0, 1 or 2.
+std::optional<EmiNotification> ReadNotification(const UcpFrame& frame);
+
+// The text and sender of an op 52 message to the account, the text as UTF-8.
+struct EmiDelivered {
+  std::string sender;
+  std::string text;
+};
+std::optional<EmiDelivered> ReadDelivered(const UcpFrame& frame);
+
+// A local time as the DDT and VP fields write it: "ddmmyyhhmm".
+std::string EmiTime(std::time_t time);
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_EMI_EMI_OPERATIONS_H_

@@ -1,0 +1,146 @@
+// The frames of a UCP session over TCP, worked out by hand: LEN counts from
+// the first TRN digit to the last checksum digit, the checksum is the sum of
+// those characters up to the last "/", modulo 256, in uppercase hexadecimal.
+#include "emi/emi_operations.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "emi/emi_errors.h"
+#include "emi/emi_frame_reader.h"
+
+namespace tolvane {
+namespace {
+
+const std::string kHeader = std::string("\x05\x00\x03\x2A\x02\x02", 6);
+
+EmiSubmit ToAnna() {
+  EmiSubmit submit;
+  submit.recipient = "0046701234567";
+  submit.sender = "46707654321";
+  return submit;
+}
+
+TEST(EmiOperationsTest, LoginAndKeepAliveFrames) {
+  // "secret" as IRA hexadecimal, then NPWD empty, VERS 0100 and five empty fields.
+  EXPECT_EQ(LoginFrame(0, "tolvane", "secret"),
+            "00/00054/O/60/tolvane/6/5/1/736563726574//0100//////D1");
+  EXPECT_EQ(AlertFrame(1, "tolvane"), "01/00029/O/31/tolvane/0539/F3");
+}
+
+TEST(EmiOperationsTest, SubmitFramesOfEveryKind) {
+  // "Hej" from the name Tolvane: 7 septets packed in 7 octets behind their 13
+  // semi-octets (0D), OTOA 5039; a notification asked for with NRq 1, NT 3.
+  EmiSubmit submit = ToAnna();
+  submit.sender = "Tolvane";
+  submit.alphanumeric_sender = true;
+  submit.notification = true;
+  EXPECT_EQ(SubmitFrame(2, submit, {"", "Hej"}, SmsEncoding::kGsm7),
+            "02/00091/O/51/0046701234567/0DD437DB1E769701//1//3/////////////3//48656A////////"
+            "5039/////BF");
+
+  // The second of two linked UCS-2 parts, for later: DD 1 with DDT, VP, MT 4,
+  // NB 32 bits of "Ω1", the header (type 01) and DCS 08 (type 02) in XSer.
+  submit = ToAnna();
+  submit.delivery_time = "2412241830";
+  submit.validity = "2512241830";
+  EXPECT_EQ(
+      SubmitFrame(99, submit, {kHeader, std::string("\x03\xA9\x00\x31", 4)}, SmsEncoding::kUcs2),
+      "99/00131/O/51/0046701234567/46707654321/////////1/2412241830/2512241830//////4/32/"
+      "03A90031////////1139//01060500032A0202020108///42");
+
+  // The dial-up form: AdC, OAdC, AC, NRq, NAdC, NPID, DD, DDT, VP, AMsg.
+  submit = ToAnna();
+  submit.operation = kOperationDialUpSubmit;
+  submit.notification = true;
+  EXPECT_EQ(SubmitFrame(4, submit, {"", "Hej"}, SmsEncoding::kGsm7),
+            "04/00057/O/30/0046701234567/46707654321//1//////48656A/FD");
+  // It carries neither UCS-2 nor a header.
+  EXPECT_FALSE(SubmitFrame(4, submit, {"", std::string("\x00\x31", 2)}, SmsEncoding::kUcs2));
+  EXPECT_FALSE(SubmitFrame(4, submit, {kHeader, "Hej"}, SmsEncoding::kGsm7));
+}
+
+TEST(EmiOperationsTest, TextIsWrittenAsTheModemWritesIt) {
+  auto amsg = [](const std::string& septets) {
+    const std::string frame = *SubmitFrame(0, ToAnna(), {"", septets}, SmsEncoding::kGsm7);
+    return ReadUcpFrame(frame)->fields[20];
+  };
+  // Å Ä Ö at their GSM places, "@" as 00, "$" as 02.
+  EXPECT_EQ(amsg(std::string("\x0E\x5B\x5C\x00\x02", 5)), "0E5B5C0002");
+  // Δ and € have no place in the modem's writing: their own septets.
+  EXPECT_EQ(amsg("\x10\x1B\x65"), "101B65");
+}
+
+TEST(EmiOperationsTest, AnswersAndNotificationsAreRead) {
+  auto read = [](const std::string& frame) { return ReadResult(*ReadUcpFrame(frame)); };
+  std::optional<EmiResult> result = read("02/00046/R/51/A//0046701234567:081226100000/C9");
+  ASSERT_TRUE(result);
+  EXPECT_TRUE(result->positive);
+  EXPECT_EQ(result->system_message, "0046701234567:081226100000");
+  result = read("00/00022/R/60/N/07//0A");
+  ASSERT_TRUE(result);
+  EXPECT_FALSE(result->positive);
+  EXPECT_EQ(result->error_code, "07");
+  EXPECT_FALSE(read("00/00019/R/60/X//84"));
+
+  std::string body = "05/00000/O/53/0046701234567/46707654321/////////////081226100000/2/107/" +
+                     std::string(16, '/');
+  body.replace(3, 5, "000" + std::to_string(body.size() + 2));
+  const std::optional<EmiNotification> notification =
+      ReadNotification(*ReadUcpFrame(body + UcpChecksum(body)));
+  ASSERT_TRUE(notification);
+  EXPECT_EQ(notification->message_key, "0046701234567:081226100000");
+  EXPECT_EQ(notification->outcome, DeliveryOutcome::kFailed);
+  EXPECT_EQ(notification->reason, "107 absent subscriber");
+
+  // The positive answers the program gives the centre's own operations.
+  EXPECT_EQ(ResultFrame(*ReadUcpFrame(body + UcpChecksum(body))), "05/00020/R/53/A///9B");
+  EXPECT_EQ(ResultFrame({3, false, "31", {}}), "03/00019/R/31/A//6E");
+  EXPECT_EQ(ResultFrame({3, false, "61", {}}, "03"), "03/00022/R/61/N/03//0A");
+}
+
+TEST(EmiErrorsTest, EveryCodeHasAText) {
+  EXPECT_EQ(EmiErrorText("07"), "07 authentication failure");
+  EXPECT_EQ(EmiErrorText("24"), "24 message too long");
+  EXPECT_EQ(EmiErrorText("93"), "93 error of the centre's own");
+  EXPECT_EQ(EmiErrorText("77"), "77 error");
+  EXPECT_EQ(EmiErrorText(""), "no error code");
+  for (const char* code : {"01", "02", "90", "99"}) EXPECT_TRUE(IsTransientEmiError(code)) << code;
+  for (const char* code : {"03", "06", "07", "24", "26", "77", ""}) {
+    EXPECT_FALSE(IsTransientEmiError(code)) << code;
+  }
+}
+
+TEST(EmiFrameReaderTest, FramesComeWholeWhateverThePieces) {
+  const std::string stream =
+      "noise\x02"
+      "00/00019/R/31/A//6B\x03\x02"
+      "01/00019/R/31/A//6C\x03";
+  for (size_t piece = 1; piece <= stream.size(); ++piece) {
+    EmiFrameReader reader;
+    std::vector<std::string> frames;
+    for (size_t at = 0; at < stream.size(); at += piece) {
+      for (std::string& frame : reader.Feed(stream.substr(at, piece))) frames.push_back(frame);
+    }
+    EXPECT_EQ(frames, (std::vector<std::string>{"00/00019/R/31/A//6B", "01/00019/R/31/A//6C"}))
+        << piece;
+  }
+}
+
+TEST(EmiFrameReaderTest, ACutOrOverlongFrameCostsOnlyItself) {
+  EmiFrameReader reader;
+  // Cut short by the next STX.
+  EXPECT_EQ(reader.Feed("\x02"
+                        "00/000\x02"
+                        "01/00019/R/31/A//6C\x03"),
+            std::vector<std::string>{"01/00019/R/31/A//6C"});
+  // 2000 characters in one frame: dropped, and what follows is read again.
+  EXPECT_TRUE(reader.Feed("\x02" + std::string(2000, '7') + "\x03").empty());
+  EXPECT_EQ(reader.Feed("\x03\x03\x02"
+                        "02/00019/R/31/A//6D\x03"),
+            std::vector<std::string>{"02/00019/R/31/A//6D"});
+}
+
+}  // namespace
+}  // namespace tolvane

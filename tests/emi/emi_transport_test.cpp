@@ -1,0 +1,349 @@
+// Sending over UCP/EMI to a simulated SMS centre: the login and submit bytes,
+// a refused or unanswered login, linked and UCS-2 parts with their
+// notifications, negative answers permanent and transient, a dropped
+// connection, the alternative host, keep-alives, garbage on the line, the
+// dial-up form of operation 30 and a group run through the window.
+#include "emi/emi_transport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/secret_names.h"
+#include "core/secret_store.h"
+#include "emi/emi_operations.h"
+#include "sim/sim_emi_centre.h"
+#include "sim/sim_tcp_connection.h"
+#include "support/scenarios.h"
+
+namespace tolvane::testing {
+namespace {
+
+using sim::EmiSubmission;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using ::testing::UnorderedElementsAre;
+
+constexpr char kStx = '\x02';
+constexpr char kEtx = '\x03';
+
+class EmiScenario : public WindowScenario {
+ protected:
+  EmiScenario() {
+    settings.AccessTyp = "EMI";
+    settings.EmiHost = "smsc.example.net";
+    settings.EmiUser = "tolvane";
+    settings.Avs = "Tolvane";
+    settings.Validity = 0;
+    EXPECT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kEmiSecret, "secret"));
+    emi_connection = &connection;
+    OpenTypedForTemporaryNumber();
+  }
+  ~EmiScenario() override { window.reset(); }
+
+  sim::EmiCentreOptions& Centre() { return centre.Options(); }
+  int Count(const std::string& operation) const {
+    const std::vector<std::string> operations = centre.Operations();
+    return static_cast<int>(std::count(operations.begin(), operations.end(), operation));
+  }
+  bool Unlocked() const {
+    return Enabled(MainControl::kSend) && !Enabled(MainControl::kCancel) && !connection.IsOpen();
+  }
+  // A field of each submit, in order (0 AdC, 20 the message, 30 XSer).
+  std::vector<std::string> Submitted(size_t field) const {
+    std::vector<std::string> values;
+    for (const EmiSubmission& submission : centre.Submissions()) {
+      values.push_back(field < submission.fields.size() ? submission.fields[field] : "?");
+    }
+    return values;
+  }
+
+  sim::SimEmiCentre centre{Schedule(loop)};
+  sim::SimTcpConnection connection{loop, centre};
+};
+
+TEST_F(EmiScenario, AMessageIsLoggedInSubmittedAndItsNotificationAnswered) {
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_EQ(connection.Host(), "smsc.example.net");
+  EXPECT_EQ(connection.Port(), 5000);
+  // The login (TRN 00), the submit (TRN 01) from the name Tolvane to
+  // +46701234567 with a notification asked for, and the answer to the
+  // centre's op 53 (its TRN 00), byte for byte.
+  EXPECT_EQ(connection.Written(),
+            kStx + std::string("00/00054/O/60/tolvane/6/5/1/736563726574//0100//////D1") + kEtx +
+                kStx +
+                "01/00091/O/51/0046701234567/0DD437DB1E769701//1//3/////////////3//48656A/////"
+                "///5039/////BE" +
+                kEtx + kStx + "00/00020/R/53/A///96" + kEtx);
+  EXPECT_TRUE(centre.Problems().empty());
+  EXPECT_EQ(centre.Unanswered(), 0);
+  EXPECT_THAT(LogLines(),
+              ElementsAre("\"Temporary number 46701234567\",\"Message delivered.\",\"Hej\""));
+  EXPECT_TRUE(window->State().accepted);
+  EXPECT_TRUE(Unlocked());
+
+  // Without receipts none is asked for (no NRq, no NT), and the answer ends
+  // the send; the validity goes as VP, a local time.
+  settings.EjKvittoOn = true;
+  settings.EjKvitto = "1";
+  settings.Validity = 90;
+  const std::string validity = EmiTime(Clock::to_time_t(loop.Now() + std::chrono::minutes(90)));
+  Send("Hej");
+  EXPECT_EQ(Receipt(), "Message sent.");
+  const EmiSubmission& sent = centre.Submissions().back();
+  EXPECT_EQ(sent.fields[3] + sent.fields[5], "");
+  EXPECT_EQ(sent.fields[12], validity);
+
+  // A message for later: DD 1 with the time chosen, and no notification.
+  settings.EjKvittoOn = false;
+  settings.EjKvitto = "0";
+  const std::string later = EmiTime(Clock::to_time_t(LocalTimeOfDay(loop.Now(), 16, 0, 0)));
+  window->SetDeliveryTime("16:00", later);
+  Send("Hej");
+  EXPECT_EQ(Receipt(), "Message sent.");
+  EXPECT_EQ(centre.Submissions().back().fields[10], "1");
+  EXPECT_EQ(centre.Submissions().back().fields[11], later);
+  EXPECT_EQ(centre.Submissions().back().fields[3], "");
+}
+
+TEST_F(EmiScenario, ARefusedLoginShowsItsCodeAndIsNotTriedAgainUntilTheNextSend) {
+  ASSERT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kEmiSecret, "wrong"));
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Login refused: 07 authentication failure");
+  loop.RunFor(std::chrono::minutes(5));
+  EXPECT_EQ(centre.Logins(), 1);
+  EXPECT_TRUE(centre.Submissions().empty());
+  EXPECT_FALSE(window->State().accepted);
+  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr("\"Login refused: 07 authentication failure\"")));
+  EXPECT_TRUE(Unlocked());
+
+  Centre().login_refusal = "08";
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Login refused: 08 legitimisation failure");
+  EXPECT_EQ(centre.Logins(), 2);
+}
+
+TEST_F(EmiScenario, ALoginWithoutAnAnswerWithinThirtySecondsFails) {
+  Centre().answer_delay_ms = 45000;
+  const auto start = loop.Elapsed();
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "The SMS centre did not answer the login within 30 seconds");
+  EXPECT_LT(loop.Elapsed() - start, std::chrono::seconds(31));
+  EXPECT_TRUE(centre.Submissions().empty());
+  EXPECT_TRUE(Unlocked());
+}
+
+TEST_F(EmiScenario, ALongTextGoesAsThreeLinkedPartsAndUnicodeAsUcs2) {
+  Send(std::string(400, 'a'));
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  const std::vector<std::string> headers = Submitted(30);
+  ASSERT_EQ(headers.size(), 3u);
+  const std::string reference = headers[0].substr(10, 2);
+  for (int i = 0; i < 3; ++i) {
+    // XSer type 01, 6 octets: UDHL 05, IEI 00, 3 octets, reference, 3 parts, part i+1.
+    EXPECT_EQ(headers[i], "0106050003" + reference + "030" + std::to_string(i + 1));
+    EXPECT_EQ(centre.Submissions()[i].fields[18], "3");
+  }
+  EXPECT_EQ(Submitted(20)[2], [] {
+    std::string hex;
+    for (int i = 0; i < 94; ++i) hex += "61";
+    return hex;
+  }());
+  EXPECT_EQ(centre.Unanswered(), 0);
+  EXPECT_EQ(LogLines().size(), 1u);
+
+  // Any character as UCS-2: MT 4, 16 bits a character, DCS 08.
+  Send("Łukasz, 今晚见");
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  const EmiSubmission& unicode = centre.Submissions().back();
+  EXPECT_EQ(unicode.fields[18], "4");
+  EXPECT_EQ(unicode.fields[19], "176");
+  EXPECT_THAT(unicode.fields[20], StartsWith("0141"));
+  EXPECT_EQ(unicode.fields[20].size(), 44u);
+  EXPECT_EQ(unicode.fields[30], "020108");
+}
+
+TEST_F(EmiScenario, NotificationsDeliverBufferOrFailTheMessage) {
+  // Buffered keeps it waiting; one part not delivered is the message's outcome.
+  Centre().notification_states = {1, 2};
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Not delivered: 107 absent subscriber");
+  EXPECT_TRUE(statuses.Saw("The network is still trying: buffered: 107 absent subscriber"));
+  EXPECT_TRUE(window->State().accepted);
+  EXPECT_EQ(centre.Unanswered(), 0);
+}
+
+TEST_F(EmiScenario, NegativeAnswersArePermanentOrRetriedWithAPause) {
+  Centre().submit_errors = {"06"};
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Not sent: 06 AdC invalid");
+  EXPECT_FALSE(window->State().accepted);
+  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr("\"Not sent: 06 AdC invalid\"")));
+  EXPECT_TRUE(Unlocked());
+
+  // A checksum error, a syntax error and a proprietary one go again after
+  // pauses of 1, 2 and 4 seconds, over the same session.
+  Centre().submit_errors = {"01", "02", "93"};
+  const auto start = loop.Elapsed();
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_GE(loop.Elapsed() - start, std::chrono::seconds(7));
+  EXPECT_EQ(centre.Submissions().size(), 5u);
+  EXPECT_EQ(centre.Connections(), 2);
+
+  // Retried five times at most.
+  Centre().submit_errors = {"90", "90", "90", "90", "90", "90"};
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Not sent: 90 error of the centre's own");
+  EXPECT_EQ(centre.Submissions().size(), 11u);
+}
+
+TEST_F(EmiScenario, ASubmitWhoseAnswerNeverCameIsNotSentAgainUnlessAsked) {
+  Centre().drop_at_submit = 0;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Unknown: the connection broke before the answer came");
+  EXPECT_EQ(connection.ConnectCount(), 1);
+  EXPECT_EQ(Count("O/51"), 1);
+  EXPECT_TRUE(Unlocked());
+
+  // An answer that does not come within 60 seconds: unknown too.
+  Centre().submit_delay_ms = 120000;
+  const auto start = loop.Elapsed();
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Unknown: no answer came within 60 seconds");
+  EXPECT_LT(loop.Elapsed() - start, std::chrono::seconds(70));
+  EXPECT_EQ(Count("O/51"), 2);
+
+  // [EMI] ResendUnanswered=1 sends it once more, after logging in again.
+  settings.EmiResendUnanswered = "1";
+  Centre().submit_delay_ms = 300;
+  Centre().drop_at_submit = 2;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_EQ(Count("O/60"), 4);
+  EXPECT_EQ(Count("O/51"), 4);
+}
+
+TEST_F(EmiScenario, TheAlternativeHostIsTriedAndTakenInTurnAfterADrop) {
+  settings.EmiAltHost = "backup.example.net";
+  settings.EmiAltPort = "5001";
+  Centre().refused_connections = 1;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_EQ(connection.Host(), "backup.example.net");
+  EXPECT_EQ(connection.Port(), 5001);
+
+  // The line drops under a group run, one submit at a time: 1 s later the
+  // other host, where the rest goes after a new login.
+  settings.EmiWindow = "1";
+  Centre().drop_at_submit = 2;
+  SendToGroupOf(3, "Hej");
+  EXPECT_EQ(connection.Host(), "smsc.example.net");
+  EXPECT_EQ(connection.Port(), 5000);
+  // The notification of the first member follows the new login.
+  EXPECT_THAT(
+      LogLines(),
+      UnorderedElementsAre(StartsWith("\"Temporary number"),
+                           StartsWith("\"Member 100 701000000\",\"Message delivered.\""),
+                           StartsWith("\"Member 101 701000001\",\"Unknown: the connection broke"),
+                           StartsWith("\"Member 102 701000002\",\"Message delivered.\"")));
+  EXPECT_EQ(centre.Logins(), 3);
+}
+
+TEST_F(EmiScenario, QuietLinesGetAnAlertAndTheCentresAlertIsAnswered) {
+  settings.EmiKeepalive = "30";
+  Centre().notification_delay_ms = 75000;
+  Centre().alert_before_answer = true;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  // 30 quiet seconds twice while the notification was awaited.
+  EXPECT_EQ(Count("O/31"), 2);
+  EXPECT_EQ(Count("R/31"), 1);
+  EXPECT_EQ(centre.Unanswered(), 0);
+  EXPECT_THAT(connection.Written(), HasSubstr("/O/31/tolvane/0539/"));
+}
+
+TEST_F(EmiScenario, GarbageFromTheCentreIsIgnored) {
+  Centre().garbage_at_submit = 0;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Unknown: no answer came within 60 seconds");
+  EXPECT_TRUE(Unlocked());
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+}
+
+TEST_F(EmiScenario, AnAnswerCountsOnlyWithItsTrnItsOperationAndItsChecksum) {
+  // Before the true answer to the submit (TRN 01): one for another
+  // operation, one for another TRN, and one whose checksum is wrong.
+  At(100, [&] {
+    std::string wrong_sum = SealUcpFrame(1, 'R', "51", {"A", "", "0:0"});
+    wrong_sum.back() = wrong_sum.back() == '0' ? '1' : '0';
+    centre.SendBytes(kStx + SealUcpFrame(1, 'R', "31", {"A", ""}) + kEtx + kStx +
+                     SealUcpFrame(7, 'R', "51", {"N", "06", ""}) + kEtx + kStx + wrong_sum + kEtx);
+  });
+  window->StartSend();
+  // The true answer's AdC:SCTS names the notification.
+  EXPECT_EQ(Receipt(), "Message delivered.");
+}
+
+TEST_F(EmiScenario, TrnsGoRoundInTurn) {
+  settings.EmiWindow = "3";
+  SendToGroupOf(120, "Hej");
+  std::vector<int> trns;
+  for (const EmiSubmission& submission : centre.Submissions()) {
+    trns.push_back(submission.transaction_reference);
+  }
+  ASSERT_EQ(trns.size(), 120u);
+  // The login took 00.
+  for (size_t i = 0; i < trns.size(); ++i) EXPECT_EQ(trns[i], static_cast<int>((i + 1) % 100)) << i;
+  EXPECT_EQ(LogLines().size(), 120u);
+}
+
+TEST_F(EmiScenario, TheDialUpOperationCarriesPlainTextOnlyAndRefusesTheRestFirst) {
+  settings.EmiOperation = "30";
+  settings.Avs = "+46 70-765 43 21";
+  settings.EjKvittoOn = true;
+  settings.EjKvitto = "1";
+  Send("Hej");
+  EXPECT_EQ(Receipt(), "Message sent.");
+  EXPECT_THAT(
+      connection.Written(),
+      HasSubstr(kStx + std::string("01/00056/O/30/0046701234567/46707654321////////48656A/C8") +
+                kEtx));
+
+  const int connections = connection.ConnectCount();
+  Send("今晚见");
+  EXPECT_EQ(Receipt(), "Not sent: [EMI] Operation 30 carries no Unicode, and this text needs it");
+  Send(std::string(200, 'a'));
+  EXPECT_EQ(Receipt(),
+            "Not sent: [EMI] Operation 30 carries no linked parts, and this text needs 2");
+  EXPECT_EQ(connection.ConnectCount(), connections);
+}
+
+TEST_F(EmiScenario, AGroupOfFortyGoesThroughTheWindowNeverWiderThanSet) {
+  settings.EmiWindow = "7";
+  const auto start = loop.Elapsed();
+  SendToGroupOf(40, "Möte i kväll");
+  EXPECT_EQ(centre.MostOutstanding(), 7);
+  std::vector<std::string> recipients = Submitted(0);
+  std::sort(recipients.begin(), recipients.end());
+  recipients.erase(std::unique(recipients.begin(), recipients.end()), recipients.end());
+  EXPECT_EQ(recipients.size(), 40u);
+  EXPECT_EQ(centre.Submissions().size(), 40u);
+  EXPECT_LT(loop.Elapsed() - start, std::chrono::seconds(15));
+  const std::vector<std::string> log = LogLines();
+  ASSERT_EQ(log.size(), 40u);
+  for (const std::string& line : log) {
+    EXPECT_THAT(line, HasSubstr("\",\"Message delivered.\",\"Möte i kväll\""));
+  }
+  EXPECT_EQ(centre.Logins(), 1);
+  EXPECT_EQ(centre.Unanswered(), 0);
+  EXPECT_TRUE(centre.Problems().empty());
+  EXPECT_FALSE(connection.IsOpen());
+}
+
+}  // namespace
+}  // namespace tolvane::testing

@@ -1,0 +1,134 @@
+// emi-sim: the simulated UCP/EMI SMS centre on a loopback port, one client at
+// a time, until interrupted. The first line tells the address; every event
+// after it is one line. Put the address in tolvmsg.ini as [EMI] Host=... and
+// Port=..., the account as User=... and `tolvane --store-secret emi`.
+//
+//   emi-sim [--port 5000] [--user tolvane] [--password secret]
+//           [--refuse-login CODE] [--answer-delay MS] [--submit-delay MS]
+//           [--submit-error CODE]... [--notification-state N]...
+//           [--notification-delay MS] [--reason RSN] [--alert]
+//           [--drop-at-submit N] [--garbage-at-submit N]
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+
+#include "sim/sim_emi_centre.h"
+#include "sim/simulator_tool.h"
+#include "tcp_peer_server.h"
+
+namespace {
+
+using tolvane::sim::CountArgument;
+using tolvane::sim::EmiCentreOptions;
+using tolvane::sim::SimEmiCentre;
+
+void Usage() {
+  std::cerr << "usage: emi-sim [options]\n"
+               "  --port N                 port to listen on, 0 for any free one (5000)\n"
+               "  --user NAME              the account's user, the login's OAdC (tolvane)\n"
+               "  --password PASSWORD      the account's password (secret)\n"
+               "  --refuse-login CODE      refuse every login with this error code, such as 07\n"
+               "  --answer-delay MS        from a login, op 31 or submit to its answer (50)\n"
+               "  --submit-delay MS        from a submit to its answer (the answer delay)\n"
+               "  --submit-error CODE      error code of the next submit's answer (repeatable)\n"
+               "  --notification-state N   Dst of a notification for each part (repeatable;"
+               " 0)\n"
+               "  --notification-delay MS  from the answer to each notification (2000)\n"
+               "  --reason RSN             Rsn of notifications that are not delivered (107)\n"
+               "  --alert                  send an op 31 before each submit's answer\n"
+               "  --drop-at-submit N       drop the connection at submit N (counted from 0)\n"
+               "  --garbage-at-submit N    answer submit N with bytes that are no sound frame\n";
+}
+
+std::string Code(const std::string& text) {
+  if (text.size() != 2 || text.find_first_not_of("0123456789") != std::string::npos) {
+    throw std::invalid_argument("not an error code of two digits: " + text);
+  }
+  return text;
+}
+
+bool ParseOptions(tolvane::sim::ToolArguments& arguments, int& port, EmiCentreOptions& options) {
+  bool states_given = false;
+  bool submit_delay_given = false;
+  while (arguments.Next()) {
+    const std::string& arg = arguments.Option();
+    auto value = [&] { return arguments.Value(); };
+    if (arg == "--help" || arg == "-h") {
+      Usage();
+      std::exit(0);
+    } else if (arg == "--port") {
+      port = CountArgument(value());
+      if (port > 65535) throw std::invalid_argument("--port needs 0 to 65535");
+    } else if (arg == "--user") {
+      options.user = value();
+    } else if (arg == "--password") {
+      options.password = value();
+    } else if (arg == "--refuse-login") {
+      options.login_refusal = Code(value());
+    } else if (arg == "--answer-delay") {
+      options.answer_delay_ms = CountArgument(value());
+      if (!submit_delay_given) options.submit_delay_ms = options.answer_delay_ms;
+    } else if (arg == "--submit-delay") {
+      options.submit_delay_ms = CountArgument(value());
+      submit_delay_given = true;
+    } else if (arg == "--submit-error") {
+      options.submit_errors.push_back(Code(value()));
+    } else if (arg == "--notification-state") {
+      if (!states_given) options.notification_states.clear();
+      states_given = true;
+      const int state = CountArgument(value());
+      if (state > 2) throw std::invalid_argument("--notification-state needs 0, 1 or 2");
+      options.notification_states.push_back(state);
+    } else if (arg == "--notification-delay") {
+      options.notification_delay_ms = CountArgument(value());
+    } else if (arg == "--reason") {
+      options.reason = value();
+    } else if (arg == "--alert") {
+      options.alert_before_answer = true;
+    } else if (arg == "--drop-at-submit") {
+      options.drop_at_submit = CountArgument(value());
+    } else if (arg == "--garbage-at-submit") {
+      options.garbage_at_submit = CountArgument(value());
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  int port = 5000;
+  EmiCentreOptions options;
+  options.submit_delay_ms = options.answer_delay_ms;
+  try {
+    tolvane::sim::ToolArguments arguments(argc, argv);
+    if (!ParseOptions(arguments, port, options)) {
+      Usage();
+      return 2;
+    }
+  } catch (const std::exception& error) {
+    std::cerr << "emi-sim: " << error.what() << "\n";
+    Usage();
+    return 2;
+  }
+
+  SimEmiCentre centre(
+      [&app](int ms, std::function<void()> action) {
+        // Precise: the answer delay is what a benchmark measures against.
+        QTimer::singleShot(ms, Qt::PreciseTimer, &app, std::move(action));
+      },
+      options);
+  centre.SetOnEvent([](const std::string& event) { std::cout << event << std::endl; });
+
+  tolvane::tools::TcpPeerServer server(centre);
+  if (!server.Listen("emi-sim", port)) return 2;
+  return app.exec();
+}
