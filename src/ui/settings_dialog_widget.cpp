@@ -1,5 +1,8 @@
 #include "ui/settings_dialog_widget.h"
 
+#include <algorithm>
+#include <array>
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +22,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_text.h"
@@ -533,8 +537,20 @@ void SettingsDialogWidget::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // Some platforms never activate a window; the first display counts anyway.
   dialog_.Activate();
+  FitToScreen();
+}
+
+void SettingsDialogWidget::FitToScreen() {
+  // Sized to the transport pages shown, not to all of them, and centred
+  // again so that a taller page keeps the buttons on the screen.
+  adjustSize();
+  const QSize size = this->size();
   if (QScreen* screen = this->screen()) {
-    move(CentredIn(screen->geometry(), size()));
+    const QRect area = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    QPoint place = CentredIn(area, size + frame);
+    place.setY(std::max(place.y(), area.top()));
+    move(place);
   }
 }
 
@@ -593,6 +609,12 @@ void SettingsDialogWidget::Render() {
   RenderGsm();
   smpp_->Render();
   emi_->Render();
+  // The pages render themselves too, so what was shown is remembered here.
+  const std::array<bool, 2> pages_shown = {smpp_->isVisibleTo(this), emi_->isVisibleTo(this)};
+  // Once the layout has taken the page in.
+  if (pages_shown != pages_shown_ && isVisible())
+    QTimer::singleShot(0, this, [this] { FitToScreen(); });
+  pages_shown_ = pages_shown;
 }
 
 void SettingsDialogWidget::SetInTabOrder(QWidget* widget, bool in_order) {

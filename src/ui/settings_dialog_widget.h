@@ -66,6 +66,7 @@ class SettingsDialogWidget : public QDialog {
   // Takes a control out of the Tab order, or gives it back the policy it was built with.
   void SetInTabOrder(QWidget* widget, bool in_order);
   void Render();
+  void FitToScreen();
   void RenderLog();
   void RenderGsm();
 
@@ -86,6 +87,8 @@ class SettingsDialogWidget : public QDialog {
   std::map<SettingsControl, QScrollBar*> scroll_bars_;
   AccountPageWidget* smpp_ = nullptr;
   AccountPageWidget* emi_ = nullptr;
+  // Whether the SMPP and UCP/EMI pages were shown at the last rendering.
+  std::array<bool, 2> pages_shown_ = {false, false};
   // The focus policy each control was built with, for the tab rule.
   std::map<QWidget*, Qt::FocusPolicy> focus_policies_;
 };
