@@ -62,11 +62,13 @@ std::optional<long> ParseWholeNumber(const std::string& text) {
   return number;
 }
 
-std::optional<int> ParseProxyPort(const std::string& text) {
-  const std::optional<long> port = ParseWholeNumber(text);
-  if (!port || *port < 1 || *port > 65535) return std::nullopt;
-  return static_cast<int>(*port);
+std::optional<int> ParseNumberIn(const std::string& text, int low, int high) {
+  const std::optional<long> number = ParseWholeNumber(text);
+  if (!number || *number < low || *number > high) return std::nullopt;
+  return static_cast<int>(*number);
 }
+
+std::optional<int> ParseProxyPort(const std::string& text) { return ParseNumberIn(text, 1, 65535); }
 
 std::string FormatNumber(int number) {
   return number >= 0 ? " " + std::to_string(number) : std::to_string(number);

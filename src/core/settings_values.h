@@ -19,6 +19,10 @@ std::optional<int16_t> ParseLeadingNumber(const std::string& text);
 // allowed), as TCPProxy and TCPProxyPort are; nullopt otherwise.
 std::optional<long> ParseWholeNumber(const std::string& text);
 
+// A whole number from `low` to `high` (blanks around it allowed); nullopt
+// otherwise.
+std::optional<int> ParseNumberIn(const std::string& text, int low, int high);
+
 // A proxy port: a whole number from 1 to 65535 (blanks around it allowed).
 std::optional<int> ParseProxyPort(const std::string& text);
 

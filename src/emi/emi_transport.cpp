@@ -43,13 +43,6 @@ constexpr int kLingerMs = 200;
 
 constexpr char kNoHost[] = "No SMS centre is set: [EMI] Host in tolvmsg.ini";
 
-// The whole text as a number from `low` to `high`.
-std::optional<int> Bounded(const std::string& text, int low, int high) {
-  const std::optional<long> value = ParseWholeNumber(text);
-  if (!value || *value < low || *value > high) return std::nullopt;
-  return static_cast<int>(*value);
-}
-
 bool DialUp(const ProgramSettings& settings) {
   return settings.EmiOperation == kOperationDialUpSubmit;
 }
@@ -321,7 +314,7 @@ std::string EmiTransport::Impl::Login(const std::string& address) {
     return "Login refused: " + EmiErrorText(login_answer->error_code);
   }
   session = true;
-  keepalive_seconds = Bounded(settings.EmiKeepalive, 0, 3600).value_or(kDefaultKeepalive);
+  keepalive_seconds = ParseNumberIn(settings.EmiKeepalive, 0, 3600).value_or(kDefaultKeepalive);
   link_timer->Start();
   context.SetStatusLine("Logged in to " + address);
   if (window()) window()->SetOpen(true);
@@ -333,7 +326,7 @@ std::unique_ptr<SubmitWindow> EmiTransport::Impl::MakeWindow() {
   timing.answer_ms = kAnswerMs;
   timing.longest_backoff_ms = kLongestBackoffMs;
   timing.retries = kTransientRetries;
-  const int size = Bounded(settings.EmiWindow, 1, kMaxWindow).value_or(kDefaultWindow);
+  const int size = ParseNumberIn(settings.EmiWindow, 1, kMaxWindow).value_or(kDefaultWindow);
   auto window =
       std::make_unique<SubmitWindow>(context, size, timing, [this](const std::string& part) {
         const int trn = NextTransaction();

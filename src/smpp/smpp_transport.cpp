@@ -1,7 +1,6 @@
 #include "smpp/smpp_transport.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "core/receipt_texts.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
+#include "core/settings_values.h"
 #include "core/submit_window.h"
 #include "core/utf8.h"
 #include "core/windowed_sending.h"
@@ -41,22 +41,12 @@ constexpr uint32_t kStatusInvalidCommand = 0x03;
 
 constexpr char kNoHost[] = "No SMPP provider is set: [SMPP] Host in tolvmsg.ini";
 
-// The whole text as a number from `low` to `high`.
-std::optional<int> Number(const std::string& text, int low, int high) {
-  int value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 std::optional<int> PortOf(const ProgramSettings& settings) {
-  return Number(settings.SmppPort, 1, 65535);
+  return ParseNumberIn(settings.SmppPort, 1, 65535);
 }
 
 int DefaultAlphabetOf(const ProgramSettings& settings) {
-  return Number(settings.SmppDefaultAlphabet, 0, 255).value_or(kDataCodingDefault);
+  return ParseNumberIn(settings.SmppDefaultAlphabet, 0, 255).value_or(kDataCodingDefault);
 }
 
 // Why the provider's Latin-1 alphabet cannot carry the text: its first
@@ -303,7 +293,7 @@ bool SmppTransport::Impl::Start() {
     return fail("Login refused: " + SmppStatusText(reply.pdu.status));
   }
   session = true;
-  link_seconds = Number(settings.SmppEnquireLink, 0, 3600).value_or(30);
+  link_seconds = ParseNumberIn(settings.SmppEnquireLink, 0, 3600).value_or(30);
   last_heard = context.Loop().Now();
   link_timer->Start();
   context.SetStatusLine("Logged in to " + address);
@@ -316,7 +306,7 @@ std::unique_ptr<SubmitWindow> SmppTransport::Impl::MakeWindow() {
   timing.answer_ms = kAnswerMs;
   timing.longest_backoff_ms = kLongestBackoffMs;
   timing.retries = kThrottleRetries;
-  const int size = Number(settings.SmppWindow, 1, kMaxWindow).value_or(kDefaultWindow);
+  const int size = ParseNumberIn(settings.SmppWindow, 1, kMaxWindow).value_or(kDefaultWindow);
   auto window =
       std::make_unique<SubmitWindow>(context, size, timing, [this](const std::string& part) {
         const uint32_t sequence = NextSequence();
