@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -24,6 +25,7 @@
 
 namespace {
 
+using tolvane::sim::CountArgument;
 using tolvane::sim::SimSmppProvider;
 using tolvane::sim::SmppProviderOptions;
 
@@ -45,17 +47,19 @@ void Usage() {
                "  --tls CERT KEY         speak TLS with this PEM certificate (chain) and key\n";
 }
 
-int Number(const std::string& text, int base = 10) {
+// A command status, in hexadecimal as the protocol's tables give it.
+uint32_t StatusArgument(const std::string& text) {
   size_t end = 0;
-  long value = -1;
+  unsigned long value = 0;
   try {
-    value = std::stol(text, &end, base);
+    value = std::stoul(text, &end, 16);
   } catch (const std::exception&) {
+    end = 0;
   }
-  if (end != text.size() || value < 0 || value > 0x7FFFFFFF) {
-    throw std::invalid_argument("not a number: " + text);
+  if (end == 0 || end != text.size() || value > 0xFFFFFFFF) {
+    throw std::invalid_argument("not a hexadecimal status: " + text);
   }
-  return static_cast<int>(value);
+  return static_cast<uint32_t>(value);
 }
 
 // Where the provider listens, and with what TLS identity when it speaks TLS.
@@ -77,32 +81,32 @@ bool ParseOptions(tolvane::sim::ToolArguments& arguments, Listening& listening,
       Usage();
       std::exit(0);
     } else if (arg == "--port") {
-      listening.port = Number(value());
+      listening.port = CountArgument(value());
       if (listening.port > 65535) throw std::invalid_argument("--port needs 0 to 65535");
     } else if (arg == "--system-id") {
       options.system_id = value();
     } else if (arg == "--password") {
       options.password = value();
     } else if (arg == "--refuse-bind") {
-      options.bind_refusal = Number(value(), 16);
+      options.bind_refusal = StatusArgument(value());
     } else if (arg == "--answer-delay") {
-      options.answer_delay_ms = Number(value());
+      options.answer_delay_ms = CountArgument(value());
     } else if (arg == "--submit-delay") {
-      options.submit_delay_ms = Number(value());
+      options.submit_delay_ms = CountArgument(value());
     } else if (arg == "--submit-status") {
-      options.submit_statuses.push_back(Number(value(), 16));
+      options.submit_statuses.push_back(StatusArgument(value()));
     } else if (arg == "--receipt-state") {
       if (!states_given) options.receipt_states.clear();
       states_given = true;
-      options.receipt_states.push_back(static_cast<uint8_t>(Number(value())));
+      options.receipt_states.push_back(static_cast<uint8_t>(CountArgument(value())));
     } else if (arg == "--receipt-delay") {
-      options.receipt_delay_ms = Number(value());
+      options.receipt_delay_ms = CountArgument(value());
     } else if (arg == "--enquire") {
       options.enquire_before_answer = true;
     } else if (arg == "--drop-at-submit") {
-      options.drop_at_submit = Number(value());
+      options.drop_at_submit = CountArgument(value());
     } else if (arg == "--garbage-at-submit") {
-      options.garbage_at_submit = Number(value());
+      options.garbage_at_submit = CountArgument(value());
     } else if (arg == "--tls") {
       listening.certificate = value();
       listening.key = value();
