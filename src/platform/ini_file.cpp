@@ -148,9 +148,11 @@ bool IniFile::WriteString(const std::string& path, const std::string& section,
   const std::vector<Line> lines = SplitLines(content);
 
   // Text inserted at `at`; a last line without its line break gets one first.
+  // A last line ending in a lone CR is only given its LF: another CR before
+  // the new break would become part of that line's value.
   auto insert = [&](size_t at, std::string text) {
     if (at == content.size() && !content.empty() && content.back() != '\n') {
-      text.insert(0, line_end);
+      text.insert(0, content.back() == '\r' ? "\n" : line_end);
     }
     content.insert(at, text);
   };
