@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
 #include <QFile>
 #include <QHostAddress>
 #include <QSslConfiguration>
@@ -14,15 +13,16 @@
 #include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "support/qt/run_until.h"
 #include "support/qt/test_authority.h"
 
 namespace tolvane {
 namespace {
+
+using testing::RunUntil;
 
 class QtTcpConnectionTest : public ::testing::Test {
  protected:
@@ -37,19 +37,6 @@ class QtTcpConnectionTest : public ::testing::Test {
     connection_.SetOnData([this](const std::string& bytes) { data_ += bytes; });
     connection_.SetOnClosed(
         [this](const std::string& reason) { events_.push_back("closed: " + reason); });
-  }
-
-  // Runs Qt's loop until `done` or `timeout_ms` have passed.
-  bool RunUntil(const std::function<bool()>& done, int timeout_ms = 10000) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-      if (done()) loop.quit();
-    });
-    poll.start(5);
-    QTimer::singleShot(timeout_ms, &loop, &QEventLoop::quit);
-    if (!done()) loop.exec();
-    return done();
   }
 
   QTcpServer server_;
