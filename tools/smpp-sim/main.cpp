@@ -6,7 +6,8 @@
 //   smpp-sim [--port 2775] [--system-id tolvane] [--password secret]
 //            [--refuse-bind HEX] [--answer-delay MS] [--submit-delay MS]
 //            [--submit-status HEX]... [--receipt-state N]... [--receipt-delay MS]
-//            [--enquire] [--drop-at-submit N] [--garbage-at-submit N]
+//            [--receipts-first] [--silent-link] [--enquire] [--drop-at-submit N]
+//            [--garbage-at-submit N]
 //            [--tls CERTIFICATE KEY]
 
 #include <QCoreApplication>
@@ -41,6 +42,8 @@ void Usage() {
                "  --receipt-state N      message_state of a receipt for each part (repeatable;"
                " 2)\n"
                "  --receipt-delay MS     from the answer to each receipt (2000)\n"
+               "  --receipts-first       send a submit's receipts before its answer\n"
+               "  --silent-link          leave the client's enquire_link unanswered\n"
                "  --enquire              send enquire_link before each submit's answer\n"
                "  --drop-at-submit N     drop the connection at submit N (counted from 0)\n"
                "  --garbage-at-submit N  answer submit N with bytes that are not SMPP\n"
@@ -101,6 +104,10 @@ bool ParseOptions(tolvane::sim::ToolArguments& arguments, Listening& listening,
       options.receipt_states.push_back(static_cast<uint8_t>(CountArgument(value())));
     } else if (arg == "--receipt-delay") {
       options.receipt_delay_ms = CountArgument(value());
+    } else if (arg == "--receipts-first") {
+      options.receipts_before_answer = true;
+    } else if (arg == "--silent-link") {
+      options.answers_enquire_link = false;
     } else if (arg == "--enquire") {
       options.enquire_before_answer = true;
     } else if (arg == "--drop-at-submit") {
