@@ -102,6 +102,9 @@ int main(int argc, char** argv) {
   options.addOption({"tls-cert", "Serve https with this PEM certificate.", "file"});
   options.addOption({"tls-key", "The certificate's PEM RSA private key.", "file"});
   options.process(app);
+  if (!options.positionalArguments().isEmpty()) {
+    return Fail("unknown argument " + options.positionalArguments().first());
+  }
 
   int port = 0;
   int delay = 0;

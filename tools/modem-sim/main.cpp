@@ -19,8 +19,8 @@ using tolvane::sim::PtyModemServer;
 using tolvane::sim::SmscOptions;
 using tolvane::sim::ToolArguments;
 
-void Usage() {
-  std::cerr << "usage: modem-sim [options]\n"
+void Usage(std::ostream& out) {
+  out << "usage: modem-sim [options]\n"
                "modem:\n"
                "  --no-echo               do not echo commands\n"
                "  --init ok|error|silent  answer to the initialisation string (ok)\n"

@@ -12,9 +12,9 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -29,8 +29,8 @@ using tolvane::sim::CountArgument;
 using tolvane::sim::SimSmppProvider;
 using tolvane::sim::SmppProviderOptions;
 
-void Usage() {
-  std::cerr << "usage: smpp-sim [options]\n"
+void Usage(std::ostream& out) {
+  out << "usage: smpp-sim [options]\n"
                "  --port N               port to listen on, 0 for any free one (2775)\n"
                "  --system-id ID         the account's system id (tolvane)\n"
                "  --password PASSWORD    the account's password (secret)\n"
@@ -67,20 +67,17 @@ struct Listening {
   int port = 2775;
   std::string certificate;
   std::string key;
+  // The first --receipt-state replaces the default list.
+  bool states_given = false;
 };
 
-// Takes the options into `listening` and `options`; false at one it does not
-// know.
-bool ParseOptions(tolvane::sim::ToolArguments& arguments, Listening& listening,
-                  SmppProviderOptions& options) {
-  bool states_given = false;
-  while (arguments.Next()) {
+// Takes one option into `listening` and `options`; false when it does not
+// know it.
+bool ParseOption(tolvane::sim::ToolArguments& arguments, Listening& listening,
+                 SmppProviderOptions& options) {
     const std::string& arg = arguments.Option();
     auto value = [&] { return arguments.Value(); };
-    if (arg == "--help" || arg == "-h") {
-      Usage();
-      std::exit(0);
-    } else if (arg == "--port") {
+    if (arg == "--port") {
       listening.port = CountArgument(value());
       if (listening.port > 65535) throw std::invalid_argument("--port needs 0 to 65535");
     } else if (arg == "--system-id") {
@@ -96,8 +93,8 @@ bool ParseOptions(tolvane::sim::ToolArguments& arguments, Listening& listening,
     } else if (arg == "--submit-status") {
       options.submit_statuses.push_back(StatusArgument(value()));
     } else if (arg == "--receipt-state") {
-      if (!states_given) options.receipt_states.clear();
-      states_given = true;
+      if (!listening.states_given) options.receipt_states.clear();
+      listening.states_given = true;
       options.receipt_states.push_back(static_cast<uint8_t>(CountArgument(value())));
     } else if (arg == "--receipt-delay") {
       options.receipt_delay_ms = CountArgument(value());
@@ -113,7 +110,6 @@ bool ParseOptions(tolvane::sim::ToolArguments& arguments, Listening& listening,
     } else {
       return false;
     }
-  }
   return true;
 }
 
@@ -123,16 +119,12 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   Listening listening;
   SmppProviderOptions options;
-  try {
-    tolvane::sim::ToolArguments arguments(argc, argv);
-    if (!ParseOptions(arguments, listening, options)) {
-      Usage();
-      return 2;
-    }
-  } catch (const std::exception& error) {
-    std::cerr << "smpp-sim: " << error.what() << "\n";
-    Usage();
-    return 2;
+  if (const std::optional<int> status = tolvane::sim::ReadToolArguments(
+          "smpp-sim", argc, argv, Usage,
+          [&](tolvane::sim::ToolArguments& arguments) {
+            return ParseOption(arguments, listening, options);
+          })) {
+    return *status;
   }
 
   SimSmppProvider provider(
