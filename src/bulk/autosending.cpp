@@ -206,11 +206,10 @@ Autosending::PassResult Autosending::RunPass(bool type3) {
     if (pass.retries.empty() || Cancelled()) break;
     // A failed file waits for its time without holding up the others: type 3
     // goes on checking the folder meanwhile.
-    TimePoint next = std::min_element(pass.retries.begin(), pass.retries.end(),
-                                      [](const auto& a, const auto& b) {
-                                        return a.second.due < b.second.due;
-                                      })
-                         ->second.due;
+    TimePoint next =
+        std::min_element(pass.retries.begin(), pass.retries.end(),
+                         [](const auto& a, const auto& b) { return a.second.due < b.second.due; })
+            ->second.due;
     const TimePoint next_check = loop.Now() + std::chrono::milliseconds(poll_ms);
     if (type3) next = std::min(next, next_check);
     const auto wait =
@@ -295,15 +294,14 @@ void Autosending::Settle(const std::string& name, const std::string& text, const
                          PassFiles& pass, PassResult& result) {
   const SendState& state = window_.State();
   const bool accepted = !text.empty() && Send(text);
-  // A send cancelled, or one that ended for good, keeps its file.
+  // Cancel, or a failure on the way, keeps the file.
   const bool failed = state.finished || state.init_failed || state.dial_failed;
   const int retry_minutes = window_.Settings().VTid;
   if (text.empty() || Refused()) {
     TellRefused(name, text);
     refused_[name] = stamp;
   } else if (failed && retry_minutes > 0 && !Cancelled()) {
-    pass.retries[name] = {stamp, text,
-                          window_.Loop().Now() + std::chrono::minutes(retry_minutes)};
+    pass.retries[name] = {stamp, text, window_.Loop().Now() + std::chrono::minutes(retry_minutes)};
   } else if (!accepted && !failed && !Cancelled()) {
     // Every message was refused by the far end, and logged so; the same
     // file would only be refused again.

@@ -3,9 +3,9 @@
 
 #include <map>
 #include <memory>
-#include <vector>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"

@@ -146,8 +146,7 @@ ControlState GroupPanel::AddMemberButton() const {
   ControlState button;
   button.text = "Add &to group";
   const ListState& names = window_.NameList();
-  button.enabled = open_ && names.enabled && names.HasSelection() &&
-                   group_list_.HasSelection() &&
+  button.enabled = open_ && names.enabled && names.HasSelection() && group_list_.HasSelection() &&
                    static_cast<int>(member_list_.items.size()) < kMaxGroupMembers &&
                    !IsMember(names.SelectedText());
   return button;

@@ -78,7 +78,7 @@ class GroupPanelWidget : public QWidget {
   QWidget* members_viewport_;
   // The name list is the window's; it may go before the panel does.
   QPointer<QWidget> names_viewport_;
-  QPointer<QListWidget> names_;
+  QPointer<QWidget> names_;
   QPointer<QWidget> plain_area_;
   bool rendering_ = false;
   std::optional<bool> shown_open_;

@@ -193,8 +193,9 @@ TEST_F(AutosendingScenarioTest, AFileGoesOnlyOnceAMessageOfItWasAccepted) {
   settings.EjKvitto = "1";
   settings.NrFranFil = "1";
   settings.NrFranFilOn = true;
-  const std::string refused = "\"Message account is zero - you need to fill up the account before "
-                              "sending more messages\"";
+  const std::string refused =
+      "\"Message account is zero - you need to fill up the account before "
+      "sending more messages\"";
   struct Case {
     std::string order;
     int answer_0701;

@@ -24,8 +24,7 @@ using tolvane::sim::SimGsmModem;
 using tolvane::sim::ToolArguments;
 
 void Usage(std::ostream& out) {
-  out
-      << "usage: gsm-modem-sim [options]\n"
+  out << "usage: gsm-modem-sim [options]\n"
          "SIM:\n"
          "  --sim ready|pin|puk|none  state of the SIM at start (ready)\n"
          "  --pin PIN                 the PIN that unlocks it (1234)\n"
