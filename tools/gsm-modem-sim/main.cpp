@@ -23,9 +23,8 @@ using tolvane::sim::PtyGsmModemServer;
 using tolvane::sim::SimGsmModem;
 using tolvane::sim::ToolArguments;
 
-void Usage() {
-  std::cerr
-      << "usage: gsm-modem-sim [options]\n"
+void Usage(std::ostream& out) {
+  out << "usage: gsm-modem-sim [options]\n"
          "SIM:\n"
          "  --sim ready|pin|puk|none  state of the SIM at start (ready)\n"
          "  --pin PIN                 the PIN that unlocks it (1234)\n"
