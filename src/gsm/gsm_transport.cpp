@@ -135,9 +135,11 @@ bool GsmTransport::Impl::Start() {
   if (!port.IsOpen() && !port.Open()) {
     return fail("The GSM modem cannot be opened: " + settings.GsmDevice);
   }
-  const GsmReadiness readiness = setup.Run(link, settings, [this] {
-    return SecretStore(settings.ProgramFolder).ReadSecret(kGsmPinSecret);
-  });
+  const SecretStore secrets(settings.ProgramFolder);
+  const SimPinStore pin{[&] { return secrets.ReadSecret(kGsmPinSecret); },
+                        [&] { return secrets.ForgetSecret(kGsmPinSecret); }};
+  const GsmReadiness readiness =
+      setup.Run(link, settings, pin, [this](const std::string& text) { context.SetStatusLine(text); });
   if (Stopped()) {
     ReportStop();
     return false;
@@ -163,6 +165,9 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding
   for (int retry = 0;; ++retry) {
     const AtReply reply =
         link.Submit(pdu.octets, kSimServiceCentre + pdu.hex, kPromptMs, kSubmitAnswerMs);
+    // A report routed during the wait is acknowledged at once: the network
+    // waits for that only some twelve seconds.
+    link.ServeReports();
     if (reply.Ok()) {
       try {
         return std::stoi(reply.Value("+CMGS"));
@@ -181,6 +186,12 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding
                                  ? std::string(kReceiptAnswerLost)
                                  : label + "The GSM modem gave no prompt for the message");
       state.finished = true;
+      return std::nullopt;
+    }
+    if (IsUnknownGsmOutcome(reply.final_line)) {
+      // The message left, the network's answer did not come: it is not sent
+      // again.
+      context.SetReceiptLine(label + "Unknown: " + GsmErrorText(reply.final_line));
       return std::nullopt;
     }
     if (!IsPassingGsmError(reply.final_line) || retry == kPassingRetries) {
@@ -216,7 +227,6 @@ bool GsmTransport::Impl::SendCurrent() {
     context.SetStatusLine(count > 1 ? "Sending part " + number + "..." : "Sending message...");
     const std::optional<int> reference =
         SendPart(message.parts[i], message.encoding, count > 1 ? "Part " + number + ": " : "");
-    link.ServeReports();
     if (!reference) {
       if (Stopped()) return false;
       FinishSend(context, context.ReceiptLine());
