@@ -394,9 +394,9 @@ void SimGsmModem::EndSubmit() {
     return;
   }
   auto& errors = options_.submit_errors;
-  if (!errors.empty()) {
-    const std::string code = errors.front();
-    errors.erase(errors.begin());
+  const std::string code = errors.empty() ? "" : errors.front();
+  if (!errors.empty()) errors.erase(errors.begin());
+  if (!code.empty()) {
     Reply(options_.network_delay_ms, {{}, CmsError(code)});
     return;
   }

@@ -47,7 +47,8 @@ struct GsmModemOptions {
   std::vector<int> report_statuses = {0x00};
   // From +CMGS to the first report, and between further ones.
   int report_delay_ms = 3000;
-  // The next submits are answered "+CMS ERROR: <code>", one code each, in order.
+  // The next submits are answered "+CMS ERROR: <code>", one code each, in
+  // order; an empty code lets its submit through.
   std::vector<std::string> submit_errors;
   // False: AT+CMGS never gets its "> " prompt (the modem still takes the PDU).
   bool prompt = true;

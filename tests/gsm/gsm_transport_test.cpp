@@ -306,6 +306,40 @@ TEST_F(GsmScenario, ReportsArriveRoutedOrStoredAndStillTryingKeepsWaiting) {
   EXPECT_TRUE(window->State().accepted);
 }
 
+TEST_F(GsmScenario, AReportRoutedDuringASubmitIsAcknowledgedRightAfterItsAnswer) {
+  // Part 1's report comes a second after its +CMGS, while part 2 waits for
+  // its own answer, which may be a busy modem's (then the part goes again
+  // after five seconds: twice that would pass the network's twelve).
+  Modem().report_delay_ms = 1000;
+  const std::vector<std::string> answers[] = {{}, {"", "512"}, {"", "512", "512"}};
+  for (const std::vector<std::string>& errors : answers) {
+    SCOPED_TRACE(errors.size());
+    Modem().submit_errors = errors;
+    const size_t first = modem.Commands().size();
+    const size_t reported = modem.Reports().size();
+    Send(std::string(200, 'a'));
+    EXPECT_EQ(Receipt(), "Message delivered.");
+    std::vector<int64_t> submits, acknowledgements;
+    for (size_t i = first; i < modem.Commands().size(); ++i) {
+      const std::string& command = modem.Commands()[i];
+      if (command.starts_with("AT+CMGS=")) submits.push_back(modem.CommandTimes()[i]);
+      if (command == "AT+CNMA") acknowledgements.push_back(modem.CommandTimes()[i]);
+    }
+    ASSERT_EQ(submits.size(), 2 + (errors.empty() ? 0 : errors.size() - 1));
+    ASSERT_EQ(modem.Reports().size(), reported + 2);
+    ASSERT_EQ(acknowledgements.size(), 2u);
+    const sim::GsmReport& report = modem.Reports()[reported];
+    // Part 2's first wait: the prompt (20 ms), its PDU on the line (128 ms)
+    // and the network's 2 s; the AT+CNMA reaches the modem 16 ms after the
+    // answer.
+    EXPECT_GT(report.sent_ms, submits[1]);
+    EXPECT_LT(report.sent_ms, submits[1] + 2148);
+    EXPECT_EQ(acknowledgements[0], submits[1] + 2164);
+    EXPECT_EQ(report.acknowledged_ms, acknowledgements[0]);
+    EXPECT_EQ(modem.Reports().back().acknowledged_ms, acknowledgements[1]);
+  }
+}
+
 TEST_F(GsmScenario, ModemErrorsBecomeReceiptTextsAndPassingOnesAreTriedAgain) {
   Modem().submit_errors = {"304"};
   window->StartSend();
