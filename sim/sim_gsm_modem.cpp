@@ -409,8 +409,8 @@ void SimGsmModem::EndSubmit() {
 void SimGsmModem::Accept(const std::string& tpdu, int declared_octets, const SubmitTpdu& submit) {
   const int reference = next_reference_;
   next_reference_ = (next_reference_ + 1) % kMaxReference;
-  submissions_.push_back({ToHex(tpdu), declared_octets, reference, Now(), submit.recipient,
-                          submit.report_requested});
+  submissions_.push_back(
+      {ToHex(tpdu), declared_octets, reference, Now(), submit.recipient, submit.report_requested});
   SendAnswer({{"+CMGS: " + std::to_string(reference)}, "OK"});
   if (!submit.report_requested) return;
   const int64_t taken_ms = clock_ms_;
@@ -467,7 +467,8 @@ void SimGsmModem::Route(size_t index) {
     report_mode_ = 0;
     std::vector<std::string> values = Arguments("=" + report_routing_);
     values[1] = values[3] = "0";
-    report_routing_ = values[0] + "," + values[1] + "," + values[2] + "," + values[3] + "," + values[4];
+    report_routing_ =
+        values[0] + "," + values[1] + "," + values[2] + "," + values[3] + "," + values[4];
   });
 }
 

@@ -15,7 +15,8 @@ constexpr int kWakeMs = 3000;
 constexpr int kWakeTries = 3;
 constexpr int kSimBusy = 14;
 
-constexpr char kStorePin[] = "store it on the settings dialog or with tolvane --store-secret gsm-pin";
+constexpr char kStorePin[] =
+    "store it on the settings dialog or with tolvane --store-secret gsm-pin";
 constexpr char kWrongPin[] =
     "Wrong PIN: the SIM still wants its PIN. Store the right one on the settings dialog or with "
     "tolvane --store-secret gsm-pin, then send again (each PIN stored is tried only once)";
@@ -143,7 +144,7 @@ GsmReadiness GsmSetup::Run(GsmLink& link, const ProgramSettings& settings, const
 }
 
 std::string GsmSetup::UnlockSim(GsmLink& link, const SimPinStore& pin,
-                               const std::function<void(const std::string&)>& show) {
+                                const std::function<void(const std::string&)>& show) {
   AtReply reply;
   std::optional<std::string> state = SimState(link, reply);
   if (!state) return Failure("The SIM cannot be used", reply);

@@ -138,8 +138,8 @@ bool GsmTransport::Impl::Start() {
   const SecretStore secrets(settings.ProgramFolder);
   const SimPinStore pin{[&] { return secrets.ReadSecret(kGsmPinSecret); },
                         [&] { return secrets.ForgetSecret(kGsmPinSecret); }};
-  const GsmReadiness readiness =
-      setup.Run(link, settings, pin, [this](const std::string& text) { context.SetStatusLine(text); });
+  const GsmReadiness readiness = setup.Run(
+      link, settings, pin, [this](const std::string& text) { context.SetStatusLine(text); });
   if (Stopped()) {
     ReportStop();
     return false;

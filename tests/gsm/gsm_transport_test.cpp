@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "bulk/group_sending.h"
-#include "core/secret_names.h"
 #include "core/program_location.h"
+#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/store_secret_command.h"
 #include "gsm/gsm_setup.h"
@@ -161,8 +161,8 @@ TEST_F(GsmScenario, EachPinTheUserStoresIsTriedOnceAndAPinTheSimTookIsGivenAgain
   window->StartSend();
   Modem().sim_state = GsmModemOptions::SimState::kPinWanted;
   window->StartSend();
-  EXPECT_EQ(Receipt(), again +
-                           ": store it on the settings dialog or with tolvane --store-secret gsm-pin");
+  EXPECT_EQ(Receipt(),
+            again + ": store it on the settings dialog or with tolvane --store-secret gsm-pin");
 }
 
 TEST_F(GsmScenario, TheSimsReadyInItsFormsPassesAndABusySimIsWaitedOutBeforeThePinIsJudged) {
