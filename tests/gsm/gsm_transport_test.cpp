@@ -156,6 +156,17 @@ TEST_F(GsmScenario, EachPinTheUserStoresIsTriedOnceAndAPinTheSimTookIsGivenAgain
   EXPECT_EQ(modem.Submissions().size(), 4u);
   for (const std::string& line : LogLines()) EXPECT_THAT(line, Not(HasSubstr("7913")));
 
+  // A PIN that got no answer counts as refused while the SIM still wants one.
+  Modem().sim_state = GsmModemOptions::SimState::kPinWanted;
+  StorePin("7913");
+  Modem().silent_after = static_cast<int>(modem.Commands().size()) + 4;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "No response from the GSM modem!");
+  Modem().silent_after = -1;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), wrong_pin);
+  EXPECT_EQ(modem.PinTries(), 7);
+
   // A SIM that was ready without a PIN and asks for one after a re-plug.
   Modem().sim_state = GsmModemOptions::SimState::kReady;
   window->StartSend();
