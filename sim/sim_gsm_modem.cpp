@@ -412,6 +412,7 @@ void SimGsmModem::Accept(const std::string& tpdu, int declared_octets, const Sub
   submissions_.push_back(
       {ToHex(tpdu), declared_octets, reference, Now(), submit.recipient, submit.report_requested});
   SendAnswer({{"+CMGS: " + std::to_string(reference)}, "OK"});
+  if (static_cast<int>(submissions_.size()) == options_.replug_after_submits) Replug();
   if (!submit.report_requested) return;
   const int64_t taken_ms = clock_ms_;
   int delay = 0;

@@ -50,6 +50,9 @@ struct GsmModemOptions {
   // The next submits are answered "+CMS ERROR: <code>", one code each, in
   // order; an empty code lets its submit through.
   std::vector<std::string> submit_errors;
+  // After this many submits answered the stick is pulled and put back (its
+  // SIM wants the PIN again); -1 never.
+  int replug_after_submits = -1;
   // False: AT+CMGS never gets its "> " prompt (the modem still takes the PDU).
   bool prompt = true;
   // From this command line on (counted from 0) nothing is answered; -1 never.

@@ -117,6 +117,10 @@ bool IsPassingGsmError(std::string_view final_line) {
   return code && *code >= 512 && *code <= 515;
 }
 
+bool IsSimPinWanted(std::string_view final_line) {
+  return ErrorCode(final_line, "+CME ERROR") == 11 || ErrorCode(final_line, "+CMS ERROR") == 311;
+}
+
 bool IsUnknownGsmOutcome(std::string_view final_line) {
   return ErrorCode(final_line, "+CMS ERROR") == 332;
 }

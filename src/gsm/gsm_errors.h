@@ -19,6 +19,10 @@ bool IsPassingGsmError(std::string_view final_line);
 // have arrived, so it is not sent again.
 bool IsUnknownGsmOutcome(std::string_view final_line);
 
+// The SIM wants its PIN (+CME ERROR: 11, +CMS ERROR: 311): it has started
+// anew.
+bool IsSimPinWanted(std::string_view final_line);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_GSM_GSM_ERRORS_H_

@@ -501,5 +501,22 @@ TEST_F(GsmScenario, AGroupGoesOutOverOnePortAndAnUnknownOutcomeEndsOnlyItsMember
   EXPECT_FALSE(port.IsOpen());
 }
 
+TEST_F(GsmScenario, ASimThatStartsAnewDuringARunGetsItsPinAgainAndTheRunGoesOn) {
+  settings.EjKvittoOn = true;
+  settings.EjKvitto = "1";
+  Modem().sim_state = GsmModemOptions::SimState::kPinWanted;
+  Modem().replug_after_submits = 1;
+  StorePin("1234");
+  SendToThreeFriends("Hej alla");
+  EXPECT_EQ(modem.Submissions().size(), 3u);
+  EXPECT_EQ(modem.PinTries(), 2);
+  EXPECT_TRUE(statuses.Saw(
+      "The SIM asks for its PIN again (the GSM modem was plugged in anew): unlocking it..."));
+  EXPECT_THAT(LogLines(),
+              ElementsAre(HasSubstr("\"Message sent.\""), HasSubstr("\"Message sent.\""),
+                          HasSubstr("\"Message sent.\"")));
+  EXPECT_EQ(port.OpenCount(), 1);
+}
+
 }  // namespace
 }  // namespace tolvane::testing

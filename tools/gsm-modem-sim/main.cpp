@@ -37,6 +37,7 @@ void Usage() {
          "  --silent-after N          answer nothing from the command line N on (counted from 0)\n"
          "  --noise LINE              unsolicited line before every final result (repeatable)\n"
          "  --no-cmms                 answer ERROR to AT+CMMS\n"
+         "  --replug-after N          after N submits pulled and put back: the SIM wants its PIN\n"
          "network:\n"
          "  --network-delay MS        from the PDU to +CMGS (2000)\n"
          "  --report-delay MS         from +CMGS to each status report (3000)\n"
@@ -99,6 +100,8 @@ bool ParseOption(ToolArguments& arguments, GsmModemOptions& options, bool& statu
     options.silent_after = CountArgument(value());
   } else if (arg == "--noise") {
     options.noise.push_back(value());
+  } else if (arg == "--replug-after") {
+    options.replug_after_submits = CountArgument(value());
   } else if (arg == "--no-cmms") {
     options.cmms_supported = false;
   } else if (arg == "--network-delay") {
