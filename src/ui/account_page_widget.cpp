@@ -71,7 +71,6 @@ void AccountPageWidget::Render() {
     const QSignalBlocker blocker(widget);
     if (auto* box = qobject_cast<QLineEdit*>(widget)) {
       if (box->text() != ToQString(state.text)) box->setText(ToQString(state.text));
-      if (state.max_length > 0) box->setMaxLength(state.max_length);
     } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
       check->setChecked(state.checked);
     } else if (auto* choice = qobject_cast<QComboBox*>(widget)) {
