@@ -56,8 +56,7 @@ bool SettingsFile::WriteBytes(const std::string& section, const std::string& key
   return IniFile::WriteString(Path(), Utf8ToCp1252(section), Utf8ToCp1252(key), bytes);
 }
 
-std::optional<std::string> OverlongSettingText(const std::string& caption,
-                                               const std::string& value,
+std::optional<std::string> OverlongSettingText(const std::string& caption, const std::string& value,
                                                const std::string& stored) {
   if (stored.size() <= IniFile::kMaxValueLength) return std::nullopt;
   std::string name = caption;

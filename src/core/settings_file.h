@@ -47,8 +47,8 @@ class SettingsFile {
 // The message refusing the value of the box captioned `caption` when its
 // stored form is longer than the file keeps (IniFile::kMaxValueLength);
 // nullopt when it fits.
-std::optional<std::string> OverlongSettingText(const std::string& caption,
-                                               const std::string& value, const std::string& stored);
+std::optional<std::string> OverlongSettingText(const std::string& caption, const std::string& value,
+                                               const std::string& stored);
 
 // True when `path` is a file that can be opened for reading.
 bool FileExists(const std::string& path);

@@ -123,7 +123,6 @@ std::string_view LineEndOf(std::string_view content) {
   return "\r\n";
 }
 
-
 // Sets the entry's value in `content`, the file's text.
 void SetValue(std::string& content, const std::string& line_end, const IniFile::Entry& entry) {
   const std::vector<Line> lines = SplitLines(content);

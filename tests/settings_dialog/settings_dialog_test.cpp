@@ -698,8 +698,8 @@ TEST_F(SettingsDialogTest, OnlyThePageOfTheTransportChosenIsEditableAndChecked) 
                       C::kSmscNumber, C::kPrefix2}) {
       EXPECT_EQ(dialog.Control(control).enabled, chosen == C::kUseModem);
     }
-    for (C control : {C::kAccountName, C::kPassword, C::kUseProxy, C::kProxyPort,
-                      C::kCheckBalance}) {
+    for (C control :
+         {C::kAccountName, C::kPassword, C::kUseProxy, C::kProxyPort, C::kCheckBalance}) {
       EXPECT_EQ(dialog.Control(control).enabled, chosen == C::kUseTcp);
     }
     EXPECT_EQ(dialog.Gsm().Control(G::kBaud).enabled, chosen == C::kUseGsm);
@@ -725,7 +725,7 @@ TEST_F(SettingsDialogTest, EveryPageBoxTakesItsLongestValueAndRefusesOneMore) {
     size_t longest;
   };
   const Case cases[] = {{C::kUseSmpp, 0, 127}, {C::kUseSmpp, 3, 15}, {C::kUseSmpp, 4, 8},
-                        {C::kUseSmpp, 5, 12},  {C::kUseEmi, 0, 127},  {C::kUseEmi, 2, 127},
+                        {C::kUseSmpp, 5, 12},  {C::kUseEmi, 0, 127}, {C::kUseEmi, 2, 127},
                         {C::kUseEmi, 4, 16}};
   for (const Case& c : cases) {
     SettingsDialog& dialog = Open();
