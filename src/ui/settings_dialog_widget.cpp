@@ -248,7 +248,8 @@ QScrollBar* SettingsDialogWidget::NumberScrollBar(SettingsControl box, int min, 
 QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   auto* modem = new QGridLayout;
   AddRow(modem, 1, "Timout after:", C::kTimeout);
-  modem->addWidget(Label("Seconds"), 1, 2);
+  // Greyed out with the box it follows.
+  modem->addWidget(Label("Seconds", Widget(C::kTimeout)), 1, 2);
   AddRow(modem, 2, "ModemInitString:", C::kModemInit, 2);
   device_ = NewEditableChoice();
   modem->addWidget(Label("Device:", device_), 3, 0);
