@@ -82,22 +82,23 @@ struct TextBox {
   Trim trim;
   bool shifted = false;  // a password, stored shifted
 };
-constexpr TextBox kTextBoxes[] = {{C::kSenderNumber, "Sendernumber:", Trim::kTrailing},
-                                  {C::kModemInit, "ModemInitString:", Trim::kTrailing},
-                                  {C::kDevice, "Device:", Trim::kBoth},
-                                  {C::kAccountName, "Accountname:", Trim::kBoth},
-                                  {C::kGateway, "Gateway:", Trim::kBoth},
-                                  {C::kProxyServer, "Proxyserver:", Trim::kBoth},
-                                  {C::kSmscNumber, "Phonenumber to SMSC", Trim::kTrailing},
-                                  {C::kPrefix1, "Prefix 1:", Trim::kTrailing},
-                                  {C::kPrefix2, "Prefix 2:", Trim::kTrailing},
-                                  {C::kAutoFolder, "Path to the folder:", Trim::kTrailing},
-                                  {C::kConnection, "Connection:", Trim::kNone},
-                                  {C::kRasUserName, "Username:", Trim::kNone},
-                                  {C::kRasPassword, "Password:", Trim::kNone, true},
-                                  {C::kMailServer, "Server:", Trim::kNone},
-                                  {C::kMailAccount, "Account:", Trim::kNone},
-                                  {C::kMailPassword, "Password:", Trim::kNone, true}};
+constexpr TextBox kTextBoxes[] = {
+    {C::kSenderNumber, "Sendernumber::", Trim::kTrailing},
+    {C::kModemInit, "ModemInitString:", Trim::kTrailing},
+    {C::kDevice, "Device:", Trim::kBoth},
+    {C::kAccountName, "Accountname:", Trim::kBoth},
+    {C::kGateway, "Gateway:", Trim::kBoth},
+    {C::kProxyServer, "Proxyserver:", Trim::kBoth},
+    {C::kSmscNumber, "Phonenumber to SMSC (SMS server)", Trim::kTrailing},
+    {C::kPrefix1, "Prefix 1:", Trim::kTrailing},
+    {C::kPrefix2, "Prefix 2:", Trim::kTrailing},
+    {C::kAutoFolder, "Path to the folder:", Trim::kTrailing},
+    {C::kConnection, "Connection:", Trim::kNone},
+    {C::kRasUserName, "Username:", Trim::kNone},
+    {C::kRasPassword, "Password:", Trim::kNone, true},
+    {C::kMailServer, "Server:", Trim::kNone},
+    {C::kMailAccount, "Account:", Trim::kNone},
+    {C::kMailPassword, "Password:", Trim::kNone, true}};
 
 // The "Use:" option of the transport whose page holds the control; nullopt
 // for the controls every transport uses. The dialing tab is the modem's.
