@@ -160,12 +160,24 @@ TEST_F(MainWindowWidgetTest, ATypedLineBreakCountsTwoAndGoesToTheSmsCentreAsSpac
   EXPECT_THAT(smsc.Submits()[0], HasSubstr("//6162200A6364/"));
 }
 
-TEST_F(MainWindowWidgetTest, ALineBreakThatDoesNotFitWholeIsNotTaken) {
+// A full box takes no more, and Undo takes back a paste it took in part.
+TEST_F(MainWindowWidgetTest, AFullBoxTakesNoMoreAndUndoTakesBackAPartlyTakenPaste) {
   QTest::keyClicks(Box(), QString(159, 'a'));
   QTest::keyClick(Box(), Qt::Key_Return);
   EXPECT_EQ(window->MessageText(), std::string(159, 'a'));
   EXPECT_EQ(Box()->toPlainText(), QString(159, 'a'));
   EXPECT_EQ(Label("statusLine"), "159 character in message (Max 160).");
+
+  window->NewMessage();
+  Box()->insertPlainText(QString(150, 'a'));
+  QGuiApplication::clipboard()->setText(QString(20, 'b'));
+  Box()->moveCursor(QTextCursor::Start);
+  QTest::keyClick(Box(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Box()->toPlainText(), QString(10, 'b') + QString(150, 'a'));
+  EXPECT_EQ(Box()->textCursor().position(), 10);
+  QTest::keyClick(Box(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Box()->toPlainText(), QString(150, 'a'));
+  EXPECT_EQ(window->MessageText(), std::string(150, 'a'));
 }
 
 TEST_F(MainWindowWidgetTest, TextThatTheProgramOrThePasteBringsIsShownAndCountedTheSameWay) {
