@@ -17,6 +17,7 @@ struct ControlState {
   bool checked = false;
   int max_length = 0;    // text boxes: 0 means no limit
   std::string tool_tip;  // empty: the window's own
+  bool warning = false;  // shown in the warning colour
 };
 
 // The entries of a list box, read like a vector. Every change takes a new

@@ -7,23 +7,17 @@
 #include "bulk/group_sending.h"
 #include "core/receipt_texts.h"
 #include "core/text_helpers.h"
-#include "core/utf8.h"
 #include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
 #include "platform/store_error.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
-#include "sms/compose_counter.h"
 
 namespace tolvane {
 namespace {
 
 constexpr int kReceiptTickMs = 2000;
 constexpr int kReceiptTickLimit = 40;
-
-constexpr char kDoubleToolTip[] = "Double message (320 character)";
-constexpr char kDoubleNotNeeded[] =
-    "Not needed: this transport sends a long message in linked parts";
 
 // What a send locks and its end frees again (with the lists).
 constexpr MainControl kLockedWhileSending[] = {MainControl::kNow,
@@ -49,6 +43,7 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
                                   services.http_client, services.smpp_connection,
                                   services.emi_connection, services.files, redial_})),
       receipt_timer_(services.loop.CreateTimer()),
+      compose_(std::make_unique<ComposeRules>(*this, services.dialogs, services.clipboard)),
       autosending_(std::make_unique<Autosending>(*this, services.dialogs, services.files)),
       quick_messages_(LocalFileSystem::Instance()) {
   receipt_timer_->SetInterval(kReceiptTickMs);
@@ -119,54 +114,6 @@ void MainWindow::RequestFocus(MainControl control) {
   focus_ = control;
   ++focus_count_;
   Changed();
-}
-
-// --- Compose rules.
-
-void MainWindow::UpdateCharCount() {
-  ControlState& double_box = Mutable(MainControl::kDouble);
-  if (ActiveTransport().SplitsLongMessages()) {
-    // The box holds up to MaxParts parts, which OnMessageEdited keeps to.
-    Mutable(MainControl::kMessageBox).max_length = 0;
-    double_box.enabled = false;
-    double_box.checked = false;
-    double_box.tool_tip = kDoubleNotNeeded;
-    state_.double_message = false;
-    if (!mail_check_running_) SetStatusLine(ComposeCounterText(MessageText()));
-    Changed();
-    return;
-  }
-  double_box.enabled = true;
-  double_box.tool_tip = kDoubleToolTip;
-  int limit = double_box.checked ? kDoubleLimit : kSingleLimit;
-  Mutable(MainControl::kMessageBox).max_length = limit;
-  if (!mail_check_running_) {
-    SetStatusLine(std::to_string(Utf8Length(MessageText())) + " character in message (Max " +
-                  std::to_string(limit) + ").");
-  }
-  Changed();
-}
-
-void MainWindow::OnMessageEdited(const std::string& text) {
-  ControlState& box = Mutable(MainControl::kMessageBox);
-  box.text =
-      TypedText(text, box.max_length > 0 ? static_cast<size_t>(box.max_length) : Utf8Length(text));
-  if (ActiveTransport().SplitsLongMessages()) box.text = FitToParts(box.text, settings_.MaxParts);
-  UpdateCharCount();
-}
-
-void MainWindow::OnMessageKeyReleased() { state_.saved_text = MessageText(); }
-
-void MainWindow::OnDoubleToggled(bool checked) {
-  Mutable(MainControl::kDouble).checked = checked;
-  if (checked && GroupMode()) {
-    services_.dialogs.MessageBox("Double message not allowed for groupsending", "Not double",
-                                 MessageIcon::kInformation);
-    Mutable(MainControl::kDouble).checked = false;
-  }
-  state_.double_message = Control(MainControl::kDouble).checked;
-  SetMessageText(state_.saved_text);
-  RequestFocus(MainControl::kMessageBox);
 }
 
 bool MainWindow::SeekPerson(const std::string& name) {
@@ -245,12 +192,6 @@ void MainWindow::SetErrorLabel(const std::string& text) {
   ControlState& label = Mutable(MainControl::kErrorLabel);
   label.text = text;
   label.visible = !text.empty();
-  Changed();
-}
-
-void MainWindow::SetDoubleMode(bool on) {
-  state_.double_message = on;
-  Mutable(MainControl::kMessageBox).max_length = on ? kDoubleLimit : kSingleLimit;
   Changed();
 }
 
@@ -351,22 +292,7 @@ void MainWindow::StartSend() {
     s.sending = false;
     return;
   }
-  Transport& transport = ActiveTransport();
-  if (!transport.SplitsLongMessages()) {
-    if (Control(MainControl::kDouble).checked && !autosend_in_progress_ &&
-        Utf8Length(text) <= static_cast<size_t>(kSingleLimit)) {
-      RefuseSend("Message doesn´t exceed 160 character, uncheck Double!");
-      return;
-    }
-    // Text put into the box by a program (an order, a file, the saved text
-    // after Double was unchecked) is not held to the box's limit; a single
-    // frame cannot carry more than 160 characters.
-    if (!s.double_message && Utf8Length(text) > static_cast<size_t>(kSingleLimit)) {
-      RefuseSend("Message exceeds 160 character, check Double!");
-      return;
-    }
-  }
-  if (const std::string refusal = transport.RefusalOf(text); !refusal.empty()) {
+  if (const std::string refusal = compose_->SendRefusal(text); !refusal.empty()) {
     RefuseSend(refusal);
     return;
   }
@@ -383,6 +309,7 @@ void MainWindow::StartSend() {
 
   s.message = text;
   s.transaction_reference = 0;
+  Transport& transport = ActiveTransport();
   transport.PrepareForSend();
 
   if (temporary) {
@@ -553,6 +480,7 @@ void MainWindow::OnReceiptTimerTick() {
 
 void MainWindow::SetStatusLine(const std::string& text) {
   Mutable(MainControl::kStatusLine).text = text;
+  Mutable(MainControl::kStatusLine).warning = false;
   Changed();
 }
 
@@ -586,12 +514,6 @@ void MainWindow::Beep() { services_.dialogs.Beep(); }
 
 // --- Buttons and menus.
 
-void MainWindow::NewMessage() {
-  state_.saved_text.clear();
-  SetMessageText("");
-  RequestFocus(MainControl::kMessageBox);
-}
-
 void MainWindow::Exit() { host_.CloseMainWindow(); }
 
 void MainWindow::OpenPhoneBook() {
@@ -605,11 +527,6 @@ void MainWindow::OpenQuickMessages() {
   host_.OpenQuickMessages();
 }
 
-void MainWindow::UseQuickMessage(const std::string& text) {
-  state_.saved_text = text;
-  SetMessageText(text);
-}
-
 void MainWindow::OpenSettings() {
   recipient_list_stale_ = false;
   host_.OpenSettings();
@@ -618,29 +535,6 @@ void MainWindow::OpenSettings() {
 void MainWindow::ShowHelpTopics() {
   if (!services_.help_viewer.ShowContents(settings_.HelpFile)) {
     services_.dialogs.MessageBox("Can´t find the helpfile", "Tolvane", MessageIcon::kCritical);
-  }
-}
-
-void MainWindow::OnEditMenuOpening(bool text_selected) {
-  Mutable(MainControl::kMenuCut).enabled = text_selected;
-  Mutable(MainControl::kMenuCopy).enabled = text_selected;
-  Mutable(MainControl::kMenuPaste).enabled = services_.clipboard.HasText();
-  Changed();
-}
-
-void MainWindow::Copy(int start, int length) {
-  CopySelection(services_.clipboard, MessageText(), start, length);
-}
-
-void MainWindow::Cut(int start, int length) {
-  if (auto text = CutSelection(services_.clipboard, MessageText(), start, length)) {
-    OnMessageEdited(*text);
-  }
-}
-
-void MainWindow::Paste(int start, int length) {
-  if (auto text = PasteOverSelection(services_.clipboard, MessageText(), start, length)) {
-    OnMessageEdited(*text);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/compose_rules.h"
 #include "core/control_state.h"
 #include "core/main_window_host.h"
 #include "core/program_settings.h"
@@ -98,8 +99,8 @@ struct MainWindowServices {
 // screen renders it and forwards the user's actions.
 class MainWindow : public SendContext {
  public:
-  static constexpr int kSingleLimit = 160;
-  static constexpr int kDoubleLimit = 320;
+  static constexpr int kSingleLimit = ComposeRules::kSingleLimit;
+  static constexpr int kDoubleLimit = ComposeRules::kDoubleLimit;
 
   MainWindow(ProgramSettings& settings, const MainWindowServices& services, MainWindowHost& host);
   ~MainWindow() override;
@@ -116,9 +117,8 @@ class MainWindow : public SendContext {
   void SetOnChanged(std::function<void()> on_changed) { on_changed_ = std::move(on_changed); }
 
   // --- The user's actions.
-  void OnMessageEdited(const std::string& text);
-  void OnMessageKeyReleased();
-  void OnDoubleToggled(bool checked);
+  void OnMessageEdited(const std::string& text) { compose_->OnMessageEdited(text); }
+  void OnDoubleToggled(bool checked) { compose_->OnDoubleToggled(checked); }
   void OnRecipientChosen(int index);
   void OnTemporaryNumberToggled(bool checked);
   void OnNumberEdited(const std::string& text);
@@ -133,22 +133,22 @@ class MainWindow : public SendContext {
   void OnAutosendingClicked(bool checked);
   void StartSend();
   void CancelSend();
-  void NewMessage();
+  void NewMessage() { compose_->NewMessage(); }
   void Exit();
   void OpenPhoneBook();
   void OpenQuickMessages();
   // "&Use" in the quick-message window: the message goes into the message
   // box and the saved text.
-  void UseQuickMessage(const std::string& text);
+  void UseQuickMessage(const std::string& text) { compose_->UseQuickMessage(text); }
   void OpenSettings();
   void ShowHelpTopics();
   void ShowAbout() { host_.OpenAbout(); }
   // Edit menu: called before it opens, then the chosen entry acts on the
   // message box's selection (start and length, in characters).
-  void OnEditMenuOpening(bool text_selected);
-  void Cut(int start, int length);
-  void Copy(int start, int length);
-  void Paste(int start, int length);
+  void OnEditMenuOpening(bool text_selected) { compose_->OnEditMenuOpening(text_selected); }
+  void Cut(int start, int length) { compose_->Cut(start, length); }
+  void Copy(int start, int length) { compose_->Copy(start, length); }
+  void Paste(int start, int length) { compose_->Paste(start, length); }
 
   // --- Program-wide state other parts set.
   void SetCommandLineMode(bool on) { command_line_mode_ = on; }
@@ -192,9 +192,9 @@ class MainWindow : public SendContext {
   void SetErrorLabel(const std::string& text);
   // The 320-character mode sends the message box as a double message
   // whatever "&Double" shows; off, the 160-character mode.
-  void SetDoubleMode(bool on);
+  void SetDoubleMode(bool on) { compose_->SetDoubleMode(on); }
 
-  void UpdateCharCount();
+  void UpdateCharCount() { compose_->UpdateCharCount(); }
   void Rensa_Nummer(const std::string& nummer);
 
   // --- SendContext.
@@ -254,6 +254,7 @@ class MainWindow : public SendContext {
   RedialCountdown redial_;
   std::vector<RegisteredTransport> transports_;
   std::unique_ptr<Timer> receipt_timer_;
+  std::unique_ptr<ComposeRules> compose_;
   std::unique_ptr<GroupSending> groups_;
   std::unique_ptr<Autosending> autosending_;
   std::unique_ptr<MailChecker> mail_;

@@ -36,6 +36,8 @@ struct SendState {
   bool restore_controls = false;
   bool write_receipt_file = false;
   std::string receipt_file_name = "kvitto.txt";
+  // The message box as the user last changed it, which text a program put
+  // there does not replace.
   std::string saved_text;
   int following_count = 0;
   // The SMS centre or the gateway took the message (positive answer, or a

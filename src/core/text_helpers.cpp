@@ -47,13 +47,43 @@ std::optional<double> NumericValue(const std::string& text) {
   return negative ? -value : value;
 }
 
-std::string TypedText(const std::string& text, size_t limit) {
-  std::string taken(Utf8Prefix(text, limit));
-  if (taken.size() < text.size() && taken.ends_with('\r') && text[taken.size()] == '\n') {
-    taken.pop_back();
-  }
+std::string EditedText(const std::string& before, const std::string& after, size_t limit) {
+  std::string taken = after;
   std::replace(taken.begin(), taken.end(), '\t', ' ');
-  return taken;
+  if (limit == 0 || Utf8Length(taken) <= limit) return taken;
+  const std::u32string old_text = DecodeUtf8(before);
+  const std::u32string new_text = DecodeUtf8(taken);
+  // The edit replaced the middle of the text: what both share at the start
+  // and at the end stays, and a CR LF is not taken apart.
+  const size_t shorter = std::min(old_text.size(), new_text.size());
+  size_t start =
+      std::mismatch(old_text.begin(), old_text.begin() + shorter, new_text.begin()).first -
+      old_text.begin();
+  if (start > 0 && new_text[start - 1] == U'\r' && start < new_text.size() &&
+      new_text[start] == U'\n') {
+    --start;
+  }
+  size_t end = 0;
+  while (end < shorter - start &&
+         old_text[old_text.size() - 1 - end] == new_text[new_text.size() - 1 - end]) {
+    ++end;
+  }
+  const size_t inserted_end = new_text.size() - end;
+  if (end > 0 && new_text[inserted_end] == U'\n' && inserted_end > start &&
+      new_text[inserted_end - 1] == U'\r') {
+    --end;
+  }
+  const std::u32string_view whole(new_text);
+  const std::u32string_view head = whole.substr(0, start);
+  const std::u32string_view tail = whole.substr(new_text.size() - end);
+  std::u32string_view inserted = whole.substr(start, new_text.size() - end - start);
+  const size_t kept = head.size() + tail.size();
+  inserted = inserted.substr(0, kept < limit ? limit - kept : 0);
+  if (inserted.ends_with(U'\r') && start + inserted.size() < whole.size() &&
+      whole[start + inserted.size()] == U'\n') {
+    inserted.remove_suffix(1);
+  }
+  return EncodeUtf8(std::u32string(head) + std::u32string(inserted) + std::u32string(tail));
 }
 
 std::string DigitsOf(const std::string& text) {

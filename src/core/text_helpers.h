@@ -23,10 +23,12 @@ long LeadingWholeNumber(const std::string& text);
 // anything else, the empty text included.
 std::optional<double> NumericValue(const std::string& text);
 
-// What a message box with room for `limit` characters takes of a typed or
-// pasted text: at most `limit` characters, without a line break (CR LF) that
-// does not fit whole, and every tab as a blank, since SMS carries no tab.
-std::string TypedText(const std::string& text, size_t limit);
+// What a message box with room for `limit` characters takes of an edit that
+// turned `before` into `after`, as a box with a length limit does: the
+// characters the edit inserted as far as they fit, never those already there,
+// a line break (CR LF) only whole, and every tab as a blank, since SMS
+// carries no tab. A `limit` of 0 takes the whole edit.
+std::string EditedText(const std::string& before, const std::string& after, size_t limit);
 
 // The digits "0" to "9" of the text, in their order.
 std::string DigitsOf(const std::string& text);

@@ -64,7 +64,7 @@ void QuickMessagesWindow::ShowAt(int position) {
 }
 
 void QuickMessagesWindow::EditEntry(const std::string& text) {
-  entry_box_.text = TypedText(text, kEntryLimit);
+  entry_box_.text = EditedText(entry_box_.text, text, kEntryLimit);
   char_count_ = std::to_string(Utf8Length(entry_box_.text));
   UpdateButtons();
   Changed();

@@ -6,18 +6,20 @@
 
 namespace tolvane {
 
-// The counter a compose box shows beside the message, as a phone does:
-// the room left in the current part, the number of parts, and " · Unicode"
-// when the text needs UCS-2 (GSM text has no suffix), such as
-// "47 left · 2 SMS · Unicode" or "160 left · 1 SMS" for an empty text. The
-// room counts septets or UCS-2 units, so € takes two and so does an emoji.
-// The text is UTF-8, and so is the counter.
-std::string ComposeCounterText(std::string_view utf8);
+// The counter a compose box shows beside the message, as a phone does.
+struct ComposeCounter {
+  // The room left in the current part, the number of parts, and " · Unicode"
+  // when the text needs UCS-2 (GSM text has no suffix), such as
+  // "47 left · 2 SMS · Unicode" or "160 left · 1 SMS" for an empty text. Past
+  // the limit the excess instead: "7 SMS, over the limit of 6".
+  std::string text;
+  // More parts than the limit: the text cannot be sent as it is.
+  bool over_limit = false;
+};
 
-// The longest start of the text, in whole characters, that goes into at most
-// `max_parts` parts: what a compose box keeps of a text typed or pasted past
-// its room.
-std::string FitToParts(std::string_view utf8, int max_parts);
+// The counter of a UTF-8 text that may take at most `max_parts` parts. The
+// room counts septets or UCS-2 units, so € takes two and so does an emoji.
+ComposeCounter CountForCompose(std::string_view utf8, int max_parts);
 
 }  // namespace tolvane
 

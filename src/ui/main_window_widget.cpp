@@ -2,16 +2,17 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColor>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,7 +30,6 @@
 #include "ui/window_place.h"
 
 namespace tolvane {
-
 MainWindowWidget::MainWindowWidget(QWidget* parent) : QMainWindow(parent) {
   BuildControls();
   BuildMenus();
@@ -61,7 +61,6 @@ void MainWindowWidget::BuildControls() {
   auto* message_label = new QLabel(QStringLiteral("Message to send:"), central);
   message_box_ = new QPlainTextEdit(central);
   message_box_->setObjectName(QStringLiteral("messageBox"));
-  message_box_->installEventFilter(this);
   MakeMessageTextBox(message_box_);
   message_label->setBuddy(message_box_);
   auto* new_message = new QToolButton(central);
@@ -233,8 +232,12 @@ void MainWindowWidget::Bind(MainWindow* presenter) {
     p->Paste(start, length);
   });
 
+  // Every change of the box reaches the presenter, however it was made.
   connect(message_box_, &QPlainTextEdit::textChanged, this, [this, p] {
-    if (!rendering_) p->OnMessageEdited(MessageFromQString(message_box_->toPlainText()));
+    if (rendering_) return;
+    answering_edit_ = true;
+    p->OnMessageEdited(MessageFromQString(message_box_->toPlainText()));
+    answering_edit_ = false;
   });
   connect(number_field_, &QLineEdit::textEdited, this,
           [p](const QString& text) { p->OnNumberEdited(FromQString(text)); });
@@ -267,9 +270,14 @@ void MainWindowWidget::Render() {
   setWindowTitle(ToQString(p.Caption()));
 
   const ControlState& box = p.Control(MainControl::kMessageBox);
-  ShowMessageText(message_box_, MessageToQString(box.text));
+  ShowMessageText(message_box_, MessageToQString(box.text), answering_edit_);
   message_box_->setEnabled(box.enabled);
-  status_line_->setText(ToQString(p.Control(MainControl::kStatusLine).text));
+  const ControlState& status = p.Control(MainControl::kStatusLine);
+  status_line_->setText(ToQString(status.text));
+  QPalette status_palette = palette();
+  // A dark red, readable on a light window, for a message over its limit.
+  if (status.warning) status_palette.setColor(QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
+  status_line_->setPalette(status_palette);
   receipt_frame_->setTitle(ToQString(p.Control(MainControl::kReceiptFrame).text));
   receipt_line_->setText(ToQString(p.Control(MainControl::kReceiptLine).text));
   const ControlState& number = p.Control(MainControl::kNumberField);
@@ -381,13 +389,6 @@ void MainWindowWidget::moveEvent(QMoveEvent* event) {
 void MainWindowWidget::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange) NoteNormalPlace();
-}
-
-bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == message_box_ && event->type() == QEvent::KeyRelease && presenter_) {
-    presenter_->OnMessageKeyReleased();
-  }
-  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindowWidget::closeEvent(QCloseEvent* event) {

@@ -40,7 +40,6 @@ class MainWindowWidget : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void changeEvent(QEvent* event) override;
 
@@ -64,6 +63,8 @@ class MainWindowWidget : public QMainWindow {
   MainWindow* presenter_ = nullptr;
   std::function<void()> on_close_;
   bool rendering_ = false;
+  // The presenter is taking the user's edit of the message box.
+  bool answering_edit_ = false;
   int focus_count_seen_ = 0;
   bool group_panel_shown_ = false;
   int normal_height_ = 0;

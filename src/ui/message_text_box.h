@@ -11,9 +11,13 @@ namespace tolvane {
 void MakeMessageTextBox(QPlainTextEdit* box);
 
 // Shows `text`, the presenter's content of `box`, when it differs from what
-// the box shows. The caret goes to the end of a new text, but stays where it
-// was when only characters were replaced (a pasted tab taken as a blank).
-void ShowMessageText(QPlainTextEdit* box, const QString& text);
+// the box shows. Only the part that differs is replaced, as an edit the
+// user can undo; `answers_edit` says the presenter took the user's last edit
+// only in part, which then is undone together with it. The caret stays where
+// it was when only characters were replaced (a pasted tab taken as a blank),
+// stays at the edit when the box took an edit in part, and goes to the end of
+// a new text.
+void ShowMessageText(QPlainTextEdit* box, const QString& text, bool answers_edit = false);
 
 }  // namespace tolvane
 

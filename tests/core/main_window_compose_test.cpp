@@ -1,10 +1,25 @@
+// The main window's compose rules: the count and the limit of the message
+// box, what it takes of an edit, "&Double", the recipient, and the part limit
+// of a transport that splits on every path that sends the box.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "sim/sim_event_loop.h"
-#include "support/window_peripherals.h"
+#include <functional>
 
-namespace tolvane {
+#include "bulk/command_line_sending.h"
+#include "bulk/group_sending.h"
+#include "core/secret_names.h"
+#include "core/secret_store.h"
+#include "core/settings_loader.h"
+#include "core/utf8.h"
+#include "sim/sim_dialler.h"
+#include "sim/sim_event_loop.h"
+#include "sim/sim_mail_client.h"
+#include "sim/sim_smpp_provider.h"
+#include "sim/sim_tcp_connection.h"
+#include "support/scenarios.h"
+
+namespace tolvane::testing {
 namespace {
 
 using ::testing::_;
@@ -13,45 +28,58 @@ using ::testing::Return;
 
 // The compose rules stop a send before any transport is reached, so the
 // transports' ports are inert mocks here.
-class MainWindowComposeTest : public ::testing::Test, protected testing::WindowPeripherals {
+class MainWindowComposeTest : public ::testing::Test, protected WindowPeripherals {
  protected:
   const std::string& Text(MainControl control) const { return window_.Control(control).text; }
   void ShowPeople() {
     window_.SetPhoneBookCursor(&book.cursor());
     window_.RefreshRecipientList();
   }
-  void Type(const std::string& text) { testing::TypeMessage(window_, text); }
+  void Type(const std::string& text) { TypeMessage(window_, text); }
 
   sim::SimEventLoop loop_;
   MainWindow window_{settings, Services(loop_), host};
 };
 
-TEST_F(MainWindowComposeTest, CountShowsLengthAndTypingStopsAtTheLimit) {
+TEST_F(MainWindowComposeTest, TheBoxTakesAnEditAsFarAsItFitsAndNeverCutsWhatWasThere) {
   Type("Hello, world");
   EXPECT_EQ(Text(MainControl::kStatusLine), "12 character in message (Max 160).");
-  Type(std::string(170, 'a'));
-  EXPECT_EQ(window_.MessageText().size(), 160u);
-  window_.OnDoubleToggled(true);
-  Type(std::string(400, 'b'));
-  EXPECT_EQ(window_.MessageText().size(), 320u);
-  EXPECT_EQ(Text(MainControl::kStatusLine), "320 character in message (Max 320).");
-
-  // A line break (CR LF) is taken only whole: it may fill the last two places
-  // of either limit, but never leaves a lone CR in the last one.
-  for (const size_t limit : {160u, 320u}) {
-    window_.OnDoubleToggled(limit == 320u);
-    const std::string last_fitting = std::string(limit - 2, 'c') + "\r\n";
-    Type(last_fitting + "d");
-    EXPECT_EQ(window_.MessageText(), last_fitting);
-    Type(std::string(limit - 1, 'c') + "\r\n");
-    EXPECT_EQ(window_.MessageText(), std::string(limit - 1, 'c'));
-    EXPECT_EQ(
-        Text(MainControl::kStatusLine),
-        std::to_string(limit - 1) + " character in message (Max " + std::to_string(limit) + ").");
+  const std::string a150(150, 'a');
+  const std::string a158(158, 'a');
+  const struct {
+    int limit;
+    std::string before;
+    std::string after;  // the box after the user's edit
+    std::string taken;
+  } kEdits[] = {
+      {160, "", std::string(170, 'a'), std::string(160, 'a')},
+      // Typed at the start or pasted in the middle of a nearly full box: the
+      // new characters as far as they fit, the end of the text kept.
+      {160, std::string(160, 'a'), "x" + std::string(160, 'a'), std::string(160, 'a')},
+      {160, a150, "aaaaa" + std::string(20, 'x') + std::string(145, 'a'),
+       "aaaaa" + std::string(10, 'x') + std::string(145, 'a')},
+      {320, std::string(300, 'a'), std::string(400, 'b'), std::string(320, 'b')},
+      // A line break (CR LF) fits only whole, even at the last two places.
+      {160, a158, a158 + "\r\n", a158 + "\r\n"},
+      {160, a158 + "a", a158 + "a\r\n", a158 + "a"},
+      {160, a158 + "a", "\r\n" + a158 + "a", a158 + "a"},
+      {320, std::string(318, 'a'), std::string(318, 'a') + "\r\nd", std::string(318, 'a') + "\r\n"},
+      // Deleting from text a program put in past the limit is taken.
+      {160, std::string(170, 'a'), std::string(165, 'a'), std::string(165, 'a')},
+      // SMS has no tab: a pasted one is a blank.
+      {160, "", "Name:\tAnna", "Name: Anna"},
+  };
+  for (const auto& edit : kEdits) {
+    window_.OnDoubleToggled(edit.limit == 320);
+    window_.SetMessageText(edit.before);
+    window_.OnMessageEdited(edit.after);
+    EXPECT_EQ(window_.MessageText(), edit.taken) << edit.after;
+    EXPECT_EQ(window_.State().saved_text, edit.taken);
+    EXPECT_EQ(Text(MainControl::kStatusLine), std::to_string(Utf8Length(edit.taken)) +
+                                                  " character in message (Max " +
+                                                  std::to_string(edit.limit) + ").");
+    EXPECT_FALSE(window_.Control(MainControl::kStatusLine).warning);
   }
-  // SMS has no tab: a pasted one is a blank.
-  Type("Name:\tAnna");
-  EXPECT_EQ(window_.MessageText(), "Name: Anna");
 
   // Text the program puts in is counted too, also during a mail check.
   window_.OnDoubleToggled(false);
@@ -89,11 +117,19 @@ TEST_F(MainWindowComposeTest, SendsThatBreakTheRulesAreRefusedBeforeAnyTransport
   EXPECT_FALSE(window_.State().attempted);
 }
 
-TEST_F(MainWindowComposeTest, ToggleDoublePutsSavedTextBack) {
-  Type("kept text");
-  window_.OnMessageEdited("kept text and more");  // not yet released
+// Choosing a recipient or toggling "&Double" puts back the user's text,
+// however it was changed last, and not what a program put in.
+TEST_F(MainWindowComposeTest, TheUsersLastChangeIsWhatComesBack) {
+  book.Add("Anna", "070-111");
+  ShowPeople();
+  Type("typed");
+  window_.Paste(5, 0);  // an empty clipboard pastes nothing
+  window_.OnMessageEdited("typed and pasted");
+  window_.OnRecipientChosen(0);
+  EXPECT_EQ(window_.MessageText(), "typed and pasted");
+  window_.SetMessageText("put in by a program");
   window_.OnDoubleToggled(true);
-  EXPECT_EQ(window_.MessageText(), "kept text");
+  EXPECT_EQ(window_.MessageText(), "typed and pasted");
   EXPECT_EQ(window_.FocusRequest(), MainControl::kMessageBox);
 }
 
@@ -171,5 +207,168 @@ TEST_F(MainWindowComposeTest, EditMenuFollowsSelectionAndClipboardAndHelpMaybeMi
   EXPECT_THAT(dialogs.Texts(), ElementsAre("Can´t find the helpfile"));
 }
 
+// With a transport that splits, against the simulated SMPP provider: the box
+// takes whatever is typed or pasted and counts as a phone does, and every
+// path that sends the box refuses more than `[Message] MaxParts` parts before
+// anything is connected, and sends exactly that many.
+class SplittingComposeTest : public WindowScenario {
+ protected:
+  SplittingComposeTest() {
+    settings.AccessTyp = "SMPP";
+    settings.SmppHost = "smpp.example.net";
+    settings.SmppSystemId = "tolvane";
+    settings.MailServer = "pop.example.com";
+    settings.RasYN = "1";  // the mail server is reached without dialling
+    ComputeDerivedFields(settings);
+    EXPECT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "secret"));
+    smpp_connection = &connection;
+    window = std::make_unique<MainWindow>(settings,
+                                          Services(loop, serial, http, mail_client, dial_up), host);
+    history.Follow(*window, loop);
+    window->ConfigureTransports();
+  }
+  ~SplittingComposeTest() override { window.reset(); }
+
+  void UseTemporaryNumber() {
+    window->OnTemporaryNumberToggled(true);
+    window->OnNumberEdited("0701");
+  }
+  const ControlState& Status() const { return window->Control(MainControl::kStatusLine); }
+  size_t Submitted() const { return provider.Submissions().size(); }
+
+  sim::SimSmppProvider provider{Schedule(loop)};
+  sim::SimTcpConnection connection{loop, provider};
+  sim::SimMailbox mailbox;
+  sim::SimMailClient mail_client{loop, mailbox};
+  sim::SimDialler dial_up{loop};
+};
+
+std::string Repeat(const std::string& text, int times) {
+  std::string repeated;
+  for (int i = 0; i < times; ++i) repeated += text;
+  return repeated;
+}
+
+TEST_F(SplittingComposeTest, TheCounterCountsAsAPhoneAndDoubleIsNotNeeded) {
+  TypeMessage(*window, Repeat("Ж", 87));
+  EXPECT_EQ(Status().text, "47 left · 2 SMS · Unicode");
+  EXPECT_FALSE(Status().warning);
+  const ControlState& double_box = window->Control(MainControl::kDouble);
+  EXPECT_FALSE(double_box.enabled);
+  EXPECT_FALSE(double_box.checked);
+  EXPECT_EQ(double_box.tool_tip, "Not needed: this transport sends a long message in linked parts");
+  EXPECT_EQ(window->Control(MainControl::kMessageBox).max_length, 0);
+}
+
+TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimit) {
+  UseTemporaryNumber();
+  const std::string a600(600, 'a');
+  const struct {
+    int max_parts;
+    std::string before;
+    std::string typed;  // the box after the user's edit
+    std::string counter;
+    size_t parts;  // sent, or 0 when Send refuses
+  } kCases[] = {
+      {6, "", std::string(918, 'a'), "0 left · 6 SMS", 6},
+      {6, std::string(918, 'a'), std::string(919, 'a'), "7 SMS, over the limit of 6", 0},
+      // An emoji typed at the start of 600 letters makes all of it UCS-2.
+      {6, a600, "😀" + a600, "9 SMS, over the limit of 6 · Unicode", 0},
+      {6, "", std::string(1000, 'a'), "7 SMS, over the limit of 6", 0},
+      // A line break at the limit stays whole.
+      {6, std::string(917, 'a'), std::string(917, 'a') + "\r\n", "7 SMS, over the limit of 6", 0},
+      {1, "", std::string(160, 'a'), "0 left · 1 SMS", 1},
+      {1, "", std::string(161, 'a'), "2 SMS, over the limit of 1", 0},
+      {255, "", std::string(255 * 153, 'a'), "0 left · 255 SMS", 255},
+      {255, "", std::string(255 * 153 + 1, 'a'), "256 SMS, over the limit of 255", 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.counter);
+    settings.MaxParts = c.max_parts;
+    window->SetMessageText(c.before);
+    window->OnMessageEdited(c.typed);
+    EXPECT_EQ(window->MessageText(), c.typed);
+    EXPECT_EQ(Status().text, c.counter);
+    EXPECT_EQ(Status().warning, c.parts == 0);
+    const size_t submitted = Submitted();
+    const int connections = provider.Connections();
+    window->StartSend();
+    EXPECT_EQ(Submitted() - submitted, c.parts);
+    if (c.parts == 0) {
+      const size_t parts = c.counter.find(' ');
+      EXPECT_EQ(Receipt(), "Message too long: " + c.counter.substr(0, parts) + " parts, at most " +
+                               std::to_string(c.max_parts));
+      EXPECT_EQ(provider.Connections(), connections);
+      EXPECT_EQ(window->MessageText(), c.typed);
+    }
+  }
+}
+
+TEST_F(SplittingComposeTest, EveryPathThatSendsTheBoxRefusesPastThePartLimit) {
+  constexpr char kTooLong[] = "Message too long: 2 parts, at most 1";
+  settings.MaxParts = 1;
+  settings.AutoFil = "/out";
+  settings.AutoTyp = "1";
+  settings.AutoTabort = "1";
+  files.MakeFolder("/out");
+  window->SetPhoneBookStore(&book.store());
+  window->SetPhoneBookCursor(&book.cursor());
+  book.AddToGroup("Vänner", "Anna", "0702");
+  auto order = [this](const std::string& order) {
+    window->SetCommandLineMode(true);
+    CommandLineSending(*window).ArgSandning(order);
+    window->SetCommandLineMode(false);
+  };
+  const struct {
+    const char* path;
+    size_t recipients;
+    std::function<void(const std::string&)> send;
+  } kPaths[] = {
+      {"Send", 1,
+       [this](const std::string& text) {
+         TypeMessage(*window, text);
+         window->StartSend();
+       }},
+      {"Send to Group", 1,
+       [this](const std::string& text) {
+         window->OnGroupSendingToggled();
+         TypeMessage(*window, text);
+         window->Groups().SendToGroup();
+         window->OnGroupSendingToggled();
+       }},
+      {"order to a number", 1, [&order](const std::string& text) { order("N//0703//" + text); }},
+      {"order to a list", 2, [&order](const std::string& text) { order("N//0703,0704//" + text); }},
+      {"order to a group", 1, [&order](const std::string& text) { order("G//Vänner//" + text); }},
+      {"autosend file", 1,
+       [this](const std::string& text) {
+         files.Write("/out/a.txt", text);
+         window->OnAutosendingClicked(true);
+         WaitUntil(loop, [this] { return !window->Control(MainControl::kAutosending).checked; });
+       }},
+      // The summary is "1 mail waiting. ", the mail and a blank.
+      {"mail forward", 1,
+       [this](const std::string& text) {
+         mailbox.messages = {text.substr(17)};
+         window->Mail().CheckNow();
+         loop.RunFor(std::chrono::minutes(2));
+       }},
+  };
+  for (const auto& path : kPaths) {
+    SCOPED_TRACE(path.path);
+    UseTemporaryNumber();  // an order to a number unchecks it
+    size_t submitted = Submitted();
+    path.send(std::string(160, 'a'));
+    EXPECT_EQ(Submitted() - submitted, path.recipients);
+
+    submitted = Submitted();
+    const int connections = provider.Connections();
+    const int refusals = receipts.Count(kTooLong);
+    path.send(std::string(161, 'a'));
+    EXPECT_EQ(receipts.Count(kTooLong), refusals + 1);
+    EXPECT_EQ(Submitted(), submitted);
+    EXPECT_EQ(provider.Connections(), connections);
+  }
+}
+
 }  // namespace
-}  // namespace tolvane
+}  // namespace tolvane::testing

@@ -74,21 +74,32 @@ TEST(MessageSplitterTest, PartsAndCounterOfACorpus) {
     ASSERT_EQ(split.parts.size(), static_cast<size_t>(c.parts));
     EXPECT_EQ(split.parts.front().size(), c.first_part);
     EXPECT_EQ(Joined(split), SanitiseUtf8(c.text));
-    EXPECT_EQ(ComposeCounterText(c.text), c.counter);
+    EXPECT_EQ(CountForCompose(c.text, kDefaultMaxParts).text, c.counter);
   }
 }
 
-TEST(MessageSplitterTest, AComposeBoxKeepsTheLongestStartThatFitsItsParts) {
-  // Two GSM parts hold 306 septets; a pasted 400 keeps 306.
-  EXPECT_EQ(FitToParts(std::string(400, 'a'), 2), std::string(306, 'a'));
-  EXPECT_EQ(FitToParts("short", 1), "short");
-  // € takes two septets: 79 of them fill one part, the 80th would not fit
-  // whole, and the escape pair is not cut.
-  EXPECT_EQ(FitToParts(Repeat("€", 81), 1), Repeat("€", 80));
-  EXPECT_EQ(FitToParts("a" + Repeat("€", 80), 1), "a" + Repeat("€", 79));
-  // An emoji that would open a third UCS-2 part is left out whole.
-  const std::string unicode = Repeat("Ж", 133);
-  EXPECT_EQ(FitToParts(unicode + "😀", 2), unicode);
+TEST(MessageSplitterTest, TheCounterShowsTheExcessPastThePartLimit) {
+  const std::string emoji = "😀";
+  const struct {
+    std::string text;
+    int max_parts;
+    std::string counter;
+  } kCases[] = {
+      {std::string(918, 'a'), 6, "0 left · 6 SMS"},
+      {std::string(919, 'a'), 6, "7 SMS, over the limit of 6"},
+      // An emoji typed at the start makes the whole text UCS-2: 67 units a part.
+      {emoji + std::string(400, 'a'), 6, "0 left · 6 SMS · Unicode"},
+      {emoji + std::string(401, 'a'), 6, "7 SMS, over the limit of 6 · Unicode"},
+      {std::string(160, 'a'), 1, "0 left · 1 SMS"},
+      {std::string(161, 'a'), 1, "2 SMS, over the limit of 1"},
+      {std::string(255 * 153, 'a'), 255, "0 left · 255 SMS"},
+      {std::string(255 * 153 + 1, 'a'), 255, "256 SMS, over the limit of 255"},
+  };
+  for (const auto& c : kCases) {
+    const ComposeCounter counter = CountForCompose(c.text, c.max_parts);
+    EXPECT_EQ(counter.text, c.counter);
+    EXPECT_EQ(counter.over_limit, c.counter.find("over") != std::string::npos) << c.counter;
+  }
 }
 
 TEST(MessageSplitterTest, LinkedPartsWithinTheLimitAndOneOver) {

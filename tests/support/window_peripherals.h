@@ -67,10 +67,9 @@ struct WindowPeripherals {
   ::testing::NiceMock<MockDialler> dialler;
 };
 
-// Types into the message box and releases the key, as the user does.
+// Types into the message box, as the user does.
 inline void TypeMessage(MainWindow& window, const std::string& text) {
   window.OnMessageEdited(text);
-  window.OnMessageKeyReleased();
 }
 
 }  // namespace tolvane::testing

@@ -1,17 +1,22 @@
 // The main window on screen, bound to its presenter sending over the
-// simulated modem: captions, counting, line breaks, group mode and the delay
-// options.
+// simulated modem: captions, counting, line breaks, every way text reaches
+// the message box, the part limit of a transport that splits, group mode and
+// the delay options. No test may make Qt warn about a text cursor.
 #include "ui/main_window_widget.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QMimeData>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,7 +25,9 @@
 #include <QTest>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "bulk/group_sending.h"
 #include "bulk/time_to_send_dialog.h"
@@ -33,10 +40,24 @@ namespace tolvane::testing {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+// What Qt said about text cursors, such as a caret put past the end of a text.
+std::vector<std::string>& TextCursorWarnings() {
+  static auto* warnings = new std::vector<std::string>;
+  return *warnings;
+}
+QtMessageHandler previous_handler = nullptr;
 
 class MainWindowWidgetTest : public ModemScenario {
  protected:
   MainWindowWidgetTest() {
+    TextCursorWarnings().clear();
+    previous_handler = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+          if (text.contains("QTextCursor")) TextCursorWarnings().push_back(text.toStdString());
+          if (previous_handler != nullptr) previous_handler(type, context, text);
+        });
     book.AddToGroup("Vänner", "Anna", "0701");
     book.AddToGroup("Jobb", "Bertil", "0702");
     book.AddToGroup("Jobb", "Cecilia", "0703");
@@ -45,7 +66,11 @@ class MainWindowWidgetTest : public ModemScenario {
     widget_->Bind(window.get());
     widget_->show();
   }
-  ~MainWindowWidgetTest() override { widget_.reset(); }
+  ~MainWindowWidgetTest() override {
+    widget_.reset();
+    qInstallMessageHandler(previous_handler);
+    EXPECT_THAT(TextCursorWarnings(), IsEmpty());
+  }
 
   template <typename T = QPushButton>
   T* Named(const QString& caption) {
@@ -55,6 +80,14 @@ class MainWindowWidgetTest : public ModemScenario {
     return nullptr;
   }
   QPlainTextEdit* Box() { return widget_->findChild<QPlainTextEdit*>("messageBox"); }
+  void TriggerMenu(const QString& caption) {
+    for (QAction* action : widget_->findChildren<QAction*>()) {
+      if (action->text() == caption) action->trigger();
+    }
+  }
+  QColor StatusColour() {
+    return widget_->findChild<QLabel*>("statusLine")->palette().color(QPalette::WindowText);
+  }
   QString Label(const char* name) { return widget_->findChild<QLabel*>(name)->text(); }
   QStringList Shown(const char* name) {
     QAbstractItemModel* model = widget_->findChild<QListView*>(name)->model();
@@ -127,12 +160,24 @@ TEST_F(MainWindowWidgetTest, ATypedLineBreakCountsTwoAndGoesToTheSmsCentreAsSpac
   EXPECT_THAT(smsc.Submits()[0], HasSubstr("//6162200A6364/"));
 }
 
-TEST_F(MainWindowWidgetTest, ALineBreakThatDoesNotFitWholeIsNotTaken) {
+// A full box takes no more, and Undo takes back a paste it took in part.
+TEST_F(MainWindowWidgetTest, AFullBoxTakesNoMoreAndUndoTakesBackAPartlyTakenPaste) {
   QTest::keyClicks(Box(), QString(159, 'a'));
   QTest::keyClick(Box(), Qt::Key_Return);
   EXPECT_EQ(window->MessageText(), std::string(159, 'a'));
   EXPECT_EQ(Box()->toPlainText(), QString(159, 'a'));
   EXPECT_EQ(Label("statusLine"), "159 character in message (Max 160).");
+
+  window->NewMessage();
+  Box()->insertPlainText(QString(150, 'a'));
+  QGuiApplication::clipboard()->setText(QString(20, 'b'));
+  Box()->moveCursor(QTextCursor::Start);
+  QTest::keyClick(Box(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Box()->toPlainText(), QString(10, 'b') + QString(150, 'a'));
+  EXPECT_EQ(Box()->textCursor().position(), 10);
+  QTest::keyClick(Box(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Box()->toPlainText(), QString(150, 'a'));
+  EXPECT_EQ(window->MessageText(), std::string(150, 'a'));
 }
 
 TEST_F(MainWindowWidgetTest, TextThatTheProgramOrThePasteBringsIsShownAndCountedTheSameWay) {
@@ -147,9 +192,7 @@ TEST_F(MainWindowWidgetTest, TextThatTheProgramOrThePasteBringsIsShownAndCounted
   cursor.setPosition(7, QTextCursor::KeepAnchor);
   Box()->setTextCursor(cursor);
   window->OnEditMenuOpening(true);
-  for (QAction* action : widget_->findChildren<QAction*>()) {
-    if (action->text() == "&Paste") action->trigger();
-  }
+  TriggerMenu("&Paste");
   EXPECT_EQ(window->MessageText(), "one\r\n2\r\n3");
   EXPECT_EQ(Box()->toPlainText(), "one\n2\n3");
 
@@ -182,6 +225,82 @@ TEST_F(MainWindowWidgetTest, TabLeavesTheMessageBoxAndAPastedTabIsABlank) {
   EXPECT_EQ(window->MessageText(), "ax yb");
   EXPECT_EQ(Box()->toPlainText(), "ax yb");
   EXPECT_EQ(Box()->textCursor().position(), 4);
+}
+
+// Every change of the box counts, however it was made: choosing a recipient
+// next puts back the text as the user last changed it.
+TEST_F(MainWindowWidgetTest, PastedInsertedOrDroppedTextStaysWhenARecipientIsChosen) {
+  book.Add("Bo", "070-333");
+  window->SetRecipientListStale(true);
+  window->RefreshRecipientList();
+  auto* list = widget_->findChild<QListView*>("recipients");
+  const std::function<void()> kWays[] = {
+      [this] {
+        QGuiApplication::clipboard()->setText(" pasted");
+        QTest::keyClick(Box(), Qt::Key_V, Qt::ControlModifier);
+      },
+      [this] {
+        clipboard.SetText(" pasted");
+        window->OnEditMenuOpening(false);
+        TriggerMenu("&Paste");
+      },
+      [this] { Box()->insertPlainText(" pasted"); },
+      [this] {
+        QMimeData dragged;
+        dragged.setText(" pasted");
+        const QPoint end = Box()->viewport()->rect().bottomRight();
+        QDragEnterEvent enter(end, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Box()->viewport(), &enter);
+        QDropEvent drop(QPointF(end), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Box()->viewport(), &drop);
+      },
+  };
+  for (size_t way = 0; way < std::size(kWays); ++way) {
+    window->NewMessage();
+    QTest::keyClicks(Box(), "Hi");
+    kWays[way]();
+    EXPECT_EQ(Box()->toPlainText(), "Hi pasted") << way;
+    list->setCurrentIndex(list->model()->index(1 - list->currentIndex().row(), 0));
+    EXPECT_EQ(Box()->toPlainText(), "Hi pasted") << way;
+    EXPECT_EQ(window->MessageText(), "Hi pasted") << way;
+  }
+}
+
+// With a transport that splits, nothing typed or pasted is cut: past
+// `[Message] MaxParts` the counter shows the excess in the warning colour,
+// Send refuses, and Undo takes the last edit back.
+TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsSendRefusesAndNothingIsCut) {
+  settings.AccessTyp = "SMPP";
+  window->ConfigureTransports();
+  auto* double_box = Named<QCheckBox>("&Double");
+  EXPECT_FALSE(double_box->isEnabled());
+  EXPECT_EQ(double_box->toolTip(),
+            "Not needed: this transport sends a long message in linked parts");
+  const QColor normal = StatusColour();
+
+  Box()->insertPlainText(QString(918, 'a'));
+  EXPECT_EQ(Label("statusLine"), QString::fromUtf8("0 left · 6 SMS"));
+  // Typed at the start of the full box: all of it UCS-2, 919 units.
+  Box()->moveCursor(QTextCursor::Start);
+  QKeyEvent zhe(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("Ж"));
+  QCoreApplication::sendEvent(Box(), &zhe);
+  EXPECT_EQ(Box()->toPlainText(), QString::fromUtf8("Ж") + QString(918, 'a'));
+  EXPECT_EQ(Label("statusLine"), QString::fromUtf8("14 SMS, over the limit of 6 · Unicode"));
+  EXPECT_NE(StatusColour(), normal);
+  Named("&Send")->click();
+  EXPECT_EQ(Label("receiptLine"), "Message too long: 14 parts, at most 6");
+  EXPECT_TRUE(Named("&Send")->isEnabled());
+
+  QTest::keyClick(Box(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Box()->toPlainText(), QString(918, 'a'));
+  EXPECT_EQ(Label("statusLine"), QString::fromUtf8("0 left · 6 SMS"));
+  EXPECT_EQ(StatusColour(), normal);
+
+  QGuiApplication::clipboard()->setText(QString(1000, 'b'));
+  QTest::keyClick(Box(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(window->MessageText().size(), 1918u);
+  EXPECT_EQ(Label("statusLine"), QString::fromUtf8("13 SMS, over the limit of 6"));
+  EXPECT_NE(StatusColour(), normal);
 }
 
 TEST_F(MainWindowWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMembers) {
