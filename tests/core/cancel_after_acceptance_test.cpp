@@ -5,8 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 
+#include "bulk/command_line_sending.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "sim/sim_emi_centre.h"
@@ -104,6 +106,19 @@ TEST_F(CancelAfterAcceptanceTest, AnAcceptedMessageKeepsItsOutcome) {
     }
   }
   EXPECT_EQ(LogLines().size(), 8u);
+}
+
+// An order tells its caller it was accepted, and its receipt file says so.
+TEST_F(CancelAfterAcceptanceTest, AnOrderAcceptedBeforeTheCancelReportsItSent) {
+  settings.AccessTyp = "EMI";
+  centre_.Options().notification_delay_ms = kLong;
+  At(30000, [&] { window->CancelSend(); });
+  EXPECT_EQ(CommandLineSending(*window).ArgSandning("N//0701234567//Hej//kvitto.txt"),
+            OrderOutcome::kAccepted);
+  std::ifstream file(ReceiptFilePath(settings.ProgramFolder, "kvitto.txt"));
+  std::string line;
+  ASSERT_TRUE(std::getline(file, line));
+  EXPECT_EQ(LogRecord::FromLine(line).result, "Message sent.");
 }
 
 }  // namespace
