@@ -99,6 +99,7 @@ void SimGsmModem::SetOnCarrier(std::function<void(bool)> on_carrier) {
 }
 
 void SimGsmModem::FromDte(const std::string& bytes) {
+  if (now_ms_) clock_ms_ = now_ms_();
   for (char c : bytes) {
     if (taking_pdu_) {
       PduByte(c);
@@ -111,16 +112,40 @@ void SimGsmModem::FromDte(const std::string& bytes) {
 void SimGsmModem::SetDtr(bool on) {
   if (dtr_ == on) return;
   dtr_ = on;
-  if (!on) {
-    ++generation_;
-    ResetSettings();
-    line_.clear();
-    after_cr_ = false;
-    taking_pdu_ = false;
-    pdu_.clear();
-  }
+  if (!on) Restart();
+  if (on && !std::exchange(powered_, true)) StartSimBusy();
   if (on_carrier_) on_carrier_(on);
 }
+
+void SimGsmModem::Replug() {
+  Restart();
+  if (std::exchange(unlocked_by_pin_, false)) {
+    options_.sim_state = GsmModemOptions::SimState::kPinWanted;
+  }
+  StartSimBusy();
+}
+
+void SimGsmModem::Restart() {
+  ++generation_;
+  ResetSettings();
+  line_.clear();
+  after_cr_ = false;
+  taking_pdu_ = false;
+  pdu_.clear();
+}
+
+void SimGsmModem::StartSimBusy() {
+  if (options_.sim_busy_ms <= 0) return;
+  sim_busy_ = true;
+  Later(
+      options_.sim_busy_ms,
+      [this, period = ++sim_busy_periods_] {
+        if (period == sim_busy_periods_) sim_busy_ = false;
+      },
+      true);
+}
+
+int64_t SimGsmModem::Now() const { return now_ms_ ? now_ms_() : clock_ms_; }
 
 void SimGsmModem::Unsolicited(const std::string& line) { Send(line); }
 
@@ -159,6 +184,7 @@ void SimGsmModem::CommandLine(const std::string& line) {
   if (at == std::string::npos || line.find_first_not_of(' ') != at) return;
   const bool silent = Silent();
   commands_.push_back(line.substr(at));
+  command_ms_.push_back(Now());
   if (silent) return;
   const std::string rest = line.substr(at + 2);
   const auto& refused = options_.refused_commands;
@@ -235,14 +261,12 @@ SimGsmModem::Answer SimGsmModem::Extended(const std::string& command) {
     more_messages_ = *mode;
     return {{}, "OK"};
   }
-  if (name == "+CNMA") {
-    ++acknowledgements_;
-    return {{}, message_service_ == 1 ? "OK" : CmsError("340")};
-  }
+  if (name == "+CNMA") return {{}, Acknowledge()};
   return {{}, "OK"};
 }
 
 std::string SimGsmModem::SimNotReady() const {
+  if (sim_busy_) return CmeError(14);
   switch (options_.sim_state) {
     case GsmModemOptions::SimState::kReady:
       return "";
@@ -260,10 +284,12 @@ SimGsmModem::Answer SimGsmModem::Pin(const std::string& tail) {
   using SimState = GsmModemOptions::SimState;
   SimState& state = options_.sim_state;
   if (tail == "=?") return {{}, "OK"};
+  if (sim_busy_ && state != SimState::kNoSim) return {{}, CmeError(14)};
   if (tail == "?") {
     switch (state) {
       case SimState::kReady:
-        return {{"+CPIN: READY"}, "OK"};
+        if (options_.ready_line.empty()) return {{}, "OK"};
+        return {{options_.ready_line}, "OK"};
       case SimState::kPinWanted:
         return {{"+CPIN: SIM PIN"}, "OK"};
       case SimState::kPukWanted:
@@ -280,6 +306,8 @@ SimGsmModem::Answer SimGsmModem::Pin(const std::string& tail) {
   if (state == SimState::kPinWanted && values[0] == options_.pin) {
     state = SimState::kReady;
     wrong_pins_ = 0;
+    unlocked_by_pin_ = true;
+    StartSimBusy();
     return {{}, "OK"};
   }
   // Without its PUK the SIM stays locked: no try unlocks it.
@@ -366,9 +394,9 @@ void SimGsmModem::EndSubmit() {
     return;
   }
   auto& errors = options_.submit_errors;
-  if (!errors.empty()) {
-    const std::string code = errors.front();
-    errors.erase(errors.begin());
+  const std::string code = errors.empty() ? "" : errors.front();
+  if (!errors.empty()) errors.erase(errors.begin());
+  if (!code.empty()) {
     Reply(options_.network_delay_ms, {{}, CmsError(code)});
     return;
   }
@@ -382,8 +410,9 @@ void SimGsmModem::Accept(const std::string& tpdu, int declared_octets, const Sub
   const int reference = next_reference_;
   next_reference_ = (next_reference_ + 1) % kMaxReference;
   submissions_.push_back(
-      {ToHex(tpdu), declared_octets, reference, submit.recipient, submit.report_requested});
+      {ToHex(tpdu), declared_octets, reference, Now(), submit.recipient, submit.report_requested});
   SendAnswer({{"+CMGS: " + std::to_string(reference)}, "OK"});
+  if (static_cast<int>(submissions_.size()) == options_.replug_after_submits) Replug();
   if (!submit.report_requested) return;
   const int64_t taken_ms = clock_ms_;
   int delay = 0;
@@ -407,15 +436,54 @@ void SimGsmModem::SendReport(int reference, const std::string& recipient_field, 
   const std::string hex = ToHex(tpdu);
   const std::string octets = std::to_string(tpdu.size());
   if (report_mode_ == 1) {
-    reports_.push_back({reference, status, hex, 0});
-    Send("\r\n+CDS: " + octets + "\r\n" + kSimServiceCentre + hex + "\r\n");
+    reports_.push_back({reference, status, hex, 0, Now()});
+    if (unacknowledged_) {
+      held_reports_.push_back(reports_.size() - 1);
+    } else {
+      Route(reports_.size() - 1);
+    }
     return;
   }
   int index = 1;
   while (stored_.count(index) > 0) ++index;
   stored_[index] = hex;
-  reports_.push_back({reference, status, hex, index});
+  reports_.push_back({reference, status, hex, index, Now()});
   Send("\r\n+CDSI: \"SM\"," + std::to_string(index) + "\r\n");
+}
+
+void SimGsmModem::Route(size_t index) {
+  GsmReport& report = reports_[index];
+  report.sent_ms = Now();
+  Send("\r\n+CDS: " + std::to_string(report.tpdu_hex.size() / 2) + "\r\n" + kSimServiceCentre +
+       report.tpdu_hex + "\r\n");
+  // Before phase 2+ the modem acknowledges on its own.
+  if (message_service_ != 1) return;
+  unacknowledged_ = index;
+  Later(options_.acknowledge_ms, [this, index] {
+    if (unacknowledged_ != index) return;
+    // RP-ERROR to the network, and routing switched off: the held reports
+    // go back to the network with it.
+    unacknowledged_.reset();
+    held_reports_.clear();
+    report_mode_ = 0;
+    std::vector<std::string> values = Arguments("=" + report_routing_);
+    values[1] = values[3] = "0";
+    report_routing_ =
+        values[0] + "," + values[1] + "," + values[2] + "," + values[3] + "," + values[4];
+  });
+}
+
+std::string SimGsmModem::Acknowledge() {
+  ++acknowledgements_;
+  if (message_service_ != 1 || !unacknowledged_) return CmsError("340");
+  reports_[*std::exchange(unacknowledged_, std::nullopt)].acknowledged_ms = Now();
+  if (!held_reports_.empty()) {
+    const size_t next = held_reports_.front();
+    held_reports_.pop_front();
+    // A moment after the OK of this AT+CNMA.
+    Later(2 * options_.reply_delay_ms, [this, next] { Route(next); });
+  }
+  return "OK";
 }
 
 SimGsmModem::Answer SimGsmModem::ReadStored(const std::string& tail) {
@@ -468,13 +536,15 @@ void SimGsmModem::ResetSettings() {
   report_routing_ = "0,0,0,0,0";
   message_service_ = 0;
   more_messages_ = 0;
+  unacknowledged_.reset();
+  held_reports_.clear();
 }
 
 void SimGsmModem::Later(int milliseconds, std::function<void()> action, bool survives_reset) {
   const int64_t due_ms = clock_ms_ + milliseconds;
   schedule_(milliseconds,
             [this, generation = generation_, due_ms, survives_reset, action = std::move(action)] {
-              clock_ms_ = std::max(clock_ms_, due_ms);
+              clock_ms_ = now_ms_ ? now_ms_() : std::max(clock_ms_, due_ms);
               if (survives_reset || generation == generation_) action();
             });
 }

@@ -2,8 +2,10 @@
 #define TOLVANE_SIM_SIM_GSM_MODEM_H_
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,12 @@ struct GsmModemOptions {
   SimState sim_state = SimState::kReady;
   // Unlocks kPinWanted; the third wrong try makes it kPukWanted.
   std::string pin = "1234";
+  // How AT+CPIN? says the SIM is ready ("+CPIN:READY", "+CPIN: \"READY\"");
+  // empty: a bare OK.
+  std::string ready_line = "+CPIN: READY";
+  // For this long after it starts (the port first opened, a re-plug) and
+  // after taking its PIN, the SIM answers "SIM busy" (+CME ERROR: 14).
+  int sim_busy_ms = 0;
   bool echo = true;  // until ATE0
   // From a command line to its answer.
   int reply_delay_ms = 20;
@@ -29,13 +37,22 @@ struct GsmModemOptions {
   ReportStyle report_style = ReportStyle::kBoth;
   // AT+CSMS=1 is accepted (a routed report then waits for AT+CNMA).
   bool phase2plus = true;
+  // How long a routed report waits for AT+CNMA under AT+CSMS=1 (the relay
+  // timer TR2M of 3GPP TS 24.011, 12 to 20 s). Then the network is told it
+  // failed and routing to the program is switched off; no further +CDS
+  // comes while one waits.
+  int acknowledge_ms = 12000;
   // TP-ST of the reports each part that asks for one gets, in order,
   // report_delay_ms apart.
   std::vector<int> report_statuses = {0x00};
   // From +CMGS to the first report, and between further ones.
   int report_delay_ms = 3000;
-  // The next submits are answered "+CMS ERROR: <code>", one code each, in order.
+  // The next submits are answered "+CMS ERROR: <code>", one code each, in
+  // order; an empty code lets its submit through.
   std::vector<std::string> submit_errors;
+  // After this many submits answered the stick is pulled and put back (its
+  // SIM wants the PIN again); -1 never.
+  int replug_after_submits = -1;
   // False: AT+CMGS never gets its "> " prompt (the modem still takes the PDU).
   bool prompt = true;
   // From this command line on (counted from 0) nothing is answered; -1 never.
@@ -54,6 +71,7 @@ struct GsmSubmission {
   std::string tpdu_hex;     // uppercase, without the service-centre address
   int declared_octets = 0;  // as AT+CMGS gave it
   int reference = 0;        // the <mr> answered
+  int64_t answered_ms = 0;  // when +CMGS went out
   std::string recipient;
   bool report_requested = false;
 };
@@ -65,6 +83,9 @@ struct GsmReport {
   std::string tpdu_hex;  // uppercase, without the service-centre address
   // Where AT+CMGR finds it; 0 for a report routed as +CDS.
   int stored_index = 0;
+  int64_t sent_ms = 0;  // when +CDS or +CDSI went out
+  // When AT+CNMA acknowledged a +CDS; -1 never (late, or not asked for).
+  int64_t acknowledged_ms = -1;
 };
 
 // A GSM modem with a SIM and a network behind it, speaking AT commands in PDU
@@ -82,10 +103,18 @@ class SimGsmModem : public LineDevice {
   // its state and its stored reports.
   void SetDtr(bool on) override;
   bool Carrier() const override { return dtr_; }
+  // The stick pulled out and plugged in again: power-on settings, and a SIM
+  // that its PIN unlocked wants it again.
+  void Replug();
+  // The time of the line, so the records say exactly when things happened;
+  // without it the modem counts time by its own scheduled actions.
+  void SetClock(std::function<int64_t()> now_ms) { now_ms_ = std::move(now_ms); }
 
   GsmModemOptions& Options() { return options_; }
   // Every command line, without its CR (not the PDU lines).
   const std::vector<std::string>& Commands() const { return commands_; }
+  // When each command line came.
+  const std::vector<int64_t>& CommandTimes() const { return command_ms_; }
   // Each part the network took, in order.
   const std::vector<GsmSubmission>& Submissions() const { return submissions_; }
   // Status reports routed or stored, in order.
@@ -131,11 +160,20 @@ class SimGsmModem : public LineDevice {
   void EndSubmit();
   void Accept(const std::string& tpdu, int declared_octets, const SubmitTpdu& submit);
   void SendReport(int reference, const std::string& recipient_field, int64_t taken_ms, int status);
+  // Sends the +CDS of reports_[index] and waits for its acknowledgement.
+  void Route(size_t index);
+  // AT+CNMA came.
+  std::string Acknowledge();
+  // The SIM answers "SIM busy" for sim_busy_ms.
+  void StartSimBusy();
   void Reply(int milliseconds, Answer answer);
   void SendAnswer(const Answer& answer);
   void Send(const std::string& bytes);
   // The settings of a modem just switched on (ATZ, DTR drop).
   void ResetSettings();
+  // A DTR drop or a re-plug: what the modem was doing is forgotten.
+  void Restart();
+  int64_t Now() const;
   // Runs `action` later on the modem's clock; a DTR drop cancels it unless
   // it survives resets, as the network's reports do.
   void Later(int milliseconds, std::function<void()> action, bool survives_reset = false);
@@ -147,6 +185,8 @@ class SimGsmModem : public LineDevice {
   bool dtr_ = false;
   int generation_ = 0;
   int64_t clock_ms_ = 0;
+  std::function<int64_t()> now_ms_;
+  bool powered_ = false;
 
   // Settings a reset returns to their power-on values.
   bool echo_ = true;
@@ -154,6 +194,10 @@ class SimGsmModem : public LineDevice {
   std::string report_routing_ = "0,0,0,0,0";
   int message_service_ = 0;
   int more_messages_ = 0;
+  // The +CDS (an index into reports_) waiting for AT+CNMA, and those held
+  // back behind it.
+  std::optional<size_t> unacknowledged_;
+  std::deque<size_t> held_reports_;
   // The line being typed, or the PDU after AT+CMGS.
   std::string line_;
   bool after_cr_ = false;
@@ -162,6 +206,9 @@ class SimGsmModem : public LineDevice {
   std::string pdu_;
 
   // What the SIM keeps.
+  bool sim_busy_ = false;
+  int sim_busy_periods_ = 0;
+  bool unlocked_by_pin_ = false;
   int wrong_pins_ = 0;
   int next_reference_ = 1;
   std::string service_centre_;
@@ -169,6 +216,7 @@ class SimGsmModem : public LineDevice {
   std::map<int, std::string> stored_;
 
   std::vector<std::string> commands_;
+  std::vector<int64_t> command_ms_;
   std::vector<GsmSubmission> submissions_;
   std::vector<GsmReport> reports_;
   int pin_tries_ = 0;

@@ -91,6 +91,11 @@ SimSmppProvider::SimSmppProvider(Scheduler schedule, SmppProviderOptions options
     : schedule_(std::move(schedule)), options_(std::move(options)) {}
 
 bool SimSmppProvider::Accept() {
+  if (options_.refused_connections > 0) {
+    --options_.refused_connections;
+    Note("connection refused");
+    return false;
+  }
   ++session_;
   ++connections_;
   connected_ = true;
@@ -148,8 +153,8 @@ void SimSmppProvider::Handle(const SmppPdu& pdu) {
       OnSubmit(pdu);
       return;
     case kEnquireLink:
-      Note("enquire_link");
-      Answer(pdu, kStatusOk, "", options_.answer_delay_ms);
+      Note(options_.answers_enquire_link ? "enquire_link" : "enquire_link not answered");
+      if (options_.answers_enquire_link) Answer(pdu, kStatusOk, "", options_.answer_delay_ms);
       return;
     case kUnbind:
       ++unbinds_;
@@ -189,7 +194,8 @@ void SimSmppProvider::OnSubmit(const SmppPdu& pdu) {
     Drop();
     return;
   }
-  if (options_.silent_from_submit >= 0 && number >= options_.silent_from_submit) {
+  if ((options_.silent_from_submit >= 0 && number >= options_.silent_from_submit) ||
+      number == options_.silent_at_submit) {
     Note("submit_sm not answered");
     return;
   }
@@ -223,15 +229,17 @@ void SimSmppProvider::OnSubmit(const SmppPdu& pdu) {
        (submission ? Describe(*submission) : ""));
   if (options_.enquire_before_answer) Request(kEnquireLink, "");
   most_outstanding_ = std::max(most_outstanding_, ++outstanding_);
-  Answer(pdu, status, body, options_.submit_delay_ms);
-  if (status != kStatusOk || !submission->registered_delivery) return;
-  int delay = options_.submit_delay_ms;
-  for (uint8_t state : options_.receipt_states) {
+  const bool receipts = status == kStatusOk && submission->registered_delivery;
+  int delay = options_.receipts_before_answer ? 0 : options_.submit_delay_ms;
+  for (uint8_t state : receipts ? options_.receipt_states : std::vector<uint8_t>{}) {
     delay += options_.receipt_delay_ms;
     schedule_(delay, [this, session = session_, done = *submission, state] {
       if (session == session_) SendReceipt(done, state);
     });
   }
+  Answer(pdu, status, body,
+         options_.receipts_before_answer ? delay + options_.submit_delay_ms
+                                         : options_.submit_delay_ms);
 }
 
 std::string SimSmppProvider::DeliverBody(const SmppAddress& from, const SmppAddress& to,
@@ -272,9 +280,10 @@ void SimSmppProvider::SendReceipt(const SmppSubmission& submission, uint8_t stat
   Request(kDeliverSm, body);
 }
 
-void SimSmppProvider::SendMessage(const std::string& from, const std::string& septets) {
+void SimSmppProvider::SendMessage(const std::string& from, const std::string& septets,
+                                  uint8_t esm_class) {
   Note("deliver_sm message from " + from);
-  Request(kDeliverSm, DeliverBody({1, 1, from}, {0, 0, ""}, 0, septets));
+  Request(kDeliverSm, DeliverBody({1, 1, from}, {0, 0, ""}, esm_class, septets));
 }
 
 void SimSmppProvider::Answer(const SmppPdu& request, uint32_t status, const std::string& body,

@@ -32,6 +32,12 @@ struct SmppProviderOptions {
   // (2 delivered, 5 undeliverable, ...), receipt_delay_ms apart.
   std::vector<uint8_t> receipt_states = {2};
   int receipt_delay_ms = 2000;
+  // The receipts go first, counted from the submit, and its answer follows
+  // the last of them (some providers do so under load).
+  bool receipts_before_answer = false;
+  // An enquire_link of the client's is answered; false: the provider has
+  // gone silent without closing the connection.
+  bool answers_enquire_link = true;
   // Before answering a submit the provider asks whether the client is there.
   bool enquire_before_answer = false;
   // The connection is dropped when this submit (counted from 0 over the
@@ -43,6 +49,10 @@ struct SmppProviderOptions {
   // Submits from this one on (counted as above) are taken and never
   // answered; -1 never.
   int silent_from_submit = -1;
+  // This one submit (counted as above) is taken and never answered.
+  int silent_at_submit = -1;
+  // This many connections from now are refused.
+  int refused_connections = 0;
 };
 
 // A submit the provider took.
@@ -103,9 +113,9 @@ class SimSmppProvider : public TcpPeer {
   // The most submits the client had waiting for their answers at once.
   int MostOutstanding() const { return most_outstanding_; }
 
-  // A message to the account (not a receipt) from the number `from`, its
-  // text in the default alphabet.
-  void SendMessage(const std::string& from, const std::string& septets);
+  // A message to the account from the number `from`, its text in the
+  // default alphabet; with `esm_class` 0x20 an intermediate notification.
+  void SendMessage(const std::string& from, const std::string& septets, uint8_t esm_class = 0);
 
  private:
   void Handle(const SmppPdu& pdu);

@@ -37,7 +37,7 @@ void SimTcpConnection::Connect(const std::string& host, int port, bool tls) {
   Later([this] {
     connecting_ = false;
     if (!peer_.Accept()) {
-      End(kRefused);
+      End(std::string(kRefused) + " by " + host_ + ":" + std::to_string(port_));
       return;
     }
     open_ = true;

@@ -16,6 +16,7 @@ namespace tolvane::sim {
 // event, so a server decides how its bytes are cut up.
 class SimTcpConnection : public TcpConnection {
  public:
+  // Followed by " by host:port", as the real connection names a refusal.
   static constexpr char kRefused[] = "Connection refused";
   static constexpr char kDropped[] = "The server closed the connection";
 

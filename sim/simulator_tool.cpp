@@ -21,25 +21,30 @@ std::string ToolArguments::Value() {
   return args_[next_++];
 }
 
-int RunSimulatorTool(const char* name, int argc, char** argv, void (*usage)(),
-                     const std::function<bool(ToolArguments&)>& parse,
-                     const std::function<void(const volatile std::sig_atomic_t& stop)>& serve) {
+std::optional<int> ReadToolArguments(const char* name, int argc, char** argv, ToolUsage usage,
+                                     const std::function<bool(ToolArguments&)>& parse) {
   try {
     ToolArguments arguments(argc, argv);
     while (arguments.Next()) {
       if (arguments.Option() == "--help" || arguments.Option() == "-h") {
-        usage();
+        usage(std::cout);
         return 0;
       }
-      if (!parse(arguments)) {
-        usage();
-        return 2;
-      }
+      if (!parse(arguments)) throw std::invalid_argument("unknown option " + arguments.Option());
     }
   } catch (const std::exception& error) {
     std::cerr << name << ": " << error.what() << "\n";
-    usage();
+    usage(std::cerr);
     return 2;
+  }
+  return std::nullopt;
+}
+
+int RunSimulatorTool(const char* name, int argc, char** argv, ToolUsage usage,
+                     const std::function<bool(ToolArguments&)>& parse,
+                     const std::function<void(const volatile std::sig_atomic_t& stop)>& serve) {
+  if (const std::optional<int> status = ReadToolArguments(name, argc, argv, usage, parse)) {
+    return *status;
   }
   try {
     std::signal(SIGINT, [](int) { stop_requested = 1; });

@@ -3,6 +3,8 @@
 
 #include <csignal>
 #include <functional>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,12 +28,19 @@ class ToolArguments {
   std::string option_;
 };
 
-// The body of a simulator tool's main. `parse` takes one option and says
-// whether it knew it; an unknown option or a bad value (an exception) prints
-// the usage and gives 2, --help prints it and gives 0. Then `serve` runs until
-// `stop` is set by SIGINT or SIGTERM; an exception out of it is printed and
-// gives 1.
-int RunSimulatorTool(const char* name, int argc, char** argv, void (*usage)(),
+// Prints a tool's usage text to the stream given.
+using ToolUsage = void (*)(std::ostream&);
+// Reads a tool's command line: `parse` takes one option and says whether it
+// knew it. --help and -h print the usage on standard output and give 0; an
+// unknown option or a bad value (an exception) is named on standard error
+// with the usage and gives 2. nullopt when the tool goes on.
+std::optional<int> ReadToolArguments(const char* name, int argc, char** argv, ToolUsage usage,
+                                     const std::function<bool(ToolArguments&)>& parse);
+
+// The body of a simulator tool's main: its command line as ReadToolArguments
+// reads it, then `serve` runs until `stop` is set by SIGINT or SIGTERM; an
+// exception out of it is printed and gives 1.
+int RunSimulatorTool(const char* name, int argc, char** argv, ToolUsage usage,
                      const std::function<bool(ToolArguments&)>& parse,
                      const std::function<void(const volatile std::sig_atomic_t& stop)>& serve);
 

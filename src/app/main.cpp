@@ -8,7 +8,9 @@
 
 #include "app/qt_program.h"
 #include "core/display_environment.h"
+#include "core/program.h"
 #include "core/program_location.h"
+#include "core/program_options.h"
 #include "core/store_secret_command.h"
 
 namespace {
@@ -41,20 +43,33 @@ tolvane::ProgramLocation ChooseLocation() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Storing a secret opens no window, so it needs no display.
-  if (argc > 1 && argv[1] == tolvane::kStoreSecretOption) {
-    const std::vector<std::string> arguments(argv + 2, argv + argc);
-    QCoreApplication app(argc, argv);
-    return tolvane::StoreSecret(arguments, std::cin, std::cerr, ChooseLocation());
+  using namespace tolvane;
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  switch (ReadProgramCommand(arguments)) {
+    case ProgramCommand::kHelp:
+      std::cout << ProgramUsage();
+      return kExitAccepted;
+    case ProgramCommand::kUnknownOption:
+      std::cerr << "tolvane: unknown option " << arguments.front() << "\n" << ProgramUsage();
+      return kExitBadOrder;
+    case ProgramCommand::kStoreSecret: {
+      // Storing a secret opens no window, so it needs no display.
+      QCoreApplication app(argc, argv);
+      return StoreSecret({arguments.begin() + 1, arguments.end()}, std::cin, std::cerr,
+                         ChooseLocation());
+    }
+    case ProgramCommand::kRun:
+      break;
   }
-  // Without a display (a script over ssh, cron) Qt would abort; the program
-  // then runs without windows, its message boxes on standard error.
-  if (tolvane::RunsWithoutDisplay(std::getenv)) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // A display that is not named or cannot be opened (a script over ssh, cron)
+  // would make Qt abort; the program then runs without windows, its message
+  // boxes on standard error.
+  const std::string platforms = QtPlatformChoice(std::getenv);
+  if (!platforms.empty()) qputenv("QT_QPA_PLATFORM", platforms.c_str());
   QApplication app(argc, argv);
   // The installed desktop entry and icon theme name the program "tolvane".
   QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tolvane")));
-  using namespace tolvane;
 
   QtProgram program;
   const ProgramLocation location = ChooseLocation();

@@ -191,32 +191,68 @@ Autosending::PassResult Autosending::RunPass(bool type3) {
     result.end = PassEnd::kCancelled;
     return result;
   }
-  const std::string folder = Folder();
-  std::vector<std::string> names = files_.List(folder);
-  std::erase_if(refused_, [&](const auto& entry) {
-    return std::find(names.begin(), names.end(), entry.first) == names.end();
-  });
-  // Folders have no stamp, nor have files gone since the listing; a refused
-  // file waits until it is changed.
-  std::erase_if(names, [&](const std::string& name) {
-    if (IsHidden(name)) return true;
-    const std::optional<FileStamp> stamp = files_.Stamp(folder + name);
-    const auto refused = refused_.find(name);
-    return !stamp || (refused != refused_.end() && refused->second == *stamp);
-  });
-  std::sort(names.begin(), names.end());
+  PassFiles pass;
+  std::vector<std::string> names = ListFiles(pass);
   if (names.empty()) {
     if (!type3) window_.SetReceiptLine("No files to send!");
     return result;
   }
   result.end = PassEnd::kDone;
-  const SendState& state = window_.State();
+  const EventLoop& loop = window_.Loop();
+  const int poll_ms = (window_.Settings().PollTid + 1) * kTickMs;
+  for (;;) {
+    if (!SendFiles(names, type3, pass, result)) return result;
+    SendDueRetries(pass, result);
+    if (pass.retries.empty() || Cancelled()) break;
+    // A failed file waits for its time without holding up the others: type 3
+    // goes on checking the folder meanwhile.
+    TimePoint next =
+        std::min_element(pass.retries.begin(), pass.retries.end(),
+                         [](const auto& a, const auto& b) { return a.second.due < b.second.due; })
+            ->second.due;
+    const TimePoint next_check = loop.Now() + std::chrono::milliseconds(poll_ms);
+    if (type3) next = std::min(next, next_check);
+    const auto wait =
+        std::chrono::duration_cast<std::chrono::milliseconds>(next - loop.Now()).count();
+    if (wait > 0 && !WaitCancellable(static_cast<int>(wait))) break;
+    names = type3 ? ListFiles(pass) : std::vector<std::string>{};
+  }
+  if (Cancelled()) result.end = PassEnd::kCancelled;
+  return result;
+}
+
+std::vector<std::string> Autosending::ListFiles(const PassFiles& pass) {
+  const std::string folder = Folder();
+  std::vector<std::string> names = files_.List(folder);
+  std::erase_if(refused_, [&](const auto& entry) {
+    return std::find(names.begin(), names.end(), entry.first) == names.end();
+  });
+  // Folders have no stamp, nor have files gone since the listing; a file
+  // passed over waits until it is changed.
+  auto same = [](const auto& map, const std::string& name, const FileStamp& stamp) {
+    const auto found = map.find(name);
+    return found != map.end() && found->second == stamp;
+  };
+  std::erase_if(names, [&](const std::string& name) {
+    if (IsHidden(name)) return true;
+    const std::optional<FileStamp> stamp = files_.Stamp(folder + name);
+    if (!stamp) return true;
+    const auto retry = pass.retries.find(name);
+    return same(refused_, name, *stamp) || same(pass.kept, name, *stamp) ||
+           (retry != pass.retries.end() && retry->second.stamp == *stamp);
+  });
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool Autosending::SendFiles(const std::vector<std::string>& names, bool type3, PassFiles& pass,
+                            PassResult& result) {
   for (const std::string& name : names) {
     if (Cancelled()) {
       result.end = PassEnd::kCancelled;
-      break;
+      return false;
     }
-    const std::string path = folder + name;
+    const std::string path = Folder() + name;
     std::string content;
     std::optional<FileStamp> stamp;
     switch (ReadWhenStill(path, type3 ? kType3FileWaitMs : 0, content, stamp, result.read_error)) {
@@ -226,34 +262,65 @@ Autosending::PassResult Autosending::RunPass(bool type3) {
         continue;
       case ReadEnd::kCancelled:
         result.end = PassEnd::kCancelled;
-        return result;
+        return false;
       case ReadEnd::kFailed:
         result.end = PassEnd::kReadFailed;
-        return result;
+        return false;
     }
-    const std::string text = ForeignTextToUtf8(content);
-    if (!text.empty()) Send(text);
-    if (text.empty() || Refused()) {
-      TellRefused(name, text);
-      refused_[name] = *stamp;
-    } else {
-      // Only a file that was sent goes, and only as it was read: a file
-      // rewritten meanwhile holds a message not sent yet.
-      const bool failed =
-          state.cancelled || state.finished || state.init_failed || state.dial_failed;
-      bool gone = false;
-      if (window_.Settings().AutoTabort == "1" && state.attempted && !failed &&
-          files_.Stamp(path) == stamp) {
-        gone = files_.Remove(path);
-      }
-      result.left_behind = result.left_behind || !gone;
-    }
-    // A send gives back what it locked, and an order unticks the temporary
-    // number; autosending keeps them locked.
-    if (On()) LockCommands();
+    pass.retries.erase(name);
+    Settle(name, ForeignTextToUtf8(content), *stamp, pass, result);
+    // A retry that came due while this file was read or sent goes next.
+    SendDueRetries(pass, result);
   }
-  if (Cancelled()) result.end = PassEnd::kCancelled;
-  return result;
+  return true;
+}
+
+void Autosending::SendDueRetries(PassFiles& pass, PassResult& result) {
+  for (auto it = pass.retries.begin(); it != pass.retries.end() && !Cancelled();) {
+    const auto [name, retry] = *it;
+    if (retry.due > window_.Loop().Now()) {
+      ++it;
+      continue;
+    }
+    it = pass.retries.erase(it);
+    // Gone or rewritten meanwhile: a new file, listed anew.
+    if (files_.Stamp(Folder() + name) != retry.stamp) continue;
+    Settle(name, retry.text, retry.stamp, pass, result);
+    it = pass.retries.upper_bound(name);
+  }
+}
+
+void Autosending::Settle(const std::string& name, const std::string& text, const FileStamp& stamp,
+                         PassFiles& pass, PassResult& result) {
+  const SendState& state = window_.State();
+  const bool accepted = !text.empty() && Send(text);
+  // Cancel, or a failure on the way, keeps the file.
+  const bool failed = state.finished || state.init_failed || state.dial_failed;
+  const int retry_minutes = window_.Settings().VTid;
+  if (text.empty() || Refused()) {
+    TellRefused(name, text);
+    refused_[name] = stamp;
+  } else if (failed && retry_minutes > 0 && !Cancelled()) {
+    pass.retries[name] = {stamp, text, window_.Loop().Now() + std::chrono::minutes(retry_minutes)};
+  } else if (!accepted && !failed && !Cancelled()) {
+    // Every message was refused by the far end, and logged so; the same
+    // file would only be refused again.
+    refused_[name] = stamp;
+  } else {
+    // Only a file that was sent goes, and only as it was read: a file
+    // rewritten meanwhile holds a message not sent yet.
+    const std::string path = Folder() + name;
+    bool gone = false;
+    if (window_.Settings().AutoTabort == "1" && accepted && !failed && !Cancelled() &&
+        files_.Stamp(path) == stamp) {
+      gone = files_.Remove(path);
+    }
+    if (!gone) pass.kept[name] = stamp;
+    result.left_behind = result.left_behind || !gone;
+  }
+  // A send gives back what it locked, and an order unticks the temporary
+  // number; autosending keeps them locked.
+  if (On()) LockCommands();
 }
 
 Autosending::ReadEnd Autosending::ReadWhenStill(const std::string& path, int min_wait_ms,
@@ -288,39 +355,33 @@ std::optional<FileStamp> Autosending::WaitUntilStill(const std::string& path, in
   return last;
 }
 
-void Autosending::Send(const std::string& content) {
-  const SendState& state = window_.State();
-  const int retry_minutes = window_.Settings().VTid;
-  for (;;) {
-    SendOnce(content);
-    const bool failed = state.init_failed || state.dial_failed || state.finished;
-    if (!failed || retry_minutes <= 0 || Cancelled()) return;
-    if (!WaitCancellable(retry_minutes * 60 * 1000)) return;
-  }
-}
-
-void Autosending::SendOnce(const std::string& content) {
+bool Autosending::Send(const std::string& content) {
   SendState& state = window_.State();
   // A mail check's own send would turn this one away.
   WaitUntil(window_.Loop(), [this] { return !window_.MailCheckRunning() || Cancelled(); });
-  if (Cancelled()) return;
+  if (Cancelled()) return false;
   // An order refused before its send starts leaves these as they were, and
   // the receipt line empty unless it says why.
   state.attempted = state.finished = state.init_failed = state.dial_failed = false;
+  state.accepted = false;
   window_.SetReceiptLine("");
   window_.SetAutosendInProgress(true);
+  GroupSending& groups = window_.Groups();
+  groups.ClearLastRun();
   if (window_.Settings().NrFranFilOn) {
     CommandLineSending(window_).ArgSandning(content);
   } else {
     state.saved_text = content;
     window_.SetMessageText(content);
     if (window_.GroupMode()) {
-      window_.Groups().SendToGroup();
+      groups.SendToGroup();
     } else {
       window_.StartSend();
     }
   }
   window_.SetAutosendInProgress(false);
+  // A run counts its members; a single send has only its own answer.
+  return state.accepted || groups.LastRunAcceptedCount() > 0;
 }
 
 bool Autosending::Refused() const { return !window_.State().attempted && !Cancelled(); }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
@@ -18,8 +19,11 @@ class MainWindow;
 // (`AutoTyp` 1), once a day at `AutoTid` (2) or whenever files are there (3).
 // Each file is the message for the chosen recipient or, with `NrFranFil`, a
 // whole order. The "&Autosending" box of the main window switches it. A file
-// refused before anything was sent (empty, a wrong order) stays, is told once
-// and is passed over until it changes; it never ends autosending.
+// refused before anything was sent (empty, a wrong order), or whose every
+// message the far end refused, stays, is told (or logged) once and is passed
+// over until it changes; it never ends autosending. A file whose send failed
+// on the way is tried again `VTid` minutes later while the pass goes on with
+// the other files; a file goes only once a message of it was accepted.
 class Autosending {
  public:
   // Folder checks and waits tick at this rhythm.
@@ -48,6 +52,18 @@ class Autosending {
     int read_error = 0;
   };
   enum class ReadEnd { kRead, kGone, kCancelled, kFailed };
+  // A file whose send failed on the way, with what was read of it.
+  struct Retry {
+    FileStamp stamp;
+    std::string text;
+    TimePoint due;
+  };
+  // The files of one pass: those to try again, and those sent and kept
+  // (not sent a second time when the folder is listed again).
+  struct PassFiles {
+    std::map<std::string, Retry> retries;
+    std::map<std::string, FileStamp> kept;
+  };
 
   // The folder with its trailing separator.
   std::string Folder() const;
@@ -58,6 +74,16 @@ class Autosending {
   void OnTick();
   bool InTimeWindow() const;
   PassResult RunPass(bool type3);
+  // The files in the folder that are not passed over, in name order.
+  std::vector<std::string> ListFiles(const PassFiles& pass);
+  // Reads and sends each of `names`; false when the pass must end.
+  bool SendFiles(const std::vector<std::string>& names, bool type3, PassFiles& pass,
+                 PassResult& result);
+  // Sends again the failed files whose time has come.
+  void SendDueRetries(PassFiles& pass, PassResult& result);
+  // What becomes of a file after its send: told, tried again, deleted or kept.
+  void Settle(const std::string& name, const std::string& text, const FileStamp& stamp,
+              PassFiles& pass, PassResult& result);
   // Waits (the first time at least `min_wait_ms`) until the file holds
   // still, reads it, and reads it again when it changed meanwhile.
   ReadEnd ReadWhenStill(const std::string& path, int min_wait_ms, std::string& content,
@@ -65,9 +91,8 @@ class Autosending {
   // The stamp of a file that held still for kStillMs; nullopt when it went
   // away or the wait was cancelled.
   std::optional<FileStamp> WaitUntilStill(const std::string& path, int min_wait_ms);
-  // Sends `content`, again every `VTid` minutes after a transport failure.
-  void Send(const std::string& content);
-  void SendOnce(const std::string& content);
+  // Sends `content` once; true when the far end accepted a message of it.
+  bool Send(const std::string& content);
   // The send of the file just read was turned away before it started.
   bool Refused() const;
   // Tells the refusal on the receipt line and in the log.

@@ -44,6 +44,10 @@ class GroupSending {
   // Counts a member of the run the far end took.
   void NoteAnswer(bool accepted) { run_accepted_ += accepted; }
   bool LastRunAccepted() const { return run_members_ > 0 && run_accepted_ == run_members_; }
+  // How many members of the last run the far end took; 0 after ClearLastRun,
+  // so a caller can tell a run's tally from one before it.
+  int LastRunAcceptedCount() const { return run_accepted_; }
+  void ClearLastRun() { run_members_ = run_accepted_ = 0; }
   // "n of m members not sent" on the status line when some of the last run
   // were not, else an empty status line.
   void ReportRun();

@@ -470,7 +470,7 @@ void MainWindow::EndSend() {
   transport.StopTimers();
   redial_.Stop();
   if (!s.keep_line) {
-    SetStatusLine("Hanging up...");
+    SetStatusLine(transport.ClosingStatus());
     transport.HangUp();
     Mutable(MainControl::kCancel).enabled = false;
     if (s.restore_controls && !Control(MainControl::kAutosending).checked &&

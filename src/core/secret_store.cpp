@@ -59,20 +59,30 @@ bool SecretStore::WriteSecret(std::string_view name, const std::string& value) c
   if (name == kGatewaySecret) return WriteGatewayPassword(program_folder_, value);
   if (value.empty()) return true;
   const std::string encrypted = Encrypt(value, KeyOf(name));
+  if (encrypted.empty()) return false;
+  return ReplaceLine(name, std::string(name) + "=" + encrypted);
+}
+
+bool SecretStore::ForgetSecret(std::string_view name) const {
+  if (name == kGatewaySecret) return false;
+  return ReplaceLine(name, "");
+}
+
+bool SecretStore::ReplaceLine(std::string_view name, const std::string& new_line) const {
   const std::optional<std::vector<std::string>> lines = ReadLines(Path());
-  if (encrypted.empty() || !lines) return false;
+  if (!lines) return false;
   // The other lines stay as they were, damaged ones included, and in place.
-  const std::string new_line = std::string(name) + "=" + encrypted;
   std::string content;
   bool replaced = false;
   for (const std::string& line : *lines) {
     if (!HoldsName(line, name)) {
       content += line + "\r\n";
     } else if (!replaced) {
-      content += new_line + "\r\n";
+      if (!new_line.empty()) content += new_line + "\r\n";
       replaced = true;
     }
   }
+  if (!replaced && new_line.empty()) return true;
   if (!replaced) content += new_line + "\r\n";
   return WriteFileAtomically(Path(), content, ExistingPermissions::kOwnerOnly);
 }

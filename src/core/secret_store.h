@@ -24,9 +24,16 @@ class SecretStore {
   // the file whole and owner-only. An empty value leaves the stored one, as
   // for user.dat. False when the file cannot be written; it is then as before.
   bool WriteSecret(std::string_view name, const std::string& value) const;
+  // Drops the value of `name` from secrets.dat (not the gateway password), so
+  // it reads as empty until one is written again. False when the file cannot
+  // be written.
+  bool ForgetSecret(std::string_view name) const;
 
  private:
   std::string Path() const { return program_folder_ + kFileName; }
+  // Rewrites secrets.dat with `new_line` in place of the line of `name`
+  // (appended when there was none), or without it when `new_line` is empty.
+  bool ReplaceLine(std::string_view name, const std::string& new_line) const;
 
   std::string program_folder_;
 };

@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "platform/ini_file.h"
+#include "core/utf8.h"
 #include "platform/text_codec.h"
 
 namespace tolvane {
@@ -20,9 +20,31 @@ std::string SettingsFile::ReadSetting(const std::string& section, const std::str
       Path(), Utf8ToCp1252(section), Utf8ToCp1252(key), Utf8ToCp1252WithReferences(default_value)));
 }
 
+std::string SettingsFile::StoredText(const std::string& value) {
+  std::string stored;
+  for (char c : Utf8ToCp1252WithReferences(value)) {
+    // A line break would end the value and start another key.
+    if (c == '\r' || c == '\n') {
+      stored += "&#" + std::to_string(static_cast<int>(c)) + ";";
+    } else {
+      stored += c;
+    }
+  }
+  return stored;
+}
+
+bool SettingsFile::WriteAll(const std::vector<IniFile::Entry>& entries) const {
+  std::vector<IniFile::Entry> names_in_code_page = entries;
+  for (IniFile::Entry& entry : names_in_code_page) {
+    entry.section = Utf8ToCp1252(entry.section);
+    entry.key = Utf8ToCp1252(entry.key);
+  }
+  return IniFile::WriteStrings(Path(), names_in_code_page);
+}
+
 bool SettingsFile::WriteSetting(const std::string& section, const std::string& key,
                                 const std::string& value) const {
-  return WriteBytes(section, key, Utf8ToCp1252WithReferences(value));
+  return WriteBytes(section, key, StoredText(value));
 }
 
 std::string SettingsFile::ReadBytes(const std::string& section, const std::string& key) const {
@@ -32,6 +54,19 @@ std::string SettingsFile::ReadBytes(const std::string& section, const std::strin
 bool SettingsFile::WriteBytes(const std::string& section, const std::string& key,
                               const std::string& bytes) const {
   return IniFile::WriteString(Path(), Utf8ToCp1252(section), Utf8ToCp1252(key), bytes);
+}
+
+std::optional<std::string> OverlongSettingText(const std::string& caption, const std::string& value,
+                                               const std::string& stored) {
+  if (stored.size() <= IniFile::kMaxValueLength) return std::nullopt;
+  std::string name = caption;
+  while (!name.empty() && name.back() == ':') name.pop_back();
+  std::string text = "\"" + name + "\" is too long: the settings file keeps at most " +
+                     std::to_string(IniFile::kMaxValueLength) + " characters.";
+  if (Utf8Length(value) != stored.size()) {
+    text += " A character outside Windows-1252 takes several of them.";
+  }
+  return text;
 }
 
 bool FileExists(const std::string& path) {

@@ -1,7 +1,11 @@
 #ifndef TOLVANE_CORE_SETTINGS_FILE_H_
 #define TOLVANE_CORE_SETTINGS_FILE_H_
 
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/ini_file.h"
 
 namespace tolvane {
 
@@ -21,6 +25,12 @@ class SettingsFile {
   // character it cannot hold is written as a numeric reference "&#N;".
   std::string ReadSetting(const std::string& section, const std::string& key,
                           const std::string& default_value) const;
+  // The bytes a text value takes in the file: Windows-1252, with "&#N;" for
+  // a character the code page lacks and for a line break.
+  static std::string StoredText(const std::string& value);
+  // Writes every entry (section, key, the stored bytes) with one replacement
+  // of the file: all of them or, when that fails, none.
+  bool WriteAll(const std::vector<IniFile::Entry>& entries) const;
   // Creates the file, section or key as needed; false when it cannot.
   bool WriteSetting(const std::string& section, const std::string& key,
                     const std::string& value) const;
@@ -33,6 +43,12 @@ class SettingsFile {
  private:
   std::string program_folder_;
 };
+
+// The message refusing the value of the box captioned `caption` when its
+// stored form is longer than the file keeps (IniFile::kMaxValueLength);
+// nullopt when it fits.
+std::optional<std::string> OverlongSettingText(const std::string& caption, const std::string& value,
+                                               const std::string& stored);
 
 // True when `path` is a file that can be opened for reading.
 bool FileExists(const std::string& path);

@@ -3,10 +3,15 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/gateway_password_file.h"
+#include "core/secret_store.h"
 #include "core/settings_values.h"
 #include "core/time_of_day.h"
+#include "platform/atomic_file.h"
+#include "platform/local_file_system.h"
 #include "platform/text_codec.h"
 #include "sms/message_settings.h"
 
@@ -68,6 +73,29 @@ class Reader {
   const SettingsFile& file_;
   ProgramSettings& settings_;
   const ReportLoadError& report_error_;
+};
+
+// A file's content before a save, put back when a later step of the save fails.
+class FileBackup {
+ public:
+  explicit FileBackup(std::string path)
+      : path_(std::move(path)), existed_(FileExists(path_)), content_(Read()) {}
+
+  void Restore() const {
+    if (Read() == content_) return;
+    if (content_) {
+      WriteFileAtomically(path_, *content_);
+    } else if (!existed_) {
+      ProgramFileSystem().Remove(path_);
+    }
+  }
+
+ private:
+  std::optional<std::string> Read() const { return ProgramFileSystem().Read(path_); }
+
+  std::string path_;
+  bool existed_;
+  std::optional<std::string> content_;
 };
 
 }  // namespace
@@ -175,18 +203,17 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   ComputeDerivedFields(settings);
 }
 
-bool SaveSettings(const SettingsFile& file, const ProgramSettings& s) {
-  bool ok = true;
+std::optional<std::string> SaveSettings(const SettingsFile& file, const ProgramSettings& s,
+                                        const std::function<bool()>& store_secrets) {
+  std::vector<IniFile::Entry> entries;
   auto write = [&](const char* section, const std::string& key, const std::string& value) {
-    ok = ok && file.WriteSetting(section, key, value);
+    entries.push_back({section, key, SettingsFile::StoredText(value)});
   };
   auto write_shifted = [&](const char* section, const char* key, const std::string& password) {
-    const std::optional<std::string> shifted = ShiftPassword(Utf8ToCp1252WithReferences(password));
-    ok = ok && shifted.has_value() && file.WriteBytes(section, key, *shifted);
+    entries.push_back({section, key, StoredPassword(password)});
   };
   write("Access", "AccessTyp", s.AccessTyp);
   write("TCP", "TCPAnvNamn", s.TCPAnvNamn);
-  ok = ok && WriteGatewayPassword(file.ProgramFolder(), s.GatewayPassword);
   write("TCP", "TCPProxy", std::to_string(s.TCPProxy));
   write("TCP", "TCPProxyAdress", s.TCPProxyAdress);
   write("TCP", "TCPProxyPort", s.TCPProxyPort);
@@ -248,7 +275,24 @@ bool SaveSettings(const SettingsFile& file, const ProgramSettings& s) {
   write("Mail", "BaraLokalt", s.BaraLokalt);
   write("Auto", "VTid", FormatNumber(s.VTid));
   write("Auto", "PollTid", FormatNumber(s.PollTid));
-  return ok;
+
+  const std::string& folder = file.ProgramFolder();
+  const FileBackup secrets(folder + SecretStore::kFileName);
+  if (store_secrets && !store_secrets()) {
+    secrets.Restore();
+    return SecretStore::kFileName;
+  }
+  const FileBackup password(folder + kGatewayPasswordFileName);
+  if (!WriteGatewayPassword(folder, s.GatewayPassword)) {
+    secrets.Restore();
+    return kGatewayPasswordFileName;
+  }
+  if (!file.WriteAll(entries)) {
+    password.Restore();
+    secrets.Restore();
+    return SettingsFile::kFileName;
+  }
+  return std::nullopt;
 }
 
 void SaveWindowPosition(const SettingsFile& file, const ProgramSettings& settings) {

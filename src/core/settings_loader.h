@@ -2,6 +2,8 @@
 #define TOLVANE_CORE_SETTINGS_LOADER_H_
 
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "core/program_settings.h"
 #include "core/settings_file.h"
@@ -35,11 +37,13 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
                   const ReportLoadError& report_error);
 
 // Writes every key the settings dialog edits, and the gateway password to
-// user.dat (unless it is empty), in a fixed order. Stops at the first key
-// that cannot be written (a password that cannot be shifted, a file that
-// cannot be written) and returns false: the keys before it are written, the
-// rest keep what the file held.
-bool SaveSettings(const SettingsFile& file, const ProgramSettings& settings);
+// user.dat (unless it is empty), all or nothing: first `store_secrets`
+// (the pages' secrets in secrets.dat), then user.dat, then tolvmsg.ini in one
+// replacement. When a step fails, the files written before it get their old
+// content back. Returns the name of the file that could not be written; a
+// gateway password with a character Windows-1252 lacks fails in user.dat.
+std::optional<std::string> SaveSettings(const SettingsFile& file, const ProgramSettings& settings,
+                                        const std::function<bool()>& store_secrets = nullptr);
 
 // Writes Status, Xpos and Ypos as the program writes numbers (" 10", "-120").
 void SaveWindowPosition(const SettingsFile& file, const ProgramSettings& settings);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/text_codec.h"
+
 namespace tolvane {
 namespace {
 
@@ -76,6 +78,19 @@ std::string FormatNumber(int number) {
 
 std::optional<std::string> ShiftPassword(const std::string& text) {
   return ShiftEach(text, kPasswordShift);
+}
+
+std::string StoredPassword(const std::string& password) {
+  std::string unshifted;
+  for (char c : Utf8ToCp1252WithReferences(password)) {
+    const int shifted = static_cast<unsigned char>(c) + kPasswordShift;
+    if (shifted > 255 || shifted == '\r' || shifted == '\n') {
+      unshifted += "&#" + std::to_string(static_cast<unsigned char>(c)) + ";";
+    } else {
+      unshifted += c;
+    }
+  }
+  return *ShiftPassword(unshifted);
 }
 
 std::optional<std::string> UnshiftPassword(const std::string& text) {

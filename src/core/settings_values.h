@@ -35,6 +35,11 @@ inline constexpr int kPasswordShift = 3;
 
 // nullopt when a character's shifted code would pass 255.
 std::optional<std::string> ShiftPassword(const std::string& text);
+// A password as tolvmsg.ini keeps it: its text with references (as
+// SettingsFile::StoredText), shifted. A character whose shifted code would
+// pass 255 or be a line break is kept as its reference, so every password can
+// be stored; reading unshifts, then resolves the references.
+std::string StoredPassword(const std::string& password);
 // nullopt when a character's code is below the shift.
 std::optional<std::string> UnshiftPassword(const std::string& text);
 

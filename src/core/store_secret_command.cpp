@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "core/program.h"
+#include "core/program_options.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/text_helpers.h"
@@ -34,15 +35,13 @@ int StoreSecret(const std::vector<std::string>& arguments, std::istream& in, std
                 const ProgramLocation& location) {
   // A mistyped command may carry the secret itself, so arguments are never
   // repeated back.
-  const std::string names = "NAME is one of: " + SecretNameList() + "\n";
   if (arguments.size() != 1) {
-    error << "Usage: tolvane --store-secret NAME (the secret as one line on standard input)\n"
-          << names;
+    error << ProgramUsage();
     return kExitBadOrder;
   }
   const std::string& name = arguments.front();
   if (!IsSecretName(name)) {
-    error << "Unknown secret name. " << names;
+    error << "Unknown secret name. NAME is one of: " << SecretNameList() << "\n";
     return kExitBadOrder;
   }
   const std::optional<std::string> line = ReadSecretLine(in);

@@ -1,6 +1,7 @@
 #include "core/submit_window.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -9,9 +10,10 @@
 namespace tolvane {
 namespace {
 
-// Deadlines are looked at once a second; answers take tens of seconds.
-constexpr int kTickMs = 1000;
 constexpr char kNoAnswer[] = "Unknown: no answer came within ";
+// Receipts that match no message yet: kept for one that may still come, the
+// oldest dropped beyond this many (those of other sessions of the account).
+constexpr size_t kHeldReceipts = 1000;
 
 }  // namespace
 
@@ -32,15 +34,16 @@ SubmitWindow::SubmitWindow(SendContext& context, int size, WindowTiming timing, 
       size_(std::max(1, size)),
       timing_(timing),
       submit_(std::move(submit)),
-      tick_(loop_.CreateTimer()),
+      timer_(loop_.CreateTimer()),
       limit_(size_),
       backoff_ms_(timing.first_backoff_ms),
-      resume_at_(loop_.Now()) {
-  tick_->SetInterval(kTickMs);
-  tick_->SetCallback([this] { OnTick(); });
+      resume_at_(loop_.Now()),
+      throttled_at_(TimePoint::min()) {
+  timer_->SetSingleShot(true);
+  timer_->SetCallback([this] { OnTimer(); });
 }
 
-SubmitWindow::~SubmitWindow() { tick_->Stop(); }
+SubmitWindow::~SubmitWindow() { timer_->Stop(); }
 
 void SubmitWindow::Add(WindowMember member, std::vector<std::string> parts, bool wants_receipts) {
   const int id = next_message_++;
@@ -51,7 +54,6 @@ void SubmitWindow::Add(WindowMember member, std::vector<std::string> parts, bool
   for (size_t i = 0; i < parts.size(); ++i) queue_.push_back({id, i, 0});
   message.parts = std::move(parts);
   if (message.parts.empty()) End(id, kReceiptSent, true);
-  tick_->Start();
   Pump();
 }
 
@@ -67,14 +69,37 @@ void SubmitWindow::Pump() {
     const auto message = messages_.find(queued.message);
     if (message == messages_.end()) continue;
     const int key = submit_(message->second.parts[queued.part]);
-    outstanding_[key] = {queued, loop_.Now() + std::chrono::milliseconds(timing_.answer_ms)};
+    outstanding_[key] = {queued, loop_.Now()};
   }
+  Arm();
+}
+
+void SubmitWindow::Arm() {
+  std::optional<TimePoint> due;
+  auto consider = [&due](TimePoint at) {
+    if (!due || at < *due) due = at;
+  };
+  for (const auto& [key, part] : outstanding_) {
+    consider(part.sent + std::chrono::milliseconds(timing_.answer_ms));
+  }
+  for (const auto& [key, message] : messages_) {
+    if (message.receipts) consider(message.receipt_deadline);
+  }
+  if (open_ && !queue_.empty() && resume_at_ > loop_.Now()) consider(resume_at_);
+  if (!due) {
+    timer_->Stop();
+    return;
+  }
+  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - loop_.Now()).count();
+  timer_->SetInterval(static_cast<int>(std::max<long long>(0, wait)));
+  timer_->Start();
 }
 
 void SubmitWindow::Answered(int key, const PartAnswer& answer) {
   const auto found = outstanding_.find(key);
   if (found == outstanding_.end()) return;
-  QueuedPart queued = found->second.queued;
+  const QueuedPart queued = found->second.queued;
+  const TimePoint sent = found->second.sent;
   outstanding_.erase(found);
   const auto message = messages_.find(queued.message);
   if (message == messages_.end()) {
@@ -92,20 +117,35 @@ void SubmitWindow::Answered(int key, const PartAnswer& answer) {
         End(queued.message, Label(message->second, queued.part) + answer.text, false);
         break;
       }
-      // The far end refused it, so sending it again is no duplicate.
-      ++queued.retries;
-      queue_.push_front(queued);
-      limit_ = std::max(1, limit_ / 2);
-      resume_at_ = loop_.Now() + std::chrono::milliseconds(backoff_ms_);
-      context_.SetStatusLine("The far end asks to slow down: trying again in " +
-                             std::to_string(backoff_ms_ / 1000) + " s...");
-      backoff_ms_ = std::min(2 * backoff_ms_, timing_.longest_backoff_ms);
+      Throttled(queued, sent);
       break;
     case PartAnswer::Kind::kRefused:
       End(queued.message, Label(message->second, queued.part) + answer.text, false);
       break;
   }
   Pump();
+}
+
+void SubmitWindow::Throttled(const QueuedPart& part, TimePoint sent) {
+  // The far end refused it, so sending it again is no duplicate.
+  QueuedPart again = part;
+  ++again.retries;
+  Requeue(again);
+  if (sent <= throttled_at_) return;
+  const TimePoint now = loop_.Now();
+  throttled_at_ = now;
+  limit_ = std::max(1, limit_ / 2);
+  resume_at_ = now + std::chrono::milliseconds(backoff_ms_);
+  context_.SetStatusLine("The far end asks to slow down: trying again in " +
+                         std::to_string(backoff_ms_ / 1000) + " s...");
+  backoff_ms_ = std::min(2 * backoff_ms_, timing_.longest_backoff_ms);
+}
+
+void SubmitWindow::Requeue(const QueuedPart& part) {
+  const auto later = std::find_if(queue_.begin(), queue_.end(), [&part](const QueuedPart& other) {
+    return std::pair(other.message, other.part) > std::pair(part.message, part.part);
+  });
+  queue_.insert(later, part);
 }
 
 void SubmitWindow::Accept(int key, Message& message, size_t part, const std::string& id) {
@@ -118,31 +158,46 @@ void SubmitWindow::Accept(int key, Message& message, size_t part, const std::str
   for (const std::string& part_id : message.ids) receipt_ids_[part_id] = key;
   message.receipts.emplace(message.ids);
   message.receipt_deadline = loop_.Now() + std::chrono::milliseconds(timing_.receipt_ms);
+  // Those that came early, in the order they came.
+  const auto early =
+      std::stable_partition(held_.begin(), held_.end(), [&](const HeldReceipt& held) {
+        return std::find(message.ids.begin(), message.ids.end(), held.id) == message.ids.end();
+      });
+  const std::vector<HeldReceipt> taken(std::make_move_iterator(early),
+                                       std::make_move_iterator(held_.end()));
+  held_.erase(early, held_.end());
+  for (const HeldReceipt& held : taken) {
+    if (!messages_.contains(key)) break;
+    Receipt(held.id, held.outcome, held.reason);
+  }
 }
 
 void SubmitWindow::Receipt(const std::string& id, DeliveryOutcome outcome,
                            const std::string& reason) {
   const auto found = receipt_ids_.find(id);
-  if (found == receipt_ids_.end()) return;
-  const auto message = messages_.find(found->second);
+  if (found == receipt_ids_.end()) {
+    held_.push_back({id, outcome, reason});
+    if (held_.size() > kHeldReceipts) held_.pop_front();
+    return;
+  }
+  const int key = found->second;
+  const auto message = messages_.find(key);
   if (message == messages_.end() || !message->second.receipts) return;
   PartReceipts& receipts = *message->second.receipts;
   receipts.Note(context_, id, outcome, reason);
-  if (receipts.Final()) End(found->second, receipts.ReceiptText(), true);
+  if (receipts.Final()) End(key, receipts.ReceiptText(), true);
 }
 
 void SubmitWindow::Broken(bool resend, const std::string& unanswered) {
   open_ = false;
-  std::vector<QueuedPart> again;
   for (const auto& [key, part] : std::exchange(outstanding_, {})) {
+    if (!messages_.contains(part.queued.message)) continue;
     if (resend) {
-      again.push_back(part.queued);
-    } else if (messages_.contains(part.queued.message)) {
+      Requeue(part.queued);
+    } else {
       End(part.queued.message, unanswered, false);
     }
   }
-  // In the order they first went.
-  queue_.insert(queue_.begin(), again.begin(), again.end());
 }
 
 void SubmitWindow::EndAll(const std::string& unsent, const std::string& unreported) {
@@ -155,11 +210,11 @@ void SubmitWindow::EndAll(const std::string& unsent, const std::string& unreport
 
 std::vector<EndedMessage> SubmitWindow::TakeEnded() { return std::exchange(ended_, {}); }
 
-void SubmitWindow::OnTick() {
+void SubmitWindow::OnTimer() {
   const TimePoint now = loop_.Now();
   std::vector<int> lost;
   for (auto it = outstanding_.begin(); it != outstanding_.end();) {
-    if (it->second.deadline <= now) {
+    if (it->second.sent + std::chrono::milliseconds(timing_.answer_ms) <= now) {
       lost.push_back(it->second.queued.message);
       it = outstanding_.erase(it);
     } else {
@@ -178,7 +233,6 @@ void SubmitWindow::OnTick() {
   for (int message : overdue) End(message, kReceiptNoReport, true);
   // A part of a message that ended early (another part refused) still holds
   // its place in the window until its answer or its deadline.
-  if (messages_.empty() && outstanding_.empty()) tick_->Stop();
   Pump();
 }
 

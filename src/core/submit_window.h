@@ -32,6 +32,8 @@ struct WindowTiming {
   int answer_ms = 30000;
   // From the last part's answer to the last receipt.
   int receipt_ms = 82000;
+  // The pause after a throttled burst: it doubles with each burst, up to
+  // the longest, and is back at the first after an acceptance.
   int first_backoff_ms = 1000;
   int longest_backoff_ms = 30000;
   // A part refused for now this often more is given up.
@@ -41,7 +43,10 @@ struct WindowTiming {
 // The messages of a send or a group run on their way over a connection
 // that takes several submits before it answers any: at most `size` parts
 // outstanding, each answer matched by the key its submit was written with,
-// each message's receipts by the ids its answers gave. Messages end in
+// each message's receipts by the ids its answers gave, whenever they come:
+// a receipt before its message's last answer, or before the answer that
+// names it, is kept until the message is complete. Every part's deadline
+// is its own, from its submit. Messages end in
 // whatever order their outcomes come; the transport collects them with
 // `TakeEnded` outside its data handler, so ending one (which logs it) never
 // runs inside the reading of the connection.
@@ -63,8 +68,8 @@ class SubmitWindow {
   // The connection broke: a part without its answer ends its message with
   // `unanswered`, unless `resend` puts it back in the queue to go again.
   void Broken(bool resend, const std::string& unanswered);
-  // Ends every message not yet ended: one not yet taken with `unsent`, one
-  // taken and waiting for its receipts with `unreported`.
+  // Ends every message not yet ended: one not yet taken whole with
+  // `unsent`, one taken and waiting for its receipts with `unreported`.
   void EndAll(const std::string& unsent, const std::string& unreported);
 
   // Parts not yet submitted.
@@ -87,12 +92,22 @@ class SubmitWindow {
   };
   struct OutstandingPart {
     QueuedPart queued;
-    TimePoint deadline;
+    TimePoint sent;
+  };
+  struct HeldReceipt {
+    std::string id;
+    DeliveryOutcome outcome;
+    std::string reason;
   };
 
-  // Writes what there is room for.
+  // Writes what there is room for and sets the timer for the next deadline.
   void Pump();
-  void OnTick();
+  void Arm();
+  void OnTimer();
+  // Puts a part back in the queue, in the order the parts first went.
+  void Requeue(const QueuedPart& part);
+  // A throttled answer: one pause for a burst of them.
+  void Throttled(const QueuedPart& part, TimePoint sent);
   void Accept(int key, Message& message, size_t part, const std::string& id);
   void End(int message, const std::string& receipt, bool accepted);
   // The receipt line's text for a part of the message.
@@ -103,18 +118,23 @@ class SubmitWindow {
   const int size_;
   const WindowTiming timing_;
   Submit submit_;
-  std::unique_ptr<Timer> tick_;
+  std::unique_ptr<Timer> timer_;
   bool open_ = false;
   // Shrinks while the far end asks to slow down, grows back with each answer.
   int limit_;
   int backoff_ms_;
   TimePoint resume_at_;
+  // When the last pause began: a throttled answer to a submit written
+  // before it belongs to the same burst.
+  TimePoint throttled_at_;
   int next_message_ = 0;
   std::map<int, Message> messages_;
   std::deque<QueuedPart> queue_;
   std::map<int, OutstandingPart> outstanding_;
   // The receipt id of each accepted part whose message waits for receipts.
   std::map<std::string, int> receipt_ids_;
+  // Receipts that came before their message was complete, in order.
+  std::deque<HeldReceipt> held_;
   std::vector<EndedMessage> ended_;
 };
 

@@ -78,6 +78,8 @@ class Transport {
   virtual void StopTimers() = 0;
   // The end of a send that does not keep the line for the next message.
   virtual void HangUp() = 0;
+  // The status line meanwhile.
+  virtual std::string ClosingStatus() const { return "Hanging up..."; }
 };
 
 // Processes events until the current exchange has ended, finished or been

@@ -59,7 +59,8 @@ bool WindowedSending::Drive(const std::function<bool()>& done) {
     HandOn();
     if (Stopped()) {
       if (run_) {
-        window_->EndAll(kReceiptCancelled, kReceiptCancelled);
+        // What the far end took whole keeps its outcome: nobody sends it again.
+        window_->EndAll(kReceiptCancelled, kReceiptSent);
         HandOn();
       }
       context_.SetReceiptLine(kReceiptCancelled);
@@ -68,10 +69,12 @@ bool WindowedSending::Drive(const std::function<bool()>& done) {
     if (!session_.Broken().empty()) {
       window_->Broken(session_.ResendUnanswered(), session_.UnansweredText());
       HandOn();
-      const std::string reason = session_.Broken();
       session_.Close();
       if (!done() && !Reconnect()) {
-        window_->EndAll("Not sent: " + reason, kReceiptNoReport);
+        // A cancel while reconnecting ends the messages as any cancel does.
+        if (Stopped()) continue;
+        // Why the last try failed, as its receipt line says.
+        window_->EndAll("Not sent: " + context_.ReceiptLine(), kReceiptNoReport);
         HandOn();
         return false;
       }

@@ -283,8 +283,9 @@ bool EmiTransport::Impl::Connect(const Address& address, std::string& reason) {
   if (Wait(
           kConnectMs, [this] { return connected; }, true))
     return true;
-  reason = "The SMS centre cannot be reached at " + where + ": " +
-           (broken.empty() ? "no connection within 30 seconds" : broken);
+  reason = broken.empty() ? "The SMS centre cannot be reached at " + where +
+                                ": no connection within 30 seconds"
+                          : "The SMS centre cannot be reached: " + broken;
   return false;
 }
 

@@ -46,6 +46,9 @@ class EmiTransport : public Transport {
   bool LineHeld() const override;
   void StopTimers() override {}
   void HangUp() override;
+  std::string ClosingStatus() const override {
+    return "Closing the connection to the SMS centre...";
+  }
 
  private:
   struct Impl;

@@ -80,7 +80,7 @@ constexpr CodeText kCmsTexts[] = {
     {322, "memory full"},
     {330, "SMS centre unknown"},
     {331, "no network"},
-    {332, "network time-out"},
+    {332, "no answer from the network"},
     {340, "no acknowledgement expected"},
     {500, "unknown error"},
     {512, "modem busy, try later"},
@@ -114,7 +114,15 @@ std::string GsmErrorText(std::string_view final_line) {
 
 bool IsPassingGsmError(std::string_view final_line) {
   std::optional<int> code = ErrorCode(final_line, "+CMS ERROR");
-  return code && ((*code >= 512 && *code <= 515) || *code == 332);
+  return code && *code >= 512 && *code <= 515;
+}
+
+bool IsSimPinWanted(std::string_view final_line) {
+  return ErrorCode(final_line, "+CME ERROR") == 11 || ErrorCode(final_line, "+CMS ERROR") == 311;
+}
+
+bool IsUnknownGsmOutcome(std::string_view final_line) {
+  return ErrorCode(final_line, "+CMS ERROR") == 332;
 }
 
 }  // namespace tolvane

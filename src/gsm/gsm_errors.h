@@ -15,6 +15,14 @@ std::string GsmErrorText(std::string_view final_line);
 // again after a pause.
 bool IsPassingGsmError(std::string_view final_line);
 
+// Errors after the message left (the network's answer never came): it may
+// have arrived, so it is not sent again.
+bool IsUnknownGsmOutcome(std::string_view final_line);
+
+// The SIM wants its PIN (+CME ERROR: 11, +CMS ERROR: 311): it has started
+// anew.
+bool IsSimPinWanted(std::string_view final_line);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_GSM_GSM_ERRORS_H_

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <utility>
 
 #include "core/secret_names.h"
 #include "gsm/gsm_errors.h"
@@ -11,15 +13,35 @@ namespace {
 
 constexpr int kWakeMs = 3000;
 constexpr int kWakeTries = 3;
-// A SIM takes a moment after its PIN before it says READY.
-constexpr int kUnlockPolls = 5;
-constexpr int kUnlockPollMs = 1000;
+constexpr int kSimBusy = 14;
 
-constexpr char kWrongPin[] = "Wrong PIN: the SIM still wants its PIN";
+constexpr char kStorePin[] =
+    "store it on the settings dialog or with tolvane --store-secret gsm-pin";
+constexpr char kWrongPin[] =
+    "Wrong PIN: the SIM still wants its PIN. Store the right one on the settings dialog or with "
+    "tolvane --store-secret gsm-pin, then send again (each PIN stored is tried only once)";
 constexpr char kPukNeeded[] = "SIM locked: PUK needed";
-constexpr char kNoPin[] =
-    "SIM PIN needed: store it on the settings dialog or with tolvane --store-secret gsm-pin";
+constexpr char kNoPin[] = "SIM PIN needed: ";
+constexpr char kPinAgain[] = "The SIM asks for its PIN again (the GSM modem was plugged in anew)";
 constexpr char kBadPin[] = "The stored SIM PIN is not 4 to 8 digits";
+
+// What AT+CPIN? says, "SIM busy" waited out: READY (also when it answers a
+// bare OK), SIM PIN, SIM PUK, ...; nothing, with `reply` saying why, when it
+// cannot tell.
+std::optional<std::string> SimState(GsmLink& link, AtReply& reply) {
+  for (int poll = 0;; ++poll) {
+    reply = link.Command("AT+CPIN?", GsmSetup::kAnswerMs);
+    if (reply.Ok()) {
+      std::string state = reply.Value("+CPIN");
+      std::erase(state, '"');
+      return state.empty() ? "READY" : state;
+    }
+    if (ErrorCode(reply.final_line, "+CME ERROR") != kSimBusy || poll == GsmSetup::kSimBusyPolls) {
+      return std::nullopt;
+    }
+    link.Pause(GsmSetup::kSimBusyPollMs);
+  }
+}
 
 std::string Failure(const std::string& what, const AtReply& reply) {
   if (reply.outcome == AtReply::Outcome::kTimeout) return "No response from the GSM modem!";
@@ -61,8 +83,8 @@ bool Offers(const std::string& ranges, int value) {
 
 }  // namespace
 
-GsmReadiness GsmSetup::Run(GsmLink& link, const ProgramSettings& settings,
-                           const std::function<std::string()>& pin) {
+GsmReadiness GsmSetup::Run(GsmLink& link, const ProgramSettings& settings, const SimPinStore& pin,
+                           const std::function<void(const std::string&)>& show) {
   GsmReadiness ready;
   AtReply reply;
   for (int i = 0; i < kWakeTries && !reply.Ok(); ++i) {
@@ -76,7 +98,7 @@ GsmReadiness GsmSetup::Run(GsmLink& link, const ProgramSettings& settings,
   link.Command("ATE0", kAnswerMs);
   link.Command("AT+CMEE=1", kAnswerMs);
 
-  ready.failure = UnlockSim(link, pin);
+  ready.failure = UnlockSim(link, pin, show);
   if (!ready.failure.empty()) return ready;
 
   reply = link.Command("AT+CMGF=0", kAnswerMs);
@@ -121,30 +143,45 @@ GsmReadiness GsmSetup::Run(GsmLink& link, const ProgramSettings& settings,
   return ready;
 }
 
-std::string GsmSetup::UnlockSim(GsmLink& link, const std::function<std::string()>& pin) {
-  AtReply reply = link.Command("AT+CPIN?", kAnswerMs);
-  if (!reply.Ok()) return Failure("The SIM cannot be used", reply);
-  std::string state = reply.Value("+CPIN");
-  if (state == "READY") return {};
-  if (state == "SIM PUK") return kPukNeeded;
-  if (state != "SIM PIN") return "The SIM wants " + state;
-  if (pin_sent_) return kWrongPin;
-
-  const std::string secret = pin();
-  if (secret.empty()) return kNoPin;
+std::string GsmSetup::UnlockSim(GsmLink& link, const SimPinStore& pin,
+                                const std::function<void(const std::string&)>& show) {
+  AtReply reply;
+  std::optional<std::string> state = SimState(link, reply);
+  if (!state) return Failure("The SIM cannot be used", reply);
+  if (*state == "READY") {
+    sim_was_ready_ = true;
+    return {};
+  }
+  if (*state == "SIM PUK") return kPukNeeded;
+  if (*state != "SIM PIN") return "The SIM wants " + *state;
+  if (pin_blocked_) return kWrongPin;
+  const std::string secret = pin.read();
+  // The SIM still wants a PIN that went to it without a verdict: it counts
+  // as refused, unless another has been stored since.
+  if (!unjudged_pin_.empty() && std::exchange(unjudged_pin_, {}) == secret) {
+    return Refused(pin, kWrongPin);
+  }
+  const bool again = std::exchange(sim_was_ready_, false);
+  if (secret.empty()) return (again ? std::string(kPinAgain) + ": " : kNoPin) + kStorePin;
   if (!IsSimPin(secret)) return kBadPin;
-  pin_sent_ = true;
+  if (again) show(std::string(kPinAgain) + ": unlocking it...");
+  unjudged_pin_ = secret;
   reply = link.Command("AT+CPIN=\"" + secret + "\"", kAnswerMs);
   if (reply.outcome == AtReply::Outcome::kTimeout) return "No response from the GSM modem!";
-  for (int i = 0; i < kUnlockPolls; ++i) {
-    state = link.Command("AT+CPIN?", kAnswerMs).Value("+CPIN");
-    if (state == "READY") return {};
-    if (state == "SIM PUK") return kPukNeeded;
-    if (state == "SIM PIN") return kWrongPin;
-    // Busy while the SIM starts: asked again in a moment.
-    link.Pause(kUnlockPollMs);
-  }
-  return kWrongPin;
+  if (reply.outcome == AtReply::Outcome::kStopped) return {};
+  state = SimState(link, reply);
+  if (!state) return Failure("The SIM cannot be used", reply);
+  unjudged_pin_.clear();
+  if (*state == "SIM PIN") return Refused(pin, kWrongPin);
+  if (*state == "SIM PUK") return Refused(pin, kPukNeeded);
+  if (*state != "READY") return "The SIM wants " + *state;
+  sim_was_ready_ = true;
+  return {};
+}
+
+std::string GsmSetup::Refused(const SimPinStore& pin, const std::string& text) {
+  pin_blocked_ = !pin.forget();
+  return text;
 }
 
 bool GsmSetup::RouteReports(GsmLink& link) {

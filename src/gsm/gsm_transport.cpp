@@ -4,6 +4,7 @@
 #include <chrono>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/delivery_time.h"
@@ -82,6 +83,9 @@ struct GsmTransport::Impl {
   bool AwaitDeliveryTime();
   // The port open and the modem set up; false with the reason shown.
   bool Start();
+  // Sets the modem on the open port up; the reason it cannot send, empty
+  // when it is ready.
+  std::string SetUp();
   // Sends the message box to the current recipient and ends its send; false
   // when the run cannot go on (cancelled, the modem silent or gone).
   bool SendCurrent();
@@ -135,18 +139,25 @@ bool GsmTransport::Impl::Start() {
   if (!port.IsOpen() && !port.Open()) {
     return fail("The GSM modem cannot be opened: " + settings.GsmDevice);
   }
-  const GsmReadiness readiness = setup.Run(link, settings, [this] {
-    return SecretStore(settings.ProgramFolder).ReadSecret(kGsmPinSecret);
-  });
+  const std::string failure = SetUp();
   if (Stopped()) {
     ReportStop();
     return false;
   }
-  if (!readiness.failure.empty()) return fail(readiness.failure);
-  ready = true;
+  return failure.empty() || fail(failure);
+}
+
+std::string GsmTransport::Impl::SetUp() {
+  const SecretStore secrets(settings.ProgramFolder);
+  const SimPinStore pin{[&] { return secrets.ReadSecret(kGsmPinSecret); },
+                        [&] { return secrets.ForgetSecret(kGsmPinSecret); }};
+  const GsmReadiness readiness = setup.Run(
+      link, settings, pin, [this](const std::string& text) { context.SetStatusLine(text); });
+  ready = readiness.failure.empty() && !Stopped();
+  if (!ready) return readiness.failure;
   reports = readiness.reports;
   context.SetStatusLine("GSM modem ready: " + readiness.network);
-  return true;
+  return {};
 }
 
 std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding encoding,
@@ -160,9 +171,13 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding
     context.SetReceiptLine(pdu.error);
     return std::nullopt;
   }
+  bool set_up_again = false;
   for (int retry = 0;; ++retry) {
     const AtReply reply =
         link.Submit(pdu.octets, kSimServiceCentre + pdu.hex, kPromptMs, kSubmitAnswerMs);
+    // A report routed during the wait is acknowledged at once: the network
+    // waits for that only some twelve seconds.
+    link.ServeReports();
     if (reply.Ok()) {
       try {
         return std::stoi(reply.Value("+CMGS"));
@@ -181,6 +196,26 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding
                                  ? std::string(kReceiptAnswerLost)
                                  : label + "The GSM modem gave no prompt for the message");
       state.finished = true;
+      return std::nullopt;
+    }
+    if (IsSimPinWanted(reply.final_line) && !std::exchange(set_up_again, true)) {
+      // The SIM started anew under the send (the stick lost power): the modem
+      // is set up again and the part, refused, goes once more.
+      const std::string failure = SetUp();
+      if (Stopped()) {
+        ReportStop();
+        return std::nullopt;
+      }
+      if (!failure.empty()) {
+        context.SetReceiptLine(label + failure);
+        return std::nullopt;
+      }
+      continue;
+    }
+    if (IsUnknownGsmOutcome(reply.final_line)) {
+      // The message left, the network's answer did not come: it is not sent
+      // again.
+      context.SetReceiptLine(label + "Unknown: " + GsmErrorText(reply.final_line));
       return std::nullopt;
     }
     if (!IsPassingGsmError(reply.final_line) || retry == kPassingRetries) {
@@ -216,7 +251,6 @@ bool GsmTransport::Impl::SendCurrent() {
     context.SetStatusLine(count > 1 ? "Sending part " + number + "..." : "Sending message...");
     const std::optional<int> reference =
         SendPart(message.parts[i], message.encoding, count > 1 ? "Part " + number + ": " : "");
-    link.ServeReports();
     if (!reference) {
       if (Stopped()) return false;
       FinishSend(context, context.ReceiptLine());

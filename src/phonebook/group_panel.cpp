@@ -130,6 +130,40 @@ void GroupPanel::Drop(DragSource source, DropTarget target) {
   Changed();
 }
 
+void GroupPanel::AddChosenPerson() {
+  if (!open_) return;
+  AddMember();
+  Changed();
+}
+
+void GroupPanel::RemoveChosenMember() {
+  if (!open_) return;
+  RemoveMember();
+  Changed();
+}
+
+ControlState GroupPanel::AddMemberButton() const {
+  ControlState button;
+  button.text = "Add &to group";
+  const ListState& names = window_.NameList();
+  button.enabled = open_ && names.enabled && names.HasSelection() && group_list_.HasSelection() &&
+                   static_cast<int>(member_list_.items.size()) < kMaxGroupMembers &&
+                   !IsMember(names.SelectedText());
+  return button;
+}
+
+ControlState GroupPanel::RemoveMemberButton() const {
+  ControlState button;
+  button.text = "&Remove from group";
+  button.enabled = open_ && group_list_.HasSelection() && member_list_.HasSelection();
+  return button;
+}
+
+bool GroupPanel::IsMember(const std::string& name) const {
+  return std::find(member_list_.items.begin(), member_list_.items.end(), name) !=
+         member_list_.items.end();
+}
+
 void GroupPanel::AddMember() {
   if (static_cast<int>(member_list_.items.size()) >= kMaxGroupMembers) {
     dialogs_.MessageBox("You can have max 40 members in a group!", "Full!",
@@ -143,10 +177,7 @@ void GroupPanel::AddMember() {
   const ListState& names = window_.NameList();
   if (!names.HasSelection() || !group_list_.HasSelection()) return;
   const std::string name = names.SelectedText();
-  if (std::find(member_list_.items.begin(), member_list_.items.end(), name) !=
-      member_list_.items.end()) {
-    return;
-  }
+  if (IsMember(name)) return;
   try {
     // The member is a copy of the person as the phone book holds them now;
     // the shared cursor is put on them, as choosing the name did.

@@ -15,8 +15,10 @@ namespace tolvane {
 
 // The group panel of the phone-book window: the groups of the phone book, the
 // members of the chosen one, names dragged from the window's name list into
-// the group and members dragged onto the trash can. It opens and closes with
-// "&Groups >>"; the window is wide while it is open. Texts are UTF-8.
+// the group and members dragged onto the trash can, or added and removed with
+// buttons (and the Insert and Delete keys), which keep the same rules. It
+// opens and closes with "&Groups >>"; the window is wide while it is open.
+// Texts are UTF-8.
 class GroupPanel {
  public:
   enum class DragSource { kNameList, kMemberList };
@@ -57,6 +59,18 @@ class GroupPanel {
   void Drop(DragSource source, DropTarget target);
   DragCursor Cursor() const { return cursor_; }
 
+  // "Add &to group" (and Insert): the person chosen in the name list joins
+  // the chosen group, as by a drop on the member list.
+  void AddChosenPerson();
+  // "&Remove from group" (and Delete): the chosen member leaves the group, as
+  // by a drop on the trash can.
+  void RemoveChosenMember();
+  // Enabled only when they can act: the add button for a chosen person who is
+  // not yet in the chosen group and while it has room, the remove button for
+  // a chosen member.
+  ControlState AddMemberButton() const;
+  ControlState RemoveMemberButton() const;
+
   const ControlState& ToggleButton() const { return toggle_button_; }
   const ControlState& NewGroupButton() const { return new_group_button_; }
   const ControlState& DeleteGroupButton() const { return delete_group_button_; }
@@ -71,8 +85,10 @@ class GroupPanel {
  private:
   void FillGroupList();
   void FillMemberList();
+  // The one way in and out of a group, for drops, buttons and keys alike.
   void AddMember();
   void RemoveMember();
+  bool IsMember(const std::string& name) const;
   void ShowLabels(bool shown);
   void Changed();
 

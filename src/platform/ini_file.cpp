@@ -123,6 +123,37 @@ std::string_view LineEndOf(std::string_view content) {
   return "\r\n";
 }
 
+// Sets the entry's value in `content`, the file's text.
+void SetValue(std::string& content, const std::string& line_end, const IniFile::Entry& entry) {
+  const std::vector<Line> lines = SplitLines(content);
+  // Text inserted at `at`; a last line without its line break gets one first.
+  // A last line ending in a lone CR is only given its LF: another CR before
+  // the new break would become part of that line's value.
+  auto insert = [&](size_t at, std::string text) {
+    if (at == content.size() && !content.empty() && content.back() != '\n') {
+      text.insert(0, content.back() == '\r' ? "\n" : line_end);
+    }
+    content.insert(at, text);
+  };
+  const std::string key_line = entry.key + "=" + entry.value + line_end;
+  if (const auto range = FindSection(lines, entry.section)) {
+    if (const auto index = FindKey(lines, *range, entry.key)) {
+      const Line& line = lines[*index];
+      content.replace(line.value_begin, line.end - line.value_begin, entry.value);
+    } else {
+      // After the section's last key, so that comments heading the next
+      // section stay with it.
+      size_t after = range->header;
+      for (size_t i = range->first; i < range->last; ++i) {
+        if (lines[i].kind == Line::Kind::kKey) after = i;
+      }
+      insert(lines[after].next, key_line);
+    }
+  } else {
+    insert(content.size(), "[" + entry.section + "]" + line_end + key_line);
+  }
+}
+
 }  // namespace
 
 std::string IniFile::ReadString(const std::string& path, const std::string& section,
@@ -140,39 +171,18 @@ std::string IniFile::ReadString(const std::string& path, const std::string& sect
 
 bool IniFile::WriteString(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& value) {
-  if (value.find_first_of("\r\n") != std::string::npos) return false;
+  return WriteStrings(path, {{section, key, value}});
+}
+
+bool IniFile::WriteStrings(const std::string& path, const std::vector<Entry>& entries) {
+  for (const Entry& entry : entries) {
+    if (entry.value.find_first_of("\r\n") != std::string::npos) return false;
+  }
   std::optional<std::string> read = ReadAll(path);
   if (!read) return false;
   std::string& content = *read;
   const std::string line_end(LineEndOf(content));
-  const std::vector<Line> lines = SplitLines(content);
-
-  // Text inserted at `at`; a last line without its line break gets one first.
-  // A last line ending in a lone CR is only given its LF: another CR before
-  // the new break would become part of that line's value.
-  auto insert = [&](size_t at, std::string text) {
-    if (at == content.size() && !content.empty() && content.back() != '\n') {
-      text.insert(0, content.back() == '\r' ? "\n" : line_end);
-    }
-    content.insert(at, text);
-  };
-  const std::string key_line = key + "=" + value + line_end;
-  if (const auto range = FindSection(lines, section)) {
-    if (const auto index = FindKey(lines, *range, key)) {
-      const Line& line = lines[*index];
-      content.replace(line.value_begin, line.end - line.value_begin, value);
-    } else {
-      // After the section's last key, so that comments heading the next
-      // section stay with it.
-      size_t after = range->header;
-      for (size_t i = range->first; i < range->last; ++i) {
-        if (lines[i].kind == Line::Kind::kKey) after = i;
-      }
-      insert(lines[after].next, key_line);
-    }
-  } else {
-    insert(content.size(), "[" + section + "]" + line_end + key_line);
-  }
+  for (const Entry& entry : entries) SetValue(content, line_end, entry);
   return WriteFileAtomically(path, content);
 }
 

@@ -2,6 +2,7 @@
 #define TOLVANE_PLATFORM_INI_FILE_H_
 
 #include <string>
+#include <vector>
 
 namespace tolvane {
 
@@ -26,6 +27,16 @@ class IniFile {
   // different key).
   static bool WriteString(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& value);
+
+  struct Entry {
+    std::string section;
+    std::string key;
+    std::string value;
+  };
+  // Writes every entry, in order, as WriteString does, with one replacement
+  // of the file: a reader finds all of them or none. Fails, writing nothing,
+  // when any value holds a line break.
+  static bool WriteStrings(const std::string& path, const std::vector<Entry>& entries);
 };
 
 }  // namespace tolvane

@@ -27,7 +27,8 @@ class TcpConnection {
   virtual void SetOnConnected(std::function<void()> handler) = 0;
   virtual void SetOnData(std::function<void(const std::string& bytes)> handler) = 0;
   // The connection could not be made, or ended from the far side or the
-  // network; `reason` says which, for the receipt line.
+  // network; `reason` says which, for the receipt line. One never made names
+  // the address: "Connection refused by 127.0.0.1:2775".
   virtual void SetOnClosed(std::function<void(const std::string& reason)> handler) = 0;
 };
 

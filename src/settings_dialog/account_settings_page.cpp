@@ -5,6 +5,7 @@
 
 #include "core/secret_names.h"
 #include "core/secret_store.h"
+#include "core/settings_file.h"
 #include "core/settings_values.h"
 #include "core/text_helpers.h"
 #include "core/utf8.h"
@@ -18,12 +19,10 @@ using Kind = AccountField::Kind;
 
 AccountSettingsPage::AccountSettingsPage(const ProgramSettings& settings, AccountPageLayout layout)
     : layout_(std::move(layout)), controls_(layout_.fields.size()) {
+  // No box cuts what is typed or pasted: an overlong value is refused on "&OK".
   for (size_t i = 0; i < layout_.fields.size(); ++i) {
     const AccountField& field = layout_.fields[i];
     ControlState& control = controls_[i];
-    // A password box that cut a pasted password short would store another
-    // one without a word; an overlong one is refused on "&OK" instead.
-    if (field.kind != Kind::kPassword) control.max_length = static_cast<int>(field.max_length);
     if (field.setting == nullptr) continue;
     const std::string& value = settings.*field.setting;
     if (field.kind == Kind::kCheck) {
@@ -88,7 +87,7 @@ bool AccountSettingsPage::Usable(size_t field) const {
       return ChoiceIndex(field) >= 0;
     case Kind::kText:
     case Kind::kPassword:
-      if (rule.required && text.empty()) return false;
+      if ((rule.required && text.empty()) || Overlong(field)) return false;
       // The password is kept as typed; blanks may belong to it.
       return rule.max_length == 0 ||
              Utf8Length(rule.kind == Kind::kPassword ? controls_[field].text : text) <=
@@ -97,9 +96,18 @@ bool AccountSettingsPage::Usable(size_t field) const {
   return true;
 }
 
+std::optional<std::string> AccountSettingsPage::Overlong(size_t field) const {
+  const AccountField& rule = layout_.fields[field];
+  if (rule.setting == nullptr || rule.kind != Kind::kText) return std::nullopt;
+  const std::string value = TrimBlanks(controls_[field].text);
+  return OverlongSettingText(rule.caption, value, SettingsFile::StoredText(value));
+}
+
 std::optional<AccountSettingsPage::Refusal> AccountSettingsPage::Check() const {
   for (size_t i = 0; i < layout_.fields.size(); ++i) {
-    if (!Usable(i)) return Refusal{i, layout_.fields[i].refusal, layout_.refusal_title};
+    if (!Usable(i)) {
+      return Refusal{i, Overlong(i).value_or(layout_.fields[i].refusal), layout_.refusal_title};
+    }
   }
   return std::nullopt;
 }

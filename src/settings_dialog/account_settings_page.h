@@ -93,6 +93,8 @@ class AccountSettingsPage {
 
  private:
   bool Usable(size_t field) const;
+  // The refusal of a text longer than tolvmsg.ini keeps.
+  std::optional<std::string> Overlong(size_t field) const;
   void Changed();
 
   AccountPageLayout layout_;

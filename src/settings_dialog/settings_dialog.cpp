@@ -4,11 +4,14 @@
 #include <span>
 #include <utility>
 
+#include "core/secret_store.h"
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
 #include "core/settings_values.h"
 #include "core/text_helpers.h"
 #include "core/time_of_day.h"
+#include "core/utf8.h"
+#include "platform/text_codec.h"
 
 namespace tolvane {
 namespace {
@@ -57,6 +60,56 @@ constexpr Separator kSeparators[] = {{"//  (ASCII 47)", "/"},
 
 constexpr const char* kTabCaptions[kSettingsTabCount] = {"&Communication", "&Dialing",
                                                          "&Autosending", "&Log", "&Mail"};
+
+// What "&OK" takes from a box: the text as typed, or without its blanks.
+enum class Trim { kNone, kTrailing, kBoth };
+
+std::string Trimmed(const std::string& text, Trim trim) {
+  switch (trim) {
+    case Trim::kTrailing:
+      return TrimTrailingBlanks(text);
+    case Trim::kBoth:
+      return TrimBlanks(text);
+    default:
+      return text;
+  }
+}
+
+// The text boxes whose values go to tolvmsg.ini, in the order of the tabs.
+struct TextBox {
+  C control;
+  const char* caption;
+  Trim trim;
+  bool shifted = false;  // a password, stored shifted
+};
+constexpr TextBox kTextBoxes[] = {
+    {C::kSenderNumber, "Sendernumber::", Trim::kTrailing},
+    {C::kModemInit, "ModemInitString:", Trim::kTrailing},
+    {C::kDevice, "Device:", Trim::kBoth},
+    {C::kAccountName, "Accountname:", Trim::kBoth},
+    {C::kGateway, "Gateway:", Trim::kBoth},
+    {C::kProxyServer, "Proxyserver:", Trim::kBoth},
+    {C::kSmscNumber, "Phonenumber to SMSC (SMS server)", Trim::kTrailing},
+    {C::kPrefix1, "Prefix 1:", Trim::kTrailing},
+    {C::kPrefix2, "Prefix 2:", Trim::kTrailing},
+    {C::kAutoFolder, "Path to the folder:", Trim::kTrailing},
+    {C::kConnection, "Connection:", Trim::kNone},
+    {C::kRasUserName, "Username:", Trim::kNone},
+    {C::kRasPassword, "Password:", Trim::kNone, true},
+    {C::kMailServer, "Server:", Trim::kNone},
+    {C::kMailAccount, "Account:", Trim::kNone},
+    {C::kMailPassword, "Password:", Trim::kNone, true}};
+
+// The "Use:" option of the transport whose page holds the control; nullopt
+// for the controls every transport uses. The dialing tab is the modem's.
+std::optional<C> PageOf(C control) {
+  if ((control >= C::kTimeout && control <= C::kParity7E1) ||
+      (control >= C::kSmscNumber && control <= C::kPrefix2)) {
+    return C::kUseModem;
+  }
+  if (control >= C::kAccountName && control <= C::kCheckBalance) return C::kUseTcp;
+  return std::nullopt;
+}
 
 bool On(const std::string& flag) { return flag == "1"; }
 std::string Flag(bool on) { return on ? "1" : "0"; }
@@ -404,15 +457,19 @@ void SettingsDialog::CheckBalance() {
   host_.OpenBalance({GatewayBox(), Text(C::kAccountName), Text(C::kPassword)});
 }
 
-bool SettingsDialog::Refuse(int tab, SettingsControl focus, const std::string& text,
-                            const std::string& title) {
-  ShowTab(tab);
-  RequestFocus(focus);
-  dialogs_.MessageBox(text, title, MessageIcon::kInformation);
+bool SettingsDialog::Refuse(const Refusal& refusal) {
+  ShowTab(TabOf(refusal.focus));
+  RequestFocus(refusal.focus);
+  dialogs_.MessageBox(refusal.text, refusal.title, MessageIcon::kInformation);
   return false;
 }
 
 void SettingsDialog::ActivatePages() {
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    if (const std::optional<C> page = PageOf(static_cast<C>(i))) {
+      controls_[i].enabled = Checked(*page);
+    }
+  }
   gsm_page_.SetActive(Checked(C::kUseGsm));
   for (auto [option, page] : AccountPages()) page->SetActive(Checked(option));
 }
@@ -426,25 +483,88 @@ std::array<std::pair<SettingsControl, const AccountSettingsPage*>, 2> SettingsDi
   return {{{C::kUseSmpp, &smpp_page_}, {C::kUseEmi, &emi_page_}}};
 }
 
-bool SettingsDialog::Validate() {
+std::optional<SettingsDialog::Refusal> SettingsDialog::OverlongBox(std::optional<C> page) const {
+  for (const TextBox& box : kTextBoxes) {
+    if (PageOf(box.control) != page) continue;
+    const std::string value = Trimmed(Text(box.control), box.trim);
+    const std::string stored =
+        box.shifted ? StoredPassword(value) : SettingsFile::StoredText(value);
+    if (std::optional<std::string> text = OverlongSettingText(box.caption, value, stored)) {
+      return Refusal{box.control, std::move(*text), "Value too long"};
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<SettingsDialog::Refusal> SettingsDialog::ModemPageRefusal() const {
   const std::optional<double> timeout = NumericValue(Text(C::kTimeout));
   if (!timeout || *timeout > 65) {
-    return Refuse(0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
+    return Refusal{C::kTimeout, "The value for Timeout can be max 65", "TimeOut value"};
+  }
+  return OverlongBox(C::kUseModem);
+}
+
+std::optional<SettingsDialog::Refusal> SettingsDialog::TcpPageRefusal() const {
+  const std::string account_text =
+      "You must enter Accountname and password if you want to use TCP/IP.\n"
+      "You can open an account at " +
+      GatewayBox() + ".";
+  const std::string password = TrimBlanks(Text(C::kPassword));
+  // The account is needed only to send through the gateway.
+  if (Checked(C::kUseTcp)) {
+    if (TrimBlanks(Text(C::kAccountName)).empty()) {
+      return Refusal{C::kAccountName, account_text, "Account information?"};
+    }
+    if (password.empty()) return Refusal{C::kPassword, account_text, "Account information?"};
+  }
+  if (const std::optional<char32_t> lacking = FirstOutsideCp1252(password)) {
+    return Refusal{C::kPassword,
+                   "The gateway password cannot hold the character \"" +
+                       EncodeUtf8(std::u32string(1, *lacking)) +
+                       "\": user.dat keeps only the characters of Windows-1252.",
+                   "Password?"};
+  }
+  if (std::optional<Refusal> overlong = OverlongBox(C::kUseTcp)) return overlong;
+  if (Checked(C::kUseProxy) && TrimBlanks(Text(C::kProxyServer)).empty()) {
+    return Refusal{C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?"};
+  }
+  // A port that is no number is refused even while no proxy is used: the
+  // proxy setting would not load again.
+  const std::string port = TrimBlanks(Text(C::kProxyPort));
+  const bool port_usable = Checked(C::kUseProxy) ? ParseProxyPort(port).has_value()
+                                                 : port.empty() || ParseWholeNumber(port);
+  if (!port_usable) {
+    return Refusal{C::kProxyPort, "Enter a port from 1 to 65535 for the proxyserver!", "Proxy?"};
+  }
+  return std::nullopt;
+}
+
+std::optional<GsmSettingsPage::Refusal> SettingsDialog::GsmPageRefusal() const {
+  if (std::optional<GsmSettingsPage::Refusal> refusal = gsm_page_.Check()) return refusal;
+  const std::pair<GsmControl, const char*> boxes[] = {{GsmControl::kDevice, "Device:"},
+                                                      {GsmControl::kSmsc, "SMS centre:"},
+                                                      {GsmControl::kInit, "Extra init command:"}};
+  for (const auto& [box, caption] : boxes) {
+    const std::string value = TrimBlanks(gsm_page_.Control(box).text);
+    if (std::optional<std::string> text =
+            OverlongSettingText(caption, value, SettingsFile::StoredText(value))) {
+      return GsmSettingsPage::Refusal{box, std::move(*text), "Value too long"};
+    }
+  }
+  return std::nullopt;
+}
+
+bool SettingsDialog::Validate() {
+  // Only the page of the transport chosen is checked: the others are greyed
+  // out, and what breaks a rule there keeps the stored value (Applied).
+  if (Checked(C::kUseModem)) {
+    if (std::optional<Refusal> refusal = ModemPageRefusal()) return Refuse(*refusal);
   }
   if (Checked(C::kUseTcp)) {
-    const std::string account_text =
-        "You must enter Accountname and password if you want to use TCP/IP.\n"
-        "You can open an account at " +
-        GatewayBox() + ".";
-    if (TrimBlanks(Text(C::kAccountName)).empty()) {
-      return Refuse(0, C::kAccountName, account_text, "Account information?");
-    }
-    if (TrimBlanks(Text(C::kPassword)).empty()) {
-      return Refuse(0, C::kPassword, account_text, "Account information?");
-    }
+    if (std::optional<Refusal> refusal = TcpPageRefusal()) return Refuse(*refusal);
   }
   if (Checked(C::kUseGsm)) {
-    if (const std::optional<GsmSettingsPage::Refusal> refusal = gsm_page_.Check()) {
+    if (const std::optional<GsmSettingsPage::Refusal> refusal = GsmPageRefusal()) {
       ShowTab(0);
       gsm_page_.RequestFocus(refusal->focus);
       dialogs_.MessageBox(refusal->text, refusal->title, MessageIcon::kInformation);
@@ -462,29 +582,21 @@ bool SettingsDialog::Validate() {
   }
   if (Checked(C::kActiveAtStartup)) {
     if (TrimBlanks(Text(C::kAutoFolder)).empty()) {
-      return Refuse(2, C::kAutoFolder, "No path specified!", "What folder?");
+      return Refuse({C::kAutoFolder, "No path specified!", "What folder?"});
     }
     if (!Checked(C::kTypeMomentary) && !Checked(C::kTypeAt) && !Checked(C::kTypeWhenFiles)) {
-      return Refuse(2, C::kTypeMomentary, "You must choose type of Autosending!.", "What type?");
+      return Refuse({C::kTypeMomentary, "You must choose type of Autosending!.", "What type?"});
     }
   }
-  if (Checked(C::kUseProxy) && TrimBlanks(Text(C::kProxyServer)).empty()) {
-    return Refuse(0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
-  }
-  // A port that is no number is refused even while no proxy is used: the
-  // proxy setting would not load again.
-  const std::string port = TrimBlanks(Text(C::kProxyPort));
-  const bool port_usable = Checked(C::kUseProxy) ? ParseProxyPort(port).has_value()
-                                                 : port.empty() || ParseWholeNumber(port);
-  if (!port_usable) {
-    return Refuse(0, C::kProxyPort, "Enter a port from 1 to 65535 for the proxyserver!", "Proxy?");
-  }
+  if (std::optional<Refusal> refusal = OverlongBox(std::nullopt)) return Refuse(*refusal);
   return true;
 }
 
 ProgramSettings SettingsDialog::Applied() const {
   ProgramSettings s = settings_;
-  s.UppTid = TrimTrailingBlanks(Text(C::kTimeout));
+  const bool modem_usable = !ModemPageRefusal();
+  const bool tcp_usable = !TcpPageRefusal();
+  if (modem_usable) s.UppTid = TrimTrailingBlanks(Text(C::kTimeout));
   const ListState& hour = List(SettingsList::kAutoHour);
   const ListState& minute = List(SettingsList::kAutoMinute);
   if (hour.HasSelection() && minute.HasSelection()) {
@@ -493,25 +605,29 @@ ProgramSettings SettingsDialog::Applied() const {
   for (const Option& option : kTransportOptions) {
     if (Checked(option.control)) s.AccessTyp = option.value;
   }
-  s.Parametrar = Checked(C::kParity8N1) ? "N,8,1" : "E,7,1";
   if (List(SettingsList::kSeparator).HasSelection()) {
     s.AutoFilSep = kSeparators[List(SettingsList::kSeparator).selected].character;
   }
   s.EjKvitto = Flag(Checked(C::kQuicksend));
-  s.TCPProxy = Checked(C::kUseProxy) ? 1 : 0;
-  s.TCPProxyAdress = TrimBlanks(Text(C::kProxyServer));
-  s.TCPProxyPort = TrimBlanks(Text(C::kProxyPort));
-  s.TCPAnvNamn = TrimBlanks(Text(C::kAccountName));
-  s.GatewayPassword = TrimBlanks(Text(C::kPassword));
-  s.TCPGateway = GatewayBox();
-  s.Device = TrimBlanks(Text(C::kDevice));
-  s.Baud = speed_;
-  s.Port = port_;
+  if (tcp_usable) {
+    s.TCPAnvNamn = TrimBlanks(Text(C::kAccountName));
+    s.GatewayPassword = TrimBlanks(Text(C::kPassword));
+    s.TCPProxy = Checked(C::kUseProxy) ? 1 : 0;
+    s.TCPProxyAdress = TrimBlanks(Text(C::kProxyServer));
+    s.TCPProxyPort = TrimBlanks(Text(C::kProxyPort));
+    s.TCPGateway = GatewayBox();
+  }
+  if (modem_usable) {
+    s.Parametrar = Checked(C::kParity8N1) ? "N,8,1" : "E,7,1";
+    s.Device = TrimBlanks(Text(C::kDevice));
+    s.Baud = speed_;
+    s.Port = port_;
+    s.ModemInit = TrimTrailingBlanks(Text(C::kModemInit));
+    s.SMSCnumber = TrimTrailingBlanks(Text(C::kSmscNumber));
+    s.Prefix1 = TrimTrailingBlanks(Text(C::kPrefix1));
+    s.Prefix2 = TrimTrailingBlanks(Text(C::kPrefix2));
+  }
   s.AutoTyp = auto_type_;
-  s.ModemInit = TrimTrailingBlanks(Text(C::kModemInit));
-  s.SMSCnumber = TrimTrailingBlanks(Text(C::kSmscNumber));
-  s.Prefix1 = TrimTrailingBlanks(Text(C::kPrefix1));
-  s.Prefix2 = TrimTrailingBlanks(Text(C::kPrefix2));
   s.AutoFil = TrimTrailingBlanks(Text(C::kAutoFolder));
   s.Avs = TrimTrailingBlanks(Text(C::kSenderNumber));
   s.PollTid = static_cast<int16_t>(
@@ -536,28 +652,38 @@ ProgramSettings SettingsDialog::Applied() const {
   s.AutoStang = Flag(Checked(C::kCloseAfterSending));
   s.NrFranFil = Flag(Checked(C::kNameFromFile));
   gsm_page_.ApplyTo(s);
+  if (GsmPageRefusal()) {
+    s.GsmDevice = settings_.GsmDevice;
+    s.GsmSmsc = settings_.GsmSmsc;
+    s.GsmInit = settings_.GsmInit;
+  }
   for (auto [option, page] : AccountPages()) page->ApplyTo(s);
   ComputeDerivedFields(s);
   return s;
 }
 
 void SettingsDialog::Confirm() {
-  // Nothing is taken over before every rule has passed.
+  // Nothing is taken over before every rule has passed and every file is written.
   if (!Validate()) return;
-  settings_ = Applied();
-  // Stored before the transports take the new settings, so they read the new PIN.
-  bool stored = gsm_page_.StorePin(settings_.ProgramFolder);
-  for (auto [option, page] : AccountPages())
-    stored = page->StoreSecret(settings_.ProgramFolder) && stored;
-  if (!stored) {
-    dialogs_.MessageBox("Error writing secrets.dat", "Error!", MessageIcon::kExclamation);
-  }
-  host_.ReconfigureTransports();
-  if (!SaveSettings(SettingsFile(settings_.ProgramFolder), settings_)) {
-    dialogs_.MessageBox("Error writing ini-file", "Error!", MessageIcon::kExclamation);
-    Close();
+  const ProgramSettings applied = Applied();
+  const std::string& folder = applied.ProgramFolder;
+  // The secrets are written first: the transports read the new PIN once
+  // they take the new settings.
+  const std::optional<std::string> unwritten =
+      SaveSettings(SettingsFile(folder), applied, [this, &folder] {
+        bool stored = gsm_page_.StorePin(folder);
+        for (auto [option, page] : AccountPages()) stored = stored && page->StoreSecret(folder);
+        return stored;
+      });
+  if (unwritten) {
+    // Every file is as before; the dialog stays open to try again or cancel.
+    dialogs_.MessageBox(*unwritten == SecretStore::kFileName ? "Error writing secrets.dat"
+                                                             : "Error writing ini-file",
+                        "Error!", MessageIcon::kExclamation);
     return;
   }
+  settings_ = applied;
+  host_.ReconfigureTransports();
   Close();
   host_.RefreshRecipientList();
 }

@@ -210,10 +210,23 @@ class SettingsDialog {
   void AddTime();
   void CheckBalance();
   void Browse();
+  // A rule of "&OK" that failed: the control to focus (on its tab) and the message box.
+  struct Refusal {
+    SettingsControl focus;
+    std::string text;
+    std::string title;
+  };
+  // The first rule the boxes of a transport's page break (nullopt for the
+  // boxes every transport uses): too long for the file, and the page's own.
+  std::optional<Refusal> OverlongBox(std::optional<SettingsControl> page) const;
+  std::optional<Refusal> ModemPageRefusal() const;
+  std::optional<Refusal> TcpPageRefusal() const;
+  std::optional<GsmSettingsPage::Refusal> GsmPageRefusal() const;
   // The rules of "&OK"; false (with the message shown) when one fails.
   bool Validate();
-  bool Refuse(int tab, SettingsControl focus, const std::string& text, const std::string& title);
-  // The page of the transport chosen is switched on, the others off.
+  bool Refuse(const Refusal& refusal);
+  // The page of the transport chosen is switched on, the others off: greyed
+  // out (the provider pages hidden too), neither checked nor changed.
   void ActivatePages();
   // The provider pages, each with its "Use:" option.
   std::array<std::pair<SettingsControl, AccountSettingsPage*>, 2> AccountPages();

@@ -83,6 +83,20 @@ std::optional<SmppAddress> SenderAddress(std::string_view avs,
   return SmppAddress{5, 0, std::string(avs)};
 }
 
+std::optional<SmppAddress> InProviderAlphabet(SmppAddress address, int default_alphabet) {
+  if (address.ton != 5) return address;
+  const std::u32string text = DecodeUtf8(address.value);
+  const std::optional<std::string> encoded =
+      default_alphabet == kDataCodingLatin1 ? EncodeLatin1(text) : ToGsmSeptets(text);
+  // The GSM "@" is septet 0, which would end the C-Octet String.
+  if (!encoded || encoded->size() > kMaxAlphanumericSender ||
+      encoded->find('\0') != std::string::npos) {
+    return std::nullopt;
+  }
+  address.value = *encoded;
+  return address;
+}
+
 std::string BindTransceiverBody(std::string_view system_id, std::string_view password,
                                 std::string_view system_type) {
   std::string body;

@@ -33,6 +33,12 @@ std::optional<SmppAddress> SenderAddress(std::string_view avs,
                                          std::string_view international_prefix,
                                          std::string& refusal);
 
+// An alphanumeric sender (TON 5) as the provider's alphabet writes it: GSM
+// septets one an octet (`default_alphabet` 0, a character of the extension
+// table taking two) or Latin-1 (3), at most 11 of them. Nothing when that
+// alphabet cannot carry it; any other address as it is.
+std::optional<SmppAddress> InProviderAlphabet(SmppAddress address, int default_alphabet);
+
 // bind_transceiver, interface version 3.4. SMPP holds the system id to 15
 // characters, the password to 8 and the system type to 12.
 std::string BindTransceiverBody(std::string_view system_id, std::string_view password,
@@ -75,6 +81,10 @@ struct DeliverSm {
   std::string receipted_message_id;      // TLV 0x001E
   std::optional<uint8_t> message_state;  // TLV 0x0427
 
+  // The message type, esm_class bits 2 to 5: a message to the account, a
+  // delivery receipt, or else an acknowledgement or an intermediate
+  // notification, which the program only answers.
+  bool IsMessage() const { return (esm_class & 0x3C) == 0; }
   bool IsDeliveryReceipt() const { return (esm_class & 0x3C) == 0x04; }
 };
 std::optional<DeliverSm> ReadDeliverSm(std::string_view body);

@@ -21,8 +21,8 @@ struct SmppReceipt {
 
 // The receipt a deliver_sm carries: the message id from the
 // receipted_message_id parameter or else the "id:" of the receipt text, the
-// state from message_state or else "stat:". Nothing when the deliver_sm is
-// not a receipt or names no message or no state.
+// state from a known message_state or else "stat:" (in any case). Nothing
+// when the deliver_sm is not a receipt or names no message or no state.
 std::optional<SmppReceipt> ReadSmppReceipt(const DeliverSm& deliver);
 
 }  // namespace tolvane

@@ -40,6 +40,9 @@ constexpr uint32_t kLastSequence = 0x7FFFFFFF;
 constexpr uint32_t kStatusInvalidCommand = 0x03;
 
 constexpr char kNoHost[] = "No SMPP provider is set: [SMPP] Host in tolvmsg.ini";
+// A number that starts with it is international: TON 1 without it.
+constexpr char kInternationalPrefix[] = "00";
+constexpr int kLinkAnswerMs = 30000;
 
 std::optional<int> PortOf(const ProgramSettings& settings) {
   return ParseNumberIn(settings.SmppPort, 1, 65535);
@@ -59,6 +62,23 @@ std::string AlphabetRefusal(std::string_view text) {
     }
   }
   return "The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the text";
+}
+
+// The sender (`Avs`) as the submits carry it; nothing, with `refusal`
+// saying why, when it is no number and no name the provider's alphabet
+// carries.
+std::optional<SmppAddress> SenderOf(const ProgramSettings& settings, std::string& refusal) {
+  const std::optional<SmppAddress> sender =
+      SenderAddress(settings.Avs, kInternationalPrefix, refusal);
+  if (!sender) return std::nullopt;
+  const int alphabet = DefaultAlphabetOf(settings);
+  if (auto encoded = InProviderAlphabet(*sender, alphabet)) return encoded;
+  refusal = "The sender name \"" + settings.Avs +
+            "\" must be at most 11 characters of the provider's alphabet " +
+            (alphabet == kDataCodingLatin1
+                 ? "(DefaultAlphabet 3, Latin-1)"
+                 : "(DefaultAlphabet 0, GSM: € [ ] { } | ^ ~ \\ count as two, @ cannot be sent)");
+  return std::nullopt;
 }
 
 // What the window makes of a submit's answer.
@@ -110,14 +130,24 @@ struct SmppTransport::Impl : WindowedSending::Session {
     return sequence;
   }
   // Sends an enquire_link after `EnquireLink` seconds of silence from the
-  // provider; its answer is not awaited, a dead connection shows itself by
-  // closing.
+  // provider. Its answer is due within 30 seconds: a connection whose far
+  // end went away without closing it would otherwise hold the send until
+  // its receipt time ran out.
   void CheckLink() {
-    const auto silence = context.Loop().Now() - last_heard;
+    const TimePoint now = context.Loop().Now();
+    if (link_sequence != 0) {
+      if (now >= link_deadline && broken.empty()) {
+        broken = "The SMPP provider did not answer enquire_link within 30 seconds";
+        tcp.Close();
+      }
+      return;
+    }
     if (awaited == 0 && session && tcp.IsOpen() && link_seconds > 0 &&
-        silence >= std::chrono::seconds(link_seconds)) {
-      last_heard = context.Loop().Now();
-      Write({kEnquireLink, 0, NextSequence(), ""});
+        now - last_heard >= std::chrono::seconds(link_seconds)) {
+      last_heard = now;
+      link_sequence = NextSequence();
+      link_deadline = now + std::chrono::milliseconds(kLinkAnswerMs);
+      Write({kEnquireLink, 0, link_sequence, ""});
     }
   }
 
@@ -161,6 +191,9 @@ struct SmppTransport::Impl : WindowedSending::Session {
   bool unreadable = false;
   int link_seconds = 30;
   TimePoint last_heard;
+  // Our enquire_link whose answer is awaited, and until when.
+  uint32_t link_sequence = 0;
+  TimePoint link_deadline;
   uint32_t next_sequence = 1;
   // The sequence number of the bind or unbind whose answer is awaited.
   uint32_t awaited = 0;
@@ -182,6 +215,8 @@ void SmppTransport::Impl::Handle(const SmppPdu& pdu) {
   if (pdu.command & kResponseBit || pdu.command == kGenericNack) {
     if (awaited != 0 && pdu.sequence == awaited) {
       answer = pdu;
+    } else if (link_sequence != 0 && pdu.sequence == link_sequence) {
+      link_sequence = 0;
     } else if (window() &&
                (pdu.command == (kSubmitSm | kResponseBit) || pdu.command == kGenericNack)) {
       window()->Answered(static_cast<int>(pdu.sequence), SubmitAnswer(pdu));
@@ -209,7 +244,7 @@ void SmppTransport::Impl::OnDeliverSm(const SmppPdu& pdu) {
   Write({kDeliverSm | kResponseBit, kStatusOk, pdu.sequence, DeliverSmRespBody()});
   const std::optional<DeliverSm> deliver = ReadDeliverSm(pdu.body);
   if (!deliver) return;
-  if (!deliver->IsDeliveryReceipt()) {
+  if (deliver->IsMessage()) {
     const SmppAddress& from = deliver->source;
     context.LogReceived((from.ton == 1 ? "+" : "") + from.value, DeliverSmText(*deliver));
     return;
@@ -241,6 +276,7 @@ SmppTransport::Impl::Reply SmppTransport::Impl::Request(uint32_t command, const 
 
 void SmppTransport::Impl::Close() {
   link_timer->Stop();
+  link_sequence = 0;
   session = false;
   if (window()) window()->SetOpen(false);
   tcp.Close();
@@ -259,6 +295,9 @@ bool SmppTransport::Impl::Start() {
   if (settings.SmppHost.empty()) return fail(kNoHost);
   const std::optional<int> port = PortOf(settings);
   if (!port) return fail("The SMPP port is not a number from 1 to 65535: " + settings.SmppPort);
+  // A sender no submit could carry: nothing to bind for.
+  std::string refusal;
+  if (!SenderOf(settings, refusal)) return fail(refusal);
   const std::string address = settings.SmppHost + ":" + settings.SmppPort;
   context.SetStatusLine("Connecting to " + address + "...");
   Close();
@@ -270,8 +309,9 @@ bool SmppTransport::Impl::Start() {
   if (!Wait(
           kConnectMs, [this] { return connected; }, true)) {
     if (state.cancelled) return fail(kReceiptCancelled);
-    return fail("The SMPP provider cannot be reached at " + address + ": " +
-                (broken.empty() ? "no connection within 30 seconds" : broken));
+    return fail(broken.empty() ? "The SMPP provider cannot be reached at " + address +
+                                     ": no connection within 30 seconds"
+                               : "The SMPP provider cannot be reached: " + broken);
   }
   context.SetStatusLine("Logging in to " + address + "...");
   const std::string password = SecretStore(settings.ProgramFolder).ReadSecret(kSmppSecret);
@@ -322,12 +362,12 @@ std::optional<WindowedSending::Prepared> SmppTransport::Impl::Prepare() {
   const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
   state.message = context.MessageText();
   std::string refusal = message.error;
-  const std::optional<SmppAddress> source = SenderAddress(settings.Avs, "", refusal);
-  const std::optional<SmppAddress> destination =
-      RecipientAddress((state.recipient_international ? "+" : "") + state.recipient_number, "");
+  const std::optional<SmppAddress> source = SenderOf(settings, refusal);
+  const std::optional<SmppAddress> destination = RecipientAddress(
+      (state.recipient_international ? "+" : "") + state.recipient_number, kInternationalPrefix);
   if (refusal.empty() && !destination) refusal = "Not sent: the number has too many digits";
-  // A message sent for later waits at the provider; its receipt would come
-  // at that time at the earliest, so none is asked for.
+  // A message sent for later waits at the provider; its receipt comes at
+  // that time at the earliest, so the send ends with the answer.
   std::string scheduled;
   if (state.deferred) {
     const std::optional<TimePoint> at = DeliveryTimePoint(state.delivery_time);
@@ -346,7 +386,7 @@ std::optional<WindowedSending::Prepared> SmppTransport::Impl::Prepare() {
     submit->source = *source;
     submit->destination = *destination;
     submit->schedule_delivery_time = scheduled;
-    submit->registered_delivery = prepared.wants_receipts;
+    submit->registered_delivery = !settings.EjKvittoOn;
     if (settings.Validity > 0) submit->validity_period = SmppRelativeTime(settings.Validity);
     prepared.parts.push_back(SubmitSmBody(*submit));
   }

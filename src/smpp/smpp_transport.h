@@ -45,6 +45,7 @@ class SmppTransport : public Transport {
   void StopTimers() override {}
   // Unbinds (waiting a little for the answer) and closes the connection.
   void HangUp() override;
+  std::string ClosingStatus() const override { return "Logging out of the SMPP provider..."; }
 
  private:
   struct Impl;

@@ -39,11 +39,26 @@ constexpr std::array<std::pair<int, const char*>, 19> kReasons = {{
     {0x49, "Message does not exist"},
 }};
 
-std::string ReasonText(int status) {
+// What a reserved value reads as: service rejected, the centre given up.
+constexpr int kReservedReadsAs = 0x63;
+
+const char* NamedReason(int status) {
   const int lookup = status >= 0x60 && status <= 0x65 ? status - 0x40 : status;
   for (const auto& [value, text] : kReasons) {
     if (value == lookup) return text;
   }
+  return nullptr;
+}
+
+// The last 16 values of each group of 32 below 80 are the centre's own; the
+// rest of the values without a name are reserved.
+int ReadAs(int status) {
+  const bool centres_own = status < 0x80 && (status & 0x10) != 0;
+  return centres_own || NamedReason(status) ? status : kReservedReadsAs;
+}
+
+std::string ReasonText(int status) {
+  if (const char* named = NamedReason(status)) return named;
   char text[16];
   std::snprintf(text, sizeof text, "Status 0x%02X", status);
   return text;
@@ -127,8 +142,8 @@ std::optional<StatusReport> ReadStatusReport(std::string_view hex, ServiceCentre
   report.service_centre_time = *service_centre_time;
   report.discharge_time = *discharge_time;
   report.status = static_cast<unsigned char>((*octets)[at]);
-  report.outcome = OutcomeOf(report.status);
-  report.reason = ReasonText(report.status);
+  report.outcome = OutcomeOf(ReadAs(report.status));
+  report.reason = ReasonText(ReadAs(report.status));
   return report;
 }
 

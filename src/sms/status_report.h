@@ -30,10 +30,11 @@ struct StatusReport {
   std::string recipient;
   SmsTimestamp service_centre_time;  // when the centre took the message
   SmsTimestamp discharge_time;       // when the status below came about
-  int status = 0;                    // TP-ST
+  int status = 0;                    // TP-ST, as received
   // Delivered for 00 to 1F, still trying for 20 to 3F, failed for 40 to 7F
-  // (the centre gave up, or will not try at all) and for the reserved values
-  // from 80 on.
+  // (the centre gave up, or will not try at all). A reserved value (03 to 0F,
+  // 26 to 2F, 4A to 4F, 66 to 6F, 80 on) reads as 63, service rejected with
+  // the centre given up.
   DeliveryOutcome outcome = DeliveryOutcome::kDelivered;
   // A short text of the status, such as "Delivered", "Recipient busy" or
   // "Validity period expired"; "Status 0x5A" for a value of the centre's own.

@@ -1,5 +1,7 @@
 #include "ui/account_page_widget.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -11,8 +13,37 @@
 #include "platform/qt/qt_text.h"
 
 namespace tolvane {
+namespace {
 
 using Kind = AccountField::Kind;
+
+constexpr char kHeardByCaption[] = "tolvaneHeardByCaption";
+
+class CaptionedComboBox : public QAccessibleWidget {
+ public:
+  explicit CaptionedComboBox(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Value) return static_cast<QComboBox*>(widget())->currentText();
+    return QAccessibleWidget::text(kind);
+  }
+};
+
+QAccessibleInterface* CaptionedComboBoxes(const QString& class_name, QObject* object) {
+  auto* box = qobject_cast<QComboBox*>(object);
+  if (class_name != "QComboBox" || box == nullptr || !box->property(kHeardByCaption).toBool()) {
+    return nullptr;
+  }
+  return new CaptionedComboBox(box);
+}
+
+}  // namespace
+
+void HearByCaption(QComboBox* box) {
+  [[maybe_unused]] static const bool installed =
+      (QAccessible::installFactory(CaptionedComboBoxes), true);
+  box->setProperty(kHeardByCaption, true);
+}
 
 AccountPageWidget::AccountPageWidget(AccountSettingsPage& page, std::function<bool()> in_tab_order,
                                      QWidget* parent)
@@ -34,6 +65,7 @@ AccountPageWidget::AccountPageWidget(AccountSettingsPage& page, std::function<bo
     } else {
       if (field.kind == Kind::kChoice) {
         auto* choice = new QComboBox;
+        HearByCaption(choice);
         for (const AccountField::Choice& entry : field.choices) {
           choice->addItem(ToQString(entry.caption));
         }
@@ -71,7 +103,6 @@ void AccountPageWidget::Render() {
     const QSignalBlocker blocker(widget);
     if (auto* box = qobject_cast<QLineEdit*>(widget)) {
       if (box->text() != ToQString(state.text)) box->setText(ToQString(state.text));
-      if (state.max_length > 0) box->setMaxLength(state.max_length);
     } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
       check->setChecked(state.checked);
     } else if (auto* choice = qobject_cast<QComboBox*>(widget)) {

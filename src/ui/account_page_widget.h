@@ -7,7 +7,15 @@
 
 #include "settings_dialog/account_settings_page.h"
 
+class QComboBox;
+
 namespace tolvane {
+
+// Makes a screen reader name the drop-down list by its caption (its accessible
+// name, else the label it is the buddy of), with its chosen entry as its
+// value; Qt's own on Linux gives the entry as the name, so that "21" or "00"
+// is all the user hears. Called before the list is filled.
+void HearByCaption(QComboBox* box);
 
 // A provider's page of the settings dialog on screen: a frame with a box,
 // check box or drop-down list for each field, shown while its transport is

@@ -4,6 +4,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
@@ -75,6 +76,8 @@ void RenderLabel(QLabel* label, const ControlState& state) {
 
 void RenderButton(QPushButton* button, const ControlState& state) {
   button->setText(ToQString(state.text));
+  // A screen reader says the caption without its mnemonic marker.
+  button->setAccessibleName(ToQString(state.text).remove(QLatin1Char('&')));
   button->setEnabled(state.enabled);
 }
 
@@ -87,6 +90,10 @@ GroupPanelWidget::GroupPanelWidget(GroupPanel& panel, Dialogs& dialogs, QListWid
   new_group_button_ = MakeDialogButton(this, "newGroupButton", [this] { OpenNewGroupDialog(); });
   delete_group_button_ =
       MakeDialogButton(this, "deleteGroupButton", [this] { panel_.DeleteGroup(); });
+  add_member_button_ =
+      MakeDialogButton(this, "addMemberButton", [this] { panel_.AddChosenPerson(); });
+  remove_member_button_ =
+      MakeDialogButton(this, "removeMemberButton", [this] { panel_.RemoveChosenMember(); });
   arrow_label_ = new QLabel(this);
   drag_hint_ = new QLabel(this);
   trash_hint_ = new QLabel(this);
@@ -108,6 +115,9 @@ GroupPanelWidget::GroupPanelWidget(GroupPanel& panel, Dialogs& dialogs, QListWid
   members_viewport_ = members_->viewport();
   members_viewport_->setAcceptDrops(true);
   members_viewport_->installEventFilter(this);
+  members_->installEventFilter(this);
+  names_ = name_list_;
+  names_->installEventFilter(this);
   names_viewport_ = name_list_->viewport();
   names_viewport_->installEventFilter(this);
   // The rest of the phone-book window takes a drag with the plain cursor, so
@@ -132,10 +142,12 @@ GroupPanelWidget::GroupPanelWidget(GroupPanel& panel, Dialogs& dialogs, QListWid
   layout->addWidget(new QLabel("Groupmembers", this), 3, 1);
   layout->addWidget(members_, 4, 1);
   auto* buttons = new QGridLayout;
-  buttons->addWidget(new_group_button_, 0, 0);
-  buttons->addWidget(delete_group_button_, 0, 1);
-  buttons->addWidget(trash_can_, 1, 0, Qt::AlignCenter);
-  buttons->addWidget(trash_hint_, 1, 1);
+  buttons->addWidget(add_member_button_, 0, 0);
+  buttons->addWidget(remove_member_button_, 0, 1);
+  buttons->addWidget(new_group_button_, 1, 0);
+  buttons->addWidget(delete_group_button_, 1, 1);
+  buttons->addWidget(trash_can_, 2, 0, Qt::AlignCenter);
+  buttons->addWidget(trash_hint_, 2, 1);
   layout->addLayout(buttons, 5, 1);
 
   panel_.SetOnChanged([this] { Render(); });
@@ -145,6 +157,7 @@ GroupPanelWidget::GroupPanelWidget(GroupPanel& panel, Dialogs& dialogs, QListWid
 GroupPanelWidget::~GroupPanelWidget() {
   panel_.SetOnChanged(nullptr);
   if (names_viewport_ != nullptr) names_viewport_->removeEventFilter(this);
+  if (names_ != nullptr) names_->removeEventFilter(this);
 }
 
 QMimeData* GroupPanelWidget::DragData(Source source) {
@@ -158,6 +171,8 @@ void GroupPanelWidget::Render() {
   RenderButton(toggle_button_, panel_.ToggleButton());
   RenderButton(new_group_button_, panel_.NewGroupButton());
   RenderButton(delete_group_button_, panel_.DeleteGroupButton());
+  RenderButton(add_member_button_, panel_.AddMemberButton());
+  RenderButton(remove_member_button_, panel_.RemoveMemberButton());
   RenderLabel(arrow_label_, panel_.ArrowLabel());
   RenderLabel(drag_hint_, panel_.DragHint());
   RenderLabel(trash_hint_, panel_.TrashHint());
@@ -190,6 +205,9 @@ bool GroupPanelWidget::eventFilter(QObject* watched, QEvent* event) {
   if (watched == trash_can_) return HandleDragEvent(Target::kTrashCan, event);
   if (watched == members_viewport_ && HandleDragEvent(Target::kMemberList, event)) return true;
   if (watched == plain_area_) return HandlePlainAreaEvent(event);
+  if (watched == members_ || watched == names_) {
+    return HandleKey(watched == members_, event) || QWidget::eventFilter(watched, event);
+  }
 
   const bool from_names = watched == names_viewport_;
   if (!from_names && watched != members_viewport_) return QWidget::eventFilter(watched, event);
@@ -208,6 +226,21 @@ bool GroupPanelWidget::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+bool GroupPanelWidget::HandleKey(bool in_member_list, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !panel_.IsOpen()) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier) return false;
+  if (key->key() == Qt::Key_Insert) {
+    panel_.AddChosenPerson();
+    return true;
+  }
+  if (key->key() == Qt::Key_Delete && in_member_list) {
+    panel_.RemoveChosenMember();
+    return true;
+  }
+  return false;
 }
 
 void GroupPanelWidget::StartDrag(Source source, QWidget* from) {

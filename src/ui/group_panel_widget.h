@@ -20,7 +20,9 @@ namespace tolvane {
 // The group panel of the phone-book window on screen. Names are dragged from
 // the window's name list onto the member list, and members onto the trash
 // can, with Qt's drag and drop; the panel decides what a drop does and which
-// cursor a target shows (accepted, or refused).
+// cursor a target shows (accepted, or refused). Without a mouse, Insert in
+// the name list or the member list adds the chosen person and Delete in the
+// member list removes the chosen member, as the two buttons do.
 class GroupPanelWidget : public QWidget {
   Q_OBJECT
 
@@ -38,6 +40,9 @@ class GroupPanelWidget : public QWidget {
   QPushButton* ToggleButton() const { return toggle_button_; }
   // What a drag from that list carries.
   static QMimeData* DragData(GroupPanel::DragSource source);
+  // Shows the panel's state; also after the phone-book window changed, which
+  // decides whether a person can be added.
+  void Render();
 
  signals:
   // A drag left the list (it runs until the user releases the mouse).
@@ -47,8 +52,9 @@ class GroupPanelWidget : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Render();
   void OpenNewGroupDialog();
+  // Insert and Delete on a list; true when the key was used.
+  bool HandleKey(bool in_member_list, QEvent* event);
   void StartDrag(GroupPanel::DragSource source, QWidget* from);
   bool HandleDragEvent(GroupPanel::DropTarget target, QEvent* event);
   bool HandlePlainAreaEvent(QEvent* event);
@@ -61,6 +67,8 @@ class GroupPanelWidget : public QWidget {
   QPushButton* toggle_button_;
   QPushButton* new_group_button_;
   QPushButton* delete_group_button_;
+  QPushButton* add_member_button_;
+  QPushButton* remove_member_button_;
   QLabel* arrow_label_;
   QLabel* drag_hint_;
   QLabel* trash_hint_;
@@ -70,6 +78,7 @@ class GroupPanelWidget : public QWidget {
   QWidget* members_viewport_;
   // The name list is the window's; it may go before the panel does.
   QPointer<QWidget> names_viewport_;
+  QPointer<QWidget> names_;
   QPointer<QWidget> plain_area_;
   bool rendering_ = false;
   std::optional<bool> shown_open_;

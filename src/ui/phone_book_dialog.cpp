@@ -120,10 +120,10 @@ void PhoneBookDialog::reject() {
 }
 
 void PhoneBookDialog::AddGroupPanel(GroupPanel& panel, Dialogs& dialogs) {
-  auto* widget = new GroupPanelWidget(panel, dialogs, name_list_, this);
-  widget->setObjectName("groupPanel");
-  buttons_->addWidget(widget->ToggleButton(), 3, 0);
-  layout_->addWidget(widget);
+  group_panel_ = new GroupPanelWidget(panel, dialogs, name_list_, this);
+  group_panel_->setObjectName("groupPanel");
+  buttons_->addWidget(group_panel_->ToggleButton(), 3, 0);
+  layout_->addWidget(group_panel_);
 }
 
 void PhoneBookDialog::showEvent(QShowEvent* event) {
@@ -164,6 +164,7 @@ void PhoneBookDialog::Render() {
   RenderButton(delete_button_, window_.DeleteButton());
   RenderButton(undo_button_, window_.UndoButton());
   RenderButton(close_button_, window_.CloseButton());
+  if (group_panel_ != nullptr) group_panel_->Render();
 
   switch (window_.TakeFocusRequest()) {
     case PhoneBookWindow::Focus::kNameBox:

@@ -18,6 +18,8 @@ class QRadioButton;
 
 namespace tolvane {
 
+class GroupPanelWidget;
+
 // The phone-book window on screen: shows what the PhoneBookWindow holds and
 // hands it every click, selection and keystroke. Creating the dialog opens the
 // window (fills the name list); closing it by any route closes the window.
@@ -55,6 +57,8 @@ class PhoneBookDialog : public QDialog {
   QPushButton* close_button_;
   QGridLayout* buttons_;
   QHBoxLayout* layout_;
+  // Whether a person can join a group follows the window's name list.
+  GroupPanelWidget* group_panel_ = nullptr;
 };
 
 }  // namespace tolvane

@@ -39,8 +39,12 @@ using L = SettingsList;
 QLabel* Label(const char* text, QWidget* buddy = nullptr) {
   auto* label = new QLabel(ToQString(text));
   label->setBuddy(buddy);
-  // A list does not take its name from its buddy.
+  // A list does not take its name from its buddy, nor the box of a drop-down
+  // list that takes typing.
   if (qobject_cast<QAbstractItemView*>(buddy)) buddy->setAccessibleName(label->text());
+  if (auto* combo = qobject_cast<QComboBox*>(buddy); combo != nullptr && combo->isEditable()) {
+    combo->lineEdit()->setAccessibleName(label->text());
+  }
   return label;
 }
 
@@ -70,6 +74,7 @@ QLineEdit* NewBox(bool digits_only) {
 // A drop-down list of choices in which any other text can be typed.
 QComboBox* NewEditableChoice() {
   auto* combo = new QComboBox;
+  HearByCaption(combo);
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
   return combo;
@@ -199,9 +204,10 @@ QWidget* SettingsDialogWidget::CheckBox(SettingsControl control) {
 }
 
 QWidget* SettingsDialogWidget::Option(SettingsControl control) {
+  // Exclusive within its frame, so that a screen reader hears an option and
+  // the arrow keys move the choice; the presenter still decides what is
+  // chosen, and a stored value that matches no option leaves all unchosen.
   auto* option = new QRadioButton;
-  // The presenter decides what is chosen; a stored value may match no option.
-  option->setAutoExclusive(false);
   controls_[static_cast<size_t>(control)] = option;
   connect(option, &QRadioButton::clicked, this, [this, control] { dialog_.Choose(control); });
   return option;
@@ -209,6 +215,7 @@ QWidget* SettingsDialogWidget::Option(SettingsControl control) {
 
 QComboBox* SettingsDialogWidget::ComboList(SettingsList list) {
   auto* combo = new QComboBox;
+  HearByCaption(combo);
   lists_[static_cast<size_t>(list)] = combo;
   connect(combo, &QComboBox::currentIndexChanged, this, [this, list](int index) {
     if (!rendering_) dialog_.Select(list, index);
@@ -240,9 +247,9 @@ QScrollBar* SettingsDialogWidget::NumberScrollBar(SettingsControl box, int min, 
 
 QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   auto* modem = new QGridLayout;
-  AddRow(modem, 0, "Sendernumber::", C::kSenderNumber, 2);
   AddRow(modem, 1, "Timout after:", C::kTimeout);
-  modem->addWidget(Label("Seconds"), 1, 2);
+  // Greyed out with the box it follows.
+  modem->addWidget(Label("Seconds", Widget(C::kTimeout)), 1, 2);
   AddRow(modem, 2, "ModemInitString:", C::kModemInit, 2);
   device_ = NewEditableChoice();
   modem->addWidget(Label("Device:", device_), 3, 0);
@@ -293,7 +300,11 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   AddRow(tcp, 5, "Port:", C::kProxyPort);
   tcp->addWidget(Button(C::kCheckBalance), 6, 1);
 
+  // Every transport sends from this number, so it stays outside the pages.
+  auto* sender = new QGridLayout;
+  AddRow(sender, 0, "Sendernumber::", C::kSenderNumber);
   auto* right = new QVBoxLayout;
+  right->addLayout(sender);
   right->addWidget(Frame("Use:", use));
   right->addWidget(Frame("TCP/IP settings", tcp));
   right->addLayout(quicksend);
@@ -609,6 +620,10 @@ void SettingsDialogWidget::Render() {
   RenderGsm();
   smpp_->Render();
   emi_->Render();
+  // A caption is greyed out with its box, as on a page of a transport not chosen.
+  for (QLabel* label : findChildren<QLabel*>()) {
+    if (label->buddy() != nullptr) label->setEnabled(label->buddy()->isEnabled());
+  }
   // The pages render themselves too, so what was shown is remembered here.
   const std::array<bool, 2> pages_shown = {smpp_->isVisibleTo(this), emi_->isVisibleTo(this)};
   // Once the layout has taken the page in.

@@ -1,4 +1,6 @@
-// The tool that writes the phone book installed with the program.
+// The tool that writes the phone book installed with the program, and the
+// command line of every program the project builds.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -12,14 +14,15 @@ namespace tolvane {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::Not;
 
 class MakeTeledataTest : public ::testing::Test {
  protected:
   // Runs the tool in a folder of its own; its exit status.
-  int Run(const QStringList& arguments) {
+  int Run(const QStringList& arguments, const QString& program = TOLVANE_MAKE_TELEDATA) {
     QProcess tool;
     tool.setWorkingDirectory(QString::fromStdString(folder_.path().string()));
-    tool.start(TOLVANE_MAKE_TELEDATA, arguments);
+    tool.start(program, arguments);
     EXPECT_TRUE(tool.waitForFinished(30000));
     out_ = tool.readAllStandardOutput().toStdString();
     err_ = tool.readAllStandardError().toStdString();
@@ -32,14 +35,41 @@ class MakeTeledataTest : public ::testing::Test {
   std::string err_;
 };
 
-TEST_F(MakeTeledataTest, HelpAndUnknownOptionsWriteNoDatabase) {
-  EXPECT_EQ(Run({"--help"}), 0);
-  EXPECT_NE(out_.find("usage: make_teledata"), std::string::npos) << out_;
-  EXPECT_EQ(Run({"-h", "teledata.mdb"}), 0);
-  EXPECT_EQ(Run({"--verbose", "teledata.mdb"}), 2);
-  EXPECT_NE(err_.find("unknown option --verbose"), std::string::npos) << err_;
+// Each answers --help with its usage on standard output, and names an unknown
+// option, or one without its value, on standard error; none touches a file.
+TEST_F(MakeTeledataTest, EveryProgramAnswersHelpAndNamesAWrongOption) {
+  using ::testing::HasSubstr;
+  struct Case {
+    QString program;
+    QStringList missing_value;
+    std::string complaint;
+  };
+  const QString bin = TOLVANE_BIN_DIR "/";
+  const Case cases[] = {
+      {TOLVANE_MAKE_TELEDATA, {"--people"}, "--people needs a number"},
+      {bin + "tolvane", {"--store-secret"}, "usage: tolvane"},
+      {bin + "modem-sim", {"--busy"}, "--busy needs a value"},
+      {bin + "gsm-modem-sim", {"--pin"}, "--pin needs a value"},
+      {bin + "smpp-sim", {"--port"}, "--port needs a value"},
+      {bin + "emi-sim", {"--port"}, "--port needs a value"},
+      {bin + "gateway-sim", {"--port"}, "Missing value after '--port'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.program.toStdString());
+    const std::string name = c.program.section('/', -1).toStdString();
+    for (const char* help : {"--help", "-h"}) {
+      EXPECT_EQ(Run({help}, c.program), 0) << err_;
+      EXPECT_THAT(out_, ::testing::AnyOf(HasSubstr("usage: " + name), HasSubstr("Usage: ")));
+    }
+    EXPECT_NE(Run({"--verbose"}, c.program), 0);
+    EXPECT_THAT(err_, ::testing::AnyOf(HasSubstr("unknown option --verbose"),
+                                       HasSubstr("Unknown option 'verbose'")));
+    EXPECT_NE(Run(c.missing_value, c.program), 0);
+    EXPECT_THAT(err_, HasSubstr(c.complaint));
+    EXPECT_THAT(err_, Not(HasSubstr("unknown option")));
+  }
   EXPECT_EQ(Run({"--people", "teledata.mdb"}), 2);
-  EXPECT_NE(err_.find("--people takes a number"), std::string::npos) << err_;
+  EXPECT_THAT(err_, HasSubstr("--people takes a number"));
   EXPECT_EQ(Run({}), 2);
   EXPECT_TRUE(FolderIsEmpty());
 }

@@ -132,29 +132,97 @@ TEST_F(AutosendingScenarioTest, WhenFilesExistTheFolderIsCheckedEveryElevenSecon
   EXPECT_TRUE(On());
 }
 
-TEST_F(AutosendingScenarioTest, FailedSendIsKeptAndTriedAgainAfterVTidMinutes) {
+TEST_F(AutosendingScenarioTest, AFailingFileIsTriedAgainAtItsTimeWithoutHoldingUpTheOthers) {
   settings.VTid = 2;
   settings.EjKvitto = "1";
-  gateway.SetAnswer(kAnna, GatewayAnswer::Close());
-  files.Write("/out/m.txt", "Try again");
-  // The first try goes out at 3 s: the first tick, then 2 s of a still file.
-  At(4000, [this] {
-    EXPECT_EQ(gateway.Requests().size(), 1u);
-    EXPECT_TRUE(files.Exists("/out/m.txt"));
+  settings.NrFranFil = "1";
+  settings.NrFranFilOn = true;
+  gateway.SetAnswer("0701", GatewayAnswer::Close());
+  files.Write("/out/a.txt", "N//0701//Fails first");
+  files.Write("/out/b.txt", "N//0702//Fine");
+  // a fails at 3 s, and an order waits 3 s after its send; b, still for 2 s
+  // more, goes in the same pass.
+  At(8001, [this] { EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0701", "0702")); });
+  At(11001, [this] {
+    EXPECT_FALSE(files.Exists("/out/b.txt"));
     EXPECT_TRUE(Enabled(MainControl::kCancel));  // the wait can be cancelled
-    gateway.SetAnswer(kAnna, GatewayAnswer::Status(200));
+    gateway.SetAnswer("0701", GatewayAnswer::Status(200));
   });
-  At(3000 + 2 * 60000 - 1, [this] { EXPECT_EQ(gateway.Requests().size(), 1u); });
+  // Two minutes after a's try ended (with the order's 3 s), and no sooner.
+  At(6000 + 2 * 60000 - 1, [this] { EXPECT_EQ(gateway.Requests().size(), 2u); });
+  At(6000 + 2 * 60000 + 1, [this] { EXPECT_EQ(gateway.Requests().size(), 3u); });
   RunOnePass();
-  EXPECT_EQ(loop.Elapsed(), milliseconds(3000 + 2 * 60000));
-  EXPECT_FALSE(files.Exists("/out/m.txt"));
+  EXPECT_EQ(loop.Elapsed(), milliseconds(6000 + 2 * 60000 + 3000));
+  EXPECT_THAT(Sent("message"), ElementsAre("Fails first", "Fine", "Fails first"));
+  EXPECT_FALSE(files.Exists("/out/a.txt"));
 
-  settings.VTid = 0;
-  gateway.SetAnswer(kAnna, GatewayAnswer::Close());
-  files.Write("/out/m.txt", "Once only");
+  settings.VTid = 0;  // no further attempt
+  gateway.SetAnswer("0701", GatewayAnswer::Close());
+  files.Write("/out/a.txt", "N//0701//Once only");
   RunOnePass();
-  EXPECT_THAT(Sent("message"), ElementsAre("Try again", "Try again", "Once only"));
-  EXPECT_TRUE(files.Exists("/out/m.txt"));
+  EXPECT_EQ(gateway.Requests().size(), 4u);
+  EXPECT_TRUE(files.Exists("/out/a.txt"));
+
+  // An order no transport can carry fails every time, the file dropped later
+  // is still sent at the next check, and Cancel ends the retries.
+  settings.VTid = 2;
+  settings.AutoTyp = "3";
+  settings.PollTid = 1;
+  files.Write("/out/a.txt", "N//x,y//Hej");
+  window->OnAutosendingClicked(true);
+  At(20000, [this] { files.Write("/out/c.txt", "N//0703//Later"); });
+  At(40000, [this] {
+    EXPECT_EQ(gateway.Requests().size(), 5u);
+    EXPECT_FALSE(files.Exists("/out/c.txt"));
+  });
+  At(150000, [this] {
+    EXPECT_TRUE(On());
+    window->CancelSend();
+  });
+  WaitUntil(loop, [this] { return !On(); });
+  EXPECT_TRUE(files.Exists("/out/a.txt"));
+  // Both numbers logged at the first try and again two minutes later.
+  const std::vector<std::string> log = LogLines();
+  EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                          [](const std::string& line) { return line.starts_with("\"Group \","); }),
+            4);
+}
+
+TEST_F(AutosendingScenarioTest, AFileGoesOnlyOnceAMessageOfItWasAccepted) {
+  settings.VTid = 1;
+  settings.EjKvitto = "1";
+  settings.NrFranFil = "1";
+  settings.NrFranFilOn = true;
+  const std::string refused =
+      "\"Message account is zero - you need to fill up the account before "
+      "sending more messages\"";
+  struct Case {
+    std::string order;
+    int answer_0701;
+    bool kept;
+  };
+  for (const Case& c : {Case{"N//0701,0702//Hej", 430, false}, Case{"N//0701//Hej", 430, true},
+                        Case{"N//0701//Hej", 200, false}}) {
+    SCOPED_TRACE(c.order);
+    gateway.SetAnswer("0701", GatewayAnswer::Status(c.answer_0701));
+    files.Write("/out/a.txt", c.order);
+    RunOnePass();
+    EXPECT_EQ(files.Exists("/out/a.txt"), c.kept);
+  }
+  // A run whose every member was refused stays, is not tried again, and its
+  // refusals are logged like those of a partly accepted run.
+  for (const char* number : {"0701", "0702"}) gateway.SetAnswer(number, GatewayAnswer::Status(430));
+  files.Write("/out/a.txt", "N//0701,0702//Hej");
+  RunOnePass();
+  Wait(milliseconds(2 * 60000));
+  EXPECT_TRUE(files.Exists("/out/a.txt"));
+  EXPECT_EQ(gateway.Requests().size(), 6u);
+  EXPECT_THAT(LogLines(), ElementsAre(StartsWith("\"Group 0701\"," + refused),
+                                      StartsWith("\"Group 0702\",\"Message delivered"),
+                                      StartsWith("\"Temporary number 0701\"," + refused),
+                                      StartsWith("\"Temporary number 0701\",\"Message delivered"),
+                                      StartsWith("\"Group 0701\"," + refused),
+                                      StartsWith("\"Group 0702\"," + refused)));
 }
 
 TEST_F(AutosendingScenarioTest, AutoStangClosesTheProgramAfterThePassButNotAfterCancel) {

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "core/display_environment.h"
+#include "core/program_options.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_gateway.h"
@@ -219,19 +220,50 @@ TEST_F(ProgramTest, AnOrderWithACharacterTheGatewayCannotCarrySendsNothingAndSay
                                    "cannot carry: &#128512;\""));
 }
 
-TEST(RunsWithoutDisplayTest, OnlyWhenNoDisplayIsNamedAndNoPlatformChosen) {
-  auto with = [](std::map<std::string, std::string> variables) {
-    return RunsWithoutDisplay([&variables](const char* name) -> const char* {
-      auto found = variables.find(name);
-      return found == variables.end() ? nullptr : found->second.c_str();
-    });
+TEST(QtPlatformChoiceTest, FallsBackToNoWindowUnlessAPlatformIsChosen) {
+  using Variables = std::map<std::string, std::string>;
+  const std::pair<Variables, std::string> cases[] = {
+      {{}, "offscreen"},
+      {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}}, "offscreen"},
+      // A display that nobody serves gives way to running without a window.
+      {{{"DISPLAY", ":99"}}, "xcb;offscreen"},
+      {{{"WAYLAND_DISPLAY", "wayland-0"}}, "wayland;offscreen"},
+      {{{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}}, "wayland;xcb;offscreen"},
+      // A platform chosen by hand is never overridden, even one that needs a display.
+      {{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":99"}}, ""},
   };
-  EXPECT_TRUE(with({}));
-  EXPECT_TRUE(with({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}}));
-  EXPECT_FALSE(with({{"DISPLAY", ":0"}}));
-  EXPECT_FALSE(with({{"WAYLAND_DISPLAY", "wayland-0"}}));
-  // A platform chosen by hand is never overridden, even one that needs a display.
-  EXPECT_FALSE(with({{"QT_QPA_PLATFORM", "xcb"}}));
+  for (const auto& [variables, platforms] : cases) {
+    EXPECT_EQ(QtPlatformChoice([&variables](const char* name) -> const char* {
+                auto found = variables.find(name);
+                return found == variables.end() ? nullptr : found->second.c_str();
+              }),
+              platforms);
+  }
+}
+
+TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
+  using Command = ProgramCommand;
+  const std::pair<std::vector<std::string>, Command> cases[] = {
+      {{}, Command::kRun},
+      {{"--help"}, Command::kHelp},
+      {{"-h", "N//0701//Hi"}, Command::kHelp},
+      {{"--store-secret", "gateway"}, Command::kStoreSecret},
+      {{"--verbose"}, Command::kUnknownOption},
+      {{"--dry-run"}, Command::kUnknownOption},
+      {{"-x"}, Command::kUnknownOption},
+      // Orders, whatever they hold, and options further on are message text.
+      {{"N//0701234567//Hello"}, Command::kRun},
+      {{"-//0701//Hi"}, Command::kRun},
+      {{"--a--b--c"}, Command::kRun},
+      {{"N//0701//Read", "--help"}, Command::kRun},
+      {{"-"}, Command::kRun},
+  };
+  for (const auto& [arguments, command] : cases) {
+    EXPECT_EQ(ReadProgramCommand(arguments), command) << ::testing::PrintToString(arguments);
+  }
+  EXPECT_THAT(ProgramUsage(), ::testing::AllOf(::testing::HasSubstr("usage: tolvane [ORDER]"),
+                                               ::testing::HasSubstr("--store-secret NAME"),
+                                               ::testing::HasSubstr("N//0701234567//Hello")));
 }
 
 }  // namespace

@@ -35,6 +35,14 @@ TEST(SecretStoreTest, EachNameKeepsItsOwnValue) {
   EXPECT_EQ(ReadGatewayPassword(dir.Folder()), "gw");
   EXPECT_EQ(store.ReadSecret("gateway"), "gw");
   EXPECT_EQ(dir.ReadFile("secrets.dat"), content);
+
+  // A secret forgotten reads empty; the others stay.
+  ASSERT_TRUE(store.ForgetSecret("emi"));
+  ASSERT_TRUE(store.ForgetSecret("emi"));
+  EXPECT_EQ(store.ReadSecret("emi"), "");
+  EXPECT_EQ(store.ReadSecret("smpp"), "third");
+  EXPECT_FALSE(store.ForgetSecret("gateway"));
+  EXPECT_EQ(store.ReadSecret("gateway"), "gw");
 }
 
 TEST(SecretStoreTest, ADamagedOrMovedLineReadsEmptyAndSpoilsNoOther) {

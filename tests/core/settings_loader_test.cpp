@@ -146,7 +146,7 @@ TEST_F(SettingsLoaderTest, SavedSettingsLoadBackAsTheyWere) {
   saved.TCPProxy = 1;
   saved.TCPProxyPort = "3128";
   ComputeDerivedFields(saved);
-  ASSERT_TRUE(SaveSettings(file_, saved));
+  ASSERT_EQ(SaveSettings(file_, saved), std::nullopt);
 
   ProgramSettings loaded = Load();
   loaded.ProgramFolder = saved.ProgramFolder;

@@ -19,6 +19,7 @@
 #include "sim/sim_file_system.h"
 #include "support/fake_dialogs.h"
 #include "support/platform_mocks.h"
+#include "support/quick_message_files.h"
 
 namespace tolvane {
 namespace {
@@ -26,17 +27,11 @@ namespace {
 constexpr char kFolder[] = "/program/";
 constexpr size_t kRecord = QuickMessageStore::kRecordSize;
 
-std::vector<std::string> Messages(const QuickMessageStore& store) {
-  std::vector<std::string> messages;
-  for (int i = 1; i <= store.Count(); ++i) messages.push_back(store.Message(i));
-  return messages;
-}
-
 // The list a start-up would find in `files`.
 std::vector<std::string> Reloaded(sim::SimFileSystem& files) {
   QuickMessageStore store(files);
   FUZZ_CHECK(store.Load(kFolder) == 0);
-  return Messages(store);
+  return testing::MessagesOf(store);
 }
 
 }  // namespace
@@ -65,8 +60,8 @@ int FuzzOne(const uint8_t* data, size_t size) {
     FUZZ_CHECK(message ==
                TrimTrailingBlanks(Cp1252ToUtf8(bytes.substr((i - 1) * kRecord, kRecord))));
   }
-  FUZZ_CHECK(QuickMessageStore::Decode(QuickMessageStore::Encode(Messages(store))) ==
-             Messages(store));
+  FUZZ_CHECK(QuickMessageStore::Decode(QuickMessageStore::Encode(testing::MessagesOf(store))) ==
+             testing::MessagesOf(store));
 
   std::string used;
   QuickMessagesWindow window(store, dialogs, clipboard,
@@ -107,9 +102,9 @@ int FuzzOne(const uint8_t* data, size_t size) {
     FUZZ_CHECK(left.size() == 1);
     std::string on_disk;
     FUZZ_CHECK(files.ReadFile(std::string(kFolder) + left[0], on_disk) == 0);
-    FUZZ_CHECK(on_disk == QuickMessageStore::Encode(Messages(store)));
+    FUZZ_CHECK(on_disk == QuickMessageStore::Encode(testing::MessagesOf(store)));
   }
-  FUZZ_CHECK(Reloaded(files) == Messages(store));
+  FUZZ_CHECK(Reloaded(files) == testing::MessagesOf(store));
   dialogs.Clear();
   return 0;
 }

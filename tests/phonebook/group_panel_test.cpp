@@ -113,36 +113,78 @@ TEST_F(GroupPanelTest, DroppedNameBecomesACopyOfThePerson) {
   EXPECT_THAT(dialogs_.Texts(), IsEmpty());
 }
 
-TEST_F(GroupPanelTest, AGroupHoldsFortyMembersAndNoMore) {
+// Members come and go by dragging, or by the buttons (and keys) that keep the
+// same rules.
+class GroupPanelWayTest : public GroupPanelTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  bool ByButton() const { return GetParam(); }
+  void Add(int index) {
+    if (!ByButton()) return DragPerson(index);
+    window_.SelectName(index);
+    panel_.AddChosenPerson();
+  }
+  void Remove(int index) {
+    if (!ByButton()) return TrashMember(index);
+    panel_.SelectMember(index);
+    EXPECT_TRUE(panel_.RemoveMemberButton().enabled);
+    panel_.RemoveChosenMember();
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(DragOrButton, GroupPanelWayTest, ::testing::Bool());
+
+TEST_P(GroupPanelWayTest, AGroupHoldsFortyMembersAndNoMore) {
   for (int i = 0; i < 38; ++i) book_.Add("Person " + std::to_string(i), std::to_string(i));
   window_.Open();
   panel_.Toggle();
   ASSERT_TRUE(NewGroup("Stor"));
-  for (int i = 0; i < 40; ++i) DragPerson(i);
+  for (int i = 0; i < 40; ++i) Add(i);
   EXPECT_EQ(panel_.MemberList().items.size(), 40u);
   EXPECT_THAT(dialogs_.Texts(), IsEmpty());
-  DragPerson(40);
+  window_.SelectName(40);
+  EXPECT_FALSE(panel_.AddMemberButton().enabled);
+  Add(40);
   EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"You can have max 40 members in a group!", "Full!",
                                                 MessageIcon::kInformation, MessageButtons::kOk}));
   EXPECT_EQ(Stored("Stor").size(), 40u);
+  // The fortieth could still join, and a member never twice.
+  Remove(39);
+  window_.SelectName(39);
+  EXPECT_TRUE(panel_.AddMemberButton().enabled);
+  window_.SelectName(0);
+  EXPECT_FALSE(panel_.AddMemberButton().enabled);
+  Add(0);
+  EXPECT_EQ(Stored("Stor").size(), 39u);
+  EXPECT_EQ(dialogs_.boxes().size(), 1u);
 }
 
-TEST_F(GroupPanelTest, TheTrashCanTakesMembersNeverPeople) {
+TEST_P(GroupPanelWayTest, MembersLeaveTheGroupButPeopleNeverTheBook) {
   panel_.Toggle();
+  EXPECT_FALSE(panel_.AddMemberButton().enabled) << "no group yet";
   ASSERT_TRUE(NewGroup("Jobb"));
-  for (int i = 0; i < 3; ++i) DragPerson(i);
+  EXPECT_FALSE(panel_.RemoveMemberButton().enabled);
+  for (int i = 0; i < 3; ++i) Add(i);
   // (The window's drag tests show the refusals: a person over the trash can,
   // a member over its own list.)
-  TrashMember(2);
+  Remove(2);
   EXPECT_THAT(panel_.MemberList().items, ElementsAre("Anna", "Bertil"));
   EXPECT_EQ(panel_.MemberList().selected, 1) << "the member before the removed last one";
-  TrashMember(0);
+  Remove(0);
   EXPECT_THAT(panel_.MemberList().items, ElementsAre("Bertil"));
   EXPECT_EQ(panel_.MemberList().selected, 0);
-  TrashMember(0);
+  Remove(0);
   EXPECT_THAT(panel_.MemberList().items, IsEmpty());
+  EXPECT_THAT(Stored("Jobb"), IsEmpty());
   EXPECT_FALSE(panel_.CanStartDrag(Source::kMemberList));
+  EXPECT_FALSE(panel_.RemoveMemberButton().enabled);
   EXPECT_THAT(window_.NameList().items, ElementsAre("Anna", "Bertil", "Cecilia"));
+
+  // With the panel closed neither the buttons nor the keys act.
+  panel_.Toggle();
+  window_.SelectName(0);
+  panel_.AddChosenPerson();
+  EXPECT_FALSE(panel_.AddMemberButton().enabled);
+  EXPECT_THAT(Stored("Jobb"), IsEmpty());
 }
 
 TEST_F(GroupPanelTest, NewGroupNamesAreRefusedWhenTakenInAnyLetterCase) {

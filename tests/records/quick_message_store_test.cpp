@@ -18,11 +18,7 @@ using testing::QuickMessageRecords;
 
 class QuickMessageStoreTest : public ::testing::Test {
  protected:
-  std::vector<std::string> Messages() const {
-    std::vector<std::string> messages;
-    for (int i = 1; i <= store_.Count(); ++i) messages.push_back(store_.Message(i));
-    return messages;
-  }
+  std::vector<std::string> Messages() const { return testing::MessagesOf(store_); }
   std::vector<std::string> FolderEntries() const {
     std::vector<std::string> names = LocalFileSystem::Instance().List(dir_.Folder());
     std::sort(names.begin(), names.end());

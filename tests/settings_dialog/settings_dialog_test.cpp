@@ -11,6 +11,7 @@
 #include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/settings_file.h"
+#include "core/settings_loader.h"
 #include "platform/ini_file.h"
 #include "support/crashing_file_system.h"
 #include "support/fake_dialogs.h"
@@ -121,7 +122,17 @@ TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
   dialog.Press(C::kOk);
   EXPECT_EQ(dialog.FocusRequest(), C::kAccountName);
 
+  // user.dat keeps Windows-1252: a password it cannot hold is refused in its
+  // box before anything is written.
   dialog.EditText(C::kAccountName, " konto ");
+  dialog.EditText(C::kPassword, "hasło1");
+  dialog.Press(C::kOk);
+  ExpectRefused(dialog, 0, C::kPassword,
+                "The gateway password cannot hold the character \"ł\": user.dat keeps only the "
+                "characters of Windows-1252.",
+                "Password?");
+  EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kGatewayPasswordFileName)));
+
   dialog.EditText(C::kPassword, " p&w=1 ");
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
@@ -130,39 +141,61 @@ TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
   EXPECT_THAT(Ini(), HasSubstr("[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=konto\r\n"));
 }
 
-TEST_F(SettingsDialogTest, AFullDiskWhileSavingIsReportedAndLosesNoStoredValue) {
-  auto save_account = [this](const std::string& name, const std::string& password) {
+// A save writes secrets.dat, user.dat and tolvmsg.ini; a full disk at any
+// step of it leaves all three as they were and the dialog open, or (when
+// only making the rename durable fails) all three new.
+TEST_F(SettingsDialogTest, AFullDiskAtAnyStepOfTheSaveWritesAllFilesOrNone) {
+  constexpr size_t kSmppPassword = 4;
+  auto save = [this](const std::string& value) {
     SettingsDialog& dialog = Open();
     dialog.Choose(C::kUseTcp);
-    dialog.EditText(C::kAccountName, name);
-    dialog.EditText(C::kPassword, password);
+    dialog.EditText(C::kAccountName, value);
+    dialog.EditText(C::kPassword, value);
+    dialog.Smpp().EditText(kSmppPassword, value);
     dialog.Press(C::kOk);
-    EXPECT_TRUE(dialog.Closed());
+    return dialog.Closed();
   };
-  auto read = [this](const char* section, const char* key) {
-    return IniFile::ReadString(dir_.FilePath(SettingsFile::kFileName), section, key, "");
+  auto stored = [this] {
+    return std::vector<std::string>{
+        IniFile::ReadString(dir_.FilePath(SettingsFile::kFileName), "TCP", "TCPAnvNamn", ""),
+        ReadGatewayPassword(dir_.Folder()), SecretStore(dir_.Folder()).ReadSecret(kSmppSecret),
+        settings_.TCPAnvNamn};
   };
-  save_account("old", "old secret");
+  ASSERT_TRUE(save("old"));
   const std::string old_ini = Ini();
   const std::string old_password_file = dir_.ReadFile(kGatewayPasswordFileName);
-  // The files are written one after the other, each in six steps but user.dat
-  // in five: AccessTyp (steps 0 to 5), TCPAnvNamn (6 to 11), user.dat (12 to
-  // 16), and so on. The last step of each, making the rename durable, cannot
-  // undo the write; its failure goes unreported.
-  for (int step : {0, 1, 2, 3, 4, 12, 13, 14, 15}) {
+  const std::string old_secrets = dir_.ReadFile(SecretStore::kFileName);
+  int steps = 0;
+  {
+    testing::CrashingFileSystem files;
+    testing::ProgramFileSystemScope scope(files);
+    ASSERT_TRUE(save("new"));
+    steps = files.steps();
+  }
+  int refused = 0;
+  for (int step = 0; step < steps; ++step) {
     SCOPED_TRACE("full disk at step " + std::to_string(step));
     dir_.WriteFile(SettingsFile::kFileName, old_ini);
     dir_.WriteFile(kGatewayPasswordFileName, old_password_file);
+    dir_.WriteFile(SecretStore::kFileName, old_secrets);
+    settings_.TCPAnvNamn = "old";
+    dialogs_.Clear();
+    host_.calls.clear();
     testing::CrashingFileSystem files;
     testing::ProgramFileSystemScope scope(files);
     files.FailAt(step);
-    dialogs_.Clear();
-    save_account("new", "new secret");
-    EXPECT_THAT(dialogs_.Texts(), ElementsAre("Error writing ini-file"));
-    EXPECT_EQ(read("Access", "AccessTyp"), "TCP");
-    EXPECT_EQ(read("TCP", "TCPAnvNamn"), step < 6 ? "old" : "new");
-    EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "old secret");
+    if (save("new")) {
+      EXPECT_THAT(stored(), ElementsAre("new", "new", "new", "new"));
+      continue;
+    }
+    ++refused;
+    EXPECT_THAT(dialogs_.Texts(), ElementsAre(::testing::AnyOf("Error writing secrets.dat",
+                                                               "Error writing ini-file")));
+    EXPECT_THAT(stored(), ElementsAre("old", "old", "old", "old"));
+    EXPECT_EQ(Ini(), old_ini);
+    EXPECT_THAT(host_.calls, IsEmpty());
   }
+  EXPECT_GT(refused, steps / 2);
 }
 
 TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup) {
@@ -187,6 +220,9 @@ TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup
 TEST_F(SettingsDialogTest, ProxyNeedsAServerAndAPortThatIsAPort) {
   const ProgramSettings before = settings_;
   SettingsDialog& dialog = Open();
+  dialog.Choose(C::kUseTcp);
+  dialog.EditText(C::kAccountName, "konto");
+  dialog.EditText(C::kPassword, "pw");
   dialog.SetChecked(C::kUseProxy, true);
   dialog.Press(C::kOk);
   ExpectRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
@@ -283,21 +319,61 @@ TEST_F(SettingsDialogTest, ListsAreFilledOnceAndTheSeparatorStoresItsCharacter) 
   EXPECT_THAT(Ini(), HasSubstr("AutoFilSep=\xA4\r\n"));
 }
 
-TEST_F(SettingsDialogTest, AnUnshiftablePasswordStopsTheWritingHalfway) {
-  SettingsDialog& dialog = Open();
-  dialog.Choose(C::kSpeed2400);
-  dialog.EditText(C::kRasUserName, "anna");
-  dialog.EditText(C::kRasPassword, "pþ");  // 254 + the shift passes 255
-  dialog.EditText(C::kMailServer, "pop.example.org");
-  dialog.Press(C::kOk);
+// tolvmsg.ini keeps 127 bytes of a value: every box takes the longest value
+// that fits, in any characters (one outside Windows-1252 takes the bytes of
+// its "&#N;"), and refuses one character more in its box, writing nothing.
+TEST_F(SettingsDialogTest, EveryBoxTakesTheLongestValueTheFileKeepsAndRefusesOneMore) {
+  const std::string x121(121, 'x');
+  struct Case {
+    C box;
+    C transport;
+    std::string longest;
+  };
+  const Case cases[] = {{C::kSenderNumber, C::kUseGsm, x121 + "abcdef"},
+                        {C::kModemInit, C::kUseModem, x121 + "AT&F&W"},
+                        {C::kDevice, C::kUseModem, x121 + "/dev/x"},
+                        {C::kAccountName, C::kUseTcp, x121 + "ł"},
+                        {C::kGateway, C::kUseTcp, x121 + "http:/"},
+                        {C::kProxyServer, C::kUseTcp, x121 + "proxy1"},
+                        {C::kSmscNumber, C::kUseModem, x121 + "123456"},
+                        {C::kPrefix1, C::kUseModem, x121 + "ATDT0W"},
+                        {C::kPrefix2, C::kUseModem, x121 + "ATDT1W"},
+                        {C::kAutoFolder, C::kUseModem, x121 + "/outé/"},
+                        {C::kConnection, C::kUseModem, x121 + "Telia2"},
+                        {C::kRasUserName, C::kUseModem, std::string(122, 'x') + "\n"},
+                        {C::kRasPassword, C::kUseModem, x121 + "ÿ"},
+                        {C::kMailServer, C::kUseModem, x121 + "pop.se"},
+                        {C::kMailAccount, C::kUseModem, x121 + "anna@s"},
+                        {C::kMailPassword, C::kUseModem, std::string(111, 'x') + "pþ\a\n"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.longest);
+    std::filesystem::remove(dir_.FilePath(SettingsFile::kFileName));
+    SettingsDialog& dialog = Open();
+    dialog.Choose(c.transport);
+    dialog.EditText(C::kAccountName, "konto");
+    dialog.EditText(C::kPassword, "pw");
+    dialog.EditText(c.box, c.longest + "1");
+    dialog.ShowTab(3);
+    dialog.Press(C::kOk);
+    ASSERT_FALSE(dialog.Closed());
+    EXPECT_THAT(dialogs_.boxes().back().text,
+                HasSubstr("is too long: the settings file keeps at most 127 characters."));
+    EXPECT_EQ(dialog.CurrentTab(), SettingsDialog::TabOf(c.box));
+    EXPECT_EQ(dialog.FocusRequest(), c.box);
+    EXPECT_FALSE(IniExists());
 
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Error writing ini-file"));
-  // Taken over in full, written as far as the password.
-  EXPECT_EQ(settings_.MailServer, "pop.example.org");
-  EXPECT_THAT(host_.calls, ElementsAre("reconfigure"));
-  EXPECT_THAT(Ini(), HasSubstr("Baud=2400\r\n"));
-  EXPECT_THAT(Ini(), ::testing::EndsWith("RasUserName=anna\r\n"));
+    dialog.EditText(c.box, c.longest);
+    dialog.Press(C::kOk);
+    ASSERT_TRUE(dialog.Closed());
+    // The next start reads it whole.
+    settings_ = ProgramSettings();
+    settings_.ProgramFolder = dir_.Folder();
+    LoadSettings(SettingsFile(dir_.Folder()), settings_, nullptr);
+    EXPECT_EQ(Open().Control(c.box).text, c.longest);
+  }
+  EXPECT_EQ(dialogs_.boxes().back().text,
+            "\"Password\" is too long: the settings file keeps at most 127 characters. "
+            "A character outside Windows-1252 takes several of them.");
 }
 
 TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
@@ -483,20 +559,6 @@ TEST_F(GsmSettingsTest, WithAnotherTransportChosenTheRulesWaitAndABadValueIsNotT
   EXPECT_EQ(StoredPin(), "");
 }
 
-TEST_F(GsmSettingsTest, APinThatCannotBeStoredIsReportedAndTheSettingsAreStillWritten) {
-  SettingsDialog& dialog = Open();
-  dialog.Choose(C::kUseGsm);
-  dialog.Gsm().EditText(G::kPin, "0000");
-  testing::CrashingFileSystem files;
-  testing::ProgramFileSystemScope scope(files);
-  files.FailAt(0);  // the PIN is the first thing written
-  dialog.Press(C::kOk);
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Error writing secrets.dat"));
-  EXPECT_EQ(StoredPin(), "");
-  EXPECT_THAT(Ini(), HasSubstr("AccessTyp=GSM\r\n"));
-}
-
 // The SMPP provider's page: shown while "SMPP" is chosen, its rules on
 // "&OK", its keys in [SMPP] and the password only as a secret.
 TEST_F(SettingsDialogTest, TheSmppPageIsShownWhileChosenAndKeepsThePasswordASecret) {
@@ -624,6 +686,78 @@ TEST_F(SettingsDialogTest, TheEmiPageIsShownWhileChosenAndWritesItsSection) {
   EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kEmiSecret), "hemligt ord");
   EXPECT_THAT(Ini(), Not(HasSubstr("hemligt")));
   EXPECT_TRUE(Open().Control(C::kUseEmi).checked);
+}
+
+// One rule for every transport's page: only the page of the transport chosen
+// can be edited and is checked on "&OK"; the sender number and Quicksend
+// serve every transport. A broken rule on another page keeps the stored value.
+TEST_F(SettingsDialogTest, OnlyThePageOfTheTransportChosenIsEditableAndChecked) {
+  SettingsDialog& dialog = Open();
+  dialog.EditText(C::kTimeout, "66");
+  for (C chosen : {C::kUseModem, C::kUseTcp, C::kUseGsm, C::kUseSmpp, C::kUseEmi}) {
+    SCOPED_TRACE(dialog.Control(chosen).text);
+    dialog.Choose(chosen);
+    for (C control : {C::kTimeout, C::kSpeed2400, C::kPort8, C::kDevice, C::kParity7E1,
+                      C::kSmscNumber, C::kPrefix2}) {
+      EXPECT_EQ(dialog.Control(control).enabled, chosen == C::kUseModem);
+    }
+    for (C control :
+         {C::kAccountName, C::kPassword, C::kUseProxy, C::kProxyPort, C::kCheckBalance}) {
+      EXPECT_EQ(dialog.Control(control).enabled, chosen == C::kUseTcp);
+    }
+    EXPECT_EQ(dialog.Gsm().Control(G::kBaud).enabled, chosen == C::kUseGsm);
+    EXPECT_EQ(dialog.Smpp().Control(0).enabled, chosen == C::kUseSmpp);
+    EXPECT_EQ(dialog.Emi().Control(0).enabled, chosen == C::kUseEmi);
+    for (C control : {C::kSenderNumber, C::kQuicksend, C::kUseModem, C::kOk}) {
+      EXPECT_TRUE(dialog.Control(control).enabled);
+    }
+  }
+  dialog.Emi().EditText(0, "smsc.example.net");
+  dialog.Emi().EditText(4, "tolvane");
+  dialog.Press(C::kOk);
+  EXPECT_TRUE(dialog.Closed());
+  EXPECT_EQ(settings_.UppTid, "40");
+}
+
+// The provider pages' boxes, like the dialog's own, take their longest value
+// and refuse one character more, the page's limit or the file's.
+TEST_F(SettingsDialogTest, EveryPageBoxTakesItsLongestValueAndRefusesOneMore) {
+  struct Case {
+    C transport;
+    size_t field;
+    size_t longest;
+  };
+  const Case cases[] = {{C::kUseSmpp, 0, 127}, {C::kUseSmpp, 3, 15}, {C::kUseSmpp, 4, 8},
+                        {C::kUseSmpp, 5, 12},  {C::kUseEmi, 0, 127}, {C::kUseEmi, 2, 127},
+                        {C::kUseEmi, 4, 16}};
+  for (const Case& c : cases) {
+    SettingsDialog& dialog = Open();
+    dialog.Choose(c.transport);
+    AccountSettingsPage& page = c.transport == C::kUseSmpp ? dialog.Smpp() : dialog.Emi();
+    SCOPED_TRACE(page.Layout().fields[c.field].caption);
+    page.EditText(0, "host.example.net");
+    page.EditText(c.transport == C::kUseSmpp ? 3 : 4, "tolvane");
+    page.EditText(c.field, std::string(c.longest + 1, 'x'));
+    dialog.Press(C::kOk);
+    ASSERT_FALSE(dialog.Closed());
+    EXPECT_EQ(page.FocusRequest(), c.field);
+    page.EditText(c.field, std::string(c.longest, 'x'));
+    dialog.Press(C::kOk);
+    EXPECT_TRUE(dialog.Closed());
+  }
+  EXPECT_EQ(dialogs_.boxes()[0].text,
+            "\"Host\" is too long: the settings file keeps at most 127 characters.");
+  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kSmppSecret), std::string(8, 'x'));
+  EXPECT_EQ(settings_.EmiUser, std::string(16, 'x'));
+
+  SettingsDialog& dialog = Open();
+  dialog.Choose(C::kUseGsm);
+  dialog.Gsm().EditText(G::kInit, std::string(128, 'x'));
+  dialog.Press(C::kOk);
+  EXPECT_EQ(dialog.Gsm().FocusRequest(), G::kInit);
+  dialog.Gsm().EditText(G::kInit, std::string(127, 'x'));
+  dialog.Press(C::kOk);
+  EXPECT_EQ(settings_.GsmInit, std::string(127, 'x'));
 }
 
 }  // namespace

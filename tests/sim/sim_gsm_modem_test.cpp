@@ -20,7 +20,10 @@ using SimState = GsmModemOptions::SimState;
 
 class SimGsmModemTest : public ::testing::Test {
  protected:
-  SimGsmModemTest() { port_.Open(); }
+  SimGsmModemTest() {
+    modem_.SetClock([this] { return loop_.Elapsed().count(); });
+    port_.Open();
+  }
 
   // Writes to the modem and returns what came back within `wait_ms`.
   std::string Say(const std::string& bytes, int wait_ms = 200) {
@@ -77,6 +80,30 @@ TEST_F(SimGsmModemTest, TheSimWantsItsPinAndAfterThreeWrongOnesItsPuk) {
   EXPECT_EQ(modem_.PinTries(), 6);
 }
 
+TEST_F(SimGsmModemTest, TheSimIsBusyAfterStartingAndAfterItsPinAndAReplugLocksItAgain) {
+  GsmModemOptions& options = modem_.Options();
+  options.sim_state = SimState::kPinWanted;
+  options.ready_line = "+CPIN:\"READY\"";
+  options.sim_busy_ms = 1500;
+  options.echo = false;
+  modem_.Replug();
+  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CME ERROR: 14\r\n");
+  // Not taken, so not a try.
+  EXPECT_EQ(Say("AT+CPIN=\"1234\"\r"), "\r\n+CME ERROR: 14\r\n");
+  loop_.RunFor(milliseconds(1100));
+  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n");
+  EXPECT_EQ(Say("AT+CPIN=\"1234\"\r"), "\r\nOK\r\n");
+  EXPECT_EQ(Say("AT+CMGS=17\r"), "\r\n+CME ERROR: 14\r\n");
+  loop_.RunFor(milliseconds(1100));
+  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CPIN:\"READY\"\r\n\r\nOK\r\n");
+  modem_.Options().ready_line.clear();
+  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\nOK\r\n");
+  modem_.Replug();
+  loop_.RunFor(milliseconds(1500));
+  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n");
+  EXPECT_EQ(modem_.PinTries(), 1);
+}
+
 TEST_F(SimGsmModemTest, ASubmitGetsItsReportRoutedThenAnotherItsReportStored) {
   modem_.Options().report_statuses = {0x00};
   Say("ATE0\r");
@@ -130,6 +157,32 @@ TEST_F(SimGsmModemTest, ASubmitGetsItsReportRoutedThenAnotherItsReportStored) {
   EXPECT_EQ(Say("AT+CMGR=1\r"), "\r\n+CMS ERROR: 321\r\n");
   EXPECT_EQ(modem_.Deletions(), 1);
   EXPECT_EQ(modem_.Commands().front(), "ATE0");
+}
+
+TEST_F(SimGsmModemTest, ARoutedReportHoldsTheNextUntilAcknowledgedAndWithoutItRoutingStops) {
+  modem_.Options().report_delay_ms = 100;
+  modem_.Options().report_statuses = {0x20, 0x00};
+  Say("ATE0\r");
+  EXPECT_EQ(Say("AT+CSMS=1;+CNMI=2,0,0,1,0\r"), "\r\n+CSMS: 1,1,1\r\n\r\nOK\r\n");
+  const SubmitPdu hej = Hej();
+  Say("AT+CMGS=" + std::to_string(hej.octets) + "\r");
+  EXPECT_EQ(Say(kSimServiceCentre + hej.hex + "\x1A", 2100), "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+  // The second report waits behind the first until AT+CNMA.
+  loop_.RunFor(milliseconds(500));
+  const std::string first = port_.Input();
+  EXPECT_EQ(first.find("+CDS: "), first.rfind("+CDS: ")) << first;
+  const std::string second = Say("AT+CNMA\r", 100);
+  EXPECT_TRUE(second.starts_with("\r\nOK\r\n\r\n+CDS: ")) << second;
+  EXPECT_EQ(ReportIn(second)->status, 0x00);
+  // Left unacknowledged for the network's 12 s: routing to the program stops.
+  loop_.RunFor(milliseconds(12000));
+  EXPECT_EQ(Say("AT+CNMI?\r"), "\r\n+CNMI: 2,0,0,0,0\r\n\r\nOK\r\n");
+  EXPECT_EQ(Say("AT+CNMA\r"), "\r\n+CMS ERROR: 340\r\n");
+  ASSERT_EQ(modem_.Reports().size(), 2u);
+  // The report went out 48 ms before the 2100 ms of the submit had passed;
+  // then 500 ms, and the AT+CNMA's 16 ms on the line.
+  EXPECT_EQ(modem_.Reports()[0].acknowledged_ms - modem_.Reports()[0].sent_ms, 468);
+  EXPECT_EQ(modem_.Reports()[1].acknowledged_ms, -1);
 }
 
 }  // namespace

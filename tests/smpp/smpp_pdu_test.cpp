@@ -72,6 +72,33 @@ TEST(SmppPduTest, AddressesOfRecipientsAndSenders) {
   EXPECT_EQ(refusal,
             "The sender name \"TolvaneSMS12\" must be at most 11 characters of the GSM alphabet");
   EXPECT_FALSE(SenderAddress("", "00", refusal));
+
+  // A name in the provider's alphabet, at most 11 of its octets: Å Ö Ä
+  // are GSM 0E 5C 5B or Latin-1 C5 D6 C4, the euro sign GSM 1B 65.
+  const struct {
+    const char* name;
+    int alphabet;
+    const char* written;  // null: refused
+  } kNames[] = {
+      {"Åsa Öberg Ä", 0,
+       "\x0E"
+       "sa \x5C"
+       "berg \x5B"},
+      {"Åsa Öberg Ä", 3,
+       "\xC5sa \xD6"
+       "berg \xC4"},
+      {"Tolvane €", 0, "Tolvane \x1B\x65"},
+      {"Tolvane €", 3, nullptr},
+      {"Tolvane €€", 0, nullptr},
+      {"a@b", 0, nullptr},
+      {"a@b", 3, "a@b"},
+  };
+  for (const auto& name : kNames) {
+    const std::optional<SmppAddress> written = InProviderAlphabet({5, 0, name.name}, name.alphabet);
+    EXPECT_EQ(written ? written->value : "refused", name.written ? name.written : "refused")
+        << name.name << ", DefaultAlphabet " << name.alphabet;
+  }
+  EXPECT_EQ(InProviderAlphabet({1, 1, "4670"}, 3), (SmppAddress{1, 1, "4670"}));
 }
 
 TEST(SmppPduTest, TheStreamIsCutIntoPdusAndABrokenLengthStopsIt) {
@@ -107,29 +134,43 @@ TEST(SmppPduTest, ReceiptsAreReadFromTheirParametersOrTheirText) {
   const std::string text =
       "id:ABC123 sub:001 dlvrd:001 submit date:2612071200 done date:2612071201 stat:DELIVRD "
       "err:000 text:Hej";
-  const std::string tlvs = Bytes({0x00, 0x1E, 0x00, 0x07}) + std::string("XYZ789\0", 7) +
-                           Bytes({0x04, 0x27, 0x00, 0x01, 0x05});
-  std::optional<DeliverSm> deliver = ReadDeliverSm(DeliverBody(0x04, text, tlvs));
-  ASSERT_TRUE(deliver);
-  EXPECT_EQ(deliver->source, (SmppAddress{1, 1, "46701234567"}));
-  EXPECT_EQ(ReadSmppReceipt(*deliver),
-            (SmppReceipt{"XYZ789", DeliveryOutcome::kFailed, "UNDELIVERABLE"}));
-
-  deliver = ReadDeliverSm(DeliverBody(0x04, text, ""));
-  EXPECT_EQ(ReadSmppReceipt(*deliver),
-            (SmppReceipt{"ABC123", DeliveryOutcome::kDelivered, "DELIVERED"}));
-  deliver = ReadDeliverSm(DeliverBody(0x04, "id:7 stat:ENROUTE", ""));
-  EXPECT_EQ(ReadSmppReceipt(*deliver)->state, DeliveryOutcome::kStillTrying);
-
-  // A reply from a person is a message, not a receipt; a receipt without a
-  // state names nothing.
-  deliver = ReadDeliverSm(DeliverBody(0x00, "Tack!", ""));
-  ASSERT_TRUE(deliver);
-  EXPECT_EQ(deliver->short_message, "Tack!");
-  EXPECT_FALSE(ReadSmppReceipt(*deliver));
-  EXPECT_FALSE(ReadSmppReceipt(*ReadDeliverSm(DeliverBody(0x04, "id:7", ""))));
+  const std::string id_tlv = Bytes({0x00, 0x1E, 0x00, 0x07}) + std::string("XYZ789\0", 7);
+  auto state_tlv = [](int state) { return Bytes({0x04, 0x27, 0x00, 0x01, state}); };
+  using State = DeliveryOutcome;
+  const struct {
+    int esm_class;
+    std::string text;
+    std::string tlvs;
+    std::optional<SmppReceipt> receipt;
+  } kCases[] = {
+      // The parameters first; a message_state SMPP 3.4 does not know leaves
+      // it to "stat:", read in any case.
+      {0x04, text, id_tlv + state_tlv(5), SmppReceipt{"XYZ789", State::kFailed, "UNDELIVERABLE"}},
+      {0x04, text, "", SmppReceipt{"ABC123", State::kDelivered, "DELIVERED"}},
+      {0x04, "id:7 Stat:delivrd", state_tlv(0), SmppReceipt{"7", State::kDelivered, "DELIVERED"}},
+      {0x04, "id:7 stat:UNDELIV", state_tlv(9), SmppReceipt{"7", State::kFailed, "UNDELIVERABLE"}},
+      // Only DELIVRD is delivered: ACCEPTD is the provider's acceptance.
+      {0x04, "id:7 stat:ENROUTE", "", SmppReceipt{"7", State::kStillTrying, "ENROUTE"}},
+      {0x04, "id:7 stat:ACCEPTD", "", SmppReceipt{"7", State::kStillTrying, "ACCEPTED"}},
+      {0x04, "id:7", state_tlv(6), SmppReceipt{"7", State::kStillTrying, "ACCEPTED"}},
+      // Without a state it names nothing; an intermediate notification
+      // (0x20) and a reply are no receipts.
+      {0x04, "id:7", "", std::nullopt},
+      {0x20, "id:7 stat:ENROUTE", "", std::nullopt},
+      {0x00, "Tack!", "", std::nullopt},
+  };
+  for (const auto& c : kCases) {
+    const std::optional<DeliverSm> deliver =
+        ReadDeliverSm(DeliverBody(c.esm_class, c.text, c.tlvs));
+    ASSERT_TRUE(deliver) << c.text;
+    EXPECT_EQ(ReadSmppReceipt(*deliver), c.receipt) << c.text;
+    EXPECT_EQ(deliver->IsMessage(), c.esm_class == 0) << c.text;
+  }
+  EXPECT_EQ(ReadDeliverSm(DeliverBody(0x00, "Tack!", ""))->source,
+            (SmppAddress{1, 1, "46701234567"}));
 
   // Cut short, or a parameter running past the end.
+  const std::string tlvs = id_tlv + state_tlv(5);
   const std::string whole = DeliverBody(0x04, text, tlvs);
   EXPECT_FALSE(ReadDeliverSm(whole.substr(0, 30)));
   EXPECT_FALSE(ReadDeliverSm(DeliverBody(0x04, text, Bytes({0x04, 0x27, 0x00, 0x09, 0x05}))));

@@ -38,23 +38,6 @@ TEST(SmsTextTest, Utf8IsCountedAndSanitisedByCodePoint) {
   }
 }
 
-TEST(SmsTextTest, NationalLettersStayInTheGsmAlphabet) {
-  // Swedish, German, French and Spanish; the extension characters take two.
-  EXPECT_EQ(ToHex(*ToGsmSeptets(DecodeUtf8("åäöÅÄÖéüßñÑ¿¡àèùìòÇ"))),
-            "0F7B7C0E5B5C057E1E7D5D60407F0406070809");
-  EXPECT_EQ(ToHex(*ToGsmSeptets(DecodeUtf8("€[]{}~\\^|\f"))),
-            "1B651B3C1B3E1B281B291B3D1B2F1B141B401B0A");
-  EXPECT_EQ(GsmSeptetCount(U'€'), 2);
-  EXPECT_EQ(GsmSeptetCount(U'ô'), 0);
-  EXPECT_FALSE(ToGsmSeptets(DecodeUtf8("Salut à toi ô")));
-  // ç is sent as Ç's septet and reads back as Ç.
-  EXPECT_EQ(EncodeUtf8(FromGsmSeptets(*ToGsmSeptets(DecodeUtf8("Ça va, garçon")))),
-            "Ça va, garÇon");
-  // An escape before a value without extension shows that value's character;
-  // one at the end shows a space.
-  EXPECT_EQ(EncodeUtf8(FromGsmSeptets(std::string("\x1B\x41\x1B\x65\x1B", 5))), "A€ ");
-}
-
 TEST(SmsTextTest, SeptetsPackAsPublished) {
   // The "hellohello" example of GSM 03.38 / 23.038.
   const std::string septets = *ToGsmSeptets(DecodeUtf8("hellohello"));

@@ -17,13 +17,18 @@ inline std::string QuickMessageRecords(const std::vector<std::string>& texts) {
   return bytes;
 }
 
+// Every message the store holds, in order.
+inline std::vector<std::string> MessagesOf(const QuickMessageStore& store) {
+  std::vector<std::string> messages;
+  for (int i = 1; i <= store.Count(); ++i) messages.push_back(store.Message(i));
+  return messages;
+}
+
 // The messages a start-up in `folder` would find.
 inline std::vector<std::string> QuickMessagesIn(const std::string& folder) {
   QuickMessageStore store(LocalFileSystem::Instance());
-  std::vector<std::string> messages;
   if (store.Load(folder) != 0) return {"(unreadable)"};
-  for (int i = 1; i <= store.Count(); ++i) messages.push_back(store.Message(i));
-  return messages;
+  return MessagesOf(store);
 }
 
 }  // namespace tolvane::testing

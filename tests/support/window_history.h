@@ -23,6 +23,13 @@ class LineHistory {
     }
     return -1;
   }
+  // When `text` last appeared, -1 when it never did.
+  long long LastAt(const std::string& text) const {
+    for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
+      if (change->text == text) return change->at_ms;
+    }
+    return -1;
+  }
   bool Saw(const std::string& text) const { return FirstAt(text) >= 0; }
   int Count(const std::string& text) const {
     int count = 0;

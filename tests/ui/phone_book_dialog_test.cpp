@@ -130,6 +130,50 @@ TEST_F(PhoneBookDialogTest, MembersDraggedOntoTheTrashCanLeaveTheGroup) {
   EXPECT_THAT(MemberNames(book_.store(), "Vänner"), ElementsAre("Cecilia"));
 }
 
+TEST_F(PhoneBookDialogTest, WithTheKeyboardAloneAPersonJoinsAndLeavesAGroup) {
+  QApplication::setActiveWindow(&dialog_);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog_));
+  auto key = [](int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(code), modifiers);
+  };
+  auto tab_to = [&](QWidget* target) {
+    for (int i = 0; i < 30 && QApplication::focusWidget() != target; ++i) key(Qt::Key_Tab);
+    return QApplication::focusWidget() == target;
+  };
+  QPushButton* add = Button("addMemberButton");
+  QPushButton* remove = Button("removeMemberButton");
+  EXPECT_EQ(add->text(), "Add &to group");
+  EXPECT_EQ(add->accessibleName(), "Add to group");
+  EXPECT_EQ(remove->accessibleName(), "Remove from group");
+
+  ASSERT_TRUE(tab_to(Button("groupsButton")));
+  key(Qt::Key_Space);
+  ASSERT_TRUE(tab_to(names_));
+  EXPECT_FALSE(add->isEnabled()) << "nobody chosen yet";
+  key(Qt::Key_Space);  // chooses the row with the focus
+  for (int row = 0; row < 2; ++row) {
+    EXPECT_TRUE(add->isEnabled());
+    key(Qt::Key_Insert);
+    EXPECT_FALSE(add->isEnabled()) << "a member already";
+    key(Qt::Key_Down);
+  }
+  EXPECT_EQ(add->shortcut(), QKeySequence("Alt+T"));
+  add->click();
+  EXPECT_EQ(Shown(members_), (QStringList{"Anna", "Bertil", "Cecilia"}));
+
+  ASSERT_TRUE(tab_to(members_));
+  key(Qt::Key_Space);
+  EXPECT_TRUE(remove->isEnabled());
+  key(Qt::Key_Delete);
+  EXPECT_EQ(Shown(members_), (QStringList{"Bertil", "Cecilia"}));
+  EXPECT_EQ(remove->shortcut(), QKeySequence("Alt+R"));
+  remove->click();
+  EXPECT_EQ(Shown(members_), QStringList{"Cecilia"});
+  EXPECT_THAT(MemberNames(book_.store(), "Vänner"), ElementsAre("Cecilia"));
+  EXPECT_EQ(Shown(names_), (QStringList{"Anna", "Bertil", "Cecilia"}));
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
+}
+
 TEST_F(PhoneBookDialogTest, PressingAndMovingOnANameStartsADrag) {
   auto* panel = dialog_.findChild<GroupPanelWidget*>("groupPanel");
   QSignalSpy started(panel, &GroupPanelWidget::dragStarted);

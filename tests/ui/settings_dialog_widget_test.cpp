@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -154,11 +155,14 @@ TEST_F(SettingsDialogWidgetTest, ChangesOnEveryTabAreWrittenAndUsedByTheNextSend
   WhenDialogOpens([&](SettingsDialogWidget& dialog) {
     shown = true;
     QTabWidget* tabs = dialog.Tabs();
-    static_cast<QRadioButton*>(dialog.Widget(C::kUseTcp))->click();
-    Type(dialog.Widget(C::kAccountName), "konto");
-    Type(dialog.Widget(C::kPassword), "hemligt");
+    // Typed while the modem is chosen, kept once the gateway is.
     tabs->setCurrentIndex(1);
     Type(dialog.Widget(C::kSmscNumber), "4670000");
+    tabs->setCurrentIndex(0);
+    static_cast<QRadioButton*>(dialog.Widget(C::kUseTcp))->click();
+    EXPECT_FALSE(dialog.Widget(C::kSmscNumber)->isEnabled());
+    Type(dialog.Widget(C::kAccountName), "konto");
+    Type(dialog.Widget(C::kPassword), "hemligt");
     tabs->setCurrentIndex(2);
     Type(dialog.Widget(C::kPollTid), "1500");
     EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(C::kPollTid))->text(), "999");
@@ -238,14 +242,19 @@ TEST_F(SettingsDialogWidgetTest, ABadProxyPortIsRefusedInItsBoxAndNothingTypedIs
               "07");
     EXPECT_EQ(qobject_cast<QComboBox*>(dialog.Widget(SettingsList::kAutoMinute))->currentText(),
               "05");
+    Type(dialog.Widget(C::kModemInit), "AT&F");
+    static_cast<QRadioButton*>(dialog.Widget(C::kUseTcp))->click();
+    Type(dialog.Widget(C::kAccountName), "konto");
+    Type(dialog.Widget(C::kPassword), "pw");
     static_cast<QCheckBox*>(dialog.Widget(C::kUseProxy))->click();
     Type(dialog.Widget(C::kProxyServer), "proxy.lan");
     Type(dialog.Widget(C::kProxyPort), "70000");
-    Type(dialog.Widget(C::kModemInit), "AT&F");
     dialog.Tabs()->setCurrentIndex(4);
     static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
     refused_in_place = dialog.isVisible() && dialog.Tabs()->currentIndex() == 0 &&
                        dialog.focusWidget() == dialog.Widget(C::kProxyPort);
+    // Typed while the modem was chosen, kept while its page is greyed out.
+    EXPECT_FALSE(dialog.Widget(C::kModemInit)->isEnabled());
     EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(C::kModemInit))->text(), "AT&F");
     Type(dialog.Widget(C::kProxyPort), "3128");
     static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
@@ -304,6 +313,55 @@ TEST_F(SettingsDialogWidgetTest, TheGsmModemIsChosenAndSetUpFromTheKeyboard) {
   EXPECT_EQ(SecretStore(book.Folder()).ReadSecret(kGsmPinSecret), "2468");
 }
 
+// What a keyboard user pastes or types is kept whole: a value over a box's
+// limit, or a password user.dat cannot hold, is refused in its box with the
+// dialog open; only the chosen transport's page can be edited.
+TEST_F(SettingsDialogWidgetTest, OverlongPastesAndUnstorablePasswordsAreRefusedInTheirBoxes) {
+  constexpr size_t kHost = 0, kSystemId = 3;
+  bool shown = false;
+  WhenDialogOpens([&](SettingsDialogWidget& dialog) {
+    shown = true;
+    static_cast<QRadioButton*>(dialog.Widget(C::kUseSmpp))->click();
+    for (C greyed : {C::kModemInit, C::kSpeed2400, C::kAccountName, C::kCheckBalance}) {
+      EXPECT_FALSE(dialog.Widget(greyed)->isEnabled());
+    }
+    EXPECT_TRUE(dialog.Widget(C::kSenderNumber)->isEnabled());
+    Type(dialog.SmppField(kHost), "smpp.example.net");
+    auto* system_id = qobject_cast<QLineEdit*>(dialog.SmppField(kSystemId));
+    QApplication::clipboard()->setText("sixteen-chars-id");
+    system_id->setFocus();
+    QTest::keyClick(system_id, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(system_id->text(), "sixteen-chars-id");
+    static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.focusWidget(), system_id);
+    Type(system_id, "fifteen-chars-i");
+
+    static_cast<QRadioButton*>(dialog.Widget(C::kUseTcp))->click();
+    EXPECT_FALSE(dialog.SmppField(kHost)->isVisibleTo(&dialog));
+    Type(dialog.Widget(C::kAccountName), "konto");
+    QApplication::clipboard()->setText("hasło1");
+    qobject_cast<QLineEdit*>(dialog.Widget(C::kPassword))->selectAll();
+    QTest::keyClick(dialog.Widget(C::kPassword), Qt::Key_V, Qt::ControlModifier);
+    static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.focusWidget(), dialog.Widget(C::kPassword));
+    Type(dialog.Widget(C::kPassword), "hasla1");
+    static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
+  });
+  MenuEntry("&Settings...")->trigger();
+  ASSERT_TRUE(shown);
+  EXPECT_THAT(dialogs.Texts(),
+              ::testing::ElementsAre(
+                  "Enter the system id of the SMPP account, at most 15 characters!",
+                  "The gateway password cannot hold the character \"ł\": user.dat keeps only "
+                  "the characters of Windows-1252."));
+  EXPECT_EQ(ReadGatewayPassword(book.Folder()), "hasla1");
+  const std::string ini = book.dir().ReadFile("tolvmsg.ini");
+  EXPECT_THAT(ini, HasSubstr("AccessTyp=TCP\r\n"));
+  EXPECT_THAT(ini, HasSubstr("SystemId=fifteen-chars-i\r\n"));
+}
+
 TEST_F(SettingsDialogWidgetTest, BalanceAndReceiptLinesShowOutsideTextAsPlainText) {
   sim::GatewayAnswer page = sim::GatewayAnswer::Status(200);
   page.body = "<b>x</b>";
@@ -324,6 +382,24 @@ TEST_F(SettingsDialogWidgetTest, EveryInputOfEveryWindowIsHeardByItsCaption) {
   SettingsDialog settings_dialog({settings, dialogs, host_, nullptr, &ports});
   SettingsDialogWidget settings_window(settings_dialog);
   ExpectEveryInputCaptioned(settings_window);
+  // Its drop-down lists too are heard by their captions, and its options as
+  // options by their own captions.
+  for (QComboBox* list : settings_window.findChildren<QComboBox*>()) {
+    QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(list);
+    SCOPED_TRACE(CaptionOf(list).toStdString());
+    EXPECT_EQ(heard->role(), QAccessible::ComboBox);
+    EXPECT_EQ(heard->text(QAccessible::Name), CaptionOf(list).remove('&'));
+    EXPECT_EQ(heard->text(QAccessible::Value), list->currentText());
+    if (list->isEditable()) {
+      EXPECT_EQ(QAccessible::queryAccessibleInterface(list->lineEdit())->text(QAccessible::Name),
+                CaptionOf(list));
+    }
+  }
+  for (QRadioButton* option : settings_window.findChildren<QRadioButton*>()) {
+    QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(option);
+    EXPECT_EQ(heard->role(), QAccessible::RadioButton) << option->text().toStdString();
+    EXPECT_EQ(heard->text(QAccessible::Name), option->text().remove('&'));
+  }
 
   PhoneBookWindow phone_book(book.cursor(), dialogs, [] {});
   GroupPanel groups(phone_book, book.cursor(), book.store(), dialogs);

@@ -12,9 +12,9 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -28,24 +28,24 @@ using tolvane::sim::CountArgument;
 using tolvane::sim::EmiCentreOptions;
 using tolvane::sim::SimEmiCentre;
 
-void Usage() {
-  std::cerr << "usage: emi-sim [options]\n"
-               "  --port N                 port to listen on, 0 for any free one (5000)\n"
-               "  --user NAME              the account's user, the login's OAdC (tolvane)\n"
-               "  --password PASSWORD      the account's password (secret)\n"
-               "  --refuse-login CODE      refuse every login with this error code, such as 07\n"
-               "  --answer-delay MS        from a login, op 31 or submit to its answer (50)\n"
-               "  --submit-delay MS        from a submit to its answer (the answer delay)\n"
-               "  --submit-error CODE      error code of the next submit's answer (repeatable)\n"
-               "  --notification-state N   Dst of a notification for each part (repeatable;"
-               " 0)\n"
-               "  --notification-delay MS  from the answer to each notification (2000)\n"
-               "  --reason RSN             Rsn of notifications that are not delivered (107)\n"
-               "  --alert                  send an op 31 before each submit's answer\n"
-               "  --drop-at-submit N       drop the connection at submit N (counted from 0)\n"
-               "  --garbage-at-submit N    answer submit N with bytes that are no sound frame\n"
-               "  --silent-at-submit N     never answer submit N\n"
-               "  --ira                    read and write AMsg as ASCII (IRA), not as GSM 03.38\n";
+void Usage(std::ostream& out) {
+  out << "usage: emi-sim [options]\n"
+         "  --port N                 port to listen on, 0 for any free one (5000)\n"
+         "  --user NAME              the account's user, the login's OAdC (tolvane)\n"
+         "  --password PASSWORD      the account's password (secret)\n"
+         "  --refuse-login CODE      refuse every login with this error code, such as 07\n"
+         "  --answer-delay MS        from a login, op 31 or submit to its answer (50)\n"
+         "  --submit-delay MS        from a submit to its answer (the answer delay)\n"
+         "  --submit-error CODE      error code of the next submit's answer (repeatable)\n"
+         "  --notification-state N   Dst of a notification for each part (repeatable;"
+         " 0)\n"
+         "  --notification-delay MS  from the answer to each notification (2000)\n"
+         "  --reason RSN             Rsn of notifications that are not delivered (107)\n"
+         "  --alert                  send an op 31 before each submit's answer\n"
+         "  --drop-at-submit N       drop the connection at submit N (counted from 0)\n"
+         "  --garbage-at-submit N    answer submit N with bytes that are no sound frame\n"
+         "  --silent-at-submit N     never answer submit N\n"
+         "  --ira                    read and write AMsg as ASCII (IRA), not as GSM 03.38\n";
 }
 
 std::string Code(const std::string& text) {
@@ -55,55 +55,56 @@ std::string Code(const std::string& text) {
   return text;
 }
 
-bool ParseOptions(tolvane::sim::ToolArguments& arguments, int& port, EmiCentreOptions& options) {
-  bool states_given = false;
-  bool submit_delay_given = false;
-  while (arguments.Next()) {
-    const std::string& arg = arguments.Option();
-    auto value = [&] { return arguments.Value(); };
-    if (arg == "--help" || arg == "-h") {
-      Usage();
-      std::exit(0);
-    } else if (arg == "--port") {
-      port = CountArgument(value());
-      if (port > 65535) throw std::invalid_argument("--port needs 0 to 65535");
-    } else if (arg == "--user") {
-      options.user = value();
-    } else if (arg == "--password") {
-      options.password = value();
-    } else if (arg == "--refuse-login") {
-      options.login_refusal = Code(value());
-    } else if (arg == "--answer-delay") {
-      options.answer_delay_ms = CountArgument(value());
-      if (!submit_delay_given) options.submit_delay_ms = options.answer_delay_ms;
-    } else if (arg == "--submit-delay") {
-      options.submit_delay_ms = CountArgument(value());
-      submit_delay_given = true;
-    } else if (arg == "--submit-error") {
-      options.submit_errors.push_back(Code(value()));
-    } else if (arg == "--notification-state") {
-      if (!states_given) options.notification_states.clear();
-      states_given = true;
-      const int state = CountArgument(value());
-      if (state > 2) throw std::invalid_argument("--notification-state needs 0, 1 or 2");
-      options.notification_states.push_back(state);
-    } else if (arg == "--notification-delay") {
-      options.notification_delay_ms = CountArgument(value());
-    } else if (arg == "--reason") {
-      options.reason = value();
-    } else if (arg == "--alert") {
-      options.alert_before_answer = true;
-    } else if (arg == "--drop-at-submit") {
-      options.drop_at_submit = CountArgument(value());
-    } else if (arg == "--garbage-at-submit") {
-      options.garbage_at_submit = CountArgument(value());
-    } else if (arg == "--silent-at-submit") {
-      options.silent_at_submit = CountArgument(value());
-    } else if (arg == "--ira") {
-      options.ira = true;
-    } else {
-      return false;
-    }
+// What the options said beyond the centre's own options.
+struct Given {
+  int port = 5000;
+  bool states = false;
+  bool submit_delay = false;
+};
+
+// Takes one option; false when it is not one of the centre's.
+bool ParseOption(tolvane::sim::ToolArguments& arguments, Given& given, EmiCentreOptions& options) {
+  const std::string& arg = arguments.Option();
+  auto value = [&] { return arguments.Value(); };
+  if (arg == "--port") {
+    given.port = CountArgument(value());
+    if (given.port > 65535) throw std::invalid_argument("--port needs 0 to 65535");
+  } else if (arg == "--user") {
+    options.user = value();
+  } else if (arg == "--password") {
+    options.password = value();
+  } else if (arg == "--refuse-login") {
+    options.login_refusal = Code(value());
+  } else if (arg == "--answer-delay") {
+    options.answer_delay_ms = CountArgument(value());
+    if (!given.submit_delay) options.submit_delay_ms = options.answer_delay_ms;
+  } else if (arg == "--submit-delay") {
+    options.submit_delay_ms = CountArgument(value());
+    given.submit_delay = true;
+  } else if (arg == "--submit-error") {
+    options.submit_errors.push_back(Code(value()));
+  } else if (arg == "--notification-state") {
+    if (!given.states) options.notification_states.clear();
+    given.states = true;
+    const int state = CountArgument(value());
+    if (state > 2) throw std::invalid_argument("--notification-state needs 0, 1 or 2");
+    options.notification_states.push_back(state);
+  } else if (arg == "--notification-delay") {
+    options.notification_delay_ms = CountArgument(value());
+  } else if (arg == "--reason") {
+    options.reason = value();
+  } else if (arg == "--alert") {
+    options.alert_before_answer = true;
+  } else if (arg == "--drop-at-submit") {
+    options.drop_at_submit = CountArgument(value());
+  } else if (arg == "--garbage-at-submit") {
+    options.garbage_at_submit = CountArgument(value());
+  } else if (arg == "--silent-at-submit") {
+    options.silent_at_submit = CountArgument(value());
+  } else if (arg == "--ira") {
+    options.ira = true;
+  } else {
+    return false;
   }
   return true;
 }
@@ -112,19 +113,14 @@ bool ParseOptions(tolvane::sim::ToolArguments& arguments, int& port, EmiCentreOp
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  int port = 5000;
+  Given given;
   EmiCentreOptions options;
   options.submit_delay_ms = options.answer_delay_ms;
-  try {
-    tolvane::sim::ToolArguments arguments(argc, argv);
-    if (!ParseOptions(arguments, port, options)) {
-      Usage();
-      return 2;
-    }
-  } catch (const std::exception& error) {
-    std::cerr << "emi-sim: " << error.what() << "\n";
-    Usage();
-    return 2;
+  if (const std::optional<int> status = tolvane::sim::ReadToolArguments(
+          "emi-sim", argc, argv, Usage, [&](tolvane::sim::ToolArguments& arguments) {
+            return ParseOption(arguments, given, options);
+          })) {
+    return *status;
   }
 
   SimEmiCentre centre(
@@ -136,6 +132,6 @@ int main(int argc, char** argv) {
   centre.SetOnEvent([](const std::string& event) { std::cout << event << std::endl; });
 
   tolvane::tools::TcpPeerServer server(centre);
-  if (!server.Listen("emi-sim", port)) return 2;
+  if (!server.Listen("emi-sim", given.port)) return 2;
   return app.exec();
 }

@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QCommandLineParser options;
   options.setApplicationDescription("The simulated SMS gateway on a loopback port.");
-  options.addHelpOption();
+  const QCommandLineOption help = options.addHelpOption();
   options.addOption({{"p", "port"}, "Port to listen on (0: any free one).", "port", "8080"});
   options.addOption({"status", "Status of every answer not chosen otherwise.", "code", "200"});
   options.addOption({"delay", "Milliseconds before an answer.", "ms", "0"});
@@ -101,7 +101,12 @@ int main(int argc, char** argv) {
       {"balance", "Messages left, or minus those sent this period.", "messages", "100"});
   options.addOption({"tls-cert", "Serve https with this PEM certificate.", "file"});
   options.addOption({"tls-key", "The certificate's PEM RSA private key.", "file"});
-  options.process(app);
+  // A wrong option gives 2, as for the other simulators.
+  if (!options.parse(app.arguments())) return Fail(options.errorText());
+  if (options.isSet(help)) options.showHelp(0);
+  if (!options.positionalArguments().isEmpty()) {
+    return Fail("unknown argument " + options.positionalArguments().first());
+  }
 
   int port = 0;
   int delay = 0;

@@ -23,24 +23,28 @@ using tolvane::sim::PtyGsmModemServer;
 using tolvane::sim::SimGsmModem;
 using tolvane::sim::ToolArguments;
 
-void Usage() {
-  std::cerr
-      << "usage: gsm-modem-sim [options]\n"
+void Usage(std::ostream& out) {
+  out << "usage: gsm-modem-sim [options]\n"
          "SIM:\n"
          "  --sim ready|pin|puk|none  state of the SIM at start (ready)\n"
          "  --pin PIN                 the PIN that unlocks it (1234)\n"
+         "  --ready-answer LINE       how AT+CPIN? says READY ('+CPIN: READY'; '' a bare OK)\n"
+         "  --sim-busy MS             SIM busy (+CME ERROR: 14) after start and PIN (0)\n"
          "modem:\n"
          "  --no-echo                 do not echo commands\n"
          "  --no-prompt               never prompt for the PDU after AT+CMGS\n"
          "  --silent-after N          answer nothing from the command line N on (counted from 0)\n"
          "  --noise LINE              unsolicited line before every final result (repeatable)\n"
          "  --no-cmms                 answer ERROR to AT+CMMS\n"
+         "  --replug-after N          after N submits pulled and put back: the SIM wants its PIN\n"
          "network:\n"
          "  --network-delay MS        from the PDU to +CMGS (2000)\n"
          "  --report-delay MS         from +CMGS to each status report (3000)\n"
          "  --reports routed|stored|both   how status reports may come (both)\n"
          "  --report-status HEX       status of a report, one report each (repeatable; 00)\n"
-         "  --submit-error CODE       answer the next submit +CMS ERROR: CODE (repeatable)\n";
+         "  --submit-error CODE       answer the next submit +CMS ERROR: CODE (repeatable;\n"
+         "                            '' lets one through)\n"
+         "  --acknowledge-ms MS       how long a routed report waits for AT+CNMA (12000)\n";
 }
 
 GsmModemOptions::SimState SimStateOf(const std::string& name) {
@@ -81,6 +85,12 @@ bool ParseOption(ToolArguments& arguments, GsmModemOptions& options, bool& statu
     options.sim_state = SimStateOf(value());
   } else if (arg == "--pin") {
     options.pin = value();
+  } else if (arg == "--ready-answer") {
+    options.ready_line = value();
+  } else if (arg == "--sim-busy") {
+    options.sim_busy_ms = CountArgument(value());
+  } else if (arg == "--acknowledge-ms") {
+    options.acknowledge_ms = CountArgument(value());
   } else if (arg == "--no-echo") {
     options.echo = false;
   } else if (arg == "--no-prompt") {
@@ -89,6 +99,8 @@ bool ParseOption(ToolArguments& arguments, GsmModemOptions& options, bool& statu
     options.silent_after = CountArgument(value());
   } else if (arg == "--noise") {
     options.noise.push_back(value());
+  } else if (arg == "--replug-after") {
+    options.replug_after_submits = CountArgument(value());
   } else if (arg == "--no-cmms") {
     options.cmms_supported = false;
   } else if (arg == "--network-delay") {

@@ -19,26 +19,26 @@ using tolvane::sim::PtyModemServer;
 using tolvane::sim::SmscOptions;
 using tolvane::sim::ToolArguments;
 
-void Usage() {
-  std::cerr << "usage: modem-sim [options]\n"
-               "modem:\n"
-               "  --no-echo               do not echo commands\n"
-               "  --init ok|error|silent  answer to the initialisation string (ok)\n"
-               "  --busy N                answer BUSY to the first N dials (0)\n"
-               "  --dial connect|nodialtone|nocarrier|silent   dial outcome (connect)\n"
-               "  --connect-text TEXT     result text of a connect (CONNECT 9600)\n"
-               "  --dial-delay MS         from the dial to its result (3000)\n"
-               "SMS centre:\n"
-               "  --negative CODE         answer the next submit negatively (repeatable)\n"
-               "  --refuse NUMBER=CODE    answer every submit to NUMBER negatively (repeatable)\n"
-               "  --no-answer             never answer a submit\n"
-               "  --no-notify             send no delivery notification\n"
-               "  --answer-delay MS       (1500)   --notify-delay MS (6000)\n"
-               "  --split N               each answer in N reads\n"
-               "  --together              answer and notification in one read\n"
-               "  --noise TEXT            line noise before every frame\n"
-               "  --checksum ok|wrong|lower   checksum of the notification (ok)\n"
-               "  --drop-carrier          hang up instead of answering the first submit\n";
+void Usage(std::ostream& out) {
+  out << "usage: modem-sim [options]\n"
+         "modem:\n"
+         "  --no-echo               do not echo commands\n"
+         "  --init ok|error|silent  answer to the initialisation string (ok)\n"
+         "  --busy N                answer BUSY to the first N dials (0)\n"
+         "  --dial connect|nodialtone|nocarrier|silent   dial outcome (connect)\n"
+         "  --connect-text TEXT     result text of a connect (CONNECT 9600)\n"
+         "  --dial-delay MS         from the dial to its result (3000)\n"
+         "SMS centre:\n"
+         "  --negative CODE         answer the next submit negatively (repeatable)\n"
+         "  --refuse NUMBER=CODE    answer every submit to NUMBER negatively (repeatable)\n"
+         "  --no-answer             never answer a submit\n"
+         "  --no-notify             send no delivery notification\n"
+         "  --answer-delay MS       (1500)   --notify-delay MS (6000)\n"
+         "  --split N               each answer in N reads\n"
+         "  --together              answer and notification in one read\n"
+         "  --noise TEXT            line noise before every frame\n"
+         "  --checksum ok|wrong|lower   checksum of the notification (ok)\n"
+         "  --drop-carrier          hang up instead of answering the first submit\n";
 }
 
 // Takes one option into the modem's or the centre's options; false for one it

@@ -6,15 +6,16 @@
 //   smpp-sim [--port 2775] [--system-id tolvane] [--password secret]
 //            [--refuse-bind HEX] [--answer-delay MS] [--submit-delay MS]
 //            [--submit-status HEX]... [--receipt-state N]... [--receipt-delay MS]
+//            [--receipts-first] [--silent-link]
 //            [--enquire] [--drop-at-submit N] [--garbage-at-submit N]
 //            [--tls CERTIFICATE KEY]
 
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -29,22 +30,24 @@ using tolvane::sim::CountArgument;
 using tolvane::sim::SimSmppProvider;
 using tolvane::sim::SmppProviderOptions;
 
-void Usage() {
-  std::cerr << "usage: smpp-sim [options]\n"
-               "  --port N               port to listen on, 0 for any free one (2775)\n"
-               "  --system-id ID         the account's system id (tolvane)\n"
-               "  --password PASSWORD    the account's password (secret)\n"
-               "  --refuse-bind HEX      refuse every bind with this status\n"
-               "  --answer-delay MS      from a request to its answer (50)\n"
-               "  --submit-delay MS      from a submit to its answer (300)\n"
-               "  --submit-status HEX    status of the next submit's answer (repeatable)\n"
-               "  --receipt-state N      message_state of a receipt for each part (repeatable;"
-               " 2)\n"
-               "  --receipt-delay MS     from the answer to each receipt (2000)\n"
-               "  --enquire              send enquire_link before each submit's answer\n"
-               "  --drop-at-submit N     drop the connection at submit N (counted from 0)\n"
-               "  --garbage-at-submit N  answer submit N with bytes that are not SMPP\n"
-               "  --tls CERT KEY         speak TLS with this PEM certificate (chain) and key\n";
+void Usage(std::ostream& out) {
+  out << "usage: smpp-sim [options]\n"
+         "  --port N               port to listen on, 0 for any free one (2775)\n"
+         "  --system-id ID         the account's system id (tolvane)\n"
+         "  --password PASSWORD    the account's password (secret)\n"
+         "  --refuse-bind HEX      refuse every bind with this status\n"
+         "  --answer-delay MS      from a request to its answer (50)\n"
+         "  --submit-delay MS      from a submit to its answer (300)\n"
+         "  --submit-status HEX    status of the next submit's answer (repeatable)\n"
+         "  --receipt-state N      message_state of a receipt for each part (repeatable;"
+         " 2)\n"
+         "  --receipt-delay MS     from the answer to each receipt (2000)\n"
+         "  --receipts-first       send a submit's receipts before its answer\n"
+         "  --silent-link          leave the client's enquire_link unanswered\n"
+         "  --enquire              send enquire_link before each submit's answer\n"
+         "  --drop-at-submit N     drop the connection at submit N (counted from 0)\n"
+         "  --garbage-at-submit N  answer submit N with bytes that are not SMPP\n"
+         "  --tls CERT KEY         speak TLS with this PEM certificate (chain) and key\n";
 }
 
 // A command status, in hexadecimal as the protocol's tables give it.
@@ -67,52 +70,52 @@ struct Listening {
   int port = 2775;
   std::string certificate;
   std::string key;
+  // The first --receipt-state replaces the default list.
+  bool states_given = false;
 };
 
-// Takes the options into `listening` and `options`; false at one it does not
-// know.
-bool ParseOptions(tolvane::sim::ToolArguments& arguments, Listening& listening,
-                  SmppProviderOptions& options) {
-  bool states_given = false;
-  while (arguments.Next()) {
-    const std::string& arg = arguments.Option();
-    auto value = [&] { return arguments.Value(); };
-    if (arg == "--help" || arg == "-h") {
-      Usage();
-      std::exit(0);
-    } else if (arg == "--port") {
-      listening.port = CountArgument(value());
-      if (listening.port > 65535) throw std::invalid_argument("--port needs 0 to 65535");
-    } else if (arg == "--system-id") {
-      options.system_id = value();
-    } else if (arg == "--password") {
-      options.password = value();
-    } else if (arg == "--refuse-bind") {
-      options.bind_refusal = StatusArgument(value());
-    } else if (arg == "--answer-delay") {
-      options.answer_delay_ms = CountArgument(value());
-    } else if (arg == "--submit-delay") {
-      options.submit_delay_ms = CountArgument(value());
-    } else if (arg == "--submit-status") {
-      options.submit_statuses.push_back(StatusArgument(value()));
-    } else if (arg == "--receipt-state") {
-      if (!states_given) options.receipt_states.clear();
-      states_given = true;
-      options.receipt_states.push_back(static_cast<uint8_t>(CountArgument(value())));
-    } else if (arg == "--receipt-delay") {
-      options.receipt_delay_ms = CountArgument(value());
-    } else if (arg == "--enquire") {
-      options.enquire_before_answer = true;
-    } else if (arg == "--drop-at-submit") {
-      options.drop_at_submit = CountArgument(value());
-    } else if (arg == "--garbage-at-submit") {
-      options.garbage_at_submit = CountArgument(value());
-    } else if (arg == "--tls") {
-      listening.certificate = value();
-      listening.key = value();
-    } else {
-      return false;
-    }
+// Takes one option into `listening` and `options`; false when it does not
+// know it.
+bool ParseOption(tolvane::sim::ToolArguments& arguments, Listening& listening,
+                 SmppProviderOptions& options) {
+  const std::string& arg = arguments.Option();
+  auto value = [&] { return arguments.Value(); };
+  if (arg == "--port") {
+    listening.port = CountArgument(value());
+    if (listening.port > 65535) throw std::invalid_argument("--port needs 0 to 65535");
+  } else if (arg == "--system-id") {
+    options.system_id = value();
+  } else if (arg == "--password") {
+    options.password = value();
+  } else if (arg == "--refuse-bind") {
+    options.bind_refusal = StatusArgument(value());
+  } else if (arg == "--answer-delay") {
+    options.answer_delay_ms = CountArgument(value());
+  } else if (arg == "--submit-delay") {
+    options.submit_delay_ms = CountArgument(value());
+  } else if (arg == "--submit-status") {
+    options.submit_statuses.push_back(StatusArgument(value()));
+  } else if (arg == "--receipt-state") {
+    if (!listening.states_given) options.receipt_states.clear();
+    listening.states_given = true;
+    options.receipt_states.push_back(static_cast<uint8_t>(CountArgument(value())));
+  } else if (arg == "--receipt-delay") {
+    options.receipt_delay_ms = CountArgument(value());
+  } else if (arg == "--receipts-first") {
+    options.receipts_before_answer = true;
+  } else if (arg == "--silent-link") {
+    options.answers_enquire_link = false;
+  } else if (arg == "--enquire") {
+    options.enquire_before_answer = true;
+  } else if (arg == "--drop-at-submit") {
+    options.drop_at_submit = CountArgument(value());
+  } else if (arg == "--garbage-at-submit") {
+    options.garbage_at_submit = CountArgument(value());
+  } else if (arg == "--tls") {
+    listening.certificate = value();
+    listening.key = value();
+  } else {
+    return false;
   }
   return true;
 }
@@ -123,16 +126,11 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   Listening listening;
   SmppProviderOptions options;
-  try {
-    tolvane::sim::ToolArguments arguments(argc, argv);
-    if (!ParseOptions(arguments, listening, options)) {
-      Usage();
-      return 2;
-    }
-  } catch (const std::exception& error) {
-    std::cerr << "smpp-sim: " << error.what() << "\n";
-    Usage();
-    return 2;
+  if (const std::optional<int> status = tolvane::sim::ReadToolArguments(
+          "smpp-sim", argc, argv, Usage, [&](tolvane::sim::ToolArguments& arguments) {
+            return ParseOption(arguments, listening, options);
+          })) {
+    return *status;
   }
 
   SimSmppProvider provider(

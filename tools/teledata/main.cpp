@@ -33,7 +33,11 @@ int main(int argc, char** argv) {
       std::cout << kUsage;
       return 0;
     }
-    if (option == "--people" && first + 1 < argc) {
+    if (option == "--people") {
+      if (first + 1 == argc) {
+        std::cerr << "make_teledata: --people needs a number\n" << kUsage;
+        return 2;
+      }
       const std::string count = argv[++first];
       if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos ||
           count.size() > 7) {

@@ -5,6 +5,11 @@
 #include <QSslError>
 
 namespace tolvane {
+namespace {
+
+constexpr char kServerClosed[] = "The server closed the connection";
+
+}  // namespace
 
 QtTcpConnection::QtTcpConnection() {
   QObject::connect(&socket_, &QAbstractSocket::connected, &socket_, [this] {
@@ -21,16 +26,22 @@ QtTcpConnection::QtTcpConnection() {
   QObject::connect(&socket_, &QIODevice::readyRead, &socket_, [this] { OnReadyRead(); });
   QObject::connect(&socket_, &QAbstractSocket::errorOccurred, &socket_,
                    [this](QAbstractSocket::SocketError error) {
-                     std::string reason = socket_.errorString().toStdString();
-                     if (error == QAbstractSocket::RemoteHostClosedError && open_) {
-                       reason = "The server closed the connection";
+                     if (error == QAbstractSocket::ConnectionRefusedError) {
+                       OnEnded("Connection refused by " + address_);
+                     } else if (error == QAbstractSocket::RemoteHostClosedError) {
+                       OnEnded(Where(kServerClosed));
                      } else if (!tls_failure_.empty()) {
-                       reason = "TLS: " + tls_failure_;
+                       OnEnded(Where("TLS: " + tls_failure_));
+                     } else {
+                       OnEnded(Where(socket_.errorString().toStdString()));
                      }
-                     OnEnded(reason);
                    });
   QObject::connect(&socket_, &QAbstractSocket::disconnected, &socket_,
-                   [this] { OnEnded("The server closed the connection"); });
+                   [this] { OnEnded(Where(kServerClosed)); });
+}
+
+std::string QtTcpConnection::Where(const std::string& reason) const {
+  return open_ ? reason : reason + " (" + address_ + ")";
 }
 
 QtTcpConnection::~QtTcpConnection() {
@@ -42,6 +53,7 @@ void QtTcpConnection::Connect(const std::string& host, int port, bool tls) {
   Close();
   tls_ = tls;
   tls_failure_.clear();
+  address_ = host + ":" + std::to_string(port);
   active_ = true;
   const QString name = QString::fromStdString(host);
   const auto number = static_cast<quint16>(port);

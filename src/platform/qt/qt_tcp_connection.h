@@ -38,6 +38,8 @@ class QtTcpConnection : public TcpConnection {
   void OnReadyRead();
   // The first failure or end of a connection is reported once.
   void OnEnded(const std::string& reason);
+  // A connection never made names where it was to go.
+  std::string Where(const std::string& reason) const;
 
   QSslSocket socket_;
   bool tls_ = false;
@@ -45,6 +47,8 @@ class QtTcpConnection : public TcpConnection {
   // Between Connect and the end of that connection.
   bool active_ = false;
   std::string tls_failure_;
+  // "host:port" of the last Connect.
+  std::string address_;
   std::function<void()> on_connected_;
   std::function<void(const std::string&)> on_data_;
   std::function<void(const std::string&)> on_closed_;

@@ -7,11 +7,10 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 
+#include "support/qt/run_until.h"
 #include "support/temp_dir.h"
 
 namespace tolvane {
@@ -69,14 +68,10 @@ class NmDiallerTest : public ::testing::Test {
   ~NmDiallerTest() override { qputenv("PATH", path_); }
 
   void Listen(NmDialler& dialler) {
-    dialler.SetOnStateChanged([this](int state) { Note(std::to_string(state)); });
+    dialler.SetOnStateChanged([this](int state) { events_.push_back(std::to_string(state)); });
     dialler.SetOnError([this](int number, const std::string& text) {
-      Note("error " + std::to_string(number) + " " + text);
+      events_.push_back("error " + std::to_string(number) + " " + text);
     });
-  }
-  void Note(const std::string& event) {
-    events_.push_back(event);
-    if (event == awaited_ || event.rfind("error", 0) == 0) loop_.quit();
   }
   // What the monitor tells on its next start.
   void Play(const std::vector<std::string>& lines) {
@@ -86,10 +81,13 @@ class NmDiallerTest : public ::testing::Test {
   }
   // Waits until `event` or an error has come.
   void WaitFor(const std::string& event) {
-    awaited_ = event;
-    if (std::find(events_.begin(), events_.end(), event) != events_.end()) return;
-    QTimer::singleShot(20000, &loop_, &QEventLoop::quit);
-    loop_.exec();
+    testing::RunUntil(
+        [&] {
+          return std::ranges::any_of(events_, [&](const std::string& seen) {
+            return seen == event || seen.starts_with("error");
+          });
+        },
+        20000);
   }
   void DialUntil(const std::string& event, NmDialler& dialler) {
     dialler.Dial();
@@ -102,8 +100,6 @@ class NmDiallerTest : public ::testing::Test {
   const QByteArray path_;
   testing::TempDir bin_;
   NmDialler dialler_;
-  QEventLoop loop_;
-  std::string awaited_;
   std::vector<std::string> events_;
 };
 

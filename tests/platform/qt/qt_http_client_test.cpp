@@ -4,15 +4,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 #include <memory>
 
 #include <sys/socket.h>
 
+#include "support/qt/run_until.h"
 #include "support/qt/simulator_process.h"
 
 namespace tolvane {
@@ -39,21 +38,14 @@ class QtHttpClientTest : public ::testing::Test {
 
   void NewClient() {
     client_ = std::make_unique<QtHttpClient>();
-    client_->SetOnStateChanged([this](int state) {
-      states_.push_back(state);
-      if (wait_ != nullptr) wait_->quit();
-    });
+    client_->SetOnStateChanged([this](int state) { states_.push_back(state); });
   }
 
   // Runs Qt's loop until the next state event or `timeout_ms`; the state, or 0.
   int WaitForState(int timeout_ms = 10000) {
-    size_t before = states_.size();
-    QEventLoop wait;
-    wait_ = &wait;
-    QTimer::singleShot(timeout_ms, &wait, &QEventLoop::quit);
-    wait.exec();
-    wait_ = nullptr;
-    return states_.size() > before ? states_.back() : 0;
+    const size_t before = states_.size();
+    return testing::RunUntil([&] { return states_.size() > before; }, timeout_ms) ? states_.back()
+                                                                                  : 0;
   }
 
   int Post(const std::string& url, const std::string& body) {
@@ -75,7 +67,6 @@ class QtHttpClientTest : public ::testing::Test {
       {"--answer", "433=433", "--answer", "301=301", "--answer", "555=silent"}};
   std::unique_ptr<QtHttpClient> client_;
   std::vector<int> states_;
-  QEventLoop* wait_ = nullptr;
 };
 
 TEST_F(QtHttpClientTest, PostsTheFormAndDeliversTheWholeAnswerWhateverTheStatus) {

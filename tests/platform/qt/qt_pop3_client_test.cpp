@@ -4,17 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
 #include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 #include <functional>
 #include <map>
 #include <optional>
 
 #include "platform/mail_errors.h"
 #include "support/qt/dovecot_server.h"
+#include "support/qt/run_until.h"
 
 namespace tolvane {
 namespace {
@@ -32,26 +31,15 @@ class ClientEvents {
   }
   // The next event: "ok", "error: ..." or "none" after `timeout_ms`.
   std::string Next(int timeout_ms = 20000) {
-    if (events_.empty()) {
-      QEventLoop loop;
-      wait_ = &loop;
-      QTimer::singleShot(timeout_ms, &loop, &QEventLoop::quit);
-      loop.exec();
-      wait_ = nullptr;
-    }
-    if (events_.empty()) return "none";
+    if (!testing::RunUntil([this] { return !events_.empty(); }, timeout_ms)) return "none";
     std::string event = events_.front();
     events_.erase(events_.begin());
     return event;
   }
 
  private:
-  void Note(const std::string& event) {
-    events_.push_back(event);
-    if (wait_ != nullptr) wait_->quit();
-  }
+  void Note(const std::string& event) { events_.push_back(event); }
   std::vector<std::string> events_;
-  QEventLoop* wait_ = nullptr;
 };
 
 // A client with its events followed; each call gives the event it ended in,

@@ -70,62 +70,61 @@ void DovecotServer::Start() {
   dir_.WriteFile("passwd", std::string(kUser) + ":{PLAIN}" + kPassword + "\n");
   plain_port_ = FreePort();
   tls_port_ = FreePort();
-  const std::string d = root.string();
-  const std::string user = ServiceUser();
-  dir_.WriteFile(
-      "dovecot.conf",
-      "protocols = pop3\n"
-      "listen = 127.0.0.1\n"
-      "base_dir = " +
-          d +
-          "/run\n"
-          "state_dir = " +
-          d +
-          "/state\n"
-          "log_path = " +
-          d +
-          "/dovecot.log\n"
-          "ssl = yes\n"
-          "ssl_cert = <" +
-          CertificatePath() +
-          "\n"
-          "ssl_key = <" TOLVANE_SOURCE_DIR
-          "/tests/data/loopback_tls_key.pem\n"
-          "disable_plaintext_auth = no\n"
-          "auth_mechanisms = plain\n"
-          "auth_failure_delay = 0\n"
-          "default_login_user = " +
-          user +
-          "\n"
-          "default_internal_user = " +
-          user +
-          "\n"
-          "mail_uid = " +
-          user +
-          "\n"
-          "mail_gid = " +
-          ServiceGroup() +
-          "\n"
-          "mail_location = maildir:" +
-          d +
-          "/mail\n"
-          "pop3_uidl_format = %f\n"
-          "pop3_logout_format = top=%t/%p, retr=%r/%b\n"
-          "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN " +
-          d +
-          "/passwd\n}\n"
-          "userdb {\n  driver = static\n  args = home=" +
-          d +
-          "/mail\n}\n"
-          "service pop3-login {\n"
-          "  inet_listener pop3 {\n    port = " +
-          std::to_string(plain_port_) +
-          "\n  }\n"
-          "  inet_listener pop3s {\n    port = " +
-          std::to_string(tls_port_) +
-          "\n    ssl = yes\n  }\n"
-          "}\n"
-          "service anvil {\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n");
+  // @NAME@ stands for a value filled in below.
+  std::string config = R"(protocols = pop3
+listen = 127.0.0.1
+base_dir = @ROOT@/run
+state_dir = @ROOT@/state
+log_path = @ROOT@/dovecot.log
+ssl = yes
+ssl_cert = <@CERT@
+ssl_key = <@SOURCE@/tests/data/loopback_tls_key.pem
+disable_plaintext_auth = no
+auth_mechanisms = plain
+auth_failure_delay = 0
+default_login_user = @USER@
+default_internal_user = @USER@
+mail_uid = @USER@
+mail_gid = @GROUP@
+mail_location = maildir:@ROOT@/mail
+pop3_uidl_format = %f
+pop3_logout_format = top=%t/%p, retr=%r/%b
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN @ROOT@/passwd
+}
+userdb {
+  driver = static
+  args = home=@ROOT@/mail
+}
+service pop3-login {
+  inet_listener pop3 {
+    port = @PLAIN_PORT@
+  }
+  inet_listener pop3s {
+    port = @TLS_PORT@
+    ssl = yes
+  }
+}
+service anvil {
+  unix_listener anvil-auth-penalty {
+    mode = 0
+  }
+}
+)";
+  for (const auto& [name, value] : {std::pair<std::string, std::string>{"@ROOT@", root.string()},
+                                    {"@CERT@", CertificatePath()},
+                                    {"@SOURCE@", TOLVANE_SOURCE_DIR},
+                                    {"@USER@", ServiceUser()},
+                                    {"@GROUP@", ServiceGroup()},
+                                    {"@PLAIN_PORT@", std::to_string(plain_port_)},
+                                    {"@TLS_PORT@", std::to_string(tls_port_)}}) {
+    for (size_t at = config.find(name); at != std::string::npos; at = config.find(name, at)) {
+      config.replace(at, name.size(), value);
+      at += value.size();
+    }
+  }
+  dir_.WriteFile("dovecot.conf", config);
   process_.setProcessChannelMode(QProcess::MergedChannels);
   process_.start("dovecot", {"-F", "-c", QString::fromStdString(dir_.FilePath("dovecot.conf"))});
   if (!process_.waitForStarted(10000)) {

@@ -1,0 +1,42 @@
+#include "core/program_options.h"
+
+#include <regex>
+
+#include "core/secret_names.h"
+#include "core/store_secret_command.h"
+
+namespace tolvane {
+
+ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return ProgramCommand::kRun;
+  const std::string& first = arguments.front();
+  if (first == "--help" || first == "-h") return ProgramCommand::kHelp;
+  if (first == kStoreSecretOption) return ProgramCommand::kStoreSecret;
+  static const std::regex kOptionShape("-[A-Za-z]|--[A-Za-z0-9]+(-[A-Za-z0-9]+)*");
+  return std::regex_match(first, kOptionShape) ? ProgramCommand::kUnknownOption
+                                               : ProgramCommand::kRun;
+}
+
+std::string ProgramUsage() {
+  return "usage: tolvane [ORDER]\n"
+         "       tolvane --store-secret NAME\n"
+         "       tolvane --help\n"
+         "Without arguments the main window opens. An ORDER (the arguments, joined\n"
+         "by blanks) sends one message three seconds after the start and closes the\n"
+         "program; the exit status is 0 when every message was accepted, 1 when one\n"
+         "was not, 2 for an order that cannot be carried out. With the default\n"
+         "separator \"/\":\n"
+         "  N//0701234567//Hello              to one number\n"
+         "  N//0701234567,0709876543//Hello   to each number of a list (up to 40)\n"
+         "  G//Friends//Hello                 to a group of the phone book\n"
+         "  N//0701234567//Hello//svar.txt    and the receipt appended to svar.txt\n"
+         "Options:\n"
+         "  --store-secret NAME  store the secret read as one line from standard input\n"
+         "                       and exit; NAME is one of: " +
+         SecretNameList() +
+         "\n"
+         "  -h, --help           show this text and exit\n"
+         "Without a display the program runs without a window.\n";
+}
+
+}  // namespace tolvane

@@ -1,0 +1,23 @@
+#ifndef TOLVANE_CORE_PROGRAM_OPTIONS_H_
+#define TOLVANE_CORE_PROGRAM_OPTIONS_H_
+
+#include <string>
+#include <vector>
+
+namespace tolvane {
+
+// What the command line asks of the program. Any argument text is an order,
+// except a first argument that is one of the options or shaped like one
+// ("-x", "--word-word"), which no order can be: an order holds at least two
+// doubled separators.
+enum class ProgramCommand { kRun, kHelp, kStoreSecret, kUnknownOption };
+
+// `arguments` are those after the program name.
+ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments);
+
+// The usage text of `tolvane`, for --help and a wrong command line.
+std::string ProgramUsage();
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_CORE_PROGRAM_OPTIONS_H_

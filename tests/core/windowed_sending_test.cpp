@@ -1,0 +1,169 @@
+// The window of outstanding submits as both TCP transports use it, each
+// case on SMPP and on UCP/EMI: a receipt matched whichever comes first, it
+// or its message's last answer; a part's own deadline; a cancelled run that
+// keeps what the far end took; a refused connection named with its address,
+// and the session closed in the transport's own words.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "core/secret_names.h"
+#include "core/secret_store.h"
+#include "sim/sim_emi_centre.h"
+#include "sim/sim_smpp_provider.h"
+#include "sim/sim_tcp_connection.h"
+#include "support/scenarios.h"
+
+namespace tolvane::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
+
+enum class Far { kSmpp, kEmi };
+
+class WindowedScenario : public WindowScenario, public ::testing::WithParamInterface<Far> {
+ protected:
+  WindowedScenario() {
+    const bool smpp = GetParam() == Far::kSmpp;
+    settings.AccessTyp = smpp ? "SMPP" : "EMI";
+    settings.SmppHost = "smpp.example.net";
+    settings.SmppSystemId = "tolvane";
+    settings.EmiHost = "smsc.example.net";
+    settings.EmiUser = "tolvane";
+    settings.Avs = "Tolvane";
+    settings.Validity = 0;
+    SecretStore secrets(settings.ProgramFolder);
+    EXPECT_TRUE(secrets.WriteSecret(kSmppSecret, "secret"));
+    EXPECT_TRUE(secrets.WriteSecret(kEmiSecret, "secret"));
+    smpp_connection = &smpp_tcp_;
+    emi_connection = &emi_tcp_;
+    OpenTypedForTemporaryNumber();
+  }
+  ~WindowedScenario() override { window.reset(); }
+
+  bool Smpp() const { return GetParam() == Far::kSmpp; }
+  void SetWindow(int size) {
+    (Smpp() ? settings.SmppWindow : settings.EmiWindow) = std::to_string(size);
+  }
+  void SetAnswerDelay(int ms) {
+    provider_.Options().submit_delay_ms = ms;
+    centre_.Options().submit_delay_ms = ms;
+  }
+  void SetReceiptDelay(int ms) {
+    provider_.Options().receipt_delay_ms = ms;
+    centre_.Options().notification_delay_ms = ms;
+  }
+  // The second submit from now is refused for now (throttled, or EMI's
+  // 50 "low network status").
+  void RefuseSecondForNow() {
+    provider_.Options().submit_statuses = {0, 0x58};
+    centre_.Options().submit_errors = {"", "50"};
+  }
+  void RefuseConnections(int count) {
+    provider_.Options().refused_connections = count;
+    centre_.Options().refused_connections = count;
+  }
+  void DropAtSubmit(int number) {
+    provider_.Options().drop_at_submit = number;
+    centre_.Options().drop_at_submit = number;
+  }
+  std::string FarEnd() const { return Smpp() ? "The SMPP provider" : "The SMS centre"; }
+  std::string Address() const { return Smpp() ? "smpp.example.net:2775" : "smsc.example.net:5000"; }
+  std::string Closing() const {
+    return Smpp() ? "Logging out of the SMPP provider..."
+                  : "Closing the connection to the SMS centre...";
+  }
+  // Sends `text` to the temporary number; the virtual milliseconds from the
+  // start to the outcome on the receipt line.
+  long long Timed(const std::string& text) {
+    const long long start = loop.Elapsed().count();
+    Send(text);
+    return receipts.LastAt(Receipt()) - start;
+  }
+
+  sim::SimSmppProvider provider_{Schedule(loop)};
+  sim::SimTcpConnection smpp_tcp_{loop, provider_};
+  sim::SimEmiCentre centre_{Schedule(loop)};
+  sim::SimTcpConnection emi_tcp_{loop, centre_};
+};
+
+INSTANTIATE_TEST_SUITE_P(BothTransports, WindowedScenario, ::testing::Values(Far::kSmpp, Far::kEmi),
+                         [](const auto& info) {
+                           return info.param == Far::kSmpp ? "Smpp" : "Emi";
+                         });
+
+// The session is up at 53 ms (connect 1, login 1 + 50 + 1); each answer
+// takes 300 ms and 2 ms on the line, a receipt its delay more.
+TEST_P(WindowedScenario, AReceiptIsMatchedWhetherItComesBeforeOrAfterTheLastAnswer) {
+  const std::string two_parts(200, 'a');
+  // Window 1: part 1's receipt comes 100 ms after its answer, while part 2
+  // waits for its own.
+  SetWindow(1);
+  SetReceiptDelay(100);
+  EXPECT_EQ(Timed(two_parts), 53 + 302 + 302 + 100);
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  // Part 2 refused for now and sent again after a second, part 1's receipt
+  // meanwhile.
+  SetWindow(10);
+  SetReceiptDelay(500);
+  RefuseSecondForNow();
+  EXPECT_EQ(Timed(two_parts), 53 + 302 + 1000 + 302 + 500);
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  if (Smpp()) {
+    // deliver_sm before the submit_sm_resp that gives its id.
+    provider_.Options().receipts_before_answer = true;
+    EXPECT_EQ(Timed("Hej"), 53 + 1 + 500 + 300 + 1);
+    EXPECT_EQ(Receipt(), "Message delivered.");
+  }
+  EXPECT_THAT(statuses.Texts(), ::testing::Not(::testing::Contains(StartsWith("Hanging up"))));
+  EXPECT_EQ(statuses.Count(Closing()), Smpp() ? 3 : 2);
+}
+
+// 30 s over SMPP, 60 s over UCP/EMI.
+TEST_P(WindowedScenario, AnUnansweredPartIsGivenUpItsTimeAfterItsSubmit) {
+  SetAnswerDelay(120000);
+  const int seconds = Smpp() ? 30 : 60;
+  EXPECT_EQ(Timed("Hej"), 53 + seconds * 1000);
+  EXPECT_EQ(Receipt(), "Unknown: no answer came within " + std::to_string(seconds) + " seconds");
+}
+
+TEST_P(WindowedScenario, CancelInARunKeepsWhatTheFarEndTook) {
+  // Members 100 and 101 are taken at 355 ms and wait for receipts; 102 and
+  // 103 are on their way at the cancel, 104 not yet sent.
+  SetWindow(2);
+  SetReceiptDelay(100000);
+  At(500, [&] { window->CancelSend(); });
+  SendToGroupOf(5, "Hej");
+  EXPECT_THAT(LogLines(),
+              ElementsAre("\"Member 100 701000000\",\"Message sent.\",\"Hej\"",
+                          "\"Member 101 701000001\",\"Message sent.\",\"Hej\"",
+                          StartsWith("\"Member 102 701000002\",\"Sending Cancelled.\""),
+                          StartsWith("\"Member 103 701000003\",\"Sending Cancelled.\""),
+                          StartsWith("\"Member 104 701000004\",\"Sending Cancelled.\"")));
+}
+
+TEST_P(WindowedScenario, ARefusedConnectionIsNamedWithItsAddress) {
+  RefuseConnections(1);
+  window->StartSend();
+  const std::string refused = FarEnd() + " cannot be reached: Connection refused by " + Address();
+  EXPECT_EQ(Receipt(), refused);
+  EXPECT_TRUE(statuses.Saw(Closing()));
+  EXPECT_FALSE(statuses.Saw("Hanging up..."));
+
+  // Refused while connecting again: the member waiting to go says so,
+  // after pauses of 1, 2, 4 ... 60 s, and the run ends there.
+  SetWindow(1);
+  DropAtSubmit(0);
+  At(200, [&] { RefuseConnections(8); });
+  const long long start = loop.Elapsed().count();
+  SendToGroupOf(3, "Hej");
+  EXPECT_THAT(LogLines(),
+              ElementsAre(StartsWith("\"Temporary number"),
+                          StartsWith("\"Member 100 701000000\",\"Unknown: the connection broke"),
+                          "\"Member 101 701000001\",\"Not sent: " + refused + "\",\"Hej\""));
+  EXPECT_EQ(receipts.LastAt(Receipt()) - start,
+            54 + 1 + (1 + 2 + 4 + 8 + 16 + 32 + 60 + 60) * 1000 + 8);
+}
+
+}  // namespace
+}  // namespace tolvane::testing
