@@ -68,7 +68,7 @@ std::string SettingsRefusal(const ProgramSettings& settings, const SmsMessage& m
       message.encoding == SmsEncoding::kGsm7) {
     if (const std::optional<char32_t> c = FirstNonIra(text)) {
       return "Not sent: [EMI] Alphabet IRA carries only ASCII characters, and this text has " +
-             EncodeUtf8(std::u32string(1, *c));
+             CharacterText(*c);
     }
   }
   return {};
