@@ -195,6 +195,7 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   reader.Text("EMI", "Keepalive", &S::EmiKeepalive);
   reader.Text("EMI", "Operation", &S::EmiOperation);
   reader.Text("EMI", "ResendUnanswered", &S::EmiResendUnanswered);
+  reader.Text("EMI", "Alphabet", &S::EmiAlphabet);
   settings.MaxParts = MaxPartsSetting(file.ReadSetting(kMessageSection, kMaxPartsKey, ""));
   settings.Validity = ValiditySetting(file.ReadSetting(kMessageSection, kValidityKey, ""));
   settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
@@ -239,6 +240,7 @@ std::optional<std::string> SaveSettings(const SettingsFile& file, const ProgramS
   write("EMI", "Keepalive", s.EmiKeepalive);
   write("EMI", "Operation", s.EmiOperation);
   write("EMI", "ResendUnanswered", s.EmiResendUnanswered);
+  write("EMI", "Alphabet", s.EmiAlphabet);
   write("Adress", "Avs", s.Avs);
   write("Modem", "Baud", s.Baud);
   write("Modem", "Port", s.Port);

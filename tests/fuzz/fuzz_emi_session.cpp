@@ -173,6 +173,7 @@ int FuzzOne(const uint8_t* data, size_t size) {
   settings.EmiWindow = options & 1 ? "1" : "10";
   settings.EmiResendUnanswered = options & 2 ? "1" : "0";
   settings.EmiAltHost = options & 16 ? "backup.example.net" : "";
+  settings.EmiAlphabet = options & 32 ? "IRA" : "GSM";
   settings.Logg = "1";
   settings.LoggOn = true;
   SecretStore(settings.ProgramFolder).WriteSecret(kEmiSecret, "secret");

@@ -639,7 +639,7 @@ TEST_F(SettingsDialogTest, TheSmppPageIsShownWhileChosenAndKeepsThePasswordASecr
 // only as the "emi" secret.
 TEST_F(SettingsDialogTest, TheEmiPageIsShownWhileChosenAndWritesItsSection) {
   constexpr size_t kHost = 0, kPort = 1, kAltHost = 2, kAltPort = 3, kUser = 4, kPasswordField = 5,
-                   kWindow = 6, kKeepalive = 7, kOperation = 8;
+                   kWindow = 6, kKeepalive = 7, kOperation = 8, kAlphabet = 9;
   SettingsDialog& dialog = Open();
   AccountSettingsPage& page = dialog.Emi();
   EXPECT_EQ(dialog.Control(C::kUseEmi).text, "UCP/EMI over TCP/IP");
@@ -650,6 +650,7 @@ TEST_F(SettingsDialogTest, TheEmiPageIsShownWhileChosenAndWritesItsSection) {
   EXPECT_EQ(page.Control(kWindow).text, "10");
   EXPECT_EQ(page.Control(kKeepalive).text, "50");
   EXPECT_EQ(page.ChoiceIndex(kOperation), 0);
+  EXPECT_EQ(page.ChoiceIndex(kAlphabet), 0);
 
   const std::pair<size_t, const char*> refusals[] = {
       {kHost, "Enter the name or IP address of the SMS centre!"},
@@ -673,13 +674,15 @@ TEST_F(SettingsDialogTest, TheEmiPageIsShownWhileChosenAndWritesItsSection) {
   page.EditText(kAltHost, "backup.example.net");
   page.EditText(kPasswordField, "hemligt ord");
   page.Choose(kOperation, 1);
+  page.Choose(kAlphabet, 1);
   dialog.Press(C::kOk);
 
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.AccessTyp, "EMI");
   EXPECT_THAT(Ini(), HasSubstr("[EMI]\r\nHost=smsc.example.net\r\nPort=5000\r\n"
                                "AltHost=backup.example.net\r\nAltPort=5001\r\nUser=tolvane\r\n"
-                               "Window=99\r\nKeepalive=50\r\nOperation=30\r\n"));
+                               "Window=99\r\nKeepalive=50\r\nOperation=30\r\n"
+                               "ResendUnanswered=0\r\nAlphabet=IRA\r\n"));
   EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kEmiSecret), "hemligt ord");
   EXPECT_THAT(Ini(), Not(HasSubstr("hemligt")));
   EXPECT_TRUE(Open().Control(C::kUseEmi).checked);
