@@ -102,11 +102,11 @@ TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefused) {
                                "ModemInit=ATZ\r\nUppTid=65\r\n"));
 }
 
-TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
+TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUntilWhole) {
+  const ProgramSettings before = settings_;
   SettingsDialog& dialog = Open();
   dialog.Choose(C::kUseTcp);
   EXPECT_FALSE(dialog.Control(C::kUseModem).checked);
-  dialog.EditText(C::kTimeout, "30");
   dialog.EditText(C::kAccountName, "konto");
   dialog.EditText(C::kPassword, "   ");
   dialog.EditText(C::kGateway, " http://sms.example.net ");
@@ -115,10 +115,6 @@ TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
                 "You must enter Accountname and password if you want to use TCP/IP.\n"
                 "You can open an account at http://sms.example.net.",
                 "Account information?");
-  // A refused OK takes nothing over.
-  EXPECT_EQ(settings_.UppTid, "40");
-  EXPECT_EQ(settings_.AccessTyp, "Modem");
-
   dialog.EditText(C::kAccountName, "");
   dialog.Press(C::kOk);
   EXPECT_EQ(dialog.FocusRequest(), C::kAccountName);
@@ -135,11 +131,38 @@ TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
   EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kGatewayPasswordFileName)));
 
   dialog.EditText(C::kPassword, " p&w=1 ");
+  dialog.SetChecked(C::kUseProxy, true);
+  dialog.Press(C::kOk);
+  ExpectRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
+  const char kPortText[] = "Enter a port from 1 to 65535 for the proxyserver!";
+  dialog.EditText(C::kProxyServer, "proxy.lan");
+  dialog.EditText(C::kModemInit, "AT&F");
+  for (const char* refused : {"0", "65536", "70000", " ", "80a"}) {
+    SCOPED_TRACE(refused);
+    dialog.ShowTab(4);
+    dialog.EditText(C::kProxyPort, refused);
+    dialog.Press(C::kOk);
+    ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
+  }
+  // Letters are refused without a proxy too; everything typed is still there.
+  dialog.SetChecked(C::kUseProxy, false);
+  dialog.Press(C::kOk);
+  ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
+  // A refused OK takes nothing over.
+  EXPECT_EQ(settings_, before);
+  EXPECT_THAT(host_.calls, IsEmpty());
+  EXPECT_EQ(dialog.Control(C::kModemInit).text, "AT&F");
+
+  dialog.SetChecked(C::kUseProxy, true);
+  dialog.EditText(C::kProxyPort, " 65535 ");
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.TCPGateway, "http://sms.example.net");
+  EXPECT_EQ(settings_.TCPProxy, 1);
+  EXPECT_EQ(settings_.ModemInit, "AT&F");
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "p&w=1");
   EXPECT_THAT(Ini(), HasSubstr("[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=konto\r\n"));
+  EXPECT_THAT(Ini(), HasSubstr("TCPProxy=1\r\nTCPProxyAdress=proxy.lan\r\nTCPProxyPort=65535\r\n"));
 }
 
 // A save writes secrets.dat, user.dat and tolvmsg.ini; a full disk at any
@@ -216,43 +239,6 @@ TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.AutoTyp, "7");
-}
-
-TEST_F(SettingsDialogTest, ProxyNeedsAServerAndAPortThatIsAPort) {
-  const ProgramSettings before = settings_;
-  SettingsDialog& dialog = Open();
-  dialog.Choose(C::kUseTcp);
-  dialog.EditText(C::kAccountName, "konto");
-  dialog.EditText(C::kPassword, "pw");
-  dialog.SetChecked(C::kUseProxy, true);
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
-
-  const char kPortText[] = "Enter a port from 1 to 65535 for the proxyserver!";
-  dialog.EditText(C::kProxyServer, "proxy.lan");
-  dialog.EditText(C::kModemInit, "AT&F");
-  for (const char* refused : {"0", "65536", "70000", " ", "80a"}) {
-    SCOPED_TRACE(refused);
-    dialog.ShowTab(4);
-    dialog.EditText(C::kProxyPort, refused);
-    dialog.Press(C::kOk);
-    ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
-  }
-  // Letters are refused without a proxy too; everything typed is still there.
-  dialog.SetChecked(C::kUseProxy, false);
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
-  EXPECT_EQ(settings_, before);
-  EXPECT_THAT(host_.calls, IsEmpty());
-  EXPECT_EQ(dialog.Control(C::kModemInit).text, "AT&F");
-
-  dialog.SetChecked(C::kUseProxy, true);
-  dialog.EditText(C::kProxyPort, " 65535 ");
-  dialog.Press(C::kOk);
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_EQ(settings_.TCPProxy, 1);
-  EXPECT_EQ(settings_.ModemInit, "AT&F");
-  EXPECT_THAT(Ini(), HasSubstr("TCPProxy=1\r\nTCPProxyAdress=proxy.lan\r\nTCPProxyPort=65535\r\n"));
 }
 
 TEST_F(SettingsDialogTest, TheEleventhTimeIsRefusedAndClearStoresTenEmptyTimes) {
