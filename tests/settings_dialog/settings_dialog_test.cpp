@@ -688,9 +688,8 @@ TEST_F(SettingsDialogTest, EveryPageBoxTakesItsLongestValueAndRefusesOneMore) {
     size_t field;
     size_t longest;
   };
-  const Case cases[] = {{C::kUseSmpp, 0, 127}, {C::kUseSmpp, 3, 15}, {C::kUseSmpp, 4, 8},
-                        {C::kUseSmpp, 5, 12},  {C::kUseEmi, 0, 127}, {C::kUseEmi, 2, 127},
-                        {C::kUseEmi, 4, 16}};
+  const Case cases[] = {{C::kUseSmpp, 0, 127}, {C::kUseSmpp, 3, 15}, {C::kUseSmpp, 5, 12},
+                        {C::kUseEmi, 0, 127},  {C::kUseEmi, 2, 127}, {C::kUseEmi, 4, 16}};
   for (const Case& c : cases) {
     SettingsDialog& dialog = Open();
     dialog.Choose(c.transport);
@@ -708,7 +707,6 @@ TEST_F(SettingsDialogTest, EveryPageBoxTakesItsLongestValueAndRefusesOneMore) {
   }
   EXPECT_EQ(dialogs_.boxes()[0].text,
             "\"Host\" is too long: the settings file keeps at most 127 characters.");
-  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kSmppSecret), std::string(8, 'x'));
   EXPECT_EQ(settings_.EmiUser, std::string(16, 'x'));
 
   SettingsDialog& dialog = Open();
