@@ -6,14 +6,14 @@
 #include "bulk/autosending.h"
 #include "bulk/group_sending.h"
 #include "core/receipt_texts.h"
-#include "core/text_helpers.h"
-#include "core/utf8.h"
 #include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
 #include "platform/store_error.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
 #include "sms/compose_counter.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {
