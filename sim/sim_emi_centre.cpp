@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <utility>
 
-#include "core/utf8.h"
 #include "emi/emi_operations.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_octets.h"
 #include "sms/ucs2.h"
+#include "text/utf8.h"
 
 namespace tolvane::sim {
 namespace {

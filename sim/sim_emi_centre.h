@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "emi/emi_frame_reader.h"
-#include "modem/ucp_frame.h"
 #include "sim/scheduler.h"
 #include "sim/tcp_peer.h"
+#include "ucp/ucp_frame.h"
 
 namespace tolvane::sim {
 

@@ -14,6 +14,7 @@
 #include "platform/local_file_system.h"
 #include "platform/text_codec.h"
 #include "sms/message_settings.h"
+#include "text/whole_number.h"
 
 namespace tolvane {
 namespace {

@@ -2,13 +2,13 @@
 
 #include <vector>
 
-#include "core/utf8.h"
 #include "emi/emi_errors.h"
 #include "platform/text_codec.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_octets.h"
 #include "sms/sms_address.h"
 #include "sms/ucs2.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

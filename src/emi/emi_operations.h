@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "modem/ucp_frame.h"
 #include "sms/message_splitter.h"
 #include "sms/sms_message.h"
 #include "sms/status_report.h"
+#include "ucp/ucp_frame.h"
 
 namespace tolvane {
 

@@ -13,16 +13,17 @@
 #include "core/secret_store.h"
 #include "core/settings_values.h"
 #include "core/submit_window.h"
-#include "core/utf8.h"
 #include "core/windowed_sending.h"
 #include "emi/emi_errors.h"
 #include "emi/emi_frame_reader.h"
 #include "emi/emi_operations.h"
-#include "modem/ucp_frame.h"
-#include "smpp/smpp_commands.h"
 #include "sms/file_reference_counter.h"
 #include "sms/no_references.h"
+#include "sms/sms_address.h"
 #include "sms/sms_message.h"
+#include "text/utf8.h"
+#include "text/whole_number.h"
+#include "ucp/ucp_frame.h"
 
 namespace tolvane {
 namespace {
@@ -370,7 +371,7 @@ std::optional<WindowedSending::Prepared> EmiTransport::Impl::Prepare() {
   if (DialUp(settings)) {
     // The dial-up form has no OTOA: the digits of Avs, as the modem sends them.
     submit.sender = state.sender_number;
-  } else if (const std::optional<SmppAddress> source = SenderAddress(settings.Avs, "", refusal)) {
+  } else if (const std::optional<SmsAddress> source = SenderAddress(settings.Avs, "", refusal)) {
     submit.sender = source->value;
     submit.alphanumeric_sender = source->ton == 5;
   }

@@ -6,9 +6,9 @@
 #include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/settings_file.h"
-#include "core/settings_values.h"
-#include "core/text_helpers.h"
-#include "core/utf8.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
+#include "text/whole_number.h"
 
 namespace tolvane {
 namespace {

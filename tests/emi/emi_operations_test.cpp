@@ -9,10 +9,10 @@
 #include <cctype>
 #include <string>
 
-#include "core/utf8.h"
 #include "emi/emi_errors.h"
 #include "emi/emi_frame_reader.h"
 #include "sms/gsm_alphabet.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

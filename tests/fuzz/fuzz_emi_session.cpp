@@ -23,12 +23,12 @@
 #include "core/secret_store.h"
 #include "emi/emi_frame_reader.h"
 #include "fuzz_check.h"
-#include "modem/ucp_frame.h"
 #include "send_ended.h"
 #include "sim/sim_emi_centre.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_tcp_connection.h"
 #include "support/window_peripherals.h"
+#include "ucp/ucp_frame.h"
 
 namespace tolvane {
 namespace {

@@ -126,8 +126,8 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
     const char* avs;
     const char* alphabet;
     const char* number;
-    SmppAddress source;
-    SmppAddress destination;
+    SmsAddress source;
+    SmsAddress destination;
     const char* refusal;  // before connecting
   } kCases[] = {
       // 11 characters, 14 bytes of UTF-8: Å Ö Ä as GSM septets or Latin-1.
