@@ -1,11 +1,15 @@
 #include "sim/sim_emi_centre.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <utility>
 
 #include "emi/emi_operations.h"
+#include "sms/gsm_alphabet.h"
 #include "sms/hex_octets.h"
+#include "sms/ucs2.h"
+#include "text/utf8.h"
 
 namespace tolvane::sim {
 namespace {
@@ -24,6 +28,24 @@ std::string Stamp(int seconds) {
 
 std::string Field(const std::vector<std::string>& fields, size_t at) {
   return at < fields.size() ? fields[at] : std::string();
+}
+
+// AMsg: GSM 03.38 code points (the extension table behind 1B), or ASCII.
+std::string AMsgHex(const std::string& text, bool ira) {
+  if (ira) return ToHex(text);
+  return ToHex(ToGsmSeptets(DecodeUtf8(text)).value_or(""));
+}
+
+std::string SubmittedText(const UcpFrame& frame, bool ira) {
+  const bool dial_up = frame.operation == kOperationDialUpSubmit;
+  const std::string octets = FromHex(Field(frame.fields, dial_up ? 9 : 20)).value_or("");
+  if (dial_up || Field(frame.fields, 18) == "3") {
+    return ira ? octets : EncodeUtf8(FromGsmSeptets(octets));
+  }
+  if (Field(frame.fields, 30).find("020108") != std::string::npos) {
+    return EncodeUtf8(DecodeUcs2(octets));
+  }
+  return octets;
 }
 
 }  // namespace
@@ -135,7 +157,8 @@ void SimEmiCentre::OnSubmit(const UcpFrame& frame) {
     Drop();
     return;
   }
-  EmiSubmission submission{frame.transaction_reference, frame.operation, frame.fields, ""};
+  EmiSubmission submission{frame.transaction_reference, frame.operation, frame.fields, "",
+                           SubmittedText(frame, options_.ira)};
   if (number == options_.garbage_at_submit) {
     submissions_.push_back(submission);
     std::string wrong_sum =
@@ -162,16 +185,16 @@ void SimEmiCentre::OnSubmit(const UcpFrame& frame) {
   most_outstanding_ = std::max(most_outstanding_, ++outstanding_);
   Note("op " + frame.operation + " to " + adc + ": " +
        (code.empty() ? submission.message_key : "error " + code) + ", " +
-       std::to_string(outstanding_) + " outstanding");
-  if (options_.alert_before_answer) SendAlert();
-  std::vector<std::string> fields;
-  if (!code.empty()) {
-    fields = {"N", code, ""};
-  } else if (frame.operation == kOperationSubmit) {
-    fields = {"A", "", submission.message_key};
-  } else {
-    fields = {"A", submission.message_key};
+       std::to_string(outstanding_) + " outstanding, text \"" + submission.text + "\"");
+  if (number == options_.silent_at_submit) {
+    Note("left unanswered");
+    return;
   }
+  if (options_.alert_before_answer) SendAlert();
+  // A/MVP/SM or N/EC/SM, in both forms.
+  const std::vector<std::string> fields =
+      code.empty() ? std::vector<std::string>{"A", "", submission.message_key}
+                   : std::vector<std::string>{"N", code, ""};
   Later(options_.submit_delay_ms,
         SealUcpFrame(frame.transaction_reference, 'R', frame.operation, fields), true);
   // NRq 1 asks for notifications (the fourth field in both forms).
@@ -190,17 +213,19 @@ void SimEmiCentre::OnSubmit(const UcpFrame& frame) {
 }
 
 void SimEmiCentre::SendNotification(const EmiSubmission& submission, int state) {
-  const std::string adc = Field(submission.fields, 0);
+  const std::string recipient = Field(submission.fields, 0);
   std::vector<std::string> fields(kFieldCount5x);
-  fields[0] = adc;
-  fields[1] = Field(submission.fields, 1);
+  // The notification goes to the message's sender: its own number, or for
+  // a name (OTOA 5039) the account.
+  fields[0] = Field(submission.fields, 28) == "5039" ? options_.user : Field(submission.fields, 1);
+  fields[1] = recipient;
   fields[14] = submission.message_key.substr(submission.message_key.find(':') + 1);
   fields[15] = std::to_string(state);
   fields[16] = state == 0 ? "000" : options_.reason;
   fields[17] = Stamp(stamps_++);
   fields[18] = "3";
   const char* kTexts[] = {" delivered", " buffered", " not delivered"};
-  fields[20] = EncodeIraText("Message for " + adc + kTexts[std::clamp(state, 0, 2)]);
+  fields[20] = AMsgHex("Message for " + recipient + kTexts[std::clamp(state, 0, 2)], options_.ira);
   const int trn = next_transaction_;
   next_transaction_ = (next_transaction_ + 1) % 100;
   awaiting_.push_back(trn);
@@ -213,7 +238,7 @@ void SimEmiCentre::SendAlert() {
   next_transaction_ = (next_transaction_ + 1) % 100;
   awaiting_.push_back(trn);
   Note("op 31 to the client");
-  Send(AlertFrame(trn, "SMSC"));
+  Send(AlertFrame(trn, options_.user));
 }
 
 void SimEmiCentre::Later(int delay_ms, std::string frame, bool submit_answer) {
@@ -225,7 +250,12 @@ void SimEmiCentre::Later(int delay_ms, std::string frame, bool submit_answer) {
 }
 
 void SimEmiCentre::Send(const std::string& frame) {
-  if (connected_ && to_client_) to_client_(kStx + frame + kEtx);
+  std::string text = frame;
+  if (options_.lower_case_checksums) {
+    std::transform(text.end() - 2, text.end(), text.end() - 2,
+                   [](char c) { return static_cast<char>(std::tolower(c)); });
+  }
+  if (connected_ && to_client_) to_client_(kStx + text + kEtx);
 }
 
 }  // namespace tolvane::sim

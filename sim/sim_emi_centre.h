@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "emi/emi_frame_reader.h"
-#include "modem/ucp_frame.h"
 #include "sim/scheduler.h"
 #include "sim/tcp_peer.h"
+#include "ucp/ucp_frame.h"
 
 namespace tolvane::sim {
 
@@ -44,6 +44,12 @@ struct EmiCentreOptions {
   // Bytes that are no sound frame (STX and ETX floods, a frame cut short,
   // a false checksum) in place of the answer to this submit; -1 never.
   int garbage_at_submit = -1;
+  // This submit is never answered; -1 never.
+  int silent_at_submit = -1;
+  // AMsg is read as IRA (ASCII) rather than as GSM 03.38 septets.
+  bool ira = false;
+  // Checksums are written with lower-case digits.
+  bool lower_case_checksums = false;
 };
 
 // A submit the centre read.
@@ -53,12 +59,16 @@ struct EmiSubmission {
   std::vector<std::string> fields;
   // "AdC:SCTS" when it was accepted.
   std::string message_key;
+  // The text as the centre reads it, UTF-8: AMsg in the centre's alphabet,
+  // or TMsg as UCS-2 when XSer gives DCS 08.
+  std::string text;
 };
 
 // A UCP/EMI SMS centre over TCP for one client: an op 60 login with the
 // account checked, op 51 (and op 30) submits answered with "AdC:SCTS",
-// notifications as op 53 that wait for their answer, op 31 answered, and
-// faults on request: a refused login, slow or negative answers, a dropped
+// notifications as op 53 that wait for their answer (AdC the sender, OAdC
+// the message's recipient, SCTS its time stamp), op 31 answered, and faults
+// on request: a refused login, slow, missing or negative answers, a dropped
 // connection, garbage on the line. Notifications due while the client is
 // away follow its next login, as a centre keeps them for the account.
 class SimEmiCentre : public TcpPeer {

@@ -29,12 +29,12 @@ std::string Hex(uint32_t value) {
   return text;
 }
 
-std::optional<SmppAddress> ReadAddress(SmppBodyReader& reader) {
+std::optional<SmsAddress> ReadAddress(SmppBodyReader& reader) {
   const auto ton = reader.Integer(1);
   const auto npi = reader.Integer(1);
   auto value = reader.CString(21);
   if (reader.Failed()) return std::nullopt;
-  return SmppAddress{static_cast<uint8_t>(*ton), static_cast<uint8_t>(*npi), std::move(*value)};
+  return SmsAddress{static_cast<uint8_t>(*ton), static_cast<uint8_t>(*npi), std::move(*value)};
 }
 
 std::optional<SmppSubmission> ReadSubmit(const SmppPdu& pdu) {
@@ -242,7 +242,7 @@ void SimSmppProvider::OnSubmit(const SmppPdu& pdu) {
                                          : options_.submit_delay_ms);
 }
 
-std::string SimSmppProvider::DeliverBody(const SmppAddress& from, const SmppAddress& to,
+std::string SimSmppProvider::DeliverBody(const SmsAddress& from, const SmsAddress& to,
                                          uint8_t esm_class, std::string text) {
   std::string body;
   AppendCString(body, "");  // service_type

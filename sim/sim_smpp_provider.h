@@ -58,8 +58,8 @@ struct SmppProviderOptions {
 // A submit the provider took.
 struct SmppSubmission {
   uint32_t sequence = 0;
-  SmppAddress source;
-  SmppAddress destination;
+  SmsAddress source;
+  SmsAddress destination;
   uint8_t esm_class = 0;
   uint8_t data_coding = 0;
   bool registered_delivery = false;
@@ -124,7 +124,7 @@ class SimSmppProvider : public TcpPeer {
   void Answer(const SmppPdu& request, uint32_t status, const std::string& body, int delay_ms);
   // Sends a request of the provider's own and notes its answer as awaited.
   void Request(uint32_t command, const std::string& body);
-  static std::string DeliverBody(const SmppAddress& from, const SmppAddress& to, uint8_t esm_class,
+  static std::string DeliverBody(const SmsAddress& from, const SmsAddress& to, uint8_t esm_class,
                                  std::string text);
   void SendReceipt(const SmppSubmission& submission, uint8_t state);
   void Send(const SmppPdu& pdu);

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "modem/ucp_frame.h"
+#include "ucp/ucp_frame.h"
 
 namespace tolvane::sim {
 namespace {

@@ -4,12 +4,12 @@
 #include <optional>
 
 #include "bulk/group_sending.h"
-#include "core/utf8.h"
 #include "phonebook/group_tables.h"
 #include "platform/name_key.h"
 #include "platform/store_error.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -4,10 +4,10 @@
 #include <memory>
 
 #include "core/compose_rules.h"
-#include "core/text_helpers.h"
-#include "core/utf8.h"
 #include "phonebook/group_tables.h"
 #include "platform/store_error.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -1,11 +1,11 @@
 #include "core/compose_rules.h"
 
 #include "core/main_window.h"
-#include "core/text_helpers.h"
-#include "core/utf8.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "sms/compose_counter.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

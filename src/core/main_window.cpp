@@ -6,12 +6,12 @@
 #include "bulk/autosending.h"
 #include "bulk/group_sending.h"
 #include "core/receipt_texts.h"
-#include "core/text_helpers.h"
 #include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
 #include "platform/store_error.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
+#include "text/text_helpers.h"
 
 namespace tolvane {
 namespace {

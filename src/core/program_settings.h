@@ -92,6 +92,7 @@ struct ProgramSettings {
   std::string EmiKeepalive = "50";        // key "Keepalive": quiet seconds before an op 31
   std::string EmiOperation = "51";        // key "Operation": 51, or 30 for the dial-up form
   std::string EmiResendUnanswered = "0";  // key "ResendUnanswered"
+  std::string EmiAlphabet = "GSM";        // key "Alphabet": GSM, or IRA (ASCII) for AMsg
   // [Message], read only: how many linked parts a message may have, and how
   // long (minutes) the network keeps trying to deliver it.
   int MaxParts = kDefaultMaxParts;

@@ -6,8 +6,8 @@
 
 #include <utility>
 
-#include "core/utf8.h"
 #include "platform/text_codec.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 

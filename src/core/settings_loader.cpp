@@ -14,6 +14,7 @@
 #include "platform/local_file_system.h"
 #include "platform/text_codec.h"
 #include "sms/message_settings.h"
+#include "text/whole_number.h"
 
 namespace tolvane {
 namespace {
@@ -195,6 +196,7 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   reader.Text("EMI", "Keepalive", &S::EmiKeepalive);
   reader.Text("EMI", "Operation", &S::EmiOperation);
   reader.Text("EMI", "ResendUnanswered", &S::EmiResendUnanswered);
+  reader.Text("EMI", "Alphabet", &S::EmiAlphabet);
   settings.MaxParts = MaxPartsSetting(file.ReadSetting(kMessageSection, kMaxPartsKey, ""));
   settings.Validity = ValiditySetting(file.ReadSetting(kMessageSection, kValidityKey, ""));
   settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
@@ -239,6 +241,7 @@ std::optional<std::string> SaveSettings(const SettingsFile& file, const ProgramS
   write("EMI", "Keepalive", s.EmiKeepalive);
   write("EMI", "Operation", s.EmiOperation);
   write("EMI", "ResendUnanswered", s.EmiResendUnanswered);
+  write("EMI", "Alphabet", s.EmiAlphabet);
   write("Adress", "Avs", s.Avs);
   write("Modem", "Baud", s.Baud);
   write("Modem", "Port", s.Port);

@@ -15,14 +15,6 @@ namespace tolvane {
 // not fit 16 bits.
 std::optional<int16_t> ParseLeadingNumber(const std::string& text);
 
-// A text that must be a whole number and nothing else (blanks around it
-// allowed), as TCPProxy and TCPProxyPort are; nullopt otherwise.
-std::optional<long> ParseWholeNumber(const std::string& text);
-
-// A whole number from `low` to `high` (blanks around it allowed); nullopt
-// otherwise.
-std::optional<int> ParseNumberIn(const std::string& text, int low, int high);
-
 // A proxy port: a whole number from 1 to 65535 (blanks around it allowed).
 std::optional<int> ParseProxyPort(const std::string& text);
 

@@ -8,9 +8,9 @@
 #include "core/program_options.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
-#include "core/text_helpers.h"
-#include "core/utf8.h"
 #include "platform/text_codec.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

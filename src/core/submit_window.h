@@ -80,6 +80,8 @@ class SubmitWindow {
   std::vector<EndedMessage> TakeEnded();
   // Submits written and not answered.
   int Outstanding() const { return static_cast<int>(outstanding_.size()); }
+  // Whether a part written under `key` still waits for its answer.
+  bool Holds(int key) const { return outstanding_.contains(key); }
 
  private:
   struct Message;

@@ -1,6 +1,6 @@
 #include "core/time_of_day.h"
 
-#include "core/text_helpers.h"
+#include "text/text_helpers.h"
 
 namespace tolvane {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "core/utf8.h"
 #include "platform/text_codec.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 

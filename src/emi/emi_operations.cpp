@@ -2,13 +2,13 @@
 
 #include <vector>
 
-#include "core/utf8.h"
 #include "emi/emi_errors.h"
 #include "platform/text_codec.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_octets.h"
 #include "sms/sms_address.h"
 #include "sms/ucs2.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {
@@ -41,24 +41,22 @@ bool FiftySeries(std::string_view operation) {
   return operation.size() == 2 && operation[0] == '5';
 }
 
+// Whose positive answer is A/MVP/SM rather than A/SM.
+bool AnswersWithValidity(std::string_view operation) {
+  return FiftySeries(operation) || operation == kOperationDialUpSubmit;
+}
+
 std::string Hex2(size_t value) { return ToHex(std::string(1, static_cast<char>(value & 0xFF))); }
 
-// A GSM text part in AMsg: each character as the modem's frames write it
-// (Windows-1252 through EncodeIraChar); a character those have no writing for
-// (Greek capitals, the euro sign) as its own septets.
-std::string TextHex(std::string_view septets) {
-  std::string hex;
+// A GSM text part's AMsg; nothing when IRA cannot carry a character.
+std::optional<std::string> TextHex(std::string_view septets, EmiAlphabet alphabet) {
+  if (alphabet == EmiAlphabet::kGsm) return ToHex(septets);
+  std::string ascii;
   for (char32_t c : FromGsmSeptets(septets)) {
-    const std::string written = Utf8ToCp1252(EncodeUtf8(std::u32string(1, c)));
-    std::string ira = EncodeIraText(written);
-    if (ira == "3F" && c != U'?') {
-      std::string own;
-      AppendGsmSeptets(c, own);
-      ira = ToHex(own);
-    }
-    hex += ira;
+    if (c >= 0x80) return std::nullopt;
+    ascii += static_cast<char>(c);
   }
-  return hex;
+  return ToHex(ascii);
 }
 
 }  // namespace
@@ -74,21 +72,33 @@ std::string AlertFrame(int transaction_reference, std::string_view user) {
   return SealUcpFrame(transaction_reference, 'O', kOperationAlert, {std::string(user), "0539"});
 }
 
-bool OperationCarries(std::string_view operation, const SmsPart& part, SmsEncoding encoding) {
-  return operation != kOperationDialUpSubmit ||
-         (encoding == SmsEncoding::kGsm7 && part.header.empty());
+EmiAlphabet EmiAlphabetOf(std::string_view setting) {
+  return setting == "IRA" ? EmiAlphabet::kIra : EmiAlphabet::kGsm;
+}
+
+std::optional<char32_t> FirstNonIra(std::string_view utf8) {
+  for (char32_t c : DecodeUtf8(utf8)) {
+    if (c >= 0x80) return c;
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> SubmitFrame(int transaction_reference, const EmiSubmit& submit,
                                        const SmsPart& part, SmsEncoding encoding) {
-  if (!OperationCarries(submit.operation, part, encoding)) return std::nullopt;
+  const bool dial_up = submit.operation == kOperationDialUpSubmit;
+  if (dial_up && (encoding != SmsEncoding::kGsm7 || !part.header.empty())) return std::nullopt;
+  std::optional<std::string> text;
+  if (encoding == SmsEncoding::kGsm7) {
+    text = TextHex(part.payload, submit.alphabet);
+    if (!text) return std::nullopt;
+  }
   const std::string deferred = submit.delivery_time.empty() ? "" : "1";
   const std::string wanted = submit.notification ? "1" : "";
-  if (submit.operation == kOperationDialUpSubmit) {
+  if (dial_up) {
     // AdC, OAdC, AC, NRq, NAdC, NPID, DD, DDT, VP, AMsg.
     return SealUcpFrame(transaction_reference, 'O', kOperationDialUpSubmit,
                         {submit.recipient, submit.sender, "", wanted, "", "", deferred,
-                         submit.delivery_time, submit.validity, TextHex(part.payload)});
+                         submit.delivery_time, submit.validity, *text});
   }
   std::vector<std::string> fields(kFieldCount5x);
   fields[kAdC] = submit.recipient;
@@ -115,7 +125,7 @@ std::optional<std::string> SubmitFrame(int transaction_reference, const EmiSubmi
     xser += kXSerUcs2;
   } else {
     fields[kMT] = "3";
-    fields[kMsg] = TextHex(part.payload);
+    fields[kMsg] = *text;
   }
   fields[kXSer] = xser;
   return SealUcpFrame(transaction_reference, 'O', kOperationSubmit, fields);
@@ -133,6 +143,14 @@ std::string ResultFrame(const UcpFrame& operation, std::string_view error_code) 
   return SealUcpFrame(operation.transaction_reference, 'R', operation.operation, fields);
 }
 
+std::optional<UcpFrame> ReadEmiFrame(std::string_view text) {
+  std::string upper(text);
+  for (size_t at = upper.size() >= 2 ? upper.size() - 2 : 0; at < upper.size(); ++at) {
+    if (upper[at] >= 'a' && upper[at] <= 'f') upper[at] = static_cast<char>(upper[at] - 'a' + 'A');
+  }
+  return ReadUcpFrame(upper);
+}
+
 std::optional<EmiResult> ReadResult(const UcpFrame& frame) {
   if (!frame.result || frame.fields.empty()) return std::nullopt;
   const std::vector<std::string>& fields = frame.fields;
@@ -140,7 +158,7 @@ std::optional<EmiResult> ReadResult(const UcpFrame& frame) {
   EmiResult result;
   if (fields[0] == "A") {
     result.positive = true;
-    result.system_message = field(FiftySeries(frame.operation) ? 2 : 1);
+    result.system_message = field(AnswersWithValidity(frame.operation) ? 2 : 1);
   } else if (fields[0] == "N") {
     result.error_code = field(1);
     result.system_message = field(2);
@@ -156,7 +174,7 @@ std::optional<EmiNotification> ReadNotification(const UcpFrame& frame) {
   }
   const std::string& dst = frame.fields[kDst];
   EmiNotification notification;
-  notification.message_key = frame.fields[kAdC] + ":" + frame.fields[kSCTS];
+  notification.message_key = frame.fields[kOAdC] + ":" + frame.fields[kSCTS];
   if (dst == "0") {
     notification.outcome = DeliveryOutcome::kDelivered;
     notification.reason = "delivered";
@@ -172,19 +190,19 @@ std::optional<EmiNotification> ReadNotification(const UcpFrame& frame) {
   return notification;
 }
 
-std::optional<EmiDelivered> ReadDelivered(const UcpFrame& frame) {
+std::optional<EmiDelivered> ReadDelivered(const UcpFrame& frame, EmiAlphabet alphabet) {
   if (frame.result || frame.operation != kOperationDeliver || frame.fields.size() <= kMsg) {
     return std::nullopt;
   }
-  const std::string& message = frame.fields[kMsg];
+  const std::string octets = FromHex(frame.fields[kMsg]).value_or("");
   std::string text;
   if (frame.fields[kMT] == "4") {
-    const std::optional<std::string> octets = FromHex(message);
     const bool ucs2 =
         frame.fields.size() > kXSer && frame.fields[kXSer].find(kXSerUcs2) != std::string::npos;
-    if (octets) text = ucs2 ? EncodeUtf8(DecodeUcs2(*octets)) : Cp1252ToUtf8(*octets);
+    text = ucs2 ? EncodeUtf8(DecodeUcs2(octets)) : Cp1252ToUtf8(octets);
   } else {
-    text = Cp1252ToUtf8(DecodeIraText(message));
+    text =
+        alphabet == EmiAlphabet::kGsm ? EncodeUtf8(FromGsmSeptets(octets)) : Cp1252ToUtf8(octets);
   }
   return EmiDelivered{frame.fields[kOAdC], text};
 }

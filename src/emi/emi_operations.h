@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "modem/ucp_frame.h"
 #include "sms/message_splitter.h"
 #include "sms/sms_message.h"
 #include "sms/status_report.h"
+#include "ucp/ucp_frame.h"
 
 namespace tolvane {
 
@@ -21,6 +21,18 @@ inline constexpr char kOperationAlert[] = "31";
 inline constexpr char kOperationDeliver[] = "52";
 inline constexpr char kOperationNotification[] = "53";
 inline constexpr char kOperationLogin[] = "60";
+
+// How AMsg writes a text: GSM 03.38 septets as hexadecimal pairs (the
+// extension table behind the escape 1B), or IRA, the ASCII codes, for a
+// centre that converts them itself.
+enum class EmiAlphabet { kGsm, kIra };
+
+// `[EMI] Alphabet`: "IRA", or GSM for anything else.
+EmiAlphabet EmiAlphabetOf(std::string_view setting);
+
+// The first character of the UTF-8 text IRA cannot carry; nothing when it
+// carries them all.
+std::optional<char32_t> FirstNonIra(std::string_view utf8);
 
 // What every part of a message is submitted with.
 struct EmiSubmit {
@@ -37,6 +49,7 @@ struct EmiSubmit {
   // centre's own validity.
   std::string delivery_time;
   std::string validity;
+  EmiAlphabet alphabet = EmiAlphabet::kGsm;
 };
 
 // Op 60 opening a session: OAdC the user, OTON 6, ONPI 5, STYP 1, the
@@ -46,35 +59,37 @@ std::string LoginFrame(int transaction_reference, std::string_view user, std::st
 // Op 31, the keep-alive: AdC the user, PID 0539.
 std::string AlertFrame(int transaction_reference, std::string_view user);
 
-// The part's submit. Text goes as MT 3, its characters written as the
-// modem's frames write them; UCS-2 as MT 4 with the bits in NB and DCS 08 in
-// XSer; a linked part's header in XSer type 01. Nothing when operation 30,
-// which has neither MT nor XSer, cannot carry the part.
+// The part's submit. GSM text goes as MT 3, AMsg in the submit's alphabet;
+// UCS-2 as MT 4 with the bits in NB and DCS 08 in XSer; a linked part's
+// header in XSer type 01. Nothing when operation 30, which has neither MT nor
+// XSer, cannot carry the part, or IRA a character of it.
 std::optional<std::string> SubmitFrame(int transaction_reference, const EmiSubmit& submit,
                                        const SmsPart& part, SmsEncoding encoding);
-
-// Whether the part can go with `operation`.
-bool OperationCarries(std::string_view operation, const SmsPart& part, SmsEncoding encoding);
 
 // The positive answer to an operation of the centre (31, 52, 53), or with
 // `error_code` the negative one.
 std::string ResultFrame(const UcpFrame& operation, std::string_view error_code = "");
 
+// The frame of a text between STX and ETX, as ReadUcpFrame reads it but with
+// checksum digits in either case, as some centres write them.
+std::optional<UcpFrame> ReadEmiFrame(std::string_view text);
+
 // An answer of the centre to one of the program's operations.
 struct EmiResult {
   bool positive = false;
   std::string error_code;
-  // The system message: of a positive op 51 answer "AdC:SCTS", which names
-  // the message in its notification.
+  // The system message: of a positive op 51 (or 30) answer "AdC:SCTS", which
+  // names the message in its notification.
   std::string system_message;
 };
 
 // Nothing for an operation, or an answer with neither "A" nor "N".
 std::optional<EmiResult> ReadResult(const UcpFrame& frame);
 
-// An op 53 notification.
+// An op 53 notification. Its AdC is the notification's addressee (the
+// account's own number), its OAdC the recipient of the message it reports.
 struct EmiNotification {
-  // "AdC:SCTS", as the submit's answer gave it.
+  // "OAdC:SCTS": the "AdC:SCTS" of the submit's answer.
   std::string message_key;
   DeliveryOutcome outcome = DeliveryOutcome::kDelivered;
   // Why it is buffered or not delivered.
@@ -84,12 +99,13 @@ struct EmiNotification {
 // Nothing for a frame that is no op 53 or has no Dst of 0, 1 or 2.
 std::optional<EmiNotification> ReadNotification(const UcpFrame& frame);
 
-// The text and sender of an op 52 message to the account, the text as UTF-8.
+// The text and sender of an op 52 message to the account, the text as UTF-8
+// (AMsg read in `alphabet`).
 struct EmiDelivered {
   std::string sender;
   std::string text;
 };
-std::optional<EmiDelivered> ReadDelivered(const UcpFrame& frame);
+std::optional<EmiDelivered> ReadDelivered(const UcpFrame& frame, EmiAlphabet alphabet);
 
 // A local time as the DDT and VP fields write it: "ddmmyyhhmm".
 std::string EmiTime(std::time_t time);

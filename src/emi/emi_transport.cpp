@@ -17,11 +17,13 @@
 #include "emi/emi_errors.h"
 #include "emi/emi_frame_reader.h"
 #include "emi/emi_operations.h"
-#include "modem/ucp_frame.h"
-#include "smpp/smpp_commands.h"
 #include "sms/file_reference_counter.h"
 #include "sms/no_references.h"
+#include "sms/sms_address.h"
 #include "sms/sms_message.h"
+#include "text/utf8.h"
+#include "text/whole_number.h"
+#include "ucp/ucp_frame.h"
 
 namespace tolvane {
 namespace {
@@ -51,14 +53,24 @@ const char* SubmitOperation(const ProgramSettings& settings) {
   return DialUp(settings) ? kOperationDialUpSubmit : kOperationSubmit;
 }
 
-// Why operation 30 cannot carry the message; empty when it can.
-std::string DialUpRefusal(const SmsMessage& message) {
-  if (message.encoding == SmsEncoding::kUcs2) {
+// Why the settings cannot carry the message: operation 30 neither Unicode
+// nor linked parts, IRA no character outside ASCII. Empty when they can.
+std::string SettingsRefusal(const ProgramSettings& settings, const SmsMessage& message,
+                            std::string_view text) {
+  if (!message.error.empty()) return message.error;
+  if (DialUp(settings) && message.encoding == SmsEncoding::kUcs2) {
     return "Not sent: [EMI] Operation 30 carries no Unicode, and this text needs it";
   }
-  if (message.parts.size() > 1) {
+  if (DialUp(settings) && message.parts.size() > 1) {
     return "Not sent: [EMI] Operation 30 carries no linked parts, and this text needs " +
            std::to_string(message.parts.size());
+  }
+  if (EmiAlphabetOf(settings.EmiAlphabet) == EmiAlphabet::kIra &&
+      message.encoding == SmsEncoding::kGsm7) {
+    if (const std::optional<char32_t> c = FirstNonIra(text)) {
+      return "Not sent: [EMI] Alphabet IRA carries only ASCII characters, and this text has " +
+             CharacterText(*c);
+    }
   }
   return {};
 }
@@ -109,14 +121,15 @@ struct EmiTransport::Impl : WindowedSending::Session {
     last_traffic = last_written = context.Loop().Now();
     tcp.Write("\x02" + frame + "\x03");
   }
-  // The next TRN in turn whose answer is not awaited.
-  int NextTransaction();
+  // The next TRN in turn whose answer is not awaited. A submit's TRN is
+  // never one the window still holds a part under, whatever time passed.
+  int NextTransaction(bool submit);
   // An op 31 after `Keepalive` seconds without a byte either way; its answer
   // is not awaited, a dead connection shows itself by closing.
   void CheckLink() {
     if (session && !login_trn && tcp.IsOpen() && broken.empty() && keepalive_seconds > 0 &&
         context.Loop().Now() - last_traffic >= std::chrono::seconds(keepalive_seconds)) {
-      Write(AlertFrame(NextTransaction(), settings.EmiUser));
+      Write(AlertFrame(NextTransaction(false), settings.EmiUser));
     }
   }
 
@@ -161,7 +174,8 @@ struct EmiTransport::Impl : WindowedSending::Session {
   TimePoint last_traffic;
   TimePoint last_written;
   int next_transaction = 0;
-  // Until when each TRN's answer is awaited.
+  // Until when the answer to the login or the op 31 under each TRN is
+  // awaited; the window knows its own.
   std::array<TimePoint, kTransactions> awaited_until{};
   // The TRN of the login whose answer is awaited.
   std::optional<int> login_trn;
@@ -171,13 +185,18 @@ struct EmiTransport::Impl : WindowedSending::Session {
   WindowedSending sending;
 };
 
-int EmiTransport::Impl::NextTransaction() {
+int EmiTransport::Impl::NextTransaction(bool submit) {
   const TimePoint now = context.Loop().Now();
-  for (int tried = 0; tried < kTransactions; ++tried) {
-    const int trn = next_transaction;
-    next_transaction = (next_transaction + 1) % kTransactions;
-    if (awaited_until[trn] <= now) {
-      awaited_until[trn] = now + std::chrono::milliseconds(kAnswerMs);
+  // Answers are matched by operation too, so when every TRN is awaited one
+  // awaited by another operation will do; the window holds at most 99.
+  for (const bool any_operation : {false, true}) {
+    for (int tried = 0; tried < kTransactions; ++tried) {
+      const int trn = (next_transaction + tried) % kTransactions;
+      if ((window() && window()->Holds(trn)) || (!any_operation && awaited_until[trn] > now)) {
+        continue;
+      }
+      next_transaction = (trn + 1) % kTransactions;
+      if (!submit) awaited_until[trn] = now + std::chrono::milliseconds(kAnswerMs);
       return trn;
     }
   }
@@ -188,7 +207,7 @@ void EmiTransport::Impl::OnData(const std::string& bytes) {
   last_traffic = context.Loop().Now();
   for (const std::string& text : reader.Feed(bytes)) {
     // Anything but a sound frame is noise on the line.
-    if (const std::optional<UcpFrame> frame = ReadUcpFrame(text)) Handle(*frame);
+    if (const std::optional<UcpFrame> frame = ReadEmiFrame(text)) Handle(*frame);
   }
 }
 
@@ -197,9 +216,11 @@ void EmiTransport::Impl::Handle(const UcpFrame& frame) {
   if (frame.result) {
     const std::optional<EmiResult> result = ReadResult(frame);
     if (!result) return;
-    awaited_until[trn] = TimePoint{};
     if (frame.operation == kOperationLogin) {
+      awaited_until[trn] = TimePoint{};
       if (login_trn == trn) login_answer = result;
+    } else if (frame.operation == kOperationAlert) {
+      awaited_until[trn] = TimePoint{};
     } else if (frame.operation == SubmitOperation(settings) && window()) {
       window()->Answered(trn, WindowAnswer(*result));
     }
@@ -216,7 +237,8 @@ void EmiTransport::Impl::Handle(const UcpFrame& frame) {
     }
   } else if (frame.operation == kOperationDeliver) {
     Write(ResultFrame(frame));
-    if (const std::optional<EmiDelivered> delivered = ReadDelivered(frame)) {
+    if (const std::optional<EmiDelivered> delivered =
+            ReadDelivered(frame, EmiAlphabetOf(settings.EmiAlphabet))) {
       context.LogReceived(delivered->sender, delivered->text);
     }
   } else {
@@ -299,7 +321,7 @@ std::string EmiTransport::Impl::Login(const std::string& address) {
   next_transaction = 0;
   awaited_until.fill(TimePoint{});
   login_answer.reset();
-  login_trn = NextTransaction();
+  login_trn = NextTransaction(false);
   Write(LoginFrame(*login_trn, settings.EmiUser,
                    SecretStore(settings.ProgramFolder).ReadSecret(kEmiSecret)));
   const bool answered = Wait(
@@ -330,7 +352,7 @@ std::unique_ptr<SubmitWindow> EmiTransport::Impl::MakeWindow() {
   const int size = ParseNumberIn(settings.EmiWindow, 1, kMaxWindow).value_or(kDefaultWindow);
   auto window =
       std::make_unique<SubmitWindow>(context, size, timing, [this](const std::string& part) {
-        const int trn = NextTransaction();
+        const int trn = NextTransaction(true);
         Write(RenumberUcpFrame(part, trn));
         return trn;
       });
@@ -342,14 +364,14 @@ std::optional<WindowedSending::Prepared> EmiTransport::Impl::Prepare() {
   FileReferenceCounter references(files, settings.ProgramFolder);
   const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
   state.message = context.MessageText();
-  std::string refusal = message.error;
-  if (refusal.empty() && DialUp(settings)) refusal = DialUpRefusal(message);
+  std::string refusal = SettingsRefusal(settings, message, context.MessageText());
   EmiSubmit submit;
   submit.operation = SubmitOperation(settings);
+  submit.alphabet = EmiAlphabetOf(settings.EmiAlphabet);
   if (DialUp(settings)) {
     // The dial-up form has no OTOA: the digits of Avs, as the modem sends them.
     submit.sender = state.sender_number;
-  } else if (const std::optional<SmppAddress> source = SenderAddress(settings.Avs, "", refusal)) {
+  } else if (const std::optional<SmsAddress> source = SenderAddress(settings.Avs, "", refusal)) {
     submit.sender = source->value;
     submit.alphanumeric_sender = source->ton == 5;
   }
@@ -393,9 +415,8 @@ void EmiTransport::Configure(const std::function<void(int error_number)>& report
 
 std::string EmiTransport::RefusalOf(std::string_view text) const {
   NoReferences references;
-  const SmsMessage message = PrepareMessage(text, impl_->settings.MaxParts, references);
-  if (!message.error.empty()) return message.error;
-  return DialUp(impl_->settings) ? DialUpRefusal(message) : std::string();
+  return SettingsRefusal(impl_->settings,
+                         PrepareMessage(text, impl_->settings.MaxParts, references), text);
 }
 
 void EmiTransport::SendSingle() { impl_->sending.SendSingle(); }

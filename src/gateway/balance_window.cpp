@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/text_helpers.h"
 #include "gateway/form_encoding.h"
 #include "gateway/gateway_client.h"
 #include "platform/text_codec.h"
+#include "text/text_helpers.h"
 
 namespace tolvane {
 namespace {

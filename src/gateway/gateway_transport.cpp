@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "core/utf8.h"
 #include "gateway/form_encoding.h"
 #include "gateway/gateway_client.h"
 #include "gateway/kolla_header.h"
 #include "platform/text_codec.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -1,11 +1,11 @@
 #include "mail/mail_checker.h"
 
 #include "core/compose_rules.h"
-#include "core/text_helpers.h"
 #include "core/time_of_day.h"
-#include "core/utf8.h"
 #include "platform/local_time.h"
 #include "platform/mail_errors.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

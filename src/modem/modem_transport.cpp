@@ -7,10 +7,11 @@
 
 #include "core/receipt_texts.h"
 #include "core/settings_values.h"
-#include "core/utf8.h"
-#include "modem/ucp_frame.h"
 #include "platform/serial_line_settings.h"
 #include "platform/text_codec.h"
+#include "text/utf8.h"
+#include "text/whole_number.h"
+#include "ucp/ucp_frame.h"
 
 namespace tolvane {
 namespace {

@@ -1,8 +1,8 @@
 #include "phonebook/new_group_dialog.h"
 
-#include "core/text_helpers.h"
-#include "core/utf8.h"
 #include "platform/store_error.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

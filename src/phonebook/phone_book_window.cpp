@@ -1,8 +1,8 @@
 #include "phonebook/phone_book_window.h"
 
-#include "core/text_helpers.h"
-#include "core/utf8.h"
 #include "platform/phone_book_store.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 

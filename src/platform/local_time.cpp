@@ -5,8 +5,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "core/utf8.h"
 #include "platform/text_codec.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <optional>
 
-#include "core/utf8.h"
 #include "platform/text_codec.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/text_helpers.h"
+#include "text/text_helpers.h"
 
 namespace tolvane {
 namespace {

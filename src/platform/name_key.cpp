@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "core/utf8.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include "core/utf8.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "core/utf8.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -1,9 +1,9 @@
 #include "records/quick_message_store.h"
 
-#include "core/text_helpers.h"
-#include "core/utf8.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "core/text_helpers.h"
-#include "core/utf8.h"
 #include "platform/text_codec.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -6,9 +6,9 @@
 #include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/settings_file.h"
-#include "core/settings_values.h"
-#include "core/text_helpers.h"
-#include "core/utf8.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
+#include "text/whole_number.h"
 
 namespace tolvane {
 namespace {
@@ -282,6 +282,16 @@ AccountPageLayout EmiPageLayout() {
                {{"51", "51: submit (Unicode, long messages)"},
                 {"30", "30: the dial-up form (plain text only)"}},
                "Choose the operation the SMS centre documents!"});
+  f.push_back(
+      {"Alphabet:",
+       Kind::kChoice,
+       &S::EmiAlphabet,
+       0,
+       0,
+       0,
+       true,
+       {{"GSM", "GSM 03.38 (the standard)"}, {"IRA", "IRA (ASCII only, the centre converts)"}},
+       "Choose the alphabet the SMS centre documents!"});
   return layout;
 }
 

@@ -5,8 +5,8 @@
 
 #include "core/secret_names.h"
 #include "core/secret_store.h"
-#include "core/settings_values.h"
-#include "core/text_helpers.h"
+#include "text/text_helpers.h"
+#include "text/whole_number.h"
 
 namespace tolvane {
 namespace {

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "core/settings_file.h"
-#include "core/text_helpers.h"
 #include "records/log_file.h"
+#include "text/text_helpers.h"
 
 namespace tolvane {
 namespace {

@@ -8,10 +8,11 @@
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
 #include "core/settings_values.h"
-#include "core/text_helpers.h"
 #include "core/time_of_day.h"
-#include "core/utf8.h"
 #include "platform/text_codec.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
+#include "text/whole_number.h"
 
 namespace tolvane {
 namespace {

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "core/utf8.h"
 #include "smpp/smpp_body_reader.h"
 #include "smpp/smpp_pdu.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/latin1.h"
 #include "sms/ucs2.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {
@@ -25,65 +25,23 @@ constexpr size_t kServiceTypeField = 6;
 
 std::string_view Limited(std::string_view text, size_t field) { return text.substr(0, field - 1); }
 
-void AppendAddress(std::string& body, const SmppAddress& address) {
+void AppendAddress(std::string& body, const SmsAddress& address) {
   AppendInteger(body, address.ton, 1);
   AppendInteger(body, address.npi, 1);
   AppendCString(body, Limited(address.value, kAddressField));
 }
 
-std::optional<SmppAddress> ReadAddress(SmppBodyReader& reader) {
+std::optional<SmsAddress> ReadAddress(SmppBodyReader& reader) {
   const auto ton = reader.Integer(1);
   const auto npi = reader.Integer(1);
   auto value = reader.CString(kAddressField);
   if (reader.Failed()) return std::nullopt;
-  return SmppAddress{static_cast<uint8_t>(*ton), static_cast<uint8_t>(*npi), std::move(*value)};
+  return SmsAddress{static_cast<uint8_t>(*ton), static_cast<uint8_t>(*npi), std::move(*value)};
 }
 
 }  // namespace
 
-std::optional<SmppAddress> RecipientAddress(std::string_view number,
-                                            std::string_view international_prefix) {
-  std::string digits;
-  for (char c : number) {
-    if (c != ' ' && c != '-') digits += c;
-  }
-  SmppAddress address{0, 1, ""};
-  if (digits.starts_with('+')) {
-    digits.erase(0, 1);
-    address.ton = 1;
-  } else if (!international_prefix.empty() && digits.starts_with(international_prefix)) {
-    digits.erase(0, international_prefix.size());
-    address.ton = 1;
-  }
-  if (digits.empty() || digits.size() >= kAddressField ||
-      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  address.value = digits;
-  return address;
-}
-
-std::optional<SmppAddress> SenderAddress(std::string_view avs,
-                                         std::string_view international_prefix,
-                                         std::string& refusal) {
-  const bool has_letter = std::any_of(avs.begin(), avs.end(), [](char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-           static_cast<unsigned char>(c) >= 0x80;
-  });
-  if (!has_letter) {
-    if (auto number = RecipientAddress(avs, international_prefix)) return number;
-    refusal = "The sender \"" + std::string(avs) + "\" is neither a number nor a name";
-    return std::nullopt;
-  }
-  if (Utf8Length(avs) > kMaxAlphanumericSender || !ToGsmSeptets(DecodeUtf8(avs))) {
-    refusal = "The sender name \"" + std::string(avs) +
-              "\" must be at most 11 characters of the GSM alphabet";
-    return std::nullopt;
-  }
-  return SmppAddress{5, 0, std::string(avs)};
-}
-
-std::optional<SmppAddress> InProviderAlphabet(SmppAddress address, int default_alphabet) {
+std::optional<SmsAddress> InProviderAlphabet(SmsAddress address, int default_alphabet) {
   if (address.ton != 5) return address;
   const std::u32string text = DecodeUtf8(address.value);
   const std::optional<std::string> encoded =

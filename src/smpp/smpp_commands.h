@@ -6,38 +6,18 @@
 #include <string>
 #include <string_view>
 
+#include "sms/sms_address.h"
 #include "sms/sms_message.h"
 
 namespace tolvane {
 
 // The bodies of the SMPP 3.4 operations the program sends and reads.
 
-struct SmppAddress {
-  uint8_t ton = 0;  // 0 unknown, 1 international, 5 alphanumeric
-  uint8_t npi = 0;  // 0 unknown, 1 ISDN (E.164)
-  std::string value;
-
-  bool operator==(const SmppAddress&) const = default;
-};
-
-// A recipient: international (TON 1, NPI 1, digits without "+" or prefix)
-// when it starts with "+" or `international_prefix`, otherwise unknown
-// (TON 0, NPI 1). Blanks and dashes are dropped; nothing when no digits are
-// left or anything else is.
-std::optional<SmppAddress> RecipientAddress(std::string_view number,
-                                            std::string_view international_prefix);
-// The sender (`Avs`): digits, or "+" and digits, as a number; text with a
-// letter as an alphanumeric sender (TON 5, NPI 0) of at most 11 characters.
-// Nothing when it is neither; `refusal` then says why.
-std::optional<SmppAddress> SenderAddress(std::string_view avs,
-                                         std::string_view international_prefix,
-                                         std::string& refusal);
-
 // An alphanumeric sender (TON 5) as the provider's alphabet writes it: GSM
 // septets one an octet (`default_alphabet` 0, a character of the extension
 // table taking two) or Latin-1 (3), at most 11 of them. Nothing when that
 // alphabet cannot carry it; any other address as it is.
-std::optional<SmppAddress> InProviderAlphabet(SmppAddress address, int default_alphabet);
+std::optional<SmsAddress> InProviderAlphabet(SmsAddress address, int default_alphabet);
 
 // bind_transceiver, interface version 3.4. SMPP holds the system id to 15
 // characters, the password to 8 and the system type to 12.
@@ -50,8 +30,8 @@ inline constexpr uint8_t kDataCodingLatin1 = 3;
 inline constexpr uint8_t kDataCodingUcs2 = 8;
 
 struct SubmitSm {
-  SmppAddress source;
-  SmppAddress destination;
+  SmsAddress source;
+  SmsAddress destination;
   uint8_t esm_class = 0;
   uint8_t data_coding = kDataCodingDefault;
   bool registered_delivery = false;
@@ -73,8 +53,8 @@ std::optional<std::string> ReadIdBody(std::string_view body);
 
 // A deliver_sm: a delivery receipt or a message sent to the account.
 struct DeliverSm {
-  SmppAddress source;
-  SmppAddress destination;
+  SmsAddress source;
+  SmsAddress destination;
   uint8_t esm_class = 0;
   uint8_t data_coding = 0;
   std::string short_message;

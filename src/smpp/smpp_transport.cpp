@@ -10,9 +10,7 @@
 #include "core/receipt_texts.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
-#include "core/settings_values.h"
 #include "core/submit_window.h"
-#include "core/utf8.h"
 #include "core/windowed_sending.h"
 #include "smpp/smpp_commands.h"
 #include "smpp/smpp_pdu.h"
@@ -23,6 +21,8 @@
 #include "sms/file_reference_counter.h"
 #include "sms/no_references.h"
 #include "sms/sms_message.h"
+#include "text/utf8.h"
+#include "text/whole_number.h"
 
 namespace tolvane {
 namespace {
@@ -67,8 +67,8 @@ std::string AlphabetRefusal(std::string_view text) {
 // The sender (`Avs`) as the submits carry it; nothing, with `refusal`
 // saying why, when it is no number and no name the provider's alphabet
 // carries.
-std::optional<SmppAddress> SenderOf(const ProgramSettings& settings, std::string& refusal) {
-  const std::optional<SmppAddress> sender =
+std::optional<SmsAddress> SenderOf(const ProgramSettings& settings, std::string& refusal) {
+  const std::optional<SmsAddress> sender =
       SenderAddress(settings.Avs, kInternationalPrefix, refusal);
   if (!sender) return std::nullopt;
   const int alphabet = DefaultAlphabetOf(settings);
@@ -245,7 +245,7 @@ void SmppTransport::Impl::OnDeliverSm(const SmppPdu& pdu) {
   const std::optional<DeliverSm> deliver = ReadDeliverSm(pdu.body);
   if (!deliver) return;
   if (deliver->IsMessage()) {
-    const SmppAddress& from = deliver->source;
+    const SmsAddress& from = deliver->source;
     context.LogReceived((from.ton == 1 ? "+" : "") + from.value, DeliverSmText(*deliver));
     return;
   }
@@ -362,8 +362,8 @@ std::optional<WindowedSending::Prepared> SmppTransport::Impl::Prepare() {
   const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
   state.message = context.MessageText();
   std::string refusal = message.error;
-  const std::optional<SmppAddress> source = SenderOf(settings, refusal);
-  const std::optional<SmppAddress> destination = RecipientAddress(
+  const std::optional<SmsAddress> source = SenderOf(settings, refusal);
+  const std::optional<SmsAddress> destination = RecipientAddress(
       (state.recipient_international ? "+" : "") + state.recipient_number, kInternationalPrefix);
   if (refusal.empty() && !destination) refusal = "Not sent: the number has too many digits";
   // A message sent for later waits at the provider; its receipt comes at

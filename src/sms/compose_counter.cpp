@@ -1,6 +1,7 @@
 #include "sms/compose_counter.h"
 
 #include "sms/message_splitter.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 

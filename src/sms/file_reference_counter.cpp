@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "core/text_helpers.h"
 #include "platform/atomic_file.h"
+#include "text/text_helpers.h"
 
 namespace tolvane {
 

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "core/settings_values.h"
+#include "text/whole_number.h"
 
 namespace tolvane {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/utf8.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/ucs2.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 

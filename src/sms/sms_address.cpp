@@ -1,18 +1,62 @@
 #include "sms/sms_address.h"
 
-#include "core/utf8.h"
+#include <algorithm>
+
 #include "sms/gsm7_packing.h"
 #include "sms/gsm_alphabet.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {
 
 constexpr size_t kMaxSemiOctets = 20;
 constexpr size_t kMaxNameSeptets = 11;
+constexpr size_t kMaxSenderName = 11;  // characters
 
 size_t SemiOctetsOfSeptets(size_t septets) { return (septets * 7 + 3) / 4; }
 
 }  // namespace
+
+std::optional<SmsAddress> RecipientAddress(std::string_view number,
+                                           std::string_view international_prefix) {
+  std::string digits;
+  for (char c : number) {
+    if (c != ' ' && c != '-') digits += c;
+  }
+  SmsAddress address{0, 1, ""};
+  if (digits.starts_with('+')) {
+    digits.erase(0, 1);
+    address.ton = 1;
+  } else if (!international_prefix.empty() && digits.starts_with(international_prefix)) {
+    digits.erase(0, international_prefix.size());
+    address.ton = 1;
+  }
+  if (digits.empty() || digits.size() > kMaxSemiOctets ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  address.value = digits;
+  return address;
+}
+
+std::optional<SmsAddress> SenderAddress(std::string_view avs, std::string_view international_prefix,
+                                        std::string& refusal) {
+  const bool has_letter = std::any_of(avs.begin(), avs.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+           static_cast<unsigned char>(c) >= 0x80;
+  });
+  if (!has_letter) {
+    if (auto number = RecipientAddress(avs, international_prefix)) return number;
+    refusal = "The sender \"" + std::string(avs) + "\" is neither a number nor a name";
+    return std::nullopt;
+  }
+  if (Utf8Length(avs) > kMaxSenderName || !ToGsmSeptets(DecodeUtf8(avs))) {
+    refusal = "The sender name \"" + std::string(avs) +
+              "\" must be at most 11 characters of the GSM alphabet";
+    return std::nullopt;
+  }
+  return SmsAddress{5, 0, std::string(avs)};
+}
 
 std::optional<std::string> EncodeNumberAddress(std::string_view number,
                                                std::string_view international_prefix) {

@@ -2,11 +2,34 @@
 #define TOLVANE_SMS_SMS_ADDRESS_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tolvane {
+
+// An address as SMPP and UCP/EMI carry it: type of number, numbering plan
+// and the value as text.
+struct SmsAddress {
+  uint8_t ton = 0;  // 0 unknown, 1 international, 5 alphanumeric
+  uint8_t npi = 0;  // 0 unknown, 1 ISDN (E.164)
+  std::string value;
+
+  bool operator==(const SmsAddress&) const = default;
+};
+
+// A recipient: international (TON 1, NPI 1, digits without "+" or prefix)
+// when it starts with "+" or `international_prefix`, otherwise unknown
+// (TON 0, NPI 1). Blanks and dashes are dropped; nothing when no digits are
+// left or anything else is.
+std::optional<SmsAddress> RecipientAddress(std::string_view number,
+                                           std::string_view international_prefix);
+// The sender (`Avs`): digits, or "+" and digits, as a number; text with a
+// letter as an alphanumeric sender (TON 5, NPI 0) of at most 11 characters.
+// Nothing when it is neither; `refusal` then says why.
+std::optional<SmsAddress> SenderAddress(std::string_view avs, std::string_view international_prefix,
+                                        std::string& refusal);
 
 // Address fields of a TPDU: the count of semi-octets the value fills, the
 // type of address, then the value (digits as semi-octets, the low one first,

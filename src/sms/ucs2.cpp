@@ -1,6 +1,6 @@
 #include "sms/ucs2.h"
 
-#include "core/utf8.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -342,7 +342,8 @@ TEST_F(EndToEndTest, EmiOrdersGoAsSingleUnicodeAndLongMessagesOverTcp) {
   UseEmiSim({"--alert"});
   RemoveDisplay();
   EXPECT_EQ(Run({"--store-secret", "emi"}, "secret\n"), 0) << stderr_;
-  EXPECT_EQ(Run("N//+46 70-123 45 67//Hej från kommandoraden//kvitto.txt"), 0) << stderr_;
+  EXPECT_EQ(Run("N//+46 70-123 45 67//Hej [från] {kommandoraden} ~|^_\\ € @ $//kvitto.txt"), 0)
+      << stderr_;
   EXPECT_EQ(Run("N//0701111111//Łukasz, 今晚见"), 0) << stderr_;
   EXPECT_EQ(Run("N//0702222222//" + std::string(400, 'x')), 0) << stderr_;
   const std::string log = Log();
@@ -353,6 +354,8 @@ TEST_F(EndToEndTest, EmiOrdersGoAsSingleUnicodeAndLongMessagesOverTcp) {
   const std::string seen = simulator_.Stop();
   EXPECT_THAT(seen, HasSubstr("op 60 tolvane: logged in"));
   EXPECT_THAT(seen, HasSubstr("op 51 to 0046701234567: 0046701234567:"));
+  // The centre read the GSM 03.38 text as it was typed.
+  EXPECT_THAT(seen, HasSubstr("text \"Hej [från] {kommandoraden} ~|^_\\ € @ $\""));
   EXPECT_THAT(seen, HasSubstr("answer 31 to"));
   EXPECT_THAT(seen, HasSubstr("answer 53 to"));
   EXPECT_THAT(seen, Not(HasSubstr("unsound frame")));
@@ -383,6 +386,20 @@ TEST_F(EndToEndTest, AnEmiGroupOrderKeepsNoMoreThanTheWindowOutstanding) {
   const std::string seen = simulator_.Stop();
   EXPECT_THAT(seen, HasSubstr(", 3 outstanding"));
   EXPECT_THAT(seen, Not(HasSubstr(", 4 outstanding")));
+}
+
+TEST_F(EndToEndTest, EmiWithTheIraAlphabetSendsAsciiAndRefusesOtherTextBeforeConnecting) {
+  UseEmiSim({"--ira"}, "Alphabet=IRA\r\n");
+  RemoveDisplay();
+  EXPECT_EQ(Run({"--store-secret", "emi"}, "secret\n"), 0) << stderr_;
+  EXPECT_EQ(Run("N//0701234567//Möte [kl 18]//kvitto.txt"), 1) << stderr_;
+  EXPECT_THAT(folder_.ReadFile("kvitto.txt"),
+              HasSubstr("Not sent: [EMI] Alphabet IRA carries only ASCII characters"));
+  EXPECT_EQ(Run("N//0701234567//Mote [kl 18]"), 0) << stderr_;
+  EXPECT_THAT(Log(), HasSubstr("\"Temporary number 0701234567\",\"Message delivered.\""));
+  const std::string seen = simulator_.Stop();
+  EXPECT_EQ(seen.find("op 51"), seen.rfind("op 51")) << seen;
+  EXPECT_THAT(seen, HasSubstr("text \"Mote [kl 18]\""));
 }
 
 TEST_F(EndToEndTest, ARefusedEmiLoginIsLoggedWithItsCodeAndSendsNothing) {

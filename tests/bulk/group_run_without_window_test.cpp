@@ -9,12 +9,12 @@
 
 #include "bulk/group_host.h"
 #include "bulk/group_sending.h"
-#include "core/text_helpers.h"
 #include "gateway/gateway_transport.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_gateway.h"
 #include "sim/sim_http_client.h"
 #include "support/fake_dialogs.h"
+#include "text/text_helpers.h"
 
 namespace tolvane::testing {
 namespace {

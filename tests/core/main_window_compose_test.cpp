@@ -11,13 +11,13 @@
 #include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/settings_loader.h"
-#include "core/utf8.h"
 #include "sim/sim_dialler.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_mail_client.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/sim_tcp_connection.h"
 #include "support/scenarios.h"
+#include "text/utf8.h"
 
 namespace tolvane::testing {
 namespace {

@@ -29,6 +29,17 @@ class ProgramTest : public ::testing::Test, protected testing::WindowPeripherals
  protected:
   std::string Ini() const { return book.dir().ReadFile("tolvmsg.ini"); }
   void WriteIni(const std::string& content) { book.dir().WriteFile("tolvmsg.ini", content); }
+  // Starts `run` on `order` and waits until it closes its window.
+  void RunOrder(Program& run, const std::string& order) {
+    bool closed = false;
+    EXPECT_CALL(host, CloseMainWindow()).WillOnce([&] {
+      closed = true;
+      run.Shutdown({0, 0, 0});
+    });
+    ASSERT_TRUE(run.Startup(book.Folder(), order));
+    WaitUntil(loop_, [&] { return closed; });
+    ::testing::Mock::VerifyAndClearExpectations(&host);
+  }
 
   sim::SimEventLoop loop_;
   SqlitePhoneBookStore store_;
@@ -175,43 +186,25 @@ TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceA
   EXPECT_EQ(early.ExitStatus(), kExitFailed);
 }
 
-TEST_F(ProgramTest, ASingleOrderThatTheGatewayTakesExitsWithZero) {
-  WriteIni("[Access]\nAccessTyp=TCP\n");
-  sim::SimGateway gateway;
-  sim::SimHttpClient client{loop_, gateway};
-  Program run{Services(loop_, client), store_, host};
-  bool closed = false;
-  EXPECT_CALL(host, CloseMainWindow()).WillOnce([&] {
-    closed = true;
-    run.Shutdown({0, 0, 0});
-  });
-  ASSERT_TRUE(run.Startup(book.Folder(), "N//0701234567//Hello"));
-  WaitUntil(loop_, [&] { return closed; });
-  ASSERT_EQ(gateway.Requests().size(), 1u);
-  EXPECT_EQ(gateway.Requests()[0].Field("toPhoneNumber"), "0701234567");
-  EXPECT_EQ(run.ExitStatus(), kExitAccepted);
-}
-
-TEST_F(ProgramTest, AnOrderWithACharacterTheGatewayCannotCarrySendsNothingAndSaysWhy) {
+TEST_F(ProgramTest, OnlyAnOrderTheGatewayTookExitsWithZeroAndAnUncarriableOneSendsNothing) {
   WriteIni("[Access]\nAccessTyp=TCP\n");
   sim::SimGateway gateway;
   sim::SimHttpClient client{loop_, gateway};
   // Windows-1252 text in UTF-8 goes out as before; an emoji cannot.
-  for (const char* order : {"N//0701//Gr\xC3\xBC\xC3\x9F"
-                            "e \xE2\x82\xAC",
-                            "N//0702//Hej \xF0\x9F\x98\x80//svar.txt"}) {
+  const std::pair<const char*, int> orders[] = {
+      {"N//0701234567//Hello", kExitAccepted},
+      {"N//0701//Gr\xC3\xBC\xC3\x9F"
+       "e \xE2\x82\xAC",
+       kExitAccepted},
+      {"N//0702//Hej \xF0\x9F\x98\x80//svar.txt", kExitFailed}};
+  for (const auto& [order, status] : orders) {
     Program run{Services(loop_, client), store_, host};
-    bool closed = false;
-    EXPECT_CALL(host, CloseMainWindow()).WillOnce([&] {
-      closed = true;
-      run.Shutdown({0, 0, 0});
-    });
-    ASSERT_TRUE(run.Startup(book.Folder(), order));
-    WaitUntil(loop_, [&] { return closed; });
-    ::testing::Mock::VerifyAndClearExpectations(&host);
+    RunOrder(run, order);
+    EXPECT_EQ(run.ExitStatus(), status) << order;
   }
-  ASSERT_EQ(gateway.Requests().size(), 1u);
-  EXPECT_EQ(gateway.Requests()[0].Field("message"),
+  ASSERT_EQ(gateway.Requests().size(), 2u);
+  EXPECT_EQ(gateway.Requests()[0].Field("toPhoneNumber"), "0701234567");
+  EXPECT_EQ(gateway.Requests()[1].Field("message"),
             "Gr\xFC\xDF"
             "e \x80");
   // The receipt file keeps the emoji as a reference.

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "core/gateway_password_file.h"
@@ -59,45 +60,17 @@ TEST_F(SettingsLoaderTest, ReadsStoredValuesAndDerivesFields) {
 }
 
 TEST_F(SettingsLoaderTest, MessageLimitsOutOfRangeFallBackToTheirDefaults) {
-  ProgramSettings settings = Load();
-  EXPECT_EQ(settings.MaxParts, 6);
-  EXPECT_EQ(settings.Validity, 1440);
-  EXPECT_EQ(settings.GsmBaud, "115200");
-  dir_.WriteFile("tolvmsg.ini", "[Message]\nMaxParts=255\nValidity=30\n[GSM]\nSmsc=+4670\n");
-  settings = Load();
-  EXPECT_EQ(settings.MaxParts, 255);
-  EXPECT_EQ(settings.Validity, 30);
-  EXPECT_EQ(settings.GsmSmsc, "+4670");
-  dir_.WriteFile("tolvmsg.ini", "[Message]\nMaxParts=256\nValidity=-5\n");
-  settings = Load();
-  EXPECT_EQ(settings.MaxParts, 6);
-  EXPECT_EQ(settings.Validity, 1440);
-  dir_.WriteFile("tolvmsg.ini", "[Message]\nMaxParts=0\nValidity=ten\n");
-  settings = Load();
-  EXPECT_EQ(settings.MaxParts, 6);
-  EXPECT_EQ(settings.Validity, 1440);
+  const std::tuple<const char*, int, int> cases[] = {{"", 6, 1440},
+                                                     {"MaxParts=255\nValidity=30\n", 255, 30},
+                                                     {"MaxParts=256\nValidity=-5\n", 6, 1440},
+                                                     {"MaxParts=0\nValidity=ten\n", 6, 1440}};
+  for (const auto& [keys, max_parts, validity] : cases) {
+    dir_.WriteFile("tolvmsg.ini", std::string("[Message]\n") + keys);
+    const ProgramSettings settings = Load();
+    EXPECT_EQ(settings.MaxParts, max_parts) << keys;
+    EXPECT_EQ(settings.Validity, validity) << keys;
+  }
   EXPECT_THAT(errors_, IsEmpty());
-}
-
-TEST_F(SettingsLoaderTest, TheSmppSectionHasItsDefaultsAndReadsItsKeys) {
-  ProgramSettings settings = Load();
-  EXPECT_EQ(settings.SmppPort, "2775");
-  EXPECT_EQ(settings.SmppTls, "0");
-  EXPECT_EQ(settings.SmppWindow, "10");
-  EXPECT_EQ(settings.SmppEnquireLink, "30");
-  EXPECT_EQ(settings.SmppDefaultAlphabet, "0");
-  EXPECT_EQ(settings.SmppResendUnanswered, "0");
-  dir_.WriteFile("tolvmsg.ini",
-                 "[Access]\nAccessTyp=SMPP\n[SMPP]\nHost=smpp.example.net\nPort=3550\nTls=1\n"
-                 "SystemId=acme\nSystemType=SMS\nDefaultAlphabet=3\n");
-  settings = Load();
-  EXPECT_EQ(settings.AccessTyp, "SMPP");
-  EXPECT_EQ(settings.SmppHost, "smpp.example.net");
-  EXPECT_EQ(settings.SmppPort, "3550");
-  EXPECT_EQ(settings.SmppTls, "1");
-  EXPECT_EQ(settings.SmppSystemId, "acme");
-  EXPECT_EQ(settings.SmppSystemType, "SMS");
-  EXPECT_EQ(settings.SmppDefaultAlphabet, "3");
 }
 
 TEST_F(SettingsLoaderTest, FailingItemsAreReportedAndLoadingGoesOn) {
@@ -145,6 +118,13 @@ TEST_F(SettingsLoaderTest, SavedSettingsLoadBackAsTheyWere) {
   saved.GatewayPassword = "hemligt";
   saved.TCPProxy = 1;
   saved.TCPProxyPort = "3128";
+  saved.GsmSmsc = "+4670";
+  saved.SmppHost = "smpp.example.net";
+  saved.SmppPort = "3550";
+  saved.SmppTls = "1";
+  saved.SmppSystemId = "acme";
+  saved.SmppSystemType = "SMS";
+  saved.SmppDefaultAlphabet = "3";
   ComputeDerivedFields(saved);
   ASSERT_EQ(SaveSettings(file_, saved), std::nullopt);
 
@@ -157,6 +137,9 @@ TEST_F(SettingsLoaderTest, SavedSettingsLoadBackAsTheyWere) {
   EXPECT_NE(ini.find("AutoFilSep=\xA4\r\n"), std::string::npos);
   EXPECT_NE(ini.find("AutoFil=/home/&#322;ukasz/sms &#128512;\r\n"), std::string::npos);
   EXPECT_NE(ini.find("MailUserName=&#38;#65;\r\n"), std::string::npos);
+  EXPECT_NE(ini.find("[SMPP]\r\nHost=smpp.example.net\r\nPort=3550\r\nTls=1\r\nSystemId=acme\r\n"
+                     "SystemType=SMS\r\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -5,10 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 
 #include "emi/emi_errors.h"
 #include "emi/emi_frame_reader.h"
+#include "sms/gsm_alphabet.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {
@@ -61,34 +65,80 @@ TEST(EmiOperationsTest, SubmitFramesOfEveryKind) {
   EXPECT_FALSE(SubmitFrame(4, submit, {kHeader, "Hej"}, SmsEncoding::kGsm7));
 }
 
-TEST(EmiOperationsTest, TextIsWrittenAsTheModemWritesIt) {
-  auto amsg = [](const std::string& septets) {
-    const std::string frame = *SubmitFrame(0, ToAnna(), {"", septets}, SmsEncoding::kGsm7);
-    return ReadUcpFrame(frame)->fields[20];
+TEST(EmiOperationsTest, TextIsWrittenInTheChosenAlphabetAndReadBackTheSameWay) {
+  // GSM: the code points of GSM 03.38, the extension table behind 1B. IRA:
+  // the ASCII codes, and nothing for a text with any other character.
+  const struct {
+    const char* text;
+    const char* gsm;
+    const char* ira;
+  } kCases[] = {
+      {"Hej", "48656A", "48656A"},
+      {"[]{}~|^_\\", "1B3C1B3E1B281B291B3D1B401B14111B2F", "5B5D7B7D7E7C5E5F5C"},
+      {"@$\n", "00020A", "40240A"},
+      {"ÅÄÖ€Δ", "0E5B5C1B6510", nullptr},
   };
-  // Å Ä Ö at their GSM places, "@" as 00, "$" as 02.
-  EXPECT_EQ(amsg(std::string("\x0E\x5B\x5C\x00\x02", 5)), "0E5B5C0002");
-  // Δ and € have no place in the modem's writing: their own septets.
-  EXPECT_EQ(amsg("\x10\x1B\x65"), "101B65");
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.text);
+    const std::string septets = *ToGsmSeptets(DecodeUtf8(c.text));
+    for (const EmiAlphabet alphabet : {EmiAlphabet::kGsm, EmiAlphabet::kIra}) {
+      const char* expected = alphabet == EmiAlphabet::kGsm ? c.gsm : c.ira;
+      EmiSubmit submit = ToAnna();
+      submit.alphabet = alphabet;
+      const std::optional<std::string> frame =
+          SubmitFrame(0, submit, {"", septets}, SmsEncoding::kGsm7);
+      EXPECT_EQ(FirstNonIra(c.text).has_value(), c.ira == nullptr);
+      if (!expected) {
+        EXPECT_FALSE(frame);
+        continue;
+      }
+      ASSERT_TRUE(frame);
+      // The same AMsg in an op 52 reads back as the text.
+      std::vector<std::string> fields = ReadUcpFrame(*frame)->fields;
+      EXPECT_EQ(fields[20], expected);
+      fields[1] = "46701234567";
+      const std::optional<EmiDelivered> delivered =
+          ReadDelivered(*ReadUcpFrame(SealUcpFrame(3, 'O', kOperationDeliver, fields)), alphabet);
+      ASSERT_TRUE(delivered);
+      EXPECT_EQ(delivered->text, c.text);
+      EXPECT_EQ(delivered->sender, "46701234567");
+    }
+  }
+  EXPECT_EQ(EmiAlphabetOf("IRA"), EmiAlphabet::kIra);
+  for (const char* other : {"GSM", "", "ira"}) EXPECT_EQ(EmiAlphabetOf(other), EmiAlphabet::kGsm);
 }
 
 TEST(EmiOperationsTest, AnswersAndNotificationsAreRead) {
   auto read = [](const std::string& frame) { return ReadResult(*ReadUcpFrame(frame)); };
-  std::optional<EmiResult> result = read("02/00046/R/51/A//0046701234567:081226100000/C9");
-  ASSERT_TRUE(result);
-  EXPECT_TRUE(result->positive);
-  EXPECT_EQ(result->system_message, "0046701234567:081226100000");
-  result = read("00/00022/R/60/N/07//0A");
+  // A/MVP/SM in answers to 51 and 30, A/SM in others.
+  for (const char* operation : {"51", "30"}) {
+    const std::optional<EmiResult> submitted =
+        read(SealUcpFrame(2, 'R', operation, {"A", "", "0046701234567:081226100000"}));
+    ASSERT_TRUE(submitted);
+    EXPECT_TRUE(submitted->positive);
+    EXPECT_EQ(submitted->system_message, "0046701234567:081226100000");
+  }
+  EXPECT_EQ(read(SealUcpFrame(0, 'R', "60", {"A", "ok"}))->system_message, "ok");
+  const std::optional<EmiResult> result = read("00/00022/R/60/N/07//0A");
   ASSERT_TRUE(result);
   EXPECT_FALSE(result->positive);
   EXPECT_EQ(result->error_code, "07");
   EXPECT_FALSE(read("00/00019/R/60/X//84"));
 
-  std::string body = "05/00000/O/53/0046701234567/46707654321/////////////081226100000/2/107/" +
+  // A notification to the account's number (AdC) about the message to
+  // 0046701234567 (OAdC) of 08.12.26 10:00:00 (SCTS); its checksum digits in
+  // lower case, as some centres write them.
+  std::string body = "05/00000/O/53/46707654321/0046701234567/////////////081226100000/2/107/" +
                      std::string(16, '/');
   body.replace(3, 5, "000" + std::to_string(body.size() + 2));
-  const std::optional<EmiNotification> notification =
-      ReadNotification(*ReadUcpFrame(body + UcpChecksum(body)));
+  std::string lower = body + UcpChecksum(body);
+  std::transform(lower.end() - 2, lower.end(), lower.end() - 2,
+                 [](char c) { return static_cast<char>(std::tolower(c)); });
+  ASSERT_NE(lower, body + UcpChecksum(body));
+  EXPECT_FALSE(ReadUcpFrame(lower));
+  ASSERT_TRUE(ReadEmiFrame(lower));
+  EXPECT_FALSE(ReadEmiFrame(lower.substr(0, lower.size() - 1) + "g"));
+  const std::optional<EmiNotification> notification = ReadNotification(*ReadEmiFrame(lower));
   ASSERT_TRUE(notification);
   EXPECT_EQ(notification->message_key, "0046701234567:081226100000");
   EXPECT_EQ(notification->outcome, DeliveryOutcome::kFailed);

@@ -2,7 +2,8 @@
 // a refused or unanswered login, linked and UCS-2 parts with their
 // notifications, negative answers permanent and transient, a dropped
 // connection, the alternative host, keep-alives, garbage on the line, the
-// dial-up form of operation 30 and a group run through the window.
+// alphabet of AMsg, the dial-up form of operation 30, a group run through
+// the window and the TRNs of a long run with a submit left unanswered.
 #include "emi/emi_transport.h"
 
 #include <gmock/gmock.h>
@@ -63,6 +64,8 @@ class EmiScenario : public WindowScenario {
   sim::SimEmiCentre centre{Schedule(loop)};
   sim::SimTcpConnection connection{loop, centre};
 };
+
+class EmiRunScenario : public EmiScenario, public ::testing::WithParamInterface<bool> {};
 
 TEST_F(EmiScenario, AMessageIsLoggedInSubmittedAndItsNotificationAnswered) {
   window->StartSend();
@@ -287,20 +290,105 @@ TEST_F(EmiScenario, AnAnswerCountsOnlyWithItsTrnItsOperationAndItsChecksum) {
   window->StartSend();
   // The true answer's AdC:SCTS names the notification.
   EXPECT_EQ(Receipt(), "Message delivered.");
+
+  // A centre that writes its checksum digits in lower case is understood.
+  Centre().lower_case_checksums = true;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_EQ(centre.Unanswered(), 0);
 }
 
-TEST_F(EmiScenario, TrnsGoRoundInTurn) {
-  settings.EmiWindow = "3";
-  SendToGroupOf(120, "Hej");
-  std::vector<int> trns;
-  for (const EmiSubmission& submission : centre.Submissions()) {
-    trns.push_back(submission.transaction_reference);
+TEST_F(EmiScenario, AMsgIsInTheChosenAlphabetAndIraRefusesOtherCharactersBeforeConnecting) {
+  // What the centre reads is what was typed: GSM 03.38 by default, the
+  // extension table behind its escape; ASCII with Alphabet=IRA.
+  const std::string ascii = "[ ] { } ~ | ^ _ \\ @ $";
+  const struct {
+    const char* alphabet;
+    std::string text;
+    const char* receipt;
+  } kCases[] = {
+      {"GSM", ascii + " € Å", "Message delivered."},
+      {"IRA", ascii, "Message delivered."},
+      {"IRA", "今晚见 ö", "Message delivered."},
+      {"IRA", "Möte i kväll",
+       "Not sent: [EMI] Alphabet IRA carries only ASCII characters, and this text has ö"},
+      {"IRA", ascii + " €",
+       "Not sent: [EMI] Alphabet IRA carries only ASCII characters, and this text has €"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.text);
+    settings.EmiAlphabet = c.alphabet;
+    Centre().ira = settings.EmiAlphabet == "IRA";
+    const size_t submits = centre.Submissions().size();
+    const int connections = connection.ConnectCount();
+    Send(c.text);
+    EXPECT_EQ(Receipt(), c.receipt);
+    if (std::string(c.receipt) == "Message delivered.") {
+      ASSERT_EQ(centre.Submissions().size(), submits + 1);
+      EXPECT_EQ(centre.Submissions().back().text, c.text);
+    } else {
+      EXPECT_EQ(centre.Submissions().size(), submits);
+      EXPECT_EQ(connection.ConnectCount(), connections);
+    }
   }
-  ASSERT_EQ(trns.size(), 120u);
-  // The login took 00.
-  for (size_t i = 0; i < trns.size(); ++i) EXPECT_EQ(trns[i], static_cast<int>((i + 1) % 100)) << i;
-  EXPECT_EQ(LogLines().size(), 120u);
+  // A group run is refused the same way, before connecting.
+  const int connections = connection.ConnectCount();
+  SendToGroupOf(2, "Möte");
+  EXPECT_EQ(Receipt(),
+            "Not sent: [EMI] Alphabet IRA carries only ASCII characters, and this text has ö");
+  EXPECT_EQ(connection.ConnectCount(), connections);
 }
+
+// Runs of receipt-free messages, two submits outstanding at most: one of them
+// gets no answer while the other place goes round the TRNs again and again,
+// and a stray answer of another operation under its TRN frees nothing. The
+// unanswered one ends 60 s after it went, and no submit takes its TRN before.
+TEST_P(EmiRunScenario, AnUnansweredSubmitKeepsItsTrnUntilItEndsSixtySecondsAfterItWent) {
+  settings.EmiWindow = "2";
+  settings.EjKvittoOn = true;
+  settings.EjKvitto = "1";
+  settings.MaxParts = 150;
+  Centre().submit_delay_ms = 200;
+  // A run of 300 members with the fourth one's submit unanswered, or of one
+  // member in 150 parts with the first part's.
+  const bool parts = GetParam();
+  const int silent = parts ? 0 : 3;
+  const std::string receipt = "Unknown: no answer came within 60 seconds";
+  Centre().silent_at_submit = silent;
+  std::vector<long long> read_at;
+  centre.SetOnEvent([&](const std::string& event) {
+    if (event.starts_with("op 51 to ")) read_at.push_back(loop.Elapsed().count());
+  });
+  // The login took 00.
+  const int trn = silent + 1;
+  At(10000, [&] { centre.SendBytes(kStx + SealUcpFrame(trn, 'R', "31", {"A", ""}) + kEtx); });
+  SendToGroupOf(parts ? 1 : 300, parts ? std::string(150 * 153, 'a') : "Hej");
+
+  const std::vector<EmiSubmission>& submissions = centre.Submissions();
+  ASSERT_EQ(submissions.size(), parts ? 150u : 300u);
+  ASSERT_EQ(submissions[silent].transaction_reference, trn);
+  // The submit went 1 ms before the centre read it.
+  const long long went = read_at[silent] - 1;
+  EXPECT_EQ(receipts.FirstAt(receipt), went + 60000);
+  // TRNs go round in turn from 01, passing over the one held while it is.
+  for (size_t i = 0, expected = 1; i < submissions.size(); ++i, expected = (expected + 1) % 100) {
+    if (i > static_cast<size_t>(silent) && read_at[i] <= went + 60000 &&
+        expected == static_cast<size_t>(trn)) {
+      ++expected;
+    }
+    EXPECT_EQ(submissions[i].transaction_reference, static_cast<int>(expected)) << i;
+  }
+  const std::vector<std::string> log = LogLines();
+  EXPECT_EQ(log.size(), parts ? 1u : 300u);
+  EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                          [&](const std::string& line) {
+                            return line.find("\"" + receipt + "\"") != std::string::npos;
+                          }),
+            1);
+  EXPECT_FALSE(connection.IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(MembersOrParts, EmiRunScenario, ::testing::Bool());
 
 TEST_F(EmiScenario, TheDialUpOperationCarriesPlainTextOnlyAndRefusesTheRestFirst) {
   settings.EmiOperation = "30";

@@ -23,12 +23,12 @@
 #include "core/secret_store.h"
 #include "emi/emi_frame_reader.h"
 #include "fuzz_check.h"
-#include "modem/ucp_frame.h"
 #include "send_ended.h"
 #include "sim/sim_emi_centre.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_tcp_connection.h"
 #include "support/window_peripherals.h"
+#include "ucp/ucp_frame.h"
 
 namespace tolvane {
 namespace {
@@ -173,6 +173,7 @@ int FuzzOne(const uint8_t* data, size_t size) {
   settings.EmiWindow = options & 1 ? "1" : "10";
   settings.EmiResendUnanswered = options & 2 ? "1" : "0";
   settings.EmiAltHost = options & 16 ? "backup.example.net" : "";
+  settings.EmiAlphabet = options & 32 ? "IRA" : "GSM";
   settings.Logg = "1";
   settings.LoggOn = true;
   SecretStore(settings.ProgramFolder).WriteSecret(kEmiSecret, "secret");

@@ -6,13 +6,13 @@
 
 #include <string>
 
-#include "core/utf8.h"
 #include "fuzz_check.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
 #include "settings_dialog/log_viewer.h"
 #include "support/fake_dialogs.h"
 #include "support/temp_dir.h"
+#include "text/utf8.h"
 
 namespace {
 

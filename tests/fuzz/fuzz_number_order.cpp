@@ -16,9 +16,7 @@
 
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
-#include "core/text_helpers.h"
 #include "core/transport.h"
-#include "core/utf8.h"
 #include "fuzz_check.h"
 #include "phonebook/group_tables.h"
 #include "platform/local_file_system.h"
@@ -27,6 +25,8 @@
 #include "sim/sim_gateway.h"
 #include "sim/sim_http_client.h"
 #include "support/window_peripherals.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "core/text_helpers.h"
-#include "core/utf8.h"
 #include "fuzz_check.h"
 #include "platform/text_codec.h"
 #include "records/quick_message_store.h"
@@ -20,6 +18,8 @@
 #include "support/fake_dialogs.h"
 #include "support/platform_mocks.h"
 #include "support/quick_message_files.h"
+#include "text/text_helpers.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

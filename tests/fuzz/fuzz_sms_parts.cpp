@@ -5,7 +5,6 @@
 // ever answer or refuse.
 #include <string>
 
-#include "core/utf8.h"
 #include "fuzz_check.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_octets.h"
@@ -13,6 +12,7 @@
 #include "sms/status_report.h"
 #include "sms/submit_pdu.h"
 #include "sms/ucs2.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -75,12 +75,22 @@ class GsmScenario : public WindowScenario {
   bool Unlocked() const {
     return Enabled(MainControl::kSend) && !Enabled(MainControl::kCancel) && !port.IsOpen();
   }
+  // When the modem got each command from the `first` on that starts with `command`.
+  std::vector<int64_t> TimesOf(const std::string& command, size_t first) const {
+    std::vector<int64_t> times;
+    for (size_t i = first; i < modem.Commands().size(); ++i) {
+      if (modem.Commands()[i].starts_with(command)) times.push_back(modem.CommandTimes()[i]);
+    }
+    return times;
+  }
 
   sim::SimGsmModem modem{Schedule(loop)};
   sim::SimSerialPort port{loop, modem};
 };
 
 TEST_F(GsmScenario, AShortMessageGoesAsOnePduAndItsReportSaysDelivered) {
+  // Unsolicited lines inside the exchanges are stepped over.
+  Modem().noise = {"RING", "^RSSI:17", "+CREG: 1", "^BOOT:1,0,0,0,0"};
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message delivered.");
   // First octet 31: submit, relative validity, report wanted; reference 00;
@@ -223,13 +233,10 @@ TEST_F(GsmScenario, TheSimsReadyInItsFormsPassesAndABusySimIsWaitedOutBeforeTheP
     const int64_t plugged = loop.Elapsed().count();
     window->StartSend();
     EXPECT_EQ(Receipt(), c.receipt);
-    int64_t start = 0;
-    std::vector<int64_t> asked;
-    for (size_t i = first; i < modem.Commands().size(); ++i) {
-      if (modem.Commands()[i] != "AT+CPIN?") continue;
-      if (asked.empty()) start = modem.CommandTimes()[i];
-      asked.push_back(modem.CommandTimes()[i] - start);
-    }
+    std::vector<int64_t> asked = TimesOf("AT+CPIN?", first);
+    ASSERT_FALSE(asked.empty());
+    const int64_t start = asked.front();
+    for (int64_t& at : asked) at -= start;
     EXPECT_EQ(asked, c.asked_at);
     EXPECT_EQ(start - plugged, 124);
     EXPECT_EQ(modem.PinTries() - tries, c.sim == GsmModemOptions::SimState::kPinWanted ? 1 : 0);
@@ -330,12 +337,8 @@ TEST_F(GsmScenario, AReportRoutedDuringASubmitIsAcknowledgedRightAfterItsAnswer)
     const size_t reported = modem.Reports().size();
     Send(std::string(200, 'a'));
     EXPECT_EQ(Receipt(), "Message delivered.");
-    std::vector<int64_t> submits, acknowledgements;
-    for (size_t i = first; i < modem.Commands().size(); ++i) {
-      const std::string& command = modem.Commands()[i];
-      if (command.starts_with("AT+CMGS=")) submits.push_back(modem.CommandTimes()[i]);
-      if (command == "AT+CNMA") acknowledgements.push_back(modem.CommandTimes()[i]);
-    }
+    const std::vector<int64_t> submits = TimesOf("AT+CMGS=", first);
+    const std::vector<int64_t> acknowledgements = TimesOf("AT+CNMA", first);
     ASSERT_EQ(submits.size(), 2 + (errors.empty() ? 0 : errors.size() - 1));
     ASSERT_EQ(modem.Reports().size(), reported + 2);
     ASSERT_EQ(acknowledgements.size(), 2u);
@@ -374,10 +377,7 @@ TEST_F(GsmScenario, ModemErrorsBecomeReceiptTextsAndPassingOnesAreTriedAgain) {
     const size_t first = modem.Commands().size();
     window->StartSend();
     EXPECT_EQ(Receipt(), b.receipt);
-    std::vector<int64_t> submits;
-    for (size_t i = first; i < modem.Commands().size(); ++i) {
-      if (modem.Commands()[i].starts_with("AT+CMGS=")) submits.push_back(modem.CommandTimes()[i]);
-    }
+    const std::vector<int64_t> submits = TimesOf("AT+CMGS=", first);
     ASSERT_EQ(submits.size(), b.submits);
     // The prompt (20 ms), the PDU on the line (48 ms), the network's 2 s,
     // the pause of 5 s and the command on the line (16 ms).
@@ -439,12 +439,6 @@ TEST_F(GsmScenario, CancelAtThePromptSendsEscapeAndNothingGoes) {
   EXPECT_TRUE(modem.Submissions().empty());
   EXPECT_THAT(port.Written(), ::testing::EndsWith("AT+CMGS=17\r\x1B"));
   EXPECT_TRUE(Unlocked());
-}
-
-TEST_F(GsmScenario, UnsolicitedLinesInsideAnExchangeAreSteppedOver) {
-  Modem().noise = {"RING", "^RSSI:17", "+CREG: 1", "^BOOT:1,0,0,0,0"};
-  window->StartSend();
-  EXPECT_EQ(Receipt(), "Message delivered.");
 }
 
 TEST_F(GsmScenario, APulledOutStickEndsTheSendWithTheWindowFree) {

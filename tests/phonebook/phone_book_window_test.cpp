@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/fake_dialogs.h"
@@ -119,50 +120,41 @@ TEST_F(PhoneBookWindowTest, OpensBrowsingInTableOrderAndStoresANewRecordTrimmed)
   EXPECT_EQ(window.NumberBox().text, "");
 }
 
-TEST_F(PhoneBookWindowTest, SaveAsksForAMissingNameOrNumber) {
-  PhoneBookWindow& window = OpenWindow();
-  window.NewRecord();
-  window.TakeFocusRequest();
-  Type(window, "", "0701");
-  window.SaveRecord();
-  // Blanks alone would be stored as an empty name.
-  Type(window, "   ", "0701");
-  window.SaveRecord();
-  EXPECT_EQ(window.TakeFocusRequest(), Focus::kNameBox);
-  Type(window, "Anna", " ");
-  window.SaveRecord();
-  EXPECT_EQ(window.TakeFocusRequest(), Focus::kNumberBox);
-
-  const Box name{"You must enter a name!", "Name?", MessageIcon::kInformation, MessageButtons::kOk};
-  EXPECT_THAT(dialogs_.boxes(), ElementsAre(name, name,
-                                            Box{"You must enter a phone number!", "Number?",
-                                                MessageIcon::kInformation, MessageButtons::kOk}));
-  EXPECT_TRUE(Entering(window));
-  EXPECT_THAT(Records(), IsEmpty());
-}
-
-TEST_F(PhoneBookWindowTest, DuplicateNameKeepsTheBoxesForCorrection) {
+TEST_F(PhoneBookWindowTest, SaveRefusesAMissingOrTakenNameOrAMissingNumberKeepingTheBoxes) {
   PhoneBookWindow& window = OpenWindow({"Anna", "Åsa", "Łukasz"});
   window.NewRecord();
   window.TakeFocusRequest();
-  // Names compare without letter case, also beyond ASCII and the code page.
-  Type(window, "åSA", "0701");
-  window.SaveRecord();
-  window.EditNameText("ŁUKASZ");
-  window.SaveRecord();
-  // Stored trimmed, so surrounding blanks do not make a new name.
-  window.EditNameText(" aNNA ");
-  window.SaveRecord();
-
-  const Box duplicate{"Name already exist!", "Duplicate name!", MessageIcon::kCritical,
-                      MessageButtons::kOk};
-  EXPECT_THAT(dialogs_.boxes(), ElementsAre(duplicate, duplicate, duplicate));
-  EXPECT_TRUE(Entering(window));
-  EXPECT_EQ(window.NameBox().text, " aNNA ");
-  EXPECT_EQ(window.NumberBox().text, "0701");
-  EXPECT_EQ(window.TakeFocusRequest(), Focus::kNameBox);
+  const Box name{"You must enter a name!", "Name?", MessageIcon::kInformation, MessageButtons::kOk};
+  const Box number{"You must enter a phone number!", "Number?", MessageIcon::kInformation,
+                   MessageButtons::kOk};
+  const Box taken{"Name already exist!", "Duplicate name!", MessageIcon::kCritical,
+                  MessageButtons::kOk};
+  const std::tuple<const char*, const char*, Box, Focus> cases[] = {
+      {"", "0701", name, Focus::kNameBox},
+      // Blanks alone would be stored as an empty name.
+      {"   ", "0701", name, Focus::kNameBox},
+      {"Bo", " ", number, Focus::kNumberBox},
+      // Names compare without letter case, also beyond ASCII and the code
+      // page, and are stored trimmed, so surrounding blanks make no new name.
+      {"åSA", "0701", taken, Focus::kNameBox},
+      {"ŁUKASZ", "0701", taken, Focus::kNameBox},
+      {" aNNA ", "0701", taken, Focus::kNameBox},
+  };
+  for (const auto& [typed_name, typed_number, box, focus] : cases) {
+    SCOPED_TRACE(typed_name);
+    dialogs_.Clear();
+    Type(window, typed_name, typed_number);
+    window.SaveRecord();
+    EXPECT_THAT(dialogs_.boxes(), ElementsAre(box));
+    EXPECT_EQ(window.TakeFocusRequest(), focus);
+    EXPECT_TRUE(Entering(window));
+    EXPECT_EQ(window.NameBox().text, typed_name);
+    EXPECT_EQ(window.NumberBox().text, typed_number);
+  }
+  EXPECT_EQ(Records().size(), 3u);
 
   window.EditNameText("Anna B");
+  window.EditNumberText("0701");
   window.SaveRecord();
   EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Åsa", "Łukasz", "Anna B"));
   EXPECT_TRUE(Browsing(window));

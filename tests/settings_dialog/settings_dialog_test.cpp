@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "core/gateway_password_file.h"
 #include "core/secret_names.h"
@@ -101,11 +102,11 @@ TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefused) {
                                "ModemInit=ATZ\r\nUppTid=65\r\n"));
 }
 
-TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
+TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUntilWhole) {
+  const ProgramSettings before = settings_;
   SettingsDialog& dialog = Open();
   dialog.Choose(C::kUseTcp);
   EXPECT_FALSE(dialog.Control(C::kUseModem).checked);
-  dialog.EditText(C::kTimeout, "30");
   dialog.EditText(C::kAccountName, "konto");
   dialog.EditText(C::kPassword, "   ");
   dialog.EditText(C::kGateway, " http://sms.example.net ");
@@ -114,10 +115,6 @@ TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
                 "You must enter Accountname and password if you want to use TCP/IP.\n"
                 "You can open an account at http://sms.example.net.",
                 "Account information?");
-  // A refused OK takes nothing over.
-  EXPECT_EQ(settings_.UppTid, "40");
-  EXPECT_EQ(settings_.AccessTyp, "Modem");
-
   dialog.EditText(C::kAccountName, "");
   dialog.Press(C::kOk);
   EXPECT_EQ(dialog.FocusRequest(), C::kAccountName);
@@ -134,11 +131,38 @@ TEST_F(SettingsDialogTest, GatewayAccountNeedsNameAndPassword) {
   EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kGatewayPasswordFileName)));
 
   dialog.EditText(C::kPassword, " p&w=1 ");
+  dialog.SetChecked(C::kUseProxy, true);
+  dialog.Press(C::kOk);
+  ExpectRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
+  const char kPortText[] = "Enter a port from 1 to 65535 for the proxyserver!";
+  dialog.EditText(C::kProxyServer, "proxy.lan");
+  dialog.EditText(C::kModemInit, "AT&F");
+  for (const char* refused : {"0", "65536", "70000", " ", "80a"}) {
+    SCOPED_TRACE(refused);
+    dialog.ShowTab(4);
+    dialog.EditText(C::kProxyPort, refused);
+    dialog.Press(C::kOk);
+    ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
+  }
+  // Letters are refused without a proxy too; everything typed is still there.
+  dialog.SetChecked(C::kUseProxy, false);
+  dialog.Press(C::kOk);
+  ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
+  // A refused OK takes nothing over.
+  EXPECT_EQ(settings_, before);
+  EXPECT_THAT(host_.calls, IsEmpty());
+  EXPECT_EQ(dialog.Control(C::kModemInit).text, "AT&F");
+
+  dialog.SetChecked(C::kUseProxy, true);
+  dialog.EditText(C::kProxyPort, " 65535 ");
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.TCPGateway, "http://sms.example.net");
+  EXPECT_EQ(settings_.TCPProxy, 1);
+  EXPECT_EQ(settings_.ModemInit, "AT&F");
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "p&w=1");
   EXPECT_THAT(Ini(), HasSubstr("[Access]\r\nAccessTyp=TCP\r\n[TCP]\r\nTCPAnvNamn=konto\r\n"));
+  EXPECT_THAT(Ini(), HasSubstr("TCPProxy=1\r\nTCPProxyAdress=proxy.lan\r\nTCPProxyPort=65535\r\n"));
 }
 
 // A save writes secrets.dat, user.dat and tolvmsg.ini; a full disk at any
@@ -215,43 +239,6 @@ TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.AutoTyp, "7");
-}
-
-TEST_F(SettingsDialogTest, ProxyNeedsAServerAndAPortThatIsAPort) {
-  const ProgramSettings before = settings_;
-  SettingsDialog& dialog = Open();
-  dialog.Choose(C::kUseTcp);
-  dialog.EditText(C::kAccountName, "konto");
-  dialog.EditText(C::kPassword, "pw");
-  dialog.SetChecked(C::kUseProxy, true);
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
-
-  const char kPortText[] = "Enter a port from 1 to 65535 for the proxyserver!";
-  dialog.EditText(C::kProxyServer, "proxy.lan");
-  dialog.EditText(C::kModemInit, "AT&F");
-  for (const char* refused : {"0", "65536", "70000", " ", "80a"}) {
-    SCOPED_TRACE(refused);
-    dialog.ShowTab(4);
-    dialog.EditText(C::kProxyPort, refused);
-    dialog.Press(C::kOk);
-    ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
-  }
-  // Letters are refused without a proxy too; everything typed is still there.
-  dialog.SetChecked(C::kUseProxy, false);
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
-  EXPECT_EQ(settings_, before);
-  EXPECT_THAT(host_.calls, IsEmpty());
-  EXPECT_EQ(dialog.Control(C::kModemInit).text, "AT&F");
-
-  dialog.SetChecked(C::kUseProxy, true);
-  dialog.EditText(C::kProxyPort, " 65535 ");
-  dialog.Press(C::kOk);
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_EQ(settings_.TCPProxy, 1);
-  EXPECT_EQ(settings_.ModemInit, "AT&F");
-  EXPECT_THAT(Ini(), HasSubstr("TCPProxy=1\r\nTCPProxyAdress=proxy.lan\r\nTCPProxyPort=65535\r\n"));
 }
 
 TEST_F(SettingsDialogTest, TheEleventhTimeIsRefusedAndClearStoresTenEmptyTimes) {
@@ -545,20 +532,6 @@ TEST_F(GsmSettingsTest, ABadBaudOrPinIsRefusedInItsBoxAndNothingIsTaken) {
   EXPECT_EQ(StoredPin(), "12345678");
 }
 
-TEST_F(GsmSettingsTest, WithAnotherTransportChosenTheRulesWaitAndABadValueIsNotTaken) {
-  settings_.AccessTyp = "GSM";
-  settings_.GsmBaud = "57600";
-  SettingsDialog& dialog = Open();
-  dialog.Gsm().EditText(G::kBaud, "1");
-  dialog.Gsm().EditText(G::kPin, "12");
-  dialog.Choose(C::kUseModem);
-  dialog.Press(C::kOk);
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
-  EXPECT_EQ(settings_.GsmBaud, "57600");
-  EXPECT_EQ(StoredPin(), "");
-}
-
 // The SMPP provider's page: shown while "SMPP" is chosen, its rules on
 // "&OK", its keys in [SMPP] and the password only as a secret.
 TEST_F(SettingsDialogTest, TheSmppPageIsShownWhileChosenAndKeepsThePasswordASecret) {
@@ -572,18 +545,19 @@ TEST_F(SettingsDialogTest, TheSmppPageIsShownWhileChosenAndKeepsThePasswordASecr
   EXPECT_TRUE(page.Control(kHost).visible && page.Control(kAlphabet).enabled);
   EXPECT_EQ(page.Control(kPort).text, "2775");
 
-  const std::pair<size_t, const char*> refusals[] = {
-      {kHost, "Enter the name or IP address of the SMPP provider!"},
-      {kPort, "Enter a port from 1 to 65535 for the SMPP provider!"},
-      {kSystemId, "Enter the system id of the SMPP account, at most 15 characters!"},
-      {kPasswordField, "The SMPP password is longer than its 8 characters!"},
-      {kWindow, "Enter a window from 1 to 100 messages!"}};
+  // Each refused in turn, then mended.
+  const std::tuple<size_t, const char*, const char*> refusals[] = {
+      {kHost, "Enter the name or IP address of the SMPP provider!", " smpp.example.net "},
+      {kPort, "Enter a port from 1 to 65535 for the SMPP provider!", "2776"},
+      {kSystemId, "Enter the system id of the SMPP account, at most 15 characters!", "tolvane"},
+      {kPasswordField, "The SMPP password is longer than its 8 characters!", "hemlig 8"},
+      {kWindow, "Enter a window from 1 to 100 messages!", "20"}};
   page.EditText(kPort, "70000");
   // The box takes the whole pasted password, so the check can refuse it.
   EXPECT_EQ(page.Control(kPasswordField).max_length, 0);
   page.EditText(kPasswordField, "123456789");
   page.EditText(kWindow, "0");
-  for (const auto& [field, text] : refusals) {
+  for (const auto& [field, text, mended] : refusals) {
     SCOPED_TRACE(text);
     dialog.ShowTab(3);
     dialog.Press(C::kOk);
@@ -592,22 +566,7 @@ TEST_F(SettingsDialogTest, TheSmppPageIsShownWhileChosenAndKeepsThePasswordASecr
     EXPECT_EQ(dialog.CurrentTab(), 0);
     EXPECT_EQ(page.FocusRequest(), field);
     EXPECT_FALSE(IniExists());
-    switch (field) {
-      case kHost:
-        page.EditText(kHost, " smpp.example.net ");
-        break;
-      case kPort:
-        page.EditText(kPort, "2776");
-        break;
-      case kSystemId:
-        page.EditText(kSystemId, "tolvane");
-        break;
-      case kPasswordField:
-        page.EditText(kPasswordField, "hemlig 8");
-        break;
-      default:
-        page.EditText(kWindow, "20");
-    }
+    page.EditText(field, mended);
   }
   page.SetChecked(kTls, true);
   page.Choose(kAlphabet, 1);
@@ -639,7 +598,7 @@ TEST_F(SettingsDialogTest, TheSmppPageIsShownWhileChosenAndKeepsThePasswordASecr
 // only as the "emi" secret.
 TEST_F(SettingsDialogTest, TheEmiPageIsShownWhileChosenAndWritesItsSection) {
   constexpr size_t kHost = 0, kPort = 1, kAltHost = 2, kAltPort = 3, kUser = 4, kPasswordField = 5,
-                   kWindow = 6, kKeepalive = 7, kOperation = 8;
+                   kWindow = 6, kKeepalive = 7, kOperation = 8, kAlphabet = 9;
   SettingsDialog& dialog = Open();
   AccountSettingsPage& page = dialog.Emi();
   EXPECT_EQ(dialog.Control(C::kUseEmi).text, "UCP/EMI over TCP/IP");
@@ -650,36 +609,36 @@ TEST_F(SettingsDialogTest, TheEmiPageIsShownWhileChosenAndWritesItsSection) {
   EXPECT_EQ(page.Control(kWindow).text, "10");
   EXPECT_EQ(page.Control(kKeepalive).text, "50");
   EXPECT_EQ(page.ChoiceIndex(kOperation), 0);
+  EXPECT_EQ(page.ChoiceIndex(kAlphabet), 0);
 
-  const std::pair<size_t, const char*> refusals[] = {
-      {kHost, "Enter the name or IP address of the SMS centre!"},
-      {kAltPort, "Enter a port from 1 to 65535 for the alternative host, or none!"},
-      {kUser, "Enter the user of the SMS centre's login, at most 16 characters!"},
-      {kWindow, "Enter a window from 1 to 99 messages!"}};
+  const std::tuple<size_t, const char*, const char*> refusals[] = {
+      {kHost, "Enter the name or IP address of the SMS centre!", "smsc.example.net"},
+      {kAltPort, "Enter a port from 1 to 65535 for the alternative host, or none!", "5001"},
+      {kUser, "Enter the user of the SMS centre's login, at most 16 characters!", "tolvane"},
+      {kWindow, "Enter a window from 1 to 99 messages!", "99"}};
   page.EditText(kAltPort, "0");
   page.EditText(kWindow, "100");
-  for (const auto& [field, text] : refusals) {
+  for (const auto& [field, text, mended] : refusals) {
     SCOPED_TRACE(text);
     dialog.Press(C::kOk);
     ASSERT_FALSE(dialogs_.boxes().empty());
     EXPECT_EQ(dialogs_.boxes().back().text, text);
     EXPECT_EQ(page.FocusRequest(), field);
     EXPECT_FALSE(IniExists());
-    page.EditText(field, field == kHost      ? "smsc.example.net"
-                         : field == kAltPort ? "5001"
-                         : field == kUser    ? "tolvane"
-                                             : "99");
+    page.EditText(field, mended);
   }
   page.EditText(kAltHost, "backup.example.net");
   page.EditText(kPasswordField, "hemligt ord");
   page.Choose(kOperation, 1);
+  page.Choose(kAlphabet, 1);
   dialog.Press(C::kOk);
 
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.AccessTyp, "EMI");
   EXPECT_THAT(Ini(), HasSubstr("[EMI]\r\nHost=smsc.example.net\r\nPort=5000\r\n"
                                "AltHost=backup.example.net\r\nAltPort=5001\r\nUser=tolvane\r\n"
-                               "Window=99\r\nKeepalive=50\r\nOperation=30\r\n"));
+                               "Window=99\r\nKeepalive=50\r\nOperation=30\r\n"
+                               "ResendUnanswered=0\r\nAlphabet=IRA\r\n"));
   EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kEmiSecret), "hemligt ord");
   EXPECT_THAT(Ini(), Not(HasSubstr("hemligt")));
   EXPECT_TRUE(Open().Control(C::kUseEmi).checked);
@@ -689,7 +648,12 @@ TEST_F(SettingsDialogTest, TheEmiPageIsShownWhileChosenAndWritesItsSection) {
 // can be edited and is checked on "&OK"; the sender number and Quicksend
 // serve every transport. A broken rule on another page keeps the stored value.
 TEST_F(SettingsDialogTest, OnlyThePageOfTheTransportChosenIsEditableAndChecked) {
+  settings_.AccessTyp = "GSM";
+  settings_.GsmBaud = "57600";
   SettingsDialog& dialog = Open();
+  dialog.Gsm().EditText(G::kBaud, "1");
+  dialog.Gsm().EditText(G::kPin, "12");
+  dialog.Choose(C::kUseModem);
   dialog.EditText(C::kTimeout, "66");
   for (C chosen : {C::kUseModem, C::kUseTcp, C::kUseGsm, C::kUseSmpp, C::kUseEmi}) {
     SCOPED_TRACE(dialog.Control(chosen).text);
@@ -713,7 +677,10 @@ TEST_F(SettingsDialogTest, OnlyThePageOfTheTransportChosenIsEditableAndChecked) 
   dialog.Emi().EditText(4, "tolvane");
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
+  EXPECT_THAT(dialogs_.Texts(), IsEmpty());
   EXPECT_EQ(settings_.UppTid, "40");
+  EXPECT_EQ(settings_.GsmBaud, "57600");
+  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kGsmPinSecret), "");
 }
 
 // The provider pages' boxes, like the dialog's own, take their longest value
@@ -724,9 +691,8 @@ TEST_F(SettingsDialogTest, EveryPageBoxTakesItsLongestValueAndRefusesOneMore) {
     size_t field;
     size_t longest;
   };
-  const Case cases[] = {{C::kUseSmpp, 0, 127}, {C::kUseSmpp, 3, 15}, {C::kUseSmpp, 4, 8},
-                        {C::kUseSmpp, 5, 12},  {C::kUseEmi, 0, 127}, {C::kUseEmi, 2, 127},
-                        {C::kUseEmi, 4, 16}};
+  const Case cases[] = {{C::kUseSmpp, 0, 127}, {C::kUseSmpp, 3, 15}, {C::kUseSmpp, 5, 12},
+                        {C::kUseEmi, 0, 127},  {C::kUseEmi, 2, 127}, {C::kUseEmi, 4, 16}};
   for (const Case& c : cases) {
     SettingsDialog& dialog = Open();
     dialog.Choose(c.transport);
@@ -744,7 +710,6 @@ TEST_F(SettingsDialogTest, EveryPageBoxTakesItsLongestValueAndRefusesOneMore) {
   }
   EXPECT_EQ(dialogs_.boxes()[0].text,
             "\"Host\" is too long: the settings file keeps at most 127 characters.");
-  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kSmppSecret), std::string(8, 'x'));
   EXPECT_EQ(settings_.EmiUser, std::string(16, 'x'));
 
   SettingsDialog& dialog = Open();

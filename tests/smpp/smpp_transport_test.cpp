@@ -8,15 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ctime>
 
 #include "bulk/group_sending.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
+#include "platform/local_time.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/sim_tcp_connection.h"
 #include "smpp/smpp_pdu.h"
 #include "smpp/smpp_time.h"
+#include "sms/hex_octets.h"
 #include "support/scenarios.h"
 
 namespace tolvane::testing {
@@ -25,16 +26,6 @@ namespace {
 using sim::SmppSubmission;
 using ::testing::ElementsAre;
 using ::testing::StartsWith;
-
-std::string Hex(const std::string& bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string hex;
-  for (unsigned char c : bytes) {
-    hex += kDigits[c >> 4];
-    hex += kDigits[c & 0x0F];
-  }
-  return hex;
-}
 
 class SmppScenario : public WindowScenario {
  protected:
@@ -81,16 +72,16 @@ TEST_F(SmppScenario, AMessageIsBoundSubmittedDeliveredAndUnbound) {
   EXPECT_FALSE(connection.Tls());
   // bind_transceiver, sequence 1: "tolvane", "secret", no system type,
   // version 3.4, no address range.
-  EXPECT_THAT(Hex(connection.Written()), StartsWith("00000024000000090000000000000001"
-                                                    "746F6C76616E6500"
-                                                    "73656372657400"
-                                                    "00"
-                                                    "34000000"));
+  EXPECT_THAT(ToHex(connection.Written()), StartsWith("00000024000000090000000000000001"
+                                                      "746F6C76616E6500"
+                                                      "73656372657400"
+                                                      "00"
+                                                      "34000000"));
   // submit_sm, sequence 2: from the name Tolvane (TON 5, NPI 0) to
   // +46701234567 (TON 1, NPI 1), valid a day, a receipt wanted, "Hej" in
   // the provider's alphabet.
   ASSERT_GE(provider.Received().size(), 2u);
-  EXPECT_EQ(Hex(EncodePdu(provider.Received()[1])),
+  EXPECT_EQ(ToHex(EncodePdu(provider.Received()[1])),
             "00000046000000040000000000000002"
             "00"
             "0500546F6C76616E6500"
@@ -121,12 +112,7 @@ TEST_F(SmppScenario, AMessageIsBoundSubmittedDeliveredAndUnbound) {
   settings.EjKvittoOn = false;
   settings.EjKvitto = "0";
   const TimePoint later = LocalTimeOfDay(loop.Now(), 16, 0, 0);
-  const std::time_t local_time = Clock::to_time_t(later);
-  std::tm local{};
-  localtime_r(&local_time, &local);
-  char day[16];
-  std::strftime(day, sizeof day, "%d%m%y", &local);
-  window->SetDeliveryTime("16:00", std::string(day) + "1600");
+  window->SetDeliveryTime("16:00", LocalTimeText(later, "%d%m%y%H%M"));
   Send("Hej");
   EXPECT_EQ(Receipt(), "Message sent.");
   EXPECT_EQ(provider.Submissions().back().schedule_delivery_time,
@@ -140,8 +126,8 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
     const char* avs;
     const char* alphabet;
     const char* number;
-    SmppAddress source;
-    SmppAddress destination;
+    SmsAddress source;
+    SmsAddress destination;
     const char* refusal;  // before connecting
   } kCases[] = {
       // 11 characters, 14 bytes of UTF-8: Å Ö Ä as GSM septets or Latin-1.

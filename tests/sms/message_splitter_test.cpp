@@ -2,7 +2,6 @@
 // reference that links the parts.
 #include <gtest/gtest.h>
 
-#include "core/utf8.h"
 #include "platform/local_file_system.h"
 #include "sms/compose_counter.h"
 #include "sms/file_reference_counter.h"
@@ -12,6 +11,7 @@
 #include "sms/ucs2.h"
 #include "support/crashing_file_system.h"
 #include "support/temp_dir.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "core/utf8.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/status_report.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {

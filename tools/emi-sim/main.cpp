@@ -8,6 +8,7 @@
 //           [--submit-error CODE]... [--notification-state N]...
 //           [--notification-delay MS] [--reason RSN] [--alert]
 //           [--drop-at-submit N] [--garbage-at-submit N]
+//           [--silent-at-submit N] [--ira]
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -42,7 +43,9 @@ void Usage(std::ostream& out) {
          "  --reason RSN             Rsn of notifications that are not delivered (107)\n"
          "  --alert                  send an op 31 before each submit's answer\n"
          "  --drop-at-submit N       drop the connection at submit N (counted from 0)\n"
-         "  --garbage-at-submit N    answer submit N with bytes that are no sound frame\n";
+         "  --garbage-at-submit N    answer submit N with bytes that are no sound frame\n"
+         "  --silent-at-submit N     never answer submit N\n"
+         "  --ira                    read and write AMsg as ASCII (IRA), not as GSM 03.38\n";
 }
 
 std::string Code(const std::string& text) {
@@ -96,6 +99,10 @@ bool ParseOption(tolvane::sim::ToolArguments& arguments, Given& given, EmiCentre
     options.drop_at_submit = CountArgument(value());
   } else if (arg == "--garbage-at-submit") {
     options.garbage_at_submit = CountArgument(value());
+  } else if (arg == "--silent-at-submit") {
+    options.silent_at_submit = CountArgument(value());
+  } else if (arg == "--ira") {
+    options.ira = true;
   } else {
     return false;
   }

@@ -6,9 +6,9 @@
 #include <iostream>
 #include <string>
 
-#include "core/utf8.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/numbered_people.h"
+#include "text/utf8.h"
 
 namespace {
 

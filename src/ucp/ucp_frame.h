@@ -1,5 +1,5 @@
-#ifndef TOLVANE_MODEM_UCP_FRAME_H_
-#define TOLVANE_MODEM_UCP_FRAME_H_
+#ifndef TOLVANE_UCP_UCP_FRAME_H_
+#define TOLVANE_UCP_UCP_FRAME_H_
 
 #include <optional>
 #include <string>
@@ -91,4 +91,4 @@ std::string NotificationText(std::string_view frame);
 
 }  // namespace tolvane
 
-#endif  // TOLVANE_MODEM_UCP_FRAME_H_
+#endif  // TOLVANE_UCP_UCP_FRAME_H_

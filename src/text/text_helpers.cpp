@@ -1,10 +1,10 @@
-#include "core/text_helpers.h"
+#include "text/text_helpers.h"
 
 #include <algorithm>
 #include <charconv>
 #include <iterator>
 
-#include "core/utf8.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 

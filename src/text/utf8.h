@@ -1,5 +1,5 @@
-#ifndef TOLVANE_CORE_UTF8_H_
-#define TOLVANE_CORE_UTF8_H_
+#ifndef TOLVANE_TEXT_UTF8_H_
+#define TOLVANE_TEXT_UTF8_H_
 
 #include <cstddef>
 #include <string>
@@ -39,4 +39,4 @@ std::string SanitiseUtf8(std::string_view text);
 
 }  // namespace tolvane
 
-#endif  // TOLVANE_CORE_UTF8_H_
+#endif  // TOLVANE_TEXT_UTF8_H_

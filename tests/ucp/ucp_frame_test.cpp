@@ -1,4 +1,4 @@
-#include "modem/ucp_frame.h"
+#include "ucp/ucp_frame.h"
 
 #include <gtest/gtest.h>
 

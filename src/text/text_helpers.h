@@ -1,5 +1,5 @@
-#ifndef TOLVANE_CORE_TEXT_HELPERS_H_
-#define TOLVANE_CORE_TEXT_HELPERS_H_
+#ifndef TOLVANE_TEXT_TEXT_HELPERS_H_
+#define TOLVANE_TEXT_TEXT_HELPERS_H_
 
 #include <cstddef>
 #include <optional>
@@ -35,4 +35,4 @@ std::string DigitsOf(const std::string& text);
 
 }  // namespace tolvane
 
-#endif  // TOLVANE_CORE_TEXT_HELPERS_H_
+#endif  // TOLVANE_TEXT_TEXT_HELPERS_H_

@@ -1,4 +1,4 @@
-#include "core/utf8.h"
+#include "text/utf8.h"
 
 namespace tolvane {
 namespace {
