@@ -1,6 +1,7 @@
 # Fails when a folder of src/ includes one it must stay below: the text, SMS
-# and UCP helpers and the portable platform code never reach into core/, and
-# no transport reaches into another. Run as cmake -DSOURCE_DIR=... -P.
+# and UCP helpers and the portable platform code never reach into core/, no
+# transport reaches into another, and the modes (bulk/, mail/) reach the main
+# window only through their host interfaces. Run as cmake -DSOURCE_DIR=... -P.
 cmake_minimum_required(VERSION 3.20)
 set(transports modem gateway gsm smpp emi)
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp)
@@ -8,15 +9,18 @@ set(faults "")
 foreach(source IN LISTS sources)
   string(REGEX MATCH "^[^/]+" folder ${source})
   if(folder MATCHES "^(sms|text|ucp|platform)$" AND NOT source MATCHES "^platform/qt/")
-    set(forbidden core)
+    set(forbidden core/)
   elseif(folder IN_LIST transports)
     set(forbidden ${transports})
     list(REMOVE_ITEM forbidden ${folder})
+    list(TRANSFORM forbidden APPEND /)
+  elseif(folder MATCHES "^(bulk|mail)$")
+    set(forbidden "core/main_window\\.h\"")
   else()
     continue()
   endif()
   list(JOIN forbidden "|" pattern)
-  file(STRINGS ${SOURCE_DIR}/src/${source} lines REGEX "^#include \"(${pattern})/")
+  file(STRINGS ${SOURCE_DIR}/src/${source} lines REGEX "^#include \"(${pattern})")
   foreach(line IN LISTS lines)
     string(APPEND faults "\n  src/${source}: ${line}")
   endforeach()

@@ -5,7 +5,6 @@
 
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
-#include "core/main_window.h"
 #include "core/time_of_day.h"
 #include "platform/local_time.h"
 #include "platform/text_codec.h"
@@ -27,7 +26,7 @@ bool IsHidden(const std::string& name) { return !name.empty() && name[0] == '.';
 
 }  // namespace
 
-Autosending::Autosending(MainWindow& window, Dialogs& dialogs, FileSystem& files)
+Autosending::Autosending(AutosendHost& window, Dialogs& dialogs, FileSystem& files)
     : window_(window), dialogs_(dialogs), files_(files), timer_(window.Loop().CreateTimer()) {
   timer_->SetInterval(kTickMs);
   timer_->SetSingleShot(false);
@@ -109,7 +108,7 @@ void Autosending::FreeCommands() {
   window_.SetEnabled(MainControl::kGroupSending, !temporary);
   // Group mode keeps the person list, "&Send" and "No&w" locked, and mail
   // checking off.
-  if (!window_.GroupMode()) {
+  if (!window_.Groups().GroupMode()) {
     window_.SetEnabled(MainControl::kSend, true);
     window_.SetEnabled(MainList::kRecipients, !temporary);
   } else {
@@ -373,7 +372,7 @@ bool Autosending::Send(const std::string& content) {
   } else {
     state.saved_text = content;
     window_.SetMessageText(content);
-    if (window_.GroupMode()) {
+    if (groups.GroupMode()) {
       groups.SendToGroup();
     } else {
       window_.StartSend();

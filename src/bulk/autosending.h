@@ -7,13 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "bulk/autosend_host.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/file_system.h"
 
 namespace tolvane {
-
-class MainWindow;
 
 // Sends the files other programs drop into the folder `AutoFil`: at once
 // (`AutoTyp` 1), once a day at `AutoTid` (2) or whenever files are there (3).
@@ -34,7 +33,7 @@ class Autosending {
   // Type 3 gives each file this long before it is read.
   static constexpr int kType3FileWaitMs = 6000;
 
-  Autosending(MainWindow& window, Dialogs& dialogs, FileSystem& files);
+  Autosending(AutosendHost& window, Dialogs& dialogs, FileSystem& files);
   ~Autosending();
 
   // The "&Autosending" box was clicked.
@@ -103,7 +102,7 @@ class Autosending {
   bool Cancelled() const;
   void CloseProgram();
 
-  MainWindow& window_;
+  AutosendHost& window_;
   Dialogs& dialogs_;
   FileSystem& files_;
   std::unique_ptr<Timer> timer_;

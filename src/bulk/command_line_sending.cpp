@@ -6,6 +6,7 @@
 #include "bulk/group_sending.h"
 #include "phonebook/group_tables.h"
 #include "platform/name_key.h"
+#include "platform/store_error.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
 #include "text/utf8.h"
@@ -127,7 +128,7 @@ OrderOutcome CommandLineSending::RefuseOrder(const CommandLineOrder& order,
 
 void CommandLineSending::PutSingleMessage(const std::string& message) {
   // Quietly: a ticked "Double" would be refused with a box by group mode.
-  window_.Mutable(MainControl::kDouble).checked = false;
+  window_.SetChecked(MainControl::kDouble, false);
   window_.State().double_message = false;
   window_.SetMessageText(message);
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/main_window.h"
+#include "bulk/order_host.h"
 
 namespace tolvane {
 
@@ -30,11 +30,11 @@ CommandLineOrder ParseCommandLineOrder(const std::string& text, const std::strin
 std::vector<std::string> SplitNumberList(std::string field);
 
 // Sends an order given on the command line (or read from an autosend file)
-// through the main window: to one number, to a list of up to 40 numbers, or
+// through its host (the main window): to one number, to a list of up to 40 numbers, or
 // to a group of the phone book.
 class CommandLineSending {
  public:
-  explicit CommandLineSending(MainWindow& window) : window_(window) {}
+  explicit CommandLineSending(OrderHost& window) : window_(window) {}
 
   // Sends the order, then waits three seconds with the window alive, so a
   // caller that closes the program afterwards lets the user see the outcome.
@@ -55,7 +55,7 @@ class CommandLineSending {
   // Double unchecked, the message in the box, the count shown.
   void PutSingleMessage(const std::string& message);
 
-  MainWindow& window_;
+  OrderHost& window_;
 };
 
 }  // namespace tolvane

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/compose_rules.h"
 #include "phonebook/group_tables.h"
 #include "platform/store_error.h"
 #include "text/text_helpers.h"
@@ -25,7 +26,7 @@ std::string NotANumber(const std::string& number) {
 
 }  // namespace
 
-GroupSending::GroupSending(MainWindow& window, Dialogs& dialogs)
+GroupSending::GroupSending(GroupHost& window, Dialogs& dialogs)
     : window_(window), dialogs_(dialogs) {}
 
 // --- Group mode.
@@ -141,7 +142,7 @@ bool GroupSending::PrepareRun() {
   // into the box is not held to the box's limit.
   Transport& transport = window_.ActiveTransport();
   if (!transport.SplitsLongMessages() &&
-      Utf8Length(text) > static_cast<size_t>(MainWindow::kSingleLimit)) {
+      Utf8Length(text) > static_cast<size_t>(ComposeRules::kSingleLimit)) {
     Refuse("Message exceeds 160 character!");
     return false;
   }

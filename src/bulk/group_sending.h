@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/main_window.h"
+#include "bulk/group_host.h"
 #include "platform/dialogs.h"
 
 namespace tolvane {
@@ -18,7 +18,7 @@ class GroupSending {
   static constexpr int kNormalHeightTwips = 5230;
   static constexpr int kGroupModeHeightTwips = 7700;
 
-  GroupSending(MainWindow& window, Dialogs& dialogs);
+  GroupSending(GroupHost& window, Dialogs& dialogs);
 
   bool GroupMode() const { return group_mode_; }
   // The main window is taller in group mode, to show the group and its members.
@@ -90,7 +90,7 @@ class GroupSending {
   // and "No&w" still not.
   void RestoreGroupMode();
 
-  MainWindow& window_;
+  GroupHost& window_;
   Dialogs& dialogs_;
   bool group_mode_ = false;
   std::vector<std::string> group_members_;

@@ -7,8 +7,11 @@
 #include <optional>
 #include <string>
 
+#include "bulk/autosend_host.h"
+#include "bulk/group_host.h"
 #include "core/compose_rules.h"
 #include "core/control_state.h"
+#include "core/main_controls.h"
 #include "core/main_window_host.h"
 #include "core/program_settings.h"
 #include "core/redial_countdown.h"
@@ -17,6 +20,7 @@
 #include "core/transport.h"
 #include "core/transport_registry.h"
 #include "mail/mail_checker.h"
+#include "mail/mail_host.h"
 #include "platform/clipboard.h"
 #include "platform/dialler.h"
 #include "platform/dialogs.h"
@@ -35,45 +39,6 @@ namespace tolvane {
 
 class GroupSending;
 class Autosending;
-
-// The controls of the main window, by role.
-enum class MainControl {
-  kMessageBox,
-  kStatusLine,
-  kReceiptFrame,  // caption of the "Receipt:" frame
-  kReceiptLine,
-  kNumberField,
-  kTemporaryNumber,
-  kDouble,
-  kUsePrefix1,
-  kUsePrefix2,
-  kDelayNone,
-  kDelayTo,
-  kSend,
-  kCancel,
-  kGroupSending,
-  kSendToGroup,
-  kMessageButton,
-  kPhonebookButton,
-  kExitButton,
-  kNow,
-  kNewMessage,
-  kAutosending,
-  kMailchecking,
-  kErrorLabel,
-  kMenuMessage,
-  kMenuPhonebook,
-  kMenuSettings,
-  kMenuExit,
-  kMenuCut,
-  kMenuCopy,
-  kMenuPaste,
-  kMenuHelpTopics,
-  kMenuAbout,
-  kCount
-};
-
-enum class MainList { kRecipients, kGroups, kMembers, kCount };
 
 // Everything the main window needs from outside.
 struct MainWindowServices {
@@ -97,7 +62,7 @@ struct MainWindowServices {
 // Presenter of the main window: compose rules, recipient choice, the send
 // dispatch and its end. It owns the state of every control; the window on
 // screen renders it and forwards the user's actions.
-class MainWindow : public SendContext {
+class MainWindow : public GroupHost, public AutosendHost, public MailHost {
  public:
   static constexpr int kSingleLimit = ComposeRules::kSingleLimit;
   static constexpr int kDoubleLimit = ComposeRules::kDoubleLimit;
@@ -107,8 +72,8 @@ class MainWindow : public SendContext {
 
   // --- What the window renders.
   const std::string& Caption() const { return caption_; }
-  const ControlState& Control(MainControl control) const;
-  const ListState& List(MainList list) const;
+  const ControlState& Control(MainControl control) const override;
+  const ListState& List(MainList list) const override;
   // The control that asked for the focus last, with a counter that grows on
   // every request so a repeated request is seen.
   MainControl FocusRequest() const { return focus_; }
@@ -118,10 +83,10 @@ class MainWindow : public SendContext {
 
   // --- The user's actions.
   void OnMessageEdited(const std::string& text) { compose_->OnMessageEdited(text); }
-  void OnDoubleToggled(bool checked) { compose_->OnDoubleToggled(checked); }
+  void OnDoubleToggled(bool checked) override { compose_->OnDoubleToggled(checked); }
   void OnRecipientChosen(int index);
-  void OnTemporaryNumberToggled(bool checked);
-  void OnNumberEdited(const std::string& text);
+  void OnTemporaryNumberToggled(bool checked) override;
+  void OnNumberEdited(const std::string& text) override;
   void OnPrefixChosen(int prefix);  // 1 or 2
   void OnGroupSendingToggled();
   // "Delayed sending": "N&one", "&To..." (opens "Time to send...", and
@@ -131,10 +96,10 @@ class MainWindow : public SendContext {
   void OnDelayTo();
   void SetDeliveryTime(const std::string& shown_time, const std::string& delivery_time);
   void OnAutosendingClicked(bool checked);
-  void StartSend();
+  void StartSend() override;
   void CancelSend();
   void NewMessage() { compose_->NewMessage(); }
-  void Exit();
+  void Exit() override;
   void OpenPhoneBook();
   void OpenQuickMessages();
   // "&Use" in the quick-message window: the message goes into the message
@@ -152,23 +117,23 @@ class MainWindow : public SendContext {
 
   // --- Program-wide state other parts set.
   void SetCommandLineMode(bool on) { command_line_mode_ = on; }
-  bool CommandLineMode() const { return command_line_mode_; }
-  void SetAutosendInProgress(bool on) { autosend_in_progress_ = on; }
-  bool AutosendInProgress() const { return autosend_in_progress_; }
+  bool CommandLineMode() const override { return command_line_mode_; }
+  void SetAutosendInProgress(bool on) override { autosend_in_progress_ = on; }
+  bool AutosendInProgress() const override { return autosend_in_progress_; }
   bool GroupMode() const;
-  void SetMailCheckRunning(bool on) { mail_check_running_ = on; }
-  bool MailCheckRunning() const { return mail_check_running_; }
+  void SetMailCheckRunning(bool on) override { mail_check_running_ = on; }
+  bool MailCheckRunning() const override { return mail_check_running_; }
   // The cursor on the phone book's people, open for the whole run.
   void SetPhoneBookCursor(RecordCursor* cursor) { cursor_ = cursor; }
   RecordCursor* PhoneBookCursor() const { return cursor_; }
   // The phone-book database, for its groups.
   void SetPhoneBookStore(PhoneBookStore* store) { store_ = store; }
-  PhoneBookStore* PhoneBookStoreOrNull() const { return store_; }
+  PhoneBookStore* PhoneBookStoreOrNull() const override { return store_; }
   // The quick messages, loaded at start-up and kept for the whole run.
   QuickMessageStore& QuickMessages() { return quick_messages_; }
   // Refills the recipient list when it is stale, and applies the autosend
   // default at the first call after start-up.
-  void RefreshRecipientList();
+  void RefreshRecipientList() override;
   void SetRecipientListStale(bool stale) { recipient_list_stale_ = stale; }
   bool RecipientListStale() const { return recipient_list_stale_; }
   void SetAutosendBoxPending(bool pending) { autosend_box_pending_ = pending; }
@@ -186,16 +151,16 @@ class MainWindow : public SendContext {
   void SetComposeEnabled(bool enabled);
   void DisableCancel();
   // For the modes that lock and free the window's commands.
-  void SetEnabled(MainControl control, bool enabled);
-  void SetEnabled(MainList list, bool enabled);
-  void SetChecked(MainControl control, bool checked);
-  void SetErrorLabel(const std::string& text);
+  void SetEnabled(MainControl control, bool enabled) override;
+  void SetEnabled(MainList list, bool enabled) override;
+  void SetChecked(MainControl control, bool checked) override;
+  void SetErrorLabel(const std::string& text) override;
   // The 320-character mode sends the message box as a double message
   // whatever "&Double" shows; off, the 160-character mode.
-  void SetDoubleMode(bool on) { compose_->SetDoubleMode(on); }
+  void SetDoubleMode(bool on) override { compose_->SetDoubleMode(on); }
 
-  void UpdateCharCount() { compose_->UpdateCharCount(); }
-  void Rensa_Nummer(const std::string& nummer);
+  void UpdateCharCount() override { compose_->UpdateCharCount(); }
+  void Rensa_Nummer(const std::string& nummer) override;
 
   // --- SendContext.
   SendState& State() override { return state_; }
@@ -216,22 +181,22 @@ class MainWindow : public SendContext {
   void LogReceived(const std::string& sender, const std::string& text) override;
 
   // The transport `AccessTyp` chooses.
-  Transport& ActiveTransport();
+  Transport& ActiveTransport() override;
   // Start-up and the settings dialog: every transport takes the settings over.
   void ConfigureTransports(const std::function<void(int error_number)>& report_error = nullptr);
-  RedialCountdown& Redial() { return redial_; }
+  RedialCountdown& Redial() override { return redial_; }
   // Group mode and the group runs.
-  GroupSending& Groups() { return *groups_; }
+  GroupSending& Groups() override { return *groups_; }
   const GroupSending& Groups() const { return *groups_; }
   MailChecker& Mail() { return *mail_; }
 
   // --- For the modes the window owns: its controls and its own steps.
-  ControlState& Mutable(MainControl control);
-  ListState& MutableList(MainList list);
-  void Changed();
-  void RequestFocus(MainControl control);
+  ControlState& Mutable(MainControl control) override;
+  ListState& MutableList(MainList list) override;
+  void Changed() override;
+  void RequestFocus(MainControl control) override;
   // Disables what a send must not be disturbed by and enables "&Cancel".
-  void LockWindow();
+  void LockWindow() override;
   // Enables again what a send locked, with the group list and "Send to &Group".
   void UnlockWindow();
 

@@ -9,6 +9,10 @@ namespace tolvane {
 inline constexpr char kReceiptSent[] = "Message sent.";
 // The user pressed "&Cancel".
 inline constexpr char kReceiptCancelled[] = "Sending Cancelled.";
+// The message was accepted, and the user cancelled the wait for its report;
+// the log and the receipt file keep kReceiptSent, so nobody sends it again.
+inline constexpr char kReceiptWaitCancelled[] =
+    "Message sent. Cancelled while waiting for the receipt.";
 // Every part's report says the message arrived.
 inline constexpr char kReceiptDelivered[] = "Message delivered.";
 // The message was accepted and its report never came.

@@ -58,12 +58,10 @@ bool WindowedSending::Drive(const std::function<bool()>& done) {
     });
     HandOn();
     if (Stopped()) {
-      if (run_) {
-        // What the far end took whole keeps its outcome: nobody sends it again.
-        window_->EndAll(kReceiptCancelled, kReceiptSent);
-        HandOn();
-      }
-      context_.SetReceiptLine(kReceiptCancelled);
+      // What the far end took whole keeps its outcome: nobody sends it again.
+      window_->EndAll(kReceiptCancelled, run_ ? kReceiptSent : kReceiptWaitCancelled);
+      HandOn();
+      context_.SetReceiptLine(single_ ? single_->receipt : kReceiptCancelled);
       return false;
     }
     if (!session_.Broken().empty()) {
@@ -112,10 +110,10 @@ void WindowedSending::SendSingle() {
     context_.SetStatusLine("Waiting for receipt...");
     Drive([this] { return window_->Idle(); });
   }
-  // Without an outcome the send was cancelled: its closing step ends it.
   if (!single_) return;
   context_.State().accepted = single_->accepted;
-  FinishSend(context_, single_->receipt);
+  // A cancelled send is ended by its closing step.
+  if (!Stopped()) FinishSend(context_, single_->receipt);
 }
 
 bool WindowedSending::OpenRun() {

@@ -281,6 +281,8 @@ bool GsmTransport::Impl::AwaitReports(std::vector<int> references) {
     if (Stopped()) {
       context.StopReceiptTimer();
       ReportStop();
+      // Every part was accepted: only the wait for the reports is cancelled.
+      if (state.cancelled) context.SetReceiptLine(kReceiptWaitCancelled);
       return false;
     }
     link.ServeReports();

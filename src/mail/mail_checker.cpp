@@ -1,6 +1,6 @@
 #include "mail/mail_checker.h"
 
-#include "core/main_window.h"
+#include "core/compose_rules.h"
 #include "core/time_of_day.h"
 #include "platform/local_time.h"
 #include "platform/mail_errors.h"
@@ -19,12 +19,12 @@ constexpr int kWatchdogExtensionMs = 30000;
 constexpr int kPacingMs = 3000;
 constexpr int kForwardDelayMs = 10000;
 constexpr int kSettleMs = 1000;
-constexpr size_t kSingleLimit = MainWindow::kSingleLimit;
-constexpr size_t kDoubleLimit = MainWindow::kDoubleLimit;
+constexpr size_t kSingleLimit = ComposeRules::kSingleLimit;
+constexpr size_t kDoubleLimit = ComposeRules::kDoubleLimit;
 
 }  // namespace
 
-MailChecker::MailChecker(MainWindow& window, EventLoop& loop, MailClient& client, Dialler& dialler,
+MailChecker::MailChecker(MailHost& window, EventLoop& loop, MailClient& client, Dialler& dialler,
                          Dialogs& dialogs)
     : window_(window),
       loop_(loop),

@@ -4,16 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "mail/mail_host.h"
 #include "platform/dialler.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/mail_client.h"
 
 namespace tolvane {
-
-class MainWindow;
-struct ProgramSettings;
-struct SendState;
 
 // Mail checking, a mode of the main window: at the scheduled times, or at
 // once on "No&w", it dials when configured, counts the mail on the POP3
@@ -22,7 +19,7 @@ struct SendState;
 // component's and dialler's events drives it; the window's "&Cancel" ends it.
 class MailChecker {
  public:
-  MailChecker(MainWindow& window, EventLoop& loop, MailClient& client, Dialler& dialler,
+  MailChecker(MailHost& window, EventLoop& loop, MailClient& client, Dialler& dialler,
               Dialogs& dialogs);
   ~MailChecker();
 
@@ -67,7 +64,7 @@ class MailChecker {
   // Waits a second for the connection to settle, then connects to the server.
   void ConnectAfterPause();
 
-  MainWindow& window_;
+  MailHost& window_;
   EventLoop& loop_;
   MailClient& client_;
   Dialler& dialler_;

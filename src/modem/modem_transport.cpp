@@ -143,6 +143,9 @@ struct ModemTransport::Impl {
   bool stx_seen = false;
   int16_t retry_count = 0;
   std::string buffer;
+  // The frame on the line is the first half of a double message: its
+  // acceptance alone does not send the message.
+  bool first_of_two = false;
 };
 
 ModemTransport::ModemTransport(SendContext& context, SerialPort& port, RedialCountdown& redial)
@@ -360,8 +363,14 @@ void ModemTransport::CloseRun(bool /*interrupted*/) {
 }
 
 void ModemTransport::Cancel() {
+  Impl& m = *impl_;
   // Without a carrier a wait is still running; it sees the flag and ends.
-  if (CarrierHeld()) impl_->context.EndSend();
+  if (!CarrierHeld()) return;
+  // A message the centre accepted keeps that outcome; only the wait for its
+  // notification ends.
+  const bool accepted = m.state.accepted && !m.first_of_two;
+  m.context.SetReceiptLine(accepted ? kReceiptWaitCancelled : kReceiptCancelled);
+  m.context.EndSend();
 }
 
 void ModemTransport::BuildSubmitFrame() {
@@ -523,6 +532,7 @@ void ModemTransport::SendDouble() {
     return state.init_failed || state.dial_failed || state.cancelled || state.finished;
   };
   auto give_up = [&] {
+    m.first_of_two = false;
     state.keep_line = false;
     m.context.SetMessageText(full_text);
     m.context.EndSend();
@@ -545,10 +555,13 @@ void ModemTransport::SendDouble() {
   InitModem();
   if (stopped() || !Connect() || stopped()) return give_up();
 
+  m.first_of_two = true;
   if (!send_part(first_part)) return give_up();
+  m.first_of_two = false;
   ++state.transaction_reference;
   state.ended = false;
   state.keep_line = false;
+  state.accepted = false;
   if (!send_part(full_text.substr(first_part.size()))) return give_up();
   m.context.SetMessageText(full_text);
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "core/receipt_texts.h"
 #include "platform/local_time.h"
 #include "platform/text_codec.h"
 
@@ -58,10 +59,12 @@ LogRecord LogRecord::FromLine(std::string_view line) {
 }
 
 std::string LogResult(bool cancelled, const std::string& receipt_line) {
+  if (receipt_line == kReceiptWaitCancelled) return kReceiptSent;
   return cancelled ? kLogCancelledResult : receipt_line;
 }
 
 std::string ReceiptResult(bool cancelled, const std::string& receipt_line) {
+  if (receipt_line == kReceiptWaitCancelled) return kReceiptSent;
   return cancelled ? kReceiptCancelledResult : receipt_line;
 }
 

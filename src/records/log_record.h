@@ -37,7 +37,8 @@ struct LogRecord {
   static LogRecord FromLine(std::string_view line);
 };
 
-// The result field: the cancelled text of the file, else the receipt line.
+// The result field: the cancelled text of the file, else the receipt line. A
+// message accepted before the cancel keeps kReceiptSent.
 std::string LogResult(bool cancelled, const std::string& receipt_line);
 std::string ReceiptResult(bool cancelled, const std::string& receipt_line);
 

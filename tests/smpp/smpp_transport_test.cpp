@@ -332,7 +332,7 @@ TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnb
   Provider().receipt_delay_ms = 100000;
   At(70000, [&] { window->CancelSend(); });
   window->StartSend();
-  EXPECT_EQ(Receipt(), "Sending Cancelled.");
+  EXPECT_EQ(Receipt(), "Message sent. Cancelled while waiting for the receipt.");
   const std::vector<uint32_t> commands = Commands();
   // Every 30 seconds of quiet an enquire_link.
   EXPECT_EQ(std::count(commands.begin(), commands.end(), kEnquireLink), 2);
