@@ -1,11 +1,9 @@
 #include "core/windowed_tcp_transport.h"
 
 #include <cctype>
-#include <utility>
 
 #include "core/delivery_time.h"
 #include "core/part_receipts.h"
-#include "core/receipt_texts.h"
 #include "sms/file_reference_counter.h"
 #include "sms/no_references.h"
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/send_context.h"
 #include "core/windowed_tcp_transport.h"
