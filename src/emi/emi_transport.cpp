@@ -1,40 +1,24 @@
 #include "emi/emi_transport.h"
 
-#include <algorithm>
-#include <array>
-#include <optional>
-#include <utility>
-#include <vector>
+#include <chrono>
 
-#include "core/delivery_time.h"
-#include "core/part_receipts.h"
 #include "core/receipt_texts.h"
 #include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/settings_values.h"
-#include "core/submit_window.h"
-#include "core/windowed_sending.h"
 #include "emi/emi_errors.h"
-#include "emi/emi_frame_reader.h"
-#include "emi/emi_operations.h"
-#include "sms/file_reference_counter.h"
-#include "sms/no_references.h"
 #include "sms/sms_address.h"
-#include "sms/sms_message.h"
 #include "text/utf8.h"
 #include "text/whole_number.h"
-#include "ucp/ucp_frame.h"
 
 namespace tolvane {
 namespace {
 
-constexpr int kConnectMs = 30000;
 constexpr int kLoginMs = 30000;
 constexpr int kAnswerMs = 60000;
 constexpr int kDefaultWindow = 10;
 // TRNs are two digits: one of the hundred stays free for the keep-alive.
 constexpr int kMaxWindow = 99;
-constexpr int kTransactions = 100;
 constexpr int kDefaultKeepalive = 50;
 // 1, 2, 4, 8, 16 seconds: a transient error this often more ends the part.
 constexpr int kTransientRetries = 5;
@@ -85,143 +69,70 @@ PartAnswer WindowAnswer(const EmiResult& result) {
 
 }  // namespace
 
-struct EmiTransport::Impl : WindowedSending::Session {
-  struct Address {
-    std::string host;
-    std::string port;
-  };
+EmiTransport::EmiTransport(SendContext& context, TcpConnection& connection, FileSystem& files)
+    : WindowedTcpTransport(context, connection, files), keepalive_seconds_(kDefaultKeepalive) {}
 
-  Impl(SendContext& send_context, TcpConnection& connection, FileSystem& file_system)
-      : context(send_context),
-        tcp(connection),
-        files(file_system),
-        state(send_context.State()),
-        settings(send_context.Settings()),
-        link_timer(send_context.Loop().CreateTimer()),
-        sending(send_context, *this) {
-    link_timer->SetInterval(1000);
-    link_timer->SetCallback([this] { CheckLink(); });
-    tcp.SetOnConnected([this] { connected = true; });
-    tcp.SetOnData([this](const std::string& bytes) { OnData(bytes); });
-    tcp.SetOnClosed([this](const std::string& reason) {
-      broken = reason;
-      // The next connection tries the other host first.
-      if (session) address_index = (address_index + 1) % Addresses().size();
-    });
+std::optional<int> EmiTransport::ConfiguredPort() const {
+  return ParseProxyPort(settings().EmiPort);
+}
+
+std::string EmiTransport::RefusalFor(const SmsMessage& message, std::string_view text) const {
+  return SettingsRefusal(settings(), message, text);
+}
+
+void EmiTransport::Write(const std::string& frame) {
+  last_traffic_ = last_written_ = context().Loop().Now();
+  tcp().Write("\x02" + frame + "\x03");
+}
+
+void EmiTransport::CheckLink() {
+  if (session() && !login_trn_ && tcp().IsOpen() && Broken().empty() && keepalive_seconds_ > 0 &&
+      context().Loop().Now() - last_traffic_ >= std::chrono::seconds(keepalive_seconds_)) {
+    Write(AlertFrame(NextTransaction(false), settings().EmiUser));
   }
-  ~Impl() override {
-    tcp.SetOnConnected(nullptr);
-    tcp.SetOnData(nullptr);
-    tcp.SetOnClosed(nullptr);
-  }
+}
 
-  void OnData(const std::string& bytes);
-  void Handle(const UcpFrame& frame);
-  void Write(const std::string& frame) {
-    last_traffic = last_written = context.Loop().Now();
-    tcp.Write("\x02" + frame + "\x03");
-  }
-  // The next TRN in turn whose answer is not awaited. A submit's TRN is
-  // never one the window still holds a part under, whatever time passed.
-  int NextTransaction(bool submit);
-  // An op 31 after `Keepalive` seconds without a byte either way; its answer
-  // is not awaited, a dead connection shows itself by closing.
-  void CheckLink() {
-    if (session && !login_trn && tcp.IsOpen() && broken.empty() && keepalive_seconds > 0 &&
-        context.Loop().Now() - last_traffic >= std::chrono::seconds(keepalive_seconds)) {
-      Write(AlertFrame(NextTransaction(false), settings.EmiUser));
-    }
-  }
+void EmiTransport::OnClosed() {
+  if (session()) address_index_ = (address_index_ + 1) % Addresses().size();
+}
 
-  // Processes events until `done`, the time-out, a broken connection or
-  // (with `stoppable`) Cancel or the end of the send; true when `done`.
-  bool Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable);
-  bool Stopped() const { return state.cancelled || state.finished; }
-  std::vector<Address> Addresses() const;
-
-  SubmitWindow* window() const { return sending.Window(); }
-
-  // The connection made (to the host that last held, or the other when it
-  // cannot be reached) and logged in.
-  bool Start() override;
-  bool Connect(const Address& address, std::string& reason);
-  // Empty once logged in; otherwise why not.
-  std::string Login(const std::string& address);
-  std::unique_ptr<SubmitWindow> MakeWindow() override;
-  std::optional<WindowedSending::Prepared> Prepare() override;
-  void Close() override;
-  const std::string& Broken() const override { return broken; }
-  bool LoginRefused() const override { return login_refused; }
-  std::string UnansweredText() const override { return kReceiptAnswerLost; }
-  bool ResendUnanswered() const override { return settings.EmiResendUnanswered == "1"; }
-  std::string FarEnd() const override { return "the SMS centre"; }
-
-  SendContext& context;
-  TcpConnection& tcp;
-  FileSystem& files;
-  SendState& state;
-  const ProgramSettings& settings;
-  std::unique_ptr<Timer> link_timer;
-  EmiFrameReader reader;
-  bool connected = false;
-  // Logged in, from the login's answer to the hang-up.
-  bool session = false;
-  // The centre refused the last login: not tried again in this send.
-  bool login_refused = false;
-  // Why the connection ended; empty while it holds.
-  std::string broken;
-  int keepalive_seconds = kDefaultKeepalive;
-  TimePoint last_traffic;
-  TimePoint last_written;
-  int next_transaction = 0;
-  // Until when the answer to the login or the op 31 under each TRN is
-  // awaited; the window knows its own.
-  std::array<TimePoint, kTransactions> awaited_until{};
-  // The TRN of the login whose answer is awaited.
-  std::optional<int> login_trn;
-  std::optional<EmiResult> login_answer;
-  // Which of Addresses() the next connection tries first.
-  size_t address_index = 0;
-  WindowedSending sending;
-};
-
-int EmiTransport::Impl::NextTransaction(bool submit) {
-  const TimePoint now = context.Loop().Now();
+int EmiTransport::NextTransaction(bool submit) {
+  const TimePoint now = context().Loop().Now();
   // Answers are matched by operation too, so when every TRN is awaited one
   // awaited by another operation will do; the window holds at most 99.
   for (const bool any_operation : {false, true}) {
     for (int tried = 0; tried < kTransactions; ++tried) {
-      const int trn = (next_transaction + tried) % kTransactions;
-      if ((window() && window()->Holds(trn)) || (!any_operation && awaited_until[trn] > now)) {
+      const int trn = (next_transaction_ + tried) % kTransactions;
+      if ((window() && window()->Holds(trn)) || (!any_operation && awaited_until_[trn] > now)) {
         continue;
       }
-      next_transaction = (trn + 1) % kTransactions;
-      if (!submit) awaited_until[trn] = now + std::chrono::milliseconds(kAnswerMs);
+      next_transaction_ = (trn + 1) % kTransactions;
+      if (!submit) awaited_until_[trn] = now + std::chrono::milliseconds(kAnswerMs);
       return trn;
     }
   }
-  return next_transaction;
+  return next_transaction_;
 }
 
-void EmiTransport::Impl::OnData(const std::string& bytes) {
-  last_traffic = context.Loop().Now();
-  for (const std::string& text : reader.Feed(bytes)) {
+void EmiTransport::OnData(const std::string& bytes) {
+  last_traffic_ = context().Loop().Now();
+  for (const std::string& text : reader_.Feed(bytes)) {
     // Anything but a sound frame is noise on the line.
     if (const std::optional<UcpFrame> frame = ReadEmiFrame(text)) Handle(*frame);
   }
 }
 
-void EmiTransport::Impl::Handle(const UcpFrame& frame) {
+void EmiTransport::Handle(const UcpFrame& frame) {
   const int trn = frame.transaction_reference;
   if (frame.result) {
     const std::optional<EmiResult> result = ReadResult(frame);
     if (!result) return;
     if (frame.operation == kOperationLogin) {
-      awaited_until[trn] = TimePoint{};
-      if (login_trn == trn) login_answer = result;
+      awaited_until_[trn] = TimePoint{};
+      if (login_trn_ == trn) login_answer_ = result;
     } else if (frame.operation == kOperationAlert) {
-      awaited_until[trn] = TimePoint{};
-    } else if (frame.operation == SubmitOperation(settings) && window()) {
+      awaited_until_[trn] = TimePoint{};
+    } else if (frame.operation == SubmitOperation(settings()) && window()) {
       window()->Answered(trn, WindowAnswer(*result));
     }
     return;
@@ -238,217 +149,131 @@ void EmiTransport::Impl::Handle(const UcpFrame& frame) {
   } else if (frame.operation == kOperationDeliver) {
     Write(ResultFrame(frame));
     if (const std::optional<EmiDelivered> delivered =
-            ReadDelivered(frame, EmiAlphabetOf(settings.EmiAlphabet))) {
-      context.LogReceived(delivered->sender, delivered->text);
+            ReadDelivered(frame, EmiAlphabetOf(settings().EmiAlphabet))) {
+      context().LogReceived(delivered->sender, delivered->text);
     }
   } else {
     Write(ResultFrame(frame, "03"));  // operation not supported
   }
 }
 
-bool EmiTransport::Impl::Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable) {
-  WaitFor(context.Loop(), timeout_ms,
-          [&] { return done() || !broken.empty() || (stoppable && Stopped()); });
-  return done();
-}
-
-void EmiTransport::Impl::Close() {
-  link_timer->Stop();
-  session = false;
-  if (window()) window()->SetOpen(false);
-  tcp.Close();
-}
-
-std::vector<EmiTransport::Impl::Address> EmiTransport::Impl::Addresses() const {
-  std::vector<Address> addresses = {{settings.EmiHost, settings.EmiPort}};
-  if (!settings.EmiAltHost.empty()) {
-    addresses.push_back({settings.EmiAltHost,
-                         settings.EmiAltPort.empty() ? settings.EmiPort : settings.EmiAltPort});
+std::vector<EmiTransport::Address> EmiTransport::Addresses() const {
+  const ProgramSettings& s = settings();
+  std::vector<Address> addresses = {{s.EmiHost, s.EmiPort}};
+  if (!s.EmiAltHost.empty()) {
+    addresses.push_back({s.EmiAltHost, s.EmiAltPort.empty() ? s.EmiPort : s.EmiAltPort});
   }
   return addresses;
 }
 
-bool EmiTransport::Impl::Connect(const Address& address, std::string& reason) {
-  const std::string where = address.host + ":" + address.port;
+bool EmiTransport::ConnectTo(const Address& address, std::string& reason) {
   const std::optional<int> port = ParseProxyPort(address.port);
   if (!port) {
     reason = "The SMS centre's port is not a number from 1 to 65535: " + address.port;
     return false;
   }
-  context.SetStatusLine("Connecting to " + where + "...");
-  Close();
-  reader = EmiFrameReader();
-  broken.clear();
-  connected = false;
-  tcp.Connect(address.host, *port, false);
-  if (Wait(
-          kConnectMs, [this] { return connected; }, true))
-    return true;
-  reason = broken.empty() ? "The SMS centre cannot be reached at " + where +
-                                ": no connection within 30 seconds"
-                          : "The SMS centre cannot be reached: " + broken;
-  return false;
+  return Connect(address.host, *port, false, address.host + ":" + address.port, reason);
 }
 
-bool EmiTransport::Impl::Start() {
-  state.attempted = true;
-  if (session && tcp.IsOpen() && broken.empty()) return true;
-  auto fail = [this](const std::string& text) {
-    Close();
-    context.SetReceiptLine(text);
-    state.init_failed = true;
-    return false;
-  };
-  login_refused = false;
-  if (settings.EmiHost.empty()) return fail(kNoHost);
+std::string EmiTransport::Open() {
+  if (settings().EmiHost.empty()) return kNoHost;
   const std::vector<Address> addresses = Addresses();
   std::string reason;
   for (size_t tried = 0; tried < addresses.size(); ++tried) {
-    const size_t index = (address_index + tried) % addresses.size();
+    const size_t index = (address_index_ + tried) % addresses.size();
     const Address& address = addresses[index];
-    if (Connect(address, reason)) {
-      address_index = index;
-      const std::string refusal = Login(address.host + ":" + address.port);
-      return refusal.empty() || fail(refusal);
+    if (ConnectTo(address, reason)) {
+      address_index_ = index;
+      return Login(address.host + ":" + address.port);
     }
-    if (state.cancelled) return fail(kReceiptCancelled);
+    if (state().cancelled) return kReceiptCancelled;
   }
-  return fail(reason);
+  return reason;
 }
 
-std::string EmiTransport::Impl::Login(const std::string& address) {
-  context.SetStatusLine("Logging in to " + address + "...");
-  next_transaction = 0;
-  awaited_until.fill(TimePoint{});
-  login_answer.reset();
-  login_trn = NextTransaction(false);
-  Write(LoginFrame(*login_trn, settings.EmiUser,
-                   SecretStore(settings.ProgramFolder).ReadSecret(kEmiSecret)));
+std::string EmiTransport::Login(const std::string& address) {
+  context().SetStatusLine("Logging in to " + address + "...");
+  next_transaction_ = 0;
+  awaited_until_.fill(TimePoint{});
+  login_answer_.reset();
+  login_trn_ = NextTransaction(false);
+  Write(LoginFrame(*login_trn_, settings().EmiUser,
+                   SecretStore(settings().ProgramFolder).ReadSecret(kEmiSecret)));
   const bool answered = Wait(
-      kLoginMs, [this] { return login_answer.has_value(); }, true);
-  login_trn.reset();
+      kLoginMs, [this] { return login_answer_.has_value(); }, true);
+  login_trn_.reset();
   if (!answered) {
     if (Stopped()) return kReceiptCancelled;
-    if (!broken.empty()) return "No login at the SMS centre: " + broken;
+    if (!Broken().empty()) return "No login at the SMS centre: " + Broken();
     return "The SMS centre did not answer the login within 30 seconds";
   }
-  if (!login_answer->positive) {
-    login_refused = true;
-    return "Login refused: " + EmiErrorText(login_answer->error_code);
-  }
-  session = true;
-  keepalive_seconds = ParseNumberIn(settings.EmiKeepalive, 0, 3600).value_or(kDefaultKeepalive);
-  link_timer->Start();
-  context.SetStatusLine("Logged in to " + address);
-  if (window()) window()->SetOpen(true);
+  if (!login_answer_->positive) return LoginRefusal(EmiErrorText(login_answer_->error_code));
+  keepalive_seconds_ = ParseNumberIn(settings().EmiKeepalive, 0, 3600).value_or(kDefaultKeepalive);
+  LoggedIn(address);
   return {};
 }
 
-std::unique_ptr<SubmitWindow> EmiTransport::Impl::MakeWindow() {
+int EmiTransport::WindowSize() const {
+  return ParseNumberIn(settings().EmiWindow, 1, kMaxWindow).value_or(kDefaultWindow);
+}
+
+WindowTiming EmiTransport::Timing() const {
   WindowTiming timing;
   timing.answer_ms = kAnswerMs;
   timing.longest_backoff_ms = kLongestBackoffMs;
   timing.retries = kTransientRetries;
-  const int size = ParseNumberIn(settings.EmiWindow, 1, kMaxWindow).value_or(kDefaultWindow);
-  auto window =
-      std::make_unique<SubmitWindow>(context, size, timing, [this](const std::string& part) {
-        const int trn = NextTransaction(true);
-        Write(RenumberUcpFrame(part, trn));
-        return trn;
-      });
-  window->SetOpen(session && tcp.IsOpen() && broken.empty());
-  return window;
+  return timing;
 }
 
-std::optional<WindowedSending::Prepared> EmiTransport::Impl::Prepare() {
-  FileReferenceCounter references(files, settings.ProgramFolder);
-  const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
-  state.message = context.MessageText();
-  std::string refusal = SettingsRefusal(settings, message, context.MessageText());
+int EmiTransport::SubmitPart(const std::string& part) {
+  const int trn = NextTransaction(true);
+  Write(RenumberUcpFrame(part, trn));
+  return trn;
+}
+
+std::string EmiTransport::Fill(const SmsMessage& message, WindowedSending::Prepared& prepared) {
+  const ProgramSettings& s = settings();
+  const SendState& sent = state();
+  std::string refusal = SettingsRefusal(s, message, context().MessageText());
   EmiSubmit submit;
-  submit.operation = SubmitOperation(settings);
-  submit.alphabet = EmiAlphabetOf(settings.EmiAlphabet);
-  if (DialUp(settings)) {
+  submit.operation = SubmitOperation(s);
+  submit.alphabet = EmiAlphabetOf(s.EmiAlphabet);
+  if (DialUp(s)) {
     // The dial-up form has no OTOA: the digits of Avs, as the modem sends them.
-    submit.sender = state.sender_number;
-  } else if (const std::optional<SmsAddress> source = SenderAddress(settings.Avs, "", refusal)) {
+    submit.sender = sent.sender_number;
+  } else if (const std::optional<SmsAddress> source = SenderAddress(s.Avs, "", refusal)) {
     submit.sender = source->value;
     submit.alphanumeric_sender = source->ton == 5;
   }
-  submit.recipient = (state.recipient_international ? "00" : "") + state.recipient_number;
-  if (refusal.empty() && state.recipient_number.empty()) refusal = "Not sent: no number";
+  submit.recipient = (sent.recipient_international ? "00" : "") + sent.recipient_number;
+  if (refusal.empty() && sent.recipient_number.empty()) refusal = "Not sent: no number";
   // A message for later waits at the centre; its notification would come at
   // that time at the earliest, so none is asked for.
-  if (state.deferred) {
-    const std::optional<TimePoint> at = DeliveryTimePoint(state.delivery_time);
-    if (at && *at > context.Loop().Now()) submit.delivery_time = state.delivery_time;
-  }
-  if (settings.Validity > 0) {
+  if (DeliveryLater()) submit.delivery_time = sent.delivery_time;
+  if (s.Validity > 0) {
     submit.validity =
-        EmiTime(Clock::to_time_t(context.Loop().Now() + std::chrono::minutes(settings.Validity)));
+        EmiTime(Clock::to_time_t(context().Loop().Now() + std::chrono::minutes(s.Validity)));
   }
-  submit.notification = !settings.EjKvittoOn && submit.delivery_time.empty();
-  WindowedSending::Prepared prepared;
+  submit.notification = !s.EjKvittoOn && submit.delivery_time.empty();
   prepared.wants_receipts = submit.notification;
   for (const SmsPart& part : message.parts) {
     if (!refusal.empty()) break;
     prepared.parts.push_back(SubmitFrame(0, submit, part, message.encoding).value_or(""));
   }
-  if (!refusal.empty()) {
-    state.attempted = true;
-    FinishSend(context, refusal);
-    return std::nullopt;
-  }
-  return prepared;
+  return refusal;
 }
 
-EmiTransport::EmiTransport(SendContext& context, TcpConnection& connection, FileSystem& files)
-    : impl_(std::make_unique<Impl>(context, connection, files)) {}
+std::string EmiTransport::UnansweredText() const { return kReceiptAnswerLost; }
 
-EmiTransport::~EmiTransport() = default;
+bool EmiTransport::ResendUnanswered() const { return settings().EmiResendUnanswered == "1"; }
 
-void EmiTransport::Configure(const std::function<void(int error_number)>& report_error) {
-  if (!ParseProxyPort(impl_->settings.EmiPort) && report_error) {
-    report_error(kErrorInvalidPropertyValue);
-  }
-}
-
-std::string EmiTransport::RefusalOf(std::string_view text) const {
-  NoReferences references;
-  return SettingsRefusal(impl_->settings,
-                         PrepareMessage(text, impl_->settings.MaxParts, references), text);
-}
-
-void EmiTransport::SendSingle() { impl_->sending.SendSingle(); }
-
-void EmiTransport::SendDouble() {
-  SendSingle();
-  if (!impl_->state.ended) impl_->context.EndSend();
-}
-
-bool EmiTransport::OpenRun() { return impl_->sending.OpenRun(); }
-
-bool EmiTransport::SendMember(int /*following*/) { return impl_->sending.SendMember(); }
-
-void EmiTransport::CloseRun(bool interrupted) { impl_->sending.CloseRun(interrupted); }
-
-bool EmiTransport::ConnectionLost() const {
-  return impl_->session && (!impl_->tcp.IsOpen() || !impl_->broken.empty());
-}
-
-bool EmiTransport::LineHeld() const { return impl_->tcp.IsOpen(); }
-
-// UCP has no logout: the session ends with its connection.
-void EmiTransport::HangUp() {
-  Impl& m = *impl_;
-  const auto since = m.context.Loop().Now() - m.last_written;
-  if (m.tcp.IsOpen() && since < std::chrono::milliseconds(kLingerMs)) {
-    WaitFor(m.context.Loop(),
+void EmiTransport::Logout() {
+  const auto since = context().Loop().Now() - last_written_;
+  if (tcp().IsOpen() && since < std::chrono::milliseconds(kLingerMs)) {
+    WaitFor(context().Loop(),
             static_cast<int>(kLingerMs -
                              std::chrono::duration_cast<std::chrono::milliseconds>(since).count()));
   }
-  m.Close();
-  m.sending.Reset();
 }
 
 }  // namespace tolvane

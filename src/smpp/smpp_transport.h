@@ -1,14 +1,17 @@
 #ifndef TOLVANE_SMPP_SMPP_TRANSPORT_H_
 #define TOLVANE_SMPP_SMPP_TRANSPORT_H_
 
-#include <functional>
-#include <memory>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/send_context.h"
-#include "core/transport.h"
+#include "core/windowed_tcp_transport.h"
 #include "platform/file_system.h"
 #include "platform/tcp_connection.h"
+#include "smpp/smpp_pdu.h"
+#include "smpp/smpp_pdu_reader.h"
 
 namespace tolvane {
 
@@ -18,38 +21,61 @@ namespace tolvane {
 // receipts are wanted. The members of a run are logged as each one's
 // outcome comes in; a broken session is bound again and the run goes on.
 // Long texts go as linked parts, any character as UCS-2.
-class SmppTransport : public Transport {
+class SmppTransport : public WindowedTcpTransport {
  public:
   SmppTransport(SendContext& context, TcpConnection& connection, FileSystem& files);
-  ~SmppTransport() override;
 
-  // A port that is no number is reported; the send then says so too.
-  void Configure(const std::function<void(int error_number)>& report_error) override;
-  bool SplitsLongMessages() const override { return true; }
-  // Too many parts, or a character the chosen default alphabet cannot carry.
-  std::string RefusalOf(std::string_view text) const override;
-  void PrepareForSend() override {}
-  void SendSingle() override;
-  // A long text needs no double message here: it goes as one linked message.
-  void SendDouble() override;
-  bool OpenRun() override;
-  // Back once the member's parts are on their way.
-  bool SendMember(int following) override;
-  // Waits for the run's last answers and receipts.
-  void CloseRun(bool interrupted) override;
-  // Every wait watches the cancel flag itself.
-  void Cancel() override {}
-  void StopExchange() override {}
-  bool ConnectionLost() const override;
-  bool LineHeld() const override;
-  void StopTimers() override {}
-  // Unbinds (waiting a little for the answer) and closes the connection.
-  void HangUp() override;
   std::string ClosingStatus() const override { return "Logging out of the SMPP provider..."; }
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  enum class Outcome { kAnswered, kNoAnswer, kBroken, kStopped };
+  struct Reply {
+    Outcome outcome = Outcome::kNoAnswer;
+    SmppPdu pdu;
+  };
+
+  std::optional<int> ConfiguredPort() const override;
+  // Too many parts, or a character the chosen default alphabet cannot carry.
+  std::string RefusalFor(const SmsMessage& message, std::string_view text) const override;
+  // The connection made and bound.
+  std::string Open() override;
+  void ResetReader() override;
+  void OnData(const std::string& bytes) override;
+  // Sends an enquire_link after `EnquireLink` seconds of silence from the
+  // provider. Its answer is due within 30 seconds: a connection whose far
+  // end went away without closing it would otherwise hold the send until
+  // its receipt time ran out.
+  void CheckLink() override;
+  // Unbinds, waiting a little for the answer.
+  void Logout() override;
+  int WindowSize() const override;
+  WindowTiming Timing() const override;
+  int SubmitPart(const std::string& part) override;
+  std::string Fill(const SmsMessage& message, WindowedSending::Prepared& prepared) override;
+  void Close() override;
+  // What is not SMPP may have been anything, an acceptance too.
+  std::string UnansweredText() const override;
+  bool ResendUnanswered() const override;
+  std::string FarEnd() const override { return "the SMPP provider"; }
+
+  void Handle(const SmppPdu& pdu);
+  void OnDeliverSm(const SmppPdu& pdu);
+  void Write(const SmppPdu& pdu);
+  uint32_t NextSequence();
+  Reply Request(uint32_t command, const std::string& body, bool stoppable);
+
+  SmppPduReader reader_;
+  // It ended on bytes that are not SMPP.
+  bool unreadable_ = false;
+  int link_seconds_ = 30;
+  TimePoint last_heard_;
+  // Our enquire_link whose answer is awaited, and until when.
+  uint32_t link_sequence_ = 0;
+  TimePoint link_deadline_;
+  uint32_t next_sequence_ = 1;
+  // The sequence number of the bind or unbind whose answer is awaited.
+  uint32_t awaited_ = 0;
+  std::optional<SmppPdu> answer_;
 };
 
 }  // namespace tolvane
