@@ -15,28 +15,41 @@ constexpr size_t kMaxSenderName = 11;  // characters
 
 size_t SemiOctetsOfSeptets(size_t septets) { return (septets * 7 + 3) / 4; }
 
+// A number's digits without the characters `ignored`, and whether it was
+// international ("+" or the international prefix, both taken off); nullopt
+// when what is left is not 1 to 20 digits.
+struct NumberDigits {
+  bool international = false;
+  std::string digits;
+};
+std::optional<NumberDigits> ReadNumber(std::string_view number,
+                                       std::string_view international_prefix,
+                                       std::string_view ignored) {
+  NumberDigits read;
+  for (char c : number) {
+    if (ignored.find(c) == std::string_view::npos) read.digits += c;
+  }
+  if (read.digits.starts_with('+')) {
+    read.digits.erase(0, 1);
+    read.international = true;
+  } else if (!international_prefix.empty() && read.digits.starts_with(international_prefix)) {
+    read.digits.erase(0, international_prefix.size());
+    read.international = true;
+  }
+  if (read.digits.empty() || read.digits.size() > kMaxSemiOctets ||
+      read.digits.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  return read;
+}
+
 }  // namespace
 
 std::optional<SmsAddress> RecipientAddress(std::string_view number,
                                            std::string_view international_prefix) {
-  std::string digits;
-  for (char c : number) {
-    if (c != ' ' && c != '-') digits += c;
-  }
-  SmsAddress address{0, 1, ""};
-  if (digits.starts_with('+')) {
-    digits.erase(0, 1);
-    address.ton = 1;
-  } else if (!international_prefix.empty() && digits.starts_with(international_prefix)) {
-    digits.erase(0, international_prefix.size());
-    address.ton = 1;
-  }
-  if (digits.empty() || digits.size() > kMaxSemiOctets ||
-      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  address.value = digits;
-  return address;
+  const std::optional<NumberDigits> read = ReadNumber(number, international_prefix, " -");
+  if (!read) return std::nullopt;
+  return SmsAddress{static_cast<uint8_t>(read->international ? 1 : 0), 1, read->digits};
 }
 
 std::optional<SmsAddress> SenderAddress(std::string_view avs, std::string_view international_prefix,
@@ -60,25 +73,12 @@ std::optional<SmsAddress> SenderAddress(std::string_view avs, std::string_view i
 
 std::optional<std::string> EncodeNumberAddress(std::string_view number,
                                                std::string_view international_prefix) {
-  std::string digits;
-  for (char c : number) {
-    if (c != ' ') digits += c;
-  }
-  bool international = false;
-  if (!digits.empty() && digits.front() == '+') {
-    digits.erase(0, 1);
-    international = true;
-  } else if (!international_prefix.empty() && digits.starts_with(international_prefix)) {
-    digits.erase(0, international_prefix.size());
-    international = true;
-  }
-  if (digits.empty() || digits.size() > kMaxSemiOctets ||
-      digits.find_first_not_of("0123456789") != std::string::npos) {
-    return std::nullopt;
-  }
+  const std::optional<NumberDigits> read = ReadNumber(number, international_prefix, " ");
+  if (!read) return std::nullopt;
+  const std::string& digits = read->digits;
   std::string field;
   field += static_cast<char>(digits.size());
-  field += static_cast<char>(international ? kInternationalNumber : kUnknownNumber);
+  field += static_cast<char>(read->international ? kInternationalNumber : kUnknownNumber);
   for (size_t at = 0; at < digits.size(); at += 2) {
     const int low = digits[at] - '0';
     const int high = at + 1 < digits.size() ? digits[at + 1] - '0' : 0x0F;
