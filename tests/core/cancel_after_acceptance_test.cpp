@@ -9,12 +9,14 @@
 #include <functional>
 
 #include "bulk/command_line_sending.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
+#include "emi/emi_settings.h"
+#include "gsm/gsm_settings.h"
 #include "sim/sim_emi_centre.h"
 #include "sim/sim_gsm_modem.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/sim_tcp_connection.h"
+#include "smpp/smpp_settings.h"
 #include "support/scenarios.h"
 
 namespace tolvane::testing {
@@ -26,11 +28,11 @@ class CancelAfterAcceptanceTest : public WindowScenario {
  protected:
   CancelAfterAcceptanceTest() {
     settings.Avs = "+46 70-765 43 21";
-    settings.SmppHost = "smpp.example.net";
-    settings.SmppSystemId = "tolvane";
-    settings.EmiHost = "smsc.example.net";
-    settings.EmiUser = "tolvane";
-    settings.GsmDevice = "/dev/ttyUSB2";
+    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
+    settings.transports.Get<EmiSettings>().Host = "smsc.example.net";
+    settings.transports.Get<EmiSettings>().User = "tolvane";
+    settings.transports.Get<GsmSettings>().Device = "/dev/ttyUSB2";
     SecretStore secrets(settings.ProgramFolder);
     EXPECT_TRUE(secrets.WriteSecret(kSmppSecret, "secret"));
     EXPECT_TRUE(secrets.WriteSecret(kEmiSecret, "secret"));

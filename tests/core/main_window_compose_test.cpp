@@ -8,7 +8,6 @@
 
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/settings_loader.h"
 #include "sim/sim_dialler.h"
@@ -16,6 +15,7 @@
 #include "sim/sim_mail_client.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/sim_tcp_connection.h"
+#include "smpp/smpp_settings.h"
 #include "support/scenarios.h"
 #include "text/utf8.h"
 
@@ -215,8 +215,8 @@ class SplittingComposeTest : public WindowScenario {
  protected:
   SplittingComposeTest() {
     settings.AccessTyp = "SMPP";
-    settings.SmppHost = "smpp.example.net";
-    settings.SmppSystemId = "tolvane";
+    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
     settings.MailServer = "pop.example.com";
     settings.RasYN = "1";  // the mail server is reached without dialling
     ComputeDerivedFields(settings);

@@ -254,9 +254,11 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
   for (const auto& [arguments, command] : cases) {
     EXPECT_EQ(ReadProgramCommand(arguments), command) << ::testing::PrintToString(arguments);
   }
-  EXPECT_THAT(ProgramUsage(), ::testing::AllOf(::testing::HasSubstr("usage: tolvane [ORDER]"),
-                                               ::testing::HasSubstr("--store-secret NAME"),
-                                               ::testing::HasSubstr("N//0701234567//Hello")));
+  EXPECT_THAT(ProgramUsage(ProgramTransports()),
+              ::testing::AllOf(::testing::HasSubstr("usage: tolvane [ORDER]"),
+                               ::testing::HasSubstr("--store-secret NAME"),
+                               ::testing::HasSubstr("NAME is one of: gateway, gsm-pin, smpp, emi"),
+                               ::testing::HasSubstr("N//0701234567//Hello")));
 }
 
 }  // namespace

@@ -6,11 +6,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/secret_names.h"
 #include "core/secret_store.h"
+#include "emi/emi_settings.h"
 #include "sim/sim_emi_centre.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/sim_tcp_connection.h"
+#include "smpp/smpp_settings.h"
 #include "support/scenarios.h"
 
 namespace tolvane::testing {
@@ -26,10 +27,10 @@ class WindowedScenario : public WindowScenario, public ::testing::WithParamInter
   WindowedScenario() {
     const bool smpp = GetParam() == Far::kSmpp;
     settings.AccessTyp = smpp ? "SMPP" : "EMI";
-    settings.SmppHost = "smpp.example.net";
-    settings.SmppSystemId = "tolvane";
-    settings.EmiHost = "smsc.example.net";
-    settings.EmiUser = "tolvane";
+    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
+    settings.transports.Get<EmiSettings>().Host = "smsc.example.net";
+    settings.transports.Get<EmiSettings>().User = "tolvane";
     settings.Avs = "Tolvane";
     settings.Validity = 0;
     SecretStore secrets(settings.ProgramFolder);
@@ -43,7 +44,8 @@ class WindowedScenario : public WindowScenario, public ::testing::WithParamInter
 
   bool Smpp() const { return GetParam() == Far::kSmpp; }
   void SetWindow(int size) {
-    (Smpp() ? settings.SmppWindow : settings.EmiWindow) = std::to_string(size);
+    (Smpp() ? settings.transports.Get<SmppSettings>().Window
+            : settings.transports.Get<EmiSettings>().Window) = std::to_string(size);
   }
   void SetAnswerDelay(int ms) {
     provider_.Options().submit_delay_ms = ms;

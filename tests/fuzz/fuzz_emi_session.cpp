@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "core/main_window.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "emi/emi_frame_reader.h"
+#include "emi/emi_settings.h"
 #include "fuzz_check.h"
 #include "send_ended.h"
 #include "sim/sim_emi_centre.h"
@@ -168,12 +168,12 @@ int FuzzOne(const uint8_t* data, size_t size) {
   sim::SimTcpConnection connection(loop, scripted);
   ProgramSettings settings = peripherals.settings;
   settings.AccessTyp = "EMI";
-  settings.EmiHost = "smsc.example.net";
-  settings.EmiUser = "tolvane";
-  settings.EmiWindow = options & 1 ? "1" : "10";
-  settings.EmiResendUnanswered = options & 2 ? "1" : "0";
-  settings.EmiAltHost = options & 16 ? "backup.example.net" : "";
-  settings.EmiAlphabet = options & 32 ? "IRA" : "GSM";
+  settings.transports.Get<EmiSettings>().Host = "smsc.example.net";
+  settings.transports.Get<EmiSettings>().User = "tolvane";
+  settings.transports.Get<EmiSettings>().Window = options & 1 ? "1" : "10";
+  settings.transports.Get<EmiSettings>().ResendUnanswered = options & 2 ? "1" : "0";
+  settings.transports.Get<EmiSettings>().AltHost = options & 16 ? "backup.example.net" : "";
+  settings.transports.Get<EmiSettings>().Alphabet = options & 32 ? "IRA" : "GSM";
   settings.Logg = "1";
   settings.LoggOn = true;
   SecretStore(settings.ProgramFolder).WriteSecret(kEmiSecret, "secret");

@@ -14,9 +14,9 @@
 #include <string>
 
 #include "core/main_window.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "fuzz_check.h"
+#include "gsm/gsm_settings.h"
 #include "send_ended.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_gsm_modem.h"
@@ -85,12 +85,12 @@ int FuzzOne(const uint8_t* data, size_t size) {
   sim::SimSerialPort port(loop, scripted);
   ProgramSettings settings = peripherals.settings;
   settings.AccessTyp = "GSM";
-  settings.GsmDevice = "/dev/ttyUSB2";
+  settings.transports.Get<GsmSettings>().Device = "/dev/ttyUSB2";
   settings.Logg = "1";
   settings.LoggOn = true;
   settings.EjKvittoOn = options & 1;
   settings.EjKvitto = settings.EjKvittoOn ? "1" : "0";
-  if (options & 2) settings.GsmSmsc = "+46700000000";
+  if (options & 2) settings.transports.Get<GsmSettings>().Smsc = "+46700000000";
   SecretStore(settings.ProgramFolder).WriteSecret(kGsmPinSecret, "1234");
   peripherals.gsm_port = &port;
   MainWindow window(settings, peripherals.Services(loop), peripherals.host);

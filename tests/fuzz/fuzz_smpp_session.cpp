@@ -15,7 +15,6 @@
 #include <string>
 
 #include "core/main_window.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "fuzz_check.h"
 #include "send_ended.h"
@@ -24,6 +23,7 @@
 #include "sim/sim_tcp_connection.h"
 #include "smpp/smpp_pdu.h"
 #include "smpp/smpp_pdu_reader.h"
+#include "smpp/smpp_settings.h"
 #include "support/window_peripherals.h"
 
 namespace tolvane {
@@ -125,10 +125,10 @@ int FuzzOne(const uint8_t* data, size_t size) {
   sim::SimTcpConnection connection(loop, scripted);
   ProgramSettings settings = peripherals.settings;
   settings.AccessTyp = "SMPP";
-  settings.SmppHost = "smpp.example.net";
-  settings.SmppSystemId = "tolvane";
-  settings.SmppWindow = options & 1 ? "1" : "10";
-  settings.SmppResendUnanswered = options & 2 ? "1" : "0";
+  settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+  settings.transports.Get<SmppSettings>().SystemId = "tolvane";
+  settings.transports.Get<SmppSettings>().Window = options & 1 ? "1" : "10";
+  settings.transports.Get<SmppSettings>().ResendUnanswered = options & 2 ? "1" : "0";
   settings.Logg = "1";
   settings.LoggOn = true;
   SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "secret");

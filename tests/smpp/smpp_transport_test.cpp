@@ -10,12 +10,12 @@
 #include <algorithm>
 
 #include "bulk/group_sending.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "platform/local_time.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/sim_tcp_connection.h"
 #include "smpp/smpp_pdu.h"
+#include "smpp/smpp_settings.h"
 #include "smpp/smpp_time.h"
 #include "sms/hex_octets.h"
 #include "support/scenarios.h"
@@ -31,8 +31,8 @@ class SmppScenario : public WindowScenario {
  protected:
   SmppScenario() {
     settings.AccessTyp = "SMPP";
-    settings.SmppHost = "smpp.example.net";
-    settings.SmppSystemId = "tolvane";
+    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
     settings.Avs = "Tolvane";
     EXPECT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "secret"));
     smpp_connection = &connection;
@@ -165,7 +165,7 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
   };
   for (const auto& c : kCases) {
     settings.Avs = c.avs;
-    settings.SmppDefaultAlphabet = c.alphabet;
+    settings.transports.Get<SmppSettings>().DefaultAlphabet = c.alphabet;
     window->OnNumberEdited(c.number);
     const int connections = connection.ConnectCount();
     const size_t submitted = provider.Submissions().size();
@@ -202,7 +202,7 @@ TEST_F(SmppScenario, ARefusedLoginShowsTheProvidersStatusAndSendsNothing) {
 }
 
 TEST_F(SmppScenario, ALatin1ProviderRefusesWhatLatin1CannotCarryBeforeBinding) {
-  settings.SmppDefaultAlphabet = "3";
+  settings.transports.Get<SmppSettings>().DefaultAlphabet = "3";
   Send("Åsa: ΔΣ €");
   EXPECT_EQ(Receipt(),
             "The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character Δ");
@@ -297,7 +297,7 @@ TEST_F(SmppScenario, ASubmitWhoseAnswerNeverCameIsNotSentAgain) {
   EXPECT_TRUE(Unlocked());
 
   // Only the user's setting sends it once more, over a new session.
-  settings.SmppResendUnanswered = "1";
+  settings.transports.Get<SmppSettings>().ResendUnanswered = "1";
   Provider().drop_at_submit = 1;
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message delivered.");
@@ -402,7 +402,7 @@ TEST_F(SmppScenario, AGroupOfFortyGoesThroughAWindowOfTenInSeconds) {
 }
 
 TEST_F(SmppScenario, ADropInARunLeavesTheUnansweredUnknownAndTheRestGoAfterANewBind) {
-  settings.SmppWindow = "2";
+  settings.transports.Get<SmppSettings>().Window = "2";
   Provider().drop_at_submit = 1;
   SendToGroupOf(5, "Hej");
 
