@@ -133,20 +133,7 @@ TEST_F(MainWindowComposeTest, TheUsersLastChangeIsWhatComesBack) {
   EXPECT_EQ(window_.FocusRequest(), MainControl::kMessageBox);
 }
 
-TEST_F(MainWindowComposeTest, NumbersAndSenderKeepOnlyTheirDigits) {
-  settings.Avs = "+46 70-123 45";
-  window_.OnTemporaryNumberToggled(true);
-  window_.OnNumberEdited("  +46 (70) 123-45 67 ");
-  Type("Hi");
-  window_.StartSend();
-  EXPECT_EQ(window_.State().recipient_number, "46701234567");
-  EXPECT_EQ(window_.State().sender_number, "467012345");
-
-  settings.Avs = "none";
-  window_.StartSend();
-  EXPECT_EQ(window_.State().sender_number, "");
-}
-
+// Numbers and the sender keep only their digits.
 TEST_F(MainWindowComposeTest, TheChosenPersonOrATemporaryNumberIsTheRecipient) {
   book.Add("Anna", "070-111");
   book.Add("Bo", "070-222");
@@ -166,6 +153,16 @@ TEST_F(MainWindowComposeTest, TheChosenPersonOrATemporaryNumberIsTheRecipient) {
   EXPECT_EQ(Text(MainControl::kNumberField), "");
   window_.OnTemporaryNumberToggled(false);
   EXPECT_EQ(Text(MainControl::kNumberField), "070-222");
+
+  settings.Avs = "+46 70-123 45";
+  window_.OnTemporaryNumberToggled(true);
+  window_.OnNumberEdited("  +46 (70) 123-45 67 ");
+  window_.StartSend();
+  EXPECT_EQ(window_.State().recipient_number, "46701234567");
+  EXPECT_EQ(window_.State().sender_number, "467012345");
+  settings.Avs = "none";
+  window_.StartSend();
+  EXPECT_EQ(window_.State().sender_number, "");
 }
 
 TEST_F(MainWindowComposeTest, ClosingThePhoneBookRefillsTheListButKeepsATypedNumber) {
@@ -249,18 +246,13 @@ std::string Repeat(const std::string& text, int times) {
   return repeated;
 }
 
-TEST_F(SplittingComposeTest, TheCounterCountsAsAPhoneAndDoubleIsNotNeeded) {
-  TypeMessage(*window, Repeat("Ж", 87));
-  EXPECT_EQ(Status().text, "47 left · 2 SMS · Unicode");
-  EXPECT_FALSE(Status().warning);
+// The counter counts as a phone does, and "&Double" is not needed.
+TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimit) {
   const ControlState& double_box = window->Control(MainControl::kDouble);
   EXPECT_FALSE(double_box.enabled);
   EXPECT_FALSE(double_box.checked);
   EXPECT_EQ(double_box.tool_tip, "Not needed: this transport sends a long message in linked parts");
   EXPECT_EQ(window->Control(MainControl::kMessageBox).max_length, 0);
-}
-
-TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimit) {
   UseTemporaryNumber();
   const std::string a600(600, 'a');
   const struct {
@@ -270,6 +262,7 @@ TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimi
     std::string counter;
     size_t parts;  // sent, or 0 when Send refuses
   } kCases[] = {
+      {6, "", Repeat("Ж", 87), "47 left · 2 SMS · Unicode", 2},
       {6, "", std::string(918, 'a'), "0 left · 6 SMS", 6},
       {6, std::string(918, 'a'), std::string(919, 'a'), "7 SMS, over the limit of 6", 0},
       // An emoji typed at the start of 600 letters makes all of it UCS-2.

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "core/display_environment.h"
@@ -29,14 +30,15 @@ class ProgramTest : public ::testing::Test, protected testing::WindowPeripherals
  protected:
   std::string Ini() const { return book.dir().ReadFile("tolvmsg.ini"); }
   void WriteIni(const std::string& content) { book.dir().WriteFile("tolvmsg.ini", content); }
-  // Starts `run` on `order` and waits until it closes its window.
-  void RunOrder(Program& run, const std::string& order) {
+  // Starts `run` on `order`, runs `started`, and waits until it closes its window.
+  void RunOrder(Program& run, const std::string& order, std::function<void()> started = {}) {
     bool closed = false;
     EXPECT_CALL(host, CloseMainWindow()).WillOnce([&] {
       closed = true;
       run.Shutdown({0, 0, 0});
     });
     ASSERT_TRUE(run.Startup(book.Folder(), order));
+    if (started) started();
     WaitUntil(loop_, [&] { return closed; });
     ::testing::Mock::VerifyAndClearExpectations(&host);
   }
@@ -160,20 +162,13 @@ TEST_F(ProgramTest, GoodPortSettingsReachThePortWithoutABox) {
 TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceAlone) {
   WriteIni("[WinPosition]\nStatus= 2\n");
   book.dir().WriteFile("netsend.kvt", "leftover");
-  ASSERT_TRUE(program_.Startup(book.Folder(), "N//0701234567"));
-  MainWindow& window = program_.Window();
-  EXPECT_FALSE(window.PlacementToRestore().has_value());
-  EXPECT_FALSE(window.Control(MainControl::kMessageBox).enabled);
-
-  bool closed = false;
-  EXPECT_CALL(host, CloseMainWindow()).WillOnce([&] {
-    closed = true;
-    program_.Shutdown({0, 0, 0});
+  RunOrder(program_, "N//0701234567", [this] {
+    EXPECT_FALSE(program_.Window().PlacementToRestore().has_value());
+    EXPECT_FALSE(program_.Window().Control(MainControl::kMessageBox).enabled);
   });
-  WaitUntil(loop_, [&] { return closed; });
   // Three seconds to start, three more before closing.
   EXPECT_EQ(loop_.Elapsed(), milliseconds(6000));
-  EXPECT_TRUE(window.Control(MainControl::kSend).enabled);
+  EXPECT_TRUE(program_.Window().Control(MainControl::kSend).enabled);
   EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("netsend.kvt")));
   EXPECT_EQ(program_.ExitStatus(), kExitBadOrder);
   EXPECT_EQ(Ini(), "[WinPosition]\nStatus= 2\n");
