@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
@@ -13,6 +14,8 @@
 #include "core/settings_loader.h"
 #include "sim/sim_dialler.h"
 #include "sim/sim_event_loop.h"
+#include "sim/sim_gateway.h"
+#include "sim/sim_http_client.h"
 #include "sim/sim_mail_client.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/sim_tcp_connection.h"
@@ -24,6 +27,7 @@ namespace {
 
 using ::testing::_;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::Return;
 
 // The compose rules stop a send before any transport is reached, so the
@@ -207,7 +211,8 @@ TEST_F(MainWindowComposeTest, EditMenuFollowsSelectionAndClipboardAndHelpMaybeMi
 // With a transport that splits, against the simulated SMPP provider: the box
 // takes whatever is typed or pasted and counts as a phone does, and every
 // path that sends the box refuses more than `[Message] MaxParts` parts before
-// anything is connected, and sends exactly that many.
+// anything is connected, and sends exactly that many. The same paths over the
+// simulated gateway.
 class SplittingComposeTest : public WindowScenario {
  protected:
   SplittingComposeTest() {
@@ -219,8 +224,8 @@ class SplittingComposeTest : public WindowScenario {
     ComputeDerivedFields(settings);
     EXPECT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "secret"));
     smpp_connection = &connection;
-    window = std::make_unique<MainWindow>(settings,
-                                          Services(loop, serial, http, mail_client, dial_up), host);
+    window = std::make_unique<MainWindow>(
+        settings, Services(loop, serial, http_client, mail_client, dial_up), host);
     history.Follow(*window, loop);
     window->ConfigureTransports();
   }
@@ -232,9 +237,66 @@ class SplittingComposeTest : public WindowScenario {
   }
   const ControlState& Status() const { return window->Control(MainControl::kStatusLine); }
   size_t Submitted() const { return provider.Submissions().size(); }
+  struct Path {
+    const char* name;
+    size_t recipients;
+    size_t added;  // characters the path puts around the text it is given
+    std::function<void(const std::string&)> send;
+  };
+  // Every path that sends the box's text, each from the temporary number
+  // 0701 and with a group Vänner of one member.
+  std::vector<Path> Paths() {
+    settings.AutoFil = "/out";
+    settings.AutoTyp = "1";
+    settings.AutoTabort = "1";
+    files.MakeFolder("/out");
+    window->SetPhoneBookStore(&book.store());
+    window->SetPhoneBookCursor(&book.cursor());
+    book.AddToGroup("Vänner", "Anna", "0702");
+    auto order = [this](const std::string& order) {
+      window->SetCommandLineMode(true);
+      CommandLineSending(*window).ArgSandning(order);
+      window->SetCommandLineMode(false);
+    };
+    return {
+        {"Send", 1, 0,
+         [this](const std::string& text) {
+           TypeMessage(*window, text);
+           window->StartSend();
+         }},
+        {"Send to Group", 1, 0,
+         [this](const std::string& text) {
+           window->OnGroupSendingToggled();
+           TypeMessage(*window, text);
+           window->Groups().SendToGroup();
+           window->OnGroupSendingToggled();
+         }},
+        {"order to a number", 1, 0,
+         [order](const std::string& text) { order("N//0703//" + text); }},
+        {"order to a list", 2, 0,
+         [order](const std::string& text) { order("N//0703,0704//" + text); }},
+        {"order to a group", 1, 0,
+         [order](const std::string& text) { order("G//Vänner//" + text); }},
+        {"autosend file", 1, 0,
+         [this](const std::string& text) {
+           files.Write("/out/a.txt", text);
+           window->OnAutosendingClicked(true);
+           WaitUntil(loop, [this] { return !window->Control(MainControl::kAutosending).checked; });
+         }},
+        // The summary is "1 mail waiting. ", the mail and a blank.
+        {"mail forward", 1, 17,
+         [this](const std::string& text) {
+           mailbox.messages = {text};
+           window->Mail().CheckNow();
+           loop.RunFor(std::chrono::minutes(2));
+         }},
+    };
+  }
 
   sim::SimSmppProvider provider{Schedule(loop)};
   sim::SimTcpConnection connection{loop, provider};
+  sim::SimGateway gateway;
+  sim::SimHttpClient http_client{loop, gateway};
   sim::SimMailbox mailbox;
   sim::SimMailClient mail_client{loop, mailbox};
   sim::SimDialler dial_up{loop};
@@ -300,66 +362,47 @@ TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimi
 TEST_F(SplittingComposeTest, EveryPathThatSendsTheBoxRefusesPastThePartLimit) {
   constexpr char kTooLong[] = "Message too long: 2 parts, at most 1";
   settings.MaxParts = 1;
-  settings.AutoFil = "/out";
-  settings.AutoTyp = "1";
-  settings.AutoTabort = "1";
-  files.MakeFolder("/out");
-  window->SetPhoneBookStore(&book.store());
-  window->SetPhoneBookCursor(&book.cursor());
-  book.AddToGroup("Vänner", "Anna", "0702");
-  auto order = [this](const std::string& order) {
-    window->SetCommandLineMode(true);
-    CommandLineSending(*window).ArgSandning(order);
-    window->SetCommandLineMode(false);
-  };
-  const struct {
-    const char* path;
-    size_t recipients;
-    std::function<void(const std::string&)> send;
-  } kPaths[] = {
-      {"Send", 1,
-       [this](const std::string& text) {
-         TypeMessage(*window, text);
-         window->StartSend();
-       }},
-      {"Send to Group", 1,
-       [this](const std::string& text) {
-         window->OnGroupSendingToggled();
-         TypeMessage(*window, text);
-         window->Groups().SendToGroup();
-         window->OnGroupSendingToggled();
-       }},
-      {"order to a number", 1, [&order](const std::string& text) { order("N//0703//" + text); }},
-      {"order to a list", 2, [&order](const std::string& text) { order("N//0703,0704//" + text); }},
-      {"order to a group", 1, [&order](const std::string& text) { order("G//Vänner//" + text); }},
-      {"autosend file", 1,
-       [this](const std::string& text) {
-         files.Write("/out/a.txt", text);
-         window->OnAutosendingClicked(true);
-         WaitUntil(loop, [this] { return !window->Control(MainControl::kAutosending).checked; });
-       }},
-      // The summary is "1 mail waiting. ", the mail and a blank.
-      {"mail forward", 1,
-       [this](const std::string& text) {
-         mailbox.messages = {text.substr(17)};
-         window->Mail().CheckNow();
-         loop.RunFor(std::chrono::minutes(2));
-       }},
-  };
-  for (const auto& path : kPaths) {
-    SCOPED_TRACE(path.path);
+  for (const Path& path : Paths()) {
+    SCOPED_TRACE(path.name);
     UseTemporaryNumber();  // an order to a number unchecks it
     size_t submitted = Submitted();
-    path.send(std::string(160, 'a'));
+    path.send(std::string(160 - path.added, 'a'));
     EXPECT_EQ(Submitted() - submitted, path.recipients);
 
     submitted = Submitted();
     const int connections = provider.Connections();
     const int refusals = receipts.Count(kTooLong);
-    path.send(std::string(161, 'a'));
+    path.send(std::string(161 - path.added, 'a'));
     EXPECT_EQ(receipts.Count(kTooLong), refusals + 1);
     EXPECT_EQ(Submitted(), submitted);
     EXPECT_EQ(provider.Connections(), connections);
+  }
+}
+
+// The gateway gets text in Windows-1252, as it always did, and a character
+// that has no place there is refused before anything is sent; a forwarded
+// mail's summary goes with "?" in its place.
+TEST_F(SplittingComposeTest, EveryPathSendsTheGatewayWindows1252AndRefusesWhatItCannotCarry) {
+  constexpr char kUncarriable[] = "The message holds a character this connection cannot carry: 😀";
+  settings.AccessTyp = "TCP";
+  window->ConfigureTransports();
+  for (const Path& path : Paths()) {
+    SCOPED_TRACE(path.name);
+    UseTemporaryNumber();
+    const size_t sent = gateway.Requests().size();
+    path.send("Grüße €");
+    ASSERT_EQ(gateway.Requests().size() - sent, path.recipients);
+    EXPECT_THAT(gateway.Requests().back().Field("message"), HasSubstr("Gr\xFC\xDF"
+                                                                      "e \x80"));
+
+    const int refusals = receipts.Count(kUncarriable);
+    path.send("Hej 😀");
+    if (path.added > 0) {
+      EXPECT_EQ(gateway.Requests().back().Field("message"), "1 mail waiting. Hej ? ");
+      continue;
+    }
+    EXPECT_EQ(receipts.Count(kUncarriable), refusals + 1);
+    EXPECT_EQ(gateway.Requests().size(), sent + path.recipients);
   }
 }
 
