@@ -1,6 +1,7 @@
 // The main window's compose rules: the count and the limit of the message
-// box, what it takes of an edit, "&Double", the recipient, and the part limit
-// of a transport that splits on every path that sends the box.
+// box, what it takes of an edit, "&Double", the recipient, and on every path
+// that sends the box the part limit of a transport that splits and the
+// gateway's character set.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

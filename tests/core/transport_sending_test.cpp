@@ -133,27 +133,13 @@ class WindowedScenario : public TransportScenario, public ::testing::WithParamIn
   void SetWindow(int size) {
     (Smpp() ? settings.SmppWindow : settings.EmiWindow) = std::to_string(size);
   }
-  void SetAnswerDelay(int ms) {
-    provider_.Options().submit_delay_ms = ms;
-    centre_.Options().submit_delay_ms = ms;
-  }
   void SetReceiptDelay(int ms) {
     provider_.Options().receipt_delay_ms = ms;
     centre_.Options().notification_delay_ms = ms;
   }
-  // The second submit from now is refused for now (throttled, or EMI's
-  // 50 "low network status").
-  void RefuseSecondForNow() {
-    provider_.Options().submit_statuses = {0, 0x58};
-    centre_.Options().submit_errors = {"", "50"};
-  }
   void RefuseConnections(int count) {
     provider_.Options().refused_connections = count;
     centre_.Options().refused_connections = count;
-  }
-  void DropAtSubmit(int number) {
-    provider_.Options().drop_at_submit = number;
-    centre_.Options().drop_at_submit = number;
   }
   std::string FarEnd() const { return Smpp() ? "The SMPP provider" : "The SMS centre"; }
   std::string Address() const { return Smpp() ? "smpp.example.net:2775" : "smsc.example.net:5000"; }
@@ -189,7 +175,10 @@ TEST_P(WindowedScenario, AReceiptIsMatchedWhetherItComesBeforeOrAfterTheLastAnsw
   // meanwhile.
   SetWindow(10);
   SetReceiptDelay(500);
-  RefuseSecondForNow();
+  // The second submit from now is refused for now (throttled, or EMI's 50
+  // "low network status").
+  provider_.Options().submit_statuses = {0, 0x58};
+  centre_.Options().submit_errors = {"", "50"};
   EXPECT_EQ(Timed(two_parts), 53 + 302 + 1000 + 302 + 500);
   EXPECT_EQ(Receipt(), "Message delivered.");
   if (Smpp()) {
@@ -204,7 +193,8 @@ TEST_P(WindowedScenario, AReceiptIsMatchedWhetherItComesBeforeOrAfterTheLastAnsw
 
 // 30 s over SMPP, 60 s over UCP/EMI.
 TEST_P(WindowedScenario, AnUnansweredPartIsGivenUpItsTimeAfterItsSubmit) {
-  SetAnswerDelay(120000);
+  provider_.Options().submit_delay_ms = 120000;
+  centre_.Options().submit_delay_ms = 120000;
   const int seconds = Smpp() ? 30 : 60;
   EXPECT_EQ(Timed("Hej"), 53 + seconds * 1000);
   EXPECT_EQ(Receipt(), "Unknown: no answer came within " + std::to_string(seconds) + " seconds");
@@ -236,7 +226,8 @@ TEST_P(WindowedScenario, ARefusedConnectionIsNamedWithItsAddress) {
   // Refused while connecting again: the member waiting to go says so,
   // after pauses of 1, 2, 4 ... 60 s, and the run ends there.
   SetWindow(1);
-  DropAtSubmit(0);
+  provider_.Options().drop_at_submit = 0;
+  centre_.Options().drop_at_submit = 0;
   At(200, [&] { RefuseConnections(8); });
   const long long start = loop.Elapsed().count();
   SendToGroupOf(3, "Hej");

@@ -178,7 +178,6 @@ TEST_F(MainWindowWidgetTest, ATypedLineBreakCountsTwoAndGoesToTheSmsCentreAsSpac
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "c\nd");
 }
 
-// A full box takes no more, and Undo takes back a paste it took in part.
 TEST_F(MainWindowWidgetTest, AFullBoxTakesNoMoreAndUndoTakesBackAPartlyTakenPaste) {
   QTest::keyClicks(Box(), QString(159, 'a'));
   QTest::keyClick(Box(), Qt::Key_Return);
