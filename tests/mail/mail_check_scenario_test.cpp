@@ -268,7 +268,7 @@ TEST_F(MailCheckScenarioTest, WatchdogGivesASilentServerAnExtensionAndADialNone)
   ExpectIdleAndFree();
 }
 
-TEST_F(MailCheckScenarioTest, DialsOrUsesTheConnectionUpChecksAndHangsUp) {
+TEST_F(MailCheckScenarioTest, DialsOrUsesTheConnectionUpChecksAndHangsUpAsWhenSwitchedOff) {
   UseDialUp();
   mailbox_.messages = {"one"};
   window_.Mail().CheckNow();
@@ -291,6 +291,16 @@ TEST_F(MailCheckScenarioTest, DialsOrUsesTheConnectionUpChecksAndHangsUp) {
   EXPECT_EQ(dial_up_.Dials().size(), 1u);
   EXPECT_EQ(mail_client_.Connects(), 2);
   EXPECT_EQ(dial_up_.HangUps(), 2);
+
+  // Switching checking off hangs up and frees the window.
+  dial_up_.SetConnected(true);
+  window_.Mail().OnMailcheckingToggled(true);
+  EXPECT_FALSE(Control(MainControl::kAutosending).enabled);
+  window_.Mail().OnMailcheckingToggled(false);
+  EXPECT_EQ(dial_up_.HangUps(), 3);
+  EXPECT_TRUE(Control(MainControl::kAutosending).enabled);
+  loop_.RunFor(minutes(1));
+  EXPECT_EQ(mail_client_.Connects(), 2);
 }
 
 TEST_F(MailCheckScenarioTest, ALineThatGoesEndsTheCheckAndForwardsNothing) {
@@ -348,18 +358,6 @@ TEST_F(MailCheckScenarioTest, BusyLineWaitsFiveSecondsCountsDownAndDialsAgain) {
   EXPECT_EQ(history_.status.Count("Dialing again in 11 seconds"), 1);
   EXPECT_FALSE(window_.Mail().BusyRedial());
   ExpectIdleAndFree();
-}
-
-TEST_F(MailCheckScenarioTest, SwitchingOffHangsUpAndFreesTheWindow) {
-  UseDialUp();
-  dial_up_.SetConnected(true);
-  window_.Mail().OnMailcheckingToggled(true);
-  EXPECT_FALSE(Control(MainControl::kAutosending).enabled);
-  window_.Mail().OnMailcheckingToggled(false);
-  EXPECT_EQ(dial_up_.HangUps(), 1);
-  EXPECT_TRUE(Control(MainControl::kAutosending).enabled);
-  loop_.RunFor(minutes(1));
-  EXPECT_EQ(mail_client_.Connects(), 0);
 }
 
 class MailScheduleTest : public MailCheckScenarioTest {
