@@ -73,10 +73,14 @@ TEST_F(ProgramTest, InstalledProgramWorksInTheUserFolderAndOpensTheInstalledManu
   EXPECT_FALSE(std::filesystem::exists(book.dir().path() / "tolvmsg.ini"));
 }
 
-TEST_F(ProgramTest, StartsOnDefaultsWithTheRecipientListAndTheQuickMessages) {
+TEST_F(ProgramTest, StartsWithThePortSetTheRecipientListAndTheQuickMessages) {
   book.Add("Anna", "070-111");
   book.Add("Bo", "070-222");
   book.dir().WriteFile("Meddelnd.Dat", testing::QuickMessageRecords({"Home at six", "Call me"}));
+  // Good port settings reach the port without a box.
+  WriteIni("[Modem]\nPort= 3\nBaud=9600\nParametrar=e,7,1.5\n");
+  EXPECT_CALL(serial, SetCommPort(3));
+  EXPECT_CALL(serial, SetSettings("9600,e,7,1.5"));
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));
   EXPECT_TRUE(dialogs.boxes().empty());
   MainWindow& window = program_.Window();
@@ -149,14 +153,6 @@ TEST_F(ProgramTest, StartupErrorsShowABoxEachAndStartupGoesOn) {
   EXPECT_EQ(program_.Window().QuickMessages().Count(), 0);
   // Start-up went on to its last step.
   EXPECT_THAT(program_.Window().List(MainList::kRecipients).items, ElementsAre("Anna"));
-}
-
-TEST_F(ProgramTest, GoodPortSettingsReachThePortWithoutABox) {
-  WriteIni("[Modem]\nPort= 3\nBaud=9600\nParametrar=e,7,1.5\n");
-  EXPECT_CALL(serial, SetCommPort(3));
-  EXPECT_CALL(serial, SetSettings("9600,e,7,1.5"));
-  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
-  EXPECT_THAT(dialogs.Texts(), ::testing::IsEmpty());
 }
 
 TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceAlone) {
