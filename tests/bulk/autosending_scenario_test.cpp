@@ -72,7 +72,7 @@ TEST_F(AutosendingScenarioTest, MomentaryPassSendsEachFileWholeInNameOrderToTheC
   EXPECT_TRUE(files.Exists("/out/.a.txt"));
   EXPECT_TRUE(files.Exists("/out/sub/c.txt"));
 
-  // UTF-8, marked or not, and Windows-1252 are all read right. (A character
+  // UTF-8 marked as such and Windows-1252 are both read right. (A character
   // the connection cannot carry is refused like a bad order: the table of
   // every sending path shows it.)
   files.Write("/out/d.txt",
