@@ -338,6 +338,9 @@ TEST_F(AutosendingScenarioTest, RefusedFilesStayAreToldOnceAndNeverEndAutosendin
   files.Write("/out/a.txt", "");
   files.Write("/out/b.txt", "Hello without fields");
   files.Write("/out/c.txt", "N//0702//Fine");
+  std::string forty_one = "0700";
+  for (int i = 1; i <= 40; ++i) forty_one += "," + std::to_string(701000 + i);
+  files.Write("/out/e.txt", "N//" + forty_one + "//Hej");
   window->OnAutosendingClicked(true);
   WaitUntil(loop, [&] { return gateway.Requests().size() == 1; });
   Wait(milliseconds(30000));  // several more checks of the folder
@@ -348,9 +351,14 @@ TEST_F(AutosendingScenarioTest, RefusedFilesStayAreToldOnceAndNeverEndAutosendin
               ElementsAre("\"/out/a.txt\",\"The file is empty.\",\"\"",
                           "\"/out/b.txt\",\"Incorrect order: use marker//number//message\","
                           "\"Hello without fields\"",
-                          StartsWith("\"Temporary number 0702\"")));
+                          StartsWith("\"Temporary number 0702\""),
+                          "\"/out/e.txt\",\"More than 40 numbers in the order, nothing sent!\","
+                          "\"N//" +
+                              forty_one + "//Hej\""));
+  EXPECT_EQ(receipts.Count("e.txt not sent: More than 40 numbers in the order, nothing sent!"), 1);
   EXPECT_TRUE(files.Exists("/out/a.txt"));
   EXPECT_FALSE(files.Exists("/out/c.txt"));
+  EXPECT_TRUE(files.Exists("/out/e.txt"));
 
   // A file dropped later is sent, and so is a refused one once it is changed.
   files.Write("/out/d.txt", "N//0704//Later");
