@@ -1,8 +1,9 @@
 // Runs the real program, copied into a program folder of its own, with a
-// command-line order, an autosend folder or a secret to store, against the
-// simulators started as separate processes. With TOLVANE_MEMCHECK=1 (a build
-// without sanitizers) every run goes through Valgrind's memcheck, and an
-// invalid access or a leaked block fails it.
+// command-line order, an autosend folder, a secret to store or its window
+// offscreen used by a driver plugin, against the simulators (and Dovecot)
+// started as separate processes. With TOLVANE_MEMCHECK=1 (a build without
+// sanitizers) every run goes through Valgrind's memcheck, and an invalid
+// access or a leaked block fails it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 #include <string>
 
 #include "core/gateway_password_file.h"
+#include "core/settings_values.h"
+#include "support/qt/dovecot_server.h"
 #include "support/qt/program_run.h"
 #include "support/qt/simulator_process.h"
 #include "support/qt/test_authority.h"
@@ -107,11 +110,14 @@ class EndToEndTest : public ::testing::Test {
     RemoveDisplay();
     ASSERT_EQ(Run({"--store-secret", name}, secret + "\n"), 0) << stderr_;
   }
-  // A phone book whose group `group` holds `members`, name and number.
+  // A phone book whose group `group` (the people list when empty) holds
+  // `members`, name and number.
   void UseGroup(const std::string& group,
                 const std::vector<std::pair<std::string, std::string>>& members) {
     testing::TestPhoneBook book;
-    for (const auto& [name, number] : members) book.AddToGroup(group, name, number);
+    for (const auto& [name, number] : members) {
+      group.empty() ? book.Add(name, number) : book.AddToGroup(group, name, number);
+    }
     fs::copy_file(book.dir().path() / "teledata.mdb", folder_.path() / "teledata.mdb",
                   fs::copy_options::overwrite_existing);
   }
@@ -122,15 +128,18 @@ class EndToEndTest : public ::testing::Test {
     return RunWith(arguments, QProcessEnvironment(), standard_input);
   }
   // Runs the program without an order, its window offscreen, and has the
-  // window driver use the phone book, entering `name` (UTF-8).
-  int RunPhoneBook(const std::string& name) {
-    const QString plugin_argument =
-        "phonebook=" + QUrl::toPercentEncoding(QString::fromStdString(name));
+  // window driver act on `argument`: the text of a button to click, or
+  // "phonebook=" and a name to enter in the phone book.
+  int RunDriver(const QString& argument) {
     QProcessEnvironment driver;
     driver.insert("QT_QPA_PLATFORM", "offscreen");
     driver.insert("QT_PLUGIN_PATH", QString::fromStdString((kBin / "test-plugins").string()));
-    driver.insert("QT_QPA_GENERIC_PLUGINS", "tolvanedriver:" + plugin_argument);
+    driver.insert("QT_QPA_GENERIC_PLUGINS", "tolvanedriver:" + argument);
     return RunWith(QStringList{}, driver);
+  }
+  // Has the driver enter `name` (UTF-8) in the phone book.
+  int RunPhoneBook(const std::string& name) {
+    return RunDriver("phonebook=" + QUrl::toPercentEncoding(QString::fromStdString(name)));
   }
   int RunWith(const QStringList& arguments, const QProcessEnvironment& more,
               const std::string& standard_input = {}) {
@@ -140,7 +149,7 @@ class EndToEndTest : public ::testing::Test {
     environment.insert("XDG_DATA_HOME", QString::fromStdString(UserData().string()));
     const testing::ProgramRun run =
         testing::RunProgram(folder_.path() / "tolvane", arguments, environment, elsewhere_.path(),
-                            90000, standard_input);
+                            150000, standard_input);
     stderr_ = run.standard_error;
     return run.status;
   }
@@ -458,6 +467,33 @@ TEST_F(EndToEndTest, PeopleAndGroupsWrittenByTheSqliteShellAreFoundInAnyLetterCa
   UseGatewaySim({});
   EXPECT_EQ(Run("G//v\xC3\x84NNER//Hej"), 0) << stderr_;
   EXPECT_THAT(Log(), HasSubstr("\"\xC5sa Berg 0702\""));
+}
+
+// The driver looks at the window ten times a second: the texts that stay for
+// seconds are seen. The mail waiting on Dovecot goes out as one summary to
+// the person chosen in the recipient list.
+TEST_F(EndToEndTest, NowInTheWindowTextsTheWaitingMailThroughTheGateway) {
+  testing::DovecotServer dovecot;
+  ASSERT_EQ(dovecot.Failure(), "");
+  dovecot.AddMessage("From: Bo Ek <bo@example.com>\nSubject: Lunch?\n\nAt noon.\n");
+  dovecot.AddMessage("From: =?UTF-8?Q?Bj=C3=B6rn?= <b@example.com>\nSubject: Invoice\n\n.\n");
+  UseGroup("", {{"Anna", "070-123 45 67"}});
+  UseGatewaySim({}, "[RAS]\r\nRasY/N=1\r\n[Mail]\r\nMailServer=pop3://127.0.0.1:" +
+                        std::to_string(dovecot.PlainPort()) +
+                        "\r\nMailUserName=" + testing::DovecotServer::kUser + "\r\nMailPassWord=" +
+                        ShiftPassword(testing::DovecotServer::kPassword).value() + "\r\n");
+  EXPECT_EQ(RunDriver("No&w"), 0) << stderr_;
+  for (const char* status :
+       {"driver: clicking No&w", "status: Receiving mail 2 of 2",
+        "status: Sending to phone soon...", "receipt: Message delivered to recipients phone"}) {
+    EXPECT_THAT(stderr_, HasSubstr(status));
+  }
+  const std::string posted = simulator_.Stop();
+  EXPECT_THAT(posted, HasSubstr("toPhoneNumber=0701234567"));
+  EXPECT_THAT(posted, HasSubstr("message=2 mail waiting. Bo Ek: Lunch? Bj\xC3\xB6rn: Invoice \n"));
+  EXPECT_THAT(Log(),
+              HasSubstr("\"Anna 0701234567\",\"Message delivered to recipients phone\",\"2 mail "
+                        "waiting. Bo Ek: Lunch? Bj\xF6rn: Invoice \""));
 }
 
 }  // namespace
