@@ -47,23 +47,6 @@ class EndToEndTest : public ::testing::Test {
     fs::copy_file(kBin / "tolvane", folder_.path() / "tolvane");
     fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb");
   }
-  void UseModemSim() {
-    std::string device = simulator_.Start(
-        "modem-sim",
-        QStringList{"--dial-delay", "100", "--answer-delay", "100", "--notify-delay", "300"},
-        "/dev/\\S+");
-    folder_.WriteFile("tolvmsg.ini",
-                      "[Modem]\r\nDevice=" + device + "\r\nFelkorrigering=1\r\nLogg=1\r\n");
-  }
-
-  void UseGsmModemSim(const QStringList& options = {}) {
-    std::string device = simulator_.Start(
-        "gsm-modem-sim", QStringList{"--network-delay", "100", "--report-delay", "200"} + options,
-        "/dev/\\S+");
-    folder_.WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=GSM\r\n[GSM]\r\nDevice=" + device +
-                                         "\r\n[Modem]\r\nLogg=1\r\n");
-  }
-
   // The account of smpp-sim is "tolvane" with the password "secret";
   // `more_keys` are further lines of the [SMPP] section. Its address.
   std::string UseSmppSim(const QStringList& options = {}, const std::string& more_keys = "") {
@@ -179,7 +162,11 @@ class EndToEndTest : public ::testing::Test {
 // anything is dialled.
 TEST_F(EndToEndTest, ModemOrdersAreLoggedAGroupGoesOnOneCallAndReceiptsLandBesideTheProgram) {
   UseGroup("Vänner", {{"Anna", "0701111111"}, {"Bertil", "0702222222"}});
-  UseModemSim();
+  const std::string device = simulator_.Start(
+      "modem-sim", {"--dial-delay", "100", "--answer-delay", "100", "--notify-delay", "300"},
+      "/dev/\\S+");
+  folder_.WriteFile("tolvmsg.ini",
+                    "[Modem]\r\nDevice=" + device + "\r\nFelkorrigering=1\r\nLogg=1\r\n");
   EXPECT_EQ(Run("N//+46 70-123 45 67//Hello from the command line//kvitto.txt"), 0) << stderr_;
   EXPECT_EQ(Run("G//v\xC3\x84nner//Hej alla//kvitto.txt"), 0) << stderr_;
   EXPECT_EQ(Run("N//0703//Hej 😀//kvitto.txt"), 1) << stderr_;
@@ -239,7 +226,12 @@ TEST_F(EndToEndTest, GatewayOrdersWithoutADisplayExitOnTheirStatus) {
 // one stored anew goes.
 TEST_F(EndToEndTest, GsmOrdersGoAsPdusAUnicodeTextAsUcs2AndAGroupOverOneOpenPort) {
   UseGroup("Vänner", {{"Anna", "0701111111"}, {"Bertil", "+46702222222"}});
-  UseGsmModemSim({"--sim", "pin", "--pin", "2468"});
+  const std::string device = simulator_.Start(
+      "gsm-modem-sim",
+      {"--network-delay", "100", "--report-delay", "200", "--sim", "pin", "--pin", "2468"},
+      "/dev/\\S+");
+  folder_.WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=GSM\r\n[GSM]\r\nDevice=" + device +
+                                       "\r\n[Modem]\r\nLogg=1\r\n");
   StoreSecret("gsm-pin", "1357");
   EXPECT_EQ(Run("N//0701234567//Hej//kvitto.txt"), 1) << stderr_;
   EXPECT_THAT(folder_.ReadFile("kvitto.txt"),
@@ -326,7 +318,7 @@ TEST_F(EndToEndTest, SmppOverTlsVerifiesTheProvidersCertificate) {
 
 // One login a run; a long text goes as three parts, and no run keeps more
 // than the window's submits outstanding.
-TEST_F(EndToEndTest, EmiOrdersGoAsSingleUnicodeLongAndGroupMessagesWithinTheWindow) {
+TEST_F(EndToEndTest, EmiOrdersGoWithinTheWindowAndRefusedTextOrLoginsSendNothing) {
   std::vector<std::pair<std::string, std::string>> members;
   for (int i = 0; i < 12; ++i) {
     members.emplace_back("Medlem " + std::to_string(i), std::to_string(701000000 + i));
@@ -348,7 +340,7 @@ TEST_F(EndToEndTest, EmiOrdersGoAsSingleUnicodeLongAndGroupMessagesWithinTheWind
     EXPECT_THAT(log, HasSubstr("\"" + name + " " + number + "\",\"Message delivered.\""));
   }
   EXPECT_THAT(log + stderr_, Not(HasSubstr("secret")));
-  const std::string seen = simulator_.Stop();
+  std::string seen = simulator_.Stop();
   EXPECT_EQ(Count(seen, "op 60 tolvane: logged in"), 4u) << seen;
   EXPECT_THAT(seen, HasSubstr("op 51 to 0046701234567: 0046701234567:"));
   // The centre read the GSM 03.38 text as it was typed.
@@ -359,22 +351,20 @@ TEST_F(EndToEndTest, EmiOrdersGoAsSingleUnicodeLongAndGroupMessagesWithinTheWind
   EXPECT_EQ(Count(seen, "op 51 to 0702222222"), 3u);
   EXPECT_THAT(seen, HasSubstr(", 3 outstanding"));
   EXPECT_THAT(seen, Not(HasSubstr(", 4 outstanding")));
-}
 
-// With the IRA alphabet only ASCII goes, and other text is refused before
-// connecting; a refused login is logged with its code and sends nothing.
-TEST_F(EndToEndTest, EmiRefusesOtherTextWithTheIraAlphabetAndARefusedLoginSendsNothing) {
+  // With the IRA alphabet only ASCII goes, and other text is refused before
+  // connecting.
   UseEmiSim({"--ira"}, "Alphabet=IRA\r\n");
-  StoreSecret("emi", "secret");
   EXPECT_EQ(Run("N//0701234567//Möte [kl 18]//kvitto.txt"), 1) << stderr_;
   EXPECT_THAT(folder_.ReadFile("kvitto.txt"),
               HasSubstr("Not sent: [EMI] Alphabet IRA carries only ASCII characters"));
   EXPECT_EQ(Run("N//0701234567//Mote [kl 18]"), 0) << stderr_;
   EXPECT_THAT(Log(), HasSubstr("\"Temporary number 0701234567\",\"Message delivered.\""));
-  std::string seen = simulator_.Stop();
+  seen = simulator_.Stop();
   EXPECT_EQ(Count(seen, "op 51"), 1u) << seen;
   EXPECT_THAT(seen, HasSubstr("text \"Mote [kl 18]\""));
 
+  // A refused login is logged with its code and sends nothing.
   UseEmiSim({"--refuse-login", "07"});
   EXPECT_EQ(Run("N//0701234567//Hej//svar.txt"), 1) << stderr_;
   EXPECT_THAT(Log(), HasSubstr("\"Login refused: 07 authentication failure\""));

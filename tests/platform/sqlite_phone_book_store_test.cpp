@@ -217,40 +217,14 @@ TEST_F(SqlitePhoneBookStoreTest, NamesAreUniqueWithoutRegardToLetterCase) {
 }
 
 // Any SQLite tool may add and rename people in plain SQL, leaving the key to
-// the program: the next Open fills what is missing or stale, and leaves a
-// pair that differs only in letter case as it is, reported.
-TEST_F(SqlitePhoneBookStoreTest, OpeningGivesRecordsOfOtherToolsTheirKeys) {
+// the program, and a phone book of an earlier version kept names unique
+// through an index on the program's own SQL function. The next Open fills
+// what is missing or stale, leaves a pair that differs only in letter case
+// as it is, reported, and from then on other tools can write the file.
+TEST_F(SqlitePhoneBookStoreTest, OpeningGivesRecordsOfOtherToolsAndEarlierVersionsTheirKeys) {
   Append(*store_.OpenCursor("Telelist"), "Anna", "1");
   Append(*store_.OpenCursor("Telelist"), "Bo", "2");
   store_.CreateTable("Vänner");
-  Exec(RawDatabase().get(),
-       "INSERT INTO Telelist (Namn, Telenummer, Operator) VALUES ('\xC3\x85SA', '3', '1'), "
-       "('eva', '4', '1'), ('EVA', '5', '1'), ('ANNA', '6', '1');"
-       "UPDATE Telelist SET Namn = 'Bosse' WHERE Namn = 'Bo';"
-       "INSERT INTO \"V\xC3\xA4nner\" (Namn, Telenummer, Operator) VALUES ('Olle', '7', '1');");
-
-  SqlitePhoneBookStore store;
-  store.Open(path_);
-  EXPECT_THAT(store.NameClashes(), ElementsAre(NameClash{"Telelist", "eva", "EVA"},
-                                               NameClash{"Telelist", "Anna", "ANNA"}));
-  auto cursor = store.OpenCursor("Telelist");
-  ASSERT_TRUE(cursor->SeekName("åsa"));
-  EXPECT_EQ(cursor->Field("Telenummer"), "3");
-  for (const char* taken : {"åSa", "bOSSE"})
-    EXPECT_EQ(Adding(*cursor, taken), kStoreErrorDuplicateKey);
-  Append(*cursor, "BO", "8");
-  EXPECT_EQ(Adding(*store.OpenCursor("vÄNNER"), "OLLE"), kStoreErrorDuplicateKey);
-  // The pairs keep working by their exact names.
-  for (const char* name : {"eva", "EVA", "ANNA"}) {
-    ASSERT_TRUE(cursor->SeekName(name));
-    EXPECT_EQ(cursor->Field("Namn"), name);
-  }
-}
-
-// A phone book of an earlier version kept names unique through an index on
-// the program's own SQL function; it opens, and from then on other tools can
-// write it.
-TEST_F(SqlitePhoneBookStoreTest, AnEarlierPhoneBookIsBroughtUpToDateOnOpening) {
   auto raw = RawDatabase();
   auto upper = [](sqlite3_context* context, int, sqlite3_value** values) {
     sqlite3_result_value(context, values[0]);
@@ -258,6 +232,10 @@ TEST_F(SqlitePhoneBookStoreTest, AnEarlierPhoneBookIsBroughtUpToDateOnOpening) {
   sqlite3_create_function(raw.get(), "tolvane_upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                           nullptr, upper, nullptr, nullptr);
   Exec(raw.get(),
+       "INSERT INTO Telelist (Namn, Telenummer, Operator) VALUES ('\xC3\x85SA', '3', '1'), "
+       "('eva', '4', '1'), ('EVA', '5', '1'), ('ANNA', '6', '1');"
+       "UPDATE Telelist SET Namn = 'Bosse' WHERE Namn = 'Bo';"
+       "INSERT INTO \"V\xC3\xA4nner\" (Namn, Telenummer, Operator) VALUES ('Olle', '7', '1');"
        "CREATE TABLE Friends (Namn TEXT, Telenummer TEXT, Operator TEXT, CONSTRAINT NamnIdx "
        "UNIQUE (Namn)); CREATE UNIQUE INDEX \"Friends:NamnIdx\" ON Friends (tolvane_upper(Namn));"
        "INSERT INTO Friends VALUES ('Bo', '1', '1');"
@@ -267,12 +245,28 @@ TEST_F(SqlitePhoneBookStoreTest, AnEarlierPhoneBookIsBroughtUpToDateOnOpening) {
 
   SqlitePhoneBookStore store;
   store.Open(path_);
-  EXPECT_THAT(store.NameClashes(), ElementsAre(NameClash{"Pairs", "anna", "Anna"}));
+  EXPECT_THAT(store.NameClashes(), ElementsAre(NameClash{"Telelist", "eva", "EVA"},
+                                               NameClash{"Telelist", "Anna", "ANNA"},
+                                               NameClash{"Pairs", "anna", "Anna"}));
   Exec(RawDatabase().get(), "INSERT INTO Friends (Namn, Telenummer) VALUES ('Cecilia', '2')");
   store.Open(path_);
+  auto cursor = store.OpenCursor("Telelist");
+  ASSERT_TRUE(cursor->SeekName("åsa"));
+  EXPECT_EQ(cursor->Field("Telenummer"), "3");
+  for (const char* taken : {"åSa", "bOSSE"}) {
+    EXPECT_EQ(Adding(*cursor, taken), kStoreErrorDuplicateKey);
+  }
+  Append(*cursor, "BO", "8");
+  EXPECT_EQ(Adding(*store.OpenCursor("vÄNNER"), "OLLE"), kStoreErrorDuplicateKey);
   auto friends = store.OpenCursor("Friends");
-  for (const char* taken : {"BO", "CECILIA"})
+  for (const char* taken : {"BO", "CECILIA"}) {
     EXPECT_EQ(Adding(*friends, taken), kStoreErrorDuplicateKey);
+  }
+  // The pairs keep working by their exact names.
+  for (const char* name : {"eva", "EVA", "ANNA"}) {
+    ASSERT_TRUE(cursor->SeekName(name));
+    EXPECT_EQ(cursor->Field("Namn"), name);
+  }
   auto pairs = store.OpenCursor("Pairs");
   EXPECT_THAT(Names(*pairs), ElementsAre("anna", "Anna"));
   EXPECT_TRUE(pairs->SeekName("Anna"));
