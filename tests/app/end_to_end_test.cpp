@@ -224,7 +224,7 @@ TEST_F(EndToEndTest, GatewayOrdersWithoutADisplayExitOnTheirStatus) {
 
 // A wrong PIN is tried once, also by a program started again, and the right
 // one stored anew goes.
-TEST_F(EndToEndTest, GsmOrdersGoAsPdusAUnicodeTextAsUcs2AndAGroupOverOneOpenPort) {
+TEST_F(EndToEndTest, AWrongGsmPinIsTriedOnceThenOrdersGoAsPdusAGroupOverOneOpenPort) {
   UseGroup("Vänner", {{"Anna", "0701111111"}, {"Bertil", "+46702222222"}});
   const std::string device = simulator_.Start(
       "gsm-modem-sim",
