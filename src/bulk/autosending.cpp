@@ -306,12 +306,12 @@ void Autosending::Settle(const std::string& name, const std::string& text, const
     // file would only be refused again.
     refused_[name] = stamp;
   } else {
-    // Only a file that was sent goes, and only as it was read: a file
+    // Only a file a message of which the far end took goes (cancelled
+    // after that, it would be sent twice), and only as it was read: a file
     // rewritten meanwhile holds a message not sent yet.
     const std::string path = Folder() + name;
     bool gone = false;
-    if (window_.Settings().AutoTabort == "1" && accepted && !failed && !Cancelled() &&
-        files_.Stamp(path) == stamp) {
+    if (window_.Settings().AutoTabort == "1" && accepted && files_.Stamp(path) == stamp) {
       gone = files_.Remove(path);
     }
     if (!gone) pass.kept[name] = stamp;

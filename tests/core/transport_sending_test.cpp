@@ -120,6 +120,32 @@ TEST_F(TransportScenario, AnOrderAcceptedBeforeTheCancelReportsItSent) {
   EXPECT_EQ(LogRecord::FromLine(line).result, "Message sent.");
 }
 
+// Autosending too: a file whose message the far end took before the cancel
+// goes, so that the next pass does not send it again; one it did not take
+// stays.
+TEST_F(TransportScenario, AnAutosendFileTakenBeforeTheCancelGoes) {
+  settings.AccessTyp = "EMI";
+  settings.AutoFil = "/out";
+  settings.AutoTyp = "1";
+  settings.AutoTabort = "1";
+  settings.NrFranFil = "1";
+  settings.NrFranFilOn = true;
+  files.MakeFolder("/out");
+  for (const bool accepted : {false, true}) {
+    SCOPED_TRACE(accepted ? "accepted" : "not accepted");
+    centre_.Options().submit_delay_ms = accepted ? 0 : kLong;
+    centre_.Options().notification_delay_ms = kLong;
+    files.Write("/out/a.txt", "N//0701234567//Hej");
+    At(30000, [&] { window->CancelSend(); });
+    window->OnAutosendingClicked(true);
+    loop.RunFor(std::chrono::milliseconds(kLong));
+    window->OnAutosendingClicked(false);
+    EXPECT_EQ(files.Exists("/out/a.txt"), !accepted);
+    EXPECT_THAT(LogLines().back(), StartsWith(std::string("\"Temporary number 0701234567\",\"") +
+                                              (accepted ? "Message sent." : "Sending Cancelled.")));
+  }
+}
+
 enum class Far { kSmpp, kEmi };
 
 class WindowedScenario : public TransportScenario, public ::testing::WithParamInterface<Far> {
