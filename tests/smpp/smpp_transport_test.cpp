@@ -196,25 +196,26 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
 TEST_F(SmppScenario, ARefusalOrABrokenSessionEndsTheSendWithItsText) {
   Provider().password = "other";
   ExpectFailed("Login refused: invalid password (0x0E)", {kBindTransceiver});
-  Provider() = {.bind_refusal = 0x0D};
+  Provider().bind_refusal = 0x0D;
   ExpectFailed("Login refused: bind failed (0x0D)", {kBindTransceiver});
-  Provider() = {.submit_statuses = {0x0B}};
+  Provider() = {};
+  Provider().submit_statuses = {0x0B};
   ExpectFailed("Not sent: invalid destination address (0x0B)",
                {kBindTransceiver, kSubmitSm, kUnbind});
-  Provider() = {.garbage_at_submit = Count(kSubmitSm)};
+  Provider().garbage_at_submit = Count(kSubmitSm);
   ExpectFailed(
       "Unknown: The SMPP provider sent what is not SMPP (The provider sent a PDU of "
       "1213486160 bytes)",
       {kBindTransceiver, kSubmitSm});
   // A submit whose answer never came may have gone: not sent again.
-  Provider() = {.drop_at_submit = Count(kSubmitSm)};
+  Provider().drop_at_submit = Count(kSubmitSm);
   ExpectFailed("Unknown: the connection broke before the answer came",
                {kBindTransceiver, kSubmitSm});
   EXPECT_EQ(provider.Connections(), 5);
 
   // Only the user's setting sends it once more, over a new session.
   settings.SmppResendUnanswered = "1";
-  Provider() = {.drop_at_submit = Count(kSubmitSm)};
+  Provider().drop_at_submit = Count(kSubmitSm);
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message delivered.");
   EXPECT_EQ(provider.Connections(), 7);
