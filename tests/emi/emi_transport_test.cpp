@@ -364,9 +364,16 @@ INSTANTIATE_TEST_SUITE_P(MembersOrParts, EmiRunScenario, ::testing::Bool());
 TEST_F(EmiScenario, TheDialUpOperationCarriesPlainTextOnlyAndRefusesTheRestFirst) {
   settings.EmiOperation = "30";
   settings.Avs = "+46 70-765 43 21";
+  // NRq 1 with a notification asked for, empty without.
+  Send("Hej");
+  EXPECT_EQ(Receipt(), "Message delivered.");
   AskForReceipts(false);
   Send("Hej");
   EXPECT_EQ(Receipt(), "Message sent.");
+  EXPECT_THAT(
+      connection.Written(),
+      HasSubstr(kStx + std::string("01/00057/O/30/0046701234567/46707654321//1//////48656A/FA") +
+                kEtx));
   EXPECT_THAT(
       connection.Written(),
       HasSubstr(kStx + std::string("01/00056/O/30/0046701234567/46707654321////////48656A/C8") +
