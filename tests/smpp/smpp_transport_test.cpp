@@ -139,13 +139,15 @@ TEST_F(SmppScenario, AMessageIsBoundSubmittedDeliveredAndUnbound) {
 }
 
 TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
-  // 11 characters, 14 bytes of UTF-8: Å Ö Ä as GSM septets or Latin-1.
+  // 11 characters, 14 bytes of UTF-8: Å Ö Ä as GSM septets or Latin-1, and
+  // so the text, unpacked: "Hej på".
   const struct {
     const char* avs;
     const char* alphabet;
     const char* number;
     SmsAddress source;
     SmsAddress destination;
+    std::string message;
   } kCases[] = {
       {"Åsa Öberg Ä",
        "0",
@@ -153,24 +155,36 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
        {5, 0,
         "\x0Esa \x5C"
         "berg \x5B"},
-       {1, 1, "46701234567"}},
+       {1, 1, "46701234567"},
+       "Hej p\x0F"},
       {"Åsa Öberg Ä",
        "3",
        "0701234567",
        {5, 0,
         "\xC5sa \xD6"
         "berg \xC4"},
-       {0, 1, "0701234567"}},
-      {"0046707654321", "0", "+46701234567", {1, 1, "46707654321"}, {1, 1, "46701234567"}},
+       {0, 1, "0701234567"},
+       "Hej p\xE5"},
+      {"0046707654321",
+       "0",
+       "+46701234567",
+       {1, 1, "46707654321"},
+       {1, 1, "46701234567"},
+       "Hej p\x0F"},
   };
   for (const auto& c : kCases) {
     settings.Avs = c.avs;
     settings.SmppDefaultAlphabet = c.alphabet;
     window->OnNumberEdited(c.number);
-    Send("Hej");
+    Send("Hej på");
     EXPECT_EQ(Receipt(), "Message delivered.") << c.avs;
-    EXPECT_EQ(provider.Submissions().back().source, c.source) << c.avs;
-    EXPECT_EQ(provider.Submissions().back().destination, c.destination) << c.avs;
+    const SmppSubmission& sent = provider.Submissions().back();
+    EXPECT_EQ(sent.source, c.source) << c.avs;
+    EXPECT_EQ(sent.destination, c.destination) << c.avs;
+    EXPECT_EQ(sent.short_message, c.message) << c.avs;
+    // No header; data_coding 3 is Latin-1 in SMPP 3.4.
+    EXPECT_EQ(sent.esm_class, 0) << c.avs;
+    EXPECT_EQ(sent.data_coding, std::stoi(c.alphabet)) << c.avs;
   }
   EXPECT_EQ(provider.Submissions().size(), 3u);
 
@@ -183,6 +197,8 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
   settings.SmppDefaultAlphabet = "3";
   ExpectFailed("The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character Δ",
                {}, "Åsa: ΔΣ €");
+  ExpectFailed("The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character €",
+               {}, "Åsa: 5 €");
   settings.Avs = "Tolvane €";
   const std::string latin1 =
       "The sender name \"Tolvane €\" must be at most 11 characters of the provider's alphabet "
