@@ -248,9 +248,8 @@ TEST_F(SmppScenario, ALongTextGoesAsThreeLinkedPartsAndWaitsForThreeReceipts) {
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(parts[i].esm_class, 0x40);
     EXPECT_EQ(parts[i].data_coding, 0);
-    EXPECT_EQ(parts[i].short_message.substr(0, 6),
-              std::string("\x05\x00\x03", 3) + reference + '\x03' + static_cast<char>(i + 1));
-    EXPECT_EQ(parts[i].short_message.size(), 6 + lengths[i]);
+    EXPECT_EQ(parts[i].short_message, std::string("\x05\x00\x03", 3) + reference + '\x03' +
+                                          static_cast<char>(i + 1) + std::string(lengths[i], 'a'));
   }
   // Every part's receipt was answered, and one log record for the message.
   EXPECT_EQ(provider.Unanswered(), 0);
@@ -281,10 +280,9 @@ TEST_F(SmppScenario, ThrottlingBacksOffOncePerBurstAndSendsTheSamePartsAgain) {
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message delivered.");
   EXPECT_EQ(receipts.LastAt(Receipt()), 53 + 4 * 302 + (1 + 2 + 4) * 1000 + 2000);
-  ASSERT_EQ(provider.Submissions().size(), 4u);
-  for (const SmppSubmission& submission : provider.Submissions()) {
-    EXPECT_EQ(submission.short_message, "Hej");
-  }
+  EXPECT_THAT(provider.Submissions(),
+              ::testing::Each(::testing::Field(&SmppSubmission::short_message, "Hej")));
+  EXPECT_EQ(provider.Submissions().size(), 4u);
   EXPECT_EQ(provider.Binds().size(), 1u);
 
   // Six parts out at once, all throttled: one pause of 1 s, then five
@@ -329,10 +327,9 @@ TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnb
   At(70000, [&] { window->CancelSend(); });
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message sent. Cancelled while waiting for the receipt.");
-  const std::vector<uint32_t> commands = Commands();
   // Every 30 seconds of quiet an enquire_link.
-  EXPECT_EQ(std::count(commands.begin(), commands.end(), kEnquireLink), 2);
-  EXPECT_EQ(commands.back(), kUnbind);
+  EXPECT_EQ(Count(kEnquireLink), 2);
+  EXPECT_EQ(Commands().back(), kUnbind);
   EXPECT_TRUE(Unlocked());
 
   // A provider gone silent without closing the connection: its
