@@ -316,11 +316,11 @@ TEST_F(GsmScenario, AReportRoutedDuringASubmitIsAcknowledgedRightAfterItsAnswer)
     ASSERT_EQ(modem.Reports().size(), reported + 2);
     ASSERT_EQ(acknowledgements.size(), 2u);
     const sim::GsmReport& report = modem.Reports()[reported];
-    // Part 2's first wait: the prompt (20 ms), its PDU on the line (128 ms)
-    // and the network's 2 s; the AT+CNMA reaches the modem 16 ms after the
-    // answer.
-    EXPECT_GT(report.sent_ms, submits[1]);
-    EXPECT_LT(report.sent_ms, submits[1] + 2148);
+    // A second after part 1's answer, which AT+CMGS of part 2 followed by
+    // 16 ms; part 2's first wait: the prompt (20 ms), its PDU on the line
+    // (128 ms) and the network's 2 s; the AT+CNMA reaches the modem 16 ms
+    // after the answer.
+    EXPECT_EQ(report.sent_ms, submits[1] - 16 + 1000);
     EXPECT_EQ(acknowledgements[0], submits[1] + 2164);
     EXPECT_EQ(report.acknowledged_ms, acknowledgements[0]);
     EXPECT_EQ(modem.Reports().back().acknowledged_ms, acknowledgements[1]);
