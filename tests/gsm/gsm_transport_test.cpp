@@ -24,6 +24,7 @@ namespace tolvane::testing {
 namespace {
 
 using sim::GsmModemOptions;
+using enum GsmModemOptions::SimState;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -117,7 +118,7 @@ TEST_F(GsmScenario, AShortMessageGoesAsOnePduAndItsReportSaysDelivered) {
 }
 
 TEST_F(GsmScenario, EachPinTheUserStoresIsTriedOnceAndAPinTheSimTookIsGivenAgainAfterAReplug) {
-  Modem().sim_state = GsmModemOptions::SimState::kPinWanted;
+  Modem().sim_state = kPinWanted;
   Modem().pin = "7913";
   const std::string no_pin =
       "SIM PIN needed: store it on the settings dialog or with tolvane --store-secret gsm-pin";
@@ -172,7 +173,7 @@ TEST_F(GsmScenario, EachPinTheUserStoresIsTriedOnceAndAPinTheSimTookIsGivenAgain
   for (const std::string& line : LogLines()) EXPECT_THAT(line, Not(HasSubstr("7913")));
 
   // A PIN that got no answer counts as refused while the SIM still wants one.
-  Modem().sim_state = GsmModemOptions::SimState::kPinWanted;
+  Modem().sim_state = kPinWanted;
   StorePin("7913");
   Modem().silent_after = static_cast<int>(modem.Commands().size()) + 4;
   window->StartSend();
@@ -183,9 +184,9 @@ TEST_F(GsmScenario, EachPinTheUserStoresIsTriedOnceAndAPinTheSimTookIsGivenAgain
   EXPECT_EQ(modem.PinTries(), 7);
 
   // A SIM that was ready without a PIN and asks for one after a re-plug.
-  Modem().sim_state = GsmModemOptions::SimState::kReady;
+  Modem().sim_state = kReady;
   window->StartSend();
-  Modem().sim_state = GsmModemOptions::SimState::kPinWanted;
+  Modem().sim_state = kPinWanted;
   window->StartSend();
   EXPECT_EQ(Receipt(),
             again + ": store it on the settings dialog or with tolvane --store-secret gsm-pin");
@@ -205,26 +206,22 @@ TEST_F(GsmScenario, TheSimsReadyInItsFormsPassesAndABusySimIsWaitedOutBeforeTheP
     std::string receipt;
     std::vector<int64_t> asked_at;  // AT+CPIN?, from the first
   };
+  const char* ok = "Message delivered.";
   const Case cases[] = {
-      {"+CPIN: READY", GsmModemOptions::SimState::kReady, 0, "Message delivered.", {0}},
-      {"+CPIN: \"READY\"", GsmModemOptions::SimState::kReady, 0, "Message delivered.", {0}},
-      {"+CPIN:READY", GsmModemOptions::SimState::kReady, 0, "Message delivered.", {0}},
-      {"", GsmModemOptions::SimState::kReady, 0, "Message delivered.", {0}},
+      {"+CPIN: READY", kReady, 0, ok, {0}},
+      {"+CPIN: \"READY\"", kReady, 0, ok, {0}},
+      {"+CPIN:READY", kReady, 0, ok, {0}},
+      {"", kReady, 0, ok, {0}},
       // Plugged in 124 ms before the first question (AT, ATE0, AT+CMEE=1).
-      {"+CPIN: READY",
-       GsmModemOptions::SimState::kReady,
-       2500,
-       "Message delivered.",
-       {0, kPoll, 2 * kPoll, 3 * kPoll}},
+      {"+CPIN: READY", kReady, 2500, ok, {0, kPoll, 2 * kPoll, 3 * kPoll}},
       // The PIN is judged once the SIM says "SIM PIN", 72 ms later it is busy
       // again, and then ready.
       {"+CPIN: READY",
-       GsmModemOptions::SimState::kPinWanted,
+       kPinWanted,
        1500,
-       "Message delivered.",
+       ok,
        {0, kPoll, 2 * kPoll, 2 * kPoll + 72, 3 * kPoll + 72, 4 * kPoll + 72}},
-      {"+CPIN: READY", GsmModemOptions::SimState::kReady, 60000,
-       "The SIM cannot be used: SIM busy (+CME ERROR: 14)", bounded},
+      {"+CPIN: READY", kReady, 60000, "The SIM cannot be used: SIM busy (+CME ERROR: 14)", bounded},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.ready_line) + ", busy " + std::to_string(c.busy_ms));
@@ -244,7 +241,7 @@ TEST_F(GsmScenario, TheSimsReadyInItsFormsPassesAndABusySimIsWaitedOutBeforeTheP
     for (int64_t& at : asked) at -= start;
     EXPECT_EQ(asked, c.asked_at);
     EXPECT_EQ(start - plugged, 124);
-    EXPECT_EQ(modem.PinTries() - tries, c.sim == GsmModemOptions::SimState::kPinWanted ? 1 : 0);
+    EXPECT_EQ(modem.PinTries() - tries, c.sim == kPinWanted ? 1 : 0);
     EXPECT_TRUE(Unlocked());
   }
 }
@@ -336,9 +333,9 @@ TEST_F(GsmScenario, AModemsErrorOrAFaultEndsTheSendWithItsText) {
   ExpectFailed("Unknown: no answer from the network (+CMS ERROR: 332)");
   EXPECT_EQ(Modem().submit_errors.size(), 1u);
   Modem().submit_errors.clear();
-  Modem().sim_state = GsmModemOptions::SimState::kNoSim;
+  Modem().sim_state = kNoSim;
   ExpectFailed("The SIM cannot be used: no SIM card (+CME ERROR: 10)");
-  Modem().sim_state = GsmModemOptions::SimState::kReady;
+  Modem().sim_state = kReady;
   settings.GsmSmsc = "+46\"70";
   ExpectFailed("The SMS centre number is not a phone number: +46\"70");
   settings.GsmSmsc = "+46705008999";
@@ -451,7 +448,7 @@ TEST_F(GsmScenario, AGroupGoesOutOverOnePortAndAnUnknownOutcomeEndsOnlyItsMember
 
 TEST_F(GsmScenario, ASimThatStartsAnewDuringARunGetsItsPinAgainAndTheRunGoesOn) {
   AskForReceipts(false);
-  Modem().sim_state = GsmModemOptions::SimState::kPinWanted;
+  Modem().sim_state = kPinWanted;
   Modem().replug_after_submits = 1;
   StorePin("1234");
   SendToThreeFriends("Hej alla");
