@@ -24,9 +24,7 @@ TEST(SmsTextTest, Utf8IsCountedAndSanitisedByCodePoint) {
       {"€😀", 2, "€😀"},
       // A stray byte, a cut-off sequence, an overlong slash, an encoded
       // surrogate and a lead byte past U+10FFFF.
-      {"a\xFF"
-       "b",
-       3, "a\uFFFDb"},
+      {"a\377b", 3, "a\uFFFDb"},
       {"\xE2\x82", 1, "\uFFFD"},
       {"\xC0\xAF", 2, "\uFFFD\uFFFD"},
       {"\xED\xA0\x80", 3, "\uFFFD\uFFFD\uFFFD"},
