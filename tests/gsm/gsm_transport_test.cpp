@@ -432,11 +432,9 @@ TEST_F(GsmScenario, AGroupGoesOutOverOnePortAndAnUnknownOutcomeEndsOnlyItsMember
 
   EXPECT_EQ(port.OpenCount(), 1);
   EXPECT_THAT(modem.Commands(), Contains("AT+CMMS=2"));
-  std::vector<std::string> recipients;
-  for (const sim::GsmSubmission& submission : modem.Submissions()) {
-    recipients.push_back(submission.recipient);
-  }
-  EXPECT_THAT(recipients, ElementsAre("+46702222222", "0703333333"));
+  EXPECT_THAT(modem.Submissions(),
+              ElementsAre(::testing::Field(&sim::GsmSubmission::recipient, "+46702222222"),
+                          ::testing::Field(&sim::GsmSubmission::recipient, "0703333333")));
   EXPECT_THAT(LogLines(),
               ElementsAre(StartsWith("\"Anna 0701111111\",\"Unknown: no answer from the network "
                                      "(+CMS ERROR: 332)\""),

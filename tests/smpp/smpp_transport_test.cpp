@@ -331,12 +331,12 @@ TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnb
 // One bind, unbound at the end, is the group of forty's.
 TEST_F(SmppScenario, AGroupGoesOutToEachMembersAddress) {
   SendToThreeFriends("Hej alla");
-  std::vector<std::string> recipients;
-  for (const SmppSubmission& submission : provider.Submissions()) {
-    recipients.push_back(std::to_string(submission.destination.ton) + ":" +
-                         submission.destination.value);
-  }
-  EXPECT_THAT(recipients, ElementsAre("0:0701111111", "1:46702222222", "0:0703333333"));
+  const auto to = [](SmsAddress address) {
+    return ::testing::Field(&SmppSubmission::destination, address);
+  };
+  EXPECT_THAT(
+      provider.Submissions(),
+      ElementsAre(to({0, 1, "0701111111"}), to({1, 1, "46702222222"}), to({0, 1, "0703333333"})));
   EXPECT_THAT(LogLines(), ElementsAre(StartsWith("\"Anna 0701111111\",\"Message delivered.\""),
                                       StartsWith("\"Bertil 46702222222\",\"Message delivered.\""),
                                       StartsWith("\"Cecilia 0703333333\",\"Message delivered.\"")));
