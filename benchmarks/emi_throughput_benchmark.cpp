@@ -14,8 +14,8 @@
 
 #include "app/qt_program.h"
 #include "bulk/group_sending.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
+#include "emi/emi_settings.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "support/temp_dir.h"
 

@@ -1,7 +1,8 @@
 # Fails when a folder of src/ includes one it must stay below: the text, SMS
-# and UCP helpers and the portable platform code never reach into core/, no
-# transport reaches into another, and the modes (bulk/, mail/) reach the main
-# window only through their host interfaces. Run as cmake -DSOURCE_DIR=... -P.
+# and UCP helpers and the portable platform code never reach into core/,
+# core/ never names a transport (they come to it through the list in
+# transports/), no transport reaches into another, and the modes (bulk/,
+# mail/) reach the main window only through their host interfaces. Run as cmake -DSOURCE_DIR=... -P.
 cmake_minimum_required(VERSION 3.20)
 set(transports modem gateway gsm smpp emi)
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp)
@@ -10,6 +11,9 @@ foreach(source IN LISTS sources)
   string(REGEX MATCH "^[^/]+" folder ${source})
   if(folder MATCHES "^(sms|text|ucp|platform)$" AND NOT source MATCHES "^platform/qt/")
     set(forbidden core/)
+  elseif(folder STREQUAL "core")
+    set(forbidden ${transports})
+    list(TRANSFORM forbidden APPEND /)
   elseif(folder IN_LIST transports)
     set(forbidden ${transports})
     list(REMOVE_ITEM forbidden ${folder})

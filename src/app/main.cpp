@@ -12,6 +12,7 @@
 #include "core/program_location.h"
 #include "core/program_options.h"
 #include "core/store_secret_command.h"
+#include "transports/transport_list.h"
 
 namespace {
 
@@ -47,16 +48,17 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   switch (ReadProgramCommand(arguments)) {
     case ProgramCommand::kHelp:
-      std::cout << ProgramUsage();
+      std::cout << ProgramUsage(ProgramTransports());
       return kExitAccepted;
     case ProgramCommand::kUnknownOption:
-      std::cerr << "tolvane: unknown option " << arguments.front() << "\n" << ProgramUsage();
+      std::cerr << "tolvane: unknown option " << arguments.front() << "\n"
+                << ProgramUsage(ProgramTransports());
       return kExitBadOrder;
     case ProgramCommand::kStoreSecret: {
       // Storing a secret opens no window, so it needs no display.
       QCoreApplication app(argc, argv);
       return StoreSecret({arguments.begin() + 1, arguments.end()}, std::cin, std::cerr,
-                         ChooseLocation());
+                         ChooseLocation(), ProgramTransports());
     }
     case ProgramCommand::kRun:
       break;

@@ -3,15 +3,16 @@
 #include <QCoreApplication>
 
 #include "platform/local_file_system.h"
+#include "transports/transport_list.h"
 
 namespace tolvane {
 
 QtProgram::QtProgram()
-    : host_(widget_, dialogs_, clipboard_),
-      program_(
-          {loop_, serial_port_, gsm_port_, http_client_, smpp_connection_, emi_connection_,
-           dialogs_, clipboard_, help_viewer_, LocalFileSystem::Instance(), mail_client_, dialler_},
-          store_, host_) {
+    : transports_(ProgramTransports()),
+      host_(widget_, dialogs_, clipboard_),
+      program_({loop_, transports_, ports_, http_client_, dialogs_, clipboard_, help_viewer_,
+                LocalFileSystem::Instance(), mail_client_, dialler_},
+               store_, host_) {
   host_.SetPresenter(&program_.Window());
   host_.SetSettings(&program_.Settings());
   host_.SetDialler(&dialler_);

@@ -12,9 +12,8 @@
 #include "platform/qt/qt_help_viewer.h"
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_pop3_client.h"
-#include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_serial_port_list.h"
-#include "platform/qt/qt_tcp_connection.h"
+#include "platform/qt/qt_transport_ports.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "ui/main_window_widget.h"
 #include "ui/qt_main_window_host.h"
@@ -41,12 +40,10 @@ class QtProgram {
 
  private:
   QtEventLoop loop_;
-  QtSerialPort serial_port_;
-  QtSerialPort gsm_port_;
+  TransportList transports_;
+  QtTransportPorts ports_;
   QtSerialPortList serial_ports_;
   QtHttpClient http_client_;
-  QtTcpConnection smpp_connection_;
-  QtTcpConnection emi_connection_;
   QtDialogs dialogs_;
   QtClipboard clipboard_;
   QtHelpViewer help_viewer_;

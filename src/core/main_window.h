@@ -31,8 +31,6 @@
 #include "platform/mail_client.h"
 #include "platform/phone_book_store.h"
 #include "platform/record_cursor.h"
-#include "platform/serial_port.h"
-#include "platform/tcp_connection.h"
 #include "records/quick_message_store.h"
 
 namespace tolvane {
@@ -43,14 +41,10 @@ class Autosending;
 // Everything the main window needs from outside.
 struct MainWindowServices {
   EventLoop& loop;
-  SerialPort& serial_port;
-  // The GSM modem's port, apart from the dial-up modem's.
-  SerialPort& gsm_port;
+  // The transports offered, and the ports and connections they talk through.
+  const TransportList& transports;
+  TransportPorts& ports;
   HttpClient& http_client;
-  // The SMPP provider's connection.
-  TcpConnection& smpp_connection;
-  // The SMS centre's connection for UCP/EMI.
-  TcpConnection& emi_connection;
   Dialogs& dialogs;
   Clipboard& clipboard;
   HelpViewer& help_viewer;
@@ -182,6 +176,8 @@ class MainWindow : public GroupHost, public AutosendHost, public MailHost {
 
   // The transport `AccessTyp` chooses.
   Transport& ActiveTransport() override;
+  // Every transport offered, as the settings dialog lists them.
+  const TransportList& Transports() const { return services_.transports; }
   // Start-up and the settings dialog: every transport takes the settings over.
   void ConfigureTransports(const std::function<void(int error_number)>& report_error = nullptr);
   RedialCountdown& Redial() override { return redial_; }

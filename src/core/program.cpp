@@ -83,6 +83,7 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   if (!window_->CommandLineMode()) {
     window_->RestorePlacement({settings_.Status, settings_.Xpos, settings_.Ypos});
   }
+  AddSettingsSections(services_.transports, settings_.transports);
   LoadSettings(file, settings_, report);
   window_->ConfigureTransports(report);
   ComputeDerivedFields(settings_);

@@ -2,7 +2,6 @@
 
 #include <regex>
 
-#include "core/secret_names.h"
 #include "core/store_secret_command.h"
 
 namespace tolvane {
@@ -17,7 +16,7 @@ ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments) {
                                                : ProgramCommand::kRun;
 }
 
-std::string ProgramUsage() {
+std::string ProgramUsage(const TransportList& transports) {
   return "usage: tolvane [ORDER]\n"
          "       tolvane --store-secret NAME\n"
          "       tolvane --help\n"
@@ -33,7 +32,7 @@ std::string ProgramUsage() {
          "Options:\n"
          "  --store-secret NAME  store the secret read as one line from standard input\n"
          "                       and exit; NAME is one of: " +
-         SecretNameList() +
+         SecretNameList(transports) +
          "\n"
          "  -h, --help           show this text and exit\n"
          "Without a display the program runs without a window.\n";

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/transport_registry.h"
+
 namespace tolvane {
 
 // What the command line asks of the program. Any argument text is an order,
@@ -16,7 +18,7 @@ enum class ProgramCommand { kRun, kHelp, kStoreSecret, kUnknownOption };
 ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments);
 
 // The usage text of `tolvane`, for --help and a wrong command line.
-std::string ProgramUsage();
+std::string ProgramUsage(const TransportList& transports);
 
 }  // namespace tolvane
 

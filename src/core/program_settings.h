@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/transport_settings_set.h"
 #include "sms/message_settings.h"
 
 namespace tolvane {
@@ -65,40 +66,14 @@ struct ProgramSettings {
   std::string TCPProxyAdress;
   std::string TCPProxyPort = "80";
   std::string TCPGateway = "http://localhost:8080";
-  // [GSM]: a GSM modem or phone with a SIM
-  std::string GsmDevice;           // key "Device": serial device path
-  std::string GsmBaud = "115200";  // key "Baud"
-  std::string GsmSmsc;             // key "Smsc": empty uses the SIM's service centre
-  std::string GsmInit;             // key "Init": an extra AT command after the set-up
-  // [SMPP]: an SMPP 3.4 account at a provider, numbers as text like the
-  // other sections; the password is the "smpp" secret.
-  std::string SmppHost;                    // key "Host"
-  std::string SmppPort = "2775";           // key "Port"
-  std::string SmppTls = "0";               // key "Tls": "1" for TLS from the first byte
-  std::string SmppSystemId;                // key "SystemId"
-  std::string SmppSystemType;              // key "SystemType"
-  std::string SmppWindow = "10";           // key "Window": submits the provider allows unanswered
-  std::string SmppEnquireLink = "30";      // key "EnquireLink": seconds between link checks
-  std::string SmppDefaultAlphabet = "0";   // key "DefaultAlphabet": data coding of GSM text
-  std::string SmppResendUnanswered = "0";  // key "ResendUnanswered"
-  // [EMI]: UCP straight over TCP/IP to an SMS centre; the password is the
-  // "emi" secret.
-  std::string EmiHost;                    // key "Host"
-  std::string EmiPort = "5000";           // key "Port"
-  std::string EmiAltHost;                 // key "AltHost": tried when Host cannot be reached
-  std::string EmiAltPort;                 // key "AltPort": empty takes Port
-  std::string EmiUser;                    // key "User": the login's OAdC
-  std::string EmiWindow = "10";           // key "Window": submits outstanding, 1 to 99
-  std::string EmiKeepalive = "50";        // key "Keepalive": quiet seconds before an op 31
-  std::string EmiOperation = "51";        // key "Operation": 51, or 30 for the dial-up form
-  std::string EmiResendUnanswered = "0";  // key "ResendUnanswered"
-  std::string EmiAlphabet = "GSM";        // key "Alphabet": GSM, or IRA (ASCII) for AMsg
   // [Message], read only: how many linked parts a message may have, and how
   // long (minutes) the network keeps trying to deliver it.
   int MaxParts = kDefaultMaxParts;
   int Validity = kDefaultValidityMinutes;
   // user.dat
   std::string GatewayPassword;
+  // The sections of the transports that have their own.
+  TransportSettingsSet transports;
 
   // Derived fields, recomputed by ComputeDerivedFields().
   bool FelkorrigeringOn = true;

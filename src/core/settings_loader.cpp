@@ -174,29 +174,13 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   reader.Text("Access", "AccessTyp", &S::AccessTyp);
   reader.Text("TCP", "TCPAnvNamn", &S::TCPAnvNamn);
   reader.Text("TCP", "TCPGateway", &S::TCPGateway);
-  reader.Text("GSM", "Device", &S::GsmDevice);
-  reader.Text("GSM", "Baud", &S::GsmBaud);
-  reader.Text("GSM", "Smsc", &S::GsmSmsc);
-  reader.Text("GSM", "Init", &S::GsmInit);
-  reader.Text("SMPP", "Host", &S::SmppHost);
-  reader.Text("SMPP", "Port", &S::SmppPort);
-  reader.Text("SMPP", "Tls", &S::SmppTls);
-  reader.Text("SMPP", "SystemId", &S::SmppSystemId);
-  reader.Text("SMPP", "SystemType", &S::SmppSystemType);
-  reader.Text("SMPP", "Window", &S::SmppWindow);
-  reader.Text("SMPP", "EnquireLink", &S::SmppEnquireLink);
-  reader.Text("SMPP", "DefaultAlphabet", &S::SmppDefaultAlphabet);
-  reader.Text("SMPP", "ResendUnanswered", &S::SmppResendUnanswered);
-  reader.Text("EMI", "Host", &S::EmiHost);
-  reader.Text("EMI", "Port", &S::EmiPort);
-  reader.Text("EMI", "AltHost", &S::EmiAltHost);
-  reader.Text("EMI", "AltPort", &S::EmiAltPort);
-  reader.Text("EMI", "User", &S::EmiUser);
-  reader.Text("EMI", "Window", &S::EmiWindow);
-  reader.Text("EMI", "Keepalive", &S::EmiKeepalive);
-  reader.Text("EMI", "Operation", &S::EmiOperation);
-  reader.Text("EMI", "ResendUnanswered", &S::EmiResendUnanswered);
-  reader.Text("EMI", "Alphabet", &S::EmiAlphabet);
+  for (const auto& section : settings.transports.Sections()) {
+    const std::unique_ptr<TransportSettings> defaults = section->Defaults();
+    for (std::string_view key : section->Keys()) {
+      *section->Value(key) = file.ReadSetting(std::string(section->Section()), std::string(key),
+                                              *defaults->Value(key));
+    }
+  }
   settings.MaxParts = MaxPartsSetting(file.ReadSetting(kMessageSection, kMaxPartsKey, ""));
   settings.Validity = ValiditySetting(file.ReadSetting(kMessageSection, kValidityKey, ""));
   settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
@@ -219,29 +203,12 @@ std::optional<std::string> SaveSettings(const SettingsFile& file, const ProgramS
   write("TCP", "TCPProxyAdress", s.TCPProxyAdress);
   write("TCP", "TCPProxyPort", s.TCPProxyPort);
   write("TCP", "TCPGateway", s.TCPGateway);
-  write("GSM", "Device", s.GsmDevice);
-  write("GSM", "Baud", s.GsmBaud);
-  write("GSM", "Smsc", s.GsmSmsc);
-  write("GSM", "Init", s.GsmInit);
-  write("SMPP", "Host", s.SmppHost);
-  write("SMPP", "Port", s.SmppPort);
-  write("SMPP", "Tls", s.SmppTls);
-  write("SMPP", "SystemId", s.SmppSystemId);
-  write("SMPP", "SystemType", s.SmppSystemType);
-  write("SMPP", "Window", s.SmppWindow);
-  write("SMPP", "EnquireLink", s.SmppEnquireLink);
-  write("SMPP", "DefaultAlphabet", s.SmppDefaultAlphabet);
-  write("SMPP", "ResendUnanswered", s.SmppResendUnanswered);
-  write("EMI", "Host", s.EmiHost);
-  write("EMI", "Port", s.EmiPort);
-  write("EMI", "AltHost", s.EmiAltHost);
-  write("EMI", "AltPort", s.EmiAltPort);
-  write("EMI", "User", s.EmiUser);
-  write("EMI", "Window", s.EmiWindow);
-  write("EMI", "Keepalive", s.EmiKeepalive);
-  write("EMI", "Operation", s.EmiOperation);
-  write("EMI", "ResendUnanswered", s.EmiResendUnanswered);
-  write("EMI", "Alphabet", s.EmiAlphabet);
+  for (const auto& section : s.transports.Sections()) {
+    for (std::string_view key : section->Keys()) {
+      entries.push_back({std::string(section->Section()), std::string(key),
+                         SettingsFile::StoredText(*section->Value(key))});
+    }
+  }
   write("Adress", "Avs", s.Avs);
   write("Modem", "Baud", s.Baud);
   write("Modem", "Port", s.Port);

@@ -6,9 +6,7 @@
 
 #include "core/program.h"
 #include "core/program_options.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
-#include "platform/text_codec.h"
 #include "text/text_helpers.h"
 #include "text/utf8.h"
 
@@ -32,16 +30,17 @@ std::optional<std::string> ReadSecretLine(std::istream& in) {
 }  // namespace
 
 int StoreSecret(const std::vector<std::string>& arguments, std::istream& in, std::ostream& error,
-                const ProgramLocation& location) {
+                const ProgramLocation& location, const TransportList& transports) {
   // A mistyped command may carry the secret itself, so arguments are never
   // repeated back.
   if (arguments.size() != 1) {
-    error << ProgramUsage();
+    error << ProgramUsage(transports);
     return kExitBadOrder;
   }
   const std::string& name = arguments.front();
-  if (!IsSecretName(name)) {
-    error << "Unknown secret name. NAME is one of: " << SecretNameList() << "\n";
+  const SecretRule* rule = FindSecretRule(transports, name);
+  if (rule == nullptr) {
+    error << "Unknown secret name. NAME is one of: " << SecretNameList(transports) << "\n";
     return kExitBadOrder;
   }
   const std::optional<std::string> line = ReadSecretLine(in);
@@ -60,18 +59,9 @@ int StoreSecret(const std::vector<std::string>& arguments, std::istream& in, std
     error << "The secret is not UTF-8 text\n";
     return kExitFailed;
   }
-  // user.dat holds the gateway password in Windows-1252.
-  if (name == kGatewaySecret && FirstOutsideCp1252(secret)) {
-    error << "The secret holds characters outside Windows-1252\n";
-    return kExitFailed;
-  }
   // What the transport could never use is refused here, where it is typed.
-  if (name == kGsmPinSecret && !IsSimPin(secret)) {
-    error << "The SIM PIN must be 4 to 8 digits\n";
-    return kExitFailed;
-  }
-  if (name == kSmppSecret && secret.size() > kMaxSmppPasswordLength) {
-    error << "The SMPP password is longer than its " << kMaxSmppPasswordLength << " characters\n";
+  if (const std::string refusal = rule->RefusalOf(secret); !refusal.empty()) {
+    error << refusal << "\n";
     return kExitFailed;
   }
   if (!location.PrepareFolder() || !SecretStore(location.Folder()).WriteSecret(name, secret)) {

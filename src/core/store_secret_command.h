@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/program_location.h"
+#include "core/transport_registry.h"
 
 namespace tolvane {
 
@@ -23,7 +24,7 @@ inline constexpr size_t kMaxSecretLength = 1024;
 // the exit status (kExitAccepted, kExitFailed, or kExitBadOrder for a wrong
 // command line); what went wrong goes to `error`, never the secret itself.
 int StoreSecret(const std::vector<std::string>& arguments, std::istream& in, std::ostream& error,
-                const ProgramLocation& location);
+                const ProgramLocation& location, const TransportList& transports);
 
 }  // namespace tolvane
 

@@ -1,53 +1,40 @@
 #include "core/transport_registry.h"
 
-#include "emi/emi_transport.h"
-#include "gateway/gateway_transport.h"
-#include "gsm/gsm_transport.h"
-#include "modem/modem_transport.h"
-#include "smpp/smpp_transport.h"
-
 namespace tolvane {
-namespace {
 
-using Factory = std::unique_ptr<Transport> (*)(const TransportServices&);
-
-struct Registration {
-  const char* access_typ;
-  Factory make;
-};
-
-// One line per transport.
-constexpr Registration kTransports[] = {
-    {"Modem",
-     [](const TransportServices& s) -> std::unique_ptr<Transport> {
-       return std::make_unique<ModemTransport>(s.context, s.serial_port, s.redial);
-     }},
-    {"TCP",
-     [](const TransportServices& s) -> std::unique_ptr<Transport> {
-       return std::make_unique<GatewayTransport>(s.context, s.http_client);
-     }},
-    {"GSM",
-     [](const TransportServices& s) -> std::unique_ptr<Transport> {
-       return std::make_unique<GsmTransport>(s.context, s.gsm_port, s.files);
-     }},
-    {"SMPP",
-     [](const TransportServices& s) -> std::unique_ptr<Transport> {
-       return std::make_unique<SmppTransport>(s.context, s.smpp_connection, s.files);
-     }},
-    {"EMI",
-     [](const TransportServices& s) -> std::unique_ptr<Transport> {
-       return std::make_unique<EmiTransport>(s.context, s.emi_connection, s.files);
-     }},
-};
-
-}  // namespace
-
-std::vector<RegisteredTransport> MakeTransports(const TransportServices& services) {
+std::vector<RegisteredTransport> MakeTransports(const TransportList& list,
+                                                const TransportServices& services) {
   std::vector<RegisteredTransport> transports;
-  for (const Registration& registration : kTransports) {
-    transports.push_back({registration.access_typ, registration.make(services)});
+  for (const TransportDefinition& definition : list) {
+    transports.push_back({definition.access_typ, definition.make(services)});
   }
   return transports;
+}
+
+void AddSettingsSections(const TransportList& list, TransportSettingsSet& sections) {
+  for (const TransportDefinition& definition : list) {
+    if (definition.settings) sections.Add(definition.settings());
+  }
+}
+
+const SecretRule* FindSecretRule(const TransportList& list, std::string_view name) {
+  for (const TransportDefinition& definition : list) {
+    for (const SecretRule& rule : definition.secrets) {
+      if (rule.name == name) return &rule;
+    }
+  }
+  return nullptr;
+}
+
+std::string SecretNameList(const TransportList& list) {
+  std::string names;
+  for (const TransportDefinition& definition : list) {
+    for (const SecretRule& rule : definition.secrets) {
+      if (!names.empty()) names += ", ";
+      names += rule.name;
+    }
+  }
+  return names;
 }
 
 }  // namespace tolvane

@@ -3,10 +3,10 @@
 #include <chrono>
 
 #include "core/receipt_texts.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/settings_values.h"
 #include "emi/emi_errors.h"
+#include "emi/emi_settings.h"
 #include "sms/sms_address.h"
 #include "text/utf8.h"
 #include "text/whole_number.h"
@@ -30,7 +30,7 @@ constexpr int kLingerMs = 200;
 constexpr char kNoHost[] = "No SMS centre is set: [EMI] Host in tolvmsg.ini";
 
 bool DialUp(const ProgramSettings& settings) {
-  return settings.EmiOperation == kOperationDialUpSubmit;
+  return settings.transports.Get<EmiSettings>().Operation == kOperationDialUpSubmit;
 }
 
 const char* SubmitOperation(const ProgramSettings& settings) {
@@ -49,7 +49,7 @@ std::string SettingsRefusal(const ProgramSettings& settings, const SmsMessage& m
     return "Not sent: [EMI] Operation 30 carries no linked parts, and this text needs " +
            std::to_string(message.parts.size());
   }
-  if (EmiAlphabetOf(settings.EmiAlphabet) == EmiAlphabet::kIra &&
+  if (EmiAlphabetOf(settings.transports.Get<EmiSettings>().Alphabet) == EmiAlphabet::kIra &&
       message.encoding == SmsEncoding::kGsm7) {
     if (const std::optional<char32_t> c = FirstNonIra(text)) {
       return "Not sent: [EMI] Alphabet IRA carries only ASCII characters, and this text has " +
@@ -72,9 +72,7 @@ PartAnswer WindowAnswer(const EmiResult& result) {
 EmiTransport::EmiTransport(SendContext& context, TcpConnection& connection, FileSystem& files)
     : WindowedTcpTransport(context, connection, files), keepalive_seconds_(kDefaultKeepalive) {}
 
-std::optional<int> EmiTransport::ConfiguredPort() const {
-  return ParseProxyPort(settings().EmiPort);
-}
+std::optional<int> EmiTransport::ConfiguredPort() const { return ParseProxyPort(Account().Port); }
 
 std::string EmiTransport::RefusalFor(const SmsMessage& message, std::string_view text) const {
   return SettingsRefusal(settings(), message, text);
@@ -88,7 +86,7 @@ void EmiTransport::Write(const std::string& frame) {
 void EmiTransport::CheckLink() {
   if (session() && !login_trn_ && tcp().IsOpen() && Broken().empty() && keepalive_seconds_ > 0 &&
       context().Loop().Now() - last_traffic_ >= std::chrono::seconds(keepalive_seconds_)) {
-    Write(AlertFrame(NextTransaction(false), settings().EmiUser));
+    Write(AlertFrame(NextTransaction(false), Account().User));
   }
 }
 
@@ -149,7 +147,7 @@ void EmiTransport::Handle(const UcpFrame& frame) {
   } else if (frame.operation == kOperationDeliver) {
     Write(ResultFrame(frame));
     if (const std::optional<EmiDelivered> delivered =
-            ReadDelivered(frame, EmiAlphabetOf(settings().EmiAlphabet))) {
+            ReadDelivered(frame, EmiAlphabetOf(Account().Alphabet))) {
       context().LogReceived(delivered->sender, delivered->text);
     }
   } else {
@@ -159,9 +157,11 @@ void EmiTransport::Handle(const UcpFrame& frame) {
 
 std::vector<EmiTransport::Address> EmiTransport::Addresses() const {
   const ProgramSettings& s = settings();
-  std::vector<Address> addresses = {{s.EmiHost, s.EmiPort}};
-  if (!s.EmiAltHost.empty()) {
-    addresses.push_back({s.EmiAltHost, s.EmiAltPort.empty() ? s.EmiPort : s.EmiAltPort});
+  const EmiSettings& account = Account();
+  std::vector<Address> addresses = {{account.Host, account.Port}};
+  if (!account.AltHost.empty()) {
+    addresses.push_back(
+        {account.AltHost, account.AltPort.empty() ? account.Port : account.AltPort});
   }
   return addresses;
 }
@@ -176,7 +176,7 @@ bool EmiTransport::ConnectTo(const Address& address, std::string& reason) {
 }
 
 std::string EmiTransport::Open() {
-  if (settings().EmiHost.empty()) return kNoHost;
+  if (Account().Host.empty()) return kNoHost;
   const std::vector<Address> addresses = Addresses();
   std::string reason;
   for (size_t tried = 0; tried < addresses.size(); ++tried) {
@@ -197,7 +197,7 @@ std::string EmiTransport::Login(const std::string& address) {
   awaited_until_.fill(TimePoint{});
   login_answer_.reset();
   login_trn_ = NextTransaction(false);
-  Write(LoginFrame(*login_trn_, settings().EmiUser,
+  Write(LoginFrame(*login_trn_, Account().User,
                    SecretStore(settings().ProgramFolder).ReadSecret(kEmiSecret)));
   const bool answered = Wait(
       kLoginMs, [this] { return login_answer_.has_value(); }, true);
@@ -208,13 +208,13 @@ std::string EmiTransport::Login(const std::string& address) {
     return "The SMS centre did not answer the login within 30 seconds";
   }
   if (!login_answer_->positive) return LoginRefusal(EmiErrorText(login_answer_->error_code));
-  keepalive_seconds_ = ParseNumberIn(settings().EmiKeepalive, 0, 3600).value_or(kDefaultKeepalive);
+  keepalive_seconds_ = ParseNumberIn(Account().Keepalive, 0, 3600).value_or(kDefaultKeepalive);
   LoggedIn(address);
   return {};
 }
 
 int EmiTransport::WindowSize() const {
-  return ParseNumberIn(settings().EmiWindow, 1, kMaxWindow).value_or(kDefaultWindow);
+  return ParseNumberIn(Account().Window, 1, kMaxWindow).value_or(kDefaultWindow);
 }
 
 WindowTiming EmiTransport::Timing() const {
@@ -233,11 +233,12 @@ int EmiTransport::SubmitPart(const std::string& part) {
 
 std::string EmiTransport::Fill(const SmsMessage& message, WindowedSending::Prepared& prepared) {
   const ProgramSettings& s = settings();
+  const EmiSettings& account = Account();
   const SendState& sent = state();
   std::string refusal = SettingsRefusal(s, message, context().MessageText());
   EmiSubmit submit;
   submit.operation = SubmitOperation(s);
-  submit.alphabet = EmiAlphabetOf(s.EmiAlphabet);
+  submit.alphabet = EmiAlphabetOf(account.Alphabet);
   if (DialUp(s)) {
     // The dial-up form has no OTOA: the digits of Avs, as the modem sends them.
     submit.sender = sent.sender_number;
@@ -265,7 +266,7 @@ std::string EmiTransport::Fill(const SmsMessage& message, WindowedSending::Prepa
 
 std::string EmiTransport::UnansweredText() const { return kReceiptAnswerLost; }
 
-bool EmiTransport::ResendUnanswered() const { return settings().EmiResendUnanswered == "1"; }
+bool EmiTransport::ResendUnanswered() const { return Account().ResendUnanswered == "1"; }
 
 void EmiTransport::Logout() {
   const auto since = context().Loop().Now() - last_written_;

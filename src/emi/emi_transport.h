@@ -12,6 +12,7 @@
 #include "core/windowed_tcp_transport.h"
 #include "emi/emi_frame_reader.h"
 #include "emi/emi_operations.h"
+#include "emi/emi_settings.h"
 #include "platform/file_system.h"
 #include "platform/tcp_connection.h"
 #include "ucp/ucp_frame.h"
@@ -35,6 +36,7 @@ class EmiTransport : public WindowedTcpTransport {
   }
 
  private:
+  const EmiSettings& Account() const { return settings().transports.Get<EmiSettings>(); }
   // TRNs are two digits.
   static constexpr int kTransactions = 100;
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <utility>
 
-#include "core/secret_names.h"
 #include "gsm/gsm_errors.h"
+#include "gsm/gsm_settings.h"
 
 namespace tolvane {
 namespace {
@@ -107,8 +107,9 @@ GsmReadiness GsmSetup::Run(GsmLink& link, const ProgramSettings& settings, const
     return ready;
   }
   ready.reports = RouteReports(link);
-  if (!settings.GsmSmsc.empty()) {
-    const std::string& smsc = settings.GsmSmsc;
+  const GsmSettings& gsm = settings.transports.Get<GsmSettings>();
+  if (!gsm.Smsc.empty()) {
+    const std::string& smsc = gsm.Smsc;
     const bool international = smsc.front() == '+';
     const std::string digits = smsc.substr(international ? 1 : 0);
     if (digits.empty() || !std::all_of(digits.begin(), digits.end(),
@@ -122,10 +123,10 @@ GsmReadiness GsmSetup::Run(GsmLink& link, const ProgramSettings& settings, const
       return ready;
     }
   }
-  if (!settings.GsmInit.empty()) {
-    reply = link.Command(settings.GsmInit, kAnswerMs);
+  if (!gsm.Init.empty()) {
+    reply = link.Command(gsm.Init, kAnswerMs);
     if (!reply.Ok()) {
-      ready.failure = Failure("The GSM modem refused the Init command " + settings.GsmInit, reply);
+      ready.failure = Failure("The GSM modem refused the Init command " + gsm.Init, reply);
       return ready;
     }
   }

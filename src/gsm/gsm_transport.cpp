@@ -10,10 +10,10 @@
 #include "core/delivery_time.h"
 #include "core/part_receipts.h"
 #include "core/receipt_texts.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "gsm/gsm_errors.h"
 #include "gsm/gsm_link.h"
+#include "gsm/gsm_settings.h"
 #include "gsm/gsm_setup.h"
 #include "platform/serial_line_settings.h"
 #include "sms/file_reference_counter.h"
@@ -32,7 +32,9 @@ constexpr int kPassingRetries = 2;
 constexpr char kPortGone[] = "The GSM modem is gone: check its cable or USB stick";
 constexpr char kNoDevice[] = "No GSM modem is chosen: set its device on the settings dialog";
 
-std::string LineSettings(const ProgramSettings& settings) { return settings.GsmBaud + ",N,8,1"; }
+std::string LineSettings(const ProgramSettings& settings) {
+  return settings.transports.Get<GsmSettings>().Baud + ",N,8,1";
+}
 
 // The digits of two numbers name the same phone when one ends with the other
 // (a report may give the number in its international form).
@@ -133,11 +135,12 @@ bool GsmTransport::Impl::Start() {
     state.init_failed = true;
     return false;
   };
-  if (settings.GsmDevice.empty()) return fail(kNoDevice);
+  const std::string& device = settings.transports.Get<GsmSettings>().Device;
+  if (device.empty()) return fail(kNoDevice);
   context.SetStatusLine("Initialising GSM modem...");
   link.Reset();
   if (!port.IsOpen() && !port.Open()) {
-    return fail("The GSM modem cannot be opened: " + settings.GsmDevice);
+    return fail("The GSM modem cannot be opened: " + device);
   }
   const std::string failure = SetUp();
   if (Stopped()) {
@@ -302,7 +305,7 @@ GsmTransport::GsmTransport(SendContext& context, SerialPort& port, FileSystem& f
 GsmTransport::~GsmTransport() = default;
 
 void GsmTransport::Configure(const std::function<void(int error_number)>& report_error) {
-  impl_->port.SetDevice(impl_->settings.GsmDevice);
+  impl_->port.SetDevice(impl_->settings.transports.Get<GsmSettings>().Device);
   const std::string line = LineSettings(impl_->settings);
   if (ParseSerialLineSettings(line)) {
     impl_->port.SetSettings(line);
@@ -317,7 +320,7 @@ std::string GsmTransport::RefusalOf(std::string_view text) const {
 }
 
 void GsmTransport::PrepareForSend() {
-  impl_->port.SetDevice(impl_->settings.GsmDevice);
+  impl_->port.SetDevice(impl_->settings.transports.Get<GsmSettings>().Device);
   if (ParseSerialLineSettings(LineSettings(impl_->settings))) {
     impl_->port.SetSettings(LineSettings(impl_->settings));
   }

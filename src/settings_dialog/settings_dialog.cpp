@@ -31,11 +31,7 @@ constexpr Option kPortOptions[] = {{C::kPort1, "1"}, {C::kPort2, "2"}, {C::kPort
 constexpr Option kTypeOptions[] = {
     {C::kTypeMomentary, "1"}, {C::kTypeAt, "2"}, {C::kTypeWhenFiles, "3"}};
 constexpr Option kParityOptions[] = {{C::kParity8N1, "N,8,1"}, {C::kParity7E1, "E,7,1"}};
-constexpr Option kTransportOptions[] = {{C::kUseModem, "Modem"},
-                                        {C::kUseTcp, "TCP"},
-                                        {C::kUseGsm, "GSM"},
-                                        {C::kUseSmpp, "SMPP"},
-                                        {C::kUseEmi, "EMI"}};
+constexpr Option kTransportOptions[] = {{C::kUseModem, "Modem"}, {C::kUseTcp, "TCP"}};
 
 // The frames of option buttons, each with the dialog-level state its choice
 // stores, if any.
@@ -123,13 +119,25 @@ std::vector<SerialPortInfo> PortsOf(const SerialPortList* list) {
 
 SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
     : settings_(services.settings),
+      transports_(services.transports),
       dialogs_(services.dialogs),
       host_(services.host),
       dialler_(services.dialler),
-      log_viewer_(services.settings.ProgramFolder, services.dialogs),
-      gsm_page_(services.settings, PortsOf(services.serial_ports)),
-      smpp_page_(services.settings, SmppPageLayout()),
-      emi_page_(services.settings, EmiPageLayout()) {
+      log_viewer_(services.settings.ProgramFolder, services.dialogs) {
+  for (const TransportDefinition& transport : services.transports) {
+    if (!transport.page || !transport.settings) continue;
+    const std::unique_ptr<TransportSettings> defaults = transport.settings();
+    const TransportSettings* stored = settings_.transports.Find(defaults->Section());
+    const SettingsPageLayout layout = transport.page();
+    const SecretRule* secret = FindSecretRule(services.transports, layout.secret);
+    TransportPage page{transport.access_typ, std::string(defaults->Section()), {}, nullptr};
+    page.option.text = transport.option_caption;
+    page.page = std::make_unique<TransportSettingsPage>(
+        stored != nullptr ? *stored : *defaults, layout,
+        secret != nullptr ? std::optional<SecretRule>(*secret) : std::nullopt,
+        PortsOf(services.serial_ports));
+    pages_.push_back(std::move(page));
+  }
   // The speed and port options are captioned with what they store.
   for (const Option& option : kSpeedOptions) Mutable(option.control).text = option.value;
   for (const Option& option : kPortOptions) Mutable(option.control).text = option.value;
@@ -139,9 +147,6 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services)
       {C::kParity7E1, "7, E, 1"},
       {C::kUseModem, "Modem"},
       {C::kUseTcp, "TCP/IP (Internet)"},
-      {C::kUseGsm, "GSM modem"},
-      {C::kUseSmpp, "SMPP"},
-      {C::kUseEmi, "UCP/EMI over TCP/IP"},
       {C::kUseProxy, "Use Proxyserver:"},
       {C::kCheckBalance, "Check balance"},
       {C::kQuicksend, "Quicksend"},
@@ -217,7 +222,12 @@ bool SettingsDialog::InTabOrder(SettingsControl control) const {
 
 bool SettingsDialog::InTabOrder(SettingsList list) const { return TabOf(list) == tab_; }
 
-bool SettingsDialog::InTabOrder(GsmControl) const { return tab_ == 0; }
+TransportSettingsPage* SettingsDialog::PageFor(std::string_view access_typ) {
+  for (TransportPage& page : pages_) {
+    if (page.access_typ == access_typ) return page.page.get();
+  }
+  return nullptr;
+}
 
 void SettingsDialog::Changed() {
   if (on_changed_) on_changed_();
@@ -264,8 +274,16 @@ void SettingsDialog::Load() {
   const auto transport =
       std::find_if(std::begin(kTransportOptions), std::end(kTransportOptions),
                    [&](const Option& option) { return s.AccessTyp == option.value; });
-  Mutable(transport == std::end(kTransportOptions) ? C::kUseTcp : transport->control).checked =
-      true;
+  const auto page = std::find_if(pages_.begin(), pages_.end(), [&](const TransportPage& p) {
+    return s.AccessTyp == p.access_typ;
+  });
+  if (transport != std::end(kTransportOptions)) {
+    Mutable(transport->control).checked = true;
+  } else if (page != pages_.end()) {
+    page->option.checked = true;
+  } else {
+    Mutable(C::kUseTcp).checked = true;
+  }
   ActivatePages();
   Mutable(s.Parametrar == "N,8,1" ? C::kParity8N1 : C::kParity7E1).checked = true;
   speed_ = s.Baud;
@@ -377,12 +395,25 @@ void SettingsDialog::Choose(SettingsControl option) {
     const auto chosen = std::find_if(options.begin(), options.end(),
                                      [option](const Option& o) { return o.control == option; });
     if (chosen == options.end()) continue;
+    if (options.data() == std::data(kTransportOptions)) UncheckTransportOptions();
     for (const Option& other : options) Mutable(other.control).checked = false;
     Mutable(option).checked = true;
     if (state != nullptr) *state = chosen->value;
   }
   ActivatePages();
   Changed();
+}
+
+void SettingsDialog::ChoosePage(size_t page) {
+  UncheckTransportOptions();
+  pages_[page].option.checked = true;
+  ActivatePages();
+  Changed();
+}
+
+void SettingsDialog::UncheckTransportOptions() {
+  for (const Option& option : kTransportOptions) Mutable(option.control).checked = false;
+  for (TransportPage& page : pages_) page.option.checked = false;
 }
 
 void SettingsDialog::Select(SettingsList list, int index) {
@@ -471,17 +502,7 @@ void SettingsDialog::ActivatePages() {
       controls_[i].enabled = Checked(*page);
     }
   }
-  gsm_page_.SetActive(Checked(C::kUseGsm));
-  for (auto [option, page] : AccountPages()) page->SetActive(Checked(option));
-}
-
-std::array<std::pair<SettingsControl, AccountSettingsPage*>, 2> SettingsDialog::AccountPages() {
-  return {{{C::kUseSmpp, &smpp_page_}, {C::kUseEmi, &emi_page_}}};
-}
-
-std::array<std::pair<SettingsControl, const AccountSettingsPage*>, 2> SettingsDialog::AccountPages()
-    const {
-  return {{{C::kUseSmpp, &smpp_page_}, {C::kUseEmi, &emi_page_}}};
+  for (TransportPage& page : pages_) page.page->SetActive(page.option.checked);
 }
 
 std::optional<SettingsDialog::Refusal> SettingsDialog::OverlongBox(std::optional<C> page) const {
@@ -540,21 +561,6 @@ std::optional<SettingsDialog::Refusal> SettingsDialog::TcpPageRefusal() const {
   return std::nullopt;
 }
 
-std::optional<GsmSettingsPage::Refusal> SettingsDialog::GsmPageRefusal() const {
-  if (std::optional<GsmSettingsPage::Refusal> refusal = gsm_page_.Check()) return refusal;
-  const std::pair<GsmControl, const char*> boxes[] = {{GsmControl::kDevice, "Device:"},
-                                                      {GsmControl::kSmsc, "SMS centre:"},
-                                                      {GsmControl::kInit, "Extra init command:"}};
-  for (const auto& [box, caption] : boxes) {
-    const std::string value = TrimBlanks(gsm_page_.Control(box).text);
-    if (std::optional<std::string> text =
-            OverlongSettingText(caption, value, SettingsFile::StoredText(value))) {
-      return GsmSettingsPage::Refusal{box, std::move(*text), "Value too long"};
-    }
-  }
-  return std::nullopt;
-}
-
 bool SettingsDialog::Validate() {
   // Only the page of the transport chosen is checked: the others are greyed
   // out, and what breaks a rule there keeps the stored value (Applied).
@@ -564,19 +570,11 @@ bool SettingsDialog::Validate() {
   if (Checked(C::kUseTcp)) {
     if (std::optional<Refusal> refusal = TcpPageRefusal()) return Refuse(*refusal);
   }
-  if (Checked(C::kUseGsm)) {
-    if (const std::optional<GsmSettingsPage::Refusal> refusal = GsmPageRefusal()) {
+  for (const TransportPage& page : pages_) {
+    if (!page.option.checked) continue;
+    if (const std::optional<TransportSettingsPage::Refusal> refusal = page.page->Check()) {
       ShowTab(0);
-      gsm_page_.RequestFocus(refusal->focus);
-      dialogs_.MessageBox(refusal->text, refusal->title, MessageIcon::kInformation);
-      return false;
-    }
-  }
-  for (auto [option, page] : AccountPages()) {
-    if (!Checked(option)) continue;
-    if (const std::optional<AccountSettingsPage::Refusal> refusal = page->Check()) {
-      ShowTab(0);
-      page->RequestFocus(refusal->focus);
+      page.page->RequestFocus(refusal->focus);
       dialogs_.MessageBox(refusal->text, refusal->title, MessageIcon::kInformation);
       return false;
     }
@@ -605,6 +603,9 @@ ProgramSettings SettingsDialog::Applied() const {
   }
   for (const Option& option : kTransportOptions) {
     if (Checked(option.control)) s.AccessTyp = option.value;
+  }
+  for (const TransportPage& page : pages_) {
+    if (page.option.checked) s.AccessTyp = page.access_typ;
   }
   if (List(SettingsList::kSeparator).HasSelection()) {
     s.AutoFilSep = kSeparators[List(SettingsList::kSeparator).selected].character;
@@ -652,13 +653,8 @@ ProgramSettings SettingsDialog::Applied() const {
   s.AutoTabort = Flag(Checked(C::kDeleteAfterSending));
   s.AutoStang = Flag(Checked(C::kCloseAfterSending));
   s.NrFranFil = Flag(Checked(C::kNameFromFile));
-  gsm_page_.ApplyTo(s);
-  if (GsmPageRefusal()) {
-    s.GsmDevice = settings_.GsmDevice;
-    s.GsmSmsc = settings_.GsmSmsc;
-    s.GsmInit = settings_.GsmInit;
-  }
-  for (auto [option, page] : AccountPages()) page->ApplyTo(s);
+  AddSettingsSections(transports_, s.transports);
+  for (const TransportPage& page : pages_) page.page->ApplyTo(*s.transports.Find(page.section));
   ComputeDerivedFields(s);
   return s;
 }
@@ -672,9 +668,9 @@ void SettingsDialog::Confirm() {
   // they take the new settings.
   const std::optional<std::string> unwritten =
       SaveSettings(SettingsFile(folder), applied, [this, &folder] {
-        bool stored = gsm_page_.StorePin(folder);
-        for (auto [option, page] : AccountPages()) stored = stored && page->StoreSecret(folder);
-        return stored;
+        return std::all_of(pages_.begin(), pages_.end(), [&folder](const TransportPage& page) {
+          return page.page->StoreSecret(folder);
+        });
       });
   if (unwritten) {
     // Every file is as before; the dialog stays open to try again or cancel.

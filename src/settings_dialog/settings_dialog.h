@@ -3,19 +3,21 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/control_state.h"
 #include "core/program_settings.h"
+#include "core/transport_registry.h"
 #include "gateway/balance_window.h"
 #include "platform/dialler.h"
 #include "platform/dialogs.h"
 #include "platform/serial_port_list.h"
-#include "settings_dialog/account_settings_page.h"
-#include "settings_dialog/gsm_settings_page.h"
 #include "settings_dialog/log_viewer.h"
+#include "settings_dialog/transport_settings_page.h"
 
 namespace tolvane {
 
@@ -41,10 +43,7 @@ enum class SettingsControl {
   kParity8N1,
   kParity7E1,
   kUseModem,
-  kUseTcp,
-  kUseGsm,
-  kUseSmpp,
-  kUseEmi,
+  kUseTcp,  // the other transports' options come with their pages
   kAccountName,
   kPassword,
   kGateway,
@@ -119,6 +118,8 @@ class SettingsDialogHost {
 
 struct SettingsDialogServices {
   ProgramSettings& settings;
+  // Every transport offered: one with a page has a "Use:" option of its own.
+  const TransportList& transports;
   Dialogs& dialogs;
   SettingsDialogHost& host;
   // Null where the system has no dial-up networking: the list stays empty.
@@ -132,10 +133,10 @@ struct SettingsDialogServices {
 // serial port and the HTTP client and writes tolvmsg.ini and user.dat.
 // "Cancel" changes nothing. Texts are UTF-8.
 //
-// A transport with settings beyond the modem's and the gateway's has a page
-// of its own on the communication tab (GsmSettingsPage, an
-// AccountSettingsPage for each provider over TCP/IP), owned here and
-// switched on while its "Use:" option is chosen; a page's secrets go to
+// A transport with settings beyond the modem's and the gateway's has a
+// "Use:" option and a page of its own on the communication tab (a
+// TransportSettingsPage made from the transport's layout), owned here and
+// switched on while its option is chosen; a page's secret goes to
 // secrets.dat on "&OK", never into ProgramSettings.
 class SettingsDialog {
  public:
@@ -163,7 +164,6 @@ class SettingsDialog {
   // Only the controls of the tab shown are reached with the Tab key.
   bool InTabOrder(SettingsControl control) const;
   bool InTabOrder(SettingsList list) const;
-  bool InTabOrder(GsmControl control) const;
   // A page's controls are on the communication tab.
   bool PagesInTabOrder() const { return tab_ == 0; }
   // The control that asked for the focus last, with a counter that grows on
@@ -173,12 +173,13 @@ class SettingsDialog {
   // True once "&OK", "Cancel" or an error has closed the dialog.
   bool Closed() const { return closed_; }
   LogViewer& Log() { return log_viewer_; }
-  // The controls of "GSM modem", on the communication tab.
-  GsmSettingsPage& Gsm() { return gsm_page_; }
-  // The controls of "SMPP", on the communication tab.
-  AccountSettingsPage& Smpp() { return smpp_page_; }
-  // The controls of "UCP/EMI over TCP/IP", on the communication tab.
-  AccountSettingsPage& Emi() { return emi_page_; }
+  // The transports' pages on the communication tab, in the list's order,
+  // each with its "Use:" option.
+  size_t PageCount() const { return pages_.size(); }
+  TransportSettingsPage& Page(size_t page) { return *pages_[page].page; }
+  const ControlState& PageOption(size_t page) const { return pages_[page].option; }
+  // The page of the transport `AccessTyp` names; null when it has none.
+  TransportSettingsPage* PageFor(std::string_view access_typ);
   // Called after every change of the state above.
   void SetOnChanged(std::function<void()> on_changed) { on_changed_ = std::move(on_changed); }
 
@@ -193,6 +194,8 @@ class SettingsDialog {
   void SetChecked(SettingsControl check_box, bool checked);
   // An option button was clicked: it is chosen in its frame.
   void Choose(SettingsControl option);
+  // A page's "Use:" option was clicked.
+  void ChoosePage(size_t page);
   void Select(SettingsList list, int index);
   void DoubleClick(SettingsList list, int index);
   // A button: "Browse...", "Check balance", "Add time--->", "Clear", "&OK", "Cancel".
@@ -221,16 +224,14 @@ class SettingsDialog {
   std::optional<Refusal> OverlongBox(std::optional<SettingsControl> page) const;
   std::optional<Refusal> ModemPageRefusal() const;
   std::optional<Refusal> TcpPageRefusal() const;
-  std::optional<GsmSettingsPage::Refusal> GsmPageRefusal() const;
   // The rules of "&OK"; false (with the message shown) when one fails.
   bool Validate();
   bool Refuse(const Refusal& refusal);
   // The page of the transport chosen is switched on, the others off: greyed
   // out (the provider pages hidden too), neither checked nor changed.
   void ActivatePages();
-  // The provider pages, each with its "Use:" option.
-  std::array<std::pair<SettingsControl, AccountSettingsPage*>, 2> AccountPages();
-  std::array<std::pair<SettingsControl, const AccountSettingsPage*>, 2> AccountPages() const;
+  // The "Use:" options are one frame: the dialog's own and the pages'.
+  void UncheckTransportOptions();
   // The settings as the controls give them.
   ProgramSettings Applied() const;
   void Confirm();
@@ -238,13 +239,18 @@ class SettingsDialog {
   std::string GatewayBox() const;
 
   ProgramSettings& settings_;
+  const TransportList& transports_;
   Dialogs& dialogs_;
   SettingsDialogHost& host_;
   Dialler* dialler_;
   LogViewer log_viewer_;
-  GsmSettingsPage gsm_page_;
-  AccountSettingsPage smpp_page_;
-  AccountSettingsPage emi_page_;
+  struct TransportPage {
+    std::string access_typ;
+    std::string section;
+    ControlState option;
+    std::unique_ptr<TransportSettingsPage> page;
+  };
+  std::vector<TransportPage> pages_;
 
   std::array<ControlState, static_cast<size_t>(SettingsControl::kCount)> controls_;
   std::array<ListState, static_cast<size_t>(SettingsList::kCount)> lists_;

@@ -3,10 +3,10 @@
 #include <chrono>
 
 #include "core/receipt_texts.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "smpp/smpp_commands.h"
 #include "smpp/smpp_receipt.h"
+#include "smpp/smpp_settings.h"
 #include "smpp/smpp_status.h"
 #include "smpp/smpp_time.h"
 #include "text/utf8.h"
@@ -32,11 +32,12 @@ constexpr char kInternationalPrefix[] = "00";
 constexpr int kLinkAnswerMs = 30000;
 
 std::optional<int> PortOf(const ProgramSettings& settings) {
-  return ParseNumberIn(settings.SmppPort, 1, 65535);
+  return ParseNumberIn(settings.transports.Get<SmppSettings>().Port, 1, 65535);
 }
 
 int DefaultAlphabetOf(const ProgramSettings& settings) {
-  return ParseNumberIn(settings.SmppDefaultAlphabet, 0, 255).value_or(kDataCodingDefault);
+  return ParseNumberIn(settings.transports.Get<SmppSettings>().DefaultAlphabet, 0, 255)
+      .value_or(kDataCodingDefault);
 }
 
 // Why the provider's Latin-1 alphabet cannot carry the text: its first
@@ -199,21 +200,22 @@ void SmppTransport::Close() {
 
 std::string SmppTransport::Open() {
   const ProgramSettings& s = settings();
-  if (s.SmppHost.empty()) return kNoHost;
+  const SmppSettings& account = Account();
+  if (account.Host.empty()) return kNoHost;
   const std::optional<int> port = PortOf(s);
-  if (!port) return "The SMPP port is not a number from 1 to 65535: " + s.SmppPort;
+  if (!port) return "The SMPP port is not a number from 1 to 65535: " + account.Port;
   // A sender no submit could carry: nothing to bind for.
   std::string refusal;
   if (!SenderOf(s, refusal)) return refusal;
-  const std::string address = s.SmppHost + ":" + s.SmppPort;
+  const std::string address = account.Host + ":" + account.Port;
   std::string reason;
-  if (!Connect(s.SmppHost, *port, s.SmppTls == "1", address, reason)) {
+  if (!Connect(account.Host, *port, account.Tls == "1", address, reason)) {
     return state().cancelled ? kReceiptCancelled : reason;
   }
   context().SetStatusLine("Logging in to " + address + "...");
   const std::string password = SecretStore(s.ProgramFolder).ReadSecret(kSmppSecret);
   const Reply reply = Request(
-      kBindTransceiver, BindTransceiverBody(s.SmppSystemId, password, s.SmppSystemType), true);
+      kBindTransceiver, BindTransceiverBody(account.SystemId, password, account.SystemType), true);
   switch (reply.outcome) {
     case Outcome::kStopped:
       return kReceiptCancelled;
@@ -225,14 +227,14 @@ std::string SmppTransport::Open() {
       break;
   }
   if (reply.pdu.status != kStatusOk) return LoginRefusal(SmppStatusText(reply.pdu.status));
-  link_seconds_ = ParseNumberIn(s.SmppEnquireLink, 0, 3600).value_or(30);
+  link_seconds_ = ParseNumberIn(account.EnquireLink, 0, 3600).value_or(30);
   last_heard_ = context().Loop().Now();
   LoggedIn(address);
   return {};
 }
 
 int SmppTransport::WindowSize() const {
-  return ParseNumberIn(settings().SmppWindow, 1, kMaxWindow).value_or(kDefaultWindow);
+  return ParseNumberIn(Account().Window, 1, kMaxWindow).value_or(kDefaultWindow);
 }
 
 WindowTiming SmppTransport::Timing() const {
@@ -285,7 +287,7 @@ std::string SmppTransport::UnansweredText() const {
   return unreadable_ ? "Unknown: " + Broken() : std::string(kReceiptAnswerLost);
 }
 
-bool SmppTransport::ResendUnanswered() const { return settings().SmppResendUnanswered == "1"; }
+bool SmppTransport::ResendUnanswered() const { return Account().ResendUnanswered == "1"; }
 
 void SmppTransport::Logout() {
   if (!SessionHolds()) return;

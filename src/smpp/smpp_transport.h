@@ -12,6 +12,7 @@
 #include "platform/tcp_connection.h"
 #include "smpp/smpp_pdu.h"
 #include "smpp/smpp_pdu_reader.h"
+#include "smpp/smpp_settings.h"
 
 namespace tolvane {
 
@@ -28,6 +29,7 @@ class SmppTransport : public WindowedTcpTransport {
   std::string ClosingStatus() const override { return "Logging out of the SMPP provider..."; }
 
  private:
+  const SmppSettings& Account() const { return settings().transports.Get<SmppSettings>(); }
   enum class Outcome { kAnswered, kNoAnswer, kBroken, kStopped };
   struct Reply {
     Outcome outcome = Outcome::kNoAnswer;

@@ -44,7 +44,8 @@ void QtMainWindowHost::OpenQuickMessages() {
 
 void QtMainWindowHost::OpenSettings() {
   if (presenter_ == nullptr || settings_ == nullptr) return;
-  SettingsDialog dialog({*settings_, dialogs_, *this, dialler_, serial_ports_});
+  SettingsDialog dialog(
+      {*settings_, presenter_->Transports(), dialogs_, *this, dialler_, serial_ports_});
   SettingsDialogWidget window(dialog, &widget_);
   window.exec();
 }

@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_text.h"
+#include "ui/list_widgets.h"
 #include "ui/window_place.h"
 
 namespace tolvane {
@@ -71,40 +72,10 @@ QLineEdit* NewBox(bool digits_only) {
   return box;
 }
 
-// A drop-down list of choices in which any other text can be typed.
-QComboBox* NewEditableChoice() {
-  auto* combo = new QComboBox;
-  HearByCaption(combo);
-  combo->setEditable(true);
-  combo->setInsertPolicy(QComboBox::NoInsert);
-  return combo;
-}
-
-void SetEditText(QComboBox* combo, const std::string& text) {
-  if (combo->currentText() != ToQString(text)) combo->setEditText(ToQString(text));
-}
-
-QString ItemText(QComboBox* combo, int index) { return combo->itemText(index); }
-QString ItemText(QListWidget* list, int row) { return list->item(row)->text(); }
-
-// Refills a list or drop-down list only when its entries changed, so that a
-// render keeps what the user scrolled to.
-template <typename Widget>
-void SetItems(Widget* widget, const ListState& state) {
-  QStringList items;
-  for (const std::string& item : state.items) items << ToQString(item);
-  QStringList shown;
-  for (int i = 0; i < widget->count(); ++i) shown << ItemText(widget, i);
-  if (items != shown) {
-    widget->clear();
-    widget->addItems(items);
-  }
-}
-
 }  // namespace
 
 SettingsDialogWidget::SettingsDialogWidget(SettingsDialog& dialog, QWidget* parent)
-    : QDialog(parent), dialog_(dialog), log_(dialog.Log()), gsm_(dialog.Gsm()) {
+    : QDialog(parent), dialog_(dialog), log_(dialog.Log()) {
   setWindowTitle(SettingsDialog::Title());
   setModal(true);
 
@@ -129,7 +100,6 @@ SettingsDialogWidget::SettingsDialogWidget(SettingsDialog& dialog, QWidget* pare
 
   dialog_.SetOnChanged([this] { Render(); });
   log_.SetOnChanged([this] { RenderLog(); });
-  gsm_.SetOnChanged([this] { RenderGsm(); });
   Render();
   RenderLog();
 }
@@ -137,7 +107,6 @@ SettingsDialogWidget::SettingsDialogWidget(SettingsDialog& dialog, QWidget* pare
 SettingsDialogWidget::~SettingsDialogWidget() {
   dialog_.SetOnChanged(nullptr);
   log_.SetOnChanged(nullptr);
-  gsm_.SetOnChanged(nullptr);
 }
 
 QWidget* SettingsDialogWidget::Widget(SettingsControl control) const {
@@ -152,13 +121,9 @@ QWidget* SettingsDialogWidget::Widget(LogControl control) const {
   return log_controls_[static_cast<size_t>(control)];
 }
 
-QWidget* SettingsDialogWidget::Widget(GsmControl control) const {
-  return gsm_controls_[static_cast<size_t>(control)];
+QWidget* SettingsDialogWidget::PageField(size_t page, size_t field) const {
+  return pages_[page]->Field(field);
 }
-
-QWidget* SettingsDialogWidget::SmppField(size_t field) const { return smpp_->Field(field); }
-
-QWidget* SettingsDialogWidget::EmiField(size_t field) const { return emi_->Field(field); }
 
 // --- Building.
 
@@ -170,14 +135,6 @@ QLineEdit* SettingsDialogWidget::Box(SettingsControl control) {
   connect(box, &QLineEdit::editingFinished, this, [this, control] {
     if (!rendering_) dialog_.LeaveBox(control);
   });
-  return box;
-}
-
-QLineEdit* SettingsDialogWidget::Box(GsmControl control) {
-  QLineEdit* box = NewBox(GsmSettingsPage::DigitsOnly(control));
-  gsm_controls_[static_cast<size_t>(control)] = box;
-  connect(box, &QLineEdit::textEdited, this,
-          [this, control](const QString& text) { gsm_.EditText(control, FromQString(text)); });
   return box;
 }
 
@@ -282,9 +239,12 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   auto* use = new QVBoxLayout;
   use->addWidget(Option(C::kUseModem));
   use->addWidget(Option(C::kUseTcp));
-  use->addWidget(Option(C::kUseGsm));
-  use->addWidget(Option(C::kUseSmpp));
-  use->addWidget(Option(C::kUseEmi));
+  for (size_t i = 0; i < dialog_.PageCount(); ++i) {
+    auto* option = new QRadioButton;
+    connect(option, &QRadioButton::clicked, this, [this, i] { dialog_.ChoosePage(i); });
+    page_options_.push_back(option);
+    use->addWidget(option);
+  }
   auto* quicksend = new QHBoxLayout;
   quicksend->addWidget(CheckBox(C::kQuicksend));
   quicksend->addWidget(Label("(no receipt)"));
@@ -308,41 +268,20 @@ QWidget* SettingsDialogWidget::BuildCommunicationTab() {
   right->addWidget(Frame("Use:", use));
   right->addWidget(Frame("TCP/IP settings", tcp));
   right->addLayout(quicksend);
-  smpp_ = new AccountPageWidget(dialog_.Smpp(), [this] { return dialog_.PagesInTabOrder(); });
-  right->addWidget(smpp_);
-  emi_ = new AccountPageWidget(dialog_.Emi(), [this] { return dialog_.PagesInTabOrder(); });
-  right->addWidget(emi_);
-  right->addStretch();
   auto* left = new QVBoxLayout;
   left->addWidget(Frame("Modem settings", modem));
-  left->addWidget(BuildGsmFrame());
+  for (size_t i = 0; i < dialog_.PageCount(); ++i) {
+    pages_.push_back(
+        new TransportPageWidget(dialog_.Page(i), [this] { return dialog_.PagesInTabOrder(); }));
+    left->addWidget(pages_.back());
+  }
   left->addStretch();
+  right->addStretch();
   auto* page = new QWidget;
   auto* layout = new QHBoxLayout(page);
   layout->addLayout(left);
   layout->addLayout(right);
   return page;
-}
-
-QWidget* SettingsDialogWidget::BuildGsmFrame() {
-  using G = GsmControl;
-  auto* grid = new QGridLayout;
-  gsm_device_ = NewEditableChoice();
-  gsm_controls_[static_cast<size_t>(G::kDevice)] = gsm_device_;
-  connect(gsm_device_->lineEdit(), &QLineEdit::textEdited, this,
-          [this](const QString& text) { gsm_.EditText(G::kDevice, FromQString(text)); });
-  connect(gsm_device_, &QComboBox::activated, this, [this](int index) { gsm_.SelectPort(index); });
-  grid->addWidget(Label("Device:", gsm_device_), 0, 0);
-  grid->addWidget(gsm_device_, 0, 1);
-  int row = 1;
-  for (auto [control, caption] :
-       {std::pair{G::kBaud, "Baud:"}, std::pair{G::kSmsc, "SMS centre:"},
-        std::pair{G::kInit, "Extra init command:"}, std::pair{G::kPin, "SIM PIN:"}}) {
-    grid->addWidget(Label(caption, Box(control)), row, 0);
-    grid->addWidget(Widget(control), row++, 1);
-  }
-  static_cast<QLineEdit*>(Widget(G::kPin))->setEchoMode(QLineEdit::Password);
-  return Frame("GSM modem settings", grid);
 }
 
 QWidget* SettingsDialogWidget::BuildDialingTab() {
@@ -617,15 +556,22 @@ void SettingsDialogWidget::Render() {
     Widget(dialog_.FocusRequest())->setFocus();
   }
   rendering_ = false;
-  RenderGsm();
-  smpp_->Render();
-  emi_->Render();
+  for (size_t i = 0; i < page_options_.size(); ++i) {
+    const ControlState& option = dialog_.PageOption(i);
+    page_options_[i]->setText(ToQString(option.text));
+    page_options_[i]->setChecked(option.checked);
+    SetInTabOrder(page_options_[i], dialog_.PagesInTabOrder());
+  }
+  std::vector<bool> pages_shown;
+  for (TransportPageWidget* page : pages_) {
+    page->Render();
+    pages_shown.push_back(page->isVisibleTo(this));
+  }
   // A caption is greyed out with its box, as on a page of a transport not chosen.
   for (QLabel* label : findChildren<QLabel*>()) {
     if (label->buddy() != nullptr) label->setEnabled(label->buddy()->isEnabled());
   }
   // The pages render themselves too, so what was shown is remembered here.
-  const std::array<bool, 2> pages_shown = {smpp_->isVisibleTo(this), emi_->isVisibleTo(this)};
   // Once the layout has taken the page in.
   if (pages_shown != pages_shown_ && isVisible())
     QTimer::singleShot(0, this, [this] { FitToScreen(); });
@@ -635,27 +581,6 @@ void SettingsDialogWidget::Render() {
 void SettingsDialogWidget::SetInTabOrder(QWidget* widget, bool in_order) {
   if (!focus_policies_.contains(widget)) focus_policies_[widget] = widget->focusPolicy();
   widget->setFocusPolicy(in_order ? focus_policies_[widget] : Qt::NoFocus);
-}
-
-void SettingsDialogWidget::RenderGsm() {
-  for (size_t i = 0; i < gsm_controls_.size(); ++i) {
-    const auto control = static_cast<GsmControl>(i);
-    const ControlState& state = gsm_.Control(control);
-    QWidget* widget = gsm_controls_[i];
-    if (auto* box = qobject_cast<QLineEdit*>(widget)) {
-      if (box->text() != ToQString(state.text)) box->setText(ToQString(state.text));
-    }
-    widget->setEnabled(state.enabled);
-    SetInTabOrder(widget, dialog_.InTabOrder(control));
-  }
-  SetItems(gsm_device_, gsm_.Ports());
-  // The arrow keys then move on from the port chosen, not from the first.
-  gsm_device_->setCurrentIndex(gsm_.Ports().selected);
-  SetEditText(gsm_device_, gsm_.Control(GsmControl::kDevice).text);
-  if (gsm_.FocusRequestCount() != gsm_focus_count_seen_) {
-    gsm_focus_count_seen_ = gsm_.FocusRequestCount();
-    Widget(gsm_.FocusRequest())->setFocus();
-  }
 }
 
 void SettingsDialogWidget::RenderLog() {

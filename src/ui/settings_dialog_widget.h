@@ -4,14 +4,16 @@
 #include <QDialog>
 #include <array>
 #include <map>
+#include <vector>
 
 #include "settings_dialog/settings_dialog.h"
-#include "ui/account_page_widget.h"
+#include "ui/transport_page_widget.h"
 
 class QComboBox;
 class QGridLayout;
 class QLineEdit;
 class QListWidget;
+class QRadioButton;
 class QScrollBar;
 class QTabWidget;
 
@@ -31,10 +33,8 @@ class SettingsDialogWidget : public QDialog {
   QWidget* Widget(SettingsControl control) const;
   QWidget* Widget(SettingsList list) const;
   QWidget* Widget(LogControl control) const;
-  QWidget* Widget(GsmControl control) const;
-  // The SMPP page's field, for tests.
-  QWidget* SmppField(size_t field) const;
-  QWidget* EmiField(size_t field) const;
+  // A field of a transport's page, for tests.
+  QWidget* PageField(size_t page, size_t field) const;
   QTabWidget* Tabs() const { return tabs_; }
 
   void reject() override;
@@ -46,13 +46,11 @@ class SettingsDialogWidget : public QDialog {
 
  private:
   QWidget* BuildCommunicationTab();
-  QWidget* BuildGsmFrame();
   QWidget* BuildDialingTab();
   QWidget* BuildAutosendingTab();
   QWidget* BuildLogTab();
   QWidget* BuildMailTab();
   QLineEdit* Box(SettingsControl control);
-  QLineEdit* Box(GsmControl control);
   // A captioned box on a row of a grid, over `columns` columns.
   void AddRow(QGridLayout* grid, int row, const char* caption, SettingsControl box,
               int columns = 1);
@@ -68,27 +66,22 @@ class SettingsDialogWidget : public QDialog {
   void Render();
   void FitToScreen();
   void RenderLog();
-  void RenderGsm();
 
   SettingsDialog& dialog_;
   LogViewer& log_;
-  GsmSettingsPage& gsm_;
   bool rendering_ = false;
   int focus_count_seen_ = 0;
   int log_focus_count_seen_ = 0;
-  int gsm_focus_count_seen_ = 0;
   QTabWidget* tabs_ = nullptr;
   QComboBox* device_ = nullptr;
-  QComboBox* gsm_device_ = nullptr;
   std::array<QWidget*, static_cast<size_t>(SettingsControl::kCount)> controls_{};
   std::array<QWidget*, static_cast<size_t>(SettingsList::kCount)> lists_{};
   std::array<QWidget*, static_cast<size_t>(LogControl::kCount)> log_controls_{};
-  std::array<QWidget*, static_cast<size_t>(GsmControl::kCount)> gsm_controls_{};
   std::map<SettingsControl, QScrollBar*> scroll_bars_;
-  AccountPageWidget* smpp_ = nullptr;
-  AccountPageWidget* emi_ = nullptr;
-  // Whether the SMPP and UCP/EMI pages were shown at the last rendering.
-  std::array<bool, 2> pages_shown_ = {false, false};
+  std::vector<QRadioButton*> page_options_;
+  std::vector<TransportPageWidget*> pages_;
+  // Which pages were shown at the last rendering.
+  std::vector<bool> pages_shown_;
   // The focus policy each control was built with, for the tab rule.
   std::map<QWidget*, Qt::FocusPolicy> focus_policies_;
 };

@@ -8,42 +8,39 @@ namespace {
 
 using ::testing::ElementsAre;
 
+// Every field of an order: marker|number|message|receipt file (- for none)|count.
+std::string Fields(const CommandLineOrder& order) {
+  return order.field1 + "|" + order.field2 + "|" + order.message + "|" +
+         (order.write_receipt_file ? order.receipt_file_name : "-") + "|" +
+         std::to_string(order.doubled_separators);
+}
+
 TEST(CommandLineOrderTest, FieldsSitBetweenDoubledSeparators) {
-  CommandLineOrder order = ParseCommandLineOrder("N//070-123 45//Hello there", "/");
-  EXPECT_EQ(order.field1, "N");
-  EXPECT_EQ(order.field2, "070-123 45");
-  EXPECT_EQ(order.message, "Hello there");
-  EXPECT_FALSE(order.write_receipt_file);
-  EXPECT_EQ(order.doubled_separators, 2);
-
-  // A fourth field names the receipt file, without its line breaks.
-  order = ParseCommandLineOrder("N##0701##Hi##out\r\n.txt\r\n", "#");
-  EXPECT_TRUE(order.write_receipt_file);
-  EXPECT_EQ(order.message, "Hi");
-  EXPECT_EQ(order.receipt_file_name, "out.txt");
-  EXPECT_EQ(ParseCommandLineOrder("N//0701//Hi//\r\n", "/").receipt_file_name, "kvitto.txt");
-  // A doubled separator inside the message starts the receipt name.
-  order = ParseCommandLineOrder("N//0701//see http://example.org", "/");
-  EXPECT_EQ(order.message, "see http:");
-  EXPECT_EQ(order.receipt_file_name, "example.org");
-
-  // An order may start with its delimiter: the marker is then empty.
-  order = ParseCommandLineOrder("//0701//Hi", "/");
-  EXPECT_EQ(order.doubled_separators, 2);
-  EXPECT_EQ(order.field1, "");
-  EXPECT_EQ(order.field2, "0701");
-  EXPECT_EQ(order.message, "Hi");
-
-  // A run of separators counts one less than its length.
-  EXPECT_EQ(ParseCommandLineOrder("N///0701//Hi", "/").doubled_separators, 3);
-  EXPECT_EQ(ParseCommandLineOrder("N/0701/Hi", "/").doubled_separators, 0);
-  EXPECT_EQ(ParseCommandLineOrder("N//0701", "/").message, "");
-
-  // The currency sign is one character of two bytes.
-  order = ParseCommandLineOrder("N¤¤0701¤¤Hej ¤ då", "¤");
-  EXPECT_EQ(order.doubled_separators, 2);
-  EXPECT_EQ(order.field2, "0701");
-  EXPECT_EQ(order.message, "Hej ¤ då");
+  const struct {
+    const char* text;
+    const char* separator;
+    const char* fields;
+  } kOrders[] = {
+      {"N//070-123 45//Hello there", "/", "N|070-123 45|Hello there|-|2"},
+      // A fourth field names the receipt file, without its line breaks.
+      {"N##0701##Hi##out\r\n.txt\r\n", "#", "N|0701|Hi|out.txt|3"},
+      {"N//0701//Hi//\r\n", "/", "N|0701|Hi|kvitto.txt|3"},
+      // A doubled separator inside the message starts the receipt name.
+      {"N//0701//see http://example.org", "/", "N|0701|see http:|example.org|3"},
+      // An order may start with its delimiter: the marker is then empty.
+      {"//0701//Hi", "/", "|0701|Hi|-|2"},
+      // A run of separators counts one less than its length: three make a
+      // receipt file of the default name.
+      {"N///0701//Hi", "/", "N|/0701|Hi|kvitto.txt|3"},
+      {"N/0701/Hi", "/", "N/0701/Hi|||-|0"},
+      {"N//0701", "/", "N|0701||-|1"},
+      // The currency sign is one character of two bytes.
+      {"N¤¤0701¤¤Hej ¤ då", "¤", "N|0701|Hej ¤ då|-|2"},
+  };
+  for (const auto& order : kOrders) {
+    EXPECT_EQ(Fields(ParseCommandLineOrder(order.text, order.separator)), order.fields)
+        << order.text;
+  }
 }
 
 TEST(SplitNumberListTest, TrailingCommaAndLeadingLineFeedMakeNoDifference) {

@@ -1,21 +1,25 @@
 // The main window's compose rules: the count and the limit of the message
-// box, what it takes of an edit, "&Double", the recipient, and the part limit
-// of a transport that splits on every path that sends the box.
+// box, what it takes of an edit, "&Double", the recipient, and on every path
+// that sends the box the part limit of a transport that splits and the
+// gateway's character set.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/settings_loader.h"
 #include "sim/sim_dialler.h"
 #include "sim/sim_event_loop.h"
+#include "sim/sim_gateway.h"
+#include "sim/sim_http_client.h"
 #include "sim/sim_mail_client.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/sim_tcp_connection.h"
+#include "smpp/smpp_settings.h"
 #include "support/scenarios.h"
 #include "text/utf8.h"
 
@@ -24,6 +28,7 @@ namespace {
 
 using ::testing::_;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::Return;
 
 // The compose rules stop a send before any transport is reached, so the
@@ -133,20 +138,7 @@ TEST_F(MainWindowComposeTest, TheUsersLastChangeIsWhatComesBack) {
   EXPECT_EQ(window_.FocusRequest(), MainControl::kMessageBox);
 }
 
-TEST_F(MainWindowComposeTest, NumbersAndSenderKeepOnlyTheirDigits) {
-  settings.Avs = "+46 70-123 45";
-  window_.OnTemporaryNumberToggled(true);
-  window_.OnNumberEdited("  +46 (70) 123-45 67 ");
-  Type("Hi");
-  window_.StartSend();
-  EXPECT_EQ(window_.State().recipient_number, "46701234567");
-  EXPECT_EQ(window_.State().sender_number, "467012345");
-
-  settings.Avs = "none";
-  window_.StartSend();
-  EXPECT_EQ(window_.State().sender_number, "");
-}
-
+// Numbers and the sender keep only their digits.
 TEST_F(MainWindowComposeTest, TheChosenPersonOrATemporaryNumberIsTheRecipient) {
   book.Add("Anna", "070-111");
   book.Add("Bo", "070-222");
@@ -166,6 +158,16 @@ TEST_F(MainWindowComposeTest, TheChosenPersonOrATemporaryNumberIsTheRecipient) {
   EXPECT_EQ(Text(MainControl::kNumberField), "");
   window_.OnTemporaryNumberToggled(false);
   EXPECT_EQ(Text(MainControl::kNumberField), "070-222");
+
+  settings.Avs = "+46 70-123 45";
+  window_.OnTemporaryNumberToggled(true);
+  window_.OnNumberEdited("  +46 (70) 123-45 67 ");
+  window_.StartSend();
+  EXPECT_EQ(window_.State().recipient_number, "46701234567");
+  EXPECT_EQ(window_.State().sender_number, "467012345");
+  settings.Avs = "none";
+  window_.StartSend();
+  EXPECT_EQ(window_.State().sender_number, "");
 }
 
 TEST_F(MainWindowComposeTest, ClosingThePhoneBookRefillsTheListButKeepsATypedNumber) {
@@ -210,20 +212,21 @@ TEST_F(MainWindowComposeTest, EditMenuFollowsSelectionAndClipboardAndHelpMaybeMi
 // With a transport that splits, against the simulated SMPP provider: the box
 // takes whatever is typed or pasted and counts as a phone does, and every
 // path that sends the box refuses more than `[Message] MaxParts` parts before
-// anything is connected, and sends exactly that many.
+// anything is connected, and sends exactly that many. The same paths over the
+// simulated gateway.
 class SplittingComposeTest : public WindowScenario {
  protected:
   SplittingComposeTest() {
     settings.AccessTyp = "SMPP";
-    settings.SmppHost = "smpp.example.net";
-    settings.SmppSystemId = "tolvane";
+    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
     settings.MailServer = "pop.example.com";
     settings.RasYN = "1";  // the mail server is reached without dialling
     ComputeDerivedFields(settings);
     EXPECT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "secret"));
     smpp_connection = &connection;
-    window = std::make_unique<MainWindow>(settings,
-                                          Services(loop, serial, http, mail_client, dial_up), host);
+    window = std::make_unique<MainWindow>(
+        settings, Services(loop, serial, http_client, mail_client, dial_up), host);
     history.Follow(*window, loop);
     window->ConfigureTransports();
   }
@@ -235,9 +238,66 @@ class SplittingComposeTest : public WindowScenario {
   }
   const ControlState& Status() const { return window->Control(MainControl::kStatusLine); }
   size_t Submitted() const { return provider.Submissions().size(); }
+  struct Path {
+    const char* name;
+    size_t recipients;
+    size_t added;  // characters the path puts around the text it is given
+    std::function<void(const std::string&)> send;
+  };
+  // Every path that sends the box's text, each from the temporary number
+  // 0701 and with a group Vänner of one member.
+  std::vector<Path> Paths() {
+    settings.AutoFil = "/out";
+    settings.AutoTyp = "1";
+    settings.AutoTabort = "1";
+    files.MakeFolder("/out");
+    window->SetPhoneBookStore(&book.store());
+    window->SetPhoneBookCursor(&book.cursor());
+    book.AddToGroup("Vänner", "Anna", "0702");
+    auto order = [this](const std::string& order) {
+      window->SetCommandLineMode(true);
+      CommandLineSending(*window).ArgSandning(order);
+      window->SetCommandLineMode(false);
+    };
+    return {
+        {"Send", 1, 0,
+         [this](const std::string& text) {
+           TypeMessage(*window, text);
+           window->StartSend();
+         }},
+        {"Send to Group", 1, 0,
+         [this](const std::string& text) {
+           window->OnGroupSendingToggled();
+           TypeMessage(*window, text);
+           window->Groups().SendToGroup();
+           window->OnGroupSendingToggled();
+         }},
+        {"order to a number", 1, 0,
+         [order](const std::string& text) { order("N//0703//" + text); }},
+        {"order to a list", 2, 0,
+         [order](const std::string& text) { order("N//0703,0704//" + text); }},
+        {"order to a group", 1, 0,
+         [order](const std::string& text) { order("G//Vänner//" + text); }},
+        {"autosend file", 1, 0,
+         [this](const std::string& text) {
+           files.Write("/out/a.txt", text);
+           window->OnAutosendingClicked(true);
+           WaitUntil(loop, [this] { return !window->Control(MainControl::kAutosending).checked; });
+         }},
+        // The summary is "1 mail waiting. ", the mail and a blank.
+        {"mail forward", 1, 17,
+         [this](const std::string& text) {
+           mailbox.messages = {text};
+           window->Mail().CheckNow();
+           loop.RunFor(std::chrono::minutes(2));
+         }},
+    };
+  }
 
   sim::SimSmppProvider provider{Schedule(loop)};
   sim::SimTcpConnection connection{loop, provider};
+  sim::SimGateway gateway;
+  sim::SimHttpClient http_client{loop, gateway};
   sim::SimMailbox mailbox;
   sim::SimMailClient mail_client{loop, mailbox};
   sim::SimDialler dial_up{loop};
@@ -249,18 +309,13 @@ std::string Repeat(const std::string& text, int times) {
   return repeated;
 }
 
-TEST_F(SplittingComposeTest, TheCounterCountsAsAPhoneAndDoubleIsNotNeeded) {
-  TypeMessage(*window, Repeat("Ж", 87));
-  EXPECT_EQ(Status().text, "47 left · 2 SMS · Unicode");
-  EXPECT_FALSE(Status().warning);
+// The counter counts as a phone does, and "&Double" is not needed.
+TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimit) {
   const ControlState& double_box = window->Control(MainControl::kDouble);
   EXPECT_FALSE(double_box.enabled);
   EXPECT_FALSE(double_box.checked);
   EXPECT_EQ(double_box.tool_tip, "Not needed: this transport sends a long message in linked parts");
   EXPECT_EQ(window->Control(MainControl::kMessageBox).max_length, 0);
-}
-
-TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimit) {
   UseTemporaryNumber();
   const std::string a600(600, 'a');
   const struct {
@@ -270,6 +325,7 @@ TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimi
     std::string counter;
     size_t parts;  // sent, or 0 when Send refuses
   } kCases[] = {
+      {6, "", Repeat("Ж", 87), "47 left · 2 SMS · Unicode", 2},
       {6, "", std::string(918, 'a'), "0 left · 6 SMS", 6},
       {6, std::string(918, 'a'), std::string(919, 'a'), "7 SMS, over the limit of 6", 0},
       // An emoji typed at the start of 600 letters makes all of it UCS-2.
@@ -307,66 +363,47 @@ TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimi
 TEST_F(SplittingComposeTest, EveryPathThatSendsTheBoxRefusesPastThePartLimit) {
   constexpr char kTooLong[] = "Message too long: 2 parts, at most 1";
   settings.MaxParts = 1;
-  settings.AutoFil = "/out";
-  settings.AutoTyp = "1";
-  settings.AutoTabort = "1";
-  files.MakeFolder("/out");
-  window->SetPhoneBookStore(&book.store());
-  window->SetPhoneBookCursor(&book.cursor());
-  book.AddToGroup("Vänner", "Anna", "0702");
-  auto order = [this](const std::string& order) {
-    window->SetCommandLineMode(true);
-    CommandLineSending(*window).ArgSandning(order);
-    window->SetCommandLineMode(false);
-  };
-  const struct {
-    const char* path;
-    size_t recipients;
-    std::function<void(const std::string&)> send;
-  } kPaths[] = {
-      {"Send", 1,
-       [this](const std::string& text) {
-         TypeMessage(*window, text);
-         window->StartSend();
-       }},
-      {"Send to Group", 1,
-       [this](const std::string& text) {
-         window->OnGroupSendingToggled();
-         TypeMessage(*window, text);
-         window->Groups().SendToGroup();
-         window->OnGroupSendingToggled();
-       }},
-      {"order to a number", 1, [&order](const std::string& text) { order("N//0703//" + text); }},
-      {"order to a list", 2, [&order](const std::string& text) { order("N//0703,0704//" + text); }},
-      {"order to a group", 1, [&order](const std::string& text) { order("G//Vänner//" + text); }},
-      {"autosend file", 1,
-       [this](const std::string& text) {
-         files.Write("/out/a.txt", text);
-         window->OnAutosendingClicked(true);
-         WaitUntil(loop, [this] { return !window->Control(MainControl::kAutosending).checked; });
-       }},
-      // The summary is "1 mail waiting. ", the mail and a blank.
-      {"mail forward", 1,
-       [this](const std::string& text) {
-         mailbox.messages = {text.substr(17)};
-         window->Mail().CheckNow();
-         loop.RunFor(std::chrono::minutes(2));
-       }},
-  };
-  for (const auto& path : kPaths) {
-    SCOPED_TRACE(path.path);
+  for (const Path& path : Paths()) {
+    SCOPED_TRACE(path.name);
     UseTemporaryNumber();  // an order to a number unchecks it
     size_t submitted = Submitted();
-    path.send(std::string(160, 'a'));
+    path.send(std::string(160 - path.added, 'a'));
     EXPECT_EQ(Submitted() - submitted, path.recipients);
 
     submitted = Submitted();
     const int connections = provider.Connections();
     const int refusals = receipts.Count(kTooLong);
-    path.send(std::string(161, 'a'));
+    path.send(std::string(161 - path.added, 'a'));
     EXPECT_EQ(receipts.Count(kTooLong), refusals + 1);
     EXPECT_EQ(Submitted(), submitted);
     EXPECT_EQ(provider.Connections(), connections);
+  }
+}
+
+// The gateway gets text in Windows-1252, as it always did, and a character
+// that has no place there is refused before anything is sent; a forwarded
+// mail's summary goes with "?" in its place.
+TEST_F(SplittingComposeTest, EveryPathSendsTheGatewayWindows1252AndRefusesWhatItCannotCarry) {
+  constexpr char kUncarriable[] = "The message holds a character this connection cannot carry: 😀";
+  settings.AccessTyp = "TCP";
+  window->ConfigureTransports();
+  for (const Path& path : Paths()) {
+    SCOPED_TRACE(path.name);
+    UseTemporaryNumber();
+    const size_t sent = gateway.Requests().size();
+    path.send("Grüße €");
+    ASSERT_EQ(gateway.Requests().size() - sent, path.recipients);
+    EXPECT_THAT(gateway.Requests().back().Field("message"), HasSubstr("Gr\xFC\xDF"
+                                                                      "e \x80"));
+
+    const int refusals = receipts.Count(kUncarriable);
+    path.send("Hej 😀");
+    if (path.added > 0) {
+      EXPECT_EQ(gateway.Requests().back().Field("message"), "1 mail waiting. Hej ? ");
+      continue;
+    }
+    EXPECT_EQ(receipts.Count(kUncarriable), refusals + 1);
+    EXPECT_EQ(gateway.Requests().size(), sent + path.recipients);
   }
 }
 

@@ -16,26 +16,6 @@ using testing::TempDir;
 constexpr char kInstalledData[] = "../share/tolvane/";
 constexpr fs::perms kOwnerFile = fs::perms::owner_read | fs::perms::owner_write;
 
-// A tree as a package installs it: the program in usr/bin, the empty phone
-// book and the manual in usr/share/tolvane, and a home of its own.
-class InstalledTree {
- public:
-  InstalledTree() {
-    fs::create_directories(root_.path() / "usr/bin");
-    fs::create_directories(root_.path() / "usr/share/tolvane");
-    root_.WriteFile("usr/share/tolvane/teledata.mdb", "empty phone book");
-  }
-  std::string Executable() const { return root_.FilePath("usr/bin/tolvane"); }
-  std::string SharedData() const { return root_.Folder() + "usr/share/tolvane/"; }
-  std::string UserFolder() const { return home_.Folder() + ".local/share/Tolvane/"; }
-  const TempDir& root() const { return root_; }
-  const TempDir& home() const { return home_; }
-
- private:
-  TempDir root_;
-  TempDir home_;
-};
-
 TEST(ProgramLocationTest, AWritableFolderIsAPortableProgramOnlyWithAPhoneBook) {
   TempDir folder;
   folder.WriteFile("teledata.mdb", "book");
@@ -56,27 +36,34 @@ TEST(ProgramLocationTest, AWritableFolderIsAPortableProgramOnlyWithAPhoneBook) {
   EXPECT_TRUE(fs::is_empty(home.path()));
 }
 
+// As a package installs it: the program in usr/bin, the empty phone book and
+// the manual in usr/share/tolvane, and a home of its own.
 TEST(ProgramLocationTest, InstalledProgramFillsAnOwnerOnlyUserFolderOnce) {
-  InstalledTree tree;
-  ProgramLocation location =
-      ProgramLocation::Choose(tree.Executable(), kInstalledData, tree.UserFolder());
-  EXPECT_EQ(location.Folder(), tree.UserFolder());
-  EXPECT_EQ(location.InstalledFolder(), tree.SharedData());
+  TempDir root;
+  TempDir home;
+  fs::create_directories(root.path() / "usr/bin");
+  fs::create_directories(root.path() / "usr/share/tolvane");
+  root.WriteFile("usr/share/tolvane/teledata.mdb", "empty phone book");
+  const std::string executable = root.FilePath("usr/bin/tolvane");
+  const std::string user_folder = home.Folder() + ".local/share/Tolvane/";
+  ProgramLocation location = ProgramLocation::Choose(executable, kInstalledData, user_folder);
+  EXPECT_EQ(location.Folder(), user_folder);
+  EXPECT_EQ(location.InstalledFolder(), root.Folder() + "usr/share/tolvane/");
 
   ASSERT_TRUE(location.Prepare());
-  const fs::path user = fs::path(tree.UserFolder()) / "teledata.mdb";
+  const fs::path user = fs::path(user_folder) / "teledata.mdb";
   EXPECT_EQ(fs::status(user.parent_path()).permissions(), fs::perms::owner_all);
   EXPECT_EQ(fs::status(user).permissions(), kOwnerFile);
 
   // The user's own phone book is never replaced by the empty one.
-  tree.home().WriteFile(".local/share/Tolvane/teledata.mdb", "Anna and Bo");
+  home.WriteFile(".local/share/Tolvane/teledata.mdb", "Anna and Bo");
   ASSERT_TRUE(location.Prepare());
-  EXPECT_EQ(tree.home().ReadFile(".local/share/Tolvane/teledata.mdb"), "Anna and Bo");
-  EXPECT_EQ(tree.root().ReadFile("usr/share/tolvane/teledata.mdb"), "empty phone book");
+  EXPECT_EQ(home.ReadFile(".local/share/Tolvane/teledata.mdb"), "Anna and Bo");
+  EXPECT_EQ(root.ReadFile("usr/share/tolvane/teledata.mdb"), "empty phone book");
 
   // Without a home the program stays in its folder.
-  ProgramLocation homeless = ProgramLocation::Choose(tree.Executable(), kInstalledData, "");
-  EXPECT_EQ(homeless.Folder(), tree.root().Folder() + "usr/bin/");
+  EXPECT_EQ(ProgramLocation::Choose(executable, kInstalledData, "").Folder(),
+            root.Folder() + "usr/bin/");
 }
 
 TEST(ProgramLocationTest, ReadOnlyCopyCarriesItsPhoneBookAndManualBesideItself) {

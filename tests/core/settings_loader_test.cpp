@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "core/gateway_password_file.h"
+#include "gsm/gsm_settings.h"
+#include "smpp/smpp_settings.h"
 #include "support/temp_dir.h"
+#include "transports/transport_list.h"
 
 namespace tolvane {
 namespace {
@@ -20,6 +23,7 @@ class SettingsLoaderTest : public ::testing::Test {
   // Loads everything, as start-up does, collecting the reported errors.
   ProgramSettings Load() {
     ProgramSettings settings;
+    AddSettingsSections(ProgramTransports(), settings.transports);
     auto report = [this](int error_number) { errors_.push_back(error_number); };
     LoadWindowPosition(file_, settings, report);
     LoadSettings(file_, settings, report);
@@ -118,13 +122,13 @@ TEST_F(SettingsLoaderTest, SavedSettingsLoadBackAsTheyWere) {
   saved.GatewayPassword = "hemligt";
   saved.TCPProxy = 1;
   saved.TCPProxyPort = "3128";
-  saved.GsmSmsc = "+4670";
-  saved.SmppHost = "smpp.example.net";
-  saved.SmppPort = "3550";
-  saved.SmppTls = "1";
-  saved.SmppSystemId = "acme";
-  saved.SmppSystemType = "SMS";
-  saved.SmppDefaultAlphabet = "3";
+  saved.transports.Get<GsmSettings>().Smsc = "+4670";
+  saved.transports.Get<SmppSettings>().Host = "smpp.example.net";
+  saved.transports.Get<SmppSettings>().Port = "3550";
+  saved.transports.Get<SmppSettings>().Tls = "1";
+  saved.transports.Get<SmppSettings>().SystemId = "acme";
+  saved.transports.Get<SmppSettings>().SystemType = "SMS";
+  saved.transports.Get<SmppSettings>().DefaultAlphabet = "3";
   ComputeDerivedFields(saved);
   ASSERT_EQ(SaveSettings(file_, saved), std::nullopt);
 

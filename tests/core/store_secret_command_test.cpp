@@ -9,6 +9,7 @@
 #include "core/gateway_password_file.h"
 #include "core/secret_store.h"
 #include "support/temp_dir.h"
+#include "transports/transport_list.h"
 
 namespace tolvane {
 namespace {
@@ -22,7 +23,8 @@ class StoreSecretCommandTest : public ::testing::Test {
   int Run(const std::vector<std::string>& arguments, const std::string& input) {
     std::istringstream in(input);
     std::ostringstream error;
-    const int status = StoreSecret(arguments, in, error, ProgramLocation(dir_.Folder()));
+    const int status =
+        StoreSecret(arguments, in, error, ProgramLocation(dir_.Folder()), ProgramTransports());
     error_ = error.str();
     return status;
   }

@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <set>
 
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "emi/emi_operations.h"
+#include "emi/emi_settings.h"
 #include "sim/sim_emi_centre.h"
 #include "sim/sim_tcp_connection.h"
 #include "sms/hex_octets.h"
@@ -36,8 +36,8 @@ class EmiScenario : public WindowScenario {
  protected:
   EmiScenario() {
     settings.AccessTyp = "EMI";
-    settings.EmiHost = "smsc.example.net";
-    settings.EmiUser = "tolvane";
+    settings.transports.Get<EmiSettings>().Host = "smsc.example.net";
+    settings.transports.Get<EmiSettings>().User = "tolvane";
     settings.Avs = "Tolvane";
     settings.Validity = 0;
     EXPECT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kEmiSecret, "secret"));
@@ -201,7 +201,7 @@ TEST_F(EmiScenario, NegativeAnswersArePermanentOrRetriedAndAnUnansweredSubmitIsN
   EXPECT_EQ(centre.Connections(), connections + 1);
 
   // [EMI] ResendUnanswered=1 sends it once more, after logging in again.
-  settings.EmiResendUnanswered = "1";
+  settings.transports.Get<EmiSettings>().ResendUnanswered = "1";
   Centre().drop_at_submit = Count("O/51");
   const int logins = Count("O/60");
   window->StartSend();
@@ -211,8 +211,8 @@ TEST_F(EmiScenario, NegativeAnswersArePermanentOrRetriedAndAnUnansweredSubmitIsN
 }
 
 TEST_F(EmiScenario, TheAlternativeHostIsTriedAndTakenInTurnAfterADrop) {
-  settings.EmiAltHost = "backup.example.net";
-  settings.EmiAltPort = "5001";
+  settings.transports.Get<EmiSettings>().AltHost = "backup.example.net";
+  settings.transports.Get<EmiSettings>().AltPort = "5001";
   Centre().refused_connections = 1;
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message delivered.");
@@ -221,7 +221,7 @@ TEST_F(EmiScenario, TheAlternativeHostIsTriedAndTakenInTurnAfterADrop) {
 
   // The line drops under a group run, one submit at a time: 1 s later the
   // other host, where the rest goes after a new login.
-  settings.EmiWindow = "1";
+  settings.transports.Get<EmiSettings>().Window = "1";
   Centre().drop_at_submit = 2;
   SendToGroupOf(3, "Hej");
   EXPECT_EQ(connection.Host(), "smsc.example.net");
@@ -237,7 +237,7 @@ TEST_F(EmiScenario, TheAlternativeHostIsTriedAndTakenInTurnAfterADrop) {
 }
 
 TEST_F(EmiScenario, QuietLinesGetAnAlertAndTheCentresAlertIsAnswered) {
-  settings.EmiKeepalive = "30";
+  settings.transports.Get<EmiSettings>().Keepalive = "30";
   Centre().notification_delay_ms = 75000;
   Centre().alert_before_answer = true;
   window->StartSend();
@@ -289,8 +289,8 @@ TEST_F(EmiScenario, AMsgIsInTheChosenAlphabetAndIraRefusesOtherCharactersBeforeC
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.text);
-    settings.EmiAlphabet = c.alphabet;
-    Centre().ira = settings.EmiAlphabet == "IRA";
+    settings.transports.Get<EmiSettings>().Alphabet = c.alphabet;
+    Centre().ira = settings.transports.Get<EmiSettings>().Alphabet == "IRA";
     const size_t submits = centre.Submissions().size();
     const int connections = connection.ConnectCount();
     Send(c.text);
@@ -316,7 +316,7 @@ TEST_F(EmiScenario, AMsgIsInTheChosenAlphabetAndIraRefusesOtherCharactersBeforeC
 // and a stray answer of another operation under its TRN frees nothing. The
 // unanswered one ends 60 s after it went, and no submit takes its TRN before.
 TEST_P(EmiRunScenario, AnUnansweredSubmitKeepsItsTrnUntilItEndsSixtySecondsAfterItWent) {
-  settings.EmiWindow = "2";
+  settings.transports.Get<EmiSettings>().Window = "2";
   AskForReceipts(false);
   settings.MaxParts = 150;
   Centre().submit_delay_ms = 200;
@@ -362,7 +362,7 @@ TEST_P(EmiRunScenario, AnUnansweredSubmitKeepsItsTrnUntilItEndsSixtySecondsAfter
 INSTANTIATE_TEST_SUITE_P(MembersOrParts, EmiRunScenario, ::testing::Bool());
 
 TEST_F(EmiScenario, TheDialUpOperationCarriesPlainTextOnlyAndRefusesTheRestFirst) {
-  settings.EmiOperation = "30";
+  settings.transports.Get<EmiSettings>().Operation = "30";
   settings.Avs = "+46 70-765 43 21";
   // NRq 1 with a notification asked for, empty without.
   Send("Hej");
@@ -389,7 +389,7 @@ TEST_F(EmiScenario, TheDialUpOperationCarriesPlainTextOnlyAndRefusesTheRestFirst
 }
 
 TEST_F(EmiScenario, AGroupOfFortyGoesThroughTheWindowNeverWiderThanSet) {
-  settings.EmiWindow = "7";
+  settings.transports.Get<EmiSettings>().Window = "7";
   const auto start = loop.Elapsed();
   SendToGroupOf(40, "Möte i kväll");
   EXPECT_EQ(centre.MostOutstanding(), 7);

@@ -8,17 +8,13 @@
 // the same bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <chrono>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "core/main_window.h"
-#include "fuzz_check.h"
+#include "fuzz_session.h"
 #include "gateway/balance_window.h"
 #include "gateway/kolla_header.h"
-#include "sim/sim_event_loop.h"
-#include "support/window_peripherals.h"
 
 namespace tolvane {
 namespace {
@@ -100,14 +96,11 @@ const std::set<std::string>& StatusTexts() {
 int FuzzOne(const uint8_t* data, size_t size) {
   static testing::WindowPeripherals peripherals;
   FuzzedDataProvider input(data, size);
-  sim::SimEventLoop loop;
-  ScriptedHttpClient client(loop, input);
-
-  ProgramSettings settings = peripherals.settings;
+  SessionRun run(peripherals);
+  ScriptedHttpClient client(run.loop, input);
+  ProgramSettings& settings = run.settings;
   settings.AccessTyp = "TCP";
-  settings.Logg = "1";
-  settings.LoggOn = true;
-  MainWindow window(settings, peripherals.Services(loop, client), peripherals.host);
+  MainWindow window(settings, peripherals.Services(run.loop, client), peripherals.host);
   window.ConfigureTransports();
   window.OnTemporaryNumberToggled(true);
   window.OnNumberEdited("0701234567");
@@ -116,16 +109,11 @@ int FuzzOne(const uint8_t* data, size_t size) {
 
   const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
   FUZZ_CHECK(StatusTexts().count(receipt) == 1 || receipt.rfind("Error: ", 0) == 0);
-  FUZZ_CHECK(window.Control(MainControl::kSend).enabled);
-  FUZZ_CHECK(!window.Control(MainControl::kCancel).enabled);
-  FUZZ_CHECK(!client.StillExecuting());
+  FUZZ_CHECK(SendEndedCleanly(window, client.StillExecuting()));
 
   BalanceWindow balance(client, settings, {"http://localhost", "konto", "secret"});
   balance.Load();
   FUZZ_CHECK(!balance.ResultText().empty());
-
-  std::remove((settings.ProgramFolder + "loggfil.txt").c_str());
-  peripherals.dialogs.Clear();
   return 0;
 }
 

@@ -6,22 +6,12 @@
 // Input: one byte of options, then reads, each a pause (in 20 ms steps), a
 // length and that many bytes; one read goes out after each command line,
 // PDU or ESC the program writes.
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <chrono>
-#include <cstdio>
-#include <functional>
 #include <string>
 
-#include "core/main_window.h"
-#include "core/secret_names.h"
-#include "core/secret_store.h"
-#include "fuzz_check.h"
-#include "send_ended.h"
-#include "sim/sim_event_loop.h"
+#include "fuzz_session.h"
+#include "gsm/gsm_settings.h"
 #include "sim/sim_gsm_modem.h"
 #include "sim/sim_serial_port.h"
-#include "support/window_peripherals.h"
 
 namespace tolvane {
 namespace {
@@ -77,44 +67,25 @@ int FuzzOne(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   const uint8_t options = input.ConsumeIntegral<uint8_t>();
 
-  sim::SimEventLoop loop;
-  sim::SimGsmModem modem([&loop](int ms, std::function<void()> action) {
-    loop.After(std::chrono::milliseconds(ms), std::move(action));
-  });
-  ScriptedGsmModem scripted(loop, input, modem);
-  sim::SimSerialPort port(loop, scripted);
-  ProgramSettings settings = peripherals.settings;
+  SessionRun run(peripherals);
+  sim::SimGsmModem modem(run.Schedule());
+  ScriptedGsmModem scripted(run.loop, input, modem);
+  sim::SimSerialPort port(run.loop, scripted);
+  ProgramSettings& settings = run.settings;
   settings.AccessTyp = "GSM";
-  settings.GsmDevice = "/dev/ttyUSB2";
-  settings.Logg = "1";
-  settings.LoggOn = true;
+  settings.transports.Get<GsmSettings>().Device = "/dev/ttyUSB2";
   settings.EjKvittoOn = options & 1;
   settings.EjKvitto = settings.EjKvittoOn ? "1" : "0";
-  if (options & 2) settings.GsmSmsc = "+46700000000";
+  if (options & 2) settings.transports.Get<GsmSettings>().Smsc = "+46700000000";
   SecretStore(settings.ProgramFolder).WriteSecret(kGsmPinSecret, "1234");
   peripherals.gsm_port = &port;
-  MainWindow window(settings, peripherals.Services(loop), peripherals.host);
+  MainWindow window(settings, peripherals.Services(run.loop), peripherals.host);
   peripherals.gsm_port = nullptr;
   window.ConfigureTransports();
-  window.OnTemporaryNumberToggled(true);
-  window.OnNumberEdited("+46701234567");
-  window.OnMessageEdited(options & 4 ? std::string(200, 'x') : "Hello");
-  window.StartSend();
-  FUZZ_CHECK(SendEndedCleanly(window, port.IsOpen()));
-
-  scripted.scripted = false;
-  window.OnMessageEdited("Again");
-  window.StartSend();
-  FUZZ_CHECK(SendEndedCleanly(window, port.IsOpen()));
-  const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
-  if (receipt != (settings.EjKvittoOn ? "Message sent." : "Message delivered.")) {
-    std::fprintf(stderr, "second send: receipt \"%s\"\n", receipt.c_str());
-    FUZZ_CHECK(false);
-  }
-
-  std::remove((settings.ProgramFolder + "loggfil.txt").c_str());
-  std::remove((settings.ProgramFolder + SecretStore::kFileName).c_str());
-  peripherals.dialogs.Clear();
+  ScriptedThenSoundSend(
+      window, [&port] { return port.IsOpen(); }, options & 4 ? std::string(200, 'x') : "Hello",
+      false, [&scripted] { scripted.scripted = false; },
+      settings.EjKvittoOn ? "Message sent." : "Message delivered.");
   return 0;
 }
 

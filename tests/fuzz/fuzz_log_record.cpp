@@ -21,13 +21,7 @@ using tolvane::LogRecord;
 std::string Cleaned(const std::string& field) {
   std::string clean;
   for (char c : field) {
-    if (c == '\n') {
-      clean += ' ';
-    } else if (c == '"') {
-      clean += '\'';
-    } else if (c != '\r') {
-      clean += c;
-    }
+    if (c != '\r') clean += c == '\n' ? ' ' : c == '"' ? '\'' : c;
   }
   return clean;
 }

@@ -38,20 +38,16 @@ struct Group {
 // The groups of the phone book.
 constexpr Group kGroups[] = {{"Vänner", 2}, {"Fam", 1}};
 
-testing::WindowPeripherals& Peripherals() {
-  static testing::WindowPeripherals peripherals;
-  static const bool filled = [] {
-    peripherals.book.AddToGroup("Vänner", "Anna", "0701");
-    peripherals.book.AddToGroup("Vänner", "Bertil", "0702");
-    peripherals.book.AddToGroup("Fam", "Cilla", "070-3");
-    peripherals.settings.AccessTyp = "TCP";
-    peripherals.settings.EjKvitto = "1";
-    peripherals.settings.EjKvittoOn = true;
-    return true;
-  }();
-  (void)filled;
-  return peripherals;
-}
+struct GroupPeripherals : testing::WindowPeripherals {
+  GroupPeripherals() {
+    book.AddToGroup("Vänner", "Anna", "0701");
+    book.AddToGroup("Vänner", "Bertil", "0702");
+    book.AddToGroup("Fam", "Cilla", "070-3");
+    settings.AccessTyp = "TCP";
+    settings.EjKvitto = "1";
+    settings.EjKvittoOn = true;
+  }
+};
 
 // The list a field names after its leading line feed goes and its last ","
 // is supplied.
@@ -64,7 +60,7 @@ std::string Normalised(std::string field) {
 }  // namespace
 
 int FuzzOne(const uint8_t* data, size_t size) {
-  testing::WindowPeripherals& peripherals = Peripherals();
+  static GroupPeripherals peripherals;
   FuzzedDataProvider input(data, size);
   const uint8_t options = input.ConsumeIntegral<uint8_t>();
   const std::string field2 = input.ConsumeRandomLengthString(600);

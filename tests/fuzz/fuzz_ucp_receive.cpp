@@ -1,26 +1,16 @@
 // Whatever the SMS centre's side of the call sends, in whatever reads: the
 // send ends (at the latest at the receipt time-out) with the line hung up and
-// the window unlocked, and the next send
-// starts from an empty receive state and gets its receipt.
+// the window unlocked, and the next send starts from an empty receive state
+// and gets its receipt.
 //
 // Input: one byte of options, then reads, each a pause (in 50 ms steps), a
 // length and that many bytes.
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <chrono>
-#include <cstdio>
-#include <functional>
-#include <memory>
 #include <string>
 
-#include "core/main_window.h"
-#include "fuzz_check.h"
-#include "send_ended.h"
-#include "sim/sim_event_loop.h"
+#include "fuzz_session.h"
 #include "sim/sim_modem.h"
 #include "sim/sim_serial_port.h"
 #include "sim/sim_smsc.h"
-#include "support/window_peripherals.h"
 
 namespace tolvane {
 
@@ -29,16 +19,12 @@ int FuzzOne(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   const uint8_t options = input.ConsumeIntegral<uint8_t>();
 
-  sim::SimEventLoop loop;
-  auto schedule = [&loop](int ms, std::function<void()> action) {
-    loop.After(std::chrono::milliseconds(ms), std::move(action));
-  };
-  sim::SimSmsc smsc(schedule);
-  sim::SimModem modem(schedule, smsc);
+  SessionRun run(peripherals);
+  sim::SimEventLoop& loop = run.loop;
+  sim::SimSmsc smsc(run.Schedule());
+  sim::SimModem modem(run.Schedule(), smsc);
   sim::SimSerialPort port(loop, modem);
-  ProgramSettings settings = peripherals.settings;
-  settings.Logg = "1";
-  settings.LoggOn = true;
+  ProgramSettings& settings = run.settings;
   settings.EjKvittoOn = options & 1;
   settings.EjKvitto = settings.EjKvittoOn ? "1" : "0";
   settings.FelkorrigeringOn = !(options & 2);
@@ -78,18 +64,9 @@ int FuzzOne(const uint8_t* data, size_t size) {
 
   smsc.Options() = {};
   window.OnDoubleToggled(false);
-  window.OnMessageEdited("Again");
-  window.StartSend();
-  FUZZ_CHECK(SendEndedCleanly(window, port.IsOpen()));
-  const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
-  if (receipt !=
-      (settings.EjKvittoOn ? "Message sent." : sim::SimSmsc::DeliveredText("0701234567"))) {
-    std::fprintf(stderr, "second send: receipt \"%s\"\n", receipt.c_str());
-    FUZZ_CHECK(false);
-  }
-
-  std::remove((settings.ProgramFolder + "loggfil.txt").c_str());
-  peripherals.dialogs.Clear();
+  SoundSend(
+      window, [&port] { return port.IsOpen(); },
+      settings.EjKvittoOn ? "Message sent." : sim::SimSmsc::DeliveredText("0701234567"));
   return 0;
 }
 

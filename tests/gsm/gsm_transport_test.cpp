@@ -10,15 +10,17 @@
 
 #include "bulk/group_sending.h"
 #include "core/program_location.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/store_secret_command.h"
+#include "gsm/gsm_definition.h"
+#include "gsm/gsm_settings.h"
 #include "gsm/gsm_setup.h"
 #include "platform/local_time.h"
-#include "settings_dialog/gsm_settings_page.h"
+#include "settings_dialog/transport_settings_page.h"
 #include "sim/sim_gsm_modem.h"
 #include "sim/sim_serial_port.h"
 #include "support/scenarios.h"
+#include "transports/transport_list.h"
 
 namespace tolvane::testing {
 namespace {
@@ -56,7 +58,7 @@ class GsmScenario : public WindowScenario {
  protected:
   GsmScenario() {
     settings.AccessTyp = "GSM";
-    settings.GsmDevice = "/dev/ttyUSB2";
+    settings.transports.Get<GsmSettings>().Device = "/dev/ttyUSB2";
     settings.ProgramFolder = book.Folder();
     gsm_port = &port;
     OpenTypedForTemporaryNumber();
@@ -154,13 +156,16 @@ TEST_F(GsmScenario, EachPinTheUserStoresIsTriedOnceAndAPinTheSimTookIsGivenAgain
     SCOPED_TRACE(step.receipt + " after " + std::to_string(step.tries) + " tries");
     if (step.replug) modem.Replug();
     if (step.stored_by == By::kSettings) {
-      GsmSettingsPage page(settings, {});
-      page.EditText(GsmControl::kPin, step.pin);
-      ASSERT_TRUE(page.StorePin(settings.ProgramFolder));
+      const TransportDefinition gsm = GsmDefinition();
+      TransportSettingsPage page(*gsm.settings(), gsm.page(), gsm.secrets[0], {});
+      page.EditText(4, step.pin);
+      ASSERT_TRUE(page.StoreSecret(settings.ProgramFolder));
     } else if (step.stored_by == By::kCommand) {
       std::istringstream in(std::string(step.pin) + "\n");
       std::ostringstream error;
-      ASSERT_EQ(StoreSecret({"gsm-pin"}, in, error, ProgramLocation(settings.ProgramFolder)), 0);
+      ASSERT_EQ(StoreSecret({"gsm-pin"}, in, error, ProgramLocation(settings.ProgramFolder),
+                            ProgramTransports()),
+                0);
     }
     const int told = statuses.Count(again + ": unlocking it...");
     window->StartSend();
@@ -336,10 +341,10 @@ TEST_F(GsmScenario, AModemsErrorOrAFaultEndsTheSendWithItsText) {
   Modem().sim_state = kNoSim;
   ExpectFailed("The SIM cannot be used: no SIM card (+CME ERROR: 10)");
   Modem().sim_state = kReady;
-  settings.GsmSmsc = "+46\"70";
+  settings.transports.Get<GsmSettings>().Smsc = "+46\"70";
   ExpectFailed("The SMS centre number is not a phone number: +46\"70");
-  settings.GsmSmsc = "+46705008999";
-  settings.GsmInit = "AT^CURC=0";
+  settings.transports.Get<GsmSettings>().Smsc = "+46705008999";
+  settings.transports.Get<GsmSettings>().Init = "AT^CURC=0";
   Modem().refused_commands = {"^CURC=0"};
   ExpectFailed(
       "The GSM modem refused the Init command AT^CURC=0: the GSM modem refused the "
@@ -375,12 +380,12 @@ TEST_F(GsmScenario, AModemsErrorOrAFaultEndsTheSendWithItsText) {
   ExpectFailed("The GSM modem is gone: check its cable or USB stick");
   port.SetAvailable(false);
   ExpectFailed("The GSM modem cannot be opened: /dev/ttyUSB2");
-  settings.GsmDevice.clear();
+  settings.transports.Get<GsmSettings>().Device.clear();
   ExpectFailed("No GSM modem is chosen: set its device on the settings dialog");
   // The box holds what the parts allowed when it was typed.
   TypeMessage(*window, std::string(307, 'a'));
   settings.MaxParts = 2;
-  settings.GsmDevice = "/dev/ttyUSB2";
+  settings.transports.Get<GsmSettings>().Device = "/dev/ttyUSB2";
   port.SetAvailable(true);
   const int opened = port.OpenCount();
   ExpectFailed("Message too long: 3 parts, at most 2");

@@ -55,7 +55,9 @@ TEST_F(IniFileTest, WritingOneKeyKeepsEveryOtherByteAndThePermissions) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);  // no temp
 }
 
-TEST_F(IniFileTest, NewFilesAreOwnerOnlyAndNewLinesTakeTheFilesLineEnd) {
+TEST_F(IniFileTest, NewFilesAreOwnerOnlyNewLinesTakeTheFilesLineEndAndLineBreaksAreRefused) {
+  EXPECT_FALSE(IniFile::WriteString(path_, "A", "k", "1\n[B]\nx=2"));
+  EXPECT_FALSE(IniFile::WriteString(dir_.FilePath("no/such/folder.ini"), "A", "k", "1"));
   ASSERT_TRUE(IniFile::WriteString(path_, "Modem", "Baud", "2400"));
   ASSERT_TRUE(IniFile::WriteString(path_, "TCP", "TCPProxy", "0"));
   EXPECT_EQ(dir_.ReadFile("test.ini"), "[Modem]\r\nBaud=2400\r\n[TCP]\r\nTCPProxy=0\r\n");
@@ -66,11 +68,6 @@ TEST_F(IniFileTest, NewFilesAreOwnerOnlyAndNewLinesTakeTheFilesLineEnd) {
   ASSERT_TRUE(IniFile::WriteString(path_, "A", "y", "2"));
   ASSERT_TRUE(IniFile::WriteString(path_, "B", "z", "3"));
   EXPECT_EQ(dir_.ReadFile("test.ini"), "[A]\nx=1\ny=2\n[B]\nz=3\n");
-}
-
-TEST_F(IniFileTest, RefusesLineBreaksAndUnwritableFolders) {
-  EXPECT_FALSE(IniFile::WriteString(path_, "A", "k", "1\n[B]\nx=2"));
-  EXPECT_FALSE(IniFile::WriteString(dir_.FilePath("no/such/folder.ini"), "A", "k", "1"));
 }
 
 }  // namespace

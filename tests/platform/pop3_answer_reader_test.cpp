@@ -55,11 +55,17 @@ TEST(Pop3AnswerReaderTest, StatusLinesAndTheHeaderOfAMessageInAnyPieces) {
 }
 
 TEST(Pop3AnswerReaderTest, AnOverlongLineIsRefusedHoweverItArrives) {
-  const std::string line = "+OK " + std::string(Pop3AnswerReader::kMaxLineBytes, 'x') + "\r\n";
-  for (size_t piece : {line.size(), size_t{4096}}) {
-    bool oversized = false;
-    EXPECT_TRUE(Answers("+OK\r\n" + line, piece, {}, &oversized).size() == 1u);
-    EXPECT_TRUE(oversized) << piece;
+  // The longest line taken, CR included, and one byte longer.
+  for (const size_t length :
+       {Pop3AnswerReader::kMaxLineBytes, Pop3AnswerReader::kMaxLineBytes + 1}) {
+    const std::string line = "+OK " + std::string(length - 5, 'x') + "\r\n";
+    const bool too_long = length > Pop3AnswerReader::kMaxLineBytes;
+    for (size_t piece : {line.size(), size_t{4096}}) {
+      SCOPED_TRACE(std::to_string(length) + " in pieces of " + std::to_string(piece));
+      bool oversized = false;
+      EXPECT_EQ(Answers("+OK\r\n" + line, piece, {}, &oversized).size(), too_long ? 1u : 2u);
+      EXPECT_EQ(oversized, too_long);
+    }
   }
   // A header past its limit is cut, the answer still read to its end.
   const std::string field = "X: " + std::string(1000, 'y') + "\r\n";

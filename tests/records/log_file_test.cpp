@@ -1,5 +1,6 @@
 #include "records/log_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -12,30 +13,30 @@ namespace tolvane {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::Each;
+using ::testing::ElementsAre;
 using testing::TempDir;
 
 LogRecord Record(const std::string& message) {
   return {"03/07/24", "09:05", "Anna 0701234567", "Message sent.", message};
 }
 
+std::vector<std::string> Fields(const LogRecord& record) {
+  return {record.date, record.time, record.recipient, record.result, record.message};
+}
+
 TEST(LogRecordTest, OneLineOfQuotedFieldsThatReadsBack) {
   LogRecord record{"d", "t", "Anna \"A\" 070", "Message\r\nsent.", "Say \"hi\",\r\nthen\ngo"};
   std::string line = record.ToLine();
   EXPECT_EQ(line, "\"d\",\"t\",\"Anna 'A' 070\",\"Message sent.\",\"Say 'hi', then go\"\r\n");
-  LogRecord back = LogRecord::FromLine(line.substr(0, line.size() - 2));
-  EXPECT_EQ(back.recipient, "Anna 'A' 070");
-  EXPECT_EQ(back.message, "Say 'hi', then go");
+  EXPECT_THAT(Fields(LogRecord::FromLine(line.substr(0, line.size() - 2))),
+              ElementsAre("d", "t", "Anna 'A' 070", "Message sent.", "Say 'hi', then go"));
 
   // Fields are the texts between quote pairs, whatever stands outside them.
-  LogRecord full = LogRecord::FromLine("\"a\",\"b\" ,\"c,d\",\"\",\"e\"");
-  EXPECT_EQ(full.time, "b");
-  EXPECT_EQ(full.recipient, "c,d");
-  EXPECT_EQ(full.result, "");
-  EXPECT_EQ(full.message, "e");
-  LogRecord cut = LogRecord::FromLine("\"a\",\"b\",\"c");
-  EXPECT_EQ(cut.time, "b");
-  EXPECT_EQ(cut.recipient, "");
-  EXPECT_EQ(LogRecord::FromLine("no quotes at all").date, "");
+  EXPECT_THAT(Fields(LogRecord::FromLine("\"a\",\"b\" ,\"c,d\",\"\",\"e\"")),
+              ElementsAre("a", "b", "c,d", "", "e"));
+  EXPECT_THAT(Fields(LogRecord::FromLine("\"a\",\"b\",\"c")), ElementsAre("a", "b", "", "", ""));
+  EXPECT_THAT(Fields(LogRecord::FromLine("no quotes at all")), Each(""));
 
   // A cancelled send reads differently in the log and in the receipt file.
   EXPECT_EQ(LogResult(true, "Busy"), "Sending Cancelled.");
@@ -64,9 +65,9 @@ TEST(LogFileTest, AppendsOwnerOnlyRecordsThatReadBackLineByLine) {
 TEST(ReceiptFileTest, OwnerOnlyUnlessSharedAndANameWithASeparatorIsUsedUnchanged) {
   TempDir program;
   TempDir elsewhere;
+  const fs::perms owner = fs::perms::owner_read | fs::perms::owner_write;
   ASSERT_EQ(Skriv_Kvitto(program.Folder(), "kvitto.txt", Record("hi")), 0);
   EXPECT_EQ(program.ReadFile("kvitto.txt"), Record("hi").ToLine());
-  const fs::perms owner = fs::perms::owner_read | fs::perms::owner_write;
   EXPECT_EQ(fs::status(program.path() / "kvitto.txt").permissions(), owner);
 
   // A receipt file that another program shares keeps the mode it was given.

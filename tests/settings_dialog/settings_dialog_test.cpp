@@ -9,22 +9,24 @@
 #include <tuple>
 
 #include "core/gateway_password_file.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
+#include "emi/emi_settings.h"
+#include "gsm/gsm_settings.h"
 #include "platform/ini_file.h"
+#include "smpp/smpp_settings.h"
 #include "support/crashing_file_system.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_serial_port_list.h"
 #include "support/platform_mocks.h"
 #include "support/temp_dir.h"
+#include "transports/transport_list.h"
 
 namespace tolvane {
 namespace {
 
 using C = SettingsControl;
-using G = GsmControl;
 using L = SettingsList;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -53,7 +55,7 @@ class SettingsDialogTest : public ::testing::Test {
   // Opens the dialog as the main window does: loaded, then activated.
   SettingsDialog& Open(Dialler* dialler = nullptr) {
     dialog_ = std::make_unique<SettingsDialog>(
-        SettingsDialogServices{settings_, dialogs_, host_, dialler, &ports_});
+        SettingsDialogServices{settings_, transports_, dialogs_, host_, dialler, &ports_});
     dialog_->Activate();
     return *dialog_;
   }
@@ -71,6 +73,27 @@ class SettingsDialogTest : public ::testing::Test {
     EXPECT_FALSE(IniExists());
   }
 
+  // The page of a transport, and choosing its "Use:" option.
+  TransportSettingsPage& PageOf(const std::string& access_typ) {
+    return *dialog_->PageFor(access_typ);
+  }
+  void ChooseTransport(SettingsDialog& dialog, const std::string& access_typ) {
+    for (size_t i = 0; i < dialog.PageCount(); ++i) {
+      if (&dialog.Page(i) == dialog.PageFor(access_typ)) return dialog.ChoosePage(i);
+    }
+    dialog.Choose(access_typ == "Modem" ? C::kUseModem : C::kUseTcp);
+  }
+  bool Chosen(SettingsDialog& dialog, const std::string& access_typ) {
+    for (size_t i = 0; i < dialog.PageCount(); ++i) {
+      if (&dialog.Page(i) == dialog.PageFor(access_typ)) return dialog.PageOption(i).checked;
+    }
+    return dialog.Control(access_typ == "Modem" ? C::kUseModem : C::kUseTcp).checked;
+  }
+  std::string Secret(std::string_view name) const {
+    return SecretStore(dir_.Folder()).ReadSecret(name);
+  }
+
+  const TransportList transports_ = ProgramTransports();
   testing::TempDir dir_;
   ProgramSettings settings_;
   testing::FakeDialogs dialogs_;
@@ -175,7 +198,7 @@ TEST_F(SettingsDialogTest, AFullDiskAtAnyStepOfTheSaveWritesAllFilesOrNone) {
     dialog.Choose(C::kUseTcp);
     dialog.EditText(C::kAccountName, value);
     dialog.EditText(C::kPassword, value);
-    dialog.Smpp().EditText(kSmppPassword, value);
+    PageOf("SMPP").EditText(kSmppPassword, value);
     dialog.Press(C::kOk);
     return dialog.Closed();
   };
@@ -316,7 +339,7 @@ TEST_F(SettingsDialogTest, EveryBoxTakesTheLongestValueTheFileKeepsAndRefusesOne
     C transport;
     std::string longest;
   };
-  const Case cases[] = {{C::kSenderNumber, C::kUseGsm, x121 + "abcdef"},
+  const Case cases[] = {{C::kSenderNumber, C::kUseTcp, x121 + "abcdef"},
                         {C::kModemInit, C::kUseModem, x121 + "AT&F&W"},
                         {C::kDevice, C::kUseModem, x121 + "/dev/x"},
                         {C::kAccountName, C::kUseTcp, x121 + "ł"},
@@ -415,233 +438,176 @@ TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
   EXPECT_EQ(host_.balance_queries[0].gateway, "http://localhost:8080");
 }
 
-// The GSM modem's page of the communication tab.
-class GsmSettingsTest : public SettingsDialogTest {
- protected:
-  std::string StoredPin() const { return SecretStore(dir_.Folder()).ReadSecret(kGsmPinSecret); }
-  bool PageEnabled(SettingsDialog& dialog) const {
-    bool all = true;
-    bool any = false;
-    for (G control : {G::kDevice, G::kBaud, G::kSmsc, G::kInit, G::kPin}) {
-      all = all && dialog.Gsm().Control(control).enabled;
-      any = any || dialog.Gsm().Control(control).enabled;
+// A transport's page on the communication tab: shown and enabled only while
+// its "Use:" option is chosen, its rules checked on "&OK" with the focus in
+// the box, its keys written in its own section and its secret only to
+// secrets.dat; opened again, the secret box is empty and leaving it so keeps
+// the secret.
+TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAndSecret) {
+  struct Refusal {
+    size_t field;
+    std::string typed;
+    std::string text;
+    std::string mended;
+  };
+  struct Case {
+    std::string access_typ;
+    std::string option;
+    std::vector<std::string> defaults;  // the boxes as the page opens
+    std::vector<Refusal> refusals;      // each refused in turn, then mended
+    std::string title;
+    std::string section;  // what tolvmsg.ini then holds
+    std::string secret;
+    std::string secret_typed;
+  };
+  const Case cases[] = {
+      {"GSM",
+       "GSM modem",
+       {"", "115200", "", "", ""},
+       {{1, "", "Enter a line speed from 50 to 4000000 for the GSM modem!", "49"},
+        {1, "49", "Enter a line speed from 50 to 4000000 for the GSM modem!", "4000001"},
+        {1, "4000001", "Enter a line speed from 50 to 4000000 for the GSM modem!", "4000000"},
+        {4, "123", "The SIM PIN must be 4 to 8 digits!", "123456789"},
+        {4, "123456789", "The SIM PIN must be 4 to 8 digits!", " 1234"},
+        {4, " 1234", "The SIM PIN must be 4 to 8 digits!", "12345678"}},
+       "GSM modem?",
+       "[GSM]\r\nDevice=\r\nBaud=4000000\r\nSmsc=+46705008999\r\nInit=AT^CURC=0\r\n",
+       "gsm-pin",
+       "12345678"},
+      {"SMPP",
+       "SMPP",
+       {"", "2775", "", "", "", "", "10", "30", "0"},
+       {{0, "", "Enter the name or IP address of the SMPP provider!", " smpp.example.net "},
+        {1, "70000", "Enter a port from 1 to 65535 for the SMPP provider!", "65535"},
+        {3, "", "Enter the system id of the SMPP account, at most 15 characters!", "tolvane"},
+        {4, "123456789", "The SMPP password is longer than its 8 characters!", "hemlig 8"},
+        {6, "0", "Enter a window from 1 to 100 messages!", "101"},
+        {6, "101", "Enter a window from 1 to 100 messages!", "100"},
+        {7, "3601", "Enter the seconds between link checks, 0 to 3600!", "0"}},
+       "SMPP provider?",
+       "[SMPP]\r\nHost=smpp.example.net\r\nPort=65535\r\nTls=0\r\nSystemId=tolvane\r\n"
+       "SystemType=+46705008999\r\nWindow=100\r\nEnquireLink=0\r\nDefaultAlphabet=0\r\n"
+       "ResendUnanswered=0\r\n",
+       "smpp",
+       "hemlig 8"},
+      {"EMI",
+       "UCP/EMI over TCP/IP",
+       {"", "5000", "", "", "", "", "10", "50", "51", "GSM"},
+       {{0, "", "Enter the name or IP address of the SMS centre!", "smsc.example.net"},
+        {3, "0", "Enter a port from 1 to 65535 for the alternative host, or none!", "5001"},
+        {4, "", "Enter the user of the SMS centre's login, at most 16 characters!", "tolvane"},
+        {6, "100", "Enter a window from 1 to 99 messages!", "99"},
+        {7, "3601", "Enter the quiet seconds before a keep-alive, 0 to 3600!", "3600"}},
+       "SMS centre?",
+       "[EMI]\r\nHost=smsc.example.net\r\nPort=5000\r\nAltHost=+46705008999\r\nAltPort=5001\r\n"
+       "User=tolvane\r\nWindow=99\r\nKeepalive=3600\r\nOperation=51\r\n"
+       "ResendUnanswered=0\r\nAlphabet=GSM\r\n",
+       "emi",
+       "hemligt ord"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.access_typ);
+    std::filesystem::remove(dir_.FilePath(SettingsFile::kFileName));
+    std::filesystem::remove(dir_.FilePath(SecretStore::kFileName));
+    settings_ = ProgramSettings();
+    settings_.ProgramFolder = dir_.Folder();
+    SettingsDialog& dialog = Open();
+    TransportSettingsPage& page = PageOf(c.access_typ);
+    EXPECT_FALSE(page.Control(0).visible || page.Control(0).enabled);
+    ChooseTransport(dialog, c.access_typ);
+    for (size_t i = 0; i < page.FieldCount(); ++i) {
+      EXPECT_TRUE(page.Control(i).visible && page.Control(i).enabled);
     }
-    EXPECT_EQ(all, any) << "the page is switched on and off as a whole";
-    EXPECT_EQ(dialog.Gsm().Ports().enabled, all);
-    return all;
-  }
-  void ExpectRefusedOnPage(SettingsDialog& dialog, G focus, const std::string& text,
-                           const std::string& title) {
-    ASSERT_FALSE(dialogs_.boxes().empty());
-    EXPECT_EQ(
-        dialogs_.boxes().back(),
-        (testing::FakeDialogs::Box{text, title, MessageIcon::kInformation, MessageButtons::kOk}));
-    EXPECT_EQ(dialog.CurrentTab(), 0);
-    EXPECT_EQ(dialog.Gsm().FocusRequest(), focus);
-    EXPECT_FALSE(dialog.Closed());
-    EXPECT_FALSE(IniExists());
-    EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(SecretStore::kFileName)));
-  }
-};
+    std::vector<std::string> shown;
+    for (size_t i = 0; i < page.FieldCount(); ++i) shown.push_back(page.Control(i).text);
+    EXPECT_EQ(shown, c.defaults);
+    // The third box (SMS centre, system type, alternative host) takes a number.
+    page.EditText(c.access_typ == "GSM" ? 2 : c.access_typ == "SMPP" ? 5 : 2, "+46705008999");
+    if (c.access_typ == "GSM") page.EditText(3, "AT^CURC=0 ");
+    for (const Refusal& refusal : c.refusals) {
+      SCOPED_TRACE(refusal.typed);
+      page.EditText(refusal.field, refusal.typed);
+      dialog.ShowTab(3);
+      dialog.Press(C::kOk);
+      ASSERT_FALSE(dialogs_.boxes().empty());
+      EXPECT_EQ(dialogs_.boxes().back(),
+                (testing::FakeDialogs::Box{refusal.text, c.title, MessageIcon::kInformation,
+                                           MessageButtons::kOk}));
+      EXPECT_EQ(dialog.CurrentTab(), 0);
+      EXPECT_EQ(page.FocusRequest(), refusal.field);
+      EXPECT_FALSE(dialog.Closed());
+      EXPECT_FALSE(IniExists());
+      EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(SecretStore::kFileName)));
+      page.EditText(refusal.field, refusal.mended);
+    }
+    const size_t secret_field = c.access_typ == "GSM" ? 4 : c.access_typ == "SMPP" ? 4 : 5;
+    page.EditText(secret_field, c.secret_typed);
+    dialog.Press(C::kOk);
+    ASSERT_TRUE(dialog.Closed());
+    EXPECT_THAT(host_.calls, ::testing::Contains("reconfigure"));
+    EXPECT_EQ(settings_.AccessTyp, c.access_typ);
+    EXPECT_THAT(Ini(), HasSubstr("[Access]\r\nAccessTyp=" + c.access_typ + "\r\n"));
+    EXPECT_THAT(Ini(), HasSubstr(c.section));
+    EXPECT_EQ(Secret(c.secret), c.secret_typed);
+    EXPECT_THAT(Ini(), Not(HasSubstr(c.secret_typed)));
+    EXPECT_THAT(dir_.ReadFile(SecretStore::kFileName), Not(HasSubstr(c.secret_typed)));
 
-TEST_F(GsmSettingsTest, TheChoiceAndItsKeysAreSavedAndThePinOnlyAsASecret) {
+    SettingsDialog& again = Open();
+    EXPECT_TRUE(Chosen(again, c.access_typ));
+    EXPECT_EQ(PageOf(c.access_typ).Control(secret_field).text, "");
+    ChooseTransport(*dialog_, "Modem");
+    EXPECT_FALSE(PageOf(c.access_typ).Control(0).visible);
+    dialog_->Press(C::kOk);
+    EXPECT_EQ(settings_.AccessTyp, "Modem");
+    EXPECT_EQ(Secret(c.secret), c.secret_typed);
+    EXPECT_THAT(Ini(), HasSubstr(c.section));
+  }
+}
+
+// The GSM modem's device is typed, or chosen among the machine's ports
+// (offered with their description); a choice of the provider pages is kept
+// by its value.
+TEST_F(SettingsDialogTest, TheGsmDeviceIsAPortOfferedOrAPathTypedAndChoicesKeepTheirValue) {
   SettingsDialog& dialog = Open();
-  EXPECT_EQ(dialog.Control(C::kUseGsm).text, "GSM modem");
-  EXPECT_FALSE(dialog.Control(C::kUseGsm).checked);
-  EXPECT_FALSE(PageEnabled(dialog));
-  EXPECT_EQ(dialog.Gsm().Control(G::kBaud).text, "115200");
-  EXPECT_THAT(dialog.Gsm().Ports().items,
-              ElementsAre("/dev/ttyS0", "/dev/ttyUSB0  (Huawei Mobile)"));
+  TransportSettingsPage& gsm = PageOf("GSM");
+  EXPECT_THAT(gsm.Ports().items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0  (Huawei Mobile)"));
   // The modem's own list keeps offering bare paths.
   EXPECT_THAT(dialog.List(L::kDevices).items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0"));
-
-  dialog.Choose(C::kUseGsm);
-  EXPECT_FALSE(dialog.Control(C::kUseModem).checked);
-  EXPECT_TRUE(PageEnabled(dialog));
-  dialog.Gsm().SelectPort(1);
-  EXPECT_EQ(dialog.Gsm().Control(G::kDevice).text, "/dev/ttyUSB0");
-  dialog.Gsm().EditText(G::kBaud, "96o0");
-  EXPECT_EQ(dialog.Gsm().Control(G::kBaud).text, "960");
-  dialog.Gsm().EditText(G::kBaud, "9600");
-  dialog.Gsm().EditText(G::kSmsc, " +46705008999 ");
-  dialog.Gsm().EditText(G::kInit, "AT^CURC=0 ");
-  dialog.Gsm().EditText(G::kPin, "4711");
+  ChooseTransport(dialog, "GSM");
+  EXPECT_FALSE(dialog.Control(C::kUseModem).checked || dialog.Control(C::kUseTcp).checked);
+  gsm.SelectPort(0, 1);
+  EXPECT_EQ(gsm.Control(0).text, "/dev/ttyUSB0");
+  gsm.EditText(1, "96o0");
+  EXPECT_EQ(gsm.Control(1).text, "960");
   dialog.Press(C::kOk);
-
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_THAT(host_.calls, ElementsAre("reconfigure", "refresh"));
-  EXPECT_EQ(settings_.AccessTyp, "GSM");
-  EXPECT_EQ(settings_.GsmDevice, "/dev/ttyUSB0");
-  EXPECT_THAT(Ini(), HasSubstr("[Access]\r\nAccessTyp=GSM\r\n"));
-  EXPECT_THAT(Ini(), HasSubstr("[GSM]\r\nDevice=/dev/ttyUSB0\r\nBaud=9600\r\n"
-                               "Smsc=+46705008999\r\nInit=AT^CURC=0\r\n"));
-  EXPECT_EQ(StoredPin(), "4711");
-  EXPECT_THAT(Ini(), Not(HasSubstr("4711")));
-  EXPECT_THAT(dir_.ReadFile(SecretStore::kFileName), Not(HasSubstr("4711")));
-
-  // Opened again: the choice and the keys come back, the PIN does not show,
-  // and leaving its box empty keeps it.
-  SettingsDialog& again = Open();
-  EXPECT_TRUE(again.Control(C::kUseGsm).checked);
-  EXPECT_TRUE(PageEnabled(again));
-  EXPECT_EQ(again.Gsm().Ports().selected, 1);
-  EXPECT_EQ(again.Gsm().Control(G::kSmsc).text, "+46705008999");
-  EXPECT_EQ(again.Gsm().Control(G::kPin).text, "");
+  EXPECT_EQ(settings_.transports.Get<GsmSettings>().Device, "/dev/ttyUSB0");
+  EXPECT_EQ(Open().PageFor("GSM")->Ports().selected, 1);
   // A path typed by hand, such as a pseudo-terminal, is no port offered.
-  again.Gsm().EditText(G::kDevice, "/dev/pts/7");
-  EXPECT_EQ(again.Gsm().Ports().selected, -1);
-  again.Press(C::kOk);
-  EXPECT_TRUE(again.Closed());
-  EXPECT_EQ(settings_.GsmDevice, "/dev/pts/7");
-  EXPECT_EQ(StoredPin(), "4711");
+  PageOf("GSM").EditText(0, "/dev/pts/7");
+  EXPECT_EQ(PageOf("GSM").Ports().selected, -1);
+  dialog_->Press(C::kOk);
+  EXPECT_EQ(settings_.transports.Get<GsmSettings>().Device, "/dev/pts/7");
 
-  // Back to the modem: the page is switched off and the modem is the choice.
-  SettingsDialog& modem = Open();
-  modem.Choose(C::kUseModem);
-  EXPECT_FALSE(PageEnabled(modem));
-  modem.Press(C::kOk);
-  EXPECT_EQ(settings_.AccessTyp, "Modem");
-  EXPECT_EQ(settings_.GsmDevice, "/dev/pts/7");
-}
-
-TEST_F(GsmSettingsTest, ABadBaudOrPinIsRefusedInItsBoxAndNothingIsTaken) {
-  const ProgramSettings before = settings_;
-  SettingsDialog& dialog = Open();
-  dialog.Choose(C::kUseGsm);
-  const std::string baud_text = "Enter a line speed from 50 to 4000000 for the GSM modem!";
-  for (const char* refused : {"", "0", "49", "4000001", "99999999999999999999"}) {
-    SCOPED_TRACE(refused);
-    dialog.ShowTab(4);
-    dialog.Gsm().EditText(G::kBaud, refused);
-    dialog.Press(C::kOk);
-    ExpectRefusedOnPage(dialog, G::kBaud, baud_text, "GSM modem?");
-  }
-  dialog.Gsm().EditText(G::kBaud, "115200");
-  for (const char* refused : {"123", "123456789", "12a4", " 1234"}) {
-    SCOPED_TRACE(refused);
-    dialog.Gsm().EditText(G::kPin, refused);
-    dialog.Press(C::kOk);
-    ExpectRefusedOnPage(dialog, G::kPin, "The SIM PIN must be 4 to 8 digits!", "SIM PIN?");
-  }
-  EXPECT_EQ(settings_, before);
-  EXPECT_THAT(host_.calls, IsEmpty());
-
-  dialog.Gsm().EditText(G::kPin, "12345678");
-  dialog.Press(C::kOk);
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_EQ(StoredPin(), "12345678");
-}
-
-// The SMPP provider's page: shown while "SMPP" is chosen, its rules on
-// "&OK", its keys in [SMPP] and the password only as a secret.
-TEST_F(SettingsDialogTest, TheSmppPageIsShownWhileChosenAndKeepsThePasswordASecret) {
-  constexpr size_t kHost = 0, kPort = 1, kTls = 2, kSystemId = 3, kPasswordField = 4, kWindow = 6,
-                   kAlphabet = 8;
-  SettingsDialog& dialog = Open();
-  AccountSettingsPage& page = dialog.Smpp();
-  EXPECT_EQ(dialog.Control(C::kUseSmpp).text, "SMPP");
-  EXPECT_FALSE(page.Control(kHost).visible);
-  dialog.Choose(C::kUseSmpp);
-  EXPECT_TRUE(page.Control(kHost).visible && page.Control(kAlphabet).enabled);
-  EXPECT_EQ(page.Control(kPort).text, "2775");
-
-  // Each refused in turn, then mended.
-  const std::tuple<size_t, const char*, const char*> refusals[] = {
-      {kHost, "Enter the name or IP address of the SMPP provider!", " smpp.example.net "},
-      {kPort, "Enter a port from 1 to 65535 for the SMPP provider!", "2776"},
-      {kSystemId, "Enter the system id of the SMPP account, at most 15 characters!", "tolvane"},
-      {kPasswordField, "The SMPP password is longer than its 8 characters!", "hemlig 8"},
-      {kWindow, "Enter a window from 1 to 100 messages!", "20"}};
-  page.EditText(kPort, "70000");
-  // The box takes the whole pasted password, so the check can refuse it.
-  EXPECT_EQ(page.Control(kPasswordField).max_length, 0);
-  page.EditText(kPasswordField, "123456789");
-  page.EditText(kWindow, "0");
-  for (const auto& [field, text, mended] : refusals) {
-    SCOPED_TRACE(text);
-    dialog.ShowTab(3);
-    dialog.Press(C::kOk);
-    ASSERT_FALSE(dialogs_.boxes().empty());
-    EXPECT_EQ(dialogs_.boxes().back().text, text);
-    EXPECT_EQ(dialog.CurrentTab(), 0);
-    EXPECT_EQ(page.FocusRequest(), field);
-    EXPECT_FALSE(IniExists());
-    page.EditText(field, mended);
-  }
-  page.SetChecked(kTls, true);
-  page.Choose(kAlphabet, 1);
-  dialog.Press(C::kOk);
-
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_EQ(settings_.AccessTyp, "SMPP");
-  EXPECT_THAT(Ini(), HasSubstr("[SMPP]\r\nHost=smpp.example.net\r\nPort=2776\r\nTls=1\r\n"
-                               "SystemId=tolvane\r\n"));
-  EXPECT_THAT(Ini(), HasSubstr("Window=20\r\n"));
+  SettingsDialog& smpp = Open();
+  ChooseTransport(smpp, "SMPP");
+  TransportSettingsPage& page = PageOf("SMPP");
+  page.EditText(0, "smpp.example.net");
+  page.EditText(3, "tolvane");
+  page.SetChecked(2, true);
+  page.Choose(8, 1);
+  smpp.Press(C::kOk);
+  EXPECT_THAT(Ini(), HasSubstr("Tls=1\r\n"));
   EXPECT_THAT(Ini(), HasSubstr("DefaultAlphabet=3\r\n"));
-  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kSmppSecret), "hemlig 8");
-  EXPECT_THAT(Ini(), Not(HasSubstr("hemlig")));
+  EXPECT_EQ(Open().PageFor("SMPP")->ChoiceIndex(8), 1);
 
-  // Opened again the password does not show, and an empty box keeps it.
-  SettingsDialog& again = Open();
-  EXPECT_TRUE(again.Control(C::kUseSmpp).checked);
-  EXPECT_EQ(again.Smpp().Control(kPasswordField).text, "");
-  EXPECT_EQ(again.Smpp().ChoiceIndex(kAlphabet), 1);
-  again.Choose(C::kUseModem);
-  EXPECT_FALSE(again.Smpp().Control(kHost).visible);
-  again.Press(C::kOk);
-  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kSmppSecret), "hemlig 8");
-  EXPECT_EQ(settings_.SmppHost, "smpp.example.net");
-}
-
-// The SMS centre's page: shown while "UCP/EMI over TCP/IP" is chosen (and
-// the SMPP page hidden), its rules on "&OK", its keys in [EMI], the password
-// only as the "emi" secret.
-TEST_F(SettingsDialogTest, TheEmiPageIsShownWhileChosenAndWritesItsSection) {
-  constexpr size_t kHost = 0, kPort = 1, kAltHost = 2, kAltPort = 3, kUser = 4, kPasswordField = 5,
-                   kWindow = 6, kKeepalive = 7, kOperation = 8, kAlphabet = 9;
-  SettingsDialog& dialog = Open();
-  AccountSettingsPage& page = dialog.Emi();
-  EXPECT_EQ(dialog.Control(C::kUseEmi).text, "UCP/EMI over TCP/IP");
-  dialog.Choose(C::kUseEmi);
-  EXPECT_TRUE(page.Control(kHost).visible && page.Control(kOperation).enabled);
-  EXPECT_FALSE(dialog.Smpp().Control(0).visible);
-  EXPECT_EQ(page.Control(kPort).text, "5000");
-  EXPECT_EQ(page.Control(kWindow).text, "10");
-  EXPECT_EQ(page.Control(kKeepalive).text, "50");
-  EXPECT_EQ(page.ChoiceIndex(kOperation), 0);
-  EXPECT_EQ(page.ChoiceIndex(kAlphabet), 0);
-
-  const std::tuple<size_t, const char*, const char*> refusals[] = {
-      {kHost, "Enter the name or IP address of the SMS centre!", "smsc.example.net"},
-      {kAltPort, "Enter a port from 1 to 65535 for the alternative host, or none!", "5001"},
-      {kUser, "Enter the user of the SMS centre's login, at most 16 characters!", "tolvane"},
-      {kWindow, "Enter a window from 1 to 99 messages!", "99"}};
-  page.EditText(kAltPort, "0");
-  page.EditText(kWindow, "100");
-  for (const auto& [field, text, mended] : refusals) {
-    SCOPED_TRACE(text);
-    dialog.Press(C::kOk);
-    ASSERT_FALSE(dialogs_.boxes().empty());
-    EXPECT_EQ(dialogs_.boxes().back().text, text);
-    EXPECT_EQ(page.FocusRequest(), field);
-    EXPECT_FALSE(IniExists());
-    page.EditText(field, mended);
-  }
-  page.EditText(kAltHost, "backup.example.net");
-  page.EditText(kPasswordField, "hemligt ord");
-  page.Choose(kOperation, 1);
-  page.Choose(kAlphabet, 1);
-  dialog.Press(C::kOk);
-
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_EQ(settings_.AccessTyp, "EMI");
-  EXPECT_THAT(Ini(), HasSubstr("[EMI]\r\nHost=smsc.example.net\r\nPort=5000\r\n"
-                               "AltHost=backup.example.net\r\nAltPort=5001\r\nUser=tolvane\r\n"
-                               "Window=99\r\nKeepalive=50\r\nOperation=30\r\n"
-                               "ResendUnanswered=0\r\nAlphabet=IRA\r\n"));
-  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kEmiSecret), "hemligt ord");
-  EXPECT_THAT(Ini(), Not(HasSubstr("hemligt")));
-  EXPECT_TRUE(Open().Control(C::kUseEmi).checked);
+  SettingsDialog& emi = Open();
+  ChooseTransport(emi, "EMI");
+  PageOf("EMI").EditText(0, "smsc.example.net");
+  PageOf("EMI").EditText(4, "tolvane");
+  PageOf("EMI").Choose(8, 1);
+  PageOf("EMI").Choose(9, 1);
+  emi.Press(C::kOk);
+  EXPECT_THAT(Ini(), HasSubstr("Operation=30\r\nResendUnanswered=0\r\nAlphabet=IRA\r\n"));
 }
 
 // One rule for every transport's page: only the page of the transport chosen
@@ -649,57 +615,62 @@ TEST_F(SettingsDialogTest, TheEmiPageIsShownWhileChosenAndWritesItsSection) {
 // serve every transport. A broken rule on another page keeps the stored value.
 TEST_F(SettingsDialogTest, OnlyThePageOfTheTransportChosenIsEditableAndChecked) {
   settings_.AccessTyp = "GSM";
-  settings_.GsmBaud = "57600";
+  settings_.transports.Get<GsmSettings>().Baud = "57600";
   SettingsDialog& dialog = Open();
-  dialog.Gsm().EditText(G::kBaud, "1");
-  dialog.Gsm().EditText(G::kPin, "12");
-  dialog.Choose(C::kUseModem);
+  EXPECT_TRUE(Chosen(dialog, "GSM"));
+  PageOf("GSM").EditText(1, "1");
+  PageOf("GSM").EditText(4, "12");
+  ChooseTransport(dialog, "Modem");
   dialog.EditText(C::kTimeout, "66");
-  for (C chosen : {C::kUseModem, C::kUseTcp, C::kUseGsm, C::kUseSmpp, C::kUseEmi}) {
-    SCOPED_TRACE(dialog.Control(chosen).text);
-    dialog.Choose(chosen);
+  for (const char* chosen : {"Modem", "TCP", "GSM", "SMPP", "EMI"}) {
+    SCOPED_TRACE(chosen);
+    ChooseTransport(dialog, chosen);
     for (C control : {C::kTimeout, C::kSpeed2400, C::kPort8, C::kDevice, C::kParity7E1,
                       C::kSmscNumber, C::kPrefix2}) {
-      EXPECT_EQ(dialog.Control(control).enabled, chosen == C::kUseModem);
+      EXPECT_EQ(dialog.Control(control).enabled, chosen == std::string("Modem"));
     }
     for (C control :
          {C::kAccountName, C::kPassword, C::kUseProxy, C::kProxyPort, C::kCheckBalance}) {
-      EXPECT_EQ(dialog.Control(control).enabled, chosen == C::kUseTcp);
+      EXPECT_EQ(dialog.Control(control).enabled, chosen == std::string("TCP"));
     }
-    EXPECT_EQ(dialog.Gsm().Control(G::kBaud).enabled, chosen == C::kUseGsm);
-    EXPECT_EQ(dialog.Smpp().Control(0).enabled, chosen == C::kUseSmpp);
-    EXPECT_EQ(dialog.Emi().Control(0).enabled, chosen == C::kUseEmi);
+    for (size_t i = 0; i < dialog.PageCount(); ++i) {
+      const bool own = &dialog.Page(i) == dialog.PageFor(chosen);
+      EXPECT_EQ(dialog.Page(i).Control(0).enabled, own);
+      EXPECT_EQ(dialog.PageOption(i).checked, own);
+    }
     for (C control : {C::kSenderNumber, C::kQuicksend, C::kUseModem, C::kOk}) {
       EXPECT_TRUE(dialog.Control(control).enabled);
     }
   }
-  dialog.Emi().EditText(0, "smsc.example.net");
-  dialog.Emi().EditText(4, "tolvane");
+  PageOf("EMI").EditText(0, "smsc.example.net");
+  PageOf("EMI").EditText(4, "tolvane");
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
   EXPECT_THAT(dialogs_.Texts(), IsEmpty());
   EXPECT_EQ(settings_.UppTid, "40");
-  EXPECT_EQ(settings_.GsmBaud, "57600");
-  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(kGsmPinSecret), "");
+  EXPECT_EQ(settings_.transports.Get<GsmSettings>().Baud, "57600");
+  EXPECT_EQ(Secret("gsm-pin"), "");
 }
 
-// The provider pages' boxes, like the dialog's own, take their longest value
-// and refuse one character more, the page's limit or the file's.
+// The pages' boxes, like the dialog's own, take their longest value and
+// refuse one character more, the page's limit or the file's.
 TEST_F(SettingsDialogTest, EveryPageBoxTakesItsLongestValueAndRefusesOneMore) {
   struct Case {
-    C transport;
+    const char* transport;
     size_t field;
     size_t longest;
   };
-  const Case cases[] = {{C::kUseSmpp, 0, 127}, {C::kUseSmpp, 3, 15}, {C::kUseSmpp, 5, 12},
-                        {C::kUseEmi, 0, 127},  {C::kUseEmi, 2, 127}, {C::kUseEmi, 4, 16}};
+  const Case cases[] = {{"SMPP", 0, 127}, {"SMPP", 3, 15}, {"SMPP", 5, 12}, {"EMI", 0, 127},
+                        {"EMI", 2, 127},  {"EMI", 4, 16},  {"GSM", 0, 127}, {"GSM", 3, 127}};
   for (const Case& c : cases) {
     SettingsDialog& dialog = Open();
-    dialog.Choose(c.transport);
-    AccountSettingsPage& page = c.transport == C::kUseSmpp ? dialog.Smpp() : dialog.Emi();
+    ChooseTransport(dialog, c.transport);
+    TransportSettingsPage& page = PageOf(c.transport);
     SCOPED_TRACE(page.Layout().fields[c.field].caption);
-    page.EditText(0, "host.example.net");
-    page.EditText(c.transport == C::kUseSmpp ? 3 : 4, "tolvane");
+    if (c.transport != std::string("GSM")) {
+      page.EditText(0, "host.example.net");
+      page.EditText(c.transport == std::string("SMPP") ? 3 : 4, "tolvane");
+    }
     page.EditText(c.field, std::string(c.longest + 1, 'x'));
     dialog.Press(C::kOk);
     ASSERT_FALSE(dialog.Closed());
@@ -708,18 +679,12 @@ TEST_F(SettingsDialogTest, EveryPageBoxTakesItsLongestValueAndRefusesOneMore) {
     dialog.Press(C::kOk);
     EXPECT_TRUE(dialog.Closed());
   }
-  EXPECT_EQ(dialogs_.boxes()[0].text,
-            "\"Host\" is too long: the settings file keeps at most 127 characters.");
-  EXPECT_EQ(settings_.EmiUser, std::string(16, 'x'));
-
-  SettingsDialog& dialog = Open();
-  dialog.Choose(C::kUseGsm);
-  dialog.Gsm().EditText(G::kInit, std::string(128, 'x'));
-  dialog.Press(C::kOk);
-  EXPECT_EQ(dialog.Gsm().FocusRequest(), G::kInit);
-  dialog.Gsm().EditText(G::kInit, std::string(127, 'x'));
-  dialog.Press(C::kOk);
-  EXPECT_EQ(settings_.GsmInit, std::string(127, 'x'));
+  EXPECT_EQ(dialogs_.boxes()[0],
+            (testing::FakeDialogs::Box{
+                "\"Host\" is too long: the settings file keeps at most 127 characters.",
+                "Value too long", MessageIcon::kInformation, MessageButtons::kOk}));
+  EXPECT_EQ(settings_.transports.Get<EmiSettings>().User, std::string(16, 'x'));
+  EXPECT_EQ(settings_.transports.Get<GsmSettings>().Init, std::string(127, 'x'));
 }
 
 }  // namespace

@@ -11,12 +11,12 @@
 #include <set>
 
 #include "bulk/group_sending.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
 #include "platform/local_time.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/sim_tcp_connection.h"
 #include "smpp/smpp_pdu.h"
+#include "smpp/smpp_settings.h"
 #include "smpp/smpp_time.h"
 #include "sms/hex_octets.h"
 #include "support/scenarios.h"
@@ -32,8 +32,8 @@ class SmppScenario : public WindowScenario {
  protected:
   SmppScenario() {
     settings.AccessTyp = "SMPP";
-    settings.SmppHost = "smpp.example.net";
-    settings.SmppSystemId = "tolvane";
+    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
     settings.Avs = "Tolvane";
     EXPECT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "secret"));
     smpp_connection = &connection;
@@ -154,7 +154,7 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
   };
   for (const auto& c : kCases) {
     settings.Avs = c.avs;
-    settings.SmppDefaultAlphabet = c.alphabet;
+    settings.transports.Get<SmppSettings>().DefaultAlphabet = c.alphabet;
     window->OnNumberEdited(c.number);
     Send("Hej på");
     EXPECT_EQ(Receipt(), "Message delivered.") << c.avs;
@@ -174,7 +174,7 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
   ExpectFailed("The sender name \"Åsa Öberg Äx\" must be at most 11 characters of the GSM alphabet",
                {});
   settings.Avs = "Tolvane";
-  settings.SmppDefaultAlphabet = "3";
+  settings.transports.Get<SmppSettings>().DefaultAlphabet = "3";
   ExpectFailed("The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character Δ",
                {}, "Åsa: ΔΣ €");
   ExpectFailed("The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character €",
@@ -210,7 +210,7 @@ TEST_F(SmppScenario, ARefusalOrABrokenSessionEndsTheSendWithItsText) {
   EXPECT_EQ(provider.Connections(), 5);
 
   // Only the user's setting sends it once more, over a new session.
-  settings.SmppResendUnanswered = "1";
+  settings.transports.Get<SmppSettings>().ResendUnanswered = "1";
   Provider().drop_at_submit = Count(kSubmitSm);
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message delivered.");
@@ -367,7 +367,7 @@ TEST_F(SmppScenario, AGroupOfFortyGoesThroughAWindowOfTenInSeconds) {
 }
 
 TEST_F(SmppScenario, ADropInARunLeavesTheUnansweredUnknownAndTheRestGoAfterANewBind) {
-  settings.SmppWindow = "2";
+  settings.transports.Get<SmppSettings>().Window = "2";
   Provider().drop_at_submit = 1;
   SendToGroupOf(5, "Hej");
 

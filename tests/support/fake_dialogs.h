@@ -25,7 +25,15 @@ class FakeDialogs : public Dialogs {
   };
 
   MessageAnswer MessageBox(const std::string& text, const std::string& title, MessageIcon icon,
-                           MessageButtons buttons = MessageButtons::kOk) override;
+                           MessageButtons buttons = MessageButtons::kOk) override {
+    const Box box{text, title, icon, buttons};
+    boxes_.push_back(box);
+    if (on_box_) on_box_(box);
+    if (answers_.empty()) return UnansweredBox(buttons);
+    const MessageAnswer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
   void Beep() override { ++beeps_; }
 
   void QueueAnswer(MessageAnswer answer) { answers_.push_back(answer); }
@@ -34,9 +42,17 @@ class FakeDialogs : public Dialogs {
 
   const std::vector<Box>& boxes() const { return boxes_; }
   // The texts of every box so far, for compact expectations.
-  std::vector<std::string> Texts() const;
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const Box& box : boxes_) texts.push_back(box.text);
+    return texts;
+  }
   int beeps() const { return beeps_; }
-  void Clear();
+  void Clear() {
+    boxes_.clear();
+    answers_.clear();
+    beeps_ = 0;
+  }
 
  private:
   std::vector<Box> boxes_;

@@ -4,20 +4,32 @@
 #include <gmock/gmock.h>
 
 #include <string>
+#include <string_view>
 
 #include "core/main_window.h"
 #include "sim/sim_file_system.h"
 #include "support/fake_dialogs.h"
 #include "support/platform_mocks.h"
 #include "support/test_phone_book.h"
+#include "transports/transport_list.h"
 
 namespace tolvane::testing {
 
 // What a main window needs besides its loop and the port a test drives: a
 // program folder with an empty phone book, settings pointing at it, recorded
 // message boxes, a clipboard in memory, and quiet mocks for the rest.
-struct WindowPeripherals {
+struct WindowPeripherals : TransportPorts {
   WindowPeripherals() { settings.ProgramFolder = book.Folder(); }
+
+  SerialPort& SerialPortFor(std::string_view access_typ) override {
+    if (access_typ == "Modem") return *modem_port;
+    return access_typ == "GSM" && gsm_port ? *gsm_port : gsm_serial;
+  }
+  TcpConnection& TcpConnectionFor(std::string_view access_typ) override {
+    if (access_typ == "SMPP" && smpp_connection) return *smpp_connection;
+    if (access_typ == "EMI" && emi_connection) return *emi_connection;
+    return access_typ == "SMPP" ? smpp_tcp : emi_tcp;
+  }
 
   MainWindowServices Services(EventLoop& loop) { return Services(loop, serial, http); }
   MainWindowServices Services(EventLoop& loop, SerialPort& port) {
@@ -31,20 +43,12 @@ struct WindowPeripherals {
   }
   MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client,
                               MailClient& mail_client, Dialler& dial_up) {
-    return {loop,
-            port,
-            gsm_port ? *gsm_port : gsm_serial,
-            client,
-            smpp_connection ? *smpp_connection : smpp_tcp,
-            emi_connection ? *emi_connection : emi_tcp,
-            dialogs,
-            clipboard,
-            help,
-            files,
-            mail_client,
-            dial_up};
+    modem_port = &port;
+    return {loop, transports, *this, client, dialogs, clipboard, help, files, mail_client, dial_up};
   }
 
+  // The transports offered; a test may add its own.
+  TransportList transports = ProgramTransports();
   TestPhoneBook book;
   ProgramSettings settings;
   FakeDialogs dialogs;
@@ -52,6 +56,8 @@ struct WindowPeripherals {
   ::testing::NiceMock<MockHelpViewer> help;
   ::testing::NiceMock<MockMainWindowHost> host;
   ::testing::NiceMock<MockSerialPort> serial;
+  // The dial-up modem's port, the one the last Services() call was given.
+  SerialPort* modem_port = &serial;
   ::testing::NiceMock<MockSerialPort> gsm_serial;
   // The GSM modem's port when a test gives one.
   SerialPort* gsm_port = nullptr;

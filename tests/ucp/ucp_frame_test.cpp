@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace tolvane {
@@ -48,13 +49,11 @@ TEST(UcpFrameTest, EveryCharacterOfTheTableGoesOutAsItsGsmDigitsAndComesBack) {
     EXPECT_EQ(DecodeIraPair(digits), static_cast<char>(c)) << digits;
   }
   // These four go out moved but come back as the code of their digits.
-  for (auto [c, digits] :
-       {std::pair{'@', "00"}, std::pair{'\\', "2F"}, std::pair{'\r', "20"}, std::pair{'$', "02"}}) {
+  for (auto [c, digits, back] : {std::tuple{'@', "00", '\0'}, std::tuple{'\\', "2F", '/'},
+                                 std::tuple{'\r', "20", ' '}, std::tuple{'$', "02", '\2'}}) {
     EXPECT_EQ(EncodeIraChar(c), digits) << c;
+    EXPECT_EQ(DecodeIraPair(digits), back) << digits;
   }
-  EXPECT_EQ(DecodeIraPair("00"), '\0');
-  EXPECT_EQ(DecodeIraPair("02"), '\2');
-  EXPECT_EQ(DecodeIraPair("2F"), '/');
   // Every other code: 3F from 128 up, its own hexadecimal below.
   for (unsigned char c : {128, 162, 164, 195, 199, 215, 217, 255})
     EXPECT_EQ(EncodeIraChar(c), "3F");

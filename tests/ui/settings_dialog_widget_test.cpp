@@ -29,8 +29,8 @@
 
 #include "bulk/time_to_send_dialog.h"
 #include "core/gateway_password_file.h"
-#include "core/secret_names.h"
 #include "core/secret_store.h"
+#include "gsm/gsm_settings.h"
 #include "phonebook/group_panel.h"
 #include "phonebook/new_group_dialog.h"
 #include "phonebook/phone_book_window.h"
@@ -135,6 +135,15 @@ class SettingsDialogWidgetTest : public ::testing::Test, protected testing::Wind
       ASSERT_NE(dialog, nullptr);
       use(*dialog);
     });
+  }
+  // The transports' pages, in the order of the list.
+  static constexpr size_t kGsmPage = 0, kSmppPage = 1;
+  static QRadioButton* OptionCaptioned(SettingsDialogWidget& dialog, const QString& caption) {
+    for (QRadioButton* option : dialog.findChildren<QRadioButton*>()) {
+      if (option->text() == caption) return option;
+    }
+    ADD_FAILURE() << "no option " << caption.toStdString();
+    return nullptr;
   }
   static void Type(QWidget* box, const QString& text) {
     auto* edit = qobject_cast<QLineEdit*>(box);
@@ -261,11 +270,12 @@ TEST_F(SettingsDialogWidgetTest, TheGsmModemIsChosenAndSetUpFromTheKeyboard) {
   bool shown = false;
   WhenDialogOpens([&](SettingsDialogWidget& dialog) {
     shown = true;
-    using G = GsmControl;
-    auto* device = qobject_cast<QComboBox*>(dialog.Widget(G::kDevice));
+    // The page's fields: device, baud, SMS centre, init command, PIN.
+    auto field = [&](size_t i) { return dialog.PageField(kGsmPage, i); };
+    auto* device = qobject_cast<QComboBox*>(field(0));
     EXPECT_FALSE(device->isEnabled());
-    EXPECT_FALSE(dialog.Widget(G::kPin)->isEnabled());
-    static_cast<QRadioButton*>(dialog.Widget(C::kUseGsm))->click();
+    EXPECT_FALSE(field(4)->isEnabled());
+    OptionCaptioned(dialog, "GSM modem")->click();
     EXPECT_FALSE(qobject_cast<QRadioButton*>(dialog.Widget(C::kUseModem))->isChecked());
     ASSERT_TRUE(device->isEnabled());
     EXPECT_EQ(device->itemText(0), "/dev/ttyUSB2  (Huawei Mobile Broadband)");
@@ -273,19 +283,19 @@ TEST_F(SettingsDialogWidgetTest, TheGsmModemIsChosenAndSetUpFromTheKeyboard) {
     QTest::keyClick(device, Qt::Key_Down);
     EXPECT_EQ(device->currentText(), "/dev/ttyUSB2");
     // Tab walks the page's boxes in order, from the device to the PIN.
-    for (G next : {G::kBaud, G::kSmsc, G::kInit, G::kPin}) {
+    for (size_t next = 1; next <= 4; ++next) {
       QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
-      EXPECT_EQ(dialog.focusWidget(), dialog.Widget(next));
+      EXPECT_EQ(dialog.focusWidget(), field(next));
     }
-    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(G::kPin))->echoMode(), QLineEdit::Password);
-    Type(dialog.Widget(G::kBaud), "96x00");
-    EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Widget(G::kBaud))->text(), "9600");
-    Type(dialog.Widget(G::kPin), "12");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(field(4))->echoMode(), QLineEdit::Password);
+    Type(field(1), "96x00");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(field(1))->text(), "9600");
+    Type(field(4), "12");
     static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
-    EXPECT_EQ(dialog.focusWidget(), dialog.Widget(G::kPin));
-    Type(dialog.Widget(G::kPin), "2468");
+    EXPECT_EQ(dialog.focusWidget(), field(4));
+    Type(field(4), "2468");
     dialog.Tabs()->setCurrentIndex(1);
-    EXPECT_EQ(dialog.Widget(G::kBaud)->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(field(1)->focusPolicy(), Qt::NoFocus);
     static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
   });
   MenuEntry("&Settings...")->trigger();
@@ -306,13 +316,13 @@ TEST_F(SettingsDialogWidgetTest, OverlongPastesAndUnstorablePasswordsAreRefusedI
   bool shown = false;
   WhenDialogOpens([&](SettingsDialogWidget& dialog) {
     shown = true;
-    static_cast<QRadioButton*>(dialog.Widget(C::kUseSmpp))->click();
+    OptionCaptioned(dialog, "SMPP")->click();
     for (C greyed : {C::kModemInit, C::kSpeed2400, C::kAccountName, C::kCheckBalance}) {
       EXPECT_FALSE(dialog.Widget(greyed)->isEnabled());
     }
     EXPECT_TRUE(dialog.Widget(C::kSenderNumber)->isEnabled());
-    Type(dialog.SmppField(kHost), "smpp.example.net");
-    auto* system_id = qobject_cast<QLineEdit*>(dialog.SmppField(kSystemId));
+    Type(dialog.PageField(kSmppPage, kHost), "smpp.example.net");
+    auto* system_id = qobject_cast<QLineEdit*>(dialog.PageField(kSmppPage, kSystemId));
     QApplication::clipboard()->setText("sixteen-chars-id");
     system_id->setFocus();
     QTest::keyClick(system_id, Qt::Key_V, Qt::ControlModifier);
@@ -323,7 +333,7 @@ TEST_F(SettingsDialogWidgetTest, OverlongPastesAndUnstorablePasswordsAreRefusedI
     Type(system_id, "fifteen-chars-i");
 
     static_cast<QRadioButton*>(dialog.Widget(C::kUseTcp))->click();
-    EXPECT_FALSE(dialog.SmppField(kHost)->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.PageField(kSmppPage, kHost)->isVisibleTo(&dialog));
     Type(dialog.Widget(C::kAccountName), "konto");
     QApplication::clipboard()->setText("hasło1");
     qobject_cast<QLineEdit*>(dialog.Widget(C::kPassword))->selectAll();
@@ -364,7 +374,7 @@ TEST_F(SettingsDialogWidgetTest, EveryInputOfEveryWindowIsHeardByItsCaption) {
   ExpectEveryInputCaptioned(widget_);
 
   const testing::FakeSerialPortList ports(std::vector<SerialPortInfo>{{"/dev/ttyS0", "16550A"}});
-  SettingsDialog settings_dialog({settings, dialogs, host_, nullptr, &ports});
+  SettingsDialog settings_dialog({settings, transports, dialogs, host_, nullptr, &ports});
   SettingsDialogWidget settings_window(settings_dialog);
   ExpectEveryInputCaptioned(settings_window);
   // Its drop-down lists too are heard by their captions, and its options as

@@ -89,11 +89,10 @@ class NmDiallerTest : public ::testing::Test {
         },
         20000);
   }
-  void DialUntil(const std::string& event, NmDialler& dialler) {
-    dialler.Dial();
+  void DialUntil(const std::string& event, NmDialler* dialler = nullptr) {
+    (dialler != nullptr ? *dialler : dialler_).Dial();
     WaitFor(event);
   }
-  void DialUntil(const std::string& event) { DialUntil(event, dialler_); }
   bool MonitorRuns() const { return ::kill(std::stoi(bin_.ReadFile("monitor.pid")), 0) == 0; }
   std::string Calls() const { return bin_.ReadFile("calls"); }
 
@@ -156,7 +155,7 @@ TEST_F(NmDiallerTest, TheLineGoingIsDisconnectedOnceAlsoForAConnectionFoundUp) {
     dialler.SetEntryName("Provider");
     Play({"ttyUSB0: using connection 'Provider'", "ttyUSB0: connected", "@up"});
     events_.clear();
-    DialUntil("8192", dialler);
+    DialUntil("8192", &dialler);
     EXPECT_TRUE(MonitorRuns());
   }
   EXPECT_FALSE(MonitorRuns());
@@ -164,23 +163,19 @@ TEST_F(NmDiallerTest, TheLineGoingIsDisconnectedOnceAlsoForAConnectionFoundUp) {
 
 TEST_F(NmDiallerTest, ABusyLineIsTheBusyErrorAndOtherFailuresCarryTheirText) {
   bin_.WriteFile("busy", "");
-  dialler_.SetEntryName("Provider");
-  Play({"ttyUSB0: using connection 'Provider'", "ttyUSB0: connecting (prepare)",
-        "ttyUSB0: connection failed", "ttyUSB0: disconnected", "@up"});
-  DialUntil("error");
-  EXPECT_THAT(events_,
-              ElementsAre("5", "error 25676 Connection activation failed: The line is busy."));
-  EXPECT_FALSE(MonitorRuns());
-  events_.clear();
-  dialler_.SetEntryName("Broken");
-  Play({"ttyUSB0: using connection 'Broken'", "ttyUSB0: connecting (prepare)",
-        "ttyUSB0: connecting (configuring)", "ttyUSB0: connection failed", "@up"});
-  DialUntil("error");
-  EXPECT_THAT(events_, ElementsAre("5",
-                                   "error 4 Connection activation failed: No carrier could be "
-                                   "established."));
-  EXPECT_FALSE(dialler_.IsConnected());
-  EXPECT_FALSE(MonitorRuns());
+  for (const auto& [entry, error] :
+       {std::pair{"Provider", "error 25676 Connection activation failed: The line is busy."},
+        {"Broken", "error 4 Connection activation failed: No carrier could be established."}}) {
+    events_.clear();
+    dialler_.SetEntryName(entry);
+    Play({"ttyUSB0: using connection '" + std::string(entry) + "'", "ttyUSB0: connecting (prepare)",
+          "ttyUSB0: connecting (configuring)", "ttyUSB0: connection failed",
+          "ttyUSB0: disconnected", "@up"});
+    DialUntil("error");
+    EXPECT_THAT(events_, ElementsAre("5", error));
+    EXPECT_FALSE(dialler_.IsConnected());
+    EXPECT_FALSE(MonitorRuns());
+  }
 }
 
 TEST_F(NmDiallerTest, WithoutNetworkManagerTheListIsEmptyAndDiallingSaysWhy) {

@@ -69,6 +69,8 @@ class QtHttpClientTest : public ::testing::Test {
   std::vector<int> states_;
 };
 
+// Every status completes the request, and redirects are not followed. A
+// named proxy gets the whole address.
 TEST_F(QtHttpClientTest, PostsTheFormAndDeliversTheWholeAnswerWhateverTheStatus) {
   ASSERT_NE(gateway_.Port(), 0);
   ASSERT_EQ(Post(gateway_.Url(),
@@ -81,12 +83,19 @@ TEST_F(QtHttpClientTest, PostsTheFormAndDeliversTheWholeAnswerWhateverTheStatus)
   EXPECT_EQ(Body(), std::string("POST ") + kPath +
                         "\ntoPhoneNumber=46701\nmessage=C++ 50/ off & K\xF6p\n"
                         "accountPassword=a&b=c\n");
-
-  // Every status completes the request, and redirects are not followed.
   ASSERT_EQ(Post(gateway_.Url(), "toPhoneNumber=433"), HttpClient::kStateResponseCompleted);
   EXPECT_TRUE(client_->GetHeader().starts_with("HTTP/1.1 433 Gateway Status\r\n"));
   ASSERT_EQ(Post(gateway_.Url(), "toPhoneNumber=301"), HttpClient::kStateResponseCompleted);
   EXPECT_TRUE(client_->GetHeader().starts_with("HTTP/1.1 301 Gateway Status\r\n"));
+
+  // The gateway serves as the proxy; the host in the address exists nowhere.
+  client_->SetProxy(HttpClient::kNamedProxy, "127.0.0.1", gateway_.Port());
+  ASSERT_EQ(Post(std::string("http://gateway.invalid") + kPath, "toPhoneNumber=1"),
+            HttpClient::kStateResponseCompleted);
+  EXPECT_TRUE(Body().starts_with(std::string("POST http://gateway.invalid") + kPath + "\n"));
+  client_->SetProxy(HttpClient::kDirect, "", 0);
+  ASSERT_EQ(Post(gateway_.Url(), "toPhoneNumber=1"), HttpClient::kStateResponseCompleted);
+  EXPECT_TRUE(Body().starts_with(std::string("POST ") + kPath + "\n"));
 }
 
 TEST_F(QtHttpClientTest, ConnectionResetAnywhereInTheAnswerEndsTheRequestOnce) {
@@ -143,18 +152,6 @@ TEST_F(QtHttpClientTest, CancelStopsARequestWithoutAStateEvent) {
 
   // The client is ready for the next request.
   EXPECT_EQ(Post(gateway_.Url(), "toPhoneNumber=1"), HttpClient::kStateResponseCompleted);
-}
-
-TEST_F(QtHttpClientTest, NamedProxyGetsTheWholeAddress) {
-  // The gateway serves as the proxy; the host in the address exists nowhere.
-  client_->SetProxy(HttpClient::kNamedProxy, "127.0.0.1", gateway_.Port());
-  ASSERT_EQ(Post(std::string("http://gateway.invalid") + kPath, "toPhoneNumber=1"),
-            HttpClient::kStateResponseCompleted);
-  EXPECT_TRUE(Body().starts_with(std::string("POST http://gateway.invalid") + kPath + "\n"));
-
-  client_->SetProxy(HttpClient::kDirect, "", 0);
-  ASSERT_EQ(Post(gateway_.Url(), "toPhoneNumber=1"), HttpClient::kStateResponseCompleted);
-  EXPECT_TRUE(Body().starts_with(std::string("POST ") + kPath + "\n"));
 }
 
 TEST_F(QtHttpClientTest, OpenUrlFetchesSynchronouslyWithinItsTimeOut) {

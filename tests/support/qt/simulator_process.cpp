@@ -31,9 +31,4 @@ std::string SimulatorProcess::Stop() {
   return process_.readAllStandardOutput().toStdString();
 }
 
-std::string SimulatorProcess::Output() {
-  process_.waitForReadyRead(1000);
-  return process_.readAllStandardOutput().toStdString();
-}
-
 }  // namespace tolvane::testing

@@ -25,8 +25,6 @@ class SimulatorProcess {
   std::string Start(const std::string& name, const QStringList& arguments, const QString& pattern);
   // Ends it; what it printed since it started and was not read yet.
   std::string Stop();
-  // What it printed and was not read yet, without ending it.
-  std::string Output();
   const std::string& Address() const { return address_; }
 
  private:

@@ -19,30 +19,17 @@ void Openssl(const std::filesystem::path& dir, const QStringList& arguments) {
 }  // namespace
 
 TestAuthority::TestAuthority() {
+  const QStringList new_certificate = {"req",    "-x509", "-newkey", "rsa:2048",
+                                       "-nodes", "-days", "2"};
   Openssl(dir_.path(),
-          {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-           "/CN=Tolvane Test Authority", "-keyout", "authority.key", "-out", "authority.pem"});
-  Openssl(dir_.path(), {"req",
-                        "-x509",
-                        "-newkey",
-                        "rsa:2048",
-                        "-nodes",
-                        "-days",
-                        "2",
-                        "-subj",
-                        "/CN=127.0.0.1",
-                        "-addext",
-                        "basicConstraints=critical,CA:FALSE",
-                        "-addext",
-                        "subjectAltName=IP:127.0.0.1",
-                        "-CA",
-                        "authority.pem",
-                        "-CAkey",
-                        "authority.key",
-                        "-keyout",
-                        "server.key",
-                        "-out",
-                        "server.pem"});
+          new_certificate + QStringList{"-subj", "/CN=Tolvane Test Authority", "-keyout",
+                                        "authority.key", "-out", "authority.pem"});
+  Openssl(dir_.path(),
+          new_certificate + QStringList{"-subj", "/CN=127.0.0.1", "-addext",
+                                        "basicConstraints=critical,CA:FALSE", "-addext",
+                                        "subjectAltName=IP:127.0.0.1", "-CA", "authority.pem",
+                                        "-CAkey", "authority.key", "-keyout", "server.key", "-out",
+                                        "server.pem"});
 }
 
 }  // namespace tolvane::testing

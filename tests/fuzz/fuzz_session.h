@@ -1,0 +1,179 @@
+#ifndef TOLVANE_TESTS_FUZZ_FUZZ_SESSION_H_
+#define TOLVANE_TESTS_FUZZ_FUZZ_SESSION_H_
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "bulk/group_sending.h"
+#include "core/main_window.h"
+#include "core/secret_store.h"
+#include "fuzz_check.h"
+#include "sim/scheduler.h"
+#include "sim/sim_event_loop.h"
+#include "sim/tcp_peer.h"
+#include "support/window_peripherals.h"
+
+namespace tolvane {
+
+// One run of a target that sends from the main window: the loop, settings
+// that log, and, when the run ends, no log, secret or message box left for
+// the next run. The peripherals live across runs (a phone book each run is slow).
+struct SessionRun {
+  explicit SessionRun(testing::WindowPeripherals& peripherals)
+      : peripherals(peripherals), settings(peripherals.settings) {
+    settings.Logg = "1";
+    settings.LoggOn = true;
+  }
+  ~SessionRun() {
+    std::remove((settings.ProgramFolder + "loggfil.txt").c_str());
+    std::remove((settings.ProgramFolder + SecretStore::kFileName).c_str());
+    peripherals.dialogs.Clear();
+  }
+  // Paces a simulated peer on the loop.
+  sim::Scheduler Schedule() {
+    return [this](int ms, std::function<void()> action) {
+      loop.After(std::chrono::milliseconds(ms), std::move(action));
+    };
+  }
+
+  testing::WindowPeripherals& peripherals;
+  ProgramSettings settings;
+  sim::SimEventLoop loop;
+};
+
+// A send is over as the user must see it: "&Send" usable, "&Cancel" not, the
+// line (a port, a connection) closed. Says what it saw otherwise.
+inline bool SendEndedCleanly(const MainWindow& window, bool line_open) {
+  const bool clean = window.Control(MainControl::kSend).enabled &&
+                     !window.Control(MainControl::kCancel).enabled && !line_open;
+  if (!clean) {
+    std::fprintf(stderr, "receipt \"%s\", send %d, cancel %d, line open %d\n",
+                 window.Control(MainControl::kReceiptLine).text.c_str(),
+                 window.Control(MainControl::kSend).enabled,
+                 window.Control(MainControl::kCancel).enabled, line_open);
+  }
+  return clean;
+}
+
+// A send of "Again" to the number typed, to a peer that behaves: it ends
+// cleanly with `receipt`.
+inline void SoundSend(MainWindow& window, const std::function<bool()>& line_open,
+                      const std::string& receipt) {
+  window.OnMessageEdited("Again");
+  window.StartSend();
+  FUZZ_CHECK(SendEndedCleanly(window, line_open()));
+  const std::string& shown = window.Control(MainControl::kReceiptLine).text;
+  if (shown != receipt) {
+    std::fprintf(stderr, "second send: receipt \"%s\"\n", shown.c_str());
+    FUZZ_CHECK(false);
+  }
+}
+
+// The two sends of a session's fuzz target: the one the script answers (a
+// run of three, as a list order starts one, when `run`; otherwise one to a
+// temporary number), then, once `hand_over` gave the line to the simulated
+// peer, one more, which must get `receipt`. Each must end cleanly.
+inline void ScriptedThenSoundSend(MainWindow& window, const std::function<bool()>& line_open,
+                                  const std::string& text, bool run,
+                                  const std::function<void()>& hand_over,
+                                  const std::string& receipt = "Message delivered.") {
+  window.OnMessageEdited(text);
+  if (run) {
+    window.Groups().SetGroupMembers({"0701", "0702", "0703"});
+    window.SetAutosendInProgress(true);
+    window.Groups().SandGruppAuto();
+    window.SetAutosendInProgress(false);
+  } else {
+    window.OnTemporaryNumberToggled(true);
+    window.OnNumberEdited("+46701234567");
+    window.StartSend();
+  }
+  FUZZ_CHECK(SendEndedCleanly(window, line_open()));
+
+  hand_over();
+  window.OnTemporaryNumberToggled(true);
+  window.OnNumberEdited("+46701234567");
+  SoundSend(window, line_open, receipt);
+}
+
+// A peer of a TCP session that speaks from the fuzzer's script while
+// `scripted`, then hands the connection to the simulated `Peer`. `Reader`
+// cuts what the program writes into requests; after each, while the script
+// lasts, `Answer` says what comes back.
+template <typename Peer, typename Reader, typename Request>
+class ScriptedTcpPeer : public sim::TcpPeer {
+ public:
+  ScriptedTcpPeer(sim::SimEventLoop& loop, FuzzedDataProvider& input, Peer& peer)
+      : input_(input), loop_(loop), peer_(peer) {
+    peer_.SetToClient([this](const std::string& bytes) {
+      if (!scripted && to_client_) to_client_(bytes);
+    });
+    peer_.SetDropClient([this] {
+      if (!scripted && drop_client_) drop_client_();
+    });
+  }
+
+  void SetToClient(std::function<void(const std::string&)> to_client) override {
+    to_client_ = std::move(to_client);
+  }
+  void SetDropClient(std::function<void()> drop_client) override {
+    drop_client_ = std::move(drop_client);
+  }
+  bool Accept() override {
+    reader_ = Reader();
+    ++session_;
+    return scripted || peer_.Accept();
+  }
+  void FromClient(const std::string& bytes) override {
+    if (!scripted) return peer_.FromClient(bytes);
+    for (const Request& request : reader_.Feed(bytes)) {
+      if (input_.remaining_bytes() > 0) Schedule(Answer(request));
+    }
+  }
+  void ClientClosed() override {
+    if (!scripted) peer_.ClientClosed();
+  }
+
+  bool scripted = true;
+
+ protected:
+  // After a pause, `bytes` in pieces of `piece`, or the connection dropped.
+  struct Step {
+    int pause_ms = 0;
+    std::string bytes;
+    bool drop = false;
+    size_t piece = std::string::npos;
+  };
+  virtual Step Answer(const Request& request) = 0;
+
+  FuzzedDataProvider& input_;
+
+ private:
+  void Schedule(const Step& step) {
+    loop_.After(std::chrono::milliseconds(step.pause_ms), [this, step, session = session_] {
+      if (!scripted || session != session_) return;
+      if (step.drop) {
+        if (drop_client_) drop_client_();
+        return;
+      }
+      for (size_t at = 0; at < step.bytes.size() && to_client_; at += step.piece) {
+        to_client_(step.bytes.substr(at, step.piece));
+      }
+    });
+  }
+
+  sim::SimEventLoop& loop_;
+  Peer& peer_;
+  std::function<void(const std::string&)> to_client_;
+  std::function<void()> drop_client_;
+  Reader reader_;
+  int session_ = 0;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_TESTS_FUZZ_FUZZ_SESSION_H_
