@@ -390,6 +390,8 @@ TEST_F(GsmScenario, AModemsErrorOrAFaultEndsTheSendWithItsText) {
   const int opened = port.OpenCount();
   ExpectFailed("Message too long: 3 parts, at most 2");
   EXPECT_EQ(port.OpenCount(), opened);
+  Send(std::string(306, 'a'));
+  EXPECT_EQ(Receipt(), "Message delivered.");
 }
 
 TEST_F(GsmScenario, ABusyModemsPartGoesAgainFiveSecondsAfterEachAnswerAtMostTwice) {
