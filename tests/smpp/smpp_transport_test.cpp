@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "bulk/group_sending.h"
 #include "core/secret_store.h"
@@ -46,6 +47,24 @@ class SmppScenario : public WindowScenario {
     std::vector<uint32_t> commands;
     for (const SmppPdu& pdu : provider.Received()) commands.push_back(pdu.command);
     return commands;
+  }
+  int Count(uint32_t command) const {
+    const std::vector<uint32_t> commands = Commands();
+    return static_cast<int>(std::count(commands.begin(), commands.end(), command));
+  }
+  // Sends `text`: it fails with `receipt`, the program having sent
+  // `commands`, and leaves the window free.
+  void ExpectFailed(const std::string& receipt, const std::vector<uint32_t>& commands,
+                    const std::string& text = "Hej") {
+    const size_t before = provider.Received().size();
+    const int connections = connection.ConnectCount();
+    Send(text);
+    EXPECT_EQ(Receipt(), receipt);
+    const std::vector<uint32_t> all = Commands();
+    EXPECT_EQ(std::vector<uint32_t>(all.begin() + before, all.end()), commands) << receipt;
+    EXPECT_EQ(connection.ConnectCount() - connections, commands.empty() ? 0 : 1);
+    EXPECT_FALSE(window->State().accepted);
+    EXPECT_TRUE(Unlocked());
   }
   bool Unlocked() const {
     return Enabled(MainControl::kSend) && !Enabled(MainControl::kCancel) && !connection.IsOpen();
@@ -101,16 +120,14 @@ TEST_F(SmppScenario, AMessageIsBoundSubmittedDeliveredAndUnbound) {
   EXPECT_TRUE(Unlocked());
 
   // Without receipts none is asked for, and the answer ends the send.
-  settings.EjKvittoOn = true;
-  settings.EjKvitto = "1";
+  AskForReceipts(false);
   Send("Hej");
   EXPECT_EQ(Receipt(), "Message sent.");
   EXPECT_FALSE(provider.Submissions().back().registered_delivery);
   EXPECT_TRUE(window->State().accepted);
 
   // A message for later waits at the provider, and no receipt is asked for.
-  settings.EjKvittoOn = false;
-  settings.EjKvitto = "0";
+  AskForReceipts(true);
   const TimePoint later = LocalTimeOfDay(loop.Now(), 16, 0, 0);
   window->SetDeliveryTime("16:00", LocalTimeText(later, "%d%m%y%H%M"));
   Send("Hej");
@@ -122,91 +139,83 @@ TEST_F(SmppScenario, AMessageIsBoundSubmittedDeliveredAndUnbound) {
 }
 
 TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
+  // 11 characters, 14 bytes of UTF-8: Å Ö Ä as GSM septets or Latin-1, and
+  // so the text, unpacked: "Hej på".
   const struct {
     const char* avs;
-    const char* alphabet;
+    std::string alphabet;
     const char* number;
     SmsAddress source;
     SmsAddress destination;
-    const char* refusal;  // before connecting
   } kCases[] = {
-      // 11 characters, 14 bytes of UTF-8: Å Ö Ä as GSM septets or Latin-1.
-      {"Åsa Öberg Ä",
-       "0",
-       "0046701234567",
-       {5, 0,
-        "\x0E"
-        "sa \x5C"
-        "berg \x5B"},
-       {1, 1, "46701234567"},
-       nullptr},
-      {"Åsa Öberg Ä",
-       "3",
-       "0701234567",
-       {5, 0,
-        "\xC5sa \xD6"
-        "berg \xC4"},
-       {0, 1, "0701234567"},
-       nullptr},
-      {"0046707654321", "0", "+46701234567", {1, 1, "46707654321"}, {1, 1, "46701234567"}, nullptr},
-      {"Åsa Öberg Äx",
-       "0",
-       "0701234567",
-       {},
-       {},
-       "The sender name \"Åsa Öberg Äx\" must be at most 11 characters of the GSM alphabet"},
-      {"Tolvane €",
-       "3",
-       "0701234567",
-       {},
-       {},
-       "The sender name \"Tolvane €\" must be at most 11 characters of the provider's alphabet "
-       "(DefaultAlphabet 3, Latin-1)"},
+      {"Åsa Öberg Ä", "0", "0046701234567", {5, 0, "\016sa \134berg \133"}, {1, 1, "46701234567"}},
+      {"Åsa Öberg Ä", "3", "0701234567", {5, 0, "\305sa \326berg \304"}, {0, 1, "0701234567"}},
+      {"0046707654321", "0", "+46701234567", {1, 1, "46707654321"}, {1, 1, "46701234567"}},
   };
   for (const auto& c : kCases) {
     settings.Avs = c.avs;
     settings.transports.Get<SmppSettings>().DefaultAlphabet = c.alphabet;
     window->OnNumberEdited(c.number);
-    const int connections = connection.ConnectCount();
-    const size_t submitted = provider.Submissions().size();
-    Send("Hej");
-    if (c.refusal != nullptr) {
-      EXPECT_EQ(Receipt(), c.refusal);
-      EXPECT_EQ(connection.ConnectCount(), connections) << c.avs;
-      continue;
-    }
+    Send("Hej på");
     EXPECT_EQ(Receipt(), "Message delivered.") << c.avs;
-    ASSERT_EQ(provider.Submissions().size(), submitted + 1);
-    EXPECT_EQ(provider.Submissions().back().source, c.source) << c.avs;
-    EXPECT_EQ(provider.Submissions().back().destination, c.destination) << c.avs;
+    const SmppSubmission& sent = provider.Submissions().back();
+    EXPECT_EQ(sent.source, c.source) << c.avs;
+    EXPECT_EQ(sent.destination, c.destination) << c.avs;
+    EXPECT_EQ(sent.short_message, c.alphabet == "3" ? "Hej p\345" : "Hej p\017") << c.avs;
+    // No header; data_coding 3 is Latin-1 in SMPP 3.4.
+    EXPECT_EQ(sent.esm_class, 0) << c.avs;
+    EXPECT_EQ(sent.data_coding, std::stoi(c.alphabet)) << c.avs;
   }
-  // A group run is refused before connecting too.
-  const int connections = connection.ConnectCount();
-  SendToThreeFriends("Hej");
-  EXPECT_EQ(Receipt(), kCases[4].refusal);
-  EXPECT_EQ(connection.ConnectCount(), connections);
-}
+  EXPECT_EQ(provider.Submissions().size(), 3u);
 
-TEST_F(SmppScenario, ARefusedLoginShowsTheProvidersStatusAndSendsNothing) {
-  ASSERT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "wrong"));
-  window->StartSend();
-  EXPECT_EQ(Receipt(), "Login refused: invalid password (0x0E)");
-  EXPECT_TRUE(provider.Submissions().empty());
-  EXPECT_FALSE(window->State().accepted);
-  EXPECT_TRUE(Unlocked());
-
-  Provider().bind_refusal = 0x0D;
-  window->StartSend();
-  EXPECT_EQ(Receipt(), "Login refused: bind failed (0x0D)");
-  EXPECT_THAT(Commands(), ElementsAre(kBindTransceiver, kBindTransceiver));
-}
-
-TEST_F(SmppScenario, ALatin1ProviderRefusesWhatLatin1CannotCarryBeforeBinding) {
+  // What the provider's alphabet cannot carry is refused before connecting,
+  // in a group run too.
+  settings.Avs = "Åsa Öberg Äx";
+  ExpectFailed("The sender name \"Åsa Öberg Äx\" must be at most 11 characters of the GSM alphabet",
+               {});
+  settings.Avs = "Tolvane";
   settings.transports.Get<SmppSettings>().DefaultAlphabet = "3";
-  Send("Åsa: ΔΣ €");
-  EXPECT_EQ(Receipt(),
-            "The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character Δ");
-  EXPECT_TRUE(Commands().empty());
+  ExpectFailed("The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character Δ",
+               {}, "Åsa: ΔΣ €");
+  ExpectFailed("The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character €",
+               {}, "Åsa: 5 €");
+  settings.Avs = "Tolvane €";
+  const std::string latin1 =
+      "The sender name \"Tolvane €\" must be at most 11 characters of the provider's alphabet "
+      "(DefaultAlphabet 3, Latin-1)";
+  ExpectFailed(latin1, {});
+  SendToThreeFriends("Hej");
+  EXPECT_EQ(Receipt(), latin1);
+  EXPECT_EQ(connection.ConnectCount(), 3);
+}
+
+TEST_F(SmppScenario, ARefusalOrABrokenSessionEndsTheSendWithItsText) {
+  Provider().password = "other";
+  ExpectFailed("Login refused: invalid password (0x0E)", {kBindTransceiver});
+  Provider().bind_refusal = 0x0D;
+  ExpectFailed("Login refused: bind failed (0x0D)", {kBindTransceiver});
+  Provider() = {};
+  Provider().submit_statuses = {0x0B};
+  ExpectFailed("Not sent: invalid destination address (0x0B)",
+               {kBindTransceiver, kSubmitSm, kUnbind});
+  Provider().garbage_at_submit = Count(kSubmitSm);
+  ExpectFailed(
+      "Unknown: The SMPP provider sent what is not SMPP (The provider sent a PDU of "
+      "1213486160 bytes)",
+      {kBindTransceiver, kSubmitSm});
+  // A submit whose answer never came may have gone: not sent again.
+  Provider().drop_at_submit = Count(kSubmitSm);
+  ExpectFailed("Unknown: the connection broke before the answer came",
+               {kBindTransceiver, kSubmitSm});
+  EXPECT_EQ(provider.Connections(), 5);
+
+  // Only the user's setting sends it once more, over a new session.
+  settings.transports.Get<SmppSettings>().ResendUnanswered = "1";
+  Provider().drop_at_submit = Count(kSubmitSm);
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_EQ(provider.Connections(), 7);
+  EXPECT_EQ(Count(kSubmitSm), 5);
 }
 
 TEST_F(SmppScenario, ALongTextGoesAsThreeLinkedPartsAndWaitsForThreeReceipts) {
@@ -219,9 +228,8 @@ TEST_F(SmppScenario, ALongTextGoesAsThreeLinkedPartsAndWaitsForThreeReceipts) {
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(parts[i].esm_class, 0x40);
     EXPECT_EQ(parts[i].data_coding, 0);
-    EXPECT_EQ(parts[i].short_message.substr(0, 6),
-              std::string("\x05\x00\x03", 3) + reference + '\x03' + static_cast<char>(i + 1));
-    EXPECT_EQ(parts[i].short_message.size(), 6 + lengths[i]);
+    EXPECT_EQ(parts[i].short_message, std::string("\x05\x00\x03", 3) + reference + '\x03' +
+                                          static_cast<char>(i + 1) + std::string(lengths[i], 'a'));
   }
   // Every part's receipt was answered, and one log record for the message.
   EXPECT_EQ(provider.Unanswered(), 0);
@@ -245,24 +253,6 @@ TEST_F(SmppScenario, ALongTextGoesAsThreeLinkedPartsAndWaitsForThreeReceipts) {
   EXPECT_TRUE(window->State().accepted);
 }
 
-TEST_F(SmppScenario, AnErrorStatusEndsTheMessageWithItsText) {
-  Provider().submit_statuses = {0x0B};
-  window->StartSend();
-  EXPECT_EQ(Receipt(), "Not sent: invalid destination address (0x0B)");
-  EXPECT_FALSE(window->State().accepted);
-  EXPECT_TRUE(Unlocked());
-
-  // The first part refused ends the message, though its other parts are
-  // never answered: their deadlines still end the wait.
-  Provider().submit_statuses = {0x0B};
-  Provider().silent_from_submit = 2;
-  const auto start = loop.Elapsed();
-  Send(std::string(400, 'a'));
-  EXPECT_EQ(Receipt(), "Part 1 of 3: Not sent: invalid destination address (0x0B)");
-  EXPECT_LT(loop.Elapsed() - start, std::chrono::seconds(40));
-  EXPECT_TRUE(Unlocked());
-}
-
 TEST_F(SmppScenario, ThrottlingBacksOffOncePerBurstAndSendsTheSamePartsAgain) {
   // Bound at 53 ms, each answer 302 ms later: pauses of 1, 2 and 4 s, and
   // the receipt 2 s after the fourth answer.
@@ -270,10 +260,9 @@ TEST_F(SmppScenario, ThrottlingBacksOffOncePerBurstAndSendsTheSamePartsAgain) {
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message delivered.");
   EXPECT_EQ(receipts.LastAt(Receipt()), 53 + 4 * 302 + (1 + 2 + 4) * 1000 + 2000);
-  ASSERT_EQ(provider.Submissions().size(), 4u);
-  for (const SmppSubmission& submission : provider.Submissions()) {
-    EXPECT_EQ(submission.short_message, "Hej");
-  }
+  EXPECT_THAT(provider.Submissions(),
+              ::testing::Each(::testing::Field(&SmppSubmission::short_message, "Hej")));
+  EXPECT_EQ(provider.Submissions().size(), 4u);
   EXPECT_EQ(provider.Binds().size(), 1u);
 
   // Six parts out at once, all throttled: one pause of 1 s, then five
@@ -288,44 +277,29 @@ TEST_F(SmppScenario, ThrottlingBacksOffOncePerBurstAndSendsTheSamePartsAgain) {
   EXPECT_EQ(provider.Submissions().size(), 4u + 12u);
 }
 
-TEST_F(SmppScenario, ASubmitWhoseAnswerNeverCameIsNotSentAgain) {
-  Provider().drop_at_submit = 0;
-  window->StartSend();
-  EXPECT_EQ(Receipt(), "Unknown: the connection broke before the answer came");
-  EXPECT_EQ(connection.ConnectCount(), 1);
-  EXPECT_THAT(Commands(), ElementsAre(kBindTransceiver, kSubmitSm));
+TEST_F(SmppScenario, AnUnansweredPartEndsAtItsOwnDeadline) {
+  // The first part refused ends the message at once, though its other parts
+  // are never answered: the unbind's answer (52 ms) ends the session, not
+  // their deadlines.
+  Provider().submit_statuses = {0x0B};
+  Provider().silent_from_submit = 1;
+  long long start = loop.Elapsed().count();
+  Send(std::string(400, 'a'));
+  EXPECT_EQ(Receipt(), "Part 1 of 3: Not sent: invalid destination address (0x0B)");
+  EXPECT_EQ(receipts.LastAt(Receipt()) - start, 53 + 302);
+  EXPECT_EQ(loop.Elapsed().count() - start, 53 + 302 + 52);
+  EXPECT_FALSE(window->State().accepted);
   EXPECT_TRUE(Unlocked());
 
-  // Only the user's setting sends it once more, over a new session.
-  settings.transports.Get<SmppSettings>().ResendUnanswered = "1";
-  Provider().drop_at_submit = 1;
-  window->StartSend();
-  EXPECT_EQ(Receipt(), "Message delivered.");
-  EXPECT_EQ(connection.ConnectCount(), 3);
-  const std::vector<uint32_t> commands = Commands();
-  EXPECT_EQ(std::count(commands.begin(), commands.end(), kSubmitSm), 3);
-
-  // In a run, a part whose answer never came is given up 30 s after its
+  // In a run a part whose answer never came is given up 30 s after its
   // submit, however many members follow it.
-  Provider().silent_at_submit = 3;
-  const long long start = loop.Elapsed().count();
+  Provider() = {};
+  Provider().silent_at_submit = Count(kSubmitSm);
+  start = loop.Elapsed().count();
   SendToGroupOf(12, "Hej");
   EXPECT_THAT(LogLines(), ::testing::Contains(StartsWith(
                               "\"Member 100 701000000\",\"Unknown: no answer came within 30")));
   EXPECT_EQ(receipts.FirstAt("Unknown: no answer came within 30 seconds") - start, 53 + 30000);
-}
-
-TEST_F(SmppScenario, GarbageOnTheLineEndsTheSessionWithAClearText) {
-  Provider().garbage_at_submit = 0;
-  window->StartSend();
-  EXPECT_EQ(Receipt(),
-            "Unknown: The SMPP provider sent what is not SMPP (The provider sent a PDU of "
-            "1213486160 bytes)");
-  EXPECT_TRUE(Unlocked());
-  // The next send starts a fresh session.
-  window->StartSend();
-  EXPECT_EQ(Receipt(), "Message delivered.");
-  EXPECT_EQ(provider.Connections(), 2);
 }
 
 TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnbind) {
@@ -333,10 +307,9 @@ TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnb
   At(70000, [&] { window->CancelSend(); });
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message sent. Cancelled while waiting for the receipt.");
-  const std::vector<uint32_t> commands = Commands();
   // Every 30 seconds of quiet an enquire_link.
-  EXPECT_EQ(std::count(commands.begin(), commands.end(), kEnquireLink), 2);
-  EXPECT_EQ(commands.back(), kUnbind);
+  EXPECT_EQ(Count(kEnquireLink), 2);
+  EXPECT_EQ(Commands().back(), kUnbind);
   EXPECT_TRUE(Unlocked());
 
   // A provider gone silent without closing the connection: its
@@ -355,23 +328,18 @@ TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnb
   EXPECT_EQ(provider.Connections(), 3);
 }
 
-TEST_F(SmppScenario, AGroupGoesOutOverOneBind) {
+// One bind, unbound at the end, is the group of forty's.
+TEST_F(SmppScenario, AGroupGoesOutToEachMembersAddress) {
   SendToThreeFriends("Hej alla");
-
-  EXPECT_EQ(provider.Connections(), 1);
-  EXPECT_EQ(provider.Binds().size(), 1u);
-  EXPECT_EQ(provider.Unbinds(), 1);
-  std::vector<std::string> recipients;
-  for (const SmppSubmission& submission : provider.Submissions()) {
-    recipients.push_back(std::to_string(submission.destination.ton) + ":" +
-                         submission.destination.value);
-  }
-  EXPECT_THAT(recipients, ElementsAre("0:0701111111", "1:46702222222", "0:0703333333"));
+  const auto to = [](SmsAddress address) {
+    return ::testing::Field(&SmppSubmission::destination, address);
+  };
+  EXPECT_THAT(
+      provider.Submissions(),
+      ElementsAre(to({0, 1, "0701111111"}), to({1, 1, "46702222222"}), to({0, 1, "0703333333"})));
   EXPECT_THAT(LogLines(), ElementsAre(StartsWith("\"Anna 0701111111\",\"Message delivered.\""),
                                       StartsWith("\"Bertil 46702222222\",\"Message delivered.\""),
                                       StartsWith("\"Cecilia 0703333333\",\"Message delivered.\"")));
-  EXPECT_TRUE(window->Groups().LastRunAccepted());
-  EXPECT_FALSE(connection.IsOpen());
 }
 
 TEST_F(SmppScenario, AGroupOfFortyGoesThroughAWindowOfTenInSeconds) {
@@ -381,14 +349,12 @@ TEST_F(SmppScenario, AGroupOfFortyGoesThroughAWindowOfTenInSeconds) {
   SendToGroupOf(40, "Möte i kväll");
 
   EXPECT_EQ(provider.MostOutstanding(), 10);
-  std::vector<std::string> destinations = Destinations();
+  const std::vector<std::string> destinations = Destinations();
   EXPECT_EQ(destinations.size(), 41u);
-  std::sort(destinations.begin(), destinations.end());
-  destinations.erase(std::unique(destinations.begin(), destinations.end()), destinations.end());
-  EXPECT_EQ(destinations.size(), 40u);
+  EXPECT_EQ(std::set<std::string>(destinations.begin(), destinations.end()).size(), 40u);
   // Each answer takes 0.3 s and each receipt 2 s more: one at a time would
-  // take a minute and a half.
-  EXPECT_LT(loop.Elapsed() - start, std::chrono::seconds(15));
+  // take a minute and a half, ten at a time with the pause of 1 s 4.3 s.
+  EXPECT_EQ((loop.Elapsed() - start).count(), 4313);
   const std::vector<std::string> log = LogLines();
   ASSERT_EQ(log.size(), 40u);
   for (const std::string& line : log) {
@@ -398,7 +364,6 @@ TEST_F(SmppScenario, AGroupOfFortyGoesThroughAWindowOfTenInSeconds) {
   EXPECT_EQ(provider.Binds().size(), 1u);
   EXPECT_EQ(provider.Unanswered(), 0);
   EXPECT_EQ(Commands().back(), kUnbind);
-  EXPECT_FALSE(connection.IsOpen());
 }
 
 TEST_F(SmppScenario, ADropInARunLeavesTheUnansweredUnknownAndTheRestGoAfterANewBind) {

@@ -24,9 +24,7 @@ TEST(SmsTextTest, Utf8IsCountedAndSanitisedByCodePoint) {
       {"€😀", 2, "€😀"},
       // A stray byte, a cut-off sequence, an overlong slash, an encoded
       // surrogate and a lead byte past U+10FFFF.
-      {"a\xFF"
-       "b",
-       3, "a\uFFFDb"},
+      {"a\377b", 3, "a\uFFFDb"},
       {"\xE2\x82", 1, "\uFFFD"},
       {"\xC0\xAF", 2, "\uFFFD\uFFFD"},
       {"\xED\xA0\x80", 3, "\uFFFD\uFFFD\uFFFD"},
@@ -68,9 +66,9 @@ TEST(SmsTextTest, OctetCodingsOfSmppAndUcp) {
   EXPECT_FALSE(FromHex("0G"));
 }
 
+// The usual forms, and a sender name of 11 characters and one of 12, are
+// the SMPP scenario's.
 TEST(SmsTextTest, AddressesOfRecipientsAndSenders) {
-  EXPECT_EQ(RecipientAddress("0046701234567", "00"), (SmsAddress{1, 1, "46701234567"}));
-  EXPECT_EQ(RecipientAddress("070-123 45 67", "00"), (SmsAddress{0, 1, "0701234567"}));
   EXPECT_FALSE(RecipientAddress("07a1", "00"));
   EXPECT_FALSE(RecipientAddress("+", "00"));
   // At most 20 digits, as an address field holds.
@@ -79,13 +77,8 @@ TEST(SmsTextTest, AddressesOfRecipientsAndSenders) {
   EXPECT_FALSE(RecipientAddress(std::string(21, '7'), "00"));
 
   std::string refusal;
-  EXPECT_EQ(SenderAddress("Åsa Bergs", "00", refusal), (SmsAddress{5, 0, "Åsa Bergs"}));
   EXPECT_EQ(SenderAddress("+4670", "00", refusal), (SmsAddress{1, 1, "4670"}));
-  EXPECT_EQ(SenderAddress("TolvaneSMS1", "00", refusal), (SmsAddress{5, 0, "TolvaneSMS1"}));
   EXPECT_EQ(refusal, "");
-  EXPECT_FALSE(SenderAddress("TolvaneSMS12", "00", refusal));
-  EXPECT_EQ(refusal,
-            "The sender name \"TolvaneSMS12\" must be at most 11 characters of the GSM alphabet");
   EXPECT_FALSE(SenderAddress("", "00", refusal));
 }
 

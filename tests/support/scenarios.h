@@ -72,6 +72,11 @@ class WindowScenario : public ::testing::Test, protected WindowPeripherals {
     window->OnNumberEdited("+46 70-123 45 67");
     TypeMessage(*window, "Hej");
   }
+  // Sends with a receipt asked for (the default), or without one.
+  void AskForReceipts(bool ask) {
+    settings.EjKvittoOn = !ask;
+    settings.EjKvitto = ask ? "0" : "1";
+  }
   void Send(const std::string& text) {
     TypeMessage(*window, text);
     window->StartSend();
