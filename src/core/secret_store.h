@@ -6,7 +6,7 @@
 
 namespace tolvane {
 
-// The secrets of the program folder, by name (kSecretNames). The gateway
+// The secrets of the program folder, by the names the transports give. The gateway
 // password lives in user.dat (gateway_password_file.h); every other secret is
 // one CR LF line of secrets.dat, the name, "=" and the value encrypted under
 // the program's key joined with the name, so a line copied to another name
