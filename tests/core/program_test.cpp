@@ -209,12 +209,13 @@ TEST(QtPlatformChoiceTest, FallsBackToNoWindowUnlessAPlatformIsChosen) {
       // A platform chosen by hand is never overridden, even one that needs a display.
       {{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":99"}}, ""},
   };
-  for (const auto& [variables, platforms] : cases) {
+  for (const auto& c : cases) {
+    const Variables& variables = c.first;
     EXPECT_EQ(QtPlatformChoice([&variables](const char* name) -> const char* {
                 auto found = variables.find(name);
                 return found == variables.end() ? nullptr : found->second.c_str();
               }),
-              platforms);
+              c.second);
   }
 }
 
