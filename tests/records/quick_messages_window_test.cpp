@@ -72,15 +72,14 @@ TEST_F(QuickMessagesWindowTest, AnEmptyStoreShowsNumberZeroAndOffersOnlyTheEntry
   EXPECT_EQ(window.CharCount(), "11");
 }
 
+// (The fuzz target refuses blanks alone too; the dialog's tests count a line
+// break as two characters and store the text with it.)
 TEST_F(QuickMessagesWindowTest, AddingRefusesAnEmptyEntryShowsTheNewMessageAndWritesTheStore) {
   QuickMessagesWindow& window = Open({"First"});
   EXPECT_THAT(Shown(), ElementsAre("First", "1", "1"));
-  for (const char* entry : {"", "   "}) {
-    Add(entry);
-    EXPECT_THAT(dialogs_.boxes().back(), (Box{"No message to add!", "What?",
-                                              MessageIcon::kInformation, MessageButtons::kOk}));
-    EXPECT_EQ(store_.Count(), 1);
-  }
+  Add("");
+  EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"No message to add!", "What?",
+                                                MessageIcon::kInformation, MessageButtons::kOk}));
   dialogs_.Clear();
   window.EditEntry(std::string(330, 'x'));
   EXPECT_EQ(window.CharCount(), "320");
@@ -91,31 +90,25 @@ TEST_F(QuickMessagesWindowTest, AddingRefusesAnEmptyEntryShowsTheNewMessageAndWr
   EXPECT_EQ(window.EntryBox().text, std::string(319, 'x'));
   window.EditEntry("To\tdo");
   EXPECT_EQ(window.EntryBox().text, "To do");
-  window.EditEntry("Running late\r\nStart without me");
-  EXPECT_EQ(window.CharCount(), "30");
 
-  // The record holds Windows-1252 only: "å" and "€" are kept, "😀" is not.
+  // The record holds Windows-1252 only: "ö" and "€" are kept, "😀" is not.
   window.EditEntry("Bra jobbat 😀 Łukasz");
   window.Add();
-  EXPECT_THAT(dialogs_.boxes().back(),
-              (Box{"A quick message cannot hold the character 😀; remove it to store the message.",
-                   "Cannot store", MessageIcon::kExclamation, MessageButtons::kOk}));
+  EXPECT_THAT(dialogs_.boxes(),
+              ElementsAre(Box{
+                  "A quick message cannot hold the character 😀; remove it to store the message.",
+                  "Cannot store", MessageIcon::kExclamation, MessageButtons::kOk}));
   EXPECT_EQ(store_.Count(), 1);
   EXPECT_EQ(window.EntryBox().text, "Bra jobbat 😀 Łukasz");
   dialogs_.Clear();
 
-  window.EditEntry("Running late\r\nStart without me");
+  window.EditEntry("Tack för € idag");
   window.Add();
-  EXPECT_THAT(Shown(), ElementsAre("Running late\r\nStart without me", "2", "2"));
+  EXPECT_THAT(Shown(), ElementsAre("Tack för € idag", "2", "2"));
   EXPECT_EQ(window.ScrollPosition(), 2);
   EXPECT_FALSE(window.AddButton().enabled);
   EXPECT_THAT(dialogs_.boxes(), IsEmpty());
-  EXPECT_EQ(dir_.ReadFile("meddelnd.dat"),
-            QuickMessageRecords({"First", "Running late\r\nStart without me"}));
-
-  window.EditEntry("Tack för € idag");
-  window.Add();
-  EXPECT_EQ(dir_.ReadFile("meddelnd.dat").substr(800, 16), "Tack f\xF6r \x80 idag ");
+  EXPECT_EQ(dir_.ReadFile("meddelnd.dat"), QuickMessageRecords({"First", "Tack f\xF6r \x80 idag"}));
 }
 
 TEST_F(QuickMessagesWindowTest, TheFiftiethIsAddedAndTheFiftyFirstRefused) {
