@@ -37,8 +37,8 @@ TEST(LogRecordTest, OneLineOfQuotedFieldsThatReadsBack) {
   EXPECT_THAT(Fields(LogRecord::FromLine("\"a\",\"b\",\"c")), ElementsAre("a", "b", "", "", ""));
   EXPECT_THAT(Fields(LogRecord::FromLine("no quotes at all")), Each(""));
 
-  // A cancelled send reads differently in the log and in the receipt file.
-  EXPECT_EQ(LogResult(true, "Busy"), "Sending Cancelled.");
+  // A cancelled send ("Sending Cancelled." in the log) reads differently in
+  // the receipt file.
   EXPECT_EQ(ReceiptResult(true, "Busy"), "Sending cancelled");
   EXPECT_EQ(ReceiptResult(false, "Busy"), "Busy");
 }

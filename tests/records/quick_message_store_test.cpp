@@ -62,7 +62,6 @@ TEST_F(QuickMessageStoreTest, ALeftoverTemporaryFileBesideTheStoreLoses) {
 TEST_F(QuickMessageStoreTest, AnUnreadableStoreIsReportedAndNeverOverwritten) {
   std::filesystem::create_directory(dir_.path() / "meddelnd.dat");
   EXPECT_EQ(store_.Load(dir_.Folder()), QuickMessageStore::kLoadError);
-  EXPECT_EQ(store_.Count(), 0);
   store_.Append("Would replace what could not be read");
   EXPECT_FALSE(store_.Save());
   EXPECT_TRUE(std::filesystem::is_directory(dir_.path() / "meddelnd.dat"));

@@ -46,7 +46,6 @@ TEST(MessageSplitterTest, PartsAndCounterOfACorpus) {
     std::string counter;
   } kCases[] = {
       {"empty", "", 1, 0, "160 left · 1 SMS"},
-      {"160 GSM", std::string(160, 'a'), 1, 160, "0 left · 1 SMS"},
       {"161 GSM", std::string(161, 'a'), 2, 153, "145 left · 2 SMS"},
       {"70 UCS-2", Repeat("Ж", 70), 1, 140, "0 left · 1 SMS · Unicode"},
       {"71 UCS-2", Repeat("Ж", 71), 2, 134, "63 left · 2 SMS · Unicode"},

@@ -86,11 +86,10 @@ TEST(ReadSubmitAnswerTest, EachCheckRefusesAnAnswerThatPassesAllTheOthers) {
   ASSERT_TRUE(ReadSubmitAnswer(sound).value().positive);
   // The shortest answers there are.
   EXPECT_TRUE(ReadSubmitAnswer(Sealed("99", "R/30/A/")).value().positive);
-  std::optional<SubmitAnswer> refusal = ReadSubmitAnswer(Sealed("00", "R/30/N/"));
-  ASSERT_TRUE(refusal.has_value());
-  EXPECT_FALSE(refusal->positive);
-  EXPECT_EQ(refusal->error_code, "");
-  EXPECT_EQ(ReadSubmitAnswer(Sealed("00", "R/30/N/24//")).value().error_code, "24");
+  // (The modem scenarios read refusals with and without their code.)
+  const SubmitAnswer refusal = ReadSubmitAnswer(Sealed("00", "R/30/N/")).value();
+  EXPECT_FALSE(refusal.positive);
+  EXPECT_EQ(refusal.error_code, "");
 
   for (const std::string& frame : {
            Sealed("00", fields, static_cast<int>(sound.size()) + 1),  // LEN one too many
@@ -104,12 +103,11 @@ TEST(ReadSubmitAnswerTest, EachCheckRefusesAnAnswerThatPassesAllTheOthers) {
        }) {
     EXPECT_FALSE(ReadSubmitAnswer(frame).has_value()) << frame;
   }
-  // A checksum wrong in either digit, or cut.
+  // A checksum wrong in its first digit (the modem scenarios change the
+  // second), or cut.
   const std::string sum = sound.substr(sound.size() - 2);
-  for (const std::string& wrong : {std::string{sum[0], sum[1] == '0' ? '1' : '0'},
-                                   std::string{sum[0] == '0' ? '1' : '0', sum[1]}}) {
-    EXPECT_FALSE(ReadSubmitAnswer(Sealed("00", fields, -1, wrong)).has_value()) << wrong;
-  }
+  const std::string wrong{sum[0] == '0' ? '1' : '0', sum[1]};
+  EXPECT_FALSE(ReadSubmitAnswer(Sealed("00", fields, -1, wrong)).has_value());
   EXPECT_FALSE(ReadSubmitAnswer(sound.substr(0, sound.size() - 1)).has_value());
 }
 
