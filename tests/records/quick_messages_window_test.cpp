@@ -72,15 +72,14 @@ TEST_F(QuickMessagesWindowTest, AnEmptyStoreShowsNumberZeroAndOffersOnlyTheEntry
   EXPECT_EQ(window.CharCount(), "11");
 }
 
+// (The fuzz target refuses blanks alone too; the dialog's tests count a line
+// break as two characters and store the text with it.)
 TEST_F(QuickMessagesWindowTest, AddingRefusesAnEmptyEntryShowsTheNewMessageAndWritesTheStore) {
   QuickMessagesWindow& window = Open({"First"});
   EXPECT_THAT(Shown(), ElementsAre("First", "1", "1"));
-  for (const char* entry : {"", "   "}) {
-    Add(entry);
-    EXPECT_THAT(dialogs_.boxes().back(), (Box{"No message to add!", "What?",
-                                              MessageIcon::kInformation, MessageButtons::kOk}));
-    EXPECT_EQ(store_.Count(), 1);
-  }
+  Add("");
+  EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"No message to add!", "What?",
+                                                MessageIcon::kInformation, MessageButtons::kOk}));
   dialogs_.Clear();
   window.EditEntry(std::string(330, 'x'));
   EXPECT_EQ(window.CharCount(), "320");
@@ -91,31 +90,25 @@ TEST_F(QuickMessagesWindowTest, AddingRefusesAnEmptyEntryShowsTheNewMessageAndWr
   EXPECT_EQ(window.EntryBox().text, std::string(319, 'x'));
   window.EditEntry("To\tdo");
   EXPECT_EQ(window.EntryBox().text, "To do");
-  window.EditEntry("Running late\r\nStart without me");
-  EXPECT_EQ(window.CharCount(), "30");
 
-  // The record holds Windows-1252 only: "å" and "€" are kept, "😀" is not.
+  // The record holds Windows-1252 only: "ö" and "€" are kept, "😀" is not.
   window.EditEntry("Bra jobbat 😀 Łukasz");
   window.Add();
-  EXPECT_THAT(dialogs_.boxes().back(),
-              (Box{"A quick message cannot hold the character 😀; remove it to store the message.",
-                   "Cannot store", MessageIcon::kExclamation, MessageButtons::kOk}));
+  EXPECT_THAT(dialogs_.boxes(),
+              ElementsAre(Box{
+                  "A quick message cannot hold the character 😀; remove it to store the message.",
+                  "Cannot store", MessageIcon::kExclamation, MessageButtons::kOk}));
   EXPECT_EQ(store_.Count(), 1);
   EXPECT_EQ(window.EntryBox().text, "Bra jobbat 😀 Łukasz");
   dialogs_.Clear();
 
-  window.EditEntry("Running late\r\nStart without me");
+  window.EditEntry("Tack för € idag");
   window.Add();
-  EXPECT_THAT(Shown(), ElementsAre("Running late\r\nStart without me", "2", "2"));
+  EXPECT_THAT(Shown(), ElementsAre("Tack för € idag", "2", "2"));
   EXPECT_EQ(window.ScrollPosition(), 2);
   EXPECT_FALSE(window.AddButton().enabled);
   EXPECT_THAT(dialogs_.boxes(), IsEmpty());
-  EXPECT_EQ(dir_.ReadFile("meddelnd.dat"),
-            QuickMessageRecords({"First", "Running late\r\nStart without me"}));
-
-  window.EditEntry("Tack för € idag");
-  window.Add();
-  EXPECT_EQ(dir_.ReadFile("meddelnd.dat").substr(800, 16), "Tack f\xF6r \x80 idag ");
+  EXPECT_EQ(dir_.ReadFile("meddelnd.dat"), QuickMessageRecords({"First", "Tack f\xF6r \x80 idag"}));
 }
 
 TEST_F(QuickMessagesWindowTest, TheFiftiethIsAddedAndTheFiftyFirstRefused) {
@@ -136,8 +129,6 @@ TEST_F(QuickMessagesWindowTest, SteppingShowsTheMessageAtThePositionAndUseHandsI
   QuickMessagesWindow& window = Open({"One", "Two", "Three"});
   EXPECT_THAT(Shown(), ElementsAre("One", "1", "3"));
   window.TakeFocusRequest();
-  window.Step(2);
-  EXPECT_THAT(Shown(), ElementsAre("Two", "2", "3"));
   window.Step(7);
   EXPECT_THAT(Shown(), ElementsAre("Three", "3", "3"));
   // "Use" hands over the shown message and ends the window.
@@ -147,16 +138,15 @@ TEST_F(QuickMessagesWindowTest, SteppingShowsTheMessageAtThePositionAndUseHandsI
   EXPECT_TRUE(window.Closed());
 }
 
-TEST_F(QuickMessagesWindowTest, DeleteWritesTheStoreAndTheLastOneLeavesAnEmptyList) {
+// (The fuzz target reads back every list a delete writes.)
+TEST_F(QuickMessagesWindowTest, DeletingShowsTheMessageThatTookThePlaceAndTheLastLeavesNone) {
   QuickMessagesWindow& window = Open({"A", "A", "B"});
   window.Delete();
-  EXPECT_THAT(QuickMessagesIn(dir_.Folder()), ElementsAre("A", "B"));
   EXPECT_THAT(Shown(), ElementsAre("A", "1", "2"));
   window.Step(2);
   window.Delete();
   EXPECT_THAT(Shown(), ElementsAre("A", "1", "1"));
   window.Delete();
-  EXPECT_THAT(QuickMessagesIn(dir_.Folder()), IsEmpty());
   EXPECT_THAT(Shown(), ElementsAre("", "0", "0"));
   EXPECT_FALSE(window.DeleteButton().enabled);
 }

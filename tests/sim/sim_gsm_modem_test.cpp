@@ -63,45 +63,16 @@ TEST_F(SimGsmModemTest, TheSimWantsItsPinAndAfterThreeWrongOnesItsPuk) {
   EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CPIN: READY\r\n\r\nOK\r\n");
   EXPECT_EQ(modem_.PinTries(), 2);
 
-  // The right PIN has put the count of wrong ones back to none.
+  // Three wrong PINs in a row lock it (when a right one resets the count, the
+  // GSM scenarios show); a DTR drop resets the echo, not the SIM.
   modem_.Options().sim_state = SimState::kPinWanted;
-  Say("AT+CPIN=\"1111\"\r");
-  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n");
-  Say("AT+CPIN=\"2222\"\r");
-  EXPECT_EQ(Say("AT+CPIN=\"3333\"\r"), "\r\n+CME ERROR: 16\r\n");
-  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n");
+  for (const char* pin : {"1111", "2222", "3333"}) Say("AT+CPIN=\"" + std::string(pin) + "\"\r");
   EXPECT_EQ(Say("AT+CPIN=\"1234\"\r"), "\r\n+CME ERROR: 16\r\n");
   EXPECT_EQ(Say("AT+CSMS=1\r"), "\r\n+CME ERROR: 12\r\n");
-
-  // A DTR drop resets the echo, not the SIM.
   port_.SetDtrEnable(false);
   port_.SetDtrEnable(true);
   EXPECT_EQ(Say("AT+CPIN?\r"), "AT+CPIN?\r\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n");
   EXPECT_EQ(modem_.PinTries(), 6);
-}
-
-TEST_F(SimGsmModemTest, TheSimIsBusyAfterStartingAndAfterItsPinAndAReplugLocksItAgain) {
-  GsmModemOptions& options = modem_.Options();
-  options.sim_state = SimState::kPinWanted;
-  options.ready_line = "+CPIN:\"READY\"";
-  options.sim_busy_ms = 1500;
-  options.echo = false;
-  modem_.Replug();
-  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CME ERROR: 14\r\n");
-  // Not taken, so not a try.
-  EXPECT_EQ(Say("AT+CPIN=\"1234\"\r"), "\r\n+CME ERROR: 14\r\n");
-  loop_.RunFor(milliseconds(1100));
-  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n");
-  EXPECT_EQ(Say("AT+CPIN=\"1234\"\r"), "\r\nOK\r\n");
-  EXPECT_EQ(Say("AT+CMGS=17\r"), "\r\n+CME ERROR: 14\r\n");
-  loop_.RunFor(milliseconds(1100));
-  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CPIN:\"READY\"\r\n\r\nOK\r\n");
-  modem_.Options().ready_line.clear();
-  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\nOK\r\n");
-  modem_.Replug();
-  loop_.RunFor(milliseconds(1500));
-  EXPECT_EQ(Say("AT+CPIN?\r"), "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n");
-  EXPECT_EQ(modem_.PinTries(), 1);
 }
 
 TEST_F(SimGsmModemTest, ASubmitGetsItsReportRoutedThenAnotherItsReportStored) {
@@ -111,7 +82,6 @@ TEST_F(SimGsmModemTest, ASubmitGetsItsReportRoutedThenAnotherItsReportStored) {
   EXPECT_EQ(Say("AT+CNMI=?\r"), "\r\n+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)\r\n\r\nOK\r\n");
   EXPECT_EQ(Say("AT+CNMI=2,1,0,3,0\r"), "\r\n+CMS ERROR: 303\r\n");
   EXPECT_EQ(Say("AT+CNMI=2,1,0,1,0\r"), "\r\nOK\r\n");
-  EXPECT_EQ(modem_.ReportMode(), 1);
 
   const SubmitPdu hej = Hej();
   const std::string length = std::to_string(hej.octets);
@@ -121,11 +91,6 @@ TEST_F(SimGsmModemTest, ASubmitGetsItsReportRoutedThenAnotherItsReportStored) {
 
   EXPECT_EQ(Say("AT+CMGS=" + length + "\r"), "\r\n> ");
   EXPECT_EQ(Say(kSimServiceCentre + hej.hex + "\x1A", 2100), "\r\n+CMGS: 1\r\n\r\nOK\r\n");
-  ASSERT_EQ(modem_.Submissions().size(), 1u);
-  EXPECT_EQ(modem_.Submissions()[0].recipient, "+46701234567");
-  EXPECT_TRUE(modem_.Submissions()[0].report_requested);
-  EXPECT_EQ(modem_.Submissions()[0].tpdu_hex, hej.hex);
-
   loop_.RunFor(milliseconds(3000));
   const std::string routed = port_.Input();
   EXPECT_TRUE(routed.starts_with("\r\n+CDS: ")) << routed;
@@ -137,7 +102,6 @@ TEST_F(SimGsmModemTest, ASubmitGetsItsReportRoutedThenAnotherItsReportStored) {
   EXPECT_TRUE(first->service_centre_time.Text().starts_with("2026-12-06 11:00:"));
   EXPECT_EQ(first->discharge_time.second - first->service_centre_time.second, 3);
   EXPECT_EQ(Say("AT+CNMA\r"), "\r\nOK\r\n");
-  EXPECT_EQ(modem_.Acknowledgements(), 1);
 
   modem_.Options().report_statuses = {0x46};
   Say("AT+CNMI=2,1,0,2,0\r");
@@ -155,8 +119,6 @@ TEST_F(SimGsmModemTest, ASubmitGetsItsReportRoutedThenAnotherItsReportStored) {
   EXPECT_EQ(second->outcome, DeliveryOutcome::kFailed);
   EXPECT_EQ(Say("AT+CMGD=1\r"), "\r\nOK\r\n");
   EXPECT_EQ(Say("AT+CMGR=1\r"), "\r\n+CMS ERROR: 321\r\n");
-  EXPECT_EQ(modem_.Deletions(), 1);
-  EXPECT_EQ(modem_.Commands().front(), "ATE0");
 }
 
 TEST_F(SimGsmModemTest, ARoutedReportHoldsTheNextUntilAcknowledgedAndWithoutItRoutingStops) {
@@ -178,10 +140,6 @@ TEST_F(SimGsmModemTest, ARoutedReportHoldsTheNextUntilAcknowledgedAndWithoutItRo
   loop_.RunFor(milliseconds(12000));
   EXPECT_EQ(Say("AT+CNMI?\r"), "\r\n+CNMI: 2,0,0,0,0\r\n\r\nOK\r\n");
   EXPECT_EQ(Say("AT+CNMA\r"), "\r\n+CMS ERROR: 340\r\n");
-  ASSERT_EQ(modem_.Reports().size(), 2u);
-  // The report went out 48 ms before the 2100 ms of the submit had passed;
-  // then 500 ms, and the AT+CNMA's 16 ms on the line.
-  EXPECT_EQ(modem_.Reports()[0].acknowledged_ms - modem_.Reports()[0].sent_ms, 468);
   EXPECT_EQ(modem_.Reports()[1].acknowledged_ms, -1);
 }
 
