@@ -77,16 +77,20 @@ class SettingsDialogTest : public ::testing::Test {
   TransportSettingsPage& PageOf(const std::string& access_typ) {
     return *dialog_->PageFor(access_typ);
   }
+  // The index of a transport's page; PageCount() for the modem and the gateway.
+  static size_t PageIndex(SettingsDialog& dialog, const std::string& access_typ) {
+    size_t i = 0;
+    while (i < dialog.PageCount() && &dialog.Page(i) != dialog.PageFor(access_typ)) ++i;
+    return i;
+  }
   void ChooseTransport(SettingsDialog& dialog, const std::string& access_typ) {
-    for (size_t i = 0; i < dialog.PageCount(); ++i) {
-      if (&dialog.Page(i) == dialog.PageFor(access_typ)) return dialog.ChoosePage(i);
-    }
+    const size_t page = PageIndex(dialog, access_typ);
+    if (page < dialog.PageCount()) return dialog.ChoosePage(page);
     dialog.Choose(access_typ == "Modem" ? C::kUseModem : C::kUseTcp);
   }
   bool Chosen(SettingsDialog& dialog, const std::string& access_typ) {
-    for (size_t i = 0; i < dialog.PageCount(); ++i) {
-      if (&dialog.Page(i) == dialog.PageFor(access_typ)) return dialog.PageOption(i).checked;
-    }
+    const size_t page = PageIndex(dialog, access_typ);
+    if (page < dialog.PageCount()) return dialog.PageOption(page).checked;
     return dialog.Control(access_typ == "Modem" ? C::kUseModem : C::kUseTcp).checked;
   }
   std::string Secret(std::string_view name) const {
@@ -513,6 +517,7 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
     settings_.ProgramFolder = dir_.Folder();
     SettingsDialog& dialog = Open();
     TransportSettingsPage& page = PageOf(c.access_typ);
+    EXPECT_EQ(dialog.PageOption(PageIndex(dialog, c.access_typ)).text, c.option);
     EXPECT_FALSE(page.Control(0).visible || page.Control(0).enabled);
     ChooseTransport(dialog, c.access_typ);
     for (size_t i = 0; i < page.FieldCount(); ++i) {
