@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "core/settings_file.h"
 #include "support/temp_dir.h"
 
 namespace tolvane {
@@ -64,6 +65,13 @@ TEST(ProgramLocationTest, InstalledProgramFillsAnOwnerOnlyUserFolderOnce) {
   // Without a home the program stays in its folder.
   EXPECT_EQ(ProgramLocation::Choose(executable, kInstalledData, "").Folder(),
             root.Folder() + "usr/bin/");
+}
+
+TEST(ProgramLocationTest, TheProgramFolderKeepsOneTrailingSeparator) {
+  EXPECT_EQ(ProgramFolderOf("/tolvane"), "/");
+  EXPECT_EQ(ProgramFolderOf("C:\\x\\prog.exe"), "C:\\x\\");
+  EXPECT_EQ(ProgramFolderOf("C:\\prog.exe"), "C:\\");
+  EXPECT_EQ(ProgramFolderOf("tolvane"), "");
 }
 
 TEST(ProgramLocationTest, ReadOnlyCopyCarriesItsPhoneBookAndManualBesideItself) {

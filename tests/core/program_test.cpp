@@ -222,10 +222,8 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
   using Command = ProgramCommand;
   const std::pair<std::vector<std::string>, Command> cases[] = {
       {{}, Command::kRun},
-      {{"--help"}, Command::kHelp},
       {{"-h", "N//0701//Hi"}, Command::kHelp},
       {{"--store-secret", "gateway"}, Command::kStoreSecret},
-      {{"--verbose"}, Command::kUnknownOption},
       {{"--dry-run"}, Command::kUnknownOption},
       {{"-x"}, Command::kUnknownOption},
       // Orders, whatever they hold, and options further on are message text.
