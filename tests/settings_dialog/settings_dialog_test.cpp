@@ -61,8 +61,10 @@ class SettingsDialogTest : public ::testing::Test {
   }
   std::string Ini() const { return dir_.ReadFile(SettingsFile::kFileName); }
   bool IniExists() const { return std::filesystem::exists(dir_.FilePath(SettingsFile::kFileName)); }
-  void ExpectRefused(SettingsDialog& dialog, int tab, C focus, const std::string& text,
-                     const std::string& title) {
+  // Presses "&OK" and sees it refused in a box, with the focus on the box to mend.
+  void ExpectOkRefused(SettingsDialog& dialog, int tab, C focus, const std::string& text,
+                       const std::string& title) {
+    dialog.Press(C::kOk);
     ASSERT_FALSE(dialogs_.boxes().empty());
     EXPECT_EQ(dialogs_.boxes().back().text, text);
     EXPECT_EQ(dialogs_.boxes().back().title, title);
@@ -107,8 +109,7 @@ TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefused) {
   SettingsDialog& dialog = Open();
   for (const char* refused : {"66", "", "65"}) {
     dialog.ShowTab(2);
-    dialog.Press(C::kOk);
-    ExpectRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
+    ExpectOkRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
     dialog.EditText(C::kTimeout, refused);
   }
   EXPECT_EQ(settings_.UppTid, "4o");
@@ -129,11 +130,10 @@ TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUnt
   dialog.EditText(C::kAccountName, "konto");
   dialog.EditText(C::kPassword, "   ");
   dialog.EditText(C::kGateway, " http://sms.example.net ");
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kPassword,
-                "You must enter Accountname and password if you want to use TCP/IP.\n"
-                "You can open an account at http://sms.example.net.",
-                "Account information?");
+  ExpectOkRefused(dialog, 0, C::kPassword,
+                  "You must enter Accountname and password if you want to use TCP/IP.\n"
+                  "You can open an account at http://sms.example.net.",
+                  "Account information?");
   dialog.EditText(C::kAccountName, "");
   dialog.Press(C::kOk);
   EXPECT_EQ(dialog.FocusRequest(), C::kAccountName);
@@ -142,17 +142,15 @@ TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUnt
   // box before anything is written.
   dialog.EditText(C::kAccountName, " konto ");
   dialog.EditText(C::kPassword, "hasło1");
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kPassword,
-                "The gateway password cannot hold the character \"ł\": user.dat keeps only the "
-                "characters of Windows-1252.",
-                "Password?");
+  ExpectOkRefused(dialog, 0, C::kPassword,
+                  "The gateway password cannot hold the character \"ł\": user.dat keeps only the "
+                  "characters of Windows-1252.",
+                  "Password?");
   EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kGatewayPasswordFileName)));
 
   dialog.EditText(C::kPassword, " p&w=1 ");
   dialog.SetChecked(C::kUseProxy, true);
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
+  ExpectOkRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
   const char kPortText[] = "Enter a port from 1 to 65535 for the proxyserver!";
   dialog.EditText(C::kProxyServer, "proxy.lan");
   dialog.EditText(C::kModemInit, "AT&F");
@@ -160,13 +158,11 @@ TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUnt
     SCOPED_TRACE(refused);
     dialog.ShowTab(4);
     dialog.EditText(C::kProxyPort, refused);
-    dialog.Press(C::kOk);
-    ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
+    ExpectOkRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
   }
   // Letters are refused without a proxy too; everything typed is still there.
   dialog.SetChecked(C::kUseProxy, false);
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
+  ExpectOkRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
   // A refused OK takes nothing over.
   EXPECT_EQ(settings_, before);
   EXPECT_THAT(host_.calls, IsEmpty());
@@ -246,12 +242,10 @@ TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup
   settings_.AutoTyp = "7";  // written by hand: no option matches
   SettingsDialog& dialog = Open();
   dialog.SetChecked(C::kActiveAtStartup, true);
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 2, C::kAutoFolder, "No path specified!", "What folder?");
+  ExpectOkRefused(dialog, 2, C::kAutoFolder, "No path specified!", "What folder?");
   dialog.EditText(C::kAutoFolder, "/var/outfiles");
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 2, C::kTypeMomentary, "You must choose type of Autosending!.",
-                "What type?");
+  ExpectOkRefused(dialog, 2, C::kTypeMomentary, "You must choose type of Autosending!.",
+                  "What type?");
 
   dialog.SetChecked(C::kActiveAtStartup, false);
   dialog.EditText(C::kAutoFolder, "");
