@@ -37,11 +37,6 @@ class GroupGatewayTest : public GatewayScenario {
     window->SetPhoneBookCursor(&book.cursor());
     gateway.SetDefaultAnswer(GatewayAnswer::Status(200, 500));
   }
-  void AddFriends() {
-    book.AddToGroup(kFriends, "Anna", "070-111 11 11");
-    book.AddToGroup(kFriends, "Bertil", "+46 70 222 22 22");
-    book.AddToGroup(kFriends, "Cecilia", "0703333333");
-  }
   void SendToFriends(const std::string& text) {
     window->OnGroupSendingToggled();
     TypeMessage(*window, text);
@@ -88,9 +83,8 @@ TEST_F(GroupGatewayTest, GroupModeLocksSingleSendsAndRefusesMailCheckingDoubleAn
 }
 
 TEST_F(GroupGatewayTest, ThreeMembersGetOneRequestEachAfterThePreviousAnswer) {
-  AddFriends();
   gateway.SetAnswer("46702222222", GatewayAnswer::Status(202, 500));
-  SendToFriends("Hej & välkomna");
+  SendToThreeFriends("Hej & välkomna");
 
   EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0701111111", "46702222222", "0703333333"));
   EXPECT_THAT(Sent("followingMessages"), ElementsAre("2", "1", "0"));
@@ -114,9 +108,8 @@ TEST_F(GroupGatewayTest, ThreeMembersGetOneRequestEachAfterThePreviousAnswer) {
 
 // (Cancel ends a run the same way; the modem's group tests show it.)
 TEST_F(GroupGatewayTest, ATransportFailureEndsTheRun) {
-  AddFriends();
   gateway.SetAnswer("46702222222", GatewayAnswer::Close(100));
-  SendToFriends("Hej");
+  SendToThreeFriends("Hej");
   EXPECT_EQ(gateway.Requests().size(), 2u);
   EXPECT_THAT(LogLines(),
               ElementsAre(HasSubstr(kDelivered), StartsWith("\"Bertil 46702222222\",\"Error: ")));

