@@ -293,13 +293,16 @@ void Autosending::Settle(const std::string& name, const std::string& text, const
                          PassFiles& pass, PassResult& result) {
   const SendState& state = window_.State();
   const bool accepted = !text.empty() && Send(text);
-  // Cancel, or a failure on the way, keeps the file.
+  // A failure on the way, or Cancel, keeps the file unless the far end took
+  // a message of it.
   const bool failed = state.finished || state.init_failed || state.dial_failed;
   const int retry_minutes = window_.Settings().VTid;
   if (text.empty() || Refused()) {
     TellRefused(name, text);
     refused_[name] = stamp;
-  } else if (failed && retry_minutes > 0 && !Cancelled()) {
+  } else if (failed && !accepted && retry_minutes > 0 && !Cancelled()) {
+    // A run that failed after a member was taken is not tried again: that
+    // member would get the message twice.
     pass.retries[name] = {stamp, text, window_.Loop().Now() + std::chrono::minutes(retry_minutes)};
   } else if (!accepted && !failed && !Cancelled()) {
     // Every message was refused by the far end, and logged so; the same

@@ -182,11 +182,21 @@ TEST_F(AutosendingScenarioTest, AFailingFileIsTriedAgainAtItsTimeWithoutHoldingU
   EXPECT_THAT(Sent("message"), ElementsAre("Fails first", "Fine", "Fails first"));
   EXPECT_FALSE(files.Exists("/out/a.txt"));
 
+  // A run that failed after one member was taken is not tried again: that
+  // member would get the message twice.
+  gateway.SetAnswer("0702", GatewayAnswer::Close());
+  files.Write("/out/a.txt", "N//0701,0702//Half");
+  RunOnePass();
+  Wait(milliseconds(3 * 60000));
+  EXPECT_THAT(Sent("message"), ElementsAre("Fails first", "Fine", "Fails first", "Half", "Half"));
+  EXPECT_FALSE(files.Exists("/out/a.txt"));
+  gateway.SetAnswer("0702", GatewayAnswer::Status(200));
+
   settings.VTid = 0;  // no further attempt
   gateway.SetAnswer("0701", GatewayAnswer::Close());
   files.Write("/out/a.txt", "N//0701//Once only");
   RunOnePass();
-  EXPECT_EQ(gateway.Requests().size(), 4u);
+  EXPECT_EQ(gateway.Requests().size(), 6u);
   EXPECT_TRUE(files.Exists("/out/a.txt"));
 
   // An order no transport can carry fails every time, the file dropped later
@@ -198,7 +208,7 @@ TEST_F(AutosendingScenarioTest, AFailingFileIsTriedAgainAtItsTimeWithoutHoldingU
   window->OnAutosendingClicked(true);
   At(20000, [this] { files.Write("/out/c.txt", "N//0703//Later"); });
   At(40000, [this] {
-    EXPECT_EQ(gateway.Requests().size(), 5u);
+    EXPECT_EQ(gateway.Requests().size(), 7u);
     EXPECT_FALSE(files.Exists("/out/c.txt"));
   });
   At(150000, [this] {
