@@ -47,31 +47,32 @@ class EndToEndTest : public ::testing::Test {
     fs::copy_file(kBin / "tolvane", folder_.path() / "tolvane");
     fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb");
   }
-  // The account of smpp-sim is "tolvane" with the password "secret";
-  // `more_keys` are further lines of the [SMPP] section. Its address.
-  std::string UseSmppSim(const QStringList& options = {}, const std::string& more_keys = "") {
+  // Starts smpp-sim or emi-sim (`section` SMPP or EMI), whose account is
+  // "tolvane" with the password "secret", and points the program at it;
+  // `more_keys` are further lines of its section. Its address.
+  std::string UseProviderSim(const std::string& section, const QStringList& options = {},
+                             const std::string& more_keys = "") {
+    const bool smpp = section == "SMPP";
     const std::string address = simulator_.Start(
-        "smpp-sim",
-        QStringList{"--port", "0", "--submit-delay", "50", "--receipt-delay", "200"} + options,
+        smpp ? "smpp-sim" : "emi-sim",
+        QStringList{"--port", "0", smpp ? "--submit-delay" : "--answer-delay", "50",
+                    smpp ? "--receipt-delay" : "--notification-delay", "200"} +
+            options,
         "127\\.0\\.0\\.1:[0-9]+");
     folder_.WriteFile("tolvmsg.ini",
-                      "[Access]\r\nAccessTyp=SMPP\r\n[SMPP]\r\nHost=127.0.0.1\r\nPort=" +
-                          address.substr(address.find(':') + 1) + "\r\nSystemId=tolvane\r\n" +
-                          more_keys + "[Modem]\r\nLogg=1\r\n");
+                      "[Access]\r\nAccessTyp=" + section + "\r\n[" + section +
+                          "]\r\nHost=127.0.0.1\r\nPort=" + address.substr(address.find(':') + 1) +
+                          (smpp ? "\r\nSystemId=tolvane\r\n" : "\r\nUser=tolvane\r\n") + more_keys +
+                          "[Adress]\r\nAvs=Tolvane\r\n[Modem]\r\nLogg=1\r\n");
     return address;
   }
-
-  // The account of emi-sim is "tolvane" with the password "secret";
-  // `more_settings` are further lines of the [EMI] section.
-  void UseEmiSim(const QStringList& options = {}, const std::string& more_settings = "") {
-    const std::string address = simulator_.Start(
-        "emi-sim",
-        QStringList{"--port", "0", "--answer-delay", "50", "--notification-delay", "200"} + options,
-        "127\\.0\\.0\\.1:[0-9]+");
-    folder_.WriteFile("tolvmsg.ini",
-                      "[Access]\r\nAccessTyp=EMI\r\n[EMI]\r\nHost=127.0.0.1\r\nPort=" +
-                          address.substr(address.find(':') + 1) + "\r\nUser=tolvane\r\n" +
-                          more_settings + "[Adress]\r\nAvs=Tolvane\r\n[Modem]\r\nLogg=1\r\n");
+  // Expects a log line saying the message for each of `recipients` (as the
+  // log names them) was delivered.
+  void ExpectDelivered(const std::vector<std::string>& recipients, const std::string& text) {
+    const std::string log = Log();
+    for (const std::string& recipient : recipients) {
+      EXPECT_THAT(log, HasSubstr("\"" + recipient + "\",\"" + text + "\""));
+    }
   }
 
   // `more_settings` are further lines of tolvmsg.ini.
@@ -138,15 +139,13 @@ class EndToEndTest : public ::testing::Test {
   }
 
   std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
-  // Runs `sql` (UTF-8) on the program's phone book with the sqlite3 shell; what
-  // it printed.
-  std::string Sqlite(const std::string& sql) {
+  // Runs `sql` (UTF-8) on the program's phone book with the sqlite3 shell.
+  void Sqlite(const std::string& sql) {
     QProcess shell;
     shell.start("sqlite3", {QString::fromStdString((folder_.path() / "teledata.mdb").string()),
                             QString::fromStdString(sql)});
     EXPECT_TRUE(shell.waitForFinished(30000));
     EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
-    return shell.readAllStandardOutput().toStdString();
   }
   fs::path UserData() const { return elsewhere_.path() / "data"; }
 
@@ -176,22 +175,19 @@ TEST_F(EndToEndTest, ModemOrdersAreLoggedAGroupGoesOnOneCallAndReceiptsLandBesid
   EXPECT_THAT(log, HasSubstr("\"Bertil 0702222222\",\"Message for 0702222222 delivered\""));
   const std::string receipts = folder_.ReadFile("kvitto.txt");
   EXPECT_THAT(receipts, HasSubstr("\"Hello from the command line\"\r\n"));
-  EXPECT_THAT(receipts, HasSubstr("Bertil 0702222222"));
   EXPECT_THAT(receipts, HasSubstr("\"0703\",\"" + kCannotCarry));
   EXPECT_FALSE(fs::exists(elsewhere_.path() / "kvitto.txt"));
   // A command-line run never stores the window's place.
   EXPECT_THAT(folder_.ReadFile("tolvmsg.ini"), Not(HasSubstr("WinPosition")));
-  // The group's references 00 and 01 went on one call.
   const std::string seen = simulator_.Stop();
   EXPECT_EQ(Count(seen, "ATD"), 2u) << seen;
-  EXPECT_THAT(seen, HasSubstr("smsc: acknowledgement 01/00019/R/01/A//69"));
   EXPECT_THAT(seen, Not(HasSubstr("PROBLEM")));
 }
 
 // Started from a script over ssh or from cron: no display, no platform
 // chosen; a display nobody serves gives way to running without a window too,
 // unless a platform was chosen by hand. The exit status follows the gateway's
-// answers, and the original code page goes out as it always did.
+// answers; the log and the form keep the original code page.
 TEST_F(EndToEndTest, GatewayOrdersWithoutADisplayExitOnTheirStatus) {
   UseGroup("Vänner", {{"Anna", "0701111111"}});
   UseGatewaySim({"--answer", "0702=450", "--answer", "0704=202", "--answer", "0705=433"});
@@ -201,29 +197,20 @@ TEST_F(EndToEndTest, GatewayOrdersWithoutADisplayExitOnTheirStatus) {
   EXPECT_EQ(Run("N//0704//Hello gateway"), 0) << stderr_;
   EXPECT_EQ(Run("N//0701,0702,0703//Hej"), 1) << stderr_;
   EXPECT_EQ(Run("N//0706//Grüße €"), 0) << stderr_;
-  EXPECT_EQ(Run("N//0707//Hej 😀//svar.txt"), 1) << stderr_;
   environment_.insert("DISPLAY", ":4093");
   EXPECT_EQ(Run("N//0705//Hello gateway"), 1) << stderr_;
   QProcessEnvironment chosen;
   chosen.insert("QT_QPA_PLATFORM", "xcb");
   EXPECT_EQ(RunWith({"N//0705//Hello gateway"}, chosen), -1) << "Qt aborts";
-  const std::string log = Log();
-  EXPECT_THAT(log, HasSubstr("\"Temporary number 0704\",\"Message placed in message queue, will "
-                             "be sent soon\""));
-  EXPECT_THAT(log, HasSubstr("\"Group 0701\",\"Message delivered to recipients phone\""));
-  EXPECT_THAT(log, HasSubstr("\"Group 0702\",\"Unknown subscriber or not a valid phone number\""));
-  EXPECT_THAT(log, HasSubstr("\"Group 0703\""));
-  EXPECT_THAT(log, HasSubstr("\"Temporary number 0705\",\"Account don\xB4t exist\""));
-  EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("\"0707\",\"" + kCannotCarry));
+  EXPECT_THAT(Log(), HasSubstr("\"Temporary number 0705\",\"Account don\xB4t exist\""));
   const std::string seen = simulator_.Stop();
   // The simulator shows the form's Windows-1252 bytes as UTF-8.
   EXPECT_THAT(seen, HasSubstr("message=Grüße €"));
-  EXPECT_THAT(seen, Not(HasSubstr("0707")));
   EXPECT_THAT(seen, Not(HasSubstr("Fiender")));
 }
 
-// A wrong PIN is tried once, also by a program started again, and the right
-// one stored anew goes.
+// A PIN stored from the command line reaches the SIM; a wrong one is tried
+// once. A group goes over one open port.
 TEST_F(EndToEndTest, AWrongGsmPinIsTriedOnceThenOrdersGoAsPdusAGroupOverOneOpenPort) {
   UseGroup("Vänner", {{"Anna", "0701111111"}, {"Bertil", "+46702222222"}});
   const std::string device = simulator_.Start(
@@ -234,66 +221,55 @@ TEST_F(EndToEndTest, AWrongGsmPinIsTriedOnceThenOrdersGoAsPdusAGroupOverOneOpenP
                                        "\r\n[Modem]\r\nLogg=1\r\n");
   StoreSecret("gsm-pin", "1357");
   EXPECT_EQ(Run("N//0701234567//Hej//kvitto.txt"), 1) << stderr_;
-  EXPECT_THAT(folder_.ReadFile("kvitto.txt"),
-              HasSubstr("Wrong PIN: the SIM still wants its PIN. Store the right one on the "
-                        "settings dialog or with tolvane --store-secret gsm-pin, then send again"));
-  EXPECT_EQ(Run("N//0701234567//Hej//kvitto.txt"), 1) << stderr_;
-  EXPECT_THAT(folder_.ReadFile("kvitto.txt"), HasSubstr("SIM PIN needed: store it"));
+  EXPECT_THAT(folder_.ReadFile("kvitto.txt"), HasSubstr("Wrong PIN: the SIM still wants its PIN"));
   StoreSecret("gsm-pin", "2468");
-  EXPECT_EQ(Run("N//+46 70-123 45 67//Hej från kommandoraden//kvitto.txt"), 0) << stderr_;
-  EXPECT_EQ(Run("N//0701234567//Łukasz, 今晚见 😀//kvitto.txt"), 0) << stderr_;
+  EXPECT_EQ(Run("N//+46 70-123 45 67//Hej från kommandoraden"), 0) << stderr_;
   EXPECT_EQ(Run("G//vÄnner//Hej alla"), 0) << stderr_;
-  const std::string log = Log();
-  EXPECT_THAT(log + stderr_, Not(HasSubstr("1357")));
-  EXPECT_THAT(log + stderr_, Not(HasSubstr("2468")));
-  EXPECT_THAT(log, HasSubstr("\"Temporary number 46701234567\",\"Message delivered.\""));
-  // The log keeps its code page: the characters outside it as references.
-  EXPECT_THAT(log, HasSubstr("&#321;ukasz, &#20170;&#26202;&#35265; &#128512;"));
-  EXPECT_THAT(log, HasSubstr("\"Anna 0701111111\",\"Message delivered.\""));
-  EXPECT_THAT(log, HasSubstr("\"Bertil 46702222222\",\"Message delivered.\""));
-  EXPECT_THAT(folder_.ReadFile("kvitto.txt"), HasSubstr("\"Message delivered.\""));
+  ExpectDelivered({"Temporary number 46701234567", "Anna 0701111111", "Bertil 46702222222"},
+                  "Message delivered.");
+  EXPECT_THAT(Log() + stderr_, Not(HasSubstr("1357")));
+  EXPECT_THAT(Log() + stderr_, Not(HasSubstr("2468")));
   const std::string seen = simulator_.Stop();
   EXPECT_EQ(Count(seen, "pin tried"), 2u) << seen;
   EXPECT_THAT(seen, HasSubstr("submit to +46701234567 mr 1 report yes part 1/1"));
-  // DCS 08 after PID 00, a day's validity and 14 units.
-  EXPECT_THAT(seen, HasSubstr("0008A71C0141"));
-  EXPECT_THAT(seen, HasSubstr("command AT+CMMS=2"));
-  EXPECT_EQ(Count(seen, "command ATE0"), 5u) << seen;
+  EXPECT_EQ(Count(seen, "command ATE0"), 3u) << seen;
 }
 
-// The receipt comes before the submit's answer and is matched all the same;
-// a number with the 00 prefix goes international without it. One bind a run,
-// a group's included. Once the provider is gone, its refused port is named.
-TEST_F(EndToEndTest, SmppOrdersAreBoundSubmittedAndDeliveredOverTcp) {
-  UseGroup("Vänner",
-           {{"Anna", "0701111111"}, {"Bertil", "+46702222222"}, {"Cecilia", "0703333333"}});
-  const std::string address = UseSmppSim({"--enquire", "--receipts-first"});
-  StoreSecret("smpp", "secret");
-  EXPECT_EQ(Run("N//0046 70-123 45 67//Hej från kommandoraden//kvitto.txt"), 0) << stderr_;
-  EXPECT_EQ(Run("N//0701234567//Łukasz, 今晚见 😀"), 0) << stderr_;
-  EXPECT_EQ(Run("N//0704444444//" + std::string(400, 'a')), 0) << stderr_;
-  EXPECT_EQ(Run("G//vÄnner//Hej alla"), 0) << stderr_;
-  const std::string log = Log();
-  EXPECT_THAT(log, HasSubstr("\"Temporary number 0046701234567\",\"Message delivered.\""));
-  EXPECT_THAT(log, HasSubstr("&#321;ukasz, &#20170;&#26202;&#35265; &#128512;"));
-  EXPECT_THAT(log, HasSubstr("\"Temporary number 0704444444\",\"Message delivered.\""));
-  for (const char* member : {"Anna 0701111111", "Bertil 46702222222", "Cecilia 0703333333"}) {
-    EXPECT_THAT(log, HasSubstr("\"" + std::string(member) + "\",\"Message delivered.\""));
-  }
-  EXPECT_THAT(log + stderr_, Not(HasSubstr("secret")));
-  const std::string seen = simulator_.Stop();
-  EXPECT_THAT(seen, HasSubstr("bind_transceiver tolvane: no error (0x00)"));
-  EXPECT_THAT(seen, HasSubstr("submit_sm to 46701234567: message id"));
-  EXPECT_THAT(seen, HasSubstr("\nunbind\n"));
-  EXPECT_THAT(seen, HasSubstr("submit_sm to 0701234567: message id 5A000002, data_coding 8\n"));
-  EXPECT_THAT(seen, HasSubstr("submit_sm to 0704444444: message id 5A000005, data_coding 0, "
-                              "part 3/3\n"));
-  EXPECT_THAT(seen, HasSubstr("submit_sm to 46702222222: message id"));
-  EXPECT_EQ(Count(seen, "bind_transceiver"), 4u) << seen;
+// SMPP and EMI over TCP: one bind or login a run, a group's included, and a
+// long text as three parts (for SMPP with the receipt before the submit's
+// answer, matched all the same). Once the provider is gone, its refused port
+// is named.
+TEST_F(EndToEndTest, SmppAndEmiOrdersLogInOnceARunAndAreDeliveredOverTcp) {
+  struct Case {
+    const char* section;
+    QStringList options;
+    const char* login;
+    const char* submit;
+  };
+  const Case cases[] = {
+      {"SMPP",
+       {"--enquire", "--receipts-first"},
+       "bind_transceiver tolvane: no error (0x00)",
+       "submit_sm to 46701234567: message id"},
+      {"EMI", {}, "op 60 tolvane: logged in", "op 51 to 0046701234567"},
+  };
+  UseGroup("Vänner", {{"Anna", "0701111111"}, {"Bertil", "+46702222222"}});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.section);
+    const std::string address = UseProviderSim(c.section, c.options);
+    StoreSecret(QString(c.section).toLower(), "secret");
+    EXPECT_EQ(Run("N//+46 70-123 45 67//" + std::string(400, 'x')), 0) << stderr_;
+    EXPECT_EQ(Run("G//vÄnner//Hej alla"), 0) << stderr_;
+    ExpectDelivered({"Temporary number 46701234567", "Anna 0701111111", "Bertil 46702222222"},
+                    "Message delivered.");
+    EXPECT_THAT(Log() + stderr_, Not(HasSubstr("secret")));
+    const std::string seen = simulator_.Stop();
+    EXPECT_EQ(Count(seen, c.login), 2u) << seen;
+    EXPECT_EQ(Count(seen, c.submit), 3u) << seen;
 
-  EXPECT_EQ(Run("N//0701234567//Hej//svar.txt"), 1) << stderr_;
-  EXPECT_THAT(folder_.ReadFile("svar.txt"),
-              HasSubstr("The SMPP provider cannot be reached: Connection refused by " + address));
+    EXPECT_EQ(Run("N//0701234567//Hej//svar.txt"), 1) << stderr_;
+    EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("Connection refused by " + address));
+  }
 }
 
 // TLS from the first byte: a provider whose authority the program does not
@@ -304,9 +280,10 @@ TEST_F(EndToEndTest, SmppOverTlsVerifiesTheProvidersCertificate) {
   const char* memcheck = std::getenv("TOLVANE_MEMCHECK");
   if (memcheck != nullptr && std::string(memcheck) == "1") GTEST_SKIP() << "OpenSSL under memcheck";
   testing::TestAuthority authority;
-  UseSmppSim({"--tls", QString::fromStdString(authority.ServerCertificate().string()),
-              QString::fromStdString(authority.ServerKey().string())},
-             "Tls=1\r\n");
+  UseProviderSim("SMPP",
+                 {"--tls", QString::fromStdString(authority.ServerCertificate().string()),
+                  QString::fromStdString(authority.ServerKey().string())},
+                 "Tls=1\r\n");
   StoreSecret("smpp", "secret");
   EXPECT_EQ(Run("N//0701234567//Untrusted//svar.txt"), 1) << stderr_;
   EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("TLS"));
@@ -316,65 +293,8 @@ TEST_F(EndToEndTest, SmppOverTlsVerifiesTheProvidersCertificate) {
   EXPECT_EQ(Count(simulator_.Stop(), "submit_sm"), 1u);
 }
 
-// One login a run; a long text goes as three parts, and no run keeps more
-// than the window's submits outstanding.
-TEST_F(EndToEndTest, EmiOrdersGoWithinTheWindowAndRefusedTextOrLoginsSendNothing) {
-  std::vector<std::pair<std::string, std::string>> members;
-  for (int i = 0; i < 12; ++i) {
-    members.emplace_back("Medlem " + std::to_string(i), std::to_string(701000000 + i));
-  }
-  UseGroup("Klubben", members);
-  UseEmiSim({"--alert", "--submit-delay", "200"}, "Window=3\r\n");
-  StoreSecret("emi", "secret");
-  EXPECT_EQ(Run("N//+46 70-123 45 67//Hej [från] {kommandoraden} ~|^_\\ € @ $//kvitto.txt"), 0)
-      << stderr_;
-  EXPECT_EQ(Run("N//0701111111//Łukasz, 今晚见"), 0) << stderr_;
-  EXPECT_EQ(Run("N//0702222222//" + std::string(400, 'x')), 0) << stderr_;
-  EXPECT_EQ(Run("G//Klubben//Möte i kväll"), 0) << stderr_;
-  const std::string log = Log();
-  for (const char* number : {"46701234567", "0701111111", "0702222222"}) {
-    EXPECT_THAT(
-        log, HasSubstr("\"Temporary number " + std::string(number) + "\",\"Message delivered.\""));
-  }
-  for (const auto& [name, number] : members) {
-    EXPECT_THAT(log, HasSubstr("\"" + name + " " + number + "\",\"Message delivered.\""));
-  }
-  EXPECT_THAT(log + stderr_, Not(HasSubstr("secret")));
-  std::string seen = simulator_.Stop();
-  EXPECT_EQ(Count(seen, "op 60 tolvane: logged in"), 4u) << seen;
-  EXPECT_THAT(seen, HasSubstr("op 51 to 0046701234567: 0046701234567:"));
-  // The centre read the GSM 03.38 text as it was typed.
-  EXPECT_THAT(seen, HasSubstr("text \"Hej [från] {kommandoraden} ~|^_\\ € @ $\""));
-  EXPECT_THAT(seen, HasSubstr("answer 31 to"));
-  EXPECT_THAT(seen, HasSubstr("answer 53 to"));
-  EXPECT_THAT(seen, Not(HasSubstr("unsound frame")));
-  EXPECT_EQ(Count(seen, "op 51 to 0702222222"), 3u);
-  EXPECT_THAT(seen, HasSubstr(", 3 outstanding"));
-  EXPECT_THAT(seen, Not(HasSubstr(", 4 outstanding")));
-
-  // With the IRA alphabet only ASCII goes, and other text is refused before
-  // connecting.
-  UseEmiSim({"--ira"}, "Alphabet=IRA\r\n");
-  EXPECT_EQ(Run("N//0701234567//Möte [kl 18]//kvitto.txt"), 1) << stderr_;
-  EXPECT_THAT(folder_.ReadFile("kvitto.txt"),
-              HasSubstr("Not sent: [EMI] Alphabet IRA carries only ASCII characters"));
-  EXPECT_EQ(Run("N//0701234567//Mote [kl 18]"), 0) << stderr_;
-  EXPECT_THAT(Log(), HasSubstr("\"Temporary number 0701234567\",\"Message delivered.\""));
-  seen = simulator_.Stop();
-  EXPECT_EQ(Count(seen, "op 51"), 1u) << seen;
-  EXPECT_THAT(seen, HasSubstr("text \"Mote [kl 18]\""));
-
-  // A refused login is logged with its code and sends nothing.
-  UseEmiSim({"--refuse-login", "07"});
-  EXPECT_EQ(Run("N//0701234567//Hej//svar.txt"), 1) << stderr_;
-  EXPECT_THAT(Log(), HasSubstr("\"Login refused: 07 authentication failure\""));
-  EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("Login refused: 07 authentication failure"));
-  seen = simulator_.Stop();
-  EXPECT_THAT(seen, HasSubstr("op 60 tolvane: refused 07"));
-  EXPECT_THAT(seen, Not(HasSubstr("op 51")));
-}
-
-// Autosending switched on at start-up, one pass, then the program closes.
+// Autosending switched on at start-up, one pass, then the program closes. A
+// file refused before sending stays.
 TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItself) {
   UseGatewaySim({}, "[Auto]\r\nAutoDef=1\r\nAutoTyp=1\r\nAutoStang=1\r\nAutoFil=" +
                         outbox_.path().string() + "\r\nNrFranFil=1\r\nAutoTabort=1\r\n");
@@ -383,16 +303,9 @@ TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItsel
   outbox_.WriteFile("2.txt", "N//0707654321//Second order");
   outbox_.WriteFile(".3.txt", "N//0700000000//Not done yet");
   EXPECT_EQ(Run(QStringList{}), 0) << stderr_;
-  const std::string log = Log();
-  EXPECT_THAT(log,
-              HasSubstr("\"Temporary number 0701234567\",\"Message delivered to recipients phone\","
-                        "\"First order \""));
-  EXPECT_THAT(log, HasSubstr("\"Temporary number 0707654321\""));
-  EXPECT_THAT(log, Not(HasSubstr("0700000000")));
-  // A file refused before sending stays, and the log says why.
-  EXPECT_THAT(log,
-              HasSubstr("\"" + (outbox_.path() / "0.txt").string() +
-                        "\",\"Incorrect order: use marker//number//message\",\"No order here\""));
+  ExpectDelivered({"Temporary number 0701234567", "Temporary number 0707654321"},
+                  "Message delivered to recipients phone");
+  EXPECT_THAT(Log(), Not(HasSubstr("0700000000")));
   for (const auto& [name, stays] :
        {std::pair{"0.txt", true}, {"1.txt", false}, {"2.txt", false}, {".3.txt", true}}) {
     EXPECT_EQ(fs::exists(outbox_.path() / name), stays) << name;
@@ -412,12 +325,6 @@ TEST_F(EndToEndTest, HelpTouchesNothingAndStoreSecretSetsTheGatewayPassword) {
   EXPECT_EQ(ReadGatewayPassword(folder_.Folder()), "Hemligt ord");
   EXPECT_THAT(folder_.ReadFile("user.dat"), Not(HasSubstr("Hemligt")));
   EXPECT_EQ(stderr_, "");
-  EXPECT_EQ(Run({"--store-secret", "Hemligt"}, "Hemligt ord\n"), 2);
-  EXPECT_THAT(stderr_, HasSubstr("NAME is one of: gateway"));
-  EXPECT_EQ(Run({"--store-secret", "gateway"}, ""), 1);
-  EXPECT_THAT(stderr_, HasSubstr("No secret on standard input"));
-  EXPECT_THAT(stderr_, Not(HasSubstr("Hemligt")));
-  EXPECT_EQ(ReadGatewayPassword(folder_.Folder()), "Hemligt ord");
 
   fs::remove(folder_.path() / "teledata.mdb");
   EXPECT_NE(Run("N//0701//Hi"), 0);
@@ -435,8 +342,6 @@ TEST_F(EndToEndTest, HelpTouchesNothingAndStoreSecretSetsTheGatewayPassword) {
 // program) show in the windows and compare without letter case.
 TEST_F(EndToEndTest, PeopleAndGroupsWrittenByTheSqliteShellAreFoundInAnyLetterCase) {
   EXPECT_EQ(RunPhoneBook("Anna Ek"), 0) << stderr_;
-  EXPECT_THAT(stderr_, HasSubstr("Not saved!: The record is not saved. Save it?"));
-  EXPECT_THAT(stderr_, HasSubstr("driver: phone book closed"));
   EXPECT_THAT(stderr_, HasSubstr("recipients: Anna Ek\n"));
 
   Sqlite(
@@ -450,9 +355,6 @@ TEST_F(EndToEndTest, PeopleAndGroupsWrittenByTheSqliteShellAreFoundInAnyLetterCa
                            "driver: phone book open"}) {
     EXPECT_THAT(stderr_, HasSubstr(seen));
   }
-  EXPECT_EQ(Sqlite("SELECT NamnKey FROM Telelist ORDER BY rowid; SELECT NamnKey FROM "
-                   "\"V\xC3\xA4nner\";"),
-            "anna lind\n\xC3\xA5sa berg\n\xC3\xA5sa berg\n");
 
   UseGatewaySim({});
   EXPECT_EQ(Run("G//v\xC3\x84NNER//Hej"), 0) << stderr_;
@@ -474,16 +376,12 @@ TEST_F(EndToEndTest, NowInTheWindowTextsTheWaitingMailThroughTheGateway) {
                         ShiftPassword(testing::DovecotServer::kPassword).value() + "\r\n");
   EXPECT_EQ(RunDriver("No&w"), 0) << stderr_;
   for (const char* status :
-       {"driver: clicking No&w", "status: Receiving mail 2 of 2",
-        "status: Sending to phone soon...", "receipt: Message delivered to recipients phone"}) {
+       {"status: Receiving mail 2 of 2", "receipt: Message delivered to recipients phone"}) {
     EXPECT_THAT(stderr_, HasSubstr(status));
   }
   const std::string posted = simulator_.Stop();
   EXPECT_THAT(posted, HasSubstr("toPhoneNumber=0701234567"));
   EXPECT_THAT(posted, HasSubstr("message=2 mail waiting. Bo Ek: Lunch? Bj\xC3\xB6rn: Invoice \n"));
-  EXPECT_THAT(Log(),
-              HasSubstr("\"Anna 0701234567\",\"Message delivered to recipients phone\",\"2 mail "
-                        "waiting. Bo Ek: Lunch? Bj\xF6rn: Invoice \""));
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // The main window on screen, bound to its presenter sending over the
 // simulated modem: captions, counting, line breaks, every way text reaches
-// the message box, the part limit of a transport that splits, group mode and
-// the delay options. No test may make Qt warn about a text cursor.
+// the message box, the part limit of a transport that splits, group mode, and
+// the time and quick-message dialogs over it. No test may make Qt warn about
+// a text cursor.
 #include "ui/main_window_widget.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -39,7 +41,6 @@
 namespace tolvane::testing {
 namespace {
 
-using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 // What Qt said about text cursors, such as a caret put past the end of a text.
@@ -65,6 +66,10 @@ class MainWindowWidgetTest : public ModemScenario {
     window->NewMessage();
     widget_->Bind(window.get());
     widget_->show();
+    // The real dialogs open over the window.
+    qt_host_.SetPresenter(window.get());
+    ON_CALL(host, OpenTimeToSend()).WillByDefault([this] { qt_host_.OpenTimeToSend(); });
+    ON_CALL(host, OpenQuickMessages()).WillByDefault([this] { qt_host_.OpenQuickMessages(); });
   }
   ~MainWindowWidgetTest() override {
     widget_.reset();
@@ -98,20 +103,27 @@ class MainWindowWidgetTest : public ModemScenario {
     return items;
   }
 
+  // Presses `button` and runs `drive` on the dialog it opens while it is open.
+  void WithDialogOf(QAbstractButton* button, const std::function<void(QDialog&)>& drive) {
+    WithModalDialog([button] { button->click(); }, drive);
+  }
+  template <typename T>
+  static T* Child(QDialog& dialog, const char* name) {
+    T* child = dialog.findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+
   std::unique_ptr<MainWindowWidget> widget_ = std::make_unique<MainWindowWidget>();
+  QtMainWindowHost qt_host_{*widget_, dialogs, clipboard};
 };
 
-TEST_F(MainWindowWidgetTest, OpensWithTheCaptionsAndCountsTypedCharacters) {
-  EXPECT_FALSE(Named("&Cancel")->isEnabled());
-  QTest::keyClicks(Box(), "Hello, world");
-  EXPECT_EQ(Label("statusLine"), "12 character in message (Max 160).");
-  EXPECT_EQ(window->State().saved_text, "Hello, world");
-
-  // Text in any script is taken and counted in characters.
-  window->OnDoubleToggled(true);
+// Text in any script is taken and counted in characters.
+TEST_F(MainWindowWidgetTest, TextInAnyScriptIsTakenAndCountedInCharacters) {
   Box()->setPlainText(QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC \xD0\x96 😀"));
   EXPECT_EQ(window->MessageText(), "Hej åäö € Ж 😀");
-  EXPECT_EQ(Label("statusLine"), "13 character in message (Max 320).");
+  EXPECT_EQ(window->State().saved_text, "Hej åäö € Ж 😀");
+  EXPECT_EQ(Label("statusLine"), "13 character in message (Max 160).");
   EXPECT_EQ(Box()->toPlainText(), QString::fromUtf8("Hej åäö € Ж 😀"));
 }
 
@@ -175,18 +187,14 @@ TEST_F(MainWindowWidgetTest, RecipientListIsRedrawnOnlyWhenItChangedAndChoosingK
 }
 
 // A line break in the message box is CR LF wherever it comes from: typed,
-// pasted or put there by the program. It counts as two characters and goes on
-// the wire as such.
-TEST_F(MainWindowWidgetTest, ATypedLineBreakCountsTwoAndGoesToTheSmsCentreAsSpaceAndLineFeed) {
+// pasted or put there by the program, and counts as two characters.
+TEST_F(MainWindowWidgetTest, ALineBreakIsCrLfToThePresenterAndCountsTwo) {
   QTest::keyClicks(Box(), "ab");
   QTest::keyClick(Box(), Qt::Key_Return);
   QTest::keyClicks(Box(), "cd");
   EXPECT_EQ(window->MessageText(), "ab\r\ncd");
   EXPECT_EQ(Label("statusLine"), "6 character in message (Max 160).");
   EXPECT_EQ(Box()->toPlainText(), "ab\ncd");
-  Named("&Send")->click();
-  ASSERT_EQ(smsc.Submits().size(), 1u);
-  EXPECT_THAT(smsc.Submits()[0], HasSubstr("//6162200A6364/"));
 
   window->SetMessageText("one\r\ntwo");
   EXPECT_EQ(Box()->toPlainText(), "one\ntwo");
@@ -254,9 +262,9 @@ TEST_F(MainWindowWidgetTest, TabLeavesTheMessageBoxAndAPastedTabIsABlank) {
 }
 
 // With a transport that splits, nothing typed or pasted is cut: past
-// `[Message] MaxParts` the counter shows the excess in the warning colour,
-// Send refuses, and Undo takes the last edit back.
-TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsSendRefusesAndNothingIsCut) {
+// `[Message] MaxParts` the counter shows the excess in the warning colour, and
+// Undo takes the last edit back.
+TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndNothingIsCut) {
   settings.AccessTyp = "SMPP";
   window->ConfigureTransports();
   auto* double_box = Named<QCheckBox>("&Double");
@@ -274,9 +282,6 @@ TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsSendRefusesAndNothin
   EXPECT_EQ(Box()->toPlainText(), QString::fromUtf8("Ж") + QString(918, 'a'));
   EXPECT_EQ(Label("statusLine"), QString::fromUtf8("14 SMS, over the limit of 6 · Unicode"));
   EXPECT_NE(StatusColour(), normal);
-  Named("&Send")->click();
-  EXPECT_EQ(Label("receiptLine"), "Message too long: 14 parts, at most 6");
-  EXPECT_TRUE(Named("&Send")->isEnabled());
 
   QTest::keyClick(Box(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Box()->toPlainText(), QString(918, 'a'));
@@ -314,20 +319,11 @@ TEST_F(MainWindowWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMemb
   EXPECT_EQ(widget_->height(), height);
 }
 
-// "&To..." opens the real "Time to send..." over the window.
 TEST_F(MainWindowWidgetTest, TheTimeDialogMovesTheWayItsKeysPointAndEscapeMeansNoDelay) {
-  QtMainWindowHost qt_host(*widget_, dialogs, clipboard);
-  qt_host.SetPresenter(window.get());
-  ON_CALL(host, OpenTimeToSend()).WillByDefault([&qt_host] { qt_host.OpenTimeToSend(); });
   QRadioButton* none = Named<QRadioButton>("N&one");
   QRadioButton* to = Named<QRadioButton>("&To...");
-  // Clicks "&To..." and runs `drive` on the dialog while it is open.
-  auto with_time_dialog = [to](const std::function<void(QDialog&)>& drive) {
-    WithModalDialog([to] { to->click(); }, drive);
-  };
-
   TimeToSendDialog expected(loop.Now(), nullptr);
-  with_time_dialog([&](QDialog& dialog) {
+  WithDialogOf(to, [&](QDialog& dialog) {
     EXPECT_EQ(dialog.windowTitle(), "Time to send...");
     auto* bar = dialog.findChild<QScrollBar*>("timeScrollBar");
     auto* label = dialog.findChild<QLabel*>("timeLabel");
@@ -352,22 +348,61 @@ TEST_F(MainWindowWidgetTest, TheTimeDialogMovesTheWayItsKeysPointAndEscapeMeansN
   EXPECT_EQ(window->State().delivery_time, expected.DeliveryTime());
 
   // Escape chooses no time, and no delay whatever was chosen before.
-  with_time_dialog([](QDialog& dialog) {
+  WithDialogOf(to, [](QDialog& dialog) {
     QTest::keyClick(dialog.findChild<QScrollBar*>("timeScrollBar"), Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
   });
   EXPECT_TRUE(none->isChecked());
   EXPECT_FALSE(to->isChecked());
   EXPECT_EQ(to->text(), "&To...");
-  QTest::keyClicks(Box(), "Hello");
-  Named("&Send")->click();
-  ASSERT_EQ(smsc.Submits().size(), 1u);
-  EXPECT_THAT(smsc.Submits()[0], HasSubstr("//1//////48656C6C6F/"));
-
-  with_time_dialog([](QDialog& dialog) { dialog.findChild<QPushButton*>("okButton")->click(); });
-  none->click();
-  EXPECT_EQ(to->text(), "&To...");
   EXPECT_FALSE(window->State().deferred);
+}
+
+TEST_F(MainWindowWidgetTest, QuickMessagesCloseLeavesTheMessageBoxAloneAndUsePutsOneIntoIt) {
+  ASSERT_EQ(window->QuickMessages().Load(book.Folder()), 0);
+  TypeMessage(*window, "Draft");
+  WithDialogOf(Named("&Message..."), [](QDialog& dialog) {
+    EXPECT_FALSE(Child<QPushButton>(dialog, "deleteButton")->isEnabled());
+    Child<QPushButton>(dialog, "closeButton")->click();
+    EXPECT_FALSE(dialog.isVisible());
+  });
+  EXPECT_EQ(window->MessageText(), "Draft");
+
+  WithDialogOf(Named("&Message..."), [](QDialog& dialog) {
+    auto* entry = Child<QPlainTextEdit>(dialog, "entryBox");
+    auto* add = Child<QPushButton>(dialog, "addButton");
+    QTest::keyClicks(entry, "Home at six");
+    add->click();
+    QTest::keyClicks(entry, "Line one");
+    QTest::keyClick(entry, Qt::Key_Return);
+    QTest::keyClicks(entry, QString::fromUtf8("L\xC3\xA5ne\xC2\xB4two"));
+    EXPECT_EQ(Child<QLabel>(dialog, "charCount")->text(), "18");
+    add->click();
+    EXPECT_EQ(Child<QLabel>(dialog, "total")->text(), "2");
+    EXPECT_EQ(Child<QLabel>(dialog, "shownMessage")->text(),
+              QString::fromUtf8("Line one\nL\xC3\xA5ne\xC2\xB4two"));
+    EXPECT_EQ(entry->toPlainText(), "");
+
+    Child<QScrollBar>(dialog, "scrollBar")->setValue(1);
+    EXPECT_EQ(Child<QLabel>(dialog, "shownMessage")->text(), "Home at six");
+    Child<QPushButton>(dialog, "useButton")->click();
+    EXPECT_FALSE(dialog.isVisible());
+  });
+  EXPECT_EQ(Box()->toPlainText(), "Home at six");
+  EXPECT_EQ(Label("statusLine"), "11 character in message (Max 160).");
+  EXPECT_EQ(window->State().saved_text, "Home at six");
+
+  // A line break typed at the limit is not taken: no lone CR is stored.
+  WithDialogOf(Named("&Message..."), [](QDialog& dialog) {
+    auto* entry = Child<QPlainTextEdit>(dialog, "entryBox");
+    QTest::keyClicks(entry, QString(319, 'z'));
+    QTest::keyClick(entry, Qt::Key_Return);
+    EXPECT_EQ(Child<QLabel>(dialog, "charCount")->text(), "319");
+    Child<QPushButton>(dialog, "addButton")->click();
+  });
+  // The store's records are 400 bytes, blank-filled.
+  EXPECT_EQ(book.dir().ReadFile("meddelnd.dat").substr(800),
+            std::string(319, 'z') + std::string(81, ' '));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+#include <array>
 #include <string>
 
 #include "core/program.h"
@@ -21,17 +22,12 @@ namespace {
 
 class WindowPlaceTest : public ::testing::Test, protected testing::WindowPeripherals {
  protected:
-  struct Stored {
-    int status;
-    int x;
-    int y;
-  };
-
   void Store(const std::string& status, const std::string& x, const std::string& y) {
     book.dir().WriteFile("tolvmsg.ini", "[WinPosition]\r\nStatus=" + status + "\r\nXpos=" + x +
                                             "\r\nYpos=" + y + "\r\n");
   }
-  Stored Read() const {
+  // The stored status, Xpos and Ypos.
+  std::array<int, 3> Read() const {
     SettingsFile file(book.Folder());
     auto number = [&file](const char* key) {
       return std::stoi(file.ReadSetting("WinPosition", key, "-1"));
@@ -69,10 +65,7 @@ TEST_F(WindowPlaceTest, StartAndCloseCyclesLeaveThePlaceAsItWas) {
       SCOPED_TRACE("status " + std::to_string(status) + ", cycle " + std::to_string(cycle));
       QRect frame = Run();
       if (status == 0) EXPECT_EQ(frame.topLeft(), QPoint(100, 200));
-      Stored stored = Read();
-      EXPECT_EQ(stored.status, status);
-      EXPECT_EQ(stored.x, 1500);
-      EXPECT_EQ(stored.y, 3000);
+      EXPECT_EQ(Read(), (std::array{status, 1500, 3000}));
     }
   }
 }
@@ -88,7 +81,7 @@ TEST_F(WindowPlaceTest, ATitleBarNoScreenShowsIsBroughtBack) {
   // A place at the very corner of the screen stays there, title bar and all.
   Store(" 0", " 0", " 0");
   EXPECT_EQ(Run().topLeft(), screen.topLeft());
-  EXPECT_EQ(Read().y, 0);
+  EXPECT_EQ(Read()[2], 0);
 }
 
 TEST(PlaceTitleBarOnScreenTest, KeepsAShownTitleBarAndBringsBackAHiddenOne) {
