@@ -29,27 +29,25 @@ constexpr int kLingerMs = 200;
 
 constexpr char kNoHost[] = "No SMS centre is set: [EMI] Host in tolvmsg.ini";
 
-bool DialUp(const ProgramSettings& settings) {
-  return settings.transports.Get<EmiSettings>().Operation == kOperationDialUpSubmit;
-}
+bool DialUp(const EmiSettings& account) { return account.Operation == kOperationDialUpSubmit; }
 
-const char* SubmitOperation(const ProgramSettings& settings) {
-  return DialUp(settings) ? kOperationDialUpSubmit : kOperationSubmit;
+const char* SubmitOperation(const EmiSettings& account) {
+  return DialUp(account) ? kOperationDialUpSubmit : kOperationSubmit;
 }
 
 // Why the settings cannot carry the message: operation 30 neither Unicode
 // nor linked parts, IRA no character outside ASCII. Empty when they can.
-std::string SettingsRefusal(const ProgramSettings& settings, const SmsMessage& message,
+std::string SettingsRefusal(const EmiSettings& account, const SmsMessage& message,
                             std::string_view text) {
   if (!message.error.empty()) return message.error;
-  if (DialUp(settings) && message.encoding == SmsEncoding::kUcs2) {
+  if (DialUp(account) && message.encoding == SmsEncoding::kUcs2) {
     return "Not sent: [EMI] Operation 30 carries no Unicode, and this text needs it";
   }
-  if (DialUp(settings) && message.parts.size() > 1) {
+  if (DialUp(account) && message.parts.size() > 1) {
     return "Not sent: [EMI] Operation 30 carries no linked parts, and this text needs " +
            std::to_string(message.parts.size());
   }
-  if (EmiAlphabetOf(settings.transports.Get<EmiSettings>().Alphabet) == EmiAlphabet::kIra &&
+  if (EmiAlphabetOf(account.Alphabet) == EmiAlphabet::kIra &&
       message.encoding == SmsEncoding::kGsm7) {
     if (const std::optional<char32_t> c = FirstNonIra(text)) {
       return "Not sent: [EMI] Alphabet IRA carries only ASCII characters, and this text has " +
@@ -75,7 +73,7 @@ EmiTransport::EmiTransport(SendContext& context, TcpConnection& connection, File
 std::optional<int> EmiTransport::ConfiguredPort() const { return ParseProxyPort(Account().Port); }
 
 std::string EmiTransport::RefusalFor(const SmsMessage& message, std::string_view text) const {
-  return SettingsRefusal(settings(), message, text);
+  return SettingsRefusal(Account(), message, text);
 }
 
 void EmiTransport::Write(const std::string& frame) {
@@ -130,7 +128,7 @@ void EmiTransport::Handle(const UcpFrame& frame) {
       if (login_trn_ == trn) login_answer_ = result;
     } else if (frame.operation == kOperationAlert) {
       awaited_until_[trn] = TimePoint{};
-    } else if (frame.operation == SubmitOperation(settings()) && window()) {
+    } else if (frame.operation == SubmitOperation(Account()) && window()) {
       window()->Answered(trn, WindowAnswer(*result));
     }
     return;
@@ -156,7 +154,6 @@ void EmiTransport::Handle(const UcpFrame& frame) {
 }
 
 std::vector<EmiTransport::Address> EmiTransport::Addresses() const {
-  const ProgramSettings& s = settings();
   const EmiSettings& account = Account();
   std::vector<Address> addresses = {{account.Host, account.Port}};
   if (!account.AltHost.empty()) {
@@ -235,11 +232,11 @@ std::string EmiTransport::Fill(const SmsMessage& message, WindowedSending::Prepa
   const ProgramSettings& s = settings();
   const EmiSettings& account = Account();
   const SendState& sent = state();
-  std::string refusal = SettingsRefusal(s, message, context().MessageText());
+  std::string refusal = SettingsRefusal(account, message, context().MessageText());
   EmiSubmit submit;
-  submit.operation = SubmitOperation(s);
+  submit.operation = SubmitOperation(account);
   submit.alphabet = EmiAlphabetOf(account.Alphabet);
-  if (DialUp(s)) {
+  if (DialUp(account)) {
     // The dial-up form has no OTOA: the digits of Avs, as the modem sends them.
     submit.sender = sent.sender_number;
   } else if (const std::optional<SmsAddress> source = SenderAddress(s.Avs, "", refusal)) {

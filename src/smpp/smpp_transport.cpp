@@ -31,13 +31,12 @@ constexpr char kNoHost[] = "No SMPP provider is set: [SMPP] Host in tolvmsg.ini"
 constexpr char kInternationalPrefix[] = "00";
 constexpr int kLinkAnswerMs = 30000;
 
-std::optional<int> PortOf(const ProgramSettings& settings) {
-  return ParseNumberIn(settings.transports.Get<SmppSettings>().Port, 1, 65535);
+std::optional<int> PortOf(const SmppSettings& account) {
+  return ParseNumberIn(account.Port, 1, 65535);
 }
 
-int DefaultAlphabetOf(const ProgramSettings& settings) {
-  return ParseNumberIn(settings.transports.Get<SmppSettings>().DefaultAlphabet, 0, 255)
-      .value_or(kDataCodingDefault);
+int DefaultAlphabetOf(const SmppSettings& account) {
+  return ParseNumberIn(account.DefaultAlphabet, 0, 255).value_or(kDataCodingDefault);
 }
 
 // Why the provider's Latin-1 alphabet cannot carry the text: its first
@@ -59,7 +58,7 @@ std::optional<SmsAddress> SenderOf(const ProgramSettings& settings, std::string&
   const std::optional<SmsAddress> sender =
       SenderAddress(settings.Avs, kInternationalPrefix, refusal);
   if (!sender) return std::nullopt;
-  const int alphabet = DefaultAlphabetOf(settings);
+  const int alphabet = DefaultAlphabetOf(settings.transports.Get<SmppSettings>());
   if (auto encoded = InProviderAlphabet(*sender, alphabet)) return encoded;
   refusal = "The sender name \"" + settings.Avs +
             "\" must be at most 11 characters of the provider's alphabet " +
@@ -84,11 +83,11 @@ PartAnswer SubmitAnswer(const SmppPdu& pdu) {
 SmppTransport::SmppTransport(SendContext& context, TcpConnection& connection, FileSystem& files)
     : WindowedTcpTransport(context, connection, files) {}
 
-std::optional<int> SmppTransport::ConfiguredPort() const { return PortOf(settings()); }
+std::optional<int> SmppTransport::ConfiguredPort() const { return PortOf(Account()); }
 
 std::string SmppTransport::RefusalFor(const SmsMessage& message, std::string_view text) const {
   if (!message.error.empty()) return message.error;
-  const int alphabet = DefaultAlphabetOf(settings());
+  const int alphabet = DefaultAlphabetOf(Account());
   for (const SmsPart& part : message.parts) {
     if (!PartSubmit(part, message.encoding, alphabet)) return AlphabetRefusal(text);
   }
@@ -202,7 +201,7 @@ std::string SmppTransport::Open() {
   const ProgramSettings& s = settings();
   const SmppSettings& account = Account();
   if (account.Host.empty()) return kNoHost;
-  const std::optional<int> port = PortOf(s);
+  const std::optional<int> port = PortOf(account);
   if (!port) return "The SMPP port is not a number from 1 to 65535: " + account.Port;
   // A sender no submit could carry: nothing to bind for.
   std::string refusal;
@@ -268,7 +267,8 @@ std::string SmppTransport::Fill(const SmsMessage& message, WindowedSending::Prep
   prepared.wants_receipts = !s.EjKvittoOn && scheduled.empty();
   for (const SmsPart& part : message.parts) {
     if (!refusal.empty()) break;
-    std::optional<SubmitSm> submit = PartSubmit(part, message.encoding, DefaultAlphabetOf(s));
+    std::optional<SubmitSm> submit =
+        PartSubmit(part, message.encoding, DefaultAlphabetOf(Account()));
     if (!submit) {
       refusal = AlphabetRefusal(context().MessageText());
       break;
