@@ -179,7 +179,7 @@ void GroupSending::SendToGroup() {
     return;
   }
   if (!PrepareRun()) return;
-  SendRun(GroupRecipients(group), true);
+  SendRun(GroupRecipients(group), true, group);
   RestoreGroupMode();
 }
 
@@ -190,10 +190,25 @@ void GroupSending::SandGruppAuto() {
   ResetRun();
   s.recipient_name = kListRecipientName;
   if (!PrepareRun()) return;
-  SendRun(ListRecipients(), false);
+  SendRun(ListRecipients(), false, "");
 }
 
-void GroupSending::SendRun(const std::vector<Recipient>& recipients, bool highlight) {
+void GroupSending::SendRun(std::vector<Recipient> recipients, bool highlight,
+                           const std::string& title) {
+  // Nothing goes before the store holds every member.
+  std::vector<RunRecipient> stored;
+  for (const Recipient& recipient : recipients) {
+    stored.push_back({recipient.name, recipient.number, recipient.skipped});
+  }
+  MessageLedger& ledger = window_.Messages();
+  const std::string refusal =
+      ledger.BeginRun(window_.NewRun(title.empty() ? "list" : "group", title), stored);
+  if (!refusal.empty()) {
+    window_.SetReceiptLine(refusal);
+    window_.EndSend();
+    return;
+  }
+  for (size_t i = 0; i < recipients.size(); ++i) recipients[i].message_id = stored[i].message_id;
   run_members_ = static_cast<int>(recipients.size());
   const bool any_sendable = std::any_of(recipients.begin(), recipients.end(),
                                         [](const Recipient& r) { return r.skipped.empty(); });
@@ -203,6 +218,7 @@ void GroupSending::SendRun(const std::vector<Recipient>& recipients, bool highli
     SkipAll(recipients, highlight);
   }
   ReportRun();
+  window_.EndRun();
 }
 
 void GroupSending::SkipAll(const std::vector<Recipient>& recipients, bool highlight) {
@@ -280,11 +296,14 @@ bool GroupSending::BeginMember(const std::vector<Recipient>& recipients, int ind
   window_.Rensa_Nummer(recipient.number);
   s.recipient_name = recipient.name;
   s.receipt_ticks = 0;
+  s.message_id = recipient.message_id;
+  window_.Messages().MessageGoes(s.message_id);
   return true;
 }
 
 void GroupSending::Skip(const Recipient& recipient) {
   SendState& s = window_.State();
+  s.message_id = recipient.message_id;
   s.recipient_name = recipient.name;
   s.recipient_number.clear();
   window_.SetReceiptLine(recipient.skipped);

@@ -1,6 +1,7 @@
 #ifndef TOLVANE_BULK_GROUP_SENDING_H_
 #define TOLVANE_BULK_GROUP_SENDING_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,8 @@ class GroupSending {
     std::string name;
     std::string number;
     std::string skipped;
+    // Its message in the message store.
+    std::int64_t message_id = 0;
   };
 
   void EnterGroupMode();
@@ -75,8 +78,9 @@ class GroupSending {
   // What a run prepares before its first member: the lines, the sender
   // number, the message, the locked window.
   bool PrepareRun();
-  // The members over the transport in use, then the tally on the status line.
-  void SendRun(const std::vector<Recipient>& recipients, bool highlight);
+  // The members queued in the message store, sent over the transport in
+  // use, then the tally on the status line.
+  void SendRun(std::vector<Recipient> recipients, bool highlight, const std::string& title);
   // Sends to every recipient over one connection of the transport in use.
   void SendMembers(const std::vector<Recipient>& recipients, bool highlight);
   // A run none of whose members can be sent: each is told and logged, and

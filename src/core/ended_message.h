@@ -1,6 +1,7 @@
 #ifndef TOLVANE_CORE_ENDED_MESSAGE_H_
 #define TOLVANE_CORE_ENDED_MESSAGE_H_
 
+#include <cstdint>
 #include <string>
 
 namespace tolvane {
@@ -10,6 +11,8 @@ struct WindowMember {
   std::string name;
   std::string number;
   std::string message;
+  // Its id in the message store; 0 when it holds none.
+  std::int64_t message_id = 0;
 };
 
 // A message whose outcome is known.

@@ -5,6 +5,7 @@
 
 #include "bulk/autosending.h"
 #include "bulk/group_sending.h"
+#include "core/delivery_time.h"
 #include "core/receipt_texts.h"
 #include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
@@ -38,6 +39,7 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
     : settings_(settings),
       services_(services),
       host_(host),
+      ledger_(services.loop),
       redial_(*this),
       transports_(MakeTransports(services.transports, {*this, services.ports, services.http_client,
                                                        services.files, redial_})),
@@ -45,6 +47,7 @@ MainWindow::MainWindow(ProgramSettings& settings, const MainWindowServices& serv
       compose_(std::make_unique<ComposeRules>(*this, services.dialogs, services.clipboard)),
       autosending_(std::make_unique<Autosending>(*this, services.dialogs, services.files)),
       quick_messages_(LocalFileSystem::Instance()) {
+  ledger_.Use(services.message_store);
   receipt_timer_->SetInterval(kReceiptTickMs);
   receipt_timer_->SetSingleShot(false);
   receipt_timer_->SetCallback([this] { OnReceiptTimerTick(); });
@@ -311,8 +314,10 @@ void MainWindow::StartSend() {
   Transport& transport = ActiveTransport();
   transport.PrepareForSend();
 
+  std::string typed;
   if (temporary) {
-    Rensa_Nummer(TrimBlanks(Control(MainControl::kNumberField).text));
+    typed = TrimBlanks(Control(MainControl::kNumberField).text);
+    Rensa_Nummer(typed);
     s.recipient_name = "Temporary number";
   } else {
     // The person is the cursor's current record, where choosing put it;
@@ -328,6 +333,7 @@ void MainWindow::StartSend() {
       }
     } catch (const StoreError&) {
     }
+    typed = number;
     Rensa_Nummer(number);
   }
   // A number without digits reaches nobody: a gateway would even call it delivered.
@@ -335,19 +341,46 @@ void MainWindow::StartSend() {
     RefuseSend("No recipient!");
     return;
   }
+  // Nothing goes before the store holds it.
+  std::vector<RunRecipient> recipients{{s.recipient_name, typed}};
+  if (const std::string refusal = ledger_.BeginRun(NewRun("single", ""), recipients);
+      !refusal.empty()) {
+    RefuseSend(refusal);
+    return;
+  }
+  s.message_id = recipients.front().message_id;
+  ledger_.MessageGoes(s.message_id);
 
   LockWindow();
 
   if (s.double_message) {
     // The double senders end the send themselves.
     transport.SendDouble();
-    return;
+  } else {
+    transport.SendSingle();
+    if (!s.ended || s.finished || s.cancelled) {
+      // Closing step.
+      transport.StopExchange();
+      EndSend();
+    }
   }
-  transport.SendSingle();
-  if (s.ended && !s.finished && !s.cancelled) return;
-  // Closing step.
-  transport.StopExchange();
-  EndSend();
+  EndRun();
+}
+
+RunStart MainWindow::NewRun(const std::string& kind, const std::string& title) const {
+  RunStart start{kind, title, state_.run_source, settings_.AccessTyp, MessageText()};
+  if (state_.deferred) start.scheduled = DeliveryTimePoint(state_.delivery_time);
+  return start;
+}
+
+void MainWindow::EndRun() {
+  ledger_.EndRun(ReceiptLine());
+  const std::string error = ledger_.TakeError();
+  if (error.empty()) return;
+  SetStatusLine(error);
+  if (!command_line_mode_ && !autosend_in_progress_) {
+    services_.dialogs.MessageBox(error, "Tolvane", MessageIcon::kExclamation);
+  }
 }
 
 Transport& MainWindow::ActiveTransport() {
@@ -418,12 +451,13 @@ void MainWindow::EndSend() {
 void MainWindow::WriteRecords() {
   const SendState& s = state_;
   if (!s.attempted) return;
-  WriteRecords(s.recipient_name + " " + s.recipient_number, s.message, s.cancelled);
+  WriteRecords(s.recipient_name + " " + s.recipient_number, s.message, s.cancelled, s.message_id);
 }
 
 void MainWindow::WriteRecords(const std::string& recipient, const std::string& message,
-                              bool cancelled) {
+                              bool cancelled, std::int64_t message_id) {
   const SendState& s = state_;
+  ledger_.EndMessage(message_id, cancelled ? std::string(kReceiptCancelled) : ReceiptLine());
   // Both results come from the receipt line before a write error replaces it.
   const std::string receipt_result = ReceiptResult(cancelled, ReceiptLine());
   LogRecord record =
@@ -443,11 +477,12 @@ void MainWindow::EndMember(const EndedMessage& ended) {
   SetReceiptCaption("Receipt for sending to: " + ended.member.name);
   SetReceiptLine(ended.receipt);
   WriteRecords(ended.member.name + " " + ended.member.number, ended.member.message,
-               ended.receipt == kReceiptCancelled);
+               ended.receipt == kReceiptCancelled, ended.member.message_id);
   groups_->NoteAnswer(ended.accepted);
 }
 
 void MainWindow::LogReceived(const std::string& sender, const std::string& text) {
+  ledger_.Received(settings_.AccessTyp, sender, text);
   if (!settings_.LoggOn) return;
   const LogRecord record = LogRecord::At(services_.loop.Now(), sender, kLogReceivedResult, text);
   if (int error = WriteLogRecord(settings_.ProgramFolder, record)) {

@@ -13,6 +13,7 @@
 #include "core/control_state.h"
 #include "core/main_controls.h"
 #include "core/main_window_host.h"
+#include "core/message_ledger.h"
 #include "core/program_settings.h"
 #include "core/redial_countdown.h"
 #include "core/send_context.h"
@@ -51,6 +52,9 @@ struct MainWindowServices {
   FileSystem& files;
   MailClient& mail_client;
   Dialler& dialler;
+  // The message store; without it every send is refused until the program
+  // gives one (`MainWindow::Messages().Use`).
+  MessageStore* message_store = nullptr;
 };
 
 // Presenter of the main window: compose rules, recipient choice, the send
@@ -160,6 +164,10 @@ class MainWindow : public GroupHost, public AutosendHost, public MailHost {
   SendState& State() override { return state_; }
   const ProgramSettings& Settings() const override { return settings_; }
   EventLoop& Loop() override { return services_.loop; }
+  PartLedger& Ledger() override { return ledger_; }
+  MessageLedger& Messages() override { return ledger_; }
+  RunStart NewRun(const std::string& kind, const std::string& title) const override;
+  void EndRun() override;
   void SetStatusLine(const std::string& text) override;
   void SetReceiptLine(const std::string& text) override;
   const std::string& ReceiptLine() const override;
@@ -206,12 +214,14 @@ class MainWindow : public GroupHost, public AutosendHost, public MailHost {
   // The log line and the asked-for receipt file line of the send, the
   // result taken from the receipt line.
   void WriteRecords();
-  void WriteRecords(const std::string& recipient, const std::string& message, bool cancelled);
+  void WriteRecords(const std::string& recipient, const std::string& message, bool cancelled,
+                    std::int64_t message_id);
 
   ProgramSettings& settings_;
   MainWindowServices services_;
   MainWindowHost& host_;
   SendState state_;
+  MessageLedger ledger_;
   RedialCountdown redial_;
   std::vector<RegisteredTransport> transports_;
   std::unique_ptr<Timer> receipt_timer_;

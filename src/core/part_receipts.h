@@ -1,11 +1,13 @@
 #ifndef TOLVANE_CORE_PART_RECEIPTS_H_
 #define TOLVANE_CORE_PART_RECEIPTS_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/send_context.h"
 #include "sms/status_report.h"
+#include "store/message_state.h"
 
 namespace tolvane {
 
@@ -30,6 +32,10 @@ class PartReceipts {
   bool failed_ = false;
   std::string failure_;
 };
+
+// What a receipt makes of its part in the message store; nothing while the
+// network still tries.
+std::optional<MessageState> ReceiptState(DeliveryOutcome outcome, const std::string& reason);
 
 // Shows the outcome on the receipt line, beeps and ends the send.
 void FinishSend(SendContext& context, const std::string& receipt);

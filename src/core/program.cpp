@@ -74,6 +74,7 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   } catch (const StoreError& error) {
     ReportError(error.number());
   }
+  OpenMessageStore(program_folder);
   window_->SetAutosendBoxPending(true);
   if (int error = window_->QuickMessages().Load(program_folder)) ReportError(error);
 
@@ -95,6 +96,20 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   }
   window_->RefreshRecipientList();
   return true;
+}
+
+void Program::OpenMessageStore(const std::string& program_folder) {
+  if (services_.message_store != nullptr) return;
+  const std::string path = program_folder + ProgramLocation::kMessageStoreFile;
+  try {
+    messages_ = std::make_unique<MessageStore>(path);
+    window_->Messages().Use(messages_.get());
+  } catch (const StoreError& error) {
+    const std::string reason = "The message store " + path + " cannot be opened: " + error.what();
+    window_->Messages().SetUnavailable(reason);
+    services_.dialogs.MessageBox(reason + "\r\nNothing can be sent until it can.", "Tolvane",
+                                 MessageIcon::kCritical);
+  }
 }
 
 void Program::OnStartupTimer() {

@@ -10,6 +10,7 @@
 #include "core/program_settings.h"
 #include "platform/phone_book_store.h"
 #include "platform/record_cursor.h"
+#include "store/message_store.h"
 
 namespace tolvane {
 
@@ -41,6 +42,9 @@ class Program {
 
  private:
   void ReportError(int number);
+  // Opens messages.db in the program folder unless the services brought a
+  // store; without one, every send is refused with the reason.
+  void OpenMessageStore(const std::string& program_folder);
   void OnStartupTimer();
 
   MainWindowServices services_;
@@ -49,6 +53,7 @@ class Program {
   ProgramSettings settings_;
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<RecordCursor> cursor_;
+  std::unique_ptr<MessageStore> messages_;
   std::unique_ptr<Timer> startup_timer_;
   std::string command_line_text_;
   // Only a positive answer gives kExitAccepted: a run closed before its order

@@ -15,6 +15,8 @@ namespace tolvane {
 class ProgramLocation {
  public:
   static constexpr const char* kPhoneBookFile = "teledata.mdb";
+  // Every message sent and received.
+  static constexpr const char* kMessageStoreFile = "messages.db";
   static constexpr const char* kManualFile = "tolvmsg.html";
 
   // A portable program in `folder` (with trailing separator). Implicit: a

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/ended_message.h"
+#include "core/part_ledger.h"
 #include "core/program_settings.h"
 #include "core/send_state.h"
 #include "platform/event_loop.h"
@@ -18,6 +19,8 @@ class SendContext {
   virtual SendState& State() = 0;
   virtual const ProgramSettings& Settings() const = 0;
   virtual EventLoop& Loop() = 0;
+  // The message store's record of the parts sent.
+  virtual PartLedger& Ledger() = 0;
 
   virtual void SetStatusLine(const std::string& text) = 0;
   virtual void SetReceiptLine(const std::string& text) = 0;

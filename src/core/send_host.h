@@ -3,6 +3,7 @@
 
 #include "core/control_state.h"
 #include "core/main_controls.h"
+#include "core/message_ledger.h"
 #include "core/send_context.h"
 #include "core/transport.h"
 #include "platform/phone_book_store.h"
@@ -19,6 +20,13 @@ class SendHost : public SendContext {
   virtual Transport& ActiveTransport() = 0;
   // The single send of the message box to the chosen recipient.
   virtual void StartSend() = 0;
+  // The message store's runs.
+  virtual MessageLedger& Messages() = 0;
+  // A run of `kind` of the message box's text over the transport in use, at
+  // the delivery time chosen.
+  virtual RunStart NewRun(const std::string& kind, const std::string& title) const = 0;
+  // Ends the run in the message store and tells of a failure to write it.
+  virtual void EndRun() = 0;
 
   virtual const ControlState& Control(MainControl control) const = 0;
   virtual const ListState& List(MainList list) const = 0;

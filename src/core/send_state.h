@@ -1,6 +1,7 @@
 #ifndef TOLVANE_CORE_SEND_STATE_H_
 #define TOLVANE_CORE_SEND_STATE_H_
 
+#include <cstdint>
 #include <string>
 
 namespace tolvane {
@@ -8,7 +9,9 @@ namespace tolvane {
 // The one send in progress. Waiting code and event handlers talk only through
 // these flags and counters.
 struct SendState {
-  std::string message;           // text (or current part) as sent
+  std::string message;  // text (or current part) as sent
+  // The message's id in the message store; 0 when it holds none.
+  std::int64_t message_id = 0;
   std::string recipient_number;  // digits only
   // The number was written with a leading "+": an international number.
   bool recipient_international = false;
@@ -33,6 +36,8 @@ struct SendState {
   bool double_message = false;
   bool deferred = false;
   std::string delivery_time;  // ddmmyyhhmm, for the deferred form
+  // The autosend file the send came from, as the message store keeps it.
+  std::string run_source;
   bool restore_controls = false;
   bool write_receipt_file = false;
   std::string receipt_file_name = "kvitto.txt";

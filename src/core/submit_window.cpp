@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <numeric>
 #include <optional>
 #include <utility>
 
@@ -20,6 +21,7 @@ constexpr size_t kHeldReceipts = 1000;
 struct SubmitWindow::Message {
   WindowMember member;
   std::vector<std::string> parts;
+  std::vector<int> indices;
   bool wants_receipts = false;
   std::vector<std::string> ids;
   size_t answered = 0;
@@ -45,10 +47,16 @@ SubmitWindow::SubmitWindow(SendContext& context, int size, WindowTiming timing, 
 
 SubmitWindow::~SubmitWindow() { timer_->Stop(); }
 
-void SubmitWindow::Add(WindowMember member, std::vector<std::string> parts, bool wants_receipts) {
+void SubmitWindow::Add(WindowMember member, std::vector<std::string> parts, bool wants_receipts,
+                       std::vector<int> indices) {
   const int id = next_message_++;
   Message& message = messages_[id];
   message.member = std::move(member);
+  if (indices.size() != parts.size()) {
+    indices.resize(parts.size());
+    std::iota(indices.begin(), indices.end(), 0);
+  }
+  message.indices = std::move(indices);
   message.wants_receipts = wants_receipts;
   message.ids.resize(parts.size());
   for (size_t i = 0; i < parts.size(); ++i) queue_.push_back({id, i, 0});
@@ -63,15 +71,37 @@ void SubmitWindow::SetOpen(bool open) {
 }
 
 void SubmitWindow::Pump() {
-  while (open_ && !queue_.empty() && Outstanding() < limit_ && loop_.Now() >= resume_at_) {
+  // The parts there is room for are marked in the store in one step before
+  // the first of them is written.
+  std::vector<QueuedPart> batch;
+  while (open_ && !queue_.empty() && Outstanding() + static_cast<int>(batch.size()) < limit_ &&
+         loop_.Now() >= resume_at_) {
     const QueuedPart queued = queue_.front();
     queue_.pop_front();
+    if (messages_.contains(queued.message)) batch.push_back(queued);
+  }
+  std::vector<PartKey> keys;
+  for (const QueuedPart& queued : batch) {
+    const Message& message = messages_.at(queued.message);
+    keys.push_back({message.member.message_id, message.indices[queued.part]});
+  }
+  if (const std::string refusal = context_.Ledger().Writing(keys); !refusal.empty()) {
+    for (const QueuedPart& queued : batch) End(queued.message, refusal, false);
+    batch.clear();
+  }
+  for (const QueuedPart& queued : batch) {
     const auto message = messages_.find(queued.message);
     if (message == messages_.end()) continue;
     const int key = submit_(message->second.parts[queued.part]);
     outstanding_[key] = {queued, loop_.Now()};
   }
   Arm();
+}
+
+void SubmitWindow::Record(const Message& message, size_t part, MessageState state,
+                          const std::string& ref, const std::string& detail) {
+  context_.Ledger().Answered({message.member.message_id, message.indices[part]}, state, ref,
+                             detail);
 }
 
 void SubmitWindow::Arm() {
@@ -114,12 +144,14 @@ void SubmitWindow::Answered(int key, const PartAnswer& answer) {
       break;
     case PartAnswer::Kind::kRetry:
       if (queued.retries == timing_.retries) {
+        Record(message->second, queued.part, MessageState::kRefused, "", answer.text);
         End(queued.message, Label(message->second, queued.part) + answer.text, false);
         break;
       }
       Throttled(queued, sent);
       break;
     case PartAnswer::Kind::kRefused:
+      Record(message->second, queued.part, MessageState::kRefused, "", answer.text);
       End(queued.message, Label(message->second, queued.part) + answer.text, false);
       break;
   }
@@ -150,6 +182,7 @@ void SubmitWindow::Requeue(const QueuedPart& part) {
 
 void SubmitWindow::Accept(int key, Message& message, size_t part, const std::string& id) {
   message.ids[part] = id;
+  Record(message, part, MessageState::kAccepted, id, "");
   if (++message.answered < message.parts.size()) return;
   if (!message.wants_receipts) {
     End(key, kReceiptSent, true);
@@ -176,6 +209,15 @@ void SubmitWindow::Receipt(const std::string& id, DeliveryOutcome outcome,
                            const std::string& reason) {
   const auto found = receipt_ids_.find(id);
   if (found == receipt_ids_.end()) {
+    // One for a message this window does not hold (sent before a restart,
+    // or given up waiting) is the store's.
+    const bool held_message = std::any_of(messages_.begin(), messages_.end(), [&id](const auto& m) {
+      return std::find(m.second.ids.begin(), m.second.ids.end(), id) != m.second.ids.end();
+    });
+    if (const auto state = ReceiptState(outcome, reason);
+        !held_message && state && context_.Ledger().LateReceipt(id, *state, reason)) {
+      return;
+    }
     held_.push_back({id, outcome, reason});
     if (held_.size() > kHeldReceipts) held_.pop_front();
     return;
@@ -185,6 +227,11 @@ void SubmitWindow::Receipt(const std::string& id, DeliveryOutcome outcome,
   if (message == messages_.end() || !message->second.receipts) return;
   PartReceipts& receipts = *message->second.receipts;
   receipts.Note(context_, id, outcome, reason);
+  if (const auto state = ReceiptState(outcome, reason)) {
+    const auto& ids = message->second.ids;
+    const auto part = std::find(ids.begin(), ids.end(), id) - ids.begin();
+    Record(message->second, static_cast<size_t>(part), *state, id, reason);
+  }
   if (receipts.Final()) End(key, receipts.ReceiptText(), true);
 }
 
@@ -195,6 +242,8 @@ void SubmitWindow::Broken(bool resend, const std::string& unanswered) {
     if (resend) {
       Requeue(part.queued);
     } else {
+      Record(messages_.at(part.queued.message), part.queued.part, MessageState::kUnknown, "",
+             unanswered);
       End(part.queued.message, unanswered, false);
     }
   }
@@ -213,9 +262,14 @@ std::vector<EndedMessage> SubmitWindow::TakeEnded() { return std::exchange(ended
 void SubmitWindow::OnTimer() {
   const TimePoint now = loop_.Now();
   std::vector<int> lost;
+  const std::string no_answer = kNoAnswer + std::to_string(timing_.answer_ms / 1000) + " seconds";
   for (auto it = outstanding_.begin(); it != outstanding_.end();) {
     if (it->second.sent + std::chrono::milliseconds(timing_.answer_ms) <= now) {
-      lost.push_back(it->second.queued.message);
+      const QueuedPart& part = it->second.queued;
+      if (const auto message = messages_.find(part.message); message != messages_.end()) {
+        Record(message->second, part.part, MessageState::kUnknown, "", no_answer);
+      }
+      lost.push_back(part.message);
       it = outstanding_.erase(it);
     } else {
       ++it;
@@ -223,7 +277,7 @@ void SubmitWindow::OnTimer() {
   }
   for (int message : lost) {
     if (messages_.contains(message)) {
-      End(message, kNoAnswer + std::to_string(timing_.answer_ms / 1000) + " seconds", false);
+      End(message, no_answer, false);
     }
   }
   std::vector<int> overdue;

@@ -58,9 +58,12 @@ class SubmitWindow {
   SubmitWindow(SendContext& context, int size, WindowTiming timing, Submit submit);
   ~SubmitWindow();
 
-  // Queues a message's parts (submit bodies, first to last);
+  // Queues a message's parts (submit bodies, first to last), `indices`
+  // their places in the whole message (0, 1, ... when empty: a message
+  // resumed after a restart sends only the parts never written);
   // `wants_receipts` keeps it until every part's receipt came.
-  void Add(WindowMember member, std::vector<std::string> parts, bool wants_receipts);
+  void Add(WindowMember member, std::vector<std::string> parts, bool wants_receipts,
+           std::vector<int> indices = {});
   // Submits are written only while the connection is open.
   void SetOpen(bool open);
   void Answered(int key, const PartAnswer& answer);
@@ -109,6 +112,9 @@ class SubmitWindow {
   // A throttled answer: one pause for a burst of them.
   void Throttled(const QueuedPart& part, TimePoint sent);
   void Accept(int key, Message& message, size_t part, const std::string& id);
+  // Tells the message store what became of a part.
+  void Record(const Message& message, size_t part, MessageState state, const std::string& ref,
+              const std::string& detail);
   void End(int message, const std::string& receipt, bool accepted);
   // The receipt line's text for a part of the message.
   std::string Label(const Message& message, size_t part) const;

@@ -37,8 +37,8 @@ void WindowedSending::Add(Prepared prepared) {
   const size_t count = prepared.parts.size();
   context_.SetStatusLine(count > 1 ? "Sending " + std::to_string(count) + " parts..."
                                    : "Sending message...");
-  window_->Add({state.recipient_name, state.recipient_number, state.message},
-               std::move(prepared.parts), prepared.wants_receipts);
+  window_->Add({state.recipient_name, state.recipient_number, state.message, state.message_id},
+               std::move(prepared.parts), prepared.wants_receipts, std::move(prepared.indices));
 }
 
 void WindowedSending::HandOn() {

@@ -24,6 +24,8 @@ class WindowedSending {
   // transport's submits.
   struct Prepared {
     std::vector<std::string> parts;
+    // The parts' places in the whole message.
+    std::vector<int> indices;
     bool wants_receipts = false;
   };
 

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "core/delivery_time.h"
+#include "core/message_cut.h"
 #include "core/part_receipts.h"
 #include "sms/file_reference_counter.h"
 #include "sms/no_references.h"
@@ -151,8 +152,7 @@ std::unique_ptr<SubmitWindow> WindowedTcpTransport::MakeWindow() {
 }
 
 std::optional<WindowedSending::Prepared> WindowedTcpTransport::Prepare() {
-  FileReferenceCounter references(files_, settings_.ProgramFolder);
-  const SmsMessage message = PrepareMessage(context_.MessageText(), settings_.MaxParts, references);
+  const SmsMessage message = CutMessage(context_, files_, context_.MessageText());
   state_.message = context_.MessageText();
   WindowedSending::Prepared prepared;
   const std::string refusal = Fill(message, prepared);
@@ -161,6 +161,12 @@ std::optional<WindowedSending::Prepared> WindowedTcpTransport::Prepare() {
     FinishSend(context_, refusal);
     return std::nullopt;
   }
+  // A message resumed after a restart sends only the parts never written.
+  prepared.indices =
+      context_.Ledger().PendingParts(state_.message_id, static_cast<int>(prepared.parts.size()));
+  std::vector<std::string> pending;
+  for (int index : prepared.indices) pending.push_back(std::move(prepared.parts[index]));
+  prepared.parts = std::move(pending);
   return prepared;
 }
 

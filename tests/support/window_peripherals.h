@@ -8,6 +8,7 @@
 
 #include "core/main_window.h"
 #include "sim/sim_file_system.h"
+#include "store/message_store.h"
 #include "support/fake_dialogs.h"
 #include "support/platform_mocks.h"
 #include "support/test_phone_book.h"
@@ -44,7 +45,8 @@ struct WindowPeripherals : TransportPorts {
   MainWindowServices Services(EventLoop& loop, SerialPort& port, HttpClient& client,
                               MailClient& mail_client, Dialler& dial_up) {
     modem_port = &port;
-    return {loop, transports, *this, client, dialogs, clipboard, help, files, mail_client, dial_up};
+    return {loop, transports, *this,       client,  dialogs,  clipboard,
+            help, files,      mail_client, dial_up, &messages};
   }
 
   // The transports offered; a test may add its own.
@@ -69,6 +71,8 @@ struct WindowPeripherals : TransportPorts {
   // The SMS centre's connection when a test gives one.
   TcpConnection* emi_connection = nullptr;
   sim::SimFileSystem files;
+  // Every message sent, as the program's store keeps it (in memory).
+  MessageStore messages{":memory:"};
   ::testing::NiceMock<MockMailClient> mail;
   ::testing::NiceMock<MockDialler> dialler;
 };

@@ -1,0 +1,462 @@
+#include "store/message_store.h"
+
+#include <sqlite3.h>
+
+#include <ctime>
+
+#include "platform/sqlite_statement.h"
+
+namespace tolvane {
+
+namespace {
+
+// A command-line run of the program may be writing for a moment.
+constexpr int kBusyTimeoutMs = 10000;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE runs (
+  id INTEGER PRIMARY KEY,
+  kind TEXT NOT NULL,
+  title TEXT NOT NULL DEFAULT '',
+  source TEXT NOT NULL DEFAULT '',
+  transport TEXT NOT NULL,
+  owner TEXT NOT NULL,
+  created TEXT NOT NULL,
+  ended TEXT
+);
+CREATE INDEX runs_open ON runs(id) WHERE ended IS NULL;
+CREATE TABLE messages (
+  id INTEGER PRIMARY KEY,
+  run_id INTEGER REFERENCES runs(id),
+  direction TEXT NOT NULL CHECK (direction IN ('out', 'in')),
+  number_typed TEXT NOT NULL,
+  number TEXT NOT NULL,
+  name TEXT NOT NULL DEFAULT '',
+  text TEXT NOT NULL,
+  encoding TEXT NOT NULL DEFAULT '',
+  part_count INTEGER NOT NULL DEFAULT 1,
+  reference INTEGER NOT NULL DEFAULT -1,
+  transport TEXT NOT NULL,
+  created TEXT NOT NULL,
+  scheduled TEXT,
+  sent TEXT,
+  final TEXT,
+  state TEXT NOT NULL,
+  detail TEXT NOT NULL DEFAULT ''
+);
+CREATE INDEX messages_run ON messages(run_id);
+CREATE INDEX messages_sent ON messages(transport, sent) WHERE sent IS NOT NULL;
+CREATE INDEX messages_number ON messages(number, created);
+CREATE TABLE parts (
+  message_id INTEGER NOT NULL REFERENCES messages(id),
+  idx INTEGER NOT NULL,
+  state TEXT NOT NULL,
+  ref TEXT NOT NULL DEFAULT '',
+  detail TEXT NOT NULL DEFAULT '',
+  PRIMARY KEY (message_id, idx)
+) WITHOUT ROWID;
+CREATE INDEX parts_ref ON parts(ref) WHERE ref <> '';
+)sql";
+
+void Exec(sqlite3* db, const char* sql) {
+  char* error = nullptr;
+  const int result = sqlite3_exec(db, sql, nullptr, nullptr, &error);
+  sqlite3_free(error);
+  if (result != SQLITE_OK) throw SqliteStoreError(db, result);
+}
+
+// Times are kept as UTC in ISO 8601 with milliseconds, which sort as text.
+std::string TimeText(TimePoint time) {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch());
+  const std::time_t seconds = static_cast<std::time_t>(ms.count() / 1000);
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
+                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                static_cast<int>(ms.count() % 1000));
+  return text;
+}
+
+std::optional<TimePoint> TimeFrom(const std::string& text) {
+  std::tm utc{};
+  int ms = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3dZ", &utc.tm_year, &utc.tm_mon,
+                  &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &ms) != 7) {
+    return std::nullopt;
+  }
+  utc.tm_year -= 1900;
+  utc.tm_mon -= 1;
+  return Clock::from_time_t(timegm(&utc)) + std::chrono::milliseconds(ms);
+}
+
+void BindTime(SqliteStatement& statement, int index, const std::optional<TimePoint>& time) {
+  if (time) statement.BindText(index, TimeText(*time));
+}
+
+MessageState StateColumn(const SqliteStatement& statement, int column) {
+  return StateNamed(statement.ColumnText(column)).value_or(MessageState::kUnknown);
+}
+
+constexpr const char* kMessageColumns =
+    "id, run_id, direction, number_typed, number, name, text, encoding, part_count, reference, "
+    "transport, created, scheduled, sent, final, state, detail";
+
+StoredMessage MessageFrom(const SqliteStatement& row) {
+  StoredMessage message;
+  message.id = row.ColumnInt64(0);
+  message.run = row.ColumnInt64(1);
+  message.incoming = row.ColumnText(2) == "in";
+  message.number_typed = row.ColumnText(3);
+  message.number = row.ColumnText(4);
+  message.name = row.ColumnText(5);
+  message.text = row.ColumnText(6);
+  message.encoding = row.ColumnText(7);
+  message.part_count = static_cast<int>(row.ColumnInt64(8));
+  message.reference = static_cast<int>(row.ColumnInt64(9));
+  message.transport = row.ColumnText(10);
+  message.created = TimeFrom(row.ColumnText(11)).value_or(TimePoint{});
+  message.scheduled = TimeFrom(row.ColumnText(12));
+  message.sent = TimeFrom(row.ColumnText(13));
+  message.final = TimeFrom(row.ColumnText(14));
+  message.state = StateColumn(row, 15);
+  message.detail = row.ColumnText(16);
+  return message;
+}
+
+}  // namespace
+
+MessageStore::MessageStore(const std::string& path) : db_(nullptr, sqlite3_close_v2) {
+  sqlite3* raw = nullptr;
+  const int result = sqlite3_open_v2(path.c_str(), &raw,
+                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  db_.reset(raw);
+  if (result != SQLITE_OK) throw SqliteStoreError(db_.get(), result);
+  sqlite3_extended_result_codes(db_.get(), 1);
+  sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+  Exec(db_.get(), "PRAGMA journal_mode=WAL");
+  SqliteStatement version(db_.get(), "PRAGMA user_version");
+  version.Step();
+  const std::int64_t found = version.ColumnInt64(0);
+  if (found > kSchemaVersion) {
+    throw StoreError(kStoreErrorUnrecognizedFormat,
+                     path + " was written by a newer version of the program");
+  }
+  if (found < kSchemaVersion) {
+    Transaction(true, [&] {
+      Exec(db_.get(), kSchema);
+      Exec(db_.get(), "PRAGMA user_version = 1");
+    });
+  }
+}
+
+MessageStore::~MessageStore() = default;
+
+void MessageStore::Transaction(bool durable, const std::function<void()>& change) {
+  Exec(db_.get(), durable ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+  Exec(db_.get(), "BEGIN IMMEDIATE");
+  try {
+    change();
+    Exec(db_.get(), "COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+void MessageStore::AddRun(StoredRun& run, std::vector<StoredMessage>& messages) {
+  Transaction(true, [&] {
+    SqliteStatement add_run(db_.get(),
+                            "INSERT INTO runs (kind, title, source, transport, owner, created) "
+                            "VALUES (?, ?, ?, ?, ?, ?)");
+    add_run.BindText(1, run.kind);
+    add_run.BindText(2, run.title);
+    add_run.BindText(3, run.source);
+    add_run.BindText(4, run.transport);
+    add_run.BindText(5, run.owner);
+    add_run.BindText(6, TimeText(run.created));
+    add_run.Run();
+    run.id = sqlite3_last_insert_rowid(db_.get());
+    SqliteStatement add(db_.get(),
+                        "INSERT INTO messages (run_id, direction, number_typed, number, name, "
+                        "text, encoding, part_count, reference, transport, created, scheduled, "
+                        "state, detail) VALUES (?, 'out', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    SqliteStatement add_part(db_.get(),
+                             "INSERT INTO parts (message_id, idx, state) VALUES (?, ?, 'queued')");
+    for (StoredMessage& message : messages) {
+      add.Reset();
+      add.BindInt64(1, run.id);
+      add.BindText(2, message.number_typed);
+      add.BindText(3, message.number);
+      add.BindText(4, message.name);
+      add.BindText(5, message.text);
+      add.BindText(6, message.encoding);
+      add.BindInt64(7, message.part_count);
+      add.BindInt64(8, message.reference);
+      add.BindText(9, message.transport);
+      add.BindText(10, TimeText(message.created));
+      BindTime(add, 11, message.scheduled);
+      add.BindText(12, std::string(StateName(message.state)));
+      add.BindText(13, message.detail);
+      add.Run();
+      message.run = run.id;
+      message.id = sqlite3_last_insert_rowid(db_.get());
+      if (message.state != MessageState::kQueued) continue;
+      for (int i = 0; i < message.part_count; ++i) {
+        add_part.Reset();
+        add_part.BindInt64(1, message.id);
+        add_part.BindInt64(2, i);
+        add_part.Run();
+      }
+    }
+  });
+}
+
+void MessageStore::AddReceived(StoredMessage& message) {
+  Transaction(false, [&] {
+    SqliteStatement add(db_.get(),
+                        "INSERT INTO messages (direction, number_typed, number, name, text, "
+                        "encoding, part_count, transport, created, final, state, detail) "
+                        "VALUES ('in', ?, ?, ?, ?, ?, ?, ?, ?, ?, 'received', ?)");
+    add.BindText(1, message.number_typed);
+    add.BindText(2, message.number);
+    add.BindText(3, message.name);
+    add.BindText(4, message.text);
+    add.BindText(5, message.encoding);
+    add.BindInt64(6, message.part_count);
+    add.BindText(7, message.transport);
+    add.BindText(8, TimeText(message.created));
+    add.BindText(9, TimeText(message.created));
+    add.BindText(10, message.detail);
+    add.Run();
+    message.id = sqlite3_last_insert_rowid(db_.get());
+    message.incoming = true;
+    message.state = MessageState::kReceived;
+  });
+}
+
+void MessageStore::SetCut(std::int64_t message, int part_count, int reference,
+                          const std::string& encoding) {
+  Transaction(false, [&] {
+    SqliteStatement update(db_.get(),
+                           "UPDATE messages SET part_count = ?, reference = ?, encoding = ? "
+                           "WHERE id = ?");
+    update.BindInt64(1, part_count);
+    update.BindInt64(2, reference);
+    update.BindText(3, encoding);
+    update.BindInt64(4, message);
+    update.Run();
+    // Only parts never written are added or taken away.
+    SqliteStatement drop(db_.get(),
+                         "DELETE FROM parts WHERE message_id = ? AND idx >= ? AND state = 'queued'");
+    drop.BindInt64(1, message);
+    drop.BindInt64(2, part_count);
+    drop.Run();
+    SqliteStatement add(db_.get(),
+                        "INSERT OR IGNORE INTO parts (message_id, idx, state) "
+                        "VALUES (?, ?, 'queued')");
+    for (int i = 0; i < part_count; ++i) {
+      add.Reset();
+      add.BindInt64(1, message);
+      add.BindInt64(2, i);
+      add.Run();
+    }
+  });
+}
+
+void MessageStore::MarkWriting(const std::vector<PartKey>& parts, TimePoint now) {
+  if (parts.empty()) return;
+  Transaction(true, [&] {
+    SqliteStatement part(db_.get(),
+                         "UPDATE parts SET state = 'writing' WHERE message_id = ? AND idx = ?");
+    SqliteStatement message(db_.get(),
+                            "UPDATE messages SET state = 'writing', sent = coalesce(sent, ?) "
+                            "WHERE id = ? AND state IN ('queued', 'writing', 'accepted')");
+    for (const PartKey& key : parts) {
+      part.Reset();
+      part.BindInt64(1, key.message);
+      part.BindInt64(2, key.index);
+      part.Run();
+      message.Reset();
+      message.BindText(1, TimeText(now));
+      message.BindInt64(2, key.message);
+      message.Run();
+    }
+  });
+}
+
+void MessageStore::SetPart(const PartKey& key, MessageState state, const std::string& ref,
+                           const std::string& detail, TimePoint now) {
+  Transaction(false, [&] {
+    SqliteStatement part(db_.get(),
+                         "UPDATE parts SET state = ?, ref = CASE WHEN ? = '' THEN ref ELSE ? END, "
+                         "detail = ? WHERE message_id = ? AND idx = ?");
+    part.BindText(1, std::string(StateName(state)));
+    part.BindText(2, ref);
+    part.BindText(3, ref);
+    part.BindText(4, detail);
+    part.BindInt64(5, key.message);
+    part.BindInt64(6, key.index);
+    part.Run();
+    UpdateMessageState(key.message, now, false);
+  });
+}
+
+void MessageStore::MarkSent(std::int64_t message, TimePoint now) {
+  Transaction(false, [&] {
+    SqliteStatement update(db_.get(), "UPDATE messages SET sent = coalesce(sent, ?) WHERE id = ?");
+    update.BindText(1, TimeText(now));
+    update.BindInt64(2, message);
+    update.Run();
+  });
+}
+
+void MessageStore::EndMessage(std::int64_t message, const std::string& detail, TimePoint now) {
+  Transaction(false, [&] {
+    SqliteStatement parts(db_.get(),
+                          "UPDATE parts SET state = CASE state WHEN 'queued' THEN 'refused' "
+                          "ELSE 'unknown' END, detail = ? "
+                          "WHERE message_id = ? AND state IN ('queued', 'writing')");
+    parts.BindText(1, detail);
+    parts.BindInt64(2, message);
+    parts.Run();
+    SqliteStatement update(db_.get(), "UPDATE messages SET detail = ? WHERE id = ?");
+    update.BindText(1, detail);
+    update.BindInt64(2, message);
+    update.Run();
+    UpdateMessageState(message, now, true);
+  });
+}
+
+void MessageStore::RefuseQueued(std::int64_t message, const std::string& detail, TimePoint now) {
+  Transaction(false, [&] {
+    SqliteStatement parts(db_.get(),
+                          "UPDATE parts SET state = 'refused', detail = ? "
+                          "WHERE message_id = ? AND state = 'queued'");
+    parts.BindText(1, detail);
+    parts.BindInt64(2, message);
+    parts.Run();
+    UpdateMessageState(message, now, true);
+  });
+}
+
+void MessageStore::UpdateMessageState(std::int64_t message, TimePoint now, bool ended) {
+  std::vector<MessageState> states;
+  for (const StoredPart& part : Parts(message)) states.push_back(part.state);
+  const MessageState state = MessageStateOf(states);
+  const bool final = ended || (state != MessageState::kQueued && state != MessageState::kWriting);
+  SqliteStatement update(db_.get(),
+                         "UPDATE messages SET state = ?, final = CASE WHEN ? THEN ? ELSE final END "
+                         "WHERE id = ?");
+  update.BindText(1, std::string(StateName(state)));
+  update.BindInt64(2, final ? 1 : 0);
+  update.BindText(3, TimeText(now));
+  update.BindInt64(4, message);
+  update.Run();
+}
+
+void MessageStore::EndRun(std::int64_t run, TimePoint now) {
+  Transaction(false, [&] {
+    SqliteStatement update(db_.get(), "UPDATE runs SET ended = ? WHERE id = ? AND ended IS NULL");
+    update.BindText(1, TimeText(now));
+    update.BindInt64(2, run);
+    update.Run();
+  });
+}
+
+bool MessageStore::ClaimRun(std::int64_t run, const std::string& from, const std::string& to) {
+  bool claimed = false;
+  Transaction(true, [&] {
+    SqliteStatement update(db_.get(),
+                           "UPDATE runs SET owner = ? WHERE id = ? AND owner = ? AND ended IS NULL");
+    update.BindText(1, to);
+    update.BindInt64(2, run);
+    update.BindText(3, from);
+    update.Run();
+    claimed = sqlite3_changes(db_.get()) == 1;
+  });
+  return claimed;
+}
+
+std::optional<PartKey> MessageStore::FindPart(const std::string& transport,
+                                              const std::string& ref) const {
+  if (ref.empty()) return std::nullopt;
+  SqliteStatement find(db_.get(),
+                       "SELECT parts.message_id, parts.idx FROM parts "
+                       "JOIN messages ON messages.id = parts.message_id "
+                       "WHERE parts.ref = ? AND messages.transport = ? "
+                       "ORDER BY parts.message_id DESC LIMIT 1");
+  find.BindText(1, ref);
+  find.BindText(2, transport);
+  if (!find.Step()) return std::nullopt;
+  return PartKey{find.ColumnInt64(0), static_cast<int>(find.ColumnInt64(1))};
+}
+
+std::vector<StoredPart> MessageStore::Parts(std::int64_t message) const {
+  SqliteStatement read(db_.get(),
+                       "SELECT idx, state, ref, detail FROM parts WHERE message_id = ? "
+                       "ORDER BY idx");
+  read.BindInt64(1, message);
+  std::vector<StoredPart> parts;
+  while (read.Step()) {
+    parts.push_back({static_cast<int>(read.ColumnInt64(0)), StateColumn(read, 1),
+                     read.ColumnText(2), read.ColumnText(3)});
+  }
+  return parts;
+}
+
+std::optional<StoredMessage> MessageStore::Message(std::int64_t id) const {
+  SqliteStatement read(db_.get(),
+                       std::string("SELECT ") + kMessageColumns + " FROM messages WHERE id = ?");
+  read.BindInt64(1, id);
+  if (!read.Step()) return std::nullopt;
+  StoredMessage message = MessageFrom(read);
+  message.parts = Parts(id);
+  return message;
+}
+
+std::vector<StoredRun> MessageStore::OpenRuns() const {
+  SqliteStatement read(db_.get(),
+                       "SELECT id, kind, title, source, transport, owner, created FROM runs "
+                       "WHERE ended IS NULL ORDER BY id");
+  std::vector<StoredRun> runs;
+  while (read.Step()) {
+    StoredRun& run = runs.emplace_back();
+    run.id = read.ColumnInt64(0);
+    run.kind = read.ColumnText(1);
+    run.title = read.ColumnText(2);
+    run.source = read.ColumnText(3);
+    run.transport = read.ColumnText(4);
+    run.owner = read.ColumnText(5);
+    run.created = TimeFrom(read.ColumnText(6)).value_or(TimePoint{});
+  }
+  return runs;
+}
+
+std::vector<StoredMessage> MessageStore::RunMessages(std::int64_t run) const {
+  SqliteStatement read(db_.get(), std::string("SELECT ") + kMessageColumns +
+                                      " FROM messages WHERE run_id = ? ORDER BY id");
+  read.BindInt64(1, run);
+  std::vector<StoredMessage> messages;
+  while (read.Step()) messages.push_back(MessageFrom(read));
+  for (StoredMessage& message : messages) message.parts = Parts(message.id);
+  return messages;
+}
+
+int MessageStore::PartsSentSince(const std::string& transport, TimePoint since) const {
+  SqliteStatement count(db_.get(),
+                        "SELECT coalesce(sum(part_count), 0) FROM messages "
+                        "WHERE transport = ? AND sent IS NOT NULL AND sent >= ?");
+  count.BindText(1, transport);
+  count.BindText(2, TimeText(since));
+  count.Step();
+  return static_cast<int>(count.ColumnInt64(0));
+}
+
+std::int64_t MessageStore::MessageCount() const {
+  SqliteStatement count(db_.get(), "SELECT count(*) FROM messages");
+  count.Step();
+  return count.ColumnInt64(0);
+}
+
+}  // namespace tolvane

@@ -1,0 +1,79 @@
+#ifndef TOLVANE_STORE_MESSAGE_STORE_H_
+#define TOLVANE_STORE_MESSAGE_STORE_H_
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/stored_records.h"
+
+struct sqlite3;
+
+namespace tolvane {
+
+// Every message the program sends or receives, in one SQLite file
+// (`messages.db`, WAL journal). What must survive a crash before the next
+// step (the queued rows of a run, a part marked writing before its submit
+// leaves) is committed with `synchronous=FULL`; answers and receipts, which
+// only add to what is known, are committed without waiting for the disk.
+// Failures throw StoreError.
+class MessageStore {
+ public:
+  static constexpr int kSchemaVersion = 1;
+
+  // Opens the store, creating it or bringing an older one up to date.
+  explicit MessageStore(const std::string& path);
+  ~MessageStore();
+  MessageStore(const MessageStore&) = delete;
+  MessageStore& operator=(const MessageStore&) = delete;
+
+  // A new run with its messages, every part queued, in one transaction;
+  // fills in the ids.
+  void AddRun(StoredRun& run, std::vector<StoredMessage>& messages);
+  // An incoming message; fills in its id.
+  void AddReceived(StoredMessage& message);
+
+  // The transport cut the message into `part_count` parts linked by
+  // `reference` (-1: not linked).
+  void SetCut(std::int64_t message, int part_count, int reference, const std::string& encoding);
+  // The parts' submits are about to leave: on the disk before this returns.
+  void MarkWriting(const std::vector<PartKey>& parts, TimePoint now);
+  // A part's answer or receipt.
+  void SetPart(const PartKey& part, MessageState state, const std::string& ref,
+               const std::string& detail, TimePoint now);
+  // The first part of the message goes now (counted for the rate limits).
+  void MarkSent(std::int64_t message, TimePoint now);
+  // The send of the message ended: parts never written are refused with
+  // `detail`, parts written and never answered are unknown.
+  void EndMessage(std::int64_t message, const std::string& detail, TimePoint now);
+  // Parts still queued of a run cut short, when it is dropped or cannot go.
+  void RefuseQueued(std::int64_t message, const std::string& detail, TimePoint now);
+  void EndRun(std::int64_t run, TimePoint now);
+  // Hands a run whose owner is gone to `to`; false when another took it first.
+  bool ClaimRun(std::int64_t run, const std::string& from, const std::string& to);
+
+  // The part of a message sent over `transport` whose answer gave `ref`
+  // (the latest, where a transport's references repeat).
+  std::optional<PartKey> FindPart(const std::string& transport, const std::string& ref) const;
+  std::optional<StoredMessage> Message(std::int64_t id) const;
+  // Runs not ended, oldest first.
+  std::vector<StoredRun> OpenRuns() const;
+  std::vector<StoredMessage> RunMessages(std::int64_t run) const;
+  // Parts of messages over `transport` that began to go at `since` or later.
+  int PartsSentSince(const std::string& transport, TimePoint since) const;
+  std::int64_t MessageCount() const;
+
+ private:
+  void Transaction(bool durable, const std::function<void()>& change);
+  void UpdateMessageState(std::int64_t message, TimePoint now, bool ended);
+  std::vector<StoredPart> Parts(std::int64_t message) const;
+
+  std::unique_ptr<sqlite3, int (*)(sqlite3*)> db_;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_STORE_MESSAGE_STORE_H_

@@ -1,0 +1,78 @@
+#ifndef TOLVANE_STORE_STORED_RECORDS_H_
+#define TOLVANE_STORE_STORED_RECORDS_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/event_loop.h"
+#include "store/message_state.h"
+
+namespace tolvane {
+
+// One part of an outgoing message: the transport's reference for it (an SMPP
+// message id, a UCP/EMI "AdC:SCTS", a GSM message reference, a gateway
+// status) and what the far end made of it.
+struct StoredPart {
+  int index = 0;
+  MessageState state = MessageState::kQueued;
+  std::string ref;
+  std::string detail;
+};
+
+// A message in or out. An outgoing one belongs to a run (a single send is a
+// run of one).
+struct StoredMessage {
+  std::int64_t id = 0;
+  std::int64_t run = 0;
+  bool incoming = false;
+  // The other party's number as typed and in international form when the
+  // number allows it.
+  std::string number_typed;
+  std::string number;
+  // The phone-book name at the time.
+  std::string name;
+  std::string text;
+  std::string encoding;
+  int part_count = 1;
+  // The reference that links the parts of a long message; -1 before the
+  // transport cut it.
+  int reference = -1;
+  std::string transport;
+  TimePoint created;
+  std::optional<TimePoint> scheduled;
+  std::optional<TimePoint> sent;
+  std::optional<TimePoint> final;
+  MessageState state = MessageState::kQueued;
+  // The receipt line's last text for it, or why it was refused.
+  std::string detail;
+  std::vector<StoredPart> parts;
+};
+
+// One send to one or more recipients.
+struct StoredRun {
+  std::int64_t id = 0;
+  // "single", "group", "list" (an order's numbers), "autosend", "mail".
+  std::string kind;
+  // The group's name for a group run.
+  std::string title;
+  // The autosend file a run came from.
+  std::string source;
+  std::string transport;
+  // The program that sends it (its ownership lock's name).
+  std::string owner;
+  TimePoint created;
+  std::optional<TimePoint> ended;
+};
+
+// A part by its message and index.
+struct PartKey {
+  std::int64_t message = 0;
+  int index = 0;
+  auto operator<=>(const PartKey&) const = default;
+};
+
+}  // namespace tolvane
+
+#endif  // TOLVANE_STORE_STORED_RECORDS_H_
