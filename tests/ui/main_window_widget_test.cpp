@@ -118,7 +118,6 @@ class MainWindowWidgetTest : public ModemScenario {
   QtMainWindowHost qt_host_{*widget_, dialogs, clipboard};
 };
 
-// Text in any script is taken and counted in characters.
 TEST_F(MainWindowWidgetTest, TextInAnyScriptIsTakenAndCountedInCharacters) {
   Box()->setPlainText(QString::fromUtf8("Hej \xC3\xA5\xC3\xA4\xC3\xB6 \xE2\x82\xAC \xD0\x96 😀"));
   EXPECT_EQ(window->MessageText(), "Hej åäö € Ж 😀");
