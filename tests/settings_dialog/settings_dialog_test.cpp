@@ -467,7 +467,7 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
        "SMPP",
        {"", "2775", "", "", "", "", "10", "30", "0"},
        {{0, {""}, " smpp.example.net ", "Enter the name or IP address of the SMPP provider!"},
-        {1, {"0", "70000"}, "65535", "Enter a port from 1 to 65535 for the SMPP provider!"},
+        {1, {"0", "65536"}, "65535", "Enter a port from 1 to 65535 for the SMPP provider!"},
         {3,
          {"", "sixteen-chars-id"},
          "tolvane",
@@ -485,12 +485,13 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
        "UCP/EMI over TCP/IP",
        {"", "5000", "", "", "", "", "10", "50", "51", "GSM"},
        {{0, {""}, "smsc.example.net", "Enter the name or IP address of the SMS centre!"},
-        {3, {"0"}, "5001", "Enter a port from 1 to 65535 for the alternative host, or none!"},
+        {1, {"0", "65536"}, "65535", "Enter a port from 1 to 65535 for the SMS centre!"},
+        {3, {"0", "65536"}, "1", "Enter a port from 1 to 65535 for the alternative host, or none!"},
         {4, {""}, "tolvane", "Enter the user of the SMS centre's login, at most 16 characters!"},
         {6, {"0", "100"}, "99", "Enter a window from 1 to 99 messages!"},
         {7, {"3601"}, "3600", "Enter the quiet seconds before a keep-alive, 0 to 3600!"}},
        "SMS centre?",
-       "[EMI]\r\nHost=smsc.example.net\r\nPort=5000\r\nAltHost=+46705008999\r\nAltPort=5001\r\n"
+       "[EMI]\r\nHost=smsc.example.net\r\nPort=65535\r\nAltHost=+46705008999\r\nAltPort=1\r\n"
        "User=tolvane\r\nWindow=99\r\nKeepalive=3600\r\nOperation=51\r\n"
        "ResendUnanswered=0\r\nAlphabet=GSM\r\n",
        "emi",
