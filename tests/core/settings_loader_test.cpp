@@ -72,7 +72,10 @@ TEST_F(SettingsLoaderTest, MessageLimitsOutOfRangeFallBackToTheirDefaults) {
   const std::tuple<const char*, int, int> cases[] = {{"", 6, 1440},
                                                      {"MaxParts=255\nValidity=30\n", 255, 30},
                                                      {"MaxParts=256\nValidity=-5\n", 6, 1440},
-                                                     {"MaxParts=0\nValidity=ten\n", 6, 1440}};
+                                                     {"MaxParts=0\nValidity=ten\n", 6, 1440},
+                                                     {"MaxParts=1\nValidity=0\n", 1, 0},
+                                                     // Past 63 weeks every value is the longest.
+                                                     {"Validity=635041\n", 6, 635040}};
   for (const auto& [keys, max_parts, validity] : cases) {
     dir_.WriteFile("tolvmsg.ini", std::string("[Message]\n") + keys);
     const ProgramSettings settings = Load();
