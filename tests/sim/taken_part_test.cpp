@@ -27,7 +27,7 @@ TEST(TakenPartTpduTest, AGsmSubmitIsReadByItsDataCodingBehindItsHeader) {
   const std::pair<const char*, const char*> kCases[] = {
       {"21000B916407214365F7000005C8B27A5306", "1\t46701234567\t0\t0\t1\tHej€"},
       {"41000B916407214365F700000A0500032A0201906535", "1\t46701234567\t42\t1\t2\tHej"},
-      {"41000A81701032547600080D06080412340202006100090062", "1\t0701234567\t4660\t2\t2\ta\\tb"},
+      {"41000A81701032547600080D06080412340302006100090062", "1\t0701234567\t4660\t2\t3\ta\\tb"},
   };
   for (const auto& [tpdu, line] : kCases) {
     const std::optional<SubmitTpdu> submit = ReadSubmitTpdu(FromHex(tpdu).value());
@@ -43,6 +43,7 @@ class TakenPartTest : public ::testing::Test {
     emi_.SetToClient([this](const std::string& bytes) { GotFrames(bytes); });
     const auto record = [this](const TakenPart& part) {
       taken_.push_back(TakenPartLine(static_cast<int>(taken_.size()) + 1, part));
+      got_.push_back("taken");
     };
     smpp_.SetOnTaken(record);
     emi_.SetOnTaken(record);
@@ -135,8 +136,8 @@ class TakenPartTest : public ::testing::Test {
   Strings taken_;
 };
 
-// A refused part, one not sound, and one whose connection ended before its
-// answer were not taken.
+// A part is recorded before its answer goes out; a refused part, one not
+// sound, and one whose connection ended before its answer were not taken.
 TEST_F(TakenPartTest, EachPartAnsweredPositivelyIsRecordedWithItsPlaceAndText) {
   smpp_.Options().submit_statuses = {0, 0x58};
   Connect(smpp_);
@@ -144,7 +145,7 @@ TEST_F(TakenPartTest, EachPartAnsweredPositivelyIsRecordedWithItsPlaceAndText) {
   for (const std::string& body : {SmppSubmit(0, 0, "Hej\x1B\x65"), SmppSubmit(0, 0, "Nej"),
                                   SmppSubmit(0x40, 8, "\x05\x00\x03\x2A\x03\x02\x03\xA9\x00\x0A"s),
                                   SmppSubmit(0, 3, "", sar + "\x04\x24\x00\x05Gr\xFC\xDF\x65"s),
-                                  SmppSubmit(0x40, 0, "\x06\x08\x04\x00\x07\x02\x02x\x1B\x2F"s),
+                                  SmppSubmit(0x40, 0, "\x06\x08\x04\x00\x07\x03\x02x\x1B\x2F"s),
                                   SmppSubmit(0x40, 0, "\x09")}) {
     Smpp(kSubmitSm, body);
     loop_.RunFor(milliseconds(400));
@@ -159,6 +160,7 @@ TEST_F(TakenPartTest, EachPartAnsweredPositivelyIsRecordedWithItsPlaceAndText) {
     Emi(fields.size() == 10 ? "30" : "51", fields);
     loop_.RunFor(milliseconds(400));
   }
+  EXPECT_EQ(got_, (Strings{"R60", "taken", "R51", "R51", "taken", "R51", "taken", "R30", "R51"}));
   Smpp(kSubmitSm, SmppSubmit(0, 0, "Late"));
   smpp_.ClientClosed();
   Emi("51", EmiSubmit("3", "4E656A", ""));
@@ -166,7 +168,7 @@ TEST_F(TakenPartTest, EachPartAnsweredPositivelyIsRecordedWithItsPlaceAndText) {
   loop_.RunFor(milliseconds(1000));
   EXPECT_EQ(taken_,
             (Strings{"1\t46701234567\t0\t0\t1\tHej€", "2\t46701234567\t42\t2\t3\tΩ\\n",
-                     "3\t46701234567\t4660\t1\t3\tGrüße", "4\t46701234567\t7\t2\t2\tx\\\\",
+                     "3\t46701234567\t4660\t1\t3\tGrüße", "4\t46701234567\t7\t2\t3\tx\\\\",
                      "5\t0046701234567\t7\t1\t2\tHej€", "6\t0046701234567\t0\t0\t1\ta\\tb\\n\\\\",
                      "7\t0046701234567\t0\t0\t1\tOK"}));
 }
