@@ -22,6 +22,11 @@ std::string SimulatorProcess::Start(const std::string& name, const QStringList& 
   return "";
 }
 
+std::string SimulatorProcess::Read(int wait_ms) {
+  if (process_.bytesAvailable() == 0) process_.waitForReadyRead(wait_ms);
+  return process_.readAllStandardOutput().toStdString();
+}
+
 std::string SimulatorProcess::Stop() {
   if (process_.state() != QProcess::NotRunning) {
     process_.terminate();

@@ -23,6 +23,9 @@ class SimulatorProcess {
   // The first match of `pattern` in its output; empty (and a failure) when
   // none came.
   std::string Start(const std::string& name, const QStringList& arguments, const QString& pattern);
+  // Waits at most `wait_ms` for more output; what it printed since the last
+  // read.
+  std::string Read(int wait_ms);
   // Ends it; what it printed since it started and was not read yet.
   std::string Stop();
   const std::string& Address() const { return address_; }
