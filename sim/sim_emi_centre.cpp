@@ -283,6 +283,7 @@ void SimEmiCentre::SendAlert() {
 void SimEmiCentre::Later(int delay_ms, std::string frame, std::function<void()> on_sent) {
   schedule_(delay_ms,
             [this, session = session_, frame = std::move(frame), on_sent = std::move(on_sent)] {
+              if (on_sent) CheckClient();
               if (session != session_) return;
               if (on_sent) on_sent();
               Send(frame);

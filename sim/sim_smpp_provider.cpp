@@ -380,6 +380,7 @@ void SimSmppProvider::Answer(const SmppPdu& request, uint32_t status, const std:
   schedule_(delay_ms,
             [this, session = session_, answer = SmppPdu{command, status, request.sequence, body},
              on_sent = std::move(on_sent)] {
+              if (on_sent) CheckClient();
               if (session != session_) return;
               if (answer.command == (kSubmitSm | kResponseBit)) --outstanding_;
               if (on_sent) on_sent();
