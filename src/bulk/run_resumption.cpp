@@ -163,7 +163,7 @@ bool RunResumption::Continue(const StoredRun& run) {
     // Nothing left to send: the run just ends.
     window_.Messages().ResumeRun(run.id, run.transport, {}, {});
     window_.EndRun();
-    RemoveSource(run);
+    RemoveSource(run, false);
     return true;
   }
   // The run goes with its own text and time; the window keeps the user's.
@@ -182,7 +182,7 @@ bool RunResumption::Continue(const StoredRun& run) {
   state.deferred = deferred;
   state.delivery_time = delivery_time;
   window_.SetMessageText(text);
-  RemoveSource(run);
+  RemoveSource(run, groups.LastRunAcceptedCount() > 0);
   return accepted;
 }
 
@@ -200,11 +200,11 @@ void RunResumption::Drop(const StoredRun& run) {
   }
 }
 
-void RunResumption::RemoveSource(const StoredRun& run) {
+void RunResumption::RemoveSource(const StoredRun& run, bool accepted_now) {
   if (run.source.empty() || window_.Settings().AutoTabort != "1") return;
   const std::vector<StoredMessage> messages = Messages(run);
-  if (std::any_of(messages.begin(), messages.end(),
-                  [](const StoredMessage& m) { return WasAccepted(m.state); })) {
+  if (accepted_now || std::any_of(messages.begin(), messages.end(),
+                                  [](const StoredMessage& m) { return WasAccepted(m.state); })) {
     files_.Remove(run.source);
   }
 }

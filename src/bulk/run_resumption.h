@@ -49,9 +49,9 @@ class RunResumption {
   // Why a delayed message whose time passed too long ago is not sent; empty
   // when it goes.
   std::string LateText(const StoredMessage& message) const;
-  // The autosend file of a run a message of which was accepted goes, as a
-  // file sent does.
-  void RemoveSource(const StoredRun& run);
+  // The autosend file of a run a message of which was accepted, before the
+  // run was cut short or `accepted_now`, goes as a file sent does.
+  void RemoveSource(const StoredRun& run, bool accepted_now);
 
   OrderHost& window_;
   FileSystem& files_;
