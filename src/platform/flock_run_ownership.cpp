@@ -1,5 +1,6 @@
 #include "platform/flock_run_ownership.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -7,6 +8,8 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tolvane {
 namespace {
@@ -44,15 +47,40 @@ std::string FlockRunOwnership::Take() {
                            .count();
   const std::string owner = "p" + std::to_string(::getpid()) + "-" + std::to_string(started) + "-" +
                             std::to_string(taken++);
-  const int fd = ::open(LockPath(owner).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // Locked before it gets its name: a lock file that can be taken is always
+  // one whose program is gone, and may be removed.
+  const std::string path = LockPath(owner);
+  const std::string unnamed = path + ".new";
+  const int fd = ::open(unnamed.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return {};
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::rename(unnamed.c_str(), path.c_str()) != 0) {
+    ::unlink(unnamed.c_str());
     ::close(fd);
     return {};
   }
   fd_ = fd;
   owner_ = owner;
+  SweepLeftovers();
   return owner_;
+}
+
+void FlockRunOwnership::SweepLeftovers() {
+  DIR* folder = ::opendir(folder_.c_str());
+  if (folder == nullptr) return;
+  std::vector<std::string> owners;
+  constexpr std::string_view kPrefix = "messages-";
+  constexpr std::string_view kSuffix = ".lock";
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() > kPrefix.size() + kSuffix.size() && name.starts_with(kPrefix) &&
+        name.ends_with(kSuffix)) {
+      owners.emplace_back(
+          name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size()));
+    }
+  }
+  ::closedir(folder);
+  // Seen free, a lock file goes.
+  for (const std::string& owner : owners) Alive(owner);
 }
 
 bool FlockRunOwnership::Alive(const std::string& owner) {

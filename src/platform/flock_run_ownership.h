@@ -23,6 +23,8 @@ class FlockRunOwnership : public RunOwnership {
 
  private:
   std::string LockPath(const std::string& owner) const;
+  // Removes the lock files programs that are gone left behind.
+  void SweepLeftovers();
 
   std::string folder_;
   std::string owner_;

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "support/temp_dir.h"
@@ -61,6 +62,13 @@ TEST(FlockRunOwnershipTest, AnOwnerLivesWhileItsLockIsHeldAndNoLonger) {
   EXPECT_TRUE(std::filesystem::exists(lock_file));
   EXPECT_FALSE(checker.Alive(child_name));
   EXPECT_FALSE(std::filesystem::exists(lock_file));
+  // One the next program to start sweeps away, leaving the living ones.
+  std::ofstream(dir.FilePath("messages-p9-9-9.lock")).put('\n');
+  FlockRunOwnership next(dir.Folder());
+  EXPECT_FALSE(next.Take().empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.FilePath("messages-p9-9-9.lock")));
+  EXPECT_TRUE(checker.Alive(second_name));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <iostream>
 #include <utility>
 #include <vector>
@@ -59,6 +60,8 @@ MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& 
     for (const auto& [label, answer] : choices) {
       added.emplace_back(box.addButton(QString::fromUtf8(label), QMessageBox::ActionRole), answer);
     }
+    // Escape and the frame's close leave the choice for later.
+    box.addButton(QMessageBox::Cancel)->hide();
     box.exec();
     for (const auto& [button, answer] : added) {
       if (box.clickedButton() == button) return answer;
