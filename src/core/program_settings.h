@@ -66,10 +66,12 @@ struct ProgramSettings {
   std::string TCPProxyAdress;
   std::string TCPProxyPort = "80";
   std::string TCPGateway = "http://localhost:8080";
-  // [Message], read only: how many linked parts a message may have, and how
-  // long (minutes) the network keeps trying to deliver it.
+  // [Message], read only: how many linked parts a message may have, how
+  // long (minutes) the network keeps trying to deliver it, and how many
+  // minutes past its time a delayed message cut short still goes (0: always).
   int MaxParts = kDefaultMaxParts;
   int Validity = kDefaultValidityMinutes;
+  int LateAfter = kDefaultLateAfterMinutes;
   // user.dat
   std::string GatewayPassword;
   // The sections of the transports that have their own.

@@ -183,6 +183,7 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   }
   settings.MaxParts = MaxPartsSetting(file.ReadSetting(kMessageSection, kMaxPartsKey, ""));
   settings.Validity = ValiditySetting(file.ReadSetting(kMessageSection, kValidityKey, ""));
+  settings.LateAfter = LateAfterSetting(file.ReadSetting(kMessageSection, kLateAfterKey, ""));
   settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
   reader.Proxy();
   ComputeDerivedFields(settings);
