@@ -231,7 +231,8 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsMessage& message, int i
       }
       if (!failure.empty()) {
         context.SetReceiptLine(label + failure);
-        return failed(reply);
+        record.Refused(context.ReceiptLine());
+        return std::nullopt;
       }
       continue;
     }
@@ -244,13 +245,15 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsMessage& message, int i
     }
     if (!IsPassingGsmError(reply.final_line) || retry == kPassingRetries) {
       context.SetReceiptLine(label + "Not sent: " + GsmErrorText(reply.final_line));
-      return failed(reply);
+      record.Refused(context.ReceiptLine());
+      return std::nullopt;
     }
     context.SetStatusLine("The network is busy, trying again...");
     link.Pause(kRetryPauseMs);
     if (Stopped()) {
       ReportStop();
-      return failed(reply);
+      record.Refused(context.ReceiptLine());
+      return std::nullopt;
     }
   }
 }
