@@ -58,13 +58,15 @@ std::optional<RateLimit::Pause> RateLimit::PauseAt(TimePoint now, int parts) con
   };
   if (per_minute_ > 0 && !fits(minute_count_at(now), per_minute_)) {
     // The first millisecond at which enough of those counted have dropped out.
-    TimePoint too_soon = now;
-    TimePoint in_time = now + kMinute;
-    while (in_time - too_soon > milliseconds(1)) {
-      const TimePoint middle = too_soon + (in_time - too_soon) / 2;
-      (fits(minute_count_at(middle), per_minute_) ? in_time : too_soon) = middle;
+    long long too_soon = 0;
+    long long in_time = kMinute.count();
+    while (in_time - too_soon > 1) {
+      const long long middle = too_soon + (in_time - too_soon) / 2;
+      (fits(minute_count_at(now + milliseconds(middle)), per_minute_) ? in_time : too_soon) =
+          middle;
     }
-    if (!pause || in_time > pause->until) pause = Pause{in_time, AtMost(per_minute_, "minute")};
+    const TimePoint until = now + milliseconds(in_time);
+    if (!pause || until > pause->until) pause = Pause{until, AtMost(per_minute_, "minute")};
   }
   return pause;
 }
