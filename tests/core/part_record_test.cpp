@@ -15,7 +15,6 @@
 namespace tolvane::testing {
 namespace {
 
-using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -37,18 +36,18 @@ class PartRecordScenario : public WindowScenario {
   }
   ~PartRecordScenario() override { window.reset(); }
 
-  // The parts of the last message, "state ref: detail" each, the detail of
-  // a part that failed to go only.
-  std::vector<std::string> LastParts() const {
-    std::vector<std::string> parts;
+  // The parts of the last message, "state ref: detail" each (the detail of
+  // a part that failed to go only), " | " between them.
+  std::string LastParts() const {
+    std::string parts;
     const std::optional<StoredMessage> message = messages.Message(messages.MessageCount());
     for (const StoredPart& part : message->parts) {
-      std::string text(StateName(part.state));
-      if (!part.ref.empty()) text += " " + part.ref;
+      if (!parts.empty()) parts += " | ";
+      parts += StateName(part.state);
+      if (!part.ref.empty()) parts += " " + part.ref;
       if (part.state == MessageState::kRefused || part.state == MessageState::kUnknown) {
-        text += ": " + part.detail;
+        parts += ": " + part.detail;
       }
-      parts.push_back(text);
     }
     return parts;
   }
@@ -69,76 +68,49 @@ class PartRecordScenario : public WindowScenario {
 
 TEST_F(PartRecordScenario, EachPartEndsWithItsStateAndReference) {
   const std::string number = "46701234567";
-  const std::string sm = number + ":061226100000";
-  const std::string double_text = std::string(160, 'a') + "the rest";
+  const std::string sm = " " + number + ":061226100000";
+  sim::GsmModemOptions& gsm = gsm_.Options();
+  sim::SmscOptions& smsc = smsc_.Options();
+  auto gateway = [&](sim::GatewayAnswer answer) { gateway_.SetAnswer(number, answer); };
+  // A long text goes as two linked parts, or as a double message of two
+  // parts; the parts' states, with " | " between them.
   const struct {
     const char* access;
+    bool long_text;
+    std::string parts;
     std::function<void()> arrange;
-    std::string text;
-    std::vector<std::string> parts;
   } cases[] = {
-      {"GSM", [] {}, "Hej", {"delivered 1"}},
-      {"GSM", [&] { gsm_.Options().report_statuses = {0x46}; }, "Hej", {"expired 2"}},
-      {"GSM",
-       [&] {
-         gsm_.Options().report_statuses = {0x00};
-         gsm_.Options().submit_errors = {"304"};
-       },
-       "Hej",
-       {"refused: Not sent: invalid PDU (+CMS ERROR: 304)"}},
-      {"GSM",
-       [&] { gsm_.Options().submit_errors = {"332"}; },
-       "Hej",
-       {"unknown: Unknown: no answer from the network (+CMS ERROR: 332)"}},
-      {"GSM",
-       [&] { gsm_.Options().network_delay_ms = 70000; },
-       "Hej",
-       {"unknown: Unknown: the connection broke before the answer came"}},
-      // Two linked parts, each with its own reference and report.
-      {"GSM",
-       [&] { gsm_.Options().network_delay_ms = 2000; },
-       std::string(170, 'g'),
-       {"delivered 3", "delivered 4"}},
-      {"Modem", [] {}, "Hej", {"delivered " + sm}},
-      {"Modem",
-       [&] { smsc_.Options().negative_codes = {"06"}; },
-       "Hej",
-       {"refused: Wrong phonenumber"}},
-      {"Modem",
-       [&] { smsc_.Options().answer = false; },
-       "Hej",
-       {"unknown: The operator didn´t send a receipt."}},
-      // A double message is one message of two parts.
-      {"Modem",
-       [&] { smsc_.Options().answer = true; },
-       double_text,
-       {"delivered " + sm, "delivered " + sm}},
-      {"TCP", [] {}, "Hej", {"accepted 200"}},
-      {"TCP",
-       [&] { gateway_.SetAnswer(number, sim::GatewayAnswer::Status(450)); },
-       "Hej",
-       {"refused: Unknown subscriber or not a valid phone number"}},
-      {"TCP",
-       [&] { gateway_.SetAnswer(number, sim::GatewayAnswer::Status(299)); },
-       "Hej",
-       {"unknown: Unknown status"}},
-      {"TCP",
-       [&] { gateway_.SetAnswer(number, sim::GatewayAnswer::Silent()); },
-       "Hej",
-       {"unknown: The operator didn´t send a receipt."}},
-      {"TCP",
-       [&] { gateway_.SetAnswer(number, sim::GatewayAnswer::Status(202)); },
-       double_text,
-       {"accepted 202", "accepted 202"}},
+      {"GSM", false, "delivered 1", [] {}},
+      {"GSM", false, "expired 2", [&] { gsm.report_statuses = {0x46}; }},
+      {"GSM", false, "refused: Not sent: invalid PDU (+CMS ERROR: 304)",
+       [&] { gsm.report_statuses = {0x00}, gsm.submit_errors = {"304"}; }},
+      {"GSM", false, "unknown: Unknown: no answer from the network (+CMS ERROR: 332)",
+       [&] { gsm.submit_errors = {"332"}; }},
+      {"GSM", false, "unknown: Unknown: the connection broke before the answer came",
+       [&] { gsm.network_delay_ms = 70000; }},
+      {"GSM", true, "delivered 3 | delivered 4", [&] { gsm.network_delay_ms = 2000; }},
+      {"Modem", false, "delivered" + sm, [] {}},
+      {"Modem", false, "refused: Wrong phonenumber", [&] { smsc.negative_codes = {"06"}; }},
+      {"Modem", false, "unknown: The operator didn´t send a receipt.",
+       [&] { smsc.answer = false; }},
+      {"Modem", true, "delivered" + sm + " | delivered" + sm, [&] { smsc.answer = true; }},
+      {"TCP", false, "accepted 200", [] {}},
+      {"TCP", false, "refused: Unknown subscriber or not a valid phone number",
+       [&] { gateway(sim::GatewayAnswer::Status(450)); }},
+      {"TCP", false, "unknown: Unknown status", [&] { gateway(sim::GatewayAnswer::Status(299)); }},
+      {"TCP", false, "unknown: The operator didn´t send a receipt.",
+       [&] { gateway(sim::GatewayAnswer::Silent()); }},
+      {"TCP", true, "accepted 202 | accepted 202",
+       [&] { gateway(sim::GatewayAnswer::Status(202)); }},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.access) + " " + c.parts.front());
+    SCOPED_TRACE(std::string(c.access) + " " + c.parts);
     settings.AccessTyp = c.access;
     c.arrange();
-    window->OnDoubleToggled(c.text == double_text);
-    TypeMessage(*window, c.text);
+    window->OnDoubleToggled(c.long_text);
+    TypeMessage(*window, c.long_text ? std::string(160, 'a') + "the rest" : "Hej");
     window->StartSend();
-    EXPECT_THAT(LastParts(), ElementsAreArray(c.parts));
+    EXPECT_EQ(LastParts(), c.parts);
   }
 }
 

@@ -38,7 +38,7 @@ class RateLimitScenario : public GatewayScenario {
     window->StartSend();
     return (loop.Now() - start_) / milliseconds(1);
   }
-  // The wait the status line announced last, with the time given from the start.
+  // The status line of a wait until `from_start_ms` after the start.
   std::string Waiting(long long from_start_ms, const std::string& limit) const {
     return "Waiting until " + TimeOfDayText(start_ + milliseconds(from_start_ms)) + ": " + limit;
   }
