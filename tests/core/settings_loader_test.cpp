@@ -69,18 +69,15 @@ TEST_F(SettingsLoaderTest, ReadsStoredValuesAndDerivesFields) {
 }
 
 TEST_F(SettingsLoaderTest, MessageLimitsOutOfRangeFallBackToTheirDefaults) {
-  const std::tuple<const char*, int, int, int, int> cases[] = {
-      {"", 6, 1440, 0, 0},
-      {"MaxParts=255\nValidity=30\nPerMinute=1\nPerDay=2147483647\n", 255, 30, 1, 2147483647},
-      {"MaxParts=256\nValidity=-5\nPerMinute=-1\nPerDay=2147483648\n", 6, 1440, 0, 0},
-      {"MaxParts=0\nValidity=ten\nPerMinute=ten\nPerDay=0\n", 6, 1440, 0, 0}};
-  for (const auto& [keys, max_parts, validity, per_minute, per_day] : cases) {
+  const std::tuple<const char*, int, int> cases[] = {{"", 6, 1440},
+                                                     {"MaxParts=255\nValidity=30\n", 255, 30},
+                                                     {"MaxParts=256\nValidity=-5\n", 6, 1440},
+                                                     {"MaxParts=0\nValidity=ten\n", 6, 1440}};
+  for (const auto& [keys, max_parts, validity] : cases) {
     dir_.WriteFile("tolvmsg.ini", std::string("[Message]\n") + keys);
     const ProgramSettings settings = Load();
     EXPECT_EQ(settings.MaxParts, max_parts) << keys;
     EXPECT_EQ(settings.Validity, validity) << keys;
-    EXPECT_EQ(settings.PerMinute, per_minute) << keys;
-    EXPECT_EQ(settings.PerDay, per_day) << keys;
   }
   EXPECT_THAT(errors_, IsEmpty());
 }
@@ -177,6 +174,22 @@ TEST(TimeOfDayTest, OneOrTwoHourDigitsAndTwoMinuteDigitsAreATime) {
                                                         {"7.05", "7.05"},
                                                         {"", ""}}) {
     EXPECT_EQ(NormalizedTimeOfDay(text), normalized) << text;
+  }
+}
+
+// The rate limits: any whole number of parts from 1 on; 0, the default, and
+// anything else are no limit.
+TEST_F(SettingsLoaderTest, RateLimitsAreWholeNumbersOfPartsOrNone) {
+  const std::tuple<const char*, int, int> cases[] = {
+      {"", 0, 0},
+      {"PerMinute=1\nPerDay=2147483647\n", 1, 2147483647},
+      {"PerMinute=-1\nPerDay=2147483648\n", 0, 0},
+      {"PerMinute=ten\nPerDay=0\n", 0, 0}};
+  for (const auto& [keys, per_minute, per_day] : cases) {
+    dir_.WriteFile("tolvmsg.ini", std::string("[Message]\n") + keys);
+    const ProgramSettings settings = Load();
+    EXPECT_EQ(settings.PerMinute, per_minute) << keys;
+    EXPECT_EQ(settings.PerDay, per_day) << keys;
   }
 }
 
