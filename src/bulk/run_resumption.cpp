@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "bulk/group_sending.h"
+#include "core/receipt_texts.h"
 #include "platform/local_time.h"
 #include "platform/store_error.h"
 
@@ -13,7 +14,6 @@ namespace tolvane {
 namespace {
 
 constexpr char kTitle[] = "Run cut short";
-constexpr char kUnknown[] = "Unknown";
 constexpr char kDropped[] = "Dropped.";
 
 // Whom a message was for, as the user knows them.
@@ -39,6 +39,17 @@ bool StillOpen(const StoredMessage& message) {
 bool WasAccepted(MessageState state) {
   return state == MessageState::kAccepted || state == MessageState::kDelivered ||
          state == MessageState::kFailed || state == MessageState::kExpired;
+}
+
+// What the log says of a message every part of which was answered.
+std::string AnsweredText(const StoredMessage& message) {
+  if (message.state == MessageState::kAccepted) return kReceiptSent;
+  if (message.state == MessageState::kDelivered) return kReceiptDelivered;
+  if (message.state == MessageState::kUnknown) return kReceiptUnknown;
+  for (const StoredPart& part : message.parts) {
+    if (!part.detail.empty()) return part.detail;
+  }
+  return std::string(StateName(message.state));
 }
 
 }  // namespace
@@ -143,8 +154,21 @@ bool RunResumption::Continue(const StoredRun& run) {
   const bool resend = window_.ActiveTransport().ResendsUnanswered();
   std::vector<RunRecipient> members;
   std::map<std::int64_t, std::vector<int>> pending;
+  bool answered_accepted = true;
   for (const StoredMessage& message : messages) {
-    if (!StillOpen(message)) continue;
+    if (!StillOpen(message)) {
+      // Every part was answered, but the program ended before the member
+      // was logged (which gives the message its detail): logged now.
+      if (!message.incoming && message.detail.empty()) {
+        const bool accepted =
+            message.state == MessageState::kAccepted || message.state == MessageState::kDelivered;
+        window_.EndMember({{message.name, message.number_typed, message.text, message.id},
+                           AnsweredText(message),
+                           accepted});
+        answered_accepted = answered_accepted && accepted;
+      }
+      continue;
+    }
     std::vector<int> parts;
     for (const StoredPart& part : message.parts) {
       const bool written =
@@ -154,7 +178,7 @@ bool RunResumption::Continue(const StoredRun& run) {
     RunRecipient& member = members.emplace_back(
         RunRecipient{message.name, message.number_typed, LateText(message), message.id});
     if (parts.empty()) {
-      member.skipped = kUnknown;
+      member.skipped = kReceiptUnknown;
     } else if (parts.size() < message.parts.size()) {
       pending[message.id] = parts;
     }
@@ -164,7 +188,7 @@ bool RunResumption::Continue(const StoredRun& run) {
     window_.Messages().ResumeRun(run.id, run.transport, {}, {});
     window_.EndRun();
     RemoveSource(run, false);
-    return true;
+    return answered_accepted;
   }
   // The run goes with its own text and time; the window keeps the user's.
   SendState& state = window_.State();
@@ -178,7 +202,7 @@ bool RunResumption::Continue(const StoredRun& run) {
   GroupSending& groups = window_.Groups();
   groups.ClearLastRun();
   groups.ResumeRun(run, members, std::move(pending));
-  const bool accepted = groups.LastRunAccepted();
+  const bool accepted = groups.LastRunAccepted() && answered_accepted;
   state.deferred = deferred;
   state.delivery_time = delivery_time;
   window_.SetMessageText(text);

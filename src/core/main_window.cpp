@@ -454,16 +454,20 @@ void MainWindow::EndSend() {
 }
 
 void MainWindow::WriteRecords() {
-  const SendState& s = state_;
+  SendState& s = state_;
   if (!s.attempted) return;
+  if (s.accepted && ledger_.LeftUnknown(s.message_id)) {
+    SetReceiptLine(kReceiptUnknown);
+    s.accepted = false;
+  }
   WriteRecords(s.recipient_name + " " + s.recipient_number, s.message, s.cancelled, s.message_id);
 }
 
 void MainWindow::WriteRecords(const std::string& recipient, const std::string& message,
                               bool cancelled, std::int64_t message_id) {
   const SendState& s = state_;
-  ledger_.EndMessage(message_id, cancelled ? std::string(kReceiptCancelled) : ReceiptLine());
-  // Both results come from the receipt line before a write error replaces it.
+  // The results come from the receipt line before a write error replaces it.
+  const std::string detail = cancelled ? std::string(kReceiptCancelled) : ReceiptLine();
   const std::string receipt_result = ReceiptResult(cancelled, ReceiptLine());
   LogRecord record =
       LogRecord::At(services_.loop.Now(), recipient, LogResult(cancelled, ReceiptLine()), message);
@@ -476,14 +480,20 @@ void MainWindow::WriteRecords(const std::string& recipient, const std::string& m
     int error = Skriv_Kvitto(settings_.ProgramFolder, s.receipt_file_name, record);
     if (error != 0) SetReceiptLine(ReceiptWriteErrorText(error));
   }
+  // Ended in the store only once logged: a program that ends in between
+  // leaves the message to be logged (again) by the run's continuation.
+  ledger_.EndMessage(message_id, detail);
 }
 
 void MainWindow::EndMember(const EndedMessage& ended) {
   SetReceiptCaption("Receipt for sending to: " + ended.member.name);
-  SetReceiptLine(ended.receipt);
+  // The parts sent now were taken, but one written before the program ended
+  // never had its answer.
+  const bool unknown = ended.accepted && ledger_.LeftUnknown(ended.member.message_id);
+  SetReceiptLine(unknown ? kReceiptUnknown : ended.receipt);
   WriteRecords(ended.member.name + " " + ended.member.number, ended.member.message,
                ended.receipt == kReceiptCancelled, ended.member.message_id);
-  groups_->NoteAnswer(ended.accepted);
+  groups_->NoteAnswer(ended.accepted && !unknown);
 }
 
 void MainWindow::LogReceived(const std::string& sender, const std::string& text) {

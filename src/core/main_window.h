@@ -212,7 +212,9 @@ class MainWindow : public GroupHost, public AutosendHost, public MailHost {
   // Moves the cursor to the person named `name`; false when there is none.
   bool SeekPerson(const std::string& name);
   // The log line and the asked-for receipt file line of the send, the
-  // result taken from the receipt line.
+  // result taken from the receipt line, and the message's end in the store.
+  // An accepted message with a part left unknown by an earlier program
+  // (MessageLedger::LeftUnknown) is logged "Unknown" and not accepted.
   void WriteRecords();
   void WriteRecords(const std::string& recipient, const std::string& message, bool cancelled,
                     std::int64_t message_id);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <utility>
 
 #include "platform/store_error.h"
@@ -99,6 +100,19 @@ void MessageLedger::EndMessage(std::int64_t message, const std::string& detail) 
   if (message == 0) return;
   Try([&] { store_->EndMessage(message, detail, loop_.Now()); });
   pending_.erase(message);
+}
+
+bool MessageLedger::LeftUnknown(std::int64_t message) {
+  bool unknown = false;
+  if (message == 0) return unknown;
+  Try([&] {
+    const std::optional<StoredMessage> stored = store_->Message(message);
+    unknown =
+        stored && std::any_of(stored->parts.begin(), stored->parts.end(), [](const auto& part) {
+          return part.state == MessageState::kWriting || part.state == MessageState::kUnknown;
+        });
+  });
+  return unknown;
 }
 
 void MessageLedger::EndRun(const std::string& detail) {

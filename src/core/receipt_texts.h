@@ -21,6 +21,9 @@ inline constexpr char kReceiptNoReport[] = "The operator didn´t send a receipt.
 inline constexpr char kReceiptNotDelivered[] = "Not delivered: ";
 // A submit went out, its answer never came: it is not sent again.
 inline constexpr char kReceiptAnswerLost[] = "Unknown: the connection broke before the answer came";
+// A part went out before the program ended and its answer never came; a run
+// continued since does not send it again, whatever the other parts got.
+inline constexpr char kReceiptUnknown[] = "Unknown";
 
 }  // namespace tolvane
 
