@@ -220,6 +220,39 @@ TEST_P(WindowedScenario, AReceiptIsMatchedWhetherItComesBeforeOrAfterTheLastAnsw
   EXPECT_EQ(statuses.Count(Closing()), Smpp() ? 3 : 2);
 }
 
+// The store holds each member of a run with its parts as the far end left
+// them: delivered with the reference each answer gave, or refused.
+TEST_P(WindowedScenario, TheStoreKeepsEachMemberAndPartAsTheFarEndLeftIt) {
+  SetWindow(10);
+  SetReceiptDelay(100);
+  // The fourth submit, member 101's second part, is refused.
+  provider_.Options().submit_statuses = {0, 0, 0, 0x45};
+  centre_.Options().submit_errors = {"", "", "", "04"};
+  SendToGroupOf(3, std::string(200, 'a'));
+  const std::vector<StoredRun> open = messages.OpenRuns();
+  EXPECT_TRUE(open.empty());
+  const std::vector<StoredMessage> run = messages.RunMessages(1);
+  ASSERT_EQ(run.size(), 3u);
+  const MessageState states[] = {MessageState::kDelivered, MessageState::kRefused,
+                                 MessageState::kDelivered};
+  for (size_t i = 0; i < run.size(); ++i) {
+    SCOPED_TRACE(i);
+    const StoredMessage& message = run[i];
+    EXPECT_EQ(message.number_typed, std::to_string(701000000 + i));
+    EXPECT_EQ(message.name, "Member " + std::to_string(100 + i));
+    EXPECT_EQ(message.state, states[i]);
+    EXPECT_EQ(message.part_count, 2);
+    EXPECT_EQ(message.transport, Smpp() ? "SMPP" : "EMI");
+    ASSERT_EQ(message.parts.size(), 2u);
+    EXPECT_FALSE(message.parts[0].ref.empty());
+    EXPECT_EQ(message.parts[1].ref.empty(), i == 1);
+    EXPECT_EQ(message.parts[1].state, i == 1 ? MessageState::kRefused : MessageState::kDelivered);
+  }
+  // The parts of one message share its reference; the next message has its own.
+  EXPECT_GE(run[0].reference, 0);
+  EXPECT_NE(run[0].reference, run[1].reference);
+}
+
 TEST_P(WindowedScenario, CancelInARunKeepsWhatTheFarEndTook) {
   // Members 100 and 101 are taken at 355 ms and wait for receipts; 102 and
   // 103 are on their way at the cancel, 104 not yet sent.
