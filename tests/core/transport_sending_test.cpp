@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "bulk/command_line_sending.h"
+#include "core/receipt_texts.h"
 #include "core/secret_store.h"
 #include "emi/emi_settings.h"
 #include "gsm/gsm_settings.h"
@@ -251,6 +252,30 @@ TEST_P(WindowedScenario, TheStoreKeepsEachMemberAndPartAsTheFarEndLeftIt) {
   // The parts of one message share its reference; the next message has its own.
   EXPECT_GE(run[0].reference, 0);
   EXPECT_NE(run[0].reference, run[1].reference);
+}
+
+// A receipt that comes after the program stopped waiting for it, here after
+// a restart, still finds its message through the store.
+TEST_P(WindowedScenario, AReceiptAfterARestartFindsItsMessage) {
+  provider_.Options().keep_receipts = true;
+  SetReceiptDelay(90000);
+  window->StartSend();
+  EXPECT_EQ(Receipt(), kReceiptNoReport);
+  EXPECT_EQ(messages.Message(1)->state, MessageState::kAccepted);
+  // The program closes; the receipt falls due while nobody is logged in.
+  window.reset();
+  loop.RunFor(std::chrono::seconds(30));
+  Open(modem_port_, http);
+  window->ConfigureTransports();
+  window->OnTemporaryNumberToggled(true);
+  window->OnNumberEdited("+46 70-123 45 67");
+  SetReceiptDelay(100);
+  Send("Hej igen");
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  const std::optional<StoredMessage> first = messages.Message(1);
+  EXPECT_EQ(first->state, MessageState::kDelivered);
+  EXPECT_EQ(first->parts.front().state, MessageState::kDelivered);
+  EXPECT_EQ(messages.Message(2)->state, MessageState::kDelivered);
 }
 
 TEST_P(WindowedScenario, CancelInARunKeepsWhatTheFarEndTook) {
