@@ -66,10 +66,15 @@ struct ProgramSettings {
   std::string TCPProxyAdress;
   std::string TCPProxyPort = "80";
   std::string TCPGateway = "http://localhost:8080";
-  // [Message], read only: how many linked parts a message may have, and how
-  // long (minutes) the network keeps trying to deliver it.
+  // [Message], read only: how many linked parts a message may have, how
+  // long (minutes) the network keeps trying to deliver it, and how fast
+  // parts may go.
   int MaxParts = kDefaultMaxParts;
   int Validity = kDefaultValidityMinutes;
+  // Parts one transport may send in any 60 seconds and in a local calendar
+  // day; 0 for no limit.
+  int PerMinute = 0;
+  int PerDay = 0;
   // user.dat
   std::string GatewayPassword;
   // The sections of the transports that have their own.

@@ -1,5 +1,6 @@
 #include "sms/message_settings.h"
 
+#include <limits>
 #include <optional>
 
 #include "text/whole_number.h"
@@ -18,6 +19,12 @@ int ValiditySetting(const std::string& text) {
   constexpr long kLongest = 63L * 7 * 24 * 60;
   if (!value || *value < 0) return kDefaultValidityMinutes;
   return static_cast<int>(*value > kLongest ? kLongest : *value);
+}
+
+int RateSetting(const std::string& text) {
+  const std::optional<long> value = ParseWholeNumber(text);
+  return value && *value > 0 && *value <= std::numeric_limits<int>::max() ? static_cast<int>(*value)
+                                                                          : 0;
 }
 
 }  // namespace tolvane

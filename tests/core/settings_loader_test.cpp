@@ -180,5 +180,21 @@ TEST(TimeOfDayTest, OneOrTwoHourDigitsAndTwoMinuteDigitsAreATime) {
   }
 }
 
+// The rate limits: any whole number of parts from 1 on; 0, the default, and
+// anything else are no limit.
+TEST_F(SettingsLoaderTest, RateLimitsAreWholeNumbersOfPartsOrNone) {
+  const std::tuple<const char*, int, int> cases[] = {
+      {"", 0, 0},
+      {"PerMinute=1\nPerDay=2147483647\n", 1, 2147483647},
+      {"PerMinute=-1\nPerDay=2147483648\n", 0, 0},
+      {"PerMinute=ten\nPerDay=0\n", 0, 0}};
+  for (const auto& [keys, per_minute, per_day] : cases) {
+    dir_.WriteFile("tolvmsg.ini", std::string("[Message]\n") + keys);
+    const ProgramSettings settings = Load();
+    EXPECT_EQ(settings.PerMinute, per_minute) << keys;
+    EXPECT_EQ(settings.PerDay, per_day) << keys;
+  }
+}
+
 }  // namespace
 }  // namespace tolvane
