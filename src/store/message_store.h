@@ -67,6 +67,7 @@ class MessageStore {
   std::int64_t MessageCount() const;
 
  private:
+  void Open(const std::string& path);
   void Transaction(bool durable, const std::function<void()>& change);
   void UpdateMessageState(std::int64_t message, TimePoint now, bool ended);
   std::vector<StoredPart> Parts(std::int64_t message) const;
