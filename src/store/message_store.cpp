@@ -189,7 +189,10 @@ void MessageStore::Open(const std::string& path) {
 MessageStore::~MessageStore() = default;
 
 void MessageStore::Transaction(bool durable, const std::function<void()>& change) {
-  Exec(db_.get(), durable ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+  if (durable != durable_) {
+    Exec(db_.get(), durable ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+    durable_ = durable;
+  }
   Exec(db_.get(), "BEGIN IMMEDIATE");
   try {
     change();
@@ -340,7 +343,7 @@ void MessageStore::SetPart(const PartKey& key, MessageState state, const std::st
 
 void MessageStore::MarkSent(std::int64_t message, TimePoint now) {
   Transaction(false, [&] {
-    SqliteStatement update(db_.get(), "UPDATE messages SET sent = coalesce(sent, ?) WHERE id = ?");
+    SqliteStatement update(db_.get(), "UPDATE messages SET sent = ? WHERE id = ? AND sent IS NULL");
     update.BindText(1, TimeText(now));
     update.BindInt64(2, message);
     update.Run();

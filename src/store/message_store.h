@@ -73,6 +73,8 @@ class MessageStore {
   std::vector<StoredPart> Parts(std::int64_t message) const;
 
   std::unique_ptr<sqlite3, int (*)(sqlite3*)> db_;
+  // The synchronous mode the connection is in; none set yet.
+  std::optional<bool> durable_;
 };
 
 }  // namespace tolvane

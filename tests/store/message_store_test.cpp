@@ -22,18 +22,22 @@ using S = MessageState;
 const TimePoint kNow = Clock::from_time_t(1796725800);  // 2026-12-08 12:30:00 UTC
 
 StoredMessage Outgoing(const std::string& number, const std::string& transport = "SMPP") {
-  return {.number_typed = number,
-          .number = number,
-          .text = "Hej",
-          .transport = transport,
-          .created = kNow};
+  StoredMessage message;
+  message.number_typed = message.number = number;
+  message.text = "Hej";
+  message.transport = transport;
+  message.created = kNow;
+  return message;
 }
 
-// Adds a run of messages to `numbers`; their ids.
+// Adds a run of the messages; their ids.
 std::vector<std::int64_t> AddRun(MessageStore& store, std::vector<StoredMessage> messages,
                                  const std::string& owner = "a") {
-  StoredRun run{
-      .kind = "group", .title = "Vänner", .transport = "SMPP", .owner = owner, .created = kNow};
+  StoredRun run;
+  run.kind = "group";
+  run.title = "Vänner";
+  run.owner = owner;
+  run.created = kNow;
   store.AddRun(run, messages);
   std::vector<std::int64_t> ids;
   for (const StoredMessage& message : messages) ids.push_back(message.id);
