@@ -8,7 +8,6 @@
 #include "emi/emi_operations.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_octets.h"
-#include "sms/ucs2.h"
 #include "text/utf8.h"
 
 namespace tolvane::sim {
@@ -36,16 +35,37 @@ std::string AMsgHex(const std::string& text, bool ira) {
   return ToHex(ToGsmSeptets(DecodeUtf8(text)).value_or(""));
 }
 
-std::string SubmittedText(const UcpFrame& frame, bool ira) {
+// The part an op 51 (or op 30) carries: AdC, the XSer user-data header
+// (type 01, its length octet first) and data coding (type 02), and the text:
+// AMsg in the centre's alphabet for MT 3 and op 30, TMsg as UCS-2 or octets
+// as the DCS says for MT 4. Nothing when XSer is not sound.
+std::optional<TakenPart> SubmittedPart(const UcpFrame& frame, bool ira) {
   const bool dial_up = frame.operation == kOperationDialUpSubmit;
+  TakenPart part;
+  part.destination = Field(frame.fields, 0);
   const std::string octets = FromHex(Field(frame.fields, dial_up ? 9 : 20)).value_or("");
-  if (dial_up || Field(frame.fields, 18) == "3") {
-    return ira ? octets : EncodeUtf8(FromGsmSeptets(octets));
+  const UserDataCoding alphabet = ira ? UserDataCoding::kOctets : UserDataCoding::kGsmSeptets;
+  if (dial_up) {
+    part.text = DecodeUserText(octets, alphabet);
+    return part;
   }
-  if (Field(frame.fields, 30).find("020108") != std::string::npos) {
-    return EncodeUtf8(DecodeUcs2(octets));
+  const std::optional<std::string> xser = FromHex(Field(frame.fields, 30));
+  if (!xser) return std::nullopt;
+  UserDataCoding coding = UserDataCoding::kOctets;
+  for (size_t at = 0; at < xser->size();) {
+    if (at + 2 > xser->size()) return std::nullopt;
+    const size_t length = static_cast<unsigned char>((*xser)[at + 1]);
+    if (at + 2 + length > xser->size()) return std::nullopt;
+    const std::string_view data = std::string_view(*xser).substr(at + 2, length);
+    if ((*xser)[at] == 0x01 && !ReadConcatenation(data, part)) return std::nullopt;
+    if ((*xser)[at] == 0x02 && length == 1 &&
+        CodingOfDcs(static_cast<unsigned char>(data[0])) == UserDataCoding::kUcs2) {
+      coding = UserDataCoding::kUcs2;
+    }
+    at += 2 + length;
   }
-  return octets;
+  part.text = DecodeUserText(octets, Field(frame.fields, 18) == "3" ? alphabet : coding);
+  return part;
 }
 
 }  // namespace
@@ -71,16 +91,25 @@ bool SimEmiCentre::Accept() {
 }
 
 void SimEmiCentre::ClientClosed() {
-  connected_ = logged_in_ = false;
-  ++session_;
+  EndSession();
   Note("client closed the connection");
 }
 
 void SimEmiCentre::Drop() {
-  connected_ = logged_in_ = false;
-  ++session_;
+  EndSession();
   Note("connection dropped");
   if (drop_client_) drop_client_();
+}
+
+void SimEmiCentre::EndSession() {
+  connected_ = logged_in_ = false;
+  ++session_;
+  std::deque<Notification> unanswered;
+  for (Awaited& awaited : std::exchange(awaiting_, {})) {
+    if (awaited.notification) unanswered.push_back(std::move(*awaited.notification));
+  }
+  if (!unanswered.empty()) Note(std::to_string(unanswered.size()) + " op 53 kept unanswered");
+  held_.insert(held_.begin(), unanswered.begin(), unanswered.end());
 }
 
 void SimEmiCentre::Note(const std::string& event) {
@@ -110,7 +139,9 @@ void SimEmiCentre::FromClient(const std::string& bytes) {
 
 void SimEmiCentre::Handle(const UcpFrame& frame) {
   if (frame.result) {
-    const auto awaited = std::find(awaiting_.begin(), awaiting_.end(), frame.transaction_reference);
+    const auto awaited = std::find_if(awaiting_.begin(), awaiting_.end(), [&](const Awaited& sent) {
+      return sent.transaction_reference == frame.transaction_reference;
+    });
     if (awaited != awaiting_.end()) awaiting_.erase(awaited);
     Note("answer " + frame.operation + " to " + std::to_string(frame.transaction_reference));
     return;
@@ -157,8 +188,9 @@ void SimEmiCentre::OnSubmit(const UcpFrame& frame) {
     Drop();
     return;
   }
-  EmiSubmission submission{frame.transaction_reference, frame.operation, frame.fields, "",
-                           SubmittedText(frame, options_.ira)};
+  const std::optional<TakenPart> part = SubmittedPart(frame, options_.ira);
+  EmiSubmission submission{frame.transaction_reference, frame.operation,           frame.fields, "",
+                           part ? part->text : "",      part.value_or(TakenPart{})};
   if (number == options_.garbage_at_submit) {
     submissions_.push_back(submission);
     std::string wrong_sum =
@@ -175,6 +207,8 @@ void SimEmiCentre::OnSubmit(const UcpFrame& frame) {
   std::string code;
   if (!logged_in_) {
     code = "07";
+  } else if (!part) {
+    code = "02";  // syntax error
   } else if (!options_.submit_errors.empty()) {
     code = options_.submit_errors.front();
     options_.submit_errors.pop_front();
@@ -195,21 +229,26 @@ void SimEmiCentre::OnSubmit(const UcpFrame& frame) {
   const std::vector<std::string> fields =
       code.empty() ? std::vector<std::string>{"A", "", submission.message_key}
                    : std::vector<std::string>{"N", code, ""};
+  // NRq 1 asks for notifications (the fourth field in both forms); they are
+  // the account's from the answer on.
+  const bool notify = code.empty() && Field(frame.fields, 3) == "1";
   Later(options_.submit_delay_ms,
-        SealUcpFrame(frame.transaction_reference, 'R', frame.operation, fields), true);
-  // NRq 1 asks for notifications (the fourth field in both forms).
-  if (!code.empty() || Field(frame.fields, 3) != "1") return;
-  int delay = options_.submit_delay_ms;
-  for (int state : options_.notification_states) {
-    delay += options_.notification_delay_ms;
-    schedule_(delay, [this, submission, state] {
-      if (logged_in_) {
-        SendNotification(submission, state);
-      } else {
-        held_.push_back({submission, state});
-      }
-    });
-  }
+        SealUcpFrame(frame.transaction_reference, 'R', frame.operation, fields),
+        [this, submission, taken = code.empty(), notify] {
+          --outstanding_;
+          if (taken && on_taken_) on_taken_(submission.part);
+          int delay = 0;
+          for (int state : notify ? options_.notification_states : std::vector<int>{}) {
+            delay += options_.notification_delay_ms;
+            schedule_(delay, [this, submission, state] {
+              if (logged_in_ && held_.empty()) {
+                SendNotification(submission, state);
+              } else {
+                held_.push_back({submission, state});
+              }
+            });
+          }
+        });
 }
 
 void SimEmiCentre::SendNotification(const EmiSubmission& submission, int state) {
@@ -228,7 +267,7 @@ void SimEmiCentre::SendNotification(const EmiSubmission& submission, int state) 
   fields[20] = AMsgHex("Message for " + recipient + kTexts[std::clamp(state, 0, 2)], options_.ira);
   const int trn = next_transaction_;
   next_transaction_ = (next_transaction_ + 1) % 100;
-  awaiting_.push_back(trn);
+  awaiting_.push_back({trn, Notification{submission, state}});
   Note("op 53 " + submission.message_key + " Dst " + std::to_string(state));
   Send(SealUcpFrame(trn, 'O', kOperationNotification, fields));
 }
@@ -236,17 +275,19 @@ void SimEmiCentre::SendNotification(const EmiSubmission& submission, int state) 
 void SimEmiCentre::SendAlert() {
   const int trn = next_transaction_;
   next_transaction_ = (next_transaction_ + 1) % 100;
-  awaiting_.push_back(trn);
+  awaiting_.push_back({trn, std::nullopt});
   Note("op 31 to the client");
   Send(AlertFrame(trn, options_.user));
 }
 
-void SimEmiCentre::Later(int delay_ms, std::string frame, bool submit_answer) {
-  schedule_(delay_ms, [this, session = session_, frame = std::move(frame), submit_answer] {
-    if (session != session_) return;
-    if (submit_answer) --outstanding_;
-    Send(frame);
-  });
+void SimEmiCentre::Later(int delay_ms, std::string frame, std::function<void()> on_sent) {
+  schedule_(delay_ms,
+            [this, session = session_, frame = std::move(frame), on_sent = std::move(on_sent)] {
+              if (on_sent) CheckClient();
+              if (session != session_) return;
+              if (on_sent) on_sent();
+              Send(frame);
+            });
 }
 
 void SimEmiCentre::Send(const std::string& frame) {

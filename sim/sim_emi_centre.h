@@ -3,12 +3,14 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "emi/emi_frame_reader.h"
 #include "sim/scheduler.h"
+#include "sim/taken_part.h"
 #include "sim/tcp_peer.h"
 #include "ucp/ucp_frame.h"
 
@@ -62,6 +64,8 @@ struct EmiSubmission {
   // The text as the centre reads it, UTF-8: AMsg in the centre's alphabet,
   // or TMsg as UCS-2 when XSer gives DCS 08.
   std::string text;
+  // Its destination, place (from the XSer header) and the same text.
+  TakenPart part;
 };
 
 // A UCP/EMI SMS centre over TCP for one client: an op 60 login with the
@@ -70,7 +74,8 @@ struct EmiSubmission {
 // the message's recipient, SCTS its time stamp), op 31 answered, and faults
 // on request: a refused login, slow, missing or negative answers, a dropped
 // connection, garbage on the line. Notifications due while the client is
-// away follow its next login, as a centre keeps them for the account.
+// away, or left unanswered by a connection that ended, follow its next
+// login in order, as a centre keeps them for the account.
 class SimEmiCentre : public TcpPeer {
  public:
   explicit SimEmiCentre(Scheduler schedule, EmiCentreOptions options = {});
@@ -90,6 +95,11 @@ class SimEmiCentre : public TcpPeer {
   void SetOnEvent(std::function<void(const std::string&)> on_event) {
     on_event_ = std::move(on_event);
   }
+  // Told of each part the centre takes, just before its positive answer
+  // goes out; a submit whose connection ended before its answer was not taken.
+  void SetOnTaken(std::function<void(const TakenPart&)> on_taken) {
+    on_taken_ = std::move(on_taken);
+  }
 
   // Every frame text the client sent, in order, over every connection.
   const std::vector<std::string>& Received() const { return received_; }
@@ -100,6 +110,8 @@ class SimEmiCentre : public TcpPeer {
   const std::vector<std::string>& Problems() const { return problems_; }
   // op 53 and op 31 sent to the client and not yet answered.
   int Unanswered() const { return static_cast<int>(awaiting_.size()); }
+  // Notifications kept for the next login.
+  int Kept() const { return static_cast<int>(held_.size()); }
   int Connections() const { return connections_; }
   int Logins() const { return logins_; }
   // The most submits the client had waiting for their answers at once.
@@ -113,12 +125,23 @@ class SimEmiCentre : public TcpPeer {
   }
 
  private:
+  // A notification: the submit it tells of, and its Dst.
+  using Notification = std::pair<EmiSubmission, int>;
+  // An op 53 or op 31 sent; a notification is kept until answered.
+  struct Awaited {
+    int transaction_reference = 0;
+    std::optional<Notification> notification;
+  };
+
   void Handle(const UcpFrame& frame);
   void OnLogin(const UcpFrame& frame);
   void OnSubmit(const UcpFrame& frame);
   void SendNotification(const EmiSubmission& submission, int state);
-  // Sends `frame` after `delay_ms`, unless the connection ended by then.
-  void Later(int delay_ms, std::string frame, bool submit_answer = false);
+  // Sends `frame` after `delay_ms`, unless the connection ended by then;
+  // `on_sent` runs just before it goes.
+  void Later(int delay_ms, std::string frame, std::function<void()> on_sent = {});
+  // The connection ended: its unanswered notifications are kept, in order.
+  void EndSession();
   void Send(const std::string& frame);
   void Drop();
   void Note(const std::string& event);
@@ -128,6 +151,7 @@ class SimEmiCentre : public TcpPeer {
   std::function<void(const std::string&)> to_client_;
   std::function<void()> drop_client_;
   std::function<void(const std::string&)> on_event_;
+  std::function<void(const TakenPart&)> on_taken_;
   EmiFrameReader reader_;
   // Counts the connections, so answers scheduled for an ended one are dropped.
   int session_ = 0;
@@ -137,9 +161,9 @@ class SimEmiCentre : public TcpPeer {
   int submit_count_ = 0;
   // Makes every SCTS unique: seconds from the first.
   int stamps_ = 0;
-  std::vector<int> awaiting_;
-  // Notifications due while no session was logged in, with their Dst.
-  std::vector<std::pair<EmiSubmission, int>> held_;
+  std::vector<Awaited> awaiting_;
+  // Notifications due while no session was logged in, or left unanswered.
+  std::deque<Notification> held_;
   std::vector<std::string> received_;
   std::vector<EmiSubmission> submissions_;
   std::vector<std::string> problems_;

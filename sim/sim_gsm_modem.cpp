@@ -409,8 +409,9 @@ void SimGsmModem::EndSubmit() {
 void SimGsmModem::Accept(const std::string& tpdu, int declared_octets, const SubmitTpdu& submit) {
   const int reference = next_reference_;
   next_reference_ = (next_reference_ + 1) % kMaxReference;
-  submissions_.push_back(
-      {ToHex(tpdu), declared_octets, reference, Now(), submit.recipient, submit.report_requested});
+  submissions_.push_back({ToHex(tpdu), declared_octets, reference, Now(), submit.recipient,
+                          submit.report_requested, submit.part});
+  if (on_taken_) on_taken_(submit.part);
   SendAnswer({{"+CMGS: " + std::to_string(reference)}, "OK"});
   if (static_cast<int>(submissions_.size()) == options_.replug_after_submits) Replug();
   if (!submit.report_requested) return;

@@ -74,6 +74,7 @@ struct GsmSubmission {
   int64_t answered_ms = 0;  // when +CMGS went out
   std::string recipient;
   bool report_requested = false;
+  TakenPart part;
 };
 
 // A status report the modem passed on.
@@ -111,6 +112,10 @@ class SimGsmModem : public LineDevice {
   void SetClock(std::function<int64_t()> now_ms) { now_ms_ = std::move(now_ms); }
 
   GsmModemOptions& Options() { return options_; }
+  // Told of each part the network takes, before "+CMGS" goes out.
+  void SetOnTaken(std::function<void(const TakenPart&)> on_taken) {
+    on_taken_ = std::move(on_taken);
+  }
   // Every command line, without its CR (not the PDU lines).
   const std::vector<std::string>& Commands() const { return commands_; }
   // When each command line came.
@@ -182,6 +187,7 @@ class SimGsmModem : public LineDevice {
   GsmModemOptions options_;
   std::function<void(const std::string&)> to_dte_;
   std::function<void(bool)> on_carrier_;
+  std::function<void(const TakenPart&)> on_taken_;
   bool dtr_ = false;
   int generation_ = 0;
   int64_t clock_ms_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <utility>
 
 #include "smpp/smpp_body_reader.h"
@@ -14,6 +15,11 @@ constexpr uint32_t kStatusInvalidCommand = 0x03;
 constexpr uint32_t kStatusIncorrectBindStatus = 0x04;
 constexpr uint32_t kStatusInvalidSystemId = 0x0F;
 constexpr uint8_t kEsmClassReceipt = 0x04;
+constexpr uint8_t kEsmClassHeader = 0x40;
+constexpr uint16_t kTagSarReference = 0x020C;
+constexpr uint16_t kTagSarTotal = 0x020E;
+constexpr uint16_t kTagSarSequence = 0x020F;
+constexpr uint16_t kTagMessagePayload = 0x0424;
 constexpr char kGarbage[] = "HTTP/1.1 400 Bad Request\r\n\r\n";
 
 // The receipt text's short form of a message_state.
@@ -55,6 +61,15 @@ std::optional<SmppSubmission> ReadSubmit(const SmppPdu& pdu) {
   reader.Integer(1);  // sm_default_msg_id
   const auto length = reader.Integer(1);
   auto text = reader.Octets(length.value_or(0));
+  // The optional parameters: the text may come as message_payload, the
+  // part's place as the sar_* ones.
+  std::map<uint32_t, std::string> tlvs;
+  while (!reader.AtEnd()) {
+    const auto tag = reader.Integer(2);
+    const auto tlv_length = reader.Integer(2);
+    auto value = reader.Octets(tlv_length.value_or(0));
+    if (!reader.Failed()) tlvs[*tag] = std::move(*value);
+  }
   if (reader.Failed()) return std::nullopt;
   submission.source = *source;
   submission.destination = *destination;
@@ -64,17 +79,38 @@ std::optional<SmppSubmission> ReadSubmit(const SmppPdu& pdu) {
   submission.registered_delivery = (*registered & 0x03) != 0;
   submission.data_coding = static_cast<uint8_t>(*data_coding);
   submission.short_message = std::move(*text);
+  TakenPart& part = submission.part;
+  part.destination = destination->value;
+  std::string_view data = submission.short_message;
+  if (data.empty() && tlvs.contains(kTagMessagePayload)) data = tlvs[kTagMessagePayload];
+  size_t header = 0;
+  if (submission.esm_class & kEsmClassHeader) {
+    if (!ReadConcatenation(data, part)) return std::nullopt;
+    header = 1 + static_cast<uint8_t>(data[0]);
+  }
+  if (tlvs.contains(kTagSarReference)) {
+    const auto number = [&](uint16_t tag) {
+      SmppBodyReader value(tlvs[tag]);
+      return static_cast<int>(value.Integer(static_cast<int>(tlvs[tag].size())).value_or(0));
+    };
+    part.reference = number(kTagSarReference);
+    part.parts = number(kTagSarTotal);
+    part.part = number(kTagSarSequence);
+  }
+  const UserDataCoding coding =
+      submission.data_coding == kDataCodingDefault ? UserDataCoding::kGsmSeptets
+      : submission.data_coding == kDataCodingUcs2  ? UserDataCoding::kUcs2
+                                                   : UserDataCoding::kOctets;
+  part.text = DecodeUserText(data.substr(header), coding);
   return submission;
 }
 
 // The coding and, for a linked part, its place: ", data_coding 8, part 2/3".
 std::string Describe(const SmppSubmission& submission) {
   std::string text = ", data_coding " + std::to_string(submission.data_coding);
-  const std::string& sm = submission.short_message;
-  // A user-data header with the 8-bit concatenation element first.
-  if ((submission.esm_class & 0x40) && sm.size() >= 6 && sm[1] == 0x00 && sm[2] == 0x03) {
-    text += ", part " + std::to_string(static_cast<uint8_t>(sm[5])) + "/" +
-            std::to_string(static_cast<uint8_t>(sm[4]));
+  if (submission.part.part > 0) {
+    text += ", part " + std::to_string(submission.part.part) + "/" +
+            std::to_string(submission.part.parts);
   }
   return text;
 }
@@ -107,18 +143,28 @@ bool SimSmppProvider::Accept() {
 }
 
 void SimSmppProvider::ClientClosed() {
-  connected_ = bound_ = false;
-  outstanding_ = 0;
-  ++session_;
+  EndSession();
   Note("client closed the connection");
 }
 
 void SimSmppProvider::Drop() {
+  EndSession();
+  Note("connection dropped");
+  if (drop_client_) drop_client_();
+}
+
+void SimSmppProvider::EndSession() {
   connected_ = bound_ = false;
   outstanding_ = 0;
   ++session_;
-  Note("connection dropped");
-  if (drop_client_) drop_client_();
+  std::deque<std::string> unanswered;
+  for (Awaited& awaited : std::exchange(awaiting_, {})) {
+    if (options_.keep_receipts && !awaited.receipt.empty()) {
+      unanswered.push_back(std::move(awaited.receipt));
+    }
+  }
+  if (!unanswered.empty()) Note(std::to_string(unanswered.size()) + " receipts kept unanswered");
+  kept_.insert(kept_.begin(), unanswered.begin(), unanswered.end());
 }
 
 void SimSmppProvider::Note(const std::string& event) {
@@ -140,8 +186,8 @@ void SimSmppProvider::FromClient(const std::string& bytes) {
 
 void SimSmppProvider::Handle(const SmppPdu& pdu) {
   if (pdu.command & kResponseBit) {
-    auto awaited = std::find(awaiting_.begin(), awaiting_.end(), pdu.sequence);
-    if (awaited != awaiting_.end()) awaiting_.erase(awaited);
+    std::erase_if(awaiting_,
+                  [&](const Awaited& awaited) { return awaited.sequence == pdu.sequence; });
     Note("answer " + Hex(pdu.command) + " to " + std::to_string(pdu.sequence));
     return;
   }
@@ -184,8 +230,19 @@ void SimSmppProvider::OnBind(const SmppPdu& pdu) {
   Note("bind_transceiver " + bind.system_id + ": " + SmppStatusText(status));
   std::string body;
   AppendCString(body, "TolvaneSMSC");
-  Answer(pdu, status, body, options_.answer_delay_ms);
-  if (status == kStatusOk) bound_ = true;
+  if (status != kStatusOk) {
+    Answer(pdu, status, body, options_.answer_delay_ms);
+    return;
+  }
+  bound_ = true;
+  // Receipts kept for the account follow the bind's answer.
+  Answer(pdu, status, body, options_.answer_delay_ms, [this] {
+    schedule_(0, [this, session = session_] {
+      if (session != session_ || !bound_ || kept_.empty()) return;
+      Note(std::to_string(kept_.size()) + " kept receipts sent");
+      for (std::string& receipt : std::exchange(kept_, {})) Request(kDeliverSm, receipt, receipt);
+    });
+  });
 }
 
 void SimSmppProvider::OnSubmit(const SmppPdu& pdu) {
@@ -229,17 +286,41 @@ void SimSmppProvider::OnSubmit(const SmppPdu& pdu) {
        (submission ? Describe(*submission) : ""));
   if (options_.enquire_before_answer) Request(kEnquireLink, "");
   most_outstanding_ = std::max(most_outstanding_, ++outstanding_);
-  const bool receipts = status == kStatusOk && submission->registered_delivery;
-  int delay = options_.receipts_before_answer ? 0 : options_.submit_delay_ms;
-  for (uint8_t state : receipts ? options_.receipt_states : std::vector<uint8_t>{}) {
-    delay += options_.receipt_delay_ms;
-    schedule_(delay, [this, session = session_, done = *submission, state] {
-      if (session == session_) SendReceipt(done, state);
-    });
+  const std::vector<uint8_t> states = status == kStatusOk && submission->registered_delivery
+                                          ? options_.receipt_states
+                                          : std::vector<uint8_t>{};
+  if (options_.receipts_before_answer) {
+    int delay = 0;
+    for (uint8_t state : states) {
+      delay += options_.receipt_delay_ms;
+      schedule_(delay, [this, session = session_, done = *submission, state] {
+        if (session == session_) SendReceipt(done, state);
+      });
+    }
+    Answer(pdu, status, body, delay + options_.submit_delay_ms,
+           status == kStatusOk ? [this, taken = submission->part] { Taken(taken); }
+                               : std::function<void()>());
+    return;
   }
-  Answer(pdu, status, body,
-         options_.receipts_before_answer ? delay + options_.submit_delay_ms
-                                         : options_.submit_delay_ms);
+  std::function<void()> on_sent;
+  if (status == kStatusOk) {
+    // Receipts follow the answer that went out.
+    on_sent = [this, done = *submission, states] {
+      Taken(done.part);
+      int delay = 0;
+      for (uint8_t state : states) {
+        delay += options_.receipt_delay_ms;
+        schedule_(delay, [this, done, state, session = session_] {
+          if (options_.keep_receipts || session == session_) SendReceipt(done, state);
+        });
+      }
+    };
+  }
+  Answer(pdu, status, body, options_.submit_delay_ms, std::move(on_sent));
+}
+
+void SimSmppProvider::Taken(const TakenPart& part) {
+  if (on_taken_) on_taken_(part);
 }
 
 std::string SimSmppProvider::DeliverBody(const SmsAddress& from, const SmsAddress& to,
@@ -276,8 +357,14 @@ void SimSmppProvider::SendReceipt(const SmppSubmission& submission, uint8_t stat
   std::string body = DeliverBody(submission.destination, submission.source, kEsmClassReceipt, text);
   AppendTlv(body, kTagReceiptedMessageId, submission.message_id + '\0');
   AppendTlv(body, kTagMessageState, std::string(1, static_cast<char>(state)));
+  // Behind those kept, which follow a bind in order.
+  if (options_.keep_receipts && (!bound_ || !kept_.empty())) {
+    Note("receipt " + submission.message_id + " stat:" + StatName(state) + " kept");
+    kept_.push_back(std::move(body));
+    return;
+  }
   Note("deliver_sm receipt " + submission.message_id + " stat:" + StatName(state));
-  Request(kDeliverSm, body);
+  Request(kDeliverSm, body, body);
 }
 
 void SimSmppProvider::SendMessage(const std::string& from, const std::string& septets,
@@ -287,20 +374,23 @@ void SimSmppProvider::SendMessage(const std::string& from, const std::string& se
 }
 
 void SimSmppProvider::Answer(const SmppPdu& request, uint32_t status, const std::string& body,
-                             int delay_ms) {
+                             int delay_ms, std::function<void()> on_sent) {
   const uint32_t command =
       request.command == kGenericNack ? kGenericNack : request.command | kResponseBit;
   schedule_(delay_ms,
-            [this, session = session_, answer = SmppPdu{command, status, request.sequence, body}] {
+            [this, session = session_, answer = SmppPdu{command, status, request.sequence, body},
+             on_sent = std::move(on_sent)] {
+              if (on_sent) CheckClient();
               if (session != session_) return;
               if (answer.command == (kSubmitSm | kResponseBit)) --outstanding_;
+              if (on_sent) on_sent();
               Send(answer);
             });
 }
 
-void SimSmppProvider::Request(uint32_t command, const std::string& body) {
+void SimSmppProvider::Request(uint32_t command, const std::string& body, std::string receipt) {
   const uint32_t sequence = next_sequence_++;
-  awaiting_.push_back(sequence);
+  awaiting_.push_back({sequence, std::move(receipt)});
   Send({command, 0, sequence, body});
 }
 

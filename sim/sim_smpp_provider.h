@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sim/scheduler.h"
+#include "sim/taken_part.h"
 #include "sim/tcp_peer.h"
 #include "smpp/smpp_commands.h"
 #include "smpp/smpp_pdu.h"
@@ -35,6 +36,10 @@ struct SmppProviderOptions {
   // The receipts go first, counted from the submit, and its answer follows
   // the last of them (some providers do so under load).
   bool receipts_before_answer = false;
+  // A receipt due while no client is bound, or left unanswered by a
+  // connection that ended, is kept for the next bind, as a provider keeps
+  // them for the account; false: a receipt goes with its session.
+  bool keep_receipts = false;
   // An enquire_link of the client's is answered; false: the provider has
   // gone silent without closing the connection.
   bool answers_enquire_link = true;
@@ -68,6 +73,8 @@ struct SmppSubmission {
   std::string short_message;
   // Empty when the submit was refused or not answered.
   std::string message_id;
+  // Its destination, place and text as the provider reads them.
+  TakenPart part;
 };
 
 struct SmppBind {
@@ -81,7 +88,8 @@ struct SmppBind {
 // account checked, submit_sm answered with a message id, delivery receipts
 // as deliver_sm that wait for their answer, enquire_link and unbind
 // answered, and faults on request: a refused bind, error or throttling
-// statuses, a dropped connection, garbage on the line.
+// statuses, a dropped connection, garbage on the line; on request receipts
+// kept for the account's next bind.
 class SimSmppProvider : public TcpPeer {
  public:
   SimSmppProvider(Scheduler schedule, SmppProviderOptions options = {});
@@ -101,6 +109,11 @@ class SimSmppProvider : public TcpPeer {
   void SetOnEvent(std::function<void(const std::string&)> on_event) {
     on_event_ = std::move(on_event);
   }
+  // Told of each part the provider takes, just before its positive answer
+  // goes out; a submit whose connection ended before its answer was not taken.
+  void SetOnTaken(std::function<void(const TakenPart&)> on_taken) {
+    on_taken_ = std::move(on_taken);
+  }
 
   const std::vector<SmppBind>& Binds() const { return binds_; }
   const std::vector<SmppSubmission>& Submissions() const { return submissions_; }
@@ -109,6 +122,8 @@ class SimSmppProvider : public TcpPeer {
   int Unbinds() const { return unbinds_; }
   // deliver_sm and enquire_link sent to the client and not yet answered.
   int Unanswered() const { return static_cast<int>(awaiting_.size()); }
+  // Receipts kept for the next bind.
+  int Kept() const { return static_cast<int>(kept_.size()); }
   int Connections() const { return connections_; }
   // The most submits the client had waiting for their answers at once.
   int MostOutstanding() const { return most_outstanding_; }
@@ -118,12 +133,23 @@ class SimSmppProvider : public TcpPeer {
   void SendMessage(const std::string& from, const std::string& septets, uint8_t esm_class = 0);
 
  private:
+  // A deliver_sm the provider sent; a receipt's body is kept until answered.
+  struct Awaited {
+    uint32_t sequence = 0;
+    std::string receipt;
+  };
+
   void Handle(const SmppPdu& pdu);
   void OnBind(const SmppPdu& pdu);
   void OnSubmit(const SmppPdu& pdu);
-  void Answer(const SmppPdu& request, uint32_t status, const std::string& body, int delay_ms);
+  // `on_sent` runs just before the answer goes out, when it still can.
+  void Answer(const SmppPdu& request, uint32_t status, const std::string& body, int delay_ms,
+              std::function<void()> on_sent = {});
   // Sends a request of the provider's own and notes its answer as awaited.
-  void Request(uint32_t command, const std::string& body);
+  void Request(uint32_t command, const std::string& body, std::string receipt = {});
+  void Taken(const TakenPart& part);
+  // The connection ended: its unanswered receipts are kept, in order.
+  void EndSession();
   static std::string DeliverBody(const SmsAddress& from, const SmsAddress& to, uint8_t esm_class,
                                  std::string text);
   void SendReceipt(const SmppSubmission& submission, uint8_t state);
@@ -136,6 +162,7 @@ class SimSmppProvider : public TcpPeer {
   std::function<void(const std::string&)> to_client_;
   std::function<void()> drop_client_;
   std::function<void(const std::string&)> on_event_;
+  std::function<void(const TakenPart&)> on_taken_;
   SmppPduReader reader_;
   // Counts the connections, so answers scheduled for an ended one are dropped.
   int session_ = 0;
@@ -144,7 +171,8 @@ class SimSmppProvider : public TcpPeer {
   uint32_t next_sequence_ = 1;
   int next_message_id_ = 1;
   int submit_count_ = 0;
-  std::vector<uint32_t> awaiting_;
+  std::vector<Awaited> awaiting_;
+  std::deque<std::string> kept_;
   std::vector<SmppBind> binds_;
   std::vector<SmppSubmission> submissions_;
   std::vector<SmppPdu> received_;

@@ -5,16 +5,17 @@
 #include <string>
 #include <string_view>
 
+#include "sim/taken_part.h"
+
 namespace tolvane::sim {
 
 // What the simulated GSM network needs of an SMS-SUBMIT: where it goes,
-// whether a status report is wanted, and which part of a linked message it is.
+// whether a status report is wanted, and the part with its text.
 struct SubmitTpdu {
   std::string recipient;        // "+46701234567" for an international number
   std::string recipient_field;  // the address field as it came, for the status report
   bool report_requested = false;
-  int part = 1;  // from the concatenation element of the header, 1 of 1 without one
-  int parts = 1;
+  TakenPart part;
 };
 
 // Reads a whole SMS-SUBMIT TPDU (no service-centre address before it).

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace tolvane::sim {
 
@@ -21,6 +22,21 @@ class TcpPeer {
   virtual void FromClient(const std::string& bytes) = 0;
   // The client closed its end.
   virtual void ClientClosed() = 0;
+
+  // Asked just before an answer that has the peer take something, so that a
+  // client found gone meanwhile is closed (ClientClosed) and its part not
+  // taken. The tools look at the socket; on virtual time nothing is needed.
+  void SetCheckClient(std::function<void()> check_client) {
+    check_client_ = std::move(check_client);
+  }
+
+ protected:
+  void CheckClient() {
+    if (check_client_) check_client_();
+  }
+
+ private:
+  std::function<void()> check_client_;
 };
 
 }  // namespace tolvane::sim

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/compose_rules.h"
+#include "core/rate_limit.h"
 #include "phonebook/group_tables.h"
 #include "platform/store_error.h"
 #include "text/text_helpers.h"
@@ -322,6 +323,7 @@ bool GroupSending::BeginMember(const std::vector<Recipient>& recipients, int ind
   s.recipient_name = recipient.name;
   s.receipt_ticks = 0;
   s.message_id = recipient.message_id;
+  if (!RateLimit::AwaitNext(window_)) return false;
   window_.Messages().MessageGoes(s.message_id);
   return true;
 }
@@ -345,7 +347,12 @@ void GroupSending::SendMembers(const std::vector<Recipient>& recipients, bool hi
   const int count = static_cast<int>(recipients.size());
   bool interrupted = false;
   for (int i = 0; i < count; ++i) {
-    if (!BeginMember(recipients, i, highlight)) continue;
+    if (!BeginMember(recipients, i, highlight)) {
+      // Cancelled while the rate limits held the member back.
+      interrupted = s.cancelled;
+      if (interrupted) break;
+      continue;
+    }
     s.accepted = false;
     const bool answered = transport.SendMember(--following);
     // A positive answer counts even when the notification never comes.

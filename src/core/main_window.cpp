@@ -6,6 +6,7 @@
 #include "bulk/autosending.h"
 #include "bulk/group_sending.h"
 #include "core/delivery_time.h"
+#include "core/rate_limit.h"
 #include "core/receipt_texts.h"
 #include "platform/local_file_system.h"
 #include "platform/phone_book_store.h"
@@ -349,9 +350,13 @@ void MainWindow::StartSend() {
     return;
   }
   s.message_id = recipients.front().message_id;
-  ledger_.MessageGoes(s.message_id);
-
   LockWindow();
+  if (!RateLimit::AwaitNext(*this)) {
+    EndSend();
+    EndRun();
+    return;
+  }
+  ledger_.MessageGoes(s.message_id);
 
   if (s.double_message) {
     // The double senders end the send themselves.

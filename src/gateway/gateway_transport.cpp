@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/part_receipts.h"
+#include "core/part_record.h"
 #include "gateway/form_encoding.h"
 #include "gateway/gateway_client.h"
 #include "gateway/kolla_header.h"
@@ -27,13 +29,19 @@ std::string StatusLine(const std::string& headers) {
 }  // namespace
 
 struct GatewayTransport::Impl {
-  Impl(SendContext& context, HttpClient& client) : context(context), client(client) {}
+  Impl(SendContext& context, HttpClient& client)
+      : context(context), client(client), record(context) {}
 
   SendState& State() { return context.State(); }
   bool Interrupted() { return State().cancelled || State().finished; }
 
-  // Starts the watchdog and the request built by FixaStrangTCP.
+  // Starts the watchdog and the request built by FixaStrangTCP, once the
+  // store holds that it goes.
   void Post() {
+    if (const std::string refusal = record.Writing(part_index); !refusal.empty()) {
+      FinishSend(context, refusal);
+      return;
+    }
     State().receipt_ticks = 0;
     context.StartReceiptTimer();
     client.Execute(url, "POST", body, kRequestHeader);
@@ -49,11 +57,20 @@ struct GatewayTransport::Impl {
       const std::string status = StatusLine(client.GetHeader());
       context.SetReceiptLine(KollaHeader(status));
       State().accepted = GatewayAccepted(status);
+      // A status of no known code does not say whether the message went.
+      if (State().accepted) {
+        record.Accepted(GatewayStatus(status));
+      } else if (GatewayStatus(status).empty()) {
+        record.Unanswered(context.ReceiptLine());
+      } else {
+        record.Refused(context.ReceiptLine());
+      }
       context.Beep();
       context.EndSend();
     } else if (state == HttpClient::kStateError) {
       context.SetReceiptLine("Error: " + std::to_string(client.ResponseCode()) + ":" +
                              client.ResponseInfo());
+      record.Unanswered(context.ReceiptLine());
       if (client.StillExecuting()) {
         client.Cancel();
         WaitUntil(context.Loop(), [this] { return !client.StillExecuting(); });
@@ -64,6 +81,10 @@ struct GatewayTransport::Impl {
 
   SendContext& context;
   HttpClient& client;
+  PartRecord record;
+  // Of the message's parts, the one posted: 1 for the second request of a
+  // double message.
+  int part_index = 0;
   std::string url;
   std::string body;
 };
@@ -184,14 +205,18 @@ void GatewayTransport::SandDubbelTCP() {
 
   context.SetStatusLine("Connecting...");
   const std::string_view first_part = Utf8Prefix(full_text, kPartLength);
+  impl_->record.BeginDouble();
   bool done = send_part(std::string(first_part), 1, true);
+  impl_->record.EndDouble();
   if (done) {
     state.following_count = 0;
     state.ended = false;
+    impl_->part_index = 1;
     done = send_part(
         std::string(Utf8Prefix(full_text.substr(first_part.size()), kMaxSecondPartLength)), 0,
         false);
   }
+  impl_->part_index = 0;
   state.keep_line = false;
   context.SetMessageText(full_text);
   if (!done) {
@@ -199,6 +224,8 @@ void GatewayTransport::SandDubbelTCP() {
     context.EndSend();
   }
 }
+
+void GatewayTransport::StopTimers() { impl_->record.Unanswered(impl_->context.ReceiptLine()); }
 
 void GatewayTransport::StopExchange() {
   if (impl_->client.StillExecuting()) impl_->client.Cancel();

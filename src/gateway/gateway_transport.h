@@ -34,7 +34,9 @@ class GatewayTransport : public Transport {
   void StopExchange() override;
   bool ConnectionLost() const override { return false; }
   bool LineHeld() const override { return false; }
-  void StopTimers() override {}
+  // A request posted and never answered (the watchdog, Cancel) may have
+  // reached the gateway: the store says so.
+  void StopTimers() override;
   void HangUp() override {}
 
   void FixaStrangTCP();

@@ -62,4 +62,9 @@ bool GatewayAccepted(const std::string& text) {
   return status != nullptr && status->code[0] == '2';
 }
 
+std::string GatewayStatus(const std::string& text) {
+  const StatusText* status = FirstStatusIn(text);
+  return status != nullptr ? status->code : "";
+}
+
 }  // namespace tolvane

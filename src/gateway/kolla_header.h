@@ -12,6 +12,8 @@ std::string KollaHeader(const std::string& text);
 
 // True when that status says the gateway took the message (codes 200 to 213).
 bool GatewayAccepted(const std::string& text);
+// That status's code ("202"), empty when no code of the table occurs.
+std::string GatewayStatus(const std::string& text);
 
 }  // namespace tolvane
 

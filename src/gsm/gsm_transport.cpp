@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "core/delivery_time.h"
+#include "core/message_cut.h"
 #include "core/part_receipts.h"
+#include "core/part_record.h"
 #include "core/receipt_texts.h"
 #include "core/secret_store.h"
 #include "gsm/gsm_errors.h"
@@ -16,7 +18,6 @@
 #include "gsm/gsm_settings.h"
 #include "gsm/gsm_setup.h"
 #include "platform/serial_line_settings.h"
-#include "sms/file_reference_counter.h"
 #include "sms/no_references.h"
 #include "sms/sms_message.h"
 #include "sms/submit_pdu.h"
@@ -63,7 +64,8 @@ struct GsmTransport::Impl {
         state(send_context.State()),
         settings(send_context.Settings()),
         link(send_context.Loop(), serial_port, [this] { return Stopped(); }),
-        wait_timer(send_context.Loop().CreateTimer()) {
+        wait_timer(send_context.Loop().CreateTimer()),
+        record(send_context) {
     wait_timer->SetSingleShot(true);
     wait_timer->SetCallback([this] { wait_over = true; });
   }
@@ -91,8 +93,9 @@ struct GsmTransport::Impl {
   // Sends the message box to the current recipient and ends its send; false
   // when the run cannot go on (cancelled, the modem silent or gone).
   bool SendCurrent();
-  // The part's message reference, or nothing with the reason shown.
-  std::optional<int> SendPart(const SmsPart& part, SmsEncoding encoding, const std::string& label);
+  // The message reference of the message's part `index`, or nothing with
+  // the reason shown.
+  std::optional<int> SendPart(const SmsMessage& message, int index, const std::string& label);
   // Waits for the reports of every part; false when stopped first.
   bool AwaitReports(std::vector<int> references);
 
@@ -104,6 +107,7 @@ struct GsmTransport::Impl {
   GsmLink link;
   GsmSetup setup;
   std::unique_ptr<Timer> wait_timer;
+  PartRecord record;
   bool wait_over = false;
   bool ready = false;
   bool reports = false;
@@ -163,17 +167,31 @@ std::string GsmTransport::Impl::SetUp() {
   return {};
 }
 
-std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding encoding,
+std::optional<int> GsmTransport::Impl::SendPart(const SmsMessage& message, int index,
                                                 const std::string& label) {
   SubmitOptions options;
   options.recipient = (state.recipient_international ? "+" : "") + state.recipient_number;
   options.status_report = reports && !settings.EjKvittoOn;
   options.validity_minutes = settings.Validity;
-  const SubmitPdu pdu = BuildSubmitPdu(part, encoding, options);
+  const SubmitPdu pdu = BuildSubmitPdu(message.parts[index], message.encoding, options);
   if (!pdu.error.empty()) {
     context.SetReceiptLine(pdu.error);
     return std::nullopt;
   }
+  if (const std::string refusal = record.Writing(index); !refusal.empty()) {
+    context.SetReceiptLine(refusal);
+    return std::nullopt;
+  }
+  // A part whose PDU went out may have been sent; one stopped before that
+  // was not.
+  auto failed = [this](const AtReply& reply) {
+    if (reply.pdu_sent) {
+      record.Unanswered(context.ReceiptLine());
+    } else {
+      record.Refused(context.ReceiptLine());
+    }
+    return std::nullopt;
+  };
   bool set_up_again = false;
   for (int retry = 0;; ++retry) {
     const AtReply reply =
@@ -182,16 +200,18 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding
     // waits for that only some twelve seconds.
     link.ServeReports();
     if (reply.Ok()) {
+      int reference = -1;
       try {
-        return std::stoi(reply.Value("+CMGS"));
+        reference = std::stoi(reply.Value("+CMGS"));
       } catch (const std::exception&) {
         // Accepted, but without a reference no report can be matched.
-        return -1;
       }
+      record.Accepted(reference < 0 ? "" : std::to_string(reference));
+      return reference;
     }
     if (reply.outcome == AtReply::Outcome::kStopped) {
       ReportStop();
-      return std::nullopt;
+      return failed(reply);
     }
     if (reply.outcome == AtReply::Outcome::kTimeout) {
       // Once the PDU is out the message may have gone: it is not sent again.
@@ -199,7 +219,7 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding
                                  ? std::string(kReceiptAnswerLost)
                                  : label + "The GSM modem gave no prompt for the message");
       state.finished = true;
-      return std::nullopt;
+      return failed(reply);
     }
     if (IsSimPinWanted(reply.final_line) && !std::exchange(set_up_again, true)) {
       // The SIM started anew under the send (the stick lost power): the modem
@@ -207,10 +227,11 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding
       const std::string failure = SetUp();
       if (Stopped()) {
         ReportStop();
-        return std::nullopt;
+        return failed(reply);
       }
       if (!failure.empty()) {
         context.SetReceiptLine(label + failure);
+        record.Refused(context.ReceiptLine());
         return std::nullopt;
       }
       continue;
@@ -219,24 +240,26 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsPart& part, SmsEncoding
       // The message left, the network's answer did not come: it is not sent
       // again.
       context.SetReceiptLine(label + "Unknown: " + GsmErrorText(reply.final_line));
+      record.Unanswered(context.ReceiptLine());
       return std::nullopt;
     }
     if (!IsPassingGsmError(reply.final_line) || retry == kPassingRetries) {
       context.SetReceiptLine(label + "Not sent: " + GsmErrorText(reply.final_line));
+      record.Refused(context.ReceiptLine());
       return std::nullopt;
     }
     context.SetStatusLine("The network is busy, trying again...");
     link.Pause(kRetryPauseMs);
     if (Stopped()) {
       ReportStop();
+      record.Refused(context.ReceiptLine());
       return std::nullopt;
     }
   }
 }
 
 bool GsmTransport::Impl::SendCurrent() {
-  FileReferenceCounter references(files, settings.ProgramFolder);
-  const SmsMessage message = PrepareMessage(context.MessageText(), settings.MaxParts, references);
+  const SmsMessage message = CutMessage(context, files, context.MessageText());
   state.message = context.MessageText();
   if (!message.error.empty()) {
     FinishSend(context, message.error);
@@ -244,16 +267,18 @@ bool GsmTransport::Impl::SendCurrent() {
   }
   context.SetReceiptLine("");
   context.SetReceiptCaption("Receipt for sending to: " + state.recipient_name);
-  const size_t count = message.parts.size();
+  const int count = static_cast<int>(message.parts.size());
+  // A message resumed after a restart sends only the parts never written.
+  const std::vector<int> pending = context.Ledger().PendingParts(state.message_id, count);
   // Keeps the radio link up between the parts; a modem that does not know
   // the command just says so.
-  if (count > 1) link.Command("AT+CMMS=2", GsmSetup::kAnswerMs);
+  if (pending.size() > 1) link.Command("AT+CMMS=2", GsmSetup::kAnswerMs);
   std::vector<int> sent;
-  for (size_t i = 0; i < count; ++i) {
+  for (int i : pending) {
     const std::string number = std::to_string(i + 1) + " of " + std::to_string(count);
     context.SetStatusLine(count > 1 ? "Sending part " + number + "..." : "Sending message...");
     const std::optional<int> reference =
-        SendPart(message.parts[i], message.encoding, count > 1 ? "Part " + number + ": " : "");
+        SendPart(message, i, count > 1 ? "Part " + number + ": " : "");
     if (!reference) {
       if (Stopped()) return false;
       FinishSend(context, context.ReceiptLine());
@@ -262,7 +287,7 @@ bool GsmTransport::Impl::SendCurrent() {
     sent.push_back(*reference);
   }
   state.accepted = true;
-  if (!reports || settings.EjKvittoOn) {
+  if (!reports || settings.EjKvittoOn || sent.empty()) {
     FinishSend(context, kReceiptSent);
     return true;
   }
@@ -291,7 +316,9 @@ bool GsmTransport::Impl::AwaitReports(std::vector<int> references) {
     link.ServeReports();
     for (const StatusReport& report : link.TakeReports()) {
       if (!SameRecipient(report.recipient, recipient)) continue;
-      receipts.Note(context, std::to_string(report.reference), report.outcome, report.reason);
+      const std::string reference = std::to_string(report.reference);
+      receipts.Note(context, reference, report.outcome, report.reason);
+      record.Receipt(reference, report.outcome, report.reason);
     }
   }
   context.StopReceiptTimer();

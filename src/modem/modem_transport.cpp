@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/part_receipts.h"
+#include "core/part_record.h"
 #include "core/receipt_texts.h"
 #include "core/settings_values.h"
 #include "platform/serial_line_settings.h"
@@ -49,6 +51,20 @@ int DialTimeoutMs(const std::string& upp_tid) {
   return std::clamp(seconds, 1, kMaxDialSeconds) * 1000;
 }
 
+// What an intact notification says of its message: an operation 53 by its
+// Dst, 0 delivered or 2 not delivered; any other frame says nothing.
+std::optional<DeliveryOutcome> NotifiedOutcome(std::string_view frame) {
+  constexpr size_t kDst = 15;
+  const std::optional<UcpFrame> read = ReadUcpFrame(frame);
+  if (!read || read->result || read->operation != "53" || read->fields.size() <= kDst) {
+    return std::nullopt;
+  }
+  const std::string& dst = read->fields[kDst];
+  if (dst == "0") return DeliveryOutcome::kDelivered;
+  if (dst == "2") return DeliveryOutcome::kFailed;
+  return std::nullopt;
+}
+
 }  // namespace
 
 struct ModemTransport::Impl {
@@ -60,7 +76,8 @@ struct ModemTransport::Impl {
         redial(redial_countdown),
         state(send_context.State()),
         settings(send_context.Settings()),
-        setup_timer(send_context.Loop().CreateTimer()) {
+        setup_timer(send_context.Loop().CreateTimer()),
+        record(send_context) {
     // SetupTimer: one-shot; on firing it stops itself and sets timer expired.
     setup_timer->SetSingleShot(true);
     setup_timer->SetCallback([this] { state.timer_expired = true; });
@@ -133,6 +150,12 @@ struct ModemTransport::Impl {
   SendState& state;
   const ProgramSettings& settings;
   std::unique_ptr<Timer> setup_timer;
+  PartRecord record;
+  // Of the message's parts, the one on the line: 1 for the second frame of
+  // a double message.
+  int part_index = 0;
+  // What the centre's answer called the message on the line.
+  std::string answer_ref;
 
   // Receive state of the exchange, kept across receive events. Until the
   // frame is on the line nothing received can answer it: a stray frame
@@ -407,6 +430,10 @@ void ModemTransport::TransmitFrame() {
   m.context.SetReceiptLine("");
   m.context.SetReceiptCaption("Receipt for sending to: " + m.state.recipient_name);
 
+  if (const std::string refusal = m.record.Writing(m.part_index); !refusal.empty()) {
+    FinishSend(m.context, refusal);
+    return;
+  }
   m.frame_written = true;
   m.port.Output(kStx + m.state.frame + kEtx);
   while (m.port.OutBufferCount() > 0) {
@@ -454,6 +481,8 @@ void ModemTransport::HandleSmscData(const std::string& data) {
 void ModemTransport::Impl::HandleAnswer(const SubmitAnswer& answer) {
   if (answer.positive) {
     state.accepted = true;
+    answer_ref = answer.system_message;
+    record.Accepted(answer_ref);
     if (settings.EjKvittoOn || state.deferred) {
       context.StopReceiptTimer();
       context.SetReceiptLine(kReceiptSent);
@@ -493,6 +522,7 @@ void ModemTransport::Impl::HandleAnswer(const SubmitAnswer& answer) {
   } else {
     context.SetReceiptLine("Unknown error!");
   }
+  record.Refused(context.ReceiptLine());
   retry_count = 0;
   context.EndSend();
 }
@@ -509,6 +539,9 @@ void ModemTransport::Impl::HandleNotification(const std::string& frame) {
   } else {
     owner.SendConfirmation();
     context.SetReceiptLine(NotificationText(frame));
+    if (const std::optional<DeliveryOutcome> outcome = NotifiedOutcome(frame)) {
+      record.Receipt(answer_ref, *outcome, context.ReceiptLine());
+    }
   }
   context.StopReceiptTimer();
   context.Beep();
@@ -532,6 +565,8 @@ void ModemTransport::SendDouble() {
     return state.init_failed || state.dial_failed || state.cancelled || state.finished;
   };
   auto give_up = [&] {
+    m.record.EndDouble();
+    m.part_index = 0;
     m.first_of_two = false;
     state.keep_line = false;
     m.context.SetMessageText(full_text);
@@ -556,13 +591,17 @@ void ModemTransport::SendDouble() {
   if (stopped() || !Connect() || stopped()) return give_up();
 
   m.first_of_two = true;
+  m.record.BeginDouble();
   if (!send_part(first_part)) return give_up();
+  m.record.EndDouble();
+  m.part_index = 1;
   m.first_of_two = false;
   ++state.transaction_reference;
   state.ended = false;
   state.keep_line = false;
   state.accepted = false;
   if (!send_part(full_text.substr(first_part.size()))) return give_up();
+  m.part_index = 0;
   m.context.SetMessageText(full_text);
 }
 
@@ -581,6 +620,9 @@ void ModemTransport::HangUp() {
 
 void ModemTransport::StopTimers() {
   Impl& m = *impl_;
+  // Every end of an exchange comes here: a frame written and never answered
+  // may have reached the centre.
+  m.record.Unanswered(m.context.ReceiptLine());
   m.setup_timer->Stop();
   m.ResetReceiveState();
 }

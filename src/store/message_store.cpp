@@ -128,8 +128,8 @@ StoredMessage MessageFrom(const SqliteStatement& row) {
 
 MessageStore::MessageStore(const std::string& path) : db_(nullptr, sqlite3_close_v2) {
   sqlite3* raw = nullptr;
-  const int result = sqlite3_open_v2(path.c_str(), &raw,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int result =
+      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   db_.reset(raw);
   if (result != SQLITE_OK) throw SqliteStoreError(db_.get(), result);
   sqlite3_extended_result_codes(db_.get(), 1);
@@ -247,8 +247,8 @@ void MessageStore::SetCut(std::int64_t message, int part_count, int reference,
     update.BindInt64(4, message);
     update.Run();
     // Only parts never written are added or taken away.
-    SqliteStatement drop(db_.get(),
-                         "DELETE FROM parts WHERE message_id = ? AND idx >= ? AND state = 'queued'");
+    SqliteStatement drop(
+        db_.get(), "DELETE FROM parts WHERE message_id = ? AND idx >= ? AND state = 'queued'");
     drop.BindInt64(1, message);
     drop.BindInt64(2, part_count);
     drop.Run();
@@ -367,8 +367,8 @@ void MessageStore::EndRun(std::int64_t run, TimePoint now) {
 bool MessageStore::ClaimRun(std::int64_t run, const std::string& from, const std::string& to) {
   bool claimed = false;
   Transaction(true, [&] {
-    SqliteStatement update(db_.get(),
-                           "UPDATE runs SET owner = ? WHERE id = ? AND owner = ? AND ended IS NULL");
+    SqliteStatement update(
+        db_.get(), "UPDATE runs SET owner = ? WHERE id = ? AND owner = ? AND ended IS NULL");
     update.BindText(1, to);
     update.BindInt64(2, run);
     update.BindText(3, from);

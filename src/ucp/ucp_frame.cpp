@@ -195,6 +195,8 @@ std::optional<SubmitAnswer> ReadSubmitAnswer(std::string_view frame) {
   SubmitAnswer answer;
   answer.positive = ack == "A";
   if (!answer.positive && read->fields.size() > 1) answer.error_code = read->fields[1];
+  // A positive answer is A, MVP, SM.
+  if (answer.positive && read->fields.size() > 2) answer.system_message = read->fields[2];
   return answer;
 }
 

@@ -75,6 +75,9 @@ struct SubmitAnswer {
   bool positive = false;
   // Of a negative answer: the field after the fifth "/", empty when missing.
   std::string error_code;
+  // Of a positive answer: its SM field, "AdC:SCTS", which names the message
+  // at the centre; empty when missing.
+  std::string system_message;
 };
 
 // Reads a frame text (between STX and ETX) as the answer to a submit. Only a

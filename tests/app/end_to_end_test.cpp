@@ -213,10 +213,11 @@ TEST_F(EndToEndTest, GatewayOrdersWithoutADisplayExitOnTheirStatus) {
 // once. A group goes over one open port.
 TEST_F(EndToEndTest, AWrongGsmPinIsTriedOnceThenOrdersGoAsPdusAGroupOverOneOpenPort) {
   UseGroup("Vänner", {{"Anna", "0701111111"}, {"Bertil", "+46702222222"}});
-  const std::string device = simulator_.Start(
-      "gsm-modem-sim",
-      {"--network-delay", "100", "--report-delay", "200", "--sim", "pin", "--pin", "2468"},
-      "/dev/\\S+");
+  const std::string device =
+      simulator_.Start("gsm-modem-sim",
+                       {"--network-delay", "100", "--report-delay", "200", "--sim", "pin", "--pin",
+                        "2468", "--record", QString::fromStdString(folder_.FilePath("record"))},
+                       "/dev/\\S+");
   folder_.WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=GSM\r\n[GSM]\r\nDevice=" + device +
                                        "\r\n[Modem]\r\nLogg=1\r\n");
   StoreSecret("gsm-pin", "1357");
@@ -233,30 +234,36 @@ TEST_F(EndToEndTest, AWrongGsmPinIsTriedOnceThenOrdersGoAsPdusAGroupOverOneOpenP
   EXPECT_EQ(Count(seen, "pin tried"), 2u) << seen;
   EXPECT_THAT(seen, HasSubstr("submit to +46701234567 mr 1 report yes part 1/1"));
   EXPECT_EQ(Count(seen, "command ATE0"), 3u) << seen;
+  EXPECT_THAT(folder_.ReadFile("record"),
+              HasSubstr("1\t46701234567\t0\t0\t1\tHej från kommandoraden\n2\t0701111111\t"));
 }
 
 // SMPP and EMI over TCP: one bind or login a run, a group's included, and a
 // long text as three parts (for SMPP with the receipt before the submit's
-// answer, matched all the same). Once the provider is gone, its refused port
-// is named.
+// answer, matched all the same), each part in the provider's record. Once
+// the provider is gone, its refused port is named.
 TEST_F(EndToEndTest, SmppAndEmiOrdersLogInOnceARunAndAreDeliveredOverTcp) {
   struct Case {
     const char* section;
     QStringList options;
     const char* login;
     const char* submit;
+    const char* to;
   };
   const Case cases[] = {
       {"SMPP",
        {"--enquire", "--receipts-first"},
        "bind_transceiver tolvane: no error (0x00)",
-       "submit_sm to 46701234567: message id"},
-      {"EMI", {}, "op 60 tolvane: logged in", "op 51 to 0046701234567"},
+       "submit_sm to 46701234567: message id",
+       "\t46702222222\t"},
+      {"EMI", {}, "op 60 tolvane: logged in", "op 51 to 0046701234567", "\t0046702222222\t"},
   };
   UseGroup("Vänner", {{"Anna", "0701111111"}, {"Bertil", "+46702222222"}});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.section);
-    const std::string address = UseProviderSim(c.section, c.options);
+    const std::string address = UseProviderSim(
+        c.section,
+        c.options + QStringList{"--record", QString::fromStdString(folder_.FilePath(c.section))});
     StoreSecret(QString(c.section).toLower(), "secret");
     EXPECT_EQ(Run("N//+46 70-123 45 67//" + std::string(400, 'x')), 0) << stderr_;
     EXPECT_EQ(Run("G//vÄnner//Hej alla"), 0) << stderr_;
@@ -266,6 +273,9 @@ TEST_F(EndToEndTest, SmppAndEmiOrdersLogInOnceARunAndAreDeliveredOverTcp) {
     const std::string seen = simulator_.Stop();
     EXPECT_EQ(Count(seen, c.login), 2u) << seen;
     EXPECT_EQ(Count(seen, c.submit), 3u) << seen;
+    const std::string record = folder_.ReadFile(c.section);
+    EXPECT_EQ(Count(record, "\t3\t" + std::string(153, 'x')), 2u) << record;
+    EXPECT_THAT(record, HasSubstr("5" + std::string(c.to) + "0\t0\t1\tHej alla\n"));
 
     EXPECT_EQ(Run("N//0701234567//Hej//svar.txt"), 1) << stderr_;
     EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("Connection refused by " + address));

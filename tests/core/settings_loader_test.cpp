@@ -73,7 +73,10 @@ TEST_F(SettingsLoaderTest, MessageLimitsOutOfRangeFallBackToTheirDefaults) {
       {"", 6, 1440, 60},
       {"MaxParts=255\nValidity=30\nLateAfter=0\n", 255, 30, 0},
       {"MaxParts=256\nValidity=-5\nLateAfter=-1\n", 6, 1440, 60},
-      {"MaxParts=0\nValidity=ten\nLateAfter=2147483647\n", 6, 1440, 2147483647}};
+      {"MaxParts=0\nValidity=ten\nLateAfter=2147483647\n", 6, 1440, 2147483647},
+      {"MaxParts=1\nValidity=0\n", 1, 0, 60},
+      // Past 63 weeks every value is the longest.
+      {"Validity=635041\n", 6, 635040, 60}};
   for (const auto& [keys, max_parts, validity, late_after] : cases) {
     dir_.WriteFile("tolvmsg.ini", std::string("[Message]\n") + keys);
     const ProgramSettings settings = Load();
@@ -176,6 +179,22 @@ TEST(TimeOfDayTest, OneOrTwoHourDigitsAndTwoMinuteDigitsAreATime) {
                                                         {"7.05", "7.05"},
                                                         {"", ""}}) {
     EXPECT_EQ(NormalizedTimeOfDay(text), normalized) << text;
+  }
+}
+
+// The rate limits: any whole number of parts from 1 on; 0, the default, and
+// anything else are no limit.
+TEST_F(SettingsLoaderTest, RateLimitsAreWholeNumbersOfPartsOrNone) {
+  const std::tuple<const char*, int, int> cases[] = {
+      {"", 0, 0},
+      {"PerMinute=1\nPerDay=2147483647\n", 1, 2147483647},
+      {"PerMinute=-1\nPerDay=2147483648\n", 0, 0},
+      {"PerMinute=ten\nPerDay=0\n", 0, 0}};
+  for (const auto& [keys, per_minute, per_day] : cases) {
+    dir_.WriteFile("tolvmsg.ini", std::string("[Message]\n") + keys);
+    const ProgramSettings settings = Load();
+    EXPECT_EQ(settings.PerMinute, per_minute) << keys;
+    EXPECT_EQ(settings.PerDay, per_day) << keys;
   }
 }
 

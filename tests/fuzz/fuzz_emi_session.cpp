@@ -16,7 +16,6 @@
 #include "emi/emi_settings.h"
 #include "fuzz_session.h"
 #include "sim/sim_emi_centre.h"
-#include "sim/sim_tcp_connection.h"
 #include "ucp/ucp_frame.h"
 
 namespace tolvane {
@@ -95,32 +94,17 @@ class ScriptedEmiCentre : public ScriptedTcpPeer<sim::SimEmiCentre, EmiFrameRead
 }  // namespace
 
 int FuzzOne(const uint8_t* data, size_t size) {
-  static testing::WindowPeripherals peripherals;
-  FuzzedDataProvider input(data, size);
-  const uint8_t options = input.ConsumeIntegral<uint8_t>();
-
-  SessionRun run(peripherals);
-  sim::SimEmiCentre centre(run.Schedule());
-  ScriptedEmiCentre scripted(run.loop, input, centre);
-  sim::SimTcpConnection connection(run.loop, scripted);
-  ProgramSettings& settings = run.settings;
-  settings.AccessTyp = "EMI";
-  settings.transports.Get<EmiSettings>().Host = "smsc.example.net";
-  settings.transports.Get<EmiSettings>().User = "tolvane";
-  settings.transports.Get<EmiSettings>().Window = options & 1 ? "1" : "10";
-  settings.transports.Get<EmiSettings>().ResendUnanswered = options & 2 ? "1" : "0";
-  settings.transports.Get<EmiSettings>().AltHost = options & 16 ? "backup.example.net" : "";
-  settings.transports.Get<EmiSettings>().Alphabet = options & 32 ? "IRA" : "GSM";
-  SecretStore(settings.ProgramFolder).WriteSecret(kEmiSecret, "secret");
-  peripherals.emi_connection = &connection;
-  MainWindow window(settings, peripherals.Services(run.loop), peripherals.host);
-  peripherals.emi_connection = nullptr;
-  window.ConfigureTransports();
-  ScriptedThenSoundSend(
-      window, [&connection] { return connection.IsOpen(); },
-      options & 4 ? std::string(400, 'x') : "Hej", options & 8,
-      [&scripted] { scripted.scripted = false; });
-  return 0;
+  return RunTcpSession<sim::SimEmiCentre, ScriptedEmiCentre>(
+      data, size, &testing::WindowPeripherals::emi_connection, kEmiSecret,
+      [](ProgramSettings& settings, uint8_t options) {
+        settings.AccessTyp = "EMI";
+        settings.transports.Get<EmiSettings>().Host = "smsc.example.net";
+        settings.transports.Get<EmiSettings>().User = "tolvane";
+        settings.transports.Get<EmiSettings>().Window = options & 1 ? "1" : "10";
+        settings.transports.Get<EmiSettings>().ResendUnanswered = options & 2 ? "1" : "0";
+        settings.transports.Get<EmiSettings>().AltHost = options & 16 ? "backup.example.net" : "";
+        settings.transports.Get<EmiSettings>().Alphabet = options & 32 ? "IRA" : "GSM";
+      });
 }
 
 }  // namespace tolvane

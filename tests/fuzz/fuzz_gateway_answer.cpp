@@ -23,8 +23,8 @@ namespace {
 // fuzzer's piece sizes, or with an error.
 class ScriptedHttpClient : public HttpClient {
  public:
-  ScriptedHttpClient(sim::SimEventLoop& loop, FuzzedDataProvider& input) : loop_(loop) {
-    const uint8_t options = input.ConsumeIntegral<uint8_t>();
+  ScriptedHttpClient(sim::SimEventLoop& loop, FuzzedDataProvider& input, uint8_t options)
+      : loop_(loop) {
     fail_ = options & 1;
     error_code_ = options >> 1;
     error_text_ = input.ConsumeRandomLengthString(40);
@@ -94,13 +94,11 @@ const std::set<std::string>& StatusTexts() {
 }  // namespace
 
 int FuzzOne(const uint8_t* data, size_t size) {
-  static testing::WindowPeripherals peripherals;
-  FuzzedDataProvider input(data, size);
-  SessionRun run(peripherals);
-  ScriptedHttpClient client(run.loop, input);
+  SessionRun run(data, size);
+  ScriptedHttpClient client(run.loop, run.input, run.options);
   ProgramSettings& settings = run.settings;
   settings.AccessTyp = "TCP";
-  MainWindow window(settings, peripherals.Services(run.loop, client), peripherals.host);
+  MainWindow window(settings, run.peripherals.Services(run.loop, client), run.peripherals.host);
   window.ConfigureTransports();
   window.OnTemporaryNumberToggled(true);
   window.OnNumberEdited("0701234567");

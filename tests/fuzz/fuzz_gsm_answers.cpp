@@ -63,27 +63,23 @@ class ScriptedGsmModem : public sim::LineDevice {
 }  // namespace
 
 int FuzzOne(const uint8_t* data, size_t size) {
-  static testing::WindowPeripherals peripherals;
-  FuzzedDataProvider input(data, size);
-  const uint8_t options = input.ConsumeIntegral<uint8_t>();
-
-  SessionRun run(peripherals);
+  SessionRun run(data, size);
   sim::SimGsmModem modem(run.Schedule());
-  ScriptedGsmModem scripted(run.loop, input, modem);
+  ScriptedGsmModem scripted(run.loop, run.input, modem);
   sim::SimSerialPort port(run.loop, scripted);
   ProgramSettings& settings = run.settings;
   settings.AccessTyp = "GSM";
   settings.transports.Get<GsmSettings>().Device = "/dev/ttyUSB2";
-  settings.EjKvittoOn = options & 1;
+  settings.EjKvittoOn = run.options & 1;
   settings.EjKvitto = settings.EjKvittoOn ? "1" : "0";
-  if (options & 2) settings.transports.Get<GsmSettings>().Smsc = "+46700000000";
+  if (run.options & 2) settings.transports.Get<GsmSettings>().Smsc = "+46700000000";
   SecretStore(settings.ProgramFolder).WriteSecret(kGsmPinSecret, "1234");
-  peripherals.gsm_port = &port;
-  MainWindow window(settings, peripherals.Services(run.loop), peripherals.host);
-  peripherals.gsm_port = nullptr;
+  run.peripherals.gsm_port = &port;
+  MainWindow window(settings, run.peripherals.Services(run.loop), run.peripherals.host);
+  run.peripherals.gsm_port = nullptr;
   window.ConfigureTransports();
   ScriptedThenSoundSend(
-      window, [&port] { return port.IsOpen(); }, options & 4 ? std::string(200, 'x') : "Hello",
+      window, [&port] { return port.IsOpen(); }, run.options & 4 ? std::string(200, 'x') : "Hello",
       false, [&scripted] { scripted.scripted = false; },
       settings.EjKvittoOn ? "Message sent." : "Message delivered.");
   return 0;

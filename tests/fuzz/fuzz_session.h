@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "bulk/group_sending.h"
 #include "core/main_window.h"
@@ -14,17 +15,22 @@
 #include "fuzz_check.h"
 #include "sim/scheduler.h"
 #include "sim/sim_event_loop.h"
+#include "sim/sim_tcp_connection.h"
 #include "sim/tcp_peer.h"
 #include "support/window_peripherals.h"
 
 namespace tolvane {
 
-// One run of a target that sends from the main window: the loop, settings
-// that log, and, when the run ends, no log, secret or message box left for
-// the next run. The peripherals live across runs (a phone book each run is slow).
+// One run of a target that sends from the main window: the input with its
+// first byte of options taken, the loop, settings that log, and, when the run
+// ends, no log, secret or message box left for the next run. The peripherals
+// live across runs (a phone book each run is slow).
 struct SessionRun {
-  explicit SessionRun(testing::WindowPeripherals& peripherals)
-      : peripherals(peripherals), settings(peripherals.settings) {
+  SessionRun(const uint8_t* data, size_t size)
+      : peripherals(SharedPeripherals()),
+        settings(peripherals.settings),
+        input(data, size),
+        options(input.ConsumeIntegral<uint8_t>()) {
     settings.Logg = "1";
     settings.LoggOn = true;
   }
@@ -32,6 +38,10 @@ struct SessionRun {
     std::remove((settings.ProgramFolder + "loggfil.txt").c_str());
     std::remove((settings.ProgramFolder + SecretStore::kFileName).c_str());
     peripherals.dialogs.Clear();
+  }
+  static testing::WindowPeripherals& SharedPeripherals() {
+    static testing::WindowPeripherals shared;
+    return shared;
   }
   // Paces a simulated peer on the loop.
   sim::Scheduler Schedule() {
@@ -42,6 +52,8 @@ struct SessionRun {
 
   testing::WindowPeripherals& peripherals;
   ProgramSettings settings;
+  FuzzedDataProvider input;
+  const uint8_t options;
   sim::SimEventLoop loop;
 };
 
@@ -173,6 +185,31 @@ class ScriptedTcpPeer : public sim::TcpPeer {
   Reader reader_;
   int session_ = 0;
 };
+
+// A session target over TCP: `Scripted` speaks for `Peer` until the first
+// send is over; `line` is where the window finds the connection. `configure`
+// fills the transport's section from the options (bits 4 and 8 pick a long
+// text and a run of three); the secret `secret` is stored.
+template <typename Peer, typename Scripted>
+int RunTcpSession(const uint8_t* data, size_t size,
+                  TcpConnection* testing::WindowPeripherals::*line, std::string_view secret,
+                  const std::function<void(ProgramSettings&, uint8_t)>& configure) {
+  SessionRun run(data, size);
+  Peer peer(run.Schedule());
+  Scripted scripted(run.loop, run.input, peer);
+  sim::SimTcpConnection connection(run.loop, scripted);
+  configure(run.settings, run.options);
+  SecretStore(run.settings.ProgramFolder).WriteSecret(secret, "secret");
+  run.peripherals.*line = &connection;
+  MainWindow window(run.settings, run.peripherals.Services(run.loop), run.peripherals.host);
+  run.peripherals.*line = nullptr;
+  window.ConfigureTransports();
+  ScriptedThenSoundSend(
+      window, [&connection] { return connection.IsOpen(); },
+      run.options & 4 ? std::string(400, 'x') : "Hej", run.options & 8,
+      [&scripted] { scripted.scripted = false; });
+  return 0;
+}
 
 }  // namespace tolvane
 

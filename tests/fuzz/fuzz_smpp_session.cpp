@@ -11,7 +11,6 @@
 
 #include "fuzz_session.h"
 #include "sim/sim_smpp_provider.h"
-#include "sim/sim_tcp_connection.h"
 #include "smpp/smpp_pdu.h"
 #include "smpp/smpp_pdu_reader.h"
 #include "smpp/smpp_settings.h"
@@ -54,30 +53,15 @@ class ScriptedSmppProvider : public ScriptedTcpPeer<sim::SimSmppProvider, SmppPd
 }  // namespace
 
 int FuzzOne(const uint8_t* data, size_t size) {
-  static testing::WindowPeripherals peripherals;
-  FuzzedDataProvider input(data, size);
-  const uint8_t options = input.ConsumeIntegral<uint8_t>();
-
-  SessionRun run(peripherals);
-  sim::SimSmppProvider provider(run.Schedule());
-  ScriptedSmppProvider scripted(run.loop, input, provider);
-  sim::SimTcpConnection connection(run.loop, scripted);
-  ProgramSettings& settings = run.settings;
-  settings.AccessTyp = "SMPP";
-  settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
-  settings.transports.Get<SmppSettings>().SystemId = "tolvane";
-  settings.transports.Get<SmppSettings>().Window = options & 1 ? "1" : "10";
-  settings.transports.Get<SmppSettings>().ResendUnanswered = options & 2 ? "1" : "0";
-  SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "secret");
-  peripherals.smpp_connection = &connection;
-  MainWindow window(settings, peripherals.Services(run.loop), peripherals.host);
-  peripherals.smpp_connection = nullptr;
-  window.ConfigureTransports();
-  ScriptedThenSoundSend(
-      window, [&connection] { return connection.IsOpen(); },
-      options & 4 ? std::string(400, 'x') : "Hej", options & 8,
-      [&scripted] { scripted.scripted = false; });
-  return 0;
+  return RunTcpSession<sim::SimSmppProvider, ScriptedSmppProvider>(
+      data, size, &testing::WindowPeripherals::smpp_connection, kSmppSecret,
+      [](ProgramSettings& settings, uint8_t options) {
+        settings.AccessTyp = "SMPP";
+        settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+        settings.transports.Get<SmppSettings>().SystemId = "tolvane";
+        settings.transports.Get<SmppSettings>().Window = options & 1 ? "1" : "10";
+        settings.transports.Get<SmppSettings>().ResendUnanswered = options & 2 ? "1" : "0";
+      });
 }
 
 }  // namespace tolvane

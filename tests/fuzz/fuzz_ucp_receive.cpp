@@ -15,11 +15,9 @@
 namespace tolvane {
 
 int FuzzOne(const uint8_t* data, size_t size) {
-  static testing::WindowPeripherals peripherals;
-  FuzzedDataProvider input(data, size);
-  const uint8_t options = input.ConsumeIntegral<uint8_t>();
-
-  SessionRun run(peripherals);
+  SessionRun run(data, size);
+  FuzzedDataProvider& input = run.input;
+  const uint8_t options = run.options;
   sim::SimEventLoop& loop = run.loop;
   sim::SimSmsc smsc(run.Schedule());
   sim::SimModem modem(run.Schedule(), smsc);
@@ -28,7 +26,7 @@ int FuzzOne(const uint8_t* data, size_t size) {
   settings.EjKvittoOn = options & 1;
   settings.EjKvitto = settings.EjKvittoOn ? "1" : "0";
   settings.FelkorrigeringOn = !(options & 2);
-  MainWindow window(settings, peripherals.Services(loop, port), peripherals.host);
+  MainWindow window(settings, run.peripherals.Services(loop, port), run.peripherals.host);
   window.ConfigureTransports();
   window.OnTemporaryNumberToggled(true);
   window.OnNumberEdited("0701234567");

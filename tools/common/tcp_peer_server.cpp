@@ -6,6 +6,13 @@
 #include <QSslKey>
 #include <QSslServer>
 #include <iostream>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+
+#include <cerrno>
+#endif
 
 namespace tolvane::tools {
 
@@ -22,7 +29,26 @@ TcpPeerServer::TcpPeerServer(sim::TcpPeer& peer) : peer_(peer) {
     client_ = nullptr;
     dropped->disconnectFromHost();
   });
+  peer_.SetCheckClient([this] {
+    if (client_ == nullptr || !ClientGone()) return;
+    QTcpSocket* gone = std::exchange(client_, nullptr);
+    gone->abort();
+    gone->deleteLater();
+    peer_.ClientClosed();
+  });
   Watch();
+}
+
+bool TcpPeerServer::ClientGone() const {
+#ifdef Q_OS_UNIX
+  // Bytes still unread hide a close behind them; they are read first anyway.
+  char byte = 0;
+  const ssize_t got =
+      recv(static_cast<int>(client_->socketDescriptor()), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  return got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+#else
+  return false;
+#endif
 }
 
 void TcpPeerServer::Watch() {

@@ -26,6 +26,9 @@ class TcpPeerServer {
 
  private:
   void OnConnection();
+  // The client's end has closed (or reset) although Qt has not said so yet:
+  // a client killed while its answers were still being prepared.
+  bool ClientGone() const;
   void Watch();
 
   sim::TcpPeer& peer_;

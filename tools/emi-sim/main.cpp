@@ -8,7 +8,7 @@
 //           [--submit-error CODE]... [--notification-state N]...
 //           [--notification-delay MS] [--reason RSN] [--alert]
 //           [--drop-at-submit N] [--garbage-at-submit N]
-//           [--silent-at-submit N] [--ira]
+//           [--silent-at-submit N] [--ira] [--record FILE]
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -20,6 +20,7 @@
 
 #include "sim/sim_emi_centre.h"
 #include "sim/simulator_tool.h"
+#include "sim/taken_part.h"
 #include "tcp_peer_server.h"
 
 namespace {
@@ -45,7 +46,11 @@ void Usage(std::ostream& out) {
          "  --drop-at-submit N       drop the connection at submit N (counted from 0)\n"
          "  --garbage-at-submit N    answer submit N with bytes that are no sound frame\n"
          "  --silent-at-submit N     never answer submit N\n"
-         "  --ira                    read and write AMsg as ASCII (IRA), not as GSM 03.38\n";
+         "  --ira                    read and write AMsg as ASCII (IRA), not as GSM 03.38\n"
+         "  --record FILE            append a line for each part taken, before its answer\n"
+         "A notification due while no client is logged in, or left unanswered by a\n"
+         "connection that ended, is kept and sent after the next login, in order.\n"
+      << tolvane::sim::kTakenPartUsage;
 }
 
 std::string Code(const std::string& text) {
@@ -60,6 +65,9 @@ struct Given {
   int port = 5000;
   bool states = false;
   bool submit_delay = false;
+  // Opened as the option is read, so a file that cannot be written is named
+  // with the usage.
+  std::optional<tolvane::sim::TakenPartFile> record;
 };
 
 // Takes one option; false when it is not one of the centre's.
@@ -101,6 +109,8 @@ bool ParseOption(tolvane::sim::ToolArguments& arguments, Given& given, EmiCentre
     options.garbage_at_submit = CountArgument(value());
   } else if (arg == "--silent-at-submit") {
     options.silent_at_submit = CountArgument(value());
+  } else if (arg == "--record") {
+    given.record.emplace(value());
   } else if (arg == "--ira") {
     options.ira = true;
   } else {
@@ -130,6 +140,9 @@ int main(int argc, char** argv) {
       },
       options);
   centre.SetOnEvent([](const std::string& event) { std::cout << event << std::endl; });
+  if (given.record) {
+    centre.SetOnTaken([&](const auto& part) { given.record->Write(part); });
+  }
 
   tolvane::tools::TcpPeerServer server(centre);
   if (!server.Listen("emi-sim", given.port)) return 2;

@@ -2,18 +2,19 @@
 // behind it, on a pseudo-terminal until interrupted. Put the printed device
 // path in tolvmsg.ini as [GSM] Device=... and send from the program.
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "sim/pty_gsm_modem_server.h"
 #include "sim/simulator_tool.h"
-#include "sim/submit_tpdu_reader.h"
-#include "sms/hex_octets.h"
+#include "sim/taken_part.h"
 
 namespace {
 
@@ -44,7 +45,10 @@ void Usage(std::ostream& out) {
          "  --report-status HEX       status of a report, one report each (repeatable; 00)\n"
          "  --submit-error CODE       answer the next submit +CMS ERROR: CODE (repeatable;\n"
          "                            '' lets one through)\n"
-         "  --acknowledge-ms MS       how long a routed report waits for AT+CNMA (12000)\n";
+         "  --acknowledge-ms MS       how long a routed report waits for AT+CNMA (12000)\n"
+         "  --record FILE             append a line for each part the network takes, before\n"
+         "                            its +CMGS\n"
+      << tolvane::sim::kTakenPartUsage;
 }
 
 GsmModemOptions::SimState SimStateOf(const std::string& name) {
@@ -78,10 +82,13 @@ int StatusOf(const std::string& hex) {
 }
 
 // Takes one option into `options`; false for one it does not know.
-bool ParseOption(ToolArguments& arguments, GsmModemOptions& options, bool& statuses_given) {
+bool ParseOption(ToolArguments& arguments, GsmModemOptions& options, bool& statuses_given,
+                 std::optional<tolvane::sim::TakenPartFile>& record) {
   const std::string& arg = arguments.Option();
   auto value = [&] { return arguments.Value(); };
-  if (arg == "--sim") {
+  if (arg == "--record") {
+    record.emplace(value());
+  } else if (arg == "--sim") {
     options.sim_state = SimStateOf(value());
   } else if (arg == "--pin") {
     options.pin = value();
@@ -121,13 +128,6 @@ bool ParseOption(ToolArguments& arguments, GsmModemOptions& options, bool& statu
   return true;
 }
 
-std::string PartsOf(const std::string& tpdu_hex) {
-  const auto octets = tolvane::FromHex(tpdu_hex);
-  const auto submit = octets ? tolvane::sim::ReadSubmitTpdu(*octets) : std::nullopt;
-  if (!submit) return "?";
-  return std::to_string(submit->part) + "/" + std::to_string(submit->parts);
-}
-
 std::string HexOctet(int value) {
   char text[4];
   std::snprintf(text, sizeof text, "%02X", value);
@@ -160,8 +160,9 @@ void Report(const SimGsmModem& modem, Printed& printed) {
   for (; printed.submissions < submissions.size(); ++printed.submissions) {
     const auto& submit = submissions[printed.submissions];
     std::cout << "submit to " << submit.recipient << " mr " << submit.reference << " report "
-              << (submit.report_requested ? "yes" : "no") << " part " << PartsOf(submit.tpdu_hex)
-              << " octets " << submit.declared_octets << " tpdu " << submit.tpdu_hex << std::endl;
+              << (submit.report_requested ? "yes" : "no") << " part "
+              << std::max(1, submit.part.part) << "/" << submit.part.parts << " octets "
+              << submit.declared_octets << " tpdu " << submit.tpdu_hex << std::endl;
   }
   const auto& reports = modem.Reports();
   for (; printed.reports < reports.size(); ++printed.reports) {
@@ -182,11 +183,15 @@ void Report(const SimGsmModem& modem, Printed& printed) {
 int main(int argc, char** argv) {
   GsmModemOptions options;
   bool statuses_given = false;
+  std::optional<tolvane::sim::TakenPartFile> record;
   return tolvane::sim::RunSimulatorTool(
       "gsm-modem-sim", argc, argv, Usage,
-      [&](ToolArguments& arguments) { return ParseOption(arguments, options, statuses_given); },
+      [&](ToolArguments& arguments) {
+        return ParseOption(arguments, options, statuses_given, record);
+      },
       [&](const volatile std::sig_atomic_t& stop) {
         PtyGsmModemServer server(options);
+        if (record) server.Modem().SetOnTaken([&](const auto& part) { record->Write(part); });
         std::cout << server.DevicePath() << std::endl;
         std::cerr << "gsm-modem-sim: put this in tolvmsg.ini:\n  [Access]\n  AccessTyp=GSM\n"
                      "  [GSM]\n  Device="

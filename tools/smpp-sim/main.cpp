@@ -8,7 +8,7 @@
 //            [--submit-status HEX]... [--receipt-state N]... [--receipt-delay MS]
 //            [--receipts-first] [--silent-link]
 //            [--enquire] [--drop-at-submit N] [--garbage-at-submit N]
-//            [--tls CERTIFICATE KEY]
+//            [--tls CERTIFICATE KEY] [--record FILE]
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -22,6 +22,7 @@
 
 #include "sim/sim_smpp_provider.h"
 #include "sim/simulator_tool.h"
+#include "sim/taken_part.h"
 #include "tcp_peer_server.h"
 
 namespace {
@@ -47,7 +48,11 @@ void Usage(std::ostream& out) {
          "  --enquire              send enquire_link before each submit's answer\n"
          "  --drop-at-submit N     drop the connection at submit N (counted from 0)\n"
          "  --garbage-at-submit N  answer submit N with bytes that are not SMPP\n"
-         "  --tls CERT KEY         speak TLS with this PEM certificate (chain) and key\n";
+         "  --tls CERT KEY         speak TLS with this PEM certificate (chain) and key\n"
+         "  --record FILE          append a line for each part taken, before its answer\n"
+         "A receipt due while no client is bound, or left unanswered by a connection that\n"
+         "ended, is kept and sent after the next bind, in order.\n"
+      << tolvane::sim::kTakenPartUsage;
 }
 
 // A command status, in hexadecimal as the protocol's tables give it.
@@ -72,6 +77,9 @@ struct Listening {
   std::string key;
   // The first --receipt-state replaces the default list.
   bool states_given = false;
+  // Opened as the option is read, so a file that cannot be written is named
+  // with the usage.
+  std::optional<tolvane::sim::TakenPartFile> record;
 };
 
 // Takes one option into `listening` and `options`; false when it does not
@@ -111,6 +119,8 @@ bool ParseOption(tolvane::sim::ToolArguments& arguments, Listening& listening,
     options.drop_at_submit = CountArgument(value());
   } else if (arg == "--garbage-at-submit") {
     options.garbage_at_submit = CountArgument(value());
+  } else if (arg == "--record") {
+    listening.record.emplace(value());
   } else if (arg == "--tls") {
     listening.certificate = value();
     listening.key = value();
@@ -126,6 +136,8 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   Listening listening;
   SmppProviderOptions options;
+  // As a provider does: receipts wait for the account's next bind.
+  options.keep_receipts = true;
   if (const std::optional<int> status = tolvane::sim::ReadToolArguments(
           "smpp-sim", argc, argv, Usage, [&](tolvane::sim::ToolArguments& arguments) {
             return ParseOption(arguments, listening, options);
@@ -139,6 +151,9 @@ int main(int argc, char** argv) {
       },
       options);
   provider.SetOnEvent([](const std::string& event) { std::cout << event << std::endl; });
+  if (listening.record) {
+    provider.SetOnTaken([&](const auto& part) { listening.record->Write(part); });
+  }
 
   tolvane::tools::TcpPeerServer server(provider);
   if (!listening.certificate.empty() &&
