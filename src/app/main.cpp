@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
                          ChooseLocation(), ProgramTransports());
     }
     case ProgramCommand::kRun:
+    case ProgramCommand::kResume:
+      // The program itself tells `--resume` from an order.
       break;
   }
   // A display that is not named or cannot be opened (a script over ssh, cron)

@@ -5,6 +5,7 @@
 
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
+#include "bulk/run_resumption.h"
 #include "core/time_of_day.h"
 #include "platform/local_time.h"
 #include "platform/text_codec.h"
@@ -190,6 +191,7 @@ Autosending::PassResult Autosending::RunPass(bool type3) {
     result.end = PassEnd::kCancelled;
     return result;
   }
+  ResumeFileRuns();
   PassFiles pass;
   std::vector<std::string> names = ListFiles(pass);
   if (names.empty()) {
@@ -291,8 +293,11 @@ void Autosending::SendDueRetries(PassFiles& pass, PassResult& result) {
 
 void Autosending::Settle(const std::string& name, const std::string& text, const FileStamp& stamp,
                          PassFiles& pass, PassResult& result) {
-  const SendState& state = window_.State();
+  SendState& state = window_.State();
+  // The store keeps the file of the run, for the run cut short.
+  state.run_source = Folder() + name;
   const bool accepted = !text.empty() && Send(text);
+  state.run_source.clear();
   // A failure on the way, or Cancel, keeps the file unless the far end took
   // a message of it.
   const bool failed = state.finished || state.init_failed || state.dial_failed;
@@ -384,6 +389,17 @@ bool Autosending::Send(const std::string& content) {
   window_.SetAutosendInProgress(false);
   // A run counts its members; a single send has only its own answer.
   return state.accepted || groups.LastRunAcceptedCount() > 0;
+}
+
+void Autosending::ResumeFileRuns() {
+  RunResumption resumption(window_, files_);
+  for (const StoredRun& run : resumption.Claimed(true)) {
+    if (Cancelled()) return;
+    window_.SetAutosendInProgress(true);
+    resumption.Continue(run);
+    window_.SetAutosendInProgress(false);
+    if (On()) LockCommands();
+  }
 }
 
 bool Autosending::Refused() const { return !window_.State().attempted && !Cancelled(); }

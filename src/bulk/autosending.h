@@ -73,6 +73,9 @@ class Autosending {
   void OnTick();
   bool InTimeWindow() const;
   PassResult RunPass(bool type3);
+  // Continues the runs of files that a program ending abruptly cut short;
+  // a file a message of which was accepted goes, as after any send.
+  void ResumeFileRuns();
   // The files in the folder that are not passed over, in name order.
   std::vector<std::string> ListFiles(const PassFiles& pass);
   // Reads and sends each of `names`; false when the pass must end.

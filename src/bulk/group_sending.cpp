@@ -210,6 +210,31 @@ void GroupSending::SendRun(std::vector<Recipient> recipients, bool highlight,
     return;
   }
   for (size_t i = 0; i < recipients.size(); ++i) recipients[i].message_id = stored[i].message_id;
+  SendQueued(recipients, highlight);
+}
+
+void GroupSending::ResumeRun(const StoredRun& run, const std::vector<RunRecipient>& members,
+                             std::map<std::int64_t, std::vector<int>> pending) {
+  SendState& s = window_.State();
+  s.sending = true;
+  ResetRun();
+  s.recipient_name = run.title.empty() ? kListRecipientName : run.title;
+  std::vector<Recipient> recipients;
+  std::vector<std::int64_t> messages;
+  for (const RunRecipient& member : members) {
+    recipients.push_back({member.name, member.number_typed, member.skipped, member.message_id});
+    messages.push_back(member.message_id);
+  }
+  window_.Messages().ResumeRun(run.id, run.transport, std::move(messages), std::move(pending));
+  if (!PrepareRun()) {
+    // The transport cannot carry the text now: the run ends with the reason.
+    window_.EndRun();
+    return;
+  }
+  SendQueued(recipients, false);
+}
+
+void GroupSending::SendQueued(const std::vector<Recipient>& recipients, bool highlight) {
   run_members_ = static_cast<int>(recipients.size());
   const bool any_sendable = std::any_of(recipients.begin(), recipients.end(),
                                         [](const Recipient& r) { return r.skipped.empty(); });
@@ -307,7 +332,7 @@ void GroupSending::Skip(const Recipient& recipient) {
   SendState& s = window_.State();
   s.message_id = recipient.message_id;
   s.recipient_name = recipient.name;
-  s.recipient_number.clear();
+  window_.Rensa_Nummer(recipient.number);
   window_.SetReceiptLine(recipient.skipped);
   // Logs the member like any other; the last one also ends the run.
   window_.EndSend();

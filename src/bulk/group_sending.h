@@ -2,6 +2,7 @@
 #define TOLVANE_BULK_GROUP_SENDING_H_
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ class GroupSending {
   int GroupMemberCount() const { return static_cast<int>(group_members_.size()); }
   // The message box's text to every number of GroupMembers, as "Group".
   void SandGruppAuto();
+  // Continues `run`, cut short, with the message box's text: `members`
+  // (their messages in the store) go again, those of `pending` only with
+  // the parts it lists; a member with a reason in `skipped` is ended with
+  // it and logged, unsent.
+  void ResumeRun(const StoredRun& run, const std::vector<RunRecipient>& members,
+                 std::map<std::int64_t, std::vector<int>> pending);
 
   // Every member of the last run had its message accepted: a positive answer
   // counts, even when the notification that should follow never came. A run
@@ -81,6 +88,9 @@ class GroupSending {
   // The members queued in the message store, sent over the transport in
   // use, then the tally on the status line.
   void SendRun(std::vector<Recipient> recipients, bool highlight, const std::string& title);
+  // Sends the members of a run the store holds, then the tally on the
+  // status line, and ends the run.
+  void SendQueued(const std::vector<Recipient>& recipients, bool highlight);
   // Sends to every recipient over one connection of the transport in use.
   void SendMembers(const std::vector<Recipient>& recipients, bool highlight);
   // A run none of whose members can be sent: each is told and logged, and

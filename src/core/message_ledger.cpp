@@ -75,17 +75,19 @@ std::string MessageLedger::BeginRun(const RunStart& start, std::vector<RunRecipi
 }
 
 void MessageLedger::ResumeRun(std::int64_t run, const std::string& transport,
+                              std::vector<std::int64_t> messages,
                               std::map<std::int64_t, std::vector<int>> pending) {
   run_ = run;
   transport_ = transport;
-  run_messages_.clear();
+  run_messages_ = std::move(messages);
   references_.clear();
-  for (const auto& [message, parts] : pending) {
-    run_messages_.push_back(message);
-    if (const auto stored = store_->Message(message); stored && stored->reference >= 0) {
-      references_[message] = stored->reference;
+  Try([&] {
+    for (std::int64_t message : run_messages_) {
+      if (const auto stored = store_->Message(message); stored && stored->reference >= 0) {
+        references_[message] = stored->reference;
+      }
     }
-  }
+  });
   pending_ = std::move(pending);
 }
 

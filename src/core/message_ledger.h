@@ -56,9 +56,9 @@ class MessageLedger : public PartLedger {
   // A new run: its recipients queued in one transaction. Empty when
   // queued; otherwise why nothing may be sent.
   std::string BeginRun(const RunStart& start, std::vector<RunRecipient>& recipients);
-  // Continues a run cut short: `resend` lists, per message, the parts to
-  // send again although they were written before.
-  void ResumeRun(std::int64_t run, const std::string& transport,
+  // Continues a run cut short with `messages`; `pending` lists, for those
+  // partly sent, the parts that go (the others go whole).
+  void ResumeRun(std::int64_t run, const std::string& transport, std::vector<std::int64_t> messages,
                  std::map<std::int64_t, std::vector<int>> pending);
   bool RunOpen() const { return run_ != 0; }
   // The message goes now (counted for the rate limits).

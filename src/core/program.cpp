@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "bulk/command_line_sending.h"
+#include "bulk/run_resumption.h"
+#include "core/program_options.h"
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
+#include "platform/flock_run_ownership.h"
 #include "platform/local_file_system.h"
 #include "platform/store_error.h"
 #include "platform/text_codec.h"
@@ -34,10 +37,14 @@ Program::Program(const MainWindowServices& services, PhoneBookStore& store, Main
       store_(store),
       host_(host),
       window_(std::make_unique<MainWindow>(settings_, services, host)),
-      startup_timer_(services.loop.CreateTimer()) {
+      startup_timer_(services.loop.CreateTimer()),
+      resume_timer_(services.loop.CreateTimer()) {
   startup_timer_->SetSingleShot(true);
   startup_timer_->SetInterval(kStartupDelayMs);
   startup_timer_->SetCallback([this] { OnStartupTimer(); });
+  resume_timer_->SetSingleShot(true);
+  resume_timer_->SetInterval(0);
+  resume_timer_->SetCallback([this] { AskAboutCutRuns(); });
 }
 
 Program::~Program() = default;
@@ -50,6 +57,7 @@ void Program::ReportError(int number) {
 bool Program::Startup(const ProgramLocation& location, const std::string& command_line) {
   const std::string& program_folder = location.Folder();
   settings_.ProgramFolder = program_folder;
+  resume_ = command_line == kResumeOption;
   if (!command_line.empty()) {
     window_->SetCommandLineMode(true);
     command_line_text_ = ForeignTextToUtf8(command_line);
@@ -75,6 +83,9 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
     ReportError(error.number());
   }
   OpenMessageStore(program_folder);
+  // The lock is the system's: it goes with the process, however that ends.
+  ownership_ = std::make_unique<FlockRunOwnership>(program_folder);
+  window_->Messages().SetOwner(ownership_->Take());
   window_->SetAutosendBoxPending(true);
   if (int error = window_->QuickMessages().Load(program_folder)) ReportError(error);
 
@@ -93,6 +104,8 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   if (window_->CommandLineMode()) {
     window_->SetComposeEnabled(false);
     startup_timer_->Start();
+  } else {
+    resume_timer_->Start();
   }
   window_->RefreshRecipientList();
   return true;
@@ -112,10 +125,33 @@ void Program::OpenMessageStore(const std::string& program_folder) {
   }
 }
 
+void Program::AskAboutCutRuns() {
+  RunResumption resumption(*window_, services_.files);
+  // Autosending continues the runs of its files itself.
+  resumption.ClaimCutShort(*ownership_);
+  for (const StoredRun& run : resumption.Claimed(false)) {
+    resumption.Ask(run, services_.dialogs);
+  }
+}
+
+int Program::ResumeAll() {
+  RunResumption resumption(*window_, services_.files);
+  bool accepted = true;
+  for (const StoredRun& run : resumption.ClaimCutShort(*ownership_)) {
+    accepted = resumption.Continue(run) && accepted;
+  }
+  return accepted ? kExitAccepted : kExitFailed;
+}
+
 void Program::OnStartupTimer() {
   startup_timer_->Stop();
   LocalFileSystem::Instance().Remove(settings_.ProgramFolder + kLeftoverOrderFile);
   window_->SetComposeEnabled(true);
+  if (resume_) {
+    exit_status_ = ResumeAll();
+    host_.CloseMainWindow();
+    return;
+  }
   CommandLineSending sending(*window_);
   const OrderOutcome outcome = sending.ArgSandning(command_line_text_);
   switch (outcome) {

@@ -10,6 +10,7 @@
 #include "core/program_settings.h"
 #include "platform/phone_book_store.h"
 #include "platform/record_cursor.h"
+#include "platform/run_ownership.h"
 #include "store/message_store.h"
 
 namespace tolvane {
@@ -46,6 +47,10 @@ class Program {
   // store; without one, every send is refused with the reason.
   void OpenMessageStore(const std::string& program_folder);
   void OnStartupTimer();
+  // The window asks what becomes of each run cut short.
+  void AskAboutCutRuns();
+  // `--resume`: every run cut short continued; the exit status as for an order.
+  int ResumeAll();
 
   MainWindowServices services_;
   PhoneBookStore& store_;
@@ -55,6 +60,11 @@ class Program {
   std::unique_ptr<RecordCursor> cursor_;
   std::unique_ptr<MessageStore> messages_;
   std::unique_ptr<Timer> startup_timer_;
+  // This program's lock on the runs it sends.
+  std::unique_ptr<RunOwnership> ownership_;
+  // Asks about runs cut short once the window shows.
+  std::unique_ptr<Timer> resume_timer_;
+  bool resume_ = false;
   std::string command_line_text_;
   // Only a positive answer gives kExitAccepted: a run closed before its order
   // was sent has failed.

@@ -11,6 +11,7 @@ ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments) {
   const std::string& first = arguments.front();
   if (first == "--help" || first == "-h") return ProgramCommand::kHelp;
   if (first == kStoreSecretOption) return ProgramCommand::kStoreSecret;
+  if (first == kResumeOption && arguments.size() == 1) return ProgramCommand::kResume;
   static const std::regex kOptionShape("-[A-Za-z]|--[A-Za-z0-9]+(-[A-Za-z0-9]+)*");
   return std::regex_match(first, kOptionShape) ? ProgramCommand::kUnknownOption
                                                : ProgramCommand::kRun;
@@ -18,6 +19,7 @@ ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments) {
 
 std::string ProgramUsage(const TransportList& transports) {
   return "usage: tolvane [ORDER]\n"
+         "       tolvane --resume\n"
          "       tolvane --store-secret NAME\n"
          "       tolvane --help\n"
          "Without arguments the main window opens. An ORDER (the arguments, joined\n"
@@ -30,6 +32,9 @@ std::string ProgramUsage(const TransportList& transports) {
          "  G//Friends//Hello                 to a group of the phone book\n"
          "  N//0701234567//Hello//svar.txt    and the receipt appended to svar.txt\n"
          "Options:\n"
+         "  --resume             continue, without asking, every run cut short (its\n"
+         "                       program ended before the run did) and exit; the exit\n"
+         "                       status is as for an order, 0 when there was none\n"
          "  --store-secret NAME  store the secret read as one line from standard input\n"
          "                       and exit; NAME is one of: " +
          SecretNameList(transports) +

@@ -12,7 +12,10 @@ namespace tolvane {
 // except a first argument that is one of the options or shaped like one
 // ("-x", "--word-word"), which no order can be: an order holds at least two
 // doubled separators.
-enum class ProgramCommand { kRun, kHelp, kStoreSecret, kUnknownOption };
+// `--resume` runs like an order, without its text.
+enum class ProgramCommand { kRun, kHelp, kStoreSecret, kResume, kUnknownOption };
+
+inline constexpr char kResumeOption[] = "--resume";
 
 // `arguments` are those after the program name.
 ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments);

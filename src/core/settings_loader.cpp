@@ -185,6 +185,7 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   settings.Validity = ValiditySetting(file.ReadSetting(kMessageSection, kValidityKey, ""));
   settings.PerMinute = RateSetting(file.ReadSetting(kMessageSection, kPerMinuteKey, ""));
   settings.PerDay = RateSetting(file.ReadSetting(kMessageSection, kPerDayKey, ""));
+  settings.LateAfter = LateAfterSetting(file.ReadSetting(kMessageSection, kLateAfterKey, ""));
   settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
   reader.Proxy();
   ComputeDerivedFields(settings);

@@ -80,6 +80,9 @@ class Transport {
   virtual void HangUp() = 0;
   // The status line meanwhile.
   virtual std::string ClosingStatus() const { return "Hanging up..."; }
+  // A run cut short sends again the parts that were written and never
+  // answered (the recipient may have them) only when the settings ask so.
+  virtual bool ResendsUnanswered() const { return false; }
 };
 
 // Processes events until the current exchange has ended, finished or been

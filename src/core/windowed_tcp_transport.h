@@ -53,6 +53,7 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
   bool LineHeld() const override;
   void StopTimers() override {}
   void HangUp() override;
+  bool ResendsUnanswered() const override { return ResendUnanswered(); }
 
  protected:
   // The port setting as a number; nothing when it is no port.

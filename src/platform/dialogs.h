@@ -6,16 +6,18 @@
 namespace tolvane {
 
 enum class MessageIcon { kNone, kInformation, kQuestion, kExclamation, kCritical };
-enum class MessageButtons { kOk, kYesNo, kSaveDiscardCancel };
-enum class MessageAnswer { kOk, kYes, kNo, kSave, kDiscard, kCancel };
+// kContinueShowDrop: what becomes of a run cut short.
+enum class MessageButtons { kOk, kYesNo, kSaveDiscardCancel, kContinueShowDrop };
+enum class MessageAnswer { kOk, kYes, kNo, kSave, kDiscard, kCancel, kContinue, kShow, kDrop };
 
 // What a box answers when nobody answers it (closed by Escape, or no display
-// to show it): OK, No or Cancel, so that nothing is written or lost.
+// to show it): OK, No or Cancel, so that nothing is written, sent or lost.
 inline MessageAnswer UnansweredBox(MessageButtons buttons) {
   switch (buttons) {
     case MessageButtons::kYesNo:
       return MessageAnswer::kNo;
     case MessageButtons::kSaveDiscardCancel:
+    case MessageButtons::kContinueShowDrop:
       return MessageAnswer::kCancel;
     case MessageButtons::kOk:
       break;

@@ -27,4 +27,12 @@ int RateSetting(const std::string& text) {
                                                                           : 0;
 }
 
+int LateAfterSetting(const std::string& text) {
+  const std::optional<long> value = ParseWholeNumber(text);
+  if (!value || *value < 0 || *value > std::numeric_limits<int>::max()) {
+    return kDefaultLateAfterMinutes;
+  }
+  return static_cast<int>(*value);
+}
+
 }  // namespace tolvane

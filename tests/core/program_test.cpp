@@ -202,6 +202,43 @@ TEST_F(ProgramTest, OnlyAnOrderTheGatewayTookExitsWithZeroAndAnUncarriableOneSen
                                    "cannot carry: &#128512;\""));
 }
 
+// A group run and an autosend file's run that a program ending abruptly cut
+// short: the window asks about the one and autosending continues the other
+// (the file then goes, and no pass sends it again); `--resume` leaves runs
+// a living program owns and continues the rest.
+TEST_F(ProgramTest, RunsCutShortAreAskedAboutContinuedByAutosendingAndByResume) {
+  WriteIni("[Access]\nAccessTyp=TCP\n[Auto]\nAutoDef=1\nAutoTyp=1\nAutoFil=/out\nAutoTabort=1\n");
+  files.MakeFolder("/out");
+  files.Write("/out/a.txt", "Hej");
+  sim::SimGateway gateway;
+  sim::SimHttpClient client{loop_, gateway};
+  MessageLedger gone(loop_);
+  gone.Use(&messages);
+  gone.SetOwner("p1-2-3");
+  std::vector<RunRecipient> club{{"Anna", "0701111111", ""}, {"Bertil", "0702222222", ""}};
+  ASSERT_EQ(gone.BeginRun({"group", "Club", "", "TCP", "Hi"}, club), "");
+  std::vector<RunRecipient> file{{"Cecilia", "0703333333", ""}};
+  ASSERT_EQ(gone.BeginRun({"single", "", "/out/a.txt", "TCP", "Hej"}, file), "");
+
+  auto window_run = std::make_unique<Program>(Services(loop_, client), store_, host);
+  ASSERT_TRUE(window_run->Startup(book.Folder(), ""));
+  WaitFor(loop_, 5000);
+  EXPECT_THAT(dialogs.Texts(), ElementsAre("A run to the group Club was cut short: 0 of 2 sent."));
+  EXPECT_THAT(testing::Sent(gateway, "toPhoneNumber"), ElementsAre("0703333333"));
+  EXPECT_FALSE(files.Exists("/out/a.txt"));
+
+  for (const bool window_lives : {true, false}) {
+    if (!window_lives) window_run.reset();
+    Program resume{Services(loop_, client), store_, host};
+    RunOrder(resume, "--resume");
+    EXPECT_EQ(resume.ExitStatus(), kExitAccepted);
+    EXPECT_EQ(gateway.Requests().size(), window_lives ? 1u : 3u);
+  }
+  EXPECT_THAT(testing::Sent(gateway, "toPhoneNumber"),
+              ElementsAre("0703333333", "0701111111", "0702222222"));
+  EXPECT_TRUE(messages.OpenRuns().empty());
+}
+
 TEST(QtPlatformChoiceTest, FallsBackToNoWindowUnlessAPlatformIsChosen) {
   using Variables = std::map<std::string, std::string>;
   const std::pair<Variables, std::string> cases[] = {
@@ -231,6 +268,8 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
       {{"-h", "N//0701//Hi"}, Command::kHelp},
       {{"--store-secret", "gateway"}, Command::kStoreSecret},
       {{"--dry-run"}, Command::kUnknownOption},
+      {{"--resume"}, Command::kResume},
+      {{"--resume", "N//0701//Hi"}, Command::kUnknownOption},
       {{"-x"}, Command::kUnknownOption},
       // Orders, whatever they hold, and options further on are message text.
       {{"N//0701234567//Hello"}, Command::kRun},
@@ -245,6 +284,7 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
   EXPECT_THAT(ProgramUsage(ProgramTransports()),
               ::testing::AllOf(::testing::HasSubstr("usage: tolvane [ORDER]"),
                                ::testing::HasSubstr("--store-secret NAME"),
+                               ::testing::HasSubstr("--resume "),
                                ::testing::HasSubstr("NAME is one of: gateway, gsm-pin, smpp, emi"),
                                ::testing::HasSubstr("N//0701234567//Hello")));
 }

@@ -69,17 +69,19 @@ TEST_F(SettingsLoaderTest, ReadsStoredValuesAndDerivesFields) {
 }
 
 TEST_F(SettingsLoaderTest, MessageLimitsOutOfRangeFallBackToTheirDefaults) {
-  const std::tuple<const char*, int, int> cases[] = {{"", 6, 1440},
-                                                     {"MaxParts=255\nValidity=30\n", 255, 30},
-                                                     {"MaxParts=256\nValidity=-5\n", 6, 1440},
-                                                     {"MaxParts=0\nValidity=ten\n", 6, 1440},
-                                                     {"MaxParts=1\nValidity=0\n", 1, 0},
-                                                     // Past 63 weeks every value is the longest.
-                                                     {"Validity=635041\n", 6, 635040}};
-  for (const auto& [keys, max_parts, validity] : cases) {
+  const std::tuple<const char*, int, int, int> cases[] = {
+      {"", 6, 1440, 60},
+      {"MaxParts=255\nValidity=30\nLateAfter=0\n", 255, 30, 0},
+      {"MaxParts=256\nValidity=-5\nLateAfter=-1\n", 6, 1440, 60},
+      {"MaxParts=0\nValidity=ten\nLateAfter=2147483647\n", 6, 1440, 2147483647},
+      {"MaxParts=1\nValidity=0\n", 1, 0, 60},
+      // Past 63 weeks every value is the longest.
+      {"Validity=635041\n", 6, 635040, 60}};
+  for (const auto& [keys, max_parts, validity, late_after] : cases) {
     dir_.WriteFile("tolvmsg.ini", std::string("[Message]\n") + keys);
     const ProgramSettings settings = Load();
     EXPECT_EQ(settings.MaxParts, max_parts) << keys;
+    EXPECT_EQ(settings.LateAfter, late_after) << keys;
     EXPECT_EQ(settings.Validity, validity) << keys;
   }
   EXPECT_THAT(errors_, IsEmpty());

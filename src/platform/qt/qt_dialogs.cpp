@@ -1,9 +1,13 @@
 #include "platform/qt/qt_dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <iostream>
+#include <utility>
+#include <vector>
 
 #include "platform/text_codec.h"
 
@@ -46,6 +50,24 @@ MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& 
                   QApplication::activeWindow());
   // The texts may carry user input (names), never markup.
   box.setTextFormat(Qt::PlainText);
+  if (buttons == MessageButtons::kContinueShowDrop) {
+    box.setStandardButtons(QMessageBox::NoButton);
+    const std::pair<const char*, MessageAnswer> choices[] = {
+        {"&Continue", MessageAnswer::kContinue},
+        {"&Show", MessageAnswer::kShow},
+        {"&Drop", MessageAnswer::kDrop}};
+    std::vector<std::pair<QAbstractButton*, MessageAnswer>> added;
+    for (const auto& [label, answer] : choices) {
+      added.emplace_back(box.addButton(QString::fromUtf8(label), QMessageBox::ActionRole), answer);
+    }
+    // Escape and the frame's close leave the choice for later.
+    box.addButton(QMessageBox::Cancel)->hide();
+    box.exec();
+    for (const auto& [button, answer] : added) {
+      if (box.clickedButton() == button) return answer;
+    }
+    return UnansweredBox(buttons);
+  }
   switch (box.exec()) {
     case QMessageBox::Yes:
       return MessageAnswer::kYes;

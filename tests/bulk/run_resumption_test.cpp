@@ -1,0 +1,225 @@
+// Runs cut short by a program that ended abruptly, left in the message store
+// as that program left them, continued by the next one over the simulated
+// SMPP provider: every part goes exactly once, a part written and never
+// answered goes again only with ResendUnanswered=1 (its message is logged
+// "Unknown" otherwise), a delayed message keeps its time or is refused as
+// late, and the window's question continues, shows or drops a run.
+#include "bulk/run_resumption.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "core/secret_store.h"
+#include "platform/local_time.h"
+#include "platform/run_ownership.h"
+#include "sim/sim_smpp_provider.h"
+#include "sim/sim_tcp_connection.h"
+#include "smpp/smpp_settings.h"
+#include "smpp/smpp_time.h"
+#include "support/scenarios.h"
+
+namespace tolvane::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+constexpr MessageState Q = MessageState::kQueued;
+constexpr MessageState W = MessageState::kWriting;
+constexpr MessageState A = MessageState::kAccepted;
+// Two parts in the GSM alphabet.
+const std::string kText(200, 'x');
+
+std::string Number(size_t member) { return "07010000" + std::to_string(member); }
+
+// Owners other than this program's are gone.
+struct OnlyThisOneRuns : RunOwnership {
+  std::string Take() override { return "alive"; }
+  bool Alive(const std::string& owner) override { return owner == "alive"; }
+};
+
+class RunResumptionTest : public WindowScenario {
+ protected:
+  RunResumptionTest() {
+    settings.AccessTyp = "SMPP";
+    settings.Avs = "+46 70-765 43 21";
+    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
+    EXPECT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "secret"));
+    AskForReceipts(false);
+    smpp_connection = &tcp_;
+    Open(serial, http);
+    window->ConfigureTransports();
+    window->Messages().SetOwner(owners_.Take());
+  }
+  ~RunResumptionTest() override { window.reset(); }
+
+  // A group run to Member 0, 1, ... that a program now gone left with each
+  // message's parts in `states` (none: never cut).
+  StoredRun LeaveRun(const std::vector<std::vector<MessageState>>& states,
+                     std::optional<TimePoint> scheduled = {}, std::string kind = "group") {
+    MessageLedger gone(loop);
+    gone.Use(&messages);
+    gone.SetOwner("gone");
+    std::vector<RunRecipient> recipients;
+    for (size_t i = 0; i < states.size(); ++i) {
+      recipients.push_back({"Member " + std::to_string(i), Number(i), ""});
+    }
+    const std::string title = kind == "group" ? "Vänner" : "";
+    EXPECT_EQ(gone.BeginRun({kind, title, "", "SMPP", kText, scheduled}, recipients), "");
+    for (size_t i = 0; i < states.size(); ++i) {
+      const std::int64_t id = recipients[i].message_id;
+      if (states[i].empty()) continue;
+      gone.Cut(id, static_cast<int>(states[i].size()), 40 + static_cast<int>(i), "GSM");
+      // It went: a cut message with nothing written counts as not sent yet.
+      gone.MessageGoes(id);
+      for (int part = 0; part < static_cast<int>(states[i].size()); ++part) {
+        if (states[i][part] == Q) continue;
+        EXPECT_EQ(gone.Writing({{id, part}}), "");
+        if (states[i][part] == A) gone.Answered({id, part}, A, "ref", "");
+      }
+    }
+    return messages.OpenRuns().back();
+  }
+  RunResumption Resumption() { return RunResumption(*window, files); }
+  // Claims the runs cut short and continues each; true when all were accepted.
+  bool ResumeAll() {
+    RunResumption resumption = Resumption();
+    bool accepted = true;
+    for (const StoredRun& run : resumption.ClaimCutShort(owners_)) {
+      accepted = resumption.Continue(run) && accepted;
+    }
+    return accepted;
+  }
+  OnlyThisOneRuns owners_;
+  sim::SimSmppProvider provider_{Schedule(loop)};
+  sim::SimTcpConnection tcp_{loop, provider_};
+};
+
+TEST_F(RunResumptionTest, EveryPartGoesOnceAndAnUnansweredOneOnlyWhenAskedTo) {
+  // Per member: the parts that go now, "-" none, "U" none and logged "Unknown".
+  const struct {
+    const char* point;
+    std::vector<std::vector<MessageState>> states;
+    bool resend;
+    std::vector<std::string> sent;
+  } cases[] = {
+      {"before the first submit", {{}, {}, {}}, false, {"12", "12", "12"}},
+      {"between a submit and its answer", {{W, Q}, {}, {}}, false, {"2", "12", "12"}},
+      {"after an answer", {{A, Q}, {Q, Q}, {}}, false, {"2", "12", "12"}},
+      {"between members", {{A, A}, {}, {}}, false, {"-", "12", "12"}},
+      {"written, never answered", {{A, A}, {W, W}, {}}, false, {"-", "U", "12"}},
+      {"written, never answered, resent", {{A, A}, {A, W}, {}}, true, {"-", "2", "12"}},
+      {"nothing left", {{A, A}, {A, A}}, false, {"-", "-"}},
+  };
+  size_t logged = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.point);
+    settings.transports.Get<SmppSettings>().ResendUnanswered = c.resend ? "1" : "0";
+    LeaveRun(c.states);
+    const size_t before = provider_.Submissions().size();
+    const bool unknown = std::find(c.sent.begin(), c.sent.end(), "U") != c.sent.end();
+    EXPECT_EQ(ResumeAll(), !unknown);
+    std::map<std::string, std::string> sent;
+    const std::vector<sim::SmppSubmission>& submits = provider_.Submissions();
+    for (size_t i = before; i < submits.size(); ++i) {
+      const std::string& udh = submits[i].short_message;
+      ASSERT_EQ(udh.substr(0, 3), std::string("\x05\x00\x03", 3));
+      sent[submits[i].destination.value] += std::to_string(udh[5]);
+      // A message cut before keeps its reference.
+      const size_t member = submits[i].destination.value.back() - '0';
+      if (!c.states[member].empty()) EXPECT_EQ(udh[3], 40 + static_cast<int>(member));
+    }
+    const std::vector<std::string> log = LogLines();
+    for (size_t i = 0; i < c.sent.size(); ++i) {
+      const std::string& expected = c.sent[i];
+      EXPECT_EQ(sent[Number(i)], expected == "-" || expected == "U" ? "" : expected) << i;
+      logged += expected != "-";
+      if (expected == "U") {
+        EXPECT_THAT(log, ::testing::Contains("\"Member " + std::to_string(i) + " " + Number(i) +
+                                             "\",\"Unknown\",\"" + kText + "\""));
+      }
+    }
+    EXPECT_EQ(log.size(), logged);
+    EXPECT_TRUE(messages.OpenRuns().empty());
+    // Nothing is continued twice.
+    EXPECT_TRUE(Resumption().ClaimCutShort(owners_).empty());
+  }
+}
+
+TEST_F(RunResumptionTest, ADelayedMessageKeepsItsTimeOrIsRefusedAsLate) {
+  const struct {
+    int late_after;
+    int minutes_ago;
+    bool goes;
+  } cases[] = {{0, 100000, true}, {60, 60, true}, {60, 61, false}, {1, -30, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.late_after) + "/" + std::to_string(c.minutes_ago));
+    settings.LateAfter = c.late_after;
+    const TimePoint due = loop.Now() - std::chrono::minutes(c.minutes_ago);
+    const size_t before = provider_.Submissions().size();
+    LeaveRun({{}}, due, "single");
+    EXPECT_EQ(ResumeAll(), c.goes);
+    EXPECT_EQ(provider_.Submissions().size() - before, c.goes ? 2u : 0u);
+    if (!c.goes) {
+      const std::string late = "Too late: it was to go at " + LocalTimeText(due, "%Y-%m-%d %H:%M") +
+                               ", more than " + std::to_string(c.late_after) + " minutes ago.";
+      EXPECT_EQ(LogLines().back(), "\"Member 0 070100000\",\"" + late + "\",\"" + kText + "\"");
+      continue;
+    }
+    // A time still to come goes to the provider; one passed goes at once.
+    EXPECT_EQ(
+        provider_.Submissions().back().schedule_delivery_time,
+        c.minutes_ago < 0
+            ? SmppAbsoluteTime(Clock::to_time_t(std::chrono::floor<std::chrono::minutes>(due)))
+            : "");
+  }
+  // The window's own delay choice is left as it was.
+  EXPECT_FALSE(window->State().deferred);
+}
+
+TEST_F(RunResumptionTest, TheWindowAsksToContinueShowOrDrop) {
+  const StoredRun group = LeaveRun({{A, A}, {A, Q}, {Q, Q}, {}});
+  const StoredRun list = LeaveRun({{}, {}}, {}, "list");
+  const StoredRun single = LeaveRun({{}}, {}, "single");
+  RunResumption resumption = Resumption();
+  EXPECT_EQ(resumption.ClaimCutShort(owners_).size(), 3u);
+  EXPECT_EQ(resumption.Description(group), "A run to the group Vänner was cut short: 2 of 4 sent.");
+  EXPECT_EQ(resumption.Description(list), "A run to 2 numbers was cut short: 0 of 2 sent.");
+  EXPECT_EQ(resumption.Description(single), "A message to Member 0 was cut short.");
+
+  // Show lists the members and asks again; Drop sends nothing.
+  for (MessageAnswer answer : {MessageAnswer::kShow, MessageAnswer::kOk, MessageAnswer::kDrop}) {
+    dialogs.QueueAnswer(answer);
+  }
+  resumption.Ask(group, dialogs);
+  ASSERT_EQ(dialogs.boxes().size(), 3u);
+  EXPECT_EQ(dialogs.boxes()[0].buttons, MessageButtons::kContinueShowDrop);
+  EXPECT_THAT(dialogs.boxes()[1].text, HasSubstr("\r\nMember 1 070100001: writing"));
+  EXPECT_THAT(dialogs.boxes()[1].text, HasSubstr("\r\nMember 2 070100002: queued"));
+  EXPECT_EQ(dialogs.boxes()[2].text, dialogs.boxes()[0].text);
+  EXPECT_TRUE(provider_.Submissions().empty());
+  std::vector<std::string> states;
+  for (const StoredMessage& message : messages.RunMessages(group.id)) {
+    states.push_back(std::string(StateName(message.state)) + " " + message.detail);
+  }
+  EXPECT_THAT(states,
+              ElementsAre("accepted ", "refused Dropped.", "refused Dropped.", "refused Dropped."));
+
+  // A box closed unanswered leaves the run for the next start.
+  resumption.Ask(list, dialogs);
+  EXPECT_EQ(messages.OpenRuns().size(), 2u);
+  dialogs.QueueAnswer(MessageAnswer::kContinue);
+  resumption.Ask(list, dialogs);
+  EXPECT_EQ(provider_.Submissions().size(), 4u);
+  EXPECT_THAT(LogLines(),
+              ElementsAre("\"Member 0 070100000\",\"Message sent.\",\"" + kText + "\"",
+                          "\"Member 1 070100001\",\"Message sent.\",\"" + kText + "\""));
+  EXPECT_EQ(messages.OpenRuns().size(), 1u);
+}
+
+}  // namespace
+}  // namespace tolvane::testing
