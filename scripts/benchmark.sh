@@ -6,7 +6,10 @@
 #    and 100 000 people: the mean of RUNS runs (default 10), and the ratio to
 #    the run with 3 people;
 # 2. the benchmarks of benchmarks/ (start-up, recipient list, typing, the
-#    phone-book window) with 10 000 and 100 000 people.
+#    phone-book window) with 10 000 and 100 000 people;
+# 3. the message store: its share of a group run of 40 (on the simulated loop,
+#    and through the whole program against tools/smpp-sim), and a store of
+#    1 000 000 messages opened and added to.
 #
 #   scripts/benchmark.sh [RUNS]
 set -euo pipefail
@@ -15,7 +18,8 @@ runs=${1:-10}
 scripts/install-deps.sh
 build=${TOLVANE_RELEASE_BUILD_DIR:-build-release}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_SANITIZE=OFF >/dev/null
-cmake --build "$build" --target tolvane gateway-sim make_teledata tolvane_benchmarks >/dev/null
+cmake --build "$build" --target tolvane gateway-sim smpp-sim make_teledata tolvane_benchmarks \
+  tolvane_store_benchmarks tolvane_store_share_benchmark >/dev/null
 
 work=$(mktemp -d)
 gateway_pid=""
@@ -59,3 +63,7 @@ done
 
 echo
 QT_QPA_PLATFORM=offscreen "$build/benchmarks/tolvane_benchmarks"
+
+echo
+"$build/benchmarks/tolvane_store_benchmarks"
+benchmarks/store_share.sh "$build"

@@ -1,5 +1,6 @@
 # Fails when a folder of src/ includes one it must stay below: the text, SMS
-# and UCP helpers and the portable platform code never reach into core/,
+# and UCP helpers and the portable platform code never reach into core/, the
+# message store reaches neither core/ nor a transport,
 # core/ never names a transport (they come to it through the list in
 # transports/), no transport reaches into another, and the modes (bulk/,
 # mail/) reach the main window only through their host interfaces. Run as cmake -DSOURCE_DIR=... -P.
@@ -11,6 +12,9 @@ foreach(source IN LISTS sources)
   string(REGEX MATCH "^[^/]+" folder ${source})
   if(folder MATCHES "^(sms|text|ucp|platform)$" AND NOT source MATCHES "^platform/qt/")
     set(forbidden core/)
+  elseif(folder STREQUAL "store")
+    set(forbidden core ${transports})
+    list(TRANSFORM forbidden APPEND /)
   elseif(folder STREQUAL "core")
     set(forbidden ${transports})
     list(TRANSFORM forbidden APPEND /)

@@ -100,8 +100,12 @@ std::vector<StoredMessage> RunResumption::Messages(const StoredRun& run) const {
 
 std::string RunResumption::Description(const StoredRun& run) const {
   const std::vector<StoredMessage> messages = Messages(run);
-  const auto sent = std::count_if(messages.begin(), messages.end(),
-                                  [](const StoredMessage& m) { return m.sent.has_value(); });
+  // Sent: a part of it at least was written.
+  const auto sent = std::count_if(messages.begin(), messages.end(), [](const StoredMessage& m) {
+    return std::any_of(m.parts.begin(), m.parts.end(), [](const StoredPart& part) {
+      return part.state != MessageState::kQueued && part.state != MessageState::kRefused;
+    });
+  });
   const std::string tally =
       ": " + std::to_string(sent) + " of " + std::to_string(messages.size()) + " sent.";
   if (run.kind == "group") return "A run to the group " + run.title + " was cut short" + tally;

@@ -343,7 +343,7 @@ void MainWindow::StartSend() {
     return;
   }
   // Nothing goes before the store holds it.
-  std::vector<RunRecipient> recipients{{s.recipient_name, typed}};
+  std::vector<RunRecipient> recipients{{s.recipient_name, typed, "", 0}};
   if (const std::string refusal = ledger_.BeginRun(NewRun("single", ""), recipients);
       !refusal.empty()) {
     RefuseSend(refusal);
@@ -373,7 +373,7 @@ void MainWindow::StartSend() {
 }
 
 RunStart MainWindow::NewRun(const std::string& kind, const std::string& title) const {
-  RunStart start{kind, title, state_.run_source, settings_.AccessTyp, MessageText()};
+  RunStart start{kind, title, state_.run_source, settings_.AccessTyp, MessageText(), std::nullopt};
   if (state_.deferred) start.scheduled = DeliveryTimePoint(state_.delivery_time);
   return start;
 }

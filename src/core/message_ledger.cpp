@@ -43,7 +43,8 @@ std::string MessageLedger::BeginRun(const RunStart& start, std::vector<RunRecipi
                 .source = start.source,
                 .transport = start.transport,
                 .owner = owner_,
-                .created = loop_.Now()};
+                .created = loop_.Now(),
+                .ended = std::nullopt};
   std::vector<StoredMessage> messages;
   for (const RunRecipient& recipient : recipients) {
     StoredMessage& message = messages.emplace_back();

@@ -67,16 +67,16 @@ struct ProgramSettings {
   std::string TCPProxyPort = "80";
   std::string TCPGateway = "http://localhost:8080";
   // [Message], read only: how many linked parts a message may have, how
-  // long (minutes) the network keeps trying to deliver it, how many minutes
-  // past its time a delayed message cut short still goes (0: always), and
-  // how fast parts may go.
+  // long (minutes) the network keeps trying to deliver it, how fast parts
+  // may go, and how many minutes past its time a delayed message cut short
+  // still goes (0: always).
   int MaxParts = kDefaultMaxParts;
   int Validity = kDefaultValidityMinutes;
-  int LateAfter = kDefaultLateAfterMinutes;
   // Parts one transport may send in any 60 seconds and in a local calendar
   // day; 0 for no limit.
   int PerMinute = 0;
   int PerDay = 0;
+  int LateAfter = kDefaultLateAfterMinutes;
   // user.dat
   std::string GatewayPassword;
   // The sections of the transports that have their own.

@@ -183,9 +183,9 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   }
   settings.MaxParts = MaxPartsSetting(file.ReadSetting(kMessageSection, kMaxPartsKey, ""));
   settings.Validity = ValiditySetting(file.ReadSetting(kMessageSection, kValidityKey, ""));
-  settings.LateAfter = LateAfterSetting(file.ReadSetting(kMessageSection, kLateAfterKey, ""));
   settings.PerMinute = RateSetting(file.ReadSetting(kMessageSection, kPerMinuteKey, ""));
   settings.PerDay = RateSetting(file.ReadSetting(kMessageSection, kPerDayKey, ""));
+  settings.LateAfter = LateAfterSetting(file.ReadSetting(kMessageSection, kLateAfterKey, ""));
   settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
   reader.Proxy();
   ComputeDerivedFields(settings);

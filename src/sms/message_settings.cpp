@@ -21,18 +21,18 @@ int ValiditySetting(const std::string& text) {
   return static_cast<int>(*value > kLongest ? kLongest : *value);
 }
 
+int RateSetting(const std::string& text) {
+  const std::optional<long> value = ParseWholeNumber(text);
+  return value && *value > 0 && *value <= std::numeric_limits<int>::max() ? static_cast<int>(*value)
+                                                                          : 0;
+}
+
 int LateAfterSetting(const std::string& text) {
   const std::optional<long> value = ParseWholeNumber(text);
   if (!value || *value < 0 || *value > std::numeric_limits<int>::max()) {
     return kDefaultLateAfterMinutes;
   }
   return static_cast<int>(*value);
-}
-
-int RateSetting(const std::string& text) {
-  const std::optional<long> value = ParseWholeNumber(text);
-  return value && *value > 0 && *value <= std::numeric_limits<int>::max() ? static_cast<int>(*value)
-                                                                          : 0;
 }
 
 }  // namespace tolvane

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <ctime>
 
 #include "platform/sqlite_statement.h"
@@ -45,7 +46,7 @@ CREATE TABLE messages (
   detail TEXT NOT NULL DEFAULT ''
 );
 CREATE INDEX messages_run ON messages(run_id);
-CREATE INDEX messages_sent ON messages(transport, sent) WHERE sent IS NOT NULL;
+CREATE INDEX messages_sent ON messages(transport, sent, part_count) WHERE sent IS NOT NULL;
 CREATE INDEX messages_number ON messages(number, created);
 CREATE TABLE parts (
   message_id INTEGER NOT NULL REFERENCES messages(id),
@@ -57,6 +58,24 @@ CREATE TABLE parts (
 ) WITHOUT ROWID;
 CREATE INDEX parts_ref ON parts(ref) WHERE ref <> '';
 )sql";
+
+// kUpgrades[v] brings a store of schema version v to v + 1.
+constexpr std::array<const char*, MessageStore::kSchemaVersion> kUpgrades = {kSchema};
+
+constexpr char kReadOnly[] = "the file or its folder is read-only";
+constexpr char kCannotOpen[] = "the file or its folder cannot be written";
+
+// What the user is told when the store cannot be opened: SQLite's own words
+// where they are clear.
+std::string OpenFailure(const StoreError& error) {
+  const std::string text = error.what();
+  if (error.number() == kStoreErrorUnrecognizedFormat && text == "file is not a database") {
+    return "it is not a database";
+  }
+  if (text == "unable to open database file") return kCannotOpen;
+  if (text == "attempt to write a readonly database") return kReadOnly;
+  return text;
+}
 
 void Exec(sqlite3* db, const char* sql) {
   char* error = nullptr;
@@ -127,33 +146,53 @@ StoredMessage MessageFrom(const SqliteStatement& row) {
 }  // namespace
 
 MessageStore::MessageStore(const std::string& path) : db_(nullptr, sqlite3_close_v2) {
+  try {
+    Open(path);
+  } catch (const StoreError& error) {
+    throw StoreError(error.number(), OpenFailure(error));
+  }
+}
+
+void MessageStore::Open(const std::string& path) {
   sqlite3* raw = nullptr;
-  const int result = sqlite3_open_v2(path.c_str(), &raw,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int result =
+      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   db_.reset(raw);
   if (result != SQLITE_OK) throw SqliteStoreError(db_.get(), result);
   sqlite3_extended_result_codes(db_.get(), 1);
   sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+  // SQLite falls back to reading a file it may not write; a store that
+  // cannot record what is sent is no store.
+  if (sqlite3_db_readonly(db_.get(), "main") == 1) {
+    throw StoreError(kStoreErrorOther, kReadOnly);
+  }
   Exec(db_.get(), "PRAGMA journal_mode=WAL");
-  SqliteStatement version(db_.get(), "PRAGMA user_version");
-  version.Step();
-  const std::int64_t found = version.ColumnInt64(0);
-  if (found > kSchemaVersion) {
-    throw StoreError(kStoreErrorUnrecognizedFormat,
-                     path + " was written by a newer version of the program");
-  }
-  if (found < kSchemaVersion) {
-    Transaction(true, [&] {
-      Exec(db_.get(), kSchema);
-      Exec(db_.get(), "PRAGMA user_version = 1");
-    });
-  }
+  // Read and raised under the write lock, so that two programs starting at
+  // once do not both create the tables.
+  Transaction(true, [&] {
+    SqliteStatement version(db_.get(), "PRAGMA user_version");
+    version.Step();
+    const std::int64_t found = version.ColumnInt64(0);
+    if (found > kSchemaVersion) {
+      throw StoreError(kStoreErrorUnrecognizedFormat,
+                       "it was written by a newer version of the program (schema " +
+                           std::to_string(found) + ", this one knows " +
+                           std::to_string(kSchemaVersion) + ")");
+    }
+    for (std::int64_t step = found; step < kSchemaVersion; ++step) Exec(db_.get(), kUpgrades[step]);
+    if (found < kSchemaVersion) {
+      Exec(db_.get(), ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
+    }
+  });
 }
 
 MessageStore::~MessageStore() = default;
 
 void MessageStore::Transaction(bool durable, const std::function<void()>& change) {
-  Exec(db_.get(), durable ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+  if (durable != durable_) {
+    Exec(db_.get(), durable ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+    durable_ = durable;
+  }
   Exec(db_.get(), "BEGIN IMMEDIATE");
   try {
     change();
@@ -247,8 +286,8 @@ void MessageStore::SetCut(std::int64_t message, int part_count, int reference,
     update.BindInt64(4, message);
     update.Run();
     // Only parts never written are added or taken away.
-    SqliteStatement drop(db_.get(),
-                         "DELETE FROM parts WHERE message_id = ? AND idx >= ? AND state = 'queued'");
+    SqliteStatement drop(
+        db_.get(), "DELETE FROM parts WHERE message_id = ? AND idx >= ? AND state = 'queued'");
     drop.BindInt64(1, message);
     drop.BindInt64(2, part_count);
     drop.Run();
@@ -304,7 +343,7 @@ void MessageStore::SetPart(const PartKey& key, MessageState state, const std::st
 
 void MessageStore::MarkSent(std::int64_t message, TimePoint now) {
   Transaction(false, [&] {
-    SqliteStatement update(db_.get(), "UPDATE messages SET sent = coalesce(sent, ?) WHERE id = ?");
+    SqliteStatement update(db_.get(), "UPDATE messages SET sent = ? WHERE id = ? AND sent IS NULL");
     update.BindText(1, TimeText(now));
     update.BindInt64(2, message);
     update.Run();
@@ -336,7 +375,8 @@ void MessageStore::RefuseQueued(std::int64_t message, const std::string& detail,
     parts.BindText(1, detail);
     parts.BindInt64(2, message);
     parts.Run();
-    UpdateMessageState(message, now, true);
+    // A message that had ended keeps its state and time.
+    if (sqlite3_changes(db_.get()) > 0) UpdateMessageState(message, now, true);
   });
 }
 
@@ -345,10 +385,11 @@ void MessageStore::UpdateMessageState(std::int64_t message, TimePoint now, bool 
   for (const StoredPart& part : Parts(message)) states.push_back(part.state);
   const MessageState state = MessageStateOf(states);
   const bool final = ended || (state != MessageState::kQueued && state != MessageState::kWriting);
+  // One without parts (a recipient skipped) keeps the state it was added with.
   SqliteStatement update(db_.get(),
-                         "UPDATE messages SET state = ?, final = CASE WHEN ? THEN ? ELSE final END "
-                         "WHERE id = ?");
-  update.BindText(1, std::string(StateName(state)));
+                         "UPDATE messages SET state = coalesce(?, state), "
+                         "final = CASE WHEN ? THEN ? ELSE final END WHERE id = ?");
+  if (!states.empty()) update.BindText(1, std::string(StateName(state)));
   update.BindInt64(2, final ? 1 : 0);
   update.BindText(3, TimeText(now));
   update.BindInt64(4, message);
@@ -367,8 +408,8 @@ void MessageStore::EndRun(std::int64_t run, TimePoint now) {
 bool MessageStore::ClaimRun(std::int64_t run, const std::string& from, const std::string& to) {
   bool claimed = false;
   Transaction(true, [&] {
-    SqliteStatement update(db_.get(),
-                           "UPDATE runs SET owner = ? WHERE id = ? AND owner = ? AND ended IS NULL");
+    SqliteStatement update(
+        db_.get(), "UPDATE runs SET owner = ? WHERE id = ? AND owner = ? AND ended IS NULL");
     update.BindText(1, to);
     update.BindInt64(2, run);
     update.BindText(3, from);
@@ -384,7 +425,7 @@ std::optional<PartKey> MessageStore::FindPart(const std::string& transport,
   SqliteStatement find(db_.get(),
                        "SELECT parts.message_id, parts.idx FROM parts "
                        "JOIN messages ON messages.id = parts.message_id "
-                       "WHERE parts.ref = ? AND messages.transport = ? "
+                       "WHERE parts.ref = ? AND parts.ref <> '' AND messages.transport = ? "
                        "ORDER BY parts.message_id DESC LIMIT 1");
   find.BindText(1, ref);
   find.BindText(2, transport);

@@ -67,11 +67,14 @@ class MessageStore {
   std::int64_t MessageCount() const;
 
  private:
+  void Open(const std::string& path);
   void Transaction(bool durable, const std::function<void()>& change);
   void UpdateMessageState(std::int64_t message, TimePoint now, bool ended);
   std::vector<StoredPart> Parts(std::int64_t message) const;
 
   std::unique_ptr<sqlite3, int (*)(sqlite3*)> db_;
+  // The synchronous mode the connection is in; none set yet.
+  std::optional<bool> durable_;
 };
 
 }  // namespace tolvane

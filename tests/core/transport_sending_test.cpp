@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "bulk/command_line_sending.h"
+#include "core/receipt_texts.h"
 #include "core/secret_store.h"
 #include "emi/emi_settings.h"
 #include "gsm/gsm_settings.h"
@@ -218,6 +219,63 @@ TEST_P(WindowedScenario, AReceiptIsMatchedWhetherItComesBeforeOrAfterTheLastAnsw
   }
   EXPECT_THAT(statuses.Texts(), ::testing::Not(::testing::Contains(StartsWith("Hanging up"))));
   EXPECT_EQ(statuses.Count(Closing()), Smpp() ? 3 : 2);
+}
+
+// The store holds each member of a run with its parts as the far end left
+// them: delivered with the reference each answer gave, or refused.
+TEST_P(WindowedScenario, TheStoreKeepsEachMemberAndPartAsTheFarEndLeftIt) {
+  SetWindow(10);
+  SetReceiptDelay(100);
+  // The fourth submit, member 101's second part, is refused.
+  provider_.Options().submit_statuses = {0, 0, 0, 0x45};
+  centre_.Options().submit_errors = {"", "", "", "04"};
+  SendToGroupOf(3, std::string(200, 'a'));
+  const std::vector<StoredRun> open = messages.OpenRuns();
+  EXPECT_TRUE(open.empty());
+  const std::vector<StoredMessage> run = messages.RunMessages(1);
+  ASSERT_EQ(run.size(), 3u);
+  const MessageState states[] = {MessageState::kDelivered, MessageState::kRefused,
+                                 MessageState::kDelivered};
+  for (size_t i = 0; i < run.size(); ++i) {
+    SCOPED_TRACE(i);
+    const StoredMessage& message = run[i];
+    EXPECT_EQ(message.number_typed, std::to_string(701000000 + i));
+    EXPECT_EQ(message.name, "Member " + std::to_string(100 + i));
+    EXPECT_EQ(message.state, states[i]);
+    EXPECT_EQ(message.part_count, 2);
+    EXPECT_EQ(message.transport, Smpp() ? "SMPP" : "EMI");
+    ASSERT_EQ(message.parts.size(), 2u);
+    EXPECT_FALSE(message.parts[0].ref.empty());
+    EXPECT_EQ(message.parts[1].ref.empty(), i == 1);
+    EXPECT_EQ(message.parts[1].state, i == 1 ? MessageState::kRefused : MessageState::kDelivered);
+  }
+  // The parts of one message share its reference; the next message has its own.
+  EXPECT_GE(run[0].reference, 0);
+  EXPECT_NE(run[0].reference, run[1].reference);
+}
+
+// A receipt that comes after the program stopped waiting for it, here after
+// a restart, still finds its message through the store.
+TEST_P(WindowedScenario, AReceiptAfterARestartFindsItsMessage) {
+  provider_.Options().keep_receipts = true;
+  SetReceiptDelay(90000);
+  window->StartSend();
+  EXPECT_EQ(Receipt(), kReceiptNoReport);
+  EXPECT_EQ(messages.Message(1)->state, MessageState::kAccepted);
+  // The program closes; the receipt falls due while nobody is logged in.
+  window.reset();
+  loop.RunFor(std::chrono::seconds(30));
+  Open(modem_port_, http);
+  window->ConfigureTransports();
+  window->OnTemporaryNumberToggled(true);
+  window->OnNumberEdited("+46 70-123 45 67");
+  SetReceiptDelay(100);
+  Send("Hej igen");
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  const std::optional<StoredMessage> first = messages.Message(1);
+  EXPECT_EQ(first->state, MessageState::kDelivered);
+  EXPECT_EQ(first->parts.front().state, MessageState::kDelivered);
+  EXPECT_EQ(messages.Message(2)->state, MessageState::kDelivered);
 }
 
 TEST_P(WindowedScenario, CancelInARunKeepsWhatTheFarEndTook) {
