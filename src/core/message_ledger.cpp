@@ -105,13 +105,17 @@ void MessageLedger::EndMessage(std::int64_t message, const std::string& detail) 
 
 bool MessageLedger::LeftUnknown(std::int64_t message) {
   bool unknown = false;
-  if (message == 0) return unknown;
+  const auto found = pending_.find(message);
+  if (found == pending_.end()) return unknown;
+  const std::vector<int>& going = found->second;
   Try([&] {
     const std::optional<StoredMessage> stored = store_->Message(message);
-    unknown =
-        stored && std::any_of(stored->parts.begin(), stored->parts.end(), [](const auto& part) {
-          return part.state == MessageState::kWriting || part.state == MessageState::kUnknown;
-        });
+    if (!stored) return;
+    for (const StoredPart& part : stored->parts) {
+      unknown = unknown ||
+                ((part.state == MessageState::kWriting || part.state == MessageState::kUnknown) &&
+                 std::find(going.begin(), going.end(), part.index) == going.end());
+    }
   });
   return unknown;
 }

@@ -65,8 +65,8 @@ class MessageLedger : public PartLedger {
   void MessageGoes(std::int64_t message);
   // The send of a message ended with `detail` on the receipt line.
   void EndMessage(std::int64_t message, const std::string& detail);
-  // Whether a part of `message` went out without an answer: one written
-  // before the program ended, which a run continued since leaves out.
+  // Whether the continued run leaves out a part of `message` that was written
+  // before the program ended and never answered.
   bool LeftUnknown(std::int64_t message);
   // Ends the run; messages still queued are refused with `detail`.
   void EndRun(const std::string& detail);

@@ -226,10 +226,13 @@ class CrashTest : public ::testing::TestWithParam<Link> {
     clock.start();
     while (!Reached(point, seen, record)) {
       if (program.state() == QProcess::NotRunning || clock.elapsed() > kStepWaitMs) {
-        outcome.faults.push_back(
-            "the step never came before the program ended or a minute passed; "
-            "the simulator printed:" +
-            seen);
+        program.kill();
+        program.waitForFinished(5000);
+        outcome.faults.push_back("the step never came; after " + std::to_string(clock.elapsed()) +
+                                 " ms the program had ended with status " +
+                                 std::to_string(program.exitCode()) +
+                                 " and written: " + program.readAllStandardError().toStdString() +
+                                 "; the simulator printed:" + seen);
         return outcome;
       }
       seen += simulator.Read(1);
