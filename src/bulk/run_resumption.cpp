@@ -6,8 +6,10 @@
 #include <optional>
 
 #include "bulk/group_sending.h"
+#include "core/receipt_texts.h"
 #include "platform/local_time.h"
 #include "platform/store_error.h"
+#include "text/text_helpers.h"
 
 namespace tolvane {
 namespace {
@@ -34,6 +36,29 @@ bool StillOpen(const StoredMessage& message) {
   return std::any_of(message.parts.begin(), message.parts.end(), [](const StoredPart& part) {
     return part.state == MessageState::kQueued || part.state == MessageState::kWriting;
   });
+}
+
+// The log line's result of a message whose outcome came before the program
+// stopped but which was never logged (it waited for its receipts); empty
+// for one that was logged or is not over.
+std::string UnloggedOutcome(const StoredMessage& message) {
+  if (message.incoming || !message.detail.empty() || StillOpen(message)) return {};
+  switch (message.state) {
+    case MessageState::kAccepted:
+      return kReceiptSent;
+    case MessageState::kDelivered:
+      return kReceiptDelivered;
+    case MessageState::kUnknown:
+      return kUnknown;
+    case MessageState::kFailed:
+    case MessageState::kExpired:
+      for (const StoredPart& part : message.parts) {
+        if (part.state == message.state) return kReceiptNotDelivered + part.detail;
+      }
+      return kReceiptNotDelivered;
+    default:
+      return {};
+  }
 }
 
 bool WasAccepted(MessageState state) {
@@ -144,6 +169,7 @@ bool RunResumption::Continue(const StoredRun& run) {
   // One send at a time: the run waits for the next start.
   if (window_.State().sending || window_.MailCheckRunning()) return false;
   const std::vector<StoredMessage> messages = Messages(run);
+  LogUnlogged(messages);
   const bool resend = window_.ActiveTransport().ResendsUnanswered();
   std::vector<RunRecipient> members;
   std::map<std::int64_t, std::vector<int>> pending;
@@ -190,12 +216,24 @@ bool RunResumption::Continue(const StoredRun& run) {
   return accepted;
 }
 
+void RunResumption::LogUnlogged(const std::vector<StoredMessage>& messages) {
+  for (const StoredMessage& message : messages) {
+    const std::string outcome = UnloggedOutcome(message);
+    if (outcome.empty()) continue;
+    window_.EndMember({{message.name, DigitsOf(message.number_typed), message.text, message.id},
+                       outcome,
+                       WasAccepted(message.state)});
+  }
+}
+
 void RunResumption::Drop(const StoredRun& run) {
   MessageStore* store = window_.Messages().Store();
   if (store == nullptr) return;
   const TimePoint now = window_.Loop().Now();
+  const std::vector<StoredMessage> messages = Messages(run);
+  LogUnlogged(messages);
   try {
-    for (const StoredMessage& message : Messages(run)) {
+    for (const StoredMessage& message : messages) {
       if (StillOpen(message)) store->EndMessage(message.id, kDropped, now);
     }
     store->EndRun(run.id, now);
