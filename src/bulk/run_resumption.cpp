@@ -9,6 +9,7 @@
 #include "core/receipt_texts.h"
 #include "platform/local_time.h"
 #include "platform/store_error.h"
+#include "text/text_helpers.h"
 
 namespace tolvane {
 namespace {
@@ -36,20 +37,32 @@ bool StillOpen(const StoredMessage& message) {
   });
 }
 
+// The log line's result of a message whose outcome came before the program
+// stopped but which was never logged (it waited for its receipts); empty
+// for one that was logged or is not over.
+std::string UnloggedOutcome(const StoredMessage& message) {
+  if (message.incoming || !message.detail.empty() || StillOpen(message)) return {};
+  switch (message.state) {
+    case MessageState::kAccepted:
+      return kReceiptSent;
+    case MessageState::kDelivered:
+      return kReceiptDelivered;
+    case MessageState::kUnknown:
+      return kReceiptUnknown;
+    case MessageState::kFailed:
+    case MessageState::kExpired:
+      for (const StoredPart& part : message.parts) {
+        if (part.state == message.state) return kReceiptNotDelivered + part.detail;
+      }
+      return kReceiptNotDelivered;
+    default:
+      return {};
+  }
+}
+
 bool WasAccepted(MessageState state) {
   return state == MessageState::kAccepted || state == MessageState::kDelivered ||
          state == MessageState::kFailed || state == MessageState::kExpired;
-}
-
-// What the log says of a message every part of which was answered.
-std::string AnsweredText(const StoredMessage& message) {
-  if (message.state == MessageState::kAccepted) return kReceiptSent;
-  if (message.state == MessageState::kDelivered) return kReceiptDelivered;
-  if (message.state == MessageState::kUnknown) return kReceiptUnknown;
-  for (const StoredPart& part : message.parts) {
-    if (!part.detail.empty()) return part.detail;
-  }
-  return std::string(StateName(message.state));
 }
 
 }  // namespace
@@ -155,24 +168,12 @@ bool RunResumption::Continue(const StoredRun& run) {
   // One send at a time: the run waits for the next start.
   if (window_.State().sending || window_.MailCheckRunning()) return false;
   const std::vector<StoredMessage> messages = Messages(run);
+  LogUnlogged(messages);
   const bool resend = window_.ActiveTransport().ResendsUnanswered();
   std::vector<RunRecipient> members;
   std::map<std::int64_t, std::vector<int>> pending;
-  bool answered_accepted = true;
   for (const StoredMessage& message : messages) {
-    if (!StillOpen(message)) {
-      // Every part was answered, but the program ended before the member
-      // was logged (which gives the message its detail): logged now.
-      if (!message.incoming && message.detail.empty()) {
-        const bool accepted =
-            message.state == MessageState::kAccepted || message.state == MessageState::kDelivered;
-        window_.EndMember({{message.name, message.number_typed, message.text, message.id},
-                           AnsweredText(message),
-                           accepted});
-        answered_accepted = answered_accepted && accepted;
-      }
-      continue;
-    }
+    if (!StillOpen(message)) continue;
     std::vector<int> parts;
     for (const StoredPart& part : message.parts) {
       const bool written =
@@ -192,7 +193,7 @@ bool RunResumption::Continue(const StoredRun& run) {
     window_.Messages().ResumeRun(run.id, run.transport, {}, {});
     window_.EndRun();
     RemoveSource(run, false);
-    return answered_accepted;
+    return true;
   }
   // The run goes with its own text and time; the window keeps the user's.
   SendState& state = window_.State();
@@ -206,7 +207,7 @@ bool RunResumption::Continue(const StoredRun& run) {
   GroupSending& groups = window_.Groups();
   groups.ClearLastRun();
   groups.ResumeRun(run, members, std::move(pending));
-  const bool accepted = groups.LastRunAccepted() && answered_accepted;
+  const bool accepted = groups.LastRunAccepted();
   state.deferred = deferred;
   state.delivery_time = delivery_time;
   window_.SetMessageText(text);
@@ -214,12 +215,24 @@ bool RunResumption::Continue(const StoredRun& run) {
   return accepted;
 }
 
+void RunResumption::LogUnlogged(const std::vector<StoredMessage>& messages) {
+  for (const StoredMessage& message : messages) {
+    const std::string outcome = UnloggedOutcome(message);
+    if (outcome.empty()) continue;
+    window_.EndMember({{message.name, DigitsOf(message.number_typed), message.text, message.id},
+                       outcome,
+                       WasAccepted(message.state)});
+  }
+}
+
 void RunResumption::Drop(const StoredRun& run) {
   MessageStore* store = window_.Messages().Store();
   if (store == nullptr) return;
   const TimePoint now = window_.Loop().Now();
+  const std::vector<StoredMessage> messages = Messages(run);
+  LogUnlogged(messages);
   try {
-    for (const StoredMessage& message : Messages(run)) {
+    for (const StoredMessage& message : messages) {
       if (StillOpen(message)) store->EndMessage(message.id, kDropped, now);
     }
     store->EndRun(run.id, now);

@@ -46,6 +46,9 @@ class RunResumption {
 
  private:
   std::vector<StoredMessage> Messages(const StoredRun& run) const;
+  // Logs the messages whose outcome came before the program stopped but
+  // which were never logged, as their run would have.
+  void LogUnlogged(const std::vector<StoredMessage>& messages);
   // Why a delayed message whose time passed too long ago is not sent; empty
   // when it goes.
   std::string LateText(const StoredMessage& message) const;
