@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/store_error.h"
+#include "sms/sms_address.h"
 #include "text/text_helpers.h"
 
 namespace tolvane {
@@ -19,9 +20,11 @@ constexpr char kStoreWriteError[] = "The message store could not be written: ";
 std::string NormalisedNumber(const std::string& typed) {
   const std::string trimmed = TrimBlanks(typed);
   const std::string digits = DigitsOf(trimmed);
-  if (trimmed.starts_with('+') && !digits.empty()) return "+" + digits;
-  if (digits.starts_with("00") && digits.size() > 2) return "+" + digits.substr(2);
-  return digits;
+  // Read as a recipient's address is: "+" or the international prefix.
+  const std::optional<SmsAddress> address =
+      RecipientAddress((trimmed.starts_with('+') ? "+" : "") + digits, kInternationalPrefix);
+  if (!address) return digits;
+  return (address->ton == 1 ? "+" : "") + address->value;
 }
 
 template <typename Change>

@@ -27,8 +27,6 @@ constexpr uint32_t kLastSequence = 0x7FFFFFFF;
 constexpr uint32_t kStatusInvalidCommand = 0x03;
 
 constexpr char kNoHost[] = "No SMPP provider is set: [SMPP] Host in tolvmsg.ini";
-// A number that starts with it is international: TON 1 without it.
-constexpr char kInternationalPrefix[] = "00";
 constexpr int kLinkAnswerMs = 30000;
 
 std::optional<int> PortOf(const SmppSettings& account) {

@@ -11,6 +11,9 @@ namespace tolvane {
 
 // An address as SMPP and UCP/EMI carry it: type of number, numbering plan
 // and the value as text.
+// A number that starts with it is international: TON 1 without it.
+inline constexpr char kInternationalPrefix[] = "00";
+
 struct SmsAddress {
   uint8_t ton = 0;  // 0 unknown, 1 international, 5 alphanumeric
   uint8_t npi = 0;  // 0 unknown, 1 ISDN (E.164)
