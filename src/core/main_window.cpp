@@ -496,13 +496,16 @@ void MainWindow::EndMember(const EndedMessage& ended) {
   groups_->NoteAnswer(ended.accepted && !unknown);
 }
 
-void MainWindow::LogReceived(const std::string& sender, const std::string& text) {
-  ledger_.Received(settings_.AccessTyp, sender, text);
-  if (!settings_.LoggOn) return;
-  const LogRecord record = LogRecord::At(services_.loop.Now(), sender, kLogReceivedResult, text);
-  if (int error = WriteLogRecord(settings_.ProgramFolder, record)) {
-    SetReceiptLine(LogWriteErrorText(error));
+ReceiveOutcome MainWindow::Receive(const ReceivedPart& part) {
+  if (!ledger_.Received(settings_.AccessTyp, part)) return ReceiveOutcome::kNotKept;
+  if (settings_.LoggOn) {
+    const LogRecord record =
+        LogRecord::At(services_.loop.Now(), part.sender, kLogReceivedResult, part.text);
+    if (int error = WriteLogRecord(settings_.ProgramFolder, record)) {
+      SetReceiptLine(LogWriteErrorText(error));
+    }
   }
+  return ReceiveOutcome::kKept;
 }
 
 void MainWindow::StartReceiptTimer() { receipt_timer_->Start(); }

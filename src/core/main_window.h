@@ -180,7 +180,7 @@ class MainWindow : public GroupHost, public AutosendHost, public MailHost {
   void StopReceiptTimer() override;
   void EndSend() override;
   void EndMember(const EndedMessage& ended) override;
-  void LogReceived(const std::string& sender, const std::string& text) override;
+  ReceiveOutcome Receive(const ReceivedPart& part) override;
 
   // The transport `AccessTyp` chooses.
   Transport& ActiveTransport() override;

@@ -135,15 +135,15 @@ void MessageLedger::EndRun(const std::string& detail) {
   references_.clear();
 }
 
-void MessageLedger::Received(const std::string& transport, const std::string& sender,
-                             const std::string& text) {
+bool MessageLedger::Received(const std::string& transport, const ReceivedPart& part) {
   StoredMessage message;
-  message.number_typed = sender;
-  message.number = NormalisedNumber(sender);
-  message.text = text;
+  message.number_typed = part.sender;
+  message.number = NormalisedNumber(part.sender);
+  message.text = part.text;
+  message.encoding = part.encoding;
   message.transport = transport;
   message.created = loop_.Now();
-  Try([&] { store_->AddReceived(message); });
+  return Try([&] { store_->AddReceived(message); });
 }
 
 void MessageLedger::Cut(std::int64_t message, int part_count, int reference,

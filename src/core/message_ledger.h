@@ -10,6 +10,7 @@
 
 #include "core/part_ledger.h"
 #include "platform/event_loop.h"
+#include "sms/received_part.h"
 #include "store/message_store.h"
 
 namespace tolvane {
@@ -70,8 +71,9 @@ class MessageLedger : public PartLedger {
   bool LeftUnknown(std::int64_t message);
   // Ends the run; messages still queued are refused with `detail`.
   void EndRun(const std::string& detail);
-  // A message that came to the account.
-  void Received(const std::string& transport, const std::string& sender, const std::string& text);
+  // A message that came to the account; false when the store could not
+  // keep it.
+  bool Received(const std::string& transport, const ReceivedPart& part);
   // The last failure to write the store since the last call; empty if none.
   std::string TakeError() { return std::exchange(error_, {}); }
 

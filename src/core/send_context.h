@@ -8,6 +8,7 @@
 #include "core/program_settings.h"
 #include "core/send_state.h"
 #include "platform/event_loop.h"
+#include "sms/received_part.h"
 
 namespace tolvane {
 
@@ -41,8 +42,9 @@ class SendContext {
   // Logs a message of a group run that ended after later members went out,
   // and counts it for the run; the send itself goes on.
   virtual void EndMember(const EndedMessage& ended) = 0;
-  // Logs a message the network brought to the account (a reply).
-  virtual void LogReceived(const std::string& sender, const std::string& text) = 0;
+  // Keeps a message or part the network brought to the account (a reply);
+  // the transport acknowledges it only when this says it was kept.
+  virtual ReceiveOutcome Receive(const ReceivedPart& part) = 0;
 };
 
 }  // namespace tolvane

@@ -83,6 +83,19 @@ class Transport {
   // A run cut short sends again the parts that were written and never
   // answered (the recipient may have them) only when the settings ask so.
   virtual bool ResendsUnanswered() const { return false; }
+
+  // Receiving. A transport that can receive keeps its session while the
+  // program runs and hands what arrives to SendContext::Receive, answering
+  // the network only after that. Sends use the held session; a send that
+  // starts while the session is being opened waits for that attempt, never
+  // for a pause between attempts.
+  virtual bool CanReceive() const { return false; }
+  // Opens the session for receiving; empty once it holds, otherwise why not.
+  virtual std::string Listen() { return "it cannot receive"; }
+  // The session held for receiving is up.
+  virtual bool Listening() const { return false; }
+  // Closes the held session (the settings changed, the program ends).
+  virtual void StopListening() {}
 };
 
 // Processes events until the current exchange has ended, finished or been

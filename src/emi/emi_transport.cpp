@@ -146,7 +146,7 @@ void EmiTransport::Handle(const UcpFrame& frame) {
     Write(ResultFrame(frame));
     if (const std::optional<EmiDelivered> delivered =
             ReadDelivered(frame, EmiAlphabetOf(Account().Alphabet))) {
-      context().LogReceived(delivered->sender, delivered->text);
+      context().Receive({.sender = delivered->sender, .text = delivered->text});
     }
   } else {
     Write(ResultFrame(frame, "03"));  // operation not supported

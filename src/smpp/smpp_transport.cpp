@@ -168,7 +168,8 @@ void SmppTransport::OnDeliverSm(const SmppPdu& pdu) {
   if (!deliver) return;
   if (deliver->IsMessage()) {
     const SmsAddress& from = deliver->source;
-    context().LogReceived((from.ton == 1 ? "+" : "") + from.value, DeliverSmText(*deliver));
+    context().Receive(
+        {.sender = (from.ton == 1 ? "+" : "") + from.value, .text = DeliverSmText(*deliver)});
     return;
   }
   const std::optional<SmppReceipt> receipt = ReadSmppReceipt(*deliver);
