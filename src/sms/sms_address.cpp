@@ -1,9 +1,11 @@
 #include "sms/sms_address.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "sms/gsm7_packing.h"
 #include "sms/gsm_alphabet.h"
+#include "text/text_helpers.h"
 #include "text/utf8.h"
 
 namespace tolvane {
@@ -113,6 +115,20 @@ std::optional<std::string> ReadAddress(std::string_view octets, size_t& at) {
     address += kSemiOctetDigits[digit];
   }
   return address;
+}
+
+std::string NormalisedNumber(const std::string& typed) {
+  const std::string trimmed = TrimBlanks(typed);
+  if (std::any_of(trimmed.begin(), trimmed.end(),
+                  [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c < 0; })) {
+    return trimmed;
+  }
+  const std::string digits = DigitsOf(trimmed);
+  // Read as a recipient's address is: "+" or the international prefix.
+  const std::optional<SmsAddress> address =
+      RecipientAddress((trimmed.starts_with('+') ? "+" : "") + digits, kInternationalPrefix);
+  if (!address) return digits;
+  return (address->ton == 1 ? "+" : "") + address->value;
 }
 
 }  // namespace tolvane

@@ -226,7 +226,7 @@ TEST(MessageStoreTest, AFileOfANewerVersionOrNoDatabaseIsRefusedWithAClearText) 
   } cases[] = {
       {"", 0, ""},
       {"", MessageStore::kSchemaVersion + 1,
-       "it was written by a newer version of the program (schema 2, this one knows 1)"},
+       "it was written by a newer version of the program (schema 3, this one knows 2)"},
       {"Namn;Telefon\r\nAnna;070\r\n", -1, "it is not a database"},
   };
   for (const auto& c : cases) {
