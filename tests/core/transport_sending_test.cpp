@@ -124,6 +124,9 @@ TEST_F(TransportScenario, AnAcceptedMessageKeepsItsOutcome) {
                                        "\",\"Hej\"");
       EXPECT_EQ(window->State().accepted, accepted);
       EXPECT_TRUE(Enabled(MainControl::kSend));
+      // The line is given up at once.
+      EXPECT_FALSE(modem_.Carrier() || modem_port_.IsOpen() || gsm_port_.IsOpen() ||
+                   smpp_tcp_.IsOpen() || emi_tcp_.IsOpen());
       // The closing step logs nothing more.
       loop.RunFor(std::chrono::milliseconds(kLong));
     }

@@ -543,16 +543,6 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
   EXPECT_EQ(connection.ConnectCount(), 3);
 }
 
-TEST_F(SmppScenario, AnAcceptdReceiptIsNoDeliveryAndTheSendWaitsOnForDelivrd) {
-  Provider().receipt_states = {6, 2};
-  Send("Hej");
-  EXPECT_EQ(Receipt(), kDelivered);
-  EXPECT_TRUE(statuses.Saw("The network is still trying: ACCEPTED"));
-  Provider().receipt_states = {6};
-  Send("Hej");
-  EXPECT_EQ(Receipt(), "The operator didn´t send a receipt.");
-}
-
 TEST_F(SmppScenario, AnUnansweredPartEndsAtItsOwnDeadline) {
   // The first part refused ends the message at once, though its other parts
   // are never answered: the unbind's answer (52 ms) ends the session, not
