@@ -167,6 +167,95 @@ INSTANTIATE_TEST_SUITE_P(BothTransports, WindowedScenario, ::testing::Values(Far
                            return info.param == Far::kSmpp ? "Smpp" : "Emi";
                          });
 
+TEST_P(WindowedScenario, AMessageIsDeliveredSentWithoutAReceiptOrSentForLater) {
+  Provider().enquire_before_answer = true;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), kDelivered);
+  EXPECT_EQ(connection.Host() + ":" + std::to_string(connection.Port()),
+            Smpp() ? "smpp.example.net:2775" : "smsc.example.net:5000");
+  EXPECT_FALSE(connection.Tls());
+  if (Smpp()) {
+    // bind_transceiver, sequence 1: "tolvane", "secret", no system type,
+    // version 3.4, no address range.
+    EXPECT_THAT(ToHex(connection.Written()), StartsWith("00000024000000090000000000000001"
+                                                        "746F6C76616E6500"
+                                                        "73656372657400"
+                                                        "00"
+                                                        "34000000"));
+    // submit_sm, sequence 2: from the name Tolvane (TON 5, NPI 0) to
+    // +46701234567 (TON 1, NPI 1), valid a day, a receipt wanted, "Hej" in
+    // the provider's alphabet.
+    ASSERT_GE(provider.Received().size(), 2u);
+    EXPECT_EQ(ToHex(EncodePdu(provider.Received()[1])),
+              "00000046000000040000000000000002"
+              "00"
+              "0500546F6C76616E6500"
+              "01013436373031323334353637"
+              "00"
+              "000000"
+              "00"
+              "30303030303130303030303030303052"
+              "00"
+              "01000000"
+              "0348656A");
+    EXPECT_THAT(Commands(), ElementsAre(kBindTransceiver, kSubmitSm, kEnquireLink | kResponseBit,
+                                        kDeliverSm | kResponseBit, kUnbind));
+  } else {
+    // The login (TRN 00), the submit (TRN 01) from the name Tolvane to
+    // +46701234567 with a notification asked for, and the answer to the
+    // centre's op 53 (its TRN 00), byte for byte.
+    EXPECT_EQ(connection.Written(),
+              kStx + std::string("00/00054/O/60/tolvane/6/5/1/736563726574//0100//////D1") + kEtx +
+                  kStx +
+                  "01/00091/O/51/0046701234567/0DD437DB1E769701//1//3/////////////3//48656A/////"
+                  "///5039/////BE" +
+                  kEtx + kStx + "00/00020/R/53/A///96" + kEtx);
+    EXPECT_TRUE(centre.Problems().empty());
+  }
+  EXPECT_EQ(Unanswered(), 0);
+  EXPECT_THAT(LogLines(),
+              ElementsAre("\"Temporary number 46701234567\",\"Message delivered.\",\"Hej\""));
+  EXPECT_TRUE(window->State().accepted);
+  EXPECT_TRUE(Unlocked());
+
+  // Without receipts none is asked for, and the answer ends the send; the
+  // validity goes with it.
+  AskForReceipts(false);
+  settings.Validity = 90;
+  const TimePoint valid_until = loop.Now() + std::chrono::minutes(90);
+  Send("Hej");
+  EXPECT_EQ(Receipt(), "Message sent.");
+  EXPECT_TRUE(window->State().accepted);
+  if (Smpp()) {
+    EXPECT_FALSE(provider.Submissions().back().registered_delivery);
+    EXPECT_EQ(provider.Submissions().back().validity_period, "000000013000000R");
+  } else {
+    // No NRq, no NT; VP a local time.
+    const EmiSubmission& sent = centre.Submissions().back();
+    EXPECT_EQ(sent.fields[3] + sent.fields[5], "");
+    EXPECT_EQ(sent.fields[12], EmiTime(Clock::to_time_t(valid_until)));
+  }
+
+  // A message for later waits at the far end; the send does not wait for
+  // its receipt.
+  AskForReceipts(true);
+  const TimePoint later = LocalTimeOfDay(loop.Now(), 16, 0, 0);
+  window->SetDeliveryTime("16:00", LocalTimeText(later, "%d%m%y%H%M"));
+  Send("Hej");
+  EXPECT_EQ(Receipt(), "Message sent.");
+  if (Smpp()) {
+    // Its receipt is still asked for.
+    EXPECT_EQ(provider.Submissions().back().schedule_delivery_time,
+              SmppAbsoluteTime(Clock::to_time_t(later)));
+    EXPECT_TRUE(provider.Submissions().back().registered_delivery);
+  } else {
+    // DD 1 with the time chosen, and no notification.
+    const EmiSubmission& sent = centre.Submissions().back();
+    EXPECT_EQ(sent.fields[10] + "/" + sent.fields[11] + "/" + sent.fields[3],
+              "1/" + EmiTime(Clock::to_time_t(later)) + "/");
+  }
+}
+
 TEST_P(WindowedScenario, ARefusalOrABrokenSessionEndsTheSendWithItsText) {
   Peers([](auto& far) { far.password = "other"; });
   ExpectFailed(Smpp() ? "Login refused: invalid password (0x0E)"
@@ -436,62 +525,6 @@ class SmppScenario : public TcpScenario {
   SmppScenario() : TcpScenario(Far::kSmpp) {}
 };
 
-TEST_F(SmppScenario, AMessageIsBoundSubmittedDeliveredAndUnbound) {
-  Provider().enquire_before_answer = true;
-  window->StartSend();
-  EXPECT_EQ(Receipt(), kDelivered);
-  EXPECT_EQ(connection.Host(), "smpp.example.net");
-  EXPECT_EQ(connection.Port(), 2775);
-  EXPECT_FALSE(connection.Tls());
-  // bind_transceiver, sequence 1: "tolvane", "secret", no system type,
-  // version 3.4, no address range.
-  EXPECT_THAT(ToHex(connection.Written()), StartsWith("00000024000000090000000000000001"
-                                                      "746F6C76616E6500"
-                                                      "73656372657400"
-                                                      "00"
-                                                      "34000000"));
-  // submit_sm, sequence 2: from the name Tolvane (TON 5, NPI 0) to
-  // +46701234567 (TON 1, NPI 1), valid a day, a receipt wanted, "Hej" in
-  // the provider's alphabet.
-  ASSERT_GE(provider.Received().size(), 2u);
-  EXPECT_EQ(ToHex(EncodePdu(provider.Received()[1])),
-            "00000046000000040000000000000002"
-            "00"
-            "0500546F6C76616E6500"
-            "01013436373031323334353637"
-            "00"
-            "000000"
-            "00"
-            "30303030303130303030303030303052"
-            "00"
-            "01000000"
-            "0348656A");
-  EXPECT_THAT(Commands(), ElementsAre(kBindTransceiver, kSubmitSm, kEnquireLink | kResponseBit,
-                                      kDeliverSm | kResponseBit, kUnbind));
-  EXPECT_EQ(provider.Unanswered(), 0);
-  EXPECT_THAT(LogLines(),
-              ElementsAre("\"Temporary number 46701234567\",\"Message delivered.\",\"Hej\""));
-  EXPECT_TRUE(Unlocked());
-
-  // Without receipts none is asked for, and the answer ends the send.
-  AskForReceipts(false);
-  Send("Hej");
-  EXPECT_EQ(Receipt(), "Message sent.");
-  EXPECT_FALSE(provider.Submissions().back().registered_delivery);
-  EXPECT_TRUE(window->State().accepted);
-
-  // A message for later waits at the provider; its receipt is asked for,
-  // though the send does not wait for it.
-  AskForReceipts(true);
-  const TimePoint later = LocalTimeOfDay(loop.Now(), 16, 0, 0);
-  window->SetDeliveryTime("16:00", LocalTimeText(later, "%d%m%y%H%M"));
-  Send("Hej");
-  EXPECT_EQ(Receipt(), "Message sent.");
-  EXPECT_EQ(provider.Submissions().back().schedule_delivery_time,
-            SmppAbsoluteTime(Clock::to_time_t(later)));
-  EXPECT_TRUE(provider.Submissions().back().registered_delivery);
-}
-
 TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
   // 11 characters, 14 bytes of UTF-8: Å Ö Ä as GSM septets or Latin-1, and
   // so the text, unpacked: "Hej på".
@@ -616,49 +649,6 @@ class EmiScenario : public TcpScenario {
  protected:
   EmiScenario() : TcpScenario(Far::kEmi) {}
 };
-
-TEST_F(EmiScenario, AMessageIsLoggedInSubmittedAndItsNotificationAnswered) {
-  window->StartSend();
-  EXPECT_EQ(Receipt(), kDelivered);
-  EXPECT_EQ(connection.Host(), "smsc.example.net");
-  EXPECT_EQ(connection.Port(), 5000);
-  // The login (TRN 00), the submit (TRN 01) from the name Tolvane to
-  // +46701234567 with a notification asked for, and the answer to the
-  // centre's op 53 (its TRN 00), byte for byte.
-  EXPECT_EQ(connection.Written(),
-            kStx + std::string("00/00054/O/60/tolvane/6/5/1/736563726574//0100//////D1") + kEtx +
-                kStx +
-                "01/00091/O/51/0046701234567/0DD437DB1E769701//1//3/////////////3//48656A/////"
-                "///5039/////BE" +
-                kEtx + kStx + "00/00020/R/53/A///96" + kEtx);
-  EXPECT_TRUE(centre.Problems().empty());
-  EXPECT_EQ(centre.Unanswered(), 0);
-  EXPECT_THAT(LogLines(),
-              ElementsAre("\"Temporary number 46701234567\",\"Message delivered.\",\"Hej\""));
-  EXPECT_TRUE(window->State().accepted);
-  EXPECT_TRUE(Unlocked());
-
-  // Without receipts none is asked for (no NRq, no NT), and the answer ends
-  // the send; the validity goes as VP, a local time.
-  AskForReceipts(false);
-  settings.Validity = 90;
-  const std::string validity = EmiTime(Clock::to_time_t(loop.Now() + std::chrono::minutes(90)));
-  Send("Hej");
-  EXPECT_EQ(Receipt(), "Message sent.");
-  const EmiSubmission& sent = centre.Submissions().back();
-  EXPECT_EQ(sent.fields[3] + sent.fields[5], "");
-  EXPECT_EQ(sent.fields[12], validity);
-
-  // A message for later: DD 1 with the time chosen, and no notification.
-  AskForReceipts(true);
-  const std::string later = EmiTime(Clock::to_time_t(LocalTimeOfDay(loop.Now(), 16, 0, 0)));
-  window->SetDeliveryTime("16:00", later);
-  Send("Hej");
-  EXPECT_EQ(Receipt(), "Message sent.");
-  EXPECT_EQ(centre.Submissions().back().fields[10], "1");
-  EXPECT_EQ(centre.Submissions().back().fields[11], later);
-  EXPECT_EQ(centre.Submissions().back().fields[3], "");
-}
 
 TEST_F(EmiScenario, AnUnansweredLoginEndsTheSendAndAnErrorOfTheCentresIsRetriedFiveTimes) {
   Centre().answer_delay_ms = 45000;
