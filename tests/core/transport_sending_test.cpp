@@ -218,6 +218,9 @@ TEST_F(TransportScenario, EachPartEndsWithItsStateAndReference) {
     TypeMessage(*window, c.long_text ? std::string(160, 'a') + "the rest" : "Hej");
     window->StartSend();
     EXPECT_EQ(LastParts(), c.parts);
+    // A part that failed to go says why, as the receipt line does.
+    const size_t why = c.parts.find(": ");
+    if (why != std::string::npos) EXPECT_EQ(Receipt(), c.parts.substr(why + 2));
   }
 }
 
