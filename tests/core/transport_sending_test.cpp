@@ -13,7 +13,6 @@
 #include <functional>
 
 #include "bulk/command_line_sending.h"
-#include "core/receipt_texts.h"
 #include "core/secret_store.h"
 #include "emi/emi_settings.h"
 #include "gsm/gsm_settings.h"
