@@ -330,14 +330,7 @@ TEST_F(GsmScenario, AReportRoutedDuringASubmitIsAcknowledgedRightAfterItsAnswer)
 }
 
 TEST_F(GsmScenario, AModemsErrorOrAFaultEndsTheSendWithItsText) {
-  Modem().submit_errors = {"304"};
-  ExpectFailed("Not sent: invalid PDU (+CMS ERROR: 304)");
-  // The message left and the network's answer never came: it may have
-  // arrived, so it is not sent again.
-  Modem().submit_errors = {"332", "332"};
-  ExpectFailed("Unknown: no answer from the network (+CMS ERROR: 332)");
-  EXPECT_EQ(Modem().submit_errors.size(), 1u);
-  Modem().submit_errors.clear();
+  // (A refused PDU and the network's silence are the message store's cases.)
   Modem().sim_state = kNoSim;
   ExpectFailed("The SIM cannot be used: no SIM card (+CME ERROR: 10)");
   Modem().sim_state = kReady;
