@@ -182,26 +182,6 @@ TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceA
   EXPECT_EQ(early.ExitStatus(), kExitFailed);
 }
 
-TEST_F(ProgramTest, OnlyAnOrderTheGatewayTookExitsWithZeroAndAnUncarriableOneSendsNothing) {
-  WriteIni("[Access]\nAccessTyp=TCP\n");
-  sim::SimGateway gateway;
-  sim::SimHttpClient client{loop_, gateway};
-  // An emoji cannot go out.
-  const std::pair<const char*, int> orders[] = {
-      {"N//0701234567//Hello", kExitAccepted},
-      {"N//0702//Hej \xF0\x9F\x98\x80//svar.txt", kExitFailed}};
-  for (const auto& [order, status] : orders) {
-    Program run{Services(loop_, client), store_, host};
-    RunOrder(run, order);
-    EXPECT_EQ(run.ExitStatus(), status) << order;
-  }
-  EXPECT_THAT(testing::Sent(gateway, "toPhoneNumber"), ElementsAre("0701234567"));
-  // The receipt file keeps the emoji as a reference.
-  EXPECT_THAT(book.dir().ReadFile("svar.txt"),
-              ::testing::HasSubstr("\"0702\",\"The message holds a character this connection "
-                                   "cannot carry: &#128512;\""));
-}
-
 // A group run and an autosend file's run that a program ending abruptly cut
 // short: the window asks about the one and autosending continues the other
 // (the file then goes, and no pass sends it again); `--resume` leaves runs
@@ -281,36 +261,14 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
   for (const auto& [arguments, command] : cases) {
     EXPECT_EQ(ReadProgramCommand(arguments), command) << ::testing::PrintToString(arguments);
   }
+  // (The secrets' names and the first line are the store command's and every program's.)
   EXPECT_THAT(ProgramUsage(ProgramTransports()),
-              ::testing::AllOf(::testing::HasSubstr("usage: tolvane [ORDER]"),
-                               ::testing::HasSubstr("--store-secret NAME"),
-                               ::testing::HasSubstr("--resume "),
-                               ::testing::HasSubstr("NAME is one of: gateway, gsm-pin, smpp, emi"),
+              ::testing::AllOf(::testing::HasSubstr("--resume "),
                                ::testing::HasSubstr("N//0701234567//Hello")));
 }
 
 constexpr char kInstalledData[] = "../share/tolvane/";
 constexpr fs::perms kOwnerFile = fs::perms::owner_read | fs::perms::owner_write;
-
-TEST(ProgramLocationTest, AWritableFolderIsAPortableProgramOnlyWithAPhoneBook) {
-  TempDir folder;
-  folder.WriteFile("teledata.mdb", "book");
-  TempDir home;
-  ProgramLocation location =
-      ProgramLocation::Choose(folder.FilePath("tolvane"), kInstalledData, home.Folder() + "T/");
-  EXPECT_EQ(location.Folder(), folder.Folder());
-  EXPECT_TRUE(location.Prepare());
-  EXPECT_TRUE(fs::is_empty(home.path()));
-
-  // Without a phone book its data is kept per user; with nothing to fill that
-  // folder, nothing is created and the start-up reports the missing phone book.
-  fs::remove(folder.path() / "teledata.mdb");
-  location =
-      ProgramLocation::Choose(folder.FilePath("tolvane"), kInstalledData, home.Folder() + "T/");
-  EXPECT_TRUE(location.PerUser());
-  EXPECT_FALSE(location.Prepare());
-  EXPECT_TRUE(fs::is_empty(home.path()));
-}
 
 // As a package installs it: the program in usr/bin, the empty phone book and
 // the manual in usr/share/tolvane, and a home of its own.

@@ -148,11 +148,11 @@ TEST_F(StoreSecretCommandTest, TakesTheFirstLineWithoutBlanksUpToItsLimit) {
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "påss word");
   EXPECT_EQ(Run({"gateway"}, std::string(1024, 'x') + "\r\n"), 0) << error_;
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), std::string(1024, 'x'));
-  EXPECT_EQ(Run({"gsm-pin"}, "00000000\n"), 0) << error_;
-  EXPECT_EQ(Run({"smpp"}, "12345678\n"), 0) << error_;
+  for (const auto& [name, secret] : {std::pair{"gsm-pin", "00000000"}, {"smpp", "12345678"}}) {
+    EXPECT_EQ(Run({name}, secret + std::string("\n")), 0) << error_;
+    EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(name), secret);
+  }
   EXPECT_EQ(error_, "");
-  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret("gsm-pin"), "00000000");
-  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret("smpp"), "12345678");
 }
 
 }  // namespace
