@@ -67,6 +67,11 @@ TEST_F(ProgramTest, InstalledProgramWorksInTheUserFolderAndOpensTheInstalledManu
   ProgramLocation location =
       ProgramLocation::Choose(book.Folder() + "bin/tolvane", "../", home.Folder() + "Tolvane/");
   ASSERT_TRUE(location.Prepare());
+  EXPECT_EQ(location.InstalledFolder(), book.Folder());
+  // The user's folder and phone book are the user's alone.
+  EXPECT_EQ(fs::status(home.path() / "Tolvane").permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(home.path() / "Tolvane/teledata.mdb").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
   ASSERT_TRUE(program_.Startup(location, ""));
   EXPECT_TRUE(dialogs.boxes().empty());
   EXPECT_EQ(program_.Settings().ProgramFolder, home.Folder() + "Tolvane/");
@@ -76,6 +81,16 @@ TEST_F(ProgramTest, InstalledProgramWorksInTheUserFolderAndOpensTheInstalledManu
   program_.Shutdown({0, 10, 20});
   EXPECT_NE(home.ReadFile("Tolvane/tolvmsg.ini").find("Xpos"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(book.dir().path() / "tolvmsg.ini"));
+
+  // The user's own phone book is never replaced by the installed one.
+  const std::string installed = book.dir().ReadFile("teledata.mdb");
+  home.WriteFile("Tolvane/teledata.mdb", "Anna and Bo");
+  ASSERT_TRUE(location.Prepare());
+  EXPECT_EQ(home.ReadFile("Tolvane/teledata.mdb"), "Anna and Bo");
+  EXPECT_EQ(book.dir().ReadFile("teledata.mdb"), installed);
+  // Without a home the program stays in its folder.
+  EXPECT_EQ(ProgramLocation::Choose(book.Folder() + "bin/tolvane", "../", "").Folder(),
+            book.Folder() + "bin/");
 }
 
 TEST_F(ProgramTest, StartsWithThePortSetTheRecipientListAndTheQuickMessages) {
@@ -268,37 +283,6 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
 }
 
 constexpr char kInstalledData[] = "../share/tolvane/";
-constexpr fs::perms kOwnerFile = fs::perms::owner_read | fs::perms::owner_write;
-
-// As a package installs it: the program in usr/bin, the empty phone book and
-// the manual in usr/share/tolvane, and a home of its own.
-TEST(ProgramLocationTest, InstalledProgramFillsAnOwnerOnlyUserFolderOnce) {
-  TempDir root;
-  TempDir home;
-  fs::create_directories(root.path() / "usr/bin");
-  fs::create_directories(root.path() / "usr/share/tolvane");
-  root.WriteFile("usr/share/tolvane/teledata.mdb", "empty phone book");
-  const std::string executable = root.FilePath("usr/bin/tolvane");
-  const std::string user_folder = home.Folder() + ".local/share/Tolvane/";
-  ProgramLocation location = ProgramLocation::Choose(executable, kInstalledData, user_folder);
-  EXPECT_EQ(location.Folder(), user_folder);
-  EXPECT_EQ(location.InstalledFolder(), root.Folder() + "usr/share/tolvane/");
-
-  ASSERT_TRUE(location.Prepare());
-  const fs::path user = fs::path(user_folder) / "teledata.mdb";
-  EXPECT_EQ(fs::status(user.parent_path()).permissions(), fs::perms::owner_all);
-  EXPECT_EQ(fs::status(user).permissions(), kOwnerFile);
-
-  // The user's own phone book is never replaced by the empty one.
-  home.WriteFile(".local/share/Tolvane/teledata.mdb", "Anna and Bo");
-  ASSERT_TRUE(location.Prepare());
-  EXPECT_EQ(home.ReadFile(".local/share/Tolvane/teledata.mdb"), "Anna and Bo");
-  EXPECT_EQ(root.ReadFile("usr/share/tolvane/teledata.mdb"), "empty phone book");
-
-  // Without a home the program stays in its folder.
-  EXPECT_EQ(ProgramLocation::Choose(executable, kInstalledData, "").Folder(),
-            root.Folder() + "usr/bin/");
-}
 
 TEST(ProgramLocationTest, TheProgramFolderKeepsOneTrailingSeparator) {
   EXPECT_EQ(ProgramFolderOf("/tolvane"), "/");
