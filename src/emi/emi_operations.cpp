@@ -78,7 +78,7 @@ std::string SenderOf(const std::string& oadc, std::string_view otoa) {
   // The semi-octet count, then the packed septets: a TPDU's alphanumeric
   // address value, whose type octet it leaves out.
   const std::optional<std::string> octets = FromHex(oadc);
-  if (!octets || octets->empty()) return oadc;
+  if (!octets || octets->empty()) return Cp1252ToUtf8(oadc);
   const std::string address =
       octets->substr(0, 1) + static_cast<char>(kAlphanumericName) + octets->substr(1);
   size_t at = 0;
