@@ -76,7 +76,8 @@ inline constexpr char kDeliverUsage[] =
     "messages to the client (sent once it has logged in; long and Unicode texts as\n"
     "linked parts):\n"
     "  --deliver FROM TEXT    a message from FROM (+46701234567, digits or a name);\n"
-    "                         repeatable, and as a line 'deliver FROM TEXT' on standard input\n"
+    "                         repeatable; a line 'deliver FROM TEXT' on standard input\n"
+    "                         sends one while the simulator runs\n"
     "  --reversed             send the parts of a linked message last to first\n"
     "  --part-twice N         send part N (in the order they go) twice\n"
     "  --split-after N        send N parts now, the rest after the client's next login\n";

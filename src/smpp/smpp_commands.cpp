@@ -53,9 +53,10 @@ Scheme SchemeOf(uint8_t data_coding) {
     case kDataCodingUcs2:
       return {Coding::kUcs2};
   }
-  // The message waiting and message class groups of GSM 03.38, which SMPP
-  // takes over; it reserves the others.
-  if (data_coding < 0xC0) return {Coding::kBinary};
+  // SMPP's own codings end at 0F; the rest are read as GSM 03.38 schemes,
+  // which SMPP takes over for C0-FF and providers also send for the general
+  // groups 10-3F (a class, such as 10 for a flash message).
+  if (data_coding < 0x10) return {Coding::kBinary};
   const DataCodingScheme dcs = ReadDataCodingScheme(data_coding);
   using Alphabet = DataCodingScheme::Alphabet;
   return {dcs.alphabet == Alphabet::kUcs2       ? Coding::kUcs2

@@ -87,8 +87,8 @@ std::optional<DeliverSm> ReadDeliverSm(std::string_view body);
 //   DefaultAlphabet` gives it: 3 Latin-1, 1 IA5, otherwise GSM septets one
 //   an octet); 1 IA5 and 3 Latin-1 (an IA5 octet above 7F read as Latin-1,
 //   as providers that mean Latin-1 send it); 8 UCS-2 with surrogate pairs;
-//   the GSM 03.38 groups F0-FF (class 0 a flash message), C0-DF (GSM) and
-//   E0-EF (UCS-2); any other coding is data, "Binary message, n bytes".
+//   from 10 on a GSM 03.38 scheme (class 0 a flash message); any other
+//   coding is data, "Binary message, n bytes".
 // - The place of a linked part: a user-data header's concatenation element
 //   (esm_class 0x40; the header is taken off the text), or else the SAR
 //   parameters (a 16-bit reference).

@@ -31,6 +31,9 @@ TEST(SmppDeliverTest, MessagesAreDecodedIntoParts) {
       {"00000000000000080006D83DDE0003A9", 0, ReceivedPart{"+46701234567", "", "😀Ω", "UCS2"}},
       {"000000000000000400050102030405", 0,
        ReceivedPart{"+46701234567", "", "Binary message, 5 bytes", "8bit"}},
+      // A GSM 03.38 scheme: UCS-2 of class 0, a flash message.
+      {"00000000000000180002004F", 0,
+       ReceivedPart{"+46701234567", "", "O", "UCS2", std::nullopt, true}},
       // Linked parts: a header's 8- or 16-bit reference, or the SAR
       // parameters; a header whose count is 0 links nothing.
       {"400000000000000000090500032A030248656A", 0,
