@@ -178,6 +178,11 @@ AtReply GsmLink::Submit(int octets, const std::string& pdu_hex, int prompt_ms, i
   return end(reply_.outcome);
 }
 
+void GsmLink::AwaitAnswer() {
+  if (!in_command_) return;
+  WaitUntil(loop_, [this] { return final_seen_ || timed_out_ || stopped_(); });
+}
+
 void GsmLink::Pause(int milliseconds) {
   WaitFor(milliseconds, [] { return false; });
 }

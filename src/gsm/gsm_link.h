@@ -51,6 +51,10 @@ class GsmLink {
   // it leaves its input mode.
   AtReply Submit(int octets, const std::string& pdu_hex, int prompt_ms, int answer_ms);
 
+  // Waits until the command sent from a wait further down has its answer or
+  // has run out of time, so that a command sent from this wait gets its own.
+  void AwaitAnswer();
+
   // Lets `milliseconds` pass, unless stopped first.
   void Pause(int milliseconds);
 

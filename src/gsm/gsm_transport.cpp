@@ -198,7 +198,10 @@ bool GsmTransport::Impl::Start() {
   // The send started inside a wait of the set-up for receiving, which cannot
   // go on before the send ends: the send sets the modem up itself, and that
   // set-up ends the other.
-  if (opening) taken_over = true;
+  if (opening) {
+    taken_over = true;
+    link.AwaitAnswer();
+  }
   if (ready && port.IsOpen()) return true;
   auto fail = [this](const std::string& text) {
     context.SetReceiptLine(text);

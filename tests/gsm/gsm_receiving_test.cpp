@@ -167,22 +167,47 @@ TEST_F(GsmReceivingScenario, AMessageDuringASendIsReadAfterItsWaitAndTheSendKeep
   EXPECT_TRUE(port.IsOpen());
 }
 
+TEST_F(GsmReceivingScenario, ASendStartedWhileTheModemIsSetUpForReceivingSetsItUpItself) {
+  keeper.Keep(nullptr);
+  const int opened = port.OpenCount();
+  // The send starts inside the set-up's wait for an answer.
+  At(50, [this] { window->StartSend(); });
+  keeper.Keep(&window->ActiveTransport());
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  loop.RunFor(seconds(2));
+  EXPECT_EQ(shown.back(), "Receiving: connected");
+  EXPECT_EQ(port.OpenCount(), opened + 1);
+  EXPECT_EQ(Commands("AT+CMGS=").size(), 1u);
+  Deliver("Tack");
+  EXPECT_THAT(Received(), ElementsAre("Tack"));
+}
+
 TEST_F(GsmReceivingScenario, AModemThatGoesAwayIsOpenedAgainAfterGrowingPauses) {
-  port.SetAvailable(false);
   port.Unplug();
-  loop.RunFor(seconds(1) + milliseconds(1));
-  // 1 s, 2 s, 4 s between the attempts while the device is missing.
-  loop.RunFor(seconds(7));
-  EXPECT_THAT(shown, ElementsAre("Receiving: connected", "Receiving: reconnecting in 1 s",
-                                 "Receiving: reconnecting in 2 s", "Receiving: reconnecting in 1 s",
-                                 "Receiving: reconnecting in 4 s", "Receiving: reconnecting in 3 s",
-                                 "Receiving: reconnecting in 2 s", "Receiving: reconnecting in 1 s",
-                                 "Receiving: reconnecting in 8 s"));
-  EXPECT_EQ(keeper.PauseSeconds(), 8);
-  // Back: the next attempt opens it and reads what came meanwhile.
+  // 1 s, 2 s, 4 s, 8 s between the attempts while the device is missing.
+  loop.RunFor(seconds(15) + milliseconds(500));
+  EXPECT_THAT(shown,
+              ElementsAre("Receiving: connected", "Receiving: reconnecting in 1 s",
+                          "Receiving: reconnecting in 2 s", "Receiving: reconnecting in 1 s",
+                          "Receiving: reconnecting in 4 s", "Receiving: reconnecting in 3 s",
+                          "Receiving: reconnecting in 2 s", "Receiving: reconnecting in 1 s",
+                          "Receiving: reconnecting in 8 s", "Receiving: reconnecting in 7 s",
+                          "Receiving: reconnecting in 6 s", "Receiving: reconnecting in 5 s",
+                          "Receiving: reconnecting in 4 s", "Receiving: reconnecting in 3 s",
+                          "Receiving: reconnecting in 2 s", "Receiving: reconnecting in 1 s"));
+  // Back, with a SIM that wants its PIN and none stored: refused, the port
+  // closed again, the next pause 16 s.
   port.SetAvailable(true);
+  modem.Options().sim_state = sim::GsmModemOptions::SimState::kPinWanted;
   ASSERT_TRUE(modem.Deliver({"+46701234567", "Är du där?", {}, -1}));
-  loop.RunFor(seconds(10));
+  loop.RunFor(seconds(1));
+  EXPECT_EQ(keeper.PauseSeconds(), 16);
+  EXPECT_FALSE(port.IsOpen());
+  // Ready again: the next attempt opens it and reads what came meanwhile.
+  modem.Options().sim_state = sim::GsmModemOptions::SimState::kReady;
+  loop.RunFor(seconds(15));
+  EXPECT_THAT(Received(), IsEmpty());
+  loop.RunFor(seconds(2));
   EXPECT_EQ(shown.back(), "Receiving: connected");
   EXPECT_THAT(Received(), ElementsAre("Är du där?"));
 }
