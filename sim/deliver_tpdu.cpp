@@ -72,7 +72,7 @@ std::optional<std::vector<std::string>> BuildDeliverTpdus(const GsmDelivery& del
   }
   std::vector<std::string> tpdus;
   for (int index : order) {
-    if (index < 1 || index > static_cast<int>(message.parts.size())) continue;
+    if (index < 1 || index > static_cast<int>(message.parts.size())) return std::nullopt;
     tpdus.push_back(
         Deliver(*sender, centre_time, message.parts[index - 1], message.encoding, delivery.flash));
   }

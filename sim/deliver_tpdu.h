@@ -26,7 +26,8 @@ struct GsmDelivery {
 // The SMS-DELIVER TPDUs (no service-centre address before them) of the
 // message: GSM 7-bit when every character is in the alphabet, otherwise
 // UCS-2; a long text in linked parts with an 8-bit reference. Nothing when
-// the sender is neither a number nor a name of at most 11 GSM characters.
+// the sender is neither a number nor a name of at most 11 GSM characters, or
+// a part asked for is not one of the message's.
 std::optional<std::vector<std::string>> BuildDeliverTpdus(const GsmDelivery& delivery,
                                                           int reference,
                                                           const SmsTimestamp& centre_time);
