@@ -553,8 +553,10 @@ std::string GsmTransport::Listen() {
     d.ready = false;
     return failure;
   }
-  // What came while the program was not listening.
+  // What came while the program was not listening; a SIM that was full
+  // meanwhile is shown so before it is read.
   d.serving = true;
+  d.CheckStorage(d.link.Command("AT+CPMS?", GsmSetup::kAnswerMs));
   d.link.TakeNewMessages();
   const AtReply listed = d.link.Command("AT+CMGL=4", GsmSetup::kAnswerMs);
   d.link.TakeReports();

@@ -1,6 +1,6 @@
 // Receiving through a simulated GSM modem held open by a ListenKeeper: linked
 // parts in any order, twice and across a restart, what the SIM keeps when the
-// store cannot, a full SIM, a send over the held port, and the reconnects.
+// store cannot, a full SIM, sends over the held port, and the reconnects.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -13,17 +13,14 @@
 namespace tolvane::testing {
 namespace {
 
-using std::chrono::milliseconds;
 using std::chrono::seconds;
-using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
-using ::testing::Not;
+using Texts = std::vector<std::string>;
 
-// Two linked GSM parts of 153 and 8 characters.
-const std::string kLong = std::string(153, 'a') + "bbbbbbbb";
-// Three linked UCS-2 parts of 67, 67 and 2 characters ("ł" is not GSM).
+const std::string kA(153, 'a');
+// Two linked GSM parts, and three linked UCS-2 parts ("ł" is not GSM).
+const std::string kLong = kA + "bbbbbbbb";
 const std::string kThreeParts = std::string(67, 'x') + std::string(67, 'y') + "zł";
 
 class GsmReceivingScenario : public WindowScenario {
@@ -35,166 +32,141 @@ class GsmReceivingScenario : public WindowScenario {
     modem.SetClock([this] { return loop.Elapsed().count(); });
     Start();
   }
-  ~GsmReceivingScenario() override {
-    keeper.Keep(nullptr);
-    window.reset();
-  }
-  // The program starts and listens.
+  ~GsmReceivingScenario() override { Stop(); }
+  // The program starts and listens; it ends with the port closed.
   void Start() {
     OpenTypedForTemporaryNumber();
     keeper.Keep(&window->ActiveTransport());
   }
-  // The program ends: the port closed, the modem reset.
   void Stop() {
     keeper.Keep(nullptr);
     window.reset();
   }
-  void Deliver(const std::string& text, std::vector<int> parts = {}) {
-    ASSERT_TRUE(modem.Deliver({"+46701234567", text, std::move(parts), 7}));
+  void Deliver(const std::string& text, std::vector<int> parts = {}, int reference = 7) {
+    ASSERT_TRUE(modem.Deliver({"+46701234567", text, std::move(parts), reference}));
     loop.RunFor(seconds(5));
   }
-  // Each part Receive kept, as its log line: the sender, then the text.
-  std::vector<std::string> Received() const {
-    std::vector<std::string> texts;
+  // The text of each part Receive kept, from its log line.
+  Texts Received() const {
+    Texts texts;
     for (const LogRecord& record : ReadLogRecords(book.Folder())) {
       if (record.result == kLogReceivedResult) texts.push_back(record.message);
     }
     return texts;
   }
-  std::vector<std::string> Commands(const std::string& prefix) const {
-    std::vector<std::string> found;
-    for (const std::string& command : modem.Commands()) {
-      if (command.starts_with(prefix)) found.push_back(command);
-    }
-    return found;
+  size_t Count(const std::string& command) const {
+    return std::ranges::count_if(modem.Commands(),
+                                 [&](const std::string& c) { return c.starts_with(command); });
   }
 
   sim::SimGsmModem modem{Schedule(loop)};
   sim::SimSerialPort port{loop, modem};
-  std::vector<std::string> shown;
+  Texts shown;
   ListenKeeper keeper{loop, [this](const std::string& text) { shown.push_back(text); },
                       [this] { return window->State().sending; }};
 };
 
 TEST_F(GsmReceivingScenario, LinkedPartsInAnyOrderOrTwiceAreEachHandedOverAndDeleted) {
-  EXPECT_THAT(modem.Commands(), Contains("AT+CNMI=2,1,0,1,0"));
-  EXPECT_EQ(shown, std::vector<std::string>{"Receiving: connected"});
-  struct Case {
+  EXPECT_EQ(Count("AT+CNMI=2,1,0,1,0"), 1u);
+  EXPECT_EQ(shown, Texts{"Receiving: connected"});
+  const struct {
     std::vector<int> parts;
-    std::vector<std::string> texts;
-  };
-  const std::string a(153, 'a');
-  const Case cases[] = {
-      {{}, {a, "bbbbbbbb"}},
-      {{2, 1}, {"bbbbbbbb", a}},
-      {{1, 1, 2}, {a, a, "bbbbbbbb"}},
-  };
-  for (const Case& c : cases) {
+    Texts texts;
+  } cases[] = {
+      {{}, {kA, "bbbbbbbb"}}, {{2, 1}, {"bbbbbbbb", kA}}, {{1, 1, 2}, {kA, kA, "bbbbbbbb"}}};
+  for (const auto& c : cases) {
     const size_t before = Received().size();
-    const size_t deleted = Commands("AT+CMGD=").size();
+    const size_t deleted = Count("AT+CMGD=");
     Deliver(kLong, c.parts);
-    const std::vector<std::string> received = Received();
-    EXPECT_THAT(std::vector(received.begin() + before, received.end()), ElementsAreArray(c.texts));
-    EXPECT_EQ(Commands("AT+CMGD=").size(), deleted + c.texts.size());
+    const Texts received = Received();
+    EXPECT_EQ(Texts(received.begin() + before, received.end()), c.texts);
+    EXPECT_EQ(Count("AT+CMGD="), deleted + c.texts.size());
     EXPECT_THAT(modem.Stored(), IsEmpty());
   }
-  // Three parts in UCS-2, with the sender's reference each time.
   Deliver(kThreeParts, {3, 2, 1});
-  EXPECT_THAT(Received(), Contains("zł"));
-  EXPECT_TRUE(port.IsOpen());
+  EXPECT_EQ(Received().back(), std::string(67, 'x'));
 }
 
 TEST_F(GsmReceivingScenario, WhatTheStoreCannotKeepStaysOnTheSimAndIsReadAtTheNextStart) {
   Deliver(kLong, {1});
   window->Messages().Use(nullptr);
   Deliver("Hej!");
-  // Kept: deleted; not kept: left where it is.
-  EXPECT_EQ(Received(), std::vector<std::string>{std::string(153, 'a')});
-  EXPECT_EQ(Commands("AT+CMGD=").size(), 1u);
-  ASSERT_EQ(modem.Stored().size(), 1u);
-
-  // The rest of the long message comes while the program is away, and both
-  // are read when it starts again.
+  EXPECT_EQ(Received(), Texts{kA});
+  EXPECT_EQ(Count("AT+CMGD="), 1u);
+  EXPECT_EQ(modem.Stored().size(), 1u);
+  // The rest of the long message comes while the program is away; both are
+  // read when it starts again.
   Stop();
   ASSERT_TRUE(modem.Deliver({"+46701234567", kLong, {2}, 7}));
-  EXPECT_EQ(modem.Stored().size(), 2u);
   Start();
   loop.RunFor(seconds(5));
-  EXPECT_EQ(Commands("AT+CMGL"), std::vector<std::string>(2, "AT+CMGL=4"));
-  EXPECT_EQ(Received(), (std::vector<std::string>{std::string(153, 'a'), "Hej!", "bbbbbbbb"}));
-  EXPECT_EQ(Commands("AT+CMGD=").size(), 3u);
+  EXPECT_EQ(Count("AT+CMGL=4"), 2u);
+  EXPECT_EQ(Received(), (Texts{kA, "Hej!", "bbbbbbbb"}));
   EXPECT_THAT(modem.Stored(), IsEmpty());
 }
 
 TEST_F(GsmReceivingScenario, AFullSimIsShownAndReadingGoesOnUntilItHasRoom) {
-  keeper.Keep(nullptr);
+  Stop();
   modem.Options().sim_capacity = 2;
   // Three parts while the program is away: the third waits at the network.
   ASSERT_TRUE(modem.Deliver({"+46701234567", kThreeParts, {}, 9}));
   EXPECT_EQ(modem.Waiting(), 1u);
+  Start();
+  loop.RunFor(seconds(1));
+  EXPECT_EQ(Received().size(), 2u);
+  loop.RunFor(seconds(3));
+  EXPECT_THAT(
+      history.status.Texts(),
+      ::testing::Contains("Receiving: the SIM is full, new messages wait at the SMS centre"));
+  EXPECT_EQ(Received(), (Texts{std::string(67, 'x'), std::string(67, 'y'), "zł"}));
+  EXPECT_EQ(Text(MainControl::kStatusLine), "Receiving: the SIM has room again");
+  EXPECT_THAT(modem.Stored(), IsEmpty());
+  // Full while the store cannot keep: shown, nothing deleted.
   window->Messages().Use(nullptr);
-  keeper.Keep(&window->ActiveTransport());
-  loop.RunFor(seconds(5));
+  Deliver("1");
+  Deliver("2");
   EXPECT_EQ(Text(MainControl::kStatusLine),
             "Receiving: the SIM is full, new messages wait at the SMS centre");
-  EXPECT_THAT(Commands("AT+CMGD="), IsEmpty());
-
-  // The store takes them again: read, deleted, and the third comes.
-  window->Messages().Use(&messages);
-  keeper.Keep(nullptr);
-  keeper.Keep(&window->ActiveTransport());
-  loop.RunFor(seconds(10));
-  EXPECT_EQ(Received(),
-            (std::vector<std::string>{std::string(67, 'x'), std::string(67, 'y'), "zł"}));
-  EXPECT_EQ(Text(MainControl::kStatusLine), "Receiving: the SIM has room again");
-  EXPECT_EQ(modem.Waiting(), 0u);
-  EXPECT_THAT(modem.Stored(), IsEmpty());
+  EXPECT_EQ(modem.Stored().size(), 2u);
 }
 
-TEST_F(GsmReceivingScenario, AMessageDuringASendIsReadAfterItsWaitAndTheSendKeepsThePort) {
+TEST_F(GsmReceivingScenario, SendsUseTheHeldPortAndWhatCameMeanwhileIsReadAfterTheirWait) {
   const int opened = port.OpenCount();
   At(3000, [this] { ASSERT_TRUE(modem.Deliver({"+46709999999", "Svar", {}, -1})); });
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message delivered.");
   loop.RunFor(seconds(1));
-  EXPECT_THAT(Received(), ElementsAre("Svar"));
+  EXPECT_EQ(Received(), Texts{"Svar"});
   // Read after the report the send waited for (5 s), over the same port.
-  const std::vector<std::string>& commands = modem.Commands();
-  const auto read = std::find(commands.begin(), commands.end(), "AT+CMGR=1");
-  ASSERT_NE(read, commands.end());
-  EXPECT_GT(read, std::find(commands.begin(), commands.end(), "AT+CNMA"));
+  const Texts& commands = modem.Commands();
+  EXPECT_GT(std::ranges::find(commands, "AT+CMGR=1"), std::ranges::find(commands, "AT+CNMA"));
   EXPECT_EQ(port.OpenCount(), opened);
-  EXPECT_TRUE(port.IsOpen());
-}
 
-TEST_F(GsmReceivingScenario, ASendStartedWhileTheModemIsSetUpForReceivingSetsItUpItself) {
-  keeper.Keep(nullptr);
-  const int opened = port.OpenCount();
-  // The send starts inside the set-up's wait for an answer.
+  // A send that starts inside the set-up for receiving sets the modem up
+  // itself, and receiving goes on.
+  Stop();
+  OpenTypedForTemporaryNumber();
   At(50, [this] { window->StartSend(); });
   keeper.Keep(&window->ActiveTransport());
   EXPECT_EQ(Receipt(), "Message delivered.");
   loop.RunFor(seconds(2));
   EXPECT_EQ(shown.back(), "Receiving: connected");
   EXPECT_EQ(port.OpenCount(), opened + 1);
-  EXPECT_EQ(Commands("AT+CMGS=").size(), 1u);
   Deliver("Tack");
-  EXPECT_THAT(Received(), ElementsAre("Tack"));
+  EXPECT_EQ(Received().back(), "Tack");
 }
 
 TEST_F(GsmReceivingScenario, AModemThatGoesAwayIsOpenedAgainAfterGrowingPauses) {
   port.Unplug();
+  loop.RunFor(seconds(15) + std::chrono::milliseconds(500));
   // 1 s, 2 s, 4 s, 8 s between the attempts while the device is missing.
-  loop.RunFor(seconds(15) + milliseconds(500));
-  EXPECT_THAT(shown,
-              ElementsAre("Receiving: connected", "Receiving: reconnecting in 1 s",
-                          "Receiving: reconnecting in 2 s", "Receiving: reconnecting in 1 s",
-                          "Receiving: reconnecting in 4 s", "Receiving: reconnecting in 3 s",
-                          "Receiving: reconnecting in 2 s", "Receiving: reconnecting in 1 s",
-                          "Receiving: reconnecting in 8 s", "Receiving: reconnecting in 7 s",
-                          "Receiving: reconnecting in 6 s", "Receiving: reconnecting in 5 s",
-                          "Receiving: reconnecting in 4 s", "Receiving: reconnecting in 3 s",
-                          "Receiving: reconnecting in 2 s", "Receiving: reconnecting in 1 s"));
+  Texts expected = {"Receiving: connected"};
+  for (int pause : {1, 2, 4, 8}) {
+    for (int left = pause; left > 0; --left) {
+      expected.push_back("Receiving: reconnecting in " + std::to_string(left) + " s");
+    }
+  }
+  EXPECT_EQ(shown, expected);
   // Back, with a SIM that wants its PIN and none stored: refused, the port
   // closed again, the next pause 16 s.
   port.SetAvailable(true);
@@ -203,13 +175,13 @@ TEST_F(GsmReceivingScenario, AModemThatGoesAwayIsOpenedAgainAfterGrowingPauses) 
   loop.RunFor(seconds(1));
   EXPECT_EQ(keeper.PauseSeconds(), 16);
   EXPECT_FALSE(port.IsOpen());
-  // Ready again: the next attempt opens it and reads what came meanwhile.
+  // Ready again: the attempt at 16 s opens it and reads what came meanwhile.
   modem.Options().sim_state = sim::GsmModemOptions::SimState::kReady;
   loop.RunFor(seconds(15));
   EXPECT_THAT(Received(), IsEmpty());
-  loop.RunFor(seconds(2));
+  loop.RunFor(seconds(1));
   EXPECT_EQ(shown.back(), "Receiving: connected");
-  EXPECT_THAT(Received(), ElementsAre("Är du där?"));
+  EXPECT_EQ(Received(), Texts{"Är du där?"});
 }
 
 }  // namespace
