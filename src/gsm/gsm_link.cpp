@@ -145,8 +145,11 @@ AtReply GsmLink::Command(const std::string& command, int timeout_ms) {
   }
   final_seen_ = false;
   in_command_ = true;
+  const int sent = ++commands_sent_;
   port_.Output(command + "\r");
-  const bool answered = WaitFor(timeout_ms, [this] { return final_seen_; });
+  const bool answered =
+      WaitFor(timeout_ms, [this, sent] { return final_seen_ || commands_sent_ != sent; });
+  if (commands_sent_ != sent) return std::exchange(interrupted_reply_, {});
   in_command_ = false;
   if (!answered)
     reply_.outcome = stopped_() ? AtReply::Outcome::kStopped : AtReply::Outcome::kTimeout;
@@ -181,6 +184,12 @@ AtReply GsmLink::Submit(int octets, const std::string& pdu_hex, int prompt_ms, i
 void GsmLink::AwaitAnswer() {
   if (!in_command_) return;
   WaitUntil(loop_, [this] { return final_seen_ || timed_out_ || stopped_(); });
+  interrupted_reply_ = reply_;
+  if (!final_seen_) {
+    interrupted_reply_.outcome =
+        stopped_() ? AtReply::Outcome::kStopped : AtReply::Outcome::kTimeout;
+  }
+  in_command_ = false;
 }
 
 void GsmLink::Pause(int milliseconds) {

@@ -52,7 +52,8 @@ class GsmLink {
   AtReply Submit(int octets, const std::string& pdu_hex, int prompt_ms, int answer_ms);
 
   // Waits until the command sent from a wait further down has its answer or
-  // has run out of time, so that a command sent from this wait gets its own.
+  // has run out of time, so that a command sent from this wait gets its own;
+  // the one further down returns that answer once this wait is over.
   void AwaitAnswer();
 
   // Lets `milliseconds` pass, unless stopped first.
@@ -93,6 +94,10 @@ class GsmLink {
   AtLineReader reader_;
 
   bool in_command_ = false;
+  // Counts the commands sent: a wait whose command is no longer the last
+  // one was interrupted by a command from a wait above it.
+  int commands_sent_ = 0;
+  AtReply interrupted_reply_;
   bool prompt_seen_ = false;
   AtReply reply_;
   bool final_seen_ = false;

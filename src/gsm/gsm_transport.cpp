@@ -31,8 +31,6 @@ constexpr int kSubmitAnswerMs = 60000;
 constexpr int kRetryPauseMs = 5000;
 constexpr int kPassingRetries = 2;
 
-constexpr int kStoreFull = 322;
-
 constexpr char kPortGone[] = "The GSM modem is gone: check its cable or USB stick";
 constexpr char kNoDevice[] = "No GSM modem is chosen: set its device on the settings dialog";
 constexpr char kSimFull[] = "Receiving: the SIM is full, new messages wait at the SMS centre";
@@ -148,7 +146,8 @@ struct GsmTransport::Impl {
   void Serve();
   // Hands over each message read; one kept (or kept before) is deleted.
   void Receive(const AtReply& reply, int index);
-  // Shows on the status line when the SIM is full, and when it has room again.
+  // Shows on the status line when +CPMS? says the SIM is full, and when it
+  // has room again.
   void CheckStorage(const AtReply& reply);
 
   SendContext& context;
@@ -167,7 +166,8 @@ struct GsmTransport::Impl {
   // From PrepareForSend to the hang-up at the end of the send or run.
   bool sending = false;
   bool listening = false;
-  // Listen is setting the modem up: a send waits for that attempt.
+  // Listen is setting the modem up; a send that starts meanwhile takes the
+  // set-up over.
   bool opening = false;
   bool taken_over = false;
   bool serving = false;
@@ -195,13 +195,12 @@ bool GsmTransport::Impl::Start() {
   sending = true;
   state.attempted = true;
   if (!AwaitDeliveryTime()) return false;
-  // The send started inside a wait of the set-up for receiving, which cannot
-  // go on before the send ends: the send sets the modem up itself, and that
-  // set-up ends the other.
-  if (opening) {
-    taken_over = true;
-    link.AwaitAnswer();
-  }
+  // A send that starts inside a wait of the set-up for receiving or of the
+  // reading (one thread: they cannot go on before the send ends) lets the
+  // command under way have its answer; it sets the modem up itself, which
+  // ends the other set-up.
+  if (opening) taken_over = true;
+  link.AwaitAnswer();
   if (ready && port.IsOpen()) return true;
   auto fail = [this](const std::string& text) {
     context.SetReceiptLine(text);
@@ -265,18 +264,15 @@ void GsmTransport::Impl::Receive(const AtReply& reply, int index) {
       // A report from an earlier run, whose send no longer waits for it.
       done = listed >= 0 && IsStatusReport(hex);
     }
-    if (done && port.IsOpen()) {
-      CheckStorage(link.Command("AT+CMGD=" + std::to_string(at), GsmSetup::kAnswerMs));
-    }
+    if (done && port.IsOpen()) link.Command("AT+CMGD=" + std::to_string(at), GsmSetup::kAnswerMs);
   }
 }
 
 void GsmTransport::Impl::CheckStorage(const AtReply& reply) {
   const std::string storage = reply.Value("+CPMS");
-  const bool full = ErrorCode(reply.final_line, "+CMS ERROR") == kStoreFull ||
-                    (!storage.empty() && StoreFull(storage));
-  if (reply.final_line != "OK" && !full) return;
-  if (full == sim_full || (!full && storage.empty())) return;
+  if (!reply.Ok() || storage.empty()) return;
+  const bool full = StoreFull(storage);
+  if (full == sim_full) return;
   sim_full = full;
   context.SetStatusLine(full ? kSimFull : kSimRoom);
 }

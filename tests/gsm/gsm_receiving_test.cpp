@@ -141,6 +141,16 @@ TEST_F(GsmReceivingScenario, SendsUseTheHeldPortAndWhatCameMeanwhileIsReadAfterT
   const Texts& commands = modem.Commands();
   EXPECT_GT(std::ranges::find(commands, "AT+CMGR=1"), std::ranges::find(commands, "AT+CNMA"));
   EXPECT_EQ(port.OpenCount(), opened);
+  // A send that starts while a message is read lets the reading finish.
+  ASSERT_TRUE(modem.Deliver({"+46709999999", "Igen", {}, -1}));
+  At(5, [this] { window->StartSend(); });
+  loop.RunFor(seconds(10));
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_EQ(Received(), (Texts{"Svar", "Igen"}));
+  EXPECT_THAT(modem.Stored(), IsEmpty());
+  EXPECT_EQ(modem.Submissions().size(), 2u);
+  EXPECT_EQ(Count("AT+CMGS="), 2u);
+  EXPECT_EQ(Count("AT+CMGD="), 2u);
 
   // A send that starts inside the set-up for receiving sets the modem up
   // itself, and receiving goes on.
