@@ -103,8 +103,9 @@ struct GsmReport {
 
 // A GSM modem with a SIM and a network behind it, speaking AT commands in PDU
 // mode: PIN, message service, report routing, submits with their status
-// reports, routed or stored on the SIM. Carrier detect is up while DTR is, as
-// a USB stick keeps it.
+// reports, routed or stored on the SIM, and messages from the network stored
+// on a SIM of limited room, announced, listed, read and deleted. Carrier
+// detect is up while DTR is, as a USB stick keeps it.
 class SimGsmModem : public LineDevice {
  public:
   SimGsmModem(Scheduler schedule, GsmModemOptions options = {});

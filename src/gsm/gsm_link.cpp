@@ -99,6 +99,7 @@ void GsmLink::Handle(const AtAnswer& answer) {
   if (announced("+CDSI", stored_reports_) || announced("+CMTI", new_messages_)) return;
   if (!in_command_ && ErrorCode(line, "+CMS ERROR") == kStoreFull) {
     store_full_ = true;
+    if (on_news_) on_news_();
     return;
   }
   // Echo of a command (before ATE0 takes effect), or a line nobody waits for.

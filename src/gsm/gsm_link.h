@@ -73,7 +73,7 @@ class GsmLink {
   // The modem said its message store is full (+CMS ERROR: 322) on its own.
   bool TakeStoreFull() { return std::exchange(store_full_, false); }
   // Told after an unsolicited line that leaves work: a message or a report
-  // announced or routed.
+  // announced or routed, or the store full.
   void SetOnNews(std::function<void()> on_news) { on_news_ = std::move(on_news); }
 
   // Forgets half-read answers and pending report work (a new port session).

@@ -121,6 +121,11 @@ TEST_F(GsmReceivingScenario, AFullSimIsShownAndReadingGoesOnUntilItHasRoom) {
   EXPECT_EQ(Received(), (Texts{std::string(67, 'x'), std::string(67, 'y'), "zł"}));
   EXPECT_EQ(Text(MainControl::kStatusLine), "Receiving: the SIM has room again");
   EXPECT_THAT(modem.Stored(), IsEmpty());
+  // The modem saying so on its own.
+  modem.Unsolicited("\r\n+CMS ERROR: 322\r\n");
+  loop.RunFor(seconds(1));
+  EXPECT_EQ(Text(MainControl::kStatusLine),
+            "Receiving: the SIM is full, new messages wait at the SMS centre");
   // Full while the store cannot keep: shown, nothing deleted.
   window->Messages().Use(nullptr);
   Deliver("1");
