@@ -169,6 +169,12 @@ TEST_F(GsmReceivingScenario, SendsUseTheHeldPortAndWhatCameMeanwhileIsReadAfterT
   EXPECT_EQ(port.OpenCount(), opened + 1);
   Deliver("Tack");
   EXPECT_EQ(Received().back(), "Tack");
+  // A report after the send's wait is acknowledged, so routing stays on.
+  modem.Options().report_statuses = {0x00, 0x00};
+  window->StartSend();
+  loop.RunFor(seconds(5));
+  EXPECT_GE(modem.Reports().back().acknowledged_ms, 0);
+  EXPECT_EQ(modem.ReportMode(), 1);
 }
 
 TEST_F(GsmReceivingScenario, AModemThatGoesAwayIsOpenedAgainAfterGrowingPauses) {
