@@ -105,7 +105,11 @@ std::optional<std::string> ReadAddress(std::string_view octets, size_t& at) {
   at += 2 + value_octets;
 
   if ((type & 0x70) == (kAlphanumericName & 0x70)) {
-    return EncodeUtf8(FromGsmSeptets(UnpackSeptets(value, semi_octets * 4 / 7)));
+    std::string septets = UnpackSeptets(value, semi_octets * 4 / 7);
+    // Some centres count every semi-octet of the value: the zero bits after
+    // the name's last septet then read as one more, "@".
+    if (semi_octets % 7 == 0 && !septets.empty() && septets.back() == '\0') septets.pop_back();
+    return EncodeUtf8(FromGsmSeptets(septets));
   }
   static constexpr char kSemiOctetDigits[] = "0123456789*#abc";
   std::string address = (type & 0x70) == (kInternationalNumber & 0x70) ? "+" : "";

@@ -279,14 +279,14 @@ TEST_F(GsmScenario, SwedishStaysInSeptetsUnicodeGoesAsUcs2AndLongTextInLinkedPar
 TEST_F(GsmScenario, ReportsArriveRoutedOrStoredAndStillTryingKeepsWaiting) {
   window->StartSend();
   // Both styles offered: routed, and acknowledged as phase 2+ wants.
-  EXPECT_THAT(modem.Commands(), Contains("AT+CNMI=2,0,0,1,0"));
+  EXPECT_THAT(modem.Commands(), Contains("AT+CNMI=2,1,0,1,0"));
   EXPECT_EQ(modem.Acknowledgements(), 1);
 
   Modem().report_style = GsmModemOptions::ReportStyle::kStored;
   Modem().report_statuses = {0x20, 0x00};
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message delivered.");
-  EXPECT_THAT(modem.Commands(), Contains("AT+CNMI=2,0,0,2,0"));
+  EXPECT_THAT(modem.Commands(), Contains("AT+CNMI=2,1,0,2,0"));
   EXPECT_EQ(modem.Deletions(), 2);
   EXPECT_THAT(statuses.Texts(), Contains(StartsWith("The network is still trying: ")));
 
