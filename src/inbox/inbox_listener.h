@@ -5,7 +5,7 @@
 
 namespace tolvane {
 
-// Told of every received message once all of it is in the store.
+// Told of every whole message the inbox stored.
 class InboxListener {
  public:
   virtual ~InboxListener() = default;

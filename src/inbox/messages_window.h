@@ -8,7 +8,7 @@
 #include "bulk/command_line_sending.h"
 #include "bulk/order_host.h"
 #include "inbox/inbox_listener.h"
-#include "inbox/phone_book_names.h"
+#include "inbox/conversation_names.h"
 #include "platform/clipboard.h"
 #include "platform/desktop_notifier.h"
 #include "platform/dialogs.h"
@@ -120,7 +120,7 @@ class MessagesWindow : public InboxListener {
 
   MessagesWindowServices services_;
   CommandLineSending sending_;
-  PhoneBookNames names_;
+  ConversationNames names_;
   bool names_loaded_ = false;
   bool visible_ = false;
   int list_count_ = 0;

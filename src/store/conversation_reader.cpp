@@ -12,11 +12,9 @@ namespace {
 constexpr int kBusyTimeoutMs = 10000;
 
 // The list groups by number in time order and counts the unread without
-// reading the table; marking read and the unread total find the few unread.
-constexpr const char* kIndexes = R"sql(
-CREATE INDEX IF NOT EXISTS messages_conversation ON messages(number, created, unread);
-CREATE INDEX IF NOT EXISTS messages_unread ON messages(number) WHERE unread = 1;
-)sql";
+// reading the table.
+constexpr const char* kIndexes =
+    "CREATE INDEX IF NOT EXISTS messages_conversation ON messages(number, created, unread)";
 
 // A stored time (ISO 8601 UTC text) as milliseconds since 1970.
 std::string EpochMs(const std::string& column) {

@@ -60,6 +60,8 @@ void ConversationListModel::Refresh() {
   rows_.clear();
   count_ = presenter_.ListCount();
   endResetModel();
+  // The first page at once, so that the conversation shown can be selected.
+  fetchMore(QModelIndex());
 }
 
 }  // namespace tolvane

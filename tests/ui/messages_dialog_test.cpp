@@ -91,7 +91,8 @@ TEST_F(MessagesDialogTest, AConversationAppearsIsReadAnsweredSearchedAndDeleted)
   EXPECT_TRUE(Row(0).endsWith("\nSee you"));
 
   dialogs.QueueAnswer(MessageAnswer::kYes);
-  QTest::keyClick(&dialog, Qt::Key_D, Qt::AltModifier);
+  Button("Delete")->setFocus();
+  QTest::keyClick(Button("Delete"), Qt::Key_Space);
   EXPECT_EQ(dialogs.boxes().size(), 1u);
   EXPECT_EQ(list->model()->rowCount(), 0);
   EXPECT_EQ(conversation->count(), 0);

@@ -1,5 +1,5 @@
-#ifndef TOLVANE_INBOX_PHONE_BOOK_NAMES_H_
-#define TOLVANE_INBOX_PHONE_BOOK_NAMES_H_
+#ifndef TOLVANE_INBOX_CONVERSATION_NAMES_H_
+#define TOLVANE_INBOX_CONVERSATION_NAMES_H_
 
 #include <string>
 #include <unordered_map>
@@ -12,7 +12,7 @@ namespace tolvane {
 // ("+46701234567" for a received message). A number written in the phone
 // book without its country ("070-123 45 67") is found by the digits after its
 // leading zeros at the end of an international one.
-class PhoneBookNames {
+class ConversationNames {
  public:
   // Reads every person of the phone book again; none without one, or when
   // it cannot be read.
@@ -29,4 +29,4 @@ class PhoneBookNames {
 
 }  // namespace tolvane
 
-#endif  // TOLVANE_INBOX_PHONE_BOOK_NAMES_H_
+#endif  // TOLVANE_INBOX_CONVERSATION_NAMES_H_

@@ -1,4 +1,4 @@
-#include "inbox/phone_book_names.h"
+#include "inbox/conversation_names.h"
 
 #include "core/message_ledger.h"
 
@@ -12,7 +12,7 @@ constexpr size_t kMinNationalDigits = 6;
 
 }  // namespace
 
-void PhoneBookNames::Load(PhoneBookStore* store) {
+void ConversationNames::Load(PhoneBookStore* store) {
   by_number_.clear();
   by_national_.clear();
   if (store == nullptr) return;
@@ -34,7 +34,7 @@ void PhoneBookNames::Load(PhoneBookStore* store) {
   }
 }
 
-std::string PhoneBookNames::NameOf(const std::string& number) const {
+std::string ConversationNames::NameOf(const std::string& number) const {
   if (auto found = by_number_.find(number); found != by_number_.end()) return found->second;
   // "+46701234567" ends with the national "701234567" after a country code
   // of one to three digits.
