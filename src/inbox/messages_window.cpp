@@ -136,10 +136,11 @@ void MessagesWindow::OnConversationChosen(const std::string& number) {
 void MessagesWindow::LoadShown() {
   shown_stored_.clear();
   shown_.clear();
+  shown_count_ = 0;
   Reading([this] {
-    const int count = services_.reader.MessageCount(shown_number_);
-    shown_stored_ = services_.reader.Messages(shown_number_, std::max(0, count - kShownMessages),
-                                              kShownMessages);
+    shown_count_ = services_.reader.MessageCount(shown_number_);
+    shown_stored_ = services_.reader.Messages(
+        shown_number_, std::max(0, shown_count_ - kShownMessages), kShownMessages);
   });
   std::string stored_name;
   for (const StoredMessage& message : shown_stored_) {
@@ -183,7 +184,7 @@ void MessagesWindow::OnSearchEdited(const std::string& text) {
 void MessagesWindow::DeleteShown() {
   if (shown_number_.empty()) return;
   const std::string question = "Delete the conversation with " + shown_title_ + " (" +
-                               std::to_string(shown_stored_.size()) + " messages)?";
+                               std::to_string(shown_count_) + " messages)?";
   if (services_.dialogs.MessageBox(question, "Messages", MessageIcon::kQuestion,
                                    MessageButtons::kYesNo) != MessageAnswer::kYes) {
     return;

@@ -7,8 +7,8 @@
 
 #include "bulk/command_line_sending.h"
 #include "bulk/order_host.h"
-#include "inbox/inbox_listener.h"
 #include "inbox/conversation_names.h"
+#include "inbox/inbox_listener.h"
 #include "platform/clipboard.h"
 #include "platform/desktop_notifier.h"
 #include "platform/dialogs.h"
@@ -130,6 +130,8 @@ class MessagesWindow : public InboxListener {
   std::string shown_number_;
   std::string shown_title_;
   std::vector<StoredMessage> shown_stored_;
+  // All of its messages, also those older than the ones shown.
+  int shown_count_ = 0;
   std::vector<ConversationMessage> shown_;
   std::string reply_;
   std::string counter_;

@@ -87,6 +87,9 @@ ConversationReader::ConversationReader(const std::string& path) : db_(nullptr, s
   if (result != SQLITE_OK) throw SqliteStoreError(db_.get(), result);
   sqlite3_extended_result_codes(db_.get(), 1);
   sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+  // A read mark or a deletion need not wait for the disk: one lost to a
+  // power cut is done again by the user.
+  Exec(db_.get(), "PRAGMA synchronous=NORMAL");
   Exec(db_.get(), kIndexes);
 }
 

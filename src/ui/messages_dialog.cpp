@@ -59,6 +59,7 @@ MessagesDialog::MessagesDialog(MessagesWindow& presenter, QWidget* parent)
   conversations_ = new QListView(left);
   conversations_->setObjectName(QStringLiteral("conversations"));
   conversations_->setUniformItemSizes(true);
+  conversations_->setAlternatingRowColors(true);
   model_ = new ConversationListModel(presenter_, this);
   conversations_->setModel(model_);
   left_layout->addWidget(Caption(QStringLiteral("Sea&rch:"), search_, left));
@@ -73,6 +74,7 @@ MessagesDialog::MessagesDialog(MessagesWindow& presenter, QWidget* parent)
   messages_ = new QListWidget(right);
   messages_->setObjectName(QStringLiteral("conversation"));
   messages_->setWordWrap(true);
+  messages_->setAlternatingRowColors(true);
   reply_ = new QPlainTextEdit(right);
   reply_->setObjectName(QStringLiteral("reply"));
   MakeMessageTextBox(reply_);

@@ -170,5 +170,22 @@ TEST_F(MessagesWindowTest, AReplyOverTheLimitOrWithoutAConversationCannotGo) {
               ElementsAre(Pair("+46709999999", "Hi"), Pair("+46709999999", "Again")));
 }
 
+TEST_F(MessagesWindowTest, ALongConversationShowsItsNewest500AndDeletesAll) {
+  Sql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 501) "
+      "INSERT INTO messages (direction, number_typed, number, text, transport, created, state) "
+      "SELECT 'in', '+46708888888', '+46708888888', 'No ' || i, 'GSM', "
+      "printf('2026-01-01T00:%02d:%02d.000Z', i / 60, i % 60), 'received' FROM n");
+  window->Open();
+  window->OnConversationChosen("+46708888888");
+  ASSERT_EQ(window->ShownMessages().size(), 500u);
+  EXPECT_EQ(window->ShownMessages().front().text, "No 2");
+  EXPECT_EQ(window->ShownMessages().back().text, "No 501");
+  dialogs.QueueAnswer(MessageAnswer::kYes);
+  window->DeleteShown();
+  EXPECT_EQ(dialogs.boxes().back().text,
+            "Delete the conversation with +46708888888 (501 messages)?");
+  EXPECT_EQ(reader.MessageCount("+46708888888"), 0);
+}
+
 }  // namespace
 }  // namespace tolvane::testing
