@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/message_ledger.h"
 #include "platform/local_time.h"
 #include "platform/store_error.h"
 #include "sms/compose_counter.h"
@@ -109,6 +110,7 @@ void MessagesWindow::Open() {
   names_loaded_ = true;
   visible_ = true;
   status_.clear();
+  LoadOptOuts();
   Refresh();
   if (!shown_number_.empty()) OnConversationChosen(shown_number_);
   if (on_open_) on_open_();
@@ -213,6 +215,40 @@ void MessagesWindow::Arrived(const StoredMessage& message) {
   }
   if (!search_.empty()) OnSearchEdited(search_);
   Refresh();
+}
+
+bool MessagesWindow::AddOptOutEnabled() const {
+  return OptOutsShown() && !NormalisedNumber(opt_out_number_).empty();
+}
+
+void MessagesWindow::LoadOptOuts() {
+  if (!OptOutsShown()) return;
+  Reading([this] { opt_outs_ = services_.opt_outs->OptOuts(); });
+}
+
+void MessagesWindow::OnOptOutNumberEdited(const std::string& text) {
+  opt_out_number_ = text;
+  Changed(false);
+}
+
+void MessagesWindow::AddOptOut() {
+  if (!AddOptOutEnabled()) return;
+  Reading([this] {
+    services_.opt_outs->SetOptedOut(NormalisedNumber(opt_out_number_), true,
+                                    services_.host.Loop().Now());
+  });
+  opt_out_number_.clear();
+  LoadOptOuts();
+  Changed(false);
+}
+
+void MessagesWindow::RemoveOptOut(int index) {
+  if (!OptOutsShown() || index < 0 || index >= static_cast<int>(opt_outs_.size())) return;
+  Reading([&] {
+    services_.opt_outs->SetOptedOut(opt_outs_[index], false, services_.host.Loop().Now());
+  });
+  LoadOptOuts();
+  Changed(false);
 }
 
 }  // namespace tolvane

@@ -13,6 +13,7 @@
 #include "platform/desktop_notifier.h"
 #include "platform/dialogs.h"
 #include "store/conversation_reader.h"
+#include "store/opt_out_list.h"
 
 namespace tolvane {
 
@@ -45,6 +46,8 @@ struct MessagesWindowServices {
   Dialogs& dialogs;
   Clipboard& clipboard;
   DesktopNotifier* notifier = nullptr;
+  // The opt-out list the window shows and edits; none without one.
+  OptOutList* opt_outs = nullptr;
 };
 
 // Presenter of the Messages window: the conversations, the one shown with
@@ -81,6 +84,11 @@ class MessagesWindow : public InboxListener {
   // The main window's button: "M&essages (3)".
   std::string ButtonText() const;
   bool Visible() const { return visible_; }
+  // The opt-out list: shown only where there is one.
+  bool OptOutsShown() const { return services_.opt_outs != nullptr; }
+  const std::vector<std::string>& OptOuts() const { return opt_outs_; }
+  const std::string& OptOutNumber() const { return opt_out_number_; }
+  bool AddOptOutEnabled() const;
 
   // Called after any change; the list's rows changed too when `list` is set.
   void SetOnChanged(std::function<void(bool list)> on_changed) {
@@ -104,6 +112,10 @@ class MessagesWindow : public InboxListener {
   void OnSearchEdited(const std::string& text);
   void DeleteShown();
   void CopyMessage(int index);
+  void OnOptOutNumberEdited(const std::string& text);
+  // Puts the number typed on the opt-out list, as the store keeps numbers.
+  void AddOptOut();
+  void RemoveOptOut(int index);
 
   // --- Told by the inbox.
   void Arrived(const StoredMessage& message) override;
@@ -115,6 +127,7 @@ class MessagesWindow : public InboxListener {
   template <typename Read>
   void Reading(Read read);
   void LoadShown();
+  void LoadOptOuts();
   std::string TitleOf(const std::string& number, const std::string& stored_name) const;
   void Changed(bool list);
 
@@ -137,6 +150,8 @@ class MessagesWindow : public InboxListener {
   std::string counter_;
   bool over_limit_ = false;
   std::string status_;
+  std::vector<std::string> opt_outs_;
+  std::string opt_out_number_;
   std::function<void(bool)> on_changed_;
   std::function<void(const std::string&)> on_button_changed_;
   std::function<void()> on_open_;

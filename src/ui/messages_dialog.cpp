@@ -45,6 +45,12 @@ QLabel* PlainLine(QWidget* parent, const char* name) {
   return line;
 }
 
+QStringList ListTexts(const QListWidget* list) {
+  QStringList texts;
+  for (int row = 0; row < list->count(); ++row) texts << list->item(row)->text();
+  return texts;
+}
+
 }  // namespace
 
 MessagesDialog::MessagesDialog(MessagesWindow& presenter, QWidget* parent)
@@ -66,6 +72,24 @@ MessagesDialog::MessagesDialog(MessagesWindow& presenter, QWidget* parent)
   left_layout->addWidget(search_);
   left_layout->addWidget(Caption(QStringLiteral("Con&versations:"), conversations_, left));
   left_layout->addWidget(conversations_);
+  opt_out_panel_ = new QWidget(left);
+  auto* opt_out_layout = new QGridLayout(opt_out_panel_);
+  opt_out_layout->setContentsMargins(0, 0, 0, 0);
+  opt_outs_ = new QListWidget(opt_out_panel_);
+  opt_outs_->setObjectName(QStringLiteral("optOuts"));
+  opt_out_number_ = new QLineEdit(opt_out_panel_);
+  opt_out_number_->setObjectName(QStringLiteral("optOutNumber"));
+  add_opt_out_ = AddButton(QStringLiteral("&Add"), opt_out_panel_);
+  remove_opt_out_ = AddButton(QStringLiteral("R&emove"), opt_out_panel_);
+  opt_out_layout->addWidget(Caption(QStringLiteral("Opted &out:"), opt_outs_, opt_out_panel_), 0, 0,
+                            1, 2);
+  opt_out_layout->addWidget(opt_outs_, 1, 0, 1, 2);
+  opt_out_layout->addWidget(remove_opt_out_, 2, 1);
+  opt_out_layout->addWidget(Caption(QStringLiteral("N&umber:"), opt_out_number_, opt_out_panel_), 3,
+                            0);
+  opt_out_layout->addWidget(opt_out_number_, 4, 0);
+  opt_out_layout->addWidget(add_opt_out_, 4, 1);
+  left_layout->addWidget(opt_out_panel_);
 
   auto* right = new QWidget(this);
   auto* right_layout = new QGridLayout(right);
@@ -125,6 +149,13 @@ MessagesDialog::MessagesDialog(MessagesWindow& presenter, QWidget* parent)
   connect(delete_, &QPushButton::clicked, this, [this] { presenter_.DeleteShown(); });
   connect(copy_, &QPushButton::clicked, this,
           [this] { presenter_.CopyMessage(messages_->currentRow()); });
+  connect(opt_out_number_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (!rendering_) presenter_.OnOptOutNumberEdited(FromQString(text));
+  });
+  connect(opt_out_number_, &QLineEdit::returnPressed, this, [this] { presenter_.AddOptOut(); });
+  connect(add_opt_out_, &QPushButton::clicked, this, [this] { presenter_.AddOptOut(); });
+  connect(remove_opt_out_, &QPushButton::clicked, this,
+          [this] { presenter_.RemoveOptOut(opt_outs_->currentRow()); });
   presenter_.SetOnChanged([this](bool list) { Render(list); });
   presenter_.SetOnOpen([this] {
     show();
@@ -168,6 +199,18 @@ void MessagesDialog::Render(bool list) {
   reply_->setEnabled(!presenter_.ShownNumber().empty());
   receive_line_->setText(ToQString(presenter_.ReceiveLine()));
   status_line_->setText(ToQString(presenter_.StatusLine()));
+  opt_out_panel_->setVisible(presenter_.OptOutsShown());
+  QStringList opted_out;
+  for (const std::string& number : presenter_.OptOuts()) opted_out << ToQString(number);
+  if (opted_out != ListTexts(opt_outs_)) {
+    opt_outs_->clear();
+    opt_outs_->addItems(opted_out);
+  }
+  if (FromQString(opt_out_number_->text()) != presenter_.OptOutNumber()) {
+    opt_out_number_->setText(ToQString(presenter_.OptOutNumber()));
+  }
+  add_opt_out_->setEnabled(presenter_.AddOptOutEnabled());
+  remove_opt_out_->setEnabled(opt_outs_->count() > 0);
   rendering_ = false;
 }
 

@@ -47,6 +47,11 @@ class MessagesDialog : public QDialog {
   QPushButton* copy_ = nullptr;
   QLabel* receive_line_ = nullptr;
   QLabel* status_line_ = nullptr;
+  QWidget* opt_out_panel_ = nullptr;
+  QListWidget* opt_outs_ = nullptr;
+  QLineEdit* opt_out_number_ = nullptr;
+  QPushButton* add_opt_out_ = nullptr;
+  QPushButton* remove_opt_out_ = nullptr;
 };
 
 }  // namespace tolvane

@@ -187,5 +187,29 @@ TEST_F(MessagesWindowTest, ALongConversationShowsItsNewest500AndDeletesAll) {
   EXPECT_EQ(reader.MessageCount("+46708888888"), 0);
 }
 
+TEST_F(MessagesWindowTest, TheOptOutListTakesNumbersAsTheStoreKeepsThem) {
+  window->Open();
+  ASSERT_TRUE(window->OptOutsShown());
+  struct Case {
+    std::string typed;
+    std::string kept;  // "" when it cannot be added
+  };
+  for (const Case& c : std::vector<Case>{{"070-123 45 67", "0701234567"},
+                                         {"+46 70 123 45 67", "+46701234567"},
+                                         {"0046709999999", "+46709999999"},
+                                         {"   ", ""},
+                                         {"abc", ""}}) {
+    window->OnOptOutNumberEdited(c.typed);
+    EXPECT_EQ(window->AddOptOutEnabled(), !c.kept.empty()) << c.typed;
+    window->AddOptOut();
+    if (!c.kept.empty()) EXPECT_TRUE(opt_outs.numbers.contains(c.kept)) << c.typed;
+  }
+  EXPECT_THAT(window->OptOuts(), ElementsAre("+46701234567", "+46709999999", "0701234567"));
+  window->RemoveOptOut(1);
+  window->RemoveOptOut(2);
+  EXPECT_THAT(window->OptOuts(), ElementsAre("+46701234567", "0701234567"));
+  EXPECT_EQ(window->OptOutNumber(), "abc");
+}
+
 }  // namespace
 }  // namespace tolvane::testing

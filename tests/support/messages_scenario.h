@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,20 @@ class RecordingNotifier : public DesktopNotifier {
     notices.emplace_back(title, body);
   }
   std::vector<std::pair<std::string, std::string>> notices;
+};
+
+// The opt-out list in memory.
+class MemoryOptOuts : public OptOutList {
+ public:
+  std::vector<std::string> OptOuts() const override { return {numbers.begin(), numbers.end()}; }
+  void SetOptedOut(const std::string& number, bool opted_out, TimePoint) override {
+    if (opted_out) {
+      numbers.insert(number);
+    } else {
+      numbers.erase(number);
+    }
+  }
+  std::set<std::string> numbers;
 };
 
 // A store on the disk whose messages can be unread.
@@ -88,7 +103,7 @@ class MessagesScenario : public ConversationStore, protected WindowPeripherals {
     main->SetPhoneBookStore(&book.store());
     book.Add("Anna", "070-111 11 11");
     window = std::make_unique<MessagesWindow>(
-        MessagesWindowServices{reader, *main, dialogs, clipboard, &notifier});
+        MessagesWindowServices{reader, *main, dialogs, clipboard, &notifier, &opt_outs});
     window->SetOnChanged([this](bool list) { list_changes += list; });
   }
   ~MessagesScenario() override {
@@ -123,6 +138,7 @@ class MessagesScenario : public ConversationStore, protected WindowPeripherals {
   std::unique_ptr<MainWindow> main;
   ConversationReader reader{path};
   RecordingNotifier notifier;
+  MemoryOptOuts opt_outs;
   std::unique_ptr<MessagesWindow> window;
   int list_changes = 0;
 };

@@ -97,6 +97,21 @@ TEST_F(MessagesDialogTest, AConversationAppearsIsReadAnsweredSearchedAndDeleted)
   EXPECT_EQ(list->model()->rowCount(), 0);
   EXPECT_EQ(conversation->count(), 0);
 
+  // The opt-out list: a number typed and Enter, then removed.
+  auto* number = dialog.findChild<QLineEdit*>("optOutNumber");
+  auto* opted_out = dialog.findChild<QListWidget*>("optOuts");
+  EXPECT_EQ(opted_out->accessibleName(), "Opted out");
+  EXPECT_EQ(number->accessibleName(), "Number");
+  QTest::keyClicks(number, "070-123 45 67");
+  QTest::keyClick(number, Qt::Key_Return);
+  ASSERT_EQ(opted_out->count(), 1);
+  EXPECT_EQ(opted_out->item(0)->text(), "0701234567");
+  EXPECT_EQ(number->text(), "");
+  opted_out->setCurrentRow(0);
+  Button("Remove")->setFocus();
+  QTest::keyClick(Button("Remove"), Qt::Key_Space);
+  EXPECT_EQ(opted_out->count(), 0);
+
   QTest::keyClick(&dialog, Qt::Key_Escape);
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_FALSE(window->Visible());
