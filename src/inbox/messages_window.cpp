@@ -126,13 +126,14 @@ void MessagesWindow::Refresh() {
 
 void MessagesWindow::OnConversationChosen(const std::string& number) {
   shown_number_ = number;
+  const int unread_before = unread_;
   Reading([&] {
     services_.reader.MarkRead(number);
     unread_ = services_.reader.UnreadTotal();
   });
   LoadShown();
-  // The list shows the unread count that went.
-  Changed(true);
+  // The list is read again only to show an unread count that went.
+  Changed(unread_ != unread_before);
 }
 
 void MessagesWindow::LoadShown() {

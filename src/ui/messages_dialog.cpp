@@ -178,7 +178,9 @@ void MessagesDialog::Render(bool list) {
   }
   title_->setText(ToQString(presenter_.ShownTitle()));
   const auto& shown = presenter_.ShownMessages();
-  if (messages_->count() != static_cast<int>(shown.size()) || list) {
+  if (list || rendered_number_ != presenter_.ShownNumber() ||
+      messages_->count() != static_cast<int>(shown.size())) {
+    rendered_number_ = presenter_.ShownNumber();
     messages_->clear();
     const std::string& them = presenter_.ShownTitle();
     for (const ConversationMessage& message : shown) {

@@ -2,6 +2,7 @@
 #define TOLVANE_UI_MESSAGES_DIALOG_H_
 
 #include <QDialog>
+#include <string>
 
 #include "inbox/messages_window.h"
 
@@ -35,6 +36,8 @@ class MessagesDialog : public QDialog {
 
   MessagesWindow& presenter_;
   bool rendering_ = false;
+  // The conversation the messages list shows.
+  std::string rendered_number_;
   ConversationListModel* model_ = nullptr;
   QLineEdit* search_ = nullptr;
   QListView* conversations_ = nullptr;
