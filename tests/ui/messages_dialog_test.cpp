@@ -60,8 +60,9 @@ TEST_F(MessagesDialogTest, AConversationAppearsIsReadAnsweredSearchedAndDeleted)
   EXPECT_EQ(conversation->accessibleName(), "Messages");
   EXPECT_EQ(reply->accessibleName(), "Reply");
 
+  window->Arrived(Receive("+46709999999", "Other", 0));
   window->Arrived(Receive("+46701111111", "Can we meet?", 1));
-  ASSERT_EQ(list->model()->rowCount(), 1);
+  ASSERT_EQ(list->model()->rowCount(), 2);
   EXPECT_TRUE(Row(0).startsWith("Anna (1)   ")) << Row(0).toStdString();
   EXPECT_TRUE(Row(0).endsWith("\nCan we meet?"));
 
@@ -71,6 +72,11 @@ TEST_F(MessagesDialogTest, AConversationAppearsIsReadAnsweredSearchedAndDeleted)
   ASSERT_EQ(conversation->count(), 1);
   EXPECT_TRUE(conversation->item(0)->text().endsWith("\nCan we meet?"));
   EXPECT_TRUE(Row(0).startsWith("Anna   "));
+  // Another conversation of as many messages, and back.
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_TRUE(conversation->item(0)->text().endsWith("\nOther"));
+  QTest::keyClick(list, Qt::Key_Up);
+  EXPECT_TRUE(conversation->item(0)->text().endsWith("\nCan we meet?"));
   EXPECT_FALSE(Button("Send")->isEnabled());
 
   QTest::keyClicks(reply, "See you");
@@ -94,7 +100,7 @@ TEST_F(MessagesDialogTest, AConversationAppearsIsReadAnsweredSearchedAndDeleted)
   Button("Delete")->setFocus();
   QTest::keyClick(Button("Delete"), Qt::Key_Space);
   EXPECT_EQ(dialogs.boxes().size(), 1u);
-  EXPECT_EQ(list->model()->rowCount(), 0);
+  EXPECT_EQ(list->model()->rowCount(), 1);
   EXPECT_EQ(conversation->count(), 0);
 
   // The opt-out list: a number typed and Enter, then removed.
