@@ -37,6 +37,8 @@ class Program {
   void Shutdown(const MainWindow::Placement& placement);
 
   MainWindow& Window() { return *window_; }
+  // What the transports receive.
+  Inbox& Received() { return receiving_.Messages(); }
   ProgramSettings& Settings() { return settings_; }
   bool CommandLineMode() const { return window_->CommandLineMode(); }
   // What a command-line run tells its caller.
