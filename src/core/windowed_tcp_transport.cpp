@@ -51,6 +51,14 @@ WindowedTcpTransport::~WindowedTcpTransport() {
 
 void WindowedTcpTransport::Configure(const std::function<void(int error_number)>& report_error) {
   if (!ConfiguredPort() && report_error) report_error(kErrorInvalidPropertyValue);
+  if (tcp_.IsOpen()) reconfigured_ = true;
+}
+
+void WindowedTcpTransport::EndStaleSession() {
+  if (!reconfigured_) return;
+  reconfigured_ = false;
+  if (SessionHolds()) Logout();
+  Close();
 }
 
 std::string WindowedTcpTransport::RefusalOf(std::string_view text) const {
@@ -91,13 +99,14 @@ std::string WindowedTcpTransport::ClosingStatus() const {
 
 std::string WindowedTcpTransport::Listen() {
   listening_ = true;
-  if (SessionHolds()) return {};
+  if (Held()) return {};
+  EndStaleSession();
   login_refused_ = false;
   listen_attempt_ = true;
   std::string failure = Open();
   listen_attempt_ = false;
   // A send that came meanwhile may have opened the session itself.
-  if (SessionHolds()) return {};
+  if (Held()) return {};
   // A send under way ends its own connection.
   if (!state_.sending) Close();
   if (failure.empty()) failure = broken_.empty() ? "the session ended" : broken_;
@@ -205,7 +214,8 @@ bool WindowedTcpTransport::Start() {
     WaitFor(context_.Loop(), static_cast<int>(std::max<long long>(1, left.count())),
             [this] { return LoginSettled() || Stopped(); });
   }
-  if (SessionHolds()) return true;
+  if (Held()) return true;
+  EndStaleSession();
   login_refused_ = false;
   const std::string refusal = Open();
   if (refusal.empty()) return true;

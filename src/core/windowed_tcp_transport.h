@@ -37,7 +37,8 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
   WindowedTcpTransport(SendContext& context, TcpConnection& connection, FileSystem& files);
   ~WindowedTcpTransport() override;
 
-  // A port that is no number is reported; the send then says so too.
+  // A port that is no number is reported; the send then says so too. A
+  // session held for receiving is opened again with the new settings.
   void Configure(const std::function<void(int error_number)>& report_error) override;
   bool SplitsLongMessages() const override { return true; }
   std::string RefusalOf(std::string_view text) const override;
@@ -65,7 +66,7 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
 
   bool CanReceive() const override { return true; }
   std::string Listen() override;
-  bool Listening() const override { return listening_ && SessionHolds(); }
+  bool Listening() const override { return listening_ && Held(); }
   void StopListening() override;
 
  protected:
@@ -146,6 +147,10 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
   bool Start() final;
   bool LoginRefused() const final { return login_refused_; }
   bool Unattended() const { return listen_attempt_ && !state_.sending; }
+  // A session holds that the settings since made no different.
+  bool Held() const { return SessionHolds() && !reconfigured_; }
+  // Ends a session the settings changed under, before a new one opens.
+  void EndStaleSession();
   // The login under way has its answer, or its time ran out.
   bool LoginSettled() const;
   std::unique_ptr<SubmitWindow> MakeWindow() final;
@@ -169,6 +174,8 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
   // The session is kept for receiving; a Listen is opening it.
   bool listening_ = false;
   bool listen_attempt_ = false;
+  // The settings changed while the connection was up.
+  bool reconfigured_ = false;
   // Why the connection ended; empty while it holds.
   std::string broken_;
   WindowedSending sending_;

@@ -209,6 +209,18 @@ TEST_P(ReceivingScenario, AMessageIsAnsweredOnlyOnceTheStoreKeptIt) {
   EXPECT_EQ(Logins(), 1);
   EXPECT_TRUE(Listening());
   EXPECT_EQ(Receipt(), "");
+
+  // New settings: the session is ended and opened again with them.
+  settings.transports.Get<SmppSettings>().SystemId = "tolvane2";
+  settings.transports.Get<EmiSettings>().User = "tolvane2";
+  provider_.Options().system_id = centre_.Options().user = "tolvane2";
+  window->ConfigureTransports();
+  EXPECT_FALSE(Listening());
+  loop.RunFor(seconds(3));
+  EXPECT_EQ(Logins(), 2);
+  EXPECT_EQ(provider_.Unbinds(), Smpp() ? 1 : 0);
+  EXPECT_EQ(Far().asked.size(), 2u);
+  EXPECT_TRUE(Listening());
 }
 
 TEST_P(ReceivingScenario, SendsGoOverTheHeldSessionAndLeaveItUpForReceiptsBetweenThem) {
