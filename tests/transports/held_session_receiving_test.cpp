@@ -128,12 +128,13 @@ class ReceivingScenario : public WindowScenario, public ::testing::WithParamInte
       provider_.SendMessage("46701234567", text);
     } else {
       std::vector<std::string> fields(33);
-      fields[0] = "tolvane";
+      fields[0] = "46700000000";
       fields[1] = "46701234567";
       fields[14] = "081226151012";
       fields[18] = "3";
       std::ostringstream hex;
-      for (unsigned char c : text) hex << std::uppercase << std::hex << std::setw(2) << int{c};
+      for (unsigned char c : text)
+        hex << std::uppercase << std::hex << std::setfill('0') << std::setw(2) << int{c};
       fields[20] = hex.str();
       centre_.SendBytes("\x02" + SealUcpFrame(trn_++, 'O', "52", fields) + "\x03");
     }
