@@ -208,6 +208,7 @@ std::optional<TimePoint> WindowedTcpTransport::DeliveryLater() const {
 bool WindowedTcpTransport::Start() {
   state_.attempted = true;
   // A Listen is opening the session: its login's answer serves this send.
+  const bool joined = listen_attempt_;
   while (listen_attempt_ && !LoginSettled() && !Stopped()) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(login_deadline_ -
                                                                             context_.Loop().Now());
@@ -215,10 +216,14 @@ bool WindowedTcpTransport::Start() {
             [this] { return LoginSettled() || Stopped(); });
   }
   if (Held()) return true;
-  EndStaleSession();
-  login_refused_ = false;
-  const std::string refusal = Open();
-  if (refusal.empty()) return true;
+  // A login refused a moment ago is not tried again at once.
+  std::string refusal = joined && login_refused_ ? login_refusal_ : "";
+  if (refusal.empty()) {
+    EndStaleSession();
+    login_refused_ = false;
+    refusal = Open();
+    if (refusal.empty()) return true;
+  }
   Close();
   context_.SetReceiptLine(refusal);
   state_.init_failed = true;

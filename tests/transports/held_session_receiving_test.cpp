@@ -32,6 +32,7 @@ using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 // A simulator whose side of the connection the test can end; it notes when
 // each connection was asked for.
@@ -257,6 +258,15 @@ TEST_P(ReceivingScenario, ASendThatStartsWhileListenLogsInWaitsForThatLogin) {
   EXPECT_EQ(Far().asked.size(), 1u);
   EXPECT_EQ(Logins(), 1);
   EXPECT_TRUE(Listening());
+
+  // A login refused while the send waited is its answer too.
+  RefuseLogins(true);
+  Far().Drop();
+  At(3000, [this] { Send("Igen"); });
+  // Until just after the refusal, before the keeper's next attempt.
+  loop.RunFor(seconds(7));
+  EXPECT_THAT(Receipt(), StartsWith("Login refused: "));
+  EXPECT_EQ(Logins(), 2);
 }
 
 TEST_P(ReceivingScenario, ABrokenSessionIsOpenedAgainAfterGrowingPauses) {
