@@ -173,7 +173,7 @@ void WindowedTcpTransport::LoggedIn() {
   if (window()) window()->SetOpen(true);
 }
 
-void WindowedTcpTransport::LoginRefused(const std::string& why) {
+void WindowedTcpTransport::LoginRefusedFor(const std::string& why) {
   login_refused_ = true;
   login_refusal_ = "Login refused: " + why;
 }

@@ -115,7 +115,7 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
   // The login answered positively: the session holds and the link check runs.
   void LoggedIn();
   // The far end refused the login for `why`: not tried again in this send.
-  void LoginRefused(const std::string& why);
+  void LoginRefusedFor(const std::string& why);
   // The status line, left alone by a Listen that no send waits for.
   void ShowStatus(const std::string& text);
   // Processes events until `done`, the time-out, a broken connection or
@@ -146,6 +146,8 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
  private:
   bool Start() final;
   bool LoginRefused() const final { return login_refused_; }
+  // A Listen that no send waits for: quiet, and deaf to the flags of the
+  // last send.
   bool Unattended() const { return listen_attempt_ && !state_.sending; }
   // A session holds that the settings since made no different.
   bool Held() const { return SessionHolds() && !reconfigured_; }

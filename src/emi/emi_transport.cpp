@@ -153,7 +153,7 @@ void EmiTransport::Handle(const UcpFrame& frame) {
 void EmiTransport::OnLoginAnswer(const EmiResult& result) {
   login_trn_.reset();
   if (!result.positive) {
-    LoginRefused(EmiErrorText(result.error_code));
+    LoginRefusedFor(EmiErrorText(result.error_code));
     return;
   }
   keepalive_seconds_ = ParseNumberIn(Account().Keepalive, 0, 3600).value_or(kDefaultKeepalive);

@@ -169,7 +169,7 @@ void SmppTransport::Handle(const SmppPdu& pdu) {
 void SmppTransport::OnBindAnswer(const SmppPdu& pdu) {
   login_sequence_ = 0;
   if (pdu.status != kStatusOk) {
-    LoginRefused(SmppStatusText(pdu.status));
+    LoginRefusedFor(SmppStatusText(pdu.status));
     return;
   }
   link_seconds_ = ParseNumberIn(Account().EnquireLink, 0, 3600).value_or(30);
