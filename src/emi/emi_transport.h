@@ -25,9 +25,9 @@ namespace tolvane {
 // TRN and operation; an op 31 after `Keepalive` quiet seconds; the centre's
 // op 31 and op 53 answered at once, each op 53 taken as the notification of
 // the part its submit's answer named; an op 52 answered once the store kept
-// its message. A dropped session is opened again,
-// alternating Host and AltHost. Long texts go as linked parts, any
-// character as UCS-2, a sender name as an alphanumeric OAdC.
+// its message. A dropped session is opened again, alternating Host and
+// AltHost. Long texts go as linked parts, any character as UCS-2, a sender
+// name as an alphanumeric OAdC.
 class EmiTransport : public WindowedTcpTransport {
  public:
   EmiTransport(SendContext& context, TcpConnection& connection, FileSystem& files);
