@@ -6,8 +6,10 @@
 #include <utility>
 
 #include "emi/emi_operations.h"
+#include "platform/text_codec.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_octets.h"
+#include "sms/sms_address.h"
 #include "text/utf8.h"
 
 namespace tolvane::sim {
@@ -105,9 +107,13 @@ void SimEmiCentre::EndSession() {
   connected_ = logged_in_ = false;
   ++session_;
   std::deque<Notification> unanswered;
+  std::vector<QueuedPart> messages;
   for (Awaited& awaited : std::exchange(awaiting_, {})) {
     if (awaited.notification) unanswered.push_back(std::move(*awaited.notification));
+    if (awaited.message) messages.push_back({logins_accepted_ + 1, std::move(*awaited.message)});
   }
+  if (!messages.empty()) Note(std::to_string(messages.size()) + " op 52 kept unanswered");
+  queued_.insert(queued_.begin(), messages.begin(), messages.end());
   if (!unanswered.empty()) Note(std::to_string(unanswered.size()) + " op 53 kept unanswered");
   held_.insert(held_.begin(), unanswered.begin(), unanswered.end());
 }
@@ -142,8 +148,17 @@ void SimEmiCentre::Handle(const UcpFrame& frame) {
     const auto awaited = std::find_if(awaiting_.begin(), awaiting_.end(), [&](const Awaited& sent) {
       return sent.transaction_reference == frame.transaction_reference;
     });
-    if (awaited != awaiting_.end()) awaiting_.erase(awaited);
-    Note("answer " + frame.operation + " to " + std::to_string(frame.transaction_reference));
+    const bool positive = Field(frame.fields, 0) == "A";
+    Note("answer " + frame.operation + " to " + std::to_string(frame.transaction_reference) +
+         (positive ? "" : ": " + Field(frame.fields, 0) + " " + Field(frame.fields, 1)));
+    if (awaited == awaiting_.end()) return;
+    const std::optional<MessagePart> message = std::move(awaited->message);
+    awaiting_.erase(awaited);
+    if (!message) return;
+    const bool acknowledged = positive && frame.operation == kOperationDeliver;
+    Delivery(acknowledged ? "acknowledged" : "refused", message->described);
+    // A centre delivers a refused message again later: after the next login.
+    if (!acknowledged) queued_.push_back({logins_accepted_ + 1, *message});
     return;
   }
   if (frame.operation == kOperationLogin) {
@@ -173,12 +188,14 @@ void SimEmiCentre::OnLogin(const UcpFrame& frame) {
   logged_in_ = code.empty();
   Later(options_.answer_delay_ms, ResultFrame(frame, code));
   if (!logged_in_) return;
+  ++logins_accepted_;
   // What could not go over an ended session follows the login's answer.
   schedule_(options_.answer_delay_ms + 1, [this, session = session_] {
     if (session != session_) return;
     for (const auto& [submission, state] : std::exchange(held_, {})) {
       SendNotification(submission, state);
     }
+    SendQueued();
   });
 }
 
@@ -265,16 +282,91 @@ void SimEmiCentre::SendNotification(const EmiSubmission& submission, int state) 
   fields[18] = "3";
   const char* kTexts[] = {" delivered", " buffered", " not delivered"};
   fields[20] = AMsgHex("Message for " + recipient + kTexts[std::clamp(state, 0, 2)], options_.ira);
-  const int trn = next_transaction_;
-  next_transaction_ = (next_transaction_ + 1) % 100;
+  const int trn = NextTransaction();
   awaiting_.push_back({trn, Notification{submission, state}});
   Note("op 53 " + submission.message_key + " Dst " + std::to_string(state));
   Send(SealUcpFrame(trn, 'O', kOperationNotification, fields));
 }
 
-void SimEmiCentre::SendAlert() {
+int SimEmiCentre::NextTransaction() {
   const int trn = next_transaction_;
   next_transaction_ = (next_transaction_ + 1) % 100;
+  return trn;
+}
+
+bool SimEmiCentre::Deliver(const DeliverOrder& order, std::string& refusal) {
+  const std::optional<DeliveryPlan> plan =
+      PlanDelivery(order, next_reference_, options_.delivery, refusal);
+  if (!plan) return false;
+  next_reference_ = next_reference_ % 255 + 1;
+  const int after_login = logged_in_ ? logins_accepted_ : logins_accepted_ + 1;
+  for (const DeliveryPart& part : plan->now) {
+    queued_.push_back({after_login, {PartFields(part), part.described}});
+  }
+  for (const DeliveryPart& part : plan->later) {
+    queued_.push_back({after_login + 1, {PartFields(part), part.described}});
+  }
+  if (logged_in_) SendQueued();
+  return true;
+}
+
+std::vector<std::string> SimEmiCentre::PartFields(const DeliveryPart& part) {
+  std::vector<std::string> fields(kFieldCount5x);
+  fields[0] = options_.user;
+  if (part.from.ton == 5) {
+    fields[1] = ToHex(EncodeAlphanumericAddress(part.from.value).value_or(""));
+    fields[28] = "5039";
+  } else {
+    fields[1] = part.from.value;
+    if (part.from.ton == 1) fields[28] = "1139";
+  }
+  fields[14] = Stamp(stamps_++);
+  std::string xser;
+  if (!part.header.empty()) {
+    xser = "01" + ToHex(std::string(1, static_cast<char>(part.header.size()))) + ToHex(part.header);
+  }
+  if (part.encoding == SmsEncoding::kUcs2) {
+    fields[18] = "4";
+    fields[19] = std::to_string(8 * part.payload.size());
+    fields[20] = ToHex(part.payload);
+    xser += "020108";
+  } else {
+    fields[18] = "3";
+    fields[20] = options_.ira ? ToHex(Utf8ToCp1252(part.described.text)) : ToHex(part.payload);
+  }
+  fields[30] = xser;
+  return fields;
+}
+
+void SimEmiCentre::SendQueued() {
+  std::vector<QueuedPart> waiting;
+  for (QueuedPart& queued : std::exchange(queued_, {})) {
+    if (queued.after_login > logins_accepted_) {
+      waiting.push_back(std::move(queued));
+      continue;
+    }
+    const TakenPart& described = queued.part.described;
+    const int trn = NextTransaction();
+    Note("op 52 from " + described.destination +
+         (described.part > 0
+              ? ", part " + std::to_string(described.part) + "/" + std::to_string(described.parts)
+              : ""));
+    Delivery("delivered", described);
+    const std::string frame = SealUcpFrame(trn, 'O', kOperationDeliver, queued.part.fields);
+    awaiting_.push_back({trn, std::nullopt, std::move(queued.part)});
+    Send(frame);
+  }
+  // Behind those waiting: a part refused while they went.
+  waiting.insert(waiting.end(), queued_.begin(), queued_.end());
+  queued_ = std::move(waiting);
+}
+
+void SimEmiCentre::Delivery(const std::string& event, const TakenPart& part) {
+  if (on_delivery_) on_delivery_(event, part);
+}
+
+void SimEmiCentre::SendAlert() {
+  const int trn = NextTransaction();
   awaiting_.push_back({trn, std::nullopt});
   Note("op 31 to the client");
   Send(AlertFrame(trn, options_.user));

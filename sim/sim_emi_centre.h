@@ -10,6 +10,7 @@
 
 #include "emi/emi_frame_reader.h"
 #include "sim/scheduler.h"
+#include "sim/sim_delivery.h"
 #include "sim/taken_part.h"
 #include "sim/tcp_peer.h"
 #include "ucp/ucp_frame.h"
@@ -52,6 +53,8 @@ struct EmiCentreOptions {
   bool ira = false;
   // Checksums are written with lower-case digits.
   bool lower_case_checksums = false;
+  // How messages to the account go (Deliver); `sar` and `payload` are SMPP's.
+  DeliverOptions delivery;
 };
 
 // A submit the centre read.
@@ -123,20 +126,52 @@ class SimEmiCentre : public TcpPeer {
   void SendBytes(const std::string& bytes) {
     if (connected_ && to_client_) to_client_(bytes);
   }
+  // A message to the account, its parts as `delivery` says, each an op 52
+  // (AdC the user, OAdC with OTOA 1139 or a name with 5039, its own SCTS,
+  // MT 3 in the centre's alphabet, or MT 4 with DCS 08 for UCS-2, a linked
+  // part's header in XSer). Parts go at once while a client is logged in,
+  // else after the next login; one the client answers negatively, or leaves
+  // unanswered when its connection ends, goes again, the same, after the
+  // next login. False, with `refusal` saying why, for a sender that is
+  // neither a number nor a name.
+  bool Deliver(const DeliverOrder& order, std::string& refusal);
+  // Told of each part of a message sent ("delivered") and of the client's
+  // answer ("acknowledged", "refused").
+  void SetOnDelivery(std::function<void(const std::string&, const TakenPart&)> on_delivery) {
+    on_delivery_ = std::move(on_delivery);
+  }
+  // Parts of messages waiting for a login.
+  int QueuedParts() const { return static_cast<int>(queued_.size()); }
 
  private:
+  // A part of a message to the account, as it goes and as it is recorded.
+  struct MessagePart {
+    std::vector<std::string> fields;
+    TakenPart described;
+  };
+  // A part and the count of logins after which it goes.
+  struct QueuedPart {
+    int after_login = 0;
+    MessagePart part;
+  };
   // A notification: the submit it tells of, and its Dst.
   using Notification = std::pair<EmiSubmission, int>;
   // An op 53 or op 31 sent; a notification is kept until answered.
   struct Awaited {
     int transaction_reference = 0;
     std::optional<Notification> notification;
+    std::optional<MessagePart> message;
   };
 
   void Handle(const UcpFrame& frame);
   void OnLogin(const UcpFrame& frame);
   void OnSubmit(const UcpFrame& frame);
   void SendNotification(const EmiSubmission& submission, int state);
+  std::vector<std::string> PartFields(const DeliveryPart& part);
+  // Sends the parts whose login has come, in order.
+  void SendQueued();
+  void Delivery(const std::string& event, const TakenPart& part);
+  int NextTransaction();
   // Sends `frame` after `delay_ms`, unless the connection ended by then;
   // `on_sent` runs just before it goes.
   void Later(int delay_ms, std::string frame, std::function<void()> on_sent = {});
@@ -152,6 +187,7 @@ class SimEmiCentre : public TcpPeer {
   std::function<void()> drop_client_;
   std::function<void(const std::string&)> on_event_;
   std::function<void(const TakenPart&)> on_taken_;
+  std::function<void(const std::string&, const TakenPart&)> on_delivery_;
   EmiFrameReader reader_;
   // Counts the connections, so answers scheduled for an ended one are dropped.
   int session_ = 0;
@@ -164,6 +200,10 @@ class SimEmiCentre : public TcpPeer {
   std::vector<Awaited> awaiting_;
   // Notifications due while no session was logged in, or left unanswered.
   std::deque<Notification> held_;
+  std::vector<QueuedPart> queued_;
+  // Logins accepted so far, and the reference of the next linked message.
+  int logins_accepted_ = 0;
+  int next_reference_ = 1;
   std::vector<std::string> received_;
   std::vector<EmiSubmission> submissions_;
   std::vector<std::string> problems_;

@@ -238,6 +238,8 @@ SimGsmModem::Answer SimGsmModem::Extended(const std::string& command) {
   if (name == "+CNMI") return ReportRouting(tail);
   if (name == "+CMGS") return StartSubmit(tail);
   if (name == "+CMGR") return ReadStored(tail);
+  if (name == "+CMGL") return ListStored(tail);
+  if (name == "+CPMS") return Storage(tail);
   if (name == "+CMGD") return DeleteStored(tail);
   if (name == "+CSCA") {
     if (read) {
@@ -362,6 +364,7 @@ SimGsmModem::Answer SimGsmModem::ReportRouting(const std::string& tail) {
                        (mode == 2 && style != GsmModemOptions::ReportStyle::kRouted);
   if (!offered) return {{}, CmsError("303")};
   report_mode_ = mode;
+  message_mode_ = *Number(values[1]);
   report_routing_ = routing;
   return {{}, "OK"};
 }
@@ -447,7 +450,7 @@ void SimGsmModem::SendReport(int reference, const std::string& recipient_field, 
   }
   int index = 1;
   while (stored_.count(index) > 0) ++index;
-  stored_[index] = hex;
+  stored_[index] = {0, hex};
   reports_.push_back({reference, status, hex, index, Now()});
   Send("\r\n+CDSI: \"SM\"," + std::to_string(index) + "\r\n");
 }
@@ -487,6 +490,10 @@ std::string SimGsmModem::Acknowledge() {
   return "OK";
 }
 
+std::string SimGsmModem::StoredPdu(const StoredSms& sms) const {
+  return std::to_string(sms.tpdu_hex.size() / 2) + "\r\n" + kSimServiceCentre + sms.tpdu_hex;
+}
+
 SimGsmModem::Answer SimGsmModem::ReadStored(const std::string& tail) {
   if (std::string error = SimNotReady(); !error.empty()) return {{}, error};
   if (tail == "=?") return {{}, "OK"};
@@ -494,8 +501,64 @@ SimGsmModem::Answer SimGsmModem::ReadStored(const std::string& tail) {
   if (!index) return {{}, CmsError("321")};
   const auto stored = stored_.find(*index);
   if (stored == stored_.end()) return {{}, CmsError("321")};
-  const std::string& hex = stored->second;
-  return {{"+CMGR: 0,," + std::to_string(hex.size() / 2) + "\r\n" + kSimServiceCentre + hex}, "OK"};
+  // +CMGR: <stat>,[<alpha>],<length>; a received message read once is read.
+  Answer answer{
+      {"+CMGR: " + std::to_string(stored->second.stat) + ",," + StoredPdu(stored->second)}, "OK"};
+  if (stored->second.stat == 0) stored->second.stat = 1;
+  return answer;
+}
+
+SimGsmModem::Answer SimGsmModem::ListStored(const std::string& tail) {
+  if (std::string error = SimNotReady(); !error.empty()) return {{}, error};
+  if (tail == "=?") return {{"+CMGL: (0-4)"}, "OK"};
+  const std::optional<int> stat = tail.empty() ? 0 : FirstNumber(tail);
+  if (!stat || *stat > 4) return {{}, CmsError("302")};
+  Answer answer{{}, "OK"};
+  for (auto& [index, sms] : stored_) {
+    if (*stat != 4 && sms.stat != *stat) continue;
+    // +CMGL: <index>,<stat>,[<alpha>],<length>
+    answer.lines.push_back("+CMGL: " + std::to_string(index) + "," + std::to_string(sms.stat) +
+                           ",," + StoredPdu(sms));
+    if (sms.stat == 0) sms.stat = 1;
+  }
+  return answer;
+}
+
+SimGsmModem::Answer SimGsmModem::Storage(const std::string& tail) {
+  if (std::string error = SimNotReady(); !error.empty()) return {{}, error};
+  if (tail == "=?") return {{"+CPMS: (\"SM\"),(\"SM\"),(\"SM\")"}, "OK"};
+  const std::string counts =
+      std::to_string(stored_.size()) + "," + std::to_string(options_.sim_capacity);
+  if (tail == "?") {
+    const std::string memory = "\"SM\"," + counts;
+    return {{"+CPMS: " + memory + "," + memory + "," + memory}, "OK"};
+  }
+  for (const std::string& memory : Arguments(tail)) {
+    if (memory != "SM") return {{}, CmsError("302")};
+  }
+  return {{"+CPMS: " + counts + "," + counts + "," + counts}, "OK"};
+}
+
+bool SimGsmModem::Deliver(const GsmDelivery& delivery) {
+  const int reference = delivery.reference >= 0 ? delivery.reference : next_concatenation_;
+  const std::optional<std::vector<std::string>> tpdus =
+      BuildDeliverTpdus(delivery, reference, NetworkTime(Now()));
+  if (!tpdus) return false;
+  if (delivery.reference < 0) next_concatenation_ = (next_concatenation_ + 1) % kMaxReference;
+  for (const std::string& tpdu : *tpdus) {
+    // Behind parts already waiting for room, so the order holds.
+    if (!waiting_.empty() || !StoreReceived(ToHex(tpdu))) waiting_.push_back(ToHex(tpdu));
+  }
+  return true;
+}
+
+bool SimGsmModem::StoreReceived(const std::string& tpdu_hex) {
+  if (static_cast<int>(stored_.size()) >= options_.sim_capacity) return false;
+  int index = 1;
+  while (stored_.count(index) > 0) ++index;
+  stored_[index] = {0, tpdu_hex};
+  if (message_mode_ == 1) Send("\r\n+CMTI: \"SM\"," + std::to_string(index) + "\r\n");
+  return true;
 }
 
 SimGsmModem::Answer SimGsmModem::DeleteStored(const std::string& tail) {
@@ -509,6 +572,16 @@ SimGsmModem::Answer SimGsmModem::DeleteStored(const std::string& tail) {
     stored_.clear();
   } else {
     stored_.erase(*index);
+  }
+  if (!waiting_.empty()) {
+    // The modem tells the network it has room again; the waiting parts
+    // come a moment later.
+    Later(
+        options_.network_delay_ms,
+        [this] {
+          while (!waiting_.empty() && StoreReceived(waiting_.front())) waiting_.pop_front();
+        },
+        true);
   }
   return {{}, "OK"};
 }
@@ -534,6 +607,7 @@ void SimGsmModem::Send(const std::string& bytes) {
 void SimGsmModem::ResetSettings() {
   echo_ = options_.echo;
   report_mode_ = 0;
+  message_mode_ = 0;
   report_routing_ = "0,0,0,0,0";
   message_service_ = 0;
   more_messages_ = 0;

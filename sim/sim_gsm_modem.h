@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/deliver_tpdu.h"
 #include "sim/line_device.h"
 #include "sim/scheduler.h"
 #include "sim/submit_tpdu_reader.h"
@@ -62,6 +63,10 @@ struct GsmModemOptions {
   bool cmms_supported = true;
   // Command lines as sent, without "AT", answered ERROR.
   std::vector<std::string> refused_commands;
+  // Messages the SIM holds at most, received ones and stored reports
+  // together. A message for a full SIM waits at the network, which brings it
+  // once a deletion has made room.
+  int sim_capacity = 30;
   int signal = 21;                               // AT+CSQ
   std::string operator_name = "Tolvane Mobile";  // AT+COPS?
 };
@@ -75,6 +80,13 @@ struct GsmSubmission {
   std::string recipient;
   bool report_requested = false;
   TakenPart part;
+};
+
+// What the SIM holds at one index: the TPDU (without the service-centre
+// address) and its <stat> of 3GPP TS 27.005, 0 received unread, 1 read.
+struct StoredSms {
+  int stat = 0;
+  std::string tpdu_hex;
 };
 
 // A status report the modem passed on.
@@ -91,8 +103,9 @@ struct GsmReport {
 
 // A GSM modem with a SIM and a network behind it, speaking AT commands in PDU
 // mode: PIN, message service, report routing, submits with their status
-// reports, routed or stored on the SIM. Carrier detect is up while DTR is, as
-// a USB stick keeps it.
+// reports, routed or stored on the SIM, and messages from the network stored
+// on a SIM of limited room, announced, listed, read and deleted. Carrier
+// detect is up while DTR is, as a USB stick keeps it.
 class SimGsmModem : public LineDevice {
  public:
   SimGsmModem(Scheduler schedule, GsmModemOptions options = {});
@@ -135,6 +148,14 @@ class SimGsmModem : public LineDevice {
   const std::string& ServiceCentre() const { return service_centre_; }
   // Sends bytes now, as the modem would on its own.
   void Unsolicited(const std::string& line);
+  // The network brings a message: each part is stored on the SIM and, when
+  // the program asked with AT+CNMI mt=1, announced as +CMTI. False when the
+  // sender or text cannot be sent.
+  bool Deliver(const GsmDelivery& delivery);
+  // What the SIM holds, by index.
+  const std::map<int, StoredSms>& Stored() const { return stored_; }
+  // Parts the network holds back until the SIM has room.
+  size_t Waiting() const { return waiting_.size(); }
 
  private:
   // What a command answers: information lines, then the final result; no
@@ -157,6 +178,12 @@ class SimGsmModem : public LineDevice {
   Answer ReportRouting(const std::string& tail);
   Answer StartSubmit(const std::string& tail);
   Answer ReadStored(const std::string& tail);
+  Answer ListStored(const std::string& tail);
+  Answer Storage(const std::string& tail);
+  // Stores a received TPDU and announces it; false when the SIM is full.
+  bool StoreReceived(const std::string& tpdu_hex);
+  // The +CMGR/+CMGL line's PDU: the service centre, then the TPDU.
+  std::string StoredPdu(const StoredSms& sms) const;
   Answer DeleteStored(const std::string& tail);
   // The error for a command that needs the SIM unlocked; empty when it is.
   std::string SimNotReady() const;
@@ -197,6 +224,8 @@ class SimGsmModem : public LineDevice {
   // Settings a reset returns to their power-on values.
   bool echo_ = true;
   int report_mode_ = 0;
+  // The <mt> of AT+CNMI: 1 announces new messages as +CMTI.
+  int message_mode_ = 0;
   std::string report_routing_ = "0,0,0,0,0";
   int message_service_ = 0;
   int more_messages_ = 0;
@@ -219,7 +248,9 @@ class SimGsmModem : public LineDevice {
   int next_reference_ = 1;
   std::string service_centre_;
   int service_centre_type_ = 145;
-  std::map<int, std::string> stored_;
+  std::map<int, StoredSms> stored_;
+  std::deque<std::string> waiting_;
+  int next_concatenation_ = 1;
 
   std::vector<std::string> commands_;
   std::vector<int64_t> command_ms_;

@@ -16,10 +16,6 @@ constexpr uint32_t kStatusIncorrectBindStatus = 0x04;
 constexpr uint32_t kStatusInvalidSystemId = 0x0F;
 constexpr uint8_t kEsmClassReceipt = 0x04;
 constexpr uint8_t kEsmClassHeader = 0x40;
-constexpr uint16_t kTagSarReference = 0x020C;
-constexpr uint16_t kTagSarTotal = 0x020E;
-constexpr uint16_t kTagSarSequence = 0x020F;
-constexpr uint16_t kTagMessagePayload = 0x0424;
 constexpr char kGarbage[] = "HTTP/1.1 400 Bad Request\r\n\r\n";
 
 // The receipt text's short form of a message_state.
@@ -88,14 +84,14 @@ std::optional<SmppSubmission> ReadSubmit(const SmppPdu& pdu) {
     if (!ReadConcatenation(data, part)) return std::nullopt;
     header = 1 + static_cast<uint8_t>(data[0]);
   }
-  if (tlvs.contains(kTagSarReference)) {
+  if (tlvs.contains(kTagSarMsgRefNum)) {
     const auto number = [&](uint16_t tag) {
       SmppBodyReader value(tlvs[tag]);
       return static_cast<int>(value.Integer(static_cast<int>(tlvs[tag].size())).value_or(0));
     };
-    part.reference = number(kTagSarReference);
-    part.parts = number(kTagSarTotal);
-    part.part = number(kTagSarSequence);
+    part.reference = number(kTagSarMsgRefNum);
+    part.parts = number(kTagSarTotalSegments);
+    part.part = number(kTagSarSegmentSeqnum);
   }
   const UserDataCoding coding =
       submission.data_coding == kDataCodingDefault ? UserDataCoding::kGsmSeptets
@@ -158,11 +154,15 @@ void SimSmppProvider::EndSession() {
   outstanding_ = 0;
   ++session_;
   std::deque<std::string> unanswered;
+  std::vector<QueuedPart> messages;
   for (Awaited& awaited : std::exchange(awaiting_, {})) {
     if (options_.keep_receipts && !awaited.receipt.empty()) {
       unanswered.push_back(std::move(awaited.receipt));
     }
+    if (awaited.message) messages.push_back({binds_accepted_ + 1, std::move(*awaited.message)});
   }
+  if (!messages.empty()) Note(std::to_string(messages.size()) + " message parts kept unanswered");
+  queued_.insert(queued_.begin(), messages.begin(), messages.end());
   if (!unanswered.empty()) Note(std::to_string(unanswered.size()) + " receipts kept unanswered");
   kept_.insert(kept_.begin(), unanswered.begin(), unanswered.end());
 }
@@ -186,9 +186,19 @@ void SimSmppProvider::FromClient(const std::string& bytes) {
 
 void SimSmppProvider::Handle(const SmppPdu& pdu) {
   if (pdu.command & kResponseBit) {
-    std::erase_if(awaiting_,
-                  [&](const Awaited& awaited) { return awaited.sequence == pdu.sequence; });
-    Note("answer " + Hex(pdu.command) + " to " + std::to_string(pdu.sequence));
+    const auto awaited = std::find_if(awaiting_.begin(), awaiting_.end(), [&](const Awaited& sent) {
+      return sent.sequence == pdu.sequence;
+    });
+    Note("answer " + Hex(pdu.command) + " to " + std::to_string(pdu.sequence) +
+         (pdu.status != kStatusOk ? ": " + SmppStatusText(pdu.status) : ""));
+    if (awaited == awaiting_.end()) return;
+    const std::optional<MessagePart> message = std::move(awaited->message);
+    awaiting_.erase(awaited);
+    if (!message) return;
+    const bool acknowledged = pdu.command == (kDeliverSm | kResponseBit) && pdu.status == kStatusOk;
+    Delivery(acknowledged ? "acknowledged" : "refused", message->described);
+    // A provider delivers a refused message again later: after the next bind.
+    if (!acknowledged) queued_.push_back({binds_accepted_ + 1, *message});
     return;
   }
   switch (pdu.command) {
@@ -235,12 +245,14 @@ void SimSmppProvider::OnBind(const SmppPdu& pdu) {
     return;
   }
   bound_ = true;
-  // Receipts kept for the account follow the bind's answer.
+  ++binds_accepted_;
+  // Receipts kept for the account, and then messages, follow the bind's answer.
   Answer(pdu, status, body, options_.answer_delay_ms, [this] {
     schedule_(0, [this, session = session_] {
-      if (session != session_ || !bound_ || kept_.empty()) return;
-      Note(std::to_string(kept_.size()) + " kept receipts sent");
+      if (session != session_ || !bound_) return;
+      if (!kept_.empty()) Note(std::to_string(kept_.size()) + " kept receipts sent");
       for (std::string& receipt : std::exchange(kept_, {})) Request(kDeliverSm, receipt, receipt);
+      SendQueued();
     });
   });
 }
@@ -324,7 +336,7 @@ void SimSmppProvider::Taken(const TakenPart& part) {
 }
 
 std::string SimSmppProvider::DeliverBody(const SmsAddress& from, const SmsAddress& to,
-                                         uint8_t esm_class, std::string text) {
+                                         uint8_t esm_class, uint8_t data_coding, std::string text) {
   std::string body;
   AppendCString(body, "");  // service_type
   AppendInteger(body, from.ton, 1);
@@ -340,7 +352,7 @@ std::string SimSmppProvider::DeliverBody(const SmsAddress& from, const SmsAddres
   AppendCString(body, "");
   AppendInteger(body, 0, 1);  // registered_delivery
   AppendInteger(body, 0, 1);  // replace_if_present_flag
-  AppendInteger(body, kDataCodingDefault, 1);
+  AppendInteger(body, data_coding, 1);
   AppendInteger(body, 0, 1);  // sm_default_msg_id
   text = text.substr(0, 254);
   AppendInteger(body, static_cast<uint32_t>(text.size()), 1);
@@ -354,7 +366,8 @@ void SimSmppProvider::SendReceipt(const SmppSubmission& submission, uint8_t stat
                            " submit date:2612061000 done date:2612061001 stat:" + StatName(state) +
                            " err:000 text:" + submission.short_message.substr(0, 20);
   // From the recipient to the sender, the other way round from the submit.
-  std::string body = DeliverBody(submission.destination, submission.source, kEsmClassReceipt, text);
+  std::string body = DeliverBody(submission.destination, submission.source, kEsmClassReceipt,
+                                 kDataCodingDefault, text);
   AppendTlv(body, kTagReceiptedMessageId, submission.message_id + '\0');
   AppendTlv(body, kTagMessageState, std::string(1, static_cast<char>(state)));
   // Behind those kept, which follow a bind in order.
@@ -370,7 +383,73 @@ void SimSmppProvider::SendReceipt(const SmppSubmission& submission, uint8_t stat
 void SimSmppProvider::SendMessage(const std::string& from, const std::string& septets,
                                   uint8_t esm_class) {
   Note("deliver_sm message from " + from);
-  Request(kDeliverSm, DeliverBody({1, 1, from}, {0, 0, ""}, esm_class, septets));
+  Request(kDeliverSm,
+          DeliverBody({1, 1, from}, {0, 0, ""}, esm_class, kDataCodingDefault, septets));
+}
+
+bool SimSmppProvider::Deliver(const DeliverOrder& order, std::string& refusal) {
+  const std::optional<DeliveryPlan> plan =
+      PlanDelivery(order, next_reference_, options_.delivery, refusal);
+  if (!plan) return false;
+  // A name goes in the default alphabet, as the program's own do.
+  if (!InProviderAlphabet(plan->now.front().from, kDataCodingDefault)) {
+    refusal = "the name " + order.from + " has a character SMPP cannot carry";
+    return false;
+  }
+  next_reference_ = next_reference_ % 255 + 1;
+  const int after_bind = bound_ ? binds_accepted_ : binds_accepted_ + 1;
+  for (const DeliveryPart& part : plan->now) {
+    queued_.push_back({after_bind, {PartBody(part), part.described}});
+  }
+  for (const DeliveryPart& part : plan->later) {
+    queued_.push_back({after_bind + 1, {PartBody(part), part.described}});
+  }
+  if (bound_) SendQueued();
+  return true;
+}
+
+std::string SimSmppProvider::PartBody(const DeliveryPart& part) const {
+  const DeliverOptions& delivery = options_.delivery;
+  const bool sar = delivery.sar && !part.header.empty();
+  const std::string data = (sar ? "" : part.header) + part.payload;
+  const uint8_t esm_class = part.header.empty() || sar ? 0 : kEsmClassHeader;
+  const uint8_t coding = part.encoding == SmsEncoding::kUcs2 ? kDataCodingUcs2 : kDataCodingDefault;
+  std::string body = DeliverBody(*InProviderAlphabet(part.from, kDataCodingDefault), {0, 0, ""},
+                                 esm_class, coding, delivery.payload ? "" : data);
+  if (delivery.payload) AppendTlv(body, kTagMessagePayload, data);
+  if (sar) {
+    std::string reference;
+    AppendInteger(reference, static_cast<unsigned char>(part.header[3]), 2);
+    AppendTlv(body, kTagSarMsgRefNum, reference);
+    AppendTlv(body, kTagSarTotalSegments, part.header.substr(4, 1));
+    AppendTlv(body, kTagSarSegmentSeqnum, part.header.substr(5, 1));
+  }
+  return body;
+}
+
+void SimSmppProvider::SendQueued() {
+  std::vector<QueuedPart> waiting;
+  for (QueuedPart& queued : std::exchange(queued_, {})) {
+    if (queued.after_bind > binds_accepted_) {
+      waiting.push_back(std::move(queued));
+      continue;
+    }
+    const TakenPart& described = queued.part.described;
+    Note("deliver_sm message from " + described.destination +
+         (described.part > 0
+              ? ", part " + std::to_string(described.part) + "/" + std::to_string(described.parts)
+              : ""));
+    Delivery("delivered", described);
+    const std::string body = queued.part.body;
+    Request(kDeliverSm, body, {}, std::move(queued.part));
+  }
+  // Behind those waiting: a part refused while they went.
+  waiting.insert(waiting.end(), queued_.begin(), queued_.end());
+  queued_ = std::move(waiting);
+}
+
+void SimSmppProvider::Delivery(const std::string& event, const TakenPart& part) {
+  if (on_delivery_) on_delivery_(event, part);
 }
 
 void SimSmppProvider::Answer(const SmppPdu& request, uint32_t status, const std::string& body,
@@ -388,9 +467,10 @@ void SimSmppProvider::Answer(const SmppPdu& request, uint32_t status, const std:
             });
 }
 
-void SimSmppProvider::Request(uint32_t command, const std::string& body, std::string receipt) {
+void SimSmppProvider::Request(uint32_t command, const std::string& body, std::string receipt,
+                              std::optional<MessagePart> message) {
   const uint32_t sequence = next_sequence_++;
-  awaiting_.push_back({sequence, std::move(receipt)});
+  awaiting_.push_back({sequence, std::move(receipt), std::move(message)});
   Send({command, 0, sequence, body});
 }
 

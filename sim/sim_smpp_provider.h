@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "sim/scheduler.h"
+#include "sim/sim_delivery.h"
 #include "sim/taken_part.h"
 #include "sim/tcp_peer.h"
 #include "smpp/smpp_commands.h"
@@ -58,6 +60,8 @@ struct SmppProviderOptions {
   int silent_at_submit = -1;
   // This many connections from now are refused.
   int refused_connections = 0;
+  // How messages to the account go (Deliver).
+  DeliverOptions delivery;
 };
 
 // A submit the provider took.
@@ -131,12 +135,38 @@ class SimSmppProvider : public TcpPeer {
   // A message to the account from the number `from`, its text in the
   // default alphabet; with `esm_class` 0x20 an intermediate notification.
   void SendMessage(const std::string& from, const std::string& septets, uint8_t esm_class = 0);
+  // A message to the account, its parts as `delivery` says, each a
+  // deliver_sm (data_coding 0 or 8; linked by a header or the sar_*
+  // parameters). Parts go at once while a client is bound, else after the
+  // next bind; one the client refuses, or leaves unanswered when its
+  // connection ends, goes again after the next bind. False, with `refusal`
+  // saying why, for a sender that is neither a number nor a name.
+  bool Deliver(const DeliverOrder& order, std::string& refusal);
+  // Told of each part of a message sent ("delivered") and of the client's
+  // answer ("acknowledged", "refused").
+  void SetOnDelivery(std::function<void(const std::string&, const TakenPart&)> on_delivery) {
+    on_delivery_ = std::move(on_delivery);
+  }
+  // Parts of messages waiting for a bind.
+  int QueuedParts() const { return static_cast<int>(queued_.size()); }
 
  private:
-  // A deliver_sm the provider sent; a receipt's body is kept until answered.
+  // A part of a message to the account, as it goes and as it is recorded.
+  struct MessagePart {
+    std::string body;
+    TakenPart described;
+  };
+  // A deliver_sm the provider sent; a receipt's or a message's body is kept
+  // until answered.
   struct Awaited {
     uint32_t sequence = 0;
     std::string receipt;
+    std::optional<MessagePart> message;
+  };
+  // A part and the count of binds after which it goes.
+  struct QueuedPart {
+    int after_bind = 0;
+    MessagePart part;
   };
 
   void Handle(const SmppPdu& pdu);
@@ -146,12 +176,17 @@ class SimSmppProvider : public TcpPeer {
   void Answer(const SmppPdu& request, uint32_t status, const std::string& body, int delay_ms,
               std::function<void()> on_sent = {});
   // Sends a request of the provider's own and notes its answer as awaited.
-  void Request(uint32_t command, const std::string& body, std::string receipt = {});
+  void Request(uint32_t command, const std::string& body, std::string receipt = {},
+               std::optional<MessagePart> message = std::nullopt);
+  std::string PartBody(const DeliveryPart& part) const;
+  // Sends the parts whose bind has come, in order.
+  void SendQueued();
+  void Delivery(const std::string& event, const TakenPart& part);
   void Taken(const TakenPart& part);
   // The connection ended: its unanswered receipts are kept, in order.
   void EndSession();
   static std::string DeliverBody(const SmsAddress& from, const SmsAddress& to, uint8_t esm_class,
-                                 std::string text);
+                                 uint8_t data_coding, std::string text);
   void SendReceipt(const SmppSubmission& submission, uint8_t state);
   void Send(const SmppPdu& pdu);
   void Drop();
@@ -163,6 +198,7 @@ class SimSmppProvider : public TcpPeer {
   std::function<void()> drop_client_;
   std::function<void(const std::string&)> on_event_;
   std::function<void(const TakenPart&)> on_taken_;
+  std::function<void(const std::string&, const TakenPart&)> on_delivery_;
   SmppPduReader reader_;
   // Counts the connections, so answers scheduled for an ended one are dropped.
   int session_ = 0;
@@ -173,6 +209,10 @@ class SimSmppProvider : public TcpPeer {
   int submit_count_ = 0;
   std::vector<Awaited> awaiting_;
   std::deque<std::string> kept_;
+  std::vector<QueuedPart> queued_;
+  // Binds accepted so far, and the reference of the next linked message.
+  int binds_accepted_ = 0;
+  int next_reference_ = 1;
   std::vector<SmppBind> binds_;
   std::vector<SmppSubmission> submissions_;
   std::vector<SmppPdu> received_;

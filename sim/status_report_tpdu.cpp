@@ -13,6 +13,8 @@ constexpr int kUtcOffsetMinutes = 60;
 // Two decimal digits as semi-octets, the low one first.
 char SwappedDecimal(int value) { return static_cast<char>((value % 10) << 4 | (value / 10)); }
 
+}  // namespace
+
 std::string EncodeTimestamp(const SmsTimestamp& time) {
   std::string octets;
   for (int field : {time.year % 100, time.month, time.day, time.hour, time.minute, time.second}) {
@@ -24,8 +26,6 @@ std::string EncodeTimestamp(const SmsTimestamp& time) {
   if (time.utc_offset_minutes < 0) zone = static_cast<char>(zone | 0x08);
   return octets + zone;
 }
-
-}  // namespace
 
 SmsTimestamp NetworkTime(int64_t elapsed_ms) {
   using namespace std::chrono;

@@ -13,6 +13,9 @@ namespace tolvane::sim {
 // 2026-12-06 11:00:00 +01:00, the start of the simulated event loop.
 SmsTimestamp NetworkTime(int64_t elapsed_ms);
 
+// A time stamp as its seven semi-octet pairs, the zone in quarter hours.
+std::string EncodeTimestamp(const SmsTimestamp& time);
+
 // An SMS-STATUS-REPORT TPDU (no service-centre address before it): the
 // reference and the recipient's address field of the submit, when the centre
 // took it, when the status came about, and the status.

@@ -103,9 +103,17 @@ TakenPartFile::TakenPartFile(const std::string& path) {
 
 TakenPartFile::~TakenPartFile() { std::fclose(file_); }
 
-void TakenPartFile::Write(const TakenPart& part) {
-  const std::string line = TakenPartLine(++lines_, part) + '\n';
+void TakenPartFile::Write(const TakenPart& part) { Append(TakenPartLine(++lines_, part)); }
+
+void TakenPartFile::WriteEvent(std::string_view event, const TakenPart& part) {
+  const std::string line = TakenPartLine(++lines_, part);
+  const size_t tab = line.find('\t');
+  Append(line.substr(0, tab + 1) + std::string(event) + line.substr(tab));
+}
+
+void TakenPartFile::Append(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), file_);
+  std::fputc('\n', file_);
   std::fflush(file_);
 }
 

@@ -44,6 +44,12 @@ inline constexpr char kTakenPartUsage[] =
     "the concatenation reference, the part and the number of parts (0 0 1 for a single\n"
     "part), and the text as UTF-8 with tab, newline, return and backslash as \\t \\n \\r \\\\.\n";
 
+// The lines of the parts of messages sent to the client.
+inline constexpr char kDeliveredPartUsage[] =
+    "A part sent to the client is recorded as a running number, \"delivered\", the\n"
+    "sender, reference, part, parts and text; the client's answer to it as the same with\n"
+    "\"acknowledged\" or \"refused\" (a refused part goes again after the next login).\n";
+
 // The --record file of a simulator tool: one line per taken part, appended
 // and flushed before the centre's answer leaves, so the file holds every
 // part the centre took whatever happens to the client.
@@ -57,8 +63,14 @@ class TakenPartFile {
   TakenPartFile& operator=(const TakenPartFile&) = delete;
 
   void Write(const TakenPart& part);
+  // A part of a message sent to the client: `event` ("delivered",
+  // "acknowledged", "refused") behind the number, `part.destination` its
+  // sender.
+  void WriteEvent(std::string_view event, const TakenPart& part);
 
  private:
+  void Append(const std::string& line);
+
   std::FILE* file_ = nullptr;
   int lines_ = 0;
 };

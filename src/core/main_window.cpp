@@ -399,6 +399,7 @@ void MainWindow::ConfigureTransports(const std::function<void(int error_number)>
   for (RegisteredTransport& registered : transports_) registered.transport->Configure(report_error);
   // The chosen transport decides how the message box counts.
   UpdateCharCount();
+  if (on_configured_) on_configured_();
 }
 
 void MainWindow::CancelSend() {
@@ -497,15 +498,7 @@ void MainWindow::EndMember(const EndedMessage& ended) {
 }
 
 ReceiveOutcome MainWindow::Receive(const ReceivedPart& part) {
-  if (!ledger_.Received(settings_.AccessTyp, part)) return ReceiveOutcome::kNotKept;
-  if (settings_.LoggOn) {
-    const LogRecord record =
-        LogRecord::At(services_.loop.Now(), part.sender, kLogReceivedResult, part.text);
-    if (int error = WriteLogRecord(settings_.ProgramFolder, record)) {
-      SetReceiptLine(LogWriteErrorText(error));
-    }
-  }
-  return ReceiveOutcome::kKept;
+  return inbox_ == nullptr ? ReceiveOutcome::kNotKept : inbox_->Take(settings_.AccessTyp, part);
 }
 
 void MainWindow::StartReceiptTimer() { receipt_timer_->Start(); }

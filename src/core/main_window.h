@@ -20,6 +20,7 @@
 #include "core/send_state.h"
 #include "core/transport.h"
 #include "core/transport_registry.h"
+#include "inbox/inbox.h"
 #include "mail/mail_checker.h"
 #include "mail/mail_host.h"
 #include "platform/clipboard.h"
@@ -126,6 +127,12 @@ class MainWindow : public GroupHost, public AutosendHost, public MailHost {
   RecordCursor* PhoneBookCursor() const { return cursor_; }
   // The phone-book database, for its groups.
   void SetPhoneBookStore(PhoneBookStore* store) { store_ = store; }
+  // What the transports receive goes there; refused until it is set.
+  void SetInbox(Inbox* inbox) { inbox_ = inbox; }
+  // Called once the transports took new settings.
+  void SetOnConfigured(std::function<void()> on_configured) {
+    on_configured_ = std::move(on_configured);
+  }
   PhoneBookStore* PhoneBookStoreOrNull() const override { return store_; }
   // The quick messages, loaded at start-up and kept for the whole run.
   QuickMessageStore& QuickMessages() { return quick_messages_; }
@@ -237,6 +244,8 @@ class MainWindow : public GroupHost, public AutosendHost, public MailHost {
   std::array<ListState, static_cast<size_t>(MainList::kCount)> lists_;
   RecordCursor* cursor_ = nullptr;
   PhoneBookStore* store_ = nullptr;
+  Inbox* inbox_ = nullptr;
+  std::function<void()> on_configured_;
   QuickMessageStore quick_messages_;
   bool recipient_list_stale_ = true;
   bool autosend_box_pending_ = false;

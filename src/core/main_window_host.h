@@ -1,6 +1,8 @@
 #ifndef TOLVANE_CORE_MAIN_WINDOW_HOST_H_
 #define TOLVANE_CORE_MAIN_WINDOW_HOST_H_
 
+#include <string>
+
 namespace tolvane {
 
 // The windows the main window opens, modally, and its own closing.
@@ -16,6 +18,9 @@ class MainWindowHost {
   virtual void OpenTimeToSend() = 0;
   // Closes the main window, which runs the shutdown and ends the program.
   virtual void CloseMainWindow() = 0;
+  // The state of the session kept for receiving ("Receiving: connected"),
+  // empty when none is kept.
+  virtual void ShowReceiving(const std::string& text) {}
 };
 
 }  // namespace tolvane

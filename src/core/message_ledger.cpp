@@ -17,16 +17,6 @@ constexpr char kStoreWriteError[] = "The message store could not be written: ";
 
 }  // namespace
 
-std::string NormalisedNumber(const std::string& typed) {
-  const std::string trimmed = TrimBlanks(typed);
-  const std::string digits = DigitsOf(trimmed);
-  // Read as a recipient's address is: "+" or the international prefix.
-  const std::optional<SmsAddress> address =
-      RecipientAddress((trimmed.starts_with('+') ? "+" : "") + digits, kInternationalPrefix);
-  if (!address) return digits;
-  return (address->ton == 1 ? "+" : "") + address->value;
-}
-
 template <typename Change>
 bool MessageLedger::Try(Change change) {
   if (store_ == nullptr) return false;

@@ -105,10 +105,6 @@ class MessageLedger : public PartLedger {
   std::string error_;
 };
 
-// The number in international form when it says its country ("+46..." or
-// "0046..."), otherwise its digits.
-std::string NormalisedNumber(const std::string& typed);
-
 }  // namespace tolvane
 
 #endif  // TOLVANE_CORE_MESSAGE_LEDGER_H_

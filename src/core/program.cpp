@@ -37,6 +37,7 @@ Program::Program(const MainWindowServices& services, PhoneBookStore& store, Main
       store_(store),
       host_(host),
       window_(std::make_unique<MainWindow>(settings_, services, host)),
+      receiving_(*window_, store, [&host](const std::string& text) { host.ShowReceiving(text); }),
       startup_timer_(services.loop.CreateTimer()),
       resume_timer_(services.loop.CreateTimer()) {
   startup_timer_->SetSingleShot(true);
@@ -44,7 +45,12 @@ Program::Program(const MainWindowServices& services, PhoneBookStore& store, Main
   startup_timer_->SetCallback([this] { OnStartupTimer(); });
   resume_timer_->SetSingleShot(true);
   resume_timer_->SetInterval(0);
-  resume_timer_->SetCallback([this] { AskAboutCutRuns(); });
+  // Once the window shows: the runs cut short first, then the session for
+  // receiving, whose opening may take a while.
+  resume_timer_->SetCallback([this] {
+    AskAboutCutRuns();
+    receiving_.Listen();
+  });
 }
 
 Program::~Program() = default;
@@ -83,6 +89,7 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
     ReportError(error.number());
   }
   OpenMessageStore(program_folder);
+  receiving_.Start();
   // The lock is the system's: it goes with the process, however that ends.
   ownership_ = std::make_unique<FlockRunOwnership>(program_folder);
   window_->Messages().SetOwner(ownership_->Take());
@@ -99,6 +106,8 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   LoadSettings(file, settings_, report);
   window_->ConfigureTransports(report);
   ComputeDerivedFields(settings_);
+  // An order or a resumed run sends and ends; only the window receives.
+  if (!window_->CommandLineMode()) window_->SetOnConfigured([this] { receiving_.Listen(); });
   settings_.CurrentPrefix = settings_.Prefix1;
   window_->DisableCancel();
   if (window_->CommandLineMode()) {

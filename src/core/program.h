@@ -8,6 +8,7 @@
 #include "core/main_window.h"
 #include "core/program_location.h"
 #include "core/program_settings.h"
+#include "core/receiving.h"
 #include "platform/phone_book_store.h"
 #include "platform/record_cursor.h"
 #include "platform/run_ownership.h"
@@ -59,6 +60,7 @@ class Program {
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<RecordCursor> cursor_;
   std::unique_ptr<MessageStore> messages_;
+  Receiving receiving_;
   std::unique_ptr<Timer> startup_timer_;
   // This program's lock on the runs it sends.
   std::unique_ptr<RunOwnership> ownership_;

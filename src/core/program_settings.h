@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/transport_settings_set.h"
+#include "inbox/inbox_settings.h"
 #include "sms/message_settings.h"
 
 namespace tolvane {
@@ -77,6 +78,8 @@ struct ProgramSettings {
   int PerMinute = 0;
   int PerDay = 0;
   int LateAfter = kDefaultLateAfterMinutes;
+  // [Inbox]
+  InboxSettings inbox;
   // user.dat
   std::string GatewayPassword;
   // The sections of the transports that have their own.

@@ -186,6 +186,11 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   settings.PerMinute = RateSetting(file.ReadSetting(kMessageSection, kPerMinuteKey, ""));
   settings.PerDay = RateSetting(file.ReadSetting(kMessageSection, kPerDayKey, ""));
   settings.LateAfter = LateAfterSetting(file.ReadSetting(kMessageSection, kLateAfterKey, ""));
+  InboxSettings& inbox = settings.inbox;
+  inbox.Listen = ListenSetting(file.ReadSetting(kInboxSection, kListenKey, ""));
+  inbox.PartsWait = PartsWaitSetting(file.ReadSetting(kInboxSection, kPartsWaitKey, ""));
+  inbox.StopWords = file.ReadSetting(kInboxSection, kStopWordsKey, kDefaultStopWords);
+  inbox.StartWords = file.ReadSetting(kInboxSection, kStartWordsKey, kDefaultStartWords);
   settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
   reader.Proxy();
   ComputeDerivedFields(settings);

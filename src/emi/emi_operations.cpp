@@ -4,11 +4,15 @@
 
 #include "emi/emi_errors.h"
 #include "platform/text_codec.h"
+#include "sms/data_coding_scheme.h"
+#include "sms/gsm7_packing.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_octets.h"
 #include "sms/sms_address.h"
 #include "sms/ucs2.h"
+#include "sms/user_data_header.h"
 #include "text/utf8.h"
+#include "text/whole_number.h"
 
 namespace tolvane {
 namespace {
@@ -28,14 +32,72 @@ enum Field5x {
   kMT = 18,
   kNB = 19,
   kMsg = 20,
+  kMCLs = 24,
   kOTOA = 28,
   kXSer = 30,
   kFieldCount5x = 33,
 };
 
 // XSer types: the user-data header, and the data coding scheme.
+constexpr char kXSerTypeHeader = 0x01;
+constexpr char kXSerTypeDcs = 0x02;
 constexpr char kXSerHeader[] = "01";
 constexpr char kXSerUcs2[] = "020108";
+// OTOA: an international number (TON 1, NPI 1), or an alphanumeric name.
+constexpr char kOtoaInternational[] = "1139";
+constexpr char kOtoaAlphanumeric[] = "5039";
+
+// What XSer holds for a received message: the user-data header (type 01,
+// its length octet first) and the data coding scheme (type 02).
+struct ExtraServices {
+  std::string header;
+  std::optional<uint8_t> dcs;
+};
+
+// Nothing when XSer is no hexadecimal or an element runs past its end.
+std::optional<ExtraServices> ReadExtraServices(std::string_view xser) {
+  const std::optional<std::string> octets = FromHex(xser);
+  if (!octets) return std::nullopt;
+  ExtraServices extra;
+  for (size_t at = 0; at < octets->size();) {
+    if (at + 2 > octets->size()) return std::nullopt;
+    const size_t length = static_cast<unsigned char>((*octets)[at + 1]);
+    if (at + 2 + length > octets->size()) return std::nullopt;
+    const std::string data = octets->substr(at + 2, length);
+    if ((*octets)[at] == kXSerTypeHeader) extra.header = data;
+    if ((*octets)[at] == kXSerTypeDcs && length == 1) extra.dcs = static_cast<uint8_t>(data[0]);
+    at += 2 + length;
+  }
+  return extra;
+}
+
+// Fields that are text as they came are Windows-1252, as the frames are.
+std::string SenderOf(const std::string& oadc, std::string_view otoa) {
+  if (otoa == kOtoaInternational && !oadc.starts_with('+')) return "+" + Cp1252ToUtf8(oadc);
+  if (otoa != kOtoaAlphanumeric) return Cp1252ToUtf8(oadc);
+  // The semi-octet count, then the packed septets: a TPDU's alphanumeric
+  // address value, whose type octet it leaves out.
+  const std::optional<std::string> octets = FromHex(oadc);
+  if (!octets || octets->empty()) return Cp1252ToUtf8(oadc);
+  const std::string address =
+      octets->substr(0, 1) + static_cast<char>(kAlphanumericName) + octets->substr(1);
+  size_t at = 0;
+  return ReadAddress(address, at).value_or(Cp1252ToUtf8(oadc));
+}
+
+// DDMMYYhhmmss as "20YY-MM-DD hh:mm:ss".
+std::string CentreTime(const std::string& scts) {
+  if (scts.size() != 12 || scts.find_first_not_of("0123456789") != std::string::npos) {
+    return Cp1252ToUtf8(scts);
+  }
+  auto number = [&scts](size_t at) { return (scts[at] - '0') * 10 + scts[at + 1] - '0'; };
+  if (number(0) < 1 || number(0) > 31 || number(2) < 1 || number(2) > 12 || number(6) > 23 ||
+      number(8) > 59 || number(10) > 59) {
+    return Cp1252ToUtf8(scts);
+  }
+  return "20" + scts.substr(4, 2) + "-" + scts.substr(2, 2) + "-" + scts.substr(0, 2) + " " +
+         scts.substr(6, 2) + ":" + scts.substr(8, 2) + ":" + scts.substr(10, 2);
+}
 
 bool FiftySeries(std::string_view operation) {
   return operation.size() == 2 && operation[0] == '5';
@@ -104,10 +166,10 @@ std::optional<std::string> SubmitFrame(int transaction_reference, const EmiSubmi
   fields[kAdC] = submit.recipient;
   if (submit.alphanumeric_sender) {
     fields[kOAdC] = ToHex(EncodeAlphanumericAddress(submit.sender).value_or(""));
-    fields[kOTOA] = "5039";
+    fields[kOTOA] = kOtoaAlphanumeric;
   } else {
     fields[kOAdC] = submit.sender;
-    fields[kOTOA] = "1139";
+    fields[kOTOA] = kOtoaInternational;
   }
   if (submit.notification) {
     fields[kNRq] = "1";
@@ -190,21 +252,53 @@ std::optional<EmiNotification> ReadNotification(const UcpFrame& frame) {
   return notification;
 }
 
-std::optional<EmiDelivered> ReadDelivered(const UcpFrame& frame, EmiAlphabet alphabet) {
+std::optional<ReceivedPart> ReadDeliveredPart(const UcpFrame& frame, EmiAlphabet alphabet) {
   if (frame.result || frame.operation != kOperationDeliver || frame.fields.size() <= kMsg) {
     return std::nullopt;
   }
-  const std::string octets = FromHex(frame.fields[kMsg]).value_or("");
-  std::string text;
-  if (frame.fields[kMT] == "4") {
-    const bool ucs2 =
-        frame.fields.size() > kXSer && frame.fields[kXSer].find(kXSerUcs2) != std::string::npos;
-    text = ucs2 ? EncodeUtf8(DecodeUcs2(octets)) : Cp1252ToUtf8(octets);
-  } else {
-    text =
-        alphabet == EmiAlphabet::kGsm ? EncodeUtf8(FromGsmSeptets(octets)) : Cp1252ToUtf8(octets);
+  const std::vector<std::string>& fields = frame.fields;
+  auto field = [&fields](size_t at) { return at < fields.size() ? fields[at] : std::string(); };
+  const std::optional<ExtraServices> extra = ReadExtraServices(field(kXSer));
+  if (!extra) return std::nullopt;
+  ReceivedPart part;
+  part.sender = SenderOf(fields[kOAdC], field(kOTOA));
+  part.centre_time = CentreTime(fields[kSCTS]);
+  part.link = ReadPartLink(extra->header);
+  const std::optional<DataCodingScheme> dcs =
+      extra->dcs ? std::optional(ReadDataCodingScheme(*extra->dcs)) : std::nullopt;
+  part.flash = field(kMCLs) == "0" || (dcs && dcs->flash);
+  part.encoding = "GSM";
+  const std::string& mt = fields[kMT];
+  if (mt == "2") {
+    part.text = Cp1252ToUtf8(fields[kMsg]);
+    return part;
   }
-  return EmiDelivered{frame.fields[kOAdC], text};
+  std::optional<std::string> octets = FromHex(fields[kMsg]);
+  if (!octets || (mt != "3" && mt != "4")) return std::nullopt;
+  if (mt == "3") {
+    part.text =
+        alphabet == EmiAlphabet::kGsm ? EncodeUtf8(FromGsmSeptets(*octets)) : Cp1252ToUtf8(*octets);
+    return part;
+  }
+  const size_t bits = ParseNumberIn(fields[kNB], 0, 8 * static_cast<int>(octets->size()))
+                          .value_or(8 * static_cast<int>(octets->size()));
+  using Alphabet = DataCodingScheme::Alphabet;
+  if (dcs && dcs->alphabet == Alphabet::kGsm) {
+    part.text = EncodeUtf8(FromGsmSeptets(UnpackSeptets(*octets, bits / 7)));
+  } else if (dcs && dcs->alphabet == Alphabet::kUcs2) {
+    part.encoding = "UCS2";
+    part.text = EncodeUtf8(DecodeUcs2(octets->substr(0, bits / 8)));
+  } else {
+    part.encoding = "8bit";
+    part.text = "Binary message, " + std::to_string((bits + 7) / 8) + " bytes";
+  }
+  return part;
+}
+
+std::optional<EmiDelivered> ReadDelivered(const UcpFrame& frame, EmiAlphabet alphabet) {
+  const std::optional<ReceivedPart> part = ReadDeliveredPart(frame, alphabet);
+  if (!part) return std::nullopt;
+  return EmiDelivered{part->sender, part->text};
 }
 
 std::string EmiTime(std::time_t time) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "sms/message_splitter.h"
+#include "sms/received_part.h"
 #include "sms/sms_message.h"
 #include "sms/status_report.h"
 #include "ucp/ucp_frame.h"
@@ -99,8 +100,22 @@ struct EmiNotification {
 // Nothing for a frame that is no op 53 or has no Dst of 0, 1 or 2.
 std::optional<EmiNotification> ReadNotification(const UcpFrame& frame);
 
-// The text and sender of an op 52 message to the account, the text as UTF-8
-// (AMsg read in `alphabet`).
+// An op 52, a message to the account, decoded:
+// - The sender: OAdC, behind "+" for OTOA 1139 (international), a name
+//   packed as GSM septets for OTOA 5039 (as it came when it is no such name).
+// - The centre's time stamp: SCTS (DDMMYYhhmmss) as "2026-12-08 15:10:12",
+//   as it came when it is no such time.
+// - The text: MT 2 the digits of NMsg; MT 3 AMsg in `alphabet` (GSM 03.38
+//   code points, or IRA with the octets above 7F read as Windows-1252);
+//   MT 4 the first NB bits of TMsg as the data coding scheme of XSer type 02
+//   says: GSM septets packed, UCS-2 with surrogate pairs, 8-bit data (also
+//   without a scheme) as "Binary message, n bytes".
+// - A linked part's place from the user-data header of XSer type 01; a flash
+//   message from MCLs 0 or the scheme's class 0.
+// Nothing for another frame, another MT, or hexadecimal that is not sound.
+std::optional<ReceivedPart> ReadDeliveredPart(const UcpFrame& frame, EmiAlphabet alphabet);
+
+// The text and sender of an op 52 message to the account.
 struct EmiDelivered {
   std::string sender;
   std::string text;

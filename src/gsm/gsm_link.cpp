@@ -18,7 +18,9 @@ std::optional<int> LeadingNumber(std::string_view text) {
   return value;
 }
 
-// The index of a `+CDSI: "SM",3` line.
+constexpr int kStoreFull = 322;
+
+// The index of a `+CDSI: "SM",3` or `+CMTI: "SM",3` line.
 std::optional<int> StoredIndex(std::string_view field) {
   const size_t comma = field.rfind(',');
   if (comma == std::string_view::npos) return std::nullopt;
@@ -48,10 +50,12 @@ GsmLink::~GsmLink() { port_.SetOnComm(nullptr); }
 void GsmLink::Reset() {
   reader_.Clear();
   in_command_ = prompt_seen_ = final_seen_ = false;
-  cds_pdu_next_ = cmgr_pdu_next_ = false;
+  cds_pdu_next_ = read_pdu_next_ = false;
   acknowledgements_due_ = 0;
   stored_reports_.clear();
   reports_.clear();
+  new_messages_.clear();
+  store_full_ = false;
 }
 
 void GsmLink::OnData() {
@@ -69,24 +73,45 @@ void GsmLink::Handle(const AtAnswer& answer) {
     cds_pdu_next_ = false;
     TakeReport(line);
     if (acknowledge_) ++acknowledgements_due_;
+    if (on_news_) on_news_();
     return;
   }
-  if (cmgr_pdu_next_) {
-    cmgr_pdu_next_ = false;
+  if (read_pdu_next_) {
+    read_pdu_next_ = false;
     TakeReport(line);
+    reply_.pdus.emplace_back(read_pdu_index_, line);
     return;
   }
   if (Field(line, "+CDS")) {
     cds_pdu_next_ = true;
     return;
   }
-  if (std::optional<std::string> field = Field(line, "+CDSI")) {
-    if (std::optional<int> index = StoredIndex(*field)) stored_reports_.push_back(*index);
+  // A report or a message stored and announced by its index.
+  auto announced = [&](std::string_view prefix, auto& indexes) {
+    const std::optional<std::string> field = Field(line, prefix);
+    if (!field) return false;
+    if (std::optional<int> index = StoredIndex(*field)) {
+      indexes.push_back(*index);
+      if (on_news_) on_news_();
+    }
+    return true;
+  };
+  if (announced("+CDSI", stored_reports_) || announced("+CMTI", new_messages_)) return;
+  if (!in_command_ && ErrorCode(line, "+CMS ERROR") == kStoreFull) {
+    store_full_ = true;
+    if (on_news_) on_news_();
     return;
   }
   // Echo of a command (before ATE0 takes effect), or a line nobody waits for.
   if (!in_command_ || line.starts_with("AT")) return;
-  if (Field(line, "+CMGR")) cmgr_pdu_next_ = true;
+  if (Field(line, "+CMGR")) {
+    read_pdu_next_ = true;
+    read_pdu_index_ = -1;
+  } else if (std::optional<std::string> field = Field(line, "+CMGL")) {
+    // +CMGL: <index>,<stat>,[<alpha>],<length>
+    read_pdu_next_ = true;
+    read_pdu_index_ = LeadingNumber(*field).value_or(-1);
+  }
   if (IsFinalOk(line) || IsFinalError(line)) {
     reply_.final_line = line;
     reply_.outcome = IsFinalOk(line) ? AtReply::Outcome::kOk : AtReply::Outcome::kError;
@@ -114,10 +139,18 @@ bool GsmLink::WaitFor(int timeout_ms, const std::function<bool()>& done) {
 
 AtReply GsmLink::Command(const std::string& command, int timeout_ms) {
   reply_ = {};
+  // A command sent now would be answered into the next one's wait.
+  if (stopped_()) {
+    reply_.outcome = AtReply::Outcome::kStopped;
+    return reply_;
+  }
   final_seen_ = false;
   in_command_ = true;
+  const int sent = ++commands_sent_;
   port_.Output(command + "\r");
-  const bool answered = WaitFor(timeout_ms, [this] { return final_seen_; });
+  const bool answered =
+      WaitFor(timeout_ms, [this, sent] { return final_seen_ || commands_sent_ != sent; });
+  if (commands_sent_ != sent) return std::exchange(interrupted_reply_, {});
   in_command_ = false;
   if (!answered)
     reply_.outcome = stopped_() ? AtReply::Outcome::kStopped : AtReply::Outcome::kTimeout;
@@ -147,6 +180,17 @@ AtReply GsmLink::Submit(int octets, const std::string& pdu_hex, int prompt_ms, i
     return end(stopped_() ? AtReply::Outcome::kStopped : AtReply::Outcome::kTimeout);
   }
   return end(reply_.outcome);
+}
+
+void GsmLink::AwaitAnswer() {
+  if (!in_command_) return;
+  WaitUntil(loop_, [this] { return final_seen_ || timed_out_ || stopped_(); });
+  interrupted_reply_ = reply_;
+  if (!final_seen_) {
+    interrupted_reply_.outcome =
+        stopped_() ? AtReply::Outcome::kStopped : AtReply::Outcome::kTimeout;
+  }
+  in_command_ = false;
 }
 
 void GsmLink::Pause(int milliseconds) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gsm/at_line_reader.h"
@@ -25,6 +26,9 @@ struct AtReply {
   std::vector<std::string> lines;
   // For a submit: the PDU went out, so the message may have been sent.
   bool pdu_sent = false;
+  // The PDU lines of +CMGR and +CMGL, each with the index +CMGL gave it (-1
+  // for +CMGR, whose index the command names).
+  std::vector<std::pair<int, std::string>> pdus;
 
   bool Ok() const { return outcome == Outcome::kOk; }
   // The text after "<prefix>: " of the first information line with it.
@@ -47,6 +51,11 @@ class GsmLink {
   // it leaves its input mode.
   AtReply Submit(int octets, const std::string& pdu_hex, int prompt_ms, int answer_ms);
 
+  // Waits until the command sent from a wait further down has its answer or
+  // has run out of time, so that a command sent from this wait gets its own;
+  // the one further down returns that answer once this wait is over.
+  void AwaitAnswer();
+
   // Lets `milliseconds` pass, unless stopped first.
   void Pause(int milliseconds);
 
@@ -58,6 +67,14 @@ class GsmLink {
   // Work for ServeReports is waiting, or reports are ready.
   bool ReportsPending() const;
   std::vector<StatusReport> TakeReports();
+
+  // Where the modem stored each new message it announced (+CMTI), in order.
+  std::vector<int> TakeNewMessages() { return std::exchange(new_messages_, {}); }
+  // The modem said its message store is full (+CMS ERROR: 322) on its own.
+  bool TakeStoreFull() { return std::exchange(store_full_, false); }
+  // Told after an unsolicited line that leaves work: a message or a report
+  // announced or routed, or the store full.
+  void SetOnNews(std::function<void()> on_news) { on_news_ = std::move(on_news); }
 
   // Forgets half-read answers and pending report work (a new port session).
   void Reset();
@@ -77,17 +94,26 @@ class GsmLink {
   AtLineReader reader_;
 
   bool in_command_ = false;
+  // Counts the commands sent: a wait whose command is no longer the last
+  // one was interrupted by a command from a wait above it.
+  int commands_sent_ = 0;
+  AtReply interrupted_reply_;
   bool prompt_seen_ = false;
   AtReply reply_;
   bool final_seen_ = false;
-  // The next line is the PDU of a +CDS, or of the +CMGR being answered.
+  // The next line is the PDU of a +CDS, or of the +CMGR or +CMGL being
+  // answered (with its index).
   bool cds_pdu_next_ = false;
-  bool cmgr_pdu_next_ = false;
+  bool read_pdu_next_ = false;
+  int read_pdu_index_ = -1;
 
   bool acknowledge_ = false;
   int acknowledgements_due_ = 0;
   std::deque<int> stored_reports_;
   std::vector<StatusReport> reports_;
+  std::vector<int> new_messages_;
+  bool store_full_ = false;
+  std::function<void()> on_news_;
 };
 
 }  // namespace tolvane

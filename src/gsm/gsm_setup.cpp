@@ -48,16 +48,15 @@ std::string Failure(const std::string& what, const AtReply& reply) {
   return what + ": " + GsmErrorText(reply.final_line);
 }
 
-// The <ds> values of an AT+CNMI=? answer such as "(0-2),(0-3),(0,2),(0-2),(0,1)":
-// whether `value` is in its fourth list.
-bool Offers(const std::string& ranges, int value) {
-  int list = 0;
+// Whether list `list` (0-based) of an AT+CNMI=? answer such as
+// "(0-2),(0-3),(0,2),(0-2),(0,1)" has `value`.
+bool Offers(const std::string& ranges, int list, int value) {
   size_t i = 0;
-  while (i < ranges.size() && list < 3) {
+  for (int skipped = 0; i < ranges.size() && skipped < list;) {
     if (ranges[i++] == '(') {
       i = ranges.find(')', i);
       if (i == std::string::npos) return false;
-      ++list;
+      ++skipped;
     }
   }
   const size_t open = ranges.find('(', i);
@@ -192,14 +191,18 @@ bool GsmSetup::RouteReports(GsmLink& link) {
   link.SetAcknowledgeReports(acknowledged);
 
   const std::string offered = link.Command("AT+CNMI=?", kAnswerMs).Value("+CNMI");
-  // Routed straight to the program when offered, otherwise stored on the
-  // SIM and announced.
+  // New messages are stored and announced (+CMTI), so none is lost before
+  // the program has kept it.
+  const std::string messages = Offers(offered, 1, 1) ? "1" : "0";
+  // Reports routed straight to the program when offered, otherwise stored on
+  // the SIM and announced.
   for (int ds : {1, 2}) {
-    if (Offers(offered, ds) &&
-        link.Command("AT+CNMI=2,0,0," + std::to_string(ds) + ",0", kAnswerMs).Ok()) {
+    if (Offers(offered, 3, ds) &&
+        link.Command("AT+CNMI=2," + messages + ",0," + std::to_string(ds) + ",0", kAnswerMs).Ok()) {
       return true;
     }
   }
+  if (messages == "1") link.Command("AT+CNMI=2,1,0,0,0", kAnswerMs);
   return false;
 }
 

@@ -28,7 +28,8 @@ struct SimPinStore {
 };
 
 // Brings a GSM modem on a freshly opened port to where it sends: echo off,
-// verbose errors, the SIM unlocked, PDU mode, the report routing it offers,
+// verbose errors, the SIM unlocked, PDU mode, new messages stored and
+// announced, the report routing it offers,
 // the service centre and the extra Init command.
 //
 // A PIN the SIM refuses is dropped from the store, so each PIN the user

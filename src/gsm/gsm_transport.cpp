@@ -18,6 +18,7 @@
 #include "gsm/gsm_settings.h"
 #include "gsm/gsm_setup.h"
 #include "platform/serial_line_settings.h"
+#include "sms/deliver_pdu.h"
 #include "sms/no_references.h"
 #include "sms/sms_message.h"
 #include "sms/submit_pdu.h"
@@ -32,6 +33,33 @@ constexpr int kPassingRetries = 2;
 
 constexpr char kPortGone[] = "The GSM modem is gone: check its cable or USB stick";
 constexpr char kNoDevice[] = "No GSM modem is chosen: set its device on the settings dialog";
+constexpr char kSimFull[] = "Receiving: the SIM is full, new messages wait at the SMS centre";
+constexpr char kSimRoom[] = "Receiving: the SIM has room again";
+
+// Whether the +CPMS? answer says the store new messages go to (the third,
+// or the only one named) is full: "\"SM\",3,10,\"SM\",3,10,\"SM\",10,10".
+bool StoreFull(const std::string& storage) {
+  std::vector<int> counts;
+  size_t at = 0;
+  while (at < storage.size()) {
+    const size_t comma = storage.find(',', at);
+    const std::string field = storage.substr(at, comma == std::string::npos ? comma : comma - at);
+    if (!field.empty() && field.find_first_not_of("0123456789") == std::string::npos &&
+        field.size() < 6) {
+      counts.push_back(std::stoi(field));
+    }
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
+  if (counts.size() < 2) return false;
+  const size_t used = counts.size() >= 6 ? 4 : 0;
+  return counts[used] >= counts[used + 1];
+}
+
+bool IsStatusReport(const std::string& hex) {
+  return ReadStatusReport(hex, ServiceCentrePrefix::kIncluded) ||
+         ReadStatusReport(hex, ServiceCentrePrefix::kOmitted);
+}
 
 std::string LineSettings(const ProgramSettings& settings) {
   return settings.transports.Get<GsmSettings>().Baud + ",N,8,1";
@@ -65,12 +93,24 @@ struct GsmTransport::Impl {
         settings(send_context.Settings()),
         link(send_context.Loop(), serial_port, [this] { return Stopped(); }),
         wait_timer(send_context.Loop().CreateTimer()),
+        serve_timer(send_context.Loop().CreateTimer()),
         record(send_context) {
     wait_timer->SetSingleShot(true);
     wait_timer->SetCallback([this] { wait_over = true; });
+    // Messages announced are read once the event that announced them is
+    // over, and no send or set-up holds the port.
+    serve_timer->SetSingleShot(true);
+    serve_timer->SetInterval(0);
+    serve_timer->SetCallback([this] { Serve(); });
+    link.SetOnNews([this] { serve_timer->Start(); });
   }
 
-  bool Stopped() const { return state.cancelled || state.finished || !port.IsOpen(); }
+  // Outside a send only the port going away stops a wait, or a send that
+  // took the set-up for receiving over.
+  bool Stopped() const {
+    if (!port.IsOpen()) return true;
+    return sending ? state.cancelled || state.finished : taken_over;
+  }
 
   // The receipt text of a wait that ended without its answer.
   void ReportStop() {
@@ -99,6 +139,17 @@ struct GsmTransport::Impl {
   // Waits for the reports of every part; false when stopped first.
   bool AwaitReports(std::vector<int> references);
 
+  // Opens the port for a new session; the reason it cannot, empty when it
+  // is open.
+  std::string OpenPort();
+  // Reads what the modem announced meanwhile, when nothing else holds it.
+  void Serve();
+  // Hands over each message read; one kept (or kept before) is deleted.
+  void Receive(const AtReply& reply, int index);
+  // Shows on the status line when +CPMS? says the SIM is full, and when it
+  // has room again.
+  void CheckStorage(const AtReply& reply);
+
   SendContext& context;
   SerialPort& port;
   FileSystem& files;
@@ -107,10 +158,20 @@ struct GsmTransport::Impl {
   GsmLink link;
   GsmSetup setup;
   std::unique_ptr<Timer> wait_timer;
+  std::unique_ptr<Timer> serve_timer;
   PartRecord record;
   bool wait_over = false;
   bool ready = false;
   bool reports = false;
+  // From PrepareForSend to the hang-up at the end of the send or run.
+  bool sending = false;
+  bool listening = false;
+  // Listen is setting the modem up; a send that starts meanwhile takes the
+  // set-up over.
+  bool opening = false;
+  bool taken_over = false;
+  bool serving = false;
+  bool sim_full = false;
 };
 
 bool GsmTransport::Impl::AwaitDeliveryTime() {
@@ -131,21 +192,22 @@ bool GsmTransport::Impl::AwaitDeliveryTime() {
 }
 
 bool GsmTransport::Impl::Start() {
+  sending = true;
   state.attempted = true;
   if (!AwaitDeliveryTime()) return false;
+  // A send that starts inside a wait of the set-up for receiving or of the
+  // reading (one thread: they cannot go on before the send ends) lets the
+  // command under way have its answer; it sets the modem up itself, which
+  // ends the other set-up.
+  if (opening) taken_over = true;
+  link.AwaitAnswer();
   if (ready && port.IsOpen()) return true;
   auto fail = [this](const std::string& text) {
     context.SetReceiptLine(text);
     state.init_failed = true;
     return false;
   };
-  const std::string& device = settings.transports.Get<GsmSettings>().Device;
-  if (device.empty()) return fail(kNoDevice);
-  context.SetStatusLine("Initialising GSM modem...");
-  link.Reset();
-  if (!port.IsOpen() && !port.Open()) {
-    return fail("The GSM modem cannot be opened: " + device);
-  }
+  if (const std::string failure = OpenPort(); !failure.empty()) return fail(failure);
   const std::string failure = SetUp();
   if (Stopped()) {
     ReportStop();
@@ -154,12 +216,75 @@ bool GsmTransport::Impl::Start() {
   return failure.empty() || fail(failure);
 }
 
+std::string GsmTransport::Impl::OpenPort() {
+  const std::string& device = settings.transports.Get<GsmSettings>().Device;
+  if (device.empty()) return kNoDevice;
+  context.SetStatusLine("Initialising GSM modem...");
+  link.Reset();
+  if (!port.IsOpen() && !port.Open()) return "The GSM modem cannot be opened: " + device;
+  return {};
+}
+
+void GsmTransport::Impl::Serve() {
+  if (sending || opening || serving || !ready || !port.IsOpen()) return;
+  serving = true;
+  // Reports whose send stopped waiting: acknowledged, read off the SIM and
+  // dropped.
+  link.ServeReports();
+  link.TakeReports();
+  bool read = false;
+  // More may be announced while these are read.
+  for (std::vector<int> indexes; !(indexes = link.TakeNewMessages()).empty() && port.IsOpen();) {
+    for (int index : indexes) {
+      if (!port.IsOpen()) break;
+      Receive(link.Command("AT+CMGR=" + std::to_string(index), GsmSetup::kAnswerMs), index);
+      read = true;
+    }
+  }
+  if (link.TakeStoreFull()) {
+    sim_full = true;
+    context.SetStatusLine(kSimFull);
+  } else if (read && port.IsOpen()) {
+    CheckStorage(link.Command("AT+CPMS?", GsmSetup::kAnswerMs));
+  }
+  serving = false;
+}
+
+void GsmTransport::Impl::Receive(const AtReply& reply, int index) {
+  for (const auto& [listed, hex] : reply.pdus) {
+    const int at = listed >= 0 ? listed : index;
+    std::optional<ReceivedPart> part = ReadDeliver(hex, ServiceCentrePrefix::kIncluded);
+    if (!part) part = ReadDeliver(hex, ServiceCentrePrefix::kOmitted);
+    bool done = false;
+    if (part) {
+      const ReceiveOutcome outcome = context.Receive(*part);
+      // One not kept stays on the SIM, to be read again at the next start.
+      done = outcome != ReceiveOutcome::kNotKept;
+    } else {
+      // A report from an earlier run, whose send no longer waits for it.
+      done = listed >= 0 && IsStatusReport(hex);
+    }
+    if (done && port.IsOpen()) link.Command("AT+CMGD=" + std::to_string(at), GsmSetup::kAnswerMs);
+  }
+}
+
+void GsmTransport::Impl::CheckStorage(const AtReply& reply) {
+  const std::string storage = reply.Value("+CPMS");
+  if (!reply.Ok() || storage.empty()) return;
+  const bool full = StoreFull(storage);
+  if (full == sim_full) return;
+  sim_full = full;
+  context.SetStatusLine(full ? kSimFull : kSimRoom);
+}
+
 std::string GsmTransport::Impl::SetUp() {
   const SecretStore secrets(settings.ProgramFolder);
   const SimPinStore pin{[&] { return secrets.ReadSecret(kGsmPinSecret); },
                         [&] { return secrets.ForgetSecret(kGsmPinSecret); }};
   const GsmReadiness readiness = setup.Run(
       link, settings, pin, [this](const std::string& text) { context.SetStatusLine(text); });
+  // A send set the modem up meanwhile; its outcome stands.
+  if (taken_over && !sending) return {};
   ready = readiness.failure.empty() && !Stopped();
   if (!ready) return readiness.failure;
   reports = readiness.reports;
@@ -347,6 +472,7 @@ std::string GsmTransport::RefusalOf(std::string_view text) const {
 }
 
 void GsmTransport::PrepareForSend() {
+  impl_->sending = true;
   impl_->port.SetDevice(impl_->settings.transports.Get<GsmSettings>().Device);
   if (ParseSerialLineSettings(LineSettings(impl_->settings))) {
     impl_->port.SetSettings(LineSettings(impl_->settings));
@@ -394,8 +520,61 @@ bool GsmTransport::ConnectionLost() const { return impl_->ready && !impl_->port.
 bool GsmTransport::LineHeld() const { return impl_->port.IsOpen(); }
 
 void GsmTransport::HangUp() {
+  impl_->sending = false;
+  if (impl_->listening && impl_->port.IsOpen()) {
+    // What the modem announced during the send is read now.
+    impl_->serve_timer->Start();
+    return;
+  }
   impl_->ready = false;
   if (impl_->port.IsOpen()) impl_->port.Close();
+}
+
+std::string GsmTransport::Listen() {
+  Impl& d = *impl_;
+  if (d.opening) return "the GSM modem is being set up";
+  d.listening = true;
+  if (d.ready && d.port.IsOpen()) return {};
+  d.ready = false;
+  d.opening = true;
+  std::string failure = d.OpenPort();
+  if (failure.empty()) failure = d.SetUp();
+  d.opening = false;
+  if (std::exchange(d.taken_over, false))
+    failure = d.ready ? "" : "the send that took the GSM modem over left it not ready";
+  if (failure.empty() && !d.port.IsOpen()) failure = kPortGone;
+  if (!failure.empty()) {
+    // Left closed until the next attempt, unless a send took the port over.
+    if (!d.sending && d.port.IsOpen()) d.port.Close();
+    d.ready = false;
+    return failure;
+  }
+  // What came while the program was not listening; a SIM that was full
+  // meanwhile is shown so before it is read.
+  d.serving = true;
+  d.CheckStorage(d.link.Command("AT+CPMS?", GsmSetup::kAnswerMs));
+  d.link.TakeNewMessages();
+  const AtReply listed = d.link.Command("AT+CMGL=4", GsmSetup::kAnswerMs);
+  d.link.TakeReports();
+  d.Receive(listed, -1);
+  if (d.port.IsOpen()) d.CheckStorage(d.link.Command("AT+CPMS?", GsmSetup::kAnswerMs));
+  d.serving = false;
+  d.Serve();
+  return d.port.IsOpen() ? "" : kPortGone;
+}
+
+bool GsmTransport::Listening() const {
+  return impl_->listening && impl_->ready && impl_->port.IsOpen();
+}
+
+void GsmTransport::StopListening() {
+  Impl& d = *impl_;
+  d.listening = false;
+  d.serve_timer->Stop();
+  if (!d.sending && d.port.IsOpen()) {
+    d.ready = false;
+    d.port.Close();
+  }
 }
 
 }  // namespace tolvane

@@ -15,7 +15,9 @@ namespace tolvane {
 // A GSM modem or phone with a SIM on a serial port, in PDU mode: long texts
 // go as linked parts, any character as UCS-2, with delivery reports when
 // receipts are wanted. The port is open from the set-up to the end of a send
-// or of a group run.
+// or of a group run, or while the program runs when it listens: new messages
+// are then stored on the SIM and announced, read, handed over and deleted
+// once kept.
 class GsmTransport : public Transport {
  public:
   GsmTransport(SendContext& context, SerialPort& port, FileSystem& files);
@@ -39,7 +41,13 @@ class GsmTransport : public Transport {
   bool ConnectionLost() const override;
   bool LineHeld() const override;
   void StopTimers() override {}
+  // Keeps the port open while listening.
   void HangUp() override;
+
+  bool CanReceive() const override { return true; }
+  std::string Listen() override;
+  bool Listening() const override;
+  void StopListening() override;
 
  private:
   struct Impl;

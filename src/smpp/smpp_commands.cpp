@@ -4,9 +4,11 @@
 
 #include "smpp/smpp_body_reader.h"
 #include "smpp/smpp_pdu.h"
+#include "sms/data_coding_scheme.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/latin1.h"
 #include "sms/ucs2.h"
+#include "sms/user_data_header.h"
 #include "text/utf8.h"
 
 namespace tolvane {
@@ -29,6 +31,46 @@ void AppendAddress(std::string& body, const SmsAddress& address) {
   AppendInteger(body, address.ton, 1);
   AppendInteger(body, address.npi, 1);
   AppendCString(body, Limited(address.value, kAddressField));
+}
+
+constexpr uint8_t kTonInternational = 1;
+constexpr uint8_t kTonAlphanumeric = 5;
+
+// How a deliver_sm's data_coding writes its text.
+enum class Coding { kDefault, kLatin1, kUcs2, kBinary };
+struct Scheme {
+  Coding coding = Coding::kBinary;
+  bool flash = false;
+};
+
+Scheme SchemeOf(uint8_t data_coding) {
+  switch (data_coding) {
+    case kDataCodingDefault:
+      return {Coding::kDefault};
+    case kDataCodingIa5:
+    case kDataCodingLatin1:
+      return {Coding::kLatin1};
+    case kDataCodingUcs2:
+      return {Coding::kUcs2};
+  }
+  // SMPP's own codings end at 0F; the rest are read as GSM 03.38 schemes,
+  // which SMPP takes over for C0-FF and providers also send for the general
+  // groups 10-3F (a class, such as 10 for a flash message).
+  if (data_coding < 0x10) return {Coding::kBinary};
+  const DataCodingScheme dcs = ReadDataCodingScheme(data_coding);
+  using Alphabet = DataCodingScheme::Alphabet;
+  return {dcs.alphabet == Alphabet::kUcs2       ? Coding::kUcs2
+          : dcs.alphabet == Alphabet::kEightBit ? Coding::kBinary
+                                                : Coding::kDefault,
+          dcs.flash};
+}
+
+// Octets in the provider's default alphabet.
+std::u32string DefaultText(std::string_view octets, int default_alphabet) {
+  if (default_alphabet == kDataCodingLatin1 || default_alphabet == kDataCodingIa5) {
+    return DecodeLatin1(octets);
+  }
+  return FromGsmSeptets(octets);
 }
 
 std::optional<SmsAddress> ReadAddress(SmppBodyReader& reader) {
@@ -143,6 +185,14 @@ std::optional<DeliverSm> ReadDeliverSm(std::string_view body) {
       deliver.receipted_message_id = value->substr(0, value->find('\0'));
     } else if (*tag == kTagMessageState && value->size() == 1) {
       deliver.message_state = static_cast<uint8_t>((*value)[0]);
+    } else if (*tag == kTagMessagePayload) {
+      deliver.message_payload = *value;
+    } else if (*tag == kTagSarMsgRefNum && value->size() == 2) {
+      deliver.sar_reference = static_cast<int>(*SmppBodyReader(*value).Integer(2));
+    } else if (*tag == kTagSarTotalSegments && value->size() == 1) {
+      deliver.sar_total = static_cast<unsigned char>((*value)[0]);
+    } else if (*tag == kTagSarSegmentSeqnum && value->size() == 1) {
+      deliver.sar_index = static_cast<unsigned char>((*value)[0]);
     }
   }
   return deliver;
@@ -150,22 +200,54 @@ std::optional<DeliverSm> ReadDeliverSm(std::string_view body) {
 
 std::string DeliverSmRespBody() { return std::string(1, '\0'); }
 
+std::optional<ReceivedPart> ReceivedFromDeliverSm(const DeliverSm& deliver, int default_alphabet) {
+  if (!deliver.IsMessage()) return std::nullopt;
+  ReceivedPart part;
+  // A number is digits; should it hold anything else, Latin-1 keeps it.
+  const SmsAddress& from = deliver.source;
+  if (from.ton == kTonAlphanumeric) {
+    part.sender = EncodeUtf8(DefaultText(from.value, default_alphabet));
+  } else {
+    const bool plus = from.ton == kTonInternational && !from.value.starts_with('+');
+    part.sender = (plus ? "+" : "") + EncodeUtf8(DecodeLatin1(from.value));
+  }
+  std::string_view data = deliver.short_message;
+  if (data.empty() && deliver.message_payload) data = *deliver.message_payload;
+  if (deliver.esm_class & kEsmClassUdh) {
+    const size_t header = UserDataHeaderSize(data);
+    part.link = ReadPartLink(data.substr(0, header));
+    data.remove_prefix(header);
+  }
+  if (!part.link && deliver.sar_reference && deliver.sar_total && deliver.sar_index &&
+      *deliver.sar_total > 1 && *deliver.sar_index >= 1 &&
+      *deliver.sar_index <= *deliver.sar_total) {
+    part.link = PartLink{*deliver.sar_reference, *deliver.sar_total, *deliver.sar_index, 16};
+  }
+  const Scheme scheme = SchemeOf(deliver.data_coding);
+  part.flash = scheme.flash;
+  switch (scheme.coding) {
+    case Coding::kDefault:
+      part.encoding = "GSM";
+      part.text = EncodeUtf8(DefaultText(data, default_alphabet));
+      break;
+    case Coding::kLatin1:
+      part.encoding = "GSM";
+      part.text = EncodeUtf8(DecodeLatin1(data));
+      break;
+    case Coding::kUcs2:
+      part.encoding = "UCS2";
+      part.text = EncodeUtf8(DecodeUcs2(data));
+      break;
+    case Coding::kBinary:
+      part.encoding = "8bit";
+      part.text = "Binary message, " + std::to_string(data.size()) + " bytes";
+      break;
+  }
+  return part;
+}
+
 std::string DeliverSmText(const DeliverSm& deliver) {
-  std::string_view octets = deliver.short_message;
-  if ((deliver.esm_class & kEsmClassUdh) && !octets.empty()) {
-    octets.remove_prefix(std::min(octets.size(), static_cast<size_t>(octets[0] & 0xFF) + 1));
-  }
-  switch (deliver.data_coding) {
-    case kDataCodingUcs2:
-      return EncodeUtf8(DecodeUcs2(octets));
-    case kDataCodingLatin1: {
-      std::u32string text;
-      for (char c : octets) text += static_cast<char32_t>(static_cast<unsigned char>(c));
-      return EncodeUtf8(text);
-    }
-    default:
-      return EncodeUtf8(FromGsmSeptets(octets));
-  }
+  return ReceivedFromDeliverSm(deliver, kDataCodingDefault).value_or(ReceivedPart{}).text;
 }
 
 }  // namespace tolvane

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "sms/received_part.h"
 #include "sms/sms_address.h"
 #include "sms/sms_message.h"
 
@@ -26,6 +27,7 @@ std::string BindTransceiverBody(std::string_view system_id, std::string_view pas
 
 inline constexpr uint8_t kEsmClassUdh = 0x40;
 inline constexpr uint8_t kDataCodingDefault = 0;
+inline constexpr uint8_t kDataCodingIa5 = 1;
 inline constexpr uint8_t kDataCodingLatin1 = 3;
 inline constexpr uint8_t kDataCodingUcs2 = 8;
 
@@ -60,6 +62,13 @@ struct DeliverSm {
   std::string short_message;
   std::string receipted_message_id;      // TLV 0x001E
   std::optional<uint8_t> message_state;  // TLV 0x0427
+  // The text in place of short_message (TLV 0x0424).
+  std::optional<std::string> message_payload;
+  // The place of a linked part: sar_msg_ref_num (0x020C, 16 bits),
+  // sar_total_segments (0x020E) and sar_segment_seqnum (0x020F).
+  std::optional<int> sar_reference;
+  std::optional<int> sar_total;
+  std::optional<int> sar_index;
 
   // The message type, esm_class bits 2 to 5: a message to the account, a
   // delivery receipt, or else an acknowledgement or an intermediate
@@ -69,8 +78,23 @@ struct DeliverSm {
 };
 std::optional<DeliverSm> ReadDeliverSm(std::string_view body);
 
-// The text of a deliver_sm that is a message, as UTF-8: UCS-2, Latin-1 or
-// else the default alphabet, a user data header passed over.
+// A deliver_sm that is a message to the account, decoded; nothing for a
+// receipt, an acknowledgement or an intermediate notification.
+// - The sender: "+" and the digits for TON 1, a name (TON 5) read in the
+//   provider's alphabet, anything else as it came.
+// - The text: message_payload when short_message is empty. data_coding 0 is
+//   the provider's default alphabet (`default_alphabet` as `[SMPP]
+//   DefaultAlphabet` gives it: 3 Latin-1, 1 IA5, otherwise GSM septets one
+//   an octet); 1 IA5 and 3 Latin-1 (an IA5 octet above 7F read as Latin-1,
+//   as providers that mean Latin-1 send it); 8 UCS-2 with surrogate pairs;
+//   from 10 on a GSM 03.38 scheme (class 0 a flash message); any other
+//   coding is data, "Binary message, n bytes".
+// - The place of a linked part: a user-data header's concatenation element
+//   (esm_class 0x40; the header is taken off the text), or else the SAR
+//   parameters (a 16-bit reference).
+std::optional<ReceivedPart> ReceivedFromDeliverSm(const DeliverSm& deliver, int default_alphabet);
+
+// The text of a deliver_sm that is a message in the GSM default alphabet.
 std::string DeliverSmText(const DeliverSm& deliver);
 
 // deliver_sm_resp: an empty message id, as SMPP 3.4 wants it.

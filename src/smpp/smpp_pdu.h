@@ -24,9 +24,14 @@ inline constexpr size_t kPduHeaderLength = 16;
 // is a broken stream.
 inline constexpr size_t kMaxPduLength = 64 * 1024;
 
-// Optional parameters (tag, length, value) of a deliver_sm receipt.
+// Optional parameters (tag, length, value) of a deliver_sm: of a receipt,
+// and of a message whose text is long or one part of a linked one.
 inline constexpr uint16_t kTagReceiptedMessageId = 0x001E;
 inline constexpr uint16_t kTagMessageState = 0x0427;
+inline constexpr uint16_t kTagMessagePayload = 0x0424;
+inline constexpr uint16_t kTagSarMsgRefNum = 0x020C;
+inline constexpr uint16_t kTagSarTotalSegments = 0x020E;
+inline constexpr uint16_t kTagSarSegmentSeqnum = 0x020F;
 
 // One PDU without its length field, which the encoding supplies.
 struct SmppPdu {

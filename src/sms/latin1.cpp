@@ -12,4 +12,11 @@ std::optional<std::string> EncodeLatin1(std::u32string_view text) {
   return octets;
 }
 
+std::u32string DecodeLatin1(std::string_view octets) {
+  std::u32string text;
+  text.reserve(octets.size());
+  for (unsigned char octet : octets) text += static_cast<char32_t>(octet);
+  return text;
+}
+
 }  // namespace tolvane

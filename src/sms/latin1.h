@@ -11,6 +11,9 @@ namespace tolvane {
 // the code point. Nothing when a character lies above U+00FF.
 std::optional<std::string> EncodeLatin1(std::u32string_view text);
 
+// The characters of ISO 8859-1 octets.
+std::u32string DecodeLatin1(std::string_view octets);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_SMS_LATIN1_H_

@@ -1,9 +1,11 @@
 #include "sms/sms_address.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "sms/gsm7_packing.h"
 #include "sms/gsm_alphabet.h"
+#include "text/text_helpers.h"
 #include "text/utf8.h"
 
 namespace tolvane {
@@ -103,7 +105,11 @@ std::optional<std::string> ReadAddress(std::string_view octets, size_t& at) {
   at += 2 + value_octets;
 
   if ((type & 0x70) == (kAlphanumericName & 0x70)) {
-    return EncodeUtf8(FromGsmSeptets(UnpackSeptets(value, semi_octets * 4 / 7)));
+    std::string septets = UnpackSeptets(value, semi_octets * 4 / 7);
+    // Some centres count every semi-octet of the value: the zero bits after
+    // the name's last septet then read as one more, "@".
+    if (semi_octets % 7 == 0 && !septets.empty() && septets.back() == '\0') septets.pop_back();
+    return EncodeUtf8(FromGsmSeptets(septets));
   }
   static constexpr char kSemiOctetDigits[] = "0123456789*#abc";
   std::string address = (type & 0x70) == (kInternationalNumber & 0x70) ? "+" : "";
@@ -113,6 +119,20 @@ std::optional<std::string> ReadAddress(std::string_view octets, size_t& at) {
     address += kSemiOctetDigits[digit];
   }
   return address;
+}
+
+std::string NormalisedNumber(const std::string& typed) {
+  const std::string trimmed = TrimBlanks(typed);
+  if (std::any_of(trimmed.begin(), trimmed.end(),
+                  [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c < 0; })) {
+    return trimmed;
+  }
+  const std::string digits = DigitsOf(trimmed);
+  // Read as a recipient's address is: "+" or the international prefix.
+  const std::optional<SmsAddress> address =
+      RecipientAddress((trimmed.starts_with('+') ? "+" : "") + digits, kInternationalPrefix);
+  if (!address) return digits;
+  return (address->ton == 1 ? "+" : "") + address->value;
 }
 
 }  // namespace tolvane

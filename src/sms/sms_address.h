@@ -61,6 +61,10 @@ std::optional<std::string> EncodeAlphanumericAddress(std::string_view utf8_name)
 // or runs past the end.
 std::optional<std::string> ReadAddress(std::string_view octets, size_t& at);
 
+// The number in international form when it says its country ("+46..." or
+// "0046..."), otherwise its digits; a sender's name ("Telia") as it is.
+std::string NormalisedNumber(const std::string& typed);
+
 }  // namespace tolvane
 
 #endif  // TOLVANE_SMS_SMS_ADDRESS_H_

@@ -79,7 +79,15 @@ std::optional<int> SwappedDecimal(unsigned char octet) {
   return low * 10 + high;
 }
 
-std::optional<SmsTimestamp> ReadTimestamp(std::string_view octets, size_t& at) {
+std::string_view TrimLineBlanks(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+}  // namespace
+
+std::optional<SmsTimestamp> ReadSmsTimestamp(std::string_view octets, size_t& at) {
   if (at + kTimestampOctets > octets.size()) return std::nullopt;
   std::array<int, 6> fields{};
   for (size_t i = 0; i < fields.size(); ++i) {
@@ -101,13 +109,17 @@ std::optional<SmsTimestamp> ReadTimestamp(std::string_view octets, size_t& at) {
                       (zone & 0x08 ? -15 : 15) * *quarters};
 }
 
-std::string_view TrimLineBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+std::optional<PduOctets> ReadPduHex(std::string_view hex, ServiceCentrePrefix prefix) {
+  std::optional<std::string> octets = FromHex(TrimLineBlanks(hex));
+  if (!octets) return std::nullopt;
+  size_t start = 0;
+  if (prefix == ServiceCentrePrefix::kIncluded) {
+    if (octets->empty()) return std::nullopt;
+    start = 1 + static_cast<unsigned char>((*octets)[0]);
+    if (start > octets->size()) return std::nullopt;
+  }
+  return PduOctets{std::move(*octets), start};
 }
-
-}  // namespace
 
 std::string SmsTimestamp::Text() const {
   const int offset = utc_offset_minutes < 0 ? -utc_offset_minutes : utc_offset_minutes;
@@ -118,13 +130,10 @@ std::string SmsTimestamp::Text() const {
 }
 
 std::optional<StatusReport> ReadStatusReport(std::string_view hex, ServiceCentrePrefix prefix) {
-  const std::optional<std::string> octets = FromHex(TrimLineBlanks(hex));
-  if (!octets) return std::nullopt;
-  size_t at = 0;
-  if (prefix == ServiceCentrePrefix::kIncluded) {
-    if (octets->empty()) return std::nullopt;
-    at = 1 + static_cast<unsigned char>((*octets)[0]);
-  }
+  const std::optional<PduOctets> pdu = ReadPduHex(hex, prefix);
+  if (!pdu) return std::nullopt;
+  const std::string* const octets = &pdu->octets;
+  size_t at = pdu->tpdu_start;
   if (at + 2 > octets->size() ||
       (static_cast<unsigned char>((*octets)[at]) & kMessageTypeMask) != kStatusReportType) {
     return std::nullopt;
@@ -135,9 +144,9 @@ std::optional<StatusReport> ReadStatusReport(std::string_view hex, ServiceCentre
   std::optional<std::string> recipient = ReadAddress(*octets, at);
   if (!recipient) return std::nullopt;
   report.recipient = std::move(*recipient);
-  const std::optional<SmsTimestamp> service_centre_time = ReadTimestamp(*octets, at);
+  const std::optional<SmsTimestamp> service_centre_time = ReadSmsTimestamp(*octets, at);
   const std::optional<SmsTimestamp> discharge_time =
-      service_centre_time ? ReadTimestamp(*octets, at) : std::nullopt;
+      service_centre_time ? ReadSmsTimestamp(*octets, at) : std::nullopt;
   if (!discharge_time || at >= octets->size()) return std::nullopt;
   report.service_centre_time = *service_centre_time;
   report.discharge_time = *discharge_time;

@@ -46,6 +46,19 @@ struct StatusReport {
 // the TPDU alone).
 enum class ServiceCentrePrefix { kIncluded, kOmitted };
 
+// The octets of a PDU in hex (blanks, CR and LF around it ignored) and where
+// its TPDU starts; nothing for bad hex or a centre address running past the
+// end.
+struct PduOctets {
+  std::string octets;
+  size_t tpdu_start = 0;
+};
+std::optional<PduOctets> ReadPduHex(std::string_view hex, ServiceCentrePrefix prefix);
+
+// The 7-octet time stamp at `at`, which moves past it; nothing when it is cut
+// short or not decimal.
+std::optional<SmsTimestamp> ReadSmsTimestamp(std::string_view octets, size_t& at);
+
 // Reads a status report in hex (blanks, CR and LF around it ignored). Nothing
 // for anything that is not a whole SMS-STATUS-REPORT: bad hex, another kind
 // of TPDU, a field cut short, a time stamp that is not decimal.

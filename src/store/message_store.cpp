@@ -59,8 +59,38 @@ CREATE TABLE parts (
 CREATE INDEX parts_ref ON parts(ref) WHERE ref <> '';
 )sql";
 
+// Received messages: the centre's time stamp (to know a message delivered
+// twice), whether it was read, the parts of linked messages still waiting
+// for the rest (kept a while after, to know a part delivered again) and the
+// numbers that asked for no more messages.
+constexpr const char* kReceiving = R"sql(
+ALTER TABLE messages ADD COLUMN centre_time TEXT;
+ALTER TABLE messages ADD COLUMN unread INTEGER NOT NULL DEFAULT 0;
+CREATE INDEX messages_unread ON messages(number) WHERE unread = 1;
+CREATE TABLE inbound_parts (
+  transport TEXT NOT NULL,
+  sender TEXT NOT NULL,
+  number TEXT NOT NULL,
+  reference INTEGER NOT NULL,
+  total INTEGER NOT NULL,
+  reference_bits INTEGER NOT NULL,
+  idx INTEGER NOT NULL,
+  text TEXT NOT NULL,
+  encoding TEXT NOT NULL,
+  centre_time TEXT NOT NULL,
+  received TEXT NOT NULL,
+  message_id INTEGER REFERENCES messages(id)
+);
+CREATE INDEX inbound_parts_key ON inbound_parts(number, reference, total, reference_bits);
+CREATE INDEX inbound_parts_waiting ON inbound_parts(received) WHERE message_id IS NULL;
+CREATE TABLE opt_outs (
+  number TEXT PRIMARY KEY,
+  since TEXT NOT NULL
+) WITHOUT ROWID;
+)sql";
+
 // kUpgrades[v] brings a store of schema version v to v + 1.
-constexpr std::array<const char*, MessageStore::kSchemaVersion> kUpgrades = {kSchema};
+constexpr std::array<const char*, MessageStore::kSchemaVersion> kUpgrades = {kSchema, kReceiving};
 
 constexpr char kReadOnly[] = "the file or its folder is read-only";
 constexpr char kCannotOpen[] = "the file or its folder cannot be written";
@@ -119,7 +149,7 @@ MessageState StateColumn(const SqliteStatement& statement, int column) {
 
 constexpr const char* kMessageColumns =
     "id, run_id, direction, number_typed, number, name, text, encoding, part_count, reference, "
-    "transport, created, scheduled, sent, final, state, detail";
+    "transport, created, scheduled, sent, final, state, detail, coalesce(centre_time, ''), unread";
 
 StoredMessage MessageFrom(const SqliteStatement& row) {
   StoredMessage message;
@@ -140,7 +170,39 @@ StoredMessage MessageFrom(const SqliteStatement& row) {
   message.final = TimeFrom(row.ColumnText(14));
   message.state = StateColumn(row, 15);
   message.detail = row.ColumnText(16);
+  message.centre_time = row.ColumnText(17);
+  message.unread = row.ColumnInt64(18) != 0;
   return message;
+}
+
+// The columns of inbound_parts in the order InboundPartFrom reads them.
+constexpr const char* kInboundColumns =
+    "transport, sender, number, reference, total, reference_bits, idx, text, encoding, "
+    "centre_time, received";
+
+InboundPart InboundPartFrom(const SqliteStatement& row) {
+  return {.transport = row.ColumnText(0),
+          .sender = row.ColumnText(1),
+          .number = row.ColumnText(2),
+          .reference = static_cast<int>(row.ColumnInt64(3)),
+          .total = static_cast<int>(row.ColumnInt64(4)),
+          .reference_bits = static_cast<int>(row.ColumnInt64(5)),
+          .index = static_cast<int>(row.ColumnInt64(6)),
+          .text = row.ColumnText(7),
+          .encoding = row.ColumnText(8),
+          .centre_time = row.ColumnText(9),
+          .received = TimeFrom(row.ColumnText(10)).value_or(TimePoint{})};
+}
+
+// The condition that picks the parts of one linked message, bound from 1.
+constexpr const char* kInboundKey =
+    "number = ?1 AND reference = ?2 AND total = ?3 AND reference_bits = ?4";
+
+void BindInboundKey(SqliteStatement& statement, const InboundPart& part) {
+  statement.BindText(1, part.number);
+  statement.BindInt64(2, part.reference);
+  statement.BindInt64(3, part.total);
+  statement.BindInt64(4, part.reference_bits);
 }
 
 }  // namespace
@@ -252,26 +314,150 @@ void MessageStore::AddRun(StoredRun& run, std::vector<StoredMessage>& messages) 
 }
 
 void MessageStore::AddReceived(StoredMessage& message) {
-  Transaction(false, [&] {
-    SqliteStatement add(db_.get(),
-                        "INSERT INTO messages (direction, number_typed, number, name, text, "
-                        "encoding, part_count, transport, created, final, state, detail) "
-                        "VALUES ('in', ?, ?, ?, ?, ?, ?, ?, ?, ?, 'received', ?)");
-    add.BindText(1, message.number_typed);
-    add.BindText(2, message.number);
-    add.BindText(3, message.name);
-    add.BindText(4, message.text);
-    add.BindText(5, message.encoding);
-    add.BindInt64(6, message.part_count);
-    add.BindText(7, message.transport);
-    add.BindText(8, TimeText(message.created));
-    add.BindText(9, TimeText(message.created));
-    add.BindText(10, message.detail);
+  Transaction(true, [&] { InsertReceived(message); });
+}
+
+void MessageStore::InsertReceived(StoredMessage& message) {
+  SqliteStatement add(db_.get(),
+                      "INSERT INTO messages (direction, number_typed, number, name, text, "
+                      "encoding, part_count, reference, transport, created, final, state, "
+                      "detail, centre_time, unread) "
+                      "VALUES ('in', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'received', ?, ?, 1)");
+  add.BindText(1, message.number_typed);
+  add.BindText(2, message.number);
+  add.BindText(3, message.name);
+  add.BindText(4, message.text);
+  add.BindText(5, message.encoding);
+  add.BindInt64(6, message.part_count);
+  add.BindInt64(7, message.reference);
+  add.BindText(8, message.transport);
+  add.BindText(9, TimeText(message.created));
+  add.BindText(10, TimeText(message.created));
+  add.BindText(11, message.detail);
+  add.BindText(12, message.centre_time);
+  add.Run();
+  message.id = sqlite3_last_insert_rowid(db_.get());
+  message.incoming = true;
+  message.unread = true;
+  message.state = MessageState::kReceived;
+}
+
+bool MessageStore::HasReceived(const std::string& number, const std::string& centre_time,
+                               const std::string& text, TimePoint since) const {
+  SqliteStatement find(db_.get(),
+                       "SELECT 1 FROM messages WHERE number = ? AND direction = 'in' "
+                       "AND text = ? AND CASE WHEN ?3 = '' THEN created >= ?4 "
+                       "ELSE centre_time = ?3 END LIMIT 1");
+  find.BindText(1, number);
+  find.BindText(2, text);
+  find.BindText(3, centre_time);
+  find.BindText(4, TimeText(since));
+  return find.Step();
+}
+
+bool MessageStore::AddInboundPart(const InboundPart& part, TimePoint since) {
+  bool added = false;
+  Transaction(true, [&] {
+    SqliteStatement find(db_.get(), std::string("SELECT 1 FROM inbound_parts WHERE ") +
+                                        kInboundKey +
+                                        " AND idx = ?5 AND (message_id IS NULL "
+                                        "OR (?6 <> '' AND centre_time = ?6) "
+                                        "OR (?6 = '' AND text = ?7 AND received >= ?8)) LIMIT 1");
+    BindInboundKey(find, part);
+    find.BindInt64(5, part.index);
+    find.BindText(6, part.centre_time);
+    find.BindText(7, part.text);
+    find.BindText(8, TimeText(since));
+    if (find.Step()) return;
+    SqliteStatement add(db_.get(), std::string("INSERT INTO inbound_parts (") + kInboundColumns +
+                                       ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    add.BindText(1, part.transport);
+    add.BindText(2, part.sender);
+    add.BindText(3, part.number);
+    add.BindInt64(4, part.reference);
+    add.BindInt64(5, part.total);
+    add.BindInt64(6, part.reference_bits);
+    add.BindInt64(7, part.index);
+    add.BindText(8, part.text);
+    add.BindText(9, part.encoding);
+    add.BindText(10, part.centre_time);
+    add.BindText(11, TimeText(part.received));
     add.Run();
-    message.id = sqlite3_last_insert_rowid(db_.get());
-    message.incoming = true;
-    message.state = MessageState::kReceived;
+    added = true;
   });
+  return added;
+}
+
+std::vector<InboundPart> MessageStore::InboundParts(const InboundPart& part) const {
+  SqliteStatement read(db_.get(), std::string("SELECT ") + kInboundColumns +
+                                      " FROM inbound_parts WHERE " + kInboundKey +
+                                      " AND message_id IS NULL ORDER BY idx, received");
+  BindInboundKey(read, part);
+  std::vector<InboundPart> parts;
+  while (read.Step()) parts.push_back(InboundPartFrom(read));
+  return parts;
+}
+
+void MessageStore::CompleteInbound(StoredMessage& message, const InboundPart& part) {
+  Transaction(true, [&] {
+    InsertReceived(message);
+    SqliteStatement done(db_.get(), std::string("UPDATE inbound_parts SET message_id = ?5 WHERE ") +
+                                        kInboundKey + " AND message_id IS NULL");
+    BindInboundKey(done, part);
+    done.BindInt64(5, message.id);
+    done.Run();
+  });
+}
+
+std::vector<InboundPart> MessageStore::WaitingSince(TimePoint before) const {
+  SqliteStatement read(db_.get(), std::string("SELECT ") + kInboundColumns +
+                                      " FROM inbound_parts WHERE message_id IS NULL "
+                                      "GROUP BY number, reference, total, reference_bits "
+                                      "HAVING min(received) <= ? ORDER BY min(received)");
+  read.BindText(1, TimeText(before));
+  std::vector<InboundPart> parts;
+  while (read.Step()) parts.push_back(InboundPartFrom(read));
+  return parts;
+}
+
+std::optional<TimePoint> MessageStore::OldestWaiting() const {
+  SqliteStatement read(db_.get(),
+                       "SELECT min(received) FROM inbound_parts WHERE message_id IS NULL");
+  if (!read.Step()) return std::nullopt;
+  return TimeFrom(read.ColumnText(0));
+}
+
+void MessageStore::ForgetInboundBefore(TimePoint before) {
+  Transaction(false, [&] {
+    SqliteStatement forget(
+        db_.get(), "DELETE FROM inbound_parts WHERE message_id IS NOT NULL AND received < ?");
+    forget.BindText(1, TimeText(before));
+    forget.Run();
+  });
+}
+
+void MessageStore::SetOptedOut(const std::string& number, bool opted_out, TimePoint now) {
+  Transaction(true, [&] {
+    SqliteStatement change(db_.get(), opted_out ? "INSERT OR IGNORE INTO opt_outs (number, since) "
+                                                  "VALUES (?, ?)"
+                                                : "DELETE FROM opt_outs WHERE number = ?");
+    change.BindText(1, number);
+    if (opted_out) change.BindText(2, TimeText(now));
+    change.Run();
+  });
+}
+
+bool MessageStore::OptedOut(const std::string& number) const {
+  SqliteStatement find(db_.get(), "SELECT 1 FROM opt_outs WHERE number = ?");
+  find.BindText(1, number);
+  return find.Step();
+}
+
+std::vector<std::string> MessageStore::OptOuts() const {
+  SqliteStatement read(db_.get(), "SELECT number FROM opt_outs ORDER BY number");
+  std::vector<std::string> numbers;
+  while (read.Step()) numbers.push_back(read.ColumnText(0));
+  return numbers;
 }
 
 void MessageStore::SetCut(std::int64_t message, int part_count, int reference,

@@ -22,7 +22,7 @@ namespace tolvane {
 // Failures throw StoreError.
 class MessageStore {
  public:
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 2;
 
   // Opens the store, creating it or bringing an older one up to date.
   explicit MessageStore(const std::string& path);
@@ -33,8 +33,36 @@ class MessageStore {
   // A new run with its messages, every part queued, in one transaction;
   // fills in the ids.
   void AddRun(StoredRun& run, std::vector<StoredMessage>& messages);
-  // An incoming message; fills in its id.
+  // An incoming message, unread, on the disk before this returns; fills in
+  // its id.
   void AddReceived(StoredMessage& message);
+  // A received message from `number` is stored already: one with the same
+  // centre time stamp and text or, without a time stamp, the same text
+  // stored at `since` or later.
+  bool HasReceived(const std::string& number, const std::string& centre_time,
+                   const std::string& text, TimePoint since) const;
+  // Keeps a part of a linked message (on the disk before this returns);
+  // false when that part is kept already, or was part of a message stored
+  // since `since` with the same time stamp (or, without one, text).
+  bool AddInboundPart(const InboundPart& part, TimePoint since);
+  // The parts kept of the message `part` belongs to, by index.
+  std::vector<InboundPart> InboundParts(const InboundPart& part) const;
+  // Stores `message` made of the parts kept with `part`'s key, which stay
+  // only to recognise a part delivered again; fills in its id.
+  void CompleteInbound(StoredMessage& message, const InboundPart& part);
+  // One part of each linked message still waiting whose first part came
+  // at `before` or earlier.
+  std::vector<InboundPart> WaitingSince(TimePoint before) const;
+  // When the oldest part still waiting for the rest came; nothing when none
+  // waits.
+  std::optional<TimePoint> OldestWaiting() const;
+  // Forgets the parts of messages stored before `before`.
+  void ForgetInboundBefore(TimePoint before);
+
+  // The numbers that asked to receive nothing more.
+  void SetOptedOut(const std::string& number, bool opted_out, TimePoint now);
+  bool OptedOut(const std::string& number) const;
+  std::vector<std::string> OptOuts() const;
 
   // The transport cut the message into `part_count` parts linked by
   // `reference` (-1: not linked).
@@ -69,6 +97,7 @@ class MessageStore {
  private:
   void Open(const std::string& path);
   void Transaction(bool durable, const std::function<void()>& change);
+  void InsertReceived(StoredMessage& message);
   void UpdateMessageState(std::int64_t message, TimePoint now, bool ended);
   std::vector<StoredPart> Parts(std::int64_t message) const;
 

@@ -48,6 +48,27 @@ struct StoredMessage {
   // The receipt line's last text for it, or why it was refused.
   std::string detail;
   std::vector<StoredPart> parts;
+  // A received message: the centre's time stamp (empty when none came) and
+  // whether the user has not read it yet.
+  std::string centre_time;
+  bool unread = false;
+};
+
+// A part of a linked received message, kept until the rest has come.
+struct InboundPart {
+  std::string transport;
+  // The sender as the network gave it, and in international form.
+  std::string sender;
+  std::string number;
+  int reference = 0;
+  int total = 1;
+  int reference_bits = 8;
+  // 1-based.
+  int index = 1;
+  std::string text;
+  std::string encoding;
+  std::string centre_time;
+  TimePoint received;
 };
 
 // One send to one or more recipients.

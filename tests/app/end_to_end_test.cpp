@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "core/gateway_password_file.h"
@@ -157,31 +158,70 @@ class EndToEndTest : public ::testing::Test {
   std::string stderr_;
 };
 
-// Each run is one call; a text the transport cannot carry is refused before
-// anything is dialled.
-TEST_F(EndToEndTest, ModemOrdersAreLoggedAGroupGoesOnOneCallAndReceiptsLandBesideTheProgram) {
+// Over each link, with the secret it needs stored from the command line: an
+// order to a number and one to a group (one call or login a run, the group's
+// too) are delivered, the receipt file lands beside the program, and no
+// secret reaches the log.
+TEST_F(EndToEndTest, OrdersOverEachLinkAreDeliveredOneConnectionARun) {
+  auto device = [this](const std::string& simulator, const QStringList& options) {
+    return simulator_.Start(simulator, options, "/dev/\\S+");
+  };
+  const struct {
+    std::string name;
+    std::function<void()> start;  // starts the simulator and points the program at it
+    const char* secret;           // the gsm-pin, smpp or emi secret, if any
+    const char* per_run;          // what the simulator prints once a run
+    std::string delivered;        // the log's result for Bertil
+  } links[] = {
+      {"Modem",
+       [&] {
+         folder_.WriteFile("tolvmsg.ini",
+                           "[Modem]\r\nDevice=" +
+                               device("modem-sim", {"--dial-delay", "100", "--answer-delay", "100",
+                                                    "--notify-delay", "300"}) +
+                               "\r\nFelkorrigering=1\r\nLogg=1\r\n");
+       },
+       "", "ATD", "Message for 0702222222 delivered"},
+      {"GSM",
+       [&] {
+         folder_.WriteFile("tolvmsg.ini",
+                           "[Access]\r\nAccessTyp=GSM\r\n[GSM]\r\nDevice=" +
+                               device("gsm-modem-sim", {"--network-delay", "100", "--report-delay",
+                                                        "200", "--sim", "pin", "--pin", "2468"}) +
+                               "\r\n[Modem]\r\nLogg=1\r\n");
+       },
+       "2468", "command ATE0", "Message delivered."},
+      // SMPP with the receipt before the submit's answer, matched all the same.
+      {"SMPP",
+       [&] {
+         UseProviderSim("SMPP", {"--enquire", "--receipts-first"});
+       },
+       "secret", "bind_transceiver tolvane: no error (0x00)", "Message delivered."},
+      {"EMI", [&] { UseProviderSim("EMI"); }, "secret", "op 60 tolvane: logged in",
+       "Message delivered."},
+  };
   UseGroup("Vänner", {{"Anna", "0701111111"}, {"Bertil", "0702222222"}});
-  const std::string device = simulator_.Start(
-      "modem-sim", {"--dial-delay", "100", "--answer-delay", "100", "--notify-delay", "300"},
-      "/dev/\\S+");
-  folder_.WriteFile("tolvmsg.ini",
-                    "[Modem]\r\nDevice=" + device + "\r\nFelkorrigering=1\r\nLogg=1\r\n");
-  EXPECT_EQ(Run("N//+46 70-123 45 67//Hello from the command line//kvitto.txt"), 0) << stderr_;
-  EXPECT_EQ(Run("G//v\xC3\x84nner//Hej alla//kvitto.txt"), 0) << stderr_;
-  EXPECT_EQ(Run("N//0703//Hej 😀//kvitto.txt"), 1) << stderr_;
-  const std::string log = Log();
-  EXPECT_THAT(log, HasSubstr("\"Temporary number 46701234567\""));
-  EXPECT_THAT(log, HasSubstr("\"Anna 0701111111\",\"Message for 0701111111 delivered\""));
-  EXPECT_THAT(log, HasSubstr("\"Bertil 0702222222\",\"Message for 0702222222 delivered\""));
-  const std::string receipts = folder_.ReadFile("kvitto.txt");
-  EXPECT_THAT(receipts, HasSubstr("\"Hello from the command line\"\r\n"));
-  EXPECT_THAT(receipts, HasSubstr("\"0703\",\"" + kCannotCarry));
-  EXPECT_FALSE(fs::exists(elsewhere_.path() / "kvitto.txt"));
-  // A command-line run never stores the window's place.
-  EXPECT_THAT(folder_.ReadFile("tolvmsg.ini"), Not(HasSubstr("WinPosition")));
-  const std::string seen = simulator_.Stop();
-  EXPECT_EQ(Count(seen, "ATD"), 2u) << seen;
-  EXPECT_THAT(seen, Not(HasSubstr("PROBLEM")));
+  for (const auto& link : links) {
+    SCOPED_TRACE(link.name);
+    fs::remove(folder_.path() / "kvitto.txt");
+    link.start();
+    const std::string secret_name = link.name == "GSM" ? "gsm-pin" : link.name;
+    if (*link.secret) StoreSecret(QString::fromStdString(secret_name).toLower(), link.secret);
+    EXPECT_EQ(Run("N//+46 70-123 45 67//Hello from the command line//kvitto.txt"), 0) << stderr_;
+    EXPECT_EQ(Run("G//v\xC3\x84nner//Hej alla"), 0) << stderr_;
+    EXPECT_THAT(folder_.ReadFile("kvitto.txt"), HasSubstr("\"Hello from the command line\"\r\n"));
+    EXPECT_FALSE(fs::exists(elsewhere_.path() / "kvitto.txt"));
+    EXPECT_THAT(Log(), HasSubstr("\"Bertil 0702222222\",\"" + link.delivered + "\""));
+    if (*link.secret) EXPECT_THAT(Log() + stderr_, Not(HasSubstr(link.secret)));
+    if (link.name == "Modem") {
+      // A text the modem cannot carry is refused before anything is dialled.
+      EXPECT_EQ(Run("N//0703//Hej 😀//kvitto.txt"), 1) << stderr_;
+      EXPECT_THAT(folder_.ReadFile("kvitto.txt"), HasSubstr("\"0703\",\"" + kCannotCarry));
+    }
+    const std::string seen = simulator_.Stop();
+    EXPECT_EQ(Count(seen, link.per_run), 2u) << seen;
+    EXPECT_THAT(seen, Not(HasSubstr("PROBLEM")));
+  }
 }
 
 // Started from a script over ssh or from cron: no display, no platform
@@ -207,79 +247,6 @@ TEST_F(EndToEndTest, GatewayOrdersWithoutADisplayExitOnTheirStatus) {
   // The simulator shows the form's Windows-1252 bytes as UTF-8.
   EXPECT_THAT(seen, HasSubstr("message=Grüße €"));
   EXPECT_THAT(seen, Not(HasSubstr("Fiender")));
-}
-
-// A PIN stored from the command line reaches the SIM; a wrong one is tried
-// once. A group goes over one open port.
-TEST_F(EndToEndTest, AWrongGsmPinIsTriedOnceThenOrdersGoAsPdusAGroupOverOneOpenPort) {
-  UseGroup("Vänner", {{"Anna", "0701111111"}, {"Bertil", "+46702222222"}});
-  const std::string device =
-      simulator_.Start("gsm-modem-sim",
-                       {"--network-delay", "100", "--report-delay", "200", "--sim", "pin", "--pin",
-                        "2468", "--record", QString::fromStdString(folder_.FilePath("record"))},
-                       "/dev/\\S+");
-  folder_.WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=GSM\r\n[GSM]\r\nDevice=" + device +
-                                       "\r\n[Modem]\r\nLogg=1\r\n");
-  StoreSecret("gsm-pin", "1357");
-  EXPECT_EQ(Run("N//0701234567//Hej//kvitto.txt"), 1) << stderr_;
-  EXPECT_THAT(folder_.ReadFile("kvitto.txt"), HasSubstr("Wrong PIN: the SIM still wants its PIN"));
-  StoreSecret("gsm-pin", "2468");
-  EXPECT_EQ(Run("N//+46 70-123 45 67//Hej från kommandoraden"), 0) << stderr_;
-  EXPECT_EQ(Run("G//vÄnner//Hej alla"), 0) << stderr_;
-  ExpectDelivered({"Temporary number 46701234567", "Anna 0701111111", "Bertil 46702222222"},
-                  "Message delivered.");
-  EXPECT_THAT(Log() + stderr_, Not(HasSubstr("1357")));
-  EXPECT_THAT(Log() + stderr_, Not(HasSubstr("2468")));
-  const std::string seen = simulator_.Stop();
-  EXPECT_EQ(Count(seen, "pin tried"), 2u) << seen;
-  EXPECT_THAT(seen, HasSubstr("submit to +46701234567 mr 1 report yes part 1/1"));
-  EXPECT_EQ(Count(seen, "command ATE0"), 3u) << seen;
-  EXPECT_THAT(folder_.ReadFile("record"),
-              HasSubstr("1\t46701234567\t0\t0\t1\tHej från kommandoraden\n2\t0701111111\t"));
-}
-
-// SMPP and EMI over TCP: one bind or login a run, a group's included, and a
-// long text as three parts (for SMPP with the receipt before the submit's
-// answer, matched all the same), each part in the provider's record. Once
-// the provider is gone, its refused port is named.
-TEST_F(EndToEndTest, SmppAndEmiOrdersLogInOnceARunAndAreDeliveredOverTcp) {
-  struct Case {
-    const char* section;
-    QStringList options;
-    const char* login;
-    const char* submit;
-    const char* to;
-  };
-  const Case cases[] = {
-      {"SMPP",
-       {"--enquire", "--receipts-first"},
-       "bind_transceiver tolvane: no error (0x00)",
-       "submit_sm to 46701234567: message id",
-       "\t46702222222\t"},
-      {"EMI", {}, "op 60 tolvane: logged in", "op 51 to 0046701234567", "\t0046702222222\t"},
-  };
-  UseGroup("Vänner", {{"Anna", "0701111111"}, {"Bertil", "+46702222222"}});
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.section);
-    const std::string address = UseProviderSim(
-        c.section,
-        c.options + QStringList{"--record", QString::fromStdString(folder_.FilePath(c.section))});
-    StoreSecret(QString(c.section).toLower(), "secret");
-    EXPECT_EQ(Run("N//+46 70-123 45 67//" + std::string(400, 'x')), 0) << stderr_;
-    EXPECT_EQ(Run("G//vÄnner//Hej alla"), 0) << stderr_;
-    ExpectDelivered({"Temporary number 46701234567", "Anna 0701111111", "Bertil 46702222222"},
-                    "Message delivered.");
-    EXPECT_THAT(Log() + stderr_, Not(HasSubstr("secret")));
-    const std::string seen = simulator_.Stop();
-    EXPECT_EQ(Count(seen, c.login), 2u) << seen;
-    EXPECT_EQ(Count(seen, c.submit), 3u) << seen;
-    const std::string record = folder_.ReadFile(c.section);
-    EXPECT_EQ(Count(record, "\t3\t" + std::string(153, 'x')), 2u) << record;
-    EXPECT_THAT(record, HasSubstr("5" + std::string(c.to) + "0\t0\t1\tHej alla\n"));
-
-    EXPECT_EQ(Run("N//0701234567//Hej//svar.txt"), 1) << stderr_;
-    EXPECT_THAT(folder_.ReadFile("svar.txt"), HasSubstr("Connection refused by " + address));
-  }
 }
 
 // TLS from the first byte: a provider whose authority the program does not

@@ -32,6 +32,12 @@ class AutosendingScenarioTest : public GatewayScenario {
   }
 
   bool On() const { return window->Control(MainControl::kAutosending).checked; }
+  // Files hold orders; no receipts asked for.
+  void SendOrders() {
+    settings.EjKvitto = "1";
+    settings.NrFranFil = "1";
+    settings.NrFranFilOn = true;
+  }
   void Wait(milliseconds time) { WaitFor(loop, static_cast<int>(time.count())); }
   // Switches autosending on and waits until it has switched itself off.
   void RunOnePass() {
@@ -160,9 +166,7 @@ TEST_F(AutosendingScenarioTest, WhenFilesExistTheFolderIsCheckedEveryPollTidAndO
 
 TEST_F(AutosendingScenarioTest, AFailingFileIsTriedAgainAtItsTimeWithoutHoldingUpTheOthers) {
   settings.VTid = 2;
-  settings.EjKvitto = "1";
-  settings.NrFranFil = "1";
-  settings.NrFranFilOn = true;
+  SendOrders();
   gateway.SetAnswer("0701", GatewayAnswer::Close());
   files.Write("/out/a.txt", "N//0701//Fails first");
   files.Write("/out/b.txt", "N//0702//Fine");
@@ -226,9 +230,7 @@ TEST_F(AutosendingScenarioTest, AFailingFileIsTriedAgainAtItsTimeWithoutHoldingU
 
 TEST_F(AutosendingScenarioTest, AFileGoesOnlyOnceAMessageOfItWasAccepted) {
   settings.VTid = 1;
-  settings.EjKvitto = "1";
-  settings.NrFranFil = "1";
-  settings.NrFranFilOn = true;
+  SendOrders();
   const std::string refused =
       "\"Message account is zero - you need to fill up the account before "
       "sending more messages\"";
@@ -343,8 +345,7 @@ TEST_F(AutosendingScenarioTest, NoFolderAnUnreadableFileOrASendInProgressEndsAut
 TEST_F(AutosendingScenarioTest, RefusedFilesStayAreToldOnceAndNeverEndAutosending) {
   settings.AutoTyp = "3";
   settings.PollTid = 1;
-  settings.NrFranFil = "1";
-  settings.NrFranFilOn = true;
+  SendOrders();
   files.Write("/out/a.txt", "");
   files.Write("/out/b.txt", "Hello without fields");
   files.Write("/out/c.txt", "N//0702//Fine");

@@ -67,6 +67,11 @@ TEST_F(ProgramTest, InstalledProgramWorksInTheUserFolderAndOpensTheInstalledManu
   ProgramLocation location =
       ProgramLocation::Choose(book.Folder() + "bin/tolvane", "../", home.Folder() + "Tolvane/");
   ASSERT_TRUE(location.Prepare());
+  EXPECT_EQ(location.InstalledFolder(), book.Folder());
+  // The user's folder and phone book are the user's alone.
+  EXPECT_EQ(fs::status(home.path() / "Tolvane").permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(home.path() / "Tolvane/teledata.mdb").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
   ASSERT_TRUE(program_.Startup(location, ""));
   EXPECT_TRUE(dialogs.boxes().empty());
   EXPECT_EQ(program_.Settings().ProgramFolder, home.Folder() + "Tolvane/");
@@ -76,6 +81,16 @@ TEST_F(ProgramTest, InstalledProgramWorksInTheUserFolderAndOpensTheInstalledManu
   program_.Shutdown({0, 10, 20});
   EXPECT_NE(home.ReadFile("Tolvane/tolvmsg.ini").find("Xpos"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(book.dir().path() / "tolvmsg.ini"));
+
+  // The user's own phone book is never replaced by the installed one.
+  const std::string installed = book.dir().ReadFile("teledata.mdb");
+  home.WriteFile("Tolvane/teledata.mdb", "Anna and Bo");
+  ASSERT_TRUE(location.Prepare());
+  EXPECT_EQ(home.ReadFile("Tolvane/teledata.mdb"), "Anna and Bo");
+  EXPECT_EQ(book.dir().ReadFile("teledata.mdb"), installed);
+  // Without a home the program stays in its folder.
+  EXPECT_EQ(ProgramLocation::Choose(book.Folder() + "bin/tolvane", "../", "").Folder(),
+            book.Folder() + "bin/");
 }
 
 TEST_F(ProgramTest, StartsWithThePortSetTheRecipientListAndTheQuickMessages) {
@@ -182,26 +197,6 @@ TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceA
   EXPECT_EQ(early.ExitStatus(), kExitFailed);
 }
 
-TEST_F(ProgramTest, OnlyAnOrderTheGatewayTookExitsWithZeroAndAnUncarriableOneSendsNothing) {
-  WriteIni("[Access]\nAccessTyp=TCP\n");
-  sim::SimGateway gateway;
-  sim::SimHttpClient client{loop_, gateway};
-  // An emoji cannot go out.
-  const std::pair<const char*, int> orders[] = {
-      {"N//0701234567//Hello", kExitAccepted},
-      {"N//0702//Hej \xF0\x9F\x98\x80//svar.txt", kExitFailed}};
-  for (const auto& [order, status] : orders) {
-    Program run{Services(loop_, client), store_, host};
-    RunOrder(run, order);
-    EXPECT_EQ(run.ExitStatus(), status) << order;
-  }
-  EXPECT_THAT(testing::Sent(gateway, "toPhoneNumber"), ElementsAre("0701234567"));
-  // The receipt file keeps the emoji as a reference.
-  EXPECT_THAT(book.dir().ReadFile("svar.txt"),
-              ::testing::HasSubstr("\"0702\",\"The message holds a character this connection "
-                                   "cannot carry: &#128512;\""));
-}
-
 // A group run and an autosend file's run that a program ending abruptly cut
 // short: the window asks about the one and autosending continues the other
 // (the file then goes, and no pass sends it again); `--resume` leaves runs
@@ -281,66 +276,13 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
   for (const auto& [arguments, command] : cases) {
     EXPECT_EQ(ReadProgramCommand(arguments), command) << ::testing::PrintToString(arguments);
   }
+  // (The secrets' names and the first line are the store command's and every program's.)
   EXPECT_THAT(ProgramUsage(ProgramTransports()),
-              ::testing::AllOf(::testing::HasSubstr("usage: tolvane [ORDER]"),
-                               ::testing::HasSubstr("--store-secret NAME"),
-                               ::testing::HasSubstr("--resume "),
-                               ::testing::HasSubstr("NAME is one of: gateway, gsm-pin, smpp, emi"),
+              ::testing::AllOf(::testing::HasSubstr("--resume "),
                                ::testing::HasSubstr("N//0701234567//Hello")));
 }
 
 constexpr char kInstalledData[] = "../share/tolvane/";
-constexpr fs::perms kOwnerFile = fs::perms::owner_read | fs::perms::owner_write;
-
-TEST(ProgramLocationTest, AWritableFolderIsAPortableProgramOnlyWithAPhoneBook) {
-  TempDir folder;
-  folder.WriteFile("teledata.mdb", "book");
-  TempDir home;
-  ProgramLocation location =
-      ProgramLocation::Choose(folder.FilePath("tolvane"), kInstalledData, home.Folder() + "T/");
-  EXPECT_EQ(location.Folder(), folder.Folder());
-  EXPECT_TRUE(location.Prepare());
-  EXPECT_TRUE(fs::is_empty(home.path()));
-
-  // Without a phone book its data is kept per user; with nothing to fill that
-  // folder, nothing is created and the start-up reports the missing phone book.
-  fs::remove(folder.path() / "teledata.mdb");
-  location =
-      ProgramLocation::Choose(folder.FilePath("tolvane"), kInstalledData, home.Folder() + "T/");
-  EXPECT_TRUE(location.PerUser());
-  EXPECT_FALSE(location.Prepare());
-  EXPECT_TRUE(fs::is_empty(home.path()));
-}
-
-// As a package installs it: the program in usr/bin, the empty phone book and
-// the manual in usr/share/tolvane, and a home of its own.
-TEST(ProgramLocationTest, InstalledProgramFillsAnOwnerOnlyUserFolderOnce) {
-  TempDir root;
-  TempDir home;
-  fs::create_directories(root.path() / "usr/bin");
-  fs::create_directories(root.path() / "usr/share/tolvane");
-  root.WriteFile("usr/share/tolvane/teledata.mdb", "empty phone book");
-  const std::string executable = root.FilePath("usr/bin/tolvane");
-  const std::string user_folder = home.Folder() + ".local/share/Tolvane/";
-  ProgramLocation location = ProgramLocation::Choose(executable, kInstalledData, user_folder);
-  EXPECT_EQ(location.Folder(), user_folder);
-  EXPECT_EQ(location.InstalledFolder(), root.Folder() + "usr/share/tolvane/");
-
-  ASSERT_TRUE(location.Prepare());
-  const fs::path user = fs::path(user_folder) / "teledata.mdb";
-  EXPECT_EQ(fs::status(user.parent_path()).permissions(), fs::perms::owner_all);
-  EXPECT_EQ(fs::status(user).permissions(), kOwnerFile);
-
-  // The user's own phone book is never replaced by the empty one.
-  home.WriteFile(".local/share/Tolvane/teledata.mdb", "Anna and Bo");
-  ASSERT_TRUE(location.Prepare());
-  EXPECT_EQ(home.ReadFile(".local/share/Tolvane/teledata.mdb"), "Anna and Bo");
-  EXPECT_EQ(root.ReadFile("usr/share/tolvane/teledata.mdb"), "empty phone book");
-
-  // Without a home the program stays in its folder.
-  EXPECT_EQ(ProgramLocation::Choose(executable, kInstalledData, "").Folder(),
-            root.Folder() + "usr/bin/");
-}
 
 TEST(ProgramLocationTest, TheProgramFolderKeepsOneTrailingSeparator) {
   EXPECT_EQ(ProgramFolderOf("/tolvane"), "/");

@@ -128,6 +128,8 @@ TEST_F(StoreSecretCommandTest, RefusesWhatItsTransportCouldNeverUseAndWritesNoth
       {{"gateway"}, too_long, 1, "The secret on standard input is longer than 1024 bytes\n"},
       {{"gateway"}, "€ł\n", 1, "The secret holds characters outside Windows-1252\n"},
       {{"gsm-pin"}, "12a4\n", 1, "The SIM PIN must be 4 to 8 digits\n"},
+      {{"gsm-pin"}, "123\n", 1, "The SIM PIN must be 4 to 8 digits\n"},
+      {{"gsm-pin"}, "123456789\n", 1, "The SIM PIN must be 4 to 8 digits\n"},
       {{"smpp"}, "123456789\n", 1, "The SMPP password is longer than its 8 characters\n"},
   };
   for (const auto& run : kRefused) {
@@ -148,11 +150,12 @@ TEST_F(StoreSecretCommandTest, TakesTheFirstLineWithoutBlanksUpToItsLimit) {
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "påss word");
   EXPECT_EQ(Run({"gateway"}, std::string(1024, 'x') + "\r\n"), 0) << error_;
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), std::string(1024, 'x'));
-  EXPECT_EQ(Run({"gsm-pin"}, "00000000\n"), 0) << error_;
-  EXPECT_EQ(Run({"smpp"}, "12345678\n"), 0) << error_;
+  for (const auto& [name, secret] :
+       {std::pair{"gsm-pin", "00000000"}, {"gsm-pin", "0000"}, {"smpp", "12345678"}}) {
+    EXPECT_EQ(Run({name}, secret + std::string("\n")), 0) << error_;
+    EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret(name), secret);
+  }
   EXPECT_EQ(error_, "");
-  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret("gsm-pin"), "00000000");
-  EXPECT_EQ(SecretStore(dir_.Folder()).ReadSecret("smpp"), "12345678");
 }
 
 }  // namespace

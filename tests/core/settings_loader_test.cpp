@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -68,21 +67,26 @@ TEST_F(SettingsLoaderTest, ReadsStoredValuesAndDerivesFields) {
   EXPECT_EQ(settings.GatewayPassword, "gw-pass");
 }
 
-TEST_F(SettingsLoaderTest, MessageLimitsOutOfRangeFallBackToTheirDefaults) {
-  const std::tuple<const char*, int, int, int> cases[] = {
-      {"", 6, 1440, 60},
-      {"MaxParts=255\nValidity=30\nLateAfter=0\n", 255, 30, 0},
-      {"MaxParts=256\nValidity=-5\nLateAfter=-1\n", 6, 1440, 60},
-      {"MaxParts=0\nValidity=ten\nLateAfter=2147483647\n", 6, 1440, 2147483647},
-      {"MaxParts=1\nValidity=0\n", 1, 0, 60},
+// Out of range, the message limits fall back to their defaults; a rate limit
+// is any whole number of parts from 1 on, and 0 (its default) or anything
+// else is no limit.
+TEST_F(SettingsLoaderTest, MessageAndRateLimitsOutOfRangeFallBackToTheirDefaults) {
+  const std::pair<const char*, std::vector<int>> cases[] = {
+      {"", {6, 1440, 60, 0, 0}},
+      {"MaxParts=255\nValidity=30\nLateAfter=0\nPerMinute=1\nPerDay=2147483647\n",
+       {255, 30, 0, 1, 2147483647}},
+      {"MaxParts=256\nValidity=-5\nLateAfter=-1\nPerMinute=-1\nPerDay=2147483648\n",
+       {6, 1440, 60, 0, 0}},
+      {"MaxParts=0\nValidity=ten\nLateAfter=2147483647\nPerMinute=ten\nPerDay=0\n",
+       {6, 1440, 2147483647, 0, 0}},
+      {"MaxParts=1\nValidity=0\n", {1, 0, 60, 0, 0}},
       // Past 63 weeks every value is the longest.
-      {"Validity=635041\n", 6, 635040, 60}};
-  for (const auto& [keys, max_parts, validity, late_after] : cases) {
+      {"Validity=635041\n", {6, 635040, 60, 0, 0}}};
+  for (const auto& [keys, limits] : cases) {
     dir_.WriteFile("tolvmsg.ini", std::string("[Message]\n") + keys);
-    const ProgramSettings settings = Load();
-    EXPECT_EQ(settings.MaxParts, max_parts) << keys;
-    EXPECT_EQ(settings.LateAfter, late_after) << keys;
-    EXPECT_EQ(settings.Validity, validity) << keys;
+    const ProgramSettings s = Load();
+    EXPECT_EQ((std::vector{s.MaxParts, s.Validity, s.LateAfter, s.PerMinute, s.PerDay}), limits)
+        << keys;
   }
   EXPECT_THAT(errors_, IsEmpty());
 }
@@ -179,22 +183,6 @@ TEST(TimeOfDayTest, OneOrTwoHourDigitsAndTwoMinuteDigitsAreATime) {
                                                         {"7.05", "7.05"},
                                                         {"", ""}}) {
     EXPECT_EQ(NormalizedTimeOfDay(text), normalized) << text;
-  }
-}
-
-// The rate limits: any whole number of parts from 1 on; 0, the default, and
-// anything else are no limit.
-TEST_F(SettingsLoaderTest, RateLimitsAreWholeNumbersOfPartsOrNone) {
-  const std::tuple<const char*, int, int> cases[] = {
-      {"", 0, 0},
-      {"PerMinute=1\nPerDay=2147483647\n", 1, 2147483647},
-      {"PerMinute=-1\nPerDay=2147483648\n", 0, 0},
-      {"PerMinute=ten\nPerDay=0\n", 0, 0}};
-  for (const auto& [keys, per_minute, per_day] : cases) {
-    dir_.WriteFile("tolvmsg.ini", std::string("[Message]\n") + keys);
-    const ProgramSettings settings = Load();
-    EXPECT_EQ(settings.PerMinute, per_minute) << keys;
-    EXPECT_EQ(settings.PerDay, per_day) << keys;
   }
 }
 

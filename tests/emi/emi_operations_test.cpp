@@ -76,7 +76,7 @@ TEST(EmiOperationsTest, TextIsWrittenInTheChosenAlphabetAndReadBackTheSameWay) {
           ReadDelivered(*ReadUcpFrame(SealUcpFrame(3, 'O', kOperationDeliver, fields)), alphabet);
       ASSERT_TRUE(delivered);
       EXPECT_EQ(delivered->text, c.text);
-      EXPECT_EQ(delivered->sender, "46701234567");
+      EXPECT_EQ(delivered->sender, "+46701234567");
     }
   }
   EXPECT_EQ(EmiAlphabetOf("IRA"), EmiAlphabet::kIra);

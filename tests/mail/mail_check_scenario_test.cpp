@@ -4,16 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <utility>
-#include <vector>
-
-#include "core/main_window.h"
 #include "core/program.h"
 #include "core/settings_loader.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/sim_dialler.h"
-#include "sim/sim_gateway.h"
-#include "sim/sim_http_client.h"
 #include "sim/sim_mail_client.h"
 #include "support/scenarios.h"
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/fake_dialogs.h"
+#include "support/faulty_sqlite_vfs.h"
 #include "support/test_phone_book.h"
 
 namespace tolvane {
@@ -18,30 +19,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Box = testing::FakeDialogs::Box;
 using Focus = PhoneBookWindow::Focus;
-
-// The shared cursor, with writes that fail with a chosen engine error.
-class FailingWriteCursor : public RecordCursor {
- public:
-  FailingWriteCursor(RecordCursor& cursor, int error) : cursor_(cursor), error_(error) {}
-  bool Bof() const override { return cursor_.Bof(); }
-  bool Eof() const override { return cursor_.Eof(); }
-  void MoveFirst() override { cursor_.MoveFirst(); }
-  void MoveNext() override { cursor_.MoveNext(); }
-  bool SeekName(const std::string& name) override { return cursor_.SeekName(name); }
-  std::string Field(const std::string& name) const override { return cursor_.Field(name); }
-  void AddNew() override { cursor_.AddNew(); }
-  void Edit() override { cursor_.Edit(); }
-  void SetField(const std::string& name, const std::string& value) override {
-    cursor_.SetField(name, value);
-  }
-  void Update() override { throw StoreError(error_, "write failed"); }
-  void Delete() override { cursor_.Delete(); }
-  void Close() override { cursor_.Close(); }
-
- private:
-  RecordCursor& cursor_;
-  int error_;
-};
 
 class PhoneBookWindowTest : public ::testing::Test {
  protected:
@@ -160,20 +137,26 @@ TEST_F(PhoneBookWindowTest, SaveRefusesAMissingOrTakenNameOrAMissingNumberKeepin
   EXPECT_TRUE(Browsing(window));
 }
 
+// The engine refuses the write: the disk is full, or the phone book may only
+// be read.
 TEST_F(PhoneBookWindowTest, OtherSaveErrorsHaveTheirOwnBoxes) {
   struct Case {
-    int error;
+    bool disk_full;
     std::string text;
     std::string title;
     PhoneBookWindow::Focus focus;
   };
   for (const Case& test :
-       {Case{kStoreErrorDiskFull, "Disk full!", "Disk full!", Focus::kNameBox},
-        Case{kStoreErrorOther, "Unknown error while saving record!", "Error!", Focus::kNone}}) {
+       {Case{true, "Disk full!", "Disk full!", Focus::kNameBox},
+        Case{false, "Unknown error while saving record!", "Error!", Focus::kNone}}) {
     SCOPED_TRACE(test.text);
     dialogs_.Clear();
-    FailingWriteCursor failing(book_.cursor(), test.error);
-    PhoneBookWindow& window = OpenWindow({}, &failing);
+    testing::FaultySqliteVfs vfs(book_.Folder());
+    test.disk_full ? vfs.FillAfter(0) : vfs.SetReadOnly(true);
+    SqlitePhoneBookStore store;
+    store.Open(book_.dir().FilePath("teledata.mdb"));
+    const std::unique_ptr<RecordCursor> cursor = store.OpenCursor("Telelist");
+    PhoneBookWindow& window = OpenWindow({}, cursor.get());
     window.NewRecord();
     window.TakeFocusRequest();
     Type(window, "Anna", "0701");

@@ -74,7 +74,8 @@ TEST_F(QuickMessagesWindowTest, AnEmptyStoreShowsNumberZeroAndOffersOnlyTheEntry
 
 // (The fuzz target refuses blanks alone too; the dialog's tests count a line
 // break as two characters and store the text with it.)
-TEST_F(QuickMessagesWindowTest, AddingRefusesAnEmptyEntryShowsTheNewMessageAndWritesTheStore) {
+TEST_F(QuickMessagesWindowTest,
+       AddingRefusesAnEmptyEntryWritesTheStoreAndUseHandsOverTheMessageShown) {
   QuickMessagesWindow& window = Open({"First"});
   EXPECT_THAT(Shown(), ElementsAre("First", "1", "1"));
   Add("");
@@ -109,6 +110,11 @@ TEST_F(QuickMessagesWindowTest, AddingRefusesAnEmptyEntryShowsTheNewMessageAndWr
   EXPECT_FALSE(window.AddButton().enabled);
   EXPECT_THAT(dialogs_.boxes(), IsEmpty());
   EXPECT_EQ(dir_.ReadFile("meddelnd.dat"), QuickMessageRecords({"First", "Tack f\xF6r \x80 idag"}));
+  // "Use" hands over the message shown and ends the window.
+  window.Step(1);
+  window.Use();
+  EXPECT_THAT(used_, ElementsAre("First"));
+  EXPECT_TRUE(window.Closed());
 }
 
 TEST_F(QuickMessagesWindowTest, TheFiftiethIsAddedAndTheFiftyFirstRefused) {
@@ -125,22 +131,13 @@ TEST_F(QuickMessagesWindowTest, TheFiftiethIsAddedAndTheFiftyFirstRefused) {
   EXPECT_EQ(dir_.ReadFile("meddelnd.dat").substr(49 * 400), QuickMessageRecords({"Fiftieth"}));
 }
 
-TEST_F(QuickMessagesWindowTest, SteppingShowsTheMessageAtThePositionAndUseHandsItOver) {
-  QuickMessagesWindow& window = Open({"One", "Two", "Three"});
-  EXPECT_THAT(Shown(), ElementsAre("One", "1", "3"));
-  window.TakeFocusRequest();
-  window.Step(7);
-  EXPECT_THAT(Shown(), ElementsAre("Three", "3", "3"));
-  // "Use" hands over the shown message and ends the window.
-  window.Step(2);
-  window.Use();
-  EXPECT_THAT(used_, ElementsAre("Two"));
-  EXPECT_TRUE(window.Closed());
-}
-
 // (The fuzz target reads back every list a delete writes.)
-TEST_F(QuickMessagesWindowTest, DeletingShowsTheMessageThatTookThePlaceAndTheLastLeavesNone) {
+TEST_F(QuickMessagesWindowTest,
+       SteppingShowsTheMessageAtThePositionDeletingTheOneThatTookItsPlace) {
   QuickMessagesWindow& window = Open({"A", "A", "B"});
+  window.Step(7);
+  EXPECT_THAT(Shown(), ElementsAre("B", "3", "3"));
+  window.Step(1);
   window.Delete();
   EXPECT_THAT(Shown(), ElementsAre("A", "1", "2"));
   window.Step(2);

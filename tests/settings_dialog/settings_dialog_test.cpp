@@ -26,6 +26,7 @@
 namespace tolvane {
 namespace {
 
+using Box = testing::FakeDialogs::Box;
 using C = SettingsControl;
 using L = SettingsList;
 using ::testing::ElementsAre;
@@ -61,18 +62,28 @@ class SettingsDialogTest : public ::testing::Test {
   }
   std::string Ini() const { return dir_.ReadFile(SettingsFile::kFileName); }
   bool IniExists() const { return std::filesystem::exists(dir_.FilePath(SettingsFile::kFileName)); }
-  // Presses "&OK" and sees it refused in a box, with the focus on the box to mend.
-  void ExpectOkRefused(SettingsDialog& dialog, int tab, C focus, const std::string& text,
+  // Presses "&OK" from another tab and sees it refused in a box on `tab`,
+  // nothing written; and with the focus on the box to mend.
+  void ExpectOkRefused(SettingsDialog& dialog, int tab, const std::string& text,
                        const std::string& title) {
+    dialog.ShowTab((tab + 2) % 5);
     dialog.Press(C::kOk);
     ASSERT_FALSE(dialogs_.boxes().empty());
-    EXPECT_EQ(dialogs_.boxes().back().text, text);
-    EXPECT_EQ(dialogs_.boxes().back().title, title);
-    EXPECT_EQ(dialogs_.boxes().back().icon, MessageIcon::kInformation);
+    EXPECT_EQ(dialogs_.boxes().back(),
+              (Box{text, title, MessageIcon::kInformation, MessageButtons::kOk}));
     EXPECT_EQ(dialog.CurrentTab(), tab);
-    EXPECT_EQ(dialog.FocusRequest(), focus);
     EXPECT_FALSE(dialog.Closed());
     EXPECT_FALSE(IniExists());
+  }
+  void ExpectOkRefused(SettingsDialog& dialog, int tab, C focus, const std::string& text,
+                       const std::string& title) {
+    ExpectOkRefused(dialog, tab, text, title);
+    EXPECT_EQ(dialog.FocusRequest(), focus);
+  }
+  // The program as it starts again, with nothing loaded.
+  void Restart() {
+    settings_ = ProgramSettings();
+    settings_.ProgramFolder = dir_.Folder();
   }
 
   // The page of a transport, and choosing its "Use:" option.
@@ -108,20 +119,30 @@ class SettingsDialogTest : public ::testing::Test {
   std::unique_ptr<SettingsDialog> dialog_;
 };
 
-TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefused) {
+// Autosending's folder and type are checked only when it is active at startup.
+TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefusedAsAutosendingUnset) {
   settings_.UppTid = "4o";  // written by hand: letters cannot be typed
+  settings_.AutoFil = "";
+  settings_.AutoTyp = "7";  // written by hand: no option matches
   SettingsDialog& dialog = Open();
   for (const char* refused : {"66", "", "65"}) {
-    dialog.ShowTab(2);
     ExpectOkRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
     dialog.EditText(C::kTimeout, refused);
   }
   EXPECT_EQ(settings_.UppTid, "4o");
   dialog.EditText(C::kTimeout, "6s5 ");
   EXPECT_EQ(dialog.Control(C::kTimeout).text, "65");
+  dialog.SetChecked(C::kActiveAtStartup, true);
+  ExpectOkRefused(dialog, 2, C::kAutoFolder, "No path specified!", "What folder?");
+  dialog.EditText(C::kAutoFolder, "/var/outfiles");
+  ExpectOkRefused(dialog, 2, C::kTypeMomentary, "You must choose type of Autosending!.",
+                  "What type?");
+  dialog.SetChecked(C::kActiveAtStartup, false);
+  dialog.EditText(C::kAutoFolder, "");
   dialog.Press(C::kOk);
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.UppTid, "65");
+  EXPECT_EQ(settings_.AutoTyp, "7");
   EXPECT_THAT(Ini(), HasSubstr("[Modem]\r\nBaud=19200\r\nPort=2\r\nDevice=\r\nParametrar=N,8,1\r\n"
                                "ModemInit=ATZ\r\nUppTid=65\r\n"));
 }
@@ -160,7 +181,6 @@ TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUnt
   dialog.EditText(C::kModemInit, "AT&F");
   for (const char* refused : {"0", "65536", "70000", " ", "80a"}) {
     SCOPED_TRACE(refused);
-    dialog.ShowTab(4);
     dialog.EditText(C::kProxyPort, refused);
     ExpectOkRefused(dialog, 0, C::kProxyPort, kPortText, "Proxy?");
   }
@@ -239,23 +259,6 @@ TEST_F(SettingsDialogTest, AFullDiskAtAnyStepOfTheSaveWritesAllFilesOrNone) {
     EXPECT_THAT(host_.calls, IsEmpty());
   }
   EXPECT_GT(refused, steps / 2);
-}
-
-TEST_F(SettingsDialogTest, AutosendingChecksFolderAndTypeOnlyWhenActiveAtStartup) {
-  settings_.AutoFil = "";
-  settings_.AutoTyp = "7";  // written by hand: no option matches
-  SettingsDialog& dialog = Open();
-  dialog.SetChecked(C::kActiveAtStartup, true);
-  ExpectOkRefused(dialog, 2, C::kAutoFolder, "No path specified!", "What folder?");
-  dialog.EditText(C::kAutoFolder, "/var/outfiles");
-  ExpectOkRefused(dialog, 2, C::kTypeMomentary, "You must choose type of Autosending!.",
-                  "What type?");
-
-  dialog.SetChecked(C::kActiveAtStartup, false);
-  dialog.EditText(C::kAutoFolder, "");
-  dialog.Press(C::kOk);
-  EXPECT_TRUE(dialog.Closed());
-  EXPECT_EQ(settings_.AutoTyp, "7");
 }
 
 TEST_F(SettingsDialogTest, TheEleventhTimeIsRefusedAndClearStoresTenEmptyTimes) {
@@ -367,9 +370,7 @@ TEST_F(SettingsDialogTest, EveryBoxTakesTheLongestValueTheFileKeepsAndRefusesOne
     dialog.EditText(c.box, c.longest);
     dialog.Press(C::kOk);
     ASSERT_TRUE(dialog.Closed());
-    // The next start reads it whole.
-    settings_ = ProgramSettings();
-    settings_.ProgramFolder = dir_.Folder();
+    Restart();  // which reads it whole
     LoadSettings(SettingsFile(dir_.Folder()), settings_, nullptr);
     EXPECT_EQ(Open().Control(c.box).text, c.longest);
   }
@@ -501,18 +502,17 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
     SCOPED_TRACE(c.access_typ);
     std::filesystem::remove(dir_.FilePath(SettingsFile::kFileName));
     std::filesystem::remove(dir_.FilePath(SecretStore::kFileName));
-    settings_ = ProgramSettings();
-    settings_.ProgramFolder = dir_.Folder();
+    Restart();
     SettingsDialog& dialog = Open();
     TransportSettingsPage& page = PageOf(c.access_typ);
     EXPECT_EQ(dialog.PageOption(PageIndex(dialog, c.access_typ)).text, c.option);
     EXPECT_FALSE(page.Control(0).visible || page.Control(0).enabled);
     ChooseTransport(dialog, c.access_typ);
+    std::vector<std::string> shown;
     for (size_t i = 0; i < page.FieldCount(); ++i) {
       EXPECT_TRUE(page.Control(i).visible && page.Control(i).enabled);
+      shown.push_back(page.Control(i).text);
     }
-    std::vector<std::string> shown;
-    for (size_t i = 0; i < page.FieldCount(); ++i) shown.push_back(page.Control(i).text);
     EXPECT_EQ(shown, c.defaults);
     // The third box (SMS centre, system type, alternative host) takes a number.
     page.EditText(c.access_typ == "GSM" ? 2 : c.access_typ == "SMPP" ? 5 : 2, "+46705008999");
@@ -521,16 +521,8 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
       for (const std::string& refused : refusal.refused) {
         SCOPED_TRACE(refused);
         page.EditText(refusal.field, refused);
-        dialog.ShowTab(3);
-        dialog.Press(C::kOk);
-        ASSERT_FALSE(dialogs_.boxes().empty());
-        EXPECT_EQ(dialogs_.boxes().back(),
-                  (testing::FakeDialogs::Box{refusal.text, c.title, MessageIcon::kInformation,
-                                             MessageButtons::kOk}));
-        EXPECT_EQ(dialog.CurrentTab(), 0);
+        ExpectOkRefused(dialog, 0, refusal.text, c.title);
         EXPECT_EQ(page.FocusRequest(), refusal.field);
-        EXPECT_FALSE(dialog.Closed());
-        EXPECT_FALSE(IniExists());
         EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(SecretStore::kFileName)));
       }
       page.EditText(refusal.field, refusal.taken);
@@ -672,9 +664,8 @@ TEST_F(SettingsDialogTest, EveryPageBoxTakesItsLongestValueAndRefusesOneMore) {
     EXPECT_TRUE(dialog.Closed());
   }
   EXPECT_EQ(dialogs_.boxes()[0],
-            (testing::FakeDialogs::Box{
-                "\"Host\" is too long: the settings file keeps at most 127 characters.",
-                "Value too long", MessageIcon::kInformation, MessageButtons::kOk}));
+            (Box{"\"Host\" is too long: the settings file keeps at most 127 characters.",
+                 "Value too long", MessageIcon::kInformation, MessageButtons::kOk}));
   EXPECT_EQ(settings_.transports.Get<EmiSettings>().User, std::string(16, 'x'));
   EXPECT_EQ(settings_.transports.Get<GsmSettings>().Init, std::string(127, 'x'));
 }

@@ -70,7 +70,8 @@ TEST(MessageSplitterTest, PartsAndCounterOfACorpus) {
   }
 }
 
-TEST(MessageSplitterTest, OnlyLinkedPartsThatGoTakeAReferenceAndSettingsFallBack) {
+// (The settings loader's tests show the limits falling back to their defaults.)
+TEST(MessageSplitterTest, OnlyLinkedPartsThatGoTakeAReference) {
   CountingReferences references;
   const SmsMessage single = PrepareMessage("Hello", kDefaultMaxParts, references);
   ASSERT_EQ(single.parts.size(), 1u);
@@ -79,10 +80,6 @@ TEST(MessageSplitterTest, OnlyLinkedPartsThatGoTakeAReferenceAndSettingsFallBack
   EXPECT_EQ(references.calls, 0);
   EXPECT_EQ(PrepareMessage(std::string(161, 'a'), 0, references).error,
             "Message too long: 2 parts, at most 1");
-
-  EXPECT_EQ(MaxPartsSetting(" 12 "), 12);
-  for (const char* text : {"", "0", "256", "six"}) EXPECT_EQ(MaxPartsSetting(text), 6) << text;
-  EXPECT_EQ(ValiditySetting("99999999"), 63 * 7 * 24 * 60);
 }
 
 TEST(MessageSplitterTest, ReferenceSurvivesARestartAndAFailedWrite) {

@@ -12,6 +12,7 @@
 
 #include "bulk/group_sending.h"
 #include "core/main_window.h"
+#include "core/receiving.h"
 #include "records/log_file.h"
 #include "sim/sim_event_loop.h"
 #include "sim/sim_gateway.h"
@@ -55,6 +56,9 @@ class WindowScenario : public ::testing::Test, protected WindowPeripherals {
   void Open(SerialPort& port, HttpClient& client) {
     window = std::make_unique<MainWindow>(settings, Services(loop, port, client), host);
     history.Follow(*window, loop);
+    receiving = std::make_unique<Receiving>(
+        *window, book.store(), [this](const std::string& text) { receiving_status = text; });
+    receiving->Start();
   }
 
   // Paces a simulated peer on the virtual loop.
@@ -130,6 +134,8 @@ class WindowScenario : public ::testing::Test, protected WindowPeripherals {
   const LineHistory& statuses = history.status;
   const LineHistory& receipts = history.receipt;
   std::unique_ptr<MainWindow> window;
+  std::unique_ptr<Receiving> receiving;
+  std::string receiving_status;
 };
 
 // Sending over the simulated modem to the simulated SMS centre, "Hello" typed

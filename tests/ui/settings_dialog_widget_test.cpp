@@ -24,7 +24,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <filesystem>
 
 #include "bulk/time_to_send_dialog.h"
@@ -39,6 +38,7 @@
 #include "sim/sim_gateway.h"
 #include "sim/sim_http_client.h"
 #include "support/fake_serial_port_list.h"
+#include "support/qt/modal_dialog.h"
 #include "support/window_peripherals.h"
 #include "ui/balance_dialog.h"
 #include "ui/main_window_widget.h"
@@ -119,21 +119,18 @@ class SettingsDialogWidgetTest : public ::testing::Test, protected testing::Wind
     widget_.show();
   }
 
-  QAction* MenuEntry(const QString& caption) {
+  // Opens the settings dialog from the main window's menu and runs `drive` on
+  // it while it is up.
+  void WithSettingsDialog(const std::function<void(SettingsDialogWidget&)>& drive) {
+    QAction* entry = nullptr;
     for (QAction* menu : widget_.menuBar()->actions()) {
-      for (QAction* entry : menu->menu()->actions()) {
-        if (entry->text() == caption) return entry;
+      for (QAction* action : menu->menu()->actions()) {
+        if (action->text() == "&Settings...") entry = action;
       }
     }
-    return nullptr;
-  }
-  // Runs `use` on the settings dialog once it is up, from inside its modal loop.
-  void WhenDialogOpens(std::function<void(SettingsDialogWidget&)> use) {
-    QTimer::singleShot(0, [use] {
-      auto* dialog = qobject_cast<SettingsDialogWidget*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      use(*dialog);
-    });
+    testing::WithModalDialog(
+        [entry] { entry->trigger(); },
+        [&drive](QDialog& dialog) { drive(*qobject_cast<SettingsDialogWidget*>(&dialog)); });
   }
   // The transports' pages, in the order of the list.
   static constexpr size_t kGsmPage = 0, kSmppPage = 1;
@@ -159,10 +156,7 @@ class SettingsDialogWidgetTest : public ::testing::Test, protected testing::Wind
 };
 
 TEST_F(SettingsDialogWidgetTest, ChangesOnEveryTabAreWrittenAndUsedByTheNextSend) {
-  bool shown = false;
-  bool refused_in_place = false;
-  WhenDialogOpens([&](SettingsDialogWidget& dialog) {
-    shown = true;
+  WithSettingsDialog([&](SettingsDialogWidget& dialog) {
     QTabWidget* tabs = dialog.Tabs();
     // Typed while the modem is chosen, kept once the gateway is.
     tabs->setCurrentIndex(1);
@@ -187,15 +181,12 @@ TEST_F(SettingsDialogWidgetTest, ChangesOnEveryTabAreWrittenAndUsedByTheNextSend
     EXPECT_NE(dialog.Widget(C::kMailServer)->focusPolicy(), Qt::NoFocus);
     // A bad value is refused in its box, with nothing typed lost.
     static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
-    refused_in_place = dialog.isVisible() && tabs->currentIndex() == 0 &&
-                       dialog.focusWidget() == dialog.Widget(C::kProxyPort);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(dialog.focusWidget(), dialog.Widget(C::kProxyPort));
     Type(dialog.Widget(C::kProxyPort), "3128");
     static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
   });
-  MenuEntry("&Settings...")->trigger();
-  ASSERT_TRUE(shown);
-  EXPECT_TRUE(refused_in_place);
-
   // Every tab's edits reached the file.
   for (const char* line : {"TCPProxyPort=3128\r\n", "SMSCnumber=4670000\r\n", "VTid= 7\r\n",
                            "Logg=1\r\n", "MailServer=pop.example.org\r\n"}) {
@@ -219,8 +210,7 @@ TEST_F(SettingsDialogWidgetTest, EnterInTheLogTabNeverClosesTheDialogAndEscapeKe
   book.dir().WriteFile("loggfil.txt",
                        "\"d\",\"t\",\"r\",\"ok\",\"one\"\r\n"
                        "\"d\",\"t\",\"r\",\"ok\",\"two\"\r\n");
-  bool still_open = false;
-  WhenDialogOpens([&](SettingsDialogWidget& dialog) {
+  WithSettingsDialog([&](SettingsDialogWidget& dialog) {
     auto shown = [&dialog](LogControl box) {
       return qobject_cast<QLineEdit*>(dialog.Widget(box))->text();
     };
@@ -231,13 +221,10 @@ TEST_F(SettingsDialogWidgetTest, EnterInTheLogTabNeverClosesTheDialogAndEscapeKe
     EXPECT_EQ(shown(LogControl::kMessage), "two");
     // The record number only shows where the viewer is.
     QTest::keyClick(dialog.Widget(LogControl::kRecordNumber), Qt::Key_Return);
-    still_open = dialog.isVisible();
+    EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(shown(LogControl::kRecordNumber), "2");
-    Type(dialog.Widget(C::kModemInit), "AT&F");
-    dialog.reject();
+    Type(dialog.Widget(C::kModemInit), "AT&F");  // then Escape
   });
-  MenuEntry("&Settings...")->trigger();
-  EXPECT_TRUE(still_open);
   EXPECT_EQ(settings, before);
   EXPECT_FALSE(std::filesystem::exists(book.dir().FilePath("tolvmsg.ini")));
 }
@@ -249,9 +236,7 @@ TEST_F(SettingsDialogWidgetTest, TheGsmModemIsChosenAndSetUpFromTheKeyboard) {
   const testing::FakeSerialPortList ports(
       std::vector<SerialPortInfo>{{"/dev/ttyUSB2", "Huawei Mobile Broadband"}});
   host_.SetSerialPortList(&ports);
-  bool shown = false;
-  WhenDialogOpens([&](SettingsDialogWidget& dialog) {
-    shown = true;
+  WithSettingsDialog([&](SettingsDialogWidget& dialog) {
     // The page's fields: device, baud, SMS centre, init command, PIN.
     auto field = [&](size_t i) { return dialog.PageField(kGsmPage, i); };
     auto* device = qobject_cast<QComboBox*>(field(0));
@@ -286,8 +271,6 @@ TEST_F(SettingsDialogWidgetTest, TheGsmModemIsChosenAndSetUpFromTheKeyboard) {
     EXPECT_EQ(field(1)->focusPolicy(), Qt::NoFocus);
     static_cast<QPushButton*>(dialog.Widget(C::kOk))->click();
   });
-  MenuEntry("&Settings...")->trigger();
-  ASSERT_TRUE(shown);
   const std::string ini = book.dir().ReadFile("tolvmsg.ini");
   EXPECT_THAT(ini, HasSubstr("AccessTyp=GSM\r\n"));
   EXPECT_THAT(ini, HasSubstr("[GSM]\r\nDevice=/dev/ttyUSB2\r\nBaud=9600\r\n"));

@@ -9,6 +9,10 @@
 //           [--notification-delay MS] [--reason RSN] [--alert]
 //           [--drop-at-submit N] [--garbage-at-submit N]
 //           [--silent-at-submit N] [--ira] [--record FILE]
+//           [--deliver FROM TEXT]... [--reversed] [--part-twice N]
+//           [--split-after N]
+//
+// A line "deliver FROM TEXT" on standard input sends a message as well.
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -17,7 +21,10 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "deliver_lines.h"
+#include "sim/sim_delivery.h"
 #include "sim/sim_emi_centre.h"
 #include "sim/simulator_tool.h"
 #include "sim/taken_part.h"
@@ -50,7 +57,8 @@ void Usage(std::ostream& out) {
          "  --record FILE            append a line for each part taken, before its answer\n"
          "A notification due while no client is logged in, or left unanswered by a\n"
          "connection that ended, is kept and sent after the next login, in order.\n"
-      << tolvane::sim::kTakenPartUsage;
+      << tolvane::sim::kDeliverUsage << tolvane::sim::kTakenPartUsage
+      << tolvane::sim::kDeliveredPartUsage;
 }
 
 std::string Code(const std::string& text) {
@@ -68,6 +76,7 @@ struct Given {
   // Opened as the option is read, so a file that cannot be written is named
   // with the usage.
   std::optional<tolvane::sim::TakenPartFile> record;
+  std::vector<tolvane::sim::DeliverOrder> orders;
 };
 
 // Takes one option; false when it is not one of the centre's.
@@ -114,7 +123,7 @@ bool ParseOption(tolvane::sim::ToolArguments& arguments, Given& given, EmiCentre
   } else if (arg == "--ira") {
     options.ira = true;
   } else {
-    return false;
+    return tolvane::sim::ParseDeliverOption(arguments, false, given.orders, options.delivery);
   }
   return true;
 }
@@ -142,7 +151,20 @@ int main(int argc, char** argv) {
   centre.SetOnEvent([](const std::string& event) { std::cout << event << std::endl; });
   if (given.record) {
     centre.SetOnTaken([&](const auto& part) { given.record->Write(part); });
+    centre.SetOnDelivery(
+        [&](const std::string& event, const auto& part) { given.record->WriteEvent(event, part); });
   }
+  auto deliver = [&](const tolvane::sim::DeliverOrder& order, std::string& refusal) {
+    return centre.Deliver(order, refusal);
+  };
+  for (const tolvane::sim::DeliverOrder& order : given.orders) {
+    std::string refusal;
+    if (!deliver(order, refusal)) {
+      std::cerr << "emi-sim: --deliver " << order.from << ": " << refusal << "\n";
+      return 2;
+    }
+  }
+  tolvane::tools::DeliverLines lines(deliver);
 
   tolvane::tools::TcpPeerServer server(centre);
   if (!server.Listen("emi-sim", given.port)) return 2;

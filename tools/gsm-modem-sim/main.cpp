@@ -1,13 +1,18 @@
 // gsm-modem-sim: serves a simulated GSM modem, with its SIM and a network
 // behind it, on a pseudo-terminal until interrupted. Put the printed device
-// path in tolvmsg.ini as [GSM] Device=... and send from the program.
+// path in tolvmsg.ini as [GSM] Device=... and send from the program. Lines
+// on standard input ("deliver +46701234567 Hej!") send messages to it.
 
+#include <poll.h>
+#include <unistd.h>
 #include <algorithm>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,6 +24,7 @@
 namespace {
 
 using tolvane::sim::CountArgument;
+using tolvane::sim::GsmDelivery;
 using tolvane::sim::GsmModemOptions;
 using tolvane::sim::PtyGsmModemServer;
 using tolvane::sim::SimGsmModem;
@@ -48,6 +54,17 @@ void Usage(std::ostream& out) {
          "  --acknowledge-ms MS       how long a routed report waits for AT+CNMA (12000)\n"
          "  --record FILE             append a line for each part the network takes, before\n"
          "                            its +CMGS\n"
+         "  --sim-capacity N          messages the SIM holds (30); more wait at the network\n"
+         "                            until a deletion makes room\n"
+         "  --deliver 'MESSAGE'       a message to the SIM before the program opens the port\n"
+         "                            (repeatable); MESSAGE as after 'deliver' below\n"
+         "standard input, one line each:\n"
+         "  deliver [--parts 3,1,2] [--reference N] [--flash] SENDER TEXT\n"
+         "      the network brings TEXT from SENDER (+46701234567, 0701234567 or a name):\n"
+         "      stored on the SIM and announced as +CMTI; a long or Unicode text as linked\n"
+         "      parts; --parts gives the parts that come, in that order (a part twice, or\n"
+         "      some now and the rest after the program restarted, with the --reference\n"
+         "      they had); --flash sends it as class 0\n"
       << tolvane::sim::kTakenPartUsage;
 }
 
@@ -81,12 +98,46 @@ int StatusOf(const std::string& hex) {
   return value;
 }
 
+// What follows "deliver": options, the sender, and the rest of the line as
+// the text. Throws std::invalid_argument when the sender or text is missing.
+GsmDelivery DeliveryOf(const std::string& line) {
+  std::istringstream words(line);
+  GsmDelivery delivery;
+  std::string word;
+  while (words >> word && word.starts_with("--")) {
+    std::string value;
+    if (word == "--flash") {
+      delivery.flash = true;
+    } else if (word == "--reference" && words >> value) {
+      delivery.reference = CountArgument(value);
+    } else if (word == "--parts" && words >> value) {
+      std::istringstream parts(value);
+      for (std::string part; std::getline(parts, part, ',');) {
+        delivery.parts.push_back(CountArgument(part));
+      }
+    } else {
+      throw std::invalid_argument("deliver does not know " + word);
+    }
+  }
+  delivery.sender = word;
+  std::getline(words >> std::ws, delivery.text);
+  if (delivery.sender.empty() || delivery.text.empty()) {
+    throw std::invalid_argument("deliver needs a sender and a text");
+  }
+  return delivery;
+}
+
 // Takes one option into `options`; false for one it does not know.
 bool ParseOption(ToolArguments& arguments, GsmModemOptions& options, bool& statuses_given,
-                 std::optional<tolvane::sim::TakenPartFile>& record) {
+                 std::optional<tolvane::sim::TakenPartFile>& record,
+                 std::vector<GsmDelivery>& deliveries) {
   const std::string& arg = arguments.Option();
   auto value = [&] { return arguments.Value(); };
-  if (arg == "--record") {
+  if (arg == "--deliver") {
+    deliveries.push_back(DeliveryOf(value()));
+  } else if (arg == "--sim-capacity") {
+    options.sim_capacity = CountArgument(value());
+  } else if (arg == "--record") {
     record.emplace(value());
   } else if (arg == "--sim") {
     options.sim_state = SimStateOf(value());
@@ -143,6 +194,8 @@ struct Printed {
   int escapes = 0;
   int acknowledgements = 0;
   int deletions = 0;
+  size_t stored = 0;
+  size_t waiting = 0;
 };
 
 // Prints one line for each count the modem has gone past since the last call.
@@ -176,7 +229,55 @@ void Report(const SimGsmModem& modem, Printed& printed) {
   Repeat(modem.Escapes(), printed.escapes, "escape");
   Repeat(modem.Acknowledgements(), printed.acknowledgements, "acknowledgement");
   Repeat(modem.Deletions(), printed.deletions, "deletion");
+  if (modem.Stored().size() != printed.stored || modem.Waiting() != printed.waiting) {
+    printed.stored = modem.Stored().size();
+    printed.waiting = modem.Waiting();
+    std::cout << "sim holds " << printed.stored << " waiting " << printed.waiting << std::endl;
+  }
 }
+
+// Delivers the message of each "deliver" line on standard input, as the
+// lines come; nothing more once standard input ends.
+class InputLines {
+ public:
+  void Serve(SimGsmModem& modem) {
+    if (ended_) return;
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (poll(&input, 1, 0) <= 0) return;
+    char bytes[4096];
+    const ssize_t count = read(STDIN_FILENO, bytes, sizeof bytes);
+    if (count <= 0) {
+      ended_ = true;
+      return;
+    }
+    pending_.append(bytes, static_cast<size_t>(count));
+    for (size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+      std::string line = pending_.substr(0, end);
+      pending_.erase(0, end + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      Handle(modem, line);
+    }
+  }
+
+ private:
+  static void Handle(SimGsmModem& modem, const std::string& line) {
+    if (line.empty()) return;
+    if (!line.starts_with("deliver ")) {
+      std::cerr << "gsm-modem-sim: unknown line: " << line << std::endl;
+      return;
+    }
+    try {
+      if (!modem.Deliver(DeliveryOf(line.substr(8)))) {
+        std::cerr << "gsm-modem-sim: cannot deliver: " << line << std::endl;
+      }
+    } catch (const std::exception& error) {
+      std::cerr << "gsm-modem-sim: " << error.what() << std::endl;
+    }
+  }
+
+  bool ended_ = false;
+  std::string pending_;
+};
 
 }  // namespace
 
@@ -184,10 +285,11 @@ int main(int argc, char** argv) {
   GsmModemOptions options;
   bool statuses_given = false;
   std::optional<tolvane::sim::TakenPartFile> record;
+  std::vector<GsmDelivery> deliveries;
   return tolvane::sim::RunSimulatorTool(
       "gsm-modem-sim", argc, argv, Usage,
       [&](ToolArguments& arguments) {
-        return ParseOption(arguments, options, statuses_given, record);
+        return ParseOption(arguments, options, statuses_given, record, deliveries);
       },
       [&](const volatile std::sig_atomic_t& stop) {
         PtyGsmModemServer server(options);
@@ -196,9 +298,16 @@ int main(int argc, char** argv) {
         std::cerr << "gsm-modem-sim: put this in tolvmsg.ini:\n  [Access]\n  AccessTyp=GSM\n"
                      "  [GSM]\n  Device="
                   << server.DevicePath() << "\nCtrl-C ends.\n";
+        for (const GsmDelivery& delivery : deliveries) {
+          if (!server.Modem().Deliver(delivery)) {
+            throw std::invalid_argument("cannot deliver from " + delivery.sender);
+          }
+        }
         Printed printed;
+        InputLines input;
         while (!stop) {
           server.Poll(100);
+          input.Serve(server.Modem());
           Report(server.Modem(), printed);
         }
       });

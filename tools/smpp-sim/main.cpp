@@ -9,6 +9,10 @@
 //            [--receipts-first] [--silent-link]
 //            [--enquire] [--drop-at-submit N] [--garbage-at-submit N]
 //            [--tls CERTIFICATE KEY] [--record FILE]
+//            [--deliver FROM TEXT]... [--reversed] [--part-twice N]
+//            [--split-after N] [--sar] [--payload]
+//
+// A line "deliver FROM TEXT" on standard input sends a message as well.
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -20,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "deliver_lines.h"
+#include "sim/sim_delivery.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/simulator_tool.h"
 #include "sim/taken_part.h"
@@ -52,7 +58,8 @@ void Usage(std::ostream& out) {
          "  --record FILE          append a line for each part taken, before its answer\n"
          "A receipt due while no client is bound, or left unanswered by a connection that\n"
          "ended, is kept and sent after the next bind, in order.\n"
-      << tolvane::sim::kTakenPartUsage;
+      << tolvane::sim::kDeliverUsage << tolvane::sim::kSmppDeliverUsage
+      << tolvane::sim::kTakenPartUsage << tolvane::sim::kDeliveredPartUsage;
 }
 
 // A command status, in hexadecimal as the protocol's tables give it.
@@ -80,6 +87,7 @@ struct Listening {
   // Opened as the option is read, so a file that cannot be written is named
   // with the usage.
   std::optional<tolvane::sim::TakenPartFile> record;
+  std::vector<tolvane::sim::DeliverOrder> orders;
 };
 
 // Takes one option into `listening` and `options`; false when it does not
@@ -125,7 +133,7 @@ bool ParseOption(tolvane::sim::ToolArguments& arguments, Listening& listening,
     listening.certificate = value();
     listening.key = value();
   } else {
-    return false;
+    return tolvane::sim::ParseDeliverOption(arguments, true, listening.orders, options.delivery);
   }
   return true;
 }
@@ -153,7 +161,21 @@ int main(int argc, char** argv) {
   provider.SetOnEvent([](const std::string& event) { std::cout << event << std::endl; });
   if (listening.record) {
     provider.SetOnTaken([&](const auto& part) { listening.record->Write(part); });
+    provider.SetOnDelivery([&](const std::string& event, const auto& part) {
+      listening.record->WriteEvent(event, part);
+    });
   }
+  auto deliver = [&](const tolvane::sim::DeliverOrder& order, std::string& refusal) {
+    return provider.Deliver(order, refusal);
+  };
+  for (const tolvane::sim::DeliverOrder& order : listening.orders) {
+    std::string refusal;
+    if (!deliver(order, refusal)) {
+      std::cerr << "smpp-sim: --deliver " << order.from << ": " << refusal << "\n";
+      return 2;
+    }
+  }
+  tolvane::tools::DeliverLines lines(deliver);
 
   tolvane::tools::TcpPeerServer server(provider);
   if (!listening.certificate.empty() &&

@@ -1,0 +1,44 @@
+#include "core/receiving.h"
+
+#include <utility>
+
+#include "inbox/phone_book_names.h"
+#include "records/log_file.h"
+#include "records/log_record.h"
+
+namespace tolvane {
+
+Receiving::Receiving(MainWindow& window, PhoneBookStore& phone_book,
+                     std::function<void(const std::string&)> show_status)
+    : window_(window),
+      phone_book_(phone_book),
+      keeper_(window.Loop(), std::move(show_status), [&window] { return window.State().sending; }) {
+}
+
+Receiving::~Receiving() = default;
+
+void Receiving::Start() {
+  inbox_ = std::make_unique<Inbox>(window_.Messages().Store(), window_.Loop(), *this,
+                                   window_.Settings().inbox);
+  window_.SetInbox(inbox_.get());
+  inbox_->StoreOverdue();
+}
+
+void Receiving::Listen() {
+  keeper_.Keep(window_.Settings().inbox.Listen ? &window_.ActiveTransport() : nullptr);
+}
+
+std::string Receiving::NameOf(const std::string& number) {
+  return PhoneBookNameOf(phone_book_, number);
+}
+
+void Receiving::LogReceived(const std::string& sender, const std::string& text) {
+  const ProgramSettings& settings = window_.Settings();
+  if (!settings.LoggOn) return;
+  const LogRecord record = LogRecord::At(window_.Loop().Now(), sender, kLogReceivedResult, text);
+  if (int error = WriteLogRecord(settings.ProgramFolder, record)) {
+    window_.SetReceiptLine(LogWriteErrorText(error));
+  }
+}
+
+}  // namespace tolvane

@@ -1,0 +1,184 @@
+// What the transports receive, kept in a real store on the simulated loop:
+// linked parts in any order and across a restart, parts and messages
+// delivered again, messages left incomplete, a disk that cannot take them,
+// and the words that stop and start a sender.
+#include "inbox/inbox.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "inbox/inbox_listener.h"
+#include "sim/sim_event_loop.h"
+#include "support/faulty_sqlite_vfs.h"
+#include "support/temp_dir.h"
+
+namespace tolvane::testing {
+namespace {
+
+using sim::SimEventLoop;
+using std::chrono::hours;
+using std::chrono::minutes;
+using ::testing::ElementsAre;
+using R = ReceiveOutcome;
+
+constexpr char kSender[] = "+46701234567";
+
+class InboxTest : public ::testing::Test, public InboxHost, public InboxListener {
+ protected:
+  InboxTest() { Restart(); }
+
+  // The program ends and starts again on the same store.
+  void Restart() {
+    inbox_.reset();
+    store_.reset();
+    store_ = std::make_unique<MessageStore>(path_);
+    inbox_ = std::make_unique<Inbox>(store_.get(), loop_, *this, settings_);
+    inbox_->AddListener(this);
+  }
+  R Take(const std::string& text, int index = 0, int total = 3, const std::string& time = "") {
+    ReceivedPart part{.sender = kSender, .centre_time = time, .text = text, .encoding = "GSM"};
+    if (index > 0) part.link = PartLink{.reference = 200, .total = total, .index = index};
+    return inbox_->Take("SMPP", part);
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const StoredMessage& message : arrived_) texts.push_back(message.text);
+    return texts;
+  }
+
+  std::string NameOf(const std::string& number) override { return names_[number]; }
+  void LogReceived(const std::string& sender, const std::string& text) override {
+    log_.push_back(sender + " " + text);
+  }
+  void Arrived(const StoredMessage& message) override { arrived_.push_back(message); }
+
+  TempDir dir_;
+  std::string path_ = dir_.FilePath("messages.db");
+  SimEventLoop loop_;
+  InboxSettings settings_;
+  std::map<std::string, std::string> names_{{kSender, "Åsa"}};
+  std::unique_ptr<MessageStore> store_;
+  std::unique_ptr<Inbox> inbox_;
+  std::vector<std::string> log_;
+  std::vector<StoredMessage> arrived_;
+};
+
+TEST_F(InboxTest, LinkedPartsMakeOneMessageInAnyOrderOnceEach) {
+  struct Case {
+    std::vector<int> order;
+    std::vector<R> outcomes;
+  };
+  const std::vector<Case> cases = {
+      {{1, 2, 3}, {R::kKept, R::kKept, R::kKept}},
+      {{3, 2, 1}, {R::kKept, R::kKept, R::kKept}},
+      {{2, 2, 1, 3, 3}, {R::kKept, R::kDuplicate, R::kKept, R::kKept, R::kDuplicate}},
+  };
+  const std::vector<std::string> parts = {"", "Hej ", "på ", "dig"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.order.size());
+    arrived_.clear();
+    std::vector<R> outcomes;
+    // Each run is a new message: its parts carry their own time stamps.
+    const std::string stamp = std::to_string(c.order.size()) + "-" + std::to_string(c.order[0]);
+    for (int index : c.order)
+      outcomes.push_back(Take(parts[index], index, 3, stamp + "/" + parts[index]));
+    EXPECT_EQ(outcomes, c.outcomes);
+    ASSERT_EQ(arrived_.size(), 1u);
+    const StoredMessage stored = *store_->Message(arrived_[0].id);
+    EXPECT_EQ(stored.text, "Hej på dig");
+    EXPECT_EQ(stored.part_count, 3);
+    EXPECT_EQ(stored.name, "Åsa");
+    EXPECT_EQ(stored.state, MessageState::kReceived);
+    EXPECT_TRUE(stored.unread);
+    // A part delivered again after the message was stored stays dropped.
+    EXPECT_EQ(Take(parts[2], 2, 3, stamp + "/" + parts[2]), R::kDuplicate);
+  }
+  EXPECT_EQ(log_.size(), 3u);
+  EXPECT_EQ(log_.back(), "+46701234567 Hej på dig");
+}
+
+TEST_F(InboxTest, PartsWaitAcrossARestartAndAnIncompleteOneIsStoredAfterPartsWait) {
+  settings_.PartsWait = 2;
+  EXPECT_EQ(Take("A", 1, 4), R::kKept);
+  Restart();
+  EXPECT_EQ(Take("C", 3, 4), R::kKept);
+  loop_.RunFor(hours(2) - minutes(1));
+  EXPECT_TRUE(arrived_.empty());
+  loop_.RunFor(minutes(2));
+  EXPECT_THAT(Texts(), ElementsAre("A[…]C[…]"));
+  EXPECT_EQ(store_->Message(arrived_[0].id)->part_count, 4);
+
+  // Split by a restart, a message completes at once when its last part comes.
+  EXPECT_EQ(Take("x", 2, 2), R::kKept);
+  Restart();
+  EXPECT_EQ(Take("w", 1, 2), R::kKept);
+  EXPECT_THAT(Texts(), ElementsAre("A[…]C[…]", "wx"));
+}
+
+TEST_F(InboxTest, AMessageDeliveredAgainIsKeptOnce) {
+  // With a centre time stamp: the same stamp is the same message, however late.
+  EXPECT_EQ(Take("Hej", 0, 0, "26-12-08 10:00:00 +01:00"), R::kKept);
+  loop_.RunFor(hours(5));
+  EXPECT_EQ(Take("Hej", 0, 0, "26-12-08 10:00:00 +01:00"), R::kDuplicate);
+  EXPECT_EQ(Take("Hej", 0, 0, "26-12-08 10:05:00 +01:00"), R::kKept);
+  // Without one: the same text within ten minutes.
+  EXPECT_EQ(Take("Tack"), R::kKept);
+  loop_.RunFor(minutes(9));
+  EXPECT_EQ(Take("Tack"), R::kDuplicate);
+  loop_.RunFor(minutes(2));
+  EXPECT_EQ(Take("Tack"), R::kKept);
+  EXPECT_THAT(Texts(), ElementsAre("Hej", "Hej", "Tack", "Tack"));
+}
+
+TEST_F(InboxTest, AStoreThatCannotKeepRefusesAndTheRedeliveryIsKeptOnce) {
+  inbox_.reset();
+  store_.reset();
+  FaultySqliteVfs vfs(path_);
+  Restart();
+  vfs.FillAfter(0);
+  EXPECT_EQ(Take("Hej"), R::kNotKept);
+  EXPECT_EQ(Take("del", 1, 2), R::kNotKept);
+  EXPECT_TRUE(arrived_.empty());
+  EXPECT_TRUE(log_.empty());
+  vfs.FillAfter(-1);
+  EXPECT_EQ(Take("Hej"), R::kKept);
+  EXPECT_EQ(Take("Hej"), R::kDuplicate);
+  EXPECT_EQ(Take("del", 1, 2), R::kKept);
+  EXPECT_EQ(Take("ar", 2, 2), R::kKept);
+  EXPECT_THAT(Texts(), ElementsAre("Hej", "delar"));
+  Inbox without_store(nullptr, loop_, *this, settings_);
+  EXPECT_EQ(without_store.Take("SMPP", {.sender = kSender, .text = "x"}), R::kNotKept);
+  inbox_.reset();
+  store_.reset();  // before the file layer under it goes
+}
+
+TEST_F(InboxTest, StopAndStartWordsAsWholeMessagesIgnoringCaseSpacesAndPunctuation) {
+  struct Case {
+    std::string text;
+    bool opted_out;
+  };
+  for (const Case& c : std::vector<Case>{{"Stopp!", true},
+                                         {" s t a r t. ", false},
+                                         {"avsluta", true},
+                                         {"stop now", true},  // not a stop word: no change
+                                         {"START", false},
+                                         {"Stop, please", false}}) {
+    SCOPED_TRACE(c.text);
+    loop_.RunFor(minutes(11));
+    EXPECT_EQ(Take(c.text), R::kKept);
+    EXPECT_EQ(store_->OptedOut(kSender), c.opted_out);
+  }
+  settings_.StopWords = "SLUTA, Nej tack";
+  settings_.StartWords = "";
+  EXPECT_EQ(Take("nej TACK"), R::kKept);
+  EXPECT_THAT(store_->OptOuts(), ElementsAre(kSender));
+}
+
+}  // namespace
+}  // namespace tolvane::testing

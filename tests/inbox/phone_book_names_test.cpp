@@ -1,0 +1,34 @@
+#include "inbox/phone_book_names.h"
+
+#include <gtest/gtest.h>
+
+#include "sms/sms_address.h"
+
+namespace tolvane::testing {
+namespace {
+
+TEST(SameNumberTest, NationalAndInternationalFormsOfOneNumber) {
+  struct Case {
+    std::string a, b;
+    bool same;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"+46701234567", "+46701234567", true},
+           {"0701234567", "+46701234567", true},
+           {"+46701234567", "0701234567", true},
+           {"0701234568", "+46701234567", false},
+           {"0034567", "+46701234567", false},  // an international prefix is no trunk zero
+           {"034567", "+4634567", false},       // too short to match on its end
+           {"0345678", "+46345678", true},      // the shortest that does
+           {"Telia", "Telia", true},
+           {"", "", false},
+       }) {
+    SCOPED_TRACE(c.a + " " + c.b);
+    EXPECT_EQ(SameNumber(NormalisedNumber(c.a), NormalisedNumber(c.b)), c.same);
+  }
+  EXPECT_EQ(NormalisedNumber("0046 70-123 45 67"), "+46701234567");
+  EXPECT_EQ(NormalisedNumber(" Telia "), "Telia");
+}
+
+}  // namespace
+}  // namespace tolvane::testing
