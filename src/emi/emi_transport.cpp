@@ -161,13 +161,11 @@ void EmiTransport::OnLoginAnswer(const EmiResult& result) {
 }
 
 void EmiTransport::OnDeliver(const UcpFrame& frame) {
-  const std::optional<EmiDelivered> delivered =
-      ReadDelivered(frame, EmiAlphabetOf(Account().Alphabet));
+  const std::optional<ReceivedPart> part =
+      ReadDeliveredPart(frame, EmiAlphabetOf(Account().Alphabet));
   // One that cannot be read is answered all the same, or the centre sends it
   // again and again.
-  const bool kept =
-      !delivered || context().Receive({.sender = delivered->sender, .text = delivered->text}) !=
-                        ReceiveOutcome::kNotKept;
+  const bool kept = !part || context().Receive(*part) != ReceiveOutcome::kNotKept;
   Write(kept ? ResultFrame(frame) : ResultFrame(frame, kNotNow));
 }
 

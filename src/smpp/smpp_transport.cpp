@@ -181,11 +181,9 @@ void SmppTransport::OnDeliverSm(const SmppPdu& pdu) {
   const std::optional<DeliverSm> deliver = ReadDeliverSm(pdu.body);
   uint32_t status = kStatusOk;
   if (deliver && deliver->IsMessage()) {
-    const SmsAddress& from = deliver->source;
-    if (context().Receive({.sender = (from.ton == 1 ? "+" : "") + from.value,
-                           .text = DeliverSmText(*deliver)}) == ReceiveOutcome::kNotKept) {
-      status = kStatusKeepLater;
-    }
+    const std::optional<ReceivedPart> part =
+        ReceivedFromDeliverSm(*deliver, DefaultAlphabetOf(Account()));
+    if (part && context().Receive(*part) == ReceiveOutcome::kNotKept) status = kStatusKeepLater;
   }
   // Anything else is answered whatever it holds, or the provider sends it
   // again and again.
