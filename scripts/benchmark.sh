@@ -19,7 +19,7 @@ scripts/install-deps.sh
 build=${TOLVANE_RELEASE_BUILD_DIR:-build-release}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_SANITIZE=OFF >/dev/null
 cmake --build "$build" --target tolvane gateway-sim smpp-sim make_teledata tolvane_benchmarks \
-  tolvane_store_benchmarks tolvane_store_share_benchmark >/dev/null
+  tolvane_store_benchmarks tolvane_store_share_benchmark tolvane_messages_benchmark >/dev/null
 
 work=$(mktemp -d)
 gateway_pid=""
@@ -66,4 +66,5 @@ QT_QPA_PLATFORM=offscreen "$build/benchmarks/tolvane_benchmarks"
 
 echo
 "$build/benchmarks/tolvane_store_benchmarks"
+QT_QPA_PLATFORM=offscreen "$build/benchmarks/tolvane_messages_benchmark"
 benchmarks/store_share.sh "$build"

@@ -1,8 +1,10 @@
 #include "app/qt_program.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include "platform/local_file_system.h"
+#include "platform/store_error.h"
 #include "transports/transport_list.h"
 
 namespace tolvane {
@@ -22,12 +24,35 @@ QtProgram::QtProgram()
 bool QtProgram::Start(const ProgramLocation& location, const std::string& command_line) {
   if (!program_.Startup(location, command_line)) return false;
   widget_.Bind(&program_.Window());
+  OpenMessages();
   widget_.SetOnClose([this] {
     program_.Shutdown(widget_.CurrentPlacement());
     QCoreApplication::quit();
   });
   widget_.ShowPlaced();
   return true;
+}
+
+void QtProgram::OpenMessages() {
+  try {
+    reader_ = std::make_unique<ConversationReader>(program_.Settings().ProgramFolder +
+                                                   ProgramLocation::kMessageStoreFile);
+  } catch (const StoreError&) {
+    // Start-up has told why the store cannot be opened.
+    return;
+  }
+  // An unattended run (no display) shows nothing at all.
+  const QString platform = QGuiApplication::platformName();
+  if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+    notifier_ = std::make_unique<QtDesktopNotifier>();
+  }
+  messages_ = std::make_unique<MessagesWindow>(
+      MessagesWindowServices{*reader_, program_.Window(), dialogs_, clipboard_, notifier_.get()});
+  messages_dialog_ = std::make_unique<MessagesDialog>(*messages_, &widget_);
+  widget_.AddMessagesEntry(messages_->ButtonText(), [this] { messages_->Open(); });
+  messages_->SetOnButtonChanged(
+      [this](const std::string& caption) { widget_.SetMessagesCaption(caption); });
+  messages_->Refresh();
 }
 
 int QtProgram::ExitStatus(int loop_status) const {

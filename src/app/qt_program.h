@@ -1,12 +1,15 @@
 #ifndef TOLVANE_APP_QT_PROGRAM_H_
 #define TOLVANE_APP_QT_PROGRAM_H_
 
+#include <memory>
 #include <string>
 
 #include "core/program.h"
 #include "core/program_location.h"
+#include "inbox/messages_window.h"
 #include "platform/qt/nm_dialler.h"
 #include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_desktop_notifier.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_help_viewer.h"
@@ -15,7 +18,9 @@
 #include "platform/qt/qt_serial_port_list.h"
 #include "platform/qt/qt_transport_ports.h"
 #include "platform/sqlite_phone_book_store.h"
+#include "store/conversation_reader.h"
 #include "ui/main_window_widget.h"
+#include "ui/messages_dialog.h"
 #include "ui/qt_main_window_host.h"
 
 namespace tolvane {
@@ -37,8 +42,14 @@ class QtProgram {
 
   MainWindow& Window() { return program_.Window(); }
   MainWindowWidget& Widget() { return widget_; }
+  // The Messages window; null when the message store cannot be read.
+  MessagesWindow* Messages() { return messages_.get(); }
 
  private:
+  // The Messages window over the store, its button on the main window, and
+  // desktop notices where there is a desktop to show them.
+  void OpenMessages();
+
   QtEventLoop loop_;
   TransportList transports_;
   QtTransportPorts ports_;
@@ -53,6 +64,10 @@ class QtProgram {
   MainWindowWidget widget_;
   QtMainWindowHost host_;
   Program program_;
+  std::unique_ptr<ConversationReader> reader_;
+  std::unique_ptr<QtDesktopNotifier> notifier_;
+  std::unique_ptr<MessagesWindow> messages_;
+  std::unique_ptr<MessagesDialog> messages_dialog_;
 };
 
 }  // namespace tolvane

@@ -141,6 +141,25 @@ OrderOutcome CommandLineSending::SendToNumber(const std::string& number) {
   return window_.State().accepted ? OrderOutcome::kAccepted : OrderOutcome::kFailed;
 }
 
+OrderOutcome CommandLineSending::SendReply(const std::string& number, const std::string& message) {
+  if (const std::string refusal = window_.ActiveTransport().RefusalOf(message); !refusal.empty()) {
+    window_.SetReceiptLine(refusal);
+    return OrderOutcome::kFailed;
+  }
+  // What the user has in the main window stays there.
+  const std::string typed = window_.MessageText();
+  const bool temporary = window_.Control(MainControl::kTemporaryNumber).checked;
+  const std::string typed_number = window_.Control(MainControl::kNumberField).text;
+  window_.SetMessageText(message);
+  const OrderOutcome outcome = SendToNumber(number);
+  window_.SetMessageText(typed);
+  if (temporary) {
+    window_.OnTemporaryNumberToggled(true);
+    window_.OnNumberEdited(typed_number);
+  }
+  return outcome;
+}
+
 OrderOutcome CommandLineSending::SendToList(const std::string& field) {
   std::vector<std::string> numbers = SplitNumberList(field);
   if (numbers.size() > static_cast<size_t>(kMaxGroupMembers)) {

@@ -43,6 +43,9 @@ class CommandLineSending {
   // Sends the message box's text to the group of that name, found in any
   // letter case, through the main window's group mode.
   OrderOutcome ArgGrupp(const std::string& name);
+  // Sends `message` to `number` as an order to one number does, without the
+  // wait for the program's end; the message box gets its text back after.
+  OrderOutcome SendReply(const std::string& number, const std::string& message);
 
  private:
   // The separator of the settings (`AutoFilSep`), "/" when none is set.

@@ -20,7 +20,7 @@ class MainWindowHost {
   virtual void CloseMainWindow() = 0;
   // The state of the session kept for receiving ("Receiving: connected"),
   // empty when none is kept.
-  virtual void ShowReceiving(const std::string& text) {}
+  virtual void ShowReceiving(const std::string& /*text*/) {}
 };
 
 }  // namespace tolvane

@@ -180,6 +180,7 @@ void Program::OnStartupTimer() {
 void Program::Shutdown(const MainWindow::Placement& placement) {
   SendState& state = window_->State();
   state.cancelled = true;
+  receiving_.Stop();
   Transport& transport = window_->ActiveTransport();
   if (state.sending && transport.LineHeld()) {
     transport.HangUp();

@@ -26,6 +26,8 @@ class Receiving : public InboxHost {
   // Keeps the chosen transport's session when the settings ask (again after
   // the settings changed), or closes it.
   void Listen();
+  // Closes the session kept, as the program ends.
+  void Stop() { keeper_.Keep(nullptr); }
   Inbox& Messages() { return *inbox_; }
 
   // InboxHost.

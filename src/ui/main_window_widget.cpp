@@ -104,6 +104,7 @@ void MainWindowWidget::BuildControls() {
   error_label_->setTextFormat(Qt::PlainText);
 
   auto* buttons = new QHBoxLayout;
+  buttons_row_ = buttons;
   for (MainControl c : {MainControl::kSend, MainControl::kCancel, MainControl::kGroupSending,
                         MainControl::kMessageButton, MainControl::kPhonebookButton,
                         MainControl::kNow, MainControl::kExitButton}) {
@@ -153,6 +154,7 @@ void MainWindowWidget::BuildMenus() {
     return action;
   };
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file_menu_ = file;
   add_action(file, MainControl::kMenuMessage);
   add_action(file, MainControl::kMenuPhonebook);
   add_action(file, MainControl::kMenuSettings);
@@ -394,6 +396,22 @@ void MainWindowWidget::changeEvent(QEvent* event) {
 void MainWindowWidget::closeEvent(QCloseEvent* event) {
   if (on_close_) on_close_();
   event->accept();
+}
+
+void MainWindowWidget::AddMessagesEntry(const std::string& caption, std::function<void()> open) {
+  messages_button_ = new QPushButton(centralWidget());
+  // Beside "&Phoneb...": after the send buttons, before "No&w" and "E&xit".
+  buttons_row_->insertWidget(buttons_row_->count() - 2, messages_button_);
+  QAction* entry = new QAction(QStringLiteral("M&essages..."), this);
+  file_menu_->insertAction(file_menu_->actions().value(2), entry);
+  connect(messages_button_, &QPushButton::clicked, this, open);
+  connect(entry, &QAction::triggered, this, open);
+  SetMessagesCaption(caption);
+}
+
+void MainWindowWidget::SetMessagesCaption(const std::string& caption) {
+  messages_button_->setText(ToQString(caption));
+  messages_button_->setAccessibleName(ToQString(caption).remove(QLatin1Char('&')));
 }
 
 }  // namespace tolvane

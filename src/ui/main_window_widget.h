@@ -15,6 +15,9 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QMenu;
+class QHBoxLayout;
+class QPushButton;
 class QPlainTextEdit;
 
 namespace tolvane {
@@ -37,6 +40,10 @@ class MainWindowWidget : public QMainWindow {
   void ShowPlaced();
   // Where the window stands now, in twips.
   MainWindow::Placement CurrentPlacement() const;
+  // The Messages window's button, showing `caption`, and its File menu
+  // entry; both call `open`.
+  void AddMessagesEntry(const std::string& caption, std::function<void()> open);
+  void SetMessagesCaption(const std::string& caption);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -80,6 +87,9 @@ class MainWindowWidget : public QMainWindow {
   ListBox groups_;
   ListBox members_;
   QWidget* group_panel_ = nullptr;
+  QHBoxLayout* buttons_row_ = nullptr;
+  QMenu* file_menu_ = nullptr;
+  QPushButton* messages_button_ = nullptr;
   std::array<QAbstractButton*, static_cast<size_t>(MainControl::kCount)> buttons_{};
   std::array<QAction*, static_cast<size_t>(MainControl::kCount)> actions_{};
 };

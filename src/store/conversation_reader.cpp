@@ -1,0 +1,186 @@
+#include "store/conversation_reader.h"
+
+#include <sqlite3.h>
+
+#include "platform/sqlite_statement.h"
+
+namespace tolvane {
+
+namespace {
+
+// As long as MessageStore waits for a writer.
+constexpr int kBusyTimeoutMs = 10000;
+
+// The list groups by number in time order and counts the unread without
+// reading the table.
+constexpr const char* kIndexes =
+    "CREATE INDEX IF NOT EXISTS messages_conversation ON messages(number, created, unread)";
+
+// A stored time (ISO 8601 UTC text) as milliseconds since 1970.
+std::string EpochMs(const std::string& column) {
+  return "CAST(round((julianday(" + column + ") - 2440587.5) * 86400000) AS INTEGER)";
+}
+
+TimePoint TimeAt(std::int64_t ms) { return TimePoint(std::chrono::milliseconds(ms)); }
+
+const std::string kMessageColumns =
+    "id, ifnull(run_id, 0), direction, number_typed, number, name, "
+    "text, encoding, part_count, transport, state, detail, " +
+    EpochMs("created");
+
+// The messages a conversation may lose: received ones and those of ended runs.
+constexpr const char* kDeletable =
+    "number = ? AND (run_id IS NULL OR run_id IN (SELECT id FROM runs WHERE ended IS NOT NULL))";
+
+StoredMessage MessageFrom(const SqliteStatement& row) {
+  StoredMessage message;
+  message.id = row.ColumnInt64(0);
+  message.run = row.ColumnInt64(1);
+  message.incoming = row.ColumnText(2) == "in";
+  message.number_typed = row.ColumnText(3);
+  message.number = row.ColumnText(4);
+  message.name = row.ColumnText(5);
+  message.text = row.ColumnText(6);
+  message.encoding = row.ColumnText(7);
+  message.part_count = static_cast<int>(row.ColumnInt64(8));
+  message.transport = row.ColumnText(9);
+  message.state = StateNamed(row.ColumnText(10)).value_or(MessageState::kUnknown);
+  message.detail = row.ColumnText(11);
+  message.created = TimeAt(row.ColumnInt64(12));
+  return message;
+}
+
+std::vector<StoredMessage> MessagesOf(SqliteStatement& query) {
+  std::vector<StoredMessage> messages;
+  while (query.Step()) messages.push_back(MessageFrom(query));
+  return messages;
+}
+
+void Exec(sqlite3* db, const char* sql) {
+  char* error = nullptr;
+  const int result = sqlite3_exec(db, sql, nullptr, nullptr, &error);
+  sqlite3_free(error);
+  if (result != SQLITE_OK) throw SqliteStoreError(db, result);
+}
+
+int CountOf(SqliteStatement& query) {
+  query.Step();
+  return static_cast<int>(query.ColumnInt64(0));
+}
+
+// `text` as a LIKE pattern that finds it anywhere, its own % and _ literal.
+std::string Containing(const std::string& text) {
+  std::string pattern = "%";
+  for (char c : text) {
+    if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+    pattern += c;
+  }
+  return pattern + "%";
+}
+
+}  // namespace
+
+ConversationReader::ConversationReader(const std::string& path) : db_(nullptr, sqlite3_close_v2) {
+  sqlite3* raw = nullptr;
+  const int result = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  db_.reset(raw);
+  if (result != SQLITE_OK) throw SqliteStoreError(db_.get(), result);
+  sqlite3_extended_result_codes(db_.get(), 1);
+  sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+  // A read mark or a deletion need not wait for the disk: one lost to a
+  // power cut is done again by the user.
+  Exec(db_.get(), "PRAGMA synchronous=NORMAL");
+  Exec(db_.get(), kIndexes);
+}
+
+ConversationReader::~ConversationReader() = default;
+
+int ConversationReader::ConversationCount() const {
+  SqliteStatement query(db_.get(), "SELECT COUNT(DISTINCT number) FROM messages");
+  return CountOf(query);
+}
+
+std::vector<Conversation> ConversationReader::Conversations(int offset, int limit) const {
+  SqliteStatement query(
+      db_.get(),
+      "SELECT c.number, c.unread, " + EpochMs("c.last") +
+          ", (SELECT text FROM messages m WHERE m.number = c.number "
+          "ORDER BY created DESC, id DESC LIMIT 1), "
+          "(SELECT name FROM messages m WHERE m.number = c.number AND name <> '' "
+          "ORDER BY created DESC, id DESC LIMIT 1) "
+          "FROM (SELECT number, MAX(created) AS last, SUM(unread) AS unread FROM messages "
+          "GROUP BY number ORDER BY last DESC, number LIMIT ? OFFSET ?) c "
+          "ORDER BY c.last DESC, c.number");
+  query.BindInt64(1, limit);
+  query.BindInt64(2, offset);
+  std::vector<Conversation> conversations;
+  while (query.Step()) {
+    Conversation& conversation = conversations.emplace_back();
+    conversation.number = query.ColumnText(0);
+    conversation.unread = static_cast<int>(query.ColumnInt64(1));
+    conversation.last_time = TimeAt(query.ColumnInt64(2));
+    const std::string text = query.ColumnText(3);
+    conversation.last_line = text.substr(0, text.find_first_of("\r\n"));
+    conversation.name = query.ColumnText(4);
+  }
+  return conversations;
+}
+
+int ConversationReader::MessageCount(const std::string& number) const {
+  SqliteStatement query(db_.get(), "SELECT COUNT(*) FROM messages WHERE number = ?");
+  query.BindText(1, number);
+  return CountOf(query);
+}
+
+std::vector<StoredMessage> ConversationReader::Messages(const std::string& number, int offset,
+                                                        int limit) const {
+  SqliteStatement query(db_.get(), "SELECT " + kMessageColumns +
+                                       " FROM messages WHERE number = ? "
+                                       "ORDER BY created, id LIMIT ? OFFSET ?");
+  query.BindText(1, number);
+  query.BindInt64(2, limit);
+  query.BindInt64(3, offset);
+  return MessagesOf(query);
+}
+
+std::vector<StoredMessage> ConversationReader::Search(const std::string& text, int limit) const {
+  SqliteStatement query(db_.get(), "SELECT " + kMessageColumns +
+                                       " FROM messages WHERE text LIKE ?1 ESCAPE '\\' "
+                                       "OR number LIKE ?1 ESCAPE '\\' OR name LIKE ?1 ESCAPE '\\' "
+                                       "ORDER BY created DESC, id DESC LIMIT ?2");
+  query.BindText(1, Containing(text));
+  query.BindInt64(2, limit);
+  return MessagesOf(query);
+}
+
+int ConversationReader::UnreadTotal() const {
+  SqliteStatement query(db_.get(), "SELECT COUNT(*) FROM messages WHERE unread = 1");
+  return CountOf(query);
+}
+
+void ConversationReader::MarkRead(const std::string& number) {
+  SqliteStatement update(db_.get(),
+                         "UPDATE messages SET unread = 0 WHERE number = ? AND unread = 1");
+  update.BindText(1, number);
+  update.Run();
+}
+
+void ConversationReader::Delete(const std::string& number) {
+  Exec(db_.get(), "BEGIN IMMEDIATE");
+  try {
+    SqliteStatement parts(db_.get(), std::string("DELETE FROM parts WHERE message_id IN "
+                                                 "(SELECT id FROM messages WHERE ") +
+                                         kDeletable + ")");
+    parts.BindText(1, number);
+    parts.Run();
+    SqliteStatement messages(db_.get(), std::string("DELETE FROM messages WHERE ") + kDeletable);
+    messages.BindText(1, number);
+    messages.Run();
+    Exec(db_.get(), "COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+}  // namespace tolvane

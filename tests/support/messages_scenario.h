@@ -1,0 +1,148 @@
+#ifndef TOLVANE_TESTS_SUPPORT_MESSAGES_SCENARIO_H_
+#define TOLVANE_TESTS_SUPPORT_MESSAGES_SCENARIO_H_
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "inbox/messages_window.h"
+#include "store/conversation_reader.h"
+#include "support/scenarios.h"
+#include "support/temp_dir.h"
+
+namespace tolvane::testing {
+
+class RecordingNotifier : public DesktopNotifier {
+ public:
+  void Notify(const std::string& title, const std::string& body) override {
+    notices.emplace_back(title, body);
+  }
+  std::vector<std::pair<std::string, std::string>> notices;
+};
+
+// The opt-out list in memory.
+class MemoryOptOuts : public OptOutList {
+ public:
+  std::vector<std::string> OptOuts() const override { return {numbers.begin(), numbers.end()}; }
+  void SetOptedOut(const std::string& number, bool opted_out, TimePoint) override {
+    if (opted_out) {
+      numbers.insert(number);
+    } else {
+      numbers.erase(number);
+    }
+  }
+  std::set<std::string> numbers;
+};
+
+// A store on the disk whose messages can be unread.
+inline std::unique_ptr<MessageStore> OpenStore(const std::string& path) {
+  auto store = std::make_unique<MessageStore>(path);
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_exec(db, "ALTER TABLE messages ADD COLUMN unread INTEGER NOT NULL DEFAULT 0", nullptr,
+               nullptr, nullptr);
+  sqlite3_close(db);
+  return store;
+}
+
+// The store's messages, sent and received, written at virtual times.
+class ConversationStore : public ::testing::Test {
+ protected:
+  StoredMessage Receive(const std::string& number, const std::string& text, int minute) {
+    StoredMessage message;
+    message.incoming = true;
+    message.number_typed = message.number = number;
+    message.text = text;
+    message.transport = "GSM";
+    message.created = TimePoint(std::chrono::minutes(minute));
+    message.state = MessageState::kReceived;
+    store->AddReceived(message);
+    Sql("UPDATE messages SET unread = 1 WHERE id = " + std::to_string(message.id));
+    return message;
+  }
+  // A run to `number`, ended unless `open`.
+  void SendTo(const std::string& number, const std::string& text, int minute, bool open = false) {
+    StoredRun run{.kind = "single", .transport = "GSM", .created = TimePoint()};
+    StoredMessage message;
+    message.number_typed = message.number = number;
+    message.name = number == "+46702222222" ? "Bertil" : "";
+    message.text = text;
+    message.transport = "GSM";
+    message.created = TimePoint(std::chrono::minutes(minute));
+    std::vector<StoredMessage> messages{message};
+    store->AddRun(run, messages);
+    if (!open) store->EndRun(run.id, TimePoint());
+  }
+  void Sql(const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+  }
+
+  TempDir dir;
+  std::string path = dir.FilePath("messages.db");
+  std::unique_ptr<MessageStore> store = OpenStore(path);
+};
+
+// The window on the main window, whose transport is the dial-up modem
+// sending to the simulated SMS centre.
+class MessagesScenario : public ConversationStore, protected WindowPeripherals {
+ protected:
+  MessagesScenario() {
+    settings.Avs = "+46 70-765 43 21";
+    MainWindowServices services = Services(loop, port, http);
+    services.message_store = store.get();
+    main = std::make_unique<MainWindow>(settings, services, host);
+    main->ConfigureTransports();
+    main->SetPhoneBookStore(&book.store());
+    book.Add("Anna", "070-111 11 11");
+    window = std::make_unique<MessagesWindow>(
+        MessagesWindowServices{reader, *main, dialogs, clipboard, &notifier, &opt_outs});
+    window->SetOnChanged([this](bool list) { list_changes += list; });
+  }
+  ~MessagesScenario() override {
+    window.reset();
+    main.reset();
+  }
+
+  sim::Scheduler Schedule() {
+    return [this](int ms, std::function<void()> action) {
+      loop.After(std::chrono::milliseconds(ms), std::move(action));
+    };
+  }
+  std::vector<std::string> Rows() const {
+    std::vector<std::string> rows;
+    for (const ConversationRow& row : window->ListRows(0, 100)) {
+      rows.push_back(row.title + "|" + row.line + "|" + std::to_string(row.unread));
+    }
+    return rows;
+  }
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> shown;
+    for (const ConversationMessage& m : window->ShownMessages()) {
+      shown.push_back((m.incoming ? "< " : "> ") + m.text + (m.state.empty() ? "" : " " + m.state));
+    }
+    return shown;
+  }
+
+  sim::SimEventLoop loop;
+  sim::SimSmsc smsc{Schedule()};
+  sim::SimModem modem{Schedule(), smsc};
+  sim::SimSerialPort port{loop, modem};
+  std::unique_ptr<MainWindow> main;
+  ConversationReader reader{path};
+  RecordingNotifier notifier;
+  MemoryOptOuts opt_outs;
+  std::unique_ptr<MessagesWindow> window;
+  int list_changes = 0;
+};
+
+}  // namespace tolvane::testing
+
+#endif  // TOLVANE_TESTS_SUPPORT_MESSAGES_SCENARIO_H_

@@ -1,0 +1,143 @@
+// The Messages window on screen (offscreen), used by keyboard: a
+// conversation appears, is read, answered, searched and deleted.
+#include "ui/messages_dialog.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "support/messages_scenario.h"
+#include "ui/main_window_widget.h"
+
+namespace tolvane::testing {
+namespace {
+
+class MessagesDialogTest : public MessagesScenario {
+ protected:
+  MessagesDialogTest() : dialog(*window) {
+    list = dialog.findChild<QListView*>("conversations");
+    conversation = dialog.findChild<QListWidget*>("conversation");
+    reply = dialog.findChild<QPlainTextEdit*>("reply");
+    search = dialog.findChild<QLineEdit*>("search");
+  }
+  QPushButton* Button(const char* name) const {
+    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+      if (button->accessibleName() == QLatin1String(name)) return button;
+    }
+    return nullptr;
+  }
+  QString Row(int row) const { return list->model()->index(row, 0).data().toString(); }
+  QString Line(const char* name) const { return dialog.findChild<QLabel*>(name)->text(); }
+
+  MessagesDialog dialog;
+  QListView* list;
+  QListWidget* conversation;
+  QPlainTextEdit* reply;
+  QLineEdit* search;
+};
+
+TEST_F(MessagesDialogTest, AConversationAppearsIsReadAnsweredSearchedAndDeleted) {
+  window->Open();
+  ASSERT_TRUE(dialog.isVisible());
+  EXPECT_EQ(list->model()->rowCount(), 0);
+  EXPECT_EQ(Line("receiveLine").toStdString(), MessagesWindow::kCannotReceive);
+  // Every control by keyboard, named by its caption.
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           search, list, conversation, reply, Button("Send"), Button("Copy"), Button("Delete")}) {
+    ASSERT_NE(control, nullptr);
+    EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << control->objectName().toStdString();
+  }
+  EXPECT_EQ(search->accessibleName(), "Search");
+  EXPECT_EQ(list->accessibleName(), "Conversations");
+  EXPECT_EQ(conversation->accessibleName(), "Messages");
+  EXPECT_EQ(reply->accessibleName(), "Reply");
+
+  window->Arrived(Receive("+46709999999", "Other", 0));
+  window->Arrived(Receive("+46701111111", "Can we meet?", 1));
+  ASSERT_EQ(list->model()->rowCount(), 2);
+  EXPECT_TRUE(Row(0).startsWith("Anna (1)   ")) << Row(0).toStdString();
+  EXPECT_TRUE(Row(0).endsWith("\nCan we meet?"));
+
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Home);
+  EXPECT_EQ(Line("conversationTitle"), "Anna (+46701111111)");
+  ASSERT_EQ(conversation->count(), 1);
+  EXPECT_TRUE(conversation->item(0)->text().endsWith("\nCan we meet?"));
+  EXPECT_TRUE(Row(0).startsWith("Anna   "));
+  // Another conversation of as many messages, and back.
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_TRUE(conversation->item(0)->text().endsWith("\nOther"));
+  QTest::keyClick(list, Qt::Key_Up);
+  EXPECT_TRUE(conversation->item(0)->text().endsWith("\nCan we meet?"));
+  EXPECT_FALSE(Button("Send")->isEnabled());
+
+  QTest::keyClicks(reply, "See you");
+  EXPECT_EQ(Line("counter"), "153 left · 1 SMS");
+  ASSERT_TRUE(Button("Send")->isEnabled());
+  Button("Send")->setFocus();
+  QTest::keyClick(Button("Send"), Qt::Key_Space);
+  EXPECT_EQ(smsc.Submits().size(), 1u);
+  EXPECT_EQ(reply->toPlainText(), "");
+  ASSERT_EQ(conversation->count(), 2);
+  EXPECT_TRUE(conversation->item(1)->text().startsWith("Me, "));
+  EXPECT_TRUE(conversation->item(1)->text().endsWith(" (delivered)\nSee you"));
+
+  QTest::keyClicks(search, "meet");
+  ASSERT_EQ(list->model()->rowCount(), 1);
+  EXPECT_TRUE(Row(0).endsWith("\nCan we meet?"));
+  search->clear();
+  EXPECT_TRUE(Row(0).endsWith("\nSee you"));
+
+  dialogs.QueueAnswer(MessageAnswer::kYes);
+  Button("Delete")->setFocus();
+  QTest::keyClick(Button("Delete"), Qt::Key_Space);
+  EXPECT_EQ(dialogs.boxes().size(), 1u);
+  EXPECT_EQ(list->model()->rowCount(), 1);
+  EXPECT_EQ(conversation->count(), 0);
+
+  // The opt-out list: a number typed and Enter, then removed.
+  auto* number = dialog.findChild<QLineEdit*>("optOutNumber");
+  auto* opted_out = dialog.findChild<QListWidget*>("optOuts");
+  EXPECT_EQ(opted_out->accessibleName(), "Opted out");
+  EXPECT_EQ(number->accessibleName(), "Number");
+  QTest::keyClicks(number, "070-123 45 67");
+  QTest::keyClick(number, Qt::Key_Return);
+  ASSERT_EQ(opted_out->count(), 1);
+  EXPECT_EQ(opted_out->item(0)->text(), "0701234567");
+  EXPECT_EQ(number->text(), "");
+  opted_out->setCurrentRow(0);
+  Button("Remove")->setFocus();
+  QTest::keyClick(Button("Remove"), Qt::Key_Space);
+  EXPECT_EQ(opted_out->count(), 0);
+
+  QTest::keyClick(&dialog, Qt::Key_Escape);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_FALSE(window->Visible());
+}
+
+TEST(MessagesEntryTest, TheMainWindowsButtonShowsTheUnreadCountAndOpens) {
+  MainWindowWidget main;
+  int opened = 0;
+  main.AddMessagesEntry("M&essages (3)", [&] { ++opened; });
+  QPushButton* button = nullptr;
+  for (QPushButton* candidate : main.findChildren<QPushButton*>()) {
+    if (candidate->text() == "M&essages (3)") button = candidate;
+  }
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->accessibleName(), "Messages (3)");
+  button->click();
+  main.SetMessagesCaption("M&essages");
+  EXPECT_EQ(button->accessibleName(), "Messages");
+  EXPECT_EQ(opened, 1);
+}
+
+}  // namespace
+}  // namespace tolvane::testing
