@@ -86,12 +86,15 @@ class ReceivingScenario : public WindowScenario, public ::testing::WithParamInte
     services.message_store = &store_;
     window = std::make_unique<MainWindow>(settings, services, host);
     history.Follow(*window, loop);
+    receiving = std::make_unique<Receiving>(*window, book.store(), [](const std::string&) {});
+    receiving->Start();
     window->ConfigureTransports();
     window->OnTemporaryNumberToggled(true);
     window->OnNumberEdited("+46 70-123 45 67");
   }
   ~ReceivingScenario() override {
     keeper_.Keep(nullptr);
+    receiving.reset();
     window.reset();
   }
 
