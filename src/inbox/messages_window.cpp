@@ -96,7 +96,7 @@ std::string MessagesWindow::ReceiveLine() const {
 }
 
 std::string MessagesWindow::ButtonText() const {
-  return unread_ > 0 ? "M&essages (" + std::to_string(unread_) + ")" : "M&essages";
+  return unread_ > 0 ? "Messages (" + std::to_string(unread_) + ")" : "Messages";
 }
 
 void MessagesWindow::Changed(bool list) {

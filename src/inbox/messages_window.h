@@ -81,7 +81,8 @@ class MessagesWindow : public InboxListener {
   const std::string& StatusLine() const { return status_; }
   // kCannotReceive when the transport in use cannot, else "".
   std::string ReceiveLine() const;
-  // The main window's button: "M&essages (3)".
+  // The main window's button: "Messages (3)" (every letter of it is another
+  // control's key; the menu entry has Ctrl+M).
   std::string ButtonText() const;
   bool Visible() const { return visible_; }
   // The opt-out list: shown only where there is one.

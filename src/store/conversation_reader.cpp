@@ -106,7 +106,10 @@ std::vector<Conversation> ConversationReader::Conversations(int offset, int limi
       "SELECT c.number, c.unread, " + EpochMs("c.last") +
           ", (SELECT text FROM messages m WHERE m.number = c.number "
           "ORDER BY created DESC, id DESC LIMIT 1), "
-          "(SELECT name FROM messages m WHERE m.number = c.number AND name <> '' "
+          // A send to a number typed in, or to a group's member not in the
+          // phone book, keeps the window's word for it, not a person's name.
+          "(SELECT name FROM messages m WHERE m.number = c.number "
+          "AND name NOT IN ('', 'Temporary number', 'Group') "
           "ORDER BY created DESC, id DESC LIMIT 1) "
           "FROM (SELECT number, MAX(created) AS last, SUM(unread) AS unread FROM messages "
           "GROUP BY number ORDER BY last DESC, number LIMIT ? OFFSET ?) c "

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTextCursor>
 #include <QToolButton>
@@ -403,10 +405,22 @@ void MainWindowWidget::AddMessagesEntry(const std::string& caption, std::functio
   // Beside "&Phoneb...": after the send buttons, before "No&w" and "E&xit".
   buttons_row_->insertWidget(buttons_row_->count() - 2, messages_button_);
   QAction* entry = new QAction(QStringLiteral("M&essages..."), this);
+  entry->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
   file_menu_->insertAction(file_menu_->actions().value(2), entry);
   connect(messages_button_, &QPushButton::clicked, this, open);
   connect(entry, &QAction::triggered, this, open);
   SetMessagesCaption(caption);
+}
+
+void MainWindowWidget::ShowReceiving(const std::string& text) {
+  // Created on the first state: a program that never receives shows no bar.
+  if (receiving_ == nullptr) {
+    receiving_ = new QLabel(this);
+    receiving_->setObjectName(QStringLiteral("receiving"));
+    statusBar()->addPermanentWidget(receiving_);
+  }
+  receiving_->setText(ToQString(text));
+  receiving_->setAccessibleName(ToQString(text));
 }
 
 void MainWindowWidget::SetMessagesCaption(const std::string& caption) {

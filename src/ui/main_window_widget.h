@@ -43,6 +43,8 @@ class MainWindowWidget : public QMainWindow {
   // The Messages window's button, showing `caption`, and its File menu
   // entry; both call `open`.
   void AddMessagesEntry(const std::string& caption, std::function<void()> open);
+  // The state of the session kept for receiving, in the status bar.
+  void ShowReceiving(const std::string& text);
   void SetMessagesCaption(const std::string& caption);
 
  protected:
@@ -89,6 +91,7 @@ class MainWindowWidget : public QMainWindow {
   QWidget* group_panel_ = nullptr;
   QHBoxLayout* buttons_row_ = nullptr;
   QMenu* file_menu_ = nullptr;
+  QLabel* receiving_ = nullptr;
   QPushButton* messages_button_ = nullptr;
   std::array<QAbstractButton*, static_cast<size_t>(MainControl::kCount)> buttons_{};
   std::array<QAction*, static_cast<size_t>(MainControl::kCount)> actions_{};

@@ -67,6 +67,8 @@ void QtMainWindowHost::OpenTimeToSend() {
 
 void QtMainWindowHost::CloseMainWindow() { widget_.close(); }
 
+void QtMainWindowHost::ShowReceiving(const std::string& text) { widget_.ShowReceiving(text); }
+
 void QtMainWindowHost::ReconfigureTransports() { presenter_->ConfigureTransports(); }
 
 void QtMainWindowHost::RefreshRecipientList() { presenter_->RefreshRecipientList(); }

@@ -18,6 +18,7 @@ class QtMainWindowHost : public MainWindowHost, public SettingsDialogHost {
  public:
   QtMainWindowHost(MainWindowWidget& widget, Dialogs& dialogs, Clipboard& clipboard)
       : widget_(widget), dialogs_(dialogs), clipboard_(clipboard) {}
+  void ShowReceiving(const std::string& text) override;
 
   // The presenter whose phone book the windows edit; set once it exists.
   void SetPresenter(MainWindow* presenter) { presenter_ = presenter; }

@@ -85,12 +85,12 @@ TEST_F(ConversationStoreTest, ReaderListsPagesSearchesMarksReadAndDeletes) {
 TEST_F(MessagesWindowTest, AConversationArrivesIsReadAnsweredSearchedCopiedAndDeleted) {
   Receive("+46702222222", "Old news", 1);
   window->Refresh();
-  EXPECT_EQ(window->ButtonText(), "M&essages (1)");
+  EXPECT_EQ(window->ButtonText(), "Messages (1)");
 
   // Closed: a notice with the phone-book name and the first line only.
   window->Arrived(Receive("+46701111111", "Can we meet?\nAt six", 2));
   EXPECT_THAT(notifier.notices, ElementsAre(Pair("Anna", "Can we meet?")));
-  EXPECT_EQ(window->ButtonText(), "M&essages (2)");
+  EXPECT_EQ(window->ButtonText(), "Messages (2)");
 
   window->Open();
   EXPECT_TRUE(window->Visible());
@@ -104,12 +104,12 @@ TEST_F(MessagesWindowTest, AConversationArrivesIsReadAnsweredSearchedCopiedAndDe
   EXPECT_EQ(window->ShownTitle(), "Anna (+46701111111)");
   EXPECT_THAT(Shown(), ElementsAre("< Can we meet?\nAt six"));
   EXPECT_THAT(Rows(), ElementsAre("Anna|Can we meet?|0", "+46702222222|Old news|1"));
-  EXPECT_EQ(window->ButtonText(), "M&essages (1)");
+  EXPECT_EQ(window->ButtonText(), "Messages (1)");
 
   // Shown: no notice, read at once.
   window->Arrived(Receive("+46701111111", "Or seven?", 3));
   EXPECT_THAT(Shown(), ElementsAre("< Can we meet?\nAt six", "< Or seven?"));
-  EXPECT_EQ(window->ButtonText(), "M&essages (1)");
+  EXPECT_EQ(window->ButtonText(), "Messages (1)");
   EXPECT_EQ(notifier.notices.size(), 1u);
 
   // The main window's counter; the reply goes like an order to one number.

@@ -126,15 +126,15 @@ TEST_F(MessagesDialogTest, AConversationAppearsIsReadAnsweredSearchedAndDeleted)
 TEST(MessagesEntryTest, TheMainWindowsButtonShowsTheUnreadCountAndOpens) {
   MainWindowWidget main;
   int opened = 0;
-  main.AddMessagesEntry("M&essages (3)", [&] { ++opened; });
+  main.AddMessagesEntry("Messages (3)", [&] { ++opened; });
   QPushButton* button = nullptr;
   for (QPushButton* candidate : main.findChildren<QPushButton*>()) {
-    if (candidate->text() == "M&essages (3)") button = candidate;
+    if (candidate->text() == "Messages (3)") button = candidate;
   }
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->accessibleName(), "Messages (3)");
   button->click();
-  main.SetMessagesCaption("M&essages");
+  main.SetMessagesCaption("Messages");
   EXPECT_EQ(button->accessibleName(), "Messages");
   EXPECT_EQ(opened, 1);
 }
