@@ -3,64 +3,25 @@
 #include <sqlite3.h>
 
 #include "platform/sqlite_statement.h"
+#include "store/message_rows.h"
 
 namespace tolvane {
 
 namespace {
-
-// As long as MessageStore waits for a writer.
-constexpr int kBusyTimeoutMs = 10000;
 
 // The list groups by number in time order and counts the unread without
 // reading the table.
 constexpr const char* kIndexes =
     "CREATE INDEX IF NOT EXISTS messages_conversation ON messages(number, created, unread)";
 
-// A stored time (ISO 8601 UTC text) as milliseconds since 1970.
-std::string EpochMs(const std::string& column) {
-  return "CAST(round((julianday(" + column + ") - 2440587.5) * 86400000) AS INTEGER)";
-}
-
-TimePoint TimeAt(std::int64_t ms) { return TimePoint(std::chrono::milliseconds(ms)); }
-
-const std::string kMessageColumns =
-    "id, ifnull(run_id, 0), direction, number_typed, number, name, "
-    "text, encoding, part_count, transport, state, detail, " +
-    EpochMs("created");
-
 // The messages a conversation may lose: received ones and those of ended runs.
 constexpr const char* kDeletable =
     "number = ? AND (run_id IS NULL OR run_id IN (SELECT id FROM runs WHERE ended IS NOT NULL))";
-
-StoredMessage MessageFrom(const SqliteStatement& row) {
-  StoredMessage message;
-  message.id = row.ColumnInt64(0);
-  message.run = row.ColumnInt64(1);
-  message.incoming = row.ColumnText(2) == "in";
-  message.number_typed = row.ColumnText(3);
-  message.number = row.ColumnText(4);
-  message.name = row.ColumnText(5);
-  message.text = row.ColumnText(6);
-  message.encoding = row.ColumnText(7);
-  message.part_count = static_cast<int>(row.ColumnInt64(8));
-  message.transport = row.ColumnText(9);
-  message.state = StateNamed(row.ColumnText(10)).value_or(MessageState::kUnknown);
-  message.detail = row.ColumnText(11);
-  message.created = TimeAt(row.ColumnInt64(12));
-  return message;
-}
 
 std::vector<StoredMessage> MessagesOf(SqliteStatement& query) {
   std::vector<StoredMessage> messages;
   while (query.Step()) messages.push_back(MessageFrom(query));
   return messages;
-}
-
-void Exec(sqlite3* db, const char* sql) {
-  char* error = nullptr;
-  const int result = sqlite3_exec(db, sql, nullptr, nullptr, &error);
-  sqlite3_free(error);
-  if (result != SQLITE_OK) throw SqliteStoreError(db, result);
 }
 
 int CountOf(SqliteStatement& query) {
@@ -86,11 +47,11 @@ ConversationReader::ConversationReader(const std::string& path) : db_(nullptr, s
   db_.reset(raw);
   if (result != SQLITE_OK) throw SqliteStoreError(db_.get(), result);
   sqlite3_extended_result_codes(db_.get(), 1);
-  sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+  sqlite3_busy_timeout(db_.get(), kStoreBusyTimeoutMs);
   // A read mark or a deletion need not wait for the disk: one lost to a
   // power cut is done again by the user.
-  Exec(db_.get(), "PRAGMA synchronous=NORMAL");
-  Exec(db_.get(), kIndexes);
+  ExecSql(db_.get(), "PRAGMA synchronous=NORMAL");
+  ExecSql(db_.get(), kIndexes);
 }
 
 ConversationReader::~ConversationReader() = default;
@@ -103,17 +64,16 @@ int ConversationReader::ConversationCount() const {
 std::vector<Conversation> ConversationReader::Conversations(int offset, int limit) const {
   SqliteStatement query(
       db_.get(),
-      "SELECT c.number, c.unread, " + EpochMs("c.last") +
-          ", (SELECT text FROM messages m WHERE m.number = c.number "
-          "ORDER BY created DESC, id DESC LIMIT 1), "
-          // A send to a number typed in, or to a group's member not in the
-          // phone book, keeps the window's word for it, not a person's name.
-          "(SELECT name FROM messages m WHERE m.number = c.number "
-          "AND name NOT IN ('', 'Temporary number', 'Group') "
-          "ORDER BY created DESC, id DESC LIMIT 1) "
-          "FROM (SELECT number, MAX(created) AS last, SUM(unread) AS unread FROM messages "
-          "GROUP BY number ORDER BY last DESC, number LIMIT ? OFFSET ?) c "
-          "ORDER BY c.last DESC, c.number");
+      "SELECT c.number, c.unread, c.last, (SELECT text FROM messages m WHERE m.number = c.number "
+      "ORDER BY created DESC, id DESC LIMIT 1), "
+      // A send to a number typed in, or to a group's member not in the
+      // phone book, keeps the window's word for it, not a person's name.
+      "(SELECT name FROM messages m WHERE m.number = c.number "
+      "AND name NOT IN ('', 'Temporary number', 'Group') "
+      "ORDER BY created DESC, id DESC LIMIT 1) "
+      "FROM (SELECT number, MAX(created) AS last, SUM(unread) AS unread FROM messages "
+      "GROUP BY number ORDER BY last DESC, number LIMIT ? OFFSET ?) c "
+      "ORDER BY c.last DESC, c.number");
   query.BindInt64(1, limit);
   query.BindInt64(2, offset);
   std::vector<Conversation> conversations;
@@ -121,7 +81,7 @@ std::vector<Conversation> ConversationReader::Conversations(int offset, int limi
     Conversation& conversation = conversations.emplace_back();
     conversation.number = query.ColumnText(0);
     conversation.unread = static_cast<int>(query.ColumnInt64(1));
-    conversation.last_time = TimeAt(query.ColumnInt64(2));
+    conversation.last_time = TimeFrom(query.ColumnText(2)).value_or(TimePoint{});
     const std::string text = query.ColumnText(3);
     conversation.last_line = text.substr(0, text.find_first_of("\r\n"));
     conversation.name = query.ColumnText(4);
@@ -137,7 +97,7 @@ int ConversationReader::MessageCount(const std::string& number) const {
 
 std::vector<StoredMessage> ConversationReader::Messages(const std::string& number, int offset,
                                                         int limit) const {
-  SqliteStatement query(db_.get(), "SELECT " + kMessageColumns +
+  SqliteStatement query(db_.get(), std::string("SELECT ") + kMessageColumns +
                                        " FROM messages WHERE number = ? "
                                        "ORDER BY created, id LIMIT ? OFFSET ?");
   query.BindText(1, number);
@@ -147,7 +107,7 @@ std::vector<StoredMessage> ConversationReader::Messages(const std::string& numbe
 }
 
 std::vector<StoredMessage> ConversationReader::Search(const std::string& text, int limit) const {
-  SqliteStatement query(db_.get(), "SELECT " + kMessageColumns +
+  SqliteStatement query(db_.get(), std::string("SELECT ") + kMessageColumns +
                                        " FROM messages WHERE text LIKE ?1 ESCAPE '\\' "
                                        "OR number LIKE ?1 ESCAPE '\\' OR name LIKE ?1 ESCAPE '\\' "
                                        "ORDER BY created DESC, id DESC LIMIT ?2");
@@ -169,7 +129,7 @@ void ConversationReader::MarkRead(const std::string& number) {
 }
 
 void ConversationReader::Delete(const std::string& number) {
-  Exec(db_.get(), "BEGIN IMMEDIATE");
+  ExecSql(db_.get(), "BEGIN IMMEDIATE");
   try {
     SqliteStatement parts(db_.get(), std::string("DELETE FROM parts WHERE message_id IN "
                                                  "(SELECT id FROM messages WHERE ") +
@@ -179,7 +139,7 @@ void ConversationReader::Delete(const std::string& number) {
     SqliteStatement messages(db_.get(), std::string("DELETE FROM messages WHERE ") + kDeletable);
     messages.BindText(1, number);
     messages.Run();
-    Exec(db_.get(), "COMMIT");
+    ExecSql(db_.get(), "COMMIT");
   } catch (...) {
     sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     throw;

@@ -6,13 +6,11 @@
 #include <ctime>
 
 #include "platform/sqlite_statement.h"
+#include "store/message_rows.h"
 
 namespace tolvane {
 
 namespace {
-
-// A command-line run of the program may be writing for a moment.
-constexpr int kBusyTimeoutMs = 10000;
 
 constexpr const char* kSchema = R"sql(
 CREATE TABLE runs (
@@ -107,72 +105,8 @@ std::string OpenFailure(const StoreError& error) {
   return text;
 }
 
-void Exec(sqlite3* db, const char* sql) {
-  char* error = nullptr;
-  const int result = sqlite3_exec(db, sql, nullptr, nullptr, &error);
-  sqlite3_free(error);
-  if (result != SQLITE_OK) throw SqliteStoreError(db, result);
-}
-
-// Times are kept as UTC in ISO 8601 with milliseconds, which sort as text.
-std::string TimeText(TimePoint time) {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch());
-  const std::time_t seconds = static_cast<std::time_t>(ms.count() / 1000);
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
-                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                static_cast<int>(ms.count() % 1000));
-  return text;
-}
-
-std::optional<TimePoint> TimeFrom(const std::string& text) {
-  std::tm utc{};
-  int ms = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3dZ", &utc.tm_year, &utc.tm_mon,
-                  &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &ms) != 7) {
-    return std::nullopt;
-  }
-  utc.tm_year -= 1900;
-  utc.tm_mon -= 1;
-  return Clock::from_time_t(timegm(&utc)) + std::chrono::milliseconds(ms);
-}
-
 void BindTime(SqliteStatement& statement, int index, const std::optional<TimePoint>& time) {
   if (time) statement.BindText(index, TimeText(*time));
-}
-
-MessageState StateColumn(const SqliteStatement& statement, int column) {
-  return StateNamed(statement.ColumnText(column)).value_or(MessageState::kUnknown);
-}
-
-constexpr const char* kMessageColumns =
-    "id, run_id, direction, number_typed, number, name, text, encoding, part_count, reference, "
-    "transport, created, scheduled, sent, final, state, detail, coalesce(centre_time, ''), unread";
-
-StoredMessage MessageFrom(const SqliteStatement& row) {
-  StoredMessage message;
-  message.id = row.ColumnInt64(0);
-  message.run = row.ColumnInt64(1);
-  message.incoming = row.ColumnText(2) == "in";
-  message.number_typed = row.ColumnText(3);
-  message.number = row.ColumnText(4);
-  message.name = row.ColumnText(5);
-  message.text = row.ColumnText(6);
-  message.encoding = row.ColumnText(7);
-  message.part_count = static_cast<int>(row.ColumnInt64(8));
-  message.reference = static_cast<int>(row.ColumnInt64(9));
-  message.transport = row.ColumnText(10);
-  message.created = TimeFrom(row.ColumnText(11)).value_or(TimePoint{});
-  message.scheduled = TimeFrom(row.ColumnText(12));
-  message.sent = TimeFrom(row.ColumnText(13));
-  message.final = TimeFrom(row.ColumnText(14));
-  message.state = StateColumn(row, 15);
-  message.detail = row.ColumnText(16);
-  message.centre_time = row.ColumnText(17);
-  message.unread = row.ColumnInt64(18) != 0;
-  return message;
 }
 
 // The columns of inbound_parts in the order InboundPartFrom reads them.
@@ -222,13 +156,13 @@ void MessageStore::Open(const std::string& path) {
   db_.reset(raw);
   if (result != SQLITE_OK) throw SqliteStoreError(db_.get(), result);
   sqlite3_extended_result_codes(db_.get(), 1);
-  sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+  sqlite3_busy_timeout(db_.get(), kStoreBusyTimeoutMs);
   // SQLite falls back to reading a file it may not write; a store that
   // cannot record what is sent is no store.
   if (sqlite3_db_readonly(db_.get(), "main") == 1) {
     throw StoreError(kStoreErrorOther, kReadOnly);
   }
-  Exec(db_.get(), "PRAGMA journal_mode=WAL");
+  ExecSql(db_.get(), "PRAGMA journal_mode=WAL");
   // Read and raised under the write lock, so that two programs starting at
   // once do not both create the tables.
   Transaction(true, [&] {
@@ -241,9 +175,10 @@ void MessageStore::Open(const std::string& path) {
                            std::to_string(found) + ", this one knows " +
                            std::to_string(kSchemaVersion) + ")");
     }
-    for (std::int64_t step = found; step < kSchemaVersion; ++step) Exec(db_.get(), kUpgrades[step]);
+    for (std::int64_t step = found; step < kSchemaVersion; ++step)
+      ExecSql(db_.get(), kUpgrades[step]);
     if (found < kSchemaVersion) {
-      Exec(db_.get(), ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
+      ExecSql(db_.get(), ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
     }
   });
 }
@@ -252,13 +187,13 @@ MessageStore::~MessageStore() = default;
 
 void MessageStore::Transaction(bool durable, const std::function<void()>& change) {
   if (durable != durable_) {
-    Exec(db_.get(), durable ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+    ExecSql(db_.get(), durable ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
     durable_ = durable;
   }
-  Exec(db_.get(), "BEGIN IMMEDIATE");
+  ExecSql(db_.get(), "BEGIN IMMEDIATE");
   try {
     change();
-    Exec(db_.get(), "COMMIT");
+    ExecSql(db_.get(), "COMMIT");
   } catch (...) {
     sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
