@@ -8,10 +8,10 @@
 
 namespace tolvane {
 
-OptOutCheck::OptOutCheck(const MessageStore* store) {
-  if (store == nullptr) return;
+OptOutCheck::OptOutCheck(const OptOutList* list) {
+  if (list == nullptr) return;
   try {
-    numbers_ = store->OptOuts();
+    numbers_ = list->OptOuts();
   } catch (const StoreError&) {
   }
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/dialogs.h"
-#include "store/message_store.h"
+#include "store/opt_out_list.h"
 
 namespace tolvane {
 
@@ -17,9 +17,9 @@ class OptOutCheck {
   // What becomes of a single send to a number on the list.
   enum class Verdict { kSend, kKeep, kRefuse };
 
-  // The list `store` holds now; an empty one without a store or when it
-  // cannot be read (the send then fails on the store itself).
-  explicit OptOutCheck(const MessageStore* store);
+  // The list as it is now; an empty one without a list or when it cannot
+  // be read (the send then fails on the store itself).
+  explicit OptOutCheck(const OptOutList* list);
 
   // The listed number `typed` reaches; empty when none.
   std::string Match(const std::string& typed) const;
