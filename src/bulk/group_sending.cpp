@@ -4,7 +4,9 @@
 #include <memory>
 
 #include "core/compose_rules.h"
+#include "core/opt_out_check.h"
 #include "core/rate_limit.h"
+#include "core/receipt_texts.h"
 #include "phonebook/group_tables.h"
 #include "platform/store_error.h"
 #include "text/text_helpers.h"
@@ -196,6 +198,7 @@ void GroupSending::SandGruppAuto() {
 
 void GroupSending::SendRun(std::vector<Recipient> recipients, bool highlight,
                            const std::string& title) {
+  SkipOptedOut(recipients);
   // Nothing goes before the store holds every member.
   std::vector<RunRecipient> stored;
   for (const Recipient& recipient : recipients) {
@@ -225,6 +228,8 @@ void GroupSending::ResumeRun(const StoredRun& run, const std::vector<RunRecipien
     recipients.push_back({member.name, member.number_typed, member.skipped, member.message_id});
     messages.push_back(member.message_id);
   }
+  // A member who opted out since the run began is not sent to either.
+  SkipOptedOut(recipients);
   window_.Messages().ResumeRun(run.id, run.transport, std::move(messages), std::move(pending));
   if (!PrepareRun()) {
     // The transport cannot carry the text now: the run ends with the reason.
@@ -305,6 +310,15 @@ std::vector<GroupSending::Recipient> GroupSending::ListRecipients() const {
         {kListRecipientName, number, DigitsOf(number).empty() ? NotANumber(number) : ""});
   }
   return recipients;
+}
+
+void GroupSending::SkipOptedOut(std::vector<Recipient>& recipients) const {
+  const OptOutCheck opt_outs(window_.Messages().Store());
+  for (Recipient& recipient : recipients) {
+    if (recipient.skipped.empty() && !opt_outs.Match(recipient.number).empty()) {
+      recipient.skipped = kReceiptOptedOut;
+    }
+  }
 }
 
 bool GroupSending::BeginMember(const std::vector<Recipient>& recipients, int index,

@@ -96,6 +96,8 @@ class GroupSending {
   // A run none of whose members can be sent: each is told and logged, and
   // nothing is dialled or posted.
   void SkipAll(const std::vector<Recipient>& recipients, bool highlight);
+  // Members whose numbers opted out are skipped with kReceiptOptedOut.
+  void SkipOptedOut(std::vector<Recipient>& recipients) const;
   // Selects member `index`, readies SendState for it and waits for the rate
   // limits; false when it is skipped, or cancelled while it waited.
   bool BeginMember(const std::vector<Recipient>& recipients, int index, bool highlight);

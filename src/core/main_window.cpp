@@ -6,6 +6,7 @@
 #include "bulk/autosending.h"
 #include "bulk/group_sending.h"
 #include "core/delivery_time.h"
+#include "core/opt_out_check.h"
 #include "core/rate_limit.h"
 #include "core/receipt_texts.h"
 #include "platform/local_file_system.h"
@@ -279,6 +280,7 @@ void MainWindow::RefuseSend(const std::string& reason) {
 }
 
 void MainWindow::StartSend() {
+  const bool own_number = std::exchange(state_.to_own_number, false);
   if (mail_check_running_) return;
   SendState& s = state_;
   s.sending = true;
@@ -299,8 +301,6 @@ void MainWindow::StartSend() {
     RefuseSend(refusal);
     return;
   }
-  SetReceiptLine("");
-  SetReceiptCaption("Receipt:");
   s.sender_number = DigitsOf(settings_.Avs);
 
   const bool temporary = Control(MainControl::kTemporaryNumber).checked;
@@ -312,9 +312,6 @@ void MainWindow::StartSend() {
 
   s.message = text;
   s.transaction_reference = 0;
-  Transport& transport = ActiveTransport();
-  transport.PrepareForSend();
-
   std::string typed;
   if (temporary) {
     typed = TrimBlanks(Control(MainControl::kNumberField).text);
@@ -342,16 +339,32 @@ void MainWindow::StartSend() {
     RefuseSend("No recipient!");
     return;
   }
+  // Not for the mail forward, to the user's own number.
+  const OptOutCheck::Verdict opt_out =
+      OptOutCheck(own_number ? nullptr : ledger_.Store())
+          .SingleSend(typed, command_line_mode_ || autosend_in_progress_, services_.dialogs);
+  if (opt_out == OptOutCheck::Verdict::kKeep) {
+    s.sending = false;
+    return;
+  }
+  SetReceiptCaption("Receipt:");
+  Transport& transport = ActiveTransport();
+  transport.PrepareForSend();
   // Nothing goes before the store holds it.
-  std::vector<RunRecipient> recipients{{s.recipient_name, typed, "", 0}};
+  const bool refused = opt_out == OptOutCheck::Verdict::kRefuse;
+  std::vector<RunRecipient> recipients{
+      {s.recipient_name, typed, refused ? kReceiptOptedOut : "", 0}};
   if (const std::string refusal = ledger_.BeginRun(NewRun("single", ""), recipients);
       !refusal.empty()) {
     RefuseSend(refusal);
     return;
   }
   s.message_id = recipients.front().message_id;
+  // A refused send is logged like one that went, and nothing goes.
+  s.attempted = refused;
+  SetReceiptLine(refused ? kReceiptOptedOut : "");
   LockWindow();
-  if (!RateLimit::AwaitNext(*this)) {
+  if (refused || !RateLimit::AwaitNext(*this)) {
     EndSend();
     EndRun();
     return;

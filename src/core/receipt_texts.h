@@ -24,6 +24,8 @@ inline constexpr char kReceiptAnswerLost[] = "Unknown: the connection broke befo
 // A part went out before the program ended and its answer never came; a run
 // continued since does not send it again, whatever the other parts got.
 inline constexpr char kReceiptUnknown[] = "Unknown";
+// The number asked to receive no more messages: nothing was sent to it.
+inline constexpr char kReceiptOptedOut[] = "Opted out";
 
 }  // namespace tolvane
 

@@ -45,6 +45,9 @@ struct SendState {
   // there does not replace.
   std::string saved_text;
   int following_count = 0;
+  // The next single send goes to the user's own number (the mail forward),
+  // whatever the opt-out list holds.
+  bool to_own_number = false;
   // The SMS centre or the gateway took the message (positive answer, or a
   // gateway status from 200 to 213); tells a command-line caller the outcome.
   bool accepted = false;

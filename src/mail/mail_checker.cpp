@@ -308,6 +308,7 @@ void MailChecker::OnForwardDelay() {
   // refused by the operator as a whole.
   window_.SetMessageText(std::string(Utf8Prefix(text, kDoubleLimit)));
   if (Utf8Length(text) <= kSingleLimit) ReturnToSingleMode();
+  State().to_own_number = true;
   window_.StartSend();
   CommonEnding();
 }
