@@ -1,6 +1,7 @@
 #include "inbox/conversation_names.h"
 
 #include "core/message_ledger.h"
+#include "sms/sms_address.h"
 
 namespace tolvane {
 

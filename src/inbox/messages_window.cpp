@@ -6,6 +6,7 @@
 #include "platform/local_time.h"
 #include "platform/store_error.h"
 #include "sms/compose_counter.h"
+#include "sms/sms_address.h"
 
 namespace tolvane {
 
