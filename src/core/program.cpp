@@ -37,7 +37,11 @@ Program::Program(const MainWindowServices& services, PhoneBookStore& store, Main
       store_(store),
       host_(host),
       window_(std::make_unique<MainWindow>(settings_, services, host)),
-      receiving_(*window_, store, host),
+      receiving_(
+          *window_, store, [&host](const std::string& text) { host.ShowReceiving(text); },
+          [&host](const std::string& sender, const std::string& text) {
+            host.ShowReceived(sender, text);
+          }),
       startup_timer_(services.loop.CreateTimer()),
       resume_timer_(services.loop.CreateTimer()) {
   startup_timer_->SetSingleShot(true);

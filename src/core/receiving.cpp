@@ -1,18 +1,21 @@
 #include "core/receiving.h"
 
+#include <utility>
+
 #include "inbox/phone_book_names.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
 
 namespace tolvane {
 
-Receiving::Receiving(MainWindow& window, PhoneBookStore& phone_book, MainWindowHost& host)
+Receiving::Receiving(MainWindow& window, PhoneBookStore& phone_book,
+                     std::function<void(const std::string&)> show_status,
+                     std::function<void(const std::string&, const std::string&)> show_received)
     : window_(window),
       phone_book_(phone_book),
-      host_(host),
-      keeper_(
-          window.Loop(), [&host](const std::string& text) { host.ShowReceiving(text); },
-          [&window] { return window.State().sending; }) {}
+      show_received_(std::move(show_received)),
+      keeper_(window.Loop(), std::move(show_status), [&window] { return window.State().sending; }) {
+}
 
 Receiving::~Receiving() = default;
 
@@ -32,7 +35,7 @@ std::string Receiving::NameOf(const std::string& number) {
 }
 
 void Receiving::LogReceived(const std::string& sender, const std::string& text) {
-  host_.ShowReceived(sender, text);
+  if (show_received_) show_received_(sender, text);
   const ProgramSettings& settings = window_.Settings();
   if (!settings.LoggOn) return;
   const LogRecord record = LogRecord::At(window_.Loop().Now(), sender, kLogReceivedResult, text);

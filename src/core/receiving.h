@@ -1,12 +1,12 @@
 #ifndef TOLVANE_CORE_RECEIVING_H_
 #define TOLVANE_CORE_RECEIVING_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "core/listen_keeper.h"
 #include "core/main_window.h"
-#include "core/main_window_host.h"
 #include "inbox/inbox.h"
 #include "platform/phone_book_store.h"
 
@@ -17,8 +17,11 @@ namespace tolvane {
 // the session of the chosen transport kept open when `[Inbox] Listen` asks.
 class Receiving : public InboxHost {
  public:
-  // `host` shows the state of the session and each message received.
-  Receiving(MainWindow& window, PhoneBookStore& phone_book, MainWindowHost& host);
+  // `show_status` shows the state of the session kept, `show_received` each
+  // whole message received (its sender as the network gave it).
+  Receiving(MainWindow& window, PhoneBookStore& phone_book,
+            std::function<void(const std::string&)> show_status,
+            std::function<void(const std::string&, const std::string&)> show_received = nullptr);
   ~Receiving() override;
 
   // The window's store is in use: what the transports receive goes to it.
@@ -37,7 +40,7 @@ class Receiving : public InboxHost {
  private:
   MainWindow& window_;
   PhoneBookStore& phone_book_;
-  MainWindowHost& host_;
+  std::function<void(const std::string&, const std::string&)> show_received_;
   std::unique_ptr<Inbox> inbox_;
   ListenKeeper keeper_;
 };
