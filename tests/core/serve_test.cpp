@@ -9,11 +9,14 @@
 #include "core/program_options.h"
 #include "core/serve_host.h"
 #include "sim/sim_event_loop.h"
+#include "sim/sim_gateway.h"
+#include "sim/sim_http_client.h"
 #include "support/scenarios.h"
 
 namespace tolvane {
 namespace {
 
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 class ServeTest : public ::testing::Test, protected testing::WindowPeripherals {
@@ -87,6 +90,23 @@ TEST_F(ServeTest, ReportsStatusReceiptReceivingAndEachMessageReceivedOnOneLineEa
             "Receiving: reconnecting in 40 s\n"
             "Received from +46701234567: Hej!\n");
   EXPECT_THAT(book.dir().ReadFile("loggfil.txt"), HasSubstr("\"Received\""));
+}
+
+TEST_F(ServeTest, ARunCutShortIsContinuedWithoutAsking) {
+  book.dir().WriteFile("tolvmsg.ini", "[Access]\r\nAccessTyp=TCP\r\n");
+  sim::SimGateway gateway;
+  sim::SimHttpClient client{loop_, gateway};
+  MessageLedger gone(loop_);
+  gone.Use(&messages);
+  gone.SetOwner("p1-2-3");
+  std::vector<RunRecipient> club{{"Anna", "0701111111", ""}, {"Bertil", "0702222222", ""}};
+  ASSERT_EQ(gone.BeginRun({"group", "Club", "", "TCP", "Hi"}, club), "");
+  Program program(Services(loop_, client), store_, serve_host_);
+  ASSERT_TRUE(program.Startup(book.Folder(), kServeOption));
+  WaitFor(loop_, 5000);
+  EXPECT_TRUE(dialogs.boxes().empty());
+  EXPECT_THAT(testing::Sent(gateway, "toPhoneNumber"), ElementsAre("0701111111", "0702222222"));
+  EXPECT_TRUE(messages.OpenRuns().empty());
 }
 
 TEST_F(ServeTest, AStopEndsCleanlyOrLeavesASendInProgressForTheNextStart) {
