@@ -41,11 +41,6 @@ class BigStore {
     MessageStore store(path);
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
-    // The unread mark and its index, where the store's schema has none yet.
-    sqlite3_exec(db,
-                 "ALTER TABLE messages ADD COLUMN unread INTEGER NOT NULL DEFAULT 0; "
-                 "CREATE INDEX messages_unread ON messages(number) WHERE unread = 1",
-                 nullptr, nullptr, nullptr);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* add = nullptr;
     sqlite3_prepare_v2(db,

@@ -63,7 +63,9 @@ void QtProgram::OpenMessages() {
     notifier_ = std::make_unique<QtDesktopNotifier>();
   }
   messages_ = std::make_unique<MessagesWindow>(
-      MessagesWindowServices{*reader_, program_.Window(), dialogs_, clipboard_, notifier_.get()});
+      MessagesWindowServices{*reader_, program_.Window(), dialogs_, clipboard_, notifier_.get(),
+                             program_.Window().Messages().Store()});
+  program_.Received().AddListener(messages_.get());
   messages_dialog_ = std::make_unique<MessagesDialog>(*messages_, &widget_);
   widget_.AddMessagesEntry(messages_->ButtonText(), [this] { messages_->Open(); });
   messages_->SetOnButtonChanged(

@@ -43,6 +43,8 @@ class Program {
   void EndServing(const std::function<void()>& abandon);
 
   MainWindow& Window() { return *window_; }
+  // What the transports receive.
+  Inbox& Received() { return receiving_.Messages(); }
   ProgramSettings& Settings() { return settings_; }
   bool CommandLineMode() const { return window_->CommandLineMode(); }
   // What a command-line run tells its caller.

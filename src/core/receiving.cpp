@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "inbox/phone_book_names.h"
+#include "inbox/conversation_names.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
 
@@ -31,7 +31,10 @@ void Receiving::Listen() {
 }
 
 std::string Receiving::NameOf(const std::string& number) {
-  return PhoneBookNameOf(phone_book_, number);
+  // Read anew: the phone book may have changed since the last message.
+  ConversationNames names;
+  names.Load(&phone_book_);
+  return names.NameOf(number);
 }
 
 void Receiving::LogReceived(const std::string& sender, const std::string& text) {

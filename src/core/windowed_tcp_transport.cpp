@@ -1,10 +1,13 @@
 #include "core/windowed_tcp_transport.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 
 #include "core/delivery_time.h"
 #include "core/message_cut.h"
 #include "core/part_receipts.h"
+#include "core/receipt_texts.h"
 #include "sms/file_reference_counter.h"
 #include "sms/no_references.h"
 
@@ -12,6 +15,7 @@ namespace tolvane {
 namespace {
 
 constexpr int kConnectMs = 30000;
+constexpr int kLoginMs = 30000;
 
 }  // namespace
 
@@ -26,7 +30,12 @@ WindowedTcpTransport::WindowedTcpTransport(SendContext& context, TcpConnection& 
       sending_(context, *this) {
   link_timer_->SetInterval(1000);
   link_timer_->SetCallback([this] { CheckLink(); });
-  tcp_.SetOnConnected([this] { connected_ = true; });
+  tcp_.SetOnConnected([this] {
+    connected_ = true;
+    login_deadline_ = context_.Loop().Now() + std::chrono::milliseconds(kLoginMs);
+    ShowStatus("Logging in to " + where_ + "...");
+    WriteLogin();
+  });
   tcp_.SetOnData([this](const std::string& bytes) { OnData(bytes); });
   tcp_.SetOnClosed([this](const std::string& reason) {
     broken_ = reason;
@@ -42,6 +51,14 @@ WindowedTcpTransport::~WindowedTcpTransport() {
 
 void WindowedTcpTransport::Configure(const std::function<void(int error_number)>& report_error) {
   if (!ConfiguredPort() && report_error) report_error(kErrorInvalidPropertyValue);
+  if (tcp_.IsOpen()) reconfigured_ = true;
+}
+
+void WindowedTcpTransport::EndStaleSession() {
+  if (!reconfigured_) return;
+  reconfigured_ = false;
+  if (SessionHolds()) Logout();
+  Close();
 }
 
 std::string WindowedTcpTransport::RefusalOf(std::string_view text) const {
@@ -69,9 +86,46 @@ bool WindowedTcpTransport::ConnectionLost() const {
 bool WindowedTcpTransport::LineHeld() const { return tcp_.IsOpen(); }
 
 void WindowedTcpTransport::HangUp() {
-  Logout();
-  Close();
+  if (!Listening()) {
+    Logout();
+    Close();
+  }
   sending_.Reset();
+}
+
+std::string WindowedTcpTransport::ClosingStatus() const {
+  return Listening() ? "" : LogoutStatus();
+}
+
+std::string WindowedTcpTransport::Listen() {
+  listening_ = true;
+  if (Held()) return {};
+  EndStaleSession();
+  login_refused_ = false;
+  listen_attempt_ = true;
+  std::string failure = Open();
+  listen_attempt_ = false;
+  // A send that came meanwhile may have opened the session itself.
+  if (Held()) return {};
+  // A send under way ends its own connection.
+  if (!state_.sending) Close();
+  if (failure.empty()) failure = broken_.empty() ? "the session ended" : broken_;
+  return failure;
+}
+
+void WindowedTcpTransport::StopListening() {
+  listening_ = false;
+  // A send under way hangs up at its end.
+  if (!state_.sending && tcp_.IsOpen()) HangUp();
+}
+
+void WindowedTcpTransport::ReceiptCame(const std::string& id, DeliveryOutcome outcome,
+                                       const std::string& reason) {
+  if (window()) {
+    window()->Receipt(id, outcome, reason);
+  } else if (const std::optional<MessageState> state = ReceiptState(outcome, reason)) {
+    context_.Ledger().LateReceipt(id, *state, reason);
+  }
 }
 
 void WindowedTcpTransport::Close() {
@@ -83,8 +137,10 @@ void WindowedTcpTransport::Close() {
 
 bool WindowedTcpTransport::Connect(const std::string& host, int port, bool tls,
                                    const std::string& where, std::string& reason) {
-  context_.SetStatusLine("Connecting to " + where + "...");
+  ShowStatus("Connecting to " + where + "...");
   Close();
+  where_ = where;
+  login_deadline_ = context_.Loop().Now() + std::chrono::milliseconds(kConnectMs);
   ResetReader();
   broken_.clear();
   connected_ = false;
@@ -100,16 +156,34 @@ bool WindowedTcpTransport::Connect(const std::string& host, int port, bool tls,
   return false;
 }
 
-void WindowedTcpTransport::LoggedIn(const std::string& where) {
+std::string WindowedTcpTransport::AwaitLogin(const std::string& no_answer) {
+  Wait(
+      kLoginMs, [this] { return session_ || login_refused_; }, true);
+  if (session_) return {};
+  if (login_refused_) return login_refusal_;
+  if (Stopped()) return kReceiptCancelled;
+  if (!broken_.empty()) return "No login at " + FarEnd() + ": " + broken_;
+  return no_answer;
+}
+
+void WindowedTcpTransport::LoggedIn() {
   session_ = true;
   link_timer_->Start();
-  context_.SetStatusLine("Logged in to " + where);
+  ShowStatus("Logged in to " + where_);
   if (window()) window()->SetOpen(true);
 }
 
-std::string WindowedTcpTransport::LoginRefusal(const std::string& why) {
+void WindowedTcpTransport::LoginRefusedFor(const std::string& why) {
   login_refused_ = true;
-  return "Login refused: " + why;
+  login_refusal_ = "Login refused: " + why;
+}
+
+bool WindowedTcpTransport::LoginSettled() const {
+  return session_ || login_refused_ || !broken_.empty() || context_.Loop().Now() >= login_deadline_;
+}
+
+void WindowedTcpTransport::ShowStatus(const std::string& text) {
+  if (!Unattended()) context_.SetStatusLine(text);
 }
 
 bool WindowedTcpTransport::Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable) {
@@ -133,10 +207,23 @@ std::optional<TimePoint> WindowedTcpTransport::DeliveryLater() const {
 
 bool WindowedTcpTransport::Start() {
   state_.attempted = true;
-  if (SessionHolds()) return true;
-  login_refused_ = false;
-  const std::string refusal = Open();
-  if (refusal.empty()) return true;
+  // A Listen is opening the session: its login's answer serves this send.
+  const bool joined = listen_attempt_;
+  while (listen_attempt_ && !LoginSettled() && !Stopped()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(login_deadline_ -
+                                                                            context_.Loop().Now());
+    WaitFor(context_.Loop(), static_cast<int>(std::max<long long>(1, left.count())),
+            [this] { return LoginSettled() || Stopped(); });
+  }
+  if (Held()) return true;
+  // A login refused a moment ago is not tried again at once.
+  std::string refusal = joined && login_refused_ ? login_refusal_ : "";
+  if (refusal.empty()) {
+    EndStaleSession();
+    login_refused_ = false;
+    refusal = Open();
+    if (refusal.empty()) return true;
+  }
   Close();
   context_.SetReceiptLine(refusal);
   state_.init_failed = true;

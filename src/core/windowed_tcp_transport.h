@@ -26,12 +26,19 @@ namespace tolvane {
 // Transport calls handed to WindowedSending, the connection made and
 // closed, the session's state, the link check every second and the hang-up.
 // A protocol supplies its login, its submits, its frames and its logout.
+//
+// Listen keeps the session for receiving: sends then use it and leave it
+// up, and the protocol hands what the far end delivers to
+// SendContext::Receive before answering it. The login is written as soon as
+// the connection is made and its answer taken where it is read, so a send
+// that starts while Listen waits for the login can wait for the same answer.
 class WindowedTcpTransport : public Transport, private WindowedSending::Session {
  public:
   WindowedTcpTransport(SendContext& context, TcpConnection& connection, FileSystem& files);
   ~WindowedTcpTransport() override;
 
-  // A port that is no number is reported; the send then says so too.
+  // A port that is no number is reported; the send then says so too. A
+  // session held for receiving is opened again with the new settings.
   void Configure(const std::function<void(int error_number)>& report_error) override;
   bool SplitsLongMessages() const override { return true; }
   std::string RefusalOf(std::string_view text) const override;
@@ -52,8 +59,15 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
   bool ConnectionLost() const override;
   bool LineHeld() const override;
   void StopTimers() override {}
+  // Leaves a session held for receiving up.
   void HangUp() override;
+  std::string ClosingStatus() const final;
   bool ResendsUnanswered() const override { return ResendUnanswered(); }
+
+  bool CanReceive() const override { return true; }
+  std::string Listen() override;
+  bool Listening() const override { return listening_ && Held(); }
+  void StopListening() override;
 
  protected:
   // The port setting as a number; nothing when it is no port.
@@ -61,9 +75,13 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
   // Why the settings cannot carry `message` (made of `text`); empty when
   // they can.
   virtual std::string RefusalFor(const SmsMessage& message, std::string_view text) const = 0;
-  // Connects (through Connect) and logs in; empty once logged in (through
-  // LoggedIn), otherwise why not, for the receipt line.
+  // Connects (through Connect) and logs in (through AwaitLogin); empty once
+  // logged in, otherwise why not, for the receipt line.
   virtual std::string Open() = 0;
+  // The connection is made: the login goes out at once.
+  virtual void WriteLogin() = 0;
+  // The status line while the session ends.
+  virtual std::string LogoutStatus() const = 0;
   // A new connection's reader.
   virtual void ResetReader() = 0;
   virtual void OnData(const std::string& bytes) = 0;
@@ -87,18 +105,24 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
   bool ResendUnanswered() const override = 0;
   std::string FarEnd() const override = 0;
 
-  // Makes the connection, `where` naming it on the status line; false with
-  // `reason` when it cannot be made.
+  // Makes the connection, `where` naming it on the status line, and has the
+  // login written; false with `reason` when it cannot be made.
   bool Connect(const std::string& host, int port, bool tls, const std::string& where,
                std::string& reason);
+  // Waits for the login's answer (30 seconds); empty once logged in,
+  // otherwise why not (`no_answer` when none came).
+  std::string AwaitLogin(const std::string& no_answer);
   // The login answered positively: the session holds and the link check runs.
-  void LoggedIn(const std::string& where);
+  void LoggedIn();
   // The far end refused the login for `why`: not tried again in this send.
-  std::string LoginRefusal(const std::string& why);
+  void LoginRefusedFor(const std::string& why);
+  // The status line, left alone by a Listen that no send waits for.
+  void ShowStatus(const std::string& text);
   // Processes events until `done`, the time-out, a broken connection or
   // (with `stoppable`) Cancel or the end of the send; true when `done`.
   bool Wait(int timeout_ms, const std::function<bool()>& done, bool stoppable);
-  bool Stopped() const { return state_.cancelled || state_.finished; }
+  // A send's cancel or end; a Listen that no send waits for has neither.
+  bool Stopped() const { return !Unattended() && (state_.cancelled || state_.finished); }
   // Takes `reason` as why the connection ended, unless it already ended;
   // true when it did not.
   bool Break(const std::string& reason);
@@ -114,10 +138,23 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
   bool session() const { return session_; }
   bool SessionHolds() const { return session_ && tcp_.IsOpen() && broken_.empty(); }
   const std::string& Broken() const override { return broken_; }
+  // A receipt the far end sent: the send's window matches it, and between
+  // sends the store (a part sent earlier over the held session or before
+  // the program was restarted).
+  void ReceiptCame(const std::string& id, DeliveryOutcome outcome, const std::string& reason);
 
  private:
   bool Start() final;
   bool LoginRefused() const final { return login_refused_; }
+  // A Listen that no send waits for: quiet, and deaf to the flags of the
+  // last send.
+  bool Unattended() const { return listen_attempt_ && !state_.sending; }
+  // A session holds that the settings since made no different.
+  bool Held() const { return SessionHolds() && !reconfigured_; }
+  // Ends a session the settings changed under, before a new one opens.
+  void EndStaleSession();
+  // The login under way has its answer, or its time ran out.
+  bool LoginSettled() const;
   std::unique_ptr<SubmitWindow> MakeWindow() final;
   std::optional<WindowedSending::Prepared> Prepare() final;
 
@@ -131,6 +168,16 @@ class WindowedTcpTransport : public Transport, private WindowedSending::Session 
   bool session_ = false;
   // The far end refused the last login: not tried again in this send.
   bool login_refused_ = false;
+  std::string login_refusal_;
+  // Where the connection goes, for the status line.
+  std::string where_;
+  // Until when the login under way waits for its connection or its answer.
+  TimePoint login_deadline_;
+  // The session is kept for receiving; a Listen is opening it.
+  bool listening_ = false;
+  bool listen_attempt_ = false;
+  // The settings changed while the connection was up.
+  bool reconfigured_ = false;
   // Why the connection ended; empty while it holds.
   std::string broken_;
   WindowedSending sending_;

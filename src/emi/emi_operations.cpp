@@ -295,12 +295,6 @@ std::optional<ReceivedPart> ReadDeliveredPart(const UcpFrame& frame, EmiAlphabet
   return part;
 }
 
-std::optional<EmiDelivered> ReadDelivered(const UcpFrame& frame, EmiAlphabet alphabet) {
-  const std::optional<ReceivedPart> part = ReadDeliveredPart(frame, alphabet);
-  if (!part) return std::nullopt;
-  return EmiDelivered{part->sender, part->text};
-}
-
 std::string EmiTime(std::time_t time) {
   std::tm local{};
   localtime_r(&time, &local);

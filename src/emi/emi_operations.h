@@ -115,12 +115,6 @@ std::optional<EmiNotification> ReadNotification(const UcpFrame& frame);
 // Nothing for another frame, another MT, or hexadecimal that is not sound.
 std::optional<ReceivedPart> ReadDeliveredPart(const UcpFrame& frame, EmiAlphabet alphabet);
 
-// The text and sender of an op 52 message to the account.
-struct EmiDelivered {
-  std::string sender;
-  std::string text;
-};
-std::optional<EmiDelivered> ReadDelivered(const UcpFrame& frame, EmiAlphabet alphabet);
 
 // A local time as the DDT and VP fields write it: "ddmmyyhhmm".
 std::string EmiTime(std::time_t time);

@@ -14,7 +14,6 @@
 namespace tolvane {
 namespace {
 
-constexpr int kLoginMs = 30000;
 constexpr int kAnswerMs = 60000;
 constexpr int kDefaultWindow = 10;
 // TRNs are two digits: one of the hundred stays free for the keep-alive.
@@ -28,6 +27,9 @@ constexpr int kLongestBackoffMs = 16000;
 constexpr int kLingerMs = 200;
 
 constexpr char kNoHost[] = "No SMS centre is set: [EMI] Host in tolvmsg.ini";
+// "Operation not allowed (at this point in time)": the message could not be
+// kept now, and the centre delivers it again later.
+constexpr char kNotNow[] = "04";
 
 bool DialUp(const EmiSettings& account) { return account.Operation == kOperationDialUpSubmit; }
 
@@ -125,7 +127,7 @@ void EmiTransport::Handle(const UcpFrame& frame) {
     if (!result) return;
     if (frame.operation == kOperationLogin) {
       awaited_until_[trn] = TimePoint{};
-      if (login_trn_ == trn) login_answer_ = result;
+      if (login_trn_ == trn) OnLoginAnswer(*result);
     } else if (frame.operation == kOperationAlert) {
       awaited_until_[trn] = TimePoint{};
     } else if (frame.operation == SubmitOperation(Account()) && window()) {
@@ -138,19 +140,33 @@ void EmiTransport::Handle(const UcpFrame& frame) {
   } else if (frame.operation == kOperationNotification) {
     // Answered whatever it holds, or the centre sends it again and again.
     Write(ResultFrame(frame));
-    const std::optional<EmiNotification> notification = ReadNotification(frame);
-    if (notification && window()) {
-      window()->Receipt(notification->message_key, notification->outcome, notification->reason);
+    if (const std::optional<EmiNotification> notification = ReadNotification(frame)) {
+      ReceiptCame(notification->message_key, notification->outcome, notification->reason);
     }
   } else if (frame.operation == kOperationDeliver) {
-    Write(ResultFrame(frame));
-    if (const std::optional<EmiDelivered> delivered =
-            ReadDelivered(frame, EmiAlphabetOf(Account().Alphabet))) {
-      context().Receive({.sender = delivered->sender, .text = delivered->text});
-    }
+    OnDeliver(frame);
   } else {
     Write(ResultFrame(frame, "03"));  // operation not supported
   }
+}
+
+void EmiTransport::OnLoginAnswer(const EmiResult& result) {
+  login_trn_.reset();
+  if (!result.positive) {
+    LoginRefusedFor(EmiErrorText(result.error_code));
+    return;
+  }
+  keepalive_seconds_ = ParseNumberIn(Account().Keepalive, 0, 3600).value_or(kDefaultKeepalive);
+  LoggedIn();
+}
+
+void EmiTransport::OnDeliver(const UcpFrame& frame) {
+  const std::optional<ReceivedPart> part =
+      ReadDeliveredPart(frame, EmiAlphabetOf(Account().Alphabet));
+  // One that cannot be read is answered all the same, or the centre sends it
+  // again and again.
+  const bool kept = !part || context().Receive(*part) != ReceiveOutcome::kNotKept;
+  Write(kept ? ResultFrame(frame) : ResultFrame(frame, kNotNow));
 }
 
 std::vector<EmiTransport::Address> EmiTransport::Addresses() const {
@@ -177,37 +193,24 @@ std::string EmiTransport::Open() {
   const std::vector<Address> addresses = Addresses();
   std::string reason;
   for (size_t tried = 0; tried < addresses.size(); ++tried) {
+    // A send that came while a Listen waited may have opened one itself.
+    if (SessionHolds()) return {};
     const size_t index = (address_index_ + tried) % addresses.size();
-    const Address& address = addresses[index];
-    if (ConnectTo(address, reason)) {
+    if (ConnectTo(addresses[index], reason)) {
       address_index_ = index;
-      return Login(address.host + ":" + address.port);
+      return AwaitLogin("The SMS centre did not answer the login within 30 seconds");
     }
-    if (state().cancelled) return kReceiptCancelled;
+    if (Stopped()) return kReceiptCancelled;
   }
   return reason;
 }
 
-std::string EmiTransport::Login(const std::string& address) {
-  context().SetStatusLine("Logging in to " + address + "...");
+void EmiTransport::WriteLogin() {
   next_transaction_ = 0;
   awaited_until_.fill(TimePoint{});
-  login_answer_.reset();
   login_trn_ = NextTransaction(false);
   Write(LoginFrame(*login_trn_, Account().User,
                    SecretStore(settings().ProgramFolder).ReadSecret(kEmiSecret)));
-  const bool answered = Wait(
-      kLoginMs, [this] { return login_answer_.has_value(); }, true);
-  login_trn_.reset();
-  if (!answered) {
-    if (Stopped()) return kReceiptCancelled;
-    if (!Broken().empty()) return "No login at the SMS centre: " + Broken();
-    return "The SMS centre did not answer the login within 30 seconds";
-  }
-  if (!login_answer_->positive) return LoginRefusal(EmiErrorText(login_answer_->error_code));
-  keepalive_seconds_ = ParseNumberIn(Account().Keepalive, 0, 3600).value_or(kDefaultKeepalive);
-  LoggedIn(address);
-  return {};
 }
 
 int EmiTransport::WindowSize() const {

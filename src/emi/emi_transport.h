@@ -24,16 +24,13 @@ namespace tolvane {
 // `[EMI] Window` op 51 submits outstanding, each matched to its answer by
 // TRN and operation; an op 31 after `Keepalive` quiet seconds; the centre's
 // op 31 and op 53 answered at once, each op 53 taken as the notification of
-// the part its submit's answer named. A dropped session is opened again,
-// alternating Host and AltHost. Long texts go as linked parts, any
-// character as UCS-2, a sender name as an alphanumeric OAdC.
+// the part its submit's answer named; an op 52 answered once the store kept
+// its message. A dropped session is opened again, alternating Host and
+// AltHost. Long texts go as linked parts, any character as UCS-2, a sender
+// name as an alphanumeric OAdC.
 class EmiTransport : public WindowedTcpTransport {
  public:
   EmiTransport(SendContext& context, TcpConnection& connection, FileSystem& files);
-
-  std::string ClosingStatus() const override {
-    return "Closing the connection to the SMS centre...";
-  }
 
  private:
   const EmiSettings& Account() const { return settings().transports.Get<EmiSettings>(); }
@@ -51,6 +48,11 @@ class EmiTransport : public WindowedTcpTransport {
   // The connection made (to the host that last held, or the other when it
   // cannot be reached) and logged in.
   std::string Open() override;
+  // An op 60.
+  void WriteLogin() override;
+  std::string LogoutStatus() const override {
+    return "Closing the connection to the SMS centre...";
+  }
   void ResetReader() override { reader_ = EmiFrameReader(); }
   void OnData(const std::string& bytes) override;
   // The next connection tries the other host first.
@@ -69,14 +71,16 @@ class EmiTransport : public WindowedTcpTransport {
   std::string FarEnd() const override { return "the SMS centre"; }
 
   void Handle(const UcpFrame& frame);
+  void OnLoginAnswer(const EmiResult& result);
+  // Answered positively once the store kept the message, negatively when it
+  // could not.
+  void OnDeliver(const UcpFrame& frame);
   void Write(const std::string& frame);
   // The next TRN in turn whose answer is not awaited. A submit's TRN is
   // never one the window still holds a part under, whatever time passed.
   int NextTransaction(bool submit);
   std::vector<Address> Addresses() const;
   bool ConnectTo(const Address& address, std::string& reason);
-  // Empty once logged in; otherwise why not.
-  std::string Login(const std::string& address);
 
   EmiFrameReader reader_;
   int keepalive_seconds_;
@@ -88,7 +92,6 @@ class EmiTransport : public WindowedTcpTransport {
   std::array<TimePoint, kTransactions> awaited_until_{};
   // The TRN of the login whose answer is awaited.
   std::optional<int> login_trn_;
-  std::optional<EmiResult> login_answer_;
   // Which of Addresses() the next connection tries first.
   size_t address_index_ = 0;
 };

@@ -1,6 +1,6 @@
 #include "inbox/conversation_names.h"
 
-#include "core/message_ledger.h"
+#include "platform/store_error.h"
 #include "sms/sms_address.h"
 
 namespace tolvane {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/message_ledger.h"
 #include "platform/local_time.h"
 #include "platform/store_error.h"
 #include "sms/compose_counter.h"
@@ -220,7 +219,10 @@ void MessagesWindow::Arrived(const StoredMessage& message) {
 }
 
 bool MessagesWindow::AddOptOutEnabled() const {
-  return OptOutsShown() && !NormalisedNumber(opt_out_number_).empty();
+  // A sender's name cannot be sent to, so it needs no opting out.
+  const std::string number = NormalisedNumber(opt_out_number_);
+  return OptOutsShown() && !number.empty() &&
+         number.find_first_not_of("+0123456789") == std::string::npos;
 }
 
 void MessagesWindow::LoadOptOuts() {

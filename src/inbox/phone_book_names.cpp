@@ -1,9 +1,5 @@
 #include "inbox/phone_book_names.h"
 
-#include <memory>
-
-#include "platform/record_cursor.h"
-#include "platform/store_error.h"
 #include "sms/sms_address.h"
 
 namespace tolvane {
@@ -27,20 +23,6 @@ bool NationalMatches(const std::string& national, const std::string& internation
 
 bool SameNumber(const std::string& a, const std::string& b) {
   return !a.empty() && (a == b || NationalMatches(a, b) || NationalMatches(b, a));
-}
-
-std::string PhoneBookNameOf(PhoneBookStore& store, const std::string& number) {
-  try {
-    const std::unique_ptr<RecordCursor> cursor = store.OpenCursor(kPhoneBookTable);
-    for (; !cursor->Eof(); cursor->MoveNext()) {
-      if (SameNumber(NormalisedNumber(cursor->Field(kFieldTelenummer)), number)) {
-        return cursor->Field(kFieldNamn);
-      }
-    }
-  } catch (const StoreError&) {
-    // A phone book that cannot be read gives no name; the number stands.
-  }
-  return {};
 }
 
 }  // namespace tolvane

@@ -3,18 +3,12 @@
 
 #include <string>
 
-#include "platform/phone_book_store.h"
-
 namespace tolvane {
 
-// The phone-book name of the person with `number` (in international form
-// when it says its country); empty when nobody has it. A number kept in the
-// national form ("070-123 45 67") is the same number as "+46701234567", as a
-// phone matches them, when the digits after its leading zero end the other.
-std::string PhoneBookNameOf(PhoneBookStore& store, const std::string& number);
-
 // Whether two numbers, each as NormalisedNumber gives it, reach the same
-// phone by the rule above.
+// phone: a number kept in the national form ("070-123 45 67") is the same
+// number as "+46701234567", as a phone matches them, when the digits after
+// its leading zero end the other.
 bool SameNumber(const std::string& a, const std::string& b);
 
 }  // namespace tolvane

@@ -246,8 +246,4 @@ std::optional<ReceivedPart> ReceivedFromDeliverSm(const DeliverSm& deliver, int 
   return part;
 }
 
-std::string DeliverSmText(const DeliverSm& deliver) {
-  return ReceivedFromDeliverSm(deliver, kDataCodingDefault).value_or(ReceivedPart{}).text;
-}
-
 }  // namespace tolvane

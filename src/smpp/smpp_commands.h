@@ -94,9 +94,6 @@ std::optional<DeliverSm> ReadDeliverSm(std::string_view body);
 //   parameters (a 16-bit reference).
 std::optional<ReceivedPart> ReceivedFromDeliverSm(const DeliverSm& deliver, int default_alphabet);
 
-// The text of a deliver_sm that is a message in the GSM default alphabet.
-std::string DeliverSmText(const DeliverSm& deliver);
-
 // deliver_sm_resp: an empty message id, as SMPP 3.4 wants it.
 std::string DeliverSmRespBody();
 

@@ -25,6 +25,9 @@ constexpr int kMaxWindow = 100;
 constexpr int kThrottleRetries = 10;
 constexpr uint32_t kLastSequence = 0x7FFFFFFF;
 constexpr uint32_t kStatusInvalidCommand = 0x03;
+// ESME_RX_T_APPN: the message could not be kept now; the provider delivers
+// it again later.
+constexpr uint32_t kStatusKeepLater = 0x64;
 
 constexpr char kNoHost[] = "No SMPP provider is set: [SMPP] Host in tolvmsg.ini";
 constexpr int kLinkAnswerMs = 30000;
@@ -135,7 +138,9 @@ void SmppTransport::OnData(const std::string& bytes) {
 
 void SmppTransport::Handle(const SmppPdu& pdu) {
   if (pdu.command & kResponseBit || pdu.command == kGenericNack) {
-    if (awaited_ != 0 && pdu.sequence == awaited_) {
+    if (login_sequence_ != 0 && pdu.sequence == login_sequence_) {
+      OnBindAnswer(pdu);
+    } else if (awaited_ != 0 && pdu.sequence == awaited_) {
       answer_ = pdu;
     } else if (link_sequence_ != 0 && pdu.sequence == link_sequence_) {
       link_sequence_ = 0;
@@ -161,39 +166,47 @@ void SmppTransport::Handle(const SmppPdu& pdu) {
   }
 }
 
-void SmppTransport::OnDeliverSm(const SmppPdu& pdu) {
-  // Answered whatever it holds, or the provider sends it again and again.
-  Write({kDeliverSm | kResponseBit, kStatusOk, pdu.sequence, DeliverSmRespBody()});
-  const std::optional<DeliverSm> deliver = ReadDeliverSm(pdu.body);
-  if (!deliver) return;
-  if (deliver->IsMessage()) {
-    const SmsAddress& from = deliver->source;
-    context().Receive(
-        {.sender = (from.ton == 1 ? "+" : "") + from.value, .text = DeliverSmText(*deliver)});
+void SmppTransport::OnBindAnswer(const SmppPdu& pdu) {
+  login_sequence_ = 0;
+  if (pdu.status != kStatusOk) {
+    LoginRefusedFor(SmppStatusText(pdu.status));
     return;
   }
-  const std::optional<SmppReceipt> receipt = ReadSmppReceipt(*deliver);
-  if (receipt && window())
-    window()->Receipt(receipt->message_id, receipt->state, receipt->state_name);
+  link_seconds_ = ParseNumberIn(Account().EnquireLink, 0, 3600).value_or(30);
+  last_heard_ = context().Loop().Now();
+  LoggedIn();
 }
 
-SmppTransport::Reply SmppTransport::Request(uint32_t command, const std::string& body,
-                                            bool stoppable) {
-  if (!Broken().empty()) return {Outcome::kBroken, {}};
-  answer_.reset();
-  awaited_ = NextSequence();
-  Write({command, kStatusOk, awaited_, body});
-  const bool answered = Wait(
-      kAnswerMs, [this] { return answer_.has_value(); }, stoppable);
-  awaited_ = 0;
-  if (answered) return {Outcome::kAnswered, *answer_};
-  if (!Broken().empty()) return {Outcome::kBroken, {}};
-  return {stoppable && Stopped() ? Outcome::kStopped : Outcome::kNoAnswer, {}};
+void SmppTransport::OnDeliverSm(const SmppPdu& pdu) {
+  const std::optional<DeliverSm> deliver = ReadDeliverSm(pdu.body);
+  uint32_t status = kStatusOk;
+  if (deliver && deliver->IsMessage()) {
+    const std::optional<ReceivedPart> part =
+        ReceivedFromDeliverSm(*deliver, DefaultAlphabetOf(Account()));
+    if (part && context().Receive(*part) == ReceiveOutcome::kNotKept) status = kStatusKeepLater;
+  }
+  // Anything else is answered whatever it holds, or the provider sends it
+  // again and again.
+  Write({kDeliverSm | kResponseBit, status, pdu.sequence, DeliverSmRespBody()});
+  if (!deliver || deliver->IsMessage()) return;
+  if (const std::optional<SmppReceipt> receipt = ReadSmppReceipt(*deliver)) {
+    ReceiptCame(receipt->message_id, receipt->state, receipt->state_name);
+  }
 }
 
 void SmppTransport::Close() {
   link_sequence_ = 0;
+  login_sequence_ = 0;
   WindowedTcpTransport::Close();
+}
+
+void SmppTransport::WriteLogin() {
+  const SmppSettings& account = Account();
+  login_sequence_ = NextSequence();
+  Write({kBindTransceiver, kStatusOk, login_sequence_,
+         BindTransceiverBody(account.SystemId,
+                             SecretStore(settings().ProgramFolder).ReadSecret(kSmppSecret),
+                             account.SystemType)});
 }
 
 std::string SmppTransport::Open() {
@@ -202,33 +215,16 @@ std::string SmppTransport::Open() {
   if (account.Host.empty()) return kNoHost;
   const std::optional<int> port = PortOf(account);
   if (!port) return "The SMPP port is not a number from 1 to 65535: " + account.Port;
-  // A sender no submit could carry: nothing to bind for.
+  // A sender no submit could carry: nothing for a send to bind for (the
+  // session for receiving needs none).
   std::string refusal;
-  if (!SenderOf(s, refusal)) return refusal;
+  if (state().sending && !SenderOf(s, refusal)) return refusal;
   const std::string address = account.Host + ":" + account.Port;
   std::string reason;
   if (!Connect(account.Host, *port, account.Tls == "1", address, reason)) {
-    return state().cancelled ? kReceiptCancelled : reason;
+    return Stopped() ? kReceiptCancelled : reason;
   }
-  context().SetStatusLine("Logging in to " + address + "...");
-  const std::string password = SecretStore(s.ProgramFolder).ReadSecret(kSmppSecret);
-  const Reply reply = Request(
-      kBindTransceiver, BindTransceiverBody(account.SystemId, password, account.SystemType), true);
-  switch (reply.outcome) {
-    case Outcome::kStopped:
-      return kReceiptCancelled;
-    case Outcome::kBroken:
-      return "No login at the SMPP provider: " + Broken();
-    case Outcome::kNoAnswer:
-      return "The SMPP provider did not answer the login";
-    case Outcome::kAnswered:
-      break;
-  }
-  if (reply.pdu.status != kStatusOk) return LoginRefusal(SmppStatusText(reply.pdu.status));
-  link_seconds_ = ParseNumberIn(account.EnquireLink, 0, 3600).value_or(30);
-  last_heard_ = context().Loop().Now();
-  LoggedIn(address);
-  return {};
+  return AwaitLogin("The SMPP provider did not answer the login");
 }
 
 int SmppTransport::WindowSize() const {

@@ -26,21 +26,17 @@ class SmppTransport : public WindowedTcpTransport {
  public:
   SmppTransport(SendContext& context, TcpConnection& connection, FileSystem& files);
 
-  std::string ClosingStatus() const override { return "Logging out of the SMPP provider..."; }
-
  private:
   const SmppSettings& Account() const { return settings().transports.Get<SmppSettings>(); }
-  enum class Outcome { kAnswered, kNoAnswer, kBroken, kStopped };
-  struct Reply {
-    Outcome outcome = Outcome::kNoAnswer;
-    SmppPdu pdu;
-  };
 
   std::optional<int> ConfiguredPort() const override;
   // Too many parts, or a character the chosen default alphabet cannot carry.
   std::string RefusalFor(const SmsMessage& message, std::string_view text) const override;
   // The connection made and bound.
   std::string Open() override;
+  // A bind_transceiver.
+  void WriteLogin() override;
+  std::string LogoutStatus() const override { return "Logging out of the SMPP provider..."; }
   void ResetReader() override;
   void OnData(const std::string& bytes) override;
   // Sends an enquire_link after `EnquireLink` seconds of silence from the
@@ -61,10 +57,11 @@ class SmppTransport : public WindowedTcpTransport {
   std::string FarEnd() const override { return "the SMPP provider"; }
 
   void Handle(const SmppPdu& pdu);
+  void OnBindAnswer(const SmppPdu& pdu);
+  // A message is answered once the store kept it; a receipt at once.
   void OnDeliverSm(const SmppPdu& pdu);
   void Write(const SmppPdu& pdu);
   uint32_t NextSequence();
-  Reply Request(uint32_t command, const std::string& body, bool stoppable);
 
   SmppPduReader reader_;
   // It ended on bytes that are not SMPP.
@@ -75,7 +72,9 @@ class SmppTransport : public WindowedTcpTransport {
   uint32_t link_sequence_ = 0;
   TimePoint link_deadline_;
   uint32_t next_sequence_ = 1;
-  // The sequence number of the bind or unbind whose answer is awaited.
+  // The sequence number of the bind whose answer is awaited.
+  uint32_t login_sequence_ = 0;
+  // The sequence number of the unbind whose answer is awaited.
   uint32_t awaited_ = 0;
   std::optional<SmppPdu> answer_;
 };

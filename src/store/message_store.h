@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "store/opt_out_list.h"
 #include "store/stored_records.h"
 
 struct sqlite3;
@@ -20,13 +21,13 @@ namespace tolvane {
 // leaves) is committed with `synchronous=FULL`; answers and receipts, which
 // only add to what is known, are committed without waiting for the disk.
 // Failures throw StoreError.
-class MessageStore {
+class MessageStore : public OptOutList {
  public:
   static constexpr int kSchemaVersion = 2;
 
   // Opens the store, creating it or bringing an older one up to date.
   explicit MessageStore(const std::string& path);
-  ~MessageStore();
+  ~MessageStore() override;
   MessageStore(const MessageStore&) = delete;
   MessageStore& operator=(const MessageStore&) = delete;
 
@@ -60,9 +61,9 @@ class MessageStore {
   void ForgetInboundBefore(TimePoint before);
 
   // The numbers that asked to receive nothing more.
-  void SetOptedOut(const std::string& number, bool opted_out, TimePoint now);
+  void SetOptedOut(const std::string& number, bool opted_out, TimePoint now) override;
   bool OptedOut(const std::string& number) const;
-  std::vector<std::string> OptOuts() const;
+  std::vector<std::string> OptOuts() const override;
 
   // The transport cut the message into `part_count` parts linked by
   // `reference` (-1: not linked).

@@ -72,8 +72,8 @@ TEST(EmiOperationsTest, TextIsWrittenInTheChosenAlphabetAndReadBackTheSameWay) {
       std::vector<std::string> fields = ReadUcpFrame(*frame)->fields;
       EXPECT_EQ(fields[20], expected);
       fields[1] = "46701234567";
-      const std::optional<EmiDelivered> delivered =
-          ReadDelivered(*ReadUcpFrame(SealUcpFrame(3, 'O', kOperationDeliver, fields)), alphabet);
+      const std::optional<ReceivedPart> delivered = ReadDeliveredPart(
+          *ReadUcpFrame(SealUcpFrame(3, 'O', kOperationDeliver, fields)), alphabet);
       ASSERT_TRUE(delivered);
       EXPECT_EQ(delivered->text, c.text);
       EXPECT_EQ(delivered->sender, "+46701234567");

@@ -39,17 +39,6 @@ class MemoryOptOuts : public OptOutList {
   std::set<std::string> numbers;
 };
 
-// A store on the disk whose messages can be unread.
-inline std::unique_ptr<MessageStore> OpenStore(const std::string& path) {
-  auto store = std::make_unique<MessageStore>(path);
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_exec(db, "ALTER TABLE messages ADD COLUMN unread INTEGER NOT NULL DEFAULT 0", nullptr,
-               nullptr, nullptr);
-  sqlite3_close(db);
-  return store;
-}
-
 // The store's messages, sent and received, written at virtual times.
 class ConversationStore : public ::testing::Test {
  protected:
@@ -62,7 +51,6 @@ class ConversationStore : public ::testing::Test {
     message.created = TimePoint(std::chrono::minutes(minute));
     message.state = MessageState::kReceived;
     store->AddReceived(message);
-    Sql("UPDATE messages SET unread = 1 WHERE id = " + std::to_string(message.id));
     return message;
   }
   // A run to `number`, ended unless `open`.
@@ -87,7 +75,7 @@ class ConversationStore : public ::testing::Test {
 
   TempDir dir;
   std::string path = dir.FilePath("messages.db");
-  std::unique_ptr<MessageStore> store = OpenStore(path);
+  std::unique_ptr<MessageStore> store = std::make_unique<MessageStore>(path);
 };
 
 // The window on the main window, whose transport is the dial-up modem
