@@ -6,7 +6,6 @@
 #include <iostream>
 
 #include "core/program_options.h"
-
 #include "platform/local_file_system.h"
 #include "platform/store_error.h"
 #include "transports/transport_list.h"

@@ -4,6 +4,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "core/main_window.h"
 #include "core/main_window_host.h"
