@@ -41,6 +41,18 @@ tolvane::ProgramLocation ChooseLocation() {
       UserDataFolder());
 }
 
+// `--serve`: no window ever opens, so no display is needed; message boxes go
+// to standard error, as on the offscreen platform they do.
+int Serve(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  tolvane::QtProgram program(true);
+  const tolvane::ProgramLocation location = ChooseLocation();
+  location.Prepare();
+  if (!program.Serve(location)) return tolvane::kExitFailed;
+  return program.ExitStatus(app.exec());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,6 +72,8 @@ int main(int argc, char** argv) {
       return StoreSecret({arguments.begin() + 1, arguments.end()}, std::cin, std::cerr,
                          ChooseLocation(), ProgramTransports());
     }
+    case ProgramCommand::kServe:
+      return Serve(argc, argv);
     case ProgramCommand::kRun:
     case ProgramCommand::kResume:
       // The program itself tells `--resume` from an order.

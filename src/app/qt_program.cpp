@@ -2,19 +2,23 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <cstdlib>
+#include <iostream>
 
+#include "core/program_options.h"
 #include "platform/local_file_system.h"
 #include "platform/store_error.h"
 #include "transports/transport_list.h"
 
 namespace tolvane {
 
-QtProgram::QtProgram()
+QtProgram::QtProgram(bool serve)
     : transports_(ProgramTransports()),
       host_(widget_, dialogs_, clipboard_),
+      serve_host_(std::cerr, [] { QCoreApplication::quit(); }),
       program_({loop_, transports_, ports_, http_client_, dialogs_, clipboard_, help_viewer_,
                 LocalFileSystem::Instance(), mail_client_, dialler_},
-               store_, host_) {
+               store_, serve ? static_cast<MainWindowHost&>(serve_host_) : host_) {
   host_.SetPresenter(&program_.Window());
   host_.SetSettings(&program_.Settings());
   host_.SetDialler(&dialler_);
@@ -30,6 +34,17 @@ bool QtProgram::Start(const ProgramLocation& location, const std::string& comman
     QCoreApplication::quit();
   });
   widget_.ShowPlaced();
+  return true;
+}
+
+bool QtProgram::Serve(const ProgramLocation& location) {
+  serve_host_.Watch(program_.Window());
+  if (!program_.Startup(location, kServeOption)) return false;
+  stop_signals_ = std::make_unique<QtStopSignals>([this] {
+    // The store has committed what the send did so far; the lock on its run
+    // goes with the process.
+    program_.EndServing([] { std::_Exit(kExitAccepted); });
+  });
   return true;
 }
 

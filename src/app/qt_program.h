@@ -6,6 +6,7 @@
 
 #include "core/program.h"
 #include "core/program_location.h"
+#include "core/serve_host.h"
 #include "inbox/messages_window.h"
 #include "platform/qt/nm_dialler.h"
 #include "platform/qt/qt_clipboard.h"
@@ -16,6 +17,7 @@
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_pop3_client.h"
 #include "platform/qt/qt_serial_port_list.h"
+#include "platform/qt/qt_stop_signals.h"
 #include "platform/qt/qt_transport_ports.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "store/conversation_reader.h"
@@ -31,12 +33,16 @@ namespace tolvane {
 // QApplication.
 class QtProgram {
  public:
-  QtProgram();
+  // `serve`: without a window, reporting on standard error.
+  explicit QtProgram(bool serve = false);
 
   // Runs the start-up in `location`. False when the program must end at
   // once; otherwise the main window is shown, and closing it runs the
   // shutdown and ends Qt's loop.
   bool Start(const ProgramLocation& location, const std::string& command_line);
+  // `--serve`: the start-up without a window; SIGTERM or SIGINT ends Qt's
+  // loop after the shutdown, or ends the process at once during a send.
+  bool Serve(const ProgramLocation& location);
   // What the process returns once Qt's loop ended with `loop_status`.
   int ExitStatus(int loop_status) const;
 
@@ -63,7 +69,9 @@ class QtProgram {
   SqlitePhoneBookStore store_;
   MainWindowWidget widget_;
   QtMainWindowHost host_;
+  ServeHost serve_host_;
   Program program_;
+  std::unique_ptr<QtStopSignals> stop_signals_;
   std::unique_ptr<ConversationReader> reader_;
   std::unique_ptr<QtDesktopNotifier> notifier_;
   std::unique_ptr<MessagesWindow> messages_;

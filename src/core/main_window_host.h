@@ -21,6 +21,8 @@ class MainWindowHost {
   // The state of the session kept for receiving ("Receiving: connected"),
   // empty when none is kept.
   virtual void ShowReceiving(const std::string& /*text*/) {}
+  // A whole message received and kept, from `sender` as the network gave it.
+  virtual void ShowReceived(const std::string& /*sender*/, const std::string& /*text*/) {}
 };
 
 }  // namespace tolvane

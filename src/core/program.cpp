@@ -37,7 +37,11 @@ Program::Program(const MainWindowServices& services, PhoneBookStore& store, Main
       store_(store),
       host_(host),
       window_(std::make_unique<MainWindow>(settings_, services, host)),
-      receiving_(*window_, store, [&host](const std::string& text) { host.ShowReceiving(text); }),
+      receiving_(
+          *window_, store, [&host](const std::string& text) { host.ShowReceiving(text); },
+          [&host](const std::string& sender, const std::string& text) {
+            host.ShowReceived(sender, text);
+          }),
       startup_timer_(services.loop.CreateTimer()),
       resume_timer_(services.loop.CreateTimer()) {
   startup_timer_->SetSingleShot(true);
@@ -48,8 +52,9 @@ Program::Program(const MainWindowServices& services, PhoneBookStore& store, Main
   // Once the window shows: the runs cut short first, then the session for
   // receiving, whose opening may take a while.
   resume_timer_->SetCallback([this] {
-    AskAboutCutRuns();
+    TakeUpCutRuns();
     receiving_.Listen();
+    StartMailChecking();
   });
 }
 
@@ -64,7 +69,8 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   const std::string& program_folder = location.Folder();
   settings_.ProgramFolder = program_folder;
   resume_ = command_line == kResumeOption;
-  if (!command_line.empty()) {
+  serve_ = command_line == kServeOption;
+  if (!command_line.empty() && !serve_) {
     window_->SetCommandLineMode(true);
     command_line_text_ = ForeignTextToUtf8(command_line);
   }
@@ -99,7 +105,7 @@ bool Program::Startup(const ProgramLocation& location, const std::string& comman
   SettingsFile file(program_folder);
   auto report = [this](int number) { ReportError(number); };
   LoadWindowPosition(file, settings_, report);
-  if (!window_->CommandLineMode()) {
+  if (!window_->CommandLineMode() && !serve_) {
     window_->RestorePlacement({settings_.Status, settings_.Xpos, settings_.Ypos});
   }
   AddSettingsSections(services_.transports, settings_.transports);
@@ -134,12 +140,22 @@ void Program::OpenMessageStore(const std::string& program_folder) {
   }
 }
 
-void Program::AskAboutCutRuns() {
+void Program::TakeUpCutRuns() {
   RunResumption resumption(*window_, services_.files);
   // Autosending continues the runs of its files itself.
   resumption.ClaimCutShort(*ownership_);
   for (const StoredRun& run : resumption.Claimed(false)) {
-    resumption.Ask(run, services_.dialogs);
+    if (serve_) {
+      resumption.Continue(run);
+    } else {
+      resumption.Ask(run, services_.dialogs);
+    }
+  }
+}
+
+void Program::StartMailChecking() {
+  if (serve_ && !settings_.MailServer.empty() && settings_.MailTimeCount > 0) {
+    window_->Mail().OnMailcheckingToggled(true);
   }
 }
 
@@ -187,7 +203,7 @@ void Program::Shutdown(const MainWindow::Placement& placement) {
   } else {
     window_->Mail().HangUpForShutdown();
   }
-  if (!window_->CommandLineMode()) {
+  if (!window_->CommandLineMode() && !serve_) {
     auto to_int16 = [](int value) {
       return static_cast<int16_t>(std::clamp(value, -32768, 32767));
     };
@@ -196,6 +212,15 @@ void Program::Shutdown(const MainWindow::Placement& placement) {
     settings_.Ypos = to_int16(placement.y);
     SaveWindowPosition(SettingsFile(settings_.ProgramFolder), settings_);
   }
+}
+
+void Program::EndServing(const std::function<void()>& abandon) {
+  if (window_->State().sending) {
+    abandon();
+    return;
+  }
+  Shutdown({});
+  host_.CloseMainWindow();
 }
 
 }  // namespace tolvane

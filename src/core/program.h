@@ -1,6 +1,7 @@
 #ifndef TOLVANE_CORE_PROGRAM_H_
 #define TOLVANE_CORE_PROGRAM_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,11 @@ class Program {
   bool Startup(const ProgramLocation& location, const std::string& command_line);
   // The close request of the main window; `placement` is where it stands now.
   void Shutdown(const MainWindow::Placement& placement);
+  // SIGTERM or SIGINT while serving: the shutdown, then the host closes the
+  // program. A send in progress is left as it stands, for the next start to
+  // continue (ending it would end its messages as cancelled): only `abandon`
+  // is called, which ends the process at once.
+  void EndServing(const std::function<void()>& abandon);
 
   MainWindow& Window() { return *window_; }
   // What the transports receive.
@@ -50,8 +56,11 @@ class Program {
   // store; without one, every send is refused with the reason.
   void OpenMessageStore(const std::string& program_folder);
   void OnStartupTimer();
-  // The window asks what becomes of each run cut short.
-  void AskAboutCutRuns();
+  // The window asks what becomes of each run cut short; serving continues
+  // each without asking.
+  void TakeUpCutRuns();
+  // Serving checks mail when a server and a schedule are set.
+  void StartMailChecking();
   // `--resume`: every run cut short continued; the exit status as for an order.
   int ResumeAll();
 
@@ -69,6 +78,8 @@ class Program {
   // Asks about runs cut short once the window shows.
   std::unique_ptr<Timer> resume_timer_;
   bool resume_ = false;
+  // `--serve`: no window; the host reports instead.
+  bool serve_ = false;
   std::string command_line_text_;
   // Only a positive answer gives kExitAccepted: a run closed before its order
   // was sent has failed.

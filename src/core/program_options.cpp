@@ -12,6 +12,7 @@ ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments) {
   if (first == "--help" || first == "-h") return ProgramCommand::kHelp;
   if (first == kStoreSecretOption) return ProgramCommand::kStoreSecret;
   if (first == kResumeOption && arguments.size() == 1) return ProgramCommand::kResume;
+  if (first == kServeOption && arguments.size() == 1) return ProgramCommand::kServe;
   static const std::regex kOptionShape("-[A-Za-z]|--[A-Za-z0-9]+(-[A-Za-z0-9]+)*");
   return std::regex_match(first, kOptionShape) ? ProgramCommand::kUnknownOption
                                                : ProgramCommand::kRun;
@@ -20,6 +21,7 @@ ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments) {
 std::string ProgramUsage(const TransportList& transports) {
   return "usage: tolvane [ORDER]\n"
          "       tolvane --resume\n"
+         "       tolvane --serve\n"
          "       tolvane --store-secret NAME\n"
          "       tolvane --help\n"
          "Without arguments the main window opens. An ORDER (the arguments, joined\n"
@@ -35,6 +37,9 @@ std::string ProgramUsage(const TransportList& transports) {
          "  --resume             continue, without asking, every run cut short (its\n"
          "                       program ended before the run did) and exit; the exit\n"
          "                       status is as for an order, 0 when there was none\n"
+         "  --serve              run without a window until SIGTERM or SIGINT: receive,\n"
+         "                       autosend, check mail and continue runs cut short,\n"
+         "                       without asking; status and errors on standard error\n"
          "  --store-secret NAME  store the secret read as one line from standard input\n"
          "                       and exit; NAME is one of: " +
          SecretNameList(transports) +

@@ -12,10 +12,12 @@ namespace tolvane {
 // except a first argument that is one of the options or shaped like one
 // ("-x", "--word-word"), which no order can be: an order holds at least two
 // doubled separators.
-// `--resume` runs like an order, without its text.
-enum class ProgramCommand { kRun, kHelp, kStoreSecret, kResume, kUnknownOption };
+// `--resume` runs like an order, without its text; `--serve` runs without a
+// window until it is told to stop.
+enum class ProgramCommand { kRun, kHelp, kStoreSecret, kResume, kServe, kUnknownOption };
 
 inline constexpr char kResumeOption[] = "--resume";
+inline constexpr char kServeOption[] = "--serve";
 
 // `arguments` are those after the program name.
 ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments);

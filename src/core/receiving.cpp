@@ -9,9 +9,11 @@
 namespace tolvane {
 
 Receiving::Receiving(MainWindow& window, PhoneBookStore& phone_book,
-                     std::function<void(const std::string&)> show_status)
+                     std::function<void(const std::string&)> show_status,
+                     std::function<void(const std::string&, const std::string&)> show_received)
     : window_(window),
       phone_book_(phone_book),
+      show_received_(std::move(show_received)),
       keeper_(window.Loop(), std::move(show_status), [&window] { return window.State().sending; }) {
 }
 
@@ -36,6 +38,7 @@ std::string Receiving::NameOf(const std::string& number) {
 }
 
 void Receiving::LogReceived(const std::string& sender, const std::string& text) {
+  if (show_received_) show_received_(sender, text);
   const ProgramSettings& settings = window_.Settings();
   if (!settings.LoggOn) return;
   const LogRecord record = LogRecord::At(window_.Loop().Now(), sender, kLogReceivedResult, text);

@@ -17,8 +17,11 @@ namespace tolvane {
 // the session of the chosen transport kept open when `[Inbox] Listen` asks.
 class Receiving : public InboxHost {
  public:
+  // `show_status` shows the state of the session kept, `show_received` each
+  // whole message received (its sender as the network gave it).
   Receiving(MainWindow& window, PhoneBookStore& phone_book,
-            std::function<void(const std::string&)> show_status);
+            std::function<void(const std::string&)> show_status,
+            std::function<void(const std::string&, const std::string&)> show_received = nullptr);
   ~Receiving() override;
 
   // The window's store is in use: what the transports receive goes to it.
@@ -37,6 +40,7 @@ class Receiving : public InboxHost {
  private:
   MainWindow& window_;
   PhoneBookStore& phone_book_;
+  std::function<void(const std::string&, const std::string&)> show_received_;
   std::unique_ptr<Inbox> inbox_;
   ListenKeeper keeper_;
 };

@@ -265,6 +265,8 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
       {{"--dry-run"}, Command::kUnknownOption},
       {{"--resume"}, Command::kResume},
       {{"--resume", "N//0701//Hi"}, Command::kUnknownOption},
+      {{"--serve"}, Command::kServe},
+      {{"--serve", "N//0701//Hi"}, Command::kUnknownOption},
       {{"-x"}, Command::kUnknownOption},
       // Orders, whatever they hold, and options further on are message text.
       {{"N//0701234567//Hello"}, Command::kRun},
@@ -278,7 +280,7 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
   }
   // (The secrets' names and the first line are the store command's and every program's.)
   EXPECT_THAT(ProgramUsage(ProgramTransports()),
-              ::testing::AllOf(::testing::HasSubstr("--resume "),
+              ::testing::AllOf(::testing::HasSubstr("--resume "), ::testing::HasSubstr("--serve "),
                                ::testing::HasSubstr("N//0701234567//Hello")));
 }
 

@@ -44,6 +44,10 @@ run_tolvane() {
 check_install() {
   local tolvane=$root/usr/bin/tolvane
   [ -x "$tolvane" ] || fail "no executable in usr/bin"
+  # The user unit starts the installed program without a window.
+  local unit=$root/usr/lib/systemd/user/tolvane.service
+  grep -qx "ExecStart=/usr/bin/tolvane --serve" "$unit" || fail "no user unit serving /usr/bin/tolvane"
+  grep -qx "Restart=on-failure" "$unit" || fail "the user unit is not restarted on failure"
   touch "$work/unpacked"
 
   # First start: the per-user folder is made and filled; the order is wrong,
