@@ -8,7 +8,9 @@ void ServeHost::Watch(MainWindow& window) {
     const std::string& status = window.Control(MainControl::kStatusLine).text;
     if (status != status_line_) {
       status_line_ = status;
-      if (!status.empty()) WriteLine(status);
+      // Between sends and mail checks the line is the message box's counter.
+      const bool busy = window.State().sending || window.MailCheckRunning();
+      if (busy && !status.empty()) WriteLine(status);
     }
     const std::string& receipt = window.Control(MainControl::kReceiptLine).text;
     if (receipt != receipt_line_) {
