@@ -77,6 +77,8 @@ TEST_F(ServeTest, ReportsStatusReceiptReceivingAndEachMessageReceivedOnOneLineEa
   Start("[Modem]\r\nLogg=1\r\n");
   MainWindow& window = program_.Window();
   err_.str("");
+  window.SetStatusLine("160 left");  // the counter between sends: no line
+  window.State().sending = true;
   window.SetStatusLine("Connecting...");
   window.SetStatusLine("Connecting...");  // unchanged: no line
   window.SetReceiptLine("Message delivered.\r\nto 0701");
