@@ -49,7 +49,8 @@ ReceiveOutcome Inbox::Take(const std::string& transport, const ReceivedPart& par
                           .encoding = part.encoding,
                           .transport = transport,
                           .created = loop_.Now(),
-                          .centre_time = part.centre_time};
+                          .centre_time = part.centre_time,
+                          .flash = part.flash};
     store_->AddReceived(message);
     Arrived(message);
     return ReceiveOutcome::kKept;

@@ -209,7 +209,11 @@ void MessagesWindow::Arrived(const StoredMessage& message) {
     names_loaded_ = true;
   }
   const bool seen = visible_ && message.number == shown_number_;
-  if (seen) {
+  if (message.flash && !seen) {
+    // Shown at once, as a phone shows it, rather than only announced.
+    shown_number_ = message.number;
+    Open();
+  } else if (seen) {
     OnConversationChosen(message.number);
   } else if (services_.notifier != nullptr) {
     services_.notifier->Notify(TitleOf(message.number, message.name), FirstLine(message.text));

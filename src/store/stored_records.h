@@ -52,6 +52,8 @@ struct StoredMessage {
   // whether the user has not read it yet.
   std::string centre_time;
   bool unread = false;
+  // A class 0 message, which a phone shows at once (not kept in the store).
+  bool flash = false;
 };
 
 // A part of a linked received message, kept until the rest has come.

@@ -134,6 +134,9 @@ TEST_F(InboxTest, AMessageDeliveredAgainIsKeptOnce) {
   loop_.RunFor(minutes(2));
   EXPECT_EQ(Take("Tack"), R::kKept);
   EXPECT_THAT(Texts(), ElementsAre("Hej", "Hej", "Tack", "Tack"));
+  EXPECT_FALSE(arrived_.back().flash);
+  EXPECT_EQ(inbox_->Take("GSM", {.sender = kSender, .text = "Ring!", .flash = true}), R::kKept);
+  EXPECT_TRUE(arrived_.back().flash);
 }
 
 TEST_F(InboxTest, AStoreThatCannotKeepRefusesAndTheRedeliveryIsKeptOnce) {

@@ -168,6 +168,13 @@ TEST_F(MessagesWindowTest, AReplyOverTheLimitOrWithoutAConversationCannotGo) {
   window->Arrived(Receive("+46709999999", "Again", 2));
   EXPECT_THAT(notifier.notices,
               ElementsAre(Pair("+46709999999", "Hi"), Pair("+46709999999", "Again")));
+  // A flash message opens the window on its conversation at once.
+  StoredMessage flash = Receive("+46708888888", "Ring mig!", 3);
+  flash.flash = true;
+  window->Arrived(flash);
+  EXPECT_TRUE(window->Visible());
+  EXPECT_EQ(window->ShownTitle(), "+46708888888");
+  EXPECT_EQ(notifier.notices.size(), 2u);
 }
 
 TEST_F(MessagesWindowTest, ALongConversationShowsItsNewest500AndDeletesAll) {
