@@ -115,7 +115,6 @@ std::optional<EmiNotification> ReadNotification(const UcpFrame& frame);
 // Nothing for another frame, another MT, or hexadecimal that is not sound.
 std::optional<ReceivedPart> ReadDeliveredPart(const UcpFrame& frame, EmiAlphabet alphabet);
 
-
 // A local time as the DDT and VP fields write it: "ddmmyyhhmm".
 std::string EmiTime(std::time_t time);
 
