@@ -92,15 +92,15 @@ class FullDiskScenario : public WindowScenario, public ::testing::WithParamInter
     EXPECT_TRUE(secrets.WriteSecret(kEmiSecret, "secret"));
     smpp_connection = &smpp_tcp_;
     emi_connection = &emi_tcp_;
-    MainWindowServices services = Services(loop, serial, http);
-    services.message_store = &store_;
-    window = std::make_unique<MainWindow>(settings, services, host);
-    history.Follow(*window, loop);
+    Open(serial, http, &store_);
     window->ConfigureTransports();
     window->OnTemporaryNumberToggled(true);
     window->OnNumberEdited("+46 70-123 45 67");
   }
-  ~FullDiskScenario() override { window.reset(); }
+  ~FullDiskScenario() override {
+    receiving.reset();
+    window.reset();
+  }
 
   size_t Submits() const {
     return settings.AccessTyp == "SMPP" ? provider_.Submissions().size()

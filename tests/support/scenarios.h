@@ -53,8 +53,11 @@ class WindowScenario : public ::testing::Test, protected WindowPeripherals {
     settings.Logg = "1";
     settings.LoggOn = true;
   }
-  void Open(SerialPort& port, HttpClient& client) {
-    window = std::make_unique<MainWindow>(settings, Services(loop, port, client), host);
+  // `store` in place of the in-memory one (a file a test can fault).
+  void Open(SerialPort& port, HttpClient& client, MessageStore* store = nullptr) {
+    MainWindowServices services = Services(loop, port, client);
+    if (store != nullptr) services.message_store = store;
+    window = std::make_unique<MainWindow>(settings, services, host);
     history.Follow(*window, loop);
     receiving = std::make_unique<Receiving>(
         *window, book.store(), [this](const std::string& text) { receiving_status = text; });

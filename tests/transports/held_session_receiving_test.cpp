@@ -82,12 +82,7 @@ class ReceivingScenario : public WindowScenario, public ::testing::WithParamInte
     EXPECT_TRUE(secrets.WriteSecret(kEmiSecret, "secret"));
     smpp_connection = &smpp_tcp_;
     emi_connection = &emi_tcp_;
-    MainWindowServices services = Services(loop, serial, http);
-    services.message_store = &store_;
-    window = std::make_unique<MainWindow>(settings, services, host);
-    history.Follow(*window, loop);
-    receiving = std::make_unique<Receiving>(*window, book.store(), [](const std::string&) {});
-    receiving->Start();
+    Open(serial, http, &store_);
     window->ConfigureTransports();
     window->OnTemporaryNumberToggled(true);
     window->OnNumberEdited("+46 70-123 45 67");
