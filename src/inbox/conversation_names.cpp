@@ -1,17 +1,10 @@
 #include "inbox/conversation_names.h"
 
+#include "inbox/phone_book_names.h"
 #include "platform/store_error.h"
 #include "sms/sms_address.h"
 
 namespace tolvane {
-
-namespace {
-
-// The shortest national number matched at the end of an international one;
-// fewer digits would find strangers.
-constexpr size_t kMinNationalDigits = 6;
-
-}  // namespace
 
 void ConversationNames::Load(PhoneBookStore* store) {
   by_number_.clear();
@@ -24,10 +17,8 @@ void ConversationNames::Load(PhoneBookStore* store) {
       const std::string name = people->Field(kFieldNamn);
       if (number.empty() || name.empty()) continue;
       by_number_.emplace(number, name);
-      const size_t national = number.find_first_not_of('0');
-      if (number.front() == '0' && national != std::string::npos &&
-          number.size() - national >= kMinNationalDigits) {
-        by_national_.emplace(number.substr(national), name);
+      if (const std::string national = NationalDigits(number); !national.empty()) {
+        by_national_.emplace(national, name);
       }
     }
   } catch (const StoreError&) {
@@ -37,10 +28,9 @@ void ConversationNames::Load(PhoneBookStore* store) {
 
 std::string ConversationNames::NameOf(const std::string& number) const {
   if (auto found = by_number_.find(number); found != by_number_.end()) return found->second;
-  // "+46701234567" ends with the national "701234567" after a country code
-  // of one to three digits.
   if (number.starts_with('+')) {
-    for (size_t country = 1; country <= 3 && country + 1 < number.size(); ++country) {
+    for (size_t country = 1; country <= kLongestCountryCode && country + 1 < number.size();
+         ++country) {
       if (auto found = by_national_.find(number.substr(1 + country)); found != by_national_.end()) {
         return found->second;
       }

@@ -1,7 +1,5 @@
 #include "inbox/phone_book_names.h"
 
-#include "sms/sms_address.h"
-
 namespace tolvane {
 
 namespace {
@@ -9,17 +7,24 @@ namespace {
 // Shorter numbers (service numbers) must match whole.
 constexpr size_t kLeastNationalDigits = 6;
 
-// "0701234567" and "+46701234567".
 bool NationalMatches(const std::string& national, const std::string& international) {
-  if (!international.starts_with('+') || !national.starts_with('0') || national.starts_with("00")) {
+  const std::string digits = NationalDigits(national);
+  if (digits.empty() || !international.starts_with('+') ||
+      international.size() < digits.size() + 2) {
     return false;
   }
-  const std::string significant = national.substr(1);
-  return significant.size() >= kLeastNationalDigits &&
-         international.size() > significant.size() + 1 && international.ends_with(significant);
+  const size_t country = international.size() - 1 - digits.size();
+  return country <= kLongestCountryCode && international.ends_with(digits);
 }
 
 }  // namespace
+
+std::string NationalDigits(const std::string& number) {
+  if (!number.starts_with('0')) return {};
+  const size_t start = number.find_first_not_of('0');
+  if (start == std::string::npos || number.size() - start < kLeastNationalDigits) return {};
+  return number.substr(start);
+}
 
 bool SameNumber(const std::string& a, const std::string& b) {
   return !a.empty() && (a == b || NationalMatches(a, b) || NationalMatches(b, a));

@@ -1,14 +1,22 @@
 #ifndef TOLVANE_INBOX_PHONE_BOOK_NAMES_H_
 #define TOLVANE_INBOX_PHONE_BOOK_NAMES_H_
 
+#include <cstddef>
 #include <string>
 
 namespace tolvane {
 
+// A number kept in the national form ("070-123 45 67") is the same number as
+// "+46701234567", as a phone matches them: the digits after its trunk zeros
+// end the international one, after a country code of 1 to 3 digits.
+inline constexpr size_t kLongestCountryCode = 3;
+
+// Those digits of a national number as NormalisedNumber gives it; empty for
+// an international number, a name, or one too short to stand for one phone.
+std::string NationalDigits(const std::string& number);
+
 // Whether two numbers, each as NormalisedNumber gives it, reach the same
-// phone: a number kept in the national form ("070-123 45 67") is the same
-// number as "+46701234567", as a phone matches them, when the digits after
-// its leading zero end the other.
+// phone by the rule above.
 bool SameNumber(const std::string& a, const std::string& b);
 
 }  // namespace tolvane
