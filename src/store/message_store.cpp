@@ -290,6 +290,26 @@ bool MessageStore::HasReceived(const std::string& number, const std::string& cen
   return find.Step();
 }
 
+std::optional<std::string> MessageStore::LatestNumber(
+    const std::vector<std::string>& numbers) const {
+  std::optional<std::string> latest;
+  std::string latest_created;
+  // One lookup a number, each served by the index on (number, created).
+  SqliteStatement find(
+      db_.get(), "SELECT created FROM messages WHERE number = ? ORDER BY created DESC LIMIT 1");
+  for (const std::string& number : numbers) {
+    find.Reset();
+    find.BindText(1, number);
+    if (!find.Step()) continue;
+    const std::string created = find.ColumnText(0);
+    if (!latest || created > latest_created) {
+      latest = number;
+      latest_created = created;
+    }
+  }
+  return latest;
+}
+
 bool MessageStore::AddInboundPart(const InboundPart& part, TimePoint since) {
   bool added = false;
   Transaction(true, [&] {

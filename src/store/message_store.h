@@ -42,6 +42,8 @@ class MessageStore : public OptOutList {
   // stored at `since` or later.
   bool HasReceived(const std::string& number, const std::string& centre_time,
                    const std::string& text, TimePoint since) const;
+  // Of `numbers`, the one a message was last stored under, if any.
+  std::optional<std::string> LatestNumber(const std::vector<std::string>& numbers) const;
   // Keeps a part of a linked message (on the disk before this returns);
   // false when that part is kept already, or was part of a message stored
   // since `since` with the same time stamp (or, without one, text).
