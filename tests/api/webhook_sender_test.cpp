@@ -21,7 +21,6 @@ namespace {
 
 using sim::GatewayAnswer;
 using std::chrono::hours;
-using std::chrono::milliseconds;
 using std::chrono::seconds;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
@@ -82,18 +81,16 @@ struct WebhookRig {
   nlohmann::json Body(size_t i) const {
     return nlohmann::json::parse(server.Requests().at(i).http.body);
   }
-  // Each request: the seconds from the start of the loop at which it was
-  // signed, and its event's id.
+  // The seconds from the loop's start at which each request was signed.
   std::vector<long long> Times() const {
+    const long long start = Clock::to_time_t(sim::SimEventLoop::DefaultStart());
     std::vector<long long> times;
     for (const sim::GatewayRequest& request : server.Requests()) {
-      const long long t = std::stoll(request.http.Header("Tolvane-Signature").substr(2));
-      times.push_back(t - std::chrono::duration_cast<seconds>(
-                              sim::SimEventLoop::DefaultStart().time_since_epoch())
-                              .count());
+      times.push_back(std::stoll(request.http.Header("Tolvane-Signature").substr(2)) - start);
     }
     return times;
   }
+  // The event of each request.
   std::vector<std::string> Ids() const {
     std::vector<std::string> ids;
     for (size_t i = 0; i < server.Requests().size(); ++i) ids.push_back(Body(i)["id"]);
