@@ -23,6 +23,9 @@ constexpr hours kLaterPause{1};
 constexpr hours kGiveUpAfter{24};
 // A store that could not be read is tried again after this.
 constexpr seconds kStoreRetry{10};
+// With nothing pending the store is looked at again after this: another run
+// of the program on the same folder (an order) may have left events.
+constexpr minutes kLookAgain{1};
 
 seconds PauseAfter(int attempts) {
   return attempts <= static_cast<int>(kPauses.size()) ? kPauses[attempts - 1] : kLaterPause;
@@ -128,7 +131,10 @@ void WebhookSender::SendNext() {
     WakeIn(std::chrono::milliseconds(kStoreRetry).count());
     return;
   }
-  if (!next) return;
+  if (!next) {
+    WakeIn(std::chrono::milliseconds(kLookAgain).count());
+    return;
+  }
   const auto wait =
       std::chrono::ceil<std::chrono::milliseconds>(next->next_attempt - services_.loop.Now());
   if (wait.count() > 0) {

@@ -36,7 +36,8 @@ struct WebhookServices {
 // in order per message: a 2xx answer within 10 s ends it; otherwise it is
 // tried again after 10 s, 30 s, 1, 2, 5, 10 and 20 min, then every hour, and
 // dropped with a log line once the next try would come more than 24 h after
-// the event. Events left pending by an earlier run go on at Start().
+// the event. Events left pending by an earlier run go on at Start(), those
+// another run of the program adds meanwhile within a minute.
 class WebhookSender : public InboxListener, public MessageStateListener {
  public:
   static constexpr int kAnswerTimeoutMs = 10000;

@@ -215,6 +215,18 @@ TEST_F(WebhookTest, WhatIsPendingGoesOnAfterARestartAtItsTime) {
   EXPECT_THAT(Times(), ElementsAre(0, 10, 40));
 }
 
+TEST_F(WebhookTest, AnEventAnotherRunOfTheProgramLeftGoesWithinAMinute) {
+  server.SetDefaultAnswer(GatewayAnswer::Status(200));
+  Begin();
+  loop.RunFor(seconds(30));
+  MessageStore order(dir.FilePath("messages.db"));
+  WebhookEvent left{.type = "message.accepted", .message_id = "out-3", .created = loop.Now()};
+  left.next_attempt = left.created;
+  order.AddWebhookEvent(left);
+  loop.RunFor(seconds(60));
+  EXPECT_THAT(Times(), ElementsAre(60));
+}
+
 TEST_F(WebhookTest, WithoutASecretEventsWaitAndSayWhy) {
   key.clear();
   server.SetDefaultAnswer(GatewayAnswer::Status(200));
