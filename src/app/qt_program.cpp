@@ -5,7 +5,10 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "api/webhook_signature.h"
+#include "api/webhook_url.h"
 #include "core/program_options.h"
+#include "core/secret_store.h"
 #include "platform/local_file_system.h"
 #include "platform/store_error.h"
 #include "transports/transport_list.h"
@@ -29,6 +32,7 @@ bool QtProgram::Start(const ProgramLocation& location, const std::string& comman
   if (!program_.Startup(location, command_line)) return false;
   widget_.Bind(&program_.Window());
   OpenMessages();
+  StartWebhook();
   widget_.SetOnClose([this] {
     program_.Shutdown(widget_.CurrentPlacement());
     QCoreApplication::quit();
@@ -45,7 +49,22 @@ bool QtProgram::Serve(const ProgramLocation& location) {
     // goes with the process.
     program_.EndServing([] { std::_Exit(kExitAccepted); });
   });
+  StartWebhook();
   return true;
+}
+
+void QtProgram::StartWebhook() {
+  const std::string folder = program_.Settings().ProgramFolder;
+  const std::string url = WebhookUrl(folder);
+  MessageStore* store = program_.Window().Messages().Store();
+  if (url.empty() || store == nullptr) return;
+  webhook_ = std::make_unique<WebhookSender>(
+      WebhookServices{loop_, webhook_client_, *store,
+                      [folder] { return SecretStore(folder).ReadSecret(kWebhookSecret); }, nullptr,
+                      [](const std::string& line) { std::cerr << line << std::endl; }},
+      url);
+  program_.Received().AddListener(webhook_.get());
+  webhook_->Start();
 }
 
 void QtProgram::OpenMessages() {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "api/webhook_sender.h"
 #include "core/program.h"
 #include "core/program_location.h"
 #include "core/serve_host.h"
@@ -55,6 +56,9 @@ class QtProgram {
   // The Messages window over the store, its button on the main window, and
   // desktop notices where there is a desktop to show them.
   void OpenMessages();
+  // Tells `[API] Webhook` of messages received and of what became of those
+  // sent, when it names an address and the message store is open.
+  void StartWebhook();
 
   QtEventLoop loop_;
   TransportList transports_;
@@ -76,6 +80,9 @@ class QtProgram {
   std::unique_ptr<QtDesktopNotifier> notifier_;
   std::unique_ptr<MessagesWindow> messages_;
   std::unique_ptr<MessagesDialog> messages_dialog_;
+  // The webhook's requests go beside the gateway's, on a client of their own.
+  QtHttpClient webhook_client_;
+  std::unique_ptr<WebhookSender> webhook_;
 };
 
 }  // namespace tolvane
