@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "bulk/group_sending.h"
+#include "core/message_fields.h"
 #include "phonebook/group_tables.h"
 #include "platform/name_key.h"
 #include "platform/store_error.h"
@@ -87,8 +88,10 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   if (order.doubled_separators < 2) {
     window_.SetReceiptLine("Incorrect order: use marker" + doubled + "number" + doubled +
                            "message");
-  } else if (const std::string refusal = window_.ActiveTransport().RefusalOf(order.message);
-             !refusal.empty()) {
+  } else if (const std::string problem = FieldProblem(order.message); !problem.empty()) {
+    // Written so that it cannot be carried out.
+    RefuseOrder(order, problem);
+  } else if (const std::string refusal = TextRefusal(order.message); !refusal.empty()) {
     outcome = RefuseOrder(order, refusal);
   } else {
     state.write_receipt_file = order.write_receipt_file;
@@ -111,6 +114,12 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   }
   WaitFor(window_.Loop(), kCloseDelayMs);
   return outcome;
+}
+
+std::string CommandLineSending::TextRefusal(const std::string& message) const {
+  // Each member's own text is looked at as it goes.
+  if (HasFields(message)) return {};
+  return window_.ActiveTransport().RefusalOf(FillFields(message, {}));
 }
 
 OrderOutcome CommandLineSending::RefuseOrder(const CommandLineOrder& order,
