@@ -50,8 +50,9 @@ void ComposeRules::UpdateCharCount() {
     const size_t length = Utf8Length(preview.text);
     window_.SetStatusLine((preview.up_to ? "up to " : "") + std::to_string(length) +
                           " character in message (Max " + std::to_string(box.max_length) + ").");
+    // The box holds no more than its limit; a text with fields may.
     window_.Mutable(MainControl::kStatusLine).warning =
-        length > static_cast<size_t>(box.max_length);
+        !preview.tool_tip.empty() && length > static_cast<size_t>(box.max_length);
   }
   window_.Changed();
 }
