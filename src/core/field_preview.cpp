@@ -24,6 +24,8 @@ FieldPreview::Preview FieldPreview::Of(const std::string& text, bool splits) {
   Preview preview{FillFields(text, {}), false, ""};
   if (!HasFields(text)) return preview;
   if (const std::string problem = FieldProblem(text); !problem.empty()) {
+    // Counted as typed: it cannot be filled.
+    preview.text = text;
     preview.tool_tip = problem;
     return preview;
   }
