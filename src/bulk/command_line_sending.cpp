@@ -91,7 +91,7 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   } else if (const std::string problem = FieldProblem(order.message); !problem.empty()) {
     // Written so that it cannot be carried out.
     RefuseOrder(order, problem);
-  } else if (const std::string refusal = TextRefusal(order.message); !refusal.empty()) {
+  } else if (const std::string refusal = TextRefusal(order); !refusal.empty()) {
     outcome = RefuseOrder(order, refusal);
   } else {
     state.write_receipt_file = order.write_receipt_file;
@@ -116,10 +116,13 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   return outcome;
 }
 
-std::string CommandLineSending::TextRefusal(const std::string& message) const {
-  // Each member's own text is looked at as it goes.
-  if (HasFields(message)) return {};
-  return window_.ActiveTransport().RefusalOf(FillFields(message, {}));
+std::string CommandLineSending::TextRefusal(const CommandLineOrder& order) const {
+  const bool one_number =
+      order.field2.find(',') == std::string::npos && order.field1.find('G') == std::string::npos;
+  // The members of a list or group get their own texts, looked at as each goes.
+  if (!one_number && HasFields(order.message)) return {};
+  return window_.ActiveTransport().RefusalOf(
+      FillFields(order.message, {"", one_number ? order.field2 : ""}));
 }
 
 OrderOutcome CommandLineSending::RefuseOrder(const CommandLineOrder& order,
