@@ -53,6 +53,11 @@ bool QtProgram::Serve(const ProgramLocation& location) {
   return true;
 }
 
+QtProgram::~QtProgram() {
+  MessageStore* store = program_.Window().Messages().Store();
+  if (messages_ != nullptr && store != nullptr) store->RemoveListener(messages_.get());
+}
+
 void QtProgram::StartWebhook() {
   const std::string folder = program_.Settings().ProgramFolder;
   const std::string url = WebhookUrl(folder);
@@ -84,6 +89,8 @@ void QtProgram::OpenMessages() {
       MessagesWindowServices{*reader_, program_.Window(), dialogs_, clipboard_, notifier_.get(),
                              program_.Window().Messages().Store()});
   program_.Received().AddListener(messages_.get());
+  if (MessageStore* store = program_.Window().Messages().Store())
+    store->AddListener(messages_.get());
   messages_dialog_ = std::make_unique<MessagesDialog>(*messages_, &widget_);
   widget_.AddMessagesEntry(messages_->ButtonText(), [this] { messages_->Open(); });
   messages_->SetOnButtonChanged(

@@ -36,6 +36,7 @@ class QtProgram {
  public:
   // `serve`: without a window, reporting on standard error.
   explicit QtProgram(bool serve = false);
+  ~QtProgram();
 
   // Runs the start-up in `location`. False when the program must end at
   // once; otherwise the main window is shown, and closing it runs the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "inbox/phone_book_names.h"
 #include "platform/local_time.h"
 #include "platform/store_error.h"
 #include "sms/compose_counter.h"
@@ -220,6 +221,12 @@ void MessagesWindow::Arrived(const StoredMessage& message) {
   }
   if (!search_.empty()) OnSearchEdited(search_);
   Refresh();
+}
+
+void MessagesWindow::MessageStateChanged(const MessageStateChange& change) {
+  if (!visible_ || !SameNumber(change.number, shown_number_)) return;
+  LoadShown();
+  Changed(false);
 }
 
 bool MessagesWindow::AddOptOutEnabled() const {

@@ -13,6 +13,7 @@
 #include "platform/desktop_notifier.h"
 #include "platform/dialogs.h"
 #include "store/conversation_reader.h"
+#include "store/message_state_listener.h"
 #include "store/opt_out_list.h"
 
 namespace tolvane {
@@ -53,8 +54,9 @@ struct MessagesWindowServices {
 // Presenter of the Messages window: the conversations, the one shown with
 // its reply box, search, delete and copy; and, being told of every message
 // received, the unread count on the main window's button and the desktop
-// notice of a message the user does not see.
-class MessagesWindow : public InboxListener {
+// notice of a message the user does not see; told of every state a message
+// sent reaches, the conversation shown follows its receipts.
+class MessagesWindow : public InboxListener, public MessageStateListener {
  public:
   static constexpr int kShownMessages = 500;
   static constexpr int kSearchLimit = 500;
@@ -122,6 +124,8 @@ class MessagesWindow : public InboxListener {
   void Arrived(const StoredMessage& message) override;
   // Reads the unread total again (at start and after another program wrote).
   void Refresh();
+  // --- Told by the store.
+  void MessageStateChanged(const MessageStateChange& change) override;
 
  private:
   // Runs a read of the store; a failure goes on the status line.

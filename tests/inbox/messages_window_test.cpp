@@ -148,6 +148,12 @@ TEST_F(MessagesWindowTest, AConversationArrivesIsReadAnsweredSearchedCopiedAndDe
   window->OnSearchEdited("");
   EXPECT_THAT(Rows(), ElementsAre("+46702222222|Old news|1"));
   EXPECT_GT(list_changes, 0);
+
+  // A receipt that comes after the send shows in the conversation shown.
+  SendTo("+46701111111", "Later", 4, /*open=*/true);
+  window->OnConversationChosen("+46701111111");
+  store->SetPart({store->MessageCount(), 1}, MessageState::kDelivered, "r", "", TimePoint());
+  EXPECT_THAT(Shown(), ElementsAre("> Later delivered"));
 }
 
 TEST_F(MessagesWindowTest, AReplyOverTheLimitOrWithoutAConversationCannotGo) {

@@ -93,8 +93,10 @@ class MessagesScenario : public ConversationStore, protected WindowPeripherals {
     window = std::make_unique<MessagesWindow>(
         MessagesWindowServices{reader, *main, dialogs, clipboard, &notifier, &opt_outs});
     window->SetOnChanged([this](bool list) { list_changes += list; });
+    store->AddListener(window.get());
   }
   ~MessagesScenario() override {
+    store->RemoveListener(window.get());
     window.reset();
     main.reset();
   }
