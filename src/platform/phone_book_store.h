@@ -2,6 +2,7 @@
 #define TOLVANE_PLATFORM_PHONE_BOOK_STORE_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,6 +64,10 @@ class PhoneBookStore {
   // kStoreErrorTableExists when a table of that name exists in any letter case.
   virtual void CreateTable(const std::string& table) = 0;
   virtual void DeleteTable(const std::string& table) = 0;
+  // Runs `change` (writes through this store and its cursors) as one
+  // transaction: when it throws, the database is left as it was and the
+  // exception goes on.
+  virtual void AllOrNothing(const std::function<void()>& change) = 0;
 };
 
 }  // namespace tolvane

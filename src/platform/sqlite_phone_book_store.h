@@ -21,6 +21,7 @@ class SqlitePhoneBookStore : public PhoneBookStore {
   std::unique_ptr<RecordCursor> OpenCursor(const std::string& table) override;
   void CreateTable(const std::string& table) override;
   void DeleteTable(const std::string& table) override;
+  void AllOrNothing(const std::function<void()>& change) override;
 
   // Makes a new database file holding an empty Telelist, as installed with the
   // program (which itself never creates one). An existing file is an error.
