@@ -88,7 +88,8 @@ MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& 
 void QtDialogs::MessageBoxWithDetails(const std::string& text, const std::string& title,
                                       MessageIcon icon, const std::string& details) {
   if (QGuiApplication::platformName() == "offscreen") {
-    std::cerr << title << ": " << LineBreaksToLf(text) << "\n" << LineBreaksToLf(details) << std::endl;
+    std::cerr << title << ": " << LineBreaksToLf(text) << "\n"
+              << LineBreaksToLf(details) << std::endl;
     return;
   }
   QMessageBox box(ToQtIcon(icon), ToQString(title), ToQString(text), QMessageBox::Ok,

@@ -31,9 +31,9 @@ QStringList Filters(const std::vector<FileKind>& kinds) {
 
 std::optional<std::string> QtFileChooser::ChooseFileToOpen(const std::string& title,
                                                            const std::vector<FileKind>& kinds) {
-  const QString path = QFileDialog::getOpenFileName(
-      QApplication::activeWindow(), ToQString(title),
-      folder_.isEmpty() ? QDir::homePath() : folder_, Filters(kinds).join(";;"));
+  const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), ToQString(title),
+                                                    folder_.isEmpty() ? QDir::homePath() : folder_,
+                                                    Filters(kinds).join(";;"));
   if (path.isEmpty()) return std::nullopt;
   folder_ = QFileInfo(path).absolutePath();
   return FromQString(QDir::toNativeSeparators(path));
