@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
-  libsqlite3-dev libsodium-dev libutf8proc-dev sqlite3
+  libsqlite3-dev libsodium-dev libutf8proc-dev libcsv-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   time bc
   clang-14 libclang-rt-14-dev valgrind

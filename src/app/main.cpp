@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/qt_program.h"
+#include "contacts/contacts_command.h"
 #include "core/display_environment.h"
 #include "core/program.h"
 #include "core/program_location.h"
@@ -74,6 +75,14 @@ int main(int argc, char** argv) {
     }
     case ProgramCommand::kServe:
       return Serve(argc, argv);
+    case ProgramCommand::kContacts: {
+      // Works on the phone book file alone: no window, no display.
+      QCoreApplication app(argc, argv);
+      const ProgramLocation location = ChooseLocation();
+      location.Prepare();
+      return RunContactsCommand(arguments, location.Folder() + ProgramLocation::kPhoneBookFile,
+                                std::cout, std::cerr);
+    }
     case ProgramCommand::kRun:
     case ProgramCommand::kResume:
       // The program itself tells `--resume` from an order.

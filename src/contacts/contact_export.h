@@ -11,7 +11,7 @@ namespace tolvane {
 // The phone book, or the members of one group, as the bytes of a contact
 // file: CSV in UTF-8 with a byte-order mark, comma-separated, the header
 // "Name,Phone,Groups" and the groups of a person joined by " ::: "; or vCard
-// 4.0 with FN, N, TEL;TYPE=cell and CATEGORIES. Lines end in CR LF. Reading
+// 4.0 with FN, TEL;TYPE=cell and CATEGORIES. Lines end in CR LF. Reading
 // the file back brings in the same people and groups. `group` empty means the
 // whole phone book; a missing group throws StoreError (kStoreErrorTableNotFound).
 std::string ExportContacts(PhoneBookStore& store, ContactFormat format,

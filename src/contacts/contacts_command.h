@@ -22,8 +22,7 @@ inline constexpr std::string_view kContactsGroupOption = "--group";
 // `out`, errors to `error`. Returns the exit status: 0 done, 1 when the file
 // or the phone book could not be read or written, 2 for a wrong command line.
 int RunContactsCommand(const std::vector<std::string>& arguments,
-                       const std::string& phone_book_path, std::ostream& out,
-                       std::ostream& error);
+                       const std::string& phone_book_path, std::ostream& out, std::ostream& error);
 
 }  // namespace tolvane
 

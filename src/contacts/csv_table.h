@@ -37,7 +37,11 @@ struct CsvTable {
   char separator = ',';
   TextEncoding encoding = TextEncoding::kUtf8;
   std::vector<std::string> header;
+  int header_line = 0;
   std::vector<CsvRow> rows;
+  // The header names a column the import knows; otherwise it may well be a
+  // person, and the preview asks.
+  bool header_recognised = false;
   // The columns the header names, recognised from the common exports
   // (Google Contacts, Outlook, phones' own, spreadsheets); whatever it does
   // not name stays -1 (or no numbers) for the user to choose.

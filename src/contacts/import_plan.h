@@ -16,6 +16,9 @@ enum class DuplicateChoice { kSkip, kReplaceNumber, kAddNumbered };
 // The user's choices for one import, made once for the whole file.
 struct ImportChoices {
   CsvColumns columns;  // CSV only; start from the table's guess
+  // CSV only: false when the file has no header row, so its first row is a
+  // person too (start from the table's header_recognised).
+  bool first_row_is_header = true;
   DuplicateChoice duplicates = DuplicateChoice::kSkip;
   // A person's numbers past the one kept also become people, named
   // "Name (2)", "Name (3)", ...
@@ -47,6 +50,9 @@ struct ImportPlan {
   std::vector<SkippedRow> skipped;
   DuplicateChoice duplicates = DuplicateChoice::kSkip;
 };
+
+// "Anna (2)": the name of a person's second number, or of a second Anna.
+std::string NumberedName(const std::string& name, int number);
 
 // Makes the plan: each row or card gives a person when the phone book's rule
 // for a person (phonebook/person_rule.h) takes its name and number, else a

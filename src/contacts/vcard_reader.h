@@ -17,8 +17,8 @@ struct VcardNumber {
 
 // One card, its texts UTF-8 with the escapes of the format undone.
 struct Vcard {
-  int line = 0;      // the file's line (from 1) of its BEGIN:VCARD
-  std::string name;  // FN, else N's given, additional and family names
+  int line = 0;                         // the file's line (from 1) of its BEGIN:VCARD
+  std::string name;                     // FN, else N's given, additional and family names
   std::vector<VcardNumber> numbers;     // in the card's order
   std::vector<std::string> categories;  // CATEGORIES, split at the commas
   bool operator==(const Vcard&) const = default;

@@ -2,6 +2,7 @@
 
 #include <regex>
 
+#include "contacts/contacts_command.h"
 #include "core/store_secret_command.h"
 
 namespace tolvane {
@@ -13,6 +14,7 @@ ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments) {
   if (first == kStoreSecretOption) return ProgramCommand::kStoreSecret;
   if (first == kResumeOption && arguments.size() == 1) return ProgramCommand::kResume;
   if (first == kServeOption && arguments.size() == 1) return ProgramCommand::kServe;
+  if (first == kImportOption || first == kExportOption) return ProgramCommand::kContacts;
   static const std::regex kOptionShape("-[A-Za-z]|--[A-Za-z0-9]+(-[A-Za-z0-9]+)*");
   return std::regex_match(first, kOptionShape) ? ProgramCommand::kUnknownOption
                                                : ProgramCommand::kRun;
@@ -23,6 +25,8 @@ std::string ProgramUsage(const TransportList& transports) {
          "       tolvane --resume\n"
          "       tolvane --serve\n"
          "       tolvane --store-secret NAME\n"
+         "       tolvane --import FILE [--group NAME]\n"
+         "       tolvane --export FILE [--group NAME]\n"
          "       tolvane --help\n"
          "Without arguments the main window opens. An ORDER (the arguments, joined\n"
          "by blanks) sends one message three seconds after the start and closes the\n"
@@ -44,6 +48,12 @@ std::string ProgramUsage(const TransportList& transports) {
          "                       and exit; NAME is one of: " +
          SecretNameList(transports) +
          "\n"
+         "  --import FILE        bring the contacts of FILE (.csv or .vcf) into the phone\n"
+         "                       book and exit; a name already there is skipped; prints\n"
+         "                       what was added and each row skipped and why\n"
+         "  --export FILE        write the phone book to FILE (.csv or .vcf) and exit\n"
+         "  --group NAME         with --import: put everyone imported into the group NAME\n"
+         "                       (made when missing); with --export: only its members\n"
          "  -h, --help           show this text and exit\n"
          "Without a display the program runs without a window.\n";
 }

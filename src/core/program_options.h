@@ -13,8 +13,9 @@ namespace tolvane {
 // ("-x", "--word-word"), which no order can be: an order holds at least two
 // doubled separators.
 // `--resume` runs like an order, without its text; `--serve` runs without a
-// window until it is told to stop.
-enum class ProgramCommand { kRun, kHelp, kStoreSecret, kResume, kServe, kUnknownOption };
+// window until it is told to stop; `--import` and `--export` bring contacts
+// into the phone book or take them out, without a window.
+enum class ProgramCommand { kRun, kHelp, kStoreSecret, kResume, kServe, kContacts, kUnknownOption };
 
 inline constexpr char kResumeOption[] = "--resume";
 inline constexpr char kServeOption[] = "--serve";

@@ -53,16 +53,23 @@ void CreatePhoneBookTable(sqlite3* db, const std::string& table) {
 
 // Runs `change` as one transaction: all of it or nothing.
 template <typename Change>
-void AllOrNothing(sqlite3* db, Change change) {
+void RunAllOrNothing(sqlite3* db, Change change) {
   SqliteStatement(db, "SAVEPOINT whole").Run();
   try {
     change();
-  } catch (...) {
-    SqliteStatement(db, "ROLLBACK TO whole").Run();
     SqliteStatement(db, "RELEASE whole").Run();
+  } catch (...) {
+    // A full disk at the commit may have made SQLite end the transaction
+    // itself; the first error is the one to report.
+    if (!sqlite3_get_autocommit(db)) {
+      try {
+        SqliteStatement(db, "ROLLBACK TO whole").Run();
+        SqliteStatement(db, "RELEASE whole").Run();
+      } catch (const StoreError&) {
+      }
+    }
     throw;
   }
-  SqliteStatement(db, "RELEASE whole").Run();
 }
 
 }  // namespace
@@ -76,7 +83,7 @@ void SqlitePhoneBookStore::Open(const std::string& path) {
     if (table.attributes & kSystemTableAttributes) continue;
     std::vector<NameClash> clashes;
     try {
-      AllOrNothing(db_.get(), [&] { KeepNameKeys(db_.get(), table.name, clashes); });
+      RunAllOrNothing(db_.get(), [&] { KeepNameKeys(db_.get(), table.name, clashes); });
       clashes_.insert(clashes_.end(), clashes.begin(), clashes.end());
     } catch (const StoreError&) {
     }
@@ -121,11 +128,15 @@ void SqlitePhoneBookStore::CreateTable(const std::string& table) {
   if (StoredName(table) != table) {
     throw StoreError(kStoreErrorTableExists, "table " + table + " already exists");
   }
-  AllOrNothing(Db(), [&] { CreatePhoneBookTable(db_.get(), table); });
+  RunAllOrNothing(Db(), [&] { CreatePhoneBookTable(db_.get(), table); });
 }
 
 void SqlitePhoneBookStore::DeleteTable(const std::string& table) {
   SqliteStatement(Db(), "DROP TABLE " + QuoteSqlIdentifier(StoredName(table))).Run();
+}
+
+void SqlitePhoneBookStore::AllOrNothing(const std::function<void()>& change) {
+  RunAllOrNothing(Db(), change);
 }
 
 void SqlitePhoneBookStore::CreateEmptyDatabase(const std::string& path) {

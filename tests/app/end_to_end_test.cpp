@@ -30,6 +30,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 const fs::path kBin = TOLVANE_BIN_DIR;
 const std::string kCannotCarry =
@@ -136,6 +137,7 @@ class EndToEndTest : public ::testing::Test {
         testing::RunProgram(folder_.path() / "tolvane", arguments, environment, elsewhere_.path(),
                             150000, standard_input);
     stderr_ = run.standard_error;
+    stdout_ = run.standard_output;
     return run.status;
   }
 
@@ -156,6 +158,7 @@ class EndToEndTest : public ::testing::Test {
   testing::SimulatorProcess simulator_;
   QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
   std::string stderr_;
+  std::string stdout_;
 };
 
 // Over each link, with the secret it needs stored from the command line: an
@@ -312,6 +315,43 @@ TEST_F(EndToEndTest, HelpTouchesNothingAndStoreSecretSetsTheGatewayPassword) {
   EXPECT_FALSE(fs::exists(UserData() / "Tolvane/teledata.mdb"));
   EXPECT_EQ(ReadGatewayPassword(folder_.Folder()), "Hemligt ord");
   EXPECT_FALSE(fs::exists(folder_.path() / "tolvmsg.ini"));
+}
+
+// Contacts go in and out without a window or a display: a vCard file into a
+// group (a second import skips everyone), the phone book out as CSV and back
+// into an empty one, which then exports the same file.
+TEST_F(EndToEndTest, ContactsImportedAndExportedFromTheCommandLineComeBackTheSame) {
+  RemoveDisplay();
+  fs::copy_file(TOLVANE_SOURCE_DIR "/tests/data/contacts/android.vcf",
+                elsewhere_.path() / "in.vcf");
+  EXPECT_EQ(Run({"--import", "in.vcf", "--group", "K\xC3\xB6r"}), 0) << stderr_;
+  EXPECT_EQ(stdout_, "3 added, 0 updated, 0 skipped\n");
+  EXPECT_EQ(Run({"--import", "in.vcf"}), 0) << stderr_;
+  EXPECT_THAT(stdout_,
+              StartsWith("0 added, 0 updated, 3 skipped (see details)\n"
+                         "Line 1: Bj\xC3\xB6rn \xC3\x85berg: already in the phone book\n"));
+  EXPECT_EQ(Run({"--export", "all.csv"}), 0) << stderr_;
+  EXPECT_EQ(stdout_, "The phone book is exported to all.csv\n");
+
+  fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb",
+                fs::copy_options::overwrite_existing);
+  EXPECT_EQ(Run({"--import", "all.csv"}), 0) << stderr_;
+  EXPECT_EQ(stdout_, "3 added, 0 updated, 0 skipped\n");
+  EXPECT_EQ(Run({"--export", "group.csv", "--group", "k\xC3\xB6r"}), 0) << stderr_;
+  EXPECT_EQ(elsewhere_.ReadFile("group.csv"), elsewhere_.ReadFile("all.csv"));
+  EXPECT_THAT(
+      elsewhere_.ReadFile("all.csv"),
+      HasSubstr("\r\n\xC3\x85sa-Britt \xC3\x96stlund-Sj\xC3\xB6gren,031-12 34 56,K\xC3\xB6r\r\n"));
+
+  const std::pair<QStringList, int> refused[] = {{{"--import"}, 2},
+                                                 {{"--export", "all.txt"}, 2},
+                                                 {{"--import", "all.csv", "--group"}, 2},
+                                                 {{"--import", "missing.csv"}, 1},
+                                                 {{"--export", "out.vcf", "--group", "None"}, 1}};
+  for (const auto& [arguments, status] : refused) {
+    EXPECT_EQ(Run(arguments), status) << arguments.join(' ').toStdString();
+    EXPECT_NE(stderr_, "");
+  }
 }
 
 // The phone book is an ordinary SQLite file: people and groups that the

@@ -52,6 +52,7 @@ ProgramRun RunProgram(const std::filesystem::path& executable, const QStringList
   EXPECT_TRUE(program.waitForFinished(timeout_ms)) << "the program did not close by itself";
   ProgramRun run;
   run.standard_error = program.readAllStandardError().toStdString();
+  run.standard_output = program.readAllStandardOutput().toStdString();
   if (program.exitStatus() == QProcess::NormalExit) run.status = program.exitCode();
   if (UnderMemcheck()) {
     EXPECT_NE(run.status, kMemcheckError) << memcheck_dir.ReadFile("memcheck.log");

@@ -13,6 +13,7 @@ struct ProgramRun {
   // The exit status; -1 when it crashed or never ended.
   int status = -1;
   std::string standard_error;
+  std::string standard_output;
 };
 
 // Runs `executable` in `working_folder` until it ends by itself, for at most
