@@ -67,8 +67,10 @@ ImportPreview::ImportPreview(const std::string& file_name, ContactFile file,
                              std::vector<std::string> groups)
     : file_(std::move(file)), title_("Import " + BaseName(file_name)) {
   choices_.columns = file_.table.guessed;
+  // A header nobody recognises may well be a person.
+  choices_.first_row_is_header = !IsCsv() || file_.table.header_recognised;
   header_row_box_.text = "&First row holds the column names";
-  header_row_box_.checked = true;
+  header_row_box_.checked = choices_.first_row_is_header;
   header_row_box_.visible = IsCsv();
   name_column_.visible = number_column_.visible = group_column_.visible = IsCsv();
   extra_numbers_box_.text = "E&xtra numbers as people named \"Name (2)\"";
@@ -76,13 +78,18 @@ ImportPreview::ImportPreview(const std::string& file_name, ContactFile file,
   duplicates_.selected = 0;
   groups_.items = std::move(groups);
   ok_button_.text = "OK";
-  ReadHeaderRow();
+  FillTable();
+  FillColumnLists();
+  Replan();
 }
 
 void ImportPreview::SetHeaderRow(bool header_row) {
   if (!IsCsv() || header_row == header_row_box_.checked) return;
   header_row_box_.checked = header_row;
-  ReadHeaderRow();
+  choices_.first_row_is_header = header_row;
+  FillTable();
+  FillColumnLists();
+  Replan();
 }
 
 void ImportPreview::SelectNameColumn(int option) {
@@ -126,34 +133,26 @@ void ImportPreview::EditGroup(const std::string& text) {
   choices_.group = TrimBlanks(text);
 }
 
-void ImportPreview::ReadHeaderRow() {
-  shown_file_ = file_;
-  if (IsCsv() && !header_row_box_.checked) {
-    CsvTable& table = shown_file_.table;
-    std::size_t width = table.header.size();
-    for (const CsvRow& row : table.rows) width = std::max(width, row.fields.size());
-    table.rows.insert(table.rows.begin(), CsvRow{1, table.header});
-    table.header.assign(width, "");
-  }
-  FillTable();
-  FillColumnLists();
-  Replan();
-}
-
 void ImportPreview::FillTable() {
   table_rows_.clear();
   if (IsCsv()) {
-    const CsvTable& table = shown_file_.table;
-    table_header_ = table.header;
+    const CsvTable& table = file_.table;
+    const bool header = choices_.first_row_is_header;
+    std::size_t width = table.header.size();
+    if (!header) {
+      table_rows_.push_back(table.header);
+      for (const CsvRow& row : table.rows) width = std::max(width, row.fields.size());
+    }
+    table_header_ = header ? table.header : std::vector<std::string>(width);
     for (std::size_t i = 0; i < table_header_.size(); ++i) {
       if (table_header_[i].empty()) table_header_[i] = "Column " + std::to_string(i + 1);
     }
-    for (std::size_t i = 0; i < table.rows.size() && i < kShownRows; ++i) {
+    for (std::size_t i = 0; i < table.rows.size() && table_rows_.size() < kShownRows; ++i) {
       table_rows_.push_back(table.rows[i].fields);
     }
     format_label_.text = "CSV, separator " + SeparatorName(table.separator) + ", " +
                          EncodingName(table.encoding) + ", " +
-                         Counted(table.rows.size(), "row", "rows");
+                         Counted(table.rows.size() + (header ? 0 : 1), "row", "rows");
     return;
   }
   table_header_ = {"Name", "Number", "Other numbers", "Groups"};

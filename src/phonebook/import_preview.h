@@ -13,7 +13,8 @@ namespace tolvane {
 // The window that shows a contact file before it is imported: its first rows
 // in a table and the choices made once for the whole file. For a CSV file the
 // name, number and group columns (pre-set from the header the file was found
-// to have) and whether the first row names the columns at all; for both kinds
+// to have) and whether the first row names the columns (unchecked when the
+// header was not recognised, as it may be a person); for both kinds
 // whether a person's other numbers become people of their own ("Name (2)"),
 // what becomes of people whose name the phone book holds, and a group for
 // everyone. The plan is made again with every choice, and the window says how
@@ -58,7 +59,7 @@ class ImportPreview {
   void EditGroup(const std::string& text);
 
   // The plan the choices make of the file.
-  ImportPlan Plan() const { return PlanImport(shown_file_, choices_); }
+  ImportPlan Plan() const { return PlanImport(file_, choices_); }
 
  private:
   // One entry of a column drop-down: the columns it stands for.
@@ -68,8 +69,6 @@ class ImportPreview {
   };
 
   bool IsCsv() const { return file_.format == ContactFormat::kCsv; }
-  // The file with its first record as the header or as a row of people.
-  void ReadHeaderRow();
   void FillTable();
   // The drop-downs' entries from the header, keeping the columns chosen.
   void FillColumnLists();
@@ -79,7 +78,6 @@ class ImportPreview {
   void Replan();
 
   ContactFile file_;
-  ContactFile shown_file_;
   ImportChoices choices_;
   std::string title_;
   std::vector<std::string> table_header_;

@@ -80,6 +80,7 @@ TEST(ImportPreviewTest, ThePreSetAndChosenColumnsAndChoicesMakeThePlan) {
        ContactFormat::kCsv,
        [](ImportPreview& preview) {
          EXPECT_FALSE(preview.OkButton().enabled) << "nothing chosen yet";
+         preview.SetHeaderRow(true);
          preview.SelectNameColumn(1);
          preview.SelectNumberColumn(2);
          preview.SelectGroupColumn(3);
@@ -93,7 +94,7 @@ TEST(ImportPreviewTest, ThePreSetAndChosenColumnsAndChoicesMakeThePlan) {
        "Anna\t0701\nBo\t0702\n",
        ContactFormat::kCsv,
        [](ImportPreview& preview) {
-         preview.SetHeaderRow(false);
+         EXPECT_FALSE(preview.HeaderRowBox().checked) << "a header nobody recognises";
          preview.SelectNameColumn(1);
          preview.SelectNumberColumn(2);
        },
@@ -142,7 +143,7 @@ TEST(ImportPreviewTest, ShowsTheFirstRowsAndTakesTheChoiceForNamesTheBookHolds) 
   ImportPreview preview("p.csv", ReadContactFile(csv, ContactFormat::kCsv), {});
   EXPECT_THAT(preview.TableHeader(), ElementsAreArray({"Name", "Mobile Phone"}));
   ASSERT_EQ(preview.TableRows().size(), ImportPreview::kShownRows);
-  EXPECT_THAT(preview.TableRows().back(), ElementsAreArray({"P10", "0710"}));
+  EXPECT_THAT(preview.TableRows().back(), ElementsAreArray({"P10", "07010"}));
   EXPECT_EQ(preview.Plan().people.size(), 12u);
 
   const DuplicateChoice expected[] = {DuplicateChoice::kSkip, DuplicateChoice::kReplaceNumber,
