@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 #include <utility>
 
 #include "phonebook/group_tables.h"
@@ -132,10 +133,11 @@ class Importer {
   }
 
   // The group of that name, made when missing; nothing when it cannot be
-  // made (a name the database keeps for itself), noted as a skip.
+  // made (a name the database keeps for itself), which is noted once.
   GroupFill* Group(const std::string& group, const PlannedPerson& person) {
     const std::string key = NameKey(group);
     if (auto found = groups_.find(key); found != groups_.end()) return &found->second;
+    if (unmade_groups_.count(key) != 0) return nullptr;
     GroupFill fill;
     if (auto known = known_groups_.find(key); known != known_groups_.end()) {
       fill.name = known->second;
@@ -148,6 +150,7 @@ class Importer {
         store_.CreateTable(group);
       } catch (const StoreError& error) {
         if (error.number() == kStoreErrorDiskFull) throw;
+        unmade_groups_.insert(key);
         notes_.emplace_back(person.line, "Line " + std::to_string(person.line) + ": the group \"" +
                                              group + "\" cannot be made");
         return nullptr;
@@ -163,6 +166,7 @@ class Importer {
   std::unique_ptr<RecordCursor> people_;
   std::map<std::string, std::string> known_groups_;  // by NameKey
   std::map<std::string, GroupFill> groups_;          // by NameKey
+  std::set<std::string> unmade_groups_;              // by NameKey, noted once
   std::vector<SkippedRow> skipped_;
   // What went wrong beside a person brought in, by line.
   std::vector<std::pair<int, std::string>> notes_;

@@ -15,7 +15,7 @@ using ImportProgress = std::function<void(int done, int total)>;
 // Asked as often as the progress: true stops the import, changing nothing.
 using ImportCancelled = std::function<bool()>;
 
-// Inclusive: files with more rows than this get a progress bar.
+// A file of more people than this shows a progress bar while it comes in.
 inline constexpr int kImportProgressThreshold = 1000;
 
 // Brings the plan into the phone book in one transaction. Groups a person

@@ -30,7 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using ::testing::StartsWith;
 
 const fs::path kBin = TOLVANE_BIN_DIR;
 const std::string kCannotCarry =
@@ -324,20 +323,23 @@ TEST_F(EndToEndTest, ContactsImportedAndExportedFromTheCommandLineComeBackTheSam
   RemoveDisplay();
   fs::copy_file(TOLVANE_SOURCE_DIR "/tests/data/contacts/android.vcf",
                 elsewhere_.path() / "in.vcf");
-  EXPECT_EQ(Run({"--import", "in.vcf", "--group", "K\xC3\xB6r"}), 0) << stderr_;
+  EXPECT_EQ(Run(QStringList{"--import", "in.vcf", "--group", "K\xC3\xB6r"}), 0) << stderr_;
   EXPECT_EQ(stdout_, "3 added, 0 updated, 0 skipped\n");
-  EXPECT_EQ(Run({"--import", "in.vcf"}), 0) << stderr_;
-  EXPECT_THAT(stdout_,
-              StartsWith("0 added, 0 updated, 3 skipped (see details)\n"
-                         "Line 1: Bj\xC3\xB6rn \xC3\x85berg: already in the phone book\n"));
-  EXPECT_EQ(Run({"--export", "all.csv"}), 0) << stderr_;
+  EXPECT_EQ(Run(QStringList{"--import", "in.vcf"}), 0) << stderr_;
+  EXPECT_EQ(stdout_,
+            "0 added, 0 updated, 3 skipped (see details)\n"
+            "Line 1: Bj\xC3\xB6rn \xC3\x85"
+            "berg: already in the phone book\n"
+            "Line 9: \xC3\x85sa-Britt \xC3\x96stlund-Sj\xC3\xB6gren: already in the phone book\n"
+            "Line 18: Ingrid Lundstr\xC3\xB6m: already in the phone book\n");
+  EXPECT_EQ(Run(QStringList{"--export", "all.csv"}), 0) << stderr_;
   EXPECT_EQ(stdout_, "The phone book is exported to all.csv\n");
 
   fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb",
                 fs::copy_options::overwrite_existing);
-  EXPECT_EQ(Run({"--import", "all.csv"}), 0) << stderr_;
+  EXPECT_EQ(Run(QStringList{"--import", "all.csv"}), 0) << stderr_;
   EXPECT_EQ(stdout_, "3 added, 0 updated, 0 skipped\n");
-  EXPECT_EQ(Run({"--export", "group.csv", "--group", "k\xC3\xB6r"}), 0) << stderr_;
+  EXPECT_EQ(Run(QStringList{"--export", "group.csv", "--group", "k\xC3\xB6r"}), 0) << stderr_;
   EXPECT_EQ(elsewhere_.ReadFile("group.csv"), elsewhere_.ReadFile("all.csv"));
   EXPECT_THAT(
       elsewhere_.ReadFile("all.csv"),
