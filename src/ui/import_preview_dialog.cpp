@@ -10,6 +10,8 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <functional>
+#include <utility>
 
 #include "platform/qt/qt_text.h"
 #include "ui/list_widgets.h"
@@ -76,15 +78,16 @@ ImportPreviewDialog::ImportPreviewDialog(ImportPreview& preview, QWidget* parent
   name_column_ = add_choice("nameColumn", "&Name:", &name_label_);
   number_column_ = add_choice("numberColumn", "N&umber:", &number_label_);
   group_column_ = add_choice("groupColumn", "&Group column:", &group_column_label_);
-  auto on_choice = [this](QComboBox* combo, void (ImportPreview::*choose)(int)) {
-    connect(combo, &QComboBox::activated, this, [this, choose](int index) {
-      (preview_.*choose)(index);
+  // A choice goes to the preview, which may change the others.
+  auto on_choice = [this](QComboBox* combo, std::function<void(int)> choose) {
+    connect(combo, &QComboBox::activated, this, [this, choose = std::move(choose)](int index) {
+      choose(index);
       Render();
     });
   };
-  on_choice(name_column_, &ImportPreview::SelectNameColumn);
-  on_choice(number_column_, &ImportPreview::SelectNumberColumn);
-  on_choice(group_column_, &ImportPreview::SelectGroupColumn);
+  on_choice(name_column_, [this](int index) { preview_.SelectNameColumn(index); });
+  on_choice(number_column_, [this](int index) { preview_.SelectNumberColumn(index); });
+  on_choice(group_column_, [this](int index) { preview_.SelectGroupColumn(index); });
 
   extra_numbers_box_ = new QCheckBox(this);
   extra_numbers_box_->setObjectName("extraNumbersBox");
@@ -94,7 +97,7 @@ ImportPreviewDialog::ImportPreviewDialog(ImportPreview& preview, QWidget* parent
   });
   form->addRow(extra_numbers_box_);
   duplicates_ = add_choice("duplicatesList", "People &already in the phone book:", nullptr);
-  on_choice(duplicates_, &ImportPreview::SelectDuplicates);
+  on_choice(duplicates_, [this](int index) { preview_.SelectDuplicates(index); });
   group_box_ = NewEditableChoice();
   group_box_->setParent(this);
   group_box_->setObjectName("groupBox");
@@ -116,6 +119,8 @@ ImportPreviewDialog::ImportPreviewDialog(ImportPreview& preview, QWidget* parent
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   ok_button_ = buttons->button(QDialogButtonBox::Ok);
   ok_button_->setObjectName("okButton");
+  // Return anywhere in the window is OK.
+  ok_button_->setDefault(true);
   buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancelButton");
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {
     if (preview_.OkButton().enabled) accept();
