@@ -65,6 +65,13 @@ void ContactsTransfer::Import() {
 }
 
 void ContactsTransfer::ImportFile(const std::string& path, const std::string& bytes) {
+  // No text file holds a NUL byte: a picture or a program is not worth a
+  // preview of its garbage.
+  if (bytes.find('\0') != std::string::npos) {
+    services_.dialogs.MessageBox(Quoted(path) + " is not a CSV or vCard file.", kImportTitle,
+                                 MessageIcon::kExclamation);
+    return;
+  }
   const ContactFormat format = ContactFormatOfPath(path).value_or(ContactFormatOfBytes(bytes));
   ContactFile file = ReadContactFile(bytes, format);
   if (!HoldsContacts(file)) {

@@ -106,14 +106,16 @@ TEST_F(ContactsTransferTest, AFileOverAThousandRowsShowsItsProgressAndCancelLeav
 TEST_F(ContactsTransferTest,
        NothingIsImportedFromAFileUnreadableEmptyOrNotAcceptedOrWhileEntering) {
   book_.dir().WriteFile("empty.csv", "");
-  const std::string missing = book_.dir().FilePath("missing.csv");
-  chooser_.SetFileToOpen(missing);
-  transfer_.Import();
-  chooser_.SetFileToOpen(book_.dir().FilePath("empty.csv"));
-  transfer_.Import();
+  book_.dir().WriteFile("picture.csv", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+  for (const char* name : {"missing.csv", "empty.csv", "picture.csv"}) {
+    chooser_.SetFileToOpen(book_.dir().FilePath(name));
+    transfer_.Import();
+  }
+  auto quoted = [this](const char* name) { return "\"" + book_.dir().FilePath(name) + "\""; };
   EXPECT_THAT(dialogs_.Texts(),
-              ElementsAre("Could not read \"" + missing + "\": No such file or directory",
-                          "No contacts found in \"" + book_.dir().FilePath("empty.csv") + "\"."));
+              ElementsAre("Could not read " + quoted("missing.csv") + ": No such file or directory",
+                          "No contacts found in " + quoted("empty.csv") + ".",
+                          quoted("picture.csv") + " is not a CSV or vCard file."));
   EXPECT_EQ(previews_, 0);
 
   dialogs_.Clear();
