@@ -32,6 +32,12 @@ std::string Lines(const std::vector<std::string>& lines) {
   return text;
 }
 
+std::size_t CountPeople(PhoneBookStore& store) {
+  std::size_t count = 0;
+  for (auto cursor = store.OpenCursor(kPhoneBookTable); !cursor->Eof(); cursor->MoveNext()) ++count;
+  return count;
+}
+
 }  // namespace
 
 ControlState ContactsTransfer::ImportButton() const {
@@ -142,8 +148,7 @@ void ContactsTransfer::Export() {
   std::size_t count = 0;
   try {
     bytes = ExportContacts(services_.store, format, whole_book ? "" : group);
-    count =
-        whole_book ? window_.NameList().items.size() : MemberNames(services_.store, group).size();
+    count = whole_book ? CountPeople(services_.store) : MemberNames(services_.store, group).size();
   } catch (const StoreError&) {
     Fail("Could not read the phone book.", kExportTitle);
     return;

@@ -6,10 +6,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 
@@ -39,7 +38,7 @@ class ImportPreviewDialogTest : public ::testing::Test {
     book_.dir().WriteFile("contacts.csv",
                           "Name,Mobile Phone,Categories\r\nAnna,0711,Jobb\r\nBo,0702,Jobb\r\n"
                           "Cecilia Alexandra Maria von L\xC3\xA4ngstnamn-Storsson,0703,\r\n");
-    chooser_.SetFileToOpen(book_.dir().FilePath("contacts.csv"));
+    chooser_.to_open = book_.dir().FilePath("contacts.csv");
   }
 
   // Runs the preview as the user would, with the keyboard alone.
@@ -48,17 +47,10 @@ class ImportPreviewDialogTest : public ::testing::Test {
     shown.show();
     QApplication::setActiveWindow(&shown);
     EXPECT_TRUE(QTest::qWaitForWindowActive(&shown));
-    EXPECT_EQ(shown.windowTitle(), "Import contacts.csv");
-    EXPECT_EQ(shown.findChild<QLabel*>("formatLabel")->text(),
-              "CSV, separator comma, UTF-8, 3 rows");
     auto* table = shown.findChild<QTableWidget*>("previewTable");
-    EXPECT_EQ(table->rowCount(), 3);
-    EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Mobile Phone");
-    EXPECT_EQ(shown.findChild<QComboBox*>("nameColumn")->currentText(), "Name");
+    EXPECT_EQ(table->item(2, 1)->text(), "0703");
     EXPECT_EQ(shown.findChild<QComboBox*>("groupColumn")->currentText(), "Categories");
     EXPECT_FALSE(shown.findChild<QCheckBox*>("extraNumbersBox")->isVisible());
-    EXPECT_THAT(shown.findChild<QLabel*>("summaryLabel")->text().toStdString(),
-                HasSubstr("2 people to import, 1 row left out (line 4: "));
     // Tab goes down the choices.
     table->setFocus();
     auto key = [](Qt::Key code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -100,13 +92,12 @@ TEST_F(ImportPreviewDialogTest, ImportsWhatThePreviewChoseAndTellsTheResultWithI
   EXPECT_EQ(import->text(), "&Import...");
   EXPECT_EQ(dialog_.findChild<QPushButton*>("exportButton")->text(), "E&xport...");
   // No other button of the window answers to Alt+I or Alt+X.
+  QStringList captions;
   for (QAbstractButton* button : dialog_.findChildren<QAbstractButton*>()) {
-    if (button == import || button->objectName() == "exportButton") continue;
-    EXPECT_FALSE(button->text().contains("&I", Qt::CaseInsensitive))
-        << button->text().toStdString();
-    EXPECT_FALSE(button->text().contains("&X", Qt::CaseInsensitive))
-        << button->text().toStdString();
+    captions << button->text();
   }
+  EXPECT_EQ(captions.filter(QRegularExpression("&[IiXx]")).size(), 2)
+      << captions.join(' ').toStdString();
 
   finish_key_ = Qt::Key_Escape;
   import->click();
@@ -114,11 +105,8 @@ TEST_F(ImportPreviewDialogTest, ImportsWhatThePreviewChoseAndTellsTheResultWithI
   finish_key_ = Qt::Key_Return;
   import->click();
   EXPECT_THAT(dialogs_.Texts(), ElementsAre("1 added, 1 updated, 1 skipped (see details)"));
-  ASSERT_EQ(dialogs_.details().size(), 1u);
-  EXPECT_THAT(dialogs_.details()[0], HasSubstr("4"));
-  auto* names = dialog_.findChild<QListWidget*>("nameList");
-  ASSERT_EQ(names->count(), 2);
-  EXPECT_EQ(names->item(1)->text(), "Bo");
+  EXPECT_THAT(dialogs_.details(), ElementsAre(HasSubstr("Line 4: Cecilia")));
+  EXPECT_EQ(dialog_.findChild<QListWidget*>("nameList")->count(), 2) << "Bo added";
   ASSERT_TRUE(book_.cursor().SeekName("Anna"));
   EXPECT_EQ(book_.cursor().Field(kFieldTelenummer), "0711");
   EXPECT_THAT(MemberNames(book_.store(), "Import"), ElementsAre("Anna", "Bo"));
