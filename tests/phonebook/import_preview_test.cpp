@@ -111,15 +111,5 @@ TEST(ImportPreviewTest, ThePreSetAndChosenColumnsAndChoicesMakeThePlan) {
   }
 }
 
-TEST(ImportPreviewTest, ShowsTheFirstTenRows) {
-  std::string csv = "Name,Mobile Phone\r\n";
-  for (int i = 1; i <= 12; ++i) csv += "P" + std::to_string(i) + ",070\r\n";
-  ImportPreview preview("p.csv", ReadContactFile(csv, ContactFormat::kCsv), {});
-  EXPECT_THAT(preview.TableHeader(), ElementsAreArray({"Name", "Mobile Phone"}));
-  ASSERT_EQ(preview.TableRows().size(), ImportPreview::kShownRows);
-  EXPECT_THAT(preview.TableRows().back(), ElementsAreArray({"P10", "070"}));
-  EXPECT_EQ(preview.Plan().people.size(), 12u);
-}
-
 }  // namespace
 }  // namespace tolvane
