@@ -267,6 +267,9 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
       {{"--resume", "N//0701//Hi"}, Command::kUnknownOption},
       {{"--serve"}, Command::kServe},
       {{"--serve", "N//0701//Hi"}, Command::kUnknownOption},
+      // The contacts command reads its own arguments and refuses wrong ones.
+      {{"--import", "a.csv", "--group", "Kör"}, Command::kContacts},
+      {{"--export"}, Command::kContacts},
       {{"-x"}, Command::kUnknownOption},
       // Orders, whatever they hold, and options further on are message text.
       {{"N//0701234567//Hello"}, Command::kRun},
@@ -279,9 +282,11 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
     EXPECT_EQ(ReadProgramCommand(arguments), command) << ::testing::PrintToString(arguments);
   }
   // (The secrets' names and the first line are the store command's and every program's.)
-  EXPECT_THAT(ProgramUsage(ProgramTransports()),
-              ::testing::AllOf(::testing::HasSubstr("--resume "), ::testing::HasSubstr("--serve "),
-                               ::testing::HasSubstr("N//0701234567//Hello")));
+  EXPECT_THAT(
+      ProgramUsage(ProgramTransports()),
+      ::testing::AllOf(::testing::HasSubstr("--resume "), ::testing::HasSubstr("--serve "),
+                       ::testing::HasSubstr("--import FILE"), ::testing::HasSubstr("--export FILE"),
+                       ::testing::HasSubstr("N//0701234567//Hello")));
 }
 
 constexpr char kInstalledData[] = "../share/tolvane/";
