@@ -48,6 +48,17 @@ void GroupPanel::FillGroupList() {
   if (!group_list_.items.empty()) SelectGroup(0);
 }
 
+void GroupPanel::Reload() {
+  if (!open_) return;
+  const std::string chosen = group_list_.HasSelection() ? group_list_.SelectedText() : "";
+  FillGroupList();
+  auto found = std::find(group_list_.items.begin(), group_list_.items.end(), chosen);
+  if (found != group_list_.items.end()) {
+    SelectGroup(static_cast<int>(found - group_list_.items.begin()));
+  }
+  Changed();
+}
+
 void GroupPanel::SelectGroup(int index) {
   if (index < 0 || index >= static_cast<int>(group_list_.items.size())) return;
   group_list_.selected = index;

@@ -43,6 +43,9 @@ class GroupPanel {
   bool IsOpen() const { return open_; }
   int WindowWidthTwips() const { return open_ ? kWideWidthTwips : kNarrowWidthTwips; }
 
+  // After the phone book changed behind the panel (an import): an open panel
+  // reads its groups again and keeps the chosen one.
+  void Reload();
   void SelectGroup(int index);
   void SelectMember(int index);
   // "De&lete group", after the user's Yes.

@@ -211,6 +211,14 @@ void PhoneBookWindow::Close() {
   if (on_closed_) on_closed_();
 }
 
+void PhoneBookWindow::Reload() {
+  RefillNameList();
+  name_box_.text.clear();
+  number_box_.text.clear();
+  EnableEditAndDelete(false);
+  Changed();
+}
+
 PhoneBookWindow::Focus PhoneBookWindow::TakeFocusRequest() {
   Focus focus = focus_request_;
   focus_request_ = Focus::kNone;

@@ -47,6 +47,11 @@ class PhoneBookWindow {
   bool MayClose();
   // The window has closed, by any route.
   void Close();
+  // After the phone book changed behind the window (an import): the name list
+  // read again, nobody chosen.
+  void Reload();
+  // Browsing, when the window may start work of its own on the phone book.
+  bool IsBrowsing() const { return close_button_.enabled; }
 
   static const char* Title() { return "Phonebook"; }
   const ListState& NameList() const { return name_list_; }

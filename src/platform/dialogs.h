@@ -32,6 +32,9 @@ class Dialogs {
   virtual MessageAnswer MessageBox(const std::string& text, const std::string& title,
                                    MessageIcon icon,
                                    MessageButtons buttons = MessageButtons::kOk) = 0;
+  // An OK box whose `details` (many lines) show on the user's request.
+  virtual void MessageBoxWithDetails(const std::string& text, const std::string& title,
+                                     MessageIcon icon, const std::string& details) = 0;
   virtual void Beep() = 0;
 };
 

@@ -126,6 +126,22 @@ void PhoneBookDialog::AddGroupPanel(GroupPanel& panel, Dialogs& dialogs) {
   layout_->addWidget(group_panel_);
 }
 
+void PhoneBookDialog::AddContactsTransfer(ContactsTransfer& transfer) {
+  transfer_ = &transfer;
+  // Whatever the work changed, the window shows it afterwards.
+  import_button_ = MakeDialogButton(this, "importButton", [this] {
+    transfer_->Import();
+    Render();
+  });
+  export_button_ = MakeDialogButton(this, "exportButton", [this] {
+    transfer_->Export();
+    Render();
+  });
+  buttons_->addWidget(import_button_, 4, 0);
+  buttons_->addWidget(export_button_, 4, 1);
+  Render();
+}
+
 void PhoneBookDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // A quarter of the free width from the left, centred from top to bottom.
@@ -165,6 +181,10 @@ void PhoneBookDialog::Render() {
   RenderButton(undo_button_, window_.UndoButton());
   RenderButton(close_button_, window_.CloseButton());
   if (group_panel_ != nullptr) group_panel_->Render();
+  if (transfer_ != nullptr) {
+    RenderButton(import_button_, transfer_->ImportButton());
+    RenderButton(export_button_, transfer_->ExportButton());
+  }
 
   switch (window_.TakeFocusRequest()) {
     case PhoneBookWindow::Focus::kNameBox:

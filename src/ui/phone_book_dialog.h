@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <array>
 
+#include "phonebook/contacts_transfer.h"
 #include "phonebook/group_panel.h"
 #include "phonebook/phone_book_window.h"
 #include "platform/dialogs.h"
@@ -36,6 +37,8 @@ class PhoneBookDialog : public QDialog {
   void reject() override;
   // Adds the group panel beside the window, with its "&Groups >>" button.
   void AddGroupPanel(GroupPanel& panel, Dialogs& dialogs);
+  // Adds "&Import..." and "E&xport..." among the window's buttons.
+  void AddContactsTransfer(ContactsTransfer& transfer);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -59,6 +62,9 @@ class PhoneBookDialog : public QDialog {
   QHBoxLayout* layout_;
   // Whether a person can join a group follows the window's name list.
   GroupPanelWidget* group_panel_ = nullptr;
+  ContactsTransfer* transfer_ = nullptr;
+  QPushButton* import_button_ = nullptr;
+  QPushButton* export_button_ = nullptr;
 };
 
 }  // namespace tolvane

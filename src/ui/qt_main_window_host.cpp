@@ -6,12 +6,16 @@
 
 #include "bulk/time_to_send_dialog.h"
 #include "core/about.h"
+#include "phonebook/contacts_transfer.h"
 #include "phonebook/group_panel.h"
 #include "phonebook/phone_book_window.h"
+#include "platform/local_file_system.h"
 #include "platform/qt/qt_http_client.h"
+#include "platform/qt/qt_progress_window.h"
 #include "platform/qt/qt_text.h"
 #include "records/quick_messages_window.h"
 #include "ui/balance_dialog.h"
+#include "ui/import_preview_dialog.h"
 #include "ui/phone_book_dialog.h"
 #include "ui/quick_messages_dialog.h"
 #include "ui/settings_dialog_widget.h"
@@ -29,6 +33,18 @@ void QtMainWindowHost::OpenPhoneBook() {
   if (store != nullptr) groups.emplace(window, *presenter_->PhoneBookCursor(), *store, dialogs_);
   PhoneBookDialog dialog(window, &widget_);
   if (groups) dialog.AddGroupPanel(*groups, dialogs_);
+  QtProgressWindow progress;
+  std::optional<ContactsTransfer> transfer;
+  if (store != nullptr) {
+    transfer.emplace(
+        window, groups ? &*groups : nullptr,
+        ContactsTransferServices{*store, ProgramFileSystem(), file_chooser_, dialogs_, progress},
+        [](ImportPreview& preview) {
+          ImportPreviewDialog shown(preview, QApplication::activeWindow());
+          return shown.exec() == QDialog::Accepted;
+        });
+    dialog.AddContactsTransfer(*transfer);
+  }
   dialog.exec();
 }
 

@@ -6,6 +6,7 @@
 #include "platform/clipboard.h"
 #include "platform/dialler.h"
 #include "platform/dialogs.h"
+#include "platform/qt/qt_file_chooser.h"
 #include "platform/serial_port_list.h"
 #include "settings_dialog/settings_dialog.h"
 #include "ui/main_window_widget.h"
@@ -51,6 +52,8 @@ class QtMainWindowHost : public MainWindowHost, public SettingsDialogHost {
   ProgramSettings* settings_ = nullptr;
   Dialler* dialler_ = nullptr;
   const SerialPortList* serial_ports_ = nullptr;
+  // Kept, so that the next import or export starts in the last folder.
+  QtFileChooser file_chooser_;
 };
 
 }  // namespace tolvane

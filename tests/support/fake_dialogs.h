@@ -34,6 +34,11 @@ class FakeDialogs : public Dialogs {
     answers_.pop_front();
     return answer;
   }
+  void MessageBoxWithDetails(const std::string& text, const std::string& title, MessageIcon icon,
+                             const std::string& details) override {
+    details_.push_back(details);
+    MessageBox(text, title, icon);
+  }
   void Beep() override { ++beeps_; }
 
   void QueueAnswer(MessageAnswer answer) { answers_.push_back(answer); }
@@ -47,15 +52,19 @@ class FakeDialogs : public Dialogs {
     for (const Box& box : boxes_) texts.push_back(box.text);
     return texts;
   }
+  // The details of each box that had them.
+  const std::vector<std::string>& details() const { return details_; }
   int beeps() const { return beeps_; }
   void Clear() {
     boxes_.clear();
+    details_.clear();
     answers_.clear();
     beeps_ = 0;
   }
 
  private:
   std::vector<Box> boxes_;
+  std::vector<std::string> details_;
   std::deque<MessageAnswer> answers_;
   std::function<void(const Box&)> on_box_;
   int beeps_ = 0;

@@ -85,6 +85,21 @@ MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& 
   }
 }
 
+void QtDialogs::MessageBoxWithDetails(const std::string& text, const std::string& title,
+                                      MessageIcon icon, const std::string& details) {
+  if (QGuiApplication::platformName() == "offscreen") {
+    std::cerr << title << ": " << LineBreaksToLf(text) << "\n"
+              << LineBreaksToLf(details) << std::endl;
+    return;
+  }
+  QMessageBox box(ToQtIcon(icon), ToQString(title), ToQString(text), QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
+  // Behind "Show Details...", the box's own button.
+  box.setDetailedText(ToQString(details));
+  box.exec();
+}
+
 void QtDialogs::Beep() { QApplication::beep(); }
 
 }  // namespace tolvane

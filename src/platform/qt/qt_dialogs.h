@@ -15,6 +15,8 @@ class QtDialogs : public Dialogs {
  public:
   MessageAnswer MessageBox(const std::string& text, const std::string& title, MessageIcon icon,
                            MessageButtons buttons = MessageButtons::kOk) override;
+  void MessageBoxWithDetails(const std::string& text, const std::string& title, MessageIcon icon,
+                             const std::string& details) override;
   void Beep() override;
 };
 
