@@ -150,9 +150,9 @@ TEST_F(MessagesWindowTest, AConversationArrivesIsReadAnsweredSearchedCopiedAndDe
   EXPECT_GT(list_changes, 0);
 
   // A receipt that comes after the send shows in the conversation shown.
-  SendTo("+46701111111", "Later", 4, /*open=*/true);
+  const std::int64_t later = SendTo("+46701111111", "Later", 4, /*open=*/true);
   window->OnConversationChosen("+46701111111");
-  store->SetPart({store->MessageCount(), 1}, MessageState::kDelivered, "r", "", TimePoint());
+  store->SetPart({later, 0}, MessageState::kDelivered, "r", "", TimePoint());
   EXPECT_THAT(Shown(), ElementsAre("> Later delivered"));
 }
 

@@ -54,7 +54,8 @@ class ConversationStore : public ::testing::Test {
     return message;
   }
   // A run to `number`, ended unless `open`.
-  void SendTo(const std::string& number, const std::string& text, int minute, bool open = false) {
+  std::int64_t SendTo(const std::string& number, const std::string& text, int minute,
+                      bool open = false) {
     StoredRun run{.kind = "single", .transport = "GSM", .created = TimePoint()};
     StoredMessage message;
     message.number_typed = message.number = number;
@@ -65,6 +66,7 @@ class ConversationStore : public ::testing::Test {
     std::vector<StoredMessage> messages{message};
     store->AddRun(run, messages);
     if (!open) store->EndRun(run.id, TimePoint());
+    return messages[0].id;
   }
   void Sql(const std::string& sql) {
     sqlite3* db = nullptr;
