@@ -4,11 +4,14 @@
 #include <memory>
 #include <string>
 
+#include "api/api_handler.h"
+#include "api/api_run_queue.h"
 #include "core/program.h"
 #include "core/program_location.h"
 #include "core/serve_host.h"
 #include "inbox/messages_window.h"
 #include "platform/qt/nm_dialler.h"
+#include "platform/qt/qt_api_server.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_desktop_notifier.h"
 #include "platform/qt/qt_dialogs.h"
@@ -55,6 +58,9 @@ class QtProgram {
   // The Messages window over the store, its button on the main window, and
   // desktop notices where there is a desktop to show them.
   void OpenMessages();
+  // The HTTP API when [API] Enabled=1; a setting it cannot listen with is
+  // told in a message box (on standard error when serving).
+  void StartApi();
 
   QtEventLoop loop_;
   TransportList transports_;
@@ -76,6 +82,9 @@ class QtProgram {
   std::unique_ptr<QtDesktopNotifier> notifier_;
   std::unique_ptr<MessagesWindow> messages_;
   std::unique_ptr<MessagesDialog> messages_dialog_;
+  std::unique_ptr<ApiRunQueue> api_queue_;
+  std::unique_ptr<ApiHandler> api_handler_;
+  std::unique_ptr<QtApiServer> api_server_;
 };
 
 }  // namespace tolvane

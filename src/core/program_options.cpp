@@ -13,6 +13,7 @@ ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments) {
   if (first == kStoreSecretOption) return ProgramCommand::kStoreSecret;
   if (first == kResumeOption && arguments.size() == 1) return ProgramCommand::kResume;
   if (first == kServeOption && arguments.size() == 1) return ProgramCommand::kServe;
+  if (first == kNewApiTokenOption && arguments.size() == 1) return ProgramCommand::kNewApiToken;
   static const std::regex kOptionShape("-[A-Za-z]|--[A-Za-z0-9]+(-[A-Za-z0-9]+)*");
   return std::regex_match(first, kOptionShape) ? ProgramCommand::kUnknownOption
                                                : ProgramCommand::kRun;
@@ -23,6 +24,7 @@ std::string ProgramUsage(const TransportList& transports) {
          "       tolvane --resume\n"
          "       tolvane --serve\n"
          "       tolvane --store-secret NAME\n"
+         "       tolvane --new-api-token\n"
          "       tolvane --help\n"
          "Without arguments the main window opens. An ORDER (the arguments, joined\n"
          "by blanks) sends one message three seconds after the start and closes the\n"
@@ -44,6 +46,8 @@ std::string ProgramUsage(const TransportList& transports) {
          "                       and exit; NAME is one of: " +
          SecretNameList(transports) +
          "\n"
+         "  --new-api-token      store a new random token for the HTTP API (the secret\n"
+         "                       api), print it once and exit\n"
          "  -h, --help           show this text and exit\n"
          "Without a display the program runs without a window.\n";
 }

@@ -14,10 +14,19 @@ namespace tolvane {
 // doubled separators.
 // `--resume` runs like an order, without its text; `--serve` runs without a
 // window until it is told to stop.
-enum class ProgramCommand { kRun, kHelp, kStoreSecret, kResume, kServe, kUnknownOption };
+enum class ProgramCommand {
+  kRun,
+  kHelp,
+  kStoreSecret,
+  kNewApiToken,
+  kResume,
+  kServe,
+  kUnknownOption
+};
 
 inline constexpr char kResumeOption[] = "--resume";
 inline constexpr char kServeOption[] = "--serve";
+inline constexpr char kNewApiTokenOption[] = "--new-api-token";
 
 // `arguments` are those after the program name.
 ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments);
