@@ -158,7 +158,7 @@ ApiResponse ApiHandler::Cancel(std::int64_t run) {
   }
   const TimePoint now = services_.window.Loop().Now();
   for (const StoredMessage& message : store.RunMessages(run)) {
-    store.RefuseQueued(message.id, kReceiptCancelled, now);
+    store.EndMessage(message.id, kReceiptCancelled, now);
   }
   store.EndRun(run, now);
   return JsonAnswer(200, *OutgoingResource(store, run));

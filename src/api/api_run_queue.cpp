@@ -1,6 +1,7 @@
 #include "api/api_run_queue.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -43,7 +44,12 @@ void ApiRunQueue::SendDue() {
   const bool idle = !sending_ && WaitDepth() == 0 && !window_.State().sending &&
                     !window_.MailCheckRunning() && !window_.AutosendInProgress();
   if (due == waiting_.end() || !idle) {
-    timer_->SetInterval(kPollMs);
+    // The earliest run wakes the queue at its time.
+    auto first = std::chrono::milliseconds(kPollMs);
+    for (const auto& [run, at] : waiting_) {
+      first = std::min(first, std::chrono::ceil<std::chrono::milliseconds>(at - now));
+    }
+    timer_->SetInterval(idle ? static_cast<int>(first.count()) : kPollMs);
     timer_->Start();
     return;
   }
@@ -70,8 +76,13 @@ void ApiRunQueue::SendDue() {
     const bool no_receipts = settings_.EjKvittoOn;
     settings_.EjKvittoOn = no_receipts || !run->receipt;
     sending_ = true;
+    // The transports take the text from the message box, which gets its
+    // own back after the run.
+    const std::string typed = window_.MessageText();
     host_.SetText(messages.front().text);
+    window_.SetMessageText(messages.front().text);
     groups_.ResumeRun(*run, members, {});
+    window_.SetMessageText(typed);
     sending_ = false;
     settings_.EjKvittoOn = no_receipts;
     state.deferred = deferred;
