@@ -16,7 +16,8 @@ void ReadApiSetting(ApiSettings& settings, const std::string& key, const std::st
   const std::string text = TrimBlanks(value);
   if (key == "Enabled") settings.Enabled = text == "1";
   if (key == "Address") settings.Address = text.empty() ? ApiSettings().Address : text;
-  if (key == "Port") settings.Port = ParseNumberIn(text, 1, 65535).value_or(kDefaultApiPort);
+  // 0: any free port (the start-up line names it).
+  if (key == "Port") settings.Port = ParseNumberIn(text, 0, 65535).value_or(kDefaultApiPort);
   if (key == "Tls") settings.Tls = text == "1";
   if (key == "CertFile") settings.CertFile = text;
   if (key == "KeyFile") settings.KeyFile = text;

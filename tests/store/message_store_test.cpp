@@ -172,7 +172,9 @@ TEST(MessageStoreTest, AFileOfANewerVersionOrNoDatabaseIsRefusedWithAClearText) 
   } cases[] = {
       {"", 0, ""},
       {"", MessageStore::kSchemaVersion + 1,
-       "it was written by a newer version of the program (schema 3, this one knows 2)"},
+       "it was written by a newer version of the program (schema " +
+           std::to_string(MessageStore::kSchemaVersion + 1) + ", this one knows " +
+           std::to_string(MessageStore::kSchemaVersion) + ")"},
       {"Namn;Telefon\r\nAnna;070\r\n", -1, "it is not a database"},
   };
   for (const auto& c : cases) {
