@@ -86,6 +86,7 @@ class ApiHandlerTest : public WindowScenario {
 };
 
 TEST_F(ApiHandlerTest, APostIsQueuedBeforeItsAnswerAndFollowedToDelivered) {
+  TypeMessage(*window, "Mine");
   const ApiResponse answer =
       Call("POST", "/v1/messages", R"({"group": "vänner", "text": "Hej på er!"})");
   ASSERT_EQ(answer.status, 202) << answer.body;
@@ -98,7 +99,18 @@ TEST_F(ApiHandlerTest, APostIsQueuedBeforeItsAnswerAndFollowedToDelivered) {
   EXPECT_EQ(queued["recipients"][1]["state"], "queued");
   EXPECT_TRUE(taken_.empty());
 
+  // The run's text goes through the message box, out of the user's reach,
+  // which has the user's text back after.
+  std::vector<std::string> box;
+  provider_.SetOnTaken([&](const sim::TakenPart& part) {
+    taken_.push_back(part);
+    box.push_back((Enabled(MainControl::kMessageBox) ? "enabled: " : "disabled: ") +
+                  Text(MainControl::kMessageBox));
+  });
   loop.RunFor(std::chrono::seconds(30));
+  EXPECT_THAT(box, ::testing::Each("disabled: Hej på er!"));
+  EXPECT_TRUE(Enabled(MainControl::kMessageBox));
+  EXPECT_EQ(Text(MainControl::kMessageBox), "Mine");
   const json sent = Get("/v1/messages/out-1");
   EXPECT_EQ(sent["state"], "ended");
   for (const json& recipient : sent["recipients"]) {
