@@ -141,8 +141,7 @@ ApiResponse ApiHandler::Message(const std::string& method, std::string_view id_t
     if (id->incoming) return Problem(404, "A received message cannot be cancelled");
     return Cancel(id->id);
   }
-  const std::optional<json> resource =
-      id->incoming ? IncomingResource(*store, id->id) : OutgoingResource(*store, id->id);
+  const std::optional<json> resource = ResourceById(*store, id_text);
   if (!resource) return Problem(404, "No message " + name);
   return JsonAnswer(200, *resource);
 }

@@ -177,4 +177,11 @@ std::optional<json> IncomingResource(const MessageStore& store, std::int64_t id)
               {"flash", message->flash}};
 }
 
+std::optional<json> ResourceById(const MessageStore& store, std::string_view id) {
+  const std::optional<MessageId> message = ReadMessageId(id);
+  if (!message) return std::nullopt;
+  return message->incoming ? IncomingResource(store, message->id)
+                           : OutgoingResource(store, message->id);
+}
+
 }  // namespace tolvane

@@ -33,6 +33,9 @@ std::optional<nlohmann::json> OutgoingResource(const MessageStore& store, std::i
 // A received message as the API shows it; nothing when there is none.
 std::optional<nlohmann::json> IncomingResource(const MessageStore& store, std::int64_t message);
 
+// The message an id names ("out-17", "in-5") as the API shows it.
+std::optional<nlohmann::json> ResourceById(const MessageStore& store, std::string_view id);
+
 // The run's state: "queued" before any message began, "sending", "ended",
 // or "cancelled" when every recipient was.
 std::string RunStateName(const StoredRun& run, const std::vector<StoredMessage>& messages);

@@ -5,8 +5,9 @@
 
 namespace tolvane {
 
-// The OpenAPI description of the API, served at /v1/openapi.json.
-inline std::string_view OpenApiDocument() { return "{}"; }
+// The OpenAPI 3.1 description of the API and its webhook, as docs/openapi.json
+// holds it (built into the program from that file).
+std::string_view OpenApiDocument();
 
 }  // namespace tolvane
 

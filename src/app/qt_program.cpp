@@ -5,7 +5,10 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "api/message_resource.h"
 #include "api/new_api_token.h"
+#include "api/webhook_signature.h"
+#include "api/webhook_url.h"
 #include "core/program_options.h"
 #include "core/secret_store.h"
 #include "platform/local_file_system.h"
@@ -31,6 +34,7 @@ bool QtProgram::Start(const ProgramLocation& location, const std::string& comman
   if (!program_.Startup(location, command_line)) return false;
   widget_.Bind(&program_.Window());
   OpenMessages();
+  StartWebhook();
   widget_.SetOnClose([this] {
     program_.Shutdown(widget_.CurrentPlacement());
     QCoreApplication::quit();
@@ -49,6 +53,7 @@ bool QtProgram::Serve(const ProgramLocation& location) {
     program_.EndServing([] { std::_Exit(kExitAccepted); });
   });
   StartApi();
+  StartWebhook();
   return true;
 }
 
@@ -76,6 +81,21 @@ void QtProgram::StartApi() {
     api_server_.reset();
   }
   dialogs_.MessageBox(refusal, "Tolvane", MessageIcon::kExclamation);
+}
+
+void QtProgram::StartWebhook() {
+  const std::string folder = program_.Settings().ProgramFolder;
+  const std::string url = WebhookUrl(folder);
+  MessageStore* store = program_.Window().Messages().Store();
+  if (url.empty() || store == nullptr) return;
+  webhook_ = std::make_unique<WebhookSender>(
+      WebhookServices{loop_, webhook_client_, *store,
+                      [folder] { return SecretStore(folder).ReadSecret(kWebhookSecret); },
+                      [store](const std::string& id) { return ResourceById(*store, id); },
+                      [](const std::string& line) { std::cerr << line << std::endl; }},
+      url);
+  program_.Received().AddListener(webhook_.get());
+  webhook_->Start();
 }
 
 void QtProgram::OpenMessages() {

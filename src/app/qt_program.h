@@ -6,6 +6,7 @@
 
 #include "api/api_handler.h"
 #include "api/api_run_queue.h"
+#include "api/webhook_sender.h"
 #include "core/program.h"
 #include "core/program_location.h"
 #include "core/serve_host.h"
@@ -61,6 +62,9 @@ class QtProgram {
   // The HTTP API when [API] Enabled=1; a setting it cannot listen with is
   // told in a message box (on standard error when serving).
   void StartApi();
+  // Tells `[API] Webhook` of messages received and of what became of those
+  // sent, when it names an address and the message store is open.
+  void StartWebhook();
 
   QtEventLoop loop_;
   TransportList transports_;
@@ -85,6 +89,9 @@ class QtProgram {
   std::unique_ptr<ApiRunQueue> api_queue_;
   std::unique_ptr<ApiHandler> api_handler_;
   std::unique_ptr<QtApiServer> api_server_;
+  // The webhook's requests go beside the gateway's, on a client of their own.
+  QtHttpClient webhook_client_;
+  std::unique_ptr<WebhookSender> webhook_;
 };
 
 }  // namespace tolvane

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "bulk/group_sending.h"
+#include "core/message_fields.h"
 #include "phonebook/group_tables.h"
 #include "platform/name_key.h"
 #include "platform/store_error.h"
@@ -87,8 +88,10 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   if (order.doubled_separators < 2) {
     window_.SetReceiptLine("Incorrect order: use marker" + doubled + "number" + doubled +
                            "message");
-  } else if (const std::string refusal = window_.ActiveTransport().RefusalOf(order.message);
-             !refusal.empty()) {
+  } else if (const std::string problem = FieldProblem(order.message); !problem.empty()) {
+    // Written so that it cannot be carried out.
+    RefuseOrder(order, problem);
+  } else if (const std::string refusal = TextRefusal(order); !refusal.empty()) {
     outcome = RefuseOrder(order, refusal);
   } else {
     state.write_receipt_file = order.write_receipt_file;
@@ -111,6 +114,15 @@ OrderOutcome CommandLineSending::ArgSandning(const std::string& text) {
   }
   WaitFor(window_.Loop(), kCloseDelayMs);
   return outcome;
+}
+
+std::string CommandLineSending::TextRefusal(const CommandLineOrder& order) const {
+  const bool one_number =
+      order.field2.find(',') == std::string::npos && order.field1.find('G') == std::string::npos;
+  // The members of a list or group get their own texts, looked at as each goes.
+  if (!one_number && HasFields(order.message)) return {};
+  return window_.ActiveTransport().RefusalOf(
+      FillFields(order.message, {"", one_number ? order.field2 : ""}));
 }
 
 OrderOutcome CommandLineSending::RefuseOrder(const CommandLineOrder& order,

@@ -53,6 +53,10 @@ class CommandLineSending {
   // An order that is sent to no one: the reason goes on the receipt line and,
   // when the order asks for one, into its receipt file.
   OrderOutcome RefuseOrder(const CommandLineOrder& order, const std::string& reason);
+  // Why the transport cannot carry the order's message to one number, or to
+  // every member of a list or group when they all get the same text; empty
+  // when it can.
+  std::string TextRefusal(const CommandLineOrder& order) const;
   OrderOutcome SendToList(const std::string& field);
   OrderOutcome SendToNumber(const std::string& number);
   // Double unchecked, the message in the box, the count shown.

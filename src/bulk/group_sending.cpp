@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/compose_rules.h"
+#include "core/message_fields.h"
 #include "core/opt_out_check.h"
 #include "core/rate_limit.h"
 #include "core/receipt_texts.h"
@@ -131,7 +132,19 @@ void GroupSending::Refuse(const std::string& reason) {
   window_.State().sending = false;
 }
 
-bool GroupSending::PrepareRun() {
+std::string GroupSending::TextRefusal(const std::string& text) {
+  if (text.empty()) return "The message is empty.";
+  // A frame carries at most 160 characters, and text an order or a file put
+  // into the box is not held to the box's limit.
+  Transport& transport = window_.ActiveTransport();
+  if (!transport.SplitsLongMessages() &&
+      Utf8Length(text) > static_cast<size_t>(ComposeRules::kSingleLimit)) {
+    return "Message exceeds 160 character!";
+  }
+  return transport.RefusalOf(text);
+}
+
+bool GroupSending::PrepareRun(std::vector<Recipient>& recipients, bool fill) {
   SendState& s = window_.State();
   const std::string& text = window_.MessageText();
   if (text.empty()) {
@@ -141,22 +154,34 @@ bool GroupSending::PrepareRun() {
     s.sending = false;
     return false;
   }
-  // A frame carries at most 160 characters, and text an order or a file put
-  // into the box is not held to the box's limit.
-  Transport& transport = window_.ActiveTransport();
-  if (!transport.SplitsLongMessages() &&
-      Utf8Length(text) > static_cast<size_t>(ComposeRules::kSingleLimit)) {
-    Refuse("Message exceeds 160 character!");
-    return false;
+  if (fill) {
+    if (const std::string problem = FieldProblem(text); !problem.empty()) {
+      Refuse(problem);
+      return false;
+    }
+    for (Recipient& r : recipients) {
+      r.text = FillFields(text, {r.name == kListRecipientName ? "" : r.name, r.number});
+    }
   }
-  if (const std::string refusal = transport.RefusalOf(text); !refusal.empty()) {
-    Refuse(refusal);
-    return false;
+  // One text for all is refused as a whole, before the run is stored; a
+  // member's own text that cannot go skips that member alone.
+  const bool same = std::all_of(recipients.begin(), recipients.end(), [&](const Recipient& r) {
+    return r.text == recipients.front().text;
+  });
+  if (same) {
+    s.message = recipients.empty() ? text : recipients.front().text;
+    if (const std::string refusal = TextRefusal(s.message); !refusal.empty()) {
+      Refuse(refusal);
+      return false;
+    }
+  } else {
+    for (Recipient& r : recipients) {
+      if (r.skipped.empty()) r.skipped = TextRefusal(r.text);
+    }
   }
   window_.SetReceiptLine("");
   window_.SetReceiptCaption("Receipt:");
   s.sender_number = DigitsOf(window_.Settings().Avs);
-  s.message = text;
   window_.LockWindow();
   window_.MutableList(MainList::kGroups).enabled = false;
   window_.Mutable(MainControl::kSendToGroup).enabled = false;
@@ -181,8 +206,9 @@ void GroupSending::SendToGroup() {
     Refuse("No recipients!");
     return;
   }
-  if (!PrepareRun()) return;
-  SendRun(GroupRecipients(group), true, group);
+  std::vector<Recipient> recipients = GroupRecipients(group);
+  if (!PrepareRun(recipients, true)) return;
+  SendRun(std::move(recipients), true, group);
   RestoreGroupMode();
 }
 
@@ -192,8 +218,9 @@ void GroupSending::SandGruppAuto() {
   s.sending = true;
   ResetRun();
   s.recipient_name = kListRecipientName;
-  if (!PrepareRun()) return;
-  SendRun(ListRecipients(), false, "");
+  std::vector<Recipient> recipients = ListRecipients();
+  if (!PrepareRun(recipients, true)) return;
+  SendRun(std::move(recipients), false, "");
 }
 
 void GroupSending::SendRun(std::vector<Recipient> recipients, bool highlight,
@@ -202,7 +229,7 @@ void GroupSending::SendRun(std::vector<Recipient> recipients, bool highlight,
   // Nothing goes before the store holds every member.
   std::vector<RunRecipient> stored;
   for (const Recipient& recipient : recipients) {
-    stored.push_back({recipient.name, recipient.number, recipient.skipped});
+    stored.push_back({recipient.name, recipient.number, recipient.skipped, 0, recipient.text});
   }
   MessageLedger& ledger = window_.Messages();
   const std::string refusal =
@@ -225,13 +252,15 @@ void GroupSending::ResumeRun(const StoredRun& run, const std::vector<RunRecipien
   std::vector<Recipient> recipients;
   std::vector<std::int64_t> messages;
   for (const RunRecipient& member : members) {
-    recipients.push_back({member.name, member.number_typed, member.skipped, member.message_id});
+    const std::string& text = member.text.empty() ? window_.MessageText() : member.text;
+    recipients.push_back(
+        {member.name, member.number_typed, member.skipped, text, member.message_id});
     messages.push_back(member.message_id);
   }
   // A member who opted out since the run began is not sent to either.
   SkipOptedOut(recipients);
   window_.Messages().ResumeRun(run.id, run.transport, std::move(messages), std::move(pending));
-  if (!PrepareRun()) {
+  if (!PrepareRun(recipients, false)) {
     // The transport cannot carry the text now: the run ends with the reason.
     window_.EndRun();
     return;
@@ -283,7 +312,7 @@ std::vector<GroupSending::Recipient> GroupSending::GroupRecipients(const std::st
   } catch (const StoreError&) {
   }
   for (const std::string& line : window_.List(MainList::kMembers).items) {
-    Recipient& recipient = recipients.emplace_back(Recipient{line, "", ""});
+    Recipient& recipient = recipients.emplace_back(Recipient{line, "", "", ""});
     bool found = false;
     try {
       found = table != nullptr && table->SeekName(line);
@@ -307,9 +336,19 @@ std::vector<GroupSending::Recipient> GroupSending::ListRecipients() const {
   std::vector<Recipient> recipients;
   for (const std::string& number : group_members_) {
     recipients.push_back(
-        {kListRecipientName, number, DigitsOf(number).empty() ? NotANumber(number) : ""});
+        {kListRecipientName, number, DigitsOf(number).empty() ? NotANumber(number) : "", ""});
   }
   return recipients;
+}
+
+std::vector<FieldMember> GroupSending::ChosenMembers() {
+  const ListState& groups = window_.List(MainList::kGroups);
+  std::vector<FieldMember> members;
+  if (!groups.HasSelection()) return members;
+  for (const Recipient& recipient : GroupRecipients(groups.SelectedText())) {
+    if (recipient.skipped.empty()) members.push_back({recipient.name, recipient.number});
+  }
+  return members;
 }
 
 void GroupSending::SkipOptedOut(std::vector<Recipient>& recipients) const {
@@ -335,6 +374,7 @@ bool GroupSending::BeginMember(const std::vector<Recipient>& recipients, int ind
   }
   window_.Rensa_Nummer(recipient.number);
   s.recipient_name = recipient.name;
+  s.message = recipient.text;
   s.receipt_ticks = 0;
   s.message_id = recipient.message_id;
   if (!RateLimit::AwaitNext(window_)) return false;
@@ -346,6 +386,7 @@ void GroupSending::Skip(const Recipient& recipient) {
   SendState& s = window_.State();
   s.message_id = recipient.message_id;
   s.recipient_name = recipient.name;
+  s.message = recipient.text;
   window_.Rensa_Nummer(recipient.number);
   window_.SetReceiptLine(recipient.skipped);
   // Logs the member like any other; the last one also ends the run.

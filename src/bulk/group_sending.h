@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bulk/group_host.h"
+#include "core/message_fields.h"
 #include "platform/dialogs.h"
 
 namespace tolvane {
@@ -32,6 +33,9 @@ class GroupSending {
   void OnGroupChosen(int index);
   // The "Send to &Group" button: the message to every member of the chosen group.
   void SendToGroup();
+
+  // The members of the chosen group with their numbers, as a run takes them.
+  std::vector<FieldMember> ChosenMembers();
 
   // The numbers of a list-driven run, as an order gave them.
   void SetGroupMembers(std::vector<std::string> numbers) { group_members_ = std::move(numbers); }
@@ -62,11 +66,13 @@ class GroupSending {
 
  private:
   // One member of a run: the name for the receipt heading and the log, the
-  // number as stored, and why it is skipped (empty when it is sent).
+  // number as stored, why it is skipped (empty when it is sent) and its own
+  // text, the fields filled.
   struct Recipient {
     std::string name;
     std::string number;
     std::string skipped;
+    std::string text;
     // Its message in the message store.
     std::int64_t message_id = 0;
   };
@@ -82,9 +88,12 @@ class GroupSending {
   void ResetRun();
   // Stops a group run before it starts: the reason on the receipt line.
   void Refuse(const std::string& reason);
-  // What a run prepares before its first member: the lines, the sender
-  // number, the message, the locked window.
-  bool PrepareRun();
+  // Why `text` cannot go to a member; empty when it can.
+  std::string TextRefusal(const std::string& text);
+  // What a run prepares before its first member: each member's text (filled
+  // from the message box when `fill`, else as stored) and the refusals that
+  // look at it, the lines, the sender number, the locked window.
+  bool PrepareRun(std::vector<Recipient>& recipients, bool fill);
   // The members queued in the message store, sent over the transport in
   // use, then the tally on the status line.
   void SendRun(std::vector<Recipient> recipients, bool highlight, const std::string& title);

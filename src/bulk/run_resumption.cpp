@@ -180,8 +180,8 @@ bool RunResumption::Continue(const StoredRun& run) {
           part.state == MessageState::kWriting || part.state == MessageState::kUnknown;
       if (part.state == MessageState::kQueued || (written && resend)) parts.push_back(part.index);
     }
-    RunRecipient& member = members.emplace_back(
-        RunRecipient{message.name, message.number_typed, LateText(message), message.id});
+    RunRecipient& member = members.emplace_back(RunRecipient{
+        message.name, message.number_typed, LateText(message), message.id, message.text});
     if (parts.empty()) {
       member.skipped = kReceiptUnknown;
     } else if (parts.size() < message.parts.size()) {

@@ -1,6 +1,7 @@
 #include "core/compose_rules.h"
 
 #include "core/main_window.h"
+#include "core/message_fields.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "sms/compose_counter.h"
@@ -17,20 +18,25 @@ constexpr char kDoubleNotNeeded[] =
 }  // namespace
 
 ComposeRules::ComposeRules(MainWindow& window, Dialogs& dialogs, Clipboard& clipboard)
-    : window_(window), dialogs_(dialogs), clipboard_(clipboard) {}
+    : window_(window), dialogs_(dialogs), clipboard_(clipboard), preview_(window) {}
 
 void ComposeRules::UpdateCharCount() {
   ControlState& box = window_.Mutable(MainControl::kMessageBox);
   ControlState& double_box = window_.Mutable(MainControl::kDouble);
   const bool counting = !window_.MailCheckRunning();
-  if (window_.ActiveTransport().SplitsLongMessages()) {
+  const bool splits = window_.ActiveTransport().SplitsLongMessages();
+  // A text with fields counts as its longest member's.
+  const FieldPreview::Preview preview = preview_.Of(box.text, splits);
+  box.tool_tip = preview.tool_tip;
+  if (splits) {
     box.max_length = 0;
     double_box.enabled = false;
     double_box.checked = false;
     double_box.tool_tip = kDoubleNotNeeded;
     window_.State().double_message = false;
     if (counting) {
-      const ComposeCounter counter = CountForCompose(box.text, window_.Settings().MaxParts);
+      const ComposeCounter counter =
+          CountForCompose(preview.text, window_.Settings().MaxParts, preview.up_to);
       window_.SetStatusLine(counter.text);
       window_.Mutable(MainControl::kStatusLine).warning = counter.over_limit;
     }
@@ -41,8 +47,12 @@ void ComposeRules::UpdateCharCount() {
   double_box.tool_tip = kDoubleToolTip;
   box.max_length = double_box.checked ? kDoubleLimit : kSingleLimit;
   if (counting) {
-    window_.SetStatusLine(std::to_string(Utf8Length(box.text)) + " character in message (Max " +
-                          std::to_string(box.max_length) + ").");
+    const size_t length = Utf8Length(preview.text);
+    window_.SetStatusLine((preview.up_to ? "up to " : "") + std::to_string(length) +
+                          " character in message (Max " + std::to_string(box.max_length) + ").");
+    // The box holds no more than its limit; a text with fields may.
+    window_.Mutable(MainControl::kStatusLine).warning =
+        !preview.tool_tip.empty() && length > static_cast<size_t>(box.max_length);
   }
   window_.Changed();
 }
@@ -75,6 +85,17 @@ void ComposeRules::SetDoubleMode(bool on) {
 }
 
 std::string ComposeRules::SendRefusal(const std::string& text) {
+  if (std::string problem = FieldProblem(text); !problem.empty()) return problem;
+  return HasFields(text) ? "" : TextRefusal(FillFields(text, {}));
+}
+
+std::string ComposeRules::RecipientRefusal(const std::string& text, const FieldMember& recipient) {
+  window_.State().message = FillFields(text, recipient);
+  return TextRefusal(window_.State().message);
+}
+
+std::string ComposeRules::TextRefusal(const std::string& text) {
+  if (text.empty()) return "The message is empty.";
   Transport& transport = window_.ActiveTransport();
   if (!transport.SplitsLongMessages()) {
     const size_t length = Utf8Length(text);

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "core/field_preview.h"
+
 namespace tolvane {
 
 class Clipboard;
@@ -30,9 +32,13 @@ class ComposeRules {
   void OnMessageEdited(const std::string& text);
   void OnDoubleToggled(bool checked);
   void SetDoubleMode(bool on);
-  // Why a single send of `text` is refused before the transport is reached;
-  // empty when it may go.
+  // Why a single send of the box's `text` is refused before the recipient
+  // is known; empty when it may go. A text with fields is checked for them
+  // here, and its filled text by RecipientRefusal.
   std::string SendRefusal(const std::string& text);
+  // Fills the fields of `text` for the recipient into SendState's message;
+  // why that text is refused, or empty when it may go.
+  std::string RecipientRefusal(const std::string& text, const FieldMember& recipient);
 
   void NewMessage();
   void UseQuickMessage(const std::string& text);
@@ -44,7 +50,11 @@ class ComposeRules {
  private:
   MainWindow& window_;
   Dialogs& dialogs_;
+  // Why `text`, as it goes, is refused.
+  std::string TextRefusal(const std::string& text);
+
   Clipboard& clipboard_;
+  FieldPreview preview_;
 };
 
 }  // namespace tolvane

@@ -291,7 +291,8 @@ void MainWindow::StartSend() {
   s.receipt_ticks = 0;
   s.following_count = 0;
 
-  const std::string text = MessageText();
+  // The mail forward's text is the mails' own: braces in it are no fields.
+  const std::string text = own_number ? EscapeFields(MessageText()) : MessageText();
   if (text.empty()) {
     if (!command_line_mode_ && !autosend_in_progress_) RequestFocus(MainControl::kMessageBox);
     s.sending = false;
@@ -310,7 +311,6 @@ void MainWindow::StartSend() {
     return;
   }
 
-  s.message = text;
   s.transaction_reference = 0;
   std::string typed;
   if (temporary) {
@@ -339,6 +339,11 @@ void MainWindow::StartSend() {
     RefuseSend("No recipient!");
     return;
   }
+  const FieldMember recipient{temporary ? "" : s.recipient_name, typed};
+  if (const std::string refusal = compose_->RecipientRefusal(text, recipient); !refusal.empty()) {
+    RefuseSend(refusal);
+    return;
+  }
   // Not for the mail forward, to the user's own number.
   const OptOutCheck::Verdict opt_out =
       OptOutCheck(own_number ? nullptr : ledger_.Store())
@@ -353,7 +358,7 @@ void MainWindow::StartSend() {
   // Nothing goes before the store holds it.
   const bool refused = opt_out == OptOutCheck::Verdict::kRefuse;
   std::vector<RunRecipient> recipients{
-      {s.recipient_name, typed, refused ? kReceiptOptedOut : "", 0}};
+      {s.recipient_name, typed, refused ? kReceiptOptedOut : "", 0, s.message}};
   if (const std::string refusal = ledger_.BeginRun(NewRun("single", ""), recipients);
       !refusal.empty()) {
     RefuseSend(refusal);
@@ -514,10 +519,6 @@ ReceiveOutcome MainWindow::Receive(const ReceivedPart& part) {
   return inbox_ == nullptr ? ReceiveOutcome::kNotKept : inbox_->Take(settings_.AccessTyp, part);
 }
 
-void MainWindow::StartReceiptTimer() { receipt_timer_->Start(); }
-
-void MainWindow::StopReceiptTimer() { receipt_timer_->Stop(); }
-
 void MainWindow::OnReceiptTimerTick() {
   SendState& s = state_;
   ++s.receipt_ticks;
@@ -567,8 +568,6 @@ void MainWindow::SetMessageText(const std::string& text) {
 }
 
 bool MainWindow::UsePrefix2() const { return Control(MainControl::kUsePrefix2).checked; }
-
-void MainWindow::Beep() { services_.dialogs.Beep(); }
 
 // --- Buttons and menus.
 

@@ -182,9 +182,9 @@ class MainWindow : public GroupHost, public AutosendHost, public MailHost {
   const std::string& MessageText() const override;
   void SetMessageText(const std::string& text) override;
   bool UsePrefix2() const override;
-  void Beep() override;
-  void StartReceiptTimer() override;
-  void StopReceiptTimer() override;
+  void Beep() override { services_.dialogs.Beep(); }
+  void StartReceiptTimer() override { receipt_timer_->Start(); }
+  void StopReceiptTimer() override { receipt_timer_->Stop(); }
   void EndSend() override;
   void EndMember(const EndedMessage& ended) override;
   ReceiveOutcome Receive(const ReceivedPart& part) override;

@@ -44,7 +44,7 @@ std::string MessageLedger::BeginRun(const RunStart& start, std::vector<RunRecipi
     message.number_typed = recipient.number_typed;
     message.number = NormalisedNumber(recipient.number_typed);
     message.name = recipient.name;
-    message.text = start.text;
+    message.text = recipient.text.empty() ? start.text : recipient.text;
     message.transport = start.transport;
     message.created = loop_.Now();
     message.scheduled = start.scheduled;

@@ -24,6 +24,8 @@ struct RunRecipient {
   std::string skipped;
   // Filled by BeginRun.
   std::int64_t message_id = 0;
+  // The recipient's own text, its fields filled; empty for the run's text.
+  std::string text;
 };
 
 // What a run is: its kind ("single", "group", "list"), the group's name,

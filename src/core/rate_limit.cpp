@@ -97,7 +97,7 @@ bool RateLimit::AwaitNext(SendHost& host) {
   if (transport.SplitsLongMessages()) {
     NoReferences references;
     const SmsMessage message =
-        PrepareMessage(host.MessageText(), host.Settings().MaxParts, references);
+        PrepareMessage(host.State().message, host.Settings().MaxParts, references);
     parts = std::max<int>(1, static_cast<int>(message.parts.size()));
   }
   return RateLimit(host).Await(host, parts);

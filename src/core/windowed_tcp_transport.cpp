@@ -239,8 +239,7 @@ std::unique_ptr<SubmitWindow> WindowedTcpTransport::MakeWindow() {
 }
 
 std::optional<WindowedSending::Prepared> WindowedTcpTransport::Prepare() {
-  const SmsMessage message = CutMessage(context_, files_, context_.MessageText());
-  state_.message = context_.MessageText();
+  const SmsMessage message = CutMessage(context_, files_, state_.message);
   WindowedSending::Prepared prepared;
   const std::string refusal = Fill(message, prepared);
   if (!refusal.empty()) {

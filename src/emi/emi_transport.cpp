@@ -235,7 +235,7 @@ std::string EmiTransport::Fill(const SmsMessage& message, WindowedSending::Prepa
   const ProgramSettings& s = settings();
   const EmiSettings& account = Account();
   const SendState& sent = state();
-  std::string refusal = SettingsRefusal(account, message, context().MessageText());
+  std::string refusal = SettingsRefusal(account, message, sent.message);
   EmiSubmit submit;
   submit.operation = SubmitOperation(account);
   submit.alphabet = EmiAlphabetOf(account.Alphabet);

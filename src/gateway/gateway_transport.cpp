@@ -107,7 +107,7 @@ void GatewayTransport::FixaStrangTCP() {
   impl_->body = "protocolVersion=1.0&accountName=" + FormEncode(settings.TCPAnvNamn) +
                 "&accountPassword=" + FormEncode(settings.GatewayPassword) +
                 "&toPhoneNumber=" + FormEncode(state.recipient_number) +
-                "&message=" + EscapeGatewayMessage(Utf8ToCp1252(impl_->context.MessageText())) +
+                "&message=" + EscapeGatewayMessage(Utf8ToCp1252(state.message)) +
                 "&followingMessages=" + std::to_string(state.following_count) +
                 "&timeoutMS=" + (settings.EjKvitto == "1" ? "2000" : "40000");
 }
@@ -186,12 +186,11 @@ void GatewayTransport::SandDubbelTCP() {
   SendContext& context = impl_->context;
   SendState& state = impl_->State();
   state.attempted = true;
-  const std::string full_text = context.MessageText();
+  const std::string full_text = state.message;
 
   // Sends one part and waits for its exchange to end; false when the run was
   // cancelled or failed instead.
   auto send_part = [&](const std::string& part, int following, bool keep_line) {
-    context.SetMessageText(part);
     state.message = part;
     state.keep_line = keep_line;
     state.following_count = following;
@@ -218,7 +217,6 @@ void GatewayTransport::SandDubbelTCP() {
   }
   impl_->part_index = 0;
   state.keep_line = false;
-  context.SetMessageText(full_text);
   if (!done) {
     StopExchange();
     context.EndSend();

@@ -384,8 +384,7 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsMessage& message, int i
 }
 
 bool GsmTransport::Impl::SendCurrent() {
-  const SmsMessage message = CutMessage(context, files, context.MessageText());
-  state.message = context.MessageText();
+  const SmsMessage message = CutMessage(context, files, state.message);
   if (!message.error.empty()) {
     FinishSend(context, message.error);
     return true;

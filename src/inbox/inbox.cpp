@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "inbox/inbox_listener.h"
+#include "inbox/phone_book_names.h"
 #include "platform/store_error.h"
 #include "sms/sms_address.h"
 
@@ -36,8 +37,8 @@ Inbox::~Inbox() = default;
 
 ReceiveOutcome Inbox::Take(const std::string& transport, const ReceivedPart& part) {
   if (store_ == nullptr) return ReceiveOutcome::kNotKept;
-  const std::string number = NormalisedNumber(part.sender);
   try {
+    const std::string number = ConversationNumber(NormalisedNumber(part.sender));
     if (part.link && part.link->total > 1) return TakeLinked(transport, part, number);
     if (store_->HasReceived(number, part.centre_time, part.text, loop_.Now() - kSameTextWindow)) {
       return ReceiveOutcome::kDuplicate;
@@ -57,6 +58,12 @@ ReceiveOutcome Inbox::Take(const std::string& transport, const ReceivedPart& par
   } catch (const StoreError&) {
     return ReceiveOutcome::kNotKept;
   }
+}
+
+std::string Inbox::ConversationNumber(const std::string& number) const {
+  // A reply from "+46701234567" to a message sent to "0701234567" goes on
+  // in that conversation.
+  return store_->LatestNumber(NationalForms(number)).value_or(number);
 }
 
 ReceiveOutcome Inbox::TakeLinked(const std::string& transport, const ReceivedPart& part,
@@ -151,7 +158,15 @@ void Inbox::Arrived(const StoredMessage& message) {
   const OptOutWords::Meaning meaning = words.Of(message.text);
   if (meaning != OptOutWords::Meaning::kNone) {
     try {
-      store_->SetOptedOut(message.number, meaning == OptOutWords::Meaning::kStop, loop_.Now());
+      // The sender's own form: the conversation may keep another.
+      const std::string sender = NormalisedNumber(message.number_typed);
+      if (meaning == OptOutWords::Meaning::kStop) {
+        store_->SetOptedOut(sender, true, loop_.Now());
+      } else {
+        for (const std::string& listed : store_->OptOuts()) {
+          if (SameNumber(listed, sender)) store_->SetOptedOut(listed, false, loop_.Now());
+        }
+      }
     } catch (const StoreError&) {
       // The message is kept; the user sees it and can stop the number by hand.
     }

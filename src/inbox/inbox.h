@@ -50,6 +50,9 @@ class Inbox {
   void AddListener(InboxListener* listener) { listeners_.push_back(listener); }
 
  private:
+  // The number a message from `number` is filed under: the national form a
+  // conversation already has, otherwise `number`.
+  std::string ConversationNumber(const std::string& number) const;
   ReceiveOutcome TakeLinked(const std::string& transport, const ReceivedPart& part,
                             const std::string& number);
   // Stores the message made of the waiting parts of `key`'s message.

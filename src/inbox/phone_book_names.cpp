@@ -30,4 +30,15 @@ bool SameNumber(const std::string& a, const std::string& b) {
   return !a.empty() && (a == b || NationalMatches(a, b) || NationalMatches(b, a));
 }
 
+std::vector<std::string> NationalForms(const std::string& international) {
+  std::vector<std::string> forms;
+  if (!international.starts_with('+')) return forms;
+  for (size_t country = 1; country <= kLongestCountryCode; ++country) {
+    if (international.size() < 1 + country + kLeastNationalDigits) break;
+    // A digit 0 after the code would belong to the trunk prefix instead.
+    if (international[1 + country] != '0') forms.push_back("0" + international.substr(1 + country));
+  }
+  return forms;
+}
+
 }  // namespace tolvane

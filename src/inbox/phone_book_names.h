@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tolvane {
 
@@ -18,6 +19,11 @@ std::string NationalDigits(const std::string& number);
 // Whether two numbers, each as NormalisedNumber gives it, reach the same
 // phone by the rule above.
 bool SameNumber(const std::string& a, const std::string& b);
+
+// The national forms (one trunk zero) that SameNumber matches to an
+// international number, one for each length of country code; none for
+// another number.
+std::vector<std::string> NationalForms(const std::string& international);
 
 }  // namespace tolvane
 

@@ -399,7 +399,7 @@ void ModemTransport::Cancel() {
 void ModemTransport::BuildSubmitFrame() {
   Impl& m = *impl_;
   SubmitFrameInput input;
-  input.message = Utf8ToCp1252(m.context.MessageText());
+  input.message = Utf8ToCp1252(m.state.message);
   input.recipient_number = m.state.recipient_number;
   input.sender_number = m.state.sender_number;
   input.transaction_reference = m.state.transaction_reference;
@@ -560,7 +560,7 @@ void ModemTransport::SendConfirmation() {
 void ModemTransport::SendDouble() {
   Impl& m = *impl_;
   SendState& state = m.state;
-  const std::string full_text = m.context.MessageText();
+  const std::string full_text = state.message;
   auto stopped = [&] {
     return state.init_failed || state.dial_failed || state.cancelled || state.finished;
   };
@@ -569,11 +569,9 @@ void ModemTransport::SendDouble() {
     m.part_index = 0;
     m.first_of_two = false;
     state.keep_line = false;
-    m.context.SetMessageText(full_text);
     m.context.EndSend();
   };
   auto send_part = [&](const std::string& text) {
-    m.context.SetMessageText(text);
     state.message = text;
     BuildSubmitFrame();
     TransmitFrame();
@@ -584,7 +582,6 @@ void ModemTransport::SendDouble() {
   };
 
   const std::string first_part(Utf8Prefix(full_text, 160));
-  m.context.SetMessageText(first_part);
   state.message = first_part;
   state.keep_line = true;
   InitModem();
@@ -602,7 +599,6 @@ void ModemTransport::SendDouble() {
   state.accepted = false;
   if (!send_part(full_text.substr(first_part.size()))) return give_up();
   m.part_index = 0;
-  m.context.SetMessageText(full_text);
 }
 
 void ModemTransport::HangUp() {

@@ -265,7 +265,7 @@ std::string SmppTransport::Fill(const SmsMessage& message, WindowedSending::Prep
     std::optional<SubmitSm> submit =
         PartSubmit(part, message.encoding, DefaultAlphabetOf(Account()));
     if (!submit) {
-      refusal = AlphabetRefusal(context().MessageText());
+      refusal = AlphabetRefusal(state().message);
       break;
     }
     submit->source = *source;

@@ -19,7 +19,8 @@ struct ComposeCounter {
 
 // The counter of a UTF-8 text that may take at most `max_parts` parts. The
 // room counts septets or UCS-2 units, so € takes two and so does an emoji.
-ComposeCounter CountForCompose(std::string_view utf8, int max_parts);
+// `up_to`: the text is the longest of several, counted "up to 2 SMS".
+ComposeCounter CountForCompose(std::string_view utf8, int max_parts, bool up_to = false);
 
 }  // namespace tolvane
 

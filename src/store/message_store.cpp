@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <ctime>
+#include <utility>
 
 #include "platform/sqlite_statement.h"
 #include "store/message_rows.h"
@@ -88,6 +89,21 @@ CREATE TABLE opt_outs (
 ) WITHOUT ROWID;
 )sql";
 
+// The events for the program's webhook, each message's sent in order.
+constexpr const char* kWebhooks = R"sql(
+CREATE TABLE webhook_events (
+  id INTEGER PRIMARY KEY,
+  type TEXT NOT NULL,
+  message_id TEXT NOT NULL,
+  recipient TEXT NOT NULL DEFAULT '',
+  created TEXT NOT NULL,
+  attempts INTEGER NOT NULL DEFAULT 0,
+  next_attempt TEXT NOT NULL,
+  state TEXT NOT NULL CHECK (state IN ('pending', 'sent', 'dropped'))
+);
+CREATE INDEX webhook_events_pending ON webhook_events(message_id, id) WHERE state = 'pending';
+)sql";
+
 // The HTTP API: whether a run asks for receipts, the answers kept for a
 // request repeated with the same idempotency key, and an index that lists
 // received messages newest first.
@@ -106,7 +122,7 @@ CREATE TABLE api_requests (
 
 // kUpgrades[v] brings a store of schema version v to v + 1.
 constexpr std::array<const char*, MessageStore::kSchemaVersion> kUpgrades = {kSchema, kReceiving,
-                                                                             kApi};
+                                                                             kWebhooks, kApi};
 
 constexpr char kReadOnly[] = "the file or its folder is read-only";
 constexpr char kCannotOpen[] = "the file or its folder cannot be written";
@@ -121,6 +137,19 @@ std::string OpenFailure(const StoreError& error) {
   if (text == "unable to open database file") return kCannotOpen;
   if (text == "attempt to write a readonly database") return kReadOnly;
   return text;
+}
+
+constexpr std::array<std::pair<WebhookEvent::State, const char*>, 3> kWebhookStates = {{
+    {WebhookEvent::State::kPending, "pending"},
+    {WebhookEvent::State::kSent, "sent"},
+    {WebhookEvent::State::kDropped, "dropped"},
+}};
+
+const char* WebhookStateName(WebhookEvent::State state) {
+  for (const auto& [value, name] : kWebhookStates) {
+    if (value == state) return name;
+  }
+  return "pending";
 }
 
 void BindTime(SqliteStatement& statement, int index, const std::optional<TimePoint>& time) {
@@ -230,8 +259,23 @@ void MessageStore::Transaction(bool durable, const std::function<void()>& change
     ExecSql(db_.get(), "COMMIT");
   } catch (...) {
     sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    changes_.clear();
     throw;
   }
+  TellChanges();
+}
+
+void MessageStore::TellChanges() {
+  // A listener may change the store, or the listeners, in turn.
+  const std::vector<MessageStateChange> changes = std::exchange(changes_, {});
+  const std::vector<MessageStateListener*> listeners = listeners_;
+  for (const MessageStateChange& change : changes) {
+    for (MessageStateListener* listener : listeners) listener->MessageStateChanged(change);
+  }
+}
+
+void MessageStore::RemoveListener(MessageStateListener* listener) {
+  std::erase(listeners_, listener);
 }
 
 void MessageStore::AddRun(StoredRun& run, std::vector<StoredMessage>& messages) {
@@ -272,7 +316,14 @@ void MessageStore::AddRun(StoredRun& run, std::vector<StoredMessage>& messages) 
       add.Run();
       message.run = run.id;
       message.id = sqlite3_last_insert_rowid(db_.get());
-      if (message.state != MessageState::kQueued) continue;
+      if (message.state != MessageState::kQueued) {
+        // A recipient skipped (opted out) is refused from the start.
+        if (!listeners_.empty()) {
+          changes_.push_back(
+              {message.id, run.id, message.number, MessageState::kQueued, message.state});
+        }
+        continue;
+      }
       for (int i = 0; i < message.part_count; ++i) {
         add_part.Reset();
         add_part.BindInt64(1, message.id);
@@ -323,6 +374,26 @@ bool MessageStore::HasReceived(const std::string& number, const std::string& cen
   find.BindText(3, centre_time);
   find.BindText(4, TimeText(since));
   return find.Step();
+}
+
+std::optional<std::string> MessageStore::LatestNumber(
+    const std::vector<std::string>& numbers) const {
+  std::optional<std::string> latest;
+  std::string latest_created;
+  // One lookup a number, each served by the index on (number, created).
+  SqliteStatement find(
+      db_.get(), "SELECT created FROM messages WHERE number = ? ORDER BY created DESC LIMIT 1");
+  for (const std::string& number : numbers) {
+    find.Reset();
+    find.BindText(1, number);
+    if (!find.Step()) continue;
+    const std::string created = find.ColumnText(0);
+    if (!latest || created > latest_created) {
+      latest = number;
+      latest_created = created;
+    }
+  }
+  return latest;
 }
 
 bool MessageStore::AddInboundPart(const InboundPart& part, TimePoint since) {
@@ -541,6 +612,16 @@ void MessageStore::UpdateMessageState(std::int64_t message, TimePoint now, bool 
   for (const StoredPart& part : Parts(message)) states.push_back(part.state);
   const MessageState state = MessageStateOf(states);
   const bool final = ended || (state != MessageState::kQueued && state != MessageState::kWriting);
+  if (!listeners_.empty() && !states.empty()) {
+    SqliteStatement before(db_.get(),
+                           "SELECT state, coalesce(run_id, 0), number FROM messages "
+                           "WHERE id = ? AND direction = 'out'");
+    before.BindInt64(1, message);
+    if (before.Step() && StateColumn(before, 0) != state) {
+      changes_.push_back(
+          {message, before.ColumnInt64(1), before.ColumnText(2), StateColumn(before, 0), state});
+    }
+  }
   // One without parts (a recipient skipped) keeps the state it was added with.
   SqliteStatement update(db_.get(),
                          "UPDATE messages SET state = coalesce(?, state), "
@@ -719,6 +800,53 @@ int MessageStore::PartsSentSince(const std::string& transport, TimePoint since) 
   count.BindText(2, TimeText(since));
   count.Step();
   return static_cast<int>(count.ColumnInt64(0));
+}
+
+void MessageStore::AddWebhookEvent(WebhookEvent& event) {
+  Transaction(false, [&] {
+    SqliteStatement add(db_.get(),
+                        "INSERT INTO webhook_events (type, message_id, recipient, created, "
+                        "attempts, next_attempt, state) VALUES (?, ?, ?, ?, ?, ?, ?)");
+    add.BindText(1, event.type);
+    add.BindText(2, event.message_id);
+    add.BindText(3, event.recipient);
+    add.BindText(4, TimeText(event.created));
+    add.BindInt64(5, event.attempts);
+    add.BindText(6, TimeText(event.next_attempt));
+    add.BindText(7, WebhookStateName(event.state));
+    add.Run();
+    event.id = sqlite3_last_insert_rowid(db_.get());
+  });
+}
+
+std::optional<WebhookEvent> MessageStore::NextWebhookEvent() const {
+  SqliteStatement read(db_.get(),
+                       "SELECT id, type, message_id, recipient, created, attempts, next_attempt "
+                       "FROM webhook_events AS e WHERE state = 'pending' AND NOT EXISTS ("
+                       "SELECT 1 FROM webhook_events AS o WHERE o.state = 'pending' "
+                       "AND o.message_id = e.message_id AND o.id < e.id) "
+                       "ORDER BY next_attempt, id LIMIT 1");
+  if (!read.Step()) return std::nullopt;
+  return WebhookEvent{.id = read.ColumnInt64(0),
+                      .type = read.ColumnText(1),
+                      .message_id = read.ColumnText(2),
+                      .recipient = read.ColumnText(3),
+                      .created = TimeFrom(read.ColumnText(4)).value_or(TimePoint{}),
+                      .attempts = static_cast<int>(read.ColumnInt64(5)),
+                      .next_attempt = TimeFrom(read.ColumnText(6)).value_or(TimePoint{})};
+}
+
+void MessageStore::UpdateWebhookEvent(const WebhookEvent& event) {
+  Transaction(false, [&] {
+    SqliteStatement update(db_.get(),
+                           "UPDATE webhook_events SET attempts = ?, next_attempt = ?, state = ? "
+                           "WHERE id = ?");
+    update.BindInt64(1, event.attempts);
+    update.BindText(2, TimeText(event.next_attempt));
+    update.BindText(3, WebhookStateName(event.state));
+    update.BindInt64(4, event.id);
+    update.Run();
+  });
 }
 
 std::int64_t MessageStore::MessageCount() const {

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "store/message_state_listener.h"
 #include "store/opt_out_list.h"
 #include "store/stored_records.h"
+#include "store/webhook_event.h"
 
 struct sqlite3;
 
@@ -23,7 +25,7 @@ namespace tolvane {
 // Failures throw StoreError.
 class MessageStore : public OptOutList {
  public:
-  static constexpr int kSchemaVersion = 3;
+  static constexpr int kSchemaVersion = 4;
 
   // Opens the store, creating it or bringing an older one up to date.
   explicit MessageStore(const std::string& path);
@@ -42,6 +44,8 @@ class MessageStore : public OptOutList {
   // stored at `since` or later.
   bool HasReceived(const std::string& number, const std::string& centre_time,
                    const std::string& text, TimePoint since) const;
+  // Of `numbers`, the one a message was last stored under, if any.
+  std::optional<std::string> LatestNumber(const std::vector<std::string>& numbers) const;
   // Keeps a part of a linked message (on the disk before this returns);
   // false when that part is kept already, or was part of a message stored
   // since `since` with the same time stamp (or, without one, text).
@@ -108,16 +112,34 @@ class MessageStore : public OptOutList {
   int PartsSentSince(const std::string& transport, TimePoint since) const;
   std::int64_t MessageCount() const;
 
+  // Told after each commit that changed the state of outgoing messages (not
+  // owned; removed before it goes).
+  void AddListener(MessageStateListener* listener) { listeners_.push_back(listener); }
+  void RemoveListener(MessageStateListener* listener);
+
+  // A new webhook event; fills in its id.
+  void AddWebhookEvent(WebhookEvent& event);
+  // The pending event due first among the oldest pending event of each
+  // message, so that a message's events go in order.
+  std::optional<WebhookEvent> NextWebhookEvent() const;
+  // Its attempts, next attempt and state.
+  void UpdateWebhookEvent(const WebhookEvent& event);
+
  private:
   void Open(const std::string& path);
   void Transaction(bool durable, const std::function<void()>& change);
   void InsertReceived(StoredMessage& message);
   void UpdateMessageState(std::int64_t message, TimePoint now, bool ended);
+  // Tells the listeners of the changes the last commit made.
+  void TellChanges();
   std::vector<StoredPart> Parts(std::int64_t message) const;
 
   std::unique_ptr<sqlite3, int (*)(sqlite3*)> db_;
   // The synchronous mode the connection is in; none set yet.
   std::optional<bool> durable_;
+  std::vector<MessageStateListener*> listeners_;
+  // Changes of the transaction in progress, told once it is committed.
+  std::vector<MessageStateChange> changes_;
 };
 
 }  // namespace tolvane

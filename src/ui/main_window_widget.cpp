@@ -276,6 +276,7 @@ void MainWindowWidget::Render() {
   const ControlState& box = p.Control(MainControl::kMessageBox);
   ShowMessageText(message_box_, MessageToQString(box.text), answering_edit_);
   message_box_->setEnabled(box.enabled);
+  message_box_->setToolTip(ToQString(box.tool_tip));
   const ControlState& status = p.Control(MainControl::kStatusLine);
   status_line_->setText(ToQString(status.text));
   QPalette status_palette = palette();

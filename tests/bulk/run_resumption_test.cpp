@@ -158,6 +158,30 @@ TEST_F(RunResumptionTest, EveryPartGoesOnceAndAnUnansweredOneOnlyWhenAskedTo) {
   }
 }
 
+// Each member's text was filled when the run began and goes as the store
+// keeps it: the rest of Anna's, all of Bertil's with the braces of his name.
+TEST_F(RunResumptionTest, EachMemberKeepsItsOwnText) {
+  MessageLedger gone(loop);
+  gone.Use(&messages);
+  gone.SetOwner("gone");
+  const std::string anna = "Hej Anna! " + std::string(190, 'a');
+  std::vector<RunRecipient> recipients{{"Anna", Number(0), "", 0, anna},
+                                       {"Bertil {x}", Number(1), "", 0, "Hej Bertil {x}!"}};
+  ASSERT_EQ(gone.BeginRun({"group", "Vänner", "", "SMPP", "Hej {name}!", {}}, recipients), "");
+  const std::int64_t id = recipients[0].message_id;
+  gone.Cut(id, 2, 40, "GSM");
+  gone.MessageGoes(id);
+  EXPECT_EQ(gone.Writing({{id, 0}}), "");
+  gone.Answered({id, 0}, A, "ref", "");
+
+  EXPECT_TRUE(ResumeAll());
+  const std::vector<sim::SmppSubmission>& submits = provider_.Submissions();
+  ASSERT_EQ(submits.size(), 2u);
+  EXPECT_EQ(submits[0].part.text, anna.substr(153));
+  EXPECT_EQ(submits[1].part.text, "Hej Bertil {x}!");
+  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr(anna), HasSubstr("\"Hej Bertil {x}!\"")));
+}
+
 TEST_F(RunResumptionTest, ADelayedMessageKeepsItsTimeOrIsRefusedAsLate) {
   const struct {
     int late_after;

@@ -4,10 +4,9 @@
 // that fits its reference size and count.
 #include <string>
 
-#include "fuzz_check.h"
+#include "received_part_check.h"
 #include "sms/deliver_pdu.h"
 #include "sms/hex_octets.h"
-#include "text/utf8.h"
 
 namespace tolvane {
 namespace {
@@ -17,15 +16,8 @@ void Check(const std::string& hex) {
        {ServiceCentrePrefix::kIncluded, ServiceCentrePrefix::kOmitted}) {
     const std::optional<ReceivedPart> part = ReadDeliver(hex, prefix);
     if (!part) continue;
-    FUZZ_CHECK(IsValidUtf8(part->text) && IsValidUtf8(part->sender));
-    FUZZ_CHECK(part->encoding == "GSM" || part->encoding == "UCS2" || part->encoding == "8bit");
+    CheckReceivedPart(*part);
     FUZZ_CHECK(part->centre_time.size() == std::string("2026-12-08 15:10:12 +01:00").size());
-    if (part->link) {
-      const PartLink& link = *part->link;
-      FUZZ_CHECK(link.reference_bits == 8 || link.reference_bits == 16);
-      FUZZ_CHECK(link.reference >= 0 && link.reference < (1 << link.reference_bits));
-      FUZZ_CHECK(link.total > 1 && link.index >= 1 && link.index <= link.total);
-    }
   }
 }
 

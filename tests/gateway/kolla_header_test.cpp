@@ -45,10 +45,8 @@ TEST(KollaHeaderTest, EveryCodeOfTheTableHasItsText) {
     EXPECT_EQ(KollaHeader(other), "Unknown status") << other;
     EXPECT_FALSE(GatewayAccepted(other)) << other;
   }
-}
-
-TEST(KollaHeaderTest, FirstCodeOfTheTableFoundAnywhereWins) {
-  // A substring test, in table order, not a parse of the code.
+  // The first code of the table found anywhere wins: a substring test, in
+  // table order, not a parse of the code.
   EXPECT_EQ(KollaHeader("HTTP/1.1 434 code 200"), "Message delivered to recipients phone");
   EXPECT_EQ(KollaHeader("HTTP/1.1 404 Not found 560"), "Unknown error");
 }

@@ -14,7 +14,6 @@ namespace tolvane::testing {
 namespace {
 
 using std::chrono::seconds;
-using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Texts = std::vector<std::string>;
 

@@ -139,6 +139,16 @@ TEST_F(InboxTest, AMessageDeliveredAgainIsKeptOnce) {
   EXPECT_TRUE(arrived_.back().flash);
 }
 
+TEST_F(InboxTest, AReplyInInternationalFormGoesOnInTheConversationOfItsNationalForm) {
+  EXPECT_EQ(inbox_->Take("GSM", {.sender = "0701234567", .text = "Hej"}), R::kKept);
+  EXPECT_EQ(inbox_->Take("GSM", {.sender = "+4670123456", .text = "Annan"}), R::kKept);
+  EXPECT_EQ(Take("Svar"), R::kKept);
+  ASSERT_EQ(arrived_.size(), 3u);
+  EXPECT_EQ(arrived_[1].number, "+4670123456");
+  EXPECT_EQ(arrived_[2].number, "0701234567");
+  EXPECT_EQ(arrived_[2].number_typed, kSender);
+}
+
 TEST_F(InboxTest, AStoreThatCannotKeepRefusesAndTheRedeliveryIsKeptOnce) {
   inbox_.reset();
   store_.reset();

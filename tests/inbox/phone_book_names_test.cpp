@@ -28,6 +28,8 @@ TEST(SameNumberTest, NationalAndInternationalFormsOfOneNumber) {
   }
   EXPECT_EQ(NormalisedNumber("0046 70-123 45 67"), "+46701234567");
   EXPECT_EQ(NormalisedNumber(" Telia "), "Telia");
+  EXPECT_EQ(NationalForms("+46701234567"), (std::vector<std::string>{"06701234567", "0701234567"}));
+  EXPECT_TRUE(NationalForms("0701234567").empty());
 }
 
 }  // namespace

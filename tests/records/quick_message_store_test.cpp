@@ -13,7 +13,6 @@ namespace tolvane {
 namespace {
 
 using ::testing::ElementsAre;
-
 using testing::QuickMessageRecords;
 
 class QuickMessageStoreTest : public ::testing::Test {

@@ -4,9 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "bulk/command_line_sending.h"
 #include "support/crashing_file_system.h"
 #include "support/scenarios.h"
@@ -18,10 +15,6 @@ using ::testing::EndsWith;
 
 class RecordWriteFaultTest : public ModemScenario {
  protected:
-  std::string File(const std::string& name) const {
-    std::ifstream in(book.Folder() + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   void Send() { CommandLineSending(*window).ArgSandning("N//0701234567//Hello//kvitto.txt"); }
 
   CrashingFileSystem files;
@@ -43,7 +36,7 @@ TEST_F(RecordWriteFaultTest, AFullDiskAtAnyStepOfEitherFileIsReported) {
     EXPECT_FALSE(window->Control(MainControl::kCancel).enabled);
     // (What stands in the failed file the file-fault tests show.) The other
     // gets its record.
-    const std::string other = File(log_failed ? "kvitto.txt" : kLogFileName);
+    const std::string other = book.dir().ReadFile(log_failed ? "kvitto.txt" : kLogFileName);
     EXPECT_THAT(other, EndsWith("\"" + delivered + "\",\"Hello\"\r\n"));
   }
 }

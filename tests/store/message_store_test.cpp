@@ -162,6 +162,34 @@ TEST(MessageStoreTest, AReceiptFindsTheLatestPartWithItsReferenceOverItsOwnTrans
   EXPECT_EQ(store.FindPart("SMPP", ""), std::nullopt);  // parts never answered have no reference
 }
 
+// Listeners hear, once committed, of each outgoing message whose state
+// changed, a recipient skipped at queueing too, and of nothing else.
+TEST(MessageStoreTest, ListenersHearOfEachChangedStateOfAMessageSent) {
+  struct : MessageStateListener {
+    void MessageStateChanged(const MessageStateChange& change) override {
+      heard.push_back(change.number + " " + std::string(StateName(change.from)) + ">" +
+                      std::string(StateName(change.to)));
+    }
+    std::vector<std::string> heard;
+  } listener;
+  MessageStore store(":memory:");
+  store.AddListener(&listener);
+  StoredMessage skipped = Outgoing("+46702222222");
+  skipped.state = S::kRefused;
+  const std::int64_t id = AddRun(store, {Outgoing("+46701111111"), skipped})[0];
+  store.SetCut(id, 2, 7, "GSM");
+  store.MarkWriting({{id, 0}, {id, 1}}, kNow);
+  for (const S state : {S::kAccepted, S::kDelivered}) {
+    for (int part : {0, 1}) store.SetPart({id, part}, state, "r", "", kNow);
+  }
+  store.EndMessage(id, "Message delivered.", kNow);
+  store.RemoveListener(&listener);
+  store.SetPart({id, 0}, S::kFailed, "r", "", kNow);
+  EXPECT_THAT(listener.heard,
+              ElementsAre("+46702222222 queued>refused", "+46701111111 writing>accepted",
+                          "+46701111111 accepted>delivered"));
+}
+
 // A file the program cannot use is refused with words the user can act on;
 // an empty one (version 0) becomes a store.
 TEST(MessageStoreTest, AFileOfANewerVersionOrNoDatabaseIsRefusedWithAClearText) {

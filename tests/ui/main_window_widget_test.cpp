@@ -286,6 +286,30 @@ TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndNothingIsCut) {
   EXPECT_EQ(StatusColour(), normal);
 }
 
+// With fields the counter counts the longest member's text and the box's
+// tooltip shows the first member's; Send refuses an unknown field.
+TEST_F(MainWindowWidgetTest, FieldsCountTheLongestMemberAndPreviewTheFirst) {
+  settings.AccessTyp = "SMPP";
+  window->ConfigureTransports();
+  Named("&Groupsending >>")->click();
+  auto* groups = widget_->findChild<QListView*>("groupList");
+  groups->setCurrentIndex(groups->model()->index(1, 0));
+  // 160 characters for Bertil, 161 for Cecilia.
+  const QString tail(153, 'a');
+  Box()->insertPlainText("{name} " + tail);
+  EXPECT_EQ(Label("statusLine"), QString::fromUtf8("145 left · up to 2 SMS"));
+  EXPECT_EQ(Box()->toolTip(), "To Bertil: Bertil " + tail);
+
+  // One recipient: its own text, counted as it is.
+  Named("&Groupsending <<")->click();
+  EXPECT_EQ(Label("statusLine"), QString::fromUtf8("2 left · 1 SMS"));
+  EXPECT_EQ(Box()->toolTip(), "To Anna: Anna " + tail);
+  Box()->setPlainText("{nmae}");
+  Named("&Send")->click();
+  EXPECT_EQ(Label("receiptLine"), "Unknown field {nmae}: use {name}, {first} or {number}");
+  EXPECT_FALSE(window->State().attempted);
+}
+
 TEST_F(MainWindowWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMembers) {
   widget_->resize(widget_->width(), widget_->minimumSizeHint().height() + 10);
   const int height = widget_->height();
