@@ -67,7 +67,7 @@ void ApiRunQueue::SendDue() {
   if (run && !run->ended && !messages.empty()) {
     std::vector<RunRecipient> members;
     for (const StoredMessage& message : messages) {
-      members.push_back({message.name, message.number_typed, "", message.id});
+      members.push_back({message.name, message.number_typed, "", message.id, message.text});
     }
     // The run goes now, as the caller asked for receipts; the window's own
     // choice of a delivery time is not the run's.
@@ -76,17 +76,8 @@ void ApiRunQueue::SendDue() {
     const bool no_receipts = settings_.EjKvittoOn;
     settings_.EjKvittoOn = no_receipts || !run->receipt;
     sending_ = true;
-    // The transports take the text from the message box: it holds the run's
-    // text, out of the user's reach, and gets its own back after the run.
-    ControlState& box = window_.Mutable(MainControl::kMessageBox);
-    const bool box_enabled = std::exchange(box.enabled, false);
-    const std::string typed = window_.MessageText();
     host_.SetText(messages.front().text);
-    window_.SetMessageText(messages.front().text);
     groups_.ResumeRun(*run, members, {});
-    window_.SetMessageText(typed);
-    window_.Mutable(MainControl::kMessageBox).enabled = box_enabled;
-    window_.Changed();
     sending_ = false;
     settings_.EjKvittoOn = no_receipts;
     state.deferred = deferred;
