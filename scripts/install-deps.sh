@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-serialport-dev libgl1-mesa-dev
+  qt6-base-dev qt6-serialport-dev qt6-httpserver-dev qt6-websockets-dev libgl1-mesa-dev
   libsqlite3-dev libsodium-dev libutf8proc-dev libcsv-dev sqlite3 nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   time bc
@@ -11,7 +11,7 @@ packages=(
   xdg-utils
   dpkg-dev file lintian desktop-file-utils man-db
   xvfb xauth imagemagick librsvg2-bin openbox
-  dovecot-pop3d openssl
+  dovecot-pop3d openssl curl
 )
 # The OpenAPI checks run on Node.js with npm; a machine that brings its own
 # keeps it.

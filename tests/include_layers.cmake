@@ -3,7 +3,8 @@
 # message store reaches neither core/ nor a transport,
 # core/ never names a transport (they come to it through the list in
 # transports/), no transport reaches into another, and the modes (bulk/,
-# mail/) reach the main window only through their host interfaces. Run as cmake -DSOURCE_DIR=... -P.
+# mail/) reach the main window only through their host interfaces, as the
+# HTTP API (api/) does, which also names no transport and no Qt adapter. Run as cmake -DSOURCE_DIR=... -P.
 cmake_minimum_required(VERSION 3.20)
 set(transports modem gateway gsm smpp emi)
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp)
@@ -24,6 +25,10 @@ foreach(source IN LISTS sources)
     list(TRANSFORM forbidden APPEND /)
   elseif(folder MATCHES "^(bulk|mail)$")
     set(forbidden "core/main_window\\.h\"")
+  elseif(folder STREQUAL "api")
+    set(forbidden ${transports})
+    list(TRANSFORM forbidden APPEND /)
+    list(APPEND forbidden "core/main_window\\.h\"" "core/program\\.h\"" platform/qt/)
   else()
     continue()
   endif()

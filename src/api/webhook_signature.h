@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-namespace tolvane {
+// kWebhookSecret, the secret that signs the webhook's events.
+#include "core/secret_names.h"
 
-// The secret that signs the webhook's events.
-inline constexpr std::string_view kWebhookSecret = "webhook";
+namespace tolvane {
 
 // HMAC-SHA256 of `message` under a key of any length, in lower-case hex.
 std::string HmacSha256Hex(std::string_view key, std::string_view message);

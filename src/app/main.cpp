@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "api/new_api_token.h"
 #include "app/qt_program.h"
 #include "contacts/contacts_command.h"
 #include "core/display_environment.h"
@@ -72,6 +73,10 @@ int main(int argc, char** argv) {
       QCoreApplication app(argc, argv);
       return StoreSecret({arguments.begin() + 1, arguments.end()}, std::cin, std::cerr,
                          ChooseLocation(), ProgramTransports());
+    }
+    case ProgramCommand::kNewApiToken: {
+      QCoreApplication app(argc, argv);
+      return StoreNewApiToken(std::cout, std::cerr, ChooseLocation()) ? kExitAccepted : kExitFailed;
     }
     case ProgramCommand::kServe:
       return Serve(argc, argv);

@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "api/message_resource.h"
+#include "api/new_api_token.h"
 #include "api/webhook_signature.h"
-#include "api/webhook_url.h"
 #include "core/program_options.h"
 #include "core/secret_store.h"
 #include "platform/local_file_system.h"
@@ -38,6 +39,7 @@ bool QtProgram::Start(const ProgramLocation& location, const std::string& comman
     QCoreApplication::quit();
   });
   widget_.ShowPlaced();
+  StartApi();
   return true;
 }
 
@@ -49,6 +51,7 @@ bool QtProgram::Serve(const ProgramLocation& location) {
     // goes with the process.
     program_.EndServing([] { std::_Exit(kExitAccepted); });
   });
+  StartApi();
   StartWebhook();
   return true;
 }
@@ -58,14 +61,41 @@ QtProgram::~QtProgram() {
   if (messages_ != nullptr && store != nullptr) store->RemoveListener(messages_.get());
 }
 
+void QtProgram::StartApi() {
+  ProgramSettings& settings = program_.Settings();
+  const ApiSettings& api = settings.api;
+  // An order or a resumed run sends and ends.
+  if (!api.Enabled || program_.CommandLineMode()) return;
+  std::string refusal = ApiListenRefusal(api);
+  if (refusal.empty()) {
+    api_queue_ = std::make_unique<ApiRunQueue>(program_.Window(), dialogs_, settings);
+    api_handler_ = std::make_unique<ApiHandler>(
+        ApiServices{program_.Window(), *api_queue_, [this] { return program_.ReceivingState(); }},
+        SecretStore(settings.ProgramFolder).ReadSecret(kApiSecret));
+    api_server_ = std::make_unique<QtApiServer>(
+        [this](const ApiRequest& request) { return api_handler_->Handle(request); });
+    const std::string error = api_server_->Listen(api);
+    if (error.empty()) {
+      std::cerr << "API: listening on " << (api.Tls ? "https://" : "http://") << api.Address << ":"
+                << api_server_->Port() << "\n";
+      return;
+    }
+    refusal =
+        "The API cannot listen on " + api.Address + ":" + std::to_string(api.Port) + ": " + error;
+    api_server_.reset();
+  }
+  dialogs_.MessageBox(refusal, "Tolvane", MessageIcon::kExclamation);
+}
+
 void QtProgram::StartWebhook() {
   const std::string folder = program_.Settings().ProgramFolder;
-  const std::string url = WebhookUrl(folder);
+  const std::string& url = program_.Settings().api.Webhook;
   MessageStore* store = program_.Window().Messages().Store();
   if (url.empty() || store == nullptr) return;
   webhook_ = std::make_unique<WebhookSender>(
       WebhookServices{loop_, webhook_client_, *store,
-                      [folder] { return SecretStore(folder).ReadSecret(kWebhookSecret); }, nullptr,
+                      [folder] { return SecretStore(folder).ReadSecret(kWebhookSecret); },
+                      [store](const std::string& id) { return ResourceById(*store, id); },
                       [](const std::string& line) { std::cerr << line << std::endl; }},
       url);
   program_.Received().AddListener(webhook_.get());

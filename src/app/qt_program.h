@@ -4,12 +4,15 @@
 #include <memory>
 #include <string>
 
+#include "api/api_handler.h"
+#include "api/api_run_queue.h"
 #include "api/webhook_sender.h"
 #include "core/program.h"
 #include "core/program_location.h"
 #include "core/serve_host.h"
 #include "inbox/messages_window.h"
 #include "platform/qt/nm_dialler.h"
+#include "platform/qt/qt_api_server.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_desktop_notifier.h"
 #include "platform/qt/qt_dialogs.h"
@@ -57,6 +60,9 @@ class QtProgram {
   // The Messages window over the store, its button on the main window, and
   // desktop notices where there is a desktop to show them.
   void OpenMessages();
+  // The HTTP API when [API] Enabled=1; a setting it cannot listen with is
+  // told in a message box (on standard error when serving).
+  void StartApi();
   // Tells `[API] Webhook` of messages received and of what became of those
   // sent, when it names an address and the message store is open.
   void StartWebhook();
@@ -81,6 +87,9 @@ class QtProgram {
   std::unique_ptr<QtDesktopNotifier> notifier_;
   std::unique_ptr<MessagesWindow> messages_;
   std::unique_ptr<MessagesDialog> messages_dialog_;
+  std::unique_ptr<ApiRunQueue> api_queue_;
+  std::unique_ptr<ApiHandler> api_handler_;
+  std::unique_ptr<QtApiServer> api_server_;
   // The webhook's requests go beside the gateway's, on a client of their own.
   QtHttpClient webhook_client_;
   std::unique_ptr<WebhookSender> webhook_;

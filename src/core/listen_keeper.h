@@ -30,6 +30,9 @@ class ListenKeeper {
   // Keeps `transport`'s session from now on; nullptr (or a transport that
   // cannot receive) stops keeping one and closes a session held.
   void Keep(Transport* transport);
+  // Whether a session is kept, and whether it is open now.
+  bool Keeping() const { return transport_ != nullptr; }
+  bool Connected() const { return connected_; }
   // The pause before the next attempt, in seconds; 0 while connected.
   int PauseSeconds() const { return pause_seconds_; }
 

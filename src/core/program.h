@@ -45,6 +45,8 @@ class Program {
   MainWindow& Window() { return *window_; }
   // What the transports receive.
   Inbox& Received() { return receiving_.Messages(); }
+  // The session for receiving: "connected", "reconnecting" or "off".
+  std::string ReceivingState() const { return receiving_.State(); }
   ProgramSettings& Settings() { return settings_; }
   bool CommandLineMode() const { return window_->CommandLineMode(); }
   // What a command-line run tells its caller.

@@ -15,6 +15,7 @@ ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments) {
   if (first == kResumeOption && arguments.size() == 1) return ProgramCommand::kResume;
   if (first == kServeOption && arguments.size() == 1) return ProgramCommand::kServe;
   if (first == kImportOption || first == kExportOption) return ProgramCommand::kContacts;
+  if (first == kNewApiTokenOption && arguments.size() == 1) return ProgramCommand::kNewApiToken;
   static const std::regex kOptionShape("-[A-Za-z]|--[A-Za-z0-9]+(-[A-Za-z0-9]+)*");
   return std::regex_match(first, kOptionShape) ? ProgramCommand::kUnknownOption
                                                : ProgramCommand::kRun;
@@ -27,6 +28,7 @@ std::string ProgramUsage(const TransportList& transports) {
          "       tolvane --store-secret NAME\n"
          "       tolvane --import FILE [--group NAME]\n"
          "       tolvane --export FILE [--group NAME]\n"
+         "       tolvane --new-api-token\n"
          "       tolvane --help\n"
          "Without arguments the main window opens. An ORDER (the arguments, joined\n"
          "by blanks) sends one message three seconds after the start and closes the\n"
@@ -54,6 +56,8 @@ std::string ProgramUsage(const TransportList& transports) {
          "  --export FILE        write the phone book to FILE (.csv or .vcf) and exit\n"
          "  --group NAME         with --import: put everyone imported into the group NAME\n"
          "                       (made when missing); with --export: only its members\n"
+         "  --new-api-token      store a new random token for the HTTP API (the secret\n"
+         "                       api), print it once and exit\n"
          "  -h, --help           show this text and exit\n"
          "Without a display the program runs without a window.\n";
 }

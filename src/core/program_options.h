@@ -15,10 +15,20 @@ namespace tolvane {
 // `--resume` runs like an order, without its text; `--serve` runs without a
 // window until it is told to stop; `--import` and `--export` bring contacts
 // into the phone book or take them out, without a window.
-enum class ProgramCommand { kRun, kHelp, kStoreSecret, kResume, kServe, kContacts, kUnknownOption };
+enum class ProgramCommand {
+  kRun,
+  kHelp,
+  kStoreSecret,
+  kNewApiToken,
+  kResume,
+  kServe,
+  kContacts,
+  kUnknownOption
+};
 
 inline constexpr char kResumeOption[] = "--resume";
 inline constexpr char kServeOption[] = "--serve";
+inline constexpr char kNewApiTokenOption[] = "--new-api-token";
 
 // `arguments` are those after the program name.
 ProgramCommand ReadProgramCommand(const std::vector<std::string>& arguments);

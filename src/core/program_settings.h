@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "api/api_settings.h"
 #include "core/transport_settings_set.h"
 #include "inbox/inbox_settings.h"
 #include "sms/message_settings.h"
@@ -80,6 +81,8 @@ struct ProgramSettings {
   int LateAfter = kDefaultLateAfterMinutes;
   // [Inbox]
   InboxSettings inbox;
+  // [API]
+  ApiSettings api;
   // user.dat
   std::string GatewayPassword;
   // The sections of the transports that have their own.

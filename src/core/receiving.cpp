@@ -30,6 +30,11 @@ void Receiving::Listen() {
   keeper_.Keep(window_.Settings().inbox.Listen ? &window_.ActiveTransport() : nullptr);
 }
 
+std::string Receiving::State() const {
+  if (!keeper_.Keeping()) return "off";
+  return keeper_.Connected() ? "connected" : "reconnecting";
+}
+
 std::string Receiving::NameOf(const std::string& number) {
   // Read anew: the phone book may have changed since the last message.
   ConversationNames names;

@@ -32,6 +32,8 @@ class Receiving : public InboxHost {
   // Closes the session kept, as the program ends.
   void Stop() { keeper_.Keep(nullptr); }
   Inbox& Messages() { return *inbox_; }
+  // "connected", "reconnecting" (a session kept but not open now) or "off".
+  std::string State() const;
 
   // InboxHost.
   std::string NameOf(const std::string& number) override;

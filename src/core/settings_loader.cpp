@@ -191,6 +191,10 @@ void LoadSettings(const SettingsFile& file, ProgramSettings& settings,
   inbox.PartsWait = PartsWaitSetting(file.ReadSetting(kInboxSection, kPartsWaitKey, ""));
   inbox.StopWords = file.ReadSetting(kInboxSection, kStopWordsKey, kDefaultStopWords);
   inbox.StartWords = file.ReadSetting(kInboxSection, kStartWordsKey, kDefaultStartWords);
+  for (const char* key : kApiKeys) {
+    ReadApiSetting(settings.api, key,
+                   file.ReadSetting(kApiSection, key, ApiSettingText(ApiSettings(), key)));
+  }
   settings.GatewayPassword = ReadGatewayPassword(file.ProgramFolder());
   reader.Proxy();
   ComputeDerivedFields(settings);
@@ -251,6 +255,7 @@ std::optional<std::string> SaveSettings(const SettingsFile& file, const ProgramS
   write("Mail", "BaraLokalt", s.BaraLokalt);
   write("Auto", "VTid", FormatNumber(s.VTid));
   write("Auto", "PollTid", FormatNumber(s.PollTid));
+  for (const char* key : kApiKeys) write(kApiSection, key, ApiSettingText(s.api, key));
 
   const std::string& folder = file.ProgramFolder();
   const FileBackup secrets(folder + SecretStore::kFileName);

@@ -1,5 +1,7 @@
 #include "core/transport_registry.h"
 
+#include "core/secret_names.h"
+
 namespace tolvane {
 
 std::vector<RegisteredTransport> MakeTransports(const TransportList& list,
@@ -23,6 +25,11 @@ const SecretRule* FindSecretRule(const TransportList& list, std::string_view nam
       if (rule.name == name) return &rule;
     }
   }
+  static const SecretRule kAnyValue[] = {{std::string(kApiSecret), nullptr},
+                                         {std::string(kWebhookSecret), nullptr}};
+  for (const SecretRule& rule : kAnyValue) {
+    if (rule.name == name) return &rule;
+  }
   return nullptr;
 }
 
@@ -33,6 +40,10 @@ std::string SecretNameList(const TransportList& list) {
       if (!names.empty()) names += ", ";
       names += rule.name;
     }
+  }
+  for (std::string_view name : kProgramSecrets) {
+    if (!names.empty()) names += ", ";
+    names += name;
   }
   return names;
 }

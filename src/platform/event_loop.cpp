@@ -1,10 +1,22 @@
 #include "platform/event_loop.h"
 
 namespace tolvane {
+namespace {
+
+// The program has one thread.
+int wait_depth = 0;
+
+}  // namespace
 
 void WaitUntil(EventLoop& loop, const std::function<bool()>& done) {
+  ++wait_depth;
+  struct Leave {
+    ~Leave() { --wait_depth; }
+  } leave;
   while (!done()) loop.ProcessEvents();
 }
+
+int WaitDepth() { return wait_depth; }
 
 void WaitFor(EventLoop& loop, int milliseconds, const std::function<bool()>& abort) {
   // A timer guarantees that an event arrives when the time is up, so a loop

@@ -38,6 +38,9 @@ class EventLoop {
 
 // Processes events until `done` returns true.
 void WaitUntil(EventLoop& loop, const std::function<bool()>& done);
+// How many WaitUntil (and WaitFor) loops are under way: 0 when an event
+// runs from the loop at the top, where a new send may start.
+int WaitDepth();
 
 // Processes events for `milliseconds` of wall-clock time, or until `abort`
 // returns true.

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
 #include <ctime>
 #include <utility>
@@ -103,9 +104,25 @@ CREATE TABLE webhook_events (
 CREATE INDEX webhook_events_pending ON webhook_events(message_id, id) WHERE state = 'pending';
 )sql";
 
+// The HTTP API: whether a run asks for receipts, the answers kept for a
+// request repeated with the same idempotency key, and an index that lists
+// received messages newest first.
+constexpr const char* kApi = R"sql(
+ALTER TABLE runs ADD COLUMN receipt INTEGER NOT NULL DEFAULT 1;
+CREATE INDEX runs_created ON runs(created);
+CREATE INDEX messages_received ON messages(created) WHERE direction = 'in';
+CREATE TABLE api_requests (
+  key TEXT PRIMARY KEY,
+  fingerprint TEXT NOT NULL,
+  status INTEGER NOT NULL,
+  answer TEXT NOT NULL,
+  created TEXT NOT NULL
+) WITHOUT ROWID;
+)sql";
+
 // kUpgrades[v] brings a store of schema version v to v + 1.
 constexpr std::array<const char*, MessageStore::kSchemaVersion> kUpgrades = {kSchema, kReceiving,
-                                                                             kWebhooks};
+                                                                             kWebhooks, kApi};
 
 constexpr char kReadOnly[] = "the file or its folder is read-only";
 constexpr char kCannotOpen[] = "the file or its folder cannot be written";
@@ -137,6 +154,22 @@ const char* WebhookStateName(WebhookEvent::State state) {
 
 void BindTime(SqliteStatement& statement, int index, const std::optional<TimePoint>& time) {
   if (time) statement.BindText(index, TimeText(*time));
+}
+
+// The columns of runs in the order RunFrom reads them.
+constexpr const char* kRunColumns =
+    "id, kind, title, source, transport, owner, created, ended, receipt";
+
+StoredRun RunFrom(const SqliteStatement& row) {
+  return {.id = row.ColumnInt64(0),
+          .kind = row.ColumnText(1),
+          .title = row.ColumnText(2),
+          .source = row.ColumnText(3),
+          .transport = row.ColumnText(4),
+          .owner = row.ColumnText(5),
+          .created = TimeFrom(row.ColumnText(6)).value_or(TimePoint{}),
+          .ended = TimeFrom(row.ColumnText(7)),
+          .receipt = row.ColumnInt64(8) != 0};
 }
 
 // The columns of inbound_parts in the order InboundPartFrom reads them.
@@ -248,14 +281,15 @@ void MessageStore::RemoveListener(MessageStateListener* listener) {
 void MessageStore::AddRun(StoredRun& run, std::vector<StoredMessage>& messages) {
   Transaction(true, [&] {
     SqliteStatement add_run(db_.get(),
-                            "INSERT INTO runs (kind, title, source, transport, owner, created) "
-                            "VALUES (?, ?, ?, ?, ?, ?)");
+                            "INSERT INTO runs (kind, title, source, transport, owner, created, "
+                            "receipt) VALUES (?, ?, ?, ?, ?, ?, ?)");
     add_run.BindText(1, run.kind);
     add_run.BindText(2, run.title);
     add_run.BindText(3, run.source);
     add_run.BindText(4, run.transport);
     add_run.BindText(5, run.owner);
     add_run.BindText(6, TimeText(run.created));
+    add_run.BindInt64(7, run.receipt ? 1 : 0);
     add_run.Run();
     run.id = sqlite3_last_insert_rowid(db_.get());
     SqliteStatement add(db_.get(),
@@ -660,21 +694,18 @@ std::optional<StoredMessage> MessageStore::Message(std::int64_t id) const {
 }
 
 std::vector<StoredRun> MessageStore::OpenRuns() const {
-  SqliteStatement read(db_.get(),
-                       "SELECT id, kind, title, source, transport, owner, created FROM runs "
-                       "WHERE ended IS NULL ORDER BY id");
+  SqliteStatement read(db_.get(), std::string("SELECT ") + kRunColumns +
+                                      " FROM runs WHERE ended IS NULL ORDER BY id");
   std::vector<StoredRun> runs;
-  while (read.Step()) {
-    StoredRun& run = runs.emplace_back();
-    run.id = read.ColumnInt64(0);
-    run.kind = read.ColumnText(1);
-    run.title = read.ColumnText(2);
-    run.source = read.ColumnText(3);
-    run.transport = read.ColumnText(4);
-    run.owner = read.ColumnText(5);
-    run.created = TimeFrom(read.ColumnText(6)).value_or(TimePoint{});
-  }
+  while (read.Step()) runs.push_back(RunFrom(read));
   return runs;
+}
+
+std::optional<StoredRun> MessageStore::Run(std::int64_t id) const {
+  SqliteStatement read(db_.get(), std::string("SELECT ") + kRunColumns + " FROM runs WHERE id = ?");
+  read.BindInt64(1, id);
+  if (!read.Step()) return std::nullopt;
+  return RunFrom(read);
 }
 
 std::vector<StoredMessage> MessageStore::RunMessages(std::int64_t run) const {
@@ -685,6 +716,80 @@ std::vector<StoredMessage> MessageStore::RunMessages(std::int64_t run) const {
   while (read.Step()) messages.push_back(MessageFrom(read));
   for (StoredMessage& message : messages) message.parts = Parts(message.id);
   return messages;
+}
+
+std::vector<ListedEntry> MessageStore::Newest(bool out, bool in, std::optional<TimePoint> since,
+                                              const std::optional<ListedEntry>& after,
+                                              int count) const {
+  SqliteStatement read(
+      db_.get(),
+      "SELECT * FROM (SELECT 0 AS incoming, id, created, "
+      "(SELECT group_concat(number, char(10)) FROM messages WHERE run_id = runs.id) "
+      "FROM runs WHERE ?1 AND created >= ?3 AND (created, 0, id) < (?4, ?5, ?6) "
+      "UNION ALL SELECT 1, id, created, number FROM messages "
+      "WHERE direction = 'in' AND ?2 AND created >= ?3 AND (created, 1, id) < (?4, ?5, ?6)) "
+      "ORDER BY created DESC, incoming DESC, id DESC LIMIT ?7");
+  read.BindInt64(1, out ? 1 : 0);
+  read.BindInt64(2, in ? 1 : 0);
+  read.BindText(3, since ? TimeText(*since) : "");
+  // Past every entry when there is no cursor.
+  read.BindText(4, after ? TimeText(after->time) : "~");
+  read.BindInt64(5, after ? (after->incoming ? 1 : 0) : 2);
+  read.BindInt64(6, after ? after->id : 0);
+  read.BindInt64(7, count);
+  std::vector<ListedEntry> entries;
+  while (read.Step()) {
+    ListedEntry& entry = entries.emplace_back();
+    entry.incoming = read.ColumnInt64(0) != 0;
+    entry.id = read.ColumnInt64(1);
+    entry.time = TimeFrom(read.ColumnText(2)).value_or(TimePoint{});
+    const std::string numbers = read.ColumnText(3);
+    for (size_t start = 0; start <= numbers.size();) {
+      const size_t end = std::min(numbers.find('\n', start), numbers.size());
+      entry.numbers.push_back(numbers.substr(start, end - start));
+      start = end + 1;
+    }
+  }
+  return entries;
+}
+
+QueuedTally MessageStore::Queued(const std::string& transport) const {
+  SqliteStatement count(db_.get(),
+                        "SELECT count(*), coalesce(sum(part_count), 0) FROM messages "
+                        "WHERE run_id IN (SELECT id FROM runs WHERE ended IS NULL) "
+                        "AND transport = ? AND sent IS NULL AND state = 'queued'");
+  count.BindText(1, transport);
+  count.Step();
+  return {static_cast<int>(count.ColumnInt64(0)), static_cast<int>(count.ColumnInt64(1))};
+}
+
+std::optional<KeptAnswer> MessageStore::KeptAnswerFor(const std::string& key,
+                                                      TimePoint since) const {
+  SqliteStatement read(db_.get(),
+                       "SELECT fingerprint, status, answer FROM api_requests "
+                       "WHERE key = ? AND created >= ?");
+  read.BindText(1, key);
+  read.BindText(2, TimeText(since));
+  if (!read.Step()) return std::nullopt;
+  return KeptAnswer{read.ColumnText(0), static_cast<int>(read.ColumnInt64(1)), read.ColumnText(2)};
+}
+
+void MessageStore::KeepAnswer(const std::string& key, const KeptAnswer& answer, TimePoint now,
+                              TimePoint forget_before) {
+  Transaction(true, [&] {
+    SqliteStatement forget(db_.get(), "DELETE FROM api_requests WHERE created < ?");
+    forget.BindText(1, TimeText(forget_before));
+    forget.Run();
+    SqliteStatement keep(db_.get(),
+                         "INSERT OR REPLACE INTO api_requests (key, fingerprint, status, answer, "
+                         "created) VALUES (?, ?, ?, ?, ?)");
+    keep.BindText(1, key);
+    keep.BindText(2, answer.fingerprint);
+    keep.BindInt64(3, answer.status);
+    keep.BindText(4, answer.answer);
+    keep.BindText(5, TimeText(now));
+    keep.Run();
+  });
 }
 
 int MessageStore::PartsSentSince(const std::string& transport, TimePoint since) const {

@@ -25,7 +25,7 @@ namespace tolvane {
 // Failures throw StoreError.
 class MessageStore : public OptOutList {
  public:
-  static constexpr int kSchemaVersion = 3;
+  static constexpr int kSchemaVersion = 4;
 
   // Opens the store, creating it or bringing an older one up to date.
   explicit MessageStore(const std::string& path);
@@ -94,6 +94,19 @@ class MessageStore : public OptOutList {
   std::optional<StoredMessage> Message(std::int64_t id) const;
   // Runs not ended, oldest first.
   std::vector<StoredRun> OpenRuns() const;
+  std::optional<StoredRun> Run(std::int64_t id) const;
+  // Up to `count` runs (`out`) and received messages (`in`) from `since` on,
+  // newest first, from the one after `after` on.
+  std::vector<ListedEntry> Newest(bool out, bool in, std::optional<TimePoint> since,
+                                  const std::optional<ListedEntry>& after, int count) const;
+  // The messages of open runs over `transport` that have not begun to go,
+  // and their parts.
+  QueuedTally Queued(const std::string& transport) const;
+  // The answer kept for an idempotency key at `since` or later.
+  std::optional<KeptAnswer> KeptAnswerFor(const std::string& key, TimePoint since) const;
+  // Keeps `answer` for `key`, dropping those kept before `forget_before`.
+  void KeepAnswer(const std::string& key, const KeptAnswer& answer, TimePoint now,
+                  TimePoint forget_before);
   std::vector<StoredMessage> RunMessages(std::int64_t run) const;
   // Parts of messages over `transport` that began to go at `since` or later.
   int PartsSentSince(const std::string& transport, TimePoint since) const;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/event_loop.h"
@@ -87,6 +88,34 @@ struct StoredRun {
   std::string owner;
   TimePoint created;
   std::optional<TimePoint> ended;
+  // Whether its messages ask for receipts (the HTTP API may say no).
+  bool receipt = true;
+};
+
+// A message or a run in a list newest first: a run by the time it was
+// made, a received message by the time it came; the numbers it went to or
+// came from.
+struct ListedEntry {
+  bool incoming = false;
+  std::int64_t id = 0;
+  TimePoint time;
+  std::vector<std::string> numbers;
+  auto operator<=>(const ListedEntry& other) const {
+    return std::tie(time, incoming, id) <=> std::tie(other.time, other.incoming, other.id);
+  }
+  bool operator==(const ListedEntry& other) const { return (*this <=> other) == 0; }
+};
+
+struct QueuedTally {
+  int messages = 0;
+  int parts = 0;
+};
+
+// The answer kept for a request with an idempotency key.
+struct KeptAnswer {
+  std::string fingerprint;
+  int status = 0;
+  std::string answer;
 };
 
 // A part by its message and index.

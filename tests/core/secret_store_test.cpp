@@ -120,9 +120,12 @@ TEST_F(StoreSecretCommandTest, RefusesWhatItsTransportCouldNeverUseAndWritesNoth
     int status;
     std::string error;  // with status 2, a part of it
   } kRefused[] = {
-      {{}, "pw\n", 2, "NAME is one of: gateway, gsm-pin, smpp, emi\n"},
-      {{"hunter2"}, "pw\n", 2, "NAME is one of: gateway, gsm-pin, smpp, emi\n"},
-      {{"gateway", "hunter2"}, "pw\n", 2, "NAME is one of: gateway, gsm-pin, smpp, emi\n"},
+      {{}, "pw\n", 2, "NAME is one of: gateway, gsm-pin, smpp, emi, api, webhook\n"},
+      {{"hunter2"}, "pw\n", 2, "NAME is one of: gateway, gsm-pin, smpp, emi, api, webhook\n"},
+      {{"gateway", "hunter2"},
+       "pw\n",
+       2,
+       "NAME is one of: gateway, gsm-pin, smpp, emi, api, webhook\n"},
       {{"gateway"}, "", 1, "No secret on standard input\n"},
       {{"gateway"}, "  \r\n", 1, "No secret on standard input\n"},
       {{"gateway"}, too_long, 1, "The secret on standard input is longer than 1024 bytes\n"},

@@ -1,0 +1,274 @@
+// The HTTP API's handler on the simulated loop, over the main window's SMPP
+// transport against the simulated provider: a message posted is queued
+// before the answer and followed to delivered, every refusal answers its
+// status with a problem body, a repeated request sends once, a run waiting
+// for its time is cancelled, and the list pages with its cursor.
+#include "api/api_handler.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <nlohmann/json.hpp>
+
+#include "api/message_resource.h"
+#include "core/secret_store.h"
+#include "sim/sim_smpp_provider.h"
+#include "sim/sim_tcp_connection.h"
+#include "smpp/smpp_settings.h"
+#include "support/scenarios.h"
+
+namespace tolvane::testing {
+namespace {
+
+using nlohmann::json;
+using ::testing::HasSubstr;
+
+constexpr char kToken[] = "s3cret-token";
+constexpr char kAnna[] = "+46701234567";
+
+class ApiHandlerTest : public WindowScenario {
+ protected:
+  ApiHandlerTest() {
+    settings.AccessTyp = "SMPP";
+    settings.Avs = "Tolvane";
+    settings.MaxParts = 2;
+    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
+    EXPECT_TRUE(SecretStore(settings.ProgramFolder).WriteSecret(kSmppSecret, "secret"));
+    smpp_connection = &tcp_;
+    Open(serial, http);
+    window->ConfigureTransports();
+    window->Messages().SetOwner("this");
+    window->SetPhoneBookStore(&book.store());
+    book.AddToGroup("Vänner", "Anna Ek", "070-123 45 67");
+    book.AddToGroup("Vänner", "Bo Al", "+46 70 222 22 22");
+    provider_.SetOnTaken([this](const sim::TakenPart& part) { taken_.push_back(part); });
+    queue_ = std::make_unique<ApiRunQueue>(*window, dialogs, settings);
+    handler_ = std::make_unique<ApiHandler>(
+        ApiServices{*window, *queue_, [this] { return receiving->State(); }}, kToken);
+  }
+  ~ApiHandlerTest() override {
+    handler_.reset();
+    queue_.reset();
+    window.reset();
+  }
+
+  ApiResponse Call(const std::string& method, const std::string& target,
+                   const std::string& body = "", ApiRequest request = {}) {
+    request.method = method;
+    request.target = target;
+    request.body = body;
+    if (!request.Header("Authorization")) {
+      request.headers.emplace_back("Authorization", std::string("Bearer ") + kToken);
+    }
+    if (!request.Header("Content-Type")) {
+      request.headers.emplace_back("Content-Type", "application/json; charset=utf-8");
+    }
+    return handler_->Handle(request);
+  }
+  json Post(const json& body, int status = 202) {
+    const ApiResponse answer = Call("POST", "/v1/messages", body.dump());
+    EXPECT_EQ(answer.status, status) << answer.body;
+    return json::parse(answer.body);
+  }
+  json Get(const std::string& target) {
+    const ApiResponse answer = Call("GET", target);
+    EXPECT_EQ(answer.status, 200) << answer.body;
+    return json::parse(answer.body);
+  }
+
+  sim::SimSmppProvider provider_{Schedule(loop)};
+  sim::SimTcpConnection tcp_{loop, provider_};
+  std::vector<sim::TakenPart> taken_;
+  std::unique_ptr<ApiRunQueue> queue_;
+  std::unique_ptr<ApiHandler> handler_;
+};
+
+TEST_F(ApiHandlerTest, APostIsQueuedBeforeItsAnswerAndFollowedToDelivered) {
+  TypeMessage(*window, "Mine");
+  const ApiResponse answer =
+      Call("POST", "/v1/messages", R"({"group": "vänner", "text": "Hej på er!"})");
+  ASSERT_EQ(answer.status, 202) << answer.body;
+  EXPECT_EQ(answer.Header("Location"), "/v1/messages/out-1");
+  const json queued = json::parse(answer.body);
+  EXPECT_EQ(queued["state"], "queued");
+  EXPECT_EQ(queued["encoding"], "GSM");
+  EXPECT_EQ(queued["recipients"][0]["name"], "Anna Ek");
+  EXPECT_EQ(queued["recipients"][0]["number"], "0701234567");
+  EXPECT_EQ(queued["recipients"][1]["state"], "queued");
+  EXPECT_TRUE(taken_.empty());
+
+  // The run goes with its own text; the message box keeps the user's.
+  std::vector<std::string> box;
+  provider_.SetOnTaken([&](const sim::TakenPart& part) {
+    taken_.push_back(part);
+    box.push_back(Text(MainControl::kMessageBox));
+  });
+  loop.RunFor(std::chrono::seconds(30));
+  EXPECT_THAT(box, ::testing::Each("Mine"));
+  EXPECT_EQ(Text(MainControl::kMessageBox), "Mine");
+  const json sent = Get("/v1/messages/out-1");
+  EXPECT_EQ(sent["state"], "ended");
+  for (const json& recipient : sent["recipients"]) {
+    EXPECT_EQ(recipient["state"], "delivered");
+    EXPECT_EQ(recipient["parts"][0]["state"], "delivered");
+    EXPECT_FALSE(recipient["parts"][0]["reference"].get<std::string>().empty());
+    EXPECT_TRUE(recipient["final"].is_string());
+  }
+  ASSERT_EQ(taken_.size(), 2u);
+  EXPECT_EQ(taken_[0].text, "Hej på er!");
+  EXPECT_EQ(Get("/v1/status")["sent_today"], 2);
+  EXPECT_EQ(Get("/v1/groups/V%C3%A4nner")["members"][1]["name"], "Bo Al");
+  EXPECT_EQ(Get("/v1/groups")["groups"][0], json({{"name", "Vänner"}, {"members", 2}}));
+}
+
+TEST_F(ApiHandlerTest, EachRefusalAnswersItsStatusWithAProblemBody) {
+  settings.api.MaxBody = 60;
+  messages.SetOptedOut(kAnna, true, loop.Now());
+  const std::string seven_parts(7 * 153, 'x');
+  struct Case {
+    std::string method, target, body, content_type, authorization;
+    int status;
+    std::string detail;
+  };
+  const Case cases[] = {
+      {"POST", "/v1/messages", R"({"to": "0701)", "", "", 400,
+       "Malformed JSON at line 1, column 13"},
+      {"POST", "/v1/messages", R"({"to": "1", "text": "x", "cc": 1})", "", "", 400,
+       "Unknown member \"cc\""},
+      {"POST", "/v1/messages", R"({"to": "1", "group": "a", "text": "x"})", "", "", 400,
+       "exactly one of"},
+      {"POST", "/v1/messages", R"({"to": "1", "text": "x", "send_at": "2026-12-08T18:40"})", "", "",
+       400, "RFC 3339"},
+      {"GET", "/v1/messages?limit=201", "", "", "", 400, "Bad parameter \"limit\""},
+      {"GET", "/v1/status", "", "", "Bearer wrong", 401, "wrong bearer token"},
+      {"GET", "/v1/messages/out-99", "", "", "", 404, "No message out-99"},
+      {"DELETE", "/v1/messages/in-1", "", "", "", 404, "cannot be cancelled"},
+      {"PUT", "/v1/status", "", "", "", 405, "answers GET"},
+      {"POST", "/v1/messages", std::string(61, ' '), "", "", 413, "longer than 60 bytes"},
+      {"POST", "/v1/messages", R"({"to": "1", "text": "x"})", "text/plain", "", 415, "JSON"},
+      {"POST", "/v1/messages", R"({"group": "Ovänner", "text": "x"})", "", "", 422,
+       "Unknown group \"Ovänner\""},
+      {"POST", "/v1/messages", R"({"contact": "Nobody", "text": "x"})", "", "", 422,
+       "Unknown contact \"Nobody\""},
+      {"POST", "/v1/messages", R"({"to": "070-123 45 67", "text": "x"})", "", "", 422,
+       "070-123 45 67 opted out"},
+      {"POST", "/v1/messages", R"({"to": "a-b", "text": "x"})", "", "", 422, "Not a number: a-b"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.method + " " + c.target + " " + c.body);
+    ApiRequest request;
+    if (!c.content_type.empty()) request.headers.emplace_back("Content-Type", c.content_type);
+    if (!c.authorization.empty()) request.headers.emplace_back("Authorization", c.authorization);
+    const ApiResponse answer = Call(c.method, c.target, c.body, request);
+    EXPECT_EQ(answer.status, c.status);
+    EXPECT_EQ(answer.Header("Content-Type"), "application/problem+json");
+    const json problem = json::parse(answer.body);
+    EXPECT_EQ(problem["status"], c.status);
+    EXPECT_EQ(problem["type"], "about:blank");
+    EXPECT_THAT(problem["detail"].get<std::string>(), HasSubstr(c.detail));
+    if (c.status == 401) EXPECT_EQ(answer.Header("WWW-Authenticate"), "Bearer");
+  }
+  // The largest body taken is MaxBody bytes; the health check needs no token.
+  EXPECT_EQ(Call("POST", "/v1/messages",
+                 R"({"to": "0709", "text": ")" + std::string(60 - 26, 'x') + "\"}")
+                .status,
+            202);
+  ApiRequest no_token;
+  no_token.headers.emplace_back("Authorization", "");
+  EXPECT_EQ(Call("GET", "/v1/health", "", no_token).body, R"({"status":"ok"})");
+
+  settings.api.MaxBody = kDefaultMaxBody;
+  // Two parts are taken, three are not.
+  Post({{"to", "0709"}, {"text", std::string(2 * 153, 'x')}});
+  EXPECT_THAT(Post({{"to", "0709"}, {"text", std::string(2 * 153 + 1, 'x')}}, 422)["detail"],
+              "Message too long: 3 parts, at most 2");
+}
+
+TEST_F(ApiHandlerTest, OverTodaysLimitIsRefusedUntilMidnightAndAStoreMissingIs503) {
+  settings.PerDay = 3;
+  // Queued ones count as well as sent ones; the last one that fits is taken.
+  Post({{"to", {"0701", "0702"}}, {"text", "x"}});
+  Post({{"to", "0703"}, {"text", "x"}});
+  const ApiResponse refused = Call("POST", "/v1/messages", R"({"to": "0704", "text": "x"})");
+  EXPECT_EQ(refused.status, 429);
+  const std::time_t now = Clock::to_time_t(loop.Now());
+  std::tm local{};
+  localtime_r(&now, &local);
+  const int to_midnight = 24 * 3600 - (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
+  EXPECT_EQ(refused.Header("Retry-After"), std::to_string(to_midnight));
+
+  window->Messages().Use(nullptr);
+  EXPECT_EQ(Call("POST", "/v1/messages", R"({"to": "0704", "text": "x"})").status, 503);
+}
+
+TEST_F(ApiHandlerTest, TheSameKeyAnswersAgainWithoutSendingAndAnotherBodyIsAConflict) {
+  ApiRequest keyed;
+  keyed.headers.emplace_back("Idempotency-Key", "order-4711");
+  const ApiResponse first =
+      Call("POST", "/v1/messages", R"({"to": "0701234567", "text": "Hej"})", keyed);
+  loop.RunFor(std::chrono::seconds(10));
+  const ApiResponse again =
+      Call("POST", "/v1/messages", R"({"text": "Hej",   "to": "0701234567"})", keyed);
+  EXPECT_EQ(again.status, 202);
+  EXPECT_EQ(again.body, first.body);
+  EXPECT_EQ(again.Header("Location"), "/v1/messages/out-1");
+  EXPECT_EQ(Call("POST", "/v1/messages", R"({"to": "0701234567", "text": "Hej!"})", keyed).status,
+            409);
+  loop.RunFor(std::chrono::seconds(10));
+  EXPECT_EQ(taken_.size(), 1u);
+  // A day later the key is free again.
+  loop.RunFor(std::chrono::hours(24));
+  EXPECT_EQ(Call("POST", "/v1/messages", R"({"to": "0701234567", "text": "Hej!"})", keyed).status,
+            202);
+}
+
+TEST_F(ApiHandlerTest, ARunWaitsForItsTimeAndIsCancelledWhileItWaits) {
+  const TimePoint at = loop.Now() + std::chrono::minutes(10);
+  const json later = Post({{"to", kAnna}, {"text", "Later"}, {"send_at", Rfc3339(at)}});
+  EXPECT_EQ(later["send_at"], Rfc3339(at));
+  Post({{"to", "0709"}, {"text", "At ten"}, {"send_at", Rfc3339(at)}});
+  const json cancelled = json::parse(Call("DELETE", "/v1/messages/out-1").body);
+  EXPECT_EQ(cancelled["state"], "cancelled");
+  EXPECT_EQ(cancelled["recipients"][0]["state"], "cancelled");
+  EXPECT_EQ(Call("DELETE", "/v1/messages/out-1").status, 409);
+
+  loop.RunFor(std::chrono::minutes(10) - std::chrono::milliseconds(1));
+  EXPECT_TRUE(taken_.empty());
+  loop.RunFor(std::chrono::seconds(10));
+  ASSERT_EQ(taken_.size(), 1u);
+  EXPECT_EQ(taken_[0].text, "At ten");
+  // It goes at its time, once the provider has taken the login.
+  EXPECT_GE(messages.Message(2)->sent, at);
+  EXPECT_LT(messages.Message(2)->sent, at + std::chrono::milliseconds(100));
+}
+
+TEST_F(ApiHandlerTest, TheListPagesNewestFirstWithItsCursorAndFilters) {
+  for (const char* number : {"0701234567", "0709", "0708"}) {
+    Post({{"to", number}, {"text", "x"}});
+    loop.RunFor(std::chrono::seconds(1));
+  }
+  StoredMessage reply{.incoming = true, .number_typed = kAnna, .number = kAnna, .text = "Ja"};
+  reply.created = loop.Now();
+  messages.AddReceived(reply);
+
+  std::vector<std::string> ids;
+  std::string target = "/v1/messages?limit=3";
+  for (;;) {
+    const json page = Get(target);
+    for (const json& message : page["messages"]) ids.push_back(message["id"]);
+    if (page["next_cursor"].is_null()) break;
+    target = "/v1/messages?limit=3&cursor=" + page["next_cursor"].get<std::string>();
+  }
+  EXPECT_THAT(ids, ::testing::ElementsAre("in-4", "out-3", "out-2", "out-1"));
+  EXPECT_EQ(Get("/v1/messages?direction=in")["messages"][0]["from"], kAnna);
+  const json anna = Get("/v1/messages?peer=%2B46701234567&direction=out");
+  ASSERT_EQ(anna["messages"].size(), 1u);
+  EXPECT_EQ(anna["messages"][0]["id"], "out-1");
+  EXPECT_EQ(Get("/v1/messages?since=" + Rfc3339(loop.Now()))["messages"].size(), 1u);
+  EXPECT_EQ(Get("/v1/contacts?limit=1")["next_cursor"], nullptr);
+}
+
+}  // namespace
+}  // namespace tolvane::testing
