@@ -1,7 +1,9 @@
 // The real program serving its HTTP API (`tolvane --serve` with [API]
 // Enabled=1) against smpp-sim, driven with curl: a message posted is
 // followed to delivered, a retry with the same Idempotency-Key sends
-// nothing more, and a run stopped by SIGTERM is continued by the next start.
+// nothing more, every error answers with its problem body, and a run stopped
+// by SIGTERM is continued by the next start. Every answer is checked against
+// docs/openapi.json by an independent validator (tests/api/openapi).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -27,6 +29,7 @@ using nlohmann::json;
 using ::testing::HasSubstr;
 
 const fs::path kBin = TOLVANE_BIN_DIR;
+const std::string kCheckers = std::string(TOLVANE_SOURCE_DIR) + "/tests/api/openapi";
 
 class ApiEndToEndTest : public ::testing::Test {
  protected:
@@ -38,11 +41,15 @@ class ApiEndToEndTest : public ::testing::Test {
                         QString::fromStdString((folder_.path() / "data").string()));
   }
   ~ApiEndToEndTest() override { Stop(); }
+  static void SetUpTestSuite() {
+    // The validator from npm, installed once (again when its lock changed).
+    ASSERT_EQ(QProcess::execute(QString::fromStdString(kCheckers + "/install.sh")), 0);
+  }
 
   // Starts the provider (each submit answered after `submit_delay_ms`) and
   // writes the settings (one submit outstanding at a time); the token comes
   // from --new-api-token.
-  void Prepare(int submit_delay_ms) {
+  void Prepare(int submit_delay_ms, const std::string& more_settings = "") {
     const std::string address = simulator_.Start(
         "smpp-sim",
         {"--port", "0", "--record", QString::fromStdString(Record()), "--submit-delay",
@@ -58,7 +65,8 @@ class ApiEndToEndTest : public ::testing::Test {
                       "Port=" +
                           address.substr(address.find(':') + 1) +
                           "\r\nSystemId=tolvane\r\nWindow=1\r\n[Adress]\r\nAvs=Tolvane\r\n"
-                          "[API]\r\nEnabled=1\r\nPort=0\r\n");
+                          "[API]\r\nEnabled=1\r\nPort=0\r\n" +
+                          more_settings);
     QProcess token;
     token.setProcessEnvironment(environment_);
     token.setWorkingDirectory(QString::fromStdString(folder_.path().string()));
@@ -91,15 +99,44 @@ class ApiEndToEndTest : public ::testing::Test {
     serve_.terminate();  // SIGTERM
     serve_.waitForFinished(60000);
   }
-  // curl's answer: the status line and header fields, then the body.
+  // curl's answer: the status line and header fields, then the body;
+  // checked against the document.
   std::string Curl(const QStringList& arguments, const std::string& token = "") {
     QProcess curl;
-    curl.start("curl", QStringList{"-s", "-i", "-H",
+    // No "Expect: 100-continue": one answer a request.
+    curl.start("curl", QStringList{"-s", "-i", "-H", "Expect:", "-H",
                                    QString::fromStdString("Authorization: Bearer " +
                                                           (token.empty() ? token_ : token))} +
                            arguments);
     EXPECT_TRUE(curl.waitForFinished(30000));
-    return curl.readAllStandardOutput().toStdString();
+    const std::string answer = curl.readAllStandardOutput().toStdString();
+    const int method = arguments.indexOf("-X");
+    CheckAgainstDocument(method >= 0                ? arguments[method + 1].toStdString()
+                         : arguments.contains("-d") ? "POST"
+                                                    : "GET",
+                         arguments.back().toStdString().substr(base_.size()), answer);
+    return answer;
+  }
+  void CheckAgainstDocument(const std::string& method, const std::string& path,
+                            const std::string& answer) {
+    const size_t end = answer.find("\r\n\r\n");
+    ASSERT_NE(end, std::string::npos) << answer;
+    const std::string head = answer.substr(0, end);
+    const std::string status = head.substr(head.find(' ') + 1, 3);
+    const std::string lower = QString::fromStdString(head).toLower().toStdString();
+    const size_t field = lower.find("\r\ncontent-type: ");
+    const std::string type =
+        field == std::string::npos
+            ? ""
+            : head.substr(field + 16, head.find("\r\n", field + 16) - (field + 16));
+    folder_.WriteFile("answer.json", answer.substr(end + 4));
+    QProcess check;
+    check.start("node", {QString::fromStdString(kCheckers + "/check_answer.mjs"),
+                         QString::fromStdString(method), QString::fromStdString(path),
+                         QString::fromStdString(status), QString::fromStdString(type),
+                         QString::fromStdString((folder_.path() / "answer.json").string())});
+    ASSERT_TRUE(check.waitForFinished(30000));
+    EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardError().toStdString() << answer;
   }
   json Body(const std::string& answer) {
     const size_t body = answer.find("\r\n\r\n");
@@ -161,6 +198,42 @@ TEST_F(ApiEndToEndTest, APostIsDeliveredAndARetryWithItsKeySendsNothingMore) {
   Stop();
   EXPECT_EQ(Taken(), 1);
   EXPECT_THAT(folder_.ReadFile("record.txt"), HasSubstr("Hej från API:t"));
+}
+
+TEST_F(ApiEndToEndTest, EveryErrorAnswersWithItsProblem) {
+  Prepare(0, "MaxBody=200\r\n[Message]\r\nPerDay=1\r\n");
+  Serve();
+  const QStringList json_type{"-H", "Content-Type: application/json"};
+  auto post = [&](const QStringList& headers, const std::string& body) {
+    return Curl(headers + QStringList{"-d", QString::fromStdString(body),
+                                      QString::fromStdString(base_ + "/v1/messages")});
+  };
+  struct Case {
+    std::string answer, status, detail;
+  };
+  const std::vector<Case> cases{
+      {Curl({QString::fromStdString(base_ + "/v1/health")}, "none"), "200 OK", ""},
+      {post(json_type, R"({"to": "+46701234567", )"), "400 Bad Request", "Malformed JSON"},
+      {Curl({QString::fromStdString(base_ + "/v1/status")}, "wrong"), "401 Unauthorized", "token"},
+      {Curl({QString::fromStdString(base_ + "/v1/messages/out-99")}), "404 Not Found", "out-99"},
+      {post(json_type, R"({"to": "+46701234567", "text": ")" + std::string(200, 'x') + "\"}"),
+       "413 Payload Too Large", "200"},
+      {post({"-H", "Content-Type: text/plain"}, R"({"to": "+46701234567", "text": "x"})"),
+       "415 Unsupported Media Type", "application/json"},
+      {post(json_type, R"({"group": "Nobody", "text": "x"})"), "422", "Nobody"},
+      {post(json_type, R"({"to": "+46701234567", "text": "One a day"})"), "202 Accepted", ""},
+      {post(json_type, R"({"to": "+46701234567", "text": "Two"})"), "429 Too Many Requests", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    EXPECT_THAT(c.answer, HasSubstr("HTTP/1.1 " + c.status));
+    if (c.status.starts_with('4')) {
+      EXPECT_THAT(c.answer, HasSubstr("application/problem+json"));
+      EXPECT_THAT(Body(c.answer)["detail"].get<std::string>(), HasSubstr(c.detail));
+    }
+  }
+  EXPECT_THAT(cases.back().answer, HasSubstr("Retry-After: "));
+  EXPECT_THAT(cases[2].answer, HasSubstr("WWW-Authenticate: Bearer"));
 }
 
 TEST_F(ApiEndToEndTest, ARunStoppedBySigtermIsContinuedByTheNextStart) {
