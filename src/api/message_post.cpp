@@ -13,6 +13,7 @@
 
 #include "api/message_resource.h"
 #include "api/problem.h"
+#include "core/message_fields.h"
 #include "core/opt_out_check.h"
 #include "inbox/conversation_names.h"
 #include "phonebook/group_tables.h"
@@ -190,24 +191,42 @@ std::vector<Recipient> RecipientsOf(const json& body, ApiServices& services) {
   return recipients;
 }
 
-// The text as the transport in use sends it: its parts and encoding.
-StoredMessage Cut(const std::string& text, GroupHost& window) {
+// The text as the transport in use sends it: its parts and encoding. A
+// refusal begins with `who` (whose own text it is).
+StoredMessage Cut(const std::string& text, GroupHost& window, const std::string& who) {
   Transport& transport = window.ActiveTransport();
   if (const std::string refusal = transport.RefusalOf(text); !refusal.empty()) {
-    Unprocessable(refusal);
+    Unprocessable(who + refusal);
   }
   StoredMessage message;
   message.text = text;
   if (!transport.SplitsLongMessages()) {
-    if (Utf8Length(text) > 160) Unprocessable("Message exceeds 160 character!");
+    if (Utf8Length(text) > 160) Unprocessable(who + "Message exceeds 160 character!");
     return message;
   }
   NoReferences references;
   const SmsMessage cut = PrepareMessage(text, window.Settings().MaxParts, references);
-  if (!cut.error.empty()) Unprocessable(cut.error);
+  if (!cut.error.empty()) Unprocessable(who + cut.error);
   message.part_count = static_cast<int>(cut.parts.size());
   message.encoding = cut.encoding == SmsEncoding::kUcs2 ? "UCS-2" : "GSM";
   return message;
+}
+
+// Each recipient's own text, its fields filled, as Cut makes it.
+std::vector<StoredMessage> CutFor(const std::vector<Recipient>& recipients, const std::string& text,
+                                  GroupHost& window) {
+  if (const std::string problem = FieldProblem(text); !problem.empty()) Unprocessable(problem);
+  std::vector<StoredMessage> messages;
+  if (!HasFields(text)) {
+    messages.assign(recipients.size(), Cut(text, window, ""));
+    return messages;
+  }
+  for (const Recipient& recipient : recipients) {
+    const std::string who = "For " + (recipient.name.empty() ? recipient.typed : recipient.name);
+    messages.push_back(
+        Cut(FillFields(text, {recipient.name, recipient.typed}), window, who + ": "));
+  }
+  return messages;
 }
 
 void CheckDayLimit(const MessageStore& store, const ProgramSettings& settings, TimePoint now,
@@ -236,9 +255,10 @@ ApiResponse Queue(const json& body, ApiServices& services, MessageStore& store) 
   GroupHost& window = services.window;
   const TimePoint now = window.Loop().Now();
   const std::vector<Recipient> recipients = RecipientsOf(body, services);
-  const StoredMessage cut = Cut(body["text"], window);
-  CheckDayLimit(store, window.Settings(), now,
-                cut.part_count * static_cast<int>(recipients.size()));
+  std::vector<StoredMessage> messages = CutFor(recipients, body["text"], window);
+  int parts = 0;
+  for (const StoredMessage& message : messages) parts += message.part_count;
+  CheckDayLimit(store, window.Settings(), now, parts);
   std::optional<TimePoint> send_at;
   if (body.contains("send_at")) send_at = ReadRfc3339(body["send_at"].get<std::string>());
   // A time passed means now.
@@ -251,9 +271,9 @@ ApiResponse Queue(const json& body, ApiServices& services, MessageStore& store) 
                 .created = now,
                 .ended = std::nullopt,
                 .receipt = body.value("receipt", true)};
-  std::vector<StoredMessage> messages;
-  for (const Recipient& recipient : recipients) {
-    StoredMessage& message = messages.emplace_back(cut);
+  for (size_t i = 0; i < recipients.size(); ++i) {
+    const Recipient& recipient = recipients[i];
+    StoredMessage& message = messages[i];
     message.number_typed = recipient.typed;
     message.number = NormalisedNumber(recipient.typed);
     message.name = recipient.name;

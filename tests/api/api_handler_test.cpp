@@ -88,13 +88,14 @@ class ApiHandlerTest : public WindowScenario {
 TEST_F(ApiHandlerTest, APostIsQueuedBeforeItsAnswerAndFollowedToDelivered) {
   TypeMessage(*window, "Mine");
   const ApiResponse answer =
-      Call("POST", "/v1/messages", R"({"group": "vänner", "text": "Hej på er!"})");
+      Call("POST", "/v1/messages", R"({"group": "vänner", "text": "Hej {first}, på er!"})");
   ASSERT_EQ(answer.status, 202) << answer.body;
   EXPECT_EQ(answer.Header("Location"), "/v1/messages/out-1");
   const json queued = json::parse(answer.body);
   EXPECT_EQ(queued["state"], "queued");
   EXPECT_EQ(queued["encoding"], "GSM");
   EXPECT_EQ(queued["recipients"][0]["name"], "Anna Ek");
+  EXPECT_EQ(queued["recipients"][1]["text"], "Hej Bo, på er!");
   EXPECT_EQ(queued["recipients"][0]["number"], "0701234567");
   EXPECT_EQ(queued["recipients"][1]["state"], "queued");
   EXPECT_TRUE(taken_.empty());
@@ -117,7 +118,7 @@ TEST_F(ApiHandlerTest, APostIsQueuedBeforeItsAnswerAndFollowedToDelivered) {
     EXPECT_TRUE(recipient["final"].is_string());
   }
   ASSERT_EQ(taken_.size(), 2u);
-  EXPECT_EQ(taken_[0].text, "Hej på er!");
+  EXPECT_EQ(taken_[0].text, "Hej Anna, på er!");
   EXPECT_EQ(Get("/v1/status")["sent_today"], 2);
   EXPECT_EQ(Get("/v1/groups/V%C3%A4nner")["members"][1]["name"], "Bo Al");
   EXPECT_EQ(Get("/v1/groups")["groups"][0], json({{"name", "Vänner"}, {"members", 2}}));
@@ -155,6 +156,8 @@ TEST_F(ApiHandlerTest, EachRefusalAnswersItsStatusWithAProblemBody) {
       {"POST", "/v1/messages", R"({"to": "070-123 45 67", "text": "x"})", "", "", 422,
        "070-123 45 67 opted out"},
       {"POST", "/v1/messages", R"({"to": "a-b", "text": "x"})", "", "", 422, "Not a number: a-b"},
+      {"POST", "/v1/messages", R"({"to": "0701", "text": "Hej {nmae}"})", "", "", 422,
+       "Unknown field {nmae}: use {name}, {first} or {number}"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.method + " " + c.target + " " + c.body);
