@@ -217,7 +217,7 @@ TEST_F(ApiEndToEndTest, EveryErrorAnswersWithItsProblem) {
       {Curl({QString::fromStdString(base_ + "/v1/status")}, "wrong"), "401 Unauthorized", "token"},
       {Curl({QString::fromStdString(base_ + "/v1/messages/out-99")}), "404 Not Found", "out-99"},
       {post(json_type, R"({"to": "+46701234567", "text": ")" + std::string(200, 'x') + "\"}"),
-       "413 Payload Too Large", "200"},
+       "413 Content Too Large", "200"},
       {post({"-H", "Content-Type: text/plain"}, R"({"to": "+46701234567", "text": "x"})"),
        "415 Unsupported Media Type", "application/json"},
       {post(json_type, R"({"group": "Nobody", "text": "x"})"), "422", "Nobody"},
