@@ -87,10 +87,16 @@ std::vector<CsvRow> ParseRecords(std::string_view text, char separator) {
   csv_set_space_func(&parser, IsBlank);
   Collector collector;
   int line = 0;
+  // One line a pass, ended by LF, CR LF or a CR alone (which libcsv ends a
+  // record at too), so that each record starts on a line of its own.
   for (size_t pos = 0; pos < text.size();) {
     ++line;
-    size_t end = text.find('\n', pos);
-    end = end == std::string_view::npos ? text.size() : end + 1;
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+      end = text.size();
+    } else {
+      end += text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+    }
     if (parser.pstate == kLibcsvRowNotBegun) collector.start_line = line;
     csv_parse(&parser, text.data() + pos, end - pos, OnField, OnRecordEnd, &collector);
     pos = end;
