@@ -94,6 +94,11 @@ json ParseBody(const std::string& text) {
     if (const size_t at = what.find(": "); at != std::string::npos) what = what.substr(at + 2);
     throw Refused{Problem(400, "Malformed JSON at line " + std::to_string(line) + ", column " +
                                    std::to_string(column) + ": " + what)};
+  } catch (const json::out_of_range& error) {
+    // A number too big for a double (1e999).
+    std::string what = error.what();
+    if (const size_t at = what.find("] "); at != std::string::npos) what = what.substr(at + 2);
+    throw Refused{Problem(400, "Malformed JSON: " + what)};
   }
 }
 

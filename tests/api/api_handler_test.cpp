@@ -156,6 +156,8 @@ TEST_F(ApiHandlerTest, EachRefusalAnswersItsStatusWithAProblemBody) {
       {"POST", "/v1/messages", R"({"to": "070-123 45 67", "text": "x"})", "", "", 422,
        "070-123 45 67 opted out"},
       {"POST", "/v1/messages", R"({"to": "a-b", "text": "x"})", "", "", 422, "Not a number: a-b"},
+      {"POST", "/v1/messages", R"({"to": "1", "text": "x", "n": 1e999})", "", "", 400,
+       "Malformed JSON: number overflow"},
       {"POST", "/v1/messages", R"({"to": "0701", "text": "Hej {nmae}"})", "", "", 422,
        "Unknown field {nmae}: use {name}, {first} or {number}"},
   };
