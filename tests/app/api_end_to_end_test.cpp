@@ -12,34 +12,24 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <algorithm>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "support/qt/program_folder.h"
 #include "support/qt/program_run.h"
 #include "support/qt/run_until.h"
 #include "support/qt/simulator_process.h"
-#include "support/temp_dir.h"
 
 namespace tolvane {
 namespace {
 
-namespace fs = std::filesystem;
 using nlohmann::json;
 using ::testing::HasSubstr;
 
-const fs::path kBin = TOLVANE_BIN_DIR;
 const std::string kCheckers = std::string(TOLVANE_SOURCE_DIR) + "/tests/api/openapi";
 
 class ApiEndToEndTest : public ::testing::Test {
  protected:
-  ApiEndToEndTest() {
-    fs::copy_file(kBin / "tolvane", folder_.path() / "tolvane");
-    fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb");
-    environment_.insert("QT_QPA_PLATFORM", "offscreen");
-    environment_.insert("XDG_DATA_HOME",
-                        QString::fromStdString((folder_.path() / "data").string()));
-  }
   ~ApiEndToEndTest() override { Stop(); }
   static void SetUpTestSuite() {
     // The validator from npm, installed once (again when its lock changed).
@@ -169,9 +159,9 @@ class ApiEndToEndTest : public ::testing::Test {
     return static_cast<int>(std::count(record.begin(), record.end(), '\n'));
   }
 
-  testing::TempDir folder_;
+  testing::ProgramFolder folder_;
   testing::SimulatorProcess simulator_;
-  QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
+  QProcessEnvironment environment_ = folder_.OffscreenEnvironment();
   QProcess serve_;
   std::string token_;
   std::string base_;

@@ -18,6 +18,7 @@
 #include "core/gateway_password_file.h"
 #include "core/settings_values.h"
 #include "support/qt/dovecot_server.h"
+#include "support/qt/program_folder.h"
 #include "support/qt/program_run.h"
 #include "support/qt/simulator_process.h"
 #include "support/qt/test_authority.h"
@@ -44,10 +45,6 @@ size_t Count(const std::string& text, const std::string& part) {
 
 class EndToEndTest : public ::testing::Test {
  protected:
-  EndToEndTest() {
-    fs::copy_file(kBin / "tolvane", folder_.path() / "tolvane");
-    fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb");
-  }
   // Starts smpp-sim or emi-sim (`section` SMPP or EMI), whose account is
   // "tolvane" with the password "secret", and points the program at it;
   // `more_keys` are further lines of its section. Its address.
@@ -151,7 +148,7 @@ class EndToEndTest : public ::testing::Test {
   }
   fs::path UserData() const { return elsewhere_.path() / "data"; }
 
-  testing::TempDir folder_;
+  testing::ProgramFolder folder_;
   testing::TempDir elsewhere_;
   testing::TempDir outbox_;
   testing::SimulatorProcess simulator_;

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "support/qt/program_folder.h"
 #include "support/qt/program_run.h"
 #include "support/qt/simulator_process.h"
-#include "support/temp_dir.h"
 
 namespace tolvane {
 namespace {
@@ -21,7 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-const fs::path kBin = TOLVANE_BIN_DIR;
 constexpr char kSender[] = "+46701234567";
 // Three parts of seven-bit text.
 const std::string kLong = "Lång början. " + std::string(300, 'x') + " slut.";
@@ -53,13 +52,6 @@ struct Link {
 
 class ServeEndToEndTest : public ::testing::TestWithParam<Link> {
  protected:
-  ServeEndToEndTest() {
-    fs::copy_file(kBin / "tolvane", folder_.path() / "tolvane");
-    fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb");
-    environment_.insert("QT_QPA_PLATFORM", "offscreen");
-    environment_.insert("XDG_DATA_HOME",
-                        QString::fromStdString((folder_.path() / "data").string()));
-  }
   // Runs the program to its end with `arguments`; its exit status.
   int Run(const QStringList& arguments, const std::string& input = {}) {
     run_ = testing::RunProgram(folder_.path() / "tolvane", arguments, environment_, folder_.path(),
@@ -67,9 +59,9 @@ class ServeEndToEndTest : public ::testing::TestWithParam<Link> {
     return run_.status;
   }
 
-  testing::TempDir folder_;
+  testing::ProgramFolder folder_;
   testing::SimulatorProcess simulator_;
-  QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
+  QProcessEnvironment environment_ = folder_.OffscreenEnvironment();
   testing::ProgramRun run_;
 };
 

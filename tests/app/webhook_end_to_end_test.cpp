@@ -10,7 +10,6 @@
 #include <QProcessEnvironment>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <filesystem>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -19,16 +18,14 @@
 #include "api/webhook_signature.h"
 #include "core/secret_store.h"
 #include "sim/http_request_parser.h"
+#include "support/qt/program_folder.h"
 #include "support/qt/program_run.h"
 #include "support/qt/run_until.h"
 #include "support/qt/simulator_process.h"
-#include "support/temp_dir.h"
 
 namespace tolvane {
 namespace {
 
-namespace fs = std::filesystem;
-const fs::path kBin = TOLVANE_BIN_DIR;
 constexpr char kKey[] = "ett hemligt ord";
 
 // Takes every request on a loopback port and answers 204.
@@ -60,12 +57,8 @@ class WebhookReceiver {
 };
 
 TEST(WebhookEndToEndTest, AMessageReceivedIsPostedSigned) {
-  testing::TempDir folder;
-  fs::copy_file(kBin / "tolvane", folder.path() / "tolvane");
-  fs::copy_file(kBin / "teledata.mdb", folder.path() / "teledata.mdb");
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("QT_QPA_PLATFORM", "offscreen");
-  environment.insert("XDG_DATA_HOME", QString::fromStdString((folder.path() / "data").string()));
+  testing::ProgramFolder folder;
+  QProcessEnvironment environment = folder.OffscreenEnvironment();
   testing::SimulatorProcess simulator;
   const std::string address =
       simulator.Start("smpp-sim", {"--port", "0", "--deliver", "+46701234567", "Hej på dig"},
