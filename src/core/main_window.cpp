@@ -302,6 +302,8 @@ void MainWindow::StartSend() {
     RefuseSend(refusal);
     return;
   }
+  // From here a refusal belongs to this send, not to the last run's recipient.
+  SetReceiptCaption("Receipt:");
   s.sender_number = DigitsOf(settings_.Avs);
 
   const bool temporary = Control(MainControl::kTemporaryNumber).checked;
@@ -352,7 +354,6 @@ void MainWindow::StartSend() {
     s.sending = false;
     return;
   }
-  SetReceiptCaption("Receipt:");
   Transport& transport = ActiveTransport();
   transport.PrepareForSend();
   // Nothing goes before the store holds it.
