@@ -9,7 +9,7 @@
 #include "api/message_resource.h"
 #include "api/problem.h"
 #include "api/query_parameters.h"
-#include "inbox/phone_book_names.h"
+#include "sms/number_forms.h"
 #include "sms/sms_address.h"
 
 namespace tolvane {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "inbox/phone_book_names.h"
 #include "platform/store_error.h"
+#include "sms/number_forms.h"
 #include "sms/sms_address.h"
 
 namespace tolvane {

@@ -1,7 +1,7 @@
 #include "inbox/conversation_names.h"
 
-#include "inbox/phone_book_names.h"
 #include "platform/store_error.h"
+#include "sms/number_forms.h"
 #include "sms/sms_address.h"
 
 namespace tolvane {

@@ -4,8 +4,8 @@
 #include <chrono>
 
 #include "inbox/inbox_listener.h"
-#include "inbox/phone_book_names.h"
 #include "platform/store_error.h"
+#include "sms/number_forms.h"
 #include "sms/sms_address.h"
 
 namespace tolvane {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "inbox/phone_book_names.h"
 #include "platform/local_time.h"
 #include "platform/store_error.h"
 #include "sms/compose_counter.h"
+#include "sms/number_forms.h"
 #include "sms/sms_address.h"
 
 namespace tolvane {

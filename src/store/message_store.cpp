@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <ctime>
+#include <map>
 #include <utility>
 
 #include "platform/sqlite_statement.h"
+#include "sms/number_forms.h"
 #include "store/message_rows.h"
 
 namespace tolvane {
@@ -278,8 +280,32 @@ void MessageStore::RemoveListener(MessageStateListener* listener) {
   std::erase(listeners_, listener);
 }
 
+void MessageStore::JoinConversations(std::vector<StoredMessage>& messages) const {
+  // The international numbers kept are read once a run, and only for a run
+  // with a national number in it.
+  std::optional<std::multimap<std::string, std::string>> international;
+  for (StoredMessage& message : messages) {
+    if (NationalDigits(message.number).empty()) continue;
+    if (!international) {
+      international.emplace();
+      SqliteStatement numbers(db_.get(),
+                              "SELECT DISTINCT number FROM messages WHERE number GLOB '+*'");
+      while (numbers.Step()) {
+        const std::string number = numbers.ColumnText(0);
+        for (std::string& form : NationalForms(number)) international->emplace(form, number);
+      }
+    }
+    std::vector<std::string> forms{message.number};
+    const auto [first, last] = international->equal_range(message.number);
+    if (first == last) continue;
+    for (auto it = first; it != last; ++it) forms.push_back(it->second);
+    message.number = LatestNumber(forms).value_or(message.number);
+  }
+}
+
 void MessageStore::AddRun(StoredRun& run, std::vector<StoredMessage>& messages) {
   Transaction(true, [&] {
+    JoinConversations(messages);
     SqliteStatement add_run(db_.get(),
                             "INSERT INTO runs (kind, title, source, transport, owner, created, "
                             "receipt) VALUES (?, ?, ?, ?, ?, ?, ?)");

@@ -35,6 +35,8 @@ class MessageStore : public OptOutList {
 
   // A new run with its messages, every part queued, in one transaction;
   // fills in the ids.
+  // A message to a number in its national form is kept under the
+  // international form when a conversation with that number was last kept so.
   void AddRun(StoredRun& run, std::vector<StoredMessage>& messages);
   // An incoming message, unread, on the disk before this returns; fills in
   // its id.
@@ -127,6 +129,7 @@ class MessageStore : public OptOutList {
 
  private:
   void Open(const std::string& path);
+  void JoinConversations(std::vector<StoredMessage>& messages) const;
   void Transaction(bool durable, const std::function<void()>& change);
   void InsertReceived(StoredMessage& message);
   void UpdateMessageState(std::int64_t message, TimePoint now, bool ended);

@@ -1,4 +1,4 @@
-#include "inbox/phone_book_names.h"
+#include "sms/number_forms.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#ifndef TOLVANE_INBOX_PHONE_BOOK_NAMES_H_
-#define TOLVANE_INBOX_PHONE_BOOK_NAMES_H_
+#ifndef TOLVANE_SMS_NUMBER_FORMS_H_
+#define TOLVANE_SMS_NUMBER_FORMS_H_
 
 #include <cstddef>
 #include <string>
@@ -27,4 +27,4 @@ std::vector<std::string> NationalForms(const std::string& international);
 
 }  // namespace tolvane
 
-#endif  // TOLVANE_INBOX_PHONE_BOOK_NAMES_H_
+#endif  // TOLVANE_SMS_NUMBER_FORMS_H_
