@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "support/qt/run_until.h"
 #include "support/temp_dir.h"
@@ -63,16 +64,13 @@ class NmDiallerTest : public ::testing::Test {
     std::filesystem::permissions(bin_.FilePath("nmcli"), std::filesystem::perms::owner_all);
     ::mkfifo(bin_.FilePath("up").c_str(), 0600);
     qputenv("PATH", QByteArray::fromStdString(bin_.path().string()) + ":" + path_);
-    Listen(dialler_);
-  }
-  ~NmDiallerTest() override { qputenv("PATH", path_); }
-
-  void Listen(NmDialler& dialler) {
-    dialler.SetOnStateChanged([this](int state) { events_.push_back(std::to_string(state)); });
-    dialler.SetOnError([this](int number, const std::string& text) {
+    dialler_->SetOnStateChanged([this](int state) { events_.push_back(std::to_string(state)); });
+    dialler_->SetOnError([this](int number, const std::string& text) {
       events_.push_back("error " + std::to_string(number) + " " + text);
     });
   }
+  ~NmDiallerTest() override { qputenv("PATH", path_); }
+
   // What the monitor tells on its next start.
   void Play(const std::vector<std::string>& lines) {
     std::string text;
@@ -89,8 +87,8 @@ class NmDiallerTest : public ::testing::Test {
         },
         20000);
   }
-  void DialUntil(const std::string& event, NmDialler* dialler = nullptr) {
-    (dialler != nullptr ? *dialler : dialler_).Dial();
+  void DialUntil(const std::string& event) {
+    dialler_->Dial();
     WaitFor(event);
   }
   bool MonitorRuns() const { return ::kill(std::stoi(bin_.ReadFile("monitor.pid")), 0) == 0; }
@@ -98,15 +96,15 @@ class NmDiallerTest : public ::testing::Test {
 
   const QByteArray path_;
   testing::TempDir bin_;
-  NmDialler dialler_;
+  std::optional<NmDialler> dialler_{std::in_place};
   std::vector<std::string> events_;
 };
 
 TEST_F(NmDiallerTest, ListsDialsThroughEachStateAndHangsUpWithoutAWord) {
-  EXPECT_THAT(dialler_.ConnectionNames(), ElementsAre("Provider", "Office:VPN", "Home\\Net"));
-  dialler_.SetEntryName("Provider");
-  dialler_.SetPassword("pw å");
-  EXPECT_FALSE(dialler_.IsConnected());
+  EXPECT_THAT(dialler_->ConnectionNames(), ElementsAre("Provider", "Office:VPN", "Home\\Net"));
+  dialler_->SetEntryName("Provider");
+  dialler_->SetPassword("pw å");
+  EXPECT_FALSE(dialler_->IsConnected());
   // A device's state may come before the connection it carries; other
   // devices and other news are not the connection's.
   Play({"eth0: connecting (prepare)", "ttyUSB0: connecting (prepare)",
@@ -119,20 +117,20 @@ TEST_F(NmDiallerTest, ListsDialsThroughEachStateAndHangsUpWithoutAWord) {
         "eth0: disconnected"});
   DialUntil("8192");
   EXPECT_THAT(events_, ElementsAre("5", "14", "8192"));
-  EXPECT_TRUE(dialler_.IsConnected());
+  EXPECT_TRUE(dialler_->IsConnected());
   EXPECT_EQ(bin_.ReadFile("secrets"), "gsm.password:pw \xC3\xA5\n");
   EXPECT_TRUE(MonitorRuns());
 
-  dialler_.HangUp();
+  dialler_->HangUp();
   EXPECT_FALSE(MonitorRuns());
   QCoreApplication::processEvents();
   EXPECT_THAT(events_, ElementsAre("5", "14", "8192"));
-  EXPECT_FALSE(dialler_.IsConnected());
+  EXPECT_FALSE(dialler_->IsConnected());
   EXPECT_THAT(Calls(), HasSubstr("connection down id Provider"));
 }
 
 TEST_F(NmDiallerTest, TheLineGoingIsDisconnectedOnceAlsoForAConnectionFoundUp) {
-  dialler_.SetEntryName("Provider");
+  dialler_->SetEntryName("Provider");
   Play({"ttyUSB0: using connection 'Provider'", "ttyUSB0: connecting (getting IP configuration)",
         "ttyUSB0: connected", "@up", "ttyUSB0: connection failed", "ttyUSB0: disconnected"});
   DialUntil("8193");
@@ -143,21 +141,17 @@ TEST_F(NmDiallerTest, TheLineGoingIsDisconnectedOnceAlsoForAConnectionFoundUp) {
   events_.clear();
   bin_.WriteFile("active", "Provider:ttyUSB0\n");
   Play({"ttyUSB0: connected", "ttyUSB0: deactivating", "ttyUSB0: disconnected"});
-  EXPECT_TRUE(dialler_.IsConnected());
+  EXPECT_TRUE(dialler_->IsConnected());
   WaitFor("8193");
   EXPECT_THAT(events_, ElementsAre("8193"));
   EXPECT_FALSE(MonitorRuns());
 
   // The watch ends with the dialler.
-  {
-    NmDialler dialler;
-    Listen(dialler);
-    dialler.SetEntryName("Provider");
-    Play({"ttyUSB0: using connection 'Provider'", "ttyUSB0: connected", "@up"});
-    events_.clear();
-    DialUntil("8192", &dialler);
-    EXPECT_TRUE(MonitorRuns());
-  }
+  Play({"ttyUSB0: using connection 'Provider'", "ttyUSB0: connected", "@up"});
+  events_.clear();
+  DialUntil("8192");
+  EXPECT_TRUE(MonitorRuns());
+  dialler_.reset();
   EXPECT_FALSE(MonitorRuns());
 }
 
@@ -167,13 +161,13 @@ TEST_F(NmDiallerTest, ABusyLineIsTheBusyErrorAndOtherFailuresCarryTheirText) {
        {std::pair{"Provider", "error 25676 Connection activation failed: The line is busy."},
         {"Broken", "error 4 Connection activation failed: No carrier could be established."}}) {
     events_.clear();
-    dialler_.SetEntryName(entry);
+    dialler_->SetEntryName(entry);
     Play({"ttyUSB0: using connection '" + std::string(entry) + "'", "ttyUSB0: connecting (prepare)",
           "ttyUSB0: connecting (configuring)", "ttyUSB0: connection failed",
           "ttyUSB0: disconnected", "@up"});
     DialUntil("error");
     EXPECT_THAT(events_, ElementsAre("5", error));
-    EXPECT_FALSE(dialler_.IsConnected());
+    EXPECT_FALSE(dialler_->IsConnected());
     EXPECT_FALSE(MonitorRuns());
   }
 }
@@ -181,9 +175,9 @@ TEST_F(NmDiallerTest, ABusyLineIsTheBusyErrorAndOtherFailuresCarryTheirText) {
 TEST_F(NmDiallerTest, WithoutNetworkManagerTheListIsEmptyAndDiallingSaysWhy) {
   testing::TempDir empty;
   qputenv("PATH", QByteArray::fromStdString(empty.path().string()));
-  EXPECT_TRUE(dialler_.ConnectionNames().empty());
-  dialler_.SetEntryName("Provider");
-  EXPECT_FALSE(dialler_.IsConnected());
+  EXPECT_TRUE(dialler_->ConnectionNames().empty());
+  dialler_->SetEntryName("Provider");
+  EXPECT_FALSE(dialler_->IsConnected());
   DialUntil("error");
   EXPECT_THAT(events_, ElementsAre("error 1 " + std::string(NmDialler::kUnavailableText)));
 }
