@@ -20,11 +20,11 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-// Answers as NetworkManager's client does, for the connections "Provider"
-// (a mobile-broadband modem on ttyUSB0) and "Broken", and records every call.
-// Its monitor writes the lines of the file "monitor" and then stays, as the
-// real one does; at a line "@up" the "connection up" waiting for it ends
-// (after it has brought the connection up).
+// Answers as NetworkManager's client does, for the connection "Provider" (a
+// mobile-broadband modem on ttyUSB0), and records every call. Its monitor
+// writes the lines of the file "monitor" and then stays, as the real one
+// does; at a line "@up" the "connection up" waiting for it ends (after it
+// has brought the connection up, or failed with the text of the file "fail").
 constexpr char kStandIn[] = R"sh(#!/bin/sh
 dir="$(dirname "$0")"
 echo "$*" >> "$dir/calls"
@@ -42,17 +42,10 @@ case "$*" in
   *"connection up id Provider"*)
     for last; do :; done
     [ -f "$last" ] && cat "$last" > "$dir/secrets"
-    [ -f "$dir/busy" ] || echo Provider:ttyUSB0 > "$dir/active"
+    [ -f "$dir/fail" ] || echo Provider:ttyUSB0 > "$dir/active"
     read -r _ < "$dir/up"
-    if [ -f "$dir/busy" ]; then
-      echo "Error: Connection activation failed: The line is busy." >&2
-      exit 4
-    fi
+    [ -f "$dir/fail" ] && { cat "$dir/fail" >&2; exit 4; }
     echo "Connection successfully activated" ;;
-  *"connection up id Broken"*)
-    read -r _ < "$dir/up"
-    echo "Error: Connection activation failed: No carrier could be established." >&2
-    exit 4 ;;
   "connection down id Provider") rm -f "$dir/active" ;;
 esac
 )sh";
@@ -156,17 +149,17 @@ TEST_F(NmDiallerTest, TheLineGoingIsDisconnectedOnceAlsoForAConnectionFoundUp) {
 }
 
 TEST_F(NmDiallerTest, ABusyLineIsTheBusyErrorAndOtherFailuresCarryTheirText) {
-  bin_.WriteFile("busy", "");
-  for (const auto& [entry, error] :
-       {std::pair{"Provider", "error 25676 Connection activation failed: The line is busy."},
-        {"Broken", "error 4 Connection activation failed: No carrier could be established."}}) {
+  dialler_->SetEntryName("Provider");
+  Play({"ttyUSB0: using connection 'Provider'", "ttyUSB0: connecting (prepare)",
+        "ttyUSB0: connecting (configuring)", "ttyUSB0: connection failed", "ttyUSB0: disconnected",
+        "@up"});
+  for (const auto& [failure, number] :
+       {std::pair{"The line is busy.", 25676}, {"No carrier could be established.", 4}}) {
+    const std::string text = std::string("Connection activation failed: ") + failure;
+    bin_.WriteFile("fail", "Error: " + text + "\n");
     events_.clear();
-    dialler_->SetEntryName(entry);
-    Play({"ttyUSB0: using connection '" + std::string(entry) + "'", "ttyUSB0: connecting (prepare)",
-          "ttyUSB0: connecting (configuring)", "ttyUSB0: connection failed",
-          "ttyUSB0: disconnected", "@up"});
     DialUntil("error");
-    EXPECT_THAT(events_, ElementsAre("5", error));
+    EXPECT_THAT(events_, ElementsAre("5", "error " + std::to_string(number) + " " + text));
     EXPECT_FALSE(dialler_->IsConnected());
     EXPECT_FALSE(MonitorRuns());
   }

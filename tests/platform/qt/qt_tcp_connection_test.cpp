@@ -1,6 +1,4 @@
-// The TCP connection against a loopback server: bytes both ways, the far
-// side closing, and a TLS connection to a server that does not speak TLS,
-// which fails instead of going on in plain text.
+// The TCP connection against a loopback server.
 #include "platform/qt/qt_tcp_connection.h"
 
 #include <gtest/gtest.h>
