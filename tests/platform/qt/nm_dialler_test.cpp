@@ -85,7 +85,6 @@ class NmDiallerTest : public ::testing::Test {
     WaitFor(event);
   }
   bool MonitorRuns() const { return ::kill(std::stoi(bin_.ReadFile("monitor.pid")), 0) == 0; }
-  std::string Calls() const { return bin_.ReadFile("calls"); }
 
   const QByteArray path_;
   testing::TempDir bin_;
@@ -119,7 +118,7 @@ TEST_F(NmDiallerTest, ListsDialsThroughEachStateAndHangsUpWithoutAWord) {
   QCoreApplication::processEvents();
   EXPECT_THAT(events_, ElementsAre("5", "14", "8192"));
   EXPECT_FALSE(dialler_->IsConnected());
-  EXPECT_THAT(Calls(), HasSubstr("connection down id Provider"));
+  EXPECT_THAT(bin_.ReadFile("calls"), HasSubstr("connection down id Provider"));
 }
 
 TEST_F(NmDiallerTest, TheLineGoingIsDisconnectedOnceAlsoForAConnectionFoundUp) {

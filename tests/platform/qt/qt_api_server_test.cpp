@@ -47,12 +47,9 @@ class QtApiServerTest : public ::testing::Test {
     Client* raw = client.get();
     QObject::connect(raw->socket.get(), &QIODevice::readyRead, raw->socket.get(),
                      [raw] { raw->received += raw->socket->readAll().toStdString(); });
-    if (settings_.Tls) {
-      raw->socket->setPeerVerifyMode(QSslSocket::VerifyNone);
-      raw->socket->connectToHostEncrypted("127.0.0.1", server_->Port());
-    } else {
-      raw->socket->connectToHost("127.0.0.1", server_->Port());
-    }
+    raw->socket->setPeerVerifyMode(QSslSocket::VerifyNone);
+    settings_.Tls ? raw->socket->connectToHostEncrypted("127.0.0.1", server_->Port())
+                  : raw->socket->connectToHost("127.0.0.1", server_->Port());
     return client;
   }
   static std::string Get(const std::string& target) {

@@ -7,6 +7,7 @@
 #include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUrl>
 #include <memory>
 
 #include <sys/socket.h>
@@ -26,9 +27,7 @@ class GatewaySimProcess : public testing::SimulatorProcess {
   explicit GatewaySimProcess(const QStringList& arguments)
       : SimulatorProcess("gateway-sim", QStringList{"--port", "0"} + arguments,
                          testing::kGatewayAddress) {}
-  int Port() const {
-    return Address().empty() ? 0 : std::stoi(Address().substr(Address().rfind(':') + 1));
-  }
+  int Port() const { return QUrl(QString::fromStdString(Address())).port(0); }
   std::string Url(const std::string& path = kPath) const { return Address() + path; }
 };
 
