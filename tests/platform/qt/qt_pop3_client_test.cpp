@@ -182,7 +182,9 @@ TEST_F(QtPop3ClientScriptedTest, MalformedEndlessOrClosedAnswersAreErrors) {
     SCOPED_TRACE(c.scheme);
     ScriptedServer server(c.script);
     EXPECT_THAT(Connect(c.scheme + server.Address(), "anna", "pw"), c.error);
-    if (c.scheme.empty()) EXPECT_EQ(server.Commands(), std::vector<std::string>{"STLS"});
+    if (c.scheme.empty()) {
+      EXPECT_EQ(server.Commands(), std::vector<std::string>{"STLS"});
+    }
   }
 }
 
