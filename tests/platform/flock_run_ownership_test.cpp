@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -40,24 +41,19 @@ TEST(FlockRunOwnershipTest, AnOwnerLivesWhileItsLockIsHeldAndNoLonger) {
 
   // A child takes a lock and dies without a word: its lock file stays,
   // unlocked, and goes once it is seen so.
-  int pipe_fds[2];
-  ASSERT_EQ(pipe(pipe_fds), 0);
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
     FlockRunOwnership own(dir.Folder());
-    const std::string name = own.Take();
-    (void)!write(pipe_fds[1], name.data(), name.size());
+    own.Take();
     _exit(0);
   }
-  close(pipe_fds[1]);
-  char buffer[128];
-  const ssize_t length = read(pipe_fds[0], buffer, sizeof buffer);
-  close(pipe_fds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_GT(length, 0);
-  const std::string child_name(buffer, static_cast<size_t>(length));
+  waitpid(child, nullptr, 0);
+  std::string child_name;  // from the lock file no owner here holds
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().stem().string().substr(std::strlen("messages-"));
+    if (name != second_name) child_name = name;
+  }
   const std::string lock_file = dir.FilePath("messages-" + child_name + ".lock");
   EXPECT_TRUE(std::filesystem::exists(lock_file));
   EXPECT_FALSE(checker.Alive(child_name));

@@ -37,35 +37,28 @@ TEST(QtSerialPortListTest, EveryPortOfferedIsADeviceOfThisMachine) {
   }
 }
 
-// A program folder with the manual and stand-ins for the desktop's opener.
-class QtHelpViewerTest : public ::testing::Test {
- protected:
-  QtHelpViewerTest() { folder_.WriteFile("tolvmsg.html", "<html></html>"); }
-
-  // An opener that runs `script` with the URL as $1.
-  QString Opener(const std::string& name, const std::string& script) {
-    folder_.WriteFile(name, "#!/bin/sh\n" + script + "\n");
-    fs::permissions(folder_.path() / name, fs::perms::owner_all);
-    return QString::fromStdString(folder_.FilePath(name));
-  }
-  std::string Manual() const { return folder_.FilePath("tolvmsg.html"); }
-
-  testing::TempDir folder_;
-};
-
 // An opener that takes the file, or waits for its browser, has shown it; a
 // failing or missing opener is a failure.
-TEST_F(QtHelpViewerTest, AnOpenerThatTakesTheFileShowsItAndAFailingOneIsAFailure) {
-  QtHelpViewer viewer(Opener("opener", "echo \"$1\" > \"$0.seen\""));
-  EXPECT_TRUE(viewer.ShowContents(Manual()));
-  EXPECT_EQ(folder_.ReadFile("opener.seen"), "file://" + Manual() + "\n");
-  EXPECT_FALSE(viewer.ShowContents(folder_.FilePath("none.html")));
+TEST(QtHelpViewerTest, AnOpenerThatTakesTheFileShowsItAndAFailingOneIsAFailure) {
+  testing::TempDir folder;
+  folder.WriteFile("tolvmsg.html", "<html></html>");
+  const std::string manual = folder.FilePath("tolvmsg.html");
+  // An opener that runs `script` with the URL as $1.
+  auto opener = [&](const std::string& name, const std::string& script) {
+    folder.WriteFile(name, "#!/bin/sh\n" + script + "\n");
+    fs::permissions(folder.path() / name, fs::perms::owner_all);
+    return QString::fromStdString(folder.FilePath(name));
+  };
+  QtHelpViewer viewer(opener("opener", "echo \"$1\" > \"$0.seen\""));
+  EXPECT_TRUE(viewer.ShowContents(manual));
+  EXPECT_EQ(folder.ReadFile("opener.seen"), "file://" + manual + "\n");
+  EXPECT_FALSE(viewer.ShowContents(folder.FilePath("none.html")));
 
   // xdg-open ends with 3 when no browser is installed.
-  EXPECT_FALSE(QtHelpViewer(Opener("no-browser", "exit 3")).ShowContents(Manual()));
+  EXPECT_FALSE(QtHelpViewer(opener("no-browser", "exit 3")).ShowContents(manual));
   EXPECT_FALSE(
-      QtHelpViewer(QString::fromStdString(folder_.FilePath("absent"))).ShowContents(Manual()));
-  EXPECT_TRUE(QtHelpViewer(Opener("waits", "sleep 2"), 200).ShowContents(Manual()));
+      QtHelpViewer(QString::fromStdString(folder.FilePath("absent"))).ShowContents(manual));
+  EXPECT_TRUE(QtHelpViewer(opener("waits", "sleep 2"), 200).ShowContents(manual));
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
-// The TCP connection against a loopback server: bytes both ways, the far
-// side closing, and a TLS connection to a server that does not speak TLS,
-// which fails instead of going on in plain text.
+// The TCP connection against a loopback server.
 #include "platform/qt/qt_tcp_connection.h"
 
 #include <gtest/gtest.h>
@@ -56,18 +54,16 @@ TEST_F(QtTcpConnectionTest, BytesGoBothWaysAndOnlyTheFarSideClosingIsReported) {
   EXPECT_EQ(data_, std::string("\x00\x01\x02", 3));
 
   peer_->close();
-  ASSERT_TRUE(RunUntil([&] { return events_.size() == 2; }));
-  EXPECT_EQ(events_[1], "closed: The server closed the connection");
-  EXPECT_FALSE(connection_.IsOpen());
+  ASSERT_TRUE(RunUntil([&] { return !connection_.IsOpen(); }));
 
   // Closing on our side raises nothing.
-  events_.clear();
   connection_.Connect("127.0.0.1", server_.serverPort(), false);
   ASSERT_TRUE(RunUntil([&] { return connection_.IsOpen(); }));
   connection_.Close();
   EXPECT_FALSE(connection_.IsOpen());
   RunUntil([] { return false; }, 300);
-  EXPECT_EQ(events_, std::vector<std::string>{"connected"});
+  EXPECT_EQ(events_, (std::vector<std::string>{
+                         "connected", "closed: The server closed the connection", "connected"}));
 }
 
 // A refused port named with its address, and whether a TLS server's
