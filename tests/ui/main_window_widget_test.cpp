@@ -216,27 +216,9 @@ TEST_F(MainWindowWidgetTest, TextInAnyScriptIsTakenAndALineBreakIsCrLfCountingTw
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "c\nd");
 }
 
-TEST_F(MainWindowWidgetTest, AFullBoxTakesNoMoreAndUndoTakesBackAPartlyTakenPaste) {
-  QTest::keyClicks(Box(), QString(159, 'a'));
-  QTest::keyClick(Box(), Qt::Key_Return);
-  EXPECT_EQ(window->MessageText(), std::string(159, 'a'));
-  EXPECT_EQ(Box()->toPlainText(), QString(159, 'a'));
-  EXPECT_EQ(Label("statusLine"), "159 character in message (Max 160).");
-
-  window->NewMessage();
-  Box()->insertPlainText(QString(150, 'a'));
-  QGuiApplication::clipboard()->setText(QString(20, 'b'));
-  Box()->moveCursor(QTextCursor::Start);
-  QTest::keyClick(Box(), Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(Box()->toPlainText(), QString(10, 'b') + QString(150, 'a'));
-  EXPECT_EQ(Box()->textCursor().position(), 10);
-  QTest::keyClick(Box(), Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(Box()->toPlainText(), QString(150, 'a'));
-  EXPECT_EQ(window->MessageText(), std::string(150, 'a'));
-}
-
-// SMS carries no tab: Tab moves the focus on, and a pasted tab is a blank.
-TEST_F(MainWindowWidgetTest, TabLeavesTheMessageBoxAndAPastedTabIsABlank) {
+// SMS carries no tab: Tab moves the focus on, and a pasted tab is a blank. The
+// box shows what the presenter took of a paste, and Undo takes it back.
+TEST_F(MainWindowWidgetTest, TabLeavesTheBoxAPastedTabIsABlankAndUndoTakesBackAPartlyTakenPaste) {
   Box()->setFocus();
   QTest::keyClicks(Box(), "ab");
   QTest::keyClick(Box(), Qt::Key_Tab);
@@ -256,12 +238,24 @@ TEST_F(MainWindowWidgetTest, TabLeavesTheMessageBoxAndAPastedTabIsABlank) {
   EXPECT_EQ(window->MessageText(), "ax yb");
   EXPECT_EQ(Box()->toPlainText(), "ax yb");
   EXPECT_EQ(Box()->textCursor().position(), 4);
+
+  window->NewMessage();
+  Box()->insertPlainText(QString(150, 'a'));
+  QGuiApplication::clipboard()->setText(QString(20, 'b'));
+  Box()->moveCursor(QTextCursor::Start);
+  QTest::keyClick(Box(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Box()->toPlainText(), QString(10, 'b') + QString(150, 'a'));
+  EXPECT_EQ(Box()->textCursor().position(), 10);
+  QTest::keyClick(Box(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Box()->toPlainText(), QString(150, 'a'));
+  EXPECT_EQ(window->MessageText(), std::string(150, 'a'));
 }
 
 // With a transport that splits, nothing typed or pasted is cut: past
 // `[Message] MaxParts` the counter shows the excess in the warning colour, and
-// Undo takes the last edit back.
-TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndNothingIsCut) {
+// Undo takes the last edit back. With fields the counter counts the longest
+// member's text and the box's tooltip shows the first member's.
+TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndFieldsCountTheLongestMember) {
   settings.AccessTyp = "SMPP";
   window->ConfigureTransports();
   auto* double_box = Named<QCheckBox>("&Double");
@@ -284,13 +278,8 @@ TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndNothingIsCut) {
   EXPECT_EQ(Box()->toPlainText(), QString(918, 'a'));
   EXPECT_EQ(Label("statusLine"), QString::fromUtf8("0 left · 6 SMS"));
   EXPECT_EQ(StatusColour(), normal);
-}
 
-// With fields the counter counts the longest member's text and the box's
-// tooltip shows the first member's; Send refuses an unknown field.
-TEST_F(MainWindowWidgetTest, FieldsCountTheLongestMemberAndPreviewTheFirst) {
-  settings.AccessTyp = "SMPP";
-  window->ConfigureTransports();
+  window->NewMessage();
   Named("&Groupsending >>")->click();
   auto* groups = widget_->findChild<QListView*>("groupList");
   groups->setCurrentIndex(groups->model()->index(1, 0));
@@ -304,10 +293,6 @@ TEST_F(MainWindowWidgetTest, FieldsCountTheLongestMemberAndPreviewTheFirst) {
   Named("&Groupsending <<")->click();
   EXPECT_EQ(Label("statusLine"), QString::fromUtf8("2 left · 1 SMS"));
   EXPECT_EQ(Box()->toolTip(), "To Anna: Anna " + tail);
-  Box()->setPlainText("{nmae}");
-  Named("&Send")->click();
-  EXPECT_EQ(Label("receiptLine"), "Unknown field {nmae}: use {name}, {first} or {number}");
-  EXPECT_FALSE(window->State().attempted);
 }
 
 TEST_F(MainWindowWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMembers) {

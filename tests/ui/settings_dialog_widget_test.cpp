@@ -278,22 +278,7 @@ TEST_F(SettingsDialogWidgetTest, TheGsmModemIsChosenAndSetUpFromTheKeyboard) {
   EXPECT_EQ(SecretStore(book.Folder()).ReadSecret(kGsmPinSecret), "2468");
 }
 
-TEST_F(SettingsDialogWidgetTest, BalanceAndReceiptLinesShowOutsideTextAsPlainText) {
-  sim::GatewayAnswer page = sim::GatewayAnswer::Status(200);
-  page.body = "<b>x</b>";
-  gateway_.SetAnswerForPath("/maxCredit", page);
-  BalanceWindow window(client_, settings, {"http://gw", "konto", "pw"});
-  BalanceDialog dialog(window);
-  dialog.show();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.ResultLabel()->text() == "<b>x</b>"; }, 5000));
-  EXPECT_EQ(dialog.ResultLabel()->textFormat(), Qt::PlainText);
-  // It only shows the gateway's answer: it has no input.
-  for (QWidget* widget : dialog.findChildren<QWidget*>()) EXPECT_FALSE(IsInput(widget));
-
-  EXPECT_EQ(widget_.findChild<QLabel*>("receiptLine")->textFormat(), Qt::PlainText);
-}
-
-TEST_F(SettingsDialogWidgetTest, EveryInputOfEveryWindowIsHeardByItsCaption) {
+TEST_F(SettingsDialogWidgetTest, EveryInputIsHeardByItsCaptionAndOutsideTextIsPlain) {
   ExpectEveryInputCaptioned(widget_);
 
   const testing::FakeSerialPortList ports(std::vector<SerialPortInfo>{{"/dev/ttyS0", "16550A"}});
@@ -337,6 +322,20 @@ TEST_F(SettingsDialogWidgetTest, EveryInputOfEveryWindowIsHeardByItsCaption) {
   TimeToSendDialog time_to_send(loop_.Now(), [](const std::string&, const std::string&) {});
   TimeToSendWidget time_to_send_window(time_to_send);
   ExpectEveryInputCaptioned(time_to_send_window);
+
+  // The balance and the receipt line show outside text as plain text.
+  sim::GatewayAnswer page = sim::GatewayAnswer::Status(200);
+  page.body = "<b>x</b>";
+  gateway_.SetAnswerForPath("/maxCredit", page);
+  BalanceWindow window(client_, settings, {"http://gw", "konto", "pw"});
+  BalanceDialog dialog(window);
+  dialog.show();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.ResultLabel()->text() == "<b>x</b>"; }, 5000));
+  EXPECT_EQ(dialog.ResultLabel()->textFormat(), Qt::PlainText);
+  // It only shows the gateway's answer: it has no input.
+  for (QWidget* widget : dialog.findChildren<QWidget*>()) EXPECT_FALSE(IsInput(widget));
+
+  EXPECT_EQ(widget_.findChild<QLabel*>("receiptLine")->textFormat(), Qt::PlainText);
 }
 
 }  // namespace
