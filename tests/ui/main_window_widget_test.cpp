@@ -254,8 +254,10 @@ TEST_F(MainWindowWidgetTest, TabLeavesTheBoxAPastedTabIsABlankAndUndoTakesBackAP
 // With a transport that splits, nothing typed or pasted is cut: past
 // `[Message] MaxParts` the counter shows the excess in the warning colour, and
 // Undo takes the last edit back. With fields the counter counts the longest
-// member's text and the box's tooltip shows the first member's.
-TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndFieldsCountTheLongestMember) {
+// member's text and the box's tooltip shows the first member's, in group mode
+// with its group and members in the window made taller; Send refuses an
+// unknown field.
+TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndGroupFieldsCountTheLongestMember) {
   settings.AccessTyp = "SMPP";
   window->ConfigureTransports();
   auto* double_box = Named<QCheckBox>("&Double");
@@ -279,10 +281,24 @@ TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndFieldsCountTheLon
   EXPECT_EQ(Label("statusLine"), QString::fromUtf8("0 left · 6 SMS"));
   EXPECT_EQ(StatusColour(), normal);
 
+  // Group mode makes the window taller by the panel; the message box keeps
+  // its room.
   window->NewMessage();
+  widget_->resize(widget_->width(), widget_->minimumSizeHint().height() + 10);
+  const int height = widget_->height();
+  const int message_box_height = Box()->height();
   Named("&Groupsending >>")->click();
+  EXPECT_GE(Box()->height(), message_box_height);
+  EXPECT_TRUE(Named<QLabel>("Gruppmedlemmar")->isVisible());
+  EXPECT_GE(widget_->height(), 7700 / 15);
+  EXPECT_EQ(Shown("memberList"), QStringList{"Anna"});
+  // With no message, "Send to Group" sends nothing and wants the message.
+  Named("Send to &Group")->click();
+  EXPECT_FALSE(window->State().sending);
+  EXPECT_FALSE(window->State().attempted);
   auto* groups = widget_->findChild<QListView*>("groupList");
   groups->setCurrentIndex(groups->model()->index(1, 0));
+  EXPECT_EQ(Shown("memberList"), (QStringList{"Bertil", "Cecilia"}));
   // 160 characters for Bertil, 161 for Cecilia.
   const QString tail(153, 'a');
   Box()->insertPlainText("{name} " + tail);
@@ -291,32 +307,14 @@ TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndFieldsCountTheLon
 
   // One recipient: its own text, counted as it is.
   Named("&Groupsending <<")->click();
-  EXPECT_EQ(Label("statusLine"), QString::fromUtf8("2 left · 1 SMS"));
-  EXPECT_EQ(Box()->toolTip(), "To Anna: Anna " + tail);
-}
-
-TEST_F(MainWindowWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMembers) {
-  widget_->resize(widget_->width(), widget_->minimumSizeHint().height() + 10);
-  const int height = widget_->height();
-  const int message_box_height = widget_->findChild<QPlainTextEdit*>()->height();
-  Named("&Groupsending >>")->click();
-  // The window grows by the panel; the message box keeps its room.
-  EXPECT_GE(widget_->findChild<QPlainTextEdit*>()->height(), message_box_height);
-  EXPECT_TRUE(Named<QLabel>("Gruppmedlemmar")->isVisible());
-  EXPECT_GE(widget_->height(), 7700 / 15);
-  EXPECT_EQ(Shown("memberList"), QStringList{"Anna"});
-  auto* groups = widget_->findChild<QListView*>("groupList");
-  groups->setCurrentIndex(groups->model()->index(1, 0));
-  EXPECT_EQ(Shown("memberList"), (QStringList{"Bertil", "Cecilia"}));
-
-  // With no message, "Send to Group" sends nothing and wants the message.
-  Named("Send to &Group")->click();
-  EXPECT_FALSE(window->State().sending);
-  EXPECT_FALSE(window->State().attempted);
-
-  Named("&Groupsending <<")->click();
   EXPECT_FALSE(Named<QLabel>("Grupp")->isVisible());
   EXPECT_EQ(widget_->height(), height);
+  EXPECT_EQ(Label("statusLine"), QString::fromUtf8("2 left · 1 SMS"));
+  EXPECT_EQ(Box()->toolTip(), "To Anna: Anna " + tail);
+  Box()->setPlainText("{nmae}");
+  Named("&Send")->click();
+  EXPECT_EQ(Label("receiptLine"), "Unknown field {nmae}: use {name}, {first} or {number}");
+  EXPECT_FALSE(window->State().attempted);
 }
 
 TEST_F(MainWindowWidgetTest, TheTimeDialogMovesTheWayItsKeysPointAndEscapeMeansNoDelay) {
