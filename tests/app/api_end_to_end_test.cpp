@@ -184,7 +184,7 @@ TEST_F(ApiEndToEndTest, APostIsDeliveredThroughARestartAndEveryErrorAnswersWithI
   struct Case {
     std::string answer, status, detail;
   };
-  const std::vector<Case> cases{
+  std::vector<Case> cases{
       {Curl({QString::fromStdString(base_ + "/v1/health")}, "none"), "200 OK", ""},
       {post(json_type, R"({"to": "+46701234567", )"), "400 Bad Request", "Malformed JSON"},
       {Curl({QString::fromStdString(base_ + "/v1/status")}, "wrong"), "401 Unauthorized", "token"},
@@ -195,9 +195,20 @@ TEST_F(ApiEndToEndTest, APostIsDeliveredThroughARestartAndEveryErrorAnswersWithI
        "415 Unsupported Media Type", "application/json"},
       {post(json_type, R"({"group": "Nobody", "text": "x"})"), "422", "Nobody"},
       {Post(body, "e2e-1"), "202 Accepted", ""},
-      {Post(R"({"to": "+46701234567", "text": "Other"})", "e2e-1"), "409 Conflict", "another body"},
-      {post(json_type, R"({"to": ["0701", "0702"], "text": "Two"})"), "429 Too Many Requests", ""},
   };
+  ASSERT_TRUE(testing::RunUntil([&] { return Taken() >= 1; }, 60000));
+  Stop();
+  EXPECT_EQ(serve_.exitCode(), 0);
+  ASSERT_LT(Taken(), 4);
+
+  // The next start goes on with those not yet sent; one whose submit was
+  // written and never answered is not sent twice but left unknown. The key
+  // and the day's parts outlast the restart.
+  Serve();
+  cases.push_back({Post(R"({"to": "+46701234567", "text": "Other"})", "e2e-1"), "409 Conflict",
+                   "another body"});
+  cases.push_back(
+      {post(json_type, R"({"to": ["0701", "0702"], "text": "Two"})"), "429 Too Many Requests", ""});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.status);
     EXPECT_THAT(c.answer, HasSubstr("HTTP/1.1 " + c.status));
@@ -211,15 +222,6 @@ TEST_F(ApiEndToEndTest, APostIsDeliveredThroughARestartAndEveryErrorAnswersWithI
   const std::string first = cases[7].answer;
   EXPECT_THAT(first, HasSubstr("Location: /v1/messages/out-1"));
   EXPECT_EQ(Body(Post(body, "e2e-1")), Body(first));
-
-  ASSERT_TRUE(testing::RunUntil([&] { return Taken() >= 1; }, 60000));
-  Stop();
-  EXPECT_EQ(serve_.exitCode(), 0);
-  ASSERT_LT(Taken(), 4);
-
-  // The next start goes on with those not yet sent; one whose submit was
-  // written and never answered is not sent twice but left unknown.
-  Serve();
   const json resumed = FollowToEnd("out-1");
   SCOPED_TRACE(resumed.dump());
   EXPECT_EQ(resumed["state"], "ended");
