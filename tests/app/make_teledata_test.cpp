@@ -28,7 +28,6 @@ class MakeTeledataTest : public ::testing::Test {
     err_ = tool.readAllStandardError().toStdString();
     return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
   }
-  bool FolderIsEmpty() const { return fs::is_empty(folder_.path()); }
 
   testing::TempDir folder_;
   std::string out_;
@@ -37,7 +36,7 @@ class MakeTeledataTest : public ::testing::Test {
 
 // Each answers --help with its usage on standard output, and names an unknown
 // option, or one without its value, on standard error; none touches a file.
-TEST_F(MakeTeledataTest, EveryProgramAnswersHelpAndNamesAWrongOption) {
+TEST_F(MakeTeledataTest, EveryProgramAnswersHelpAndNamesAWrongOptionAndTheToolWritesPeople) {
   using ::testing::HasSubstr;
   struct Case {
     QString program;
@@ -71,10 +70,9 @@ TEST_F(MakeTeledataTest, EveryProgramAnswersHelpAndNamesAWrongOption) {
   EXPECT_EQ(Run({"--people", "teledata.mdb"}), 2);
   EXPECT_THAT(err_, HasSubstr("--people takes a number"));
   EXPECT_EQ(Run({}), 2);
-  EXPECT_TRUE(FolderIsEmpty());
-}
+  EXPECT_TRUE(fs::is_empty(folder_.path()));
 
-TEST_F(MakeTeledataTest, WritesThePhoneBookWithItsPeople) {
+  // It writes the phone book with the people it is given.
   EXPECT_EQ(Run({"teledata.mdb", "Anna=0701", QString::fromUtf8("\xC3\x85sa=0702")}), 0) << err_;
   EXPECT_EQ(Run({"--", "-odd.mdb"}), 0) << err_;
   EXPECT_TRUE(fs::exists(folder_.path() / "-odd.mdb"));

@@ -1,18 +1,31 @@
 // The real program serving (`tolvane --serve`) against each simulator:
 // messages sent to it, a long linked one too, are kept in messages.db and the
-// log, SIGTERM ends it with status 0, and an order answers the sender.
+// log and posted signed to the webhook (a receiver on loopback checks each
+// signature with Qt's own HMAC), SIGTERM ends it with status 0, and an order
+// answers the sender.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QCryptographicHash>
+#include <QMessageAuthenticationCode>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <filesystem>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "api/webhook_signature.h"
+#include "core/secret_store.h"
+#include "sim/http_request_parser.h"
 #include "support/qt/program_folder.h"
 #include "support/qt/program_run.h"
+#include "support/qt/run_until.h"
 #include "support/qt/simulator_process.h"
 
 namespace tolvane {
@@ -22,6 +35,7 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
 constexpr char kSender[] = "+46701234567";
+constexpr char kKey[] = "ett hemligt ord";
 // Three parts of seven-bit text.
 const std::string kLong = "Lång början. " + std::string(300, 'x') + " slut.";
 
@@ -41,6 +55,54 @@ std::vector<std::pair<std::string, std::string>> Received(const fs::path& databa
   }
   sqlite3_close(db);
   return rows;
+}
+
+// Takes every request on a loopback port and answers 204.
+class WebhookReceiver {
+ public:
+  WebhookReceiver() {
+    server_.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+      while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        auto parser = std::make_shared<sim::HttpRequestParser>();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, parser] {
+          parser->Feed(socket->readAll().toStdString());
+          if (!parser->Complete()) return;
+          requests.push_back(parser->Request());
+          socket->write("HTTP/1.1 204 No Content\r\nConnection: close\r\n\r\n");
+          socket->disconnectFromHost();
+        });
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      }
+    });
+  }
+  std::string Url() const {
+    return "http://127.0.0.1:" + std::to_string(server_.serverPort()) + "/events";
+  }
+  std::vector<sim::HttpRequest> requests;
+
+ private:
+  QTcpServer server_;
+};
+
+// The event id a webhook request tells of, once its form and signature hold.
+std::string SignedEventId(const sim::HttpRequest& request) {
+  EXPECT_EQ(request.method, "POST");
+  EXPECT_EQ(request.target, "/events");
+  EXPECT_EQ(request.Header("Content-Type"), "application/json");
+  const std::string signature = request.Header("Tolvane-Signature");
+  const size_t comma = signature.find(",v1=");
+  EXPECT_EQ(signature.rfind("t=", 0), 0u) << signature;
+  if (comma == std::string::npos) return "no signature: " + signature;
+  const QByteArray signed_text =
+      QByteArray::fromStdString(signature.substr(2, comma - 2) + "." + request.body);
+  EXPECT_EQ(signature.substr(comma + 4),
+            QMessageAuthenticationCode::hash(signed_text, kKey, QCryptographicHash::Sha256)
+                .toHex()
+                .toStdString());
+  const nlohmann::json event = nlohmann::json::parse(request.body);
+  EXPECT_EQ(event["type"], "message.received");
+  return event["data"]["id"];
 }
 
 struct Link {
@@ -65,7 +127,7 @@ class ServeEndToEndTest : public ::testing::TestWithParam<Link> {
   testing::ProgramRun run_;
 };
 
-TEST_P(ServeEndToEndTest, ReceivesUntilSigtermAndAnOrderAnswersTheSender) {
+TEST_P(ServeEndToEndTest, ReceivesUntilSigtermTellsTheWebhookAndAnOrderAnswersTheSender) {
   const Link link = GetParam();
   const std::string section = link.section;
   const std::string record = (folder_.path() / "record.txt").string();
@@ -92,20 +154,25 @@ TEST_P(ServeEndToEndTest, ReceivesUntilSigtermAndAnOrderAnswersTheSender) {
     ASSERT_EQ(Run({"--store-secret", QString::fromStdString(section).toLower()}, "secret\n"), 0)
         << run_.standard_error;
   }
-  folder_.WriteFile("tolvmsg.ini", ini + "[Adress]\r\nAvs=Tolvane\r\n[Modem]\r\nLogg=1\r\n");
+  ASSERT_TRUE(SecretStore(folder_.Folder()).WriteSecret(kWebhookSecret, kKey));
+  WebhookReceiver receiver;
+  folder_.WriteFile("tolvmsg.ini", ini + "[Adress]\r\nAvs=Tolvane\r\n[Modem]\r\nLogg=1\r\n" +
+                                       "[API]\r\nWebhook=" + receiver.Url() + "\r\n");
 
   QProcess serve;
   serve.setProcessEnvironment(environment_);
-  serve.setReadChannel(QProcess::StandardError);
   serve.setWorkingDirectory(QString::fromStdString(folder_.path().string()));
   serve.start(QString::fromStdString((folder_.path() / "tolvane").string()), {"--serve"});
   ASSERT_TRUE(serve.waitForStarted());
   std::string errors;
   const std::string long_line = std::string("Received from ") + kSender + ": Lång början.";
   auto seen = [&errors](const std::string& line) { return errors.find(line) != std::string::npos; };
-  while (!(seen(long_line) && seen("Receiving: connected")) && serve.waitForReadyRead(30000)) {
-    errors += serve.readAllStandardError().toStdString();
-  }
+  testing::RunUntil(
+      [&] {
+        errors += serve.readAllStandardError().toStdString();
+        return seen(long_line) && seen("Receiving: connected") && receiver.requests.size() >= 2;
+      },
+      60000);
   serve.terminate();  // SIGTERM
   ASSERT_TRUE(serve.waitForFinished(30000));
   errors += serve.readAllStandardError().toStdString();
@@ -116,6 +183,9 @@ TEST_P(ServeEndToEndTest, ReceivesUntilSigtermAndAnOrderAnswersTheSender) {
   EXPECT_THAT(Received(folder_.path() / "messages.db"),
               ::testing::ElementsAre(std::pair<std::string, std::string>{kSender, "Hej!"},
                                      std::pair<std::string, std::string>{kSender, kLong}));
+  std::set<std::string> told;
+  for (const sim::HttpRequest& request : receiver.requests) told.insert(SignedEventId(request));
+  EXPECT_EQ(told, (std::set<std::string>{"in-1", "in-2"})) << errors;
   const std::string log = folder_.ReadFile("loggfil.txt");
   EXPECT_THAT(log, HasSubstr(std::string("\"") + kSender + "\",\"Received\",\"Hej!\""));
   // (The log is in Windows-1252.)

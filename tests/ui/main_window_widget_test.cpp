@@ -216,27 +216,9 @@ TEST_F(MainWindowWidgetTest, TextInAnyScriptIsTakenAndALineBreakIsCrLfCountingTw
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "c\nd");
 }
 
-TEST_F(MainWindowWidgetTest, AFullBoxTakesNoMoreAndUndoTakesBackAPartlyTakenPaste) {
-  QTest::keyClicks(Box(), QString(159, 'a'));
-  QTest::keyClick(Box(), Qt::Key_Return);
-  EXPECT_EQ(window->MessageText(), std::string(159, 'a'));
-  EXPECT_EQ(Box()->toPlainText(), QString(159, 'a'));
-  EXPECT_EQ(Label("statusLine"), "159 character in message (Max 160).");
-
-  window->NewMessage();
-  Box()->insertPlainText(QString(150, 'a'));
-  QGuiApplication::clipboard()->setText(QString(20, 'b'));
-  Box()->moveCursor(QTextCursor::Start);
-  QTest::keyClick(Box(), Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(Box()->toPlainText(), QString(10, 'b') + QString(150, 'a'));
-  EXPECT_EQ(Box()->textCursor().position(), 10);
-  QTest::keyClick(Box(), Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(Box()->toPlainText(), QString(150, 'a'));
-  EXPECT_EQ(window->MessageText(), std::string(150, 'a'));
-}
-
-// SMS carries no tab: Tab moves the focus on, and a pasted tab is a blank.
-TEST_F(MainWindowWidgetTest, TabLeavesTheMessageBoxAndAPastedTabIsABlank) {
+// SMS carries no tab: Tab moves the focus on, and a pasted tab is a blank. The
+// box shows what the presenter took of a paste, and Undo takes it back.
+TEST_F(MainWindowWidgetTest, TabLeavesTheBoxAPastedTabIsABlankAndUndoTakesBackAPartlyTakenPaste) {
   Box()->setFocus();
   QTest::keyClicks(Box(), "ab");
   QTest::keyClick(Box(), Qt::Key_Tab);
@@ -256,12 +238,26 @@ TEST_F(MainWindowWidgetTest, TabLeavesTheMessageBoxAndAPastedTabIsABlank) {
   EXPECT_EQ(window->MessageText(), "ax yb");
   EXPECT_EQ(Box()->toPlainText(), "ax yb");
   EXPECT_EQ(Box()->textCursor().position(), 4);
+
+  window->NewMessage();
+  Box()->insertPlainText(QString(150, 'a'));
+  QGuiApplication::clipboard()->setText(QString(20, 'b'));
+  Box()->moveCursor(QTextCursor::Start);
+  QTest::keyClick(Box(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Box()->toPlainText(), QString(10, 'b') + QString(150, 'a'));
+  EXPECT_EQ(Box()->textCursor().position(), 10);
+  QTest::keyClick(Box(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Box()->toPlainText(), QString(150, 'a'));
+  EXPECT_EQ(window->MessageText(), std::string(150, 'a'));
 }
 
 // With a transport that splits, nothing typed or pasted is cut: past
 // `[Message] MaxParts` the counter shows the excess in the warning colour, and
-// Undo takes the last edit back.
-TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndNothingIsCut) {
+// Undo takes the last edit back. With fields the counter counts the longest
+// member's text and the box's tooltip shows the first member's, in group mode
+// with its group and members in the window made taller; Send refuses an
+// unknown field.
+TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndGroupFieldsCountTheLongestMember) {
   settings.AccessTyp = "SMPP";
   window->ConfigureTransports();
   auto* double_box = Named<QCheckBox>("&Double");
@@ -284,16 +280,25 @@ TEST_F(MainWindowWidgetTest, PastThePartLimitTheCounterWarnsAndNothingIsCut) {
   EXPECT_EQ(Box()->toPlainText(), QString(918, 'a'));
   EXPECT_EQ(Label("statusLine"), QString::fromUtf8("0 left · 6 SMS"));
   EXPECT_EQ(StatusColour(), normal);
-}
 
-// With fields the counter counts the longest member's text and the box's
-// tooltip shows the first member's; Send refuses an unknown field.
-TEST_F(MainWindowWidgetTest, FieldsCountTheLongestMemberAndPreviewTheFirst) {
-  settings.AccessTyp = "SMPP";
-  window->ConfigureTransports();
+  // Group mode makes the window taller by the panel; the message box keeps
+  // its room.
+  window->NewMessage();
+  widget_->resize(widget_->width(), widget_->minimumSizeHint().height() + 10);
+  const int height = widget_->height();
+  const int message_box_height = Box()->height();
   Named("&Groupsending >>")->click();
+  EXPECT_GE(Box()->height(), message_box_height);
+  EXPECT_TRUE(Named<QLabel>("Gruppmedlemmar")->isVisible());
+  EXPECT_GE(widget_->height(), 7700 / 15);
+  EXPECT_EQ(Shown("memberList"), QStringList{"Anna"});
+  // With no message, "Send to Group" sends nothing and wants the message.
+  Named("Send to &Group")->click();
+  EXPECT_FALSE(window->State().sending);
+  EXPECT_FALSE(window->State().attempted);
   auto* groups = widget_->findChild<QListView*>("groupList");
   groups->setCurrentIndex(groups->model()->index(1, 0));
+  EXPECT_EQ(Shown("memberList"), (QStringList{"Bertil", "Cecilia"}));
   // 160 characters for Bertil, 161 for Cecilia.
   const QString tail(153, 'a');
   Box()->insertPlainText("{name} " + tail);
@@ -302,36 +307,14 @@ TEST_F(MainWindowWidgetTest, FieldsCountTheLongestMemberAndPreviewTheFirst) {
 
   // One recipient: its own text, counted as it is.
   Named("&Groupsending <<")->click();
+  EXPECT_FALSE(Named<QLabel>("Grupp")->isVisible());
+  EXPECT_EQ(widget_->height(), height);
   EXPECT_EQ(Label("statusLine"), QString::fromUtf8("2 left · 1 SMS"));
   EXPECT_EQ(Box()->toolTip(), "To Anna: Anna " + tail);
   Box()->setPlainText("{nmae}");
   Named("&Send")->click();
   EXPECT_EQ(Label("receiptLine"), "Unknown field {nmae}: use {name}, {first} or {number}");
   EXPECT_FALSE(window->State().attempted);
-}
-
-TEST_F(MainWindowWidgetTest, GroupModeMakesTheWindowTallerWithTheGroupAndItsMembers) {
-  widget_->resize(widget_->width(), widget_->minimumSizeHint().height() + 10);
-  const int height = widget_->height();
-  const int message_box_height = widget_->findChild<QPlainTextEdit*>()->height();
-  Named("&Groupsending >>")->click();
-  // The window grows by the panel; the message box keeps its room.
-  EXPECT_GE(widget_->findChild<QPlainTextEdit*>()->height(), message_box_height);
-  EXPECT_TRUE(Named<QLabel>("Gruppmedlemmar")->isVisible());
-  EXPECT_GE(widget_->height(), 7700 / 15);
-  EXPECT_EQ(Shown("memberList"), QStringList{"Anna"});
-  auto* groups = widget_->findChild<QListView*>("groupList");
-  groups->setCurrentIndex(groups->model()->index(1, 0));
-  EXPECT_EQ(Shown("memberList"), (QStringList{"Bertil", "Cecilia"}));
-
-  // With no message, "Send to Group" sends nothing and wants the message.
-  Named("Send to &Group")->click();
-  EXPECT_FALSE(window->State().sending);
-  EXPECT_FALSE(window->State().attempted);
-
-  Named("&Groupsending <<")->click();
-  EXPECT_FALSE(Named<QLabel>("Grupp")->isVisible());
-  EXPECT_EQ(widget_->height(), height);
 }
 
 TEST_F(MainWindowWidgetTest, TheTimeDialogMovesTheWayItsKeysPointAndEscapeMeansNoDelay) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QFocusEvent>
 #include <QLabel>
@@ -10,15 +11,22 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 #include <memory>
 
+#include "phonebook/contacts_transfer.h"
 #include "phonebook/group_tables.h"
 #include "phonebook/new_group_dialog.h"
+#include "platform/local_file_system.h"
+#include "platform/qt/qt_progress_window.h"
 #include "support/fake_dialogs.h"
+#include "support/fake_file_chooser.h"
 #include "support/test_phone_book.h"
 #include "ui/group_panel_widget.h"
+#include "ui/import_preview_dialog.h"
 #include "ui/new_group_dialog_widget.h"
 
 namespace tolvane {
@@ -26,10 +34,12 @@ namespace {
 
 using Source = GroupPanel::DragSource;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-// The phone-book window with its group panel, offscreen, and drags delivered
-// to the targets as Qt delivers them: enter, move, then drop or leave.
+// The phone-book window with its group panel and contacts transfer, offscreen,
+// and drags delivered to the targets as Qt delivers them: enter, move, then
+// drop or leave.
 class PhoneBookDialogTest : public ::testing::Test {
  protected:
   PhoneBookDialogTest() {
@@ -37,6 +47,7 @@ class PhoneBookDialogTest : public ::testing::Test {
     book_.store().CreateTable("Vänner");
     window_.Open();  // again, now that the people are there
     dialog_.AddGroupPanel(panel_, dialogs_);
+    dialog_.AddContactsTransfer(transfer_);
     dialog_.show();
     names_ = dialog_.findChild<QListWidget*>("nameList");
     members_ = dialog_.findChild<QListWidget*>("memberList");
@@ -69,6 +80,36 @@ class PhoneBookDialogTest : public ::testing::Test {
     return move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
   }
 
+  // Runs the preview as the user would, with the keyboard alone.
+  bool Preview(ImportPreview& preview) {
+    ImportPreviewDialog shown(preview);
+    shown.show();
+    QApplication::setActiveWindow(&shown);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&shown));
+    auto* table = shown.findChild<QTableWidget*>("previewTable");
+    EXPECT_EQ(table->item(2, 1)->text(), "0703");
+    EXPECT_FALSE(shown.findChild<QCheckBox*>("extraNumbersBox")->isVisible());
+    // Tab goes down the choices.
+    table->setFocus();
+    auto key = [](Qt::Key code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+      QTest::keyClick(QApplication::focusWidget(), code, modifiers);
+    };
+    QStringList order;
+    for (int i = 0; i < 8; ++i) {
+      key(Qt::Key_Tab);
+      order << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(order, (QStringList{"headerRowBox", "nameColumn", "numberColumn", "groupColumn",
+                                  "duplicatesList", "groupBox", "okButton", "cancelButton"}));
+    // Back to the duplicates: replace the number; then the group for everyone.
+    for (int i = 0; i < 3; ++i) key(Qt::Key_Tab, Qt::ShiftModifier);
+    key(Qt::Key_Down);
+    key(Qt::Key_Tab);
+    QTest::keyClicks(QApplication::focusWidget(), "Import");
+    key(finish_key_);
+    return shown.result() == QDialog::Accepted;
+  }
+
   QStringList Shown(QListWidget* list) {
     QStringList items;
     for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
@@ -77,17 +118,47 @@ class PhoneBookDialogTest : public ::testing::Test {
 
   testing::TestPhoneBook book_;
   testing::FakeDialogs dialogs_;
+  testing::FakeFileChooser chooser_;
+  QtProgressWindow progress_;
+  // Return for OK, or Escape.
+  Qt::Key finish_key_ = Qt::Key_Return;
   int closed_ = 0;
   PhoneBookWindow window_{book_.cursor(), dialogs_, [this] { ++closed_; }};
   GroupPanel panel_{window_, book_.cursor(), book_.store(), dialogs_};
+  ContactsTransfer transfer_{
+      window_, &panel_,
+      ContactsTransferServices{book_.store(), ProgramFileSystem(), chooser_, dialogs_, progress_},
+      [this](ImportPreview& preview) { return Preview(preview); }};
   PhoneBookDialog dialog_{window_};
   QListWidget* names_ = nullptr;
   QListWidget* members_ = nullptr;
   QLabel* trash_ = nullptr;
 };
 
+// Pressing and moving on a name starts a drag once the group panel is open.
 TEST_F(PhoneBookDialogTest, NamesDraggedOntoTheMemberListJoinAndOntoTheTrashCanLeaveTheGroup) {
+  auto* panel = dialog_.findChild<GroupPanelWidget*>("groupPanel");
+  QSignalSpy started(panel, &GroupPanelWidget::dragStarted);
+  QWidget* viewport = names_->viewport();
+  const QPoint from = names_->visualItemRect(names_->item(1)).center();
+  auto press_and_move = [&] {
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(0, 30)),
+                     QPointF(viewport->mapToGlobal(from + QPoint(0, 30))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, from + QPoint(0, 30));
+  };
+  press_and_move();
+  EXPECT_EQ(started.count(), 0) << "the panel is closed";
   Button("groupsButton")->click();
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_GE(dialog_.width(), 8230 / 15);
+  press_and_move();
+  ASSERT_EQ(started.count(), 1);
+  EXPECT_EQ(started.at(0).at(0).value<Source>(), Source::kNameList);
+  EXPECT_EQ(window_.NameList().selected, 1) << "the press chose the name first";
+
   names_->setCurrentRow(1);
   EXPECT_EQ(Drag(Source::kNameList, dialog_.findChild<QLabel*>(), false), Qt::LinkAction);
   EXPECT_EQ(Drag(Source::kNameList, members_->viewport(), true), Qt::MoveAction);
@@ -169,30 +240,6 @@ TEST_F(PhoneBookDialogTest, WithTheKeyboardAloneAPersonJoinsAndLeavesAGroup) {
   EXPECT_THAT(dialogs_.Texts(), IsEmpty());
 }
 
-TEST_F(PhoneBookDialogTest, PressingAndMovingOnANameStartsADrag) {
-  auto* panel = dialog_.findChild<GroupPanelWidget*>("groupPanel");
-  QSignalSpy started(panel, &GroupPanelWidget::dragStarted);
-  QWidget* viewport = names_->viewport();
-  const QPoint from = names_->visualItemRect(names_->item(1)).center();
-  auto press_and_move = [&] {
-    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-    QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(0, 30)),
-                     QPointF(viewport->mapToGlobal(from + QPoint(0, 30))), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &move);
-    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, from + QPoint(0, 30));
-  };
-  press_and_move();
-  EXPECT_EQ(started.count(), 0) << "the panel is closed";
-  Button("groupsButton")->click();
-  EXPECT_TRUE(panel->isVisible());
-  EXPECT_GE(dialog_.width(), 8230 / 15);
-  press_and_move();
-  ASSERT_EQ(started.count(), 1);
-  EXPECT_EQ(started.at(0).at(0).value<Source>(), Source::kNameList);
-  EXPECT_EQ(window_.NameList().selected, 1) << "the press chose the name first";
-}
-
 TEST_F(PhoneBookDialogTest, NewGroupStaysOpenForANameTakenAndClosesWhenCreated) {
   Button("groupsButton")->click();
   NewGroupDialog dialog(panel_, dialogs_);
@@ -257,6 +304,36 @@ TEST_F(PhoneBookDialogTest, EntersAPersonAndClosesThroughThePresenterWithNobodyC
   EXPECT_FALSE(dialog_.isVisible());
   EXPECT_EQ(closed_, 1);
   EXPECT_TRUE(book_.cursor().SeekName("DORA"));
+}
+
+// The preview of an import is run with the keyboard alone.
+TEST_F(PhoneBookDialogTest, ImportsWhatThePreviewChoseAndTellsTheResultWithItsDetails) {
+  auto* import = dialog_.findChild<QPushButton*>("importButton");
+  EXPECT_EQ(import->text(), "&Import...");
+  EXPECT_EQ(dialog_.findChild<QPushButton*>("exportButton")->text(), "E&xport...");
+  // No other button of the window answers to Alt+I or Alt+X.
+  QStringList captions;
+  for (QAbstractButton* button : dialog_.findChildren<QAbstractButton*>()) {
+    captions << button->text();
+  }
+  EXPECT_EQ(captions.filter(QRegularExpression("&[IiXx]")).size(), 2)
+      << captions.join(' ').toStdString();
+
+  book_.dir().WriteFile("contacts.csv",
+                        "Name,Mobile Phone,Categories\r\nAnna,0711,Jobb\r\nBo,0702,Jobb\r\n"
+                        "Cecilia Alexandra Maria von L\xC3\xA4ngstnamn-Storsson,0703,\r\n");
+  chooser_.to_open = book_.dir().FilePath("contacts.csv");
+  finish_key_ = Qt::Key_Escape;
+  import->click();
+  EXPECT_TRUE(dialogs_.Texts().empty()) << "Escape left the preview, nothing imported";
+  finish_key_ = Qt::Key_Return;
+  import->click();
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("1 added, 1 updated, 1 skipped (see details)"));
+  EXPECT_THAT(dialogs_.details(), ElementsAre(HasSubstr("Line 4: Cecilia")));
+  EXPECT_EQ(dialog_.findChild<QListWidget*>("nameList")->count(), 4) << "Bo added";
+  ASSERT_TRUE(book_.cursor().SeekName("Anna"));
+  EXPECT_EQ(book_.cursor().Field(kFieldTelenummer), "0711");
+  EXPECT_THAT(MemberNames(book_.store(), "Import"), ElementsAre("Anna", "Bo"));
 }
 
 }  // namespace
