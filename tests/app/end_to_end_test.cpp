@@ -202,7 +202,9 @@ TEST_F(EndToEndTest, OrdersOverEachLinkAreDeliveredOneConnectionARun) {
     EXPECT_THAT(folder_.ReadFile("kvitto.txt"), HasSubstr("\"Hello from the command line\"\r\n"));
     EXPECT_FALSE(fs::exists(elsewhere_.path() / "kvitto.txt"));
     EXPECT_THAT(Log(), HasSubstr("\"Bertil 0702222222\",\"" + link.delivered + "\""));
-    if (*link.secret) EXPECT_THAT(Log() + stderr_, Not(HasSubstr(link.secret)));
+    if (*link.secret) {
+      EXPECT_THAT(Log() + stderr_, Not(HasSubstr(link.secret)));
+    }
     if (link.name == "Modem") {
       // A text the modem cannot carry is refused before anything is dialled.
       EXPECT_EQ(Run("N//0703//Hej 😀//kvitto.txt"), 1) << stderr_;
