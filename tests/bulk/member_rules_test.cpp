@@ -153,17 +153,6 @@ TEST_F(MemberRulesTest, RunsAndOrdersFillEachMembersTextAndSkipTheNumberUntilSta
        {"46709 Till +46 70-9"},
        {Line("Temporary number 46709", kDelivered, "Till +46 70-9")},
        kDelivered},
-      // A field that cannot be filled sends nothing.
-      {"G//Vänner//Hej {nmae}!",
-       OrderOutcome::kBadOrder,
-       {},
-       {},
-       "Unknown field {nmae}: use {name}, {first} or {number}"},
-      {"N//0702,0703//Hej {first",
-       OrderOutcome::kBadOrder,
-       {},
-       {},
-       "Field {first has no closing brace"},
   };
   for (const auto& order : kOrders) {
     SCOPED_TRACE(order.order);
