@@ -1,5 +1,5 @@
 // Delayed sending: the "Time to send..." dialog, the main window's options
-// and what a deferred message looks like on the modem line and the gateway.
+// and what a deferred message looks like on the modem line.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -85,19 +85,6 @@ TEST_F(DelayedModemSendTest, DeferredFrameIsAcknowledgedWithoutANotificationUnti
   window->StartSend();
   EXPECT_THAT(smsc.Submits()[2], HasSubstr("//1//////48656C6C6F/"));
   EXPECT_EQ(smsc.Submits().size(), 3u);
-}
-
-class DelayedGatewaySendTest : public GatewayScenario {};
-
-TEST_F(DelayedGatewaySendTest, TheGatewayRequestCarriesNoTime) {
-  window->OnTemporaryNumberToggled(true);
-  window->OnNumberEdited("0701");
-  TypeMessage(*window, "Hej");
-  window->StartSend();
-  window->SetDeliveryTime("16:00", "0612261600");
-  window->StartSend();
-  ASSERT_EQ(gateway.Requests().size(), 2u);
-  EXPECT_EQ(gateway.Requests()[0].http.body, gateway.Requests()[1].http.body);
 }
 
 }  // namespace
