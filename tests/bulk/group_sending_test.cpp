@@ -1,6 +1,7 @@
-// Group mode of the main window, group runs and orders naming a list of
-// numbers or a group, over the simulated gateway and the simulated modem:
-// captions, lists, receipt line, log, exit outcome and what the peer received.
+// Orders as the command line gives them, group mode of the main window, group
+// runs and orders naming a list of numbers or a group, over the simulated
+// gateway and the simulated modem: captions, lists, receipt line, log, exit
+// outcome and what the peer received.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -19,6 +20,47 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
+
+// Every field of an order: marker|number|message|receipt file (- for none)|count.
+std::string Fields(const CommandLineOrder& order) {
+  return order.field1 + "|" + order.field2 + "|" + order.message + "|" +
+         (order.write_receipt_file ? order.receipt_file_name : "-") + "|" +
+         std::to_string(order.doubled_separators);
+}
+
+TEST(CommandLineOrderTest, FieldsSitBetweenDoubledSeparatorsAndNumbersBetweenCommas) {
+  const struct {
+    const char* text;
+    const char* separator;
+    const char* fields;
+  } kOrders[] = {
+      {"N//070-123 45//Hello there", "/", "N|070-123 45|Hello there|-|2"},
+      // A fourth field names the receipt file, without its line breaks.
+      {"N##0701##Hi##out\r\n.txt\r\n", "#", "N|0701|Hi|out.txt|3"},
+      {"N//0701//Hi//\r\n", "/", "N|0701|Hi|kvitto.txt|3"},
+      // A doubled separator inside the message starts the receipt name.
+      {"N//0701//see http://example.org", "/", "N|0701|see http:|example.org|3"},
+      // An order may start with its delimiter: the marker is then empty.
+      {"//0701//Hi", "/", "|0701|Hi|-|2"},
+      // A run of separators counts one less than its length: three make a
+      // receipt file of the default name.
+      {"N///0701//Hi", "/", "N|/0701|Hi|kvitto.txt|3"},
+      {"N/0701/Hi", "/", "N/0701/Hi|||-|0"},
+      {"N//0701", "/", "N|0701||-|1"},
+      // The currency sign is one character of two bytes.
+      {"N¤¤0701¤¤Hej ¤ då", "¤", "N|0701|Hej ¤ då|-|2"},
+  };
+  for (const auto& order : kOrders) {
+    EXPECT_EQ(Fields(ParseCommandLineOrder(order.text, order.separator)), order.fields)
+        << order.text;
+  }
+  // A trailing comma and a leading line feed make no difference to a list.
+  EXPECT_THAT(SplitNumberList("0701,0702,"), ElementsAre("0701", "0702"));
+  EXPECT_THAT(SplitNumberList("\n0701,0702"), ElementsAre("0701", "0702"));
+  // Only the first line feed goes; an empty entry stays an entry.
+  EXPECT_THAT(SplitNumberList("\n\n0701,,"), ElementsAre("\n0701", ""));
+  EXPECT_THAT(SplitNumberList(","), ElementsAre(""));
+}
 
 constexpr char kFriends[] = "Vänner";
 constexpr char kDelivered[] = "Message delivered to recipients phone";
@@ -146,7 +188,7 @@ TEST_F(GroupGatewayTest, MembersThatCannotBeSentAreSkippedAndLogged) {
   EXPECT_FALSE(Enabled(MainControl::kCancel));
 }
 
-TEST_F(GroupGatewayTest, ListOrdersGoToEachNumberAndARefusalFailsTheOrder) {
+TEST_F(GroupGatewayTest, OrdersGoToEachNumberOrMemberAndARefusalFailsTheOrder) {
   settings.EjKvitto = "1";
   settings.EjKvittoOn = true;
   gateway.SetDefaultAnswer(GatewayAnswer::Status(200));
@@ -164,17 +206,18 @@ TEST_F(GroupGatewayTest, ListOrdersGoToEachNumberAndARefusalFailsTheOrder) {
   EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("46701111111", "0702", "0701", "0702", "0703"));
   EXPECT_EQ(Text(MainControl::kStatusLine), "1 of 3 members not sent, see the log");
 
-  // Forty numbers go (forty-one are refused whole with the autosending's).
+  // Forty numbers go (forty-one are refused with the other bad orders).
   EXPECT_EQ(Order("N//" + NumberList(40) + "//Hej"), OrderOutcome::kAccepted);
   ASSERT_EQ(gateway.Requests().size(), 45u);
   EXPECT_EQ(Sent("followingMessages")[5], "39");
-}
 
-TEST_F(GroupGatewayTest, GroupOrdersFindTheGroupInAnyLetterCaseOfTheCodePage) {
+  // A group is found in any letter case of the code page.
+  gateway.SetAnswer("0702", GatewayAnswer::Status(200));
   book.AddToGroup(kFriends, "Anna", "0701");
   book.AddToGroup(kFriends, "Bertil", "0702");
   EXPECT_EQ(Order("G//vÄNNER//Hej alla"), OrderOutcome::kAccepted);
-  EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0701", "0702"));
+  const std::vector<std::string> sent = Sent("toPhoneNumber");
+  EXPECT_THAT(std::vector(sent.begin() + 45, sent.end()), ElementsAre("0701", "0702"));
   // Group mode was entered for the order and left after it.
   EXPECT_FALSE(window->Groups().GroupMode());
 

@@ -59,15 +59,18 @@ class RunResumptionTest : public WindowScenario {
   ~RunResumptionTest() override { window.reset(); }
 
   // A group run to Member 0, 1, ... that a program now gone left with each
-  // message's parts in `states` (none: never cut).
+  // message's parts in `states` (none: never cut), and each member's own
+  // text when `texts` has one.
   StoredRun LeaveRun(const std::vector<std::vector<MessageState>>& states,
-                     std::optional<TimePoint> scheduled = {}, std::string kind = "group") {
+                     std::optional<TimePoint> scheduled = {}, std::string kind = "group",
+                     const std::vector<std::string>& texts = {}) {
     MessageLedger gone(loop);
     gone.Use(&messages);
     gone.SetOwner("gone");
     std::vector<RunRecipient> recipients;
     for (size_t i = 0; i < states.size(); ++i) {
-      recipients.push_back({"Member " + std::to_string(i), Number(i), ""});
+      recipients.push_back(
+          {"Member " + std::to_string(i), Number(i), "", 0, i < texts.size() ? texts[i] : ""});
     }
     const std::string title = kind == "group" ? "Vänner" : "";
     EXPECT_EQ(gone.BeginRun({kind, title, "", "SMPP", kText, scheduled}, recipients), "");
@@ -159,27 +162,16 @@ TEST_F(RunResumptionTest, EveryPartGoesOnceAndAnUnansweredOneOnlyWhenAskedTo) {
 }
 
 // Each member's text was filled when the run began and goes as the store
-// keeps it: the rest of Anna's, all of Bertil's with the braces of his name.
+// keeps it: the rest of the first one's, all of the second's with its braces.
 TEST_F(RunResumptionTest, EachMemberKeepsItsOwnText) {
-  MessageLedger gone(loop);
-  gone.Use(&messages);
-  gone.SetOwner("gone");
-  const std::string anna = "Hej Anna! " + std::string(190, 'a');
-  std::vector<RunRecipient> recipients{{"Anna", Number(0), "", 0, anna},
-                                       {"Bertil {x}", Number(1), "", 0, "Hej Bertil {x}!"}};
-  ASSERT_EQ(gone.BeginRun({"group", "Vänner", "", "SMPP", "Hej {name}!", {}}, recipients), "");
-  const std::int64_t id = recipients[0].message_id;
-  gone.Cut(id, 2, 40, "GSM");
-  gone.MessageGoes(id);
-  EXPECT_EQ(gone.Writing({{id, 0}}), "");
-  gone.Answered({id, 0}, A, "ref", "");
-
+  const std::string first = "Hej Anna! " + std::string(190, 'a');
+  LeaveRun({{A, Q}, {}}, {}, "group", {first, "Hej Bertil {x}!"});
   EXPECT_TRUE(ResumeAll());
   const std::vector<sim::SmppSubmission>& submits = provider_.Submissions();
   ASSERT_EQ(submits.size(), 2u);
-  EXPECT_EQ(submits[0].part.text, anna.substr(153));
+  EXPECT_EQ(submits[0].part.text, first.substr(153));
   EXPECT_EQ(submits[1].part.text, "Hej Bertil {x}!");
-  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr(anna), HasSubstr("\"Hej Bertil {x}!\"")));
+  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr(first), HasSubstr("\"Hej Bertil {x}!\"")));
 }
 
 TEST_F(RunResumptionTest, ADelayedMessageKeepsItsTimeOrIsRefusedAsLate) {
