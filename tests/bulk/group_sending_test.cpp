@@ -301,20 +301,6 @@ TEST_F(GroupModemTest, CancelAfterTheFirstMemberHangsUpWithTheOthersUnsent) {
   EXPECT_FALSE(window->Groups().LastRunAccepted());
 }
 
-TEST_F(GroupModemTest, AFailingDialOrModemEndsTheRunAndTheOrder) {
-  modem.Options().outcome = sim::ModemOptions::DialOutcome::kNoCarrier;
-  window->Groups().SendToGroup();
-  EXPECT_EQ(Receipt(), "No answer, try again later.");
-  EXPECT_THAT(LogLines(), ElementsAre(HasSubstr("\"Vänner \",\"No answer, try again later.\"")));
-  EXPECT_FALSE(port.IsOpen());
-
-  modem.Options().init_reply = sim::ModemOptions::InitReply::kError;
-  EXPECT_EQ(Order("N//0701,0702//Hej"), OrderOutcome::kFailed);
-  EXPECT_EQ(Receipt(), "Error in Initstring!");
-  EXPECT_THAT(smsc.Submits(), IsEmpty());
-  EXPECT_TRUE(Enabled(MainControl::kSend));
-}
-
 // A list of nobody dials nothing; forty numbers go over one call with the
 // references 00 to 39.
 TEST_F(GroupModemTest, AListOrderGoesOverOneCallOnlyWhenItReachesSomebody) {

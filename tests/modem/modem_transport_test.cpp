@@ -7,6 +7,7 @@
 
 #include <random>
 
+#include "bulk/command_line_sending.h"
 #include "support/scenarios.h"
 
 namespace tolvane::testing {
@@ -83,29 +84,62 @@ TEST_F(ModemSendTest, WholeSendWithReceipt) {
   EXPECT_EQ(Receipt(), kDelivered);
 }
 
-TEST_F(ModemSendTest, AFailingPortModemOrDialEndsTheSendWithItsText) {
-  port.SetAvailable(false);
-  ExpectFailed("The specified comport is not available");
-  port.SetAvailable(true);
-  modem.Options().init_reply = InitReply::kError;
-  ExpectFailed("Error in Initstring!");
-  modem.Options().init_reply = InitReply::kSilent;
-  const long long start = loop.Elapsed().count();
-  ExpectFailed("No response from modem!");
-  EXPECT_EQ(receipts.LastAt(Receipt()) - start, 10000);
-  EXPECT_EQ(modem.DialCount(), 0);
-
-  modem.Options().init_reply = InitReply::kOk;
-  modem.Options().outcome = DialOutcome::kSilent;
+// A failing port, modem or dial ends a single send, a group run and an order
+// alike: its text, the time it took, the line closed and the window free.
+TEST_F(ModemSendTest, AFailingPortModemOrDialEndsASendARunAndAnOrderWithItsText) {
+  window->SetPhoneBookStore(&book.store());
+  book.AddToGroup("Vänner", "Bo", "0703");
+  const std::function<void()> kPaths[] = {
+      [this] { window->StartSend(); },
+      [this] {
+        window->OnGroupSendingToggled();
+        window->Groups().SendToGroup();
+        window->OnGroupSendingToggled();
+      },
+      [this] {
+        window->SetCommandLineMode(true);
+        EXPECT_EQ(CommandLineSending(*window).ArgSandning("N//0701,0702//Hej"),
+                  OrderOutcome::kFailed);
+      }};
   settings.UppTid = "30";
-  ExpectFailed("Timeout.");
-  EXPECT_EQ(receipts.LastAt("Timeout.") - statuses.LastAt("Dialing 00491722278020"), 30000);
-  modem.Options().outcome = DialOutcome::kNoDialtone;
-  ExpectFailed("No dialtone!");
-  modem.Options().outcome = DialOutcome::kNoCarrier;
-  ExpectFailed("No answer, try again later.");
-  EXPECT_EQ(modem.DialCount(), 3);
-  EXPECT_EQ(LogLines().size(), 6u);
+  const struct {
+    bool port;
+    InitReply init;
+    DialOutcome dial;
+    const char* receipt;
+    const char* timed_from;  // the status the wait starts at, "" the send
+    long long wait_ms;       // -1: not timed
+  } kFaults[] = {
+      {false, InitReply::kOk, DialOutcome::kConnect, "The specified comport is not available", "",
+       -1},
+      {true, InitReply::kError, DialOutcome::kConnect, "Error in Initstring!", "", -1},
+      {true, InitReply::kSilent, DialOutcome::kConnect, "No response from modem!", "", 10000},
+      {true, InitReply::kOk, DialOutcome::kSilent, "Timeout.", "Dialing 00491722278020", 30000},
+      {true, InitReply::kOk, DialOutcome::kNoDialtone, "No dialtone!", "", -1},
+      {true, InitReply::kOk, DialOutcome::kNoCarrier, "No answer, try again later.", "", -1},
+  };
+  for (const auto& fault : kFaults) {
+    for (size_t path = 0; path < std::size(kPaths); ++path) {
+      SCOPED_TRACE(std::string(fault.receipt) + " on path " + std::to_string(path));
+      port.SetAvailable(fault.port);
+      modem.Options().init_reply = fault.init;
+      modem.Options().outcome = fault.dial;
+      const int dials = modem.DialCount();
+      const size_t logged = LogLines().size();
+      const long long start = loop.Elapsed().count();
+      kPaths[path]();
+      EXPECT_EQ(Receipt(), fault.receipt);
+      EXPECT_FALSE(window->State().accepted);
+      ExpectEnded();
+      EXPECT_EQ(modem.DialCount(), dials + (fault.init == InitReply::kOk && fault.port));
+      ASSERT_EQ(LogLines().size(), logged + 1);
+      EXPECT_THAT(LogLines().back(), HasSubstr("\",\"" + std::string(fault.receipt) + "\","));
+      if (fault.wait_ms < 0) continue;
+      const long long from = *fault.timed_from ? statuses.LastAt(fault.timed_from) : start;
+      EXPECT_EQ(receipts.LastAt(fault.receipt) - from, fault.wait_ms);
+    }
+  }
+  EXPECT_THAT(smsc.Submits(), IsEmpty());
 }
 
 TEST_F(ModemSendTest, BusyCountsDownAndRedialsUntilCancelled) {
