@@ -7,7 +7,6 @@
 
 #include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
-#include "phonebook/group_tables.h"
 #include "support/scenarios.h"
 
 namespace tolvane::testing {
@@ -154,37 +153,6 @@ TEST_F(GroupGatewayTest, ThreeMembersGetOneRequestEachAfterThePreviousAnswerUnti
   const std::vector<std::string> log = LogLines();
   EXPECT_THAT(std::vector(log.begin() + 3, log.end()),
               ElementsAre(HasSubstr(kDelivered), StartsWith("\"Bertil 46702222222\",\"Error: ")));
-  EXPECT_FALSE(Enabled(MainControl::kCancel));
-}
-
-TEST_F(GroupGatewayTest, MembersThatCannotBeSentAreSkippedAndLogged) {
-  book.AddToGroup(kFriends, "Anna", "070-111 11 11");
-  // A record another program wrote without a name: its line finds no record.
-  auto table = book.store().OpenCursor(kFriends);
-  table->AddNew();
-  table->SetField(kFieldTelenummer, "0709");
-  table->Update();
-  book.AddToGroup(kFriends, "Bertil", "unknown");
-  book.AddToGroup(kFriends, "Cecilia", "0703333333");
-  book.AddToGroup(kFriends, "Dora", "none");
-  SendToFriends("Hej");
-  EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0701111111", "0703333333"));
-  // The skipped last member still ends the run.
-  EXPECT_THAT(Sent("followingMessages"), ElementsAre("1", "0"));
-  EXPECT_THAT(
-      LogLines(),
-      ElementsAre(HasSubstr(kDelivered), StartsWith("\" \",\"No record of  in the group"),
-                  StartsWith("\"Bertil \",\"Not a number: unknown, skipped.\""),
-                  HasSubstr(kDelivered), StartsWith("\"Dora \",\"Not a number: none, skipped.\"")));
-  EXPECT_FALSE(window->Groups().LastRunAccepted());
-  EXPECT_EQ(Text(MainControl::kStatusLine), "3 of 5 members not sent, see the log");
-  // An order to the group says the same once group mode is left again, with
-  // no pointer to a log that is not kept.
-  window->OnGroupSendingToggled();
-  book.Add("Anna", "070-111 11 11");
-  settings.LoggOn = false;
-  EXPECT_EQ(Order("G//Vänner//Hej"), OrderOutcome::kFailed);
-  EXPECT_EQ(Text(MainControl::kStatusLine), "3 of 5 members not sent");
   EXPECT_FALSE(Enabled(MainControl::kCancel));
 }
 

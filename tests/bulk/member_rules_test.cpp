@@ -8,6 +8,7 @@
 
 #include "bulk/command_line_sending.h"
 #include "core/message_fields.h"
+#include "phonebook/group_tables.h"
 #include "store/message_state.h"
 #include "support/scenarios.h"
 
@@ -52,7 +53,8 @@ TEST(MessageFieldsTest, FieldsAreFilledBracesKeptAndSlipsNamed) {
 }
 
 // The group Vänner: Anna Andersson (kept in the national form), who has sent
-// STOP, Bertil Bengtsson and Bo.
+// STOP, a record another program wrote without a name, Bertil Bengtsson, Bo
+// and Dora, whose number is none.
 class MemberRulesTest : public GatewayScenario {
  protected:
   MemberRulesTest() {
@@ -60,8 +62,13 @@ class MemberRulesTest : public GatewayScenario {
     window->SetPhoneBookStore(&book.store());
     window->SetPhoneBookCursor(&book.cursor());
     book.AddToGroup("Vänner", "Anna Andersson", "070-111 11 11");
+    auto nameless = book.store().OpenCursor("Vänner");
+    nameless->AddNew();
+    nameless->SetField(kFieldTelenummer, "0709");
+    nameless->Update();
     book.AddToGroup("Vänner", "Bertil Bengtsson", "+46 70 222 22 22");
     book.AddToGroup("Vänner", "Bo", "0703");
+    book.AddToGroup("Vänner", "Dora", "none");
     Receive("Stop!");
   }
   void Receive(const std::string& text) {
@@ -72,12 +79,13 @@ class MemberRulesTest : public GatewayScenario {
     window->SetCommandLineMode(true);
     return CommandLineSending(*window).ArgSandning(text);
   }
-  // "number text" of each request from the `from`th on.
+  // "number following text" of each request from the `from`th on.
   std::vector<std::string> SentFrom(size_t from) const {
     std::vector<std::string> sent;
     for (size_t i = from; i < gateway.Requests().size(); ++i) {
-      sent.push_back(gateway.Requests()[i].Field("toPhoneNumber") + " " +
-                     gateway.Requests()[i].Field("message"));
+      const sim::GatewayRequest& request = gateway.Requests()[i];
+      sent.push_back(request.Field("toPhoneNumber") + " " + request.Field("followingMessages") +
+                     " " + request.Field("message"));
     }
     return sent;
   }
@@ -95,7 +103,8 @@ class MemberRulesTest : public GatewayScenario {
 };
 
 TEST_F(MemberRulesTest, RunsAndOrdersFillEachMembersTextAndSkipTheNumberUntilStart) {
-  // 160 characters for Bo go; 162 for Bertil are refused and the run goes on.
+  // 160 characters for Bo go; 162 for Bertil are refused and the run goes on,
+  // and the last member skipped still ends it: Bo's message is the last.
   const std::string tail(140, 'x');
   window->OnGroupSendingToggled();
   TypeMessage(*window, "Hej {name}! " + tail);
@@ -104,21 +113,25 @@ TEST_F(MemberRulesTest, RunsAndOrdersFillEachMembersTextAndSkipTheNumberUntilSta
   EXPECT_EQ(window->Control(MainControl::kMessageBox).tool_tip,
             "To Anna Andersson: Hej Anna Andersson! " + tail);
   window->Groups().SendToGroup();
-  EXPECT_THAT(SentFrom(0), ElementsAre("0703 Hej Bo! " + tail));
+  EXPECT_THAT(SentFrom(0), ElementsAre("0703 0 Hej Bo! " + tail));
   EXPECT_THAT(
       SendLines(),
       ElementsAre(Line("Anna Andersson 0701111111", "Opted out", "Hej Anna Andersson! " + tail),
+                  Line(" ", "No record of  in the group, skipped.", "Hej ! " + tail),
                   Line("Bertil Bengtsson 46702222222", "Message exceeds 160 character!",
                        "Hej Bertil Bengtsson! " + tail),
-                  Line("Bo 0703", kDelivered, "Hej Bo! " + tail)));
-  EXPECT_EQ(Text(MainControl::kStatusLine), "2 of 3 members not sent, see the log");
+                  Line("Bo 0703", kDelivered, "Hej Bo! " + tail),
+                  Line("Dora ", "Not a number: none, skipped.", "Hej Dora! " + tail)));
+  EXPECT_EQ(Text(MainControl::kStatusLine), "4 of 5 members not sent, see the log");
+  EXPECT_FALSE(window->Groups().LastRunAccepted());
   std::vector<std::string> stored;
   for (const StoredMessage& message : messages.RunMessages(1)) {
     stored.push_back(message.text + " " + std::string(StateName(message.state)));
   }
-  EXPECT_THAT(stored, ElementsAre("Hej Anna Andersson! " + tail + " refused",
-                                  "Hej Bertil Bengtsson! " + tail + " refused",
-                                  "Hej Bo! " + tail + " accepted"));
+  EXPECT_THAT(stored,
+              ElementsAre("Hej Anna Andersson! " + tail + " refused", "Hej ! " + tail + " refused",
+                          "Hej Bertil Bengtsson! " + tail + " refused",
+                          "Hej Bo! " + tail + " accepted", "Hej Dora! " + tail + " refused"));
   // The box keeps what the user typed.
   EXPECT_EQ(window->MessageText(), "Hej {name}! " + tail);
   window->OnGroupSendingToggled();
@@ -137,20 +150,22 @@ TEST_F(MemberRulesTest, RunsAndOrdersFillEachMembersTextAndSkipTheNumberUntilSta
        "Opted out"},
       {"N//0701111111,0702222222//Hej{first}, ring {number}",
        OrderOutcome::kFailed,
-       {"0702222222 Hej, ring 0702222222"},
+       {"0702222222 0 Hej, ring 0702222222"},
        {Line("Group 0701111111", "Opted out", "Hej, ring 0701111111"),
         Line("Group 0702222222", kDelivered, "Hej, ring 0702222222")},
        kDelivered},
       {"G//Vänner//Hej {first}!",
        OrderOutcome::kFailed,
-       {"46702222222 Hej Bertil!", "0703 Hej Bo!"},
+       {"46702222222 1 Hej Bertil!", "0703 0 Hej Bo!"},
        {Line("Anna Andersson 0701111111", "Opted out", "Hej Anna!"),
+        Line(" ", "No record of  in the group, skipped.", "Hej !"),
         Line("Bertil Bengtsson 46702222222", kDelivered, "Hej Bertil!"),
-        Line("Bo 0703", kDelivered, "Hej Bo!")},
-       kDelivered},
+        Line("Bo 0703", kDelivered, "Hej Bo!"),
+        Line("Dora ", "Not a number: none, skipped.", "Hej Dora!")},
+       "Not a number: none, skipped."},
       {"N//+46 70-9//{name}Till {number}",
        OrderOutcome::kAccepted,
-       {"46709 Till +46 70-9"},
+       {"46709 0 Till +46 70-9"},
        {Line("Temporary number 46709", kDelivered, "Till +46 70-9")},
        kDelivered},
   };
@@ -167,9 +182,15 @@ TEST_F(MemberRulesTest, RunsAndOrdersFillEachMembersTextAndSkipTheNumberUntilSta
   std::string line;
   ASSERT_TRUE(std::getline(file, line));
   EXPECT_EQ(LogRecord::FromLine(line).result, "Opted out");
-  // 1 is the STOP received, 2 to 4 the group run.
+  // 1 is the STOP received, 2 to 6 the group run.
   EXPECT_EQ(Stored(2), "0701111111 refused Opted out");
-  EXPECT_EQ(Stored(5), "+46701111111 refused Opted out");
+  EXPECT_EQ(Stored(7), "+46701111111 refused Opted out");
+  // Without a log the status line points to none.
+  settings.LoggOn = false;
+  EXPECT_EQ(Order("G//Vänner//Hej"), OrderOutcome::kFailed);
+  EXPECT_EQ(Text(MainControl::kStatusLine), "3 of 5 members not sent");
+  EXPECT_FALSE(Enabled(MainControl::kCancel));
+  settings.LoggOn = true;
 
   // A run continued after a restart skips her too; START puts her back.
   StoredRun run{.kind = "list", .transport = "TCP", .owner = "gone"};
@@ -183,7 +204,7 @@ TEST_F(MemberRulesTest, RunsAndOrdersFillEachMembersTextAndSkipTheNumberUntilSta
   Receive(" start. ");
   const size_t requests = gateway.Requests().size();
   EXPECT_EQ(Order("N//0701111111//Hej"), OrderOutcome::kAccepted);
-  EXPECT_THAT(SentFrom(requests), ElementsAre("0701111111 Hej"));
+  EXPECT_THAT(SentFrom(requests), ElementsAre("0701111111 0 Hej"));
 }
 
 // The window's own refusals and counter are in the window's test.
@@ -211,8 +232,8 @@ TEST_F(MemberRulesTest, TheWindowAsksBeforeASingleSendAndFillsTheFieldsButNotThe
   window->State().to_own_number = true;
   Send("{x} mail");
   EXPECT_EQ(dialogs.boxes().size(), 2u);
-  EXPECT_THAT(SentFrom(0),
-              ElementsAre("0703 Hej Bo!", "0701111111 Hej, 0701111111", "0701111111 {x} mail"));
+  EXPECT_THAT(SentFrom(0), ElementsAre("0703 0 Hej Bo!", "0701111111 0 Hej, 0701111111",
+                                       "0701111111 0 {x} mail"));
   EXPECT_THAT(SendLines(),
               ElementsAre(Line("Bo Berg 0703", kDelivered, "Hej Bo!"),
                           Line("Temporary number 0701111111", kDelivered, "Hej, 0701111111"),
