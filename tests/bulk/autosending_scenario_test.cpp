@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "bulk/command_line_sending.h"
 #include "bulk/group_sending.h"
 #include "platform/local_time.h"
 #include "support/scenarios.h"
@@ -186,23 +187,6 @@ TEST_F(AutosendingScenarioTest, AFailingFileIsTriedAgainAtItsTimeWithoutHoldingU
   EXPECT_THAT(Sent("message"), ElementsAre("Fails first", "Fine", "Fails first"));
   EXPECT_FALSE(files.Exists("/out/a.txt"));
 
-  // A run that failed after one member was taken is not tried again: that
-  // member would get the message twice.
-  gateway.SetAnswer("0702", GatewayAnswer::Close());
-  files.Write("/out/a.txt", "N//0701,0702//Half");
-  RunOnePass();
-  Wait(milliseconds(3 * 60000));
-  EXPECT_THAT(Sent("message"), ElementsAre("Fails first", "Fine", "Fails first", "Half", "Half"));
-  EXPECT_FALSE(files.Exists("/out/a.txt"));
-  gateway.SetAnswer("0702", GatewayAnswer::Status(200));
-
-  settings.VTid = 0;  // no further attempt
-  gateway.SetAnswer("0701", GatewayAnswer::Close());
-  files.Write("/out/a.txt", "N//0701//Once only");
-  RunOnePass();
-  EXPECT_EQ(gateway.Requests().size(), 6u);
-  EXPECT_TRUE(files.Exists("/out/a.txt"));
-
   // An order no transport can carry fails every time, the file dropped later
   // is still sent at the next check, and Cancel ends the retries.
   settings.VTid = 2;
@@ -212,7 +196,7 @@ TEST_F(AutosendingScenarioTest, AFailingFileIsTriedAgainAtItsTimeWithoutHoldingU
   window->OnAutosendingClicked(true);
   At(20000, [this] { files.Write("/out/c.txt", "N//0703//Later"); });
   At(40000, [this] {
-    EXPECT_EQ(gateway.Requests().size(), 7u);
+    EXPECT_EQ(gateway.Requests().size(), 4u);
     EXPECT_FALSE(files.Exists("/out/c.txt"));
   });
   At(150000, [this] {
@@ -228,39 +212,54 @@ TEST_F(AutosendingScenarioTest, AFailingFileIsTriedAgainAtItsTimeWithoutHoldingU
             4);
 }
 
-TEST_F(AutosendingScenarioTest, AFileGoesOnlyOnceAMessageOfItWasAccepted) {
-  settings.VTid = 1;
+// A file goes once a message of it was accepted, and stays when none was.
+// Only a file nobody got is tried again, and only with VTid: a member taken
+// would get the message twice, and a refusal would come again.
+TEST_F(AutosendingScenarioTest,
+       AFileGoesOnceAMessageOfItWasAcceptedAndIsTriedAgainOnlyWhenUntaken) {
   SendOrders();
-  const std::string refused =
-      "\"Message account is zero - you need to fill up the account before "
-      "sending more messages\"";
-  struct Case {
-    std::string order;
-    int answer_0701;
+  const GatewayAnswer fine = GatewayAnswer::Status(200), closed = GatewayAnswer::Close(),
+                      refused = GatewayAnswer::Status(430);
+  const struct {
+    const char* order;
+    GatewayAnswer answer_0701, answer_0702;
+    int tries_again_after;  // VTid
+    size_t requests;
     bool kept;
+  } cases[] = {
+      {"N//0701,0702//Half", fine, closed, 2, 2, false},
+      {"N//0701//Once", closed, fine, 0, 1, true},
+      {"N//0701,0702//Hej", refused, fine, 1, 2, false},
+      {"N//0701//Hej", refused, fine, 1, 1, true},
+      {"N//0701//Hej", fine, fine, 1, 1, false},
+      {"N//0701,0702//Hej", refused, refused, 1, 2, true},
   };
-  for (const Case& c : {Case{"N//0701,0702//Hej", 430, false}, Case{"N//0701//Hej", 430, true},
-                        Case{"N//0701//Hej", 200, false}}) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.order);
-    gateway.SetAnswer("0701", GatewayAnswer::Status(c.answer_0701));
+    settings.VTid = c.tries_again_after;
+    gateway.SetAnswer("0701", c.answer_0701);
+    gateway.SetAnswer("0702", c.answer_0702);
+    const size_t before = gateway.Requests().size();
     files.Write("/out/a.txt", c.order);
     RunOnePass();
+    Wait(milliseconds(3 * 60000));
+    EXPECT_EQ(gateway.Requests().size() - before, c.requests);
     EXPECT_EQ(files.Exists("/out/a.txt"), c.kept);
   }
-  // A run whose every member was refused stays, is not tried again, and its
-  // refusals are logged like those of a partly accepted run.
-  for (const char* number : {"0701", "0702"}) gateway.SetAnswer(number, GatewayAnswer::Status(430));
-  files.Write("/out/a.txt", "N//0701,0702//Hej");
-  RunOnePass();
-  Wait(milliseconds(2 * 60000));
-  EXPECT_TRUE(files.Exists("/out/a.txt"));
-  EXPECT_EQ(gateway.Requests().size(), 6u);
-  EXPECT_THAT(LogLines(), ElementsAre(StartsWith("\"Group 0701\"," + refused),
+  // Refusals are logged alike whether the run was partly accepted or not.
+  const std::string refusal =
+      "\"Message account is zero - you need to fill up the account before "
+      "sending more messages\"";
+  const std::string closing = "\"Error: 2:Connection closed by the gateway\"";
+  EXPECT_THAT(LogLines(), ElementsAre(StartsWith("\"Group 0701\",\"Message delivered"),
+                                      StartsWith("\"Group 0702\"," + closing),
+                                      StartsWith("\"Temporary number 0701\"," + closing),
+                                      StartsWith("\"Group 0701\"," + refusal),
                                       StartsWith("\"Group 0702\",\"Message delivered"),
-                                      StartsWith("\"Temporary number 0701\"," + refused),
+                                      StartsWith("\"Temporary number 0701\"," + refusal),
                                       StartsWith("\"Temporary number 0701\",\"Message delivered"),
-                                      StartsWith("\"Group 0701\"," + refused),
-                                      StartsWith("\"Group 0702\"," + refused)));
+                                      StartsWith("\"Group 0701\"," + refusal),
+                                      StartsWith("\"Group 0702\"," + refusal)));
 }
 
 TEST_F(AutosendingScenarioTest, AutoStangClosesTheProgramAfterThePassButNotAfterCancel) {
@@ -342,42 +341,63 @@ TEST_F(AutosendingScenarioTest, NoFolderAnUnreadableFileOrASendInProgressEndsAut
   EXPECT_THAT(Sent("message"), ElementsAre("typed"));
 }
 
-TEST_F(AutosendingScenarioTest, RefusedFilesStayAreToldOnceAndNeverEndAutosending) {
+// An order that cannot go is refused whole on the command line and in the
+// folder alike; a refused file stays, is told once and never ends autosending.
+TEST_F(AutosendingScenarioTest, BadOrdersAreRefusedWholeOnTheCommandLineAndInTheFolder) {
+  window->SetPhoneBookStore(&book.store());
+  book.AddToGroup("Vänner", "Bo", "0703");
+  std::string forty_one = "0700";
+  for (int i = 1; i <= 40; ++i) forty_one += "," + std::to_string(701000 + i);
+  const std::pair<std::string, std::string> kBad[] = {
+      {"", "The file is empty."},
+      {"Hello without fields", "Incorrect order: use marker//number//message"},
+      {"N//0701,0702", "Incorrect order: use marker//number//message"},
+      {"N//" + forty_one + "//Hej", "More than 40 numbers in the order, nothing sent!"},
+      {"G//Fiender//Hej", "Can´t find the Fiender group!"},
+      {"G//tELELIST//Hej", "Can´t find the tELELIST group!"},
+      {"G//Vänner//Hej {nmae}!", "Unknown field {nmae}: use {name}, {first} or {number}"},
+      {"N//0701,0702//Hej {first", "Field {first has no closing brace"},
+  };
+  window->SetCommandLineMode(true);
+  for (size_t i = 1; i < std::size(kBad); ++i) {
+    EXPECT_EQ(CommandLineSending(*window).ArgSandning(kBad[i].first), OrderOutcome::kBadOrder) << i;
+    EXPECT_EQ(Receipt(), kBad[i].second) << i;
+  }
+  window->SetCommandLineMode(false);
+
   settings.AutoTyp = "3";
   settings.PollTid = 1;
   SendOrders();
-  files.Write("/out/a.txt", "");
-  files.Write("/out/b.txt", "Hello without fields");
+  std::vector<std::string> refusals;
+  for (size_t i = 0; i < std::size(kBad); ++i) {
+    const std::string name = std::to_string(i) + ".txt";
+    files.Write("/out/" + name, kBad[i].first);
+    refusals.push_back("\"/out/" + name + "\",\"" + kBad[i].second + "\",\"" + kBad[i].first +
+                       "\"");
+  }
   files.Write("/out/c.txt", "N//0702//Fine");
-  std::string forty_one = "0700";
-  for (int i = 1; i <= 40; ++i) forty_one += "," + std::to_string(701000 + i);
-  files.Write("/out/e.txt", "N//" + forty_one + "//Hej");
   window->OnAutosendingClicked(true);
   WaitUntil(loop, [&] { return gateway.Requests().size() == 1; });
   Wait(milliseconds(30000));  // several more checks of the folder
   EXPECT_TRUE(On());
-  EXPECT_EQ(receipts.Count("a.txt not sent: The file is empty."), 1);
-  EXPECT_EQ(receipts.Count("b.txt not sent: Incorrect order: use marker//number//message"), 1);
-  EXPECT_THAT(LogLines(),
-              ElementsAre("\"/out/a.txt\",\"The file is empty.\",\"\"",
-                          "\"/out/b.txt\",\"Incorrect order: use marker//number//message\","
-                          "\"Hello without fields\"",
-                          StartsWith("\"Temporary number 0702\""),
-                          "\"/out/e.txt\",\"More than 40 numbers in the order, nothing sent!\","
-                          "\"N//" +
-                              forty_one + "//Hej\""));
-  EXPECT_EQ(receipts.Count("e.txt not sent: More than 40 numbers in the order, nothing sent!"), 1);
-  EXPECT_TRUE(files.Exists("/out/a.txt"));
+  std::vector<std::string> log = LogLines();
+  ASSERT_EQ(log.size(), refusals.size() + 1);
+  EXPECT_THAT(log.back(), StartsWith("\"Temporary number 0702\""));
+  log.pop_back();
+  EXPECT_EQ(log, refusals);
+  for (size_t i = 0; i < std::size(kBad); ++i) {
+    EXPECT_EQ(receipts.Count(std::to_string(i) + ".txt not sent: " + kBad[i].second), 1) << i;
+    EXPECT_TRUE(files.Exists("/out/" + std::to_string(i) + ".txt")) << i;
+  }
   EXPECT_FALSE(files.Exists("/out/c.txt"));
-  EXPECT_TRUE(files.Exists("/out/e.txt"));
 
   // A file dropped later is sent, and so is a refused one once it is changed.
   files.Write("/out/d.txt", "N//0704//Later");
-  files.Write("/out/b.txt", "N//0703//Mended");
+  files.Write("/out/1.txt", "N//0703//Mended");
   WaitUntil(loop, [&] { return gateway.Requests().size() == 3; });
   EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("0702", "0703", "0704"));
   EXPECT_TRUE(On());
-  EXPECT_TRUE(files.Exists("/out/a.txt"));
+  EXPECT_TRUE(files.Exists("/out/0.txt"));
 }
 
 TEST_F(AutosendingScenarioTest, GroupModeFileThatReachesNobodyStaysAndIsTriedAgain) {

@@ -23,28 +23,6 @@ using ::testing::IsEmpty;
 
 constexpr char kNumber[] = "46701234567";
 
-// What the error label says when connecting cannot even start: the ends of
-// each range of numbers, numbers sharing a text, and numbers in the gaps.
-constexpr std::pair<int, const char*> kConnectErrors[] = {
-    {10004, "System level interrupt interrupted socket operation."},
-    {10024, "Generic file error."},
-    {10054, "The current socket connection has been reset."},
-    {10061, "The requested connection has been refused by the remote host."},
-    {10101, "Socket has been disconnected."},
-    {11001, "Remote host could not be found."},
-    {11004, "Remote host could not be found."},
-    {11002, "Remote host could not be found, try again."},
-    {20001, "Internal control state error."},
-    {20004, "Login failed."},
-    {20012, "Invalid password."},
-    // Any other number.
-    {10000, "Unknown error."},
-    {10062, "Unknown error."},
-    {11003, "Unknown error."},
-    {20013, "Unknown error."},
-    {-1, "Unknown error."},
-};
-
 class MailCheckScenarioTest : public ::testing::Test, protected testing::WindowPeripherals {
  protected:
   explicit MailCheckScenarioTest(TimePoint start = sim::SimEventLoop::DefaultStart())
@@ -172,7 +150,7 @@ TEST_F(MailCheckScenarioTest, NowIsRefusedWithoutServerOrConnection) {
   EXPECT_TRUE(Control(MainControl::kNow).enabled);
 }
 
-TEST_F(MailCheckScenarioTest, CancelWhileRetrievingOrConnectingEndsTheCheck) {
+TEST_F(MailCheckScenarioTest, CancelOrALostLineEndsTheCheckAndForwardsNothing) {
   mailbox_.messages = {"one", "two", "three"};
   window_.Mail().CheckNow();
   loop_.After(milliseconds(6500), [this] { window_.CancelSend(); });
@@ -191,6 +169,32 @@ TEST_F(MailCheckScenarioTest, CancelWhileRetrievingOrConnectingEndsTheCheck) {
   loop_.RunFor(minutes(3));
   EXPECT_EQ(Status(), "Cancelled.");
   EXPECT_EQ(mail_client_.Aborts(), aborts + 1);
+  ExpectIdleAndFree();
+
+  UseDialUp();
+  // The line goes while the mail is collected: the check ends there, with
+  // neither a server error nor a timeout to wait for.
+  mailbox_.messages = {"one", "two", "three"};
+  mailbox_.silent = false;
+  const int aborts_before_drop = mail_client_.Aborts();
+  const int connects = mail_client_.Connects();
+  window_.Mail().CheckNow();
+  loop_.After(seconds(8), [this] { dial_up_.Drop(); });
+  loop_.RunFor(minutes(2));
+  EXPECT_THAT(mail_client_.Retrieved(), ElementsAre(1, 2, 1));
+  EXPECT_EQ(mail_client_.Aborts(), aborts_before_drop + 1);
+  EXPECT_EQ(Status(), "Receiving mail 1 of 3");
+  EXPECT_EQ(ErrorLabel(), "");
+  EXPECT_EQ(dial_up_.HangUps(), 0) << "nothing left to hang up";
+  ExpectIdleAndFree();
+
+  // Gone in the second before the server is asked, it is never asked.
+  window_.Mail().CheckNow();
+  loop_.After(milliseconds(3500), [this] { dial_up_.Drop(); });
+  loop_.RunFor(minutes(2));
+  EXPECT_EQ(mail_client_.Connects(), connects + 1);
+  EXPECT_EQ(Status(), "Connected to Provider");
+  EXPECT_THAT(gateway_.Requests(), IsEmpty());
   ExpectIdleAndFree();
 }
 
@@ -214,19 +218,35 @@ TEST_F(MailCheckScenarioTest, LoginDialOrConnectFailuresShowTheirTextAndForwardN
   EXPECT_EQ(mail_client_.Connects(), 1);
   ExpectIdleAndFree();
 
-  // A failure to start connecting shows the text of its number.
   settings.RasYN = "1";
   ComputeDerivedFields(settings);
   ::testing::NiceMock<testing::MockMailClient> refusing;
   int number = 0;
   ON_CALL(refusing, Connect()).WillByDefault([&number] { return number; });
   MainWindow window(settings, Services(loop_, serial, http_client_, refusing, dial_up_), host);
-  for (auto [error, text] : kConnectErrors) {
-    number = error;
-    window.Mail().CheckNow();
-    EXPECT_EQ(window.Control(MainControl::kErrorLabel).text, text) << error;
-    EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "Error!") << error;
-    EXPECT_FALSE(window.MailCheckRunning());
+  // A failure to start connecting shows the text of its number: the ends of
+  // each range of numbers, numbers sharing a text, and numbers in the gaps.
+  const std::pair<const char*, std::vector<int>> kConnectErrors[] = {
+      {"System level interrupt interrupted socket operation.", {10004}},
+      {"Generic file error.", {10024}},
+      {"The current socket connection has been reset.", {10054}},
+      {"The requested connection has been refused by the remote host.", {10061}},
+      {"Socket has been disconnected.", {10101}},
+      {"Remote host could not be found.", {11001, 11004}},
+      {"Remote host could not be found, try again.", {11002}},
+      {"Internal control state error.", {20001}},
+      {"Login failed.", {20004}},
+      {"Invalid password.", {20012}},
+      {"Unknown error.", {10000, 10062, 11003, 20013, -1}},
+  };
+  for (const auto& [text, numbers] : kConnectErrors) {
+    for (int error : numbers) {
+      number = error;
+      window.Mail().CheckNow();
+      EXPECT_EQ(window.Control(MainControl::kErrorLabel).text, text) << error;
+      EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "Error!") << error;
+      EXPECT_FALSE(window.MailCheckRunning());
+    }
   }
 }
 
@@ -292,32 +312,6 @@ TEST_F(MailCheckScenarioTest, DialsOrUsesTheConnectionUpChecksAndHangsUpAsWhenSw
   EXPECT_TRUE(Control(MainControl::kAutosending).enabled);
   loop_.RunFor(minutes(1));
   EXPECT_EQ(mail_client_.Connects(), 2);
-}
-
-TEST_F(MailCheckScenarioTest, ALineThatGoesEndsTheCheckAndForwardsNothing) {
-  UseDialUp();
-  // The line goes while the mail is collected: the check ends there, with
-  // neither a server error nor a timeout to wait for.
-  mailbox_.messages = {"one", "two", "three"};
-  const int aborts = mail_client_.Aborts();
-  window_.Mail().CheckNow();
-  loop_.After(seconds(8), [this] { dial_up_.Drop(); });
-  loop_.RunFor(minutes(2));
-  EXPECT_THAT(mail_client_.Retrieved(), ElementsAre(1));
-  EXPECT_EQ(mail_client_.Aborts(), aborts + 1);
-  EXPECT_EQ(Status(), "Receiving mail 1 of 3");
-  EXPECT_EQ(ErrorLabel(), "");
-  EXPECT_EQ(dial_up_.HangUps(), 0) << "nothing left to hang up";
-  ExpectIdleAndFree();
-
-  // Gone in the second before the server is asked, it is never asked.
-  window_.Mail().CheckNow();
-  loop_.After(milliseconds(3500), [this] { dial_up_.Drop(); });
-  loop_.RunFor(minutes(2));
-  EXPECT_EQ(mail_client_.Connects(), 1);
-  EXPECT_EQ(Status(), "Connected to Provider");
-  EXPECT_THAT(gateway_.Requests(), IsEmpty());
-  ExpectIdleAndFree();
 }
 
 TEST_F(MailCheckScenarioTest, BusyLineWaitsFiveSecondsCountsDownAndDialsAgain) {

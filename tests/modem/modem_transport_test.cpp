@@ -1,5 +1,6 @@
-// Sends over the simulated modem and SMS centre: what the user sees, what
-// went over the line, and the log.
+// Sends over the simulated modem and SMS centre, also delayed ones with the
+// "Time to send..." dialog: what the user sees, what went over the line, and
+// the log.
 #include "modem/modem_transport.h"
 
 #include <gmock/gmock.h>
@@ -7,6 +8,9 @@
 
 #include <random>
 
+#include "bulk/command_line_sending.h"
+#include "bulk/time_to_send_dialog.h"
+#include "platform/local_time.h"
 #include "support/scenarios.h"
 
 namespace tolvane::testing {
@@ -83,29 +87,72 @@ TEST_F(ModemSendTest, WholeSendWithReceipt) {
   EXPECT_EQ(Receipt(), kDelivered);
 }
 
-TEST_F(ModemSendTest, AFailingPortModemOrDialEndsTheSendWithItsText) {
-  port.SetAvailable(false);
-  ExpectFailed("The specified comport is not available");
-  port.SetAvailable(true);
-  modem.Options().init_reply = InitReply::kError;
-  ExpectFailed("Error in Initstring!");
-  modem.Options().init_reply = InitReply::kSilent;
-  const long long start = loop.Elapsed().count();
-  ExpectFailed("No response from modem!");
-  EXPECT_EQ(receipts.LastAt(Receipt()) - start, 10000);
-  EXPECT_EQ(modem.DialCount(), 0);
-
-  modem.Options().init_reply = InitReply::kOk;
-  modem.Options().outcome = DialOutcome::kSilent;
+// A failing port, modem or dial ends a single or double send, a group run and
+// an order alike: one record of its text, the time it took, the line closed,
+// the window free and the text kept.
+TEST_F(ModemSendTest, AFailingPortModemOrDialEndsEverySendWithItsText) {
+  window->SetPhoneBookStore(&book.store());
+  book.AddToGroup("Vänner", "Bo", "0703");
+  const std::function<void()> kPaths[] = {
+      [this] { window->StartSend(); },
+      [this] {
+        window->OnGroupSendingToggled();
+        window->Groups().SendToGroup();
+        window->OnGroupSendingToggled();
+      },
+      [this] {
+        const std::string text = std::string(160, 'a') + "the rest";
+        window->OnDoubleToggled(true);
+        TypeMessage(*window, text);
+        window->StartSend();
+        EXPECT_EQ(window->MessageText(), text);
+        window->OnDoubleToggled(false);
+        TypeMessage(*window, "Hello");
+      },
+      [this] {
+        window->SetCommandLineMode(true);
+        EXPECT_EQ(CommandLineSending(*window).ArgSandning("N//0701,0702//Hej"),
+                  OrderOutcome::kFailed);
+      }};
   settings.UppTid = "30";
-  ExpectFailed("Timeout.");
-  EXPECT_EQ(receipts.LastAt("Timeout.") - statuses.LastAt("Dialing 00491722278020"), 30000);
-  modem.Options().outcome = DialOutcome::kNoDialtone;
-  ExpectFailed("No dialtone!");
-  modem.Options().outcome = DialOutcome::kNoCarrier;
-  ExpectFailed("No answer, try again later.");
-  EXPECT_EQ(modem.DialCount(), 3);
-  EXPECT_EQ(LogLines().size(), 6u);
+  const struct {
+    bool port;
+    InitReply init;
+    DialOutcome dial;
+    const char* receipt;
+    const char* timed_from;  // the status the wait starts at, "" the send
+    long long wait_ms;       // -1: not timed
+  } kFaults[] = {
+      {false, InitReply::kOk, DialOutcome::kConnect, "The specified comport is not available", "",
+       -1},
+      {true, InitReply::kError, DialOutcome::kConnect, "Error in Initstring!", "", -1},
+      {true, InitReply::kSilent, DialOutcome::kConnect, "No response from modem!", "", 10000},
+      {true, InitReply::kOk, DialOutcome::kSilent, "Timeout.", "Dialing 00491722278020", 30000},
+      {true, InitReply::kOk, DialOutcome::kNoDialtone, "No dialtone!", "", -1},
+      {true, InitReply::kOk, DialOutcome::kNoCarrier, "No answer, try again later.", "", -1},
+  };
+  for (const auto& fault : kFaults) {
+    for (size_t path = 0; path < std::size(kPaths); ++path) {
+      SCOPED_TRACE(std::string(fault.receipt) + " on path " + std::to_string(path));
+      port.SetAvailable(fault.port);
+      modem.Options().init_reply = fault.init;
+      modem.Options().outcome = fault.dial;
+      const int dials = modem.DialCount();
+      const size_t logged = LogLines().size();
+      const long long start = loop.Elapsed().count();
+      kPaths[path]();
+      EXPECT_EQ(Receipt(), fault.receipt);
+      EXPECT_FALSE(window->State().accepted);
+      ExpectEnded();
+      EXPECT_EQ(modem.DialCount(), dials + (fault.init == InitReply::kOk && fault.port));
+      ASSERT_EQ(LogLines().size(), logged + 1);
+      EXPECT_THAT(LogLines().back(), HasSubstr("\",\"" + std::string(fault.receipt) + "\","));
+      if (fault.wait_ms < 0) continue;
+      const long long from = *fault.timed_from ? statuses.LastAt(fault.timed_from) : start;
+      EXPECT_EQ(receipts.LastAt(fault.receipt) - from, fault.wait_ms);
+    }
+  }
+  EXPECT_THAT(smsc.Submits(), IsEmpty());
 }
 
 TEST_F(ModemSendTest, BusyCountsDownAndRedialsUntilCancelled) {
@@ -182,7 +229,12 @@ TEST_F(ModemSendTest, ARefusalEndsTheCallAndChecksumAndSyntaxErrorsGoAgainAtMost
   EXPECT_EQ(dialogs.beeps(), beeps + 2);
 }
 
-TEST_F(ModemSendTest, FramesAreFoundHoweverTheReadsCutThemAndNoiseIsPassedOver) {
+// Only a sound answer to the frame on the line is taken: it is found however
+// the reads cut it and whatever noise lies around it; a garbled one, or one
+// that comes before the submit is written, is not (taken, it would end the
+// exchange before the message went, or without a receipt request end the
+// send at once with "Message sent.").
+TEST_F(ModemSendTest, OnlyASoundAnswerToTheSubmitIsTakenHoweverTheReadsCutIt) {
   const std::string positive = "00/00043/R/30/A//0701234567:061226100000/25";
   const std::vector<std::function<void(sim::SmscOptions&)>> cuts = {
       [](sim::SmscOptions& options) { options.split_reads = 7; },
@@ -205,14 +257,18 @@ TEST_F(ModemSendTest, FramesAreFoundHoweverTheReadsCutThemAndNoiseIsPassedOver) 
     EXPECT_TRUE(window->State().accepted) << i;
     EXPECT_EQ(smsc.Acknowledgements().size(), i + 1) << i;
   }
-}
+  smsc.Options() = {};
+  At(11500, [this] {
+    ASSERT_EQ(statuses.Texts().back(), "Waiting...");
+    smsc.Write(Framed("00/00022/R/30/N/04//04"));
+  });
+  window->StartSend();
+  EXPECT_EQ(Receipt(), kDelivered);
+  EXPECT_FALSE(receipts.Saw("Operation not allowed!"));
+  EXPECT_EQ(smsc.Submits().size(), 5u);
+  EXPECT_EQ(LogLines().size(), 5u);
 
-TEST_F(ModemSendTest, WithoutAReceiptRequestOnlyASoundAnswerIsTakenForAnAcceptance) {
-  // Without a receipt request, a believed answer would end the send at once
-  // with "Message sent.".
-  settings.EjKvitto = "1";
-  settings.EjKvittoOn = true;
-  const std::string positive = "00/00043/R/30/A//0701234567:061226100000/25";
+  AskForReceipts(false);
   std::mt19937 random(2000);
   std::string noise(500, '\0');
   for (char& c : noise) c = static_cast<char>(random() % 256);
@@ -223,6 +279,7 @@ TEST_F(ModemSendTest, WithoutAReceiptRequestOnlyASoundAnswerIsTakenForAnAcceptan
       noise,
       "\x02" + positive.substr(0, 30),
   };
+  const int beeps = dialogs.beeps();
   for (size_t i = 0; i < garbled.size(); ++i) {
     smsc.Options().garbled_answer = garbled[i];
     window->StartSend();
@@ -231,30 +288,16 @@ TEST_F(ModemSendTest, WithoutAReceiptRequestOnlyASoundAnswerIsTakenForAnAcceptan
     EXPECT_TRUE(Enabled(MainControl::kSend));
   }
   EXPECT_EQ(receipts.Count("Message sent."), 0);
-  EXPECT_EQ(dialogs.beeps(), 0);
+  EXPECT_EQ(dialogs.beeps(), beeps);
 
   // A sound one is believed, and no notification is waited for.
   smsc.Options() = {};
+  const size_t acknowledged = smsc.Acknowledgements().size();
   window->StartSend();
   EXPECT_EQ(Receipt(), "Message sent.");
   EXPECT_THAT(smsc.Submits().back(), HasSubstr("//0//////"));
-  EXPECT_THAT(smsc.Acknowledgements(), IsEmpty());
+  EXPECT_EQ(smsc.Acknowledgements().size(), acknowledged);
   EXPECT_FALSE(port.IsOpen());
-}
-
-TEST_F(ModemSendTest, FramesBeforeTheSubmitIsWrittenAnswerNothing) {
-  // A well-formed refusal arrives during the settle wait, before the frame
-  // is on the line: taken as the answer, it would end the exchange (and the
-  // timer the wait needs) before the message went out.
-  At(11500, [this] {
-    ASSERT_EQ(statuses.Texts().back(), "Waiting...");
-    smsc.Write(Framed("00/00022/R/30/N/04//04"));
-  });
-  window->StartSend();
-  EXPECT_EQ(Receipt(), kDelivered);
-  EXPECT_FALSE(receipts.Saw("Operation not allowed!"));
-  EXPECT_EQ(smsc.Submits().size(), 1u);
-  EXPECT_EQ(LogLines().size(), 1u);
 }
 
 TEST_F(ModemSendTest, NoAnswerLostCarrierOrAPulledModemEndTheWait) {
@@ -278,34 +321,12 @@ TEST_F(ModemSendTest, NoAnswerLostCarrierOrAPulledModemEndTheWait) {
   EXPECT_TRUE(Enabled(MainControl::kSend));
 }
 
-TEST_F(ModemSendTest, DoubleMessageIsTwoFramesOnOneCall) {
-  std::string first(160, 'a');
-  std::string second = "the rest";
-  window->OnDoubleToggled(true);
-  TypeMessage(*window, first + second);
-  window->StartSend();
-
-  EXPECT_EQ(modem.DialCount(), 1);
-  ASSERT_EQ(smsc.Submits().size(), 2u);
-  EXPECT_THAT(smsc.Problems(), IsEmpty());
-  EXPECT_THAT(port.Written(), HasSubstr(Framed("01/00019/R/01/A//69")));
-  EXPECT_EQ(window->MessageText(), first + second);
-  ExpectEnded();
-  EXPECT_THAT(LogLines(),
-              ElementsAre(HasSubstr("\"" + first + "\""), HasSubstr("\"" + second + "\"")));
-
-  // A failing dial stops it with the text kept and one record.
-  modem.Options().outcome = DialOutcome::kNoCarrier;
-  window->StartSend();
-  EXPECT_EQ(window->MessageText(), first + second);
-  EXPECT_EQ(LogLines().size(), 3u);
-}
-
-// The modem pulled out right after each operation of a send on the port in
-// turn: every send ends with its text in the log, with the line closed and
-// the window unlocked, and the modem plugged in again sends as before.
-TEST_F(ModemSendTest, ThePortVanishingAfterAnyOperationEndsTheSend) {
-  for (bool double_message : {false, true}) {
+// A double message goes as two frames on one call. The modem pulled out right
+// after each operation of a send on the port in turn: every send ends with its
+// text in the log, the line closed and the window unlocked, and the modem
+// plugged in again sends as before.
+TEST_F(ModemSendTest, ADoubleMessageIsTwoFramesOnOneCallAndAVanishingPortEndsAnySend) {
+  for (bool double_message : {true, false}) {
     SCOPED_TRACE(double_message ? "double message" : "single message");
     const std::string text = double_message ? std::string(160, 'a') + "the rest" : "Hello";
     window->OnDoubleToggled(double_message);
@@ -314,6 +335,14 @@ TEST_F(ModemSendTest, ThePortVanishingAfterAnyOperationEndsTheSend) {
     window->StartSend();
     const std::string delivered = Receipt();
     const int steps = port.Operations() - before;
+    if (double_message) {
+      EXPECT_EQ(modem.DialCount(), 1);
+      ASSERT_EQ(smsc.Submits().size(), 2u);
+      EXPECT_THAT(smsc.Problems(), IsEmpty());
+      EXPECT_THAT(port.Written(), HasSubstr(Framed("01/00019/R/01/A//69")));
+      EXPECT_THAT(LogLines(), ElementsAre(HasSubstr("\"" + text.substr(0, 160) + "\""),
+                                          HasSubstr("\"the rest\"")));
+    }
     for (int step = 0; step < steps; ++step) {
       SCOPED_TRACE("port vanishes after operation " + std::to_string(step));
       port.SetAvailable(true);
@@ -332,6 +361,78 @@ TEST_F(ModemSendTest, ThePortVanishingAfterAnyOperationEndsTheSend) {
     EXPECT_EQ(Receipt(), delivered);
     EXPECT_EQ(window->MessageText(), text);
   }
+}
+
+// Today (of the simulated clock) at hh:mm:ss local time.
+TimePoint LocalToday(int hour, int minute, int second) {
+  return LocalTimeOfDay(sim::SimEventLoop::DefaultStart(), hour, minute, second);
+}
+
+std::string Day(TimePoint time) { return LocalTimeText(time, "%d%m%y"); }
+
+TEST(TimeToSendDialogTest, StepsPagesAndTheEndsOfTheBar) {
+  const TimePoint opened = LocalToday(14, 30, 0);
+  std::string shown, delivery;
+  TimeToSendDialog dialog(opened, [&](const std::string& label, const std::string& time) {
+    shown = label;
+    delivery = time;
+  });
+  EXPECT_EQ(dialog.Label(), ShortDateText(opened) + "  14:30");
+  EXPECT_EQ(dialog.DeliveryTime(), Day(opened) + "1430");
+  // A page is an hour and about three seconds.
+  dialog.SetPosition(TimeToSendDialog::kLargeChange);
+  EXPECT_EQ(dialog.DeliveryTime(), Day(opened) + "1530");
+  dialog.SetPosition(TimeToSendDialog::kLargeChange * 24);  // 86 469 s: a day and 69 s
+  EXPECT_EQ(dialog.DeliveryTime(), Day(opened + std::chrono::hours(24)) + "1431");
+  // The last step lies just under seven days ahead.
+  dialog.SetPosition(20000);
+  EXPECT_EQ(dialog.Position(), 10068);
+  EXPECT_LT(TimeToSendDialog::kMaxPosition * TimeToSendDialog::kStep, std::chrono::days(7));
+  dialog.SetPosition(-5);
+  EXPECT_EQ(dialog.DeliveryTime(), Day(opened) + "1430");
+
+  dialog.SetPosition(90);  // 5404.32 seconds
+  dialog.Ok();
+  EXPECT_EQ(shown, ShortDateText(opened) + "  16:00");
+  EXPECT_EQ(delivery, Day(opened) + "1600");
+
+  // Confirmed unmoved, it gives the minute it shows.
+  TimeToSendDialog unmoved(LocalToday(9, 5, 59),
+                           [&](const std::string&, const std::string& time) { delivery = time; });
+  unmoved.Ok();
+  EXPECT_EQ(delivery, Day(opened) + "0905");
+}
+
+TEST_F(ModemSendTest, ADeferredFrameIsAcknowledgedWithoutANotificationUntilNone) {
+  EXPECT_TRUE(window->Control(MainControl::kDelayNone).checked);
+  EXPECT_CALL(host, OpenTimeToSend()).WillOnce([this] {
+    EXPECT_TRUE(window->Control(MainControl::kDelayTo).checked);
+    EXPECT_FALSE(window->State().deferred) << "until the dialog's OK";
+    window->SetDeliveryTime("2026-12-06  16:00", "0612261600");
+  });
+  window->OnDelayTo();
+  EXPECT_TRUE(window->Control(MainControl::kDelayTo).checked);
+  EXPECT_EQ(Text(MainControl::kDelayTo), "&To: 2026-12-06  16:00");
+
+  window->StartSend();
+  ASSERT_EQ(smsc.Submits().size(), 1u);
+  // LEN = 2 x 5 + 38 + 11 + 11 digits.
+  const std::string fields = "00/00070/O/30/46701234567/46707654321//1///1/0612261600//48656C6C6F/";
+  EXPECT_EQ(smsc.Submits()[0].substr(0, fields.size()), fields);
+  EXPECT_EQ(smsc.Submits()[0].size(), 70u);
+  EXPECT_THAT(smsc.Problems(), IsEmpty());
+  EXPECT_EQ(Receipt(), "Message sent.");
+  EXPECT_THAT(smsc.Acknowledgements(), IsEmpty());
+  EXPECT_FALSE(port.IsOpen());
+
+  // The delay holds for the next message too, until "N&one".
+  window->StartSend();
+  EXPECT_THAT(smsc.Submits()[1], HasSubstr("//1///1/0612261600//"));
+  window->OnDelayNone();
+  EXPECT_EQ(Text(MainControl::kDelayTo), "&To...");
+  window->StartSend();
+  EXPECT_THAT(smsc.Submits()[2], HasSubstr("//1//////48656C6C6F/"));
+  EXPECT_EQ(smsc.Submits().size(), 3u);
 }
 
 }  // namespace
