@@ -129,12 +129,25 @@ class SettingsDialogTest : public ::testing::Test {
   std::unique_ptr<SettingsDialog> dialog_;
 };
 
-// Autosending's folder and type are checked only when it is active at startup.
-TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefusedAsAutosendingUnset) {
+// Autosending's folder and type are checked only when it is active at
+// startup. The eleventh mail time is refused, and clearing stores ten empty.
+TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefusedAsAreElevenMailTimes) {
   settings_.UppTid = "4o";  // written by hand: letters cannot be typed
   settings_.AutoFil = "";
-  settings_.AutoTyp = "7";  // written by hand: no option matches
+  settings_.AutoTyp = "7";        // written by hand: no option matches
+  settings_.MailTid[1] = "7:30";  // written by hand without the zero
   SettingsDialog& dialog = Open();
+  EXPECT_THAT(dialog.List(L::kConnections).items, IsEmpty()) << "no dial-up here";
+  EXPECT_THAT(dialog.List(L::kMailTimes).items, ElementsAre("07:30"));
+  dialog.Select(L::kMailHour, 18);
+  dialog.Select(L::kMailMinute, 5);
+  for (int i = 0; i < 9; ++i) dialog.Press(C::kAddTime);
+  EXPECT_EQ(dialog.List(L::kMailTimes).items.back(), "18:05");
+  dialog.Press(C::kAddTime);
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Max 10 records"));
+  EXPECT_EQ(dialog.List(L::kMailTimes).items.size(), 10u);
+  dialog.Press(C::kClearTimes);
+  EXPECT_THAT(dialog.List(L::kMailTimes).items, IsEmpty());
   for (const char* refused : {"66", "", "65"}) {
     ExpectOkRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
     dialog.EditText(C::kTimeout, refused);
@@ -153,8 +166,12 @@ TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefusedAsAutose
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.UppTid, "65");
   EXPECT_EQ(settings_.AutoTyp, "7");
+  EXPECT_EQ(settings_.MailTimeCount, 0);
   EXPECT_THAT(Ini(), HasSubstr("[Modem]\r\nBaud=19200\r\nPort=2\r\nDevice=\r\nParametrar=N,8,1\r\n"
                                "ModemInit=ATZ\r\nUppTid=65\r\n"));
+  std::string expected;
+  for (int i = 1; i <= 10; ++i) expected += "MailTid" + std::to_string(i) + "=\r\n";
+  EXPECT_THAT(Ini(), HasSubstr(expected));
 }
 
 TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUntilWhole) {
@@ -236,8 +253,6 @@ TEST_F(SettingsDialogTest, AFullDiskAtAnyStepOfTheSaveWritesAllFilesOrNone) {
   };
   ASSERT_TRUE(save("old"));
   const std::string old_ini = Ini();
-  const std::string old_password_file = dir_.ReadFile(kGatewayPasswordFileName);
-  const std::string old_secrets = dir_.ReadFile(SecretStore::kFileName);
   int steps = 0;
   {
     testing::CrashingFileSystem files;
@@ -248,10 +263,7 @@ TEST_F(SettingsDialogTest, AFullDiskAtAnyStepOfTheSaveWritesAllFilesOrNone) {
   int refused = 0;
   for (int step = 0; step < steps; ++step) {
     SCOPED_TRACE("full disk at step " + std::to_string(step));
-    dir_.WriteFile(SettingsFile::kFileName, old_ini);
-    dir_.WriteFile(kGatewayPasswordFileName, old_password_file);
-    dir_.WriteFile(SecretStore::kFileName, old_secrets);
-    settings_.TCPAnvNamn = "old";
+    ASSERT_TRUE(save("old"));
     dialogs_.Clear();
     host_.calls.clear();
     testing::CrashingFileSystem files;
@@ -269,28 +281,6 @@ TEST_F(SettingsDialogTest, AFullDiskAtAnyStepOfTheSaveWritesAllFilesOrNone) {
     EXPECT_THAT(host_.calls, IsEmpty());
   }
   EXPECT_GT(refused, steps / 2);
-}
-
-TEST_F(SettingsDialogTest, TheEleventhTimeIsRefusedAndClearStoresTenEmptyTimes) {
-  settings_.MailTid[1] = "7:30";  // written by hand without the zero
-  SettingsDialog& dialog = Open();
-  EXPECT_THAT(dialog.List(L::kConnections).items, IsEmpty()) << "no dial-up here";
-  EXPECT_THAT(dialog.List(L::kMailTimes).items, ElementsAre("07:30"));
-  dialog.Select(L::kMailHour, 18);
-  dialog.Select(L::kMailMinute, 5);
-  for (int i = 0; i < 9; ++i) dialog.Press(C::kAddTime);
-  EXPECT_EQ(dialog.List(L::kMailTimes).items.back(), "18:05");
-  dialog.Press(C::kAddTime);
-  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Max 10 records"));
-  EXPECT_EQ(dialog.List(L::kMailTimes).items.size(), 10u);
-
-  dialog.Press(C::kClearTimes);
-  EXPECT_THAT(dialog.List(L::kMailTimes).items, IsEmpty());
-  dialog.Press(C::kOk);
-  EXPECT_EQ(settings_.MailTimeCount, 0);
-  std::string expected;
-  for (int i = 1; i <= 10; ++i) expected += "MailTid" + std::to_string(i) + "=\r\n";
-  EXPECT_THAT(Ini(), HasSubstr(expected));
 }
 
 // tolvmsg.ini keeps 127 bytes of a value: every box, the dialog's and the
