@@ -159,7 +159,9 @@ TEST_F(PhoneBookWindowTest, OtherSaveErrorsHaveTheirOwnBoxes) {
   EXPECT_THAT(Records(), IsEmpty());
 }
 
-TEST_F(PhoneBookWindowTest, UndoWritesNothingAndEditChangesTheSelectedPerson) {
+// Undo writes nothing, Edit changes the selected person, and Delete asks
+// and then selects the entry that took the place or the one before.
+TEST_F(PhoneBookWindowTest, UndoWritesNothingEditChangesAndDeleteRemovesTheSelectedPerson) {
   PhoneBookWindow& window = OpenWindow({"Anna", "Bertil", "Cecilia"});
   // Undo of a new record enables Edit and Delete with nobody selected: they
   // only beep.
@@ -196,6 +198,30 @@ TEST_F(PhoneBookWindowTest, UndoWritesNothingAndEditChangesTheSelectedPerson) {
               ElementsAre("Anna|070-Anna|", "Bertil Berg|0703|1", "Cecilia|070-Cecilia|"));
   EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Bertil Berg", "Cecilia"));
   EXPECT_EQ(window.NameList().selected, -1);
+
+  window.SelectName(1);
+  window.DeleteRecord();  // answered No
+  EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"Delete? \"Bertil Berg\" ?", "Are you sure?",
+                                                MessageIcon::kQuestion, MessageButtons::kYesNo}));
+  EXPECT_EQ(Records().size(), 3u);
+  EXPECT_EQ(window.NameBox().text, "Bertil Berg");
+  book_.cursor().MoveFirst();  // the main window moved the shared cursor meanwhile
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  window.DeleteRecord();
+  EXPECT_THAT(Records(), ElementsAre("Anna|070-Anna|", "Cecilia|070-Cecilia|"));
+  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Cecilia"));
+  EXPECT_EQ(window.NameList().selected, 1);
+  EXPECT_EQ(window.NameBox().text, "Cecilia");
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  window.DeleteRecord();
+  EXPECT_THAT(window.NameList().items, ElementsAre("Anna"));
+  EXPECT_EQ(window.NameList().selected, 0);
+  EXPECT_EQ(window.NumberBox().text, "070-Anna");
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  window.DeleteRecord();
+  EXPECT_FALSE(window.DeleteButton().enabled);
+  EXPECT_EQ(window.NameBox().text, "");
+  EXPECT_THAT(Records(), IsEmpty());
 }
 
 // "&Close" is disabled while entering; Escape and the window's frame ask.
@@ -229,36 +255,6 @@ TEST_F(PhoneBookWindowTest, ClosingWhileARecordIsUnsavedAsksToSaveItDropItOrStay
                                             "Name already exist!", unsaved.text));
   EXPECT_EQ(dialogs_.boxes()[0], unsaved);
   EXPECT_THAT(Records(), ElementsAre("Anna|070-Anna|", "Bertil|0702|1"));
-}
-
-TEST_F(PhoneBookWindowTest, DeleteAsksThenSelectsTheEntryThatTookThePlaceOrTheOneBefore) {
-  PhoneBookWindow& window = OpenWindow({"Anna", "Bertil", "Cecilia"});
-  window.SelectName(1);
-  window.DeleteRecord();  // answered No
-  EXPECT_THAT(dialogs_.boxes(), ElementsAre(Box{"Delete? \"Bertil\" ?", "Are you sure?",
-                                                MessageIcon::kQuestion, MessageButtons::kYesNo}));
-  EXPECT_EQ(Records().size(), 3u);
-  EXPECT_EQ(window.NameBox().text, "Bertil");
-
-  book_.cursor().MoveFirst();  // the main window moved the shared cursor meanwhile
-  dialogs_.QueueAnswer(MessageAnswer::kYes);
-  window.DeleteRecord();
-  EXPECT_THAT(Records(), ElementsAre("Anna|070-Anna|", "Cecilia|070-Cecilia|"));
-  EXPECT_THAT(window.NameList().items, ElementsAre("Anna", "Cecilia"));
-  EXPECT_EQ(window.NameList().selected, 1);
-  EXPECT_EQ(window.NameBox().text, "Cecilia");
-
-  dialogs_.QueueAnswer(MessageAnswer::kYes);
-  window.DeleteRecord();
-  EXPECT_THAT(window.NameList().items, ElementsAre("Anna"));
-  EXPECT_EQ(window.NameList().selected, 0);
-  EXPECT_EQ(window.NumberBox().text, "070-Anna");
-
-  dialogs_.QueueAnswer(MessageAnswer::kYes);
-  window.DeleteRecord();
-  EXPECT_FALSE(window.DeleteButton().enabled);
-  EXPECT_EQ(window.NameBox().text, "");
-  EXPECT_THAT(Records(), IsEmpty());
 }
 
 }  // namespace
