@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <tuple>
 
 #include "core/gateway_password_file.h"
 #include "core/secret_store.h"
