@@ -76,7 +76,9 @@ class SettingsDialogTest : public ::testing::Test {
     EXPECT_EQ(dialog.CurrentTab(), tab);
     EXPECT_FALSE(dialog.Closed());
     EXPECT_FALSE(IniExists());
-    if (focus) EXPECT_EQ(dialog.FocusRequest(), *focus);
+    if (focus) {
+      EXPECT_EQ(dialog.FocusRequest(), *focus);
+    }
   }
   // The program as it starts again, with nothing loaded.
   void Restart() {
@@ -472,7 +474,8 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
        "GSM modem?",
        "[GSM]\r\nDevice=\r\nBaud=4000000\r\nSmsc=+46705008999\r\nInit=AT^CURC=0\r\n",
        "gsm-pin",
-       "12345678"},
+       "12345678",
+       nullptr},
       {"SMPP",
        "SMPP",
        {"", "2775", "", "", "", "", "10", "30", "0"},
@@ -559,7 +562,9 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
     SettingsDialog& again = Open();
     EXPECT_TRUE(Chosen(again, c.access_typ));
     EXPECT_EQ(PageOf(c.access_typ).Control(secret_field).text, "");
-    if (c.choose) EXPECT_EQ(PageOf(c.access_typ).ChoiceIndex(8), 1);
+    if (c.choose) {
+      EXPECT_EQ(PageOf(c.access_typ).ChoiceIndex(8), 1);
+    }
     ChooseTransport(*dialog_, "Modem");
     EXPECT_FALSE(PageOf(c.access_typ).Control(0).visible);
     dialog_->Press(C::kOk);
