@@ -2,7 +2,8 @@
 // transport against the simulated provider: a message posted is queued
 // before the answer and followed to delivered, every refusal answers its
 // status with a problem body, a repeated request sends once, a run waiting
-// for its time is cancelled, and the list pages with its cursor.
+// for its time is cancelled, the list pages with its cursor, and the webhook
+// hears what happens over the provider.
 #include "api/api_handler.h"
 
 #include <gmock/gmock.h>
@@ -12,6 +13,9 @@
 #include <nlohmann/json.hpp>
 
 #include "api/message_resource.h"
+#include "api/webhook_sender.h"
+#include "api/webhook_signature.h"
+#include "core/listen_keeper.h"
 #include "core/secret_store.h"
 #include "sim/sim_smpp_provider.h"
 #include "sim/sim_tcp_connection.h"
@@ -22,6 +26,7 @@ namespace tolvane::testing {
 namespace {
 
 using nlohmann::json;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 constexpr char kToken[] = "s3cret-token";
@@ -173,7 +178,7 @@ TEST_F(ApiHandlerTest, EachRefusalAnswersItsStatusWithAProblemBody) {
     EXPECT_EQ(problem["status"], c.status);
     EXPECT_EQ(problem["type"], "about:blank");
     EXPECT_THAT(problem["detail"].get<std::string>(), HasSubstr(c.detail));
-    if (c.status == 401) EXPECT_EQ(answer.Header("WWW-Authenticate"), "Bearer");
+    EXPECT_EQ(answer.Header("WWW-Authenticate"), c.status == 401 ? "Bearer" : "");
   }
   // The largest body taken is MaxBody bytes; the health check needs no token.
   EXPECT_EQ(Call("POST", "/v1/messages",
@@ -273,6 +278,48 @@ TEST_F(ApiHandlerTest, TheListPagesNewestFirstWithItsCursorAndFilters) {
   EXPECT_EQ(anna["messages"][0]["id"], "out-1");
   EXPECT_EQ(Get("/v1/messages?since=" + Rfc3339(loop.Now()))["messages"].size(), 1u);
   EXPECT_EQ(Get("/v1/contacts?limit=1")["next_cursor"], nullptr);
+}
+
+TEST_F(ApiHandlerTest, TheWebhookIsToldOfMessagesReceivedAcceptedDeliveredAndRefused) {
+  sim::SimGateway server;
+  sim::SimHttpClient client{loop, server};
+  server.SetDefaultAnswer(sim::GatewayAnswer::Status(200));
+  std::vector<std::string> log;
+  WebhookSender sender(
+      WebhookServices{loop, client, messages, [] { return std::string("geheim"); }, nullptr,
+                      [&log](const std::string& line) { log.push_back(line); }},
+      "http://127.0.0.1:8080/events");
+  receiving->Messages().AddListener(&sender);
+  sender.Start();
+  ListenKeeper keeper{loop, [](const std::string&) {}, [this] { return window->State().sending; }};
+  keeper.Keep(&window->ActiveTransport());
+
+  std::string refusal;
+  EXPECT_TRUE(provider_.Deliver({kAnna, "Hej"}, refusal)) << refusal;
+  loop.RunFor(std::chrono::seconds(1));
+  Post({{"to", kAnna}, {"text", "Hej"}});
+  loop.RunFor(std::chrono::seconds(30));
+  provider_.Options().submit_statuses = {0x0B};
+  Post({{"to", kAnna}, {"text", "Igen"}});
+  loop.RunFor(std::chrono::seconds(30));
+  keeper.Keep(nullptr);
+  receiving.reset();  // before the sender it tells
+
+  // Each event: its type, recipient and message, once its signature checked.
+  std::vector<std::string> events;
+  for (const sim::GatewayRequest& request : server.Requests()) {
+    const std::string signature = request.http.Header("Tolvane-Signature");
+    EXPECT_EQ(signature,
+              WebhookSignature("geheim", std::stoll(signature.substr(2)), request.http.body));
+    const json event = json::parse(request.http.body);
+    events.push_back(event["type"].get<std::string>() + " " +
+                     event.value("recipient", std::string("-")) + " " +
+                     event["data"]["id"].get<std::string>());
+  }
+  EXPECT_THAT(events, ElementsAre("message.received - in-1", "message.accepted +46701234567 out-1",
+                                  "message.delivered +46701234567 out-1",
+                                  "message.failed +46701234567 out-2"));
+  EXPECT_THAT(log, ::testing::IsEmpty());
 }
 
 }  // namespace

@@ -46,13 +46,6 @@ Groups GroupsOf(PhoneBookStore& store) {
   return groups;
 }
 
-// The file read as a window would start its preview: the guessed columns.
-ImportChoices GuessedChoices(const ContactFile& file) {
-  ImportChoices choices;
-  choices.columns = file.table.guessed;
-  return choices;
-}
-
 ImportResult Import(PhoneBookStore& store, const std::string& bytes, ContactFormat format,
                     ImportChoices choices = {}, const ImportCancelled& cancelled = {}) {
   const ContactFile file = ReadContactFile(bytes, format);

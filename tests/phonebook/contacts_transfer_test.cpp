@@ -95,7 +95,9 @@ TEST_F(ContactsTransferTest, AFileOverAThousandRowsShowsItsProgressAndCancelLeav
     dialogs_.Clear();
     ImportPeople(test.people);
     EXPECT_EQ(progress_.shown, test.progress);
-    if (test.cancel_at < 0 && !test.progress.empty()) EXPECT_EQ(progress_.last, test.people);
+    if (test.cancel_at < 0 && !test.progress.empty()) {
+      EXPECT_EQ(progress_.last, test.people);
+    }
     EXPECT_EQ(rows_shown_, ImportPreview::kShownRows);
     ASSERT_EQ(dialogs_.Texts().size(), 1u);
     EXPECT_THAT(dialogs_.Texts()[0], StartsWith(test.result_start));
@@ -141,7 +143,9 @@ TEST_F(ContactsTransferTest, ExportsTheWholeBookOrTheGroupChosenInTheOpenPanel) 
     chooser_.to_save = ChosenFile{book_.dir().FilePath(test.file), test.kind};
     transfer_.Export();
     EXPECT_EQ(chooser_.offered.size(), test.kinds_offered) << test.file;
-    if (test.start != nullptr) EXPECT_THAT(book_.dir().ReadFile(test.file), StartsWith(test.start));
+    if (test.start != nullptr) {
+      EXPECT_THAT(book_.dir().ReadFile(test.file), StartsWith(test.start));
+    }
     if (!panel_.IsOpen()) panel_.Toggle();  // with the group Vänner chosen
   }
   EXPECT_EQ(chooser_.offered.back().description, "Group \"Vänner\" as vCard");

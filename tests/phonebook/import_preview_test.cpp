@@ -67,8 +67,9 @@ TEST(ImportPreviewTest, ThePreSetAndChosenColumnsAndChoicesMakeThePlan) {
        "CSV, separator comma, UTF-8, 1 row | First Name + Last Name | Mobile Phone | Categories | "
        "1 person to import",
        {"Anna Berg|0701|Jobb,Vänner"}},
-      // A header nobody recognises: the columns chosen by hand.
-      {"Vem;Siffror;Lag\r\n\xC5sa;0701;K\xF6r\r\nBo;0702;\r\n",
+      // A header nobody recognises: the columns chosen by hand; a comma does
+      // not split a field.
+      {"Vem;Siffror;Lag\r\n\xC5sa;0701;K\xF6r\r\nBerg, Bo;0702;\r\n",
        ContactFormat::kCsv,
        [](ImportPreview& preview) {
          EXPECT_FALSE(preview.OkButton().enabled) << "nothing chosen yet";
@@ -78,7 +79,7 @@ TEST(ImportPreviewTest, ThePreSetAndChosenColumnsAndChoicesMakeThePlan) {
          preview.SelectGroupColumn(3);
        },
        "CSV, separator semicolon, Windows-1252, 2 rows | Vem | Siffror | Lag | 2 people to import",
-       {"Åsa|0701|Kör", "Bo|0702|"}},
+       {"Åsa|0701|Kör", "Berg, Bo|0702|"}},
       // A file without a header: its first row is a person.
       {"Anna\t0701\nBo\t0702\n",
        ContactFormat::kCsv,
@@ -89,6 +90,14 @@ TEST(ImportPreviewTest, ThePreSetAndChosenColumnsAndChoicesMakeThePlan) {
        },
        "CSV, separator tab, UTF-8, 2 rows | Column 1 | Column 2 | (none) | 2 people to import",
        {"Anna|0701|", "Bo|0702|"}},
+      // Quoted separators, quotes and line breaks: a row is told by the line
+      // it starts on, the next starts on the line after them.
+      {"\xEF\xBB\xBFName,Phone,Note\n\"Ek, \"\"Bo\"\"\",,\"two\nlines\"\n\n\"Al\",\"0702\",x",
+       ContactFormat::kCsv,
+       [](ImportPreview&) {},
+       "CSV, separator comma, UTF-8 with byte-order mark, 2 rows | Name | Phone | (none) | "
+       "1 person to import, 1 row left out (line 2: ",
+       {"Al|0702|"}},
       // vCards: the mobile number kept, a group for everyone added to theirs.
       {"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Berg\r\nTEL;TYPE=HOME:08-123\r\n"
        "TEL;TYPE=CELL:0701\r\nCATEGORIES:Vänner\r\nEND:VCARD\r\n"

@@ -43,42 +43,39 @@ TEST(LogRecordTest, OneLineOfQuotedFieldsThatReadsBack) {
   EXPECT_EQ(ReceiptResult(false, "Busy"), "Busy");
 }
 
-TEST(LogFileTest, AppendsOwnerOnlyRecordsThatReadBackLineByLine) {
-  TempDir dir;
-  EXPECT_TRUE(ReadLogRecords(dir.Folder()).empty());
-  ASSERT_EQ(WriteLogRecord(dir.Folder(), Record("first")), 0);
-  ASSERT_EQ(WriteLogRecord(dir.Folder(), Record("second")), 0);
-  EXPECT_EQ(dir.ReadFile("loggfil.txt"), Record("first").ToLine() + Record("second").ToLine());
-  const fs::perms owner = fs::perms::owner_read | fs::perms::owner_write;
-  EXPECT_EQ(fs::status(dir.path() / "loggfil.txt").permissions(), owner);
-
-  // Bare line feeds end lines too. (The log viewer shows the limit of 300.)
-  dir.WriteFile("loggfil.txt", "\"a\",\"b\",\"c\",\"d\",\"e\"\n\"f\"");
-  std::vector<LogRecord> records = ReadLogRecords(dir.Folder());
-  ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[1].date, "f");
-}
-
 // Where the receipt file lands whatever the current folder is, the end-to-end
 // runs show.
-TEST(ReceiptFileTest, OwnerOnlyUnlessSharedAndANameWithASeparatorIsUsedUnchanged) {
+TEST(LogFileTest, LogAndReceiptFilesAppendOwnerOnlyRecordsThatReadBackLineByLine) {
   TempDir program;
   TempDir elsewhere;
+  EXPECT_TRUE(ReadLogRecords(program.Folder()).empty());
+  for (const char* message : {"first", "second"}) {
+    ASSERT_EQ(WriteLogRecord(program.Folder(), Record(message)), 0);
+    ASSERT_EQ(Skriv_Kvitto(program.Folder(), "kvitto.txt", Record(message)), 0);
+  }
+  const std::string lines = Record("first").ToLine() + Record("second").ToLine();
+  EXPECT_EQ(program.ReadFile("loggfil.txt"), lines);
+  EXPECT_EQ(program.ReadFile("kvitto.txt"), lines);
   const fs::perms owner = fs::perms::owner_read | fs::perms::owner_write;
-  ASSERT_EQ(Skriv_Kvitto(program.Folder(), "kvitto.txt", Record("hi")), 0);
-  EXPECT_EQ(program.ReadFile("kvitto.txt"), Record("hi").ToLine());
+  EXPECT_EQ(fs::status(program.path() / "loggfil.txt").permissions(), owner);
   EXPECT_EQ(fs::status(program.path() / "kvitto.txt").permissions(), owner);
 
   // A receipt file that another program shares keeps the mode it was given.
   const fs::perms shared = owner | fs::perms::group_read | fs::perms::others_read;
   fs::permissions(program.path() / "kvitto.txt", shared);
-  ASSERT_EQ(Skriv_Kvitto(program.Folder(), "kvitto.txt", Record("second")), 0);
+  ASSERT_EQ(Skriv_Kvitto(program.Folder(), "kvitto.txt", Record("third")), 0);
   EXPECT_EQ(fs::status(program.path() / "kvitto.txt").permissions(), shared);
 
   // A name with a separator is used unchanged.
   ASSERT_EQ(Skriv_Kvitto(program.Folder(), elsewhere.FilePath("r.txt"), Record("a")), 0);
   EXPECT_EQ(elsewhere.ReadFile("r.txt"), Record("a").ToLine());
   EXPECT_EQ(ReceiptFilePath("/p/", "C:\\out\\kvitto.txt"), "C:\\out\\kvitto.txt");
+
+  // Bare line feeds end lines too. (The log viewer shows the limit of 300.)
+  program.WriteFile("loggfil.txt", "\"a\",\"b\",\"c\",\"d\",\"e\"\n\"f\"");
+  std::vector<LogRecord> records = ReadLogRecords(program.Folder());
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[1].date, "f");
 }
 
 }  // namespace

@@ -28,8 +28,16 @@ class QuickMessageStoreTest : public ::testing::Test {
   QuickMessageStore store_{LocalFileSystem::Instance()};
 };
 
-TEST_F(QuickMessageStoreTest, AMissingStoreIsCreatedEmptyAndAnOverfullOneKeptWhole) {
+TEST_F(QuickMessageStoreTest, AnUnreadableStoreIsKeptAMissingOneCreatedAndAnOverfullOneKept) {
+  // An unreadable store is reported and never overwritten.
+  std::filesystem::create_directory(dir_.path() / "meddelnd.dat");
+  EXPECT_EQ(store_.Load(dir_.Folder()), QuickMessageStore::kLoadError);
+  store_.Append("Would replace what could not be read");
+  EXPECT_FALSE(store_.Save());
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.path() / "meddelnd.dat"));
+
   // A missing store is created empty.
+  std::filesystem::remove(dir_.path() / "meddelnd.dat");
   ASSERT_EQ(store_.Load(dir_.Folder()), 0);
   EXPECT_EQ(dir_.ReadFile("meddelnd.dat"), "");
 
@@ -56,14 +64,6 @@ TEST_F(QuickMessageStoreTest, ALeftoverTemporaryFileBesideTheStoreLoses) {
   store_.Append("New");
   ASSERT_TRUE(store_.Save());
   EXPECT_THAT(FolderEntries(), ElementsAre("meddelnd.dat"));
-}
-
-TEST_F(QuickMessageStoreTest, AnUnreadableStoreIsReportedAndNeverOverwritten) {
-  std::filesystem::create_directory(dir_.path() / "meddelnd.dat");
-  EXPECT_EQ(store_.Load(dir_.Folder()), QuickMessageStore::kLoadError);
-  store_.Append("Would replace what could not be read");
-  EXPECT_FALSE(store_.Save());
-  EXPECT_TRUE(std::filesystem::is_directory(dir_.path() / "meddelnd.dat"));
 }
 
 TEST_F(QuickMessageStoreTest, TextsAreCutToOneRecordAndEqualOnesGoByTheWalkRule) {

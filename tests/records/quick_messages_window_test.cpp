@@ -51,27 +51,6 @@ class QuickMessagesWindowTest : public ::testing::Test {
   std::unique_ptr<QuickMessagesWindow> window_;
 };
 
-TEST_F(QuickMessagesWindowTest, AnEmptyStoreShowsNumberZeroAndOffersOnlyTheEntryBox) {
-  QuickMessagesWindow& window = Open({});
-  EXPECT_THAT(Shown(), ElementsAre("", "0", "0"));
-  EXPECT_FALSE(window.DeleteButton().enabled);
-  EXPECT_FALSE(window.UseButton().enabled);
-
-  window.Use();
-  EXPECT_THAT(used_, IsEmpty());
-  EXPECT_FALSE(window.Closed());
-
-  // The edit menu works on the entry box through the clipboard.
-  window.OnEditMenuOpening(false);
-  EXPECT_FALSE(window.MenuCut().enabled);
-  EXPECT_FALSE(window.MenuPaste().enabled);
-  window.EditEntry("Hello world");
-  window.Cut(5, 6);
-  window.Paste(0, 0);
-  EXPECT_EQ(window.EntryBox().text, " worldHello");
-  EXPECT_EQ(window.CharCount(), "11");
-}
-
 // (The fuzz target refuses blanks alone too; the dialog's tests count a line
 // break as two characters and store the text with it.)
 TEST_F(QuickMessagesWindowTest,
@@ -133,7 +112,7 @@ TEST_F(QuickMessagesWindowTest, TheFiftiethIsAddedAndTheFiftyFirstRefused) {
 
 // (The fuzz target reads back every list a delete writes.)
 TEST_F(QuickMessagesWindowTest,
-       SteppingShowsTheMessageAtThePositionDeletingTheOneThatTookItsPlace) {
+       SteppingShowsTheMessageAtThePositionDeletingTheOneThatTookItsPlaceDownToNone) {
   QuickMessagesWindow& window = Open({"A", "A", "B"});
   window.Step(7);
   EXPECT_THAT(Shown(), ElementsAre("B", "3", "3"));
@@ -144,8 +123,23 @@ TEST_F(QuickMessagesWindowTest,
   window.Delete();
   EXPECT_THAT(Shown(), ElementsAre("A", "1", "1"));
   window.Delete();
+  // Emptied, the window shows number zero and offers only the entry box.
   EXPECT_THAT(Shown(), ElementsAre("", "0", "0"));
   EXPECT_FALSE(window.DeleteButton().enabled);
+  EXPECT_FALSE(window.UseButton().enabled);
+  window.Use();
+  EXPECT_THAT(used_, IsEmpty());
+  EXPECT_FALSE(window.Closed());
+
+  // The edit menu works on the entry box through the clipboard.
+  window.OnEditMenuOpening(false);
+  EXPECT_FALSE(window.MenuCut().enabled);
+  EXPECT_FALSE(window.MenuPaste().enabled);
+  window.EditEntry("Hello world");
+  window.Cut(5, 6);
+  window.Paste(0, 0);
+  EXPECT_EQ(window.EntryBox().text, " worldHello");
+  EXPECT_EQ(window.CharCount(), "11");
 }
 
 // What reaches the disk at each step of the rewrite the file-fault tests show;

@@ -78,7 +78,9 @@ TEST_F(LogViewerTest, ACharacterTheCodePageLacksIsAReferenceInTheFileAndWholeOnS
   EXPECT_EQ(Text(LogControl::kMessage), "Hej 😀 &#38; å");
 }
 
-TEST_F(LogViewerTest, DeletingAsksFirstAndClearsTheView) {
+// Deleting asks first and clears the view; failures are told and change
+// nothing shown.
+TEST_F(LogViewerTest, DeletingAsksFirstAndClearsTheViewAndFailuresChangeNothingShown) {
   viewer_.Read();
   viewer_.Delete();
   EXPECT_THAT(dialogs_.Texts(), ElementsAre("No logfile exist yet!", "No logfile exist yet!"));
@@ -90,22 +92,7 @@ TEST_F(LogViewerTest, DeletingAsksFirstAndClearsTheView) {
   viewer_.Delete();  // answered No
   EXPECT_TRUE(std::filesystem::exists(dir_.FilePath(kLogFileName)));
   EXPECT_EQ(Text(LogControl::kMessage), "message 2");
-  dialogs_.QueueAnswer(MessageAnswer::kYes);
-  viewer_.Delete();
-  EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kLogFileName)));
   EXPECT_EQ(dialogs_.boxes()[0].text, "Are you sure?");
-  // Nothing shown, nothing to browse: the widget test sees the boxes cleared.
-  EXPECT_EQ(viewer_.RecordCount(), 0);
-  EXPECT_FALSE(viewer_.Control(LogControl::kNext).enabled);
-
-  viewer_.Read();
-  EXPECT_EQ(dialogs_.Texts().back(), "No logfile exist yet!");
-}
-
-TEST_F(LogViewerTest, FailuresAreToldAndChangeNothingShown) {
-  WriteLog(2);
-  viewer_.Read();
-  viewer_.Next();
   // A log emptied by another program has no record to show.
   dir_.WriteFile(kLogFileName, "");
   viewer_.Read();
@@ -122,6 +109,19 @@ TEST_F(LogViewerTest, FailuresAreToldAndChangeNothingShown) {
   });
   viewer_.Delete();
   EXPECT_EQ(dialogs_.boxes().back().text, "Error while deleting logfile!");
+
+  dialogs_.SetOnBox(nullptr);
+  std::filesystem::remove_all(dir_.path() / kLogFileName);
+  WriteLog(3);
+  viewer_.Read();
+  dialogs_.QueueAnswer(MessageAnswer::kYes);
+  viewer_.Delete();
+  EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kLogFileName)));
+  // Nothing shown, nothing to browse: the widget test sees the boxes cleared.
+  EXPECT_EQ(viewer_.RecordCount(), 0);
+  EXPECT_FALSE(viewer_.Control(LogControl::kNext).enabled);
+  viewer_.Read();
+  EXPECT_EQ(dialogs_.Texts().back(), "No logfile exist yet!");
 }
 
 }  // namespace

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <tuple>
+#include <functional>
+#include <optional>
 
 #include "core/gateway_password_file.h"
 #include "core/secret_store.h"
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
+#include "core/transport_registry.h"
 #include "emi/emi_settings.h"
 #include "gsm/gsm_settings.h"
 #include "platform/ini_file.h"
@@ -63,9 +65,9 @@ class SettingsDialogTest : public ::testing::Test {
   std::string Ini() const { return dir_.ReadFile(SettingsFile::kFileName); }
   bool IniExists() const { return std::filesystem::exists(dir_.FilePath(SettingsFile::kFileName)); }
   // Presses "&OK" from another tab and sees it refused in a box on `tab`,
-  // nothing written; and with the focus on the box to mend.
-  void ExpectOkRefused(SettingsDialog& dialog, int tab, const std::string& text,
-                       const std::string& title) {
+  // nothing written; and with the focus on the dialog's box to mend, if given.
+  void ExpectOkRefused(SettingsDialog& dialog, int tab, std::optional<C> focus,
+                       const std::string& text, const std::string& title) {
     dialog.ShowTab((tab + 2) % 5);
     dialog.Press(C::kOk);
     ASSERT_FALSE(dialogs_.boxes().empty());
@@ -74,16 +76,15 @@ class SettingsDialogTest : public ::testing::Test {
     EXPECT_EQ(dialog.CurrentTab(), tab);
     EXPECT_FALSE(dialog.Closed());
     EXPECT_FALSE(IniExists());
-  }
-  void ExpectOkRefused(SettingsDialog& dialog, int tab, C focus, const std::string& text,
-                       const std::string& title) {
-    ExpectOkRefused(dialog, tab, text, title);
-    EXPECT_EQ(dialog.FocusRequest(), focus);
+    if (focus) {
+      EXPECT_EQ(dialog.FocusRequest(), *focus);
+    }
   }
   // The program as it starts again, with nothing loaded.
   void Restart() {
     settings_ = ProgramSettings();
     settings_.ProgramFolder = dir_.Folder();
+    AddSettingsSections(transports_, settings_.transports);
   }
 
   // The page of a transport, and choosing its "Use:" option.
@@ -106,6 +107,16 @@ class SettingsDialogTest : public ::testing::Test {
     if (page < dialog.PageCount()) return dialog.PageOption(page).checked;
     return dialog.Control(access_typ == "Modem" ? C::kUseModem : C::kUseTcp).checked;
   }
+  // Chooses the transport and fills what its page needs to be taken.
+  void ChooseFilled(SettingsDialog& dialog, const std::string& access_typ) {
+    ChooseTransport(dialog, access_typ);
+    dialog.EditText(C::kAccountName, "konto");
+    dialog.EditText(C::kPassword, "pw");
+    if (access_typ == "SMPP" || access_typ == "EMI") {
+      PageOf(access_typ).EditText(0, "host.example.net");
+      PageOf(access_typ).EditText(access_typ == "SMPP" ? 3 : 4, "tolvane");
+    }
+  }
   std::string Secret(std::string_view name) const {
     return SecretStore(dir_.Folder()).ReadSecret(name);
   }
@@ -119,12 +130,25 @@ class SettingsDialogTest : public ::testing::Test {
   std::unique_ptr<SettingsDialog> dialog_;
 };
 
-// Autosending's folder and type are checked only when it is active at startup.
-TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefusedAsAutosendingUnset) {
+// Autosending's folder and type are checked only when it is active at
+// startup. The eleventh mail time is refused, and clearing stores ten empty.
+TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefusedAsAreElevenMailTimes) {
   settings_.UppTid = "4o";  // written by hand: letters cannot be typed
   settings_.AutoFil = "";
-  settings_.AutoTyp = "7";  // written by hand: no option matches
+  settings_.AutoTyp = "7";        // written by hand: no option matches
+  settings_.MailTid[1] = "7:30";  // written by hand without the zero
   SettingsDialog& dialog = Open();
+  EXPECT_THAT(dialog.List(L::kConnections).items, IsEmpty()) << "no dial-up here";
+  EXPECT_THAT(dialog.List(L::kMailTimes).items, ElementsAre("07:30"));
+  dialog.Select(L::kMailHour, 18);
+  dialog.Select(L::kMailMinute, 5);
+  for (int i = 0; i < 9; ++i) dialog.Press(C::kAddTime);
+  EXPECT_EQ(dialog.List(L::kMailTimes).items.back(), "18:05");
+  dialog.Press(C::kAddTime);
+  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Max 10 records"));
+  EXPECT_EQ(dialog.List(L::kMailTimes).items.size(), 10u);
+  dialog.Press(C::kClearTimes);
+  EXPECT_THAT(dialog.List(L::kMailTimes).items, IsEmpty());
   for (const char* refused : {"66", "", "65"}) {
     ExpectOkRefused(dialog, 0, C::kTimeout, "The value for Timeout can be max 65", "TimeOut value");
     dialog.EditText(C::kTimeout, refused);
@@ -143,8 +167,12 @@ TEST_F(SettingsDialogTest, TimeoutOf65IsTakenWhile66AndLettersAreRefusedAsAutose
   EXPECT_TRUE(dialog.Closed());
   EXPECT_EQ(settings_.UppTid, "65");
   EXPECT_EQ(settings_.AutoTyp, "7");
+  EXPECT_EQ(settings_.MailTimeCount, 0);
   EXPECT_THAT(Ini(), HasSubstr("[Modem]\r\nBaud=19200\r\nPort=2\r\nDevice=\r\nParametrar=N,8,1\r\n"
                                "ModemInit=ATZ\r\nUppTid=65\r\n"));
+  std::string expected;
+  for (int i = 1; i <= 10; ++i) expected += "MailTid" + std::to_string(i) + "=\r\n";
+  EXPECT_THAT(Ini(), HasSubstr(expected));
 }
 
 TEST_F(SettingsDialogTest, TheGatewayAccountAndItsProxyAreRefusedInTheirBoxesUntilWhole) {
@@ -226,8 +254,6 @@ TEST_F(SettingsDialogTest, AFullDiskAtAnyStepOfTheSaveWritesAllFilesOrNone) {
   };
   ASSERT_TRUE(save("old"));
   const std::string old_ini = Ini();
-  const std::string old_password_file = dir_.ReadFile(kGatewayPasswordFileName);
-  const std::string old_secrets = dir_.ReadFile(SecretStore::kFileName);
   int steps = 0;
   {
     testing::CrashingFileSystem files;
@@ -238,10 +264,7 @@ TEST_F(SettingsDialogTest, AFullDiskAtAnyStepOfTheSaveWritesAllFilesOrNone) {
   int refused = 0;
   for (int step = 0; step < steps; ++step) {
     SCOPED_TRACE("full disk at step " + std::to_string(step));
-    dir_.WriteFile(SettingsFile::kFileName, old_ini);
-    dir_.WriteFile(kGatewayPasswordFileName, old_password_file);
-    dir_.WriteFile(SecretStore::kFileName, old_secrets);
-    settings_.TCPAnvNamn = "old";
+    ASSERT_TRUE(save("old"));
     dialogs_.Clear();
     host_.calls.clear();
     testing::CrashingFileSystem files;
@@ -261,29 +284,115 @@ TEST_F(SettingsDialogTest, AFullDiskAtAnyStepOfTheSaveWritesAllFilesOrNone) {
   EXPECT_GT(refused, steps / 2);
 }
 
-TEST_F(SettingsDialogTest, TheEleventhTimeIsRefusedAndClearStoresTenEmptyTimes) {
-  settings_.MailTid[1] = "7:30";  // written by hand without the zero
-  SettingsDialog& dialog = Open();
-  EXPECT_THAT(dialog.List(L::kMailTimes).items, ElementsAre("07:30"));
-  dialog.Select(L::kMailHour, 18);
-  dialog.Select(L::kMailMinute, 5);
-  for (int i = 0; i < 9; ++i) dialog.Press(C::kAddTime);
-  EXPECT_EQ(dialog.List(L::kMailTimes).items.back(), "18:05");
-  dialog.Press(C::kAddTime);
-  EXPECT_THAT(dialogs_.Texts(), ElementsAre("Max 10 records"));
-  EXPECT_EQ(dialog.List(L::kMailTimes).items.size(), 10u);
+// tolvmsg.ini keeps 127 bytes of a value: every box, the dialog's and the
+// pages', takes the longest value that fits (or the page's own limit), in any
+// characters (one outside Windows-1252 takes the bytes of its "&#N;"), and
+// refuses one character more in its box, writing nothing.
+TEST_F(SettingsDialogTest, EveryBoxTakesTheLongestValueItKeepsAndRefusesOneMore) {
+  const std::string x121(121, 'x');
+  const auto x = [](size_t n) { return std::string(n, 'x'); };
+  struct Case {
+    std::string transport;
+    C box;
+    int field;  // of the transport's page, or -1 for the dialog's box
+    std::string longest;
+  };
+  const Case cases[] = {{"SMPP", {}, 0, x(127)},
+                        {"SMPP", {}, 3, x(15)},
+                        {"SMPP", {}, 5, x(12)},
+                        {"EMI", {}, 0, x(127)},
+                        {"EMI", {}, 2, x(127)},
+                        {"EMI", {}, 4, x(16)},
+                        {"GSM", {}, 0, x(127)},
+                        {"GSM", {}, 3, x(127)},
+                        {"TCP", C::kSenderNumber, -1, x121 + "abcdef"},
+                        {"Modem", C::kModemInit, -1, x121 + "AT&F&W"},
+                        {"Modem", C::kDevice, -1, x121 + "/dev/x"},
+                        {"TCP", C::kAccountName, -1, x121 + "ł"},
+                        {"TCP", C::kGateway, -1, x121 + "http:/"},
+                        {"TCP", C::kProxyServer, -1, x121 + "proxy1"},
+                        {"Modem", C::kSmscNumber, -1, x121 + "123456"},
+                        {"Modem", C::kPrefix1, -1, x121 + "ATDT0W"},
+                        {"Modem", C::kPrefix2, -1, x121 + "ATDT1W"},
+                        {"Modem", C::kAutoFolder, -1, x121 + "/outé/"},
+                        {"Modem", C::kConnection, -1, x121 + "Telia2"},
+                        {"Modem", C::kRasUserName, -1, x(122) + "\n"},
+                        {"Modem", C::kRasPassword, -1, x121 + "ÿ"},
+                        {"Modem", C::kMailServer, -1, x121 + "pop.se"},
+                        {"Modem", C::kMailAccount, -1, x121 + "anna@s"},
+                        {"Modem", C::kMailPassword, -1, x(111) + "pþ\a\n"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.longest);
+    std::filesystem::remove(dir_.FilePath(SettingsFile::kFileName));
+    SettingsDialog& dialog = Open();
+    ChooseFilled(dialog, c.transport);
+    const auto edit = [&](const std::string& text) {
+      c.field < 0 ? dialog.EditText(c.box, text) : PageOf(c.transport).EditText(c.field, text);
+    };
+    edit(c.longest + "1");
+    dialog.ShowTab(3);
+    dialog.Press(C::kOk);
+    ASSERT_FALSE(dialog.Closed());
+    if (c.field < 0) {
+      EXPECT_THAT(dialogs_.boxes().back().text,
+                  HasSubstr("is too long: the settings file keeps at most 127 characters."));
+      EXPECT_EQ(dialog.CurrentTab(), SettingsDialog::TabOf(c.box));
+      EXPECT_EQ(dialog.FocusRequest(), c.box);
+    } else {
+      EXPECT_EQ(dialog.CurrentTab(), 0);
+      EXPECT_EQ(PageOf(c.transport).FocusRequest(), static_cast<size_t>(c.field));
+    }
+    EXPECT_FALSE(IniExists());
 
-  dialog.Press(C::kClearTimes);
-  EXPECT_THAT(dialog.List(L::kMailTimes).items, IsEmpty());
-  dialog.Press(C::kOk);
-  EXPECT_EQ(settings_.MailTimeCount, 0);
-  std::string expected;
-  for (int i = 1; i <= 10; ++i) expected += "MailTid" + std::to_string(i) + "=\r\n";
-  EXPECT_THAT(Ini(), HasSubstr(expected));
+    edit(c.longest);
+    dialog.Press(C::kOk);
+    ASSERT_TRUE(dialog.Closed());
+    Restart();  // which reads it whole
+    LoadSettings(SettingsFile(dir_.Folder()), settings_, nullptr);
+    SettingsDialog& again = Open();
+    EXPECT_EQ(c.field < 0 ? again.Control(c.box).text : PageOf(c.transport).Control(c.field).text,
+              c.longest);
+  }
+  EXPECT_EQ(dialogs_.boxes()[0],
+            (Box{"\"Host\" is too long: the settings file keeps at most 127 characters.",
+                 "Value too long", MessageIcon::kInformation, MessageButtons::kOk}));
+  EXPECT_EQ(dialogs_.boxes().back().text,
+            "\"Password\" is too long: the settings file keeps at most 127 characters. "
+            "A character outside Windows-1252 takes several of them.");
 }
 
-TEST_F(SettingsDialogTest, NumberBoxesKeepTheirRangeAndFollowTheirScrollBars) {
-  SettingsDialog& dialog = Open();
+// Every tab's boxes and lists, and what comes from outside (the dial-up
+// connections, a folder chosen, the balance), are taken over on "&OK",
+// written, and then the main window is refreshed.
+TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
+  settings_.Baud = "4800";     // written by hand: no speed option matches
+  settings_.AutoTid = "6:45";  // written by hand without the zero
+  settings_.AutoFilSep = "#";
+  ::testing::NiceMock<testing::MockDialler> dialler;
+  ON_CALL(dialler, ConnectionNames())
+      .WillByDefault(::testing::Return(std::vector<std::string>{"Telia", "Tele2"}));
+  SettingsDialog& dialog = Open(&dialler);
+  EXPECT_FALSE(dialog.Control(C::kSpeed19200).checked);
+  EXPECT_THAT(dialog.List(L::kDevices).items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0"));
+  EXPECT_EQ(dialog.List(L::kSeparator).SelectedText(), "##  (ASCII 35)");
+  EXPECT_THAT(dialog.List(L::kConnections).items, ElementsAre("Telia", "Tele2"));
+  EXPECT_EQ(dialog.List(L::kConnections).selected, 0);
+  dialog.DoubleClick(L::kConnections, 1);
+  EXPECT_EQ(dialog.Control(C::kConnection).text, "Tele2");
+  host_.chosen_folder = "/home/anna/out";
+  dialog.Press(C::kBrowse);
+  EXPECT_EQ(dialog.Control(C::kAutoFolder).text, "/home/anna/out");
+  dialog.EditText(C::kAccountName, "konto ");
+  dialog.EditText(C::kPassword, "typed");
+  dialog.EditText(C::kGateway, "");
+  dialog.Press(C::kCheckBalance);
+  ASSERT_EQ(host_.balance_queries.size(), 1u);
+  EXPECT_EQ(host_.balance_queries[0].account_name, "konto ");
+  EXPECT_EQ(host_.balance_queries[0].gateway, "http://localhost:8080");
+  dialog.EditText(C::kPassword, "");
+
+  // Number boxes keep their range and follow their scroll bars; letters and
+  // signs are not taken: they never turn into a number.
   dialog.EditText(C::kPollTid, "1500");
   EXPECT_EQ(dialog.Control(C::kPollTid).text, "999");
   EXPECT_EQ(dialog.ScrollValue(C::kPollTid), 999);
@@ -291,8 +400,6 @@ TEST_F(SettingsDialogTest, NumberBoxesKeepTheirRangeAndFollowTheirScrollBars) {
   EXPECT_EQ(dialog.Control(C::kPollTid).text, "");
   dialog.LeaveBox(C::kPollTid);
   EXPECT_EQ(dialog.Control(C::kPollTid).text, "1");
-
-  // Letters and signs are not taken: they never turn into a number.
   dialog.EditText(C::kWaitMinutes, "-3x");
   EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "3");
   dialog.EditText(C::kPollTid, "x");
@@ -301,90 +408,12 @@ TEST_F(SettingsDialogTest, NumberBoxesKeepTheirRangeAndFollowTheirScrollBars) {
   EXPECT_EQ(dialog.Control(C::kWaitMinutes).text, "12");
   dialog.Scroll(C::kPollTid, 30);
 
-  dialog.Press(C::kOk);
-  EXPECT_EQ(settings_.PollTid, 30);
-  EXPECT_THAT(Ini(), HasSubstr("VTid= 12\r\nPollTid= 30\r\n"));
-}
-
-TEST_F(SettingsDialogTest, ListsAreFilledOnceAndTheSeparatorStoresItsCharacter) {
-  settings_.AutoTid = "6:45";  // written by hand without the zero
-  settings_.AutoFilSep = "#";
-  SettingsDialog& dialog = Open();
-  EXPECT_EQ(dialog.List(L::kSeparator).SelectedText(), "##  (ASCII 35)");
-
+  // Lists are filled once: activated again, as when the balance window closes.
   dialog.Select(L::kAutoHour, 23);
   dialog.Select(L::kSeparator, 4);
-  // Activated again, as when the balance window closes.
   dialog.Activate();
   EXPECT_EQ(dialog.List(L::kAutoHour).items.size(), 24u);
   EXPECT_EQ(dialog.List(L::kSeparator).selected, 4);
-
-  dialog.Press(C::kOk);
-  EXPECT_EQ(settings_.AutoTid, "23:45");
-  EXPECT_THAT(Ini(), HasSubstr("AutoFilSep=\xA4\r\n"));
-}
-
-// tolvmsg.ini keeps 127 bytes of a value: every box takes the longest value
-// that fits, in any characters (one outside Windows-1252 takes the bytes of
-// its "&#N;"), and refuses one character more in its box, writing nothing.
-TEST_F(SettingsDialogTest, EveryBoxTakesTheLongestValueTheFileKeepsAndRefusesOneMore) {
-  const std::string x121(121, 'x');
-  struct Case {
-    C box;
-    C transport;
-    std::string longest;
-  };
-  const Case cases[] = {{C::kSenderNumber, C::kUseTcp, x121 + "abcdef"},
-                        {C::kModemInit, C::kUseModem, x121 + "AT&F&W"},
-                        {C::kDevice, C::kUseModem, x121 + "/dev/x"},
-                        {C::kAccountName, C::kUseTcp, x121 + "ł"},
-                        {C::kGateway, C::kUseTcp, x121 + "http:/"},
-                        {C::kProxyServer, C::kUseTcp, x121 + "proxy1"},
-                        {C::kSmscNumber, C::kUseModem, x121 + "123456"},
-                        {C::kPrefix1, C::kUseModem, x121 + "ATDT0W"},
-                        {C::kPrefix2, C::kUseModem, x121 + "ATDT1W"},
-                        {C::kAutoFolder, C::kUseModem, x121 + "/outé/"},
-                        {C::kConnection, C::kUseModem, x121 + "Telia2"},
-                        {C::kRasUserName, C::kUseModem, std::string(122, 'x') + "\n"},
-                        {C::kRasPassword, C::kUseModem, x121 + "ÿ"},
-                        {C::kMailServer, C::kUseModem, x121 + "pop.se"},
-                        {C::kMailAccount, C::kUseModem, x121 + "anna@s"},
-                        {C::kMailPassword, C::kUseModem, std::string(111, 'x') + "pþ\a\n"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.longest);
-    std::filesystem::remove(dir_.FilePath(SettingsFile::kFileName));
-    SettingsDialog& dialog = Open();
-    dialog.Choose(c.transport);
-    dialog.EditText(C::kAccountName, "konto");
-    dialog.EditText(C::kPassword, "pw");
-    dialog.EditText(c.box, c.longest + "1");
-    dialog.ShowTab(3);
-    dialog.Press(C::kOk);
-    ASSERT_FALSE(dialog.Closed());
-    EXPECT_THAT(dialogs_.boxes().back().text,
-                HasSubstr("is too long: the settings file keeps at most 127 characters."));
-    EXPECT_EQ(dialog.CurrentTab(), SettingsDialog::TabOf(c.box));
-    EXPECT_EQ(dialog.FocusRequest(), c.box);
-    EXPECT_FALSE(IniExists());
-
-    dialog.EditText(c.box, c.longest);
-    dialog.Press(C::kOk);
-    ASSERT_TRUE(dialog.Closed());
-    Restart();  // which reads it whole
-    LoadSettings(SettingsFile(dir_.Folder()), settings_, nullptr);
-    EXPECT_EQ(Open().Control(c.box).text, c.longest);
-  }
-  EXPECT_EQ(dialogs_.boxes().back().text,
-            "\"Password\" is too long: the settings file keeps at most 127 characters. "
-            "A character outside Windows-1252 takes several of them.");
-}
-
-TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
-  settings_.Baud = "4800";  // written by hand: no speed option matches
-  SettingsDialog& dialog = Open(nullptr);
-  EXPECT_FALSE(dialog.Control(C::kSpeed19200).checked);
-  EXPECT_THAT(dialog.List(L::kDevices).items, ElementsAre("/dev/ttyS0", "/dev/ttyUSB0"));
-  EXPECT_THAT(dialog.List(L::kConnections).items, IsEmpty());
 
   dialog.Choose(C::kParity7E1);
   dialog.Select(L::kDevices, 1);
@@ -394,39 +423,19 @@ TEST_F(SettingsDialogTest, OkTakesEverythingOverWritesTheFileAndThenRefreshes) {
   dialog.EditText(C::kMailPassword, "hemlis");
   dialog.Choose(C::kTypeWhenFiles);
   dialog.Press(C::kOk);
-
   EXPECT_TRUE(dialog.Closed());
-  EXPECT_THAT(host_.calls, ElementsAre("reconfigure", "refresh"));
+  EXPECT_THAT(host_.calls, ElementsAre("choose Browse for folder", "reconfigure", "refresh"));
   EXPECT_EQ(settings_.Baud, "4800");
   EXPECT_EQ(settings_.Device, "/dev/ttyUSB0");
   EXPECT_EQ(settings_.Parametrar, "E,7,1");
   EXPECT_EQ(settings_.Avs, "0701234567");
   EXPECT_TRUE(settings_.RasYNOn);
+  EXPECT_EQ(settings_.PollTid, 30);
+  EXPECT_EQ(settings_.AutoTid, "23:45");
   EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(kGatewayPasswordFileName)));
   EXPECT_THAT(Ini(), HasSubstr("MailPassWord=khpolv\r\n"));  // shifted by three
-}
-
-TEST_F(SettingsDialogTest, DialUpConnectionsFolderAndBalanceComeFromOutside) {
-  ::testing::NiceMock<testing::MockDialler> dialler;
-  ON_CALL(dialler, ConnectionNames())
-      .WillByDefault(::testing::Return(std::vector<std::string>{"Telia", "Tele2"}));
-  SettingsDialog& dialog = Open(&dialler);
-  EXPECT_THAT(dialog.List(L::kConnections).items, ElementsAre("Telia", "Tele2"));
-  EXPECT_EQ(dialog.List(L::kConnections).selected, 0);
-  dialog.DoubleClick(L::kConnections, 1);
-  EXPECT_EQ(dialog.Control(C::kConnection).text, "Tele2");
-
-  host_.chosen_folder = "/home/anna/out";
-  dialog.Press(C::kBrowse);
-  EXPECT_EQ(dialog.Control(C::kAutoFolder).text, "/home/anna/out");
-
-  dialog.EditText(C::kAccountName, "konto ");
-  dialog.EditText(C::kPassword, "typed");
-  dialog.EditText(C::kGateway, "");
-  dialog.Press(C::kCheckBalance);
-  ASSERT_EQ(host_.balance_queries.size(), 1u);
-  EXPECT_EQ(host_.balance_queries[0].account_name, "konto ");
-  EXPECT_EQ(host_.balance_queries[0].gateway, "http://localhost:8080");
+  EXPECT_THAT(Ini(), HasSubstr("AutoFilSep=\xA4\r\n"));
+  EXPECT_THAT(Ini(), HasSubstr("VTid= 12\r\nPollTid= 30\r\n"));
 }
 
 // A transport's page on the communication tab: shown and enabled only while
@@ -450,6 +459,8 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
     std::string section;  // what tolvmsg.ini then holds
     std::string secret;
     std::string secret_typed;
+    // Options chosen before "&OK", kept by their value.
+    std::function<void(TransportSettingsPage&)> choose;
   };
   const Case cases[] = {
       {"GSM",
@@ -463,7 +474,8 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
        "GSM modem?",
        "[GSM]\r\nDevice=\r\nBaud=4000000\r\nSmsc=+46705008999\r\nInit=AT^CURC=0\r\n",
        "gsm-pin",
-       "12345678"},
+       "12345678",
+       nullptr},
       {"SMPP",
        "SMPP",
        {"", "2775", "", "", "", "", "10", "30", "0"},
@@ -477,11 +489,15 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
         {6, {"0", "101"}, "100", "Enter a window from 1 to 100 messages!"},
         {7, {"3601"}, "0", "Enter the seconds between link checks, 0 to 3600!"}},
        "SMPP provider?",
-       "[SMPP]\r\nHost=smpp.example.net\r\nPort=65535\r\nTls=0\r\nSystemId=tolvane\r\n"
-       "SystemType=+46705008999\r\nWindow=100\r\nEnquireLink=0\r\nDefaultAlphabet=0\r\n"
+       "[SMPP]\r\nHost=smpp.example.net\r\nPort=65535\r\nTls=1\r\nSystemId=tolvane\r\n"
+       "SystemType=+46705008999\r\nWindow=100\r\nEnquireLink=0\r\nDefaultAlphabet=3\r\n"
        "ResendUnanswered=0\r\n",
        "smpp",
-       "hemlig 8"},
+       "hemlig 8",
+       [](TransportSettingsPage& page) {
+         page.SetChecked(2, true);
+         page.Choose(8, 1);
+       }},
       {"EMI",
        "UCP/EMI over TCP/IP",
        {"", "5000", "", "", "", "", "10", "50", "51", "GSM"},
@@ -493,10 +509,14 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
         {7, {"3601"}, "3600", "Enter the quiet seconds before a keep-alive, 0 to 3600!"}},
        "SMS centre?",
        "[EMI]\r\nHost=smsc.example.net\r\nPort=65535\r\nAltHost=+46705008999\r\nAltPort=1\r\n"
-       "User=tolvane\r\nWindow=99\r\nKeepalive=3600\r\nOperation=51\r\n"
-       "ResendUnanswered=0\r\nAlphabet=GSM\r\n",
+       "User=tolvane\r\nWindow=99\r\nKeepalive=3600\r\nOperation=30\r\n"
+       "ResendUnanswered=0\r\nAlphabet=IRA\r\n",
        "emi",
-       "hemligt ord"},
+       "hemligt ord",
+       [](TransportSettingsPage& page) {
+         page.Choose(8, 1);
+         page.Choose(9, 1);
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.access_typ);
@@ -521,7 +541,7 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
       for (const std::string& refused : refusal.refused) {
         SCOPED_TRACE(refused);
         page.EditText(refusal.field, refused);
-        ExpectOkRefused(dialog, 0, refusal.text, c.title);
+        ExpectOkRefused(dialog, 0, std::nullopt, refusal.text, c.title);
         EXPECT_EQ(page.FocusRequest(), refusal.field);
         EXPECT_FALSE(std::filesystem::exists(dir_.FilePath(SecretStore::kFileName)));
       }
@@ -529,6 +549,7 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
     }
     const size_t secret_field = c.access_typ == "GSM" ? 4 : c.access_typ == "SMPP" ? 4 : 5;
     page.EditText(secret_field, c.secret_typed);
+    if (c.choose) c.choose(page);
     dialog.Press(C::kOk);
     ASSERT_TRUE(dialog.Closed());
     EXPECT_THAT(host_.calls, ::testing::Contains("reconfigure"));
@@ -541,6 +562,9 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
     SettingsDialog& again = Open();
     EXPECT_TRUE(Chosen(again, c.access_typ));
     EXPECT_EQ(PageOf(c.access_typ).Control(secret_field).text, "");
+    if (c.choose) {
+      EXPECT_EQ(PageOf(c.access_typ).ChoiceIndex(8), 1);
+    }
     ChooseTransport(*dialog_, "Modem");
     EXPECT_FALSE(PageOf(c.access_typ).Control(0).visible);
     dialog_->Press(C::kOk);
@@ -551,9 +575,8 @@ TEST_F(SettingsDialogTest, EachTransportPageRefusesInItsBoxAndWritesItsSectionAn
 }
 
 // The GSM modem's device is typed, or chosen among the machine's ports
-// (offered with their description); a choice of the provider pages is kept
-// by its value.
-TEST_F(SettingsDialogTest, TheGsmDeviceIsAPortOfferedOrAPathTypedAndChoicesKeepTheirValue) {
+// (offered with their description).
+TEST_F(SettingsDialogTest, TheGsmDeviceIsAPortOfferedOrAPathTyped) {
   SettingsDialog& dialog = Open();
   TransportSettingsPage& gsm = PageOf("GSM");
   // The modem's own list keeps offering bare paths; the page's describes them
@@ -571,27 +594,6 @@ TEST_F(SettingsDialogTest, TheGsmDeviceIsAPortOfferedOrAPathTypedAndChoicesKeepT
   EXPECT_EQ(PageOf("GSM").Ports().selected, -1);
   dialog_->Press(C::kOk);
   EXPECT_EQ(settings_.transports.Get<GsmSettings>().Device, "/dev/pts/7");
-
-  SettingsDialog& smpp = Open();
-  ChooseTransport(smpp, "SMPP");
-  TransportSettingsPage& page = PageOf("SMPP");
-  page.EditText(0, "smpp.example.net");
-  page.EditText(3, "tolvane");
-  page.SetChecked(2, true);
-  page.Choose(8, 1);
-  smpp.Press(C::kOk);
-  EXPECT_THAT(Ini(), HasSubstr("Tls=1\r\n"));
-  EXPECT_THAT(Ini(), HasSubstr("DefaultAlphabet=3\r\n"));
-  EXPECT_EQ(Open().PageFor("SMPP")->ChoiceIndex(8), 1);
-
-  SettingsDialog& emi = Open();
-  ChooseTransport(emi, "EMI");
-  PageOf("EMI").EditText(0, "smsc.example.net");
-  PageOf("EMI").EditText(4, "tolvane");
-  PageOf("EMI").Choose(8, 1);
-  PageOf("EMI").Choose(9, 1);
-  emi.Press(C::kOk);
-  EXPECT_THAT(Ini(), HasSubstr("Operation=30\r\nResendUnanswered=0\r\nAlphabet=IRA\r\n"));
 }
 
 // One rule for every transport's page: only the page of the transport chosen
@@ -634,40 +636,6 @@ TEST_F(SettingsDialogTest, OnlyThePageOfTheTransportChosenIsEditableAndChecked) 
   EXPECT_EQ(settings_.UppTid, "40");
   EXPECT_EQ(settings_.transports.Get<GsmSettings>().Baud, "57600");
   EXPECT_EQ(Secret("gsm-pin"), "");
-}
-
-// The pages' boxes, like the dialog's own, take their longest value and
-// refuse one character more, the page's limit or the file's.
-TEST_F(SettingsDialogTest, EveryPageBoxTakesItsLongestValueAndRefusesOneMore) {
-  struct Case {
-    const char* transport;
-    size_t field;
-    size_t longest;
-  };
-  const Case cases[] = {{"SMPP", 0, 127}, {"SMPP", 3, 15}, {"SMPP", 5, 12}, {"EMI", 0, 127},
-                        {"EMI", 2, 127},  {"EMI", 4, 16},  {"GSM", 0, 127}, {"GSM", 3, 127}};
-  for (const Case& c : cases) {
-    SettingsDialog& dialog = Open();
-    ChooseTransport(dialog, c.transport);
-    TransportSettingsPage& page = PageOf(c.transport);
-    SCOPED_TRACE(page.Layout().fields[c.field].caption);
-    if (c.transport != std::string("GSM")) {
-      page.EditText(0, "host.example.net");
-      page.EditText(c.transport == std::string("SMPP") ? 3 : 4, "tolvane");
-    }
-    page.EditText(c.field, std::string(c.longest + 1, 'x'));
-    dialog.Press(C::kOk);
-    ASSERT_FALSE(dialog.Closed());
-    EXPECT_EQ(page.FocusRequest(), c.field);
-    page.EditText(c.field, std::string(c.longest, 'x'));
-    dialog.Press(C::kOk);
-    EXPECT_TRUE(dialog.Closed());
-  }
-  EXPECT_EQ(dialogs_.boxes()[0],
-            (Box{"\"Host\" is too long: the settings file keeps at most 127 characters.",
-                 "Value too long", MessageIcon::kInformation, MessageButtons::kOk}));
-  EXPECT_EQ(settings_.transports.Get<EmiSettings>().User, std::string(16, 'x'));
-  EXPECT_EQ(settings_.transports.Get<GsmSettings>().Init, std::string(127, 'x'));
 }
 
 }  // namespace
