@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <sstream>
 
 #include "core/display_environment.h"
 #include "core/program_location.h"
 #include "core/program_options.h"
+#include "core/serve_host.h"
 #include "core/settings_file.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/sim_event_loop.h"
@@ -28,6 +30,7 @@ namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using ::testing::_;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::Return;
 using testing::TempDir;
 
@@ -46,6 +49,14 @@ class ProgramTest : public ::testing::Test, protected testing::WindowPeripherals
     if (started) started();
     WaitUntil(loop_, [&] { return closed; });
     ::testing::Mock::VerifyAndClearExpectations(&host);
+  }
+  // A group run to Club (Anna 0701111111, Bertil 0702222222) that a program
+  // ending abruptly cut short before anything went.
+  void LeaveRunCutShort(MessageLedger& gone) {
+    gone.Use(&messages);
+    gone.SetOwner("p1-2-3");
+    std::vector<RunRecipient> club{{"Anna", "0701111111", ""}, {"Bertil", "0702222222", ""}};
+    ASSERT_EQ(gone.BeginRun({"group", "Club", "", "TCP", "Hi"}, club), "");
   }
 
   sim::SimEventLoop loop_;
@@ -91,6 +102,11 @@ TEST_F(ProgramTest, InstalledProgramWorksInTheUserFolderAndOpensTheInstalledManu
   // Without a home the program stays in its folder.
   EXPECT_EQ(ProgramLocation::Choose(book.Folder() + "bin/tolvane", "../", "").Folder(),
             book.Folder() + "bin/");
+  // The program folder keeps one trailing separator.
+  EXPECT_EQ(ProgramFolderOf("/tolvane"), "/");
+  EXPECT_EQ(ProgramFolderOf("C:\\x\\prog.exe"), "C:\\x\\");
+  EXPECT_EQ(ProgramFolderOf("C:\\prog.exe"), "C:\\");
+  EXPECT_EQ(ProgramFolderOf("tolvane"), "");
 }
 
 TEST_F(ProgramTest, StartsWithThePortSetTheRecipientListAndTheQuickMessages) {
@@ -208,10 +224,7 @@ TEST_F(ProgramTest, RunsCutShortAreAskedAboutContinuedByAutosendingAndByResume) 
   sim::SimGateway gateway;
   sim::SimHttpClient client{loop_, gateway};
   MessageLedger gone(loop_);
-  gone.Use(&messages);
-  gone.SetOwner("p1-2-3");
-  std::vector<RunRecipient> club{{"Anna", "0701111111", ""}, {"Bertil", "0702222222", ""}};
-  ASSERT_EQ(gone.BeginRun({"group", "Club", "", "TCP", "Hi"}, club), "");
+  LeaveRunCutShort(gone);
   std::vector<RunRecipient> file{{"Cecilia", "0703333333", ""}};
   ASSERT_EQ(gone.BeginRun({"single", "", "/out/a.txt", "TCP", "Hej"}, file), "");
 
@@ -232,6 +245,108 @@ TEST_F(ProgramTest, RunsCutShortAreAskedAboutContinuedByAutosendingAndByResume) 
   EXPECT_THAT(testing::Sent(gateway, "toPhoneNumber"),
               ElementsAre("0703333333", "0701111111", "0702222222"));
   EXPECT_TRUE(messages.OpenRuns().empty());
+}
+
+// Serving without a window: what it starts by itself, what it reports on
+// standard error, and how a stop signal ends it.
+class ServeTest : public ProgramTest {
+ protected:
+  void Start(const std::string& ini) {
+    WriteIni(ini);
+    files.MakeFolder("/outbox");
+    ASSERT_TRUE(serving_.Startup(book.Folder(), kServeOption));
+    serve_host_.Watch(serving_.Window());
+    loop_.RunFor(milliseconds(10));
+  }
+
+  std::ostringstream err_;
+  int closed_ = 0;
+  ServeHost serve_host_{err_, [this] { ++closed_; }};
+  Program serving_{Services(loop_), store_, serve_host_};
+};
+
+TEST_F(ServeTest, StartsAutosendingAndMailCheckingAsTheSettingsAskWithoutAWindow) {
+  struct Case {
+    std::string ini;
+    bool autosending;
+    bool mail_checking;
+  };
+  const Case cases[] = {
+      {"", false, false},
+      {"[Auto]\r\nAutoDef=1\r\nAutoFil=/outbox\r\n", true, false},
+      // A server without a check time, and a time without a server, check nothing.
+      {"[Mail]\r\nMailServer=pop.example.org\r\n", false, false},
+      {"[Mail]\r\nMailTid1=08:00\r\n", false, false},
+      {"[Auto]\r\nAutoDef=1\r\nAutoFil=/outbox\r\n[RAS]\r\nRasY/N=1\r\n[Mail]\r\n"
+       "MailServer=pop.example.org\r\nMailTid1=08:00\r\n",
+       true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini);
+    Program program(Services(loop_), store_, serve_host_);
+    WriteIni(c.ini);
+    files.MakeFolder("/outbox");
+    ASSERT_TRUE(program.Startup(book.Folder(), kServeOption));
+    loop_.RunFor(milliseconds(10));
+    EXPECT_FALSE(program.CommandLineMode());
+    EXPECT_EQ(program.Window().Control(MainControl::kAutosending).checked, c.autosending);
+    EXPECT_EQ(program.Window().Control(MainControl::kMailchecking).checked, c.mail_checking);
+    EXPECT_TRUE(dialogs.boxes().empty());
+    program.EndServing([] { FAIL() << "nothing was sending"; });
+  }
+}
+
+TEST_F(ServeTest, ReportsStatusReceiptReceivingAndEachMessageReceivedOnOneLineEach) {
+  Start("[Modem]\r\nLogg=1\r\n");
+  MainWindow& window = serving_.Window();
+  err_.str("");
+  window.SetStatusLine("160 left");  // the counter between sends: no line
+  window.State().sending = true;
+  window.SetStatusLine("Connecting...");
+  window.SetStatusLine("Connecting...");  // unchanged: no line
+  window.SetReceiptLine("Message delivered.\r\nto 0701");
+  window.SetStatusLine("");
+  serve_host_.ShowReceiving("Receiving: reconnecting in 40 s");
+  EXPECT_EQ(window.Receive({"+46701234567", "26120816000000", "Hej!\nRad två", "GSM", {}, false}),
+            ReceiveOutcome::kKept);
+  EXPECT_EQ(err_.str(),
+            "Connecting...\n"
+            "Receipt: Message delivered.  to 0701\n"
+            "Receiving: reconnecting in 40 s\n"
+            "Received from +46701234567: Hej!\n");
+  EXPECT_THAT(book.dir().ReadFile("loggfil.txt"), HasSubstr("\"Received\""));
+}
+
+TEST_F(ServeTest, ARunCutShortIsContinuedWithoutAsking) {
+  WriteIni("[Access]\r\nAccessTyp=TCP\r\n");
+  sim::SimGateway gateway;
+  sim::SimHttpClient client{loop_, gateway};
+  MessageLedger gone(loop_);
+  LeaveRunCutShort(gone);
+  Program program(Services(loop_, client), store_, serve_host_);
+  ASSERT_TRUE(program.Startup(book.Folder(), kServeOption));
+  WaitFor(loop_, 5000);
+  EXPECT_TRUE(dialogs.boxes().empty());
+  EXPECT_THAT(testing::Sent(gateway, "toPhoneNumber"), ElementsAre("0701111111", "0702222222"));
+  EXPECT_TRUE(messages.OpenRuns().empty());
+}
+
+TEST_F(ServeTest, AStopEndsCleanlyOrLeavesASendInProgressForTheNextStart) {
+  Start("");
+  int abandoned = 0;
+  serving_.Window().State().sending = true;
+  serving_.EndServing([&] { ++abandoned; });
+  EXPECT_EQ(abandoned, 1);
+  EXPECT_EQ(closed_, 0);
+  // Not cancelled: its messages are not ended as such.
+  EXPECT_FALSE(serving_.Window().State().cancelled);
+
+  serving_.Window().State().sending = false;
+  serving_.EndServing([&] { ++abandoned; });
+  EXPECT_EQ(abandoned, 1);
+  EXPECT_EQ(closed_, 1);
+  // No window was placed, so none is saved.
+  EXPECT_THAT(Ini(), ::testing::Not(HasSubstr("Xpos")));
 }
 
 TEST(QtPlatformChoiceTest, FallsBackToNoWindowUnlessAPlatformIsChosen) {
@@ -290,13 +405,6 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
 }
 
 constexpr char kInstalledData[] = "../share/tolvane/";
-
-TEST(ProgramLocationTest, TheProgramFolderKeepsOneTrailingSeparator) {
-  EXPECT_EQ(ProgramFolderOf("/tolvane"), "/");
-  EXPECT_EQ(ProgramFolderOf("C:\\x\\prog.exe"), "C:\\x\\");
-  EXPECT_EQ(ProgramFolderOf("C:\\prog.exe"), "C:\\");
-  EXPECT_EQ(ProgramFolderOf("tolvane"), "");
-}
 
 TEST(ProgramLocationTest, ReadOnlyCopyCarriesItsPhoneBookAndManualBesideItself) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes into every folder";

@@ -114,18 +114,16 @@ class StoreSecretCommandTest : public ::testing::Test {
 // be the secret itself.
 TEST_F(StoreSecretCommandTest, RefusesWhatItsTransportCouldNeverUseAndWritesNothing) {
   const std::string too_long = std::string(1025, 'x') + "\n";
+  const std::string names = "NAME is one of: gateway, gsm-pin, smpp, emi, api, webhook\n";
   const struct {
     std::vector<std::string> arguments;
     std::string input;
     int status;
     std::string error;  // with status 2, a part of it
   } kRefused[] = {
-      {{}, "pw\n", 2, "NAME is one of: gateway, gsm-pin, smpp, emi, api, webhook\n"},
-      {{"hunter2"}, "pw\n", 2, "NAME is one of: gateway, gsm-pin, smpp, emi, api, webhook\n"},
-      {{"gateway", "hunter2"},
-       "pw\n",
-       2,
-       "NAME is one of: gateway, gsm-pin, smpp, emi, api, webhook\n"},
+      {{}, "pw\n", 2, names},
+      {{"hunter2"}, "pw\n", 2, names},
+      {{"gateway", "hunter2"}, "pw\n", 2, names},
       {{"gateway"}, "", 1, "No secret on standard input\n"},
       {{"gateway"}, "  \r\n", 1, "No secret on standard input\n"},
       {{"gateway"}, too_long, 1, "The secret on standard input is longer than 1024 bytes\n"},

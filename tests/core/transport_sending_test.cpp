@@ -1,11 +1,9 @@
 // Sending over every transport against its simulator. Cancel during a single
-// send, on every transport that waits for a receipt after the far end's
-// answer: a message the far end accepted keeps that outcome (the log says
-// "Message sent.") and only the wait for its receipt ends; a message not yet
+// send: a message the far end accepted keeps that outcome (the log says
+// "Message sent.") and only the wait for its receipt ends; one not yet
 // accepted is cancelled. What the transports with one submit on the way at a
-// time (the GSM modem, the dial-up modem, the HTTP gateway) leave in the
-// message store: each part's state and the reference its answer gave; and
-// that a store which cannot record a part keeps it off the wire.
+// time leave in the message store: each part's state and the reference its
+// answer gave; a store which cannot record a part keeps it off the wire.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -133,8 +131,11 @@ TEST_F(TransportScenario, AnAcceptedMessageKeepsItsOutcome) {
   EXPECT_EQ(LogLines().size(), 8u);
 }
 
-// An order tells its caller it was accepted, and its receipt file says so.
-TEST_F(TransportScenario, AnOrderAcceptedBeforeTheCancelReportsItSent) {
+// An order the far end took before the cancel tells its caller it was
+// accepted, and its receipt file says so. An autosend file whose message was
+// taken goes, so that the next pass does not send it again; one not taken
+// stays.
+TEST_F(TransportScenario, AnOrderOrAutosendFileTakenBeforeTheCancelCountsAsSent) {
   settings.AccessTyp = "EMI";
   centre_.Options().notification_delay_ms = kLong;
   At(30000, [&] { window->CancelSend(); });
@@ -144,13 +145,7 @@ TEST_F(TransportScenario, AnOrderAcceptedBeforeTheCancelReportsItSent) {
   std::string line;
   ASSERT_TRUE(std::getline(file, line));
   EXPECT_EQ(LogRecord::FromLine(line).result, "Message sent.");
-}
 
-// Autosending too: a file whose message the far end took before the cancel
-// goes, so that the next pass does not send it again; one it did not take
-// stays.
-TEST_F(TransportScenario, AnAutosendFileTakenBeforeTheCancelGoes) {
-  settings.AccessTyp = "EMI";
   settings.AutoFil = "/out";
   settings.AutoTyp = "1";
   settings.AutoTabort = "1";
@@ -160,7 +155,6 @@ TEST_F(TransportScenario, AnAutosendFileTakenBeforeTheCancelGoes) {
   for (const bool accepted : {false, true}) {
     SCOPED_TRACE(accepted ? "accepted" : "not accepted");
     centre_.Options().submit_delay_ms = accepted ? 0 : kLong;
-    centre_.Options().notification_delay_ms = kLong;
     files.Write("/out/a.txt", "N//0701234567//Hej");
     At(30000, [&] { window->CancelSend(); });
     window->OnAutosendingClicked(true);

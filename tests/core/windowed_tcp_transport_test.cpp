@@ -29,8 +29,11 @@ namespace {
 
 using sim::EmiSubmission;
 using sim::SmppSubmission;
+using ::testing::AllOf;
+using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::SizeIs;
 using ::testing::StartsWith;
 
 constexpr char kStx = '\x02';
@@ -110,13 +113,9 @@ class TcpScenario : public WindowScenario {
     for (const SmppPdu& pdu : provider.Received()) commands.push_back(pdu.command);
     return commands;
   }
-  int Count(uint32_t command) const {
-    const std::vector<uint32_t> commands = Commands();
-    return static_cast<int>(std::count(commands.begin(), commands.end(), command));
-  }
+  int Count(uint32_t command) const { return std::ranges::count(Commands(), command); }
   int Count(const std::string& operation) const {
-    const std::vector<std::string> operations = centre.Operations();
-    return static_cast<int>(std::count(operations.begin(), operations.end(), operation));
+    return std::ranges::count(centre.Operations(), operation);
   }
   // Sends `text`: it fails with `receipt` after `submits` submits over
   // `connects` connections (then logged), and leaves the window free.
@@ -372,11 +371,8 @@ TEST_P(WindowedScenario, AGroupOfFortyGoesThroughTheWindowOfTenSubmitsInSeconds)
   EXPECT_EQ(std::set<std::string>(recipients.begin(), recipients.end()).size(), 40u);
   // Four rounds of answers, the last receipt 2 s later and its answer.
   EXPECT_EQ((loop.Elapsed() - start).count(), 53 + 4 * 302 + 2000 + (Smpp() ? 52 : 200));
-  const std::vector<std::string> log = LogLines();
-  ASSERT_EQ(log.size(), 40u);
-  for (const std::string& line : log) {
-    EXPECT_THAT(line, HasSubstr("\",\"Message delivered.\",\"Möte i kväll\""));
-  }
+  EXPECT_THAT(LogLines(),
+              AllOf(SizeIs(40), Each(HasSubstr("\",\"Message delivered.\",\"Möte i kväll\""))));
   EXPECT_TRUE(window->Groups().LastRunAccepted());
   EXPECT_EQ(Logins(), 1);
   EXPECT_EQ(Unanswered(), 0);
@@ -430,43 +426,45 @@ TEST_P(WindowedScenario, AReceiptIsMatchedWhetherItComesBeforeOrAfterTheLastAnsw
 }
 
 // The store holds each member of a run with its parts as the far end left
-// them: delivered with the reference each answer gave, or refused.
-TEST_P(WindowedScenario, TheStoreKeepsEachMemberAndPartAsTheFarEndLeftIt) {
+// them: delivered with the reference each answer gave, or refused. A receipt
+// that comes after the program stopped waiting for it, here after a restart,
+// still finds its message there.
+TEST_P(WindowedScenario, TheStoreKeepsEachPartAsTheFarEndLeftItAndALateReceiptFindsIt) {
   SetReceiptDelay(100);
   // The fourth submit, member 101's second part, is refused.
   Provider().submit_statuses = {0, 0, 0, 0x45};
   Centre().submit_errors = {"", "", "", "04"};
   SendToGroupOf(3, std::string(200, 'a'));
   EXPECT_TRUE(messages.OpenRuns().empty());
-  const std::vector<StoredMessage> run = messages.RunMessages(1);
-  ASSERT_EQ(run.size(), 3u);
-  for (size_t i = 0; i < run.size(); ++i) {
-    SCOPED_TRACE(i);
-    const StoredMessage& message = run[i];
-    const MessageState state = i == 1 ? MessageState::kRefused : MessageState::kDelivered;
-    EXPECT_EQ(message.number_typed, std::to_string(701000000 + i));
-    EXPECT_EQ(message.name, "Member " + std::to_string(100 + i));
-    EXPECT_EQ(message.state, state);
-    EXPECT_EQ(message.part_count, 2);
-    EXPECT_EQ(message.transport, Smpp() ? "SMPP" : "EMI");
-    ASSERT_EQ(message.parts.size(), 2u);
-    EXPECT_FALSE(message.parts[0].ref.empty());
-    EXPECT_EQ(message.parts[1].ref.empty(), i == 1);
-    EXPECT_EQ(message.parts[1].state, state);
+  // Number, name, transport, state, and each part's state with "+" for its
+  // reference.
+  std::vector<std::string> stored;
+  std::set<int> references;
+  for (const StoredMessage& message : messages.RunMessages(1)) {
+    std::string line = message.number_typed + " " + message.name + " " + message.transport + " " +
+                       std::string(StateName(message.state));
+    for (const StoredPart& part : message.parts) {
+      line += " | " + std::string(StateName(part.state)) + (part.ref.empty() ? "" : "+");
+    }
+    stored.push_back(line);
+    references.insert(message.reference);
   }
-  // The parts of one message share its reference; the next message has its own.
-  EXPECT_GE(run[0].reference, 0);
-  EXPECT_NE(run[0].reference, run[1].reference);
-}
+  const std::string transport = Smpp() ? " SMPP " : " EMI ";
+  EXPECT_EQ(stored, (std::vector<std::string>{
+                        "701000000 Member 100" + transport + "delivered | delivered+ | delivered+",
+                        "701000001 Member 101" + transport + "refused | delivered+ | refused",
+                        "701000002 Member 102" + transport + "delivered | delivered+ | delivered+",
+                    }));
+  // The parts of one message share its reference; each message has its own.
+  EXPECT_EQ(references.size(), 3u);
+  EXPECT_GE(*references.begin(), 0);
 
-// A receipt that comes after the program stopped waiting for it, here after
-// a restart, still finds its message through the store.
-TEST_P(WindowedScenario, AReceiptAfterARestartFindsItsMessage) {
+  window->OnGroupSendingToggled();
   Provider().keep_receipts = true;
   SetReceiptDelay(90000);
-  window->StartSend();
+  Send("Hej");
   EXPECT_EQ(Receipt(), kReceiptNoReport);
-  EXPECT_EQ(messages.Message(1)->state, MessageState::kAccepted);
+  EXPECT_EQ(messages.Message(4)->state, MessageState::kAccepted);
   // The program closes; the receipt falls due while nobody is logged in.
   window.reset();
   loop.RunFor(std::chrono::seconds(30));
@@ -474,9 +472,9 @@ TEST_P(WindowedScenario, AReceiptAfterARestartFindsItsMessage) {
   SetReceiptDelay(100);
   Send("Hej igen");
   EXPECT_EQ(Receipt(), kDelivered);
-  EXPECT_EQ(messages.Message(1)->state, MessageState::kDelivered);
-  EXPECT_EQ(messages.Message(1)->parts.front().state, MessageState::kDelivered);
-  EXPECT_EQ(messages.Message(2)->state, MessageState::kDelivered);
+  EXPECT_EQ(messages.Message(4)->state, MessageState::kDelivered);
+  EXPECT_EQ(messages.Message(4)->parts.front().state, MessageState::kDelivered);
+  EXPECT_EQ(messages.Message(5)->state, MessageState::kDelivered);
 }
 
 TEST_P(WindowedScenario, CancelInARunKeepsWhatTheFarEndTook) {
@@ -574,6 +572,26 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
   SendToThreeFriends("Hej");
   EXPECT_EQ(Receipt(), latin1);
   EXPECT_EQ(connection.ConnectCount(), 3);
+
+  // A run goes to each member's address; a message to the account meanwhile
+  // is logged, and an intermediate notification is answered and no message.
+  settings.Avs = "Tolvane";
+  At(1000, [&] { provider.SendMessage("46709999999", "Tack!"); });
+  At(1500, [&] { provider.SendMessage("46709999999", "id:1 stat:ENROUTE", 0x20); });
+  window->Groups().SendToGroup();
+  const auto to = [](SmsAddress address) {
+    return ::testing::Field(&SmppSubmission::destination, address);
+  };
+  EXPECT_THAT(
+      std::vector(provider.Submissions().begin() + 3, provider.Submissions().end()),
+      ElementsAre(to({0, 1, "0701111111"}), to({1, 1, "46702222222"}), to({0, 1, "0703333333"})));
+  const std::vector<std::string> log = LogLines();
+  EXPECT_THAT(std::vector(log.end() - 4, log.end()),
+              ElementsAre("\"+46709999999\",\"Received\",\"Tack!\"",
+                          StartsWith("\"Anna 0701111111\",\"Message delivered.\""),
+                          StartsWith("\"Bertil 46702222222\",\"Message delivered.\""),
+                          StartsWith("\"Cecilia 0703333333\",\"Message delivered.\"")));
+  EXPECT_EQ(provider.Unanswered(), 0);
 }
 
 TEST_F(SmppScenario, AnUnansweredPartEndsAtItsOwnDeadline) {
@@ -627,38 +645,10 @@ TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnb
   EXPECT_EQ(provider.Connections(), 3);
 }
 
-TEST_F(SmppScenario, AGroupGoesOutToEachMembersAddressAndAMessageToTheAccountIsLogged) {
-  // An intermediate notification is answered, and is no message.
-  At(1000, [&] { provider.SendMessage("46709999999", "Tack!"); });
-  At(1500, [&] { provider.SendMessage("46709999999", "id:1 stat:ENROUTE", 0x20); });
-  SendToThreeFriends("Hej alla");
-  const auto to = [](SmsAddress address) {
-    return ::testing::Field(&SmppSubmission::destination, address);
-  };
-  EXPECT_THAT(
-      provider.Submissions(),
-      ElementsAre(to({0, 1, "0701111111"}), to({1, 1, "46702222222"}), to({0, 1, "0703333333"})));
-  EXPECT_THAT(LogLines(), ElementsAre("\"+46709999999\",\"Received\",\"Tack!\"",
-                                      StartsWith("\"Anna 0701111111\",\"Message delivered.\""),
-                                      StartsWith("\"Bertil 46702222222\",\"Message delivered.\""),
-                                      StartsWith("\"Cecilia 0703333333\",\"Message delivered.\"")));
-  EXPECT_EQ(provider.Unanswered(), 0);
-}
-
 class EmiScenario : public TcpScenario {
  protected:
   EmiScenario() : TcpScenario(Far::kEmi) {}
 };
-
-TEST_F(EmiScenario, AnUnansweredLoginEndsTheSendAndAnErrorOfTheCentresIsRetriedFiveTimes) {
-  Centre().answer_delay_ms = 45000;
-  const long long start = loop.Elapsed().count();
-  ExpectFailed("The SMS centre did not answer the login within 30 seconds", 0);
-  EXPECT_EQ(receipts.LastAt(Receipt()) - start, 1 + 30000);
-  Centre() = {};
-  Centre().submit_errors = std::deque<std::string>(6, "90");
-  ExpectFailed("Not sent: 90 error of the centre's own", 6);
-}
 
 TEST_F(EmiScenario, TheAlternativeHostIsTriedAndTakenInTurnAfterADrop) {
   EmiSet().AltHost = "backup.example.net";
@@ -686,20 +676,6 @@ TEST_F(EmiScenario, TheAlternativeHostIsTriedAndTakenInTurnAfterADrop) {
   EXPECT_EQ(centre.Logins(), 3);
 }
 
-TEST_F(EmiScenario, QuietLinesGetAnAlertAndTheCentresAlertIsAnswered) {
-  EmiSet().Keepalive = "30";
-  Centre().notification_delay_ms = 75000;
-  Centre().alert_before_answer = true;
-  window->StartSend();
-  EXPECT_EQ(Receipt(), kDelivered);
-  // 30 quiet seconds twice while the notification was awaited.
-  EXPECT_EQ(Count("O/31"), 2);
-  EXPECT_EQ(Count("R/31"), 1);
-  EXPECT_EQ(centre.Unanswered(), 0);
-  EXPECT_THAT(connection.Written(),
-              HasSubstr(kStx + std::string("02/00029/O/31/tolvane/0539/F4") + kEtx));
-}
-
 TEST_F(EmiScenario, AnAnswerCountsOnlyWithItsTrnItsOperationAndItsChecksum) {
   // Before the true answer to the submit (TRN 01): one for another
   // operation, one for another TRN, and one whose checksum is wrong.
@@ -712,12 +688,36 @@ TEST_F(EmiScenario, AnAnswerCountsOnlyWithItsTrnItsOperationAndItsChecksum) {
   window->StartSend();
   // The true answer's AdC:SCTS names the notification.
   EXPECT_EQ(Receipt(), kDelivered);
-
   // A centre that writes its checksum digits in lower case is understood.
   Centre().lower_case_checksums = true;
   window->StartSend();
   EXPECT_EQ(Receipt(), kDelivered);
   EXPECT_EQ(centre.Unanswered(), 0);
+
+  // Quiet lines get an alert, 30 quiet seconds twice while the notification
+  // was awaited, and the centre's alert is answered.
+  Centre() = {};
+  EmiSet().Keepalive = "30";
+  Centre().notification_delay_ms = 75000;
+  Centre().alert_before_answer = true;
+  window->StartSend();
+  EXPECT_EQ(Receipt(), kDelivered);
+  EXPECT_EQ(Count("O/31"), 2);
+  EXPECT_EQ(Count("R/31"), 1);
+  EXPECT_EQ(centre.Unanswered(), 0);
+  EXPECT_THAT(connection.Written(),
+              HasSubstr(kStx + std::string("02/00029/O/31/tolvane/0539/F4") + kEtx));
+
+  // An unanswered login ends the send; an error of the centre's own is
+  // tried again five times.
+  Centre() = {};
+  Centre().answer_delay_ms = 45000;
+  const long long start = loop.Elapsed().count();
+  ExpectFailed("The SMS centre did not answer the login within 30 seconds", 0);
+  EXPECT_EQ(receipts.LastAt(Receipt()) - start, 1 + 30000);
+  Centre() = {};
+  Centre().submit_errors = std::deque<std::string>(6, "90");
+  ExpectFailed("Not sent: 90 error of the centre's own", 6);
 }
 
 TEST_F(EmiScenario, AMsgIsInTheChosenAlphabetAndIraRefusesOtherCharactersBeforeConnecting) {
