@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <sstream>
+#include <tuple>
 
 #include "core/display_environment.h"
 #include "core/program_location.h"
@@ -266,12 +267,8 @@ class ServeTest : public ProgramTest {
 };
 
 TEST_F(ServeTest, StartsAutosendingAndMailCheckingAsTheSettingsAskWithoutAWindow) {
-  struct Case {
-    std::string ini;
-    bool autosending;
-    bool mail_checking;
-  };
-  const Case cases[] = {
+  // The settings; autosending and mail checking started.
+  const std::tuple<std::string, bool, bool> cases[] = {
       {"", false, false},
       {"[Auto]\r\nAutoDef=1\r\nAutoFil=/outbox\r\n", true, false},
       // A server without a check time, and a time without a server, check nothing.
@@ -281,16 +278,16 @@ TEST_F(ServeTest, StartsAutosendingAndMailCheckingAsTheSettingsAskWithoutAWindow
        "MailServer=pop.example.org\r\nMailTid1=08:00\r\n",
        true, true},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.ini);
+  for (const auto& [ini, autosending, mail_checking] : cases) {
+    SCOPED_TRACE(ini);
     Program program(Services(loop_), store_, serve_host_);
-    WriteIni(c.ini);
+    WriteIni(ini);
     files.MakeFolder("/outbox");
     ASSERT_TRUE(program.Startup(book.Folder(), kServeOption));
     loop_.RunFor(milliseconds(10));
     EXPECT_FALSE(program.CommandLineMode());
-    EXPECT_EQ(program.Window().Control(MainControl::kAutosending).checked, c.autosending);
-    EXPECT_EQ(program.Window().Control(MainControl::kMailchecking).checked, c.mail_checking);
+    EXPECT_EQ(program.Window().Control(MainControl::kAutosending).checked, autosending);
+    EXPECT_EQ(program.Window().Control(MainControl::kMailchecking).checked, mail_checking);
     EXPECT_TRUE(dialogs.boxes().empty());
     program.EndServing([] { FAIL() << "nothing was sending"; });
   }

@@ -436,13 +436,14 @@ TEST_P(WindowedScenario, TheStoreKeepsEachPartAsTheFarEndLeftItAndALateReceiptFi
   Centre().submit_errors = {"", "", "", "04"};
   SendToGroupOf(3, std::string(200, 'a'));
   EXPECT_TRUE(messages.OpenRuns().empty());
-  // Number, name, transport, state, and each part's state with "+" for its
-  // reference.
+  // Number, name, transport, state, part count, and each part's state with
+  // "+" for its reference.
   std::vector<std::string> stored;
   std::set<int> references;
   for (const StoredMessage& message : messages.RunMessages(1)) {
     std::string line = message.number_typed + " " + message.name + " " + message.transport + " " +
-                       std::string(StateName(message.state));
+                       std::string(StateName(message.state)) + " " +
+                       std::to_string(message.part_count);
     for (const StoredPart& part : message.parts) {
       line += " | " + std::string(StateName(part.state)) + (part.ref.empty() ? "" : "+");
     }
@@ -450,11 +451,12 @@ TEST_P(WindowedScenario, TheStoreKeepsEachPartAsTheFarEndLeftItAndALateReceiptFi
     references.insert(message.reference);
   }
   const std::string transport = Smpp() ? " SMPP " : " EMI ";
-  EXPECT_EQ(stored, (std::vector<std::string>{
-                        "701000000 Member 100" + transport + "delivered | delivered+ | delivered+",
-                        "701000001 Member 101" + transport + "refused | delivered+ | refused",
-                        "701000002 Member 102" + transport + "delivered | delivered+ | delivered+",
-                    }));
+  EXPECT_EQ(stored,
+            (std::vector<std::string>{
+                "701000000 Member 100" + transport + "delivered 2 | delivered+ | delivered+",
+                "701000001 Member 101" + transport + "refused 2 | delivered+ | refused",
+                "701000002 Member 102" + transport + "delivered 2 | delivered+ | delivered+",
+            }));
   // The parts of one message share its reference; each message has its own.
   EXPECT_EQ(references.size(), 3u);
   EXPECT_GE(*references.begin(), 0);
@@ -518,10 +520,14 @@ TEST_P(WindowedScenario, ARefusedConnectionIsNamedWithItsAddress) {
             54 + 1 + (1 + 2 + 4 + 8 + 16 + 32 + 60 + 60) * 1000 + 8);
 }
 
-class SmppScenario : public TcpScenario {
+// One far end only.
+template <Far kFar>
+class OneTcpScenario : public TcpScenario {
  protected:
-  SmppScenario() : TcpScenario(Far::kSmpp) {}
+  OneTcpScenario() : TcpScenario(kFar) {}
 };
+using SmppScenario = OneTcpScenario<Far::kSmpp>;
+using EmiScenario = OneTcpScenario<Far::kEmi>;
 
 TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
   // 11 characters, 14 bytes of UTF-8: Å Ö Ä as GSM septets or Latin-1, and
@@ -644,11 +650,6 @@ TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnb
       53 + 31000 + 30000);
   EXPECT_EQ(provider.Connections(), 3);
 }
-
-class EmiScenario : public TcpScenario {
- protected:
-  EmiScenario() : TcpScenario(Far::kEmi) {}
-};
 
 TEST_F(EmiScenario, TheAlternativeHostIsTriedAndTakenInTurnAfterADrop) {
   EmiSet().AltHost = "backup.example.net";
