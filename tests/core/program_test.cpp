@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -13,6 +14,7 @@
 #include <tuple>
 
 #include "core/display_environment.h"
+#include "core/listen_keeper.h"
 #include "core/program_location.h"
 #include "core/program_options.h"
 #include "core/serve_host.h"
@@ -29,6 +31,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
+using std::chrono::seconds;
 using ::testing::_;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -130,27 +133,6 @@ TEST_F(ProgramTest, StartsWithThePortSetTheRecipientListAndTheQuickMessages) {
   EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "11 character in message (Max 160).");
 }
 
-TEST_F(ProgramTest, NamesThatAnotherToolLeftDifferingOnlyInLetterCaseAreReportedInOneBox) {
-  book.Add("Anna", "070-111");
-  sqlite3* raw = nullptr;
-  sqlite3_open(book.dir().FilePath("teledata.mdb").c_str(), &raw);
-  EXPECT_EQ(sqlite3_exec(raw,
-                         "INSERT INTO Telelist (Namn, Telenummer) VALUES ('ANNA', '1'), ('bo', "
-                         "'2'), ('Bo', '3')",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(raw);
-  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
-  EXPECT_THAT(dialogs.boxes(),
-              ElementsAre(testing::FakeDialogs::Box{
-                  "These names differ only in letter case:\r\n\"bo\" and \"Bo\" in "
-                  "Telelist\r\n\"Anna\" and \"ANNA\" in Telelist\r\nRename or delete one of "
-                  "each pair.",
-                  "Duplicate name!", MessageIcon::kExclamation, MessageButtons::kOk}));
-  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items,
-              ElementsAre("Anna", "ANNA", "bo", "Bo"));
-}
-
 TEST_F(ProgramTest, AutoDefSwitchesAutosendingOnExceptForACommandLineRun) {
   // The folder defaults to "outfiles" in the program folder, which need not exist.
   WriteIni("[Auto]\nAutoDef=1\nAutoTyp=1\n");
@@ -178,18 +160,36 @@ TEST_F(ProgramTest, AutoDefSwitchesAutosendingOnExceptForACommandLineRun) {
   EXPECT_FALSE(order_run.Window().Control(MainControl::kAutosending).checked);
 }
 
+// Names that another tool left differing only in letter case are reported
+// in one box.
 TEST_F(ProgramTest, StartupErrorsShowABoxEachAndStartupGoesOn) {
   book.Add("Anna", "070-111");
+  sqlite3* raw = nullptr;
+  sqlite3_open(book.dir().FilePath("teledata.mdb").c_str(), &raw);
+  EXPECT_EQ(sqlite3_exec(raw,
+                         "INSERT INTO Telelist (Namn, Telenummer) VALUES ('ANNA', '1'), ('bo', "
+                         "'2'), ('Bo', '3')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(raw);
   std::filesystem::create_directory(book.dir().path() / "meddelnd.dat");
   WriteIni("[TCP]\nTCPProxy=abc\n[Modem]\nPort=COM3\nBaud=fast\n");
   EXPECT_CALL(serial, SetCommPort(_)).Times(0);
   EXPECT_CALL(serial, SetSettings(_)).Times(0);
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));
-  // The quick messages, the settings, the port and its line.
-  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 75", "Error: 13", "Error: 8002", "Error: 380"));
+  // The names, the quick messages, the settings, the port and its line.
+  EXPECT_THAT(dialogs.Texts(), ElementsAre(HasSubstr("differ only in letter case"), "Error: 75",
+                                           "Error: 13", "Error: 8002", "Error: 380"));
+  EXPECT_EQ(dialogs.boxes().front(),
+            (testing::FakeDialogs::Box{
+                "These names differ only in letter case:\r\n\"bo\" and \"Bo\" in "
+                "Telelist\r\n\"Anna\" and \"ANNA\" in Telelist\r\nRename or delete one of "
+                "each pair.",
+                "Duplicate name!", MessageIcon::kExclamation, MessageButtons::kOk}));
   EXPECT_EQ(program_.Window().QuickMessages().Count(), 0);
   // Start-up went on to its last step.
-  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items, ElementsAre("Anna"));
+  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items,
+              ElementsAre("Anna", "ANNA", "bo", "Bo"));
 }
 
 TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceAlone) {
@@ -344,6 +344,90 @@ TEST_F(ServeTest, AStopEndsCleanlyOrLeavesASendInProgressForTheNextStart) {
   EXPECT_EQ(closed_, 1);
   // No window was placed, so none is saved.
   EXPECT_THAT(Ini(), ::testing::Not(HasSubstr("Xpos")));
+}
+
+// The receiving session kept over failures: the exact pauses between
+// attempts, what the status bar says, and no attempt while a send runs.
+class FlakyTransport : public Transport {
+ public:
+  void Configure(const std::function<void(int)>&) override {}
+  bool SplitsLongMessages() const override { return true; }
+  std::string RefusalOf(std::string_view) const override { return {}; }
+  void PrepareForSend() override {}
+  void SendSingle() override {}
+  void SendDouble() override {}
+  bool OpenRun() override { return true; }
+  bool SendMember(int) override { return true; }
+  void CloseRun(bool) override {}
+  void Cancel() override {}
+  void StopExchange() override {}
+  bool ConnectionLost() const override { return false; }
+  bool LineHeld() const override { return up; }
+  void StopTimers() override {}
+  void HangUp() override {}
+  bool CanReceive() const override { return true; }
+  std::string Listen() override {
+    attempts.push_back(loop->Now());
+    up = refusals-- <= 0;
+    return up ? "" : "refused";
+  }
+  bool Listening() const override { return up; }
+  void StopListening() override { up = false; }
+
+  sim::SimEventLoop* loop = nullptr;
+  int refusals = 0;
+  bool up = false;
+  std::vector<TimePoint> attempts;
+};
+
+class ListenKeeperTest : public ::testing::Test {
+ protected:
+  ListenKeeperTest() { transport.loop = &loop; }
+  // Seconds from the start of each attempt.
+  std::vector<long long> AttemptTimes() const {
+    std::vector<long long> times;
+    for (TimePoint at : transport.attempts) times.push_back((at - start) / seconds(1));
+    return times;
+  }
+
+  sim::SimEventLoop loop;
+  TimePoint start = loop.Now();
+  FlakyTransport transport;
+  bool sending = false;
+  std::vector<std::string> shown;
+  ListenKeeper keeper{loop, [this](const std::string& text) { shown.push_back(text); },
+                      [this] { return sending; }};
+};
+
+TEST_F(ListenKeeperTest, PausesDoubleToFiveMinutesAndStartAgainAtOneSecondAfterASend) {
+  transport.refusals = 11;
+  keeper.Keep(&transport);
+  loop.RunFor(seconds(1200));
+  // 1, 2, 4 ... 256, then 300 twice.
+  std::vector<long long> times{0, 1, 3, 7, 15, 31, 63, 127, 255, 511, 811, 1111};
+  EXPECT_EQ(AttemptTimes(), times);
+  EXPECT_EQ(shown.front(), "Receiving: reconnecting in 1 s");
+  EXPECT_EQ(shown.back(), "Receiving: connected");
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "Receiving: reconnecting in 40 s"), shown.end());
+  EXPECT_EQ(keeper.PauseSeconds(), 0);
+
+  // Broken while a send runs: no attempt until it ends, then 1 s again.
+  transport.up = false;
+  transport.refusals = 1;
+  sending = true;
+  loop.RunFor(seconds(5));
+  EXPECT_EQ(AttemptTimes(), times);
+  sending = false;
+  loop.RunFor(seconds(10));
+  times.insert(times.end(), {1206, 1208});
+  EXPECT_EQ(AttemptTimes(), times);
+  EXPECT_EQ(shown.back(), "Receiving: connected");
+
+  keeper.Keep(nullptr);
+  EXPECT_FALSE(transport.up);
+  EXPECT_EQ(shown.back(), "");
+  loop.RunFor(seconds(60));
+  EXPECT_EQ(AttemptTimes(), times);
 }
 
 TEST(QtPlatformChoiceTest, FallsBackToNoWindowUnlessAPlatformIsChosen) {
