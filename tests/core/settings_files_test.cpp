@@ -33,7 +33,7 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
-class SettingsLoaderTest : public ::testing::Test {
+class ProgramFolderTest : public ::testing::Test {
  protected:
   // Loads everything, as start-up does, collecting the reported errors.
   ProgramSettings Load() {
@@ -44,13 +44,24 @@ class SettingsLoaderTest : public ::testing::Test {
     LoadSettings(file_, settings, report);
     return settings;
   }
+  // Runs the command that stores a secret; its exit status.
+  int Run(const std::vector<std::string>& arguments, const std::string& input) {
+    std::istringstream in(input);
+    std::ostringstream error;
+    const int status =
+        StoreSecret(arguments, in, error, ProgramLocation(dir_.Folder()), ProgramTransports());
+    error_ = error.str();
+    return status;
+  }
 
   testing::TempDir dir_;
   SettingsFile file_{dir_.Folder()};
   std::vector<int> errors_;
+  SecretStore store_{dir_.Folder()};
+  std::string error_;
 };
 
-TEST_F(SettingsLoaderTest, ReadsStoredValuesAndDerivesFields) {
+TEST_F(ProgramFolderTest, ReadsStoredValuesAndDerivesFields) {
   const std::string ini =
       "[WinPosition]\nStatus= 2\nXpos=-120\nYpos= 3.5\n"
       "[Modem]\nEjKvitto=yes\nModemInit=" +
@@ -81,7 +92,7 @@ TEST_F(SettingsLoaderTest, ReadsStoredValuesAndDerivesFields) {
 // Out of range, the message limits fall back to their defaults; a rate limit
 // is any whole number of parts from 1 on, and 0 (its default) or anything
 // else is no limit.
-TEST_F(SettingsLoaderTest, MessageAndRateLimitsOutOfRangeFallBackToTheirDefaults) {
+TEST_F(ProgramFolderTest, MessageAndRateLimitsOutOfRangeFallBackToTheirDefaults) {
   const std::pair<const char*, std::vector<int>> cases[] = {
       {"", {6, 1440, 60, 0, 0}},
       {"MaxParts=255\nValidity=30\nLateAfter=0\nPerMinute=1\nPerDay=2147483647\n",
@@ -104,7 +115,7 @@ TEST_F(SettingsLoaderTest, MessageAndRateLimitsOutOfRangeFallBackToTheirDefaults
 
 // A proxy with a bad port is switched off; without a proxy the port is not
 // looked at.
-TEST_F(SettingsLoaderTest, FailingItemsAreReportedAndLoadingGoesOn) {
+TEST_F(ProgramFolderTest, FailingItemsAreReportedAndLoadingGoesOn) {
   dir_.WriteFile("tolvmsg.ini",
                  "[WinPosition]\nXpos=40000\n"
                  "[Mail]\nMailPassWord=ok\x02\n"
@@ -123,7 +134,7 @@ TEST_F(SettingsLoaderTest, FailingItemsAreReportedAndLoadingGoesOn) {
   EXPECT_THAT(errors_, IsEmpty());
 }
 
-TEST_F(SettingsLoaderTest, SavedSettingsLoadBackAsTheyWere) {
+TEST_F(ProgramFolderTest, SavedSettingsLoadBackAsTheyWere) {
   ProgramSettings saved;
   saved.ProgramFolder = dir_.Folder();
   saved.Parametrar = "E,7,1";
@@ -192,13 +203,7 @@ TEST(TimeOfDayTest, OneOrTwoHourDigitsAndTwoMinuteDigitsAreATime) {
 
 constexpr fs::perms kOwnerOnly = fs::perms::owner_read | fs::perms::owner_write;
 
-class SecretStoreTest : public ::testing::Test {
- protected:
-  testing::TempDir dir_;
-  SecretStore store_{dir_.Folder()};
-};
-
-TEST_F(SecretStoreTest, EachNameKeepsItsOwnValueAndTheGatewaysIsUserDats) {
+TEST_F(ProgramFolderTest, EachSecretKeepsItsOwnValueAndTheGatewaysIsUserDats) {
   EXPECT_EQ(store_.ReadSecret("smpp"), "");
   ASSERT_TRUE(store_.WriteSecret("smpp", "firstå"));
   ASSERT_TRUE(store_.WriteSecret("emi", "second"));
@@ -235,7 +240,7 @@ TEST_F(SecretStoreTest, EachNameKeepsItsOwnValueAndTheGatewaysIsUserDats) {
   EXPECT_EQ(store_.ReadSecret("gateway"), "hemligtå");
 }
 
-TEST_F(SecretStoreTest, ADamagedOrMovedSecretReadsEmptyAndSpoilsNoOther) {
+TEST_F(ProgramFolderTest, ADamagedOrMovedSecretReadsEmptyAndSpoilsNoOther) {
   ASSERT_TRUE(store_.WriteSecret("smpp", "one"));
   ASSERT_TRUE(store_.WriteSecret("emi", "two"));
   std::string content = dir_.ReadFile("secrets.dat");
@@ -264,24 +269,9 @@ TEST_F(SecretStoreTest, ADamagedOrMovedSecretReadsEmptyAndSpoilsNoOther) {
   }
 }
 
-class StoreSecretCommandTest : public ::testing::Test {
- protected:
-  int Run(const std::vector<std::string>& arguments, const std::string& input) {
-    std::istringstream in(input);
-    std::ostringstream error;
-    const int status =
-        StoreSecret(arguments, in, error, ProgramLocation(dir_.Folder()), ProgramTransports());
-    error_ = error.str();
-    return status;
-  }
-
-  testing::TempDir dir_;
-  std::string error_;
-};
-
 // A refused command writes nothing and never repeats an argument, which may
 // be the secret itself.
-TEST_F(StoreSecretCommandTest, RefusesWhatItsTransportCouldNeverUseAndWritesNothing) {
+TEST_F(ProgramFolderTest, StoreSecretRefusesWhatItsTransportCouldNeverUseAndWritesNothing) {
   const std::string too_long = std::string(1025, 'x') + "\n";
   const std::string names = "NAME is one of: gateway, gsm-pin, smpp, emi, api, webhook\n";
   const struct {
@@ -315,7 +305,7 @@ TEST_F(StoreSecretCommandTest, RefusesWhatItsTransportCouldNeverUseAndWritesNoth
   EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
 }
 
-TEST_F(StoreSecretCommandTest, TakesTheFirstLineWithoutBlanksUpToItsLimit) {
+TEST_F(ProgramFolderTest, StoreSecretTakesTheFirstLineWithoutBlanksUpToItsLimit) {
   EXPECT_EQ(Run({"gateway"}, "  p\xC3\xA5ss word \r\nsecond line\n"), 0) << error_;
   EXPECT_EQ(ReadGatewayPassword(dir_.Folder()), "påss word");
   EXPECT_EQ(Run({"gateway"}, std::string(1024, 'x') + "\r\n"), 0) << error_;
