@@ -6,13 +6,18 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <sstream>
+#include <tuple>
 
 #include "core/display_environment.h"
+#include "core/listen_keeper.h"
 #include "core/program_location.h"
 #include "core/program_options.h"
+#include "core/serve_host.h"
 #include "core/settings_file.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "sim/sim_event_loop.h"
@@ -26,8 +31,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
+using std::chrono::seconds;
 using ::testing::_;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::Return;
 using testing::TempDir;
 
@@ -46,6 +53,14 @@ class ProgramTest : public ::testing::Test, protected testing::WindowPeripherals
     if (started) started();
     WaitUntil(loop_, [&] { return closed; });
     ::testing::Mock::VerifyAndClearExpectations(&host);
+  }
+  // A group run to Club (Anna 0701111111, Bertil 0702222222) that a program
+  // ending abruptly cut short before anything went.
+  void LeaveRunCutShort(MessageLedger& gone) {
+    gone.Use(&messages);
+    gone.SetOwner("p1-2-3");
+    std::vector<RunRecipient> club{{"Anna", "0701111111", ""}, {"Bertil", "0702222222", ""}};
+    ASSERT_EQ(gone.BeginRun({"group", "Club", "", "TCP", "Hi"}, club), "");
   }
 
   sim::SimEventLoop loop_;
@@ -91,6 +106,11 @@ TEST_F(ProgramTest, InstalledProgramWorksInTheUserFolderAndOpensTheInstalledManu
   // Without a home the program stays in its folder.
   EXPECT_EQ(ProgramLocation::Choose(book.Folder() + "bin/tolvane", "../", "").Folder(),
             book.Folder() + "bin/");
+  // The program folder keeps one trailing separator.
+  EXPECT_EQ(ProgramFolderOf("/tolvane"), "/");
+  EXPECT_EQ(ProgramFolderOf("C:\\x\\prog.exe"), "C:\\x\\");
+  EXPECT_EQ(ProgramFolderOf("C:\\prog.exe"), "C:\\");
+  EXPECT_EQ(ProgramFolderOf("tolvane"), "");
 }
 
 TEST_F(ProgramTest, StartsWithThePortSetTheRecipientListAndTheQuickMessages) {
@@ -111,27 +131,6 @@ TEST_F(ProgramTest, StartsWithThePortSetTheRecipientListAndTheQuickMessages) {
   window.UseQuickMessage(window.QuickMessages().Message(1));
   EXPECT_EQ(window.State().saved_text, "Home at six");
   EXPECT_EQ(window.Control(MainControl::kStatusLine).text, "11 character in message (Max 160).");
-}
-
-TEST_F(ProgramTest, NamesThatAnotherToolLeftDifferingOnlyInLetterCaseAreReportedInOneBox) {
-  book.Add("Anna", "070-111");
-  sqlite3* raw = nullptr;
-  sqlite3_open(book.dir().FilePath("teledata.mdb").c_str(), &raw);
-  EXPECT_EQ(sqlite3_exec(raw,
-                         "INSERT INTO Telelist (Namn, Telenummer) VALUES ('ANNA', '1'), ('bo', "
-                         "'2'), ('Bo', '3')",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(raw);
-  ASSERT_TRUE(program_.Startup(book.Folder(), ""));
-  EXPECT_THAT(dialogs.boxes(),
-              ElementsAre(testing::FakeDialogs::Box{
-                  "These names differ only in letter case:\r\n\"bo\" and \"Bo\" in "
-                  "Telelist\r\n\"Anna\" and \"ANNA\" in Telelist\r\nRename or delete one of "
-                  "each pair.",
-                  "Duplicate name!", MessageIcon::kExclamation, MessageButtons::kOk}));
-  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items,
-              ElementsAre("Anna", "ANNA", "bo", "Bo"));
 }
 
 TEST_F(ProgramTest, AutoDefSwitchesAutosendingOnExceptForACommandLineRun) {
@@ -161,18 +160,36 @@ TEST_F(ProgramTest, AutoDefSwitchesAutosendingOnExceptForACommandLineRun) {
   EXPECT_FALSE(order_run.Window().Control(MainControl::kAutosending).checked);
 }
 
+// Names that another tool left differing only in letter case are reported
+// in one box.
 TEST_F(ProgramTest, StartupErrorsShowABoxEachAndStartupGoesOn) {
   book.Add("Anna", "070-111");
+  sqlite3* raw = nullptr;
+  sqlite3_open(book.dir().FilePath("teledata.mdb").c_str(), &raw);
+  EXPECT_EQ(sqlite3_exec(raw,
+                         "INSERT INTO Telelist (Namn, Telenummer) VALUES ('ANNA', '1'), ('bo', "
+                         "'2'), ('Bo', '3')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(raw);
   std::filesystem::create_directory(book.dir().path() / "meddelnd.dat");
   WriteIni("[TCP]\nTCPProxy=abc\n[Modem]\nPort=COM3\nBaud=fast\n");
   EXPECT_CALL(serial, SetCommPort(_)).Times(0);
   EXPECT_CALL(serial, SetSettings(_)).Times(0);
   ASSERT_TRUE(program_.Startup(book.Folder(), ""));
-  // The quick messages, the settings, the port and its line.
-  EXPECT_THAT(dialogs.Texts(), ElementsAre("Error: 75", "Error: 13", "Error: 8002", "Error: 380"));
+  // The names, the quick messages, the settings, the port and its line.
+  EXPECT_THAT(dialogs.Texts(), ElementsAre(HasSubstr("differ only in letter case"), "Error: 75",
+                                           "Error: 13", "Error: 8002", "Error: 380"));
+  EXPECT_EQ(dialogs.boxes().front(),
+            (testing::FakeDialogs::Box{
+                "These names differ only in letter case:\r\n\"bo\" and \"Bo\" in "
+                "Telelist\r\n\"Anna\" and \"ANNA\" in Telelist\r\nRename or delete one of "
+                "each pair.",
+                "Duplicate name!", MessageIcon::kExclamation, MessageButtons::kOk}));
   EXPECT_EQ(program_.Window().QuickMessages().Count(), 0);
   // Start-up went on to its last step.
-  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items, ElementsAre("Anna"));
+  EXPECT_THAT(program_.Window().List(MainList::kRecipients).items,
+              ElementsAre("Anna", "ANNA", "bo", "Bo"));
 }
 
 TEST_F(ProgramTest, CommandLineRunLocksComposeThenSendsAndClosesLeavingThePlaceAlone) {
@@ -208,10 +225,7 @@ TEST_F(ProgramTest, RunsCutShortAreAskedAboutContinuedByAutosendingAndByResume) 
   sim::SimGateway gateway;
   sim::SimHttpClient client{loop_, gateway};
   MessageLedger gone(loop_);
-  gone.Use(&messages);
-  gone.SetOwner("p1-2-3");
-  std::vector<RunRecipient> club{{"Anna", "0701111111", ""}, {"Bertil", "0702222222", ""}};
-  ASSERT_EQ(gone.BeginRun({"group", "Club", "", "TCP", "Hi"}, club), "");
+  LeaveRunCutShort(gone);
   std::vector<RunRecipient> file{{"Cecilia", "0703333333", ""}};
   ASSERT_EQ(gone.BeginRun({"single", "", "/out/a.txt", "TCP", "Hej"}, file), "");
 
@@ -232,6 +246,188 @@ TEST_F(ProgramTest, RunsCutShortAreAskedAboutContinuedByAutosendingAndByResume) 
   EXPECT_THAT(testing::Sent(gateway, "toPhoneNumber"),
               ElementsAre("0703333333", "0701111111", "0702222222"));
   EXPECT_TRUE(messages.OpenRuns().empty());
+}
+
+// Serving without a window: what it starts by itself, what it reports on
+// standard error, and how a stop signal ends it.
+class ServeTest : public ProgramTest {
+ protected:
+  void Start(const std::string& ini) {
+    WriteIni(ini);
+    files.MakeFolder("/outbox");
+    ASSERT_TRUE(serving_.Startup(book.Folder(), kServeOption));
+    serve_host_.Watch(serving_.Window());
+    loop_.RunFor(milliseconds(10));
+  }
+
+  std::ostringstream err_;
+  int closed_ = 0;
+  ServeHost serve_host_{err_, [this] { ++closed_; }};
+  Program serving_{Services(loop_), store_, serve_host_};
+};
+
+TEST_F(ServeTest, StartsAutosendingAndMailCheckingAsTheSettingsAskWithoutAWindow) {
+  // The settings; autosending and mail checking started.
+  const std::tuple<std::string, bool, bool> cases[] = {
+      {"", false, false},
+      {"[Auto]\r\nAutoDef=1\r\nAutoFil=/outbox\r\n", true, false},
+      // A server without a check time, and a time without a server, check nothing.
+      {"[Mail]\r\nMailServer=pop.example.org\r\n", false, false},
+      {"[Mail]\r\nMailTid1=08:00\r\n", false, false},
+      {"[Auto]\r\nAutoDef=1\r\nAutoFil=/outbox\r\n[RAS]\r\nRasY/N=1\r\n[Mail]\r\n"
+       "MailServer=pop.example.org\r\nMailTid1=08:00\r\n",
+       true, true},
+  };
+  for (const auto& [ini, autosending, mail_checking] : cases) {
+    SCOPED_TRACE(ini);
+    Program program(Services(loop_), store_, serve_host_);
+    WriteIni(ini);
+    files.MakeFolder("/outbox");
+    ASSERT_TRUE(program.Startup(book.Folder(), kServeOption));
+    loop_.RunFor(milliseconds(10));
+    EXPECT_FALSE(program.CommandLineMode());
+    EXPECT_EQ(program.Window().Control(MainControl::kAutosending).checked, autosending);
+    EXPECT_EQ(program.Window().Control(MainControl::kMailchecking).checked, mail_checking);
+    EXPECT_TRUE(dialogs.boxes().empty());
+    program.EndServing([] { FAIL() << "nothing was sending"; });
+  }
+}
+
+TEST_F(ServeTest, ReportsStatusReceiptReceivingAndEachMessageReceivedOnOneLineEach) {
+  Start("[Modem]\r\nLogg=1\r\n");
+  MainWindow& window = serving_.Window();
+  err_.str("");
+  window.SetStatusLine("160 left");  // the counter between sends: no line
+  window.State().sending = true;
+  window.SetStatusLine("Connecting...");
+  window.SetStatusLine("Connecting...");  // unchanged: no line
+  window.SetReceiptLine("Message delivered.\r\nto 0701");
+  window.SetStatusLine("");
+  serve_host_.ShowReceiving("Receiving: reconnecting in 40 s");
+  EXPECT_EQ(window.Receive({"+46701234567", "26120816000000", "Hej!\nRad två", "GSM", {}, false}),
+            ReceiveOutcome::kKept);
+  EXPECT_EQ(err_.str(),
+            "Connecting...\n"
+            "Receipt: Message delivered.  to 0701\n"
+            "Receiving: reconnecting in 40 s\n"
+            "Received from +46701234567: Hej!\n");
+  EXPECT_THAT(book.dir().ReadFile("loggfil.txt"), HasSubstr("\"Received\""));
+}
+
+TEST_F(ServeTest, ARunCutShortIsContinuedWithoutAsking) {
+  WriteIni("[Access]\r\nAccessTyp=TCP\r\n");
+  sim::SimGateway gateway;
+  sim::SimHttpClient client{loop_, gateway};
+  MessageLedger gone(loop_);
+  LeaveRunCutShort(gone);
+  Program program(Services(loop_, client), store_, serve_host_);
+  ASSERT_TRUE(program.Startup(book.Folder(), kServeOption));
+  WaitFor(loop_, 5000);
+  EXPECT_TRUE(dialogs.boxes().empty());
+  EXPECT_THAT(testing::Sent(gateway, "toPhoneNumber"), ElementsAre("0701111111", "0702222222"));
+  EXPECT_TRUE(messages.OpenRuns().empty());
+}
+
+TEST_F(ServeTest, AStopEndsCleanlyOrLeavesASendInProgressForTheNextStart) {
+  Start("");
+  int abandoned = 0;
+  serving_.Window().State().sending = true;
+  serving_.EndServing([&] { ++abandoned; });
+  EXPECT_EQ(abandoned, 1);
+  EXPECT_EQ(closed_, 0);
+  // Not cancelled: its messages are not ended as such.
+  EXPECT_FALSE(serving_.Window().State().cancelled);
+
+  serving_.Window().State().sending = false;
+  serving_.EndServing([&] { ++abandoned; });
+  EXPECT_EQ(abandoned, 1);
+  EXPECT_EQ(closed_, 1);
+  // No window was placed, so none is saved.
+  EXPECT_THAT(Ini(), ::testing::Not(HasSubstr("Xpos")));
+}
+
+// The receiving session kept over failures: the exact pauses between
+// attempts, what the status bar says, and no attempt while a send runs.
+class FlakyTransport : public Transport {
+ public:
+  void Configure(const std::function<void(int)>&) override {}
+  bool SplitsLongMessages() const override { return true; }
+  std::string RefusalOf(std::string_view) const override { return {}; }
+  void PrepareForSend() override {}
+  void SendSingle() override {}
+  void SendDouble() override {}
+  bool OpenRun() override { return true; }
+  bool SendMember(int) override { return true; }
+  void CloseRun(bool) override {}
+  void Cancel() override {}
+  void StopExchange() override {}
+  bool ConnectionLost() const override { return false; }
+  bool LineHeld() const override { return up; }
+  void StopTimers() override {}
+  void HangUp() override {}
+  bool CanReceive() const override { return true; }
+  std::string Listen() override {
+    attempts.push_back(loop->Now());
+    up = refusals-- <= 0;
+    return up ? "" : "refused";
+  }
+  bool Listening() const override { return up; }
+  void StopListening() override { up = false; }
+
+  sim::SimEventLoop* loop = nullptr;
+  int refusals = 0;
+  bool up = false;
+  std::vector<TimePoint> attempts;
+};
+
+class ListenKeeperTest : public ::testing::Test {
+ protected:
+  ListenKeeperTest() { transport.loop = &loop; }
+  // Seconds from the start of each attempt.
+  std::vector<long long> AttemptTimes() const {
+    std::vector<long long> times;
+    for (TimePoint at : transport.attempts) times.push_back((at - start) / seconds(1));
+    return times;
+  }
+
+  sim::SimEventLoop loop;
+  TimePoint start = loop.Now();
+  FlakyTransport transport;
+  bool sending = false;
+  std::vector<std::string> shown;
+  ListenKeeper keeper{loop, [this](const std::string& text) { shown.push_back(text); },
+                      [this] { return sending; }};
+};
+
+TEST_F(ListenKeeperTest, PausesDoubleToFiveMinutesAndStartAgainAtOneSecondAfterASend) {
+  transport.refusals = 11;
+  keeper.Keep(&transport);
+  loop.RunFor(seconds(1200));
+  // 1, 2, 4 ... 256, then 300 twice.
+  std::vector<long long> times{0, 1, 3, 7, 15, 31, 63, 127, 255, 511, 811, 1111};
+  EXPECT_EQ(AttemptTimes(), times);
+  EXPECT_EQ(shown.front(), "Receiving: reconnecting in 1 s");
+  EXPECT_EQ(shown.back(), "Receiving: connected");
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "Receiving: reconnecting in 40 s"), shown.end());
+  EXPECT_EQ(keeper.PauseSeconds(), 0);
+
+  // Broken while a send runs: no attempt until it ends, then 1 s again.
+  transport.up = false;
+  transport.refusals = 1;
+  sending = true;
+  loop.RunFor(seconds(5));
+  EXPECT_EQ(AttemptTimes(), times);
+  sending = false;
+  loop.RunFor(seconds(10));
+  times.insert(times.end(), {1206, 1208});
+  EXPECT_EQ(AttemptTimes(), times);
+  EXPECT_EQ(shown.back(), "Receiving: connected");
+
+  keeper.Keep(nullptr);
+  EXPECT_FALSE(transport.up);
+  EXPECT_EQ(shown.back(), "");
+  loop.RunFor(seconds(60));
+  EXPECT_EQ(AttemptTimes(), times);
 }
 
 TEST(QtPlatformChoiceTest, FallsBackToNoWindowUnlessAPlatformIsChosen) {
@@ -290,13 +486,6 @@ TEST(ReadProgramCommandTest, OnlyAFirstArgumentShapedLikeAnOptionIsOne) {
 }
 
 constexpr char kInstalledData[] = "../share/tolvane/";
-
-TEST(ProgramLocationTest, TheProgramFolderKeepsOneTrailingSeparator) {
-  EXPECT_EQ(ProgramFolderOf("/tolvane"), "/");
-  EXPECT_EQ(ProgramFolderOf("C:\\x\\prog.exe"), "C:\\x\\");
-  EXPECT_EQ(ProgramFolderOf("C:\\prog.exe"), "C:\\");
-  EXPECT_EQ(ProgramFolderOf("tolvane"), "");
-}
 
 TEST(ProgramLocationTest, ReadOnlyCopyCarriesItsPhoneBookAndManualBesideItself) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes into every folder";
