@@ -1,0 +1,499 @@
+// Receiving while the program runs, kept by a ListenKeeper on virtual time:
+// over a GSM modem held open and over the sessions SMPP and UCP/EMI hold.
+// On each of them linked parts in any order and twice make one message, kept
+// before the part is answered (and refused when the store cannot keep it),
+// and parts split by a restart; then what is each one's own: a full SIM,
+// sends over the held line, and the line opened again after growing pauses.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+
+#include "core/listen_keeper.h"
+#include "core/receipt_texts.h"
+#include "core/secret_store.h"
+#include "emi/emi_settings.h"
+#include "gsm/gsm_settings.h"
+#include "sim/sim_emi_centre.h"
+#include "sim/sim_gsm_modem.h"
+#include "sim/sim_serial_port.h"
+#include "sim/sim_smpp_provider.h"
+#include "sim/sim_tcp_connection.h"
+#include "smpp/smpp_settings.h"
+#include "support/faulty_sqlite_vfs.h"
+#include "support/scenarios.h"
+
+namespace tolvane::testing {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using ::testing::AnyOf;
+using ::testing::Each;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
+using Texts = std::vector<std::string>;
+
+// Three linked GSM parts (153 + 153 + 4 septets), and three linked UCS-2
+// parts ("ł" is not GSM).
+const std::string kLong = std::string(153, 'a') + std::string(153, 'b') + "Hej!";
+const std::string kThreeParts = std::string(67, 'x') + std::string(67, 'y') + "zł";
+
+// A simulator whose side of the connection the test can end; it notes when
+// each connection was asked for.
+class FarEnd : public sim::TcpPeer {
+ public:
+  FarEnd(sim::TcpPeer& peer, sim::SimEventLoop& loop) : peer_(peer), loop_(loop) {}
+  void SetToClient(std::function<void(const std::string&)> to) override {
+    peer_.SetToClient(std::move(to));
+  }
+  void SetDropClient(std::function<void()> drop) override {
+    drop_ = drop;
+    peer_.SetDropClient(std::move(drop));
+  }
+  bool Accept() override {
+    asked.push_back(loop_.Now());
+    return peer_.Accept();
+  }
+  void FromClient(const std::string& bytes) override { peer_.FromClient(bytes); }
+  void ClientClosed() override { peer_.ClientClosed(); }
+  void Drop() {
+    drop_();
+    peer_.ClientClosed();
+  }
+  std::vector<TimePoint> asked;
+
+ private:
+  sim::TcpPeer& peer_;
+  sim::SimEventLoop& loop_;
+  std::function<void()> drop_;
+};
+
+// The main window over one transport, its store on a file layer that can
+// fill up, and a keeper holding the transport's line.
+class ReceivingScenario : public WindowScenario {
+ protected:
+  explicit ReceivingScenario(const std::string& access) {
+    settings.AccessTyp = access;
+    settings.Avs = "Tolvane";
+    settings.transports.Get<GsmSettings>().Device = "/dev/ttyUSB2";
+    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
+    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
+    settings.transports.Get<EmiSettings>().Host = "smsc.example.net";
+    settings.transports.Get<EmiSettings>().User = "tolvane";
+    SecretStore secrets(settings.ProgramFolder);
+    EXPECT_TRUE(secrets.WriteSecret(kSmppSecret, "secret"));
+    EXPECT_TRUE(secrets.WriteSecret(kEmiSecret, "secret"));
+    gsm_port = &port_;
+    smpp_connection = &smpp_tcp_;
+    emi_connection = &emi_tcp_;
+    modem_.SetClock([this] { return loop.Elapsed().count(); });
+    const auto record = [this](const std::string& event, const sim::TakenPart& part) {
+      if (event == "delivered") sent_parts_ += std::to_string(part.part);
+    };
+    provider_.SetOnDelivery(record);
+    centre_.SetOnDelivery(record);
+  }
+  ~ReceivingScenario() override { Stop(); }
+
+  bool Gsm() const { return settings.AccessTyp == "GSM"; }
+  bool Smpp() const { return settings.AccessTyp == "SMPP"; }
+  // The program starts with "Hej" typed for +46 70-123 45 67, and listens.
+  void Start() {
+    Open();
+    Listen();
+  }
+  void Open() {
+    WindowScenario::Open(serial, http, &store_);
+    window->ConfigureTransports();
+    window->OnTemporaryNumberToggled(true);
+    window->OnNumberEdited("+46 70-123 45 67");
+    TypeMessage(*window, "Hej");
+  }
+  void Listen() {
+    start_ = loop.Now();
+    keeper_.Keep(&window->ActiveTransport());
+  }
+  // The program ends, with its line closed.
+  void Stop() {
+    keeper_.Keep(nullptr);
+    receiving.reset();
+    window.reset();
+  }
+  bool Listening() { return window->ActiveTransport().Listening(); }
+
+  // A message from +46 70 123 45 67; over GSM its parts in the order the
+  // options make the SMPP and UCP/EMI centres send them.
+  void Deliver(const std::string& text, const sim::DeliverOptions& options = {}) {
+    std::string refusal;
+    if (Gsm()) {
+      // The long texts here have three parts, each message its own reference.
+      const int count = text.size() > 100 ? 3 : 1;
+      ++reference_;
+      std::vector<int> parts;
+      for (int i = 1; i <= count; ++i) parts.push_back(options.reversed ? count + 1 - i : i);
+      if (options.part_twice > 0) {
+        parts.insert(parts.begin() + options.part_twice, parts[options.part_twice - 1]);
+      }
+      if (options.split_after > 0) {
+        // The rest comes while the program is away.
+        later_ = {
+            "+46701234567", text, {parts.begin() + options.split_after, parts.end()}, reference_};
+        parts.resize(options.split_after);
+      }
+      for (int part : parts) sent_parts_ += std::to_string(count > 1 ? part : 0);
+      ASSERT_TRUE(modem_.Deliver({"+46701234567", text, parts, reference_}));
+    } else {
+      provider_.Options().delivery = centre_.Options().delivery = options;
+      ASSERT_TRUE(Smpp() ? provider_.Deliver({"+46701234567", text}, refusal)
+                         : centre_.Deliver({"+46701234567", text}, refusal))
+          << refusal;
+    }
+    loop.RunFor(seconds(5));
+  }
+  // The program ends and starts again, and what came meanwhile is read.
+  void Restart() {
+    Stop();
+    if (!later_.parts.empty()) {
+      for (int part : later_.parts) sent_parts_ += std::to_string(part);
+      ASSERT_TRUE(modem_.Deliver(later_));
+    }
+    Start();
+    loop.RunFor(seconds(5));
+  }
+  // The answers to the delivered parts: "A" for each acknowledged (over GSM
+  // deleted from the SIM), or the refusal.
+  Texts Answers() const {
+    Texts answers;
+    if (Gsm()) {
+      for (size_t i = 0; i < Count("AT+CMGD="); ++i) answers.push_back("A");
+    } else if (Smpp()) {
+      for (const SmppPdu& pdu : provider_.Received()) {
+        if (pdu.command != (kDeliverSm | kResponseBit)) continue;
+        std::ostringstream status;
+        status << "N/" << std::hex << pdu.status;
+        answers.push_back(pdu.status == 0 ? "A" : status.str());
+      }
+    } else {
+      for (const std::string& frame : centre_.Received()) {
+        if (frame.substr(9, 5) != "R/52/") continue;
+        answers.push_back(frame[14] == 'A' ? "A" : frame.substr(14, 4));
+      }
+    }
+    return answers;
+  }
+  // The text of each whole message received, from its log line.
+  Texts Received() const {
+    Texts texts;
+    for (const LogRecord& record : ReadLogRecords(book.Folder())) {
+      if (record.result == kLogReceivedResult) texts.push_back(record.message);
+    }
+    return texts;
+  }
+  // The received messages in the store: sender, text, parts and whether read.
+  Texts Kept() {
+    vfs_.FillAfter(-1);
+    Texts kept;
+    for (std::int64_t id = 1; id <= store_.MessageCount(); ++id) {
+      const std::optional<StoredMessage> m = store_.Message(id);
+      if (m->state != MessageState::kReceived) continue;
+      kept.push_back(m->number_typed + " " + m->text.substr(0, 4) + " " +
+                     std::to_string(m->part_count) + (m->unread ? " unread" : " read"));
+    }
+    return kept;
+  }
+  size_t Count(const std::string& command) const {
+    return std::ranges::count_if(modem_.Commands(),
+                                 [&](const std::string& c) { return c.starts_with(command); });
+  }
+
+  const std::string path_ = book.Folder() + "messages.db";
+  FaultySqliteVfs vfs_{path_};
+  MessageStore store_{path_};
+  sim::SimGsmModem modem_{Schedule(loop)};
+  sim::SimSerialPort port_{loop, modem_};
+  sim::GsmDelivery later_;
+  int reference_ = 0;
+  // The number of each part as it went (0 for a message of one part).
+  std::string sent_parts_;
+  sim::SimSmppProvider provider_{Schedule(loop)};
+  sim::SimEmiCentre centre_{Schedule(loop)};
+  FarEnd smpp_far_{provider_, loop};
+  FarEnd emi_far_{centre_, loop};
+  sim::SimTcpConnection smpp_tcp_{loop, smpp_far_};
+  sim::SimTcpConnection emi_tcp_{loop, emi_far_};
+  Texts shown_;
+  ListenKeeper keeper_{loop, [this](const std::string& text) { shown_.push_back(text); },
+                       [this] { return window->State().sending; }};
+  TimePoint start_;
+};
+
+struct Protocol {
+  const char* access;
+  // The negative answer to a part the store could not keep; over GSM there
+  // is none: the part stays on the SIM.
+  const char* refusal;
+};
+
+class EveryTransport : public ReceivingScenario, public ::testing::WithParamInterface<Protocol> {
+ protected:
+  EveryTransport() : ReceivingScenario(GetParam().access) {}
+};
+
+INSTANTIATE_TEST_SUITE_P(Receiving, EveryTransport,
+                         ::testing::Values(Protocol{"GSM", nullptr}, Protocol{"SMPP", "N/64"},
+                                           Protocol{"EMI", "N/04"}),
+                         [](const auto& info) { return std::string(info.param.access); });
+
+TEST_P(EveryTransport, PartsMakeOneMessageKeptOnceBeforeTheyAreAnsweredAndAcrossARestart) {
+  Start();
+  EXPECT_EQ(shown_, Texts{"Receiving: connected"});
+  // Last to first with a part twice before the message is whole; in order
+  // with the last part again after it is.
+  Deliver(kLong, {.reversed = true, .part_twice = 2});
+  Deliver(kThreeParts, {.part_twice = 3});
+  EXPECT_EQ(Received(), (Texts{kLong, kThreeParts}));
+  EXPECT_EQ(LogLines().front(), "\"+46701234567\",\"Received\",\"" + kLong + "\"");
+  EXPECT_EQ(sent_parts_, "32211233");
+  EXPECT_EQ(Answers(), Texts(8, "A"));
+
+  // A store that cannot keep a message refuses it, and it comes again (over
+  // GSM, read from the SIM) at the next start; so does the rest of a message
+  // split by the restart.
+  vfs_.FillAfter(0);
+  Deliver("Igen");
+  vfs_.FillAfter(-1);
+  Deliver("Hej på dig " + kLong, {.split_after = 1});
+  Texts answers(8, "A");
+  if (GetParam().refusal) answers.push_back(GetParam().refusal);
+  answers.push_back("A");
+  EXPECT_EQ(Answers(), answers);
+  EXPECT_EQ(Received().size(), 2u);
+  Restart();
+  EXPECT_THAT(Received(), ElementsAre(kLong, kThreeParts, "Igen", "Hej på dig " + kLong));
+  EXPECT_THAT(Kept(), ElementsAre("+46701234567 aaaa 3 unread", "+46701234567 xxxx 3 unread",
+                                  "+46701234567 Igen 1 unread", "+46701234567 Hej  3 unread"));
+  EXPECT_EQ(Answers().size(), answers.size() + 3);
+  // The centres send the refused message (0) again before the rest (23).
+  EXPECT_EQ(sent_parts_, Gsm() ? "322112330123" : "3221123301023");
+  EXPECT_EQ(Receipt(), "");
+  if (Gsm()) {
+    EXPECT_EQ(Count("AT+CNMI=2,1,0,1,0"), 2u);
+    EXPECT_EQ(Count("AT+CMGL=4"), 2u);
+    EXPECT_THAT(modem_.Stored(), IsEmpty());
+  }
+}
+
+class GsmReceiving : public ReceivingScenario {
+ protected:
+  GsmReceiving() : ReceivingScenario("GSM") { Start(); }
+};
+
+TEST_F(GsmReceiving, AFullSimIsShownAndReadingGoesOnUntilItHasRoom) {
+  Stop();
+  modem_.Options().sim_capacity = 2;
+  // Three parts while the program is away: the third waits at the network.
+  ASSERT_TRUE(modem_.Deliver({"+46701234567", kThreeParts, {}, 9}));
+  EXPECT_EQ(modem_.Waiting(), 1u);
+  Start();
+  loop.RunFor(seconds(1));
+  EXPECT_EQ(Count("AT+CMGD="), 2u);
+  loop.RunFor(seconds(3));
+  EXPECT_THAT(
+      history.status.Texts(),
+      ::testing::Contains("Receiving: the SIM is full, new messages wait at the SMS centre"));
+  EXPECT_EQ(Received(), Texts{kThreeParts});
+  EXPECT_EQ(Text(MainControl::kStatusLine), "Receiving: the SIM has room again");
+  EXPECT_THAT(modem_.Stored(), IsEmpty());
+  // The modem saying so on its own.
+  modem_.Unsolicited("\r\n+CMS ERROR: 322\r\n");
+  loop.RunFor(seconds(1));
+  EXPECT_EQ(Text(MainControl::kStatusLine),
+            "Receiving: the SIM is full, new messages wait at the SMS centre");
+  // Full while the store cannot keep: shown, nothing deleted.
+  vfs_.FillAfter(0);
+  Deliver("1");
+  Deliver("2");
+  EXPECT_EQ(Text(MainControl::kStatusLine),
+            "Receiving: the SIM is full, new messages wait at the SMS centre");
+  EXPECT_EQ(modem_.Stored().size(), 2u);
+}
+
+TEST_F(GsmReceiving, SendsUseTheHeldPortAndWhatCameMeanwhileIsReadAfterTheirWait) {
+  const int opened = port_.OpenCount();
+  At(3000, [this] { ASSERT_TRUE(modem_.Deliver({"+46709999999", "Svar", {}, -1})); });
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  loop.RunFor(seconds(1));
+  EXPECT_EQ(Received(), Texts{"Svar"});
+  // Read after the report the send waited for (5 s), over the same port.
+  const Texts& commands = modem_.Commands();
+  EXPECT_GT(std::ranges::find(commands, "AT+CMGR=1"), std::ranges::find(commands, "AT+CNMA"));
+  EXPECT_EQ(port_.OpenCount(), opened);
+  // A send that starts while a message is read lets the reading finish.
+  ASSERT_TRUE(modem_.Deliver({"+46709999999", "Igen", {}, -1}));
+  At(5, [this] { window->StartSend(); });
+  loop.RunFor(seconds(10));
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_EQ(Received(), (Texts{"Svar", "Igen"}));
+  EXPECT_THAT(modem_.Stored(), IsEmpty());
+  EXPECT_EQ(modem_.Submissions().size(), 2u);
+  EXPECT_EQ(Count("AT+CMGS="), 2u);
+  EXPECT_EQ(Count("AT+CMGD="), 2u);
+
+  // A send that starts inside the set-up for receiving sets the modem up
+  // itself, and receiving goes on.
+  Stop();
+  Open();
+  At(50, [this] { window->StartSend(); });
+  Listen();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  loop.RunFor(seconds(2));
+  EXPECT_EQ(shown_.back(), "Receiving: connected");
+  EXPECT_EQ(port_.OpenCount(), opened + 1);
+  Deliver("Tack");
+  EXPECT_EQ(Received().back(), "Tack");
+  // A report after the send's wait is acknowledged, so routing stays on.
+  modem_.Options().report_statuses = {0x00, 0x00};
+  window->StartSend();
+  loop.RunFor(seconds(5));
+  EXPECT_GE(modem_.Reports().back().acknowledged_ms, 0);
+  EXPECT_EQ(modem_.ReportMode(), 1);
+}
+
+TEST_F(GsmReceiving, AModemThatGoesAwayIsOpenedAgainAfterGrowingPauses) {
+  port_.Unplug();
+  loop.RunFor(seconds(15) + milliseconds(500));
+  // 1 s, 2 s, 4 s, 8 s between the attempts while the device is missing.
+  Texts expected = {"Receiving: connected"};
+  for (int pause : {1, 2, 4, 8}) {
+    for (int left = pause; left > 0; --left) {
+      expected.push_back("Receiving: reconnecting in " + std::to_string(left) + " s");
+    }
+  }
+  EXPECT_EQ(shown_, expected);
+  // Back, with a SIM that wants its PIN and none stored: refused, the port
+  // closed again, the next pause 16 s.
+  port_.SetAvailable(true);
+  modem_.Options().sim_state = sim::GsmModemOptions::SimState::kPinWanted;
+  ASSERT_TRUE(modem_.Deliver({"+46701234567", "Är du där?", {}, -1}));
+  loop.RunFor(seconds(1));
+  EXPECT_EQ(keeper_.PauseSeconds(), 16);
+  EXPECT_FALSE(port_.IsOpen());
+  // Ready again: the attempt at 16 s opens it and reads what came meanwhile.
+  modem_.Options().sim_state = sim::GsmModemOptions::SimState::kReady;
+  loop.RunFor(seconds(15));
+  EXPECT_THAT(Received(), IsEmpty());
+  loop.RunFor(seconds(1));
+  EXPECT_EQ(shown_.back(), "Receiving: connected");
+  EXPECT_EQ(Received(), Texts{"Är du där?"});
+}
+
+// The session SMPP and UCP/EMI hold.
+class HeldSession : public ReceivingScenario, public ::testing::WithParamInterface<const char*> {
+ protected:
+  HeldSession() : ReceivingScenario(GetParam()) { Open(); }
+
+  FarEnd& Far() { return Smpp() ? smpp_far_ : emi_far_; }
+  // Milliseconds from Listen() to each connection asked for.
+  std::vector<long long> Asked() {
+    std::vector<long long> at;
+    for (TimePoint t : Far().asked) at.push_back((t - start_) / milliseconds(1));
+    return at;
+  }
+  int Logins() const {
+    return Smpp() ? static_cast<int>(provider_.Binds().size()) : centre_.Logins();
+  }
+  void RefuseLogins(bool refuse) {
+    provider_.Options().bind_refusal = refuse ? 0x0E : 0;
+    centre_.Options().login_refusal = refuse ? "07" : "";
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(BothTransports, HeldSession, ::testing::Values("SMPP", "EMI"));
+
+TEST_P(HeldSession, SendsGoOverItLeaveItUpForReceiptsAndNewSettingsLogInAnew) {
+  Listen();
+  // The first receipt comes after the send stopped waiting for it.
+  provider_.Options().receipt_delay_ms = centre_.Options().notification_delay_ms = 100000;
+  Send("Hej");
+  EXPECT_EQ(Receipt(), kReceiptNoReport);
+  provider_.Options().receipt_delay_ms = centre_.Options().notification_delay_ms = 2000;
+  Send("Hej igen");
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_EQ(Far().asked.size(), 1u);
+  EXPECT_EQ(Logins(), 1);
+  EXPECT_EQ(provider_.Unbinds(), 0);
+  EXPECT_FALSE(statuses.Saw("Logging out of the SMPP provider..."));
+  EXPECT_FALSE(statuses.Saw("Closing the connection to the SMS centre..."));
+  EXPECT_TRUE(Listening());
+  EXPECT_TRUE(Enabled(MainControl::kSend));
+
+  // The late receipt reaches the store between sends, over the same session.
+  loop.RunFor(seconds(30));
+  EXPECT_EQ(store_.Message(1)->parts.at(0).state, MessageState::kDelivered);
+  EXPECT_EQ(store_.Message(2)->parts.at(0).state, MessageState::kDelivered);
+  EXPECT_EQ(Logins(), 1);
+
+  // Changed settings end the session; the keeper logs in with the new ones.
+  settings.transports.Get<SmppSettings>().SystemId = "tolvane2";
+  settings.transports.Get<EmiSettings>().User = "tolvane2";
+  provider_.Options().system_id = centre_.Options().user = "tolvane2";
+  window->ConfigureTransports();
+  EXPECT_FALSE(Listening());
+  loop.RunFor(seconds(3));
+  EXPECT_TRUE(Listening());
+  EXPECT_EQ(Logins(), 2);
+  EXPECT_EQ(provider_.Unbinds(), Smpp() ? 1 : 0);
+  EXPECT_EQ(Far().asked.size(), 2u);
+}
+
+TEST_P(HeldSession, ASendThatStartsWhileListenLogsInWaitsForThatLogin) {
+  provider_.Options().answer_delay_ms = centre_.Options().answer_delay_ms = 5000;
+  At(1000, [this] { Send("Hej"); });
+  Listen();
+  EXPECT_EQ(Receipt(), "Message delivered.");
+  EXPECT_THAT(shown_, ElementsAre("Receiving: connected"));
+  EXPECT_EQ(Far().asked.size(), 1u);
+  EXPECT_EQ(Logins(), 1);
+  EXPECT_TRUE(Listening());
+
+  // A login refused while the send waited is its answer too.
+  RefuseLogins(true);
+  Far().Drop();
+  At(3000, [this] { Send("Igen"); });
+  // Until just after the refusal, before the keeper's next attempt.
+  loop.RunFor(seconds(7));
+  EXPECT_THAT(Receipt(), StartsWith("Login refused: "));
+  EXPECT_EQ(Logins(), 2);
+}
+
+TEST_P(HeldSession, ABrokenSessionIsOpenedAgainAfterGrowingPauses) {
+  Listen();
+  loop.RunFor(milliseconds(10500));
+  // Two connections refused, then a login refused, then the session again.
+  provider_.Options().refused_connections = centre_.Options().refused_connections = 2;
+  RefuseLogins(true);
+  Far().Drop();
+  loop.RunFor(milliseconds(10));
+  EXPECT_FALSE(Listening());
+  At(10000, [this] { RefuseLogins(false); });
+  loop.RunFor(seconds(30));
+  // The break is seen at the keeper's next second, then 1, 2, 4, 8 s.
+  EXPECT_THAT(Asked(), ElementsAre(1, 12001, 14001, 18001, 26001));
+  EXPECT_EQ(shown_.back(), "Receiving: connected");
+  EXPECT_TRUE(Listening());
+  EXPECT_EQ(Logins(), 3);
+  EXPECT_EQ(Receipt(), "");
+  // Nothing of it on the status line, which belongs to sends.
+  EXPECT_THAT(statuses.Texts(), Each(Not(AnyOf(HasSubstr("Logg"), HasSubstr("Connecting")))));
+  Deliver("Hej");
+  EXPECT_THAT(Answers(), ElementsAre("A"));
+}
+
+}  // namespace
+}  // namespace tolvane::testing
