@@ -288,6 +288,19 @@ TEST_P(EveryTransport, PartsMakeOneMessageKeptOnceBeforeTheyAreAnsweredAndAcross
   }
 }
 
+class SmppReceiving : public ReceivingScenario {
+ protected:
+  SmppReceiving() : ReceivingScenario("SMPP") { Start(); }
+};
+
+TEST_F(SmppReceiving, PartsLinkedByTheSarParametersOrAWholeTextInMessagePayload) {
+  Deliver(kLong, {.sar = true});
+  Deliver(kThreeParts, {.payload = true});
+  EXPECT_EQ(Received(), (Texts{kLong, kThreeParts}));
+  EXPECT_EQ(sent_parts_, "1230");
+  EXPECT_EQ(Answers(), Texts(4, "A"));
+}
+
 class GsmReceiving : public ReceivingScenario {
  protected:
   GsmReceiving() : ReceivingScenario("GSM") { Start(); }
