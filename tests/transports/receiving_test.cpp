@@ -10,19 +10,8 @@
 #include <chrono>
 #include <sstream>
 
-#include "core/listen_keeper.h"
 #include "core/receipt_texts.h"
-#include "core/secret_store.h"
-#include "emi/emi_settings.h"
-#include "gsm/gsm_settings.h"
-#include "sim/sim_emi_centre.h"
-#include "sim/sim_gsm_modem.h"
-#include "sim/sim_serial_port.h"
-#include "sim/sim_smpp_provider.h"
-#include "sim/sim_tcp_connection.h"
-#include "smpp/smpp_settings.h"
-#include "support/faulty_sqlite_vfs.h"
-#include "support/scenarios.h"
+#include "support/transport_scenario.h"
 
 namespace tolvane::testing {
 namespace {
@@ -43,88 +32,16 @@ using Texts = std::vector<std::string>;
 const std::string kLong = std::string(153, 'a') + std::string(153, 'b') + "Hej!";
 const std::string kThreeParts = std::string(67, 'x') + std::string(67, 'y') + "zł";
 
-// A simulator whose side of the connection the test can end; it notes when
-// each connection was asked for.
-class FarEnd : public sim::TcpPeer {
- public:
-  FarEnd(sim::TcpPeer& peer, sim::SimEventLoop& loop) : peer_(peer), loop_(loop) {}
-  void SetToClient(std::function<void(const std::string&)> to) override {
-    peer_.SetToClient(std::move(to));
-  }
-  void SetDropClient(std::function<void()> drop) override {
-    drop_ = drop;
-    peer_.SetDropClient(std::move(drop));
-  }
-  bool Accept() override {
-    asked.push_back(loop_.Now());
-    return peer_.Accept();
-  }
-  void FromClient(const std::string& bytes) override { peer_.FromClient(bytes); }
-  void ClientClosed() override { peer_.ClientClosed(); }
-  void Drop() {
-    drop_();
-    peer_.ClientClosed();
-  }
-  std::vector<TimePoint> asked;
-
- private:
-  sim::TcpPeer& peer_;
-  sim::SimEventLoop& loop_;
-  std::function<void()> drop_;
-};
-
-// The main window over one transport, its store on a file layer that can
-// fill up, and a keeper holding the transport's line.
-class ReceivingScenario : public WindowScenario {
+// The receiving scenario: what a message's parts make.
+class ReceivingScenario : public TransportScenario {
  protected:
-  explicit ReceivingScenario(const std::string& access) {
-    settings.AccessTyp = access;
-    settings.Avs = "Tolvane";
-    settings.transports.Get<GsmSettings>().Device = "/dev/ttyUSB2";
-    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
-    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
-    settings.transports.Get<EmiSettings>().Host = "smsc.example.net";
-    settings.transports.Get<EmiSettings>().User = "tolvane";
-    SecretStore secrets(settings.ProgramFolder);
-    EXPECT_TRUE(secrets.WriteSecret(kSmppSecret, "secret"));
-    EXPECT_TRUE(secrets.WriteSecret(kEmiSecret, "secret"));
-    gsm_port = &port_;
-    smpp_connection = &smpp_tcp_;
-    emi_connection = &emi_tcp_;
-    modem_.SetClock([this] { return loop.Elapsed().count(); });
+  explicit ReceivingScenario(const std::string& access) : TransportScenario(access) {
     const auto record = [this](const std::string& event, const sim::TakenPart& part) {
       if (event == "delivered") sent_parts_ += std::to_string(part.part);
     };
     provider_.SetOnDelivery(record);
     centre_.SetOnDelivery(record);
   }
-  ~ReceivingScenario() override { Stop(); }
-
-  bool Gsm() const { return settings.AccessTyp == "GSM"; }
-  bool Smpp() const { return settings.AccessTyp == "SMPP"; }
-  // The program starts with "Hej" typed for +46 70-123 45 67, and listens.
-  void Start() {
-    Open();
-    Listen();
-  }
-  void Open() {
-    WindowScenario::Open(serial, http, &store_);
-    window->ConfigureTransports();
-    window->OnTemporaryNumberToggled(true);
-    window->OnNumberEdited("+46 70-123 45 67");
-    TypeMessage(*window, "Hej");
-  }
-  void Listen() {
-    start_ = loop.Now();
-    keeper_.Keep(&window->ActiveTransport());
-  }
-  // The program ends, with its line closed.
-  void Stop() {
-    keeper_.Keep(nullptr);
-    receiving.reset();
-    window.reset();
-  }
-  bool Listening() { return window->ActiveTransport().Listening(); }
 
   // A message from +46 70 123 45 67; over GSM its parts in the order the
   // options make the SMPP and UCP/EMI centres send them.
@@ -206,30 +123,10 @@ class ReceivingScenario : public WindowScenario {
     }
     return kept;
   }
-  size_t Count(const std::string& command) const {
-    return std::ranges::count_if(modem_.Commands(),
-                                 [&](const std::string& c) { return c.starts_with(command); });
-  }
-
-  const std::string path_ = book.Folder() + "messages.db";
-  FaultySqliteVfs vfs_{path_};
-  MessageStore store_{path_};
-  sim::SimGsmModem modem_{Schedule(loop)};
-  sim::SimSerialPort port_{loop, modem_};
   sim::GsmDelivery later_;
   int reference_ = 0;
   // The number of each part as it went (0 for a message of one part).
   std::string sent_parts_;
-  sim::SimSmppProvider provider_{Schedule(loop)};
-  sim::SimEmiCentre centre_{Schedule(loop)};
-  FarEnd smpp_far_{provider_, loop};
-  FarEnd emi_far_{centre_, loop};
-  sim::SimTcpConnection smpp_tcp_{loop, smpp_far_};
-  sim::SimTcpConnection emi_tcp_{loop, emi_far_};
-  Texts shown_;
-  ListenKeeper keeper_{loop, [this](const std::string& text) { shown_.push_back(text); },
-                       [this] { return window->State().sending; }};
-  TimePoint start_;
 };
 
 struct Protocol {
