@@ -8,16 +8,9 @@
 #include <filesystem>
 
 #include "core/program.h"
-#include "core/secret_store.h"
-#include "emi/emi_settings.h"
 #include "platform/sqlite_phone_book_store.h"
 #include "platform/store_error.h"
-#include "sim/sim_emi_centre.h"
-#include "sim/sim_smpp_provider.h"
-#include "sim/sim_tcp_connection.h"
-#include "smpp/smpp_settings.h"
-#include "support/faulty_sqlite_vfs.h"
-#include "support/scenarios.h"
+#include "support/transport_scenario.h"
 
 namespace tolvane::testing {
 namespace {
@@ -75,36 +68,19 @@ TEST(MessageStoreFaultTest, AFullDiskAddsARunWholeOrNotAtAll) {
   EXPECT_GT(stored, 0);
 }
 
-// The main window over SMPP or UCP/EMI, its store on the faulty layer.
-class FullDiskScenario : public WindowScenario, public ::testing::WithParamInterface<const char*> {
+// The main window over SMPP or UCP/EMI, its store on the faulty layer, one
+// message unanswered at a time.
+class FullDiskScenario : public TransportScenario,
+                         public ::testing::WithParamInterface<const char*> {
  protected:
-  FullDiskScenario() {
-    settings.AccessTyp = GetParam();
-    settings.Avs = "Tolvane";
-    settings.transports.Get<SmppSettings>().Host = "smpp.example.net";
-    settings.transports.Get<SmppSettings>().SystemId = "tolvane";
+  FullDiskScenario() : TransportScenario(GetParam()) {
     settings.transports.Get<SmppSettings>().Window = "1";
-    settings.transports.Get<EmiSettings>().Host = "smsc.example.net";
-    settings.transports.Get<EmiSettings>().User = "tolvane";
     settings.transports.Get<EmiSettings>().Window = "1";
-    SecretStore secrets(settings.ProgramFolder);
-    EXPECT_TRUE(secrets.WriteSecret(kSmppSecret, "secret"));
-    EXPECT_TRUE(secrets.WriteSecret(kEmiSecret, "secret"));
-    smpp_connection = &smpp_tcp_;
-    emi_connection = &emi_tcp_;
-    Open(serial, http, &store_);
-    window->ConfigureTransports();
-    window->OnTemporaryNumberToggled(true);
-    window->OnNumberEdited("+46 70-123 45 67");
-  }
-  ~FullDiskScenario() override {
-    receiving.reset();
-    window.reset();
+    Open();
   }
 
   size_t Submits() const {
-    return settings.AccessTyp == "SMPP" ? provider_.Submissions().size()
-                                        : centre_.Submissions().size();
+    return Smpp() ? provider_.Submissions().size() : centre_.Submissions().size();
   }
   // Each stored message's text and its parts' states, the disk with room again.
   std::vector<std::pair<std::string, std::vector<S>>> Stored() {
@@ -117,14 +93,6 @@ class FullDiskScenario : public WindowScenario, public ::testing::WithParamInter
     }
     return rows;
   }
-
-  const std::string path_ = book.Folder() + "messages.db";
-  FaultySqliteVfs vfs_{path_};
-  MessageStore store_{path_};
-  sim::SimSmppProvider provider_{Schedule(loop)};
-  sim::SimTcpConnection smpp_tcp_{loop, provider_};
-  sim::SimEmiCentre centre_{Schedule(loop)};
-  sim::SimTcpConnection emi_tcp_{loop, centre_};
 };
 
 INSTANTIATE_TEST_SUITE_P(BothTransports, FullDiskScenario, ::testing::Values("SMPP", "EMI"));
