@@ -2,21 +2,40 @@
 // PDUs whatever the cut, each no longer than its bound, the same PDUs as the
 // whole stream gives; a broken length stops the reader for good; every body
 // is read without reading past its end, and a receipt always names its
-// message.
-#include <fuzzer/FuzzedDataProvider.h>
-
+// message. A deliver_sm read with each default alphabet decodes into a sound
+// part whose text never holds more characters than its octets (UCS-2 and
+// data fewer) when it is a message, and into nothing otherwise.
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "fuzz_check.h"
+#include "received_part_check.h"
 #include "smpp/smpp_commands.h"
 #include "smpp/smpp_pdu.h"
 #include "smpp/smpp_pdu_reader.h"
 #include "smpp/smpp_receipt.h"
 
-int tolvane::FuzzOne(const uint8_t* data, size_t size) {
-  FuzzedDataProvider input(data, size);
-  const std::string stream = input.ConsumeRemainingBytesAsString();
+namespace tolvane {
+namespace {
+
+void CheckDelivered(const DeliverSm& deliver) {
+  for (int alphabet : {0, 1, 3}) {
+    const std::optional<ReceivedPart> part = ReceivedFromDeliverSm(deliver, alphabet);
+    FUZZ_CHECK(part.has_value() == deliver.IsMessage());
+    if (!part) continue;
+    CheckReceivedPart(*part);
+    if (part->encoding != "8bit") {
+      const size_t octets =
+          std::max(deliver.short_message.size(), deliver.message_payload.value_or("").size());
+      FUZZ_CHECK(Utf8Length(part->text) <= octets);
+    }
+  }
+}
+
+}  // namespace
+
+int FuzzOne(const uint8_t* data, size_t size) {
+  const std::string stream(reinterpret_cast<const char*>(data), size);
 
   SmppPduReader whole;
   const std::vector<SmppPdu> expected = whole.Feed(stream);
@@ -44,6 +63,7 @@ int tolvane::FuzzOne(const uint8_t* data, size_t size) {
         if (const std::optional<SmppReceipt> receipt = ReadSmppReceipt(*deliver)) {
           FUZZ_CHECK(!receipt->message_id.empty() && !receipt->state_name.empty());
         }
+        CheckDelivered(*deliver);
       }
     } else if (pdu.command & kResponseBit) {
       if (const std::optional<std::string> id = ReadIdBody(pdu.body)) {
@@ -53,3 +73,5 @@ int tolvane::FuzzOne(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+}  // namespace tolvane
