@@ -1,11 +1,9 @@
-// Whatever a GSM modem answers, in whatever reads: AT lines, prompts,
-// unsolicited lines and status-report PDUs. The send ends (at the latest at
-// a time-out) with the port closed and the window unlocked, and the next
-// send, to a well-behaved modem, gets its report.
+// Whatever a GSM modem answers: the send ends with the port closed and the
+// window unlocked, and the next send, to a well-behaved modem, gets its
+// report.
 //
 // Input: one byte of options, then reads, each a pause (in 20 ms steps), a
-// length and that many bytes; one read goes out after each command line,
-// PDU or ESC the program writes.
+// length and that many bytes.
 #include <string>
 
 #include "fuzz_session.h"

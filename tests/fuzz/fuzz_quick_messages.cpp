@@ -1,7 +1,6 @@
 // The quick-message file as anything may have left it: it loads whole
-// records without their padding, the window browses, adds and deletes on
-// any list, and what a rewrite leaves on disk reads back as the list in
-// memory.
+// records, the window browses, adds and deletes on any list, and what a
+// rewrite leaves on disk reads back as the list in memory.
 //
 // Input: one byte of options, the scroll position, the entry box text, then
 // the file.

@@ -1,15 +1,13 @@
-// What an SMPP provider sends, in arbitrary pieces: the stream is cut into
-// PDUs whatever the cut, each no longer than its bound, the same PDUs as the
-// whole stream gives; a broken length stops the reader for good; every body
-// is read without reading past its end, and a receipt always names its
-// message. A deliver_sm read with each default alphabet decodes into a sound
-// part whose text never holds more characters than its octets (UCS-2 and
-// data fewer) when it is a message, and into nothing otherwise.
+// What an SMPP provider sends, in arbitrary pieces: the same PDUs whatever
+// the cut, none over its bound, a broken length stops the reader for good,
+// bodies are read within their end, a receipt names its message, and a
+// deliver_sm decodes in each default alphabet into a sound part when it is a
+// message (never more characters than octets), into nothing otherwise.
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "received_part_check.h"
+#include "fuzz_check.h"
 #include "smpp/smpp_commands.h"
 #include "smpp/smpp_pdu.h"
 #include "smpp/smpp_pdu_reader.h"

@@ -1,13 +1,11 @@
 // Any bytes as a message text: the parts read back as the text (malformed
-// UTF-8 as U+FFFD, ç as the Ç it is sent as), no part is over its room, no
-// escape pair or surrogate pair is cut, and every part makes a TPDU. The same
-// bytes, raw and as hex, with and without a centre address before them, go
-// to the status-report and deliver readers, which answer or refuse; a
-// received part is whole UTF-8 text in one of the three codings, with a link
-// that fits its reference size and count.
+// UTF-8 as U+FFFD, ç as the Ç it is sent as), none over its room or cutting
+// an escape or surrogate pair, each making a TPDU. The same bytes, raw and as
+// hex, go to the status-report and deliver readers, which answer soundly or
+// refuse.
 #include <string>
 
-#include "received_part_check.h"
+#include "fuzz_check.h"
 #include "sms/deliver_pdu.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_octets.h"

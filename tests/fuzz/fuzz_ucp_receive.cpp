@@ -1,7 +1,5 @@
-// Whatever the SMS centre's side of the call sends, in whatever reads: the
-// send ends (at the latest at the receipt time-out) with the line hung up and
-// the window unlocked, and the next send starts from an empty receive state
-// and gets its receipt.
+// Whatever the SMS centre's side of the call sends: the send ends with the
+// line hung up and the window unlocked, and the next send gets its receipt.
 //
 // Input: one byte of options, then reads, each a pause (in 50 ms steps), a
 // length and that many bytes.
