@@ -26,13 +26,6 @@ namespace {
 constexpr char kFolder[] = "/program/";
 constexpr size_t kRecord = QuickMessageStore::kRecordSize;
 
-// The list a start-up would find in `files`.
-std::vector<std::string> Reloaded(sim::SimFileSystem& files) {
-  QuickMessageStore store(files);
-  FUZZ_CHECK(store.Load(kFolder) == 0);
-  return testing::MessagesOf(store);
-}
-
 }  // namespace
 
 int FuzzOne(const uint8_t* data, size_t size) {
@@ -103,7 +96,10 @@ int FuzzOne(const uint8_t* data, size_t size) {
     FUZZ_CHECK(files.ReadFile(std::string(kFolder) + left[0], on_disk) == 0);
     FUZZ_CHECK(on_disk == QuickMessageStore::Encode(testing::MessagesOf(store)));
   }
-  FUZZ_CHECK(Reloaded(files) == testing::MessagesOf(store));
+  // A start-up finds the list in memory.
+  QuickMessageStore reloaded(files);
+  FUZZ_CHECK(reloaded.Load(kFolder) == 0 &&
+             testing::MessagesOf(reloaded) == testing::MessagesOf(store));
   dialogs.Clear();
   return 0;
 }
