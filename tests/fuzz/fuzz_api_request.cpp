@@ -10,10 +10,7 @@
 
 #include "api/api_handler.h"
 #include "api/api_run_queue.h"
-#include "core/main_window.h"
-#include "fuzz_check.h"
-#include "sim/sim_event_loop.h"
-#include "support/window_peripherals.h"
+#include "fuzz_session.h"
 
 namespace tolvane {
 namespace {
@@ -27,16 +24,11 @@ constexpr const char* kFields[] = {"Authorization", "Content-Type", "Idempotency
                                    "X-Other"};
 constexpr int kStatuses[] = {200, 202, 400, 401, 404, 405, 409, 413, 415, 422, 429, 503};
 
-testing::WindowPeripherals& Peripherals() {
-  static testing::WindowPeripherals shared;
-  return shared;
-}
-
 }  // namespace
 
 int FuzzOne(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
-  testing::WindowPeripherals& peripherals = Peripherals();
+  testing::WindowPeripherals& peripherals = SessionRun::SharedPeripherals();
   sim::SimEventLoop loop;
   ProgramSettings settings = peripherals.settings;
   settings.api.MaxBody = input.ConsumeIntegralInRange(1, 4096);

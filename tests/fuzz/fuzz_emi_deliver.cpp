@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "emi/emi_operations.h"
+#include "fuzz_check.h"
 #include "platform/text_codec.h"
-#include "received_part_check.h"
 #include "ucp/ucp_frame.h"
 
 int tolvane::FuzzOne(const uint8_t* data, size_t size) {

@@ -1,10 +1,6 @@
-// Whatever an SMS centre sends over a UCP/EMI session, cut into whatever
-// pieces: raw bytes, floods of STX and ETX, overlong frames, sound answers
-// with any TRN, operation and fields, operations of the centre's own, a
-// dropped connection. A send or a run of three ends (at the latest at a
-// time-out or after the last new login) with the connection closed and the
-// window unlocked, and the next send, to a well-behaved centre, gets its
-// notification.
+// Whatever an SMS centre sends over a UCP/EMI session: a send or a run of
+// three ends with the connection closed and the window unlocked, and the
+// next send, to a well-behaved centre, gets its notification.
 //
 // Input: one byte of options, then steps, one after each frame the program
 // writes: a pause (in 50 ms steps), a kind and its bytes, and the size of

@@ -1,11 +1,9 @@
-// Whatever the gateway answers, in whatever pieces the client hands it over:
-// the send ends with a text from the status table (or the client's error) on
-// the receipt line and the window unlocked, and the balance window shows a
-// sentence for any pair of answers.
+// Whatever the gateway answers, in whatever pieces: the receipt line shows a
+// text of the status table (or the client's error), the window is unlocked,
+// and the balance window shows a sentence for any pair of answers.
 //
 // Input: one byte of options, the client's error text, the header text, the
-// sizes of the body pieces, then the body; the balance answers are cut from
-// the same bytes.
+// sizes of the body pieces, then the body (also the balance answers).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <set>

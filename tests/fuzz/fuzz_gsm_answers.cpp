@@ -1,11 +1,9 @@
-// Whatever a GSM modem answers, in whatever reads: AT lines, prompts,
-// unsolicited lines and status-report PDUs. The send ends (at the latest at
-// a time-out) with the port closed and the window unlocked, and the next
-// send, to a well-behaved modem, gets its report.
+// Whatever a GSM modem answers: the send ends with the port closed and the
+// window unlocked, and the next send, to a well-behaved modem, gets its
+// report.
 //
 // Input: one byte of options, then reads, each a pause (in 20 ms steps), a
-// length and that many bytes; one read goes out after each command line,
-// PDU or ESC the program writes.
+// length and that many bytes.
 #include <string>
 
 #include "fuzz_session.h"
@@ -16,19 +14,17 @@
 namespace tolvane {
 namespace {
 
-// Speaks from the fuzzer's script while `scripted`, then hands the line to
-// the simulated modem.
-class ScriptedGsmModem : public sim::LineDevice {
+// Speaks from the script, one read after each command line, PDU or ESC,
+// then hands the line to the simulated modem.
+class ScriptedGsmModem : public sim::LineDevice, public Script {
  public:
   ScriptedGsmModem(sim::SimEventLoop& loop, FuzzedDataProvider& input, sim::SimGsmModem& modem)
-      : loop_(loop), input_(input), modem_(modem) {
-    modem_.SetToDte([this](const std::string& bytes) {
-      if (!scripted && to_dte_) to_dte_(bytes);
-    });
+      : Script(loop, input), modem_(modem) {
+    modem_.SetToDte(AfterScript());
   }
 
   void SetToDte(std::function<void(const std::string&)> to_dte) override {
-    to_dte_ = std::move(to_dte);
+    to_ = std::move(to_dte);
   }
   void SetOnCarrier(std::function<void(bool)> on_carrier) override {
     modem_.SetOnCarrier(std::move(on_carrier));
@@ -36,28 +32,17 @@ class ScriptedGsmModem : public sim::LineDevice {
   void FromDte(const std::string& bytes) override {
     if (!scripted) return modem_.FromDte(bytes);
     for (char c : bytes) {
-      if (c == '\r' || c == '\x1A' || c == '\x1B') Answer();
+      if ((c == '\r' || c == '\x1A' || c == '\x1B') && input_.remaining_bytes() > 0) {
+        Play({.pause_ms = input_.ConsumeIntegral<uint8_t>() * 20,
+              .bytes = input_.ConsumeBytesAsString(input_.ConsumeIntegralInRange(1, 96))});
+      }
     }
   }
   void SetDtr(bool on) override { modem_.SetDtr(on); }
   bool Carrier() const override { return true; }
 
-  bool scripted = true;
-
  private:
-  void Answer() {
-    if (input_.remaining_bytes() == 0) return;
-    const int pause_ms = input_.ConsumeIntegral<uint8_t>() * 20;
-    const std::string read = input_.ConsumeBytesAsString(input_.ConsumeIntegralInRange(1, 96));
-    loop_.After(std::chrono::milliseconds(pause_ms), [this, read] {
-      if (scripted && to_dte_) to_dte_(read);
-    });
-  }
-
-  sim::SimEventLoop& loop_;
-  FuzzedDataProvider& input_;
   sim::SimGsmModem& modem_;
-  std::function<void(const std::string&)> to_dte_;
 };
 
 }  // namespace

@@ -1,10 +1,7 @@
-// Orders naming a list of numbers or a group, as another program may write
-// them, sent to the simulated gateway: a list goes to each of its numbers
-// that has digits, with or without its last "," or a leading line feed, and
-// more than 40 numbers send nothing; a group is found in any letter case or
-// told to be missing; whatever the order, the window ends unlocked and out
-// of group mode, and no receipt file is left asked for; a text the gateway
-// cannot carry is refused first.
+// Orders naming a list of numbers or a group, sent to the simulated gateway:
+// each number with digits gets the text, more than 40 send nothing, a group
+// is found in any letter case or told missing, a text the gateway cannot
+// carry is refused first, and the window ends unlocked and out of group mode.
 //
 // Input: one byte of options, field 2, then the message and what follows it.
 #include <fuzzer/FuzzedDataProvider.h>

@@ -1,7 +1,6 @@
-// Whatever a POP3 server sends, in whatever pieces: the answers are the same
-// as when the bytes come at once, each status is one line, a message's
-// header keeps its lines apart, and the summary line made of it is one line
-// of printable text. The STAT count is the number the status line shows.
+// Whatever a POP3 server sends, in whatever pieces: the same answers as when
+// the bytes come at once, one-line statuses, headers with their lines apart,
+// a printable summary line, and the STAT count the status line shows.
 //
 // Input: four bytes saying which answers are multi-line, the sizes of the
 // pieces, then the bytes.

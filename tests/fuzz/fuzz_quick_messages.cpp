@@ -1,7 +1,6 @@
 // The quick-message file as anything may have left it: it loads whole
-// records without their padding, the window browses, adds and deletes on
-// any list, and what a rewrite leaves on disk reads back as the list in
-// memory.
+// records, the window browses, adds and deletes on any list, and what a
+// rewrite leaves on disk reads back as the list in memory.
 //
 // Input: one byte of options, the scroll position, the entry box text, then
 // the file.
@@ -26,13 +25,6 @@ namespace {
 
 constexpr char kFolder[] = "/program/";
 constexpr size_t kRecord = QuickMessageStore::kRecordSize;
-
-// The list a start-up would find in `files`.
-std::vector<std::string> Reloaded(sim::SimFileSystem& files) {
-  QuickMessageStore store(files);
-  FUZZ_CHECK(store.Load(kFolder) == 0);
-  return testing::MessagesOf(store);
-}
 
 }  // namespace
 
@@ -104,7 +96,10 @@ int FuzzOne(const uint8_t* data, size_t size) {
     FUZZ_CHECK(files.ReadFile(std::string(kFolder) + left[0], on_disk) == 0);
     FUZZ_CHECK(on_disk == QuickMessageStore::Encode(testing::MessagesOf(store)));
   }
-  FUZZ_CHECK(Reloaded(files) == testing::MessagesOf(store));
+  // A start-up finds the list in memory.
+  QuickMessageStore reloaded(files);
+  FUZZ_CHECK(reloaded.Load(kFolder) == 0 &&
+             testing::MessagesOf(reloaded) == testing::MessagesOf(store));
   dialogs.Clear();
   return 0;
 }

@@ -1,10 +1,9 @@
-// What an SMPP provider sends, in arbitrary pieces: the stream is cut into
-// PDUs whatever the cut, each no longer than its bound, the same PDUs as the
-// whole stream gives; a broken length stops the reader for good; every body
-// is read without reading past its end, and a receipt always names its
-// message.
-#include <fuzzer/FuzzedDataProvider.h>
-
+// What an SMPP provider sends, in arbitrary pieces: the same PDUs whatever
+// the cut, none over its bound, a broken length stops the reader for good,
+// bodies are read within their end, a receipt names its message, and a
+// deliver_sm decodes in each default alphabet into a sound part when it is a
+// message (never more characters than octets), into nothing otherwise.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,9 +13,27 @@
 #include "smpp/smpp_pdu_reader.h"
 #include "smpp/smpp_receipt.h"
 
-int tolvane::FuzzOne(const uint8_t* data, size_t size) {
-  FuzzedDataProvider input(data, size);
-  const std::string stream = input.ConsumeRemainingBytesAsString();
+namespace tolvane {
+namespace {
+
+void CheckDelivered(const DeliverSm& deliver) {
+  for (int alphabet : {0, 1, 3}) {
+    const std::optional<ReceivedPart> part = ReceivedFromDeliverSm(deliver, alphabet);
+    FUZZ_CHECK(part.has_value() == deliver.IsMessage());
+    if (!part) continue;
+    CheckReceivedPart(*part);
+    if (part->encoding != "8bit") {
+      const size_t octets =
+          std::max(deliver.short_message.size(), deliver.message_payload.value_or("").size());
+      FUZZ_CHECK(Utf8Length(part->text) <= octets);
+    }
+  }
+}
+
+}  // namespace
+
+int FuzzOne(const uint8_t* data, size_t size) {
+  const std::string stream(reinterpret_cast<const char*>(data), size);
 
   SmppPduReader whole;
   const std::vector<SmppPdu> expected = whole.Feed(stream);
@@ -44,6 +61,7 @@ int tolvane::FuzzOne(const uint8_t* data, size_t size) {
         if (const std::optional<SmppReceipt> receipt = ReadSmppReceipt(*deliver)) {
           FUZZ_CHECK(!receipt->message_id.empty() && !receipt->state_name.empty());
         }
+        CheckDelivered(*deliver);
       }
     } else if (pdu.command & kResponseBit) {
       if (const std::optional<std::string> id = ReadIdBody(pdu.body)) {
@@ -53,3 +71,5 @@ int tolvane::FuzzOne(const uint8_t* data, size_t size) {
   }
   return 0;
 }
+
+}  // namespace tolvane

@@ -1,9 +1,6 @@
-// Whatever an SMPP provider sends over a session, in whatever pieces: raw
-// bytes, answers with any status and body, deliver_sm of any content, a
-// dropped connection. A send or a run of three ends (at the latest at a
-// time-out or after the last new bind) with the connection closed and the
-// window unlocked, and the next send, to a well-behaved provider, gets its
-// receipt.
+// Whatever an SMPP provider sends over a session: a send or a run of three
+// ends with the connection closed and the window unlocked, and the next
+// send, to a well-behaved provider, gets its receipt.
 //
 // Input: one byte of options, then steps, one after each PDU the program
 // writes: a pause (in 50 ms steps), a kind and its bytes.

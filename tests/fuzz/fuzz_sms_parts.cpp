@@ -1,11 +1,12 @@
 // Any bytes as a message text: the parts read back as the text (malformed
-// UTF-8 as U+FFFD, ç as the Ç it is sent as), no part is over its room, no
-// escape pair or surrogate pair is cut, and every part makes a TPDU. The same
-// bytes, raw and as hex, go to the status-report reader, which must only
-// ever answer or refuse.
+// UTF-8 as U+FFFD, ç as the Ç it is sent as), none over its room or cutting
+// an escape or surrogate pair, each making a TPDU. The same bytes, raw and as
+// hex, go to the status-report and deliver readers, which answer soundly or
+// refuse.
 #include <string>
 
 #include "fuzz_check.h"
+#include "sms/deliver_pdu.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_octets.h"
 #include "sms/message_splitter.h"
@@ -74,11 +75,15 @@ void CheckSubmits(const std::string& text) {
   }
 }
 
-void CheckStatusReport(const std::string& hex) {
+void CheckReceived(const std::string& hex) {
   for (ServiceCentrePrefix prefix :
        {ServiceCentrePrefix::kIncluded, ServiceCentrePrefix::kOmitted}) {
     const std::optional<StatusReport> report = ReadStatusReport(hex, prefix);
     if (report) FUZZ_CHECK(!report->reason.empty() && report->status <= 0xFF);
+    if (const std::optional<ReceivedPart> part = ReadDeliver(hex, prefix)) {
+      CheckReceivedPart(*part);
+      FUZZ_CHECK(part->centre_time.size() == std::string("2026-12-08 15:10:12 +01:00").size());
+    }
   }
 }
 
@@ -88,8 +93,8 @@ int FuzzOne(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   CheckParts(bytes);
   CheckSubmits(bytes);
-  CheckStatusReport(bytes);
-  CheckStatusReport(ToHex(bytes));
+  CheckReceived(bytes);
+  CheckReceived(ToHex(bytes));
   return 0;
 }
 

@@ -1,7 +1,5 @@
-// Whatever the SMS centre's side of the call sends, in whatever reads: the
-// send ends (at the latest at the receipt time-out) with the line hung up and
-// the window unlocked, and the next send starts from an empty receive state
-// and gets its receipt.
+// Whatever the SMS centre's side of the call sends: the send ends with the
+// line hung up and the window unlocked, and the next send gets its receipt.
 //
 // Input: one byte of options, then reads, each a pause (in 50 ms steps), a
 // length and that many bytes.
@@ -16,21 +14,18 @@ namespace tolvane {
 
 int FuzzOne(const uint8_t* data, size_t size) {
   SessionRun run(data, size);
-  FuzzedDataProvider& input = run.input;
-  const uint8_t options = run.options;
-  sim::SimEventLoop& loop = run.loop;
   sim::SimSmsc smsc(run.Schedule());
   sim::SimModem modem(run.Schedule(), smsc);
-  sim::SimSerialPort port(loop, modem);
+  sim::SimSerialPort port(run.loop, modem);
   ProgramSettings& settings = run.settings;
-  settings.EjKvittoOn = options & 1;
+  settings.EjKvittoOn = run.options & 1;
   settings.EjKvitto = settings.EjKvittoOn ? "1" : "0";
-  settings.FelkorrigeringOn = !(options & 2);
-  MainWindow window(settings, run.peripherals.Services(loop, port), run.peripherals.host);
+  settings.FelkorrigeringOn = !(run.options & 2);
+  MainWindow window(settings, run.peripherals.Services(run.loop, port), run.peripherals.host);
   window.ConfigureTransports();
   window.OnTemporaryNumberToggled(true);
   window.OnNumberEdited("0701234567");
-  const bool double_message = options & 4;
+  const bool double_message = run.options & 4;
   window.OnDoubleToggled(double_message);
   window.OnMessageEdited(double_message ? std::string(170, 'x') : "Hello");
 
@@ -39,10 +34,11 @@ int FuzzOne(const uint8_t* data, size_t size) {
   smsc.Options().answer = false;
   bool first_send_over = false;
   std::function<void()> next_read = [&] {
-    if (input.remaining_bytes() == 0 || first_send_over) return;
-    const int pause_ms = input.ConsumeIntegral<uint8_t>() * 50;
-    const std::string read = input.ConsumeBytesAsString(input.ConsumeIntegralInRange(1, 64));
-    loop.After(std::chrono::milliseconds(pause_ms), [&, read] {
+    if (run.input.remaining_bytes() == 0 || first_send_over) return;
+    const int pause_ms = run.input.ConsumeIntegral<uint8_t>() * 50;
+    const std::string read =
+        run.input.ConsumeBytesAsString(run.input.ConsumeIntegralInRange(1, 64));
+    run.loop.After(std::chrono::milliseconds(pause_ms), [&, read] {
       if (first_send_over) return;
       smsc.Write(read);
       next_read();
@@ -50,7 +46,7 @@ int FuzzOne(const uint8_t* data, size_t size) {
   };
   std::function<void()> await_submit = [&] {
     if (smsc.Submits().empty()) {
-      loop.After(std::chrono::milliseconds(50), await_submit);
+      run.loop.After(std::chrono::milliseconds(50), await_submit);
     } else {
       next_read();
     }

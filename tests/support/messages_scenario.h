@@ -43,13 +43,13 @@ class MemoryOptOuts : public OptOutList {
 class ConversationStore : public ::testing::Test {
  protected:
   StoredMessage Receive(const std::string& number, const std::string& text, int minute) {
-    StoredMessage message;
-    message.incoming = true;
-    message.number_typed = message.number = number;
-    message.text = text;
-    message.transport = "GSM";
-    message.created = TimePoint(std::chrono::minutes(minute));
-    message.state = MessageState::kReceived;
+    StoredMessage message{.incoming = true,
+                          .number_typed = number,
+                          .number = number,
+                          .text = text,
+                          .transport = "GSM",
+                          .created = TimePoint(std::chrono::minutes(minute)),
+                          .state = MessageState::kReceived};
     store->AddReceived(message);
     return message;
   }
@@ -57,13 +57,12 @@ class ConversationStore : public ::testing::Test {
   std::int64_t SendTo(const std::string& number, const std::string& text, int minute,
                       bool open = false) {
     StoredRun run{.kind = "single", .transport = "GSM", .created = TimePoint()};
-    StoredMessage message;
-    message.number_typed = message.number = number;
-    message.name = number == "+46702222222" ? "Bertil" : "";
-    message.text = text;
-    message.transport = "GSM";
-    message.created = TimePoint(std::chrono::minutes(minute));
-    std::vector<StoredMessage> messages{message};
+    std::vector<StoredMessage> messages{{.number_typed = number,
+                                         .number = number,
+                                         .name = number == "+46702222222" ? "Bertil" : "",
+                                         .text = text,
+                                         .transport = "GSM",
+                                         .created = TimePoint(std::chrono::minutes(minute))}};
     store->AddRun(run, messages);
     if (!open) store->EndRun(run.id, TimePoint());
     return messages[0].id;

@@ -1,6 +1,8 @@
 #ifndef TOLVANE_TESTS_SUPPORT_WINDOW_HISTORY_H_
 #define TOLVANE_TESTS_SUPPORT_WINDOW_HISTORY_H_
 
+#include <algorithm>
+#include <ranges>
 #include <string>
 #include <vector>
 
@@ -18,23 +20,17 @@ class LineHistory {
   }
   // When `text` first appeared, -1 when it never did.
   long long FirstAt(const std::string& text) const {
-    for (const Change& change : changes_) {
-      if (change.text == text) return change.at_ms;
-    }
-    return -1;
+    const auto change = std::ranges::find(changes_, text, &Change::text);
+    return change == changes_.end() ? -1 : change->at_ms;
   }
   // When `text` last appeared, -1 when it never did.
   long long LastAt(const std::string& text) const {
-    for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
-      if (change->text == text) return change->at_ms;
-    }
-    return -1;
+    const auto change = std::ranges::find(changes_ | std::views::reverse, text, &Change::text);
+    return change == changes_.rend() ? -1 : change->at_ms;
   }
   bool Saw(const std::string& text) const { return FirstAt(text) >= 0; }
   int Count(const std::string& text) const {
-    int count = 0;
-    for (const Change& change : changes_) count += change.text == text;
-    return count;
+    return static_cast<int>(std::ranges::count(changes_, text, &Change::text));
   }
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;

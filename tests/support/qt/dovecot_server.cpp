@@ -8,6 +8,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace tolvane::testing {
 namespace {
@@ -70,48 +72,9 @@ void DovecotServer::Start() {
   dir_.WriteFile("passwd", std::string(kUser) + ":{PLAIN}" + kPassword + "\n");
   plain_port_ = FreePort();
   tls_port_ = FreePort();
-  // @NAME@ stands for a value filled in below.
-  std::string config = R"(protocols = pop3
-listen = 127.0.0.1
-base_dir = @ROOT@/run
-state_dir = @ROOT@/state
-log_path = @ROOT@/dovecot.log
-ssl = yes
-ssl_cert = <@CERT@
-ssl_key = <@SOURCE@/tests/data/loopback_tls_key.pem
-disable_plaintext_auth = no
-auth_mechanisms = plain
-auth_failure_delay = 0
-default_login_user = @USER@
-default_internal_user = @USER@
-mail_uid = @USER@
-mail_gid = @GROUP@
-mail_location = maildir:@ROOT@/mail
-pop3_uidl_format = %f
-pop3_logout_format = top=%t/%p, retr=%r/%b
-passdb {
-  driver = passwd-file
-  args = scheme=PLAIN @ROOT@/passwd
-}
-userdb {
-  driver = static
-  args = home=@ROOT@/mail
-}
-service pop3-login {
-  inet_listener pop3 {
-    port = @PLAIN_PORT@
-  }
-  inet_listener pop3s {
-    port = @TLS_PORT@
-    ssl = yes
-  }
-}
-service anvil {
-  unix_listener anvil-auth-penalty {
-    mode = 0
-  }
-}
-)";
+  // @NAME@ in the configuration stands for a value filled in below.
+  std::ifstream in(TOLVANE_SOURCE_DIR "/tests/support/qt/dovecot.conf.in");
+  std::string config((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   for (const auto& [name, value] : {std::pair<std::string, std::string>{"@ROOT@", root.string()},
                                     {"@CERT@", CertificatePath()},
                                     {"@SOURCE@", TOLVANE_SOURCE_DIR},
