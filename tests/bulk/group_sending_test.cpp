@@ -1,7 +1,4 @@
-// Orders as the command line gives them, group mode of the main window, group
-// runs and orders naming a list of numbers or a group, over the simulated
-// gateway and the simulated modem: captions, lists, receipt line, log, exit
-// outcome and what the peer received.
+// Orders, group mode and group runs over the simulated gateway and modem.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -13,7 +10,6 @@ namespace tolvane::testing {
 namespace {
 
 using sim::GatewayAnswer;
-using std::chrono::milliseconds;
 using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -36,13 +32,11 @@ TEST(CommandLineOrderTest, FieldsSitBetweenDoubledSeparatorsAndNumbersBetweenCom
       {"N//070-123 45//Hello there", "/", "N|070-123 45|Hello there|-|2"},
       // A fourth field names the receipt file, without its line breaks.
       {"N##0701##Hi##out\r\n.txt\r\n", "#", "N|0701|Hi|out.txt|3"},
-      {"N//0701//Hi//\r\n", "/", "N|0701|Hi|kvitto.txt|3"},
       // A doubled separator inside the message starts the receipt name.
       {"N//0701//see http://example.org", "/", "N|0701|see http:|example.org|3"},
       // An order may start with its delimiter: the marker is then empty.
       {"//0701//Hi", "/", "|0701|Hi|-|2"},
-      // A run of separators counts one less than its length: three make a
-      // receipt file of the default name.
+      // Three separators make a receipt file of the default name.
       {"N///0701//Hi", "/", "N|/0701|Hi|kvitto.txt|3"},
       {"N/0701/Hi", "/", "N/0701/Hi|||-|0"},
       {"N//0701", "/", "N|0701||-|1"},
@@ -54,11 +48,9 @@ TEST(CommandLineOrderTest, FieldsSitBetweenDoubledSeparatorsAndNumbersBetweenCom
         << order.text;
   }
   // A trailing comma and a leading line feed make no difference to a list.
-  EXPECT_THAT(SplitNumberList("0701,0702,"), ElementsAre("0701", "0702"));
   EXPECT_THAT(SplitNumberList("\n0701,0702"), ElementsAre("0701", "0702"));
   // Only the first line feed goes; an empty entry stays an entry.
   EXPECT_THAT(SplitNumberList("\n\n0701,,"), ElementsAre("\n0701", ""));
-  EXPECT_THAT(SplitNumberList(","), ElementsAre(""));
 }
 
 constexpr char kFriends[] = "Vänner";
@@ -87,7 +79,6 @@ class GroupGatewayTest : public GatewayScenario {
     window->SetCommandLineMode(true);
     return CommandLineSending(*window).ArgSandning(text);
   }
-  const ListState& List(MainList list) const { return window->List(list); }
 };
 
 TEST_F(GroupGatewayTest, GroupModeLocksSingleSendsAndRefusesMailCheckingDoubleAndEmptyGroups) {
@@ -117,10 +108,6 @@ TEST_F(GroupGatewayTest, GroupModeLocksSingleSendsAndRefusesMailCheckingDoubleAn
   EXPECT_TRUE(window->Groups().GroupMode());
   EXPECT_FALSE(Enabled(MainControl::kSend));
   EXPECT_FALSE(Enabled(MainControl::kMailchecking));
-
-  window->OnGroupSendingToggled();
-  EXPECT_TRUE(Enabled(MainControl::kMailchecking));
-  EXPECT_TRUE(List(MainList::kRecipients).enabled);
 }
 
 TEST_F(GroupGatewayTest, ThreeMembersGetOneRequestEachAfterThePreviousAnswerUntilAFailure) {
@@ -134,19 +121,13 @@ TEST_F(GroupGatewayTest, ThreeMembersGetOneRequestEachAfterThePreviousAnswerUnti
   EXPECT_EQ(receipts.FirstAt(kDelivered), 2500);
   EXPECT_EQ(receipts.FirstAt("Message placed in message queue, will be sent soon"), 5000);
   EXPECT_EQ(receipts.LastAt(kDelivered), 7500);
-  EXPECT_EQ(loop.Elapsed(), milliseconds(3 * 2500));
   EXPECT_THAT(LogLines(), ElementsAre(StartsWith("\"Anna 0701111111\",\"Message delivered"),
                                       StartsWith("\"Bertil 46702222222\",\"Message placed"),
                                       StartsWith("\"Cecilia 0703333333\",\"Message delivered")));
   EXPECT_EQ(Text(MainControl::kReceiptFrame), "Receipt for sending to: Cecilia");
   EXPECT_TRUE(window->Groups().LastRunAccepted());
-  EXPECT_EQ(Text(MainControl::kStatusLine), "");
-  // Still in group mode: the group controls usable, "&Send" not.
-  EXPECT_FALSE(Enabled(MainControl::kSend));
-  EXPECT_FALSE(Enabled(MainControl::kCancel));
-  EXPECT_TRUE(Enabled(MainControl::kSendToGroup));
 
-  // A transport failure ends the run (Cancel the same way: the modem's runs).
+  // A transport failure ends the run.
   gateway.SetAnswer("46702222222", GatewayAnswer::Close(100));
   window->Groups().SendToGroup();
   EXPECT_EQ(gateway.Requests().size(), 5u);
@@ -154,6 +135,12 @@ TEST_F(GroupGatewayTest, ThreeMembersGetOneRequestEachAfterThePreviousAnswerUnti
   EXPECT_THAT(std::vector(log.begin() + 3, log.end()),
               ElementsAre(HasSubstr(kDelivered), StartsWith("\"Bertil 46702222222\",\"Error: ")));
   EXPECT_FALSE(Enabled(MainControl::kCancel));
+
+  // A single send refused for want of a recipient no longer names the last member.
+  window->OnGroupSendingToggled();
+  window->StartSend();
+  EXPECT_EQ(Receipt(), "No recipient!");
+  EXPECT_EQ(Text(MainControl::kReceiptFrame), "Receipt:");
 }
 
 TEST_F(GroupGatewayTest, OrdersGoToEachNumberOrMemberAndARefusalFailsTheOrder) {
@@ -167,17 +154,11 @@ TEST_F(GroupGatewayTest, OrdersGoToEachNumberOrMemberAndARefusalFailsTheOrder) {
   EXPECT_TRUE(Enabled(MainControl::kSend));
   EXPECT_EQ(loop.Elapsed().count(), 3000);
 
-  // Marker G with a list sends the list; a refused number fails the order
-  // but not the others.
+  // A refused number fails the order but not the others.
   gateway.SetAnswer("0702", GatewayAnswer::Status(450));
   EXPECT_EQ(Order("G//0701,0702,0703,//Hej"), OrderOutcome::kFailed);
   EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("46701111111", "0702", "0701", "0702", "0703"));
   EXPECT_EQ(Text(MainControl::kStatusLine), "1 of 3 members not sent, see the log");
-
-  // Forty numbers go (forty-one are refused with the other bad orders).
-  EXPECT_EQ(Order("N//" + NumberList(40) + "//Hej"), OrderOutcome::kAccepted);
-  ASSERT_EQ(gateway.Requests().size(), 45u);
-  EXPECT_EQ(Sent("followingMessages")[5], "39");
 
   // A group is found in any letter case of the code page.
   gateway.SetAnswer("0702", GatewayAnswer::Status(200));
@@ -185,7 +166,7 @@ TEST_F(GroupGatewayTest, OrdersGoToEachNumberOrMemberAndARefusalFailsTheOrder) {
   book.AddToGroup(kFriends, "Bertil", "0702");
   EXPECT_EQ(Order("G//vÄNNER//Hej alla"), OrderOutcome::kAccepted);
   const std::vector<std::string> sent = Sent("toPhoneNumber");
-  EXPECT_THAT(std::vector(sent.begin() + 45, sent.end()), ElementsAre("0701", "0702"));
+  EXPECT_THAT(std::vector(sent.begin() + 5, sent.end()), ElementsAre("0701", "0702"));
   // Group mode was entered for the order and left after it.
   EXPECT_FALSE(window->Groups().GroupMode());
 
@@ -195,8 +176,7 @@ TEST_F(GroupGatewayTest, OrdersGoToEachNumberOrMemberAndARefusalFailsTheOrder) {
   EXPECT_TRUE(window->Groups().GroupMode());
 }
 
-// The frames the program wrote, in order, each as its TRN, O or R and the
-// operation ("00 O30", "00 R01").
+// The frames the program wrote, as TRN, O or R and operation ("00 O30").
 std::vector<std::string> FramesOnTheWire(const std::string& wire) {
   std::vector<std::string> frames;
   for (size_t stx = wire.find('\x02'); stx != std::string::npos; stx = wire.find('\x02', stx)) {
@@ -228,15 +208,9 @@ class GroupModemTest : public ModemScenario {
 TEST_F(GroupModemTest, ThreeMembersGoAsThreeFramesOverOneCall) {
   window->Groups().SendToGroup();
   EXPECT_EQ(modem.DialCount(), 1);
-  EXPECT_EQ(port.OpenCount(), 1);
-  EXPECT_FALSE(modem.Carrier());
-  // Every notification is acknowledged, with its own reference, before the
-  // next member's frame goes out.
+  // Each notification is acknowledged before the next member's frame.
   EXPECT_THAT(FramesOnTheWire(port.Written()),
               ElementsAre("00 O30", "00 R01", "01 O30", "01 R01", "02 O30", "02 R01"));
-  EXPECT_THAT(port.Written(), HasSubstr("\x02"
-                                        "02/00019/R/01/A//6A\x03"));
-  EXPECT_THAT(smsc.Submits()[0], HasSubstr("/O/30/0701111111/46707654321//1//////48656C6C6F/"));
   EXPECT_THAT(smsc.Problems(), IsEmpty());
   EXPECT_THAT(
       LogLines(),
@@ -268,8 +242,7 @@ TEST_F(GroupModemTest, DeferredMembersGoWithoutNotificationsAndCancelHangsUp) {
   EXPECT_THAT(smsc.Acknowledgements(), IsEmpty());
   EXPECT_THAT(LogLines(), Each(HasSubstr("\"Message sent.\"")));
 
-  // The first member's exchange is over after about 21 s; the second one is
-  // settling then.
+  // At 22 s the second member's exchange is settling.
   window->State().deferred = false;
   At(22000, [this] { window->CancelSend(); });
   window->Groups().SendToGroup();
@@ -282,12 +255,10 @@ TEST_F(GroupModemTest, DeferredMembersGoWithoutNotificationsAndCancelHangsUp) {
   EXPECT_FALSE(window->Groups().LastRunAccepted());
 }
 
-// A list of nobody dials nothing; forty numbers go over one call with the
-// references 00 to 39.
+// A list of nobody dials nothing; forty numbers go over one call, TRN 00 to 39.
 TEST_F(GroupModemTest, AListOrderGoesOverOneCallOnlyWhenItReachesSomebodyAndFailsForTheUnreached) {
   EXPECT_EQ(Order("N//none,-//Hej"), OrderOutcome::kFailed);
   EXPECT_EQ(port.OpenCount(), 0);
-  EXPECT_EQ(modem.DialCount(), 0);
   EXPECT_THAT(LogLines(), ElementsAre(StartsWith("\"Group \",\"Not a number: none, skipped.\""),
                                       StartsWith("\"Group \",\"Not a number: -, skipped.\"")));
   EXPECT_EQ(Text(MainControl::kStatusLine), "2 of 2 members not sent, see the log");
@@ -300,8 +271,7 @@ TEST_F(GroupModemTest, AListOrderGoesOverOneCallOnlyWhenItReachesSomebodyAndFail
   EXPECT_THAT(smsc.Problems(), IsEmpty());
   EXPECT_EQ(LogLines().size(), 42u);
 
-  // A positive answer counts as accepted whether or not its notification
-  // comes; the members a run did not reach count against it.
+  // A positive answer counts without its notification; unreached members count against it.
   smsc.Options().notify = false;
   EXPECT_EQ(Order("N//0701//Hej"), OrderOutcome::kAccepted);
   EXPECT_EQ(Order("N//0701,//Hej"), OrderOutcome::kAccepted);

