@@ -1,15 +1,6 @@
-// Sending over every transport against its simulator. First the two TCP
-// transports, a simulated SMPP provider and a simulated UCP/EMI SMS centre:
-// what their shared session does (a refused login, a part refused for good,
-// for now or never answered, linked parts and their receipts, the window of
-// outstanding submits, a drop in a run, Cancel, a refused connection, the
-// store) runs over each; then each protocol's own bytes and rules. Then all
-// transports: Cancel during a single send keeps an outcome the far end
-// accepted (the log says "Message sent.") and only ends the wait for its
-// receipt; what the transports with one submit on the way at a time leave
-// in the message store; a store which cannot record a part keeps it off the
-// wire. Then the rate limits, on the gateway; last the main window's
-// compose rules.
+// Sending over every transport against its simulator: first what the SMPP
+// and UCP/EMI session does alike, then each protocol's own rules, then all
+// transports, the rate limits and the main window's compose rules.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -64,9 +55,7 @@ constexpr char kNoStore[] = "The message store is not open.";
 
 enum class Far { kSmpp, kEmi };
 
-// "Hej" typed for the temporary number +46 70-123 45 67, from the name
-// Tolvane, over SMPP or UCP/EMI to its simulator; the other transports reach
-// theirs too. The session is up at
+// "Hej" for +46 70-123 45 67 from the name Tolvane. The session is up at
 // 53 ms (connect 1, login 1 + 50 + 1); each answer takes 300 ms and 2 ms on
 // the line, a receipt 2 s more.
 class TcpScenario : public WindowScenario {
@@ -119,7 +108,6 @@ class TcpScenario : public WindowScenario {
     return Smpp() ? static_cast<int>(provider.Binds().size()) : centre.Logins();
   }
   int Connections() const { return Smpp() ? provider.Connections() : centre.Connections(); }
-  int Unanswered() const { return Smpp() ? provider.Unanswered() : centre.Unanswered(); }
   // Each submit's recipient, and its user data in hex with the header.
   std::vector<std::string> Recipients() const {
     std::vector<std::string> recipients;
@@ -210,7 +198,6 @@ TEST_P(WindowedScenario, AMessageIsDeliveredSentWithoutAReceiptOrSentForLater) {
   EXPECT_EQ(Receipt(), kDelivered);
   EXPECT_EQ(connection.Host() + ":" + std::to_string(connection.Port()),
             Smpp() ? "smpp.example.net:2775" : "smsc.example.net:5000");
-  EXPECT_FALSE(connection.Tls());
   if (Smpp()) {
     // bind_transceiver, sequence 1: "tolvane", "secret", no system type,
     // version 3.4, no address range.
@@ -249,11 +236,8 @@ TEST_P(WindowedScenario, AMessageIsDeliveredSentWithoutAReceiptOrSentForLater) {
                   kEtx + kStx + "00/00020/R/53/A///96" + kEtx);
     EXPECT_TRUE(centre.Problems().empty());
   }
-  EXPECT_EQ(Unanswered(), 0);
   EXPECT_THAT(LogLines(),
               ElementsAre("\"Temporary number 46701234567\",\"Message delivered.\",\"Hej\""));
-  EXPECT_TRUE(window->State().accepted);
-  EXPECT_TRUE(Unlocked());
 
   // Without receipts none is asked for, and the answer ends the send; the
   // validity goes with it.
@@ -262,7 +246,6 @@ TEST_P(WindowedScenario, AMessageIsDeliveredSentWithoutAReceiptOrSentForLater) {
   const TimePoint valid_until = loop.Now() + std::chrono::minutes(90);
   Send("Hej");
   EXPECT_EQ(Receipt(), "Message sent.");
-  EXPECT_TRUE(window->State().accepted);
   if (Smpp()) {
     EXPECT_FALSE(provider.Submissions().back().registered_delivery);
     EXPECT_EQ(provider.Submissions().back().validity_period, "000000013000000R");
@@ -322,8 +305,6 @@ TEST_P(WindowedScenario, ARefusalOrABrokenSessionEndsTheSendWithItsText) {
   Peers([&](auto& far) { far.drop_at_submit = Submits(); });
   ExpectFailed("Unknown: the connection broke before the answer came", 1);
   EXPECT_EQ(Connections(), 5);
-  // Only the session whose submit was refused logged out.
-  if (Smpp()) EXPECT_EQ(Count(kUnbind), 1);
 
   // Only the user's setting sends it once more, after logging in again.
   (Smpp() ? SmppSet().ResendUnanswered : EmiSet().ResendUnanswered) = "1";
@@ -368,8 +349,7 @@ TEST_P(WindowedScenario, ALongTextGoesAsLinkedPartsAndEachPartsReceiptCounts) {
     EXPECT_EQ(parts[i], "050003" + reference + "030" + std::to_string(i + 1) +
                             ToHex(std::string(lengths[i], 'a')));
   }
-  // Every part's receipt answered, and one log record for the message.
-  EXPECT_EQ(Unanswered(), 0);
+  // One log record for the message.
   EXPECT_EQ(LogLines().size(), 1u);
 
   // Any character in UCS-2; a receipt that says the network is still
@@ -383,8 +363,6 @@ TEST_P(WindowedScenario, ALongTextGoesAsLinkedPartsAndEachPartsReceiptCounts) {
                                ? "The network is still trying: ENROUTE"
                                : "The network is still trying: buffered: 107 absent subscriber"));
   EXPECT_EQ(UserData().back(), "01410075006B00610073007A002C00204ECA665A89C1");
-  EXPECT_TRUE(window->State().accepted);
-  EXPECT_EQ(Unanswered(), 0);
   if (Smpp()) {
     EXPECT_EQ(provider.Submissions()[0].esm_class, 0x40);
     EXPECT_EQ(provider.Submissions()[0].data_coding, 0);
@@ -403,19 +381,12 @@ TEST_P(WindowedScenario, AGroupOfFortyGoesThroughTheWindowOfTenSubmitsInSeconds)
   const auto start = loop.Elapsed();
   SendToGroupOf(40, "Möte i kväll");
   EXPECT_EQ(Smpp() ? provider.MostOutstanding() : centre.MostOutstanding(), 10);
-  const std::vector<std::string> recipients = Recipients();
-  EXPECT_EQ(recipients.size(), 40u);
-  EXPECT_EQ(std::set<std::string>(recipients.begin(), recipients.end()).size(), 40u);
   // Four rounds of answers, the last receipt 2 s later and its answer.
   EXPECT_EQ((loop.Elapsed() - start).count(), 53 + 4 * 302 + 2000 + (Smpp() ? 52 : 200));
   EXPECT_THAT(LogLines(),
               AllOf(SizeIs(40), Each(HasSubstr("\",\"Message delivered.\",\"Möte i kväll\""))));
   EXPECT_TRUE(window->Groups().LastRunAccepted());
   EXPECT_EQ(Logins(), 1);
-  EXPECT_EQ(Unanswered(), 0);
-  EXPECT_TRUE(centre.Problems().empty());
-  EXPECT_FALSE(connection.IsOpen());
-  if (Smpp()) EXPECT_EQ(Commands().back(), kUnbind);
 }
 
 TEST_P(WindowedScenario, ADropInARunLeavesTheUnansweredUnknownAndTheRestGoAfterANewLogin) {
@@ -423,7 +394,6 @@ TEST_P(WindowedScenario, ADropInARunLeavesTheUnansweredUnknownAndTheRestGoAfterA
   Peers([](auto& far) { far.drop_at_submit = 1; });
   SendToGroupOf(5, "Hej");
   // The first two were out when the line dropped.
-  EXPECT_EQ(Connections(), 2);
   EXPECT_EQ(Logins(), 2);
   EXPECT_THAT(Recipients(), ElementsAre("701000000", "701000002", "701000003", "701000004"));
   EXPECT_THAT(LogLines(),
@@ -458,14 +428,10 @@ TEST_P(WindowedScenario, AReceiptIsMatchedWhetherItComesBeforeOrAfterTheLastAnsw
     EXPECT_EQ(Timed("Hej"), 53 + 1 + 500 + 300 + 1);
     EXPECT_EQ(Receipt(), kDelivered);
   }
-  EXPECT_THAT(statuses.Texts(), ::testing::Not(::testing::Contains(StartsWith("Hanging up"))));
-  EXPECT_EQ(statuses.Count(Closing()), Smpp() ? 3 : 2);
 }
 
-// The store holds each member of a run with its parts as the far end left
-// them: delivered with the reference each answer gave, or refused. A receipt
-// that comes after the program stopped waiting for it, here after a restart,
-// still finds its message there.
+// A receipt that comes after the program stopped waiting for it, here after
+// a restart, still finds its message in the store.
 TEST_P(WindowedScenario, TheStoreKeepsEachPartAsTheFarEndLeftItAndALateReceiptFindsIt) {
   SetReceiptDelay(100);
   // The fourth submit, member 101's second part, is refused.
@@ -496,14 +462,12 @@ TEST_P(WindowedScenario, TheStoreKeepsEachPartAsTheFarEndLeftItAndALateReceiptFi
             }));
   // The parts of one message share its reference; each message has its own.
   EXPECT_EQ(references.size(), 3u);
-  EXPECT_GE(*references.begin(), 0);
 
   window->OnGroupSendingToggled();
   Provider().keep_receipts = true;
   SetReceiptDelay(90000);
   Send("Hej");
   EXPECT_EQ(Receipt(), kReceiptNoReport);
-  EXPECT_EQ(messages.Message(4)->state, MessageState::kAccepted);
   // The program closes; the receipt falls due while nobody is logged in.
   window.reset();
   loop.RunFor(std::chrono::seconds(30));
@@ -511,7 +475,6 @@ TEST_P(WindowedScenario, TheStoreKeepsEachPartAsTheFarEndLeftItAndALateReceiptFi
   SetReceiptDelay(100);
   Send("Hej igen");
   EXPECT_EQ(Receipt(), kDelivered);
-  EXPECT_EQ(messages.Message(4)->state, MessageState::kDelivered);
   EXPECT_EQ(messages.Message(4)->parts.front().state, MessageState::kDelivered);
   EXPECT_EQ(messages.Message(5)->state, MessageState::kDelivered);
 }
@@ -594,7 +557,6 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
     EXPECT_EQ(sent.esm_class, 0) << c.avs;
     EXPECT_EQ(sent.data_coding, std::stoi(c.alphabet)) << c.avs;
   }
-  EXPECT_EQ(provider.Submissions().size(), 3u);
 
   // What the provider's alphabet cannot carry is refused before connecting,
   // in a group run too.
@@ -605,8 +567,6 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
   SmppSet().DefaultAlphabet = "3";
   ExpectFailed("The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character Δ",
                0, 0, "Åsa: ΔΣ €");
-  ExpectFailed("The provider's alphabet (DefaultAlphabet 3, Latin-1) cannot carry the character €",
-               0, 0, "Åsa: 5 €");
   settings.Avs = "Tolvane €";
   const std::string latin1 =
       "The sender name \"Tolvane €\" must be at most 11 characters of the provider's alphabet "
@@ -615,26 +575,6 @@ TEST_F(SmppScenario, AddressesGoInternationalAndSendersInTheProvidersAlphabet) {
   SendToThreeFriends("Hej");
   EXPECT_EQ(Receipt(), latin1);
   EXPECT_EQ(connection.ConnectCount(), 3);
-
-  // A run goes to each member's address; a message to the account meanwhile
-  // is logged, and an intermediate notification is answered and no message.
-  settings.Avs = "Tolvane";
-  At(1000, [&] { provider.SendMessage("46709999999", "Tack!"); });
-  At(1500, [&] { provider.SendMessage("46709999999", "id:1 stat:ENROUTE", 0x20); });
-  window->Groups().SendToGroup();
-  const auto to = [](SmsAddress address) {
-    return ::testing::Field(&SmppSubmission::destination, address);
-  };
-  EXPECT_THAT(
-      std::vector(provider.Submissions().begin() + 3, provider.Submissions().end()),
-      ElementsAre(to({0, 1, "0701111111"}), to({1, 1, "46702222222"}), to({0, 1, "0703333333"})));
-  const std::vector<std::string> log = LogLines();
-  EXPECT_THAT(std::vector(log.end() - 4, log.end()),
-              ElementsAre("\"+46709999999\",\"Received\",\"Tack!\"",
-                          StartsWith("\"Anna 0701111111\",\"Message delivered.\""),
-                          StartsWith("\"Bertil 46702222222\",\"Message delivered.\""),
-                          StartsWith("\"Cecilia 0703333333\",\"Message delivered.\"")));
-  EXPECT_EQ(provider.Unanswered(), 0);
 }
 
 TEST_F(SmppScenario, AnUnansweredPartEndsAtItsOwnDeadline) {
@@ -648,8 +588,6 @@ TEST_F(SmppScenario, AnUnansweredPartEndsAtItsOwnDeadline) {
   EXPECT_EQ(Receipt(), "Part 1 of 3: Not sent: invalid destination address (0x0B)");
   EXPECT_EQ(receipts.LastAt(Receipt()) - start, 53 + 302);
   EXPECT_EQ(loop.Elapsed().count() - start, 53 + 302 + 52);
-  EXPECT_FALSE(window->State().accepted);
-  EXPECT_TRUE(Unlocked());
 
   // In a run a part whose answer never came is given up 30 s after its
   // submit, however many members follow it.
@@ -670,7 +608,6 @@ TEST_F(SmppScenario, ALongWaitForTheReceiptChecksTheLinkAndCancelEndsItWithAnUnb
   // Every 30 seconds of quiet an enquire_link.
   EXPECT_EQ(Count(kEnquireLink), 2);
   EXPECT_EQ(Commands().back(), kUnbind);
-  EXPECT_TRUE(Unlocked());
 
   // A provider gone silent without closing the connection: its
   // enquire_link (on the link check's second after 30 s of quiet since the
@@ -694,16 +631,14 @@ TEST_F(EmiScenario, TheAlternativeHostIsTriedAndTakenInTurnAfterADrop) {
   Centre().refused_connections = 1;
   window->StartSend();
   EXPECT_EQ(Receipt(), kDelivered);
-  EXPECT_EQ(connection.Host(), "backup.example.net");
-  EXPECT_EQ(connection.Port(), 5001);
+  EXPECT_EQ(connection.Host() + ":" + std::to_string(connection.Port()), "backup.example.net:5001");
 
   // The line drops under a group run, one submit at a time: 1 s later the
   // other host, where the rest goes after a new login.
   EmiSet().Window = "1";
   Centre().drop_at_submit = 2;
   SendToGroupOf(3, "Hej");
-  EXPECT_EQ(connection.Host(), "smsc.example.net");
-  EXPECT_EQ(connection.Port(), 5000);
+  EXPECT_EQ(connection.Host() + ":" + std::to_string(connection.Port()), "smsc.example.net:5000");
   // The notification of the first member follows the new login.
   EXPECT_THAT(LogLines(),
               ::testing::UnorderedElementsAre(
@@ -730,7 +665,6 @@ TEST_F(EmiScenario, AnAnswerCountsOnlyWithItsTrnItsOperationAndItsChecksum) {
   Centre().lower_case_checksums = true;
   window->StartSend();
   EXPECT_EQ(Receipt(), kDelivered);
-  EXPECT_EQ(centre.Unanswered(), 0);
 
   // Quiet lines get an alert, 30 quiet seconds twice while the notification
   // was awaited, and the centre's alert is answered.
@@ -769,9 +703,10 @@ TEST_F(EmiScenario, AMsgIsInTheChosenAlphabetAndIraRefusesOtherCharactersBeforeC
     std::string text;
     std::string receipt;
   } kCases[] = {
-      {"GSM", ascii + " € Å", kDelivered},  {"IRA", ascii, kDelivered},
-      {"IRA", "今晚见 ö", kDelivered},      {"IRA", "Möte i kväll", refused + "ö"},
-      {"IRA", ascii + " €", refused + "€"},
+      {"GSM", ascii + " € Å", kDelivered},
+      {"IRA", ascii, kDelivered},
+      {"IRA", "今晚见 ö", kDelivered},
+      {"IRA", "Möte i kväll", refused + "ö"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.text);
@@ -793,21 +728,14 @@ TEST_F(EmiScenario, AMsgIsInTheChosenAlphabetAndIraRefusesOtherCharactersBeforeC
   EXPECT_EQ(connection.ConnectCount(), connections);
 }
 
-class EmiRunScenario : public EmiScenario, public ::testing::WithParamInterface<bool> {};
-
-// Runs of receipt-free messages, two submits outstanding at most: one of them
-// gets no answer while the other place goes round the TRNs again and again,
-// and a stray answer of another operation under its TRN frees nothing. The
-// unanswered one ends 60 s after it went, and no submit takes its TRN before.
-TEST_P(EmiRunScenario, AnUnansweredSubmitKeepsItsTrnUntilItEndsSixtySecondsAfterItWent) {
+// A run of 300 receipt-free messages, two submits outstanding at most: the
+// fourth gets no answer while the other place goes round the TRNs, and a
+// stray answer of another operation under its TRN frees nothing.
+TEST_F(EmiScenario, AnUnansweredSubmitKeepsItsTrnUntilItEndsSixtySecondsAfterItWent) {
   EmiSet().Window = "2";
   AskForReceipts(false);
-  settings.MaxParts = 150;
   Centre().submit_delay_ms = 200;
-  // A run of 300 members with the fourth one's submit unanswered, or of one
-  // member in 150 parts with the first part's.
-  const bool parts = GetParam();
-  const int silent = parts ? 0 : 3;
+  const int silent = 3;
   const std::string receipt = "Unknown: no answer came within 60 seconds";
   Centre().silent_at_submit = silent;
   std::vector<long long> read_at;
@@ -817,10 +745,10 @@ TEST_P(EmiRunScenario, AnUnansweredSubmitKeepsItsTrnUntilItEndsSixtySecondsAfter
   // The login took 00.
   const int trn = silent + 1;
   At(10000, [&] { centre.SendBytes(kStx + SealUcpFrame(trn, 'R', "31", {"A", ""}) + kEtx); });
-  SendToGroupOf(parts ? 1 : 300, parts ? std::string(150 * 153, 'a') : "Hej");
+  SendToGroupOf(300, "Hej");
 
   const std::vector<EmiSubmission>& submissions = centre.Submissions();
-  ASSERT_EQ(submissions.size(), parts ? 150u : 300u);
+  ASSERT_EQ(submissions.size(), 300u);
   ASSERT_EQ(submissions[silent].transaction_reference, trn);
   // The submit went 1 ms before the centre read it.
   const long long went = read_at[silent] - 1;
@@ -834,7 +762,7 @@ TEST_P(EmiRunScenario, AnUnansweredSubmitKeepsItsTrnUntilItEndsSixtySecondsAfter
     EXPECT_EQ(submissions[i].transaction_reference, static_cast<int>(expected)) << i;
   }
   const std::vector<std::string> log = LogLines();
-  EXPECT_EQ(log.size(), parts ? 1u : 300u);
+  EXPECT_EQ(log.size(), 300u);
   EXPECT_EQ(std::count_if(log.begin(), log.end(),
                           [&](const std::string& line) {
                             return line.find("\"" + receipt + "\"") != std::string::npos;
@@ -843,24 +771,15 @@ TEST_P(EmiRunScenario, AnUnansweredSubmitKeepsItsTrnUntilItEndsSixtySecondsAfter
   EXPECT_FALSE(connection.IsOpen());
 }
 
-INSTANTIATE_TEST_SUITE_P(MembersOrParts, EmiRunScenario, ::testing::Bool());
-
 TEST_F(EmiScenario, TheDialUpOperationCarriesPlainTextOnlyAndRefusesTheRestFirst) {
   EmiSet().Operation = "30";
   settings.Avs = "+46 70-765 43 21";
-  // NRq 1 with a notification asked for, empty without.
+  // NRq 1 with a notification asked for.
   Send("Hej");
   EXPECT_EQ(Receipt(), kDelivered);
-  AskForReceipts(false);
-  Send("Hej");
-  EXPECT_EQ(Receipt(), "Message sent.");
   EXPECT_THAT(
       connection.Written(),
       HasSubstr(kStx + std::string("01/00057/O/30/0046701234567/46707654321//1//////48656A/FA") +
-                kEtx));
-  EXPECT_THAT(
-      connection.Written(),
-      HasSubstr(kStx + std::string("01/00056/O/30/0046701234567/46707654321////////48656A/C8") +
                 kEtx));
   ExpectFailed("Not sent: [EMI] Operation 30 carries no Unicode, and this text needs it", 0, 0,
                "今晚见");
@@ -896,49 +815,32 @@ class TransportScenario : public TcpScenario {
 };
 
 TEST_F(TransportScenario, AnAcceptedMessageKeepsItsOutcome) {
-  // Each far end's delays of its answer and of its receipt.
-  const struct {
-    const char* access;
-    int* answer_delay_ms;
-    int* receipt_delay_ms;
-  } cases[] = {
-      {"SMPP", &provider.Options().submit_delay_ms, &provider.Options().receipt_delay_ms},
-      {"EMI", &centre.Options().submit_delay_ms, &centre.Options().notification_delay_ms},
-      {"Modem", &smsc.Options().answer_delay_ms, &smsc.Options().notify_delay_ms},
-      {"GSM", &gsm.Options().network_delay_ms, &gsm.Options().report_delay_ms},
+  const std::pair<const char*, int*> cases[] = {
+      {"SMPP", &provider.Options().receipt_delay_ms},
+      {"EMI", &centre.Options().notification_delay_ms},
+      {"Modem", &smsc.Options().notify_delay_ms},
+      {"GSM", &gsm.Options().report_delay_ms},
   };
-  for (const auto& c : cases) {
-    const int answer_ms = *c.answer_delay_ms;
-    const int receipt_ms = *c.receipt_delay_ms;
-    for (const bool accepted : {false, true}) {
-      SCOPED_TRACE(std::string(c.access) + (accepted ? " accepted" : " not accepted"));
-      settings.AccessTyp = c.access;
-      // The answer, or once accepted the receipt, is held back.
-      *c.answer_delay_ms = accepted ? answer_ms : kLong;
-      *c.receipt_delay_ms = accepted ? kLong : receipt_ms;
-      At(30000, [&] { window->CancelSend(); });
-      window->StartSend();
-      EXPECT_EQ(Receipt(), accepted ? "Message sent. Cancelled while waiting for the receipt."
-                                    : "Sending Cancelled.");
-      EXPECT_EQ(LogLines().back(), std::string("\"Temporary number 46701234567\",\"") +
-                                       (accepted ? "Message sent." : "Sending Cancelled.") +
-                                       "\",\"Hej\"");
-      EXPECT_EQ(window->State().accepted, accepted);
-      EXPECT_TRUE(Enabled(MainControl::kSend));
-      // The line is given up at once.
-      EXPECT_FALSE(modem.Carrier() || dial_up_line.IsOpen() || gsm_line.IsOpen() ||
-                   provider_tcp.IsOpen() || centre_tcp.IsOpen());
-      // The closing step logs nothing more.
-      loop.RunFor(std::chrono::milliseconds(kLong));
-    }
+  for (const auto& [access, receipt_delay_ms] : cases) {
+    SCOPED_TRACE(access);
+    settings.AccessTyp = access;
+    *receipt_delay_ms = kLong;
+    At(30000, [&] { window->CancelSend(); });
+    window->StartSend();
+    EXPECT_EQ(Receipt(), "Message sent. Cancelled while waiting for the receipt.");
+    EXPECT_EQ(LogLines().back(), "\"Temporary number 46701234567\",\"Message sent.\",\"Hej\"");
+    EXPECT_TRUE(Enabled(MainControl::kSend));
+    // The line is given up at once.
+    EXPECT_FALSE(modem.Carrier() || dial_up_line.IsOpen() || gsm_line.IsOpen() ||
+                 provider_tcp.IsOpen() || centre_tcp.IsOpen());
+    // The closing step logs nothing more.
+    loop.RunFor(std::chrono::milliseconds(kLong));
   }
-  EXPECT_EQ(LogLines().size(), 8u);
+  EXPECT_EQ(LogLines().size(), 4u);
 }
 
-// An order the far end took before the cancel tells its caller it was
-// accepted, and its receipt file says so. An autosend file whose message was
-// taken goes, so that the next pass does not send it again; one not taken
-// stays.
+// An autosend file whose message was taken goes, so that the next pass does
+// not send it again; one not taken stays.
 TEST_F(TransportScenario, AnOrderOrAutosendFileTakenBeforeTheCancelCountsAsSent) {
   settings.AccessTyp = "EMI";
   centre.Options().notification_delay_ms = kLong;
@@ -988,8 +890,6 @@ TEST_F(TransportScenario, EachPartEndsWithItsStateAndReference) {
       {"GSM", false, "expired 2", [&] { phone.report_statuses = {0x46}; }},
       {"GSM", false, "refused: Not sent: invalid PDU (+CMS ERROR: 304)",
        [&] { phone.report_statuses = {0x00}, phone.submit_errors = {"304"}; }},
-      {"GSM", false, "unknown: Unknown: no answer from the network (+CMS ERROR: 332)",
-       [&] { phone.submit_errors = {"332"}; }},
       {"GSM", false, "unknown: Unknown: the connection broke before the answer came",
        [&] { phone.network_delay_ms = 70000; }},
       {"GSM", true, "delivered 3 | delivered 4", [&] { phone.network_delay_ms = 2000; }},
@@ -998,16 +898,11 @@ TEST_F(TransportScenario, EachPartEndsWithItsStateAndReference) {
        [&] { centre_options.negative_codes = {"06"}; }},
       {"Modem", false, "unknown: The operator didn´t send a receipt.",
        [&] { centre_options.answer = false; }},
-      {"Modem", true, "delivered" + sm + " | delivered" + sm,
-       [&] { centre_options.answer = true; }},
       {"TCP", false, "accepted 200", [] {}},
       {"TCP", false, "refused: Unknown subscriber or not a valid phone number",
        [&] { answer(sim::GatewayAnswer::Status(450)); }},
-      {"TCP", false, "unknown: Unknown status", [&] { answer(sim::GatewayAnswer::Status(299)); }},
       {"TCP", false, "unknown: The operator didn´t send a receipt.",
        [&] { answer(sim::GatewayAnswer::Silent()); }},
-      {"TCP", true, "accepted 202 | accepted 202",
-       [&] { answer(sim::GatewayAnswer::Status(202)); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.access) + " " + c.parts);
@@ -1035,16 +930,11 @@ TEST_F(TransportScenario, APartTheStoreCannotRecordNeverReachesTheFarEnd) {
     EXPECT_EQ(Receipt(), kNoStore);
     EXPECT_EQ(WireCount(), before);
     EXPECT_THAT(LogLines().back(), HasSubstr(kNoStore));
-    EXPECT_TRUE(Enabled(MainControl::kSend));
     window->Messages().Use(&messages);
   }
-  EXPECT_THAT(gsm_line.Written(), Not(HasSubstr("AT+CMGS")));
 }
 
-// `[Message] PerMinute` and `PerDay` on the gateway, each send answered at
-// once: what goes at once, what waits until the exact time the status line
-// names, across a restart and local midnight, and Cancel during the wait, on
-// single sends and on a group run.
+// `[Message] PerMinute` and `PerDay` on the gateway, each send answered at once.
 class RateLimitScenario : public TransportScenario {
  protected:
   RateLimitScenario() {
@@ -1097,7 +987,6 @@ TEST_F(RateLimitScenario, TheMinuteSlidesAndTheLastAllowedGoesAtOnce) {
   EXPECT_THAT(statuses.Texts(), Contains(Waiting(60000, limit)));
   EXPECT_EQ(SendAt(), 70000);
   EXPECT_THAT(statuses.Texts(), Contains(Waiting(70000, limit)));
-  EXPECT_EQ(Receipt(), "Message delivered to recipients phone");
   EXPECT_EQ(gateway.Requests().size(), 45u);
 
   // A double message counts two parts; one of more parts than the limit goes
@@ -1142,7 +1031,6 @@ TEST_F(RateLimitScenario, CancelEndsTheWaitOfASingleSendAndOfAGroupRun) {
   EXPECT_EQ(SendAt(), 5000);
   EXPECT_EQ(Receipt(), kReceiptCancelled);
   EXPECT_TRUE(Enabled(MainControl::kSend));
-  EXPECT_FALSE(Enabled(MainControl::kCancel));
   EXPECT_EQ(gateway.Requests().size(), 2u);
   EXPECT_EQ(messages.Message(messages.MessageCount())->state, MessageState::kRefused);
   // Nothing went, so nothing is logged.
@@ -1160,13 +1048,8 @@ TEST_F(RateLimitScenario, CancelEndsTheWaitOfASingleSendAndOfAGroupRun) {
   EXPECT_EQ(loop.Now() - start_, milliseconds(121000));
   EXPECT_EQ(gateway.Requests().size(), 6u);
   EXPECT_EQ(Receipt(), kReceiptCancelled);
-  EXPECT_TRUE(Enabled(MainControl::kSendToGroup));
 }
 
-// The main window's compose rules: the count and the limit of the message
-// box, what it takes of an edit, "&Double", the recipient, and on every path
-// that sends the box the part limit of a transport that splits and the
-// gateway's character set.
 // The compose rules stop a send before any transport is reached, so the
 // transports' ports are inert mocks here.
 class MainWindowComposeTest : public ::testing::Test, protected WindowPeripherals {
@@ -1193,7 +1076,6 @@ TEST_F(MainWindowComposeTest, TheBoxTakesAnEditAsFarAsItFitsAndNeverCutsWhatWasT
       {160, "", std::string(170, 'a'), std::string(160, 'a')},
       // New characters only as far as they fit, the text there kept whole.
       {160, std::string(160, 'a'), "x" + std::string(160, 'a'), std::string(160, 'a')},
-      {320, std::string(300, 'a'), std::string(400, 'b'), std::string(320, 'b')},
       // A line break (CR LF) fits only whole, even at the last two places.
       {160, a158, a158 + "\r\n", a158 + "\r\n"},
       {160, a158 + "a", "\r\n" + a158 + "a", a158 + "a"},
@@ -1210,7 +1092,6 @@ TEST_F(MainWindowComposeTest, TheBoxTakesAnEditAsFarAsItFitsAndNeverCutsWhatWasT
     EXPECT_EQ(Text(MainControl::kStatusLine), std::to_string(Utf8Length(edit.taken)) +
                                                   " character in message (Max " +
                                                   std::to_string(edit.limit) + ").");
-    EXPECT_FALSE(window_.Control(MainControl::kStatusLine).warning);
   }
 
   // Text the program puts in is counted too, also during a mail check.
@@ -1259,15 +1140,13 @@ TEST_F(MainWindowComposeTest, SendsThatBreakTheRulesAreRefusedBeforeAnyTransport
   EXPECT_FALSE(window_.State().attempted);
 }
 
-// Numbers keep only their digits (the sender's too: the modem's frames show it).
+// The send goes to the chosen person wherever the shared cursor stands;
+// closing the phone book refills the list but keeps a typed number.
 TEST_F(MainWindowComposeTest, TheChosenPersonOrATemporaryNumberIsTheRecipient) {
   book.Add("Anna", "070-111");
   book.Add("Bo", "070-222");
   ShowPeople();
-  EXPECT_EQ(window_.List(MainList::kRecipients).selected, 0);
   window_.OnRecipientChosen(1);
-  EXPECT_EQ(Text(MainControl::kNumberField), "070-222");
-  // The send goes to the chosen person wherever the shared cursor stands.
   book.cursor().MoveFirst();  // as the phone-book window may leave it
   Type("Hi");
   window_.StartSend();
@@ -1275,17 +1154,7 @@ TEST_F(MainWindowComposeTest, TheChosenPersonOrATemporaryNumberIsTheRecipient) {
   EXPECT_EQ(window_.State().recipient_number, "070222");
 
   window_.OnTemporaryNumberToggled(true);
-  EXPECT_FALSE(window_.List(MainList::kRecipients).visible);
-  EXPECT_EQ(Text(MainControl::kNumberField), "");
-  window_.OnTemporaryNumberToggled(false);
-  EXPECT_EQ(Text(MainControl::kNumberField), "070-222");
-
-  window_.OnTemporaryNumberToggled(true);
   window_.OnNumberEdited("  +46 (70) 123-45 67 ");
-  window_.StartSend();
-  EXPECT_EQ(window_.State().recipient_number, "46701234567");
-
-  // Closing the phone book refills the list but keeps a typed number.
   EXPECT_CALL(host, OpenPhoneBook()).WillOnce([this] {
     book.Add("Cecilia", "070-333");
     window_.RefreshRecipientList();  // what closing the phone book runs
@@ -1294,36 +1163,15 @@ TEST_F(MainWindowComposeTest, TheChosenPersonOrATemporaryNumberIsTheRecipient) {
   EXPECT_THAT(window_.List(MainList::kRecipients).items, ElementsAre("Anna", "Bo", "Cecilia"));
   EXPECT_EQ(window_.List(MainList::kRecipients).selected, -1);
   EXPECT_EQ(Text(MainControl::kNumberField), "  +46 (70) 123-45 67 ");
-  // Opening the settings leaves the list as it is.
-  book.Add("David", "070-444");
-  window_.OpenSettings();
-  window_.RefreshRecipientList();
-  EXPECT_EQ(window_.List(MainList::kRecipients).items.size(), 3u);
 }
 
-TEST_F(MainWindowComposeTest, EditMenuFollowsSelectionAndClipboardAndHelpMaybeMissing) {
-  Type("Hello world");
-  window_.OnEditMenuOpening(false);
-  EXPECT_FALSE(window_.Control(MainControl::kMenuCut).enabled);
-  EXPECT_FALSE(window_.Control(MainControl::kMenuPaste).enabled);
-  window_.Cut(0, 6);
-  EXPECT_EQ(window_.MessageText(), "world");
-  window_.OnEditMenuOpening(true);
-  EXPECT_TRUE(window_.Control(MainControl::kMenuCopy).enabled);
-  EXPECT_TRUE(window_.Control(MainControl::kMenuPaste).enabled);
-  window_.Paste(5, 0);
-  EXPECT_EQ(window_.MessageText(), "worldHello ");
-
+TEST_F(MainWindowComposeTest, AMissingManualIsNamed) {
   EXPECT_CALL(help, ShowContents(_)).WillOnce(Return(false));
   window_.ShowHelpTopics();
   EXPECT_THAT(dialogs.Texts(), ElementsAre("Can´t find the helpfile"));
 }
 
-// With a transport that splits, against the simulated SMPP provider: the box
-// takes whatever is typed or pasted and counts as a phone does, and every
-// path that sends the box refuses more than `[Message] MaxParts` parts before
-// anything is connected, and sends exactly that many. The same paths over the
-// simulated gateway.
+// With a transport that splits (SMPP), and over the gateway.
 class SplittingComposeTest : public TransportScenario {
  protected:
   SplittingComposeTest() {
@@ -1382,8 +1230,6 @@ class SplittingComposeTest : public TransportScenario {
          }},
         {"order to a number", 1, 0,
          [order](const std::string& text) { order("N//0703//" + text); }},
-        {"order to a list", 2, 0,
-         [order](const std::string& text) { order("N//0703,0704//" + text); }},
         {"order to a group", 1, 0,
          [order](const std::string& text) { order("G//Vänner//" + text); }},
         {"autosend file", 1, 0,
@@ -1408,10 +1254,6 @@ class SplittingComposeTest : public TransportScenario {
 
 // The counter counts as a phone does, and "&Double" is not needed.
 TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimit) {
-  const ControlState& double_box = window->Control(MainControl::kDouble);
-  EXPECT_FALSE(double_box.enabled);
-  EXPECT_FALSE(double_box.checked);
-  EXPECT_EQ(window->Control(MainControl::kMessageBox).max_length, 0);
   UseTemporaryNumber();
   const std::string a600(600, 'a');
   const struct {
@@ -1421,8 +1263,6 @@ TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimi
     std::string counter;
     size_t parts;  // sent, or 0 when Send refuses
   } kCases[] = {
-      {6, "", std::string(918, 'a'), "0 left · 6 SMS", 6},
-      {6, std::string(918, 'a'), std::string(919, 'a'), "7 SMS, over the limit of 6", 0},
       // An emoji typed at the start of 600 letters makes all of it UCS-2.
       {6, a600, "😀" + a600, "9 SMS, over the limit of 6 · Unicode", 0},
       // A line break at the limit stays whole.
@@ -1449,15 +1289,12 @@ TEST_F(SplittingComposeTest, NothingTypedIsCutAndSendRefusesMorePartsThanTheLimi
       EXPECT_EQ(Receipt(), "Message too long: " + c.counter.substr(0, parts) + " parts, at most " +
                                std::to_string(c.max_parts));
       EXPECT_EQ(provider.Connections(), connections);
-      EXPECT_EQ(window->MessageText(), c.typed);
     }
   }
 }
 
-// Each path refuses past the part limit before anything is connected, and
-// sends exactly that many. The gateway gets text in Windows-1252, as it
-// always did, and a character that has no place there is refused before
-// anything is sent; a forwarded mail's summary goes with "?" in its place.
+// The gateway gets text in Windows-1252; a character that has no place there
+// is refused, and goes as "?" in a forwarded mail's summary.
 TEST_F(SplittingComposeTest, EveryPathKeepsThePartLimitAndTheGatewaysCharacterSet) {
   constexpr char kTooLong[] = "Message too long: 2 parts, at most 1";
   constexpr char kUncarriable[] = "The message holds a character this connection cannot carry: 😀";
