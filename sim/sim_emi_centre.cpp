@@ -300,17 +300,26 @@ bool SimEmiCentre::Deliver(const DeliverOrder& order, std::string& refusal) {
   if (!plan) return false;
   next_reference_ = next_reference_ % 255 + 1;
   const int after_login = logged_in_ ? logins_accepted_ : logins_accepted_ + 1;
+  // A part delivered twice is the same message to the centre: each copy
+  // carries the time stamp the centre gave that part.
+  const int first_stamp = stamps_;
+  const std::vector<DeliveryPart>& some = plan->now.empty() ? plan->later : plan->now;
+  stamps_ += some.empty() ? 1 : std::max(1, some.front().described.parts);
+  const auto fields = [&](const DeliveryPart& part) {
+    return PartFields(part, Stamp(first_stamp + std::max(0, part.described.part - 1)));
+  };
   for (const DeliveryPart& part : plan->now) {
-    queued_.push_back({after_login, {PartFields(part), part.described}});
+    queued_.push_back({after_login, {fields(part), part.described}});
   }
   for (const DeliveryPart& part : plan->later) {
-    queued_.push_back({after_login + 1, {PartFields(part), part.described}});
+    queued_.push_back({after_login + 1, {fields(part), part.described}});
   }
   if (logged_in_) SendQueued();
   return true;
 }
 
-std::vector<std::string> SimEmiCentre::PartFields(const DeliveryPart& part) {
+std::vector<std::string> SimEmiCentre::PartFields(const DeliveryPart& part,
+                                                  const std::string& stamp) {
   std::vector<std::string> fields(kFieldCount5x);
   fields[0] = options_.user;
   if (part.from.ton == 5) {
@@ -320,7 +329,7 @@ std::vector<std::string> SimEmiCentre::PartFields(const DeliveryPart& part) {
     fields[1] = part.from.value;
     if (part.from.ton == 1) fields[28] = "1139";
   }
-  fields[14] = Stamp(stamps_++);
+  fields[14] = stamp;
   std::string xser;
   if (!part.header.empty()) {
     xser = "01" + ToHex(std::string(1, static_cast<char>(part.header.size()))) + ToHex(part.header);

@@ -167,7 +167,7 @@ class SimEmiCentre : public TcpPeer {
   void OnLogin(const UcpFrame& frame);
   void OnSubmit(const UcpFrame& frame);
   void SendNotification(const EmiSubmission& submission, int state);
-  std::vector<std::string> PartFields(const DeliveryPart& part);
+  std::vector<std::string> PartFields(const DeliveryPart& part, const std::string& stamp);
   // Sends the parts whose login has come, in order.
   void SendQueued();
   void Delivery(const std::string& event, const TakenPart& part);
