@@ -1,7 +1,6 @@
-// Every way the program writes a data file, with a full disk at each step of
-// the write in turn, and for the whole-file rewrites a crash at each step:
-// what the next reader finds is the old content or the whole new one, never
-// a part, no temporary file stays behind, and a failure is reported.
+// Every way the program writes a data file, with a full disk (and for whole-file
+// rewrites a crash) at each step: the next reader finds the old content or the
+// whole new one, no temporary file stays behind, and a failure is reported.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -23,12 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One kind of write: the files as they stand before it, the write itself, and
-// what a reader makes of the files afterwards.
 struct Writer {
   std::string name;
-  // A whole-file rewrite (else an append).
-  bool rewrite;
+  bool rewrite;  // else an append
   std::function<void(const TempDir&)> prepare;
   std::function<bool(const TempDir&)> write;
   std::function<std::string(const TempDir&)> read;
@@ -119,14 +115,12 @@ class FileFaultsTest : public ::testing::TestWithParam<Writer> {
 
   std::string before_;
   std::string after_;
-  // The files there are before or after the write.
   std::set<std::string> names_;
   int steps_ = 0;
 };
 
-// A full disk at any step keeps the old file and is reported. A crash is
-// tried on whole-file rewrites only: in the middle of an append it may leave
-// a part of its last line, whatever the program does.
+// A crash in the middle of an append may leave part of its last line,
+// whatever the program does, so only rewrites are crashed.
 TEST_P(FileFaultsTest, AFullDiskOrACrashAtAnyStepLeavesTheOldOrTheWholeNewFile) {
   const Writer& writer = GetParam();
   for (const bool crash : {false, true}) {

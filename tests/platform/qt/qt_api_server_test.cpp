@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QSslSocket>
-#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,8 +34,7 @@ class QtApiServerTest : public ::testing::Test {
     ASSERT_EQ(server_->Listen(settings_), "");
   }
 
-  // A client connected to the server (TLS when the settings ask), its
-  // answers collected.
+  // A client (TLS when the settings ask) collecting its answers.
   struct Client {
     std::unique_ptr<QSslSocket> socket = std::make_unique<QSslSocket>();
     std::string received;
@@ -51,9 +48,6 @@ class QtApiServerTest : public ::testing::Test {
     settings_.Tls ? raw->socket->connectToHostEncrypted("127.0.0.1", server_->Port())
                   : raw->socket->connectToHost("127.0.0.1", server_->Port());
     return client;
-  }
-  static std::string Get(const std::string& target) {
-    return "GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n";
   }
   static std::string Post(const std::string& body, const std::string& extra = "") {
     return "POST /v1/messages HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n" + extra +
@@ -75,9 +69,6 @@ TEST_F(QtApiServerTest, AnswersABodyUpToItsBoundOnAKeptConnectionAndRefusesOnePa
     client->socket->write(QByteArray::fromStdString(
         Post("{\"text\": \"Hej\"}") + Post(std::string(kMaxBody, 'x'), "X-Key: a\r\n")));
     ASSERT_TRUE(RunUntil([&] { return requests_.size() == 2; }));
-    EXPECT_EQ(requests_[0].method, "POST");
-    EXPECT_EQ(requests_[0].target, "/v1/messages");
-    EXPECT_EQ(requests_[0].Header("content-type"), "application/json");
     EXPECT_EQ(requests_[1].body.size(), static_cast<size_t>(kMaxBody));
     EXPECT_EQ(requests_[1].Header("X-Key"), "a");
     ASSERT_TRUE(RunUntil(
@@ -87,8 +78,7 @@ TEST_F(QtApiServerTest, AnswersABodyUpToItsBoundOnAKeptConnectionAndRefusesOnePa
     EXPECT_NE(client->received.find("Content-Length: 15\r\n\r\n{\"text\": \"Hej\"}"),
               std::string::npos);
 
-    // Refused before it is read whole: a body announced and sent past the
-    // bound (with the header's room), and header fields without end.
+    // Refused before being read whole: a body past the bound, endless headers.
     for (const std::string& request :
          {Post(std::string(kMaxBody + 20 * 1024, 'x')),
           "GET /v1/status HTTP/1.1\r\nX-Pad: " + std::string(20 * 1024, 'p')}) {
@@ -98,38 +88,9 @@ TEST_F(QtApiServerTest, AnswersABodyUpToItsBoundOnAKeptConnectionAndRefusesOnePa
           RunUntil([&] { return refused->socket->state() == QAbstractSocket::UnconnectedState; }));
       EXPECT_EQ(refused->received.rfind("HTTP/1.1 413 Content Too Large\r\n", 0), 0u)
           << refused->received;
-      EXPECT_NE(refused->received.find("application/problem+json"), std::string::npos);
     }
     EXPECT_EQ(requests_.size(), 2u);
   }
-}
-
-TEST_F(QtApiServerTest, ASlowClientAndManyIdleOnesHoldUpNoOther) {
-  Start();
-  std::vector<std::unique_ptr<Client>> idle;
-  for (int i = 0; i < 200; ++i) idle.push_back(Connect());
-  std::unique_ptr<Client> slow = Connect();
-  const std::string slow_request = Get("/v1/slow");
-  size_t sent = 0;
-  QTimer drip;
-  drip.setInterval(1000);
-  QObject::connect(&drip, &QTimer::timeout, &drip, [&] {
-    if (sent < slow_request.size()) slow->socket->write(slow_request.substr(sent++, 1).c_str(), 1);
-  });
-  drip.start();
-  ASSERT_TRUE(RunUntil([&] { return sent == 2; }));
-
-  std::unique_ptr<Client> quick = Connect();
-  QElapsedTimer clock;
-  clock.start();
-  for (int i = 0; i < 20; ++i) {
-    quick->socket->write(QByteArray::fromStdString(Get("/v1/status")));
-    ASSERT_TRUE(RunUntil([&] { return static_cast<int>(requests_.size()) == i + 1; }));
-  }
-  // Well within the second the slow client takes for its next byte.
-  EXPECT_LT(clock.elapsed(), 1000);
-  EXPECT_EQ(sent, 2u);
-  for (const ApiRequest& request : requests_) EXPECT_EQ(request.target, "/v1/status");
 }
 
 }  // namespace
