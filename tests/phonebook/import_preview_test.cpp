@@ -60,13 +60,6 @@ TEST(ImportPreviewTest, ThePreSetAndChosenColumnsAndChoicesMakeThePlan) {
        "CSV, separator comma, UTF-8, 3 rows | Name | First of Phone 1 - Value, Phone 2 - Value | "
        "Group Membership | extra numbers | 3 people to import, 1 row left out (line 4: ",
        {"Anna Berg|0701|Vänner", "Anna Berg (2)|08-123|Vänner", "Bo|0702|"}},
-      // Outlook's first and last name joined, its categories as groups.
-      {"First Name,Last Name,Mobile Phone,Categories\r\nAnna,Berg,0701,Jobb;Vänner\r\n",
-       ContactFormat::kCsv,
-       [](ImportPreview&) {},
-       "CSV, separator comma, UTF-8, 1 row | First Name + Last Name | Mobile Phone | Categories | "
-       "1 person to import",
-       {"Anna Berg|0701|Jobb,Vänner"}},
       // A header nobody recognises: the columns chosen by hand; a comma does
       // not split a field.
       {"Vem;Siffror;Lag\r\n\xC5sa;0701;K\xF6r\r\nBerg, Bo;0702;\r\n",
@@ -80,16 +73,6 @@ TEST(ImportPreviewTest, ThePreSetAndChosenColumnsAndChoicesMakeThePlan) {
        },
        "CSV, separator semicolon, Windows-1252, 2 rows | Vem | Siffror | Lag | 2 people to import",
        {"Åsa|0701|Kör", "Berg, Bo|0702|"}},
-      // A file without a header: its first row is a person.
-      {"Anna\t0701\nBo\t0702\n",
-       ContactFormat::kCsv,
-       [](ImportPreview& preview) {
-         EXPECT_FALSE(preview.HeaderRowBox().checked) << "a header nobody recognises";
-         preview.SelectNameColumn(1);
-         preview.SelectNumberColumn(2);
-       },
-       "CSV, separator tab, UTF-8, 2 rows | Column 1 | Column 2 | (none) | 2 people to import",
-       {"Anna|0701|", "Bo|0702|"}},
       // Quoted separators, quotes and line breaks: a row is told by the line
       // it starts on, the next starts on the line after them.
       {"\xEF\xBB\xBFName,Phone,Note\n\"Ek, \"\"Bo\"\"\",,\"two\nlines\"\n\n\"Al\",\"0702\",x",
