@@ -22,7 +22,6 @@ using std::chrono::hours;
 using std::chrono::seconds;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using ::testing::IsEmpty;
 
 TEST(WebhookSignatureTest, HmacSha256KeepsTheVectorsOfRfc4231) {
   const struct {

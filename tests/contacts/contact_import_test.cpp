@@ -20,7 +20,6 @@ namespace tolvane {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using People = std::vector<std::pair<std::string, std::string>>;
 using Groups = std::map<std::string, std::vector<std::string>>;
 
