@@ -36,9 +36,7 @@ TEST(LogRecordTest, OneLineOfQuotedFieldsThatReadsBack) {
               ElementsAre("a", "b", "c,d", "", "e"));
   EXPECT_THAT(Fields(LogRecord::FromLine("\"a\",\"b\",\"c")), ElementsAre("a", "b", "", "", ""));
   EXPECT_THAT(Fields(LogRecord::FromLine("no quotes at all")), Each(""));
-
-  // A cancelled send ("Sending Cancelled." in the log) reads differently in
-  // the receipt file.
+  // The receipt file words a cancelled send its own way.
   EXPECT_EQ(ReceiptResult(true, "Busy"), "Sending cancelled");
   EXPECT_EQ(ReceiptResult(false, "Busy"), "Busy");
 }

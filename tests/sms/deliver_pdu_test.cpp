@@ -44,12 +44,10 @@ TEST(DeliverPduTest, ReadsEachAlphabetHeaderClassAndSenderAndRefusesTheRest) {
       // Class 0 in the class group (F0); five hours west of UTC.
       {" 040B915155214365F700F06210203040500A02C834\r\n",
        ReceivedPart{"+15551234567", "2026-01-02 03:04:05 -05:00", "Hi", "GSM", std::nullopt, true}},
-      {"", std::nullopt},
       {"ZZ", std::nullopt},
       // A status report.
       {"06010B916407214365F7622180510121406221805101214000", std::nullopt},
       {kGsm.substr(0, kGsm.size() - 2), std::nullopt},  // a septet short
-      {kGsm.substr(0, 28), std::nullopt},               // inside the time stamp
       // A time stamp that is not decimal.
       {"040B916407214365F70000A22180510121400BC8B21AB4416DCA9B5408", std::nullopt},
       // A header longer than the user data; one of 7 octets (8 septets) in 7.

@@ -27,7 +27,6 @@ class CountingReferences : public ReferenceCounter {
 };
 
 TEST(MessageSplitterTest, PartsAndCounterOfACorpus) {
-  const std::string kSwedish = "Hej Åsa! Ölet är kallt, så kom nu. Ärligt, Öjvind är här.";
   const struct {
     std::string name;
     std::string text;
@@ -49,12 +48,6 @@ TEST(MessageSplitterTest, PartsAndCounterOfACorpus) {
       // The same with a surrogate pair.
       {"emoji over boundary", Repeat("Ж", 66) + "😀" + "xxxxx", 2, 132, "60 left · 2 SMS · Unicode"},
       {"emoji at boundary", Repeat("Ж", 65) + "😀" + "xxxxx", 2, 134, "62 left · 2 SMS · Unicode"},
-      {"Swedish", kSwedish, 1, kSwedish.size() - 8, "103 left · 1 SMS"},
-      {"Swedish long", Repeat(kSwedish, 3), 2, 153, "135 left · 2 SMS"},
-      {"German Spanish French", "Grüße, Übermaß! ¿Qué tal, señor Muñoz? ¡Voilà, très où!", 1, 55,
-       "105 left · 1 SMS"},
-      {"extension counts two", "Pris: 5€ [ok]", 1, 16, "144 left · 1 SMS"},
-      {"mixed goes Unicode", "Hej Åsa 😀", 1, 20, "60 left · 1 SMS · Unicode"},
       // An emoji at the start makes the whole text UCS-2: 67 units a part.
       {"emoji fills six", "😀" + std::string(400, 'a'), 6, 134, "0 left · 6 SMS · Unicode"},
       {"emoji one over six", "😀" + std::string(401, 'a'), 7, 134,

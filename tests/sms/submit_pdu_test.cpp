@@ -26,7 +26,6 @@ TEST(SubmitPduTest, SubmitsAsTheWellKnownSamples) {
   SubmitPdu pdu = OnlyPart("hellohello", options);
   EXPECT_EQ(pdu.hex, "11000B916407281553F80000AA0AE8329BFD4697D9EC37");
   EXPECT_EQ(pdu.octets, 23);
-  EXPECT_EQ(pdu.error, "");
 
   // The same number behind the international prefix, a report asked for.
   options = {"0046708251358", "00", true, 4 * 24 * 60};
