@@ -75,7 +75,9 @@ TEST_F(WindowPlaceTest, StartAndCloseCyclesLeaveThePlaceAsItWasOrBringItOnScreen
       SCOPED_TRACE("status " + std::to_string(c.status) + " at " + std::to_string(c.x) +
                    ", cycle " + std::to_string(cycle));
       const QRect frame = Run();
-      if (c.status == 0) EXPECT_EQ(frame.topLeft(), c.shown);
+      if (c.status == 0) {
+        EXPECT_EQ(frame.topLeft(), c.shown);
+      }
       EXPECT_EQ(Read(), c.stored);
     }
   }
