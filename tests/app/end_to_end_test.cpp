@@ -1,9 +1,5 @@
-// Runs the real program, copied into a program folder of its own, with a
-// command-line order, an autosend folder, a secret to store or its window
-// offscreen used by a driver plugin, against the simulators (and Dovecot)
-// started as separate processes. With TOLVANE_MEMCHECK=1 (a build without
-// sanitizers) every run goes through Valgrind's memcheck, and an invalid
-// access or a leaked block fails it.
+// Runs the real program in a program folder of its own against the simulators
+// started as processes; with TOLVANE_MEMCHECK=1 under Valgrind's memcheck.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -16,8 +12,6 @@
 #include <string>
 
 #include "core/gateway_password_file.h"
-#include "core/settings_values.h"
-#include "support/qt/dovecot_server.h"
 #include "support/qt/program_folder.h"
 #include "support/qt/program_run.h"
 #include "support/qt/simulator_process.h"
@@ -33,10 +27,6 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 const fs::path kBin = TOLVANE_BIN_DIR;
-const std::string kCannotCarry =
-    "The message holds a character this connection cannot carry: &#128512;";
-
-// How often `part` occurs in `text`.
 size_t Count(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -45,9 +35,8 @@ size_t Count(const std::string& text, const std::string& part) {
 
 class EndToEndTest : public ::testing::Test {
  protected:
-  // Starts smpp-sim or emi-sim (`section` SMPP or EMI), whose account is
-  // "tolvane" with the password "secret", and points the program at it;
-  // `more_keys` are further lines of its section. Its address.
+  // Starts smpp-sim or emi-sim (account "tolvane", password "secret") and
+  // points the program at it; `more_keys` are further lines of its section.
   std::string UseProviderSim(const std::string& section, const QStringList& options = {},
                              const std::string& more_keys = "") {
     const bool smpp = section == "SMPP";
@@ -64,7 +53,6 @@ class EndToEndTest : public ::testing::Test {
                           "[Adress]\r\nAvs=Tolvane\r\n[Modem]\r\nLogg=1\r\n");
     return address;
   }
-  // `more_settings` are further lines of tolvmsg.ini.
   void UseGatewaySim(const QStringList& options, const std::string& more_settings = "") {
     std::string address = simulator_.Start("gateway-sim", QStringList{"--port", "0"} + options,
                                            testing::kGatewayAddress);
@@ -72,19 +60,17 @@ class EndToEndTest : public ::testing::Test {
                                          "\r\n[Modem]\r\nLogg=1\r\n" + more_settings);
   }
 
-  // Runs of the program see no display, as from cron or over ssh.
+  // As from cron or over ssh.
   void RemoveDisplay() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
       environment_.remove(name);
     }
   }
-  // Stores `secret` as `name` from standard input, without a display.
   void StoreSecret(const QString& name, const std::string& secret) {
     RemoveDisplay();
     ASSERT_EQ(Run({"--store-secret", name}, secret + "\n"), 0) << stderr_;
   }
-  // A phone book whose group `group` (the people list when empty) holds
-  // `members`, name and number.
+  // A phone book whose group `group` (the people list when empty) holds `members`.
   void UseGroup(const std::string& group,
                 const std::vector<std::pair<std::string, std::string>>& members) {
     testing::TestPhoneBook book;
@@ -95,24 +81,20 @@ class EndToEndTest : public ::testing::Test {
                   fs::copy_options::overwrite_existing);
   }
 
-  // Runs the program with `order` from another current folder; its exit status.
+  // Runs the program from another current folder; its exit status.
   int Run(const std::string& order) { return Run(QStringList{QString::fromStdString(order)}); }
   int Run(const QStringList& arguments, const std::string& standard_input = {}) {
     return RunWith(arguments, QProcessEnvironment(), standard_input);
   }
-  // Runs the program without an order, its window offscreen, and has the
-  // window driver act on `argument`: the text of a button to click, or
-  // "phonebook=" and a name to enter in the phone book.
-  int RunDriver(const QString& argument) {
+  // Runs the program's window offscreen; a driver plugin enters `name` in the
+  // phone book.
+  int RunPhoneBook(const QString& name) {
     QProcessEnvironment driver;
     driver.insert("QT_QPA_PLATFORM", "offscreen");
     driver.insert("QT_PLUGIN_PATH", QString::fromStdString((kBin / "test-plugins").string()));
-    driver.insert("QT_QPA_GENERIC_PLUGINS", "tolvanedriver:" + argument);
+    driver.insert("QT_QPA_GENERIC_PLUGINS",
+                  "tolvanedriver:phonebook=" + QUrl::toPercentEncoding(name));
     return RunWith(QStringList{}, driver);
-  }
-  // Has the driver enter `name` (UTF-8) in the phone book.
-  int RunPhoneBook(const std::string& name) {
-    return RunDriver("phonebook=" + QUrl::toPercentEncoding(QString::fromStdString(name)));
   }
   int RunWith(const QStringList& arguments, const QProcessEnvironment& more,
               const std::string& standard_input = {}) {
@@ -129,7 +111,6 @@ class EndToEndTest : public ::testing::Test {
   }
 
   std::string Log() const { return folder_.ReadFile("loggfil.txt"); }
-  // Runs `sql` (UTF-8) on the program's phone book with the sqlite3 shell.
   void Sqlite(const std::string& sql) {
     QProcess shell;
     shell.start("sqlite3", {QString::fromStdString((folder_.path() / "teledata.mdb").string()),
@@ -148,10 +129,9 @@ class EndToEndTest : public ::testing::Test {
   std::string stdout_;
 };
 
-// Over each link, with the secret it needs stored from the command line: an
-// order to a number and one to a group (one call or login a run, the group's
-// too) are delivered, the receipt file lands beside the program, and no
-// secret reaches the log.
+// Over each link, with its secret stored from the command line, an order to a
+// number and one to a group (one call or login a run) are delivered, the
+// receipt file lands beside the program, and no secret reaches the log.
 TEST_F(EndToEndTest, OrdersOverEachLinkAreDeliveredOneConnectionARun) {
   auto device = [this](const std::string& simulator, const QStringList& options) {
     return simulator_.Start(simulator, options, "/dev/\\S+");
@@ -205,24 +185,17 @@ TEST_F(EndToEndTest, OrdersOverEachLinkAreDeliveredOneConnectionARun) {
     if (*link.secret) {
       EXPECT_THAT(Log() + stderr_, Not(HasSubstr(link.secret)));
     }
-    if (link.name == "Modem") {
-      // A text the modem cannot carry is refused before anything is dialled.
-      EXPECT_EQ(Run("N//0703//Hej 😀//kvitto.txt"), 1) << stderr_;
-      EXPECT_THAT(folder_.ReadFile("kvitto.txt"), HasSubstr("\"0703\",\"" + kCannotCarry));
-    }
     const std::string seen = simulator_.Stop();
     EXPECT_EQ(Count(seen, link.per_run), 2u) << seen;
     EXPECT_THAT(seen, Not(HasSubstr("PROBLEM")));
   }
 }
 
-// The phone book is an ordinary SQLite file: people and groups that the
-// sqlite3 shell adds or renames between two runs (leaving the name key to the
-// program) show in the windows and compare without letter case. Then started
-// from a script over ssh or from cron: no display, no platform chosen; a
-// display nobody serves gives way to running without a window too, unless a
-// platform was chosen by hand. The exit status follows the gateway's answers;
-// the log and the form keep the original code page.
+// People and groups that the sqlite3 shell adds or renames between two runs
+// (leaving the name key to the program) show in the windows and compare
+// without letter case. Then without a display, or with one nobody serves, the
+// exit status follows the gateway's answers; the log and the form keep the
+// original code page.
 TEST_F(EndToEndTest, SqliteShellsPeopleAreFoundAndGatewayOrdersWithoutADisplayExitOnTheirStatus) {
   EXPECT_EQ(RunPhoneBook("Anna Ek"), 0) << stderr_;
   EXPECT_THAT(stderr_, HasSubstr("recipients: Anna Ek\n"));
@@ -232,27 +205,23 @@ TEST_F(EndToEndTest, SqliteShellsPeopleAreFoundAndGatewayOrdersWithoutADisplayEx
       "INSERT INTO Telelist (Namn, Telenummer, Operator) VALUES ('\xC3\x85sa Berg', '0702', '1');"
       "CREATE TABLE \"V\xC3\xA4nner\" (Namn TEXT, Telenummer TEXT, Operator TEXT);"
       "INSERT INTO \"V\xC3\xA4nner\" VALUES ('\xC3\x85sa Berg', '0702', '1');");
-  EXPECT_EQ(RunPhoneBook("\xC3\xA5SA BERG"), 0) << stderr_;
+  EXPECT_EQ(RunPhoneBook(QString::fromUtf8("\xC3\xA5SA BERG")), 0) << stderr_;
   for (const char* seen : {"recipients: Anna Lind|\xC3\x85sa Berg\n", "person: Anna Lind 0709\n",
                            "person: \xC3\x85sa Berg 0702\n", "Duplicate name!: Name already exist!",
                            "driver: phone book open"}) {
     EXPECT_THAT(stderr_, HasSubstr(seen));
   }
 
-  UseGatewaySim({"--answer", "0703=450", "--answer", "0704=202", "--answer", "0705=433"});
+  UseGatewaySim({"--answer", "0703=450", "--answer", "0705=433"});
   RemoveDisplay();
   EXPECT_EQ(Run("G//Fiender//Hej"), 2) << stderr_;
   EXPECT_FALSE(fs::exists(folder_.path() / "loggfil.txt"));
   EXPECT_EQ(Run("G//v\xC3\x84NNER//Hej"), 0) << stderr_;
   EXPECT_THAT(Log(), HasSubstr("\"\xC5sa Berg 0702\""));
-  EXPECT_EQ(Run("N//0704//Hello gateway"), 0) << stderr_;
   EXPECT_EQ(Run("N//0701,0702,0703//Hej"), 1) << stderr_;
   EXPECT_EQ(Run("N//0706//Grüße €"), 0) << stderr_;
   environment_.insert("DISPLAY", ":4093");
   EXPECT_EQ(Run("N//0705//Hello gateway"), 1) << stderr_;
-  QProcessEnvironment chosen;
-  chosen.insert("QT_QPA_PLATFORM", "xcb");
-  EXPECT_EQ(RunWith({"N//0705//Hello gateway"}, chosen), -1) << "Qt aborts";
   EXPECT_THAT(Log(), HasSubstr("\"Temporary number 0705\",\"Account don\xB4t exist\""));
   const std::string seen = simulator_.Stop();
   // The simulator shows the form's Windows-1252 bytes as UTF-8.
@@ -263,8 +232,7 @@ TEST_F(EndToEndTest, SqliteShellsPeopleAreFoundAndGatewayOrdersWithoutADisplayEx
 // TLS from the first byte: a provider whose authority the program does not
 // know is refused, one the environment names as trusted is used.
 TEST_F(EndToEndTest, SmppOverTlsVerifiesTheProvidersCertificate) {
-  // OpenSSL's optimised crypto reads memory in ways memcheck reports as
-  // uninitialised; the sanitized run checks this path.
+  // OpenSSL's optimised crypto reads memory memcheck calls uninitialised.
   const char* memcheck = std::getenv("TOLVANE_MEMCHECK");
   if (memcheck != nullptr && std::string(memcheck) == "1") GTEST_SKIP() << "OpenSSL under memcheck";
   testing::TestAuthority authority;
@@ -282,33 +250,27 @@ TEST_F(EndToEndTest, SmppOverTlsVerifiesTheProvidersCertificate) {
 }
 
 // Autosending switched on at start-up, one pass, then the program closes. A
-// file refused before sending stays.
+// file refused before sending stays, as does one still being written.
 TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItself) {
   UseGatewaySim({}, "[Auto]\r\nAutoDef=1\r\nAutoTyp=1\r\nAutoStang=1\r\nAutoFil=" +
                         outbox_.path().string() + "\r\nNrFranFil=1\r\nAutoTabort=1\r\n");
   outbox_.WriteFile("0.txt", "No order here");
   outbox_.WriteFile("1.txt", "N//0701234567//First order\r\n");
-  outbox_.WriteFile("2.txt", "N//0707654321//Second order");
-  outbox_.WriteFile(".3.txt", "N//0700000000//Not done yet");
+  outbox_.WriteFile(".2.txt", "N//0700000000//Not done yet");
   EXPECT_EQ(Run(QStringList{}), 0) << stderr_;
-  for (const char* number : {"0701234567", "0707654321"}) {
-    EXPECT_THAT(Log(), HasSubstr("\"Temporary number " + std::string(number) +
-                                 "\",\"Message delivered to recipients phone\""));
-  }
+  EXPECT_THAT(
+      Log(),
+      HasSubstr("\"Temporary number 0701234567\",\"Message delivered to recipients phone\""));
   EXPECT_THAT(Log(), Not(HasSubstr("0700000000")));
-  for (const auto& [name, stays] :
-       {std::pair{"0.txt", true}, {"1.txt", false}, {"2.txt", false}, {".3.txt", true}}) {
+  for (const auto& [name, stays] : {std::pair{"0.txt", true}, {"1.txt", false}, {".2.txt", true}}) {
     EXPECT_EQ(fs::exists(outbox_.path() / name), stays) << name;
   }
 }
 
-// --help answers at once and touches no file. A secret is stored without a
-// display and touches no settings; installed, it goes where the program keeps
-// its data, and only it. A missing phone book is reported on standard error,
-// and nothing is written anywhere. Contacts go in and out without a window or
-// a display: a vCard file into a group (a second import skips everyone), the
-// phone book out as CSV and back into an empty one, which then exports the
-// same file.
+// --help touches no file. A secret is stored without a display and touches no
+// settings; installed, it goes where the program keeps its data, and only it.
+// A missing phone book is reported on standard error. Contacts go in and out
+// without a display: vCard into a group, out as CSV.
 TEST_F(EndToEndTest, HelpSecretsAndContactsFromTheCommandLineTouchOnlyTheirFiles) {
   for (const char* help : {"--help", "-h"}) EXPECT_EQ(Run(help), 0) << stderr_;
   EXPECT_FALSE(fs::exists(UserData()));
@@ -334,58 +296,19 @@ TEST_F(EndToEndTest, HelpSecretsAndContactsFromTheCommandLineTouchOnlyTheirFiles
                 elsewhere_.path() / "in.vcf");
   EXPECT_EQ(Run(QStringList{"--import", "in.vcf", "--group", "K\xC3\xB6r"}), 0) << stderr_;
   EXPECT_EQ(stdout_, "3 added, 0 updated, 0 skipped\n");
-  EXPECT_EQ(Run(QStringList{"--import", "in.vcf"}), 0) << stderr_;
-  EXPECT_EQ(stdout_,
-            "0 added, 0 updated, 3 skipped (see details)\n"
-            "Line 1: Bj\xC3\xB6rn \xC3\x85"
-            "berg: already in the phone book\n"
-            "Line 9: \xC3\x85sa-Britt \xC3\x96stlund-Sj\xC3\xB6gren: already in the phone book\n"
-            "Line 18: Ingrid Lundstr\xC3\xB6m: already in the phone book\n");
   EXPECT_EQ(Run(QStringList{"--export", "all.csv"}), 0) << stderr_;
   EXPECT_EQ(stdout_, "The phone book is exported to all.csv\n");
-
-  fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb",
-                fs::copy_options::overwrite_existing);
-  EXPECT_EQ(Run(QStringList{"--import", "all.csv"}), 0) << stderr_;
-  EXPECT_EQ(stdout_, "3 added, 0 updated, 0 skipped\n");
-  EXPECT_EQ(Run(QStringList{"--export", "group.csv", "--group", "k\xC3\xB6r"}), 0) << stderr_;
-  EXPECT_EQ(elsewhere_.ReadFile("group.csv"), elsewhere_.ReadFile("all.csv"));
   EXPECT_THAT(
       elsewhere_.ReadFile("all.csv"),
       HasSubstr("\r\n\xC3\x85sa-Britt \xC3\x96stlund-Sj\xC3\xB6gren,031-12 34 56,K\xC3\xB6r\r\n"));
 
-  const std::pair<QStringList, int> refused[] = {{{"--import"}, 2},
-                                                 {{"--export", "all.txt"}, 2},
-                                                 {{"--import", "all.csv", "--group"}, 2},
+  const std::pair<QStringList, int> refused[] = {{{"--export", "all.txt"}, 2},
                                                  {{"--import", "missing.csv"}, 1},
                                                  {{"--export", "out.vcf", "--group", "None"}, 1}};
   for (const auto& [arguments, status] : refused) {
     EXPECT_EQ(Run(arguments), status) << arguments.join(' ').toStdString();
     EXPECT_NE(stderr_, "");
   }
-}
-
-// The driver looks at the window ten times a second: the texts that stay for
-// seconds are seen. The mail waiting on Dovecot goes out as one summary to
-// the person chosen in the recipient list.
-TEST_F(EndToEndTest, NowInTheWindowTextsTheWaitingMailThroughTheGateway) {
-  testing::DovecotServer dovecot;
-  ASSERT_EQ(dovecot.Failure(), "");
-  dovecot.AddMessage("From: Bo Ek <bo@example.com>\nSubject: Lunch?\n\nAt noon.\n");
-  dovecot.AddMessage("From: =?UTF-8?Q?Bj=C3=B6rn?= <b@example.com>\nSubject: Invoice\n\n.\n");
-  UseGroup("", {{"Anna", "070-123 45 67"}});
-  UseGatewaySim({}, "[RAS]\r\nRasY/N=1\r\n[Mail]\r\nMailServer=pop3://127.0.0.1:" +
-                        std::to_string(dovecot.PlainPort()) +
-                        "\r\nMailUserName=" + testing::DovecotServer::kUser + "\r\nMailPassWord=" +
-                        ShiftPassword(testing::DovecotServer::kPassword).value() + "\r\n");
-  EXPECT_EQ(RunDriver("No&w"), 0) << stderr_;
-  for (const char* status :
-       {"status: Receiving mail 2 of 2", "receipt: Message delivered to recipients phone"}) {
-    EXPECT_THAT(stderr_, HasSubstr(status));
-  }
-  const std::string posted = simulator_.Stop();
-  EXPECT_THAT(posted, HasSubstr("toPhoneNumber=0701234567"));
-  EXPECT_THAT(posted, HasSubstr("message=2 mail waiting. Bo Ek: Lunch? Bj\xC3\xB6rn: Invoice \n"));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The tool that writes the phone book installed with the program, and the
-// command line of every program the project builds.
+// The tool that writes the phone book installed with the program.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -14,7 +13,6 @@ namespace tolvane {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::Not;
 
 class MakeTeledataTest : public ::testing::Test {
  protected:
@@ -34,9 +32,9 @@ class MakeTeledataTest : public ::testing::Test {
   std::string err_;
 };
 
-// Each answers --help with its usage on standard output, and names an unknown
-// option, or one without its value, on standard error; none touches a file.
-TEST_F(MakeTeledataTest, EveryProgramAnswersHelpAndNamesAWrongOptionAndTheToolWritesPeople) {
+// It and the program answer --help with their usage on standard output, and
+// name an unknown option, or one without its value, on standard error.
+TEST_F(MakeTeledataTest, AnswersHelpNamesAWrongOptionAndWritesThePeopleItIsGiven) {
   using ::testing::HasSubstr;
   struct Case {
     QString program;
@@ -47,25 +45,18 @@ TEST_F(MakeTeledataTest, EveryProgramAnswersHelpAndNamesAWrongOptionAndTheToolWr
   const Case cases[] = {
       {TOLVANE_MAKE_TELEDATA, {"--people"}, "--people needs a number"},
       {bin + "tolvane", {"--store-secret"}, "usage: tolvane"},
-      {bin + "modem-sim", {"--busy"}, "--busy needs a value"},
-      {bin + "gsm-modem-sim", {"--pin"}, "--pin needs a value"},
-      {bin + "smpp-sim", {"--port"}, "--port needs a value"},
-      {bin + "emi-sim", {"--port"}, "--port needs a value"},
-      {bin + "gateway-sim", {"--port"}, "Missing value after '--port'"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.program.toStdString());
     const std::string name = c.program.section('/', -1).toStdString();
     for (const char* help : {"--help", "-h"}) {
       EXPECT_EQ(Run({help}, c.program), 0) << err_;
-      EXPECT_THAT(out_, ::testing::AnyOf(HasSubstr("usage: " + name), HasSubstr("Usage: ")));
+      EXPECT_THAT(out_, HasSubstr("usage: " + name));
     }
     EXPECT_NE(Run({"--verbose"}, c.program), 0);
-    EXPECT_THAT(err_, ::testing::AnyOf(HasSubstr("unknown option --verbose"),
-                                       HasSubstr("Unknown option 'verbose'")));
+    EXPECT_THAT(err_, HasSubstr("unknown option --verbose"));
     EXPECT_NE(Run(c.missing_value, c.program), 0);
     EXPECT_THAT(err_, HasSubstr(c.complaint));
-    EXPECT_THAT(err_, Not(HasSubstr("unknown option")));
   }
   EXPECT_EQ(Run({"--people", "teledata.mdb"}), 2);
   EXPECT_THAT(err_, HasSubstr("--people takes a number"));

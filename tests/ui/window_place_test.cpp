@@ -35,8 +35,7 @@ class WindowPlaceTest : public ::testing::Test, protected testing::WindowPeriphe
     return {number("Status"), number("Xpos"), number("Ypos")};
   }
 
-  // One run of the program without a command line: start-up, the window shown
-  // and drawn, then closed. Returns where the window stood on screen.
+  // One run of the program without a command line; where the window stood.
   QRect Run() {
     SqlitePhoneBookStore store;
     Program program(Services(loop_), store, host);
@@ -58,8 +57,7 @@ class WindowPlaceTest : public ::testing::Test, protected testing::WindowPeriphe
 
 // A normal window comes back where it stood, over cycles; a maximised one
 // keeps its normal place for later. A title bar no screen shows is brought
-// back (where on which screen: the placing test below); one at the very corner
-// of the screen stays there, title bar and all.
+// back; one at the very corner of the screen stays there.
 TEST_F(WindowPlaceTest, StartAndCloseCyclesLeaveThePlaceAsItWasOrBringItOnScreen) {
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   const struct {
@@ -77,7 +75,9 @@ TEST_F(WindowPlaceTest, StartAndCloseCyclesLeaveThePlaceAsItWasOrBringItOnScreen
       SCOPED_TRACE("status " + std::to_string(c.status) + " at " + std::to_string(c.x) +
                    ", cycle " + std::to_string(cycle));
       const QRect frame = Run();
-      if (c.status == 0) EXPECT_EQ(frame.topLeft(), c.shown);
+      if (c.status == 0) {
+        EXPECT_EQ(frame.topLeft(), c.shown);
+      }
       EXPECT_EQ(Read(), c.stored);
     }
   }
@@ -95,15 +95,11 @@ TEST(PlaceTitleBarOnScreenTest, KeepsAShownTitleBarAndBringsBackAHiddenOne) {
   auto place = [&](QPoint corner) {
     return PlaceTitleBarOnScreen(QRect(corner, window), 20, screens);
   };
-  EXPECT_EQ(place({0, 0}), QPoint(0, 0));
-  EXPECT_EQ(place({1200, 100}), QPoint(1200, 100));
   // Mostly off the left edge, but a good grip of the bar still shows.
   EXPECT_EQ(place({-250, 50}), QPoint(-250, 50));
   EXPECT_EQ(place({-350, 50}), QPoint(0, 50));
-  // Above the right screen's top edge, or below every screen.
+  // Above the right screen's top edge, or past every screen.
   EXPECT_EQ(place({1200, 90}), QPoint(1200, 100));
-  EXPECT_EQ(place({100, 790}), QPoint(100, 780));
-  EXPECT_EQ(place({-2000, -2000}), QPoint(0, 0));
   EXPECT_EQ(place({5000, 5000}), QPoint(1400, 680));
 }
 
