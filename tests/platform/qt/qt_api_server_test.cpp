@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QSslSocket>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +51,9 @@ class QtApiServerTest : public ::testing::Test {
                   : raw->socket->connectToHost("127.0.0.1", server_->Port());
     return client;
   }
+  static std::string Get(const std::string& target) {
+    return "GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n";
+  }
   static std::string Post(const std::string& body, const std::string& extra = "") {
     return "POST /v1/messages HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n" + extra +
            "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
@@ -91,6 +96,34 @@ TEST_F(QtApiServerTest, AnswersABodyUpToItsBoundOnAKeptConnectionAndRefusesOnePa
     }
     EXPECT_EQ(requests_.size(), 2u);
   }
+}
+
+TEST_F(QtApiServerTest, ASlowClientAndManyIdleOnesHoldUpNoOther) {
+  Start();
+  std::vector<std::unique_ptr<Client>> idle;
+  for (int i = 0; i < 200; ++i) idle.push_back(Connect());
+  std::unique_ptr<Client> slow = Connect();
+  const std::string slow_request = Get("/v1/slow");
+  size_t sent = 0;
+  QTimer drip;
+  drip.setInterval(1000);
+  QObject::connect(&drip, &QTimer::timeout, &drip, [&] {
+    if (sent < slow_request.size()) slow->socket->write(slow_request.substr(sent++, 1).c_str(), 1);
+  });
+  drip.start();
+  ASSERT_TRUE(RunUntil([&] { return sent == 2; }));
+
+  std::unique_ptr<Client> quick = Connect();
+  QElapsedTimer clock;
+  clock.start();
+  for (int i = 0; i < 20; ++i) {
+    quick->socket->write(QByteArray::fromStdString(Get("/v1/status")));
+    ASSERT_TRUE(RunUntil([&] { return static_cast<int>(requests_.size()) == i + 1; }));
+  }
+  // Well within the second the slow client takes for its next byte.
+  EXPECT_LT(clock.elapsed(), 1000);
+  EXPECT_EQ(sent, 2u);
+  for (const ApiRequest& request : requests_) EXPECT_EQ(request.target, "/v1/status");
 }
 
 }  // namespace
