@@ -270,7 +270,7 @@ TEST_F(EndToEndTest, AutosendOrderFilesAreSentAndDeletedAndTheProgramClosesItsel
 // --help touches no file. A secret is stored without a display and touches no
 // settings; installed, it goes where the program keeps its data, and only it.
 // A missing phone book is reported on standard error. Contacts go in and out
-// without a display: vCard into a group, out as CSV.
+// without a display: vCard into a group, out as CSV and back.
 TEST_F(EndToEndTest, HelpSecretsAndContactsFromTheCommandLineTouchOnlyTheirFiles) {
   for (const char* help : {"--help", "-h"}) EXPECT_EQ(Run(help), 0) << stderr_;
   EXPECT_FALSE(fs::exists(UserData()));
@@ -298,6 +298,13 @@ TEST_F(EndToEndTest, HelpSecretsAndContactsFromTheCommandLineTouchOnlyTheirFiles
   EXPECT_EQ(stdout_, "3 added, 0 updated, 0 skipped\n");
   EXPECT_EQ(Run(QStringList{"--export", "all.csv"}), 0) << stderr_;
   EXPECT_EQ(stdout_, "The phone book is exported to all.csv\n");
+  // Back into an empty phone book, which then exports the same file.
+  fs::copy_file(kBin / "teledata.mdb", folder_.path() / "teledata.mdb",
+                fs::copy_options::overwrite_existing);
+  EXPECT_EQ(Run(QStringList{"--import", "all.csv"}), 0) << stderr_;
+  EXPECT_EQ(stdout_, "3 added, 0 updated, 0 skipped\n");
+  EXPECT_EQ(Run(QStringList{"--export", "group.csv", "--group", "k\xC3\xB6r"}), 0) << stderr_;
+  EXPECT_EQ(elsewhere_.ReadFile("group.csv"), elsewhere_.ReadFile("all.csv"));
   EXPECT_THAT(
       elsewhere_.ReadFile("all.csv"),
       HasSubstr("\r\n\xC3\x85sa-Britt \xC3\x96stlund-Sj\xC3\xB6gren,031-12 34 56,K\xC3\xB6r\r\n"));
