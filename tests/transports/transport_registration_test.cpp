@@ -4,10 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/program.h"
 #include "core/settings_file.h"
 #include "core/settings_loader.h"
-#include "sim/sim_event_loop.h"
 #include "support/scenarios.h"
 
 namespace tolvane {
