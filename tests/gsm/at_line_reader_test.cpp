@@ -36,12 +36,5 @@ TEST(AtLineReaderTest, LinesComeWholeWhateverThePiecesAndThePromptEvenWithALineB
   EXPECT_EQ(cut[0].size(), AtLineReader::kMaxLine);
 }
 
-TEST(AtLineReaderTest, LinesThatOnlyLookLikeResults) {
-  // The well-formed ones are the transport's scenario's.
-  EXPECT_FALSE(IsFinalError("+CMSERROR"));
-  EXPECT_EQ(ErrorCode("+CME ERROR: SIM busy", "+CME ERROR"), std::nullopt);
-  EXPECT_EQ(Field("+CSQX: 1", "+CSQ"), std::nullopt);
-}
-
 }  // namespace
 }  // namespace tolvane

