@@ -129,7 +129,9 @@ TEST_F(RunResumptionTest, EveryPartGoesOnceAndAnUnansweredOneOnlyWhenAskedTo) {
       const size_t member = submits[i].destination.value.back() - '0';
       sent[member] += std::to_string(udh[5]);
       // A message cut before keeps its reference.
-      if (!c.states[member].empty()) EXPECT_EQ(udh[3], 40 + static_cast<int>(member));
+      if (!c.states[member].empty()) {
+        EXPECT_EQ(udh[3], 40 + static_cast<int>(member));
+      }
     }
     // Every member is logged once.
     std::vector<std::string> log = LogLines();

@@ -147,7 +147,9 @@ class TcpScenario : public WindowScenario {
     EXPECT_EQ(connection.ConnectCount() - connections, connects) << receipt;
     EXPECT_FALSE(window->State().accepted);
     EXPECT_TRUE(Unlocked());
-    if (connects > 0) EXPECT_THAT(LogLines().back(), HasSubstr("\",\"" + receipt + "\",\""));
+    if (connects > 0) {
+      EXPECT_THAT(LogLines().back(), HasSubstr("\",\"" + receipt + "\",\""));
+    }
   }
   bool Unlocked() const {
     return Enabled(MainControl::kSend) && !Enabled(MainControl::kCancel) && !connection.IsOpen();
@@ -914,7 +916,9 @@ TEST_F(TransportScenario, EachPartEndsWithItsStateAndReference) {
     EXPECT_EQ(LastParts(), c.parts);
     // A part that failed to go says why, as the receipt line does.
     const size_t why = c.parts.find(": ");
-    if (why != std::string::npos) EXPECT_EQ(Receipt(), c.parts.substr(why + 2));
+    if (why != std::string::npos) {
+      EXPECT_EQ(Receipt(), c.parts.substr(why + 2));
+    }
   }
 }
 

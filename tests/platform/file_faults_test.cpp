@@ -134,7 +134,9 @@ TEST_P(FileFaultsTest, AFullDiskOrACrashAtAnyStepLeavesTheOldOrTheWholeNewFile) 
         ProgramFileSystemScope scope(files);
         crash ? files.CrashAt(step) : files.FailAt(step);
         written = writer.write(dir);
-        if (crash) ASSERT_TRUE(files.crashed());
+        if (crash) {
+          ASSERT_TRUE(files.crashed());
+        }
       }
       const std::string found = writer.read(dir);
       EXPECT_TRUE(found == before_ || found == after_) << found;
@@ -144,8 +146,12 @@ TEST_P(FileFaultsTest, AFullDiskOrACrashAtAnyStepLeavesTheOldOrTheWholeNewFile) 
         EXPECT_EQ(writer.read(dir), after_);
         continue;
       }
-      if (found == before_) EXPECT_FALSE(written);
-      if (written) EXPECT_EQ(found, after_);
+      if (found == before_) {
+        EXPECT_FALSE(written);
+      }
+      if (written) {
+        EXPECT_EQ(found, after_);
+      }
       for (const std::string& name : Names(dir)) EXPECT_EQ(names_.count(name), 1u) << name;
     }
   }

@@ -179,7 +179,9 @@ TEST_P(EveryTransport, PartsMakeOneMessageKeptOnceBeforeTheyAreAnsweredAndAcross
   EXPECT_EQ(Answers().size(), answers.size() + 3);
   // The centres send the refused message (0) again before the rest (23).
   EXPECT_EQ(sent_parts_, Gsm() ? "322112330123" : "3221123301023");
-  if (Gsm()) EXPECT_THAT(modem_.Stored(), IsEmpty());
+  if (Gsm()) {
+    EXPECT_THAT(modem_.Stored(), IsEmpty());
+  }
 }
 
 TEST_P(EveryTransport, SendsGoOverTheHeldLineAndWhatComesDuringTheirWaitIsReceived) {
@@ -239,7 +241,9 @@ TEST_P(EveryTransport, ALineThatGoesIsOpenedAgainAfterGrowingPausesAndARefusedLo
   EXPECT_EQ(Received(), Texts{"Är du där?"});
   EXPECT_TRUE(Listening());
   EXPECT_EQ(Gsm() ? port_.OpenCount() : Logins(), 3);
-  if (!Gsm()) EXPECT_THAT(Asked(), ElementsAre(1, 12001, 14001, 18001, 26001));
+  if (!Gsm()) {
+    EXPECT_THAT(Asked(), ElementsAre(1, 12001, 14001, 18001, 26001));
+  }
   EXPECT_EQ(Receipt(), "");
   // Nothing of it on the status line, which belongs to sends.
   EXPECT_THAT(statuses.Texts(), Each(Not(AnyOf(HasSubstr("Logg"), HasSubstr("Connecting")))));
