@@ -9,11 +9,9 @@
 
 namespace tolvane::testing {
 
-// The machine's files, until the program "crashes" at a chosen step: from
-// that step on nothing more reaches the disk (an append gets half its data
-// out first), and every step fails. Or, instead, one chosen step fails with an
-// error number, as on a full disk (an append again gets half its data out),
-// and the steps after it go ahead. Reading never fails.
+// The machine's files, until the program "crashes" at a chosen step (nothing
+// more reaches the disk) or one chosen step fails as on a full disk. A failing
+// append gets half its data out first. Reading never fails.
 class CrashingFileSystem : public FileSystem {
  public:
   // Crashes at the `step`-th change from now on (0 is the next one).
@@ -58,8 +56,6 @@ class CrashingFileSystem : public FileSystem {
   }
 
  private:
-  // Counts a change; false (with errno set) for the failing step and once
-  // the crash has come.
   bool Step() {
     const int step = steps_++;
     if (step == fail_at_) {

@@ -11,9 +11,8 @@
 
 namespace tolvane::testing {
 
-// Records every message box and beep. Boxes take the scripted answers in
-// order; without one, an OK box answers OK, a Yes/No box
-// No and a Save/Discard/Cancel box Cancel.
+// Records every message box and beep. Boxes take the queued answers in
+// order, else the box's cancelling answer.
 class FakeDialogs : public Dialogs {
  public:
   struct Box {
@@ -46,13 +45,11 @@ class FakeDialogs : public Dialogs {
   void SetOnBox(std::function<void(const Box&)> on_box) { on_box_ = std::move(on_box); }
 
   const std::vector<Box>& boxes() const { return boxes_; }
-  // The texts of every box so far, for compact expectations.
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
     for (const Box& box : boxes_) texts.push_back(box.text);
     return texts;
   }
-  // The details of each box that had them.
   const std::vector<std::string>& details() const { return details_; }
   int beeps() const { return beeps_; }
   void Clear() {

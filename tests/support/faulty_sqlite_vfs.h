@@ -8,11 +8,9 @@
 
 namespace tolvane::testing {
 
-// SQLite's own files on the machine's disk, with the faults of a disk that
-// fills up or of a folder the program may not write. While it lives it is
-// SQLite's default file layer; it faults only the files whose path begins
-// with `prefix` (a database and its -wal and -journal files), so SQLite
-// itself runs unchanged above it.
+// While it lives, SQLite's default file layer: the machine's disk, with the
+// faults of a full disk or a read-only folder for the files whose path begins
+// with `prefix` (a database and its -wal and -journal files).
 class FaultySqliteVfs {
  public:
   explicit FaultySqliteVfs(std::string prefix);
@@ -23,8 +21,7 @@ class FaultySqliteVfs {
   // Writes fail with SQLITE_FULL once `bytes` more have gone to the disk;
   // -1 gives room again.
   void FillAfter(std::int64_t bytes) { room_ = bytes; }
-  // Files open read-only, and one that does not exist cannot be created,
-  // as in a folder whose permissions forbid writing.
+  // Files open read-only; one that does not exist cannot be created.
   void SetReadOnly(bool read_only) { read_only_ = read_only; }
 
  private:

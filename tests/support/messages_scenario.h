@@ -79,8 +79,8 @@ class ConversationStore : public ::testing::Test {
   std::unique_ptr<MessageStore> store = std::make_unique<MessageStore>(path);
 };
 
-// The window on the main window, whose transport is the dial-up modem
-// sending to the simulated SMS centre.
+// The messages window over a main window sending by the dial-up modem to the
+// simulated SMS centre.
 class MessagesScenario : public ConversationStore, protected WindowPeripherals {
  protected:
   MessagesScenario() {
@@ -102,11 +102,6 @@ class MessagesScenario : public ConversationStore, protected WindowPeripherals {
     main.reset();
   }
 
-  sim::Scheduler Schedule() {
-    return [this](int ms, std::function<void()> action) {
-      loop.After(std::chrono::milliseconds(ms), std::move(action));
-    };
-  }
   std::vector<std::string> Rows() const {
     std::vector<std::string> rows;
     for (const ConversationRow& row : window->ListRows(0, 100)) {
@@ -123,8 +118,8 @@ class MessagesScenario : public ConversationStore, protected WindowPeripherals {
   }
 
   sim::SimEventLoop loop;
-  sim::SimSmsc smsc{Schedule()};
-  sim::SimModem modem{Schedule(), smsc};
+  sim::SimSmsc smsc{Schedule(loop)};
+  sim::SimModem modem{Schedule(loop), smsc};
   sim::SimSerialPort port{loop, modem};
   std::unique_ptr<MainWindow> main;
   ConversationReader reader{path};

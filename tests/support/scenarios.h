@@ -45,8 +45,7 @@ inline std::vector<std::string> Sent(const sim::SimGateway& gateway, const char*
   return values;
 }
 
-// The main window on virtual time, logging into a fresh folder, with what
-// its lines showed followed.
+// The main window on virtual time, logging into a fresh folder.
 class WindowScenario : public ::testing::Test, protected WindowPeripherals {
  protected:
   WindowScenario() {
@@ -59,19 +58,11 @@ class WindowScenario : public ::testing::Test, protected WindowPeripherals {
     if (store != nullptr) services.message_store = store;
     window = std::make_unique<MainWindow>(settings, services, host);
     history.Follow(*window, loop);
-    receiving = std::make_unique<Receiving>(
-        *window, book.store(), [this](const std::string& text) { receiving_status = text; });
+    receiving = std::make_unique<Receiving>(*window, book.store(), [](const std::string&) {});
     receiving->Start();
   }
 
-  // Paces a simulated peer on the virtual loop.
-  static sim::Scheduler Schedule(sim::SimEventLoop& loop) {
-    return [&loop](int ms, std::function<void()> action) {
-      loop.After(std::chrono::milliseconds(ms), std::move(action));
-    };
-  }
-  // Opens the window with its transports set up and "Hej" typed for the
-  // temporary number +46 70-123 45 67.
+  // "Hej" typed for the temporary number +46 70-123 45 67.
   void OpenTypedForTemporaryNumber() {
     Open(serial, http);
     window->ConfigureTransports();
@@ -92,30 +83,27 @@ class WindowScenario : public ::testing::Test, protected WindowPeripherals {
   // Sends `text` to the group Friends: Anna 070-111 11 11, Bertil
   // +46 70 222 22 22 and Cecilia 0703333333.
   void SendToThreeFriends(const std::string& text) {
-    window->SetPhoneBookStore(&book.store());
-    window->SetPhoneBookCursor(&book.cursor());
     book.AddToGroup("Friends", "Anna", "070-111 11 11");
     book.AddToGroup("Friends", "Bertil", "+46 70 222 22 22");
     book.AddToGroup("Friends", "Cecilia", "0703333333");
-    window->OnGroupSendingToggled();
-    TypeMessage(*window, text);
-    window->Groups().SendToGroup();
+    SendToGroupTyped(text);
   }
-
   // Sends `text` to the group Club of `size` members, Member 100 with the
   // number 701000000 and up.
   void SendToGroupOf(int size, const std::string& text) {
-    window->SetPhoneBookStore(&book.store());
-    window->SetPhoneBookCursor(&book.cursor());
     for (int i = 0; i < size; ++i) {
       book.AddToGroup("Club", "Member " + std::to_string(100 + i), std::to_string(701000000 + i));
     }
+    SendToGroupTyped(text);
+  }
+  void SendToGroupTyped(const std::string& text) {
+    window->SetPhoneBookStore(&book.store());
+    window->SetPhoneBookCursor(&book.cursor());
     window->OnGroupSendingToggled();
     TypeMessage(*window, text);
     window->Groups().SendToGroup();
   }
 
-  // Runs `action` at `ms` of virtual time from now, while a send waits.
   void At(long long ms, std::function<void()> action) {
     loop.After(std::chrono::milliseconds(ms), std::move(action));
   }
@@ -138,7 +126,6 @@ class WindowScenario : public ::testing::Test, protected WindowPeripherals {
   const LineHistory& receipts = history.receipt;
   std::unique_ptr<MainWindow> window;
   std::unique_ptr<Receiving> receiving;
-  std::string receiving_status;
 };
 
 // Sending over the simulated modem to the simulated SMS centre, "Hello" typed
@@ -155,7 +142,6 @@ class ModemScenario : public WindowScenario {
     window->RefreshRecipientList();
     TypeMessage(*window, "Hello");
   }
-  // The window goes before the simulators it holds on to.
   ~ModemScenario() override { window.reset(); }
 
   sim::SimSmsc smsc{Schedule(loop)};

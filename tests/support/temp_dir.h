@@ -1,7 +1,11 @@
 #ifndef TOLVANE_TESTS_SUPPORT_TEMP_DIR_H_
 #define TOLVANE_TESTS_SUPPORT_TEMP_DIR_H_
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace tolvane::testing {
@@ -9,8 +13,15 @@ namespace tolvane::testing {
 // A fresh folder that is removed with everything in it when the object goes.
 class TempDir {
  public:
-  TempDir();
-  ~TempDir();
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tolvane-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
@@ -18,8 +29,14 @@ class TempDir {
   // The folder with a trailing separator, as the program names its folder.
   std::string Folder() const { return path_.string() + "/"; }
   std::string FilePath(const std::string& name) const { return (path_ / name).string(); }
-  void WriteFile(const std::string& name, const std::string& content) const;
-  std::string ReadFile(const std::string& name) const;
+  void WriteFile(const std::string& name, const std::string& content) const {
+    std::ofstream(path_ / name, std::ios::binary) << content;
+  }
+  std::string ReadFile(const std::string& name) const {
+    std::ostringstream content;
+    content << std::ifstream(path_ / name, std::ios::binary).rdbuf();
+    return content.str();
+  }
 
  private:
   std::filesystem::path path_;

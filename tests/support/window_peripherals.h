@@ -3,10 +3,14 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "core/main_window.h"
+#include "sim/scheduler.h"
+#include "sim/sim_event_loop.h"
 #include "sim/sim_file_system.h"
 #include "store/message_store.h"
 #include "support/fake_dialogs.h"
@@ -16,11 +20,17 @@
 
 namespace tolvane::testing {
 
-// What a main window needs besides its loop and the port a test drives: a
-// program folder with an empty phone book, settings pointing at it, recorded
-// message boxes, a clipboard in memory, and quiet mocks for the rest.
+// What a main window needs besides its loop and the port a test drives, with
+// quiet mocks for the rest.
 struct WindowPeripherals : TransportPorts {
   WindowPeripherals() { settings.ProgramFolder = book.Folder(); }
+
+  // Paces a simulated peer on the virtual loop.
+  static sim::Scheduler Schedule(sim::SimEventLoop& loop) {
+    return [&loop](int ms, std::function<void()> action) {
+      loop.After(std::chrono::milliseconds(ms), std::move(action));
+    };
+  }
 
   SerialPort& SerialPortFor(std::string_view access_typ) override {
     if (access_typ == "Modem") return *modem_port;
@@ -49,7 +59,6 @@ struct WindowPeripherals : TransportPorts {
             help, files,      mail_client, dial_up, &messages};
   }
 
-  // The transports offered; a test may add its own.
   TransportList transports = ProgramTransports();
   TestPhoneBook book;
   ProgramSettings settings;
@@ -58,20 +67,16 @@ struct WindowPeripherals : TransportPorts {
   ::testing::NiceMock<MockHelpViewer> help;
   ::testing::NiceMock<MockMainWindowHost> host;
   ::testing::NiceMock<MockSerialPort> serial;
-  // The dial-up modem's port, the one the last Services() call was given.
+  // The port the last Services() call was given.
   SerialPort* modem_port = &serial;
   ::testing::NiceMock<MockSerialPort> gsm_serial;
-  // The GSM modem's port when a test gives one.
   SerialPort* gsm_port = nullptr;
   ::testing::NiceMock<MockHttpClient> http;
   ::testing::NiceMock<MockTcpConnection> smpp_tcp;
-  // The SMPP provider's connection when a test gives one.
   TcpConnection* smpp_connection = nullptr;
   ::testing::NiceMock<MockTcpConnection> emi_tcp;
-  // The SMS centre's connection when a test gives one.
   TcpConnection* emi_connection = nullptr;
   sim::SimFileSystem files;
-  // Every message sent, as the program's store keeps it (in memory).
   MessageStore messages{":memory:"};
   ::testing::NiceMock<MockMailClient> mail;
   ::testing::NiceMock<MockDialler> dialler;

@@ -12,12 +12,20 @@ namespace tolvane::testing {
 // book, so that the program keeps its data files beside itself there.
 class ProgramFolder : public TempDir {
  public:
-  ProgramFolder();
+  ProgramFolder() {
+    const std::filesystem::path built = TOLVANE_BIN_DIR;
+    std::filesystem::copy_file(built / "tolvane", Program());
+    std::filesystem::copy_file(built / "teledata.mdb", path() / "teledata.mdb");
+  }
 
   std::filesystem::path Program() const { return path() / "tolvane"; }
-  // This process's environment for a run without a display whose per-user
-  // data stays inside the folder too.
-  QProcessEnvironment OffscreenEnvironment() const;
+  // For a run without a display whose per-user data stays in the folder.
+  QProcessEnvironment OffscreenEnvironment() const {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_DATA_HOME", QString::fromStdString((path() / "data").string()));
+    return environment;
+  }
 };
 
 }  // namespace tolvane::testing

@@ -1,14 +1,11 @@
-// A Qt plugin that an end-to-end test loads into the real program to use its
-// main window as a person would: it clicks the button whose caption the test
-// names, writes every status-line text to standard error, and closes the
-// window once the receipt line shows an outcome (or after two minutes).
+// A Qt plugin an end-to-end test loads into the real program to use its main
+// window as a person would: it clicks the button the test names, writes each
+// status-line text to standard error, and closes the window once the receipt
+// line shows an outcome (or after two minutes). With "phonebook=NAME" (NAME
+// percent-encoded) it browses the phone book, enters NAME as a new person and
+// presses Escape before and after saving, writing what it sees.
 //
 //   QT_PLUGIN_PATH=<bin>/test-plugins QT_QPA_GENERIC_PLUGINS="tolvanedriver:No&w" tolvane
-//
-// With "phonebook=NAME" (NAME percent-encoded UTF-8) it opens the phone book instead, writes every
-// person there (chosen one after the other: name and number as the window shows them), enters NAME
-// as a new person, presses Escape before and after saving and closes the window; it writes the
-// recipient list before and after.
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -55,7 +52,11 @@ class WindowDriver : public QObject {
   void Step() {
     QMainWindow* window = VisibleMainWindow();
     if (window == nullptr) return;
-    Report(window->findChild<QLabel*>(QStringLiteral("statusLine")), "status", last_status_);
+    auto* status = window->findChild<QLabel*>(QStringLiteral("statusLine"));
+    if (status != nullptr && status->text() != last_status_) {
+      last_status_ = status->text();
+      std::fprintf(stderr, "status: %s\n", qPrintable(last_status_));
+    }
     auto* receipt = window->findChild<QLabel*>(QStringLiteral("receiptLine"));
     if (!clicked_) {
       if (QAbstractButton* button = ButtonOf(window, caption_)) {
@@ -70,12 +71,6 @@ class WindowDriver : public QObject {
       if (receipt != nullptr) std::fprintf(stderr, "receipt: %s\n", qPrintable(receipt->text()));
       window->close();
     }
-  }
-
-  static void Report(QLabel* label, const char* name, QString& last) {
-    if (label == nullptr || label->text() == last) return;
-    last = label->text();
-    std::fprintf(stderr, "%s: %s\n", name, qPrintable(last));
   }
 
   QString caption_;
