@@ -33,12 +33,27 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
 
 QString ToQString(const std::string& text) { return QString::fromStdString(LineBreaksToLf(text)); }
 
+// Without a window a box is one line on standard error, which a journal
+// keeps as one record.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (const char c : LineBreaksToLf(text)) {
+    if (c != '\n') {
+      line += c;
+    } else if (!line.empty() && line.back() != ' ') {
+      line += ' ';
+    }
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}
+
 }  // namespace
 
 MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& title,
                                     MessageIcon icon, MessageButtons buttons) {
   if (QGuiApplication::platformName() == "offscreen") {
-    std::cerr << title << ": " << LineBreaksToLf(text) << std::endl;
+    std::cerr << title << ": " << OneLine(text) << std::endl;
     return UnansweredBox(buttons);
   }
   QMessageBox::StandardButtons shown = QMessageBox::Ok;
@@ -88,8 +103,7 @@ MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& 
 void QtDialogs::MessageBoxWithDetails(const std::string& text, const std::string& title,
                                       MessageIcon icon, const std::string& details) {
   if (QGuiApplication::platformName() == "offscreen") {
-    std::cerr << title << ": " << LineBreaksToLf(text) << "\n"
-              << LineBreaksToLf(details) << std::endl;
+    std::cerr << title << ": " << OneLine(text) << "\n" << LineBreaksToLf(details) << std::endl;
     return;
   }
   QMessageBox box(ToQtIcon(icon), ToQString(title), ToQString(text), QMessageBox::Ok,
