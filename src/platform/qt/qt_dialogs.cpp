@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/text_codec.h"
+#include "text/text_helpers.h"
 
 namespace tolvane {
 
@@ -44,8 +45,7 @@ std::string OneLine(const std::string& text) {
       line += ' ';
     }
   }
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  return line;
+  return TrimTrailingBlanks(line);
 }
 
 }  // namespace
