@@ -16,12 +16,8 @@ constexpr int kPollMs = 1000;
 
 }  // namespace
 
-ApiRunQueue::ApiRunQueue(GroupHost& window, Dialogs& dialogs, ProgramSettings& settings)
-    : window_(window),
-      settings_(settings),
-      host_(window),
-      groups_(host_, dialogs),
-      timer_(window.Loop().CreateTimer()) {
+ApiRunQueue::ApiRunQueue(GroupHost& window, Dialogs& dialogs)
+    : window_(window), host_(window), groups_(host_, dialogs), timer_(window.Loop().CreateTimer()) {
   timer_->SetSingleShot(true);
   timer_->SetCallback([this] { SendDue(); });
 }
@@ -69,17 +65,14 @@ void ApiRunQueue::SendDue() {
     for (const StoredMessage& message : messages) {
       members.push_back({message.name, message.number_typed, "", message.id, message.text});
     }
-    // The run goes now, as the caller asked for receipts; the window's own
-    // choice of a delivery time is not the run's.
+    // The run goes now; the window's own choice of a delivery time is not
+    // the run's.
     SendState& state = window_.State();
     const bool deferred = std::exchange(state.deferred, false);
-    const bool no_receipts = settings_.EjKvittoOn;
-    settings_.EjKvittoOn = no_receipts || !run->receipt;
     sending_ = true;
     host_.SetText(messages.front().text);
     groups_.ResumeRun(*run, members, {});
     sending_ = false;
-    settings_.EjKvittoOn = no_receipts;
     state.deferred = deferred;
   }
   if (!waiting_.empty()) {

@@ -21,7 +21,7 @@ namespace tolvane {
 // ends stays open in the store for the next start to continue.
 class ApiRunQueue {
  public:
-  ApiRunQueue(GroupHost& window, Dialogs& dialogs, ProgramSettings& settings);
+  ApiRunQueue(GroupHost& window, Dialogs& dialogs);
   ~ApiRunQueue();
   ApiRunQueue(const ApiRunQueue&) = delete;
   ApiRunQueue& operator=(const ApiRunQueue&) = delete;
@@ -39,7 +39,6 @@ class ApiRunQueue {
   void SendDue();
 
   GroupHost& window_;
-  ProgramSettings& settings_;
   ApiRunHost host_;
   GroupSending groups_;
   std::unique_ptr<Timer> timer_;

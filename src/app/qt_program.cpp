@@ -68,7 +68,7 @@ void QtProgram::StartApi() {
   if (!api.Enabled || program_.CommandLineMode()) return;
   std::string refusal = ApiListenRefusal(api);
   if (refusal.empty()) {
-    api_queue_ = std::make_unique<ApiRunQueue>(program_.Window(), dialogs_, settings);
+    api_queue_ = std::make_unique<ApiRunQueue>(program_.Window(), dialogs_);
     api_handler_ = std::make_unique<ApiHandler>(
         ApiServices{program_.Window(), *api_queue_, [this] { return program_.ReceivingState(); }},
         SecretStore(settings.ProgramFolder).ReadSecret(kApiSecret));

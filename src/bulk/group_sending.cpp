@@ -265,7 +265,10 @@ void GroupSending::ResumeRun(const StoredRun& run, const std::vector<RunRecipien
     window_.EndRun();
     return;
   }
+  // The run keeps the receipt choice it was queued with, on every start.
+  s.no_receipt = !run.receipt;
   SendQueued(recipients, false);
+  s.no_receipt = false;
 }
 
 void GroupSending::SendQueued(const std::vector<Recipient>& recipients, bool highlight) {

@@ -51,6 +51,12 @@ struct SendState {
   // The SMS centre or the gateway took the message (positive answer, or a
   // gateway status from 200 to 213); tells a command-line caller the outcome.
   bool accepted = false;
+  // The run being sent asks for no receipt, whatever EjKvitto says (an API
+  // run posted with "receipt": false, also when a later start continues it).
+  bool no_receipt = false;
+
+  // No receipt is asked for this send: the user's EjKvitto or the run's own.
+  bool NoReceipt(bool ej_kvitto_on) const { return ej_kvitto_on || no_receipt; }
 };
 
 }  // namespace tolvane

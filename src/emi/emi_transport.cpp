@@ -255,7 +255,7 @@ std::string EmiTransport::Fill(const SmsMessage& message, WindowedSending::Prepa
     submit.validity =
         EmiTime(Clock::to_time_t(context().Loop().Now() + std::chrono::minutes(s.Validity)));
   }
-  submit.notification = !s.EjKvittoOn && submit.delivery_time.empty();
+  submit.notification = !sent.NoReceipt(s.EjKvittoOn) && submit.delivery_time.empty();
   prepared.wants_receipts = submit.notification;
   for (const SmsPart& part : message.parts) {
     if (!refusal.empty()) break;

@@ -296,7 +296,7 @@ std::optional<int> GsmTransport::Impl::SendPart(const SmsMessage& message, int i
                                                 const std::string& label) {
   SubmitOptions options;
   options.recipient = (state.recipient_international ? "+" : "") + state.recipient_number;
-  options.status_report = reports && !settings.EjKvittoOn;
+  options.status_report = reports && !state.NoReceipt(settings.EjKvittoOn);
   options.validity_minutes = settings.Validity;
   const SubmitPdu pdu = BuildSubmitPdu(message.parts[index], message.encoding, options);
   if (!pdu.error.empty()) {
@@ -411,7 +411,7 @@ bool GsmTransport::Impl::SendCurrent() {
     sent.push_back(*reference);
   }
   state.accepted = true;
-  if (!reports || settings.EjKvittoOn || sent.empty()) {
+  if (!reports || state.NoReceipt(settings.EjKvittoOn) || sent.empty()) {
     FinishSend(context, kReceiptSent);
     return true;
   }

@@ -403,7 +403,7 @@ void ModemTransport::BuildSubmitFrame() {
   input.recipient_number = m.state.recipient_number;
   input.sender_number = m.state.sender_number;
   input.transaction_reference = m.state.transaction_reference;
-  input.ej_kvitto = m.settings.EjKvittoOn;
+  input.ej_kvitto = m.state.NoReceipt(m.settings.EjKvittoOn);
   input.deferred = m.state.deferred;
   input.delivery_time = m.state.delivery_time;
   m.state.frame = tolvane::BuildSubmitFrame(input);
@@ -467,7 +467,7 @@ void ModemTransport::HandleSmscData(const std::string& data) {
       if (!answer) continue;
       ++m.frame_count;
       bool waiting_for_notification =
-          answer->positive && !m.settings.EjKvittoOn && !m.state.deferred;
+          answer->positive && !m.state.NoReceipt(m.settings.EjKvittoOn) && !m.state.deferred;
       m.HandleAnswer(*answer);
       if (!waiting_for_notification) return;
     } else {
@@ -483,7 +483,7 @@ void ModemTransport::Impl::HandleAnswer(const SubmitAnswer& answer) {
     state.accepted = true;
     answer_ref = answer.system_message;
     record.Accepted(answer_ref);
-    if (settings.EjKvittoOn || state.deferred) {
+    if (state.NoReceipt(settings.EjKvittoOn) || state.deferred) {
       context.StopReceiptTimer();
       context.SetReceiptLine(kReceiptSent);
       context.Beep();

@@ -259,7 +259,8 @@ std::string SmppTransport::Fill(const SmsMessage& message, WindowedSending::Prep
   if (const std::optional<TimePoint> at = DeliveryLater()) {
     scheduled = SmppAbsoluteTime(Clock::to_time_t(*at));
   }
-  prepared.wants_receipts = !s.EjKvittoOn && scheduled.empty();
+  const bool receipts = !state().NoReceipt(s.EjKvittoOn);
+  prepared.wants_receipts = receipts && scheduled.empty();
   for (const SmsPart& part : message.parts) {
     if (!refusal.empty()) break;
     std::optional<SubmitSm> submit =
@@ -271,7 +272,7 @@ std::string SmppTransport::Fill(const SmsMessage& message, WindowedSending::Prep
     submit->source = *source;
     submit->destination = *destination;
     submit->schedule_delivery_time = scheduled;
-    submit->registered_delivery = !s.EjKvittoOn;
+    submit->registered_delivery = receipts;
     if (s.Validity > 0) submit->validity_period = SmppRelativeTime(s.Validity);
     prepared.parts.push_back(SubmitSmBody(*submit));
   }

@@ -44,7 +44,7 @@ class ApiHandlerTest : public WindowScenario {
     book.AddToGroup("Vänner", "Anna Ek", "070-123 45 67");
     book.AddToGroup("Vänner", "Bo Al", "+46 70 222 22 22");
     provider_.SetOnTaken([this](const sim::TakenPart& part) { taken_.push_back(part); });
-    queue_ = std::make_unique<ApiRunQueue>(*window, dialogs, settings);
+    queue_ = std::make_unique<ApiRunQueue>(*window, dialogs);
     handler_ = std::make_unique<ApiHandler>(
         ApiServices{*window, *queue_, [this] { return receiving->State(); }}, kToken);
   }

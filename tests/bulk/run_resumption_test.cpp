@@ -194,6 +194,20 @@ TEST_F(RunResumptionTest, ADelayedMessageKeepsItsTimeOrIsRefusedAsLate) {
   }
 }
 
+// A run the HTTP API queued without receipts asks for none on a later start.
+TEST_F(RunResumptionTest, ARunKeepsItsReceiptChoice) {
+  AskForReceipts(true);
+  for (const bool receipt : {false, true}) {
+    StoredRun run{.kind = "api", .transport = "SMPP", .owner = "gone", .receipt = receipt};
+    std::vector<StoredMessage> queued(1);
+    queued[0].number_typed = Number(0);
+    queued[0].text = "Hej";
+    messages.AddRun(run, queued);
+    EXPECT_TRUE(ResumeAll());
+    EXPECT_EQ(provider_.Submissions().back().registered_delivery, receipt);
+  }
+}
+
 TEST_F(RunResumptionTest, TheWindowAsksToContinueShowOrDrop) {
   const StoredRun group = LeaveRun({{A, A}, {A, Q}, {Q, Q}, {}});
   const StoredRun list = LeaveRun({{}, {}}, {}, "list");

@@ -35,7 +35,7 @@ int FuzzOne(const uint8_t* data, size_t size) {
   settings.PerDay = input.ConsumeIntegralInRange(0, 5);
   testing::MockMainWindowHost host;
   MainWindow window(settings, peripherals.Services(loop), host);
-  ApiRunQueue queue(window, peripherals.dialogs, settings);
+  ApiRunQueue queue(window, peripherals.dialogs);
   ApiHandler handler({window, queue, [] { return std::string("off"); }}, kToken);
 
   ApiRequest request;
