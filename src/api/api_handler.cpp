@@ -56,7 +56,11 @@ json LimitOrNull(int limit) { return limit > 0 ? json(limit) : json(nullptr); }
 }  // namespace
 
 ApiHandler::ApiHandler(const ApiServices& services, std::string token)
-    : services_(services), token_(std::move(token)) {}
+    : services_(services), token_(std::move(token)) {
+  // Read at the start, so that the first clients do not wait for a big
+  // phone book.
+  names_.Update(services_.window.PhoneBookStoreOrNull());
+}
 
 ApiResponse ApiHandler::Handle(const ApiRequest& request) {
   try {
@@ -102,7 +106,7 @@ ApiResponse ApiHandler::Route(const ApiRequest& request) {
   MessageStore* store = services_.window.Messages().Store();
   PhoneBookStore* phone_book = services_.window.PhoneBookStoreOrNull();
   if (collection == "messages" && !item) {
-    if (method == "POST") return PostMessage(request, services_);
+    if (method == "POST") return PostMessage(request, services_, names_);
     if (method != "GET") return NotAllowed("GET, POST");
     if (store == nullptr) return Problem(503, "The message store is not open");
     return ListMessages(*store, query);

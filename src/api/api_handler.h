@@ -6,6 +6,7 @@
 
 #include "api/api_exchange.h"
 #include "api/api_services.h"
+#include "inbox/conversation_names.h"
 
 namespace tolvane {
 
@@ -30,6 +31,7 @@ class ApiHandler {
 
   ApiServices services_;
   std::string token_;
+  ConversationNames names_;
 };
 
 }  // namespace tolvane

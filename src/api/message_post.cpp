@@ -163,13 +163,13 @@ std::vector<Recipient> TableRecords(PhoneBookStore& store, const std::string& ta
   return records;
 }
 
-std::vector<Recipient> RecipientsOf(const json& body, ApiServices& services) {
+std::vector<Recipient> RecipientsOf(const json& body, ApiServices& services,
+                                    ConversationNames& names) {
   std::vector<Recipient> recipients;
   PhoneBookStore* phone_book = services.window.PhoneBookStoreOrNull();
   if (body.contains("to")) {
     const json& to = body["to"];
-    ConversationNames names;
-    names.Load(phone_book);
+    names.Update(phone_book);
     for (const json& number : to.is_array() ? to : json::array({to})) {
       const std::string typed = TrimBlanks(number.get<std::string>());
       recipients.push_back({names.NameOf(NormalisedNumber(typed)), typed});
@@ -256,10 +256,11 @@ ApiResponse Accepted(const MessageStore& store, std::int64_t run) {
   return answer;
 }
 
-ApiResponse Queue(const json& body, ApiServices& services, MessageStore& store) {
+ApiResponse Queue(const json& body, ApiServices& services, ConversationNames& names,
+                  MessageStore& store) {
   GroupHost& window = services.window;
   const TimePoint now = window.Loop().Now();
-  const std::vector<Recipient> recipients = RecipientsOf(body, services);
+  const std::vector<Recipient> recipients = RecipientsOf(body, services, names);
   std::vector<StoredMessage> messages = CutFor(recipients, body["text"], window);
   int parts = 0;
   for (const StoredMessage& message : messages) parts += message.part_count;
@@ -297,7 +298,8 @@ ApiResponse Queue(const json& body, ApiServices& services, MessageStore& store) 
 
 }  // namespace
 
-ApiResponse PostMessage(const ApiRequest& request, ApiServices& services) {
+ApiResponse PostMessage(const ApiRequest& request, ApiServices& services,
+                        ConversationNames& names) {
   const ProgramSettings& settings = services.window.Settings();
   if (!IsJson(request.Header("Content-Type"))) {
     return Problem(415, "The body must be JSON (Content-Type: application/json)");
@@ -326,7 +328,7 @@ ApiResponse PostMessage(const ApiRequest& request, ApiServices& services) {
         return again;
       }
     }
-    ApiResponse answer = Queue(body, services, *store);
+    ApiResponse answer = Queue(body, services, names, *store);
     if (key && answer.status == 202) {
       store->KeepAnswer(*key, {fingerprint, answer.status, answer.body}, now, now - kKeepAnswers);
     }

@@ -3,6 +3,7 @@
 
 #include "api/api_exchange.h"
 #include "api/api_services.h"
+#include "inbox/conversation_names.h"
 
 namespace tolvane {
 
@@ -10,8 +11,10 @@ namespace tolvane {
 // 422 for what the program cannot send, 429 over today's limit), the run
 // queued in the message store (503 when it cannot be written) and handed
 // to the queue, answered 202 with the run; a repeat under the same
-// Idempotency-Key gets the first answer again without sending.
-ApiResponse PostMessage(const ApiRequest& request, ApiServices& services);
+// Idempotency-Key gets the first answer again without sending. `names`
+// names the numbers given from the phone book, read again only after it
+// changed.
+ApiResponse PostMessage(const ApiRequest& request, ApiServices& services, ConversationNames& names);
 
 }  // namespace tolvane
 

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "inbox/conversation_names.h"
 #include "records/log_file.h"
 #include "records/log_record.h"
 
@@ -36,10 +35,8 @@ std::string Receiving::State() const {
 }
 
 std::string Receiving::NameOf(const std::string& number) {
-  // Read anew: the phone book may have changed since the last message.
-  ConversationNames names;
-  names.Load(&phone_book_);
-  return names.NameOf(number);
+  // The phone book may have changed since the last message.
+  return names_.Update(&phone_book_).NameOf(number);
 }
 
 void Receiving::LogReceived(const std::string& sender, const std::string& text) {

@@ -7,6 +7,7 @@
 
 #include "core/listen_keeper.h"
 #include "core/main_window.h"
+#include "inbox/conversation_names.h"
 #include "inbox/inbox.h"
 #include "platform/phone_book_store.h"
 
@@ -42,6 +43,7 @@ class Receiving : public InboxHost {
  private:
   MainWindow& window_;
   PhoneBookStore& phone_book_;
+  ConversationNames names_;
   std::function<void(const std::string&, const std::string&)> show_received_;
   std::unique_ptr<Inbox> inbox_;
   ListenKeeper keeper_;

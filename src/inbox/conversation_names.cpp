@@ -6,10 +6,19 @@
 
 namespace tolvane {
 
-void ConversationNames::Load(PhoneBookStore* store) {
+const ConversationNames& ConversationNames::Update(PhoneBookStore* store) {
+  std::optional<PhoneBookRevision> revision;
+  try {
+    if (store != nullptr) revision = store->Revision();
+  } catch (const StoreError&) {
+    // Without one the people are read each time.
+  }
+  if (store == source_ && revision && revision == revision_) return *this;
   by_number_.clear();
   by_national_.clear();
-  if (store == nullptr) return;
+  source_ = store;
+  revision_ = revision;
+  if (store == nullptr) return *this;
   try {
     std::unique_ptr<RecordCursor> people = store->OpenCursor(kPhoneBookTable);
     for (people->MoveFirst(); !people->Eof(); people->MoveNext()) {
@@ -24,6 +33,7 @@ void ConversationNames::Load(PhoneBookStore* store) {
   } catch (const StoreError&) {
     // Without the phone book the numbers stand for themselves.
   }
+  return *this;
 }
 
 std::string ConversationNames::NameOf(const std::string& number) const {

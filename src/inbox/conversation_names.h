@@ -1,6 +1,7 @@
 #ifndef TOLVANE_INBOX_CONVERSATION_NAMES_H_
 #define TOLVANE_INBOX_CONVERSATION_NAMES_H_
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -14,9 +15,10 @@ namespace tolvane {
 // leading zeros at the end of an international one.
 class ConversationNames {
  public:
-  // Reads every person of the phone book again; none without one, or when
-  // it cannot be read.
-  void Load(PhoneBookStore* store);
+  // Reads every person of the phone book again when it changed since the
+  // last read or is another store; none without one, or when it cannot be
+  // read.
+  const ConversationNames& Update(PhoneBookStore* store);
   // The name for `number`, or "" when nobody has it.
   std::string NameOf(const std::string& number) const;
 
@@ -25,6 +27,9 @@ class ConversationNames {
   // By the national digits (without leading zeros) of numbers written
   // without their country.
   std::unordered_map<std::string, std::string> by_national_;
+  // What the names were read from; nothing read yet when empty.
+  PhoneBookStore* source_ = nullptr;
+  std::optional<PhoneBookRevision> revision_;
 };
 
 }  // namespace tolvane

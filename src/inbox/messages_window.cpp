@@ -107,8 +107,7 @@ void MessagesWindow::Changed(bool list) {
 
 void MessagesWindow::Open() {
   // The phone book may have changed since the window was last open.
-  names_.Load(services_.host.PhoneBookStoreOrNull());
-  names_loaded_ = true;
+  names_.Update(services_.host.PhoneBookStoreOrNull());
   visible_ = true;
   status_.clear();
   LoadOptOuts();
@@ -205,10 +204,7 @@ void MessagesWindow::CopyMessage(int index) {
 }
 
 void MessagesWindow::Arrived(const StoredMessage& message) {
-  if (!names_loaded_) {
-    names_.Load(services_.host.PhoneBookStoreOrNull());
-    names_loaded_ = true;
-  }
+  names_.Update(services_.host.PhoneBookStoreOrNull());
   const bool seen = visible_ && message.number == shown_number_;
   if (message.flash && !seen) {
     // Shown at once, as a phone shows it, rather than only announced.

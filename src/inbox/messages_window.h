@@ -139,7 +139,6 @@ class MessagesWindow : public InboxListener, public MessageStateListener {
   MessagesWindowServices services_;
   CommandLineSending sending_;
   ConversationNames names_;
-  bool names_loaded_ = false;
   bool visible_ = false;
   int list_count_ = 0;
   int unread_ = 0;

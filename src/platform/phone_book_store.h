@@ -42,6 +42,15 @@ struct NameClash {
   bool operator==(const NameClash&) const = default;
 };
 
+// Which writes a phone-book database had seen when it was taken: another
+// one means the people or groups may have changed since.
+struct PhoneBookRevision {
+  std::int64_t opened = 0;  // files opened by the store
+  std::int64_t others = 0;  // commits of other programs
+  std::int64_t own = 0;     // rows written through the store
+  bool operator==(const PhoneBookRevision&) const = default;
+};
+
 // The phone-book database (teledata.mdb): the people in Telelist and one table
 // per group. Texts are UTF-8. Failures throw StoreError.
 class PhoneBookStore {
@@ -68,6 +77,8 @@ class PhoneBookStore {
   // transaction: when it throws, the database is left as it was and the
   // exception goes on.
   virtual void AllOrNothing(const std::function<void()>& change) = 0;
+  // Cheap to take, so that a reader keeps what it read until it changes.
+  virtual PhoneBookRevision Revision() = 0;
 };
 
 }  // namespace tolvane

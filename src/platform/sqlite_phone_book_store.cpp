@@ -76,6 +76,7 @@ void RunAllOrNothing(sqlite3* db, Change change) {
 
 void SqlitePhoneBookStore::Open(const std::string& path) {
   db_ = OpenConnection(path, SQLITE_OPEN_READWRITE);
+  ++opened_;
   clashes_.clear();
   // A table that cannot be brought up to date (a file that cannot be written)
   // keeps working as it is.
@@ -88,6 +89,14 @@ void SqlitePhoneBookStore::Open(const std::string& path) {
     } catch (const StoreError&) {
     }
   }
+}
+
+PhoneBookRevision SqlitePhoneBookStore::Revision() {
+  // data_version moves with every commit of another connection; this one's
+  // own writes (cursors included) are counted by total_changes.
+  SqliteStatement version(Db(), "PRAGMA data_version");
+  version.Step();
+  return {opened_, version.ColumnInt64(0), sqlite3_total_changes64(Db())};
 }
 
 std::string SqlitePhoneBookStore::StoredName(const std::string& table) {

@@ -22,6 +22,7 @@ class SqlitePhoneBookStore : public PhoneBookStore {
   void CreateTable(const std::string& table) override;
   void DeleteTable(const std::string& table) override;
   void AllOrNothing(const std::function<void()>& change) override;
+  PhoneBookRevision Revision() override;
 
   // Makes a new database file holding an empty Telelist, as installed with the
   // program (which itself never creates one). An existing file is an error.
@@ -35,6 +36,7 @@ class SqlitePhoneBookStore : public PhoneBookStore {
 
   std::shared_ptr<sqlite3> db_;
   std::vector<NameClash> clashes_;
+  std::int64_t opened_ = 0;
 };
 
 }  // namespace tolvane

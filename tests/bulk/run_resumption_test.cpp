@@ -199,9 +199,7 @@ TEST_F(RunResumptionTest, ARunKeepsItsReceiptChoice) {
   AskForReceipts(true);
   for (const bool receipt : {false, true}) {
     StoredRun run{.kind = "api", .transport = "SMPP", .owner = "gone", .receipt = receipt};
-    std::vector<StoredMessage> queued(1);
-    queued[0].number_typed = Number(0);
-    queued[0].text = "Hej";
+    std::vector<StoredMessage> queued{{.number_typed = Number(0), .text = "Hej"}};
     messages.AddRun(run, queued);
     EXPECT_TRUE(ResumeAll());
     EXPECT_EQ(provider_.Submissions().back().registered_delivery, receipt);
