@@ -109,12 +109,12 @@ void GatewayTransport::FixaStrangTCP() {
                 "&toPhoneNumber=" + FormEncode(state.recipient_number) +
                 "&message=" + EscapeGatewayMessage(Utf8ToCp1252(state.message)) +
                 "&followingMessages=" + std::to_string(state.following_count) +
-                "&timeoutMS=" + (settings.EjKvitto == "1" ? "2000" : "40000");
+                "&timeoutMS=" + (state.NoReceipt(settings.EjKvittoOn) ? "2000" : "40000");
 }
 
 void GatewayTransport::KvittoDelay() {
   SendContext& context = impl_->context;
-  if (context.Settings().EjKvitto != "1") {
+  if (!impl_->State().NoReceipt(context.Settings().EjKvittoOn)) {
     // A Cancel during the pause has already ended the send; the lines it
     // left must stay.
     WaitFor(context.Loop(), 2000, [this] { return impl_->State().cancelled; });

@@ -33,7 +33,7 @@ class AutosendingScenarioTest : public GatewayScenario {
   bool On() const { return window->Control(MainControl::kAutosending).checked; }
   // Files hold orders; no receipts asked for.
   void SendOrders() {
-    settings.EjKvitto = "1";
+    AskForReceipts(false);
     settings.NrFranFil = "1";
     settings.NrFranFilOn = true;
   }
@@ -95,7 +95,7 @@ TEST_F(AutosendingScenarioTest, AtTypeRunsOncePerDayFromOneToFourSecondsPastTheM
   loop.SetLimit(std::chrono::hours(24 * 5));
   settings.AutoTyp = "2";
   settings.AutoTabort = "";
-  settings.EjKvitto = "1";
+  AskForReceipts(false);
   files.Write("/out/daily.txt", "Good evening");
   WaitUntilLocal(20, 59, 59, 500);
   window->OnAutosendingClicked(true);
@@ -122,7 +122,7 @@ TEST_F(AutosendingScenarioTest, AtTypeRunsOncePerDayFromOneToFourSecondsPastTheM
 // Every PollTid + 1 seconds, at 0 too.
 TEST_F(AutosendingScenarioTest, WhenFilesExistTheFolderIsCheckedEveryPollTidAndOneSeconds) {
   settings.AutoTyp = "3";
-  settings.EjKvitto = "1";
+  AskForReceipts(false);
   long long start = 0;
   for (int poll : {0, 10}) {
     SCOPED_TRACE(poll);

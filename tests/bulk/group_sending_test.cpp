@@ -144,8 +144,7 @@ TEST_F(GroupGatewayTest, ThreeMembersGetOneRequestEachAfterThePreviousAnswerUnti
 }
 
 TEST_F(GroupGatewayTest, OrdersGoToEachNumberOrMemberAndARefusalFailsTheOrder) {
-  settings.EjKvitto = "1";
-  settings.EjKvittoOn = true;
+  AskForReceipts(false);
   gateway.SetDefaultAnswer(GatewayAnswer::Status(200));
   EXPECT_EQ(Order("N//+46 70-111 11 11,0702//Hej//kvitto.txt"), OrderOutcome::kAccepted);
   EXPECT_THAT(Sent("toPhoneNumber"), ElementsAre("46701111111", "0702"));
