@@ -41,9 +41,7 @@ const Group kGroups[] = {{"Vänner", {{"Anna", "0701"}, {"Bertil", "0702"}}},
 struct GroupPeripherals : testing::WindowPeripherals {
   GroupPeripherals() {
     for (const Group& group : kGroups) {
-      for (const FieldMember& member : group.members) {
-        book.AddToGroup(group.name, member.name, member.number);
-      }
+      for (const FieldMember& m : group.members) book.AddToGroup(group.name, m.name, m.number);
     }
     settings.AccessTyp = "TCP";
     settings.EjKvitto = "1";
